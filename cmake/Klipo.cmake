@@ -1,0 +1,30 @@
+# Small helpers so every folder declares its library and tests the same way.
+
+set(KLIPO_WARNINGS -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+
+# klipo_library(<target> SOURCES ... [DEPS ...])
+function(klipo_library target)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${target} STATIC ${ARG_SOURCES})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_compile_options(${target} PRIVATE ${KLIPO_WARNINGS})
+  target_link_libraries(${target} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# klipo_test(<name> SOURCES ... [DEPS ...] [DESKTOP])
+# DESKTOP tests need the headless X11 desktop (tray, hot keys, grabs, sound);
+# the others run on Qt's offscreen platform.
+function(klipo_test name)
+  cmake_parse_arguments(ARG "DESKTOP" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${KLIPO_WARNINGS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} klipo_testsupport GTest::gtest Qt6::Test)
+  add_test(NAME ${name} COMMAND ${name})
+  if(ARG_DESKTOP)
+    set_tests_properties(${name} PROPERTIES LABELS desktop RESOURCE_LOCK x11desktop TIMEOUT 300)
+  else()
+    set_tests_properties(${name} PROPERTIES LABELS offscreen TIMEOUT 300
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  endif()
+endfunction()

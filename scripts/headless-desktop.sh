@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Runs a command inside a private headless desktop: Xvfb, openbox, a tray host
+# (trayer), a PulseAudio server with a null sink and a virtual microphone
+# ("vmic"), all under one D-Bus session. Every process started here is stopped
+# when the command ends, also on failure or interruption.
+# Usage: headless-desktop.sh COMMAND [ARGS...]
+set -uo pipefail
+
+work=$(mktemp -d /tmp/klipo-desktop.XXXXXX)
+pids=()
+cleanup() {
+  for ((i=${#pids[@]}-1; i>=0; i--)); do kill "${pids[$i]}" 2>/dev/null; done
+  for p in "${pids[@]}"; do
+    for _ in $(seq 1 20); do kill -0 "$p" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$p" 2>/dev/null
+  done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+wait_for() {  # wait_for SECONDS COMMAND...
+  local limit=$1; shift
+  for _ in $(seq 1 $((limit * 10))); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+  return 1
+}
+
+# A free display number.
+n=${KLIPO_DISPLAY_START:-91}
+while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+export DISPLAY=":$n"
+unset WAYLAND_DISPLAY
+export XDG_SESSION_TYPE=x11
+
+Xvfb "$DISPLAY" -screen 0 1920x1080x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+if ! wait_for 15 xdpyinfo -display "$DISPLAY"; then
+  echo "headless desktop: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1
+fi
+
+# Private runtime folder for the sound server, so a user's own session is never touched.
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
+export PULSE_RUNTIME_PATH="$XDG_RUNTIME_DIR/pulse"
+export PULSE_STATE_PATH="$work/pulse-state"
+export HOME_FOR_PULSE="$work"
+
+inner="$work/inner.sh"
+cat >"$inner" <<'INNER'
+#!/usr/bin/env bash
+set -uo pipefail
+pids=()
+cleanup() {
+  for ((i=${#pids[@]}-1; i>=0; i--)); do kill "${pids[$i]}" 2>/dev/null; done
+  wait 2>/dev/null
+}
+trap cleanup EXIT
+wait_for() { local limit=$1; shift
+  for _ in $(seq 1 $((limit * 10))); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done; return 1; }
+
+openbox >/dev/null 2>&1 &
+pids+=($!)
+trayer --edge bottom --align right --widthtype request --height 24 >/dev/null 2>&1 &
+pids+=($!)
+HOME="$HOME_FOR_PULSE" pulseaudio --daemonize=no --exit-idle-time=-1 -n --disallow-exit \
+  --load=module-native-protocol-unix --load="module-null-sink sink_name=vsink" >/dev/null 2>&1 &
+pids+=($!)
+if wait_for 10 pactl info; then
+  pactl load-module module-remap-source master=vsink.monitor source_name=vmic >/dev/null 2>&1
+  pactl set-default-source vmic >/dev/null 2>&1
+else
+  echo "headless desktop: PulseAudio did not start; sound tests will skip" >&2
+fi
+# The tray host announces itself through the _NET_SYSTEM_TRAY selection.
+wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window' || true
+"$@"
+INNER
+chmod +x "$inner"
+dbus-run-session -- "$inner" "$@"

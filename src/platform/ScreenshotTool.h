@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform/ScreenMetrics.h"
+
+#include <QImage>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace klipo::platform {
+
+// Options of one screenshot: the whole screen of a display, or an interactive
+// pick of a region or window on frozen screens.
+struct CaptureOptions {
+    bool interactive = false;
+    bool includeCursor = false;
+    // 1-based display index for full-screen grabs; none means the primary screen.
+    std::optional<int> displayIndex;
+};
+
+// The three ways a screenshot ends. A cancel is the user's choice and is not
+// reported; a failure carries a reason for the "截图失败" toast.
+struct CaptureOutcome {
+    enum class Status { Image, Cancelled, Failed };
+    Status status = Status::Failed;
+    QImage image;                      // device pixels, only for Image
+    double scale = 1.0;                // pixels per logical point of the captured screen
+    std::optional<ScreenInfo> screen;  // the screen the picture came from, when known
+    QString error;                     // Chinese reason, only for Failed
+
+    bool ok() const { return status == Status::Image; }
+    static CaptureOutcome success(QImage image, double scale, std::optional<ScreenInfo> screen = {});
+    static CaptureOutcome cancelled();
+    static CaptureOutcome failed(QString reason);
+};
+
+// Takes screenshots in-process (no helper program, no temporary files).
+class ScreenshotTool {
+public:
+    virtual ~ScreenshotTool() = default;
+
+    // Starts a capture; `done` runs once on the main thread. Must be called on
+    // the main thread.
+    virtual void capture(const CaptureOptions& options, std::function<void(CaptureOutcome)> done) = 0;
+
+    // Blocking form for worker threads: waits for the main thread to finish the
+    // capture. Must not be called on the main thread (returns Failed there).
+    CaptureOutcome captureBlocking(const CaptureOptions& options);
+};
+
+}  // namespace klipo::platform

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QHash>
+#include <QJsonValue>
+#include <QMutex>
+#include <QObject>
+#include <QString>
+
+namespace klipo::platform {
+
+// The program's typed user-defaults store: one JSON object in
+// $XDG_CONFIG_HOME/KlipoVersa/defaults.json. JSON keeps the type of every value
+// (a Boolean stays a Boolean, a string stays a string), which the readers in
+// Settings rely on. Every change is written at once and atomically.
+//
+// Values may be read from any thread; changes are made on the main thread and
+// announce themselves through valueChanged(key).
+class SettingsStore : public QObject {
+    Q_OBJECT
+public:
+    // The process-wide store over the default file.
+    static SettingsStore& shared();
+
+    // A store over a given file (tests use temporary files).
+    explicit SettingsStore(QString filePath, QObject* parent = nullptr);
+
+    QString filePath() const { return m_path; }
+
+    bool contains(const QString& key) const;
+    // Undefined when the key is absent.
+    QJsonValue value(const QString& key) const;
+    void setValue(const QString& key, const QJsonValue& value);
+    void remove(const QString& key);
+
+    // Typed conveniences, each a plain read: absent or another type gives the fallback.
+    bool boolValue(const QString& key, bool fallback = false) const;
+    QString stringValue(const QString& key, const QString& fallback = {}) const;
+
+    // True when the last write failed (disk full, read-only folder ...).
+    bool lastWriteFailed() const;
+
+    // Re-reads the file (used after another process or a test changed it).
+    void reload();
+
+Q_SIGNALS:
+    void valueChanged(const QString& key);
+
+private:
+    void load();
+    bool save() const;
+
+    QString m_path;
+    mutable QMutex m_mutex;
+    QHash<QString, QJsonValue> m_values;
+    mutable bool m_writeFailed = false;
+};
+
+}  // namespace klipo::platform
