@@ -26,7 +26,11 @@ struct PlatformServices {
 // QGuiApplication).
 PlatformServices& services();
 
-// Replaces the services for a scope (tests); restores the previous ones after.
+// Makes the real services for this session (X11 or not); called once by services().
+PlatformServices createDefaultServices();
+
+// Replaces the services for a scope (tests); fields left null keep the
+// current service. Restores the previous ones after.
 class ScopedServices {
 public:
     explicit ScopedServices(const PlatformServices& replacement);

@@ -24,7 +24,7 @@ struct CaptureOptions {
 struct CaptureOutcome {
     enum class Status { Image, Cancelled, Failed };
     Status status = Status::Failed;
-    QImage image;                      // device pixels, only for Image
+    QImage image;                      // device pixels (its own devicePixelRatio is 1), only for Image
     double scale = 1.0;                // pixels per logical point of the captured screen
     std::optional<ScreenInfo> screen;  // the screen the picture came from, when known
     QString error;                     // Chinese reason, only for Failed
@@ -47,6 +47,10 @@ public:
     // Blocking form for worker threads: waits for the main thread to finish the
     // capture. Must not be called on the main thread (returns Failed there).
     CaptureOutcome captureBlocking(const CaptureOptions& options);
+
+protected:
+    // Hands `outcome` to `done` from the main event loop, never from inside capture().
+    static void deliverLater(std::function<void(CaptureOutcome)> done, CaptureOutcome outcome);
 };
 
 }  // namespace klipo::platform

@@ -44,8 +44,10 @@ void SettingsStore::load()
         } else {
             // Keep the unreadable file for the user instead of overwriting it with the next change.
             file.close();
-            const QString aside = m_path + QStringLiteral(".corrupt-") +
+            const QString stamp = m_path + QStringLiteral(".corrupt-") +
                                   QString::number(QDateTime::currentSecsSinceEpoch());
+            QString aside = stamp;
+            for (int n = 2; QFileInfo::exists(aside); ++n) aside = stamp + QLatin1Char('-') + QString::number(n);
             QFile::rename(m_path, aside);
         }
     }

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/DesktopNotifier.h"
+
+namespace klipo::platform {
+
+// Shows files with the desktop's file manager (org.freedesktop.FileManager1)
+// and default applications (QDesktopServices).
+class DesktopFileViewer final : public FileViewer {
+public:
+    void reveal(const QString& path) override;
+    void open(const QString& path) override;
+};
+
+}  // namespace klipo::platform

@@ -1,0 +1,29 @@
+#include "platform/FreedesktopNotifier.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QStringList>
+#include <QVariantMap>
+
+namespace klipo::platform {
+
+void FreedesktopNotifier::post(const QString& title, const QString& body)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) return;
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+    call << QStringLiteral("KlipoVersa")  // app_name
+         << uint(0)                      // replaces_id
+         << QString()                    // app_icon
+         << title << body
+         << QStringList()  // actions
+         << QVariantMap()  // hints
+         << int(-1);       // expire_timeout: the server's default
+    // Fire and forget: the reply (or the error of a missing server) is dropped.
+    bus.asyncCall(call);
+}
+
+}  // namespace klipo::platform

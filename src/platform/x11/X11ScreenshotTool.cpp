@@ -1,0 +1,71 @@
+#include "platform/x11/X11ScreenshotTool.h"
+
+#include "platform/QtScreenMetrics.h"
+#include "platform/RegionPicker.h"
+#include "platform/SerialQueue.h"
+#include "platform/x11/X11ScreenGrabber.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace klipo::platform::x11 {
+
+void X11ScreenshotTool::capture(const CaptureOptions& options, std::function<void(CaptureOutcome)> done)
+{
+    if (!isMainThread()) {
+        runOnMain([this, options, done = std::move(done)]() mutable { capture(options, std::move(done)); });
+        return;
+    }
+    if (options.interactive)
+        pickRegion(options, std::move(done));
+    else
+        captureScreen(options, std::move(done));
+}
+
+void X11ScreenshotTool::captureScreen(const CaptureOptions& options, std::function<void(CaptureOutcome)> done)
+{
+    const QList<QScreen*> all = QGuiApplication::screens();
+    QScreen* screen = nullptr;
+    int index = 1;
+    if (options.displayIndex) {
+        index = *options.displayIndex;
+        screen = qtScreenAt(index);
+        if (!screen) {
+            deliverLater(std::move(done),
+                         CaptureOutcome::failed(QStringLiteral("无法读取屏幕画面：没有第 %1 个显示器（当前共 %2 个）")
+                                                    .arg(index)
+                                                    .arg(all.size())));
+            return;
+        }
+    } else {
+        screen = QGuiApplication::primaryScreen();
+        index = int(all.indexOf(screen)) + 1;
+    }
+    deliverLater(std::move(done), grabScreen(screen, index, options.includeCursor));
+}
+
+void X11ScreenshotTool::pickRegion(const CaptureOptions& options, std::function<void(CaptureOutcome)> done)
+{
+    if (m_picker && m_picker->isActive()) {
+        deliverLater(std::move(done), CaptureOutcome::failed(QStringLiteral("已有一次截图正在进行，请先完成它")));
+        return;
+    }
+    QList<FrozenScreen> frozen;
+    const QList<QScreen*> all = QGuiApplication::screens();
+    for (int i = 0; i < all.size(); ++i) {
+        CaptureOutcome grab = grabScreen(all[i], i + 1, options.includeCursor);
+        if (!grab.ok()) {
+            deliverLater(std::move(done), std::move(grab));
+            return;
+        }
+        frozen.append({all[i], i + 1, std::move(grab.image)});
+    }
+    if (frozen.isEmpty()) {
+        deliverLater(std::move(done), CaptureOutcome::failed(QStringLiteral("无法读取屏幕画面：没有可用的显示器")));
+        return;
+    }
+    m_picker = new RegionPicker(std::move(frozen));
+    m_picker->start(std::move(done));
+}
+
+}  // namespace klipo::platform::x11

@@ -1,0 +1,110 @@
+// The region picker on two offscreen screens: A at 1x, B at 2x.
+#include "platform/RegionPicker.h"
+#include "platform/RegionPickerWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+
+#include <optional>
+
+using klipo::platform::CaptureOutcome;
+using klipo::platform::FrozenScreen;
+using klipo::platform::RegionPicker;
+using klipo::platform::RegionPickerWindow;
+using klipo::platform::selectionToPixels;
+
+namespace {
+
+// A picture where every pixel tells where it is.
+QImage positionPicture(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) image.setPixel(x, y, qRgb(x % 256, y % 256, (x / 256) * 16 + y / 256));
+    return image;
+}
+
+struct PickerRun {
+    RegionPicker* picker = nullptr;
+    std::optional<CaptureOutcome> outcome;
+};
+
+std::unique_ptr<PickerRun> startPicker()
+{
+    auto run = std::make_unique<PickerRun>();
+    QList<FrozenScreen> frozen;
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    for (int i = 0; i < screens.size(); ++i) {
+        const QSize pixels = screens[i]->geometry().size() * screens[i]->devicePixelRatio();
+        frozen.append({screens[i], i + 1, positionPicture(pixels)});
+    }
+    run->picker = new RegionPicker(frozen);
+    run->picker->start([raw = run.get()](CaptureOutcome o) { raw->outcome = std::move(o); });
+    return run;
+}
+
+}  // namespace
+
+TEST(RegionPicker, selectionToPixels_CoversEveryTouchedPixel_InsideThePicture)
+{
+    EXPECT_EQ(selectionToPixels(QRectF(10, 10, 100, 50), 2.0, QSize(2560, 2048)), QRect(20, 20, 200, 100));
+    EXPECT_EQ(selectionToPixels(QRectF(10.5, 3, 10, 10), 1.5, QSize(100, 100)), QRect(15, 4, 16, 16));
+    EXPECT_EQ(selectionToPixels(QRectF(1270, 1000, 50, 50), 2.0, QSize(2560, 2048)),
+              QRect(2540, 2000, 20, 48));
+    EXPECT_EQ(selectionToPixels(QRectF(5, 5, 0, 30), 1.0, QSize(100, 100)), QRect(5, 5, 1, 30));
+}
+
+TEST(RegionPicker, dragOnTheSecondScreen_GivesItsFrozenPixelsAtTwiceTheSize)
+{
+    auto run = startPicker();
+    const QList<RegionPickerWindow*> windows = run->picker->windows();
+    ASSERT_EQ(windows.size(), 2);
+    RegionPickerWindow* b = windows[1];
+    EXPECT_EQ(b->geometry(), QRect(1920, 0, 1280, 1024));
+
+    QTest::mousePress(b, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseMove(b, QPoint(60, 40));
+    QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(110, 60));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return run->outcome.has_value(); }));
+
+    ASSERT_TRUE(run->outcome->ok());
+    EXPECT_DOUBLE_EQ(run->outcome->scale, 2.0);
+    ASSERT_TRUE(run->outcome->screen.has_value());
+    EXPECT_EQ(run->outcome->screen->index, 2);
+    const QImage& image = run->outcome->image;
+    EXPECT_EQ(image.size(), QSize(200, 100));
+    EXPECT_DOUBLE_EQ(image.devicePixelRatio(), 1.0);
+    EXPECT_EQ(image.pixel(0, 0), qRgb(20, 20, 0));
+    EXPECT_EQ(image.pixel(199, 99), qRgb(219, 119, 0));
+}
+
+TEST(RegionPicker, clickWithoutDrag_PicksTheWholeScreenUnderIt)
+{
+    auto run = startPicker();
+    RegionPickerWindow* a = run->picker->windows().at(0);
+    QTest::mouseClick(a, Qt::LeftButton, {}, QPoint(300, 300));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return run->outcome.has_value(); }));
+    ASSERT_TRUE(run->outcome->ok());
+    EXPECT_EQ(run->outcome->image.size(), QSize(1920, 1080));
+    EXPECT_DOUBLE_EQ(run->outcome->scale, 1.0);
+}
+
+TEST(RegionPicker, escapeOrRightClick_Cancels_AndTheWindowsGoAway)
+{
+    for (const bool escape : {true, false}) {
+        auto run = startPicker();
+        QPointer<RegionPickerWindow> window = run->picker->windows().at(1);
+        QPointer<RegionPicker> picker = run->picker;
+        if (escape)
+            QTest::keyClick(window, Qt::Key_Escape);
+        else
+            QTest::mouseClick(window, Qt::RightButton, {}, QPoint(50, 50));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return run->outcome.has_value(); }));
+        EXPECT_EQ(run->outcome->status, CaptureOutcome::Status::Cancelled);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return picker.isNull(); }));
+    }
+}

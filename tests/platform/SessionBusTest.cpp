@@ -1,0 +1,138 @@
+// Needs a session bus (the headless desktop runs under dbus-run-session) and,
+// for the sound, its PulseAudio server; skips what is missing.
+#include "platform/CanberraSoundPlayer.h"
+#include "platform/DesktopFileViewer.h"
+#include "platform/FreedesktopNotifier.h"
+#include "support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QTest>
+#include <QUrl>
+#include <QVariantMap>
+
+namespace {
+
+class FakeNotificationServer : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList received;
+
+public Q_SLOTS:
+    uint Notify(const QString& appName, uint, const QString&, const QString& summary, const QString& body,
+                const QStringList&, const QVariantMap&, int)
+    {
+        received << appName + "|" + summary + "|" + body;
+        return uint(received.size());
+    }
+};
+
+class FakeFileManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+public:
+    QStringList shown;
+
+public Q_SLOTS:
+    void ShowItems(const QStringList& uris, const QString&) { shown << uris; }
+};
+
+// Receives what QDesktopServices would hand to the desktop for file: URLs.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+
+public Q_SLOTS:
+    void open(const QUrl& url) { opened << url; }
+};
+
+// Registers `object` under `service` on the session bus for one scope.
+class ScopedBusService {
+public:
+    ScopedBusService(const QString& service, const QString& path, QObject* object) : m_service(service), m_path(path)
+    {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        m_ok = bus.registerObject(path, object, QDBusConnection::ExportAllSlots) && bus.registerService(service);
+    }
+    ~ScopedBusService()
+    {
+        QDBusConnection::sessionBus().unregisterService(m_service);
+        QDBusConnection::sessionBus().unregisterObject(m_path);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    QString m_service;
+    QString m_path;
+    bool m_ok = false;
+};
+
+class SessionBus : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!QDBusConnection::sessionBus().isConnected()) GTEST_SKIP() << "needs a session bus";
+        QDesktopServices::setUrlHandler("file", &m_catcher, "open");
+    }
+    void TearDown() override { QDesktopServices::unsetUrlHandler("file"); }
+
+    UrlCatcher m_catcher;
+};
+
+}  // namespace
+
+TEST_F(SessionBus, notification_ReachesTheNotificationServer)
+{
+    FakeNotificationServer server;
+    ScopedBusService registration("org.freedesktop.Notifications", "/org/freedesktop/Notifications", &server);
+    ASSERT_TRUE(registration.ok());
+    klipo::platform::FreedesktopNotifier().post("截图已保存", "shot.png");
+    (void)QTest::qWaitFor([&] { return server.received == QStringList{"KlipoVersa|截图已保存|shot.png"}; });
+    ASSERT_EQ(server.received, QStringList{"KlipoVersa|截图已保存|shot.png"});
+}
+
+TEST_F(SessionBus, reveal_AsksTheFileManagerToSelectTheFile)
+{
+    FakeFileManager manager;
+    ScopedBusService registration("org.freedesktop.FileManager1", "/org/freedesktop/FileManager1", &manager);
+    ASSERT_TRUE(registration.ok());
+    const QString file = klipo::test::freshDir("reveal") + "/截图 1.png";
+    klipo::platform::DesktopFileViewer().reveal(file);
+    (void)QTest::qWaitFor([&] { return manager.shown == QStringList{QUrl::fromLocalFile(file).toString()}; });
+    ASSERT_EQ(manager.shown, QStringList{QUrl::fromLocalFile(file).toString()});
+    QTest::qWait(100);
+    EXPECT_TRUE(m_catcher.opened.isEmpty());
+}
+
+TEST_F(SessionBus, revealWithoutAFileManager_OpensTheFolder_AndOpenOpensTheFile)
+{
+    const QString folder = klipo::test::freshDir("reveal");
+    const QString file = folder + "/shot.png";
+    klipo::platform::DesktopFileViewer viewer;
+    viewer.reveal(file);
+    (void)QTest::qWaitFor([&] { return m_catcher.opened == QList<QUrl>{QUrl::fromLocalFile(folder)}; });
+    ASSERT_EQ(m_catcher.opened, QList<QUrl>{QUrl::fromLocalFile(folder)});
+    viewer.open(file);
+    (void)QTest::qWaitFor([&] { return m_catcher.opened.size() == 2; });
+    ASSERT_EQ(m_catcher.opened.size(), 2);
+    EXPECT_EQ(m_catcher.opened.last(), QUrl::fromLocalFile(file));
+}
+
+TEST(SoundServer, themeSound_PlaysWhenASoundServerRuns)
+{
+    const QString socket = qEnvironmentVariable("PULSE_RUNTIME_PATH") + "/native";
+    if (qEnvironmentVariableIsEmpty("PULSE_RUNTIME_PATH") || !QFileInfo::exists(socket))
+        GTEST_SKIP() << "needs the headless desktop's sound server";
+    klipo::platform::CanberraSoundPlayer player;
+    EXPECT_TRUE(player.play("Tink"));
+    EXPECT_TRUE(player.play("Glass"));
+    EXPECT_FALSE(player.play("NoSuchSound"));
+}
+
+#include "SessionBusTest.moc"

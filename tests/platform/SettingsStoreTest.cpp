@@ -1,0 +1,116 @@
+#include "platform/SettingsStore.h"
+#include "support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+
+using klipo::platform::SettingsStore;
+
+namespace {
+
+QString freshStorePath() { return klipo::test::freshDir(QStringLiteral("settings")) + "/KlipoVersa/defaults.json"; }
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList asideFiles(const QString& storePath)
+{
+    return QFileInfo(storePath).dir().entryList({QStringLiteral("defaults.json.corrupt-*")}, QDir::Files,
+                                                QDir::Name);
+}
+
+}  // namespace
+
+TEST(SettingsStore, values_KeepTheirTypes_AfterTheFileIsReadAgain)
+{
+    const QString path = freshStorePath();
+    {
+        SettingsStore store(path);
+        store.setValue("menuBarOnly", true);
+        store.setValue("historyLimit", 300);
+        store.setValue("captureScale", 2.5);
+        store.setValue("captureSoundName", QStringLiteral("Glass"));
+        store.setValue("recent", QJsonArray{QStringLiteral("a"), 1, false});
+        store.setValue("saveHistory", QStringLiteral("true"));
+        EXPECT_FALSE(store.lastWriteFailed());
+    }
+    SettingsStore reopened(path);
+    EXPECT_TRUE(reopened.value("menuBarOnly").isBool());
+    EXPECT_TRUE(reopened.boolValue("menuBarOnly"));
+    EXPECT_EQ(reopened.value("historyLimit").toInteger(), 300);
+    EXPECT_DOUBLE_EQ(reopened.value("captureScale").toDouble(), 2.5);
+    EXPECT_EQ(reopened.stringValue("captureSoundName"), "Glass");
+    EXPECT_EQ(reopened.value("recent").toArray(), (QJsonArray{QStringLiteral("a"), 1, false}));
+    // A Boolean written as text stays text: Boolean reads fall back.
+    EXPECT_TRUE(reopened.value("saveHistory").isString());
+    EXPECT_FALSE(reopened.boolValue("saveHistory", false));
+    EXPECT_EQ(reopened.stringValue("menuBarOnly", "fallback"), "fallback");
+    EXPECT_TRUE(reopened.value("absent").isUndefined());
+}
+
+TEST(SettingsStore, corruptFiles_AreEachMovedAside_AndTheStoreWorksOn)
+{
+    const QString path = freshStorePath();
+    writeFile(path, "{\"menuBarOnly\": tru");
+    SettingsStore store(path);
+    EXPECT_FALSE(store.contains("menuBarOnly"));
+    store.setValue("historyLimit", 50);
+    EXPECT_FALSE(store.lastWriteFailed());
+    EXPECT_EQ(QJsonDocument::fromJson(readFile(path)).object().value("historyLimit").toInt(), 50);
+
+    // A second broken file moments later must not replace the first one kept aside.
+    writeFile(path, "[\"not an object\"]");
+    store.reload();
+    QStringList kept;
+    for (const QString& name : asideFiles(path)) kept << readFile(QFileInfo(path).dir().filePath(name));
+    kept.sort();
+    EXPECT_EQ(kept, (QStringList{"[\"not an object\"]", "{\"menuBarOnly\": tru"}));
+}
+
+TEST(SettingsStore, writes_LeaveOnlyTheCompleteFile)
+{
+    const QString path = freshStorePath();
+    SettingsStore store(path);
+    for (int i = 0; i < 40; ++i) store.setValue(QStringLiteral("key%1").arg(i), i);
+    EXPECT_EQ(QFileInfo(path).dir().entryList(QDir::Files | QDir::Hidden), QStringList{"defaults.json"});
+    QJsonParseError error{};
+    const QJsonDocument written = QJsonDocument::fromJson(readFile(path), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError);
+    EXPECT_EQ(written.object().size(), 40);
+}
+
+TEST(SettingsStore, changeSignal_FiresOncePerChange_AndNeverForAnUnchangedValue)
+{
+    SettingsStore store(freshStorePath());
+    QSignalSpy spy(&store, &SettingsStore::valueChanged);
+    store.setValue("a", 1);
+    store.setValue("a", 1);
+    EXPECT_EQ(spy.count(), 1);
+    store.setValue("a", 2);
+    store.setValue("b", QStringLiteral("x"));
+    store.remove("absent");
+    store.setValue("absent", QJsonValue(QJsonValue::Undefined));
+    EXPECT_EQ(spy.count(), 3);
+    store.remove("a");
+    ASSERT_EQ(spy.count(), 4);
+    EXPECT_EQ(spy.at(0).at(0).toString(), "a");
+    EXPECT_EQ(spy.at(2).at(0).toString(), "b");
+    EXPECT_EQ(spy.at(3).at(0).toString(), "a");
+}

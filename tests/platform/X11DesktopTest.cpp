@@ -1,0 +1,184 @@
+// Needs the headless X11 desktop (Xvfb 1920x1080, openbox, trayer); skips elsewhere.
+#include "platform/CapturePermission.h"
+#include "platform/Clipboard.h"
+#include "platform/PlatformServices.h"
+#include "platform/RegionPickerWindow.h"
+#include "platform/ScreenMetrics.h"
+#include "platform/ScreenshotTool.h"
+#include "platform/SystemTrayIcon.h"
+#include "support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCursor>
+#include <QMimeData>
+#include <QClipboard>
+#include <QPainter>
+#include <QProcess>
+#include <QTest>
+#include <QWidget>
+
+#include <optional>
+
+using klipo::platform::CaptureOptions;
+using klipo::platform::CaptureOutcome;
+using klipo::platform::services;
+
+namespace {
+
+const QColor knownColour(0x33, 0x66, 0xcc);
+const QRect knownRect(100, 100, 400, 300);
+
+class X11Desktop : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!klipo::test::hasX11Display()) GTEST_SKIP() << "needs the headless X11 desktop";
+        m_window = std::make_unique<QWidget>(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                                                          Qt::BypassWindowManagerHint);
+        m_window->setAutoFillBackground(true);
+        QPalette palette;
+        palette.setColor(QPalette::Window, knownColour);
+        m_window->setPalette(palette);
+        m_window->setGeometry(knownRect);
+        m_window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+        QTest::qWait(200);  // let the X server draw it
+        QCursor::setPos(1800, 1000);
+    }
+
+    static CaptureOutcome captureAndWait(const CaptureOptions& options)
+    {
+        std::optional<CaptureOutcome> outcome;
+        services().screenshots->capture(options, [&](CaptureOutcome o) { outcome = std::move(o); });
+        [&] { ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }, 10000)); }();
+        return outcome.value_or(CaptureOutcome::failed("no outcome"));
+    }
+
+    static int pixelsNotOfKnownColour(const QImage& image, const QRect& area)
+    {
+        int count = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (QColor(image.pixel(x, y)).rgb() != knownColour.rgb()) ++count;
+        return count;
+    }
+
+    static int xdotool(const QStringList& arguments)
+    {
+        return QProcess::execute(QStringLiteral("xdotool"), arguments);
+    }
+
+    std::unique_ptr<QWidget> m_window;
+};
+
+}  // namespace
+
+TEST_F(X11Desktop, fullScreenGrab_ShowsAKnownWindowAtDevicePixels_AndAMissingDisplayFails)
+{
+    EXPECT_TRUE(services().permission->canCapture());
+    EXPECT_TRUE(services().permission->reason().isEmpty());
+    CaptureOptions options;
+    options.displayIndex = services().screens->displayIndexUnderPointer();
+    const CaptureOutcome outcome = captureAndWait(options);
+    ASSERT_TRUE(outcome.ok()) << outcome.error.toStdString();
+    EXPECT_EQ(outcome.image.size(), QSize(1920, 1080));
+    EXPECT_DOUBLE_EQ(outcome.scale, 1.0);
+    EXPECT_EQ(pixelsNotOfKnownColour(outcome.image, knownRect), 0);
+    EXPECT_NE(QColor(outcome.image.pixel(50, 50)).rgb(), knownColour.rgb());
+
+    options.displayIndex = 5;  // never another screen instead
+    const CaptureOutcome missing = captureAndWait(options);
+    EXPECT_EQ(missing.status, CaptureOutcome::Status::Failed);
+    EXPECT_TRUE(missing.error.contains("5")) << missing.error.toStdString();
+}
+
+TEST_F(X11Desktop, grabWithCursor_DrawsThePointerWhereItIs_AndOnlyThen)
+{
+    const QPoint pointer(300, 250);
+    QCursor::setPos(pointer);
+    QTest::qWait(100);
+    const QRect aroundPointer(pointer, QSize(8, 8));
+    CaptureOptions options;
+    options.includeCursor = true;
+    const CaptureOutcome with = captureAndWait(options);
+    ASSERT_TRUE(with.ok()) << with.error.toStdString();
+    EXPECT_GT(pixelsNotOfKnownColour(with.image, aroundPointer), 0);
+    EXPECT_EQ(pixelsNotOfKnownColour(with.image, QRect(pointer - QPoint(40, 40), QSize(30, 30))), 0);
+
+    options.includeCursor = false;
+    const CaptureOutcome without = captureAndWait(options);
+    ASSERT_TRUE(without.ok());
+    EXPECT_EQ(pixelsNotOfKnownColour(without.image, aroundPointer), 0);
+}
+
+TEST_F(X11Desktop, interactivePick_CropsTheFrozenScreen_AndEscapeCancels)
+{
+    const auto pickerWindow = [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* picker = qobject_cast<klipo::platform::RegionPickerWindow*>(w); picker && picker->isVisible())
+                return picker;
+        return static_cast<klipo::platform::RegionPickerWindow*>(nullptr);
+    };
+
+    std::optional<CaptureOutcome> outcome;
+    CaptureOptions options;
+    options.interactive = true;
+    services().screenshots->capture(options, [&](CaptureOutcome o) { outcome = std::move(o); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pickerWindow() != nullptr; }));
+
+    std::optional<CaptureOutcome> second;
+    services().screenshots->capture(options, [&](CaptureOutcome o) { second = std::move(o); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.has_value(); }));
+    EXPECT_EQ(second->status, CaptureOutcome::Status::Failed);
+
+    m_window->hide();  // the frozen picture keeps it
+    // Real pointer and key events through the X server, as a user makes them.
+    ASSERT_EQ(xdotool({"mousemove", "150", "120", "mousedown", "1", "mousemove", "250", "170", "mousemove", "350",
+                       "220", "mouseup", "1"}),
+              0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }));
+    ASSERT_TRUE(outcome->ok()) << outcome->error.toStdString();
+    EXPECT_EQ(outcome->image.size(), QSize(200, 100));
+    EXPECT_EQ(pixelsNotOfKnownColour(outcome->image, outcome->image.rect()), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pickerWindow() == nullptr; }));
+
+    outcome.reset();
+    services().screenshots->capture(options, [&](CaptureOutcome o) { outcome = std::move(o); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pickerWindow() != nullptr; }));
+    ASSERT_EQ(xdotool({"key", "Escape"}), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }));
+    EXPECT_EQ(outcome->status, CaptureOutcome::Status::Cancelled);
+}
+
+TEST_F(X11Desktop, trayIcon_IsEmbeddedByTheTrayHost)
+{
+    klipo::platform::SystemTrayIcon tray;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tray.isAvailable(); }, 10000));
+    QPixmap icon(22, 22);
+    icon.fill(knownColour);
+    tray.setIcon(QIcon(icon));
+    tray.setToolTip("KlipoVersa");
+    tray.show();
+    EXPECT_TRUE(tray.isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tray.geometry().isValid(); }, 10000));
+}
+
+TEST_F(X11Desktop, clipboard_HoldsImageAsPngAndText_InOneItem)
+{
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(knownColour);
+    services().clipboard->setImageAndText(image, QStringLiteral("识别的文字"));
+    EXPECT_EQ(services().clipboard->text(), QStringLiteral("识别的文字"));
+    EXPECT_EQ(services().clipboard->image().convertToFormat(QImage::Format_RGB32), image);
+
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_TRUE(data->formats().contains("image/png"));
+    EXPECT_EQ(QImage::fromData(data->data("image/png"), "PNG").convertToFormat(QImage::Format_RGB32), image);
+
+    services().clipboard->setText(QStringLiteral("只有文字"));
+    EXPECT_EQ(services().clipboard->text(), QStringLiteral("只有文字"));
+    EXPECT_TRUE(services().clipboard->image().isNull());
+}
