@@ -1,0 +1,87 @@
+// Start-up figures: time from process start to the tray icon shown (median of
+// several runs) and resident memory once idle. Run inside a desktop with a
+// tray host, for example: scripts/headless-desktop.sh build/bench/app/bench_startup
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+long residentKiB(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 7;
+    std::vector<double> startMs;
+    long idleKiB = -1;
+
+    for (int i = 0; i < runs; ++i) {
+        QTemporaryDir home;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.path() + QStringLiteral("/data"));
+        env.insert(QStringLiteral("KLIPO_STARTUP_TRACE"), QStringLiteral("1"));
+        env.insert(QStringLiteral("KLIPO_INSTANCE_NAME"), QStringLiteral("bench-%1").arg(i));
+        // No library window: measure the tray alone.
+        QFile defaults(home.path() + QStringLiteral("/config/KlipoVersa/defaults.json"));
+        QDir().mkpath(home.path() + QStringLiteral("/config/KlipoVersa"));
+        if (defaults.open(QIODevice::WriteOnly)) defaults.write("{\"menuBarOnly\": true}");
+        defaults.close();
+
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+        QElapsedTimer timer;
+        timer.start();
+        process.start(QStringLiteral(KLIPO_BINARY), {});
+        if (!process.waitForStarted(5000)) {
+            std::fprintf(stderr, "could not start %s\n", KLIPO_BINARY);
+            return 1;
+        }
+        double shownAt = -1;
+        QByteArray out;
+        while (timer.elapsed() < 10000 && shownAt < 0) {
+            process.waitForReadyRead(50);
+            out += process.readAllStandardOutput();
+            if (out.contains("tray-shown")) shownAt = timer.nsecsElapsed() / 1e6;
+        }
+        if (shownAt < 0) {
+            std::fprintf(stderr, "run %d: the tray icon was not shown (no tray host?)\n%s\n", i,
+                         process.readAllStandardError().constData());
+            process.kill();
+            process.waitForFinished();
+            return 1;
+        }
+        startMs.push_back(shownAt);
+        if (i == runs - 1) {
+            QThread::msleep(2000);
+            idleKiB = residentKiB(process.processId());
+        }
+        process.terminate();
+        if (!process.waitForFinished(5000)) process.kill();
+    }
+    std::sort(startMs.begin(), startMs.end());
+    std::printf("start to tray icon shown: median %.1f ms (min %.1f, max %.1f, %d runs)\n", startMs[startMs.size() / 2],
+                startMs.front(), startMs.back(), runs);
+    std::printf("resident memory when idle: %.1f MB\n", idleKiB / 1024.0);
+    return 0;
+}

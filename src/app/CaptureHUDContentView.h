@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+
+namespace klipo {
+
+// The toast's face: a dark rounded card with an optional thumbnail, a title
+// and a subtitle (its tool tip repeats the subtitle). Reports clicks and the
+// pointer entering and leaving.
+class CaptureHUDContentView : public QWidget {
+public:
+    explicit CaptureHUDContentView(QWidget* parent = nullptr);
+
+    std::function<void()> onClick;
+    std::function<void(bool inside)> onHoverChanged;
+
+    void configure(const QString& title, const QString& subtitle, const QImage& thumbnail);
+
+    QString title() const { return m_title; }
+    QString subtitle() const { return m_subtitle; }
+    bool hasThumbnail() const { return !m_thumbnail.isNull(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    QString m_title;
+    QString m_subtitle;
+    QImage m_thumbnail;
+};
+
+}  // namespace klipo

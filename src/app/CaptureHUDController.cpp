@@ -1,0 +1,146 @@
+#include "app/CaptureHUDController.h"
+
+#include "app/CaptureHUDContentView.h"
+#include "platform/DesktopNotifier.h"
+#include "platform/PlatformServices.h"
+#include "platform/ScreenMetrics.h"
+
+#include <QPropertyAnimation>
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+
+namespace klipo {
+
+CaptureHUDController& CaptureHUDController::shared()
+{
+    static CaptureHUDController* controller = new CaptureHUDController();
+    return *controller;
+}
+
+CaptureHUDController::CaptureHUDController()
+{
+    m_dismissTimer.setSingleShot(true);
+    connect(&m_dismissTimer, &QTimer::timeout, this, [this] { dismiss(true); });
+}
+
+void CaptureHUDController::makePanel()
+{
+    // Managed by the window manager (so it stacks above normal windows) but
+    // never focused: showing it must not take focus from the user's window.
+    auto* panel = new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                                           Qt::WindowDoesNotAcceptFocus);
+    panel->setAttribute(Qt::WA_ShowWithoutActivating);
+    panel->setAttribute(Qt::WA_TranslucentBackground);
+    panel->setAttribute(Qt::WA_QuitOnClose, false);
+    panel->setFixedSize(width, height);
+    panel->setWindowTitle(QStringLiteral("KlipoVersa"));
+
+    m_content = new CaptureHUDContentView(panel);
+    m_content->setGeometry(0, 0, width, height);
+
+    m_fade = new QPropertyAnimation(panel, "windowOpacity", this);
+    connect(m_fade, &QPropertyAnimation::finished, this, [this] { fadeOutFinished(); });
+    m_panel = panel;
+}
+
+void CaptureHUDController::show(const QString& title, const QString& subtitle, const QImage& thumbnail,
+                                const QString& filePath, double durationSeconds)
+{
+    if (!m_panel) makePanel();
+    m_content->configure(title, subtitle, thumbnail);
+
+    QPointer<CaptureHUDController> self(this);
+    m_content->onClick = [self, filePath] {
+        if (!self) return;
+        if (!filePath.isEmpty())
+            if (platform::FileViewer* files = platform::services().files) files->reveal(filePath);
+        self->dismiss(false);
+    };
+    m_content->onHoverChanged = [self](bool inside) {
+        if (!self) return;
+        if (inside) self->m_dismissTimer.stop();
+        else self->scheduleDismiss(hoverLeaveSeconds);
+    };
+
+    moveToCorner();
+    m_dismissTimer.stop();
+
+    // A fade-out still running belongs to the previous message: stop it so
+    // its end cannot hide this one.
+    m_fade->stop();
+    m_fadingOut = false;
+    m_panel->setWindowOpacity(0.0);
+    m_panel->show();
+    m_panel->raise();
+    m_fade->setDuration(fadeInMs);
+    m_fade->setStartValue(0.0);
+    m_fade->setEndValue(1.0);
+    m_fade->start();
+
+    scheduleDismiss(durationSeconds);
+}
+
+void CaptureHUDController::dismiss(bool animated)
+{
+    m_dismissTimer.stop();
+    if (!m_panel || !m_panel->isVisible()) return;
+    if (animated) {
+        if (m_fadingOut) return;  // already on its way out
+        m_fade->stop();
+        m_fadingOut = true;
+        m_fade->setDuration(fadeOutMs);
+        m_fade->setStartValue(m_panel->windowOpacity());
+        m_fade->setEndValue(0.0);
+        m_fade->start();
+        return;
+    }
+    m_fade->stop();
+    m_fadingOut = false;
+    m_panel->hide();
+}
+
+void CaptureHUDController::fadeOutFinished()
+{
+    if (!m_fadingOut) return;  // the fade-in ended
+    m_fadingOut = false;
+    if (m_panel) m_panel->hide();
+}
+
+bool CaptureHUDController::hideForCapture()
+{
+    const bool wasShowing = isShowingToast();
+    dismiss(false);
+    return wasShowing;
+}
+
+bool CaptureHUDController::isShowingToast() const { return m_panel && m_panel->isVisible(); }
+
+QString CaptureHUDController::currentTitle() const { return m_content ? m_content->title() : QString(); }
+
+QString CaptureHUDController::currentSubtitle() const { return m_content ? m_content->subtitle() : QString(); }
+
+QPoint CaptureHUDController::cornerPosition(const QRect& availableGeometry)
+{
+    return {availableGeometry.x() + availableGeometry.width() - width - cornerInset,
+            availableGeometry.y() + availableGeometry.height() - height - cornerInset};
+}
+
+void CaptureHUDController::moveToCorner()
+{
+    const platform::ScreenMetrics* screens = platform::services().screens;
+    if (!screens || !m_panel) return;
+    const std::optional<platform::ScreenInfo> screen = screens->screenUnderPointer();
+    if (!screen) return;
+    m_panel->move(cornerPosition(screen->availableGeometry));
+}
+
+void CaptureHUDController::scheduleDismiss(double seconds)
+{
+    m_dismissTimer.stop();
+    const double ms = std::isfinite(seconds) ? std::clamp(seconds * 1000.0, 0.0, 86400000.0) : 0.0;
+    m_dismissTimer.start(int(std::lround(ms)));
+}
+
+}  // namespace klipo

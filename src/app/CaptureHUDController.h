@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QRect>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+class QPropertyAnimation;
+
+namespace klipo {
+
+class CaptureHUDContentView;
+
+// The process's one toast: a 320 by 80 card at the bottom right of the screen
+// under the pointer that reports how a capture went. It never takes focus,
+// floats above normal windows, fades in and out, stays while the pointer rests
+// on it, and a click reveals the saved file. A new message replaces the
+// current one. Main thread only.
+class CaptureHUDController : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int width = 320;
+    static constexpr int height = 80;
+    static constexpr int cornerInset = 20;
+    static constexpr int fadeInMs = 160;
+    static constexpr int fadeOutMs = 300;
+    static constexpr double hoverLeaveSeconds = 1.0;
+
+    static CaptureHUDController& shared();
+
+    void show(const QString& title, const QString& subtitle, const QImage& thumbnail = {},
+              const QString& filePath = {}, double durationSeconds = 2.2);
+    void dismiss(bool animated);
+
+    // Takes the toast off the screen at once, before a screen grab (X11 cannot
+    // keep our windows out of it). Returns whether it was showing.
+    bool hideForCapture();
+
+    bool isShowingToast() const;
+    QString currentTitle() const;
+    QString currentSubtitle() const;
+    QWidget* panel() const { return m_panel; }
+    CaptureHUDContentView* contentView() const { return m_content; }
+
+    // The toast's top-left corner for a screen's available area (global
+    // logical coordinates): 20 in from its bottom-right corner.
+    static QPoint cornerPosition(const QRect& availableGeometry);
+
+private:
+    CaptureHUDController();
+    void makePanel();
+    void moveToCorner();
+    void scheduleDismiss(double seconds);
+    void fadeOutFinished();
+
+    QPointer<QWidget> m_panel;
+    CaptureHUDContentView* m_content = nullptr;
+    QPropertyAnimation* m_fade = nullptr;
+    QTimer m_dismissTimer;
+    bool m_fadingOut = false;
+};
+
+}  // namespace klipo

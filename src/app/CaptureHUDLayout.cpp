@@ -1,0 +1,27 @@
+#include "app/CaptureHUDLayout.h"
+
+#include <algorithm>
+
+namespace klipo {
+
+CaptureHUDLayout CaptureHUDLayout::compute(const QSizeF& viewSize, bool hasThumbnail)
+{
+    CaptureHUDLayout layout;
+    double x = 12;
+    if (hasThumbnail) {
+        layout.thumbnail = QRectF(12, (viewSize.height() - 56) / 2, 76, 56);
+        x = 12 + layout.thumbnail->right();
+    }
+    const double textWidth = std::max(0.0, viewSize.width() - x - 12);
+    const double midY = viewSize.height() / 2;
+    layout.title = QRectF(x, midY + 2, textWidth, 18);
+    layout.subtitle = QRectF(x, midY - 18, textWidth, 16);
+    return layout;
+}
+
+QRectF CaptureHUDLayout::flipped(const QRectF& rect, double viewHeight)
+{
+    return QRectF(rect.x(), viewHeight - rect.y() - rect.height(), rect.width(), rect.height());
+}
+
+}  // namespace klipo

@@ -1,0 +1,63 @@
+#include "app/ScreenshotRun.h"
+
+#include "app/CaptureHUDController.h"
+#include "platform/PlatformServices.h"
+#include "platform/SerialQueue.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <atomic>
+#include <future>
+#include <memory>
+
+namespace klipo::ScreenshotRun {
+
+namespace {
+using Done = std::function<void(platform::CaptureOutcome)>;
+
+void captureNow(const platform::CaptureOptions& options, Done done)
+{
+    platform::ScreenshotTool* tool = platform::services().screenshots;
+    if (!tool) {
+        platform::runOnMain([done = std::move(done)] {
+            done(platform::CaptureOutcome::failed(QStringLiteral("截图功能不可用：没有可用的截图服务")));
+        });
+        return;
+    }
+    tool->capture(options, [done = std::move(done)](platform::CaptureOutcome outcome) {
+        if (outcome.ok() && outcome.image.isNull())
+            outcome = platform::CaptureOutcome::failed(QStringLiteral("截到的画面是空的"));
+        done(std::move(outcome));
+    });
+}
+}  // namespace
+
+void start(const platform::CaptureOptions& options, Done done)
+{
+    if (!platform::isMainThread()) {
+        platform::runOnMain([options, done = std::move(done)]() mutable { start(options, std::move(done)); });
+        return;
+    }
+    if (!CaptureHUDController::shared().hideForCapture()) {
+        captureNow(options, std::move(done));
+        return;
+    }
+    QTimer::singleShot(toastClearDelayMs, QCoreApplication::instance(),
+                       [options, done = std::move(done)]() mutable { captureNow(options, std::move(done)); });
+}
+
+platform::CaptureOutcome run(const platform::CaptureOptions& options)
+{
+    if (!QCoreApplication::instance() || platform::isMainThread())
+        return platform::CaptureOutcome::failed(QStringLiteral("内部错误：不能在界面线程上等待截图"));
+    auto promise = std::make_shared<std::promise<platform::CaptureOutcome>>();
+    auto future = promise->get_future();
+    auto delivered = std::make_shared<std::atomic_bool>(false);
+    start(options, [promise, delivered](platform::CaptureOutcome outcome) {
+        if (!delivered->exchange(true)) promise->set_value(std::move(outcome));
+    });
+    return future.get();
+}
+
+}  // namespace klipo::ScreenshotRun

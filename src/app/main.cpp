@@ -1,0 +1,3 @@
+#include "app/shell/AppMain.h"
+
+int main(int argc, char** argv) { return klipo::AppMain::main(argc, argv); }

@@ -1,0 +1,242 @@
+#include "app/shell/AppDelegate.h"
+
+#include "app/shell/StatusMenu.h"
+#include "platform/TrayIcon.h"
+
+#include <QMenu>
+
+namespace klipo {
+
+AppDelegate::AppDelegate(ShellServices& services, platform::TrayIcon* tray, QObject* parent)
+    : QObject(parent), m_services(services), m_tray(tray)
+{
+}
+
+AppDelegate::~AppDelegate() = default;
+
+bool AppDelegate::isRunningSelfTest()
+{
+    return qEnvironmentVariableIsSet("KLIPO_REC_SELFTEST") || qEnvironmentVariableIsSet("KLIPO_SCROLL_SELFTEST");
+}
+
+void AppDelegate::registerHotKey(const QString& name, std::function<void()> action)
+{
+    if (!m_services.registerHotKey(name, std::move(action))) m_failedHotKeys << name;
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    QPointer<AppDelegate> self(this);
+    auto weakly = [self](auto member) {
+        return [self, member] {
+            if (self) (self.data()->*member)();
+        };
+    };
+
+    m_services.runInterfaceSnapshotSelfCheck();
+    m_services.applyAppearance();
+    m_services.runShortcutMigration();
+    setupStatusItem();
+
+    registerHotKey(QStringLiteral("captureTranslate"), [self] {
+        if (self) self->startCaptureAndTranslate(ShellCaptureMode::interactive);
+    });
+    registerHotKey(QStringLiteral("captureFullScreenTranslate"), [self] {
+        if (self) self->startCaptureAndTranslate(ShellCaptureMode::fullScreen);
+    });
+    registerHotKey(QStringLiteral("plainCapture"), weakly(&AppDelegate::startPlainCapture));
+    registerHotKey(QStringLiteral("pinFromClipboard"), [this, self] {
+        if (self) m_services.pinFromClipboard();
+    });
+    registerHotKey(QStringLiteral("captureAnnotate"), [this, self] {
+        if (self) m_services.startCaptureAndAnnotate();
+    });
+
+    setupQuickCapture();
+
+    registerHotKey(QStringLiteral("recordScreen"), [this, self] {
+        if (self) m_services.toggleRecording();
+    });
+    m_services.setRecordingStateCallback([self](bool recording) {
+        if (self) self->updateStatusRecordingIcon(recording);
+    });
+    registerHotKey(QStringLiteral("scrollCapture"), weakly(&AppDelegate::toggleScrollCapture));
+
+    m_services.runRecordingSelfCheck();
+    m_services.runScrollingSelfCheck();
+    m_services.startAutoCloudBackup();
+
+    if (!m_services.menuBarOnly()) m_services.showLibrary();
+    reportFailedHotKeys();
+}
+
+void AppDelegate::setupQuickCapture()
+{
+    QPointer<AppDelegate> self(this);
+    m_services.setQuickCaptureCallbacks(
+        [self] {
+            if (self) self->showPermissionAlert();
+        },
+        [self](std::optional<int> seconds) {
+            if (self) self->updateStatusCountdown(seconds);
+        });
+    registerHotKey(QStringLiteral("delayedCapture"), [this, self] {
+        if (self) m_services.startDelayedCapture();
+    });
+    registerHotKey(QStringLiteral("repeatLastArea"), [this, self] {
+        if (self) m_services.captureLastArea();
+    });
+    registerHotKey(QStringLiteral("colorPicker"), [self] {
+        if (self) self->startColorPicker();
+    });
+}
+
+void AppDelegate::reportFailedHotKeys()
+{
+    if (m_failedHotKeys.isEmpty()) return;
+    QStringList texts;
+    for (const QString& name : m_failedHotKeys) {
+        const auto text = m_services.shortcutText(name);
+        texts << (text ? *text : name);
+    }
+    m_services.showToast(QStringLiteral("快捷键被其他程序占用"),
+                         texts.join(QStringLiteral("、")) + QStringLiteral(" 无法使用，可在「设置」中更换"));
+}
+
+void AppDelegate::setupStatusItem()
+{
+    m_statusItem = std::make_unique<StatusItem>(m_tray);
+    m_statusItem->showIdle();
+    m_menu = std::make_unique<QMenu>();
+    StatusMenu::build(*m_menu, m_services, *this);
+    if (m_tray) {
+        m_tray->setMenu(m_menu.get());
+        m_tray->show();
+    }
+}
+
+void AppDelegate::handleReopen(bool hasVisibleWindows)
+{
+    if (hasVisibleWindows) return;
+    m_services.showLibrary();
+}
+
+void AppDelegate::startPlainCapture()
+{
+    QPointer<AppDelegate> self(this);
+    m_services.startPlainCapture([self] {
+        if (self) self->showPermissionAlert();
+    });
+}
+
+void AppDelegate::toggleScrollCapture()
+{
+    switch (m_services.scrollState()) {
+    case ShellScrollState::idle:
+        m_services.beginScrollCapture();
+        break;
+    case ShellScrollState::picking:
+        m_services.overlayFinishWithoutResult();
+        break;
+    case ShellScrollState::capturing:
+        m_services.cancelScrollCapture();
+        break;
+    case ShellScrollState::stitching:
+        break;
+    }
+}
+
+void AppDelegate::startColorPicker()
+{
+    if (m_services.colorPickerBusy()) return;
+    if (m_services.canCapture()) {
+        m_services.startColorPicker();
+        return;
+    }
+    m_services.requestCaptureAccess();
+    m_services.notifyQuickCapturePermissionDenied();
+}
+
+void AppDelegate::startCaptureAndTranslate(ShellCaptureMode mode)
+{
+    if (!m_services.canCapture()) {
+        m_services.requestCaptureAccess();
+        showPermissionAlert();
+        return;
+    }
+    if (mode == ShellCaptureMode::interactive && m_services.overlayEnabled()) {
+        if (m_services.overlayIsActive())
+            m_services.overlayFinishWithoutResult();
+        else
+            m_services.overlayBeginTranslate();
+        return;
+    }
+    QPointer<AppDelegate> self(this);
+    m_services.captureForTranslation(mode, [this, self](std::optional<ShellCapture> capture) {
+        if (!self || !capture) return;
+        m_services.recognizeAndShowResult(*capture);
+    });
+}
+
+void AppDelegate::showPermissionAlert()
+{
+    ShellAlert alert;
+    alert.style = ShellAlert::Style::warning;
+    alert.message = QStringLiteral("需要屏幕录制权限");
+    // There is no permission to grant on Linux; what blocks capture is the session type.
+    alert.informativeText = QStringLiteral(
+        "KlipoVersa 需要在 X11（Xorg）会话中运行才能截取屏幕。请在登录界面选择 X11 会话，然后重新启动应用。"
+        "（Linux 上没有可打开的屏幕录制权限设置页。）");
+    alert.buttons = {QStringLiteral("打开系统设置"), QStringLiteral("稍后")};
+    if (m_services.runAlert(alert) == 0) m_services.openScreenCaptureSettings();
+}
+
+QString AppDelegate::aboutText()
+{
+    auto shortcut = [this](const QString& name) {
+        const auto text = m_services.shortcutText(name);
+        return text ? *text : QStringLiteral("未设置");
+    };
+    return QStringLiteral("截图翻译：") + shortcut(QStringLiteral("captureTranslate")) +
+           QStringLiteral("\n  拖动即框选，单击选中窗口，按 F 选整屏，Esc 取消\n全屏翻译：") +
+           shortcut(QStringLiteral("captureFullScreenTranslate")) +
+           QStringLiteral("\n  直接翻译整块屏幕\n普通截图：") + shortcut(QStringLiteral("plainCapture")) +
+           QStringLiteral("\n  只截图不翻译，自动存盘并复制到剪贴板\n\n快捷键均可在「设置」中修改。\n"
+                          "识别与翻译均在本机完成，截图和文字不会发送给任何服务；"
+                          "只有「检查更新」会联网，开启云备份后备份文件由你自己的同步工具上传。");
+}
+
+void AppDelegate::showAbout()
+{
+    ShellAlert alert;
+    alert.style = ShellAlert::Style::informational;
+    alert.message = QStringLiteral("KlipoVersa");
+    alert.informativeText = aboutText();
+    alert.buttons = {QStringLiteral("好")};
+    m_services.runAlert(alert);
+}
+
+void AppDelegate::updateStatusRecordingIcon(bool recording)
+{
+    if (!m_statusItem) return;
+    if (recording)
+        m_statusItem->showRecording();
+    else
+        m_statusItem->showIdle();
+}
+
+void AppDelegate::updateStatusCountdown(std::optional<int> seconds)
+{
+    if (!m_statusItem) return;
+    m_statusItem->showCountdown(seconds);
+}
+
+void AppDelegate::applicationWillTerminate()
+{
+    m_services.stopRecordingForQuit();
+    m_services.cancelScrollCapture();
+    m_services.uploadCloudBackupOnQuit();
+    m_services.flushVocabulary();
+}
+
+}  // namespace klipo

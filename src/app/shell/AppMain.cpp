@@ -1,0 +1,104 @@
+#include "app/shell/AppMain.h"
+
+#include "app/shell/AppDelegate.h"
+#include "app/shell/RealShellServices.h"
+#include "GlobalShortcuts/MenuBinding.h"
+#include "platform/Session.h"
+#include "platform/SingleInstance.h"
+#include "platform/SystemTrayIcon.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QTimer>
+
+#include <cstdio>
+
+#ifndef KLIPO_VERSION
+#define KLIPO_VERSION "0.0.0"
+#endif
+
+namespace klipo::AppMain {
+
+namespace {
+
+bool anyWindowVisible()
+{
+    const auto windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(), [](QWidget* w) {
+        return w->isVisible() && !w->inherits("QMenu") && w->isWindow() && !(w->windowFlags() & Qt::ToolTip);
+    });
+}
+
+QString instanceName()
+{
+    // Benchmarks and tests run several instances side by side.
+    const QString custom = qEnvironmentVariable("KLIPO_INSTANCE_NAME");
+    return custom.isEmpty() ? platform::SingleInstance::defaultServerName()
+                            : platform::SingleInstance::defaultServerName() + QLatin1Char('-') + custom;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+
+    // Capture, hot keys and the tray need X11: under XWayland prefer its X11
+    // side so they work there too.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    if (!platform::checkDisplayOrExplain()) return 1;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("KlipoVersa"));
+    QApplication::setApplicationDisplayName(QStringLiteral("KlipoVersa"));
+    QApplication::setApplicationVersion(QStringLiteral(KLIPO_VERSION));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const QString name = instanceName();
+    platform::SingleInstance instance(name);
+    if (!instance.start()) {
+        platform::SingleInstance::notifyRunningInstance(name);
+        return 0;
+    }
+
+    RealShellServices services;
+    platform::SystemTrayIcon tray;
+    AppDelegate delegate(services, &tray);
+    const bool trace = qEnvironmentVariableIsSet("KLIPO_STARTUP_TRACE");
+
+    QObject::connect(&delegate, &AppDelegate::quitRequested, &app, &QApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&app, &QApplication::aboutToQuit, &delegate, [&delegate] { delegate.applicationWillTerminate(); });
+    QObject::connect(&instance, &platform::SingleInstance::activationRequested, &delegate,
+                     [&delegate] { delegate.handleReopen(anyWindowVisible()); });
+    QObject::connect(&tray, &platform::TrayIcon::activated, &delegate, [&delegate] {
+        if (QMenu* menu = delegate.menu()) menu->popup(QCursor::pos());
+    });
+
+    QTimer::singleShot(0, &delegate, [&] {
+        delegate.applicationDidFinishLaunching();
+        GlobalShortcuts::setApplicationMenu(delegate.menu());
+        if (!tray.isAvailable()) {
+            std::fprintf(stderr, "%s\n",
+                         qPrintable(QStringLiteral("KlipoVersa：没有找到系统托盘，已改为显示资料库窗口。"
+                                                   "（No system tray found; showing the library window.）")));
+            services.showLibrary();
+        }
+        if (trace) {
+            // The icon counts as shown once the tray host has embedded it.
+            auto* poll = new QTimer(&delegate);
+            QObject::connect(poll, &QTimer::timeout, poll, [poll, &tray, &sinceStart] {
+                if (tray.geometry().isEmpty() && sinceStart.elapsed() < 10000) return;
+                std::printf("tray-shown %.1f ms\n", sinceStart.nsecsElapsed() / 1e6);
+                std::fflush(stdout);
+                poll->deleteLater();
+            });
+            poll->start(2);
+        }
+    });
+    return app.exec();
+}
+
+}  // namespace klipo::AppMain

@@ -1,0 +1,259 @@
+#include "app/shell/RealShellServices.h"
+
+#include "annotation/AnnotationWindow.h"
+#include "app/Appearance.h"
+#include "app/CaptureFailure.h"
+#include "app/CaptureHUDController.h"
+#include "app/FeaturePending.h"
+#include "app/Settings.h"
+#include "app/StabilityCaptureService.h"
+#include "app/shell/AppDelegate.h"
+#include "app/shell/UpdateChecker.h"
+#include "GlobalShortcuts/GlobalShortcuts.h"
+#include "GlobalShortcuts/MenuBinding.h"
+#include "GlobalShortcuts/ShortcutSlimMigration.h"
+#include "library/HistoryWindow.h"
+#include "overlay/SelOverlay.h"
+#include "platform/CapturePermission.h"
+#include "platform/PlatformServices.h"
+#include "platform/SerialQueue.h"
+#include "preferences/SettingsWindow.h"
+#include "recording/RecService.h"
+#include "scroll/ScrollCaptureService.h"
+#include "selfcheck/SelfChecks.h"
+#include "stores/CloudSync.h"
+#include "stores/VocabularyStore.h"
+#include "tools/PinWindow.h"
+#include "tools/PlainCaptureService.h"
+#include "tools/QuickCaptureService.h"
+#include "tools/QuickColorPicker.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+#ifndef KLIPO_VERSION
+#define KLIPO_VERSION "0.0.0"
+#endif
+
+namespace klipo {
+
+namespace {
+const GlobalShortcuts::Name* nameFor(const QString& raw)
+{
+    using N = GlobalShortcuts::Name;
+    static const N* const all[] = {&N::captureTranslate(), &N::captureFullScreenTranslate(), &N::plainCapture(),
+                                   &N::recordScreen(),     &N::scrollCapture(),              &N::delayedCapture(),
+                                   &N::repeatLastArea(),   &N::colorPicker(),                &N::captureAnnotate(),
+                                   &N::pinFromClipboard()};
+    for (const N* n : all)
+        if (n->rawValue() == raw) return n;
+    return nullptr;
+}
+}  // namespace
+
+RealShellServices::RealShellServices(QObject* parent)
+    : QObject(parent), m_updater(new UpdateChecker(UpdateChecker::defaultFeedUrl(), QStringLiteral(KLIPO_VERSION), this))
+{
+    if (!AppDelegate::isRunningSelfTest()) m_updater->start();
+    connect(m_updater, &UpdateChecker::finished, this, [this](const UpdateCheckResult& result) {
+        ShellAlert alert;
+        alert.style = result.kind == UpdateCheckResult::Kind::failed ? ShellAlert::Style::warning
+                                                                      : ShellAlert::Style::informational;
+        alert.message = result.title();
+        alert.informativeText = result.text();
+        alert.buttons = {QStringLiteral("好")};
+        runAlert(alert);
+    });
+}
+
+RealShellServices::~RealShellServices() = default;
+
+void RealShellServices::runInterfaceSnapshotSelfCheck() { UISnapshotSelfTest::runIfNeeded(); }
+void RealShellServices::applyAppearance() { klipo::applyAppearance(Settings::appearanceTheme()); }
+void RealShellServices::runShortcutMigration() { GlobalShortcuts::ShortcutSlimMigration::runIfNeeded(); }
+void RealShellServices::runRecordingSelfCheck() { RecSelfTest::runIfNeeded(); }
+void RealShellServices::runScrollingSelfCheck() { ScrollSelfTest::runIfNeeded(); }
+void RealShellServices::startAutoCloudBackup() { CloudSync::shared().startAutoSync(); }
+bool RealShellServices::menuBarOnly() { return Settings::menuBarOnly(); }
+bool RealShellServices::overlayEnabled() { return Settings::selCaptureOverlayEnabled(); }
+
+bool RealShellServices::registerHotKey(const QString& name, std::function<void()> action)
+{
+    const auto* n = nameFor(name);
+    if (!n) return false;
+    return !GlobalShortcuts::onKeyDown(*n, this, std::move(action)).failed();
+}
+
+void RealShellServices::bindMenuShortcut(QAction* item, const QString& name)
+{
+    if (const auto* n = nameFor(name)) GlobalShortcuts::setShortcut(item, *n);
+}
+
+std::optional<QString> RealShellServices::shortcutText(const QString& name)
+{
+    const auto* n = nameFor(name);
+    if (!n) return std::nullopt;
+    const auto shortcut = GlobalShortcuts::getShortcut(*n);
+    if (!shortcut) return std::nullopt;
+    return shortcut->description();
+}
+
+void RealShellServices::showLibrary() { HistoryWindowController::shared().show(); }
+void RealShellServices::showSettings() { SettingsWindowController::shared().show(); }
+
+int RealShellServices::runAlert(const ShellAlert& alert)
+{
+    QMessageBox box(alert.style == ShellAlert::Style::warning ? QMessageBox::Warning : QMessageBox::Information,
+                    alert.message, alert.message);
+    box.setInformativeText(alert.informativeText);
+    QList<QAbstractButton*> buttons;
+    for (int i = 0; i < alert.buttons.size(); ++i)
+        buttons << box.addButton(alert.buttons[i], i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole);
+    box.activateWindow();
+    box.exec();
+    return int(buttons.indexOf(box.clickedButton()));
+}
+
+void RealShellServices::openScreenCaptureSettings()
+{
+    // Linux has no settings page for screen access; the session type decides.
+    showToast(QStringLiteral("没有可打开的设置页"), QStringLiteral("请在登录界面选择 X11 会话后重新启动 KlipoVersa"));
+}
+
+void RealShellServices::checkForUpdates() { m_updater->checkForUpdates(); }
+
+void RealShellServices::showToast(const QString& title, const QString& subtitle)
+{
+    CaptureHUDController::shared().show(title, subtitle, QImage(), QString(), 2.2);
+}
+
+bool RealShellServices::canCapture()
+{
+    auto* permission = platform::services().permission;
+    return permission && permission->canCapture();
+}
+
+void RealShellServices::requestCaptureAccess()
+{
+    if (auto* permission = platform::services().permission) permission->request();
+}
+
+QAction* RealShellServices::makeAnnotateMenuItem(QMenu* menu)
+{
+    QAction* item = AnnoMenuProvider::shared().makeMenuItem(menu);
+    GlobalShortcuts::setShortcut(item, GlobalShortcuts::Name::captureAnnotate());
+    return item;
+}
+
+QAction* RealShellServices::makePinMenuItem(QMenu* menu) { return PinMenuProvider::shared().makeMenuItem(menu); }
+
+QAction* RealShellServices::makeQuickCaptureMenuItem(QMenu* menu)
+{
+    return QuickCaptureMenuProvider::shared().makeMenuItem(menu);
+}
+
+void RealShellServices::startPlainCapture(std::function<void()> onPermissionDenied)
+{
+    PlainCaptureService::start(std::move(onPermissionDenied));
+}
+
+void RealShellServices::pinFromClipboard() { PinMenuProvider::pinFromClipboard(); }
+void RealShellServices::startCaptureAndAnnotate() { AnnoMenuProvider::startCaptureAndAnnotate(); }
+
+void RealShellServices::setQuickCaptureCallbacks(std::function<void()> onPermissionDenied,
+                                                 std::function<void(std::optional<int>)> onCountdownTick)
+{
+    QuickCaptureService::onPermissionDenied = std::move(onPermissionDenied);
+    QuickCaptureService::onCountdownTick = std::move(onCountdownTick);
+}
+
+void RealShellServices::startDelayedCapture() { QuickCaptureService::startDelayedCapture(); }
+void RealShellServices::captureLastArea() { QuickCaptureService::captureLastArea(); }
+
+bool RealShellServices::colorPickerBusy()
+{
+    const auto& picker = QuickColorPickerController::shared();
+    return picker.isActive || picker.isPreparing;
+}
+
+void RealShellServices::startColorPicker()
+{
+    auto& picker = QuickColorPickerController::shared();
+    picker.isPreparing = true;
+    QMetaObject::invokeMethod(qApp, [] { QuickColorPickerController::shared().start(); }, Qt::QueuedConnection);
+}
+
+void RealShellServices::notifyQuickCapturePermissionDenied()
+{
+    if (QuickCaptureService::onPermissionDenied) QuickCaptureService::onPermissionDenied();
+}
+
+void RealShellServices::toggleRecording() { RecService::shared().toggle(); }
+
+void RealShellServices::setRecordingStateCallback(std::function<void(bool)> callback)
+{
+    RecService::shared().onRecordingStateChanged = std::move(callback);
+}
+
+ShellScrollState RealShellServices::scrollState()
+{
+    switch (ScrollCaptureService::shared().state) {
+    case ScrollCaptureService::ScrollState::idle:
+        return ShellScrollState::idle;
+    case ScrollCaptureService::ScrollState::picking:
+        return ShellScrollState::picking;
+    case ScrollCaptureService::ScrollState::capturing:
+        return ShellScrollState::capturing;
+    case ScrollCaptureService::ScrollState::stitching:
+        break;
+    }
+    return ShellScrollState::stitching;
+}
+
+void RealShellServices::beginScrollCapture() { ScrollCaptureService::shared().beginFlow(); }
+void RealShellServices::cancelScrollCapture() { ScrollCaptureService::shared().cancelCapture(); }
+
+bool RealShellServices::overlayIsActive() { return SelOverlayController::shared().isActive; }
+
+void RealShellServices::overlayBeginTranslate()
+{
+    auto& overlay = SelOverlayController::shared();
+    overlay.primaryAction = SelAction::translate;
+    overlay.begin();
+}
+
+void RealShellServices::overlayFinishWithoutResult() { SelOverlayController::shared().finishWithoutResult(); }
+
+void RealShellServices::captureForTranslation(ShellCaptureMode mode,
+                                              std::function<void(std::optional<ShellCapture>)> done)
+{
+    const auto captureMode =
+        mode == ShellCaptureMode::fullScreen ? CaptureService::Mode::fullScreen : CaptureService::Mode::interactive;
+    StabilityCaptureService::capture(captureMode, [done = std::move(done)](platform::CaptureOutcome outcome) {
+        if (!outcome.ok()) {
+            reportCaptureFailure(outcome);
+            done(std::nullopt);
+            return;
+        }
+        done(ShellCapture{outcome.image, outcome.scale});
+    });
+}
+
+void RealShellServices::recognizeAndShowResult(const ShellCapture&)
+{
+    showFeaturePending(QStringLiteral("全屏翻译"));
+}
+
+void RealShellServices::stopRecordingForQuit() { RecService::shared().handleAppTermination(); }
+void RealShellServices::uploadCloudBackupOnQuit() { CloudSync::shared().uploadOnQuit(); }
+
+void RealShellServices::flushVocabulary()
+{
+    auto& store = VocabularyStore::shared();
+    store.ioQueue().sync([&store] { store.flush(); });
+}
+
+}  // namespace klipo

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+
+class QNetworkAccessManager;
+#include <QNetworkReply>
+
+namespace klipo {
+
+struct UpdateCheckResult {
+    enum class Kind { upToDate, newerAvailable, failed };
+    Kind kind = Kind::failed;
+    QString latestVersion;
+    QString downloadUrl;
+    QString notes;
+    QString error;  // Chinese reason for `failed`
+
+    // The title and text shown to the user.
+    QString title() const;
+    QString text() const;
+};
+
+// Looks for a newer version in a small JSON feed:
+//   {"version": "1.2.0", "url": "https://…", "notes": "…"}
+// Nothing is fetched until the user asks. Only HTTPS is used; plain HTTP is
+// accepted for loopback addresses alone (local test feeds).
+class UpdateChecker : public QObject {
+    Q_OBJECT
+public:
+    static QUrl defaultFeedUrl();
+
+    UpdateChecker(QUrl feedUrl, QString currentVersion, QObject* parent = nullptr);
+    ~UpdateChecker() override;
+
+    // Starting only marks the checker as running; it never blocks the launch
+    // and checks nothing by itself.
+    void start() { m_started = true; }
+    bool isStarted() const { return m_started; }
+    bool isChecking() const { return m_busy; }
+
+    // Asks the feed once; finished() follows on the main thread. A second call
+    // while a check runs is ignored.
+    void checkForUpdates();
+
+    static UpdateCheckResult parseFeed(const QByteArray& body, const QString& currentVersion);
+    // <0, 0, >0 like strcmp, on dotted numbers ("1.10.0" > "1.9"); a suffix
+    // after a number ("1.2.0-beta") sorts before the plain number.
+    static int compareVersions(const QString& a, const QString& b);
+    static bool isAllowedFeedUrl(const QUrl& url);
+
+Q_SIGNALS:
+    void finished(const klipo::UpdateCheckResult& result);
+
+private:
+    QUrl m_feedUrl;
+    QString m_currentVersion;
+    bool m_started = false;
+    bool m_busy = false;
+    QNetworkAccessManager* m_network = nullptr;
+    QPointer<QNetworkReply> m_reply;
+};
+
+}  // namespace klipo

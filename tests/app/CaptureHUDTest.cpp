@@ -1,0 +1,142 @@
+#include "AppFakes.h"
+#include "app/CaptureHUDContentView.h"
+#include "app/CaptureHUDController.h"
+#include "app/CaptureHUDLayout.h"
+#include "platform/PlatformServices.h"
+
+#include <gtest/gtest.h>
+
+#include <QEnterEvent>
+#include <QTest>
+#include <QWidget>
+
+using namespace klipo;
+
+namespace {
+
+class CaptureHUDTest : public ::testing::Test {
+protected:
+    test::FakeScreenMetrics metrics;
+    test::FakeFileViewer files;
+    std::optional<platform::ScopedServices> scope;
+    CaptureHUDController& hud = CaptureHUDController::shared();
+
+    void SetUp() override
+    {
+        metrics.list = {test::screen("A", 1, {0, 0, 1920, 1080}, 1.0, {0, 0, 1920, 1040}),
+                        test::screen("B", 2, {1920, 0, 1280, 1024}, 2.0, {1920, 24, 1280, 1000})};
+        metrics.pointer = {100, 100};
+        platform::PlatformServices fakes;
+        fakes.screens = &metrics;
+        fakes.files = &files;
+        scope.emplace(fakes);
+        hud.dismiss(false);
+    }
+    void TearDown() override
+    {
+        hud.dismiss(false);
+        scope.reset();
+    }
+
+    void hover(bool inside)
+    {
+        QWidget* view = hud.contentView();
+        if (inside) {
+            QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
+            QCoreApplication::sendEvent(view, &enter);
+        } else {
+            QEvent leave(QEvent::Leave);
+            QCoreApplication::sendEvent(view, &leave);
+        }
+    }
+};
+
+TEST(CaptureHUDLayoutTest, textStartsAt12_OrAt100WithAThumbnail)
+{
+    const auto plain = CaptureHUDLayout::compute(QSizeF(320, 80), false);
+    EXPECT_FALSE(plain.thumbnail);
+    EXPECT_EQ(plain.title, QRectF(12, 42, 296, 18));
+    EXPECT_EQ(plain.subtitle, QRectF(12, 22, 296, 16));
+
+    const auto withThumb = CaptureHUDLayout::compute(QSizeF(320, 80), true);
+    ASSERT_TRUE(withThumb.thumbnail);
+    EXPECT_EQ(*withThumb.thumbnail, QRectF(12, 12, 76, 56));
+    EXPECT_EQ(withThumb.title, QRectF(100, 42, 208, 18));
+    EXPECT_EQ(withThumb.subtitle.width(), 208);
+
+    // On screen (origin top left) the title sits above the subtitle.
+    EXPECT_EQ(CaptureHUDLayout::flipped(plain.title, 80).top(), 20);
+    EXPECT_EQ(CaptureHUDLayout::flipped(plain.subtitle, 80).top(), 42);
+    EXPECT_EQ(CaptureHUDLayout::compute(QSizeF(50, 80), true).title.width(), 0);
+}
+
+TEST_F(CaptureHUDTest, toast_SitsInTheBottomRightCornerOfThePointersScreen)
+{
+    hud.show(QStringLiteral("截图已保存"), QString());
+    EXPECT_EQ(hud.panel()->pos(), QPoint(1920 - 340, 1040 - 100));
+    metrics.pointer = {2500, 300};
+    hud.show(QStringLiteral("截图已保存"), QString());
+    EXPECT_EQ(hud.panel()->pos(), QPoint(1920 + 1280 - 340, 24 + 1000 - 100));
+    EXPECT_FALSE(hud.panel()->isActiveWindow());
+}
+
+TEST_F(CaptureHUDTest, secondShow_ReplacesMessage_AndRestartsTheTimer)
+{
+    hud.show(QStringLiteral("一"), QStringLiteral("first"), {}, {}, 0.4);
+    QTest::qWait(250);
+    hud.show(QStringLiteral("二"), QStringLiteral("second"), {}, {}, 0.4);
+    QTest::qWait(250);
+    EXPECT_TRUE(hud.isShowingToast());
+    EXPECT_EQ(hud.currentTitle(), QStringLiteral("二"));
+    EXPECT_EQ(hud.contentView()->toolTip(), "second");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !hud.isShowingToast(); }, 1500));
+}
+
+TEST_F(CaptureHUDTest, hover_HoldsTheToast_AndLeavingDismissesItAfterOneSecond)
+{
+    hud.show(QStringLiteral("截图已保存"), QString(), {}, {}, 0.1);
+    hover(true);
+    QTest::qWait(400);
+    EXPECT_TRUE(hud.isShowingToast());
+    hover(false);
+    QTest::qWait(700);
+    EXPECT_TRUE(hud.isShowingToast());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !hud.isShowingToast(); }, 1500));
+}
+
+TEST_F(CaptureHUDTest, newMessageRightAfterAFadeOut_IsNotHiddenByTheOldFade)
+{
+    hud.show(QStringLiteral("旧消息"), QString());
+    QTest::qWait(200);
+    hud.dismiss(true);
+    QTest::qWait(100);
+    hud.show(QStringLiteral("新消息"), QString());
+    QTest::qWait(500);
+    EXPECT_TRUE(hud.isShowingToast());
+    EXPECT_EQ(hud.currentTitle(), QStringLiteral("新消息"));
+    EXPECT_GT(hud.panel()->windowOpacity(), 0.99);
+}
+
+TEST_F(CaptureHUDTest, click_RevealsTheFile_AndDismissesAtOnce)
+{
+    hud.show(QStringLiteral("截图已保存"), QString(), {}, QStringLiteral("/tmp/shot.png"));
+    QTest::mouseClick(hud.contentView(), Qt::LeftButton, {}, QPoint(50, 40));
+    EXPECT_FALSE(hud.isShowingToast());
+    EXPECT_EQ(files.revealed, QStringList{"/tmp/shot.png"});
+
+    hud.show(QStringLiteral("截图已复制"), QString());
+    QTest::mouseClick(hud.contentView(), Qt::LeftButton, {}, QPoint(50, 40));
+    EXPECT_FALSE(hud.isShowingToast());
+    EXPECT_EQ(files.revealed.size(), 1);
+}
+
+TEST_F(CaptureHUDTest, hideForCapture_SaysWhetherTheToastWasShowing)
+{
+    EXPECT_FALSE(hud.hideForCapture());
+    hud.show(QStringLiteral("截图已保存"), QString(), QImage(200, 100, QImage::Format_RGB32));
+    EXPECT_TRUE(hud.contentView()->hasThumbnail());
+    EXPECT_TRUE(hud.hideForCapture());
+    EXPECT_FALSE(hud.isShowingToast());
+}
+
+}  // namespace

@@ -1,0 +1,209 @@
+#include "AppFakes.h"
+#include "app/CaptureFailure.h"
+#include "app/CaptureHUDController.h"
+#include "app/CaptureService.h"
+#include "app/PrefsCaptureRunner.h"
+#include "app/ScreenshotRun.h"
+#include "app/StabilityCaptureService.h"
+#include "app/StabilityScreenMetrics.h"
+#include "platform/PlatformServices.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <QThread>
+#include <QtConcurrent>
+
+#include <cmath>
+
+using namespace klipo;
+using platform::CaptureOutcome;
+
+namespace {
+
+// Two screens side by side: A at 1x, B at 2x; the pointer on B.
+class CaptureRunnersTest : public ::testing::Test {
+protected:
+    test::FakeScreenMetrics metrics;
+    test::FakeScreenshotTool tool;
+    platform::PlatformServices fakes{&metrics, &tool};
+    std::optional<platform::ScopedServices> scope;
+
+    void SetUp() override
+    {
+        metrics.list = {test::screen("A", 1, {0, 0, 1920, 1080}, 1.0), test::screen("B", 2, {1920, 0, 1280, 1024}, 2.0)};
+        metrics.pointer = {2500, 500};
+        scope.emplace(fakes);
+        CaptureHUDController::shared().dismiss(false);
+    }
+    void TearDown() override
+    {
+        CaptureHUDController::shared().dismiss(false);
+        scope.reset();
+    }
+
+    static CaptureOutcome image(int w, int h, double scale = 1.0)
+    {
+        QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+        img.fill(Qt::red);
+        return CaptureOutcome::success(img, scale);
+    }
+
+    // Runs a blocking runner on a worker while the main loop serves the tool.
+    template <typename F>
+    static CaptureOutcome onWorker(F runner)
+    {
+        QFuture<CaptureOutcome> future = QtConcurrent::run(runner);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return future.isFinished(); }, 5000));
+        return future.result();
+    }
+};
+
+TEST(StabilityScreenMetricsTest, scale_RoundsToHalves_WithinOneToFour)
+{
+    using StabilityScreenMetrics::scale;
+    EXPECT_EQ(scale(2880, 1440), 2.0);
+    EXPECT_EQ(scale(3, 2), 1.5);
+    EXPECT_EQ(scale(1440, 1440), 1.0);
+    EXPECT_EQ(scale(5, 1), 4.0);
+    EXPECT_EQ(scale(1, 4), 1.0);
+    EXPECT_FALSE(scale(0, 100));
+    EXPECT_FALSE(scale(100, 0));
+    QImage hidpi(200, 100, QImage::Format_RGB32);
+    hidpi.setDevicePixelRatio(2.0);
+    EXPECT_EQ(scale(hidpi), 2.0);
+}
+
+TEST_F(CaptureRunnersTest, inferredScale_MatchesScreenPixels_ElsePointerScreen_NeverGuessesTwo)
+{
+    using StabilityScreenMetrics::inferredScale;
+    EXPECT_EQ(inferredScale(QImage(2560, 2048, QImage::Format_RGB32)), 2.0);
+    EXPECT_EQ(inferredScale(QImage(1920, 1080, QImage::Format_RGB32)), 1.0);
+    EXPECT_EQ(inferredScale(QImage(300, 200, QImage::Format_RGB32)), 2.0);  // pointer on B
+    metrics.pointer = {100, 100};
+    EXPECT_EQ(inferredScale(QImage(300, 200, QImage::Format_RGB32)), 1.0);
+    metrics.list.clear();
+    EXPECT_EQ(inferredScale(QImage(300, 200, QImage::Format_RGB32)), 1.0);
+}
+
+TEST(PrefsCaptureRunnerTest, downscale_ShrinksByFactor_AndKeepsImageWhenItCannot)
+{
+    using PrefsCaptureRunner::downscale;
+    const QImage retina(2880, 1800, QImage::Format_ARGB32_Premultiplied);
+    EXPECT_EQ(downscale(retina, 2.0).size(), QSize(1440, 900));
+    EXPECT_EQ(downscale(retina, 1.0).cacheKey(), retina.cacheKey());
+    EXPECT_EQ(downscale(retina, 0.5).cacheKey(), retina.cacheKey());
+    EXPECT_EQ(downscale(retina, std::nan("")).cacheKey(), retina.cacheKey());
+    const QImage thin(1, 300, QImage::Format_ARGB32_Premultiplied);
+    EXPECT_EQ(downscale(thin, 3.0).cacheKey(), thin.cacheKey());
+    EXPECT_EQ(downscale(QImage(3, 5, QImage::Format_RGB32), 2.0).size(), QSize(2, 3));  // halves round up
+}
+
+TEST(PrefsCaptureRunnerTest, downscale_AveragesPixels)
+{
+    QImage stripes(4, 2, QImage::Format_ARGB32_Premultiplied);
+    for (int x = 0; x < 4; ++x)
+        for (int y = 0; y < 2; ++y) stripes.setPixelColor(x, y, x % 2 ? Qt::white : Qt::black);
+    const QColor mixed = PrefsCaptureRunner::downscale(stripes, 2.0).pixelColor(0, 0);
+    EXPECT_NEAR(mixed.red(), 128, 20);
+}
+
+TEST_F(CaptureRunnersTest, interactiveCapture_ReturnsThePickedImage)
+{
+    tool.reply = [](const platform::CaptureOptions&) { return image(40, 30); };
+    const CaptureOutcome outcome = onWorker([] { return CaptureService::captureInteractive(false); });
+    ASSERT_TRUE(outcome.ok());
+    EXPECT_EQ(outcome.image.size(), QSize(40, 30));
+    ASSERT_EQ(tool.calls.size(), 1);
+    EXPECT_TRUE(tool.calls[0].interactive);
+    EXPECT_FALSE(tool.calls[0].includeCursor);
+}
+
+TEST_F(CaptureRunnersTest, plainRunner_PassesCursorChoice_AndFullScreenIsNotInteractive)
+{
+    tool.reply = [](const platform::CaptureOptions&) { return image(10, 10); };
+    onWorker([] { return PrefsCaptureRunner::capture(CaptureService::Mode::fullScreen, true); });
+    ASSERT_EQ(tool.calls.size(), 1);
+    EXPECT_FALSE(tool.calls[0].interactive);
+    EXPECT_TRUE(tool.calls[0].includeCursor);
+}
+
+TEST_F(CaptureRunnersTest, anImageOutcomeWithoutPixels_IsAFailure)
+{
+    tool.reply = [](const platform::CaptureOptions&) { return CaptureOutcome::success(QImage(), 1.0); };
+    const CaptureOutcome outcome = onWorker([] { return CaptureService::captureInteractive(true); });
+    EXPECT_EQ(outcome.status, CaptureOutcome::Status::Failed);
+    EXPECT_FALSE(outcome.error.isEmpty());
+}
+
+TEST_F(CaptureRunnersTest, blockingRunOnTheMainThread_FailsInsteadOfHanging)
+{
+    tool.reply = [](const platform::CaptureOptions&) { return image(10, 10); };
+    const CaptureOutcome outcome = CaptureService::captureInteractive(false);
+    EXPECT_EQ(outcome.status, CaptureOutcome::Status::Failed);
+    EXPECT_TRUE(tool.calls.isEmpty());
+}
+
+TEST_F(CaptureRunnersTest, cancelledCapture_StaysSilent)
+{
+    tool.reply = [](const platform::CaptureOptions&) { return CaptureOutcome::cancelled(); };
+    const CaptureOutcome outcome = onWorker([] { return CaptureService::captureInteractive(false); });
+    EXPECT_EQ(outcome.status, CaptureOutcome::Status::Cancelled);
+    reportCaptureFailure(outcome);
+    QTest::qWait(20);
+    EXPECT_FALSE(CaptureHUDController::shared().isShowingToast());
+}
+
+TEST_F(CaptureRunnersTest, failedCapture_IsToastedWithItsReason)
+{
+    tool.reply = [](const platform::CaptureOptions&) { return CaptureOutcome::failed(QStringLiteral("无法读取屏幕")); };
+    const CaptureOutcome outcome = onWorker([] { return CaptureService::captureInteractive(false); });
+    reportCaptureFailure(outcome);
+    ASSERT_TRUE(QTest::qWaitFor([] { return CaptureHUDController::shared().isShowingToast(); }, 1000));
+    EXPECT_EQ(CaptureHUDController::shared().currentTitle(), QStringLiteral("截图失败"));
+    EXPECT_EQ(CaptureHUDController::shared().currentSubtitle(), QStringLiteral("无法读取屏幕"));
+}
+
+TEST_F(CaptureRunnersTest, fullScreenCapture_TakesThePointersDisplay_AndDoesNotRetryAnother)
+{
+    tool.reply = [](const platform::CaptureOptions&) { return CaptureOutcome::failed(QStringLiteral("显示器 2 无法读取")); };
+    const StabilityCaptureContext context = StabilityCaptureService::currentContext();
+    EXPECT_EQ(context.displayIndex, 2);
+    const CaptureOutcome outcome =
+        onWorker([context] { return StabilityCaptureService::capture(CaptureService::Mode::fullScreen, context); });
+    EXPECT_EQ(outcome.status, CaptureOutcome::Status::Failed);
+    ASSERT_EQ(tool.calls.size(), 1);
+    EXPECT_EQ(tool.calls[0].displayIndex, 2);
+    EXPECT_FALSE(tool.calls[0].interactive);
+}
+
+TEST_F(CaptureRunnersTest, asyncCapture_DeliversOnMainThread_WithScaleAndScreen)
+{
+    tool.reply = [](const platform::CaptureOptions&) { return image(2560, 2048, 0.0); };
+    std::optional<CaptureOutcome> delivered;
+    bool onMain = false;
+    StabilityCaptureService::capture(CaptureService::Mode::fullScreen, [&](CaptureOutcome outcome) {
+        onMain = QThread::currentThread() == qApp->thread();
+        delivered = std::move(outcome);
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delivered.has_value(); }, 5000));
+    EXPECT_TRUE(onMain);
+    ASSERT_TRUE(delivered->ok());
+    EXPECT_EQ(delivered->scale, 2.0);  // the tool gave none: inferred from B's pixel size
+    ASSERT_TRUE(delivered->screen);
+    EXPECT_EQ(delivered->screen->name, "B");
+}
+
+TEST_F(CaptureRunnersTest, aShowingToast_IsTakenOffScreenBeforeTheGrab)
+{
+    tool.reply = [](const platform::CaptureOptions&) { return image(10, 10); };
+    CaptureHUDController::shared().show(QStringLiteral("截图已保存"), QStringLiteral("桌面"));
+    ASSERT_TRUE(CaptureHUDController::shared().isShowingToast());
+    std::optional<CaptureOutcome> delivered;
+    ScreenshotRun::start({}, [&](CaptureOutcome o) { delivered = std::move(o); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delivered.has_value(); }, 2000));
+    ASSERT_EQ(tool.toastShowingAtCapture.size(), 1);
+    EXPECT_FALSE(tool.toastShowingAtCapture[0]);
+}
+
+}  // namespace

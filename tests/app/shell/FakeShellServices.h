@@ -1,0 +1,126 @@
+#pragma once
+
+#include "app/shell/ShellServices.h"
+
+#include <QAction>
+#include <QMap>
+#include <QMenu>
+#include <QStringList>
+
+namespace klipo::test {
+
+// Records every call the delegate makes, in order, and answers with the
+// values a test sets.
+class FakeShellServices : public ShellServices {
+public:
+    QStringList calls;
+    QMap<QString, std::function<void()>> hotKeys;
+    QStringList refusedHotKeys;
+    QMap<QString, QString> shortcuts = {{"captureTranslate", "⌃⇧T"},
+                                        {"captureFullScreenTranslate", "⌃⇧F"},
+                                        {"plainCapture", "⌃⇧S"}};
+    QMap<QAction*, QString> boundShortcuts;
+    QList<ShellAlert> alerts;
+    int alertAnswer = 1;
+    bool menuBarOnlyValue = false;
+    bool overlayEnabledValue = true;
+    bool canCaptureValue = true;
+    bool overlayActive = false;
+    bool colorPickerBusyValue = false;
+    ShellScrollState scroll = ShellScrollState::idle;
+    std::optional<ShellCapture> nextCapture;
+    std::function<void()> quickPermissionDenied;
+    std::function<void(std::optional<int>)> countdownTick;
+    std::function<void(bool)> recordingCallback;
+    QList<QPair<QString, QString>> toasts;
+
+    void runInterfaceSnapshotSelfCheck() override { calls << "uiSnapshotSelfCheck"; }
+    void applyAppearance() override { calls << "appearance"; }
+    void runShortcutMigration() override { calls << "shortcutMigration"; }
+    void runRecordingSelfCheck() override { calls << "recSelfCheck"; }
+    void runScrollingSelfCheck() override { calls << "scrollSelfCheck"; }
+    void startAutoCloudBackup() override { calls << "startAutoSync"; }
+    bool menuBarOnly() override { return menuBarOnlyValue; }
+    bool overlayEnabled() override { return overlayEnabledValue; }
+    bool registerHotKey(const QString& name, std::function<void()> action) override
+    {
+        calls << "hotKey:" + name;
+        hotKeys[name] = std::move(action);
+        return !refusedHotKeys.contains(name);
+    }
+    void bindMenuShortcut(QAction* item, const QString& name) override { boundShortcuts[item] = name; }
+    std::optional<QString> shortcutText(const QString& name) override
+    {
+        if (!shortcuts.contains(name)) return std::nullopt;
+        return shortcuts.value(name);
+    }
+    void showLibrary() override { calls << "showLibrary"; }
+    void showSettings() override { calls << "showSettings"; }
+    int runAlert(const ShellAlert& alert) override
+    {
+        alerts << alert;
+        calls << "alert:" + alert.message;
+        return alertAnswer;
+    }
+    void openScreenCaptureSettings() override { calls << "openCaptureSettings"; }
+    void checkForUpdates() override { calls << "checkForUpdates"; }
+    void showToast(const QString& title, const QString& subtitle) override { toasts << qMakePair(title, subtitle); }
+    bool canCapture() override { return canCaptureValue; }
+    void requestCaptureAccess() override { calls << "requestAccess"; }
+    QAction* makeAnnotateMenuItem(QMenu* menu) override { return new QAction("截图标注", menu); }
+    QAction* makePinMenuItem(QMenu* menu) override { return new QAction("贴图", menu); }
+    QAction* makeQuickCaptureMenuItem(QMenu* menu) override { return new QAction("快捷截图", menu); }
+    void startPlainCapture(std::function<void()> onPermissionDenied) override
+    {
+        calls << "plainCapture";
+        if (!canCaptureValue) onPermissionDenied();
+    }
+    void pinFromClipboard() override { calls << "pinFromClipboard"; }
+    void startCaptureAndAnnotate() override { calls << "annotate"; }
+    void setQuickCaptureCallbacks(std::function<void()> denied, std::function<void(std::optional<int>)> tick) override
+    {
+        calls << "quickCallbacks";
+        quickPermissionDenied = std::move(denied);
+        countdownTick = std::move(tick);
+    }
+    void startDelayedCapture() override { calls << "delayedCapture"; }
+    void captureLastArea() override { calls << "captureLastArea"; }
+    bool colorPickerBusy() override { return colorPickerBusyValue; }
+    void startColorPicker() override { calls << "colorPicker"; }
+    void notifyQuickCapturePermissionDenied() override
+    {
+        calls << "quickPermissionDenied";
+        if (quickPermissionDenied) quickPermissionDenied();
+    }
+    void toggleRecording() override { calls << "toggleRecording"; }
+    void setRecordingStateCallback(std::function<void(bool)> callback) override
+    {
+        calls << "recordingCallback";
+        recordingCallback = std::move(callback);
+    }
+    ShellScrollState scrollState() override { return scroll; }
+    void beginScrollCapture() override { calls << "scrollBegin"; }
+    void cancelScrollCapture() override { calls << "scrollCancel"; }
+    bool overlayIsActive() override { return overlayActive; }
+    void overlayBeginTranslate() override
+    {
+        calls << "overlayBegin";
+        overlayActive = true;
+    }
+    void overlayFinishWithoutResult() override
+    {
+        calls << "overlayFinish";
+        overlayActive = false;
+    }
+    void captureForTranslation(ShellCaptureMode mode, std::function<void(std::optional<ShellCapture>)> done) override
+    {
+        calls << (mode == ShellCaptureMode::fullScreen ? "capture:fullScreen" : "capture:interactive");
+        done(nextCapture);
+    }
+    void recognizeAndShowResult(const ShellCapture&) override { calls << "resultPanel"; }
+    void stopRecordingForQuit() override { calls << "recordingQuit"; }
+    void uploadCloudBackupOnQuit() override { calls << "cloudUploadOnQuit"; }
+    void flushVocabulary() override { calls << "vocabularyFlush"; }
+};
+
+}  // namespace klipo::test
