@@ -1,0 +1,70 @@
+#include "GlobalShortcuts/GlobalShortcuts.h"
+
+#include "GlobalShortcuts/HotKeyRegistry.h"
+#include "GlobalShortcuts/ShortcutStorage.h"
+
+#include "platform/NotificationCenter.h"
+#include "platform/SettingsStore.h"
+
+namespace klipo::GlobalShortcuts {
+
+namespace {
+
+void announceChange(const QString& rawName)
+{
+    platform::NotificationCenter::shared().post(shortcutByNameDidChange, {{QStringLiteral("name"), rawName}});
+}
+
+}  // namespace
+
+QString storageKeyFor(const QString& rawName) { return QStringLiteral("GlobalShortcuts_") + rawName; }
+
+std::optional<Shortcut> readStoredShortcut(const QString& rawName)
+{
+    const QJsonValue stored = platform::SettingsStore::shared().value(storageKeyFor(rawName));
+    if (!stored.isString()) return std::nullopt;
+    return Shortcut::fromJson(stored.toString().toUtf8());
+}
+
+void storeShortcut(const Name& name, const Shortcut& shortcut)
+{
+    platform::SettingsStore::shared().setValue(name.storageKey(), QString::fromUtf8(shortcut.toJson()));
+    HotKeyRegistry::shared().shortcutChanged(name.rawValue(), shortcut);
+    announceChange(name.rawValue());
+}
+
+std::optional<Shortcut> getShortcut(const Name& name) { return readStoredShortcut(name.rawValue()); }
+
+void setShortcut(const std::optional<Shortcut>& shortcut, const Name& name)
+{
+    if (shortcut) {
+        storeShortcut(name, *shortcut);
+        return;
+    }
+    if (!getShortcut(name)) return;
+    platform::SettingsStore& store = platform::SettingsStore::shared();
+    if (name.defaultShortcut())
+        store.setValue(name.storageKey(), false);
+    else
+        store.remove(name.storageKey());
+    HotKeyRegistry::shared().shortcutChanged(name.rawValue(), std::nullopt);
+    announceChange(name.rawValue());
+}
+
+void reset(const QList<Name>& names)
+{
+    for (const Name& name : names) setShortcut(name.defaultShortcut(), name);
+}
+
+Registration onKeyDown(const Name& name, QObject* context, std::function<void()> action)
+{
+    return HotKeyRegistry::shared().addAction(name, context, std::move(action));
+}
+
+Registration registration(const Name& name) { return HotKeyRegistry::shared().registration(name.rawValue()); }
+
+bool isPaused() { return HotKeyRegistry::shared().isPaused(); }
+
+void setPaused(bool paused) { HotKeyRegistry::shared().setPaused(paused); }
+
+}  // namespace klipo::GlobalShortcuts

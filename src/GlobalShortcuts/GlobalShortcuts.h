@@ -1,0 +1,70 @@
+#pragma once
+
+// Named global shortcuts: each name keeps its key combination in the settings
+// store, fires as a system-wide hot key and shows on menu items.
+
+#include "GlobalShortcuts/Key.h"
+#include "GlobalShortcuts/Name.h"
+#include "GlobalShortcuts/Shortcut.h"
+
+#include <QLatin1String>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace klipo::GlobalShortcuts {
+
+// Process notifications (platform::NotificationCenter):
+// after every store or clear of a name's shortcut; user info "name" = raw value.
+inline constexpr QLatin1String shortcutByNameDidChange("GlobalShortcuts_shortcutByNameDidChange");
+// when a recorder starts or stops recording; user info "isActive" = Boolean.
+inline constexpr QLatin1String recorderActiveStatusDidChange("GlobalShortcuts_recorderActiveStatusDidChange");
+// when a name lost its hot key while hot keys were paused (another program took
+// the combination meanwhile); user info "name" = raw value.
+inline constexpr QLatin1String registrationDidChange("GlobalShortcuts_registrationDidChange");
+
+// Where a name stands as a system-wide hot key.
+struct Registration {
+    enum class State {
+        inactive,     // no action attached or no shortcut stored: nothing to register
+        registered,   // presses run the name's actions
+        taken,        // another program holds the combination
+        unsupported,  // this session or keyboard cannot have it (no X11, Fn key ...)
+        failed,       // the display server refused it
+    };
+    State state = State::inactive;
+    QString message;  // Chinese, for the menu or the preferences; empty unless it failed
+
+    bool failed() const { return state != State::inactive && state != State::registered; }
+};
+
+// The stored shortcut of a name; none when nothing readable is stored.
+std::optional<Shortcut> getShortcut(const Name& name);
+
+// Stores a shortcut for the name, or clears it with none (a name with a
+// default then keeps "false", so the default does not come back). Moves the
+// name's hot key and posts shortcutByNameDidChange. Clearing a name that has
+// no shortcut does nothing.
+void setShortcut(const std::optional<Shortcut>& shortcut, const Name& name);
+
+// Sets each name back to its default (clears names without one).
+void reset(const QList<Name>& names);
+
+// Runs `action` on the main thread each time the name's hot key is pressed,
+// while `context` lives (always, with no context). Actions of a name run in the
+// order added; names that share a combination all run. Returns how the
+// name's hot key registration went.
+Registration onKeyDown(const Name& name, QObject* context, std::function<void()> action);
+
+// The name's current registration.
+Registration registration(const Name& name);
+
+// While paused (a recorder is recording) no hot key of ours is held, so key
+// presses reach the recorder and other programs; unpausing takes them back.
+bool isPaused();
+void setPaused(bool paused);
+
+}  // namespace klipo::GlobalShortcuts

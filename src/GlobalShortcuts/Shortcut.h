@@ -1,0 +1,52 @@
+#pragma once
+
+#include "GlobalShortcuts/Key.h"
+#include "GlobalShortcuts/Modifiers.h"
+
+#include <QByteArray>
+#include <QKeySequence>
+#include <QString>
+
+#include <optional>
+
+namespace klipo::GlobalShortcuts {
+
+// A key combination: a virtual key code plus modifier bits, stored as the JSON
+// object {"carbonKeyCode": ..., "carbonModifiers": ...}.
+struct Shortcut {
+    qint64 carbonKeyCode = 0;
+    qint64 carbonModifiers = 0;
+
+    // Keeps the key code as given and only the five modifier bits.
+    Shortcut(qint64 keyCode, qint64 modifiers) : carbonKeyCode(keyCode), carbonModifiers(normalizedModifiers(modifiers))
+    {
+    }
+    Shortcut(Key key, Qt::KeyboardModifiers modifiers) : Shortcut(key.rawValue, modifiersFromQt(modifiers)) {}
+
+    Key key() const { return Key{carbonKeyCode}; }
+    Qt::KeyboardModifiers modifiers() const { return qtModifiers(carbonModifiers); }
+    platform::KeyCombination combination() const { return {carbonKeyCode, carbonModifiers}; }
+
+    // What the user sees: the modifier glyphs, then the key (⌃⇧T, ⌘F12, ⌥空格).
+    // Character keys show what the current keyboard layout types on them.
+    QString description() const;
+    // The key equivalent for a menu item (Qt shows QAction::shortcut() as its
+    // key text); empty when the key has none (keypad keys, keys the layout
+    // types nothing on).
+    QKeySequence keySequence() const;
+
+    // Compact JSON text with both members.
+    QByteArray toJson() const;
+    // Reads the JSON object back, in any member order, other members ignored.
+    // Both members must be integers. Stray modifier bits are dropped, so a
+    // value edited by hand still compares equal to the shortcut it means.
+    static std::optional<Shortcut> fromJson(const QByteArray& json);
+
+    friend bool operator==(const Shortcut&, const Shortcut&) = default;
+};
+
+size_t qHash(const Shortcut& shortcut, size_t seed = 0);
+
+inline QString displayText(const Shortcut& shortcut) { return shortcut.description(); }
+
+}  // namespace klipo::GlobalShortcuts

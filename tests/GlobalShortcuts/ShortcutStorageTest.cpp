@@ -1,0 +1,255 @@
+// Storage under "GlobalShortcuts_" + name, the change notification, hot keys
+// kept per name, pausing, the one-time migration and menu key texts.
+#include "GlobalShortcuts/GlobalShortcuts.h"
+#include "GlobalShortcuts/MenuBinding.h"
+#include "GlobalShortcuts/ShortcutSlimMigration.h"
+#include "Fakes.h"
+
+#include "platform/NotificationCenter.h"
+#include "platform/SettingsStore.h"
+#include "platform/hotkeys/HotKeyPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+
+using namespace klipo;
+using namespace klipo::GlobalShortcuts;
+
+namespace {
+
+constexpr auto kControlShift = Qt::ControlModifier | Qt::ShiftModifier;
+const Shortcut kControlShiftT(Key::t, kControlShift);
+const Shortcut kCommandOptionK(Key::k, Qt::MetaModifier | Qt::AltModifier);
+
+platform::SettingsStore& store() { return platform::SettingsStore::shared(); }
+
+// Names made fresh for each test, so no test sees another's stored values.
+QString uniqueName(const char* base)
+{
+    static int counter = 0;
+    return QStringLiteral("%1_%2").arg(QLatin1String(base)).arg(++counter);
+}
+
+class ShortcutStorage : public ::testing::Test {
+protected:
+    ShortcutStorage()
+    {
+        platform::NotificationCenter::shared().observe(
+            shortcutByNameDidChange, &context,
+            [this](const QVariantMap& info) { changes.append(info.value(QStringLiteral("name")).toString()); });
+    }
+
+    test::FakeHotKeyService hotKeys;
+    platform::ScopedHotKeyPlatform scope{&hotKeys, nullptr};
+    QStringList changes;
+    QObject context;  // actions and observers live while it does; goes first
+};
+
+}  // namespace
+
+TEST_F(ShortcutStorage, nameWithDefault_StoresItsDefaultAsJsonText_OnFirstLaunch)
+{
+    const Name name(uniqueName("capture"), kControlShiftT);
+    EXPECT_EQ(store().value(QStringLiteral("GlobalShortcuts_") + name.rawValue()),
+              QJsonValue(QStringLiteral(R"({"carbonKeyCode":17,"carbonModifiers":4608})")));
+    EXPECT_EQ(changes, QStringList{name.rawValue()});
+    EXPECT_EQ(getShortcut(name), kControlShiftT);
+    // Made again at the next launch: nothing is written or announced.
+    const Name again(name.rawValue(), kControlShiftT);
+    EXPECT_EQ(changes.size(), 1);
+}
+
+TEST_F(ShortcutStorage, clearing_WritesFalseForNamesWithDefault_AndRemovesTheKeyOtherwise)
+{
+    const Name withDefault(uniqueName("withDefault"), kControlShiftT);
+    const Name withoutDefault(uniqueName("withoutDefault"));
+    setShortcut(kCommandOptionK, withoutDefault);
+    changes.clear();
+
+    setShortcut(std::nullopt, withDefault);
+    setShortcut(std::nullopt, withoutDefault);
+    EXPECT_EQ(store().value(withDefault.storageKey()), QJsonValue(false));
+    EXPECT_FALSE(store().contains(withoutDefault.storageKey()));
+    EXPECT_EQ(changes, (QStringList{withDefault.rawValue(), withoutDefault.rawValue()}));
+    EXPECT_FALSE(getShortcut(withDefault));
+
+    // The cleared default does not come back, and clearing again changes nothing.
+    const Name nextLaunch(withDefault.rawValue(), kControlShiftT);
+    setShortcut(std::nullopt, withoutDefault);
+    EXPECT_FALSE(getShortcut(nextLaunch));
+    EXPECT_EQ(changes.size(), 2);
+
+    // Storing replaces the false.
+    setShortcut(kCommandOptionK, nextLaunch);
+    EXPECT_EQ(getShortcut(nextLaunch), kCommandOptionK);
+    EXPECT_TRUE(store().value(nextLaunch.storageKey()).isString());
+}
+
+TEST_F(ShortcutStorage, unreadableStoredValue_MeansNoShortcut_AndTheOldCombinationRunsNothing)
+{
+    const Name name(uniqueName("edited"), kControlShiftT);
+    int runs = 0;
+    onKeyDown(name, &context, [&] { ++runs; });
+    store().setValue(name.storageKey(), QStringLiteral("{\"carbonKeyCode\":"));
+    EXPECT_FALSE(getShortcut(name));
+    hotKeys.press(kControlShiftT.combination());
+    EXPECT_EQ(runs, 0);
+}
+
+TEST_F(ShortcutStorage, onKeyDown_RegistersTheName_AndRunsItsActionsInOrder)
+{
+    const Name name(uniqueName("ordered"), kControlShiftT);
+    QStringList runs;
+    const Registration registration = onKeyDown(name, &context, [&] { runs << QStringLiteral("first"); });
+    onKeyDown(name, &context, [&] { runs << QStringLiteral("second"); });
+    EXPECT_EQ(registration.state, Registration::State::registered);
+    EXPECT_EQ(hotKeys.registrations(kControlShiftT.combination()), 1);
+    hotKeys.press(kControlShiftT.combination());
+    EXPECT_EQ(runs, (QStringList{QStringLiteral("first"), QStringLiteral("second")}));
+
+    // Moving the shortcut moves the hot key.
+    setShortcut(kCommandOptionK, name);
+    EXPECT_FALSE(hotKeys.isGrabbed(kControlShiftT.combination()));
+    hotKeys.press(kCommandOptionK.combination());
+    EXPECT_EQ(runs.size(), 4);
+}
+
+TEST_F(ShortcutStorage, namesSharingACombination_BothRun_AndChangingOneKeepsTheOtherWorking)
+{
+    const Name first(uniqueName("sharedA"), kControlShiftT);
+    const Name second(uniqueName("sharedB"), kControlShiftT);
+    int firstRuns = 0;
+    int secondRuns = 0;
+    onKeyDown(first, &context, [&] { ++firstRuns; });
+    onKeyDown(second, &context, [&] { ++secondRuns; });
+    hotKeys.press(kControlShiftT.combination());
+    EXPECT_EQ(firstRuns, 1);
+    EXPECT_EQ(secondRuns, 1);
+
+    setShortcut(kCommandOptionK, first);
+    hotKeys.press(kControlShiftT.combination());
+    EXPECT_EQ(firstRuns, 1);
+    EXPECT_EQ(secondRuns, 2);
+    EXPECT_EQ(registration(second).state, Registration::State::registered);
+}
+
+TEST_F(ShortcutStorage, refusedRegistration_IsReportedToTheCaller_AndKeepsTheStoredShortcut)
+{
+    hotKeys.takenByOthers.push_back(kCommandOptionK.combination());
+    const Name name(uniqueName("refused"));
+    setShortcut(kCommandOptionK, name);
+    const Registration result = onKeyDown(name, &context, [] {});
+    EXPECT_EQ(result.state, Registration::State::taken);
+    EXPECT_TRUE(result.failed());
+    EXPECT_FALSE(result.message.isEmpty());
+    EXPECT_EQ(registration(name).state, Registration::State::taken);
+    EXPECT_EQ(getShortcut(name), kCommandOptionK);
+
+    // A free combination registers again.
+    setShortcut(kControlShiftT, name);
+    EXPECT_EQ(registration(name).state, Registration::State::registered);
+}
+
+TEST_F(ShortcutStorage, pausing_LetsGoOfTheKeys_AndAKeyTakenMeanwhileIsReportedLost)
+{
+    const Name kept(uniqueName("kept"), kControlShiftT);
+    const Name lost(uniqueName("lost"), kCommandOptionK);
+    int runs = 0;
+    onKeyDown(kept, &context, [&] { ++runs; });
+    onKeyDown(lost, &context, [&] { ++runs; });
+    QStringList lostNames;
+    QObject observing;
+    platform::NotificationCenter::shared().observe(registrationDidChange, &observing, [&](const QVariantMap& info) {
+        lostNames << info.value(QStringLiteral("name")).toString();
+    });
+
+    setPaused(true);
+    EXPECT_TRUE(isPaused());
+    EXPECT_FALSE(hotKeys.isGrabbed(kControlShiftT.combination()));
+    hotKeys.press(kControlShiftT.combination());
+    EXPECT_EQ(runs, 0);
+
+    hotKeys.takenByOthers.push_back(kCommandOptionK.combination());
+    setPaused(false);
+    EXPECT_TRUE(hotKeys.isGrabbed(kControlShiftT.combination()));
+    EXPECT_EQ(registration(kept).state, Registration::State::registered);
+    EXPECT_EQ(registration(lost).state, Registration::State::taken);
+    EXPECT_EQ(lostNames, QStringList{lost.rawValue()});
+    hotKeys.press(kControlShiftT.combination());
+    EXPECT_EQ(runs, 1);
+}
+
+TEST_F(ShortcutStorage, actionsEndWithTheirContext_AndTheLastOneReleasesTheHotKey)
+{
+    const Name name(uniqueName("context"), kControlShiftT);
+    int runs = 0;
+    auto* shortLived = new QObject;
+    onKeyDown(name, shortLived, [&] { ++runs; });
+    onKeyDown(name, &context, [&] { runs += 10; });
+    delete shortLived;
+    hotKeys.press(kControlShiftT.combination());
+    EXPECT_EQ(runs, 10);
+    EXPECT_TRUE(hotKeys.isGrabbed(kControlShiftT.combination()));
+
+    auto* lastContext = new QObject;
+    const Name other(uniqueName("contextOther"), kCommandOptionK);
+    onKeyDown(other, lastContext, [] {});
+    delete lastContext;
+    EXPECT_FALSE(hotKeys.isGrabbed(kCommandOptionK.combination()));
+    EXPECT_EQ(registration(other).state, Registration::State::inactive);
+}
+
+TEST_F(ShortcutStorage, reset_RestoresDefaults_AndClearsNamesWithoutOne)
+{
+    const Name withDefault(uniqueName("resetDefault"), kControlShiftT);
+    const Name withoutDefault(uniqueName("resetNone"));
+    setShortcut(kCommandOptionK, withDefault);
+    setShortcut(kCommandOptionK, withoutDefault);
+    reset({withDefault, withoutDefault});
+    EXPECT_EQ(getShortcut(withDefault), kControlShiftT);
+    EXPECT_FALSE(store().contains(withoutDefault.storageKey()));
+}
+
+TEST_F(ShortcutStorage, migration_ClearsOnlyTheOldDefaults_AndRunsOnce)
+{
+    const Shortcut oldDelayed(Key::d, kControlShift);
+    const Shortcut userColorPicker(Key::c, Qt::ControlModifier | Qt::AltModifier);
+    store().remove(QStringLiteral("shortcutSlimMigrated_v1"));
+    setShortcut(oldDelayed, Name::delayedCapture());
+    setShortcut(userColorPicker, Name::colorPicker());
+    setShortcut(Shortcut(Key::v, kControlShift), Name::pinFromClipboard());
+
+    ShortcutSlimMigration::runIfNeeded();
+    EXPECT_FALSE(store().contains(Name::delayedCapture().storageKey()));
+    EXPECT_FALSE(getShortcut(Name::pinFromClipboard()));
+    EXPECT_EQ(getShortcut(Name::colorPicker()), userColorPicker);
+    EXPECT_EQ(store().value(QStringLiteral("shortcutSlimMigrated_v1")), QJsonValue(true));
+
+    setShortcut(oldDelayed, Name::delayedCapture());
+    ShortcutSlimMigration::runIfNeeded();
+    EXPECT_EQ(getShortcut(Name::delayedCapture()), oldDelayed);
+}
+
+TEST_F(ShortcutStorage, boundMenuItem_ShowsTheNamesKeyText_AndFollowsItsChanges)
+{
+    const Name name(uniqueName("menu"), kControlShiftT);
+    QAction item(QStringLiteral("截图翻译"));
+    setShortcut(&item, name);
+    EXPECT_EQ(item.shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
+
+    setShortcut(kCommandOptionK, name);
+    EXPECT_EQ(item.shortcut(), QKeySequence(Qt::META | Qt::ALT | Qt::Key_K));
+    setShortcut(std::nullopt, name);
+    EXPECT_TRUE(item.shortcut().isEmpty());
+
+    // Rebinding follows only the new name; unbinding follows none.
+    const Name other(uniqueName("menuOther"));
+    setShortcut(&item, other);
+    setShortcut(kControlShiftT, name);
+    EXPECT_TRUE(item.shortcut().isEmpty());
+    setShortcut(&item, std::nullopt);
+    setShortcut(kCommandOptionK, other);
+    EXPECT_TRUE(item.shortcut().isEmpty());
+    EXPECT_FALSE(boundName(&item));
+}

@@ -1,0 +1,216 @@
+// Hot keys on a real X server (the headless desktop): key presses from
+// xdotool, grabs held by another X client, the recorder's release of the keys.
+#include "GlobalShortcuts/GlobalShortcuts.h"
+#include "GlobalShortcuts/MenuBinding.h"
+#include "GlobalShortcuts/RecorderControl.h"
+
+#include "platform/hotkeys/HotKeyPlatform.h"
+#include "platform/hotkeys/HotKeyService.h"
+#include "platform/hotkeys/X11KeyboardLayout.h"
+#include "support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QProcess>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+
+using namespace klipo;
+using namespace klipo::GlobalShortcuts;
+
+namespace {
+
+constexpr auto kControlShift = Qt::ControlModifier | Qt::ShiftModifier;
+constexpr int kWaitMs = 3000;
+
+bool xdotool(const QStringList& arguments) { return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0; }
+bool pressKeys(const QString& keys) { return xdotool({QStringLiteral("key"), keys}); }
+
+quint8 nativeKeyCode(Key key)
+{
+    auto* layout = dynamic_cast<platform::X11KeyboardLayout*>(&platform::keyboardLayout());
+    return layout ? layout->nativeKeyCode(key.rawValue).value_or(0) : 0;
+}
+
+// Another program on the same display, holding key grabs of its own.
+class OtherClient {
+public:
+    OtherClient() : m_connection(xcb_connect(nullptr, nullptr))
+    {
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    }
+    ~OtherClient() { xcb_disconnect(m_connection); }
+
+    bool grab(Key key, quint16 modifiers)
+    {
+        const xcb_void_cookie_t cookie = xcb_grab_key_checked(m_connection, 0, m_root, modifiers, nativeKeyCode(key),
+                                                              XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+        xcb_generic_error_t* error = xcb_request_check(m_connection, cookie);
+        std::free(error);
+        return error == nullptr;
+    }
+    void ungrab(Key key, quint16 modifiers)
+    {
+        xcb_ungrab_key(m_connection, nativeKeyCode(key), m_root, modifiers);
+        xcb_flush(m_connection);
+    }
+
+private:
+    xcb_connection_t* m_connection;
+    xcb_window_t m_root = 0;
+};
+
+constexpr quint16 kXControlShift = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT;
+
+class X11HotKeys : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!test::hasX11Display()) GTEST_SKIP() << "needs the headless X11 desktop";
+    }
+
+    QObject context;
+};
+
+}  // namespace
+
+TEST_F(X11HotKeys, controlShiftT_RunsCaptureTranslate_AlsoWithNumLockAndCapsLockOn)
+{
+    int runs = 0;
+    const Registration registration = onKeyDown(Name::captureTranslate(), &context, [&] { ++runs; });
+    ASSERT_EQ(registration.state, Registration::State::registered) << registration.message.toStdString();
+
+    const QString combination = QStringLiteral("ctrl+shift+t");
+    ASSERT_TRUE(pressKeys(combination));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return runs == 1; }, kWaitMs));
+    ASSERT_TRUE(pressKeys(QStringLiteral("Num_Lock")));
+    ASSERT_TRUE(pressKeys(combination));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return runs == 2; }, kWaitMs));
+    ASSERT_TRUE(pressKeys(QStringLiteral("Caps_Lock")));
+    ASSERT_TRUE(pressKeys(combination));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return runs == 3; }, kWaitMs));
+    ASSERT_TRUE(pressKeys(QStringLiteral("Num_Lock")));
+    ASSERT_TRUE(pressKeys(combination));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return runs == 4; }, kWaitMs));
+    ASSERT_TRUE(pressKeys(QStringLiteral("Caps_Lock")));
+    QTest::qWait(200);
+    EXPECT_EQ(runs, 4);
+}
+
+TEST_F(X11HotKeys, holdingTheCombination_RunsItsCommandOnce)
+{
+    int runs = 0;
+    onKeyDown(Name::captureTranslate(), &context, [&] { ++runs; });
+    ASSERT_TRUE(xdotool({QStringLiteral("keydown"), QStringLiteral("ctrl+shift+t")}));
+    QTest::qWait(1500);
+    ASSERT_TRUE(xdotool({QStringLiteral("keyup"), QStringLiteral("t")}));
+    ASSERT_TRUE(xdotool({QStringLiteral("keyup"), QStringLiteral("ctrl+shift")}));
+    QTest::qWait(200);
+    EXPECT_EQ(runs, 1);
+    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+t")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return runs == 2; }, kWaitMs));
+}
+
+TEST_F(X11HotKeys, combinationGrabbedByAnotherClient_IsReportedAsTaken)
+{
+    OtherClient other;
+    ASSERT_TRUE(other.grab(Key::y, kXControlShift));
+    const Shortcut controlShiftY(Key::y, kControlShift);
+    const Name name(QStringLiteral("x11TakenTest"));
+    setShortcut(controlShiftY, name);
+    const Registration registration = onKeyDown(name, &context, [] {});
+    EXPECT_EQ(registration.state, Registration::State::taken);
+    EXPECT_FALSE(registration.message.isEmpty());
+    EXPECT_EQ(platform::hotKeyService().probe(controlShiftY.combination()).status,
+              platform::HotKeyOutcome::Status::taken);
+
+    other.ungrab(Key::y, kXControlShift);
+    EXPECT_TRUE(platform::hotKeyService().probe(controlShiftY.combination()).isRegistered());
+    setShortcut(controlShiftY, name);
+    EXPECT_EQ(GlobalShortcuts::registration(name).state, Registration::State::registered);
+    // Ours now: the other client is refused.
+    EXPECT_FALSE(other.grab(Key::y, kXControlShift));
+}
+
+TEST_F(X11HotKeys, twoNamesSharingACombination_OneKeepsWorking_WhenTheOtherChanges)
+{
+    const Name first(QStringLiteral("x11SharedA"));
+    const Name second(QStringLiteral("x11SharedB"));
+    const Shortcut controlShiftU(Key::u, kControlShift);
+    setShortcut(controlShiftU, first);
+    setShortcut(controlShiftU, second);
+    int firstRuns = 0;
+    int secondRuns = 0;
+    onKeyDown(first, &context, [&] { ++firstRuns; });
+    onKeyDown(second, &context, [&] { ++secondRuns; });
+    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+u")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return firstRuns == 1 && secondRuns == 1; }, kWaitMs));
+
+    setShortcut(Shortcut(Key::i, kControlShift), first);
+    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+u")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return secondRuns == 2; }, kWaitMs));
+    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+i")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return firstRuns == 2; }, kWaitMs));
+}
+
+TEST_F(X11HotKeys, changingAShortcut_UpdatesTheMenuItemsKeyText)
+{
+    const Name name(QStringLiteral("x11Menu"), Shortcut(Key::t, kControlShift));
+    QAction item(QStringLiteral("截图翻译"));
+    setShortcut(&item, name);
+    EXPECT_EQ(item.shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
+    EXPECT_EQ(getShortcut(name)->description(), QStringLiteral("⌃⇧T"));
+    setShortcut(Shortcut(Key::k, Qt::MetaModifier | Qt::AltModifier), name);
+    EXPECT_EQ(item.shortcut(), QKeySequence(Qt::META | Qt::ALT | Qt::Key_K));
+}
+
+TEST_F(X11HotKeys, withOurMenuOpen_TheCombinationStillRunsItsCommand)
+{
+    int runs = 0;
+    onKeyDown(Name::captureTranslate(), &context, [&] { ++runs; });
+    QMenu menu;
+    menu.addAction(QStringLiteral("截图翻译"));
+    menu.popup(QPoint(200, 200));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    QTest::qWait(200);  // the menu takes the keyboard once it shows
+    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+t")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return runs == 1; }, kWaitMs));
+    menu.close();
+}
+
+TEST_F(X11HotKeys, whileTheRecorderRecords_TheHotKeyIsReleased_AndItTakesARealKeyPress)
+{
+    int runs = 0;
+    onKeyDown(Name::captureTranslate(), &context, [&] { ++runs; });
+    const Name recorded(QStringLiteral("x11Recorded"));
+    QWidget window;
+    auto* recorder = new RecorderControl(recorded, {}, &window);
+    recorder->setAlertPresenter([](QWidget*, const RecorderControl::Alert&) { return 0; });
+    (new QVBoxLayout(&window))->addWidget(recorder);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::mouseClick(recorder, Qt::LeftButton);
+    ASSERT_TRUE(recorder->isRecording());
+
+    {
+        // Released: another client can take it, and a press reaches the recorder.
+        OtherClient other;
+        EXPECT_TRUE(other.grab(Key::t, kXControlShift));
+        other.ungrab(Key::t, kXControlShift);
+    }
+    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+alt+k")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !recorder->isRecording(); }, kWaitMs));
+    EXPECT_EQ(getShortcut(recorded), Shortcut(Key::k, Qt::ControlModifier | Qt::AltModifier));
+    EXPECT_EQ(runs, 0);
+
+    // Recording ended: the hot key is ours again.
+    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+t")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return runs == 1; }, kWaitMs));
+}
