@@ -1,0 +1,361 @@
+#include "stores/HistoryStore.h"
+
+#include "platform/NotificationCenter.h"
+#include "platform/SerialQueue.h"
+#include "platform/SettingsStore.h"
+#include "stores/HistoryImages.h"
+#include "stores/HistoryIndex.h"
+#include "stores/StoreFiles.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QFuture>
+#include <QJsonValue>
+#include <QPointer>
+#include <QSet>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace klipo {
+
+using platform::runOnMain;
+
+namespace {
+
+constexpr int kThumbnailCacheEntries = 200;
+constexpr int kDefaultHistoryLimit = 300;
+
+template <typename Value>
+void callBackOnMain(const std::function<void(Value)>& completion, Value value)
+{
+    if (!completion) return;
+    runOnMain([completion, value = std::move(value)] { completion(value); });
+}
+
+bool isPngName(const QString& name) { return name.endsWith(QLatin1String(".png"), Qt::CaseInsensitive); }
+
+}  // namespace
+
+HistoryStore& HistoryStore::shared()
+{
+    static HistoryStore* store = [] {
+        auto* s = new HistoryStore;
+        if (QCoreApplication::instance()) s->moveToThread(QCoreApplication::instance()->thread());
+        return s;
+    }();
+    return *store;
+}
+
+QString HistoryStore::defaultDirectory() { return storefiles::defaultDataDirectory() + QStringLiteral("/History"); }
+
+int HistoryStore::historyLimitSetting()
+{
+    const QJsonValue value = platform::SettingsStore::shared().value(QStringLiteral("historyLimit"));
+    if (!value.isDouble()) return kDefaultHistoryLimit;
+    const double number = value.toDouble();
+    if (std::trunc(number) != number || number < INT_MIN || number > INT_MAX) return kDefaultHistoryLimit;
+    return static_cast<int>(number);
+}
+
+HistoryStore::HistoryStore(const QString& directory, QObject* parent)
+    : QObject(parent),
+      m_directory(directory.isEmpty() ? defaultDirectory() : directory),
+      m_queue(std::make_unique<platform::SerialQueue>("io.klipoversa.history"))
+{
+    m_thumbnails.setMaxCost(kThumbnailCacheEntries);
+    m_queue->async([this] {
+        loadIfNeeded();
+        publish();
+    });
+}
+
+HistoryStore::~HistoryStore()
+{
+    // Let queued saves finish while every member is still alive; their
+    // main-thread parts check that the store still exists.
+    m_queue.reset();
+}
+
+QString HistoryStore::pathOf(const QString& name) const { return m_directory + QLatin1Char('/') + name; }
+
+QString HistoryStore::indexPath() const { return pathOf(QStringLiteral("index.json")); }
+
+// ---- queue-side steps ------------------------------------------------------
+
+void HistoryStore::loadIfNeeded()
+{
+    if (m_isLoaded) return;
+    m_isLoaded = true;
+    QDir().mkpath(m_directory);
+
+    const storefiles::ReadResult read = storefiles::readWhole(indexPath());
+    if (read.status == storefiles::ReadStatus::Missing) return;
+    if (read.status != storefiles::ReadStatus::Ok) {
+        // An index that is there but empty or unreadable says nothing about the
+        // images beside it: keep it and them.
+        setAsideUnusableIndex();
+        return;
+    }
+    std::optional<QList<HistoryRecord>> decoded = historyindex::decode(read.data);
+    if (!decoded) {
+        setAsideUnusableIndex();
+        return;
+    }
+    QList<HistoryRecord> records = std::move(*decoded);
+    records.removeIf([](const HistoryRecord& r) { return r.imageName.isEmpty(); });
+    std::stable_sort(records.begin(), records.end(),
+                     [](const HistoryRecord& a, const HistoryRecord& b) { return a.date > b.date; });
+    m_cache = std::move(records);
+    // Housekeeping after the list is out: queued behind the work that is
+    // already waiting, and it sees every record saved up to then.
+    m_queue->async([this] { removeOrphanImages(); });
+}
+
+void HistoryStore::setAsideUnusableIndex()
+{
+    if (storefiles::moveAside(indexPath(), QStringLiteral("index-broken-"), QStringLiteral(".json")).isEmpty())
+        m_indexBlocked = true;
+}
+
+void HistoryStore::removeOrphanImages()
+{
+    QStringList pngNames;
+    bool hasMovedAsideIndex = false;
+    QDirIterator it(m_directory, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        if (isPngName(name))
+            pngNames.append(name);
+        else if (name.startsWith(QLatin1String("index-broken-")) && name.endsWith(QLatin1String(".json")))
+            hasMovedAsideIndex = true;
+    }
+    // A moved-aside index may still name images that the current one does not:
+    // they stay until the user clears the history.
+    if (hasMovedAsideIndex) return;
+
+    QSet<QString> named;
+    named.reserve(m_cache.size() * 2);
+    for (const HistoryRecord& record : std::as_const(m_cache)) {
+        named.insert(record.imageName);
+        if (record.originalImageName) named.insert(*record.originalImageName);
+    }
+    for (const QString& name : std::as_const(pngNames)) {
+        if (!named.contains(name)) QFile::remove(pathOf(name));
+    }
+}
+
+bool HistoryStore::writeIndex(const QList<HistoryRecord>& records)
+{
+    if (m_indexBlocked) return false;
+    return storefiles::writeAtomically(indexPath(), historyindex::encode(records));
+}
+
+void HistoryStore::deleteFiles(const QList<HistoryRecord>& gone)
+{
+    // Names come from the index file: only plain PNG names inside the folder
+    // are ever removed, and none that a remaining record still shows.
+    QSet<QString> stillNamed;
+    for (const HistoryRecord& record : std::as_const(m_cache)) {
+        stillNamed.insert(record.imageName);
+        if (record.originalImageName) stillNamed.insert(*record.originalImageName);
+    }
+    auto remove = [&](const QString& name) {
+        if (historyindex::isSafeFileName(name) && isPngName(name) && !stillNamed.contains(name))
+            QFile::remove(pathOf(name));
+    };
+    for (const HistoryRecord& record : gone) {
+        remove(record.imageName);
+        if (record.originalImageName) remove(*record.originalImageName);
+        forgetThumbnails(record.id);
+    }
+}
+
+void HistoryStore::forgetThumbnails(const QUuid& id)
+{
+    const QString prefix = HistoryRecord::idText(id) + QLatin1Char('-');
+    QMutexLocker lock(&m_thumbnailMutex);
+    const QList<QString> keys = m_thumbnails.keys();
+    for (const QString& key : keys) {
+        if (key.startsWith(prefix)) m_thumbnails.remove(key);
+    }
+}
+
+void HistoryStore::publish()
+{
+    QPointer<HistoryStore> self(this);
+    runOnMain([self, records = m_cache] {
+        if (!self) return;
+        self->m_records = records;
+        Q_EMIT self->recordsChanged();
+        platform::NotificationCenter::shared().post(didChangeNotification,
+                                                    {{QStringLiteral("object"), QVariant::fromValue<QObject*>(self)}});
+    });
+}
+
+// ---- public operations -----------------------------------------------------
+
+void HistoryStore::save(const QImage& composedImage, const std::optional<QImage>& originalImage,
+                        const QString& originalText, const QString& translatedText, const QString& targetLanguage,
+                        SaveCompletion completion)
+{
+    m_queue->async([=, this] {
+        const std::optional<HistoryRecord> none;
+        loadIfNeeded();
+        QDir().mkpath(m_directory);
+        if (m_indexBlocked) return callBackOnMain(completion, none);
+
+        HistoryRecord record;
+        record.id = QUuid::createUuid();
+        record.imageName = record.idText() + QStringLiteral(".png");
+        // The two images are encoded side by side.
+        QFuture<QByteArray> sourcePng;
+        if (originalImage)
+            sourcePng = QtConcurrent::run([image = *originalImage] { return historyimages::pngData(image); });
+        const QByteArray png = historyimages::pngData(composedImage);
+        if (png.isEmpty() || !storefiles::writeAtomically(pathOf(record.imageName), png)) {
+            sourcePng.waitForFinished();
+            return callBackOnMain(completion, none);
+        }
+        if (originalImage) {
+            const QString sourceName = record.idText() + QStringLiteral("-src.png");
+            const QByteArray sourceData = sourcePng.result();
+            if (!sourceData.isEmpty() && storefiles::writeAtomically(pathOf(sourceName), sourceData))
+                record.originalImageName = sourceName;
+        }
+        record.date = QDateTime::currentDateTimeUtc();
+        record.originalText = originalText;
+        record.translatedText = translatedText;
+        record.targetLanguage = targetLanguage;
+
+        QList<HistoryRecord> updated = m_cache;
+        updated.prepend(record);
+        QList<HistoryRecord> trimmed;
+        const int limit = historyLimitSetting();
+        if (limit >= 1 && updated.size() > limit) {
+            trimmed = updated.mid(limit);
+            updated.resize(limit);
+        }
+        // The index goes first: an image is removed only once no stored index
+        // names it, and a record whose index entry could not be stored is undone.
+        if (!writeIndex(updated)) {
+            QFile::remove(pathOf(record.imageName));
+            if (record.originalImageName) QFile::remove(pathOf(*record.originalImageName));
+            return callBackOnMain(completion, none);
+        }
+        m_cache = std::move(updated);
+        deleteFiles(trimmed);
+        publish();
+        callBackOnMain(completion, std::optional<HistoryRecord>(record));
+    });
+}
+
+void HistoryStore::updateText(const QUuid& id, const QString& originalText, std::function<void(bool)> completion)
+{
+    m_queue->async([=, this] {
+        loadIfNeeded();
+        qsizetype index = 0;
+        while (index < m_cache.size() && m_cache.at(index).id != id) ++index;
+        if (index == m_cache.size() || m_cache.at(index).originalText == originalText)
+            return callBackOnMain(completion, false);
+        QList<HistoryRecord> updated = m_cache;
+        updated[index].originalText = originalText;
+        if (!writeIndex(updated)) return callBackOnMain(completion, false);
+        m_cache = std::move(updated);
+        publish();
+        callBackOnMain(completion, true);
+    });
+}
+
+QList<HistoryRecord> HistoryStore::allRecords()
+{
+    QList<HistoryRecord> copy;
+    m_queue->sync([&] {
+        loadIfNeeded();
+        copy = m_cache;
+    });
+    return copy;
+}
+
+void HistoryStore::loadImage(const HistoryRecord& record, std::function<void(QImage)> completion)
+{
+    const QString name = record.imageName;
+    m_queue->async([=, this] {
+        QImage image;
+        if (historyindex::isSafeFileName(name)) image = historyimages::readImage(pathOf(name));
+        callBackOnMain(completion, image);
+    });
+}
+
+void HistoryStore::loadThumbnail(const HistoryRecord& record, int maxPixel, std::function<void(QImage)> completion)
+{
+    const QString key = record.idText() + QLatin1Char('-') + QString::number(maxPixel);
+    {
+        QMutexLocker lock(&m_thumbnailMutex);
+        if (const QImage* cached = m_thumbnails.object(key)) {
+            const QImage image = *cached;
+            lock.unlock();
+            if (completion) completion(image);
+            return;
+        }
+    }
+    const QString name = record.imageName;
+    m_queue->async([=, this] {
+        QImage image;
+        if (historyindex::isSafeFileName(name)) image = historyimages::makeThumbnail(pathOf(name), maxPixel);
+        if (!image.isNull()) {
+            QMutexLocker lock(&m_thumbnailMutex);
+            m_thumbnails.insert(key, new QImage(image), 1);
+        }
+        callBackOnMain(completion, image);
+    });
+}
+
+void HistoryStore::deleteRecords(const QList<QUuid>& ids, std::function<void(bool)> completion)
+{
+    m_queue->async([=, this] {
+        loadIfNeeded();
+        const QSet<QUuid> wanted(ids.begin(), ids.end());
+        QList<HistoryRecord> kept;
+        QList<HistoryRecord> removed;
+        for (const HistoryRecord& record : std::as_const(m_cache))
+            (wanted.contains(record.id) ? removed : kept).append(record);
+        if (removed.isEmpty()) return callBackOnMain(completion, true);
+        if (!writeIndex(kept)) return callBackOnMain(completion, false);
+        m_cache = std::move(kept);
+        deleteFiles(removed);
+        publish();
+        callBackOnMain(completion, true);
+    });
+}
+
+void HistoryStore::removeAll(std::function<void()> completion)
+{
+    m_queue->async([=, this] {
+        loadIfNeeded();
+        QDir(m_directory).removeRecursively();
+        m_cache.clear();
+        {
+            QMutexLocker lock(&m_thumbnailMutex);
+            m_thumbnails.clear();
+        }
+        m_indexBlocked = false;
+        QDir().mkpath(m_directory);
+        writeIndex(m_cache);
+        publish();
+        if (completion) runOnMain(completion);
+    });
+}
+
+void HistoryStore::totalSize(std::function<void(qint64)> completion)
+{
+    m_queue->async([=, this] { callBackOnMain(completion, historyimages::folderSize(m_directory)); });
+}
+
+}  // namespace klipo

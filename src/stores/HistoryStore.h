@@ -1,0 +1,124 @@
+#pragma once
+
+#include "stores/HistoryRecord.h"
+
+#include <QCache>
+#include <QImage>
+#include <QList>
+#include <QMutex>
+#include <QObject>
+#include <QString>
+#include <QUuid>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace klipo {
+
+namespace platform {
+class SerialQueue;
+}
+
+// The history of translations and screenshots: a folder with "index.json" and
+// the records' PNG images. Every step that touches the list or the folder runs
+// on the store's serial queue "io.klipoversa.history"; the main thread sees a
+// copy in records() and is told of each change by recordsChanged() and the
+// notification "KlipoVersa.historyStoreDidChange". Completions run on the main
+// thread, after the change they report has been published.
+//
+// What is on disk is never given up silently: an index that cannot be read is
+// moved aside ("index-broken-<seconds>.json") and its images are kept; a change
+// whose index cannot be written is not made.
+class HistoryStore : public QObject {
+    Q_OBJECT
+public:
+    using SaveCompletion = std::function<void(std::optional<HistoryRecord>)>;
+
+    static inline const QString didChangeNotification = QStringLiteral("KlipoVersa.historyStoreDidChange");
+
+    // The process-wide store over the default folder, created on first use.
+    static HistoryStore& shared();
+    // $XDG_DATA_HOME/KlipoVersa/History
+    static QString defaultDirectory();
+    // The limit from the settings: "historyLimit" when it holds an integer,
+    // else 300; below 1 means no limit.
+    static int historyLimitSetting();
+
+    // A store over `directory` (the default folder when empty). The first load
+    // is scheduled at once.
+    explicit HistoryStore(const QString& directory = {}, QObject* parent = nullptr);
+    ~HistoryStore() override;  // finishes the queued work first
+
+    QString directory() const { return m_directory; }
+    platform::SerialQueue& queue() { return *m_queue; }
+
+    // The published list, newest first; main thread only. Empty until the
+    // first load has been published.
+    const QList<HistoryRecord>& records() const { return m_records; }
+
+    // Saves a new record: writes `composedImage` as "<ID>.png" and, when given,
+    // `originalImage` as "<ID>-src.png", puts the record first and trims the
+    // history to its limit. The completion gets the record, or nothing when the
+    // image could not be encoded or the record could not be stored.
+    void save(const QImage& composedImage, const std::optional<QImage>& originalImage, const QString& originalText,
+              const QString& translatedText, const QString& targetLanguage, SaveCompletion completion = {});
+
+    // Replaces a record's originalText; the completion gets true when the
+    // record was found, its text differed and the change was stored.
+    void updateText(const QUuid& id, const QString& originalText, std::function<void(bool)> completion = {});
+
+    // The list, newest first, after all work queued so far. Blocks; never call
+    // it on the store's queue.
+    QList<HistoryRecord> allRecords();
+
+    // The record's shown image (null when missing or unreadable).
+    void loadImage(const HistoryRecord& record, std::function<void(QImage)> completion);
+
+    // A thumbnail whose longer side is at most maxPixel. A cached one is handed
+    // over at once on the calling thread; otherwise on the main thread later.
+    void loadThumbnail(const HistoryRecord& record, int maxPixel, std::function<void(QImage)> completion);
+
+    // Removes the records and their images. The completion gets false when the
+    // index could not be written; then nothing was removed.
+    void deleteRecords(const QList<QUuid>& ids, std::function<void(bool)> completion = {});
+
+    // Removes the whole folder with everything in it and starts an empty history.
+    void removeAll(std::function<void()> completion = {});
+
+    // Bytes of the folder and everything below it.
+    void totalSize(std::function<void(qint64)> completion);
+
+Q_SIGNALS:
+    void recordsChanged();
+
+private:
+    // All of these run on the queue.
+    void loadIfNeeded();
+    void setAsideUnusableIndex();
+    void removeOrphanImages();
+    bool writeIndex(const QList<HistoryRecord>& records);
+    // Removes the images of records no longer in the cache.
+    void deleteFiles(const QList<HistoryRecord>& gone);
+    void publish();
+    QString pathOf(const QString& name) const;
+    QString indexPath() const;
+
+    void forgetThumbnails(const QUuid& id);
+
+    QString m_directory;
+    QList<HistoryRecord> m_records;  // main thread
+
+    QList<HistoryRecord> m_cache;  // queue
+    bool m_isLoaded = false;       // queue
+    // An index is there that could neither be read nor moved aside: writing
+    // would destroy it, so no change is stored.
+    bool m_indexBlocked = false;  // queue
+
+    QMutex m_thumbnailMutex;
+    QCache<QString, QImage> m_thumbnails;
+
+    std::unique_ptr<platform::SerialQueue> m_queue;
+};
+
+}  // namespace klipo

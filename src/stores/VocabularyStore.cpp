@@ -1,0 +1,222 @@
+#include "stores/VocabularyStore.h"
+
+#include "platform/NotificationCenter.h"
+#include "platform/SerialQueue.h"
+#include "stores/HistoryRecord.h"
+#include "stores/StoreFiles.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QSet>
+
+#include <algorithm>
+
+namespace klipo {
+
+VocabularyStore& VocabularyStore::shared()
+{
+    static VocabularyStore* store = [] {
+        auto* s = new VocabularyStore;
+        if (QCoreApplication::instance()) s->moveToThread(QCoreApplication::instance()->thread());
+        return s;
+    }();
+    return *store;
+}
+
+VocabularyStore::VocabularyStore(const QString& directory, QObject* parent)
+    : QObject(parent),
+      m_directory(directory.isEmpty() ? storefiles::defaultDataDirectory() : directory),
+      m_ioQueue(std::make_unique<platform::SerialQueue>("io.klipoversa.vocabulary"))
+{
+    m_ioQueue->async([this] {
+        Book copy;
+        quint64 generation;
+        {
+            std::lock_guard lock(m_lock);
+            loadLocked();
+            copy = m_words;
+            generation = m_generation;
+        }
+        publish(copy, generation, false);
+    });
+}
+
+VocabularyStore::~VocabularyStore() { m_ioQueue.reset(); }
+
+QString VocabularyStore::filePath() const { return m_directory + QStringLiteral("/vocabulary.json"); }
+
+void VocabularyStore::loadLocked()
+{
+    if (m_isLoaded) return;
+    m_isLoaded = true;
+    ++m_generation;
+    const storefiles::ReadResult read = storefiles::readWhole(filePath());
+    if (read.status == storefiles::ReadStatus::Missing || read.status == storefiles::ReadStatus::Empty) return;
+    if (read.status == storefiles::ReadStatus::Ok) {
+        if (std::optional<Book> book = vocabularybook::decodeFile(read.data, QDateTime::currentDateTimeUtc())) {
+            m_words = std::move(*book);
+            return;
+        }
+    }
+    // Unreadable or undecodable: keep it under another name, or, when even
+    // that fails, never write over it.
+    if (storefiles::moveAside(filePath(), QStringLiteral("vocabulary.corrupted-"), QStringLiteral(".json")).isEmpty())
+        m_writeBlocked = true;
+}
+
+template <typename Change>
+void VocabularyStore::mutate(Change change)
+{
+    Book copy;
+    quint64 generation;
+    {
+        std::lock_guard lock(m_lock);
+        loadLocked();
+        if (!change(m_words)) return;
+        copy = m_words;
+        generation = ++m_generation;
+    }
+    commit(copy, generation);
+}
+
+void VocabularyStore::commit(const Book& copy, quint64 generation)
+{
+    // Changes made on several threads may queue their copies out of order:
+    // only a copy newer than anything queued or written before goes to disk.
+    quint64 newest = m_newestQueuedWrite.load();
+    while (newest < generation && !m_newestQueuedWrite.compare_exchange_weak(newest, generation)) {
+    }
+    // Ranking and encoding run on the queue, so a change costs its caller
+    // only the change itself.
+    m_ioQueue->async([this, copy, generation] {
+        publish(copy, generation, true);
+        if (generation < m_newestQueuedWrite.load() || generation <= m_newestWritten || m_writeBlocked) return;
+        m_newestWritten = generation;
+        storefiles::writeAtomically(filePath(), vocabularybook::encodeFile(copy));
+    });
+}
+
+void VocabularyStore::publish(const Book& copy, quint64 generation, bool notify)
+{
+    QList<VocabularyWord> top = vocabularybook::ranked(copy, vocabularybook::kPublishedLimit);
+    const Summary summary = vocabularybook::summarize(copy);
+    QPointer<VocabularyStore> self(this);
+    platform::runOnMain([self, top = std::move(top), summary, generation, notify] {
+        if (!self) return;
+        // A copy older than the one shown already (queued out of order) is not
+        // shown; its change is still announced.
+        if (generation > self->m_publishedGeneration) {
+            self->m_publishedGeneration = generation;
+            self->m_topWords = top;
+            self->m_stats = summary;
+            Q_EMIT self->changed();
+        }
+        if (notify)
+            platform::NotificationCenter::shared().post(
+                didChangeNotification, {{QStringLiteral("object"), QVariant::fromValue<QObject*>(self)}});
+    });
+}
+
+VocabularyStore::IngestResult VocabularyStore::ingest(const QStringList& texts, const QString& recordID,
+                                                      const QDateTime& at)
+{
+    const QList<VocabularyExtractor::Token> tokens = VocabularyExtractor::extract(texts.join(u'\n'), m_options);
+    if (tokens.isEmpty()) return {};
+    const QHash<QString, vocabularybook::Tally> tallies = vocabularybook::fold(tokens);
+
+    const QDateTime seen = at.isValid() ? at : QDateTime::currentDateTimeUtc();
+    IngestResult result;
+    Book copy;
+    quint64 generation;
+    {
+        std::lock_guard lock(m_lock);
+        loadLocked();
+        result = vocabularybook::apply(m_words, tallies, recordID, seen);
+        vocabularybook::prune(m_words);
+        copy = m_words;
+        generation = ++m_generation;
+    }
+    vocabularybook::sortResult(result);
+    commit(copy, generation);
+    return result;
+}
+
+void VocabularyStore::detachRecord(const QString& recordID)
+{
+    mutate([&](Book& book) { return vocabularybook::detach(book, {recordID}, true); });
+}
+
+void VocabularyStore::detachRecords(const QList<QUuid>& recordIDs)
+{
+    if (recordIDs.isEmpty()) return;
+    QSet<QString> ids;
+    for (const QUuid& id : recordIDs) ids.insert(HistoryRecord::idText(id));
+    mutate([&](Book& book) { return vocabularybook::detach(book, ids, false); });
+}
+
+void VocabularyStore::setDefinitions(const QHash<QString, QString>& definitions)
+{
+    if (definitions.isEmpty()) return;
+    mutate([&](Book& book) { return vocabularybook::setDefinitions(book, definitions); });
+}
+
+void VocabularyStore::removeWord(const QString& word)
+{
+    const QString key = word.toLower();
+    mutate([&](Book& book) { return book.remove(key) > 0; });
+}
+
+void VocabularyStore::setMastered(bool mastered, const QString& word)
+{
+    const QString key = word.toLower();
+    mutate([&](Book& book) {
+        auto found = book.find(key);
+        if (found == book.end()) return false;
+        found->isMastered = mastered;
+        return true;
+    });
+}
+
+int VocabularyStore::mergeFromBackup(const QList<VocabularyWord>& words)
+{
+    int added = 0;
+    mutate([&](Book& book) {
+        added = vocabularybook::merge(book, words);
+        return true;
+    });
+    return added;
+}
+
+void VocabularyStore::removeAll()
+{
+    mutate([](Book& book) {
+        book.clear();
+        return true;
+    });
+}
+
+QList<VocabularyWord> VocabularyStore::masteredWords()
+{
+    QList<VocabularyWord> all = words();
+    all.removeIf([](const VocabularyWord& w) { return !w.isMastered; });
+    std::sort(all.begin(), all.end(), vocabularybook::ranksBefore);
+    return all;
+}
+
+QList<VocabularyWord> VocabularyStore::words()
+{
+    Book copy;
+    {
+        std::lock_guard lock(m_lock);
+        loadLocked();
+        copy = m_words;
+    }
+    return copy.values();
+}
+
+void VocabularyStore::flush()
+{
+    m_ioQueue->sync([] {});
+}
+
+}  // namespace klipo

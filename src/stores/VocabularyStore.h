@@ -1,0 +1,117 @@
+#pragma once
+
+#include "stores/VocabularyBook.h"
+#include "stores/VocabularyExtractor.h"
+#include "stores/VocabularyWord.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QUuid>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+namespace klipo {
+
+namespace platform {
+class SerialQueue;
+}
+
+// The vocabulary book: English words that recur in translated text, counted
+// per history record, kept in "vocabulary.json". Every operation may be called
+// from any thread; the book is guarded by the store's lock, the file is written
+// whole on the serial queue "io.klipoversa.vocabulary", and the main thread
+// sees the ranked topWords() and stats(), told by changed() and the
+// notification "KlipoVersa.vocabularyStoreDidChange".
+//
+// The file on disk is always the newest book: a write is skipped when a newer
+// copy has already been queued or written. A file that cannot be read or
+// decoded is moved aside ("vocabulary.corrupted-<seconds>.json") before
+// anything could overwrite it.
+class VocabularyStore : public QObject {
+    Q_OBJECT
+public:
+    using Summary = VocabularySummary;
+    using IngestResult = VocabularyIngestResult;
+
+    static inline const QString didChangeNotification = QStringLiteral("KlipoVersa.vocabularyStoreDidChange");
+
+    // The process-wide store over the default folder, created on first use.
+    static VocabularyStore& shared();
+
+    // A store over `directory` (the program's data folder when empty). The
+    // first load is queued at once.
+    explicit VocabularyStore(const QString& directory = {}, QObject* parent = nullptr);
+    ~VocabularyStore() override;  // finishes the queued writes first
+
+    QString directory() const { return m_directory; }
+    QString filePath() const;
+    platform::SerialQueue& ioQueue() { return *m_ioQueue; }
+
+    // Counts the words of `texts` into the book with `recordID` (the history
+    // record's idText(), may be empty) as their source.
+    IngestResult ingest(const QStringList& texts, const QString& recordID, const QDateTime& at);
+
+    void detachRecord(const QString& recordID);
+    void detachRecords(const QList<QUuid>& recordIDs);
+    void setDefinitions(const QHash<QString, QString>& definitions);
+    void removeWord(const QString& word);
+    void setMastered(bool mastered, const QString& word);
+    // Returns how many of the words were new to the book.
+    int mergeFromBackup(const QList<VocabularyWord>& words);
+    void removeAll();
+
+    // Mastered words in ranking order, without limit.
+    QList<VocabularyWord> masteredWords();
+    // A copy of the whole book, in no particular order. Loads the file first,
+    // so a reader never takes an unloaded book for an empty one.
+    QList<VocabularyWord> words();
+
+    // Waits until every write queued so far has finished.
+    void flush();
+
+    // Main thread only: the ranked words to learn (at most 500) and the summary.
+    const QList<VocabularyWord>& topWords() const { return m_topWords; }
+    const Summary& stats() const { return m_stats; }
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    using Book = vocabularybook::Book;
+
+    // Runs `change` on the loaded book under the lock; when it reports a
+    // change, the book is written and published.
+    template <typename Change>
+    void mutate(Change change);
+    void loadLocked();
+    // Queues the publication and the write of a changed book.
+    void commit(const Book& copy, quint64 generation);
+    // Hands the ranked words and the summary to the main thread.
+    void publish(const Book& copy, quint64 generation, bool notify);
+
+    const VocabularyExtractor::Options m_options{};
+    QString m_directory;
+
+    std::mutex m_lock;
+    Book m_words;              // m_lock
+    bool m_isLoaded = false;   // m_lock
+    quint64 m_generation = 0;  // m_lock: counts changes of m_words
+
+    std::atomic<bool> m_writeBlocked{false};  // an unusable file could not be moved aside
+    std::atomic<quint64> m_newestQueuedWrite{0};
+    quint64 m_newestWritten = 0;  // ioQueue
+
+    quint64 m_publishedGeneration = 0;  // main thread
+    QList<VocabularyWord> m_topWords;   // main thread
+    Summary m_stats;                    // main thread
+
+    std::unique_ptr<platform::SerialQueue> m_ioQueue;
+};
+
+}  // namespace klipo

@@ -1,0 +1,101 @@
+#include "stores/VocabularyWord.h"
+
+#include "stores/IsoDate.h"
+
+#include <QJsonArray>
+#include <QJsonValue>
+
+#include <algorithm>
+#include <cmath>
+
+namespace klipo {
+
+namespace {
+
+// Counts are whole numbers; anything else (a fraction, text, a number too
+// large to be exact) counts as missing.
+std::optional<qint64> integerValue(const QJsonValue& value)
+{
+    if (!value.isDouble()) return std::nullopt;
+    const double number = value.toDouble();
+    constexpr double kLargestExact = 9007199254740992.0;  // 2^53
+    if (std::trunc(number) != number || std::fabs(number) > kLargestExact) return std::nullopt;
+    return static_cast<qint64>(number);
+}
+
+QDateTime dateValue(const QJsonValue& value)
+{
+    return value.isString() ? isodate::parse(value.toString()) : QDateTime();
+}
+
+std::optional<VocabularyWord::Source> sourceFromJson(const QJsonValue& value)
+{
+    if (!value.isObject()) return std::nullopt;
+    const QJsonObject object = value.toObject();
+    const QJsonValue recordID = object.value(QLatin1String("recordID"));
+    const std::optional<qint64> count = integerValue(object.value(QLatin1String("count")));
+    const QDateTime date = dateValue(object.value(QLatin1String("date")));
+    if (!recordID.isString() || !count || !date.isValid()) return std::nullopt;
+    return VocabularyWord::Source{recordID.toString(), *count, date};
+}
+
+}  // namespace
+
+bool VocabularyWord::hasDefinition() const
+{
+    if (!definition) return false;
+    return std::any_of(definition->cbegin(), definition->cend(), [](QChar c) { return !c.isSpace(); });
+}
+
+QJsonObject VocabularyWord::toJson() const
+{
+    QJsonArray sourceArray;
+    for (const Source& source : sources) {
+        sourceArray.append(QJsonObject{{QLatin1String("recordID"), source.recordID},
+                                       {QLatin1String("count"), source.count},
+                                       {QLatin1String("date"), isodate::format(source.date)}});
+    }
+    QJsonObject object{{QLatin1String("normalized"), normalized},
+                       {QLatin1String("display"), display},
+                       {QLatin1String("count"), count},
+                       {QLatin1String("firstSeen"), isodate::format(firstSeen)},
+                       {QLatin1String("lastSeen"), isodate::format(lastSeen)},
+                       {QLatin1String("isMastered"), isMastered},
+                       {QLatin1String("sources"), sourceArray}};
+    if (definition) object.insert(QLatin1String("definition"), *definition);
+    return object;
+}
+
+std::optional<VocabularyWord> VocabularyWord::fromJson(const QJsonObject& object, const QDateTime& now)
+{
+    const QJsonValue normalized = object.value(QLatin1String("normalized"));
+    if (!normalized.isString()) return std::nullopt;
+    VocabularyWord word;
+    word.normalized = normalized.toString();
+    const QJsonValue display = object.value(QLatin1String("display"));
+    word.display = display.isString() ? display.toString() : word.normalized;
+    word.count = std::max<qint64>(0, integerValue(object.value(QLatin1String("count"))).value_or(1));
+    word.firstSeen = dateValue(object.value(QLatin1String("firstSeen")));
+    if (!word.firstSeen.isValid()) word.firstSeen = now;
+    word.lastSeen = dateValue(object.value(QLatin1String("lastSeen")));
+    if (!word.lastSeen.isValid()) word.lastSeen = word.firstSeen;
+    const QJsonValue definition = object.value(QLatin1String("definition"));
+    if (definition.isString()) word.definition = definition.toString();
+    const QJsonValue mastered = object.value(QLatin1String("isMastered"));
+    word.isMastered = mastered.isBool() && mastered.toBool();
+    const QJsonValue sources = object.value(QLatin1String("sources"));
+    if (sources.isArray()) {
+        for (const QJsonValue& element : sources.toArray()) {
+            std::optional<Source> source = sourceFromJson(element);
+            if (!source) {
+                // One faulty source makes the list untrustworthy as a whole.
+                word.sources.clear();
+                break;
+            }
+            word.sources.append(*source);
+        }
+    }
+    return word;
+}
+
+}  // namespace klipo

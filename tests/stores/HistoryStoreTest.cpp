@@ -1,0 +1,347 @@
+#include "StoreTestSupport.h"
+
+#include "platform/SettingsStore.h"
+#include "stores/HistoryIndex.h"
+#include "stores/HistoryStore.h"
+#include "support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+
+#include <memory>
+#include <thread>
+#include <vector>
+
+using namespace klipo;
+using klipo::test::waitFor;
+
+namespace klipo {
+void PrintTo(const HistoryRecord& r, std::ostream* os)
+{
+    *os << r.idText().toStdString() << ' ' << r.date.toString(Qt::ISODateWithMs).toStdString() << ' '
+        << r.imageName.toStdString();
+}
+}  // namespace klipo
+
+namespace {
+
+QImage sampleImage(int width = 64, int height = 48)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    return image;
+}
+
+// A record object for a hand-written index file.
+QByteArray recordJson(const QString& id, const QString& date, const QString& imageName, const QString& sourceName = {})
+{
+    QByteArray json = "{\"id\":\"" + id.toUtf8() + "\",\"date\":\"" + date.toUtf8() + "\",\"imageName\":\"" +
+                      imageName.toUtf8() + "\"";
+    if (!sourceName.isEmpty()) json += ",\"originalImageName\":\"" + sourceName.toUtf8() + "\"";
+    return json + ",\"originalText\":\"t\"}";
+}
+
+QByteArray indexJson(const QList<QByteArray>& records)
+{
+    QByteArray body;
+    for (const QByteArray& r : records) body += (body.isEmpty() ? "" : ",") + r;
+    return "{\"version\":1,\"records\":[" + body + "]}";
+}
+
+class HistoryStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override { dir = klipo::test::freshDir(QStringLiteral("history")); }
+    void TearDown() override { platform::SettingsStore::shared().remove(QStringLiteral("historyLimit")); }
+
+    std::unique_ptr<HistoryStore> open() { return std::make_unique<HistoryStore>(dir); }
+
+    std::optional<HistoryRecord> save(HistoryStore& store, const QImage& image = sampleImage(),
+                                      std::optional<QImage> source = std::nullopt)
+    {
+        bool done = false;
+        std::optional<HistoryRecord> result;
+        store.save(image, source, QStringLiteral("source"), QStringLiteral("译文"), QStringLiteral("zh-Hans"),
+                   [&](std::optional<HistoryRecord> r) {
+                       result = std::move(r);
+                       done = true;
+                   });
+        EXPECT_TRUE(waitFor([&] { return done; }));
+        return result;
+    }
+
+    bool exists(const QString& name) const { return QFileInfo::exists(dir + '/' + name); }
+    QStringList entries(const QString& pattern) const
+    {
+        return QDir(dir).entryList({pattern}, QDir::AllEntries | QDir::NoDotAndDotDot);
+    }
+    void writeIndex(const QByteArray& data) const { klipo::test::writeFile(dir + "/index.json", data); }
+    void touch(const QString& name) const { klipo::test::writeFile(dir + '/' + name, "x"); }
+
+    QString dir;
+};
+
+}  // namespace
+
+TEST_F(HistoryStoreTest, save_StoresImagesAndRecord_AndCompletesAfterPublishing)
+{
+    auto store = open();
+    klipo::test::NotificationCounter notes(HistoryStore::didChangeNotification, store.get());
+    bool frontWhenCompleted = false;
+    bool done = false;
+    store->save(sampleImage(), sampleImage(8, 8), "src", "dst", "en", [&](std::optional<HistoryRecord> r) {
+        frontWhenCompleted = r && !store->records().isEmpty() && store->records().first() == *r;
+        done = true;
+    });
+    ASSERT_TRUE(waitFor([&] { return done; }));
+    EXPECT_TRUE(frontWhenCompleted);
+    EXPECT_EQ(notes.count(), 2);  // the first load, then the save
+
+    const HistoryRecord r = store->records().first();
+    EXPECT_EQ(r.imageName, r.idText() + ".png");
+    EXPECT_EQ(r.originalImageName, r.idText() + "-src.png");
+    EXPECT_EQ(QImage(dir + '/' + r.imageName).size(), QSize(64, 48));
+    EXPECT_TRUE(exists(*r.originalImageName));
+    EXPECT_EQ(historyindex::decode(klipo::test::readFile(dir + "/index.json"))->size(), 1);
+}
+
+TEST_F(HistoryStoreTest, save_CompletesWithNothingAndStoresNothing_WhenImageIsEmpty)
+{
+    auto store = open();
+    store->allRecords();
+    EXPECT_FALSE(save(*store, QImage()));
+    EXPECT_TRUE(save(*store, sampleImage(), QImage()).has_value());  // a null source only drops the source
+    EXPECT_EQ(store->allRecords().size(), 1);
+    EXPECT_FALSE(store->allRecords().first().originalImageName);
+    EXPECT_EQ(entries("*.png").size(), 1);
+}
+
+TEST_F(HistoryStoreTest, save_TrimsOldestRecordsAndTheirImages_OnlyAtTheNextSaveAndOnlyWithALimit)
+{
+    auto& settings = platform::SettingsStore::shared();
+    settings.setValue("historyLimit", 0);  // below 1: unlimited
+    auto store = open();
+    QList<HistoryRecord> saved;
+    for (int i = 0; i < 4; ++i) saved.append(*save(*store, sampleImage(), sampleImage()));
+    EXPECT_EQ(store->allRecords().size(), 4);
+
+    settings.setValue("historyLimit", 2);
+    EXPECT_EQ(store->allRecords().size(), 4);  // lowering the limit alone removes nothing
+    save(*store);
+    const QList<HistoryRecord> kept = store->allRecords();
+    ASSERT_EQ(kept.size(), 2);
+    EXPECT_EQ(kept.at(1).id, saved.at(3).id);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(exists(saved.at(i).imageName));
+        EXPECT_FALSE(exists(*saved.at(i).originalImageName));
+    }
+    settings.setValue("historyLimit", "5");  // not an integer: the default of 300
+    EXPECT_EQ(HistoryStore::historyLimitSetting(), 300);
+}
+
+TEST_F(HistoryStoreTest, save_KeepsEveryRecord_WhenSeveralThreadsSaveAtOnce)
+{
+    auto store = open();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 6; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 5; ++i) store->save(sampleImage(), std::nullopt, "src", "dst", "en");
+        });
+    for (auto& thread : threads) thread.join();
+    const QList<HistoryRecord> records = store->allRecords();
+    EXPECT_EQ(records.size(), 30);
+    store.reset();
+    const QList<HistoryRecord> reloaded = open()->allRecords();
+    ASSERT_EQ(reloaded.size(), 30);
+    for (int i = 0; i < 30; ++i) EXPECT_EQ(reloaded.at(i).id, records.at(i).id);
+    EXPECT_EQ(entries("*.png").size(), 30);
+}
+
+TEST_F(HistoryStoreTest, load_DropsUnnamedRecordsAndOrphanImages_AndKeepsFileOrderForEqualDates)
+{
+    const QString a = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString b = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    writeIndex(indexJson(
+        {recordJson(a, "2024-01-01T00:00:00Z", "a.png"),
+         recordJson(QUuid::createUuid().toString(QUuid::WithoutBraces), "2024-03-01T00:00:00Z", "", "unnamed-src.png"),
+         recordJson(b, "2024-01-01T00:00:00Z", "b.png", "b-src.png")}));
+    for (const char* name : {"a.png", "b.png", "b-src.png", "unnamed-src.png", "ORPHAN.PNG", "notes.txt",
+                             "index-broken-1.txt", ".hidden.png"})
+        touch(name);
+
+    const QList<HistoryRecord> records = open()->allRecords();
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records.at(0).imageName, "a.png");
+    EXPECT_EQ(records.at(1).imageName, "b.png");
+    EXPECT_EQ(entries("*").size(), 6);
+    EXPECT_FALSE(exists("unnamed-src.png"));
+    EXPECT_FALSE(exists("ORPHAN.PNG"));
+    EXPECT_TRUE(exists("notes.txt"));
+    EXPECT_TRUE(exists(".hidden.png"));
+}
+
+TEST_F(HistoryStoreTest, load_MovesUnusableIndexAside_AndKeepsItsImages_AcrossLaunches)
+{
+    const QList<QByteArray> unusable = {"{\"version\":1,\"records\":[{\"id\":\"x\",\"imageName\":\"old.pn", "",
+                                        "{\"records\":[]}"};
+    for (const QByteArray& content : unusable) {
+        QDir(dir).removeRecursively();
+        QDir().mkpath(dir);
+        writeIndex(content);
+        touch("old.png");
+        auto store = open();
+        EXPECT_TRUE(store->allRecords().isEmpty());
+        EXPECT_EQ(entries("index-broken-*.json").size(), 1) << content.constData();
+        ASSERT_TRUE(save(*store));
+        store.reset();
+
+        EXPECT_EQ(open()->allRecords().size(), 1);  // the store works on after the relaunch
+        EXPECT_TRUE(exists("old.png")) << "an image the moved-aside index may name was removed";
+    }
+}
+
+TEST_F(HistoryStoreTest, load_MovesIndexAside_WhenItExistsButCannotBeRead)
+{
+    QDir(dir).mkpath("index.json");  // a directory: there, but not readable as a file
+    touch("old.png");
+    auto store = open();
+    EXPECT_TRUE(store->allRecords().isEmpty());
+    EXPECT_EQ(entries("index-broken-*.json").size(), 1);
+    EXPECT_TRUE(save(*store));
+    EXPECT_TRUE(exists("old.png"));
+}
+
+TEST_F(HistoryStoreTest, save_FailsAndLeavesNoImage_WhenIndexCannotBeWritten)
+{
+    auto store = open();
+    const HistoryRecord first = *save(*store);
+    QFile::remove(dir + "/index.json");
+    QDir(dir).mkpath("index.json");  // the atomic rename onto it now fails
+
+    klipo::test::NotificationCounter notes(HistoryStore::didChangeNotification, store.get());
+    EXPECT_FALSE(save(*store, sampleImage(), sampleImage()));
+    EXPECT_EQ(store->allRecords(), QList<HistoryRecord>{first});
+    EXPECT_EQ(entries("*.png"), QStringList{first.imageName});
+    bool updated = true;
+    store->updateText(first.id, "new", [&](bool ok) { updated = ok; });
+    bool deleted = true;
+    store->deleteRecords({first.id}, [&](bool ok) { deleted = ok; });
+    ASSERT_TRUE(waitFor([&] { return !deleted; }));
+    EXPECT_FALSE(updated);
+    EXPECT_TRUE(exists(first.imageName));
+    EXPECT_EQ(notes.count(), 0);
+}
+
+TEST_F(HistoryStoreTest, hostileImageNames_NeverReachFilesOutsideTheFolder)
+{
+    const QString outside = klipo::test::freshDir("outside");
+    klipo::test::writeFile(outside + "/victim.png", "keep");
+    const QString relative = "../" + QFileInfo(outside).fileName() + "/victim.png";
+    const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    writeIndex(indexJson(
+        {recordJson(id, "2024-01-01T00:00:00Z", relative, relative),
+         recordJson(QUuid::createUuid().toString(QUuid::WithoutBraces), "2023-01-01T00:00:00Z", "index.json")}));
+    auto store = open();
+    const QList<HistoryRecord> records = store->allRecords();
+    ASSERT_EQ(records.size(), 2);
+
+    QImage loaded = sampleImage();
+    bool done = false;
+    store->loadImage(records.first(), [&](QImage image) {
+        loaded = image;
+        done = true;
+    });
+    ASSERT_TRUE(waitFor([&] { return done; }));
+    EXPECT_TRUE(loaded.isNull());
+
+    platform::SettingsStore::shared().setValue("historyLimit", 1);
+    save(*store);  // trims both hostile records
+    done = false;
+    store->deleteRecords({QUuid::fromString(id)}, [&](bool) { done = true; });
+    ASSERT_TRUE(waitFor([&] { return done; }));
+    EXPECT_EQ(klipo::test::readFile(outside + "/victim.png"), "keep");
+    EXPECT_TRUE(exists("index.json"));
+}
+
+TEST_F(HistoryStoreTest, delete_KeepsAnImageThatAnotherRecordStillShows)
+{
+    const QString a = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString b = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    writeIndex(indexJson(
+        {recordJson(a, "2024-01-02T00:00:00Z", "shared.png"), recordJson(b, "2024-01-01T00:00:00Z", "shared.png")}));
+    touch("shared.png");
+    auto store = open();
+    int completions = 0;
+    store->deleteRecords({QUuid::fromString(a)}, [&](bool) { ++completions; });
+    ASSERT_TRUE(waitFor([&] { return completions == 1; }));
+    EXPECT_TRUE(exists("shared.png"));
+    store->deleteRecords({QUuid::fromString(b)}, [&](bool) { ++completions; });
+    ASSERT_TRUE(waitFor([&] { return completions == 2; }));
+    EXPECT_FALSE(exists("shared.png"));
+}
+
+TEST_F(HistoryStoreTest, updateText_ChangesOnlyTheText_AndReportsWhetherItChanged)
+{
+    auto store = open();
+    const HistoryRecord older = *save(*store);
+    save(*store);
+    std::vector<bool> answers;
+    store->updateText(older.id, "recognised + title", [&](bool ok) { answers.push_back(ok); });
+    store->updateText(older.id, "recognised + title", [&](bool ok) { answers.push_back(ok); });
+    store->updateText(QUuid::createUuid(), "x", [&](bool ok) { answers.push_back(ok); });
+    ASSERT_TRUE(waitFor([&] { return answers.size() == 3; }));
+    EXPECT_EQ(answers, (std::vector<bool>{true, false, false}));
+
+    HistoryRecord expected = older;
+    expected.originalText = "recognised + title";
+    EXPECT_EQ(store->allRecords().at(1), expected);  // same place, same date
+}
+
+TEST_F(HistoryStoreTest, deleteAndRemoveAll_RemoveFiles_AndNotifyOnlyOnChange)
+{
+    auto store = open();
+    const HistoryRecord gone = *save(*store, sampleImage(), sampleImage());
+    const HistoryRecord kept = *save(*store);
+    touch("index-broken-1.json");
+    klipo::test::NotificationCounter notes(HistoryStore::didChangeNotification, store.get());
+
+    int completions = 0;
+    store->deleteRecords({QUuid::createUuid()}, [&](bool) { ++completions; });
+    store->deleteRecords({gone.id}, [&](bool) { ++completions; });
+    ASSERT_TRUE(waitFor([&] { return completions == 2; }));
+    EXPECT_EQ(notes.count(), 1);
+    EXPECT_FALSE(exists(gone.imageName));
+    EXPECT_FALSE(exists(*gone.originalImageName));
+    EXPECT_EQ(store->records(), QList<HistoryRecord>{kept});
+
+    store->removeAll([&] { ++completions; });
+    ASSERT_TRUE(waitFor([&] { return completions == 3; }));
+    EXPECT_EQ(notes.count(), 2);
+    EXPECT_EQ(entries("*"), QStringList{"index.json"});
+    EXPECT_TRUE(historyindex::decode(klipo::test::readFile(dir + "/index.json"))->isEmpty());
+}
+
+TEST_F(HistoryStoreTest, loadThumbnail_AnswersFromCacheOnCallingThread_PerSize)
+{
+    auto store = open();
+    const HistoryRecord r = *save(*store, sampleImage(640, 320));
+    QImage thumb;
+    store->loadThumbnail(r, 100, [&](QImage image) { thumb = image; });
+    ASSERT_TRUE(waitFor([&] { return !thumb.isNull(); }));
+    EXPECT_EQ(thumb.size(), QSize(100, 50));
+
+    QFile::remove(dir + '/' + r.imageName);  // only the cache can answer now
+    QImage again;
+    store->loadThumbnail(r, 100, [&](QImage image) { again = image; });
+    EXPECT_EQ(again.size(), QSize(100, 50));  // at once, without a round trip
+
+    bool done = false;
+    store->loadThumbnail(r, 200, [&](QImage image) {
+        again = image;
+        done = true;
+    });
+    ASSERT_TRUE(waitFor([&] { return done; }));
+    EXPECT_TRUE(again.isNull());
+}

@@ -1,0 +1,192 @@
+#include "stores/VocabularyBook.h"
+
+#include <gtest/gtest.h>
+
+using namespace klipo;
+using namespace klipo::vocabularybook;
+
+namespace {
+
+const QDateTime t0(QDate(2024, 1, 1), QTime(8, 0), Qt::UTC);
+
+VocabularyIngestResult ingest(Book& book, const QString& text, const QString& recordID, const QDateTime& at = t0)
+{
+    VocabularyIngestResult result = apply(book, fold(VocabularyExtractor::extract(text)), recordID, at);
+    prune(book);
+    sortResult(result);
+    return result;
+}
+
+VocabularyWord word(const QString& key, qint64 count, const QDateTime& lastSeen = t0)
+{
+    VocabularyWord w;
+    w.normalized = key;
+    w.display = key;
+    w.count = count;
+    w.firstSeen = t0;
+    w.lastSeen = lastSeen;
+    return w;
+}
+
+}  // namespace
+
+TEST(VocabularyBook, ingest_SameRecordTwice_DoublesCountInOneSource)
+{
+    Book book;
+    const VocabularyIngestResult first = ingest(book, "Apple apple pear", "R1");
+    EXPECT_EQ(first.distinctWords, QStringList({"apple", "pear"}));
+    EXPECT_EQ(first.newWords, first.distinctWords);
+    EXPECT_EQ(first.totalOccurrences, 3);
+    book["pear"].definition = "梨";
+
+    const VocabularyIngestResult second = ingest(book, "Apple apple pear plum", "R1", t0.addSecs(60));
+    EXPECT_EQ(second.wordsNeedingDefinition, QStringList({"plum", "apple"}));  // new first
+    const VocabularyWord apple = book.value("apple");
+    EXPECT_EQ(apple.count, 4);
+    ASSERT_EQ(apple.sources.size(), 1);
+    EXPECT_EQ(apple.sources.first().count, 4);
+    EXPECT_EQ(apple.sources.first().date, t0.addSecs(60));
+    EXPECT_EQ(apple.firstSeen, t0);
+    EXPECT_EQ(apple.lastSeen, t0.addSecs(60));
+
+    ingest(book, "apple", "");  // counted without a source
+    EXPECT_EQ(book.value("apple").count, 5);
+    EXPECT_EQ(book.value("apple").sources.size(), 1);
+}
+
+TEST(VocabularyBook, sources_KeepNewest100_WhileCountKeepsAll)
+{
+    Book book;
+    for (int i = 0; i < 101; ++i) ingest(book, "apple", QString::number(i));
+    EXPECT_EQ(book.value("apple").count, 101);
+    EXPECT_EQ(book.value("apple").sources.size(), 100);
+    EXPECT_EQ(book.value("apple").sources.first().recordID, "1");
+    EXPECT_FALSE(detach(book, {"0"}, true));
+    EXPECT_EQ(book.value("apple").count, 101);
+}
+
+TEST(VocabularyBook, detach_RemovesEmptiedWords_UnlessMastered)
+{
+    Book book;
+    ingest(book, "apple apple apple pear", "R1");
+    ingest(book, "pear", "R2", t0.addSecs(30));
+    book["pear"].lastSeen = t0.addSecs(99);
+    EXPECT_TRUE(detach(book, {"R2"}, true));
+    EXPECT_EQ(book.value("pear").count, 1);
+    EXPECT_EQ(book.value("pear").lastSeen, t0);  // the newest remaining source
+
+    book["apple"].isMastered = true;
+    EXPECT_TRUE(detach(book, {"R1"}, false));
+    EXPECT_FALSE(book.contains("pear"));
+    const VocabularyWord apple = book.value("apple");
+    EXPECT_EQ(apple.count, 0);
+    EXPECT_TRUE(apple.sources.isEmpty());
+    EXPECT_EQ(apple.lastSeen, apple.firstSeen);
+}
+
+TEST(VocabularyBook, display_PrefersAFormDifferingFromTheKeyByCaseOnly)
+{
+    Book book;
+    ingest(book, "Apple", "R1");
+    ingest(book, "apples", "R2");
+    EXPECT_EQ(book.value("apple").display, "Apple");
+    ingest(book, "Pears", "R3");
+    EXPECT_EQ(book.value("pear").display, "pear");
+}
+
+TEST(VocabularyBook, prune_RemovesOldestSingleUndefinedWords_AndMayStayOverTheLimit)
+{
+    Book book;
+    for (int i = 0; i < kMaximumWordCount + 5; ++i) {
+        VocabularyWord w = word(QStringLiteral("w%1").arg(i, 5, 10, QChar(u'0')), 2);
+        book.insert(w.normalized, w);
+    }
+    book["w00001"].count = 1;
+    book["w00001"].lastSeen = t0.addSecs(10);
+    book["w00002"].count = 1;
+    book["w00003"].count = 1;
+    book["w00003"].lastSeen = t0.addSecs(5);
+    book["w00004"].count = 1;
+    book["w00004"].isMastered = true;
+    book["w00005"].count = 1;
+    book["w00005"].definition = "义";
+    prune(book);
+    EXPECT_EQ(book.size(), kMaximumWordCount + 2);
+    EXPECT_FALSE(book.contains("w00001") || book.contains("w00002") || book.contains("w00003"));
+}
+
+TEST(VocabularyBook, ranked_OrdersByCountThenRecencyThenKey_AndStopsAtLimit)
+{
+    Book book;
+    for (int i = 0; i < kPublishedLimit + 1; ++i) {
+        VocabularyWord w = word(QStringLiteral("w%1").arg(i, 3, 10, QChar(u'0')), 1);
+        book.insert(w.normalized, w);
+    }
+    book.insert("top", word("top", 9));
+    book.insert("recent", word("recent", 1, t0.addSecs(1)));
+    book.insert("mastered", word("mastered", 50));
+    book["mastered"].isMastered = true;
+    book.insert("zero", word("zero", 0, t0.addSecs(2)));
+    const QList<VocabularyWord> top = ranked(book, kPublishedLimit);
+    ASSERT_EQ(top.size(), kPublishedLimit);
+    EXPECT_EQ(top.at(0).normalized, "top");
+    EXPECT_EQ(top.at(1).normalized, "recent");
+    EXPECT_EQ(top.at(2).normalized, "w000");
+    EXPECT_EQ(top.last().normalized, "w497");
+
+    const VocabularySummary summary = summarize(book);
+    EXPECT_EQ(summary.distinctCount, kPublishedLimit + 5);
+    EXPECT_EQ(summary.totalOccurrences, kPublishedLimit + 1 + 9 + 1 + 50);
+    EXPECT_EQ(summary.masteredCount, 1);
+}
+
+TEST(VocabularyBook, setDefinitionsAndMerge_FollowTheirRules)
+{
+    Book book;
+    ingest(book, "apple pear", "R1");
+    EXPECT_FALSE(setDefinitions(book, {{"apple", "  \n "}, {"missing", "x"}}));
+    EXPECT_TRUE(setDefinitions(book, {{"APPLE", " 苹果\n"}}));
+    EXPECT_EQ(book.value("apple").definition, "苹果");
+    EXPECT_FALSE(setDefinitions(book, {{"apple", "苹果"}}));
+
+    book["apple"].count = 7;
+    VocabularyWord incoming = word("apple", 5, t0.addSecs(100));
+    incoming.firstSeen = t0.addSecs(-100);
+    incoming.definition = "另一个";
+    incoming.isMastered = true;
+    VocabularyWord pear = word("pear", 3);
+    pear.definition = "梨";
+    EXPECT_EQ(merge(book, {incoming, pear, word("plum", 2)}), 1);
+    const VocabularyWord apple = book.value("apple");
+    EXPECT_EQ(apple.count, 7);
+    EXPECT_EQ(apple.definition, "苹果");
+    EXPECT_TRUE(apple.isMastered);
+    EXPECT_EQ(apple.firstSeen, t0.addSecs(-100));
+    EXPECT_EQ(apple.lastSeen, t0.addSecs(100));
+    EXPECT_EQ(apple.sources.size(), 1);
+    EXPECT_EQ(book.value("pear").definition, "梨");
+    EXPECT_EQ(book.value("plum").count, 2);
+}
+
+TEST(VocabularyBook, decodeFile_TakesDefaults_AndRejectsBrokenDocuments)
+{
+    const QDateTime now = t0.addDays(3);
+    const auto book = decodeFile(R"({"version":1,"words":[
+        {"normalized":"apple","count":"many","firstSeen":"yesterday","sources":[
+            {"recordID":"R1","count":2,"date":"2024-01-01T08:00:00Z"},{"recordID":"R2","count":1}]},
+        {"normalized":""}]})",
+                                 now);
+    ASSERT_TRUE(book);
+    EXPECT_EQ(book->size(), 1);
+    const VocabularyWord apple = book->value("apple");
+    EXPECT_EQ(apple.display, "apple");
+    EXPECT_EQ(apple.count, 1);
+    EXPECT_EQ(apple.firstSeen, now);
+    EXPECT_EQ(apple.lastSeen, now);
+    EXPECT_TRUE(apple.sources.isEmpty());  // one faulty source empties the list
+
+    EXPECT_FALSE(decodeFile("{}", now));
+    EXPECT_FALSE(decodeFile(R"({"version":1,"words":[{"display":"x"}]})", now));
+    EXPECT_FALSE(decodeFile(R"({"version":1,"words":[1]})", now));
+    EXPECT_FALSE(decodeFile(R"({"words":[]})", now));
+}

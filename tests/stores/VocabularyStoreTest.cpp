@@ -1,0 +1,165 @@
+#include "StoreTestSupport.h"
+
+#include "stores/VocabularyBook.h"
+#include "stores/VocabularyStore.h"
+#include "support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <memory>
+#include <thread>
+#include <vector>
+
+using namespace klipo;
+using klipo::test::readFile;
+using klipo::test::waitFor;
+using klipo::test::writeFile;
+
+namespace {
+
+const QDateTime t0(QDate(2024, 3, 1), QTime(9, 30), Qt::UTC);
+
+class VocabularyStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override { dir = klipo::test::freshDir(QStringLiteral("vocabulary")); }
+
+    std::unique_ptr<VocabularyStore> open() { return std::make_unique<VocabularyStore>(dir); }
+    QString file() const { return dir + "/vocabulary.json"; }
+    QStringList corrupted() const
+    {
+        return QDir(dir).entryList({"vocabulary.corrupted-*.json"}, QDir::AllEntries | QDir::NoDotAndDotDot);
+    }
+    static QJsonObject document(const QString& path) { return QJsonDocument::fromJson(readFile(path)).object(); }
+
+    QString dir;
+};
+
+QStringList keysOf(QList<VocabularyWord> words)
+{
+    QStringList keys;
+    for (const VocabularyWord& w : words) keys.append(w.normalized);
+    keys.sort();
+    return keys;
+}
+
+}  // namespace
+
+TEST_F(VocabularyStoreTest, changes_AreWrittenWholeAndSorted_AndReadBackByTheNextLaunch_UntilRemoveAll)
+{
+    auto store = open();
+    store->ingest({"zebra apple", "Mango"}, "R1", t0);
+    store->setDefinitions({{"apple", "苹果"}});
+    store->setMastered(true, "ZEBRA");
+    store->flush();
+
+    const QJsonObject doc = document(file());
+    EXPECT_EQ(doc.value("version").toInt(), 1);
+    const QJsonArray words = doc.value("words").toArray();
+    ASSERT_EQ(words.size(), 3);
+    EXPECT_EQ(words.at(0).toObject().value("normalized").toString(), "apple");
+    EXPECT_EQ(words.at(2).toObject().value("normalized").toString(), "zebra");
+    EXPECT_FALSE(words.at(1).toObject().contains("definition"));
+    EXPECT_EQ(words.at(1).toObject().value("firstSeen").toString(), "2024-03-01T09:30:00Z");
+
+    const QList<VocabularyWord> before = store->words();
+    store.reset();
+    auto reopened = open();
+    EXPECT_EQ(keysOf(reopened->words()), keysOf(before));
+    EXPECT_EQ(reopened->masteredWords().size(), 1);
+    EXPECT_EQ(reopened->masteredWords().first().normalized, "zebra");
+
+    reopened->removeAll();
+    reopened->flush();
+    EXPECT_EQ(document(file()).value("version").toInt(), 1);
+    EXPECT_EQ(document(file()).value("words"), QJsonArray());
+}
+
+TEST_F(VocabularyStoreTest, publishing_UpdatesTopWordsAndStatsOnMain_AndNotifiesPerChange)
+{
+    auto store = open();
+    klipo::test::NotificationCounter notes(VocabularyStore::didChangeNotification, store.get());
+    EXPECT_EQ(store->ingest({"123 !!"}, "R1", t0).totalOccurrences, 0);  // no tokens: nothing changes
+    store->ingest({"apple apple pear"}, "R1", t0);
+    store->removeWord("PEAR");
+    store->removeWord("missing");
+    ASSERT_TRUE(waitFor([&] { return notes.count() == 2; }));
+    QTest::qWait(50);
+    EXPECT_EQ(notes.count(), 2);
+    ASSERT_EQ(store->topWords().size(), 1);
+    EXPECT_EQ(store->topWords().first().normalized, "apple");
+    EXPECT_EQ(store->stats(), (VocabularySummary{1, 2, 0, 0}));
+}
+
+TEST_F(VocabularyStoreTest, readers_GetTheStoredBook_EvenBeforeTheFirstLoadHasRun)
+{
+    vocabularybook::Book book;
+    for (int i = 0; i < 3000; ++i) {
+        VocabularyWord w;
+        w.normalized = QStringLiteral("word%1").arg(i);
+        w.display = w.normalized;
+        w.count = 1;
+        w.firstSeen = w.lastSeen = t0;
+        book.insert(w.normalized, w);
+    }
+    QDir().mkpath(dir);
+    writeFile(file(), vocabularybook::encodeFile(book));
+    auto store = open();
+    EXPECT_EQ(store->words().size(), 3000);
+}
+
+TEST_F(VocabularyStoreTest, unusableFile_IsMovedAsideBeforeAnyChange_AndTheStoreWorksOn)
+{
+    for (const QByteArray& content : {QByteArray("{}"), QByteArray("{\"version\":1,\"words\":[{\"normalized\":\"ap")}) {
+        QDir(dir).removeRecursively();
+        QDir().mkpath(dir);
+        writeFile(file(), content);
+        auto store = open();
+        EXPECT_TRUE(store->words().isEmpty());
+        ASSERT_EQ(corrupted().size(), 1);
+        EXPECT_EQ(readFile(dir + '/' + corrupted().first()), content);
+        store->ingest({"apple"}, "R1", t0);
+        store.reset();
+        EXPECT_EQ(keysOf(open()->words()), QStringList({"apple"}));
+    }
+}
+
+TEST_F(VocabularyStoreTest, unreadableFile_IsMovedAside_AndAnEmptyFileIsLeftAlone)
+{
+    QDir(dir).mkpath("vocabulary.json");  // there, but not readable as a file
+    auto store = open();
+    store->ingest({"apple"}, "R1", t0);
+    store->flush();
+    EXPECT_EQ(corrupted().size(), 1);
+    EXPECT_TRUE(QFileInfo(file()).isFile());
+    store.reset();
+
+    writeFile(file(), "");
+    store = open();
+    EXPECT_TRUE(store->words().isEmpty());
+    EXPECT_EQ(corrupted().size(), 1);
+}
+
+TEST_F(VocabularyStoreTest, concurrentWriters_LeaveTheNewestBookOnDisk)
+{
+    auto store = open();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t)
+        threads.emplace_back([&store, t] {
+            for (int i = 0; i < 40; ++i)
+                store->ingest({QStringLiteral("apple word%1x%2").arg(QChar(u'a' + t)).arg(QChar(u'a' + i % 26))},
+                              QStringLiteral("R%1").arg(t), t0.addSecs(i));
+        });
+    for (auto& thread : threads) thread.join();
+    store->flush();
+    const QList<VocabularyWord> inMemory = store->words();
+    const auto onDisk = vocabularybook::decodeFile(readFile(file()), t0);
+    ASSERT_TRUE(onDisk);
+    EXPECT_EQ(onDisk->size(), inMemory.size());
+    EXPECT_EQ(onDisk->value("apple").count, 8 * 40);
+}
