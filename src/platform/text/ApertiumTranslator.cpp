@@ -1,0 +1,101 @@
+#include "platform/text/ApertiumTranslator.h"
+
+#include "platform/text/ApertiumPipeline.h"
+#include "platform/text/LanguageDetector.h"
+
+#include <QFile>
+
+namespace klipo::platform {
+
+ApertiumTranslator::ApertiumTranslator(const LanguageDetector* detector, ApertiumOptions options)
+    : m_detector(detector), m_options(std::move(options))
+{
+}
+
+ApertiumTranslator::~ApertiumTranslator() = default;
+
+std::optional<ApertiumMode> ApertiumTranslator::modeFor(const QString& source, const QString& target) const
+{
+    const QString s = pairLanguageCode(source);
+    const QString t = pairLanguageCode(target);
+    for (const ApertiumMode& mode : installedModes(m_options.modesDir)) {
+        if (pairLanguageCode(mode.source) == s && pairLanguageCode(mode.target) == t) return mode;
+    }
+    return std::nullopt;
+}
+
+LanguagePairStatus ApertiumTranslator::status(const QString& source, const QString& target) const
+{
+    const QString s = pairLanguageCode(source);
+    const QString t = pairLanguageCode(target);
+    if (s.isEmpty() || t.isEmpty()) return LanguagePairStatus::Unsupported;
+    if (s == t || modeFor(s, t)) return LanguagePairStatus::Installed;
+    return debianPackageFor(s, t) ? LanguagePairStatus::Supported : LanguagePairStatus::Unsupported;
+}
+
+QString ApertiumTranslator::missingPackMessage(const QString& source, const QString& target) const
+{
+    const QString s = pairLanguageCode(source);
+    const QString t = pairLanguageCode(target);
+    if (const auto package = debianPackageFor(s, t))
+        return QStringLiteral("请安装语言包 %1：sudo apt-get install %1").arg(*package);
+    return QStringLiteral("本机翻译暂不支持从%1翻译成%2").arg(chineseLanguageName(s), chineseLanguageName(t));
+}
+
+TranslationOutcome ApertiumTranslator::prepare(const std::optional<QString>& source, const QString& target)
+{
+    if (!source || status(*source, target) == LanguagePairStatus::Installed) return {};
+    return TranslationOutcome::failed(missingPackMessage(*source, target));
+}
+
+ApertiumPipeline* ApertiumTranslator::pipelineFor(const QString& source, const QString& target)
+{
+    const auto mode = modeFor(source, target);
+    if (!mode) return nullptr;
+    std::lock_guard lock(m_mutex);
+    auto& slot = m_pipelines[mode->modeFile];
+    if (!slot) {
+        QFile file(mode->modeFile);
+        if (!file.open(QIODevice::ReadOnly)) return nullptr;
+        const QString command = QString::fromUtf8(file.readAll()).simplified();
+        if (command.isEmpty()) return nullptr;
+        slot = std::make_unique<ApertiumPipeline>(nullFlushingCommand(command), m_options.stallTimeout);
+    }
+    return slot.get();
+}
+
+TranslationOutcome ApertiumTranslator::translate(const std::vector<TranslationRequest>& requests,
+                                                 const std::optional<QString>& source, const QString& target,
+                                                 const CancelToken& cancel)
+{
+    if (requests.empty()) return {};
+    if (cancel.isCancelled()) return TranslationOutcome::cancelled();
+
+    QString from = source.value_or(QString());
+    if (from.isEmpty()) {
+        QStringList texts;
+        for (const TranslationRequest& r : requests) texts << r.sourceText;
+        if (m_detector) from = m_detector->detect(texts.join(QLatin1Char('\n'))).dominant;
+        if (from.isEmpty()) return TranslationOutcome::failed(QStringLiteral("无法识别原文的语言"));
+    }
+
+    TranslationOutcome outcome;
+    if (pairLanguageCode(from) == pairLanguageCode(target)) {
+        for (const TranslationRequest& r : requests) outcome.responses.push_back({r.clientIdentifier, r.sourceText});
+        return outcome;
+    }
+
+    ApertiumPipeline* pipeline = pipelineFor(from, target);
+    if (!pipeline) return TranslationOutcome::failed(missingPackMessage(from, target));
+
+    std::vector<QString> texts;
+    texts.reserve(requests.size());
+    for (const TranslationRequest& r : requests) texts.push_back(r.sourceText);
+    ApertiumPipeline::Result result = pipeline->translate(texts, cancel);
+    if (result.kind != TranslationOutcome::Kind::Ok) return {result.kind, result.message, {}};
+    for (size_t i = 0; i < requests.size(); ++i)
+        outcome.responses.push_back({requests[i].clientIdentifier, std::move(result.texts[i])});
+    return outcome;
+}
+
+}  // namespace klipo::platform

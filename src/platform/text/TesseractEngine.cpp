@@ -1,0 +1,130 @@
+#include "platform/text/TesseractEngine.h"
+
+#include "platform/text/ScriptCounts.h"
+
+#include <tesseract/baseapi.h>
+#include <tesseract/resultiterator.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace klipo::platform {
+
+namespace {
+
+QRect mapBox(int left, int top, int right, int bottom, double scale, QPoint offset)
+{
+    const auto down = [scale](int v) { return int(std::floor(v / scale)); };
+    const auto up = [scale](int v) { return int(std::ceil(v / scale)); };
+    return QRect(QPoint(down(left), down(top)), QPoint(up(right) - 1, up(bottom) - 1)).translated(offset);
+}
+
+QString takeText(char* utf8)
+{
+    QString text = QString::fromUtf8(utf8);
+    delete[] utf8;
+    return text;
+}
+
+// Chinese and Japanese have no spaces between words; the engine's word
+// breaks between two such characters are not spaces of the text.
+bool spaceBetween(const QString& before, const QString& after)
+{
+    if (before.isEmpty() || after.isEmpty()) return !before.isEmpty();
+    const QList<uint> last = before.right(2).toUcs4();
+    const QList<uint> first = after.left(2).toUcs4();
+    return !(isUnspacedCjkScalar(last.back()) && isUnspacedCjkScalar(first.front()));
+}
+
+bool hasLetterOrDigit(const QString& text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetterOrNumber(); });
+}
+
+}  // namespace
+
+TesseractEngine::TesseractEngine() = default;
+
+TesseractEngine::~TesseractEngine()
+{
+    if (m_api) m_api->End();
+}
+
+bool TesseractEngine::load(const QString& languages)
+{
+    auto api = std::make_unique<tesseract::TessBaseAPI>();
+    // Quiet: Tesseract reports its guesses about resolution on stderr.
+    std::vector<std::string> names = {"debug_file"};
+    std::vector<std::string> values = {"/dev/null"};
+    if (api->Init(nullptr, languages.toUtf8().constData(), tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values,
+                  false) != 0)
+        return false;
+    m_api = std::move(api);
+    m_languages = languages;
+    return true;
+}
+
+TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, QPoint offset, bool withSymbols,
+                                              Layout layout)
+{
+    Result result;
+    if (!m_api || gray.isNull()) return result;
+    const tesseract::PageSegMode modes[] = {tesseract::PSM_AUTO, tesseract::PSM_SINGLE_BLOCK, tesseract::PSM_SINGLE_LINE};
+    m_api->SetPageSegMode(modes[int(layout)]);
+    m_api->SetImage(gray.constBits(), gray.width(), gray.height(), 1, int(gray.bytesPerLine()));
+    if (m_api->Recognize(nullptr) != 0) {
+        m_api->Clear();
+        result.ok = false;
+        return result;
+    }
+    result.meanConfidence = float(m_api->MeanTextConf());
+
+    std::unique_ptr<tesseract::ResultIterator> it(m_api->GetIterator());
+    if (!it) {
+        m_api->Clear();
+        return result;
+    }
+    using tesseract::RIL_SYMBOL;
+    using tesseract::RIL_TEXTLINE;
+    using tesseract::RIL_WORD;
+    do {
+        if (it->Empty(RIL_TEXTLINE)) continue;
+        RecognizedLine line;
+        int l, t, r, b;
+        if (!it->BoundingBox(RIL_TEXTLINE, &l, &t, &r, &b)) continue;
+        line.box = mapBox(l, t, r, b, scale, offset);
+        line.confidence = it->Confidence(RIL_TEXTLINE);
+        // The line's text is its words joined by single spaces (none inside
+        // Chinese or Japanese); symbols are placed by walking the same words.
+        do {
+            if (it->Empty(RIL_WORD)) continue;
+            const QString word = takeText(it->GetUTF8Text(RIL_WORD));
+            if (spaceBetween(line.text, word)) line.text += QLatin1Char(' ');
+            if (withSymbols) {
+                do {
+                    const QString symbol = takeText(it->GetUTF8Text(RIL_SYMBOL));
+                    const int start = int(line.text.size());
+                    line.text += symbol;
+                    if (!symbol.isEmpty() && it->BoundingBox(RIL_SYMBOL, &l, &t, &r, &b))
+                        line.symbols.push_back({start, int(line.text.size()), mapBox(l, t, r, b, scale, offset)});
+                    if (it->IsAtFinalElement(RIL_WORD, RIL_SYMBOL)) break;
+                } while (it->Next(RIL_SYMBOL));
+            } else {
+                line.text += word;
+            }
+            if (it->IsAtFinalElement(RIL_TEXTLINE, RIL_WORD)) break;
+        } while (it->Next(RIL_WORD));
+        // Lines with no letter or digit are rules, icons and specks.
+        if (hasLetterOrDigit(line.text)) result.lines.push_back(std::move(line));
+    } while (it->Next(RIL_TEXTLINE));
+    it.reset();
+    m_api->Clear();
+    return result;
+}
+
+QString tesseractPackageFor(const QString& language)
+{
+    return QStringLiteral("tesseract-ocr-") + QString(language).replace(QLatin1Char('_'), QLatin1Char('-'));
+}
+
+}  // namespace klipo::platform

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/text/TextRecognizer.h"
+
+#include <QPoint>
+#include <QString>
+
+#include <memory>
+
+namespace tesseract {
+class TessBaseAPI;
+}
+
+namespace klipo::platform {
+
+// One loaded Tesseract model set ("eng", "chi_sim" ...), used by one thread at
+// a time. Loading costs 70-230 ms, so engines are kept.
+class TesseractEngine {
+public:
+    TesseractEngine();
+    ~TesseractEngine();
+    TesseractEngine(const TesseractEngine&) = delete;
+    TesseractEngine& operator=(const TesseractEngine&) = delete;
+
+    bool load(const QString& languages);
+    const QString& languages() const { return m_languages; }
+
+    struct Result {
+        bool ok = true;  // false: the engine failed (not: found no text)
+        std::vector<RecognizedLine> lines;
+        float meanConfidence = 0;
+    };
+
+    // Page: find blocks and columns; Block: one block of lines; SingleLine:
+    // the picture is one line.
+    enum class Layout { Page, Block, SingleLine };
+
+    // Reads a grey picture. Boxes are divided by `scale` and moved by
+    // `offset`, so that they land in the caller's image.
+    Result read(const QImage& gray, double scale, QPoint offset, bool withSymbols, Layout layout = Layout::Page);
+
+private:
+    std::unique_ptr<tesseract::TessBaseAPI> m_api;
+    QString m_languages;
+};
+
+// The package that installs a Tesseract language ("chi_sim" ->
+// "tesseract-ocr-chi-sim").
+QString tesseractPackageFor(const QString& language);
+
+}  // namespace klipo::platform

@@ -1,0 +1,38 @@
+#pragma once
+
+namespace klipo::platform {
+
+class TextRecognizer;
+class LanguageDetector;
+class Translator;
+
+// The text engines of this session: recognition (Tesseract), language
+// recognition (CLD2) and translation (Apertium). Features reach them only
+// through here; tests swap in fakes with ScopedTextServices.
+struct TextServices {
+    TextRecognizer* recognizer = nullptr;
+    LanguageDetector* languages = nullptr;
+    Translator* translator = nullptr;
+};
+
+// The current engines; the real ones are made on first use and kept for the
+// life of the process.
+TextServices& textServices();
+
+// Starts loading the recognition engines in the background so that the first
+// capture does not wait for them.
+void warmUpTextServices();
+
+// Replaces engines for a scope; fields left null keep the current engine.
+class ScopedTextServices {
+public:
+    explicit ScopedTextServices(const TextServices& replacement);
+    ~ScopedTextServices();
+    ScopedTextServices(const ScopedTextServices&) = delete;
+    ScopedTextServices& operator=(const ScopedTextServices&) = delete;
+
+private:
+    TextServices m_previous;
+};
+
+}  // namespace klipo::platform

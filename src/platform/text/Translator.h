@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace klipo::platform {
+
+// Whether the language pack for a pair is on this machine, could be installed,
+// or does not exist at all.
+enum class LanguagePairStatus { Installed, Supported, Unsupported };
+
+struct TranslationRequest {
+    QString sourceText;
+    QString clientIdentifier;
+};
+
+struct TranslationResponse {
+    std::optional<QString> clientIdentifier;
+    QString targetText;
+};
+
+// Lets a caller stop a running batch from another thread.
+class CancelToken {
+public:
+    CancelToken() : m_flag(std::make_shared<std::atomic_bool>(false)) {}
+    void cancel() const { m_flag->store(true); }
+    bool isCancelled() const { return m_flag->load(); }
+
+private:
+    std::shared_ptr<std::atomic_bool> m_flag;
+};
+
+struct TranslationOutcome {
+    enum class Kind { Ok, Cancelled, Failed };
+    Kind kind = Kind::Ok;
+    QString message;  // Chinese, for the user, when failed
+    std::vector<TranslationResponse> responses;
+
+    bool ok() const { return kind == Kind::Ok; }
+    static TranslationOutcome failed(QString text) { return {Kind::Failed, std::move(text), {}}; }
+    static TranslationOutcome cancelled() { return {Kind::Cancelled, {}, {}}; }
+};
+
+// On-device translation with language packs. Language codes are BCP 47 ("en",
+// "es", "zh-Hans"); an absent source asks the service to recognise it. All
+// operations block and may be called from any thread but the GUI thread
+// (availability is quick and may be asked anywhere).
+class Translator {
+public:
+    virtual ~Translator() = default;
+
+    virtual LanguagePairStatus status(const QString& source, const QString& target) const = 0;
+    // Makes sure the pack for the pair is ready. A pack that is missing fails
+    // with a message telling the user what to install.
+    virtual TranslationOutcome prepare(const std::optional<QString>& source, const QString& target) = 0;
+    // Translates every request in one batch; responses carry the requests'
+    // identifiers.
+    virtual TranslationOutcome translate(const std::vector<TranslationRequest>& requests,
+                                         const std::optional<QString>& source, const QString& target,
+                                         const CancelToken& cancel = {}) = 0;
+};
+
+}  // namespace klipo::platform

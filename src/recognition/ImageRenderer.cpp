@@ -1,0 +1,320 @@
+#include "recognition/ImageRenderer.h"
+
+#include "recognition/TextUnits.h"
+
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace klipo::ImageRenderer {
+
+namespace {
+
+constexpr qreal kMinFontSize = 6;
+constexpr qreal kMaxFontSize = 200;
+constexpr int kDotsPerMeterAt72Dpi = 2835;  // one point is one pixel
+
+// Text is measured and drawn at 72 dpi, so that font sizes are pixels.
+const QImage& measuringDevice()
+{
+    static const QImage device = [] {
+        QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
+        image.setDotsPerMeterX(kDotsPerMeterAt72Dpi);
+        image.setDotsPerMeterY(kDotsPerMeterAt72Dpi);
+        return image;
+    }();
+    return device;
+}
+
+bool isClosingPunctuation(const QString& ch)
+{
+    static const QString marks = QStringLiteral("，。！？；：、）”』】");
+    return ch.size() == 1 && marks.contains(ch.at(0));
+}
+
+QString trimSpacesAndTabs(const QString& text)
+{
+    auto blank = [](QChar c) { return c == QLatin1Char('\t') || c.category() == QChar::Separator_Space; };
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && blank(text.at(from))) ++from;
+    while (to > from && blank(text.at(to - 1))) --to;
+    return text.mid(from, to - from);
+}
+
+QRectF unionOf(const std::vector<TextLine>& lines)
+{
+    QRectF all;
+    for (const TextLine& l : lines) all = all.isNull() ? l.rect : all.united(l.rect);
+    return all;
+}
+
+// layoutFragments before lines with an empty piece are dropped (the renderer
+// still patches those lines).
+std::vector<LayoutFragment> allFragments(const std::vector<TextLine>& lines, const QString& translated)
+{
+    if (lines.empty() || translated.isEmpty()) return {};
+    int ideographs = 0;
+    for (char32_t c : translated.toUcs4()) ideographs += isIdeographic(c);
+    const int chars = int(graphemes(translated).size());
+    if (lines.size() == 1 || 2 * ideographs < chars) return {{unionOf(lines), translated, lines.size() > 1}};
+
+    std::vector<qreal> widths;
+    for (const TextLine& l : lines) widths.push_back(l.rect.width());
+    const std::vector<QString> pieces = splitProportionally(translated, widths);
+    std::vector<LayoutFragment> fragments;
+    for (size_t i = 0; i < lines.size(); ++i) fragments.push_back({lines[i].rect, pieces[i], false});
+    return fragments;
+}
+
+QSizeF measure(const QString& text, qreal size, bool wraps, qreal width)
+{
+    const QFont font = fontOfSize(size);
+    if (!wraps) {
+        const QFontMetricsF metrics(font, &measuringDevice());
+        return {metrics.horizontalAdvance(text), metrics.height()};
+    }
+    QTextLayout layout(text, font, &measuringDevice());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    qreal height = 0;
+    qreal widest = 0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(std::max<qreal>(width, 0));
+        line.setPosition(QPointF(0, height));
+        height += line.height();
+        widest = std::max(widest, line.naturalTextWidth());
+    }
+    layout.endLayout();
+    return {widest, height};
+}
+
+struct DrawItem {
+    QRectF rect;  // bottom-left origin
+    QString text;  // empty: a background patch only
+    bool wraps = false;
+    QColor background;
+    QColor textColor;
+};
+
+void drawWrapped(QPainter& painter, const DrawItem& item, qreal imageHeight)
+{
+    const QRectF inner = item.rect.adjusted(1, 0, -1, 0);
+    const FittedSize fit = fittedFontSize(item.text, inner, true);
+    QTextLayout layout(item.text, fontOfSize(fit.fontSize), painter.device());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    qreal y = 0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(inner.width());
+        line.setPosition(QPointF(0, y));
+        y += line.height();
+    }
+    layout.endLayout();
+    // Vertically centred in the item (top-left space from here on).
+    const QRectF box = flipped(QRectF(inner.x(), inner.center().y() - fit.measured.height() * 0.5, inner.width(),
+                                      fit.measured.height()),
+                               imageHeight);
+    painter.save();
+    painter.setClipRect(flipped(item.rect, imageHeight));
+    painter.setPen(item.textColor);
+    layout.draw(&painter, box.topLeft());
+    painter.restore();
+}
+
+void drawOneLine(QPainter& painter, const DrawItem& item, qreal imageHeight)
+{
+    const FittedSize fit = fittedFontSize(item.text, item.rect, false);
+    const QFont font = fontOfSize(fit.fontSize);
+    const QFontMetricsF metrics(font, painter.device());
+    const qreal textHeight = std::min(item.rect.height(), fit.measured.height());
+    const QString text = fit.measured.width() > item.rect.width() + 0.5
+                             ? metrics.elidedText(item.text, Qt::ElideRight, item.rect.width())
+                             : item.text;
+    const QRectF box = flipped(QRectF(item.rect.x(), item.rect.center().y() - textHeight * 0.5, item.rect.width(),
+                                      textHeight),
+                               imageHeight);
+    painter.save();
+    painter.setClipRect(flipped(item.rect, imageHeight));
+    painter.setFont(font);
+    painter.setPen(item.textColor);
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    painter.restore();
+}
+
+}  // namespace
+
+QFont fontOfSize(qreal size)
+{
+    QFont font = QGuiApplication::font();
+    font.setFamilies({font.family(), QStringLiteral("WenQuanYi Micro Hei")});
+    font.setPointSizeF(std::max<qreal>(size, 1));
+    font.setWeight(QFont::Medium);
+    return font;
+}
+
+std::vector<QString> splitProportionally(const QString& text, const std::vector<qreal>& weights)
+{
+    if (weights.empty()) return {};
+    const std::vector<QString> chars = graphemes(text);
+    const qsizetype n = qsizetype(chars.size());
+    qreal total = 0;
+    for (qreal w : weights) total += w;
+    if (total <= 1) total = 1;
+
+    std::vector<std::vector<QString>> pieces;
+    qsizetype cursor = 0;
+    for (size_t i = 0; i + 1 < weights.size(); ++i) {
+        const qsizetype take = std::max<qsizetype>(0, qsizetype(std::round(weights[i] * qreal(n) / total)));
+        const qsizetype end = std::min(n, cursor + take);
+        pieces.emplace_back(chars.begin() + cursor, chars.begin() + end);
+        cursor = end;
+    }
+    pieces.emplace_back(chars.begin() + cursor, chars.end());
+
+    for (size_t i = 1; i < pieces.size(); ++i) {
+        while (!pieces[i].empty() && isClosingPunctuation(pieces[i].front())) {
+            pieces[i - 1].push_back(pieces[i].front());
+            pieces[i].erase(pieces[i].begin());
+        }
+    }
+
+    std::vector<QString> out;
+    for (const auto& piece : pieces) {
+        QString joined;
+        for (const QString& ch : piece) joined += ch;
+        out.push_back(trimSpacesAndTabs(joined));
+    }
+    return out;
+}
+
+std::vector<LayoutFragment> layoutFragments(const std::vector<TextLine>& lines, const QString& translated)
+{
+    std::vector<LayoutFragment> fragments = allFragments(lines, translated);
+    fragments.erase(std::remove_if(fragments.begin(), fragments.end(),
+                                   [](const LayoutFragment& f) { return f.text.isEmpty(); }),
+                    fragments.end());
+    return fragments;
+}
+
+FittedSize fittedFontSize(const QString& text, const QRectF& rect, bool wraps)
+{
+    qreal hi = std::min(std::max(1.2 * rect.height(), kMinFontSize), kMaxFontSize);
+    auto fits = [&](const QSizeF& size) {
+        return size.height() <= rect.height() && (wraps || size.width() <= rect.width() + 0.5);
+    };
+    const QSizeF atMin = measure(text, kMinFontSize, wraps, rect.width());
+    if (!fits(atMin) || hi - kMinFontSize <= 0.5) return {kMinFontSize, atMin};
+
+    FittedSize best{kMinFontSize, atMin};
+    qreal lo = kMinFontSize;
+    while (hi - lo > 0.5) {
+        const qreal mid = (lo + hi) * 0.5;
+        const QSizeF size = measure(text, mid, wraps, rect.width());
+        if (fits(size)) {
+            lo = mid;
+            best = {mid, size};
+        } else {
+            hi = mid;
+        }
+    }
+    return best;
+}
+
+SampledColor backgroundColor(const QImage& image, const QRectF& rect)
+{
+    const qreal h = image.height();
+    const QRectF wide = rect.adjusted(-6, 0, 6, 0);
+    const QPointF points[] = {{wide.left(), wide.top()},  {wide.left(), wide.center().y()},  {wide.left(), wide.bottom()},
+                              {wide.right(), wide.top()}, {wide.right(), wide.center().y()}, {wide.right(), wide.bottom()}};
+    const QRectF bounds(0, 0, image.width(), image.height());
+    std::vector<int> reds, greens, blues;
+    for (const QPointF& p : points) {
+        const QRectF square = QRectF(p.x() - 1.5, (h - p.y()) - 1.5, 3, 3).intersected(bounds);
+        if (square.isEmpty() || square.width() < 1 || square.height() < 1) continue;
+        const QRect pixels(QPoint(int(std::floor(square.left())), int(std::floor(square.top()))),
+                           QPoint(int(std::ceil(square.right())) - 1, int(std::ceil(square.bottom())) - 1));
+        long r = 0, g = 0, b = 0, n = 0;
+        for (int y = pixels.top(); y <= pixels.bottom(); ++y) {
+            for (int x = pixels.left(); x <= pixels.right(); ++x) {
+                const QRgb c = image.pixel(x, y);
+                r += qRed(c);
+                g += qGreen(c);
+                b += qBlue(c);
+                ++n;
+            }
+        }
+        if (n == 0) continue;
+        reds.push_back(int(std::lround(double(r) / n)));
+        greens.push_back(int(std::lround(double(g) / n)));
+        blues.push_back(int(std::lround(double(b) / n)));
+    }
+    if (reds.empty()) return {QColor(Qt::white), 1};
+    auto median = [](std::vector<int> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2] / 255.0;
+    };
+    const qreal red = median(reds);
+    const qreal green = median(greens);
+    const qreal blue = median(blues);
+    return {QColor::fromRgbF(float(red), float(green), float(blue)), 0.299 * red + 0.587 * green + 0.114 * blue};
+}
+
+QImage render(const QImage& base, const std::vector<RenderBlock>& blocks, qreal displayScale)
+{
+    if (base.isNull()) return {};
+    QImage canvas = base.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const int dpmX = canvas.dotsPerMeterX();
+    const int dpmY = canvas.dotsPerMeterY();
+    canvas.setDotsPerMeterX(kDotsPerMeterAt72Dpi);
+    canvas.setDotsPerMeterY(kDotsPerMeterAt72Dpi);
+    const qreal h = canvas.height();
+
+    // Every item's colours come from the untouched base.
+    std::vector<DrawItem> items;
+    for (const RenderBlock& block : blocks) {
+        if (block.translated.isEmpty()) continue;
+        for (const LayoutFragment& f : allFragments(block.lines, block.translated)) {
+            const SampledColor bg = backgroundColor(base, f.rect);
+            items.push_back({f.rect, f.text, f.wraps, bg.color, bg.luminance > 0.55 ? QColor(Qt::black)
+                                                                                    : QColor(Qt::white)});
+        }
+    }
+
+    {
+        QPainter painter(&canvas);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        // All patches first, so that no patch covers text drawn before it.
+        painter.setPen(Qt::NoPen);
+        for (const DrawItem& item : items) {
+            const qreal margin = std::min(0.15 * item.rect.height(), 3.0);
+            const QRectF patch = item.rect.adjusted(-4, -margin, 4, margin);
+            painter.setBrush(item.background);
+            painter.drawRoundedRect(flipped(patch, h), 4, 4);
+        }
+        for (const DrawItem& item : items) {
+            if (item.text.isEmpty()) continue;
+            if (item.wraps)
+                drawWrapped(painter, item, h);
+            else
+                drawOneLine(painter, item, h);
+        }
+    }
+
+    canvas.setDotsPerMeterX(dpmX);
+    canvas.setDotsPerMeterY(dpmY);
+    canvas.setDevicePixelRatio(displayScale > 0 ? displayScale : 1);
+    return canvas;
+}
+
+}  // namespace klipo::ImageRenderer

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "recognition/TextModel.h"
+
+#include <QFuture>
+#include <QImage>
+
+#include <utility>
+
+namespace klipo::platform {
+struct RecognizedLine;
+}
+
+namespace klipo {
+
+// What recognition gives: the paragraphs, top first, or a failure with a
+// Chinese message. An image without text is a success with no blocks.
+struct OcrOutcome {
+    bool ok = true;
+    QString error;
+    std::vector<TextBlock> blocks;
+};
+
+// Text recognition: an image in, recognised lines grouped into paragraphs out.
+// Stateless; every call is independent.
+namespace OCRService {
+
+// Recognises the text of `image` off the GUI thread and groups it into
+// paragraphs. `wordAnchors` asks for per-word boxes on every line (text
+// selection needs them). The outcome is delivered exactly once, even if the
+// engine reports more than once. Continue on the GUI thread with
+// future.then(context, ...).
+QFuture<OcrOutcome> recognizeBlocks(const QImage& image, bool wordAnchors);
+
+// Groups lines (in recognition order) into paragraphs: top to bottom; a line
+// joins the newest open paragraph whose last line sits just above it, has a
+// similar height, overlaps it horizontally, and when the line does not start
+// with an ASCII capital.
+std::vector<TextBlock> groupIntoParagraphs(const std::vector<TextLine>& lines);
+
+// The text of a paragraph from its lines' texts: a line after one that ends in
+// Han, Hiragana or Katakana follows directly, a trailing "-" is dropped and
+// the next line follows directly, otherwise one space separates them.
+QString joinLineTexts(const std::vector<QString>& texts);
+
+// The word-like runs of a line, as character (grapheme) ranges [start, end):
+// split at whitespace, ideographs cut into pieces of at most four characters.
+std::vector<std::pair<int, int>> wordRuns(const QString& text);
+
+// The anchors of a recognised line in the model's space (bottom-left origin
+// in an image `height` pixels high): each run's box is the union of its
+// characters' boxes; runs without a box, or not wider than half a pixel, are
+// left out. Absent when no run qualifies.
+std::optional<std::vector<TextAnchor>> computeAnchors(const platform::RecognizedLine& line, int width, int height);
+
+}  // namespace OCRService
+
+}  // namespace klipo

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "recognition/TextModel.h"
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+#include <vector>
+
+namespace klipo::test {
+
+// A line of text to draw into a test picture: its top-left corner in Qt's
+// top-left space and its pixel size.
+struct DrawnLine {
+    QString text;
+    QPoint topLeft;
+    int pixelSize = 20;
+};
+
+struct PictureStyle {
+    QColor background = Qt::white;
+    QColor ink = Qt::black;
+    bool chinese = false;  // draw with the CJK font
+};
+
+// Draws the lines on a plain background.
+QImage drawPicture(const QSize& size, const std::vector<DrawnLine>& lines, const PictureStyle& style = {});
+
+// A text line of the model (bottom-left origin) for grouping and layout tests.
+TextLine modelLine(const QString& text, qreal x, qreal y, qreal width, qreal height);
+
+// All recognised text of an outcome's blocks, joined by newlines.
+QString allText(const std::vector<TextBlock>& blocks);
+
+// The text without any whitespace (CJK recognition puts spaces where it likes).
+QString squeezed(QString text);
+
+}  // namespace klipo::test
