@@ -53,7 +53,6 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KlipoVersa"));
-    QApplication::setApplicationDisplayName(QStringLiteral("KlipoVersa"));
     QApplication::setApplicationVersion(QStringLiteral(KLIPO_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
 
