@@ -135,7 +135,8 @@ TEST(Apertium, reportsPackAvailability_AndTellsWhatToInstall)
     EXPECT_TRUE(translator.prepare(kSpanish, QStringLiteral("en")).ok());
 
     const TranslationOutcome missing = translator.prepare(QStringLiteral("en"), QStringLiteral("ca"));
-    EXPECT_EQ(missing.message, QStringLiteral("请安装语言包 apertium-eng-cat：sudo apt-get install apertium-eng-cat"));
+    EXPECT_EQ(missing.message, QStringLiteral("本机还没有从英语翻译成加泰罗尼亚语的语言包，请安装 apertium-eng-cat："
+                                              "sudo apt-get install apertium-eng-cat"));
     const TranslationOutcome none = translator.translate(requests({"Hola"}), kSpanish, QStringLiteral("zh-Hans"));
     EXPECT_FALSE(none.ok());
     EXPECT_TRUE(none.message.contains(QStringLiteral("西班牙语"))) << qPrintable(none.message);

@@ -4,7 +4,6 @@
 #include "app/Appearance.h"
 #include "app/CaptureFailure.h"
 #include "app/CaptureHUDController.h"
-#include "app/FeaturePending.h"
 #include "app/Settings.h"
 #include "app/StabilityCaptureService.h"
 #include "app/shell/AppDelegate.h"
@@ -18,6 +17,7 @@
 #include "platform/PlatformServices.h"
 #include "platform/SerialQueue.h"
 #include "preferences/SettingsWindow.h"
+#include "recognition/ResultPanelController.h"
 #include "recording/RecService.h"
 #include "scroll/ScrollCaptureService.h"
 #include "selfcheck/SelfChecks.h"
@@ -33,6 +33,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 #ifndef KLIPO_VERSION
 #define KLIPO_VERSION "0.0.0"
@@ -41,6 +42,8 @@
 namespace klipo {
 
 namespace {
+constexpr int kRepaintDelayMs = 80;
+
 const GlobalShortcuts::Name* nameFor(const QString& raw)
 {
     using N = GlobalShortcuts::Name;
@@ -232,19 +235,27 @@ void RealShellServices::captureForTranslation(ShellCaptureMode mode,
 {
     const auto captureMode =
         mode == ShellCaptureMode::fullScreen ? CaptureService::Mode::fullScreen : CaptureService::Mode::interactive;
-    StabilityCaptureService::capture(captureMode, [done = std::move(done)](platform::CaptureOutcome outcome) {
-        if (!outcome.ok()) {
-            reportCaptureFailure(outcome);
-            done(std::nullopt);
-            return;
-        }
-        done(ShellCapture{outcome.image, outcome.scale});
-    });
+    auto run = [captureMode, done = std::move(done)]() mutable {
+        StabilityCaptureService::capture(captureMode, [done = std::move(done)](platform::CaptureOutcome outcome) {
+            if (!outcome.ok()) {
+                reportCaptureFailure(outcome);
+                done(std::nullopt);
+                return;
+            }
+            done(ShellCapture{outcome.image, outcome.scale});
+        });
+    };
+    // X11 cannot keep our own windows out of a grab: take the previous result
+    // off the screen first and give the desktop a moment to repaint.
+    if (ResultPanelController::shared().hideForCapture())
+        QTimer::singleShot(kRepaintDelayMs, this, std::move(run));
+    else
+        run();
 }
 
-void RealShellServices::recognizeAndShowResult(const ShellCapture&)
+void RealShellServices::recognizeAndShowResult(const ShellCapture& capture)
 {
-    showFeaturePending(QStringLiteral("全屏翻译"));
+    ResultPanelController::shared().showCapture(capture.image, capture.scale);
 }
 
 void RealShellServices::stopRecordingForQuit() { RecService::shared().handleAppTermination(); }

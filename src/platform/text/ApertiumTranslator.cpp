@@ -38,7 +38,8 @@ QString ApertiumTranslator::missingPackMessage(const QString& source, const QStr
     const QString s = pairLanguageCode(source);
     const QString t = pairLanguageCode(target);
     if (const auto package = debianPackageFor(s, t))
-        return QStringLiteral("请安装语言包 %1：sudo apt-get install %1").arg(*package);
+        return QStringLiteral("本机还没有从%1翻译成%2的语言包，请安装 %3：sudo apt-get install %3")
+            .arg(chineseLanguageName(s), chineseLanguageName(t), *package);
     return QStringLiteral("本机翻译暂不支持从%1翻译成%2").arg(chineseLanguageName(s), chineseLanguageName(t));
 }
 

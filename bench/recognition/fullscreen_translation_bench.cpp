@@ -1,0 +1,229 @@
+// Full-screen translation on this machine: a 1920x1080 screen full of Spanish
+// text, translated into English. First each stage on its own (capture,
+// recognition, planning, translation, rendering), then the whole road from
+// the command to the panel showing the translated picture, through the same
+// entry the tray menu uses. Run inside the headless desktop:
+//   scripts/headless-desktop.sh build/bench/recognition/bench_fullscreen_translation
+#include "app/CaptureService.h"
+#include "app/StabilityCaptureService.h"
+#include "platform/SettingsStore.h"
+#include "platform/text/TextServices.h"
+#include "platform/text/Translator.h"
+#include "recognition/ImageRenderer.h"
+#include "recognition/OCRService.h"
+#include "recognition/ResultModel.h"
+#include "recognition/ResultPanelController.h"
+#include "recognition/TranslationPlanner.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+
+using namespace klipo;
+
+namespace {
+
+const char* const kSpanish[] = {
+    "El gato duerme en el sofa mientras llueve en la ciudad.",
+    "Manana por la tarde vamos a visitar a mis abuelos en el pueblo.",
+    "La reunion empieza a las diez y termina antes del almuerzo.",
+    "Este programa traduce el texto de la pantalla sin conexion a internet.",
+    "Los ninos juegan en el parque despues de la escuela.",
+    "Necesito comprar pan, leche y fruta en el mercado.",
+    "El tren llega a la estacion con veinte minutos de retraso.",
+    "Mi hermano trabaja en una oficina cerca del puerto.",
+};
+
+// A page of Spanish paragraphs of three lines each, as a text window shows them.
+QImage screenOfText()
+{
+    QImage page(1920, 1080, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(20);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    int y = 50;
+    for (int n = 0; y < 1050; ++n) {
+        const QString line =
+            QString::fromUtf8(kSpanish[n % 8]) + QLatin1Char(' ') + QString::fromUtf8(kSpanish[(n + 3) % 8]);
+        painter.drawText(QPoint(60, y), line);
+        y += n % 3 == 2 ? 56 : 30;
+    }
+    return page;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+void print(const char* stage, const std::vector<double>& ms)
+{
+    std::printf("  %-38s median %7.1f ms   (min %7.1f, max %7.1f, %zu runs)\n", stage, median(ms),
+                *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()), ms.size());
+}
+
+platform::CaptureOutcome captureFullScreen()
+{
+    std::optional<platform::CaptureOutcome> outcome;
+    StabilityCaptureService::capture(CaptureService::Mode::fullScreen,
+                                     [&](platform::CaptureOutcome o) { outcome = std::move(o); });
+    if (!QTest::qWaitFor([&] { return outcome.has_value(); }, 20000))
+        return platform::CaptureOutcome::failed(QStringLiteral("no answer from the capture"));
+    return outcome.value_or(platform::CaptureOutcome::failed(QStringLiteral("timed out")));
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Never touch the real history: private home and XDG folders.
+    QTemporaryDir home;
+    for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
+        const QString path = home.path() + QLatin1Char('/') + QString::fromLatin1(var);
+        QDir().mkpath(path);
+        qputenv(var, path.toLocal8Bit());
+    }
+    QApplication app(argc, argv);
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        std::fprintf(stderr, "needs an X11 display (run it inside scripts/headless-desktop.sh)\n");
+        return 1;
+    }
+    platform::SettingsStore::shared().setValue(QStringLiteral("targetLanguage"), QStringLiteral("en"));
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+
+    QLabel window(nullptr, Qt::FramelessWindowHint | Qt::BypassWindowManagerHint);
+    window.setPixmap(QPixmap::fromImage(screenOfText()));
+    window.setGeometry(0, 0, 1920, 1080);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) {
+        std::fprintf(stderr, "the text window did not appear\n");
+        return 1;
+    }
+    QTest::qWait(300);
+    QCursor::setPos(1800, 1000);
+
+    platform::warmUpTextServices();
+    std::vector<double> capture, recognition, planning, translation, rendering, sum;
+    size_t blockCount = 0;
+    size_t characters = 0;
+    for (int i = 0; i <= runs; ++i) {  // run 0 warms the engines and the pipeline up
+        QElapsedTimer clock;
+        clock.start();
+        const platform::CaptureOutcome shot = captureFullScreen();
+        const double tCapture = clock.nsecsElapsed() / 1e6;
+        if (!shot.ok()) {
+            std::fprintf(stderr, "capture failed: %s\n", qPrintable(shot.error));
+            return 1;
+        }
+
+        clock.restart();
+        QFuture<OcrOutcome> recognized = OCRService::recognizeBlocks(shot.image, false);
+        recognized.waitForFinished();
+        const double tRecognition = clock.nsecsElapsed() / 1e6;
+        const OcrOutcome ocr = recognized.result();
+
+        clock.restart();
+        ResultModel model;
+        const std::optional<TranslationJob> job =
+            model.start(shot.image, ocr.blocks, shot.scale, QStringLiteral("en"), std::nullopt);
+        const double tPlanning = clock.nsecsElapsed() / 1e6;
+        if (!job) {
+            std::fprintf(stderr, "nothing to translate: %s\n", qPrintable(model.status()));
+            return 1;
+        }
+
+        clock.restart();
+        platform::Translator& translator = *platform::textServices().translator;
+        const auto source = TranslationPlanner::resolveAvailable(job->plannedSource, job->target, job->isLatinScript);
+        std::vector<platform::TranslationRequest> requests;
+        for (size_t b = 0; b < job->blocks.size(); ++b) requests.push_back({job->blocks[b].text, QString::number(b)});
+        const platform::TranslationOutcome prepared = translator.prepare(source, job->target);
+        const platform::TranslationOutcome translated = translator.translate(requests, source, job->target);
+        const double tTranslation = clock.nsecsElapsed() / 1e6;
+        if (!prepared.ok() || !translated.ok()) {
+            std::fprintf(stderr, "translation failed: %s%s\n", qPrintable(prepared.message),
+                         qPrintable(translated.message));
+            return 1;
+        }
+
+        clock.restart();
+        std::vector<ImageRenderer::RenderBlock> drawn;
+        for (size_t b = 0; b < job->blocks.size(); ++b)
+            drawn.push_back({job->blocks[b].lines, translated.responses[b].targetText});
+        const QImage picture = ImageRenderer::render(job->baseImage, drawn, job->displayScale);
+        const double tRendering = clock.nsecsElapsed() / 1e6;
+
+        if (i == 0) {
+            std::printf("first run (engines and pipeline starting): capture %.0f, recognition %.0f, planning %.0f, "
+                        "translation %.0f, rendering %.0f ms\n",
+                        tCapture, tRecognition, tPlanning, tTranslation, tRendering);
+            continue;
+        }
+        capture.push_back(tCapture);
+        recognition.push_back(tRecognition);
+        planning.push_back(tPlanning);
+        translation.push_back(tTranslation);
+        rendering.push_back(tRendering);
+        sum.push_back(tCapture + tRecognition + tPlanning + tTranslation + tRendering);
+        blockCount = job->blocks.size();
+        characters = 0;
+        for (const TextBlock& block : job->blocks) characters += size_t(block.text.size());
+    }
+
+    // The whole road through the panel's entry, as the tray menu runs it.
+    ResultPanelController& panel = ResultPanelController::shared();
+    std::vector<double> toPanel, toTranslated;
+    int historySaves = 0;
+    QObject::connect(&panel, &ResultPanelController::historySaveFinished, [&] { ++historySaves; });
+    for (int i = 0; i < runs; ++i) {
+        panel.hideForCapture();
+        QTest::qWait(100);
+        QElapsedTimer clock;
+        clock.start();
+        double shownAt = -1;
+        // Queued: runs once the change that came with showing the panel is done.
+        QObject context;
+        QObject::connect(
+            &panel.model(), &ResultModel::changed, &context,
+            [&] {
+                if (shownAt < 0 && panel.panel() && panel.panel()->isVisible()) shownAt = clock.nsecsElapsed() / 1e6;
+            },
+            Qt::QueuedConnection);
+        const platform::CaptureOutcome shot = captureFullScreen();
+        panel.showCapture(shot.image, shot.scale);
+        if (!QTest::qWaitFor([&] { return shownAt >= 0 && !panel.model().isTranslating(); }, 30000)) {
+            std::fprintf(stderr, "the panel did not show a result\n");
+            return 1;
+        }
+        toTranslated.push_back(clock.nsecsElapsed() / 1e6);
+        toPanel.push_back(shownAt);
+        if (!panel.model().status().isEmpty()) std::fprintf(stderr, "status: %s\n", qPrintable(panel.model().status()));
+    }
+
+    if (!QTest::qWaitFor([&] { return historySaves == runs; }, 30000))
+        std::fprintf(stderr, "only %d of %d results reached the history\n", historySaves, runs);
+
+    std::printf("\nfull-screen translation of a 1920x1080 screen of Spanish text into English\n");
+    std::printf("(%zu paragraphs, %zu characters to translate; medians of %d warm runs, %d cores)\n", blockCount,
+                characters, runs, QThread::idealThreadCount());
+    print("capture", capture);
+    print("recognition (and grouping)", recognition);
+    print("planning", planning);
+    print("translation", translation);
+    print("rendering", rendering);
+    print("sum of the stages", sum);
+    print("command -> panel shown (translating)", toPanel);
+    print("command -> translated picture shown", toTranslated);
+    return 0;
+}

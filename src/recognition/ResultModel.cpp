@@ -1,0 +1,117 @@
+#include "recognition/ResultModel.h"
+
+#include "platform/text/ApertiumPairs.h"
+#include "recognition/ResultTranslationRun.h"
+#include "recognition/TranslationPlanner.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace klipo {
+
+std::vector<TextBlock> ResultModel::translatableBlocks(const std::vector<TextBlock>& blocks)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("[\\p{Latin}\\p{Greek}\\p{Cyrillic}]{2,}|[\\p{Han}\\p{Hiragana}\\p{Katakana}\\p{Hangul}]{2,}"));
+    std::vector<TextBlock> kept;
+    std::copy_if(blocks.begin(), blocks.end(), std::back_inserter(kept),
+                 [](const TextBlock& block) { return pattern.match(block.text).hasMatch(); });
+    return kept;
+}
+
+QSizeF ResultModel::fittedDisplaySize(const QSize& pixelSize, qreal displayScale,
+                                      const std::optional<platform::ScreenInfo>& mainScreen)
+{
+    const qreal w = pixelSize.width() / displayScale;
+    const qreal h = pixelSize.height() / displayScale;
+    if (!(w > 0) || !(h > 0)) return {0, 0};
+    qreal availableWidth = fallbackAvailableWidth;
+    qreal availableHeight = fallbackAvailableHeight;
+    if (mainScreen) {
+        availableWidth = mainScreen->availableGeometry.width() * 0.85;
+        availableHeight = mainScreen->availableGeometry.height() * 0.85 - 90;
+    }
+    const qreal k = std::max<qreal>(0, std::min({availableWidth / w, availableHeight / h, qreal(1)}));
+    return {w * k, h * k};
+}
+
+QString ResultModel::alreadyInTargetStatus(const QString& target)
+{
+    // Simplified and Traditional Chinese count as one language when planning.
+    const QString code = platform::pairLanguageCode(target);
+    const QString name = code.startsWith(QLatin1String("zh")) ? QStringLiteral("中文")
+                                                               : platform::chineseLanguageName(code);
+    return QStringLiteral("画面中的文字已是") + name;
+}
+
+void ResultModel::reset(const QImage& image, std::optional<qreal> displayScale,
+                        const std::optional<platform::ScreenInfo>& mainScreen)
+{
+    m_baseImage = image;
+    m_translatedJoined.clear();
+    if (displayScale && *displayScale > 0) m_displayScale = *displayScale;
+    else m_displayScale = mainScreen ? mainScreen->devicePixelRatio : 2.0;
+    if (!(m_displayScale > 0)) m_displayScale = 2.0;
+    m_displaySize = fittedDisplaySize(image.size(), m_displayScale, mainScreen);
+    m_displayImage = image;
+    m_displayImage.setDevicePixelRatio(m_displayScale);
+    m_blocks.clear();
+}
+
+std::optional<TranslationJob> ResultModel::start(const QImage& image, const std::vector<TextBlock>& blocks,
+                                                 std::optional<qreal> displayScale, const QString& target,
+                                                 const std::optional<platform::ScreenInfo>& mainScreen)
+{
+    reset(image, displayScale, mainScreen);
+    m_blocks = translatableBlocks(blocks);
+    if (m_blocks.empty()) {
+        m_isTranslating = false;
+        m_status = noTextStatus;
+        Q_EMIT changed();
+        return std::nullopt;
+    }
+
+    TranslationPlanner::Plan plan = TranslationPlanner::plan(m_blocks, target);
+    if (plan.blocksToTranslate.empty()) {
+        m_isTranslating = false;
+        m_status = alreadyInTargetStatus(target);
+        Q_EMIT changed();
+        return std::nullopt;
+    }
+
+    m_blocks = std::move(plan.blocksToTranslate);
+    m_isTranslating = true;
+    m_status = translatingStatus;
+    QStringList texts;
+    for (const TextBlock& block : m_blocks) texts << block.text;
+    Q_EMIT changed();
+    return TranslationJob{m_baseImage,   m_blocks, m_displayScale, plan.sourceLanguage, target,
+                          TranslationPlanner::isMostlyLatin(texts.join(QLatin1Char('\n')))};
+}
+
+void ResultModel::startWithFailure(const QImage& image, std::optional<qreal> displayScale, const QString& status,
+                                   const std::optional<platform::ScreenInfo>& mainScreen)
+{
+    reset(image, displayScale, mainScreen);
+    m_isTranslating = false;
+    m_status = status;
+    Q_EMIT changed();
+}
+
+void ResultModel::finish(const TranslationRunOutcome& outcome)
+{
+    if (outcome.kind == TranslationRunOutcome::Kind::Cancelled) return;
+    m_isTranslating = false;
+    if (outcome.kind == TranslationRunOutcome::Kind::Translated) {
+        m_displayImage = outcome.image;
+        m_translatedJoined = outcome.translatedJoined;
+        m_status.clear();
+    } else {
+        m_status = outcome.failure;
+    }
+    Q_EMIT changed();
+}
+
+}  // namespace klipo

@@ -1,0 +1,218 @@
+#include "recognition/ResultPanelController.h"
+
+#include "app/CaptureHUDController.h"
+#include "app/Settings.h"
+#include "platform/PlatformServices.h"
+#include "platform/ScreenMetrics.h"
+#include "recognition/OCRService.h"
+#include "recognition/ResultActions.h"
+#include "recognition/ResultModel.h"
+#include "recognition/ResultTranslationRun.h"
+#include "stores/HistoryStore.h"
+#include "stores/VocabularyStore.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFileDialog>
+#include <QThreadPool>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace klipo {
+
+namespace {
+
+std::optional<platform::ScreenInfo> mainScreen()
+{
+    const platform::ScreenMetrics* metrics = platform::services().screens;
+    return metrics ? metrics->primaryScreen() : std::nullopt;
+}
+
+}  // namespace
+
+ResultPanelController& ResultPanelController::shared()
+{
+    static ResultPanelController* controller = new ResultPanelController();
+    return *controller;
+}
+
+ResultPanelController::ResultPanelController()
+    : m_model(new ResultModel(this)), m_previewFiles(new ResultPreviewFiles(this))
+{
+    // Parented to the panel so that the window manager keeps it above it.
+    chooseSavePath = [this](const QString& proposedPath) {
+        return QFileDialog::getSaveFileName(m_panel, QStringLiteral("保存图片"), proposedPath,
+                                            QStringLiteral("PNG 图片 (*.png)"));
+    };
+}
+
+QSizeF ResultPanelController::contentSize(QSizeF displaySize)
+{
+    return {std::max<qreal>(460, displaySize.width() + 24), displaySize.height() + 88};
+}
+
+QPoint ResultPanelController::originNearPointer(QPoint pointer, QSize frameSize, QRect visibleArea)
+{
+    const int right = visibleArea.left() + visibleArea.width();
+    const int bottom = visibleArea.top() + visibleArea.height();
+    const int x = std::min(std::max(pointer.x() + 16, visibleArea.left()), right - frameSize.width());
+    const int y = std::max(std::min(pointer.y() + 16, bottom - frameSize.height()), visibleArea.top());
+    return {x, y};
+}
+
+void ResultPanelController::startNewCapture()
+{
+    ++m_generation;
+    m_cancel.cancel();
+    m_cancel = platform::CancelToken();
+    // The enlarged views belonged to the picture that is about to go.
+    m_previewFiles->removeAll();
+}
+
+void ResultPanelController::showCapture(const QImage& image, double displayScale)
+{
+    startNewCapture();
+    if (image.isNull() || image.width() < 1 || image.height() < 1) {
+        CaptureHUDController::shared().show(QStringLiteral("全屏翻译失败"), QStringLiteral("截到的画面是空的"));
+        return;
+    }
+    const quint64 generation = m_generation;
+    OCRService::recognizeBlocks(image, false)
+        .then(this, [this, generation, image, displayScale](const OcrOutcome& outcome) {
+            if (generation != m_generation) return;
+            if (outcome.ok) present(image, outcome.blocks, displayScale);
+            else presentFailure(image, displayScale, outcome.error);
+        });
+}
+
+void ResultPanelController::show(const QImage& image, const std::vector<TextBlock>& blocks,
+                                 std::optional<qreal> displayScale)
+{
+    startNewCapture();
+    present(image, blocks, displayScale);
+}
+
+void ResultPanelController::present(const QImage& image, const std::vector<TextBlock>& blocks,
+                                    std::optional<qreal> displayScale)
+{
+    if (!m_panel) createPanel();
+    const std::optional<TranslationJob> job =
+        m_model->start(image, blocks, displayScale, Settings::targetLanguage(), mainScreen());
+    revealPanel();
+    if (!job) return;
+    const quint64 generation = m_generation;
+    ResultTranslationRun::start(*job, m_cancel).then(this, [this, generation](const TranslationRunOutcome& outcome) {
+        finishRun(generation, outcome);
+    });
+}
+
+void ResultPanelController::presentFailure(const QImage& image, double displayScale, const QString& status)
+{
+    if (!m_panel) createPanel();
+    m_model->startWithFailure(image, displayScale, status, mainScreen());
+    revealPanel();
+}
+
+void ResultPanelController::finishRun(quint64 generation, const TranslationRunOutcome& outcome)
+{
+    if (generation != m_generation) return;
+    m_model->finish(outcome);
+    if (outcome.kind == TranslationRunOutcome::Kind::Translated && Settings::saveHistory()) saveToHistory(outcome);
+}
+
+void ResultPanelController::saveToHistory(const TranslationRunOutcome& outcome)
+{
+    const QString originalText = outcome.originalText;
+    QPointer<ResultPanelController> self(this);
+    HistoryStore::shared().save(
+        outcome.image, m_model->baseImage(), originalText, outcome.translatedJoined, Settings::targetLanguage(),
+        [self, originalText](std::optional<HistoryRecord> record) {
+            // Without an application the process is ending (the store then
+            // answers on its own thread): nothing may start any more.
+            if (!QCoreApplication::instance()) return;
+            if (record) {
+                VocabularyStore* vocabulary = &VocabularyStore::shared();
+                QThreadPool::globalInstance()->start([vocabulary, originalText, recordID = record->idText()] {
+                    vocabulary->ingest({originalText}, recordID, QDateTime::currentDateTime());
+                });
+            }
+            if (self) Q_EMIT self->historySaveFinished(record.has_value());
+        });
+}
+
+void ResultPanelController::createPanel()
+{
+    // A floating tool window that never takes focus from the user's window.
+    auto* panel = new QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint);
+    panel->setAttribute(Qt::WA_ShowWithoutActivating);
+    panel->setAttribute(Qt::WA_QuitOnClose, false);
+    panel->setWindowTitle(QStringLiteral("KlipoVersa"));
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_view = new ResultView(*m_model, panel);
+    layout->addWidget(m_view);
+    connect(m_view, &ResultView::actionTriggered, this, &ResultPanelController::perform);
+    m_panel = panel;
+}
+
+void ResultPanelController::revealPanel()
+{
+    const QSizeF content = contentSize(m_model->displaySize());
+    const QSize size(int(std::ceil(content.width())), int(std::ceil(content.height())));
+    m_panel->setMinimumSize(460, std::min(320, size.height()));
+    m_panel->resize(size);
+    positionNearPointer();
+    m_panel->show();
+    m_panel->raise();
+}
+
+void ResultPanelController::positionNearPointer()
+{
+    const platform::ScreenMetrics* metrics = platform::services().screens;
+    if (!m_panel || !metrics) return;
+    const QPoint pointer = metrics->pointerPosition();
+    std::optional<platform::ScreenInfo> screen;
+    for (const platform::ScreenInfo& candidate : metrics->screens()) {
+        if (candidate.geometry.contains(pointer)) {
+            screen = candidate;
+            break;
+        }
+    }
+    if (!screen) screen = metrics->primaryScreen();
+    if (!screen) return;
+    // move() places the frame; before the first show its size is the content's.
+    m_panel->move(originNearPointer(pointer, m_panel->frameGeometry().size(), screen->availableGeometry));
+}
+
+bool ResultPanelController::hideForCapture()
+{
+    if (!m_panel || !m_panel->isVisible()) return false;
+    m_panel->hide();
+    return true;
+}
+
+void ResultPanelController::perform(ResultView::Action action)
+{
+    const QImage& image = m_model->displayImage();
+    switch (action) {
+    case ResultView::Action::copyImage:
+        ResultActions::copyImage(image);
+        break;
+    case ResultView::Action::saveImage:
+        ResultActions::saveImage(image, chooseSavePath);
+        break;
+    case ResultView::Action::enlarge:
+        m_previewFiles->open(image);
+        break;
+    case ResultView::Action::copyText:
+        ResultActions::copyText(m_model->translatedJoined());
+        break;
+    case ResultView::Action::pin:
+        ResultActions::pin(image);
+        break;
+    }
+}
+
+}  // namespace klipo
