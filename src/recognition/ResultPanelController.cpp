@@ -15,6 +15,7 @@
 #include <QDateTime>
 #include <QFileDialog>
 #include <QThreadPool>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -23,6 +24,9 @@
 namespace klipo {
 
 namespace {
+
+constexpr int kFrameSettleMs = 60;
+constexpr int kTitleBarAllowance = 32;
 
 std::optional<platform::ScreenInfo> mainScreen()
 {
@@ -166,6 +170,9 @@ void ResultPanelController::revealPanel()
     positionNearPointer();
     m_panel->show();
     m_panel->raise();
+    // The window manager adds its frame only once the panel is shown: place
+    // it again with the real frame so no edge ends up off the screen.
+    QTimer::singleShot(kFrameSettleMs, m_panel, [this] { positionNearPointer(); });
 }
 
 void ResultPanelController::positionNearPointer()
@@ -182,8 +189,11 @@ void ResultPanelController::positionNearPointer()
     }
     if (!screen) screen = metrics->primaryScreen();
     if (!screen) return;
-    // move() places the frame; before the first show its size is the content's.
-    m_panel->move(originNearPointer(pointer, m_panel->frameGeometry().size(), screen->availableGeometry));
+    // move() places the frame; before the first show the frame is not known
+    // yet, so allow for a title bar.
+    QSize frame = m_panel->frameGeometry().size();
+    if (frame == m_panel->size()) frame.rheight() += kTitleBarAllowance;
+    m_panel->move(originNearPointer(pointer, frame, screen->availableGeometry));
 }
 
 bool ResultPanelController::hideForCapture()
