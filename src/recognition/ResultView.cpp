@@ -145,13 +145,13 @@ ResultView::ResultView(ResultModel& model, QWidget* parent) : QWidget(parent), m
         {Action::copyText, "复制译文", ResultIcons::copyText(ink)},
         {Action::pin, "钉在桌面", ResultIcons::pin(ink)},
     };
-    for (const auto& spec : buttons) {
+    for (const auto& entry : buttons) {
         auto* button = new QToolButton(this);
-        button->setText(QString::fromUtf8(spec.title));
-        button->setIcon(spec.icon);
+        button->setText(QString::fromUtf8(entry.title));
+        button->setIcon(entry.icon);
         button->setAutoRaise(false);
-        button->setToolButtonStyle(spec.action == Action::pin ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextBesideIcon);
-        const Action action = spec.action;
+        button->setToolButtonStyle(entry.action == Action::pin ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextBesideIcon);
+        const Action action = entry.action;
         connect(button, &QToolButton::clicked, this, [this, action] { Q_EMIT actionTriggered(action); });
         m_buttons[size_t(action)] = button;
         row->addWidget(button);

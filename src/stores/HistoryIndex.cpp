@@ -1,5 +1,7 @@
 #include "stores/HistoryIndex.h"
 
+#include "stores/StoreFiles.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -20,15 +22,9 @@ QByteArray encode(const QList<HistoryRecord>& records)
 
 std::optional<QList<HistoryRecord>> decode(const QByteArray& data)
 {
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(data, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) return std::nullopt;
-    const QJsonObject object = document.object();
-    const QJsonValue version = object.value(QLatin1String("version"));
-    if (!version.isDouble() || std::trunc(version.toDouble()) != version.toDouble()) return std::nullopt;
-    const QJsonValue records = object.value(QLatin1String("records"));
-    if (!records.isArray()) return std::nullopt;
-    const QJsonArray array = records.toArray();
+    const auto records = storefiles::decodeVersionedArray(data, QLatin1String("records"));
+    if (!records) return std::nullopt;
+    const QJsonArray& array = *records;
     QList<HistoryRecord> result;
     result.reserve(array.size());
     for (const QJsonValue& element : array) {

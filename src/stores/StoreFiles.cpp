@@ -4,8 +4,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSaveFile>
 #include <QStandardPaths>
+
+#include <cmath>
 
 namespace klipo::storefiles {
 
@@ -59,6 +63,19 @@ QString moveAside(const QString& path, const QString& stem, const QString& suffi
         if (!QFileInfo::exists(target)) return {};
     }
     return {};
+}
+
+std::optional<QJsonArray> decodeVersionedArray(const QByteArray& data, QLatin1String key)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(data, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) return std::nullopt;
+    const QJsonObject object = document.object();
+    const QJsonValue version = object.value(QLatin1String("version"));
+    if (!version.isDouble() || std::trunc(version.toDouble()) != version.toDouble()) return std::nullopt;
+    const QJsonValue array = object.value(key);
+    if (!array.isArray()) return std::nullopt;
+    return array.toArray();
 }
 
 }  // namespace klipo::storefiles

@@ -3,6 +3,11 @@
 #include <QByteArray>
 #include <QString>
 
+#include <QJsonArray>
+#include <QLatin1String>
+
+#include <optional>
+
 namespace klipo::storefiles {
 
 // The program's data folder: $XDG_DATA_HOME/KlipoVersa (created on demand by
@@ -31,5 +36,9 @@ bool writeAtomically(const QString& path, const QByteArray& data);
 // moved-aside file is never replaced. Returns the new path, or an empty string
 // when the move failed.
 QString moveAside(const QString& path, const QString& stem, const QString& suffix);
+
+// The array under `key` of a store file's JSON object {"version": <whole
+// number>, key: [...]}; none when the data does not have that shape.
+std::optional<QJsonArray> decodeVersionedArray(const QByteArray& data, QLatin1String key);
 
 }  // namespace klipo::storefiles

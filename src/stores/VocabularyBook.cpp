@@ -1,5 +1,7 @@
 #include "stores/VocabularyBook.h"
 
+#include "stores/StoreFiles.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -243,16 +245,10 @@ QByteArray encodeFile(const Book& book)
 
 std::optional<Book> decodeFile(const QByteArray& data, const QDateTime& now)
 {
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(data, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) return std::nullopt;
-    const QJsonObject object = document.object();
-    const QJsonValue version = object.value(QLatin1String("version"));
-    if (!version.isDouble() || std::trunc(version.toDouble()) != version.toDouble()) return std::nullopt;
-    const QJsonValue words = object.value(QLatin1String("words"));
-    if (!words.isArray()) return std::nullopt;
+    const auto words = storefiles::decodeVersionedArray(data, QLatin1String("words"));
+    if (!words) return std::nullopt;
     Book book;
-    for (const QJsonValue& element : words.toArray()) {
+    for (const QJsonValue& element : *words) {
         if (!element.isObject()) return std::nullopt;
         std::optional<VocabularyWord> word = VocabularyWord::fromJson(element.toObject(), now);
         if (!word) return std::nullopt;
