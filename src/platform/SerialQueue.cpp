@@ -70,10 +70,10 @@ bool isMainThread()
 void runOnMain(std::function<void()> block)
 {
     auto* app = QCoreApplication::instance();
-    if (!app) {
-        block();
-        return;
-    }
+    // Without an application (the process is ending) there is no main thread
+    // to run on: dropping the block is safer than running interface code on
+    // a worker thread.
+    if (!app) return;
     QMetaObject::invokeMethod(app, std::move(block), Qt::QueuedConnection);
 }
 

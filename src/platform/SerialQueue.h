@@ -39,7 +39,8 @@ private:
     std::thread m_worker;
 };
 
-// Runs `block` on the main (GUI) thread, queued. Returns at once.
+// Runs `block` on the main (GUI) thread, queued. Returns at once. Once the
+// application object is gone the block is dropped.
 void runOnMain(std::function<void()> block);
 // Runs `block` on the main thread and waits; inline when already there.
 void runOnMainSync(const std::function<void()>& block);
