@@ -28,6 +28,7 @@ struct TextBand {
     std::vector<QRect> rows;  // its rows of text, cut where a wide gap separates columns
     bool columns = false;     // some row was cut: text stands side by side
     BandScript script = BandScript::Unknown;
+    int background = 255;     // grey value around its text
     bool dark = false;        // light text on a dark background: invert before reading
     int textHeight = 0;       // typical height of its text rows, in pixels
     double scale = 1;         // upscaling that small text needs
@@ -46,6 +47,11 @@ std::vector<TextBand> planBands(const QImage& gray, int maxBandHeight);
 // The pieces of one text row between gaps wider than twice its height (the
 // columns it crosses), each as wide as its ink.
 std::vector<QRect> rowSegments(const QImage& gray, const TextRow& row);
+
+// What the engine should see of a band: the pixels of its rows on a plain
+// background, everything else left out. Window frames, rules and the desktop
+// beside a window would otherwise be read as characters at the ends of lines.
+QImage bandPicture(const QImage& gray, const TextBand& band);
 
 // The upscaling factor (1 to 3) for text rows of this height and script.
 double upscaleFor(BandScript script, int textHeight);

@@ -41,6 +41,67 @@ bool hasLetterOrDigit(const QString& text)
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetterOrNumber(); });
 }
 
+// One word of a line; its symbols count from the start of the word.
+struct Word {
+    QString text;
+    QRect box;
+    float confidence = 0;
+    std::vector<RecognizedSymbol> symbols;
+};
+
+// What the engine makes of a window edge, a rule or a speck next to a line:
+// symbols ("=", "|", "~", "^") without a letter or digit, read with little
+// confidence ("=:"), or a single letter glued to them, read with hardly any
+// ("=i", "E|"). Punctuation alone ("。", "—", "?") is kept whatever its
+// confidence (the engine is often unsure of a full stop ending a line), and
+// so are short words ("a", "y", "é").
+bool isEdgeNoise(const Word& word)
+{
+    constexpr float kSymbolsFloor = 40;
+    constexpr float kGluedLetterFloor = 20;
+    int letters = 0;
+    int digits = 0;
+    int symbols = 0;
+    for (QChar c : word.text) {
+        if (c.isLetter()) ++letters;
+        else if (c.isNumber()) ++digits;
+        else if (c.category() >= QChar::Symbol_Math && c.category() <= QChar::Symbol_Other) ++symbols;
+    }
+    if (symbols == 0 || digits > 0 || letters > 1) return false;
+    return word.confidence < (letters == 0 ? kSymbolsFloor : kGluedLetterFloor);
+}
+
+// The line made of the words left once edge noise is dropped from both ends:
+// its text (words joined by single spaces, none inside Chinese or Japanese),
+// its symbols, and the engine's box for the line, which ends where the words
+// left end when some were dropped.
+RecognizedLine lineOf(std::vector<Word> words, const QRect& box, float confidence)
+{
+    const size_t read = words.size();
+    while (!words.empty() && isEdgeNoise(words.front())) words.erase(words.begin());
+    while (!words.empty() && isEdgeNoise(words.back())) words.pop_back();
+    RecognizedLine line;
+    line.box = box;
+    line.confidence = confidence;
+    QRect kept;
+    for (const Word& word : words) {
+        if (spaceBetween(line.text, word.text)) line.text += QLatin1Char(' ');
+        const int offset = int(line.text.size());
+        line.text += word.text;
+        for (RecognizedSymbol symbol : word.symbols) {
+            symbol.start += offset;
+            symbol.end += offset;
+            line.symbols.push_back(symbol);
+        }
+        kept |= word.box;
+    }
+    if (words.size() < read && !kept.isEmpty()) {
+        line.box.setLeft(std::clamp(kept.left(), box.left(), box.right()));
+        line.box.setRight(std::clamp(kept.right(), line.box.left(), box.right()));
+    }
+    return line;
+}
+
 }  // namespace
 
 TesseractEngine::TesseractEngine() = default;
@@ -89,31 +150,32 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
     using tesseract::RIL_WORD;
     do {
         if (it->Empty(RIL_TEXTLINE)) continue;
-        RecognizedLine line;
         int l, t, r, b;
         if (!it->BoundingBox(RIL_TEXTLINE, &l, &t, &r, &b)) continue;
-        line.box = mapBox(l, t, r, b, scale, offset);
-        line.confidence = it->Confidence(RIL_TEXTLINE);
-        // The line's text is its words joined by single spaces (none inside
-        // Chinese or Japanese); symbols are placed by walking the same words.
+        const QRect box = mapBox(l, t, r, b, scale, offset);
+        const float confidence = it->Confidence(RIL_TEXTLINE);
+        std::vector<Word> words;
         do {
             if (it->Empty(RIL_WORD)) continue;
-            const QString word = takeText(it->GetUTF8Text(RIL_WORD));
-            if (spaceBetween(line.text, word)) line.text += QLatin1Char(' ');
+            Word word;
+            word.confidence = it->Confidence(RIL_WORD);
+            if (it->BoundingBox(RIL_WORD, &l, &t, &r, &b)) word.box = mapBox(l, t, r, b, scale, offset);
             if (withSymbols) {
                 do {
                     const QString symbol = takeText(it->GetUTF8Text(RIL_SYMBOL));
-                    const int start = int(line.text.size());
-                    line.text += symbol;
+                    const int start = int(word.text.size());
+                    word.text += symbol;
                     if (!symbol.isEmpty() && it->BoundingBox(RIL_SYMBOL, &l, &t, &r, &b))
-                        line.symbols.push_back({start, int(line.text.size()), mapBox(l, t, r, b, scale, offset)});
+                        word.symbols.push_back({start, int(word.text.size()), mapBox(l, t, r, b, scale, offset)});
                     if (it->IsAtFinalElement(RIL_WORD, RIL_SYMBOL)) break;
                 } while (it->Next(RIL_SYMBOL));
             } else {
-                line.text += word;
+                word.text = takeText(it->GetUTF8Text(RIL_WORD));
             }
+            if (!word.text.isEmpty()) words.push_back(std::move(word));
             if (it->IsAtFinalElement(RIL_TEXTLINE, RIL_WORD)) break;
         } while (it->Next(RIL_WORD));
+        RecognizedLine line = lineOf(std::move(words), box, confidence);
         // Lines with no letter or digit are rules, icons and specks.
         if (hasLetterOrDigit(line.text)) result.lines.push_back(std::move(line));
     } while (it->Next(RIL_TEXTLINE));

@@ -98,17 +98,25 @@ struct BandOutcome {
     QString error;
 };
 
-// A piece of the grey image as the engine should see it: dark themes
-// inverted, small text upscaled (never past what the engine can take).
+// The band's picture (its rows on a plain background) and where it sits in
+// the grey image.
+struct BandPicture {
+    QImage gray;
+    QPoint origin;
+};
+
+// A piece of a band as the engine should see it: dark themes inverted, small
+// text upscaled (never past what the engine can take). `rect` is in the grey
+// image.
 struct EngineImage {
     QImage gray;
     double scale = 1;
     QPoint offset;
 };
 
-EngineImage engineImage(const QImage& gray, const QRect& rect, bool dark, double wantedScale)
+EngineImage engineImage(const BandPicture& picture, const QRect& rect, bool dark, double wantedScale)
 {
-    EngineImage out{gray.copy(rect), 1, rect.topLeft()};
+    EngineImage out{picture.gray.copy(rect.translated(-picture.origin)), 1, rect.topLeft()};
     if (dark) out.gray.invertPixels();
     out.scale = std::clamp(double(kMaxSide) / std::max(rect.width(), rect.height()), 1.0, wantedScale);
     if (out.scale > 1) {
@@ -129,16 +137,27 @@ bool covers(const std::vector<RecognizedLine>& lines, const QRect& row)
     });
 }
 
+// Whether a line read from a row on its own is one the band's read has
+// already: a row made taller than its text (an icon beside it) counts as
+// missed although its text was read.
+bool repeats(const std::vector<RecognizedLine>& lines, const RecognizedLine& candidate)
+{
+    const auto area = [](const QRect& r) { return qint64(r.width()) * r.height(); };
+    return std::any_of(lines.begin(), lines.end(), [&](const RecognizedLine& line) {
+        return area(line.box & candidate.box) * 2 > std::min(area(line.box), area(candidate.box));
+    });
+}
+
 // Reads one row (or row segment) as a single line. A row taller than the
 // band's text (lines that touch) is read as a block of lines instead. Lines
 // read with little confidence are dropped: forcing a row into a line makes
 // text out of icons and rules.
-void readRow(TesseractEngine& engine, const QImage& gray, const TextBand& band, const QRect& row, bool withSymbols,
+void readRow(TesseractEngine& engine, const BandPicture& picture, const TextBand& band, const QRect& row, bool withSymbols,
              TesseractEngine::Result& into, double& weightedConfidence, int& characters)
 {
     const bool tall = row.height() * 5 > band.textHeight * 8 + 10;
     const int pad = std::max(2, row.height() / 4);
-    const EngineImage image = engineImage(gray, row.adjusted(-pad, -pad, pad, pad).intersected(band.rect), band.dark,
+    const EngineImage image = engineImage(picture, row.adjusted(-pad, -pad, pad, pad).intersected(band.rect), band.dark,
                                           band.scale);
     TesseractEngine::Result result = engine.read(image.gray, image.scale, image.offset, withSymbols,
                                                  tall ? TesseractEngine::Layout::Block
@@ -156,28 +175,31 @@ void readRow(TesseractEngine& engine, const QImage& gray, const TextBand& band, 
 // splits Chinese lines), or row by row where columns stand side by side;
 // everything else with the page layout. Then the rows the engine missed are
 // read on their own (it sometimes drops a short last line).
-TesseractEngine::Result readWith(TesseractEngine& engine, const QImage& gray, const TextBand& band, bool withSymbols)
+TesseractEngine::Result readWith(TesseractEngine& engine, const BandPicture& picture, const TextBand& band,
+                                 bool withSymbols)
 {
     TesseractEngine::Result result;
     double weighted = 0;
     int characters = 0;
     const bool square = band.script == BandScript::Han;
     if (square && band.columns) {
-        for (const QRect& row : band.rows) readRow(engine, gray, band, row, withSymbols, result, weighted, characters);
+        for (const QRect& row : band.rows) readRow(engine, picture, band, row, withSymbols, result, weighted, characters);
         result.meanConfidence = characters > 0 ? float(weighted / characters) : 0;
         return result;
     }
-    const EngineImage image = engineImage(gray, band.rect, band.dark, band.scale);
+    const EngineImage image = engineImage(picture, band.rect, band.dark, band.scale);
     result = engine.read(image.gray, image.scale, image.offset, withSymbols,
                          square ? TesseractEngine::Layout::Block : TesseractEngine::Layout::Page);
     if (!result.ok) return result;
     TesseractEngine::Result missed;
     for (const QRect& row : band.rows) {
-        if (!covers(result.lines, row)) readRow(engine, gray, band, row, withSymbols, missed, weighted, characters);
+        if (!covers(result.lines, row)) readRow(engine, picture, band, row, withSymbols, missed, weighted, characters);
     }
     result.ok = missed.ok;
     if (missed.lines.empty()) return result;
-    for (RecognizedLine& line : missed.lines) result.lines.push_back(std::move(line));
+    for (RecognizedLine& line : missed.lines) {
+        if (!repeats(result.lines, line)) result.lines.push_back(std::move(line));
+    }
     std::stable_sort(result.lines.begin(), result.lines.end(),
                      [](const RecognizedLine& a, const RecognizedLine& b) { return a.box.top() < b.box.top(); });
     return result;
@@ -191,7 +213,8 @@ void readBand(EngineSet& engines, const QImage& gray, const TextBand& band, bool
         out.error = missingDataMessage(primary);
         return;
     }
-    TesseractEngine::Result best = readWith(*engine, gray, band, withSymbols);
+    const BandPicture picture{bandPicture(gray, band), band.rect.topLeft()};
+    TesseractEngine::Result best = readWith(*engine, picture, band, withSymbols);
     if (!best.ok) {
         out.error = QStringLiteral("识别引擎处理图片时出错");
         return;
@@ -202,7 +225,7 @@ void readBand(EngineSet& engines, const QImage& gray, const TextBand& band, bool
         for (const QString& other : secondOpinions(band.script)) {
             TesseractEngine* alternative = engines.get(other);
             if (!alternative) continue;
-            TesseractEngine::Result result = readWith(*alternative, gray, band, withSymbols);
+            TesseractEngine::Result result = readWith(*alternative, picture, band, withSymbols);
             if (result.ok && result.meanConfidence > best.meanConfidence + 5) best = std::move(result);
         }
     }
