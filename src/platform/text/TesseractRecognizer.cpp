@@ -171,10 +171,11 @@ void readRow(TesseractEngine& engine, const BandPicture& picture, const TextBand
     }
 }
 
-// Square scripts are read as one block of lines (the page layout drops and
-// splits Chinese lines), or row by row where columns stand side by side;
-// everything else with the page layout. Then the rows the engine missed are
-// read on their own (it sometimes drops a short last line).
+// A band is read as one block of lines: the page layout makes a read about a
+// tenth slower, and it drops and splits Chinese lines. Where columns stand
+// side by side, square scripts are read row by row and everything else with
+// the page layout, which keeps the columns apart. Then the rows the engine
+// missed are read on their own (it sometimes drops a short last line).
 TesseractEngine::Result readWith(TesseractEngine& engine, const BandPicture& picture, const TextBand& band,
                                  bool withSymbols)
 {
@@ -189,7 +190,7 @@ TesseractEngine::Result readWith(TesseractEngine& engine, const BandPicture& pic
     }
     const EngineImage image = engineImage(picture, band.rect, band.dark, band.scale);
     result = engine.read(image.gray, image.scale, image.offset, withSymbols,
-                         square ? TesseractEngine::Layout::Block : TesseractEngine::Layout::Page);
+                         band.columns ? TesseractEngine::Layout::Page : TesseractEngine::Layout::Block);
     if (!result.ok) return result;
     TesseractEngine::Result missed;
     for (const QRect& row : band.rows) {
