@@ -31,6 +31,16 @@ QRectF fittedInto(const QSizeF& imageSize, const QRectF& frame)
         size = size.scaled(frame.size(), Qt::KeepAspectRatio);
     return QRectF(frame.center() - QPointF(size.width() / 2, size.height() / 2), size);
 }
+// One line of text, shortened with an ellipsis when it does not fit.
+void drawLine(QPainter& painter, const QString& text, const QRectF& box, const QFont& font, const QColor& color,
+              Qt::TextElideMode elide)
+{
+    painter.setFont(font);
+    painter.setPen(color);
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     QFontMetricsF(font).elidedText(text, elide, box.width()));
+}
+
 }  // namespace
 
 CaptureHUDContentView::CaptureHUDContentView(QWidget* parent) : QWidget(parent)
@@ -74,19 +84,10 @@ void CaptureHUDContentView::paintEvent(QPaintEvent*)
         painter.drawPath(rounded);
     }
 
-    const QRectF titleBox = CaptureHUDLayout::flipped(layout.title, h);
-    const QFont titleFont = fontOfPixels(13, QFont::DemiBold);
-    painter.setFont(titleFont);
-    painter.setPen(QColor(255, 255, 255, 230));
-    painter.drawText(titleBox, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     QFontMetricsF(titleFont).elidedText(m_title, Qt::ElideRight, titleBox.width()));
-
-    const QRectF subtitleBox = CaptureHUDLayout::flipped(layout.subtitle, h);
-    const QFont subtitleFont = fontOfPixels(11, QFont::Normal);
-    painter.setFont(subtitleFont);
-    painter.setPen(QColor(255, 255, 255, 140));
-    painter.drawText(subtitleBox, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     QFontMetricsF(subtitleFont).elidedText(m_subtitle, Qt::ElideMiddle, subtitleBox.width()));
+    drawLine(painter, m_title, CaptureHUDLayout::flipped(layout.title, h), fontOfPixels(13, QFont::DemiBold),
+             QColor(255, 255, 255, 230), Qt::ElideRight);
+    drawLine(painter, m_subtitle, CaptureHUDLayout::flipped(layout.subtitle, h), fontOfPixels(11, QFont::Normal),
+             QColor(255, 255, 255, 140), Qt::ElideMiddle);
 }
 
 void CaptureHUDContentView::mousePressEvent(QMouseEvent* event)

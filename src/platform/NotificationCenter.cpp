@@ -1,19 +1,12 @@
 #include "platform/NotificationCenter.h"
 
-#include <QCoreApplication>
+#include "platform/MainThreadSingleton.h"
+
 #include <QThread>
 
 namespace klipo::platform {
 
-NotificationCenter& NotificationCenter::shared()
-{
-    static NotificationCenter* center = [] {
-        auto* c = new NotificationCenter;
-        if (QCoreApplication::instance()) c->moveToThread(QCoreApplication::instance()->thread());
-        return c;
-    }();
-    return *center;
-}
+NotificationCenter& NotificationCenter::shared() { return mainThreadSingleton<NotificationCenter>(); }
 
 void NotificationCenter::post(const QString& name, const QVariantMap& userInfo)
 {

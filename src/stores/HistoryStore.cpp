@@ -1,5 +1,7 @@
 #include "stores/HistoryStore.h"
 
+#include "platform/MainThreadSingleton.h"
+
 #include "platform/NotificationCenter.h"
 #include "platform/SerialQueue.h"
 #include "platform/SettingsStore.h"
@@ -42,15 +44,7 @@ bool isPngName(const QString& name) { return name.endsWith(QLatin1String(".png")
 
 }  // namespace
 
-HistoryStore& HistoryStore::shared()
-{
-    static HistoryStore* store = [] {
-        auto* s = new HistoryStore;
-        if (QCoreApplication::instance()) s->moveToThread(QCoreApplication::instance()->thread());
-        return s;
-    }();
-    return *store;
-}
+HistoryStore& HistoryStore::shared() { return platform::mainThreadSingleton<HistoryStore>(); }
 
 QString HistoryStore::defaultDirectory() { return storefiles::defaultDataDirectory() + QStringLiteral("/History"); }
 

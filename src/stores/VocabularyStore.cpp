@@ -1,5 +1,7 @@
 #include "stores/VocabularyStore.h"
 
+#include "platform/MainThreadSingleton.h"
+
 #include "platform/NotificationCenter.h"
 #include "platform/SerialQueue.h"
 #include "stores/HistoryRecord.h"
@@ -13,15 +15,7 @@
 
 namespace klipo {
 
-VocabularyStore& VocabularyStore::shared()
-{
-    static VocabularyStore* store = [] {
-        auto* s = new VocabularyStore;
-        if (QCoreApplication::instance()) s->moveToThread(QCoreApplication::instance()->thread());
-        return s;
-    }();
-    return *store;
-}
+VocabularyStore& VocabularyStore::shared() { return platform::mainThreadSingleton<VocabularyStore>(); }
 
 VocabularyStore::VocabularyStore(const QString& directory, QObject* parent)
     : QObject(parent),
