@@ -306,3 +306,35 @@ TEST_F(CanvasTest, oddImages_LoadDrawAndCompose_WithoutFailing)
 
 }  // namespace
 }  // namespace klipo
+
+namespace klipo {
+namespace {
+
+// Inline over the overlay's selection: the bounds are the crop, at the
+// screen's scale, and nothing but the image and the marks is drawn.
+TEST(AnnoCanvasInlineTest, marksLandInImagePixels_AndNothingButTheImageIsDrawn)
+{
+    AnnoCanvasView canvas;
+    canvas.setInline(true);
+    canvas.resize(150, 100);
+    QImage image(300, 200, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    canvas.load(image);
+    canvas.setTool(AnnoTool::rectangle);
+    QTest::mousePress(&canvas, Qt::LeftButton, {}, QPoint(10, 10));
+    QMouseEvent move(QEvent::MouseMove, QPointF(60, 40), canvas.mapToGlobal(QPointF(60, 40)), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(&canvas, &move);
+    QTest::mouseRelease(&canvas, Qt::LeftButton, {}, QPoint(60, 40));
+    ASSERT_EQ(canvas.items().size(), 1);
+    EXPECT_EQ(canvas.items().last().start, QPointF(20, 20));
+    EXPECT_EQ(canvas.items().last().end, QPointF(120, 80));
+
+    const QImage shown = canvas.grab().toImage();
+    EXPECT_EQ(shown.pixel(0, 0), qRgb(255, 255, 255));    // no margin, no hairline
+    EXPECT_EQ(shown.pixel(149, 99), qRgb(255, 255, 255));
+    EXPECT_NE(shown.pixel(10, 25), qRgb(255, 255, 255));  // the rectangle's left edge
+}
+
+}  // namespace
+}  // namespace klipo
