@@ -177,6 +177,11 @@ TEST_F(CanvasTest, crop_KeepsWholePixels_ThenSwitchesToSelectBeforeReporting)
     drag({10, 10}, {17.9, 30});
     EXPECT_EQ(canvas.cropRect(), QRectF(0, 0, 300, 200));
     EXPECT_TRUE(log.isEmpty());
+    drag({10, 10}, {18, 18});
+    EXPECT_EQ(canvas.cropRect(), QRectF(10, 10, 8, 8));
+    canvas.undo();
+    canvas.setTool(AnnoTool::crop);
+    log.clear();
 
     drag({10.3, 20.6}, {60.5, 50.7});
     EXPECT_EQ(canvas.cropRect(), QRectF(10, 20, 51, 31));

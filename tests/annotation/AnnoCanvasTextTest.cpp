@@ -44,9 +44,16 @@ TEST_F(CanvasTextTest, return_CommitsTheTypedText_EscDropsIt)
     click({100, 100});
     EXPECT_EQ(canvas.items().size(), 1);
     QTest::keyClicks(canvas.editor(), QStringLiteral("second"));
+    canvas.setTool(AnnoTool::text);  // the same tool leaves the edit open
+    ASSERT_TRUE(canvas.editor());
     canvas.setTool(AnnoTool::select);  // another tool commits
     EXPECT_EQ(canvas.items().last().text, QStringLiteral("second"));
-    canvas.setTool(AnnoTool::select);
+
+    field = startTyping({200, 150});
+    QTest::keyClicks(field, QStringLiteral("focus"));
+    canvas.setFocus();  // the field loses the focus: that commits too
+    EXPECT_FALSE(canvas.editor());
+    EXPECT_EQ(canvas.items().last().text, QStringLiteral("focus"));
 }
 
 TEST_F(CanvasTextTest, inputMethodText_BecomesTheMarksText)
