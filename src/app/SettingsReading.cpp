@@ -1,5 +1,7 @@
 #include "app/SettingsReading.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 #include <limits>
 
@@ -43,6 +45,18 @@ int integer(const platform::SettingsStore& store, const QString& key, int fallba
     if (!std::isfinite(d) || std::floor(d) != d) return fallback;
     if (d < double(std::numeric_limits<int>::min()) || d > double(std::numeric_limits<int>::max())) return fallback;
     return int(d);
+}
+
+double number(const platform::SettingsStore& store, const QString& key)
+{
+    const QJsonValue v = store.value(key);
+    if (v.isDouble()) return v.toDouble();
+    if (!v.isString()) return 0;
+    static const QRegularExpression leadingNumber(QStringLiteral("^\\s*([+-]?(?:\\d+\\.?\\d*|\\.\\d+)(?:[eE][+-]?\\d+)?)"));
+    const QRegularExpressionMatch m = leadingNumber.match(v.toString());
+    if (!m.hasMatch()) return 0;
+    const double d = m.captured(1).toDouble();
+    return std::isnan(d) ? 0 : d;
 }
 
 QString string(const platform::SettingsStore& store, const QString& key, const QString& fallback)

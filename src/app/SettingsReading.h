@@ -21,6 +21,10 @@ bool plainBool(const platform::SettingsStore& store, const QString& key);
 // an int; otherwise the default.
 int integer(const platform::SettingsStore& store, const QString& key, int fallback);
 
+// Number: a stored number as it is, a string by the number it begins with
+// (after blanks: "12.5px" reads 12.5); anything else, or nothing, reads 0.
+double number(const platform::SettingsStore& store, const QString& key);
+
 // String with a default: an absent key, a non-string or an empty string gives the default.
 QString string(const platform::SettingsStore& store, const QString& key, const QString& fallback);
 
