@@ -70,15 +70,36 @@ TEST(AppDelegate, launch_KeepsLibraryClosed_WhenMenuBarOnly)
     EXPECT_EQ(shell.services.calls.last(), "showLibrary");
 }
 
-TEST(AppDelegate, launch_ReportsHotKeysHeldByOtherPrograms)
+TEST(AppDelegate, launch_ReportsEachRefusedHotKeyWithItsOwnReason)
 {
     Shell shell;
-    shell.services.refusedHotKeys = {"captureTranslate", "scrollCapture"};
+    shell.services.refusedHotKeys = {{"captureTranslate", ShellHotKeyState::taken},
+                                     {"scrollCapture", ShellHotKeyState::taken}};
     shell.delegate.applicationDidFinishLaunching();
     EXPECT_EQ(shell.delegate.failedHotKeys(), (QStringList{"captureTranslate", "scrollCapture"}));
     ASSERT_EQ(shell.services.toasts.size(), 1);
     EXPECT_EQ(shell.services.toasts[0].first, "快捷键被其他程序占用");
     EXPECT_TRUE(shell.services.toasts[0].second.contains("⌃⇧T"));
+
+    // Refusals that are no conflict are not blamed on other programs, and a
+    // shortcut reset from a damaged setting is named.
+    Shell mixed;
+    mixed.services.shortcuts["plainCapture"] = "↩";
+    mixed.services.refusedHotKeys = {{"captureTranslate", ShellHotKeyState::taken},
+                                     {"plainCapture", ShellHotKeyState::noModifier},
+                                     {"captureFullScreenTranslate", ShellHotKeyState::unsupported}};
+    mixed.services.resetShortcuts = {"captureFullScreenTranslate", "colorPicker"};
+    mixed.delegate.applicationDidFinishLaunching();
+    ASSERT_EQ(mixed.services.toasts.size(), 1);
+    EXPECT_EQ(mixed.services.toasts[0].first, "部分快捷键无法使用");
+    const QString text = mixed.services.toasts[0].second;
+    for (const char* piece : {"⌃⇧T 被其他程序占用", "↩ 缺少 Ctrl、Alt 或 Super 键", "⌃⇧F 当前会话或键盘不支持",
+                              "「全屏翻译」的设置已损坏，已恢复为默认 ⌃⇧F", "「屏幕取色器」的设置已损坏，已清除"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(piece))) << piece << " in " << qPrintable(text);
+
+    Shell quiet;
+    quiet.delegate.applicationDidFinishLaunching();
+    EXPECT_TRUE(quiet.services.toasts.isEmpty());
 }
 
 TEST(AppDelegate, quit_StopsRecordingThenScrollThenCloudThenVocabulary)
