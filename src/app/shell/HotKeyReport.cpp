@@ -8,12 +8,26 @@ namespace klipo::HotKeyReport {
 
 namespace {
 
-QString reason(ShellHotKeyState state)
+// The title when every refusal has the same reason, and the short reason of a
+// mixed list (the toast has one line for it).
+QString titleFor(ShellHotKeyState state)
 {
     switch (state) {
-    case ShellHotKeyState::taken: return QStringLiteral("被其他程序占用");
-    case ShellHotKeyState::unsupported: return QStringLiteral("当前会话或键盘不支持");
-    case ShellHotKeyState::noModifier: return QStringLiteral("缺少 Ctrl、Alt 或 Super 键");
+    case ShellHotKeyState::taken: return QStringLiteral("快捷键被其他程序占用");
+    case ShellHotKeyState::noModifier: return QStringLiteral("快捷键需含 Ctrl、Alt 或 Super");
+    case ShellHotKeyState::unsupported: return QStringLiteral("当前会话不支持这些快捷键");
+    case ShellHotKeyState::failed:
+    case ShellHotKeyState::working: break;
+    }
+    return QStringLiteral("快捷键注册失败");
+}
+
+QString reasonFor(ShellHotKeyState state)
+{
+    switch (state) {
+    case ShellHotKeyState::taken: return QStringLiteral("被占用");
+    case ShellHotKeyState::noModifier: return QStringLiteral("缺少修饰键");
+    case ShellHotKeyState::unsupported: return QStringLiteral("不支持");
     case ShellHotKeyState::failed:
     case ShellHotKeyState::working: break;
     }
@@ -32,29 +46,28 @@ QString titleOf(const QString& name)
 std::optional<Toast> launchToast(const QList<Refused>& refused, const QStringList& resetNames,
                                  const std::function<std::optional<QString>(const QString&)>& shortcutText)
 {
-    if (refused.isEmpty() && resetNames.isEmpty()) return std::nullopt;
     const auto textOf = [&](const QString& name) { return shortcutText(name).value_or(titleOf(name)); };
-    const bool allTaken = std::all_of(refused.begin(), refused.end(),
-                                      [](const Refused& r) { return r.state == ShellHotKeyState::taken; });
-    if (resetNames.isEmpty() && allTaken) {
+    const auto resetText = [&](const QString& name) {
+        return titleOf(name) + (shortcutText(name) ? QStringLiteral("已恢复默认") : QStringLiteral("已清除"));
+    };
+    if (refused.isEmpty()) {
+        if (resetNames.isEmpty()) return std::nullopt;
+        QStringList parts;
+        for (const QString& name : resetNames) parts << resetText(name);
+        return Toast{QStringLiteral("快捷键设置已损坏，已修复"), parts.join(QStringLiteral("、"))};
+    }
+    const bool oneReason = std::all_of(refused.begin(), refused.end(),
+                                       [&](const Refused& r) { return r.state == refused.front().state; });
+    if (oneReason && resetNames.isEmpty()) {
         QStringList texts;
         for (const Refused& r : refused) texts << textOf(r.name);
-        return Toast{QStringLiteral("快捷键被其他程序占用"),
+        return Toast{titleFor(refused.front().state),
                      texts.join(QStringLiteral("、")) + QStringLiteral(" 无法使用，可在「设置」中更换")};
     }
-
     QStringList parts;
-    for (const Refused& r : refused) parts << textOf(r.name) + QLatin1Char(' ') + reason(r.state);
-    for (const QString& name : resetNames) {
-        const std::optional<QString> text = shortcutText(name);
-        parts << QStringLiteral("「%1」的设置已损坏，").arg(titleOf(name)) +
-                     (text ? QStringLiteral("已恢复为默认 %1").arg(*text) : QStringLiteral("已清除"));
-    }
-    Toast toast;
-    toast.title = refused.isEmpty() ? QStringLiteral("快捷键设置已修复") : QStringLiteral("部分快捷键无法使用");
-    toast.subtitle = parts.join(QStringLiteral("；"));
-    if (!refused.isEmpty()) toast.subtitle += QStringLiteral("。可在「设置」中更换");
-    return toast;
+    for (const Refused& r : refused) parts << textOf(r.name) + QLatin1Char(' ') + reasonFor(r.state);
+    for (const QString& name : resetNames) parts << resetText(name);
+    return Toast{QStringLiteral("部分快捷键无法使用"), parts.join(QStringLiteral("；"))};
 }
 
 }  // namespace klipo::HotKeyReport
