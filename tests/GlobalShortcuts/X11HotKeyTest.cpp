@@ -61,7 +61,8 @@ public:
     void ungrab(Key key, quint16 modifiers)
     {
         xcb_ungrab_key(m_connection, nativeKeyCode(key), m_root, modifiers);
-        xcb_flush(m_connection);
+        // A round trip: the server has let go before anyone asks again.
+        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
     }
 
 private:
