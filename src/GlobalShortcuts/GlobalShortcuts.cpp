@@ -6,6 +6,8 @@
 #include "platform/NotificationCenter.h"
 #include "platform/SettingsStore.h"
 
+#include <utility>
+
 namespace klipo::GlobalShortcuts {
 
 namespace {
@@ -15,16 +17,52 @@ void announceChange(const QString& rawName)
     platform::NotificationCenter::shared().post(shortcutByNameDidChange, {{QStringLiteral("name"), rawName}});
 }
 
+QStringList& resetNames()
+{
+    static QStringList names;
+    return names;
+}
+
+std::optional<Shortcut> shortcutFrom(const QJsonValue& stored)
+{
+    if (!stored.isString()) return std::nullopt;
+    const std::optional<Shortcut> shortcut = Shortcut::fromJson(stored.toString().toUtf8());
+    if (!shortcut || !shortcut->hasUsableKey()) return std::nullopt;
+    return shortcut;
+}
+
 }  // namespace
 
 QString storageKeyFor(const QString& rawName) { return QStringLiteral("GlobalShortcuts_") + rawName; }
 
 std::optional<Shortcut> readStoredShortcut(const QString& rawName)
 {
-    const QJsonValue stored = platform::SettingsStore::shared().value(storageKeyFor(rawName));
-    if (!stored.isString()) return std::nullopt;
-    return Shortcut::fromJson(stored.toString().toUtf8());
+    return shortcutFrom(platform::SettingsStore::shared().value(storageKeyFor(rawName)));
 }
+
+StoredEntry storedEntry(const QString& rawName)
+{
+    platform::SettingsStore& store = platform::SettingsStore::shared();
+    const QString key = storageKeyFor(rawName);
+    if (!store.contains(key)) return StoredEntry::absent;
+    const QJsonValue stored = store.value(key);
+    if (stored == QJsonValue(false)) return StoredEntry::cleared;
+    return shortcutFrom(stored) ? StoredEntry::shortcut : StoredEntry::damaged;
+}
+
+void resetDamagedEntry(const Name& name)
+{
+    if (!resetNames().contains(name.rawValue())) resetNames().append(name.rawValue());
+    if (const std::optional<Shortcut>& fallback = name.defaultShortcut()) {
+        storeShortcut(name, *fallback);
+        return;
+    }
+    platform::SettingsStore::shared().remove(name.storageKey());
+    HotKeyRegistry::shared().shortcutChanged(name.rawValue(), std::nullopt);
+    announceChange(name.rawValue());
+}
+
+QStringList takeResetNames() { return std::exchange(resetNames(), {}); }
 
 void storeShortcut(const Name& name, const Shortcut& shortcut)
 {

@@ -11,6 +11,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -33,6 +34,8 @@ struct Registration {
         registered,   // presses run the name's actions
         taken,        // another program holds the combination
         unsupported,  // this session or keyboard cannot have it (no X11, Fn key ...)
+        noModifier,   // not taken: without Ctrl, Alt or Super (and not F1-F20) it would
+                      // keep that key from every other program
         failed,       // the display server refused it
     };
     State state = State::inactive;
@@ -41,8 +44,15 @@ struct Registration {
     bool failed() const { return state != State::inactive && state != State::registered; }
 };
 
-// The stored shortcut of a name; none when nothing readable is stored.
+// The stored shortcut of a name; none when nothing readable is stored (also
+// when the key code names no key we know).
 std::optional<Shortcut> getShortcut(const Name& name);
+
+// The names whose stored shortcut was found damaged when the name was made
+// (text that is no shortcut, wrong types, an unknown key) and was set back to
+// the name's default, or cleared when it has none; each name once, and only
+// since the last call.
+QStringList takeResetNames();
 
 // Stores a shortcut for the name, or clears it with none (a name with a
 // default then keeps "false", so the default does not come back). Moves the

@@ -79,6 +79,13 @@ void HotKeyRegistry::registerEntry(const QString& rawName, Entry& entry, const s
     entry.shortcut = shortcut;
     entry.registration = {};
     if (entry.actions.isEmpty() || !shortcut) return;
+    if (!shortcut->isSafeAsGlobalHotKey()) {
+        entry.registration = {Registration::State::noModifier,
+                              QStringLiteral("全局快捷键需要包含 Ctrl、Alt 或 Super 键（F1–F20 除外），"
+                                             "否则这个键在其他程序里就无法使用")};
+        reportFailure(*shortcut, entry.registration);
+        return;
+    }
     const platform::HotKeyId id = m_nextId++;
     platform::HotKeyService& service = platform::hotKeyService();
     platform::HotKeyCallbacks callbacks{

@@ -3,8 +3,6 @@
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "GlobalShortcuts/ShortcutStorage.h"
 
-#include "platform/SettingsStore.h"
-
 #include <QHashFunctions>
 
 namespace klipo::GlobalShortcuts {
@@ -18,8 +16,17 @@ constexpr auto kControlShift = Qt::ControlModifier | Qt::ShiftModifier;
 Name::Name(QString rawValue, std::optional<Shortcut> defaultShortcut)
     : m_rawValue(std::move(rawValue)), m_defaultShortcut(defaultShortcut)
 {
-    if (m_defaultShortcut && !platform::SettingsStore::shared().contains(storageKey()))
-        storeShortcut(*this, *m_defaultShortcut);
+    switch (storedEntry(m_rawValue)) {
+    case StoredEntry::absent:
+        if (m_defaultShortcut) storeShortcut(*this, *m_defaultShortcut);
+        break;
+    case StoredEntry::damaged:
+        resetDamagedEntry(*this);
+        break;
+    case StoredEntry::cleared:
+    case StoredEntry::shortcut:
+        break;
+    }
 }
 
 QString Name::storageKey() const { return storageKeyFor(m_rawValue); }

@@ -14,7 +14,9 @@ class Name {
 public:
     // With a default: when nothing at all is stored for the name yet, stores
     // the default and announces it. A name the user cleared keeps its stored
-    // "false" and gets no default back. Only names with actions hold hot keys.
+    // "false" and gets no default back. A damaged entry is set back to the
+    // default (or removed) and noted for takeResetNames(). Only names with
+    // actions hold hot keys.
     explicit Name(QString rawValue, std::optional<Shortcut> defaultShortcut = std::nullopt);
 
     const QString& rawValue() const { return m_rawValue; }

@@ -1,10 +1,14 @@
 #include "GlobalShortcuts/Shortcut.h"
 
+#include "platform/hotkeys/KeyPositions.h"
+
 #include <QHashFunctions>
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace klipo::GlobalShortcuts {
 
@@ -28,6 +32,24 @@ std::optional<qint64> integerMember(const QJsonObject& object, const QString& na
 size_t qHash(const Shortcut& shortcut, size_t seed)
 {
     return qHashMulti(seed, shortcut.carbonKeyCode, shortcut.carbonModifiers);
+}
+
+bool Shortcut::hasUsableKey() const
+{
+    static const Key modifierKeys[] = {Key::capsLock, Key::shift,        Key::function,    Key::control,
+                                       Key::option,   Key::command,      Key::rightCommand, Key::rightOption,
+                                       Key::rightControl, Key::rightShift};
+    if (!platform::keyPositionForCode(carbonKeyCode)) return false;
+    return std::find(std::begin(modifierKeys), std::end(modifierKeys), key()) == std::end(modifierKeys);
+}
+
+bool Shortcut::isSafeAsGlobalHotKey() const
+{
+    if (carbonModifiers & (Modifier::control | Modifier::option | Modifier::command)) return true;
+    static const Key functionKeys[] = {Key::f1,  Key::f2,  Key::f3,  Key::f4,  Key::f5,  Key::f6,  Key::f7,
+                                       Key::f8,  Key::f9,  Key::f10, Key::f11, Key::f12, Key::f13, Key::f14,
+                                       Key::f15, Key::f16, Key::f17, Key::f18, Key::f19, Key::f20};
+    return std::find(std::begin(functionKeys), std::end(functionKeys), key()) != std::end(functionKeys);
 }
 
 QByteArray Shortcut::toJson() const

@@ -35,6 +35,15 @@ struct Shortcut {
     // types nothing on).
     QKeySequence keySequence() const;
 
+    // Whether the key code names a key of the keyboard that a shortcut can use
+    // (a modifier key alone, or a code outside the key table, cannot).
+    bool hasUsableKey() const;
+    // Whether the combination may be held for the whole desktop: it has Control,
+    // Option (Alt) or Command (Super), or its key is F1 to F20. Anything else
+    // (Return, a letter, Shift and a letter) would stop that key from reaching
+    // every other program.
+    bool isSafeAsGlobalHotKey() const;
+
     // Compact JSON text with both members.
     QByteArray toJson() const;
     // Reads the JSON object back, in any member order, other members ignored.

@@ -47,17 +47,19 @@ void start(const platform::CaptureOptions& options, Done done)
                        [options, done = std::move(done)]() mutable { captureNow(options, std::move(done)); });
 }
 
-platform::CaptureOutcome run(const platform::CaptureOptions& options)
+platform::CaptureOutcome run(const platform::CaptureOptions& options, std::chrono::milliseconds limit)
 {
     if (!QCoreApplication::instance() || platform::isMainThread())
         return platform::CaptureOutcome::failed(QStringLiteral("内部错误：不能在界面线程上等待截图"));
     auto promise = std::make_shared<std::promise<platform::CaptureOutcome>>();
     auto future = promise->get_future();
     auto delivered = std::make_shared<std::atomic_bool>(false);
-    start(options, [promise, delivered](platform::CaptureOutcome outcome) {
+    // Only the capture holds the promise: dropped unanswered, it breaks and
+    // the wait ends.
+    start(options, [promise = std::move(promise), delivered](platform::CaptureOutcome outcome) {
         if (!delivered->exchange(true)) promise->set_value(std::move(outcome));
     });
-    return future.get();
+    return platform::ScreenshotTool::awaitOutcome(future, limit);
 }
 
 }  // namespace klipo::ScreenshotRun

@@ -15,8 +15,10 @@ inline constexpr int toastClearDelayMs = 80;
 // any thread.
 void start(const platform::CaptureOptions& options, std::function<void(platform::CaptureOutcome)> done);
 
-// Blocking form for worker threads. On the main thread it cannot wait for the
-// main thread and answers Failed at once.
-platform::CaptureOutcome run(const platform::CaptureOptions& options);
+// Blocking form for worker threads: waits at most `limit` (an open pick ends
+// by itself before that). On the main thread it cannot wait for the main
+// thread and answers Failed at once.
+platform::CaptureOutcome run(const platform::CaptureOptions& options,
+                             std::chrono::milliseconds limit = platform::blockingCaptureLimit);
 
 }  // namespace klipo::ScreenshotRun

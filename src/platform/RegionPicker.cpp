@@ -2,10 +2,13 @@
 
 #include "platform/QtScreenMetrics.h"
 #include "platform/RegionPickerWindow.h"
+#include "platform/hotkeys/HotKeyPlatform.h"
+#include "platform/hotkeys/HotKeyService.h"
 
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 namespace klipo::platform {
 
@@ -27,6 +30,7 @@ RegionPicker::RegionPicker(QList<FrozenScreen> screens, QObject* parent)
 RegionPicker::~RegionPicker()
 {
     for (const auto& window : std::as_const(m_windows)) delete window.data();
+    if (m_suspendedHotKeys) hotKeyService().setSuspended(false);
 }
 
 QList<RegionPickerWindow*> RegionPicker::windows() const
@@ -45,6 +49,13 @@ void RegionPicker::start(std::function<void(CaptureOutcome)> done)
     };
     connect(qGuiApp, &QGuiApplication::screenAdded, this, layoutChanged);
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, layoutChanged);
+    // A worker may be waiting for this pick: quitting must not leave it waiting.
+    connect(qGuiApp, &QCoreApplication::aboutToQuit, this, [this] { finish(CaptureOutcome::cancelled()); });
+    QTimer::singleShot(m_timeLimit, this, [this] {
+        finish(CaptureOutcome::failed(QStringLiteral("选择区域的时间过长，本次截图已自动取消")));
+    });
+    hotKeyService().setSuspended(true);
+    m_suspendedHotKeys = true;
 
     RegionPickerWindow* underPointer = nullptr;
     for (int i = 0; i < m_screens.size(); ++i) {
@@ -85,6 +96,10 @@ void RegionPicker::finish(CaptureOutcome outcome)
     if (m_finished) return;
     m_finished = true;
     disconnect(qGuiApp, nullptr, this, nullptr);
+    if (m_suspendedHotKeys) {
+        m_suspendedHotKeys = false;
+        hotKeyService().setSuspended(false);
+    }
     // Take the windows off the screen before anyone sees the outcome, so that a
     // follow-up grab does not contain them.
     for (const auto& window : std::as_const(m_windows)) {

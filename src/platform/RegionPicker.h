@@ -29,8 +29,11 @@ QRect selectionToPixels(const QRectF& selectionPt, double ratio, const QSize& im
 
 // The interactive region pick on frozen screens: one picker window per screen;
 // the first pick or cancel on any of them ends the whole pick. Ends with the
-// cropped frozen pixels, a cancel, or a failure when the screens change.
-// Deletes itself after reporting.
+// cropped frozen pixels, a cancel (also when the application quits), or a
+// failure when the screens change or the pick stays open past its time limit.
+// The program's own hot keys are suspended while the pick is open, so that
+// they neither fire over the dimmed screens nor capture them. Deletes itself
+// after reporting.
 class RegionPicker final : public QObject {
     Q_OBJECT
 public:
@@ -39,6 +42,8 @@ public:
 
     // Shows the windows; `done` runs once on the main thread.
     void start(std::function<void(CaptureOutcome)> done);
+    // Before start(): how long the pick may stay open (interactiveCaptureLimit).
+    void setTimeLimit(std::chrono::milliseconds limit) { m_timeLimit = limit; }
 
     QList<RegionPickerWindow*> windows() const;
     // Until the pick has been reported (the object itself goes a little later).
@@ -51,7 +56,9 @@ private:
     QList<FrozenScreen> m_screens;
     QList<QPointer<RegionPickerWindow>> m_windows;
     std::function<void(CaptureOutcome)> m_done;
+    std::chrono::milliseconds m_timeLimit = interactiveCaptureLimit;
     bool m_finished = false;
+    bool m_suspendedHotKeys = false;
 };
 
 }  // namespace klipo::platform

@@ -4,6 +4,7 @@
 #include <QThread>
 #include <QCoreApplication>
 
+#include <atomic>
 #include <cmath>
 #include <future>
 
@@ -61,17 +62,34 @@ CaptureOutcome CaptureOutcome::failed(QString reason)
     return o;
 }
 
-CaptureOutcome ScreenshotTool::captureBlocking(const CaptureOptions& options)
+CaptureOutcome ScreenshotTool::captureBlocking(const CaptureOptions& options, std::chrono::milliseconds limit)
 {
     auto* app = QCoreApplication::instance();
     if (!app || QThread::currentThread() == app->thread())
         return CaptureOutcome::failed(QStringLiteral("内部错误：不能在界面线程上等待截图"));
     auto promise = std::make_shared<std::promise<CaptureOutcome>>();
     auto future = promise->get_future();
+    auto delivered = std::make_shared<std::atomic_bool>(false);
     QMetaObject::invokeMethod(
-        app, [this, options, promise] { capture(options, [promise](CaptureOutcome o) { promise->set_value(std::move(o)); }); },
+        app,
+        [this, options, promise = std::move(promise), delivered]() mutable {
+            capture(options, [promise = std::move(promise), delivered](CaptureOutcome o) {
+                if (!delivered->exchange(true)) promise->set_value(std::move(o));
+            });
+        },
         Qt::QueuedConnection);
-    return future.get();
+    return awaitOutcome(future, limit);
+}
+
+CaptureOutcome ScreenshotTool::awaitOutcome(std::future<CaptureOutcome>& future, std::chrono::milliseconds limit)
+{
+    if (future.wait_for(limit) != std::future_status::ready)
+        return CaptureOutcome::failed(QStringLiteral("截图长时间没有完成，已放弃等待"));
+    try {
+        return future.get();
+    } catch (const std::future_error&) {
+        return CaptureOutcome::failed(QStringLiteral("截图没有完成：程序正在退出"));
+    }
 }
 
 void ScreenshotTool::deliverLater(std::function<void(CaptureOutcome)> done, CaptureOutcome outcome)

@@ -5,7 +5,9 @@
 #include <QImage>
 #include <QString>
 
+#include <chrono>
 #include <functional>
+#include <future>
 #include <optional>
 
 namespace klipo::platform {
@@ -35,6 +37,11 @@ struct CaptureOutcome {
     static CaptureOutcome failed(QString reason);
 };
 
+// An interactive pick left open this long ends by itself, as a failure.
+inline constexpr std::chrono::milliseconds interactiveCaptureLimit = std::chrono::minutes(5);
+// The longest a blocking capture waits for its outcome.
+inline constexpr std::chrono::milliseconds blockingCaptureLimit = interactiveCaptureLimit + std::chrono::seconds(30);
+
 // Takes screenshots in-process (no helper program, no temporary files).
 class ScreenshotTool {
 public:
@@ -45,8 +52,15 @@ public:
     virtual void capture(const CaptureOptions& options, std::function<void(CaptureOutcome)> done) = 0;
 
     // Blocking form for worker threads: waits for the main thread to finish the
-    // capture. Must not be called on the main thread (returns Failed there).
-    CaptureOutcome captureBlocking(const CaptureOptions& options);
+    // capture, at most `limit`. Must not be called on the main thread (returns
+    // Failed there).
+    CaptureOutcome captureBlocking(const CaptureOptions& options,
+                                   std::chrono::milliseconds limit = blockingCaptureLimit);
+
+    // A worker's wait for a capture that runs on the main thread: the outcome,
+    // or a failure once `limit` has passed or when the capture was dropped
+    // unanswered (the application ended first).
+    static CaptureOutcome awaitOutcome(std::future<CaptureOutcome>& future, std::chrono::milliseconds limit);
 
 protected:
     // Hands `outcome` to `done` from the main event loop, never from inside capture().

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <memory>
+#include <new>
 
 namespace klipo::OCRService {
 
@@ -31,10 +32,14 @@ OcrOutcome toOutcome(const platform::RecognitionOutcome& result, int width, int 
     return {true, {}, groupIntoParagraphs(lines)};
 }
 
-// The one report that reaches the caller; later ones are dropped.
+// The one report that reaches the caller; later ones are dropped. An engine
+// that lets go of its report without calling it (or throws) still ends the
+// caller's future, with a failure: a future left without a result would keep
+// the result panel waiting and make result() read nothing.
 class Delivery {
 public:
     Delivery() { m_promise.start(); }
+    ~Delivery() { deliver({false, QStringLiteral("文字识别失败：识别引擎没有给出结果"), {}}); }
     QFuture<OcrOutcome> future() { return m_promise.future(); }
 
     void deliver(OcrOutcome outcome)
@@ -59,10 +64,16 @@ QFuture<OcrOutcome> recognizeBlocks(const QImage& image, bool wordAnchors)
     QThreadPool::globalInstance()->start([delivery, recognizer, image, wordAnchors] {
         const int width = image.width();
         const int height = image.height();
-        recognizer->recognize(image, {wordAnchors}, [delivery, width, height, wordAnchors](
-                                                        const platform::RecognitionOutcome& result) {
-            delivery->deliver(toOutcome(result, width, height, wordAnchors));
-        });
+        try {
+            recognizer->recognize(image, {wordAnchors}, [delivery, width, height, wordAnchors](
+                                                            const platform::RecognitionOutcome& result) {
+                delivery->deliver(toOutcome(result, width, height, wordAnchors));
+            });
+        } catch (const std::bad_alloc&) {
+            delivery->deliver({false, QStringLiteral("文字识别失败：内存不足，请截取小一些的区域"), {}});
+        } catch (...) {
+            delivery->deliver({false, QStringLiteral("文字识别失败：识别引擎出错"), {}});
+        }
     });
     return future;
 }

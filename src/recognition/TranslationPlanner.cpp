@@ -2,7 +2,6 @@
 
 #include "platform/text/LanguageDetector.h"
 #include "platform/text/TextServices.h"
-#include "platform/text/Translator.h"
 #include "recognition/TextUnits.h"
 
 #include <QChar>
@@ -19,11 +18,6 @@ namespace {
 const platform::LanguageDetector& detectorOr(const platform::LanguageDetector* given)
 {
     return given ? *given : *platform::textServices().languages;
-}
-
-const platform::Translator& translatorOr(const platform::Translator* given)
-{
-    return given ? *given : *platform::textServices().translator;
 }
 
 bool isHan(char32_t c) { return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF); }
@@ -184,15 +178,12 @@ Plan plan(const std::vector<TextBlock>& blocks, const QString& targetCode, const
     return result;
 }
 
-std::optional<QString> resolveAvailable(const std::optional<QString>& source, const QString& targetCode,
-                                        bool isLatinScript, const platform::Translator* translator)
+std::optional<QString> resolveAvailable(const std::optional<QString>& source, const QString& /*targetCode*/,
+                                        bool /*isLatinScript*/, const platform::Translator* /*translator*/)
 {
-    if (!isLatinScript || !source) return source;
-    const platform::Translator& service = translatorOr(translator);
-    if (service.status(*source, targetCode) == platform::LanguagePairStatus::Installed) return source;
-    if (primarySubtag(*source) == QLatin1String("en")) return source;
-    if (service.status(QStringLiteral("en"), targetCode) == platform::LanguagePairStatus::Installed)
-        return QStringLiteral("en");
+    // A source whose pack is missing keeps its name. Naming English instead
+    // would put French or Japanese words through the English pack and show
+    // the result as a translation, or blame a missing English pack.
     return source;
 }
 

@@ -29,9 +29,9 @@ struct Plan {
 Plan plan(const std::vector<TextBlock>& blocks, const QString& targetCode,
           const platform::LanguageDetector* detector = nullptr);
 
-// The source to name to the translator: the plan's source when its pack is
-// installed; English when the text is Latin script, its own pair is not
-// installed but English to the target is; otherwise the source unchanged.
+// The source to name to the translator: the plan's source as detected, also
+// when its pack is not installed (the failure then names that language); it
+// is never swapped for English.
 std::optional<QString> resolveAvailable(const std::optional<QString>& source, const QString& targetCode,
                                         bool isLatinScript, const platform::Translator* translator = nullptr);
 

@@ -3,6 +3,7 @@
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "GlobalShortcuts/MenuBinding.h"
 #include "GlobalShortcuts/ShortcutSlimMigration.h"
+#include "GlobalShortcuts/ShortcutStorage.h"
 #include "Fakes.h"
 
 #include "platform/NotificationCenter.h"
@@ -252,4 +253,61 @@ TEST_F(ShortcutStorage, boundMenuItem_ShowsTheNamesKeyText_AndFollowsItsChanges)
     setShortcut(kCommandOptionK, other);
     EXPECT_TRUE(item.shortcut().isEmpty());
     EXPECT_FALSE(boundName(&item));
+}
+
+TEST_F(ShortcutStorage, damagedStoredShortcut_FallsBackToTheDefault_AndIsReportedOnce)
+{
+    takeResetNames();
+    const QJsonValue damaged[] = {
+        QStringLiteral("{\"carbonKeyCode\":17,\"carbonMod"),                 // cut short
+        QStringLiteral("{\"carbonKeyCode\":\"17\",\"carbonModifiers\":4608}"),  // key code as text
+        QStringLiteral("[17,4608]"),
+        QStringLiteral("{\"carbonKeyCode\":9999,\"carbonModifiers\":4608}"),  // no such key
+        QStringLiteral("{\"carbonKeyCode\":56,\"carbonModifiers\":4608}"),    // the Shift key itself
+        QJsonValue(4608),
+        QJsonValue(true),
+    };
+    for (const QJsonValue& value : damaged) {
+        const QString raw = uniqueName("damaged");
+        store().setValue(storageKeyFor(raw), value);
+        const Name name(raw, kControlShiftT);
+        EXPECT_EQ(getShortcut(name), kControlShiftT) << raw.toStdString();
+        EXPECT_EQ(takeResetNames(), QStringList{raw});
+        EXPECT_EQ(onKeyDown(name, &context, [] {}).state, Registration::State::registered);
+        // Repaired: the next launch has nothing to say.
+        const Name nextLaunch(raw, kControlShiftT);
+        EXPECT_TRUE(takeResetNames().isEmpty());
+    }
+
+    // Without a default the damaged entry goes; a cleared name stays cleared.
+    const QString noDefault = uniqueName("damagedNoDefault");
+    store().setValue(storageKeyFor(noDefault), QStringLiteral("garbage"));
+    const Name withoutDefault(noDefault);
+    EXPECT_FALSE(store().contains(withoutDefault.storageKey()));
+    const QString cleared = uniqueName("cleared");
+    store().setValue(storageKeyFor(cleared), false);
+    const Name clearedName(cleared, kControlShiftT);
+    EXPECT_FALSE(getShortcut(clearedName));
+    EXPECT_EQ(takeResetNames(), QStringList{noDefault});
+}
+
+TEST_F(ShortcutStorage, shortcutWithoutControlAltOrSuper_IsNeverGrabbed_ExceptFunctionKeys)
+{
+    const Shortcut refused[] = {Shortcut(Key::return_, {}), Shortcut(Key::a, {}), Shortcut(Key::a, Qt::ShiftModifier),
+                                Shortcut(Key::space, Qt::ShiftModifier)};
+    for (const Shortcut& shortcut : refused) {
+        const Name name(uniqueName("plain"), shortcut);
+        const Registration result = onKeyDown(name, &context, [] {});
+        EXPECT_EQ(result.state, Registration::State::noModifier) << shortcut.description().toStdString();
+        EXPECT_TRUE(result.failed());
+        EXPECT_FALSE(result.message.isEmpty());
+        EXPECT_EQ(hotKeys.registrations(shortcut.combination()), 0);
+    }
+    const Shortcut allowed[] = {Shortcut(Key::f5, {}), Shortcut(Key::f20, Qt::ShiftModifier),
+                                Shortcut(Key::return_, Qt::AltModifier), Shortcut(Key::a, Qt::MetaModifier)};
+    for (const Shortcut& shortcut : allowed) {
+        const Name name(uniqueName("allowed"), shortcut);
+        EXPECT_EQ(onKeyDown(name, &context, [] {}).state, Registration::State::registered)
+            << shortcut.description().toStdString();
+    }
 }

@@ -45,11 +45,20 @@ public:
     std::function<platform::CaptureOutcome(const platform::CaptureOptions&)> reply;
     QList<platform::CaptureOptions> calls;
     QList<bool> toastShowingAtCapture;
+    // A capture that never ends: kept unanswered, or dropped unanswered.
+    std::function<void(platform::CaptureOutcome)> held;
+    bool holdReplies = false;
+    bool dropReplies = false;
 
     void capture(const platform::CaptureOptions& options, std::function<void(platform::CaptureOutcome)> done) override
     {
         calls.append(options);
         toastShowingAtCapture.append(CaptureHUDController::shared().isShowingToast());
+        if (dropReplies) return;
+        if (holdReplies) {
+            held = std::move(done);
+            return;
+        }
         platform::CaptureOutcome outcome =
             reply ? reply(options) : platform::CaptureOutcome::failed(QStringLiteral("没有答复"));
         QTimer::singleShot(0, [done = std::move(done), outcome] { done(outcome); });

@@ -194,6 +194,23 @@ TEST_F(CaptureRunnersTest, asyncCapture_DeliversOnMainThread_WithScaleAndScreen)
     EXPECT_EQ(delivered->screen->name, "B");
 }
 
+TEST_F(CaptureRunnersTest, blockingCapture_GivesUp_WhenTheCaptureNeverEnds)
+{
+    tool.holdReplies = true;
+    QFuture<CaptureOutcome> waiting =
+        QtConcurrent::run([] { return ScreenshotRun::run({}, std::chrono::milliseconds(200)); });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return waiting.isFinished(); }, 5000));
+    ASSERT_TRUE(tool.held);
+    tool.held(image(10, 10));  // too late for a bounded wait; frees an unbounded one
+    EXPECT_EQ(waiting.result().status, CaptureOutcome::Status::Failed);
+
+    // Dropped unanswered (the application ends first): a failure, not an exception.
+    tool.holdReplies = false;
+    tool.dropReplies = true;
+    const CaptureOutcome dropped = onWorker([] { return ScreenshotRun::run({}); });
+    EXPECT_EQ(dropped.status, CaptureOutcome::Status::Failed);
+}
+
 TEST_F(CaptureRunnersTest, aShowingToast_IsTakenOffScreenBeforeTheGrab)
 {
     tool.reply = [](const platform::CaptureOptions&) { return image(10, 10); };

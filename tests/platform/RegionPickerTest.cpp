@@ -1,10 +1,14 @@
 // The region picker on two offscreen screens: A at 1x, B at 2x.
 #include "platform/RegionPicker.h"
 #include "platform/RegionPickerWindow.h"
+#include "platform/hotkeys/HotKeyPlatform.h"
+#include "platform/hotkeys/HotKeyService.h"
 
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <QPointer>
+#include <QTimer>
 #include <QScreen>
 #include <QTest>
 
@@ -32,7 +36,7 @@ struct PickerRun {
     std::optional<CaptureOutcome> outcome;
 };
 
-std::unique_ptr<PickerRun> startPicker()
+std::unique_ptr<PickerRun> startPicker(std::chrono::milliseconds limit = klipo::platform::interactiveCaptureLimit)
 {
     auto run = std::make_unique<PickerRun>();
     QList<FrozenScreen> frozen;
@@ -42,6 +46,7 @@ std::unique_ptr<PickerRun> startPicker()
         frozen.append({screens[i], i + 1, positionPicture(pixels)});
     }
     run->picker = new RegionPicker(frozen);
+    run->picker->setTimeLimit(limit);
     run->picker->start([raw = run.get()](CaptureOutcome o) { raw->outcome = std::move(o); });
     return run;
 }
@@ -107,4 +112,36 @@ TEST(RegionPicker, escapeOrRightClick_Cancels_AndTheWindowsGoAway)
         ASSERT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }));
         ASSERT_TRUE(QTest::qWaitFor([&] { return picker.isNull(); }));
     }
+}
+
+TEST(RegionPicker, suspendsOurHotKeysWhileOpen_AndEndsByItselfPastItsTimeLimit)
+{
+    klipo::platform::UnavailableHotKeyService hotKeys;
+    const klipo::platform::ScopedHotKeyPlatform scope(&hotKeys, nullptr);
+    auto run = startPicker(std::chrono::milliseconds(200));
+    EXPECT_TRUE(hotKeys.isSuspended());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return run->outcome.has_value(); }, 5000));
+    EXPECT_EQ(run->outcome->status, CaptureOutcome::Status::Failed);
+    EXPECT_FALSE(run->outcome->error.isEmpty());
+    EXPECT_FALSE(hotKeys.isSuspended());
+
+    // A suspension that was there before (a recorder recording) outlives the pick.
+    hotKeys.setSuspended(true);
+    auto cancelled = startPicker();
+    QTest::keyClick(cancelled->picker->windows().at(0), Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cancelled->outcome.has_value(); }));
+    EXPECT_TRUE(hotKeys.isSuspended());
+    hotKeys.setSuspended(false);
+    EXPECT_FALSE(hotKeys.isSuspended());
+}
+
+TEST(RegionPicker, quittingDuringAPick_CancelsIt)
+{
+    auto run = startPicker();
+    QPointer<RegionPicker> picker = run->picker;
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::quit(); });
+    QCoreApplication::exec();  // returns once quit, after announcing it
+    ASSERT_TRUE(run->outcome.has_value());
+    EXPECT_EQ(run->outcome->status, CaptureOutcome::Status::Cancelled);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return picker.isNull(); }));
 }

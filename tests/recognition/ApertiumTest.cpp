@@ -82,16 +82,46 @@ TEST(Apertium, keepsStreamCharacters_AsPlainText)
     EXPECT_EQ(ApertiumPipeline::unescape(ApertiumPipeline::escape(QStringLiteral("a^b$c\\d"))), QStringLiteral("a^b$c\\d"));
 }
 
-TEST(Apertium, restartsAPipelineThatDied)
+TEST(Apertium, killingAnyOneStage_BetweenTranslations_LeavesTheNextOneWorking)
 {
-    ApertiumTranslator translator(nullptr);
+    // A short stall limit: a pipeline that noticed no death would fail the
+    // next batch instead of answering it.
+    ApertiumTranslator translator(nullptr, {QStringLiteral("/usr/share/apertium/modes"), 3000ms});
     ASSERT_TRUE(translator.translate(requests({"Hola"}), kSpanish, QStringLiteral("en")).ok());
     ApertiumPipeline* pipeline = translator.pipelineFor(QStringLiteral("es"), QStringLiteral("en"));
+    const size_t stages = pipeline->stageProcessIds().size();
+    ASSERT_GT(stages, 5u);
+    for (size_t k = 0; k < stages; ++k) {
+        ::kill(pipeline->stageProcessIds().at(k), SIGKILL);
+        std::this_thread::sleep_for(20ms);
+        const TranslationOutcome out = translator.translate(requests({"Adiós", "Gracias"}), kSpanish, QStringLiteral("en"));
+        ASSERT_TRUE(out.ok()) << "stage " << k << ": " << qPrintable(out.message);
+        EXPECT_EQ(out.responses[0].targetText, QStringLiteral("Goodbye"));
+        EXPECT_EQ(out.responses[1].targetText, QStringLiteral("Thank you"));
+    }
+    // The whole pipeline killed at once, too.
     ::kill(-pipeline->processId(), SIGKILL);
-    std::this_thread::sleep_for(50ms);
-    const TranslationOutcome out = translator.translate(requests({"Adiós"}), kSpanish, QStringLiteral("en"));
-    ASSERT_TRUE(out.ok()) << qPrintable(out.message);
-    EXPECT_EQ(out.responses[0].targetText, QStringLiteral("Goodbye"));
+    EXPECT_TRUE(translator.translate(requests({"Hola"}), kSpanish, QStringLiteral("en")).ok());
+}
+
+TEST(Apertium, misbehavingTranslator_FailsTheBatch_InsteadOfHangingOrMisplacingAnswers)
+{
+    const auto run = [](const char* command, std::chrono::milliseconds total) {
+        ApertiumTranslator translator(nullptr, {modesWith(QString::fromUtf8(command)), 10000ms, total});
+        return translator.translate(requests({"Hola", "Adiós"}), kSpanish, QStringLiteral("en"));
+    };
+    // Endless output without an end marker: stopped at the output cap.
+    const TranslationOutcome flood = run("yes hola", 60000ms);
+    EXPECT_EQ(flood.kind, TranslationOutcome::Kind::Failed);
+    EXPECT_TRUE(flood.message.contains(QStringLiteral("输出异常"))) << qPrintable(flood.message);
+    // Output dripping in without an end marker: stopped on total time.
+    const TranslationOutcome drip = run("while :; do printf x; sleep 0.05; done", 1500ms);
+    EXPECT_EQ(drip.kind, TranslationOutcome::Kind::Failed);
+    EXPECT_TRUE(drip.message.contains(QStringLiteral("用时过长"))) << qPrintable(drip.message);
+    // An extra end marker in every answer: the answers would shift by one.
+    const TranslationOutcome extra = run("sed -u -z 's/^/X\\x00/'", 60000ms);
+    EXPECT_EQ(extra.kind, TranslationOutcome::Kind::Failed);
+    EXPECT_TRUE(extra.message.contains(QStringLiteral("段数"))) << qPrintable(extra.message);
 }
 
 TEST(Apertium, givesUpOnAStuckPipeline_InsteadOfHanging)

@@ -134,28 +134,34 @@ TEST(OcrService, boxesWords_WhenAnchorsAreAskedFor)
 
 namespace {
 
-// An engine that reports its failure twice and then a result, as a platform
-// that reports through two paths might.
-class StutteringRecognizer : public platform::TextRecognizer {
+// Engines that end without a proper report: one lets go of its report
+// uncalled, one throws.
+class SilentRecognizer : public platform::TextRecognizer {
 public:
-    void recognize(const QImage&, const platform::RecognitionOptions&, const Report& report) override
+    void recognize(const QImage&, const platform::RecognitionOptions&, const Report&) override {}
+};
+
+class ThrowingRecognizer : public platform::TextRecognizer {
+public:
+    void recognize(const QImage&, const platform::RecognitionOptions&, const Report&) override
     {
-        report(platform::RecognitionOutcome::failure(QStringLiteral("第一次")));
-        report(platform::RecognitionOutcome::failure(QStringLiteral("第二次")));
-        report({});
+        throw std::bad_alloc();
     }
 };
 
 }  // namespace
 
-TEST(OcrService, deliversOneOutcome_WhenTheEngineReportsSeveralTimes)
+TEST(OcrService, endsWithOneFailure_WhenTheEngineNeverReportsOrThrows)
 {
-    StutteringRecognizer stuttering;
-    const platform::ScopedTextServices scoped({&stuttering, nullptr, nullptr});
-    QImage image(10, 10, QImage::Format_RGB32);
-    QFuture<OcrOutcome> future = OCRService::recognizeBlocks(image, false);
-    future.waitForFinished();
-    ASSERT_EQ(future.resultCount(), 1);
-    EXPECT_FALSE(future.result().ok);  // an engine error is an error, not an empty result
-    EXPECT_TRUE(future.result().error.contains(QStringLiteral("第一次")));
+    SilentRecognizer silent;
+    ThrowingRecognizer throwing;
+    for (platform::TextRecognizer* engine : {static_cast<platform::TextRecognizer*>(&silent),
+                                             static_cast<platform::TextRecognizer*>(&throwing)}) {
+        const platform::ScopedTextServices scoped({engine, nullptr, nullptr});
+        QFuture<OcrOutcome> future = OCRService::recognizeBlocks(QImage(10, 10, QImage::Format_RGB32), false);
+        future.waitForFinished();
+        ASSERT_EQ(future.resultCount(), 1);
+        EXPECT_FALSE(future.result().ok);
+        EXPECT_TRUE(future.result().error.startsWith(QStringLiteral("文字识别失败"))) << qPrintable(future.result().error);
+    }
 }

@@ -79,4 +79,12 @@ TEST(ResultTranslationRun, namesTheMissingPair_AndThePackageWhereDebianHasOne)
         << qPrintable(toChinese);
     const QString toCatalan = Run::run(job({"Le chat dort dans la maison."}, "fr", "ca"), {}).failure;
     EXPECT_TRUE(toCatalan.contains(QStringLiteral("apt-get install apertium-fra-cat"))) << qPrintable(toCatalan);
+
+    // English into Spanish is installed: French or Japanese text still fails
+    // under its own name instead of going through the English pack.
+    const TranslationRunOutcome french = Run::run(job({"Le chat dort dans la maison."}, "fr", "es"), {});
+    EXPECT_EQ(french.kind, TranslationRunOutcome::Kind::Failed);
+    EXPECT_TRUE(french.failure.contains(QStringLiteral("从法语"))) << qPrintable(french.failure);
+    const QString japanese = Run::run(job({"今日はとても良い天気です。"}, "ja", "es"), {}).failure;
+    EXPECT_TRUE(japanese.contains(QStringLiteral("从日语"))) << qPrintable(japanese);
 }

@@ -140,18 +140,14 @@ TEST(TranslationPlanner, digitsAndPunctuation_AreNotLatinAndKeepTheRecognisersAn
     EXPECT_FALSE(TP::detectLanguage(QStringLiteral("12:30"), &none).has_value());
 }
 
-TEST(TranslationPlanner, resolveAvailable_FallsBackToEnglishForLatinTextOnly)
+TEST(TranslationPlanner, resolveAvailable_NeverSwapsAMissingSourceForEnglish)
 {
     const QString target = QStringLiteral("zh-Hans");
     const FakeTranslator englishInstalled({QStringLiteral("en>zh-Hans")});
-    const FakeTranslator nothing({});
-    const auto fr = std::optional<QString>(QStringLiteral("fr"));
-    EXPECT_EQ(TP::resolveAvailable(fr, target, true, &englishInstalled), QStringLiteral("en"));
-    EXPECT_EQ(TP::resolveAvailable(fr, target, true, &nothing), fr);
-    EXPECT_EQ(TP::resolveAvailable(fr, target, false, &englishInstalled), fr);
+    for (const char* code : {"fr", "ja", "ko", "zh-Hant"}) {
+        const auto source = std::optional<QString>(QString::fromLatin1(code));
+        EXPECT_EQ(TP::resolveAvailable(source, target, true, &englishInstalled), source) << code;
+        EXPECT_EQ(TP::resolveAvailable(source, target, false, &englishInstalled), source) << code;
+    }
     EXPECT_EQ(TP::resolveAvailable(std::nullopt, target, true, &englishInstalled), std::nullopt);
-
-    const FakeTranslator spanishToEnglish({QStringLiteral("es>en")});
-    const auto es = std::optional<QString>(QStringLiteral("es"));
-    EXPECT_EQ(TP::resolveAvailable(es, QStringLiteral("en"), true, &spanishToEnglish), es);
 }

@@ -1,5 +1,6 @@
 #include "app/shell/AppDelegate.h"
 
+#include "app/shell/HotKeyReport.h"
 #include "app/shell/StatusMenu.h"
 #include "platform/TrayIcon.h"
 
@@ -21,7 +22,15 @@ bool AppDelegate::isRunningSelfTest()
 
 void AppDelegate::registerHotKey(const QString& name, std::function<void()> action)
 {
-    if (!m_services.registerHotKey(name, std::move(action))) m_failedHotKeys << name;
+    const ShellHotKeyState state = m_services.registerHotKey(name, std::move(action));
+    if (state != ShellHotKeyState::working) m_refusedHotKeys.append({name, state});
+}
+
+QStringList AppDelegate::failedHotKeys() const
+{
+    QStringList names;
+    for (const auto& [name, state] : m_refusedHotKeys) names << name;
+    return names;
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -93,14 +102,11 @@ void AppDelegate::setupQuickCapture()
 
 void AppDelegate::reportFailedHotKeys()
 {
-    if (m_failedHotKeys.isEmpty()) return;
-    QStringList texts;
-    for (const QString& name : m_failedHotKeys) {
-        const auto text = m_services.shortcutText(name);
-        texts << (text ? *text : name);
-    }
-    m_services.showToast(QStringLiteral("快捷键被其他程序占用"),
-                         texts.join(QStringLiteral("、")) + QStringLiteral(" 无法使用，可在「设置」中更换"));
+    QList<HotKeyReport::Refused> refused;
+    for (const auto& [name, state] : std::as_const(m_refusedHotKeys)) refused.append({name, state});
+    const auto toast = HotKeyReport::launchToast(refused, m_services.takeResetShortcuts(),
+                                                 [this](const QString& name) { return m_services.shortcutText(name); });
+    if (toast) m_services.showToast(toast->title, toast->subtitle);
 }
 
 void AppDelegate::setupStatusItem()

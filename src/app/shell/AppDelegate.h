@@ -49,7 +49,7 @@ public:
     QMenu* menu() const { return m_menu.get(); }
     const StatusItem* statusItem() const { return m_statusItem.get(); }
     // Names whose hot key could not be registered at launch.
-    QStringList failedHotKeys() const { return m_failedHotKeys; }
+    QStringList failedHotKeys() const;
 
 Q_SIGNALS:
     // A menu action asked the application to quit.
@@ -65,7 +65,7 @@ private:
     platform::TrayIcon* m_tray;
     std::unique_ptr<QMenu> m_menu;
     std::unique_ptr<StatusItem> m_statusItem;
-    QStringList m_failedHotKeys;
+    QList<QPair<QString, ShellHotKeyState>> m_refusedHotKeys;
 };
 
 }  // namespace klipo

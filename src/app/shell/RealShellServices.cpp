@@ -83,12 +83,23 @@ void RealShellServices::startAutoCloudBackup() { CloudSync::shared().startAutoSy
 bool RealShellServices::menuBarOnly() { return Settings::menuBarOnly(); }
 bool RealShellServices::overlayEnabled() { return Settings::selCaptureOverlayEnabled(); }
 
-bool RealShellServices::registerHotKey(const QString& name, std::function<void()> action)
+ShellHotKeyState RealShellServices::registerHotKey(const QString& name, std::function<void()> action)
 {
     const auto* n = nameFor(name);
-    if (!n) return false;
-    return !GlobalShortcuts::onKeyDown(*n, this, std::move(action)).failed();
+    if (!n) return ShellHotKeyState::failed;
+    using State = GlobalShortcuts::Registration::State;
+    switch (GlobalShortcuts::onKeyDown(*n, this, std::move(action)).state) {
+    case State::inactive:
+    case State::registered: return ShellHotKeyState::working;
+    case State::taken: return ShellHotKeyState::taken;
+    case State::unsupported: return ShellHotKeyState::unsupported;
+    case State::noModifier: return ShellHotKeyState::noModifier;
+    case State::failed: break;
+    }
+    return ShellHotKeyState::failed;
 }
+
+QStringList RealShellServices::takeResetShortcuts() { return GlobalShortcuts::takeResetNames(); }
 
 void RealShellServices::bindMenuShortcut(QAction* item, const QString& name)
 {

@@ -24,7 +24,8 @@ public:
     bool menuBarOnly() override;
     bool overlayEnabled() override;
 
-    bool registerHotKey(const QString& name, std::function<void()> action) override;
+    ShellHotKeyState registerHotKey(const QString& name, std::function<void()> action) override;
+    QStringList takeResetShortcuts() override;
     void bindMenuShortcut(QAction* item, const QString& name) override;
     std::optional<QString> shortcutText(const QString& name) override;
 

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -27,6 +28,10 @@ struct ShellAlert {
     QStringList buttons;
 };
 
+// Where a name's hot key stands after registration: working (also when no
+// shortcut is stored), or refused with the reason.
+enum class ShellHotKeyState { working, taken, unsupported, noModifier, failed };
+
 // A finished full-screen or interactive capture handed to recognition.
 struct ShellCapture {
     QImage image;
@@ -50,9 +55,11 @@ public:
     virtual bool menuBarOnly() = 0;
     virtual bool overlayEnabled() = 0;
 
-    // Shortcuts. `registerHotKey` returns false when the combination could not
-    // be grabbed (held by another program).
-    virtual bool registerHotKey(const QString& name, std::function<void()> action) = 0;
+    // Shortcuts. `registerHotKey` tells whether the hot key works or why not.
+    virtual ShellHotKeyState registerHotKey(const QString& name, std::function<void()> action) = 0;
+    // The names whose stored shortcut was damaged and has been set back to its
+    // default (or cleared) since the last call.
+    virtual QStringList takeResetShortcuts() = 0;
     virtual void bindMenuShortcut(QAction* item, const QString& name) = 0;
     // Display text of the stored shortcut; none when the user cleared it.
     virtual std::optional<QString> shortcutText(const QString& name) = 0;

@@ -44,6 +44,9 @@ public:
 
     // While suspended, no hot key of ours is held, so the keys reach other
     // programs and whoever has the keyboard focus; resuming takes them again.
+    // Suspensions nest (a recorder that records, a region pick): each
+    // setSuspended(true) is ended by one setSuspended(false), and the keys
+    // come back when the last one ends.
     virtual void setSuspended(bool suspended) = 0;
     virtual bool isSuspended() const = 0;
 
@@ -57,13 +60,17 @@ class UnavailableHotKeyService : public HotKeyService {
 public:
     HotKeyOutcome add(HotKeyId, const KeyCombination&, HotKeyCallbacks) override { return outcome(); }
     void remove(HotKeyId) override {}
-    void setSuspended(bool suspended) override { m_suspended = suspended; }
-    bool isSuspended() const override { return m_suspended; }
+    void setSuspended(bool suspended) override
+    {
+        if (suspended) ++m_suspensions;
+        else if (m_suspensions > 0) --m_suspensions;
+    }
+    bool isSuspended() const override { return m_suspensions > 0; }
     HotKeyOutcome probe(const KeyCombination&) override { return outcome(); }
 
 private:
     static HotKeyOutcome outcome();
-    bool m_suspended = false;
+    int m_suspensions = 0;
 };
 
 }  // namespace klipo::platform

@@ -128,12 +128,13 @@ void X11HotKeyService::remove(HotKeyId id)
 
 void X11HotKeyService::setSuspended(bool suspended)
 {
-    if (suspended == m_suspended) return;
     if (suspended) {
+        if (m_suspensions++ > 0) return;
         for (const Grab& grab : distinctGrabs()) ungrabKey(grab);
         m_suspended = true;
         return;
     }
+    if (m_suspensions == 0 || --m_suspensions > 0) return;
     m_suspended = false;
     std::vector<std::pair<HotKeyCallbacks, HotKeyOutcome>> lost;
     for (const Grab& grab : distinctGrabs()) {

@@ -62,6 +62,7 @@ private:
     const X11KeyboardLayout& m_layout;
     std::map<HotKeyId, Entry> m_entries;
     bool m_suspended = false;
+    int m_suspensions = 0;  // setSuspended(true) calls not yet ended
     AutoRepeatFilter m_repeats;
     QObject m_dispatchContext;  // queued presses die with the service
 };

@@ -125,9 +125,37 @@ QString chineseLanguageName(const QString& code)
     return names.value(code, code);
 }
 
+QStringList pipelineStages(const QString& command)
+{
+    QStringList stages;
+    QString current;
+    QChar quote;  // the open quote, if any
+    for (qsizetype i = 0; i < command.size(); ++i) {
+        const QChar c = command[i];
+        if (c == QLatin1Char('\\') && quote != QLatin1Char('\'') && i + 1 < command.size()) {
+            current += c;
+            current += command[++i];
+            continue;
+        }
+        if (quote.isNull() && (c == QLatin1Char('\'') || c == QLatin1Char('"'))) {
+            quote = c;
+        } else if (c == quote) {
+            quote = QChar();
+        } else if (quote.isNull() && c == QLatin1Char('|')) {
+            stages << current.trimmed();
+            current.clear();
+            continue;
+        }
+        current += c;
+    }
+    stages << current.trimmed();
+    stages.removeAll(QString());
+    return stages;
+}
+
 QString nullFlushingCommand(const QString& modeCommand)
 {
-    QStringList stages = modeCommand.trimmed().split(QLatin1Char('|'));
+    QStringList stages = pipelineStages(modeCommand);
     for (QString& stage : stages) {
         const QString trimmed = stage.trimmed();
         const qsizetype space = trimmed.indexOf(QLatin1Char(' '));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -33,6 +34,10 @@ std::optional<QString> debianPackageFor(const QString& source, const QString& ta
 // The Chinese name of a language for messages ("es" -> "西班牙语"); the code
 // itself when the table does not know it.
 QString chineseLanguageName(const QString& code);
+
+// The stages of a shell pipeline: the command split at each "|" that stands
+// outside quotes, each stage trimmed.
+QStringList pipelineStages(const QString& command);
 
 // Turns a mode file's command into one that answers every request as soon as
 // it ends in a NUL byte: each Apertium stream program gets the null-flush

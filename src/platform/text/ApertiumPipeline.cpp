@@ -1,17 +1,13 @@
 #include "platform/text/ApertiumPipeline.h"
 
+#include "platform/text/ApertiumPairs.h"
+
+#include <algorithm>
 #include <cerrno>
-#include <csignal>
-#include <cstring>
 
-#include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace klipo::platform {
 
@@ -20,32 +16,33 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kPollSliceMs = 25;  // how often a waiting batch looks at its cancel flag
 constexpr qsizetype kStderrKeep = 2048;
-
-void closeFd(int& fd)
-{
-    if (fd >= 0) ::close(fd);
-    fd = -1;
-}
-
-void setNonBlocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK); }
+// Ends every batch. A format block: Apertium passes it through unchanged, and
+// user text can never produce it, since its brackets would be escaped.
+const QByteArray kBatchEnd = QByteArrayLiteral("[klipoversa-batch-end]");
 
 }  // namespace
 
-ApertiumPipeline::ApertiumPipeline(QString command, std::chrono::milliseconds stallTimeout)
-    : m_command(std::move(command)), m_stallTimeout(stallTimeout)
+ApertiumPipeline::ApertiumPipeline(QString command, ApertiumLimits limits)
+    : m_stages(pipelineStages(command)), m_limits(limits)
 {
 }
 
 ApertiumPipeline::~ApertiumPipeline()
 {
     std::lock_guard lock(m_mutex);
-    stop();
+    m_processes.stop();
 }
 
 pid_t ApertiumPipeline::processId() const
 {
     std::lock_guard lock(m_mutex);
-    return m_pid;
+    return m_processes.groupId();
+}
+
+std::vector<pid_t> ApertiumPipeline::stageProcessIds() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_processes.pids();
 }
 
 QByteArray ApertiumPipeline::escape(const QString& text)
@@ -73,98 +70,13 @@ QString ApertiumPipeline::unescape(const QByteArray& bytes)
     return QString::fromUtf8(out);
 }
 
-bool ApertiumPipeline::start(QString* error)
+void ApertiumPipeline::readErrors()
 {
-    int input[2] = {-1, -1};
-    int output[2] = {-1, -1};
-    int errors[2] = {-1, -1};
-    // The pipeline reads from a socket so that writing to a pipeline that died
-    // gives an error instead of SIGPIPE (send with MSG_NOSIGNAL).
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, input) != 0 || ::pipe2(output, O_CLOEXEC) != 0 ||
-        ::pipe2(errors, O_CLOEXEC) != 0) {
-        for (int* fds : {input, output, errors}) {
-            closeFd(fds[0]);
-            closeFd(fds[1]);
-        }
-        *error = QStringLiteral("无法启动翻译引擎：%1").arg(QString::fromLocal8Bit(std::strerror(errno)));
-        return false;
-    }
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, input[1], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, errors[1], STDERR_FILENO);
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigdefault(&attr, &defaults);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setpgroup(&attr, 0);  // its own process group, so the whole pipeline can be killed
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-
-    // $1 is the generator's option (-n: no marks on unknown words), $2 the
-    // tagger's (none).
-    const QByteArray command = m_command.toLocal8Bit();
-    const char* argv[] = {"/bin/bash", "-c", command.constData(), "apertium", "-n", "", nullptr};
-    pid_t pid = -1;
-    const int rc = ::posix_spawn(&pid, "/bin/bash", &actions, &attr, const_cast<char* const*>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
-    closeFd(input[1]);
-    closeFd(output[1]);
-    closeFd(errors[1]);
-    if (rc != 0) {
-        closeFd(input[0]);
-        closeFd(output[0]);
-        closeFd(errors[0]);
-        *error = QStringLiteral("无法启动翻译引擎：%1").arg(QString::fromLocal8Bit(std::strerror(rc)));
-        return false;
-    }
-    m_pid = pid;
-    m_input = input[0];
-    m_output = output[0];
-    m_errors = errors[0];
-    setNonBlocking(m_input);
-    setNonBlocking(m_output);
-    setNonBlocking(m_errors);
-    m_pending.clear();
-    m_stderr.clear();
-    return true;
+    char buffer[4096];
+    ssize_t n;
+    while (m_processes.errors() >= 0 && (n = ::read(m_processes.errors(), buffer, sizeof buffer)) > 0)
+        m_stderr = (m_stderr + QByteArray(buffer, n)).right(kStderrKeep);
 }
-
-void ApertiumPipeline::stop()
-{
-    if (m_pid > 0) {
-        ::kill(-m_pid, SIGKILL);
-        ::kill(m_pid, SIGKILL);
-        int status = 0;
-        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
-        }
-    }
-    m_pid = -1;
-    closeFd(m_input);
-    closeFd(m_output);
-    closeFd(m_errors);
-    m_pending.clear();
-}
-
-bool ApertiumPipeline::isRunning()
-{
-    if (m_pid <= 0) return false;
-    int status = 0;
-    const pid_t rc = ::waitpid(m_pid, &status, WNOHANG);
-    if (rc == 0) return true;
-    if (rc == m_pid) m_pid = -1;  // reaped; stop() closes the rest
-    stop();
-    return false;
-}
-
-QString ApertiumPipeline::stderrTail() const { return QString::fromLocal8Bit(m_stderr).trimmed(); }
 
 ApertiumPipeline::BatchEnd ApertiumPipeline::runBatch(const std::vector<QByteArray>& requests,
                                                       std::vector<QByteArray>& answers, const CancelToken& cancel)
@@ -175,15 +87,26 @@ ApertiumPipeline::BatchEnd ApertiumPipeline::runBatch(const std::vector<QByteArr
         toWrite.append("\n", 1);
         toWrite.append('\0');
     }
+    toWrite.append(kBatchEnd);
+    toWrite.append("\n", 1);
+    toWrite.append('\0');
+
+    const qsizetype outputCap = std::max(m_limits.minOutputBytes, toWrite.size() * m_limits.outputPerInputByte);
+    const auto started = Clock::now();
+    auto lastProgress = started;
     qsizetype written = 0;
-    auto lastProgress = Clock::now();
+    qsizetype received = 0;
+    QByteArray pending;
     char buffer[65536];
 
-    while (answers.size() < requests.size()) {
+    for (;;) {
         if (cancel.isCancelled()) return BatchEnd::Cancelled;
-        if (Clock::now() - lastProgress > m_stallTimeout) return BatchEnd::Stalled;
+        const auto now = Clock::now();
+        if (now - started > m_limits.total) return BatchEnd::TimedOut;
+        if (now - lastProgress > m_limits.stall) return BatchEnd::Stalled;
 
-        pollfd fds[3] = {{m_output, POLLIN, 0}, {m_errors, POLLIN, 0}, {m_input, 0, 0}};
+        pollfd fds[3] = {{m_processes.output(), POLLIN, 0}, {m_processes.errors(), POLLIN, 0},
+                         {m_processes.input(), 0, 0}};
         const bool writing = written < toWrite.size();
         if (writing) fds[2].events = POLLOUT;
         const int ready = ::poll(fds, writing ? 3 : 2, kPollSliceMs);
@@ -191,13 +114,10 @@ ApertiumPipeline::BatchEnd ApertiumPipeline::runBatch(const std::vector<QByteArr
             if (errno == EINTR) continue;
             return BatchEnd::Died;
         }
-        if (fds[1].revents & POLLIN) {
-            const ssize_t n = ::read(m_errors, buffer, sizeof buffer);
-            if (n > 0) m_stderr = (m_stderr + QByteArray(buffer, n)).right(kStderrKeep);
-        }
+        if (fds[1].revents & POLLIN) readErrors();
         if (writing && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP))) {
-            const ssize_t n = ::send(m_input, toWrite.constData() + written, size_t(toWrite.size() - written),
-                                     MSG_NOSIGNAL | MSG_DONTWAIT);
+            const ssize_t n = ::send(m_processes.input(), toWrite.constData() + written,
+                                     size_t(toWrite.size() - written), MSG_NOSIGNAL | MSG_DONTWAIT);
             if (n > 0) {
                 written += n;
             } else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
@@ -205,22 +125,26 @@ ApertiumPipeline::BatchEnd ApertiumPipeline::runBatch(const std::vector<QByteArr
             }
         }
         if (fds[0].revents & POLLIN) {
-            const ssize_t n = ::read(m_output, buffer, sizeof buffer);
+            const ssize_t n = ::read(m_processes.output(), buffer, sizeof buffer);
             if (n == 0) return BatchEnd::Died;
-            if (n > 0) {
-                lastProgress = Clock::now();
-                m_pending.append(buffer, n);
-                qsizetype end;
-                while (answers.size() < requests.size() && (end = m_pending.indexOf('\0')) >= 0) {
-                    answers.push_back(m_pending.left(end));
-                    m_pending.remove(0, end + 1);
-                }
+            if (n < 0) continue;
+            lastProgress = Clock::now();
+            received += n;
+            if (received > outputCap) return BatchEnd::Overflowed;
+            pending.append(buffer, n);
+            qsizetype end;
+            while ((end = pending.indexOf('\0')) >= 0) {
+                QByteArray answer = pending.left(end);
+                pending.remove(0, end + 1);
+                if (answer.trimmed() == kBatchEnd)
+                    return answers.size() == requests.size() ? BatchEnd::Done : BatchEnd::Miscounted;
+                answers.push_back(std::move(answer));
+                if (answers.size() > requests.size()) return BatchEnd::Miscounted;
             }
         } else if (fds[0].revents & (POLLHUP | POLLERR)) {
             return BatchEnd::Died;
         }
     }
-    return BatchEnd::Done;
 }
 
 ApertiumPipeline::Result ApertiumPipeline::translate(const std::vector<QString>& texts, const CancelToken& cancel)
@@ -238,42 +162,43 @@ ApertiumPipeline::Result ApertiumPipeline::translate(const std::vector<QString>&
         sent.push_back(i);
         requests.push_back(escaped);
     }
+    if (requests.empty()) return result;
 
     std::vector<QByteArray> answers;
-    for (int attempt = 0; answers.size() < requests.size(); ++attempt) {
-        if (!isRunning()) {
+    for (int attempt = 0;; ++attempt) {
+        // A stage that ended since the last batch is noticed here, so the
+        // batch goes to a fresh pipeline at once.
+        if (!m_processes.allRunning()) {
+            m_stderr.clear();
             QString error;
-            if (!start(&error)) return {TranslationOutcome::Kind::Failed, error, {}};
+            if (!m_processes.start(m_stages, &error)) return {TranslationOutcome::Kind::Failed, error, {}};
         }
-        // Anything left in the output belongs to no request of this batch.
-        char scratch[4096];
-        while (::read(m_output, scratch, sizeof scratch) > 0) {
-        }
-        m_pending.clear();
-
-        const std::vector<QByteArray> remaining(requests.begin() + qsizetype(answers.size()), requests.end());
-        std::vector<QByteArray> got;
-        const BatchEnd end = runBatch(remaining, got, cancel);
-        answers.insert(answers.end(), got.begin(), got.end());
+        answers.clear();
+        const BatchEnd end = runBatch(requests, answers, cancel);
+        if (end == BatchEnd::Done) break;
+        readErrors();
+        const QString tail = QString::fromLocal8Bit(m_stderr).trimmed();
+        m_processes.stop();  // what is still in flight belongs to no one
         switch (end) {
         case BatchEnd::Done:
             break;
         case BatchEnd::Cancelled:
-            stop();  // answers to the rest are still in flight
             return {TranslationOutcome::Kind::Cancelled, {}, {}};
         case BatchEnd::Stalled:
-            stop();
             return {TranslationOutcome::Kind::Failed, QStringLiteral("翻译引擎长时间没有响应，已停止本次翻译"), {}};
-        case BatchEnd::Died: {
-            const QString tail = stderrTail();
-            stop();
+        case BatchEnd::TimedOut:
+            return {TranslationOutcome::Kind::Failed, QStringLiteral("翻译用时过长，已停止本次翻译"), {}};
+        case BatchEnd::Overflowed:
+            return {TranslationOutcome::Kind::Failed, QStringLiteral("翻译引擎的输出异常（过长且没有结束标记），已停止本次翻译"), {}};
+        case BatchEnd::Miscounted:
+            return {TranslationOutcome::Kind::Failed, QStringLiteral("翻译引擎返回的译文段数与原文不符，已停止本次翻译"), {}};
+        case BatchEnd::Died:
             if (attempt >= 1) {
                 QString message = QStringLiteral("翻译引擎意外退出");
                 if (!tail.isEmpty()) message += QStringLiteral("：") + tail.left(300);
                 return {TranslationOutcome::Kind::Failed, message, {}};
             }
-            break;  // start again once and send what is still unanswered
-        }
+            break;  // start again once and send the batch anew
         }
     }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/text/ApertiumStages.h"
 #include "platform/text/Translator.h"
 
 #include <QByteArray>
@@ -13,12 +14,27 @@
 
 namespace klipo::platform {
 
-// One translation direction kept running as a single shell pipeline (the
-// mode's command with null flushing): every request is written in Apertium's
-// stream format ending in "\n\0" and its answer is read up to the next NUL.
-// The pipeline starts on first use, restarts when it died, and is killed when
-// it stops answering for `stallTimeout` or a batch is cancelled midway.
-// Batches on one pipeline run one at a time.
+// Limits of one batch on a pipeline.
+struct ApertiumLimits {
+    std::chrono::milliseconds stall{10000};  // no output at all for this long: stuck
+    std::chrono::milliseconds total{60000};  // the whole batch, however busy the output
+    // The most output a batch may produce: this many times what was sent, and
+    // never less than `minOutputBytes`.
+    qsizetype outputPerInputByte = 16;
+    qsizetype minOutputBytes = 4 * 1024 * 1024;
+};
+
+// One translation direction kept running (the mode's command with null
+// flushing, its stages started by ApertiumStages): every request is written
+// in Apertium's stream format ending in "\n\0" and its answer is read up to
+// the next NUL. Each batch ends with a marker request that Apertium passes
+// through untouched (a format block), so a batch is complete exactly when the
+// marker comes back, and it must come back after exactly one answer per
+// request: extra or missing end markers fail the batch instead of moving
+// answers onto the wrong paragraphs. The pipeline starts on first use,
+// restarts when a stage died (retrying the batch once), and is killed when a
+// batch fails or is cancelled midway. Batches on one pipeline run one at a
+// time.
 class ApertiumPipeline {
 public:
     struct Result {
@@ -27,16 +43,17 @@ public:
         std::vector<QString> texts;  // one per request, in order
     };
 
-    explicit ApertiumPipeline(QString command,
-                              std::chrono::milliseconds stallTimeout = std::chrono::milliseconds(10000));
+    explicit ApertiumPipeline(QString command, ApertiumLimits limits = {});
     ~ApertiumPipeline();
     ApertiumPipeline(const ApertiumPipeline&) = delete;
     ApertiumPipeline& operator=(const ApertiumPipeline&) = delete;
 
     Result translate(const std::vector<QString>& texts, const CancelToken& cancel);
 
-    // The process id of the running pipeline's shell, or -1 (tests kill it).
+    // The process group of the running stages, or -1; and each stage's
+    // process (tests end them).
     pid_t processId() const;
+    std::vector<pid_t> stageProcessIds() const;
 
     // Apertium's stream format: ^$@[]\/<>{} are escaped with a backslash,
     // NUL bytes (our request separator) are dropped.
@@ -44,24 +61,17 @@ public:
     static QString unescape(const QByteArray& bytes);
 
 private:
-    enum class BatchEnd { Done, Died, Stalled, Cancelled };
+    enum class BatchEnd { Done, Died, Stalled, TimedOut, Overflowed, Miscounted, Cancelled };
 
-    bool start(QString* error);
-    void stop();
-    bool isRunning();
     BatchEnd runBatch(const std::vector<QByteArray>& requests, std::vector<QByteArray>& answers,
                       const CancelToken& cancel);
-    QString stderrTail() const;
+    void readErrors();
 
-    const QString m_command;
-    const std::chrono::milliseconds m_stallTimeout;
+    const QStringList m_stages;
+    const ApertiumLimits m_limits;
     mutable std::mutex m_mutex;
-    pid_t m_pid = -1;
-    int m_input = -1;
-    int m_output = -1;
-    int m_errors = -1;
-    QByteArray m_pending;  // output read after the last complete answer
-    QByteArray m_stderr;
+    ApertiumStages m_processes;
+    QByteArray m_stderr;  // the tail of the stages' error output
 };
 
 }  // namespace klipo::platform

@@ -60,7 +60,8 @@ ApertiumPipeline* ApertiumTranslator::pipelineFor(const QString& source, const Q
         if (!file.open(QIODevice::ReadOnly)) return nullptr;
         const QString command = QString::fromUtf8(file.readAll()).simplified();
         if (command.isEmpty()) return nullptr;
-        slot = std::make_unique<ApertiumPipeline>(nullFlushingCommand(command), m_options.stallTimeout);
+        slot = std::make_unique<ApertiumPipeline>(nullFlushingCommand(command),
+                                                  ApertiumLimits{m_options.stallTimeout, m_options.totalTimeout});
     }
     return slot.get();
 }

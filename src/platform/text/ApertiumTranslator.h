@@ -16,6 +16,7 @@ class LanguageDetector;
 struct ApertiumOptions {
     QString modesDir = QStringLiteral("/usr/share/apertium/modes");
     std::chrono::milliseconds stallTimeout{10000};  // no answer for this long: the pipeline is stuck
+    std::chrono::milliseconds totalTimeout{60000};  // the longest one batch may take
 };
 
 // Translation on Apertium, the on-device engine Debian ships. A language pack

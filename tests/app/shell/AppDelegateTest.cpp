@@ -70,15 +70,42 @@ TEST(AppDelegate, launch_KeepsLibraryClosed_WhenMenuBarOnly)
     EXPECT_EQ(shell.services.calls.last(), "showLibrary");
 }
 
-TEST(AppDelegate, launch_ReportsHotKeysHeldByOtherPrograms)
+TEST(AppDelegate, launch_ReportsEachRefusedHotKeyWithItsOwnReason)
 {
     Shell shell;
-    shell.services.refusedHotKeys = {"captureTranslate", "scrollCapture"};
+    shell.services.refusedHotKeys = {{"captureTranslate", ShellHotKeyState::taken},
+                                     {"scrollCapture", ShellHotKeyState::taken}};
     shell.delegate.applicationDidFinishLaunching();
     EXPECT_EQ(shell.delegate.failedHotKeys(), (QStringList{"captureTranslate", "scrollCapture"}));
     ASSERT_EQ(shell.services.toasts.size(), 1);
     EXPECT_EQ(shell.services.toasts[0].first, "快捷键被其他程序占用");
     EXPECT_TRUE(shell.services.toasts[0].second.contains("⌃⇧T"));
+
+    // Refusals that are no conflict are not blamed on other programs, and a
+    // shortcut reset from a damaged setting is named.
+    Shell plain;
+    plain.services.shortcuts["plainCapture"] = "↩";
+    plain.services.refusedHotKeys = {{"plainCapture", ShellHotKeyState::noModifier}};
+    plain.delegate.applicationDidFinishLaunching();
+    ASSERT_EQ(plain.services.toasts.size(), 1);
+    EXPECT_EQ(plain.services.toasts[0].first, "快捷键需含 Ctrl、Alt 或 Super");
+    EXPECT_TRUE(plain.services.toasts[0].second.startsWith("↩ 无法使用"));
+
+    Shell mixed;
+    mixed.services.shortcuts["plainCapture"] = "↩";
+    mixed.services.refusedHotKeys = {{"captureTranslate", ShellHotKeyState::taken},
+                                     {"plainCapture", ShellHotKeyState::noModifier},
+                                     {"captureFullScreenTranslate", ShellHotKeyState::unsupported}};
+    mixed.services.resetShortcuts = {"captureFullScreenTranslate", "colorPicker"};
+    mixed.delegate.applicationDidFinishLaunching();
+    ASSERT_EQ(mixed.services.toasts.size(), 1);
+    EXPECT_EQ(mixed.services.toasts[0].first, "部分快捷键无法使用");
+    EXPECT_EQ(mixed.services.toasts[0].second,
+              QStringLiteral("⌃⇧T 被占用；⌃⇧F 不支持；↩ 缺少修饰键；全屏翻译已恢复默认；屏幕取色器已清除"));
+
+    Shell quiet;
+    quiet.delegate.applicationDidFinishLaunching();
+    EXPECT_TRUE(quiet.services.toasts.isEmpty());
 }
 
 TEST(AppDelegate, quit_StopsRecordingThenScrollThenCloudThenVocabulary)

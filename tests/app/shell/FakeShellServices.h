@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QStringList>
 
+#include <utility>
+
 namespace klipo::test {
 
 // Records every call the delegate makes, in order, and answers with the
@@ -15,7 +17,8 @@ class FakeShellServices : public ShellServices {
 public:
     QStringList calls;
     QMap<QString, std::function<void()>> hotKeys;
-    QStringList refusedHotKeys;
+    QMap<QString, ShellHotKeyState> refusedHotKeys;
+    QStringList resetShortcuts;
     QMap<QString, QString> shortcuts = {{"captureTranslate", "⌃⇧T"},
                                         {"captureFullScreenTranslate", "⌃⇧F"},
                                         {"plainCapture", "⌃⇧S"}};
@@ -42,12 +45,13 @@ public:
     void startAutoCloudBackup() override { calls << "startAutoSync"; }
     bool menuBarOnly() override { return menuBarOnlyValue; }
     bool overlayEnabled() override { return overlayEnabledValue; }
-    bool registerHotKey(const QString& name, std::function<void()> action) override
+    ShellHotKeyState registerHotKey(const QString& name, std::function<void()> action) override
     {
         calls << "hotKey:" + name;
         hotKeys[name] = std::move(action);
-        return !refusedHotKeys.contains(name);
+        return refusedHotKeys.value(name, ShellHotKeyState::working);
     }
+    QStringList takeResetShortcuts() override { return std::exchange(resetShortcuts, {}); }
     void bindMenuShortcut(QAction* item, const QString& name) override { boundShortcuts[item] = name; }
     std::optional<QString> shortcutText(const QString& name) override
     {
