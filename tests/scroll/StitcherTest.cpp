@@ -211,3 +211,19 @@ TEST(ScrollStitcher, writesTheBacktrackDiagnosticOnlyWhenAskedTo)
     EXPECT_EQ(stitch::shortestDouble(0.1), "0.1");
     EXPECT_EQ(stitch::shortestDouble(std::numeric_limits<double>::infinity()), "inf");
 }
+
+TEST(ScrollStitcher, picksNearTheTargetByOffsetWhateverOrderTheCandidatesWereMeasuredIn)
+{
+    using E = stitch::Evaluation;
+    const double inf = std::numeric_limits<double>::infinity();
+    auto pick = [](std::vector<E> evals, int target, double eps) {
+        const E e = stitch::pickNearTarget(evals, target, eps);
+        return std::pair{e.d, e.err};
+    };
+    EXPECT_EQ(pick({}, 120, 0.08), (std::pair{120, inf}));
+    // Near ones: the nearest wins, the smaller on equal distance.
+    EXPECT_EQ(pick({{130, 0.0}, {110, 0.05}, {121, 0.5}}, 120, 0.08), (std::pair{110, 0.05}));
+    // None near: the least error, then the nearer, then the smaller.
+    EXPECT_EQ(pick({{124, 0.3}, {116, 0.3}, {119, 0.4}}, 120, 0.08), (std::pair{116, 0.3}));
+    EXPECT_EQ(pick({{125, 0.3}, {116, 0.3}}, 120, 0.08), (std::pair{116, 0.3}));
+}
