@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace klipo::stitch {
 
 namespace {
@@ -20,6 +24,33 @@ bool allOpaque(const QImage& image)
 inline uint8_t luma(const uchar* bgrx) { return uint8_t((bgrx[2] * 77 + bgrx[1] * 150 + bgrx[0] * 29 + 128) >> 8); }
 
 int padTo16(int n) { return (n + 15) & ~15; }
+
+void lumaRow(const uchar* in, uint8_t* out, int width)
+{
+    int x = 0;
+#if defined(__SSE2__)
+    // Eight pixels at a time in 16-bit lanes: the weighted sum stays below
+    // 65536, so wrapping adds and a logical shift give the exact value.
+    const __m128i low = _mm_set1_epi32(0xff);
+    const __m128i wr = _mm_set1_epi16(77);
+    const __m128i wg = _mm_set1_epi16(150);
+    const __m128i wb = _mm_set1_epi16(29);
+    const __m128i half = _mm_set1_epi16(128);
+    auto channel = [&](__m128i p0, __m128i p1, int shift) {
+        return _mm_packs_epi32(_mm_and_si128(_mm_srli_epi32(p0, shift), low),
+                               _mm_and_si128(_mm_srli_epi32(p1, shift), low));
+    };
+    for (; x + 8 <= width; x += 8) {
+        const __m128i p0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 4 * x));
+        const __m128i p1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 4 * x + 16));
+        __m128i y = _mm_add_epi16(_mm_mullo_epi16(channel(p0, p1, 16), wr), _mm_mullo_epi16(channel(p0, p1, 8), wg));
+        y = _mm_add_epi16(y, _mm_add_epi16(_mm_mullo_epi16(channel(p0, p1, 0), wb), half));
+        y = _mm_srli_epi16(y, 8);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(y, y));
+    }
+#endif
+    for (; x < width; ++x) out[x] = luma(in + 4 * x);
+}
 
 }  // namespace
 
@@ -80,7 +111,7 @@ GrayFrame toGray(const FrameRows& rows)
             std::copy(in, in + rows.width, out);
             continue;
         }
-        for (int x = 0; x < rows.width; ++x) out[x] = luma(in + 4 * x);
+        lumaRow(in, out, rows.width);
     }
     return gray;
 }

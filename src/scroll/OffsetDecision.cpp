@@ -111,9 +111,15 @@ SeamDecision texturedPath(const MatchGeometry& g, const ScrollStitchConfig& conf
     if (stats) stats->candidates = int(evals.size());
 
     if (minErr > config.seamAcceptError) {
+        // Every offset, those the coarse curve likes best first.
+        std::vector<std::pair<double, int>> ranked;
+        for (int d = 1; d <= maxFull; ++d) {
+            const int coarse = std::clamp(int(std::lround(double(d) / ds)), 1, g.maxCoarse());
+            ranked.push_back({curve[std::size_t(coarse)], d});
+        }
+        std::sort(ranked.begin(), ranked.end());
         std::vector<int> all;
-        for (int d = 1; d <= maxFull; ++d) all.push_back(d);
-        orderNearest(all, anchor);
+        for (const auto& [value, d] : ranked) all.push_back(d);
         evals = evaluate(frames.prevGray, frames.curGray, all);
         minErr = infinity;
         for (const auto& e : evals) minErr = std::min(minErr, e.err);
