@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include <cstdlib>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -45,8 +46,6 @@ long peakRssKiB()
         if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
     return 0;
 }
-
-void resetPeakRss() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 qint64 folderBytes(const QString& path)
 {
@@ -159,19 +158,18 @@ void benchSynthetic()
 
 // --- composition ----------------------------------------------------------------
 
-// Runs in a child process so that its peak memory is its own.
-void composeChild(int frames, int width, int height, int writeFd)
+// Runs in a process of its own (see benchCompose) so that its peak memory is its own.
+void composeOne(int frames, int width, int height)
 {
-    resetPeakRss();
     const long baseline = peakRssKiB();
     const PageSpec page{PageKind::text, width, 77};
     StitchSession session(standardStitchConfig(0));
     int top = 0;
-    long appendPeakAt10 = 0;
+    long peakAt10 = 0;
     for (int i = 0; i < frames; ++i) {
         session.process(pageFrame(page, top, height), std::nullopt);
         top += 350 + (i * 37) % 100;
-        if (i == 9) appendPeakAt10 = peakRssKiB();
+        if (i == 9) peakAt10 = peakRssKiB();
     }
     const long appendPeak = peakRssKiB();
     const qint64 spoolBytes = folderBytes(session.stitcher().spoolFolder());
@@ -180,36 +178,24 @@ void composeChild(int frames, int width, int height, int writeFd)
     const auto result = session.finish();
     const double composeMs = double(timer.nsecsElapsed()) / 1e6;
     const long composePeak = peakRssKiB();
-    char line[512];
     if (const auto* out = std::get_if<ScrollStitchOutput>(&result))
-        std::snprintf(line, sizeof line,
-                      "  %3d frames: %dx%d  compose %7.0f ms  peak RSS appending %5ld MiB (after 10: %ld), "
-                      "composing %5ld MiB  spool %.0f KiB/frame\n",
-                      frames, out->image.width(), out->image.height(), composeMs, (appendPeak - baseline) / 1024,
-                      (appendPeakAt10 - baseline) / 1024, (composePeak - baseline) / 1024,
-                      double(spoolBytes) / frames / 1024);
+        std::printf("  %3d frames: %dx%-6d compose %6.0f ms  peak RSS: start %ld MiB, appending %ld MiB "
+                    "(after 10 frames %ld), composing %ld MiB; spool %.0f KiB/frame\n",
+                    frames, out->image.width(), out->image.height(), composeMs, baseline / 1024, appendPeak / 1024,
+                    peakAt10 / 1024, composePeak / 1024, double(spoolBytes) / frames / 1024);
     else
-        std::snprintf(line, sizeof line, "  %3d frames: %s\n", frames,
-                      qPrintable(std::get<ScrollStitchError>(result).errorDescription()));
-    [[maybe_unused]] auto n = ::write(writeFd, line, std::strlen(line));
+        std::printf("  %3d frames: %s\n", frames, qPrintable(std::get<ScrollStitchError>(result).errorDescription()));
 }
 
-void benchCompose(int frames, int width, int height)
+void benchCompose(const char* self, int frames)
 {
-    int fds[2];
-    if (::pipe(fds) != 0) return;
     std::fflush(stdout);
     const pid_t pid = ::fork();
     if (pid == 0) {
-        ::close(fds[0]);
-        composeChild(frames, width, height, fds[1]);
-        ::_exit(0);
+        const std::string count = std::to_string(frames);
+        ::execl(self, self, "compose-one", count.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
     }
-    ::close(fds[1]);
-    char buffer[1024];
-    ssize_t n;
-    while ((n = ::read(fds[0], buffer, sizeof buffer)) > 0) std::fwrite(buffer, 1, std::size_t(n), stdout);
-    ::close(fds[0]);
     ::waitpid(pid, nullptr, 0);
 }
 
@@ -225,6 +211,10 @@ bool wanted(int argc, char** argv, const char* section)
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::strcmp(argv[1], "compose-one") == 0) {
+        composeOne(std::atoi(argv[2]), 1920, 1080);
+        return 0;
+    }
     if (wanted(argc, argv, "frames")) {
         std::printf("Per-frame worker time (text pages, steps of 1/4 to 3/4 of the frame, spool included)\n");
         for (auto [w, h] : {std::pair{1920, 1080}, {2880, 1800}, {300, 1800}, {800, 600}, {3840, 2160}, {640, 2000}})
@@ -245,7 +235,7 @@ int main(int argc, char** argv)
     }
     if (wanted(argc, argv, "compose")) {
         std::printf("\nComposition, 1920x1080 text frames, steps 350..449 rows\n");
-        for (int frames : {10, 50, 100, 280}) benchCompose(frames, 1920, 1080);
+        for (int frames : {10, 50, 100, 280}) benchCompose("/proc/self/exe", frames);
     }
     return 0;
 }

@@ -104,12 +104,18 @@ bool isBacktrack(const MatchGeometry& geometry, const ScrollStitchConfig& config
     const int n = geometry.smallH - geometry.minCells();
     if (n < 2) return false;
 
-    const std::vector<double> reverse = shiftCurve(frames.curSmall, frames.prevSmall, n);
     double bestPos = infinity;
+    for (int d = 1; d <= n; ++d) bestPos = std::min(bestPos, forward[std::size_t(d)]);
+    const bool debug = qEnvironmentVariableIsSet("KLIPO_SCROLL_DEBUG");
+    // Errors are never negative: when the forward match is this good, the
+    // page cannot have been scrolled back, and the reverse curve (as costly
+    // as the forward one) is only needed for the diagnostic line.
+    if (!debug && bestPos - config.flatCurveThreshold <= 0) return false;
+
+    const std::vector<double> reverse = shiftCurve(frames.curSmall, frames.prevSmall, n);
     double bestNeg = infinity;
     int dNeg = 1;
     for (int d = 1; d <= n; ++d) {
-        bestPos = std::min(bestPos, forward[std::size_t(d)]);
         if (reverse[std::size_t(d)] < bestNeg) {
             bestNeg = reverse[std::size_t(d)];
             dNeg = d;
@@ -117,7 +123,7 @@ bool isBacktrack(const MatchGeometry& geometry, const ScrollStitchConfig& config
     }
     const double medianNeg = curveMedian(reverse, n);
 
-    if (qEnvironmentVariableIsSet("KLIPO_SCROLL_DEBUG")) {
+    if (debug) {
         const std::string line = "BT? bestPos=" + shortestDouble(bestPos) + " bestNeg=" + shortestDouble(bestNeg) +
                                  " bestNegD=" + std::to_string(dNeg) + " medianNeg=" + shortestDouble(medianNeg) +
                                  "\n";
