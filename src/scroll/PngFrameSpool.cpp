@@ -57,10 +57,11 @@ bool readRows(FILE* file, int width, int rowCount, uchar* dest, qsizetype destSt
     png_read_info(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
     const int colorType = png_get_color_type(png, info);
-    if (png_get_bit_depth(png, info) != 8 || png_get_interlace_type(png, info) != PNG_INTERLACE_NONE ||
+    const bool knownType =
+        colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_RGB || colorType == PNG_COLOR_TYPE_RGB_ALPHA;
+    if (!knownType || png_get_bit_depth(png, info) != 8 || png_get_interlace_type(png, info) != PNG_INTERLACE_NONE ||
         png_get_image_width(png, info) != png_uint_32(width) || qsizetype(width) * 4 > destStride ||
-        png_uint_32(rowCount) > height ||
-        (colorType != PNG_COLOR_TYPE_GRAY && colorType != PNG_COLOR_TYPE_RGB && colorType != PNG_COLOR_TYPE_RGB_ALPHA)) {
+        png_uint_32(rowCount) > height) {
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }

@@ -72,7 +72,8 @@ int sweepStaleSpoolFolders(const QString& tempDir)
 {
     int removed = 0;
     const QDir dir(tempDir);
-    const auto entries = dir.entryInfoList({prefix + QLatin1Char('*')}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    const auto entries =
+        dir.entryInfoList({prefix + QLatin1Char('*')}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
     for (const QFileInfo& entry : entries) {
         struct stat st {};
         const QByteArray path = QFile::encodeName(entry.absoluteFilePath());

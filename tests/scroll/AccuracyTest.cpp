@@ -89,7 +89,8 @@ TEST(StitchAccuracy, fastMatchingDecidesExactlyAsThePlainRules)
         Feed f{name, {}, {}};
         for (std::size_t i = 0; i < tops.size(); ++i) {
             QImage frame = pageFrameGray(page, tops[i], height);
-            if (i > 0 && tops[i] == tops[i - 1]) QPainter(&frame).fillRect(40, 100, 2, 16, Qt::black);  // a caret blinks
+            // A still frame, but the caret blinks.
+            if (i > 0 && tops[i] == tops[i - 1]) QPainter(&frame).fillRect(40, 100, 2, 16, Qt::black);
             f.frames.push_back(noise ? withNoise(frame, noise, uint32_t(i) + 1) : frame);
             f.hints.push_back(hint);
         }

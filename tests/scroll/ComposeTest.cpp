@@ -124,6 +124,13 @@ TEST(PngSpool, storesFramesLosslesslyInEveryLayout)
         EXPECT_FALSE(readPngRows(path, image.width() + 1, 1, back.bits(), back.bytesPerLine()));
     }
     EXPECT_FALSE(writePng(dir + QStringLiteral("/missing/f.png"), prepareFrame(rgb).all()));
+
+    // A cut-off file is refused, not read past its end.
+    const QString cut = dir + QStringLiteral("/cut.png");
+    ASSERT_TRUE(writePng(cut, prepareFrame(rgb).all()));
+    QFile(cut).resize(QFileInfo(cut).size() / 2);
+    QImage back(37, 20, QImage::Format_RGB32);
+    EXPECT_FALSE(readPngRows(cut, 37, 20, back.bits(), back.bytesPerLine()));
 }
 
 TEST(ScrollStitcher, removesItsSpoolFolderAfterSuccessFailureAndCancel)

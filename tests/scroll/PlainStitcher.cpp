@@ -123,8 +123,8 @@ PlainStitcher::Eval PlainStitcher::pickNearTarget(const std::vector<Eval>& evals
 ScrollFramePlacement PlainStitcher::inexact(Eval e)
 {
     ++m_run;
-    return {0, 0, e.d, m_run < m_config.fixedStepAfter ? ScrollSeamConfidence::velocity : ScrollSeamConfidence::fixedStep,
-            e.err};
+    const bool early = m_run < m_config.fixedStepAfter;
+    return {0, 0, e.d, early ? ScrollSeamConfidence::velocity : ScrollSeamConfidence::fixedStep, e.err};
 }
 
 ScrollFramePlacement PlainStitcher::decide(const std::vector<uint8_t>& cur, const std::vector<float>& curSmall,
@@ -148,7 +148,9 @@ ScrollFramePlacement PlainStitcher::decide(const std::vector<uint8_t>& cur, cons
         return c;
     };
 
-    if (!(median - best >= m_config.flatCurveThreshold && std::min(curStd, m_prevStd) >= m_config.featureStdThreshold)) {
+    const bool textured = median - best >= m_config.flatCurveThreshold &&
+                          std::min(curStd, m_prevStd) >= m_config.featureStdThreshold;
+    if (!textured) {
         const double thr = std::max(0.6, best + 0.35);
         int c = -1;
         for (int d = 1; d <= dMaxS; ++d)
