@@ -1,0 +1,47 @@
+#pragma once
+
+#include "scroll/FrameMatch.h"
+
+#include <optional>
+#include <vector>
+
+namespace klipo::stitch {
+
+struct SeamDecision {
+    int offset = 0;
+    ScrollSeamConfidence confidence = ScrollSeamConfidence::exact;
+    double error = 0;
+};
+
+// What the stitcher remembers between decisions: the offsets of the last
+// exact seams (oldest first, at most 4) and the inexact seams since the last
+// exact one. A decision works on a copy; the stitcher keeps the copy only
+// once the frame has been stored.
+struct MatchMemory {
+    std::vector<int> recentExactOffsets;
+    int featurelessRun = 0;
+};
+
+// How much work a decision took, for the benchmark.
+struct DecisionStats {
+    int candidates = 0;
+    bool fullSearch = false;
+    bool textured = false;
+};
+
+// How far the content moved since the previous kept frame. `forward` is the
+// forward coarse curve over 1..maxCoarse().
+SeamDecision decideOffset(const MatchGeometry& geometry, const ScrollStitchConfig& config, const FramePair& frames,
+                          const std::vector<double>& forward, std::optional<int> stepHint, MatchMemory& memory,
+                          DecisionStats* stats = nullptr);
+
+// The expected offset: the hint, else the mean of the recent exact offsets,
+// else half the cropped height; clamped into [dMin, dMax].
+int resolveTarget(std::optional<int> hint, int dMin, int dMax, const MatchMemory& memory, int cropH);
+
+// Among the evaluations within eps, the one nearest the target (ties: the
+// smaller offset); with none within eps, the least error (ties: nearer the
+// target, then the smaller offset); with none at all, (target, infinity).
+Evaluation pickNearTarget(const std::vector<Evaluation>& evals, int target, double eps);
+
+}  // namespace klipo::stitch

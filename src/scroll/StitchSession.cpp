@@ -1,0 +1,70 @@
+#include "scroll/StitchSession.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace klipo {
+
+using namespace stitch;
+
+void ScrollStitchTally::count(const ScrollFrameResult& result)
+{
+    switch (result.kind) {
+    case ScrollFrameResult::Kind::appended:
+        kept = result.kept;
+        break;
+    case ScrollFrameResult::Kind::duplicate:
+        ++dupSkipped;
+        break;
+    case ScrollFrameResult::Kind::failed:
+        ++failed;
+        break;
+    }
+}
+
+double stitch::byteStd(const std::vector<uint8_t>& values)
+{
+    if (values.empty()) return 0;
+    double sum = 0;
+    for (uint8_t v : values) sum += v;
+    const double mean = sum / double(values.size());
+    double squares = 0;
+    for (uint8_t v : values) squares += (v - mean) * (v - mean);
+    return std::sqrt(squares / double(values.size()));
+}
+
+double stitch::meanAbsDiff(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+{
+    if (a.empty() || a.size() != b.size()) return std::numeric_limits<double>::infinity();
+    long long sum = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) sum += std::abs(int(a[i]) - int(b[i]));
+    return double(sum) / double(a.size());
+}
+
+StitchSession::StitchSession(ScrollStitchConfig config, std::unique_ptr<FrameSpool> spool)
+    : m_stitcher(std::move(config), std::move(spool))
+{
+}
+
+ScrollFrameResult StitchSession::process(const QImage& frame, std::optional<int> stepHint)
+{
+    const auto start = std::chrono::steady_clock::now();
+    std::optional<std::vector<uint8_t>> sample;
+    if (!frame.isNull()) sample = thumbnail64(prepareFrame(frame).all());
+    m_precheckMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    // A frame that has not visibly changed never reaches the stitcher.
+    if (sample && m_lastSample && byteStd(*sample) >= 3.0 && meanAbsDiff(*sample, *m_lastSample) < 0.8)
+        return ScrollFrameResult::duplicate(m_stitcher.appendedCount());
+
+    const int before = m_stitcher.placementCount();
+    if (auto error = m_stitcher.append(frame, stepHint)) return ScrollFrameResult::failed(*error);
+    if (sample) m_lastSample = std::move(sample);
+    if (m_stitcher.placementCount() > before)
+        return ScrollFrameResult::appended(m_stitcher.placementCount(), m_stitcher.appendedCount(),
+                                           m_stitcher.lastY() + m_stitcher.cropH());
+    return ScrollFrameResult::duplicate(m_stitcher.appendedCount());
+}
+
+}  // namespace klipo

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "scroll/ScrollStitcher.h"
+
+#include <optional>
+#include <vector>
+
+namespace klipo {
+
+// What became of one frame handed to the stitch worker.
+struct ScrollFrameResult {
+    enum class Kind { appended, duplicate, failed };
+    Kind kind = Kind::duplicate;
+    int kept = 0;          // appended: kept frames now
+    int input = 0;         // frames the stitcher has been handed so far
+    int canvasHeight = 0;  // appended: the long image's height at this point
+    std::optional<ScrollStitchError> error;
+
+    static ScrollFrameResult appended(int kept, int input, int canvasHeight)
+    {
+        return {Kind::appended, kept, input, canvasHeight, std::nullopt};
+    }
+    static ScrollFrameResult duplicate(int input) { return {Kind::duplicate, 0, input, 0, std::nullopt}; }
+    static ScrollFrameResult failed(ScrollStitchError error) { return {Kind::failed, 0, 0, 0, error}; }
+};
+
+// The counts a capture keeps from its frame results.
+struct ScrollStitchTally {
+    int kept = 0;
+    int dupSkipped = 0;
+    int failed = 0;
+
+    void count(const ScrollFrameResult& result);
+};
+
+// One stitcher behind the unchanged-frame pre-check, driven from one thread.
+// The stitch worker runs it on its queue; benchmarks and tests call it directly.
+class StitchSession {
+public:
+    explicit StitchSession(ScrollStitchConfig config, std::unique_ptr<stitch::FrameSpool> spool = nullptr);
+
+    ScrollFrameResult process(const QImage& frame, std::optional<int> stepHint);
+    ScrollStitchResult finish() { return m_stitcher.finish(); }
+    void cancel() { m_stitcher.cancel(); }
+
+    ScrollStitcher& stitcher() { return m_stitcher; }
+    double lastPrecheckMs() const { return m_precheckMs; }
+
+private:
+    ScrollStitcher m_stitcher;
+    std::optional<std::vector<uint8_t>> m_lastSample;  // thumbnail of the last frame accepted without error
+    double m_precheckMs = 0;
+};
+
+namespace stitch {
+double byteStd(const std::vector<uint8_t>& values);
+double meanAbsDiff(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b);
+}  // namespace stitch
+
+}  // namespace klipo

@@ -1,0 +1,155 @@
+#include "TestPages.h"
+
+#include <QRandomGenerator>
+
+#include <algorithm>
+
+namespace klipo::test {
+
+namespace {
+
+uint64_t mix(uint64_t x)
+{
+    x += 0x9E3779B97F4A7C15ULL;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+    return x ^ (x >> 31);
+}
+
+uint64_t hash3(uint64_t a, uint64_t b, uint64_t c) { return mix(a * 0x100000001B3ULL ^ mix(b * 31 + mix(c))); }
+
+constexpr int linePitch = 24;
+
+// One line of text: words of glyph boxes with their own ink pattern.
+struct TextLine {
+    std::vector<int> inkFrom;  // glyph boxes, pairs of [from, to)
+    std::vector<int> inkTo;
+    QRgb color = 0;
+    bool blank = false;
+};
+
+TextLine layoutLine(const PageSpec& page, int64_t line)
+{
+    TextLine t;
+    const uint64_t h = hash3(page.seed, uint64_t(line), 1);
+    t.blank = h % 7 == 0;  // paragraph gap
+    const int shade = 20 + int(h >> 8) % 60;
+    t.color = (h >> 16) % 5 == 0 ? qRgb(30, 80, 200) : qRgb(shade, shade, shade);
+    int x = 16 + int((h >> 24) % 24);
+    const int end = page.width - 16 - int((h >> 32) % (page.width / 3 + 1));
+    uint64_t r = h;
+    while (x < end) {
+        r = mix(r);
+        const int letters = 2 + int(r % 8);
+        for (int i = 0; i < letters && x < end; ++i) {
+            const int w = 5 + int((r >> (8 + i * 3)) % 4);
+            t.inkFrom.push_back(x);
+            t.inkTo.push_back(std::min(x + w, end));
+            x += w + 1;
+        }
+        x += 5 + int((r >> 40) % 4);
+    }
+    return t;
+}
+
+void drawTextRow(const PageSpec& page, int64_t y, QRgb* out, std::vector<std::pair<int64_t, TextLine>>& cache)
+{
+    std::fill(out, out + page.width, qRgb(252, 252, 252));
+    if (page.kind == PageKind::blankGap && y >= page.gapFrom && y <= page.gapTo) return;
+    const int64_t line = y / linePitch;
+    const int inLine = int(y % linePitch);
+    if (inLine < 6 || inLine >= 18) return;
+    if (cache.empty() || cache.back().first != line) cache.assign(1, {line, layoutLine(page, line)});
+    const TextLine& t = cache.back().second;
+    if (t.blank) return;
+    for (std::size_t g = 0; g < t.inkFrom.size(); ++g) {
+        const uint64_t glyph = hash3(page.seed, uint64_t(line), uint64_t(t.inkFrom[g]));
+        for (int x = t.inkFrom[g]; x < t.inkTo[g]; ++x) {
+            const uint64_t bit = uint64_t((inLine - 6) * 5 + (x - t.inkFrom[g])) % 64;
+            if (!((glyph >> bit) & 1)) continue;
+            // Edges of the strokes come out lighter, like smoothed type.
+            const int alpha = ((glyph >> ((bit + 7) % 64)) & 1) ? 255 : 140;
+            const QRgb c = t.color;
+            auto blend = [&](int ink) { return (ink * alpha + 252 * (255 - alpha)) / 255; };
+            out[x] = qRgb(blend(qRed(c)), blend(qGreen(c)), blend(qBlue(c)));
+        }
+    }
+}
+
+void drawRow(const PageSpec& page, int64_t y, QRgb* out, std::vector<std::pair<int64_t, TextLine>>& cache)
+{
+    switch (page.kind) {
+    case PageKind::text:
+    case PageKind::blankGap:
+        drawTextRow(page, y, out, cache);
+        return;
+    case PageKind::table: {
+        const int inRow = int(y % 30);
+        for (int x = 0; x < page.width; ++x) {
+            int v = inRow == 0 ? 120 : 250;
+            if (x % 160 == 0) v = 120;
+            if (inRow >= 10 && inRow < 20 && x % 160 > 10 && x % 160 < 90) v = ((x * 7 + inRow * 13) % 5) * 40;
+            out[x] = qRgb(v, v, v);
+        }
+        return;
+    }
+    case PageKind::gradient:
+        for (int x = 0; x < page.width; ++x) {
+            const int v = std::clamp(int(40 + (y % 4000) / 20) + ((x / 8) % 2) * 30, 0, 255);
+            out[x] = qRgb(v, v, v);
+        }
+        return;
+    }
+}
+
+}  // namespace
+
+QImage pageFrame(const PageSpec& page, int top, int height)
+{
+    QImage frame(page.width, height, QImage::Format_RGB32);
+    std::vector<std::pair<int64_t, TextLine>> cache;
+    for (int r = 0; r < height; ++r) drawRow(page, int64_t(top) + r, reinterpret_cast<QRgb*>(frame.scanLine(r)), cache);
+    return frame;
+}
+
+QImage pageFrameGray(const PageSpec& page, int top, int height)
+{
+    return pageFrame(page, top, height).convertToFormat(QImage::Format_Grayscale8);
+}
+
+std::vector<int> randomTops(int pageHeight, int frameHeight, int minStep, int maxStep, uint32_t seed)
+{
+    QRandomGenerator rng(seed);
+    std::vector<int> tops{0};
+    for (;;) {
+        const int next = tops.back() + minStep + int(rng.bounded(uint32_t(maxStep - minStep + 1)));
+        if (next + frameHeight > pageHeight) break;
+        tops.push_back(next);
+    }
+    return tops;
+}
+
+QImage withNoise(const QImage& frame, int amplitude, uint32_t seed)
+{
+    QImage out = frame.convertToFormat(frame.format() == QImage::Format_Grayscale8 ? QImage::Format_Grayscale8
+                                                                                  : QImage::Format_RGB32);
+    QRandomGenerator rng(seed);
+    const int span = 2 * amplitude + 1;
+    auto shift = [&](int v) { return std::clamp(v + int(rng.bounded(uint32_t(span))) - amplitude, 0, 255); };
+    for (int y = 0; y < out.height(); ++y) {
+        if (out.format() == QImage::Format_Grayscale8) {
+            uchar* row = out.scanLine(y);
+            for (int x = 0; x < out.width(); ++x) row[x] = uchar(shift(row[x]));
+        } else {
+            auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+            for (int x = 0; x < out.width(); ++x) {
+                const int n = int(rng.bounded(uint32_t(span))) - amplitude;
+                row[x] = qRgb(std::clamp(qRed(row[x]) + n, 0, 255), std::clamp(qGreen(row[x]) + n, 0, 255),
+                              std::clamp(qBlue(row[x]) + n, 0, 255));
+            }
+        }
+    }
+    return out;
+}
+
+}  // namespace klipo::test

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QImage>
+
+#include <cstdint>
+#include <vector>
+
+// Synthetic scrolling pages. Every page is a function of (x, y), so a frame
+// at any top can be drawn without holding the whole page.
+namespace klipo::test {
+
+enum class PageKind {
+    text,      // lines of word-like marks on white, paragraph gaps
+    table,     // one table row repeated every 30 rows
+    gradient,  // a smooth vertical ramp under a column pattern: many offsets fit about equally
+    blankGap,  // text with a blank stretch taller than a frame in the middle
+};
+
+struct PageSpec {
+    PageKind kind = PageKind::text;
+    int width = 800;
+    uint32_t seed = 1;
+    int gapFrom = 0;  // blankGap: first and last blank row
+    int gapTo = 0;
+};
+
+// Rows top .. top + height - 1 of the page, RGB32.
+QImage pageFrame(const PageSpec& page, int top, int height);
+// Same, as 8-bit grey.
+QImage pageFrameGray(const PageSpec& page, int top, int height);
+
+// Frame tops from 0 with steps drawn from [minStep, maxStep] until the
+// last frame ends at or before pageHeight.
+std::vector<int> randomTops(int pageHeight, int frameHeight, int minStep, int maxStep, uint32_t seed);
+
+// Every pixel moved by a uniform amount in [-amplitude, amplitude], clamped.
+QImage withNoise(const QImage& frame, int amplitude, uint32_t seed);
+
+}  // namespace klipo::test
