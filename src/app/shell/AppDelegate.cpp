@@ -1,6 +1,7 @@
 #include "app/shell/AppDelegate.h"
 
 #include "app/shell/StatusMenu.h"
+#include "platform/StorageAlerts.h"
 #include "platform/TrayIcon.h"
 
 #include <QMenu>
@@ -12,7 +13,7 @@ AppDelegate::AppDelegate(ShellServices& services, platform::TrayIcon* tray, QObj
 {
 }
 
-AppDelegate::~AppDelegate() = default;
+AppDelegate::~AppDelegate() { platform::storagealerts::setSink({}); }
 
 bool AppDelegate::isRunningSelfTest()
 {
@@ -34,6 +35,10 @@ void AppDelegate::applicationDidFinishLaunching()
     };
 
     m_services.runInterfaceSnapshotSelfCheck();
+    // A file not saved or set aside is told at once; what happened before
+    // launch (a damaged settings file) is told now.
+    platform::storagealerts::setSink(
+        [this](const platform::storagealerts::Alert& alert) { m_services.showToast(alert.title, alert.detail); });
     m_services.applyAppearance();
     m_services.runShortcutMigration();
     setupStatusItem();

@@ -1,10 +1,12 @@
 #include "FakeShellServices.h"
 #include "app/shell/AppDelegate.h"
+#include "platform/StorageAlerts.h"
 #include "platform/TrayIcon.h"
 
 #include <gtest/gtest.h>
 
 #include <QMenu>
+#include <QTest>
 
 using namespace klipo;
 using klipo::test::FakeShellServices;
@@ -79,6 +81,22 @@ TEST(AppDelegate, launch_ReportsHotKeysHeldByOtherPrograms)
     ASSERT_EQ(shell.services.toasts.size(), 1);
     EXPECT_EQ(shell.services.toasts[0].first, "快捷键被其他程序占用");
     EXPECT_TRUE(shell.services.toasts[0].second.contains("⌃⇧T"));
+}
+
+TEST(AppDelegate, storageAlerts_BecomeToasts_AlsoThoseFromBeforeLaunch)
+{
+    platform::storagealerts::report("设置无法使用：内容已损坏", "原文件已移到 ~/x");
+    {
+        Shell shell;
+        shell.delegate.applicationDidFinishLaunching();
+        ASSERT_EQ(shell.services.toasts.size(), 1);
+        EXPECT_EQ(shell.services.toasts.first().second, "原文件已移到 ~/x");
+        platform::storagealerts::reportNotSaved("生词本", "磁盘空间不足");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return shell.services.toasts.size() == 2; }, 5000));
+        EXPECT_EQ(shell.services.toasts.last(), qMakePair(QString("生词本未能保存"), QString("磁盘空间不足")));
+    }
+    platform::storagealerts::reportNotSaved("历史记录", "x");  // waits for the next shell, no crash
+    QTest::qWait(20);
 }
 
 TEST(AppDelegate, quit_StopsRecordingThenScrollThenCloudThenVocabulary)
