@@ -108,10 +108,12 @@ void VocabularyStore::commit(const Book& copy, quint64 generation)
 
 void VocabularyStore::write(const Book& copy)
 {
+    m_lastWriteFailed = true;
     if (!m_access->mayWrite()) return m_access->reportReadOnlyOnce(what());
     if (m_writeBlocked) return;  // told at the load
     const platform::safefile::WriteResult written =
         storefiles::writeStoreFile(filePath(), vocabularybook::encodeFile(copy));
+    m_lastWriteFailed = !written;
     if (!written) platform::storagealerts::reportNotSaved(what(), written.error);
 }
 
@@ -233,9 +235,11 @@ QList<VocabularyWord> VocabularyStore::words()
     return copy.values();
 }
 
-void VocabularyStore::flush()
+bool VocabularyStore::flush()
 {
-    m_ioQueue->sync([] {});
+    bool failed = false;
+    m_ioQueue->sync([&] { failed = m_lastWriteFailed; });
+    return !failed;
 }
 
 }  // namespace klipo

@@ -77,8 +77,9 @@ public:
     // so a reader never takes an unloaded book for an empty one.
     QList<VocabularyWord> words();
 
-    // Waits until every write queued so far has finished.
-    void flush();
+    // Waits until every write queued so far has finished. False when the
+    // last of them failed: the file then holds an older book.
+    bool flush();
 
     // Main thread only: the ranked words to learn (at most 500) and the summary.
     const QList<VocabularyWord>& topWords() const { return m_topWords; }
@@ -118,6 +119,7 @@ private:
     std::unique_ptr<storefiles::WriteAccess> m_access;  // made by the first load, under m_lock
     std::atomic<quint64> m_newestQueuedWrite{0};
     quint64 m_newestWritten = 0;  // ioQueue
+    bool m_lastWriteFailed = false;  // ioQueue
 
     quint64 m_publishedGeneration = 0;  // main thread
     QList<VocabularyWord> m_topWords;   // main thread
