@@ -2,8 +2,10 @@
 
 #include "platform/SerialQueue.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QList>
+#include <QTimer>
 
 #include <mutex>
 
@@ -17,8 +19,15 @@ constexpr qsizetype kMaxWaiting = 16;
 
 struct State {
     std::mutex mutex;
-    std::function<void(const Alert&)> sink;  // used on the main thread only
-    QList<Alert> waiting;
+    bool hasSink = false;  // mutex
+    QList<Alert> waiting;  // mutex: made before there was a sink
+
+    // Main thread only.
+    std::function<void(const Alert&)> sink;
+    int spacingMs = 0;
+    QList<Alert> queue;
+    bool showing = false;
+    quint64 generation = 0;
 };
 
 State& state()
@@ -34,17 +43,32 @@ void keep(const Alert& alert)
     if (s.waiting.size() < kMaxWaiting) s.waiting.append(alert);
 }
 
+void showNext()
+{
+    State& s = state();
+    if (s.showing || s.queue.isEmpty() || !s.sink) return;
+    const Alert alert = s.queue.takeFirst();
+    if (s.spacingMs > 0) {
+        s.showing = true;
+        const quint64 generation = s.generation;
+        QTimer::singleShot(s.spacingMs, QCoreApplication::instance(), [generation] {
+            State& st = state();
+            if (generation != st.generation) return;
+            st.showing = false;
+            showNext();
+        });
+    }
+    s.sink(alert);
+}
+
+// Main thread.
 void deliver(const Alert& alert)
 {
-    std::function<void(const Alert&)> sink;
-    {
-        std::lock_guard lock(state().mutex);
-        sink = state().sink;
-    }
-    if (sink)
-        sink(alert);
-    else
-        keep(alert);
+    State& s = state();
+    if (!s.sink) return keep(alert);
+    // The same failure again (every change on a full disk) is one alert.
+    if (!s.queue.contains(alert) && s.queue.size() < kMaxWaiting) s.queue.append(alert);
+    showNext();
 }
 
 }  // namespace
@@ -55,7 +79,7 @@ void report(const QString& title, const QString& detail)
     bool hasSink;
     {
         std::lock_guard lock(state().mutex);
-        hasSink = bool(state().sink);
+        hasSink = state().hasSink;
     }
     if (!hasSink) return keep(alert);
     runOnMain([alert] { deliver(alert); });
@@ -74,16 +98,21 @@ void reportMovedAside(const QString& what, const QString& reason, const QString&
     report(QStringLiteral("%1无法使用：%2").arg(what, reason), QStringLiteral("原文件已移到 %1").arg(shown));
 }
 
-void setSink(std::function<void(const Alert&)> sink)
+void setSink(std::function<void(const Alert&)> sink, int spacingMs)
 {
+    State& s = state();
     QList<Alert> waiting;
     {
-        State& s = state();
         std::lock_guard lock(s.mutex);
-        s.sink = sink;
+        s.hasSink = bool(sink);
         if (sink) waiting.swap(s.waiting);
     }
-    for (const Alert& alert : std::as_const(waiting)) sink(alert);
+    s.sink = std::move(sink);
+    s.spacingMs = spacingMs;
+    s.queue.clear();
+    s.showing = false;
+    ++s.generation;
+    for (const Alert& alert : std::as_const(waiting)) deliver(alert);
 }
 
 }  // namespace klipo::platform::storagealerts

@@ -13,6 +13,8 @@ namespace klipo::platform::storagealerts {
 struct Alert {
     QString title;   // what happened, naming what was not saved
     QString detail;  // why, or where a moved file went
+
+    friend bool operator==(const Alert&, const Alert&) = default;
 };
 
 // May be called from any thread, also before the shell is up: an alert made
@@ -24,9 +26,10 @@ void reportNotSaved(const QString& what, const QString& reason);
 // "<what>无法使用：<reason>" and where the unusable file was moved.
 void reportMovedAside(const QString& what, const QString& reason, const QString& newPath);
 
-// Installs the one receiver (main thread), which then gets every waiting
-// alert at once and each later one on the main thread. An empty function
-// removes it.
-void setSink(std::function<void(const Alert&)> sink);
+// Installs the one receiver (main thread), which then gets the waiting alerts
+// and each later one, on the main thread, at least `spacingMs` apart so that
+// each can be read (0: at once). An alert equal to one still waiting is
+// dropped. An empty function removes the receiver.
+void setSink(std::function<void(const Alert&)> sink, int spacingMs = 0);
 
 }  // namespace klipo::platform::storagealerts

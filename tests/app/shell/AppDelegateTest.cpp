@@ -83,7 +83,7 @@ TEST(AppDelegate, launch_ReportsHotKeysHeldByOtherPrograms)
     EXPECT_TRUE(shell.services.toasts[0].second.contains("⌃⇧T"));
 }
 
-TEST(AppDelegate, storageAlerts_BecomeToasts_AlsoThoseFromBeforeLaunch)
+TEST(AppDelegate, storageAlerts_BecomeToastsOneAfterTheOther_AlsoThoseFromBeforeLaunch)
 {
     platform::storagealerts::report("设置无法使用：内容已损坏", "原文件已移到 ~/x");
     {
@@ -92,6 +92,8 @@ TEST(AppDelegate, storageAlerts_BecomeToasts_AlsoThoseFromBeforeLaunch)
         ASSERT_EQ(shell.services.toasts.size(), 1);
         EXPECT_EQ(shell.services.toasts.first().second, "原文件已移到 ~/x");
         platform::storagealerts::reportNotSaved("生词本", "磁盘空间不足");
+        QTest::qWait(100);
+        EXPECT_EQ(shell.services.toasts.size(), 1);  // the first one is still being read
         ASSERT_TRUE(QTest::qWaitFor([&] { return shell.services.toasts.size() == 2; }, 5000));
         EXPECT_EQ(shell.services.toasts.last(), qMakePair(QString("生词本未能保存"), QString("磁盘空间不足")));
     }
