@@ -59,10 +59,10 @@ void SettingsStore::load()
                                   QString::number(QDateTime::currentSecsSinceEpoch());
             const QString aside = safefile::moveAside(m_path, stamp, QString());
             if (!aside.isEmpty()) {
-                storagealerts::reportMovedAside(settingsWhat(), problem, aside);
+                storagealerts::reportMovedAside(QStringLiteral("设置文件"), problem, aside);
             } else {
                 blocked = true;
-                storagealerts::report(QStringLiteral("%1无法使用：%2").arg(settingsWhat(), problem),
+                storagealerts::report(QStringLiteral("设置文件无法使用：%1").arg(problem),
                                       QStringLiteral("原文件无法移开，本次运行中的设置更改不会保存"));
             }
         }

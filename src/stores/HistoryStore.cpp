@@ -122,16 +122,15 @@ void HistoryStore::loadIfNeeded()
 
 void HistoryStore::setAsideUnusableIndex(const QString& reason)
 {
-    // A store that only reads renames nothing: the writer owns the folder.
-    if (m_access->mayWrite()) {
-        const QString aside =
-            storefiles::moveAside(indexPath(), QStringLiteral("index-broken-"), QStringLiteral(".json"));
-        if (!aside.isEmpty()) {
-            platform::storagealerts::reportMovedAside(QStringLiteral("历史记录索引"), reason, aside);
-            return;
-        }
-    }
     m_indexBlocked = true;
+    // A store that only reads renames nothing: the writer owns the folder.
+    if (!m_access->mayWrite()) return;
+    const QString aside = storefiles::moveAside(indexPath(), QStringLiteral("index-broken-"), QStringLiteral(".json"));
+    if (!aside.isEmpty()) {
+        m_indexBlocked = false;
+        platform::storagealerts::reportMovedAside(QStringLiteral("历史记录索引"), reason, aside);
+        return;
+    }
     platform::storagealerts::report(QStringLiteral("历史记录索引无法使用：%1").arg(reason),
                                     QStringLiteral("原文件无法移开，本次运行中的历史记录不会保存"));
 }

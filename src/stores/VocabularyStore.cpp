@@ -61,15 +61,15 @@ void VocabularyStore::loadLocked()
     const QString reason = read.ok() ? QStringLiteral("内容已损坏") : read.error;
     // Unreadable or undecodable: keep it under another name, or, when even
     // that fails (or another store owns the file), never write over it.
-    if (m_access->mayWrite()) {
-        const QString aside =
-            storefiles::moveAside(filePath(), QStringLiteral("vocabulary.corrupted-"), QStringLiteral(".json"));
-        if (!aside.isEmpty()) {
-            platform::storagealerts::reportMovedAside(what(), reason, aside);
-            return;
-        }
-    }
     m_writeBlocked = true;
+    if (!m_access->mayWrite()) return;
+    const QString aside =
+        storefiles::moveAside(filePath(), QStringLiteral("vocabulary.corrupted-"), QStringLiteral(".json"));
+    if (!aside.isEmpty()) {
+        m_writeBlocked = false;
+        platform::storagealerts::reportMovedAside(what(), reason, aside);
+        return;
+    }
     platform::storagealerts::report(QStringLiteral("%1无法使用：%2").arg(what(), reason),
                                     QStringLiteral("原文件无法移开，本次运行中的生词本更改不会保存"));
 }

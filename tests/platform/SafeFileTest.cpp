@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 
 #include <sys/stat.h>
@@ -22,47 +21,7 @@ void put(const QString& path, const QByteArray& data)
     file.write(data);
 }
 
-QByteArray get(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-mode_t modeOf(const QString& path)
-{
-    struct stat st {};
-    ::lstat(QFile::encodeName(path).constData(), &st);
-    return st.st_mode & 07777;
-}
-
 }  // namespace
-
-TEST(SafeFile, write_NeverGoesThroughALinkOrOtherEntryUnderTheName_AndMakesPrivateFiles)
-{
-    const QString dir = klipo::test::freshDir("safe-write");
-    const QString outside = klipo::test::freshDir("outside") + "/victim.json";
-    put(outside, "keep me");
-    ASSERT_TRUE(QFile::link(outside, dir + "/index.json"));
-    const safefile::WriteResult linked = safefile::writeFile(dir + "/index.json", "overwritten");
-    EXPECT_FALSE(linked);
-    EXPECT_FALSE(linked.error.isEmpty());
-    EXPECT_EQ(get(outside), "keep me");
-    EXPECT_TRUE(QFileInfo(dir + "/index.json").isSymLink());
-
-    QDir(dir).mkpath("folder.json");
-    EXPECT_FALSE(safefile::writeFile(dir + "/folder.json", "x"));
-
-    // A regular file is replaced; new folders and files are the user's only.
-    const QString nested = dir + "/new/deeper/book.json";
-    ASSERT_TRUE(safefile::writeFile(nested, "one"));
-    ASSERT_TRUE(safefile::writeFile(nested, "two"));
-    EXPECT_EQ(get(nested), "two");
-    EXPECT_EQ(modeOf(nested), 0600u);
-    EXPECT_EQ(modeOf(dir + "/new"), 0700u);
-    EXPECT_EQ(modeOf(dir + "/new/deeper"), 0700u);
-    EXPECT_EQ(QDir(dir + "/new/deeper").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList{"book.json"});  // no temporary file left behind
-}
 
 TEST(SafeFile, read_TakesOnlyRegularFilesUnderTheCap_WithoutBlockingOnAFifo)
 {
@@ -85,17 +44,6 @@ TEST(SafeFile, read_TakesOnlyRegularFilesUnderTheCap_WithoutBlockingOnAFifo)
     EXPECT_TRUE(large.error.contains("过大"));
     ASSERT_TRUE(QFile::link(dir + "/exact.json", dir + "/to-file.json"));
     EXPECT_TRUE(safefile::readFile(dir + "/to-file.json", 1024).ok());
-}
-
-TEST(SafeFile, moveAside_NeverReplacesAnEarlierMovedFile)
-{
-    const QString dir = klipo::test::freshDir("safe-aside");
-    put(dir + "/old-1.json", "first");
-    put(dir + "/index.json", "second");
-    EXPECT_EQ(safefile::moveAside(dir + "/index.json", "old-1", ".json"), dir + "/old-1-2.json");
-    EXPECT_EQ(get(dir + "/old-1.json"), "first");
-    EXPECT_EQ(get(dir + "/old-1-2.json"), "second");
-    EXPECT_TRUE(safefile::moveAside(dir + "/index.json", "old-1", ".json").isEmpty());
 }
 
 TEST(FileLock, excludesASecondHolder_InThisProcessAndAnother_UntilTheFirstEnds)

@@ -27,53 +27,36 @@ using klipo::test::waitFor;
 
 namespace {
 
-constexpr int kPage = 4096;
-
-// A 1 MiB tmpfs that can be filled to the last page and emptied again.
+// A 1 MiB tmpfs that one filler file fills to the last page, or to all but
+// the last few.
 class SmallDisk {
 public:
     SmallDisk() : m_path(klipo::test::freshDir("disk"))
     {
-        m_mounted = ::mount("tmpfs", QFile::encodeName(m_path).constData(), "tmpfs", MS_NOSUID | MS_NODEV,
-                            "size=1m,mode=0700") == 0;
+        m_mounted = ::mount("tmpfs", QFile::encodeName(m_path).constData(), "tmpfs", 0, "size=1m") == 0;
         if (!m_mounted) m_error = std::strerror(errno);
     }
-    ~SmallDisk()
-    {
-        if (m_mounted) ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
-    }
+    ~SmallDisk() { ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH); }
 
     bool mounted() const { return m_mounted; }
     std::string error() const { return "cannot mount a tmpfs (run the test under `unshare -rm`): " + m_error; }
     QString path(const QString& name) const { return m_path + '/' + name; }
 
-    // Fills every page; then frees `pagesLeft` of them again.
     void fill(int pagesLeft = 0)
     {
-        const QByteArray page(kPage, 'f');
-        for (int n = m_fillers;; ++n) {
-            const QByteArray name = QFile::encodeName(path(QStringLiteral("filler-%1").arg(n)));
-            const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            const bool whole = fd >= 0 && ::write(fd, page.constData(), kPage) == kPage;
-            if (fd >= 0) ::close(fd);
-            if (!whole) {
-                ::unlink(name.constData());
-                m_fillers = n;
-                break;
-            }
-        }
-        for (int i = 0; i < pagesLeft; ++i) QFile::remove(path(QStringLiteral("filler-%1").arg(--m_fillers)));
+        const int fd = ::open(QFile::encodeName(path("filler")).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const QByteArray page(4096, 'f');
+        off_t size = 0;
+        while (::write(fd, page.constData(), page.size()) == page.size()) size += page.size();
+        ::ftruncate(fd, size - pagesLeft * page.size());
+        ::close(fd);
     }
-    void empty()
-    {
-        while (m_fillers > 0) QFile::remove(path(QStringLiteral("filler-%1").arg(--m_fillers)));
-    }
+    void empty() { QFile::remove(path("filler")); }
 
 private:
     QString m_path;
     bool m_mounted = false;
     std::string m_error;
-    int m_fillers = 0;
 };
 
 // Entries of a folder, hidden ones (a left-over temporary file) included.
@@ -82,101 +65,67 @@ QStringList entriesOf(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-std::optional<HistoryRecord> saveRecord(HistoryStore& store)
+bool saveRecord(HistoryStore& store)
 {
     QImage image(64, 48, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
     bool done = false;
-    std::optional<HistoryRecord> result;
+    bool saved = false;
     store.save(image, std::nullopt, "source", "译文", "zh-Hans", [&](std::optional<HistoryRecord> r) {
-        result = std::move(r);
+        saved = r.has_value();
         done = true;
     });
     EXPECT_TRUE(waitFor([&] { return done; }));
-    return result;
+    return saved;
 }
 
 }  // namespace
 
-TEST(FullDisk, settings_KeepTheOldFileAndSayWhatWasNotSaved_ThenSaveOnceThereIsRoom)
+TEST(FullDisk, everyStore_KeepsItsOldFileAndSaysWhatWasNotSaved_ThenSavesOnceThereIsRoom)
 {
     SmallDisk disk;
     ASSERT_TRUE(disk.mounted()) << disk.error();
-    const QString path = disk.path("config/defaults.json");
-    platform::SettingsStore store(path);
-    ASSERT_TRUE(store.setValue("historyLimit", 50));
-    const QByteArray before = readFile(path);
+    const QString settingsPath = disk.path("config/defaults.json");
+    const QString data = disk.path("data");
+    auto settings = std::make_unique<platform::SettingsStore>(settingsPath);
+    auto book = std::make_unique<VocabularyStore>(data);
+    auto history = std::make_unique<HistoryStore>(data + "/History");
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    ASSERT_TRUE(settings->setValue("historyLimit", 50));
+    book->ingest({"apple"}, "R1", now);
+    ASSERT_TRUE(book->flush());
+    ASSERT_TRUE(saveRecord(*history));
+    const QStringList files = {settingsPath, data + "/vocabulary.json", data + "/History/index.json"};
+    QList<QByteArray> before;
+    for (const QString& file : files) before << readFile(file);
+    const QStringList entries = entriesOf(data) + entriesOf(data + "/History");
 
+    klipo::test::AlertLog alerts;
     disk.fill();
-    klipo::test::AlertLog alerts;
-    EXPECT_FALSE(store.setValue("captureSoundName", QString(600, u'x')));
-    EXPECT_TRUE(store.lastWriteFailed());
-    EXPECT_EQ(readFile(path), before);
-    EXPECT_EQ(entriesOf(disk.path("config")), QStringList{"defaults.json"});
-    EXPECT_TRUE(alerts.waitFor("设置未能保存 | 磁盘空间不足"));
-
+    EXPECT_FALSE(settings->setValue("captureSoundName", QString(600, u'x')));
+    book->ingest({"pear"}, "R2", now);
+    EXPECT_FALSE(book->flush());
+    EXPECT_FALSE(saveRecord(*history));  // no room for the image
     disk.empty();
-    EXPECT_TRUE(store.setValue("saveHistory", false));
-    const platform::SettingsStore reopened(path);
-    EXPECT_EQ(reopened.value("historyLimit").toInt(), 50);
-    EXPECT_EQ(reopened.stringValue("captureSoundName"), QString(600, u'x'));
-    EXPECT_FALSE(reopened.boolValue("saveHistory", true));
-}
-
-TEST(FullDisk, vocabulary_KeepsTheOldBookAndSaysItWasNotSaved_ThenSavesOnceThereIsRoom)
-{
-    SmallDisk disk;
-    ASSERT_TRUE(disk.mounted()) << disk.error();
-    const QString dir = disk.path("data");
-    auto store = std::make_unique<VocabularyStore>(dir);
-    store->ingest({"apple"}, "R1", QDateTime::currentDateTimeUtc());
-    ASSERT_TRUE(store->flush());
-    const QByteArray before = readFile(dir + "/vocabulary.json");
-
-    disk.fill();
-    klipo::test::AlertLog alerts;
-    store->ingest({"pear"}, "R2", QDateTime::currentDateTimeUtc());
-    EXPECT_FALSE(store->flush());
-    EXPECT_EQ(readFile(dir + "/vocabulary.json"), before);
-    EXPECT_TRUE(alerts.waitFor("生词本未能保存 | 磁盘空间不足"));
-
+    disk.fill(1);
+    EXPECT_FALSE(saveRecord(*history));  // room for the image, none for the index
     disk.empty();
-    store->ingest({"plum"}, "R3", QDateTime::currentDateTimeUtc());
-    EXPECT_TRUE(store->flush());
-    store.reset();
-    QStringList keys;
-    for (const VocabularyWord& word : VocabularyStore(dir).words()) keys << word.normalized;
-    keys.sort();
-    EXPECT_EQ(keys, QStringList({"apple", "pear", "plum"}));
-}
 
-TEST(FullDisk, history_KeepsTheOldIndexAndNoStrayImage_WhetherTheImageOrTheIndexDidNotFit)
-{
-    SmallDisk disk;
-    ASSERT_TRUE(disk.mounted()) << disk.error();
-    const QString dir = disk.path("data/History");
-    auto store = std::make_unique<HistoryStore>(dir);
-    const std::optional<HistoryRecord> first = saveRecord(*store);
-    ASSERT_TRUE(first);
-    const QByteArray before = readFile(dir + "/index.json");
-    const QStringList files = entriesOf(dir);
+    for (int i = 0; i < files.size(); ++i) EXPECT_EQ(readFile(files.at(i)), before.at(i)) << files.at(i).toStdString();
+    EXPECT_EQ(entriesOf(data) + entriesOf(data + "/History"), entries);  // no stray image or temporary file
+    for (const char* text : {"设置未能保存 | 磁盘空间不足", "生词本未能保存 | 磁盘空间不足",
+                             "历史记录未能保存 | 磁盘空间不足"})
+        EXPECT_TRUE(alerts.waitFor(text)) << text;
 
-    klipo::test::AlertLog alerts;
-    for (int pagesLeft : {0, 1}) {  // no room for the image; room for the image only
-        disk.fill(pagesLeft);
-        EXPECT_FALSE(saveRecord(*store)) << pagesLeft;
-        EXPECT_EQ(readFile(dir + "/index.json"), before) << pagesLeft;
-        EXPECT_EQ(entriesOf(dir), files) << pagesLeft;
-        disk.empty();
-    }
-    EXPECT_TRUE(alerts.waitFor("历史记录未能保存 | 磁盘空间不足"));
-
-    const std::optional<HistoryRecord> second = saveRecord(*store);
-    ASSERT_TRUE(second);
-    store.reset();
-    const QList<HistoryRecord> records = HistoryStore(dir).allRecords();
-    ASSERT_EQ(records.size(), 2);
-    EXPECT_EQ(records.at(0).id, second->id);
-    EXPECT_EQ(records.at(1).id, first->id);
-    EXPECT_TRUE(QFileInfo::exists(dir + '/' + first->imageName));
+    // With room again the next save stores everything, the earlier changes included.
+    EXPECT_TRUE(settings->setValue("saveHistory", false));
+    book->ingest({"plum"}, "R3", now);
+    EXPECT_TRUE(book->flush());
+    EXPECT_TRUE(saveRecord(*history));
+    settings.reset();
+    book.reset();
+    history.reset();
+    EXPECT_EQ(platform::SettingsStore(settingsPath).stringValue("captureSoundName"), QString(600, u'x'));
+    EXPECT_EQ(VocabularyStore(data).words().size(), 3);
+    EXPECT_EQ(HistoryStore(data + "/History").allRecords().size(), 2);
 }

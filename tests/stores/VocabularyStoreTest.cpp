@@ -189,19 +189,3 @@ TEST_F(VocabularyStoreTest, secondStoreOnTheSameFile_OnlyReads_SoNothingIsLost)
     first.reset();
     EXPECT_EQ(keysOf(open()->words()), QStringList({"apple", "plum"}));
 }
-
-TEST_F(VocabularyStoreTest, linkUnderTheFileName_IsReadButNeverWrittenThrough)
-{
-    const QString outside = klipo::test::freshDir("outside") + "/book.json";
-    const QByteArray book = R"({"version":1,"words":[{"normalized":"apple"}]})";
-    writeFile(outside, book);
-    QDir().mkpath(dir);
-    ASSERT_TRUE(QFile::link(outside, file()));
-    klipo::test::AlertLog alerts;
-    auto store = open();
-    store->ingest({"pear"}, "R1", t0);
-    store->flush();
-    EXPECT_EQ(keysOf(store->words()), QStringList({"apple", "pear"}));
-    EXPECT_EQ(readFile(outside), book);
-    EXPECT_TRUE(alerts.waitFor("生词本未能保存"));
-}

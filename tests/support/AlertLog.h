@@ -2,7 +2,6 @@
 
 #include "platform/StorageAlerts.h"
 
-#include <QList>
 #include <QStringList>
 #include <QTest>
 
@@ -13,7 +12,8 @@ class AlertLog {
 public:
     AlertLog()
     {
-        platform::storagealerts::setSink([this](const platform::storagealerts::Alert& a) { m_alerts << a; });
+        platform::storagealerts::setSink(
+            [this](const platform::storagealerts::Alert& a) { m_texts << a.title + " | " + a.detail; });
     }
     ~AlertLog() { platform::storagealerts::setSink({}); }
 
@@ -21,9 +21,7 @@ public:
     QStringList texts()
     {
         QTest::qWait(20);
-        QStringList list;
-        for (const auto& a : std::as_const(m_alerts)) list << a.title + " | " + a.detail;
-        return list;
+        return m_texts;
     }
     // Waits (at most 5 s) for an alert whose title or detail contains `part`.
     bool waitFor(const QString& part)
@@ -32,7 +30,7 @@ public:
     }
 
 private:
-    QList<platform::storagealerts::Alert> m_alerts;
+    QStringList m_texts;
 };
 
 }  // namespace klipo::test
