@@ -111,7 +111,11 @@ QString reasonFor(int code)
 ReadResult readFile(const QString& path, qint64 maxBytes)
 {
     const QByteArray name = native(path);
-    // Non-blocking, so that a FIFO under the name cannot stall the open.
+    // Devices are not even opened (opening some has effects); a FIFO swapped in
+    // afterwards cannot stall the open, which does not block.
+    struct stat before {};
+    if (::stat(name.constData(), &before) == 0 && !S_ISREG(before.st_mode))
+        return failedRead(ReadStatus::NotRegular, notRegularText());
     const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         const int code = errno;
