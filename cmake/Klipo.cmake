@@ -11,16 +11,16 @@ function(klipo_library target)
   target_link_libraries(${target} PUBLIC ${ARG_DEPS})
 endfunction()
 
-# klipo_test(<name> SOURCES ... [DEPS ...] [DESKTOP])
+# klipo_test(<name> SOURCES ... [DEPS ...] [DESKTOP] [LAUNCHER command ...])
 # DESKTOP tests need the headless X11 desktop (tray, hot keys, grabs, sound);
-# the others run on Qt's offscreen platform.
+# the others run on Qt's offscreen platform. A LAUNCHER starts the test binary.
 function(klipo_test name)
-  cmake_parse_arguments(ARG "DESKTOP" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "DESKTOP" "" "SOURCES;DEPS;LAUNCHER" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE ${KLIPO_WARNINGS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} klipo_testsupport GTest::gtest Qt6::Test)
-  add_test(NAME ${name} COMMAND ${name})
+  add_test(NAME ${name} COMMAND ${ARG_LAUNCHER} $<TARGET_FILE:${name}>)
   if(ARG_DESKTOP)
     set_tests_properties(${name} PROPERTIES LABELS desktop RESOURCE_LOCK x11desktop TIMEOUT 300)
   else()

@@ -1,17 +1,22 @@
 #include "platform/SettingsStore.h"
 
+#include "platform/SafeFile.h"
+#include "platform/StorageAlerts.h"
+
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace klipo::platform {
 
 namespace {
+
+constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
+QString settingsWhat() { return QStringLiteral("设置"); }
+
 QString defaultPath()
 {
     QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
@@ -34,25 +39,37 @@ SettingsStore::SettingsStore(QString filePath, QObject* parent) : QObject(parent
 void SettingsStore::load()
 {
     QHash<QString, QJsonValue> values;
-    QFile file(m_path);
-    if (file.open(QIODevice::ReadOnly)) {
-        QJsonParseError error{};
-        const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
-        if (error.error == QJsonParseError::NoError && doc.isObject()) {
-            const QJsonObject object = doc.object();
-            for (auto it = object.begin(); it != object.end(); ++it) values.insert(it.key(), it.value());
-        } else {
-            // Keep the unreadable file for the user instead of overwriting it with the next change.
-            file.close();
-            const QString stamp = m_path + QStringLiteral(".corrupt-") +
+    bool blocked = false;
+    const safefile::ReadResult read = safefile::readFile(m_path, kMaxFileBytes);
+    if (read.status != safefile::ReadStatus::Missing) {
+        QString problem = read.error;
+        if (read.ok()) {
+            QJsonParseError error{};
+            const QJsonDocument doc = QJsonDocument::fromJson(read.data, &error);
+            if (error.error == QJsonParseError::NoError && doc.isObject()) {
+                const QJsonObject object = doc.object();
+                for (auto it = object.begin(); it != object.end(); ++it) values.insert(it.key(), it.value());
+            } else {
+                problem = QStringLiteral("内容已损坏");
+            }
+        }
+        if (!problem.isEmpty()) {
+            // Keep the file for the user instead of overwriting it with the next change.
+            const QString stamp = QFileInfo(m_path).fileName() + QStringLiteral(".corrupt-") +
                                   QString::number(QDateTime::currentSecsSinceEpoch());
-            QString aside = stamp;
-            for (int n = 2; QFileInfo::exists(aside); ++n) aside = stamp + QLatin1Char('-') + QString::number(n);
-            QFile::rename(m_path, aside);
+            const QString aside = safefile::moveAside(m_path, stamp, QString());
+            if (!aside.isEmpty()) {
+                storagealerts::reportMovedAside(QStringLiteral("设置文件"), problem, aside);
+            } else {
+                blocked = true;
+                storagealerts::report(QStringLiteral("设置文件无法使用：%1").arg(problem),
+                                      QStringLiteral("原文件无法移开，本次运行中的设置更改不会保存"));
+            }
         }
     }
     QMutexLocker lock(&m_mutex);
     m_values = std::move(values);
+    m_writeBlocked = blocked;
 }
 
 void SettingsStore::reload() { load(); }
@@ -81,30 +98,29 @@ QString SettingsStore::stringValue(const QString& key, const QString& fallback) 
     return v.isString() ? v.toString() : fallback;
 }
 
-void SettingsStore::setValue(const QString& key, const QJsonValue& value)
+bool SettingsStore::setValue(const QString& key, const QJsonValue& value)
 {
-    if (value.isUndefined()) {
-        remove(key);
-        return;
-    }
+    if (value.isUndefined()) return remove(key);
     {
         QMutexLocker lock(&m_mutex);
         auto it = m_values.find(key);
-        if (it != m_values.end() && *it == value) return;
+        if (it != m_values.end() && *it == value) return true;
         m_values.insert(key, value);
     }
-    save();
+    const bool saved = save();
     Q_EMIT valueChanged(key);
+    return saved;
 }
 
-void SettingsStore::remove(const QString& key)
+bool SettingsStore::remove(const QString& key)
 {
     {
         QMutexLocker lock(&m_mutex);
-        if (!m_values.remove(key)) return;
+        if (!m_values.remove(key)) return true;
     }
-    save();
+    const bool saved = save();
     Q_EMIT valueChanged(key);
+    return saved;
 }
 
 bool SettingsStore::lastWriteFailed() const
@@ -116,17 +132,15 @@ bool SettingsStore::lastWriteFailed() const
 bool SettingsStore::save() const
 {
     QMutexLocker lock(&m_mutex);
-    QJsonObject object;
-    for (auto it = m_values.begin(); it != m_values.end(); ++it) object.insert(it.key(), it.value());
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile file(m_path);
-    bool ok = file.open(QIODevice::WriteOnly);
-    if (ok) {
-        file.write(QJsonDocument(object).toJson(QJsonDocument::Indented));
-        ok = file.commit();
+    safefile::WriteResult written{false, QStringLiteral("原文件无法读取也无法移开，不能覆盖")};
+    if (!m_writeBlocked) {
+        QJsonObject object;
+        for (auto it = m_values.begin(); it != m_values.end(); ++it) object.insert(it.key(), it.value());
+        written = safefile::writeFile(m_path, QJsonDocument(object).toJson(QJsonDocument::Indented), 0600);
     }
-    m_writeFailed = !ok;
-    return ok;
+    m_writeFailed = !written;
+    if (!written) storagealerts::reportNotSaved(settingsWhat(), written.error);
+    return bool(written);
 }
 
 }  // namespace klipo::platform

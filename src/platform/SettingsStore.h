@@ -11,7 +11,9 @@ namespace klipo::platform {
 // The program's typed user-defaults store: one JSON object in
 // $XDG_CONFIG_HOME/KlipoVersa/defaults.json. JSON keeps the type of every value
 // (a Boolean stays a Boolean, a string stays a string), which the readers in
-// Settings rely on. Every change is written at once and atomically.
+// Settings rely on. Every change is written at once and atomically; a write
+// that fails keeps the old file and is reported to the user. A file that
+// cannot be read or decoded is moved aside once, and the user is told where.
 //
 // Values may be read from any thread; changes are made on the main thread and
 // announce themselves through valueChanged(key).
@@ -29,8 +31,10 @@ public:
     bool contains(const QString& key) const;
     // Undefined when the key is absent.
     QJsonValue value(const QString& key) const;
-    void setValue(const QString& key, const QJsonValue& value);
-    void remove(const QString& key);
+    // Both return false when the change could not be written (it still holds
+    // in memory for this run).
+    bool setValue(const QString& key, const QJsonValue& value);
+    bool remove(const QString& key);
 
     // Typed conveniences, each a plain read: absent or another type gives the fallback.
     bool boolValue(const QString& key, bool fallback = false) const;
@@ -53,6 +57,9 @@ private:
     mutable QMutex m_mutex;
     QHash<QString, QJsonValue> m_values;
     mutable bool m_writeFailed = false;
+    // A file was there that could neither be read nor moved aside: writing
+    // would destroy it.
+    bool m_writeBlocked = false;
 };
 
 }  // namespace klipo::platform

@@ -1,5 +1,7 @@
 #include "stores/HistoryImages.h"
 
+#include "stores/StoreFiles.h"
+
 #include <QBuffer>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -22,9 +24,19 @@ QByteArray pngData(const QImage& image)
     return bytes;
 }
 
+namespace {
+
+// The file's bytes, read only from a regular file: a FIFO or device under the
+// name must not stall the history's queue.
+QByteArray imageBytes(const QString& path) { return storefiles::readStoreFile(path).data; }
+
+}  // namespace
+
 QImage readImage(const QString& path)
 {
-    QImageReader reader(path);
+    QByteArray bytes = imageBytes(path);
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer);
     reader.setAutoTransform(true);
     return reader.read();
 }
@@ -32,7 +44,9 @@ QImage readImage(const QString& path)
 QImage makeThumbnail(const QString& path, int maxPixel)
 {
     if (maxPixel < 1) return {};
-    QImageReader reader(path);
+    QByteArray bytes = imageBytes(path);
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer);
     reader.setAutoTransform(true);
     const QSize size = reader.size();
     const bool knownSize = size.isValid() && !size.isEmpty();

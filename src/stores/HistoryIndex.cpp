@@ -4,32 +4,46 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
-
-#include <cmath>
 
 namespace klipo::historyindex {
 
-QByteArray encode(const QList<HistoryRecord>& records)
+namespace {
+
+bool hasReadableImageNames(const QJsonObject& object)
+{
+    const QJsonValue image = object.value(QLatin1String("imageName"));
+    if (!image.isString() || !isSafeFileName(image.toString())) return false;
+    const QJsonValue source = object.value(QLatin1String("originalImageName"));
+    if (source.isUndefined() || source.isNull()) return true;
+    return source.isString() && isSafeFileName(source.toString());
+}
+
+}  // namespace
+
+QByteArray encode(const QList<HistoryRecord>& records, const QList<QJsonObject>& unreadable)
 {
     QJsonArray array;
     for (const HistoryRecord& record : records) array.append(record.toJson());
+    for (const QJsonObject& object : unreadable) array.append(object);
     QJsonObject document;
     document.insert(QLatin1String("records"), array);
     document.insert(QLatin1String("version"), 1);
     return QJsonDocument(document).toJson(QJsonDocument::Indented);
 }
 
-std::optional<QList<HistoryRecord>> decode(const QByteArray& data)
+std::optional<Decoded> decode(const QByteArray& data)
 {
     const auto records = storefiles::decodeVersionedArray(data, QLatin1String("records"));
     if (!records) return std::nullopt;
-    const QJsonArray& array = *records;
-    QList<HistoryRecord> result;
-    result.reserve(array.size());
-    for (const QJsonValue& element : array) {
+    Decoded result;
+    result.records.reserve(records->size());
+    for (const QJsonValue& element : *records) {
         if (!element.isObject()) return std::nullopt;
-        result.append(HistoryRecord::fromJson(element.toObject()));
+        const QJsonObject object = element.toObject();
+        if (hasReadableImageNames(object))
+            result.records.append(HistoryRecord::fromJson(object));
+        else
+            result.unreadable.append(object);
     }
     return result;
 }

@@ -5,6 +5,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/SerialQueue.h"
 #include "platform/SettingsStore.h"
+#include "platform/StorageAlerts.h"
 #include "stores/HistoryImages.h"
 #include "stores/HistoryIndex.h"
 #include "stores/StoreFiles.h"
@@ -39,6 +40,8 @@ void callBackOnMain(const std::function<void(Value)>& completion, Value value)
     if (!completion) return;
     runOnMain([completion, value = std::move(value)] { completion(value); });
 }
+
+QString what() { return QStringLiteral("历史记录"); }
 
 bool isPngName(const QString& name) { return name.endsWith(QLatin1String(".png"), Qt::CaseInsensitive); }
 
@@ -86,39 +89,57 @@ void HistoryStore::loadIfNeeded()
 {
     if (m_isLoaded) return;
     m_isLoaded = true;
-    QDir().mkpath(m_directory);
+    m_access = std::make_unique<storefiles::WriteAccess>(m_directory);
+    if (m_access->mayWrite()) platform::safefile::makePrivateFolder(m_directory);
 
-    const storefiles::ReadResult read = storefiles::readWhole(indexPath());
-    if (read.status == storefiles::ReadStatus::Missing) return;
-    if (read.status != storefiles::ReadStatus::Ok) {
+    const platform::safefile::ReadResult read = storefiles::readStoreFile(indexPath());
+    if (read.status == platform::safefile::ReadStatus::Missing) return;
+    if (!read.ok() || read.data.isEmpty()) {
         // An index that is there but empty or unreadable says nothing about the
         // images beside it: keep it and them.
-        setAsideUnusableIndex();
+        setAsideUnusableIndex(read.ok() ? QStringLiteral("文件是空的") : read.error);
         return;
     }
-    std::optional<QList<HistoryRecord>> decoded = historyindex::decode(read.data);
+    std::optional<historyindex::Decoded> decoded = historyindex::decode(read.data);
     if (!decoded) {
-        setAsideUnusableIndex();
+        setAsideUnusableIndex(QStringLiteral("内容已损坏"));
         return;
     }
-    QList<HistoryRecord> records = std::move(*decoded);
-    records.removeIf([](const HistoryRecord& r) { return r.imageName.isEmpty(); });
+    QList<HistoryRecord> records = std::move(decoded->records);
     std::stable_sort(records.begin(), records.end(),
                      [](const HistoryRecord& a, const HistoryRecord& b) { return a.date > b.date; });
     m_cache = std::move(records);
+    m_unreadable = std::move(decoded->unreadable);
+    if (!m_unreadable.isEmpty()) {
+        platform::storagealerts::report(
+            QStringLiteral("有 %1 条历史记录无法读取").arg(m_unreadable.size()),
+            QStringLiteral("已原样保留在 index.json 中，历史文件夹中的图片一张也不会删除"));
+    }
     // Housekeeping after the list is out: queued behind the work that is
     // already waiting, and it sees every record saved up to then.
     m_queue->async([this] { removeOrphanImages(); });
 }
 
-void HistoryStore::setAsideUnusableIndex()
+void HistoryStore::setAsideUnusableIndex(const QString& reason)
 {
-    if (storefiles::moveAside(indexPath(), QStringLiteral("index-broken-"), QStringLiteral(".json")).isEmpty())
-        m_indexBlocked = true;
+    m_indexBlocked = true;
+    // A store that only reads renames nothing: the writer owns the folder.
+    if (!m_access->mayWrite()) return;
+    const QString aside = storefiles::moveAside(indexPath(), QStringLiteral("index-broken-"), QStringLiteral(".json"));
+    if (!aside.isEmpty()) {
+        m_indexBlocked = false;
+        platform::storagealerts::reportMovedAside(QStringLiteral("历史记录索引"), reason, aside);
+        return;
+    }
+    platform::storagealerts::report(QStringLiteral("历史记录索引无法使用：%1").arg(reason),
+                                    QStringLiteral("原文件无法移开，本次运行中的历史记录不会保存"));
 }
 
 void HistoryStore::removeOrphanImages()
 {
+    // Only the writer sweeps, and only after an index whose every record it
+    // could read: an unreadable record may name any image.
+    if (!m_access->mayWrite() || m_indexBlocked || !m_unreadable.isEmpty()) return;
     QStringList pngNames;
     bool hasMovedAsideIndex = false;
     QDirIterator it(m_directory, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
@@ -145,10 +166,26 @@ void HistoryStore::removeOrphanImages()
     }
 }
 
+bool HistoryStore::mayChange()
+{
+    if (!m_access->mayWrite()) {
+        m_access->reportReadOnlyOnce(what());
+        return false;
+    }
+    if (m_indexBlocked) {
+        platform::storagealerts::reportNotSaved(what(), QStringLiteral("原索引文件无法读取，也无法移开"));
+        return false;
+    }
+    return true;
+}
+
 bool HistoryStore::writeIndex(const QList<HistoryRecord>& records)
 {
-    if (m_indexBlocked) return false;
-    return storefiles::writeAtomically(indexPath(), historyindex::encode(records));
+    if (!mayChange()) return false;
+    const platform::safefile::WriteResult written =
+        storefiles::writeStoreFile(indexPath(), historyindex::encode(records, m_unreadable));
+    if (!written) platform::storagealerts::reportNotSaved(what(), written.error);
+    return bool(written);
 }
 
 void HistoryStore::deleteFiles(const QList<HistoryRecord>& gone)
@@ -202,8 +239,8 @@ void HistoryStore::save(const QImage& composedImage, const std::optional<QImage>
     m_queue->async([=, this] {
         const std::optional<HistoryRecord> none;
         loadIfNeeded();
-        QDir().mkpath(m_directory);
-        if (m_indexBlocked) return callBackOnMain(completion, none);
+        if (!mayChange()) return callBackOnMain(completion, none);
+        platform::safefile::makePrivateFolder(m_directory);
 
         HistoryRecord record;
         record.id = QUuid::createUuid();
@@ -213,14 +250,19 @@ void HistoryStore::save(const QImage& composedImage, const std::optional<QImage>
         if (originalImage)
             sourcePng = QtConcurrent::run([image = *originalImage] { return historyimages::pngData(image); });
         const QByteArray png = historyimages::pngData(composedImage);
-        if (png.isEmpty() || !storefiles::writeAtomically(pathOf(record.imageName), png)) {
+        if (png.isEmpty()) {
             sourcePng.waitForFinished();
+            return callBackOnMain(completion, none);
+        }
+        if (const auto written = storefiles::writeStoreFile(pathOf(record.imageName), png); !written) {
+            sourcePng.waitForFinished();
+            platform::storagealerts::reportNotSaved(what(), written.error);
             return callBackOnMain(completion, none);
         }
         if (originalImage) {
             const QString sourceName = record.idText() + QStringLiteral("-src.png");
             const QByteArray sourceData = sourcePng.result();
-            if (!sourceData.isEmpty() && storefiles::writeAtomically(pathOf(sourceName), sourceData))
+            if (!sourceData.isEmpty() && storefiles::writeStoreFile(pathOf(sourceName), sourceData))
                 record.originalImageName = sourceName;
         }
         record.date = QDateTime::currentDateTimeUtc();
@@ -333,14 +375,20 @@ void HistoryStore::removeAll(std::function<void()> completion)
 {
     m_queue->async([=, this] {
         loadIfNeeded();
+        if (!m_access->mayWrite()) {
+            m_access->reportReadOnlyOnce(what());
+            if (completion) runOnMain(completion);
+            return;
+        }
         QDir(m_directory).removeRecursively();
         m_cache.clear();
+        m_unreadable.clear();
         {
             QMutexLocker lock(&m_thumbnailMutex);
             m_thumbnails.clear();
         }
         m_indexBlocked = false;
-        QDir().mkpath(m_directory);
+        platform::safefile::makePrivateFolder(m_directory);
         writeIndex(m_cache);
         publish();
         if (completion) runOnMain(completion);

@@ -3,6 +3,7 @@
 #include "stores/HistoryRecord.h"
 
 #include <QCache>
+#include <QJsonObject>
 #include <QImage>
 #include <QList>
 #include <QMutex>
@@ -19,6 +20,9 @@ namespace klipo {
 namespace platform {
 class SerialQueue;
 }
+namespace storefiles {
+class WriteAccess;
+}
 
 // The history of translations and screenshots: a folder with "index.json" and
 // the records' PNG images. Every step that touches the list or the folder runs
@@ -28,8 +32,12 @@ class SerialQueue;
 // thread, after the change they report has been published.
 //
 // What is on disk is never given up silently: an index that cannot be read is
-// moved aside ("index-broken-<seconds>.json") and its images are kept; a change
-// whose index cannot be written is not made.
+// moved aside ("index-broken-<seconds>.json") and its images are kept; records
+// whose image names cannot be read stay in the index as they were, and while
+// there are any no image is removed as an orphan; a change whose index cannot
+// be written is not made, and the user is told. Only the first store on a
+// folder (in any process) writes; a later one only reads. Images and index are
+// private to the user (files 0600, folder 0700).
 class HistoryStore : public QObject {
     Q_OBJECT
 public:
@@ -95,8 +103,10 @@ Q_SIGNALS:
 private:
     // All of these run on the queue.
     void loadIfNeeded();
-    void setAsideUnusableIndex();
+    void setAsideUnusableIndex(const QString& reason);
     void removeOrphanImages();
+    // False, told to the user, when this store may not write or the write failed.
+    bool mayChange();
     bool writeIndex(const QList<HistoryRecord>& records);
     // Removes the images of records no longer in the cache.
     void deleteFiles(const QList<HistoryRecord>& gone);
@@ -114,6 +124,10 @@ private:
     // An index is there that could neither be read nor moved aside: writing
     // would destroy it, so no change is stored.
     bool m_indexBlocked = false;  // queue
+    // Record objects of the index whose image names cannot be read, kept as
+    // they were; see historyindex::Decoded.
+    QList<QJsonObject> m_unreadable;                   // queue
+    std::unique_ptr<storefiles::WriteAccess> m_access;  // queue: made by the first load
 
     QMutex m_thumbnailMutex;
     QCache<QString, QImage> m_thumbnails;

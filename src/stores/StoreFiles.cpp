@@ -1,12 +1,13 @@
 #include "stores/StoreFiles.h"
 
+#include "platform/FileLock.h"
+#include "platform/StorageAlerts.h"
+
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <cmath>
@@ -20,49 +21,19 @@ QString defaultDataDirectory()
     return base + QStringLiteral("/KlipoVersa");
 }
 
-ReadResult readWhole(const QString& path)
+platform::safefile::ReadResult readStoreFile(const QString& path)
 {
-    ReadResult result;
-    QFile file(path);
-    if (!file.exists()) return result;
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.status = ReadStatus::Unreadable;
-        return result;
-    }
-    result.data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.status = ReadStatus::Unreadable;
-        result.data.clear();
-        return result;
-    }
-    result.status = result.data.isEmpty() ? ReadStatus::Empty : ReadStatus::Ok;
-    return result;
+    return platform::safefile::readFile(path, kMaxStoreFileBytes);
 }
 
-bool writeAtomically(const QString& path, const QByteArray& data)
+platform::safefile::WriteResult writeStoreFile(const QString& path, const QByteArray& data)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(data) != data.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return platform::safefile::writeFile(path, data, 0600);
 }
 
 QString moveAside(const QString& path, const QString& stem, const QString& suffix)
 {
-    const QString folder = QFileInfo(path).absolutePath();
-    const QString base = folder + QLatin1Char('/') + stem + QString::number(QDateTime::currentSecsSinceEpoch());
-    for (int n = 1; n < 1000; ++n) {
-        const QString target = n == 1 ? base + suffix : base + QLatin1Char('-') + QString::number(n) + suffix;
-        if (QFileInfo::exists(target)) continue;
-        if (QFile::rename(path, target)) return target;
-        // The name was free but the rename failed: the folder or file itself refuses.
-        if (!QFileInfo::exists(target)) return {};
-    }
-    return {};
+    return platform::safefile::moveAside(path, stem + QString::number(QDateTime::currentSecsSinceEpoch()), suffix);
 }
 
 std::optional<QJsonArray> decodeVersionedArray(const QByteArray& data, QLatin1String key)
@@ -76,6 +47,27 @@ std::optional<QJsonArray> decodeVersionedArray(const QByteArray& data, QLatin1St
     const QJsonValue array = object.value(key);
     if (!array.isArray()) return std::nullopt;
     return array.toArray();
+}
+
+WriteAccess::WriteAccess(const QString& guardedPath)
+{
+    const QFileInfo guarded(guardedPath);
+    const QString folder = guarded.absolutePath();
+    platform::safefile::makePrivateFolder(folder);
+    m_lock = std::make_unique<platform::FileLock>(folder + QStringLiteral("/.") + guarded.fileName() +
+                                                  QStringLiteral(".lock"));
+    // A folder where no lock can be made (read-only, no locking) cannot be
+    // shared safely either way; the writes themselves then report.
+    m_mayWrite = m_lock->status() != platform::FileLock::Status::Busy;
+}
+
+WriteAccess::~WriteAccess() = default;
+
+void WriteAccess::reportReadOnlyOnce(const QString& what)
+{
+    if (m_reported.exchange(true)) return;
+    platform::storagealerts::reportNotSaved(
+        what, QStringLiteral("另一个 KlipoVersa 正在使用同一数据文件夹，本次运行中的更改都不会保存"));
 }
 
 }  // namespace klipo::storefiles

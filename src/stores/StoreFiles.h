@@ -1,12 +1,19 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
+#include "platform/SafeFile.h"
 
+#include <QByteArray>
 #include <QJsonArray>
 #include <QLatin1String>
+#include <QString>
 
+#include <atomic>
+#include <memory>
 #include <optional>
+
+namespace klipo::platform {
+class FileLock;
+}
 
 namespace klipo::storefiles {
 
@@ -14,22 +21,14 @@ namespace klipo::storefiles {
 // the stores, not here).
 QString defaultDataDirectory();
 
-// How reading a store file went. `Unreadable` means the file is there but could
-// not be opened or read through (permissions, I/O error): its content is
-// unknown, so it must not be treated as an empty store.
-enum class ReadStatus { Ok, Missing, Empty, Unreadable };
+// The largest index or vocabulary file read; a larger one is set aside.
+constexpr qint64 kMaxStoreFileBytes = 256LL * 1024 * 1024;
 
-struct ReadResult {
-    ReadStatus status = ReadStatus::Missing;
-    QByteArray data;
-};
+// A store file read whole, at most kMaxStoreFileBytes, regular files only.
+platform::safefile::ReadResult readStoreFile(const QString& path);
 
-ReadResult readWhole(const QString& path);
-
-// Writes `data` to `path` atomically (a temporary file renamed over the old
-// one), creating the folder first. False when anything failed; the old file is
-// then untouched.
-bool writeAtomically(const QString& path, const QByteArray& data);
+// A store file replaced whole and checked (mode 0600; see safefile::writeFile).
+platform::safefile::WriteResult writeStoreFile(const QString& path, const QByteArray& data);
 
 // Moves `path` aside to `<folder>/<stem><seconds><suffix>` (seconds since 1970),
 // adding "-2", "-3" ... before the suffix when that name is taken, so an older
@@ -40,5 +39,24 @@ QString moveAside(const QString& path, const QString& stem, const QString& suffi
 // The array under `key` of a store file's JSON object {"version": <whole
 // number>, key: [...]}; none when the data does not have that shape.
 std::optional<QJsonArray> decodeVersionedArray(const QByteArray& data, QLatin1String key);
+
+// The one-writer rule of a store: the first instance on a store's file or
+// folder, in this process or another, holds a lock file beside it in the data
+// folder ("<folder>/.<name>.lock") for its whole life and may write; any
+// later one only reads, and never removes or renames anything.
+class WriteAccess {
+public:
+    explicit WriteAccess(const QString& guardedPath);
+    ~WriteAccess();
+
+    bool mayWrite() const { return m_mayWrite; }
+    // Tells the user, once per instance, that changes of `what` are not saved.
+    void reportReadOnlyOnce(const QString& what);
+
+private:
+    std::unique_ptr<platform::FileLock> m_lock;
+    bool m_mayWrite = true;
+    std::atomic<bool> m_reported{false};
+};
 
 }  // namespace klipo::storefiles

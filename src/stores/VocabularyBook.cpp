@@ -40,7 +40,7 @@ void appendSource(VocabularyWord& word, const QString& recordID, qint64 count, c
     if (recordID.isEmpty()) return;
     for (VocabularyWord::Source& source : word.sources) {
         if (source.recordID == recordID) {
-            source.count += count;
+            source.count = VocabularyWord::addCounts(source.count, count);
             source.date = date;
             return;
         }
@@ -65,7 +65,7 @@ VocabularyIngestResult apply(Book& book, const QHash<QString, Tally>& tallies, c
             VocabularyWord word;
             word.normalized = key;
             word.display = tally.display;
-            word.count = tally.count;
+            word.count = std::min(tally.count, VocabularyWord::maximumCount);
             word.firstSeen = at;
             word.lastSeen = at;
             appendSource(word, recordID, tally.count, at);
@@ -74,7 +74,7 @@ VocabularyIngestResult apply(Book& book, const QHash<QString, Tally>& tallies, c
             continue;
         }
         VocabularyWord& word = *found;
-        word.count += tally.count;
+        word.count = VocabularyWord::addCounts(word.count, tally.count);
         if (at > word.lastSeen) word.lastSeen = at;
         if (!isFormOf(word.display, key)) word.display = isFormOf(tally.display, key) ? tally.display : key;
         appendSource(word, recordID, tally.count, at);

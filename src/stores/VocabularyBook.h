@@ -38,7 +38,7 @@ namespace vocabularybook {
 
 using Book = QHash<QString, VocabularyWord>;
 
-constexpr int kMaximumSourcesPerWord = 100;
+constexpr int kMaximumSourcesPerWord = VocabularyWord::maximumSources;
 constexpr int kMaximumWordCount = 20000;
 constexpr int kPublishedLimit = 500;
 

@@ -4,6 +4,7 @@
 
 #include "platform/NotificationCenter.h"
 #include "platform/SerialQueue.h"
+#include "platform/StorageAlerts.h"
 #include "stores/HistoryRecord.h"
 #include "stores/StoreFiles.h"
 
@@ -39,23 +40,38 @@ VocabularyStore::~VocabularyStore() { m_ioQueue.reset(); }
 
 QString VocabularyStore::filePath() const { return m_directory + QStringLiteral("/vocabulary.json"); }
 
+namespace {
+QString what() { return QStringLiteral("生词本"); }
+}  // namespace
+
 void VocabularyStore::loadLocked()
 {
     if (m_isLoaded) return;
     m_isLoaded = true;
     ++m_generation;
-    const storefiles::ReadResult read = storefiles::readWhole(filePath());
-    if (read.status == storefiles::ReadStatus::Missing || read.status == storefiles::ReadStatus::Empty) return;
-    if (read.status == storefiles::ReadStatus::Ok) {
+    m_access = std::make_unique<storefiles::WriteAccess>(filePath());
+    const platform::safefile::ReadResult read = storefiles::readStoreFile(filePath());
+    if (read.status == platform::safefile::ReadStatus::Missing || (read.ok() && read.data.isEmpty())) return;
+    if (read.ok()) {
         if (std::optional<Book> book = vocabularybook::decodeFile(read.data, QDateTime::currentDateTimeUtc())) {
             m_words = std::move(*book);
             return;
         }
     }
+    const QString reason = read.ok() ? QStringLiteral("内容已损坏") : read.error;
     // Unreadable or undecodable: keep it under another name, or, when even
-    // that fails, never write over it.
-    if (storefiles::moveAside(filePath(), QStringLiteral("vocabulary.corrupted-"), QStringLiteral(".json")).isEmpty())
-        m_writeBlocked = true;
+    // that fails (or another store owns the file), never write over it.
+    m_writeBlocked = true;
+    if (!m_access->mayWrite()) return;
+    const QString aside =
+        storefiles::moveAside(filePath(), QStringLiteral("vocabulary.corrupted-"), QStringLiteral(".json"));
+    if (!aside.isEmpty()) {
+        m_writeBlocked = false;
+        platform::storagealerts::reportMovedAside(what(), reason, aside);
+        return;
+    }
+    platform::storagealerts::report(QStringLiteral("%1无法使用：%2").arg(what(), reason),
+                                    QStringLiteral("原文件无法移开，本次运行中的生词本更改不会保存"));
 }
 
 template <typename Change>
@@ -84,10 +100,21 @@ void VocabularyStore::commit(const Book& copy, quint64 generation)
     // only the change itself.
     m_ioQueue->async([this, copy, generation] {
         publish(copy, generation, true);
-        if (generation < m_newestQueuedWrite.load() || generation <= m_newestWritten || m_writeBlocked) return;
+        if (generation < m_newestQueuedWrite.load() || generation <= m_newestWritten) return;
         m_newestWritten = generation;
-        storefiles::writeAtomically(filePath(), vocabularybook::encodeFile(copy));
+        write(copy);
     });
+}
+
+void VocabularyStore::write(const Book& copy)
+{
+    m_lastWriteFailed = true;
+    if (!m_access->mayWrite()) return m_access->reportReadOnlyOnce(what());
+    if (m_writeBlocked) return;  // told at the load
+    const platform::safefile::WriteResult written =
+        storefiles::writeStoreFile(filePath(), vocabularybook::encodeFile(copy));
+    m_lastWriteFailed = !written;
+    if (!written) platform::storagealerts::reportNotSaved(what(), written.error);
 }
 
 void VocabularyStore::publish(const Book& copy, quint64 generation, bool notify)
@@ -208,9 +235,11 @@ QList<VocabularyWord> VocabularyStore::words()
     return copy.values();
 }
 
-void VocabularyStore::flush()
+bool VocabularyStore::flush()
 {
-    m_ioQueue->sync([] {});
+    bool failed = false;
+    m_ioQueue->sync([&] { failed = m_lastWriteFailed; });
+    return !failed;
 }
 
 }  // namespace klipo

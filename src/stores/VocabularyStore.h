@@ -21,6 +21,9 @@ namespace klipo {
 namespace platform {
 class SerialQueue;
 }
+namespace storefiles {
+class WriteAccess;
+}
 
 // The vocabulary book: English words that recur in translated text, counted
 // per history record, kept in "vocabulary.json". Every operation may be called
@@ -32,7 +35,9 @@ class SerialQueue;
 // The file on disk is always the newest book: a write is skipped when a newer
 // copy has already been queued or written. A file that cannot be read or
 // decoded is moved aside ("vocabulary.corrupted-<seconds>.json") before
-// anything could overwrite it.
+// anything could overwrite it, and the user is told; so is a write that fails
+// (the old file then stays as it was). Only the first store on the file, in
+// any process, writes it; a later one keeps its changes in memory only.
 class VocabularyStore : public QObject {
     Q_OBJECT
 public:
@@ -72,8 +77,9 @@ public:
     // so a reader never takes an unloaded book for an empty one.
     QList<VocabularyWord> words();
 
-    // Waits until every write queued so far has finished.
-    void flush();
+    // Waits until every write queued so far has finished. False when the
+    // last of them failed: the file then holds an older book.
+    bool flush();
 
     // Main thread only: the ranked words to learn (at most 500) and the summary.
     const QList<VocabularyWord>& topWords() const { return m_topWords; }
@@ -82,16 +88,22 @@ public:
 Q_SIGNALS:
     void changed();
 
-private:
+protected:
     using Book = vocabularybook::Book;
+
+    // Queues the publication and the write of a changed book. Changes made on
+    // several threads may arrive here out of order; only a copy newer than
+    // every one queued or written before reaches the file.
+    void commit(const Book& copy, quint64 generation);
+
+private:
 
     // Runs `change` on the loaded book under the lock; when it reports a
     // change, the book is written and published.
     template <typename Change>
     void mutate(Change change);
     void loadLocked();
-    // Queues the publication and the write of a changed book.
-    void commit(const Book& copy, quint64 generation);
+    void write(const Book& copy);
     // Hands the ranked words and the summary to the main thread.
     void publish(const Book& copy, quint64 generation, bool notify);
 
@@ -104,8 +116,10 @@ private:
     quint64 m_generation = 0;  // m_lock: counts changes of m_words
 
     std::atomic<bool> m_writeBlocked{false};  // an unusable file could not be moved aside
+    std::unique_ptr<storefiles::WriteAccess> m_access;  // made by the first load, under m_lock
     std::atomic<quint64> m_newestQueuedWrite{0};
     quint64 m_newestWritten = 0;  // ioQueue
+    bool m_lastWriteFailed = false;  // ioQueue
 
     quint64 m_publishedGeneration = 0;  // main thread
     QList<VocabularyWord> m_topWords;   // main thread

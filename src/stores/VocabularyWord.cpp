@@ -12,15 +12,14 @@ namespace klipo {
 
 namespace {
 
-// Counts are whole numbers; anything else (a fraction, text, a number too
-// large to be exact) counts as missing.
-std::optional<qint64> integerValue(const QJsonValue& value)
+// Counts are whole numbers, held to 0 ... maximumCount so that no sum of
+// them can overflow; anything else (a fraction, text) counts as missing.
+std::optional<qint64> countValue(const QJsonValue& value)
 {
     if (!value.isDouble()) return std::nullopt;
     const double number = value.toDouble();
-    constexpr double kLargestExact = 9007199254740992.0;  // 2^53
-    if (std::trunc(number) != number || std::fabs(number) > kLargestExact) return std::nullopt;
-    return static_cast<qint64>(number);
+    if (std::trunc(number) != number) return std::nullopt;
+    return static_cast<qint64>(std::clamp(number, 0.0, double(VocabularyWord::maximumCount)));
 }
 
 QDateTime dateValue(const QJsonValue& value)
@@ -33,7 +32,7 @@ std::optional<VocabularyWord::Source> sourceFromJson(const QJsonValue& value)
     if (!value.isObject()) return std::nullopt;
     const QJsonObject object = value.toObject();
     const QJsonValue recordID = object.value(QLatin1String("recordID"));
-    const std::optional<qint64> count = integerValue(object.value(QLatin1String("count")));
+    const std::optional<qint64> count = countValue(object.value(QLatin1String("count")));
     const QDateTime date = dateValue(object.value(QLatin1String("date")));
     if (!recordID.isString() || !count || !date.isValid()) return std::nullopt;
     return VocabularyWord::Source{recordID.toString(), *count, date};
@@ -74,7 +73,7 @@ std::optional<VocabularyWord> VocabularyWord::fromJson(const QJsonObject& object
     word.normalized = normalized.toString();
     const QJsonValue display = object.value(QLatin1String("display"));
     word.display = display.isString() ? display.toString() : word.normalized;
-    word.count = std::max<qint64>(0, integerValue(object.value(QLatin1String("count"))).value_or(1));
+    word.count = countValue(object.value(QLatin1String("count"))).value_or(1);
     word.firstSeen = dateValue(object.value(QLatin1String("firstSeen")));
     if (!word.firstSeen.isValid()) word.firstSeen = now;
     word.lastSeen = dateValue(object.value(QLatin1String("lastSeen")));
@@ -85,8 +84,11 @@ std::optional<VocabularyWord> VocabularyWord::fromJson(const QJsonObject& object
     word.isMastered = mastered.isBool() && mastered.toBool();
     const QJsonValue sources = object.value(QLatin1String("sources"));
     if (sources.isArray()) {
-        for (const QJsonValue& element : sources.toArray()) {
-            std::optional<Source> source = sourceFromJson(element);
+        // The newest arrivals stand last; older ones would be dropped by the
+        // next change anyway, and a huge list must not fill the memory.
+        const QJsonArray array = sources.toArray();
+        for (qsizetype i = std::max<qsizetype>(0, array.size() - maximumSources); i < array.size(); ++i) {
+            std::optional<Source> source = sourceFromJson(array.at(i));
             if (!source) {
                 // One faulty source makes the list untrustworthy as a whole.
                 word.sources.clear();
@@ -97,5 +99,7 @@ std::optional<VocabularyWord> VocabularyWord::fromJson(const QJsonObject& object
     }
     return word;
 }
+
+qint64 VocabularyWord::addCounts(qint64 a, qint64 b) { return std::min(a + b, maximumCount); }
 
 }  // namespace klipo

@@ -20,9 +20,13 @@ struct VocabularyWord {
         friend bool operator==(const Source&, const Source&) = default;
     };
 
+    // Limits that hold in memory whatever a file says.
+    static constexpr qint64 maximumCount = 1000000000;  // for `count` and a source's count
+    static constexpr int maximumSources = 100;
+
     QString normalized;  // the key: lower-case singular form
     QString display;     // the form shown to the user
-    qint64 count = 0;    // never below 0
+    qint64 count = 0;    // 0 to maximumCount
     QDateTime firstSeen;
     QDateTime lastSeen;
     std::optional<QString> definition;
@@ -36,9 +40,13 @@ struct VocabularyWord {
 
     QJsonObject toJson() const;
     // Nothing when "normalized" is missing or not text; every other field
-    // takes its default when missing or of the wrong kind. `now` is the
-    // default first sighting.
+    // takes its default when missing or of the wrong kind. Counts are held to
+    // 0 ... maximumCount, and only the newest maximumSources sources are read.
+    // `now` is the default first sighting.
     static std::optional<VocabularyWord> fromJson(const QJsonObject& object, const QDateTime& now);
+
+    // a + b, held to maximumCount.
+    static qint64 addCounts(qint64 a, qint64 b);
 };
 
 }  // namespace klipo

@@ -1,4 +1,5 @@
 #include "platform/SettingsStore.h"
+#include "support/AlertLog.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +33,8 @@ QByteArray readFile(const QString& path)
 
 QStringList asideFiles(const QString& storePath)
 {
-    return QFileInfo(storePath).dir().entryList({QStringLiteral("defaults.json.corrupt-*")}, QDir::Files,
+    return QFileInfo(storePath).dir().entryList({QStringLiteral("defaults.json.corrupt-*")},
+                                                QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot,
                                                 QDir::Name);
 }
 
@@ -67,9 +69,12 @@ TEST(SettingsStore, values_KeepTheirTypes_AfterTheFileIsReadAgain)
 
 TEST(SettingsStore, corruptFiles_AreEachMovedAside_AndTheStoreWorksOn)
 {
+    klipo::test::AlertLog alerts;
     const QString path = freshStorePath();
     writeFile(path, "{\"menuBarOnly\": tru");
     SettingsStore store(path);
+    ASSERT_EQ(alerts.texts().size(), 1);  // told once, with the new place
+    EXPECT_TRUE(alerts.texts().first().contains("/KlipoVersa/" + asideFiles(path).value(0)));
     EXPECT_FALSE(store.contains("menuBarOnly"));
     store.setValue("historyLimit", 50);
     EXPECT_FALSE(store.lastWriteFailed());
@@ -82,6 +87,26 @@ TEST(SettingsStore, corruptFiles_AreEachMovedAside_AndTheStoreWorksOn)
     for (const QString& name : asideFiles(path)) kept << readFile(QFileInfo(path).dir().filePath(name));
     kept.sort();
     EXPECT_EQ(kept, (QStringList{"[\"not an object\"]", "{\"menuBarOnly\": tru"}));
+    EXPECT_EQ(alerts.texts().size(), 2);
+}
+
+TEST(SettingsStore, unreadableFiles_AreMovedAsideToo_InsteadOfBeingWrittenOver)
+{
+    klipo::test::AlertLog alerts;
+    const QString path = freshStorePath();
+    const QString elsewhere = QFileInfo(path).absolutePath() + "/elsewhere.json";
+    for (int round = 0; round < 2; ++round) {
+        if (round == 0)
+            QDir().mkpath(path);  // there, but not a file
+        else
+            ASSERT_TRUE(QFile::remove(path) && QFile::link(elsewhere, path));  // a link to nothing
+        SettingsStore store(path);
+        EXPECT_TRUE(store.setValue("historyLimit", 50));
+        EXPECT_EQ(QJsonDocument::fromJson(readFile(path)).object().value("historyLimit").toInt(), 50);
+    }
+    EXPECT_EQ(asideFiles(path).size(), 2);
+    EXPECT_FALSE(QFileInfo::exists(elsewhere));
+    EXPECT_EQ(alerts.texts().size(), 2);
 }
 
 TEST(SettingsStore, writes_LeaveOnlyTheCompleteFile)

@@ -21,9 +21,9 @@ HistoryRecord recordWithTexts(const QString& original, const QString& translated
 
 HistoryRecord decodeOne(const QByteArray& recordJson)
 {
-    const auto records = historyindex::decode("{\"version\":1,\"records\":[" + recordJson + "]}");
-    EXPECT_TRUE(records && records->size() == 1);
-    return records && !records->isEmpty() ? records->first() : HistoryRecord{};
+    const auto decoded = historyindex::decode("{\"version\":1,\"records\":[" + recordJson + "]}");
+    EXPECT_TRUE(decoded && decoded->records.size() == 1);
+    return decoded && !decoded->records.isEmpty() ? decoded->records.first() : HistoryRecord{};
 }
 
 }  // namespace
@@ -64,7 +64,7 @@ TEST(HistoryRecord, fromJson_GivesDefaults_ForMissingNullOrMistypedFields)
     EXPECT_EQ(r.targetLanguage, "zh-Hans");
 
     const HistoryRecord dated =
-        decodeOne(R"({"id":"0b8e6a5c-1f2d-4c3b-9a8e-7d6c5b4a3f21","date":"2024-05-01T10:00:00+08:00"})");
+        decodeOne(R"({"id":"0b8e6a5c-1f2d-4c3b-9a8e-7d6c5b4a3f21","date":"2024-05-01T10:00:00+08:00","imageName":"d.png"})");
     EXPECT_EQ(dated.idText(), "0B8E6A5C-1F2D-4C3B-9A8E-7D6C5B4A3F21");
     EXPECT_EQ(dated.date, QDateTime(QDate(2024, 5, 1), QTime(2, 0), Qt::UTC));
     EXPECT_FALSE(isodate::parse("2024-05-01T10:00:00.5Z").isValid());
@@ -104,6 +104,6 @@ TEST(HistoryIndex, encode_RoundTripsEveryFieldButSubSeconds_InTheStoredForm)
     ASSERT_TRUE(decoded);
     HistoryRecord expected = r;
     expected.date = expected.date.addMSecs(-750);
-    EXPECT_EQ(decoded->at(0), expected);
-    EXPECT_FALSE(decoded->at(1).originalImageName.has_value());
+    EXPECT_EQ(decoded->records.at(0), expected);
+    EXPECT_FALSE(decoded->records.at(1).originalImageName.has_value());
 }

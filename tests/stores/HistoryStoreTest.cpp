@@ -3,6 +3,7 @@
 #include "platform/SettingsStore.h"
 #include "stores/HistoryIndex.h"
 #include "stores/HistoryStore.h"
+#include "support/AlertLog.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <memory>
 #include <thread>
@@ -104,7 +108,11 @@ TEST_F(HistoryStoreTest, save_StoresImagesAndRecord_AndCompletesAfterPublishing)
     EXPECT_EQ(r.originalImageName, r.idText() + "-src.png");
     EXPECT_EQ(QImage(dir + '/' + r.imageName).size(), QSize(64, 48));
     EXPECT_TRUE(exists(*r.originalImageName));
-    EXPECT_EQ(historyindex::decode(klipo::test::readFile(dir + "/index.json"))->size(), 1);
+    // Screenshots are the user's only.
+    for (const QString& name : {r.imageName, *r.originalImageName, QString("index.json")})
+        EXPECT_EQ(klipo::test::modeOf(dir + '/' + name), 0600u) << name.toStdString();
+    EXPECT_EQ(klipo::test::modeOf(dir), 0700u);
+    EXPECT_EQ(historyindex::decode(klipo::test::readFile(dir + "/index.json"))->records.size(), 1);
 }
 
 TEST_F(HistoryStoreTest, save_CompletesWithNothingAndStoresNothing_WhenImageIsEmpty)
@@ -159,27 +167,56 @@ TEST_F(HistoryStoreTest, save_KeepsEveryRecord_WhenSeveralThreadsSaveAtOnce)
     EXPECT_EQ(entries("*.png").size(), 30);
 }
 
-TEST_F(HistoryStoreTest, load_DropsUnnamedRecordsAndOrphanImages_AndKeepsFileOrderForEqualDates)
+TEST_F(HistoryStoreTest, load_RemovesOrphanImages_AndKeepsFileOrderForEqualDates)
 {
     const QString a = QUuid::createUuid().toString(QUuid::WithoutBraces);
     const QString b = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    writeIndex(indexJson(
-        {recordJson(a, "2024-01-01T00:00:00Z", "a.png"),
-         recordJson(QUuid::createUuid().toString(QUuid::WithoutBraces), "2024-03-01T00:00:00Z", "", "unnamed-src.png"),
-         recordJson(b, "2024-01-01T00:00:00Z", "b.png", "b-src.png")}));
-    for (const char* name : {"a.png", "b.png", "b-src.png", "unnamed-src.png", "ORPHAN.PNG", "notes.txt",
-                             "index-broken-1.txt", ".hidden.png"})
+    writeIndex(indexJson({recordJson(a, "2024-01-01T00:00:00Z", "a.png"),
+                          recordJson(b, "2024-01-01T00:00:00Z", "b.png", "b-src.png")}));
+    for (const char* name : {"a.png", "b.png", "b-src.png", "ORPHAN.PNG", "notes.txt", "index-broken-1.txt",
+                             ".hidden.png"})
         touch(name);
 
     const QList<HistoryRecord> records = open()->allRecords();
     ASSERT_EQ(records.size(), 2);
     EXPECT_EQ(records.at(0).imageName, "a.png");
     EXPECT_EQ(records.at(1).imageName, "b.png");
-    EXPECT_EQ(entries("*").size(), 6);
-    EXPECT_FALSE(exists("unnamed-src.png"));
     EXPECT_FALSE(exists("ORPHAN.PNG"));
-    EXPECT_TRUE(exists("notes.txt"));
-    EXPECT_TRUE(exists(".hidden.png"));
+    EXPECT_EQ(entries("*").size(), 6);
+}
+
+TEST_F(HistoryStoreTest, damagedImageName_KeepsTheRecordAsItWasAndEveryImage_AcrossTwoStarts)
+{
+    const QList<QByteArray> damaged = {R"("imageName":5)", R"("imageName":null)", R"("imagename":"c.png")",
+                                       R"("imageName":"c\u0000.png")", R"("imageName":"c.png","originalImageName":7)"};
+    for (const QByteArray& field : damaged) {
+        QDir(dir).removeRecursively();
+        QDir().mkpath(dir);
+        const QByteArray bad = R"({"id":"0B8E6A5C-1F2D-4C3B-9A8E-7D6C5B4A3F21","date":"2024-01-03T00:00:00Z",)" +
+                               field + R"(,"originalText":"c"})";
+        writeIndex(indexJson({recordJson(QUuid::createUuid().toString(QUuid::WithoutBraces), "2024-01-02T00:00:00Z",
+                                         "a.png", "a-src.png"),
+                              bad, recordJson(QUuid::createUuid().toString(QUuid::WithoutBraces),
+                                              "2024-01-01T00:00:00Z", "b.png")}));
+        const QStringList images = {"a.png", "a-src.png", "b.png", "c.png", "c-src.png", "stray.png"};
+        for (const QString& name : images) touch(name);
+
+        for (int start = 0; start < 2; ++start) {
+            klipo::test::AlertLog alerts;
+            auto store = open();
+            EXPECT_EQ(store->allRecords().size(), 2 + start) << field.constData();
+            store->allRecords();  // the orphan sweep, had there been one, has run
+            EXPECT_TRUE(alerts.waitFor("1 条历史记录无法读取")) << field.constData();
+            if (start == 0) {
+                ASSERT_TRUE(save(*store));
+            }
+        }
+        for (const QString& name : images) EXPECT_TRUE(exists(name)) << name.toStdString() << field.constData();
+        const QJsonArray stored =
+            QJsonDocument::fromJson(klipo::test::readFile(dir + "/index.json")).object().value("records").toArray();
+        ASSERT_EQ(stored.size(), 4);
+        EXPECT_EQ(stored.last().toObject(), QJsonDocument::fromJson(bad).object()) << field.constData();
+    }
 }
 
 TEST_F(HistoryStoreTest, load_MovesUnusableIndexAside_AndKeepsItsImages_AcrossLaunches)
@@ -234,22 +271,24 @@ TEST_F(HistoryStoreTest, save_FailsAndLeavesNoImage_WhenIndexCannotBeWritten)
     EXPECT_EQ(notes.count(), 0);
 }
 
-TEST_F(HistoryStoreTest, hostileImageNames_NeverReachFilesOutsideTheFolder)
+TEST_F(HistoryStoreTest, hostileNames_NeverReachFilesOutsideTheFolder)
 {
     const QString outside = klipo::test::freshDir("outside");
     klipo::test::writeFile(outside + "/victim.png", "keep");
+    const QByteArray outsideIndex = indexJson({});
+    klipo::test::writeFile(outside + "/index.json", outsideIndex);
     const QString relative = "../" + QFileInfo(outside).fileName() + "/victim.png";
-    const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
     writeIndex(indexJson(
-        {recordJson(id, "2024-01-01T00:00:00Z", relative, relative),
+        {recordJson(QUuid::createUuid().toString(QUuid::WithoutBraces), "2024-01-01T00:00:00Z", relative, relative),
          recordJson(QUuid::createUuid().toString(QUuid::WithoutBraces), "2023-01-01T00:00:00Z", "index.json")}));
     auto store = open();
-    const QList<HistoryRecord> records = store->allRecords();
-    ASSERT_EQ(records.size(), 2);
+    ASSERT_EQ(store->allRecords().size(), 1);  // the other one is kept in the file, unread
 
+    HistoryRecord hostile = store->allRecords().first();
+    hostile.imageName = relative;
     QImage loaded = sampleImage();
     bool done = false;
-    store->loadImage(records.first(), [&](QImage image) {
+    store->loadImage(hostile, [&](QImage image) {
         loaded = image;
         done = true;
     });
@@ -257,12 +296,47 @@ TEST_F(HistoryStoreTest, hostileImageNames_NeverReachFilesOutsideTheFolder)
     EXPECT_TRUE(loaded.isNull());
 
     platform::SettingsStore::shared().setValue("historyLimit", 1);
-    save(*store);  // trims both hostile records
-    done = false;
-    store->deleteRecords({QUuid::fromString(id)}, [&](bool) { done = true; });
-    ASSERT_TRUE(waitFor([&] { return done; }));
+    save(*store);  // trims the record named "index.json"
     EXPECT_EQ(klipo::test::readFile(outside + "/victim.png"), "keep");
     EXPECT_TRUE(exists("index.json"));
+    store.reset();
+
+    // A link planted under the index's name is never written through.
+    QFile::remove(dir + "/index.json");
+    ASSERT_TRUE(QFile::link(outside + "/index.json", dir + "/index.json"));
+    klipo::test::AlertLog alerts;
+    EXPECT_FALSE(save(*open()));
+    EXPECT_EQ(klipo::test::readFile(outside + "/index.json"), outsideIndex);
+    EXPECT_TRUE(alerts.waitFor("历史记录未能保存"));
+}
+
+TEST_F(HistoryStoreTest, secondStoreOnTheSameFolder_OnlyReads_SoNothingIsLost)
+{
+    auto first = open();
+    const HistoryRecord r1 = *save(*first);
+    touch("just-written.png");  // an image whose record the first store is about to store
+
+    klipo::test::AlertLog alerts;
+    auto second = open();
+    EXPECT_EQ(second->allRecords().value(0).id, r1.id);
+    const HistoryRecord r2 = *save(*first);
+    const QByteArray index = klipo::test::readFile(dir + "/index.json");
+    EXPECT_FALSE(save(*second));
+    EXPECT_FALSE(save(*second));
+    bool removed = false;
+    second->removeAll([&] { removed = true; });
+    ASSERT_TRUE(waitFor([&] { return removed; }));
+    EXPECT_EQ(klipo::test::readFile(dir + "/index.json"), index);
+    EXPECT_TRUE(exists("just-written.png")) << "the second store removed an image as an orphan";
+    EXPECT_EQ(alerts.texts().filter("另一个 KlipoVersa").size(), 1);  // told once
+
+    second.reset();
+    first.reset();
+    const QList<HistoryRecord> reopened = open()->allRecords();
+    ASSERT_EQ(reopened.size(), 2);
+    EXPECT_EQ(reopened.at(0).id, r2.id);
+    EXPECT_EQ(reopened.at(1).id, r1.id);
+    EXPECT_TRUE(exists(r1.imageName) && exists(r2.imageName));
 }
 
 TEST_F(HistoryStoreTest, delete_KeepsAnImageThatAnotherRecordStillShows)
@@ -320,7 +394,7 @@ TEST_F(HistoryStoreTest, deleteAndRemoveAll_RemoveFiles_AndNotifyOnlyOnChange)
     ASSERT_TRUE(waitFor([&] { return completions == 3; }));
     EXPECT_EQ(notes.count(), 2);
     EXPECT_EQ(entries("*"), QStringList{"index.json"});
-    EXPECT_TRUE(historyindex::decode(klipo::test::readFile(dir + "/index.json"))->isEmpty());
+    EXPECT_TRUE(historyindex::decode(klipo::test::readFile(dir + "/index.json"))->records.isEmpty());
 }
 
 TEST_F(HistoryStoreTest, loadThumbnail_AnswersFromCacheOnCallingThread_PerSize)

@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace klipo::test {
 
 // Counts the posts of one notification that name `object` as their sender.
@@ -40,6 +42,14 @@ inline QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The permission bits of a file or folder.
+inline unsigned modeOf(const QString& path)
+{
+    struct stat st {};
+    ::lstat(QFile::encodeName(path).constData(), &st);
+    return st.st_mode & 07777;
 }
 
 // Lets queued main-thread work run until `done` holds (at most 10 s).

@@ -190,3 +190,32 @@ TEST(VocabularyBook, decodeFile_TakesDefaults_AndRejectsBrokenDocuments)
     EXPECT_FALSE(decodeFile(R"({"version":1,"words":[1]})", now));
     EXPECT_FALSE(decodeFile(R"({"words":[]})", now));
 }
+
+TEST(VocabularyBook, decodeFile_HoldsCountsToTheirLimit_AndReadsOnlyTheNewest100Sources)
+{
+    // 1100 counts of 2^53 would overflow any 64-bit total.
+    QByteArray json = R"({"version":1,"words":[)";
+    for (int i = 0; i < 1100; ++i)
+        json += QStringLiteral(R"({"normalized":"w%1","count":9007199254740992},)").arg(i).toUtf8();
+    json += R"({"normalized":"low","count":-5},{"normalized":"huge","count":1e300,"sources":[)";
+    for (int i = 0; i < 150; ++i)
+        json += QStringLiteral(R"(%1{"recordID":"R%2","count":9007199254740992,"date":"2024-01-01T08:00:00Z"})")
+                    .arg(i ? "," : "")
+                    .arg(i)
+                    .toUtf8();
+    json += "]}]}";
+    auto book = decodeFile(json, t0);
+    ASSERT_TRUE(book);
+    const qint64 limit = VocabularyWord::maximumCount;
+    EXPECT_EQ(book->value("w7").count, limit);
+    EXPECT_EQ(book->value("low").count, 0);
+    EXPECT_EQ(summarize(*book).totalOccurrences, 1101 * limit);
+    const VocabularyWord huge = book->value("huge");
+    ASSERT_EQ(huge.sources.size(), kMaximumSourcesPerWord);
+    EXPECT_EQ(huge.sources.first().recordID, "R50");
+    EXPECT_EQ(huge.sources.first().count, limit);
+
+    ingest(*book, "huge", "R149");  // counting on stays within the limit
+    EXPECT_EQ(book->value("huge").count, limit);
+    EXPECT_EQ(book->value("huge").sources.last().count, limit);
+}

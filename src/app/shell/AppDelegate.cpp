@@ -2,18 +2,24 @@
 
 #include "app/shell/HotKeyReport.h"
 #include "app/shell/StatusMenu.h"
+#include "platform/StorageAlerts.h"
 #include "platform/TrayIcon.h"
 
 #include <QMenu>
 
 namespace klipo {
 
+namespace {
+// Each toast stays 2.2 s; the next waits until it has been seen.
+constexpr int kStorageAlertSpacingMs = 2500;
+}  // namespace
+
 AppDelegate::AppDelegate(ShellServices& services, platform::TrayIcon* tray, QObject* parent)
     : QObject(parent), m_services(services), m_tray(tray)
 {
 }
 
-AppDelegate::~AppDelegate() = default;
+AppDelegate::~AppDelegate() { platform::storagealerts::setSink({}); }
 
 bool AppDelegate::isRunningSelfTest()
 {
@@ -43,6 +49,11 @@ void AppDelegate::applicationDidFinishLaunching()
     };
 
     m_services.runInterfaceSnapshotSelfCheck();
+    // A file not saved or set aside is told at once, one toast after the
+    // other; what happened before launch (a damaged settings file) is told now.
+    platform::storagealerts::setSink(
+        [this](const platform::storagealerts::Alert& alert) { m_services.showToast(alert.title, alert.detail); },
+        kStorageAlertSpacingMs);
     m_services.applyAppearance();
     m_services.runShortcutMigration();
     setupStatusItem();

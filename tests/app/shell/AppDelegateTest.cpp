@@ -1,10 +1,12 @@
 #include "FakeShellServices.h"
 #include "app/shell/AppDelegate.h"
+#include "platform/StorageAlerts.h"
 #include "platform/TrayIcon.h"
 
 #include <gtest/gtest.h>
 
 #include <QMenu>
+#include <QTest>
 
 using namespace klipo;
 using klipo::test::FakeShellServices;
@@ -106,6 +108,24 @@ TEST(AppDelegate, launch_ReportsEachRefusedHotKeyWithItsOwnReason)
     Shell quiet;
     quiet.delegate.applicationDidFinishLaunching();
     EXPECT_TRUE(quiet.services.toasts.isEmpty());
+}
+
+TEST(AppDelegate, storageAlerts_BecomeToastsOneAfterTheOther_AlsoThoseFromBeforeLaunch)
+{
+    platform::storagealerts::report("设置无法使用：内容已损坏", "原文件已移到 ~/x");
+    {
+        Shell shell;
+        shell.delegate.applicationDidFinishLaunching();
+        ASSERT_EQ(shell.services.toasts.size(), 1);
+        EXPECT_EQ(shell.services.toasts.first().second, "原文件已移到 ~/x");
+        platform::storagealerts::reportNotSaved("生词本", "磁盘空间不足");
+        QTest::qWait(100);
+        EXPECT_EQ(shell.services.toasts.size(), 1);  // the first one is still being read
+        ASSERT_TRUE(QTest::qWaitFor([&] { return shell.services.toasts.size() == 2; }, 5000));
+        EXPECT_EQ(shell.services.toasts.last(), qMakePair(QString("生词本未能保存"), QString("磁盘空间不足")));
+    }
+    platform::storagealerts::reportNotSaved("历史记录", "x");  // waits for the next shell, no crash
+    QTest::qWait(20);
 }
 
 TEST(AppDelegate, quit_StopsRecordingThenScrollThenCloudThenVocabulary)
