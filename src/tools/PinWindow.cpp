@@ -13,6 +13,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPainterPath>
 #include <QPropertyAnimation>
@@ -70,6 +71,7 @@ void PinPanel::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->setGeometry(rect());
     // Round corners without a compositor: the window's shape leaves them out.
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
     QPainterPath shape;
     shape.addRoundedRect(QRectF(rect()), PinContentView::cornerRadius, PinContentView::cornerRadius);
     setMask(QRegion(shape.toFillPolygon().toPolygon()));
@@ -158,9 +160,9 @@ void PinWindowController::present()
     m_scale = PinGeometry::initialScale(m_basePointSize, currentScreen().availableGeometry);
     const QSize size = PinGeometry::sizeAt(m_basePointSize, m_scale);
     m_panel->setGeometry(QRect(initialOrigin(size), size));
+    platform::showOnAllDesktops(m_panel);
     m_panel->show();
     m_panel->raise();
-    platform::showOnAllDesktops(m_panel);
     m_view->setFocus();
     flashScale(QStringLiteral(" · 双击关闭"));
 }
@@ -176,11 +178,15 @@ void PinWindowController::setScale(double scale, bool animated)
     if (std::abs(scale - m_scale) > 0.0005 && m_panel) {
         m_scale = scale;
         const QSize size = PinGeometry::sizeAt(m_basePointSize, scale);
-        const QRectF old = m_panel->geometry();
-        const QPoint origin(int(std::lround(old.center().x() - size.width() / 2.0)),
-                            int(std::lround(old.center().y() - size.height() / 2.0)));
-        // QRect's centre is a half point off; QRectF's is exact.
-        const QRect target(origin, size);
+        // The exact centre survives a run of zoom steps; rounding each step
+        // anew would walk the pin off by half a point per step.
+        const QRect now = m_resize && m_resize->state() == QAbstractAnimation::Running
+                              ? m_resize->endValue().toRect()
+                              : m_panel->geometry();
+        if (now != m_placed) m_centre = QRectF(now).center();
+        const QRect target(int(std::lround(m_centre.x() - size.width() / 2.0)),
+                           int(std::lround(m_centre.y() - size.height() / 2.0)), size.width(), size.height());
+        m_placed = target;
         if (m_resize) m_resize->stop();
         if (animated) {
             if (!m_resize) m_resize = new QPropertyAnimation(m_panel, "geometry", this);

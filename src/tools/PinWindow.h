@@ -86,6 +86,8 @@ private:
     QSizeF m_basePointSize;
     double m_scale = 1.0;
     double m_opacity = 1.0;
+    QPointF m_centre;  // of the pin, exactly, while it is where setScale put it
+    QRect m_placed;
     QPointer<PinPanel> m_panel;
     PinContentView* m_view = nullptr;
     QPropertyAnimation* m_resize = nullptr;

@@ -122,10 +122,10 @@ void QuickBarcodePanelController::show(const QStringList& codes)
     m_openButton->setVisible(firstLink(codes).has_value());
     m_panel->setWindowTitle(titleFor(int(codes.size())));
     positionNearMouse();
+    platform::showOnAllDesktops(m_panel);
     m_panel->show();
     m_panel->raise();
     m_panel->activateWindow();
-    platform::showOnAllDesktops(m_panel);
 }
 
 void QuickBarcodePanelController::positionNearMouse()
