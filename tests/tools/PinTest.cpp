@@ -29,7 +29,9 @@ class Pins : public test::SettingsTest {
 protected:
     void SetUp() override
     {
-        m_screens.list = {test::screen("A", 1, QRect(0, 0, 1440, 900), 2.0, QRect(0, 25, 1440, 875))};
+        // The pins appear on the second screen, under the pointer; the primary one has another scale.
+        m_screens.list = {test::screen("A", 1, QRect(-1920, 0, 1920, 1080), 1.0),
+                          test::screen("B", 2, QRect(0, 0, 1440, 900), 2.0, QRect(0, 25, 1440, 875))};
         m_screens.pointer = QPoint(700, 400);
         m_services = std::make_unique<platform::ScopedServices>(platform::PlatformServices{&m_screens});
         CaptureHUDController::shared().dismiss(false);

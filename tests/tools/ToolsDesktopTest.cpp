@@ -5,6 +5,7 @@
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "ToolsFakes.h"
 #include "app/SettingsFixture.h"
+#include "platform/LinkOpener.h"
 #include "platform/RegionPickerWindow.h"
 #include "recognition/SearchTextIndexer.h"
 #include "stores/HistoryStore.h"
@@ -242,4 +243,12 @@ TEST_F(ToolsDesktop, pinHotKey_PinsCopiedImageFilesAndData_FloatsOnAllDesktops_A
 
     setShortcut(std::nullopt, Name::pinFromClipboard());
     QGuiApplication::clipboard()->setText({});  // the last xclip lets go and ends
+}
+
+TEST_F(ToolsDesktop, aLinkNoProgramTakesIsReportedAsNotOpened)
+{
+    std::optional<bool> opened;
+    platform::openLink(QUrl("weixin://dl/chat?klipo-test"), [&](bool ok) { opened = ok; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened.has_value(); }, 20000));
+    EXPECT_FALSE(*opened);
 }
