@@ -1,174 +1,315 @@
 #include "tools/PinWindow.h"
 
-#include "app/FeaturePending.h"
+#include "app/Settings.h"
+#include "platform/Clipboard.h"
+#include "platform/FloatingWindows.h"
 #include "platform/PlatformServices.h"
-#include "platform/ScreenMetrics.h"
+#include "tools/CaptureFiles.h"
+#include "tools/CaptureReport.h"
+#include "tools/PinContentView.h"
+#include "tools/PinGeometry.h"
 
-#include <QAction>
 #include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
 #include <QMenu>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QWheelEvent>
+#include <QPainterPath>
+#include <QPropertyAnimation>
 
-#include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace klipo {
 
-PinMenuProvider& PinMenuProvider::shared()
-{
-    static PinMenuProvider provider;
-    return provider;
-}
-
-QAction* PinMenuProvider::makeMenuItem(QObject* parent)
-{
-    auto* menu = new QMenu(QStringLiteral("贴图"));
-    QObject::connect(parent, &QObject::destroyed, menu, &QObject::deleteLater);
-    QObject::connect(menu->addAction(QStringLiteral("钉住剪贴板图片")), &QAction::triggered, menu,
-                     [] { PinMenuProvider::pinFromClipboard(); });
-    return menu->menuAction();
-}
-
-void PinMenuProvider::pinFromClipboard() { showFeaturePending(QStringLiteral("贴图")); }
-
-// --- the window ---
-
-PinImageView::PinImageView(const QImage& image)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_image(image)
-{
-    setAttribute(Qt::WA_ShowWithoutActivating);
-    setAttribute(Qt::WA_QuitOnClose, false);
-    setWindowTitle(QStringLiteral("KlipoVersa"));
-    setToolTip(QStringLiteral("拖动移动、滚轮缩放、双击关闭"));
-    resize(sizeAt(m_zoom));
-}
-
-QSize PinImageView::sizeAt(double zoom) const
-{
-    const double dpr = m_image.devicePixelRatio() > 0 ? m_image.devicePixelRatio() : 1.0;
-    const int w = int(std::lround(m_image.width() / dpr * zoom));
-    const int h = int(std::lround(m_image.height() / dpr * zoom));
-    return {std::max(1, w), std::max(1, h)};
-}
-
-void PinImageView::setZoom(double zoom, QPointF anchor)
-{
-    zoom = std::clamp(zoom, minZoom, maxZoom);
-    if (zoom == m_zoom) return;
-    const double factor = zoom / m_zoom;
-    m_zoom = zoom;
-    const QSize size = sizeAt(zoom);
-    const QPoint origin = pos() + (anchor - anchor * factor).toPoint();
-    setGeometry(QRect(origin, size));
-    update();
-}
-
-void PinImageView::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(rect(), m_image);
-}
-
-void PinImageView::mousePressEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton) m_dragOffset = event->globalPosition().toPoint() - pos();
-}
-
-void PinImageView::mouseMoveEvent(QMouseEvent* event)
-{
-    if (event->buttons() & Qt::LeftButton) move(event->globalPosition().toPoint() - m_dragOffset);
-}
-
-void PinImageView::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton) requestClose();
-}
-
-void PinImageView::requestClose()
-{
-    // A copy: the callback may delete the controller that set it.
-    if (const auto callback = onCloseRequested) callback();
-}
-
-void PinImageView::wheelEvent(QWheelEvent* event)
-{
-    // One notch is 120; smooth-scrolling devices send smaller steps.
-    m_wheelRemainder += event->angleDelta().y();
-    const int notches = m_wheelRemainder / 120;
-    if (notches == 0) return;
-    m_wheelRemainder -= notches * 120;
-    setZoom(m_zoom * std::pow(zoomStep, notches), event->position());
-}
-
-void PinImageView::closeEvent(QCloseEvent* event)
-{
-    // The window manager's close goes through the controller as well.
-    event->ignore();
-    requestClose();
-}
-
-// --- the controller ---
-
 namespace {
+
 QList<PinWindowController*>& pinnedList()
 {
     static QList<PinWindowController*> list;
     return list;
 }
 
-// Centred on the pointer, kept on the pointer's screen where it fits.
-QPoint placeNearPointer(const QSize& size)
+int percent(double value) { return int(std::lround(value * 100)); }
+
+QString proposedSavePath()
 {
-    const platform::ScreenMetrics* metrics = platform::services().screens;
-    if (!metrics) return {};
-    const QPoint pointer = metrics->pointerPosition();
-    QPoint topLeft = pointer - QPoint(size.width() / 2, size.height() / 2);
-    if (const auto screen = metrics->screenUnderPointer()) {
-        const QRect area = screen->availableGeometry;
-        topLeft.setX(std::max(area.left(), std::min(topLeft.x(), area.right() + 1 - size.width())));
-        topLeft.setY(std::max(area.top(), std::min(topLeft.y(), area.bottom() + 1 - size.height())));
-    }
-    return topLeft;
+    const QString name = QStringLiteral("贴图 ") +
+                         QLocale(QLocale::English).toString(QDateTime::currentDateTime(), QStringLiteral("yyyy-MM-dd HH.mm.ss")) +
+                         QStringLiteral(".png");
+    return QDir(Settings::plainCaptureDirectory()).filePath(name);
 }
+
+QString askSavePath(const QString& proposed)
+{
+    return QFileDialog::getSaveFileName(nullptr, QStringLiteral("保存图片"), proposed, QStringLiteral("PNG 图片 (*.png)"));
+}
+
 }  // namespace
+
+std::function<QString(const QString&)> PinWindowController::chooseSavePath;
+
+// --- panel ---
+
+PinPanel::PinPanel(PinWindowController* controller)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_controller(controller)
+{
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle(QStringLiteral("贴图"));
+}
+
+void PinPanel::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    if (m_controller) m_controller->windowWillClose();
+}
+
+void PinPanel::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->setGeometry(rect());
+    // Round corners without a compositor: the window's shape leaves them out.
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), PinContentView::cornerRadius, PinContentView::cornerRadius);
+    setMask(QRegion(shape.toFillPolygon().toPolygon()));
+}
+
+// --- controller ---
 
 PinWindowController* PinWindowController::pin(const QImage& image)
 {
     if (image.width() < 1 || image.height() < 1) return nullptr;
     auto* controller = new PinWindowController(image);
     pinnedList().append(controller);
-    controller->m_view->move(placeNearPointer(controller->m_view->size()));
-    controller->m_view->show();
-    controller->m_view->raise();
+    controller->present();
     return controller;
 }
 
-PinWindowController::PinWindowController(const QImage& image) : m_view(new PinImageView(image))
+const QList<PinWindowController*>& PinWindowController::pinned() { return pinnedList(); }
+
+void PinWindowController::closeAll()
 {
-    m_view->onCloseRequested = [this] { close(); };
+    const QList<PinWindowController*> all = std::exchange(pinnedList(), {});
+    for (PinWindowController* pin : all) pin->close();
+}
+
+QImage PinWindowController::clipboardImage()
+{
+    const platform::Clipboard* clipboard = platform::services().clipboard;
+    return clipboard ? clipboard->pastedImage() : QImage();
+}
+
+platform::ScreenInfo PinWindowController::currentScreen()
+{
+    const platform::ScreenMetrics* screens = platform::services().screens;
+    if (const auto screen = screens ? screens->screenUnderPointer() : std::nullopt) return *screen;
+    platform::ScreenInfo fallback;
+    fallback.geometry = fallback.availableGeometry = QRect(0, 0, 1920, 1080);
+    return fallback;
+}
+
+QPoint PinWindowController::initialOrigin(const QSize& size)
+{
+    const platform::ScreenMetrics* screens = platform::services().screens;
+    const QPoint pointer = screens ? screens->pointerPosition() : QPoint();
+    return PinGeometry::initialOrigin(size, pointer, currentScreen().availableGeometry, int(pinnedList().size()));
+}
+
+PinWindowController::PinWindowController(const QImage& image) : m_image(image)
+{
+    m_image.setDevicePixelRatio(1.0);
+    // Points of the screen the pin appears on.
+    m_basePointSize = PinGeometry::basePointSize(m_image.size(), currentScreen().devicePixelRatio);
+    m_panel = new PinPanel(this);
+    m_view = new PinContentView(m_image, m_panel);
+
+    QPointer<PinWindowController> self(this);
+    m_view->onRequestClose = [self] {
+        if (self) self->close();
+    };
+    m_view->onRequestZoom = [self](double factor) {
+        if (self) self->setScale(self->m_scale * factor, false);
+    };
+    m_view->onRequestMenu = [self](const QPoint& at) {
+        if (!self) return;
+        QMenu* menu = self->makeMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(at);
+    };
+    m_view->onKeyDown = [self](int key, Qt::KeyboardModifiers modifiers) {
+        return self && self->handleKey(key, modifiers);
+    };
+    m_view->onHover = [self] {
+        if (self) self->flashScale();
+    };
 }
 
 PinWindowController::~PinWindowController()
 {
     pinnedList().removeAll(this);
-    if (m_view) {
-        m_view->onCloseRequested = nullptr;
-        m_view->hide();
-        m_view->deleteLater();
+    if (m_panel) m_panel->deleteLater();
+}
+
+double PinWindowController::minimumScale() const { return PinGeometry::minimumScale(m_basePointSize); }
+
+void PinWindowController::present()
+{
+    m_scale = PinGeometry::initialScale(m_basePointSize, currentScreen().availableGeometry);
+    const QSize size = PinGeometry::sizeAt(m_basePointSize, m_scale);
+    m_panel->setGeometry(QRect(initialOrigin(size), size));
+    platform::showOnAllDesktops(m_panel);
+    m_panel->show();
+    m_panel->raise();
+    m_view->setFocus();
+    flashScale(QStringLiteral(" · 双击关闭"));
+}
+
+void PinWindowController::flashScale(const QString& suffix)
+{
+    m_view->flashBadge(QString::number(percent(m_scale)) + QStringLiteral("%") + suffix);
+}
+
+void PinWindowController::setScale(double scale, bool animated)
+{
+    scale = PinGeometry::clampScale(scale, m_basePointSize);
+    if (std::abs(scale - m_scale) > 0.0005 && m_panel) {
+        m_scale = scale;
+        const QSize size = PinGeometry::sizeAt(m_basePointSize, scale);
+        // The exact centre survives a run of zoom steps; rounding each step
+        // anew would walk the pin off by half a point per step.
+        const QRect now = m_resize && m_resize->state() == QAbstractAnimation::Running
+                              ? m_resize->endValue().toRect()
+                              : m_panel->geometry();
+        if (now != m_placed) m_centre = QRectF(now).center();
+        const QRect target(int(std::lround(m_centre.x() - size.width() / 2.0)),
+                           int(std::lround(m_centre.y() - size.height() / 2.0)), size.width(), size.height());
+        m_placed = target;
+        if (m_resize) m_resize->stop();
+        if (animated) {
+            if (!m_resize) m_resize = new QPropertyAnimation(m_panel, "geometry", this);
+            m_resize->setDuration(180);
+            m_resize->setStartValue(m_panel->geometry());
+            m_resize->setEndValue(target);
+            m_resize->start();
+        } else {
+            m_panel->setGeometry(target);
+        }
+    }
+    flashScale();
+}
+
+void PinWindowController::setOpacity(double opacity)
+{
+    m_opacity = std::clamp(opacity, 0.2, 1.0);
+    if (m_panel) m_panel->setWindowOpacity(m_opacity);
+    m_view->flashBadge(QStringLiteral("不透明度 %1%").arg(percent(m_opacity)));
+}
+
+void PinWindowController::copyImage()
+{
+    m_view->flashBadge(CaptureReport::copyToClipboard(m_image, {}) ? QStringLiteral("已复制") : QStringLiteral("复制失败"));
+}
+
+void PinWindowController::saveImage()
+{
+    const QByteArray png = CaptureFiles::encode(m_image, CaptureFileFormat::png);
+    if (png.isEmpty() || !m_panel) return;
+    m_panel->activateWindow();
+    const QString path = chooseSavePath ? chooseSavePath(proposedSavePath()) : askSavePath(proposedSavePath());
+    if (path.isEmpty()) return;
+    if (const QString error = CaptureFiles::writeFileAt(path, png); !error.isEmpty())
+        CaptureReport::show({QStringLiteral("保存失败"), error});
+}
+
+void PinWindowController::close()
+{
+    if (m_panel) m_panel->close();
+}
+
+void PinWindowController::windowWillClose()
+{
+    pinnedList().removeAll(this);
+    deleteLater();
+}
+
+bool PinWindowController::handleKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    const bool control = modifiers.testFlag(Qt::ControlModifier);
+    switch (key) {
+    case Qt::Key_Escape:
+        close();
+        return true;
+    case Qt::Key_C:
+        if (!control) return false;
+        copyImage();
+        return true;
+    case Qt::Key_S:
+        if (!control) return false;
+        saveImage();
+        return true;
+    case Qt::Key_W:
+        if (!control) return false;
+        close();
+        return true;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        setScale(m_scale * 1.1, false);
+        return true;
+    case Qt::Key_Minus:
+    case Qt::Key_Underscore:
+        setScale(m_scale / 1.1, false);
+        return true;
+    case Qt::Key_0:
+        setScale(1.0, true);
+        return true;
+    case Qt::Key_BracketLeft:
+        setOpacity(m_opacity - 0.1);
+        return true;
+    case Qt::Key_BracketRight:
+        setOpacity(m_opacity + 0.1);
+        return true;
+    default:
+        return false;
     }
 }
 
-void PinWindowController::close() { delete this; }
-
-void PinWindowController::closeAll()
+QMenu* PinWindowController::makeMenu()
 {
-    const QList<PinWindowController*> all = pinnedList();
-    for (PinWindowController* controller : all) controller->close();
+    auto* menu = new QMenu;
+    QPointer<PinWindowController> self(this);
+    const auto add = [&](QMenu* into, const QString& title, const QKeySequence& keys, auto action) {
+        QAction* item = into->addAction(title);
+        item->setShortcut(keys);
+        item->setShortcutContext(Qt::WidgetShortcut);  // shown only; the pin handles its keys
+        QObject::connect(item, &QAction::triggered, menu, [self, action] {
+            if (self) action(*self);
+        });
+        return item;
+    };
+    add(menu, QStringLiteral("复制图片"), QKeySequence(Qt::CTRL | Qt::Key_C), [](auto& pin) { pin.copyImage(); });
+    add(menu, QStringLiteral("保存图片…"), QKeySequence(Qt::CTRL | Qt::Key_S), [](auto& pin) { pin.saveImage(); });
+    menu->addSeparator();
+    add(menu, QStringLiteral("放大"), QKeySequence(Qt::Key_Plus), [](auto& pin) { pin.setScale(pin.m_scale * 1.1, false); });
+    add(menu, QStringLiteral("缩小"), QKeySequence(Qt::Key_Minus), [](auto& pin) { pin.setScale(pin.m_scale / 1.1, false); });
+    add(menu, QStringLiteral("实际大小（%1% → 100%）").arg(int(m_scale * 100)), QKeySequence(Qt::Key_0),
+        [](auto& pin) { pin.setScale(1.0, true); });
+    menu->addSeparator();
+    QMenu* opacity = menu->addMenu(QStringLiteral("透明度"));
+    for (const int level : {100, 90, 75, 60, 45, 30}) {
+        QAction* item = add(opacity, QStringLiteral("%1%").arg(level), {},
+                            [level](auto& pin) { pin.setOpacity(level / 100.0); });
+        item->setData(level);
+        item->setCheckable(true);
+        item->setChecked(std::abs(level / 100.0 - m_opacity) < 0.02);
+    }
+    menu->addSeparator();
+    add(menu, QStringLiteral("关闭（双击贴图也可以）"), QKeySequence(Qt::Key_Escape), [](auto& pin) { pin.close(); });
+    add(menu, QStringLiteral("关闭全部贴图"), {}, [](auto&) { closeAll(); })
+        ->setEnabled(pinnedList().size() >= 2);
+    return menu;
 }
-
-const QList<PinWindowController*>& PinWindowController::pinned() { return pinnedList(); }
 
 }  // namespace klipo

@@ -1,84 +1,96 @@
 #pragma once
 
+#include "platform/ScreenMetrics.h"
+
 #include <QImage>
 #include <QList>
-#include <QPoint>
+#include <QObject>
 #include <QPointer>
+#include <QSizeF>
 #include <QWidget>
 
 #include <functional>
 
-class QAction;
-class QObject;
+class QMenu;
+class QPropertyAnimation;
 
 namespace klipo {
 
-// The tray menu's "贴图" item and pinning from the clipboard.
-class PinMenuProvider {
+class PinContentView;
+class PinWindowController;
+
+// The window of a pin: borderless, above normal windows, on every desktop.
+class PinPanel : public QWidget {
 public:
-    static PinMenuProvider& shared();
-    QAction* makeMenuItem(QObject* parent);
-    static void pinFromClipboard();
-};
-
-// The window of a pinned image: draws the image over its whole area, moves
-// with a left-button drag, zooms about the pointer with the wheel and asks to
-// be closed on a double click.
-class PinImageView : public QWidget {
-public:
-    static constexpr double minZoom = 0.1;
-    static constexpr double maxZoom = 8.0;
-    static constexpr double zoomStep = 1.1;  // per wheel notch
-
-    explicit PinImageView(const QImage& image);
-
-    double zoom() const { return m_zoom; }
-    // Sets the zoom (clamped), keeping `anchor` (a point of the window) in place.
-    void setZoom(double zoom, QPointF anchor);
-    // The window's size at a zoom: the image's size in points, at least 1 by 1.
-    QSize sizeAt(double zoom) const;
-
-    std::function<void()> onCloseRequested;
+    explicit PinPanel(PinWindowController* controller);
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void requestClose();
-
-    QImage m_image;
-    double m_zoom = 1.0;
-    QPoint m_dragOffset;  // pointer minus window origin, global
-    int m_wheelRemainder = 0;
+    QPointer<PinWindowController> m_controller;
 };
 
-// One image pinned above all windows. Every pin stays in `pinned()` until it
-// is closed (double click, closeAll()). Main thread only.
-class PinWindowController {
+// One image pinned above all windows until the user closes it. It zooms
+// (wheel, pinch, keys, menu) between a floor that keeps it 56 points long and
+// 800 %, fades (20 % to 100 %), moves by dragging, copies, saves as PNG and
+// closes on a double click, Escape or Ctrl+W. Every open pin is in
+// pinned(), which alone keeps it alive. Main thread only.
+class PinWindowController : public QObject {
+    Q_OBJECT
 public:
-    // Pins the image near the pointer and returns its controller; nothing
-    // (null) for an image less than one pixel wide or high.
+    // Pins the image near the pointer; null for an image 0 pixels wide or high.
     static PinWindowController* pin(const QImage& image);
-    static void closeAll();
     static const QList<PinWindowController*>& pinned();
+    static void closeAll();
+    // The clipboard's image (image data, else a copied image file); null when none.
+    static QImage clipboardImage();
+    // The screen under the pointer, else the primary, else the first; a
+    // 1920 by 1080 screen at 1x when there is none.
+    static platform::ScreenInfo currentScreen();
+    // Where a new pin of that size goes (top-left corner).
+    static QPoint initialOrigin(const QSize& size);
+    // Asks where to save (an empty answer cancels); tests answer it. The
+    // default is the file dialog.
+    static std::function<QString(const QString& proposedPath)> chooseSavePath;
 
-    ~PinWindowController();
-    PinWindowController(const PinWindowController&) = delete;
-    PinWindowController& operator=(const PinWindowController&) = delete;
+    ~PinWindowController() override;
 
-    PinImageView* window() const { return m_view; }
-    // Closes the window, leaves the list and deletes the controller.
+    QWidget* panel() const { return m_panel; }
+    PinContentView* contentView() const { return m_view; }
+    const QImage& image() const { return m_image; }
+    QSizeF basePointSize() const { return m_basePointSize; }
+    double scale() const { return m_scale; }
+    double opacity() const { return m_opacity; }
+    double minimumScale() const;
+
+    void setScale(double scale, bool animated);
+    void setOpacity(double opacity);
+    void copyImage();
+    void saveImage();
     void close();
+    // Handles a key the pin cares about; false for any other.
+    bool handleKey(int key, Qt::KeyboardModifiers modifiers);
+    // The context menu, made anew; the caller owns it.
+    QMenu* makeMenu();
 
 private:
     explicit PinWindowController(const QImage& image);
+    void present();
+    void flashScale(const QString& suffix = {});
+    void windowWillClose();
+    friend class PinPanel;
 
-    QPointer<PinImageView> m_view;
+    QImage m_image;
+    QSizeF m_basePointSize;
+    double m_scale = 1.0;
+    double m_opacity = 1.0;
+    QPointF m_centre;  // of the pin, exactly, while it is where setScale put it
+    QRect m_placed;
+    QPointer<PinPanel> m_panel;
+    PinContentView* m_view = nullptr;
+    QPropertyAnimation* m_resize = nullptr;
 };
 
 }  // namespace klipo

@@ -7,6 +7,7 @@
 #include "app/Settings.h"
 #include "app/StabilityCaptureService.h"
 #include "app/shell/AppDelegate.h"
+#include "app/shell/ToolsWiring.h"
 #include "app/shell/UpdateChecker.h"
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "GlobalShortcuts/MenuBinding.h"
@@ -23,7 +24,7 @@
 #include "selfcheck/SelfChecks.h"
 #include "stores/CloudSync.h"
 #include "stores/VocabularyStore.h"
-#include "tools/PinWindow.h"
+#include "tools/PinMenu.h"
 #include "tools/PlainCaptureService.h"
 #include "tools/QuickCaptureService.h"
 #include "tools/QuickColorPicker.h"
@@ -171,7 +172,7 @@ QAction* RealShellServices::makeQuickCaptureMenuItem(QMenu* menu)
 
 void RealShellServices::startPlainCapture(std::function<void()> onPermissionDenied)
 {
-    PlainCaptureService::start(std::move(onPermissionDenied));
+    PlainCaptureService::start(CaptureService::Mode::interactive, std::move(onPermissionDenied));
 }
 
 void RealShellServices::pinFromClipboard() { PinMenuProvider::pinFromClipboard(); }
@@ -182,6 +183,7 @@ void RealShellServices::setQuickCaptureCallbacks(std::function<void()> onPermiss
 {
     QuickCaptureService::onPermissionDenied = std::move(onPermissionDenied);
     QuickCaptureService::onCountdownTick = std::move(onCountdownTick);
+    ToolsWiring::connectPlainCapture();
 }
 
 void RealShellServices::startDelayedCapture() { QuickCaptureService::startDelayedCapture(); }

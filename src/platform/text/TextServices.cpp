@@ -10,10 +10,12 @@ namespace klipo::platform {
 
 namespace {
 
+// Never destroyed: its engines would be ended at exit after Tesseract's own
+// caches (made later, so gone earlier), which crashes the quitting process.
 TesseractRecognizer& realRecognizer()
 {
-    static TesseractRecognizer recognizer;
-    return recognizer;
+    static auto* recognizer = new TesseractRecognizer;
+    return *recognizer;
 }
 
 Cld2LanguageDetector& realDetector()
