@@ -3,6 +3,7 @@
 #include "app/FeaturePending.h"
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
+#include "platform/WindowStacking.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -142,7 +143,8 @@ PinWindowController* PinWindowController::pin(const QImage& image)
     pinnedList().append(controller);
     controller->m_view->move(placeNearPointer(controller->m_view->size()));
     controller->m_view->show();
-    controller->m_view->raise();
+    // Above every window, also over a full-screen program that has the focus.
+    platform::raiseWithoutFocus(controller->m_view);
     return controller;
 }
 

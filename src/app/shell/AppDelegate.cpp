@@ -1,5 +1,6 @@
 #include "app/shell/AppDelegate.h"
 
+#include "app/shell/MenuKeys.h"
 #include "app/shell/StatusMenu.h"
 #include "platform/TrayIcon.h"
 
@@ -108,7 +109,13 @@ void AppDelegate::setupStatusItem()
     m_statusItem = std::make_unique<StatusItem>(m_tray);
     m_statusItem->showIdle();
     m_menu = std::make_unique<QMenu>();
-    StatusMenu::build(*m_menu, m_services, *this);
+    m_menuKeys = std::make_unique<MenuKeys>(*m_menu);
+    StatusMenu::build(*m_menu, m_services, *this, *m_menuKeys);
+    m_menuKeys->setHotKeys(m_services.hotKeySequences());
+    QPointer<AppDelegate> self(this);
+    m_services.observeHotKeyChanges([self] {
+        if (self && self->m_menuKeys) self->m_menuKeys->setHotKeys(self->m_services.hotKeySequences());
+    });
     if (m_tray) {
         m_tray->setMenu(m_menu.get());
         m_tray->show();

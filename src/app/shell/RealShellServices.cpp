@@ -14,6 +14,8 @@
 #include "library/HistoryWindow.h"
 #include "overlay/SelOverlay.h"
 #include "platform/CapturePermission.h"
+#include "platform/NotificationCenter.h"
+#include "platform/OwnWindows.h"
 #include "platform/PlatformServices.h"
 #include "platform/SerialQueue.h"
 #include "preferences/SettingsWindow.h"
@@ -31,6 +33,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -44,16 +47,33 @@ namespace klipo {
 namespace {
 constexpr int kRepaintDelayMs = 80;
 
-const GlobalShortcuts::Name* nameFor(const QString& raw)
+const QList<const GlobalShortcuts::Name*>& allNames()
 {
     using N = GlobalShortcuts::Name;
-    static const N* const all[] = {&N::captureTranslate(), &N::captureFullScreenTranslate(), &N::plainCapture(),
-                                   &N::recordScreen(),     &N::scrollCapture(),              &N::delayedCapture(),
-                                   &N::repeatLastArea(),   &N::colorPicker(),                &N::captureAnnotate(),
-                                   &N::pinFromClipboard()};
-    for (const N* n : all)
+    static const QList<const N*> all = {&N::captureTranslate(), &N::captureFullScreenTranslate(), &N::plainCapture(),
+                                        &N::recordScreen(),     &N::scrollCapture(),              &N::delayedCapture(),
+                                        &N::repeatLastArea(),   &N::colorPicker(),                &N::captureAnnotate(),
+                                        &N::pinFromClipboard()};
+    return all;
+}
+
+const GlobalShortcuts::Name* nameFor(const QString& raw)
+{
+    for (const GlobalShortcuts::Name* n : allNames())
         if (n->rawValue() == raw) return n;
     return nullptr;
+}
+
+// Wide enough for the title in the window manager's frame next to its buttons.
+void fitTitle(QMessageBox& box, const QString& title)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid) return;
+    QFont font = box.font();
+    font.setBold(true);
+    const int width = QFontMetrics(font).horizontalAdvance(title) * 5 / 4 + 160;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
 }
 }  // namespace
 
@@ -104,6 +124,20 @@ std::optional<QString> RealShellServices::shortcutText(const QString& name)
     return shortcut->description();
 }
 
+QList<QKeySequence> RealShellServices::hotKeySequences()
+{
+    QList<QKeySequence> keys;
+    for (const GlobalShortcuts::Name* n : allNames())
+        if (const auto shortcut = GlobalShortcuts::getShortcut(*n)) keys << shortcut->keySequence();
+    return keys;
+}
+
+void RealShellServices::observeHotKeyChanges(std::function<void()> changed)
+{
+    platform::NotificationCenter::shared().observe(GlobalShortcuts::shortcutByNameDidChange, this,
+                                                   [changed](const QVariantMap&) { changed(); });
+}
+
 void RealShellServices::showLibrary() { HistoryWindowController::shared().show(); }
 void RealShellServices::showSettings() { SettingsWindowController::shared().show(); }
 
@@ -112,6 +146,7 @@ int RealShellServices::runAlert(const ShellAlert& alert)
     QMessageBox box(alert.style == ShellAlert::Style::warning ? QMessageBox::Warning : QMessageBox::Information,
                     alert.message, alert.message);
     box.setInformativeText(alert.informativeText);
+    fitTitle(box, alert.message);
     QList<QAbstractButton*> buttons;
     for (int i = 0; i < alert.buttons.size(); ++i)
         buttons << box.addButton(alert.buttons[i], i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole);
@@ -235,19 +270,25 @@ void RealShellServices::captureForTranslation(ShellCaptureMode mode,
 {
     const auto captureMode =
         mode == ShellCaptureMode::fullScreen ? CaptureService::Mode::fullScreen : CaptureService::Mode::interactive;
-    auto run = [captureMode, done = std::move(done)]() mutable {
-        StabilityCaptureService::capture(captureMode, [done = std::move(done)](platform::CaptureOutcome outcome) {
-            if (!outcome.ok()) {
-                reportCaptureFailure(outcome);
-                done(std::nullopt);
-                return;
-            }
-            done(ShellCapture{outcome.image, outcome.scale});
-        });
+    // X11 cannot keep our own windows out of a grab: take them off the screen
+    // first (the previous result and a toast for good, the library and the
+    // others until the grab is done) and give the desktop a moment to repaint.
+    const bool panelWasShown = ResultPanelController::shared().hideForCapture();
+    const bool toastWasShown = CaptureHUDController::shared().hideForCapture();
+    auto hidden = std::make_shared<platform::HiddenOwnWindows>(platform::HiddenOwnWindows::hideAll());
+    auto run = [captureMode, hidden, done = std::move(done)]() mutable {
+        StabilityCaptureService::capture(captureMode,
+                                         [hidden, done = std::move(done)](platform::CaptureOutcome outcome) {
+                                             hidden->restore();
+                                             if (!outcome.ok()) {
+                                                 reportCaptureFailure(outcome);
+                                                 done(std::nullopt);
+                                                 return;
+                                             }
+                                             done(ShellCapture{outcome.image, outcome.scale});
+                                         });
     };
-    // X11 cannot keep our own windows out of a grab: take the previous result
-    // off the screen first and give the desktop a moment to repaint.
-    if (ResultPanelController::shared().hideForCapture())
+    if (panelWasShown || toastWasShown || !hidden->isEmpty())
         QTimer::singleShot(kRepaintDelayMs, this, std::move(run));
     else
         run();

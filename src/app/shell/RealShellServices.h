@@ -27,6 +27,8 @@ public:
     bool registerHotKey(const QString& name, std::function<void()> action) override;
     void bindMenuShortcut(QAction* item, const QString& name) override;
     std::optional<QString> shortcutText(const QString& name) override;
+    QList<QKeySequence> hotKeySequences() override;
+    void observeHotKeyChanges(std::function<void()> changed) override;
 
     void showLibrary() override;
     void showSettings() override;
