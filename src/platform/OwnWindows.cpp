@@ -12,7 +12,10 @@ HiddenOwnWindows HiddenOwnWindows::hideAll()
         if (!window->isVisible() || window->testAttribute(Qt::WA_DontShowOnScreen)) continue;
         const Qt::WindowType type = window->windowType();
         if (type == Qt::Popup || type == Qt::ToolTip || type == Qt::Desktop) continue;
+        // The tray icon lives inside the tray's own window: unmapped, the tray drops it.
+        if (window->inherits("QSystemTrayIconSys")) continue;
         hidden.m_windows.append({window, window->pos()});
+        if (window == QApplication::activeWindow()) hidden.m_active = window;
         window->hide();
     }
     return hidden;
@@ -32,7 +35,10 @@ void HiddenOwnWindows::restore()
         window->show();
         if (handle) handle->setProperty("_q_showWithoutActivating", quiet);
     }
+    // The focus was ours before the grab: give it back to the same window.
+    if (m_active) m_active->activateWindow();
     m_windows.clear();
+    m_active = nullptr;
 }
 
 }  // namespace klipo::platform

@@ -13,14 +13,14 @@ namespace klipo::platform {
 // they would come back here. Main thread only.
 class HiddenOwnWindows {
 public:
-    // Hides every visible window of ours (menus, tool tips and windows that
-    // never show on the screen aside).
+    // Hides every visible window of ours (menus, tool tips, the tray icon and
+    // windows that never show on the screen aside).
     static HiddenOwnWindows hideAll();
 
     bool isEmpty() const { return m_windows.isEmpty(); }
 
-    // Shows them again where they were, without taking the focus; windows
-    // deleted meanwhile are skipped. Once only.
+    // Shows them again where they were, without taking the focus unless one
+    // of them had it; windows deleted meanwhile are skipped. Once only.
     void restore();
 
 private:
@@ -29,6 +29,7 @@ private:
         QPoint position;
     };
     QList<Entry> m_windows;
+    QPointer<QWidget> m_active;  // the one that had the focus, if any
 };
 
 }  // namespace klipo::platform

@@ -34,6 +34,7 @@
 #include <QMenu>
 #include <QApplication>
 #include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -64,9 +65,19 @@ const GlobalShortcuts::Name* nameFor(const QString& raw)
     return nullptr;
 }
 
-// Wide enough for the title in the window manager's frame next to its buttons.
-void fitTitle(QMessageBox& box, const QString& title)
+// Sizes an alert to its texts: wide enough for its title in the window
+// manager's frame next to the frame's buttons, and for each line of the
+// informative text up to a reading width (a narrower box breaks Chinese lines
+// anywhere, mid-word included).
+void fitToTexts(QMessageBox& box, const QString& title, const QString& informativeText)
 {
+    constexpr int kReadingWidth = 520;
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
+        int widest = 0;
+        for (const QString& line : informativeText.split(QLatin1Char('\n')))
+            widest = std::max(widest, label->fontMetrics().horizontalAdvance(line) + 4);
+        label->setMinimumWidth(std::min(widest, kReadingWidth));
+    }
     auto* grid = qobject_cast<QGridLayout*>(box.layout());
     if (!grid) return;
     QFont font = box.font();
@@ -146,7 +157,7 @@ int RealShellServices::runAlert(const ShellAlert& alert)
     QMessageBox box(alert.style == ShellAlert::Style::warning ? QMessageBox::Warning : QMessageBox::Information,
                     alert.message, alert.message);
     box.setInformativeText(alert.informativeText);
-    fitTitle(box, alert.message);
+    fitToTexts(box, alert.message, alert.informativeText);
     QList<QAbstractButton*> buttons;
     for (int i = 0; i < alert.buttons.size(); ++i)
         buttons << box.addButton(alert.buttons[i], i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole);
