@@ -2,7 +2,8 @@
 // whole screen (as a video player or a presentation does), painted white with
 // the lines given on the command line in large black letters. Prints "shown"
 // once the window is on the screen and has the focus.
-// Usage: klipo_foreign_window [LINE...]
+// With --at X,Y,W,H it is an ordinary window at that place instead.
+// Usage: klipo_foreign_window [--at X,Y,W,H] [LINE...]
 #include <QApplication>
 #include <QPainter>
 #include <QTimer>
@@ -37,9 +38,21 @@ private:
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    ForeignWindow window(QApplication::arguments().mid(1));
+    QStringList lines = QApplication::arguments().mid(1);
+    QRect place;
+    if (lines.size() >= 2 && lines[0] == QLatin1String("--at")) {
+        const QStringList n = lines[1].split(QLatin1Char(','));
+        if (n.size() == 4) place = QRect(n[0].toInt(), n[1].toInt(), n[2].toInt(), n[3].toInt());
+        lines = lines.mid(2);
+    }
+    ForeignWindow window(lines);
     window.setWindowTitle(QStringLiteral("foreign"));
-    window.showFullScreen();
+    if (place.isValid()) {
+        window.setGeometry(place);
+        window.show();
+    } else {
+        window.showFullScreen();
+    }
     window.activateWindow();
     auto* poll = new QTimer(&window);
     QObject::connect(poll, &QTimer::timeout, &window, [&window, poll] {
