@@ -2,6 +2,7 @@
 // the save dialog of the result panel opens where the user keeps pictures.
 #include "app/SettingsFixture.h"
 #include "app/shell/QtTranslations.h"
+#include "app/shell/RealShellServices.h"
 #include "recognition/ResultActions.h"
 #include "recognition/ResultPanelController.h"
 #include "support/TestEnv.h"
@@ -12,6 +13,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -76,4 +78,32 @@ TEST_F(QtDialogs, speakChinese_AndTheSaveDialogStartsInTheCaptureFolderOrPicture
     set(QStringLiteral("plainCaptureDirectory"), captures);
     EXPECT_EQ(openSaveDialog().folder.toStdString(), captures.toStdString());
     QDir::setCurrent(previous);
+}
+
+// The update check's failure came in a box narrower than its own title, with
+// its one-line reason broken in the middle of a word.
+TEST_F(QtDialogs, alert_IsWideEnoughForItsTitle_AndKeepsAShortReasonOnOneLine)
+{
+    RealShellServices services;
+    ShellAlert alert;
+    alert.style = ShellAlert::Style::warning;
+    alert.message = QStringLiteral("检查更新失败");
+    alert.informativeText = QStringLiteral("更新服务器把请求转到了不安全的地址（不是 HTTPS），已拒绝。");
+    alert.buttons = {QStringLiteral("好")};
+    int width = 0;
+    int reasonHeight = 0;
+    int lineHeight = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        const auto* reason = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+        width = box->width();
+        reasonHeight = reason->height();
+        lineHeight = reason->heightForWidth(4000);  // all on one line
+        box->accept();
+    });
+    services.runAlert(alert);
+    // Room for the title and the three buttons of a window manager's frame.
+    EXPECT_GE(width, QFontMetrics(QApplication::font()).horizontalAdvance(alert.message) + 120);
+    EXPECT_EQ(reasonHeight, lineHeight) << "the reason is broken over two lines";
 }
