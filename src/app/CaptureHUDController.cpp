@@ -4,6 +4,7 @@
 #include "platform/DesktopNotifier.h"
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
+#include "platform/WindowStacking.h"
 
 #include <QPropertyAnimation>
 #include <QWidget>
@@ -73,7 +74,7 @@ void CaptureHUDController::show(const QString& title, const QString& subtitle, c
     m_fadingOut = false;
     m_panel->setWindowOpacity(0.0);
     m_panel->show();
-    m_panel->raise();
+    platform::raiseWithoutFocus(m_panel);
     m_fade->setDuration(fadeInMs);
     m_fade->setStartValue(0.0);
     m_fade->setEndValue(1.0);

@@ -10,6 +10,8 @@ class DesktopFileViewer final : public FileViewer {
 public:
     void reveal(const QString& path) override;
     void open(const QString& path) override;
+    // Runs xdg-open and watches how it ends; without it, Qt's own launcher.
+    void openOrExplain(const QString& path, std::function<void(const QString& reason)> failed) override;
 };
 
 }  // namespace klipo::platform

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace klipo::platform {
 
 // Desktop notifications (org.freedesktop.Notifications). Never blocks; a
@@ -29,6 +31,13 @@ public:
     virtual void reveal(const QString& path) = 0;
     // Opens the file with the desktop's default application.
     virtual void open(const QString& path) = 0;
+    // The same, and when no application could open it, `failed` gets the
+    // reason (Chinese), later, on the main thread.
+    virtual void openOrExplain(const QString& path, std::function<void(const QString& reason)> failed)
+    {
+        (void)failed;
+        open(path);
+    }
 };
 
 }  // namespace klipo::platform

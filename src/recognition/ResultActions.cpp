@@ -11,28 +11,39 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QSaveFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QUuid>
 
 namespace klipo {
 
 namespace ResultActions {
 
-void copyImage(const QImage& image)
+QString copyImage(const QImage& image)
 {
-    if (image.isNull()) return;
-    if (platform::Clipboard* clipboard = platform::services().clipboard) clipboard->setImage(image);
+    platform::Clipboard* clipboard = platform::services().clipboard;
+    if (image.isNull() || !clipboard) return QStringLiteral("无法使用剪贴板");
+    // Another program may keep the clipboard from us: the copy counts only when we hold it afterwards.
+    if (!clipboard->copyImage(image, {})) return QStringLiteral("剪贴板没有接受这张图片");
+    return {};
 }
 
-void copyText(const QString& text)
+QString copyText(const QString& text)
 {
-    if (platform::Clipboard* clipboard = platform::services().clipboard) clipboard->setText(text);
+    platform::Clipboard* clipboard = platform::services().clipboard;
+    if (!clipboard) return QStringLiteral("无法使用剪贴板");
+    clipboard->setText(text);
+    if (clipboard->text() != text) return QStringLiteral("剪贴板没有接受这段译文");
+    return {};
 }
 
-void pin(const QImage& image)
+QString pin(const QImage& image)
 {
-    if (!image.isNull()) PinWindowController::pin(image);
+    if (!PinWindowController::pin(image)) return QStringLiteral("图片是空的，无法钉在桌面");
+    return {};
 }
 
 QString writePng(const QImage& image, const QString& path)
@@ -49,17 +60,23 @@ QString writePng(const QImage& image, const QString& path)
 
 QString proposedSavePath()
 {
-    return QDir(Settings::plainCaptureDirectory()).filePath(PrefsFileNameTemplate::currentBaseName() +
-                                                            QStringLiteral(".png"));
+    QString folder = QDir::homePath();
+    for (const QString& candidate :
+         {Settings::plainCaptureDirectory(), QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)}) {
+        if (!candidate.isEmpty() && QFileInfo(candidate).isDir()) {
+            folder = candidate;
+            break;
+        }
+    }
+    return QDir(folder).filePath(PrefsFileNameTemplate::currentBaseName() + QStringLiteral(".png"));
 }
 
-void saveImage(const QImage& image, const std::function<QString(const QString&)>& chooseSavePath)
+QString saveImage(const QImage& image, const std::function<QString(const QString&)>& chooseSavePath)
 {
-    if (image.isNull() || !chooseSavePath) return;
+    if (image.isNull() || !chooseSavePath) return QStringLiteral("没有可保存的图片");
     const QString path = chooseSavePath(proposedSavePath());
-    if (path.isEmpty()) return;
-    const QString error = writePng(image, path);
-    if (!error.isEmpty()) CaptureHUDController::shared().show(QStringLiteral("图片保存失败"), error);
+    if (path.isEmpty()) return {};
+    return writePng(image, path);
 }
 
 }  // namespace ResultActions
@@ -75,21 +92,42 @@ ResultPreviewFiles::~ResultPreviewFiles() { removeAll(); }
 void ResultPreviewFiles::open(const QImage& image)
 {
     if (image.isNull()) return;
-    platform::FileViewer* viewer = platform::services().files;
+    auto fail = [](const QString& reason) {
+        CaptureHUDController::shared().show(QStringLiteral("无法放大查看"), reason);
+    };
+    auto show = [fail](const QString& path) {
+        platform::FileViewer* viewer = platform::services().files;
+        if (!viewer) {
+            fail(QStringLiteral("没有找到可以打开这种图片的程序"));
+            return;
+        }
+        viewer->openOrExplain(path, fail);
+    };
     if (!m_files.isEmpty() && m_lastImageKey == image.cacheKey() && QFile::exists(m_files.last())) {
-        if (viewer) viewer->open(m_files.last());
+        show(m_files.last());
         return;
+    }
+    if (!m_folder || !m_folder->isValid()) {
+        // mkdtemp: a new folder that only this user can enter.
+        m_folder = std::make_unique<QTemporaryDir>(QDir(QDir::tempPath()).filePath(QStringLiteral("klipoversa-XXXXXX")));
+        if (!m_folder->isValid()) {
+            const QString reason = m_folder->errorString();
+            m_folder.reset();
+            fail(QStringLiteral("无法创建临时文件夹：") + reason);
+            return;
+        }
     }
     const QString name = QStringLiteral("KlipoVersa-%1.png").arg(QUuid::createUuid().toString(QUuid::Id128).left(6));
-    const QString path = QDir(QDir::tempPath()).filePath(name);
+    const QString path = m_folder->filePath(name);
     const QString error = ResultActions::writePng(image, path);
     if (!error.isEmpty()) {
-        CaptureHUDController::shared().show(QStringLiteral("无法放大查看"), error);
+        fail(error);
         return;
     }
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     m_files << path;
     m_lastImageKey = image.cacheKey();
-    if (viewer) viewer->open(path);
+    show(path);
 }
 
 void ResultPreviewFiles::removeAll()
@@ -97,6 +135,7 @@ void ResultPreviewFiles::removeAll()
     for (const QString& path : std::as_const(m_files)) QFile::remove(path);
     m_files.clear();
     m_lastImageKey = 0;
+    m_folder.reset();  // removes the folder and anything left in it
 }
 
 }  // namespace klipo

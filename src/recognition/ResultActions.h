@@ -6,32 +6,38 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
+
+class QTemporaryDir;
 
 namespace klipo {
 
 // What the result panel's buttons do with the picture and the translated text.
-// Failures end in a toast. Main thread only.
+// Each returns the Chinese reason when it failed, else an empty text; the
+// caller tells the user. Main thread only.
 namespace ResultActions {
 
-void copyImage(const QImage& image);
-void copyText(const QString& text);
-void pin(const QImage& image);
+QString copyImage(const QImage& image);
+QString copyText(const QString& text);
+QString pin(const QImage& image);
 
 // Writes the picture as PNG; the Chinese reason when that fails, else empty.
 QString writePng(const QImage& image, const QString& path);
 
-// Where the save dialog starts: the capture folder and the file-name template.
+// Where the save dialog starts: a file named by the file-name template in the
+// capture folder, else in Pictures, else in the home folder (never in the
+// folder the program was started from).
 QString proposedSavePath();
 
-// Asks where to save (an empty answer cancels) and writes the PNG there;
-// a write that fails is reported in the toast.
-void saveImage(const QImage& image, const std::function<QString(const QString& proposedPath)>& chooseSavePath);
+// Asks where to save (an empty answer cancels) and writes the PNG there.
+QString saveImage(const QImage& image, const std::function<QString(const QString& proposedPath)>& chooseSavePath);
 
 }  // namespace ResultActions
 
-// The temporary PNG files of the enlarged view: one per picture shown, opened
-// in the desktop's image viewer, removed once the panel has moved on to
-// another capture and when the program quits.
+// The temporary PNG files of the enlarged view: one per picture shown, in a
+// folder of this process that only the user can enter, opened in the
+// desktop's image viewer; removed (with the folder) once the panel has moved
+// on to another capture and when the program quits. Failures end in a toast.
 class ResultPreviewFiles : public QObject {
     Q_OBJECT
 public:
@@ -40,12 +46,13 @@ public:
 
     // Writes the picture to a temporary file (once per picture) and opens it.
     void open(const QImage& image);
-    // Removes every file written so far.
+    // Removes every file written so far, and their folder.
     void removeAll();
 
     const QStringList& files() const { return m_files; }
 
 private:
+    std::unique_ptr<QTemporaryDir> m_folder;
     QStringList m_files;
     qint64 m_lastImageKey = 0;
 };

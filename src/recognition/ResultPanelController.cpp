@@ -4,6 +4,7 @@
 #include "app/Settings.h"
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
+#include "platform/WindowStacking.h"
 #include "recognition/OCRService.h"
 #include "recognition/ResultActions.h"
 #include "recognition/ResultModel.h"
@@ -14,6 +15,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFileDialog>
+#include <QShortcut>
 #include <QThreadPool>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -158,6 +160,9 @@ void ResultPanelController::createPanel()
     m_view = new ResultView(*m_model, panel);
     layout->addWidget(m_view);
     connect(m_view, &ResultView::actionTriggered, this, &ResultPanelController::perform);
+    // Once the user has clicked into the panel, Esc closes it.
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), panel);
+    connect(close, &QShortcut::activated, panel, &QWidget::hide);
     m_panel = panel;
 }
 
@@ -169,10 +174,15 @@ void ResultPanelController::revealPanel()
     m_panel->resize(size);
     positionNearPointer();
     m_panel->show();
-    m_panel->raise();
+    // Above every window, a focused full-screen one included, without taking
+    // the focus from the window the user works in.
+    platform::raiseWithoutFocus(m_panel);
     // The window manager adds its frame only once the panel is shown: place
     // it again with the real frame so no edge ends up off the screen.
-    QTimer::singleShot(kFrameSettleMs, m_panel, [this] { positionNearPointer(); });
+    QTimer::singleShot(kFrameSettleMs, m_panel, [this] {
+        positionNearPointer();
+        platform::raiseWithoutFocus(m_panel);
+    });
 }
 
 void ResultPanelController::positionNearPointer()
@@ -206,23 +216,30 @@ bool ResultPanelController::hideForCapture()
 void ResultPanelController::perform(ResultView::Action action)
 {
     const QImage& image = m_model->displayImage();
+    QString title;
+    QString reason;
     switch (action) {
     case ResultView::Action::copyImage:
-        ResultActions::copyImage(image);
+        title = QStringLiteral("复制图片失败");
+        reason = ResultActions::copyImage(image);
         break;
     case ResultView::Action::saveImage:
-        ResultActions::saveImage(image, chooseSavePath);
+        title = QStringLiteral("图片保存失败");
+        reason = ResultActions::saveImage(image, chooseSavePath);
         break;
     case ResultView::Action::enlarge:
-        m_previewFiles->open(image);
+        m_previewFiles->open(image);  // tells the user itself: the viewer answers later
         break;
     case ResultView::Action::copyText:
-        ResultActions::copyText(m_model->translatedJoined());
+        title = QStringLiteral("复制译文失败");
+        reason = ResultActions::copyText(m_model->translatedJoined());
         break;
     case ResultView::Action::pin:
-        ResultActions::pin(image);
+        title = QStringLiteral("钉在桌面失败");
+        reason = ResultActions::pin(image);
         break;
     }
+    if (!reason.isEmpty()) CaptureHUDController::shared().show(title, reason);
 }
 
 }  // namespace klipo

@@ -8,6 +8,8 @@
 #include "tools/CaptureReport.h"
 #include "tools/PinContentView.h"
 #include "tools/PinGeometry.h"
+#include "platform/ScreenMetrics.h"
+#include "platform/WindowStacking.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -162,7 +164,8 @@ void PinWindowController::present()
     m_panel->setGeometry(QRect(initialOrigin(size), size));
     platform::showOnAllDesktops(m_panel);
     m_panel->show();
-    m_panel->raise();
+    // Above every window, also over a full-screen program that has the focus.
+    platform::raiseWithoutFocus(m_panel);
     m_view->setFocus();
     flashScale(QStringLiteral(" · 双击关闭"));
 }

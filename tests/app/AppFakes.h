@@ -82,8 +82,14 @@ struct FakeSoundPlayer : platform::SoundPlayer {
 struct FakeFileViewer : platform::FileViewer {
     QStringList revealed;
     QStringList opened;
+    QString failure;  // when set, no program can open a file: this is why
     void reveal(const QString& path) override { revealed.append(path); }
     void open(const QString& path) override { opened.append(path); }
+    void openOrExplain(const QString& path, std::function<void(const QString&)> failed) override
+    {
+        opened.append(path);
+        if (!failure.isEmpty()) failed(failure);
+    }
 };
 
 }  // namespace klipo::test

@@ -10,6 +10,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileInfo>
 #include <QTest>
 #include <QUrl>
@@ -122,6 +123,32 @@ TEST_F(SessionBus, revealWithoutAFileManager_OpensTheFolder_AndOpenOpensTheFile)
     (void)QTest::qWaitFor([&] { return m_catcher.opened.size() == 2; });
     ASSERT_EQ(m_catcher.opened.size(), 2);
     EXPECT_EQ(m_catcher.opened.last(), QUrl::fromLocalFile(file));
+}
+
+TEST(DesktopFileViewer, openOrExplain_SaysWhenNoProgramCanOpenTheFile)
+{
+    const QString file = klipo::test::freshDir("view") + "/shot.png";
+    const QByteArray path = qgetenv("PATH");
+    auto openWithLauncher = [&](const QByteArray& script) {
+        const QString bin = klipo::test::freshDir("bin");
+        if (!script.isEmpty()) {
+            QFile launcher(bin + "/xdg-open");
+            EXPECT_TRUE(launcher.open(QIODevice::WriteOnly));
+            launcher.write(script);
+            launcher.close();
+            launcher.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        }
+        qputenv("PATH", QFile::encodeName(bin) + (script.isEmpty() ? QByteArray() : ":" + path));
+        QStringList reasons;
+        klipo::platform::DesktopFileViewer().openOrExplain(file, [&](const QString& why) { reasons << why; });
+        (void)QTest::qWaitFor([&] { return !reasons.isEmpty(); }, 5000);
+        qputenv("PATH", path);
+        return reasons;
+    };
+    // xdg-open finds no program for PNG pictures (its exit code 3).
+    EXPECT_EQ(openWithLauncher("#!/bin/sh\nexit 3\n"), QStringList{"没有找到可以打开这种图片的程序"});
+    // No xdg-open at all, and nothing else that opens files.
+    EXPECT_EQ(openWithLauncher(QByteArray()), QStringList{"没有找到可以打开这种图片的程序"});
 }
 
 TEST(SoundServer, themeSound_PlaysWhenASoundServerRuns)

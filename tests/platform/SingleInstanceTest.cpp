@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFileInfo>
+#include <QLocalServer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -12,6 +14,7 @@
 #include <thread>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -49,6 +52,12 @@ void leaveStaleSocket(const QString& path)
     ::close(fd);
 }
 
+void restoreVariable(const char* name, const QByteArray& value)
+{
+    if (value.isNull()) qunsetenv(name);
+    else qputenv(name, value);
+}
+
 }  // namespace
 
 TEST(SingleInstance, secondStart_IsRefused_AndItsNoticeReachesTheFirst)
@@ -78,4 +87,46 @@ TEST(SingleInstance, staleSocketOfACrashedInstance_DoesNotBlockANewStart)
     EXPECT_TRUE(notifyFromAnotherThread(name));
     (void)QTest::qWaitFor([&] { return activations.count() == 1; });
     ASSERT_EQ(activations.count(), 1);
+}
+
+// Without a runtime folder, another local user could bind the socket's name in
+// the shared temporary folder first (or make our folder there) and keep the
+// program from starting.
+TEST(SingleInstance, withoutRuntimeFolder_UsesAPrivateFolder_ThatASquatterCannotTake)
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray tmp = qgetenv("TMPDIR");
+    const QString shared = klipo::test::freshDir(QStringLiteral("shared-tmp"));
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", QFile::encodeName(shared));
+
+    // The squatter listens where a bare name would end up.
+    QLocalServer squatter;
+    ASSERT_TRUE(squatter.listen(shared + QStringLiteral("/klipoversa-%1.sock").arg(::getuid())));
+    const QString name = SingleInstance::defaultServerName();
+    ASSERT_TRUE(name.startsWith(shared + QLatin1Char('/'))) << qPrintable(name);
+    {
+        SingleInstance instance(name);
+        EXPECT_TRUE(instance.start()) << qPrintable(name);
+        EXPECT_TRUE(QFileInfo::exists(name));
+        struct stat folder {};
+        ASSERT_EQ(::stat(QFile::encodeName(QFileInfo(name).path()).constData(), &folder), 0);
+        EXPECT_EQ(folder.st_mode & 0777, 0700u);
+        EXPECT_EQ(folder.st_uid, ::getuid());
+    }
+    EXPECT_FALSE(QFileInfo::exists(name)) << "the socket stays behind";
+
+    // Another user made our folder's name first: it is never used.
+    if (::geteuid() == 0) {
+        const QString taken = QFileInfo(name).path();
+        ASSERT_TRUE(QDir(taken).removeRecursively());
+        ASSERT_TRUE(QDir().mkdir(taken));
+        ASSERT_EQ(::chown(QFile::encodeName(taken).constData(), 65534, 65534), 0);
+        const QString elsewhere = SingleInstance::defaultServerName();
+        EXPECT_FALSE(elsewhere.startsWith(taken + QLatin1Char('/'))) << qPrintable(elsewhere);
+        SingleInstance instance(elsewhere);
+        EXPECT_TRUE(instance.start());
+    }
+    restoreVariable("XDG_RUNTIME_DIR", runtime);
+    restoreVariable("TMPDIR", tmp);
 }

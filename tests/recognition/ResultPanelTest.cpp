@@ -5,6 +5,7 @@
 #include "TextPictures.h"
 #include "app/AppFakes.h"
 #include "app/SettingsFixture.h"
+#include "platform/Clipboard.h"
 #include "platform/PlatformServices.h"
 #include "platform/text/TextServices.h"
 #include "recognition/ResultActions.h"
@@ -15,7 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -133,7 +136,7 @@ TEST_F(ResultPanel, reportsASaveThatFails)
     EXPECT_TRUE(CaptureHUDController::shared().currentSubtitle().contains("/nonexistent-folder/result.png"));
 }
 
-TEST_F(ResultPanel, removesTheEnlargedViewsFiles_OnceThePanelMovesOnAndAtQuit)
+TEST_F(ResultPanel, keepsTheEnlargedViewPrivate_AndRemovesIt_OnceThePanelMovesOnAndAtQuit)
 {
     panel().show(capture(), {block("hola amigo")}, 1.0);
     ASSERT_TRUE(waitUntilTranslated());
@@ -142,6 +145,13 @@ TEST_F(ResultPanel, removesTheEnlargedViewsFiles_OnceThePanelMovesOnAndAtQuit)
     ASSERT_EQ(m_files.opened.size(), 2);
     EXPECT_EQ(m_files.opened[0], m_files.opened[1]);  // one file per picture
     EXPECT_EQ(QImage(m_files.opened[0]).size(), QSize(400, 300));
+    // Nobody else may look at the user's screen: a folder of our own, closed to others.
+    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                        QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    const QString folder = QFileInfo(m_files.opened[0]).path();
+    EXPECT_NE(folder, QDir::tempPath());
+    EXPECT_FALSE(QFileInfo(folder).permissions() & others);
+    EXPECT_FALSE(QFileInfo(m_files.opened[0]).permissions() & others);
 
     panel().show(capture(), {block("otra vez")}, 1.0);
     EXPECT_FALSE(QFile::exists(m_files.opened[0]));
@@ -149,4 +159,31 @@ TEST_F(ResultPanel, removesTheEnlargedViewsFiles_OnceThePanelMovesOnAndAtQuit)
     click(ResultView::Action::enlarge);
     panel().previewFiles().removeAll();  // what quitting does
     EXPECT_FALSE(QFile::exists(m_files.opened.last()));
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(m_files.opened.last()).path()));
+}
+
+TEST_F(ResultPanel, saysSo_WhenCopyingOrViewingFails)
+{
+    struct RefusingClipboard : platform::Clipboard {
+        bool copyImage(const QImage&, const QByteArray&) override { return false; }
+        QImage pastedImage() const override { return {}; }
+        void setImage(const QImage&) override {}
+        void setText(const QString&) override {}
+        void setImageAndText(const QImage&, const QString&) override {}
+        QImage image() const override { return {}; }
+        QString text() const override { return {}; }
+    } clipboard;
+    platform::ScopedServices refusing{{nullptr, nullptr, &clipboard}};
+    panel().show(capture(), {block("hola amigo")}, 1.0);
+    ASSERT_TRUE(waitUntilTranslated());
+
+    click(ResultView::Action::copyImage);
+    EXPECT_EQ(CaptureHUDController::shared().currentTitle(), QStringLiteral("复制图片失败"));
+    click(ResultView::Action::copyText);
+    EXPECT_EQ(CaptureHUDController::shared().currentTitle(), QStringLiteral("复制译文失败"));
+
+    m_files.failure = QStringLiteral("没有找到可以打开这种图片的程序");
+    click(ResultView::Action::enlarge);
+    EXPECT_EQ(CaptureHUDController::shared().currentTitle(), QStringLiteral("无法放大查看"));
+    EXPECT_EQ(CaptureHUDController::shared().currentSubtitle(), m_files.failure);
 }

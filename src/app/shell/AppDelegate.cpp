@@ -1,6 +1,7 @@
 #include "app/shell/AppDelegate.h"
 
 #include "app/shell/HotKeyReport.h"
+#include "app/shell/MenuKeys.h"
 #include "app/shell/StatusMenu.h"
 #include "platform/StorageAlerts.h"
 #include "platform/TrayIcon.h"
@@ -125,7 +126,13 @@ void AppDelegate::setupStatusItem()
     m_statusItem = std::make_unique<StatusItem>(m_tray);
     m_statusItem->showIdle();
     m_menu = std::make_unique<QMenu>();
-    StatusMenu::build(*m_menu, m_services, *this);
+    m_menuKeys = std::make_unique<MenuKeys>(*m_menu);
+    StatusMenu::build(*m_menu, m_services, *this, *m_menuKeys);
+    m_menuKeys->setHotKeys(m_services.hotKeySequences());
+    QPointer<AppDelegate> self(this);
+    m_services.observeHotKeyChanges([self] {
+        if (self && self->m_menuKeys) self->m_menuKeys->setHotKeys(self->m_services.hotKeySequences());
+    });
     if (m_tray) {
         m_tray->setMenu(m_menu.get());
         m_tray->show();

@@ -18,6 +18,8 @@ class TrayIcon;
 
 namespace klipo {
 
+class MenuKeys;
+
 // The application's spine: the launch and quit order, the tray menu, the hot
 // keys and the capture-and-translate commands. It coordinates; the features
 // do the work behind ShellServices.
@@ -47,6 +49,7 @@ public:
     void startPlainCapture();
 
     QMenu* menu() const { return m_menu.get(); }
+    MenuKeys* menuKeys() const { return m_menuKeys.get(); }
     const StatusItem* statusItem() const { return m_statusItem.get(); }
     // Names whose hot key could not be registered at launch.
     QStringList failedHotKeys() const;
@@ -64,6 +67,7 @@ private:
     ShellServices& m_services;
     platform::TrayIcon* m_tray;
     std::unique_ptr<QMenu> m_menu;
+    std::unique_ptr<MenuKeys> m_menuKeys;
     std::unique_ptr<StatusItem> m_statusItem;
     QList<QPair<QString, ShellHotKeyState>> m_refusedHotKeys;
 };

@@ -1,8 +1,10 @@
 #include "app/shell/AppMain.h"
 
 #include "app/shell/AppDelegate.h"
+#include "app/shell/QtTranslations.h"
 #include "app/shell/RealShellServices.h"
 #include "GlobalShortcuts/MenuBinding.h"
+#include "platform/QuitSignals.h"
 #include "platform/Session.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemTrayIcon.h"
@@ -26,7 +28,8 @@ bool anyWindowVisible()
 {
     const auto windows = QApplication::topLevelWidgets();
     return std::any_of(windows.begin(), windows.end(), [](QWidget* w) {
-        return w->isVisible() && !w->inherits("QMenu") && w->isWindow() && !(w->windowFlags() & Qt::ToolTip);
+        return w->isVisible() && !w->inherits("QMenu") && w->isWindow() && !(w->windowFlags() & Qt::ToolTip) &&
+               !w->testAttribute(Qt::WA_DontShowOnScreen);
     });
 }
 
@@ -34,8 +37,8 @@ QString instanceName()
 {
     // Benchmarks and tests run several instances side by side.
     const QString custom = qEnvironmentVariable("KLIPO_INSTANCE_NAME");
-    return custom.isEmpty() ? platform::SingleInstance::defaultServerName()
-                            : platform::SingleInstance::defaultServerName() + QLatin1Char('-') + custom;
+    const QString name = platform::SingleInstance::defaultServerName();
+    return custom.isEmpty() || name.isEmpty() ? name : name + QLatin1Char('-') + custom;
 }
 
 }  // namespace
@@ -55,6 +58,10 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("KlipoVersa"));
     QApplication::setApplicationVersion(QStringLiteral(KLIPO_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's own dialogs and buttons in the interface language.
+    QtTranslations::install();
+    // SIGTERM, SIGINT and SIGHUP end the program the way "退出" does.
+    platform::QuitSignals& quitSignals = platform::QuitSignals::install();
 
     const QString name = instanceName();
     platform::SingleInstance instance(name);
@@ -69,6 +76,8 @@ int main(int argc, char** argv)
     const bool trace = qEnvironmentVariableIsSet("KLIPO_STARTUP_TRACE");
 
     QObject::connect(&delegate, &AppDelegate::quitRequested, &app, &QApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&quitSignals, &platform::QuitSignals::quitRequested, &delegate,
+                     [&delegate] { Q_EMIT delegate.quitRequested(); });
     QObject::connect(&app, &QApplication::aboutToQuit, &delegate, [&delegate] { delegate.applicationWillTerminate(); });
     QObject::connect(&instance, &platform::SingleInstance::activationRequested, &delegate,
                      [&delegate] { delegate.handleReopen(anyWindowVisible()); });

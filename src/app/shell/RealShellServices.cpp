@@ -15,6 +15,8 @@
 #include "library/HistoryWindow.h"
 #include "overlay/SelOverlay.h"
 #include "platform/CapturePermission.h"
+#include "platform/NotificationCenter.h"
+#include "platform/OwnWindows.h"
 #include "platform/PlatformServices.h"
 #include "platform/SerialQueue.h"
 #include "preferences/SettingsWindow.h"
@@ -32,6 +34,8 @@
 #include <QAction>
 #include <QMenu>
 #include <QApplication>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -45,16 +49,43 @@ namespace klipo {
 namespace {
 constexpr int kRepaintDelayMs = 80;
 
-const GlobalShortcuts::Name* nameFor(const QString& raw)
+const QList<const GlobalShortcuts::Name*>& allNames()
 {
     using N = GlobalShortcuts::Name;
-    static const N* const all[] = {&N::captureTranslate(), &N::captureFullScreenTranslate(), &N::plainCapture(),
-                                   &N::recordScreen(),     &N::scrollCapture(),              &N::delayedCapture(),
-                                   &N::repeatLastArea(),   &N::colorPicker(),                &N::captureAnnotate(),
-                                   &N::pinFromClipboard()};
-    for (const N* n : all)
+    static const QList<const N*> all = {&N::captureTranslate(), &N::captureFullScreenTranslate(), &N::plainCapture(),
+                                        &N::recordScreen(),     &N::scrollCapture(),              &N::delayedCapture(),
+                                        &N::repeatLastArea(),   &N::colorPicker(),                &N::captureAnnotate(),
+                                        &N::pinFromClipboard()};
+    return all;
+}
+
+const GlobalShortcuts::Name* nameFor(const QString& raw)
+{
+    for (const GlobalShortcuts::Name* n : allNames())
         if (n->rawValue() == raw) return n;
     return nullptr;
+}
+
+// Sizes an alert to its texts: wide enough for its title in the window
+// manager's frame next to the frame's buttons, and for each line of the
+// informative text up to a reading width (a narrower box breaks Chinese lines
+// anywhere, mid-word included).
+void fitToTexts(QMessageBox& box, const QString& title, const QString& informativeText)
+{
+    constexpr int kReadingWidth = 520;
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
+        int widest = 0;
+        for (const QString& line : informativeText.split(QLatin1Char('\n')))
+            widest = std::max(widest, label->fontMetrics().horizontalAdvance(line) + 4);
+        label->setMinimumWidth(std::min(widest, kReadingWidth));
+    }
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid) return;
+    QFont font = box.font();
+    font.setBold(true);
+    const int width = QFontMetrics(font).horizontalAdvance(title) * 5 / 4 + 160;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
 }
 }  // namespace
 
@@ -116,6 +147,20 @@ std::optional<QString> RealShellServices::shortcutText(const QString& name)
     return shortcut->description();
 }
 
+QList<QKeySequence> RealShellServices::hotKeySequences()
+{
+    QList<QKeySequence> keys;
+    for (const GlobalShortcuts::Name* n : allNames())
+        if (const auto shortcut = GlobalShortcuts::getShortcut(*n)) keys << shortcut->keySequence();
+    return keys;
+}
+
+void RealShellServices::observeHotKeyChanges(std::function<void()> changed)
+{
+    platform::NotificationCenter::shared().observe(GlobalShortcuts::shortcutByNameDidChange, this,
+                                                   [changed](const QVariantMap&) { changed(); });
+}
+
 void RealShellServices::showLibrary() { HistoryWindowController::shared().show(); }
 void RealShellServices::showSettings() { SettingsWindowController::shared().show(); }
 
@@ -124,6 +169,7 @@ int RealShellServices::runAlert(const ShellAlert& alert)
     QMessageBox box(alert.style == ShellAlert::Style::warning ? QMessageBox::Warning : QMessageBox::Information,
                     alert.message, alert.message);
     box.setInformativeText(alert.informativeText);
+    fitToTexts(box, alert.message, alert.informativeText);
     QList<QAbstractButton*> buttons;
     for (int i = 0; i < alert.buttons.size(); ++i)
         buttons << box.addButton(alert.buttons[i], i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole);
@@ -248,19 +294,25 @@ void RealShellServices::captureForTranslation(ShellCaptureMode mode,
 {
     const auto captureMode =
         mode == ShellCaptureMode::fullScreen ? CaptureService::Mode::fullScreen : CaptureService::Mode::interactive;
-    auto run = [captureMode, done = std::move(done)]() mutable {
-        StabilityCaptureService::capture(captureMode, [done = std::move(done)](platform::CaptureOutcome outcome) {
-            if (!outcome.ok()) {
-                reportCaptureFailure(outcome);
-                done(std::nullopt);
-                return;
-            }
-            done(ShellCapture{outcome.image, outcome.scale});
-        });
+    // X11 cannot keep our own windows out of a grab: take them off the screen
+    // first (the previous result and a toast for good, the library and the
+    // others until the grab is done) and give the desktop a moment to repaint.
+    const bool panelWasShown = ResultPanelController::shared().hideForCapture();
+    const bool toastWasShown = CaptureHUDController::shared().hideForCapture();
+    auto hidden = std::make_shared<platform::HiddenOwnWindows>(platform::HiddenOwnWindows::hideAll());
+    auto run = [captureMode, hidden, done = std::move(done)]() mutable {
+        StabilityCaptureService::capture(captureMode,
+                                         [hidden, done = std::move(done)](platform::CaptureOutcome outcome) {
+                                             hidden->restore();
+                                             if (!outcome.ok()) {
+                                                 reportCaptureFailure(outcome);
+                                                 done(std::nullopt);
+                                                 return;
+                                             }
+                                             done(ShellCapture{outcome.image, outcome.scale});
+                                         });
     };
-    // X11 cannot keep our own windows out of a grab: take the previous result
-    // off the screen first and give the desktop a moment to repaint.
-    if (ResultPanelController::shared().hideForCapture())
+    if (panelWasShown || toastWasShown || !hidden->isEmpty())
         QTimer::singleShot(kRepaintDelayMs, this, std::move(run));
     else
         run();

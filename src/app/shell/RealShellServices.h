@@ -28,6 +28,8 @@ public:
     QStringList takeResetShortcuts() override;
     void bindMenuShortcut(QAction* item, const QString& name) override;
     std::optional<QString> shortcutText(const QString& name) override;
+    QList<QKeySequence> hotKeySequences() override;
+    void observeHotKeyChanges(std::function<void()> changed) override;
 
     void showLibrary() override;
     void showSettings() override;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QImage>
+#include <QKeySequence>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -63,6 +65,10 @@ public:
     virtual void bindMenuShortcut(QAction* item, const QString& name) = 0;
     // Display text of the stored shortcut; none when the user cleared it.
     virtual std::optional<QString> shortcutText(const QString& name) = 0;
+    // The key combinations of every hot key of the program, and a call back
+    // whenever one of them changes.
+    virtual QList<QKeySequence> hotKeySequences() = 0;
+    virtual void observeHotKeyChanges(std::function<void()> changed) = 0;
 
     // Windows.
     virtual void showLibrary() = 0;

@@ -1,6 +1,7 @@
 #include "app/shell/StatusMenu.h"
 
 #include "app/shell/AppDelegate.h"
+#include "app/shell/MenuKeys.h"
 #include "app/shell/ShellServices.h"
 
 #include <QAction>
@@ -19,7 +20,7 @@ QAction* addItem(QMenu& menu, const QString& title, Slot slot)
 }
 }  // namespace
 
-void build(QMenu& menu, ShellServices& services, AppDelegate& delegate)
+void build(QMenu& menu, ShellServices& services, AppDelegate& delegate, MenuKeys& keys)
 {
     QPointer<AppDelegate> d(&delegate);
     ShellServices* s = &services;
@@ -49,22 +50,24 @@ void build(QMenu& menu, ShellServices& services, AppDelegate& delegate)
     services.bindMenuShortcut(scroll, QStringLiteral("scrollCapture"));
 
     menu.addSeparator();
-    addItem(menu, QStringLiteral("历史记录…"), [s] { s->showLibrary(); })
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    keys.setLocalKeys(addItem(menu, QStringLiteral("历史记录…"), [s] { s->showLibrary(); }),
+                      QKeySequence(Qt::CTRL | Qt::Key_H));
     addItem(menu, QStringLiteral("高频单词…"), [s] { s->showLibrary(); });
 
     menu.addSeparator();
-    addItem(menu, QStringLiteral("设置…"), [s] { s->showSettings(); })
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    keys.setLocalKeys(addItem(menu, QStringLiteral("设置…"), [s] { s->showSettings(); }),
+                      QKeySequence(Qt::CTRL | Qt::Key_Comma));
     addItem(menu, QStringLiteral("检查更新…"), [s] { s->checkForUpdates(); });
     addItem(menu, QStringLiteral("关于 KlipoVersa"), [d] {
         if (d) d->showAbout();
     });
 
     menu.addSeparator();
-    addItem(menu, QStringLiteral("退出"), [d] {
-        if (d) Q_EMIT d->quitRequested();
-    })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    keys.setLocalKeys(addItem(menu, QStringLiteral("退出"),
+                              [d] {
+                                  if (d) Q_EMIT d->quitRequested();
+                              }),
+                      QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
 
 }  // namespace klipo::StatusMenu

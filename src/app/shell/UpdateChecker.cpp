@@ -7,12 +7,50 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QRegularExpression>
+#include <QTimer>
 
 namespace klipo {
 
 namespace {
-constexpr int kTimeoutMs = 15000;
 constexpr qint64 kMaxFeedBytes = 64 * 1024;
+constexpr int kMaxRedirects = 5;
+
+const QString kTooLarge = QStringLiteral("更新信息过大（超过 64 KB），已停止下载。");
+
+// Why a request failed, in words a user can act on.
+QString networkReason(const QNetworkReply& reply)
+{
+    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    switch (reply.error()) {
+    case QNetworkReply::HostNotFoundError:
+        return QStringLiteral("找不到更新服务器，请检查网络连接。");
+    case QNetworkReply::ConnectionRefusedError:
+        return QStringLiteral("更新服务器拒绝了连接。");
+    case QNetworkReply::RemoteHostClosedError:
+        return QStringLiteral("更新服务器提前断开了连接。");
+    case QNetworkReply::TimeoutError:
+        return QStringLiteral("更新服务器长时间没有响应。");
+    case QNetworkReply::SslHandshakeFailedError:
+        return QStringLiteral("无法与更新服务器建立安全连接（证书无效或不受信任）。");
+    case QNetworkReply::TooManyRedirectsError:
+        return QStringLiteral("更新服务器的转向次数过多。");
+    case QNetworkReply::InsecureRedirectError:
+        return QStringLiteral("更新服务器把请求转到了不安全的地址（不是 HTTPS），已拒绝。");
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyConnectionClosedError:
+    case QNetworkReply::ProxyNotFoundError:
+    case QNetworkReply::ProxyTimeoutError:
+    case QNetworkReply::ProxyAuthenticationRequiredError:
+        return QStringLiteral("无法通过代理服务器连接更新服务器。");
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+        return QStringLiteral("网络暂时不可用。");
+    default:
+        break;
+    }
+    if (status >= 400) return QStringLiteral("更新服务器返回了错误（HTTP %1）。").arg(status);
+    return QStringLiteral("无法连接更新服务器（错误代码 %1）。").arg(int(reply.error()));
+}
 
 UpdateCheckResult failure(const QString& reason)
 {
@@ -133,42 +171,76 @@ void UpdateChecker::checkForUpdates()
 {
     if (m_busy) return;
     m_busy = true;
+    m_stopReason.clear();
     if (!isAllowedFeedUrl(m_feedUrl)) {
         const auto result = failure(QStringLiteral("更新地址必须使用 HTTPS。"));
-        QMetaObject::invokeMethod(
-            this,
-            [this, result] {
-                m_busy = false;
-                Q_EMIT finished(result);
-            },
-            Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, result] { report(result); }, Qt::QueuedConnection);
         return;
     }
     if (!m_network) m_network = new QNetworkAccessManager(this);
     QNetworkRequest request(m_feedUrl);
-    request.setTransferTimeout(kTimeoutMs);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setTransferTimeout(m_timeLimitMs);
+    // Every redirect is looked at before it is followed.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
+    request.setMaximumRedirectsAllowed(kMaxRedirects);
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("KlipoVersa/") + m_currentVersion);
     m_reply = m_network->get(request);
-    connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) {
-        if (received > kMaxFeedBytes && m_reply) m_reply->abort();
+    QNetworkReply* reply = m_reply;
+    connect(reply, &QNetworkReply::redirected, this, [this, reply](const QUrl& target) {
+        if (isAllowedFeedUrl(target))
+            Q_EMIT reply->redirectAllowed();
+        else
+            stop(QStringLiteral("更新服务器把请求转到了不安全的地址（不是 HTTPS），已拒绝。"));
     });
-    connect(m_reply, &QNetworkReply::finished, this, [this] {
-        QNetworkReply* reply = m_reply;
-        m_reply = nullptr;
-        if (!reply) return;
-        reply->deleteLater();
-        UpdateCheckResult result;
-        if (reply->error() != QNetworkReply::NoError) {
-            result = failure(QStringLiteral("无法连接更新服务器：") + reply->errorString());
-        } else {
-            const QByteArray body = reply->read(kMaxFeedBytes + 1);
-            result = body.size() > kMaxFeedBytes ? failure(QStringLiteral("更新信息过大，已忽略。"))
-                                                 : parseFeed(body, m_currentVersion);
-        }
-        m_busy = false;
-        Q_EMIT finished(result);
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
+        if (reply->header(QNetworkRequest::ContentLengthHeader).toLongLong() > kMaxFeedBytes) stop(kTooLarge);
     });
+    connect(reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) {
+        if (received > kMaxFeedBytes) stop(kTooLarge);
+    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply] { finish(reply); });
+
+    // The transfer timeout only notices silence; a server that sends a byte
+    // now and then would keep the check going for ever.
+    if (!m_deadline) {
+        m_deadline = new QTimer(this);
+        m_deadline->setSingleShot(true);
+        connect(m_deadline, &QTimer::timeout, this, [this] {
+            stop(QStringLiteral("更新服务器在 %1 秒内没有发完更新信息，已停止等待。").arg((m_timeLimitMs + 999) / 1000));
+        });
+    }
+    m_deadline->start(m_timeLimitMs);
+}
+
+void UpdateChecker::stop(const QString& reason)
+{
+    if (!m_reply || !m_stopReason.isEmpty()) return;
+    m_stopReason = reason;
+    m_reply->abort();  // finished() follows at once
+}
+
+void UpdateChecker::finish(QNetworkReply* reply)
+{
+    if (reply != m_reply) return;
+    m_reply = nullptr;
+    reply->deleteLater();
+    if (m_deadline) m_deadline->stop();
+    if (!m_stopReason.isEmpty()) {
+        report(failure(m_stopReason));
+        return;
+    }
+    if (reply->error() != QNetworkReply::NoError) {
+        report(failure(networkReason(*reply)));
+        return;
+    }
+    const QByteArray body = reply->read(kMaxFeedBytes + 1);
+    report(body.size() > kMaxFeedBytes ? failure(kTooLarge) : parseFeed(body, m_currentVersion));
+}
+
+void UpdateChecker::report(const UpdateCheckResult& result)
+{
+    m_busy = false;
+    Q_EMIT finished(result);
 }
 
 }  // namespace klipo

@@ -5,8 +5,10 @@
 #include <QString>
 #include <QUrl>
 
-class QNetworkAccessManager;
 #include <QNetworkReply>
+
+class QNetworkAccessManager;
+class QTimer;
 
 namespace klipo {
 
@@ -25,8 +27,10 @@ struct UpdateCheckResult {
 
 // Looks for a newer version in a small JSON feed:
 //   {"version": "1.2.0", "url": "https://…", "notes": "…"}
-// Nothing is fetched until the user asks. Only HTTPS is used; plain HTTP is
-// accepted for loopback addresses alone (local test feeds).
+// Nothing is fetched until the user asks. Only HTTPS is used, redirects
+// included; plain HTTP is accepted for loopback addresses alone (local test
+// feeds). A check ends within its time limit, however slowly the server
+// answers; a failure names its reason in Chinese.
 class UpdateChecker : public QObject {
     Q_OBJECT
 public:
@@ -51,16 +55,27 @@ public:
     static int compareVersions(const QString& a, const QString& b);
     static bool isAllowedFeedUrl(const QUrl& url);
 
+    // The longest a check may take, from asking to the last byte.
+    static constexpr int defaultTimeLimitMs = 15000;
+    void setTimeLimit(int ms) { m_timeLimitMs = ms; }
+
 Q_SIGNALS:
     void finished(const klipo::UpdateCheckResult& result);
 
 private:
+    void stop(const QString& reason);
+    void finish(QNetworkReply* reply);
+    void report(const UpdateCheckResult& result);
+
     QUrl m_feedUrl;
     QString m_currentVersion;
     bool m_started = false;
     bool m_busy = false;
     QNetworkAccessManager* m_network = nullptr;
     QPointer<QNetworkReply> m_reply;
+    QTimer* m_deadline = nullptr;
+    int m_timeLimitMs = defaultTimeLimitMs;
+    QString m_stopReason;  // why the running check was stopped, if it was
 };
 
 }  // namespace klipo

@@ -172,6 +172,44 @@ TEST(AppDelegate, statusMenu_HasSeventeenRowsInOrder)
     EXPECT_TRUE(quit);
 }
 
+// Qt looks for a menu item's keys only through the window its menu belongs
+// to; the tray menu belongs to none, so its key texts never worked.
+TEST(AppDelegate, menuKeys_WorkWhileTheMenuIsOpen_AndInOurWindows_UnlessAHotKeyTakesThem)
+{
+    Shell shell;
+    shell.services.menuBarOnlyValue = true;
+    shell.delegate.applicationDidFinishLaunching();
+    QMenu* menu = shell.delegate.menu();
+    int quits = 0;
+    QObject::connect(&shell.delegate, &AppDelegate::quitRequested, [&] { ++quits; });
+    shell.services.calls.clear();
+
+    menu->popup(QPoint(200, 200));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    QTest::keyClick(menu, Qt::Key_H, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shell.services.calls.contains("showLibrary"); }, 2000));
+    EXPECT_FALSE(menu->isVisible());  // closed before the command runs
+
+    QWidget ours;
+    ours.show();
+    ours.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&ours));
+    QTest::keyClick(&ours, Qt::Key_Comma, Qt::ControlModifier);
+    QTest::keyClick(&ours, Qt::Key_Q, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return quits == 1; }, 2000));
+    EXPECT_EQ(shell.services.calls, (QStringList{"showLibrary", "showSettings"}));
+
+    // A hot key on Ctrl+Q takes it from every window: the menu stops promising it.
+    QAction* quitItem = menu->actions().last();
+    shell.services.hotKeyCombinations = {QKeySequence(Qt::CTRL | Qt::Key_Q)};
+    shell.services.hotKeysChanged();
+    EXPECT_TRUE(quitItem->shortcut().isEmpty());
+    EXPECT_EQ(menu->actions()[9]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
+    shell.services.hotKeyCombinations.clear();
+    shell.services.hotKeysChanged();
+    EXPECT_EQ(quitItem->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+}
+
 TEST(AppDelegate, captureAndTranslate_FollowsOverlaySettingAndPermission)
 {
     Shell shell;

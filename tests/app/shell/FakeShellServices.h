@@ -58,6 +58,10 @@ public:
         if (!shortcuts.contains(name)) return std::nullopt;
         return shortcuts.value(name);
     }
+    QList<QKeySequence> hotKeyCombinations;
+    std::function<void()> hotKeysChanged;
+    QList<QKeySequence> hotKeySequences() override { return hotKeyCombinations; }
+    void observeHotKeyChanges(std::function<void()> changed) override { hotKeysChanged = std::move(changed); }
     void showLibrary() override { calls << "showLibrary"; }
     void showSettings() override { calls << "showSettings"; }
     int runAlert(const ShellAlert& alert) override

@@ -1,38 +1,194 @@
-// The real shell on the headless desktop: tray icon, hot keys through the
-// real shortcut store, menu key texts, and the toast of a pending feature.
+// The real shell on the headless desktop: the program as a process (quit on
+// SIGTERM), the tray icon and hot keys through the real shortcut store, menu
+// keys, the result panel over another program's full-screen window, and a
+// full-screen translation with our own windows open.
 #include "app/CaptureHUDController.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/RealShellServices.h"
 #include "GlobalShortcuts/GlobalShortcuts.h"
+#include "library/HistoryWindow.h"
+#include "platform/SettingsStore.h"
 #include "platform/SystemTrayIcon.h"
+#include "recognition/ResultModel.h"
+#include "recognition/ResultPanelController.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QDir>
 #include <QMenu>
 #include <QProcess>
+#include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
+
+#include <memory>
+
+#include <unistd.h>
 
 using namespace klipo;
 
 namespace {
+
+QString xdotool(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    p.waitForFinished(5000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// Key names separated by spaces, pressed one after the other.
 bool pressKeys(const QString& keys)
 {
-    return QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), keys}) == 0;
+    return QProcess::execute(QStringLiteral("xdotool"), QStringList{QStringLiteral("key")} + keys.split(' ')) == 0;
 }
+
+void clickAt(QPoint point)
+{
+    xdotool({"mousemove", QString::number(point.x()), QString::number(point.y()), "click", "1"});
+}
+
+// Another program's window, white with the given lines: full-screen and
+// focused, or an ordinary window at `place`.
+class ForeignWindow {
+public:
+    explicit ForeignWindow(const QStringList& lines, QRect place = {})
+    {
+        QStringList args = lines;
+        if (place.isValid())
+            args = QStringList{"--at", QStringLiteral("%1,%2,%3,%4")
+                                           .arg(place.x())
+                                           .arg(place.y())
+                                           .arg(place.width())
+                                           .arg(place.height())} +
+                   lines;
+        m_process.start(QStringLiteral(KLIPO_FOREIGN_WINDOW), args);
+        shown = m_process.waitForReadyRead(10000) && m_process.readAll().contains("shown");
+        QTest::qWait(200);  // let the X server draw it
+    }
+    ~ForeignWindow()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(5000);
+    }
+    bool shown = false;
+
+private:
+    QProcess m_process;
+};
+
+// The share of the panel's pixels that the screen shows where the panel is:
+// near 1 when nothing covers it.
+double visibleShare(QWidget* panel)
+{
+    const QImage own = panel->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect area = panel->geometry();
+    const QImage screen = QGuiApplication::primaryScreen()
+                              ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+                              .toImage()
+                              .convertToFormat(QImage::Format_RGB32);
+    if (screen.size() != own.size()) return 0;
+    qint64 same = 0;
+    for (int y = 0; y < own.height(); y += 4)
+        for (int x = 0; x < own.width(); x += 4) same += own.pixel(x, y) == screen.pixel(x, y);
+    return double(same) / (((own.height() + 3) / 4) * ((own.width() + 3) / 4));
+}
+
 }  // namespace
 
-TEST(ShellOnDesktop, launch_ShowsTrayIcon_AndHotKeyStartsCaptureAndTranslate)
+// The program itself: SIGTERM goes through the normal quit, which removes the
+// enlarged view's picture and the single-instance socket. Runs first, before
+// this test process holds any hot key itself.
+TEST(ShellProcess, sigterm_QuitsNormally_AndLeavesNoPictureOrSocketBehind)
 {
     if (!test::hasX11Display()) GTEST_SKIP() << "needs the headless X11 desktop";
-    RealShellServices services;
-    platform::SystemTrayIcon tray;
-    AppDelegate delegate(services, &tray);
-    delegate.applicationDidFinishLaunching();
+    const QString tmp = test::freshDir("tmp");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    env.insert(QStringLiteral("TMPDIR"), tmp);
+    QProcess app;
+    app.setProcessEnvironment(env);
+    app.start(QStringLiteral(KLIPO_BINARY), {});
+    ASSERT_TRUE(app.waitForStarted());
+    const QString socket = tmp + QStringLiteral("/klipoversa-%1/instance.sock").arg(::getuid());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(socket); }, 10000));
 
+    // Full-screen translation, then "放大查看" from the keyboard.
+    QString panel;
+    for (int attempt = 0; attempt < 20 && panel.isEmpty(); ++attempt) {
+        pressKeys(QStringLiteral("ctrl+shift+f"));
+        (void)QTest::qWaitFor(
+            [&] {
+                panel = xdotool({"search", "--onlyvisible", "--name", "^KlipoVersa$"});
+                return !panel.isEmpty();
+            },
+            1000);
+    }
+    ASSERT_FALSE(panel.isEmpty()) << "the result panel never showed";
+    QTest::qWait(500);
+    QMap<QString, int> geometry;
+    for (const QString& line : xdotool({"getwindowgeometry", "--shell", panel.section('\n', 0, 0)}).split('\n'))
+        geometry[line.section('=', 0, 0)] = line.section('=', 1).toInt();
+    clickAt({geometry["X"] + geometry["WIDTH"] / 2, geometry["Y"] + geometry["HEIGHT"] / 2});
+    QTest::qWait(300);
+    pressKeys(QStringLiteral("Tab Tab space"));  // the third button
+    QStringList pictures;
+    const auto findPictures = [&] {
+        pictures.clear();
+        for (const QFileInfo& folder : QDir(tmp).entryInfoList({"klipoversa-*"}, QDir::Dirs))
+            for (const QFileInfo& file : QDir(folder.filePath()).entryInfoList({"*.png"}, QDir::Files))
+                pictures << file.filePath();
+        return !pictures.isEmpty();
+    };
+    ASSERT_TRUE(QTest::qWaitFor(findPictures, 5000)) << "no enlarged view was written";
+    const auto others = QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    EXPECT_FALSE(QFileInfo(pictures[0]).permissions() & others);
+    EXPECT_FALSE(QFileInfo(QFileInfo(pictures[0]).path()).permissions() & others);
+
+    app.terminate();  // SIGTERM
+    ASSERT_TRUE(app.waitForFinished(10000));
+    EXPECT_FALSE(findPictures()) << qPrintable(pictures.join(' '));
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(pictures.value(0)).path()));
+    EXPECT_FALSE(QFileInfo::exists(socket));
+}
+
+// One launch of the shell for the tests below: the hot keys are grabbed once.
+class ShellOnDesktop : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (!test::hasX11Display()) return;
+        s_services = new RealShellServices;
+        s_tray = new platform::SystemTrayIcon;
+        s_delegate = new AppDelegate(*s_services, s_tray);
+        s_delegate->applicationDidFinishLaunching();
+    }
+    static void TearDownTestSuite()
+    {
+        if (s_delegate) s_delegate->applicationWillTerminate();
+        delete s_delegate;
+        delete s_tray;
+        delete s_services;
+        s_delegate = nullptr;
+    }
+    void SetUp() override
+    {
+        if (!test::hasX11Display()) GTEST_SKIP() << "needs the headless X11 desktop";
+    }
+
+    static inline RealShellServices* s_services = nullptr;
+    static inline platform::SystemTrayIcon* s_tray = nullptr;
+    static inline AppDelegate* s_delegate = nullptr;
+};
+
+TEST_F(ShellOnDesktop, launch_ShowsTrayIcon_AndHotKeyStartsCaptureAndTranslate)
+{
+    AppDelegate& delegate = *s_delegate;
     EXPECT_TRUE(delegate.failedHotKeys().isEmpty());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !tray.geometry().isEmpty(); }, 5000)) << "the tray host never showed us";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s_tray->geometry().isEmpty(); }, 5000)) << "the tray host never showed us";
 
     // The overlay is not in this version: the hot key reaches its stand-in, which says so.
     ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+t")));
@@ -47,5 +203,76 @@ TEST(ShellOnDesktop, launch_ShowsTrayIcon_AndHotKeyStartsCaptureAndTranslate)
                                  GlobalShortcuts::Name::captureTranslate());
     EXPECT_EQ(first->shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Y));
     EXPECT_TRUE(delegate.aboutText().startsWith(QStringLiteral("截图翻译：")));
-    delegate.applicationWillTerminate();
+}
+
+// A focused full-screen window stays above every "keep above" window.
+TEST_F(ShellOnDesktop, resultPanel_ShowsAboveAFocusedFullScreenWindow_WithoutTheFocus_AndEscClosesIt)
+{
+    ForeignWindow video({QStringLiteral("El gato duerme en la casa grande.")});
+    ASSERT_TRUE(video.shown);
+    QCursor::setPos(300, 300);
+    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+f")));
+    auto& controller = ResultPanelController::shared();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.panel() && controller.panel()->isVisible(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !controller.model().isTranslating(); }, 30000));
+    QWidget* panel = controller.panel();
+
+    double share = 0;
+    (void)QTest::qWaitFor([&] { return (share = visibleShare(panel)) > 0.95; }, 3000);
+    EXPECT_GT(share, 0.95) << "the panel is hidden behind the full-screen window";
+    EXPECT_FALSE(panel->isActiveWindow());
+
+    clickAt(panel->geometry().center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->isActiveWindow(); }, 3000));
+    ASSERT_TRUE(pressKeys(QStringLiteral("Escape")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !panel->isVisible(); }, 3000));
+}
+
+TEST_F(ShellOnDesktop, ctrlQ_QuitsWhileTheTrayMenuIsOpen)
+{
+    QSignalSpy quits(s_delegate, &AppDelegate::quitRequested);
+    QMenu* menu = s_delegate->menu();
+    menu->popup(QPoint(900, 400));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    QTest::qWait(200);
+    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+q")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return quits.count() == 1; }, 3000));
+    EXPECT_FALSE(menu->isVisible());
+}
+
+// X11 cannot leave our own windows out of a grab: the library window (open
+// at launch) must not end up in the picture that is translated.
+TEST_F(ShellOnDesktop, fullScreenTranslation_LeavesOurLibraryWindowOutOfThePicture)
+{
+    auto& settings = platform::SettingsStore::shared();
+    settings.setValue(QStringLiteral("targetLanguage"), QStringLiteral("en"));
+    ForeignWindow page({QStringLiteral("El gato duerme en la casa grande."),
+                        QStringLiteral("Mi hermano trabaja en la ciudad."),
+                        QStringLiteral("Los perros comen en el jardin.")},
+                       QRect(0, 0, 1900, 1000));
+    ASSERT_TRUE(page.shown);
+    HistoryWindowController::shared().show();
+    QWidget* library = HistoryWindowController::shared().window();
+    ASSERT_NE(library, nullptr);
+    library->move(60, 300);  // over the third line
+    library->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(library));
+    QTest::qWait(300);
+
+    std::optional<std::optional<ShellCapture>> captured;
+    s_services->captureForTranslation(ShellCaptureMode::fullScreen,
+                                      [&](std::optional<ShellCapture> capture) { captured = capture; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return captured.has_value(); }, 10000));
+    ASSERT_TRUE(captured->has_value());
+    EXPECT_TRUE(library->isVisible()) << "the library window did not come back";
+
+    auto& controller = ResultPanelController::shared();
+    QSignalSpy changes(&controller.model(), &ResultModel::changed);
+    s_services->recognizeAndShowResult(**captured);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return changes.count() > 0 && !controller.model().isTranslating(); }, 60000));
+    const QString english = controller.model().translatedJoined().toLower();
+    EXPECT_EQ(controller.model().status(), QString()) << qPrintable(controller.model().status());
+    EXPECT_TRUE(english.contains("cat") && english.contains("dog")) << qPrintable(english);
+    settings.remove(QStringLiteral("targetLanguage"));
+    library->hide();
 }

@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 using klipo::UpdateChecker;
 using klipo::UpdateCheckResult;
@@ -40,9 +41,33 @@ private:
     int m_status;
 };
 
-UpdateCheckResult runCheck(const QUrl& url, const QString& current)
+// A loopback server whose answer a test writes itself, after the request.
+class RawServer : public QObject {
+public:
+    explicit RawServer(std::function<void(QTcpSocket*)> answer) : m_answer(std::move(answer))
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+                socket->setParent(this);
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    socket->readAll();
+                    m_answer(socket);
+                });
+            }
+        });
+    }
+    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/feed.json").arg(m_server.serverPort())); }
+
+private:
+    QTcpServer m_server;
+    std::function<void(QTcpSocket*)> m_answer;
+};
+
+UpdateCheckResult runCheck(const QUrl& url, const QString& current, int timeLimitMs = UpdateChecker::defaultTimeLimitMs)
 {
     UpdateChecker checker(url, current);
+    checker.setTimeLimit(timeLimitMs);
     QSignalSpy spy(&checker, &UpdateChecker::finished);
     checker.checkForUpdates();
     checker.checkForUpdates();  // ignored while the first runs
@@ -98,4 +123,41 @@ TEST(UpdateChecker, comparesDottedVersionsNumerically)
     const auto r = UpdateChecker::parseFeed(R"json({"version":"9.0","url":"javascript:alert(1)"})json", "1.0");
     EXPECT_EQ(r.kind, UpdateCheckResult::Kind::newerAvailable);
     EXPECT_TRUE(r.downloadUrl.isEmpty());
+}
+
+TEST(UpdateChecker, endsWithTheRealReason_ForRedirectsToPlainHttp_DripFeedsAndHugeFeeds)
+{
+    // A loopback feed that sends the checker on to plain HTTP elsewhere.
+    RawServer redirecting([](QTcpSocket* socket) {
+        socket->write("HTTP/1.1 302 Found\r\nLocation: http://updates.example.org/feed.json\r\n"
+                      "Content-Length: 0\r\n\r\n");
+    });
+    const auto redirected = runCheck(redirecting.url(), "0.1.0");
+    EXPECT_EQ(redirected.kind, UpdateCheckResult::Kind::failed);
+    EXPECT_TRUE(redirected.text().contains("HTTPS")) << qPrintable(redirected.text());
+
+    // One byte now and then: never silent for long, never done.
+    RawServer dripping([](QTcpSocket* socket) {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: 1000\r\n\r\n{");
+        auto* drip = new QTimer(socket);
+        QObject::connect(drip, &QTimer::timeout, socket, [socket] { socket->write(" "); });
+        drip->start(100);
+    });
+    const auto dripped = runCheck(dripping.url(), "0.1.0", 1000);
+    EXPECT_EQ(dripped.kind, UpdateCheckResult::Kind::failed);
+    EXPECT_TRUE(dripped.text().contains("1 秒")) << qPrintable(dripped.text());
+
+    // Too large, announced or not.
+    const QByteArray huge(200 * 1024, ' ');
+    for (const bool announced : {true, false}) {
+        RawServer flooding([&huge, announced](QTcpSocket* socket) {
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n");
+            if (announced) socket->write("Content-Length: " + QByteArray::number(huge.size()) + "\r\n");
+            socket->write("Connection: close\r\n\r\n{\"version\":\"9.0\"}" + huge);
+            socket->disconnectFromHost();
+        });
+        const auto flooded = runCheck(flooding.url(), "0.1.0");
+        EXPECT_EQ(flooded.kind, UpdateCheckResult::Kind::failed);
+        EXPECT_TRUE(flooded.text().contains("过大")) << announced << qPrintable(flooded.text());
+    }
 }

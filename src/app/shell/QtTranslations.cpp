@@ -1,0 +1,59 @@
+#include "app/shell/QtTranslations.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace klipo::QtTranslations {
+
+namespace {
+
+QString translationsFolder() { return QLibraryInfo::path(QLibraryInfo::TranslationsPath); }
+
+bool hasTranslation(const QString& suffix)
+{
+    return QFileInfo::exists(QDir(translationsFolder()).filePath(QStringLiteral("qtbase_%1.qm").arg(suffix)));
+}
+
+}  // namespace
+
+QString languageFor(const QLocale& system)
+{
+    const QString chinese = QStringLiteral("zh_CN");
+    switch (system.language()) {
+    case QLocale::Chinese: {
+        const bool traditional = system.script() == QLocale::TraditionalChineseScript ||
+                                 system.territory() == QLocale::Taiwan || system.territory() == QLocale::HongKong ||
+                                 system.territory() == QLocale::Macao;
+        return traditional ? QStringLiteral("zh_TW") : chinese;
+    }
+    case QLocale::English:
+        return {};
+    case QLocale::C:
+    case QLocale::AnyLanguage:
+        return chinese;
+    default:
+        break;
+    }
+    const QString full = system.name();  // "pt_BR"
+    if (hasTranslation(full)) return full;
+    const QString language = full.section(QLatin1Char('_'), 0, 0);
+    return hasTranslation(language) ? language : chinese;
+}
+
+QString install(const QLocale& system)
+{
+    const QString suffix = languageFor(system);
+    if (suffix.isEmpty()) return {};
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_") + suffix, translationsFolder())) {
+        delete translator;
+        return {};
+    }
+    QCoreApplication::installTranslator(translator);
+    return suffix;
+}
+
+}  // namespace klipo::QtTranslations

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+
+namespace klipo::QtTranslations {
+
+// The language of Qt's own texts (standard buttons, the file dialog): the
+// system's when Qt is translated into it, English as Qt ships it, and Chinese,
+// the program's own language, for everything else ("C" included). The answer
+// is a Qt translation suffix ("zh_CN", "zh_TW", "de" ...), empty for English.
+QString languageFor(const QLocale& system);
+
+// Loads Qt's translation for `languageFor(system)` into the application.
+// Returns the suffix loaded; empty when English or when no file was found.
+QString install(const QLocale& system = QLocale::system());
+
+}  // namespace klipo::QtTranslations

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QList>
+#include <QPoint>
+#include <QPointer>
+#include <QWidget>
+
+namespace klipo::platform {
+
+// Our windows taken off the screen for a screen grab (X11 cannot leave a
+// program's own windows out of it) and put back afterwards. Windows that go
+// away by themselves (a toast) should be dismissed by their owners instead:
+// they would come back here. Main thread only.
+class HiddenOwnWindows {
+public:
+    // Hides every visible window of ours (menus, tool tips, the tray icon and
+    // windows that never show on the screen aside).
+    static HiddenOwnWindows hideAll();
+
+    bool isEmpty() const { return m_windows.isEmpty(); }
+
+    // Shows them again where they were, without taking the focus unless one
+    // of them had it; windows deleted meanwhile are skipped. Once only.
+    void restore();
+
+private:
+    struct Entry {
+        QPointer<QWidget> window;
+        QPoint position;
+    };
+    QList<Entry> m_windows;
+    QPointer<QWidget> m_active;  // the one that had the focus, if any
+};
+
+}  // namespace klipo::platform

@@ -1,0 +1,109 @@
+// Qt's own dialogs inside a Chinese program: their buttons speak Chinese, and
+// the save dialog of the result panel opens where the user keeps pictures.
+#include "app/SettingsFixture.h"
+#include "app/shell/QtTranslations.h"
+#include "app/shell/RealShellServices.h"
+#include "recognition/ResultActions.h"
+#include "recognition/ResultPanelController.h"
+#include "support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace klipo;
+
+namespace {
+
+struct SaveDialogSeen {
+    QString folder;
+    QStringList buttons;
+};
+
+// Opens the panel's save dialog, notes where it starts and what its buttons
+// say, and cancels it.
+SaveDialogSeen openSaveDialog()
+{
+    SaveDialogSeen seen;
+    QTimer::singleShot(0, [&seen] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        seen.folder = dialog->directory().absolutePath();
+        for (QAbstractButton* button : dialog->findChild<QDialogButtonBox*>()->buttons()) seen.buttons << button->text();
+        dialog->reject();
+    });
+    ResultPanelController::shared().chooseSavePath(ResultActions::proposedSavePath());
+    return seen;
+}
+
+class QtDialogs : public test::SettingsTest {};
+
+}  // namespace
+
+TEST_F(QtDialogs, speakChinese_AndTheSaveDialogStartsInTheCaptureFolderOrPicturesNeverTheCurrentFolder)
+{
+    EXPECT_EQ(QtTranslations::languageFor(QLocale::c()), "zh_CN");
+    EXPECT_EQ(QtTranslations::languageFor(QLocale("zh_TW")), "zh_TW");
+    EXPECT_EQ(QtTranslations::languageFor(QLocale("en_US")), "");
+    EXPECT_EQ(QtTranslations::languageFor(QLocale("de_DE")), "de");
+    ASSERT_EQ(QtTranslations::install(QLocale::c()), "zh_CN");
+
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
+
+    // The capture folder is gone and the program was started elsewhere.
+    const QString started = test::freshDir("started-here");
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(started);
+    set(QStringLiteral("plainCaptureDirectory"), test::freshDir("captures") + "/removed");
+    const QString pictures = QDir::home().filePath("Pictures");
+    ASSERT_TRUE(QDir().mkpath(pictures));
+    const SaveDialogSeen inPictures = openSaveDialog();
+    EXPECT_EQ(inPictures.folder.toStdString(), pictures.toStdString());
+    EXPECT_TRUE(inPictures.buttons.join(' ').contains(QStringLiteral("保存"))) << qPrintable(inPictures.buttons.join(' '));
+    EXPECT_TRUE(inPictures.buttons.join(' ').contains(QStringLiteral("取消")));
+
+    ASSERT_TRUE(QDir(pictures).removeRecursively());
+    EXPECT_EQ(openSaveDialog().folder.toStdString(), QDir::homePath().toStdString());
+
+    const QString captures = test::freshDir("captures");
+    set(QStringLiteral("plainCaptureDirectory"), captures);
+    EXPECT_EQ(openSaveDialog().folder.toStdString(), captures.toStdString());
+    QDir::setCurrent(previous);
+}
+
+// The update check's failure came in a box narrower than its own title, with
+// its one-line reason broken in the middle of a word.
+TEST_F(QtDialogs, alert_IsWideEnoughForItsTitle_AndKeepsAShortReasonOnOneLine)
+{
+    RealShellServices services;
+    ShellAlert alert;
+    alert.style = ShellAlert::Style::warning;
+    alert.message = QStringLiteral("检查更新失败");
+    alert.informativeText = QStringLiteral("更新服务器把请求转到了不安全的地址（不是 HTTPS），已拒绝。");
+    alert.buttons = {QStringLiteral("好")};
+    int width = 0;
+    int reasonHeight = 0;
+    int lineHeight = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        const auto* reason = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+        width = box->width();
+        reasonHeight = reason->height();
+        lineHeight = reason->heightForWidth(4000);  // all on one line
+        box->accept();
+    });
+    services.runAlert(alert);
+    // Room for the title and the three buttons of a window manager's frame.
+    EXPECT_GE(width, QFontMetrics(QApplication::font()).horizontalAdvance(alert.message) + 120);
+    EXPECT_EQ(reasonHeight, lineHeight) << "the reason is broken over two lines";
+}
