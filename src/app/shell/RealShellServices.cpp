@@ -16,6 +16,7 @@
 #include "platform/CapturePermission.h"
 #include "platform/PlatformServices.h"
 #include "platform/SerialQueue.h"
+#include "preferences/PrefsAboutTab.h"
 #include "preferences/SettingsWindow.h"
 #include "recognition/ResultPanelController.h"
 #include "recording/RecService.h"
@@ -32,6 +33,7 @@
 #include <QMenu>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -61,6 +63,10 @@ RealShellServices::RealShellServices(QObject* parent)
     : QObject(parent), m_updater(new UpdateChecker(UpdateChecker::defaultFeedUrl(), QStringLiteral(KLIPO_VERSION), this))
 {
     if (!AppDelegate::isRunningSelfTest()) m_updater->start();
+    // The preferences' "检查更新…" runs the same check as the tray menu.
+    PrefsAboutTab::updateCheck() = [updater = QPointer<UpdateChecker>(m_updater)] {
+        if (updater) updater->checkForUpdates();
+    };
     connect(m_updater, &UpdateChecker::finished, this, [this](const UpdateCheckResult& result) {
         ShellAlert alert;
         alert.style = result.kind == UpdateCheckResult::Kind::failed ? ShellAlert::Style::warning
