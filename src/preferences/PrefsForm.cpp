@@ -2,7 +2,13 @@
 
 #include "platform/SettingsStore.h"
 
+#include <QAbstractScrollArea>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFormLayout>
 #include <QJsonValue>
 #include <QLabel>
@@ -80,7 +86,45 @@ Section* Page::addSection(const QString& title)
     return section;
 }
 
-void Page::finish() { m_layout->addStretch(1); }
+namespace {
+
+// A wheel turned over a picker, a number box or a slider that the user has
+// not clicked scrolls the page instead of changing the setting.
+class WheelGuard : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Wheel) return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget->hasFocus()) return false;
+        for (QWidget* w = widget->parentWidget(); w; w = w->parentWidget()) {
+            if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) {
+                QCoreApplication::sendEvent(area->viewport(), event);
+                break;
+            }
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
+void Page::finish()
+{
+    m_layout->addStretch(1);
+    auto* guard = new WheelGuard(this);
+    QList<QWidget*> fields;
+    for (QWidget* w : findChildren<QComboBox*>()) fields.append(w);
+    for (QWidget* w : findChildren<QAbstractSpinBox*>()) fields.append(w);
+    for (QWidget* w : findChildren<QAbstractSlider*>()) fields.append(w);
+    for (QWidget* field : fields) {
+        field->setFocusPolicy(Qt::StrongFocus);
+        field->installEventFilter(guard);
+    }
+}
 
 void makeSecondary(QLabel* label) { label->setForegroundRole(QPalette::PlaceholderText); }
 

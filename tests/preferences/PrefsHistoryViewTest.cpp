@@ -1,6 +1,8 @@
 // The history section over the real history folder and vocabulary book, and
 // the view that holds the sections (its window and embedded forms).
+#include "app/Settings.h"
 #include "platform/SettingsStore.h"
+#include "preferences/PrefsCaptureTab.h"
 #include "preferences/PrefsHistoryTab.h"
 #include "preferences/PrefsShortcutTab.h"
 #include "preferences/SettingsView.h"
@@ -9,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QWheelEvent>
 #include <QComboBox>
 #include <QDirIterator>
 #include <QLabel>
@@ -85,9 +89,13 @@ TEST(PrefsHistoryTab, sizeFollowsTheFolder_LimitKeepsThatMany_ClearEmptiesBothSt
                                 5000));
     PrefsHistoryTab::clearConfirmation() = nullptr;
 
+    tab.indexTextSwitch()->setChecked(false);
+    EXPECT_FALSE(Settings::indexCaptureText());
     tab.saveHistorySwitch()->setChecked(false);
+    EXPECT_FALSE(Settings::saveHistory());
     EXPECT_FALSE(tab.limitPicker()->isEnabled() || tab.indexTextSwitch()->isEnabled());
     tab.saveHistorySwitch()->setChecked(true);
+    tab.indexTextSwitch()->setChecked(true);
     platform::SettingsStore::shared().remove("historyLimit");
 
     EXPECT_EQ(formatHistorySize(0), "0 KB");
@@ -128,5 +136,17 @@ TEST(SettingsView, sectionsInOrder_EachShownSectionIsBuiltAfresh_EmbeddedFormScr
     auto* scroll = embedded.findChild<QScrollArea*>();
     EXPECT_GT(scroll->verticalScrollBar()->maximum(), 0) << "the capture section is taller than the view";
     EXPECT_EQ(bar->mapTo(&embedded, QPoint()).y(), 10);
+
+    // The wheel over a picker the user has not clicked scrolls the page, never the setting.
+    auto* capture = dynamic_cast<PrefsCaptureTab*>(embedded.content());
+    ASSERT_NE(capture, nullptr);
+    QComboBox* after = capture->afterActionPicker();
+    const int chosen = after->currentIndex();
+    const int scrolled = scroll->verticalScrollBar()->value();
+    QWheelEvent wheel(QPointF(5, 5), after->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(after, &wheel);
+    EXPECT_EQ(after->currentIndex(), chosen);
+    EXPECT_GT(scroll->verticalScrollBar()->value(), scrolled);
     EXPECT_GE(embedded.minimumWidth(), 520);
 }
