@@ -94,9 +94,17 @@ PrefsGeneralTab::PrefsGeneralTab(QWidget* parent) : PrefsForm::Page(parent)
 
 void PrefsGeneralTab::showRestartNote() { m_restartNote->show(); }
 
+std::function<platform::LoginItem::Outcome(bool)>& PrefsGeneralTab::loginItemSetter()
+{
+    static std::function<platform::LoginItem::Outcome(bool)> setter = [](bool enabled) {
+        return platform::LoginItem::setEnabled(enabled);
+    };
+    return setter;
+}
+
 void PrefsGeneralTab::updateLaunchAtLogin(bool enabled)
 {
-    const platform::LoginItem::Outcome outcome = platform::LoginItem::setEnabled(enabled);
+    const platform::LoginItem::Outcome outcome = loginItemSetter()(enabled);
     if (outcome.ok) {
         m_launchError->clear();
         m_launchError->hide();

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/LoginItem.h"
 #include "preferences/PrefsForm.h"
+
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -20,6 +23,9 @@ public:
     // the switch goes back (without trying the opposite) and the reason
     // shows in red under it.
     void updateLaunchAtLogin(bool enabled);
+
+    // Writes or removes the login entry; tests replace it.
+    static std::function<platform::LoginItem::Outcome(bool enabled)>& loginItemSetter();
 
     QCheckBox* launchAtLoginSwitch() const { return m_launchAtLogin; }
     QLabel* launchErrorLabel() const { return m_launchError; }

@@ -240,6 +240,20 @@ TEST_F(PrefsTabs, generalTab_LoginEntry_IsWrittenAndRemoved_AndOneFailureLeavesO
             << qPrintable(tab.launchErrorLabel()->text());
     }
     QFile::remove(folder);
+
+    // The switch put back is no request: one failure is one call and one message.
+    QList<bool> calls;
+    PrefsGeneralTab::loginItemSetter() = [&](bool on) {
+        calls << on;
+        return platform::LoginItem::Outcome{false, QStringLiteral("拒绝")};
+    };
+    {
+        PrefsGeneralTab tab;
+        tab.launchAtLoginSwitch()->setChecked(true);
+        EXPECT_EQ(calls, QList<bool>{true});
+        EXPECT_EQ(tab.launchErrorLabel()->text(), QStringLiteral("设置失败：拒绝"));
+    }
+    PrefsGeneralTab::loginItemSetter() = [](bool on) { return platform::LoginItem::setEnabled(on); };
 }
 
 TEST_F(PrefsTabs, generalTab_DarkChangesOpenWindowsAtOnce_LanguageAndTrayModeWaitForARestart)
