@@ -125,6 +125,9 @@ void RecorderControl::beginRecording()
     deselect();
     qApp->installEventFilter(this);
     setPaused(true);
+    // Keys that another program holds (the window manager's Alt+Tab ...) go to
+    // that program unless the keyboard is ours while recording.
+    grabKeyboard();
     platform::NotificationCenter::shared().post(recorderActiveStatusDidChange, {{QStringLiteral("isActive"), true}});
 }
 
@@ -133,6 +136,7 @@ void RecorderControl::endRecording()
     // Only the recorder that paused the hot keys gives them back.
     if (!m_recording) return;
     m_recording = false;
+    releaseKeyboard();
     setPlaceholderText(uiText("record_shortcut"));
     qApp->removeEventFilter(this);
     setPaused(false);

@@ -1,8 +1,18 @@
 #include "preferences/SettingsWindow.h"
 
-#include "app/FeaturePending.h"
+#include "preferences/SettingsView.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWidget>
 
 namespace klipo {
+
+namespace {
+constexpr QSize kWindowSize(560, 520);
+}
 
 SettingsWindowController& SettingsWindowController::shared()
 {
@@ -10,6 +20,30 @@ SettingsWindowController& SettingsWindowController::shared()
     return controller;
 }
 
-void SettingsWindowController::show() { showFeaturePending(QStringLiteral("设置")); }
+void SettingsWindowController::show()
+{
+    if (!m_window) {
+        auto* window = new QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                                Qt::WindowCloseButtonHint);
+        window->setWindowTitle(QStringLiteral("KlipoVersa 设置"));
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        auto* layout = new QVBoxLayout(window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        m_view = new SettingsView(SettingsView::Form::window, window);
+        layout->addWidget(m_view);
+        window->setFixedSize(kWindowSize);
+        if (QScreen* screen = QGuiApplication::screenAt(QCursor::pos()) ? QGuiApplication::screenAt(QCursor::pos())
+                                                                        : QGuiApplication::primaryScreen()) {
+            QRect frame(QPoint(), kWindowSize);
+            frame.moveCenter(screen->availableGeometry().center());
+            window->move(frame.topLeft());
+        }
+        m_window = window;
+    }
+    if (m_window->isMinimized()) m_window->showNormal();
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
 
 }  // namespace klipo

@@ -1,13 +1,26 @@
 #pragma once
 
+#include "preferences/SettingsView.h"
+
+#include <QPointer>
+
 namespace klipo {
 
-// The preferences window.
+// The preferences window: made on the first show() and kept for the life of
+// the process; closing only hides it, and showing it again brings back the
+// same window with the section and controls as they were.
 class SettingsWindowController {
 public:
     static SettingsWindowController& shared();
-    // Not built yet: reports that the feature is pending.
+
     void show();
+
+    QWidget* window() const { return m_window; }
+    SettingsView* view() const { return m_view; }
+
+private:
+    QPointer<QWidget> m_window;
+    QPointer<SettingsView> m_view;
 };
 
 }  // namespace klipo

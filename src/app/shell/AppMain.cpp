@@ -2,6 +2,8 @@
 
 #include "app/shell/AppDelegate.h"
 #include "app/shell/QtTranslations.h"
+#include "app/SettingsKeys.h"
+#include "platform/SettingsStore.h"
 #include "app/shell/RealShellServices.h"
 #include "GlobalShortcuts/MenuBinding.h"
 #include "platform/QuitSignals.h"
@@ -58,8 +60,10 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("KlipoVersa"));
     QApplication::setApplicationVersion(QStringLiteral(KLIPO_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
-    // Qt's own dialogs and buttons in the interface language.
-    QtTranslations::install();
+    // Qt's own dialogs and buttons in the interface language the user chose,
+    // else the system's.
+    QtTranslations::install(
+        platform::SettingsStore::shared().value(QString(SettingsKey::interfaceLanguage)).toString());
     // SIGTERM, SIGINT and SIGHUP end the program the way "退出" does.
     platform::QuitSignals& quitSignals = platform::QuitSignals::install();
 

@@ -43,9 +43,19 @@ QString languageFor(const QLocale& system)
     return hasTranslation(language) ? language : chinese;
 }
 
-QString install(const QLocale& system)
+QString languageFor(const QString& chosen, const QLocale& system)
 {
-    const QString suffix = languageFor(system);
+    if (chosen == QLatin1String("en")) return {};
+    if (chosen == QLatin1String("zh-Hans")) return QStringLiteral("zh_CN");
+    if (chosen == QLatin1String("zh-Hant")) return QStringLiteral("zh_TW");
+    return languageFor(system);
+}
+
+QString install(const QLocale& system) { return install(QString(), system); }
+
+QString install(const QString& chosen, const QLocale& system)
+{
+    const QString suffix = languageFor(chosen, system);
     if (suffix.isEmpty()) return {};
     auto* translator = new QTranslator(QCoreApplication::instance());
     if (!translator->load(QStringLiteral("qtbase_") + suffix, translationsFolder())) {

@@ -19,6 +19,7 @@
 #include "platform/OwnWindows.h"
 #include "platform/PlatformServices.h"
 #include "platform/SerialQueue.h"
+#include "preferences/PrefsAboutTab.h"
 #include "preferences/SettingsWindow.h"
 #include "recognition/ResultPanelController.h"
 #include "recording/RecService.h"
@@ -37,6 +38,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -93,6 +95,10 @@ RealShellServices::RealShellServices(QObject* parent)
     : QObject(parent), m_updater(new UpdateChecker(UpdateChecker::defaultFeedUrl(), QStringLiteral(KLIPO_VERSION), this))
 {
     if (!AppDelegate::isRunningSelfTest()) m_updater->start();
+    // The preferences' "检查更新…" runs the same check as the tray menu.
+    PrefsAboutTab::updateCheck() = [updater = QPointer<UpdateChecker>(m_updater)] {
+        if (updater) updater->checkForUpdates();
+    };
     connect(m_updater, &UpdateChecker::finished, this, [this](const UpdateCheckResult& result) {
         ShellAlert alert;
         alert.style = result.kind == UpdateCheckResult::Kind::failed ? ShellAlert::Style::warning

@@ -1,0 +1,109 @@
+#include "preferences/PrefsShortcutTab.h"
+
+#include "app/PrefsShortcutRegistry.h"
+#include "GlobalShortcuts/GlobalShortcuts.h"
+#include "GlobalShortcuts/RecorderControl.h"
+#include "platform/NotificationCenter.h"
+#include "preferences/ShortcutConflictChecker.h"
+#include "preferences/ShortcutConflictView.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace klipo {
+
+ShortcutConflictRecorder::ShortcutConflictRecorder(const QString& title, const GlobalShortcuts::Name& name,
+                                                   QWidget* parent)
+    : QWidget(parent), m_name(name)
+{
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setHorizontalSpacing(8);
+    layout->setVerticalSpacing(2);
+    m_label = new QLabel(title, this);
+    m_recorder = new GlobalShortcuts::RecorderControl(name, [](const std::optional<GlobalShortcuts::Shortcut>&) {
+        platform::NotificationCenter::shared().post(ShortcutConflictChecker::shouldRefreshNotification);
+    }, this);
+    m_state = PrefsForm::note(QString(), this);
+    PrefsForm::setTextColor(m_state, PrefsForm::warningColor());
+    m_state->setForegroundRole(QPalette::WindowText);
+    m_state->hide();
+    layout->addWidget(m_label, 0, 0);
+    layout->addWidget(m_recorder, 0, 1, Qt::AlignRight);
+    layout->addWidget(m_state, 1, 0, 1, 2);
+    layout->setColumnStretch(0, 1);
+
+    auto& center = platform::NotificationCenter::shared();
+    for (const QString& notification : {QString(GlobalShortcuts::shortcutByNameDidChange),
+                                        QString(GlobalShortcuts::registrationDidChange)}) {
+        center.observe(notification, this, [this](const QVariantMap& info) {
+            if (info.value(QStringLiteral("name")).toString() == m_name.rawValue()) refreshState();
+        });
+    }
+    refreshState();
+}
+
+void ShortcutConflictRecorder::refreshState()
+{
+    const GlobalShortcuts::Registration registration = GlobalShortcuts::registration(m_name);
+    // A name with no action wired (or nothing stored) has nothing to report.
+    const bool refused = registration.failed() && GlobalShortcuts::getShortcut(m_name).has_value();
+    m_state->setText(refused ? registration.message : QString());
+    m_state->setVisible(refused);
+}
+
+PrefsShortcutTab::PrefsShortcutTab(QWidget* parent) : PrefsForm::Page(parent)
+{
+    PrefsForm::Section* core = addSection(QStringLiteral("核心快捷键"));
+    for (const PrefsShortcutRegistry::Item& item : PrefsShortcutRegistry::coreItems()) {
+        const GlobalShortcuts::Name* name = ShortcutConflictChecker::nameFor(item.name);
+        if (!name) continue;
+        auto* recorder = new ShortcutConflictRecorder(item.title + QStringLiteral("："), *name, core);
+        m_recorders.append(recorder);
+        core->addRow(recorder);
+    }
+
+    PrefsForm::Section* optional = addSection(QStringLiteral("可选快捷键（默认未绑定）"));
+    for (const PrefsShortcutRegistry::Item& item : PrefsShortcutRegistry::optionalItems()) {
+        const GlobalShortcuts::Name* name = ShortcutConflictChecker::nameFor(item.name);
+        if (!name) continue;
+        auto* entry = new QWidget(optional);
+        auto* stack = new QVBoxLayout(entry);
+        stack->setContentsMargins(0, 0, 0, 0);
+        stack->setSpacing(2);
+        auto* recorder = new ShortcutConflictRecorder(item.title + QStringLiteral("："), *name, entry);
+        m_recorders.append(recorder);
+        stack->addWidget(recorder);
+        if (item.note) stack->addWidget(PrefsForm::note(*item.note, entry));
+        optional->addRow(entry);
+    }
+
+    PrefsForm::Section* warnings = addSection();
+    m_conflictSection = warnings;
+    m_conflicts = new ShortcutConflictView(warnings);
+    warnings->addRow(m_conflicts);
+    warnings->hide();
+    m_conflicts->onConflictsChanged = [warnings](bool any) { warnings->setVisible(any); };
+
+    PrefsForm::Section* help = addSection();
+    help->addNote(QStringLiteral("点击输入框后按下新的组合键即可修改；按 Backspace 清除。\n"
+                                 "快捷键为全局生效，请避开系统与常用软件已占用的组合。"));
+    finish();
+}
+
+void PrefsShortcutTab::showEvent(QShowEvent* event)
+{
+    PrefsForm::Page::showEvent(event);
+    for (ShortcutConflictRecorder* recorder : m_recorders) recorder->refreshState();
+    m_conflicts->scheduleRefresh();
+}
+
+ShortcutConflictRecorder* PrefsShortcutTab::recorderFor(const QString& rawName) const
+{
+    for (ShortcutConflictRecorder* recorder : m_recorders)
+        if (recorder->recorder()->shortcutName().rawValue() == rawName) return recorder;
+    return nullptr;
+}
+
+}  // namespace klipo

@@ -1,0 +1,295 @@
+// The preferences in the running program on the headless desktop: opened from
+// the tray menu, shortcuts recorded with real key presses while other X
+// clients (and openbox) hold combinations, notifications to a server on the
+// session bus, and translation into the chosen target language.
+#include "PrefsFakes.h"
+#include "app/PrefsCaptureFeedback.h"
+#include "app/shell/AppDelegate.h"
+#include "app/shell/RealShellServices.h"
+#include "GlobalShortcuts/RecorderControl.h"
+#include "platform/PlatformServices.h"
+#include "platform/SettingsStore.h"
+#include "platform/SystemTrayIcon.h"
+#include "platform/hotkeys/HotKeyPlatform.h"
+#include "platform/hotkeys/X11KeyboardLayout.h"
+#include "preferences/PrefsCaptureTab.h"
+#include "preferences/PrefsShortcutTab.h"
+#include "preferences/SettingsView.h"
+#include "preferences/SettingsWindow.h"
+#include "preferences/ShortcutConflictView.h"
+#include "recognition/ResultModel.h"
+#include "recognition/ResultPanelController.h"
+#include "recognition/TextPictures.h"
+#include "support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDBusConnection>
+#include <QLabel>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+
+using namespace klipo;
+using namespace klipo::GlobalShortcuts;
+
+namespace {
+
+constexpr int kWaitMs = 3000;
+
+bool xdotoolKey(const QString& keys) { return QProcess::execute("xdotool", {"key", keys}) == 0; }
+
+quint8 nativeKeyCode(Key key)
+{
+    auto* layout = dynamic_cast<platform::X11KeyboardLayout*>(&platform::keyboardLayout());
+    return layout ? layout->nativeKeyCode(key.rawValue).value_or(0) : 0;
+}
+
+// Another program on the display, with key grabs of its own.
+class OtherClient {
+public:
+    OtherClient() : m_c(xcb_connect(nullptr, nullptr)) { m_root = xcb_setup_roots_iterator(xcb_get_setup(m_c)).data->root; }
+    ~OtherClient() { xcb_disconnect(m_c); }
+    bool grab(Key key, quint16 modifiers)
+    {
+        xcb_generic_error_t* error = xcb_request_check(
+            m_c, xcb_grab_key_checked(m_c, 0, m_root, modifiers, nativeKeyCode(key), XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        std::free(error);
+        return error == nullptr;
+    }
+
+private:
+    xcb_connection_t* m_c;
+    xcb_window_t m_root = 0;
+};
+
+class FakeNotificationServer : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList received;
+public Q_SLOTS:
+    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body, const QStringList&,
+                const QVariantMap&, int)
+    {
+        received << summary + "|" + body;
+        return uint(received.size());
+    }
+};
+
+// The program as it runs: shell, tray, hot keys and the preferences window.
+class PrefsOnDesktop : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (!test::hasX11Display()) return;
+        test::clearProgramShortcuts();
+        s_services = new RealShellServices;
+        s_tray = new platform::SystemTrayIcon;
+        s_delegate = new AppDelegate(*s_services, s_tray);
+        s_delegate->applicationDidFinishLaunching();
+    }
+    static void TearDownTestSuite()
+    {
+        if (!s_delegate) return;
+        s_delegate->applicationWillTerminate();
+        delete s_delegate;
+        delete s_tray;
+        delete s_services;
+    }
+    void SetUp() override
+    {
+        if (!test::hasX11Display()) GTEST_SKIP() << "needs the headless X11 desktop";
+    }
+
+    static QAction* menuItem(const QString& title)
+    {
+        for (QAction* a : s_delegate->menu()->actions())
+            if (a->text() == title) return a;
+        return nullptr;
+    }
+    // The preferences window, opened from the tray menu, on the given section.
+    static SettingsView* openSection(PrefsSection section)
+    {
+        menuItem(QStringLiteral("设置…"))->trigger();
+        QWidget* window = SettingsWindowController::shared().window();
+        EXPECT_TRUE(window && QTest::qWaitForWindowActive(window));
+        SettingsWindowController::shared().view()->setSection(section);
+        QTest::qWait(50);
+        return SettingsWindowController::shared().view();
+    }
+    static PrefsShortcutTab* shortcutTab()
+    {
+        return dynamic_cast<PrefsShortcutTab*>(openSection(PrefsSection::shortcuts)->content());
+    }
+    static QStringList conflictTitles(PrefsShortcutTab* tab)
+    {
+        QStringList titles;
+        for (const auto& c : tab->conflictView()->conflicts()) titles << c.title;
+        return titles;
+    }
+    // Clicks the recorder and presses the keys, answering a warning with `answer`.
+    static void record(ShortcutConflictRecorder* row, const QString& keys, int answer = 1)
+    {
+        RecorderControl* recorder = row->recorder();
+        recorder->setAlertPresenter([answer](QWidget*, const RecorderControl::Alert&) { return answer; });
+        QTest::mouseClick(recorder, Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return recorder->isRecording(); }, kWaitMs));
+        ASSERT_TRUE(xdotoolKey(keys));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder->isRecording(); }, kWaitMs)) << "the recorder got no key";
+    }
+
+    static inline RealShellServices* s_services = nullptr;
+    static inline platform::SystemTrayIcon* s_tray = nullptr;
+    static inline AppDelegate* s_delegate = nullptr;
+};
+
+}  // namespace
+
+TEST_F(PrefsOnDesktop, trayMenuOpensTheWindow_AndASecondShowBringsBackTheSameOne)
+{
+    QAction* settings = menuItem(QStringLiteral("设置…"));
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(settings->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    SettingsView* view = openSection(PrefsSection::history);
+    QWidget* window = SettingsWindowController::shared().window();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("KlipoVersa 设置"));
+    EXPECT_EQ(window->size(), QSize(560, 520));
+    window->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, kWaitMs));
+    settings->trigger();
+    EXPECT_EQ(SettingsWindowController::shared().window(), window);
+    EXPECT_EQ(SettingsWindowController::shared().view(), view);
+    EXPECT_EQ(view->section(), PrefsSection::history);
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
+}
+
+TEST_F(PrefsOnDesktop, notificationSwitch_MakesTheNextCaptureNotifyTheDesktopsServer)
+{
+    if (!QDBusConnection::sessionBus().isConnected()) GTEST_SKIP() << "needs a session bus";
+    FakeNotificationServer server;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    ASSERT_TRUE(bus.registerObject("/org/freedesktop/Notifications", &server, QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(bus.registerService("org.freedesktop.Notifications"));
+    auto* tab = dynamic_cast<PrefsCaptureTab*>(openSection(PrefsSection::capture)->content());
+    ASSERT_NE(tab, nullptr);
+    tab->notificationSwitch()->setChecked(true);
+    PrefsCaptureFeedback::finishCapture(QStringLiteral("/tmp/截图 1.png"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !server.received.isEmpty(); }, kWaitMs));
+    EXPECT_EQ(server.received.value(0), QStringLiteral("截图已保存|截图 1.png"));
+    tab->notificationSwitch()->setChecked(false);
+    bus.unregisterService("org.freedesktop.Notifications");
+    bus.unregisterObject("/org/freedesktop/Notifications");
+}
+
+TEST_F(PrefsOnDesktop, combinationsOthersHold_ShowTheTakenStateAndAConflictRow_NamedWhereTheDesktopSaysSo)
+{
+    PrefsShortcutTab* tab = shortcutTab();
+    ASSERT_NE(tab, nullptr);
+    EXPECT_TRUE(tab->conflictSection()->isHidden()) << "no warning with the default shortcuts";
+
+    // Held by a helper client: recorded anyway ("仍然使用"), it shows as taken.
+    OtherClient helper;
+    ASSERT_TRUE(helper.grab(Key::k, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
+    ShortcutConflictRecorder* delayed = tab->recorderFor("delayedCapture");
+    ASSERT_NO_FATAL_FAILURE(record(delayed, "ctrl+alt+k"));
+    EXPECT_EQ(getShortcut(Name::delayedCapture()), Shortcut(Key::k, Qt::ControlModifier | Qt::AltModifier));
+    EXPECT_EQ(registration(Name::delayedCapture()).state, Registration::State::taken);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return conflictTitles(tab).contains(QStringLiteral("延时截图")); }, kWaitMs));
+    EXPECT_TRUE(tab->conflictView()->conflicts().first().message.contains(QStringLiteral("已被另一个程序占用")));
+    EXPECT_TRUE(delayed->stateLabel()->isVisible());
+    EXPECT_EQ(delayed->stateLabel()->text(), registration(Name::delayedCapture()).message);
+    EXPECT_FALSE(tab->conflictSection()->isHidden());
+    EXPECT_TRUE(tab->conflictView()->settingsButton()->isHidden()) << "openbox has no shortcut settings to open";
+
+    // Openbox's own Alt+Tab reaches the recorder too, and is named from its rc.xml.
+    ASSERT_NO_FATAL_FAILURE(record(tab->recorderFor("colorPicker"), "alt+Tab"));
+    EXPECT_EQ(getShortcut(Name::colorPicker()), Shortcut(Key::tab, Qt::AltModifier));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return conflictTitles(tab).contains(QStringLiteral("屏幕取色器")); }, kWaitMs));
+    QString altTab;
+    for (const auto& c : tab->conflictView()->conflicts())
+        if (c.title == QStringLiteral("屏幕取色器")) altTab = c.message;
+    EXPECT_TRUE(altTab.contains(QStringLiteral("已被 Openbox 的「切换到下一个窗口」占用"))) << qPrintable(altTab);
+    setShortcut(std::nullopt, Name::colorPicker());
+    setShortcut(std::nullopt, Name::delayedCapture());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tab->conflictSection()->isHidden(); }, kWaitMs));
+}
+
+TEST_F(PrefsOnDesktop, recordedShortcutFiresOnAKeyPress_TwoItemsOnOneNameEachOther_ClearingOneEndsBoth)
+{
+    PrefsShortcutTab* tab = shortcutTab();
+    ASSERT_NE(tab, nullptr);
+    int presses = 0;
+    QObject context;
+    onKeyDown(Name::repeatLastArea(), &context, [&] { ++presses; });
+    ASSERT_NO_FATAL_FAILURE(record(tab->recorderFor("repeatLastArea"), "ctrl+alt+period"));
+    EXPECT_EQ(registration(Name::repeatLastArea()).state, Registration::State::registered);
+    ASSERT_TRUE(xdotoolKey("ctrl+alt+period"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return presses == 1; }, kWaitMs));
+
+    // The same combination for a second item: one row for each, naming the other.
+    ASSERT_NO_FATAL_FAILURE(record(tab->recorderFor("pinFromClipboard"), "ctrl+alt+period"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return conflictTitles(tab).size() == 2; }, kWaitMs));
+    EXPECT_EQ(conflictTitles(tab), (QStringList{QStringLiteral("重复上次区域"), QStringLiteral("剪贴板贴图")}));
+    EXPECT_TRUE(tab->conflictView()->conflicts()[0].message.contains(QStringLiteral("「剪贴板贴图」")));
+    EXPECT_TRUE(tab->conflictView()->conflicts()[1].message.contains(QStringLiteral("「重复上次区域」")));
+
+    // Clearing one in its recorder removes both rows.
+    RecorderControl* pin = tab->recorderFor("pinFromClipboard")->recorder();
+    pin->clear();
+    Q_EMIT pin->textEdited(QString());
+    pin->clearFocus();
+    EXPECT_FALSE(getShortcut(Name::pinFromClipboard()).has_value());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return conflictTitles(tab).isEmpty(); }, kWaitMs));
+    setShortcut(std::nullopt, Name::repeatLastArea());
+}
+
+TEST_F(PrefsOnDesktop, storedPlainReturn_IsNotGrabbed_AndTheTabSaysWhy)
+{
+    PrefsShortcutTab* tab = shortcutTab();
+    ASSERT_NE(tab, nullptr);
+    setShortcut(Shortcut(Key::return_, Qt::NoModifier), Name::pinFromClipboard());
+    EXPECT_EQ(registration(Name::pinFromClipboard()).state, Registration::State::noModifier);
+    OtherClient other;
+    EXPECT_TRUE(other.grab(Key::return_, 0)) << "Return is left to the other programs";
+    ShortcutConflictRecorder* row = tab->recorderFor("pinFromClipboard");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return row->stateLabel()->isVisible(); }, kWaitMs));
+    EXPECT_TRUE(row->stateLabel()->text().contains(QStringLiteral("Ctrl、Alt 或 Super")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return conflictTitles(tab) == QStringList{QStringLiteral("剪贴板贴图")}; }, kWaitMs));
+    EXPECT_TRUE(tab->conflictView()->conflicts()[0].message.contains(QStringLiteral("所以本应用不会注册它")));
+    setShortcut(std::nullopt, Name::pinFromClipboard());
+}
+
+TEST_F(PrefsOnDesktop, choosingEnglish_MakesFullScreenTranslationOfSpanishTextUseIt)
+{
+    auto* tab = dynamic_cast<PrefsCaptureTab*>(openSection(PrefsSection::capture)->content());
+    ASSERT_NE(tab, nullptr);
+    QComboBox* target = tab->targetLanguagePicker();
+    const int english = target->findData("en");
+    ASSERT_GE(english, 0);
+    EXPECT_EQ(target->itemText(english), QStringLiteral("English（可从西班牙语译入）"));
+    target->setCurrentIndex(english);
+    Q_EMIT target->activated(english);
+
+    // The panel as recognition hands it a paragraph of Spanish.
+    ResultPanelController& panel = ResultPanelController::shared();
+    QSignalSpy changes(&panel.model(), &ResultModel::changed);
+    const QString spanish = QStringLiteral("El gato duerme en la casa grande.");
+    TextBlock block{{test::modelLine(spanish, 60, 160, 700, 40)}, spanish, QRectF(60, 160, 700, 40)};
+    panel.show(test::drawPicture(QSize(1200, 300), {{spanish, {60, 100}, 36}}), {block}, 1.0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return changes.count() > 0 && !panel.model().isTranslating(); }, 60000));
+    const QString english_text = panel.model().translatedJoined().toLower();
+    EXPECT_TRUE(english_text.contains("cat") && !english_text.contains("gato")) << qPrintable(english_text);
+    platform::SettingsStore::shared().remove("targetLanguage");
+}
+
+#include "PrefsDesktopTest.moc"

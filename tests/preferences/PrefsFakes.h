@@ -1,0 +1,65 @@
+#pragma once
+
+#include "GlobalShortcuts/GlobalShortcuts.h"
+#include "platform/DesktopNotifier.h"
+#include "platform/hotkeys/DesktopShortcuts.h"
+#include "preferences/PrefsAboutTab.h"
+
+namespace klipo::test {
+
+// A desktop whose key bindings the test writes.
+class FakeDesktopShortcuts : public platform::DesktopShortcuts {
+public:
+    platform::DesktopBindings bindings;
+    bool hasSettings = false;
+    int opened = 0;
+    int reads = 0;
+
+    platform::DesktopBindings readBindings() override
+    {
+        ++reads;
+        return bindings;
+    }
+    bool canOpenKeyboardSettings() const override { return hasSettings; }
+    bool openKeyboardSettings() override
+    {
+        ++opened;
+        return hasSettings;
+    }
+};
+
+struct RecordingSoundPlayer : platform::SoundPlayer {
+    QStringList played;
+    bool play(const QString& name) override
+    {
+        played.append(name);
+        return true;
+    }
+};
+
+struct RecordingFileViewer : platform::FileViewer {
+    QStringList opened;
+    void reveal(const QString&) override {}
+    void open(const QString& path) override { opened.append(path); }
+};
+
+// The ten program shortcuts cleared, so each test sets only what it needs.
+inline void clearProgramShortcuts()
+{
+    using GlobalShortcuts::Name;
+    for (const Name* name : {&Name::captureTranslate(), &Name::captureFullScreenTranslate(), &Name::plainCapture(),
+                             &Name::recordScreen(), &Name::scrollCapture(), &Name::delayedCapture(),
+                             &Name::repeatLastArea(), &Name::colorPicker(), &Name::captureAnnotate(),
+                             &Name::pinFromClipboard()})
+        GlobalShortcuts::setShortcut(std::nullopt, *name);
+}
+
+}  // namespace klipo::test
+
+#include <QStringList>
+
+#include <ostream>
+
+// Readable strings in test failures.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '[' << l.join(QStringLiteral(" | ")).toStdString() << ']'; }
