@@ -109,8 +109,9 @@ void QuickCaptureService::captureRememberedArea(const QRectF& storedArea)
 
 void QuickCaptureService::showLastCapture()
 {
-    QThreadPool::globalInstance()->start([] {
-        const QList<HistoryRecord> records = HistoryStore::shared().allRecords();
+    HistoryStore* store = &HistoryStore::shared();  // made here, on the main thread, if it is not yet
+    QThreadPool::globalInstance()->start([store] {
+        const QList<HistoryRecord> records = store->allRecords();
         std::optional<HistoryRecord> newest;
         if (!records.isEmpty()) newest = records.first();
         platform::runOnMain([newest] {

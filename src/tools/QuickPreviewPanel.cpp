@@ -60,9 +60,18 @@ namespace {
 
 QString chooseWithDialog(QWidget* parent)
 {
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("另存为"),
-                                        QDir::home().filePath(QStringLiteral("截图.png")),
-                                        QStringLiteral("PNG 图片 (*.png)"));
+    QFileDialog dialog(parent, QStringLiteral("另存为"), QDir::homePath(), QStringLiteral("PNG 图片 (*.png)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("png"));
+    dialog.selectFile(QStringLiteral("截图.png"));
+    // In Chinese also where Qt's own translation is not loaded.
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("位置："));
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("文件名："));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("类型："));
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("保存"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("取消"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
 }
 
 QByteArray pngData(const QImage& image)
