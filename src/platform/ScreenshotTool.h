@@ -12,13 +12,18 @@
 
 namespace klipo::platform {
 
-// Options of one screenshot: the whole screen of a display, or an interactive
-// pick of a region or window on frozen screens.
+// Options of one screenshot: the whole screen of a display, a given rectangle
+// of the desktop, or an interactive pick of a region or window on frozen
+// screens.
 struct CaptureOptions {
     bool interactive = false;
     bool includeCursor = false;
     // 1-based display index for full-screen grabs; none means the primary screen.
     std::optional<int> displayIndex;
+    // A rectangle in global logical coordinates (origin top left, y down),
+    // taken without interaction at device pixels; the parts on several screens
+    // are each taken from their own screen. Wins over displayIndex.
+    std::optional<QRect> region;
 };
 
 // The three ways a screenshot ends. A cancel is the user's choice and is not

@@ -1,22 +1,24 @@
 #include "tools/QuickCaptureService.h"
 
 #include "app/CaptureFailure.h"
-#include "app/FeaturePending.h"
 #include "app/ScreenshotRun.h"
 #include "platform/CapturePermission.h"
 #include "platform/PlatformServices.h"
 #include "platform/SerialQueue.h"
+#include "stores/HistoryStore.h"
 #include "tools/CaptureReport.h"
 #include "tools/PlainCaptureService.h"
+#include "tools/QuickArea.h"
+#include "tools/QuickAreaSelection.h"
 #include "tools/QuickBarcodeDetector.h"
 #include "tools/QuickBarcodePanel.h"
-#include "tools/QuickColorPicker.h"
+#include "tools/QuickCaptureOutput.h"
 #include "tools/QuickCountdown.h"
+#include "tools/QuickPreviewPanel.h"
+#include "tools/QuickRegionCapture.h"
 #include "tools/QuickSettings.h"
 
-#include <QAction>
 #include <QCoreApplication>
-#include <QMenu>
 #include <QThreadPool>
 #include <QTimer>
 
@@ -27,22 +29,21 @@ std::function<void(std::optional<int>)> QuickCaptureService::onCountdownTick;
 
 namespace {
 
-// Screen access, or the request and the shell's callback.
-bool mayCapture()
-{
-    platform::CapturePermission* permission = platform::services().permission;
-    if (permission && permission->canCapture()) return true;
-    if (permission) permission->request();
-    if (QuickCaptureService::onPermissionDenied) QuickCaptureService::onPermissionDenied();
-    return false;
-}
-
 void reportTick(std::optional<int> seconds)
 {
     if (QuickCaptureService::onCountdownTick) QuickCaptureService::onCountdownTick(seconds);
 }
 
 }  // namespace
+
+bool QuickCaptureService::checkPermission()
+{
+    platform::CapturePermission* permission = platform::services().permission;
+    if (permission && permission->canCapture()) return true;
+    if (permission) permission->request();
+    if (onPermissionDenied) onPermissionDenied();
+    return false;
+}
 
 void QuickCaptureService::startDelayedCapture(std::optional<int> seconds)
 {
@@ -51,7 +52,7 @@ void QuickCaptureService::startDelayedCapture(std::optional<int> seconds)
         countdown.cancel();
         return;
     }
-    if (!mayCapture()) return;
+    if (!checkPermission()) return;
     int delay = Settings::quickDelaySeconds();
     if (seconds) {
         delay = *seconds;
@@ -65,11 +66,74 @@ void QuickCaptureService::startDelayedCapture(std::optional<int> seconds)
     });
 }
 
-void QuickCaptureService::captureLastArea() { showFeaturePending(QStringLiteral("截取上一次区域")); }
+void QuickCaptureService::captureLastArea()
+{
+    const std::optional<QRectF> area = Settings::quickLastCaptureArea();
+    if (!checkPermission()) return;
+    if (area) {
+        captureRememberedArea(*area);
+        return;
+    }
+    QuickAreaSelectionController::shared().begin(rememberAndCapture);
+}
+
+void QuickCaptureService::selectAreaAndRemember()
+{
+    if (!checkPermission()) return;
+    QuickAreaSelectionController::shared().begin(rememberAndCapture);
+}
+
+void QuickCaptureService::rememberAndCapture(std::optional<QRectF> globalArea)
+{
+    if (!globalArea) return;
+    const platform::ScreenMetrics* metrics = platform::services().screens;
+    const std::optional<platform::ScreenInfo> primary = metrics ? metrics->primaryScreen() : std::nullopt;
+    const QRectF stored = QuickArea::toStored(*globalArea, primary ? primary->geometry : QRect());
+    Settings::setQuickLastCaptureArea(stored);
+    captureRememberedArea(stored);
+}
+
+void QuickCaptureService::captureRememberedArea(const QRectF& storedArea)
+{
+    // The stored area stays as it is whatever happens here.
+    QTimer::singleShot(areaCaptureDelayMs, QCoreApplication::instance(), [storedArea] {
+        QuickRegionCapture::capture(storedArea, [](platform::CaptureOutcome outcome) {
+            if (!outcome.ok()) {
+                reportCaptureFailure(outcome);
+                return;
+            }
+            QuickCaptureOutput::deliver(outcome.image, true, std::nullopt, QString());
+        });
+    });
+}
+
+void QuickCaptureService::showLastCapture()
+{
+    HistoryStore* store = &HistoryStore::shared();  // made here, on the main thread, if it is not yet
+    QThreadPool::globalInstance()->start([store] {
+        const QList<HistoryRecord> records = store->allRecords();
+        std::optional<HistoryRecord> newest;
+        if (!records.isEmpty()) newest = records.first();
+        platform::runOnMain([newest] {
+            if (!newest) {
+                CaptureReport::show({QStringLiteral("还没有截图记录"), QStringLiteral("截一张之后就能在这里回溯了")});
+                return;
+            }
+            HistoryStore::shared().loadImage(*newest, [date = newest->date](const QImage& image) {
+                if (image.isNull()) {
+                    CaptureReport::show(
+                        {QStringLiteral("图片已丢失"), QStringLiteral("历史记录里的图片文件读不出来了")});
+                    return;
+                }
+                QuickPreviewPanelController::shared().show(image, QuickPreviewPanelController::titleFor(date));
+            });
+        });
+    });
+}
 
 void QuickCaptureService::detectBarcodeFromSelection()
 {
-    if (!mayCapture()) return;
+    if (!checkPermission()) return;
     platform::CaptureOptions options;
     options.interactive = true;
     ScreenshotRun::start(options, [](platform::CaptureOutcome outcome) {
@@ -88,28 +152,6 @@ void QuickCaptureService::detectBarcodeFromSelection()
             });
         });
     });
-}
-
-QuickCaptureMenuProvider& QuickCaptureMenuProvider::shared()
-{
-    static QuickCaptureMenuProvider provider;
-    return provider;
-}
-
-QAction* QuickCaptureMenuProvider::makeMenuItem(QObject* parent)
-{
-    auto* menu = new QMenu(QStringLiteral("快捷截图"));
-    QObject::connect(parent, &QObject::destroyed, menu, &QObject::deleteLater);
-    QObject::connect(menu->addAction(QStringLiteral("延时截图")), &QAction::triggered, menu,
-                     [] { QuickCaptureService::startDelayedCapture(); });
-    QObject::connect(menu->addAction(QStringLiteral("截取上一次区域")), &QAction::triggered, menu,
-                     [] { QuickCaptureService::captureLastArea(); });
-    QObject::connect(menu->addAction(QStringLiteral("取色器")), &QAction::triggered, menu,
-                     [] { QuickColorPickerController::shared().start(); });
-    menu->addSeparator();
-    QObject::connect(menu->addAction(QStringLiteral("识别二维码…")), &QAction::triggered, menu,
-                     [] { QuickCaptureService::detectBarcodeFromSelection(); });
-    return menu->menuAction();
 }
 
 }  // namespace klipo

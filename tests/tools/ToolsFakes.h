@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
 #include <QTest>
 
 #include <ostream>
@@ -72,6 +73,18 @@ inline QImage whitePage(const QSize& size)
     QImage page(size, QImage::Format_RGB32);
     page.fill(Qt::white);
     return page;
+}
+
+inline bool xdotool(const QStringList& arguments) { return QProcess::execute("xdotool", arguments) == 0; }
+
+// Runs a program without blocking our event loop: we may be the clipboard
+// owner it asks.
+inline QByteArray programOutput(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 20000)) return {};
+    return process.readAllStandardOutput();
 }
 
 inline QString toastTitle()

@@ -29,6 +29,7 @@
 #include "stores/VocabularyStore.h"
 #include "tools/PinMenu.h"
 #include "tools/PlainCaptureService.h"
+#include "tools/QuickCaptureMenu.h"
 #include "tools/QuickCaptureService.h"
 #include "tools/QuickColorPicker.h"
 
@@ -244,15 +245,10 @@ void RealShellServices::captureLastArea() { QuickCaptureService::captureLastArea
 bool RealShellServices::colorPickerBusy()
 {
     const auto& picker = QuickColorPickerController::shared();
-    return picker.isActive || picker.isPreparing;
+    return picker.isActive() || picker.isPreparing();
 }
 
-void RealShellServices::startColorPicker()
-{
-    auto& picker = QuickColorPickerController::shared();
-    picker.isPreparing = true;
-    QMetaObject::invokeMethod(qApp, [] { QuickColorPickerController::shared().start(); }, Qt::QueuedConnection);
-}
+void RealShellServices::startColorPicker() { QuickColorPickerController::shared().start(); }
 
 void RealShellServices::notifyQuickCapturePermissionDenied()
 {

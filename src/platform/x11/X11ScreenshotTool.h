@@ -10,14 +10,15 @@ class RegionPicker;
 
 namespace klipo::platform::x11 {
 
-// Screenshots in-process on X11: whole screens read from the X server, and the
-// interactive region pick on frozen screens.
+// Screenshots in-process on X11: whole screens and rectangles read from the X
+// server, and the interactive region pick on frozen screens.
 class X11ScreenshotTool final : public ScreenshotTool {
 public:
     void capture(const CaptureOptions& options, std::function<void(CaptureOutcome)> done) override;
 
 private:
     void captureScreen(const CaptureOptions& options, std::function<void(CaptureOutcome)> done);
+    void captureRegion(const CaptureOptions& options, std::function<void(CaptureOutcome)> done);
     void pickRegion(const CaptureOptions& options, std::function<void(CaptureOutcome)> done);
 
     QPointer<RegionPicker> m_picker;  // the pick in progress

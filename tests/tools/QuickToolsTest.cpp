@@ -1,0 +1,364 @@
+// The quick tools on two offscreen screens (A at 1x, B at 2x, A primary): the
+// remembered area's stored form and its selection, the colour picker, the
+// quick menu and the last-capture preview.
+#include "GlobalShortcuts/GlobalShortcuts.h"
+#include "GlobalShortcuts/MenuBinding.h"
+#include "ToolsFakes.h"
+#include "app/AppFakes.h"
+#include "app/Settings.h"
+#include "app/SettingsFixture.h"
+#include "platform/Clipboard.h"
+#include "platform/PlatformServices.h"
+#include "stores/HistoryStore.h"
+#include "support/TestEnv.h"
+#include "tools/QuickArea.h"
+#include "tools/QuickAreaSelection.h"
+#include "tools/QuickAreaSelectionView.h"
+#include "tools/QuickCaptureMenu.h"
+#include "tools/QuickCaptureService.h"
+#include "tools/QuickColorMagnifierView.h"
+#include "tools/QuickColorPicker.h"
+#include "tools/QuickColorPickerWindow.h"
+#include "tools/QuickCountdown.h"
+#include "tools/QuickPreviewPanel.h"
+#include "tools/QuickRegionCapture.h"
+#include "tools/QuickSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonObject>
+#include <QMenu>
+#include <QTimer>
+
+using namespace klipo;
+
+namespace {
+
+const QRect screenA(0, 0, 1920, 1080);
+const QRect screenB(1920, 0, 1280, 1024);
+
+// Both screens, answered by a fake screenshot tool: `painted` colours a
+// screen's picture, a screen without colour fails.
+class QuickTools : public test::SettingsTest {
+protected:
+    void SetUp() override
+    {
+        m_screens.list = {test::screen("A", 1, screenA, 1.0), test::screen("B", 2, screenB, 2.0)};
+        m_tool.reply = [this](const platform::CaptureOptions& options) {
+            const int index = options.displayIndex.value_or(1);
+            if (!m_painted.contains(index)) return platform::CaptureOutcome::failed(QStringLiteral("读不出画面"));
+            const platform::ScreenInfo& screen = m_screens.list[index - 1];
+            QImage picture(screen.pixelSize(), QImage::Format_RGB32);
+            picture.fill(m_painted[index]);
+            return platform::CaptureOutcome::success(picture, screen.devicePixelRatio);
+        };
+        m_services = std::make_unique<platform::ScopedServices>(
+            platform::PlatformServices{&m_screens, &m_tool, nullptr, nullptr, nullptr, &m_files, &m_permission});
+        CaptureHUDController::shared().dismiss(false);
+        platform::SettingsStore::shared().remove("quickLastCaptureArea");
+        platform::SettingsStore::shared().remove("quickColorFormat");
+    }
+    void TearDown() override
+    {
+        QuickColorPickerController::shared().finish(false);
+        QuickAreaSelectionController::shared().finish(std::nullopt);
+        m_services.reset();
+        platform::SettingsStore::shared().remove("quickLastCaptureArea");
+        platform::SettingsStore::shared().remove("quickColorFormat");
+        SettingsTest::TearDown();
+    }
+
+    test::FakeScreenMetrics m_screens;
+    test::FakeScreenshotTool m_tool;
+    test::FakePermission m_permission;
+    test::FakeFileViewer m_files;
+    QHash<int, QColor> m_painted{{1, QColor(0xD1, 0x8C, 0x72)}, {2, QColor(0x20, 0x40, 0x60)}};
+    std::unique_ptr<platform::ScopedServices> m_services;
+};
+
+}  // namespace
+
+TEST_F(QuickTools, rememberedArea_IsStoredYUpFromThePrimaryScreen_AndOnlyAWellFormedAreaCounts)
+{
+    const QRect primary(0, 0, 1440, 900);
+    EXPECT_EQ(QuickArea::toGlobal(QRectF(100, 100, 640, 480), primary), QRectF(100, 320, 640, 480));
+    EXPECT_EQ(QuickArea::toStored(QRectF(100, 320, 640, 480), primary), QRectF(100, 100, 640, 480));
+    // The smallest whole-point rectangle, also across both screens.
+    EXPECT_EQ(QuickRegionCapture::globalRect(QRectF(1800.4, 779.5, 299.2, 200.1), m_screens.list, std::nullopt),
+              QRect(1800, 100, 300, 201));
+    EXPECT_FALSE(QuickRegionCapture::globalRect(QRectF(5000, 5000, 100, 100), m_screens.list, std::nullopt));
+    EXPECT_FALSE(QuickRegionCapture::globalRect(QRectF(1e300, 0, 100, 100), m_screens.list, std::nullopt));
+
+    Settings::setQuickLastCaptureArea(QRectF(100, 100, 640, 480));
+    EXPECT_EQ(platform::SettingsStore::shared().value("quickLastCaptureArea").toObject(),
+              (QJsonObject{{"x", 100}, {"y", 100}, {"width", 640}, {"height", 480}}));
+    EXPECT_EQ(Settings::quickLastCaptureArea(), QRectF(100, 100, 640, 480));
+    for (const QJsonValue& damaged : {QJsonValue("100,100,640,480"),
+                                      QJsonValue(QJsonObject{{"x", 1}, {"y", 1}, {"width", 0.5}, {"height", 9}}),
+                                      QJsonValue(QJsonObject{{"x", "1"}, {"y", 1}, {"width", 9}, {"height", 9}}),
+                                      QJsonValue(QJsonObject{{"x", 1}, {"y", 1}, {"width", 9}})}) {
+        set("quickLastCaptureArea", damaged);
+        EXPECT_FALSE(Settings::quickLastCaptureArea().has_value()) << damaged.toVariant().toString().toStdString();
+    }
+    Settings::setQuickLastCaptureArea(std::nullopt);
+    EXPECT_FALSE(platform::SettingsStore::shared().contains("quickLastCaptureArea"));
+
+    // A grab that fails is reported with its own reason, not blamed on the area.
+    Settings::setQuickLastCaptureArea(QRectF(100, 100, 300, 200));
+    m_painted.clear();
+    QuickCaptureService::captureLastArea();
+    ASSERT_TRUE(QTest::qWaitFor([] { return test::toastTitle() == QStringLiteral("截图失败"); }, 3000));
+    EXPECT_EQ(CaptureHUDController::shared().currentSubtitle(), QStringLiteral("读不出画面"));
+    ASSERT_EQ(m_tool.calls.size(), 1);
+    EXPECT_EQ(m_tool.calls[0].region, QRect(100, 780, 300, 200));
+    EXPECT_EQ(Settings::quickLastCaptureArea(), QRectF(100, 100, 300, 200));
+}
+
+TEST_F(QuickTools, areaSelection_CommitsOnceInGlobalPoints_AndSmallDragsEscOrLostFocusEndItOnEveryScreen)
+{
+    EXPECT_EQ(QuickArea::sizeLabel(QRectF(5, 5, 300.6, 200.9)), QStringLiteral("300 × 200"));
+    EXPECT_EQ(QuickArea::labelOrigin(QRectF(10, 10, 300, 200), QSizeF(60, 14), QRectF(0, 0, 1920, 1080)),
+              QPointF(16, 218));
+    EXPECT_EQ(QuickArea::labelOrigin(QRectF(10, 860, 300, 200), QSizeF(60, 14), QRectF(0, 0, 1920, 1080)),
+              QPointF(16, 1038));  // no room below: just inside the bottom edge
+
+    QuickAreaSelectionController& selection = QuickAreaSelectionController::shared();
+    QList<std::optional<QRectF>> results;
+    const auto begin = [&] {
+        selection.begin([&](std::optional<QRectF> area) { results.append(area); });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return selection.windows().size() == 2; }, 3000));
+    };
+    ASSERT_NO_FATAL_FAILURE(begin());
+    int dropped = 0;
+    selection.begin([&](std::optional<QRectF>) { ++dropped; });  // one selection at a time
+    QuickAreaSelectionView* onB = selection.windows()[1];
+    EXPECT_EQ(onB->geometry(), screenB);
+    QTest::mousePress(onB, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseMove(onB, QPoint(200, 150));
+    QTest::mouseMove(onB, QPoint(310, 210));
+    QTest::mouseRelease(onB, Qt::LeftButton, {}, QPoint(310, 210));
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_EQ(results[0], QRectF(1930, 10, 300, 200));
+    EXPECT_TRUE(selection.windows().isEmpty());
+
+    ASSERT_NO_FATAL_FAILURE(begin());
+    QuickAreaSelectionView* onA = selection.windows()[0];
+    QTest::mousePress(onA, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseMove(onA, QPoint(300, 13));
+    QTest::mouseRelease(onA, Qt::LeftButton, {}, QPoint(300, 13));
+    ASSERT_NO_FATAL_FAILURE(begin());
+    QTest::keyClick(selection.windows()[0], Qt::Key_Escape);
+    ASSERT_NO_FATAL_FAILURE(begin());
+    QWidget elsewhere;
+    elsewhere.show();
+    QTest::qWait(50);  // focus reaches the selection first
+    elsewhere.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return results.size() == 4; }, 3000));
+    EXPECT_EQ(results.mid(1), (QList<std::optional<QRectF>>{std::nullopt, std::nullopt, std::nullopt}));
+    EXPECT_TRUE(selection.windows().isEmpty());
+    EXPECT_EQ(dropped, 0);
+
+    m_painted.clear();  // no screen can be read: the reason, and no selection
+    selection.begin([&](std::optional<QRectF> area) { results.append(area); });
+    ASSERT_TRUE(QTest::qWaitFor([] { return test::toastTitle() == QStringLiteral("截图失败"); }, 3000));
+    EXPECT_EQ(CaptureHUDController::shared().currentSubtitle(), QStringLiteral("读不出画面"));
+    EXPECT_EQ(results.size(), 5);
+}
+
+TEST_F(QuickTools, colorSample_MapsPointsToPixelsOnA2xScreen_WritesEachFormat_AndPlacesTheMagnifierInside)
+{
+    EXPECT_EQ(colorText(QuickColorFormat::hex, 255, 0, 0), QStringLiteral("#FF0000"));
+    EXPECT_EQ(colorText(QuickColorFormat::hex, 0x1a, 0x2b, 0x3c), QStringLiteral("#1A2B3C"));
+    EXPECT_EQ(colorText(QuickColorFormat::rgb, 26, 43, 60), QStringLiteral("rgb(26, 43, 60)"));
+    EXPECT_EQ(colorText(QuickColorFormat::rgba, 0, 0, 0), QStringLiteral("rgba(0, 0, 0, 1)"));
+
+    QImage picture(2560, 2048, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    picture.setPixelColor(20, 7, QColor(0xD1, 0x8C, 0x72));
+    const auto sample = QuickScreenSample::make(QRectF(screenB), picture);
+    ASSERT_TRUE(sample.has_value());
+    EXPECT_EQ(sample->pixelPoint(QPointF(1920 + 10.25, 3.6)), QPoint(20, 7));
+    EXPECT_EQ(sample->pixelPoint(QPointF(1920, 0)), QPoint(0, 0));
+    EXPECT_FALSE(sample->pixelPoint(QPointF(3200, 10)));   // right edge
+    EXPECT_FALSE(sample->pixelPoint(QPointF(2000, 1024))); // bottom edge
+    EXPECT_FALSE(sample->pixelPoint(QPointF(1919.9, 10)));
+    EXPECT_EQ(sample->rgb(20, 7), (std::array<std::uint8_t, 3>{0xD1, 0x8C, 0x72}));
+    EXPECT_FALSE(sample->rgb(2560, 0));
+    EXPECT_FALSE(QuickScreenSample::make(QRectF(screenB), QImage()));
+
+    const QSizeF size(195, 243);
+    EXPECT_EQ(magnifierOrigin(QPointF(2000, 100), QRectF(screenB), size), QPointF(100, 120));
+    EXPECT_EQ(magnifierOrigin(QPointF(3150, 100), QRectF(screenB), size), QPointF(1230 - 195 - 20, 120));
+    EXPECT_EQ(magnifierOrigin(QPointF(2000, 1000), QRectF(screenB), size), QPointF(100, 1000 - 243 - 20));
+    EXPECT_EQ(magnifierOrigin(QPointF(1921, 1023), QRectF(screenB), size), QPointF(21, 760));
+    EXPECT_EQ(magnifierOrigin(QPointF(3199, 5), QRectF(screenB), size), QPointF(1064, 25));
+    EXPECT_EQ(magnifierOrigin(QPointF(5, 5), QRectF(0, 0, 150, 150), size), QPointF(8, 8));
+    // The zoom keeps to the picture near its corner; the outlined pixel moves off centre.
+    EXPECT_EQ(QuickColorMagnifierView::cropFor(QSize(2560, 2048), QPoint(3, 2559)), QRect(0, 2033, 15, 15));
+    EXPECT_EQ(QuickColorMagnifierView::cropFor(QSize(2560, 2048), QPoint(2559, 100)), QRect(2545, 93, 15, 15));
+}
+
+TEST_F(QuickTools, colorPicker_ClickOverNoPictureCopiesNothing_SpaceSwitchesAndStores_OtherKeysAreSwallowed)
+{
+    m_painted.remove(2);  // B cannot be read: it is left out
+    platform::services().clipboard->setText(QStringLiteral("之前的内容"));
+    QuickColorPickerController& picker = QuickColorPickerController::shared();
+    m_screens.pointer = QPoint(500, 500);
+    picker.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return picker.isActive(); }, 3000));
+    ASSERT_EQ(picker.overlays().size(), 1);
+    QuickColorPickerWindow* overlay = picker.overlays().first();
+    EXPECT_EQ(picker.currentText(), QStringLiteral("#D18C72"));
+    EXPECT_TRUE(picker.magnifier(0)->isVisible());
+    EXPECT_EQ(picker.magnifier(0)->pos(), QPoint(520, 520));
+    picker.start();  // ignored while picking
+    EXPECT_EQ(picker.overlays().size(), 1);
+
+    QTest::keyClick(overlay, Qt::Key_Space);
+    EXPECT_EQ(picker.currentText(), QStringLiteral("rgb(209, 140, 114)"));
+    EXPECT_EQ(platform::SettingsStore::shared().stringValue("quickColorFormat"), QStringLiteral("rgb"));
+    QTest::keyClick(overlay, Qt::Key_A);
+    EXPECT_TRUE(picker.isActive());
+
+    // Over the screen that could not be read: no magnifier and no colour.
+    m_screens.pointer = QPoint(2500, 500);
+    QTest::qWait(3 * QuickColorPickerController::pollIntervalMs);
+    EXPECT_FALSE(picker.magnifier(0)->isVisible());
+    QTest::mouseClick(overlay, Qt::LeftButton);
+    EXPECT_FALSE(picker.isActive());
+    EXPECT_EQ(platform::services().clipboard->text(), QStringLiteral("之前的内容"));
+    EXPECT_FALSE(CaptureHUDController::shared().isShowingToast());
+
+    m_screens.pointer = QPoint(500, 500);
+    picker.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return picker.isActive(); }, 3000));
+    EXPECT_EQ(picker.format(), QuickColorFormat::rgb);  // remembered
+    QTest::keyClick(picker.overlays().first(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(platform::services().clipboard->text(), QStringLiteral("rgb(209, 140, 114)"));
+    EXPECT_EQ(test::toastTitle(), QStringLiteral("色值已复制"));
+
+    m_painted.clear();
+    CaptureHUDController::shared().dismiss(false);
+    picker.start();
+    ASSERT_TRUE(QTest::qWaitFor([] { return test::toastTitle() == QStringLiteral("取色失败"); }, 3000));
+    EXPECT_FALSE(picker.isActive() || picker.isPreparing());
+}
+
+TEST_F(QuickTools, quickMenu_MovesTheDelayKeyText_ShowsOnlyCancelWhileCounting_AndChecksOneColorFormat)
+{
+    using namespace GlobalShortcuts;
+    setShortcut(Shortcut(Key::d, Qt::ControlModifier | Qt::AltModifier), Name::delayedCapture());
+    QObject owner;
+    QMenu* menu = QuickCaptureMenuProvider::shared().makeMenuItem(&owner)->menu();
+    ASSERT_TRUE(menu);
+    const auto item = [&](int tag) {
+        for (QAction* action : menu->actions())
+            if (action->data().toInt() == tag) return action;
+        return static_cast<QAction*>(nullptr);
+    };
+    EXPECT_EQ(item(200)->text(), QStringLiteral("截取上一次区域（先框一次）"));
+    EXPECT_TRUE(item(3)->isChecked());
+
+    item(5)->trigger();
+    EXPECT_EQ(Settings::quickDelaySeconds(), 5);
+    ASSERT_TRUE(QuickCountdown::shared().isRunning());
+    QuickCaptureMenuProvider::shared().refresh(menu);
+    for (int seconds : {3, 5, 10}) EXPECT_EQ(item(seconds)->isVisible(), seconds == 5) << seconds;
+    EXPECT_EQ(item(5)->text(), QStringLiteral("取消延时截图"));
+    item(5)->trigger();
+    EXPECT_FALSE(QuickCountdown::shared().isRunning());
+
+    Settings::setQuickLastCaptureArea(QRectF(0, 0, 10, 10));
+    QuickCaptureMenuProvider::shared().refresh(menu);
+    EXPECT_EQ(item(200)->text(), QStringLiteral("截取上一次区域"));
+    for (int seconds : {3, 5, 10}) {
+        EXPECT_TRUE(item(seconds)->isVisible());
+        EXPECT_EQ(item(seconds)->isChecked(), seconds == 5) << seconds;
+        EXPECT_EQ(item(seconds)->shortcut().isEmpty(), seconds != 5) << seconds;
+    }
+
+    QMenu* formats = nullptr;
+    for (QAction* action : menu->actions())
+        if (action->menu()) formats = action->menu();
+    ASSERT_TRUE(formats);
+    QStringList titles;
+    for (QAction* choice : formats->actions()) titles << choice->text();
+    EXPECT_EQ(titles, (QStringList{"HEX（#D18C72）", "RGB（rgb(209, 140, 114)）", "RGBA（rgba(209, 140, 114, 1)）"}));
+    formats->actions()[1]->trigger();
+    EXPECT_EQ(Settings::quickColorFormat(), QuickColorFormat::rgb);
+    QuickCaptureMenuProvider::shared().refresh(menu);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(formats->actions()[i]->isChecked(), i == 1) << i;
+    setShortcut(std::nullopt, Name::delayedCapture());
+}
+
+// Last: it ends with the application quitting.
+TEST_F(QuickTools, preview_ShowsTheNewestCapture_SavesOrSaysWhyNot_AndLeavesNoTemporaryFileAfterQuit)
+{
+    const QSize big = QuickPreviewPanelController::contentSize(QSizeF(4000, 3000), QRect(0, 0, 1440, 875));
+    EXPECT_NEAR(big.width(), 853, 1);
+    EXPECT_NEAR(big.height(), 692, 1);
+    EXPECT_EQ(QuickPreviewPanelController::contentSize(QSizeF(200, 100), QRect(0, 0, 1440, 875)), QSize(420, 152));
+    EXPECT_EQ(QuickPreviewPanelController::titleFor(QDateTime(QDate(2024, 12, 31), QTime(23, 59))),
+              QStringLiteral("上一次截图 · 12-31 23:59"));
+
+    QuickPreviewPanelController& preview = QuickPreviewPanelController::shared();
+    const auto showAndWaitForToast = [] {
+        CaptureHUDController::shared().dismiss(false);
+        QuickCaptureService::showLastCapture();
+        EXPECT_TRUE(QTest::qWaitFor([] { return CaptureHUDController::shared().isShowingToast(); }, 5000));
+    };
+    showAndWaitForToast();
+    EXPECT_EQ(test::toastTitle(), QStringLiteral("还没有截图记录"));
+    EXPECT_FALSE(preview.panel());
+
+    std::optional<HistoryRecord> saved;
+    const auto save = [&](const QImage& image) {
+        saved.reset();
+        HistoryStore::shared().save(image, std::nullopt, "t", "", "en", [&](auto record) { saved = record; });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return saved.has_value(); }, 5000));
+    };
+    ASSERT_NO_FATAL_FAILURE(save(test::whitePage({64, 48})));
+    ASSERT_TRUE(QFile::remove(HistoryStore::shared().directory() + "/" + saved->imageName));
+    showAndWaitForToast();
+    EXPECT_EQ(test::toastTitle(), QStringLiteral("图片已丢失"));
+
+    QImage image = test::whitePage({300, 200});
+    QPainter(&image).fillRect(0, 0, 50, 50, Qt::red);
+    ASSERT_NO_FATAL_FAILURE(save(image));
+    QuickCaptureService::showLastCapture();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return preview.panel() && preview.panel()->isVisible(); }, 5000));
+    EXPECT_EQ(preview.panel()->windowTitle(), QuickPreviewPanelController::titleFor(saved->date));
+    EXPECT_EQ(preview.panel()->size(), QSize(420, 252));
+
+    const QString dir = test::freshDir("preview");
+    QString answer = dir + "/副本.png";
+    preview.chooseSavePath = [&](QWidget*) { return answer; };
+    preview.saveImage();
+    EXPECT_EQ(QImage(answer).convertToFormat(QImage::Format_RGB32), image);
+    QFile blocker(dir + "/file");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    answer = dir + "/file/副本.png";
+    CaptureHUDController::shared().dismiss(false);
+    preview.saveImage();
+    EXPECT_EQ(test::toastTitle(), QStringLiteral("保存失败"));
+    EXPECT_TRUE(CaptureHUDController::shared().currentSubtitle().contains("file"));
+
+    preview.openInViewer();
+    preview.openInViewer();
+    ASSERT_EQ(m_files.opened.size(), 2);
+    EXPECT_NE(m_files.opened[0], m_files.opened[1]);
+    for (const QString& opened : m_files.opened) {
+        EXPECT_EQ(QFileInfo(opened).absolutePath(), preview.temporaryFolder());
+        EXPECT_TRUE(QFileInfo(opened).fileName().startsWith(QStringLiteral("KlipoVersa-回溯-")));
+        EXPECT_EQ(QImage(opened).convertToFormat(QImage::Format_RGB32), image);
+    }
+    const QString folder = preview.temporaryFolder();
+    preview.panel()->hide();
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    qApp->exec();
+    EXPECT_FALSE(QFileInfo::exists(folder));
+}
