@@ -9,15 +9,19 @@ AnnoBarView::AnnoBarView(Hairline hairline, QWidget* parent) : QWidget(parent), 
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+QColor AnnoBarView::hairlineColor(const QPalette& palette)
+{
+    QColor line = palette.color(QPalette::WindowText);
+    line.setAlphaF(0.18f);
+    return line;
+}
+
 void AnnoBarView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
-    // The text colour, faint: a separator that reads on light and dark palettes.
-    QColor line = palette().color(QPalette::WindowText);
-    line.setAlphaF(0.16f);
     const int y = m_hairline == Hairline::top ? 0 : height() - 1;
-    painter.fillRect(QRect(0, y, width(), 1), line);
+    painter.fillRect(QRect(0, y, width(), 1), hairlineColor(palette()));
 }
 
 }  // namespace klipo

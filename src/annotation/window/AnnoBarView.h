@@ -12,6 +12,10 @@ public:
     enum class Hairline { top, bottom };
     explicit AnnoBarView(Hairline hairline, QWidget* parent = nullptr);
 
+    // The colour of the bars' hairlines and separators: the text colour,
+    // faint, so it reads on light and dark palettes.
+    static QColor hairlineColor(const QPalette& palette);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -3,22 +3,27 @@
 #include "annotation/icons/AnnoIcons.h"
 
 #include <QEvent>
-#include <QFrame>
 #include <QHBoxLayout>
+#include <QPainter>
 #include <QToolButton>
 
 namespace klipo {
 
 namespace {
 
-QFrame* separator()
-{
-    auto* line = new QFrame;
-    line->setFrameShape(QFrame::VLine);
-    line->setFrameShadow(QFrame::Sunken);
-    line->setFixedSize(1, 20);
-    return line;
-}
+// A vertical hairline between groups of buttons, 20 points high.
+class Separator final : public QWidget {
+public:
+    Separator() { setFixedSize(9, 20); }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter(this).fillRect(QRect(width() / 2, 0, 1, height()), AnnoBarView::hairlineColor(palette()));
+    }
+};
+
+QWidget* separator() { return new Separator; }
 
 template <typename F>
 void call(const F& callback)
