@@ -4,6 +4,8 @@
 // translated into English in the result panel. Needs the headless X11
 // desktop, xdotool, xclip and apertium-eng-spa; skips without a display.
 #include "WindowDriver.h"
+#include "recognition/TextPictures.h"
+#include "tools/ToolsFakes.h"
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "annotation/command/AnnoMenuProvider.h"
 #include "annotation/window/AnnoToolBar.h"
@@ -13,7 +15,6 @@
 #include "support/TestEnv.h"
 
 #include <QLabel>
-#include <QPainter>
 #include <QProcess>
 #include <QToolButton>
 
@@ -46,22 +47,6 @@ bool pickerShown()
 
 QString point(int v) { return QString::number(v); }
 
-// Three Spanish lines, 36 pixels high, at y 40, 170 and 300 of a 900 x 400 page.
-QPixmap spanishPage()
-{
-    QImage page(900, 400, QImage::Format_RGB32);
-    page.fill(Qt::white);
-    QPainter painter(&page);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(36);
-    painter.setFont(font);
-    painter.setPen(Qt::black);
-    const char* lines[] = {"El gato duerme en la casa grande.", "Mi hermano trabaja en la ciudad.",
-                           "Los perros comen en el jardin."};
-    for (int i = 0; i < 3; ++i) painter.drawText(QRect(60, 40 + 130 * i, 800, 48), Qt::AlignLeft, lines[i]);
-    return QPixmap::fromImage(page);
-}
-
 class AnnotateDesktop : public test::SettingsTest {
 protected:
     void SetUp() override
@@ -70,7 +55,11 @@ protected:
         set("selCaptureOverlayEnabled", false);
         set("targetLanguage", "en");
         set("anno.lastTool", "rectangle");
-        m_page.setPixmap(spanishPage());
+        // Three Spanish lines, 36 pixels high, at y 40, 170 and 300 of the page.
+        m_page.setPixmap(QPixmap::fromImage(test::drawPicture(QSize(900, 400),
+                                                              {{"El gato duerme en la casa grande.", {60, 40}, 36},
+                                                               {"Mi hermano trabaja en la ciudad.", {60, 170}, 36},
+                                                               {"Los perros comen en el jardin.", {60, 300}, 36}})));
         m_page.setGeometry(100, 100, 900, 400);
         m_page.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_page));

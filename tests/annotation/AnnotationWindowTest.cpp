@@ -2,6 +2,7 @@
 // it saves, the command keys beside the text field, the window size, and the
 // outputs (clipboard, file, done) with their failures.
 #include "WindowDriver.h"
+#include "tools/ToolsFakes.h"
 #include "annotation/style/AnnoStyleStore.h"
 #include "annotation/window/AnnoBottomBar.h"
 #include "annotation/window/AnnoColorControls.h"
@@ -16,7 +17,6 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -28,49 +28,36 @@ namespace {
 
 using test::WindowTest;
 
-QString stored(const QString& key) { return platform::SettingsStore::shared().value(key).toString(); }
-
-TEST_F(WindowTest, startsWithTheRememberedTool_CropAndUnknownNamesStartAsRectangle_AndEndsEachSessionOnce)
+TEST_F(WindowTest, startsWithTheRememberedTool_CropAndUnknownNamesAsRectangle_AndEndsEachSessionOnce)
 {
-    const std::vector<std::pair<QJsonValue, AnnoTool>> cases{{QJsonValue(), AnnoTool::rectangle},
-                                                             {"ruler", AnnoTool::rectangle},
-                                                             {"crop", AnnoTool::rectangle},
-                                                             {"select", AnnoTool::select},
-                                                             {"arrow", AnnoTool::arrow}};
-    const std::vector<std::function<void()>> endings{
-        [] { controller().bottomBar()->cancelButton()->click(); }, [] { key(Qt::Key_Escape); },
-        [] { controller().window()->close(); }, [] { key(Qt::Key_Escape); }, [] { key(Qt::Key_Return); }};
-    for (size_t i = 0; i < cases.size(); ++i) {
-        if (cases[i].first.isUndefined())
-            platform::SettingsStore::shared().remove("anno.lastTool");
-        else
-            set("anno.lastTool", cases[i].first);
+    const std::vector<std::tuple<QJsonValue, AnnoTool, std::function<void()>>> cases{
+        {QJsonValue(), AnnoTool::rectangle, [] { controller().bottomBar()->cancelButton()->click(); }},
+        {"ruler", AnnoTool::rectangle, [] { key(Qt::Key_Escape); }},
+        {"crop", AnnoTool::rectangle, [] { controller().window()->close(); }},
+        {"select", AnnoTool::select, [] { key(Qt::Key_Escape); }}};
+    for (const auto& [stored, tool, end] : cases) {
+        set("anno.lastTool", stored);
         ends = 0;
         open(test::whiteImage(200, 100));
-        EXPECT_EQ(controller().currentTool(), cases[i].second) << i;
-        EXPECT_TRUE(controller().toolBar()->toolButton(cases[i].second)->isChecked()) << i;
-        endings[i]();
-        if (i < 4) {
-            EXPECT_EQ(ends, 1) << i;
-            EXPECT_FALSE(result.has_value()) << i;
-            EXPECT_FALSE(controller().window()->isVisible()) << i;
-            controller().window()->close();  // a second end of the same session changes nothing
-            EXPECT_EQ(ends, 1) << i;
-        } else {
-            EXPECT_EQ(ends, 0) << "plain Return never finishes";
-        }
+        EXPECT_EQ(controller().currentTool(), tool);
+        EXPECT_TRUE(controller().toolBar()->toolButton(tool)->isChecked());
+        end();
+        controller().window()->close();  // a second end of the same session changes nothing
+        EXPECT_EQ(ends, 1);
+        EXPECT_FALSE(result.has_value());
+        EXPECT_FALSE(controller().window()->isVisible());
     }
 
-    // Choosing crop is remembered as such; a new session replacing this one ends it with none.
+    // Crop is remembered as chosen; a new session replacing this one ends it with none.
+    open(test::whiteImage(200, 100));
     controller().toolBar()->toolButton(AnnoTool::crop)->click();
-    EXPECT_EQ(stored("anno.lastTool"), "crop");
-    int firstEnds = 0;
-    controller().show(test::whiteImage(50, 50), [&](std::optional<QImage> image) { firstEnds += image ? 10 : 1; });
-    EXPECT_EQ(ends, 1);
-    EXPECT_FALSE(result.has_value());
+    EXPECT_EQ(platform::SettingsStore::shared().value("anno.lastTool").toString(), "crop");
+    std::optional<QImage> second;
+    controller().show(test::whiteImage(50, 50), [&](std::optional<QImage> image) { second = image; });
+    EXPECT_EQ(ends, 2);
     EXPECT_EQ(controller().currentTool(), AnnoTool::rectangle);
     controller().bottomBar()->doneButton()->click();
-    EXPECT_EQ(firstEnds, 10);
+    EXPECT_EQ(second->size(), QSize(50, 50));
 }
 
 TEST_F(WindowTest, styleBar_FollowsTheSelectedMark_MarksTheMatchingSwatch_AndSavesForTheMarksTool)
@@ -80,42 +67,34 @@ TEST_F(WindowTest, styleBar_FollowsTheSelectedMark_MarksTheMatchingSwatch_AndSav
     AnnoStyleBar& bar = *controller().styleBar();
     drag({20, 20}, {120, 100});
     controller().toolBar()->toolButton(AnnoTool::select)->click();
-    EXPECT_FALSE(bar.colorGroup()->isVisibleTo(&bar));
-    EXPECT_FALSE(bar.widthGroup()->isVisibleTo(&bar));  // nothing selected yet
+    EXPECT_FALSE(bar.colorGroup()->isVisibleTo(&bar) || bar.widthGroup()->isVisibleTo(&bar));
     click({60, 60});
     ASSERT_EQ(controller().styleContextTool(), AnnoTool::mosaic);
-    EXPECT_TRUE(controller().toolBar()->deleteButton()->isEnabled());
     EXPECT_FALSE(bar.colorGroup()->isVisibleTo(&bar));
     EXPECT_TRUE(bar.widthGroup()->isVisibleTo(&bar));
     EXPECT_EQ(bar.widthTitle()->text(), QStringLiteral("颗粒"));
     bar.widthSlider()->setValue(20);
     EXPECT_EQ(canvas().items().first().style.lineWidth, 20);
     EXPECT_EQ(AnnoStyleStore::style(AnnoTool::mosaic).lineWidth, 20);
-    controller().toolBar()->deleteButton()->click();
-    EXPECT_TRUE(canvas().items().isEmpty());
 
-    // A custom colour close to a swatch marks it, whatever its transparency.
+    // A custom colour within 0.02 of a swatch marks it, whatever its transparency.
     controller().toolBar()->toolButton(AnnoTool::pen)->click();
-    EXPECT_EQ(bar.widthTitle()->text(), QStringLiteral("粗细"));
-    dialogs->color = QColor::fromRgbF(0.11f, 0.53f, 0.95f, 0.4f);
-    bar.colorWell()->click();
     const auto marked = [&] {
         QList<int> on;
         for (int i = 0; i < bar.swatches().size(); ++i)
             if (bar.swatches()[i]->isMarked()) on << i;
         return on;
     };
+    dialogs->color = QColor::fromRgbF(0.11f, 0.53f, 0.95f, 0.4f);
+    bar.colorWell()->click();
     EXPECT_EQ(marked(), QList<int>{4});
     EXPECT_NEAR(AnnoStyleStore::style(AnnoTool::pen).alpha, 0.4, 0.01);
     dialogs->color = QColor::fromRgbF(0.13f, 0.52f, 0.96f);
     bar.colorWell()->click();
     EXPECT_TRUE(marked().isEmpty());
-    bar.swatches()[7]->click();
-    EXPECT_EQ(marked(), QList<int>{7});
-    EXPECT_EQ(AnnoStyleStore::style(AnnoTool::pen).color().rgb(), QColor(Qt::white).rgb());
 }
 
-TEST_F(WindowTest, sliders_ShowStoredWidthsAndSizesOutsideTheOldRanges_AndKeepThemThroughOtherEdits)
+TEST_F(WindowTest, sliders_ShowStoredWidthsAndSizesBeyondTheOldRanges_AndKeepThemThroughOtherEdits)
 {
     set("anno.style.rectangle.lineWidth", 30);
     set("anno.style.text.fontSize", 150);
@@ -127,18 +106,12 @@ TEST_F(WindowTest, sliders_ShowStoredWidthsAndSizesOutsideTheOldRanges_AndKeepTh
     bar.fillCheckbox()->click();
     EXPECT_EQ(AnnoStyleStore::style(AnnoTool::rectangle).lineWidth, 30);
     EXPECT_TRUE(AnnoStyleStore::style(AnnoTool::rectangle).filled);
-    bar.widthSlider()->setValue(40);
-    EXPECT_EQ(AnnoStyleStore::style(AnnoTool::rectangle).lineWidth, 40);
 
     controller().toolBar()->toolButton(AnnoTool::text)->click();
     EXPECT_EQ(bar.fontSlider()->value(), 150);
     EXPECT_EQ(bar.fontValue()->text(), "150");
-    EXPECT_TRUE(bar.fontGroup()->isVisibleTo(&bar));
-    EXPECT_FALSE(bar.fillGroup()->isVisibleTo(&bar));
     bar.swatches()[3]->click();
     EXPECT_EQ(AnnoStyleStore::style(AnnoTool::text).fontSize, 150);
-    bar.fontSlider()->setValue(8);
-    EXPECT_EQ(AnnoStyleStore::style(AnnoTool::text).fontSize, 8);
 }
 
 TEST_F(WindowTest, commandKeys_LeaveTheTextFieldItsOwnKeys_AndActOnTheMarksOtherwise)
@@ -151,9 +124,8 @@ TEST_F(WindowTest, commandKeys_LeaveTheTextFieldItsOwnKeys_AndActOnTheMarksOther
     QTest::keyClicks(field, "abc");
     key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_NE(field->text(), "abc");  // the typing is undone, not a mark
-    EXPECT_TRUE(canvas().items().isEmpty());
     QTest::keyClicks(field, "note");
-    key(Qt::Key_C, Qt::ControlModifier);  // the field's own copy: no toast
+    key(Qt::Key_C, Qt::ControlModifier);
     key(Qt::Key_Return, Qt::ControlModifier);
     EXPECT_TRUE(controller().isSessionOpen());
     EXPECT_EQ(test::toastTitle(), QString());
@@ -163,55 +135,37 @@ TEST_F(WindowTest, commandKeys_LeaveTheTextFieldItsOwnKeys_AndActOnTheMarksOther
 
     key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_TRUE(canvas().items().isEmpty());
-    EXPECT_FALSE(controller().toolBar()->undoButton()->isEnabled());
     EXPECT_TRUE(controller().toolBar()->redoButton()->isEnabled());
     key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(canvas().items().size(), 1);
     key(Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(ends, 1);
-    ASSERT_TRUE(result.has_value());
     EXPECT_EQ(result->size(), QSize(300, 200));
 }
 
-TEST_F(WindowTest, contentSize_FitsTheImageInNinetyPercentOfTheScreen_NeverEnlarged)
+TEST_F(WindowTest, contentSize_FitsTheImageIntoNinetyPercentOfTheScreen_NeverEnlarged)
 {
     using AnnoWindowSizing::contentSize;
-    const QRect screen(0, 0, 1920, 1080);
-    EXPECT_EQ(contentSize({200, 100}, 2, screen), QSize(820, 560));
-    EXPECT_EQ(contentSize({1200, 700}, 1, screen), QSize(1228, 870));
-    const QSize big = contentSize({4000, 3000}, 1, screen);
-    EXPECT_LE(big.height(), 0.9 * 1080 + 1);
-    EXPECT_NEAR(double(big.width() - 28) / (big.height() - 170), 4.0 / 3.0, 0.01);
+    EXPECT_EQ(contentSize({200, 100}, 2, QRect(0, 0, 1920, 1080)), QSize(820, 560));
+    EXPECT_EQ(contentSize({1200, 700}, 1, QRect(0, 0, 1920, 1080)), QSize(1228, 870));
     EXPECT_EQ(contentSize({4000, 2000}, 1, std::nullopt), QSize(1268 + 28, 634 + 170));
 }
 
-TEST_F(WindowTest, copy_SaysSoOnlyWhenTheClipboardTookTheImage)
+TEST_F(WindowTest, aRefusedCopyOrAFailedCompose_KeepsTheWindowAndItsMarks_AndSaysSo)
 {
     test::FakeClipboard clipboard;
     platform::ScopedServices services({nullptr, nullptr, &clipboard, nullptr, nullptr, nullptr, nullptr});
     set("anno.lastTool", "rectangle");
     open(test::whiteImage(300, 200));
     drag({10, 10}, {100, 80});
-
     clipboard.takes = false;
     controller().bottomBar()->copyButton()->click();
     EXPECT_EQ(test::toastTitle(), QStringLiteral("复制失败"));
-    EXPECT_TRUE(controller().window()->isVisible());
-
     clipboard.takes = true;
     key(Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(test::toastTitle(), QStringLiteral("标注图片已复制"));
-    EXPECT_EQ(clipboard.held.size(), QSize(300, 200));
     EXPECT_TRUE(test::isNear(clipboard.held.pixelColor(10, 40), canvas().items().first().style.color()));
-    EXPECT_TRUE(controller().isSessionOpen());
-    EXPECT_EQ(canvas().items().size(), 1);
-}
 
-TEST_F(WindowTest, composeFailure_KeepsTheWindowAndItsMarks_AndSaysSo)
-{
-    open(test::whiteImage(300, 200));
-    controller().toolBar()->toolButton(AnnoTool::arrow)->click();
-    drag({10, 10}, {100, 80});
     controller().setComposer([](AnnoRenderer&, const QList<AnnoItem>&, const QRectF&) { return QImage(); });
     const std::vector<std::pair<std::function<void()>, QString>> asks{
         {[] { key(Qt::Key_Return, Qt::ControlModifier); }, QStringLiteral("无法完成标注")},
@@ -227,36 +181,26 @@ TEST_F(WindowTest, composeFailure_KeepsTheWindowAndItsMarks_AndSaysSo)
     }
     EXPECT_EQ(ends, 0);
     EXPECT_TRUE(dialogs->proposedPath.isEmpty());
-
-    controller().setComposer(nullptr);
-    controller().bottomBar()->doneButton()->click();
-    EXPECT_EQ(ends, 1);
-    EXPECT_TRUE(result.has_value());
 }
 
-TEST_F(WindowTest, save_WritesThePngWhereTheUserChose_AndReportsAPathThatCannotBe)
+TEST_F(WindowTest, save_WritesTheCroppedPngWhereTheUserChose_AndReportsAPathThatCannotBe)
 {
     const QString folder = test::freshDir("captures");
     set("plainCaptureDirectory", folder);
     set("anno.lastTool", "rectangle");
     open(test::whiteImage(300, 200));
     drag({10, 10}, {100, 80});
-    drag({150, 100}, {160, 110});  // cropped away below
-
     controller().toolBar()->toolButton(AnnoTool::crop)->click();
     drag({0, 0}, {120, 90});
     dialogs->savePath = folder + "/mine.png";
     controller().bottomBar()->saveButton()->click();
     ASSERT_TRUE(QTest::qWaitFor([] { return test::toastTitle() == QStringLiteral("标注图片已保存"); }, 5000));
     EXPECT_EQ(CaptureHUDController::shared().currentSubtitle(), "mine.png");
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^标注 \\d{4}-\\d\\d-\\d\\d \\d\\d\\.\\d\\d\\.\\d\\d\\.png$"))
-                    .match(QFileInfo(dialogs->proposedPath).fileName())
-                    .hasMatch());
     EXPECT_EQ(QFileInfo(dialogs->proposedPath).absolutePath(), folder);
-    const QImage saved(folder + "/mine.png");
-    EXPECT_EQ(saved.size(), QSize(120, 90));
-    EXPECT_EQ(saved.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+    EXPECT_EQ(QImage(folder + "/mine.png").convertToFormat(QImage::Format_ARGB32_Premultiplied),
               canvas().renderer()->compose(canvas().items(), canvas().cropRect()));
+    EXPECT_EQ(AnnoImageOutput::proposedFileName(QDateTime(QDate(2026, 12, 5), QTime(15, 10, 17))),
+              QStringLiteral("标注 2026-12-05 15.10.17.png"));
 
     QFile blocker(folder + "/plain-file");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
@@ -267,9 +211,6 @@ TEST_F(WindowTest, save_WritesThePngWhereTheUserChose_AndReportsAPathThatCannotB
     EXPECT_TRUE(CaptureHUDController::shared().currentSubtitle().contains(QStringLiteral("是一个文件")))
         << qPrintable(CaptureHUDController::shared().currentSubtitle());
     EXPECT_TRUE(controller().isSessionOpen());
-
-    EXPECT_EQ(AnnoImageOutput::proposedFileName(QDateTime(QDate(2026, 12, 5), QTime(15, 10, 17))),
-              QStringLiteral("标注 2026-12-05 15.10.17.png"));
 }
 
 }  // namespace

@@ -12,10 +12,6 @@
 #include <QMouseEvent>
 #include <QTest>
 
-#include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
-
 namespace klipo::test {
 
 // Answers the window's dialogs at once: the save path (empty: cancelled) and
@@ -61,11 +57,6 @@ inline bool isNear(const QColor& a, const QColor& b, int tolerance = 3)
 {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
            std::abs(a.blue() - b.blue()) <= tolerance;
-}
-
-inline QString toastTitle()
-{
-    return CaptureHUDController::shared().isShowingToast() ? CaptureHUDController::shared().currentTitle() : QString();
 }
 
 // Drives the shared annotation window with real widget events; positions are
