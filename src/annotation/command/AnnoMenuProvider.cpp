@@ -13,9 +13,11 @@
 #include "recognition/ResultPanelController.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThreadPool>
+#include <QTimer>
 
 namespace klipo {
 
@@ -111,6 +113,8 @@ void AnnoMenuProvider::startCaptureAndAnnotate()
             });
         });
     });
+    // The first window is built while the user picks, not after.
+    QTimer::singleShot(0, qApp, [] { AnnotationWindowController::shared().prepare(); });
 }
 
 void AnnoMenuProvider::handOffToTranslation(const QImage& image, double scale)

@@ -15,6 +15,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -63,6 +64,15 @@ void AnnotationWindowController::show(const QImage& image, Completion completion
     m_window->show();
     bringToFront();
     m_canvas->setFocus(Qt::OtherFocusReason);
+}
+
+void AnnotationWindowController::prepare()
+{
+    ensureWindow();
+    m_window->winId();  // makes the native window too, without showing it
+    // A first drawing off the screen loads the fonts and styles the bars use.
+    m_window->layout()->activate();
+    m_window->grab();
 }
 
 void AnnotationWindowController::bringToFront()

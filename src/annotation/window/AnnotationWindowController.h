@@ -45,6 +45,9 @@ public:
     // Opens a session on the image; a session still open ends first, with none.
     void show(const QImage& image, Completion completion);
     bool isSessionOpen() const { return !m_didFinish; }
+    // Builds the window ahead of its first session (the command does it while
+    // the user picks), so that the first session opens as fast as the next.
+    void prepare();
     // Brings the open session's window to the front.
     void bringToFront();
 
