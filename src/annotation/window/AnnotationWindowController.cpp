@@ -68,6 +68,7 @@ void AnnotationWindowController::show(const QImage& image, Completion completion
 
 void AnnotationWindowController::prepare()
 {
+    if (m_window) return;
     ensureWindow();
     m_window->winId();  // makes the native window too, without showing it
     // A first drawing off the screen loads the fonts and styles the bars use.
