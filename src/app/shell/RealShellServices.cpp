@@ -1,11 +1,12 @@
 #include "app/shell/RealShellServices.h"
 
-#include "annotation/AnnotationWindow.h"
+#include "annotation/command/AnnoMenuProvider.h"
 #include "app/Appearance.h"
 #include "app/CaptureFailure.h"
 #include "app/CaptureHUDController.h"
 #include "app/Settings.h"
 #include "app/StabilityCaptureService.h"
+#include "app/shell/AnnotationWiring.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/ToolsWiring.h"
 #include "app/shell/UpdateChecker.h"
@@ -100,6 +101,7 @@ RealShellServices::RealShellServices(QObject* parent)
     PrefsAboutTab::updateCheck() = [updater = QPointer<UpdateChecker>(m_updater)] {
         if (updater) updater->checkForUpdates();
     };
+    AnnotationWiring::connectAnnotateCommand();
     connect(m_updater, &UpdateChecker::finished, this, [this](const UpdateCheckResult& result) {
         ShellAlert alert;
         alert.style = result.kind == UpdateCheckResult::Kind::failed ? ShellAlert::Style::warning
@@ -209,12 +211,7 @@ void RealShellServices::requestCaptureAccess()
     if (auto* permission = platform::services().permission) permission->request();
 }
 
-QAction* RealShellServices::makeAnnotateMenuItem(QMenu* menu)
-{
-    QAction* item = AnnoMenuProvider::shared().makeMenuItem(menu);
-    GlobalShortcuts::setShortcut(item, GlobalShortcuts::Name::captureAnnotate());
-    return item;
-}
+QAction* RealShellServices::makeAnnotateMenuItem(QMenu* menu) { return AnnoMenuProvider::shared().makeMenuItem(menu); }
 
 QAction* RealShellServices::makePinMenuItem(QMenu* menu) { return PinMenuProvider::shared().makeMenuItem(menu); }
 

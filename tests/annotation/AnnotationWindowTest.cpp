@@ -1,0 +1,217 @@
+// The annotation window offscreen: the remembered tool, the style bar and what
+// it saves, the command keys beside the text field, the window size, and the
+// outputs (clipboard, file, done) with their failures.
+#include "WindowDriver.h"
+#include "tools/ToolsFakes.h"
+#include "annotation/style/AnnoStyleStore.h"
+#include "annotation/window/AnnoBottomBar.h"
+#include "annotation/window/AnnoColorControls.h"
+#include "annotation/window/AnnoImageOutput.h"
+#include "annotation/window/AnnoStyleBar.h"
+#include "annotation/window/AnnoToolBar.h"
+#include "annotation/window/AnnoWindowSizing.h"
+#include "platform/PlatformServices.h"
+#include "platform/SettingsStore.h"
+#include "support/TestEnv.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QToolButton>
+
+namespace klipo {
+namespace {
+
+using test::WindowTest;
+
+TEST_F(WindowTest, startsWithTheRememberedTool_CropAndUnknownNamesAsRectangle_AndEndsEachSessionOnce)
+{
+    const std::vector<std::tuple<QJsonValue, AnnoTool, std::function<void()>>> cases{
+        {QJsonValue(), AnnoTool::rectangle, [] { controller().bottomBar()->cancelButton()->click(); }},
+        {"ruler", AnnoTool::rectangle, [] { key(Qt::Key_Escape); }},
+        {"crop", AnnoTool::rectangle, [] { controller().window()->close(); }},
+        {"select", AnnoTool::select, [] { key(Qt::Key_Escape); }}};
+    for (const auto& [stored, tool, end] : cases) {
+        set("anno.lastTool", stored);
+        ends = 0;
+        open(test::whiteImage(200, 100));
+        EXPECT_EQ(controller().currentTool(), tool);
+        EXPECT_TRUE(controller().toolBar()->toolButton(tool)->isChecked());
+        end();
+        controller().window()->close();  // a second end of the same session changes nothing
+        EXPECT_EQ(ends, 1);
+        EXPECT_FALSE(result.has_value());
+        EXPECT_FALSE(controller().window()->isVisible());
+    }
+
+    // Crop is remembered as chosen; a new session replacing this one ends it with none.
+    open(test::whiteImage(200, 100));
+    controller().toolBar()->toolButton(AnnoTool::crop)->click();
+    EXPECT_EQ(platform::SettingsStore::shared().value("anno.lastTool").toString(), "crop");
+    std::optional<QImage> second;
+    controller().show(test::whiteImage(50, 50), [&](std::optional<QImage> image) { second = image; });
+    EXPECT_EQ(ends, 2);
+    EXPECT_EQ(controller().currentTool(), AnnoTool::rectangle);
+    controller().bottomBar()->doneButton()->click();
+    EXPECT_EQ(second->size(), QSize(50, 50));
+}
+
+TEST_F(WindowTest, styleBar_FollowsTheSelectedMark_MarksTheMatchingSwatch_AndSavesForTheMarksTool)
+{
+    set("anno.lastTool", "mosaic");
+    open(test::whiteImage(300, 200));
+    AnnoStyleBar& bar = *controller().styleBar();
+    drag({20, 20}, {120, 100});
+    controller().toolBar()->toolButton(AnnoTool::select)->click();
+    EXPECT_FALSE(bar.colorGroup()->isVisibleTo(&bar) || bar.widthGroup()->isVisibleTo(&bar));
+    click({60, 60});
+    ASSERT_EQ(controller().styleContextTool(), AnnoTool::mosaic);
+    EXPECT_FALSE(bar.colorGroup()->isVisibleTo(&bar));
+    EXPECT_TRUE(bar.widthGroup()->isVisibleTo(&bar));
+    EXPECT_EQ(bar.widthTitle()->text(), QStringLiteral("颗粒"));
+    bar.widthSlider()->setValue(20);
+    EXPECT_EQ(canvas().items().first().style.lineWidth, 20);
+    EXPECT_EQ(AnnoStyleStore::style(AnnoTool::mosaic).lineWidth, 20);
+
+    // A custom colour within 0.02 of a swatch marks it, whatever its transparency.
+    controller().toolBar()->toolButton(AnnoTool::pen)->click();
+    const auto marked = [&] {
+        QList<int> on;
+        for (int i = 0; i < bar.swatches().size(); ++i)
+            if (bar.swatches()[i]->isMarked()) on << i;
+        return on;
+    };
+    dialogs->color = QColor::fromRgbF(0.11f, 0.53f, 0.95f, 0.4f);
+    bar.colorWell()->click();
+    EXPECT_EQ(marked(), QList<int>{4});
+    EXPECT_NEAR(AnnoStyleStore::style(AnnoTool::pen).alpha, 0.4, 0.01);
+    dialogs->color = QColor::fromRgbF(0.13f, 0.52f, 0.96f);
+    bar.colorWell()->click();
+    EXPECT_TRUE(marked().isEmpty());
+}
+
+TEST_F(WindowTest, sliders_ShowStoredWidthsAndSizesBeyondTheOldRanges_AndKeepThemThroughOtherEdits)
+{
+    set("anno.style.rectangle.lineWidth", 30);
+    set("anno.style.text.fontSize", 150);
+    set("anno.lastTool", "rectangle");
+    open(test::whiteImage(300, 200));
+    AnnoStyleBar& bar = *controller().styleBar();
+    EXPECT_EQ(bar.widthSlider()->value(), 30);
+    EXPECT_EQ(bar.widthValue()->text(), "30");
+    bar.fillCheckbox()->click();
+    EXPECT_EQ(AnnoStyleStore::style(AnnoTool::rectangle).lineWidth, 30);
+    EXPECT_TRUE(AnnoStyleStore::style(AnnoTool::rectangle).filled);
+
+    controller().toolBar()->toolButton(AnnoTool::text)->click();
+    EXPECT_EQ(bar.fontSlider()->value(), 150);
+    EXPECT_EQ(bar.fontValue()->text(), "150");
+    bar.swatches()[3]->click();
+    EXPECT_EQ(AnnoStyleStore::style(AnnoTool::text).fontSize, 150);
+}
+
+TEST_F(WindowTest, commandKeys_LeaveTheTextFieldItsOwnKeys_AndActOnTheMarksOtherwise)
+{
+    set("anno.lastTool", "text");
+    open(test::whiteImage(300, 200));
+    click({40, 50});
+    QLineEdit* field = canvas().editor();
+    ASSERT_TRUE(field);
+    QTest::keyClicks(field, "abc");
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_NE(field->text(), "abc");  // the typing is undone, not a mark
+    QTest::keyClicks(field, "note");
+    key(Qt::Key_C, Qt::ControlModifier);
+    key(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_TRUE(controller().isSessionOpen());
+    EXPECT_EQ(test::toastTitle(), QString());
+    key(Qt::Key_Return);  // commits the text, does not finish
+    ASSERT_EQ(canvas().items().size(), 1);
+    EXPECT_TRUE(controller().isSessionOpen());
+
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(canvas().items().isEmpty());
+    EXPECT_TRUE(controller().toolBar()->redoButton()->isEnabled());
+    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(canvas().items().size(), 1);
+    key(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(result->size(), QSize(300, 200));
+}
+
+TEST_F(WindowTest, contentSize_FitsTheImageIntoNinetyPercentOfTheScreen_NeverEnlarged)
+{
+    using AnnoWindowSizing::contentSize;
+    EXPECT_EQ(contentSize({200, 100}, 2, QRect(0, 0, 1920, 1080)), QSize(820, 560));
+    EXPECT_EQ(contentSize({1200, 700}, 1, QRect(0, 0, 1920, 1080)), QSize(1228, 870));
+    EXPECT_EQ(contentSize({4000, 2000}, 1, std::nullopt), QSize(1268 + 28, 634 + 170));
+}
+
+TEST_F(WindowTest, aRefusedCopyOrAFailedCompose_KeepsTheWindowAndItsMarks_AndSaysSo)
+{
+    test::FakeClipboard clipboard;
+    platform::ScopedServices services({nullptr, nullptr, &clipboard, nullptr, nullptr, nullptr, nullptr});
+    set("anno.lastTool", "rectangle");
+    open(test::whiteImage(300, 200));
+    drag({10, 10}, {100, 80});
+    clipboard.takes = false;
+    controller().bottomBar()->copyButton()->click();
+    EXPECT_EQ(test::toastTitle(), QStringLiteral("复制失败"));
+    clipboard.takes = true;
+    key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(test::toastTitle(), QStringLiteral("标注图片已复制"));
+    EXPECT_TRUE(test::isNear(clipboard.held.pixelColor(10, 40), canvas().items().first().style.color()));
+
+    controller().setComposer([](AnnoRenderer&, const QList<AnnoItem>&, const QRectF&) { return QImage(); });
+    const std::vector<std::pair<std::function<void()>, QString>> asks{
+        {[] { key(Qt::Key_Return, Qt::ControlModifier); }, QStringLiteral("无法完成标注")},
+        {[] { controller().bottomBar()->copyButton()->click(); }, QStringLiteral("复制失败")},
+        {[] { key(Qt::Key_S, Qt::ControlModifier); }, QStringLiteral("保存失败")}};
+    for (const auto& [ask, title] : asks) {
+        CaptureHUDController::shared().dismiss(false);
+        ask();
+        EXPECT_EQ(test::toastTitle(), title);
+        EXPECT_TRUE(CaptureHUDController::shared().currentSubtitle().contains(QStringLiteral("标注仍保留")));
+        EXPECT_TRUE(controller().window()->isVisible());
+        EXPECT_EQ(canvas().items().size(), 1);
+    }
+    EXPECT_EQ(ends, 0);
+    EXPECT_TRUE(dialogs->proposedPath.isEmpty());
+}
+
+TEST_F(WindowTest, save_WritesTheCroppedPngWhereTheUserChose_AndReportsAPathThatCannotBe)
+{
+    const QString folder = test::freshDir("captures");
+    set("plainCaptureDirectory", folder);
+    set("anno.lastTool", "rectangle");
+    open(test::whiteImage(300, 200));
+    drag({10, 10}, {100, 80});
+    controller().toolBar()->toolButton(AnnoTool::crop)->click();
+    drag({0, 0}, {120, 90});
+    dialogs->savePath = folder + "/mine.png";
+    controller().bottomBar()->saveButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([] { return test::toastTitle() == QStringLiteral("标注图片已保存"); }, 5000));
+    EXPECT_EQ(CaptureHUDController::shared().currentSubtitle(), "mine.png");
+    EXPECT_EQ(QFileInfo(dialogs->proposedPath).absolutePath(), folder);
+    EXPECT_EQ(QImage(folder + "/mine.png").convertToFormat(QImage::Format_ARGB32_Premultiplied),
+              canvas().renderer()->compose(canvas().items(), canvas().cropRect()));
+    EXPECT_EQ(AnnoImageOutput::proposedFileName(QDateTime(QDate(2026, 12, 5), QTime(15, 10, 17))),
+              QStringLiteral("标注 2026-12-05 15.10.17.png"));
+
+    QFile blocker(folder + "/plain-file");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    dialogs->savePath = folder + "/plain-file/inside.png";
+    key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([] { return test::toastTitle() == QStringLiteral("保存失败"); }, 5000));
+    EXPECT_TRUE(CaptureHUDController::shared().currentSubtitle().contains(QStringLiteral("是一个文件")))
+        << qPrintable(CaptureHUDController::shared().currentSubtitle());
+    EXPECT_TRUE(controller().isSessionOpen());
+}
+
+}  // namespace
+}  // namespace klipo
