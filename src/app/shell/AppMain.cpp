@@ -1,6 +1,7 @@
 #include "app/shell/AppMain.h"
 
 #include "app/shell/AppDelegate.h"
+#include "app/shell/OverlayWiring.h"
 #include "app/shell/RealShellServices.h"
 #include "GlobalShortcuts/MenuBinding.h"
 #include "platform/Session.h"
@@ -66,6 +67,7 @@ int main(int argc, char** argv)
     RealShellServices services;
     platform::SystemTrayIcon tray;
     AppDelegate delegate(services, &tray);
+    wireOverlay(delegate, services);
     const bool trace = qEnvironmentVariableIsSet("KLIPO_STARTUP_TRACE");
 
     QObject::connect(&delegate, &AppDelegate::quitRequested, &app, &QApplication::quit, Qt::QueuedConnection);

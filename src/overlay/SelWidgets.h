@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+class QHBoxLayout;
+
+namespace klipo {
+
+class HUDButton;
+
+// Small pieces shared by the overlay's bars.
+namespace SelWidgets {
+
+// The text and icon colour on the dark HUD bars, in light and dark appearance alike.
+QColor hudLabel();
+
+// The icon of a symbol name (the annotation tools' icons, plus "text.cursor"),
+// drawn in the colour; a null icon for an unknown name.
+QIcon icon(const QString& symbolName, const QColor& color);
+
+// Shows the widget at the given opacity (1 removes any effect).
+void setAlpha(QWidget* widget, double alpha);
+double alpha(const QWidget* widget);
+
+// Appends a separator with 8 points on each side to a row whose spacing is 4.
+void addSeparator(QHBoxLayout* row);
+
+// A 30 x 28 icon button, or its text in 12 pt when the icon is missing.
+HUDButton* makeIconButton(const QString& symbol, const QString& fallback, const QString& tooltip);
+// A 28 point high text button, 13 pt medium; emphasized ones are filled with the accent colour.
+HUDButton* makeTextButton(const QString& title, bool emphasized, int width);
+// The font of the bars' texts at a size in logical pixels, medium weight.
+QFont barFont(double pixels);
+
+}  // namespace SelWidgets
+
+// A small indeterminate spinner.
+class SelSpinner : public QWidget {
+public:
+    explicit SelSpinner(QWidget* parent = nullptr);
+    void setAnimating(bool animating);
+    bool isAnimating() const { return m_timer.isActive(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QTimer m_timer;
+    int m_angle = 0;
+};
+
+}  // namespace klipo
