@@ -7,4 +7,4 @@ libzxing-dev libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswre
 libcanberra-dev sound-theme-freedesktop qt6-qpa-plugins libpng-dev"
 # Only for the tests: the headless desktop and the test frameworks.
 KLIPO_TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils openbox trayer dbus
-dbus-x11 pulseaudio pulseaudio-utils"
+dbus-x11 pulseaudio pulseaudio-utils xclip imagemagick"

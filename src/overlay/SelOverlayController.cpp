@@ -23,6 +23,7 @@ namespace klipo {
 
 namespace {
 constexpr double kToastSeconds = 2.2;
+constexpr int kFocusLossGraceMs = 200;
 
 void toast(const QString& title, const QString& subtitle, const QImage& thumbnail = {})
 {
@@ -147,7 +148,7 @@ void SelOverlayController::present(const QList<platform::FrozenScreen>& frozen)
 
 void SelOverlayController::observeDesktop()
 {
-    m_seenActive = QGuiApplication::applicationState() == Qt::ApplicationActive;
+    m_seenActive = isOurs(QGuiApplication::focusWindow());
     const auto screensChanged = [this] {
         if (isActive()) cancel();
     };
@@ -155,15 +156,20 @@ void SelOverlayController::observeDesktop()
     m_observers << connect(qGuiApp, &QGuiApplication::screenRemoved, this, screensChanged);
     for (QScreen* screen : QGuiApplication::screens())
         m_observers << connect(screen, &QScreen::geometryChanged, this, screensChanged);
-    // Another window taking the focus ends the overlay, once we have had it.
-    m_observers << connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
-                           [this](Qt::ApplicationState state) {
-                               if (state == Qt::ApplicationActive) {
-                                   m_seenActive = true;
-                               } else if (m_seenActive && isActive()) {
-                                   cancel();
-                               }
-                           });
+    // Another window taking the focus ends the overlay, once one of ours has had
+    // it. The check waits a moment: focus moving between our own windows
+    // passes through no window at all on the way.
+    m_observers << connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
+        if (isOurs(focus)) {
+            m_seenActive = true;
+            return;
+        }
+        if (!m_seenActive || !isActive()) return;
+        const quint64 generation = m_session.generation();
+        QTimer::singleShot(kFocusLossGraceMs, this, [this, generation] {
+            if (m_session.isCurrent(generation) && !isOurs(QGuiApplication::focusWindow())) cancel();
+        });
+    });
     for (SelOverlayWindow* window : windows())
         if (QWindow* handle = window->windowHandle()) handle->installEventFilter(this);
 }
@@ -338,6 +344,14 @@ void SelOverlayController::switchToQuickFunction(const std::function<void()>& fu
     if (!isActive() || isPickMode()) return;
     cancel();
     if (function) QTimer::singleShot(0, qApp, function);
+}
+
+bool SelOverlayController::isOurs(const QWindow* window) const
+{
+    if (!window) return false;
+    for (SelOverlayWindow* w : windows())
+        if (w->windowHandle() == window) return true;
+    return false;
 }
 
 SelOverlayView* SelOverlayController::viewOf(QObject* object) const

@@ -15,6 +15,7 @@
 #include <optional>
 
 class QKeyEvent;
+class QWindow;
 
 namespace klipo::platform {
 class OverlayDesktop;
@@ -108,6 +109,7 @@ private:
     void stopObserving();
     bool handleKey(QKeyEvent* event);
     SelOverlayView* viewOf(QObject* object) const;
+    bool isOurs(const QWindow* window) const;
     static void refuse(SelRequest& request);
     double pixelsPerPointAt(const QPoint& nativePx) const;
 
