@@ -33,6 +33,29 @@ protected:
     }
 };
 
+// The selection's handles where they lie over the annotation canvas, which
+// would otherwise cover their inner halves. Lets every click through.
+class HandleLayer : public QWidget {
+public:
+    explicit HandleLayer(SelOverlayView& view) : QWidget(&view), m_view(view)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        if (!m_view.isEditingHere() || m_view.isSelectionLocked()) return;
+        QPainter painter(this);
+        painter.translate(-pos());
+        SelOverlayView::drawHandles(painter, m_view.selection());
+    }
+
+private:
+    SelOverlayView& m_view;
+};
+
 }  // namespace
 
 SelEditingChrome::SelEditingChrome(SelOverlayView& view)
@@ -162,6 +185,10 @@ AnnoCanvasView* SelEditingChrome::ensureCanvas()
     canvas->installEventFilter(&m_view);
     canvas->stackUnder(m_toolbar);
     m_canvas = canvas;
+    m_handleLayer = new HandleLayer(m_view);
+    m_handleLayer->stackUnder(m_toolbar);
+    placeHandleLayer();
+    m_handleLayer->show();
     return canvas;
 }
 
@@ -170,6 +197,7 @@ void SelEditingChrome::syncCanvasFrameAndBase()
     if (!m_canvas || m_canvas->isHidden()) return;
     const QRectF selection = m_view.selection();
     m_canvas->setGeometry(selection.toRect());
+    placeHandleLayer();
     if (m_canvasBaseSelection == selection && !m_canvasBaseSelection.isNull()) return;
     const QImage image = m_view.m_controller.croppedImage(selection, &m_view, false);
     if (image.isNull()) return;  // keeps the previous picture; the next sync tries again
@@ -177,6 +205,13 @@ void SelEditingChrome::syncCanvasFrameAndBase()
     m_canvasBaseSelection = selection;
     m_canvas->setTool(m_tool.value_or(AnnoTool::select));
     m_canvas->setStyle(m_style);
+}
+
+void SelEditingChrome::placeHandleLayer()
+{
+    if (!m_handleLayer) return;
+    m_handleLayer->setGeometry(m_view.selection().toAlignedRect().adjusted(-6, -6, 6, 6));
+    m_handleLayer->update();
 }
 
 void SelEditingChrome::updateCanvasRouting()
@@ -190,6 +225,7 @@ void SelEditingChrome::annoStateChanged()
 {
     if (m_canvas) m_toolbar->setUndoEnabled(!m_canvas->undoStack().isEmpty());
     updateCanvasRouting();
+    if (m_handleLayer) m_handleLayer->update();
     m_view.update();
 }
 
@@ -223,7 +259,12 @@ void SelEditingChrome::showToast(const QString& text)
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);
     label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
-    label->setMaximumWidth(int(std::max(160.0, selection.width() - 40)));
+    // One line when it fits the selection, else wrapped, at most three lines.
+    const int widest = int(std::max(160.0, selection.width() - 40));
+    int longestLine = 0;
+    for (const QString& line : text.split(u'\n'))
+        longestLine = std::max(longestLine, label->fontMetrics().horizontalAdvance(line) + 2);
+    label->setFixedWidth(std::min(longestLine, widest));
     label->setMaximumHeight(label->fontMetrics().lineSpacing() * 3);
     auto* layout = new QVBoxLayout(card);
     layout->setContentsMargins(14, 9, 14, 9);

@@ -61,12 +61,14 @@ public:
 
 private:
     AnnoCanvasView* ensureCanvas();
+    void placeHandleLayer();
     void annoStateChanged();
 
     SelOverlayView& m_view;
     SelInlineToolbar* m_toolbar;
     SelStyleStrip* m_strip;
     QPointer<AnnoCanvasView> m_canvas;
+    QPointer<QWidget> m_handleLayer;  // the handles, drawn over the canvas
     QPointer<QWidget> m_toast;
     int m_toastGeneration = 0;
     std::optional<AnnoTool> m_tool;

@@ -63,6 +63,8 @@ public:
     void showToast(const QString& text);
     // After the selection moved or was resized: canvas, chrome, redraw.
     void selectionChanged(const QRectF& before);
+    // The eight handles of a rectangle.
+    static void drawHandles(QPainter& painter, const QRectF& rect);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -87,7 +89,6 @@ private:
 
     // Drawing (SelOverlayPainting.cpp)
     void drawBorder(QPainter& painter, const QRectF& rect, const QColor& color, double width);
-    void drawHandles(QPainter& painter, const QRectF& rect);
     void drawSizeLabel(QPainter& painter, const QRectF& rect);
     QRectF sizeLabelRect(const QRectF& rect) const;
 

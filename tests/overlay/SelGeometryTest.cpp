@@ -4,6 +4,7 @@
 #include "overlay/SelChromeLayout.h"
 #include "overlay/SelHandles.h"
 #include "overlay/SelHints.h"
+#include "overlay/SelKeys.h"
 #include "overlay/SelScreenSpace.h"
 #include "overlay/SelSelection.h"
 #include "overlay/SelWindowFilter.h"
@@ -236,4 +237,26 @@ TEST(SelWindowFilterTest, keepsOtherProgramsShownWindows_OverFortyPoints_FrontTo
     const auto scale = [](const QPoint& p) { return p.x() >= 1920 ? 2.0 : 1.0; };
     EXPECT_EQ(SelWindowFilter::pickable(windows, us, scale),
               QList<QRect>({QRect(0, 0, 400, 300), QRect(10, 10, 41, 300), QRect(20, 20, 400, 300)}));
+}
+
+TEST(SelKeysTest, ctrlShortcutsAndArrowsActOnlyWhileEditing_AnOpenTextFieldGetsItsKeys_QuickLettersNeedNoCtrl)
+{
+    using SelKeys::Command;
+    SelKeys::Context editing{true, SelPhase::editing, false};
+    EXPECT_EQ(SelKeys::monitor(editing, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier).command, Command::redo);
+    EXPECT_EQ(SelKeys::monitor(editing, Qt::Key_Left, Qt::ShiftModifier).step, QPoint(-10, 0));
+    EXPECT_EQ(SelKeys::monitor(editing, Qt::Key_Enter, Qt::KeypadModifier).command, Command::primaryAction);
+    EXPECT_EQ(SelKeys::monitor(editing, Qt::Key_V, Qt::ControlModifier).command, Command::passOn);
+
+    SelKeys::Context typing{true, SelPhase::editing, true};
+    EXPECT_EQ(SelKeys::monitor(typing, Qt::Key_Left, {}).command, Command::passOn);
+    EXPECT_EQ(SelKeys::monitor(typing, Qt::Key_Escape, {}).command, Command::escape);
+
+    SelKeys::Context selecting{true, SelPhase::selecting, false};
+    EXPECT_EQ(SelKeys::monitor(selecting, Qt::Key_Left, {}).command, Command::passOn);
+    EXPECT_EQ(SelKeys::monitor(SelKeys::Context{}, Qt::Key_Escape, {}).command, Command::passOn);
+    EXPECT_EQ(SelKeys::viewKey(SelPhase::selecting, Qt::Key_C, Qt::ShiftModifier).command, Command::colorPicker);
+    EXPECT_EQ(SelKeys::viewKey(SelPhase::selecting, Qt::Key_C, Qt::ControlModifier).command, Command::passOn);
+    EXPECT_EQ(SelKeys::viewKey(SelPhase::selecting, Qt::Key_Return, {}).command, Command::commitHighlightedWindow);
+    EXPECT_EQ(SelKeys::viewKey(SelPhase::editing, Qt::Key_F, {}).command, Command::passOn);
 }
