@@ -35,16 +35,9 @@ QHBoxLayout* makeRowLayout(QWidget* row)
     return layout;
 }
 
-QColor accent() { return QApplication::palette().color(QPalette::Highlight); }
+void markActive(HUDButton* button, bool active) { SelWidgets::setActive(button, active); }
 
-void markActive(HUDButton* button, bool active)
-{
-    if (!button) return;
-    button->setBaseBackground(active ? std::optional<QColor>(accent()) : std::nullopt);
-    button->setContentTint(active ? QColor(Qt::white) : SelWidgets::hudLabel());
-}
-
-void setEnabledAlpha(QWidget* widget, bool enabled)
+void setEnabledAlpha(HUDButton* widget, bool enabled)
 {
     widget->setEnabled(enabled);
     SelWidgets::setAlpha(widget, enabled ? 1.0 : 0.4);

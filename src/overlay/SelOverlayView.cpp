@@ -228,9 +228,9 @@ void SelOverlayView::updateEditingCursor(const QPointF& p)
 QRegion SelOverlayView::outline(const QRectF& r) const
 {
     if (r.isEmpty()) return {};
-    // The border, its shadow and the handles reach 12 points out and in.
-    const QRect outer = r.toAlignedRect().adjusted(-12, -12, 12, 12);
-    const QRect inner = r.toAlignedRect().adjusted(12, 12, -12, -12);
+    // The border, its shadow and the handles reach 6 points out and in.
+    const QRect outer = r.toAlignedRect().adjusted(-6, -6, 6, 6);
+    const QRect inner = r.toAlignedRect().adjusted(6, 6, -6, -6);
     QRegion ring(outer);
     if (inner.isValid()) ring -= QRegion(inner);
     return ring + QRegion(sizeLabelRect(r).toAlignedRect().adjusted(-2, -2, 2, 2));

@@ -150,7 +150,7 @@ SelStyleStrip::SelStyleStrip(QWidget* parent)
         button->setCornerRadius(6);
         button->setIcon(dotIcon(kDotDiameters[i]));
         button->setIconSize(QSize(16, 16));
-        button->setContentTint(SelWidgets::hudLabel());
+        SelWidgets::setActive(button, false);
         button->setFixedSize(24, 24);
         connect(button, &QPushButton::clicked, this, [this, i] {
             if (onLevel) onLevel(i);
@@ -178,12 +178,7 @@ void SelStyleStrip::configure(AnnoTool tool, const AnnoStyle& style)
     }
     if (levels) {
         m_markedLevel = nearestLevel(tool, style);
-        const QColor accent = QApplication::palette().color(QPalette::Highlight);
-        for (int i = 0; i < m_levelButtons.size(); ++i) {
-            const bool marked = i == m_markedLevel;
-            m_levelButtons[i]->setBaseBackground(marked ? std::optional<QColor>(accent) : std::nullopt);
-            m_levelButtons[i]->setContentTint(marked ? QColor(Qt::white) : SelWidgets::hudLabel());
-        }
+        for (int i = 0; i < m_levelButtons.size(); ++i) SelWidgets::setActive(m_levelButtons[i], i == m_markedLevel);
     }
     adjustSize();
 }

@@ -6,8 +6,8 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -42,25 +42,81 @@ QIcon icon(const QString& symbolName, const QColor& color)
     return result;
 }
 
-void setAlpha(QWidget* widget, double a)
+namespace {
+constexpr char kActive[] = "selActive";
+constexpr char kEmphasized[] = "selEmphasized";
+constexpr char kAlpha[] = "selAlpha";
+constexpr char kSymbol[] = "selSymbol";
+
+// The symbol drawn in the colour, its alpha included; made once per colour.
+QIcon coloredIcon(const QString& symbol, const QColor& color)
 {
-    if (!widget) return;
-    if (a >= 1.0) {
-        widget->setGraphicsEffect(nullptr);
-        return;
+    static QHash<QString, QIcon> made;
+    const QString key = symbol + u'|' + color.name(QColor::HexArgb);
+    const auto found = made.constFind(key);
+    if (found != made.constEnd()) return *found;
+    QColor opaque = color;
+    opaque.setAlpha(255);
+    const QIcon base = icon(symbol, opaque);
+    QIcon result;
+    for (const int side : {16, 24, 32, 48}) {
+        QPixmap pixmap(side, side);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setOpacity(color.alphaF());
+        painter.drawPixmap(0, 0, base.pixmap(side, side));
+        painter.end();
+        result.addPixmap(pixmap);
     }
-    auto* effect = qobject_cast<QGraphicsOpacityEffect*>(widget->graphicsEffect());
-    if (!effect) {
-        effect = new QGraphicsOpacityEffect(widget);
-        widget->setGraphicsEffect(effect);
-    }
-    effect->setOpacity(a);
+    made.insert(key, result);
+    return result;
 }
 
-double alpha(const QWidget* widget)
+QColor faded(QColor color, double alpha)
 {
-    const auto* effect = widget ? qobject_cast<QGraphicsOpacityEffect*>(widget->graphicsEffect()) : nullptr;
-    return effect ? effect->opacity() : 1.0;
+    color.setAlphaF(float(color.alphaF() * alpha));
+    return color;
+}
+
+// Opacity through the colours rather than a graphics effect, which would
+// render the button off screen at every repaint of the bar.
+void applyLook(HUDButton* button)
+{
+    const bool active = button->property(kActive).toBool();
+    const bool filled = active || button->property(kEmphasized).toBool();
+    const double a = alpha(button);
+    const QColor accent = QApplication::palette().color(QPalette::Highlight);
+    button->setBaseBackground(filled ? std::optional<QColor>(faded(accent, a)) : std::nullopt);
+    const QColor content = faded(filled ? QColor(Qt::white) : hudLabel(), a);
+    const QString symbol = button->property(kSymbol).toString();
+    if (symbol.isEmpty()) {
+        button->setContentTint(content);
+    } else {
+        // Icons come in their colour: a tint would recolour them at every paint.
+        button->setIcon(coloredIcon(symbol, content));
+        button->setContentTint(std::nullopt);
+    }
+}
+}  // namespace
+
+void setActive(HUDButton* button, bool active)
+{
+    if (!button) return;
+    button->setProperty(kActive, active);
+    applyLook(button);
+}
+
+void setAlpha(HUDButton* button, double a)
+{
+    if (!button) return;
+    button->setProperty(kAlpha, a);
+    applyLook(button);
+}
+
+double alpha(const HUDButton* button)
+{
+    const QVariant a = button ? button->property(kAlpha) : QVariant();
+    return a.isValid() ? a.toDouble() : 1.0;
 }
 
 void addSeparator(QHBoxLayout* row)
@@ -85,13 +141,13 @@ HUDButton* makeIconButton(const QString& symbol, const QString& fallback, const 
     button->setCornerRadius(6);
     const QIcon image = icon(symbol, hudLabel());
     if (!image.isNull()) {
-        button->setIcon(image);
+        button->setProperty(kSymbol, symbol);
         button->setIconSize(QSize(17, 17));
     } else {
         button->setText(fallback);
         button->setFont(barFont(12));
     }
-    button->setContentTint(hudLabel());
+    applyLook(button);
     button->setToolTip(tooltip);
     button->setFixedSize(30, 28);
     return button;
@@ -101,9 +157,9 @@ HUDButton* makeTextButton(const QString& title, bool emphasized, int width)
 {
     auto* button = new HUDButton(title);
     button->setCornerRadius(6);
-    if (emphasized) button->setBaseBackground(QApplication::palette().color(QPalette::Highlight));
+    button->setProperty(kEmphasized, emphasized);
+    applyLook(button);
     button->setFont(barFont(13));
-    button->setContentTint(emphasized ? QColor(Qt::white) : hudLabel());
     button->setFixedSize(width, 28);
     return button;
 }

@@ -22,9 +22,13 @@ QColor hudLabel();
 // drawn in the colour; a null icon for an unknown name.
 QIcon icon(const QString& symbolName, const QColor& color);
 
-// Shows the widget at the given opacity (1 removes any effect).
-void setAlpha(QWidget* widget, double alpha);
-double alpha(const QWidget* widget);
+// A bar button's look: filled with the accent colour when active (or always
+// when emphasized), its content white on the accent and the HUD label colour
+// otherwise, everything at the given opacity. Kept on the button, so each
+// setter changes one part.
+void setActive(HUDButton* button, bool active);
+void setAlpha(HUDButton* button, double alpha);
+double alpha(const HUDButton* button);
 
 // Appends a separator with 8 points on each side to a row whose spacing is 4.
 void addSeparator(QHBoxLayout* row);
