@@ -224,9 +224,15 @@ void SelEditingChrome::updateCanvasRouting()
 void SelEditingChrome::annoStateChanged()
 {
     if (m_canvas) m_toolbar->setUndoEnabled(!m_canvas->undoStack().isEmpty());
+    refreshLock();
+}
+
+void SelEditingChrome::refreshLock()
+{
     updateCanvasRouting();
     if (m_handleLayer) m_handleLayer->update();
-    m_view.update();
+    const QRectF selection = m_view.selection();
+    m_view.update(selection.toAlignedRect().adjusted(-8, -8, 8, 8));
 }
 
 bool SelEditingChrome::canvasVisible() const { return m_canvas && !m_canvas->isHidden(); }

@@ -50,6 +50,8 @@ public:
     void syncCanvasFrameAndBase();
     // The canvas takes the pointer only with a tool chosen or marks on it.
     void updateCanvasRouting();
+    // Handles and cursor after the canvas's marks or text field changed.
+    void refreshLock();
 
     bool canvasVisible() const;
     bool canvasHoldsMarks() const;  // marks drawn, or a text field open

@@ -12,6 +12,7 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 
 namespace klipo {
 
@@ -330,6 +331,13 @@ bool SelOverlayView::eventFilter(QObject* watched, QEvent* event)
     AnnoCanvasView* canvas = m_chrome ? m_chrome->canvas() : nullptr;
     if (!canvas || watched != canvas) return QWidget::eventFilter(watched, event);
     const auto type = event->type();
+    if (type == QEvent::ChildAdded || type == QEvent::ChildRemoved) {
+        // A text field opened or closed: the selection locks or unlocks.
+        QTimer::singleShot(0, this, [this] {
+            if (m_chrome) m_chrome->refreshLock();
+        });
+        return false;
+    }
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
         return QWidget::eventFilter(watched, event);
     auto* mouse = static_cast<QMouseEvent*>(event);

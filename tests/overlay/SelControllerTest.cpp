@@ -120,7 +120,7 @@ TEST_F(SelControllerTest, aFreezeForAnEndedSession_IsDropped_AndEveryCompletionR
     EXPECT_EQ(answers, 1);
 }
 
-TEST_F(SelControllerTest, aFailedFreezeOrARefusedGrab_EndsTheSessionWithAMessage_NeverAStuckScreen)
+TEST_F(SelControllerTest, aFailedFreezeARefusedGrabOrAScreenChange_EndTheSession_NeverAStuckScreen)
 {
     controller.begin(copyRequest());
     desktop.answer(platform::FreezeOutcome{{}, QStringLiteral("no X")});
@@ -135,6 +135,12 @@ TEST_F(SelControllerTest, aFailedFreezeOrARefusedGrab_EndsTheSessionWithAMessage
     EXPECT_EQ(CaptureHUDController::shared().currentTitle(), QStringLiteral("无法开始截图"));
     EXPECT_EQ(CaptureHUDController::shared().currentSubtitle(), desktop.grab.message);
     EXPECT_EQ(desktop.activated.size(), 2);  // focus went back both times
+
+    desktop.grab = {true, {}};
+    open();
+    Q_EMIT qGuiApp->screenRemoved(QGuiApplication::screens().at(1));  // a monitor unplugged
+    EXPECT_FALSE(controller.isActive());
+    EXPECT_EQ(desktop.releases, 1);  // the keyboard and pointer given back
 }
 
 TEST_F(SelControllerTest, pickRect_HandsOverTheScreenAndItsLocalRect_WithoutRestoringFocus_AndIgnoresQuickKeys)
