@@ -7,6 +7,7 @@
 #include "overlay/SelKeys.h"
 #include "overlay/SelOverlayView.h"
 #include "overlay/SelOverlayWindow.h"
+#include "overlay/SelScreenSpace.h"
 #include "overlay/SelWindowFilter.h"
 #include "platform/CapturePermission.h"
 #include "platform/PlatformServices.h"
@@ -109,9 +110,9 @@ void SelOverlayController::freezeDone(quint64 generation, const platform::Freeze
 double SelOverlayController::pixelsPerPointAt(const QPoint& nativePx) const
 {
     for (QScreen* screen : QGuiApplication::screens()) {
-        const double ratio = screen->devicePixelRatio();
-        const QRect native(screen->geometry().topLeft(), screen->geometry().size() * ratio);
-        if (native.contains(nativePx)) return ratio;
+        const QSize pixels = screen->geometry().size() * screen->devicePixelRatio();
+        const SelScreenSpace space = SelScreenSpace::forScreen(screen, pixels);
+        if (space.nativeRectPx().contains(nativePx)) return space.scaleX();
     }
     return 1.0;
 }

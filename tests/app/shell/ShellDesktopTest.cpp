@@ -1,9 +1,9 @@
 // The real shell on the headless desktop: tray icon, hot keys through the
-// real shortcut store, menu key texts, and the toast of a pending feature.
-#include "app/CaptureHUDController.h"
+// real shortcut store, menu key texts, and the capture overlay they open.
 #include "app/shell/AppDelegate.h"
 #include "app/shell/RealShellServices.h"
 #include "GlobalShortcuts/GlobalShortcuts.h"
+#include "overlay/SelOverlayController.h"
 #include "platform/SystemTrayIcon.h"
 #include "support/TestEnv.h"
 
@@ -34,10 +34,13 @@ TEST(ShellOnDesktop, launch_ShowsTrayIcon_AndHotKeyStartsCaptureAndTranslate)
     EXPECT_TRUE(delegate.failedHotKeys().isEmpty());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !tray.geometry().isEmpty(); }, 5000)) << "the tray host never showed us";
 
-    // The overlay is not in this version: the hot key reaches its stand-in, which says so.
+    // The hot key opens the overlay for translation; pressed again it closes it.
+    auto& overlay = SelOverlayController::shared();
     ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+t")));
-    ASSERT_TRUE(QTest::qWaitFor([] { return CaptureHUDController::shared().isShowingToast(); }, 3000));
-    EXPECT_EQ(CaptureHUDController::shared().currentTitle(), QStringLiteral("「截图翻译」暂不可用"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !overlay.windows().isEmpty(); }, 3000));
+    EXPECT_EQ(overlay.primaryAction(), SelAction::translate);
+    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+t")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !overlay.isActive(); }, 3000));
 
     // A changed shortcut shows at once on its menu item.
     QAction* first = delegate.menu()->actions().value(0);
