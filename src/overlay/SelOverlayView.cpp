@@ -348,7 +348,20 @@ bool SelOverlayView::eventFilter(QObject* watched, QEvent* event)
         m_selection.beginGesture(p, false);
         return true;
     }
-    if (!m_canvasGesture) return false;
+    if (!m_canvasGesture) {
+        if (type == QEvent::MouseMove && mouse->buttons() == Qt::NoButton) {
+            // The resize cursor over the handles' inner halves too.
+            const auto handle = isSelectionLocked() ? std::nullopt : SelHandles::hitTest(p, m_selection.rect());
+            const Qt::CursorShape shape = canvas->cursor().shape();
+            const bool showsResize = shape == Qt::SizeFDiagCursor || shape == Qt::SizeBDiagCursor ||
+                                     shape == Qt::SizeVerCursor || shape == Qt::SizeHorCursor;
+            if (handle)
+                canvas->setCursor(SelHandles::cursor(*handle));
+            else if (showsResize)
+                canvas->setSuppressesCursorRects(canvas->suppressesCursorRects());  // its own cursor again
+        }
+        return false;
+    }
     if (type == QEvent::MouseMove) {
         const QRectF before = m_selection.rect();
         if (m_selection.gestureTo(p)) selectionChanged(before);
