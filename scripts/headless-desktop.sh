@@ -4,6 +4,11 @@
 # ("vmic"), all under one D-Bus session. Every process started here is stopped
 # when the command ends, also on failure or interruption.
 # Usage: headless-desktop.sh COMMAND [ARGS...]
+# With KLIPO_DESKTOP_SCREENS="1920x1080 1280x1024" the desktop has several
+# monitors side by side (made by the test helper klipo_set_monitors, looked for
+# in KLIPO_SET_MONITORS or the build folder). With KLIPO_DESKTOP_MINIMAL=1 it
+# has only the X server, the window manager and the session bus (no tray host,
+# no sound server), which starts faster.
 set -uo pipefail
 
 work=$(mktemp -d /tmp/klipo-desktop.XXXXXX)
@@ -32,10 +37,24 @@ export DISPLAY=":$n"
 unset WAYLAND_DISPLAY
 export XDG_SESSION_TYPE=x11
 
-Xvfb "$DISPLAY" -screen 0 1920x1080x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+screens=${KLIPO_DESKTOP_SCREENS:-1920x1080}
+width=0; height=0
+for s in $screens; do
+  w=${s%x*}; h=${s#*x}
+  width=$((width + w)); [ "$h" -gt "$height" ] && height=$h
+done
+# -noreset: the monitors would go with a server reset when the last client leaves.
+Xvfb "$DISPLAY" -screen 0 "${width}x${height}x24" -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 if ! wait_for 15 xdpyinfo -display "$DISPLAY"; then
   echo "headless desktop: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1
+fi
+if [ "$(echo $screens | wc -w)" -gt 1 ]; then
+  root=$(cd "$(dirname "$0")/.." && pwd)
+  tool=${KLIPO_SET_MONITORS:-${KLIPO_BUILD_DIR:-$root/build}/tests/klipo_set_monitors}
+  if ! "$tool" $screens; then
+    echo "headless desktop: could not make the monitors $screens (build klipo_set_monitors first)" >&2; exit 1
+  fi
 fi
 
 # Private runtime folder for the sound server, so a user's own session is never touched.
@@ -60,6 +79,11 @@ wait_for() { local limit=$1; shift
 
 openbox >/dev/null 2>&1 &
 pids+=($!)
+if [ "${KLIPO_DESKTOP_MINIMAL:-0}" = 1 ]; then
+  wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window' || true
+  "$@"
+  exit $?
+fi
 trayer --edge bottom --align right --widthtype request --height 24 >/dev/null 2>&1 &
 pids+=($!)
 HOME="$HOME_FOR_PULSE" pulseaudio --daemonize=no --exit-idle-time=-1 -n --disallow-exit \

@@ -2,9 +2,10 @@
 
 #include "annotation/command/AnnoCaptureOverlay.h"
 #include "annotation/command/AnnoMenuProvider.h"
-#include "overlay/SelOverlay.h"
+#include "overlay/SelOverlayController.h"
 
 #include <memory>
+#include <utility>
 
 namespace klipo::AnnotationWiring {
 
@@ -13,14 +14,14 @@ namespace {
 // The overlay's session with copy as the action of Return; its inline tools annotate.
 class OverlayForAnnotation final : public AnnoCaptureOverlay {
 public:
-    bool isActive() const override { return SelOverlayController::shared().isActive; }
+    bool isActive() const override { return SelOverlayController::shared().isActive(); }
     void beginCopy() override
     {
-        SelOverlayController& overlay = SelOverlayController::shared();
-        overlay.primaryAction = SelAction::copy;
-        overlay.begin();
+        SelRequest request;
+        request.primaryAction = SelAction::copy;
+        SelOverlayController::shared().begin(std::move(request));
     }
-    void close() override { SelOverlayController::shared().finishWithoutResult(); }
+    void close() override { SelOverlayController::shared().cancel(); }
 };
 
 }  // namespace

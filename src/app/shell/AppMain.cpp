@@ -4,6 +4,7 @@
 #include "app/shell/QtTranslations.h"
 #include "app/SettingsKeys.h"
 #include "platform/SettingsStore.h"
+#include "app/shell/OverlayWiring.h"
 #include "app/shell/RealShellServices.h"
 #include "GlobalShortcuts/MenuBinding.h"
 #include "platform/QuitSignals.h"
@@ -77,6 +78,7 @@ int main(int argc, char** argv)
     RealShellServices services;
     platform::SystemTrayIcon tray;
     AppDelegate delegate(services, &tray);
+    wireOverlay(delegate, services);
     const bool trace = qEnvironmentVariableIsSet("KLIPO_STARTUP_TRACE");
 
     QObject::connect(&delegate, &AppDelegate::quitRequested, &app, &QApplication::quit, Qt::QueuedConnection);

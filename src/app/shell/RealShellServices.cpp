@@ -14,7 +14,7 @@
 #include "GlobalShortcuts/MenuBinding.h"
 #include "GlobalShortcuts/ShortcutSlimMigration.h"
 #include "library/HistoryWindow.h"
-#include "overlay/SelOverlay.h"
+#include "overlay/SelOverlayController.h"
 #include "platform/CapturePermission.h"
 #include "platform/NotificationCenter.h"
 #include "platform/OwnWindows.h"
@@ -277,16 +277,16 @@ ShellScrollState RealShellServices::scrollState()
 void RealShellServices::beginScrollCapture() { ScrollCaptureService::shared().beginFlow(); }
 void RealShellServices::cancelScrollCapture() { ScrollCaptureService::shared().cancelCapture(); }
 
-bool RealShellServices::overlayIsActive() { return SelOverlayController::shared().isActive; }
+bool RealShellServices::overlayIsActive() { return SelOverlayController::shared().isActive(); }
 
 void RealShellServices::overlayBeginTranslate()
 {
-    auto& overlay = SelOverlayController::shared();
-    overlay.primaryAction = SelAction::translate;
-    overlay.begin();
+    SelRequest request;
+    request.primaryAction = SelAction::translate;
+    SelOverlayController::shared().begin(std::move(request));
 }
 
-void RealShellServices::overlayFinishWithoutResult() { SelOverlayController::shared().finishWithoutResult(); }
+void RealShellServices::overlayFinishWithoutResult() { SelOverlayController::shared().cancel(); }
 
 void RealShellServices::captureForTranslation(ShellCaptureMode mode,
                                               std::function<void(std::optional<ShellCapture>)> done)

@@ -1,11 +1,12 @@
 #include "app/shell/ToolsWiring.h"
 
-#include "overlay/SelOverlay.h"
+#include "overlay/SelOverlayController.h"
 #include "recognition/SearchTextIndexer.h"
 #include "tools/PlainCaptureOverlay.h"
 #include "tools/PlainCaptureService.h"
 
 #include <memory>
+#include <utility>
 
 namespace klipo::ToolsWiring {
 
@@ -14,14 +15,14 @@ namespace {
 // The overlay's session with copy as the action of Return.
 class OverlayForPlainCapture final : public PlainCaptureOverlay {
 public:
-    bool isActive() const override { return SelOverlayController::shared().isActive; }
+    bool isActive() const override { return SelOverlayController::shared().isActive(); }
     void beginCopy() override
     {
-        SelOverlayController& overlay = SelOverlayController::shared();
-        overlay.primaryAction = SelAction::copy;
-        overlay.begin();
+        SelRequest request;
+        request.primaryAction = SelAction::copy;
+        SelOverlayController::shared().begin(std::move(request));
     }
-    void close() override { SelOverlayController::shared().finishWithoutResult(); }
+    void close() override { SelOverlayController::shared().cancel(); }
 };
 
 }  // namespace

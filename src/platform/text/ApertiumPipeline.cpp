@@ -178,6 +178,8 @@ ApertiumPipeline::Result ApertiumPipeline::translate(const std::vector<QString>&
         if (end == BatchEnd::Done) break;
         readErrors();
         const QString tail = QString::fromLocal8Bit(m_stderr).trimmed();
+        // A stage that died mid-batch can leave a garbled answer behind.
+        const bool stageDied = !m_processes.allRunning();
         m_processes.stop();  // what is still in flight belongs to no one
         switch (end) {
         case BatchEnd::Done:
@@ -191,6 +193,7 @@ ApertiumPipeline::Result ApertiumPipeline::translate(const std::vector<QString>&
         case BatchEnd::Overflowed:
             return {TranslationOutcome::Kind::Failed, QStringLiteral("翻译引擎的输出异常（过长且没有结束标记），已停止本次翻译"), {}};
         case BatchEnd::Miscounted:
+            if (stageDied && attempt == 0) break;  // start again once and send the batch anew
             return {TranslationOutcome::Kind::Failed, QStringLiteral("翻译引擎返回的译文段数与原文不符，已停止本次翻译"), {}};
         case BatchEnd::Died:
             if (attempt >= 1) {

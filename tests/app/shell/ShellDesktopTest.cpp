@@ -7,6 +7,7 @@
 #include "app/shell/RealShellServices.h"
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "library/HistoryWindow.h"
+#include "overlay/SelOverlayController.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemTrayIcon.h"
 #include "recognition/ResultModel.h"
@@ -190,10 +191,13 @@ TEST_F(ShellOnDesktop, launch_ShowsTrayIcon_AndHotKeyStartsCaptureAndTranslate)
     EXPECT_TRUE(delegate.failedHotKeys().isEmpty());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !s_tray->geometry().isEmpty(); }, 5000)) << "the tray host never showed us";
 
-    // The overlay is not in this version: the hot key reaches its stand-in, which says so.
+    // The hot key opens the overlay for translation; pressed again it closes it.
+    auto& overlay = SelOverlayController::shared();
     ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+t")));
-    ASSERT_TRUE(QTest::qWaitFor([] { return CaptureHUDController::shared().isShowingToast(); }, 3000));
-    EXPECT_EQ(CaptureHUDController::shared().currentTitle(), QStringLiteral("「截图翻译」暂不可用"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !overlay.windows().isEmpty(); }, 3000));
+    EXPECT_EQ(overlay.primaryAction(), SelAction::translate);
+    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+t")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !overlay.isActive(); }, 3000));
 
     // A changed shortcut shows at once on its menu item.
     QAction* first = delegate.menu()->actions().value(0);

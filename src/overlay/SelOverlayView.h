@@ -1,0 +1,106 @@
+#pragma once
+
+#include "overlay/SelHints.h"
+#include "overlay/SelSelection.h"
+
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+
+#include <optional>
+
+namespace klipo {
+
+class SelEditingChrome;
+class SelOverlayController;
+class SelOverlayWindow;
+
+// The surface over one frozen screen. While selecting it dims the still,
+// highlights the window under the pointer and draws the dragged rectangle;
+// once a selection is committed here it shows it undimmed with eight handles,
+// a size label and the editing chrome, and lets the user move, resize and
+// nudge it. Views of the other screens keep showing the dimmed still.
+class SelOverlayView : public QWidget {
+public:
+    SelOverlayView(SelOverlayWindow* window, SelOverlayController& controller);
+    ~SelOverlayView() override;
+
+    SelOverlayWindow* overlayWindow() const { return m_window; }
+    SelEditingChrome* chrome() const { return m_chrome; }
+
+    // The controller is editing and this view holds the selection.
+    bool isEditingHere() const;
+    // Moving and resizing are refused: marks are drawn, or text is edited.
+    bool isSelectionLocked() const;
+
+    // --- Selecting ---
+    const SelSelection& selectionState() const { return m_selection; }
+    std::optional<QRectF> highlightRect() const { return m_highlight; }
+    void updateHighlight();
+    void commitHighlightedWindow();
+    void selectWholeScreen();
+    // Forgets a drag and the highlight (another view took the selection).
+    void clearSelectingState();
+
+    // --- Editing ---
+    QRectF selection() const { return m_selection.rect(); }
+    void enterEditing(const QRectF& rect);
+    // Moves the selection by whole device pixels; nothing while it is locked.
+    void nudgeSelection(const QPoint& stepPx);
+    void performPrimaryAction();
+    // One step of the Esc ladder; false when nothing was left to undo.
+    bool handleEscapeStep();
+    // Ctrl+A and Ctrl+C on recognised text; false when they do not apply.
+    bool selectAllText();
+    bool copySelectedText();
+    void undo();
+    void redo();
+    // The translate and text-select buttons.
+    void startInlineTranslation();
+    void toggleTextSelecting();
+    // The selection with its marks drawn in; null without marks.
+    QImage composedAnnotatedImage();
+    void showToast(const QString& text);
+    // After the selection moved or was resized: canvas, chrome, redraw.
+    void selectionChanged(const QRectF& before);
+    // The eight handles of a rectangle.
+    static void drawHandles(QPainter& painter, const QRectF& rect);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class SelEditingChrome;
+
+    SelHints::Context hintContext() const;
+    QList<QRectF> hintObstacles() const;
+    QRectF hintFrame(SelHintCorner corner) const;
+    void refreshHintCorner();
+    void updateEditingCursor(const QPointF& p);
+    void focusPanelIfSelecting();
+    QRegion outline(const QRectF& rect) const;
+    void dragChanged(const QRectF& before);
+
+    // Drawing (SelOverlayPainting.cpp)
+    void drawBorder(QPainter& painter, const QRectF& rect, const QColor& color, double width);
+    void drawSizeLabel(QPainter& painter, const QRectF& rect);
+    QRectF sizeLabelRect(const QRectF& rect) const;
+
+    SelOverlayWindow* m_window;
+    SelOverlayController& m_controller;
+    SelSelection m_selection;
+    std::optional<QRectF> m_highlight;
+    QPointF m_mousePoint;
+    SelHintCorner m_lastHintCorner = SelHintCorner::bottomLeft;
+    SelEditingChrome* m_chrome = nullptr;
+    bool m_canvasGesture = false;  // a handle drag that began over the canvas
+    bool m_painted = false;
+};
+
+}  // namespace klipo

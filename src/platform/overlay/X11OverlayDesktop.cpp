@@ -1,0 +1,265 @@
+#include "platform/overlay/X11OverlayDesktop.h"
+
+#include "platform/Session.h"
+#include "platform/x11/X11ScreenGrabber.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QThread>
+#include <QTimer>
+#include <QWindow>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace klipo::platform {
+
+namespace x11 {
+
+namespace {
+
+template <typename T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+template <typename T>
+Reply<T> reply(T* r)
+{
+    return Reply<T>(r, &std::free);
+}
+
+xcb_atom_t atom(xcb_connection_t* c, const char* name)
+{
+    auto r = reply(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
+    return r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+struct Atoms {
+    xcb_atom_t stacking, frameExtents, state, hiddenState, type, typeDesktop, typeDock, pid, opacity, active;
+
+    explicit Atoms(xcb_connection_t* c)
+        : stacking(atom(c, "_NET_CLIENT_LIST_STACKING")),
+          frameExtents(atom(c, "_NET_FRAME_EXTENTS")),
+          state(atom(c, "_NET_WM_STATE")),
+          hiddenState(atom(c, "_NET_WM_STATE_HIDDEN")),
+          type(atom(c, "_NET_WM_WINDOW_TYPE")),
+          typeDesktop(atom(c, "_NET_WM_WINDOW_TYPE_DESKTOP")),
+          typeDock(atom(c, "_NET_WM_WINDOW_TYPE_DOCK")),
+          pid(atom(c, "_NET_WM_PID")),
+          opacity(atom(c, "_NET_WM_WINDOW_OPACITY")),
+          active(atom(c, "_NET_ACTIVE_WINDOW"))
+    {
+    }
+};
+
+const Atoms& atoms(xcb_connection_t* c)
+{
+    static const Atoms all(c);
+    return all;
+}
+
+// A property's 32-bit values (CARDINAL, WINDOW, ATOM); empty when absent.
+std::vector<quint32> values32(Reply<xcb_get_property_reply_t> r)
+{
+    if (!r || r->format != 32) return {};
+    const auto* data = static_cast<const quint32*>(xcb_get_property_value(r.get()));
+    const int n = xcb_get_property_value_length(r.get()) / 4;
+    return std::vector<quint32>(data, data + n);
+}
+
+xcb_get_property_cookie_t askProperty(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, xcb_atom_t type)
+{
+    return xcb_get_property(c, 0, w, property, type, 0, 64);
+}
+
+bool contains(const std::vector<quint32>& list, quint32 value)
+{
+    return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+}  // namespace
+
+X11OverlayDesktop::X11OverlayDesktop(xcb_connection_t* connection) : m_connection(connection)
+{
+    if (const xcb_setup_t* setup = xcb_get_setup(connection)) {
+        xcb_screen_iterator_t it = xcb_setup_roots_iterator(setup);
+        if (it.rem) m_root = it.data->root;
+    }
+}
+
+void X11OverlayDesktop::freezeScreens(bool includeCursor, std::function<void(FreezeOutcome)> done)
+{
+    // The stills are read on the next turn of the event loop, so that the
+    // caller's state is settled before they arrive.
+    QTimer::singleShot(0, qApp, [includeCursor, done = std::move(done)] {
+        FreezeOutcome outcome;
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        for (int i = 0; i < screens.size(); ++i) {
+            CaptureOutcome grab = grabScreen(screens[i], i + 1, includeCursor);
+            if (!grab.ok()) {
+                outcome.screens.clear();
+                outcome.error = grab.error;
+                break;
+            }
+            outcome.screens.append({screens[i], i + 1, std::move(grab.image)});
+        }
+        if (outcome.screens.isEmpty() && outcome.error.isEmpty())
+            outcome.error = QStringLiteral("无法读取屏幕画面：没有可用的显示器");
+        done(std::move(outcome));
+    });
+}
+
+QList<DesktopWindow> X11OverlayDesktop::windowsFrontToBack()
+{
+    QList<DesktopWindow> result;
+    xcb_connection_t* c = m_connection;
+    if (!c || !m_root) return result;
+    const Atoms& a = atoms(c);
+    const std::vector<quint32> stack =
+        values32(reply(xcb_get_property_reply(c, askProperty(c, m_root, a.stacking, XCB_ATOM_WINDOW), nullptr)));
+    if (stack.empty()) return result;
+
+    // Ask everything first, then read the answers: one round trip in all.
+    struct Pending {
+        xcb_window_t window;
+        xcb_get_geometry_cookie_t geometry;
+        xcb_translate_coordinates_cookie_t origin;
+        xcb_get_window_attributes_cookie_t attributes;
+        xcb_get_property_cookie_t extents, state, type, pid, opacity;
+    };
+    std::vector<Pending> pending;
+    pending.reserve(stack.size());
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it) {  // the list runs bottom to top
+        const xcb_window_t w = *it;
+        pending.push_back({w, xcb_get_geometry(c, w), xcb_translate_coordinates(c, w, m_root, 0, 0),
+                           xcb_get_window_attributes(c, w), askProperty(c, w, a.frameExtents, XCB_ATOM_CARDINAL),
+                           askProperty(c, w, a.state, XCB_ATOM_ATOM), askProperty(c, w, a.type, XCB_ATOM_ATOM),
+                           askProperty(c, w, a.pid, XCB_ATOM_CARDINAL),
+                           askProperty(c, w, a.opacity, XCB_ATOM_CARDINAL)});
+    }
+    for (const Pending& p : pending) {
+        auto geometry = reply(xcb_get_geometry_reply(c, p.geometry, nullptr));
+        auto origin = reply(xcb_translate_coordinates_reply(c, p.origin, nullptr));
+        auto attributes = reply(xcb_get_window_attributes_reply(c, p.attributes, nullptr));
+        const auto extents = values32(reply(xcb_get_property_reply(c, p.extents, nullptr)));
+        const auto state = values32(reply(xcb_get_property_reply(c, p.state, nullptr)));
+        const auto type = values32(reply(xcb_get_property_reply(c, p.type, nullptr)));
+        const auto pid = values32(reply(xcb_get_property_reply(c, p.pid, nullptr)));
+        const auto opacity = values32(reply(xcb_get_property_reply(c, p.opacity, nullptr)));
+        if (!geometry || !origin) continue;  // the window went away meanwhile
+
+        DesktopWindow window;
+        window.id = p.window;
+        window.pid = pid.empty() ? -1 : qint64(pid.front());
+        QRect rect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
+        if (extents.size() == 4)  // left, right, top, bottom
+            rect.adjust(-int(extents[0]), -int(extents[2]), int(extents[1]), int(extents[3]));
+        window.frameRectPx = rect;
+        window.hidden = contains(state, a.hiddenState) || !attributes ||
+                        attributes->map_state != XCB_MAP_STATE_VIEWABLE;
+        window.normalLayer = !contains(type, a.typeDesktop) && !contains(type, a.typeDock);
+        if (!opacity.empty()) window.opacity = double(opacity.front()) / 4294967295.0;
+        result.append(window);
+    }
+    return result;
+}
+
+std::optional<NativeWindowId> X11OverlayDesktop::activeWindow()
+{
+    if (!m_connection || !m_root) return std::nullopt;
+    const auto active = values32(reply(xcb_get_property_reply(
+        m_connection, askProperty(m_connection, m_root, atoms(m_connection).active, XCB_ATOM_WINDOW), nullptr)));
+    if (active.empty() || active.front() == XCB_WINDOW_NONE) return std::nullopt;
+    return active.front();
+}
+
+void X11OverlayDesktop::activateWindow(NativeWindowId id)
+{
+    if (!m_connection || !m_root || id == XCB_WINDOW_NONE) return;
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = id;
+    event.type = atoms(m_connection).active;
+    event.data.data32[0] = 2;  // asked for by a tool acting for the user, which window managers honour
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(m_connection, 0, m_root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(m_connection);
+}
+
+InputGrabOutcome X11OverlayDesktop::grabInput(QWindow* window)
+{
+    if (!m_connection || !window) return {false, QStringLiteral("无法接管键盘和鼠标：没有可用的窗口")};
+    const auto id = xcb_window_t(window->winId());
+    constexpr uint16_t pointerEvents = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
+                                       XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_ENTER_WINDOW |
+                                       XCB_EVENT_MASK_LEAVE_WINDOW;
+    // Another program may hold a grab for a moment (a key still down, a menu
+    // closing): try for a short while before giving up.
+    uint8_t pointer = XCB_GRAB_STATUS_NOT_VIEWABLE;
+    uint8_t keyboard = XCB_GRAB_STATUS_NOT_VIEWABLE;
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (pointer != XCB_GRAB_STATUS_SUCCESS) {
+            auto r = reply(xcb_grab_pointer_reply(
+                m_connection,
+                xcb_grab_pointer(m_connection, 1, id, pointerEvents, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC,
+                                 XCB_NONE, XCB_NONE, XCB_CURRENT_TIME),
+                nullptr));
+            pointer = r ? r->status : uint8_t(XCB_GRAB_STATUS_NOT_VIEWABLE);
+        }
+        if (keyboard != XCB_GRAB_STATUS_SUCCESS) {
+            auto r = reply(xcb_grab_keyboard_reply(
+                m_connection,
+                xcb_grab_keyboard(m_connection, 1, id, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                nullptr));
+            keyboard = r ? r->status : uint8_t(XCB_GRAB_STATUS_NOT_VIEWABLE);
+        }
+        if (pointer == XCB_GRAB_STATUS_SUCCESS && keyboard == XCB_GRAB_STATUS_SUCCESS) return {true, {}};
+        QThread::msleep(20);
+    }
+    releaseInput();
+    if (keyboard != XCB_GRAB_STATUS_SUCCESS)
+        return {false, QStringLiteral("键盘正被其他程序占用，请关闭它的菜单或对话框后重试")};
+    return {false, QStringLiteral("鼠标正被其他程序占用，请松开按键或关闭它的菜单后重试")};
+}
+
+void X11OverlayDesktop::releaseInput()
+{
+    if (!m_connection) return;
+    xcb_ungrab_pointer(m_connection, XCB_CURRENT_TIME);
+    xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME);
+    xcb_flush(m_connection);
+}
+
+qint64 X11OverlayDesktop::ownProcessId() const { return QCoreApplication::applicationPid(); }
+
+void UnavailableOverlayDesktop::freezeScreens(bool, std::function<void(FreezeOutcome)> done)
+{
+    QTimer::singleShot(0, qApp, [reason = m_reason, done = std::move(done)] { done(FreezeOutcome{{}, reason}); });
+}
+
+qint64 UnavailableOverlayDesktop::ownProcessId() const { return QCoreApplication::applicationPid(); }
+
+}  // namespace x11
+
+OverlayDesktop& overlayDesktop()
+{
+    // Made once, kept for the life of the process.
+    static OverlayDesktop* desktop = [] () -> OverlayDesktop* {
+        auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+        auto* native = app ? app->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+        if (isX11Session() && native && native->connection())
+            return new x11::X11OverlayDesktop(native->connection());
+        return new x11::UnavailableOverlayDesktop(screenGrabNeedsX11Reason());
+    }();
+    return *desktop;
+}
+
+}  // namespace klipo::platform
