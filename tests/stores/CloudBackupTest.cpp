@@ -1,0 +1,151 @@
+#include "CloudTestSupport.h"
+
+#include "platform/SettingsStore.h"
+#include "stores/CloudFolder.h"
+#include "support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace klipo;
+using namespace klipo::test;
+
+TEST(CloudBackupFile, isWrittenWithSortedKeysZDatesAndEscapedSlashes_AndReadOnlyWithAllFiveKeys)
+{
+    const CloudBackup backup{1, kCloudT0, {cloudRecord(1, kCloudT0, "a/b")}, {cloudWord("apple", 2)},
+                             {{"targetLanguage", "en"}}};
+    const QByteArray data = cloudbackup::encodeFile(backup);
+    EXPECT_TRUE(data.contains("\"date\": \"2024-05-01T08:30:00Z\"")) << data.constData();
+    EXPECT_TRUE(data.contains("a\\/b"));
+    EXPECT_FALSE(data.contains("a/b"));
+    qsizetype last = -1;
+    for (const char* key : {"\"date\"", "\"records\"", "\"settings\"", "\"version\"", "\"words\""}) {
+        EXPECT_GT(data.indexOf(key), last) << key;
+        last = data.indexOf(key);
+    }
+    EXPECT_LT(data.indexOf("\"imageName\""), data.indexOf("\"originalText\""));
+
+    const auto read = cloudbackup::decodeFile(data, kCloudT0);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->records, backup.records);
+    EXPECT_EQ(read->words, backup.words);
+    EXPECT_EQ(read->settings, backup.settings);
+
+    QJsonObject object = QJsonDocument::fromJson(data).object();
+    object.insert("comment", "ignored");
+    EXPECT_TRUE(cloudbackup::decodeFile(QJsonDocument(object).toJson(), kCloudT0));
+    for (const char* key : {"version", "date", "records", "words", "settings"}) {
+        QJsonObject lacking = object;
+        lacking.remove(key);
+        EXPECT_FALSE(cloudbackup::decodeFile(QJsonDocument(lacking).toJson(), kCloudT0)) << key;
+    }
+    object.insert("date", "2024-05-01 08:30");
+    EXPECT_FALSE(cloudbackup::decodeFile(QJsonDocument(object).toJson(), kCloudT0));
+}
+
+TEST(CloudBackupFold, firstFileKeepsARecordId_EqualDatesKeepTheFirstSettings_ALaterDateTakesTheWholeMap)
+{
+    const QString dir = freshDir("fold");
+    const QDateTime later = kCloudT0.addSecs(60);
+    writeBackup(dir + "/KlipoVersa-Backup-A.json", kCloudT0, {cloudRecord(1, kCloudT0, "from A")},
+                {cloudWord("apple", 3)}, {{"targetLanguage", "en"}, {"saveHistory", "true"}});
+    writeBackup(dir + "/KlipoVersa-Backup-B.json", kCloudT0,
+                {cloudRecord(1, kCloudT0, "from B"), cloudRecord(2, later, "newer")}, {cloudWord("apple", 7, true)},
+                {{"targetLanguage", "ja"}});
+    writeFile(dir + "/KlipoVersa-Backup-C.json", "{\"version\": 1, \"date\": \"2030-01-01T00:00:00Z\"}");
+    writeBackup(dir + "/unrelated.json", later, {cloudRecord(9, later)}, {});
+
+    cloudfolder::ReadResult merged = cloudfolder::readMerged(dir, kCloudT0);
+    ASSERT_TRUE(merged.backup);
+    ASSERT_EQ(merged.backup->records.size(), 2);
+    EXPECT_EQ(merged.backup->records[0].originalText, "newer");  // newest first
+    EXPECT_EQ(merged.backup->records[1].originalText, "from A");
+    EXPECT_EQ(merged.backup->settings.value("targetLanguage"), "en");
+    ASSERT_EQ(merged.backup->words.size(), 1);
+    EXPECT_EQ(merged.backup->words[0].count, 7);
+    EXPECT_TRUE(merged.backup->words[0].isMastered);
+    ASSERT_EQ(merged.skipped.size(), 1);  // C lacks keys; the others still merge
+    EXPECT_EQ(merged.skipped[0].name, "KlipoVersa-Backup-C.json");
+
+    writeBackup(dir + "/KlipoVersa-Backup-D.json", later, {}, {}, {{"saveHistory", "false"}});
+    merged = cloudfolder::readMerged(dir, kCloudT0);
+    EXPECT_EQ(merged.backup->settings, (CloudBackup::Settings{{"saveHistory", "false"}}));
+}
+
+TEST(CloudBackupFingerprint, isLowerCaseSha256_IgnoresWordOrder_ButNotRecordOrderOrSettings)
+{
+    const QList<HistoryRecord> records{cloudRecord(1, kCloudT0), cloudRecord(2, kCloudT0)};
+    const QList<VocabularyWord> words{cloudWord("apple", 1), cloudWord("zebra", 2)};
+    const CloudBackup::Settings settings{{"historyLimit", "300"}};
+    const QString print = cloudbackup::fingerprint(records, words, settings);
+    EXPECT_TRUE(QRegularExpression("^[0-9a-f]{64}$").match(print).hasMatch()) << print.toStdString();
+    EXPECT_EQ(cloudbackup::fingerprint(records, {words[1], words[0]}, settings), print);
+    EXPECT_NE(cloudbackup::fingerprint({records[1], records[0]}, words, settings), print);
+    EXPECT_NE(cloudbackup::fingerprint(records, words, {{"historyLimit", "0"}}), print);
+}
+
+TEST(CloudBackupFolder, hostileFilesAreSkippedWithTheirReason_AndHostileWordsHeldToTheBooksBounds)
+{
+    const QString dir = freshDir("hostile");
+    const QString outside = freshDir("outside") + "/secret.json";
+    writeBackup(outside, kCloudT0, {cloudRecord(5, kCloudT0)}, {cloudWord("secret", 1)});
+    const QByteArray outsideBefore = readFile(outside);
+    ASSERT_EQ(::symlink(outside.toUtf8().constData(), (dir + "/KlipoVersa-Backup-1link.json").toUtf8().constData()), 0);
+    ASSERT_EQ(::mkfifo((dir + "/KlipoVersa-Backup-2fifo.json").toUtf8().constData(), 0600), 0);
+    const QString sparse = dir + "/KlipoVersa-Backup-3huge.json";
+    writeFile(sparse, "{");
+    ASSERT_EQ(::truncate(sparse.toUtf8().constData(), 300LL * 1024 * 1024), 0);
+    writeFile(dir + "/KlipoVersa-Backup-4cut.json", cloudbackup::encodeFile(CloudBackup{1, kCloudT0, {}, {}, {}}).left(30));
+
+    VocabularyWord huge = cloudWord("zebra", 1);
+    huge.display = QString(1024 * 1024, u'Z');
+    huge.definition = QString(1500, u'义');
+    huge.sources = {{"not-a-record", 1, kCloudT0}};
+    VocabularyWord many = cloudWord("apple", 1);
+    QJsonObject tooMany = many.toJson();
+    tooMany.insert("count", 9e18);
+    many = *VocabularyWord::fromJson(tooMany, kCloudT0);
+    writeBackup(dir + "/KlipoVersa-Backup-5good.json", kCloudT0, {},
+                {huge, many, cloudWord("../x", 1), cloudWord("the", 1), cloudWord("Apple", 1)});
+
+    const cloudfolder::ReadResult merged = cloudfolder::readMerged(dir, kCloudT0);
+    QStringList reasons;
+    for (const auto& s : merged.skipped) reasons << s.name + ": " + s.reason;
+    EXPECT_EQ(reasons, (QStringList{"KlipoVersa-Backup-1link.json: 是符号链接，未读取",
+                                    "KlipoVersa-Backup-2fifo.json: 同名的不是普通文件",
+                                    "KlipoVersa-Backup-3huge.json: 文件过大（超过 256 MB）",
+                                    "KlipoVersa-Backup-4cut.json: 不是有效的备份文件"}));
+    ASSERT_TRUE(merged.backup);
+    ASSERT_EQ(merged.backup->words.size(), 2);  // "../x", a stop word and a capitalised key are no keys
+    const VocabularyWord& apple = merged.backup->words[0];
+    const VocabularyWord& zebra = merged.backup->words[1];
+    EXPECT_EQ(apple.count, VocabularyWord::maximumCount);
+    EXPECT_EQ(zebra.display, "zebra");
+    EXPECT_EQ(zebra.definition->size(), cloudbackup::kMaximumDefinitionLength);
+    EXPECT_TRUE(zebra.sources.isEmpty());
+    EXPECT_EQ(readFile(outside), outsideBefore);
+}
+
+TEST(CloudDeviceId, isSafeInAFileName_AndNewOnAnotherMachine)
+{
+    const QString dir = freshDir("device");
+    platform::SettingsStore settings(dir + "/defaults.json");
+    writeFile(dir + "/machine-a", "aaaa\n");
+    writeFile(dir + "/machine-b", "bbbb\n");
+
+    settings.setValue(cloudfolder::kDeviceIdKey, "../x");
+    const QString made = cloudfolder::deviceId(settings, dir + "/machine-a");
+    EXPECT_TRUE(QRegularExpression("^[0-9A-F]{8}$").match(made).hasMatch()) << made.toStdString();
+    EXPECT_EQ(cloudfolder::deviceId(settings, dir + "/machine-a"), made);
+    // The settings copied to another computer: that one makes its own id.
+    const QString other = cloudfolder::deviceId(settings, dir + "/machine-b");
+    EXPECT_NE(other, made);
+    EXPECT_EQ(cloudfolder::deviceId(settings, dir + "/no-machine-id"), other);
+    EXPECT_FALSE(cloudfolder::isValidDeviceId(QString(37, u'A')));
+}
