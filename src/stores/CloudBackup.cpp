@@ -4,8 +4,8 @@
 #include "stores/VocabularyBook.h"
 #include "stores/VocabularyExtractor.h"
 
-#include <QCryptographicHash>
 #include <QHash>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
@@ -25,51 +25,12 @@ const QLatin1String kRecords("records");
 const QLatin1String kWords("words");
 const QLatin1String kSettings("settings");
 
-QJsonObject settingsObject(const CloudBackup::Settings& settings)
-{
-    QJsonObject object;
-    for (auto it = settings.constBegin(); it != settings.constEnd(); ++it) object.insert(it.key(), it.value());
-    return object;
-}
-
-bool byKey(const VocabularyWord& a, const VocabularyWord& b) { return a.normalized < b.normalized; }
-
-// QJsonObject keeps its keys sorted, so only the slash is left to do. Outside
-// strings JSON never holds a "/", so every one found is inside a string.
-QByteArray withEscapedSlashes(QByteArray json) { return json.replace('/', "\\/"); }
-
 bool isWholeNumber(const QJsonValue& value)
 {
     return value.isDouble() && std::trunc(value.toDouble()) == value.toDouble();
 }
 
 }  // namespace
-
-EncodedContent encodeContent(const QList<HistoryRecord>& records, QList<VocabularyWord> words,
-                             const CloudBackup::Settings& settings)
-{
-    std::sort(words.begin(), words.end(), byKey);
-    EncodedContent content;
-    for (const HistoryRecord& record : records) content.records.append(record.toJson());
-    for (const VocabularyWord& word : std::as_const(words)) content.words.append(word.toJson());
-    content.settings = settings;
-    return content;
-}
-
-QByteArray encodeFile(const EncodedContent& content, const QDateTime& date)
-{
-    const QJsonObject object{{kDate, isodate::format(date)},
-                             {kRecords, content.records},
-                             {kSettings, settingsObject(content.settings)},
-                             {kVersion, 1},
-                             {kWords, content.words}};
-    return withEscapedSlashes(QJsonDocument(object).toJson(QJsonDocument::Indented));
-}
-
-QByteArray encodeFile(const CloudBackup& backup)
-{
-    return encodeFile(encodeContent(backup.records, backup.words, backup.settings), backup.date);
-}
 
 bool vetWord(VocabularyWord& word)
 {
@@ -137,21 +98,6 @@ std::optional<CloudBackup> decodeFile(const QByteArray& data, const QDateTime& n
     return backup;
 }
 
-QString fingerprint(const EncodedContent& content)
-{
-    const QJsonObject digest{{kRecords, content.records},
-                             {kSettings, settingsObject(content.settings)},
-                             {kWords, content.words}};
-    const QByteArray encoded = withEscapedSlashes(QJsonDocument(digest).toJson(QJsonDocument::Compact));
-    return QString::fromLatin1(QCryptographicHash::hash(encoded, QCryptographicHash::Sha256).toHex());
-}
-
-QString fingerprint(const QList<HistoryRecord>& records, const QList<VocabularyWord>& words,
-                    const CloudBackup::Settings& settings)
-{
-    return fingerprint(encodeContent(records, words, settings));
-}
-
 QList<HistoryRecord> mergeRecords(const QList<HistoryRecord>& local, const QList<HistoryRecord>& cloud)
 {
     QList<HistoryRecord> merged = local;
@@ -181,7 +127,8 @@ QList<VocabularyWord> mergeWords(const QList<VocabularyWord>& local, const QList
             *found = vocabularybook::mergedWord(*found, word);
     }
     QList<VocabularyWord> merged = book.values();
-    std::sort(merged.begin(), merged.end(), byKey);
+    std::sort(merged.begin(), merged.end(),
+              [](const VocabularyWord& a, const VocabularyWord& b) { return a.normalized < b.normalized; });
     return merged;
 }
 

@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QJsonArray>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -34,12 +33,14 @@ namespace cloudbackup {
 // The longest definition taken from another computer's word.
 constexpr int kMaximumDefinitionLength = 1000;
 
-// The two arrays of a backup, encoded once for both the fingerprint and the
-// file. Words are written in key order.
+// A backup's content encoded once for both the fingerprint and the file:
+// records in the order given, words in key order, each list in chunks of a
+// fixed number of items that are encoded and hashed side by side.
 struct EncodedContent {
-    QJsonArray records;
-    QJsonArray words;
-    CloudBackup::Settings settings;
+    QList<QByteArray> recordChunks;  // items of the "records" array, joined by ",\n"
+    QList<QByteArray> wordChunks;
+    QByteArray settings;  // the "settings" object
+    QString fingerprint;  // see fingerprint()
 };
 EncodedContent encodeContent(const QList<HistoryRecord>& records, QList<VocabularyWord> words,
                              const CloudBackup::Settings& settings);
@@ -62,9 +63,10 @@ std::optional<CloudBackup> decodeFile(const QByteArray& data, const QDateTime& n
 // record by its UUID.
 bool vetWord(VocabularyWord& word);
 
-// SHA-256 over records (in the order given), words (in key order) and
-// settings, as 64 lower-case hex digits. Neither date nor version counts.
-QString fingerprint(const EncodedContent& content);
+// What automatic backup compares to tell that nothing changed: SHA-256 over
+// the SHA-256 of each encoded chunk of records (in the order given), of the
+// settings and of each chunk of words (in key order), as 64 lower-case hex
+// digits. Neither date nor version counts.
 QString fingerprint(const QList<HistoryRecord>& records, const QList<VocabularyWord>& words,
                     const CloudBackup::Settings& settings);
 

@@ -195,30 +195,30 @@ void CloudSync::checkCloudOnLaunch()
 
 void CloudSync::finishLaunchCheck(const cloudtransfer::LaunchLook& look)
 {
-    const std::optional<CloudBackup>& backup = look.merged.backup;
-    if (backup && look.localDataEmpty && (!backup->records.isEmpty() || !backup->words.isEmpty()))
-        return offerRestore(*backup);
+    const std::optional<cloudtransfer::BackupSummary>& backup = look.backup;
+    if (backup && look.localDataEmpty && (backup->recordCount > 0 || backup->wordCount > 0))
+        return offerRestore(backup->date, backup->recordCount, backup->wordCount);
     if (autoSyncEnabled()) {
         m_hasPendingChanges = true;
         scheduleAutoUpload(kAfterLaunchUploadDelay);
     }
 }
 
-CloudSync::Prompt CloudSync::restorePrompt(const CloudBackup& backup)
+CloudSync::Prompt CloudSync::restorePrompt(const QDateTime& date, qsizetype recordCount, qsizetype wordCount)
 {
     return {QStringLiteral("发现备份文件夹中的备份"),
             QStringLiteral("云端有一份备份（%1），含 %2 条历史文字、%3 个单词，而本机目前没有数据。\n"
                            "要把备份中的单词和设置合并到本机吗？历史文字不会导入。")
-                .arg(chineseDateText(backup.date))
-                .arg(backup.records.size())
-                .arg(backup.words.size()),
+                .arg(chineseDateText(date))
+                .arg(recordCount)
+                .arg(wordCount),
             {QStringLiteral("立即恢复"), QStringLiteral("暂不")}};
 }
 
-void CloudSync::offerRestore(const CloudBackup& backup)
+void CloudSync::offerRestore(const QDateTime& date, qsizetype recordCount, qsizetype wordCount)
 {
     if (!m_prompt) return;
-    if (m_prompt(restorePrompt(backup)) == 0) download();
+    if (m_prompt(restorePrompt(date, recordCount, wordCount)) == 0) download();
 }
 
 // ---- upload -------------------------------------------------------------------
@@ -334,22 +334,22 @@ void CloudSync::download()
 
 void CloudSync::finishDownload(const cloudtransfer::DownloadOutcome& outcome)
 {
-    const QList<cloudfolder::SkippedFile>& skipped = outcome.merged.skipped;
+    const QList<cloudfolder::SkippedFile>& skipped = outcome.skipped;
     m_isBusy = false;
-    if (!outcome.merged.backup) {
+    if (!outcome.backup) {
         QString text = QStringLiteral("下载失败：云端没有备份或文件无法读取");
         if (!skipped.isEmpty()) text += QStringLiteral("。") + skippedText(skipped);
         setStatus(text);
         Q_EMIT changed();
         return;
     }
-    const CloudBackup& backup = *outcome.merged.backup;
+    const cloudtransfer::BackupSummary& backup = *outcome.backup;
     const cloudsettings::Outcome applied =
         cloudsettings::apply(*m_deps.settings, backup.settings, outcome.localRecordCount);
     QString text = (skipped.isEmpty() ? QStringLiteral("已同步：") : QStringLiteral("部分同步：")) +
                    QStringLiteral("新增 %1 个单词").arg(outcome.newWords);
     if (applied.applied > 0) text += QStringLiteral("，已应用备份中的设置");
-    text += QStringLiteral("；备份含 %1 条历史文字，不导入本机历史").arg(backup.records.size());
+    text += QStringLiteral("；备份含 %1 条历史文字，不导入本机历史").arg(backup.recordCount);
     if (!applied.refused.isEmpty())
         text += QStringLiteral("。未应用的设置：") + applied.refused.join(QStringLiteral("；"));
     if (!skipped.isEmpty()) text += QStringLiteral("。") + skippedText(skipped);

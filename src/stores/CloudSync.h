@@ -1,6 +1,5 @@
 #pragma once
 
-#include "stores/CloudBackup.h"
 #include "stores/CloudScheduler.h"
 
 #include <QDateTime>
@@ -107,7 +106,7 @@ public:
     // alert); without one no offer is made.
     void setRestorePrompt(PromptHandler prompt) { m_prompt = std::move(prompt); }
     // The texts of the restore offer for a merged backup.
-    static Prompt restorePrompt(const CloudBackup& backup);
+    static Prompt restorePrompt(const QDateTime& date, qsizetype recordCount, qsizetype wordCount);
 
     bool hasPendingChanges() const { return m_hasPendingChanges; }
 
@@ -123,7 +122,7 @@ private:
     void autoUploadTimerFired();
     void checkCloudOnLaunch();
     void finishLaunchCheck(const cloudtransfer::LaunchLook& look);
-    void offerRestore(const CloudBackup& backup);
+    void offerRestore(const QDateTime& date, qsizetype recordCount, qsizetype wordCount);
     void finishUpload(const cloudtransfer::UploadOutcome& outcome);
     void finishDownload(const cloudtransfer::DownloadOutcome& outcome);
     QString lastFingerprint() const;

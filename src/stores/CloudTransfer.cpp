@@ -19,6 +19,11 @@ bool isRegularFile(const QString& path)
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+BackupSummary summarize(const CloudBackup& backup)
+{
+    return {backup.date, backup.records.size(), backup.words.size(), backup.settings};
+}
+
 }  // namespace
 
 UploadOutcome upload(const Stores& stores, const UploadRequest& request)
@@ -31,7 +36,7 @@ UploadOutcome upload(const Stores& stores, const UploadRequest& request)
     UploadOutcome outcome;
     outcome.recordCount = records.size();
     outcome.wordCount = words.size();
-    outcome.fingerprint = cloudbackup::fingerprint(content);
+    outcome.fingerprint = content.fingerprint;
     outcome.date = request.now();
 
     if (request.automatic && !request.lastFingerprint.isEmpty() && request.lastFingerprint == outcome.fingerprint &&
@@ -67,9 +72,11 @@ UploadOutcome upload(const Stores& stores, const UploadRequest& request)
 DownloadOutcome download(const Stores& stores, const QString& folder, const QDateTime& now)
 {
     DownloadOutcome outcome;
-    outcome.merged = cloudfolder::readMerged(folder, now);
-    if (!outcome.merged.backup) return outcome;
-    outcome.newWords = stores.vocabulary.mergeFromBackup(outcome.merged.backup->words);
+    const cloudfolder::ReadResult merged = cloudfolder::readMerged(folder, now);
+    outcome.skipped = merged.skipped;
+    if (!merged.backup) return outcome;
+    outcome.backup = summarize(*merged.backup);
+    outcome.newWords = stores.vocabulary.mergeFromBackup(merged.backup->words);
     outcome.localRecordCount = stores.history.allRecords().size();
     return outcome;
 }
@@ -78,7 +85,8 @@ LaunchLook lookAtLaunch(const Stores& stores, const QString& folder, const QDate
 {
     LaunchLook look;
     look.localDataEmpty = stores.history.allRecords().isEmpty() && stores.vocabulary.words().isEmpty();
-    look.merged = cloudfolder::readMerged(folder, now);
+    const cloudfolder::ReadResult merged = cloudfolder::readMerged(folder, now);
+    if (merged.backup) look.backup = summarize(*merged.backup);
     return look;
 }
 

@@ -55,8 +55,18 @@ struct UploadOutcome {
 
 UploadOutcome upload(const Stores& stores, const UploadRequest& request);
 
+// What the main thread needs of a folded backup; the backup itself (tens of
+// megabytes) is let go on the worker.
+struct BackupSummary {
+    QDateTime date;
+    qsizetype recordCount = 0;
+    qsizetype wordCount = 0;
+    CloudBackup::Settings settings;
+};
+
 struct DownloadOutcome {
-    cloudfolder::ReadResult merged;
+    std::optional<BackupSummary> backup;  // none: no file could be used
+    QList<cloudfolder::SkippedFile> skipped;
     int newWords = 0;
     qsizetype localRecordCount = 0;
 };
@@ -66,7 +76,7 @@ DownloadOutcome download(const Stores& stores, const QString& folder, const QDat
 
 struct LaunchLook {
     bool localDataEmpty = false;
-    cloudfolder::ReadResult merged;
+    std::optional<BackupSummary> backup;
 };
 
 // Whether this computer holds no records and no words, and the folded backups.

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -18,9 +19,17 @@ using namespace klipo::test;
 
 TEST(CloudBackupFile, isWrittenWithSortedKeysZDatesAndEscapedSlashes_AndReadOnlyWithAllFiveKeys)
 {
-    const CloudBackup backup{1, kCloudT0, {cloudRecord(1, kCloudT0, "a/b")}, {cloudWord("apple", 2)},
-                             {{"targetLanguage", "en"}}};
+    HistoryRecord record = cloudRecord(1, kCloudT0, "a/b \"q\" \\ \t\n\x01 中文");
+    record.originalImageName = record.idText() + "-src.png";
+    VocabularyWord word = cloudWord("apple", 2);
+    word.definition = "苹果";
+    word.sources = {{record.idText(), 2, kCloudT0}};
+    const CloudBackup backup{1, kCloudT0, {record}, {word}, {{"targetLanguage", "en"}}};
     const QByteArray data = cloudbackup::encodeFile(backup);
+    // The same objects as the history index and the vocabulary file hold.
+    const QJsonObject parsed = QJsonDocument::fromJson(data).object();
+    EXPECT_EQ(parsed["records"].toArray().at(0).toObject(), record.toJson());
+    EXPECT_EQ(parsed["words"].toArray().at(0).toObject(), word.toJson());
     EXPECT_TRUE(data.contains("\"date\": \"2024-05-01T08:30:00Z\"")) << data.constData();
     EXPECT_TRUE(data.contains("a\\/b"));
     EXPECT_FALSE(data.contains("a/b"));

@@ -150,6 +150,7 @@ TEST_F(CloudSyncTest, launchOffersARestoreOnlyWithoutLocalData_AndNotNowSchedule
     EXPECT_EQ(cloudfolder::backupFileNames(folder), QStringList{"KlipoVersa-Backup-OTHER.json"});
 
     // Words in the book's file count as local data even before the book was shown.
+    sync.reset();
     SetUp();
     writeBackup(folder + "/KlipoVersa-Backup-OTHER.json", kCloudT0, {}, {cloudWord("apple", 2)});
     openStores({}, {cloudWord("zebra", 1)});
