@@ -51,9 +51,11 @@ HistoryStore& HistoryStore::shared() { return platform::mainThreadSingleton<Hist
 
 QString HistoryStore::defaultDirectory() { return storefiles::defaultDataDirectory() + QStringLiteral("/History"); }
 
-int HistoryStore::historyLimitSetting()
+int HistoryStore::historyLimitSetting() { return historyLimitSetting(platform::SettingsStore::shared()); }
+
+int HistoryStore::historyLimitSetting(const platform::SettingsStore& settings)
 {
-    const QJsonValue value = platform::SettingsStore::shared().value(QStringLiteral("historyLimit"));
+    const QJsonValue value = settings.value(QStringLiteral("historyLimit"));
     if (!value.isDouble()) return kDefaultHistoryLimit;
     const double number = value.toDouble();
     if (std::trunc(number) != number || number < INT_MIN || number > INT_MAX) return kDefaultHistoryLimit;

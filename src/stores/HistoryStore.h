@@ -19,6 +19,7 @@ namespace klipo {
 
 namespace platform {
 class SerialQueue;
+class SettingsStore;
 }
 namespace storefiles {
 class WriteAccess;
@@ -52,6 +53,7 @@ public:
     // The limit from the settings: "historyLimit" when it holds an integer,
     // else 300; below 1 means no limit.
     static int historyLimitSetting();
+    static int historyLimitSetting(const platform::SettingsStore& settings);
 
     // A store over `directory` (the default folder when empty). The first load
     // is scheduled at once.

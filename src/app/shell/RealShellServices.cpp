@@ -120,7 +120,21 @@ void RealShellServices::applyAppearance() { klipo::applyAppearance(Settings::app
 void RealShellServices::runShortcutMigration() { GlobalShortcuts::ShortcutSlimMigration::runIfNeeded(); }
 void RealShellServices::runRecordingSelfCheck() { RecSelfTest::runIfNeeded(); }
 void RealShellServices::runScrollingSelfCheck() { ScrollSelfTest::runIfNeeded(); }
-void RealShellServices::startAutoCloudBackup() { CloudSync::shared().startAutoSync(); }
+void RealShellServices::startAutoCloudBackup()
+{
+    CloudSync& cloud = CloudSync::shared();
+    // The restore offer is a modal alert brought to the front.
+    QPointer<RealShellServices> self(this);
+    cloud.setRestorePrompt([self](const CloudSync::Prompt& prompt) {
+        if (!self) return -1;
+        ShellAlert alert;
+        alert.message = prompt.message;
+        alert.informativeText = prompt.informativeText;
+        alert.buttons = prompt.buttons;
+        return self->runAlert(alert);
+    });
+    cloud.startAutoSync();
+}
 bool RealShellServices::menuBarOnly() { return Settings::menuBarOnly(); }
 bool RealShellServices::overlayEnabled() { return Settings::selCaptureOverlayEnabled(); }
 

@@ -1,0 +1,156 @@
+#include "stores/CloudFolder.h"
+
+#include "platform/SafeFile.h"
+#include "platform/SettingsStore.h"
+#include "stores/StoreFiles.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QUuid>
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace klipo::cloudfolder {
+
+namespace safefile = platform::safefile;
+
+namespace {
+
+const QString kPrefix = QStringLiteral("KlipoVersa-Backup");
+const QString kSuffix = QStringLiteral(".json");
+
+QByteArray native(const QString& path) { return QFile::encodeName(path); }
+
+// What identifies this machine, hashed so the machine id itself is never
+// stored; empty when there is nothing to go by.
+QString machineDigest(const QString& machineIdPath)
+{
+    const safefile::ReadResult read = safefile::readFile(machineIdPath, 4096);
+    const QByteArray id = read.ok() ? read.data.trimmed() : QByteArray();
+    if (id.isEmpty()) return {};
+    return QString::fromLatin1(
+        QCryptographicHash::hash("KlipoVersa backup device:" + id, QCryptographicHash::Sha256).toHex().left(32));
+}
+
+}  // namespace
+
+QString defaultFolder() { return storefiles::defaultDataDirectory() + QStringLiteral("/Cloud"); }
+
+QString folder(const platform::SettingsStore& settings)
+{
+    const QString chosen = settings.stringValue(kFolderKey);
+    return chosen.isEmpty() ? defaultFolder() : chosen;
+}
+
+Availability checkAvailability(const QString& path)
+{
+    if (!QDir::isAbsolutePath(path)) return {false, QStringLiteral("不是完整的文件夹路径")};
+    struct stat st {};
+    if (::stat(native(path).constData(), &st) != 0) {
+        if (errno != ENOENT && errno != ENOTDIR) return {false, safefile::reasonFor(errno)};
+        // Only a folder we make is made private; one the user chose stays as it is.
+        if (!safefile::makePrivateFolder(path)) return {false, safefile::reasonFor(errno)};
+    } else if (!S_ISDIR(st.st_mode)) {
+        return {false, QStringLiteral("同名的不是文件夹")};
+    }
+    QByteArray probe = native(path + QStringLiteral("/.KlipoVersa-probe-XXXXXX"));
+    const int fd = ::mkostemp(probe.data(), O_CLOEXEC);
+    if (fd < 0) return {false, safefile::reasonFor(errno)};
+    ::close(fd);
+    ::unlink(probe.constData());
+    return {true, {}};
+}
+
+bool isValidDeviceId(const QString& id)
+{
+    if (id.isEmpty() || id.size() > 36) return false;
+    return std::all_of(id.cbegin(), id.cend(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || u == u'-';
+    });
+}
+
+QString deviceId(platform::SettingsStore& settings, const QString& machineIdPath)
+{
+    const QString stored = settings.stringValue(kDeviceIdKey);
+    const QString machine = machineDigest(machineIdPath);
+    if (isValidDeviceId(stored)) {
+        if (machine.isEmpty()) return stored;
+        const QString madeOn = settings.stringValue(kDeviceMachineKey);
+        if (madeOn == machine) return stored;
+        if (madeOn.isEmpty()) {
+            // An id from before ids were tied to their machine.
+            settings.setValue(kDeviceMachineKey, machine);
+            return stored;
+        }
+    }
+    // None yet, unusable in a file name, or copied here with the settings of
+    // another computer, whose file it would overwrite.
+    const QString made = QUuid::createUuid().toString(QUuid::WithoutBraces).left(8).toUpper();
+    settings.setValue(kDeviceIdKey, made);
+    if (machine.isEmpty())
+        settings.remove(kDeviceMachineKey);
+    else
+        settings.setValue(kDeviceMachineKey, machine);
+    return made;
+}
+
+QString fileName(const QString& deviceId) { return kPrefix + QLatin1Char('-') + deviceId + kSuffix; }
+
+QString filePath(const QString& folder, const QString& deviceId)
+{
+    return folder + QLatin1Char('/') + fileName(deviceId);
+}
+
+QStringList backupFileNames(const QString& folder)
+{
+    QStringList names;
+    DIR* dir = ::opendir(native(folder).constData());
+    if (!dir) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name.startsWith(kPrefix) && name.endsWith(kSuffix) && name.size() >= kPrefix.size() + kSuffix.size())
+            names.append(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+ReadResult readBackupFile(const QString& path, const QDateTime& now)
+{
+    const QString name = QFileInfo(path).fileName();
+    auto skipped = [&](const QString& reason) { return ReadResult{std::nullopt, {{name, reason}}}; };
+    struct stat st {};
+    if (::lstat(native(path).constData(), &st) == 0 && S_ISLNK(st.st_mode))
+        return skipped(QStringLiteral("是符号链接，未读取"));
+    const safefile::ReadResult read = safefile::readFile(path, kMaxBackupFileBytes);
+    if (read.status == safefile::ReadStatus::Missing) return skipped(QStringLiteral("文件已不在"));
+    if (!read.ok()) return skipped(read.error);
+    std::optional<CloudBackup> backup = cloudbackup::decodeFile(read.data, now);
+    if (!backup) return skipped(QStringLiteral("不是有效的备份文件"));
+    return {std::move(backup), {}};
+}
+
+ReadResult readMerged(const QString& folder, const QDateTime& now)
+{
+    ReadResult merged;
+    for (const QString& name : backupFileNames(folder)) {
+        ReadResult one = readBackupFile(folder + QLatin1Char('/') + name, now);
+        merged.skipped += one.skipped;
+        if (!one.backup) continue;
+        if (!merged.backup)
+            merged.backup = std::move(one.backup);
+        else
+            cloudbackup::foldInto(*merged.backup, *one.backup);
+    }
+    return merged;
+}
+
+}  // namespace klipo::cloudfolder

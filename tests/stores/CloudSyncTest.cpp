@@ -1,0 +1,271 @@
+#include "CloudTestSupport.h"
+
+#include "platform/NotificationCenter.h"
+#include "platform/SettingsStore.h"
+#include "stores/CloudFolder.h"
+#include "stores/CloudSync.h"
+#include "stores/HistoryIndex.h"
+#include "stores/HistoryStore.h"
+#include "stores/VocabularyBook.h"
+#include "stores/VocabularyStore.h"
+#include "support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonObject>
+
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace klipo;
+using namespace klipo::test;
+
+namespace {
+
+class CloudSyncTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root = freshDir("cloud");
+        folder = root + "/Cloud";
+        QDir().mkpath(folder);
+        settings = std::make_unique<platform::SettingsStore>(root + "/defaults.json");
+        settings->setValue(cloudfolder::kFolderKey, folder);
+        writeFile(root + "/machine-id", "test-machine");
+    }
+
+    // Stores over files that hold `records` and `words` before they are opened.
+    void openStores(const QList<HistoryRecord>& records, const QList<VocabularyWord>& words)
+    {
+        QDir().mkpath(root + "/History");
+        writeFile(root + "/History/index.json", historyindex::encode(records));
+        vocabularybook::Book book;
+        for (const VocabularyWord& w : words) book.insert(w.normalized, w);
+        writeFile(root + "/vocabulary.json", vocabularybook::encodeFile(book));
+        history = std::make_unique<HistoryStore>(root + "/History");
+        vocabulary = std::make_unique<VocabularyStore>(root);
+        // The first load is announced like a change; let that pass unobserved.
+        history->allRecords();
+        QCoreApplication::processEvents();
+    }
+
+    void makeSync()
+    {
+        sync = std::make_unique<CloudSync>(
+            CloudSync::Dependencies{settings.get(), history.get(), vocabulary.get(), &clock, root + "/machine-id"});
+        QObject::connect(sync.get(), &CloudSync::changed, [this] {
+            if (statuses.value(statuses.size() - 1) != sync->statusText()) statuses << sync->statusText();
+        });
+    }
+
+    // Starts the service and lets its look at the folder run; the restore
+    // offers made go to `prompts`, each answered "暂不".
+    void launch()
+    {
+        sync->setRestorePrompt([this](const CloudSync::Prompt& p) {
+            prompts << p;
+            return 1;
+        });
+        sync->startAutoSync();
+        sync->startAutoSync();
+        clock.advance(5);
+        clock.runJobs();
+    }
+
+    QString ownFile() { return sync->backupFilePath(); }
+    qsizetype count(const QString& status) const { return statuses.count(status); }
+    static void storeChanged() { platform::NotificationCenter::shared().post(HistoryStore::didChangeNotification); }
+    std::optional<CloudBackup> backupAt(const QString& path)
+    {
+        return cloudbackup::decodeFile(readFile(path), kCloudT0);
+    }
+
+    QString root, folder;
+    FakeScheduler clock;
+    std::unique_ptr<platform::SettingsStore> settings;
+    std::unique_ptr<HistoryStore> history;
+    std::unique_ptr<VocabularyStore> vocabulary;
+    std::unique_ptr<CloudSync> sync;
+    QStringList statuses;
+    QList<CloudSync::Prompt> prompts;
+};
+
+const QString kAuto = QStringLiteral("正在自动备份…");
+
+}  // namespace
+
+TEST_F(CloudSyncTest, changesSettleThreeMinutes_ATimerDuringATransferRetriesEachMinute_UnchangedContentIsSkipped)
+{
+    openStores({cloudRecord(1, kCloudT0)}, {cloudWord("apple", 2)});
+    makeSync();
+    ASSERT_TRUE(sync->isAvailable()) << sync->statusText().toStdString();
+    sync->startAutoSync();
+    clock.advance(5);
+    clock.runJobs();  // the launch check finds local data: an upload at 125 s
+
+    clock.advance(95);
+    sync->download();  // nothing in the folder yet: fails without touching the stores
+    clock.advance(25 + 60 + 60);
+    EXPECT_EQ(count(kAuto), 0);
+    clock.runJobs();
+    EXPECT_EQ(sync->statusText(), "下载失败：云端没有备份或文件无法读取");
+    clock.advance(59);
+    EXPECT_EQ(count(kAuto), 0);
+    clock.advance(1);
+    EXPECT_EQ(count(kAuto), 1);
+    clock.runJobs();
+    EXPECT_TRUE(sync->statusText().startsWith("已上传 1 条记录、1 个单词（")) << sync->statusText().toStdString();
+    ASSERT_TRUE(backupAt(ownFile()));
+
+    for (int i = 0; i < 10; ++i) {
+        storeChanged();
+        clock.advance(10);
+    }
+    clock.advance(169);
+    EXPECT_EQ(count(kAuto), 1);
+    clock.advance(1);
+    EXPECT_EQ(count(kAuto), 2);
+    clock.runJobs();
+    EXPECT_EQ(sync->statusText(), "云端已是最新，无需上传");
+
+    sync->startUpload(false);  // a manual upload writes all the same
+    clock.runJobs();
+    EXPECT_EQ(backupAt(ownFile())->date, clock.now());
+
+    QFile::remove(ownFile());
+    storeChanged();
+    clock.advance(180);
+    clock.runJobs();
+    EXPECT_TRUE(sync->statusText().startsWith("已上传")) << sync->statusText().toStdString();
+    EXPECT_TRUE(QFile::exists(ownFile()));
+}
+
+TEST_F(CloudSyncTest, launchOffersARestoreOnlyWithoutLocalData_AndNotNowSchedulesNothing)
+{
+    writeBackup(folder + "/KlipoVersa-Backup-OTHER.json", kCloudT0, {cloudRecord(1, kCloudT0)}, {cloudWord("apple", 2)});
+    openStores({}, {});
+    makeSync();
+    launch();
+    ASSERT_EQ(prompts.size(), 1);
+    EXPECT_EQ(prompts[0].message, "发现备份文件夹中的备份");
+    EXPECT_TRUE(prompts[0].informativeText.contains("含 1 条历史文字、1 个单词")) << prompts[0].informativeText.toStdString();
+    EXPECT_TRUE(prompts[0].informativeText.contains("历史文字不会导入"));
+    clock.advance(1000);
+    clock.runJobs();
+    EXPECT_EQ(count(kAuto), 0);
+    EXPECT_EQ(cloudfolder::backupFileNames(folder), QStringList{"KlipoVersa-Backup-OTHER.json"});
+
+    // Words in the book's file count as local data even before the book was shown.
+    sync.reset();
+    SetUp();
+    writeBackup(folder + "/KlipoVersa-Backup-OTHER.json", kCloudT0, {}, {cloudWord("apple", 2)});
+    openStores({}, {cloudWord("zebra", 1)});
+    makeSync();
+    launch();
+    EXPECT_EQ(prompts.size(), 1);
+    clock.advance(120);
+    EXPECT_EQ(count(kAuto), 1);
+}
+
+TEST_F(CloudSyncTest, unattendedUploadsNeverEmptyABackupThatHoldsData_QuitUploadsOnlyWhatIsPending)
+{
+    openStores({cloudRecord(1, kCloudT0)}, {cloudWord("apple", 2)});
+    makeSync();
+    sync->uploadOnQuit();  // nothing pending
+    EXPECT_FALSE(QFile::exists(ownFile()));
+    sync->setAutoSync(true);
+    sync->setAutoSync(false);  // still pending, but automatic backup is off
+    sync->uploadOnQuit();
+    EXPECT_FALSE(QFile::exists(ownFile()));
+    sync->setAutoSync(true);
+    sync->uploadOnQuit();
+    ASSERT_EQ(backupAt(ownFile())->records.size(), 1);
+    EXPECT_FALSE(settings->stringValue(CloudSync::lastFingerprintKey).isEmpty());
+    EXPECT_FALSE(sync->lastBackupDate());  // the quit upload changes no shown state
+
+    // A wipe: the automatic and the quit upload keep the backup, a manual one replaces it.
+    history->removeAll();
+    vocabulary->removeAll();
+    vocabulary->flush();
+    sync->setAutoSync(true);
+    clock.advance(5);
+    clock.runJobs();
+    EXPECT_TRUE(sync->statusText().startsWith("未自动备份：本机没有历史文字和单词，而备份中还有 1 条历史文字、1 个单词"))
+        << sync->statusText().toStdString();
+    sync->uploadOnQuit();
+    EXPECT_EQ(backupAt(ownFile())->words.size(), 1);
+    sync->startUpload(false);
+    clock.runJobs();
+    EXPECT_TRUE(backupAt(ownFile())->words.isEmpty());
+}
+
+TEST_F(CloudSyncTest, hostileFilesCostNothingLocalOrOutside_AndTheStatusNamesWhatWasLeftOut)
+{
+    openStores({cloudRecord(1, kCloudT0), cloudRecord(2, kCloudT0), cloudRecord(3, kCloudT0)},
+               {cloudWord("apple", 7)});
+    makeSync();
+    const QString outside = root + "/outside.txt";
+    writeFile(outside, "precious");
+    const auto at = [&](const char* id) { return (folder + "/KlipoVersa-Backup-" + id + ".json").toUtf8(); };
+    ASSERT_EQ(::symlink(outside.toUtf8().constData(), at("LINK").constData()), 0);
+    ASSERT_EQ(::mkfifo(at("FIFO").constData(), 0600), 0);
+    writeFile(at("HUGE"), "{");
+    ASSERT_EQ(::truncate(at("HUGE").constData(), 300LL * 1024 * 1024), 0);  // sparse
+    writeFile(at("CUT"), "{\"version\": 1, \"date\": ");
+    VocabularyWord zebra = cloudWord("zebra", 1);
+    zebra.display = QString(1024 * 1024, u'Z');
+    zebra.definition = QString(1500, u'义');
+    zebra.sources = {{"not-a-record", 1, kCloudT0}};
+    QJsonObject apple = cloudWord("apple", 5, true).toJson();
+    apple.insert("count", 9e18);
+    writeBackup(at("OTHER"), kCloudT0, {cloudRecord(9, kCloudT0)},
+                {zebra, *VocabularyWord::fromJson(apple, kCloudT0), cloudWord("../x", 1), cloudWord("the", 1)},
+                {{"historyLimit", "1"}, {"saveHistory", "True"}, {"targetLanguage", "ja"}});
+
+    sync->download();
+    clock.runJobs();
+    EXPECT_EQ(sync->statusText(),
+              "部分同步：新增 1 个单词，已应用备份中的设置；备份含 1 条历史文字，不导入本机历史。"
+              "未应用的设置：历史记录上限 1 少于本机的 3 条记录；保存历史「True」不是 true 或 false。"
+              "无法读取：KlipoVersa-Backup-CUT.json（不是有效的备份文件）、KlipoVersa-Backup-FIFO.json（同名的不是普通文件）、"
+              "KlipoVersa-Backup-HUGE.json（文件过大（超过 256 MB））等 4 个文件");
+    EXPECT_EQ(history->allRecords().size(), 3);
+    EXPECT_FALSE(settings->contains("historyLimit"));
+    EXPECT_FALSE(settings->contains("saveHistory"));
+    EXPECT_EQ(settings->stringValue("targetLanguage"), "ja");
+    vocabularybook::Book book;
+    for (const VocabularyWord& w : vocabulary->words()) book.insert(w.normalized, w);
+    EXPECT_EQ(book.keys().size(), 2);  // "../x" and a stop word are no keys of the book
+    EXPECT_EQ(book["apple"].count, VocabularyWord::maximumCount);
+    EXPECT_TRUE(book["apple"].isMastered);
+    EXPECT_EQ(book["zebra"].display, "zebra");
+    EXPECT_EQ(book["zebra"].definition->size(), 1000);
+    EXPECT_TRUE(book["zebra"].sources.isEmpty());
+
+    // A device id that leads out of the folder is replaced, and a link planted
+    // under this computer's own name is never written through.
+    settings->setValue(cloudfolder::kDeviceIdKey, "../x");
+    const QString own = ownFile();
+    EXPECT_EQ(QFileInfo(own).absolutePath(), folder);
+    ASSERT_EQ(::symlink(outside.toUtf8().constData(), own.toUtf8().constData()), 0);
+    sync->startUpload(false);
+    clock.runJobs();
+    EXPECT_EQ(sync->statusText(), "上传失败：同名的是符号链接，已拒绝写入");
+    EXPECT_TRUE(sync->hasPendingChanges());
+    EXPECT_EQ(readFile(outside), "precious");
+}
+
+TEST_F(CloudSyncTest, aFolderThatCannotBeMadeIsUnavailableWithItsReason)
+{
+    writeFile(root + "/plain-file", "x");
+    settings->setValue(cloudfolder::kFolderKey, root + "/plain-file/Cloud");
+    openStores({}, {});
+    makeSync();
+    EXPECT_EQ(sync->statusText(), "备份文件夹不可用：路径中有同名的文件挡住了文件夹");
+    sync->download();
+    EXPECT_FALSE(sync->isBusy());
+    EXPECT_TRUE(sync->setBackupFolder(root + "/elsewhere"));
+    EXPECT_TRUE(sync->isAvailable());
+}

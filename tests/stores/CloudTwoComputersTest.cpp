@@ -1,0 +1,136 @@
+// Two real program instances, each with its own home and data, share one
+// backup folder on the headless desktop: the first backs up at quit, the
+// second starts empty, is offered the restore and takes the words and settings.
+#include "CloudTestSupport.h"
+
+#include "platform/SettingsStore.h"
+#include "stores/CloudFolder.h"
+#include "stores/HistoryIndex.h"
+#include "stores/VocabularyBook.h"
+#include "support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+using namespace klipo;
+using namespace klipo::test;
+
+namespace {
+
+QString xdotool(const QStringList& args)
+{
+    QProcess process;
+    process.start("xdotool", args);
+    process.waitForFinished(5000);
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+class Computer {
+public:
+    Computer(const QString& name, const QJsonObject& defaults) : m_name(name), m_root(freshDir(name))
+    {
+        for (const char* sub : {"/home", "/config/KlipoVersa", "/data/KlipoVersa/History", "/cache"})
+            QDir().mkpath(m_root + sub);
+        writeFile(m_root + "/config/KlipoVersa/defaults.json", QJsonDocument(defaults).toJson());
+    }
+    QString data() const { return m_root + "/data/KlipoVersa"; }
+    QString settingsFile() const { return m_root + "/config/KlipoVersa/defaults.json"; }
+
+    void start()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", m_root + "/home");
+        env.insert("XDG_CONFIG_HOME", m_root + "/config");
+        env.insert("XDG_DATA_HOME", m_root + "/data");
+        env.insert("XDG_CACHE_HOME", m_root + "/cache");
+        env.insert("KLIPO_INSTANCE_NAME", m_name);
+        env.remove("QT_QPA_PLATFORM");
+        m_process.setProcessEnvironment(env);
+        m_process.start(KLIPO_BINARY, {});
+        ASSERT_TRUE(m_process.waitForStarted(5000));
+    }
+
+    // As the user quits: the tray icon's menu, its last item "退出".
+    void quitFromTrayMenu()
+    {
+        QString icon;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !(icon = xdotool({"search", "--onlyvisible", "--classname", "klipoversa"})).isEmpty(); },
+                                    10000));
+        xdotool({"mousemove", "--window", icon.split('\n').first(), "11", "11", "click", "1"});
+        QTest::qWait(500);
+        xdotool({"key", "Up", "Return"});
+        ASSERT_TRUE(m_process.waitForFinished(20000)) << "did not quit";
+        EXPECT_EQ(m_process.exitCode(), 0) << m_process.readAllStandardError().constData();
+    }
+
+private:
+    QString m_name;
+    QString m_root;
+    QProcess m_process;
+};
+
+QStringList backupFiles(const QString& folder) { return cloudfolder::backupFileNames(folder); }
+
+}  // namespace
+
+TEST(CloudTwoComputers, theFirstBacksUpAtQuit_TheSecondStartsEmptyAndRestoresWordsAndSettingsButNoHistory)
+{
+    if (!hasX11Display()) GTEST_SKIP() << "needs the headless X11 desktop";
+    const QString shared = freshDir("shared-backup");
+
+    VocabularyWord apple = cloudWord("apple", 4, true);
+    apple.definition = "苹果";
+    Computer a("cloud-a", {{"menuBarOnly", true}, {cloudfolder::kFolderKey, shared}, {"targetLanguage", "en"},
+                           {"historyLimit", 50}, {"saveHistory", false}});
+    writeFile(a.data() + "/History/index.json", historyindex::encode({cloudRecord(1, kCloudT0), cloudRecord(2, kCloudT0)}));
+    writeFile(a.data() + "/vocabulary.json",
+              vocabularybook::encodeFile({{"apple", apple}, {"zebra", cloudWord("zebra", 9)}}));
+    a.start();
+    QTest::qWait(6500);  // past the look at the folder 5 s after launch
+    a.quitFromTrayMenu();
+    ASSERT_EQ(backupFiles(shared).size(), 1);
+    const QString fileOfA = shared + "/" + backupFiles(shared).first();
+    const QByteArray backupOfA = readFile(fileOfA);
+    const auto decodedA = cloudbackup::decodeFile(backupOfA, kCloudT0);
+    ASSERT_TRUE(decodedA);
+    EXPECT_EQ(decodedA->records.size(), 2);
+
+    Computer b("cloud-b", {{"menuBarOnly", true}, {cloudfolder::kFolderKey, shared}});
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    b.start();
+    QString alert;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !(alert = xdotool({"search", "--name", "发现备份文件夹中的备份"})).isEmpty(); }, 20000));
+    EXPECT_GE(sinceStart.elapsed(), 4500);
+    xdotool({"windowactivate", "--sync", alert.split('\n').first()});
+    xdotool({"key", "Return"});  // "立即恢复"
+
+    std::optional<vocabularybook::Book> book;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return (book = vocabularybook::decodeFile(readFile(b.data() + "/vocabulary.json"), kCloudT0)).has_value(); },
+        15000));
+    EXPECT_EQ(book->value("apple"), apple);
+    EXPECT_EQ(book->value("zebra").count, 9);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return platform::SettingsStore(b.settingsFile()).contains("saveHistory"); }, 5000));
+    platform::SettingsStore settingsOfB(b.settingsFile());
+    EXPECT_EQ(settingsOfB.stringValue("targetLanguage"), "en");
+    EXPECT_EQ(settingsOfB.value("historyLimit").toInt(), 50);
+    EXPECT_FALSE(settingsOfB.boolValue("saveHistory", true));
+
+    b.quitFromTrayMenu();
+    const auto historyOfB = historyindex::decode(readFile(b.data() + "/History/index.json"));
+    EXPECT_TRUE(!historyOfB || historyOfB->records.isEmpty());
+    const QStringList files = backupFiles(shared);
+    ASSERT_EQ(files.size(), 2);
+    EXPECT_EQ(readFile(fileOfA), backupOfA);
+    const auto decodedB = cloudbackup::decodeFile(readFile(shared + "/" + files.at(files.at(0) == fileOfA.section('/', -1) ? 1 : 0)), kCloudT0);
+    ASSERT_TRUE(decodedB);
+    EXPECT_TRUE(decodedB->records.isEmpty());
+    EXPECT_EQ(decodedB->words.size(), 2);
+}
