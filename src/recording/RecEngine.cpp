@@ -9,6 +9,8 @@
 
 #include <QFile>
 
+#include <chrono>
+#include <condition_variable>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -20,6 +22,8 @@ constexpr int sampleRate = 48000;
 // Converted pictures: the queue to the encoder holds six, plus the one being
 // converted and the one being encoded.
 constexpr std::size_t pictureBuffers = 8;
+// How long a start waits for the microphone's first sound.
+constexpr std::chrono::milliseconds microphoneWarmUp{3000};
 }  // namespace
 
 RecEngineParts RecEngineParts::system()
@@ -72,6 +76,8 @@ private:
     std::unique_ptr<RecEncoderStage::YuvPool> m_pictures;
     std::unique_ptr<RecEncoderStage> m_encoder;
     std::atomic<RecEncoderStage*> m_audioTarget{nullptr};
+    std::atomic<bool> m_microphoneFlowing{false};
+    std::condition_variable m_microphoneStarted;
     std::unique_ptr<RecCaptureStage> m_capture;
     platform::FileLock m_lock;
     std::mutex m_stopMutex;
@@ -97,6 +103,7 @@ std::optional<QString> RecEngine::Core::start()
         auto failure = m_microphone->start(
             sampleRate,
             [this](const platform::MicrophoneChunk& chunk) {
+                if (!m_microphoneFlowing.exchange(true)) m_microphoneStarted.notify_all();
                 RecEncoderStage* encoder = m_audioTarget.load();
                 if (!encoder || !m_accepting.load()) return;
                 if (!encoder->pushAudio(chunk.samples, chunk.count, chunk.firstSampleMicros)) {
@@ -112,6 +119,12 @@ std::optional<QString> RecEngine::Core::start()
             m_microphone.reset();
             std::lock_guard lock(m_statsMutex);
             m_microphoneError = failure;
+        } else {
+            // Some sources take a moment before their first sound (a sink's
+            // monitor wakes up in up to two seconds): the pictures start with
+            // the sound, not before it.
+            std::unique_lock lock(m_statsMutex);
+            m_microphoneStarted.wait_for(lock, microphoneWarmUp, [this] { return m_microphoneFlowing.load(); });
         }
     }
 

@@ -83,7 +83,7 @@ std::optional<QString> FfmpegFileWriter::open(const QString& path, Container con
     // straight to the file, so a crash loses at most the one under way.
     m_format->flush_packets = 1;
     AVDictionary* options = nullptr;
-    av_dict_set(&options, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
+    av_dict_set(&options, "movflags", "frag_keyframe+delay_moov+default_base_moof", 0);
     av_dict_set(&options, "frag_duration", "1000000", 0);
     const int code = avformat_write_header(m_format, &options);
     av_dict_free(&options);

@@ -18,6 +18,9 @@ namespace klipo::platform::pulse {
 namespace {
 
 constexpr int chunkMillis = 10;
+// The server keeps at most this much sound for us; what we fail to read in time beyond it is lost.
+constexpr int maxBufferMillis = 1000;
+constexpr std::int64_t maxBufferMicros = std::int64_t(maxBufferMillis) * 1000;
 
 QString reasonFor(int error)
 {
@@ -43,7 +46,7 @@ pa_simple* openInput(int sampleRate, int* error)
     spec.channels = 1;
     // Small fragments keep the delay between sound and picture low.
     pa_buffer_attr attributes{};
-    attributes.maxlength = std::uint32_t(-1);
+    attributes.maxlength = std::uint32_t(sampleRate * maxBufferMillis / 1000 * sizeof(float));
     attributes.tlength = std::uint32_t(-1);
     attributes.prebuf = std::uint32_t(-1);
     attributes.minreq = std::uint32_t(-1);
@@ -92,8 +95,15 @@ void PulseMicrophone::stop()
 void PulseMicrophone::run(int sampleRate)
 {
     const int frames = sampleRate * chunkMillis / 1000;
-    const std::int64_t chunkMicros = std::int64_t(frames) * 1000000 / sampleRate;
+    const auto samplesToMicros = [sampleRate](std::int64_t samples) { return samples * 1000000 / sampleRate; };
     std::vector<float> buffer(std::size_t(frames), 0.0f);
+    // The sound card's own clock is the exact one: the first chunk is placed
+    // on the monotonic clock (arrival minus what the server still held), the
+    // rest follow sample by sample. The server's latency figure jumps about
+    // too much to stamp every chunk with it.
+    std::int64_t anchor = 0;
+    std::int64_t delivered = 0;
+    std::int64_t firstLatency = 0;
     while (!m_stopping) {
         int error = 0;
         if (pa_simple_read(m_stream, buffer.data(), buffer.size() * sizeof(float), &error) < 0) {
@@ -101,11 +111,17 @@ void PulseMicrophone::run(int sampleRate)
             return;
         }
         const std::int64_t now = media::monotonicMicros();
-        // What the server still holds besides this chunk: the chunk's last
-        // sample was picked up that long ago.
-        const pa_usec_t latency = pa_simple_get_latency(m_stream, &error);
-        const std::int64_t held = latency == pa_usec_t(-1) ? 0 : std::int64_t(latency);
-        m_onChunk(MicrophoneChunk{buffer.data(), frames, now - held - chunkMicros});
+        const std::int64_t chunkEnd = now - firstLatency;
+        if (delivered == 0) {
+            const pa_usec_t latency = pa_simple_get_latency(m_stream, &error);
+            firstLatency = latency == pa_usec_t(-1) ? 0 : std::int64_t(latency);
+            anchor = now - firstLatency - samplesToMicros(frames);
+        } else if (chunkEnd - (anchor + samplesToMicros(delivered + frames)) > maxBufferMicros) {
+            // Later than the server can buffer: sound was lost. Start counting afresh.
+            anchor = chunkEnd - samplesToMicros(delivered + frames);
+        }
+        m_onChunk(MicrophoneChunk{buffer.data(), frames, anchor + samplesToMicros(delivered)});
+        delivered += frames;
     }
 }
 
