@@ -77,6 +77,8 @@ private:
     std::unique_ptr<RecEncoderStage> m_encoder;
     std::atomic<RecEncoderStage*> m_audioTarget{nullptr};
     std::atomic<bool> m_microphoneFlowing{false};
+    std::atomic<std::int64_t> m_soundEnd{0};  // where the sound read so far ends (monotonic micros)
+    std::int64_t m_origin = 0;
     std::condition_variable m_microphoneStarted;
     std::unique_ptr<RecCaptureStage> m_capture;
     platform::FileLock m_lock;
@@ -104,6 +106,7 @@ std::optional<QString> RecEngine::Core::start()
             sampleRate,
             [this](const platform::MicrophoneChunk& chunk) {
                 if (!m_microphoneFlowing.exchange(true)) m_microphoneStarted.notify_all();
+                m_soundEnd = chunk.firstSampleMicros + std::int64_t(chunk.count) * 1000000 / sampleRate;
                 RecEncoderStage* encoder = m_audioTarget.load();
                 if (!encoder || !m_accepting.load()) return;
                 if (!encoder->pushAudio(chunk.samples, chunk.count, chunk.firstSampleMicros)) {
@@ -156,7 +159,8 @@ std::optional<QString> RecEngine::Core::start()
                                                   [this](const QString& reason) { failOnce(reason); });
     m_encoder->start();
     m_audioTarget = m_encoder.get();
-    m_encoder->setAudioOrigin(m_capture->start());
+    m_origin = m_capture->start();
+    m_encoder->setAudioOrigin(m_origin);
     return std::nullopt;
 }
 
@@ -207,7 +211,17 @@ void RecEngine::Core::teardown()
 {
     m_stopping = true;
     if (m_capture) m_capture->stop();
-    if (m_microphone) m_microphone->stop();
+    if (m_microphone) {
+        // The sound of the last pictures is still on its way (the source's
+        // delay): read on until it has come, for at most a second.
+        if (m_capture && m_accepting.load()) {
+            const std::int64_t picturesEnd = m_origin + m_capture->slotsElapsed() * 1000000 / m_options.fps;
+            const std::int64_t deadline = platform::media::monotonicMicros() + 1000000;
+            while (m_soundEnd.load() < picturesEnd && platform::media::monotonicMicros() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        m_microphone->stop();
+    }
     m_audioTarget = nullptr;
     if (m_encoder) m_encoder->finish();
     if (!m_capture || !m_encoder) return;
