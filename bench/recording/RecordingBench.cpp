@@ -195,6 +195,7 @@ int main(int argc, char** argv)
     }
     const double recorded = running.elapsed() / 1000.0;
     const double cpuTotal = platform::media::processCpuSeconds() - cpuBefore;
+    const double rssAtStop = peakRssMegabytes();
     scenery.hide();
     const RecStopResult result = engine.stop();
     const RecEngineStats stats = engine.stats();
@@ -217,8 +218,11 @@ int main(int argc, char** argv)
     std::printf("achieved rate      %.2f fps (%lld pictures written, file %.2f s, %lld decoded, playable %s)\n",
                 stats.framesWritten / recorded, (long long)stats.framesWritten, info.durationSeconds,
                 (long long)info.videoFramesDecoded, info.playable() ? "yes" : "no");
-    std::printf("dropped            %lld of %lld slots (%.2f %%)\n", (long long)stats.framesDropped,
-                (long long)stats.frameSlots, 100.0 * stats.framesDropped / std::max<std::int64_t>(1, stats.frameSlots));
+    std::printf("dropped            %lld of %lld slots (%.2f %%): grab late %lld, encoder behind %lld, other %lld\n",
+                (long long)stats.framesDropped, (long long)stats.frameSlots,
+                100.0 * stats.framesDropped / std::max<std::int64_t>(1, stats.frameSlots), (long long)stats.droppedLate,
+                (long long)stats.droppedEncoderBehind,
+                (long long)(stats.framesDropped - stats.droppedLate - stats.droppedEncoderBehind));
     std::printf("CPU (%% of one)     grab %.1f, convert %.1f, encode thread %.1f, encoder helpers and rest %.1f, "
                 "process %.1f\n",
                 percent(stats.grabCpuSeconds), percent(stats.convertCpuSeconds), percent(stats.encodeCpuSeconds),
@@ -228,7 +232,7 @@ int main(int argc, char** argv)
                 1000.0 * stats.convertCpuSeconds / std::max<std::int64_t>(1, stats.framesGrabbed));
     std::printf("stop to file       %.3f s\n", stats.stopSeconds);
     for (const auto& [at, megabytes] : rss) std::printf("peak RSS at %3d s   %.1f MB\n", at, megabytes);
-    std::printf("peak RSS at end    %.1f MB (%.1f MB before the recording started)\n", peakRssMegabytes(), rssBefore);
+    std::printf("peak RSS at stop   %.1f MB (%.1f MB before the recording started)\n", rssAtStop, rssBefore);
     if (mic) {
         std::printf("sound              %.2f s written, %lld silent samples added, %lld left out, %lld chunks dropped\n",
                     stats.audioSamplesWritten / 48000.0, (long long)stats.audioSilenceAdded,

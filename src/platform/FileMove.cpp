@@ -74,12 +74,12 @@ MoveResult copyThenRemove(const QByteArray& from, const QByteArray& to)
         ::close(in);
         return error == EEXIST ? MoveResult{Status::destinationExists, error, false} : failed(error);
     }
-    bool ok = copyData(in, out);
-    int error = ok ? 0 : errno;
-    if (ok && fsync(out) != 0) ok = false, error = errno;
-    if (::close(out) != 0 && ok) ok = false, error = errno;
+    // The copy counts only once it is on the disk.
+    int error = 0;
+    if (!copyData(in, out) || fsync(out) != 0) error = errno != 0 ? errno : EIO;
+    if (::close(out) != 0 && error == 0) error = errno != 0 ? errno : EIO;
     ::close(in);
-    if (!ok) {
+    if (error != 0) {
         ::unlink(to.constData());
         return failed(error);
     }

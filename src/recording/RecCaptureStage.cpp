@@ -42,6 +42,7 @@ void RecCaptureStage::onTick(const platform::media::FrameTicker::Tick& tick)
     m_slots = tick.index + 1;
     if (!m_accepting.load()) return;
     m_dropped += tick.skippedBefore;
+    m_late += tick.skippedBefore;
     std::optional<QImage> screen = m_screens.take();
     if (!screen) {
         ++m_dropped;  // the conversion is behind
@@ -68,6 +69,7 @@ void RecCaptureStage::convertLoop()
         std::optional<platform::media::YuvFrame> picture = m_pictures.take();
         if (!picture) {
             ++m_dropped;  // every buffer waits for the encoder: the queue to it is full
+            ++m_encoderFull;
         } else if (auto failure = converter.convert(grabbed->image, *picture)) {
             m_pictures.give(std::move(*picture));
             ++m_dropped;

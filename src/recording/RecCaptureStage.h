@@ -41,6 +41,8 @@ public:
 
     std::int64_t framesGrabbed() const { return m_grabbed.load(); }
     std::int64_t framesDropped() const { return m_dropped.load(); }
+    std::int64_t ticksLate() const { return m_late.load(); }                 // of those: the grab was late
+    std::int64_t encoderQueueFull() const { return m_encoderFull.load(); }   // of those: the encoder was behind
     std::int64_t slotsElapsed() const { return m_slots.load(); }
     double grabCpuSeconds() const { return m_ticker.cpuSeconds(); }
     double convertCpuSeconds() const { return m_convertCpuSeconds; }
@@ -68,6 +70,8 @@ private:
     bool m_running = false;
     std::atomic<std::int64_t> m_grabbed{0};
     std::atomic<std::int64_t> m_dropped{0};
+    std::atomic<std::int64_t> m_late{0};
+    std::atomic<std::int64_t> m_encoderFull{0};
     std::atomic<std::int64_t> m_slots{0};
     double m_convertCpuSeconds = 0;
 };

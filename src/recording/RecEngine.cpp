@@ -91,7 +91,8 @@ private:
 std::optional<QString> RecEngine::Core::start()
 {
     std::lock_guard lifecycle(m_lifecycle);
-    if (m_stopping || m_encoder) return QStringLiteral("录屏已结束");
+    if (m_stopping) return QStringLiteral("录屏已结束");
+    if (m_encoder) return QStringLiteral("录屏已在进行");
     QString error;
     std::unique_ptr<platform::RegionGrabber> grabber = m_parts.grabber(&error);
     if (!grabber) return error;
@@ -105,7 +106,11 @@ std::optional<QString> RecEngine::Core::start()
         auto failure = m_microphone->start(
             sampleRate,
             [this](const platform::MicrophoneChunk& chunk) {
-                if (!m_microphoneFlowing.exchange(true)) m_microphoneStarted.notify_all();
+                if (!m_microphoneFlowing.load()) {
+                    std::lock_guard lock(m_statsMutex);
+                    m_microphoneFlowing = true;
+                    m_microphoneStarted.notify_all();
+                }
                 m_soundEnd = chunk.firstSampleMicros + std::int64_t(chunk.count) * 1000000 / sampleRate;
                 RecEncoderStage* encoder = m_audioTarget.load();
                 if (!encoder || !m_accepting.load()) return;
@@ -229,6 +234,8 @@ void RecEngine::Core::teardown()
     m_stats.frameSlots = m_capture->slotsElapsed();
     m_stats.framesGrabbed = m_capture->framesGrabbed();
     m_stats.framesDropped = m_capture->framesDropped();
+    m_stats.droppedLate = m_capture->ticksLate();
+    m_stats.droppedEncoderBehind = m_capture->encoderQueueFull();
     m_stats.grabCpuSeconds = m_capture->grabCpuSeconds();
     m_stats.convertCpuSeconds = m_capture->convertCpuSeconds();
     m_stats.framesWritten = m_encoder->framesWritten();

@@ -36,6 +36,8 @@ struct RecEngineStats {
     std::int64_t framesGrabbed = 0;
     std::int64_t framesWritten = 0;
     std::int64_t framesDropped = 0;   // late ticks and pictures refused by a full queue
+    std::int64_t droppedLate = 0;     // of those: the grab thread missed its moment
+    std::int64_t droppedEncoderBehind = 0;  // of those: the queue to the encoder was full
     double grabCpuSeconds = 0;
     double convertCpuSeconds = 0;
     double encodeCpuSeconds = 0;      // the encoding thread; the encoder's own helpers run apart

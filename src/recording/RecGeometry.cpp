@@ -43,7 +43,7 @@ QString encoderPreset(int width, int height, int fps, int cpus)
         const char* preset;
         double pixelsPerCpuSecond;
     };
-    static constexpr Speed speeds[] = {{"veryfast", 25e6}, {"superfast", 40e6}};
+    static constexpr Speed speeds[] = {{"veryfast", 25e6}, {"superfast", 30e6}};
     const double need = 2.0 * double(width) * height * fps;
     for (const Speed& speed : speeds)
         if (speed.pixelsPerCpuSecond * std::max(1, cpus) >= need) return QString::fromLatin1(speed.preset);

@@ -2,10 +2,7 @@
 
 #include "platform/Microphone.h"
 
-#include <atomic>
-#include <thread>
-
-struct pa_simple;
+#include <memory>
 
 namespace klipo::platform::pulse {
 
@@ -20,13 +17,8 @@ public:
     void stop() override;
 
 private:
-    void run(int sampleRate);
-
-    pa_simple* m_stream = nullptr;
-    std::function<void(const MicrophoneChunk&)> m_onChunk;
-    std::function<void(const QString&)> m_onError;
-    std::atomic<bool> m_stopping{false};
-    std::thread m_thread;
+    struct Reader;  // shared with the reading thread, which may outlive a stop
+    std::shared_ptr<Reader> m_reader;
 };
 
 }  // namespace klipo::platform::pulse
