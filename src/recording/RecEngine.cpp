@@ -93,6 +93,8 @@ std::optional<QString> RecEngine::Core::start()
     std::lock_guard lifecycle(m_lifecycle);
     if (m_stopping) return QStringLiteral("录屏已结束");
     if (m_encoder) return QStringLiteral("录屏已在进行");
+    // Marks the file as in use at once, so that a leftover search elsewhere never takes it.
+    m_lock.tryLock(m_tempPath);
     QString error;
     std::unique_ptr<platform::RegionGrabber> grabber = m_parts.grabber(&error);
     if (!grabber) return error;
@@ -153,8 +155,7 @@ std::optional<QString> RecEngine::Core::start()
         if (m_microphone) m_microphone->stop();
         return failure;
     }
-    // Marks the file as in use, so that a leftover search never takes it.
-    m_lock.tryLock(m_tempPath);
+    if (!m_lock.isLocked()) m_lock.tryLock(m_tempPath);  // the writer has only now made it
 
     m_pictures = std::make_unique<RecEncoderStage::YuvPool>(pictureBuffers);
     m_encoder = std::make_unique<RecEncoderStage>(std::move(writer), *m_pictures, sampleRate,
