@@ -63,12 +63,9 @@ private:
     QProcess m_process;
 };
 
-class PressCounter : public QWidget {
-public:
+struct PressCounter : QWidget {
     int presses = 0;
     QPoint lastPress;
-
-protected:
     void mousePressEvent(QMouseEvent* event) override
     {
         ++presses;

@@ -108,9 +108,7 @@ TEST(ScrollControlBarTest, textsAsBuilt_CountGrowsToTheRight_NothingSqueezed)
     panel.setAutoScrolling(false);
     EXPECT_EQ(panel.autoButton()->text(), QStringLiteral("▶ 自动滚动"));
 
-    ScrollControlBarPanel untrusted(false);
-    EXPECT_EQ(untrusted.autoButton(), nullptr);
-    EXPECT_LT(untrusted.width(), ScrollControlBarPanel(true).width());
+    EXPECT_EQ(ScrollControlBarPanel(false).autoButton(), nullptr);
 }
 
 TEST(ScrollControlBarTest, eachButtonCallsItsOwnCallback)
@@ -154,18 +152,17 @@ TEST(ScrollMenuProviderTest, titleFollowsTheServiceState_AndTheItemRunsTheToggle
                                            {S::stitching, QStringLiteral("正在拼接长截图…")}};
     for (const auto& [state, title] : looks) {
         ScrollCaptureService::shared().state = state;
-        EXPECT_EQ(provider.validateMenuItem(&item), state != S::stitching);
-        EXPECT_EQ(item.isEnabled(), state != S::stitching);
+        EXPECT_EQ(provider.validateMenuItem(&item) && item.isEnabled(), state != S::stitching);
         EXPECT_EQ(item.text(), title);
     }
     ScrollCaptureService::shared().state = S::idle;
 
-    provider.toggleAction();  // no service yet: nothing
     int toggles = 0;
     provider.onToggle = [&] { ++toggles; };
     provider.toggleAction();
-    EXPECT_EQ(toggles, 1);
     provider.onToggle = nullptr;
+    provider.toggleAction();
+    EXPECT_EQ(toggles, 1);
 }
 
 }  // namespace
