@@ -56,7 +56,7 @@ void FloatingPanel::fit()
 void FloatingPanel::setCornerRadius(qreal radius)
 {
     m_cornerRadius = radius;
-    resizeEvent(nullptr);
+    updateShape();
 }
 
 PanelPlacement FloatingPanel::placeNear(const QRectF& rect, const QScreen* screen, bool insideAllowed)
@@ -83,6 +83,10 @@ void FloatingPanel::orderFront()
 
 void FloatingPanel::showAndFocus()
 {
+    if (m_focus == PanelFocus::never) {
+        orderFront();
+        return;
+    }
     prepareFirstShow();
     show();
     raise();
@@ -122,7 +126,12 @@ void FloatingPanel::mouseReleaseEvent(QMouseEvent* event)
 
 void FloatingPanel::resizeEvent(QResizeEvent* event)
 {
-    if (event) QWidget::resizeEvent(event);
+    QWidget::resizeEvent(event);
+    updateShape();
+}
+
+void FloatingPanel::updateShape()
+{
     // Without a compositor a translucent corner shows black: cut it out.
     if (m_cornerRadius <= 0 || QGuiApplication::platformName() != QLatin1String("xcb")) return;
     QPainterPath shape;

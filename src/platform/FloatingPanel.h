@@ -22,8 +22,6 @@ class FloatingPanel : public QWidget {
 public:
     explicit FloatingPanel(PanelFocus focus);
 
-    PanelFocus focusPolicyOfPanel() const { return m_focus; }
-
     // The panel's content (owned by the panel); call once, then fit().
     void setContentView(QWidget* content);
     QWidget* contentView() const { return m_content; }
@@ -46,7 +44,8 @@ public:
 
     // Shows the panel in front without taking the focus.
     void orderFront();
-    // Shows it in front and gives it the keyboard (PanelFocus::onRequest).
+    // Shows it in front and gives it the keyboard (PanelFocus::onRequest;
+    // a panel that never takes the focus is only ordered front).
     void showAndFocus();
 
 protected:
@@ -57,6 +56,7 @@ protected:
 
 private:
     void prepareFirstShow();
+    void updateShape();
 
     PanelFocus m_focus;
     QPointer<QWidget> m_content;
