@@ -4,6 +4,7 @@
 #include "app/PrefsFileNameTemplate.h"
 #include "app/Settings.h"
 #include "platform/Clipboard.h"
+#include "platform/SafeFile.h"
 #include "platform/DesktopNotifier.h"
 #include "platform/PlatformServices.h"
 #include "tools/PinWindow.h"
@@ -119,12 +120,18 @@ void ResultPreviewFiles::open(const QImage& image)
     }
     const QString name = QStringLiteral("KlipoVersa-%1.png").arg(QUuid::createUuid().toString(QUuid::Id128).left(6));
     const QString path = m_folder->filePath(name);
-    const QString error = ResultActions::writePng(image, path);
-    if (!error.isEmpty()) {
-        fail(error);
+    // Made private from its first byte: the picture is of the user's screen.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (image.isNull() || !image.save(&buffer, "PNG")) {
+        fail(QStringLiteral("无法把图片编码为 PNG"));
         return;
     }
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (const auto written = platform::safefile::writeFile(path, png, 0600); !written) {
+        fail(QStringLiteral("无法写入 %1：%2").arg(QDir::toNativeSeparators(path), written.error));
+        return;
+    }
     m_files << path;
     m_lastImageKey = image.cacheKey();
     show(path);

@@ -1,0 +1,142 @@
+#include "platform/FloatingPanel.h"
+
+#include "platform/FloatingWindows.h"
+#include "platform/WindowStacking.h"
+
+#include <QGuiApplication>
+#include <QLayout>
+#include <QMouseEvent>
+#include <QPainterPath>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace klipo::platform {
+
+namespace {
+Qt::WindowFlags flagsFor(PanelFocus focus)
+{
+    Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+    if (focus == PanelFocus::never) flags |= Qt::WindowDoesNotAcceptFocus;
+    return flags;
+}
+}  // namespace
+
+FloatingPanel::FloatingPanel(PanelFocus focus) : QWidget(nullptr, flagsFor(focus)), m_focus(focus)
+{
+    if (focus == PanelFocus::never) setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle(QStringLiteral("KlipoVersa"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void FloatingPanel::setContentView(QWidget* content)
+{
+    if (m_content) return;
+    m_content = content;
+    // The content draws its own (rounded) background: also when it is drawn
+    // on its own, off the screen, nothing fills its corners.
+    content->setAttribute(Qt::WA_NoSystemBackground);
+    layout()->addWidget(content);
+}
+
+void FloatingPanel::fit()
+{
+    const QPoint bottomLeft(x(), y() + height());
+    if (m_content) m_content->updateGeometry();
+    layout()->invalidate();
+    layout()->activate();  // sizes the panel and places the content, shown or not
+    if (m_fitted) move(bottomLeft.x(), bottomLeft.y() - height());
+    m_fitted = true;
+}
+
+void FloatingPanel::setCornerRadius(qreal radius)
+{
+    m_cornerRadius = radius;
+    updateShape();
+}
+
+PanelPlacement FloatingPanel::placeNear(const QRectF& rect, const QScreen* screen, bool insideAllowed)
+{
+    if (!screen) return {};
+    const PanelPlacement placement = placePanel(size(), rect, screen->geometry(), insideAllowed);
+    if (placement.side != PanelSide::noRoom) move(placement.topLeft);
+    return placement;
+}
+
+void FloatingPanel::prepareFirstShow()
+{
+    if (m_shownOnce) return;
+    m_shownOnce = true;
+    showOnAllDesktops(this);
+}
+
+void FloatingPanel::orderFront()
+{
+    prepareFirstShow();
+    show();
+    raiseWithoutFocus(this);
+}
+
+void FloatingPanel::showAndFocus()
+{
+    if (m_focus == PanelFocus::never) {
+        orderFront();
+        return;
+    }
+    prepareFirstShow();
+    show();
+    raise();
+    activateWindow();
+}
+
+void FloatingPanel::mousePressEvent(QMouseEvent* event)
+{
+    if (m_movable && event->button() == Qt::LeftButton) {
+        m_dragging = true;
+        m_dragOffset = event->globalPosition().toPoint() - pos();
+        event->accept();
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void FloatingPanel::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_dragging) {
+        move(event->globalPosition().toPoint() - m_dragOffset);
+        event->accept();
+        return;
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void FloatingPanel::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (m_dragging && event->button() == Qt::LeftButton) {
+        m_dragging = false;
+        event->accept();
+        return;
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void FloatingPanel::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    updateShape();
+}
+
+void FloatingPanel::updateShape()
+{
+    // Without a compositor a translucent corner shows black: cut it out.
+    if (m_cornerRadius <= 0 || QGuiApplication::platformName() != QLatin1String("xcb")) return;
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), m_cornerRadius, m_cornerRadius);
+    setMask(QRegion(shape.toFillPolygon().toPolygon()));
+}
+
+}  // namespace klipo::platform

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "platform/PanelPlacement.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QScreen;
+
+namespace klipo::platform {
+
+// Whether a floating panel may take the keyboard.
+enum class PanelFocus {
+    never,      // clicks work, but the program the user works in stays active
+    onRequest,  // takes the keyboard when shown with showAndFocus()
+};
+
+// A small frameless window above all other windows and on every desktop,
+// listed in no task bar, whose whole content is one view. It is sized to the
+// view's size hint. Main thread only.
+class FloatingPanel : public QWidget {
+public:
+    explicit FloatingPanel(PanelFocus focus);
+
+    // The panel's content (owned by the panel); call once, then fit().
+    void setContentView(QWidget* content);
+    QWidget* contentView() const { return m_content; }
+
+    // Resizes the panel to its content's size hint, keeping its bottom-left
+    // corner where it is (a longer text makes the bar grow to the right).
+    void fit();
+
+    // Dragging the panel's background (not its controls) moves it.
+    void setMovableByBackground(bool movable) { m_movable = movable; }
+    bool isMovableByBackground() const { return m_movable; }
+
+    // Rounds the window's corners: without a compositor the corners are cut
+    // out of the window's shape so the desktop shows there.
+    void setCornerRadius(qreal radius);
+
+    // Moves the panel next to a global rectangle on `screen` (placePanel);
+    // noRoom leaves it where it was.
+    PanelPlacement placeNear(const QRectF& rect, const QScreen* screen, bool insideAllowed);
+
+    // Shows the panel in front without taking the focus.
+    void orderFront();
+    // Shows it in front and gives it the keyboard (PanelFocus::onRequest;
+    // a panel that never takes the focus is only ordered front).
+    void showAndFocus();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void prepareFirstShow();
+    void updateShape();
+
+    PanelFocus m_focus;
+    QPointer<QWidget> m_content;
+    bool m_movable = false;
+    bool m_dragging = false;
+    bool m_shownOnce = false;
+    bool m_fitted = false;
+    QPoint m_dragOffset;
+    qreal m_cornerRadius = 0;
+};
+
+}  // namespace klipo::platform

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <optional>
+
+namespace klipo::platform {
+
+using NativeWindowId = quint32;
+
+// The window that has the keyboard focus as the window manager says, and a
+// way to hand the focus back to it later (after one of our windows took it).
+// Main thread only.
+class WindowFocus {
+public:
+    virtual ~WindowFocus() = default;
+    virtual std::optional<NativeWindowId> activeWindow() = 0;
+    // Asks the window manager to activate the window; a window gone meanwhile
+    // is ignored.
+    virtual void activateWindow(NativeWindowId window) = 0;
+};
+
+// The session's (EWMH _NET_ACTIVE_WINDOW on X11; elsewhere it knows none).
+WindowFocus& windowFocus();
+
+}  // namespace klipo::platform
