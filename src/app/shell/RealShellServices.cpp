@@ -161,7 +161,13 @@ void RealShellServices::observeHotKeyChanges(std::function<void()> changed)
                                                    [changed](const QVariantMap&) { changed(); });
 }
 
-void RealShellServices::showLibrary() { HistoryWindowController::shared().show(); }
+void RealShellServices::showLibrary(ShellLibrarySection section)
+{
+    HistoryWindowController::shared().show(section == ShellLibrarySection::vocabulary ? LibrarySection::vocabulary
+                                                                                      : LibrarySection::history);
+}
+
+void RealShellServices::reopenLibrary() { HistoryWindowController::shared().reopen(); }
 void RealShellServices::showSettings() { SettingsWindowController::shared().show(); }
 
 int RealShellServices::runAlert(const ShellAlert& alert)
