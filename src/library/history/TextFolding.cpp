@@ -16,7 +16,8 @@ QString fold(const QString& text)
     // into their plain letters and splits accented letters from their marks.
     QString decomposed = text.normalized(QString::NormalizationForm_KD);
     decomposed.removeIf([](QChar c) { return c.isMark(); });
-    return decomposed.toCaseFolded();
+    // Simple case folding keeps "ß"; searching for "strasse" should find it.
+    return decomposed.toCaseFolded().replace(QChar(0x00DF), QLatin1String("ss"));
 }
 
 }  // namespace textfolding

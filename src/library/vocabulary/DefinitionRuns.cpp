@@ -23,7 +23,7 @@ DefinitionRuns& DefinitionRuns::shared()
 
 DefinitionPlan DefinitionRuns::plan() const
 {
-    return planDefinitions(Settings::targetLanguage(), platform::textServices().translator, installedWordNet());
+    return planDefinitions(Settings::targetLanguage(), platform::textServices().translator, *wordNetReader());
 }
 
 bool DefinitionRuns::start(VocabularyStore& store)
@@ -48,8 +48,8 @@ bool DefinitionRuns::start(VocabularyStore& store)
     QPointer<DefinitionRuns> self(this);
     QPointer<VocabularyStore> book(&store);
     platform::Translator* translator = platform::textServices().translator;
-    (void)QtConcurrent::run([self, book, current, words, translator] {
-        DefinitionResults results = lookUpDefinitions(current, words, translator, installedWordNet());
+    (void)QtConcurrent::run([self, book, current, words, translator, wordNet = wordNetReader()] {
+        DefinitionResults results = lookUpDefinitions(current, words, translator, *wordNet);
         platform::runOnMain([self, book, current, results = std::move(results)] {
             // What was found before an error is kept; the words after it were
             // not tried and come again.

@@ -4,6 +4,8 @@
 #include "platform/text/Translator.h"
 #include "platform/text/WordNet.h"
 
+#include <mutex>
+
 namespace klipo {
 
 namespace {
@@ -78,10 +80,30 @@ DefinitionResults lookUpDefinitions(const DefinitionPlan& plan, const QList<Defi
     return results;
 }
 
-const platform::WordNet& installedWordNet()
+namespace {
+std::mutex& readerLock()
 {
-    static const platform::WordNet wordNet;
-    return wordNet;
+    static std::mutex lock;
+    return lock;
+}
+std::shared_ptr<const platform::WordNet>& reader()
+{
+    static std::shared_ptr<const platform::WordNet> instance = std::make_shared<const platform::WordNet>();
+    return instance;
+}
+}  // namespace
+
+std::shared_ptr<const platform::WordNet> wordNetReader()
+{
+    std::lock_guard lock(readerLock());
+    return reader();
+}
+
+void setWordNetDirectory(const QString& directory)
+{
+    std::lock_guard lock(readerLock());
+    reader() = std::make_shared<const platform::WordNet>(directory.isEmpty() ? platform::WordNet::defaultDirectory()
+                                                                             : directory);
 }
 
 }  // namespace klipo

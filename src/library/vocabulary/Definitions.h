@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 namespace klipo {
 
 namespace platform {
@@ -48,7 +50,9 @@ struct DefinitionResults {
 DefinitionResults lookUpDefinitions(const DefinitionPlan& plan, const QList<DefinitionRequest>& words,
                                     platform::Translator* translator, const platform::WordNet& wordNet);
 
-// The process's WordNet reader over the installed dictionary.
-const platform::WordNet& installedWordNet();
+// The process's WordNet reader over the installed dictionary, or over the
+// folder set by setWordNetDirectory() (tests; empty: the installed one).
+std::shared_ptr<const platform::WordNet> wordNetReader();
+void setWordNetDirectory(const QString& directory);
 
 }  // namespace klipo

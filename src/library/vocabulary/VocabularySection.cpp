@@ -157,7 +157,7 @@ void VocabularySection::storeChanged()
     const qsizetype count = m_store.topWords().size();
     if (count != m_topCount) {
         m_topCount = count;
-        if (m_appeared) translateMissingDefinitions();
+        if (m_appeared && isVisible()) translateMissingDefinitions();
     }
 }
 
