@@ -57,17 +57,22 @@ void LibraryWindow::selectSection(LibrarySection section)
 void LibraryWindow::showContent()
 {
     QWidget* content = librarysections::build(m_section);
-    if (m_content) {
-        m_layout->replaceWidget(m_content, content);
-        // Hidden first so that nothing of it shows while it goes; deleted
-        // later because a click of its own may have led here.
-        m_content->hide();
-        m_content->deleteLater();
-    } else {
-        m_layout->addWidget(content, 1);
-    }
+    QPointer<QWidget> old = m_content;
     m_content = content;
+    if (!old) {
+        m_layout->addWidget(content, 1);
+        content->show();
+        return;
+    }
+    m_layout->replaceWidget(old, content);
     content->show();
+    // The focus moves on with the content rather than to the next control.
+    if (QWidget* focused = focusWidget(); focused && old->isAncestorOf(focused))
+        content->setFocus(Qt::OtherFocusReason);
+    // Hidden first so that nothing of it shows while it goes; deleted later
+    // because a click of its own may have led here.
+    old->hide();
+    old->deleteLater();
 }
 
 }  // namespace klipo

@@ -161,7 +161,7 @@ TEST_F(VocabularySectionTest, wordNet_FortyARun_MovingPastAWordItLacks)
     EXPECT_EQ(word("apple")->definitionLanguage, "en");
     auto* section = this->section<VocabularySection>();
     ASSERT_NE(section, nullptr);
-    EXPECT_EQ(section->model().data(section->model().index(0), Qt::ToolTipRole).toString(), "（暂无释义）");
+    EXPECT_EQ(section->model().data(section->model().index(0), VocabularyWordModel::DefinitionRole).toString(), "（暂无释义）");
     EXPECT_FALSE(section->notice()->isVisible());
 }
 

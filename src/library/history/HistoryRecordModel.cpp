@@ -76,11 +76,7 @@ QVariant HistoryRecordModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_shown.size()) return {};
     const HistoryRecord& record = recordAt(index.row());
-    switch (role) {
-    case Qt::DisplayRole: return record.displayTitle();
-    case Qt::ToolTipRole: return record.displaySubtitle();
-    default: return {};
-    }
+    return role == Qt::DisplayRole ? QVariant(record.displayTitle()) : QVariant();
 }
 
 }  // namespace klipo

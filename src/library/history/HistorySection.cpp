@@ -12,6 +12,7 @@
 #include "stores/VocabularyStore.h"
 
 #include <QFrame>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -102,6 +103,7 @@ HistorySection::HistorySection(HistoryStore& history, VocabularyStore& vocabular
     });
     m_spinnerTimer.start();
 
+    setFocusProxy(m_search);
     m_model->setRecords(m_history.records());
     showContent();
 }
@@ -121,6 +123,7 @@ EmptyState* HistorySection::currentEmptyState() const { return qobject_cast<Empt
 
 void HistorySection::recordsChanged()
 {
+    setFocusProxy(m_search);
     m_model->setRecords(m_history.records());
     showContent();
 }
@@ -164,7 +167,11 @@ void HistorySection::askToClear()
 {
     if (m_model->totalCount() == 0 || m_confirmClear) return;
     auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("KlipoVersa"),
-                                QStringLiteral("清空全部历史记录？"), QMessageBox::NoButton, this);
+                                QStringLiteral("<b>清空全部历史记录？</b>"), QMessageBox::NoButton, this);
+    // Room for the message on two lines rather than four.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+        grid->addItem(new QSpacerItem(360, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(), 0, 1,
+                      grid->columnCount());
     box->setInformativeText(
         QStringLiteral("将删除 %1 条记录及其图片，此操作不可撤销。").arg(m_model->totalCount()));
     QPushButton* cancel = box->addButton(QStringLiteral("取消"), QMessageBox::RejectRole);

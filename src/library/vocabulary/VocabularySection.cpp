@@ -95,6 +95,7 @@ VocabularySection::VocabularySection(VocabularyStore& store, QWidget* parent)
     platform::NotificationCenter::shared().observe(VocabularyStore::didChangeNotification, this,
                                                    [this](const QVariantMap&) { refreshMastered(); });
 
+    setFocusProxy(m_list);
     m_topCount = m_store.topWords().size();
     storeChanged();
     updateNotice();

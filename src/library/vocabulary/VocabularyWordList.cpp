@@ -44,7 +44,7 @@ QVariant VocabularyWordModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= m_words.size()) return {};
     const VocabularyWord& word = m_words.at(index.row());
     if (role == Qt::DisplayRole) return word.display;
-    if (role == Qt::ToolTipRole) return definitionText(word);
+    if (role == DefinitionRole) return definitionText(word);
     return {};
 }
 

@@ -12,6 +12,9 @@ namespace klipo {
 class VocabularyWordModel : public QAbstractListModel {
     Q_OBJECT
 public:
+    // The definition as the row shows it ("（暂无释义）" without one).
+    static constexpr int DefinitionRole = Qt::UserRole + 1;
+
     using QAbstractListModel::QAbstractListModel;
 
     // `mastered` tells which list the words make: it decides each row's button.
