@@ -158,6 +158,10 @@ TEST_F(HistorySectionTest, itemActions_CopySaveAndPreview)
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(target); }, 5000));
     EXPECT_FALSE(QFileInfo(proposed).fileName().contains(':')) << proposed.toStdString();
     EXPECT_EQ(fileBytes(target), fileBytes(HistoryStore::shared().directory() + "/" + translation.imageName));
+    // A place that cannot be written is told, not passed over.
+    historyactions::savePathChooser() = [&](QWidget*, const QString&) { return target + "/no-such-folder/x.png"; };
+    action(menu.get(), "保存图片…")->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return toastTitle() == "图片保存失败"; }, 5000));
 
     clickRecord(history, screenshot.id);
     ASSERT_TRUE(QTest::qWaitFor([&] { return history->preview() && history->preview()->isVisible(); }, 3000));

@@ -174,7 +174,10 @@ TEST_F(VocabularySectionTest, spanishPair_TranslatesWords_AndRedoesThemForANewTa
         GTEST_SKIP() << "apertium-eng-spa is not installed";
     if (!wordNetReader()->isInstalled()) GTEST_SKIP() << "wordnet-base is not installed";
     platform::SettingsStore::shared().setValue("targetLanguage", "es");
-    addWords({"house", "water", "xyzzyq"});
+    addWords({"house", "water", "xyzzyq", "river"});
+    // Stored before definitions had a language: kept whatever the target.
+    VocabularyStore::shared().setDefinitions({{"river", "旧的释义"}});
+    ASSERT_TRUE(QTest::qWaitFor([] { return VocabularyStore::shared().stats().definedCount == 1; }, 5000));
     runOnce();
     EXPECT_EQ(word("house")->definition, "casa");
     EXPECT_EQ(word("house")->definitionLanguage, "es");
@@ -185,6 +188,7 @@ TEST_F(VocabularySectionTest, spanishPair_TranslatesWords_AndRedoesThemForANewTa
     runOnce();
     EXPECT_TRUE(word("house")->definition->startsWith("n. ")) << word("house")->definition->toStdString();
     EXPECT_EQ(word("house")->definitionLanguage, "en");
+    EXPECT_EQ(word("river")->definition, "旧的释义");
 }
 
 // A run that fails keeps the answers found before the failure, says so once,

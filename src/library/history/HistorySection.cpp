@@ -101,7 +101,6 @@ HistorySection::HistorySection(HistoryStore& history, VocabularyStore& vocabular
         if (!m_thumbnails->isLoading()) return;
         if (HistoryItemView* view = currentView()) view->viewport()->update();
     });
-    m_spinnerTimer.start();
 
     setFocusProxy(m_search);
     m_model->setRecords(m_history.records());
@@ -109,6 +108,18 @@ HistorySection::HistorySection(HistoryStore& history, VocabularyStore& vocabular
 }
 
 HistorySection::~HistorySection() = default;
+
+void HistorySection::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    m_spinnerTimer.start();
+}
+
+void HistorySection::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    m_spinnerTimer.stop();
+}
 
 bool HistorySection::isGrid() const { return m_layoutSwitch->currentIndex() == 0; }
 

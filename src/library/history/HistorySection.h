@@ -57,6 +57,10 @@ public:
     PreviewSheet* preview() const { return m_preview; }
     QMessageBox* clearConfirmation() const { return m_confirmClear; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void recordsChanged();
     void showContent();

@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
@@ -140,8 +141,8 @@ QList<qint64> VocabularySection::chipValues() const
 void VocabularySection::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (m_appeared) return;
-    m_appeared = true;
+    // Each time it comes on screen (also in a window shown again).
+    if (event->spontaneous()) return;
     refreshMastered();
     translateMissingDefinitions();
 }
@@ -158,7 +159,7 @@ void VocabularySection::storeChanged()
     const qsizetype count = m_store.topWords().size();
     if (count != m_topCount) {
         m_topCount = count;
-        if (m_appeared && isVisible()) translateMissingDefinitions();
+        if (isVisible()) translateMissingDefinitions();
     }
 }
 

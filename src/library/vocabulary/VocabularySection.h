@@ -67,7 +67,6 @@ private:
     EmptyState* m_noMastered;
     QList<VocabularyWord> m_mastered;
     qsizetype m_topCount = -1;  // the number of words to learn last shown
-    bool m_appeared = false;
 };
 
 }  // namespace klipo
