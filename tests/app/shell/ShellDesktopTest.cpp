@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QMenu>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -112,6 +113,7 @@ TEST(ShellProcess, sigterm_QuitsNormally_AndLeavesNoPictureOrSocketBehind)
     env.insert(QStringLiteral("TMPDIR"), tmp);
     // The library window, which has the panel's title, stays closed.
     platform::SettingsStore::shared().setValue(QStringLiteral("menuBarOnly"), true);
+    const auto restore = qScopeGuard([] { platform::SettingsStore::shared().remove(QStringLiteral("menuBarOnly")); });
     QProcess app;
     app.setProcessEnvironment(env);
     app.start(QStringLiteral(KLIPO_BINARY), {});
@@ -153,7 +155,6 @@ TEST(ShellProcess, sigterm_QuitsNormally_AndLeavesNoPictureOrSocketBehind)
 
     app.terminate();  // SIGTERM
     ASSERT_TRUE(app.waitForFinished(10000));
-    platform::SettingsStore::shared().remove(QStringLiteral("menuBarOnly"));
     EXPECT_FALSE(findPictures()) << qPrintable(pictures.join(' '));
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(pictures.value(0)).path()));
     EXPECT_FALSE(QFileInfo::exists(socket));
@@ -167,6 +168,7 @@ TEST(ShellProcess, secondLaunch_RaisesAndActivatesTheLibraryWindow)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     env.insert(QStringLiteral("TMPDIR"), test::freshDir("second-launch"));
+    platform::SettingsStore::shared().remove(QStringLiteral("menuBarOnly"));
     QProcess app;
     app.setProcessEnvironment(env);
     app.start(QStringLiteral(KLIPO_BINARY), {});
