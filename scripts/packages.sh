@@ -5,7 +5,7 @@ libxcb-randr0-dev libx11-dev libxtst-dev libtesseract-dev libleptonica-dev tesse
 tesseract-ocr-chi-tra tesseract-ocr-jpn tesseract-ocr-kor fonts-wqy-microhei apertium apertium-eng-spa libcld2-dev
 libzxing-dev libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev libpulse-dev
 libcanberra-dev sound-theme-freedesktop qt6-qpa-plugins libpng-dev qt6-image-formats-plugins
-qt6-translations-l10n"
+qt6-translations-l10n wordnet-base"
 # Only for the tests: the headless desktop and the test frameworks.
 KLIPO_TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils openbox trayer dbus
 dbus-x11 pulseaudio pulseaudio-utils xclip imagemagick"

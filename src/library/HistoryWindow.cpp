@@ -1,10 +1,10 @@
 #include "library/HistoryWindow.h"
 
+#include "library/LibraryWindow.h"
 #include "platform/SettingsStore.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
-#include <QWidget>
+#include <QGuiApplication>
+#include <QScreen>
 
 namespace klipo {
 
@@ -14,24 +14,35 @@ HistoryWindowController& HistoryWindowController::shared()
     return controller;
 }
 
-void HistoryWindowController::show(Section)
+void HistoryWindowController::show(Section section)
 {
     if (!m_window) {
-        auto* window = new QWidget;
-        window->setWindowTitle(QStringLiteral("KlipoVersa 资料库"));
-        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        auto* window = new LibraryWindow(section);
         // With "menuBarOnly" the program keeps out of the task bar.
         if (platform::SettingsStore::shared().boolValue(QStringLiteral("menuBarOnly")))
             window->setWindowFlag(Qt::Tool, true);
-        auto* layout = new QVBoxLayout(window);
-        auto* label = new QLabel(QStringLiteral("历史记录与高频单词将在后续版本中显示在这里。\n"
-                                                "KlipoVersa 正在托盘中运行，点击托盘图标即可使用。"));
-        label->setAlignment(Qt::AlignCenter);
-        label->setWordWrap(true);
-        layout->addWidget(label);
-        window->resize(520, 320);
+        window->resize(900, 600);
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect frame = window->frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            window->move(frame.topLeft());
+        }
         m_window = window;
+    } else {
+        m_window->selectSection(section);
     }
+    bringToFront();
+}
+
+void HistoryWindowController::reopen()
+{
+    if (!m_window) return show(Section::history);
+    bringToFront();
+}
+
+void HistoryWindowController::bringToFront()
+{
+    if (m_window->isMinimized()) m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
     m_window->show();
     m_window->raise();
     m_window->activateWindow();

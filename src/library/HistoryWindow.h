@@ -1,25 +1,33 @@
 #pragma once
 
-#include <QPointer>
+#include "library/LibrarySections.h"
+#include "library/LibraryWindow.h"
 
-class QWidget;
+#include <QPointer>
 
 namespace klipo {
 
-// The library window (history and vocabulary book). Until its sections are
-// built it is a plain window that says so.
+// Owns the library window: made on first use, kept when the user closes it,
+// and brought to the front at the section asked for. Main thread only.
 class HistoryWindowController {
 public:
-    enum class Section { history, vocabulary };
+    using Section = LibrarySection;
 
     static HistoryWindowController& shared();
 
-    // Makes the window on first use (kept when closed) and brings it to the front.
+    // Makes the window if needed, selects the section (one already selected
+    // is left as it is), shows it in front and activates it.
     void show(Section section = Section::history);
-    QWidget* window() const { return m_window; }
+    // What a second launch does: the window comes back at the section it
+    // shows (the history for a new window), in front and active.
+    void reopen();
+
+    LibraryWindow* window() const { return m_window; }
 
 private:
-    QPointer<QWidget> m_window;
+    void bringToFront();
+
+    QPointer<LibraryWindow> m_window;
 };
 
 }  // namespace klipo

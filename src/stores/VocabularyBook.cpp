@@ -145,15 +145,17 @@ bool detach(Book& book, const QSet<QString>& recordIDs, bool firstOnly)
     return changed;
 }
 
-bool setDefinitions(Book& book, const QHash<QString, QString>& definitions)
+bool setDefinitions(Book& book, const QHash<QString, QString>& definitions, const std::optional<QString>& language)
 {
     bool changed = false;
     for (auto it = definitions.constBegin(); it != definitions.constEnd(); ++it) {
         const QString definition = it.value().trimmed();
         if (definition.isEmpty()) continue;
         auto found = book.find(it.key().toLower());
-        if (found == book.end() || found->definition == definition) continue;
+        if (found == book.end()) continue;
+        if (found->definition == definition && found->definitionLanguage == language) continue;
         found->definition = definition;
+        found->definitionLanguage = language;
         changed = true;
     }
     return changed;
@@ -164,7 +166,10 @@ VocabularyWord mergedWord(const VocabularyWord& existing, const VocabularyWord& 
     VocabularyWord result = existing;
     result.count = std::max(existing.count, incoming.count);
     result.isMastered = existing.isMastered || incoming.isMastered;
-    if (!existing.definition) result.definition = incoming.definition;
+    if (!existing.definition) {
+        result.definition = incoming.definition;
+        result.definitionLanguage = incoming.definitionLanguage;
+    }
     if (incoming.firstSeen < existing.firstSeen) result.firstSeen = incoming.firstSeen;
     if (incoming.lastSeen >= existing.lastSeen) result.lastSeen = incoming.lastSeen;
     return result;

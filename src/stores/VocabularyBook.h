@@ -70,8 +70,10 @@ void prune(Book& book);
 // word lost a source.
 bool detach(Book& book, const QSet<QString>& recordIDs, bool firstOnly);
 
-// Sets trimmed definitions for known keys (any case); true when one changed.
-bool setDefinitions(Book& book, const QHash<QString, QString>& definitions);
+// Sets trimmed definitions for known keys (any case), written in `language`
+// (none when the caller does not know it); true when one changed.
+bool setDefinitions(Book& book, const QHash<QString, QString>& definitions,
+                    const std::optional<QString>& language = std::nullopt);
 
 // The merge of an incoming word into a known one with the same key.
 VocabularyWord mergedWord(const VocabularyWord& existing, const VocabularyWord& incoming);

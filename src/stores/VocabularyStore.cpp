@@ -175,10 +175,11 @@ void VocabularyStore::detachRecords(const QList<QUuid>& recordIDs)
     mutate([&](Book& book) { return vocabularybook::detach(book, ids, false); });
 }
 
-void VocabularyStore::setDefinitions(const QHash<QString, QString>& definitions)
+void VocabularyStore::setDefinitions(const QHash<QString, QString>& definitions,
+                                     const std::optional<QString>& language)
 {
     if (definitions.isEmpty()) return;
-    mutate([&](Book& book) { return vocabularybook::setDefinitions(book, definitions); });
+    mutate([&](Book& book) { return vocabularybook::setDefinitions(book, definitions, language); });
 }
 
 void VocabularyStore::removeWord(const QString& word)

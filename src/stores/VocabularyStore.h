@@ -64,7 +64,9 @@ public:
 
     void detachRecord(const QString& recordID);
     void detachRecords(const QList<QUuid>& recordIDs);
-    void setDefinitions(const QHash<QString, QString>& definitions);
+    // Stores trimmed definitions written in `language` (none: not known).
+    void setDefinitions(const QHash<QString, QString>& definitions,
+                        const std::optional<QString>& language = std::nullopt);
     void removeWord(const QString& word);
     void setMastered(bool mastered, const QString& word);
     // Returns how many of the words were new to the book.

@@ -62,6 +62,7 @@ QJsonObject VocabularyWord::toJson() const
                        {QLatin1String("isMastered"), isMastered},
                        {QLatin1String("sources"), sourceArray}};
     if (definition) object.insert(QLatin1String("definition"), *definition);
+    if (definitionLanguage) object.insert(QLatin1String("definitionLanguage"), *definitionLanguage);
     return object;
 }
 
@@ -80,6 +81,8 @@ std::optional<VocabularyWord> VocabularyWord::fromJson(const QJsonObject& object
     if (!word.lastSeen.isValid()) word.lastSeen = word.firstSeen;
     const QJsonValue definition = object.value(QLatin1String("definition"));
     if (definition.isString()) word.definition = definition.toString();
+    const QJsonValue language = object.value(QLatin1String("definitionLanguage"));
+    if (word.definition && language.isString()) word.definitionLanguage = language.toString();
     const QJsonValue mastered = object.value(QLatin1String("isMastered"));
     word.isMastered = mastered.isBool() && mastered.toBool();
     const QJsonValue sources = object.value(QLatin1String("sources"));

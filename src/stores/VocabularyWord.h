@@ -30,6 +30,9 @@ struct VocabularyWord {
     QDateTime firstSeen;
     QDateTime lastSeen;
     std::optional<QString> definition;
+    // The language the definition is written in ("en", "es" ...); none for
+    // definitions stored before it was recorded, which are kept as they are.
+    std::optional<QString> definitionLanguage;
     bool isMastered = false;
     QList<Source> sources;  // in order of first arrival, at most the newest 100
 

@@ -168,6 +168,36 @@ TEST(VocabularyBook, setDefinitionsAndMerge_FollowTheirRules)
     EXPECT_EQ(book.value("plum").count, 2);
 }
 
+// A definition remembers its language, so one written for another target can
+// be found and redone; the language travels through merges and the file, and
+// books written before it was recorded still read.
+TEST(VocabularyBook, definitionLanguage_IsStoredMergedAndOptionalInTheFile)
+{
+    Book book;
+    ingest(book, "apple pear plum", "R1");
+    EXPECT_TRUE(setDefinitions(book, {{"apple", "manzana"}}, QStringLiteral("es")));
+    EXPECT_FALSE(setDefinitions(book, {{"apple", "manzana"}}, QStringLiteral("es")));
+    EXPECT_TRUE(setDefinitions(book, {{"apple", "manzana"}}, QStringLiteral("pt")));
+    EXPECT_EQ(book.value("apple").definitionLanguage, "pt");
+    EXPECT_TRUE(setDefinitions(book, {{"apple", "manzana"}}));
+    EXPECT_EQ(book.value("apple").definitionLanguage, std::nullopt);
+
+    VocabularyWord pear = word("pear", 1);
+    pear.definition = "n. sweet juicy gritty-textured fruit";
+    pear.definitionLanguage = "en";
+    merge(book, {pear});
+    EXPECT_EQ(book.value("pear").definitionLanguage, "en");
+
+    const auto decoded = decodeFile(encodeFile(book), t0);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->value("pear").definitionLanguage, "en");
+    EXPECT_FALSE(encodeFile(book).contains("\"definitionLanguage\": null"));
+    const auto old = decodeFile(R"({"version":1,"words":[{"normalized":"fig","definition":"无花果"}]})", t0);
+    ASSERT_TRUE(old);
+    EXPECT_EQ(old->value("fig").definition, "无花果");
+    EXPECT_EQ(old->value("fig").definitionLanguage, std::nullopt);
+}
+
 TEST(VocabularyBook, decodeFile_TakesDefaults_AndRejectsBrokenDocuments)
 {
     const QDateTime now = t0.addDays(3);

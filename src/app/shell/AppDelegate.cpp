@@ -87,7 +87,7 @@ void AppDelegate::applicationDidFinishLaunching()
     m_services.runScrollingSelfCheck();
     m_services.startAutoCloudBackup();
 
-    if (!m_services.menuBarOnly()) m_services.showLibrary();
+    if (!m_services.menuBarOnly()) m_services.showLibrary(ShellLibrarySection::history);
     reportFailedHotKeys();
 }
 
@@ -139,11 +139,7 @@ void AppDelegate::setupStatusItem()
     }
 }
 
-void AppDelegate::handleReopen(bool hasVisibleWindows)
-{
-    if (hasVisibleWindows) return;
-    m_services.showLibrary();
-}
+void AppDelegate::handleReopen() { m_services.reopenLibrary(); }
 
 void AppDelegate::startPlainCapture()
 {

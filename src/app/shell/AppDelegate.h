@@ -35,8 +35,9 @@ public:
 
     void applicationDidFinishLaunching();
     void applicationWillTerminate();
-    // Another launch or a click on the tray icon with no window shown.
-    void handleReopen(bool hasVisibleWindows);
+    // Another launch: the library window comes to the front, active, also
+    // when it is open already behind other windows.
+    void handleReopen();
 
     void startCaptureAndTranslate(ShellCaptureMode mode);
     void showPermissionAlert();

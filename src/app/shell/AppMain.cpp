@@ -27,15 +27,6 @@ namespace klipo::AppMain {
 
 namespace {
 
-bool anyWindowVisible()
-{
-    const auto windows = QApplication::topLevelWidgets();
-    return std::any_of(windows.begin(), windows.end(), [](QWidget* w) {
-        return w->isVisible() && !w->inherits("QMenu") && w->isWindow() && !(w->windowFlags() & Qt::ToolTip) &&
-               !w->testAttribute(Qt::WA_DontShowOnScreen);
-    });
-}
-
 QString instanceName()
 {
     // Benchmarks and tests run several instances side by side.
@@ -86,7 +77,7 @@ int main(int argc, char** argv)
                      [&delegate] { Q_EMIT delegate.quitRequested(); });
     QObject::connect(&app, &QApplication::aboutToQuit, &delegate, [&delegate] { delegate.applicationWillTerminate(); });
     QObject::connect(&instance, &platform::SingleInstance::activationRequested, &delegate,
-                     [&delegate] { delegate.handleReopen(anyWindowVisible()); });
+                     [&delegate] { delegate.handleReopen(); });
     QObject::connect(&tray, &platform::TrayIcon::activated, &delegate, [&delegate] {
         if (QMenu* menu = delegate.menu()) menu->popup(QCursor::pos());
     });
@@ -98,7 +89,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "%s\n",
                          qPrintable(QStringLiteral("KlipoVersa：没有找到系统托盘，已改为显示资料库窗口。"
                                                    "（No system tray found; showing the library window.）")));
-            services.showLibrary();
+            services.showLibrary(ShellLibrarySection::history);
         }
         if (trace) {
             // The icon counts as shown once the tray host has embedded it.

@@ -1,5 +1,8 @@
 #include "app/shell/RealShellServices.h"
 
+#include "library/LibrarySections.h"
+#include "preferences/SettingsView.h"
+
 #include "annotation/command/AnnoMenuProvider.h"
 #include "app/Appearance.h"
 #include "app/CaptureFailure.h"
@@ -14,6 +17,7 @@
 #include "GlobalShortcuts/MenuBinding.h"
 #include "GlobalShortcuts/ShortcutSlimMigration.h"
 #include "library/HistoryWindow.h"
+#include "library/LibrarySections.h"
 #include "overlay/SelOverlayController.h"
 #include "platform/CapturePermission.h"
 #include "platform/NotificationCenter.h"
@@ -21,6 +25,7 @@
 #include "platform/PlatformServices.h"
 #include "platform/SerialQueue.h"
 #include "preferences/PrefsAboutTab.h"
+#include "preferences/SettingsView.h"
 #include "preferences/SettingsWindow.h"
 #include "recognition/ResultPanelController.h"
 #include "recording/RecService.h"
@@ -102,6 +107,9 @@ RealShellServices::RealShellServices(QObject* parent)
         if (updater) updater->checkForUpdates();
     };
     AnnotationWiring::connectAnnotateCommand();
+    // The library window's fourth section is the preferences, embedded.
+    librarysections::setFactory(LibrarySection::settings,
+                                [] { return new SettingsView(SettingsView::Form::embedded); });
     connect(m_updater, &UpdateChecker::finished, this, [this](const UpdateCheckResult& result) {
         ShellAlert alert;
         alert.style = result.kind == UpdateCheckResult::Kind::failed ? ShellAlert::Style::warning
@@ -184,7 +192,13 @@ void RealShellServices::observeHotKeyChanges(std::function<void()> changed)
                                                    [changed](const QVariantMap&) { changed(); });
 }
 
-void RealShellServices::showLibrary() { HistoryWindowController::shared().show(); }
+void RealShellServices::showLibrary(ShellLibrarySection section)
+{
+    HistoryWindowController::shared().show(section == ShellLibrarySection::vocabulary ? LibrarySection::vocabulary
+                                                                                      : LibrarySection::history);
+}
+
+void RealShellServices::reopenLibrary() { HistoryWindowController::shared().reopen(); }
 void RealShellServices::showSettings() { SettingsWindowController::shared().show(); }
 
 int RealShellServices::runAlert(const ShellAlert& alert)

@@ -31,7 +31,8 @@ public:
     QList<QKeySequence> hotKeySequences() override;
     void observeHotKeyChanges(std::function<void()> changed) override;
 
-    void showLibrary() override;
+    void showLibrary(ShellLibrarySection section) override;
+    void reopenLibrary() override;
     void showSettings() override;
     int runAlert(const ShellAlert& alert) override;
     void openScreenCaptureSettings() override;

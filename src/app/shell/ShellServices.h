@@ -17,6 +17,9 @@ namespace klipo {
 
 enum class ShellCaptureMode { interactive, fullScreen };
 
+// The sections of the library window the shell opens it at.
+enum class ShellLibrarySection { history = 0, vocabulary = 1 };
+
 // The scrolling-capture states the shell reads to decide what its hot key does.
 enum class ShellScrollState { idle, picking, capturing, stitching };
 
@@ -71,7 +74,10 @@ public:
     virtual void observeHotKeyChanges(std::function<void()> changed) = 0;
 
     // Windows.
-    virtual void showLibrary() = 0;
+    // The library window in front and active, at the section.
+    virtual void showLibrary(ShellLibrarySection section) = 0;
+    // The library window in front and active at the section it shows.
+    virtual void reopenLibrary() = 0;
     virtual void showSettings() = 0;
     virtual int runAlert(const ShellAlert& alert) = 0;
     virtual void openScreenCaptureSettings() = 0;

@@ -50,9 +50,9 @@ void build(QMenu& menu, ShellServices& services, AppDelegate& delegate, MenuKeys
     services.bindMenuShortcut(scroll, QStringLiteral("scrollCapture"));
 
     menu.addSeparator();
-    keys.setLocalKeys(addItem(menu, QStringLiteral("历史记录…"), [s] { s->showLibrary(); }),
+    keys.setLocalKeys(addItem(menu, QStringLiteral("历史记录…"), [s] { s->showLibrary(ShellLibrarySection::history); }),
                       QKeySequence(Qt::CTRL | Qt::Key_H));
-    addItem(menu, QStringLiteral("高频单词…"), [s] { s->showLibrary(); });
+    addItem(menu, QStringLiteral("高频单词…"), [s] { s->showLibrary(ShellLibrarySection::vocabulary); });
 
     menu.addSeparator();
     keys.setLocalKeys(addItem(menu, QStringLiteral("设置…"), [s] { s->showSettings(); }),

@@ -53,7 +53,7 @@ TEST(AppDelegate, launch_RunsEveryStepInOrder)
         "quickCallbacks",                "hotKey:delayedCapture", "hotKey:repeatLastArea",
         "hotKey:colorPicker",            "hotKey:recordScreen", "recordingCallback",
         "hotKey:scrollCapture",          "recSelfCheck",        "scrollSelfCheck",
-        "startAutoSync",                 "showLibrary"};
+        "startAutoSync",                 "showLibrary:history"};
     EXPECT_EQ(shell.services.calls, expected);
     EXPECT_TRUE(shell.tray.shown);
     EXPECT_EQ(shell.tray.menu, shell.delegate.menu());
@@ -64,12 +64,10 @@ TEST(AppDelegate, launch_KeepsLibraryClosed_WhenMenuBarOnly)
     Shell shell;
     shell.services.menuBarOnlyValue = true;
     shell.delegate.applicationDidFinishLaunching();
-    EXPECT_FALSE(shell.services.calls.contains("showLibrary"));
-    // Reopening with no visible window still brings the library forward; with one it does nothing.
-    shell.delegate.handleReopen(true);
-    EXPECT_FALSE(shell.services.calls.contains("showLibrary"));
-    shell.delegate.handleReopen(false);
-    EXPECT_EQ(shell.services.calls.last(), "showLibrary");
+    EXPECT_FALSE(shell.services.calls.contains("showLibrary:history"));
+    // Another launch brings the library forward.
+    shell.delegate.handleReopen();
+    EXPECT_EQ(shell.services.calls.last(), "reopenLibrary");
 }
 
 TEST(AppDelegate, launch_ReportsEachRefusedHotKeyWithItsOwnReason)
@@ -164,7 +162,8 @@ TEST(AppDelegate, statusMenu_HasSeventeenRowsInOrder)
     actions[13]->trigger();
     actions[6]->trigger();
     EXPECT_EQ(shell.services.calls,
-              (QStringList{"showLibrary", "showLibrary", "showSettings", "checkForUpdates", "toggleRecording"}));
+              (QStringList{"showLibrary:history", "showLibrary:vocabulary", "showSettings", "checkForUpdates",
+                           "toggleRecording"}));
 
     bool quit = false;
     QObject::connect(&shell.delegate, &AppDelegate::quitRequested, [&] { quit = true; });
@@ -187,7 +186,7 @@ TEST(AppDelegate, menuKeys_WorkWhileTheMenuIsOpen_AndInOurWindows_UnlessAHotKeyT
     menu->popup(QPoint(200, 200));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
     QTest::keyClick(menu, Qt::Key_H, Qt::ControlModifier);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return shell.services.calls.contains("showLibrary"); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shell.services.calls.contains("showLibrary:history"); }, 2000));
     EXPECT_FALSE(menu->isVisible());  // closed before the command runs
 
     QWidget ours;
@@ -197,7 +196,7 @@ TEST(AppDelegate, menuKeys_WorkWhileTheMenuIsOpen_AndInOurWindows_UnlessAHotKeyT
     QTest::keyClick(&ours, Qt::Key_Comma, Qt::ControlModifier);
     QTest::keyClick(&ours, Qt::Key_Q, Qt::ControlModifier);
     ASSERT_TRUE(QTest::qWaitFor([&] { return quits == 1; }, 2000));
-    EXPECT_EQ(shell.services.calls, (QStringList{"showLibrary", "showSettings"}));
+    EXPECT_EQ(shell.services.calls, (QStringList{"showLibrary:history", "showSettings"}));
 
     // A hot key on Ctrl+Q takes it from every window: the menu stops promising it.
     QAction* quitItem = menu->actions().last();

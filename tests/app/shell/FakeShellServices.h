@@ -62,7 +62,11 @@ public:
     std::function<void()> hotKeysChanged;
     QList<QKeySequence> hotKeySequences() override { return hotKeyCombinations; }
     void observeHotKeyChanges(std::function<void()> changed) override { hotKeysChanged = std::move(changed); }
-    void showLibrary() override { calls << "showLibrary"; }
+    void showLibrary(ShellLibrarySection section) override
+    {
+        calls << (section == ShellLibrarySection::vocabulary ? "showLibrary:vocabulary" : "showLibrary:history");
+    }
+    void reopenLibrary() override { calls << "reopenLibrary"; }
     void showSettings() override { calls << "showSettings"; }
     int runAlert(const ShellAlert& alert) override
     {

@@ -7,6 +7,7 @@
 #include "app/shell/RealShellServices.h"
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "library/HistoryWindow.h"
+#include "library/LibraryWindow.h"
 #include "overlay/SelOverlayController.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemTrayIcon.h"
@@ -21,6 +22,7 @@
 #include <QDir>
 #include <QMenu>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -110,6 +112,9 @@ TEST(ShellProcess, sigterm_QuitsNormally_AndLeavesNoPictureOrSocketBehind)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     env.insert(QStringLiteral("TMPDIR"), tmp);
+    // The library window, which has the panel's title, stays closed.
+    platform::SettingsStore::shared().setValue(QStringLiteral("menuBarOnly"), true);
+    const auto restore = qScopeGuard([] { platform::SettingsStore::shared().remove(QStringLiteral("menuBarOnly")); });
     QProcess app;
     app.setProcessEnvironment(env);
     app.start(QStringLiteral(KLIPO_BINARY), {});
@@ -154,6 +159,36 @@ TEST(ShellProcess, sigterm_QuitsNormally_AndLeavesNoPictureOrSocketBehind)
     EXPECT_FALSE(findPictures()) << qPrintable(pictures.join(' '));
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(pictures.value(0)).path()));
     EXPECT_FALSE(QFileInfo::exists(socket));
+}
+
+// The program opens its library window at launch; a second launch brings it
+// back in front of another program's window, active.
+TEST(ShellProcess, secondLaunch_RaisesAndActivatesTheLibraryWindow)
+{
+    if (!test::hasX11Display()) GTEST_SKIP() << "needs the headless X11 desktop";
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    env.insert(QStringLiteral("TMPDIR"), test::freshDir("second-launch"));
+    platform::SettingsStore::shared().remove(QStringLiteral("menuBarOnly"));
+    QProcess app;
+    app.setProcessEnvironment(env);
+    app.start(QStringLiteral(KLIPO_BINARY), {});
+    ASSERT_TRUE(app.waitForStarted());
+    const auto activeName = [] { return xdotool({"getactivewindow", "getwindowname"}); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return activeName() == QStringLiteral("KlipoVersa"); }, 10000));
+
+    ForeignWindow other({QStringLiteral("another program")}, QRect(200, 150, 1400, 800));
+    ASSERT_TRUE(other.shown);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return activeName() != QStringLiteral("KlipoVersa"); }, 5000));
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(KLIPO_BINARY), {});
+    EXPECT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return activeName() == QStringLiteral("KlipoVersa"); }, 5000));
+    app.terminate();
+    EXPECT_TRUE(app.waitForFinished(10000));
 }
 
 // One launch of the shell for the tests below: the hot keys are grabbed once.
@@ -242,6 +277,36 @@ TEST_F(ShellOnDesktop, ctrlQ_QuitsWhileTheTrayMenuIsOpen)
     ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+q")));
     EXPECT_TRUE(QTest::qWaitFor([&] { return quits.count() == 1; }, 3000));
     EXPECT_FALSE(menu->isVisible());
+}
+
+// "高频单词…" and "历史记录…" show the one library window, active, at their
+// sections, whether it is closed or shows another section.
+TEST_F(ShellOnDesktop, trayItems_ShowTheLibraryAtTheirSections)
+{
+    QAction* historyItem = nullptr;
+    QAction* vocabularyItem = nullptr;
+    for (QAction* item : s_delegate->menu()->actions()) {
+        if (item->text() == QStringLiteral("历史记录…")) historyItem = item;
+        if (item->text() == QStringLiteral("高频单词…")) vocabularyItem = item;
+    }
+    ASSERT_TRUE(historyItem && vocabularyItem);
+    historyItem->trigger();
+    LibraryWindow* window = HistoryWindowController::shared().window();
+    ASSERT_NE(window, nullptr);
+    window->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, 3000));
+
+    vocabularyItem->trigger();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+    EXPECT_EQ(window->section(), LibrarySection::vocabulary);
+    historyItem->trigger();
+    EXPECT_EQ(window->section(), LibrarySection::history);
+    window->selectSection(LibrarySection::backup);
+    vocabularyItem->trigger();
+    EXPECT_EQ(window->section(), LibrarySection::vocabulary);
+    EXPECT_EQ(HistoryWindowController::shared().window(), window);
+    EXPECT_TRUE(window->isActiveWindow());
+    window->hide();
 }
 
 // X11 cannot leave our own windows out of a grab: the library window (open

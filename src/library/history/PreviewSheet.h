@@ -1,0 +1,40 @@
+#pragma once
+
+#include "stores/HistoryRecord.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class QStackedWidget;
+
+namespace klipo {
+
+class HistoryStore;
+
+// The large view of one history record over the library window: its image at
+// full size (scrollable both ways), the date, "复制译文" and "关闭", which is
+// the default button (Return closes). 820 by 620. The image is read from the
+// store when the sheet opens; one that cannot be read says so.
+class PreviewSheet : public QDialog {
+    Q_OBJECT
+public:
+    PreviewSheet(const HistoryRecord& record, HistoryStore& store, QWidget* parent);
+
+    const HistoryRecord& record() const { return m_record; }
+    enum class State { loading, shown, unreadable };
+    State state() const;
+    QPushButton* copyButton() const { return m_copy; }
+    QPushButton* closeButton() const { return m_close; }
+
+private:
+    void imageArrived(const QImage& image);
+
+    HistoryRecord m_record;
+    QStackedWidget* m_area;
+    QLabel* m_image;
+    QPushButton* m_copy;
+    QPushButton* m_close;
+};
+
+}  // namespace klipo
