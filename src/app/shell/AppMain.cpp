@@ -6,6 +6,7 @@
 #include "platform/Session.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemTrayIcon.h"
+#include "platform/text/TextServices.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -97,7 +98,10 @@ int main(int argc, char** argv)
             poll->start(2);
         }
     });
-    return app.exec();
+    const int code = app.exec();
+    // Recognition engines go before the program's statics (Tesseract's among them).
+    platform::shutDownTextServices();
+    return code;
 }
 
 }  // namespace klipo::AppMain
