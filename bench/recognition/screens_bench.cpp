@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <map>
 #include <memory>
 
@@ -32,6 +33,13 @@ using namespace klipo;
 using namespace klipo::test;
 
 namespace {
+
+double cpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
 
 double median(std::vector<double> v)
 {
@@ -159,19 +167,27 @@ int main(int argc, char** argv)
                 // The first read of a model pays for loading it: not counted.
                 OCRService::recognizeBlocks(screen.image, false).waitForFinished();
                 std::vector<double> times;
+                std::vector<double> cpu;
                 OcrOutcome outcome;
                 for (int r = 0; r < runs; ++r) {
                     QElapsedTimer timer;
                     timer.start();
+                    const double before = cpuMs();
                     outcome = OCRService::recognizeBlocks(screen.image, false).result();
                     times.push_back(double(timer.nsecsElapsed()) / 1e6);
+                    cpu.push_back(cpuMs() - before);
                 }
+                QElapsedTimer layoutTimer;
+                layoutTimer.start();
+                platform::analysePage(screen.image.convertToFormat(QImage::Format_Grayscale8));
+                const double layoutMs = double(layoutTimer.nsecsElapsed()) / 1e6;
                 QString text;
                 for (const TextBlock& b : outcome.blocks) text += b.text + QLatin1Char('\n');
                 const ScreenScore ours = scoreScreen(screen, readLines(outcome.blocks, screen.image.height()), text);
 
                 ScreenScore theirs;
                 double plainMs = 0;
+                double plainCpu = 0;
                 if (plain) {
                     auto& engine = plainEngines[plainModel(language)];
                     if (!engine) engine = std::make_unique<PlainEngine>(plainModel(language));
@@ -179,8 +195,10 @@ int main(int argc, char** argv)
                     QString plainText;
                     QElapsedTimer timer;
                     timer.start();
+                    const double before = cpuMs();
                     engine->read(screen.image, lines, plainText);
                     plainMs = double(timer.nsecsElapsed()) / 1e6;
+                    plainCpu = cpuMs() - before;
                     theirs = scoreScreen(screen, lines, plainText);
                 }
                 QString faults;
@@ -188,6 +206,7 @@ int main(int argc, char** argv)
                 if (!ours.twiceRead.isEmpty()) faults += QStringLiteral(" twice:%1").arg(ours.twiceRead.size());
                 if (!ours.missingWindows.empty()) faults += QStringLiteral(" missing-windows:%1").arg(ours.missingWindows.size());
                 if (ours.accents) faults += QStringLiteral(" accents %1/%2").arg(ours.accentsRead).arg(ours.accents);
+                faults += QStringLiteral("  cpu %1/%2 ms, layout %3 ms").arg(median(cpu), 0, 'f', 0).arg(plainCpu, 0, 'f', 0).arg(layoutMs, 0, 'f', 0);
                 std::printf("%-28s | %8.2f %8.2f %8.0f | %8.2f %8.2f %8.0f |%s\n", qPrintable(screen.name),
                             100 * ours.orderAccuracy(), 100 * ours.lineAccuracy(), median(times),
                             100 * theirs.orderAccuracy(), 100 * theirs.lineAccuracy(), plainMs, qPrintable(faults));

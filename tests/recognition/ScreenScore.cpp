@@ -71,13 +71,17 @@ ScreenScore scoreScreen(const Screen& screen, const std::vector<ReadLine>& read,
     ScreenScore score;
     const auto& refs = screen.lines;
 
-    // Which drawn lines each read line covers, and the one it is given to.
-    std::vector<std::vector<size_t>> assigned(refs.size());
-    std::vector<bool> matched(read.size(), false);
+    // Drawn lines of one unit that one read line covers together (menu
+    // titles read as one line) are scored as one line.
+    std::vector<size_t> group(refs.size());
+    for (size_t i = 0; i < refs.size(); ++i) group[i] = i;
+    auto root = [&](size_t i) {
+        while (group[i] != i) i = group[i];
+        return i;
+    };
+    std::vector<size_t> bestOf(read.size(), refs.size());
     for (size_t r = 0; r < read.size(); ++r) {
         qint64 best = 0;
-        size_t bestRef = 0;
-        std::vector<int> units;
         std::vector<size_t> covered;
         for (size_t i = 0; i < refs.size(); ++i) {
             const qint64 common = area(read[r].box & refs[i].box);
@@ -85,48 +89,63 @@ ScreenScore scoreScreen(const Screen& screen, const std::vector<ReadLine>& read,
             covered.push_back(i);
             if (common > best) {
                 best = common;
-                bestRef = i;
+                bestOf[r] = i;
             }
         }
         // Two covered lines on the same row from different units: side by side text read as one line.
         for (size_t a = 0; a < covered.size(); ++a) {
             for (size_t b = a + 1; b < covered.size(); ++b) {
-                const QRect& x = refs[covered[a]].box;
-                const QRect& y = refs[covered[b]].box;
-                const int rowOverlap = std::min(x.bottom(), y.bottom()) - std::max(x.top(), y.top());
-                if (refs[covered[a]].unit != refs[covered[b]].unit && rowOverlap * 2 > std::min(x.height(), y.height()) &&
-                    !score.sharedLines.contains(read[r].text))
+                const ReferenceLine& x = refs[covered[a]];
+                const ReferenceLine& y = refs[covered[b]];
+                const int rowOverlap = std::min(x.box.bottom(), y.box.bottom()) - std::max(x.box.top(), y.box.top());
+                if (x.unit == y.unit) {
+                    group[root(covered[b])] = root(covered[a]);
+                } else if (rowOverlap * 2 > std::min(x.box.height(), y.box.height()) &&
+                           !score.sharedLines.contains(read[r].text)) {
                     score.sharedLines << read[r].text;
+                }
             }
-        }
-        if (best > 0) {
-            assigned[bestRef].push_back(r);
-            matched[r] = true;
         }
     }
 
+    std::map<size_t, std::vector<size_t>> drawnOf;  // group -> its drawn lines
+    std::map<size_t, std::vector<size_t>> readOf;   // group -> read lines given to it
+    for (size_t i = 0; i < refs.size(); ++i) drawnOf[root(i)].push_back(i);
+    std::vector<bool> matched(read.size(), false);
+    for (size_t r = 0; r < read.size(); ++r) {
+        if (bestOf[r] == refs.size()) continue;
+        readOf[root(bestOf[r])].push_back(r);
+        matched[r] = true;
+    }
     std::map<int, std::pair<int, int>> windows;  // window -> (characters, correct)
-    for (size_t i = 0; i < refs.size(); ++i) {
-        std::vector<size_t>& mine = assigned[i];
-        std::sort(mine.begin(), mine.end(), [&](size_t a, size_t b) { return read[a].box.left() < read[b].box.left(); });
+    for (auto& [g, drawn] : drawnOf) {
+        std::vector<size_t>& mine = readOf[g];
+        auto leftToRight = [](const QRect& a, const QRect& b) {
+            return std::abs(a.center().y() - b.center().y()) * 2 < std::min(a.height(), b.height()) ? a.left() < b.left()
+                                                                                                  : a.top() < b.top();
+        };
+        std::sort(mine.begin(), mine.end(), [&](size_t a, size_t b) { return leftToRight(read[a].box, read[b].box); });
+        std::sort(drawn.begin(), drawn.end(), [&](size_t a, size_t b) { return leftToRight(refs[a].box, refs[b].box); });
         QString text;
         for (size_t r : mine) text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + read[r].text;
+        QString truthText;
+        for (size_t i : drawn) truthText += (truthText.isEmpty() ? QString() : QStringLiteral(" ")) + refs[i].text;
         for (size_t a = 0; a < mine.size(); ++a)
             for (size_t b = a + 1; b < mine.size(); ++b) {
                 const QRect& x = read[mine[a]].box;
                 const QRect& y = read[mine[b]].box;
-                if (area(x & y) * 2 > std::min(area(x), area(y))) score.twiceRead << refs[i].text;
+                if (area(x & y) * 2 > std::min(area(x), area(y))) score.twiceRead << truthText;
             }
-        const std::u32string truth = normalised(refs[i].text, cjk);
+        const std::u32string truth = normalised(truthText, cjk);
         const int errors = std::min(editDistance(truth, normalised(text, cjk)), std::max(length(truth), 1) * 2);
         score.characters += length(truth);
         score.lineErrors += errors;
-        auto& w = windows[refs[i].window];
+        auto& w = windows[refs[drawn.front()].window];
         w.first += length(truth);
         w.second += std::max(0, length(truth) - errors);
-        const auto drawn = accentsOf(refs[i].text);
+        const auto drawnAccents = accentsOf(truthText);
         const auto got = accentsOf(text);
-        for (const auto& [c, n] : drawn) {
+        for (const auto& [c, n] : drawnAccents) {
             score.accents += n;
             const auto it = got.find(c);
             score.accentsRead += std::min(n, it == got.end() ? 0 : it->second);

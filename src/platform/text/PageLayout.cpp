@@ -164,6 +164,22 @@ LineScript scriptOf(const QImage& gray, const QRect& r, int background)
         inside += ink[i];
         if (i < topZone) topInk += ink[i];
     }
+    // Columns of ink that reach into the top 30 %: in Latin only those of
+    // capitals and ascenders.
+    int reaching = 0;
+    const int zoneEnd = r.top() + int(topZone);
+    for (int x = r.left(); x <= r.right(); ++x) {
+        if (!column[size_t(x - r.left())]) continue;
+        for (int y = r.top() + int(first); y < zoneEnd; ++y) {
+            if (std::abs(int(gray.constScanLine(y)[x]) - background) > 60) {
+                ++reaching;
+                break;
+            }
+        }
+    }
+    if (qEnvironmentVariableIsSet("KLIPO_SCRIPT_DEBUG"))
+        qDebug("script %d,%d %dx%d top %.2f reach %.2f", r.x(), r.y(), r.width(), r.height(), double(topInk) / inside,
+               double(reaching) / inkColumns);
     // Latin: ascenders only in the top 30 % (well under a fifth of the ink);
     // square scripts: close to a third.
     return topInk * 100 >= inside * 21 ? LineScript::Han : LineScript::Latin;
@@ -493,18 +509,28 @@ PageLayout analysePage(const QImage& gray)
     // The height of most letters and words sets what counts as long.
     std::vector<int> heights;
     components(marks, [&](const Component& c) {
+        // Outlines alone (the inside edge of a thick frame or grid cell) are no text.
+        const bool outline = c.count * 5 < 12 * (c.box.width() + c.box.height());
         if (c.box.height() >= 5 && c.box.height() <= std::max(64, gray.height() / 8) && c.box.width() <= 12 * c.box.height() &&
-            c.count >= 8)
+            c.count >= 8 && !outline)
             heights.push_back(c.box.height());
         return false;
     });
     const int th = std::max(6, typicalHeight(heights, 12));
+    if (qEnvironmentVariableIsSet("KLIPO_LAYOUT_DEBUG")) {
+        std::sort(heights.begin(), heights.end());
+        QString h;
+        for (size_t i = 0; i < heights.size(); i += std::max<size_t>(1, heights.size() / 20)) h += QString::number(heights[i]) + QLatin1Char(' ');
+        qDebug("heights %s", qPrintable(h));
+    }
     layout.textHeight = th;
     // Boxes around text (fields, buttons, bubbles, banners) are hollow
     // clusters much taller than the text in them.
     auto hollow = [th](const Component& c) {
         const int w = c.box.width();
         const int h = c.box.height();
+        // A thin bar much taller than the text: a separator between toolbar items.
+        if (w * 4 <= h && h * 5 >= th * 8) return true;
         return h * 2 > th * 3 && w > 2 * th && double(c.count) < 0.2 * double(w) * double(h);
     };
     // Small boxes first, whole (their rounded corners and short sides are not

@@ -77,7 +77,6 @@ bool isEdgeNoise(const Word& word)
 // left end when some were dropped.
 RecognizedLine lineOf(std::vector<Word> words, const QRect& box, float confidence)
 {
-    const size_t read = words.size();
     while (!words.empty() && isEdgeNoise(words.front())) words.erase(words.begin());
     while (!words.empty() && isEdgeNoise(words.back())) words.pop_back();
     RecognizedLine line;
@@ -94,8 +93,14 @@ RecognizedLine lineOf(std::vector<Word> words, const QRect& box, float confidenc
             line.symbols.push_back(symbol);
         }
         kept |= word.box;
+        line.weakestWord = std::min(line.weakestWord, word.confidence);
+        const int letters = int(std::count_if(word.text.begin(), word.text.end(), [](QChar c) { return !c.isSpace(); }));
+        if (box.height() > 0 && letters > 1)
+            line.widestLetters = std::max(line.widestLetters, float(word.box.width()) / float(letters * box.height()));
     }
-    if (words.size() < read && !kept.isEmpty()) {
+    // The line ends where its words end (the engine's line box also holds
+    // what it could not read).
+    if (!kept.isEmpty()) {
         line.box.setLeft(std::clamp(kept.left(), box.left(), box.right()));
         line.box.setRight(std::clamp(kept.right(), line.box.left(), box.right()));
     }
@@ -117,6 +122,13 @@ bool TesseractEngine::load(const QString& languages)
     // Quiet: Tesseract reports its guesses about resolution on stderr.
     std::vector<std::string> names = {"debug_file"};
     std::vector<std::string> values = {"/dev/null"};
+    if (qEnvironmentVariableIsSet("KLIPO_NO_DAWG")) {
+        for (const char* n : {"load_system_dawg", "load_freq_dawg", "load_punc_dawg", "load_number_dawg",
+                              "load_unambig_dawg", "load_bigram_dawg"}) {
+            names.push_back(n);
+            values.push_back("0");
+        }
+    }
     if (api->Init(nullptr, languages.toUtf8().constData(), tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values,
                   false) != 0)
         return false;
@@ -130,7 +142,9 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
 {
     Result result;
     if (!m_api || gray.isNull()) return result;
-    const tesseract::PageSegMode modes[] = {tesseract::PSM_AUTO, tesseract::PSM_SINGLE_BLOCK, tesseract::PSM_SINGLE_LINE};
+    static const bool raw = qEnvironmentVariableIsSet("KLIPO_RAW_LINE");
+    const tesseract::PageSegMode modes[] = {tesseract::PSM_AUTO, tesseract::PSM_SINGLE_BLOCK,
+                                            raw ? tesseract::PSM_RAW_LINE : tesseract::PSM_SINGLE_LINE};
     m_api->SetPageSegMode(modes[int(layout)]);
     m_api->SetImage(gray.constBits(), gray.width(), gray.height(), 1, int(gray.bytesPerLine()));
     if (m_api->Recognize(nullptr) != 0) {

@@ -2,6 +2,7 @@
 
 #include "platform/text/EnginePool.h"
 #include "platform/text/PageLayout.h"
+#include "platform/text/ScriptCounts.h"
 #include "platform/text/TesseractEngine.h"
 
 #include <QFileInfo>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <map>
 #include <cmath>
 #include <numeric>
 
@@ -103,7 +105,9 @@ TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int eng
 {
     const QRect& r = line.rect;
     const int textHeight = line.stacked ? std::min(r.height(), layout.textHeight) : r.height();
-    const double target = line.script == LineScript::Han ? 30 : 26;
+    static const double hanTarget = qEnvironmentVariableIntValue("KLIPO_HAN_TARGET") ? qEnvironmentVariableIntValue("KLIPO_HAN_TARGET") : 30;
+    static const double latinTarget = qEnvironmentVariableIntValue("KLIPO_LATIN_TARGET") ? qEnvironmentVariableIntValue("KLIPO_LATIN_TARGET") : 26;
+    const double target = line.script == LineScript::Han ? hanTarget : latinTarget;
     double scale = std::max(1.0, target / std::max(1, textHeight));
     if (scale < 1.2) scale = 1;
     scale = std::min({scale, 4.0, double(kMaxSide) / (r.width() + 2.0 * textHeight)});
@@ -314,11 +318,21 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         return layout.lines[a].rect.width() * layout.lines[a].rect.height() >
                layout.lines[b].rect.width() * layout.lines[b].rect.height();
     });
+    // Each model gets engines in proportion to the lines it reads: a Chinese
+    // page with a few English words needs one Latin engine, not one per thread.
+    std::map<QString, int> engineShare;
+    for (const LineJob& job : lines) ++engineShare[job.model];
+    for (auto& [model, n] : engineShare)
+        n = std::max(1, int((qint64(n) * m_threadCount + qint64(lines.size()) - 1) / qint64(lines.size())));
+    auto share = [&](const QString& model) {
+        const auto it = engineShare.find(model);
+        return it == engineShare.end() ? m_threadCount : it->second;
+    };
     std::vector<Job> first;
     for (size_t i : order) {
         first.push_back([&, i] {
             LineJob& job = lines[i];
-            auto [result, missing] = readWith(job, job.model);
+            auto [result, missing] = readWith(job, job.model, share(job.model));
             if (missing && job.model == m_options.latinModel && job.model != QLatin1String("eng")) {
                 job.model = QStringLiteral("eng");
                 std::tie(result, missing) = readWith(job, job.model);
@@ -344,12 +358,36 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         QString text;
         for (const RecognizedLine& l : job.result.lines) text += l.text;
         QStringList others;
-        if (job.model == kHanModel && asciiLetterRun(text) >= 2) others << kMixedModel;
-        if (job.result.meanConfidence < kOtherScriptBelow || job.layout->script == LineScript::Unknown)
+        const ScriptCounts counts = ScriptCounts::of(text);
+        const bool latinRead = counts.latin >= 2 && counts.han == 0 && counts.kana == 0 && counts.hangul == 0;
+        float weakest = 100;
+        float widest = 0;
+        QRect readBox;
+        for (const RecognizedLine& l : job.result.lines) {
+            weakest = std::min(weakest, l.weakestWord);
+            widest = std::max(widest, l.widestLetters);
+            readBox |= l.box;
+        }
+        // Chinese words in a line that looked Latin come out as a word or two
+        // read with little confidence, as a few letters far too wide for
+        // Latin, or not at all.
+        const QRect& drawn = job.layout->rect;
+        const bool partlyRead = !job.layout->stacked && drawn.width() - readBox.width() > 2 * drawn.height();
+        const bool unsureLatin = job.model != kHanModel && hanLines > 0 &&
+                                 (weakest < kOtherScriptBelow || partlyRead || widest > 0.9f);
+        if (qEnvironmentVariableIsSet("KLIPO_OCR_DEBUG"))
+            qDebug("  check %s han %d weakest %.0f widest %.2f partly %d", qPrintable(text), hanLines, weakest, widest,
+                   partlyRead);
+        if ((job.model == kHanModel && !latinRead && asciiLetterRun(text) >= 2) || unsureLatin) others << kMixedModel;
+        if (job.result.meanConfidence < kOtherScriptBelow || job.layout->script == LineScript::Unknown ||
+            (job.model == kHanModel && latinRead))
             others << (job.model == kHanModel ? m_options.latinModel : kHanModel);
         for (const QString& other : others) {
             second.push_back([&, other, &job = job] {
                 auto [result, missing] = readWith(job, other, fewEngines);
+                if (qEnvironmentVariableIsSet("KLIPO_OCR_DEBUG") && !result.lines.empty())
+                    qDebug("  second %s %.0f: %s (was %.0f)", qPrintable(other), result.meanConfidence,
+                           qPrintable(result.lines.front().text), job.result.meanConfidence);
                 if (missing || result.lines.empty()) return;
                 // The mixed model knows the Chinese too: a tie goes to it.
                 const float margin = other == kMixedModel ? -2 : 3;
