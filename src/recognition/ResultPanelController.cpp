@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QEvent>
 #include <QFileDialog>
 #include <QThreadPool>
 #include <QTimer>
@@ -158,7 +159,15 @@ void ResultPanelController::createPanel()
     m_view = new ResultView(*m_model, panel);
     layout->addWidget(m_view);
     connect(m_view, &ResultView::actionTriggered, this, &ResultPanelController::perform);
+    panel->installEventFilter(this);
     m_panel = panel;
+}
+
+bool ResultPanelController::eventFilter(QObject* watched, QEvent* event)
+{
+    // Closed by the user: the capture and its translation are done with.
+    if (watched == m_panel && event->type() == QEvent::Close && !m_model->isTranslating()) m_model->releaseImages();
+    return QObject::eventFilter(watched, event);
 }
 
 void ResultPanelController::revealPanel()

@@ -150,3 +150,18 @@ TEST_F(ResultPanel, removesTheEnlargedViewsFiles_OnceThePanelMovesOnAndAtQuit)
     panel().previewFiles().removeAll();  // what quitting does
     EXPECT_FALSE(QFile::exists(m_files.opened.last()));
 }
+
+TEST_F(ResultPanel, letsGoOfItsPictures_WhenClosed_AndShowsTheNextCaptureAsUsual)
+{
+    panel().show(capture(), {block("hola amigo")}, 1.0);
+    ASSERT_TRUE(waitUntilTranslated());
+    panel().panel()->close();
+    EXPECT_TRUE(model().displayImage().isNull());
+    EXPECT_TRUE(model().baseImage().isNull());
+    EXPECT_FALSE(panel().view()->button(ResultView::Action::copyImage)->isEnabled());
+
+    panel().show(capture(Qt::yellow), {block("otra vez")}, 1.0);
+    ASSERT_TRUE(waitUntilTranslated());
+    EXPECT_EQ(model().displayImage().size(), QSize(400, 300));
+    EXPECT_TRUE(panel().view()->button(ResultView::Action::copyImage)->isEnabled());
+}
