@@ -26,6 +26,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+
+#include <dlfcn.h>
 #include <map>
 #include <memory>
 
@@ -143,6 +145,10 @@ int main(int argc, char** argv)
     const bool plain = !args.contains(QStringLiteral("--no-plain"));
     if (!dump.isEmpty()) QDir().mkpath(dump[0]);
 
+    // The plain engine runs on one thread, as Tesseract advises for throughput
+    // (its OpenMP threads spin against other work on a shared machine).
+    using SetThreads = void (*)(int);
+    if (auto set = reinterpret_cast<SetThreads>(::dlsym(RTLD_DEFAULT, "omp_set_num_threads"))) set(1);
     const long atRest = residentKb();
     platform::TesseractRecognizer::Options options;
     if (!latin.isEmpty()) options.latinModel = latin[0];

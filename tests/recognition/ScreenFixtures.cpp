@@ -239,7 +239,7 @@ void drawArticle(Screen& screen, QSize size, const ScreenTexts& t)
     canvas.painter().fillRect(picture, sky);
     canvas.painter().setBrush(QColor(60, 90, 160));
     canvas.painter().setPen(Qt::NoPen);
-    canvas.painter().drawEllipse(picture.adjusted(40, 60, -120, 10));
+    canvas.painter().drawEllipse(picture.adjusted(40, 50, -120, -8));
     QFont captionFont = fontFor(lang, 12);
     captionFont.setItalic(true);
     canvas.text(t.caption, QPointF(x, y + 126), captionFont, QColor(110, 110, 110), canvas.newUnit());

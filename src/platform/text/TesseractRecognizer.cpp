@@ -379,8 +379,11 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
             qDebug("  check %s han %d weakest %.0f widest %.2f partly %d", qPrintable(text), hanLines, weakest, widest,
                    partlyRead);
         if ((job.model == kHanModel && !latinRead && asciiLetterRun(text) >= 2) || unsureLatin) others << kMixedModel;
-        if (job.result.meanConfidence < kOtherScriptBelow || job.layout->script == LineScript::Unknown ||
-            (job.model == kHanModel && latinRead))
+        // A line too short to tell is tried with the other script only when
+        // the page shows that script somewhere.
+        const bool otherOnPage = job.model == kHanModel ? latinLines > 0 : hanLines > 0;
+        const bool unknown = job.layout->script == LineScript::Unknown && otherOnPage;
+        if (job.result.meanConfidence < kOtherScriptBelow || unknown || (job.model == kHanModel && latinRead))
             others << (job.model == kHanModel ? m_options.latinModel : kHanModel);
         for (const QString& other : others) {
             second.push_back([&, other, &job = job] {
