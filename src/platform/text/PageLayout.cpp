@@ -248,9 +248,6 @@ public:
             const std::vector<Gap> down = gaps(r, cols, false, th);
             const Gap bestAcross = best(across);
             const Gap bestDown = best(down);
-            if (qEnvironmentVariableIsSet("KLIPO_LAYOUT_DEBUG"))
-                qDebug("cut %d,%d %dx%d th %d across %.2f down %.2f", r.x(), r.y(), r.width(), r.height(), th,
-                       bestAcross.score, bestDown.score);
             if (bestAcross.score > 0 || bestDown.score > 0) {
                 // Ruled both ways (a table): rows first, unless the rule
                 // down runs further than the one across (a sidebar beside a
@@ -492,10 +489,6 @@ private:
     int m_region = 0;
 };
 
-}  // namespace
-
-namespace {
-
 PageLayout analyseAtFullSize(const QImage& gray)
 {
     PageLayout layout;
@@ -517,12 +510,6 @@ PageLayout analyseAtFullSize(const QImage& gray)
         return false;
     });
     const int th = std::max(6, typicalHeight(heights, 12));
-    if (qEnvironmentVariableIsSet("KLIPO_LAYOUT_DEBUG")) {
-        std::sort(heights.begin(), heights.end());
-        QString h;
-        for (size_t i = 0; i < heights.size(); i += std::max<size_t>(1, heights.size() / 20)) h += QString::number(heights[i]) + QLatin1Char(' ');
-        qDebug("heights %s", qPrintable(h));
-    }
     layout.textHeight = th;
     // Boxes around text (fields, buttons, bubbles, banners) are hollow
     // clusters much taller than the text in them.

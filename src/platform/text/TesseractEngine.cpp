@@ -122,13 +122,6 @@ bool TesseractEngine::load(const QString& languages)
     // Quiet: Tesseract reports its guesses about resolution on stderr.
     std::vector<std::string> names = {"debug_file"};
     std::vector<std::string> values = {"/dev/null"};
-    if (qEnvironmentVariableIsSet("KLIPO_NO_DAWG")) {
-        for (const char* n : {"load_system_dawg", "load_freq_dawg", "load_punc_dawg", "load_number_dawg",
-                              "load_unambig_dawg", "load_bigram_dawg"}) {
-            names.push_back(n);
-            values.push_back("0");
-        }
-    }
     if (api->Init(nullptr, languages.toUtf8().constData(), tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values,
                   false) != 0)
         return false;
@@ -142,9 +135,7 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
 {
     Result result;
     if (!m_api || gray.isNull()) return result;
-    static const bool raw = qEnvironmentVariableIsSet("KLIPO_RAW_LINE");
-    const tesseract::PageSegMode modes[] = {tesseract::PSM_AUTO, tesseract::PSM_SINGLE_BLOCK,
-                                            raw ? tesseract::PSM_RAW_LINE : tesseract::PSM_SINGLE_LINE};
+    const tesseract::PageSegMode modes[] = {tesseract::PSM_AUTO, tesseract::PSM_SINGLE_BLOCK, tesseract::PSM_SINGLE_LINE};
     m_api->SetPageSegMode(modes[int(layout)]);
     m_api->SetImage(gray.constBits(), gray.width(), gray.height(), 1, int(gray.bytesPerLine()));
     if (m_api->Recognize(nullptr) != 0) {

@@ -105,9 +105,9 @@ TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int eng
 {
     const QRect& r = line.rect;
     const int textHeight = line.stacked ? std::min(r.height(), layout.textHeight) : r.height();
-    static const double hanTarget = qEnvironmentVariableIntValue("KLIPO_HAN_TARGET") ? qEnvironmentVariableIntValue("KLIPO_HAN_TARGET") : 30;
-    static const double latinTarget = qEnvironmentVariableIntValue("KLIPO_LATIN_TARGET") ? qEnvironmentVariableIntValue("KLIPO_LATIN_TARGET") : 26;
-    const double target = line.script == LineScript::Han ? hanTarget : latinTarget;
+    // Small text is scaled up to about this height (measured on drawn screens:
+    // Chinese needs a little more than Latin).
+    const double target = line.script == LineScript::Han ? 30 : 26;
     double scale = std::max(1.0, target / std::max(1, textHeight));
     if (scale < 1.2) scale = 1;
     scale = std::min({scale, 4.0, double(kMaxSide) / (r.width() + 2.0 * textHeight)});
@@ -375,9 +375,6 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         const bool partlyRead = !job.layout->stacked && drawn.width() - readBox.width() > 2 * drawn.height();
         const bool unsureLatin = job.model != kHanModel && hanLines > 0 &&
                                  (weakest < kOtherScriptBelow || partlyRead || widest > 0.9f);
-        if (qEnvironmentVariableIsSet("KLIPO_OCR_DEBUG"))
-            qDebug("  check %s han %d weakest %.0f widest %.2f partly %d", qPrintable(text), hanLines, weakest, widest,
-                   partlyRead);
         if ((job.model == kHanModel && !latinRead && asciiLetterRun(text) >= 2) || unsureLatin) others << kMixedModel;
         // A line too short to tell is tried with the other script only when
         // the page shows that script somewhere.
@@ -388,9 +385,6 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         for (const QString& other : others) {
             second.push_back([&, other, &job = job] {
                 auto [result, missing] = readWith(job, other, fewEngines);
-                if (qEnvironmentVariableIsSet("KLIPO_OCR_DEBUG") && !result.lines.empty())
-                    qDebug("  second %s %.0f: %s (was %.0f)", qPrintable(other), result.meanConfidence,
-                           qPrintable(result.lines.front().text), job.result.meanConfidence);
                 if (missing || result.lines.empty()) return;
                 // The mixed model knows the Chinese too: a tie goes to it.
                 const float margin = other == kMixedModel ? -2 : 3;
@@ -455,15 +449,6 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         }
     }
     RecognitionOutcome outcome;
-    if (qEnvironmentVariableIsSet("KLIPO_OCR_DEBUG")) {
-        for (const LineJob& job : lines) {
-            QString text;
-            for (const RecognizedLine& l : job.result.lines) text += l.text + QLatin1Char('|');
-            qDebug("%d,%d %dx%d region %d script %d %s conf %.0f: %s", job.layout->rect.x(), job.layout->rect.y(),
-                   job.layout->rect.width(), job.layout->rect.height(), job.layout->region, int(job.layout->script),
-                   qPrintable(job.model), job.result.meanConfidence, qPrintable(text));
-        }
-    }
     for (LineJob& job : lines) {
         for (RecognizedLine& line : job.result.lines) {
             if (line.confidence < kDropBelow) continue;
