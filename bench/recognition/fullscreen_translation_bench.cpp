@@ -8,6 +8,7 @@
 #include "app/CaptureService.h"
 #include "app/StabilityCaptureService.h"
 #include "platform/SettingsStore.h"
+#include "platform/text/TesseractRecognizer.h"
 #include "platform/text/TextServices.h"
 #include "platform/text/Translator.h"
 #include "recognition/ImageRenderer.h"
@@ -27,6 +28,8 @@
 
 #include <algorithm>
 #include <cstdio>
+
+#include <malloc.h>
 
 using namespace klipo;
 
@@ -126,6 +129,11 @@ int memoryRoad(int runs)
     std::printf("  after the first translation            %5ld MB\n", afterFirst);
     std::printf("  after %3d translations                 %5ld MB\n", runs, afterAll);
     std::printf("  a minute after the last (panel closed) %5ld MB\n", residentMb());
+    const struct mallinfo2 heap = mallinfo2();
+    auto* tesseract = dynamic_cast<platform::TesseractRecognizer*>(platform::textServices().recognizer);
+    std::printf("  (engines still loaded: %d; heap in use %zu MB, free but kept %zu MB, mapped %zu MB)\n",
+                tesseract ? tesseract->loadedEngines() : -1, heap.uordblks >> 20, heap.fordblks >> 20,
+                heap.hblkhd >> 20);
     return 0;
 }
 

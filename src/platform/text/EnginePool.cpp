@@ -45,6 +45,18 @@ void guardExitAfterLoading(const QString& model)
 
 void returnFreedMemory() { ::malloc_trim(0); }
 
+namespace {
+
+void freeEngines(std::vector<std::unique_ptr<TesseractEngine>>& engines)
+{
+    if (engines.empty()) return;
+    engines.clear();
+    TesseractEngine::freeUnusedDictionaries();
+    returnFreedMemory();
+}
+
+}  // namespace
+
 EnginePool::Lease::~Lease()
 {
     if (m_pool && m_engine) m_pool->giveBack(m_engine);
@@ -156,8 +168,7 @@ int EnginePool::releaseIdle(bool all)
         std::lock_guard lock(m_mutex);
         count = releaseIdleLocked(all, freed);
     }
-    freed.clear();
-    if (count > 0) returnFreedMemory();
+    freeEngines(freed);
     return count;
 }
 
@@ -185,8 +196,7 @@ void EnginePool::reaperLoop()
         std::vector<std::unique_ptr<TesseractEngine>> freed;
         if (releaseIdleLocked(false, freed) > 0) {
             lock.unlock();
-            freed.clear();
-            returnFreedMemory();
+            freeEngines(freed);
             lock.lock();
         }
     }
@@ -203,8 +213,7 @@ void EnginePool::shutDown()
         m_changed.notify_all();
     }
     if (m_reaper.joinable() && m_reaper.get_id() != std::this_thread::get_id()) m_reaper.join();
-    freed.clear();
-    returnFreedMemory();
+    freeEngines(freed);
 }
 
 int EnginePool::loadedCount() const

@@ -116,6 +116,8 @@ TesseractEngine::~TesseractEngine()
     if (m_api) m_api->End();
 }
 
+void TesseractEngine::freeUnusedDictionaries() { tesseract::TessBaseAPI::ClearPersistentCache(); }
+
 bool TesseractEngine::load(const QString& languages)
 {
     auto api = std::make_unique<tesseract::TessBaseAPI>();
