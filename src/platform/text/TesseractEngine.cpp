@@ -94,7 +94,7 @@ RecognizedLine lineOf(std::vector<Word> words, const QRect& box, float confidenc
         }
         kept |= word.box;
         line.weakestWord = std::min(line.weakestWord, word.confidence);
-        const int letters = int(std::count_if(word.text.begin(), word.text.end(), [](QChar c) { return !c.isSpace(); }));
+        const int letters = int(word.text.size() - word.text.count(QLatin1Char(' ')));
         if (box.height() > 0 && letters > 1)
             line.widestLetters = std::max(line.widestLetters, float(word.box.width()) / float(letters * box.height()));
     }
@@ -137,7 +137,8 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
 {
     Result result;
     if (!m_api || gray.isNull()) return result;
-    const tesseract::PageSegMode modes[] = {tesseract::PSM_AUTO, tesseract::PSM_SINGLE_BLOCK, tesseract::PSM_SINGLE_LINE};
+    const tesseract::PageSegMode modes[] = {tesseract::PSM_AUTO, tesseract::PSM_SINGLE_BLOCK,
+                                            tesseract::PSM_SINGLE_LINE};
     m_api->SetPageSegMode(modes[int(layout)]);
     m_api->SetImage(gray.constBits(), gray.width(), gray.height(), 1, int(gray.bytesPerLine()));
     if (m_api->Recognize(nullptr) != 0) {

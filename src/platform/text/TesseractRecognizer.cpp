@@ -1,8 +1,8 @@
 #include "platform/text/TesseractRecognizer.h"
 
 #include "platform/text/EnginePool.h"
+#include "platform/text/LineReading.h"
 #include "platform/text/PageLayout.h"
-#include "platform/text/ScriptCounts.h"
 #include "platform/text/TesseractEngine.h"
 
 #include <QFileInfo>
@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <atomic>
 #include <map>
-#include <cmath>
 #include <numeric>
 
 #include <dlfcn.h>
@@ -21,12 +20,8 @@ namespace klipo::platform {
 namespace {
 
 constexpr int kMaxThreads = 8;
-constexpr int kMaxSide = 30000;            // Tesseract keeps coordinates in 16 bits
-constexpr float kOtherScriptBelow = 60;    // a line read this poorly is tried with the other script's model
-constexpr float kOtherCjkBelow = 70;       // Han lines read this poorly are tried as Japanese, Korean ...
-constexpr float kDropBelow = 30;           // lines read with less confidence are noise
-const QString kHanModel = QStringLiteral("chi_sim");
-const QString kMixedModel = QStringLiteral("chi_sim+eng");
+constexpr int kMaxSide = 30000;       // Tesseract keeps coordinates in 16 bits
+constexpr float kOtherCjkBelow = 70;  // Han lines read this poorly are tried as Japanese, Korean ...
 
 // Tesseract parallelises a few loops with OpenMP; with one engine per core
 // that only adds threads that spin against each other.
@@ -61,90 +56,6 @@ QImage toGray(const QImage& image)
         return flat.convertToFormat(QImage::Format_Grayscale8);
     }
     return image.convertToFormat(QImage::Format_Grayscale8);
-}
-
-int asciiLetterRun(const QString& text)
-{
-    int best = 0;
-    int run = 0;
-    for (QChar c : text) {
-        run = c.unicode() < 128 && c.isLetter() ? run + 1 : 0;
-        best = std::max(best, run);
-    }
-    return best;
-}
-
-int lettersAndDigits(const QString& text)
-{
-    return int(std::count_if(text.begin(), text.end(), [](QChar c) { return c.isLetterOrNumber(); }));
-}
-
-// One line of the layout and what became of it.
-struct LineJob {
-    const LayoutLine* layout = nullptr;
-    QString model;
-    TesseractEngine::Result result;
-    bool missing = false;
-};
-
-float meanConfidence(const TesseractEngine::Result& r)
-{
-    double sum = 0;
-    double weight = 0;
-    for (const RecognizedLine& l : r.lines) {
-        sum += double(l.confidence) * double(l.text.size());
-        weight += double(l.text.size());
-    }
-    return weight > 0 ? float(sum / weight) : 0;
-}
-
-// The engine reads one layout line on its own picture. A single line that the
-// engine splits in two is joined again.
-TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int engines, const QImage& gray,
-                                 const PageLayout& layout, const LayoutLine& line, bool withSymbols, bool& missing)
-{
-    const QRect& r = line.rect;
-    const int textHeight = line.stacked ? std::min(r.height(), layout.textHeight) : r.height();
-    // Small text is scaled up to about this height (measured on drawn screens:
-    // Chinese needs a little more than Latin).
-    const double target = line.script == LineScript::Han ? 30 : 26;
-    double scale = std::max(1.0, target / std::max(1, textHeight));
-    if (scale < 1.2) scale = 1;
-    scale = std::min({scale, 4.0, double(kMaxSide) / (r.width() + 2.0 * textHeight)});
-    const int margin = std::max(4, textHeight / 3);
-    QImage picture = linePicture(gray, layout, line, margin);
-    if (scale > 1) {
-        picture = picture
-                      .scaled(int(std::lround(picture.width() * scale)), int(std::lround(picture.height() * scale)),
-                              Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                      .convertToFormat(QImage::Format_Grayscale8);
-    }
-    EnginePool::Lease engine = pool.acquire(model, engines);
-    if (!engine) {
-        missing = pool.isMissing(model);
-        return {};
-    }
-    const QPoint origin = r.topLeft() - QPoint(margin, margin);
-    TesseractEngine::Result result =
-        engine->read(picture, scale, origin, withSymbols,
-                     line.stacked ? TesseractEngine::Layout::Block : TesseractEngine::Layout::SingleLine);
-    result.meanConfidence = meanConfidence(result);
-    if (line.stacked || result.lines.size() < 2) return result;
-    RecognizedLine joined = result.lines.front();
-    for (size_t i = 1; i < result.lines.size(); ++i) {
-        const RecognizedLine& next = result.lines[i];
-        const int offset = int(joined.text.size()) + 1;
-        joined.text += QLatin1Char(' ') + next.text;
-        joined.box |= next.box;
-        for (RecognizedSymbol s : next.symbols) {
-            s.start += offset;
-            s.end += offset;
-            joined.symbols.push_back(s);
-        }
-    }
-    joined.confidence = result.meanConfidence;
-    result.lines.assign(1, std::move(joined));
-    return result;
 }
 
 bool hasData(const QString& model)
@@ -269,37 +180,11 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     }
     const PageLayout layout = analysePage(gray);
 
-    // Lines too short to tell their script take the script most of their
-    // region's lines (else the page's) have.
-    std::vector<int> hanByRegion;
-    std::vector<int> latinByRegion;
-    int hanLines = 0;
-    int latinLines = 0;
-    for (const LayoutLine& line : layout.lines) {
-        if (size_t(line.region) >= hanByRegion.size()) {
-            hanByRegion.resize(size_t(line.region) + 1, 0);
-            latinByRegion.resize(size_t(line.region) + 1, 0);
-        }
-        hanByRegion[size_t(line.region)] += line.script == LineScript::Han;
-        latinByRegion[size_t(line.region)] += line.script == LineScript::Latin;
-        hanLines += line.script == LineScript::Han;
-        latinLines += line.script == LineScript::Latin;
-    }
-    auto modelFor = [&](const LayoutLine& line) {
-        LineScript script = line.script;
-        if (script == LineScript::Unknown) {
-            const int han = hanByRegion[size_t(line.region)];
-            const int latin = latinByRegion[size_t(line.region)];
-            script = han != latin ? (han > latin ? LineScript::Han : LineScript::Latin)
-                                  : (hanLines > latinLines ? LineScript::Han : LineScript::Latin);
-        }
-        return script == LineScript::Han ? kHanModel : m_options.latinModel;
-    };
-
+    const PageScripts scripts = PageScripts::of(layout);
     std::vector<LineJob> lines(layout.lines.size());
     for (size_t i = 0; i < lines.size(); ++i) {
         lines[i].layout = &layout.lines[i];
-        lines[i].model = modelFor(layout.lines[i]);
+        lines[i].model = scripts.modelFor(layout.lines[i], m_options.latinModel);
     }
     const bool withSymbols = options.withSymbols;
     // Second opinions and rare models make do with a few engines.
@@ -355,39 +240,13 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     // Latin words inside a Chinese line. The most confident read is kept.
     std::vector<Job> second;
     for (LineJob& job : lines) {
-        QString text;
-        for (const RecognizedLine& l : job.result.lines) text += l.text;
-        QStringList others;
-        const ScriptCounts counts = ScriptCounts::of(text);
-        const bool latinRead = counts.latin >= 2 && counts.han == 0 && counts.kana == 0 && counts.hangul == 0;
-        float weakest = 100;
-        float widest = 0;
-        QRect readBox;
-        for (const RecognizedLine& l : job.result.lines) {
-            weakest = std::min(weakest, l.weakestWord);
-            widest = std::max(widest, l.widestLetters);
-            readBox |= l.box;
-        }
-        // Chinese words in a line that looked Latin come out as a word or two
-        // read with little confidence, as a few letters far too wide for
-        // Latin, or not at all.
-        const QRect& drawn = job.layout->rect;
-        const bool partlyRead = !job.layout->stacked && drawn.width() - readBox.width() > 2 * drawn.height();
-        const bool unsureLatin = job.model != kHanModel && hanLines > 0 &&
-                                 (weakest < kOtherScriptBelow || partlyRead || widest > 0.9f);
-        if ((job.model == kHanModel && !latinRead && asciiLetterRun(text) >= 2) || unsureLatin) others << kMixedModel;
-        // A line too short to tell is tried with the other script only when
-        // the page shows that script somewhere.
-        const bool otherOnPage = job.model == kHanModel ? latinLines > 0 : hanLines > 0;
-        const bool unknown = job.layout->script == LineScript::Unknown && otherOnPage;
-        if (job.result.meanConfidence < kOtherScriptBelow || unknown || (job.model == kHanModel && latinRead))
-            others << (job.model == kHanModel ? m_options.latinModel : kHanModel);
+        const QStringList others = secondOpinions(job, scripts, m_options.latinModel);
         for (const QString& other : others) {
             second.push_back([&, other, &job = job] {
                 auto [result, missing] = readWith(job, other, fewEngines);
                 if (missing || result.lines.empty()) return;
                 // The mixed model knows the Chinese too: a tie goes to it.
-                const float margin = other == kMixedModel ? -2 : 3;
+                const float margin = other == mixedModel() ? -2 : 3;
                 std::lock_guard lock(m_mutex);
                 if (result.meanConfidence > job.result.meanConfidence + margin) {
                     job.result = std::move(result);
@@ -413,7 +272,7 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     std::vector<size_t> han;
     std::vector<TesseractEngine::Result> current;
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].model == kHanModel || lines[i].model == kMixedModel) {
+        if (lines[i].model == hanModel() || lines[i].model == mixedModel()) {
             han.push_back(i);
             current.push_back(lines[i].result);
         }
@@ -450,13 +309,8 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     }
     RecognitionOutcome outcome;
     for (LineJob& job : lines) {
-        for (RecognizedLine& line : job.result.lines) {
-            if (line.confidence < kDropBelow) continue;
-            if (line.confidence < 55 && lettersAndDigits(line.text) < 3) continue;
-            // A lone bar or "l" much taller than wide is a frame's edge.
-            if (line.text.size() == 1 && line.box.width() * 10 < line.box.height() * 3) continue;
-            outcome.lines.push_back(std::move(line));
-        }
+        for (RecognizedLine& line : job.result.lines)
+            if (isText(line)) outcome.lines.push_back(std::move(line));
     }
     if (shrink != 1) {
         auto grow = [shrink](const QRect& r) {
