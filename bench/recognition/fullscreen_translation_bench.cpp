@@ -7,6 +7,7 @@
 //   scripts/headless-desktop.sh build/bench/recognition/bench_fullscreen_translation [--memory] [runs]
 #include "app/CaptureService.h"
 #include "app/StabilityCaptureService.h"
+#include "platform/MemoryPolicy.h"
 #include "platform/SettingsStore.h"
 #include "platform/text/TesseractRecognizer.h"
 #include "platform/text/TextServices.h"
@@ -141,6 +142,7 @@ int memoryRoad(int runs)
 
 int main(int argc, char** argv)
 {
+    platform::applyMemoryPolicy();
     // Never touch the real history: private home and XDG folders.
     QTemporaryDir home;
     for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {

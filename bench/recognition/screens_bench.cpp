@@ -147,8 +147,8 @@ int main(int argc, char** argv)
 
     // The plain engine runs on one thread, as Tesseract advises for throughput
     // (its OpenMP threads spin against other work on a shared machine).
-    using SetThreads = void (*)(int);
-    if (auto set = reinterpret_cast<SetThreads>(::dlsym(RTLD_DEFAULT, "omp_set_num_threads"))) set(1);
+    using SetLevels = void (*)(int);
+    if (auto set = reinterpret_cast<SetLevels>(::dlsym(RTLD_DEFAULT, "omp_set_max_active_levels"))) set(0);
     const long atRest = residentKb();
     platform::TesseractRecognizer::Options options;
     if (!latin.isEmpty()) options.latinModel = latin[0];

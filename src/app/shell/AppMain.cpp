@@ -3,6 +3,7 @@
 #include "app/shell/AppDelegate.h"
 #include "app/shell/RealShellServices.h"
 #include "GlobalShortcuts/MenuBinding.h"
+#include "platform/MemoryPolicy.h"
 #include "platform/Session.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemTrayIcon.h"
@@ -45,6 +46,7 @@ int main(int argc, char** argv)
 {
     QElapsedTimer sinceStart;
     sinceStart.start();
+    platform::applyMemoryPolicy();
 
     // Capture, hot keys and the tray need X11: under XWayland prefer its X11
     // side so they work there too.

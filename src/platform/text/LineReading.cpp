@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kMaxSide = 30000;          // Tesseract keeps coordinates in 16 bits
 constexpr float kOtherScriptBelow = 60;  // a line read this poorly is tried with the other script's model
-constexpr float kDropBelow = 30;         // lines read with less confidence are noise
+constexpr float kDropBelow = 40;         // lines read with less confidence are noise
 
 int asciiLetterRun(const QString& text)
 {
@@ -165,7 +165,7 @@ QStringList secondOpinions(const LineJob& job, const PageScripts& scripts, const
 bool isText(const RecognizedLine& line)
 {
     if (line.confidence < kDropBelow) return false;
-    if (line.confidence < 55 && lettersAndDigits(line.text) < 3) return false;
+    if (line.confidence < 60 && lettersAndDigits(line.text) < 5) return false;
     // A lone bar or "l" much taller than wide is a frame's edge.
     return !(line.text.size() == 1 && line.box.width() * 10 < line.box.height() * 3);
 }
