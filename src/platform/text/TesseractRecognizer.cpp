@@ -321,9 +321,6 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
             for (RecognizedSymbol& s : line.symbols) s.box = grow(s.box);
         }
     }
-    lines.clear();
-    gray = QImage();
-    returnFreedMemory();
     report(std::move(outcome));
 }
 
