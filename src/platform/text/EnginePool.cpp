@@ -41,12 +41,6 @@ void guardExitAfterLoading(const QString& model)
     if (guarded->insert(model).second) std::atexit(shutDownLivePools);
 }
 
-}  // namespace
-
-void returnFreedMemory() { ::malloc_trim(0); }
-
-namespace {
-
 void freeEngines(std::vector<std::unique_ptr<TesseractEngine>>& engines)
 {
     if (engines.empty()) return;
@@ -56,6 +50,8 @@ void freeEngines(std::vector<std::unique_ptr<TesseractEngine>>& engines)
 }
 
 }  // namespace
+
+void returnFreedMemory() { ::malloc_trim(0); }
 
 EnginePool::Lease::~Lease()
 {
