@@ -245,6 +245,8 @@ int main(int argc, char** argv)
                                           .arg(l.rect.x()).arg(l.rect.y()).arg(l.rect.width()).arg(l.rect.height())
                                           .arg(l.region).arg(int(l.script)).arg(l.background).arg(l.ink)
                                           .arg(l.stacked ? QStringLiteral(" stacked") : QString());
+                        report += QStringLiteral("--- drawn\n");
+                        for (const ReferenceLine& l : screen.lines) report += l.text + QLatin1Char('\n');
                         report += QStringLiteral("--- shared\n") + ours.sharedLines.join(QLatin1Char('\n'));
                         report += QStringLiteral("\n--- twice\n") + ours.twiceRead.join(QLatin1Char('\n'));
                         out.write(report.toUtf8());
