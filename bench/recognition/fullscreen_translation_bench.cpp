@@ -2,11 +2,14 @@
 // text, translated into English. First each stage on its own (capture,
 // recognition, planning, translation, rendering), then the whole road from
 // the command to the panel showing the translated picture, through the same
-// entry the tray menu uses. Run inside the headless desktop:
-//   scripts/headless-desktop.sh build/bench/recognition/bench_fullscreen_translation
+// entry the tray menu uses. With --memory, resident memory over 200 of them
+// instead. Run inside the headless desktop:
+//   scripts/headless-desktop.sh build/bench/recognition/bench_fullscreen_translation [--memory] [runs]
 #include "app/CaptureService.h"
 #include "app/StabilityCaptureService.h"
+#include "platform/MemoryPolicy.h"
 #include "platform/SettingsStore.h"
+#include "platform/text/TesseractRecognizer.h"
 #include "platform/text/TextServices.h"
 #include "platform/text/Translator.h"
 #include "recognition/ImageRenderer.h"
@@ -18,6 +21,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -25,6 +29,8 @@
 
 #include <algorithm>
 #include <cstdio>
+
+#include <malloc.h>
 
 using namespace klipo;
 
@@ -83,10 +89,60 @@ platform::CaptureOutcome captureFullScreen()
     return outcome.value_or(platform::CaptureOutcome::failed(QStringLiteral("timed out")));
 }
 
+long residentMb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').front().toLong() / 1024;
+    return 0;
+}
+
+// Resident memory over many full-screen translations through the panel's
+// entry: at rest, after the first, after all of them, and a minute after the
+// last once the panel is closed (the engines' idle time).
+int memoryRoad(int runs)
+{
+    ResultPanelController& panel = ResultPanelController::shared();
+    int saves = 0;
+    QObject::connect(&panel, &ResultPanelController::historySaveFinished, [&] { ++saves; });
+    const long atRest = residentMb();
+    long afterFirst = 0;
+    for (int i = 0; i < runs; ++i) {
+        panel.hideForCapture();
+        const platform::CaptureOutcome shot = captureFullScreen();
+        if (!shot.ok()) {
+            std::fprintf(stderr, "capture failed: %s\n", qPrintable(shot.error));
+            return 1;
+        }
+        panel.showCapture(shot.image, shot.scale);
+        if (!QTest::qWaitFor([&] { return saves == i + 1; }, 60000)) {
+            std::fprintf(stderr, "run %d did not reach the history (%s)\n", i, qPrintable(panel.model().status()));
+            return 1;
+        }
+        if (i == 0) afterFirst = residentMb();
+    }
+    const long afterAll = residentMb();
+    if (panel.panel()) panel.panel()->close();
+    QTest::qWait(65000);
+    std::printf("resident memory over full-screen translations of a 1920x1080 screen of Spanish text\n");
+    std::printf("  at rest                                %5ld MB\n", atRest);
+    std::printf("  after the first translation            %5ld MB\n", afterFirst);
+    std::printf("  after %3d translations                 %5ld MB\n", runs, afterAll);
+    std::printf("  a minute after the last (panel closed) %5ld MB\n", residentMb());
+    const struct mallinfo2 heap = mallinfo2();
+    auto* tesseract = dynamic_cast<platform::TesseractRecognizer*>(platform::textServices().recognizer);
+    std::printf("  (engines still loaded: %d; heap in use %zu MB, free but kept %zu MB, mapped %zu MB)\n",
+                tesseract ? tesseract->loadedEngines() : -1, heap.uordblks >> 20, heap.fordblks >> 20,
+                heap.hblkhd >> 20);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    platform::applyMemoryPolicy();
     // Never touch the real history: private home and XDG folders.
     QTemporaryDir home;
     for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
@@ -100,7 +156,8 @@ int main(int argc, char** argv)
         return 1;
     }
     platform::SettingsStore::shared().setValue(QStringLiteral("targetLanguage"), QStringLiteral("en"));
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const bool memory = app.arguments().contains(QStringLiteral("--memory"));
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[argc - 1])) : memory ? 200 : 7;
 
     QLabel window(nullptr, Qt::FramelessWindowHint | Qt::BypassWindowManagerHint);
     window.setPixmap(QPixmap::fromImage(screenOfText()));
@@ -112,6 +169,7 @@ int main(int argc, char** argv)
     }
     QTest::qWait(300);
     QCursor::setPos(1800, 1000);
+    if (memory) return memoryRoad(runs);
 
     platform::warmUpTextServices();
     std::vector<double> capture, recognition, planning, translation, rendering, sum;

@@ -160,7 +160,7 @@ double median(std::vector<double> v)
 // takes, for comparison.
 double singleEngineMs(const QImage& image)
 {
-    static platform::TesseractRecognizer single(1);
+    static platform::TesseractRecognizer single(platform::TesseractRecognizer::Options{1, {}, std::chrono::milliseconds(60000)});
     single.recognize(QImage(64, 64, QImage::Format_RGB32), {}, [](platform::RecognitionOutcome) {});
     QElapsedTimer timer;
     timer.start();

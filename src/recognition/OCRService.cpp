@@ -6,6 +6,7 @@
 #include <QPromise>
 #include <QThreadPool>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <new>
@@ -13,6 +14,32 @@
 namespace klipo::OCRService {
 
 namespace {
+
+// Paragraphs in the order the engine read their first line: the engine reads
+// a column to its end before the next, which sorting by height alone would
+// interleave.
+std::vector<TextBlock> inReadingOrder(std::vector<TextBlock> blocks, const std::vector<TextLine>& read)
+{
+    auto firstRead = [&](const TextBlock& block) {
+        size_t first = read.size();
+        for (const TextLine& line : block.lines) {
+            for (size_t i = 0; i < first; ++i) {
+                if (read[i].rect == line.rect && read[i].text == line.text) {
+                    first = i;
+                    break;
+                }
+            }
+        }
+        return first;
+    };
+    std::vector<std::pair<size_t, size_t>> keys;
+    for (size_t b = 0; b < blocks.size(); ++b) keys.emplace_back(firstRead(blocks[b]), b);
+    std::stable_sort(keys.begin(), keys.end());
+    std::vector<TextBlock> out;
+    out.reserve(blocks.size());
+    for (const auto& key : keys) out.push_back(std::move(blocks[key.second]));
+    return out;
+}
 
 OcrOutcome toOutcome(const platform::RecognitionOutcome& result, int width, int height, bool wordAnchors)
 {
@@ -26,10 +53,11 @@ OcrOutcome toOutcome(const platform::RecognitionOutcome& result, int width, int 
         TextLine line;
         line.text = recognized.text;
         line.rect = flipped(QRectF(recognized.box), height);
+        line.confidence = std::clamp(double(recognized.confidence) / 100.0, 0.0, 1.0);
         if (wordAnchors) line.anchors = computeAnchors(recognized, width, height);
         lines.push_back(std::move(line));
     }
-    return {true, {}, groupIntoParagraphs(lines)};
+    return {true, {}, inReadingOrder(groupIntoParagraphs(lines), lines)};
 }
 
 // The one report that reaches the caller; later ones are dropped. An engine

@@ -114,4 +114,12 @@ void ResultModel::finish(const TranslationRunOutcome& outcome)
     Q_EMIT changed();
 }
 
+void ResultModel::releaseImages()
+{
+    if (m_displayImage.isNull() && m_baseImage.isNull()) return;
+    m_displayImage = QImage();
+    m_baseImage = QImage();
+    Q_EMIT changed();
+}
+
 }  // namespace klipo

@@ -55,6 +55,10 @@ public:
     // Takes in the end of the run that start() asked for.
     void finish(const TranslationRunOutcome& outcome);
 
+    // Lets go of the pictures once the panel is closed: a full screen costs
+    // tens of megabytes, and the next capture brings its own.
+    void releaseImages();
+
     const QImage& displayImage() const { return m_displayImage; }
     QSizeF displaySize() const { return m_displaySize; }
     bool isTranslating() const { return m_isTranslating; }

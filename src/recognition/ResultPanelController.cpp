@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QEvent>
 #include <QFileDialog>
 #include <QShortcut>
 #include <QThreadPool>
@@ -162,8 +163,16 @@ void ResultPanelController::createPanel()
     connect(m_view, &ResultView::actionTriggered, this, &ResultPanelController::perform);
     // Once the user has clicked into the panel, Esc closes it.
     auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), panel);
-    connect(close, &QShortcut::activated, panel, &QWidget::hide);
+    connect(close, &QShortcut::activated, panel, &QWidget::close);
+    panel->installEventFilter(this);
     m_panel = panel;
+}
+
+bool ResultPanelController::eventFilter(QObject* watched, QEvent* event)
+{
+    // Closed by the user: the capture and its translation are done with.
+    if (watched == m_panel && event->type() == QEvent::Close && !m_model->isTranslating()) m_model->releaseImages();
+    return QObject::eventFilter(watched, event);
 }
 
 void ResultPanelController::revealPanel()

@@ -62,6 +62,9 @@ public:
     // when the panel is larger than the area).
     static QPoint originNearPointer(QPoint pointer, QSize frameSize, QRect visibleArea);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 Q_SIGNALS:
     // A translated result has been handed to the history (tests wait for it).
     void historySaveFinished(bool saved);

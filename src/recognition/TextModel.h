@@ -26,6 +26,7 @@ struct TextLine {
     QString text;
     QRectF rect;
     std::optional<std::vector<TextAnchor>> anchors;  // only when asked for and at least one run qualified
+    double confidence = 1;                           // how sure the engine is of the text, 0 to 1
 };
 
 // One paragraph: its lines (top line first), their joined text, and the union

@@ -1,7 +1,6 @@
 // Text close to window frames, table borders and the desktop beside a window:
 // the edges must not be read as characters, and no real text may go with them.
 #include "TextPictures.h"
-#include "platform/text/PageBands.h"
 #include "recognition/OCRService.h"
 
 #include <QPainter>
@@ -132,34 +131,4 @@ TEST(EdgeNoise, readsALineOnce_WhenAnIconMakesItsRowTallerThanItsText)
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                             [](const TextLine& l) { return l.text.contains(QStringLiteral("documento")); }),
               1);
-}
-
-TEST(EdgeNoise, cutsFramedWindowsIntoTheirTextRows_AndLeavesTheFrameOutOfTheBandPicture)
-{
-    using namespace klipo::platform;
-    for (qreal radius : {0.0, 8.0}) {
-        const FramedWindow w{QRect(40, 60, 440, 52), 1, 3, radius};
-        const QImage gray = drawWindow(w, kLatin.mid(1)).convertToFormat(QImage::Format_Grayscale8);
-        const std::vector<TextRow> rows = findTextRows(gray);
-        ASSERT_EQ(rows.size(), 2u) << "radius " << radius;
-        for (const TextRow& row : rows) {
-            EXPECT_EQ(row.script, BandScript::Latin);
-            EXPECT_LT(row.bottom - row.top, kPixelSize + 2);
-        }
-        for (const TextBand& band : planBands(gray, 200)) {
-            const QImage picture = bandPicture(gray, band);
-            int ink = 0;
-            for (int y = 0; y < picture.height(); ++y) {
-                for (int x = 0; x < picture.width(); ++x) {
-                    const bool text = QRect(w.window).adjusted(w.frame + 1, 0, -w.frame - 1, 0).contains(x, y + band.rect.top());
-                    const int value = picture.constScanLine(y)[x];
-                    if (!text) {
-                        EXPECT_EQ(value, band.background) << x << "," << y + band.rect.top();
-                    }
-                    ink += value < 100;
-                }
-            }
-            EXPECT_GT(ink, 200);  // the letters are still there
-        }
-    }
 }

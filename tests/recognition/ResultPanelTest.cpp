@@ -187,3 +187,18 @@ TEST_F(ResultPanel, saysSo_WhenCopyingOrViewingFails)
     EXPECT_EQ(CaptureHUDController::shared().currentTitle(), QStringLiteral("无法放大查看"));
     EXPECT_EQ(CaptureHUDController::shared().currentSubtitle(), m_files.failure);
 }
+
+TEST_F(ResultPanel, letsGoOfItsPictures_WhenClosed_AndShowsTheNextCaptureAsUsual)
+{
+    panel().show(capture(), {block("hola amigo")}, 1.0);
+    ASSERT_TRUE(waitUntilTranslated());
+    panel().panel()->close();
+    EXPECT_TRUE(model().displayImage().isNull());
+    EXPECT_TRUE(model().baseImage().isNull());
+    EXPECT_FALSE(panel().view()->button(ResultView::Action::copyImage)->isEnabled());
+
+    panel().show(capture(Qt::yellow), {block("otra vez")}, 1.0);
+    ASSERT_TRUE(waitUntilTranslated());
+    EXPECT_EQ(model().displayImage().size(), QSize(400, 300));
+    EXPECT_TRUE(panel().view()->button(ResultView::Action::copyImage)->isEnabled());
+}

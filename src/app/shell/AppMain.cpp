@@ -7,10 +7,12 @@
 #include "app/shell/OverlayWiring.h"
 #include "app/shell/RealShellServices.h"
 #include "GlobalShortcuts/MenuBinding.h"
+#include "platform/MemoryPolicy.h"
 #include "platform/QuitSignals.h"
 #include "platform/Session.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemTrayIcon.h"
+#include "platform/text/TextServices.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -41,6 +43,7 @@ int main(int argc, char** argv)
 {
     QElapsedTimer sinceStart;
     sinceStart.start();
+    platform::applyMemoryPolicy();
 
     // Capture, hot keys and the tray need X11: under XWayland prefer its X11
     // side so they work there too.
@@ -103,7 +106,10 @@ int main(int argc, char** argv)
             poll->start(2);
         }
     });
-    return app.exec();
+    const int code = app.exec();
+    // Recognition engines go before the program's statics (Tesseract's among them).
+    platform::shutDownTextServices();
+    return code;
 }
 
 }  // namespace klipo::AppMain

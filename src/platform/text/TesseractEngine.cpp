@@ -77,7 +77,6 @@ bool isEdgeNoise(const Word& word)
 // left end when some were dropped.
 RecognizedLine lineOf(std::vector<Word> words, const QRect& box, float confidence)
 {
-    const size_t read = words.size();
     while (!words.empty() && isEdgeNoise(words.front())) words.erase(words.begin());
     while (!words.empty() && isEdgeNoise(words.back())) words.pop_back();
     RecognizedLine line;
@@ -94,8 +93,14 @@ RecognizedLine lineOf(std::vector<Word> words, const QRect& box, float confidenc
             line.symbols.push_back(symbol);
         }
         kept |= word.box;
+        line.weakestWord = std::min(line.weakestWord, word.confidence);
+        const int letters = int(word.text.size() - word.text.count(QLatin1Char(' ')));
+        if (box.height() > 0 && letters > 1)
+            line.widestLetters = std::max(line.widestLetters, float(word.box.width()) / float(letters * box.height()));
     }
-    if (words.size() < read && !kept.isEmpty()) {
+    // The line ends where its words end (the engine's line box also holds
+    // what it could not read).
+    if (!kept.isEmpty()) {
         line.box.setLeft(std::clamp(kept.left(), box.left(), box.right()));
         line.box.setRight(std::clamp(kept.right(), line.box.left(), box.right()));
     }
@@ -110,6 +115,8 @@ TesseractEngine::~TesseractEngine()
 {
     if (m_api) m_api->End();
 }
+
+void TesseractEngine::freeUnusedDictionaries() { tesseract::TessBaseAPI::ClearPersistentCache(); }
 
 bool TesseractEngine::load(const QString& languages)
 {
@@ -130,7 +137,8 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
 {
     Result result;
     if (!m_api || gray.isNull()) return result;
-    const tesseract::PageSegMode modes[] = {tesseract::PSM_AUTO, tesseract::PSM_SINGLE_BLOCK, tesseract::PSM_SINGLE_LINE};
+    const tesseract::PageSegMode modes[] = {tesseract::PSM_AUTO, tesseract::PSM_SINGLE_BLOCK,
+                                            tesseract::PSM_SINGLE_LINE};
     m_api->SetPageSegMode(modes[int(layout)]);
     m_api->SetImage(gray.constBits(), gray.width(), gray.height(), 1, int(gray.bytesPerLine()));
     if (m_api->Recognize(nullptr) != 0) {

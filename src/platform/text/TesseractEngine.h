@@ -23,6 +23,10 @@ public:
     TesseractEngine& operator=(const TesseractEngine&) = delete;
 
     bool load(const QString& languages);
+
+    // Tesseract keeps the dictionaries of every model it loaded in a cache of
+    // its own, engines or not; this frees those no engine uses any more.
+    static void freeUnusedDictionaries();
     const QString& languages() const { return m_languages; }
 
     struct Result {

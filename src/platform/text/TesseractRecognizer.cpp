@@ -1,15 +1,17 @@
 #include "platform/text/TesseractRecognizer.h"
 
-#include "platform/text/PageBands.h"
+#include "platform/text/EnginePool.h"
+#include "platform/text/LineReading.h"
+#include "platform/text/PageLayout.h"
 #include "platform/text/TesseractEngine.h"
 
+#include <QFileInfo>
 #include <QThread>
 
 #include <algorithm>
-#include <cmath>
+#include <atomic>
 #include <map>
 #include <numeric>
-#include <set>
 
 #include <dlfcn.h>
 
@@ -18,30 +20,21 @@ namespace klipo::platform {
 namespace {
 
 constexpr int kMaxThreads = 8;
-constexpr int kMaxSide = 30000;        // Tesseract keeps coordinates in 16 bits
-constexpr float kSecondOpinionBelow = 70;  // mean confidence under which other models are tried
-constexpr float kForcedLineFloor = 50;     // a row forced into one line is kept from this confidence
+constexpr int kMaxSide = 30000;       // Tesseract keeps coordinates in 16 bits
+constexpr float kOtherCjkBelow = 70;  // Han lines read this poorly are tried as Japanese, Korean ...
 
 // Tesseract parallelises a few loops with OpenMP; with one engine per core
-// that only adds threads that spin against each other. Turning nested
-// parallel regions off in each worker keeps every engine on its own core.
+// that only adds threads that spin against each other.
 void keepOpenMpSerial()
 {
     using SetLevels = void (*)(int);
     if (auto set = reinterpret_cast<SetLevels>(::dlsym(RTLD_DEFAULT, "omp_set_max_active_levels"))) set(0);
 }
 
-QString missingDataMessage(const QString& language)
+QString missingDataMessage(const QString& model)
 {
-    return QStringLiteral("缺少文字识别数据 %1，请安装：sudo apt-get install %2")
-        .arg(language, tesseractPackageFor(language));
-}
-
-std::vector<QString> secondOpinions(BandScript script)
-{
-    if (script == BandScript::Han)
-        return {QStringLiteral("jpn"), QStringLiteral("kor"), QStringLiteral("chi_tra"), QStringLiteral("eng")};
-    return {QStringLiteral("chi_sim")};
+    const QString first = model.section(QLatin1Char('+'), 0, 0);
+    return QStringLiteral("缺少文字识别数据 %1，请安装：sudo apt-get install %2").arg(first, tesseractPackageFor(first));
 }
 
 QImage toGray(const QImage& image)
@@ -49,15 +42,15 @@ QImage toGray(const QImage& image)
     if (image.format() == QImage::Format_Grayscale8) return image;
     // Transparent pixels count as white, as they show on a light page.
     if (image.hasAlphaChannel()) {
-        const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
         QImage flat(image.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        QImage argb = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         for (int y = 0; y < image.height(); ++y) {
             const auto* src = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
             auto* dst = reinterpret_cast<QRgb*>(flat.scanLine(y));
             for (int x = 0; x < image.width(); ++x) {
                 const int a = qAlpha(src[x]);
-                auto blend = [a](int c) { return (c * a + 255 * (255 - a)) / 255; };
-                dst[x] = qRgb(blend(qRed(src[x])), blend(qGreen(src[x])), blend(qBlue(src[x])));
+                dst[x] = qRgb(qRed(src[x]) + 255 - a, qGreen(src[x]) + 255 - a, qBlue(src[x]) + 255 - a);
             }
         }
         return flat.convertToFormat(QImage::Format_Grayscale8);
@@ -65,206 +58,65 @@ QImage toGray(const QImage& image)
     return image.convertToFormat(QImage::Format_Grayscale8);
 }
 
-}  // namespace
-
-// The engines of one worker thread, loaded on first use and kept.
-class EngineSet {
-public:
-    TesseractEngine* get(const QString& languages)
-    {
-        if (m_missing.count(languages)) return nullptr;
-        auto& slot = m_engines[languages];
-        if (!slot) {
-            auto engine = std::make_unique<TesseractEngine>();
-            if (!engine->load(languages)) {
-                m_engines.erase(languages);
-                m_missing.insert(languages);
-                return nullptr;
-            }
-            slot = std::move(engine);
-        }
-        return slot.get();
-    }
-
-private:
-    std::map<QString, std::unique_ptr<TesseractEngine>> m_engines;
-    std::set<QString> m_missing;
-};
-
-namespace {
-
-struct BandOutcome {
-    std::vector<RecognizedLine> lines;
-    QString error;
-};
-
-// The band's picture (its rows on a plain background) and where it sits in
-// the grey image.
-struct BandPicture {
-    QImage gray;
-    QPoint origin;
-};
-
-// A piece of a band as the engine should see it: dark themes inverted, small
-// text upscaled (never past what the engine can take). `rect` is in the grey
-// image.
-struct EngineImage {
-    QImage gray;
-    double scale = 1;
-    QPoint offset;
-};
-
-EngineImage engineImage(const BandPicture& picture, const QRect& rect, bool dark, double wantedScale)
+bool hasData(const QString& model)
 {
-    EngineImage out{picture.gray.copy(rect.translated(-picture.origin)), 1, rect.topLeft()};
-    if (dark) out.gray.invertPixels();
-    out.scale = std::clamp(double(kMaxSide) / std::max(rect.width(), rect.height()), 1.0, wantedScale);
-    if (out.scale > 1) {
-        out.gray = out.gray
-                       .scaled(int(std::lround(rect.width() * out.scale)), int(std::lround(rect.height() * out.scale)),
-                               Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                       .convertToFormat(QImage::Format_Grayscale8);
-    }
-    return out;
-}
-
-bool covers(const std::vector<RecognizedLine>& lines, const QRect& row)
-{
-    return std::any_of(lines.begin(), lines.end(), [&](const RecognizedLine& line) {
-        const int overlap = std::min(line.box.bottom(), row.bottom()) - std::max(line.box.top(), row.top()) + 1;
-        const int across = std::min(line.box.right(), row.right()) - std::max(line.box.left(), row.left()) + 1;
-        return overlap * 2 >= row.height() && across > 0;
-    });
-}
-
-// Whether a line read from a row on its own is one the band's read has
-// already: a row made taller than its text (an icon beside it) counts as
-// missed although its text was read.
-bool repeats(const std::vector<RecognizedLine>& lines, const RecognizedLine& candidate)
-{
-    const auto area = [](const QRect& r) { return qint64(r.width()) * r.height(); };
-    return std::any_of(lines.begin(), lines.end(), [&](const RecognizedLine& line) {
-        return area(line.box & candidate.box) * 2 > std::min(area(line.box), area(candidate.box));
-    });
-}
-
-// Reads one row (or row segment) as a single line. A row taller than the
-// band's text (lines that touch) is read as a block of lines instead. Lines
-// read with little confidence are dropped: forcing a row into a line makes
-// text out of icons and rules.
-void readRow(TesseractEngine& engine, const BandPicture& picture, const TextBand& band, const QRect& row, bool withSymbols,
-             TesseractEngine::Result& into, double& weightedConfidence, int& characters)
-{
-    const bool tall = row.height() * 5 > band.textHeight * 8 + 10;
-    const int pad = std::max(2, row.height() / 4);
-    const EngineImage image = engineImage(picture, row.adjusted(-pad, -pad, pad, pad).intersected(band.rect), band.dark,
-                                          band.scale);
-    TesseractEngine::Result result = engine.read(image.gray, image.scale, image.offset, withSymbols,
-                                                 tall ? TesseractEngine::Layout::Block
-                                                      : TesseractEngine::Layout::SingleLine);
-    into.ok = into.ok && result.ok;
-    for (RecognizedLine& line : result.lines) {
-        if (!tall && line.confidence < kForcedLineFloor) continue;
-        weightedConfidence += double(line.confidence) * line.text.size();
-        characters += int(line.text.size());
-        into.lines.push_back(std::move(line));
-    }
-}
-
-// A band is read as one block of lines: the page layout makes a read about a
-// tenth slower, and it drops and splits Chinese lines. Where columns stand
-// side by side, square scripts are read row by row and everything else with
-// the page layout, which keeps the columns apart. Then the rows the engine
-// missed are read on their own (it sometimes drops a short last line).
-TesseractEngine::Result readWith(TesseractEngine& engine, const BandPicture& picture, const TextBand& band,
-                                 bool withSymbols)
-{
-    TesseractEngine::Result result;
-    double weighted = 0;
-    int characters = 0;
-    const bool square = band.script == BandScript::Han;
-    if (square && band.columns) {
-        for (const QRect& row : band.rows) readRow(engine, picture, band, row, withSymbols, result, weighted, characters);
-        result.meanConfidence = characters > 0 ? float(weighted / characters) : 0;
-        return result;
-    }
-    const EngineImage image = engineImage(picture, band.rect, band.dark, band.scale);
-    result = engine.read(image.gray, image.scale, image.offset, withSymbols,
-                         band.columns ? TesseractEngine::Layout::Page : TesseractEngine::Layout::Block);
-    if (!result.ok) return result;
-    TesseractEngine::Result missed;
-    for (const QRect& row : band.rows) {
-        if (!covers(result.lines, row)) readRow(engine, picture, band, row, withSymbols, missed, weighted, characters);
-    }
-    result.ok = missed.ok;
-    if (missed.lines.empty()) return result;
-    for (RecognizedLine& line : missed.lines) {
-        if (!repeats(result.lines, line)) result.lines.push_back(std::move(line));
-    }
-    std::stable_sort(result.lines.begin(), result.lines.end(),
-                     [](const RecognizedLine& a, const RecognizedLine& b) { return a.box.top() < b.box.top(); });
-    return result;
-}
-
-void readBand(EngineSet& engines, const QImage& gray, const TextBand& band, bool withSymbols, BandOutcome& out)
-{
-    const QString primary = band.script == BandScript::Han ? QStringLiteral("chi_sim") : QStringLiteral("eng");
-    TesseractEngine* engine = engines.get(primary);
-    if (!engine) {
-        out.error = missingDataMessage(primary);
-        return;
-    }
-    const BandPicture picture{bandPicture(gray, band), band.rect.topLeft()};
-    TesseractEngine::Result best = readWith(*engine, picture, band, withSymbols);
-    if (!best.ok) {
-        out.error = QStringLiteral("识别引擎处理图片时出错");
-        return;
-    }
-    // A band read poorly may be in another script of the same look (Japanese
-    // and Korean look square too); the best-read result is kept.
-    if (!best.lines.empty() && best.meanConfidence < kSecondOpinionBelow) {
-        for (const QString& other : secondOpinions(band.script)) {
-            TesseractEngine* alternative = engines.get(other);
-            if (!alternative) continue;
-            TesseractEngine::Result result = readWith(*alternative, picture, band, withSymbols);
-            if (result.ok && result.meanConfidence > best.meanConfidence + 5) best = std::move(result);
-        }
-    }
-    out.lines = std::move(best.lines);
+    QString folder = qEnvironmentVariable("TESSDATA_PREFIX");
+    if (folder.isEmpty()) folder = QStringLiteral("/usr/share/tesseract-ocr/5/tessdata");
+    return QFileInfo::exists(folder + QLatin1Char('/') + model + QStringLiteral(".traineddata"));
 }
 
 }  // namespace
 
-TesseractRecognizer::TesseractRecognizer(int threads)
-    : m_threadCount(threads > 0 ? threads : std::clamp(QThread::idealThreadCount(), 1, kMaxThreads))
+TesseractRecognizer::TesseractRecognizer() : TesseractRecognizer(Options{}) {}
+
+TesseractRecognizer::TesseractRecognizer(Options options)
+    : m_options(std::move(options)),
+      m_threadCount(m_options.threads > 0 ? m_options.threads : std::clamp(QThread::idealThreadCount(), 1, kMaxThreads))
 {
+    if (m_options.latinModel.isEmpty()) m_options.latinModel = defaultLatinModel();
+    m_pool = std::make_unique<EnginePool>(m_threadCount, m_options.idleLimit);
 }
 
-TesseractRecognizer::~TesseractRecognizer()
+TesseractRecognizer::~TesseractRecognizer() { shutDown(); }
+
+QString TesseractRecognizer::defaultLatinModel()
+{
+    return hasData(QStringLiteral("Latin")) ? QStringLiteral("Latin") : QStringLiteral("eng");
+}
+
+void TesseractRecognizer::warmUp()
+{
+    ensureStarted();
+    std::lock_guard lock(m_mutex);
+    if (m_stopping) return;
+    m_jobs.push_back([this] { m_pool->acquire(m_options.latinModel); });
+    m_cv.notify_one();
+}
+
+void TesseractRecognizer::shutDown()
 {
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
     }
     m_cv.notify_all();
-    for (std::thread& t : m_threads) t.join();
+    for (std::thread& t : m_threads)
+        if (t.joinable()) t.join();
+    m_pool->shutDown();
 }
 
-void TesseractRecognizer::warmUp() { ensureStarted(); }
+int TesseractRecognizer::loadedEngines() const { return m_pool->loadedCount(); }
 
 void TesseractRecognizer::ensureStarted()
 {
     std::lock_guard lock(m_mutex);
-    if (!m_threads.empty()) return;
+    if (!m_threads.empty() || m_stopping) return;
     for (int i = 0; i < m_threadCount; ++i) m_threads.emplace_back([this] { workerLoop(); });
 }
 
 void TesseractRecognizer::workerLoop()
 {
     keepOpenMpSerial();
-    EngineSet engines;
-    engines.get(QStringLiteral("eng"));
-    engines.get(QStringLiteral("chi_sim"));
     for (;;) {
         Job job;
         {
@@ -274,17 +126,35 @@ void TesseractRecognizer::workerLoop()
             job = std::move(m_jobs.front());
             m_jobs.pop_front();
         }
-        job(engines);
+        job();
     }
 }
 
-void TesseractRecognizer::submit(Job job)
+void TesseractRecognizer::runAll(std::vector<Job> jobs)
 {
+    if (jobs.empty()) return;
+    std::mutex doneMutex;
+    std::condition_variable doneCv;
+    size_t remaining = jobs.size();
     {
-        std::lock_guard lock(m_mutex);
-        m_jobs.push_back(std::move(job));
+        std::unique_lock lock(m_mutex);
+        if (m_stopping) {
+            // Shut down meanwhile: the jobs run here (and find no engine).
+            lock.unlock();
+            for (Job& job : jobs) job();
+            return;
+        }
+        for (Job& job : jobs) {
+            m_jobs.push_back([&, job = std::move(job)] {
+                job();
+                std::lock_guard done(doneMutex);
+                if (--remaining == 0) doneCv.notify_one();
+            });
+        }
     }
-    m_cv.notify_one();
+    m_cv.notify_all();
+    std::unique_lock lock(doneMutex);
+    doneCv.wait(lock, [&] { return remaining == 0; });
 }
 
 void TesseractRecognizer::recognize(const QImage& image, const RecognitionOptions& options, const Report& report)
@@ -294,6 +164,13 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         return;
     }
     ensureStarted();
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_stopping) {
+            report(RecognitionOutcome::failure(QStringLiteral("识别引擎已关闭")));
+            return;
+        }
+    }
 
     QImage gray = toGray(image);
     double shrink = 1;
@@ -301,44 +178,139 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         shrink = double(kMaxSide) / gray.width();
         gray = gray.scaledToWidth(kMaxSide, Qt::SmoothTransformation).convertToFormat(QImage::Format_Grayscale8);
     }
+    const PageLayout layout = analysePage(gray);
 
-    // Enough bands for every thread to get a few, never thinner than a few rows.
-    const int maxBandHeight = std::max(48, gray.height() / (3 * m_threadCount));
-    const std::vector<TextBand> bands = planBands(gray, maxBandHeight);
-
-    std::vector<BandOutcome> outcomes(bands.size());
-    std::mutex doneMutex;
-    std::condition_variable doneCv;
-    size_t remaining = bands.size();
-
-    // Biggest pieces first, so that no thread is left with a big one at the end.
-    std::vector<size_t> order(bands.size());
-    std::iota(order.begin(), order.end(), size_t(0));
-    auto cost = [&](size_t i) {
-        const TextBand& b = bands[i];
-        return double(b.rect.height()) * (b.script == BandScript::Han ? 2 : 1);
+    const PageScripts scripts = PageScripts::of(layout);
+    std::vector<LineJob> lines(layout.lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        lines[i].layout = &layout.lines[i];
+        lines[i].model = scripts.modelFor(layout.lines[i], m_options.latinModel);
+    }
+    const bool withSymbols = options.withSymbols;
+    // Second opinions and rare models make do with a few engines.
+    const int fewEngines = std::max(1, m_threadCount / 4);
+    auto readWith = [&](LineJob& job, const QString& model, int engines = 0) {
+        bool missing = false;
+        TesseractEngine::Result result =
+            readLine(*m_pool, model, engines, gray, layout, *job.layout, withSymbols, missing);
+        return std::make_pair(std::move(result), missing);
     };
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return cost(a) > cost(b); });
 
+    // Biggest lines first, so that no thread is left with a long one at the end.
+    std::vector<size_t> order(lines.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return layout.lines[a].rect.width() * layout.lines[a].rect.height() >
+               layout.lines[b].rect.width() * layout.lines[b].rect.height();
+    });
+    // Each model gets engines in proportion to the lines it reads: a Chinese
+    // page with a few English words needs one Latin engine, not one per thread.
+    std::map<QString, int> engineShare;
+    for (const LineJob& job : lines) ++engineShare[job.model];
+    for (auto& [model, n] : engineShare)
+        n = std::max(1, int((qint64(n) * m_threadCount + qint64(lines.size()) - 1) / qint64(lines.size())));
+    auto share = [&](const QString& model) {
+        const auto it = engineShare.find(model);
+        return it == engineShare.end() ? m_threadCount : it->second;
+    };
+    std::vector<Job> first;
     for (size_t i : order) {
-        submit([&, i](EngineSet& engines) {
-            readBand(engines, gray, bands[i], options.withSymbols, outcomes[i]);
-            std::lock_guard lock(doneMutex);
-            if (--remaining == 0) doneCv.notify_one();
+        first.push_back([&, i] {
+            LineJob& job = lines[i];
+            auto [result, missing] = readWith(job, job.model, share(job.model));
+            if (missing && job.model == m_options.latinModel && job.model != QLatin1String("eng")) {
+                job.model = QStringLiteral("eng");
+                std::tie(result, missing) = readWith(job, job.model);
+            }
+            job.result = std::move(result);
+            job.missing = missing;
         });
     }
-    {
-        std::unique_lock lock(doneMutex);
-        doneCv.wait(lock, [&] { return remaining == 0; });
-    }
-
-    RecognitionOutcome outcome;
-    for (BandOutcome& band : outcomes) {
-        if (!band.error.isEmpty()) {
-            report(RecognitionOutcome::failure(band.error));
+    runAll(std::move(first));
+    for (const LineJob& job : lines) {
+        if (job.missing) {
+            report(RecognitionOutcome::failure(missingDataMessage(job.model)));
             return;
         }
-        for (RecognizedLine& line : band.lines) outcome.lines.push_back(std::move(line));
+    }
+
+    // Second opinions where the first read may be wrong: the other script's
+    // model for lines read poorly or too short to tell (capitals look square;
+    // short Chinese lines may pass for Latin), and a model that knows both for
+    // Latin words inside a Chinese line. The most confident read is kept.
+    std::vector<Job> second;
+    for (LineJob& job : lines) {
+        const QStringList others = secondOpinions(job, scripts, m_options.latinModel);
+        for (const QString& other : others) {
+            second.push_back([&, other, &job = job] {
+                auto [result, missing] = readWith(job, other, fewEngines);
+                if (missing || result.lines.empty()) return;
+                // The mixed model knows the Chinese too: a tie goes to it.
+                const float margin = other == mixedModel() ? -2 : 3;
+                std::lock_guard lock(m_mutex);
+                if (result.meanConfidence > job.result.meanConfidence + margin) {
+                    job.result = std::move(result);
+                    job.model = other;
+                }
+            });
+        }
+    }
+    runAll(std::move(second));
+
+    // Square lines read poorly as a whole may be Japanese, Korean or
+    // Traditional Chinese; the model that reads them best is kept.
+    auto hanMean = [&](const std::vector<TesseractEngine::Result>& results) {
+        double sum = 0;
+        double weight = 0;
+        for (const TesseractEngine::Result& r : results)
+            for (const RecognizedLine& l : r.lines) {
+                sum += double(l.confidence) * double(l.text.size());
+                weight += double(l.text.size());
+            }
+        return weight > 0 ? sum / weight : 100.0;
+    };
+    std::vector<size_t> han;
+    std::vector<TesseractEngine::Result> current;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].model == hanModel() || lines[i].model == mixedModel()) {
+            han.push_back(i);
+            current.push_back(lines[i].result);
+        }
+    }
+    double best = hanMean(current);
+    if (!han.empty() && best < kOtherCjkBelow) {
+        for (const QString& model : {QStringLiteral("jpn"), QStringLiteral("kor"), QStringLiteral("chi_tra")}) {
+            std::vector<TesseractEngine::Result> tried(han.size());
+            std::atomic_bool missing = false;
+            std::vector<Job> jobs;
+            for (size_t k = 0; k < han.size(); ++k) {
+                jobs.push_back([&, k, model] {
+                    auto [result, gone] = readWith(lines[han[k]], model, fewEngines);
+                    if (gone) missing = true;
+                    tried[k] = std::move(result);
+                });
+            }
+            runAll(std::move(jobs));
+            if (missing) continue;
+            const double mean = hanMean(tried);
+            if (mean > best + 5) {
+                best = mean;
+                for (size_t k = 0; k < han.size(); ++k) lines[han[k]].result = std::move(tried[k]);
+            }
+        }
+    }
+
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_stopping) {
+            report(RecognitionOutcome::failure(QStringLiteral("识别引擎已关闭")));
+            return;
+        }
+    }
+    RecognitionOutcome outcome;
+    for (LineJob& job : lines) {
+        for (RecognizedLine& line : job.result.lines)
+            if (isText(line)) outcome.lines.push_back(std::move(line));
     }
     if (shrink != 1) {
         auto grow = [shrink](const QRect& r) {

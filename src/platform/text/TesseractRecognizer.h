@@ -2,45 +2,68 @@
 
 #include "platform/text/TextRecognizer.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 namespace klipo::platform {
 
-class EngineSet;
+class EnginePool;
 
-// Text recognition on Tesseract. A fixed pool of threads, each with its own
-// engines kept loaded (English and Simplified Chinese from the start;
-// Traditional Chinese, Japanese and Korean when a line asks for them). An
-// image is cut into bands of whole text lines that the pool reads in
-// parallel; each band is read with the models its script needs, inverted when
-// it is light on dark, and upscaled when its text is small.
+// Text recognition on Tesseract. The picture is laid out into lines (one
+// column of one window each, see PageLayout); a pool of threads reads the
+// lines in parallel, each on its own picture (its colours made dark on white,
+// small text scaled up) with the model its script needs. Engines are loaded
+// per model when first needed and freed after a minute unused.
 class TesseractRecognizer : public TextRecognizer {
 public:
-    // `threads` 0: one per core, at most 8.
-    explicit TesseractRecognizer(int threads = 0);
+    struct Options {
+        int threads = 0;                           // 0: one per core, at most 8
+        QString latinModel;                        // empty: the best one installed
+        std::chrono::milliseconds idleLimit{60000};  // engines unused this long are freed
+    };
+
+    TesseractRecognizer();
+    explicit TesseractRecognizer(Options options);
     ~TesseractRecognizer() override;
     TesseractRecognizer(const TesseractRecognizer&) = delete;
     TesseractRecognizer& operator=(const TesseractRecognizer&) = delete;
 
-    // Starts the threads, which load their engines; returns at once.
+    // Loads the Latin model on one thread in the background, so that the
+    // first capture does not wait for it; returns at once.
     void warmUp();
 
     // Blocks until the image is read, then reports once.
     void recognize(const QImage& image, const RecognitionOptions& options, const Report& report) override;
 
+    // Stops and joins the threads and frees every engine. Call before the
+    // program's statics are destroyed (at quit). Recognition afterwards
+    // reports a failure. Idempotent.
+    void shutDown();
+
+    // Engines loaded now (for tests and measurements).
+    int loadedEngines() const;
+
+    // The model Latin lines are read with when none is given: Tesseract's
+    // Latin-script model when installed (it knows every accented letter),
+    // else English.
+    static QString defaultLatinModel();
+
 private:
-    using Job = std::function<void(EngineSet&)>;
+    using Job = std::function<void()>;
 
     void ensureStarted();
     void workerLoop();
-    void submit(Job job);
+    void runAll(std::vector<Job> jobs);
 
+    Options m_options;
     int m_threadCount;
+    std::unique_ptr<EnginePool> m_pool;
     std::mutex m_mutex;
     std::condition_variable m_cv;
     std::deque<Job> m_jobs;

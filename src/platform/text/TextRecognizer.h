@@ -23,6 +23,8 @@ struct RecognizedLine {
     QString text;
     QRect box;
     float confidence = 0;                  // 0..100
+    float weakestWord = 100;               // confidence of its least certain word
+    float widestLetters = 0;               // widest letter width of a word, against the line's height
     std::vector<RecognizedSymbol> symbols;  // only when asked for
 };
 

@@ -10,12 +10,19 @@ namespace klipo::platform {
 
 namespace {
 
-// Never destroyed: its engines would be ended at exit after Tesseract's own
-// caches (made later, so gone earlier), which crashes the quitting process.
+// Never destroyed by the program's exit: its engines are freed at quit by
+// shutDownTextServices(), or by the engine pool's exit handler, while
+// Tesseract's own statics still stand.
 TesseractRecognizer& realRecognizer()
 {
     static auto* recognizer = new TesseractRecognizer;
     return *recognizer;
+}
+
+bool& recognizerMade()
+{
+    static bool made = false;
+    return made;
 }
 
 Cld2LanguageDetector& realDetector()
@@ -43,14 +50,26 @@ TextServices& textServices()
     static std::once_flag once;
     std::call_once(once, [] {
         TextServices& s = current();
-        if (!s.recognizer) s.recognizer = &realRecognizer();
+        if (!s.recognizer) {
+            s.recognizer = &realRecognizer();
+            recognizerMade() = true;
+        }
         if (!s.languages) s.languages = &realDetector();
         if (!s.translator) s.translator = &realTranslator();
     });
     return current();
 }
 
-void warmUpTextServices() { realRecognizer().warmUp(); }
+void warmUpTextServices()
+{
+    textServices();
+    realRecognizer().warmUp();
+}
+
+void shutDownTextServices()
+{
+    if (recognizerMade()) realRecognizer().shutDown();
+}
 
 ScopedTextServices::ScopedTextServices(const TextServices& replacement) : m_previous(textServices())
 {

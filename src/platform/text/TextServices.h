@@ -23,6 +23,10 @@ TextServices& textServices();
 // capture does not wait for them.
 void warmUpTextServices();
 
+// Stops the recognition threads and frees their engines. Call at quit, after
+// the event loop ends and before the program's statics are destroyed.
+void shutDownTextServices();
+
 // Replaces engines for a scope; fields left null keep the current engine.
 class ScopedTextServices {
 public:

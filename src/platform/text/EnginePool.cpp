@@ -1,0 +1,223 @@
+#include "platform/text/EnginePool.h"
+
+#include "platform/text/TesseractEngine.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include <malloc.h>
+
+namespace klipo::platform {
+
+namespace {
+
+// Every pool alive, so that the program's exit can free their engines while
+// Tesseract's statics still stand.
+std::mutex& poolsMutex()
+{
+    static auto* m = new std::mutex;
+    return *m;
+}
+
+std::set<EnginePool*>& livePools()
+{
+    static auto* pools = new std::set<EnginePool*>;
+    return *pools;
+}
+
+void shutDownLivePools()
+{
+    std::lock_guard lock(poolsMutex());
+    for (EnginePool* pool : livePools()) pool->shutDown();
+}
+
+// Tesseract creates some of its statics while a model loads; an exit handler
+// registered after that runs before they are destroyed. One registration per
+// model ever loaded in the process.
+void guardExitAfterLoading(const QString& model)
+{
+    static auto* guarded = new std::set<QString>;
+    std::lock_guard lock(poolsMutex());
+    if (guarded->insert(model).second) std::atexit(shutDownLivePools);
+}
+
+void freeEngines(std::vector<std::unique_ptr<TesseractEngine>>& engines)
+{
+    if (engines.empty()) return;
+    engines.clear();
+    TesseractEngine::freeUnusedDictionaries();
+    returnFreedMemory();
+}
+
+}  // namespace
+
+void returnFreedMemory() { ::malloc_trim(0); }
+
+EnginePool::Lease::~Lease()
+{
+    if (m_pool && m_engine) m_pool->giveBack(m_engine);
+}
+
+EnginePool::EnginePool(int perModel, std::chrono::milliseconds idleLimit)
+    : m_perModel(std::max(1, perModel)), m_idleLimit(idleLimit)
+{
+    std::lock_guard lock(poolsMutex());
+    livePools().insert(this);
+}
+
+EnginePool::~EnginePool()
+{
+    {
+        std::lock_guard lock(poolsMutex());
+        livePools().erase(this);
+    }
+    shutDown();
+}
+
+EnginePool::Lease EnginePool::acquire(const QString& model, int limit)
+{
+    const int cap = limit > 0 ? std::min(limit, m_perModel) : m_perModel;
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (m_shut) return {};
+        Model& slot = m_models[model];
+        if (slot.missing) return {};
+        for (Entry& e : slot.entries) {
+            if (!e.busy) {
+                e.busy = true;
+                return Lease(this, e.engine.get());
+            }
+        }
+        if (int(slot.entries.size()) + slot.loading < cap) {
+            ++slot.loading;
+            lock.unlock();
+            auto engine = std::make_unique<TesseractEngine>();
+            const bool loaded = engine->load(model);
+            if (loaded) guardExitAfterLoading(model);
+            lock.lock();
+            Model& again = m_models[model];
+            --again.loading;
+            m_changed.notify_all();
+            if (!loaded) {
+                again.missing = true;
+                return {};
+            }
+            if (m_shut) return {};
+            again.entries.push_back({std::move(engine), true, Clock::now()});
+            if (!m_reaper.joinable()) m_reaper = std::thread([this] { reaperLoop(); });
+            m_reaperWake.notify_all();
+            return Lease(this, again.entries.back().engine.get());
+        }
+        m_changed.wait(lock);
+    }
+}
+
+void EnginePool::giveBack(TesseractEngine* engine)
+{
+    std::unique_ptr<TesseractEngine> orphan;  // freed outside the lock
+    std::lock_guard lock(m_mutex);
+    for (auto& [name, slot] : m_models) {
+        const auto it = std::find_if(slot.entries.begin(), slot.entries.end(),
+                                     [engine](const Entry& e) { return e.engine.get() == engine; });
+        if (it == slot.entries.end()) continue;
+        it->busy = false;
+        it->lastUse = Clock::now();
+        if (m_shut) {
+            orphan = std::move(it->engine);
+            slot.entries.erase(it);
+        }
+        m_changed.notify_all();
+        return;
+    }
+}
+
+bool EnginePool::isMissing(const QString& model) const
+{
+    std::lock_guard lock(m_mutex);
+    const auto it = m_models.find(model);
+    return it != m_models.end() && it->second.missing;
+}
+
+int EnginePool::releaseIdleLocked(bool all, std::vector<std::unique_ptr<TesseractEngine>>& freed)
+{
+    const auto now = Clock::now();
+    int count = 0;
+    for (auto& [name, slot] : m_models) {
+        for (auto it = slot.entries.begin(); it != slot.entries.end();) {
+            if (!it->busy && (all || now - it->lastUse >= m_idleLimit)) {
+                freed.push_back(std::move(it->engine));
+                it = slot.entries.erase(it);
+                ++count;
+            } else {
+                ++it;
+            }
+        }
+    }
+    return count;
+}
+
+int EnginePool::releaseIdle(bool all)
+{
+    std::vector<std::unique_ptr<TesseractEngine>> freed;
+    int count = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        count = releaseIdleLocked(all, freed);
+    }
+    freeEngines(freed);
+    return count;
+}
+
+void EnginePool::reaperLoop()
+{
+    std::unique_lock lock(m_mutex);
+    while (!m_shut) {
+        bool any = false;
+        auto next = Clock::time_point::max();
+        for (const auto& [name, slot] : m_models) {
+            for (const Entry& e : slot.entries) {
+                any = true;
+                if (!e.busy) next = std::min(next, e.lastUse + m_idleLimit);
+            }
+        }
+        if (!any) {
+            m_reaperWake.wait(lock);
+            continue;
+        }
+        if (next == Clock::time_point::max())
+            m_reaperWake.wait_for(lock, m_idleLimit);
+        else
+            m_reaperWake.wait_until(lock, next);
+        if (m_shut) break;
+        std::vector<std::unique_ptr<TesseractEngine>> freed;
+        if (releaseIdleLocked(false, freed) > 0) {
+            lock.unlock();
+            freeEngines(freed);
+            lock.lock();
+        }
+    }
+}
+
+void EnginePool::shutDown()
+{
+    std::vector<std::unique_ptr<TesseractEngine>> freed;
+    {
+        std::lock_guard lock(m_mutex);
+        m_shut = true;
+        releaseIdleLocked(true, freed);
+        m_reaperWake.notify_all();
+        m_changed.notify_all();
+    }
+    if (m_reaper.joinable() && m_reaper.get_id() != std::this_thread::get_id()) m_reaper.join();
+    freeEngines(freed);
+}
+
+int EnginePool::loadedCount() const
+{
+    std::lock_guard lock(m_mutex);
+    int n = 0;
+    for (const auto& [name, slot] : m_models) n += int(slot.entries.size());
+    return n;
+}
+
+}  // namespace klipo::platform

@@ -1,0 +1,173 @@
+#include "platform/text/LineReading.h"
+
+#include "platform/text/ScriptCounts.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace klipo::platform {
+
+namespace {
+
+constexpr int kMaxSide = 30000;          // Tesseract keeps coordinates in 16 bits
+constexpr float kOtherScriptBelow = 60;  // a line read this poorly is tried with the other script's model
+constexpr float kDropBelow = 40;         // lines read with less confidence are noise
+
+int asciiLetterRun(const QString& text)
+{
+    int best = 0;
+    int run = 0;
+    for (QChar c : text) {
+        run = c.unicode() < 128 && c.isLetter() ? run + 1 : 0;
+        best = std::max(best, run);
+    }
+    return best;
+}
+
+int lettersAndDigits(const QString& text)
+{
+    return int(std::count_if(text.begin(), text.end(), [](QChar c) { return c.isLetterOrNumber(); }));
+}
+
+float meanConfidence(const TesseractEngine::Result& r)
+{
+    double sum = 0;
+    double weight = 0;
+    for (const RecognizedLine& l : r.lines) {
+        sum += double(l.confidence) * double(l.text.size());
+        weight += double(l.text.size());
+    }
+    return weight > 0 ? float(sum / weight) : 0;
+}
+
+}  // namespace
+
+const QString& hanModel()
+{
+    static const QString model = QStringLiteral("chi_sim");
+    return model;
+}
+
+const QString& mixedModel()
+{
+    static const QString model = QStringLiteral("chi_sim+eng");
+    return model;
+}
+
+PageScripts PageScripts::of(const PageLayout& layout)
+{
+    PageScripts s;
+    for (const LayoutLine& line : layout.lines) {
+        if (size_t(line.region) >= s.hanByRegion.size()) {
+            s.hanByRegion.resize(size_t(line.region) + 1, 0);
+            s.latinByRegion.resize(size_t(line.region) + 1, 0);
+        }
+        s.hanByRegion[size_t(line.region)] += line.script == LineScript::Han;
+        s.latinByRegion[size_t(line.region)] += line.script == LineScript::Latin;
+        s.han += line.script == LineScript::Han;
+        s.latin += line.script == LineScript::Latin;
+    }
+    return s;
+}
+
+QString PageScripts::modelFor(const LayoutLine& line, const QString& latinModel) const
+{
+    LineScript script = line.script;
+    if (script == LineScript::Unknown) {
+        const int h = hanByRegion[size_t(line.region)];
+        const int l = latinByRegion[size_t(line.region)];
+        if (h == l) script = han > latin ? LineScript::Han : LineScript::Latin;
+        else script = h > l ? LineScript::Han : LineScript::Latin;
+    }
+    return script == LineScript::Han ? hanModel() : latinModel;
+}
+
+TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int engines, const QImage& gray,
+                                 const PageLayout& layout, const LayoutLine& line, bool withSymbols, bool& missing)
+{
+    const QRect& r = line.rect;
+    const int textHeight = line.stacked ? std::min(r.height(), layout.textHeight) : r.height();
+    // Small text is scaled up to about this height (measured on drawn screens:
+    // Chinese needs a little more than Latin).
+    const double target = line.script == LineScript::Han ? 30 : 26;
+    double scale = std::max(1.0, target / std::max(1, textHeight));
+    if (scale < 1.2) scale = 1;
+    scale = std::min({scale, 4.0, double(kMaxSide) / (r.width() + 2.0 * textHeight)});
+    const int margin = std::max(4, textHeight / 3);
+    QImage picture = linePicture(gray, layout, line, margin);
+    if (scale > 1) {
+        picture = picture
+                      .scaled(int(std::lround(picture.width() * scale)), int(std::lround(picture.height() * scale)),
+                              Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                      .convertToFormat(QImage::Format_Grayscale8);
+    }
+    EnginePool::Lease engine = pool.acquire(model, engines);
+    if (!engine) {
+        missing = pool.isMissing(model);
+        return {};
+    }
+    const QPoint origin = r.topLeft() - QPoint(margin, margin);
+    TesseractEngine::Result result =
+        engine->read(picture, scale, origin, withSymbols,
+                     line.stacked ? TesseractEngine::Layout::Block : TesseractEngine::Layout::SingleLine);
+    result.meanConfidence = meanConfidence(result);
+    if (line.stacked || result.lines.size() < 2) return result;
+    RecognizedLine joined = result.lines.front();
+    for (size_t i = 1; i < result.lines.size(); ++i) {
+        const RecognizedLine& next = result.lines[i];
+        const int offset = int(joined.text.size()) + 1;
+        joined.text += QLatin1Char(' ') + next.text;
+        joined.box |= next.box;
+        for (RecognizedSymbol s : next.symbols) {
+            s.start += offset;
+            s.end += offset;
+            joined.symbols.push_back(s);
+        }
+    }
+    joined.confidence = result.meanConfidence;
+    result.lines.assign(1, std::move(joined));
+    return result;
+}
+
+QStringList secondOpinions(const LineJob& job, const PageScripts& scripts, const QString& latinModel)
+{
+    QString text;
+    float weakest = 100;
+    float widest = 0;
+    QRect readBox;
+    for (const RecognizedLine& l : job.result.lines) {
+        text += l.text;
+        weakest = std::min(weakest, l.weakestWord);
+        widest = std::max(widest, l.widestLetters);
+        readBox |= l.box;
+    }
+    const bool han = job.model == hanModel();
+    const ScriptCounts counts = ScriptCounts::of(text);
+    const bool latinRead = counts.latin >= 2 && counts.han == 0 && counts.kana == 0 && counts.hangul == 0;
+    // Chinese words in a line that looked Latin come out as a word or two
+    // read with little confidence, as a few letters far too wide for Latin,
+    // or not at all.
+    const QRect& drawn = job.layout->rect;
+    const bool partlyRead = !job.layout->stacked && drawn.width() - readBox.width() > 2 * drawn.height();
+    const bool unsureLatin =
+        !han && scripts.han > 0 && (weakest < kOtherScriptBelow || partlyRead || widest > 0.9f);
+    QStringList others;
+    if ((han && !latinRead && asciiLetterRun(text) >= 2) || unsureLatin) others << mixedModel();
+    // A line too short to tell is tried with the other script only when the
+    // page shows that script somewhere.
+    const bool otherOnPage = han ? scripts.latin > 0 : scripts.han > 0;
+    const bool unknown = job.layout->script == LineScript::Unknown && otherOnPage;
+    if (job.result.meanConfidence < kOtherScriptBelow || unknown || (han && latinRead))
+        others << (han ? latinModel : hanModel());
+    return others;
+}
+
+bool isText(const RecognizedLine& line)
+{
+    if (line.confidence < kDropBelow) return false;
+    if (line.confidence < 60 && lettersAndDigits(line.text) < 5) return false;
+    // A lone bar or "l" much taller than wide is a frame's edge.
+    return !(line.text.size() == 1 && line.box.width() * 10 < line.box.height() * 3);
+}
+
+}  // namespace klipo::platform

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/text/EnginePool.h"
+#include "platform/text/PageLayout.h"
+#include "platform/text/TesseractEngine.h"
+
+#include <QStringList>
+
+#include <vector>
+
+namespace klipo::platform {
+
+// The models lines are read with, besides the Latin one.
+const QString& hanModel();    // Simplified Chinese
+const QString& mixedModel();  // Chinese with Latin words in it
+
+// One line of the layout, the model it was read with and what came of it.
+struct LineJob {
+    const LayoutLine* layout = nullptr;
+    QString model;
+    TesseractEngine::Result result;
+    bool missing = false;  // the model's data is not installed
+};
+
+// How many lines of the page look Latin and how many Han, per region and in all.
+struct PageScripts {
+    std::vector<int> hanByRegion;
+    std::vector<int> latinByRegion;
+    int han = 0;
+    int latin = 0;
+
+    static PageScripts of(const PageLayout& layout);
+    // The model a line is read with first. Lines too short to tell their
+    // script take the one most lines of their region (else of the page) have.
+    QString modelFor(const LayoutLine& line, const QString& latinModel) const;
+};
+
+// Reads one layout line on its own picture (its colours made dark on white,
+// small text scaled up) with an engine of `model`, of which at most `engines`
+// are loaded (0: as many as the pool allows). A single line that the engine
+// splits in two is joined again. `missing` tells that the model is not installed.
+TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int engines, const QImage& gray,
+                                 const PageLayout& layout, const LayoutLine& line, bool withSymbols, bool& missing);
+
+// The models worth a second read of a line: the other script's where the
+// first read was poor or the line too short to tell (capitals look square;
+// short Chinese lines may pass for Latin), the mixed one for Latin words
+// inside a Chinese line or Chinese words inside a Latin-looking one.
+QStringList secondOpinions(const LineJob& job, const PageScripts& scripts, const QString& latinModel);
+
+// Whether a read line is text rather than noise (icons, frames, specks read
+// with little confidence).
+bool isText(const RecognizedLine& line);
+
+}  // namespace klipo::platform

@@ -1,0 +1,104 @@
+#include "platform/text/PageMarks.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace klipo::platform {
+
+namespace {
+
+constexpr int kEdgeStep = 20;  // grey difference between neighbours that counts as an edge
+constexpr std::uint8_t kVisited = 3;
+
+}  // namespace
+
+PageMarks::PageMarks(const QImage& gray) : w(gray.width()), h(gray.height()), m(size_t(w) * size_t(h), none)
+{
+    for (int y = 0; y < h; ++y) {
+        const uchar* row = gray.constScanLine(y);
+        const uchar* above = y > 0 ? gray.constScanLine(y - 1) : row;
+        std::uint8_t* out = &m[size_t(y) * size_t(w)];
+        for (int x = 1; x < w; ++x) {
+            const int across = std::abs(int(row[x]) - int(row[x - 1]));
+            const int down = std::abs(int(row[x]) - int(above[x]));
+            if (across > kEdgeStep || down > kEdgeStep) out[x] = text;
+        }
+    }
+}
+
+int typicalHeight(std::vector<int> values, int fallback)
+{
+    if (values.empty()) return fallback;
+    auto middle = values.begin() + qsizetype(values.size() * 3 / 4);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+std::vector<MarkCluster> markClusters(PageMarks& marks, const std::function<bool(const MarkCluster&)>& isStructure)
+{
+    std::vector<MarkCluster> found;
+    std::vector<int> pixels;
+    std::vector<int> pending;
+    for (int start = 0; start < int(marks.m.size()); ++start) {
+        if (marks.m[size_t(start)] != PageMarks::text) continue;
+        pixels.clear();
+        pending.assign(1, start);
+        marks.m[size_t(start)] = kVisited;
+        int left = marks.w, right = -1, top = marks.h, bottom = -1;
+        while (!pending.empty()) {
+            const int i = pending.back();
+            pending.pop_back();
+            pixels.push_back(i);
+            const int x0 = i % marks.w;
+            const int y0 = i / marks.w;
+            left = std::min(left, x0);
+            right = std::max(right, x0);
+            top = std::min(top, y0);
+            bottom = std::max(bottom, y0);
+            for (int y = std::max(0, y0 - 1); y <= std::min(marks.h - 1, y0 + 1); ++y) {
+                for (int x = std::max(0, x0 - 1); x <= std::min(marks.w - 1, x0 + 1); ++x) {
+                    std::uint8_t& v = marks.at(x, y);
+                    if (v != PageMarks::text) continue;
+                    v = kVisited;
+                    pending.push_back(y * marks.w + x);
+                }
+            }
+        }
+        const MarkCluster c{QRect(QPoint(left, top), QPoint(right, bottom)), int(pixels.size())};
+        const bool structure = isStructure(c);
+        for (int i : pixels) marks.m[size_t(i)] = structure ? PageMarks::structure : kVisited;
+        if (!structure) found.push_back(c);
+    }
+    for (std::uint8_t& v : marks.m)
+        if (v == kVisited) v = PageMarks::text;
+    return found;
+}
+
+void markStraightRuns(PageMarks& marks, int longestAcross, int longestDown)
+{
+    for (int y = 0; y < marks.h; ++y) {
+        int start = -1;
+        for (int x = 0; x <= marks.w; ++x) {
+            const bool on = x < marks.w && marks.at(x, y) != PageMarks::none;
+            if (on && start < 0) start = x;
+            if (!on && start >= 0) {
+                if (x - start >= longestAcross)
+                    for (int i = start; i < x; ++i) marks.at(i, y) = PageMarks::structure;
+                start = -1;
+            }
+        }
+    }
+    for (int x = 0; x < marks.w; ++x) {
+        int start = -1;
+        for (int y = 0; y <= marks.h; ++y) {
+            const bool on = y < marks.h && marks.at(x, y) != PageMarks::none;
+            if (on && start < 0) start = y;
+            if (!on && start >= 0) {
+                if (y - start >= longestDown)
+                    for (int i = start; i < y; ++i) marks.at(x, i) = PageMarks::structure;
+                start = -1;
+            }
+        }
+    }
+}
+}  // namespace klipo::platform

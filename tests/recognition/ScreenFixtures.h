@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QString>
+
+#include <vector>
+
+namespace klipo::test {
+
+// Realistic screens drawn here, with the text they show: Qt widgets with a
+// menu bar, a form and a table; a two-column article with captions; a dark
+// terminal; a chat with bubbles; a spreadsheet; and a full desktop of several
+// windows over a wallpaper.
+
+enum class ScreenLanguage { English, Chinese, Mixed, Spanish, French, German };
+enum class ScreenKind { Widgets, Article, Terminal, Chat, Spreadsheet, Desktop };
+
+// One line of text as drawn: its box in image pixels (top-left origin) and
+// the unit it belongs to. Lines of one unit may be read as one line (menu
+// titles of one menu bar); lines of different units never may.
+struct ReferenceLine {
+    QString text;
+    QRect box;
+    int unit = 0;
+    int window = 0;  // which window of a desktop (0 elsewhere)
+};
+
+struct Screen {
+    QString name;
+    ScreenKind kind = ScreenKind::Widgets;
+    ScreenLanguage language = ScreenLanguage::English;
+    double scale = 1;
+    QImage image;
+    std::vector<ReferenceLine> lines;  // in reading order
+};
+
+// Draws one screen; `scale` 2 draws it as a high-density display shows it.
+// Needs a QApplication (the widgets screen renders real widgets).
+Screen drawScreen(ScreenKind kind, ScreenLanguage language, double scale = 1);
+
+QString languageName(ScreenLanguage language);
+QString kindName(ScreenKind kind);
+bool isCjk(ScreenLanguage language);
+
+}  // namespace klipo::test

@@ -1,0 +1,166 @@
+#include "ScreenScore.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <map>
+
+namespace klipo::test {
+
+namespace {
+
+std::u32string normalised(const QString& text, bool cjk)
+{
+    QString t = text.simplified();
+    if (cjk) t.remove(QLatin1Char(' '));
+    // Quotes and dashes come in several shapes; they count as the same.
+    t.replace(QChar(0x2019), QLatin1Char('\'')).replace(QChar(0x2018), QLatin1Char('\''));
+    t.replace(QChar(0x201C), QLatin1Char('"')).replace(QChar(0x201D), QLatin1Char('"'));
+    t.replace(QChar(0x2014), QLatin1Char('-')).replace(QChar(0x2013), QLatin1Char('-'));
+    const QList<uint> ucs = t.toUcs4();
+    return std::u32string(ucs.begin(), ucs.end());
+}
+
+int editDistance(const std::u32string& a, const std::u32string& b)
+{
+    std::vector<int> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j) row[j] = int(j);
+    for (size_t i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = int(i);
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const int above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+qint64 area(const QRect& r) { return r.isEmpty() ? 0 : qint64(r.width()) * r.height(); }
+
+bool isAccented(char32_t c) { return c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7; }
+
+std::map<char32_t, int> accentsOf(const QString& text)
+{
+    std::map<char32_t, int> out;
+    for (char32_t c : text.toUcs4())
+        if (isAccented(c)) ++out[c];
+    return out;
+}
+
+int length(const std::u32string& s)
+{
+    return int(s.size());
+}
+
+}  // namespace
+
+std::vector<ReadLine> readLines(const std::vector<TextBlock>& blocks, int imageHeight)
+{
+    std::vector<ReadLine> out;
+    for (const TextBlock& block : blocks)
+        for (const TextLine& line : block.lines)
+            out.push_back({line.text, flipped(line.rect, imageHeight).toAlignedRect()});
+    return out;
+}
+
+ScreenScore scoreScreen(const Screen& screen, const std::vector<ReadLine>& read, const QString& readText)
+{
+    const bool cjk = isCjk(screen.language);
+    ScreenScore score;
+    const auto& refs = screen.lines;
+
+    // Drawn lines of one unit that one read line covers together (menu
+    // titles read as one line) are scored as one line.
+    std::vector<size_t> group(refs.size());
+    for (size_t i = 0; i < refs.size(); ++i) group[i] = i;
+    auto root = [&](size_t i) {
+        while (group[i] != i) i = group[i];
+        return i;
+    };
+    std::vector<size_t> bestOf(read.size(), refs.size());
+    for (size_t r = 0; r < read.size(); ++r) {
+        qint64 best = 0;
+        std::vector<size_t> covered;
+        for (size_t i = 0; i < refs.size(); ++i) {
+            const qint64 common = area(read[r].box & refs[i].box);
+            if (common * 10 < 4 * std::min(area(read[r].box), area(refs[i].box))) continue;
+            covered.push_back(i);
+            if (common > best) {
+                best = common;
+                bestOf[r] = i;
+            }
+        }
+        // Two covered lines on the same row from different units: side by side text read as one line.
+        for (size_t a = 0; a < covered.size(); ++a) {
+            for (size_t b = a + 1; b < covered.size(); ++b) {
+                const ReferenceLine& x = refs[covered[a]];
+                const ReferenceLine& y = refs[covered[b]];
+                const int rowOverlap = std::min(x.box.bottom(), y.box.bottom()) - std::max(x.box.top(), y.box.top());
+                if (x.unit == y.unit) {
+                    group[root(covered[b])] = root(covered[a]);
+                } else if (rowOverlap * 2 > std::min(x.box.height(), y.box.height()) &&
+                           !score.sharedLines.contains(read[r].text)) {
+                    score.sharedLines << read[r].text;
+                }
+            }
+        }
+    }
+
+    std::map<size_t, std::vector<size_t>> drawnOf;  // group -> its drawn lines
+    std::map<size_t, std::vector<size_t>> readOf;   // group -> read lines given to it
+    for (size_t i = 0; i < refs.size(); ++i) drawnOf[root(i)].push_back(i);
+    std::vector<bool> matched(read.size(), false);
+    for (size_t r = 0; r < read.size(); ++r) {
+        if (bestOf[r] == refs.size()) continue;
+        readOf[root(bestOf[r])].push_back(r);
+        matched[r] = true;
+    }
+    std::map<int, std::pair<int, int>> windows;  // window -> (characters, correct)
+    for (auto& [g, drawn] : drawnOf) {
+        std::vector<size_t>& mine = readOf[g];
+        auto leftToRight = [](const QRect& a, const QRect& b) {
+            return std::abs(a.center().y() - b.center().y()) * 2 < std::min(a.height(), b.height()) ? a.left() < b.left()
+                                                                                                  : a.top() < b.top();
+        };
+        std::sort(mine.begin(), mine.end(), [&](size_t a, size_t b) { return leftToRight(read[a].box, read[b].box); });
+        std::sort(drawn.begin(), drawn.end(), [&](size_t a, size_t b) { return leftToRight(refs[a].box, refs[b].box); });
+        QString text;
+        for (size_t r : mine) text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + read[r].text;
+        QString truthText;
+        for (size_t i : drawn) truthText += (truthText.isEmpty() ? QString() : QStringLiteral(" ")) + refs[i].text;
+        for (size_t a = 0; a < mine.size(); ++a)
+            for (size_t b = a + 1; b < mine.size(); ++b) {
+                const QRect& x = read[mine[a]].box;
+                const QRect& y = read[mine[b]].box;
+                if (area(x & y) * 2 > std::min(area(x), area(y))) score.twiceRead << truthText;
+            }
+        const std::u32string truth = normalised(truthText, cjk);
+        const int errors = std::min(editDistance(truth, normalised(text, cjk)), std::max(length(truth), 1) * 2);
+        score.characters += length(truth);
+        score.lineErrors += errors;
+        auto& w = windows[refs[drawn.front()].window];
+        w.first += length(truth);
+        w.second += std::max(0, length(truth) - errors);
+        const auto drawnAccents = accentsOf(truthText);
+        const auto got = accentsOf(text);
+        for (const auto& [c, n] : drawnAccents) {
+            score.accents += n;
+            const auto it = got.find(c);
+            score.accentsRead += std::min(n, it == got.end() ? 0 : it->second);
+        }
+    }
+    // Text read where nothing was drawn counts against the reader too.
+    for (size_t r = 0; r < read.size(); ++r)
+        if (!matched[r]) score.lineErrors += length(normalised(read[r].text, cjk));
+    for (const auto& [window, counts] : windows)
+        if (counts.second * 2 < counts.first) score.missingWindows.push_back(window);
+
+    QString drawnText;
+    for (const ReferenceLine& line : refs) drawnText += line.text + QLatin1Char(' ');
+    score.orderErrors = editDistance(normalised(drawnText, cjk), normalised(readText, cjk));
+    return score;
+}
+
+}  // namespace klipo::test

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "ScreenFixtures.h"
+#include "recognition/TextModel.h"
+
+#include <QStringList>
+
+namespace klipo::test {
+
+// How well a recognition read a drawn screen, against the lines drawn.
+struct ScreenScore {
+    int characters = 0;         // characters of the drawn text (whitespace aside)
+    int orderErrors = 0;        // edits between the drawn and the read text, each in reading order
+    int lineErrors = 0;         // edits line by line, wherever the lines were read
+    QStringList sharedLines;    // read lines that hold text of two side-by-side units
+    QStringList twiceRead;      // drawn lines read by two overlapping lines
+    std::vector<int> missingWindows;  // windows of which less than half was read
+    int accents = 0;            // accented letters drawn
+    int accentsRead = 0;        // of which read
+
+    double orderAccuracy() const { return characters ? 1.0 - double(orderErrors) / characters : 1; }
+    double lineAccuracy() const { return characters ? 1.0 - double(lineErrors) / characters : 1; }
+};
+
+// A read line in the drawn picture's top-left space.
+struct ReadLine {
+    QString text;
+    QRect box;
+};
+
+std::vector<ReadLine> readLines(const std::vector<TextBlock>& blocks, int imageHeight);
+
+// Scores lines read in reading order (`readText` is what the reader gives in
+// its own order, paragraphs joined).
+ScreenScore scoreScreen(const Screen& screen, const std::vector<ReadLine>& read, const QString& readText);
+
+}  // namespace klipo::test
