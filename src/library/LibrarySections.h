@@ -24,9 +24,9 @@ using Factory = std::function<QWidget*()>;
 // The text of the section's segment: "历史记录", "高频单词", "云同步", "设置".
 QString title(LibrarySection section);
 
-// Replaces what a section shows. The backup controls and the embedded
-// preferences are plugged in here once they exist; until then their
-// sections say they are not there yet. An empty factory restores the default.
+// Replaces what a section shows. The shell plugs in the backup controls and
+// the embedded preferences here; without them their sections say they are
+// not there. An empty factory restores the default.
 void setFactory(LibrarySection section, Factory factory);
 
 // A new content widget for the section (the caller owns it).

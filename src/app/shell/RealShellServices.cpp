@@ -1,6 +1,8 @@
 #include "app/shell/RealShellServices.h"
 
 #include "library/LibrarySections.h"
+#include "library/backup/BackupFolderChooser.h"
+#include "library/backup/CloudSyncSection.h"
 #include "preferences/SettingsView.h"
 
 #include "annotation/command/AnnoMenuProvider.h"
@@ -107,7 +109,11 @@ RealShellServices::RealShellServices(QObject* parent)
         if (updater) updater->checkForUpdates();
     };
     AnnotationWiring::connectAnnotateCommand();
-    // The library window's fourth section is the preferences, embedded.
+    // The library window's backup controls over the backup service, and its
+    // fourth section: the preferences, embedded.
+    librarysections::setFactory(LibrarySection::backup, [] {
+        return new CloudSyncSection(CloudSync::shared(), BackupFolderChooser::dialog());
+    });
     librarysections::setFactory(LibrarySection::settings,
                                 [] { return new SettingsView(SettingsView::Form::embedded); });
     connect(m_updater, &UpdateChecker::finished, this, [this](const UpdateCheckResult& result) {

@@ -33,6 +33,12 @@ const char* body(Symbol symbol)
                "<path d='M8.8 3.5l-1.2 3 1.6 1.6-1.3 3.5' stroke-width='1.1'/>";
     case Symbol::cloud:
         return "<path d='M4.5 12.5h7.2a2.8 2.8 0 0 0 .3-5.6 4 4 0 0 0-7.7-.6A3.1 3.1 0 0 0 4.5 12.5z'/>";
+    case Symbol::cloudUpload:
+        return "<path d='M5.6 12.5H4.5A3.1 3.1 0 0 1 4.3 6.3a4 4 0 0 1 7.7.6 2.8 2.8 0 0 1-.3 5.6h-1.3'/>"
+               "<path d='M8 14.3V8.4M6.2 10.1L8 8.3l1.8 1.8'/>";
+    case Symbol::cloudDownload:
+        return "<path d='M5.6 12.5H4.5A3.1 3.1 0 0 1 4.3 6.3a4 4 0 0 1 7.7.6 2.8 2.8 0 0 1-.3 5.6h-1.3'/>"
+               "<path d='M8 8.3v5.9M6.2 12.4L8 14.2l1.8-1.8'/>";
     case Symbol::gear:
         return "<circle cx='8' cy='8' r='2.2'/><path d='M8 1.8v2M8 12.2v2M1.8 8h2M12.2 8h2M3.6 3.6l1.4 1.4M11 11l1.4 "
                "1.4M3.6 12.4L5 11M11 5l1.4-1.4'/><circle cx='8' cy='8' r='4.3'/>";

@@ -18,6 +18,8 @@ enum class Symbol {
     restore,        // a u-turn arrow: bring a word back
     brokenImage,    // a picture with a crack: an image that cannot be read
     cloud,          // the backup section
+    cloudUpload,    // a cloud with an arrow up: back up now
+    cloudDownload,  // a cloud with an arrow down: bring the backups in
     gear,           // the preferences
 };
 
