@@ -56,17 +56,20 @@ private:
 
 }  // namespace
 
-QFuture<OcrOutcome> recognizeBlocks(const QImage& image, bool wordAnchors)
+QFuture<OcrOutcome> recognizeBlocks(const QImage& image, bool wordAnchors, const platform::CancelToken& cancel)
 {
     auto delivery = std::make_shared<Delivery>();
     QFuture<OcrOutcome> future = delivery->future();
     platform::TextRecognizer* recognizer = platform::textServices().recognizer;
-    QThreadPool::globalInstance()->start([delivery, recognizer, image, wordAnchors] {
+    QThreadPool::globalInstance()->start([delivery, recognizer, image, wordAnchors, cancel] {
+        const OcrOutcome cancelled{false, {}, {}, true};
+        if (cancel.isCancelled()) return delivery->deliver(cancelled);
         const int width = image.width();
         const int height = image.height();
         try {
-            recognizer->recognize(image, {wordAnchors}, [delivery, width, height, wordAnchors](
-                                                            const platform::RecognitionOutcome& result) {
+            recognizer->recognize(image, {wordAnchors, cancel}, [delivery, width, height, wordAnchors, cancel,
+                                                                 cancelled](const platform::RecognitionOutcome& result) {
+                if (cancel.isCancelled()) return delivery->deliver(cancelled);
                 delivery->deliver(toOutcome(result, width, height, wordAnchors));
             });
         } catch (const std::bad_alloc&) {
