@@ -72,8 +72,8 @@ void SelInlineTranslation::armTimeout()
     QTimer::singleShot(timeout, this, [this, attempt] {
         if (attempt != m_attempt || m_state != State::running) return;
         cancel();
-        m_view.showToast(QStringLiteral("翻译超时：%1 秒内没有译完，已自动取消")
-                             .arg(std::chrono::duration_cast<std::chrono::seconds>(timeout).count()));
+        const auto seconds = (timeout.count() + 999) / 1000;
+        m_view.showToast(QStringLiteral("翻译超时，已自动取消\n本机翻译 %1 秒内没有完成").arg(seconds));
     });
 }
 
