@@ -29,9 +29,17 @@ SelTextHighlightView::SelTextHighlightView(QWidget* parent) : QWidget(parent)
 void SelTextHighlightView::setRects(QList<QRectF> rects)
 {
     if (rects == m_rects) return;
+    // Only what changed is repainted: a selection dragged over many lines
+    // changes at its ends, the lines in between keep their rectangles.
+    qsizetype head = 0;
+    while (head < rects.size() && head < m_rects.size() && rects[head] == m_rects[head]) ++head;
+    qsizetype tail = 0;
+    while (tail < rects.size() - head && tail < m_rects.size() - head &&
+           rects[rects.size() - 1 - tail] == m_rects[m_rects.size() - 1 - tail])
+        ++tail;
     QRegion dirty;
-    for (const QRectF& r : std::as_const(m_rects)) dirty += r.toAlignedRect();
-    for (const QRectF& r : std::as_const(rects)) dirty += r.toAlignedRect();
+    for (qsizetype i = head; i < m_rects.size() - tail; ++i) dirty += m_rects[i].toAlignedRect();
+    for (qsizetype i = head; i < rects.size() - tail; ++i) dirty += rects[i].toAlignedRect();
     m_rects = std::move(rects);
     update(dirty);
 }
@@ -136,25 +144,38 @@ void SelTextSelecting::startRecognition()
     chrome->toolbar()->setTextSelectLoading(true);
     m_recognition.cancel();
     m_recognition = platform::CancelToken();
-    OCRService::recognizeBlocks(picture, true, m_recognition).then(this, [this, generation, geometry](const OcrOutcome& outcome) {
-        if (generation != m_generation || outcome.cancelled) return;
-        if (SelEditingChrome* chrome = m_view.chrome()) chrome->toolbar()->setTextSelectLoading(false);
-        if (!outcome.ok) {
-            // Nothing cached: the next turn of the mode tries again.
-            if (m_active && m_view.translation().state() != SelInlineTranslation::State::done)
-                m_view.showToast(outcome.error);
-            return;
-        }
-        m_original = SelTextLayer::fromOCR(outcome.blocks);
-        m_originalGeometry = geometry;
-        if (!m_active || m_view.translation().state() == SelInlineTranslation::State::done) return;
-        m_layer = &*m_original;
-        m_geometry = geometry;
-        if (SelEditingChrome* chrome = m_view.chrome()) chrome->toolbar()->updateCopyTitles(false);
-        if (m_layer->isEmpty()) m_view.showToast(QStringLiteral("未识别到可选择的文字"));
-        updateHighlight();
-        m_view.refreshCursor();
-    });
+    // The layer is laid out next to the recognition, off the main thread.
+    const QFont font = SelTextLayer::ocrFont();
+    OCRService::recognizeBlocks(picture, true, m_recognition)
+        .then(QtFuture::Launch::Async,
+              [font](const OcrOutcome& outcome) {
+                  SelTextLayer layer = outcome.ok ? SelTextLayer::fromOCR(outcome.blocks, font) : SelTextLayer();
+                  return std::make_pair(outcome, std::move(layer));
+              })
+        .then(this, [this, generation, geometry](const std::pair<OcrOutcome, SelTextLayer>& recognised) {
+            if (generation == m_generation) recognitionFinished(recognised.first, recognised.second, geometry);
+        });
+}
+
+void SelTextSelecting::recognitionFinished(const OcrOutcome& outcome, const SelTextLayer& layer, const SelTextGeometry& geometry)
+{
+    if (outcome.cancelled) return;
+    if (SelEditingChrome* chrome = m_view.chrome()) chrome->toolbar()->setTextSelectLoading(false);
+    const bool translationShown = m_view.translation().state() == SelInlineTranslation::State::done;
+    if (!outcome.ok) {
+        // Nothing is kept: the next turn of the mode tries again.
+        if (m_active && !translationShown) m_view.showToast(outcome.error);
+        return;
+    }
+    m_original = layer;
+    m_originalGeometry = geometry;
+    if (!m_active || translationShown) return;
+    m_layer = &*m_original;
+    m_geometry = geometry;
+    if (SelEditingChrome* chrome = m_view.chrome()) chrome->toolbar()->updateCopyTitles(false);
+    if (m_layer->isEmpty()) m_view.showToast(QStringLiteral("未识别到可选择的文字"));
+    updateHighlight();
+    m_view.refreshCursor();
 }
 
 // --- pointer ---

@@ -2,6 +2,7 @@
 
 #include "overlay/SelTextLayer.h"
 #include "platform/text/CancelToken.h"
+#include "recognition/OCRService.h"
 
 #include <QObject>
 #include <QPointF>
@@ -73,6 +74,7 @@ public:
 
 private:
     void startRecognition();
+    void recognitionFinished(const OcrOutcome& outcome, const SelTextLayer& layer, const SelTextGeometry& geometry);
     void afterSelectionChanged();
     void updateHighlight();
     int countClick(QPointF p, quint64 timestamp, bool doubleClick);
