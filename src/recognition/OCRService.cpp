@@ -72,6 +72,8 @@ QFuture<OcrOutcome> recognizeBlocks(const QImage& image, bool wordAnchors, const
                 if (cancel.isCancelled()) return delivery->deliver(cancelled);
                 delivery->deliver(toOutcome(result, width, height, wordAnchors));
             });
+            // An engine that stopped early may not report at all.
+            if (cancel.isCancelled()) delivery->deliver(cancelled);
         } catch (const std::bad_alloc&) {
             delivery->deliver({false, QStringLiteral("文字识别失败：内存不足，请截取小一些的区域"), {}});
         } catch (...) {

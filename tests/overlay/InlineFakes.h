@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/Clipboard.h"
 #include "platform/text/TextRecognizer.h"
 #include "platform/text/Translator.h"
 
@@ -78,17 +77,6 @@ public:
         for (const auto& r : requests) outcome.responses.push_back({r.clientIdentifier, "The cat sleeps in the house"});
         return outcome;
     }
-};
-
-struct TextClipboard : platform::Clipboard {
-    QString held;
-    bool copyImage(const QImage&, const QByteArray&) override { return true; }
-    void setImage(const QImage&) override {}
-    void setText(const QString& text) override { held = text; }
-    void setImageAndText(const QImage&, const QString& text) override { held = text; }
-    QImage image() const override { return {}; }
-    QImage pastedImage() const override { return {}; }
-    QString text() const override { return held; }
 };
 
 }  // namespace klipo::test

@@ -160,20 +160,6 @@ TEST(SelTextLayer, wordBoxesPlaceTheirWords_TheRestOfTheLineIsSpreadNotCollapsed
     EXPECT_EQ(thin.bandMaxY, 30);
 }
 
-TEST(SelTextLayer, recognisedLines_SkipSlivers_AndKeepTheirParagraphs)
-{
-    TextBlock first{{{QStringLiteral("Hello there"), QRectF(10, 60, 120, 20), std::nullopt},
-                     {QStringLiteral("x"), QRectF(10, 40, 1, 20), std::nullopt}},
-                    {}, {}};
-    TextBlock second{{{QStringLiteral("again"), QRectF(10, 10, 60, 20), std::nullopt},
-                      {QStringLiteral("flat"), QRectF(10, 0, 60, 1), std::nullopt}},
-                     {}, {}};
-    const SelTextLayer layer = SelTextLayer::fromOCR({first, second}, pinnedFont());
-    ASSERT_EQ(layer.items().size(), 2u);
-    EXPECT_EQ(layer.items()[1].blockID, 1);
-    EXPECT_EQ(layer.allText(), QStringLiteral("Hello there\nagain"));
-}
-
 TEST(SelTextLayer, translatedCharactersSitOnTheInkTheRendererDrew)
 {
     // A paragraph of three lines (one wrapping fragment), one line too narrow
