@@ -3,11 +3,14 @@
 #include "annotation/canvas/AnnoCanvasView.h"
 #include "annotation/style/AnnoStyleStore.h"
 #include "overlay/SelInlineToolbar.h"
+#include "overlay/SelInlineTranslation.h"
 #include "overlay/SelOverlayController.h"
 #include "overlay/SelOverlayView.h"
 #include "overlay/SelStyleStrip.h"
+#include "overlay/SelTextSelecting.h"
 #include "overlay/SelWidgets.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QTimer>
@@ -17,10 +20,13 @@ namespace klipo {
 
 namespace {
 
-// The dark rounded card behind the in-overlay toast.
+// The dark rounded card behind the in-overlay toast and the loading box.
 class ToastCard : public QWidget {
 public:
-    using QWidget::QWidget;
+    explicit ToastCard(QWidget* parent, qreal radius = 9, qreal alpha = 0.78)
+        : QWidget(parent), m_radius(radius), m_alpha(alpha)
+    {
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -28,9 +34,13 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor::fromRgbF(0, 0, 0, 0.78f));
-        painter.drawRoundedRect(QRectF(rect()), 9, 9);
+        painter.setBrush(QColor::fromRgbF(0, 0, 0, float(m_alpha)));
+        painter.drawRoundedRect(QRectF(rect()), m_radius, m_radius);
     }
+
+private:
+    qreal m_radius;
+    qreal m_alpha;
 };
 
 // The selection's handles where they lie over the annotation canvas, which
@@ -64,13 +74,14 @@ SelEditingChrome::SelEditingChrome(SelOverlayView& view)
     QPointer<SelOverlayView> weak(&view);
     m_toolbar->onToolTapped = [this, weak](AnnoTool tool) {
         if (!weak) return;
+        weak->textSelecting().deactivate();
         setTool(m_tool == tool ? std::nullopt : std::optional<AnnoTool>(tool));
     };
     m_toolbar->onTextSelectTapped = [weak] {
         if (weak && weak->isEditingHere()) weak->toggleTextSelecting();
     };
     m_toolbar->onCopySelectedText = [weak] {
-        if (weak) weak->copySelectedText();
+        if (weak) weak->textSelecting().copyFromToolbar();
     };
     m_toolbar->onUndo = [weak] {
         if (weak) weak->undo();
@@ -78,6 +89,9 @@ SelEditingChrome::SelEditingChrome(SelOverlayView& view)
     m_toolbar->onAction = [weak](SelAction action) {
         if (!weak) return;
         weak->m_controller.perform(action, weak->selection(), weak);
+    };
+    m_toolbar->onTranslatedAction = [weak](SelTranslatedAction action) {
+        if (weak) weak->translation().handleTranslatedAction(action);
     };
     m_strip->onColor = [this](const QColor& color) {
         if (!m_tool) return;
@@ -217,7 +231,8 @@ void SelEditingChrome::placeHandleLayer()
 void SelEditingChrome::updateCanvasRouting()
 {
     if (!m_canvas) return;
-    const bool takesPointer = m_tool.has_value() || !m_canvas->items().isEmpty();
+    const bool takesPointer =
+        (m_tool.has_value() || !m_canvas->items().isEmpty()) && !m_view.takesPointerOverCanvas();
     m_canvas->setAttribute(Qt::WA_TransparentForMouseEvents, !takesPointer);
 }
 
@@ -251,6 +266,48 @@ QImage SelEditingChrome::composedAnnotatedImage()
     AnnoRenderer* renderer = m_canvas->renderer();
     if (!renderer) return {};
     return renderer->compose(m_canvas->items(), m_canvas->cropRect());
+}
+
+QImage SelEditingChrome::cleanCrop() const
+{
+    if (m_canvas && m_canvas->hasAnnotations()) return m_canvas->renderer() ? m_canvas->renderer()->base() : QImage();
+    return m_view.m_controller.croppedImage(m_view.selection(), &m_view, false);
+}
+
+void SelEditingChrome::dropToast()
+{
+    ++m_toastGeneration;
+    if (m_toast) m_toast->deleteLater();
+    m_toast = nullptr;
+}
+
+void SelEditingChrome::showLoading()
+{
+    hideLoading();
+    auto* box = new ToastCard(&m_view, 10, 0.72);
+    auto* row = new QHBoxLayout(box);
+    row->setContentsMargins(14, 10, 14, 10);
+    row->setSpacing(8);
+    auto* spinner = new SelSpinner(box);
+    spinner->setAnimating(true);
+    row->addWidget(spinner, 0, Qt::AlignVCenter);
+    auto* label = new QLabel(QStringLiteral("翻译中…"), box);
+    label->setFont(SelWidgets::barFont(13));
+    label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    row->addWidget(label, 0, Qt::AlignVCenter);
+    box->setAttribute(Qt::WA_TransparentForMouseEvents);
+    box->adjustSize();
+    const QPointF centre = m_view.selection().center();
+    box->move(qRound(centre.x() - box->width() / 2.0), qRound(centre.y() - box->height() / 2.0));
+    box->show();
+    box->raise();
+    m_loading = box;
+}
+
+void SelEditingChrome::hideLoading()
+{
+    if (m_loading) m_loading->deleteLater();
+    m_loading = nullptr;
 }
 
 void SelEditingChrome::showToast(const QString& text)

@@ -58,8 +58,16 @@ public:
     bool canvasEditingText() const;
     // The selection with its marks drawn in; null without marks.
     QImage composedAnnotatedImage();
+    // The selection's own pixels without marks (the picture the canvas was
+    // loaded with when there are marks); null when they cannot be had.
+    QImage cleanCrop() const;
 
     void showToast(const QString& text);
+    void dropToast();
+    // The "翻译中…" box over the selection while a translation runs.
+    void showLoading();
+    void hideLoading();
+    QWidget* loadingBox() const { return m_loading; }
 
 private:
     AnnoCanvasView* ensureCanvas();
@@ -72,6 +80,7 @@ private:
     QPointer<AnnoCanvasView> m_canvas;
     QPointer<QWidget> m_handleLayer;  // the handles, drawn over the canvas
     QPointer<QWidget> m_toast;
+    QPointer<QWidget> m_loading;
     int m_toastGeneration = 0;
     std::optional<AnnoTool> m_tool;
     AnnoStyle m_style;

@@ -185,6 +185,7 @@ void SelOverlayController::finish(std::optional<QImage> image, std::optional<Sel
 {
     auto owed = m_session.end();
     if (!owed) return;
+    if (m_activeView) m_activeView->teardownInlineTranslation();
     m_activeView = nullptr;
     m_pickablePx.clear();
     stopObserving();

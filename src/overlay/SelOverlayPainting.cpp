@@ -2,6 +2,7 @@
 // the dragged or highlighted rectangle, with its border, handles and size
 // label, and the key-hint card.
 #include "overlay/SelChromeLayout.h"
+#include "overlay/SelInlineTranslation.h"
 #include "overlay/SelOverlayController.h"
 #include "overlay/SelOverlayView.h"
 #include "overlay/SelOverlayWindow.h"
@@ -42,10 +43,28 @@ QString sizeText(const QRectF& r)
 
 }  // namespace
 
+namespace {
+
+// "  已翻译" after the size while a translation shows.
+const QString kTranslatedMark = QStringLiteral("  已翻译");
+
+QFont markFont()
+{
+    QFont font = QApplication::font();
+    font.setPointSizeF(12 * 72.0 / 96.0);
+    font.setWeight(QFont::DemiBold);
+    return font;
+}
+
+}  // namespace
+
 QRectF SelOverlayView::sizeLabelRect(const QRectF& r) const
 {
     const QFontMetricsF metrics(labelFont());
-    const QSizeF text(metrics.horizontalAdvance(sizeText(r)), metrics.height());
+    qreal width = metrics.horizontalAdvance(sizeText(r));
+    if (isEditingHere() && m_translation->state() == SelInlineTranslation::State::done)
+        width += QFontMetricsF(markFont()).horizontalAdvance(kTranslatedMark);
+    const QSizeF text(width, metrics.height());
     const QPointF origin = SelChromeLayout::sizeLabelOrigin(QRectF(rect()), r, text);
     return {origin.x() - 6, origin.y() - 3, text.width() + 12, text.height() + 6};
 }
@@ -93,7 +112,15 @@ void SelOverlayView::drawSizeLabel(QPainter& painter, const QRectF& r)
     painter.drawPath(path);
     painter.setFont(labelFont());
     painter.setPen(Qt::white);
-    painter.drawText(box.adjusted(6, 3, -6, -3), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, sizeText(r));
+    const QRectF inner = box.adjusted(6, 3, -6, -3);
+    const QString size = sizeText(r);
+    painter.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, size);
+    if (isEditingHere() && m_translation->state() == SelInlineTranslation::State::done) {
+        painter.setFont(markFont());
+        painter.setPen(QColor(52, 199, 89));  // the system green
+        painter.drawText(inner.adjusted(QFontMetricsF(labelFont()).horizontalAdvance(size), 0, 0, 0),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, kTranslatedMark);
+    }
     painter.restore();
 }
 

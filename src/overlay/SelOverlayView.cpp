@@ -4,10 +4,12 @@
 #include "app/Settings.h"
 #include "overlay/SelEditingChrome.h"
 #include "overlay/SelInlineToolbar.h"
+#include "overlay/SelInlineTranslation.h"
 #include "overlay/SelKeys.h"
 #include "overlay/SelOverlayController.h"
 #include "overlay/SelOverlayWindow.h"
 #include "overlay/SelStyleStrip.h"
+#include "overlay/SelTextSelecting.h"
 
 #include <QCursor>
 #include <QKeyEvent>
@@ -17,7 +19,11 @@
 namespace klipo {
 
 SelOverlayView::SelOverlayView(SelOverlayWindow* window, SelOverlayController& controller)
-    : QWidget(window), m_window(window), m_controller(controller)
+    : QWidget(window),
+      m_window(window),
+      m_controller(controller),
+      m_translation(new SelInlineTranslation(*this)),
+      m_textSelecting(new SelTextSelecting(*this))
 {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -34,7 +40,26 @@ bool SelOverlayView::isEditingHere() const
     return m_controller.isActive() && m_controller.phase() == SelPhase::editing && m_controller.activeView() == this;
 }
 
-bool SelOverlayView::isSelectionLocked() const { return m_chrome && m_chrome->canvasHoldsMarks(); }
+bool SelOverlayView::isSelectionLocked() const
+{
+    return takesPointerOverCanvas() || (m_chrome && m_chrome->canvasHoldsMarks());
+}
+
+bool SelOverlayView::takesPointerOverCanvas() const
+{
+    return m_textSelecting->isActive() || m_translation->state() != SelInlineTranslation::State::idle;
+}
+
+void SelOverlayView::lockChanged()
+{
+    if (m_chrome) {
+        m_chrome->refreshLock();
+        m_chrome->layout();
+    }
+    update();
+    refreshHintCorner();
+    refreshCursor();
+}
 
 // --- Selecting ---
 
@@ -83,10 +108,13 @@ void SelOverlayView::enterEditing(const QRectF& rect)
 {
     m_selection.enter(rect);
     m_highlight.reset();
-    if (!m_chrome)
+    if (!m_chrome) {
         m_chrome = new SelEditingChrome(*this);
-    else
+    } else {
+        m_textSelecting->deactivate();
+        m_textSelecting->invalidateOriginal();
         m_chrome->reset();
+    }
     m_chrome->layout();
     setCursor(Qt::ArrowCursor);
     updateEditingCursor(m_mousePoint);
@@ -95,6 +123,7 @@ void SelOverlayView::enterEditing(const QRectF& rect)
 
 void SelOverlayView::selectionChanged(const QRectF& before)
 {
+    m_textSelecting->invalidateOriginal();
     if (m_chrome) {
         m_chrome->syncCanvasFrameAndBase();
         m_chrome->layout();
@@ -115,11 +144,29 @@ void SelOverlayView::nudgeSelection(const QPoint& stepPx)
 void SelOverlayView::performPrimaryAction()
 {
     if (!isEditingHere()) return;
-    m_controller.perform(m_controller.primaryAction(), m_selection.rect(), this);
+    switch (m_translation->state()) {
+    case SelInlineTranslation::State::idle:
+        m_controller.perform(m_controller.primaryAction(), m_selection.rect(), this);
+        return;
+    case SelInlineTranslation::State::done:
+        // The translation was recorded when it finished: no second record.
+        m_controller.performTranslated(SelAction::copy, m_translation->composite(), this);
+        return;
+    case SelInlineTranslation::State::running: return;
+    }
 }
 
 bool SelOverlayView::handleEscapeStep()
 {
+    if (m_translation->state() == SelInlineTranslation::State::running) {
+        m_translation->cancel();
+        return true;
+    }
+    if (m_textSelecting->clearSelection()) return true;
+    if (m_translation->state() == SelInlineTranslation::State::done) {
+        m_translation->revert();
+        return true;
+    }
     if (!m_chrome || !m_chrome->canvasVisible()) return false;
     AnnoCanvasView* canvas = m_chrome->canvas();
     if (canvas->editor()) {
@@ -133,26 +180,35 @@ bool SelOverlayView::handleEscapeStep()
     return false;
 }
 
-bool SelOverlayView::selectAllText() { return false; }
+bool SelOverlayView::selectAllText() { return m_textSelecting->selectAll(); }
 
-bool SelOverlayView::copySelectedText() { return false; }
+bool SelOverlayView::copySelectedText() { return m_textSelecting->copySelection(); }
 
 void SelOverlayView::undo()
 {
+    if (m_translation->state() != SelInlineTranslation::State::idle) return;
     if (m_chrome && m_chrome->canvas()) m_chrome->canvas()->undo();
 }
 
 void SelOverlayView::redo()
 {
+    if (m_translation->state() != SelInlineTranslation::State::idle) return;
     if (m_chrome && m_chrome->canvas()) m_chrome->canvas()->redo();
 }
 
-void SelOverlayView::startInlineTranslation()
+void SelOverlayView::startInlineTranslation() { m_translation->start(); }
+
+void SelOverlayView::toggleTextSelecting()
 {
-    showToast(QStringLiteral("截图内翻译即将推出，暂不可用"));
+    if (isEditingHere()) m_textSelecting->toggle();
 }
 
-void SelOverlayView::toggleTextSelecting() { showToast(QStringLiteral("选字功能即将推出，暂不可用")); }
+void SelOverlayView::teardownInlineTranslation()
+{
+    m_translation->teardown();
+    m_textSelecting->invalidateOriginal();
+    if (m_chrome) m_chrome->dropToast();
+}
 
 QImage SelOverlayView::composedAnnotatedImage()
 {
@@ -174,6 +230,7 @@ SelHints::Context SelOverlayView::hintContext() const
     c.pickMode = m_controller.isPickMode();
     c.pickHint = m_controller.pickHint();
     c.primaryAction = m_controller.primaryAction();
+    c.textSelecting = m_textSelecting->isActive();
     return c;
 }
 
@@ -213,6 +270,10 @@ void SelOverlayView::refreshHintCorner()
 void SelOverlayView::updateEditingCursor(const QPointF& p)
 {
     if (!isEditingHere()) return;
+    if (m_textSelecting->isActive()) {
+        setCursor(m_textSelecting->isOverText(p) ? Qt::IBeamCursor : Qt::ArrowCursor);
+        return;
+    }
     if (!isSelectionLocked()) {
         if (const auto handle = SelHandles::hitTest(p, m_selection.rect())) {
             setCursor(SelHandles::cursor(*handle));
@@ -268,6 +329,10 @@ void SelOverlayView::mousePressEvent(QMouseEvent* event)
         return;
     }
     if (!isEditingHere()) return;
+    if (m_textSelecting->isActive()) {
+        m_textSelecting->press(p, event->timestamp(), event->type() == QEvent::MouseButtonDblClick);
+        return;
+    }
     m_selection.beginGesture(p, isSelectionLocked());
     if (m_selection.gesture() == SelSelection::Gesture::move) setCursor(Qt::ClosedHandCursor);
 }
@@ -295,6 +360,10 @@ void SelOverlayView::mouseMoveEvent(QMouseEvent* event)
         return;
     }
     if (!isEditingHere()) return;
+    if (m_textSelecting->isDragging()) {
+        m_textSelecting->drag(p);
+        return;
+    }
     if (m_selection.gesture() != SelSelection::Gesture::none) {
         const QRectF before = m_selection.rect();
         if (m_selection.gestureTo(p)) selectionChanged(before);
@@ -321,9 +390,12 @@ void SelOverlayView::mouseReleaseEvent(QMouseEvent* event)
         return;
     }
     if (!isEditingHere()) return;
+    m_textSelecting->release();
     m_selection.endGesture();
     updateEditingCursor(p);
 }
+
+void SelOverlayView::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
 
 bool SelOverlayView::eventFilter(QObject* watched, QEvent* event)
 {

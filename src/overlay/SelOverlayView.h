@@ -12,8 +12,10 @@
 namespace klipo {
 
 class SelEditingChrome;
+class SelInlineTranslation;
 class SelOverlayController;
 class SelOverlayWindow;
+class SelTextSelecting;
 
 // The surface over one frozen screen. While selecting it dims the still,
 // highlights the window under the pointer and draws the dragged rectangle;
@@ -26,12 +28,19 @@ public:
     ~SelOverlayView() override;
 
     SelOverlayWindow* overlayWindow() const { return m_window; }
+    SelOverlayController& controller() const { return m_controller; }
     SelEditingChrome* chrome() const { return m_chrome; }
+    SelInlineTranslation& translation() const { return *m_translation; }
+    SelTextSelecting& textSelecting() const { return *m_textSelecting; }
 
     // The controller is editing and this view holds the selection.
     bool isEditingHere() const;
-    // Moving and resizing are refused: marks are drawn, or text is edited.
+    // Moving and resizing are refused: marks are drawn, text is edited or
+    // selected, or a translation runs or shows.
     bool isSelectionLocked() const;
+    // The view itself takes the pointer over the annotation canvas: while
+    // text is selected or a translation runs or shows.
+    bool takesPointerOverCanvas() const;
 
     // --- Selecting ---
     const SelSelection& selectionState() const { return m_selection; }
@@ -58,6 +67,12 @@ public:
     // The translate and text-select buttons.
     void startInlineTranslation();
     void toggleTextSelecting();
+    // The session ends: a running translation and text recognition stop.
+    void teardownInlineTranslation();
+    // After the lock of the selection may have changed (text selecting, a
+    // translation): chrome, canvas routing, handles and cursor.
+    void lockChanged();
+    void refreshCursor() { updateEditingCursor(m_mousePoint); }
     // The selection with its marks drawn in; null without marks.
     QImage composedAnnotatedImage();
     void showToast(const QString& text);
@@ -71,6 +86,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -99,6 +115,8 @@ private:
     QPointF m_mousePoint;
     SelHintCorner m_lastHintCorner = SelHintCorner::bottomLeft;
     SelEditingChrome* m_chrome = nullptr;
+    SelInlineTranslation* m_translation;
+    SelTextSelecting* m_textSelecting;
     bool m_canvasGesture = false;  // a handle drag that began over the canvas
     bool m_painted = false;
 };

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace klipo::ImageRenderer {
 
@@ -104,50 +105,102 @@ struct DrawItem {
     QColor textColor;
 };
 
-void drawWrapped(QPainter& painter, const DrawItem& item, qreal imageHeight)
+constexpr qreal kUnboundedLineWidth = 0x01000000;
+
+// One line as QPainter::drawText sets a single line: line breaks and tabs
+// become spaces, trailing spaces count, nothing wraps.
+std::unique_ptr<QTextLayout> oneLineLayout(const QString& text, const QFont& font)
 {
-    const QRectF inner = item.rect.adjusted(1, 0, -1, 0);
-    const FittedSize fit = fittedFontSize(item.text, inner, true);
-    QTextLayout layout(item.text, fontOfSize(fit.fontSize), painter.device());
+    QString flat = text;
+    for (QChar& c : flat)
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\t')) c = QLatin1Char(' ');
+    auto layout = std::make_unique<QTextLayout>(flat, font, &measuringDevice());
+    QTextOption option;
+    option.setFlags(QTextOption::IncludeTrailingSpaces);
+    layout->setTextOption(option);
+    layout->beginLayout();
+    QTextLine line = layout->createLine();
+    if (line.isValid()) {
+        line.setLineWidth(kUnboundedLineWidth);
+        line.setPosition(QPointF(0, 0));
+    }
+    layout->endLayout();
+    return layout;
+}
+
+std::unique_ptr<QTextLayout> wrappedLayout(const QString& text, const QFont& font, qreal width)
+{
+    auto layout = std::make_unique<QTextLayout>(text, font, &measuringDevice());
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
+    layout->setTextOption(option);
     qreal y = 0;
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(inner.width());
+    layout->beginLayout();
+    for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+        line.setLineWidth(width);
         line.setPosition(QPointF(0, y));
         y += line.height();
     }
-    layout.endLayout();
-    // Vertically centred in the item (top-left space from here on).
-    const QRectF box = flipped(QRectF(inner.x(), inner.center().y() - fit.measured.height() * 0.5, inner.width(),
-                                      fit.measured.height()),
-                               imageHeight);
-    painter.save();
-    painter.setClipRect(flipped(item.rect, imageHeight));
-    painter.setPen(item.textColor);
-    layout.draw(&painter, box.topLeft());
-    painter.restore();
+    layout->endLayout();
+    return layout;
 }
 
-void drawOneLine(QPainter& painter, const DrawItem& item, qreal imageHeight)
+// The x of each character boundary of [from, to) of a laid-out line, from the
+// layout's origin.
+std::vector<qreal> lineEdges(const QTextLine& line, const QString& text, int from, int to)
 {
-    const FittedSize fit = fittedFontSize(item.text, item.rect, false);
-    const QFont font = fontOfSize(fit.fontSize);
-    const QFontMetricsF metrics(font, painter.device());
-    const qreal textHeight = std::min(item.rect.height(), fit.measured.height());
-    const QString text = fit.measured.width() > item.rect.width() + 0.5
-                             ? metrics.elidedText(item.text, Qt::ElideRight, item.rect.width())
-                             : item.text;
-    const QRectF box = flipped(QRectF(item.rect.x(), item.rect.center().y() - textHeight * 0.5, item.rect.width(),
-                                      textHeight),
-                               imageHeight);
+    std::vector<qreal> edges;
+    for (int b : graphemeBoundaries(text.mid(from, to - from))) edges.push_back(line.cursorToX(from + b));
+    return edges;
+}
+
+// A fragment laid out for drawing; every position the text layer uses comes
+// from here too. A wrapping fragment is painted from its layout; a one-line
+// fragment is painted by drawText, which sets the line from the box's left
+// edge exactly as `line` does, and centres it in the box.
+struct Laid {
+    QFont font;
+    QRectF box;                           // the text box, bottom-left origin
+    std::unique_ptr<QTextLayout> layout;  // wrapping: what is painted; one line: the whole text
+    QString drawnText;                    // one line: what is painted (cut short with an ellipsis when too wide)
+};
+
+Laid lay(const LayoutFragment& f)
+{
+    Laid laid;
+    if (f.wraps) {
+        const QRectF inner = f.rect.adjusted(1, 0, -1, 0);
+        const FittedSize fit = fittedFontSize(f.text, inner, true);
+        laid.font = fontOfSize(fit.fontSize);
+        laid.layout = wrappedLayout(f.text, laid.font, inner.width());
+        laid.box = QRectF(inner.x(), inner.center().y() - fit.measured.height() * 0.5, inner.width(),
+                          fit.measured.height());
+        return laid;
+    }
+    const FittedSize fit = fittedFontSize(f.text, f.rect, false);
+    laid.font = fontOfSize(fit.fontSize);
+    const qreal textHeight = std::min(f.rect.height(), fit.measured.height());
+    laid.box = QRectF(f.rect.x(), f.rect.center().y() - textHeight * 0.5, f.rect.width(), textHeight);
+    laid.layout = oneLineLayout(f.text, laid.font);
+    laid.drawnText = f.text;
+    if (fit.measured.width() > f.rect.width() + 0.5)
+        laid.drawnText =
+            QFontMetricsF(laid.font, &measuringDevice()).elidedText(f.text, Qt::ElideRight, f.rect.width());
+    return laid;
+}
+
+void drawLaid(QPainter& painter, const DrawItem& item, const Laid& laid, qreal imageHeight)
+{
+    const QRectF box = flipped(laid.box, imageHeight);
     painter.save();
     painter.setClipRect(flipped(item.rect, imageHeight));
-    painter.setFont(font);
     painter.setPen(item.textColor);
-    painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    if (item.wraps) {
+        laid.layout->draw(&painter, box.topLeft());
+    } else {
+        painter.setFont(laid.font);
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, laid.drawnText);
+    }
     painter.restore();
 }
 
@@ -269,6 +322,36 @@ SampledColor backgroundColor(const QImage& image, const QRectF& rect)
     return {QColor::fromRgbF(float(red), float(green), float(blue)), 0.299 * red + 0.587 * green + 0.114 * blue};
 }
 
+PlacedFragment placeFragment(const LayoutFragment& fragment)
+{
+    const Laid laid = lay(fragment);
+    PlacedFragment placed{laid.font, laid.box, std::min(laid.box.right(), fragment.rect.right()), {}};
+    const QTextLayout& layout = *laid.layout;
+    const QString& text = layout.text();
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        int end = line.textStart() + line.textLength();
+        if (fragment.wraps)
+            while (end > line.textStart() && text.at(end - 1).isSpace()) --end;
+        if (end == line.textStart()) continue;
+        std::vector<qreal> edges = lineEdges(line, text, line.textStart(), end);
+        for (qreal& x : edges) x += laid.box.x();
+        // A one-line fragment's line is its whole box, as drawText centres it there.
+        const QRectF rect = fragment.wraps ? QRectF(laid.box.x() + line.x(), laid.box.bottom() - line.y() - line.height(),
+                                                    line.naturalTextWidth(), line.height())
+                                           : laid.box;
+        placed.lines.push_back({fragment.text.mid(line.textStart(), end - line.textStart()), rect, std::move(edges)});
+    }
+    return placed;
+}
+
+std::vector<qreal> characterOffsets(const QString& text, const QFont& font)
+{
+    const auto layout = oneLineLayout(text, font);
+    if (layout->lineCount() == 0) return std::vector<qreal>(graphemeBoundaries(text).size(), 0.0);
+    return lineEdges(layout->lineAt(0), layout->text(), 0, int(layout->text().size()));
+}
+
 QImage render(const QImage& base, const std::vector<RenderBlock>& blocks, qreal displayScale)
 {
     if (base.isNull()) return {};
@@ -304,10 +387,7 @@ QImage render(const QImage& base, const std::vector<RenderBlock>& blocks, qreal 
         }
         for (const DrawItem& item : items) {
             if (item.text.isEmpty()) continue;
-            if (item.wraps)
-                drawWrapped(painter, item, h);
-            else
-                drawOneLine(painter, item, h);
+            drawLaid(painter, item, lay({item.rect, item.text, item.wraps}), h);
         }
     }
 

@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QSizeF>
 
+#include <vector>
+
 namespace klipo {
 
 // Draws translations over the picture they came from: every translated
@@ -64,6 +66,31 @@ SampledColor backgroundColor(const QImage& image, const QRectF& rect);
 
 // The drawing font of a size in pixels (medium weight, CJK-capable).
 QFont fontOfSize(qreal size);
+
+// One line of translated text as the renderer draws it: its characters,
+// where every character boundary lies and the box of the line.
+struct PlacedLine {
+    QString text;               // the fragment's characters on this line, trailing whitespace left out
+    QRectF rect;                // the line's box (bottom-left origin)
+    std::vector<qreal> edges;   // x of every character (grapheme) boundary: characters + 1 entries
+};
+
+// A fragment laid out exactly as render() draws it.
+struct PlacedFragment {
+    QFont font;
+    QRectF textBox;   // the box the text is centred in
+    qreal clipMaxX = 0;  // nothing of the fragment is drawn right of this
+    std::vector<PlacedLine> lines;
+};
+
+// Where render() puts the characters of a fragment. A one-line fragment that
+// is too wide is drawn cut short with an ellipsis; its line still holds the
+// whole text, the characters past the cut lying beyond `clipMaxX`.
+PlacedFragment placeFragment(const LayoutFragment& fragment);
+
+// The x of every character boundary of the text set on one line in the font,
+// from 0 (font sizes are pixels here, as everywhere in the renderer).
+std::vector<qreal> characterOffsets(const QString& text, const QFont& font);
 
 }  // namespace ImageRenderer
 

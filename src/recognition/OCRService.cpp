@@ -84,19 +84,24 @@ private:
 
 }  // namespace
 
-QFuture<OcrOutcome> recognizeBlocks(const QImage& image, bool wordAnchors)
+QFuture<OcrOutcome> recognizeBlocks(const QImage& image, bool wordAnchors, const platform::CancelToken& cancel)
 {
     auto delivery = std::make_shared<Delivery>();
     QFuture<OcrOutcome> future = delivery->future();
     platform::TextRecognizer* recognizer = platform::textServices().recognizer;
-    QThreadPool::globalInstance()->start([delivery, recognizer, image, wordAnchors] {
+    QThreadPool::globalInstance()->start([delivery, recognizer, image, wordAnchors, cancel] {
+        const OcrOutcome cancelled{false, {}, {}, true};
+        if (cancel.isCancelled()) return delivery->deliver(cancelled);
         const int width = image.width();
         const int height = image.height();
         try {
-            recognizer->recognize(image, {wordAnchors}, [delivery, width, height, wordAnchors](
-                                                            const platform::RecognitionOutcome& result) {
+            recognizer->recognize(image, {wordAnchors, cancel}, [delivery, width, height, wordAnchors, cancel,
+                                                                 cancelled](const platform::RecognitionOutcome& result) {
+                if (cancel.isCancelled()) return delivery->deliver(cancelled);
                 delivery->deliver(toOutcome(result, width, height, wordAnchors));
             });
+            // An engine that stopped early may not report at all.
+            if (cancel.isCancelled()) delivery->deliver(cancelled);
         } catch (const std::bad_alloc&) {
             delivery->deliver({false, QStringLiteral("文字识别失败：内存不足，请截取小一些的区域"), {}});
         } catch (...) {

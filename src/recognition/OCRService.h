@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/text/CancelToken.h"
 #include "recognition/TextModel.h"
 
 #include <QFuture>
@@ -14,11 +15,13 @@ struct RecognizedLine;
 namespace klipo {
 
 // What recognition gives: the paragraphs, top first, or a failure with a
-// Chinese message. An image without text is a success with no blocks.
+// Chinese message. An image without text is a success with no blocks. A
+// cancelled recognition is a failure marked `cancelled`, without blocks.
 struct OcrOutcome {
     bool ok = true;
     QString error;
     std::vector<TextBlock> blocks;
+    bool cancelled = false;
 };
 
 // Text recognition: an image in, recognised lines grouped into paragraphs out.
@@ -29,8 +32,9 @@ namespace OCRService {
 // paragraphs. `wordAnchors` asks for per-word boxes on every line (text
 // selection needs them). The outcome is delivered exactly once, even if the
 // engine reports more than once. Continue on the GUI thread with
-// future.then(context, ...).
-QFuture<OcrOutcome> recognizeBlocks(const QImage& image, bool wordAnchors);
+// future.then(context, ...). Cancelling `cancel` lets the engine stop early;
+// the outcome is then a cancelled one, whatever the engine found.
+QFuture<OcrOutcome> recognizeBlocks(const QImage& image, bool wordAnchors, const platform::CancelToken& cancel = {});
 
 // Groups lines (in recognition order) into paragraphs: top to bottom; a line
 // joins the newest open paragraph whose last line sits just above it, has a

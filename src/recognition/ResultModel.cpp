@@ -2,10 +2,8 @@
 
 #include "platform/text/ApertiumPairs.h"
 #include "recognition/ResultTranslationRun.h"
-#include "recognition/TranslationPlanner.h"
 
 #include <QRegularExpression>
-#include <QStringList>
 
 #include <algorithm>
 
@@ -65,30 +63,26 @@ std::optional<TranslationJob> ResultModel::start(const QImage& image, const std:
                                                  const std::optional<platform::ScreenInfo>& mainScreen)
 {
     reset(image, displayScale, mainScreen);
-    m_blocks = translatableBlocks(blocks);
-    if (m_blocks.empty()) {
+    ResultTranslationRun::Planned planned = ResultTranslationRun::plan(m_baseImage, blocks, m_displayScale, target);
+    m_blocks = planned.kind == ResultTranslationRun::Planned::Kind::alreadyInTarget ? translatableBlocks(blocks)
+                                                                                       : planned.job.blocks;
+    switch (planned.kind) {
+    case ResultTranslationRun::Planned::Kind::noText:
         m_isTranslating = false;
         m_status = noTextStatus;
         Q_EMIT changed();
         return std::nullopt;
-    }
-
-    TranslationPlanner::Plan plan = TranslationPlanner::plan(m_blocks, target);
-    if (plan.blocksToTranslate.empty()) {
+    case ResultTranslationRun::Planned::Kind::alreadyInTarget:
         m_isTranslating = false;
         m_status = alreadyInTargetStatus(target);
         Q_EMIT changed();
         return std::nullopt;
+    case ResultTranslationRun::Planned::Kind::translate: break;
     }
-
-    m_blocks = std::move(plan.blocksToTranslate);
     m_isTranslating = true;
     m_status = translatingStatus;
-    QStringList texts;
-    for (const TextBlock& block : m_blocks) texts << block.text;
     Q_EMIT changed();
-    return TranslationJob{m_baseImage,   m_blocks, m_displayScale, plan.sourceLanguage, target,
-                          TranslationPlanner::isMostlyLatin(texts.join(QLatin1Char('\n')))};
+    return std::move(planned.job);
 }
 
 void ResultModel::startWithFailure(const QImage& image, std::optional<qreal> displayScale, const QString& status,

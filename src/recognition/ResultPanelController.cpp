@@ -9,15 +9,13 @@
 #include "recognition/ResultActions.h"
 #include "recognition/ResultModel.h"
 #include "recognition/ResultTranslationRun.h"
-#include "stores/HistoryStore.h"
-#include "stores/VocabularyStore.h"
+#include "recognition/TranslationHistory.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QEvent>
 #include <QFileDialog>
 #include <QShortcut>
-#include <QThreadPool>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -126,27 +124,16 @@ void ResultPanelController::finishRun(quint64 generation, const TranslationRunOu
 {
     if (generation != m_generation) return;
     m_model->finish(outcome);
-    if (outcome.kind == TranslationRunOutcome::Kind::Translated && Settings::saveHistory()) saveToHistory(outcome);
+    if (outcome.kind == TranslationRunOutcome::Kind::Translated) saveToHistory(outcome);
 }
 
 void ResultPanelController::saveToHistory(const TranslationRunOutcome& outcome)
 {
-    const QString originalText = outcome.originalText;
     QPointer<ResultPanelController> self(this);
-    HistoryStore::shared().save(
-        outcome.image, m_model->baseImage(), originalText, outcome.translatedJoined, Settings::targetLanguage(),
-        [self, originalText](std::optional<HistoryRecord> record) {
-            // Without an application the process is ending (the store then
-            // answers on its own thread): nothing may start any more.
-            if (!QCoreApplication::instance()) return;
-            if (record) {
-                VocabularyStore* vocabulary = &VocabularyStore::shared();
-                QThreadPool::globalInstance()->start([vocabulary, originalText, recordID = record->idText()] {
-                    vocabulary->ingest({originalText}, recordID, QDateTime::currentDateTime());
-                });
-            }
-            if (self) Q_EMIT self->historySaveFinished(record.has_value());
-        });
+    TranslationHistory::save(outcome.image, m_model->baseImage(), outcome.originalText, outcome.translatedJoined,
+                             [self](bool saved) {
+                                 if (self) Q_EMIT self->historySaveFinished(saved);
+                             });
 }
 
 void ResultPanelController::createPanel()

@@ -52,14 +52,33 @@ std::vector<QString> placeResponses(const std::vector<platform::TranslationRespo
     return translated;
 }
 
+Planned plan(const QImage& image, const std::vector<TextBlock>& blocks, qreal displayScale, const QString& target)
+{
+    Planned planned;
+    std::vector<TextBlock> kept = ResultModel::translatableBlocks(blocks);
+    if (kept.empty()) return planned;
+    TranslationPlanner::Plan plan = TranslationPlanner::plan(kept, target);
+    if (plan.blocksToTranslate.empty()) {
+        planned.kind = Planned::Kind::alreadyInTarget;
+        return planned;
+    }
+    QStringList texts;
+    for (const TextBlock& block : plan.blocksToTranslate) texts << block.text;
+    planned.kind = Planned::Kind::translate;
+    planned.job = TranslationJob{image,  std::move(plan.blocksToTranslate), displayScale, plan.sourceLanguage, target,
+                                 TranslationPlanner::isMostlyLatin(texts.join(QLatin1Char('\n')))};
+    return planned;
+}
+
 TranslationRunOutcome run(const TranslationJob& job, const platform::CancelToken& cancel,
-                          platform::Translator* translator)
+                          platform::Translator* translator, const std::function<void()>& requested)
 {
     platform::Translator& service = translator ? *translator : *platform::textServices().translator;
     if (job.baseImage.isNull() || job.blocks.empty()) return TranslationRunOutcome::failed(failureStatus({}));
 
     const std::optional<QString> source =
         TranslationPlanner::resolveAvailable(job.plannedSource, job.target, job.isLatinScript, &service);
+    if (requested) requested();
     const platform::TranslationOutcome prepared = service.prepare(source, job.target);
     if (cancel.isCancelled()) return {TranslationRunOutcome::Kind::Cancelled};
     if (!prepared.ok()) return TranslationRunOutcome::failed(failureStatus(prepared.message));
@@ -74,19 +93,19 @@ TranslationRunOutcome run(const TranslationJob& job, const platform::CancelToken
 
     TranslationRunOutcome outcome;
     outcome.translations = placeResponses(answered.responses, job.blocks.size());
-    std::vector<ImageRenderer::RenderBlock> drawn;
     QStringList joined;
     QStringList original;
     for (size_t i = 0; i < job.blocks.size(); ++i) {
         original << job.blocks[i].text;
         if (outcome.translations[i].isEmpty()) continue;
-        drawn.push_back({job.blocks[i].lines, outcome.translations[i]});
+        outcome.drawn.push_back({job.blocks[i].lines, outcome.translations[i]});
         joined << outcome.translations[i];
     }
-    if (drawn.empty()) return TranslationRunOutcome::failed(failureStatus(QStringLiteral("没有得到任何译文")));
+    if (outcome.drawn.empty()) return TranslationRunOutcome::failed(failureStatus(QStringLiteral("没有得到任何译文")));
+    if (cancel.isCancelled()) return {TranslationRunOutcome::Kind::Cancelled};
 
     outcome.kind = TranslationRunOutcome::Kind::Translated;
-    outcome.image = ImageRenderer::render(job.baseImage, drawn, job.displayScale);
+    outcome.image = ImageRenderer::render(job.baseImage, outcome.drawn, job.displayScale);
     outcome.translatedJoined = joined.join(QLatin1Char('\n'));
     outcome.originalText = original.join(QLatin1Char('\n'));
     return outcome;

@@ -26,6 +26,7 @@
 #include "platform/OwnWindows.h"
 #include "platform/PlatformServices.h"
 #include "platform/SerialQueue.h"
+#include "platform/text/TextServices.h"
 #include "preferences/PrefsAboutTab.h"
 #include "preferences/SettingsView.h"
 #include "preferences/SettingsWindow.h"
@@ -318,6 +319,9 @@ void RealShellServices::overlayBeginTranslate()
     SelRequest request;
     request.primaryAction = SelAction::translate;
     SelOverlayController::shared().begin(std::move(request));
+    // The recogniser's engines load while the user picks the region, so the
+    // first translation does not wait for them.
+    platform::warmUpTextServices();
 }
 
 void RealShellServices::overlayFinishWithoutResult() { SelOverlayController::shared().cancel(); }

@@ -189,8 +189,17 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     const bool withSymbols = options.withSymbols;
     // Second opinions and rare models make do with a few engines.
     const int fewEngines = std::max(1, m_threadCount / 4);
+    // A caller that gave up stops the reading between lines: the lines not
+    // yet read are skipped and the outcome is dropped by the caller.
+    const CancelToken cancel = options.cancel;
+    auto cancelled = [&] {
+        if (!cancel.isCancelled()) return false;
+        report(RecognitionOutcome::failure(QStringLiteral("识别已取消")));
+        return true;
+    };
     auto readWith = [&](LineJob& job, const QString& model, int engines = 0) {
         bool missing = false;
+        if (cancel.isCancelled()) return std::make_pair(TesseractEngine::Result{}, missing);
         TesseractEngine::Result result =
             readLine(*m_pool, model, engines, gray, layout, *job.layout, withSymbols, missing);
         return std::make_pair(std::move(result), missing);
@@ -227,6 +236,7 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         });
     }
     runAll(std::move(first));
+    if (cancelled()) return;
     for (const LineJob& job : lines) {
         if (job.missing) {
             report(RecognitionOutcome::failure(missingDataMessage(job.model)));
@@ -256,6 +266,7 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         }
     }
     runAll(std::move(second));
+    if (cancelled()) return;
 
     // Square lines read poorly as a whole may be Japanese, Korean or
     // Traditional Chinese; the model that reads them best is kept.
@@ -307,6 +318,7 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
             return;
         }
     }
+    if (cancelled()) return;
     RecognitionOutcome outcome;
     for (LineJob& job : lines) {
         for (RecognizedLine& line : job.result.lines)

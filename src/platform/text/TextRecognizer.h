@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/text/CancelToken.h"
+
 #include <QImage>
 #include <QRect>
 #include <QString>
@@ -30,6 +32,9 @@ struct RecognizedLine {
 
 struct RecognitionOptions {
     bool withSymbols = false;
+    // Set when the caller no longer wants the outcome: the engine may stop
+    // early (between bands of the page) and report anything; it is dropped.
+    CancelToken cancel;
 };
 
 // The engine's answer: the lines in reading order, or a failure with a

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/text/CancelToken.h"
+
 #include <QString>
 
-#include <atomic>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -21,17 +21,6 @@ struct TranslationRequest {
 struct TranslationResponse {
     std::optional<QString> clientIdentifier;
     QString targetText;
-};
-
-// Lets a caller stop a running batch from another thread.
-class CancelToken {
-public:
-    CancelToken() : m_flag(std::make_shared<std::atomic_bool>(false)) {}
-    void cancel() const { m_flag->store(true); }
-    bool isCancelled() const { return m_flag->load(); }
-
-private:
-    std::shared_ptr<std::atomic_bool> m_flag;
 };
 
 struct TranslationOutcome {

@@ -1,0 +1,34 @@
+#include "recognition/TranslationHistory.h"
+
+#include "app/Settings.h"
+#include "stores/HistoryStore.h"
+#include "stores/VocabularyStore.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QThreadPool>
+
+namespace klipo::TranslationHistory {
+
+bool save(const QImage& translated, const QImage& original, const QString& originalText,
+          const QString& translatedText, std::function<void(bool saved)> done)
+{
+    if (!Settings::saveHistory()) return false;
+    HistoryStore::shared().save(
+        translated, original, originalText, translatedText, Settings::targetLanguage(),
+        [originalText, done = std::move(done)](std::optional<HistoryRecord> record) {
+            // Without an application the process is ending (the store then
+            // answers on its own thread): nothing may start any more.
+            if (!QCoreApplication::instance()) return;
+            if (record) {
+                VocabularyStore* vocabulary = &VocabularyStore::shared();
+                QThreadPool::globalInstance()->start([vocabulary, originalText, recordID = record->idText()] {
+                    vocabulary->ingest({originalText}, recordID, QDateTime::currentDateTime());
+                });
+            }
+            if (done) done(record.has_value());
+        });
+    return true;
+}
+
+}  // namespace klipo::TranslationHistory
