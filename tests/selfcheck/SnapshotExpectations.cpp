@@ -9,8 +9,6 @@
 #include "recording/RecOptionsBarPanel.h"
 #include "scroll/ScrollControlBarPanel.h"
 
-#include <QHash>
-
 #include <algorithm>
 
 namespace klipo::test {
@@ -67,26 +65,6 @@ QList<ExpectedSnapshot> expectedSnapshots(PrefsAppearanceTheme theme)
         {QStringLiteral("scroll-control-bar"), twice(scroll.contentView()->size())},
         {QStringLiteral("overlay-composite"), QSize(1960, 1280)},
     };
-}
-
-Ink measureInk(const QImage& image, int colourLimit)
-{
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-    QHash<QRgb, qint64> counts;
-    for (int y = 0; y < argb.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-        for (int x = 0; x < argb.width(); ++x) ++counts[line[x]];
-    }
-    qint64 most = 0;
-    for (qint64 n : std::as_const(counts)) most = std::max(most, n);
-    const qint64 area = qint64(argb.width()) * argb.height();
-    return {area ? double(area - most) / double(area) : 0, int(std::min<qsizetype>(counts.size(), colourLimit))};
-}
-
-bool looksDrawn(const QImage& image)
-{
-    const Ink ink = measureInk(image);
-    return ink.colours > 1 && ink.share > 0.03;
 }
 
 }  // namespace klipo::test

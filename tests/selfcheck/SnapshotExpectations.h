@@ -2,7 +2,6 @@
 
 #include "app/SettingsTypes.h"
 
-#include <QImage>
 #include <QList>
 #include <QSize>
 #include <QString>
@@ -17,16 +16,5 @@ struct ExpectedSnapshot {
 // The nine snapshots in file order with the size each must have, measured on
 // pieces built here the way a user meets them, in the appearance.
 QList<ExpectedSnapshot> expectedSnapshots(PrefsAppearanceTheme theme);
-
-// The share of pixels that differ from the picture's most common colour (0 to
-// 1), and how many colours it has, counted up to `colourLimit`.
-struct Ink {
-    double share = 0;
-    int colours = 0;
-};
-Ink measureInk(const QImage& image, int colourLimit = 16);
-
-// More than one colour and ink over 3 % of the area: not a flat fill.
-bool looksDrawn(const QImage& image);
 
 }  // namespace klipo::test

