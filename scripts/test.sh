@@ -15,5 +15,6 @@ export HOME="$sandbox/home" XDG_CONFIG_HOME="$sandbox/config" XDG_DATA_HOME="$sa
        XDG_CACHE_HOME="$sandbox/cache"
 mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
 
+timeout 300 "$root/scripts/ui-snapshot-check.sh" "$build"
 cd "$build"
 "$root/scripts/headless-desktop.sh" ctest --output-on-failure --parallel "$(nproc)" "$@"

@@ -26,12 +26,6 @@ bool isNumber(const QByteArray& value)
 }
 }  // namespace
 
-void UISnapshotSelfTest::runIfNeeded()
-{
-    if (qEnvironmentVariableIsEmpty("KLIPO_UI_SNAPSHOT_DIR")) return;
-    unavailable("UI_SNAPSHOT");
-}
-
 void RecSelfTest::runIfNeeded()
 {
     if (!isNumber(qgetenv("KLIPO_REC_SELFTEST"))) return;

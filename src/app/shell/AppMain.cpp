@@ -13,6 +13,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/SystemTrayIcon.h"
 #include "platform/text/TextServices.h"
+#include "selfcheck/UISnapshotSelfTest.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -45,11 +46,18 @@ int main(int argc, char** argv)
     sinceStart.start();
     platform::applyMemoryPolicy();
 
-    // Capture, hot keys and the tray need X11: under XWayland prefer its X11
-    // side so they work there too.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    if (!platform::checkDisplayOrExplain()) return 1;
+    // The interface snapshots are drawn off the screen: that run needs no
+    // display and does not hand over to a running copy.
+    const bool snapshotRun = UISnapshotSelfTest::isRequested();
+    if (snapshotRun) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    } else {
+        // Capture, hot keys and the tray need X11: under XWayland prefer its
+        // X11 side so they work there too.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "xcb");
+        if (!platform::checkDisplayOrExplain()) return 1;
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KlipoVersa"));
@@ -64,7 +72,7 @@ int main(int argc, char** argv)
 
     const QString name = instanceName();
     platform::SingleInstance instance(name);
-    if (!instance.start()) {
+    if (!snapshotRun && !instance.start()) {
         platform::SingleInstance::notifyRunningInstance(name);
         return 0;
     }
