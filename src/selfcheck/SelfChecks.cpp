@@ -32,12 +32,6 @@ void UISnapshotSelfTest::runIfNeeded()
     unavailable("UI_SNAPSHOT");
 }
 
-void RecSelfTest::runIfNeeded()
-{
-    if (!isNumber(qgetenv("KLIPO_REC_SELFTEST"))) return;
-    unavailable("REC_SELFTEST");
-}
-
 void ScrollSelfTest::runIfNeeded()
 {
     if (!isNumber(qgetenv("KLIPO_SCROLL_SELFTEST"))) return;

@@ -28,6 +28,8 @@
 #include "preferences/SettingsView.h"
 #include "preferences/SettingsWindow.h"
 #include "recognition/ResultPanelController.h"
+#include "recording/RecMenuProvider.h"
+#include "recording/RecSelfTest.h"
 #include "recording/RecService.h"
 #include "scroll/ScrollCaptureService.h"
 #include "selfcheck/SelfChecks.h"
@@ -107,6 +109,11 @@ RealShellServices::RealShellServices(QObject* parent)
         if (updater) updater->checkForUpdates();
     };
     AnnotationWiring::connectAnnotateCommand();
+    // Recording and scrolling capture exclude each other.
+    RecService::shared().scrollCaptureBusy = [this] {
+        const ShellScrollState scroll = scrollState();
+        return scroll == ShellScrollState::capturing || scroll == ShellScrollState::stitching;
+    };
     // The library window's fourth section is the preferences, embedded.
     librarysections::setFactory(LibrarySection::settings,
                                 [] { return new SettingsView(SettingsView::Form::embedded); });
@@ -280,7 +287,11 @@ void RealShellServices::notifyQuickCapturePermissionDenied()
     if (QuickCaptureService::onPermissionDenied) QuickCaptureService::onPermissionDenied();
 }
 
-void RealShellServices::toggleRecording() { RecService::shared().toggle(); }
+void RealShellServices::toggleRecording() { RecMenuProvider::shared().toggleAction(); }
+
+void RealShellServices::validateRecordMenuItem(QAction* item) { RecMenuProvider::shared().validateMenuItem(item); }
+
+void RealShellServices::recoverLeftoverRecordings() { RecService::shared().recoverLeftovers(); }
 
 void RealShellServices::setRecordingStateCallback(std::function<void(bool)> callback)
 {
