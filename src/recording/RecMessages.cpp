@@ -79,15 +79,14 @@ std::optional<Message> leftoversFound(const QList<RecFiles::Leftover>& leftovers
 
 Message microphoneUnavailable(const QString& reason)
 {
-    return {QStringLiteral("麦克风不可用"), reason + QStringLiteral("，本次录屏将不带声音"), {}};
+    return {QStringLiteral("麦克风不可用，本次录屏将不带声音"), reason, {}};
 }
 
 Message noRoomForStopBar(const std::optional<QString>& shortcut)
 {
-    const QString how = shortcut ? QStringLiteral("托盘菜单「停止录屏」或 %1").arg(*shortcut)
-                                 : QStringLiteral("托盘菜单「停止录屏」");
-    return {QStringLiteral("录屏控制条已隐藏"), QStringLiteral("选区周围放不下控制条，请用") + how + QStringLiteral("停止"),
-            {}};
+    const QString how = shortcut ? QStringLiteral("可用托盘菜单或 %1 停止").arg(*shortcut)
+                                 : QStringLiteral("可用托盘菜单「停止录屏」停止");
+    return {QStringLiteral("录屏控制条已隐藏"), QStringLiteral("选区四周放不下控制条，") + how, {}};
 }
 
 }  // namespace klipo::RecMessages

@@ -168,7 +168,8 @@ QString resultLine(const QString& path, const platform::media::MediaInfo& info, 
     if (pass) *pass = ok;
     return (ok ? QStringLiteral("REC_SELFTEST_OK") : QStringLiteral("REC_SELFTEST_FAIL bad-recording")) +
            QStringLiteral(" path=") + path + QStringLiteral(" duration=") + QString::asprintf("%.2f", duration) +
-           QStringLiteral(" size=") + size + QStringLiteral(" expected=%1x%2").arg(expected.width()).arg(expected.height()) +
+           QStringLiteral(" size=") + size +
+           QStringLiteral(" expected=%1x%2").arg(expected.width()).arg(expected.height()) +
            QStringLiteral(" fps=") + fps + QStringLiteral(" playable=") +
            (playable ? QStringLiteral("true") : QStringLiteral("false"));
 }

@@ -96,7 +96,8 @@ protected:
     RecFlowTest() : service(ports) {}
     ~RecFlowTest() override
     {
-        for (const QString key : {"recFormat", "recFPS", "recMicrophone"}) platform::SettingsStore::shared().remove(key);
+        for (const char* key : {"recFormat", "recFPS", "recMicrophone"})
+            platform::SettingsStore::shared().remove(key);
     }
 
     QScreen* screen() const { return QGuiApplication::primaryScreen(); }
@@ -271,7 +272,7 @@ TEST_F(RecFlowTest, stopBar_StaysOutOfTheRegion_HiddenWithNoRoomAndSaidOnce_AndR
     ports->microphoneReason = QStringLiteral("没有可用的声音服务（PulseAudio 未运行）");
     recordDirectly({RecFormat::mp4, 30, true});
     EXPECT_FALSE(ports->recorders.back()->options.microphone);
-    EXPECT_EQ(ports->toasts.last(), "麦克风不可用|没有可用的声音服务（PulseAudio 未运行），本次录屏将不带声音");
+    EXPECT_EQ(ports->toasts.last(), "麦克风不可用，本次录屏将不带声音|没有可用的声音服务（PulseAudio 未运行）");
     service.screenParametersDidChange();
     EXPECT_EQ(service.state, State::stopping);
     ports->recorders.back()->stopWith(ports->recorders.back()->fileResult());
