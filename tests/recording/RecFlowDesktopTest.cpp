@@ -10,7 +10,6 @@
 
 #include <QDBusConnection>
 #include <QDir>
-#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -25,33 +24,6 @@ using namespace klipo;
 using platform::media::probeMediaFile;
 
 namespace {
-
-// Stripes that change with every frame, under the recorded region.
-class AnimatedWindow : public QWidget {
-public:
-    AnimatedWindow() : QWidget(nullptr, Qt::FramelessWindowHint | Qt::BypassWindowManagerHint)
-    {
-        setGeometry(100, 100, 480, 360);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            ++m_step;
-            update();
-        });
-        m_timer.start(16);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.fillRect(rect(), Qt::white);
-        for (int bit = 0; bit < 12; ++bit)
-            if (m_step & (1 << bit)) painter.fillRect(QRect(0, bit * 30, width(), 30), QColor(0x33, 0x66, 0xcc));
-    }
-
-private:
-    QTimer m_timer;
-    int m_step = 0;
-};
 
 class FakeNotificationServer : public QObject {
     Q_OBJECT
@@ -107,6 +79,13 @@ protected:
     void SetUp() override
     {
         if (!test::hasX11Display()) GTEST_SKIP() << "needs the headless X11 desktop";
+        // A window under the region whose colour changes with every frame.
+        m_window.setGeometry(100, 100, 480, 360);
+        m_window.setAutoFillBackground(true);
+        QObject::connect(&m_animation, &QTimer::timeout, &m_window, [this] {
+            m_window.setPalette(QPalette(QColor::fromHsv(++m_step * 7 % 360, 200, 220)));
+        });
+        m_animation.start(16);
         auto& settings = platform::SettingsStore::shared();
         settings.setValue("plainCaptureDirectory", m_folder);
         settings.setValue("menuBarOnly", true);
@@ -168,7 +147,9 @@ protected:
     }
 
     const QString m_folder = test::freshDir("captures");
-    AnimatedWindow m_window;
+    QWidget m_window{nullptr, Qt::FramelessWindowHint | Qt::BypassWindowManagerHint};
+    QTimer m_animation;
+    int m_step = 0;
 };
 
 TEST_F(RecFlowDesktopTest, hotKeyPickStartAndHotKey_SaveTheRegion_AndAQuitBySignalKeepsTheRecording)
