@@ -26,12 +26,6 @@ bool isNumber(const QByteArray& value)
 }
 }  // namespace
 
-void RecSelfTest::runIfNeeded()
-{
-    if (!isNumber(qgetenv("KLIPO_REC_SELFTEST"))) return;
-    unavailable("REC_SELFTEST");
-}
-
 void ScrollSelfTest::runIfNeeded()
 {
     if (!isNumber(qgetenv("KLIPO_SCROLL_SELFTEST"))) return;

@@ -8,9 +8,6 @@ namespace klipo {
 namespace UISnapshotSelfTest {
 void runIfNeeded();
 }
-namespace RecSelfTest {
-void runIfNeeded();
-}
 namespace ScrollSelfTest {
 void runIfNeeded();
 }

@@ -81,6 +81,7 @@ void AppDelegate::applicationDidFinishLaunching()
     m_services.setRecordingStateCallback([self](bool recording) {
         if (self) self->updateStatusRecordingIcon(recording);
     });
+    m_services.recoverLeftoverRecordings();
     registerHotKey(QStringLiteral("scrollCapture"), weakly(&AppDelegate::toggleScrollCapture));
 
     m_services.runRecordingSelfCheck();

@@ -31,6 +31,8 @@
 #include "preferences/SettingsView.h"
 #include "preferences/SettingsWindow.h"
 #include "recognition/ResultPanelController.h"
+#include "recording/RecMenuProvider.h"
+#include "recording/RecSelfTest.h"
 #include "recording/RecService.h"
 #include "scroll/ScrollCaptureService.h"
 #include "selfcheck/SelfChecks.h"
@@ -110,6 +112,11 @@ RealShellServices::RealShellServices(QObject* parent)
         if (updater) updater->checkForUpdates();
     };
     AnnotationWiring::connectAnnotateCommand();
+    // Recording and scrolling capture exclude each other.
+    RecService::shared().scrollCaptureBusy = [this] {
+        const ShellScrollState scroll = scrollState();
+        return scroll == ShellScrollState::capturing || scroll == ShellScrollState::stitching;
+    };
     // The library window's backup controls over the backup service, and its
     // fourth section: the preferences, embedded.
     librarysections::setFactory(LibrarySection::backup, [] {
@@ -287,7 +294,11 @@ void RealShellServices::notifyQuickCapturePermissionDenied()
     if (QuickCaptureService::onPermissionDenied) QuickCaptureService::onPermissionDenied();
 }
 
-void RealShellServices::toggleRecording() { RecService::shared().toggle(); }
+void RealShellServices::toggleRecording() { RecMenuProvider::shared().toggleAction(); }
+
+void RealShellServices::validateRecordMenuItem(QAction* item) { RecMenuProvider::shared().validateMenuItem(item); }
+
+void RealShellServices::recoverLeftoverRecordings() { RecService::shared().recoverLeftovers(); }
 
 void RealShellServices::setRecordingStateCallback(std::function<void(bool)> callback)
 {

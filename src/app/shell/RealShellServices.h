@@ -59,6 +59,8 @@ public:
 
     void toggleRecording() override;
     void setRecordingStateCallback(std::function<void(bool)> callback) override;
+    void validateRecordMenuItem(QAction* item) override;
+    void recoverLeftoverRecordings() override;
     ShellScrollState scrollState() override;
     void beginScrollCapture() override;
     void cancelScrollCapture() override;

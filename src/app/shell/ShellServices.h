@@ -108,6 +108,10 @@ public:
 
     virtual void toggleRecording() = 0;
     virtual void setRecordingStateCallback(std::function<void(bool)> callback) = 0;
+    // The recording item's title for the recording's state, as the menu opens.
+    virtual void validateRecordMenuItem(QAction* item) = 0;
+    // Recordings an earlier run left behind go to the capture folder (a toast names them).
+    virtual void recoverLeftoverRecordings() = 0;
     virtual ShellScrollState scrollState() = 0;
     virtual void beginScrollCapture() = 0;
     virtual void cancelScrollCapture() = 0;

@@ -44,6 +44,7 @@ void build(QMenu& menu, ShellServices& services, AppDelegate& delegate, MenuKeys
 
     QAction* record = addItem(menu, QStringLiteral("局部录屏"), [s] { s->toggleRecording(); });
     services.bindMenuShortcut(record, QStringLiteral("recordScreen"));
+    QObject::connect(&menu, &QMenu::aboutToShow, record, [s, record] { s->validateRecordMenuItem(record); });
     QAction* scroll = addItem(menu, QStringLiteral("滚动长截图"), [d] {
         if (d) d->toggleScrollCapture();
     });

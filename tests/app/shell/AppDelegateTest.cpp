@@ -52,7 +52,7 @@ TEST(AppDelegate, launch_RunsEveryStepInOrder)
         "hotKey:plainCapture",           "hotKey:pinFromClipboard", "hotKey:captureAnnotate",
         "quickCallbacks",                "hotKey:delayedCapture", "hotKey:repeatLastArea",
         "hotKey:colorPicker",            "hotKey:recordScreen", "recordingCallback",
-        "hotKey:scrollCapture",          "recSelfCheck",        "scrollSelfCheck",
+        "recLeftovers",                  "hotKey:scrollCapture",          "recSelfCheck",        "scrollSelfCheck",
         "startAutoSync",                 "showLibrary:history"};
     EXPECT_EQ(shell.services.calls, expected);
     EXPECT_TRUE(shell.tray.shown);
@@ -154,6 +154,10 @@ TEST(AppDelegate, statusMenu_HasSeventeenRowsInOrder)
     EXPECT_EQ(actions[9]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
     EXPECT_EQ(actions[12]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
     EXPECT_EQ(actions[16]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    // The recording item's title is the recording's as the menu opens.
+    shell.services.recordMenuTitle = QStringLiteral("停止录屏");
+    Q_EMIT menu->aboutToShow();
+    EXPECT_EQ(actions[6]->text(), "停止录屏");
 
     shell.services.calls.clear();
     actions[9]->trigger();

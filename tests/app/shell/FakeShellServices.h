@@ -35,6 +35,7 @@ public:
     std::function<void()> quickPermissionDenied;
     std::function<void(std::optional<int>)> countdownTick;
     std::function<void(bool)> recordingCallback;
+    QString recordMenuTitle = QStringLiteral("局部录屏");
     QList<QPair<QString, QString>> toasts;
 
     void runInterfaceSnapshotSelfCheck() override { calls << "uiSnapshotSelfCheck"; }
@@ -110,6 +111,8 @@ public:
         calls << "recordingCallback";
         recordingCallback = std::move(callback);
     }
+    void validateRecordMenuItem(QAction* item) override { item->setText(recordMenuTitle); }
+    void recoverLeftoverRecordings() override { calls << "recLeftovers"; }
     ShellScrollState scrollState() override { return scroll; }
     void beginScrollCapture() override { calls << "scrollBegin"; }
     void cancelScrollCapture() override { calls << "scrollCancel"; }

@@ -1,0 +1,127 @@
+#include "recording/RecSystemPorts.h"
+
+#include "GlobalShortcuts/GlobalShortcuts.h"
+#include "GlobalShortcuts/Name.h"
+#include "app/CaptureHUDController.h"
+#include "app/Settings.h"
+#include "overlay/SelOverlayController.h"
+#include "platform/DesktopNotifier.h"
+#include "platform/Microphone.h"
+#include "platform/PlatformServices.h"
+#include "platform/SerialQueue.h"
+#include "platform/media/MediaClock.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <thread>
+
+namespace klipo {
+
+namespace {
+
+QString& folderOverride()
+{
+    static QString folder;
+    return folder;
+}
+
+// The engine as the flow drives it.
+class EngineRecorder final : public RecRecorder {
+public:
+    EngineRecorder(const RecTarget& target, const RecOptions& options, const QString& tempPath)
+        : m_engine(target, options, tempPath)
+    {
+    }
+    void setOnRuntimeError(std::function<void(const QString&)> callback) override
+    {
+        m_engine.setOnRuntimeError(std::move(callback));
+    }
+    void startAsync(std::function<void(std::optional<QString>)> done) override { m_engine.startAsync(std::move(done)); }
+    void stopAsync(std::function<void(RecStopResult)> done) override { m_engine.stopAsync(std::move(done)); }
+    RecStopResult stopSyncForTermination(double timeoutSeconds) override
+    {
+        return m_engine.stopSyncForTermination(timeoutSeconds);
+    }
+    std::optional<QString> microphoneError() const override { return m_engine.microphoneError(); }
+    QString tempPath() const override { return m_engine.tempPath(); }
+
+private:
+    RecEngine m_engine;
+};
+
+}  // namespace
+
+bool RecSystemPorts::overlayIsActive() { return SelOverlayController::shared().isActive(); }
+
+void RecSystemPorts::beginPick(std::function<void(std::optional<RecPick>)> done)
+{
+    SelRequest request;
+    request.mode = SelRequest::Mode::pickRect;
+    request.pickRectCompletion = [done = std::move(done)](std::optional<SelPickedRect> picked) {
+        if (!picked) {
+            done(std::nullopt);
+            return;
+        }
+        done(RecPick{picked->screen, picked->screenGeometry, picked->rectFromBottomLeft()});
+    };
+    SelOverlayController::shared().begin(std::move(request));
+}
+
+void RecSystemPorts::endPick() { SelOverlayController::shared().finish(std::nullopt, std::nullopt, true); }
+
+void RecSystemPorts::checkMicrophone(std::function<void(std::optional<QString>)> done)
+{
+    // Asking the sound server may take a moment when there is none.
+    std::thread([done = std::move(done)] {
+        const std::optional<QString> reason = platform::createMicrophone()->unavailableReason();
+        platform::runOnMain([done, reason] { done(reason); });
+    }).detach();
+}
+
+std::shared_ptr<RecRecorder> RecSystemPorts::makeRecorder(const RecTarget& target, const RecOptions& options,
+                                                          const QString& tempPath)
+{
+    return std::make_shared<EngineRecorder>(target, options, tempPath);
+}
+
+std::optional<QString> RecSystemPorts::stopShortcutText()
+{
+    const auto shortcut = GlobalShortcuts::getShortcut(GlobalShortcuts::Name::recordScreen());
+    if (!shortcut) return std::nullopt;
+    return shortcut->description();
+}
+
+QString RecSystemPorts::captureFolder()
+{
+    const QString& custom = folderOverride();
+    if (!custom.isEmpty() && QFileInfo(custom).isDir()) return QDir::cleanPath(custom);
+    return Settings::plainCaptureDirectory();
+}
+
+QString RecSystemPorts::captureFolderDisplayName()
+{
+    const QString folder = captureFolder();
+    const QString name = QFileInfo(folder).fileName();
+    return name.isEmpty() ? folder : name;
+}
+
+QString RecSystemPorts::tempFolder() { return QDir::tempPath(); }
+
+void RecSystemPorts::toast(const QString& title, const QString& subtitle, const QString& file)
+{
+    CaptureHUDController::shared().show(title, subtitle, {}, file, 2.2);
+}
+
+void RecSystemPorts::notify(const QString& title, const QString& body)
+{
+    if (platform::DesktopNotifier* notifier = platform::services().notifier) notifier->post(title, body);
+}
+
+double RecSystemPorts::monotonicSeconds() { return double(platform::media::monotonicMicros()) / 1e6; }
+
+QDateTime RecSystemPorts::now() { return QDateTime::currentDateTime(); }
+
+void RecSystemPorts::setCaptureFolderOverride(const QString& folder) { folderOverride() = folder; }
+
+}  // namespace klipo

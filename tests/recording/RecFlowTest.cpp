@@ -1,0 +1,246 @@
+// The recording flow over fake neighbours: from the pick to the saved file,
+// attempts given up, the stop bar's place, the quit; the self-check's input.
+#include "recording/RecService.h"
+#include "recording/RecSelfTest.h"
+#include "platform/SettingsStore.h"
+#include "support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QTest>
+
+using namespace klipo;
+using State = RecService::RecState;
+
+namespace {
+
+struct FakeRecorder : RecRecorder {
+    FakeRecorder(RecOptions options, RecTarget target, QString temp) : options(options), target(target), temp(temp) {}
+    void setOnRuntimeError(std::function<void(const QString&)> callback) override { runtimeError = callback; }
+    void startAsync(std::function<void(std::optional<QString>)> done) override { startDone = done; }
+    void stopAsync(std::function<void(RecStopResult)> done) override { stopDone.push_back(done); }
+    RecStopResult stopSyncForTermination(double timeout) override { return syncTimeout = timeout, syncResult; }
+    std::optional<QString> microphoneError() const override { return std::nullopt; }
+    QString tempPath() const override { return temp; }
+    void stopWith(std::optional<QString> file)
+    {
+        for (auto& done : std::exchange(stopDone, {})) done(RecStopResult{file, std::nullopt, false});
+    }
+
+    RecOptions options;
+    RecTarget target;
+    QString temp;
+    std::function<void(const QString&)> runtimeError;
+    std::function<void(std::optional<QString>)> startDone;
+    std::vector<std::function<void(RecStopResult)>> stopDone;
+    RecStopResult syncResult;
+    double syncTimeout = 0;
+};
+
+struct FakePorts : RecPorts {
+    bool overlayIsActive() override { return false; }
+    void beginPick(std::function<void(std::optional<RecPick>)> done) override { pickDone = done; }
+    void endPick() override { std::exchange(pickDone, {})(std::nullopt); }
+    void checkMicrophone(std::function<void(std::optional<QString>)> done) override { done(microphoneReason); }
+    std::shared_ptr<RecRecorder> makeRecorder(const RecTarget& target, const RecOptions& options,
+                                              const QString& temp) override
+    {
+        return recorders.emplace_back(std::make_shared<FakeRecorder>(options, target, temp));
+    }
+    std::optional<QString> stopShortcutText() override { return QStringLiteral("Ctrl+Shift+L"); }
+    QString captureFolder() override { return folder; }
+    QString captureFolderDisplayName() override { return QStringLiteral("录屏夹"); }
+    QString tempFolder() override { return folder; }
+    void toast(const QString& title, const QString& text, const QString&) override { toasts << title + "|" + text; }
+    void notify(const QString& title, const QString& body) override { notices << title + "|" + body; }
+    double monotonicSeconds() override { return clock; }
+    QDateTime now() override { return QDateTime(QDate(2026, 1, 5), QTime(10, 15, 0)); }
+
+    std::function<void(std::optional<RecPick>)> pickDone;
+    std::optional<QString> microphoneReason;
+    std::vector<std::shared_ptr<FakeRecorder>> recorders;
+    QString folder = test::freshDir("captures");
+    QStringList toasts, notices;
+    double clock = 100;
+};
+
+class RecFlowTest : public ::testing::Test {
+protected:
+    ~RecFlowTest() override
+    {
+        for (const char* key : {"recFormat", "recFPS", "recMicrophone"}) platform::SettingsStore::shared().remove(key);
+    }
+    static QScreen* screen() { return QGuiApplication::primaryScreen(); }
+    // The hot key and a pick of `global` (points, y down).
+    void pick(QRectF global)
+    {
+        service.toggle();
+        const QRect g = screen()->geometry();
+        ports->pickDone(RecPick{screen(), g, QRectF(global.x(), g.height() - global.bottom(), global.width(),
+                                                    global.height())});
+    }
+    FakeRecorder& startThroughTheBar(QRectF global, RecOptions options = {})
+    {
+        pick(global);
+        service.optionsBar()->onStart(options);
+        return *ports->recorders.back();
+    }
+    FakeRecorder& recordDirectly(RecOptions options = {})
+    {
+        service.startRecording(QRectF(80, 80, 400, 300), screen(), options);
+        ports->recorders.back()->startDone(std::nullopt);
+        return *ports->recorders.back();
+    }
+    QString saved(const QString& suffix = ".mp4") const { return ports->folder + "/录屏_20260105_101500" + suffix; }
+
+    std::shared_ptr<FakePorts> ports = std::make_shared<FakePorts>();
+    RecService service{ports};
+};
+
+TEST_F(RecFlowTest, hotKeyPickOptionsAndStop_SaveTheFile_WithFrameBarsClockAndTrayLook)
+{
+    QList<bool> trayLook;
+    std::optional<QString> savedForTest;
+    service.onRecordingStateChanged = [&](bool on) { trayLook << on; };
+    service.onSavedForTest = [&](std::optional<QString> path) { savedForTest = path; };
+    const QRectF region(100, 120, 320, 200);
+
+    // Esc while the options bar is open ends the flow and reaches nothing else.
+    pick(region);
+    ASSERT_EQ(service.state, State::options);
+    EXPECT_EQ(service.regionWindow()->geometry(), region.adjusted(-3, -3, 3, 3).toRect());
+    EXPECT_FALSE(service.optionsBar()->geometry().intersects(region.toRect()));
+    QTest::keyClick(service.optionsBar(), Qt::Key_Escape);
+    EXPECT_EQ(service.state, State::idle);
+    EXPECT_EQ(service.regionWindow(), nullptr);
+
+    FakeRecorder& recorder = startThroughTheBar(region, {RecFormat::mov, 60, false});
+    EXPECT_EQ(RecGeometry::pixelRect(recorder.target), region.toRect());
+    EXPECT_TRUE(recorder.temp.startsWith(ports->folder + "/.klipo_rec_"));
+    recorder.startDone(std::nullopt);
+    ASSERT_EQ(service.state, State::recording);
+    RecControlBarPanel* bar = service.controlBar();
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_FALSE(bar->geometry().intersects(region.toRect()));
+    ports->clock += 59.5;
+    service.tick();
+    EXPECT_EQ(bar->timeLabel()->text(), "00:59");
+
+    bar->stopTapped();
+    EXPECT_EQ(service.state, State::stopping);
+    service.toggle();  // ignored while the file is finished
+    EXPECT_EQ(recorder.stopDone.size(), 1u);
+    recorder.stopWith(recorder.temp);
+    EXPECT_EQ(service.state, State::idle);
+    EXPECT_EQ(trayLook, (QList<bool>{true, false}));
+    EXPECT_TRUE(QFile::exists(saved(".mov")));
+    EXPECT_EQ(ports->toasts.last(), "录屏已保存（01:00）|录屏夹 · 录屏_20260105_101500.mov，点击在文件管理器中显示");
+    EXPECT_EQ(savedForTest, saved(".mov"));
+}
+
+TEST_F(RecFlowTest, aLateAnswerOfAnAttemptGivenUp_LeavesTheNewOneAlone_AndRuntimeErrorsEndOrStop)
+{
+    int nothingSaved = 0;
+    service.onSavedForTest = [&](std::optional<QString> path) { nothingSaved += !path; };
+
+    // A failure before the start finished ends the attempt like a failed start.
+    service.startRecording(QRectF(80, 80, 400, 300), screen(), {});
+    FakeRecorder& first = *ports->recorders.back();
+    first.runtimeError(QStringLiteral("画面读取失败"));
+    EXPECT_EQ(service.state, State::idle);
+    EXPECT_EQ(ports->toasts.last(), "录屏启动失败|画面读取失败");
+    EXPECT_EQ(first.stopDone.size(), 1u);
+
+    // The first engine's late answers touch nothing of the second attempt.
+    service.startRecording(QRectF(80, 80, 400, 300), screen(), {});
+    FakeRecorder& second = *ports->recorders.back();
+    first.startDone(QStringLiteral("太迟的失败"));
+    first.startDone(std::nullopt);
+    EXPECT_EQ(service.state, State::starting);
+    EXPECT_NE(service.regionWindow(), nullptr);
+    EXPECT_EQ(ports->toasts.size(), 1);
+    second.startDone(std::nullopt);
+    first.runtimeError(QStringLiteral("太迟"));
+    EXPECT_EQ(service.state, State::recording);
+    second.runtimeError(QStringLiteral("磁盘已满"));
+    second.stopWith(second.temp);
+    EXPECT_TRUE(ports->toasts.last().startsWith("录制中断：磁盘已满|录屏夹 · 录屏_20260105_101500.mp4"));
+
+    // Nothing written: "录屏失败" with the default reason.
+    recordDirectly();
+    service.stopRecording();
+    ports->recorders.back()->stopWith(std::nullopt);
+    EXPECT_EQ(ports->toasts.last(), "录屏失败|视频写入失败（可能磁盘空间不足），未生成文件");
+    EXPECT_EQ(nothingSaved, 2);
+}
+
+TEST_F(RecFlowTest, quit_WaitsForTheStopUnderWay_SavesTheFile_AndNamesItInANotification)
+{
+    bool calledBack = false;
+    service.onSavedForTest = [&](std::optional<QString>) { calledBack = true; };
+    FakeRecorder& stopping = recordDirectly();
+    service.stopRecording();
+    stopping.syncResult.file = stopping.temp;
+    service.handleAppTermination();
+    EXPECT_EQ(service.state, State::idle);
+    EXPECT_EQ(stopping.syncTimeout, 5.0);
+    EXPECT_TRUE(QFile::exists(saved()));
+    EXPECT_EQ(ports->notices, QStringList{"录屏已保存|退出时已停止录屏，文件保存在 " + saved()});
+    stopping.stopWith(stopping.temp);  // the stop's own answer comes too late
+    EXPECT_TRUE(ports->toasts.isEmpty());
+    EXPECT_FALSE(calledBack);
+
+    // The stop outlasting the wait: what exists is saved.
+    recordDirectly().syncResult.timedOut = true;
+    service.handleAppTermination();
+    EXPECT_TRUE(QFile::exists(saved(" 2.mp4")));
+    EXPECT_EQ(ports->notices.last(), "录屏已保存（可能不完整）|退出时录屏未能及时收尾，已保存到 " + saved(" 2.mp4"));
+}
+
+TEST_F(RecFlowTest, stopBarWithNoRoomOutsideTheRegion_StaysHiddenAndIsToldOnce_AndAMissingMicrophoneIsTold)
+{
+    startThroughTheBar(screen()->geometry()).startDone(std::nullopt);
+    ASSERT_EQ(service.state, State::recording);
+    EXPECT_FALSE(service.controlBar()->isVisible());
+    EXPECT_EQ(ports->toasts, QStringList{"录屏控制条已隐藏|选区四周放不下控制条，可用托盘菜单或 Ctrl+Shift+L 停止"});
+    service.toggle();
+    ports->recorders.back()->stopWith(std::nullopt);
+
+    ports->microphoneReason = QStringLiteral("没有可用的声音服务（PulseAudio 未运行）");
+    recordDirectly({RecFormat::mp4, 30, true});
+    EXPECT_FALSE(ports->recorders.back()->options.microphone);
+    EXPECT_EQ(ports->toasts.last(), "麦克风不可用，本次录屏将不带声音|没有可用的声音服务（PulseAudio 未运行）");
+}
+
+TEST(RecSelfTestTest, durationAndScreenAreReadStrictly_AndAWrongFileFails)
+{
+    using Kind = RecSelfTest::Duration::Kind;
+    for (const char* off : {"", "abc", "3 ", " 3"}) EXPECT_EQ(RecSelfTest::parseDuration(off).kind, Kind::off);
+    for (const char* refused : {"nan", "inf", "-1", "1e11"})
+        EXPECT_EQ(RecSelfTest::parseDuration(refused).kind, Kind::refused) << refused;
+    EXPECT_EQ(RecSelfTest::parseDuration("0x1.8p1").seconds, 3.0);
+    EXPECT_EQ(RecSelfTest::parseScreenIndex("-1"), -1);
+    for (const char* zero : {"1.0", "+", "99999999999"}) EXPECT_EQ(RecSelfTest::parseScreenIndex(zero), 0);
+
+    platform::media::MediaInfo info;
+    info.opened = true;
+    info.width = 400;
+    info.height = 300;
+    info.frameRate = 30;
+    info.durationSeconds = 3.02;
+    info.videoFramesDecoded = 90;
+    bool pass = false;
+    EXPECT_EQ(RecSelfTest::resultLine("/s/a.mp4", info, QSize(400, 300), 3, &pass),
+              "REC_SELFTEST_OK path=/s/a.mp4 duration=3.02 size=400x300 expected=400x300 fps=30.0 playable=true");
+    EXPECT_TRUE(pass);
+    // A size off by the engine's rounding, or a short file: failures.
+    EXPECT_TRUE(RecSelfTest::resultLine("/s/a.mp4", info, QSize(402, 300), 3, &pass).startsWith("REC_SELFTEST_FAIL"));
+    RecSelfTest::resultLine("/s/a.mp4", info, QSize(400, 300), 5, &pass);
+    EXPECT_FALSE(pass);
+}
+
+}  // namespace
