@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QProcess>
@@ -90,21 +89,15 @@ TEST_F(X11HotKeys, controlShiftT_RunsCaptureTranslate_AlsoWithNumLockAndCapsLock
     const Registration registration = onKeyDown(Name::captureTranslate(), &context, [&] { ++runs; });
     ASSERT_EQ(registration.state, Registration::State::registered) << registration.message.toStdString();
 
-    const QString combination = QStringLiteral("ctrl+shift+t");
-    ASSERT_TRUE(pressKeys(combination));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return runs == 1; }, kWaitMs));
-    ASSERT_TRUE(pressKeys(QStringLiteral("Num_Lock")));
-    ASSERT_TRUE(pressKeys(combination));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return runs == 2; }, kWaitMs));
-    ASSERT_TRUE(pressKeys(QStringLiteral("Caps_Lock")));
-    ASSERT_TRUE(pressKeys(combination));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return runs == 3; }, kWaitMs));
-    ASSERT_TRUE(pressKeys(QStringLiteral("Num_Lock")));
-    ASSERT_TRUE(pressKeys(combination));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return runs == 4; }, kWaitMs));
-    ASSERT_TRUE(pressKeys(QStringLiteral("Caps_Lock")));
-    QTest::qWait(200);
-    EXPECT_EQ(runs, 4);
+    // Num Lock on, both on, Caps Lock on, both off again.
+    for (const char* lock : {"", "Num_Lock", "Caps_Lock", "Num_Lock", "Caps_Lock"}) {
+        if (*lock) {
+            ASSERT_TRUE(pressKeys(QLatin1String(lock)));
+        }
+        const int expected = runs + 1;
+        ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+t")));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return runs == expected; }, kWaitMs)) << lock;
+    }
 }
 
 TEST_F(X11HotKeys, holdingTheCombination_RunsItsCommandOnce)
@@ -161,17 +154,6 @@ TEST_F(X11HotKeys, twoNamesSharingACombination_OneKeepsWorking_WhenTheOtherChang
     EXPECT_TRUE(QTest::qWaitFor([&] { return secondRuns == 2; }, kWaitMs));
     ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+i")));
     EXPECT_TRUE(QTest::qWaitFor([&] { return firstRuns == 2; }, kWaitMs));
-}
-
-TEST_F(X11HotKeys, changingAShortcut_UpdatesTheMenuItemsKeyText)
-{
-    const Name name(QStringLiteral("x11Menu"), Shortcut(Key::t, kControlShift));
-    QAction item(QStringLiteral("截图翻译"));
-    setShortcut(&item, name);
-    EXPECT_EQ(item.shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
-    EXPECT_EQ(getShortcut(name)->description(), QStringLiteral("⌃⇧T"));
-    setShortcut(Shortcut(Key::k, Qt::MetaModifier | Qt::AltModifier), name);
-    EXPECT_EQ(item.shortcut(), QKeySequence(Qt::META | Qt::ALT | Qt::Key_K));
 }
 
 TEST_F(X11HotKeys, withOurMenuOpen_TheCombinationStillRunsItsCommand)
