@@ -89,7 +89,7 @@ protected:
 
 }  // namespace
 
-TEST_F(HistoryStoreTest, save_StoresImagesAndRecord_AndCompletesAfterPublishing)
+TEST_F(HistoryStoreTest, save_StoresPrivateImagesAndRecord_CompletesAfterPublishing_AndNeedsAnImage)
 {
     auto store = open();
     klipo::test::NotificationCounter notes(HistoryStore::didChangeNotification, store.get());
@@ -113,17 +113,11 @@ TEST_F(HistoryStoreTest, save_StoresImagesAndRecord_AndCompletesAfterPublishing)
         EXPECT_EQ(klipo::test::modeOf(dir + '/' + name), 0600u) << name.toStdString();
     EXPECT_EQ(klipo::test::modeOf(dir), 0700u);
     EXPECT_EQ(historyindex::decode(klipo::test::readFile(dir + "/index.json"))->records.size(), 1);
-}
 
-TEST_F(HistoryStoreTest, save_CompletesWithNothingAndStoresNothing_WhenImageIsEmpty)
-{
-    auto store = open();
-    store->allRecords();
+    // No image: nothing stored; a null source only drops the source.
     EXPECT_FALSE(save(*store, QImage()));
-    EXPECT_TRUE(save(*store, sampleImage(), QImage()).has_value());  // a null source only drops the source
-    EXPECT_EQ(store->allRecords().size(), 1);
-    EXPECT_FALSE(store->allRecords().first().originalImageName);
-    EXPECT_EQ(entries("*.png").size(), 1);
+    EXPECT_FALSE(save(*store, sampleImage(), QImage())->originalImageName);
+    EXPECT_EQ(entries("*.png").size(), 3);
 }
 
 TEST_F(HistoryStoreTest, save_TrimsOldestRecordsAndTheirImages_OnlyAtTheNextSaveAndOnlyWithALimit)
@@ -222,11 +216,14 @@ TEST_F(HistoryStoreTest, damagedImageName_KeepsTheRecordAsItWasAndEveryImage_Acr
 TEST_F(HistoryStoreTest, load_MovesUnusableIndexAside_AndKeepsItsImages_AcrossLaunches)
 {
     const QList<QByteArray> unusable = {"{\"version\":1,\"records\":[{\"id\":\"x\",\"imageName\":\"old.pn", "",
-                                        "{\"records\":[]}"};
+                                        "{\"records\":[]}", "a folder"};
     for (const QByteArray& content : unusable) {
         QDir(dir).removeRecursively();
         QDir().mkpath(dir);
-        writeIndex(content);
+        if (content == "a folder")
+            QDir(dir).mkpath("index.json");  // there, but not readable as a file
+        else
+            writeIndex(content);
         touch("old.png");
         auto store = open();
         EXPECT_TRUE(store->allRecords().isEmpty());
@@ -237,17 +234,6 @@ TEST_F(HistoryStoreTest, load_MovesUnusableIndexAside_AndKeepsItsImages_AcrossLa
         EXPECT_EQ(open()->allRecords().size(), 1);  // the store works on after the relaunch
         EXPECT_TRUE(exists("old.png")) << "an image the moved-aside index may name was removed";
     }
-}
-
-TEST_F(HistoryStoreTest, load_MovesIndexAside_WhenItExistsButCannotBeRead)
-{
-    QDir(dir).mkpath("index.json");  // a directory: there, but not readable as a file
-    touch("old.png");
-    auto store = open();
-    EXPECT_TRUE(store->allRecords().isEmpty());
-    EXPECT_EQ(entries("index-broken-*.json").size(), 1);
-    EXPECT_TRUE(save(*store));
-    EXPECT_TRUE(exists("old.png"));
 }
 
 TEST_F(HistoryStoreTest, save_FailsAndLeavesNoImage_WhenIndexCannotBeWritten)
@@ -348,11 +334,12 @@ TEST_F(HistoryStoreTest, delete_KeepsAnImageThatAnotherRecordStillShows)
     touch("shared.png");
     auto store = open();
     int completions = 0;
-    store->deleteRecords({QUuid::fromString(a)}, [&](bool) { ++completions; });
-    ASSERT_TRUE(waitFor([&] { return completions == 1; }));
-    EXPECT_TRUE(exists("shared.png"));
-    store->deleteRecords({QUuid::fromString(b)}, [&](bool) { ++completions; });
-    ASSERT_TRUE(waitFor([&] { return completions == 2; }));
+    for (const QString& id : {a, b}) {
+        EXPECT_TRUE(exists("shared.png"));
+        store->deleteRecords({QUuid::fromString(id)}, [&](bool) { ++completions; });
+        const int expected = id == a ? 1 : 2;
+        ASSERT_TRUE(waitFor([&] { return completions == expected; }));
+    }
     EXPECT_FALSE(exists("shared.png"));
 }
 
