@@ -1,14 +1,13 @@
 // Hot keys on a real X server (the headless desktop): key presses from
 // xdotool, grabs held by another X client, the recorder's release of the keys.
 #include "GlobalShortcuts/GlobalShortcuts.h"
-#include "GlobalShortcuts/MenuBinding.h"
 #include "GlobalShortcuts/RecorderControl.h"
 
 #include "platform/RegionPicker.h"
 #include "platform/RegionPickerWindow.h"
 #include "platform/hotkeys/HotKeyPlatform.h"
 #include "platform/hotkeys/HotKeyService.h"
-#include "platform/hotkeys/X11KeyboardLayout.h"
+#include "support/OtherXClient.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +20,6 @@
 
 #include <xcb/xcb.h>
 
-#include <cstdlib>
 
 using namespace klipo;
 using namespace klipo::GlobalShortcuts;
@@ -33,41 +31,6 @@ constexpr int kWaitMs = 3000;
 
 bool xdotool(const QStringList& arguments) { return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0; }
 bool pressKeys(const QString& keys) { return xdotool({QStringLiteral("key"), keys}); }
-
-quint8 nativeKeyCode(Key key)
-{
-    auto* layout = dynamic_cast<platform::X11KeyboardLayout*>(&platform::keyboardLayout());
-    return layout ? layout->nativeKeyCode(key.rawValue).value_or(0) : 0;
-}
-
-// Another program on the same display, holding key grabs of its own.
-class OtherClient {
-public:
-    OtherClient() : m_connection(xcb_connect(nullptr, nullptr))
-    {
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-    }
-    ~OtherClient() { xcb_disconnect(m_connection); }
-
-    bool grab(Key key, quint16 modifiers)
-    {
-        const xcb_void_cookie_t cookie = xcb_grab_key_checked(m_connection, 0, m_root, modifiers, nativeKeyCode(key),
-                                                              XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-        xcb_generic_error_t* error = xcb_request_check(m_connection, cookie);
-        std::free(error);
-        return error == nullptr;
-    }
-    void ungrab(Key key, quint16 modifiers)
-    {
-        xcb_ungrab_key(m_connection, nativeKeyCode(key), m_root, modifiers);
-        // A round trip: the server has let go before anyone asks again.
-        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
-    }
-
-private:
-    xcb_connection_t* m_connection;
-    xcb_window_t m_root = 0;
-};
 
 constexpr quint16 kXControlShift = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT;
 
@@ -116,7 +79,7 @@ TEST_F(X11HotKeys, holdingTheCombination_RunsItsCommandOnce)
 
 TEST_F(X11HotKeys, combinationGrabbedByAnotherClient_IsReportedAsTaken)
 {
-    OtherClient other;
+    test::OtherXClient other;
     ASSERT_TRUE(other.grab(Key::y, kXControlShift));
     const Shortcut controlShiftY(Key::y, kControlShift);
     const Name name(QStringLiteral("x11TakenTest"));
@@ -187,7 +150,7 @@ TEST_F(X11HotKeys, whileTheRecorderRecords_TheHotKeyIsReleased_AndItTakesARealKe
 
     {
         // Released: another client can take it, and a press reaches the recorder.
-        OtherClient other;
+        test::OtherXClient other;
         EXPECT_TRUE(other.grab(Key::t, kXControlShift));
         other.ungrab(Key::t, kXControlShift);
     }
@@ -206,7 +169,7 @@ TEST_F(X11HotKeys, plainReturnStored_IsNeverGrabbed_SoOtherProgramsKeepTheKey)
     const Name name(QStringLiteral("x11PlainReturn"));
     setShortcut(Shortcut(Key::return_, {}), name);
     EXPECT_EQ(onKeyDown(name, &context, [] {}).state, Registration::State::noModifier);
-    OtherClient other;
+    test::OtherXClient other;
     EXPECT_TRUE(other.grab(Key::return_, 0));
     EXPECT_TRUE(other.grab(Key::a, XCB_MOD_MASK_SHIFT));
     other.ungrab(Key::return_, 0);
