@@ -118,20 +118,6 @@ TEST_F(ShortcutStorage, onKeyDown_RunsTheNamesActionsInOrder_WhileTheirContextsL
     EXPECT_EQ(GlobalShortcuts::registration(other).state, Registration::State::inactive);
 }
 
-TEST_F(ShortcutStorage, refusedRegistration_IsReportedToTheCaller_AndKeepsTheStoredShortcut)
-{
-    hotKeys.takenByOthers.push_back(kCommandOptionK.combination());
-    const Name name(uniqueName("refused"));
-    setShortcut(kCommandOptionK, name);
-    const Registration result = onKeyDown(name, &context, [] {});
-    EXPECT_EQ(result.state, Registration::State::taken);
-    EXPECT_FALSE(result.message.isEmpty());
-    EXPECT_EQ(getShortcut(name), kCommandOptionK);
-
-    setShortcut(kControlShiftT, name);  // a free combination registers again
-    EXPECT_EQ(registration(name).state, Registration::State::registered);
-}
-
 TEST_F(ShortcutStorage, pausing_LetsGoOfTheKeys_AndAKeyTakenMeanwhileIsReportedLost)
 {
     const Name kept(uniqueName("kept"), kControlShiftT);

@@ -164,18 +164,6 @@ TEST_F(X11HotKeys, whileTheRecorderRecords_TheHotKeyIsReleased_AndItTakesARealKe
     EXPECT_TRUE(QTest::qWaitFor([&] { return runs == 1; }, kWaitMs));
 }
 
-TEST_F(X11HotKeys, plainReturnStored_IsNeverGrabbed_SoOtherProgramsKeepTheKey)
-{
-    const Name name(QStringLiteral("x11PlainReturn"));
-    setShortcut(Shortcut(Key::return_, {}), name);
-    EXPECT_EQ(onKeyDown(name, &context, [] {}).state, Registration::State::noModifier);
-    test::OtherXClient other;
-    EXPECT_TRUE(other.grab(Key::return_, 0));
-    EXPECT_TRUE(other.grab(Key::a, XCB_MOD_MASK_SHIFT));
-    other.ungrab(Key::return_, 0);
-    other.ungrab(Key::a, XCB_MOD_MASK_SHIFT);
-}
-
 TEST_F(X11HotKeys, whileARegionPickIsOpen_OurHotKeysStayQuiet_AndComeBackAfter)
 {
     int runs = 0;

@@ -1,7 +1,6 @@
 #include "AppFakes.h"
 #include "app/CaptureHUDContentView.h"
 #include "app/CaptureHUDController.h"
-#include "app/CaptureHUDLayout.h"
 #include "platform/PlatformServices.h"
 
 #include <gtest/gtest.h>
@@ -50,17 +49,6 @@ protected:
         }
     }
 };
-
-TEST(CaptureHUDLayoutTest, aThumbnailPushesTheTextRight_AndOnScreenTheTitleSitsAboveTheSubtitle)
-{
-    const auto plain = CaptureHUDLayout::compute(QSizeF(320, 80), false);
-    const auto withThumb = CaptureHUDLayout::compute(QSizeF(320, 80), true);
-    ASSERT_TRUE(withThumb.thumbnail);
-    EXPECT_GT(withThumb.title.left(), withThumb.thumbnail->right());
-    EXPECT_EQ(withThumb.title.right(), plain.title.right());
-    EXPECT_LT(CaptureHUDLayout::flipped(plain.title, 80).bottom(), CaptureHUDLayout::flipped(plain.subtitle, 80).top());
-    EXPECT_EQ(CaptureHUDLayout::compute(QSizeF(50, 80), true).title.width(), 0);  // too narrow: no room, no overlap
-}
 
 TEST_F(CaptureHUDTest, toast_SitsInTheBottomRightCornerOfThePointersScreen)
 {

@@ -20,6 +20,10 @@
 
 #include <cmath>
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
 using namespace klipo;
 using platform::media::probeMediaFile;
 
@@ -127,15 +131,18 @@ TEST_F(RecDesktopTest, recordingsOfAnAnimatedWindow_DecodeAtTheEvenSize_EveryFra
         const auto info = probeMediaFile(path);
         EXPECT_TRUE(info.playable()) << info.error.toStdString();
         EXPECT_EQ(QSize(info.width, info.height), QSize(402, 300));
+        EXPECT_EQ(info.videoProfile, FF_PROFILE_H264_HIGH);
         EXPECT_DOUBLE_EQ(info.frameRate, c.fps);
         EXPECT_NEAR(info.durationSeconds, c.millis / 1000.0, 0.3);
         EXPECT_NEAR(double(info.videoFramesDecoded), info.durationSeconds * c.fps, 2);
         const RecEngineStats stats = engine.stats();
         EXPECT_EQ(stats.frameSlots, stats.framesWritten + stats.framesDropped);
+        EXPECT_EQ(stats.framesWritten, info.videoFramesDecoded);
 
         const QImage early = test::decodePicture(path, 1);
         const QImage later = test::decodePicture(path, int(info.videoFramesDecoded) - 2);
         ASSERT_FALSE(early.isNull());
+        // Colours survive the trip through YUV: blue stays blue, not red.
         EXPECT_TRUE(test::near(early.pixel(60, 150), test::knownColour)) << std::hex << early.pixel(60, 150);
         EXPECT_NE(early.copy(240, 0, 160, 300), later.copy(240, 0, 160, 300)) << "the animation was not recorded";
     }

@@ -65,34 +65,26 @@ TEST(AppDelegate, launch_MigratesBeforeTheHotKeys_AndShowsTheLibraryLast_UnlessM
     EXPECT_EQ(trayOnly.services.calls.last(), "showLibrary");
 }
 
-TEST(AppDelegate, launch_ReportsEachRefusedHotKeyWithItsOwnReason)
+TEST(AppDelegate, launch_ReportsEachRefusedHotKeyWithItsOwnReason_InOneToast)
 {
-    Shell shell;
-    shell.services.refusedHotKeys = {{"captureTranslate", ShellHotKeyState::taken},
-                                     {"scrollCapture", ShellHotKeyState::taken}};
-    shell.delegate.applicationDidFinishLaunching();
-    EXPECT_EQ(shell.delegate.failedHotKeys(), (QStringList{"captureTranslate", "scrollCapture"}));
-    ASSERT_EQ(shell.services.toasts.size(), 1);
-    EXPECT_EQ(shell.services.toasts[0].first, "快捷键被其他程序占用");
-    EXPECT_TRUE(shell.services.toasts[0].second.contains("⌃⇧T"));
-
-    // Refusals that are no conflict are not blamed on other programs, and a
-    // shortcut reset from a damaged setting is named.
-    Shell mixed;
-    mixed.services.shortcuts["plainCapture"] = "↩";
-    mixed.services.refusedHotKeys = {{"captureTranslate", ShellHotKeyState::taken},
-                                     {"plainCapture", ShellHotKeyState::noModifier},
-                                     {"captureFullScreenTranslate", ShellHotKeyState::unsupported}};
-    mixed.services.resetShortcuts = {"captureFullScreenTranslate", "colorPicker"};
-    mixed.delegate.applicationDidFinishLaunching();
-    ASSERT_EQ(mixed.services.toasts.size(), 1);
-    EXPECT_EQ(mixed.services.toasts[0].first, "部分快捷键无法使用");
-    EXPECT_EQ(mixed.services.toasts[0].second,
-              QStringLiteral("⌃⇧T 被占用；⌃⇧F 不支持；↩ 缺少修饰键；全屏翻译已恢复默认；屏幕取色器已清除"));
-
     Shell quiet;
     quiet.delegate.applicationDidFinishLaunching();
     EXPECT_TRUE(quiet.services.toasts.isEmpty());
+
+    // Refusals that are no conflict are not blamed on other programs, and a
+    // shortcut reset from a damaged setting is named.
+    Shell shell;
+    shell.services.shortcuts["plainCapture"] = "↩";
+    shell.services.refusedHotKeys = {{"captureTranslate", ShellHotKeyState::taken},
+                                     {"plainCapture", ShellHotKeyState::noModifier},
+                                     {"captureFullScreenTranslate", ShellHotKeyState::unsupported}};
+    shell.services.resetShortcuts = {"captureFullScreenTranslate", "colorPicker"};
+    shell.delegate.applicationDidFinishLaunching();
+    EXPECT_EQ(shell.delegate.failedHotKeys(), (QStringList{"captureTranslate", "captureFullScreenTranslate", "plainCapture"}));
+    ASSERT_EQ(shell.services.toasts.size(), 1);
+    EXPECT_EQ(shell.services.toasts[0].first, "部分快捷键无法使用");
+    EXPECT_EQ(shell.services.toasts[0].second,
+              QStringLiteral("⌃⇧T 被占用；⌃⇧F 不支持；↩ 缺少修饰键；全屏翻译已恢复默认；屏幕取色器已清除"));
 }
 
 TEST(AppDelegate, storageAlerts_BecomeToastsOneAfterTheOther_AlsoThoseFromBeforeLaunch)
@@ -126,26 +118,13 @@ TEST(AppDelegate, menuItemsAndHotKeys_RunTheirCommands)
     Shell shell;
     shell.delegate.applicationDidFinishLaunching();
     QMenu* menu = shell.delegate.menu();
-    EXPECT_EQ(shell.services.boundShortcuts.value(item(menu, "截图翻译")), "captureTranslate");
     EXPECT_EQ(shell.services.boundShortcuts.value(item(menu, "滚动长截图")), "scrollCapture");
-    EXPECT_EQ(item(menu, "退出")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
-
     shell.services.calls.clear();
-    for (const char* title : {"历史记录…", "高频单词…", "设置…", "检查更新…", "局部录屏"}) item(menu, title)->trigger();
-    EXPECT_EQ(shell.services.calls,
-              (QStringList{"showLibrary", "showLibrary", "showSettings", "checkForUpdates", "toggleRecording"}));
-    bool quit = false;
-    QObject::connect(&shell.delegate, &AppDelegate::quitRequested, [&] { quit = true; });
-    item(menu, "退出")->trigger();
-    EXPECT_TRUE(quit);
-
-    shell.services.calls.clear();
-    for (const char* name : {"plainCapture", "pinFromClipboard", "captureAnnotate", "delayedCapture", "repeatLastArea",
-                             "recordScreen", "captureFullScreenTranslate"})
+    for (const char* title : {"高频单词…", "设置…", "检查更新…", "局部录屏"}) item(menu, title)->trigger();
+    for (const char* name : {"pinFromClipboard", "captureAnnotate", "repeatLastArea", "captureFullScreenTranslate"})
         shell.services.hotKeys[name]();
-    EXPECT_EQ(shell.services.calls,
-              (QStringList{"plainCapture", "pinFromClipboard", "annotate", "delayedCapture", "captureLastArea",
-                           "toggleRecording", "capture:fullScreen"}));
+    EXPECT_EQ(shell.services.calls, (QStringList{"showLibrary", "showSettings", "checkForUpdates", "toggleRecording",
+                                                 "pinFromClipboard", "annotate", "captureLastArea", "capture:fullScreen"}));
 }
 
 // Qt looks for a menu item's keys only through the window its menu belongs
@@ -260,19 +239,13 @@ TEST(AppDelegate, about_ShowsShortcutsAndUnsetOnes)
 TEST(AppDelegate, statusIcon_SwitchesBetweenIdleRecordingAndCountdown)
 {
     Shell shell;
-    // Before the tray item exists nothing happens.
-    shell.delegate.updateStatusRecordingIcon(true);
-    EXPECT_EQ(shell.delegate.statusItem(), nullptr);
-
+    shell.delegate.updateStatusRecordingIcon(true);  // before the tray item exists: nothing, no crash
     shell.delegate.applicationDidFinishLaunching();
     shell.services.recordingCallback(true);
     EXPECT_EQ(shell.delegate.statusItem()->look(), StatusItem::Look::recording);
     EXPECT_EQ(shell.tray.tip, "正在录屏");
     shell.services.recordingCallback(false);
-    EXPECT_EQ(shell.delegate.statusItem()->look(), StatusItem::Look::idle);
-
     shell.services.countdownTick(3);
-    EXPECT_EQ(shell.delegate.statusItem()->look(), StatusItem::Look::countdown);
     EXPECT_EQ(shell.delegate.statusItem()->countdown(), 3);
     shell.services.countdownTick(std::nullopt);
     EXPECT_EQ(shell.delegate.statusItem()->look(), StatusItem::Look::idle);
