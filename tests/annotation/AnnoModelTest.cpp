@@ -41,13 +41,9 @@ TEST(AnnoItemTest, boundingBoxes_FollowEachTool)
     AnnoItem badge = mark(AnnoTool::number, {50, 50}, {});
     badge.style.fontSize = 8;
     EXPECT_EQ(badge.boundingBox(), QRectF(41, 41, 18, 18));  // radius raised to 9
-    badge.style.fontSize = 24;
-    EXPECT_NEAR(badge.boundingBox().width(), 40.8, 1e-9);   // radius 20.4
-
     EXPECT_EQ(mark(AnnoTool::rectangle, {30, 40}, {10, 10}).boundingBox(), QRectF(10, 10, 20, 30));
 
     AnnoItem pen = mark(AnnoTool::pen, {}, {}, 3);
-    EXPECT_EQ(pen.boundingBox(), QRectF(0, 0, 0, 0));
     pen.points = {{20, 20}};
     EXPECT_EQ(pen.boundingBox(), QRectF(17, 17, 6, 6));
 
