@@ -7,6 +7,7 @@
 #include "platform/RegionPickerWindow.h"
 #include "platform/hotkeys/HotKeyPlatform.h"
 #include "platform/hotkeys/HotKeyService.h"
+#include "support/DesktopDriver.h"
 #include "support/OtherXClient.h"
 #include "support/TestEnv.h"
 
@@ -14,7 +15,6 @@
 
 #include <QGuiApplication>
 #include <QMenu>
-#include <QProcess>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -29,8 +29,8 @@ namespace {
 constexpr auto kControlShift = Qt::ControlModifier | Qt::ShiftModifier;
 constexpr int kWaitMs = 3000;
 
-bool xdotool(const QStringList& arguments) { return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0; }
-bool pressKeys(const QString& keys) { return xdotool({QStringLiteral("key"), keys}); }
+using test::pressKeys;
+using test::xdotool;
 
 constexpr quint16 kXControlShift = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT;
 

@@ -19,6 +19,7 @@
 #include "recognition/ResultModel.h"
 #include "recognition/ResultPanelController.h"
 #include "recognition/TextPictures.h"
+#include "support/DesktopDriver.h"
 #include "support/OtherXClient.h"
 #include "support/TestEnv.h"
 
@@ -30,7 +31,6 @@
 #include <QDBusConnection>
 #include <QLabel>
 #include <QMenu>
-#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -45,7 +45,7 @@ namespace {
 
 constexpr int kWaitMs = 3000;
 
-bool xdotoolKey(const QString& keys) { return QProcess::execute("xdotool", {"key", keys}) == 0; }
+using test::pressKeys;
 
 class FakeNotificationServer : public QObject {
     Q_OBJECT
@@ -119,7 +119,7 @@ protected:
         recorder->setAlertPresenter([answer](QWidget*, const RecorderControl::Alert&) { return answer; });
         QTest::mouseClick(recorder, Qt::LeftButton);
         ASSERT_TRUE(QTest::qWaitFor([&] { return recorder->isRecording(); }, kWaitMs));
-        ASSERT_TRUE(xdotoolKey(keys));
+        ASSERT_TRUE(pressKeys(keys));
         ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder->isRecording(); }, kWaitMs)) << "the recorder got no key";
     }
 
@@ -206,7 +206,7 @@ TEST_F(PrefsOnDesktop, recordedShortcutFiresOnAKeyPress_TwoItemsOnOneNameEachOth
     onKeyDown(Name::repeatLastArea(), &context, [&] { ++presses; });
     ASSERT_NO_FATAL_FAILURE(record(tab->recorderFor("repeatLastArea"), "ctrl+alt+period"));
     EXPECT_EQ(registration(Name::repeatLastArea()).state, Registration::State::registered);
-    ASSERT_TRUE(xdotoolKey("ctrl+alt+period"));
+    ASSERT_TRUE(pressKeys("ctrl+alt+period"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return presses == 1; }, kWaitMs));
 
     // The same combination for a second item: one row for each, naming the other.

@@ -12,6 +12,7 @@
 #include "platform/SystemTrayIcon.h"
 #include "recognition/ResultModel.h"
 #include "recognition/ResultPanelController.h"
+#include "support/DesktopDriver.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -33,23 +34,12 @@ using namespace klipo;
 
 namespace {
 
-QString xdotool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    p.waitForFinished(5000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-// Key names separated by spaces, pressed one after the other.
-bool pressKeys(const QString& keys)
-{
-    return QProcess::execute(QStringLiteral("xdotool"), QStringList{QStringLiteral("key")} + keys.split(' ')) == 0;
-}
+using test::pressKeys;
+using test::xdotoolOutput;
 
 void clickAt(QPoint point)
 {
-    xdotool({"mousemove", QString::number(point.x()), QString::number(point.y()), "click", "1"});
+    test::xdotool({"mousemove", QString::number(point.x()), QString::number(point.y()), "click", "1"});
 }
 
 // Another program's window, white with the given lines: full-screen and
@@ -123,7 +113,7 @@ TEST(ShellProcess, sigterm_QuitsNormally_AndLeavesNoPictureOrSocketBehind)
         pressKeys(QStringLiteral("ctrl+shift+f"));
         (void)QTest::qWaitFor(
             [&] {
-                panel = xdotool({"search", "--onlyvisible", "--name", "^KlipoVersa$"});
+                panel = xdotoolOutput({"search", "--onlyvisible", "--name", "^KlipoVersa$"});
                 return !panel.isEmpty();
             },
             1000);
@@ -131,7 +121,7 @@ TEST(ShellProcess, sigterm_QuitsNormally_AndLeavesNoPictureOrSocketBehind)
     ASSERT_FALSE(panel.isEmpty()) << "the result panel never showed";
     QTest::qWait(500);
     QMap<QString, int> geometry;
-    for (const QString& line : xdotool({"getwindowgeometry", "--shell", panel.section('\n', 0, 0)}).split('\n'))
+    for (const QString& line : xdotoolOutput({"getwindowgeometry", "--shell", panel.section('\n', 0, 0)}).split('\n'))
         geometry[line.section('=', 0, 0)] = line.section('=', 1).toInt();
     clickAt({geometry["X"] + geometry["WIDTH"] / 2, geometry["Y"] + geometry["HEIGHT"] / 2});
     QTest::qWait(300);
