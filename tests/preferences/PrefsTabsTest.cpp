@@ -161,7 +161,7 @@ TEST_F(PrefsTabs, captureTab_EmptyTemplate_ShowsTheDefaultInOrange_AndIsRepaired
     EXPECT_EQ(onDisk("captureFileNameTemplate"), QJsonValue(" a "));
 }
 
-TEST(PrefsTargetLanguages, listsThePartsFiveAndEveryInstalledTarget_EachWithItsSourcesOrReason)
+TEST(PrefsTargetLanguages, listsTheFiveOfferedTargetsAndEveryInstalledOne_EachWithItsSourcesOrReason)
 {
     const auto choices = PrefsTargetLanguages::choices({{"en", "es", "a"}, {"es", "en", "b"}, {"fr", "es", "c"}});
     QStringList codes;
