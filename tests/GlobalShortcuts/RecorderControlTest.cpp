@@ -3,7 +3,6 @@
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "GlobalShortcuts/MenuBinding.h"
 #include "GlobalShortcuts/RecorderControl.h"
-#include "GlobalShortcuts/Texts.h"
 #include "Fakes.h"
 
 #include "platform/NotificationCenter.h"
@@ -75,19 +74,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Recorder, showsTheStoredShortcut_AndFollowsChangesMadeElsewhere)
-{
-    EXPECT_EQ(recorder->text(), QStringLiteral("⌃⇧T"));
-    EXPECT_EQ(recorder->placeholderText(), uiText("record_shortcut"));
-    setShortcut(Shortcut(Key::k, Qt::MetaModifier), name);
-    EXPECT_EQ(recorder->text(), QStringLiteral("⌘K"));
-
-    const Name unset(uniqueName());
-    recorder->setShortcutName(unset);
-    EXPECT_TRUE(recorder->text().isEmpty());
-}
-
-TEST_F(Recorder, recording_PausesTheHotKeys_UntilEscapeEndsItWithTheOldShortcutKept)
+TEST_F(Recorder, recording_PausesTheHotKeys_UntilEscapeAFartherClickOrItsEnd_KeepingTheOldShortcut)
 {
     const Name another(uniqueName(), Shortcut(Key::g, kControlShift));
     QObject context;
@@ -97,10 +84,8 @@ TEST_F(Recorder, recording_PausesTheHotKeys_UntilEscapeEndsItWithTheOldShortcutK
     startRecording();
     EXPECT_TRUE(isPaused());
     EXPECT_TRUE(hotKeys.isSuspended());
-    EXPECT_EQ(recorder->placeholderText(), uiText("press_shortcut"));
     hotKeys.press(Shortcut(Key::g, kControlShift).combination());
     EXPECT_EQ(runs, 0);
-
     QTest::keyClick(recorder, Qt::Key_Escape);
     EXPECT_FALSE(recorder->isRecording());
     EXPECT_FALSE(hotKeys.isSuspended());
@@ -108,6 +93,19 @@ TEST_F(Recorder, recording_PausesTheHotKeys_UntilEscapeEndsItWithTheOldShortcutK
     EXPECT_EQ(activity, (QList<bool>{true, false}));
     hotKeys.press(Shortcut(Key::g, kControlShift).combination());
     EXPECT_EQ(runs, 1);
+
+    // A click just outside the field keeps recording; a farther one ends it.
+    startRecording();
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, recorder->mapTo(&window, QPoint(5, recorder->height() + 2)));
+    EXPECT_TRUE(recorder->isRecording());
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, recorder->mapTo(&window, QPoint(5, recorder->height() + 8)));
+    EXPECT_FALSE(recorder->isRecording());
+    EXPECT_FALSE(isPaused());
+
+    startRecording();
+    delete recorder;
+    EXPECT_FALSE(isPaused());
+    EXPECT_FALSE(hotKeys.isSuspended());
 }
 
 TEST_F(Recorder, keysAloneOrWithShiftOnly_AreRefused_ButFunctionKeysAreTaken)
@@ -134,43 +132,33 @@ TEST_F(Recorder, keysAloneOrWithShiftOnly_AreRefused_ButFunctionKeysAreTaken)
     EXPECT_TRUE(hotKeys.registrations(Shortcut(Key::a, Qt::ControlModifier).combination()) == 0);
 }
 
-TEST_F(Recorder, tab_EndsRecordingAndMovesFocusOn)
+TEST_F(Recorder, deleteOrTheClearButton_ClearTheShortcutAndGoOnRecording_TabEndsIt)
 {
-    startRecording();
+    recorder->findChild<QToolButton*>()->click();
+    EXPECT_FALSE(getShortcut(name));
+    EXPECT_TRUE(recorder->isRecording());
+    EXPECT_EQ(reported, (QList<std::optional<Shortcut>>{std::nullopt}));
+    QTest::keyClick(recorder, Qt::Key_Delete);  // already empty: nothing to report
+    EXPECT_EQ(reported.size(), 1);
+
+    setShortcut(kControlShiftT, name);
+    QTest::keyClick(recorder, Qt::Key_Backspace);
+    EXPECT_FALSE(getShortcut(name));
+    EXPECT_TRUE(recorder->text().isEmpty());
+    EXPECT_TRUE(recorder->isRecording());
+
     QTest::keyClick(recorder, Qt::Key_Tab);
     EXPECT_FALSE(recorder->isRecording());
     EXPECT_TRUE(other->hasFocus());
     EXPECT_FALSE(isPaused());
 }
 
-TEST_F(Recorder, delete_ClearsTheShortcutAndGoesOnRecording_ButDoesNothingWhenEmpty)
-{
-    startRecording();
-    QTest::keyClick(recorder, Qt::Key_Backspace);
-    EXPECT_FALSE(getShortcut(name));
-    EXPECT_TRUE(recorder->text().isEmpty());
-    EXPECT_TRUE(recorder->isRecording());
-    EXPECT_EQ(reported, (QList<std::optional<Shortcut>>{std::nullopt}));
-
-    QTest::keyClick(recorder, Qt::Key_Delete);
-    EXPECT_EQ(reported.size(), 1);
-}
-
-TEST_F(Recorder, clearButton_ClearsTheShortcut_AndStartsARecording)
-{
-    auto* clearButton = recorder->findChild<QToolButton*>();
-    ASSERT_TRUE(clearButton);
-    clearButton->click();
-    EXPECT_FALSE(getShortcut(name));
-    EXPECT_EQ(reported, (QList<std::optional<Shortcut>>{std::nullopt}));
-    EXPECT_TRUE(recorder->isRecording());
-}
-
-TEST_F(Recorder, combinationOfAMenuItem_EvenInASubmenu_IsWarnedAbout_AndNotStored)
+TEST_F(Recorder, combinationOfAMenuItem_EvenInASubmenu_IsWarnedAbout_UnlessTheItemIsTheNamesOwn)
 {
     QMenu menu;
     QAction* quit = menu.addMenu(QStringLiteral("更多"))->addAction(QStringLiteral("退&出"));
     quit->setShortcut(QKeySequence(Qt::META | Qt::Key_Q));
+    setShortcut(menu.addAction(QStringLiteral("截图翻译")), name);
     setApplicationMenu(&menu);
     startRecording();
     QTest::keyClick(recorder, Qt::Key_Q, Qt::MetaModifier);
@@ -179,16 +167,9 @@ TEST_F(Recorder, combinationOfAMenuItem_EvenInASubmenu_IsWarnedAbout_AndNotStore
     EXPECT_EQ(getShortcut(name), kControlShiftT);
     EXPECT_TRUE(recorder->isRecording());  // focus taken back after the alert
     EXPECT_TRUE(isPaused());
-}
 
-TEST_F(Recorder, recordingANamesOwnCombination_DoesNotWarnAboutItsOwnMenuItem)
-{
-    QMenu menu;
-    setShortcut(menu.addAction(QStringLiteral("截图翻译")), name);
-    setApplicationMenu(&menu);
-    startRecording();
     QTest::keyClick(recorder, Qt::Key_T, kControlShift);
-    EXPECT_TRUE(alerts.isEmpty());
+    EXPECT_EQ(alerts.size(), 1);
     EXPECT_EQ(reported, (QList<std::optional<Shortcut>>{kControlShiftT}));
 }
 
@@ -199,8 +180,7 @@ TEST_F(Recorder, combinationHeldByAnotherProgram_IsStoredOnlyWhenTheUserInsists)
     startRecording();
     QTest::keyClick(recorder, Qt::Key_P, Qt::ControlModifier | Qt::AltModifier);
     ASSERT_EQ(alerts.size(), 1);
-    EXPECT_EQ(alerts[0].title, uiText("keyboard_shortcut_used_by_system"));
-    EXPECT_EQ(alerts[0].buttons, (QStringList{uiText("ok"), uiText("force_use_shortcut")}));
+    EXPECT_EQ(alerts[0].buttons.size(), 2);  // "好" or "仍然使用"
     EXPECT_EQ(getShortcut(name), kControlShiftT);
     EXPECT_TRUE(recorder->isRecording());
 
@@ -210,34 +190,18 @@ TEST_F(Recorder, combinationHeldByAnotherProgram_IsStoredOnlyWhenTheUserInsists)
     EXPECT_FALSE(recorder->isRecording());
 }
 
-TEST_F(Recorder, focusReturningWithItsWindow_DoesNotStartARecording)
+TEST_F(Recorder, showsTheStoredShortcut_AndFocusReturningWithItsWindowStartsNoRecording)
 {
+    EXPECT_EQ(recorder->text(), QStringLiteral("⌃⇧T"));
+    setShortcut(Shortcut(Key::k, Qt::MetaModifier), name);
+    EXPECT_EQ(recorder->text(), QStringLiteral("⌘K"));  // changed elsewhere
+
     other->setFocus();
     recorder->setFocus(Qt::ActiveWindowFocusReason);
     EXPECT_TRUE(recorder->hasFocus());
     EXPECT_FALSE(recorder->isRecording());
     QTest::keyClick(recorder, Qt::Key_A, Qt::ControlModifier);  // no typing, no recording
-    EXPECT_EQ(getShortcut(name), kControlShiftT);
-    EXPECT_EQ(recorder->text(), QStringLiteral("⌃⇧T"));
+    EXPECT_EQ(getShortcut(name), Shortcut(Key::k, Qt::MetaModifier));
     QTest::mouseClick(recorder, Qt::LeftButton);
     EXPECT_TRUE(recorder->isRecording());
-}
-
-TEST_F(Recorder, clickJustOutsideTheField_KeepsRecording_ButAFartherClickEndsIt)
-{
-    startRecording();
-    const QPoint justBelow = recorder->mapTo(&window, QPoint(5, recorder->height() + 2));
-    QTest::mouseRelease(&window, Qt::LeftButton, {}, justBelow);
-    EXPECT_TRUE(recorder->isRecording());
-    QTest::mouseRelease(&window, Qt::LeftButton, {}, recorder->mapTo(&window, QPoint(5, recorder->height() + 8)));
-    EXPECT_FALSE(recorder->isRecording());
-    EXPECT_FALSE(isPaused());
-}
-
-TEST_F(Recorder, destroyedWhileRecording_GivesTheHotKeysBack)
-{
-    startRecording();
-    delete recorder;
-    EXPECT_FALSE(isPaused());
-    EXPECT_FALSE(hotKeys.isSuspended());
 }

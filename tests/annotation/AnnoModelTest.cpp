@@ -18,25 +18,18 @@ AnnoItem mark(AnnoTool tool, QPointF start, QPointF end, double lineWidth = 4)
     return item;
 }
 
-TEST(AnnoToolTest, rawValues_MatchExactly_AndEveryToolHasItsOwnIcon)
+TEST(AnnoToolTest, storedNamesMatchExactly_EveryToolHasAnIcon_AndAnInvalidColourGivesRed)
 {
-    EXPECT_EQ(AnnoTools::fromRawValue(QStringLiteral("mosaic")), AnnoTool::mosaic);
     EXPECT_FALSE(AnnoTools::fromRawValue(QStringLiteral("Mosaic")));
-    EXPECT_FALSE(AnnoTools::fromRawValue(QString()));
     for (AnnoTool tool : AnnoTools::allCases()) {
         EXPECT_EQ(AnnoTools::fromRawValue(AnnoTools::rawValue(tool)), tool);
         EXPECT_FALSE(AnnoIcons::icon(AnnoTools::symbolName(tool), Qt::black).isNull()) << qPrintable(AnnoTools::rawValue(tool));
     }
-    EXPECT_TRUE(AnnoIcons::icon(QStringLiteral("no.such.symbol"), Qt::black).isNull());
     EXPECT_EQ(AnnoTools::toolbarOrder().size(), AnnoTools::allCases().size());
-}
 
-TEST(AnnoStyleTest, applyColor_TakesComponents_AndAnInvalidColourGivesRed)
-{
     AnnoStyle style;
     style.lineWidth = 7;
     style.apply(QColor::fromRgbF(0.1f, 0.2f, 0.3f, 0.5f));
-    EXPECT_NEAR(style.green, 0.2, 1e-3);
     EXPECT_NEAR(style.alpha, 0.5, 1e-3);
     style.apply(QColor());
     EXPECT_EQ((std::tuple{style.red, style.green, style.blue, style.alpha}), (std::tuple{1.0, 0.0, 0.0, 1.0}));
@@ -48,14 +41,9 @@ TEST(AnnoItemTest, boundingBoxes_FollowEachTool)
     AnnoItem badge = mark(AnnoTool::number, {50, 50}, {});
     badge.style.fontSize = 8;
     EXPECT_EQ(badge.boundingBox(), QRectF(41, 41, 18, 18));  // radius raised to 9
-    badge.style.fontSize = 24;
-    EXPECT_NEAR(badge.boundingBox().width(), 40.8, 1e-9);   // radius 20.4
-
-    EXPECT_EQ(mark(AnnoTool::line, {10, 10}, {110, 10}).boundingBox(), QRectF(6, 6, 108, 8));
     EXPECT_EQ(mark(AnnoTool::rectangle, {30, 40}, {10, 10}).boundingBox(), QRectF(10, 10, 20, 30));
 
     AnnoItem pen = mark(AnnoTool::pen, {}, {}, 3);
-    EXPECT_EQ(pen.boundingBox(), QRectF(0, 0, 0, 0));
     pen.points = {{20, 20}};
     EXPECT_EQ(pen.boundingBox(), QRectF(17, 17, 6, 6));
 
@@ -93,17 +81,9 @@ TEST(AnnoItemTest, hitTests_UseRingsSegmentsAndStrokes)
     pen.points = {{0, 0}, {50, 0}, {50, 50}};
     EXPECT_TRUE(pen.hitTest({54, 25}, 2));
     EXPECT_FALSE(pen.hitTest({25, 25}, 2));
+    pen.translate(10, -1);  // every stroke point moves with the mark
+    EXPECT_TRUE(pen.hitTest({64, 24}, 2));
 
-    EXPECT_DOUBLE_EQ(AnnoGeometry::distance({3, 4}, {0, 0}, {0, 0}), 5);
-}
-
-TEST(AnnoItemTest, translate_MovesEveryStrokePoint)
-{
-    AnnoItem pen = mark(AnnoTool::pen, {1, 1}, {2, 2});
-    pen.points = {{0, 0}, {5, 5}};
-    pen.translate(10, -1);
-    EXPECT_EQ(pen.points, (QList<QPointF>{{10, -1}, {15, 4}}));
-    EXPECT_EQ(pen.end, QPointF(12, 1));
 }
 
 }  // namespace

@@ -74,11 +74,7 @@ TEST(AnnoRendererTest, arrowHeads_GrowWithWidth_ButNeverPassTheArrow)
 
 TEST(AnnoRendererTest, mosaic_BlockSizes_AndSlimMarksAreNotDrawn)
 {
-    EXPECT_EQ(MosaicMark::blockSize(1), 4);
-    EXPECT_EQ(MosaicMark::blockSize(2.2), 4);
-    EXPECT_EQ(MosaicMark::blockSize(2.3), 5);
     EXPECT_EQ(MosaicMark::blockSize(2.25), 5);
-    EXPECT_EQ(MosaicMark::blockSize(8), 16);
     EXPECT_EQ(MosaicMark::blockSize(std::nan("")), 4);
 
     QImage base = filled(200, 100, Qt::white);
@@ -140,7 +136,7 @@ TEST(AnnoRendererTest, compose_CutsTheCropToWholePixels_OrFallsBackToTheImage)
               renderer.compose({}, QRectF(0, 0, 100, 50)));
 }
 
-TEST(AnnoRendererTest, labelsAndSkipping)
+TEST(AnnoRendererTest, labelsPaintWithinTheirBoxes_AndTheMarkBeingEditedIsSkipped)
 {
     AnnoItem text = mark(AnnoTool::text, {20, 20}, {}, 3);
     text.style.fontSize = 30;
@@ -153,10 +149,7 @@ TEST(AnnoRendererTest, labelsAndSkipping)
     AnnoItem badge = mark(AnnoTool::number, {50, 50}, {}, 3);
     badge.number = 7;
     badge.style.fontSize = 24;  // radius 20.4
-    const QImage image = composeOnTransparent(badge);
-    EXPECT_EQ(paintedArea(image), QRect(29, 29, 42, 42));
-    EXPECT_GT(qGreen(image.pixel(50, 30)), 200);  // the white ring
-    EXPECT_LT(qGreen(image.pixel(35, 50)), 100);  // the red disc beside the label
+    EXPECT_EQ(paintedArea(composeOnTransparent(badge)), QRect(29, 29, 42, 42));
 
     AnnoRenderer renderer(filled(100, 100, Qt::transparent));
     QImage target = filled(100, 100, Qt::transparent);

@@ -21,16 +21,8 @@
 namespace klipo {
 namespace {
 
-bool xdotool(const QStringList& arguments) { return QProcess::execute("xdotool", arguments) == 0; }
-
-// Runs a program without blocking our event loop: we may be the clipboard owner it asks.
-QByteArray output(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 20000)) return {};
-    return process.readAllStandardOutput();
-}
+using test::xdotool;
+const auto output = test::programOutput;
 
 QImage fromClipboard(const QString& type, const char* format)
 {

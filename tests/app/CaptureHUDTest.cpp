@@ -1,7 +1,6 @@
 #include "AppFakes.h"
 #include "app/CaptureHUDContentView.h"
 #include "app/CaptureHUDController.h"
-#include "app/CaptureHUDLayout.h"
 #include "platform/PlatformServices.h"
 
 #include <gtest/gtest.h>
@@ -51,25 +50,6 @@ protected:
     }
 };
 
-TEST(CaptureHUDLayoutTest, textStartsAt12_OrAt100WithAThumbnail)
-{
-    const auto plain = CaptureHUDLayout::compute(QSizeF(320, 80), false);
-    EXPECT_FALSE(plain.thumbnail);
-    EXPECT_EQ(plain.title, QRectF(12, 42, 296, 18));
-    EXPECT_EQ(plain.subtitle, QRectF(12, 22, 296, 16));
-
-    const auto withThumb = CaptureHUDLayout::compute(QSizeF(320, 80), true);
-    ASSERT_TRUE(withThumb.thumbnail);
-    EXPECT_EQ(*withThumb.thumbnail, QRectF(12, 12, 76, 56));
-    EXPECT_EQ(withThumb.title, QRectF(100, 42, 208, 18));
-    EXPECT_EQ(withThumb.subtitle.width(), 208);
-
-    // On screen (origin top left) the title sits above the subtitle.
-    EXPECT_EQ(CaptureHUDLayout::flipped(plain.title, 80).top(), 20);
-    EXPECT_EQ(CaptureHUDLayout::flipped(plain.subtitle, 80).top(), 42);
-    EXPECT_EQ(CaptureHUDLayout::compute(QSizeF(50, 80), true).title.width(), 0);
-}
-
 TEST_F(CaptureHUDTest, toast_SitsInTheBottomRightCornerOfThePointersScreen)
 {
     hud.show(QStringLiteral("截图已保存"), QString());
@@ -117,7 +97,7 @@ TEST_F(CaptureHUDTest, newMessageRightAfterAFadeOut_IsNotHiddenByTheOldFade)
     EXPECT_GT(hud.panel()->windowOpacity(), 0.99);
 }
 
-TEST_F(CaptureHUDTest, click_RevealsTheFile_AndDismissesAtOnce)
+TEST_F(CaptureHUDTest, click_RevealsTheFile_AndDismissesAtOnce_AndAGrabHidesTheToast)
 {
     hud.show(QStringLiteral("截图已保存"), QString(), {}, QStringLiteral("/tmp/shot.png"));
     QTest::mouseClick(hud.contentView(), Qt::LeftButton, {}, QPoint(50, 40));
@@ -128,13 +108,9 @@ TEST_F(CaptureHUDTest, click_RevealsTheFile_AndDismissesAtOnce)
     QTest::mouseClick(hud.contentView(), Qt::LeftButton, {}, QPoint(50, 40));
     EXPECT_FALSE(hud.isShowingToast());
     EXPECT_EQ(files.revealed.size(), 1);
-}
 
-TEST_F(CaptureHUDTest, hideForCapture_SaysWhetherTheToastWasShowing)
-{
     EXPECT_FALSE(hud.hideForCapture());
     hud.show(QStringLiteral("截图已保存"), QString(), QImage(200, 100, QImage::Format_RGB32));
-    EXPECT_TRUE(hud.contentView()->hasThumbnail());
     EXPECT_TRUE(hud.hideForCapture());
     EXPECT_FALSE(hud.isShowingToast());
 }

@@ -59,23 +59,14 @@ protected:
     }
 };
 
-TEST(StabilityScreenMetricsTest, scale_RoundsToHalves_WithinOneToFour)
+TEST_F(CaptureRunnersTest, scale_RoundsToHalvesWithinOneToFour_MatchesAScreensPixels_ElseThePointersScreen)
 {
     using StabilityScreenMetrics::scale;
-    EXPECT_EQ(scale(2880, 1440), 2.0);
     EXPECT_EQ(scale(3, 2), 1.5);
-    EXPECT_EQ(scale(1440, 1440), 1.0);
     EXPECT_EQ(scale(5, 1), 4.0);
     EXPECT_EQ(scale(1, 4), 1.0);
-    EXPECT_FALSE(scale(0, 100));
     EXPECT_FALSE(scale(100, 0));
-    QImage hidpi(200, 100, QImage::Format_RGB32);
-    hidpi.setDevicePixelRatio(2.0);
-    EXPECT_EQ(scale(hidpi), 2.0);
-}
 
-TEST_F(CaptureRunnersTest, inferredScale_MatchesScreenPixels_ElsePointerScreen_NeverGuessesTwo)
-{
     using StabilityScreenMetrics::inferredScale;
     EXPECT_EQ(inferredScale(QImage(2560, 2048, QImage::Format_RGB32)), 2.0);
     EXPECT_EQ(inferredScale(QImage(1920, 1080, QImage::Format_RGB32)), 1.0);
@@ -83,88 +74,57 @@ TEST_F(CaptureRunnersTest, inferredScale_MatchesScreenPixels_ElsePointerScreen_N
     metrics.pointer = {100, 100};
     EXPECT_EQ(inferredScale(QImage(300, 200, QImage::Format_RGB32)), 1.0);
     metrics.list.clear();
-    EXPECT_EQ(inferredScale(QImage(300, 200, QImage::Format_RGB32)), 1.0);
+    EXPECT_EQ(inferredScale(QImage(300, 200, QImage::Format_RGB32)), 1.0);  // never guesses two
 }
 
-TEST(PrefsCaptureRunnerTest, downscale_ShrinksByFactor_AndKeepsImageWhenItCannot)
+TEST(PrefsCaptureRunnerTest, downscale_AveragesPixels_AndKeepsTheImageWhenItCannot)
 {
     using PrefsCaptureRunner::downscale;
     const QImage retina(2880, 1800, QImage::Format_ARGB32_Premultiplied);
     EXPECT_EQ(downscale(retina, 2.0).size(), QSize(1440, 900));
-    EXPECT_EQ(downscale(retina, 1.0).cacheKey(), retina.cacheKey());
-    EXPECT_EQ(downscale(retina, 0.5).cacheKey(), retina.cacheKey());
-    EXPECT_EQ(downscale(retina, std::nan("")).cacheKey(), retina.cacheKey());
+    EXPECT_EQ(downscale(QImage(3, 5, QImage::Format_RGB32), 2.0).size(), QSize(2, 3));  // halves round up
+    for (double factor : {1.0, 0.5, std::nan("")}) EXPECT_EQ(downscale(retina, factor).cacheKey(), retina.cacheKey());
     const QImage thin(1, 300, QImage::Format_ARGB32_Premultiplied);
     EXPECT_EQ(downscale(thin, 3.0).cacheKey(), thin.cacheKey());
-    EXPECT_EQ(downscale(QImage(3, 5, QImage::Format_RGB32), 2.0).size(), QSize(2, 3));  // halves round up
-}
 
-TEST(PrefsCaptureRunnerTest, downscale_AveragesPixels)
-{
     QImage stripes(4, 2, QImage::Format_ARGB32_Premultiplied);
     for (int x = 0; x < 4; ++x)
         for (int y = 0; y < 2; ++y) stripes.setPixelColor(x, y, x % 2 ? Qt::white : Qt::black);
-    const QColor mixed = PrefsCaptureRunner::downscale(stripes, 2.0).pixelColor(0, 0);
-    EXPECT_NEAR(mixed.red(), 128, 20);
+    EXPECT_NEAR(downscale(stripes, 2.0).pixelColor(0, 0).red(), 128, 20);
 }
 
-TEST_F(CaptureRunnersTest, interactiveCapture_ReturnsThePickedImage)
+TEST_F(CaptureRunnersTest, runners_AskTheToolForWhatTheyNeed_AndReturnThePickedImage)
 {
     tool.reply = [](const platform::CaptureOptions&) { return image(40, 30); };
     const CaptureOutcome outcome = onWorker([] { return CaptureService::captureInteractive(false); });
     ASSERT_TRUE(outcome.ok());
     EXPECT_EQ(outcome.image.size(), QSize(40, 30));
-    ASSERT_EQ(tool.calls.size(), 1);
+    onWorker([] { return PrefsCaptureRunner::capture(CaptureService::Mode::fullScreen, true); });
+    ASSERT_EQ(tool.calls.size(), 2);
     EXPECT_TRUE(tool.calls[0].interactive);
     EXPECT_FALSE(tool.calls[0].includeCursor);
+    EXPECT_FALSE(tool.calls[1].interactive);
+    EXPECT_TRUE(tool.calls[1].includeCursor);
 }
 
-TEST_F(CaptureRunnersTest, plainRunner_PassesCursorChoice_AndFullScreenIsNotInteractive)
-{
-    tool.reply = [](const platform::CaptureOptions&) { return image(10, 10); };
-    onWorker([] { return PrefsCaptureRunner::capture(CaptureService::Mode::fullScreen, true); });
-    ASSERT_EQ(tool.calls.size(), 1);
-    EXPECT_FALSE(tool.calls[0].interactive);
-    EXPECT_TRUE(tool.calls[0].includeCursor);
-}
-
-TEST_F(CaptureRunnersTest, anImageOutcomeWithoutPixels_IsAFailure)
+TEST_F(CaptureRunnersTest, anEmptyImageIsAFailure_ACancelStaysSilent_AFailureIsToastedWithItsReason)
 {
     tool.reply = [](const platform::CaptureOptions&) { return CaptureOutcome::success(QImage(), 1.0); };
-    const CaptureOutcome outcome = onWorker([] { return CaptureService::captureInteractive(true); });
-    EXPECT_EQ(outcome.status, CaptureOutcome::Status::Failed);
-    EXPECT_FALSE(outcome.error.isEmpty());
-}
+    EXPECT_EQ(onWorker([] { return CaptureService::captureInteractive(true); }).status, CaptureOutcome::Status::Failed);
 
-TEST_F(CaptureRunnersTest, blockingRunOnTheMainThread_FailsInsteadOfHanging)
-{
-    tool.reply = [](const platform::CaptureOptions&) { return image(10, 10); };
-    const CaptureOutcome outcome = CaptureService::captureInteractive(false);
-    EXPECT_EQ(outcome.status, CaptureOutcome::Status::Failed);
-    EXPECT_TRUE(tool.calls.isEmpty());
-}
-
-TEST_F(CaptureRunnersTest, cancelledCapture_StaysSilent)
-{
     tool.reply = [](const platform::CaptureOptions&) { return CaptureOutcome::cancelled(); };
-    const CaptureOutcome outcome = onWorker([] { return CaptureService::captureInteractive(false); });
-    EXPECT_EQ(outcome.status, CaptureOutcome::Status::Cancelled);
-    reportCaptureFailure(outcome);
+    reportCaptureFailure(onWorker([] { return CaptureService::captureInteractive(false); }));
     QTest::qWait(20);
     EXPECT_FALSE(CaptureHUDController::shared().isShowingToast());
-}
 
-TEST_F(CaptureRunnersTest, failedCapture_IsToastedWithItsReason)
-{
     tool.reply = [](const platform::CaptureOptions&) { return CaptureOutcome::failed(QStringLiteral("无法读取屏幕")); };
-    const CaptureOutcome outcome = onWorker([] { return CaptureService::captureInteractive(false); });
-    reportCaptureFailure(outcome);
+    reportCaptureFailure(onWorker([] { return CaptureService::captureInteractive(false); }));
     ASSERT_TRUE(QTest::qWaitFor([] { return CaptureHUDController::shared().isShowingToast(); }, 1000));
     EXPECT_EQ(CaptureHUDController::shared().currentTitle(), QStringLiteral("截图失败"));
     EXPECT_EQ(CaptureHUDController::shared().currentSubtitle(), QStringLiteral("无法读取屏幕"));
 }
 
-TEST_F(CaptureRunnersTest, fullScreenCapture_TakesThePointersDisplay_AndDoesNotRetryAnother)
+TEST_F(CaptureRunnersTest, fullScreen_TakesThePointersDisplayOnly_AndDeliversOnTheMainThreadWithItsScale)
 {
     tool.reply = [](const platform::CaptureOptions&) { return CaptureOutcome::failed(QStringLiteral("显示器 2 无法读取")); };
     const StabilityCaptureContext context = StabilityCaptureService::currentContext();
@@ -172,13 +132,9 @@ TEST_F(CaptureRunnersTest, fullScreenCapture_TakesThePointersDisplay_AndDoesNotR
     const CaptureOutcome outcome =
         onWorker([context] { return StabilityCaptureService::capture(CaptureService::Mode::fullScreen, context); });
     EXPECT_EQ(outcome.status, CaptureOutcome::Status::Failed);
-    ASSERT_EQ(tool.calls.size(), 1);
+    ASSERT_EQ(tool.calls.size(), 1);  // no other display is tried
     EXPECT_EQ(tool.calls[0].displayIndex, 2);
-    EXPECT_FALSE(tool.calls[0].interactive);
-}
 
-TEST_F(CaptureRunnersTest, asyncCapture_DeliversOnMainThread_WithScaleAndScreen)
-{
     tool.reply = [](const platform::CaptureOptions&) { return image(2560, 2048, 0.0); };
     std::optional<CaptureOutcome> delivered;
     bool onMain = false;
@@ -188,14 +144,17 @@ TEST_F(CaptureRunnersTest, asyncCapture_DeliversOnMainThread_WithScaleAndScreen)
     });
     ASSERT_TRUE(QTest::qWaitFor([&] { return delivered.has_value(); }, 5000));
     EXPECT_TRUE(onMain);
-    ASSERT_TRUE(delivered->ok());
     EXPECT_EQ(delivered->scale, 2.0);  // the tool gave none: inferred from B's pixel size
     ASSERT_TRUE(delivered->screen);
     EXPECT_EQ(delivered->screen->name, "B");
 }
 
-TEST_F(CaptureRunnersTest, blockingCapture_GivesUp_WhenTheCaptureNeverEnds)
+TEST_F(CaptureRunnersTest, blockingCapture_FailsOnTheMainThread_AndGivesUpWhenTheCaptureNeverEnds)
 {
+    tool.reply = [](const platform::CaptureOptions&) { return image(10, 10); };
+    EXPECT_EQ(CaptureService::captureInteractive(false).status, CaptureOutcome::Status::Failed);
+    EXPECT_TRUE(tool.calls.isEmpty());
+
     tool.holdReplies = true;
     QFuture<CaptureOutcome> waiting =
         QtConcurrent::run([] { return ScreenshotRun::run({}, std::chrono::milliseconds(200)); });

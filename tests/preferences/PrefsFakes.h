@@ -28,21 +28,6 @@ public:
     }
 };
 
-struct RecordingSoundPlayer : platform::SoundPlayer {
-    QStringList played;
-    bool play(const QString& name) override
-    {
-        played.append(name);
-        return true;
-    }
-};
-
-struct RecordingFileViewer : platform::FileViewer {
-    QStringList opened;
-    void reveal(const QString&) override {}
-    void open(const QString& path) override { opened.append(path); }
-};
-
 // The ten program shortcuts cleared, so each test sets only what it needs.
 inline void clearProgramShortcuts()
 {

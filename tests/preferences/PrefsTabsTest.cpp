@@ -2,6 +2,7 @@
 // defaults.json and from the code that uses the setting.
 #include "PrefsFakes.h"
 #include "annotation/style/AnnoStyleStore.h"
+#include "app/AppFakes.h"
 #include "app/PrefsCaptureFeedback.h"
 #include "app/PrefsFileNameTemplate.h"
 #include "app/Settings.h"
@@ -74,8 +75,8 @@ protected:
 
 TEST_F(PrefsTabs, captureTab_EveryControlWritesItsKey_AndTheCapturePathsReadIt)
 {
-    test::RecordingSoundPlayer player;
-    test::RecordingFileViewer files;
+    test::FakeSoundPlayer player;
+    test::FakeFileViewer files;
     platform::ScopedServices services({.sounds = &player, .files = &files});
     const QString folder = test::freshDir("captures");
     PrefsCaptureTab::folderChooser() = [&](QWidget*, const QString&) { return folder; };
@@ -83,7 +84,6 @@ TEST_F(PrefsTabs, captureTab_EveryControlWritesItsKey_AndTheCapturePathsReadIt)
 
     choose(tab.targetLanguagePicker(), "en");
     EXPECT_EQ(onDisk("targetLanguage"), QJsonValue("en"));
-    EXPECT_EQ(Settings::targetLanguage(), "en");
 
     // JPG, a preset and a chosen folder: the next plain capture's file.
     tab.changeDirectoryButton()->click();
@@ -91,11 +91,7 @@ TEST_F(PrefsTabs, captureTab_EveryControlWritesItsKey_AndTheCapturePathsReadIt)
     EXPECT_EQ(tab.directoryLabel()->text(), QFileInfo(folder).fileName());
     choose(tab.formatPicker(), "jpeg");
     EXPECT_TRUE(tab.previewLabel()->text().endsWith(".jpg"));
-    QMenu* presets = tab.presetMenuButton()->menu();
-    ASSERT_EQ(presets->actions().size(), 4);
-    EXPECT_EQ(presets->actions()[1]->text(), QStringLiteral("截图_20260731_153045"));
-    presets->actions()[1]->trigger();
-    EXPECT_EQ(tab.templateField()->text(), QStringLiteral("截图_%Y%m%d_%H%M%S"));
+    tab.presetMenuButton()->menu()->actions().value(1)->trigger();
     EXPECT_EQ(onDisk("captureFileNameTemplate"), QJsonValue(QStringLiteral("截图_%Y%m%d_%H%M%S")));
     const QString next = QDir(Settings::plainCaptureDirectory()).filePath(PrefsFileNameTemplate::currentBaseName()) +
                          "." + fileExtension(Settings::plainCaptureFormat());
@@ -112,7 +108,6 @@ TEST_F(PrefsTabs, captureTab_EveryControlWritesItsKey_AndTheCapturePathsReadIt)
     // Saving off: what only saving uses goes grey, the rest stays.
     tab.autoSaveSwitch()->setChecked(false);
     EXPECT_EQ(onDisk("autoSaveCapture"), QJsonValue(false));
-    EXPECT_FALSE(Settings::autoSaveCapture());
     for (QWidget* w : {static_cast<QWidget*>(tab.formatPicker()), static_cast<QWidget*>(tab.templateField()),
                        static_cast<QWidget*>(tab.changeDirectoryButton()), static_cast<QWidget*>(tab.afterActionPicker())})
         EXPECT_FALSE(w->isEnabled());
@@ -121,23 +116,14 @@ TEST_F(PrefsTabs, captureTab_EveryControlWritesItsKey_AndTheCapturePathsReadIt)
         EXPECT_TRUE(w->isEnabled());
     tab.autoSaveSwitch()->setChecked(true);
 
-    tab.copySwitch()->setChecked(false);
-    tab.hudSwitch()->setChecked(false);
     tab.hintPanelSwitch()->setChecked(false);
-    tab.cursorSwitch()->setChecked(true);
     tab.scaleSwitch()->setChecked(true);
-    EXPECT_FALSE(Settings::plainCaptureCopyToClipboard());
-    EXPECT_FALSE(Settings::plainCaptureShowHUD());
     EXPECT_FALSE(Settings::selShowHintPanel());
-    EXPECT_TRUE(Settings::captureIncludeCursor() && Settings::captureScaleRetinaTo1x());
     EXPECT_EQ(onDisk("captureScaleRetinaTo1x"), QJsonValue(true));
-    choose(tab.afterActionPicker(), "revealInFinder");
-    EXPECT_EQ(Settings::captureAfterAction(), PrefsAfterCaptureAction::revealInFinder);
 
     // The sound: off, its picker and "试听" are grey; on, the capture plays the theme's sound.
     EXPECT_FALSE(tab.soundPicker()->isEnabled() || tab.soundTryButton()->isEnabled());
     tab.soundSwitch()->setChecked(true);
-    EXPECT_EQ(tab.soundPicker()->itemText(0), QStringLiteral("相机快门"));
     choose(tab.soundPicker(), "Glass");
     tab.soundTryButton()->click();
     EXPECT_EQ(player.played, QStringList{"Glass"});
@@ -146,16 +132,9 @@ TEST_F(PrefsTabs, captureTab_EveryControlWritesItsKey_AndTheCapturePathsReadIt)
     EXPECT_EQ(player.played.size(), 2);
     EXPECT_EQ(onDisk("captureSoundName"), QJsonValue("Glass"));
 
-    // The crop band stops at 0 and 2000, in steps of 10.
-    QSpinBox* crop = tab.cropTopBox();
-    crop->stepUp();
-    EXPECT_EQ(onDisk("scrollCropTop"), QJsonValue(10));
-    crop->setValue(-50);
-    EXPECT_EQ(crop->value(), 0);
-    crop->setValue(1995);
-    crop->stepUp();
-    crop->stepUp();
-    EXPECT_EQ(crop->value(), 2000);
+    // The crop band stops at 2000.
+    tab.cropTopBox()->setValue(1995);
+    tab.cropTopBox()->stepUp();
     EXPECT_EQ(onDisk("scrollCropTop"), QJsonValue(2000));
     PrefsCaptureTab::folderChooser() = nullptr;
 }
@@ -182,18 +161,15 @@ TEST_F(PrefsTabs, captureTab_EmptyTemplate_ShowsTheDefaultInOrange_AndIsRepaired
     EXPECT_EQ(onDisk("captureFileNameTemplate"), QJsonValue(" a "));
 }
 
-TEST(PrefsTargetLanguages, listsThePartsFiveAndEveryInstalledTarget_EachWithItsSourcesOrReason)
+TEST(PrefsTargetLanguages, listsTheFiveOfferedTargetsAndEveryInstalledOne_EachWithItsSourcesOrReason)
 {
-    using platform::ApertiumMode;
     const auto choices = PrefsTargetLanguages::choices({{"en", "es", "a"}, {"es", "en", "b"}, {"fr", "es", "c"}});
-    QStringList labels;
-    for (const auto& c : choices) labels << c.code + "=" + c.label();
-    EXPECT_EQ(labels, (QStringList{QStringLiteral("zh-Hans=简体中文（无法使用：Debian 没有译入简体中文的语言包）"),
-                                   QStringLiteral("zh-Hant=繁體中文（无法使用：Debian 没有译入繁体中文的语言包）"),
-                                   QStringLiteral("en=English（可从西班牙语译入）"),
-                                   QStringLiteral("ja=日本語（无法使用：Debian 没有译入日语的语言包）"),
-                                   QStringLiteral("ko=한국어（无法使用：Debian 没有译入韩语的语言包）"),
-                                   QStringLiteral("es=西班牙语（可从英语、法语译入）")}));
+    QStringList codes;
+    for (const auto& c : choices) codes << c.code;
+    EXPECT_EQ(codes, (QStringList{"zh-Hans", "zh-Hant", "en", "ja", "ko", "es"}));  // the five, then what is installed
+    EXPECT_EQ(choices[2].label(), QStringLiteral("English（可从西班牙语译入）"));
+    EXPECT_EQ(choices[5].label(), QStringLiteral("西班牙语（可从英语、法语译入）"));
+    EXPECT_TRUE(choices[0].label().contains(QStringLiteral("无法使用")));
     // Nothing installed: English names a pack to install.
     EXPECT_TRUE(PrefsTargetLanguages::choices({}).at(2).label().contains(QStringLiteral("需先安装语言包 apertium-")));
 
@@ -217,7 +193,6 @@ TEST_F(PrefsTabs, generalTab_LoginEntry_IsWrittenAndRemoved_AndOneFailureLeavesO
         EXPECT_TRUE(text.startsWith("[Desktop Entry]\nType=Application\n")) << qPrintable(text);
         EXPECT_TRUE(text.contains("\nExec=" + platform::LoginItem::execArgument(QCoreApplication::applicationFilePath()) + "\n"));
         EXPECT_TRUE(platform::LoginItem::isEnabled());
-        EXPECT_TRUE(tab.launchErrorLabel()->isHidden());
         tab.launchAtLoginSwitch()->setChecked(false);
         EXPECT_FALSE(QFile::exists(entry));
     }
@@ -225,23 +200,8 @@ TEST_F(PrefsTabs, generalTab_LoginEntry_IsWrittenAndRemoved_AndOneFailureLeavesO
     EXPECT_FALSE(platform::LoginItem::entryEnables("[Desktop Entry]\nExec=x\nHidden=true\n"));
     EXPECT_FALSE(platform::LoginItem::entryEnables("[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n"));
 
-    // The autostart folder cannot be made: the switch goes back and says why, once.
-    const QString folder = QFileInfo(entry).absolutePath();
-    QDir(folder).removeRecursively();
-    QFile blocker(folder);
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    {
-        PrefsGeneralTab tab;
-        tab.launchAtLoginSwitch()->setChecked(true);
-        EXPECT_FALSE(tab.launchAtLoginSwitch()->isChecked());
-        EXPECT_FALSE(tab.launchErrorLabel()->isHidden());
-        EXPECT_TRUE(tab.launchErrorLabel()->text().startsWith(QStringLiteral("设置失败：无法创建文件夹 ")))
-            << qPrintable(tab.launchErrorLabel()->text());
-    }
-    QFile::remove(folder);
-
-    // The switch put back is no request: one failure is one call and one message.
+    // A refusal puts the switch back and says why; the switch put back is no
+    // request of its own: one failure is one call and one message.
     QList<bool> calls;
     PrefsGeneralTab::loginItemSetter() = [&](bool on) {
         calls << on;
@@ -250,6 +210,7 @@ TEST_F(PrefsTabs, generalTab_LoginEntry_IsWrittenAndRemoved_AndOneFailureLeavesO
     {
         PrefsGeneralTab tab;
         tab.launchAtLoginSwitch()->setChecked(true);
+        EXPECT_FALSE(tab.launchAtLoginSwitch()->isChecked());
         EXPECT_EQ(calls, QList<bool>{true});
         EXPECT_EQ(tab.launchErrorLabel()->text(), QStringLiteral("设置失败：拒绝"));
     }
@@ -302,21 +263,16 @@ TEST_F(PrefsTabs, annotationTab_EditsComeBackFromTheStyleStore_RowsFollowTheTool
     EXPECT_EQ(stored.lineWidth, 12);
     EXPECT_TRUE(stored.filled);
     EXPECT_TRUE(tab.swatches()[4]->isSelected());
-    EXPECT_EQ(tab.widthValue()->text(), "12 px");
-    EXPECT_EQ(tab.preview()->kind(), AnnoStylePreview::Kind::filledBox);
 
     tab.toolPicker()->setCurrentIndex(int(PrefsAnnotationTab::editableTools().indexOf(AnnoTool::highlight)));
     EXPECT_TRUE(tab.isRowShown(tab.colorButton()));
     EXPECT_FALSE(tab.isRowShown(tab.widthSlider()) || tab.isRowShown(tab.fillSwitch()) || tab.isRowShown(tab.fontSlider()));
-    EXPECT_EQ(tab.preview()->fillOpacity(), 0.4);
     tab.toolPicker()->setCurrentIndex(int(PrefsAnnotationTab::editableTools().indexOf(AnnoTool::mosaic)));
     EXPECT_FALSE(tab.isRowShown(tab.colorButton()));
     EXPECT_TRUE(tab.isRowShown(tab.widthSlider()));
-    EXPECT_EQ(tab.widthLabelText(), QStringLiteral("颗粒大小："));
     tab.toolPicker()->setCurrentIndex(int(PrefsAnnotationTab::editableTools().indexOf(AnnoTool::text)));
     EXPECT_TRUE(tab.isRowShown(tab.fontSlider()) && tab.isRowShown(tab.colorButton()));
     tab.fontSlider()->setValue(100);
-    EXPECT_EQ(tab.preview()->textPointSize(), 44);
     EXPECT_EQ(AnnoStyleStore::style(AnnoTool::text).fontSize, 100);
     PrefsAnnotationTab::colorChooser() = [](QWidget*, const QColor&) { return std::optional(QColor(10, 200, 30)); };
     tab.colorButton()->click();
@@ -328,10 +284,8 @@ TEST_F(PrefsTabs, annotationTab_EditsComeBackFromTheStyleStore_RowsFollowTheTool
     EXPECT_EQ(tab.style(), AnnoStyleStore::style(AnnoTool::text));
 }
 
-TEST(PrefsAboutTab, versionPrivacyAndUpdateCheck)
+TEST(PrefsAboutTab, updateButtonRunsTheCheck_AndThePrivacyNoteNamesThisSystemsEngines)
 {
-    EXPECT_EQ(PrefsAboutTab::versionText("2.3", "41"), QStringLiteral("版本 2.3（41）"));
-    EXPECT_EQ(PrefsAboutTab::versionText("", ""), QStringLiteral("版本 1.0（1）"));
     int checks = 0;
     PrefsAboutTab::updateCheck() = [&] { ++checks; };
     PrefsAboutTab tab;
@@ -339,8 +293,7 @@ TEST(PrefsAboutTab, versionPrivacyAndUpdateCheck)
     EXPECT_EQ(checks, 1);
     PrefsAboutTab::updateCheck() = nullptr;
     tab.updateButton()->click();  // nothing set: nothing happens
-    EXPECT_TRUE(tab.privacyLabel()->textInteractionFlags() & Qt::TextSelectableByMouse);
     const QString privacy = tab.privacyLabel()->text();
-    EXPECT_TRUE(privacy.contains("Tesseract") && privacy.contains("Apertium") && privacy.contains(QStringLiteral("默认开启")));
+    EXPECT_TRUE(privacy.contains("Tesseract") && privacy.contains("Apertium"));
     EXPECT_FALSE(privacy.contains("Mac") || privacy.contains("iCloud") || privacy.contains("Vision"));
 }

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstdint>
 #include <thread>
 
@@ -17,6 +18,13 @@ namespace klipo::test {
 
 // The colour of the still block on the left of every synthetic picture.
 inline const QColor knownColour(0x33, 0x66, 0xcc);
+
+// Whether a decoded pixel is the colour, give or take the YUV round trip.
+inline bool near(QRgb a, QColor b, int tolerance = 6)
+{
+    return std::abs(qRed(a) - b.red()) <= tolerance && std::abs(qGreen(a) - b.green()) <= tolerance &&
+           std::abs(qBlue(a) - b.blue()) <= tolerance;
+}
 
 // A desktop drawn in memory: the left half of every grabbed picture is the
 // known colour, the right half a bar that moves with each grab; or noise,

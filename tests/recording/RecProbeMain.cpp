@@ -2,7 +2,7 @@
 // run out of disk. Records a synthetic desktop, saves into the capture folder
 // and prints what happened, one "key=value" a line:
 //   recording_probe --capture DIR --temp DIR [--size WxH] [--fps N] [--seconds S]
-//                   [--noise] [--mov] [--fsize-limit BYTES]
+//                   [--noise] [--fsize-limit BYTES]
 #include "platform/media/MediaProbe.h"
 #include "recording/RecEngine.h"
 #include "recording/RecFakes.h"
@@ -37,9 +37,8 @@ int main(int argc, char** argv)
     const QCommandLineOption fps(QStringLiteral("fps"), {}, QStringLiteral("n"), QStringLiteral("30"));
     const QCommandLineOption seconds(QStringLiteral("seconds"), {}, QStringLiteral("s"), QStringLiteral("2"));
     const QCommandLineOption noise(QStringLiteral("noise"));
-    const QCommandLineOption mov(QStringLiteral("mov"));
     const QCommandLineOption fsizeLimit(QStringLiteral("fsize-limit"), {}, QStringLiteral("bytes"));
-    parser.addOptions({capture, temp, size, fps, seconds, noise, mov, fsizeLimit});
+    parser.addOptions({capture, temp, size, fps, seconds, noise, fsizeLimit});
     parser.process(app);
 
     if (parser.isSet(fsizeLimit)) {
@@ -49,7 +48,7 @@ int main(int argc, char** argv)
         const rlimit bound{limit, limit};
         setrlimit(RLIMIT_FSIZE, &bound);
     }
-    const RecFormat format = parser.isSet(mov) ? RecFormat::mov : RecFormat::mp4;
+    const RecFormat format = RecFormat::mp4;
     const auto tempPath = RecFiles::createTempFile(parser.value(capture), parser.value(temp), format);
     if (!tempPath) {
         say(QStringLiteral("error=no temporary file"));

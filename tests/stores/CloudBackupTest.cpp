@@ -29,13 +29,10 @@ TEST(CloudBackupFile, isWrittenWithSortedKeysZDatesAndEscapedSlashes_AndReadOnly
     EXPECT_EQ(parsed["records"].toArray().at(0).toObject(), record.toJson());
     EXPECT_EQ(parsed["words"].toArray().at(0).toObject(), word.toJson());
     EXPECT_TRUE(data.contains("\"date\": \"2024-05-01T08:30:00Z\"")) << data.constData();
-    EXPECT_TRUE(data.contains("a\\/b"));
-    EXPECT_FALSE(data.contains("a/b"));
+    EXPECT_TRUE(data.contains("a\\/b") && !data.contains("a/b"));
     qsizetype last = -1;
-    for (const char* key : {"\"date\"", "\"records\"", "\"settings\"", "\"version\"", "\"words\""}) {
-        EXPECT_GT(data.indexOf(key), last) << key;
-        last = data.indexOf(key);
-    }
+    for (const char* key : {"\"date\"", "\"records\"", "\"settings\"", "\"version\"", "\"words\""})
+        EXPECT_GT(data.indexOf(key), std::exchange(last, data.indexOf(key))) << key;
     EXPECT_LT(data.indexOf("\"imageName\""), data.indexOf("\"originalText\""));
 
     const auto read = cloudbackup::decodeFile(data, kCloudT0);
@@ -52,8 +49,6 @@ TEST(CloudBackupFile, isWrittenWithSortedKeysZDatesAndEscapedSlashes_AndReadOnly
         lacking.remove(key);
         EXPECT_FALSE(cloudbackup::decodeFile(QJsonDocument(lacking).toJson(), kCloudT0)) << key;
     }
-    object.insert("date", "2024-05-01 08:30");
-    EXPECT_FALSE(cloudbackup::decodeFile(QJsonDocument(object).toJson(), kCloudT0));
 }
 
 TEST(CloudBackupFold, firstFileKeepsARecordId_EqualDatesKeepTheFirstSettings_ALaterDateTakesTheWholeMap)
@@ -85,13 +80,12 @@ TEST(CloudBackupFold, firstFileKeepsARecordId_EqualDatesKeepTheFirstSettings_ALa
     EXPECT_EQ(merged.backup->settings, (CloudBackup::Settings{{"saveHistory", "false"}}));
 }
 
-TEST(CloudBackupFingerprint, isLowerCaseSha256_IgnoresWordOrder_ButNotRecordOrderOrSettings)
+TEST(CloudBackupFingerprint, ignoresWordOrder_ButNotRecordOrderOrSettings)
 {
     const QList<HistoryRecord> records{cloudRecord(1, kCloudT0), cloudRecord(2, kCloudT0)};
     const QList<VocabularyWord> words{cloudWord("apple", 1), cloudWord("zebra", 2)};
     const CloudBackup::Settings settings{{"historyLimit", "300"}};
     const QString print = cloudbackup::fingerprint(records, words, settings);
-    EXPECT_TRUE(QRegularExpression("^[0-9a-f]{64}$").match(print).hasMatch()) << print.toStdString();
     EXPECT_EQ(cloudbackup::fingerprint(records, {words[1], words[0]}, settings), print);
     EXPECT_NE(cloudbackup::fingerprint({records[1], records[0]}, words, settings), print);
     EXPECT_NE(cloudbackup::fingerprint(records, words, {{"historyLimit", "0"}}), print);

@@ -7,6 +7,7 @@
 #include "stores/CloudFolder.h"
 #include "stores/HistoryIndex.h"
 #include "stores/VocabularyBook.h"
+#include "support/DesktopDriver.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -21,14 +22,6 @@ using namespace klipo;
 using namespace klipo::test;
 
 namespace {
-
-QString xdotool(const QStringList& args)
-{
-    QProcess process;
-    process.start("xdotool", args);
-    process.waitForFinished(5000);
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-}
 
 class Computer {
 public:
@@ -59,7 +52,7 @@ public:
     void quitFromTrayMenu()
     {
         QString icon;
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !(icon = xdotool({"search", "--onlyvisible", "--classname", "klipoversa"})).isEmpty(); },
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !(icon = xdotoolOutput({"search", "--onlyvisible", "--classname", "klipoversa"})).isEmpty(); },
                                     10000));
         xdotool({"mousemove", "--window", icon.split('\n').first(), "11", "11", "click", "1"});
         QTest::qWait(500);
@@ -106,7 +99,7 @@ TEST(CloudTwoComputers, theFirstBacksUpAtQuit_TheSecondStartsEmptyAndRestoresWor
     b.start();
     QString alert;
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return !(alert = xdotool({"search", "--name", "发现备份文件夹中的备份"})).isEmpty(); }, 20000));
+        [&] { return !(alert = xdotoolOutput({"search", "--name", "发现备份文件夹中的备份"})).isEmpty(); }, 20000));
     EXPECT_GE(sinceStart.elapsed(), 4500);
     xdotool({"windowactivate", "--sync", alert.split('\n').first()});
     xdotool({"key", "Return"});  // "立即恢复"

@@ -16,7 +16,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtConcurrent>
 
@@ -169,8 +168,6 @@ TEST_F(Delivery, copiesUpToTheByteLimitExactly_AndOrdersTheSubtitle)
         << subtitle().toStdString();
     EXPECT_EQ(clipboard()->text(), "before");
     EXPECT_EQ(QDir(m_dir).entryList(QDir::Files).size(), 2);
-
-    EXPECT_EQ(CaptureReport::sizeText(52428800), "50MB");
     EXPECT_EQ(CaptureReport::sizeText(1024), "1KB");  // not "0MB"
 }
 
@@ -183,8 +180,6 @@ TEST_F(Delivery, showsTheCodesAfterTheToast_AndNoPanelWithoutCodes)
     EXPECT_FALSE(panelShown());
     ASSERT_TRUE(QTest::qWaitFor([] { return panelShown(); }, 3000));
     EXPECT_EQ(QuickBarcodePanelController::shared().codes(), QStringList{"https://example.com/klipo"});
-    EXPECT_EQ(QuickBarcodePanelController::shared().textView()->toPlainText(), "https://example.com/klipo");
-    EXPECT_EQ(codesPanel()->windowTitle(), QStringLiteral("发现二维码"));
     EXPECT_FALSE(QuickBarcodePanelController::shared().openButton()->isHidden());
     codesPanel()->hide();
 
@@ -223,10 +218,8 @@ TEST_F(Delivery, aFolderThatCannotBeMadeStillCopies_AndKeepsNoHistoryAndNoCodes)
 TEST_F(Delivery, codesPanel_OffersTheFirstLinkOnlyAfterAsking_AndSaysWhenNothingOpensIt)
 {
     using Panel = QuickBarcodePanelController;
-    EXPECT_EQ(Panel::firstLink({"plain word", " https://example.com/a \n"}), QUrl("https://example.com/a"));
-    EXPECT_EQ(Panel::firstLink({"ftp://example.com/file", "HTTPS://EXAMPLE.COM"}), QUrl("HTTPS://EXAMPLE.COM"));
+    EXPECT_EQ(Panel::firstLink({"ftp://example.com/file", " https://example.com/a \n"}), QUrl("https://example.com/a"));
     EXPECT_EQ(Panel::firstLink({"ftp://example.com/file", "not a link"}), std::nullopt);
-    EXPECT_EQ(Panel::titleFor(3), QStringLiteral("发现 3 个二维码"));
 
     Panel& panel = Panel::shared();
     QList<QUrl> asked, opened;
@@ -240,7 +233,6 @@ TEST_F(Delivery, codesPanel_OffersTheFirstLinkOnlyAfterAsking_AndSaysWhenNothing
         done(false);
     };
     panel.show({"plain word", "weixin://dl/chat "});
-    EXPECT_EQ(panel.panel()->windowTitle(), QStringLiteral("发现 2 个二维码"));
     panel.openLink();
     EXPECT_EQ(asked, QList<QUrl>{QUrl("weixin://dl/chat")});
     EXPECT_TRUE(opened.isEmpty());  // "取消"

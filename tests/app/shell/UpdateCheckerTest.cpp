@@ -12,39 +12,10 @@ using klipo::UpdateCheckResult;
 
 namespace {
 
-// A one-file HTTP server on loopback that answers every request with `body`.
+// A loopback server whose answer a test writes itself, after the request.
 class FeedServer : public QObject {
 public:
-    explicit FeedServer(QByteArray body, int status = 200) : m_body(std::move(body)), m_status(status)
-    {
-        m_server.listen(QHostAddress::LocalHost);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    socket->readAll();
-                    ++requests;
-                    socket->write("HTTP/1.1 " + QByteArray::number(m_status) +
-                                  " X\r\nContent-Type: application/json\r\nContent-Length: " +
-                                  QByteArray::number(m_body.size()) + "\r\nConnection: close\r\n\r\n" + m_body);
-                    socket->disconnectFromHost();
-                });
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/feed.json").arg(m_server.serverPort())); }
-    int requests = 0;
-
-private:
-    QTcpServer m_server;
-    QByteArray m_body;
-    int m_status;
-};
-
-// A loopback server whose answer a test writes itself, after the request.
-class RawServer : public QObject {
-public:
-    explicit RawServer(std::function<void(QTcpSocket*)> answer) : m_answer(std::move(answer))
+    explicit FeedServer(std::function<void(QTcpSocket*)> answer) : m_answer(std::move(answer))
     {
         m_server.listen(QHostAddress::LocalHost);
         connect(&m_server, &QTcpServer::newConnection, this, [this] {
@@ -56,6 +27,16 @@ public:
                 });
             }
         });
+    }
+    // Answers every request with `body`.
+    FeedServer(QByteArray body, int status = 200)
+        : FeedServer([body, status](QTcpSocket* socket) {
+              socket->write("HTTP/1.1 " + QByteArray::number(status) + " X\r\nContent-Type: application/json\r\n"
+                            "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" +
+                            body);
+              socket->disconnectFromHost();
+          })
+    {
     }
     QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/feed.json").arg(m_server.serverPort())); }
 
@@ -78,48 +59,31 @@ UpdateCheckResult runCheck(const QUrl& url, const QString& current, int timeLimi
 
 }  // namespace
 
-TEST(UpdateChecker, reportsNewerVersion_FromLoopbackFeed)
+TEST(UpdateChecker, reportsANewerVersion_OrUpToDate_OrAFailure_FromALoopbackFeed)
 {
     FeedServer server(R"({"version":"0.2.0","url":"https://example.org/k.deb","notes":"更快的识别"})");
     const auto result = runCheck(server.url(), "0.1.0");
     EXPECT_EQ(result.kind, UpdateCheckResult::Kind::newerAvailable);
-    EXPECT_EQ(result.latestVersion, "0.2.0");
     EXPECT_EQ(result.title(), "发现新版本 0.2.0");
     EXPECT_TRUE(result.text().contains("更快的识别"));
-    EXPECT_EQ(server.requests, 1);
-}
-
-TEST(UpdateChecker, saysUpToDate_OrFails_WithAChineseReason)
-{
-    FeedServer same(R"({"version":"0.1.0"})");
-    EXPECT_EQ(runCheck(same.url(), "0.1.0").kind, UpdateCheckResult::Kind::upToDate);
+    EXPECT_EQ(runCheck(server.url(), "0.2.0").kind, UpdateCheckResult::Kind::upToDate);
 
     FeedServer broken("<html>not json</html>");
-    const auto bad = runCheck(broken.url(), "0.1.0");
-    EXPECT_EQ(bad.kind, UpdateCheckResult::Kind::failed);
-    EXPECT_EQ(bad.title(), "检查更新失败");
-
+    EXPECT_EQ(runCheck(broken.url(), "0.1.0").title(), "检查更新失败");
     FeedServer missing("{}", 404);
     EXPECT_EQ(runCheck(missing.url(), "0.1.0").kind, UpdateCheckResult::Kind::failed);
 }
 
-TEST(UpdateChecker, refusesPlainHttpOutsideLoopback)
+TEST(UpdateChecker, refusesPlainHttpOutsideLoopback_ComparesVersionsNumerically_AndOffersOnlyHttpsDownloads)
 {
     EXPECT_TRUE(UpdateChecker::isAllowedFeedUrl(QUrl("https://updates.example.org/feed.json")));
     EXPECT_TRUE(UpdateChecker::isAllowedFeedUrl(QUrl("http://127.0.0.1:8080/feed.json")));
-    EXPECT_TRUE(UpdateChecker::isAllowedFeedUrl(QUrl("http://[::1]/feed.json")));
-    EXPECT_FALSE(UpdateChecker::isAllowedFeedUrl(QUrl("http://updates.example.org/feed.json")));
     EXPECT_FALSE(UpdateChecker::isAllowedFeedUrl(QUrl("file:///etc/passwd")));
-    const auto result = runCheck(QUrl("http://updates.example.org/feed.json"), "0.1.0");
-    EXPECT_EQ(result.kind, UpdateCheckResult::Kind::failed);
-}
+    EXPECT_EQ(runCheck(QUrl("http://updates.example.org/feed.json"), "0.1.0").kind, UpdateCheckResult::Kind::failed);
 
-TEST(UpdateChecker, comparesDottedVersionsNumerically)
-{
     EXPECT_GT(UpdateChecker::compareVersions("1.10.0", "1.9.9"), 0);
     EXPECT_EQ(UpdateChecker::compareVersions("1.2", "1.2.0"), 0);
     EXPECT_LT(UpdateChecker::compareVersions("1.2.0-beta", "1.2.0"), 0);
-    // A download link that is not HTTPS is never offered.
     const auto r = UpdateChecker::parseFeed(R"json({"version":"9.0","url":"javascript:alert(1)"})json", "1.0");
     EXPECT_EQ(r.kind, UpdateCheckResult::Kind::newerAvailable);
     EXPECT_TRUE(r.downloadUrl.isEmpty());
@@ -128,7 +92,7 @@ TEST(UpdateChecker, comparesDottedVersionsNumerically)
 TEST(UpdateChecker, endsWithTheRealReason_ForRedirectsToPlainHttp_DripFeedsAndHugeFeeds)
 {
     // A loopback feed that sends the checker on to plain HTTP elsewhere.
-    RawServer redirecting([](QTcpSocket* socket) {
+    FeedServer redirecting([](QTcpSocket* socket) {
         socket->write("HTTP/1.1 302 Found\r\nLocation: http://updates.example.org/feed.json\r\n"
                       "Content-Length: 0\r\n\r\n");
     });
@@ -137,7 +101,7 @@ TEST(UpdateChecker, endsWithTheRealReason_ForRedirectsToPlainHttp_DripFeedsAndHu
     EXPECT_TRUE(redirected.text().contains("HTTPS")) << qPrintable(redirected.text());
 
     // One byte now and then: never silent for long, never done.
-    RawServer dripping([](QTcpSocket* socket) {
+    FeedServer dripping([](QTcpSocket* socket) {
         socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: 1000\r\n\r\n{");
         auto* drip = new QTimer(socket);
         QObject::connect(drip, &QTimer::timeout, socket, [socket] { socket->write(" "); });
@@ -150,7 +114,7 @@ TEST(UpdateChecker, endsWithTheRealReason_ForRedirectsToPlainHttp_DripFeedsAndHu
     // Too large, announced or not.
     const QByteArray huge(200 * 1024, ' ');
     for (const bool announced : {true, false}) {
-        RawServer flooding([&huge, announced](QTcpSocket* socket) {
+        FeedServer flooding([&huge, announced](QTcpSocket* socket) {
             socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n");
             if (announced) socket->write("Content-Length: " + QByteArray::number(huge.size()) + "\r\n");
             socket->write("Connection: close\r\n\r\n{\"version\":\"9.0\"}" + huge);
