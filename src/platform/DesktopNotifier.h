@@ -12,6 +12,9 @@ class DesktopNotifier {
 public:
     virtual ~DesktopNotifier() = default;
     virtual void post(const QString& title, const QString& body) = 0;
+    // The same when the process is about to end: returns once the server has
+    // the notification (or a short wait ran out), so it is not lost with us.
+    virtual void postBeforeExit(const QString& title, const QString& body) { post(title, body); }
 };
 
 // Short event sounds from the desktop sound theme. Names are the program's own

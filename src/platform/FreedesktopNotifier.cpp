@@ -8,10 +8,10 @@
 
 namespace klipo::platform {
 
-void FreedesktopNotifier::post(const QString& title, const QString& body)
+namespace {
+
+QDBusMessage notifyCall(const QString& title, const QString& body)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) return;
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
@@ -22,8 +22,27 @@ void FreedesktopNotifier::post(const QString& title, const QString& body)
          << QStringList()  // actions
          << QVariantMap()  // hints
          << int(-1);       // expire_timeout: the server's default
+    return call;
+}
+
+// A process that ends does not wait for its outgoing messages.
+constexpr int kExitWaitMs = 2000;
+
+}  // namespace
+
+void FreedesktopNotifier::post(const QString& title, const QString& body)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) return;
     // Fire and forget: the reply (or the error of a missing server) is dropped.
-    bus.asyncCall(call);
+    bus.asyncCall(notifyCall(title, body));
+}
+
+void FreedesktopNotifier::postBeforeExit(const QString& title, const QString& body)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) return;
+    bus.call(notifyCall(title, body), QDBus::Block, kExitWaitMs);
 }
 
 }  // namespace klipo::platform

@@ -9,6 +9,7 @@ namespace klipo::platform {
 class FreedesktopNotifier final : public DesktopNotifier {
 public:
     void post(const QString& title, const QString& body) override;
+    void postBeforeExit(const QString& title, const QString& body) override;
 };
 
 }  // namespace klipo::platform

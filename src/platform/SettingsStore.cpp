@@ -77,13 +77,27 @@ void SettingsStore::reload() { load(); }
 bool SettingsStore::contains(const QString& key) const
 {
     QMutexLocker lock(&m_mutex);
-    return m_values.contains(key);
+    return m_overrides.contains(key) || m_values.contains(key);
 }
 
 QJsonValue SettingsStore::value(const QString& key) const
 {
     QMutexLocker lock(&m_mutex);
+    const auto overridden = m_overrides.constFind(key);
+    if (overridden != m_overrides.constEnd()) return *overridden;
     return m_values.value(key, QJsonValue(QJsonValue::Undefined));
+}
+
+void SettingsStore::setProcessOverride(const QString& key, const QJsonValue& value)
+{
+    {
+        QMutexLocker lock(&m_mutex);
+        if (value.isUndefined())
+            m_overrides.remove(key);
+        else
+            m_overrides.insert(key, value);
+    }
+    Q_EMIT valueChanged(key);
 }
 
 bool SettingsStore::boolValue(const QString& key, bool fallback) const

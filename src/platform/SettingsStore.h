@@ -46,6 +46,11 @@ public:
     // Re-reads the file (used after another process or a test changed it).
     void reload();
 
+    // A value for this process only: it wins over the stored one in every
+    // read, is never written to the file and ends with the process. An
+    // undefined value takes the override away.
+    void setProcessOverride(const QString& key, const QJsonValue& value);
+
 Q_SIGNALS:
     void valueChanged(const QString& key);
 
@@ -56,6 +61,7 @@ private:
     QString m_path;
     mutable QMutex m_mutex;
     QHash<QString, QJsonValue> m_values;
+    QHash<QString, QJsonValue> m_overrides;
     mutable bool m_writeFailed = false;
     // A file was there that could neither be read nor moved aside: writing
     // would destroy it.

@@ -3,6 +3,8 @@
 #include "platform/SerialQueue.h"
 #include "scroll/SpoolFolder.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 
 namespace klipo {
@@ -19,8 +21,16 @@ platform::SerialQueue& stitchQueue()
 
 }  // namespace
 
+// The finish outcome, kept for a waiter besides the completion.
+struct ScrollStitchWorker::Outcome {
+    std::mutex mutex;
+    std::condition_variable ready;
+    std::optional<ScrollStitchResult> result;
+};
+
 ScrollStitchWorker::ScrollStitchWorker(ScrollStitchConfig config, std::unique_ptr<stitch::FrameSpool> spool)
-    : m_session(std::make_shared<StitchSession>(std::move(config), std::move(spool)))
+    : m_session(std::make_shared<StitchSession>(std::move(config), std::move(spool))),
+      m_outcome(std::make_shared<Outcome>())
 {
     // Spool folders left by a crash or by quitting while stitching go before
     // this process spools anything; live ones are locked and stay.
@@ -43,12 +53,25 @@ void ScrollStitchWorker::process(QImage frame, std::optional<int> stepHint,
 
 void ScrollStitchWorker::finish(std::function<void(ScrollStitchResult)> completion)
 {
-    stitchQueue().async([session = m_session, completion = std::move(completion)]() mutable {
+    stitchQueue().async([session = m_session, outcome = m_outcome, completion = std::move(completion)]() mutable {
         auto result = std::make_shared<ScrollStitchResult>(session->finish());
+        {
+            std::lock_guard lock(outcome->mutex);
+            outcome->result = *result;
+        }
+        outcome->ready.notify_all();
         platform::runOnMain([result, completion = std::move(completion)] {
             if (completion) completion(std::move(*result));
         });
     });
+}
+
+std::optional<ScrollStitchResult> ScrollStitchWorker::waitForFinish(int timeoutMs)
+{
+    std::unique_lock lock(m_outcome->mutex);
+    m_outcome->ready.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                              [this] { return m_outcome->result.has_value(); });
+    return m_outcome->result;
 }
 
 void ScrollStitchWorker::cancelStitch()

@@ -23,12 +23,19 @@ public:
     // `frame` is the whole captured still, before any crop.
     void process(QImage frame, std::optional<int> stepHint, std::function<void(const FrameResult&)> completion);
     void finish(std::function<void(ScrollStitchResult)> completion);
+    // Waits up to `timeoutMs` for the outcome of finish(), called before, on
+    // the calling thread; none when it did not come in time. For the quit,
+    // when the main thread can no longer wait for the completion.
+    std::optional<ScrollStitchResult> waitForFinish(int timeoutMs);
     // Drops every frame and the spool; later frames come back as duplicates
     // and a later finish fails with noFrames.
     void cancelStitch();
 
 private:
+    struct Outcome;
+
     std::shared_ptr<StitchSession> m_session;
+    std::shared_ptr<Outcome> m_outcome;
 };
 
 }  // namespace klipo

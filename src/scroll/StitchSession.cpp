@@ -61,9 +61,12 @@ ScrollFrameResult StitchSession::process(const QImage& frame, std::optional<int>
     const int before = m_stitcher.placementCount();
     if (auto error = m_stitcher.append(frame, stepHint)) return ScrollFrameResult::failed(*error);
     if (sample) m_lastSample = std::move(sample);
-    if (m_stitcher.placementCount() > before)
+    if (m_stitcher.placementCount() > before) {
+        const ScrollFramePlacement& placed = m_stitcher.placements().back();
         return ScrollFrameResult::appended(m_stitcher.placementCount(), m_stitcher.appendedCount(),
-                                           m_stitcher.lastY() + m_stitcher.cropH());
+                                           m_stitcher.lastY() + m_stitcher.cropH(), placed.offset,
+                                           placed.confidence == ScrollSeamConfidence::exact);
+    }
     return ScrollFrameResult::duplicate(m_stitcher.appendedCount());
 }
 

@@ -15,10 +15,12 @@ struct ScrollFrameResult {
     int input = 0;         // frames the stitcher has been handed so far
     int canvasHeight = 0;  // appended: the long image's height at this point
     std::optional<ScrollStitchError> error;
+    int offset = 0;           // appended: rows moved since the previous kept frame
+    bool exactSeam = false;   // appended: that offset was matched exactly
 
-    static ScrollFrameResult appended(int kept, int input, int canvasHeight)
+    static ScrollFrameResult appended(int kept, int input, int canvasHeight, int offset = 0, bool exactSeam = true)
     {
-        return {Kind::appended, kept, input, canvasHeight, std::nullopt};
+        return {Kind::appended, kept, input, canvasHeight, std::nullopt, offset, exactSeam};
     }
     static ScrollFrameResult duplicate(int input) { return {Kind::duplicate, 0, input, 0, std::nullopt}; }
     static ScrollFrameResult failed(ScrollStitchError error) { return {Kind::failed, 0, 0, 0, error}; }

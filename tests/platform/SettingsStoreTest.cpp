@@ -139,3 +139,18 @@ TEST(SettingsStore, changeSignal_FiresOncePerChange_AndNeverForAnUnchangedValue)
     EXPECT_EQ(spy.at(2).at(0).toString(), "b");
     EXPECT_EQ(spy.at(3).at(0).toString(), "a");
 }
+
+TEST(SettingsStore, aProcessOverride_WinsEveryRead_ButIsNeverWritten)
+{
+    const QString path = freshStorePath();
+    SettingsStore store(path);
+    store.setValue("plainCaptureDirectory", QStringLiteral("/home/me/截图"));
+    store.setProcessOverride("plainCaptureDirectory", QStringLiteral("/tmp/selftest"));
+    store.setValue("historyLimit", 100);  // a write after the override
+    EXPECT_EQ(store.stringValue("plainCaptureDirectory"), "/tmp/selftest");
+    EXPECT_TRUE(readFile(path).contains("/home/me/截图"));
+    EXPECT_FALSE(readFile(path).contains("selftest"));
+    EXPECT_EQ(SettingsStore(path).stringValue("plainCaptureDirectory"), "/home/me/截图");
+    store.setProcessOverride("plainCaptureDirectory", QJsonValue(QJsonValue::Undefined));
+    EXPECT_EQ(store.stringValue("plainCaptureDirectory"), "/home/me/截图");
+}

@@ -255,7 +255,7 @@ void AppDelegate::updateStatusCountdown(std::optional<int> seconds)
 void AppDelegate::applicationWillTerminate()
 {
     m_services.stopRecordingForQuit();
-    m_services.cancelScrollCapture();
+    m_services.finishScrollCaptureForQuit();
     m_services.uploadCloudBackupOnQuit();
     m_services.flushVocabulary();
 }

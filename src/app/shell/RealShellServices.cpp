@@ -35,6 +35,7 @@
 #include "recording/RecSelfTest.h"
 #include "recording/RecService.h"
 #include "scroll/ScrollCaptureService.h"
+#include "scroll/SpoolFolder.h"
 #include "selfcheck/SelfChecks.h"
 #include "stores/CloudSync.h"
 #include "stores/VocabularyStore.h"
@@ -52,6 +53,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QThreadPool>
 #include <QTimer>
 
 #ifndef KLIPO_VERSION
@@ -117,6 +119,9 @@ RealShellServices::RealShellServices(QObject* parent)
         const ShellScrollState scroll = scrollState();
         return scroll == ShellScrollState::capturing || scroll == ShellScrollState::stitching;
     };
+    ScrollCaptureService::setRecordingBusy([] { return RecService::shared().state != RecService::RecState::idle; });
+    // Spool folders left by a crash or by a quit while stitching.
+    QThreadPool::globalInstance()->start([] { stitch::sweepStaleSpoolFolders(); });
     // The library window's backup controls over the backup service, and its
     // fourth section: the preferences, embedded.
     librarysections::setFactory(LibrarySection::backup, [] {
@@ -322,6 +327,7 @@ ShellScrollState RealShellServices::scrollState()
 
 void RealShellServices::beginScrollCapture() { ScrollCaptureService::shared().beginFlow(); }
 void RealShellServices::cancelScrollCapture() { ScrollCaptureService::shared().cancelCapture(); }
+void RealShellServices::finishScrollCaptureForQuit() { ScrollCaptureService::shared().finishForQuit(); }
 
 bool RealShellServices::overlayIsActive() { return SelOverlayController::shared().isActive(); }
 

@@ -64,6 +64,7 @@ public:
     ShellScrollState scrollState() override;
     void beginScrollCapture() override;
     void cancelScrollCapture() override;
+    void finishScrollCaptureForQuit() override;
 
     bool overlayIsActive() override;
     void overlayBeginTranslate() override;

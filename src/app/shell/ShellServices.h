@@ -115,6 +115,8 @@ public:
     virtual ShellScrollState scrollState() = 0;
     virtual void beginScrollCapture() = 0;
     virtual void cancelScrollCapture() = 0;
+    // At quit: what was captured is stitched and saved, not dropped.
+    virtual void finishScrollCaptureForQuit() = 0;
 
     // The capture overlay.
     virtual bool overlayIsActive() = 0;

@@ -3,6 +3,7 @@
 #include "app/shell/AppDelegate.h"
 #include "app/shell/MenuKeys.h"
 #include "app/shell/ShellServices.h"
+#include "scroll/ScrollMenuProvider.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -17,6 +18,21 @@ QAction* addItem(QMenu& menu, const QString& title, Slot slot)
     QAction* action = menu.addAction(title);
     QObject::connect(action, &QAction::triggered, &menu, slot);
     return action;
+}
+
+ScrollCaptureService::ScrollState scrollStateOf(ShellScrollState state)
+{
+    switch (state) {
+    case ShellScrollState::idle:
+        return ScrollCaptureService::ScrollState::idle;
+    case ShellScrollState::picking:
+        return ScrollCaptureService::ScrollState::picking;
+    case ShellScrollState::capturing:
+        return ScrollCaptureService::ScrollState::capturing;
+    case ShellScrollState::stitching:
+        break;
+    }
+    return ScrollCaptureService::ScrollState::stitching;
 }
 }  // namespace
 
@@ -45,10 +61,17 @@ void build(QMenu& menu, ShellServices& services, AppDelegate& delegate, MenuKeys
     QAction* record = addItem(menu, QStringLiteral("局部录屏"), [s] { s->toggleRecording(); });
     services.bindMenuShortcut(record, QStringLiteral("recordScreen"));
     QObject::connect(&menu, &QMenu::aboutToShow, record, [s, record] { s->validateRecordMenuItem(record); });
-    QAction* scroll = addItem(menu, QStringLiteral("滚动长截图"), [d] {
+    // Its title and whether it can be chosen follow the capture's state.
+    ScrollMenuProvider::shared().onToggle = [d] {
         if (d) d->toggleScrollCapture();
-    });
+    };
+    QAction* scroll = addItem(menu, QStringLiteral("滚动长截图"), [] { ScrollMenuProvider::shared().toggleAction(); });
     services.bindMenuShortcut(scroll, QStringLiteral("scrollCapture"));
+    QObject::connect(&menu, &QMenu::aboutToShow, scroll, [scroll, s] {
+        const auto look = ScrollMenuProvider::look(scrollStateOf(s->scrollState()));
+        scroll->setText(look.title);
+        scroll->setEnabled(look.enabled);
+    });
 
     menu.addSeparator();
     keys.setLocalKeys(addItem(menu, QStringLiteral("历史记录…"), [s] { s->showLibrary(ShellLibrarySection::history); }),

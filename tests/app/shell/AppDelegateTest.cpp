@@ -115,7 +115,7 @@ TEST(AppDelegate, quit_StopsRecordingThenScrollThenCloudThenVocabulary)
     Shell shell;
     shell.delegate.applicationWillTerminate();
     EXPECT_EQ(shell.services.calls,
-              (QStringList{"recordingQuit", "scrollCancel", "cloudUploadOnQuit", "vocabularyFlush"}));
+              (QStringList{"recordingQuit", "scrollQuit", "cloudUploadOnQuit", "vocabularyFlush"}));
 }
 
 TEST(AppDelegate, menuItemsAndHotKeys_RunTheirCommands)
@@ -224,20 +224,33 @@ TEST(AppDelegate, captureCommands_FollowTheOverlaySettingAndScreenAccess)
     EXPECT_TRUE(shell.services.calls.isEmpty());
 }
 
-TEST(AppDelegate, scrollHotKey_ActsByState)
+TEST(AppDelegate, scrollHotKeyAndMenuItem_ActByState)
 {
     Shell shell;
-    const std::pair<ShellScrollState, QStringList> cases[] = {
-        {ShellScrollState::idle, {"scrollBegin"}},
-        {ShellScrollState::picking, {"overlayFinish"}},
-        {ShellScrollState::capturing, {"scrollCancel"}},
-        {ShellScrollState::stitching, {}},
+    shell.delegate.applicationDidFinishLaunching();
+    QAction* item = shell.delegate.menu()->actions()[7];
+    const struct {
+        ShellScrollState state;
+        QStringList calls;
+        QString title;
+        bool enabled;
+    } cases[] = {
+        {ShellScrollState::idle, {"scrollBegin"}, "滚动长截图", true},
+        {ShellScrollState::picking, {"overlayFinish"}, "滚动长截图", true},
+        {ShellScrollState::capturing, {"scrollCancel"}, "取消滚动长截图", true},
+        {ShellScrollState::stitching, {}, "正在拼接长截图…", false},
     };
-    for (const auto& [state, expected] : cases) {
+    for (const auto& c : cases) {
         shell.services.calls.clear();
-        shell.services.scroll = state;
+        shell.services.scroll = c.state;
         shell.delegate.toggleScrollCapture();
-        EXPECT_EQ(shell.services.calls, expected);
+        EXPECT_EQ(shell.services.calls, c.calls);
+        Q_EMIT shell.delegate.menu()->aboutToShow();
+        EXPECT_EQ(item->text(), c.title);
+        EXPECT_EQ(item->isEnabled(), c.enabled);
+        shell.services.calls.clear();
+        item->trigger();
+        EXPECT_EQ(shell.services.calls, c.enabled ? c.calls : QStringList{});
     }
 }
 

@@ -116,6 +116,7 @@ public:
     ShellScrollState scrollState() override { return scroll; }
     void beginScrollCapture() override { calls << "scrollBegin"; }
     void cancelScrollCapture() override { calls << "scrollCancel"; }
+    void finishScrollCaptureForQuit() override { calls << "scrollQuit"; }
     bool overlayIsActive() override { return overlayActive; }
     void overlayBeginTranslate() override
     {

@@ -1,0 +1,168 @@
+// What scrolling capture costs on this X server, with another program's page
+// scrolling under the region (klipo_scroll_fixture): the grab of one still
+// per region size, stills per second and ticks skipped because the stitcher
+// was behind, how well the pixels per wheel notch are learnt, and the memory
+// over a capture of 280 frames. Run inside the headless desktop:
+//   scripts/headless-desktop.sh build/bench/scroll/scroll_capture_bench [grab|rate|calibration|memory]...
+#include "platform/RegionGrabber.h"
+#include "scroll/DesktopScrollEnvironment.h"
+#include "scroll/ScrollCaptureService.h"
+#include "scroll/ScrollWheelPacer.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+using namespace klipo;
+
+namespace {
+
+long statusKiB(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::string(field).size()));
+    return 0;
+}
+
+class Page {
+public:
+    Page(QRect place, int pageHeight, int perNotch, const QString& timer = {})
+    {
+        const QString at =
+            QStringLiteral("%1,%2,%3,%4").arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height());
+        QStringList args{"--at", at, "--page-height", QString::number(pageHeight), "--per-notch",
+                         QString::number(perNotch)};
+        if (!timer.isEmpty()) args << "--timer" << timer;
+        m_process.start(QStringLiteral(KLIPO_SCROLL_FIXTURE), args);
+        QByteArray out;
+        (void)QTest::qWaitFor([&] {
+            m_process.waitForReadyRead(20);
+            out += m_process.readAllStandardOutput();
+            return out.contains("shown");
+        }, 10000);
+        QTest::qWait(300);
+    }
+    ~Page()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(5000);
+    }
+
+private:
+    QProcess m_process;
+};
+
+ScrollTarget targetAt(const QRect& global)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const double fromBottom = screen.height() - global.bottom() - 1;
+    return {screen, 1.0, QRectF(global.x(), fromBottom, global.width(), global.height())};
+}
+
+std::unique_ptr<ScrollCaptureService> newService()
+{
+    return std::make_unique<ScrollCaptureService>(std::make_unique<DesktopScrollEnvironment>(),
+                                                  ScrollCaptureService::Timing{});
+}
+
+void benchGrab()
+{
+    std::printf("== grab of one still (X11 shared memory, no pointer)\n");
+    auto grabber = platform::createRegionGrabber();
+    if (!grabber) return;
+    for (QSize size : {QSize(360, 280), QSize(800, 600), QSize(1280, 720), QSize(1920, 1080)}) {
+        std::vector<double> ms;
+        QImage frame;
+        for (int i = 0; i < 200; ++i) {
+            QElapsedTimer t;
+            t.start();
+            grabber->grab(QRect(QPoint(0, 0), size), frame, false);
+            ms.push_back(double(t.nsecsElapsed()) / 1e6);
+            frame = QImage();  // a new image every time, as each still goes to the worker
+        }
+        std::sort(ms.begin(), ms.end());
+        std::printf("%5dx%-5d median %6.2f ms   p95 %6.2f ms\n", size.width(), size.height(), ms[ms.size() / 2],
+                    ms[ms.size() * 95 / 100]);
+    }
+}
+
+void benchRate(QSize region, int seconds)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect place(40, 20, std::min(region.width() + 80, screen.width() - 80), region.height() + 60);
+    Page page(place, 40000, 0, QStringLiteral("0,100,40,40000"));
+    auto service = newService();
+    service->startCapture(targetAt(QRect(place.topLeft() + QPoint(40, 30), region)));
+    QElapsedTimer clock;
+    clock.start();
+    QTest::qWait(seconds * 1000);
+    const double elapsed = double(clock.elapsed()) / 1000.0;
+    const auto counters = service->counters();
+    std::printf("%5dx%-5d %5.2f stills/s (aim 8.3)   kept %3d   ticks skipped: %d for the stitcher's backlog, %d for "
+                "our windows\n",
+                region.width(), region.height(), counters.stills / elapsed, service->keptCount(),
+                counters.skippedForBacklog, counters.skippedForWindows);
+    service->cancelCapture();
+}
+
+void benchCalibration(int perNotch)
+{
+    Page page(QRect(300, 100, 900, 900), 30000, perNotch);
+    auto service = newService();
+    service->startCapture(targetAt(QRect(350, 200, 800, 500)));
+    (void)QTest::qWaitFor([&] { return service->keptCount() >= 1; }, 5000);
+    service->startAutoScroll();
+    QTest::qWait(12000);
+    const auto learnt = service->pacer()->pixelsPerNotch();
+    std::printf("%3d px per notch: learnt %7.3f   error %.3f %%   notches %d   kept %d   automatic ticks waiting %d\n",
+                perNotch, learnt.value_or(0), learnt ? 100.0 * std::abs(*learnt - perNotch) / perNotch : 100.0,
+                service->counters().notchesPosted, service->keptCount(), service->counters().autoTicksWaiting);
+    service->cancelCapture();
+}
+
+void benchMemory()
+{
+    std::printf("== memory over a capture of 280 frames, 800x600, every frame kept\n");
+    Page page(QRect(100, 100, 900, 700), 40000, 0, QStringLiteral("0,120,60,40000"));
+    auto service = newService();
+    service->startCapture(targetAt(QRect(150, 150, 800, 600)));
+    for (int checkpoint : {1, 70, 140, 210, 279}) {
+        (void)QTest::qWaitFor([&] { return service->inputCount() >= checkpoint; }, 120000);
+        std::printf("input %3d  kept %3d  resident %6ld KiB\n", service->inputCount(), service->keptCount(),
+                    statusKiB("VmRSS:"));
+    }
+    (void)QTest::qWaitFor([&] { return service->state == ScrollCaptureService::ScrollState::idle; }, 120000);
+    std::printf("finished (limit reached, stitched, delivered): peak resident %ld KiB\n", statusKiB("VmHWM:"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QStringList parts = QApplication::arguments().mid(1);
+    if (parts.isEmpty()) parts = {"grab", "rate", "calibration", "memory"};
+    if (parts.contains("grab")) benchGrab();
+    if (parts.contains("rate")) {
+        std::printf("== stills per second over 10 s, the page moving 400 px/s\n");
+        benchRate(QSize(800, 600), 10);
+        benchRate(QSize(1800, 960), 10);
+    }
+    if (parts.contains("calibration")) {
+        std::printf("== automatic scrolling for 12 s, pixels per notch learnt from exact seams\n");
+        for (int perNotch : {37, 53, 100}) benchCalibration(perNotch);
+    }
+    if (parts.contains("memory")) benchMemory();
+    return 0;
+}

@@ -1,0 +1,278 @@
+// The scrolling capture's flow on a page in memory: starting and refusing,
+// automatic scrolling against a slow stitcher, the endings, stale results, the
+// quit and our own windows. The real stitch worker does the matching.
+#include "FakeScrollEnvironment.h"
+#include "StitchTestSupport.h"
+#include "app/CaptureHUDController.h"
+#include "scroll/DesktopScrollEnvironment.h"
+#include "scroll/ScrollCaptureService.h"
+#include "scroll/ScrollControlBarPanel.h"
+#include "scroll/ScrollWheelPacer.h"
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+
+using namespace klipo;
+using klipo::test::FakeScrollEnvironment;
+using State = ScrollCaptureService::ScrollState;
+
+namespace {
+
+// One service on a fake desktop, ticked by the test.
+struct Capture {
+    FakeScrollEnvironment* env = nullptr;
+    std::unique_ptr<ScrollCaptureService> service;
+
+    Capture()
+    {
+        auto fake = std::make_unique<FakeScrollEnvironment>();
+        env = fake.get();
+        service = std::make_unique<ScrollCaptureService>(
+            std::move(fake), ScrollCaptureService::Timing{.captureMs = 0, .autoScrollMs = 0, .settleMs = 0,
+                                                          .lookupRetryMs = 0, .toastSpacingMs = 0});
+    }
+    // A region 400 points wide, 100 points above the screen's bottom-left corner.
+    static ScrollTarget target(double height, double bottom = 100)
+    {
+        return {QGuiApplication::primaryScreen()->geometry(), 1.0, QRectF(100, bottom, 400, height)};
+    }
+    // Starts and takes the first still.
+    void start(double height = 300)
+    {
+        service->startCapture(target(height));
+        QCoreApplication::processEvents();
+    }
+    void settle()
+    {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return service->framesInWorker() == 0; }, 10000));
+        QCoreApplication::processEvents();
+    }
+    void tick()
+    {
+        service->captureTick();
+        settle();
+    }
+    bool waitIdle() { return QTest::qWaitFor([&] { return service->state == State::idle; }, 10000); }
+};
+
+}  // namespace
+
+TEST(ScrollCapture, autoScroll_WaitsForAKeptFrameBeforeEachNotch_AndCapturesThePageToItsEnd)
+{
+    Capture c;
+    c.env->perNotch = 100;  // a third of the region: three notches at once would skip content
+    c.start();
+    c.settle();
+    c.service->startAutoScroll();
+    ASSERT_TRUE(c.service->isAutoScrolling());
+    // The automatic ticks outrun a stitcher that is not waited for.
+    for (int i = 0; i < 3000 && c.service->isAutoScrolling(); ++i) {
+        for (int k = 0; k < 3; ++k) c.service->autoScrollTick();
+        c.service->captureTick();
+        QTest::qWait(2);
+    }
+    EXPECT_FALSE(c.service->isAutoScrolling()) << "six unchanged stills at the end stop the scrolling";
+    EXPECT_EQ(c.env->offset, c.env->pageHeight - 300);
+    ASSERT_TRUE(c.service->pacer()->pixelsPerNotch().has_value());
+    EXPECT_DOUBLE_EQ(*c.service->pacer()->pixelsPerNotch(), 100.0);
+
+    c.settle();
+    c.service->finishCapture();
+    ASSERT_TRUE(c.waitIdle());
+    ASSERT_EQ(c.env->delivered.size(), 1);
+    EXPECT_TRUE(test::samePixels(c.env->delivered[0], c.env->pageRows(0, c.env->pageHeight)));
+    EXPECT_EQ(c.env->notes, QStringList{QString()});
+
+    // A notch that scrolls past what two stills can share stops the scrolling.
+    Capture far;
+    far.env->perNotch = 280;
+    far.start();
+    far.settle();
+    far.service->startAutoScroll();
+    for (int i = 0; i < 200 && far.service->isAutoScrolling(); ++i) {
+        far.service->autoScrollTick();
+        far.tick();
+    }
+    EXPECT_FALSE(far.service->isAutoScrolling());
+    EXPECT_LT(far.env->offset, far.env->pageHeight - 300);
+    EXPECT_EQ(far.env->toasts,
+              QStringList{"自动滚动已停止 / 每次滚动的距离超出了可拼接的范围，请框选更高的区域或手动滚动"});
+}
+
+TEST(ScrollCapture, aWideRegion_FinishesWhileTheLongImageStillFitsTheMemory)
+{
+    Capture c;
+    c.env->canvasCap = 2000;  // rows of this width the memory allows
+    c.start();
+    for (int i = 0; i < 200 && c.service->state == State::capturing; ++i) {
+        if (c.service->framesInWorker() <= 2) c.env->offset += 150;  // a still will be taken
+        c.service->captureTick();  // the worker is not waited for
+        QTest::qWait(1);
+    }
+    ASSERT_TRUE(c.waitIdle());
+    ASSERT_EQ(c.env->notes, QStringList{"长图高度达到上限，已自动完成"});
+    EXPECT_LE(c.env->delivered[0].height(), 2000);
+    EXPECT_TRUE(test::samePixels(c.env->delivered[0], c.env->pageRows(0, c.env->delivered[0].height())));
+}
+
+TEST(ScrollCapture, start_RefusesLowRegions_AndCropsTheHeaderOnlyWhereItLeaves120Rows)
+{
+    {
+        Capture c;
+        c.service->startCapture(Capture::target(60));
+        EXPECT_EQ(c.service->state, State::idle);
+        EXPECT_EQ(c.service->controlBar(), nullptr);
+        EXPECT_EQ(c.env->toasts,
+                  QStringList{"选区太小 / 至少要 80 像素高，当前 60 像素，请重新框选"});
+    }
+    struct Case {
+        double height;
+        int storedCrop;
+        int cropTop;
+        bool ignored;
+    };
+    for (const Case& k : {Case{239, 120, 0, true}, Case{240, 120, 120, false}, Case{300, -5, 0, false}}) {
+        Capture c;
+        c.env->cropTop = k.storedCrop;
+        c.start(k.height);
+        ASSERT_EQ(c.service->state, State::capturing) << k.height;
+        EXPECT_EQ(c.service->stitchConfig()->cropTop, k.cropTop) << k.height;
+        const QStringList expected =
+            k.ignored ? QStringList{"已忽略「裁除顶部固定区域」设置 / 设置的高度（120 点）超过了选区高度，本次不裁"}
+                      : QStringList{};
+        EXPECT_EQ(c.env->toasts, expected) << k.height;
+        c.settle();
+        EXPECT_EQ(c.service->keptCount(), 1) << "no frame fails for its crop";
+    }
+}
+
+TEST(ScrollCapture, flow_RefusesDuringARecording_LeavesAnOpenOverlayAlone_AndWarnsOfAConflictOnce)
+{
+    Capture c;
+    c.env->recording = true;
+    c.env->conflict = QStringLiteral("⌃⇧G 已被其他程序占用");
+    c.service->toggle();
+    c.env->recording = false;
+    c.env->overlay = true;
+    c.service->toggle();
+    EXPECT_EQ(c.env->picks, 0);
+    EXPECT_EQ(c.env->toasts, (QStringList{"正在录屏 / 请先停止录屏，再开始滚动长截图",
+                                          "滚动长截图快捷键可能失效 / ⌃⇧G 已被其他程序占用"}));
+
+    // The toggle while picking closes the pick; Esc in the overlay ends it too.
+    c.env->overlay = false;
+    c.service->toggle();
+    EXPECT_EQ(c.service->state, State::picking);
+    c.service->toggle();
+    EXPECT_EQ(c.env->pickCloses, 1);
+    c.service->toggle();
+    std::exchange(c.env->pendingPick, nullptr)(std::nullopt);
+    EXPECT_EQ(c.service->state, State::idle);
+    EXPECT_EQ(c.env->toasts.size(), 2) << "the conflict is told once per process";
+}
+
+TEST(ScrollCapture, finish_StitchesAFrameStillInTheWorker_AndSaysSoWhenThereIsNone)
+{
+    {
+        Capture c;
+        c.start();  // one still handed over, not yet back
+        ASSERT_EQ(c.service->keptCount(), 0);
+        QTest::keyClick(c.service->controlBar(), Qt::Key_Return);  // any window of ours
+        ASSERT_TRUE(c.waitIdle());
+        ASSERT_EQ(c.env->delivered.size(), 1);
+        EXPECT_TRUE(test::samePixels(c.env->delivered[0], c.env->pageRows(0, 300)));
+        EXPECT_TRUE(c.env->toasts.isEmpty());
+    }
+    Capture c;
+    std::vector<bool> hook;
+    c.service->onStitchedForTest = [&](const ScrollStitchOutput* output) { hook.push_back(output != nullptr); };
+    c.service->startCapture(Capture::target(300));
+    c.service->finishCapture();
+    ASSERT_TRUE(c.waitIdle());
+    EXPECT_EQ(c.env->toasts, QStringList{"未采集到画面 / 滚动长截图已取消"});
+    EXPECT_EQ(hook, std::vector<bool>{false});
+}
+
+TEST(ScrollCapture, staleResults_ChangeNothing_AndAScreenChangeEndsTheCapture)
+{
+    {
+        Capture c;
+        c.start();
+        c.env->offset = 120;
+        c.service->captureTick();  // two stills in the worker
+        c.service->cancelCapture();
+        c.start();
+        c.settle();
+        EXPECT_EQ(c.service->framesInWorker(), 0);
+        EXPECT_EQ(c.service->inputCount(), 1);
+        c.service->cancelCapture();
+    }
+    Capture c;
+    c.start();
+    c.settle();
+    c.service->screenParametersDidChange();
+    ASSERT_TRUE(c.waitIdle());
+    EXPECT_EQ(c.env->notes, QStringList{"屏幕参数变化，已用现有内容完成"});
+    c.start();
+    c.service->screenParametersDidChange();
+    EXPECT_EQ(c.service->state, State::idle);
+    EXPECT_EQ(c.env->toasts, QStringList{"滚动长截图已取消 / 屏幕参数发生变化，选区已失效"});
+}
+
+TEST(ScrollCapture, quit_SavesWhatWasCapturedWhileCapturingOrStitching)
+{
+    {
+        Capture c;
+        c.start();  // the only still is still in the worker
+        c.service->finishForQuit();
+        EXPECT_EQ(c.service->state, State::idle);
+        ASSERT_EQ(c.env->savedAtQuit.size(), 1);
+        EXPECT_TRUE(test::samePixels(c.env->savedAtQuit[0], c.env->pageRows(0, 300)));
+        EXPECT_EQ(c.env->notices, QStringList{"长截图已保存 / 退出前已保存到 /captures/长截图.png"});
+    }
+    {
+        Capture c;
+        c.start();
+        c.settle();
+        c.service->finishCapture();  // stitching; its completion never comes through
+        ASSERT_EQ(c.service->state, State::stitching);
+        c.service->finishForQuit();
+        EXPECT_EQ(c.env->savedAtQuit.size(), 1);
+        QTest::qWait(50);
+        EXPECT_TRUE(c.env->delivered.isEmpty()) << "delivered twice";
+    }
+    Capture c;
+    c.service->startCapture(Capture::target(300));  // nothing taken yet
+    c.service->finishForQuit();
+    EXPECT_TRUE(c.env->notices.isEmpty());
+}
+
+TEST(ScrollCapture, ownWindows_StayOutOfTheStills)
+{
+    // No room around a region as tall as the screen: the bar goes inside and
+    // its rows are cut off every frame.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    Capture c;
+    c.service->startCapture({screen, 1.0, QRectF(100, 0, 400, screen.height())});
+    ASSERT_NE(c.service->controlBar(), nullptr);
+    const int cropBottom = c.service->stitchConfig()->cropBottom;
+    EXPECT_GT(cropBottom, 0);
+    EXPECT_GE(c.service->controlBar()->geometry().top(), screen.bottom() + 1 - cropBottom);
+    c.service->cancelCapture();
+
+    // The toast, which shows where the pointer is, goes to another corner.
+    CaptureHUDController::shared().show("标题", "说明");
+    QWidget* toast = CaptureHUDController::shared().panel();
+    ASSERT_TRUE(toast && toast->isVisible());
+    DesktopScrollEnvironment desktop;
+    const QRectF region(screen.width() / 2, screen.height() / 2, screen.width() / 2, screen.height() / 2);
+    ASSERT_TRUE(toast->frameGeometry().intersects(region.toRect()));
+    EXPECT_TRUE(desktop.moveOwnWindowsOut(region));
+    EXPECT_FALSE(toast->frameGeometry().intersects(region.toRect()));
+    EXPECT_TRUE(toast->isVisible());
+    EXPECT_FALSE(desktop.moveOwnWindowsOut(region));
+    CaptureHUDController::shared().dismiss(false);
+}
