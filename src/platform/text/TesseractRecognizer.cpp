@@ -187,8 +187,9 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         lines[i].model = scripts.modelFor(layout.lines[i], m_options.latinModel);
     }
     const bool withSymbols = options.withSymbols;
-    // Second opinions and rare models make do with a few engines.
-    const int fewEngines = std::max(1, m_threadCount / 4);
+    // Second opinions and rare models make do with half the engines (a
+    // quarter left a desktop's short lines waiting on two engines).
+    const int fewEngines = std::max(1, m_threadCount / 2);
     // A caller that gave up stops the reading between lines: the lines not
     // yet read are skipped and the outcome is dropped by the caller.
     const CancelToken cancel = options.cancel;
