@@ -5,11 +5,18 @@
 
 namespace klipo::platform {
 
-HiddenOwnWindows HiddenOwnWindows::hideAll()
+namespace {
+constexpr char kStaysInScreenshots[] = "klipoStaysInScreenshots";
+}
+
+void HiddenOwnWindows::markStaysInScreenshots(QWidget* window) { window->setProperty(kStaysInScreenshots, true); }
+
+HiddenOwnWindows HiddenOwnWindows::hideAll(bool keepMarked)
 {
     HiddenOwnWindows hidden;
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (!window->isVisible() || window->testAttribute(Qt::WA_DontShowOnScreen)) continue;
+        if (keepMarked && window->property(kStaysInScreenshots).toBool()) continue;
         const Qt::WindowType type = window->windowType();
         if (type == Qt::Popup || type == Qt::ToolTip || type == Qt::Desktop) continue;
         // The tray icon lives inside the tray's own window: unmapped, the tray drops it.

@@ -14,8 +14,12 @@ namespace klipo::platform {
 class HiddenOwnWindows {
 public:
     // Hides every visible window of ours (menus, tool tips, the tray icon and
-    // windows that never show on the screen aside).
-    static HiddenOwnWindows hideAll();
+    // windows that never show on the screen aside). With keepMarked, windows
+    // marked to stay in screenshots (pinned images) stay too.
+    static HiddenOwnWindows hideAll(bool keepMarked = false);
+
+    // Marks a window that the user puts on the screen to be captured with it.
+    static void markStaysInScreenshots(QWidget* window);
 
     bool isEmpty() const { return m_windows.isEmpty(); }
 

@@ -1,5 +1,7 @@
 #include "tools/PinWindow.h"
 
+#include "platform/OwnWindows.h"
+
 #include "app/Settings.h"
 #include "platform/Clipboard.h"
 #include "platform/FloatingWindows.h"
@@ -60,6 +62,7 @@ PinPanel::PinPanel(PinWindowController* controller)
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("贴图"));
+    platform::HiddenOwnWindows::markStaysInScreenshots(this);
 }
 
 void PinPanel::closeEvent(QCloseEvent* event)

@@ -1,5 +1,6 @@
 #include "platform/overlay/X11OverlayDesktop.h"
 
+#include "platform/OwnWindows.h"
 #include "platform/Session.h"
 #include "platform/x11/X11ScreenGrabber.h"
 
@@ -94,9 +95,14 @@ X11OverlayDesktop::X11OverlayDesktop(xcb_connection_t* connection) : m_connectio
 
 void X11OverlayDesktop::freezeScreens(bool includeCursor, std::function<void(FreezeOutcome)> done)
 {
-    // The stills are read on the next turn of the event loop, so that the
-    // caller's state is settled before they arrive.
-    QTimer::singleShot(0, qApp, [includeCursor, done = std::move(done)] {
+    // X11 cannot leave our own windows (the library, a result panel) out of
+    // the stills: they go off the screen for the grab, with a moment for the
+    // desktop to repaint, and come back right after. Pinned images stay.
+    // The stills are read on a later turn of the event loop in any case, so
+    // that the caller's state is settled before they arrive.
+    auto hidden = std::make_shared<HiddenOwnWindows>(HiddenOwnWindows::hideAll(true));
+    const int repaintMs = hidden->isEmpty() ? 0 : 80;
+    QTimer::singleShot(repaintMs, qApp, [includeCursor, hidden, done = std::move(done)] {
         FreezeOutcome outcome;
         const QList<QScreen*> screens = QGuiApplication::screens();
         for (int i = 0; i < screens.size(); ++i) {
@@ -108,6 +114,7 @@ void X11OverlayDesktop::freezeScreens(bool includeCursor, std::function<void(Fre
             }
             outcome.screens.append({screens[i], i + 1, std::move(grab.image)});
         }
+        hidden->restore();
         if (outcome.screens.isEmpty() && outcome.error.isEmpty())
             outcome.error = QStringLiteral("无法读取屏幕画面：没有可用的显示器");
         done(std::move(outcome));
