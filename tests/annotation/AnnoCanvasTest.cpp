@@ -1,9 +1,10 @@
 // Canvas scripts: display and mapping, drawing every tool, selecting, moving,
 // resizing, cropping, keys, undo and restyling.
-#include "CanvasDriver.h"
+#include "AnnoDrivers.h"
 
 #include "annotation/canvas/AnnoDisplayMapping.h"
 
+#include <QLineF>
 #include <cmath>
 
 namespace klipo {
@@ -23,11 +24,8 @@ TEST(AnnoDisplayMappingTest, windowModeFitsWithoutEnlarging_InlineModeFillsTheBo
     EXPECT_EQ(inlineMap.scale, 0.5);
     EXPECT_EQ(inlineMap.viewPoint({900, 650}), QPointF(400, 300));
     const auto odd = AnnoDisplayMapping::compute({901, 540}, {0, 0, 2000, 1000}, false);
-    for (const QPointF p : {QPointF(0, 0), QPointF(123.25, -7.5), QPointF(1e4, 3)}) {
-        const QPointF back = odd.imagePoint(odd.viewPoint(p));
-        EXPECT_NEAR(back.x(), p.x(), 1e-9);
-        EXPECT_NEAR(back.y(), p.y(), 1e-9);
-    }
+    for (const QPointF p : {QPointF(0, 0), QPointF(123.25, -7.5), QPointF(1e4, 3)})
+        EXPECT_LT(QLineF(odd.imagePoint(odd.viewPoint(p)), p).length(), 1e-9) << p.x();
 }
 
 TEST_F(CanvasTest, everyDrawingTool_MakesItsMark_AndTinyDragsMakeNone)
@@ -71,17 +69,16 @@ TEST_F(CanvasTest, everyDrawingTool_MakesItsMark_AndTinyDragsMakeNone)
 
 TEST_F(CanvasTest, shift_SnapsLinesTo45Degrees_AndBoxesToSquares)
 {
+    const auto endOf = [&](QPointF to) {
+        drag({100, 100}, to, Qt::ShiftModifier);
+        return QPointF(std::round(canvas.items().last().end.x() * 100) / 100, std::round(canvas.items().last().end.y() * 100) / 100);
+    };
     canvas.setTool(AnnoTool::arrow);
-    drag({100, 100}, {110, 109}, Qt::ShiftModifier);
-    EXPECT_NEAR(canvas.items().last().end.x(), 109.51, 0.01);
-    EXPECT_NEAR(canvas.items().last().end.y(), 109.51, 0.01);
-    drag({100, 100}, {110, 103}, Qt::ShiftModifier);
-    EXPECT_NEAR(canvas.items().last().end.x(), 110.44, 0.01);
-    EXPECT_NEAR(canvas.items().last().end.y(), 100, 1e-9);
+    EXPECT_EQ(endOf({110, 109}), QPointF(109.51, 109.51));
+    EXPECT_EQ(endOf({110, 103}), QPointF(110.44, 100));
 
     canvas.setTool(AnnoTool::rectangle);
-    drag({100, 100}, {130, 90}, Qt::ShiftModifier);
-    EXPECT_EQ(canvas.items().last().end, QPointF(130, 70));
+    EXPECT_EQ(endOf({130, 90}), QPointF(130, 70));
 }
 
 TEST_F(CanvasTest, handles_ResizeFromTheBoxAtThePress_KeepingTheOppositeCornerFixed)
@@ -119,7 +116,7 @@ TEST_F(CanvasTest, handles_ResizeFromTheBoxAtThePress_KeepingTheOppositeCornerFi
     EXPECT_EQ(canvas.items().last().start, QPointF(10, 10));
 }
 
-TEST_F(CanvasTest, moves_AreUndoable_AndStopBeforeTheMarkLeavesTheCrop)
+TEST_F(CanvasTest, moves_AreUndoable_StopBeforeTheMarkLeavesTheImage_AndDeleteTakesOnlyTheSelection)
 {
     const AnnoItem rect = draw(AnnoTool::rectangle, {20, 20}, {60, 60});
     canvas.setTool(AnnoTool::select);
@@ -138,6 +135,7 @@ TEST_F(CanvasTest, moves_AreUndoable_AndStopBeforeTheMarkLeavesTheCrop)
     EXPECT_EQ(moved.left(), 300 - 8);  // 8 points of it stay on the image
     EXPECT_EQ(moved.bottom(), 8);
     canvas.setSelectedID(std::nullopt);
+    key(Qt::Key_Delete);  // nothing selected: nothing deleted
     click({293, 4});  // still there to pick, and to delete
     ASSERT_TRUE(canvas.selectedItem());
     key(Qt::Key_Backspace);
@@ -195,24 +193,6 @@ TEST_F(CanvasTest, crop_KeepsWholePixels_ThenSwitchesToSelectBeforeReporting)
     EXPECT_FALSE(canvas.hasAnnotations());
 }
 
-TEST_F(CanvasTest, keys_DeleteRemovesTheSelection_EscDeselectsThenAsksToCancel)
-{
-    draw(AnnoTool::ellipse, {10, 10}, {50, 50});
-    canvas.setTool(AnnoTool::select);
-    key(Qt::Key_Delete);  // nothing selected: nothing happens
-    EXPECT_EQ(canvas.items().size(), 1);
-    click({10, 30});
-    key(Qt::Key_Escape);
-    EXPECT_FALSE(canvas.selectedID());
-    EXPECT_EQ(canvas.items().size(), 1);
-    log.clear();
-    key(Qt::Key_Escape);
-    EXPECT_EQ(log, QStringList{QStringLiteral("cancel")});
-    click({10, 30});
-    key(Qt::Key_Delete);
-    EXPECT_TRUE(canvas.items().isEmpty());
-}
-
 TEST_F(CanvasTest, undoHistory_KeepsTheNewest200Steps)
 {
     canvas.setTool(AnnoTool::number);
@@ -238,16 +218,11 @@ TEST_F(CanvasTest, restyles_WithinASecondOfEachOther_AreOneStep)
     click({10, 30});
     const qsizetype before = canvas.undoStack().size();
     AnnoStyle style = canvas.items().last().style;
-    for (double t : {0.0, 1.0, 2.0}) {
-        clock = 200 + t;
+    for (double t : {200.0, 201.0, 202.0, 300.0, 301.0, 302.3}) {
+        clock = t;
         style.lineWidth += 1;
         canvas.applyStyleToSelection(style);
-    }
-    EXPECT_EQ(canvas.undoStack().size(), before + 1);
-    for (double t : {0.0, 1.0, 2.3}) {
-        clock = 300 + t;
-        style.lineWidth += 1;
-        canvas.applyStyleToSelection(style);
+        if (t == 202.0) { EXPECT_EQ(canvas.undoStack().size(), before + 1); }  // each within a second of the last
     }
     EXPECT_EQ(canvas.undoStack().size(), before + 3);
     log.clear();
@@ -260,7 +235,7 @@ TEST_F(CanvasTest, restyles_WithinASecondOfEachOther_AreOneStep)
 // The cached layer must follow every change: compare the screen with the export.
 TEST_F(CanvasTest, whatTheCanvasShows_IsWhatIsExported)
 {
-    QImage gradient = image(300, 200);
+    QImage gradient = test::whiteImage(300, 200);
     for (int y = 0; y < 200; ++y)
         for (int x = 0; x < 300; ++x) gradient.setPixel(x, y, qRgb(x % 256, y, 128));
     canvas.load(gradient);
@@ -288,13 +263,11 @@ TEST_F(CanvasTest, whatTheCanvasShows_IsWhatIsExported)
 TEST_F(CanvasTest, oddImages_LoadDrawAndCompose_WithoutFailing)
 {
     for (const QSize size : {QSize(1, 1), QSize(16000, 1)}) {
-        canvas.load(image(size.width(), size.height(), Qt::gray));
+        canvas.load(test::whiteImage(size.width(), size.height(), Qt::gray));
         for (AnnoTool tool : {AnnoTool::rectangle, AnnoTool::mosaic, AnnoTool::pen, AnnoTool::number}) {
             canvas.setTool(tool);
             QTest::mouseClick(&canvas, Qt::LeftButton, {}, QPoint(450, 270));
-            press({0, 0});
-            dragTo({5, 5});
-            release({5, 5});
+            drag({0, 0}, {5, 5});
         }
         canvas.repaint();
         EXPECT_EQ(canvas.renderer()->compose(canvas.items(), canvas.cropRect()).size(), size);
@@ -304,38 +277,6 @@ TEST_F(CanvasTest, oddImages_LoadDrawAndCompose_WithoutFailing)
     drag({0, 0}, {50, 50});
     canvas.repaint();
     EXPECT_TRUE(canvas.renderer()->compose(canvas.items(), canvas.cropRect()).isNull());
-}
-
-}  // namespace
-}  // namespace klipo
-
-namespace klipo {
-namespace {
-
-// Inline over the overlay's selection: the bounds are the crop, at the
-// screen's scale, and nothing but the image and the marks is drawn.
-TEST(AnnoCanvasInlineTest, marksLandInImagePixels_AndNothingButTheImageIsDrawn)
-{
-    AnnoCanvasView canvas;
-    canvas.setInline(true);
-    canvas.resize(150, 100);
-    QImage image(300, 200, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
-    canvas.load(image);
-    canvas.setTool(AnnoTool::rectangle);
-    QTest::mousePress(&canvas, Qt::LeftButton, {}, QPoint(10, 10));
-    QMouseEvent move(QEvent::MouseMove, QPointF(60, 40), canvas.mapToGlobal(QPointF(60, 40)), Qt::NoButton,
-                     Qt::LeftButton, {});
-    QApplication::sendEvent(&canvas, &move);
-    QTest::mouseRelease(&canvas, Qt::LeftButton, {}, QPoint(60, 40));
-    ASSERT_EQ(canvas.items().size(), 1);
-    EXPECT_EQ(canvas.items().last().start, QPointF(20, 20));
-    EXPECT_EQ(canvas.items().last().end, QPointF(120, 80));
-
-    const QImage shown = canvas.grab().toImage();
-    EXPECT_EQ(shown.pixel(0, 0), qRgb(255, 255, 255));    // no margin, no hairline
-    EXPECT_EQ(shown.pixel(149, 99), qRgb(255, 255, 255));
-    EXPECT_NE(shown.pixel(10, 25), qRgb(255, 255, 255));  // the rectangle's left edge
 }
 
 }  // namespace

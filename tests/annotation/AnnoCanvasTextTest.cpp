@@ -1,24 +1,12 @@
 // Typing text marks in place: Return, Esc, focus loss, emptied text, the
 // input method, and Esc walking back out.
-#include "CanvasDriver.h"
-
+#include "AnnoDrivers.h"
 #include <QInputMethodEvent>
-#include <QLineEdit>
 
 namespace klipo {
 namespace {
 
-using test::CanvasTest;
-
-class CanvasTextTest : public CanvasTest {
-protected:
-    QLineEdit* startTyping(QPointF at)
-    {
-        canvas.setTool(AnnoTool::text);
-        click(at);
-        return canvas.editor();
-    }
-};
+using CanvasTextTest = test::CanvasTest;
 
 TEST_F(CanvasTextTest, return_CommitsTheTypedText_EscDropsIt)
 {
@@ -74,7 +62,7 @@ TEST_F(CanvasTextTest, inputMethodText_BecomesTheMarksText)
     EXPECT_EQ(canvas.items().last().text, QStringLiteral("你好世界"));
 }
 
-TEST_F(CanvasTextTest, existingText_IsEditedByDoubleClick_AndRemovedWhenEmptied)
+TEST_F(CanvasTextTest, existingText_IsEditedByDoubleClick_RemovedWhenEmptied_AndEscWalksBackOut)
 {
     QTest::keyClicks(startTyping({40, 50}), QStringLiteral("note"));
     QTest::keyClick(canvas.editor(), Qt::Key_Return);
@@ -102,19 +90,14 @@ TEST_F(CanvasTextTest, existingText_IsEditedByDoubleClick_AndRemovedWhenEmptied)
     EXPECT_EQ(canvas.items().last().text, QStringLiteral("note"));
     canvas.redo();
     EXPECT_EQ(canvas.items().last().text, QStringLiteral("note!"));
-}
 
-TEST_F(CanvasTextTest, esc_CancelsTheEditThenDeselectsThenAsksToCancel)
-{
-    QTest::keyClicks(startTyping({40, 50}), QStringLiteral("keep"));
-    QTest::keyClick(canvas.editor(), Qt::Key_Return);
-    canvas.setTool(AnnoTool::select);
+    // Esc cancels the edit, then deselects, then asks to cancel the session.
     doubleClick({45, 55});
     QTest::keyClicks(canvas.editor(), QStringLiteral(" more"));
     log.clear();
     key(Qt::Key_Escape);
     EXPECT_FALSE(canvas.editor());
-    EXPECT_EQ(canvas.items().last().text, QStringLiteral("keep"));
+    EXPECT_EQ(canvas.items().last().text, QStringLiteral("note!"));
     key(Qt::Key_Escape);
     key(Qt::Key_Escape);
     EXPECT_EQ(log, (QStringList{QStringLiteral("deselected"), QStringLiteral("cancel")}));
@@ -122,7 +105,7 @@ TEST_F(CanvasTextTest, esc_CancelsTheEditThenDeselectsThenAsksToCancel)
     // Loading a new image drops an open edit and reports the new state.
     startTyping({10, 10});
     log.clear();
-    canvas.load(image(50, 50));
+    canvas.load(test::whiteImage(50, 50));
     EXPECT_FALSE(canvas.editor());
     EXPECT_EQ(log, QStringList{QStringLiteral("state")});
 }

@@ -3,7 +3,7 @@
 // marked up with the mouse and the keyboard, copied for another program, and
 // translated into English in the result panel. Needs the headless X11
 // desktop, xdotool, xclip and apertium-eng-spa; skips without a display.
-#include "WindowDriver.h"
+#include "AnnoDrivers.h"
 #include "recognition/TextPictures.h"
 #include "tools/ToolsFakes.h"
 #include "GlobalShortcuts/GlobalShortcuts.h"
@@ -22,12 +22,20 @@ namespace klipo {
 namespace {
 
 using test::xdotool;
-const auto output = test::programOutput;
 
 QImage fromClipboard(const QString& type, const char* format)
 {
-    return QImage::fromData(output("xclip", {"-selection", "clipboard", "-t", type, "-o"}), format)
+    return QImage::fromData(test::programOutput("xclip", {"-selection", "clipboard", "-t", type, "-o"}), format)
         .convertToFormat(QImage::Format_RGB32);
+}
+
+// A colour close to the mark's red somewhere within three pixels of the point.
+bool redNear(const QImage& image, QPoint at)
+{
+    for (int dy = -3; dy <= 3; ++dy)
+        for (int dx = -3; dx <= 3; ++dx)
+            if (const QColor c = image.pixelColor(at + QPoint(dx, dy)); c.red() > 200 && c.green() < 110 && c.blue() < 110) return true;
+    return false;
 }
 
 bool pickerShown()
@@ -37,7 +45,7 @@ bool pickerShown()
     return false;
 }
 
-QString point(int v) { return QString::number(v); }
+QStringList at(QPoint p) { return {QString::number(p.x()), QString::number(p.y())}; }
 
 class AnnotateDesktop : public test::SettingsTest {
 protected:
@@ -59,39 +67,21 @@ protected:
     }
 
     static AnnotationWindowController& controller() { return AnnotationWindowController::shared(); }
-    static QPoint onScreen(QPointF imagePx)
-    {
-        AnnoCanvasView& canvas = *controller().canvas();
-        return canvas.mapToGlobal(canvas.viewPoint(imagePx).toPoint());
-    }
+    static QPoint onScreen(QPointF imagePx) { return controller().canvas()->mapToGlobal(controller().canvas()->viewPoint(imagePx).toPoint()); }
+    static bool clickAt(QPoint p) { return xdotool(QStringList{"mousemove"} + at(p) + QStringList{"click", "1"}); }
     static bool clickTool(AnnoTool tool)
     {
         QToolButton* button = controller().toolBar()->toolButton(tool);
-        const QPoint at = button->mapToGlobal(button->rect().center());
-        return xdotool({"mousemove", point(at.x()), point(at.y()), "click", "1"});
+        return clickAt(button->mapToGlobal(button->rect().center()));
     }
-    static bool drag(QPointF fromPx, QPointF toPx)
+    static bool drag(QPoint from, QPoint to)
     {
-        const QPoint a = onScreen(fromPx);
-        const QPoint b = onScreen(toPx);
-        const QPoint middle = (a + b) / 2;
-        return xdotool({"mousemove", point(a.x()), point(a.y()), "mousedown", "1", "mousemove", point(middle.x()),
-                        point(middle.y()), "mousemove", point(b.x()), point(b.y()), "mouseup", "1"});
+        return xdotool(QStringList{"mousemove"} + at(from) + QStringList{"mousedown", "1", "mousemove"} + at((from + to) / 2) +
+                       QStringList{"mousemove"} + at(to) + QStringList{"mouseup", "1"});
     }
 
     QLabel m_page{nullptr, Qt::FramelessWindowHint | Qt::BypassWindowManagerHint};
 };
-
-// A colour close to the mark's red somewhere within three pixels of the point.
-bool redNear(const QImage& image, QPoint at)
-{
-    for (int dy = -3; dy <= 3; ++dy)
-        for (int dx = -3; dx <= 3; ++dx) {
-            const QColor c = image.pixelColor(at + QPoint(dx, dy));
-            if (c.red() > 200 && c.green() < 110 && c.blue() < 110) return true;
-        }
-    return false;
-}
 
 TEST_F(AnnotateDesktop, hotKey_PicksMarksUpCopiesAndTranslatesTheRegionIntoEnglish)
 {
@@ -103,22 +93,20 @@ TEST_F(AnnotateDesktop, hotKey_PicksMarksUpCopiesAndTranslatesTheRegionIntoEngli
     QCursor::setPos(1500, 900);
     ASSERT_TRUE(xdotool({"key", "ctrl+shift+a"}));
     ASSERT_TRUE(QTest::qWaitFor(pickerShown, 5000));
-    ASSERT_TRUE(xdotool({"mousemove", "100", "100", "mousedown", "1", "mousemove", "600", "300", "mousemove", "1000",
-                         "500", "mouseup", "1"}));
+    ASSERT_TRUE(drag({100, 100}, {1000, 500}));
     ASSERT_TRUE(QTest::qWaitFor([] { return controller().isSessionOpen(); }, 10000));
     m_page.hide();  // it floats above every managed window
     ASSERT_TRUE(QTest::qWaitForWindowActive(controller().window()));
-    EXPECT_FALSE(output("xdotool", {"search", "--onlyvisible", "--name", "截图标注"}).trimmed().isEmpty());
+    EXPECT_FALSE(test::xdotoolOutput({"search", "--onlyvisible", "--name", "截图标注"}).isEmpty());
     AnnoCanvasView& canvas = *controller().canvas();
     ASSERT_EQ(canvas.renderer()->base().size(), QSize(900, 400));
 
     // A rectangle round the second line, an arrow at the end of the third, a note above.
-    ASSERT_TRUE(drag({20, 150}, {880, 235}));
+    ASSERT_TRUE(drag(onScreen({20, 150}), onScreen({880, 235})));
     ASSERT_TRUE(clickTool(AnnoTool::arrow));
-    ASSERT_TRUE(drag({880, 390}, {740, 330}));
+    ASSERT_TRUE(drag(onScreen({880, 390}), onScreen({740, 330})));
     ASSERT_TRUE(clickTool(AnnoTool::text));
-    const QPoint note = onScreen({700, 95});
-    ASSERT_TRUE(xdotool({"mousemove", point(note.x()), point(note.y()), "click", "1"}));
+    ASSERT_TRUE(clickAt(onScreen({700, 95})));
     ASSERT_TRUE(QTest::qWaitFor([&] { return canvas.editor() != nullptr; }, 3000));
     ASSERT_TRUE(xdotool({"type", "--delay", "30", "OK"}));
     ASSERT_TRUE(xdotool({"key", "Return"}));
@@ -128,8 +116,7 @@ TEST_F(AnnotateDesktop, hotKey_PicksMarksUpCopiesAndTranslatesTheRegionIntoEngli
 
     // Ctrl+C: another program reads the composed image as PNG and as TIFF; the window stays.
     CaptureHUDController::shared().dismiss(false);
-    const QImage composed = canvas.renderer()->compose(canvas.items(), canvas.cropRect()).convertToFormat(
-        QImage::Format_RGB32);
+    const QImage composed = canvas.renderer()->compose(canvas.items(), canvas.cropRect()).convertToFormat(QImage::Format_RGB32);
     ASSERT_TRUE(xdotool({"key", "ctrl+c"}));
     ASSERT_TRUE(QTest::qWaitFor([] { return test::toastTitle() == QStringLiteral("标注图片已复制"); }, 5000));
     EXPECT_EQ(fromClipboard("image/png", "PNG"), composed);

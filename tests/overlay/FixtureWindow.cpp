@@ -9,10 +9,7 @@
 
 #include <cstdio>
 
-namespace {
-
-class PatternWindow : public QWidget {
-protected:
+struct PatternWindow : QWidget {
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
@@ -22,19 +19,14 @@ protected:
     }
 };
 
-}  // namespace
-
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     if (argc < 5) return 2;
     PatternWindow window;
-    window.setWindowTitle(QStringLiteral("KlipoVersa 测试窗口"));
+    window.setWindowTitle("KlipoVersa 测试窗口");
     window.setGeometry(atoi(argv[1]), atoi(argv[2]), atoi(argv[3]), atoi(argv[4]));
     window.show();
-    QTimer::singleShot(300, &window, [&window] {
-        std::printf("%llu\n", static_cast<unsigned long long>(window.winId()));
-        std::fflush(stdout);
-    });
+    QTimer::singleShot(300, &window, [&window] { std::printf("%llu\n", static_cast<unsigned long long>(window.winId())), std::fflush(stdout); });
     return app.exec();
 }

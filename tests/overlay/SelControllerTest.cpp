@@ -4,16 +4,7 @@
 #include "OverlayFakes.h"
 
 #include "app/CaptureHUDController.h"
-#include "overlay/SelEditingChrome.h"
-#include "overlay/SelOverlayController.h"
-#include "overlay/SelOverlayView.h"
-#include "overlay/SelOverlayWindow.h"
-#include "platform/PlatformServices.h"
-#include "platform/SettingsStore.h"
 
-#include <gtest/gtest.h>
-
-#include <QLabel>
 #include <QTest>
 
 using namespace klipo;
@@ -21,64 +12,15 @@ using namespace klipo::test;
 
 namespace {
 
-class SelControllerTest : public ::testing::Test {
-protected:
-    void SetUp() override { controller.setOutputs(&outputs); }
-    void TearDown() override
-    {
-        controller.cancel();
-        for (const char* key : {"captureScaleRetinaTo1x", "saveHistory", "plainCaptureShowHUD"})
-            platform::SettingsStore::shared().remove(QString::fromLatin1(key));
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    static SelRequest copyRequest()
-    {
-        SelRequest r;
-        r.primaryAction = SelAction::copy;
-        return r;
-    }
-
-    // Begins and shows the windows.
-    void open(SelRequest request = copyRequest())
-    {
-        controller.begin(std::move(request));
-        desktop.answer(FakeOverlayDesktop::stills());
-        ASSERT_EQ(controller.windows().size(), 2);
-    }
-
-    SelOverlayView* view(int screen)
-    {
-        const auto windows = controller.windows();
-        return screen < windows.size() ? windows[screen]->overlayView() : nullptr;
-    }
-
-    static void setSetting(const char* key, bool value)
-    {
-        platform::SettingsStore::shared().setValue(QString::fromLatin1(key), value);
-    }
-
-    GrantedPermission permission;
-    platform::ScopedServices services{platform::PlatformServices{.permission = &permission}};
-    FakeOverlayDesktop desktop;
-    FakeOutputs outputs;
-    SelOverlayController controller{desktop};
-};
+using SelControllerTest = OverlayTest;
 
 TEST_F(SelControllerTest, aRequestWhileOpen_IsAnsweredAtOnceWithNothing_AndTheOpenSessionStillCopies)
 {
     open();
     int answers = 0;
     std::optional<SelPickedRect> answered;
-    SelRequest pick;
-    pick.mode = SelRequest::Mode::pickRect;
-    pick.primaryAction = SelAction::pin;
-    pick.hint = QStringLiteral("选择录屏区域");
-    pick.pickRectCompletion = [&](std::optional<SelPickedRect> r) {
-        ++answers;
-        answered = r;
-    };
-    controller.begin(std::move(pick));
+    controller.begin({.mode = SelRequest::Mode::pickRect, .primaryAction = SelAction::pin, .hint = QStringLiteral("选择录屏区域"),
+                      .pickRectCompletion = [&](std::optional<SelPickedRect> r) { ++answers, answered = r; }});
     EXPECT_EQ(answers, 1);
     EXPECT_FALSE(answered);
     EXPECT_TRUE(desktop.pendingFreezes.empty());  // nothing frozen again
@@ -99,18 +41,16 @@ TEST_F(SelControllerTest, aRequestWhileOpen_IsAnsweredAtOnceWithNothing_AndTheOp
 TEST_F(SelControllerTest, aFreezeForAnEndedSession_IsDropped_AndEveryCompletionRunsOnce)
 {
     int answers = 0;
-    SelRequest pick;
-    pick.mode = SelRequest::Mode::pickRect;
-    pick.pickRectCompletion = [&](std::optional<SelPickedRect> r) {
-        ++answers;
-        EXPECT_FALSE(r);
-    };
-    controller.begin(std::move(pick));
+    controller.begin({.mode = SelRequest::Mode::pickRect,
+                      .pickRectCompletion = [&](std::optional<SelPickedRect> r) {
+                          ++answers;
+                          EXPECT_FALSE(r);
+                      }});
     controller.cancel();  // before the screens are frozen
     controller.cancel();
     EXPECT_EQ(answers, 1);
 
-    controller.begin(copyRequest());  // a new session while the first freeze is still out
+    controller.begin({});  // a new session while the first freeze is still out
     ASSERT_EQ(desktop.pendingFreezes.size(), 2u);
     desktop.answer(FakeOverlayDesktop::stills());  // the first session's, late
     EXPECT_TRUE(controller.windows().isEmpty());
@@ -122,13 +62,13 @@ TEST_F(SelControllerTest, aFreezeForAnEndedSession_IsDropped_AndEveryCompletionR
 
 TEST_F(SelControllerTest, aFailedFreezeARefusedGrabOrAScreenChange_EndTheSession_NeverAStuckScreen)
 {
-    controller.begin(copyRequest());
+    controller.begin({});
     desktop.answer(platform::FreezeOutcome{{}, QStringLiteral("no X")});
     EXPECT_FALSE(controller.isActive());
     EXPECT_EQ(CaptureHUDController::shared().currentTitle(), QStringLiteral("截图失败"));
 
     desktop.grab = {false, QStringLiteral("键盘正被其他程序占用，请关闭它的菜单或对话框后重试")};
-    controller.begin(copyRequest());
+    controller.begin({});
     desktop.answer(FakeOverlayDesktop::stills());
     EXPECT_FALSE(controller.isActive());
     EXPECT_TRUE(controller.windows().isEmpty());
@@ -148,10 +88,7 @@ TEST_F(SelControllerTest, pickRect_HandsOverTheScreenAndItsLocalRect_WithoutRest
     bool pickerRan = false;
     controller.setQuickFunctions({[&] { pickerRan = true; }, {}, {}});
     std::optional<SelPickedRect> picked;
-    SelRequest pick;
-    pick.mode = SelRequest::Mode::pickRect;
-    pick.pickRectCompletion = [&](std::optional<SelPickedRect> r) { picked = r; };
-    open(std::move(pick));
+    open({.mode = SelRequest::Mode::pickRect, .pickRectCompletion = [&](std::optional<SelPickedRect> r) { picked = r; }});
 
     controller.switchToQuickFunction(controller.quickFunctions().colorPicker);
     EXPECT_TRUE(controller.isActive());
@@ -173,7 +110,7 @@ TEST_F(SelControllerTest, aCropThatFails_KeepsTheOverlayAndTheSelection_AndSaysS
 {
     platform::FreezeOutcome broken = FakeOverlayDesktop::stills();
     broken.screens[0].imagePx = QImage();  // no pixels behind the first screen
-    controller.begin(copyRequest());
+    controller.begin({});
     desktop.answer(broken);
     controller.commitSelection(QRectF(10, 10, 200, 100), view(0));
     for (SelAction action : {SelAction::copy, SelAction::save, SelAction::pin})
@@ -181,12 +118,34 @@ TEST_F(SelControllerTest, aCropThatFails_KeepsTheOverlayAndTheSelection_AndSaysS
     EXPECT_TRUE(controller.isActive());
     EXPECT_EQ(view(0)->selection(), QRectF(10, 10, 200, 100));
     EXPECT_TRUE(outputs.copies.isEmpty() && outputs.saves.isEmpty() && outputs.pins.isEmpty());
-    auto* label = view(0)->chrome()->toast()->findChild<QLabel*>();
-    ASSERT_TRUE(label);
-    EXPECT_EQ(label->text(), QStringLiteral("选区裁剪失败，请重试"));
+    EXPECT_EQ(toast(), QStringLiteral("选区裁剪失败，请重试"));
 }
 
-TEST_F(SelControllerTest, onTheTwoPixelScreen_CopiesKeepEveryPixel_UnlessAskedForOnePerPoint)
+TEST_F(SelControllerTest, copiesAreRecordedOnce_AndATranslatedSaveAddsNoSecondRecord)
+{
+    setSetting("saveHistory", true);
+    const auto select = [&] {
+        open();
+        controller.commitSelection(QRectF(0, 0, 64, 32), view(0));
+    };
+    select();
+    controller.perform(SelAction::copy, view(0)->selection(), view(0));
+    EXPECT_EQ(outputs.copies.size(), 1);
+    EXPECT_EQ(outputs.records.size(), 1);
+    EXPECT_EQ(CaptureHUDController::shared().currentTitle(), QStringLiteral("截图已复制到剪贴板"));
+    select();
+    controller.perform(SelAction::save, view(0)->selection(), view(0));
+    select();
+    controller.performTranslated(SelAction::save, FakeOverlayDesktop::pattern({64, 32}, 3), view(0));
+    EXPECT_EQ(outputs.saveHistoryFlags, QList<bool>({true, false}));
+    select();
+    outputs.copySucceeds = false;
+    controller.performTranslated(SelAction::copy, FakeOverlayDesktop::pattern({64, 32}, 3), view(0));
+    EXPECT_EQ(outputs.records.size(), 1);
+    EXPECT_EQ(CaptureHUDController::shared().currentTitle(), QStringLiteral("复制失败"));
+}
+
+TEST_F(SelControllerTest, onTheTwoPixelScreen_CropsKeepEveryPixelUnlessAsked_KeysNudgeByOnePixel_AndEscCloses)
 {
     open();
     const QRectF selection(100, 50, 100, 50);
@@ -195,39 +154,7 @@ TEST_F(SelControllerTest, onTheTwoPixelScreen_CopiesKeepEveryPixel_UnlessAskedFo
     EXPECT_EQ(controller.croppedImage(selection, view(1), true).size(), QSize(100, 50));
     EXPECT_EQ(controller.croppedImage(selection, view(1), false).size(), QSize(200, 100));
     EXPECT_EQ(controller.croppedImage(selection, view(0), true).size(), QSize(100, 50));
-}
 
-TEST_F(SelControllerTest, copiesAreRecordedOnce_AndATranslatedSaveAddsNoSecondRecord)
-{
-    setSetting("saveHistory", true);
-    open();
-    controller.commitSelection(QRectF(0, 0, 64, 32), view(0));
-    controller.perform(SelAction::copy, view(0)->selection(), view(0));
-    EXPECT_EQ(outputs.copies.size(), 1);
-    EXPECT_EQ(outputs.records.size(), 1);
-    EXPECT_EQ(CaptureHUDController::shared().currentTitle(), QStringLiteral("截图已复制到剪贴板"));
-
-    open();
-    controller.commitSelection(QRectF(0, 0, 64, 32), view(0));
-    controller.perform(SelAction::save, view(0)->selection(), view(0));
-    ASSERT_EQ(outputs.saveHistoryFlags, QList<bool>({true}));
-
-    open();
-    controller.commitSelection(QRectF(0, 0, 64, 32), view(0));
-    controller.performTranslated(SelAction::save, FakeOverlayDesktop::pattern({64, 32}, 3), view(0));
-    EXPECT_EQ(outputs.saveHistoryFlags, QList<bool>({true, false}));
-
-    open();
-    controller.commitSelection(QRectF(0, 0, 64, 32), view(0));
-    outputs.copySucceeds = false;
-    controller.performTranslated(SelAction::copy, FakeOverlayDesktop::pattern({64, 32}, 3), view(0));
-    EXPECT_EQ(outputs.records.size(), 1);
-    EXPECT_EQ(CaptureHUDController::shared().currentTitle(), QStringLiteral("复制失败"));
-}
-
-TEST_F(SelControllerTest, keys_NudgeByDevicePixels_UndoIsTaken_AndEscCloses)
-{
-    open();
     controller.commitSelection(QRectF(100, 100, 200, 100), view(1));
     QWindow* window = controller.windows().at(1)->windowHandle();
     QTest::keyClick(window, Qt::Key_Right);

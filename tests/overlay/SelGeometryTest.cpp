@@ -13,7 +13,7 @@
 
 using namespace klipo;
 
-TEST(SelHandlesTest, hitTest_TakesTheFirstHandleInOrder_WithinTenPointsOnBothAxes)
+TEST(SelHandlesTest, hitTestTakesTheFirstHandleWithinTenPoints_ResizeKeepsTheOppositeEdgeAndFlips)
 {
     const QRectF r(100, 100, 200, 100);
     EXPECT_EQ(SelHandles::hitTest({95, 105}, r), SelHandle::topLeft);
@@ -25,21 +25,15 @@ TEST(SelHandlesTest, hitTest_TakesTheFirstHandleInOrder_WithinTenPointsOnBothAxe
     const QRectF tiny(100, 100, 8, 8);
     EXPECT_EQ(SelHandles::hitTest({104, 104}, tiny), SelHandle::topLeft);
     EXPECT_EQ(SelHandles::hitTest({112, 96}, tiny), SelHandle::top);
+
+    // Resizing keeps the opposite edge, flips past it, and keeps eight points.
+    EXPECT_EQ(SelHandles::resize(SelHandle::right, r, {50, 0}), QRectF(50, 100, 50, 100));
+    EXPECT_EQ(SelHandles::resize(SelHandle::topLeft, r, {350, 260}), QRectF(300, 200, 50, 60));
+    EXPECT_EQ(SelHandles::resize(SelHandle::left, r, {298, 500}), QRectF(298, 100, 8, 100));
+    EXPECT_EQ(SelHandles::resize(SelHandle::bottom, r, {0, 101}), QRectF(100, 100, 200, 8));
 }
 
-TEST(SelHandlesTest, resize_FlipsPastTheOppositeEdge_AndKeepsEightPoints)
-{
-    const QRectF anchor(100, 100, 200, 100);
-    // The right edge dragged 50 points left of the left edge: the rectangle flips.
-    EXPECT_EQ(SelHandles::resize(SelHandle::right, anchor, {50, 0}), QRectF(50, 100, 50, 100));
-    // The top-left corner dragged below and right of the bottom-right corner.
-    EXPECT_EQ(SelHandles::resize(SelHandle::topLeft, anchor, {350, 260}), QRectF(300, 200, 50, 60));
-    // A side handle moves one edge only; two points wide becomes eight.
-    EXPECT_EQ(SelHandles::resize(SelHandle::left, anchor, {298, 500}), QRectF(298, 100, 8, 100));
-    EXPECT_EQ(SelHandles::resize(SelHandle::bottom, anchor, {0, 101}), QRectF(100, 100, 200, 8));
-}
-
-TEST(SelSelectionTest, aPressMovingThreePointsIsAClick_AndASmallDragIsKeptAsDragged)
+TEST(SelSelectionTest, threePointsAreAClick_AndEditingCutsClampsFlipsAndNudgesInsideTheBounds)
 {
     SelSelection s(QRectF(0, 0, 1920, 1080));
     s.press({100, 100});
@@ -54,11 +48,9 @@ TEST(SelSelectionTest, aPressMovingThreePointsIsAClick_AndASmallDragIsKeptAsDrag
     ASSERT_TRUE(dragged);
     EXPECT_EQ(*dragged, QRectF(95, 90, 5, 10));
     EXPECT_FALSE(s.isDragging());
-}
 
-TEST(SelSelectionTest, editing_CutsToTheBounds_ClampsMoves_ResizesWithFlip_AndNudgesInside)
-{
-    SelSelection s(QRectF(0, 0, 1000, 800));
+    // Editing: cut to the bounds, moves clamped, resizes flipped, nudges kept inside.
+    s = SelSelection(QRectF(0, 0, 1000, 800));
     s.enter(QRectF(900, 700, 300, 300));  // past the corner
     EXPECT_EQ(s.rect(), QRectF(900, 700, 100, 100));
     s.enter(QRectF(2000, 2000, 10, 10));  // misses the screen
@@ -90,7 +82,7 @@ TEST(SelSelectionTest, editing_CutsToTheBounds_ClampsMoves_ResizesWithFlip_AndNu
     EXPECT_EQ(s.rect().bottom(), 800);
 }
 
-TEST(SelScreenSpaceTest, crops_AreRoundedOutwardsAndCut_AtOneOneAndAHalfAndTwoPixelsPerPoint)
+TEST(SelScreenSpaceTest, cropsAreRoundedOutwardsAndCut_AndANudgeIsOneDevicePixel_AtOneOneAndAHalfAndTwo)
 {
     // Scale 1: points are pixels.
     const SelScreenSpace one(QRect(0, 0, 1920, 1080), {0, 0}, {1920, 1080});
@@ -114,10 +106,8 @@ TEST(SelScreenSpaceTest, crops_AreRoundedOutwardsAndCut_AtOneOneAndAHalfAndTwoPi
     EXPECT_EQ(two.localToNativePx({10, 10}), QPointF(1940, 20));
     EXPECT_EQ(two.nativePxToLocal(QRect(2020, 100, 200, 100)), QRectF(50, 50, 100, 50));
     EXPECT_TRUE(two.isHighDensity());
-}
 
-TEST(SelScreenSpaceTest, oneNudgeMovesTheCropByExactlyOneDevicePixel_AtEveryDensity)
-{
+    // One nudge moves the crop by exactly one device pixel at every density.
     for (const double scale : {1.0, 1.5, 2.0}) {
         const QSize px(int(1280 * scale), int(720 * scale));
         const SelScreenSpace space(QRect(0, 0, 1280, 720), {0, 0}, px);
@@ -131,7 +121,7 @@ TEST(SelScreenSpaceTest, oneNudgeMovesTheCropByExactlyOneDevicePixel_AtEveryDens
     }
 }
 
-TEST(SelChromeLayoutTest, toolbarAndStrip_GoBelow_AboveNearTheBottom_InsideAFullScreenSelection)
+TEST(SelChromeLayoutTest, toolbarGoesBelowAboveOrInside_AndNothingLeavesTheScreen)
 {
     const QRectF bounds(0, 0, 1920, 1080);
     const QSizeF bar(600, 48), strip(300, 44);
@@ -159,20 +149,13 @@ TEST(SelChromeLayoutTest, toolbarAndStrip_GoBelow_AboveNearTheBottom_InsideAFull
     EXPECT_EQ(SelChromeLayout::place(QRectF(0, 0, 500, 800), QRectF(0, 100, 50, 50), bar, std::nullopt)
                   .toolbar.left(),
               500 - 600 - 8);
-}
-
-TEST(SelChromeLayoutTest, sizeLabelGoesInsideAtTheTop_AndToastStaysOnScreen)
-{
-    const QRectF bounds(0, 0, 1920, 1080);
-    const QSizeF text(80, 16);
-    EXPECT_EQ(SelChromeLayout::sizeLabelOrigin(bounds, QRectF(300, 300, 200, 100), text), QPointF(300, 276));
-    EXPECT_EQ(SelChromeLayout::sizeLabelOrigin(bounds, QRectF(300, 0, 200, 100), text), QPointF(300, 10));
-    EXPECT_EQ(SelChromeLayout::sizeLabelOrigin(bounds, QRectF(1900, 300, 20, 100), text).x(), 1920 - 80 - 14);
-
+    // The size label and the toast stay on the screen too.
+    EXPECT_EQ(SelChromeLayout::sizeLabelOrigin(bounds, QRectF(300, 0, 200, 100), QSizeF(80, 16)), QPointF(300, 10));
+    EXPECT_EQ(SelChromeLayout::sizeLabelOrigin(bounds, QRectF(1900, 300, 20, 100), QSizeF(80, 16)).x(), 1920 - 80 - 14);
     EXPECT_EQ(SelChromeLayout::toastFrame(bounds, QRectF(0, 0, 40, 40), QSizeF(200, 40)), QRectF(8, 8, 200, 40));
 }
 
-TEST(SelHintsTest, cornerChoice_AvoidsThePointerAndTheSelection_AndFallsBackToBottomLeft)
+TEST(SelHintsTest, cardAvoidsThePointerAndTheSelection_AndOffersNoQuickKeysWhilePicking)
 {
     const QRectF bounds(0, 0, 1920, 1080);
     const QSizeF card(220, 140);
@@ -185,55 +168,29 @@ TEST(SelHintsTest, cornerChoice_AvoidsThePointerAndTheSelection_AndFallsBackToBo
     // Everything taken.
     EXPECT_EQ(SelHints::chooseCorner(bounds, card, farAway, {bounds}), SelHintCorner::bottomLeft);
     EXPECT_EQ(SelHints::frame(bounds, card, SelHintCorner::topRight), QRectF(1920 - 24 - 220, 24, 220, 140));
-}
 
-TEST(SelHintsTest, rows_SayCtrlAndPixels_AndLeaveOutQuickKeysWhilePicking)
-{
-    SelHints::Context picking;
-    picking.pickMode = true;
-    picking.pickHint = QStringLiteral("选择录屏区域");
-    const auto pickRows = SelHints::rows(picking);
-    EXPECT_EQ(pickRows.first().text, QStringLiteral("选择录屏区域"));
-    for (const auto& row : pickRows) EXPECT_NE(row.key, std::optional<QString>(QStringLiteral("C")));
-
-    SelHints::Context editing;
-    editing.phase = SelPhase::editing;
-    editing.editingHere = true;
-    editing.primaryAction = SelAction::translate;
-    QStringList texts;
-    for (const auto& row : SelHints::rows(editing)) texts << row.key.value_or(QString()) + u'=' + row.text;
-    EXPECT_EQ(texts, QStringList({QStringLiteral("方向键=微调选区 1 像素"), QStringLiteral("Shift+方向键=微调 10 像素"),
-                                  QStringLiteral("回车=翻译"), QStringLiteral("Ctrl+Z=撤销"),
-                                  QStringLiteral("Esc=退出")}));
-    editing.editingHere = false;
-    EXPECT_TRUE(SelHints::rows(editing).isEmpty());
+    // While picking, the caller's hint comes first and no quick key is offered;
+    // a screen that is not being edited shows no card.
+    SelHints::Context picking{.pickMode = true, .pickHint = QStringLiteral("选择录屏区域")};
+    const auto rows = SelHints::rows(picking);
+    EXPECT_EQ(rows.first().text, picking.pickHint);
+    for (const auto& row : rows) EXPECT_NE(row.key, std::optional<QString>(QStringLiteral("C")));
+    EXPECT_TRUE(SelHints::rows({.phase = SelPhase::editing, .editingHere = false}).isEmpty());
 }
 
 TEST(SelWindowFilterTest, keepsOtherProgramsShownWindows_OverFortyPoints_FrontToBack)
 {
-    using platform::DesktopWindow;
     const qint64 us = 4242;
-    QList<DesktopWindow> windows;
-    auto add = [&](QRect frame, qint64 pid = 1, bool hidden = false, bool normal = true,
-                   std::optional<double> opacity = std::nullopt) {
-        DesktopWindow w;
-        w.frameRectPx = frame;
-        w.pid = pid;
-        w.hidden = hidden;
-        w.normalLayer = normal;
-        w.opacity = opacity;
-        windows.append(w);
-    };
-    add(QRect(0, 0, 400, 300));                            // front: kept
-    add(QRect(10, 10, 400, 300), us);                      // ours (a pinned image): skipped
-    add(QRect(10, 10, 400, 300), 2, true);                 // minimised
-    add(QRect(0, 1050, 1920, 30), 3, false, false);        // a panel
-    add(QRect(10, 10, 41, 300));                           // 41 wide: kept at 1x
-    add(QRect(10, 10, 40, 300));                           // 40 wide: too narrow
-    add(QRect(10, 10, 400, 300), 5, false, true, 0.01);    // transparent
-    add(QRect(20, 20, 400, 300), -1, false, true, 0.5);    // no process, half transparent: kept
-    add(QRect(2000, 10, 70, 300));                         // 70 pixels at 2x are 35 points: too narrow
-
+    const QList<platform::DesktopWindow> windows{
+        {.pid = 1, .frameRectPx = QRect(0, 0, 400, 300)},                       // front: kept
+        {.pid = us, .frameRectPx = QRect(10, 10, 400, 300)},                    // ours (a pinned image)
+        {.pid = 2, .frameRectPx = QRect(10, 10, 400, 300), .hidden = true},     // minimised
+        {.pid = 3, .frameRectPx = QRect(0, 1050, 1920, 30), .normalLayer = false},  // a panel
+        {.pid = 1, .frameRectPx = QRect(10, 10, 41, 300)},                      // 41 wide: kept at 1x
+        {.pid = 1, .frameRectPx = QRect(10, 10, 40, 300)},                      // 40 wide: too narrow
+        {.pid = 5, .frameRectPx = QRect(10, 10, 400, 300), .opacity = 0.01},    // transparent
+        {.pid = -1, .frameRectPx = QRect(20, 20, 400, 300), .opacity = 0.5},    // no process, half: kept
+        {.pid = 1, .frameRectPx = QRect(2000, 10, 70, 300)}};                   // 35 points at 2x: too narrow
     const auto scale = [](const QPoint& p) { return p.x() >= 1920 ? 2.0 : 1.0; };
     EXPECT_EQ(SelWindowFilter::pickable(windows, us, scale),
               QList<QRect>({QRect(0, 0, 400, 300), QRect(10, 10, 41, 300), QRect(20, 20, 400, 300)}));
@@ -241,22 +198,18 @@ TEST(SelWindowFilterTest, keepsOtherProgramsShownWindows_OverFortyPoints_FrontTo
 
 TEST(SelKeysTest, ctrlShortcutsAndArrowsActOnlyWhileEditing_AnOpenTextFieldGetsItsKeys_QuickLettersNeedNoCtrl)
 {
-    using SelKeys::Command;
-    SelKeys::Context editing{true, SelPhase::editing, false};
-    EXPECT_EQ(SelKeys::monitor(editing, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier).command, Command::redo);
-    EXPECT_EQ(SelKeys::monitor(editing, Qt::Key_Left, Qt::ShiftModifier).step, QPoint(-10, 0));
-    EXPECT_EQ(SelKeys::monitor(editing, Qt::Key_Enter, Qt::KeypadModifier).command, Command::primaryAction);
-    EXPECT_EQ(SelKeys::monitor(editing, Qt::Key_V, Qt::ControlModifier).command, Command::passOn);
-
-    SelKeys::Context typing{true, SelPhase::editing, true};
-    EXPECT_EQ(SelKeys::monitor(typing, Qt::Key_Left, {}).command, Command::passOn);
-    EXPECT_EQ(SelKeys::monitor(typing, Qt::Key_Escape, {}).command, Command::escape);
-
-    SelKeys::Context selecting{true, SelPhase::selecting, false};
-    EXPECT_EQ(SelKeys::monitor(selecting, Qt::Key_Left, {}).command, Command::passOn);
-    EXPECT_EQ(SelKeys::monitor(SelKeys::Context{}, Qt::Key_Escape, {}).command, Command::passOn);
-    EXPECT_EQ(SelKeys::viewKey(SelPhase::selecting, Qt::Key_C, Qt::ShiftModifier).command, Command::colorPicker);
-    EXPECT_EQ(SelKeys::viewKey(SelPhase::selecting, Qt::Key_C, Qt::ControlModifier).command, Command::passOn);
-    EXPECT_EQ(SelKeys::viewKey(SelPhase::selecting, Qt::Key_Return, {}).command, Command::commitHighlightedWindow);
-    EXPECT_EQ(SelKeys::viewKey(SelPhase::editing, Qt::Key_F, {}).command, Command::passOn);
+    using SelKeys::Command, SelKeys::monitor, SelKeys::viewKey;
+    const SelKeys::Context editing{true, SelPhase::editing, false}, typing{true, SelPhase::editing, true};
+    EXPECT_EQ(monitor(editing, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier).command, Command::redo);
+    EXPECT_EQ(monitor(editing, Qt::Key_Left, Qt::ShiftModifier).step, QPoint(-10, 0));
+    EXPECT_EQ(monitor(editing, Qt::Key_Enter, Qt::KeypadModifier).command, Command::primaryAction);
+    EXPECT_EQ(monitor(editing, Qt::Key_V, Qt::ControlModifier).command, Command::passOn);
+    EXPECT_EQ(monitor(typing, Qt::Key_Left, {}).command, Command::passOn);
+    EXPECT_EQ(monitor(typing, Qt::Key_Escape, {}).command, Command::escape);
+    EXPECT_EQ(monitor({true, SelPhase::selecting, false}, Qt::Key_Left, {}).command, Command::passOn);
+    EXPECT_EQ(monitor(SelKeys::Context{}, Qt::Key_Escape, {}).command, Command::passOn);
+    EXPECT_EQ(viewKey(SelPhase::selecting, Qt::Key_C, Qt::ShiftModifier).command, Command::colorPicker);
+    EXPECT_EQ(viewKey(SelPhase::selecting, Qt::Key_C, Qt::ControlModifier).command, Command::passOn);
+    EXPECT_EQ(viewKey(SelPhase::selecting, Qt::Key_Return, {}).command, Command::commitHighlightedWindow);
+    EXPECT_EQ(viewKey(SelPhase::editing, Qt::Key_F, {}).command, Command::passOn);
 }

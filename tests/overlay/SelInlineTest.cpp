@@ -3,25 +3,21 @@
 // late result changes nothing), the time-out counted from the request to the
 // translator, and a recognition failure while selecting text. The whole road
 // with the real engines is in InlineDesktopTest.
-#include "InlineFakes.h"
 #include "OverlayFakes.h"
 
-#include "overlay/SelEditingChrome.h"
 #include "overlay/SelInlineTranslation.h"
-#include "overlay/SelOverlayController.h"
-#include "overlay/SelOverlayView.h"
-#include "overlay/SelOverlayWindow.h"
 #include "overlay/SelTextSelecting.h"
-#include "platform/PlatformServices.h"
-#include "platform/SettingsStore.h"
+#include "platform/text/TextRecognizer.h"
 #include "platform/text/TextServices.h"
+#include "platform/text/Translator.h"
 #include "stores/HistoryStore.h"
 
-#include <gtest/gtest.h>
-
-#include <QLabel>
 #include <QTest>
 #include <QThreadPool>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 using namespace klipo;
 using namespace klipo::test;
@@ -29,52 +25,88 @@ using State = SelInlineTranslation::State;
 
 namespace {
 
-class SelInlineTest : public ::testing::Test {
+// Holds an engine's work back while closed (a cancel lets it go on); notes the
+// calls and the last cancel token.
+struct Gate {
+    std::atomic<bool> open{true};
+    std::atomic<int> waiting{0}, calls{0};
+    platform::CancelToken lastCancel;
+
+    void pass(const platform::CancelToken& cancel)
+    {
+        ++calls, ++waiting;
+        lastCancel = cancel;
+        while (!open && !cancel.isCancelled()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        --waiting;
+    }
+};
+
+// One line of Spanish whose characters each have a box, after the gate (or a failure).
+struct FakeTextRecognizer : platform::TextRecognizer {
+    Gate gate;
+    std::optional<QString> failure;
+    int delayMs = 0;
+
+    void recognize(const QImage&, const platform::RecognitionOptions& options, const Report& report) override
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        gate.pass(options.cancel);
+        if (failure) return report(platform::RecognitionOutcome::failure(*failure));
+        const QString text = QStringLiteral("El gato duerme en la casa");
+        platform::RecognizedLine line{text, QRect(10, 20, 250, 24), 90, {}};
+        for (int i = 0; i < int(text.size()); ++i)
+            if (!text.at(i).isSpace()) line.symbols.push_back({i, i + 1, QRect(10 + i * 10, 20, 10, 24)});
+        report({true, {}, {line}});
+    }
+};
+
+// Every pair installed; answers each text in English after the gate.
+struct FakeTextTranslator : platform::Translator {
+    Gate gate;
+
+    platform::LanguagePairStatus status(const QString&, const QString&) const override
+    {
+        return platform::LanguagePairStatus::Installed;
+    }
+    platform::TranslationOutcome prepare(const std::optional<QString>&, const QString&) override { return {}; }
+    platform::TranslationOutcome translate(const std::vector<platform::TranslationRequest>& requests,
+                                           const std::optional<QString>&, const QString&,
+                                           const platform::CancelToken& cancel) override
+    {
+        gate.pass(cancel);
+        if (cancel.isCancelled()) return platform::TranslationOutcome::cancelled();
+        platform::TranslationOutcome outcome;
+        for (const auto& r : requests) outcome.responses.push_back({r.clientIdentifier, "The cat sleeps in the house"});
+        return outcome;
+    }
+};
+
+class SelInlineTest : public OverlayTest {
 protected:
     void SetUp() override
     {
-        controller.setOutputs(&outputs);
-        platform::SettingsStore::shared().setValue(QStringLiteral("targetLanguage"), QStringLiteral("en"));
-        SelRequest request;
-        request.primaryAction = SelAction::translate;
-        controller.begin(std::move(request));
-        desktop.answer(FakeOverlayDesktop::stills());
-        view = controller.windows().value(0)->overlayView();
-        controller.commitSelection(QRectF(100, 100, 300, 80), view);
-        ASSERT_EQ(controller.activeView(), view);
+        OverlayTest::SetUp();
+        setSetting("targetLanguage", "en");
+        open({.primaryAction = SelAction::translate});
+        controller.commitSelection(QRectF(100, 100, 300, 80), view(0));
+        ASSERT_EQ(controller.activeView(), view(0));
     }
     void TearDown() override
     {
         recognizer.gate.open = true;
         translator.gate.open = true;
-        controller.cancel();
+        OverlayTest::TearDown();
         SelInlineTranslation::timeout = std::chrono::milliseconds(30000);
-        platform::SettingsStore::shared().remove(QStringLiteral("targetLanguage"));
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        // The engines may still be unwinding a cancelled run.
-        QThreadPool::globalInstance()->waitForDone(3000);
+        QThreadPool::globalInstance()->waitForDone(3000);  // the engines may still be unwinding a cancelled run
     }
 
-    SelInlineTranslation& translation() { return view->translation(); }
-    SelTextSelecting& selecting() { return view->textSelecting(); }
+    SelInlineTranslation& translation() { return view(0)->translation(); }
     static int records() { return int(HistoryStore::shared().allRecords().size()); }
-    QString toast() const
-    {
-        QWidget* card = view->chrome()->toast();
-        QLabel* label = card ? card->findChild<QLabel*>() : nullptr;
-        return label ? label->text() : QString();
-    }
     bool waitState(State state) { return QTest::qWaitFor([&] { return translation().state() == state; }, 5000); }
 
     FakeTextRecognizer recognizer;
     FakeTextTranslator translator;
     platform::ScopedTextServices engines{{&recognizer, nullptr, &translator}};
-    GrantedPermission permission;
-    platform::ScopedServices services{platform::PlatformServices{.permission = &permission}};
-    FakeOverlayDesktop desktop;
-    FakeOutputs outputs;
-    SelOverlayController controller{desktop};
-    SelOverlayView* view = nullptr;
 };
 
 }  // namespace
@@ -83,23 +115,23 @@ TEST_F(SelInlineTest, escWhileRecognisingOrTranslating_StopsTheEngines_AndTheLat
 {
     const int before = records();
     recognizer.gate.open = false;
-    view->performPrimaryAction();
+    view(0)->performPrimaryAction();
     ASSERT_TRUE(QTest::qWaitFor([&] { return recognizer.gate.waiting == 1; }, 3000));
     EXPECT_EQ(translation().state(), State::running);
-    ASSERT_TRUE(view->handleEscapeStep());
+    ASSERT_TRUE(view(0)->handleEscapeStep());
     EXPECT_EQ(translation().state(), State::idle);
-    EXPECT_TRUE(recognizer.lastCancel.isCancelled());  // the recogniser may stop between bands
-    EXPECT_EQ(view->chrome()->toolbar()->mode(), SelInlineToolbar::Mode::normal);
+    EXPECT_TRUE(recognizer.gate.lastCancel.isCancelled());  // the recogniser may stop between bands
+    EXPECT_EQ(view(0)->chrome()->toolbar()->mode(), SelInlineToolbar::Mode::normal);
     ASSERT_TRUE(QTest::qWaitFor([&] { return recognizer.gate.waiting == 0; }, 3000));
     QTest::qWait(200);
-    EXPECT_EQ(translator.calls, 0);  // recognition cancelled: nothing was translated
+    EXPECT_EQ(translator.gate.calls, 0);  // recognition cancelled: nothing was translated
 
     recognizer.gate.open = true;
     translator.gate.open = false;
-    view->performPrimaryAction();
+    view(0)->performPrimaryAction();
     ASSERT_TRUE(QTest::qWaitFor([&] { return translator.gate.waiting == 1; }, 3000));
-    ASSERT_TRUE(view->handleEscapeStep());
-    EXPECT_TRUE(translator.lastCancel.isCancelled());  // stops between requests
+    ASSERT_TRUE(view(0)->handleEscapeStep());
+    EXPECT_TRUE(translator.gate.lastCancel.isCancelled());  // stops between requests
     translator.gate.open = true;
     QTest::qWait(300);
     EXPECT_EQ(translation().state(), State::idle);
@@ -111,24 +143,24 @@ TEST_F(SelInlineTest, theTimeOutCountsFromTheTranslationRequest_AndSaysSo)
 {
     SelInlineTranslation::timeout = std::chrono::milliseconds(300);
     recognizer.delayMs = 600;  // a slow first recognition does not count
-    view->performPrimaryAction();
+    view(0)->performPrimaryAction();
     ASSERT_TRUE(waitState(State::done));
-    view->handleEscapeStep();
+    view(0)->handleEscapeStep();
 
     recognizer.delayMs = 0;
     translator.gate.open = false;  // a translator that never answers
-    view->performPrimaryAction();
+    view(0)->performPrimaryAction();
     ASSERT_TRUE(QTest::qWaitFor([&] { return translator.gate.waiting == 1; }, 3000));
     ASSERT_TRUE(waitState(State::idle));
-    EXPECT_TRUE(translator.lastCancel.isCancelled());
+    EXPECT_TRUE(translator.gate.lastCancel.isCancelled());
     EXPECT_EQ(toast(), QStringLiteral("翻译超时，已自动取消\n本机翻译 1 秒内没有完成"));
 }
 
 TEST_F(SelInlineTest, aRecognitionFailureWhileSelectingText_SaysSoWithTheReason)
 {
     recognizer.failure = QStringLiteral("缺少 chi_sim 识别数据");
-    view->toggleTextSelecting();
+    view(0)->toggleTextSelecting();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !toast().isEmpty(); }, 3000));
     EXPECT_EQ(toast(), QStringLiteral("文字识别失败：缺少 chi_sim 识别数据"));
-    EXPECT_FALSE(selecting().layer());
+    EXPECT_FALSE(view(0)->textSelecting().layer());
 }

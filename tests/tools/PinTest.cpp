@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <QMenu>
-#include <QRegularExpression>
 #include <QWheelEvent>
 
 using namespace klipo;
@@ -29,7 +28,6 @@ protected:
         m_screens.list = {test::screen("A", 1, QRect(-1920, 0, 1920, 1080), 1.0),
                           test::screen("B", 2, QRect(0, 0, 1440, 900), 2.0, QRect(0, 25, 1440, 875))};
         m_screens.pointer = QPoint(700, 400);
-        m_services = std::make_unique<platform::ScopedServices>(platform::PlatformServices{&m_screens});
         CaptureHUDController::shared().dismiss(false);
     }
     void TearDown() override
@@ -37,16 +35,9 @@ protected:
         PinWindowController::closeAll();
         PinWindowController::chooseSavePath = nullptr;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        m_services.reset();
         SettingsTest::TearDown();
     }
 
-    static QImage picture(int width, int height)
-    {
-        QImage image(width, height, QImage::Format_RGB32);
-        image.fill(QColor(0x22, 0x88, 0x66));
-        return image;
-    }
     static void press(PinWindowController* pin, int key, int times = 1, Qt::KeyboardModifiers modifiers = {})
     {
         for (int i = 0; i < times; ++i) QTest::keyClick(pin->contentView(), Qt::Key(key), modifiers);
@@ -59,20 +50,20 @@ protected:
     }
 
     test::FakeScreenMetrics m_screens;
-    std::unique_ptr<platform::ScopedServices> m_services;
+    platform::ScopedServices m_services{platform::PlatformServices{&m_screens}};
 };
 
 }  // namespace
 
 TEST_F(Pins, zoomStaysBetweenItsFloorAnd800Percent_InThePinsScreenPoints)
 {
-    EXPECT_EQ(PinWindowController::pin(picture(0, 10)), nullptr);
+    EXPECT_EQ(PinWindowController::pin(test::whitePage({0, 10})), nullptr);
 
-    PinWindowController* dot = PinWindowController::pin(picture(1, 1));
+    PinWindowController* dot = PinWindowController::pin(test::whitePage({1, 1}));
     press(dot, Qt::Key_Minus);
     EXPECT_EQ(dot->panel()->size(), QSize(1, 1));
 
-    PinWindowController* pin = PinWindowController::pin(picture(200, 100));  // 100 by 50 points at 2x
+    PinWindowController* pin = PinWindowController::pin(test::whitePage({200, 100}));  // 100 by 50 points at 2x
     EXPECT_EQ(pin->panel()->size(), QSize(100, 50));
     press(pin, Qt::Key_Minus, 20);
     EXPECT_EQ(pin->panel()->size(), QSize(56, 28));
@@ -92,12 +83,12 @@ TEST_F(Pins, zoomStaysBetweenItsFloorAnd800Percent_InThePinsScreenPoints)
 TEST_F(Pins, cascadeSixStepsRound_AndStayInsideTheVisibleArea)
 {
     QList<QPoint> origins;
-    for (int i = 0; i < 7; ++i) origins << PinWindowController::pin(picture(100, 100))->panel()->pos();
+    for (int i = 0; i < 7; ++i) origins << PinWindowController::pin(test::whitePage({100, 100}))->panel()->pos();
     for (int k = 0; k < 6; ++k) EXPECT_EQ(origins[k], QPoint(675 + 26 * k, 375 + 26 * k)) << k;
     EXPECT_EQ(origins[6], origins[0]);
     PinWindowController::pinned()[1]->close();
     PinWindowController::pinned()[1]->close();
-    EXPECT_EQ(PinWindowController::pin(picture(100, 100))->panel()->pos(), QPoint(675 + 26 * 5, 375 + 26 * 5));
+    EXPECT_EQ(PinWindowController::pin(test::whitePage({100, 100}))->panel()->pos(), QPoint(675 + 26 * 5, 375 + 26 * 5));
 
     const QRect visible(0, 25, 1440, 875);
     EXPECT_EQ(PinGeometry::initialOrigin({100, 50}, {1430, 400}, visible, 1), QPoint(1332, 375));
@@ -106,7 +97,7 @@ TEST_F(Pins, cascadeSixStepsRound_AndStayInsideTheVisibleArea)
 
 TEST_F(Pins, menus_SetTheOpacity_AndCloseOneOrEveryPin)
 {
-    PinWindowController* pin = PinWindowController::pin(picture(200, 100));
+    PinWindowController* pin = PinWindowController::pin(test::whitePage({200, 100}));
     std::unique_ptr<QMenu> menu(pin->makeMenu());
     EXPECT_FALSE(item(menu.get(), QStringLiteral("关闭全部贴图"))->isEnabled());
     item(item(menu.get(), QStringLiteral("透明度"))->menu(), "30%")->trigger();
@@ -116,7 +107,7 @@ TEST_F(Pins, menus_SetTheOpacity_AndCloseOneOrEveryPin)
     QMenu* tray = PinMenuProvider::shared().makeMenuItem(&owner)->menu();
     Q_EMIT tray->aboutToShow();
     EXPECT_TRUE(item(tray, QStringLiteral("关闭全部贴图"))->isEnabled());  // one pin is enough here
-    PinWindowController* second = PinWindowController::pin(picture(50, 50));
+    PinWindowController* second = PinWindowController::pin(test::whitePage({50, 50}));
     menu.reset(pin->makeMenu());
     EXPECT_TRUE(item(menu.get(), QStringLiteral("关闭全部贴图"))->isEnabled());
 
@@ -130,7 +121,8 @@ TEST_F(Pins, menus_SetTheOpacity_AndCloseOneOrEveryPin)
 
 TEST_F(Pins, copiesAndSavesWithCtrl_AndTellsWhyASaveFailed)
 {
-    const QImage image = picture(200, 100);
+    QImage image = test::whitePage({200, 100});
+    image.fill(QColor(0x22, 0x88, 0x66));
     PinWindowController* pin = PinWindowController::pin(image);
     press(pin, Qt::Key_C, 1, Qt::ControlModifier);
     EXPECT_EQ(platform::services().clipboard->image().convertToFormat(QImage::Format_RGB32), image);
@@ -143,15 +135,10 @@ TEST_F(Pins, copiesAndSavesWithCtrl_AndTellsWhyASaveFailed)
         return answer;
     };
     press(pin, Qt::Key_S, 1, Qt::ControlModifier);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^贴图 \\d{4}-\\d\\d-\\d\\d \\d\\d\\.\\d\\d\\.\\d\\d\\.png$"))
-                    .match(QFileInfo(proposed).fileName())
-                    .hasMatch())
-        << proposed.toStdString();
+    EXPECT_TRUE(QFileInfo(proposed).fileName().startsWith(QStringLiteral("贴图 "))) << proposed.toStdString();
     EXPECT_EQ(QImage(answer).convertToFormat(QImage::Format_RGB32), image);
 
-    QFile blocker(dir + "/plain-file");
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    ASSERT_TRUE(QFile(dir + "/plain-file").open(QIODevice::WriteOnly));
     answer = dir + "/plain-file/pin.png";
     press(pin, Qt::Key_S, 1, Qt::ControlModifier);
     EXPECT_EQ(test::toastTitle(), QStringLiteral("保存失败"));

@@ -1,5 +1,6 @@
 // Plain and delayed screenshots with a stand-in screenshot tool: what is
-// saved, copied, told and kept for each setting, and the hand-off to the overlay.
+// saved, copied, told and kept for each setting, the hand-off to the overlay,
+// and cancelling a delayed capture.
 #include "ToolsFakes.h"
 #include "app/AppFakes.h"
 #include "app/SettingsFixture.h"
@@ -8,14 +9,17 @@
 #include "stores/HistoryStore.h"
 #include "support/TestEnv.h"
 #include "tools/PlainCaptureService.h"
+#include "tools/QuickCaptureMenu.h"
 #include "tools/QuickCaptureService.h"
 #include "tools/QuickSettings.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QMenu>
 
 using namespace klipo;
 using Mode = CaptureService::Mode;
@@ -26,27 +30,21 @@ class PlainCapture : public test::SettingsTest {
 protected:
     void SetUp() override
     {
-        m_dir = test::freshDir("plain");
         set("plainCaptureDirectory", m_dir);
         set("selCaptureOverlayEnabled", false);
         m_screens.list = {test::screen("A", 1, QRect(0, 0, 1440, 900), 2.0)};
-        m_services = std::make_unique<platform::ScopedServices>(
-            platform::PlatformServices{&m_screens, &m_tool, nullptr, nullptr, nullptr, nullptr, &m_permission});
         CaptureHUDController::shared().dismiss(false);
     }
     void TearDown() override
     {
         PlainCaptureService::setOverlay(nullptr);
         QuickCaptureService::onCountdownTick = nullptr;
-        m_services.reset();
         SettingsTest::TearDown();
     }
 
     void replyWith(const QImage& image, double scale)
     {
-        m_tool.reply = [image, scale](const platform::CaptureOptions&) {
-            return platform::CaptureOutcome::success(image, scale);
-        };
+        m_tool.reply = [image, scale](const platform::CaptureOptions&) { return platform::CaptureOutcome::success(image, scale); };
     }
     static QImage screenPicture(const QSize& size)
     {
@@ -65,11 +63,11 @@ protected:
     static QList<HistoryRecord> history() { return HistoryStore::shared().allRecords(); }
     static QString subtitle() { return CaptureHUDController::shared().currentSubtitle(); }
 
-    QString m_dir;
+    QString m_dir = test::freshDir("plain");
     test::FakeScreenMetrics m_screens;
     test::FakeScreenshotTool m_tool;
     test::FakePermission m_permission;
-    std::unique_ptr<platform::ScopedServices> m_services;
+    platform::ScopedServices m_services{{&m_screens, &m_tool, nullptr, nullptr, nullptr, nullptr, &m_permission}};
 };
 
 }  // namespace
@@ -89,8 +87,7 @@ TEST_F(PlainCapture, savesAtTheCapturedScreensScale_CopiesTellsAndKeepsItInTheHi
     EXPECT_EQ(QImage(m_dir + "/" + file).size(), QSize(1440, 900));
     EXPECT_EQ(platform::services().clipboard->image().size(), QSize(1440, 900));
     EXPECT_FALSE(m_tool.calls.first().includeCursor);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !history().isEmpty() && history().first().originalText ==
-                                                   QFileInfo(file).completeBaseName(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return history().value(0).originalText == QFileInfo(file).completeBaseName(); }));
 
     // JPEG files end in ".jpg"; at one pixel per point nothing is scaled.
     set("plainCaptureFormat", "jpeg");
@@ -162,8 +159,9 @@ TEST_F(PlainCapture, handsInteractiveCapturesToTheOverlay_ASecondPressClosesIt_A
     EXPECT_TRUE(m_tool.calls.isEmpty());
 }
 
-TEST_F(PlainCapture, delayedCapture_CountsDownBeforeCapturing_AndASecondRequestCancels)
+TEST_F(PlainCapture, delayedCapture_CountsDownBeforeCapturing_AndTheMenuOffersOnlyItsCancelWhileCounting)
 {
+    set("quickDelaySeconds", 3);  // removed after the test
     auto overlay = std::make_shared<test::FakeOverlay>();
     PlainCaptureService::setOverlay(overlay);
     set("selCaptureOverlayEnabled", true);
@@ -181,11 +179,24 @@ TEST_F(PlainCapture, delayedCapture_CountsDownBeforeCapturing_AndASecondRequestC
     EXPECT_GE(overlay->beginsAtMs.first(), 3150);  // timers never fire early
     EXPECT_GE(overlay->beginsAtMs.first() - tickTimes[2], 1150);
 
+    // From the quick menu: while counting, only the chosen delay shows, as its cancel.
     ticks.clear();
-    QuickCaptureService::startDelayedCapture(10);
-    QuickCaptureService::startDelayedCapture();
+    QObject owner;
+    QMenu* menu = QuickCaptureMenuProvider::shared().makeMenuItem(&owner)->menu();
+    const auto item = [&](int tag) {
+        for (QAction* action : menu->actions())
+            if (action->data().toInt() == tag) return action;
+        return static_cast<QAction*>(nullptr);
+    };
+    item(10)->trigger();
+    QuickCaptureMenuProvider::shared().refresh(menu);
+    for (int seconds : {3, 5, 10}) EXPECT_EQ(item(seconds)->isVisible(), seconds == 10) << seconds;
+    EXPECT_EQ(item(10)->text(), QStringLiteral("取消延时截图"));
+    item(10)->trigger();
     EXPECT_EQ(ticks, (QList<std::optional<int>>{10, std::nullopt}));
     QTest::qWait(1300);
     EXPECT_EQ(ticks.size(), 2);
     EXPECT_EQ(overlay->beginsAtMs.size(), 1);
+    QuickCaptureMenuProvider::shared().refresh(menu);
+    for (int seconds : {3, 5, 10}) EXPECT_TRUE(item(seconds)->isVisible() && item(seconds)->isChecked() == (seconds == 10));
 }

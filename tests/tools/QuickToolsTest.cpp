@@ -1,8 +1,6 @@
 // The quick tools on two offscreen screens (A at 1x, B at 2x, A primary): the
-// remembered area's stored form and its selection, the colour picker, the
-// quick menu and the last-capture preview.
-#include "GlobalShortcuts/GlobalShortcuts.h"
-#include "GlobalShortcuts/MenuBinding.h"
+// remembered area's stored form and its selection, the colour picker and the
+// last-capture preview.
 #include "ToolsFakes.h"
 #include "app/AppFakes.h"
 #include "app/Settings.h"
@@ -14,23 +12,19 @@
 #include "tools/QuickArea.h"
 #include "tools/QuickAreaSelection.h"
 #include "tools/QuickAreaSelectionView.h"
-#include "tools/QuickCaptureMenu.h"
 #include "tools/QuickCaptureService.h"
 #include "tools/QuickColorMagnifierView.h"
 #include "tools/QuickColorPicker.h"
 #include "tools/QuickColorPickerWindow.h"
-#include "tools/QuickCountdown.h"
 #include "tools/QuickPreviewPanel.h"
 #include "tools/QuickRegionCapture.h"
 #include "tools/QuickSettings.h"
 
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonObject>
-#include <QMenu>
 #include <QTimer>
 
 using namespace klipo;
@@ -55,19 +49,14 @@ protected:
             picture.fill(m_painted[index]);
             return platform::CaptureOutcome::success(picture, screen.devicePixelRatio);
         };
-        m_services = std::make_unique<platform::ScopedServices>(
-            platform::PlatformServices{&m_screens, &m_tool, nullptr, nullptr, nullptr, &m_files, &m_permission});
         CaptureHUDController::shared().dismiss(false);
-        platform::SettingsStore::shared().remove("quickLastCaptureArea");
-        platform::SettingsStore::shared().remove("quickColorFormat");
+        set("quickLastCaptureArea", QJsonValue::Undefined);  // removed now and after the test
+        set("quickColorFormat", QJsonValue::Undefined);
     }
     void TearDown() override
     {
         QuickColorPickerController::shared().finish(false);
         QuickAreaSelectionController::shared().finish(std::nullopt);
-        m_services.reset();
-        platform::SettingsStore::shared().remove("quickLastCaptureArea");
-        platform::SettingsStore::shared().remove("quickColorFormat");
         SettingsTest::TearDown();
     }
 
@@ -76,7 +65,7 @@ protected:
     test::FakePermission m_permission;
     test::FakeFileViewer m_files;
     QHash<int, QColor> m_painted{{1, QColor(0xD1, 0x8C, 0x72)}, {2, QColor(0x20, 0x40, 0x60)}};
-    std::unique_ptr<platform::ScopedServices> m_services;
+    platform::ScopedServices m_services{{&m_screens, &m_tool, nullptr, nullptr, nullptr, &m_files, &m_permission}};
 };
 
 }  // namespace
@@ -150,10 +139,8 @@ TEST_F(QuickTools, areaSelection_CommitsOnceInGlobalPoints_AndLostFocusEndsItOnE
     EXPECT_EQ(results.size(), 3);
 }
 
-TEST_F(QuickTools, colorSample_MapsPointsToPixelsOnA2xScreen_WritesEachFormat_AndPlacesTheMagnifierInside)
+TEST_F(QuickTools, colorPicker_MapsPointsToPixelsAt2x_KeepsTheMagnifierOnScreen_CopiesNothingOverNoPicture_AndRemembersTheFormat)
 {
-    EXPECT_EQ(colorText(QuickColorFormat::hex, 0x1a, 0x2b, 0x3c), QStringLiteral("#1A2B3C"));
-
     QImage picture(2560, 2048, QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::transparent);
     picture.setPixelColor(20, 7, QColor(0xD1, 0x8C, 0x72));
@@ -173,10 +160,8 @@ TEST_F(QuickTools, colorSample_MapsPointsToPixelsOnA2xScreen_WritesEachFormat_An
     EXPECT_EQ(magnifierOrigin(QPointF(5, 5), QRectF(0, 0, 150, 150), size), QPointF(8, 8));
     // The zoom keeps to the picture near its corner.
     EXPECT_EQ(QuickColorMagnifierView::cropFor(QSize(2560, 2048), QPoint(2559, 100)), QRect(2545, 93, 15, 15));
-}
 
-TEST_F(QuickTools, colorPicker_ClickOverNoPictureCopiesNothing_SpaceSwitchesAndStores_OtherKeysAreSwallowed)
-{
+    // The picker: a click over no picture copies nothing, Space switches and stores the format.
     m_painted.remove(2);  // B cannot be read: it is left out
     platform::services().clipboard->setText(QStringLiteral("之前的内容"));
     QuickColorPickerController& picker = QuickColorPickerController::shared();
@@ -212,37 +197,6 @@ TEST_F(QuickTools, colorPicker_ClickOverNoPictureCopiesNothing_SpaceSwitchesAndS
     picker.start();
     ASSERT_TRUE(QTest::qWaitFor([] { return test::toastTitle() == QStringLiteral("取色失败"); }, 3000));
     EXPECT_FALSE(picker.isActive() || picker.isPreparing());
-}
-
-TEST_F(QuickTools, quickMenu_MovesTheDelayKeyText_AndShowsOnlyCancelWhileCounting)
-{
-    using namespace GlobalShortcuts;
-    setShortcut(Shortcut(Key::d, Qt::ControlModifier | Qt::AltModifier), Name::delayedCapture());
-    QObject owner;
-    QMenu* menu = QuickCaptureMenuProvider::shared().makeMenuItem(&owner)->menu();
-    ASSERT_TRUE(menu);
-    const auto item = [&](int tag) {
-        for (QAction* action : menu->actions())
-            if (action->data().toInt() == tag) return action;
-        return static_cast<QAction*>(nullptr);
-    };
-    item(5)->trigger();
-    EXPECT_EQ(Settings::quickDelaySeconds(), 5);
-    ASSERT_TRUE(QuickCountdown::shared().isRunning());
-    QuickCaptureMenuProvider::shared().refresh(menu);
-    for (int seconds : {3, 5, 10}) EXPECT_EQ(item(seconds)->isVisible(), seconds == 5) << seconds;
-    EXPECT_EQ(item(5)->text(), QStringLiteral("取消延时截图"));
-    item(5)->trigger();
-    EXPECT_FALSE(QuickCountdown::shared().isRunning());
-
-    QuickCaptureMenuProvider::shared().refresh(menu);
-    for (int seconds : {3, 5, 10}) {
-        EXPECT_TRUE(item(seconds)->isVisible());
-        EXPECT_EQ(item(seconds)->isChecked(), seconds == 5) << seconds;
-        EXPECT_EQ(item(seconds)->shortcut().isEmpty(), seconds != 5) << seconds;
-    }
-
-    setShortcut(std::nullopt, Name::delayedCapture());
 }
 
 // Last: it ends with the application quitting.

@@ -1,7 +1,8 @@
-// The screenshot tools on the headless desktop: a plain screenshot dragged
-// with the real region picker and read back from the clipboard by another
-// program, and pins made by the hot key from what other programs copied.
-// Needs the headless X11 desktop, xdotool and xclip; skips without a display.
+// The screenshot tools on the headless desktop, driven by their hot keys and
+// xdotool and read back by other programs: a plain screenshot dragged with the
+// real region picker, pins made from what other programs copied, the
+// remembered area (select, remember, capture, read its QR code) and the colour
+// picker. Needs the headless X11 desktop, xdotool and xclip; skips without a display.
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "ToolsFakes.h"
 #include "app/SettingsFixture.h"
@@ -10,32 +11,34 @@
 #include "recognition/SearchTextIndexer.h"
 #include "stores/HistoryStore.h"
 #include "support/TestEnv.h"
-#include "tools/PinContentView.h"
 #include "tools/PinMenu.h"
 #include "tools/PinWindow.h"
 #include "tools/PlainCaptureService.h"
+#include "tools/QuickAreaSelection.h"
+#include "tools/QuickAreaSelectionView.h"
+#include "tools/QuickBarcodePanel.h"
+#include "tools/QuickCaptureService.h"
+#include "tools/QuickColorMagnifierView.h"
+#include "tools/QuickColorPicker.h"
+#include "tools/QuickColorPickerWindow.h"
+#include "tools/QuickSettings.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QClipboard>
-#include <QCursor>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <QProcess>
 
 using namespace klipo;
+using namespace klipo::GlobalShortcuts;
 
 namespace {
 
 using test::xdotool;
-const auto output = test::programOutput;
 
-QByteArray xclipOut(const QString& target)
-{
-    return output("xclip", {"-selection", "clipboard", "-t", target, "-o"});
-}
+QByteArray xclipOut(const QString& target) { return test::programOutput("xclip", {"-selection", "clipboard", "-t", target, "-o"}); }
 
 // xclip takes the clipboard and serves it from the background until another
 // program takes it.
@@ -56,36 +59,60 @@ bool pickerShown()
     return false;
 }
 
+bool selectionShown()
+{
+    const auto windows = QuickAreaSelectionController::shared().windows();
+    return !windows.isEmpty() && windows.first()->isVisible();
+}
+
 class ToolsDesktop : public test::SettingsTest {
 protected:
     void SetUp() override
     {
         if (!test::hasX11Display()) GTEST_SKIP() << "needs the headless X11 desktop";
+        set("plainCaptureDirectory", m_dir);
+        set("quickLastCaptureArea", QJsonValue::Undefined);  // removed now and after the test
+        set("quickColorFormat", QJsonValue::Undefined);
         CaptureHUDController::shared().dismiss(false);
     }
     void TearDown() override
     {
+        for (const Name& name : {Name::pinFromClipboard(), Name::repeatLastArea(), Name::colorPicker()}) setShortcut(std::nullopt, name);
         PinWindowController::closeAll();
+        QGuiApplication::clipboard()->setText({});  // the last xclip lets go and ends
         SettingsTest::TearDown();
     }
+    void bind(const Name& name, Key key, Qt::KeyboardModifiers modifiers, std::function<void()> action)
+    {
+        setShortcut(Shortcut(key, modifiers), name);
+        ASSERT_EQ(onKeyDown(name, &m_context, std::move(action)).state, Registration::State::registered);
+    }
+    // Another program's window above everything at (200, 150).
+    void showPage(QSize size)
+    {
+        m_page.setGeometry(QRect(QPoint(200, 150), size));
+        m_page.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_page));
+        QTest::qWait(200);
+    }
+    QStringList files() const { return QDir(m_dir).entryList(QDir::Files); }
+    static std::optional<QRectF> stored() { return Settings::quickLastCaptureArea(); }
+
     QString m_dir = test::freshDir("desktop");
+    QLabel m_page{nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::BypassWindowManagerHint};
+    QObject m_context;
 };
 
 }  // namespace
 
 TEST_F(ToolsDesktop, plainCapture_SavesTheDraggedRegion_CopiesPngAndTiff_AndMakesItsTextSearchable)
 {
-    set("plainCaptureDirectory", m_dir);
     set("selCaptureOverlayEnabled", false);
     PlainCaptureService::setTextIndexer(SearchTextIndexer::index);
-    QLabel window(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::BypassWindowManagerHint);
-    window.setStyleSheet("background: white; color: black; font-size: 56px;");
-    window.setText("Marmalade harbour");
-    window.setAlignment(Qt::AlignCenter);
-    window.setGeometry(200, 150, 700, 250);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QTest::qWait(200);
+    m_page.setStyleSheet("background: white; color: black; font-size: 56px;");
+    m_page.setText("Marmalade harbour");
+    m_page.setAlignment(Qt::AlignCenter);
+    ASSERT_NO_FATAL_FAILURE(showPage({700, 250}));
     QCursor::setPos(1800, 1000);
 
     PlainCaptureService::start(CaptureService::Mode::interactive, {});
@@ -94,9 +121,8 @@ TEST_F(ToolsDesktop, plainCapture_SavesTheDraggedRegion_CopiesPngAndTiff_AndMake
                          "400", "mouseup", "1"}));
     ASSERT_TRUE(QTest::qWaitFor([] { return test::toastTitle() == QStringLiteral("截图已保存并复制"); }, 10000))
         << test::toastTitle().toStdString();
-    const QStringList files = QDir(m_dir).entryList(QDir::Files);
-    ASSERT_EQ(files.size(), 1);
-    const QImage saved = QImage(m_dir + "/" + files.first()).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(files().size(), 1);
+    const QImage saved = QImage(m_dir + "/" + files().first()).convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(saved.size(), QSize(700, 250));
 
     const QList<QByteArray> targets = xclipOut("TARGETS").split('\n');
@@ -104,103 +130,158 @@ TEST_F(ToolsDesktop, plainCapture_SavesTheDraggedRegion_CopiesPngAndTiff_AndMake
     EXPECT_EQ(QImage::fromData(xclipOut("image/png"), "PNG").convertToFormat(QImage::Format_RGB32), saved);
     EXPECT_EQ(QImage::fromData(xclipOut("image/tiff"), "TIFF").convertToFormat(QImage::Format_RGB32), saved);
 
-    const QString title = QFileInfo(files.first()).completeBaseName();
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            const auto records = HistoryStore::shared().allRecords();
-            return !records.isEmpty() && records.first().originalText.contains("Marmalade");
-        },
-        60000));
-    EXPECT_TRUE(HistoryStore::shared().allRecords().first().originalText.endsWith(title));
-
+    const auto first = [] { return HistoryStore::shared().allRecords().value(0).originalText; };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first().contains("Marmalade"); }, 60000));
+    EXPECT_TRUE(first().endsWith(QFileInfo(files().first()).completeBaseName()));
     PlainCaptureService::setTextIndexer(nullptr);
 }
 
 TEST_F(ToolsDesktop, pinHotKey_PinsCopiedImageFilesAndData_FloatsOnAllDesktops_AndRefusesWhatIsNoImage)
 {
-    using namespace GlobalShortcuts;
-    setShortcut(Shortcut(Key::p, Qt::ControlModifier | Qt::ShiftModifier), Name::pinFromClipboard());
-    QObject context;
-    ASSERT_EQ(onKeyDown(Name::pinFromClipboard(), &context, [] { PinMenuProvider::pinFromClipboard(); }).state,
-              Registration::State::registered);
-
-    QImage image(120, 80, QImage::Format_RGB32);
-    image.fill(QColor(0x33, 0x66, 0xcc));
+    ASSERT_NO_FATAL_FAILURE(bind(Name::pinFromClipboard(), Key::p, Qt::ControlModifier | Qt::ShiftModifier,
+                                 [] { PinMenuProvider::pinFromClipboard(); }));
+    QImage image = test::whitePage({120, 80});
     ASSERT_TRUE(image.save(m_dir + "/a.png") && image.save(m_dir + "/b.jpg") && image.save(m_dir + "/c.tif"));
-    QFile text(m_dir + "/words.txt");
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly) && text.write("只有文字") > 0);
-    text.close();
-    QFile broken(m_dir + "/broken.png");
-    ASSERT_TRUE(broken.open(QIODevice::WriteOnly) && broken.write("\x89PNG\r\n\x1a\n but not a picture") > 0);
-    broken.close();
-    QImage huge(6000, 6000, QImage::Format_RGB32);  // more than the decoder may allocate
-    huge.fill(Qt::white);
-    ASSERT_TRUE(huge.save(m_dir + "/huge.png"));
+    for (const auto& [name, bytes] : {std::pair{"words.txt", "只有文字"}, std::pair{"broken.png", "\x89PNG\r\n\x1a\n but not a picture"}}) {
+        QFile file(m_dir + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) > 0);
+    }
+    ASSERT_TRUE(test::whitePage({6000, 6000}).save(m_dir + "/huge.png"));  // more than the decoder may allocate
     // What a file manager copies: the first local image file among the URLs counts.
     const auto uriList = [&](const QString& name) {
-        const QString list = m_dir + "/" + name + ".uris";
-        QFile file(list);
+        QFile file(m_dir + "/" + name + ".uris");
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("https://example.com/a.png\r\n" + QUrl::fromLocalFile(m_dir + "/words.txt").toEncoded() + "\r\n" +
                    QUrl::fromLocalFile(m_dir + "/" + name).toEncoded() + "\r\n");
-        return list;
+        return file.fileName();
     };
     QCursor::setPos(900, 500);
 
-    const auto pressAndExpectPin = [&](const QString& what) {
-        const auto before = PinWindowController::pinned().size();
-        ASSERT_TRUE(xdotool({"key", "ctrl+shift+p"}));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return PinWindowController::pinned().size() == before + 1; }, 5000))
-            << what.toStdString() << " " << test::toastTitle().toStdString();
-        EXPECT_EQ(PinWindowController::pinned().last()->image().size(), QSize(120, 80)) << what.toStdString();
-    };
-    for (const QString name : {"a.png", "b.jpg", "c.tif"}) {
-        ASSERT_NO_FATAL_FAILURE(xclipIn("text/uri-list", uriList(name)));
-        ASSERT_NO_FATAL_FAILURE(pressAndExpectPin(name));
-    }
-    ASSERT_NO_FATAL_FAILURE(xclipIn("image/png", m_dir + "/a.png"));
-    ASSERT_NO_FATAL_FAILURE(pressAndExpectPin("image data"));
-
-    const auto pressAndExpectRefusal = [&](const QString& target, const QString& file) {
+    const auto press = [&](const QString& target, const QString& file, bool pins) {
         ASSERT_NO_FATAL_FAILURE(xclipIn(target, file));
         CaptureHUDController::shared().dismiss(false);
         const auto before = PinWindowController::pinned().size();
         ASSERT_TRUE(xdotool({"key", "ctrl+shift+p"}));
-        ASSERT_TRUE(QTest::qWaitFor([] { return test::toastTitle() == QStringLiteral("剪贴板里没有图片"); }, 5000))
-            << file.toStdString();
-        EXPECT_EQ(PinWindowController::pinned().size(), before);
+        if (pins) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return PinWindowController::pinned().size() == before + 1; }, 5000))
+                << file.toStdString() << " " << test::toastTitle().toStdString();
+            EXPECT_EQ(PinWindowController::pinned().last()->image().size(), QSize(120, 80)) << file.toStdString();
+        } else {
+            ASSERT_TRUE(QTest::qWaitFor([] { return test::toastTitle() == QStringLiteral("剪贴板里没有图片"); }, 5000))
+                << file.toStdString();
+            EXPECT_EQ(PinWindowController::pinned().size(), before);
+        }
     };
-    pressAndExpectRefusal("UTF8_STRING", m_dir + "/words.txt");
-    pressAndExpectRefusal("image/png", m_dir + "/broken.png");
-    pressAndExpectRefusal("image/png", m_dir + "/huge.png");
-    pressAndExpectRefusal("text/uri-list", uriList("huge.png"));
+    for (const QString name : {"a.png", "b.jpg", "c.tif"}) ASSERT_NO_FATAL_FAILURE(press("text/uri-list", uriList(name), true));
+    ASSERT_NO_FATAL_FAILURE(press("image/png", m_dir + "/a.png", true));
+    ASSERT_NO_FATAL_FAILURE(press("UTF8_STRING", m_dir + "/words.txt", false));
+    ASSERT_NO_FATAL_FAILURE(press("image/png", m_dir + "/broken.png", false));
+    ASSERT_NO_FATAL_FAILURE(press("image/png", m_dir + "/huge.png", false));
+    ASSERT_NO_FATAL_FAILURE(press("text/uri-list", uriList("huge.png"), false));
 
     // The newest pin: above other windows on every desktop; keys once it is clicked.
     PinWindowController* pin = PinWindowController::pinned().last();
     const QString id = QString::number(pin->panel()->winId());
-    const QString state = QString::fromLatin1(output("xprop", {"-id", id, "_NET_WM_STATE", "_NET_WM_DESKTOP"}));
+    const QString state = QString::fromLatin1(test::programOutput("xprop", {"-id", id, "_NET_WM_STATE", "_NET_WM_DESKTOP"}));
     // openbox keeps a window on every desktop by its desktop number alone (it has no sticky state).
     EXPECT_TRUE(state.contains("_NET_WM_STATE_ABOVE") && state.contains("_NET_WM_DESKTOP(CARDINAL) = 4294967295"))
         << state.toStdString();
-
     const QPoint centre = pin->panel()->geometry().center();
     ASSERT_TRUE(xdotool({"mousemove", QString::number(centre.x()), QString::number(centre.y()), "click", "1"}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return pin->panel()->isActiveWindow(); }, 3000));
-    QStringList brackets{"key", "--delay", "20"};
-    for (int i = 0; i < 9; ++i) brackets << "bracketleft";
-    ASSERT_TRUE(xdotool(brackets));
+    ASSERT_TRUE(xdotool(QStringList{"key", "--delay", "20"} + QStringList(9, "bracketleft")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return pin->opacity() < 0.21; }, 3000)) << pin->opacity();
-    const QString opacity = QString::fromLatin1(output("xprop", {"-id", id, "_NET_WM_WINDOW_OPACITY"}));
+    const QString opacity = QString::fromLatin1(test::programOutput("xprop", {"-id", id, "_NET_WM_WINDOW_OPACITY"}));
     EXPECT_TRUE(opacity.contains(QString::number(quint32(0.2 * 0xffffffffu)))) << opacity.toStdString();
 
-    setShortcut(std::nullopt, Name::pinFromClipboard());
-    QGuiApplication::clipboard()->setText({});  // the last xclip lets go and ends
-}
-
-TEST_F(ToolsDesktop, aLinkNoProgramTakesIsReportedAsNotOpened)
-{
+    // A link no program takes is reported as not opened.
     std::optional<bool> opened;
     platform::openLink(QUrl("weixin://dl/chat?klipo-test"), [&](bool ok) { opened = ok; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return opened.has_value(); }, 20000));
     EXPECT_FALSE(*opened);
+}
+
+TEST_F(ToolsDesktop, rememberedAreaIsSelectedOnceAndCapturedWithItsCode_AndTheColourPickerCopiesForAnotherProgram)
+{
+    const QString qrText = QStringLiteral("https://example.com/记住的区域");
+    QImage page = test::whitePage({700, 300});  // a QR code and a patch of #D18C72
+    test::drawCode(page, ZXing::BarcodeFormat::QRCode, qrText.toStdString(), QRect(20, 20, 160, 160));
+    QPainter(&page).fillRect(QRect(420, 40, 200, 200), QColor(0xD1, 0x8C, 0x72));
+    m_page.setPixmap(QPixmap::fromImage(page));
+    ASSERT_NO_FATAL_FAILURE(showPage(page.size()));
+    ASSERT_NO_FATAL_FAILURE(bind(Name::repeatLastArea(), Key::r, Qt::ControlModifier | Qt::AltModifier,
+                                 [] { QuickCaptureService::captureLastArea(); }));
+    QCursor::setPos(1500, 900);
+    // Esc, a small drag or a click store nothing.
+    for (const QString ending : {"key Escape", "mousemove 300 300 mousedown 1 mousemove 350 303 mouseup 1", "mousemove 300 300 click 1"}) {
+        ASSERT_TRUE(xdotool({"key", "ctrl+alt+r"}));
+        ASSERT_TRUE(QTest::qWaitFor(selectionShown, 5000)) << ending.toStdString();
+        ASSERT_TRUE(xdotool(ending.split(' ')));
+        ASSERT_TRUE(QTest::qWaitFor([] { return !QuickAreaSelectionController::shared().isActive(); }, 5000)) << ending.toStdString();
+        EXPECT_FALSE(stored().has_value()) << ending.toStdString();
+    }
+
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+r"}));
+    ASSERT_TRUE(QTest::qWaitFor(selectionShown, 5000));
+    ASSERT_TRUE(xdotool({"mousemove", "210", "160", "mousedown", "1", "mousemove", "400", "300", "mousemove", "510", "360", "mouseup", "1"}));
+    ASSERT_TRUE(QTest::qWaitFor([] { return test::toastTitle() == QStringLiteral("截图已保存并复制"); }, 10000))
+        << test::toastTitle().toStdString();
+    EXPECT_FALSE(selectionShown());
+    ASSERT_TRUE(stored().has_value());
+    EXPECT_EQ(*stored(), QRectF(210, 1080 - 160 - 200, 300, 200));  // origin bottom left, y up
+    ASSERT_EQ(files().size(), 1);
+    const QImage saved(m_dir + "/" + files().first());
+    EXPECT_EQ(saved.size(), QSize(300, 200));
+    EXPECT_EQ(saved.pixelColor(5, 5), QColor(Qt::white));  // the page, not the dimmed selection
+    ASSERT_TRUE(QTest::qWaitFor([] { return !HistoryStore::shared().allRecords().isEmpty(); }, 5000));
+    EXPECT_EQ(HistoryStore::shared().allRecords().first().originalText, QFileInfo(files().first()).completeBaseName());
+    QuickBarcodePanelController& panel = QuickBarcodePanelController::shared();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel.panel() && panel.panel()->isVisible(); }, 5000));
+    EXPECT_EQ(panel.codes(), QStringList{qrText});
+    panel.panel()->hide();
+
+    // The next press takes the same area straight away.
+    CaptureHUDController::shared().dismiss(false);
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+r"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return files().size() == 2; }, 10000));
+    EXPECT_FALSE(QuickAreaSelectionController::shared().isActive());
+    EXPECT_EQ(QImage(m_dir + "/" + files().last()).size(), QSize(300, 200));
+    QTest::qWait(500);
+    if (panel.panel()) panel.panel()->hide();
+
+    // An area no longer on the screen is kept, and the reason told.
+    CaptureHUDController::shared().dismiss(false);
+    Settings::setQuickLastCaptureArea(QRectF(5000, 5000, 100, 100));
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+r"}));
+    ASSERT_TRUE(QTest::qWaitFor([] { return test::toastTitle() == QStringLiteral("截图失败"); }, 5000));
+    EXPECT_EQ(CaptureHUDController::shared().currentSubtitle(), QStringLiteral("这块区域已经不在屏幕上了，请重新框选"));
+    EXPECT_EQ(stored(), QRectF(5000, 5000, 100, 100));
+
+    // The colour picker over the patch: Space switches to rgb, a click copies it; Esc copies nothing.
+    ASSERT_NO_FATAL_FAILURE(bind(Name::colorPicker(), Key::c, Qt::ControlModifier | Qt::AltModifier,
+                                 [] { QuickColorPickerController::shared().start(); }));
+    QuickColorPickerController& picker = QuickColorPickerController::shared();
+    const auto open = [&] {
+        ASSERT_TRUE(xdotool({"key", "ctrl+alt+c"}));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return picker.isActive() && picker.overlays().first()->isVisible(); }, 5000));
+    };
+    const auto clipboardText = [] { return QString::fromUtf8(test::programOutput("xclip", {"-selection", "clipboard", "-o"})); };
+    ASSERT_TRUE(xdotool({"mousemove", "100", "100"}));
+    ASSERT_NO_FATAL_FAILURE(open());
+    ASSERT_TRUE(xdotool({"mousemove", "720", "290"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return picker.currentText() == QStringLiteral("#D18C72"); }, 3000))
+        << picker.currentText().toStdString();
+    EXPECT_TRUE(picker.magnifier(0)->isVisible());
+    ASSERT_TRUE(xdotool({"key", "space"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return picker.currentText() == QStringLiteral("rgb(209, 140, 114)"); }, 3000));
+    ASSERT_TRUE(xdotool({"click", "1"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker.isActive(); }, 3000));
+    EXPECT_EQ(clipboardText(), QStringLiteral("rgb(209, 140, 114)"));
+    EXPECT_EQ(test::toastTitle(), QStringLiteral("色值已复制"));
+    EXPECT_EQ(platform::SettingsStore::shared().stringValue("quickColorFormat"), QStringLiteral("rgb"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("之前的内容"));
+    ASSERT_NO_FATAL_FAILURE(open());
+    ASSERT_TRUE(xdotool({"key", "a", "Escape"}));  // the keys typed meanwhile reach no other window
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker.isActive(); }, 3000));
+    EXPECT_EQ(clipboardText(), QStringLiteral("之前的内容"));
 }

@@ -26,11 +26,7 @@ struct FakePermission : platform::CapturePermission {
     bool granted = true;
     int requests = 0;
     bool canCapture() const override { return granted; }
-    bool request() override
-    {
-        ++requests;
-        return granted;
-    }
+    bool request() override { return ++requests, granted; }
     QString reason() const override { return {}; }
 };
 
@@ -43,16 +39,8 @@ struct FakeOverlay : PlainCaptureOverlay {
 
     FakeOverlay() { clock.start(); }
     bool isActive() const override { return active; }
-    void beginCopy() override
-    {
-        beginsAtMs << clock.elapsed();
-        active = true;
-    }
-    void close() override
-    {
-        ++closes;
-        active = false;
-    }
+    void beginCopy() override { beginsAtMs << clock.elapsed(), active = true; }
+    void close() override { ++closes, active = false; }
 };
 
 // A code as ZXing's writer draws it (black on white, `size` pixels square
