@@ -1,4 +1,6 @@
 #include "AppFakes.h"
+#include "SettingsFixture.h"
+#include "app/PrefsCaptureFeedback.h"
 #include "app/CaptureFailure.h"
 #include "app/CaptureHUDController.h"
 #include "app/CaptureService.h"
@@ -62,9 +64,7 @@ protected:
 TEST_F(CaptureRunnersTest, scale_RoundsToHalvesWithinOneToFour_MatchesAScreensPixels_ElseThePointersScreen)
 {
     using StabilityScreenMetrics::scale;
-    EXPECT_EQ(scale(3, 2), 1.5);
-    EXPECT_EQ(scale(5, 1), 4.0);
-    EXPECT_EQ(scale(1, 4), 1.0);
+    EXPECT_EQ((std::tuple{scale(3, 2), scale(5, 1), scale(1, 4)}), (std::tuple{1.5, 4.0, 1.0}));
     EXPECT_FALSE(scale(100, 0));
 
     using StabilityScreenMetrics::inferredScale;
@@ -93,27 +93,16 @@ TEST(PrefsCaptureRunnerTest, downscale_AveragesPixels_AndKeepsTheImageWhenItCann
     EXPECT_NEAR(downscale(stripes, 2.0).pixelColor(0, 0).red(), 128, 20);
 }
 
-TEST_F(CaptureRunnersTest, runners_AskTheToolForWhatTheyNeed_AndReturnThePickedImage)
-{
-    tool.reply = [](const platform::CaptureOptions&) { return image(40, 30); };
-    const CaptureOutcome outcome = onWorker([] { return CaptureService::captureInteractive(false); });
-    ASSERT_TRUE(outcome.ok());
-    EXPECT_EQ(outcome.image.size(), QSize(40, 30));
-    onWorker([] { return PrefsCaptureRunner::capture(CaptureService::Mode::fullScreen, true); });
-    ASSERT_EQ(tool.calls.size(), 2);
-    EXPECT_TRUE(tool.calls[0].interactive);
-    EXPECT_FALSE(tool.calls[0].includeCursor);
-    EXPECT_FALSE(tool.calls[1].interactive);
-    EXPECT_TRUE(tool.calls[1].includeCursor);
-}
-
 TEST_F(CaptureRunnersTest, anEmptyImageIsAFailure_ACancelStaysSilent_AFailureIsToastedWithItsReason)
 {
     tool.reply = [](const platform::CaptureOptions&) { return CaptureOutcome::success(QImage(), 1.0); };
     EXPECT_EQ(onWorker([] { return CaptureService::captureInteractive(true); }).status, CaptureOutcome::Status::Failed);
+    ASSERT_EQ(tool.calls.size(), 1);
+    EXPECT_FALSE(tool.calls[0].interactive || tool.calls[0].includeCursor);
 
     tool.reply = [](const platform::CaptureOptions&) { return CaptureOutcome::cancelled(); };
     reportCaptureFailure(onWorker([] { return CaptureService::captureInteractive(false); }));
+    EXPECT_TRUE(tool.calls.value(1).interactive);
     QTest::qWait(20);
     EXPECT_FALSE(CaptureHUDController::shared().isShowingToast());
 
@@ -170,16 +159,50 @@ TEST_F(CaptureRunnersTest, blockingCapture_FailsOnTheMainThread_AndGivesUpWhenTh
     EXPECT_EQ(dropped.status, CaptureOutcome::Status::Failed);
 }
 
-TEST_F(CaptureRunnersTest, aShowingToast_IsTakenOffScreenBeforeTheGrab)
+TEST_F(CaptureRunnersTest, plainRunner_IncludesTheCursorWhenAsked_AndTakesAShowingToastOffScreenFirst)
 {
     tool.reply = [](const platform::CaptureOptions&) { return image(10, 10); };
+    EXPECT_TRUE(onWorker([] { return PrefsCaptureRunner::capture(CaptureService::Mode::fullScreen, true); }).ok());
+    EXPECT_TRUE(!tool.calls.value(0).interactive && tool.calls.value(0).includeCursor);
     CaptureHUDController::shared().show(QStringLiteral("截图已保存"), QStringLiteral("桌面"));
     ASSERT_TRUE(CaptureHUDController::shared().isShowingToast());
     std::optional<CaptureOutcome> delivered;
     ScreenshotRun::start({}, [&](CaptureOutcome o) { delivered = std::move(o); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return delivered.has_value(); }, 2000));
-    ASSERT_EQ(tool.toastShowingAtCapture.size(), 1);
-    EXPECT_FALSE(tool.toastShowingAtCapture[0]);
+    ASSERT_EQ(tool.toastShowingAtCapture.size(), 2);
+    EXPECT_FALSE(tool.toastShowingAtCapture[1]);
+}
+
+class CaptureFeedbackTest : public test::SettingsTest {
+protected:
+    test::FakeNotifier notifier;
+    test::FakeSoundPlayer sounds;
+    test::FakeFileViewer files;
+    platform::ScopedServices scope{platform::PlatformServices{nullptr, nullptr, nullptr, &notifier, &sounds, &files}};
+};
+
+TEST_F(CaptureFeedbackTest, defaultsDoNothing_ACopyIsNotifiedWithoutBody_ASavedFileByNameWithTheChosenAction)
+{
+    PrefsCaptureFeedback::finishCapture(QStringLiteral("/tmp/a.png"));
+    EXPECT_TRUE(sounds.played.isEmpty() && notifier.posts.isEmpty() && files.revealed.isEmpty() && files.opened.isEmpty());
+
+    set("captureShowNotification", true);
+    set("captureAfterAction", QStringLiteral("revealInFinder"));
+    PrefsCaptureFeedback::finishCapture(std::nullopt);
+    EXPECT_EQ(notifier.posts.value(0), qMakePair(QStringLiteral("截图已复制到剪贴板"), QString()));
+    EXPECT_TRUE(files.revealed.isEmpty());
+
+    set("captureSoundEnabled", true);
+    set("captureSoundName", QStringLiteral("Glass"));
+    const QString path = QStringLiteral("/tmp/截图 1.png");
+    PrefsCaptureFeedback::finishCapture(path);
+    EXPECT_EQ(sounds.played, QStringList{"Glass"});
+    EXPECT_EQ(notifier.posts.value(1), qMakePair(QStringLiteral("截图已保存"), QStringLiteral("截图 1.png")));
+    EXPECT_EQ(files.revealed, QStringList{path});
+    set("captureAfterAction", QStringLiteral("openInPreview"));
+    PrefsCaptureFeedback::finishCapture(path);
+    EXPECT_EQ(files.opened, QStringList{path});
+    EXPECT_EQ(files.revealed.size(), 1);
 }
 
 }  // namespace

@@ -1,4 +1,3 @@
-#include "library/history/HistoryActions.h"
 #include "library/history/HistoryRecordModel.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +10,6 @@ HistoryRecord record(const QString& original, const QString& translated = {})
 {
     HistoryRecord r;
     r.id = QUuid::createUuid();
-    r.date = QDateTime(QDate(2024, 5, 1), QTime(12, 30));
     r.originalText = original;
     r.translatedText = translated;
     return r;
@@ -62,11 +60,4 @@ TEST(HistoryRecordModel, search_FoldsCaseWidthAndAccents_AndNarrowsLikeAFreshSea
     model.setKeyword("ab");
     EXPECT_EQ(shown(model).first(), "ａｂ new");
     EXPECT_EQ(model.totalCount(), 8);
-}
-
-TEST(HistoryActions, proposedFileName_HasNoColon)
-{
-    // FAT and exFAT refuse ":" in names.
-    EXPECT_EQ(historyactions::proposedFileName(record("x")), "KlipoVersa-2024-05-01 12.30.png");
-    EXPECT_FALSE(historyactions::hasTranslation(record("x", " \n")));
 }

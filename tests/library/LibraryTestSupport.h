@@ -50,18 +50,14 @@ public:
         QImage image(640, 400, QImage::Format_RGB32);
         image.fill(color);
         QPainter(&image).fillRect(40, 40, 300, 120, Qt::white);
-        std::optional<HistoryRecord> saved;
-        bool done = false;
-        history().save(image, std::nullopt, original, translated, QStringLiteral("zh-Hans"),
-                       [&](std::optional<HistoryRecord> record) {
-                           saved = record;
-                           done = true;
-                       });
-        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 10000));
-        EXPECT_TRUE(saved.has_value());
-        if (!saved) return {};
-        vocabulary().ingest({original}, saved->idText(), QDateTime::currentDateTimeUtc());
-        return *saved;
+        std::optional<std::optional<HistoryRecord>> saved;
+        history().save(image, std::nullopt, original, translated, "zh-Hans",
+                       [&](std::optional<HistoryRecord> record) { saved = record; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return saved.has_value(); }, 10000));
+        const HistoryRecord record = saved.value_or(std::nullopt).value_or(HistoryRecord{});
+        EXPECT_FALSE(record.imageName.isEmpty()) << "not saved";
+        vocabulary().ingest({original}, record.idText(), QDateTime::currentDateTimeUtc());
+        return record;
     }
 
     static LibraryWindow* show(LibrarySection section)

@@ -96,15 +96,3 @@ TEST(WordNet, define_FindsTheMostFrequentSenseOfTheWordOrItsBaseForm)
     EXPECT_FALSE(WordNet(test::freshDir("no-wordnet")).isInstalled());
     EXPECT_EQ(WordNet(test::freshDir("no-wordnet")).define("dog").status, WordNet::Lookup::Status::notFound);
 }
-
-// The dictionary Debian installs, when it is there.
-TEST(WordNet, define_ReadsTheInstalledDictionary)
-{
-    WordNet wordNet;
-    if (!wordNet.isInstalled()) GTEST_SKIP() << "wordnet-base is not installed";
-    EXPECT_TRUE(wordNet.define("dog").definition.text().startsWith("n. a member of the genus Canis"));
-    EXPECT_EQ(wordNet.define("went").definition.lemma, "go");
-    EXPECT_EQ(wordNet.define("analyses").definition.lemma, "analysis");
-    EXPECT_FALSE(wordNet.define("feature").definition.gloss.contains('"'));
-    EXPECT_EQ(wordNet.define("klipoversa").status, WordNet::Lookup::Status::notFound);
-}

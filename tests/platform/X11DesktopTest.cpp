@@ -6,24 +6,20 @@
 #include "platform/ScreenMetrics.h"
 #include "platform/ScreenshotTool.h"
 #include "platform/SystemTrayIcon.h"
+#include "support/DesktopDriver.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCursor>
 #include <QMimeData>
-#include <QClipboard>
-#include <QPainter>
-#include <QProcess>
 #include <QTest>
-#include <QWidget>
 
 #include <optional>
 
-using klipo::platform::CaptureOptions;
-using klipo::platform::CaptureOutcome;
-using klipo::platform::services;
+using namespace klipo::platform;
 
 namespace {
 
@@ -38,9 +34,7 @@ protected:
         m_window = std::make_unique<QWidget>(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                                                           Qt::BypassWindowManagerHint);
         m_window->setAutoFillBackground(true);
-        QPalette palette;
-        palette.setColor(QPalette::Window, knownColour);
-        m_window->setPalette(palette);
+        m_window->setPalette(QPalette(knownColour));
         m_window->setGeometry(knownRect);
         m_window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
@@ -52,7 +46,7 @@ protected:
     {
         std::optional<CaptureOutcome> outcome;
         services().screenshots->capture(options, [&](CaptureOutcome o) { outcome = std::move(o); });
-        [&] { ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }, 10000)); }();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }, 10000));
         return outcome.value_or(CaptureOutcome::failed("no outcome"));
     }
 
@@ -63,11 +57,6 @@ protected:
             for (int x = area.left(); x <= area.right(); ++x)
                 if (QColor(image.pixel(x, y)).rgb() != knownColour.rgb()) ++count;
         return count;
-    }
-
-    static int xdotool(const QStringList& arguments)
-    {
-        return QProcess::execute(QStringLiteral("xdotool"), arguments);
     }
 
     std::unique_ptr<QWidget> m_window;
@@ -117,9 +106,9 @@ TEST_F(X11Desktop, interactivePick_CropsTheFrozenScreen_AndEscapeCancels)
 {
     const auto pickerWindow = [] {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* picker = qobject_cast<klipo::platform::RegionPickerWindow*>(w); picker && picker->isVisible())
+            if (auto* picker = qobject_cast<RegionPickerWindow*>(w); picker && picker->isVisible())
                 return picker;
-        return static_cast<klipo::platform::RegionPickerWindow*>(nullptr);
+        return static_cast<RegionPickerWindow*>(nullptr);
     };
 
     std::optional<CaptureOutcome> outcome;
@@ -135,9 +124,8 @@ TEST_F(X11Desktop, interactivePick_CropsTheFrozenScreen_AndEscapeCancels)
 
     m_window->hide();  // the frozen picture keeps it
     // Real pointer and key events through the X server, as a user makes them.
-    ASSERT_EQ(xdotool({"mousemove", "150", "120", "mousedown", "1", "mousemove", "250", "170", "mousemove", "350",
-                       "220", "mouseup", "1"}),
-              0);
+    ASSERT_TRUE(klipo::test::xdotool({"mousemove", "150", "120", "mousedown", "1", "mousemove", "250", "170",
+                                      "mousemove", "350", "220", "mouseup", "1"}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }));
     ASSERT_TRUE(outcome->ok()) << outcome->error.toStdString();
     EXPECT_EQ(outcome->image.size(), QSize(200, 100));
@@ -147,22 +135,20 @@ TEST_F(X11Desktop, interactivePick_CropsTheFrozenScreen_AndEscapeCancels)
     outcome.reset();
     services().screenshots->capture(options, [&](CaptureOutcome o) { outcome = std::move(o); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return pickerWindow() != nullptr; }));
-    ASSERT_EQ(xdotool({"key", "Escape"}), 0);
+    ASSERT_TRUE(klipo::test::pressKeys("Escape"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }));
     EXPECT_EQ(outcome->status, CaptureOutcome::Status::Cancelled);
 }
 
 TEST_F(X11Desktop, trayIcon_IsEmbeddedByTheTrayHost)
 {
-    klipo::platform::SystemTrayIcon tray;
+    SystemTrayIcon tray;
     ASSERT_TRUE(QTest::qWaitFor([&] { return tray.isAvailable(); }, 10000));
     QPixmap icon(22, 22);
     icon.fill(knownColour);
     tray.setIcon(QIcon(icon));
-    tray.setToolTip("KlipoVersa");
     tray.show();
-    EXPECT_TRUE(tray.isVisible());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return tray.geometry().isValid(); }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tray.geometry().isValid(); }, 10000));
 }
 
 TEST_F(X11Desktop, clipboard_HoldsImageAsPngAndText_InOneItem)
@@ -173,9 +159,9 @@ TEST_F(X11Desktop, clipboard_HoldsImageAsPngAndText_InOneItem)
     EXPECT_EQ(services().clipboard->text(), QStringLiteral("识别的文字"));
     EXPECT_EQ(services().clipboard->image().convertToFormat(QImage::Format_RGB32), image);
 
+    // Other programs read it as a PNG.
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(data, nullptr);
-    EXPECT_TRUE(data->formats().contains("image/png"));
     EXPECT_EQ(QImage::fromData(data->data("image/png"), "PNG").convertToFormat(QImage::Format_RGB32), image);
 
     services().clipboard->setText(QStringLiteral("只有文字"));

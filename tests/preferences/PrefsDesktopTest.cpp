@@ -1,24 +1,16 @@
 // The preferences in the running program on the headless desktop: opened from
-// the tray menu, shortcuts recorded with real key presses while other X
-// clients (and openbox) hold combinations, notifications to a server on the
-// session bus, and translation into the chosen target language.
+// the tray menu, and shortcuts recorded with real key presses while other X
+// clients (and openbox) hold combinations.
 #include "PrefsFakes.h"
-#include "app/PrefsCaptureFeedback.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/RealShellServices.h"
 #include "GlobalShortcuts/RecorderControl.h"
-#include "platform/PlatformServices.h"
-#include "platform/SettingsStore.h"
 #include "platform/SystemTrayIcon.h"
 #include "platform/hotkeys/HotKeyPlatform.h"
-#include "preferences/PrefsCaptureTab.h"
 #include "preferences/PrefsShortcutTab.h"
 #include "preferences/SettingsView.h"
 #include "preferences/SettingsWindow.h"
 #include "preferences/ShortcutConflictView.h"
-#include "recognition/ResultModel.h"
-#include "recognition/ResultPanelController.h"
-#include "recognition/TextPictures.h"
 #include "support/DesktopDriver.h"
 #include "support/OtherXClient.h"
 #include "support/TestEnv.h"
@@ -26,17 +18,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDBusConnection>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 
 #include <xcb/xcb.h>
-
 
 using namespace klipo;
 using namespace klipo::GlobalShortcuts;
@@ -46,20 +33,6 @@ namespace {
 constexpr int kWaitMs = 3000;
 
 using test::pressKeys;
-
-class FakeNotificationServer : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-public:
-    QStringList received;
-public Q_SLOTS:
-    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body, const QStringList&,
-                const QVariantMap&, int)
-    {
-        received << summary + "|" + body;
-        return uint(received.size());
-    }
-};
 
 // The program as it runs: shell, tray, hot keys and the preferences window.
 class PrefsOnDesktop : public ::testing::Test {
@@ -132,36 +105,15 @@ protected:
 
 TEST_F(PrefsOnDesktop, trayMenuOpensTheWindow_AndASecondShowBringsBackTheSameOne)
 {
-    QAction* settings = menuItem(QStringLiteral("设置…"));
-    ASSERT_NE(settings, nullptr);
-    EXPECT_EQ(settings->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
     SettingsView* view = openSection(PrefsSection::history);
     QWidget* window = SettingsWindowController::shared().window();
     window->close();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, kWaitMs));
-    settings->trigger();
+    menuItem(QStringLiteral("设置…"))->trigger();
     EXPECT_EQ(SettingsWindowController::shared().window(), window);
     EXPECT_EQ(SettingsWindowController::shared().view(), view);
     EXPECT_EQ(view->section(), PrefsSection::history);
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
-}
-
-TEST_F(PrefsOnDesktop, notificationSwitch_MakesTheNextCaptureNotifyTheDesktopsServer)
-{
-    if (!QDBusConnection::sessionBus().isConnected()) GTEST_SKIP() << "needs a session bus";
-    FakeNotificationServer server;
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    ASSERT_TRUE(bus.registerObject("/org/freedesktop/Notifications", &server, QDBusConnection::ExportAllSlots));
-    ASSERT_TRUE(bus.registerService("org.freedesktop.Notifications"));
-    auto* tab = dynamic_cast<PrefsCaptureTab*>(openSection(PrefsSection::capture)->content());
-    ASSERT_NE(tab, nullptr);
-    tab->notificationSwitch()->setChecked(true);
-    PrefsCaptureFeedback::finishCapture(QStringLiteral("/tmp/截图 1.png"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !server.received.isEmpty(); }, kWaitMs));
-    EXPECT_EQ(server.received.value(0), QStringLiteral("截图已保存|截图 1.png"));
-    tab->notificationSwitch()->setChecked(false);
-    bus.unregisterService("org.freedesktop.Notifications");
-    bus.unregisterObject("/org/freedesktop/Notifications");
 }
 
 TEST_F(PrefsOnDesktop, combinationsOthersHold_ShowTheTakenStateAndAConflictRow_NamedWhereTheDesktopSaysSo)
@@ -241,28 +193,3 @@ TEST_F(PrefsOnDesktop, storedPlainReturn_IsNotGrabbed_AndTheTabSaysWhy)
     EXPECT_TRUE(tab->conflictView()->conflicts()[0].message.contains(QStringLiteral("所以本应用不会注册它")));
     setShortcut(std::nullopt, Name::pinFromClipboard());
 }
-
-TEST_F(PrefsOnDesktop, choosingEnglish_MakesFullScreenTranslationOfSpanishTextUseIt)
-{
-    auto* tab = dynamic_cast<PrefsCaptureTab*>(openSection(PrefsSection::capture)->content());
-    ASSERT_NE(tab, nullptr);
-    QComboBox* target = tab->targetLanguagePicker();
-    const int english = target->findData("en");
-    ASSERT_GE(english, 0);
-    EXPECT_EQ(target->itemText(english), QStringLiteral("English（可从西班牙语译入）"));
-    target->setCurrentIndex(english);
-    Q_EMIT target->activated(english);
-
-    // The panel as recognition hands it a paragraph of Spanish.
-    ResultPanelController& panel = ResultPanelController::shared();
-    QSignalSpy changes(&panel.model(), &ResultModel::changed);
-    const QString spanish = QStringLiteral("El gato duerme en la casa grande.");
-    TextBlock block{{test::modelLine(spanish, 60, 160, 700, 40)}, spanish, QRectF(60, 160, 700, 40)};
-    panel.show(test::drawPicture(QSize(1200, 300), {{spanish, {60, 100}, 36}}), {block}, 1.0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return changes.count() > 0 && !panel.model().isTranslating(); }, 60000));
-    const QString english_text = panel.model().translatedJoined().toLower();
-    EXPECT_TRUE(english_text.contains("cat") && !english_text.contains("gato")) << qPrintable(english_text);
-    platform::SettingsStore::shared().remove("targetLanguage");
-}
-
-#include "PrefsDesktopTest.moc"

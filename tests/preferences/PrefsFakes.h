@@ -3,7 +3,6 @@
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "platform/DesktopNotifier.h"
 #include "platform/hotkeys/DesktopShortcuts.h"
-#include "preferences/PrefsAboutTab.h"
 
 namespace klipo::test {
 

@@ -76,9 +76,8 @@ TEST_F(ConflictChecker, twoItemsOnOneCombination_NameEachOther_AndClearingOneEnd
     setShortcut(Shortcut(Key::a, kCtrlShift), Name::colorPicker());
     setShortcut(Shortcut(Key::a.rawValue, Modifier::control | Modifier::shift | Modifier::function),
                 Name::repeatLastArea());
-    const QList<Checker::Conflict> shifted = Checker::allConflicts();
     QStringList titles;
-    for (const auto& c : shifted)
+    for (const auto& c : Checker::allConflicts())
         if (c.message.contains(QStringLiteral("重复"))) titles << c.title;
     EXPECT_EQ(titles, (QStringList{QStringLiteral("重复上次区域"), QStringLiteral("屏幕取色器")}));
 }
@@ -131,9 +130,7 @@ TEST_F(ConflictChecker, combinationWeHold_IsNeverProbed_AndARefusedRegistrationR
 TEST_F(ConflictChecker, commonCommand_IsExactlyCtrlPlusItsKey)
 {
     const Shortcut ctrlQ(Key::q, kCtrl);
-    EXPECT_EQ(checked(ctrlQ), ctrlQ.description() +
-                                  QStringLiteral(" 是几乎所有应用都在用的「退出应用（Ctrl+Q）」。设成全局快捷键后，"
-                                                 "你在任何应用里都用不了这个功能了，建议加上 Alt 或 Shift 再用。"));
+    EXPECT_TRUE(checked(ctrlQ).startsWith(ctrlQ.description() + " 是几乎所有应用都在用的「退出应用（Ctrl+Q）」"));
     EXPECT_EQ(Checker::check(Shortcut(Key::q, kCtrlShift)), std::nullopt);
     EXPECT_EQ(Checker::check(Shortcut(Key::q, kCtrl | Qt::AltModifier)), std::nullopt);
     EXPECT_EQ(Checker::check(Shortcut(Key::q, Qt::MetaModifier)), std::nullopt);

@@ -37,10 +37,9 @@ public:
     void start()
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", m_root + "/home");
-        env.insert("XDG_CONFIG_HOME", m_root + "/config");
-        env.insert("XDG_DATA_HOME", m_root + "/data");
-        env.insert("XDG_CACHE_HOME", m_root + "/cache");
+        const char* folders[][2] = {{"HOME", "/home"}, {"XDG_CONFIG_HOME", "/config"}, {"XDG_DATA_HOME", "/data"},
+                                    {"XDG_CACHE_HOME", "/cache"}};
+        for (const auto& [variable, sub] : folders) env.insert(variable, m_root + sub);
         env.insert("KLIPO_INSTANCE_NAME", m_name);
         env.remove("QT_QPA_PLATFORM");
         m_process.setProcessEnvironment(env);
@@ -67,8 +66,6 @@ private:
     QProcess m_process;
 };
 
-QStringList backupFiles(const QString& folder) { return cloudfolder::backupFileNames(folder); }
-
 }  // namespace
 
 TEST(CloudTwoComputers, theFirstBacksUpAtQuit_TheSecondStartsEmptyAndRestoresWordsAndSettingsButNoHistory)
@@ -86,12 +83,10 @@ TEST(CloudTwoComputers, theFirstBacksUpAtQuit_TheSecondStartsEmptyAndRestoresWor
     a.start();
     QTest::qWait(6500);  // past the look at the folder 5 s after launch
     a.quitFromTrayMenu();
-    ASSERT_EQ(backupFiles(shared).size(), 1);
-    const QString fileOfA = shared + "/" + backupFiles(shared).first();
+    ASSERT_EQ(cloudfolder::backupFileNames(shared).size(), 1);
+    const QString fileOfA = shared + "/" + cloudfolder::backupFileNames(shared).first();
     const QByteArray backupOfA = readFile(fileOfA);
-    const auto decodedA = cloudbackup::decodeFile(backupOfA, kCloudT0);
-    ASSERT_TRUE(decodedA);
-    EXPECT_EQ(decodedA->records.size(), 2);
+    EXPECT_EQ(cloudbackup::decodeFile(backupOfA, kCloudT0).value_or(CloudBackup{}).records.size(), 2);
 
     Computer b("cloud-b", {{"menuBarOnly", true}, {cloudfolder::kFolderKey, shared}});
     QElapsedTimer sinceStart;
@@ -112,17 +107,18 @@ TEST(CloudTwoComputers, theFirstBacksUpAtQuit_TheSecondStartsEmptyAndRestoresWor
     EXPECT_EQ(book->value("zebra").count, 9);
     ASSERT_TRUE(QTest::qWaitFor([&] { return platform::SettingsStore(b.settingsFile()).contains("saveHistory"); }, 5000));
     platform::SettingsStore settingsOfB(b.settingsFile());
-    EXPECT_EQ(settingsOfB.stringValue("targetLanguage"), "en");
-    EXPECT_EQ(settingsOfB.value("historyLimit").toInt(), 50);
-    EXPECT_FALSE(settingsOfB.boolValue("saveHistory", true));
+    EXPECT_EQ((std::tuple{settingsOfB.stringValue("targetLanguage"), settingsOfB.value("historyLimit").toInt(),
+                          settingsOfB.boolValue("saveHistory", true)}),
+              (std::tuple{QString("en"), 50, false}));
 
     b.quitFromTrayMenu();
     const auto historyOfB = historyindex::decode(readFile(b.data() + "/History/index.json"));
     EXPECT_TRUE(!historyOfB || historyOfB->records.isEmpty());
-    const QStringList files = backupFiles(shared);
+    const QStringList files = cloudfolder::backupFileNames(shared);
     ASSERT_EQ(files.size(), 2);
     EXPECT_EQ(readFile(fileOfA), backupOfA);
-    const auto decodedB = cloudbackup::decodeFile(readFile(shared + "/" + files.at(files.at(0) == fileOfA.section('/', -1) ? 1 : 0)), kCloudT0);
+    const auto decodedB =
+        cloudbackup::decodeFile(readFile(shared + "/" + files.at(files.at(0) == fileOfA.section('/', -1))), kCloudT0);
     ASSERT_TRUE(decodedB);
     EXPECT_TRUE(decodedB->records.isEmpty());
     EXPECT_EQ(decodedB->words.size(), 2);

@@ -13,7 +13,6 @@
 
 #include <QDir>
 #include <QImage>
-#include <QJsonObject>
 
 #include <cerrno>
 #include <cstring>
@@ -33,13 +32,12 @@ class SmallDisk {
 public:
     SmallDisk() : m_path(klipo::test::freshDir("disk"))
     {
-        m_mounted = ::mount("tmpfs", QFile::encodeName(m_path).constData(), "tmpfs", 0, "size=1m") == 0;
-        if (!m_mounted) m_error = std::strerror(errno);
+        if (::mount("tmpfs", QFile::encodeName(m_path).constData(), "tmpfs", 0, "size=1m") != 0)
+            m_error = "cannot mount a tmpfs (run the test under `unshare -rm`): " + std::string(std::strerror(errno));
     }
     ~SmallDisk() { ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH); }
 
-    bool mounted() const { return m_mounted; }
-    std::string error() const { return "cannot mount a tmpfs (run the test under `unshare -rm`): " + m_error; }
+    const std::string& error() const { return m_error; }
     QString path(const QString& name) const { return m_path + '/' + name; }
 
     void fill(int pagesLeft = 0)
@@ -55,7 +53,6 @@ public:
 
 private:
     QString m_path;
-    bool m_mounted = false;
     std::string m_error;
 };
 
@@ -69,14 +66,10 @@ bool saveRecord(HistoryStore& store)
 {
     QImage image(64, 48, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
-    bool done = false;
-    bool saved = false;
-    store.save(image, std::nullopt, "source", "译文", "zh-Hans", [&](std::optional<HistoryRecord> r) {
-        saved = r.has_value();
-        done = true;
-    });
-    EXPECT_TRUE(waitFor([&] { return done; }));
-    return saved;
+    std::optional<bool> saved;
+    store.save(image, std::nullopt, "source", "译文", "zh-Hans", [&](std::optional<HistoryRecord> r) { saved = bool(r); });
+    EXPECT_TRUE(waitFor([&] { return saved.has_value(); }));
+    return saved.value_or(false);
 }
 
 }  // namespace
@@ -84,7 +77,7 @@ bool saveRecord(HistoryStore& store)
 TEST(FullDisk, everyStore_KeepsItsOldFileAndSaysWhatWasNotSaved_ThenSavesOnceThereIsRoom)
 {
     SmallDisk disk;
-    ASSERT_TRUE(disk.mounted()) << disk.error();
+    ASSERT_TRUE(disk.error().empty()) << disk.error();
     const QString settingsPath = disk.path("config/defaults.json");
     const QString data = disk.path("data");
     auto settings = std::make_unique<platform::SettingsStore>(settingsPath);
@@ -96,7 +89,7 @@ TEST(FullDisk, everyStore_KeepsItsOldFileAndSaysWhatWasNotSaved_ThenSavesOnceThe
     ASSERT_TRUE(book->flush());
     ASSERT_TRUE(saveRecord(*history));
     const QStringList files = {settingsPath, data + "/vocabulary.json", data + "/History/index.json"};
-    QList<QByteArray> before;
+    QByteArrayList before;
     for (const QString& file : files) before << readFile(file);
     const QStringList entries = entriesOf(data) + entriesOf(data + "/History");
 

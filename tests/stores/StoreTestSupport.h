@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QTest>
 
+#include <functional>
+
 #include <sys/stat.h>
 
 namespace klipo::test {
@@ -18,16 +20,14 @@ class NotificationCounter {
 public:
     NotificationCounter(const QString& name, QObject* object)
     {
-        m_connection =
-            platform::NotificationCenter::shared().observe(name, &m_context, [this, object](const QVariantMap& info) {
-                if (info.value(QStringLiteral("object")).value<QObject*>() == object) ++m_count;
-            });
+        platform::NotificationCenter::shared().observe(name, &m_context, [this, object](const QVariantMap& info) {
+            if (info.value(QStringLiteral("object")).value<QObject*>() == object) ++m_count;
+        });
     }
     int count() const { return m_count; }
 
 private:
     QObject m_context;
-    QMetaObject::Connection m_connection;
     int m_count = 0;
 };
 
@@ -53,10 +53,6 @@ inline unsigned modeOf(const QString& path)
 }
 
 // Lets queued main-thread work run until `done` holds (at most 10 s).
-template <typename Predicate>
-bool waitFor(Predicate done)
-{
-    return QTest::qWaitFor(done, 10000);
-}
+inline bool waitFor(const std::function<bool()>& done) { return QTest::qWaitFor(done, 10000); }
 
 }  // namespace klipo::test

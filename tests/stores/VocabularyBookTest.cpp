@@ -1,9 +1,11 @@
 #include "stores/VocabularyBook.h"
+#include "stores/VocabularyExtractor.h"
 
 #include <gtest/gtest.h>
 
 using namespace klipo;
 using namespace klipo::vocabularybook;
+namespace vx = klipo::VocabularyExtractor;
 
 namespace {
 
@@ -20,17 +22,77 @@ VocabularyIngestResult ingest(Book& book, const QString& text, const QString& re
 VocabularyWord word(const QString& key, qint64 count, const QDateTime& lastSeen = t0)
 {
     VocabularyWord w;
-    w.normalized = key;
-    w.display = key;
+    w.normalized = w.display = key;
     w.count = count;
     w.firstSeen = t0;
     w.lastSeen = lastSeen;
     return w;
 }
 
+QStringList keys(const QString& text, const vx::Options& options = {})
+{
+    QStringList result;
+    for (const vx::Token& token : vx::extract(text, options)) result.append(token.normalized);
+    return result;
+}
+
 }  // namespace
 
-TEST(VocabularyBook, ingest_SameRecordTwice_DoublesCountInOneSource)
+TEST(VocabularyExtractor, extract_KeepsOnlyRealWords_FromTextFullOfAddressesPathsTagsAndNumbers)
+{
+    const QList<std::pair<QString, QStringList>> cases = {
+        {"", {}},
+        {"123 4.5 -- !? (42) 这是一段中文文本，没有英文。", {}},
+        {"apple https://example.com/a/b?c=1 www.example.org example.io banana", {"apple", "banana"}},
+        {"mail me at someone.else@example.com", {"mail"}},
+        {"apple ~/Documents/report.txt banana C:\\Users\\kit\\file.doc cherry", {"apple", "banana", "cherry"}},
+        {"apple <span class=\"x\"> Model3X v2.0-beta eBook", {"apple", "book"}},
+        {"Don't it's we'll rock'n'roll o’clock", {"rocknroll", "oclock"}},  // don, it, we: too short or stop words
+        {"Café naïve İstanbul", {"café", "naïve"}},  // lower-casing İ brings in a combining dot
+        {"pfft grrr aaa the lorem JSON ab rhythm bookkeeper", {"rhythm", "bookkeeper"}},
+    };
+    for (const auto& [text, expected] : cases) EXPECT_EQ(keys(text), expected) << text.toStdString();
+
+    EXPECT_EQ(vx::extract("Students'"), (QList<vx::Token>{{"Students", "student"}}));
+    EXPECT_EQ(vx::cleanDisplay("’Don’t’"), "Don’t");
+    EXPECT_EQ(vx::scanTokens("Cafe\u0301 ab×cd Straße"), QStringList({"Caf", "ab", "cd", "Straße"}));
+}
+
+TEST(VocabularyExtractor, normalize_HoldsLengthBeforeSingular_AndSingularizeFollowsIrregularKeptAndEndingRules)
+{
+    const QString letters24 = "abcdefghijklmnopqrstuvwx";
+    EXPECT_EQ(vx::normalize(letters24), letters24);
+    EXPECT_FALSE(vx::normalize(letters24 + "s"));  // its singular would fit, but the length is tested first
+    EXPECT_FALSE(vx::normalize("oxen"));           // "ox" is too short
+
+    const QList<std::pair<QString, QString>> cases = {
+        {"children", "child"}, {"series", "series"}, {"status", "status"}, {"buses", "bus"}, {"movies", "movie"},
+        {"cities", "city"},    {"watches", "watch"}, {"glasses", "glass"}, {"files", "file"}, {"ties", "tie"},
+        {"gas", "gas"},        {"axis", "axis"}};
+    for (const auto& [plural, singular] : cases) EXPECT_EQ(vx::singularize(plural), singular) << plural.toStdString();
+}
+
+TEST(VocabularyExtractor, extract_SplitsCamelCase_AndFiltersInterfaceWordsOnlyWhenAsked)
+{
+    EXPECT_EQ(vx::splitCamelCase("HTMLTableRow"), QStringList({"HTMLTable", "Row"}));
+    EXPECT_EQ(vx::splitCamelCase("HTMLParser"), QStringList({"HTMLParser"}));
+    EXPECT_EQ(keys("getUserName"), QStringList({"get", "user", "name"}));
+    vx::Options filtering;
+    filtering.filtersInterfaceWords = true;
+    EXPECT_EQ(keys("getUserName", filtering), QStringList({"get"}));
+    filtering.splitsCamelCase = false;
+    EXPECT_EQ(keys("getUserName", filtering), QStringList({"getusername"}));
+}
+
+TEST(VocabularyExtractor, extract_FinishesOnLongTextsWithoutSpaces)
+{
+    // Runs of word characters with no digit, slash or dot must not make the
+    // patterns search back and forth over the whole run.
+    const QString run = QString(200000, u'字') + "apple" + QString(200000, u'a') + " banana";
+    EXPECT_EQ(keys(run), QStringList({"banana"}));
+}
+
+TEST(VocabularyBook, ingest_CountsEveryOccurrence_OneSourcePerRecord_AndKeepsTheCapitalisedForm)
 {
     Book book;
     const VocabularyIngestResult first = ingest(book, "Apple apple pear", "R1");
@@ -46,23 +108,24 @@ TEST(VocabularyBook, ingest_SameRecordTwice_DoublesCountInOneSource)
     ASSERT_EQ(apple.sources.size(), 1);
     EXPECT_EQ(apple.sources.first().count, 4);
     EXPECT_EQ(apple.sources.first().date, t0.addSecs(60));
-    EXPECT_EQ(apple.firstSeen, t0);
-    EXPECT_EQ(apple.lastSeen, t0.addSecs(60));
+    EXPECT_EQ((std::pair{apple.firstSeen, apple.lastSeen}), (std::pair{t0, t0.addSecs(60)}));
 
     ingest(book, "apple", "");  // counted without a source
     EXPECT_EQ(book.value("apple").count, 5);
     EXPECT_EQ(book.value("apple").sources.size(), 1);
-}
+    // A form differing from the key by case only is shown; another inflection is not.
+    ingest(book, "apples", "R2");
+    EXPECT_EQ(book.value("apple").display, "Apple");
+    ingest(book, "Pears", "R3");
+    EXPECT_EQ(book.value("pear").display, "pear");
 
-TEST(VocabularyBook, sources_KeepNewest100_WhileCountKeepsAll)
-{
-    Book book;
-    for (int i = 0; i < 101; ++i) ingest(book, "apple", QString::number(i));
-    EXPECT_EQ(book.value("apple").count, 101);
-    EXPECT_EQ(book.value("apple").sources.size(), 100);
-    EXPECT_EQ(book.value("apple").sources.first().recordID, "1");
-    EXPECT_FALSE(detach(book, {"0"}, true));
-    EXPECT_EQ(book.value("apple").count, 101);
+    Book many;
+    for (int i = 0; i < 101; ++i) ingest(many, "apple", QString::number(i));
+    EXPECT_EQ(many.value("apple").count, 101);
+    EXPECT_EQ(many.value("apple").sources.size(), 100);  // the newest 100
+    EXPECT_EQ(many.value("apple").sources.first().recordID, "1");
+    EXPECT_FALSE(detach(many, {"0"}, true));  // a source no longer kept takes nothing away
+    EXPECT_EQ(many.value("apple").count, 101);
 }
 
 TEST(VocabularyBook, detach_RemovesEmptiedWords_UnlessMastered)
@@ -84,16 +147,6 @@ TEST(VocabularyBook, detach_RemovesEmptiedWords_UnlessMastered)
     EXPECT_EQ(apple.lastSeen, apple.firstSeen);
 }
 
-TEST(VocabularyBook, display_PrefersAFormDifferingFromTheKeyByCaseOnly)
-{
-    Book book;
-    ingest(book, "Apple", "R1");
-    ingest(book, "apples", "R2");
-    EXPECT_EQ(book.value("apple").display, "Apple");
-    ingest(book, "Pears", "R3");
-    EXPECT_EQ(book.value("pear").display, "pear");
-}
-
 TEST(VocabularyBook, prune_RemovesOldestSingleUndefinedWords_AndMayStayOverTheLimit)
 {
     Book book;
@@ -101,14 +154,10 @@ TEST(VocabularyBook, prune_RemovesOldestSingleUndefinedWords_AndMayStayOverTheLi
         VocabularyWord w = word(QStringLiteral("w%1").arg(i, 5, 10, QChar(u'0')), 2);
         book.insert(w.normalized, w);
     }
-    book["w00001"].count = 1;
+    for (const char* key : {"w00001", "w00002", "w00003", "w00004", "w00005"}) book[key].count = 1;
     book["w00001"].lastSeen = t0.addSecs(10);
-    book["w00002"].count = 1;
-    book["w00003"].count = 1;
     book["w00003"].lastSeen = t0.addSecs(5);
-    book["w00004"].count = 1;
     book["w00004"].isMastered = true;
-    book["w00005"].count = 1;
     book["w00005"].definition = "义";
     prune(book);
     EXPECT_EQ(book.size(), kMaximumWordCount + 2);
@@ -136,14 +185,16 @@ TEST(VocabularyBook, ranked_OrdersByCountThenRecencyThenKey_AndStopsAtLimit)
     EXPECT_EQ(summarize(book).masteredCount, 1);
 }
 
-TEST(VocabularyBook, setDefinitionsAndMerge_FollowTheirRules)
+TEST(VocabularyBook, setDefinitionsAndMerge_KeepWhatIsThere_AndTheDefinitionsLanguageTravels)
 {
     Book book;
     ingest(book, "apple pear", "R1");
     EXPECT_FALSE(setDefinitions(book, {{"apple", "  \n "}, {"missing", "x"}}));
-    EXPECT_TRUE(setDefinitions(book, {{"APPLE", " 苹果\n"}}));
+    EXPECT_TRUE(setDefinitions(book, {{"APPLE", " 苹果\n"}}, QStringLiteral("es")));
     EXPECT_EQ(book.value("apple").definition, "苹果");
-    EXPECT_FALSE(setDefinitions(book, {{"apple", "苹果"}}));
+    EXPECT_FALSE(setDefinitions(book, {{"apple", "苹果"}}, QStringLiteral("es")));
+    EXPECT_TRUE(setDefinitions(book, {{"apple", "苹果"}}));  // only the language changed
+    EXPECT_EQ(book.value("apple").definitionLanguage, std::nullopt);
 
     book["apple"].count = 7;
     VocabularyWord incoming = word("apple", 5, t0.addSecs(100));
@@ -151,42 +202,20 @@ TEST(VocabularyBook, setDefinitionsAndMerge_FollowTheirRules)
     incoming.definition = "另一个";
     incoming.isMastered = true;
     VocabularyWord pear = word("pear", 3);
-    pear.definition = "梨";
+    pear.definition = "n. sweet juicy gritty-textured fruit";
+    pear.definitionLanguage = "en";
     EXPECT_EQ(merge(book, {incoming, pear, word("plum", 2)}), 1);
     const VocabularyWord apple = book.value("apple");
     EXPECT_EQ(apple.count, 7);
     EXPECT_EQ(apple.definition, "苹果");
     EXPECT_TRUE(apple.isMastered);
-    EXPECT_EQ(apple.firstSeen, t0.addSecs(-100));
-    EXPECT_EQ(apple.lastSeen, t0.addSecs(100));
+    EXPECT_EQ((std::pair{apple.firstSeen, apple.lastSeen}), (std::pair{t0.addSecs(-100), t0.addSecs(100)}));
     EXPECT_EQ(apple.sources.size(), 1);
-    EXPECT_EQ(book.value("pear").definition, "梨");
-    EXPECT_EQ(book.value("plum").count, 2);
-}
-
-// A definition remembers its language, so one written for another target can
-// be found and redone; the language travels through merges and the file, and
-// books written before it was recorded still read.
-TEST(VocabularyBook, definitionLanguage_IsStoredMergedAndOptionalInTheFile)
-{
-    Book book;
-    ingest(book, "apple pear plum", "R1");
-    EXPECT_TRUE(setDefinitions(book, {{"apple", "manzana"}}, QStringLiteral("es")));
-    EXPECT_FALSE(setDefinitions(book, {{"apple", "manzana"}}, QStringLiteral("es")));
-    EXPECT_TRUE(setDefinitions(book, {{"apple", "manzana"}}, QStringLiteral("pt")));
-    EXPECT_EQ(book.value("apple").definitionLanguage, "pt");
-    EXPECT_TRUE(setDefinitions(book, {{"apple", "manzana"}}));
-    EXPECT_EQ(book.value("apple").definitionLanguage, std::nullopt);
-
-    VocabularyWord pear = word("pear", 1);
-    pear.definition = "n. sweet juicy gritty-textured fruit";
-    pear.definitionLanguage = "en";
-    merge(book, {pear});
     EXPECT_EQ(book.value("pear").definitionLanguage, "en");
+    EXPECT_EQ(book.value("plum").count, 2);
 
-    const auto decoded = decodeFile(encodeFile(book), t0);
-    ASSERT_TRUE(decoded);
-    EXPECT_EQ(decoded->value("pear").definitionLanguage, "en");
+    // Through the file, and from a file written before definitions had a language.
+    EXPECT_EQ(decodeFile(encodeFile(book), t0).value_or(Book{}).value("pear").definitionLanguage, "en");
     EXPECT_FALSE(encodeFile(book).contains("\"definitionLanguage\": null"));
     const auto old = decodeFile(R"({"version":1,"words":[{"normalized":"fig","definition":"无花果"}]})", t0);
     ASSERT_TRUE(old);

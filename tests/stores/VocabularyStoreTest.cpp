@@ -8,18 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <memory>
-#include <thread>
-#include <vector>
 
 using namespace klipo;
 using klipo::test::readFile;
-using klipo::test::waitFor;
 using klipo::test::writeFile;
 
 namespace {
@@ -36,7 +32,6 @@ protected:
     {
         return QDir(dir).entryList({"vocabulary.corrupted-*.json"}, QDir::AllEntries | QDir::NoDotAndDotDot);
     }
-    static QJsonObject document(const QString& path) { return QJsonDocument::fromJson(readFile(path)).object(); }
 
     QString dir;
 };
@@ -51,50 +46,21 @@ QStringList keysOf(QList<VocabularyWord> words)
 
 }  // namespace
 
-TEST_F(VocabularyStoreTest, changes_AreWrittenWholeAndSorted_AndReadBackByTheNextLaunch_UntilRemoveAll)
+TEST_F(VocabularyStoreTest, changes_AreReadBackByTheNextLaunch_UntilRemoveAll)
 {
     auto store = open();
     store->ingest({"zebra apple", "Mango"}, "R1", t0);
-    store->setDefinitions({{"apple", "苹果"}});
     store->setMastered(true, "ZEBRA");
     store->flush();
 
-    const QJsonObject doc = document(file());
-    EXPECT_EQ(doc.value("version").toInt(), 1);
-    const QJsonArray words = doc.value("words").toArray();
-    ASSERT_EQ(words.size(), 3);
-    EXPECT_EQ(words.at(0).toObject().value("normalized").toString(), "apple");
-    EXPECT_EQ(words.at(2).toObject().value("normalized").toString(), "zebra");
-    EXPECT_FALSE(words.at(1).toObject().contains("definition"));
-    EXPECT_EQ(words.at(1).toObject().value("firstSeen").toString(), "2024-03-01T09:30:00Z");
-
-    const QList<VocabularyWord> before = store->words();
     store.reset();
     auto reopened = open();
-    EXPECT_EQ(keysOf(reopened->words()), keysOf(before));
-    EXPECT_EQ(reopened->masteredWords().size(), 1);
-    EXPECT_EQ(reopened->masteredWords().first().normalized, "zebra");
+    EXPECT_EQ(keysOf(reopened->words()), QStringList({"apple", "mango", "zebra"}));
+    EXPECT_EQ(keysOf(reopened->masteredWords()), QStringList{"zebra"});
 
     reopened->removeAll();
     reopened->flush();
-    EXPECT_EQ(document(file()).value("version").toInt(), 1);
-    EXPECT_EQ(document(file()).value("words"), QJsonArray());
-}
-
-TEST_F(VocabularyStoreTest, publishing_UpdatesTopWordsAndStatsOnMain_AndNotifiesPerChange)
-{
-    auto store = open();
-    klipo::test::NotificationCounter notes(VocabularyStore::didChangeNotification, store.get());
-    EXPECT_EQ(store->ingest({"123 !!"}, "R1", t0).totalOccurrences, 0);  // no tokens: nothing changes
-    store->ingest({"apple apple pear"}, "R1", t0);
-    store->removeWord("PEAR");
-    store->removeWord("missing");
-    ASSERT_TRUE(waitFor([&] { return notes.count() == 2; }));
-    QTest::qWait(50);
-    EXPECT_EQ(notes.count(), 2);
-    ASSERT_EQ(store->topWords().size(), 1);
-    EXPECT_EQ(store->topWords().first().normalized, "apple");
-    EXPECT_EQ(store->stats(), (VocabularySummary{1, 2, 0, 0}));
+    EXPECT_EQ(QJsonDocument::fromJson(readFile(file())).object(), (QJsonObject{{"version", 1}, {"words", QJsonArray()}}));
 }
 
 TEST_F(VocabularyStoreTest, readers_GetTheStoredBook_EvenBeforeTheFirstLoadHasRun)
@@ -102,22 +68,18 @@ TEST_F(VocabularyStoreTest, readers_GetTheStoredBook_EvenBeforeTheFirstLoadHasRu
     vocabularybook::Book book;
     for (int i = 0; i < 3000; ++i) {
         VocabularyWord w;
-        w.normalized = QStringLiteral("word%1").arg(i);
-        w.display = w.normalized;
+        w.normalized = w.display = QStringLiteral("word%1").arg(i);
         w.count = 1;
         w.firstSeen = w.lastSeen = t0;
         book.insert(w.normalized, w);
     }
-    QDir().mkpath(dir);
     writeFile(file(), vocabularybook::encodeFile(book));
-    auto store = open();
-    EXPECT_EQ(store->words().size(), 3000);
+    EXPECT_EQ(open()->words().size(), 3000);
 }
 
 TEST_F(VocabularyStoreTest, unusableFile_IsMovedAsideBeforeAnyChange_AndTheStoreWorksOn_ButAnEmptyOneIsLeftAlone)
 {
-    for (const QByteArray& content : {QByteArray("{}"), QByteArray("{\"version\":1,\"words\":[{\"normalized\":\"ap"),
-                                      QByteArray("a folder")}) {
+    for (const QByteArray content : {"{}", "{\"version\":1,\"words\":[{\"normalized\":\"ap", "a folder"}) {
         QDir(dir).removeRecursively();
         QDir().mkpath(dir);
         if (content == "a folder")
@@ -160,9 +122,7 @@ TEST_F(VocabularyStoreTest, copiesQueuedOutOfOrder_LeaveTheNewestBookOnDisk)
     store.commit(newer, 1001);
     store.commit(older, 1000);
     store.flush();
-    const auto onDisk = vocabularybook::decodeFile(readFile(file()), t0);
-    ASSERT_TRUE(onDisk);
-    EXPECT_TRUE(onDisk->contains("pear"));
+    EXPECT_TRUE(vocabularybook::decodeFile(readFile(file()), t0).value_or(vocabularybook::Book{}).contains("pear"));
 }
 
 TEST_F(VocabularyStoreTest, secondStoreOnTheSameFile_OnlyReads_SoNothingIsLost)

@@ -22,7 +22,6 @@ public:
     QMap<QString, QString> shortcuts = {{"captureTranslate", "⌃⇧T"},
                                         {"captureFullScreenTranslate", "⌃⇧F"},
                                         {"plainCapture", "⌃⇧S"}};
-    QMap<QAction*, QString> boundShortcuts;
     QList<ShellAlert> alerts;
     int alertAnswer = 1;
     bool menuBarOnlyValue = false;
@@ -53,19 +52,18 @@ public:
         return refusedHotKeys.value(name, ShellHotKeyState::working);
     }
     QStringList takeResetShortcuts() override { return std::exchange(resetShortcuts, {}); }
-    void bindMenuShortcut(QAction* item, const QString& name) override { boundShortcuts[item] = name; }
+    void bindMenuShortcut(QAction*, const QString&) override {}
     std::optional<QString> shortcutText(const QString& name) override
     {
-        if (!shortcuts.contains(name)) return std::nullopt;
-        return shortcuts.value(name);
+        return shortcuts.contains(name) ? std::optional(shortcuts.value(name)) : std::nullopt;
     }
     QList<QKeySequence> hotKeyCombinations;
     std::function<void()> hotKeysChanged;
     QList<QKeySequence> hotKeySequences() override { return hotKeyCombinations; }
     void observeHotKeyChanges(std::function<void()> changed) override { hotKeysChanged = std::move(changed); }
-    void showLibrary(ShellLibrarySection section) override
+    void showLibrary(ShellLibrarySection s) override
     {
-        calls << (section == ShellLibrarySection::vocabulary ? "showLibrary:vocabulary" : "showLibrary:history");
+        calls << (s == ShellLibrarySection::vocabulary ? "showLibrary:vocabulary" : "showLibrary:history");
     }
     void reopenLibrary() override { calls << "reopenLibrary"; }
     void showSettings() override { calls << "showSettings"; }

@@ -22,13 +22,12 @@ using namespace klipo;
 
 namespace {
 
-struct SaveDialogSeen {
-    QString folder;
-    QStringList buttons;
-};
-
 // Opens the panel's save dialog, notes where it starts and what its buttons
 // say, and cancels it.
+struct SaveDialogSeen {
+    QString folder;
+    QString buttons;
+};
 SaveDialogSeen openSaveDialog()
 {
     SaveDialogSeen seen;
@@ -36,7 +35,7 @@ SaveDialogSeen openSaveDialog()
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         if (!dialog) return;
         seen.folder = dialog->directory().absolutePath();
-        for (QAbstractButton* button : dialog->findChild<QDialogButtonBox*>()->buttons()) seen.buttons << button->text();
+        for (QAbstractButton* button : dialog->findChild<QDialogButtonBox*>()->buttons()) seen.buttons += button->text();
         dialog->reject();
     });
     ResultPanelController::shared().chooseSavePath(ResultActions::proposedSavePath());
@@ -69,8 +68,7 @@ TEST_F(QtDialogs, speakChinese_AndTheSaveDialogStartsInTheCaptureFolderOrPicture
     ASSERT_TRUE(QDir().mkpath(pictures));
     const SaveDialogSeen inPictures = openSaveDialog();
     EXPECT_EQ(inPictures.folder.toStdString(), pictures.toStdString());
-    EXPECT_TRUE(inPictures.buttons.join(' ').contains(QStringLiteral("保存"))) << qPrintable(inPictures.buttons.join(' '));
-    EXPECT_TRUE(inPictures.buttons.join(' ').contains(QStringLiteral("取消")));
+    EXPECT_TRUE(inPictures.buttons.contains("保存") && inPictures.buttons.contains("取消")) << qPrintable(inPictures.buttons);
 
     ASSERT_TRUE(QDir(pictures).removeRecursively());
     EXPECT_EQ(openSaveDialog().folder.toStdString(), QDir::homePath().toStdString());

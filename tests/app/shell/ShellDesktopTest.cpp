@@ -1,14 +1,10 @@
 // The real shell on the headless desktop: the program as a process (quit on
-// SIGTERM), the tray icon and hot keys through the real shortcut store, menu
-// keys, the result panel over another program's full-screen window, and a
-// full-screen translation with our own windows open.
-#include "app/CaptureHUDController.h"
+// SIGTERM, a second launch), hot keys through the real shortcut store, the
+// result panel over another program's full-screen window, and a full-screen
+// translation with our own windows open.
 #include "app/shell/AppDelegate.h"
 #include "app/shell/RealShellServices.h"
-#include "GlobalShortcuts/GlobalShortcuts.h"
 #include "library/HistoryWindow.h"
-#include "library/LibraryWindow.h"
-#include "overlay/SelOverlayController.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemTrayIcon.h"
 #include "recognition/ResultModel.h"
@@ -18,17 +14,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QApplication>
 #include <QDir>
-#include <QMenu>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
-
-#include <memory>
 
 #include <unistd.h>
 
@@ -50,15 +41,9 @@ class ForeignWindow {
 public:
     explicit ForeignWindow(const QStringList& lines, QRect place = {})
     {
-        QStringList args = lines;
-        if (place.isValid())
-            args = QStringList{"--at", QStringLiteral("%1,%2,%3,%4")
-                                           .arg(place.x())
-                                           .arg(place.y())
-                                           .arg(place.width())
-                                           .arg(place.height())} +
-                   lines;
-        m_process.start(QStringLiteral(KLIPO_FOREIGN_WINDOW), args);
+        const QString at =
+            QStringLiteral("%1,%2,%3,%4").arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height());
+        m_process.start(KLIPO_FOREIGN_WINDOW, (place.isValid() ? QStringList{"--at", at} : QStringList()) + lines);
         shown = m_process.waitForReadyRead(10000) && m_process.readAll().contains("shown");
         QTest::qWait(200);  // let the X server draw it
     }
@@ -90,6 +75,17 @@ double visibleShare(QWidget* panel)
     return double(same) / (((own.height() + 3) / 4) * ((own.width() + 3) / 4));
 }
 
+// Starts the program, which keeps its socket and pictures below `tmp`.
+void startProgram(QProcess& app, const QString& tmp)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    env.insert(QStringLiteral("TMPDIR"), tmp);
+    app.setProcessEnvironment(env);
+    app.start(QStringLiteral(KLIPO_BINARY), {});
+    ASSERT_TRUE(app.waitForStarted());
+}
+
 }  // namespace
 
 // The program itself: SIGTERM goes through the normal quit, which removes the
@@ -99,16 +95,11 @@ TEST(ShellProcess, sigterm_QuitsNormally_AndLeavesNoPictureOrSocketBehind)
 {
     if (!test::hasX11Display()) GTEST_SKIP() << "needs the headless X11 desktop";
     const QString tmp = test::freshDir("tmp");
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
-    env.insert(QStringLiteral("TMPDIR"), tmp);
     // The library window, which has the panel's title, stays closed.
     platform::SettingsStore::shared().setValue(QStringLiteral("menuBarOnly"), true);
     const auto restore = qScopeGuard([] { platform::SettingsStore::shared().remove(QStringLiteral("menuBarOnly")); });
     QProcess app;
-    app.setProcessEnvironment(env);
-    app.start(QStringLiteral(KLIPO_BINARY), {});
-    ASSERT_TRUE(app.waitForStarted());
+    ASSERT_NO_FATAL_FAILURE(startProgram(app, tmp));
     const QString socket = tmp + QStringLiteral("/klipoversa-%1/instance.sock").arg(::getuid());
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(socket); }, 10000));
 
@@ -117,11 +108,7 @@ TEST(ShellProcess, sigterm_QuitsNormally_AndLeavesNoPictureOrSocketBehind)
     for (int attempt = 0; attempt < 20 && panel.isEmpty(); ++attempt) {
         pressKeys(QStringLiteral("ctrl+shift+f"));
         (void)QTest::qWaitFor(
-            [&] {
-                panel = xdotoolOutput({"search", "--onlyvisible", "--name", "^KlipoVersa$"});
-                return !panel.isEmpty();
-            },
-            1000);
+            [&] { return !(panel = xdotoolOutput({"search", "--onlyvisible", "--name", "^KlipoVersa$"})).isEmpty(); }, 1000);
     }
     ASSERT_FALSE(panel.isEmpty()) << "the result panel never showed";
     QTest::qWait(500);
@@ -156,14 +143,10 @@ TEST(ShellProcess, sigterm_QuitsNormally_AndLeavesNoPictureOrSocketBehind)
 TEST(ShellProcess, secondLaunch_RaisesAndActivatesTheLibraryWindow)
 {
     if (!test::hasX11Display()) GTEST_SKIP() << "needs the headless X11 desktop";
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
-    env.insert(QStringLiteral("TMPDIR"), test::freshDir("second-launch"));
+    const QString tmp = test::freshDir("second-launch");
     platform::SettingsStore::shared().remove(QStringLiteral("menuBarOnly"));
     QProcess app;
-    app.setProcessEnvironment(env);
-    app.start(QStringLiteral(KLIPO_BINARY), {});
-    ASSERT_TRUE(app.waitForStarted());
+    ASSERT_NO_FATAL_FAILURE(startProgram(app, tmp));
     const auto activeName = [] { return xdotoolOutput({"getactivewindow", "getwindowname"}); };
     ASSERT_TRUE(QTest::qWaitFor([&] { return activeName() == QStringLiteral("KlipoVersa"); }, 10000));
 
@@ -172,8 +155,7 @@ TEST(ShellProcess, secondLaunch_RaisesAndActivatesTheLibraryWindow)
     ASSERT_TRUE(QTest::qWaitFor([&] { return activeName() != QStringLiteral("KlipoVersa"); }, 5000));
 
     QProcess second;
-    second.setProcessEnvironment(env);
-    second.start(QStringLiteral(KLIPO_BINARY), {});
+    ASSERT_NO_FATAL_FAILURE(startProgram(second, tmp));
     EXPECT_TRUE(second.waitForFinished(10000));
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return activeName() == QStringLiteral("KlipoVersa"); }, 5000));
@@ -210,30 +192,6 @@ protected:
     static inline AppDelegate* s_delegate = nullptr;
 };
 
-TEST_F(ShellOnDesktop, launch_ShowsTrayIcon_AndHotKeyStartsCaptureAndTranslate)
-{
-    AppDelegate& delegate = *s_delegate;
-    EXPECT_TRUE(delegate.failedHotKeys().isEmpty());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !s_tray->geometry().isEmpty(); }, 5000)) << "the tray host never showed us";
-
-    // The hot key opens the overlay for translation; pressed again it closes it.
-    auto& overlay = SelOverlayController::shared();
-    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+t")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !overlay.windows().isEmpty(); }, 3000));
-    EXPECT_EQ(overlay.primaryAction(), SelAction::translate);
-    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+t")));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !overlay.isActive(); }, 3000));
-
-    // A changed shortcut shows at once on its menu item.
-    QAction* first = delegate.menu()->actions().value(0);
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
-    GlobalShortcuts::setShortcut(GlobalShortcuts::Shortcut(GlobalShortcuts::Key::y, Qt::ControlModifier | Qt::AltModifier),
-                                 GlobalShortcuts::Name::captureTranslate());
-    EXPECT_EQ(first->shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Y));
-    EXPECT_TRUE(delegate.aboutText().startsWith(QStringLiteral("截图翻译：")));
-}
-
 // A focused full-screen window stays above every "keep above" window.
 TEST_F(ShellOnDesktop, resultPanel_ShowsAboveAFocusedFullScreenWindow_WithoutTheFocus_AndEscClosesIt)
 {
@@ -255,48 +213,6 @@ TEST_F(ShellOnDesktop, resultPanel_ShowsAboveAFocusedFullScreenWindow_WithoutThe
     ASSERT_TRUE(QTest::qWaitFor([&] { return panel->isActiveWindow(); }, 3000));
     ASSERT_TRUE(pressKeys(QStringLiteral("Escape")));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !panel->isVisible(); }, 3000));
-}
-
-TEST_F(ShellOnDesktop, ctrlQ_QuitsWhileTheTrayMenuIsOpen)
-{
-    QSignalSpy quits(s_delegate, &AppDelegate::quitRequested);
-    QMenu* menu = s_delegate->menu();
-    menu->popup(QPoint(900, 400));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
-    QTest::qWait(200);
-    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+q")));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return quits.count() == 1; }, 3000));
-    EXPECT_FALSE(menu->isVisible());
-}
-
-// "高频单词…" and "历史记录…" show the one library window, active, at their
-// sections, whether it is closed or shows another section.
-TEST_F(ShellOnDesktop, trayItems_ShowTheLibraryAtTheirSections)
-{
-    QAction* historyItem = nullptr;
-    QAction* vocabularyItem = nullptr;
-    for (QAction* item : s_delegate->menu()->actions()) {
-        if (item->text() == QStringLiteral("历史记录…")) historyItem = item;
-        if (item->text() == QStringLiteral("高频单词…")) vocabularyItem = item;
-    }
-    ASSERT_TRUE(historyItem && vocabularyItem);
-    historyItem->trigger();
-    LibraryWindow* window = HistoryWindowController::shared().window();
-    ASSERT_NE(window, nullptr);
-    window->close();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, 3000));
-
-    vocabularyItem->trigger();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(window));
-    EXPECT_EQ(window->section(), LibrarySection::vocabulary);
-    historyItem->trigger();
-    EXPECT_EQ(window->section(), LibrarySection::history);
-    window->selectSection(LibrarySection::backup);
-    vocabularyItem->trigger();
-    EXPECT_EQ(window->section(), LibrarySection::vocabulary);
-    EXPECT_EQ(HistoryWindowController::shared().window(), window);
-    EXPECT_TRUE(window->isActiveWindow());
-    window->hide();
 }
 
 // X11 cannot leave our own windows out of a grab: the library window (open

@@ -31,13 +31,10 @@ public:
     // Answers every request with `body`.
     FeedServer(QByteArray body, int status = 200)
         : FeedServer([body, status](QTcpSocket* socket) {
-              socket->write("HTTP/1.1 " + QByteArray::number(status) + " X\r\nContent-Type: application/json\r\n"
-                            "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" +
-                            body);
+              socket->write("HTTP/1.1 " + QByteArray::number(status) + " X\r\nContent-Length: " +
+                            QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
               socket->disconnectFromHost();
-          })
-    {
-    }
+          }) {}
     QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/feed.json").arg(m_server.serverPort())); }
 
 private:
