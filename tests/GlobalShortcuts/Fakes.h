@@ -25,49 +25,43 @@ public:
         return outcome;
     }
     void remove(platform::HotKeyId id) override { m_entries.erase(id); }
+    // Resuming loses the keys another program took meanwhile.
     void setSuspended(bool suspended) override
     {
         m_suspended = suspended;
-        if (suspended) return;
-        for (auto it = m_entries.begin(); it != m_entries.end();) {
-            if (isTaken(it->second.combination)) {
-                const auto lost = it->second.callbacks.lost;
-                it = m_entries.erase(it);
-                if (lost) lost(takenOutcome());
-            } else {
+        for (auto it = m_entries.begin(); !suspended && it != m_entries.end();) {
+            const platform::HotKeyOutcome outcome = probe(it->second.combination);
+            if (outcome.isRegistered()) {
                 ++it;
+                continue;
             }
+            const auto lost = it->second.callbacks.lost;
+            it = m_entries.erase(it);
+            if (lost) lost(outcome);
         }
     }
     bool isSuspended() const override { return m_suspended; }
     platform::HotKeyOutcome probe(const platform::KeyCombination& combination) override
     {
-        return isTaken(combination) ? takenOutcome() : platform::HotKeyOutcome{};
+        if (std::find(takenByOthers.begin(), takenByOthers.end(), combination) == takenByOthers.end()) return {};
+        return {platform::HotKeyOutcome::Status::taken, QStringLiteral("该快捷键已被系统或其他程序占用")};
     }
 
-    // Whether the combination is held for us right now, and by how many names.
-    bool isGrabbed(const platform::KeyCombination& combination) const
+    // How many of our registrations hold the combination right now.
+    int held(const platform::KeyCombination& combination) const
     {
-        return !m_suspended && registrations(combination) > 0;
-    }
-    int registrations(const platform::KeyCombination& combination) const
-    {
-        int count = 0;
-        for (const auto& [id, entry] : m_entries) count += entry.combination == combination;
-        return count;
+        return m_suspended ? 0 : int(std::count_if(m_entries.begin(), m_entries.end(), [&](const auto& entry) {
+            return entry.second.combination == combination;
+        }));
     }
     // A key press reaches our grabs only while we hold them.
     void press(const platform::KeyCombination& combination)
     {
-        if (m_suspended) return;
         std::vector<platform::HotKeyId> ids;
-        for (const auto& [id, entry] : m_entries) {
-            if (entry.combination == combination) ids.push_back(id);
-        }
-        for (platform::HotKeyId id : ids) {
-            const auto it = m_entries.find(id);
-            if (it != m_entries.end() && it->second.callbacks.pressed) it->second.callbacks.pressed();
-        }
+        for (const auto& [id, entry] : m_entries)
+            if (!m_suspended && entry.combination == combination) ids.push_back(id);
+        for (platform::HotKeyId id : ids)  // an earlier action may have removed a later one
+            if (m_entries.count(id) && m_entries[id].callbacks.pressed) m_entries[id].callbacks.pressed();
     }
 
 private:
@@ -75,36 +69,21 @@ private:
         platform::KeyCombination combination;
         platform::HotKeyCallbacks callbacks;
     };
-    bool isTaken(const platform::KeyCombination& combination) const
-    {
-        return std::find(takenByOthers.begin(), takenByOthers.end(), combination) != takenByOthers.end();
-    }
-    static platform::HotKeyOutcome takenOutcome()
-    {
-        return {platform::HotKeyOutcome::Status::taken, QStringLiteral("该快捷键已被系统或其他程序占用")};
-    }
-
     std::map<platform::HotKeyId, Entry> m_entries;
     bool m_suspended = false;
 };
 
-// A layout that types what it is told, US otherwise.
+// A layout that types what it is told (0: nothing), US otherwise.
 class FakeKeyboardLayout : public platform::KeyboardLayout {
 public:
-    QHash<qint64, char32_t> characters;  // 0: the layout types nothing there
+    QHash<qint64, char32_t> characters;
 
     std::optional<char32_t> character(qint64 keyCode) const override
     {
-        if (characters.contains(keyCode)) {
-            const char32_t c = characters.value(keyCode);
-            return c ? std::optional<char32_t>(c) : std::nullopt;
-        }
-        return m_us.character(keyCode);
+        if (!characters.contains(keyCode)) return platform::UsKeyboardLayout().character(keyCode);
+        return characters.value(keyCode) ? std::optional<char32_t>(characters.value(keyCode)) : std::nullopt;
     }
     std::optional<qint64> keyCodeForScanCode(quint32) const override { return std::nullopt; }
-
-private:
-    platform::UsKeyboardLayout m_us;
 };
 
 }  // namespace klipo::test

@@ -2,7 +2,6 @@
 // there are threads, freed after their idle time; and a program that
 // recognised something exits cleanly, whether it shut them down at quit or not.
 #include "ScreenFixtures.h"
-#include "TextPictures.h"
 #include "platform/text/TesseractRecognizer.h"
 
 #include <QFile>
@@ -62,16 +61,13 @@ TEST(RecognitionEngines, loadOnNeed_StayWithinTheThreads_AndAreFreedWhenIdle)
     EXPECT_FALSE(recognize(recognizer, mixed.image).ok);  // shut down: a failure, not a hang
 }
 
-// The probe recognises a blank picture and a line of text, then ends, half
-// the time without shutting the engines down (the exit handler must do it
-// before Tesseract's statics go).
+// The probe ends half the time without shutting the engines down (the exit
+// handler must do it before Tesseract's statics go).
 TEST(RecognitionEngines, programExitsCleanly_AfterRecognisingNothing)
 {
     for (int run = 0; run < 6; ++run) {
         QProcess probe;
-        QStringList args;
-        if (run % 2) args << QStringLiteral("--shut-down");
-        probe.start(QStringLiteral(KLIPO_EXIT_PROBE), args);
+        probe.start(QStringLiteral(KLIPO_EXIT_PROBE), run % 2 ? QStringList{QStringLiteral("--shut-down")} : QStringList{});
         ASSERT_TRUE(probe.waitForFinished(60000));
         EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit) << "run " << run << " crashed";
         EXPECT_EQ(probe.exitCode(), 0) << qPrintable(QString::fromUtf8(probe.readAllStandardError()));

@@ -12,8 +12,7 @@ namespace klipo::test {
 // Every pair installed; answers "EN:" + each text unless `answer` says
 // otherwise (and may take its time). Like a real engine in the middle of a
 // batch, it does not stop when cancelled.
-class FakeTranslator : public platform::Translator {
-public:
+struct FakeTranslator : platform::Translator {
     using Requests = std::vector<platform::TranslationRequest>;
     QString prepareFailure;
     std::function<std::vector<platform::TranslationResponse>(const Requests&)> answer;
@@ -42,8 +41,7 @@ public:
 };
 
 // Answers with `reply` after `delayMs`; notes the most recognitions at once.
-class FakeRecognizer : public platform::TextRecognizer {
-public:
+struct FakeRecognizer : platform::TextRecognizer {
     platform::RecognitionOutcome reply;
     int delayMs = 0;
     std::atomic<int> calls{0};
@@ -54,8 +52,7 @@ public:
     {
         ++calls;
         const int now = ++running;
-        for (int seen = mostAtOnce; now > seen && !mostAtOnce.compare_exchange_weak(seen, now);) {
-        }
+        for (int seen = mostAtOnce; now > seen && !mostAtOnce.compare_exchange_weak(seen, now);) {}
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
         --running;
         report(reply);

@@ -1,6 +1,7 @@
 // The result panel from a capture to its translated picture, on fake engines:
 // only the newest capture reaches the panel, failures are shown and never
-// saved, and the buttons' files and errors are looked after.
+// saved, and the buttons' files and errors are looked after. And the search
+// text of plain screenshots: what is stored, one recognition at a time.
 #include "ResultFakes.h"
 #include "TextPictures.h"
 #include "app/AppFakes.h"
@@ -11,8 +12,8 @@
 #include "recognition/ResultActions.h"
 #include "recognition/ResultModel.h"
 #include "recognition/ResultPanelController.h"
+#include "recognition/SearchTextIndexer.h"
 #include "stores/HistoryStore.h"
-#include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,7 @@
 #include <QToolButton>
 
 using namespace klipo;
+namespace Indexer = klipo::SearchTextIndexer;
 
 namespace {
 
@@ -36,8 +38,26 @@ QImage capture(QColor colour = Qt::white)
     return image;
 }
 
-class ResultPanel : public test::SettingsTest {
-protected:
+// A plain-screenshot record, as the screenshot modes save it.
+QUuid savedRecord(const QString& title)
+{
+    QUuid id;
+    HistoryStore::shared().save(QImage(64, 32, QImage::Format_RGB32), std::nullopt, title, {}, "zh-Hans",
+                                [&](auto record) { id = record ? record->id : QUuid::createUuid(); });
+    [&] { ASSERT_TRUE(QTest::qWaitFor([&] { return !id.isNull(); }, 5000)); }();
+    return id;
+}
+
+QString storedText(const QUuid& id)
+{
+    for (const HistoryRecord& record : HistoryStore::shared().allRecords())
+        if (record.id == id) return record.originalText;
+    return {};
+}
+
+platform::RecognitionOutcome oneLine(const QString& text) { return {true, {}, {{text, {}, 90, {}}}}; }
+
+struct ResultPanel : test::SettingsTest {
     void SetUp() override { m_screens.list = {test::screen("A", 1, QRect(0, 0, 1920, 1080), 1)}; }
     void TearDown() override
     {
@@ -58,6 +78,8 @@ protected:
     platform::ScopedTextServices m_engines{{&m_recognizer, nullptr, &m_translator}};
     platform::ScopedServices m_services{{&m_screens, nullptr, nullptr, nullptr, nullptr, &m_files, nullptr}};
 };
+
+using SearchIndexing = ResultPanel;
 
 }  // namespace
 
@@ -95,9 +117,16 @@ TEST_F(ResultPanel, letsOnlyTheNewestCaptureTouchThePanel_WhenOlderWorkFinishesL
     EXPECT_EQ(historyCount(), before + 2);  // the two newest captures only
 }
 
-TEST_F(ResultPanel, treatsARunWithoutAnyTranslationAsAFailure_AndSavesNothing)
+TEST_F(ResultPanel, showsAFailedRecognitionOrARunWithoutAnyTranslation_AndSavesNothing)
 {
     const int before = historyCount();
+    m_recognizer.reply = platform::RecognitionOutcome::failure(QStringLiteral("没有可用的识别模型"));
+    panel().showCapture(capture(), 2.0);
+    ASSERT_TRUE(QTest::qWaitFor([] { return model().status().contains(QStringLiteral("没有可用的识别模型")); }, 5000));
+    EXPECT_TRUE(model().status().startsWith(QStringLiteral("文字识别失败")));  // not "no text"
+    EXPECT_TRUE(panel().panel()->isVisible());
+    EXPECT_EQ(m_translator.translateCalls, 0);
+
     m_translator.answer = [](const auto& requests) {
         return std::vector<platform::TranslationResponse>{{requests[0].clientIdentifier, QString()}};
     };
@@ -116,27 +145,7 @@ TEST_F(ResultPanel, treatsARunWithoutAnyTranslationAsAFailure_AndSavesNothing)
     EXPECT_EQ(historyCount(), before);
 }
 
-TEST_F(ResultPanel, showsThatRecognitionFailed_InsteadOfPretendingThereWasNoText)
-{
-    m_recognizer.reply = platform::RecognitionOutcome::failure(QStringLiteral("没有可用的识别模型"));
-    panel().showCapture(capture(), 2.0);
-    ASSERT_TRUE(QTest::qWaitFor([] { return model().status().contains(QStringLiteral("没有可用的识别模型")); }, 5000));
-    EXPECT_TRUE(model().status().startsWith(QStringLiteral("文字识别失败")));
-    EXPECT_TRUE(panel().panel()->isVisible());
-    EXPECT_EQ(m_translator.translateCalls, 0);
-}
-
-TEST_F(ResultPanel, reportsASaveThatFails)
-{
-    panel().show(capture(), {block("hola amigo")}, 1.0);
-    ASSERT_TRUE(waitUntilTranslated());
-    panel().chooseSavePath = [](const QString&) { return QStringLiteral("/nonexistent-folder/result.png"); };
-    click(ResultView::Action::saveImage);
-    EXPECT_EQ(CaptureHUDController::shared().currentTitle(), QStringLiteral("图片保存失败"));
-    EXPECT_TRUE(CaptureHUDController::shared().currentSubtitle().contains("/nonexistent-folder/result.png"));
-}
-
-TEST_F(ResultPanel, keepsTheEnlargedViewPrivate_AndRemovesIt_OnceThePanelMovesOnAndAtQuit)
+TEST_F(ResultPanel, keepsTheEnlargedViewPrivate_AndLetsGoOfFilesAndPictures_WhenClosedMovingOnAndAtQuit)
 {
     panel().show(capture(), {block("hola amigo")}, 1.0);
     ASSERT_TRUE(waitUntilTranslated());
@@ -153,16 +162,21 @@ TEST_F(ResultPanel, keepsTheEnlargedViewPrivate_AndRemovesIt_OnceThePanelMovesOn
     EXPECT_FALSE(QFileInfo(folder).permissions() & others);
     EXPECT_FALSE(QFileInfo(m_files.opened[0]).permissions() & others);
 
-    panel().show(capture(), {block("otra vez")}, 1.0);
+    panel().panel()->close();
+    EXPECT_TRUE(model().displayImage().isNull());
+    EXPECT_TRUE(model().baseImage().isNull());
+    EXPECT_FALSE(panel().view()->button(ResultView::Action::copyImage)->isEnabled());
+    panel().show(capture(Qt::yellow), {block("otra vez")}, 1.0);
     EXPECT_FALSE(QFile::exists(m_files.opened[0]));
     ASSERT_TRUE(waitUntilTranslated());
+    EXPECT_TRUE(panel().view()->button(ResultView::Action::copyImage)->isEnabled());
     click(ResultView::Action::enlarge);
     panel().previewFiles().removeAll();  // what quitting does
     EXPECT_FALSE(QFile::exists(m_files.opened.last()));
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(m_files.opened.last()).path()));
 }
 
-TEST_F(ResultPanel, saysSo_WhenCopyingOrViewingFails)
+TEST_F(ResultPanel, saysSo_WhenSavingCopyingOrViewingFails)
 {
     struct RefusingClipboard : platform::Clipboard {
         bool copyImage(const QImage&, const QByteArray&) override { return false; }
@@ -174,31 +188,56 @@ TEST_F(ResultPanel, saysSo_WhenCopyingOrViewingFails)
         QString text() const override { return {}; }
     } clipboard;
     platform::ScopedServices refusing{{nullptr, nullptr, &clipboard}};
+    m_files.failure = QStringLiteral("没有找到可以打开这种图片的程序");
+    panel().chooseSavePath = [](const QString&) { return QStringLiteral("/nonexistent-folder/result.png"); };
     panel().show(capture(), {block("hola amigo")}, 1.0);
     ASSERT_TRUE(waitUntilTranslated());
 
-    click(ResultView::Action::copyImage);
-    EXPECT_EQ(CaptureHUDController::shared().currentTitle(), QStringLiteral("复制图片失败"));
-    click(ResultView::Action::copyText);
-    EXPECT_EQ(CaptureHUDController::shared().currentTitle(), QStringLiteral("复制译文失败"));
-
-    m_files.failure = QStringLiteral("没有找到可以打开这种图片的程序");
-    click(ResultView::Action::enlarge);
-    EXPECT_EQ(CaptureHUDController::shared().currentTitle(), QStringLiteral("无法放大查看"));
-    EXPECT_EQ(CaptureHUDController::shared().currentSubtitle(), m_files.failure);
+    const struct {
+        ResultView::Action action;
+        const char* title;
+        QString detail;
+    } cases[] = {{ResultView::Action::saveImage, "图片保存失败", QStringLiteral("/nonexistent-folder/result.png")},
+                 {ResultView::Action::copyImage, "复制图片失败", {}},
+                 {ResultView::Action::copyText, "复制译文失败", {}},
+                 {ResultView::Action::enlarge, "无法放大查看", m_files.failure}};
+    for (const auto& c : cases) {
+        click(c.action);
+        EXPECT_EQ(CaptureHUDController::shared().currentTitle(), QString::fromUtf8(c.title));
+        EXPECT_TRUE(CaptureHUDController::shared().currentSubtitle().contains(c.detail));
+    }
 }
 
-TEST_F(ResultPanel, letsGoOfItsPictures_WhenClosed_AndShowsTheNextCaptureAsUsual)
+TEST(SearchTextIndexer, composesTrimmedParagraphsAndTheTitle_CappedAt4000CharactersAsTheUserSeesThem)
 {
-    panel().show(capture(), {block("hola amigo")}, 1.0);
-    ASSERT_TRUE(waitUntilTranslated());
-    panel().panel()->close();
-    EXPECT_TRUE(model().displayImage().isNull());
-    EXPECT_TRUE(model().baseImage().isNull());
-    EXPECT_FALSE(panel().view()->button(ResultView::Action::copyImage)->isEnabled());
+    EXPECT_EQ(Indexer::composeText({"Hello", " World\n", "  "}, "Shot 1 "), QStringLiteral("Hello\nWorld\nShot 1"));
+    EXPECT_EQ(Indexer::composeText({"Shot 1", "Hello"}, "Shot 1"), QStringLiteral("Shot 1\nHello"));  // said once
+    EXPECT_EQ(Indexer::composeText({"Hello"}, "   "), QStringLiteral("Hello"));
+    const QString exact(4000, QLatin1Char('a'));
+    EXPECT_EQ(Indexer::composeText({exact}, ""), exact);
+    EXPECT_EQ(Indexer::composeText({exact + "b"}, "截图 2024-05-01"), exact + QStringLiteral("…\n截图 2024-05-01"));
+    // An emoji with its skin tone is one character, never cut in two.
+    const QString emoji = QStringLiteral("👍🏽").repeated(4000);
+    EXPECT_EQ(Indexer::composeText({emoji}, ""), emoji);
+    EXPECT_EQ(Indexer::composeText({emoji + QStringLiteral("字")}, ""), emoji + QStringLiteral("…"));
+}
 
-    panel().show(capture(Qt::yellow), {block("otra vez")}, 1.0);
-    ASSERT_TRUE(waitUntilTranslated());
-    EXPECT_EQ(model().displayImage().size(), QSize(400, 300));
-    EXPECT_TRUE(panel().view()->button(ResultView::Action::copyImage)->isEnabled());
+TEST_F(SearchIndexing, recognisesOneScreenshotAtATime_StoringItsTextWithTheTitle_OrTheTitleAloneIfNothingIsRead)
+{
+    const QUuid unread = savedRecord("截图 failed");
+    m_recognizer.reply = platform::RecognitionOutcome::failure("broken");
+    Indexer::index(unread, capture(), "截图 failed");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_recognizer.calls == 1; }, 5000));
+    m_recognizer.reply = oneLine("   ");
+    Indexer::index(unread, capture(), "截图 failed");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_recognizer.calls == 2; }, 5000));
+
+    m_recognizer.reply = oneLine("Invoice total 42");
+    m_recognizer.delayMs = 100;
+    const QUuid ids[] = {savedRecord("截图 0"), savedRecord("截图 1"), savedRecord("截图 2")};
+    for (int i = 0; i < 3; ++i) Indexer::index(ids[i], capture(), QStringLiteral("截图 %1").arg(i));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return storedText(ids[2]).startsWith("Invoice"); }, 10000));
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(storedText(ids[i]), QStringLiteral("Invoice total 42\n截图 %1").arg(i));
+    EXPECT_EQ(storedText(unread), QStringLiteral("截图 failed"));
+    EXPECT_EQ(m_recognizer.mostAtOnce, 1);
 }

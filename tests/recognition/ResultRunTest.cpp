@@ -1,28 +1,140 @@
-// One translation run of the result panel: responses placed by their
-// identifiers, the translated picture, and the failures the user must see.
+// What gets translated and from which language; the result panel's state for
+// a new capture (what the status says, how big and where it opens); and one
+// translation run: responses placed by their identifiers, the translated
+// picture, and the failures the user must see.
 #include "ResultFakes.h"
 #include "TextPictures.h"
+#include "app/AppFakes.h"
+#include "platform/text/LanguageDetector.h"
+#include "recognition/ResultModel.h"
+#include "recognition/ResultPanelController.h"
 #include "recognition/ResultTranslationRun.h"
+#include "recognition/TranslationPlanner.h"
 
 #include <gtest/gtest.h>
 
-using klipo::TranslationRunOutcome;
-using klipo::platform::TranslationResponse;
+using namespace klipo;
+using platform::TranslationResponse;
 namespace Run = klipo::ResultTranslationRun;
+namespace TP = klipo::TranslationPlanner;
 
 namespace {
 
-klipo::TranslationJob job(std::vector<QString> texts, QString source = "es", QString target = "en")
+// A recogniser that always gives the same answer (none when `dominant` is empty).
+struct FixedDetector : platform::LanguageDetector {
+    FixedDetector(QString dominant, double probability) : dominant(std::move(dominant)), probability(probability) {}
+    platform::LanguageGuess detect(const QString&) const override
+    {
+        if (dominant.isEmpty()) return {};
+        return {dominant, {{dominant, probability}}};
+    }
+    QString dominant;
+    double probability;
+};
+
+TextBlock block(const QString& text) { return {{test::modelLine(text, 10, 10, 200, 20)}, text, {}}; }
+
+std::optional<platform::ScreenInfo> mainScreen(int width = 1440, int height = 900)
 {
-    QImage image(400, 300, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    std::vector<klipo::TextBlock> blocks;
+    return test::screen("main", 1, QRect(0, 0, width, height), 1);
+}
+
+TranslationJob job(std::vector<QString> texts, QString source = "es", QString target = "en")
+{
+    std::vector<TextBlock> blocks;
     for (const QString& text : texts)
-        blocks.push_back({{klipo::test::modelLine(text, 20, 250 - 50 * qreal(blocks.size()), 300, 24)}, text, {}});
-    return {image, blocks, 2.0, source, target, true};
+        blocks.push_back({{test::modelLine(text, 20, 250 - 50 * qreal(blocks.size()), 300, 24)}, text, {}});
+    return {test::drawPicture(QSize(400, 300), {}), blocks, 2.0, source, target, true};
 }
 
 }  // namespace
+
+TEST(TranslationPlanner, chineseTarget_TranslatesTextThatIsMostlyForeign_KanaHangulCyrillicAndGreekIncluded)
+{
+    const FixedDetector none(QString(), 0);
+    const std::pair<const char*, bool> cases[] = {
+        {"ok", true},  {"a", false}, {"", false}, {"hello中文", true}, {"十个汉字十个汉字十个 the", false},
+        {"今日はとても良い天気です", true}, {"오늘은 날씨가 좋습니다", true}, {"Привет, мир", true},
+        {"Καλημέρα κόσμε", true}, {"东京都千代田区のビル", false},  // mostly Han
+    };
+    for (const auto& [text, needed] : cases)
+        EXPECT_EQ(TP::needsTranslation(QString::fromUtf8(text), QStringLiteral("zh-Hans"), &none), needed) << text;
+}
+
+TEST(TranslationPlanner, dropsTextAlreadyInTheTarget_CountingChineseVariantsAndRegionsAsOneLanguage)
+{
+    const FixedDetector english(QStringLiteral("en"), 0.95);
+    EXPECT_TRUE(TP::plan({block(QStringLiteral("Save your work"))}, QStringLiteral("EN-us"), &english)
+                    .blocksToTranslate.empty());
+    const FixedDetector chinese(QStringLiteral("zh-Hans"), 0.9);
+    EXPECT_TRUE(TP::plan({block(QStringLiteral("你好世界 ab"))}, QStringLiteral("zh-Hant"), &chinese)
+                    .blocksToTranslate.empty());
+    const TP::Plan mixed = TP::plan({block(QStringLiteral("hello 你好世界"))}, QStringLiteral("zh-Hant"), &chinese);
+    ASSERT_EQ(mixed.blocksToTranslate.size(), 1u);
+    EXPECT_FALSE(mixed.sourceLanguage.has_value());  // a Chinese source is never named for a Chinese target
+
+    const FixedDetector french(QStringLiteral("fr"), 0.95);
+    const TP::Plan kept =
+        TP::plan({block(QStringLiteral("Enregistrez le document et fermez la fenêtre"))}, QStringLiteral("en-US"), &french);
+    ASSERT_EQ(kept.blocksToTranslate.size(), 1u);
+    EXPECT_EQ(kept.sourceLanguage, QStringLiteral("fr"));
+    const FixedDetector unsure(QString(), 0);
+    EXPECT_EQ(TP::plan({block(QStringLiteral("xyzzy"))}, QStringLiteral("en"), &unsure).blocksToTranslate.size(), 1u);
+}
+
+TEST(TranslationPlanner, shortLatinText_TrustsAClearStopWordVoteOrEnglish_OverTheRecogniser)
+{
+    const FixedDetector german(QStringLiteral("de"), 0.9);
+    EXPECT_EQ(TP::detectLanguage(QStringLiteral("le chat est sur la table"), &german), QStringLiteral("fr"));
+    EXPECT_EQ(TP::stopwordVote(QStringLiteral("Él está aquí con su perro y más")), QStringLiteral("es"));
+    EXPECT_EQ(TP::stopwordVote(QStringLiteral("na\u0303o esta\u0301 bem")), QStringLiteral("pt"));  // decomposed accents
+    EXPECT_FALSE(TP::stopwordVote(QStringLiteral("het van op")).has_value());  // nl and af tie
+    EXPECT_FALSE(TP::stopwordVote(QStringLiteral("chat noir dort")).has_value());
+
+    const QString words = QStringLiteral("Katze Hund Maus Baum Haus Wald Feld");
+    EXPECT_EQ(TP::detectLanguage(words, &german), QStringLiteral("en"));
+    EXPECT_EQ(TP::detectLanguage(words + QStringLiteral(" Berg"), &german), QStringLiteral("de"));
+    const FixedDetector unsureGerman(QStringLiteral("de"), 0.4);
+    EXPECT_EQ(TP::detectLanguage(words + QStringLiteral(" Berg"), &unsureGerman), QStringLiteral("en"));
+    const FixedDetector none(QString(), 0);
+    EXPECT_FALSE(TP::detectLanguage(QStringLiteral("12:30 — 45%"), &none).has_value());  // not Latin text
+}
+
+TEST(ResultModel, saysWhyThereIsNothingToTranslate_InsteadOfTranslating)
+{
+    const struct {
+        std::vector<TextBlock> blocks;
+        const char* target;
+        QString status;
+    } cases[] = {
+        {{block("1 2 3"), block("a. b."), block("中 文")}, "zh-Hans", ResultModel::noTextStatus},  // no two letters in a row
+        {{block("The quick brown fox jumps over the lazy dog and the cat")}, "en", QStringLiteral("画面中的文字已是英语")},
+        {{block("这是一段已经是中文的文字")}, "zh-Hans", QStringLiteral("画面中的文字已是中文")},
+    };
+    for (const auto& c : cases) {
+        ResultModel model;
+        EXPECT_FALSE(model.start(test::drawPicture(QSize(400, 300), {}), c.blocks, 2, c.target, mainScreen()));
+        EXPECT_FALSE(model.isTranslating());
+        EXPECT_EQ(model.status(), c.status);
+    }
+    ResultModel model;  // text in another language is translated
+    ASSERT_TRUE(model.start(test::drawPicture({400, 300}, {}), {block("ありがとう")}, 1, "zh-Hans", mainScreen()).has_value());
+    EXPECT_EQ(model.status(), ResultModel::translatingStatus);
+}
+
+TEST(ResultPanelGeometry, fitsTheMainScreenNeverAboveItsOwnSize_AndOpensBelowRightOfThePointerOnScreen)
+{
+    const QSizeF large = ResultModel::fittedDisplaySize(QSize(3400, 2000), 2, mainScreen(2000, 1000));
+    EXPECT_EQ(ResultPanelController::contentSize(large).toSize(), QSize(1316, 848));
+    const QSizeF small = ResultModel::fittedDisplaySize(QSize(400, 100), 2, mainScreen(2000, 1000));
+    EXPECT_EQ(ResultPanelController::contentSize(small).toSize(), QSize(460, 138));
+
+    const QRect area(0, 0, 1920, 1050);
+    EXPECT_EQ(ResultPanelController::originNearPointer({100, 100}, {500, 400}, area), QPoint(116, 116));
+    EXPECT_EQ(ResultPanelController::originNearPointer({1900, 1040}, {500, 400}, area), QPoint(1420, 650));
+    // Larger than the area: its right and top edges win.
+    EXPECT_EQ(ResultPanelController::originNearPointer({100, 100}, {2000, 1200}, area), QPoint(-80, 0));
+}
 
 TEST(ResultTranslationRun, placesResponsesByIdentifier_AndDropsUnusableOnes)
 {
@@ -35,7 +147,7 @@ TEST(ResultTranslationRun, placesResponsesByIdentifier_AndDropsUnusableOnes)
 
 TEST(ResultTranslationRun, drawsOnlyTranslatedBlocks_ButKeepsEverySourceText)
 {
-    klipo::test::FakeTranslator translator;
+    test::FakeTranslator translator;
     translator.answer = [](const auto& requests) {
         std::vector<TranslationResponse> out;
         for (const auto& r : requests)
@@ -51,7 +163,7 @@ TEST(ResultTranslationRun, drawsOnlyTranslatedBlocks_ButKeepsEverySourceText)
 
 TEST(ResultTranslationRun, failsWhenNoBlockGetsATranslation_OrThePairCannotBePrepared)
 {
-    klipo::test::FakeTranslator translator;
+    test::FakeTranslator translator;
     translator.answer = [](const auto& requests) {
         return std::vector<TranslationResponse>{{requests[0].clientIdentifier, QString()}};
     };
@@ -62,7 +174,7 @@ TEST(ResultTranslationRun, failsWhenNoBlockGetsATranslation_OrThePairCannotBePre
     translator.prepareFailure = QStringLiteral("请安装语言包");
     EXPECT_EQ(Run::run(job({"hola"}), {}, &translator).failure, QStringLiteral("翻译失败：请安装语言包"));
 
-    klipo::platform::CancelToken cancel;  // a newer capture arrives while the batch runs
+    platform::CancelToken cancel;  // a newer capture arrives while the batch runs
     translator.prepareFailure.clear();
     translator.answer = [cancel](const auto& requests) {
         cancel.cancel();
@@ -72,19 +184,17 @@ TEST(ResultTranslationRun, failsWhenNoBlockGetsATranslation_OrThePairCannotBePre
 }
 
 // The real translation layer: Apertium with only apertium-eng-spa installed.
-TEST(ResultTranslationRun, namesTheMissingPair_AndThePackageWhereDebianHasOne)
+// English into Spanish is there: French or Japanese text still fails under
+// its own name instead of going through the English pack.
+TEST(ResultTranslationRun, namesTheMissingPair_NeverSwappingTheSourceForEnglish)
 {
-    const QString toChinese = Run::run(job({"El gato duerme en la casa."}, "es", "zh-Hans"), {}).failure;
-    EXPECT_TRUE(toChinese.contains(QStringLiteral("西班牙语")) && toChinese.contains(QStringLiteral("简体中文")))
-        << qPrintable(toChinese);
-    const QString toCatalan = Run::run(job({"Le chat dort dans la maison."}, "fr", "ca"), {}).failure;
-    EXPECT_TRUE(toCatalan.contains(QStringLiteral("apt-get install apertium-fra-cat"))) << qPrintable(toCatalan);
-
-    // English into Spanish is installed: French or Japanese text still fails
-    // under its own name instead of going through the English pack.
-    const TranslationRunOutcome french = Run::run(job({"Le chat dort dans la maison."}, "fr", "es"), {});
-    EXPECT_EQ(french.kind, TranslationRunOutcome::Kind::Failed);
-    EXPECT_TRUE(french.failure.contains(QStringLiteral("从法语"))) << qPrintable(french.failure);
-    const QString japanese = Run::run(job({"今日はとても良い天気です。"}, "ja", "es"), {}).failure;
-    EXPECT_TRUE(japanese.contains(QStringLiteral("从日语"))) << qPrintable(japanese);
+    const std::pair<TranslationJob, const char*> cases[] = {
+        {job({"El gato duerme en la casa."}, "es", "zh-Hans"), "从西班牙语翻译成简体中文"},
+        {job({"Le chat dort dans la maison."}, "fr", "es"), "从法语翻译成西班牙语"},
+        {job({"今日はとても良い天気です。"}, "ja", "es"), "从日语翻译成西班牙语"}};
+    for (const auto& [job, named] : cases) {
+        const TranslationRunOutcome outcome = Run::run(job, {});
+        EXPECT_EQ(outcome.kind, TranslationRunOutcome::Kind::Failed);
+        EXPECT_TRUE(outcome.failure.contains(QString::fromUtf8(named))) << qPrintable(outcome.failure);
+    }
 }

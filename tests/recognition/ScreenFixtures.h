@@ -2,7 +2,7 @@
 
 #include <QImage>
 #include <QRect>
-#include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -42,5 +42,18 @@ Screen drawScreen(ScreenKind kind, ScreenLanguage language, double scale = 1);
 QString languageName(ScreenLanguage language);
 QString kindName(ScreenKind kind);
 bool isCjk(ScreenLanguage language);
+
+// What the drawn screens say, in one language.
+struct ScreenTexts {
+    QStringList menus, formLabels, formValues, buttons, tableHeaders;
+    QList<QStringList> tableRows;
+    QString checkbox, status, articleTitle, byline, caption;
+    QStringList sentences, terminal, chatNames, chatPreviews, chatMessages, times, sheetHeaders;
+    QList<QStringList> sheetRows;
+    QStringList titles;  // window titles: widgets, article, terminal, chat, spreadsheet
+    QStringList panel;   // the desktop's top bar: left and right
+};
+
+ScreenTexts screenTexts(ScreenLanguage language);
 
 }  // namespace klipo::test

@@ -1,7 +1,5 @@
 #include "ScreenScore.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 #include <map>
 
@@ -39,19 +37,13 @@ int editDistance(const std::u32string& a, const std::u32string& b)
 
 qint64 area(const QRect& r) { return r.isEmpty() ? 0 : qint64(r.width()) * r.height(); }
 
-bool isAccented(char32_t c) { return c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7; }
-
+// Latin letters with accents, counted by letter.
 std::map<char32_t, int> accentsOf(const QString& text)
 {
     std::map<char32_t, int> out;
     for (char32_t c : text.toUcs4())
-        if (isAccented(c)) ++out[c];
+        if (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7) ++out[c];
     return out;
-}
-
-int length(const std::u32string& s)
-{
-    return int(s.size());
 }
 
 }  // namespace
@@ -93,30 +85,24 @@ ScreenScore scoreScreen(const Screen& screen, const std::vector<ReadLine>& read,
             }
         }
         // Two covered lines on the same row from different units: side by side text read as one line.
-        for (size_t a = 0; a < covered.size(); ++a) {
+        for (size_t a = 0; a < covered.size(); ++a)
             for (size_t b = a + 1; b < covered.size(); ++b) {
                 const ReferenceLine& x = refs[covered[a]];
                 const ReferenceLine& y = refs[covered[b]];
                 const int rowOverlap = std::min(x.box.bottom(), y.box.bottom()) - std::max(x.box.top(), y.box.top());
-                if (x.unit == y.unit) {
+                if (x.unit == y.unit)
                     group[root(covered[b])] = root(covered[a]);
-                } else if (rowOverlap * 2 > std::min(x.box.height(), y.box.height()) &&
-                           !score.sharedLines.contains(read[r].text)) {
+                else if (rowOverlap * 2 > std::min(x.box.height(), y.box.height()) &&
+                         !score.sharedLines.contains(read[r].text))
                     score.sharedLines << read[r].text;
-                }
             }
-        }
     }
 
     std::map<size_t, std::vector<size_t>> drawnOf;  // group -> its drawn lines
     std::map<size_t, std::vector<size_t>> readOf;   // group -> read lines given to it
     for (size_t i = 0; i < refs.size(); ++i) drawnOf[root(i)].push_back(i);
-    std::vector<bool> matched(read.size(), false);
-    for (size_t r = 0; r < read.size(); ++r) {
-        if (bestOf[r] == refs.size()) continue;
-        readOf[root(bestOf[r])].push_back(r);
-        matched[r] = true;
-    }
+    for (size_t r = 0; r < read.size(); ++r)
+        if (bestOf[r] < refs.size()) readOf[root(bestOf[r])].push_back(r);
     std::map<int, std::pair<int, int>> windows;  // window -> (characters, correct)
     for (auto& [g, drawn] : drawnOf) {
         std::vector<size_t>& mine = readOf[g];
@@ -126,10 +112,11 @@ ScreenScore scoreScreen(const Screen& screen, const std::vector<ReadLine>& read,
         };
         std::sort(mine.begin(), mine.end(), [&](size_t a, size_t b) { return leftToRight(read[a].box, read[b].box); });
         std::sort(drawn.begin(), drawn.end(), [&](size_t a, size_t b) { return leftToRight(refs[a].box, refs[b].box); });
-        QString text;
-        for (size_t r : mine) text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + read[r].text;
-        QString truthText;
-        for (size_t i : drawn) truthText += (truthText.isEmpty() ? QString() : QStringLiteral(" ")) + refs[i].text;
+        QStringList readTexts, drawnTexts;
+        for (size_t r : mine) readTexts << read[r].text;
+        for (size_t i : drawn) drawnTexts << refs[i].text;
+        const QString text = readTexts.join(QLatin1Char(' '));
+        const QString truthText = drawnTexts.join(QLatin1Char(' '));
         for (size_t a = 0; a < mine.size(); ++a)
             for (size_t b = a + 1; b < mine.size(); ++b) {
                 const QRect& x = read[mine[a]].box;
@@ -137,15 +124,15 @@ ScreenScore scoreScreen(const Screen& screen, const std::vector<ReadLine>& read,
                 if (area(x & y) * 2 > std::min(area(x), area(y))) score.twiceRead << truthText;
             }
         const std::u32string truth = normalised(truthText, cjk);
-        const int errors = std::min(editDistance(truth, normalised(text, cjk)), std::max(length(truth), 1) * 2);
-        score.characters += length(truth);
+        const int length = int(truth.size());
+        const int errors = std::min(editDistance(truth, normalised(text, cjk)), std::max(length, 1) * 2);
+        score.characters += length;
         score.lineErrors += errors;
         auto& w = windows[refs[drawn.front()].window];
-        w.first += length(truth);
-        w.second += std::max(0, length(truth) - errors);
-        const auto drawnAccents = accentsOf(truthText);
+        w.first += length;
+        w.second += std::max(0, length - errors);
         const auto got = accentsOf(text);
-        for (const auto& [c, n] : drawnAccents) {
+        for (const auto& [c, n] : accentsOf(truthText)) {
             score.accents += n;
             const auto it = got.find(c);
             score.accentsRead += std::min(n, it == got.end() ? 0 : it->second);
@@ -153,7 +140,7 @@ ScreenScore scoreScreen(const Screen& screen, const std::vector<ReadLine>& read,
     }
     // Text read where nothing was drawn counts against the reader too.
     for (size_t r = 0; r < read.size(); ++r)
-        if (!matched[r]) score.lineErrors += length(normalised(read[r].text, cjk));
+        if (bestOf[r] == refs.size()) score.lineErrors += int(normalised(read[r].text, cjk).size());
     for (const auto& [window, counts] : windows)
         if (counts.second * 2 < counts.first) score.missingWindows.push_back(window);
 

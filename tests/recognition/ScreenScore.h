@@ -3,8 +3,6 @@
 #include "ScreenFixtures.h"
 #include "recognition/TextModel.h"
 
-#include <QStringList>
-
 namespace klipo::test {
 
 // How well a recognition read a drawn screen, against the lines drawn.

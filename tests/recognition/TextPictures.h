@@ -10,21 +10,19 @@
 
 namespace klipo::test {
 
-// A line of text to draw into a test picture: its top-left corner in Qt's
-// top-left space and its pixel size.
+// A line of text to draw into a test picture, with its top-left corner.
 struct DrawnLine {
     QString text;
     QPoint topLeft;
     int pixelSize = 20;
 };
 
+// Draws the lines on a plain background (with the CJK font if `chinese`).
 struct PictureStyle {
     QColor background = Qt::white;
     QColor ink = Qt::black;
-    bool chinese = false;  // draw with the CJK font
+    bool chinese = false;
 };
-
-// Draws the lines on a plain background.
 QImage drawPicture(const QSize& size, const std::vector<DrawnLine>& lines, const PictureStyle& style = {});
 
 // A text line of the model (bottom-left origin) for grouping and layout tests.

@@ -1,0 +1,347 @@
+// The text engines for real. Recognition on pictures drawn here with known
+// text: scripts, small text, word boxes, failing engines, and text close to
+// window frames and icons, whose edges must not be read as characters. The
+// translation layer on Apertium (apertium-eng-spa is installed by the set-up;
+// other packs are not) and on small stand-in pipelines; the language recogniser.
+#include "TextPictures.h"
+#include "platform/text/ApertiumPipeline.h"
+#include "platform/text/ApertiumTranslator.h"
+#include "platform/text/Cld2LanguageDetector.h"
+#include "platform/text/TextRecognizer.h"
+#include "platform/text/TextServices.h"
+#include "recognition/OCRService.h"
+#include "support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPainter>
+
+#include <csignal>
+#include <thread>
+
+using namespace klipo;
+using namespace klipo::platform;
+using namespace std::chrono_literals;
+using klipo::test::drawPicture;
+
+namespace {
+
+OcrOutcome recognize(const QImage& image, bool anchors = false)
+{
+    QFuture<OcrOutcome> future = OCRService::recognizeBlocks(image, anchors);
+    future.waitForFinished();
+    if (future.resultCount() != 1) return {false, QStringLiteral("no outcome"), {}};
+    return future.result();
+}
+
+const QString kEnglishFirst = QStringLiteral("Recognition runs on a background thread so that");
+const QString kEnglishSecond = QStringLiteral("the interface never stops responding to input.");
+const QString kChineseSecond = QStringLiteral("始终能够响应鼠标和键盘的操作。");
+const test::PictureStyle kChinese{Qt::white, Qt::black, true};
+
+std::vector<TextLine> recognizedLines(const QImage& image)
+{
+    std::vector<TextLine> lines;
+    for (const TextBlock& block : recognize(image).blocks) lines.insert(lines.end(), block.lines.begin(), block.lines.end());
+    return lines;
+}
+
+// A light window with a grey frame on a dark desktop; its lines start `inset`
+// pixels inside the frame (or end there, when aligned right).
+struct FramedWindow {
+    QRect window;
+    int frame = 1;
+    int inset = 2;
+    qreal radius = 0;
+    bool alignRight = false;
+    bool chinese = false;
+};
+
+const QSize kScreen(640, 200);
+
+QImage drawWindow(const FramedWindow& w, const QStringList& lines)
+{
+    QImage image(kScreen, QImage::Format_RGB32);
+    image.fill(QColor(35, 35, 38));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(110, 110, 110), w.frame));
+    painter.setBrush(QColor(245, 245, 245));
+    const qreal half = w.frame / 2.0;
+    painter.drawRoundedRect(QRectF(w.window).adjusted(half, half, -half, -half), w.radius, w.radius);
+    QFont font(w.chinese ? QStringLiteral("WenQuanYi Micro Hei") : QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(15);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    const QFontMetricsF metrics(font);
+    const QRectF inner = QRectF(w.window).adjusted(w.frame + w.inset, w.frame + w.inset, -w.frame - w.inset, 0);
+    for (int i = 0; i < lines.size(); ++i) {
+        const qreal x = w.alignRight ? inner.right() - metrics.horizontalAdvance(lines[i]) : inner.left();
+        painter.drawText(QPointF(x, inner.top() + i * metrics.lineSpacing() * 1.3 + metrics.ascent()), lines[i]);
+    }
+    return image;
+}
+
+std::vector<TranslationRequest> requests(std::initializer_list<const char*> texts)
+{
+    std::vector<TranslationRequest> out;
+    int id = 0;
+    for (const char* t : texts) out.push_back({QString::fromUtf8(t), QString::number(id++)});
+    return out;
+}
+
+// The answers' texts, in the order given.
+std::vector<QString> texts(const TranslationOutcome& outcome)
+{
+    std::vector<QString> out;
+    for (const TranslationResponse& r : outcome.responses) out.push_back(r.targetText);
+    return out;
+}
+
+const std::optional<QString> kSpanish = QStringLiteral("es");
+
+// A modes folder holding one mode "spa-eng" with the given shell command.
+QString modesWith(const QString& command)
+{
+    const QString dir = klipo::test::freshDir(QStringLiteral("modes"));
+    QFile file(dir + QStringLiteral("/spa-eng.mode"));
+    file.open(QIODevice::WriteOnly);
+    file.write(command.toUtf8());
+    return dir;
+}
+
+}  // namespace
+
+TEST(OcrService, readsAnEnglishParagraph_IntoOneBlockWithBottomLeftRects)
+{
+    const QImage image = drawPicture(QSize(700, 160), {{kEnglishFirst, QPoint(20, 30), 20}, {kEnglishSecond, QPoint(20, 56), 20}});
+    const OcrOutcome outcome = recognize(image);
+    ASSERT_TRUE(outcome.ok) << qPrintable(outcome.error);
+    ASSERT_EQ(outcome.blocks.size(), 1u);
+    EXPECT_EQ(outcome.blocks[0].text, kEnglishFirst + QLatin1Char(' ') + kEnglishSecond);
+    ASSERT_EQ(outcome.blocks[0].lines.size(), 2u);
+    // The first line is drawn 30 px below the top: near the top of the model's space.
+    const QRectF first = outcome.blocks[0].lines[0].rect;
+    EXPECT_NEAR(first.bottom(), 160 - 30 - 4, 4);
+    EXPECT_NEAR(first.left(), 20, 3);
+    EXPECT_GT(first.top(), outcome.blocks[0].lines[1].rect.top());
+}
+
+TEST(OcrService, readsJapaneseAndSmallText_AndNothingButNoErrorWhereThereIsNoText)
+{
+    const QString japanese = QStringLiteral("今日はとても良い天気です。私たちは公園に行きます。");
+    const struct {
+        QImage picture;
+        QString text;
+        bool cjk;  // CJK recognition puts spaces where it likes
+    } cases[] = {
+        {drawPicture(QSize(900, 80), {{japanese, {20, 25}, 22}}, kChinese), japanese, true},
+        {drawPicture(QSize(500, 60), {{kEnglishSecond, {10, 20}, 11}}), kEnglishSecond, false},
+        {drawPicture(QSize(400, 60), {{kChineseSecond, {10, 20}, 12}}, kChinese), kChineseSecond, true},
+        {drawPicture(QSize(800, 600), {}, {QColor(240, 240, 240)}), QString(), false},
+        {QImage(), QString(), false},
+    };
+    for (const auto& c : cases) {
+        const OcrOutcome outcome = recognize(c.picture);
+        EXPECT_TRUE(outcome.ok) << qPrintable(outcome.error);
+        const QString read = test::allText(outcome.blocks);
+        EXPECT_EQ(c.cjk ? test::squeezed(read) : read, c.cjk ? test::squeezed(c.text) : c.text);
+    }
+}
+
+TEST(OcrService, boxesWords_WhenAnchorsAreAskedFor)
+{
+    const OcrOutcome outcome = recognize(drawPicture(QSize(400, 80), {{QStringLiteral("hello world"), {20, 25}, 24}}), true);
+    ASSERT_EQ(outcome.blocks.size(), 1u);
+    const TextLine& line = outcome.blocks[0].lines[0];
+    ASSERT_EQ(line.text, QStringLiteral("hello world"));
+    ASSERT_TRUE(line.anchors.has_value());
+    ASSERT_EQ(line.anchors->size(), 2u);
+    const TextAnchor& hello = (*line.anchors)[0];
+    const TextAnchor& world = (*line.anchors)[1];
+    EXPECT_EQ(std::make_pair(world.start, world.end), std::make_pair(std::int64_t(6), std::int64_t(11)));
+    EXPECT_LT(hello.rect.right(), world.rect.left());
+    EXPECT_TRUE(line.rect.adjusted(-1, -1, 1, 1).contains(hello.rect));
+
+    const QImage ideographs = drawPicture(QSize(400, 80), {{QStringLiteral("今天天气很好我们"), {20, 25}, 24}}, kChinese);
+    const OcrOutcome han = recognize(ideographs, true);
+    ASSERT_EQ(han.blocks.size(), 1u);
+    ASSERT_TRUE(han.blocks[0].lines[0].anchors.has_value());
+    EXPECT_EQ(han.blocks[0].lines[0].anchors->size(), 2u) << qPrintable(han.blocks[0].lines[0].text);
+    EXPECT_FALSE(recognize(ideographs, false).blocks[0].lines[0].anchors.has_value());
+}
+
+TEST(OcrService, endsWithOneFailure_WhenTheEngineNeverReportsOrThrows)
+{
+    // One engine lets go of its report uncalled, one throws.
+    struct Silent : TextRecognizer {
+        void recognize(const QImage&, const RecognitionOptions&, const Report&) override {}
+    } silent;
+    struct Throwing : TextRecognizer {
+        void recognize(const QImage&, const RecognitionOptions&, const Report&) override
+        {
+            throw std::bad_alloc();
+        }
+    } throwing;
+    for (TextRecognizer* engine : {static_cast<TextRecognizer*>(&silent), static_cast<TextRecognizer*>(&throwing)}) {
+        const ScopedTextServices scoped({engine, nullptr, nullptr});
+        const OcrOutcome outcome = recognize(QImage(10, 10, QImage::Format_RGB32));  // exactly one outcome
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_TRUE(outcome.error.startsWith(QStringLiteral("文字识别失败"))) << qPrintable(outcome.error);
+    }
+}
+
+TEST(EdgeNoise, readsLinesBesideAWindowFrame_WithoutTheFrameOrTheDesktop)
+{
+    const QRect tall(30, 20, 580, 160);  // the frame runs down most of the picture
+    const QRect small(40, 60, 440, 52);  // a dialog or tooltip of two lines
+    const FramedWindow windows[] = {
+        {tall, 1, 2}, {tall, 2, 3, 0, true}, {small, 1, 3}, {small, 1, 3, 8}, {QRect(40, 60, 340, 56), 1, 3, 0, true, true}};
+    for (const FramedWindow& w : windows) {
+        const QStringList latin = {QStringLiteral("El gato duerme en el sofa mientras nieva."),
+                                   QStringLiteral("The cat sleeps on the sofa while it rains."),
+                                   QStringLiteral("Hoy tengo 3 gatos y 2 perros, y a ti?")};
+        const QStringList drawn = w.chinese ? QStringList{QStringLiteral("今天天气很好，我们去公园。"), QStringLiteral("文字识别在后台线程中运行。")}
+                                            : w.window == small ? latin.mid(1) : latin;
+        const std::vector<TextLine> lines = recognizedLines(drawWindow(w, drawn));
+        SCOPED_TRACE(testing::Message() << "frame " << w.frame << " inset " << w.inset << " radius " << w.radius
+                                        << (w.alignRight ? " right" : " left"));
+        ASSERT_EQ(lines.size(), size_t(drawn.size()));
+        const QRectF inside = QRectF(w.window).adjusted(w.frame, w.frame, -w.frame, -w.frame);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            EXPECT_EQ(w.chinese ? test::squeezed(lines[i].text) : lines[i].text, drawn[int(i)]);
+            EXPECT_TRUE(inside.contains(flipped(lines[i].rect, kScreen.height()))) << qPrintable(lines[i].text);
+        }
+    }
+}
+
+TEST(EdgeNoise, readsALineOnce_WhenAnIconMakesItsRowTallerThanItsText)
+{
+    QImage image = test::drawPicture(QSize(500, 120), {{QStringLiteral("Guardar el documento"), QPoint(78, 51), 14}});
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(60, 90, 200));
+    painter.drawEllipse(QRectF(20, 36, 48, 48));
+    painter.end();
+    const std::vector<TextLine> lines = recognizedLines(image);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const TextLine& l) { return l.text.contains(QStringLiteral("documento")); }),
+              1);
+}
+
+TEST(Apertium, translatesSpanishIntoEnglish_ThroughOneKeptOpenPipeline_KeepingStreamCharactersAsText)
+{
+    const Cld2LanguageDetector detector;
+    ApertiumTranslator translator(&detector);
+    const auto batch = requests({"El gato duerme en el sofá.", "Buenos días", "", "La casa es grande.",
+                                 "Precio: [10] $ ^x^ @b {c} <d> \\z/ gato"});
+    const TranslationOutcome first = translator.translate(batch, kSpanish, QStringLiteral("en"));
+    ASSERT_TRUE(first.ok()) << qPrintable(first.message);
+    std::vector<QString> got = texts(first);
+    ASSERT_EQ(got.size(), 5u);
+    EXPECT_EQ(first.responses[3].clientIdentifier, QStringLiteral("3"));
+    // Apertium's stream characters come through as plain text.
+    for (const char* piece : {"[10]", "$", "^x^", "@b", "{c}", "<d>", "\\z/", "cat"})
+        EXPECT_TRUE(got.back().contains(QString::fromUtf8(piece))) << piece << " in " << qPrintable(got.back());
+    got.pop_back();
+    EXPECT_EQ(got, (std::vector<QString>{QStringLiteral("The cat sleeps in the sofa."), QStringLiteral("Good morning"),
+                                         QString(), QStringLiteral("The house is big.")}));
+
+    const pid_t pid = translator.pipelineFor(QStringLiteral("es"), QStringLiteral("en"))->processId();
+    ASSERT_GT(pid, 0);
+    const TranslationOutcome second = translator.translate(requests({"Gracias"}), kSpanish, QStringLiteral("en-US"));
+    EXPECT_EQ(texts(second), std::vector<QString>{QStringLiteral("Thank you")});
+    EXPECT_EQ(translator.pipelineFor(QStringLiteral("es"), QStringLiteral("en"))->processId(), pid);
+
+    // With the source left open it is recognised from the text.
+    const TranslationOutcome detected = translator.translate(
+        requests({"Mañana por la mañana vamos a visitar a mis abuelos en el pueblo."}), std::nullopt, QStringLiteral("en"));
+    ASSERT_TRUE(detected.ok()) << qPrintable(detected.message);
+    EXPECT_TRUE(detected.responses[0].targetText.contains(QStringLiteral("grandparents")));
+}
+
+TEST(Apertium, killingAnyOneStage_BetweenTranslations_LeavesTheNextOneWorking)
+{
+    // A short stall limit: a pipeline that noticed no death would fail the
+    // next batch instead of answering it.
+    ApertiumTranslator translator(nullptr, {QStringLiteral("/usr/share/apertium/modes"), 3000ms});
+    ASSERT_TRUE(translator.translate(requests({"Hola"}), kSpanish, QStringLiteral("en")).ok());
+    ApertiumPipeline* pipeline = translator.pipelineFor(QStringLiteral("es"), QStringLiteral("en"));
+    const size_t stages = pipeline->stageProcessIds().size();
+    ASSERT_GT(stages, 5u);
+    for (size_t k = 0; k < stages; ++k) {
+        ::kill(pipeline->stageProcessIds().at(k), SIGKILL);
+        std::this_thread::sleep_for(20ms);
+        const TranslationOutcome out = translator.translate(requests({"Adiós", "Gracias"}), kSpanish, QStringLiteral("en"));
+        EXPECT_EQ(texts(out), (std::vector<QString>{QStringLiteral("Goodbye"), QStringLiteral("Thank you")}))
+            << "stage " << k << ": " << qPrintable(out.message);
+    }
+    // The whole pipeline killed at once, too.
+    ::kill(-pipeline->processId(), SIGKILL);
+    EXPECT_TRUE(translator.translate(requests({"Hola"}), kSpanish, QStringLiteral("en")).ok());
+}
+
+TEST(Apertium, misbehavingStuckOrCancelledTranslator_EndsTheBatchSoon_InsteadOfHangingOrMisplacingAnswers)
+{
+    const struct {
+        const char* command;
+        std::chrono::milliseconds stall, total;
+        const char* message;  // none: cancelled after 100 ms
+    } cases[] = {
+        {"yes hola", 10000ms, 60000ms, "输出异常"},  // endless output without an end marker: the output cap
+        {"while :; do printf x; sleep 0.05; done", 10000ms, 1500ms, "用时过长"},  // dripping output: total time
+        {"sed -u -z 's/^/X\\x00/'", 10000ms, 60000ms, "段数"},  // an extra end marker: answers would shift by one
+        {"cat > /dev/null", 300ms, 60000ms, "没有响应"},
+        {"echo broken >&2; exit 3", 2000ms, 60000ms, "意外退出"},
+        {"cat > /dev/null", 10000ms, 60000ms, nullptr},
+    };
+    for (const auto& c : cases) {
+        ApertiumTranslator translator(nullptr, {modesWith(QString::fromUtf8(c.command)), c.stall, c.total});
+        CancelToken cancel;
+        std::thread canceller([&] {
+            std::this_thread::sleep_for(100ms);
+            if (!c.message) cancel.cancel();
+        });
+        QElapsedTimer timer;
+        timer.start();
+        const TranslationOutcome out =
+            translator.translate(requests({"Hola", "Adiós"}), kSpanish, QStringLiteral("en"), cancel);
+        canceller.join();
+        EXPECT_EQ(out.kind, c.message ? TranslationOutcome::Kind::Failed : TranslationOutcome::Kind::Cancelled);
+        EXPECT_TRUE(out.message.contains(QString::fromUtf8(c.message ? c.message : ""))) << qPrintable(out.message);
+        EXPECT_LT(timer.elapsed(), 5000) << c.command;
+    }
+}
+
+TEST(Apertium, reportsPackAvailability_AndTellsWhatToInstall)
+{
+    ApertiumTranslator translator(nullptr);
+    EXPECT_EQ(translator.status(QStringLiteral("es"), QStringLiteral("en-US")), LanguagePairStatus::Installed);
+    EXPECT_EQ(translator.status(QStringLiteral("en"), QStringLiteral("ca")), LanguagePairStatus::Supported);
+    EXPECT_EQ(translator.status(QStringLiteral("es"), QStringLiteral("zh-Hans")), LanguagePairStatus::Unsupported);
+    EXPECT_TRUE(translator.prepare(kSpanish, QStringLiteral("en")).ok());
+
+    const TranslationOutcome missing = translator.prepare(QStringLiteral("en"), QStringLiteral("ca"));
+    EXPECT_EQ(missing.message, QStringLiteral("本机还没有从英语翻译成加泰罗尼亚语的语言包，请安装 apertium-eng-cat："
+                                              "sudo apt-get install apertium-eng-cat"));
+    const TranslationOutcome none = translator.translate(requests({"Hola"}), kSpanish, QStringLiteral("zh-Hans"));
+    EXPECT_FALSE(none.ok());
+    EXPECT_TRUE(none.message.contains(QStringLiteral("西班牙语"))) << qPrintable(none.message);
+}
+
+TEST(LanguageDetector, recognisesSentences_DecidesCjkByScript_AndAnswersNothingWhenItCannotTell)
+{
+    const Cld2LanguageDetector detector;
+    const auto french = detector.detect(QStringLiteral("Je voudrais réserver une table pour deux personnes ce soir."));
+    EXPECT_EQ(french.dominant, QStringLiteral("fr"));
+    EXPECT_TRUE(!french.hypotheses.empty() && french.hypotheses.front().probability >= 0.5);
+    const std::pair<const char*, const char*> cases[] = {
+        {"El tren llega a la estación con veinte minutos de retraso.", "es"}, {"今日はとても良い天気です", "ja"},
+        {"오늘은 날씨가 좋습니다", "ko"}, {"文字识别在后台线程中运行", "zh-Hans"}, {"這是繁體中文的句子，用來測試語言識別。", "zh-Hant"},
+        {"OK", ""}, {"12:30 — 45%", ""}, {"", ""}};
+    for (const auto& [text, language] : cases)
+        EXPECT_EQ(detector.detect(QString::fromUtf8(text)).dominant, QString::fromUtf8(language)) << text;
+}

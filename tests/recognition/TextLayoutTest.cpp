@@ -1,0 +1,163 @@
+// Recognised lines into paragraphs, their joined text and the word boxes of
+// a line; and the translated picture: where the translation goes, on what
+// background, in what ink and size, and that no source text shows through.
+#include "TextPictures.h"
+#include "platform/text/TextRecognizer.h"
+#include "recognition/ImageRenderer.h"
+#include "recognition/OCRService.h"
+
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+using namespace klipo;
+using klipo::test::modelLine;
+namespace IR = klipo::ImageRenderer;
+using Pieces = std::vector<QString>;
+
+TEST(ParagraphGrouping, joinsNearbyContinuations_AndStartsAnewOnCapitalsGapsHeightsAndOffsets)
+{
+    const auto joined = OCRService::groupIntoParagraphs({modelLine(QStringLiteral("The engine reads"), 0, 100, 300, 20),
+                                                         modelLine(QStringLiteral("every line"), 0, 78, 300, 20)});
+    ASSERT_EQ(joined.size(), 1u);
+    EXPECT_EQ(joined[0].text, QStringLiteral("The engine reads every line"));
+    EXPECT_EQ(joined[0].rect, QRectF(0, 78, 300, 42));
+
+    // A second line under "first line" (300 by 20): its text, the gap between
+    // them, its height and left edge; how many paragraphs they make.
+    const struct {
+        const char* second;
+        qreal gap, height, x;
+        size_t paragraphs;
+    } cases[] = {{"Second line", 2, 20, 0, 2},  // an ASCII capital starts a paragraph
+                 {"École suivante", 2, 20, 0, 1}, {"2nd line", 2, 20, 0, 1},
+                 {"b", -10, 20, 0, 2},  // overlapping too much
+                 {"b", 25, 20, 0, 2},   // too far below
+                 {"b", 2, 40, 0, 2},    // much taller
+                 {"b", 2, 20, 250, 2}};  // more beside than below the first
+    for (const auto& c : cases) {
+        const TextLine second = modelLine(QString::fromUtf8(c.second), c.x, 100 - c.gap - c.height, 300, c.height);
+        EXPECT_EQ(OCRService::groupIntoParagraphs({modelLine(QStringLiteral("first line"), 0, 100, 300, 20), second}).size(),
+                  c.paragraphs)
+            << c.second << " gap " << c.gap << " height " << c.height << " x " << c.x;
+    }
+}
+
+TEST(ParagraphGrouping, keepsSideBySideColumnsAsTwoParagraphs)
+{
+    // Left and right column lines interleave once sorted top to bottom; each
+    // column must still become one paragraph.
+    const auto blocks = OCRService::groupIntoParagraphs({
+        modelLine(QStringLiteral("left one"), 0, 100, 300, 20),
+        modelLine(QStringLiteral("right one"), 400, 101, 300, 20),
+        modelLine(QStringLiteral("left two"), 0, 78, 300, 20),
+        modelLine(QStringLiteral("right two"), 400, 79, 300, 20),
+    });
+    ASSERT_EQ(blocks.size(), 2u);
+    EXPECT_EQ(blocks[0].text, QStringLiteral("right one right two"));
+    EXPECT_EQ(blocks[1].text, QStringLiteral("left one left two"));
+}
+
+TEST(ParagraphGrouping, joinsTexts_ByHyphenHanAndKanaRules)
+{
+    const std::pair<QStringList, const char*> cases[] = {
+        {{"recogni-", "tion works"}, "recognition works"},
+        {{"文字识别", "在后台运行"}, "文字识别在后台运行"},  {{"ひらがな", "カタカナ"}, "ひらがなカタカナ"},
+        {{"因此，", "始终"}, "因此，始终"},  // Chinese punctuation belongs to the Han script here
+        {{"a —", "b"}, "a — b"},             // only U+002D joins
+    };
+    for (const auto& [lines, joined] : cases)
+        EXPECT_EQ(OCRService::joinLineTexts({lines.begin(), lines.end()}), QString::fromUtf8(joined)) << joined;
+}
+
+TEST(WordAnchors, splitRunsAtSpacesAndScriptChanges_CountingVisibleCharacters_AndBoxThemInBottomLeftSpace)
+{
+    using Runs = std::vector<std::pair<int, int>>;
+    EXPECT_EQ(OCRService::wordRuns(QStringLiteral("hello world")), (Runs{{0, 5}, {6, 11}}));
+    EXPECT_EQ(OCRService::wordRuns(QStringLiteral("hello中文")), (Runs{{0, 5}, {5, 7}}));
+    EXPECT_EQ(OCRService::wordRuns(QStringLiteral("👍🏽 ok\tgo")), (Runs{{0, 1}, {2, 4}, {5, 7}}));
+
+    // Each run boxed by its characters; runs without boxes left out.
+    platform::RecognizedLine line;
+    line.text = QStringLiteral("ab cd ef");
+    line.symbols = {{0, 1, QRect(10, 20, 8, 10)}, {1, 2, QRect(18, 22, 8, 10)}, {3, 5, QRect(40, 20, 16, 10)}};
+    const auto anchors = OCRService::computeAnchors(line, 200, 100);
+    ASSERT_TRUE(anchors.has_value());
+    ASSERT_EQ(anchors->size(), 2u);
+    EXPECT_EQ(std::make_pair((*anchors)[0].start, (*anchors)[0].end), std::make_pair(std::int64_t(0), std::int64_t(2)));
+    EXPECT_EQ((*anchors)[0].rect, QRectF(10, 100 - 32, 16, 12));  // top 20..32 flipped
+    EXPECT_EQ((*anchors)[1].rect, QRectF(40, 70, 16, 10));
+    line.symbols.clear();
+    EXPECT_FALSE(OCRService::computeAnchors(line, 200, 100).has_value());
+}
+
+TEST(ImageRenderer, splitsChineseOverTheLinesByWidth_AndWrapsLatinOverThemAll)
+{
+    EXPECT_EQ(IR::splitProportionally(QStringLiteral("一二三四五六七八九十"), {100, 100, 50}),
+              (Pieces{QStringLiteral("一二三四"), QStringLiteral("五六七八"), QStringLiteral("九十")}));
+    // Closing punctuation never starts a line; a line left without text gets no fragment.
+    EXPECT_EQ(IR::splitProportionally(QStringLiteral("一二三，四五六。"), {3, 5}),
+              (Pieces{QStringLiteral("一二三，"), QStringLiteral("四五六。")}));
+    const std::vector<TextLine> lines = {modelLine(QStringLiteral("one"), 10, 100, 200, 20),
+                                         modelLine(QStringLiteral("two"), 10, 76, 100, 20)};
+    const auto marksOnly = IR::layoutFragments(lines, QStringLiteral("一二三四。，"));
+    ASSERT_EQ(marksOnly.size(), 1u);
+    EXPECT_EQ(marksOnly[0].text, QStringLiteral("一二三四。，"));
+
+    const auto latin = IR::layoutFragments(lines, QStringLiteral("A translation in English words"));
+    ASSERT_EQ(latin.size(), 1u);
+    EXPECT_TRUE(latin[0].wraps);
+    EXPECT_EQ(latin[0].rect, QRectF(10, 76, 200, 44));
+    EXPECT_TRUE(IR::layoutFragments(lines, QString()).empty());
+}
+
+TEST(ImageRenderer, samplesTheBackgroundBesideTheText_WithinThePicture)
+{
+    QImage image(200, 100, QImage::Format_RGB32);
+    image.fill(QColor(20, 30, 40));
+    const auto dark = IR::backgroundColor(image, QRectF(50, 40, 60, 20));
+    EXPECT_EQ(dark.color, QColor(20, 30, 40));
+    EXPECT_LE(dark.luminance, 0.55);  // white text
+    // Against the left border only the right side is sampled: the red strip
+    // there wins although the left half of the image is blue.
+    QPainter(&image).fillRect(0, 0, 100, 100, Qt::blue);
+    QPainter(&image).fillRect(100, 0, 100, 100, Qt::red);
+    EXPECT_EQ(IR::backgroundColor(image, QRectF(-20, 40, 130, 20)).color, QColor(Qt::red));
+    EXPECT_EQ(IR::backgroundColor(image, QRectF(-50, 300, 20, 20)).color, QColor(Qt::white));  // nothing to sample
+}
+
+TEST(ImageRenderer, fitsTheFontToTheRectangle_DownToSix)
+{
+    const QRectF rect(0, 0, 300, 24);
+    const auto fit = IR::fittedFontSize(QStringLiteral("Fits nicely"), rect, false);
+    EXPECT_GT(fit.fontSize, 12);
+    EXPECT_TRUE(rect.adjusted(0, 0, 0.5, 0).contains(QRectF(QPointF(), fit.measured)));
+    const QString tooLong = QStringLiteral("a translation far too long for its tiny line ").repeated(5);
+    EXPECT_EQ(IR::fittedFontSize(tooLong, rect, false).fontSize, 6);
+    const auto wrapped = IR::fittedFontSize(tooLong, QRectF(0, 0, 300, 200), true);
+    EXPECT_GT(wrapped.fontSize, 6);
+    EXPECT_LE(wrapped.measured.height(), 200);
+}
+
+TEST(ImageRenderer, coversEverySourceLine_InReadableInk_KeepingEveryPixelAndTheDisplayScale)
+{
+    QImage base(600, 200, QImage::Format_RGB32);
+    base.fill(QColor(25, 25, 25));
+    QPainter painter(&base);
+    painter.fillRect(20, 120, 200, 20, Qt::white);  // source text, line 1
+    painter.fillRect(20, 144, 100, 20, Qt::white);  // line 2, whose share of the translation is only punctuation
+    painter.end();
+    const IR::RenderBlock latin{{modelLine(QStringLiteral("src"), 20, 130, 260, 40)}, QStringLiteral("HELLO")};
+    const IR::RenderBlock chinese{
+        {modelLine(QStringLiteral("a"), 20, 60, 200, 20), modelLine(QStringLiteral("b"), 20, 36, 100, 20)}, QStringLiteral("一二三四。，")};
+    const QImage out = IR::render(base, {latin, chinese}, 2);
+    EXPECT_EQ(out.size(), QSize(600, 200));
+    EXPECT_EQ(out.deviceIndependentSize(), QSizeF(300, 100));
+    EXPECT_EQ(out.pixelColor(60, 154), QColor(25, 25, 25));  // the second line's old text is covered
+    int light = 0;
+    for (int y = 30; y < 70; ++y)
+        for (int x = 20; x < 280; ++x) light += out.pixelColor(x, y).lightness() > 200;
+    EXPECT_GT(light, 100);  // light ink on the dark background
+    EXPECT_EQ(out.pixelColor(500, 100), QColor(25, 25, 25));
+    EXPECT_TRUE(IR::render(QImage(), {}, 1).isNull());
+}
