@@ -1,5 +1,4 @@
 // Runs on two fake screens: A 1920x1080 at (0,0), B 1280x1024 at (1920,0).
-#include "BarPictures.h"
 #include "app/Appearance.h"
 #include "app/HUDBarButton.h"
 #include "platform/PanelPlacement.h"
@@ -12,14 +11,42 @@
 #include <QAction>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPalette>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <functional>
 
 using namespace klipo;
 using platform::PanelSide;
 
 namespace {
+
+// A bar's content drawn off the screen at twice its size, as the interface
+// snapshots draw it, under the given appearance.
+QImage renderAt2x(QWidget* panel, QWidget* content, const QPalette& palette)
+{
+    panel->setPalette(palette);
+    QImage image(content->size() * 2, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(2);
+    image.fill(Qt::transparent);
+    content->render(&image);
+    return image;
+}
+
+// Pixels of `area` (in points) that satisfy `test`.
+int countPixels(const QImage& image, const QRect& area, const std::function<bool(QColor)>& test)
+{
+    int count = 0;
+    const QRect px(area.topLeft() * 2, area.size() * 2);
+    for (int y = px.top(); y <= px.bottom(); ++y)
+        for (int x = px.left(); x <= px.right(); ++x)
+            if (image.rect().contains(x, y) && test(image.pixelColor(x, y))) ++count;
+    return count;
+}
+
+bool isLight(QColor c) { return c.alpha() > 200 && c.lightness() > 170; }
 
 TEST(PanelPlacementTest, belowAboveInsideOrNoRoom_KeptOnTheScreen)
 {
@@ -102,13 +129,13 @@ TEST(ScrollControlBarTest, countGrowsToTheRight_ButtonsCallTheirOwnCallback_Read
     EXPECT_EQ(calls, QStringList({"auto", "cancel", "finish"}));
 
     for (const QPalette& palette : {darkAppearancePalette(), lightAppearancePalette()}) {
-        const QImage image = test::renderAt2x(&panel, panel.contentView(), palette);
+        const QImage image = renderAt2x(&panel, panel.contentView(), palette);
         EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);  // rounded corner
         const QColor middle = image.pixelColor(6, image.height() / 2);
         EXPECT_GT(middle.alpha(), 200);
         EXPECT_LT(middle.lightness(), 60);
-        EXPECT_GT(test::countPixels(image, panel.countLabel()->geometry(), test::isLight), 100);
-        EXPECT_GT(test::countPixels(image, panel.finishButton()->geometry(),
+        EXPECT_GT(countPixels(image, panel.countLabel()->geometry(), isLight), 100);
+        EXPECT_GT(countPixels(image, panel.finishButton()->geometry(),
                                     [](QColor c) { return c.green() > 150 && c.red() < 120; }),
                   20);
     }
