@@ -1,9 +1,12 @@
-// Recording real windows of the headless X11 desktop, and the virtual
-// microphone "vmic" of its sound server. Skips without them.
+// Recording real windows of the headless X11 desktop and the virtual
+// microphone "vmic" of its sound server; the program itself records from the
+// hot key, a pick in the overlay and the options bar, keeps the recording at
+// a quit by signal and names it in a notification; the recording self-check's
+// lines and statuses. Skips without the desktop.
 #include "platform/Microphone.h"
 #include "platform/RegionGrabber.h"
+#include "platform/SettingsStore.h"
 #include "platform/media/MediaProbe.h"
-#include "recording/MediaReadBack.h"
 #include "recording/RecEngine.h"
 #include "recording/RecFakes.h"
 #include "support/TestEnv.h"
@@ -11,17 +14,26 @@
 #include <gtest/gtest.h>
 
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDir>
 #include <QFile>
 #include <QPainter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
-#include <QTimer>
+#include <QVariantMap>
 #include <QWidget>
 
 #include <cmath>
+#include <functional>
+
+#include <signal.h>
+#include <unistd.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libswscale/swscale.h>
 }
 
 using namespace klipo;
@@ -31,22 +43,106 @@ namespace {
 
 const QRect windowRect(100, 100, 480, 360);
 
+// Decodes every frame of the best stream of `type`, handing each to `take`
+// until it returns false.
+void decodeStream(const QString& path, AVMediaType type, const std::function<bool(const AVFrame*)>& take)
+{
+    AVFormatContext* format = nullptr;
+    if (avformat_open_input(&format, path.toUtf8().constData(), nullptr, nullptr) < 0) return;
+    avformat_find_stream_info(format, nullptr);
+    const int index = av_find_best_stream(format, type, -1, -1, nullptr, 0);
+    AVCodecContext* codec = nullptr;
+    if (index >= 0) {
+        const AVCodec* decoder = avcodec_find_decoder(format->streams[index]->codecpar->codec_id);
+        codec = avcodec_alloc_context3(decoder);
+        avcodec_parameters_to_context(codec, format->streams[index]->codecpar);
+        if (avcodec_open2(codec, decoder, nullptr) < 0) avcodec_free_context(&codec);
+    }
+    AVPacket* packet = av_packet_alloc();
+    AVFrame* frame = av_frame_alloc();
+    bool more = codec != nullptr;
+    const auto drain = [&] {
+        while (more && avcodec_receive_frame(codec, frame) >= 0) {
+            more = take(frame);
+            av_frame_unref(frame);
+        }
+    };
+    while (more && av_read_frame(format, packet) >= 0) {
+        if (packet->stream_index == index && avcodec_send_packet(codec, packet) >= 0) drain();
+        av_packet_unref(packet);
+    }
+    if (more) {
+        avcodec_send_packet(codec, nullptr);
+        drain();
+    }
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avcodec_free_context(&codec);
+    avformat_close_input(&format);
+}
+
+// The `index`-th picture of the file's video track as an RGB image (the
+// track's colour tags honoured); a null image when there is none.
+QImage decodePicture(const QString& path, int index)
+{
+    QImage picture;
+    int seen = 0;
+    decodeStream(path, AVMEDIA_TYPE_VIDEO, [&](const AVFrame* frame) {
+        if (seen++ < index) return true;
+        picture = QImage(frame->width, frame->height, QImage::Format_RGB32);
+        SwsContext* sws = sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
+                                         frame->height, AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr);
+        const int space = frame->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_ITU601;
+        const int* coefficients = sws_getCoefficients(space);
+        sws_setColorspaceDetails(sws, coefficients, frame->color_range == AVCOL_RANGE_JPEG, coefficients, 1, 0,
+                                 1 << 16, 1 << 16);
+        std::uint8_t* out[4] = {picture.bits(), nullptr, nullptr, nullptr};
+        const int outStride[4] = {int(picture.bytesPerLine()), 0, 0, 0};
+        sws_scale(sws, frame->data, frame->linesize, 0, frame->height, out, outStride);
+        sws_freeContext(sws);
+        return false;
+    });
+    return picture;
+}
+
+// The sound track decoded to mono samples; empty without one.
+std::vector<float> decodeSound(const QString& path, int* sampleRate)
+{
+    std::vector<float> samples;
+    decodeStream(path, AVMEDIA_TYPE_AUDIO, [&](const AVFrame* frame) {
+        if (sampleRate) *sampleRate = frame->sample_rate;
+        if (frame->format == AV_SAMPLE_FMT_FLTP || frame->format == AV_SAMPLE_FMT_FLT) {
+            const auto* data = reinterpret_cast<const float*>(frame->data[0]);
+            samples.insert(samples.end(), data, data + frame->nb_samples);
+        }
+        return true;
+    });
+    return samples;
+}
+
+// Root mean square of samples [from, to).
+double rms(const std::vector<float>& samples, std::size_t from, std::size_t to)
+{
+    to = std::min(to, samples.size());
+    if (from >= to) return 0;
+    double sum = 0;
+    for (std::size_t i = from; i < to; ++i) sum += double(samples[i]) * samples[i];
+    return std::sqrt(sum / double(to - from));
+}
+
 // Left half the known colour; on the right the tick count in binary stripes,
 // so no two moments of the animation look alike.
-class AnimatedWindow : public QWidget {
-public:
-    AnimatedWindow()
-        : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::BypassWindowManagerHint)
+struct AnimatedWindow : QWidget {
+    AnimatedWindow() : QWidget(nullptr, Qt::FramelessWindowHint | Qt::BypassWindowManagerHint)
     {
         setGeometry(windowRect);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            ++m_step;
-            update();
-        });
-        m_timer.start(16);
+        startTimer(16);
     }
-
-protected:
+    void timerEvent(QTimerEvent*) override
+    {
+        ++step;
+        update();
+    }
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
@@ -54,37 +150,135 @@ protected:
         painter.fillRect(QRect(0, 0, width() / 2, height()), test::knownColour);
         const int stripe = height() / 16;
         for (int bit = 0; bit < 16; ++bit)
-            if (m_step & (1 << bit)) painter.fillRect(QRect(width() / 2, bit * stripe, width() / 2, stripe), Qt::black);
+            if (step & (1 << bit)) painter.fillRect(QRect(width() / 2, bit * stripe, width() / 2, stripe), Qt::black);
     }
-
-private:
-    QTimer m_timer;
-    int m_step = 0;
+    int step = 0;
 };
+
+class FakeNotificationServer : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList received;
+
+public Q_SLOTS:
+    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
+                const QStringList&, const QVariantMap&, int)
+    {
+        received << summary + "|" + body;
+        return uint(received.size());
+    }
+};
+
+QString xdotool(const QStringList& args)
+{
+    QProcess p;
+    p.start("xdotool", args);
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+QString xdotool(const QString& args) { return xdotool(args.split(' ')); }
+
+// The program's visible windows (all titled after it), in global points.
+QList<QRect> programWindows()
+{
+    QList<QRect> windows;
+    for (const QString& id : xdotool({"search", "--onlyvisible", "--name", "^KlipoVersa$"}).split('\n')) {
+        if (id.isEmpty()) continue;
+        QMap<QString, int> g;
+        for (const QString& line : xdotool({"getwindowgeometry", "--shell", id}).split('\n'))
+            g[line.section('=', 0, 0)] = line.section('=', 1).toInt();
+        windows << QRect(g["X"], g["Y"], g["WIDTH"], g["HEIGHT"]);
+    }
+    return windows;
+}
+
+bool overlayShown() { return programWindows().contains(QRect(0, 0, 1920, 1080)); }
+
+// The stop bar under the region (the options bar there is much wider).
+bool stopBarShown()
+{
+    for (const QRect& window : programWindows())
+        if (window.top() >= 420 && window.width() < 300) return true;
+    return false;
+}
 
 class RecDesktopTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         if (!test::hasX11Display()) GTEST_SKIP() << "needs the headless X11 desktop";
-        m_window = std::make_unique<AnimatedWindow>();
-        m_window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+        auto& settings = platform::SettingsStore::shared();
+        settings.setValue("plainCaptureDirectory", m_folder);
+        settings.setValue("menuBarOnly", true);
+        settings.setValue("recMicrophone", true);
+        m_window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_window));
         QCursor::setPos(1800, 1000);
         QTest::qWait(200);
+    }
+    void TearDown() override
+    {
+        for (const char* key : {"plainCaptureDirectory", "menuBarOnly", "recMicrophone", "recFormat", "recFPS"})
+            platform::SettingsStore::shared().remove(key);
     }
 
     // The region over the window, in points from the screen's lower-left corner.
     static RecTarget windowTarget(QSizeF size)
     {
-        RecTarget target;
-        target.screenGeometry = QRect(0, 0, 1920, 1080);
-        target.rect = QRectF(windowRect.left(), 1080 - windowRect.top() - size.height(), size.width(), size.height());
-        return target;
+        const QRectF rect(windowRect.left(), 1080 - windowRect.top() - size.height(), size.width(), size.height());
+        return RecTarget{QRect(0, 0, 1920, 1080), 1.0, rect};
     }
 
-    QString m_dir = test::freshDir(QStringLiteral("desktop"));
-    std::unique_ptr<AnimatedWindow> m_window;
+    // Starts the program; true once it answers as the running instance.
+    bool launch(QProcess& app, const QMap<QString, QString>& extra = {})
+    {
+        const QString tmp = test::freshDir("tmp");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("XDG_RUNTIME_DIR");
+        env.insert("TMPDIR", tmp);
+        for (auto it = extra.begin(); it != extra.end(); ++it) env.insert(it.key(), it.value());
+        app.setProcessEnvironment(env);
+        app.start(KLIPO_BINARY, {});
+        const QString socket = tmp + QStringLiteral("/klipoversa-%1/instance.sock").arg(::getuid());
+        return app.waitForStarted() && QTest::qWaitFor([&] { return QFileInfo::exists(socket); }, 10000);
+    }
+
+    // The files in the capture folder: saved recordings, or the one being written.
+    QStringList files(bool hidden) const
+    {
+        const QDir dir(m_folder);
+        return hidden ? dir.entryList({".klipo_rec_*"}, QDir::Files | QDir::Hidden)
+                      : dir.entryList({"录屏_*"}, QDir::Files, QDir::Name);
+    }
+
+    // The hot key, a drag over the window, Return in the options bar; true
+    // once the stop bar shows: the recording runs.
+    bool startRecording()
+    {
+        bool picking = false;
+        for (int attempt = 0; attempt < 20 && !picking; ++attempt) {
+            xdotool("key ctrl+shift+l");  // the first presses may come before the hot key is there
+            picking = QTest::qWaitFor(overlayShown, 700);
+        }
+        if (!picking) return false;
+        QTest::qWait(300);
+        xdotool("mousemove 120 120 mousedown 1 mousemove 300 250 mousemove 520 420 mouseup 1");
+        QTest::qWait(500);
+        xdotool("key Return");
+        return QTest::qWaitFor(stopBarShown, 8000);
+    }
+
+    // Waits for the process to end after a signal.
+    static int endBy(QProcess& app, int signal)
+    {
+        ::kill(pid_t(app.processId()), signal);
+        (void)QTest::qWaitFor([&] { return app.state() == QProcess::NotRunning; }, 15000);
+        return app.state() == QProcess::NotRunning ? app.exitCode() : -1;
+    }
+
+    const QString m_folder = test::freshDir("captures");
+    AnimatedWindow m_window;
 };
 
 TEST_F(RecDesktopTest, grabber_DrawsThePointerOnlyWhenAsked_AndIsBlackBeyondTheEdge)
@@ -112,97 +306,146 @@ TEST_F(RecDesktopTest, grabber_DrawsThePointerOnlyWhenAsked_AndIsBlackBeyondTheE
     EXPECT_TRUE(grabber->grab(QRect(3000, 3000, 10, 10), frame, false).has_value());
 }
 
-TEST_F(RecDesktopTest, recordingsOfAnAnimatedWindow_DecodeAtTheEvenSize_EveryFrameInTime)
+// Eight seconds of a 1 kHz tone, 48 kHz mono 16-bit little-endian, no header.
+QString writeTone(const QString& path)
 {
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    for (int i = 0; i < 8 * 48000; ++i) {
+        const auto value = qint16(std::lround(16000 * std::sin(2 * M_PI * 1000 * i / 48000)));
+        file.putChar(char(value & 0xff));
+        file.putChar(char((value >> 8) & 0xff));
+    }
+    return path;
+}
+
+// The MP4 recording takes the microphone "vmic" too, while a tone plays into
+// the sound server's sink.
+TEST_F(RecDesktopTest, recordingsOfAnAnimatedWindow_DecodeAtTheEvenSizeEveryFrameInTime_WithTheTone)
+{
+    const auto noSound = platform::createMicrophone()->unavailableReason();
+    QProcess player;
+    if (!noSound) {
+        player.start("paplay", {"--raw", "--format=s16le", "--rate=48000", "--channels=1", "--device=vsink",
+                                writeTone(m_folder + "/tone.raw")});
+        ASSERT_TRUE(player.waitForStarted());
+        QTest::qWait(600);  // the tone is flowing before the recording starts
+    }
     struct Case {
         RecFormat format;
-        int fps;
-        int millis;
+        int fps, millis;
+        bool microphone;
     };
-    for (const Case& c : {Case{RecFormat::mp4, 30, 2000}, Case{RecFormat::mov, 60, 1500}}) {
+    for (const Case& c : {Case{RecFormat::mp4, 30, 2000, !noSound}, Case{RecFormat::mov, 60, 1500, false}}) {
         SCOPED_TRACE(c.fps);
-        const QString path = m_dir + QStringLiteral("/.klipo_rec_%1.%2").arg(c.fps).arg(rawValue(c.format));
-        RecEngine engine(windowTarget(QSizeF(401.5, 301)), RecOptions{c.format, c.fps, false}, path);
+        const QString path = m_folder + QStringLiteral("/.klipo_rec_%1.%2").arg(c.fps).arg(rawValue(c.format));
+        RecEngine engine(windowTarget(QSizeF(401.5, 301)), RecOptions{c.format, c.fps, c.microphone}, path);
         ASSERT_EQ(engine.start(), std::nullopt);
+        EXPECT_FALSE(engine.microphoneError());
         QTest::qWait(c.millis);
-        const RecStopResult result = engine.stop();
-        ASSERT_EQ(result.file, path);
+        ASSERT_EQ(engine.stop().file, path);
 
         const auto info = probeMediaFile(path);
         EXPECT_TRUE(info.playable()) << info.error.toStdString();
         EXPECT_EQ(QSize(info.width, info.height), QSize(402, 300));
         EXPECT_EQ(info.videoProfile, FF_PROFILE_H264_HIGH);
-        EXPECT_DOUBLE_EQ(info.frameRate, c.fps);
+        EXPECT_NEAR(info.frameRate, c.fps, 1.5);  // the average over the file: a late picture or two
         EXPECT_NEAR(info.durationSeconds, c.millis / 1000.0, 0.3);
         EXPECT_NEAR(double(info.videoFramesDecoded), info.durationSeconds * c.fps, 2);
         const RecEngineStats stats = engine.stats();
         EXPECT_EQ(stats.frameSlots, stats.framesWritten + stats.framesDropped);
         EXPECT_EQ(stats.framesWritten, info.videoFramesDecoded);
 
-        const QImage early = test::decodePicture(path, 1);
-        const QImage later = test::decodePicture(path, int(info.videoFramesDecoded) - 2);
+        const QImage early = decodePicture(path, 1);
+        const QImage later = decodePicture(path, int(info.videoFramesDecoded) - 2);
         ASSERT_FALSE(early.isNull());
         // Colours survive the trip through YUV: blue stays blue, not red.
         EXPECT_TRUE(test::near(early.pixel(60, 150), test::knownColour)) << std::hex << early.pixel(60, 150);
         EXPECT_NE(early.copy(240, 0, 160, 300), later.copy(240, 0, 160, 300)) << "the animation was not recorded";
+
+        ASSERT_EQ(info.hasAudio, c.microphone);
+        if (!c.microphone) continue;
+        EXPECT_EQ(std::pair(info.audioSampleRate, info.audioChannels), std::pair(48000, 1));
+        int rate = 0;
+        const std::vector<float> sound = decodeSound(path, &rate);
+        ASSERT_EQ(rate, 48000);
+        EXPECT_NEAR(double(sound.size()) / rate, info.durationSeconds, 0.15);
+        EXPECT_GT(rms(sound, sound.size() / 4, sound.size() * 3 / 4), 0.1);  // the tone, well above silence
+        // The tone is there from (nearly) the first picture on.
+        std::size_t onset = 0;
+        while (onset + 480 < sound.size() && rms(sound, onset, onset + 480) < 0.1) onset += 48;
+        EXPECT_LE(double(onset) / rate + info.firstAudioSeconds - info.firstVideoSeconds, 0.1)
+            << "onset " << onset << " audio " << info.firstAudioSeconds << " video " << info.firstVideoSeconds;
     }
+    if (noSound) GTEST_SKIP() << "no sound server, the microphone was left out: " << noSound->toStdString();
 }
 
-// A 1 kHz tone, 48 kHz mono 16-bit, as a WAV file.
-QString writeTone(const QString& path, double seconds)
+TEST_F(RecDesktopTest, hotKeyPickStartAndHotKey_SaveTheRegion_AndAQuitBySignalKeepsTheRecording)
 {
-    const int rate = 48000;
-    const int count = int(seconds * rate);
-    QByteArray data;
-    data.reserve(count * 2);
-    for (int i = 0; i < count; ++i) {
-        const auto value = qint16(std::lround(16000 * std::sin(2 * M_PI * 1000 * i / rate)));
-        data.append(char(value & 0xff)).append(char((value >> 8) & 0xff));
-    }
-    const auto u32 = [](quint32 v) { return QByteArray(reinterpret_cast<const char*>(&v), 4); };
-    const auto u16 = [](quint16 v) { return QByteArray(reinterpret_cast<const char*>(&v), 2); };
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write("RIFF" + u32(36 + data.size()) + "WAVEfmt " + u32(16) + u16(1) + u16(1) + u32(rate) + u32(rate * 2) +
-               u16(2) + u16(16) + "data" + u32(data.size()) + data);
-    return path;
-}
+    FakeNotificationServer notifications;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    ASSERT_TRUE(bus.registerObject("/org/freedesktop/Notifications", &notifications,
+                                   QDBusConnection::ExportAllSlots) &&
+                bus.registerService("org.freedesktop.Notifications"));
 
-TEST_F(RecDesktopTest, microphone_ToneIntoTheSinkReachesTheSoundTrack_FromTheFirstPicture)
-{
-    auto microphone = platform::createMicrophone();
-    if (auto reason = microphone->unavailableReason()) GTEST_SKIP() << "no sound server: " << reason->toStdString();
-    QProcess player;
-    player.start(QStringLiteral("paplay"),
-                 {QStringLiteral("--device=vsink"), writeTone(m_dir + QStringLiteral("/tone.wav"), 8)});
-    ASSERT_TRUE(player.waitForStarted());
-    QTest::qWait(600);  // the tone is flowing before the recording starts
-
-    const QString path = m_dir + QStringLiteral("/.klipo_rec_sound.mp4");
-    RecEngine engine(windowTarget(QSizeF(320, 240)), RecOptions{RecFormat::mp4, 30, true}, path);
-    ASSERT_EQ(engine.start(), std::nullopt);
-    EXPECT_FALSE(engine.microphoneError());
-    QTest::qWait(2000);
-    const RecStopResult result = engine.stop();
-    player.kill();
-    player.waitForFinished();
-    ASSERT_EQ(result.file, path);
-
-    const auto info = probeMediaFile(path);
+    QProcess app;
+    ASSERT_TRUE(launch(app));
+    ASSERT_TRUE(startRecording());
+    QTest::qWait(3000);
+    xdotool("key ctrl+shift+l");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return files(false).size() == 1; }, 10000));
+    const QString first = m_folder + "/" + files(false).first();
+    EXPECT_TRUE(first.endsWith(".mp4"));
+    auto info = probeMediaFile(first);
     EXPECT_TRUE(info.playable());
-    ASSERT_TRUE(info.hasAudio);
-    EXPECT_EQ(info.audioSampleRate, 48000);
-    EXPECT_EQ(info.audioChannels, 1);
-    int rate = 0;
-    const std::vector<float> sound = test::decodeSound(path, &rate);
-    ASSERT_EQ(rate, 48000);
-    EXPECT_NEAR(double(sound.size()) / rate, info.durationSeconds, 0.15);
-    EXPECT_GT(test::rms(sound, sound.size() / 4, sound.size() * 3 / 4), 0.1);  // the tone, well above silence
-    // The tone is there from (nearly) the first picture on.
-    std::size_t onset = 0;
-    while (onset + 480 < sound.size() && test::rms(sound, onset, onset + 480) < 0.1) onset += 48;
-    EXPECT_LE(double(onset) / rate + info.firstAudioSeconds - info.firstVideoSeconds, 0.1)
-        << "onset " << onset << " audio start " << info.firstAudioSeconds << " video start " << info.firstVideoSeconds;
+    EXPECT_EQ(QSize(info.width, info.height), QSize(400, 300));
+    EXPECT_NEAR(info.durationSeconds, 3.0, 0.2);
+    EXPECT_NEAR(double(info.videoFramesDecoded), info.durationSeconds * 30, 2);
+    EXPECT_TRUE(info.hasAudio) << "the desktop's microphone vmic";
+
+    // SIGTERM while recording: the file is saved and named in a notification.
+    ASSERT_TRUE(startRecording());
+    QTest::qWait(1000);
+    EXPECT_EQ(endBy(app, SIGTERM), 0);
+    ASSERT_EQ(files(false).size(), 2);
+    const QString second = m_folder + "/" + files(false).last();
+    info = probeMediaFile(second);
+    EXPECT_TRUE(info.playable());
+    EXPECT_NEAR(info.durationSeconds, 1.0, 0.3);
+    (void)QTest::qWaitFor([&] { return !notifications.received.isEmpty(); }, 2000);
+    EXPECT_EQ(notifications.received, QStringList{"录屏已保存|退出时已停止录屏，文件保存在 " + second});
+
+    EXPECT_TRUE(files(true).isEmpty());
+    bus.unregisterService("org.freedesktop.Notifications");
+    bus.unregisterObject("/org/freedesktop/Notifications");
+}
+
+TEST_F(RecDesktopTest, selfCheck_PrintsItsLine_AndEndsWithItsStatus)
+{
+    const auto run = [&](const QString& seconds, const QString& screen, QString* line) {
+        QProcess app;
+        if (!launch(app, {{"KLIPO_REC_SELFTEST", seconds}, {"KLIPO_REC_SELFTEST_SCREEN", screen},
+                          {"KLIPO_REC_SELFTEST_DIR", m_folder}}))
+            return -1;
+        (void)QTest::qWaitFor([&] { return app.state() == QProcess::NotRunning; }, 30000);
+        *line = QString::fromUtf8(app.readAllStandardOutput()).trimmed();
+        return app.state() == QProcess::NotRunning ? app.exitCode() : -1;
+    };
+    QString line;
+    EXPECT_EQ(run("3", "0", &line), 0);
+    const QRegularExpression ok("^REC_SELFTEST_OK path=" + QRegularExpression::escape(m_folder) +
+                                "/录屏_\\d{8}_\\d{6}\\.mp4 duration=([0-9.]+) size=400x300 expected=400x300 "
+                                "fps=30\\.0 playable=true$");
+    const auto match = ok.match(line);
+    ASSERT_TRUE(match.hasMatch()) << line.toStdString();
+    EXPECT_NEAR(match.captured(1).toDouble(), 3.0, 0.3);
+
+    EXPECT_EQ(run("nan", "0", &line), 1);
+    EXPECT_EQ(line, "REC_SELFTEST_FAIL bad-duration value=nan");
+    EXPECT_EQ(run("1", "1", &line), 2);
+    EXPECT_EQ(line, "REC_SELFTEST_FAIL no-screen index=1 count=1");
 }
 
 }  // namespace
+
+#include "RecDesktopTest.moc"

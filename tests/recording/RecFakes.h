@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/Microphone.h"
 #include "platform/RegionGrabber.h"
 #include "platform/media/FfmpegFileWriter.h"
 #include "recording/RecEngine.h"
@@ -10,8 +9,8 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <thread>
 
 namespace klipo::test {
@@ -26,9 +25,9 @@ inline bool near(QRgb a, QColor b, int tolerance = 6)
            std::abs(qBlue(a) - b.blue()) <= tolerance;
 }
 
-// A desktop drawn in memory: the left half of every grabbed picture is the
-// known colour, the right half a bar that moves with each grab; or noise,
-// which compresses badly (to fill a disk quickly).
+// A desktop drawn in memory: the left half of every picture is the known
+// colour, the right half a bar that moves with each grab; or noise, which
+// compresses badly (to fill a disk quickly); or no picture at all.
 class SyntheticGrabber : public platform::RegionGrabber {
 public:
     enum class Mode { pattern, noise, failing };
@@ -41,29 +40,21 @@ public:
         if (m_mode == Mode::failing) return QStringLiteral("画面读取失败");
         if (frame.size() != rectPx.size() || frame.format() != QImage::Format_RGB32)
             frame = QImage(rectPx.size(), QImage::Format_RGB32);
-        ++m_count;
-        if (m_mode == Mode::noise) {
-            for (int y = 0; y < frame.height(); ++y) {
-                auto* line = reinterpret_cast<std::uint32_t*>(frame.scanLine(y));
-                for (int x = 0; x < frame.width(); ++x) {
+        const int half = frame.width() / 2;
+        const int bar = half + int(++m_count * 4 % std::max(1, frame.width() - half - 8));
+        for (int y = 0; y < frame.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(frame.scanLine(y));
+            for (int x = 0; x < frame.width(); ++x) {
+                if (m_mode == Mode::noise) {
                     m_state ^= m_state << 13;
                     m_state ^= m_state >> 7;
                     m_state ^= m_state << 17;
-                    line[x] = 0xff000000u | std::uint32_t(m_state);
+                    line[x] = 0xff000000u | QRgb(m_state);
+                } else {
+                    const bool ink = x >= bar && x < bar + 8;
+                    line[x] = x < half ? knownColour.rgb() : ink ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
                 }
             }
-            return std::nullopt;
-        }
-        frame.fill(Qt::white);
-        const int half = frame.width() / 2;
-        for (int y = 0; y < frame.height(); ++y) {
-            auto* line = reinterpret_cast<QRgb*>(frame.scanLine(y));
-            for (int x = 0; x < half; ++x) line[x] = knownColour.rgb();
-        }
-        const int bar = half + int(m_count * 4 % std::max(1, frame.width() - half - 8));
-        for (int y = 0; y < frame.height(); ++y) {
-            auto* line = reinterpret_cast<QRgb*>(frame.scanLine(y));
-            for (int x = bar; x < bar + 8 && x < frame.width(); ++x) line[x] = qRgb(0, 0, 0);
         }
         return std::nullopt;
     }
@@ -127,11 +118,7 @@ inline RecEngineParts syntheticParts(SyntheticGrabber::Mode mode = SyntheticGrab
 // A target whose output is exactly `size` pixels, at the top left of a 1x screen.
 inline RecTarget targetOfSize(QSize size)
 {
-    RecTarget target;
-    target.screenGeometry = QRect(0, 0, 1920, 1080);
-    target.scale = 1.0;
-    target.rect = QRectF(0, 1080 - size.height(), size.width(), size.height());
-    return target;
+    return RecTarget{QRect(0, 0, 1920, 1080), 1.0, QRectF(0, 1080 - size.height(), size.width(), size.height())};
 }
 
 }  // namespace klipo::test

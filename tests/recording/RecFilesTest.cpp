@@ -1,20 +1,21 @@
-// Where a recording lives: its temporary place, saving it into the capture
-// folder without ever losing or replacing a file, and leftovers of a crash.
+// A recording is never lost: its temporary place, saving it into the capture
+// folder without ever replacing a file, a full disk under it, a kill of its
+// process (the recording then runs in a process of its own, recording_probe).
 #include "platform/FileUseLock.h"
 #include "platform/media/MediaProbe.h"
-#include "recording/RecEngine.h"
-#include "recording/RecFakes.h"
 #include "recording/RecFiles.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTest>
-
-#include <sys/stat.h>
+#include <QMap>
+#include <QProcess>
+#include <QStorageInfo>
+#include <QThread>
 
 using namespace klipo;
 
@@ -33,22 +34,6 @@ QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool sameFileSystem(const QString& a, const QString& b)
-{
-    struct stat sa {}, sb {};
-    return stat(QFile::encodeName(a).constData(), &sa) == 0 && stat(QFile::encodeName(b).constData(), &sb) == 0 &&
-           sa.st_dev == sb.st_dev;
-}
-
-// A real recording of about a second into `path`.
-void record(const QString& path)
-{
-    RecEngine engine(test::targetOfSize(QSize(160, 120)), RecOptions{}, path, test::syntheticParts());
-    ASSERT_EQ(engine.start(), std::nullopt);
-    QTest::qWait(1300);
-    ASSERT_TRUE(engine.stop().file);
 }
 
 TEST(RecFilesTest, savesInOneSecond_TakeTheNextCounter_AndNeverReplaceAFile)
@@ -73,7 +58,7 @@ TEST(RecFilesTest, saveAcrossFileSystems_CopiesThenRemoves_BothWays)
     const QString shm = QStringLiteral("/dev/shm/klipo-rec-test-%1").arg(QCoreApplication::applicationPid());
     QDir().mkpath(shm);
     const QString local = test::freshDir(QStringLiteral("local"));
-    if (sameFileSystem(shm, local)) {
+    if (QStorageInfo(shm) == QStorageInfo(local)) {
         QDir(shm).removeRecursively();
         GTEST_SKIP() << "/dev/shm and the sandbox share one file system here";
     }
@@ -111,35 +96,83 @@ TEST(RecFilesTest, failedSave_KeepsTheFile_AndNamesWhereItIs)
     EXPECT_TRUE(fallback->startsWith(scratch + QStringLiteral("/klipo_rec_")));
 }
 
-TEST(RecFilesTest, leftovers_AreTrimmedAndSaved_UnlessInUseOrEmpty)
+const QString probe = QStringLiteral(KLIPO_RECORDING_PROBE);
+
+// The probe's "key=value" lines.
+QMap<QString, QString> run(const QString& program, const QStringList& arguments, int* exitCode)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    QMap<QString, QString> lines;
+    for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts))
+        lines.insert(line.section('=', 0, 0), line.section('=', 1));
+    return lines;
+}
+
+TEST(RecFilesTest, fullDisk_KeepsWhatWasWritten_Playable_AndSavesIt)
+{
+    // Noise compresses badly: a 1 MB disk fills within a few seconds.
+    const QString disk = test::freshDir(QStringLiteral("disk"));
+    const QStringList recording{"--capture", disk + "/captures", "--temp", disk, "--seconds", "15", "--noise"};
+    int exitCode = 0;
+    // A small disk of its own in a private mount namespace ...
+    const QString mountAndRun = "mount -t tmpfs -o size=1024k tmpfs \"$0\" || exit 97; exec \"$@\"";
+    QMap<QString, QString> lines = run("unshare", QStringList{"-rm", "sh", "-c", mountAndRun, disk, probe} + recording,
+                                       &exitCode);
+    // ... or, where namespaces are not allowed, a file size limit.
+    if (!lines.contains("recording"))
+        lines = run(probe, recording + QStringList{"--fsize-limit", "1048576"}, &exitCode);
+    ASSERT_TRUE(lines.contains("recording")) << lines.value("error").toStdString();
+    EXPECT_EQ(exitCode, 0);
+    const QString failure = lines.value("runtime-error");
+    EXPECT_TRUE(failure.contains(QStringLiteral("磁盘空间不足")) || failure.contains(QStringLiteral("大小上限")))
+        << failure.toStdString();
+    EXPECT_EQ(lines.value("cut-short"), failure);
+    EXPECT_TRUE(lines.value("saved").contains(QStringLiteral("/captures/录屏_")))
+        << lines.value("save-error").toStdString();
+    EXPECT_TRUE(lines.value("playable").startsWith("true frames=")) << lines.value("playable").toStdString();
+}
+
+// Recovered at the next start: a killed recording, cut off in the middle of
+// a fragment; not one still in use, nor an empty one.
+TEST(RecFilesTest, killedRecording_IsTrimmedAndSavedAtTheNextStart_ButNotOneInUseOrEmpty)
 {
     const QString captures = test::freshDir(QStringLiteral("captures"));
     const QString temp = test::freshDir(QStringLiteral("tmp"));
-    const QString crashed = captures + QStringLiteral("/.klipo_rec_crashed.mp4");
-    record(crashed);
-    if (HasFatalFailure()) return;
-    // A crash in the middle of a fragment: a box that promises more than is there.
-    QFile tail(crashed);
+    QProcess process;
+    process.start(probe, {"--capture", captures, "--temp", temp, "--seconds", "60"});
+    ASSERT_TRUE(process.waitForReadyRead(10000));
+    const QString killed = QString::fromUtf8(process.readAllStandardOutput()).section('=', 1).trimmed();
+    ASSERT_TRUE(killed.startsWith(captures + "/.klipo_rec_")) << killed.toStdString();
+    QThread::msleep(2600);  // a couple of fragments
+    process.kill();         // SIGKILL: no stop, no trailer, no save
+    ASSERT_TRUE(process.waitForFinished(5000));
+    // A box that promises more than is there.
+    QFile tail(killed);
     ASSERT_TRUE(tail.open(QIODevice::Append));
     tail.write(QByteArray::fromHex("00100000") + "moof" + QByteArray(200, '\0'));
     tail.close();
-    const QString inUse = captures + QStringLiteral("/.klipo_rec_running.mov");
-    record(inUse);
-    if (HasFatalFailure()) return;
+    const QString inUse = captures + "/.klipo_rec_running.mov";
+    QFile(inUse).open(QIODevice::WriteOnly);
     platform::FileUseLock running;
     ASSERT_TRUE(running.tryLock(inUse));
-    const QString empty = writeFile(temp + QStringLiteral("/klipo_rec_empty.mp4"), QByteArray());
+    const QString empty = temp + "/klipo_rec_empty.mp4";
+    QFile(empty).open(QIODevice::WriteOnly);
 
     const QList<RecFiles::Leftover> found = RecFiles::recoverLeftovers(captures, temp);
     ASSERT_EQ(found.size(), 1);
-    EXPECT_EQ(found[0].foundAt, crashed);
+    EXPECT_EQ(found[0].foundAt, killed);
     ASSERT_TRUE(found[0].result.ok()) << found[0].result.error.toStdString();
     EXPECT_TRUE(QFileInfo(*found[0].result.savedPath).fileName().startsWith(QStringLiteral("录屏_")));
     const auto info = platform::media::probeMediaFile(*found[0].result.savedPath);
     EXPECT_TRUE(info.playable());
-    EXPECT_GT(info.durationSeconds, 0.5);
+    EXPECT_GE(info.durationSeconds, 0.9);
     EXPECT_TRUE(QFile::exists(inUse));
     EXPECT_FALSE(QFile::exists(empty));
+    // Nothing is found twice.
+    EXPECT_TRUE(RecFiles::recoverLeftovers(captures, temp).isEmpty());
 }
 
 }  // namespace

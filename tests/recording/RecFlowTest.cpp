@@ -1,5 +1,8 @@
 // The recording flow over fake neighbours: from the pick to the saved file,
-// attempts given up, the stop bar's place, the quit; the self-check's input.
+// attempts given up, the stop bar's place, the quit; the bars themselves; the
+// self-check's input and verdict.
+#include "app/HUDBarButton.h"
+#include "recording/RecBlinkDot.h"
 #include "recording/RecService.h"
 #include "recording/RecSelfTest.h"
 #include "platform/SettingsStore.h"
@@ -7,11 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
 #include <QTest>
+
+#include <cmath>
 
 using namespace klipo;
 using State = RecService::RecState;
@@ -216,31 +222,67 @@ TEST_F(RecFlowTest, stopBarWithNoRoomOutsideTheRegion_StaysHiddenAndIsToldOnce_A
     EXPECT_EQ(ports->toasts.last(), "麦克风不可用，本次录屏将不带声音|没有可用的声音服务（PulseAudio 未运行）");
 }
 
-TEST(RecSelfTestTest, durationAndScreenAreReadStrictly_AndAWrongFileFails)
+TEST(RecOptionsBarTest, showsTheStoredChoice_AndReturnFromAnyChoiceOrTheButtonsStartOrCancelWithTheShownOptions)
+{
+    EXPECT_EQ(RecOptionsBarPanel({RecFormat::mp4, 24, false}).fpsPopup()->currentText(), "30");  // 24 is not offered
+    RecOptionsBarPanel panel({RecFormat::mov, 60, true});
+    std::optional<RecOptions> started;
+    int cancels = 0;
+    QTest::keyClick(&panel, Qt::Key_Return);  // unset: nothing
+    panel.onStart = [&](RecOptions options) { started = options; };
+    panel.onCancel = [&] { ++cancels; };
+    panel.fpsPopup()->setCurrentIndex(0);
+    panel.micPopup()->setCurrentIndex(0);
+    QTest::keyClick(panel.fpsPopup(), Qt::Key_Return);
+    ASSERT_TRUE(started.has_value());
+    EXPECT_EQ(std::tuple(started->format, started->fps, started->microphone), std::tuple(RecFormat::mov, 15, false));
+    panel.formatPopup()->setCurrentIndex(0);
+    QTest::mouseClick(panel.startButton(), Qt::LeftButton);
+    EXPECT_EQ(started->format, RecFormat::mp4);
+    QTest::mouseClick(panel.cancelButton(), Qt::LeftButton);
+    EXPECT_EQ(cancels, 1);
+}
+
+TEST(RecControlBarTest, clockTruncatesAndNeverWraps_DotBlinksUntilStopped_AndStopCalls)
+{
+    for (double nothing : {-3.0, std::nan(""), HUGE_VAL}) EXPECT_EQ(RecControlBarPanel::clockText(nothing), "00:00");
+    RecControlBarPanel panel;
+    panel.move(100, 500);
+    panel.setElapsed(6001.9);
+    EXPECT_EQ(panel.timeLabel()->text(), "100:01");
+    EXPECT_EQ(panel.x(), 100);
+    EXPECT_GE(panel.timeLabel()->width(), panel.timeLabel()->sizeHint().width());
+
+    RecBlinkDot* dot = panel.dotView();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dot->opacity() < 0.8; }, 2000));
+    dot->stopBlinking();
+    EXPECT_EQ(dot->opacity(), 1.0);
+    int stops = 0;
+    panel.onStop = [&] { ++stops; };
+    QTest::mouseClick(panel.stopButton(), Qt::LeftButton);
+    EXPECT_EQ(stops, 1);
+}
+
+TEST(RecSelfTestTest, durationIsReadStrictly_AndAWrongFileFails)
 {
     using Kind = RecSelfTest::Duration::Kind;
-    for (const char* off : {"", "abc", "3 ", " 3"}) EXPECT_EQ(RecSelfTest::parseDuration(off).kind, Kind::off);
+    for (const char* off : {"", "3 ", " 3"}) EXPECT_EQ(RecSelfTest::parseDuration(off).kind, Kind::off) << off;
     for (const char* refused : {"nan", "inf", "-1", "1e11"})
         EXPECT_EQ(RecSelfTest::parseDuration(refused).kind, Kind::refused) << refused;
-    EXPECT_EQ(RecSelfTest::parseDuration("0x1.8p1").seconds, 3.0);
-    EXPECT_EQ(RecSelfTest::parseScreenIndex("-1"), -1);
-    for (const char* zero : {"1.0", "+", "99999999999"}) EXPECT_EQ(RecSelfTest::parseScreenIndex(zero), 0);
 
     platform::media::MediaInfo info;
     info.opened = true;
-    info.width = 400;
-    info.height = 300;
-    info.frameRate = 30;
-    info.durationSeconds = 3.02;
-    info.videoFramesDecoded = 90;
+    std::tie(info.width, info.height, info.frameRate, info.durationSeconds, info.videoFramesDecoded) =
+        std::tuple(400, 300, 30.0, 3.02, 90);
     bool pass = false;
     EXPECT_EQ(RecSelfTest::resultLine("/s/a.mp4", info, QSize(400, 300), 3, &pass),
               "REC_SELFTEST_OK path=/s/a.mp4 duration=3.02 size=400x300 expected=400x300 fps=30.0 playable=true");
     EXPECT_TRUE(pass);
     // A size off by the engine's rounding, or a short file: failures.
-    EXPECT_TRUE(RecSelfTest::resultLine("/s/a.mp4", info, QSize(402, 300), 3, &pass).startsWith("REC_SELFTEST_FAIL"));
-    RecSelfTest::resultLine("/s/a.mp4", info, QSize(400, 300), 5, &pass);
-    EXPECT_FALSE(pass);
+    for (auto [size, seconds] : {std::pair{QSize(402, 300), 3}, {QSize(400, 300), 5}}) {
+        RecSelfTest::resultLine("/s/a.mp4", info, size, seconds, &pass);
+        EXPECT_FALSE(pass) << seconds;
+    }
 }
 
 }  // namespace

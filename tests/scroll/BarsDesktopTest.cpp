@@ -21,13 +21,8 @@ using platform::windowFocus;
 
 namespace {
 
-int xdotool(const QStringList& arguments) { return QProcess::execute(QStringLiteral("xdotool"), arguments); }
-
-void clickAt(QPoint global)
-{
-    xdotool({"mousemove", QString::number(global.x()), QString::number(global.y()), "click", "1"});
-}
-
+void xdotool(const QStringList& arguments) { QProcess::execute(QStringLiteral("xdotool"), arguments); }
+void clickAt(QPoint p) { xdotool({"mousemove", QString::number(p.x()), QString::number(p.y()), "click", "1"}); }
 QPoint centreOf(const QWidget* widget) { return widget->mapToGlobal(widget->rect().center()); }
 
 // Whether the screen shows the bar's dark background at its left end (the
@@ -39,28 +34,22 @@ bool showsOnTop(const QWidget* bar)
     return !pixel.isNull() && pixel.pixelColor(0, 0).lightness() < 80;
 }
 
-// Another program's ordinary window, focused: the content being scrolled or
-// recorded.
-class ForeignWindow {
-public:
-    explicit ForeignWindow(QRect place)
+// Another program's ordinary window, focused: the content being captured.
+struct ForeignWindow {
+    explicit ForeignWindow(QRect r)
     {
-        m_process.start(
-            QStringLiteral(KLIPO_FOREIGN_WINDOW),
-            {"--at",
-             QStringLiteral("%1,%2,%3,%4").arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height())});
-        shown = m_process.waitForReadyRead(10000) && m_process.readAll().contains("shown");
+        process.start(QStringLiteral(KLIPO_FOREIGN_WINDOW),
+                      {"--at", QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height())});
+        shown = process.waitForReadyRead(10000) && process.readAll().contains("shown");
         QTest::qWait(200);
     }
     ~ForeignWindow()
     {
-        m_process.terminate();
-        m_process.waitForFinished(5000);
+        process.terminate();
+        process.waitForFinished(5000);
     }
+    QProcess process;
     bool shown = false;
-
-private:
-    QProcess m_process;
 };
 
 struct PressCounter : QWidget {
@@ -108,7 +97,9 @@ TEST_F(BarsDesktop, clicksInsideAndOnTheFrame_ReachTheWindowUnderneath)
     EXPECT_GT(blue, framed.height() * 4 / 10);  // dashes: 6 drawn, 4 left out
 }
 
-TEST_F(BarsDesktop, clickingOrDraggingABar_LeavesTheOtherProgramActive)
+// Clicking or dragging the scrolling bar leaves the other program active;
+// the recording's options bar takes the keyboard for Return and gives it back.
+TEST_F(BarsDesktop, theBarsAndTheFocusOfTheProgramBeingCaptured)
 {
     ForeignWindow content(QRect(100, 100, 900, 700));
     ASSERT_TRUE(content.shown);
@@ -143,19 +134,12 @@ TEST_F(BarsDesktop, clickingOrDraggingABar_LeavesTheOtherProgramActive)
     QTest::qWait(300);
     EXPECT_TRUE(showsOnTop(&scrollBar));
     EXPECT_EQ(QApplication::activeWindow(), nullptr);
-}
-
-TEST_F(BarsDesktop, optionsBarTakesTheKeyboardForReturn_AndTheFocusCanGoBack)
-{
-    ForeignWindow content(QRect(100, 100, 900, 700));
-    ASSERT_TRUE(content.shown);
-    const auto previous = windowFocus().activeWindow();
-    ASSERT_TRUE(previous.has_value());
+    scrollBar.hide();
 
     RecOptionsBarPanel options({RecFormat::mov, 60, false});
     std::optional<RecOptions> started;
     options.onStart = [&](RecOptions chosen) { started = chosen; };
-    options.place(QRectF(300, 200, 500, 300), QGuiApplication::primaryScreen());
+    options.place(captured, QGuiApplication::primaryScreen());
     options.showAndFocus();
     ASSERT_TRUE(QTest::qWaitFor([&] { return windowFocus().activeWindow() == options.winId(); }, 3000));
     xdotool({"key", "Return"});
@@ -164,8 +148,8 @@ TEST_F(BarsDesktop, optionsBarTakesTheKeyboardForReturn_AndTheFocusCanGoBack)
     EXPECT_EQ(started->fps, 60);
 
     options.hide();
-    windowFocus().activateWindow(*previous);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return windowFocus().activeWindow() == previous; }, 3000));
+    windowFocus().activateWindow(*active);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return windowFocus().activeWindow() == active; }, 3000));
 }
 
 }  // namespace

@@ -20,12 +20,7 @@ namespace {
 
 QuickCaptureOutput::Options folder(const QString& directory, CaptureFileFormat format = CaptureFileFormat::png)
 {
-    QuickCaptureOutput::Options o;
-    o.directory = directory;
-    o.format = format;
-    o.copyToClipboard = false;
-    o.saveHistory = false;
-    return o;
+    return {.directory = directory, .format = format, .copyToClipboard = false, .saveHistory = false};
 }
 
 QStringList filesIn(const QString& directory) { return QDir(directory).entryList(QDir::Files); }
@@ -95,13 +90,10 @@ TEST(ScrollDelivery, onAnotherFileSystem_TheImageIsSaved_AndOnAFullOne_KeptInThe
 {
     if (!qEnvironmentVariableIsSet("KLIPO_TEST_IN_NAMESPACE")) {
         QProcess inner;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KLIPO_TEST_IN_NAMESPACE"), QStringLiteral("1"));
-        inner.setProcessEnvironment(env);
         inner.setProcessChannelMode(QProcess::MergedChannels);
-        inner.start(QStringLiteral("unshare"),
-                    {"-rm", QCoreApplication::applicationFilePath(),
-                     "--gtest_filter=ScrollDelivery.onAnotherFileSystem*"});
+        inner.start(QStringLiteral("env"), {"KLIPO_TEST_IN_NAMESPACE=1", "unshare", "-rm",
+                                            QCoreApplication::applicationFilePath(),
+                                            "--gtest_filter=ScrollDelivery.onAnotherFileSystem*"});
         ASSERT_TRUE(inner.waitForFinished(60000));
         const QString output = QString::fromUtf8(inner.readAll());
         if (output.contains(QStringLiteral("NO-NAMESPACE"))) GTEST_SKIP() << "no private mount namespace here";

@@ -18,7 +18,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 
 using namespace klipo::test;
 
@@ -45,8 +44,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override
     {
-        QPainter p(this);
-        p.drawImage(0, 0, pageFrame(PageSpec{PageKind::text, width(), 7}, m_offset, height()));
+        QPainter(this).drawImage(0, 0, pageFrame(PageSpec{PageKind::text, width(), 7}, m_offset, height()));
     }
     void wheelEvent(QWheelEvent* event) override
     {
@@ -58,18 +56,8 @@ protected:
     }
 
 private:
-    int m_pageHeight;
-    int m_perNotch;
-    int m_offset = 0;
-    int m_wheel = 0;
+    int m_pageHeight, m_perNotch, m_offset = 0, m_wheel = 0;
 };
-
-QList<int> numbers(const QString& text)
-{
-    QList<int> n;
-    for (const QString& part : text.split(QLatin1Char(','))) n << part.toInt();
-    return n;
-}
 
 }  // namespace
 
@@ -78,44 +66,41 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments();
     auto option = [&](const char* name) {
+        QList<int> numbers;
         const int i = int(args.indexOf(QLatin1String(name)));
-        return i >= 0 && i + 1 < args.size() ? args[i + 1] : QString();
+        if (i >= 0 && i + 1 < args.size())
+            for (const QString& part : args[i + 1].split(QLatin1Char(','))) numbers << part.toInt();
+        return numbers;
     };
-    const QList<int> at = numbers(option("--at"));
+    const QList<int> at = option("--at"), timer = option("--timer");
     if (at.size() != 4) return 2;
-    FixtureWindow window(option("--page-height").toInt(), option("--per-notch").toInt());
+    FixtureWindow window(option("--page-height").value(0), option("--per-notch").value(0));
     window.setWindowTitle(QStringLiteral("scroll fixture"));
     window.setGeometry(at[0], at[1], at[2], at[3]);
     window.show();
 
-    const QList<int> timer = numbers(option("--timer"));
-    if (timer.size() == 4) {
-        auto* steps = new QTimer(&window);
-        auto left = std::make_shared<int>(timer[3]);
-        QObject::connect(steps, &QTimer::timeout, &window, [&window, steps, left, step = timer[2]] {
-            window.scrollBy(std::min(step, *left));
-            *left -= step;
-            if (*left <= 0) steps->stop();
-        });
-        if (timer[0] >= 0) {
-            QTimer::singleShot(timer[0], steps, [steps, every = timer[1]] { steps->start(every); });
-        } else {
-            auto* input = new QSocketNotifier(0, QSocketNotifier::Read, &window);
-            QObject::connect(input, &QSocketNotifier::activated, steps, [input, steps, every = timer[1]] {
-                input->setEnabled(false);
-                steps->start(every);
-            });
-        }
-    }
+    QTimer steps;
+    int left = timer.value(3);
+    QObject::connect(&steps, &QTimer::timeout, &window, [&] {
+        window.scrollBy(std::min(timer[2], left));
+        if ((left -= timer[2]) <= 0) steps.stop();
+    });
+    QSocketNotifier input(0, QSocketNotifier::Read);
+    input.setEnabled(timer.size() == 4 && timer[0] < 0);
+    QObject::connect(&input, &QSocketNotifier::activated, &window, [&] {
+        input.setEnabled(false);
+        steps.start(timer[1]);
+    });
+    if (timer.size() == 4 && timer[0] >= 0) QTimer::singleShot(timer[0], &steps, [&] { steps.start(timer[1]); });
 
-    auto* poll = new QTimer(&window);
-    QObject::connect(poll, &QTimer::timeout, &window, [&window, poll] {
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &window, [&] {
         if (!window.isVisible() || !window.windowHandle() || !window.windowHandle()->isExposed()) return;
-        poll->stop();
+        poll.stop();
         const QPoint origin = window.mapToGlobal(QPoint(0, 0));
         std::printf("shown %d %d\n", origin.x(), origin.y());
         std::fflush(stdout);
     });
-    poll->start(20);
+    poll.start(20);
     return app.exec();
 }

@@ -1,11 +1,9 @@
 #pragma once
 
 #include "TestPages.h"
-#include "scroll/FrameSpool.h"
 #include "scroll/PngFrameSpool.h"
 #include "scroll/ScrollStitcher.h"
 
-#include <functional>
 #include <memory>
 #include <random>
 
@@ -23,48 +21,27 @@ inline QImage noiseFrame(int width, int height, uint32_t seed)
     return image;
 }
 
-inline QImage uniformFrame(int width, int height, int grey = 200)
+inline QImage uniformFrame(int width, int height)
 {
     QImage image(width, height, QImage::Format_Grayscale8);
-    image.fill(grey);
+    image.fill(200);
     return image;
 }
 
-// The real PNG spool with writes that can be made to fail.
-class FlakySpool : public stitch::FrameSpool {
-public:
-    explicit FlakySpool(QString folder) : m_inner(std::move(folder), false) {}
-    std::function<bool(int keptIndex)> failWrite = [](int) { return false; };
-    int writes = 0;
-
+// The real PNG spool, with writes that fail while `failing` is set.
+struct FlakySpool : stitch::PngFrameSpool {
+    explicit FlakySpool(QString folder) : PngFrameSpool(std::move(folder), false) {}
     bool write(int keptIndex, const stitch::FrameRows& frame) override
     {
-        ++writes;
-        if (failWrite(keptIndex)) return false;
-        return m_inner.write(keptIndex, frame);
+        return !failing && PngFrameSpool::write(keptIndex, frame);
     }
-    bool read(int keptIndex, int width, int rowCount, uchar* dest, qsizetype destStride) override
-    {
-        return m_inner.read(keptIndex, width, rowCount, dest, destStride);
-    }
-    void removeAll() override { m_inner.removeAll(); }
-    bool created() const override { return m_inner.created(); }
-    QString folder() const override { return m_inner.folder(); }
-    QString filePath(int keptIndex) const { return m_inner.filePath(keptIndex); }
-
-private:
-    stitch::PngFrameSpool m_inner;
+    bool failing = false;
 };
 
 // Pixel for pixel, whatever the two formats (grey pages come back as RGB).
 inline bool samePixels(const QImage& a, const QImage& b)
 {
-    if (a.size() != b.size()) return false;
-    const QImage ra = a.convertToFormat(QImage::Format_RGB32);
-    const QImage rb = b.convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < ra.height(); ++y)
-        if (memcmp(ra.constScanLine(y), rb.constScanLine(y), std::size_t(ra.width()) * 4) != 0) return false;
-    return true;
+    return a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);
 }
 
 }  // namespace klipo::test

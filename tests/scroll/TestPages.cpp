@@ -131,22 +131,14 @@ std::vector<int> randomTops(int pageHeight, int frameHeight, int minStep, int ma
 
 QImage withNoise(const QImage& frame, int amplitude, uint32_t seed)
 {
-    QImage out = frame.convertToFormat(frame.format() == QImage::Format_Grayscale8 ? QImage::Format_Grayscale8
-                                                                                  : QImage::Format_RGB32);
+    QImage out = frame.convertToFormat(QImage::Format_RGB32);
     QRandomGenerator rng(seed);
-    const int span = 2 * amplitude + 1;
-    auto shift = [&](int v) { return std::clamp(v + int(rng.bounded(uint32_t(span))) - amplitude, 0, 255); };
     for (int y = 0; y < out.height(); ++y) {
-        if (out.format() == QImage::Format_Grayscale8) {
-            uchar* row = out.scanLine(y);
-            for (int x = 0; x < out.width(); ++x) row[x] = uchar(shift(row[x]));
-        } else {
-            auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
-            for (int x = 0; x < out.width(); ++x) {
-                const int n = int(rng.bounded(uint32_t(span))) - amplitude;
-                row[x] = qRgb(std::clamp(qRed(row[x]) + n, 0, 255), std::clamp(qGreen(row[x]) + n, 0, 255),
-                              std::clamp(qBlue(row[x]) + n, 0, 255));
-            }
+        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            const int n = int(rng.bounded(uint32_t(2 * amplitude + 1))) - amplitude;
+            row[x] = qRgb(std::clamp(qRed(row[x]) + n, 0, 255), std::clamp(qGreen(row[x]) + n, 0, 255),
+                          std::clamp(qBlue(row[x]) + n, 0, 255));
         }
     }
     return out;

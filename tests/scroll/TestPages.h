@@ -33,7 +33,7 @@ QImage pageFrameGray(const PageSpec& page, int top, int height);
 // last frame ends at or before pageHeight.
 std::vector<int> randomTops(int pageHeight, int frameHeight, int minStep, int maxStep, uint32_t seed);
 
-// Every pixel moved by a uniform amount in [-amplitude, amplitude], clamped.
+// Every pixel moved by a uniform amount in [-amplitude, amplitude], clamped (RGB32).
 QImage withNoise(const QImage& frame, int amplitude, uint32_t seed);
 
 }  // namespace klipo::test
