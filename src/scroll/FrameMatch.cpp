@@ -131,8 +131,10 @@ bool isBacktrack(const MatchGeometry& geometry, const ScrollStitchConfig& config
         std::fflush(stderr);
     }
 
-    if (medianNeg - bestNeg < config.flatCurveThreshold || bestNeg >= 8.0 ||
-        bestNeg >= bestPos - config.flatCurveThreshold)
+    // No fixed ceiling on bestNeg: on half-size frames an odd step back falls
+    // between two compared rows and leaves the reverse minimum well above a
+    // few grey levels; the full-resolution check below decides.
+    if (medianNeg - bestNeg < config.flatCurveThreshold || bestNeg >= bestPos - config.flatCurveThreshold)
         return false;
 
     // Refine at full resolution: the current frame's row r + c against the

@@ -151,7 +151,7 @@ TEST(StitchAccuracy, textPagesComeBackExactly_WhateverTheWidthStepAndHeader_AndU
 // only the forward frames are kept, each matched against the last kept one.
 TEST(StitchAccuracy, backAndForthWithStills_KeepsOnlyTheForwardFrames)
 {
-    for (int width : {300, 640, 800}) {
+    for (int width : {300, 480, 640, 800}) {
         const PageSpec spec{PageKind::text, width, uint32_t(width)};
         const auto tops = randomTops(3000, 400, 40, 340, uint32_t(width));
         ASSERT_GE(tops.size(), 8u);
@@ -159,8 +159,10 @@ TEST(StitchAccuracy, backAndForthWithStills_KeepsOnlyTheForwardFrames)
         for (std::size_t i = 1; i < 8; ++i) {
             QImage caret = pageFrameGray(spec, tops[i], 400);
             QPainter(&caret).fillRect(40, 100, 2, 16, Qt::black);
+            // Odd steps back too: at half-size matching they fall between two compared rows.
+            const int back = 23 + 2 * int(i);
             for (const QImage& frame : {pageFrameGray(spec, tops[i], 400), caret,
-                                        pageFrameGray(spec, tops[i] - 24, 400), pageFrameGray(spec, tops[i] - 60, 400)})
+                                        pageFrameGray(spec, tops[i] - back, 400), pageFrameGray(spec, tops[i] - 60, 400)})
                 ASSERT_EQ(stitcher.append(frame), std::nullopt);
         }
         EXPECT_EQ(stitcher.skippedDuplicates().size(), 7u) << width;
