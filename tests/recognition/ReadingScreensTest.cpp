@@ -59,9 +59,21 @@ TEST(ReadingScreens, readsDesktopsBubblesTablesTerminalsAndAccents_OnceAndLineBy
 }
 
 // The layout alone, without the engine: a column reads to its end before the
-// next one, and no line runs across the gutter.
-TEST(ReadingScreens, laysOutColumnsBeforeRows)
+// next one, and no line runs across the gutter; a chat's bubbles, which take
+// turns on either side, read top to bottom.
+TEST(ReadingScreens, laysOutColumnsBeforeRows_ButBubblesRowByRow)
 {
+    for (const ScreenLanguage language : {ScreenLanguage::English, ScreenLanguage::Chinese}) {
+        const Screen chat = drawScreen(ScreenKind::Chat, language);
+        const platform::PageLayout page = platform::analysePage(chat.image.convertToFormat(QImage::Format_Grayscale8));
+        int lastTop = 0;
+        for (const platform::LayoutLine& line : page.lines) {
+            if (line.rect.left() < chat.image.width() * 3 / 10) continue;  // the conversation list
+            EXPECT_GE(line.rect.top(), lastTop) << "bubble read out of turn";
+            lastTop = line.rect.top();
+        }
+    }
+
     const Screen article = drawScreen(ScreenKind::Article, ScreenLanguage::English);
     const platform::PageLayout page = platform::analysePage(article.image.convertToFormat(QImage::Format_Grayscale8));
     const int middle = article.image.width() / 2;

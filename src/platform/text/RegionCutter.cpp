@@ -179,8 +179,9 @@ std::vector<RegionCutter::Gap> RegionCutter::gaps(const QRect& r, const std::vec
         if (size >= wide || ruled > 0) {
             double score = double(size) / th + (ruled > 0 ? 2 : 0);
             // Text that takes turns on either side (a chat's bubbles)
-            // reads row by row, not as two columns.
-            if (!across && ruled == 0 && !sideBySide(r, start, end)) score *= 0.3;
+            // reads row by row, not as two columns: any row gap (at least
+            // 0.8) goes first.
+            if (!across && ruled == 0 && !sideBySide(r, start, end)) score = std::min(score * 0.3, 0.5);
             out.push_back({start, end, score, ruled});
         }
         i = j;
