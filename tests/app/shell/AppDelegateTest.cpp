@@ -145,8 +145,13 @@ TEST(AppDelegate, menuKeys_WorkWhileTheMenuIsOpen_AndInOurWindows_UnlessAHotKeyT
     ours.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&ours));
     QTest::keyClick(&ours, Qt::Key_Comma, Qt::ControlModifier);
+    // Ctrl+Q works in our windows and while the menu is open.
     QTest::keyClick(&ours, Qt::Key_Q, Qt::ControlModifier);
     ASSERT_TRUE(QTest::qWaitFor([&] { return quits == 1; }, 2000));
+    menu->popup(QPoint(200, 200));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    QTest::keyClick(menu, Qt::Key_Q, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return quits == 2; }, 2000));
     EXPECT_EQ(shell.services.calls, (QStringList{"showLibrary:history", "showSettings"}));
 
     // A hot key on Ctrl+Q takes it from every window: the menu stops promising it.
