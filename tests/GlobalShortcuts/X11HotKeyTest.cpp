@@ -89,6 +89,11 @@ TEST_F(X11HotKeys, combinationGrabbedByAnotherClient_IsReportedAsTaken)
     EXPECT_EQ(GlobalShortcuts::registration(name).state, Registration::State::registered);
     // Ours now: the other client is refused.
     EXPECT_FALSE(other.grab(Key::y, kXControlShift));
+
+    // A stored plain Return is refused and never grabbed: other programs keep the key.
+    const Registration plain = onKeyDown(Name(QStringLiteral("x11PlainReturnTest"), Shortcut(Key::return_, {})), &context, [] {});
+    EXPECT_EQ(plain.state, Registration::State::noModifier);
+    EXPECT_TRUE(other.grab(Key::return_, 0));
 }
 
 TEST_F(X11HotKeys, twoNamesSharingACombination_OneKeepsWorking_WhenTheOtherChanges)
