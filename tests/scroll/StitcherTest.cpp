@@ -129,13 +129,13 @@ TEST(StitchAccuracy, textPagesComeBackExactly_WhateverTheWidthStepAndHeader_AndU
     for (const Case& c : {Case{300, 600, 0}, Case{800, 600, 0}, Case{1280, 500, 0}, Case{641, 720, 0},
                           Case{300, 600, 2}, Case{1024, 600, 2}}) {
         SCOPED_TRACE(c.width);
-        const PageSpec spec{PageKind::text, c.width, uint32_t(c.width + c.noise)};
+        const PageSpec pageShape{PageKind::text, c.width, uint32_t(c.width + c.noise)};
         auto config = testConfig();
         config.cropTop = 40;
         const auto tops = randomTops(6000, c.frameHeight, 40, c.frameHeight - 60, uint32_t(c.width));
         ScrollStitcher stitcher(config);
         for (std::size_t i = 0; i < tops.size(); ++i) {
-            const QImage frame = withToolbar(pageFrame(spec, tops[i], c.frameHeight));
+            const QImage frame = withToolbar(pageFrame(pageShape, tops[i], c.frameHeight));
             ASSERT_EQ(stitcher.append(c.noise ? withNoise(frame, c.noise, uint32_t(i)) : frame), std::nullopt);
         }
         ASSERT_EQ(stitcher.placementCount(), int(tops.size()));
@@ -143,7 +143,7 @@ TEST(StitchAccuracy, textPagesComeBackExactly_WhateverTheWidthStepAndHeader_AndU
         const auto out = finished(stitcher);
         if (c.noise) continue;
         EXPECT_EQ(out.exactSeamCount(), int(tops.size()));
-        EXPECT_TRUE(samePixels(out.image, pageFrame(spec, 0, tops.back() + c.frameHeight)));
+        EXPECT_TRUE(samePixels(out.image, pageFrame(pageShape, 0, tops.back() + c.frameHeight)));
     }
 }
 
@@ -152,23 +152,23 @@ TEST(StitchAccuracy, textPagesComeBackExactly_WhateverTheWidthStepAndHeader_AndU
 TEST(StitchAccuracy, backAndForthWithStills_KeepsOnlyTheForwardFrames)
 {
     for (int width : {300, 480, 640, 800}) {
-        const PageSpec spec{PageKind::text, width, uint32_t(width)};
+        const PageSpec pageShape{PageKind::text, width, uint32_t(width)};
         const auto tops = randomTops(3000, 400, 40, 340, uint32_t(width));
         ASSERT_GE(tops.size(), 8u);
         ScrollStitcher stitcher(testConfig());
         for (std::size_t i = 1; i < 8; ++i) {
-            QImage caret = pageFrameGray(spec, tops[i], 400);
+            QImage caret = pageFrameGray(pageShape, tops[i], 400);
             QPainter(&caret).fillRect(40, 100, 2, 16, Qt::black);
             // Odd steps back too: at half-size matching they fall between two compared rows.
             const int back = 23 + 2 * int(i);
-            for (const QImage& frame : {pageFrameGray(spec, tops[i], 400), caret,
-                                        pageFrameGray(spec, tops[i] - back, 400), pageFrameGray(spec, tops[i] - 60, 400)})
+            for (const QImage& frame : {pageFrameGray(pageShape, tops[i], 400), caret,
+                                        pageFrameGray(pageShape, tops[i] - back, 400), pageFrameGray(pageShape, tops[i] - 60, 400)})
                 ASSERT_EQ(stitcher.append(frame), std::nullopt);
         }
         EXPECT_EQ(stitcher.skippedDuplicates().size(), 7u) << width;
         EXPECT_EQ(stitcher.skippedBacktracks().size(), 14u) << width;
         const auto out = finished(stitcher);
-        EXPECT_TRUE(samePixels(out.image, pageFrameGray(spec, tops[1], tops[7] - tops[1] + 400))) << width;
+        EXPECT_TRUE(samePixels(out.image, pageFrameGray(pageShape, tops[1], tops[7] - tops[1] + 400))) << width;
     }
 }
 
@@ -176,11 +176,11 @@ TEST(StitchAccuracy, backAndForthWithStills_KeepsOnlyTheForwardFrames)
 // automatic scrolling places the frames; standing still over it adds nothing.
 TEST(StitchAccuracy, blankStretch_FollowsTheHint_AndStandingStillAddsNoRows)
 {
-    const PageSpec spec{PageKind::blankGap, 640, 5, 900, 1500};
+    const PageSpec pageShape{PageKind::blankGap, 640, 5, 900, 1500};
     ScrollStitcher hinted(testConfig());
-    for (int top = 0; top <= 1600; top += 200) hinted.append(pageFrameGray(spec, top, 400), 200);
+    for (int top = 0; top <= 1600; top += 200) hinted.append(pageFrameGray(pageShape, top, 400), 200);
     ASSERT_EQ(hinted.placementCount(), 9);
-    EXPECT_TRUE(samePixels(finished(hinted).image, pageFrameGray(spec, 0, 2000)));
+    EXPECT_TRUE(samePixels(finished(hinted).image, pageFrameGray(pageShape, 0, 2000)));
 
     const PageSpec gap{PageKind::blankGap, 800, 31, 1500, 2600};
     ScrollStitcher still(testConfig());

@@ -44,10 +44,10 @@ QString reasonFor(int error)
 
 pa_simple* openInput(int sampleRate, int* error)
 {
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_FLOAT32LE;
-    spec.rate = std::uint32_t(sampleRate);
-    spec.channels = 1;
+    pa_sample_spec format{};
+    format.format = PA_SAMPLE_FLOAT32LE;
+    format.rate = std::uint32_t(sampleRate);
+    format.channels = 1;
     // Small fragments keep the delay between sound and picture low.
     pa_buffer_attr attributes{};
     attributes.maxlength = std::uint32_t(-1);
@@ -55,7 +55,7 @@ pa_simple* openInput(int sampleRate, int* error)
     attributes.prebuf = std::uint32_t(-1);
     attributes.minreq = std::uint32_t(-1);
     attributes.fragsize = std::uint32_t(sampleRate * chunkMillis / 1000 * sizeof(float));
-    return pa_simple_new(nullptr, "KlipoVersa", PA_STREAM_RECORD, nullptr, "录屏", &spec, nullptr, &attributes,
+    return pa_simple_new(nullptr, "KlipoVersa", PA_STREAM_RECORD, nullptr, "录屏", &format, nullptr, &attributes,
                          error);
 }
 
