@@ -23,6 +23,8 @@
 #include "recognition/ResultPanelController.h"
 #include "recognition/TranslationPlanner.h"
 
+#include "support/BenchSupport.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -170,11 +172,7 @@ void drawMarks(AnnotationWindowController& window)
 int main(int argc, char** argv)
 {
     QTemporaryDir home;
-    for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
-        const QString path = home.path() + QLatin1Char('/') + QString::fromLatin1(var);
-        QDir().mkpath(path);
-        qputenv(var, path.toLocal8Bit());
-    }
+    bench::usePrivateHome(home);
     QApplication app(argc, argv);
     if (QGuiApplication::platformName() != QLatin1String("xcb")) {
         std::fprintf(stderr, "needs an X11 display (run it inside scripts/headless-desktop.sh)\n");

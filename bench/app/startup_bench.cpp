@@ -1,6 +1,8 @@
 // Start-up figures: time from process start to the tray icon shown (median of
 // several runs) and resident memory once idle. Run inside a desktop with a
 // tray host, for example: scripts/headless-desktop.sh build/bench/app/bench_startup
+#include "support/BenchSupport.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,19 +14,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-
-namespace {
-
-long residentKiB(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
-}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -74,7 +63,7 @@ int main(int argc, char** argv)
         startMs.push_back(shownAt);
         if (i == runs - 1) {
             QThread::msleep(2000);
-            idleKiB = residentKiB(process.processId());
+            idleKiB = klipo::bench::residentKiB(QString::number(process.processId()));
         }
         process.terminate();
         if (!process.waitForFinished(5000)) process.kill();

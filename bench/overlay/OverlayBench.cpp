@@ -9,6 +9,8 @@
 #include "overlay/SelOverlayWindow.h"
 #include "platform/Session.h"
 
+#include "support/BenchSupport.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -32,15 +34,6 @@ double percentile(std::vector<double> values, double q)
 {
     std::sort(values.begin(), values.end());
     return values[std::min(values.size() - 1, size_t(q * double(values.size())))];
-}
-
-double residentMiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
 }
 
 xcb_connection_t* connection()
@@ -101,7 +94,7 @@ int main(int argc, char** argv)
     QTest::qWait(300);
 
     // Hot key to overlay painted on every screen.
-    const double idleMiB = residentMiB();
+    const double idleMiB = bench::residentKiB() / 1024.0;
     double upMiB = 0;
     std::vector<double> open;
     for (int run = 0; run < 12; ++run) {
@@ -116,7 +109,7 @@ int main(int argc, char** argv)
         QCoreApplication::processEvents();  // the flush to the X server
         roundTrip();
         open.push_back(timer.nsecsElapsed() / 1e6);
-        if (run == 0) upMiB = residentMiB();
+        if (run == 0) upMiB = bench::residentKiB() / 1024.0;
         QTest::qWait(100);
         pressHotKey();  // closes it
         if (!QTest::qWaitFor([&] { return !overlay.isActive(); }, 5000)) return 1;

@@ -5,6 +5,8 @@
 #include "preferences/SettingsView.h"
 #include "preferences/SettingsWindow.h"
 
+#include "support/BenchSupport.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -55,8 +57,7 @@ int main(int argc, char** argv)
 {
     // A private settings and data folder, so the bench never touches the user's.
     QTemporaryDir home;
-    for (const char* var : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
-        qputenv(var, (home.path() + "/" + var).toLocal8Bit());
+    bench::usePrivateHome(home);
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
 

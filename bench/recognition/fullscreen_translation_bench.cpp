@@ -18,6 +18,8 @@
 #include "recognition/ResultPanelController.h"
 #include "recognition/TranslationPlanner.h"
 
+#include "support/BenchSupport.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -89,15 +91,6 @@ platform::CaptureOutcome captureFullScreen()
     return outcome.value_or(platform::CaptureOutcome::failed(QStringLiteral("timed out")));
 }
 
-long residentMb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').front().toLong() / 1024;
-    return 0;
-}
-
 // Resident memory over many full-screen translations through the panel's
 // entry: at rest, after the first, after all of them, and a minute after the
 // last once the panel is closed (the engines' idle time).
@@ -106,7 +99,7 @@ int memoryRoad(int runs)
     ResultPanelController& panel = ResultPanelController::shared();
     int saves = 0;
     QObject::connect(&panel, &ResultPanelController::historySaveFinished, [&] { ++saves; });
-    const long atRest = residentMb();
+    const long atRest = bench::residentKiB() / 1024;
     long afterFirst = 0;
     for (int i = 0; i < runs; ++i) {
         panel.hideForCapture();
@@ -120,16 +113,16 @@ int memoryRoad(int runs)
             std::fprintf(stderr, "run %d did not reach the history (%s)\n", i, qPrintable(panel.model().status()));
             return 1;
         }
-        if (i == 0) afterFirst = residentMb();
+        if (i == 0) afterFirst = bench::residentKiB() / 1024;
     }
-    const long afterAll = residentMb();
+    const long afterAll = bench::residentKiB() / 1024;
     if (panel.panel()) panel.panel()->close();
     QTest::qWait(65000);
     std::printf("resident memory over full-screen translations of a 1920x1080 screen of Spanish text\n");
     std::printf("  at rest                                %5ld MB\n", atRest);
     std::printf("  after the first translation            %5ld MB\n", afterFirst);
     std::printf("  after %3d translations                 %5ld MB\n", runs, afterAll);
-    std::printf("  a minute after the last (panel closed) %5ld MB\n", residentMb());
+    std::printf("  a minute after the last (panel closed) %5ld MB\n", bench::residentKiB() / 1024);
     const struct mallinfo2 heap = mallinfo2();
     auto* tesseract = dynamic_cast<platform::TesseractRecognizer*>(platform::textServices().recognizer);
     std::printf("  (engines still loaded: %d; heap in use %zu MB, free but kept %zu MB, mapped %zu MB)\n",
@@ -145,11 +138,7 @@ int main(int argc, char** argv)
     platform::applyMemoryPolicy();
     // Never touch the real history: private home and XDG folders.
     QTemporaryDir home;
-    for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
-        const QString path = home.path() + QLatin1Char('/') + QString::fromLatin1(var);
-        QDir().mkpath(path);
-        qputenv(var, path.toLocal8Bit());
-    }
+    bench::usePrivateHome(home);
     QApplication app(argc, argv);
     if (QGuiApplication::platformName() != QLatin1String("xcb")) {
         std::fprintf(stderr, "needs an X11 display (run it inside scripts/headless-desktop.sh)\n");

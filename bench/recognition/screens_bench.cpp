@@ -14,6 +14,8 @@
 #include "platform/text/TextServices.h"
 #include "recognition/OCRService.h"
 
+#include "support/BenchSupport.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -47,15 +49,6 @@ double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[v.size() / 2];
-}
-
-long residentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').front().toLong();
-    return 0;
 }
 
 // The language's own model when installed, else the Latin script model.
@@ -159,7 +152,7 @@ int main(int argc, char** argv)
     // (its OpenMP threads spin against other work on a shared machine).
     using SetLevels = void (*)(int);
     if (auto set = reinterpret_cast<SetLevels>(::dlsym(RTLD_DEFAULT, "omp_set_max_active_levels"))) set(0);
-    const long atRest = residentKb();
+    const long atRest = bench::residentKiB();
     platform::TesseractRecognizer::Options options;
     if (!latin.isEmpty()) options.latinModel = latin[0];
     auto* recognizer = new platform::TesseractRecognizer(options);
@@ -279,11 +272,11 @@ int main(int argc, char** argv)
     plainEngines.clear();
     platform::returnFreedMemory();
     std::printf("\nresident memory: at rest %ld MB, after recognition %ld MB (%d engines loaded)\n", atRest / 1024,
-                residentKb() / 1024, recognizer->loadedEngines());
+                bench::residentKiB() / 1024, recognizer->loadedEngines());
     if (args.contains(QStringLiteral("--memory"))) {
         QThread::sleep(65);
         std::printf("resident memory a minute after the last recognition: %ld MB (%d engines loaded)\n",
-                    residentKb() / 1024, recognizer->loadedEngines());
+                    bench::residentKiB() / 1024, recognizer->loadedEngines());
     }
     recognizer->shutDown();
     return 0;

@@ -11,6 +11,8 @@
 #include "tools/QuickColorPickerWindow.h"
 #include "tools/QuickSettings.h"
 
+#include "support/BenchSupport.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
@@ -72,11 +74,7 @@ QImage desktop()
 int main(int argc, char** argv)
 {
     QTemporaryDir home;
-    for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
-        const QString path = home.path() + "/" + var;
-        QDir().mkpath(path);
-        qputenv(var, path.toLocal8Bit());
-    }
+    bench::usePrivateHome(home);
     if (!platform::checkDisplayOrExplain()) return 1;
     QApplication app(argc, argv);
     constexpr int runs = 15;

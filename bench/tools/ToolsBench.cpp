@@ -9,6 +9,8 @@
 #include "tools/QuickBarcodeDetector.h"
 #include "tools/QuickCaptureOutput.h"
 
+#include "support/BenchSupport.h"
+
 #include <ZXing/BitMatrix.h>
 #include <ZXing/MultiFormatWriter.h>
 
@@ -130,11 +132,7 @@ void print(const char* what, const Run& run)
 int main(int argc, char** argv)
 {
     QTemporaryDir home;
-    for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
-        const QString path = home.path() + "/" + var;
-        QDir().mkpath(path);
-        qputenv(var, path.toLocal8Bit());
-    }
+    bench::usePrivateHome(home);
     if (!platform::checkDisplayOrExplain()) return 1;
     QApplication app(argc, argv);
     const QImage picture = screen();

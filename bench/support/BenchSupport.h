@@ -1,0 +1,33 @@
+#pragma once
+
+// Small helpers shared by the benchmarks.
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace klipo::bench {
+
+// Points HOME and the XDG folders into `home` for the whole run, so that a
+// benchmark never touches the user's settings, history or clipboard files.
+inline void usePrivateHome(const QTemporaryDir& home)
+{
+    for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
+        const QString path = home.path() + QLatin1Char('/') + QString::fromLatin1(var);
+        QDir().mkpath(path);
+        qputenv(var, path.toLocal8Bit());
+    }
+}
+
+// A process's resident memory in KiB, from /proc (0 when unreadable); this
+// process's unless another's id is given.
+inline long residentKiB(const QString& process = QStringLiteral("self"))
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(process));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').front().toLong();
+    return 0;
+}
+
+}  // namespace klipo::bench
