@@ -63,6 +63,7 @@ public:
     }
     QList<platform::DesktopWindow> windowsFrontToBack() override { return {}; }
     std::optional<platform::NativeWindowId> activeWindow() override { return std::nullopt; }
+    bool isOwnWindow(platform::NativeWindowId) override { return false; }
     void activateWindow(platform::NativeWindowId) override {}
     platform::InputGrabOutcome grabInput(QWindow*) override { return {true, {}}; }
     void releaseInput() override {}

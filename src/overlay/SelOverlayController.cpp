@@ -24,7 +24,10 @@ namespace klipo {
 
 namespace {
 constexpr double kToastSeconds = 2.2;
-constexpr int kFocusLossGraceMs = 200;
+// How often the active window is read while the overlay is up, and how long
+// our own windows take to settle after it came up.
+constexpr int kFocusPollMs = 100;
+constexpr qint64 kFocusSettleMs = 500;
 
 void toast(const QString& title, const QString& subtitle, const QImage& thumbnail = {})
 {
@@ -41,6 +44,8 @@ SelOverlayController& SelOverlayController::shared()
 SelOverlayController::SelOverlayController(platform::OverlayDesktop& desktop, QObject* parent)
     : QObject(parent), m_desktop(desktop)
 {
+    m_focusWatch.setInterval(kFocusPollMs);
+    connect(&m_focusWatch, &QTimer::timeout, this, &SelOverlayController::checkActiveWindow);
 }
 
 SelOverlayController::~SelOverlayController()
@@ -149,7 +154,6 @@ void SelOverlayController::present(const QList<platform::FrozenScreen>& frozen)
 
 void SelOverlayController::observeDesktop()
 {
-    m_seenActive = isOurs(QGuiApplication::focusWindow());
     const auto screensChanged = [this] {
         if (isActive()) cancel();
     };
@@ -157,28 +161,34 @@ void SelOverlayController::observeDesktop()
     m_observers << connect(qGuiApp, &QGuiApplication::screenRemoved, this, screensChanged);
     for (QScreen* screen : QGuiApplication::screens())
         m_observers << connect(screen, &QScreen::geometryChanged, this, screensChanged);
-    // Another window taking the focus ends the overlay, once one of ours has had
-    // it. The check waits a moment: focus moving between our own windows
-    // passes through no window at all on the way.
-    m_observers << connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
-        if (isOurs(focus)) {
-            m_seenActive = true;
-            return;
-        }
-        if (!m_seenActive || !isActive()) return;
-        const quint64 generation = m_session.generation();
-        QTimer::singleShot(kFocusLossGraceMs, this, [this, generation] {
-            if (m_session.isCurrent(generation) && !isOurs(QGuiApplication::focusWindow())) cancel();
-        });
-    });
     for (SelOverlayWindow* window : windows())
         if (QWindow* handle = window->windowHandle()) handle->installEventFilter(this);
+    m_lastActive = m_desktop.activeWindow();
+    m_shownAt.start();
+    m_focusWatch.start();
+}
+
+void SelOverlayController::checkActiveWindow()
+{
+    // Another program taking the focus ends the overlay. Only the window
+    // manager's active window tells: Qt's focus also moves when the freeze
+    // hides and shows our own windows, when a menu of ours closes and when the
+    // overlay takes the focus from one of our windows. Changes in the first
+    // moments still echo those moves (the window manager handing the focus
+    // to the next window while ours were hidden): they are only noted.
+    if (!isActive()) return;
+    const std::optional<platform::NativeWindowId> active = m_desktop.activeWindow();
+    if (active == m_lastActive) return;
+    m_lastActive = active;
+    if (!active || m_desktop.isOwnWindow(*active) || m_shownAt.elapsed() < kFocusSettleMs) return;
+    cancel();
 }
 
 void SelOverlayController::stopObserving()
 {
     for (const auto& c : std::as_const(m_observers)) disconnect(c);
     m_observers.clear();
+    m_focusWatch.stop();
 }
 
 void SelOverlayController::finish(std::optional<QImage> image, std::optional<SelPickedRect> rect, bool restoreFocus)
@@ -346,14 +356,6 @@ void SelOverlayController::switchToQuickFunction(const std::function<void()>& fu
     if (!isActive() || isPickMode()) return;
     cancel();
     if (function) QTimer::singleShot(0, qApp, function);
-}
-
-bool SelOverlayController::isOurs(const QWindow* window) const
-{
-    if (!window) return false;
-    for (SelOverlayWindow* w : windows())
-        if (w->windowHandle() == window) return true;
-    return false;
 }
 
 SelOverlayView* SelOverlayController::viewOf(QObject* object) const

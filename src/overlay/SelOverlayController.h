@@ -8,8 +8,10 @@
 #include <QList>
 #include <QMetaObject>
 #include <QObject>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QRect>
+#include <QTimer>
 
 #include <functional>
 #include <optional>
@@ -107,9 +109,9 @@ private:
     void deliver(SelAction action, const QImage& image);
     void observeDesktop();
     void stopObserving();
+    void checkActiveWindow();
     bool handleKey(QKeyEvent* event);
     SelOverlayView* viewOf(QObject* object) const;
-    bool isOurs(const QWindow* window) const;
     static void refuse(SelRequest& request);
     double pixelsPerPointAt(const QPoint& nativePx) const;
 
@@ -125,7 +127,9 @@ private:
     std::optional<quint32> m_previousWindow;
     QList<QMetaObject::Connection> m_observers;
     QList<SelOverlayView*> m_painted;
-    bool m_seenActive = false;
+    QTimer m_focusWatch;
+    QElapsedTimer m_shownAt;
+    std::optional<quint32> m_lastActive;
     bool m_inputGrabbed = false;
 };
 

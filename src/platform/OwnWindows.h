@@ -20,6 +20,9 @@ public:
 
     // Marks a window that the user puts on the screen to be captured with it.
     static void markStaysInScreenshots(QWidget* window);
+    // restore() leaves the focus where it is: a window that takes it anyway
+    // (and gives it back later) comes up right after.
+    void keepFocusAway() { m_active = nullptr; }
 
     bool isEmpty() const { return m_windows.isEmpty(); }
 

@@ -25,6 +25,8 @@ namespace klipo::test {
 struct FakeOverlayDesktop : platform::OverlayDesktop {
     std::vector<std::function<void(platform::FreezeOutcome)>> pendingFreezes;
     QList<platform::NativeWindowId> activated;
+    std::optional<platform::NativeWindowId> active = 77;
+    QList<platform::NativeWindowId> ownWindows;
     platform::InputGrabOutcome grab{true, {}};
     int releases = 0;
 
@@ -33,7 +35,8 @@ struct FakeOverlayDesktop : platform::OverlayDesktop {
         pendingFreezes.push_back(std::move(done));
     }
     QList<platform::DesktopWindow> windowsFrontToBack() override { return {}; }
-    std::optional<platform::NativeWindowId> activeWindow() override { return 77; }
+    std::optional<platform::NativeWindowId> activeWindow() override { return active; }
+    bool isOwnWindow(platform::NativeWindowId id) override { return ownWindows.contains(id); }
     void activateWindow(platform::NativeWindowId id) override { activated << id; }
     platform::InputGrabOutcome grabInput(QWindow*) override { return grab; }
     void releaseInput() override { ++releases; }

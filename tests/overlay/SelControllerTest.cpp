@@ -83,6 +83,25 @@ TEST_F(SelControllerTest, aFailedFreezeARefusedGrabOrAScreenChange_EndTheSession
     EXPECT_EQ(desktop.releases, 1);  // the keyboard and pointer given back
 }
 
+// The window manager's active window decides, not Qt's focus: while our
+// windows settle its changes are only noted; later our own windows and none
+// keep the session, and another program's window ends it.
+TEST_F(SelControllerTest, onlyAnotherProgramTakingTheFocusOnceOurWindowsSettled_EndsTheSession)
+{
+    desktop.ownWindows = {5};
+    open();
+    desktop.active = 9;  // handed on while ours were hidden for the freeze
+    QTest::qWait(250);
+    desktop.active = std::nullopt;
+    QTest::qWait(400);
+    desktop.active = 5;
+    QTest::qWait(250);
+    EXPECT_TRUE(controller.isActive());
+    desktop.active = 12;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !controller.isActive(); }, 1000));
+    EXPECT_EQ(desktop.activated, QList<platform::NativeWindowId>({77}));  // the window of before, as for Esc
+}
+
 TEST_F(SelControllerTest, pickRect_HandsOverTheScreenAndItsLocalRect_WithoutRestoringFocus_AndIgnoresQuickKeys)
 {
     bool pickerRan = false;

@@ -52,6 +52,8 @@ public:
     virtual QList<DesktopWindow> windowsFrontToBack() = 0;
     // The window that has the focus now, when the window manager says.
     virtual std::optional<NativeWindowId> activeWindow() = 0;
+    // Whether the window is one of this program's own.
+    virtual bool isOwnWindow(NativeWindowId id) = 0;
     // Asks the window manager to give the focus back to that window.
     virtual void activateWindow(NativeWindowId id) = 0;
     // Directs every key and pointer event to this program's windows, `window`

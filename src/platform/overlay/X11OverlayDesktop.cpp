@@ -114,6 +114,9 @@ void X11OverlayDesktop::freezeScreens(bool includeCursor, std::function<void(Fre
             }
             outcome.screens.append({screens[i], i + 1, std::move(grab.image)});
         }
+        // The overlay takes the focus next and gives it back when it ends:
+        // a window of ours activated now would take it from the overlay.
+        hidden->keepFocusAway();
         hidden->restore();
         if (outcome.screens.isEmpty() && outcome.error.isEmpty())
             outcome.error = QStringLiteral("无法读取屏幕画面：没有可用的显示器");
@@ -183,6 +186,17 @@ std::optional<NativeWindowId> X11OverlayDesktop::activeWindow()
         m_connection, askProperty(m_connection, m_root, atoms(m_connection).active, XCB_ATOM_WINDOW), nullptr)));
     if (active.empty() || active.front() == XCB_WINDOW_NONE) return std::nullopt;
     return active.front();
+}
+
+bool X11OverlayDesktop::isOwnWindow(NativeWindowId id)
+{
+    for (const QWindow* window : QGuiApplication::allWindows())
+        if (window->handle() && NativeWindowId(window->winId()) == id) return true;
+    // A window made by another toolkit inside this process names it.
+    if (!m_connection) return false;
+    const auto pid = values32(reply(xcb_get_property_reply(
+        m_connection, askProperty(m_connection, id, atoms(m_connection).pid, XCB_ATOM_CARDINAL), nullptr)));
+    return !pid.empty() && qint64(pid.front()) == ownProcessId();
 }
 
 void X11OverlayDesktop::activateWindow(NativeWindowId id)

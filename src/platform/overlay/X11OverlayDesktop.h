@@ -17,6 +17,7 @@ public:
     void freezeScreens(bool includeCursor, std::function<void(FreezeOutcome)> done) override;
     QList<DesktopWindow> windowsFrontToBack() override;
     std::optional<NativeWindowId> activeWindow() override;
+    bool isOwnWindow(NativeWindowId id) override;
     void activateWindow(NativeWindowId id) override;
     InputGrabOutcome grabInput(QWindow* window) override;
     void releaseInput() override;
@@ -35,6 +36,7 @@ public:
     void freezeScreens(bool includeCursor, std::function<void(FreezeOutcome)> done) override;
     QList<DesktopWindow> windowsFrontToBack() override { return {}; }
     std::optional<NativeWindowId> activeWindow() override { return std::nullopt; }
+    bool isOwnWindow(NativeWindowId) override { return false; }
     void activateWindow(NativeWindowId) override {}
     InputGrabOutcome grabInput(QWindow*) override { return {false, m_reason}; }
     void releaseInput() override {}

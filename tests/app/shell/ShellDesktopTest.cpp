@@ -1,12 +1,17 @@
 // The real shell on the headless desktop: the program as a process (quit on
 // SIGTERM, a second launch), hot keys through the real shortcut store, the
-// result panel over another program's full-screen window, and a full-screen
-// translation with our own windows open.
+// result panel over another program's full-screen window, a full-screen
+// translation with our own windows open, and the capture overlay started from
+// our own windows.
 #include "app/shell/AppDelegate.h"
+#include "app/shell/OverlayWiring.h"
 #include "app/shell/RealShellServices.h"
 #include "library/HistoryWindow.h"
+#include "overlay/SelOverlayController.h"
+#include "overlay/SelOverlayWindow.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemTrayIcon.h"
+#include "preferences/SettingsWindow.h"
 #include "recognition/ResultModel.h"
 #include "recognition/ResultPanelController.h"
 #include "support/DesktopDriver.h"
@@ -172,6 +177,7 @@ protected:
         s_services = new RealShellServices;
         s_tray = new platform::SystemTrayIcon;
         s_delegate = new AppDelegate(*s_services, s_tray);
+        wireOverlay(*s_delegate, *s_services);
         s_delegate->applicationDidFinishLaunching();
     }
     static void TearDownTestSuite()
@@ -185,6 +191,24 @@ protected:
     void SetUp() override
     {
         if (!test::hasX11Display()) GTEST_SKIP() << "needs the headless X11 desktop";
+    }
+
+    static SelOverlayController& overlay() { return SelOverlayController::shared(); }
+    static quint64 activeWindow() { return xdotoolOutput({"getactivewindow"}).toULongLong(); }
+    // Shows one of our windows and gives it the focus, as the user's click would.
+    static bool focus(QWidget* window)
+    {
+        window->show();
+        QTest::qWait(300);  // a window being shown takes the focus late
+        test::xdotool({"windowactivate", "--sync", QString::number(window->winId())});
+        return QTest::qWaitFor([&] { return activeWindow() == window->winId(); }, 5000);
+    }
+    // Ctrl+Shift+T: the overlay is up, and still up 1.2 s after the press.
+    static bool overlayStaysUp()
+    {
+        if (!pressKeys(QStringLiteral("ctrl+shift+t"))) return false;
+        QTest::qWait(1200);
+        return overlay().isActive() && overlay().windows().size() == 1;
     }
 
     static inline RealShellServices* s_services = nullptr;
@@ -250,4 +274,43 @@ TEST_F(ShellOnDesktop, fullScreenTranslation_LeavesOurLibraryWindowOutOfThePictu
     EXPECT_TRUE(english.contains("cat") && english.contains("dog")) << qPrintable(english);
     settings.remove(QStringLiteral("targetLanguage"));
     library->hide();
+}
+
+// With the default settings the library window is open and has the focus when
+// the user presses the hot key. Hiding it for the freeze and showing it again,
+// the overlay taking the focus from it, or it taking the focus back, must not
+// count as the user leaving; another program taking the focus still does.
+TEST_F(ShellOnDesktop, overlayFromOurOwnWindows_StaysUpUntilEsc_WhichGivesThemTheFocusBack)
+{
+    // Another program beside ours, where the window manager can send the focus.
+    ForeignWindow other({QStringLiteral("another program")}, QRect(900, 100, 900, 700));
+    ASSERT_TRUE(other.shown);
+    HistoryWindowController::shared().show();
+    QWidget* library = HistoryWindowController::shared().window();
+    SettingsWindowController::shared().show();
+    QWidget* settings = SettingsWindowController::shared().window();
+    ASSERT_TRUE(library && settings);
+    library->move(60, 60);
+    settings->move(400, 200);
+    for (const auto& [window, presses] : {std::pair{library, 8}, std::pair{settings, 3}}) {
+        ASSERT_TRUE(focus(window));
+        for (int press = 0; press < presses; ++press) {
+            EXPECT_TRUE(overlayStaysUp()) << window->windowTitle().toStdString() << " press " << press + 1;
+            ASSERT_TRUE(pressKeys(QStringLiteral("Escape")));
+            EXPECT_TRUE(QTest::qWaitFor([] { return !overlay().isActive(); }, 3000));
+            EXPECT_TRUE(QTest::qWaitFor([&] { return activeWindow() == window->winId(); }, 3000)) << activeWindow() << " vs " << window->winId()
+                << window->windowTitle().toStdString() << " press " << press + 1;
+        }
+    }
+
+    // One of our windows raised and given the focus while the overlay is up
+    // does not end it; another program's window does.
+    ASSERT_TRUE(overlayStaysUp());
+    test::xdotool({"windowactivate", QString::number(library->winId())});
+    QTest::qWait(1000);
+    EXPECT_TRUE(overlay().isActive());
+    ForeignWindow intruder({QStringLiteral("a program that takes the focus")}, QRect(300, 300, 700, 400));
+    EXPECT_TRUE(intruder.shown);
+    EXPECT_TRUE(QTest::qWaitFor([] { return !overlay().isActive(); }, 3000));
+    settings->hide();
 }
