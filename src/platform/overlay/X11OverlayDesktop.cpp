@@ -1,10 +1,12 @@
 #include "platform/overlay/X11OverlayDesktop.h"
 
+#include "platform/MenusOffScreen.h"
 #include "platform/OwnWindows.h"
 #include "platform/Session.h"
 #include "platform/x11/X11ScreenGrabber.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QThread>
@@ -83,10 +85,29 @@ bool contains(const std::vector<quint32>& list, quint32 value)
     return std::find(list.begin(), list.end(), value) != list.end();
 }
 
+// Time for the desktop to repaint where our windows were.
+constexpr int kRepaintMs = 80;
+// The longest wait for the programs below a closed menu to repaint it away.
+constexpr int kMenuWaitMs = 600;
+constexpr int kMenuCheckMs = 20;
+
+// Runs `then` once the screen no longer shows the menus, or at the deadline.
+void whenMenusGone(const std::shared_ptr<MenusOffScreen>& menus, QDeadlineTimer deadline, std::function<void()> then)
+{
+    if (menus->isEmpty() || menus->goneFromScreen() || deadline.hasExpired()) {
+        then();
+        return;
+    }
+    QTimer::singleShot(kMenuCheckMs, qApp, [menus, deadline, then = std::move(then)]() mutable {
+        whenMenusGone(menus, deadline, std::move(then));
+    });
+}
+
 }  // namespace
 
 X11OverlayDesktop::X11OverlayDesktop(xcb_connection_t* connection) : m_connection(connection)
 {
+    MenusOffScreen::watch();
     if (const xcb_setup_t* setup = xcb_get_setup(connection)) {
         xcb_screen_iterator_t it = xcb_setup_roots_iterator(setup);
         if (it.rem) m_root = it.data->root;
@@ -95,14 +116,16 @@ X11OverlayDesktop::X11OverlayDesktop(xcb_connection_t* connection) : m_connectio
 
 void X11OverlayDesktop::freezeScreens(bool includeCursor, std::function<void(FreezeOutcome)> done)
 {
-    // X11 cannot leave our own windows (the library, a result panel) out of
-    // the stills: they go off the screen for the grab, with a moment for the
-    // desktop to repaint, and come back right after. Pinned images stay.
-    // The stills are read on a later turn of the event loop in any case, so
-    // that the caller's state is settled before they arrive.
+    // X11 cannot leave our own windows (the library, a result panel, an open
+    // menu) out of the stills: they go off the screen for the grab, with a
+    // moment for the desktop to repaint, and come back right after (menus do
+    // not). Pinned images stay. The stills are read on a later turn of the
+    // event loop in any case, so that the caller's state is settled before
+    // they arrive.
+    auto menus = std::make_shared<MenusOffScreen>(MenusOffScreen::closeAll());
     auto hidden = std::make_shared<HiddenOwnWindows>(HiddenOwnWindows::hideAll(true));
-    const int repaintMs = hidden->isEmpty() ? 0 : 80;
-    QTimer::singleShot(repaintMs, qApp, [includeCursor, hidden, done = std::move(done)] {
+    const int repaintMs = hidden->isEmpty() && menus->isEmpty() ? 0 : kRepaintMs;
+    auto grab = [includeCursor, hidden, done = std::move(done)] {
         FreezeOutcome outcome;
         const QList<QScreen*> screens = QGuiApplication::screens();
         for (int i = 0; i < screens.size(); ++i) {
@@ -121,6 +144,9 @@ void X11OverlayDesktop::freezeScreens(bool includeCursor, std::function<void(Fre
         if (outcome.screens.isEmpty() && outcome.error.isEmpty())
             outcome.error = QStringLiteral("无法读取屏幕画面：没有可用的显示器");
         done(std::move(outcome));
+    };
+    QTimer::singleShot(repaintMs, qApp, [menus, grab = std::move(grab)]() mutable {
+        whenMenusGone(menus, QDeadlineTimer(kMenuWaitMs), std::move(grab));
     });
 }
 

@@ -2,7 +2,7 @@
 // SIGTERM, a second launch), hot keys through the real shortcut store, the
 // result panel over another program's full-screen window, a full-screen
 // translation with our own windows open, and the capture overlay started from
-// our own windows.
+// our own windows and from the open tray menu.
 #include "app/shell/AppDelegate.h"
 #include "app/shell/OverlayWiring.h"
 #include "app/shell/RealShellServices.h"
@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QMenu>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QScreen>
@@ -313,4 +314,36 @@ TEST_F(ShellOnDesktop, overlayFromOurOwnWindows_StaysUpUntilEsc_WhichGivesThemTh
     EXPECT_TRUE(intruder.shown);
     EXPECT_TRUE(QTest::qWaitFor([] { return !overlay().isActive(); }, 3000));
     settings->hide();
+}
+
+// The hot key while the tray menu is open: the menu closes and is not in the
+// frozen still, and the overlay stays up.
+TEST_F(ShellOnDesktop, hotKeyWithTheTrayMenuOpen_LeavesTheMenuOutOfTheStill_AndTheOverlayUp)
+{
+    // Another program's window under the menu, whose own picture the still must hold.
+    ForeignWindow other({QStringLiteral("another program"), QStringLiteral("under the menu")},
+                        QRect(1000, 250, 900, 700));
+    ASSERT_TRUE(other.shown);
+    HistoryWindowController::shared().show();
+    HistoryWindowController::shared().window()->move(60, 60);
+    QTest::qWait(300);
+    const QImage before = QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+
+    QMenu* menu = s_delegate->menu();
+    menu->popup(QPoint(1500, 500));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    QTest::qWait(300);
+    const QRect area = menu->geometry();
+    ASSERT_TRUE(QRect(1000, 250, 900, 700).contains(area));
+    EXPECT_TRUE(overlayStaysUp());
+    EXPECT_FALSE(menu->isVisible());
+    ASSERT_EQ(overlay().windows().size(), 1);
+    const QImage still = overlay().windows()[0]->frozenImage().copy(area).convertToFormat(QImage::Format_RGB32);
+    const QImage under = before.copy(area);
+    int differing = 0;
+    for (int y = 0; y < under.height(); ++y)
+        for (int x = 0; x < under.width(); ++x) differing += still.pixel(x, y) != under.pixel(x, y);
+    EXPECT_EQ(differing, 0) << "the still holds the menu";
+    ASSERT_TRUE(pressKeys(QStringLiteral("Escape")));
+    EXPECT_TRUE(QTest::qWaitFor([] { return !overlay().isActive(); }, 3000));
 }

@@ -1,0 +1,121 @@
+#include "platform/MenusOffScreen.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QHash>
+#include <QScreen>
+#include <QWidget>
+
+namespace klipo::platform {
+
+namespace {
+
+// How long a closed menu may still be on the screen.
+constexpr qint64 kRecentMs = 1000;
+// Where more than this share of the menu's marks are on the screen, it still shows.
+constexpr double kStillShownShare = 0.5;
+
+qint64 nowMs()
+{
+    static QElapsedTimer clock = [] {
+        QElapsedTimer c;
+        c.start();
+        return c;
+    }();
+    return clock.elapsed();
+}
+
+QList<MenusOffScreen::Closed>& recentlyClosed()
+{
+    static QList<MenusOffScreen::Closed> list;
+    return list;
+}
+
+bool isMenu(const QObject* object)
+{
+    const auto* widget = qobject_cast<const QWidget*>(object);
+    return widget && widget->isWindow() && widget->windowType() == Qt::Popup;
+}
+
+class MenuWatcher : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide && isMenu(watched)) {
+            auto* menu = static_cast<QWidget*>(watched);
+            QList<MenusOffScreen::Closed>& list = recentlyClosed();
+            list.removeIf([](const MenusOffScreen::Closed& c) { return nowMs() - c.closedAtMs > kRecentMs; });
+            list.append({menu->geometry(), menu->grab().toImage(), nowMs()});
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// The share of the menu's drawn marks (its text, separators and frame:
+// every sample that is not its background) that the screen still shows. The
+// background alone says little: the window below is often as plain.
+double shownShare(const MenusOffScreen::Closed& menu)
+{
+    QScreen* screen = QGuiApplication::screenAt(menu.rect.center());
+    if (!screen || menu.look.isNull()) return 0;
+    const QPoint offset = menu.rect.topLeft() - screen->geometry().topLeft();
+    QImage shown = screen->grabWindow(0, offset.x(), offset.y(), menu.rect.width(), menu.rect.height()).toImage();
+    if (shown.isNull()) return 0;
+    const QImage look = menu.look.convertToFormat(QImage::Format_RGB32);
+    shown = shown.convertToFormat(QImage::Format_RGB32).scaled(look.size());
+    QHash<QRgb, int> counts;
+    for (int y = 1; y < look.height(); y += 3)
+        for (int x = 1; x < look.width(); x += 3) ++counts[look.pixel(x, y)];
+    QRgb background = 0;
+    int most = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > most) most = it.value(), background = it.key();
+    int same = 0;
+    int marks = 0;
+    for (int y = 1; y < look.height(); y += 3) {
+        for (int x = 1; x < look.width(); x += 3) {
+            if (look.pixel(x, y) == background) continue;
+            ++marks;
+            same += look.pixel(x, y) == shown.pixel(x, y);
+        }
+    }
+    return marks ? double(same) / marks : 0;
+}
+
+}  // namespace
+
+void MenusOffScreen::watch()
+{
+    static MenuWatcher* watcher = nullptr;
+    if (watcher || !qApp) return;
+    watcher = new MenuWatcher(qApp);
+    qApp->installEventFilter(watcher);
+}
+
+MenusOffScreen MenusOffScreen::closeAll()
+{
+    watch();
+    // Each close takes the top menu (a submenu before its parent); a menu that
+    // refuses to close stops the loop.
+    for (QWidget* popup = QApplication::activePopupWidget(); popup; popup = QApplication::activePopupWidget()) {
+        popup->close();
+        if (popup == QApplication::activePopupWidget()) break;
+    }
+    MenusOffScreen menus;
+    for (const Closed& closed : std::as_const(recentlyClosed()))
+        if (nowMs() - closed.closedAtMs <= kRecentMs) menus.m_menus.append(closed);
+    return menus;
+}
+
+bool MenusOffScreen::goneFromScreen() const
+{
+    for (const Closed& menu : m_menus)
+        if (shownShare(menu) > kStillShownShare) return false;
+    return true;
+}
+
+}  // namespace klipo::platform
