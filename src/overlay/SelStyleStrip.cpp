@@ -2,7 +2,6 @@
 
 #include "app/HUDButton.h"
 #include "app/HUDStyle.h"
-#include "app/PrefsAnnotationPalette.h"
 #include "overlay/SelWidgets.h"
 
 #include <QApplication>
@@ -88,7 +87,18 @@ void SelSwatch::paintEvent(QPaintEvent*)
     painter.drawEllipse(disc);
 }
 
-const QList<QColor>& SelStyleStrip::palette() { return PrefsAnnotationPalette::colors(); }
+const QList<QColor>& SelStyleStrip::palette()
+{
+    // The annotation tools' own colours (the rectangle's red, the highlight's
+    // yellow, the near-black), so that a tool's default colour shows as chosen.
+    static const QList<QColor> colors{
+        QColor::fromRgbF(0.94f, 0.23f, 0.21f), QColor::fromRgbF(1.0f, 0.58f, 0.0f),
+        QColor::fromRgbF(1.0f, 0.85f, 0.15f),  QColor::fromRgbF(0.2f, 0.75f, 0.35f),
+        QColor::fromRgbF(0.1f, 0.52f, 0.96f),  QColor::fromRgbF(0.6f, 0.3f, 0.9f),
+        QColor::fromRgbF(0.1f, 0.1f, 0.1f),    QColor::fromRgbF(1.0f, 1.0f, 1.0f),
+    };
+    return colors;
+}
 
 std::array<double, 3> SelStyleStrip::levelValues(AnnoTool tool)
 {

@@ -35,10 +35,10 @@ private:
     bool m_marked = false;
 };
 
-// The second small bar while an annotation tool is active: the eight colours
-// of the annotation palette and three size levels, showing only what the tool
-// uses and marking what matches the current style. Taps go out through the
-// callbacks; the owner answers with a new style and configure().
+// The second small bar while an annotation tool is active: eight colours and
+// three size levels, showing only what the tool uses and marking what matches
+// the current style. Taps go out through the callbacks; the owner answers
+// with a new style and configure().
 class SelStyleStrip : public QWidget {
 public:
     explicit SelStyleStrip(QWidget* parent = nullptr);
@@ -46,7 +46,8 @@ public:
     std::function<void(const QColor&)> onColor;
     std::function<void(int)> onLevel;
 
-    // The colours offered: the one annotation palette the preferences use too.
+    // The colours offered, in order: red, orange, yellow, green, blue, purple,
+    // near-black and white (sRGB, opaque).
     static const QList<QColor>& palette();
     // The values behind the three levels, smallest first: font sizes for text
     // and number, line widths for the rest.

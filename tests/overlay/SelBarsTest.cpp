@@ -1,7 +1,7 @@
 // The inline toolbar and the style strip: what each mode lets the user press,
 // which tool is marked, and which colour and level the strip marks.
 #include "app/HUDButton.h"
-#include "app/PrefsAnnotationPalette.h"
+#include "annotation/style/AnnoStyleStore.h"
 #include "overlay/SelInlineToolbar.h"
 #include "overlay/SelStyleStrip.h"
 #include "overlay/SelWidgets.h"
@@ -43,7 +43,7 @@ TEST(SelInlineToolbarTest, translatingDisablesTheTools_UndoWaitsForItsOwner_AndT
     for (AnnoTool tool : SelInlineToolbar::tools()) EXPECT_FALSE(bar.toolButton(tool)->baseBackground()) << int(tool);
 }
 
-TEST(SelStyleStripTest, sectionsFollowTheTool_TheNearestLevelWinsLow_AndAColourWithinTwoHundredthsIsMarked)
+TEST(SelStyleStripTest, sectionsFollowTheTool_TheNearestLevelWinsLow_AndTheToolsOwnColoursAreMarked)
 {
     SelStyleStrip strip;
     AnnoStyle style;
@@ -62,14 +62,26 @@ TEST(SelStyleStripTest, sectionsFollowTheTool_TheNearestLevelWinsLow_AndAColourW
     QList<QColor> chosen;
     strip.onColor = [&](const QColor& c) { chosen << c; };
     strip.colorButtons()[4]->click();
-    EXPECT_EQ(chosen, QList<QColor>({PrefsAnnotationPalette::colors()[4]}));
-    style.apply(PrefsAnnotationPalette::colors()[0]);
-    style.red -= 0.015, style.alpha = 0.5;  // close enough; alpha does not count
-    strip.configure(AnnoTool::rectangle, style);
-    EXPECT_EQ(strip.markedColor(), 0);
-    EXPECT_TRUE(strip.colorButtons()[0]->isMarked());
-    style.red = style.green = style.blue = 0.5;
-    strip.configure(AnnoTool::rectangle, style);
-    EXPECT_FALSE(strip.markedColor());
-    for (SelSwatch* swatch : strip.colorButtons()) EXPECT_FALSE(swatch->isMarked());
+    ASSERT_EQ(chosen.size(), 1);
+    EXPECT_EQ(chosen[0], QColor::fromRgbF(0.1f, 0.52f, 0.96f));  // the strip's blue
+
+    // The tools' own colours are marked, and so is anything within 0.02 of a
+    // swatch whatever its alpha; other colours mark none.
+    const struct {
+        AnnoStyle style;
+        std::optional<int> marked;
+    } cases[] = {
+        {AnnoStyleStore::factoryStyle(AnnoTool::rectangle), 0},
+        {AnnoStyleStore::factoryStyle(AnnoTool::highlight), 2},
+        {{.red = 0.95, .green = 0.24, .blue = 0.22}, 0},
+        {{.red = 0.1, .green = 0.1, .blue = 0.1, .alpha = 0.5}, 6},
+        {{.red = 0.6, .green = 0.3, .blue = 0.885}, 5},
+        {{.red = 0.5, .green = 0.5, .blue = 0.5}, std::nullopt},
+        {{.red = 0.0, .green = 0.0, .blue = 0.0}, std::nullopt},  // the preferences' black is not near-black
+    };
+    for (const auto& c : cases) {
+        strip.configure(AnnoTool::rectangle, c.style);
+        EXPECT_EQ(strip.markedColor(), c.marked) << c.style.red << " " << c.style.green << " " << c.style.blue;
+        for (int i = 0; i < strip.colorButtons().size(); ++i) EXPECT_EQ(strip.colorButtons()[i]->isMarked(), c.marked == i);
+    }
 }
