@@ -165,10 +165,35 @@ std::optional<QString> detectLanguage(const QString& text, const platform::Langu
 
 Plan plan(const std::vector<TextBlock>& blocks, const QString& targetCode, const platform::LanguageDetector* detector)
 {
+    // Each block's own language, where the recogniser or the stop words name
+    // one. A block that neither can name (a lone word: a window title, a
+    // button) goes with the language of the rest of the picture: a title over
+    // text that is already in the target language needs no translation
+    // either. With nothing else to go by it is translated. Chinese targets go
+    // by the writing system.
+    const bool byScript = targetCode.startsWith(QLatin1String("zh"));
+    std::vector<QString> named(blocks.size());
+    QStringList namedTexts;
+    for (size_t i = 0; !byScript && i < blocks.size(); ++i) {
+        named[i] = detectorOr(detector).detect(blocks[i].text).dominant;
+        if (named[i].isEmpty()) named[i] = stopwordVote(blocks[i].text).value_or(QString());
+        if (!named[i].isEmpty()) namedTexts << blocks[i].text;
+    }
+    std::optional<QString> rest;
+    if (!namedTexts.isEmpty()) rest = detectLanguage(namedTexts.join(QLatin1Char('\n')), detector);
+
     Plan result;
     QStringList texts;
-    for (const TextBlock& block : blocks) {
-        if (!needsTranslation(block.text, targetCode, detector)) continue;
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        const TextBlock& block = blocks[i];
+        bool needed = false;
+        if (byScript)
+            needed = needsTranslation(block.text, targetCode, detector);
+        else if (!named[i].isEmpty())
+            needed = !sameLanguage(named[i], targetCode);
+        else
+            needed = !rest || !sameLanguage(*rest, targetCode);
+        if (!needed) continue;
         result.blocksToTranslate.push_back(block);
         texts << block.text;
     }

@@ -25,7 +25,10 @@ struct Plan {
     std::optional<QString> sourceLanguage;     // absent: let the translator recognise it
 };
 
-// The engines are the session's (platform::textServices()) unless given.
+// The blocks that are not in the target language, and the language to
+// translate them from. A block whose language cannot be named (a lone word)
+// goes with the language of the rest of the picture. The engines are the
+// session's (platform::textServices()) unless given.
 Plan plan(const std::vector<TextBlock>& blocks, const QString& targetCode,
           const platform::LanguageDetector* detector = nullptr);
 

@@ -5,13 +5,17 @@
 #include "ResultFakes.h"
 #include "TextPictures.h"
 #include "app/AppFakes.h"
+#include "platform/text/Cld2LanguageDetector.h"
 #include "platform/text/LanguageDetector.h"
+#include "recognition/OCRService.h"
 #include "recognition/ResultModel.h"
 #include "recognition/ResultPanelController.h"
 #include "recognition/ResultTranslationRun.h"
 #include "recognition/TranslationPlanner.h"
 
 #include <gtest/gtest.h>
+
+#include <QTest>
 
 using namespace klipo;
 using platform::TranslationResponse;
@@ -33,6 +37,32 @@ struct FixedDetector : platform::LanguageDetector {
 };
 
 TextBlock block(const QString& text) { return {{test::modelLine(text, 10, 10, 200, 20)}, text, {}}; }
+
+// A window's one-word title above its text: the title is a word no language
+// can be told from.
+const QStringList kEnglishPage = {"Remember to buy milk and bread on the way home.",
+                                  "The meeting with the design team moves to Thursday afternoon."};
+const QStringList kSpanishPage = {"El gato duerme en la casa grande.", "Mi hermano trabaja en la ciudad.",
+                                  "Los perros comen en el jardin."};
+std::vector<TextBlock> titled(const QStringList& page)
+{
+    std::vector<TextBlock> blocks{block("Notes")};
+    for (const QString& text : page) blocks.push_back(block(text));
+    return blocks;
+}
+// The same window drawn and read by the recogniser.
+std::vector<TextBlock> recognised(const QImage& picture)
+{
+    QFuture<OcrOutcome> reading = OCRService::recognizeBlocks(picture, false);
+    [&] { ASSERT_TRUE(QTest::qWaitFor([&] { return reading.isFinished(); }, 30000)); }();
+    return reading.isFinished() ? reading.result().blocks : std::vector<TextBlock>{};
+}
+QImage titledPicture(const QStringList& page)
+{
+    std::vector<test::DrawnLine> lines{{"Notes", {40, 30}, 30}};
+    for (const QString& text : page) lines.push_back({text, {40, 130 + 70 * int(lines.size())}, 24});
+    return test::drawPicture(QSize(1200, 420), lines);
+}
 
 std::optional<platform::ScreenInfo> mainScreen(int width = 1440, int height = 900)
 {
@@ -98,6 +128,39 @@ TEST(TranslationPlanner, shortLatinText_TrustsAClearStopWordVoteOrEnglish_OverTh
     EXPECT_EQ(TP::detectLanguage(words + QStringLiteral(" Berg"), &unsureGerman), QStringLiteral("en"));
     const FixedDetector none(QString(), 0);
     EXPECT_FALSE(TP::detectLanguage(QStringLiteral("12:30 — 45%"), &none).has_value());  // not Latin text
+}
+
+// The real recogniser names no language for a lone word: it goes with the
+// language of the rest of the picture, never on its own into a failure.
+TEST(TranslationPlanner, aWordWithoutANamedLanguage_IsPlannedWithTheRestOfThePicture)
+{
+    const platform::Cld2LanguageDetector cld2;
+    ASSERT_TRUE(cld2.detect("Notes").dominant.isEmpty());
+    EXPECT_TRUE(TP::plan(titled(kEnglishPage), "en", &cld2).blocksToTranslate.empty());
+    const TP::Plan spanish = TP::plan(titled(kSpanishPage), "en", &cld2);
+    EXPECT_EQ(spanish.blocksToTranslate.size(), 4u);
+    EXPECT_EQ(spanish.sourceLanguage, QStringLiteral("es"));
+    const TP::Plan mixed = TP::plan(titled({kEnglishPage[0], kSpanishPage[0], kEnglishPage[1]}), "en", &cld2);
+    ASSERT_EQ(mixed.blocksToTranslate.size(), 1u);
+    EXPECT_EQ(mixed.blocksToTranslate[0].text, kSpanishPage[0]);
+    EXPECT_EQ(TP::plan({block("Notes")}, "en", &cld2).blocksToTranslate.size(), 1u);  // nothing else to go by
+}
+
+// Full-screen translation of such windows, read and translated on this
+// machine (apertium-eng-spa): English says so, Spanish is translated.
+TEST(ResultModel, aOneWordTitle_LeavesEnglishTextUntranslated_AndSpanishTranslated)
+{
+    ResultModel model;
+    EXPECT_FALSE(model.start(titledPicture(kEnglishPage), recognised(titledPicture(kEnglishPage)), 1, "en", mainScreen()));
+    EXPECT_EQ(model.status(), QStringLiteral("画面中的文字已是英语"));
+
+    const std::vector<TextBlock> spanish = recognised(titledPicture(kSpanishPage));
+    ASSERT_TRUE(std::any_of(spanish.begin(), spanish.end(), [](const TextBlock& b) { return b.text == "Notes"; }));
+    const std::optional<TranslationJob> job = model.start(titledPicture(kSpanishPage), spanish, 1, "en", mainScreen());
+    ASSERT_TRUE(job.has_value()) << qPrintable(model.status());
+    const TranslationRunOutcome outcome = Run::run(*job, {});
+    ASSERT_EQ(outcome.kind, TranslationRunOutcome::Kind::Translated) << qPrintable(outcome.failure);
+    EXPECT_TRUE(outcome.translatedJoined.contains("cat")) << qPrintable(outcome.translatedJoined);
 }
 
 TEST(ResultModel, saysWhyThereIsNothingToTranslate_InsteadOfTranslating)
