@@ -133,9 +133,13 @@ void SelInlineTranslation::showTranslatedImage(const QImage& image)
 {
     if (m_imageView) m_imageView->deleteLater();
     m_imageView = new SelPassthroughImageView(&m_view, image, m_view.selection());
-    QWidget* above = m_view.textSelecting().highlightView();
-    if (!above && m_view.chrome()) above = m_view.chrome()->toolbar();
-    if (above) m_imageView->stackUnder(above);
+    // Over the annotation canvas, which still shows the selection's own
+    // picture (the translated one holds the marks already), and under the
+    // text highlight and the bars, whichever was made first.
+    if (SelEditingChrome* chrome = m_view.chrome()) {
+        m_imageView->stackUnder(chrome->toolbar());
+        if (QWidget* highlight = m_view.textSelecting().highlightView()) highlight->stackUnder(chrome->toolbar());
+    }
     m_imageView->show();
 }
 

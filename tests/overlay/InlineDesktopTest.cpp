@@ -229,3 +229,39 @@ TEST_F(InlineDesktopTest, escWhileTranslatingCancels_AndTheMissingPairIsNamed_Wi
     QTest::qWait(300);
     EXPECT_EQ(records(), before);
 }
+
+// Text selecting, then a rectangle drawn, then Return: the selection shows the
+// translated picture with the rectangle on it, exactly what copy hands on.
+TEST_F(InlineDesktopTest, aTranslationAfterTextSelectingAndMarks_ShowsExactlyTheCopiedPicture)
+{
+    ASSERT_TRUE(selectTheText());
+    click(toolbar()->textSelectBoxes().value(0)->button());
+    click(toolbar()->toolButton(AnnoTool::rectangle));
+    const QPoint corner = kText.topLeft() + QPoint(40, 30);
+    xdotool(QStringList{"mousemove"} + at(corner) + QStringList{"mousedown", "1", "mousemove"} + at(corner + QPoint(150, 100)) +
+            QStringList{"mousemove"} + at(corner + QPoint(300, 200)) + QStringList{"mouseup", "1"});
+    QTest::qWait(200);
+    key("Return");
+    ASSERT_TRUE(waitState(State::done));
+    ASSERT_TRUE(QTest::qWaitFor([] { return !view()->chrome()->toast(); }, 5000));  // nothing over the picture
+    QTest::qWait(400);  // the X server draws what changed
+    const QRect selection = view()->selection().toRect();
+    const QImage shown = QImage::fromData(test::programOutput("import", {"-window", "root", "png:-"}), "PNG")
+                             .copy(selection)
+                             .convertToFormat(QImage::Format_RGB32);
+    click(translatedButton("复制"));
+    ASSERT_FALSE(overlay().isActive());
+    const QImage copied = platform::services().clipboard->image().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(copied.size(), shown.size());
+    int differing = 0;
+    for (int y = 2; y < shown.height() - 2; ++y)  // inside the selection's frame
+        for (int x = 2; x < shown.width() - 2; ++x) differing += shown.pixel(x, y) != copied.pixel(x, y);
+    EXPECT_EQ(differing, 0);
+    const QColor edge = copied.pixelColor(corner.x() - selection.x(), corner.y() - selection.y() + 100);
+    EXPECT_TRUE(edge.red() > 180 && edge.green() < 100) << qPrintable(edge.name());  // the rectangle, on top
+    QFuture<OcrOutcome> reading = OCRService::recognizeBlocks(copied, false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reading.isFinished(); }, 30000));
+    QStringList lines;
+    for (const TextBlock& block : reading.result().blocks) lines << block.text.toLower();
+    EXPECT_TRUE(lines.join(' ').contains("cat") && !lines.join(' ').contains("gato")) << qPrintable(lines.join(' '));
+}
