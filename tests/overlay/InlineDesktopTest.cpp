@@ -238,8 +238,9 @@ TEST_F(InlineDesktopTest, aTranslationAfterTextSelectingAndMarks_ShowsExactlyThe
     click(toolbar()->textSelectBoxes().value(0)->button());
     click(toolbar()->toolButton(AnnoTool::rectangle));
     const QPoint corner = kText.topLeft() + QPoint(40, 30);
-    xdotool(QStringList{"mousemove"} + at(corner) + QStringList{"mousedown", "1", "mousemove"} + at(corner + QPoint(150, 100)) +
-            QStringList{"mousemove"} + at(corner + QPoint(300, 200)) + QStringList{"mouseup", "1"});
+    xdotool(QStringList{"mousemove"} + at(corner) + QStringList{"mousedown", "1", "mousemove"} +
+            at(corner + QPoint(150, 100)) + QStringList{"mousemove"} + at(corner + QPoint(300, 200)) +
+            QStringList{"mouseup", "1"});
     QTest::qWait(200);
     key("Return");
     ASSERT_TRUE(waitState(State::done));

@@ -299,7 +299,7 @@ TEST_F(ShellOnDesktop, overlayFromOurOwnWindows_StaysUpUntilEsc_WhichGivesThemTh
             EXPECT_TRUE(overlayStaysUp()) << window->windowTitle().toStdString() << " press " << press + 1;
             ASSERT_TRUE(pressKeys(QStringLiteral("Escape")));
             EXPECT_TRUE(QTest::qWaitFor([] { return !overlay().isActive(); }, 3000));
-            EXPECT_TRUE(QTest::qWaitFor([&] { return activeWindow() == window->winId(); }, 3000)) << activeWindow() << " vs " << window->winId()
+            EXPECT_TRUE(QTest::qWaitFor([&] { return activeWindow() == window->winId(); }, 3000))
                 << window->windowTitle().toStdString() << " press " << press + 1;
         }
     }
@@ -327,7 +327,8 @@ TEST_F(ShellOnDesktop, hotKeyWithTheTrayMenuOpen_LeavesTheMenuOutOfTheStill_AndT
     HistoryWindowController::shared().show();
     HistoryWindowController::shared().window()->move(60, 60);
     QTest::qWait(300);
-    const QImage before = QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage before =
+        QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
 
     QMenu* menu = s_delegate->menu();
     menu->popup(QPoint(1500, 500));
