@@ -60,7 +60,9 @@ public:
 
     virtual QString captureFolder() = 0;
     virtual QString captureFolderDisplayName() = 0;
-    virtual QString tempFolder() = 0;
+    // Where recordings are written while they run: a folder of this user's
+    // alone (never the shared temporary folder), looked at again at launch.
+    virtual QString recordingFolder() = 0;
 
     // The toast (2.2 s; a file makes a click reveal it) and, where the toast
     // cannot be seen any more (at quit), a desktop notification.

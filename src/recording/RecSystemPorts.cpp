@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <thread>
 
@@ -106,7 +107,11 @@ QString RecSystemPorts::captureFolderDisplayName()
     return name.isEmpty() ? folder : name;
 }
 
-QString RecSystemPorts::tempFolder() { return QDir::tempPath(); }
+QString RecSystemPorts::recordingFolder()
+{
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    return cache.isEmpty() ? QString() : QDir(cache).filePath(QStringLiteral("KlipoVersa/recordings"));
+}
 
 void RecSystemPorts::toast(const QString& title, const QString& subtitle, const QString& file)
 {

@@ -2,14 +2,16 @@
 // microphone "vmic" of its sound server; the program itself records from the
 // hot key, a pick in the overlay and the options bar (also with its library
 // window open behind another program), keeps the recording at a quit by
-// signal and names it in a notification,; the recording self-check's lines and
-// statuses. Skips without the desktop.
+// signal and names it in a notification, and saves a killed run's recording
+// at the next launch; the recording self-check's lines and statuses. Skips
+// without the desktop.
 #include "platform/Microphone.h"
 #include "platform/RegionGrabber.h"
 #include "platform/SettingsStore.h"
 #include "platform/media/MediaProbe.h"
 #include "recording/RecEngine.h"
 #include "recording/RecFakes.h"
+#include "recording/RecFiles.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -268,10 +270,11 @@ protected:
         return RecTarget{QRect(0, 0, 1920, 1080), 1.0, rect};
     }
 
-    // Starts the program; true once it answers as the running instance.
-    bool launch(QProcess& app, const QMap<QString, QString>& extra = {})
+    // Starts the program with `tmp` as the shared temporary folder; true once
+    // it answers as the running instance.
+    bool launch(QProcess& app, const QMap<QString, QString>& extra = {}, QString tmp = {})
     {
-        const QString tmp = test::freshDir("tmp");
+        if (tmp.isEmpty()) tmp = test::freshDir("tmp");
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("XDG_RUNTIME_DIR");
         env.insert("TMPDIR", tmp);
@@ -282,12 +285,14 @@ protected:
         return app.waitForStarted() && QTest::qWaitFor([&] { return QFileInfo::exists(socket); }, 10000);
     }
 
-    // The files in the capture folder: saved recordings, or the one being written.
-    QStringList files(bool hidden) const
+    // The program's folder for recordings under way (below this process's XDG cache folder).
+    static QString recordingFolder() { return qEnvironmentVariable("XDG_CACHE_HOME") + "/KlipoVersa/recordings"; }
+
+    // The files in the capture folder: saved recordings; or the ones being written.
+    QStringList files(bool underWay) const
     {
-        const QDir dir(m_folder);
-        return hidden ? dir.entryList({".klipo_rec_*"}, QDir::Files | QDir::Hidden)
-                      : dir.entryList({"录屏_*"}, QDir::Files, QDir::Name);
+        return underWay ? QDir(recordingFolder()).entryList({"klipo_rec_*"}, QDir::Files | QDir::Hidden)
+                        : QDir(m_folder).entryList({"录屏_*"}, QDir::Files, QDir::Name);
     }
 
     // The hot key and a drag over `region`; true once the overlay is gone and
@@ -532,6 +537,35 @@ TEST_F(RecDesktopTest, pickWithTheLibraryOpenBehindAnotherProgram_KeepsThatProgr
     EXPECT_EQ(endBy(app, SIGTERM), 0);
     other.terminate();
     other.waitForFinished(5000);
+}
+
+// A recording left by a run that was killed is saved at the next launch from
+// the program's own folder. Files of that name in the shared temporary
+// folder may be another login's: they are neither taken nor deleted.
+TEST_F(RecDesktopTest, launch_SavesALeftoverOfItsOwnFolder_AndLeavesTheSharedTemporaryFolderAlone)
+{
+    ASSERT_TRUE(RecFiles::makePrivateFolder(recordingFolder()));
+    const QString leftover = recordingFolder() + "/klipo_rec_killed.mp4";
+    RecEngine engine(windowTarget(QSizeF(200, 100)), RecOptions{RecFormat::mp4, 30, false}, leftover);
+    ASSERT_EQ(engine.start(), std::nullopt);
+    QTest::qWait(1200);
+    ASSERT_EQ(engine.stop().file, leftover);
+    const QString shared = test::freshDir("tmp");
+    const QString theirs = shared + "/klipo_rec_theirs.mp4";
+    const QString unreadable = shared + "/klipo_rec_broken.mov";
+    ASSERT_TRUE(QFile::copy(leftover, theirs));
+    QFile(unreadable).open(QIODevice::WriteOnly);
+
+    QProcess app;
+    ASSERT_TRUE(launch(app, {}, shared));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !files(false).isEmpty(); }, 10000));
+    QTest::qWait(1000);  // anything else it would take comes meanwhile
+    EXPECT_EQ(files(false).size(), 1);
+    EXPECT_TRUE(probeMediaFile(m_folder + "/" + files(false).first()).playable());
+    EXPECT_FALSE(QFile::exists(leftover));
+    EXPECT_EQ(QFileInfo(theirs).size(), QFileInfo(m_folder + "/" + files(false).first()).size());
+    EXPECT_TRUE(QFile::exists(unreadable));
+    EXPECT_EQ(endBy(app, SIGTERM), 0);
 }
 
 TEST_F(RecDesktopTest, selfCheck_PrintsItsLine_AndEndsWithItsStatus)

@@ -60,7 +60,7 @@ struct FakePorts : RecPorts {
     std::optional<QString> stopShortcutText() override { return QStringLiteral("Ctrl+Shift+L"); }
     QString captureFolder() override { return folder; }
     QString captureFolderDisplayName() override { return QStringLiteral("录屏夹"); }
-    QString tempFolder() override { return folder; }
+    QString recordingFolder() override { return recording; }
     void toast(const QString& title, const QString& text, const QString&) override { toasts << title + "|" + text; }
     void notify(const QString& title, const QString& body) override { notices << title + "|" + body; }
     double monotonicSeconds() override { return clock; }
@@ -70,6 +70,7 @@ struct FakePorts : RecPorts {
     std::optional<QString> microphoneReason;
     std::vector<std::shared_ptr<FakeRecorder>> recorders;
     QString folder = test::freshDir("captures");
+    QString recording = test::freshDir("cache") + "/recording";
     QStringList toasts, notices;
     double clock = 100;
 };
@@ -126,7 +127,7 @@ TEST_F(RecFlowTest, hotKeyPickOptionsAndStop_SaveTheFile_WithFrameBarsClockAndTr
 
     FakeRecorder& recorder = startThroughTheBar(region, {RecFormat::mov, 60, false});
     EXPECT_EQ(RecGeometry::pixelRect(recorder.target), region.toRect());
-    EXPECT_TRUE(recorder.temp.startsWith(ports->folder + "/.klipo_rec_"));
+    EXPECT_TRUE(recorder.temp.startsWith(ports->recording + "/klipo_rec_"));
     recorder.startDone(std::nullopt);
     ASSERT_EQ(service.state, State::recording);
     RecControlBarPanel* bar = service.controlBar();
