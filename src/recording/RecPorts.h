@@ -55,7 +55,7 @@ public:
     virtual std::shared_ptr<RecRecorder> makeRecorder(const RecTarget& target, const RecOptions& options,
                                                       const QString& tempPath) = 0;
 
-    // The text of the recording hot key, when one is set.
+    // The recording hot key as the tray menu writes it, when one is set.
     virtual std::optional<QString> stopShortcutText() = 0;
 
     virtual QString captureFolder() = 0;

@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QStandardPaths>
 
 #include <thread>
@@ -90,7 +91,10 @@ std::optional<QString> RecSystemPorts::stopShortcutText()
 {
     const auto shortcut = GlobalShortcuts::getShortcut(GlobalShortcuts::Name::recordScreen());
     if (!shortcut) return std::nullopt;
-    return shortcut->description();
+    // Written as the tray menu writes the item's key text; a key the menu
+    // cannot show (a keypad key) keeps its glyph form.
+    const QString native = shortcut->keySequence().toString(QKeySequence::NativeText);
+    return native.isEmpty() ? shortcut->description() : native;
 }
 
 QString RecSystemPorts::captureFolder()
