@@ -99,9 +99,7 @@ TEST(RecFilesTest, recordingsRunInAFolderOfThisUserAlone)
                                       QFile::ExeOther);
     for (const QString& folder : {scratch + QStringLiteral("/made/below"), opened}) {
         const auto file = RecFiles::createTempFile(folder, RecFormat::mov);
-        ASSERT_TRUE(file) << folder.toStdString();
-        EXPECT_EQ(QFileInfo(*file).absolutePath(), folder);
-        EXPECT_TRUE(QFileInfo(*file).fileName().startsWith("klipo_rec_") && file->endsWith(".mov"));
+        ASSERT_TRUE(file && file->startsWith(folder + "/klipo_rec_")) << folder.toStdString();
         EXPECT_EQ(QFileInfo(folder).permissions() & 0x0077, 0) << folder.toStdString();
     }
     ASSERT_TRUE(QFile::link(opened, scratch + QStringLiteral("/link")));
