@@ -1,5 +1,8 @@
 #include "platform/OwnWindows.h"
 
+#include "platform/WindowFocus.h"
+#include "platform/WindowStacking.h"
+
 #include <QApplication>
 #include <QWindow>
 
@@ -14,6 +17,9 @@ void HiddenOwnWindows::markStaysInScreenshots(QWidget* window) { window->setProp
 HiddenOwnWindows HiddenOwnWindows::hideAll(bool keepMarked)
 {
     HiddenOwnWindows hidden;
+    // The window manager's word: Qt reports another program's window taking
+    // the focus only some time later.
+    const std::optional<NativeWindowId> active = windowFocus().activeWindow();
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (!window->isVisible() || window->testAttribute(Qt::WA_DontShowOnScreen)) continue;
         if (keepMarked && window->property(kStaysInScreenshots).toBool()) continue;
@@ -21,8 +27,11 @@ HiddenOwnWindows HiddenOwnWindows::hideAll(bool keepMarked)
         if (type == Qt::Popup || type == Qt::ToolTip || type == Qt::Desktop) continue;
         // The tray icon lives inside the tray's own window: unmapped, the tray drops it.
         if (window->inherits("QSystemTrayIconSys")) continue;
-        hidden.m_windows.append({window, window->pos()});
-        if (window == QApplication::activeWindow()) hidden.m_active = window;
+        if (hidden.m_windows.isEmpty()) hidden.m_stack = managedWindowsBottomToTop();
+        hidden.m_windows.append({window, window->pos(), quint32(window->internalWinId())});
+        const bool focused = active && window->internalWinId() ? WId(*active) == window->internalWinId()
+                                                               : window == QApplication::activeWindow();
+        if (focused) hidden.m_active = window;
         window->hide();
     }
     return hidden;
@@ -42,10 +51,36 @@ void HiddenOwnWindows::restore()
         window->show();
         if (handle) handle->setProperty("_q_showWithoutActivating", quiet);
     }
+    restoreStacking();
     // The focus was ours before the grab: give it back to the same window.
     if (m_active) m_active->activateWindow();
     m_windows.clear();
     m_active = nullptr;
+}
+
+void HiddenOwnWindows::restoreStacking() const
+{
+    if (m_stack.isEmpty()) return;
+    const QList<quint32> now = managedWindowsBottomToTop();
+    QList<quint32> back;
+    for (const Entry& entry : m_windows)
+        if (entry.window && entry.window->isVisible() && entry.nativeId) back.append(entry.nativeId);
+    const auto widgetOf = [this](quint32 id) -> QWidget* {
+        for (const Entry& entry : m_windows)
+            if (entry.nativeId == id) return entry.window;
+        return nullptr;
+    };
+    // From the top down, each of ours goes below the window that was just
+    // above it and is still there (another of ours is placed before it).
+    for (qsizetype i = m_stack.size() - 1; i >= 0; --i) {
+        if (!back.contains(m_stack[i])) continue;
+        for (qsizetype above = i + 1; above < m_stack.size(); ++above) {
+            const quint32 sibling = m_stack[above];
+            if (!back.contains(sibling) && !now.contains(sibling)) continue;
+            restackBelow(widgetOf(m_stack[i]), sibling);
+            break;
+        }
+    }
 }
 
 }  // namespace klipo::platform

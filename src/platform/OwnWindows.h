@@ -26,16 +26,22 @@ public:
 
     bool isEmpty() const { return m_windows.isEmpty(); }
 
-    // Shows them again where they were, without taking the focus unless one
-    // of them had it; windows deleted meanwhile are skipped. Once only.
+    // Shows them again where they were and as deep in the stack as they were
+    // (a window shown again would otherwise come in front of the programs
+    // that covered it), without taking the focus unless one of them had it;
+    // windows deleted meanwhile are skipped. Once only.
     void restore();
 
 private:
     struct Entry {
         QPointer<QWidget> window;
         QPoint position;
+        quint32 nativeId = 0;
     };
+    void restoreStacking() const;
+
     QList<Entry> m_windows;
+    QList<quint32> m_stack;  // the managed windows bottom to top, before the hiding
     QPointer<QWidget> m_active;  // the one that had the focus, if any
 };
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QList>
+#include <QtGlobal>
+
 class QWidget;
 
 namespace klipo::platform {
@@ -10,5 +13,13 @@ namespace klipo::platform {
 // to it (as its transient) so that it shows above it, and untied again the
 // next time it is raised over anything else. Main thread only.
 void raiseWithoutFocus(QWidget* window);
+
+// The windows the window manager manages, from the bottom of the stack to the
+// top; empty when it lists none.
+QList<quint32> managedWindowsBottomToTop();
+
+// Asks the window manager to put one of our shown windows directly below
+// `sibling`, one of the windows it manages.
+void restackBelow(QWidget* window, quint32 sibling);
 
 }  // namespace klipo::platform

@@ -1,8 +1,9 @@
 #include "recording/RecFiles.h"
 
 #include "platform/FileErrors.h"
-#include "platform/FileUseLock.h"
 #include "platform/FileMove.h"
+#include "platform/FileUseLock.h"
+#include "platform/SafeFile.h"
 #include "platform/media/FragmentedFile.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QUuid>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -31,6 +33,14 @@ bool createExclusive(const QString& path)
     if (fd < 0) return false;
     ::close(fd);
     return true;
+}
+
+// A real folder (not a link) of this user's that nobody else can enter.
+bool isPrivateFolder(const QString& folder)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
 }
 
 QString keptText(const QString& reason, const QString& keptPath)
@@ -55,16 +65,18 @@ QString recordingFileName(const QDateTime& when, RecFormat format, int counter)
     return name + QLatin1Char('.') + extension(format);
 }
 
-std::optional<QString> createTempFile(const QString& captureFolder, const QString& tempFolder, RecFormat format)
+bool makePrivateFolder(const QString& folder)
 {
-    const QString name =
-        tempPrefix + QUuid::createUuid().toString(QUuid::WithoutBraces) + QLatin1Char('.') + extension(format);
-    if (!captureFolder.isEmpty() && QDir().mkpath(captureFolder)) {
-        const QString hidden = QDir(captureFolder).filePath(QLatin1Char('.') + name);
-        if (createExclusive(hidden)) return hidden;
-    }
-    const QString plain = QDir(tempFolder).filePath(name);
-    if (createExclusive(plain)) return plain;
+    return !folder.isEmpty() && platform::safefile::makePrivateFolder(folder) && isPrivateFolder(folder);
+}
+
+std::optional<QString> createTempFile(const QString& privateFolder, RecFormat format)
+{
+    if (!makePrivateFolder(privateFolder)) return std::nullopt;
+    const QString path = QDir(privateFolder)
+                             .filePath(tempPrefix + QUuid::createUuid().toString(QUuid::WithoutBraces) +
+                                       QLatin1Char('.') + extension(format));
+    if (createExclusive(path)) return path;
     return std::nullopt;
 }
 
@@ -90,20 +102,16 @@ ExportResult exportRecording(const QString& tempPath, RecFormat format, const QS
     return failedExport(QStringLiteral("文件夹 %1 里同名的录屏太多").arg(QDir::toNativeSeparators(folder)), tempPath);
 }
 
-QList<Leftover> recoverLeftovers(const QString& captureFolder, const QString& tempFolder)
+QList<Leftover> recoverLeftovers(const QString& captureFolder, const QString& privateFolder)
 {
+    // Only our own folder: files elsewhere may be another login's or another
+    // user's, whatever their names.
+    if (privateFolder.isEmpty() || !isPrivateFolder(privateFolder)) return {};
     QStringList candidates;
+    const QDir dir(privateFolder);
     const QStringList patterns{tempPrefix + QStringLiteral("*.mp4"), tempPrefix + QStringLiteral("*.mov")};
-    const auto collect = [&candidates](const QString& folder, const QString& prefix, const QStringList& names) {
-        if (folder.isEmpty()) return;
-        QStringList filters;
-        for (const QString& name : names) filters << prefix + name;
-        const QDir dir(folder);
-        for (const QString& file : dir.entryList(filters, QDir::Files | QDir::Hidden | QDir::System))
-            candidates << dir.filePath(file);
-    };
-    collect(captureFolder, QStringLiteral("."), patterns);
-    collect(tempFolder, QString(), patterns);
+    for (const QString& file : dir.entryList(patterns, QDir::Files | QDir::Hidden | QDir::System))
+        candidates << dir.filePath(file);
 
     QList<Leftover> found;
     for (const QString& path : std::as_const(candidates)) {

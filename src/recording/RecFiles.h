@@ -13,11 +13,14 @@ namespace klipo::RecFiles {
 // "录屏_yyyyMMdd_HHmmss.mp4"; from counter 2 on, " 2", " 3" ... before the dot.
 QString recordingFileName(const QDateTime& when, RecFormat format, int counter = 1);
 
-// Where a recording is written while it runs: a hidden file in the capture
-// folder when that folder can take it (so that saving is a rename and a
-// crash leaves the file next to the others), else a file in `tempFolder`.
-// The (empty) file is created here. Nothing when neither folder can take it.
-std::optional<QString> createTempFile(const QString& captureFolder, const QString& tempFolder, RecFormat format);
+// Makes `folder` (and its missing parents) a folder only this user can enter
+// (0700), where recordings are written while they run; false when it cannot
+// be made so or belongs to someone else.
+bool makePrivateFolder(const QString& folder);
+
+// A new empty file for a recording to be written into, in `privateFolder`
+// (made private first). Nothing when it cannot be made.
+std::optional<QString> createTempFile(const QString& privateFolder, RecFormat format);
 
 struct ExportResult {
     std::optional<QString> savedPath;  // the file's new place
@@ -38,11 +41,11 @@ struct Leftover {
     ExportResult result;
 };
 
-// Looks for recordings left behind in the capture folder (hidden) and the
-// temporary folder that no running program holds, cuts off an unfinished
-// tail, and moves each one that plays into the capture folder under the
-// name of its last change. Leftovers with nothing playable are removed.
-// Returns what it found and where it went.
-QList<Leftover> recoverLeftovers(const QString& captureFolder, const QString& tempFolder);
+// Looks for recordings left behind in `privateFolder` (and nowhere else) that
+// no running program holds, cuts off an unfinished tail, and moves each one
+// that plays into the capture folder under the name of its last change.
+// Leftovers with nothing playable are removed. Nothing is looked at when the
+// folder is not private to this user. Returns what it found and where it went.
+QList<Leftover> recoverLeftovers(const QString& captureFolder, const QString& privateFolder);
 
 }  // namespace klipo::RecFiles

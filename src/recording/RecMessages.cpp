@@ -84,7 +84,9 @@ Message microphoneUnavailable(const QString& reason)
 
 Message noRoomForStopBar(const std::optional<QString>& shortcut)
 {
-    const QString how = shortcut ? QStringLiteral("可用托盘菜单或 %1 停止").arg(*shortcut)
+    // No blanks around the key text: "Ctrl+Shift+L" is long, and the
+    // sentence must fit the toast's one line.
+    const QString how = shortcut ? QStringLiteral("可用托盘菜单或%1停止").arg(*shortcut)
                                  : QStringLiteral("可用托盘菜单「停止录屏」停止");
     return {QStringLiteral("录屏控制条已隐藏"), QStringLiteral("选区四周放不下控制条，") + how, {}};
 }

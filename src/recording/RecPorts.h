@@ -55,12 +55,14 @@ public:
     virtual std::shared_ptr<RecRecorder> makeRecorder(const RecTarget& target, const RecOptions& options,
                                                       const QString& tempPath) = 0;
 
-    // The text of the recording hot key, when one is set.
+    // The recording hot key as the tray menu writes it, when one is set.
     virtual std::optional<QString> stopShortcutText() = 0;
 
     virtual QString captureFolder() = 0;
     virtual QString captureFolderDisplayName() = 0;
-    virtual QString tempFolder() = 0;
+    // Where recordings are written while they run: a folder of this user's
+    // alone (never the shared temporary folder), looked at again at launch.
+    virtual QString recordingFolder() = 0;
 
     // The toast (2.2 s; a file makes a click reveal it) and, where the toast
     // cannot be seen any more (at quit), a desktop notification.

@@ -12,6 +12,7 @@
 #include "recording/RecSystemPorts.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QScreen>
@@ -252,11 +253,12 @@ void RecService::launchEngine(const RecOptions& options)
     target.screenGeometry = m_screenGeometry;
     target.scale = m_screen->devicePixelRatio();
     target.rect = m_rect;
-    const std::optional<QString> tempPath =
-        RecFiles::createTempFile(m_ports->captureFolder(), m_ports->tempFolder(), options.format);
+    const QString folder = m_ports->recordingFolder();
+    const std::optional<QString> tempPath = RecFiles::createTempFile(folder, options.format);
     const quint64 serial = ++m_engineSerial;
     if (!tempPath) {
-        startFailed(serial, QStringLiteral("无法创建录屏文件：截图文件夹和临时文件夹都不可写"));
+        startFailed(serial, QStringLiteral("无法创建录屏文件：文件夹 %1 无法写入或不是当前用户私有的")
+                                .arg(QDir::toNativeSeparators(folder)));
         return;
     }
     m_options = options;

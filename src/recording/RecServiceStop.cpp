@@ -117,10 +117,10 @@ void RecService::recoverLeftovers()
     if (m_recovering) return;
     m_recovering = true;
     const QString captureFolder = m_ports->captureFolder();
-    const QString tempFolder = m_ports->tempFolder();
+    const QString recordingFolder = m_ports->recordingFolder();
     QPointer<RecService> self(this);
-    std::thread([self, captureFolder, tempFolder] {
-        const QList<RecFiles::Leftover> found = RecFiles::recoverLeftovers(captureFolder, tempFolder);
+    std::thread([self, captureFolder, recordingFolder] {
+        const QList<RecFiles::Leftover> found = RecFiles::recoverLeftovers(captureFolder, recordingFolder);
         platform::runOnMain([self, found] {
             if (!self) return;
             self->m_recovering = false;

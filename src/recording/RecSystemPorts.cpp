@@ -13,6 +13,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QKeySequence>
+#include <QStandardPaths>
 
 #include <thread>
 
@@ -89,7 +91,10 @@ std::optional<QString> RecSystemPorts::stopShortcutText()
 {
     const auto shortcut = GlobalShortcuts::getShortcut(GlobalShortcuts::Name::recordScreen());
     if (!shortcut) return std::nullopt;
-    return shortcut->description();
+    // Written as the tray menu writes the item's key text; a key the menu
+    // cannot show (a keypad key) keeps its glyph form.
+    const QString native = shortcut->keySequence().toString(QKeySequence::NativeText);
+    return native.isEmpty() ? shortcut->description() : native;
 }
 
 QString RecSystemPorts::captureFolder()
@@ -106,7 +111,11 @@ QString RecSystemPorts::captureFolderDisplayName()
     return name.isEmpty() ? folder : name;
 }
 
-QString RecSystemPorts::tempFolder() { return QDir::tempPath(); }
+QString RecSystemPorts::recordingFolder()
+{
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    return cache.isEmpty() ? QString() : QDir(cache).filePath(QStringLiteral("KlipoVersa/recordings"));
+}
 
 void RecSystemPorts::toast(const QString& title, const QString& subtitle, const QString& file)
 {

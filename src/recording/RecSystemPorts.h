@@ -20,7 +20,7 @@ public:
     std::optional<QString> stopShortcutText() override;
     QString captureFolder() override;
     QString captureFolderDisplayName() override;
-    QString tempFolder() override;
+    QString recordingFolder() override;
 
     void toast(const QString& title, const QString& subtitle, const QString& file) override;
     void notify(const QString& title, const QString& body) override;

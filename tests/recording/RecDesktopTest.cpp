@@ -1,14 +1,17 @@
 // Recording real windows of the headless X11 desktop and the virtual
 // microphone "vmic" of its sound server; the program itself records from the
-// hot key, a pick in the overlay and the options bar, keeps the recording at
-// a quit by signal and names it in a notification; the recording self-check's
-// lines and statuses. Skips without the desktop.
+// hot key, a pick in the overlay and the options bar (also with its library
+// window open behind another program), keeps the recording at a quit by
+// signal and names it in a notification, and saves a killed run's recording
+// at the next launch; the recording self-check's lines and statuses. Skips
+// without the desktop.
 #include "platform/Microphone.h"
 #include "platform/RegionGrabber.h"
 #include "platform/SettingsStore.h"
 #include "platform/media/MediaProbe.h"
 #include "recording/RecEngine.h"
 #include "recording/RecFakes.h"
+#include "recording/RecFiles.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -179,18 +182,55 @@ QString xdotool(const QStringList& args)
 }
 QString xdotool(const QString& args) { return xdotool(args.split(' ')); }
 
-// The program's visible windows (all titled after it), in global points.
-QList<QRect> programWindows()
+QRect windowGeometry(const QString& id)
 {
-    QList<QRect> windows;
-    for (const QString& id : xdotool({"search", "--onlyvisible", "--name", "^KlipoVersa$"}).split('\n')) {
-        if (id.isEmpty()) continue;
-        QMap<QString, int> g;
-        for (const QString& line : xdotool({"getwindowgeometry", "--shell", id}).split('\n'))
-            g[line.section('=', 0, 0)] = line.section('=', 1).toInt();
-        windows << QRect(g["X"], g["Y"], g["WIDTH"], g["HEIGHT"]);
-    }
+    QMap<QString, int> g;
+    for (const QString& line : xdotool({"getwindowgeometry", "--shell", id}).split('\n'))
+        g[line.section('=', 0, 0)] = line.section('=', 1).toInt();
+    return QRect(g["X"], g["Y"], g["WIDTH"], g["HEIGHT"]);
+}
+
+// The program's visible windows (all titled after it) by id, in global points.
+QMap<QString, QRect> programWindowsById()
+{
+    QMap<QString, QRect> windows;
+    for (const QString& id : xdotool({"search", "--onlyvisible", "--name", "^KlipoVersa$"}).split('\n'))
+        if (!id.isEmpty()) windows.insert(id, windowGeometry(id));
     return windows;
+}
+
+QList<QRect> programWindows() { return programWindowsById().values(); }
+
+// The library window's id, once it shows: the program's only large window.
+QString libraryWindow()
+{
+    const QMap<QString, QRect> windows = programWindowsById();
+    for (auto it = windows.begin(); it != windows.end(); ++it)
+        if (it.value().width() > 600 && it.value().height() > 400 && it.value() != QRect(0, 0, 1920, 1080))
+            return it.key();
+    return {};
+}
+
+// The windows the window manager manages, bottom to top (decimal ids, as xdotool gives them).
+QStringList stackingBottomToTop()
+{
+    QProcess xprop;
+    xprop.start("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"});
+    xprop.waitForFinished();
+    QStringList ids;
+    const QString list = QString::fromUtf8(xprop.readAllStandardOutput()).section('#', 1);
+    for (const QString& id : list.split(',', Qt::SkipEmptyParts))
+        ids << QString::number(id.trimmed().toUInt(nullptr, 16));
+    return ids;
+}
+
+// Pixels of the image that are not white.
+int notWhite(const QImage& image)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) count += (image.pixel(x, y) & 0xffffff) != 0xffffff;
+    return count;
 }
 
 bool overlayShown() { return programWindows().contains(QRect(0, 0, 1920, 1080)); }
@@ -230,10 +270,11 @@ protected:
         return RecTarget{QRect(0, 0, 1920, 1080), 1.0, rect};
     }
 
-    // Starts the program; true once it answers as the running instance.
-    bool launch(QProcess& app, const QMap<QString, QString>& extra = {})
+    // Starts the program with `tmp` as the shared temporary folder; true once
+    // it answers as the running instance.
+    bool launch(QProcess& app, const QMap<QString, QString>& extra = {}, QString tmp = {})
     {
-        const QString tmp = test::freshDir("tmp");
+        if (tmp.isEmpty()) tmp = test::freshDir("tmp");
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("XDG_RUNTIME_DIR");
         env.insert("TMPDIR", tmp);
@@ -244,17 +285,19 @@ protected:
         return app.waitForStarted() && QTest::qWaitFor([&] { return QFileInfo::exists(socket); }, 10000);
     }
 
-    // The files in the capture folder: saved recordings, or the one being written.
-    QStringList files(bool hidden) const
+    // The program's folder for recordings under way (below this process's XDG cache folder).
+    static QString recordingFolder() { return qEnvironmentVariable("XDG_CACHE_HOME") + "/KlipoVersa/recordings"; }
+
+    // The files in the capture folder: saved recordings; or the ones being written.
+    QStringList files(bool underWay) const
     {
-        const QDir dir(m_folder);
-        return hidden ? dir.entryList({".klipo_rec_*"}, QDir::Files | QDir::Hidden)
-                      : dir.entryList({"录屏_*"}, QDir::Files, QDir::Name);
+        return underWay ? QDir(recordingFolder()).entryList({"klipo_rec_*"}, QDir::Files | QDir::Hidden)
+                        : QDir(m_folder).entryList({"录屏_*"}, QDir::Files, QDir::Name);
     }
 
-    // The hot key, a drag over the window, Return in the options bar; true
-    // once the stop bar shows: the recording runs.
-    bool startRecording()
+    // The hot key and a drag over `region`; true once the overlay is gone and
+    // the options bar shows.
+    static bool pick(const QRect& region)
     {
         bool picking = false;
         for (int attempt = 0; attempt < 20 && !picking; ++attempt) {
@@ -263,8 +306,19 @@ protected:
         }
         if (!picking) return false;
         QTest::qWait(300);
-        xdotool("mousemove 120 120 mousedown 1 mousemove 300 250 mousemove 520 420 mouseup 1");
-        QTest::qWait(500);
+        const QPoint a = region.topLeft(), b = region.center(), c = region.bottomRight() + QPoint(1, 1);
+        xdotool(QStringLiteral("mousemove %1 %2 mousedown 1 mousemove %3 %4 mousemove %5 %6 mouseup 1")
+                    .arg(a.x()).arg(a.y()).arg(b.x()).arg(b.y()).arg(c.x()).arg(c.y()));
+        if (!QTest::qWaitFor([] { return !overlayShown(); }, 3000)) return false;
+        QTest::qWait(300);
+        return true;
+    }
+
+    // A pick over the window, Return in the options bar; true once the stop
+    // bar shows: the recording runs.
+    static bool startRecording()
+    {
+        if (!pick(QRect(120, 120, 400, 300))) return false;
         xdotool("key Return");
         return QTest::qWaitFor(stopBarShown, 8000);
     }
@@ -418,6 +472,92 @@ TEST_F(RecDesktopTest, hotKeyPickStartAndHotKey_SaveTheRegion_AndAQuitBySignalKe
     EXPECT_TRUE(files(true).isEmpty());
     bus.unregisterService("org.freedesktop.Notifications");
     bus.unregisterObject("/org/freedesktop/Notifications");
+}
+
+// The library window open behind another program: picking a region brings
+// none of our windows in front of that program, so the region shows that
+// program alone. Also when the hot key comes right after the user switched
+// from the library to that program.
+TEST_F(RecDesktopTest, pickWithTheLibraryOpenBehindAnotherProgram_KeepsThatProgramInFront_AndOnlyItIsRecorded)
+{
+    platform::SettingsStore::shared().setValue("menuBarOnly", false);  // the library window opens at launch
+    QProcess app;
+    ASSERT_TRUE(launch(app));
+    QString library;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !(library = libraryWindow()).isEmpty(); }, 10000));
+    QProcess other;  // white, no lines
+    other.start(KLIPO_FOREIGN_WINDOW, {"--at", "300,150,900,600"});
+    ASSERT_TRUE(other.waitForReadyRead(10000) && other.readAll().contains("shown"));
+    const QString foreign = xdotool("search --name ^foreign$");
+    const auto otherInFront = [&] {
+        const QStringList stack = stackingBottomToTop();
+        return stack.indexOf(library) >= 0 && stack.indexOf(foreign) > stack.indexOf(library);
+    };
+    // Where the other program covers the library window, clear of our animated window.
+    const QRect region = windowGeometry(library).intersected(windowGeometry(foreign)).adjusted(40, 40, -40, -40) &
+                         QRect(600, 0, 1320, 1080);
+    ASSERT_GE(region.width(), 100);
+    ASSERT_GE(region.height(), 100);
+    QString error;
+    auto grabber = platform::createRegionGrabber(&error);
+    ASSERT_TRUE(grabber) << error.toStdString();
+    const auto stillOfTheRegion = [&] {
+        QImage still;
+        EXPECT_EQ(grabber->grab(region, still, false), std::nullopt);
+        return still;
+    };
+
+    for (const int pause : {1000, 0}) {
+        SCOPED_TRACE(pause);
+        xdotool("windowactivate --sync " + library);
+        QTest::qWait(600);
+        xdotool("windowactivate --sync " + foreign);
+        ASSERT_TRUE(QTest::qWaitFor(otherInFront, 3000));
+        QTest::qWait(pause);
+        const qsizetype saved = files(false).size();
+        ASSERT_TRUE(pick(region));
+        EXPECT_TRUE(otherInFront()) << "the library window came in front after the pick";
+        EXPECT_EQ(notWhite(stillOfTheRegion()), 0);
+        xdotool("key Return");
+        ASSERT_TRUE(QTest::qWaitFor(stopBarShown, 8000));
+        EXPECT_TRUE(otherInFront());
+        EXPECT_EQ(notWhite(stillOfTheRegion()), 0);
+        QTest::qWait(500);
+        xdotool("key ctrl+shift+l");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return files(false).size() == saved + 1; }, 10000));
+    }
+    EXPECT_EQ(endBy(app, SIGTERM), 0);
+    other.terminate();
+    other.waitForFinished(5000);
+}
+
+// A recording left by a run that was killed is saved at the next launch from
+// the program's own folder. Files of that name in the shared temporary
+// folder may be another login's: they are neither taken nor deleted.
+TEST_F(RecDesktopTest, launch_SavesALeftoverOfItsOwnFolder_AndLeavesTheSharedTemporaryFolderAlone)
+{
+    ASSERT_TRUE(RecFiles::makePrivateFolder(recordingFolder()));
+    const QString leftover = recordingFolder() + "/klipo_rec_killed.mp4";
+    RecEngine engine(windowTarget(QSizeF(200, 100)), RecOptions{RecFormat::mp4, 30, false}, leftover);
+    ASSERT_EQ(engine.start(), std::nullopt);
+    QTest::qWait(1200);
+    ASSERT_EQ(engine.stop().file, leftover);
+    const QString shared = test::freshDir("tmp");
+    const QString theirs = shared + "/klipo_rec_theirs.mp4";
+    const QString unreadable = shared + "/klipo_rec_broken.mov";
+    ASSERT_TRUE(QFile::copy(leftover, theirs));
+    QFile(unreadable).open(QIODevice::WriteOnly);
+
+    QProcess app;
+    ASSERT_TRUE(launch(app, {}, shared));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !files(false).isEmpty(); }, 10000));
+    QTest::qWait(1000);  // anything else it would take comes meanwhile
+    EXPECT_EQ(files(false).size(), 1);
+    EXPECT_TRUE(probeMediaFile(m_folder + "/" + files(false).first()).playable());
+    EXPECT_FALSE(QFile::exists(leftover));
+    EXPECT_EQ(QFileInfo(theirs).size(), QFileInfo(m_folder + "/" + files(false).first()).size());
+    EXPECT_TRUE(QFile::exists(unreadable));
+    EXPECT_EQ(endBy(app, SIGTERM), 0);
 }
 
 TEST_F(RecDesktopTest, selfCheck_PrintsItsLine_AndEndsWithItsStatus)

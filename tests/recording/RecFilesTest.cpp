@@ -86,14 +86,26 @@ TEST(RecFilesTest, failedSave_KeepsTheFile_AndNamesWhereItIs)
     EXPECT_EQ(result.keptPath, temp);
     EXPECT_TRUE(result.error.contains(temp)) << result.error.toStdString();
     EXPECT_EQ(readFile(temp), QByteArray("video"));
+}
 
-    // The temporary place: hidden in the capture folder when it can be, else the temporary folder.
-    const auto hidden = RecFiles::createTempFile(scratch + QStringLiteral("/made"), scratch, RecFormat::mov);
-    ASSERT_TRUE(hidden);
-    EXPECT_TRUE(hidden->startsWith(scratch + QStringLiteral("/made/.klipo_rec_")) && hidden->endsWith(".mov"));
-    const auto fallback = RecFiles::createTempFile(notAFolder, scratch, RecFormat::mp4);
-    ASSERT_TRUE(fallback);
-    EXPECT_TRUE(fallback->startsWith(scratch + QStringLiteral("/klipo_rec_")));
+// A recording is written where only this user can look: a folder made 0700
+// (also one that was open to others), never one behind a link.
+TEST(RecFilesTest, recordingsRunInAFolderOfThisUserAlone)
+{
+    const QString scratch = test::freshDir(QStringLiteral("scratch"));
+    const QString opened = scratch + QStringLiteral("/opened");
+    QDir().mkpath(opened);
+    QFile::setPermissions(opened, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                                      QFile::ExeOther);
+    for (const QString& folder : {scratch + QStringLiteral("/made/below"), opened}) {
+        const auto file = RecFiles::createTempFile(folder, RecFormat::mov);
+        ASSERT_TRUE(file && file->startsWith(folder + "/klipo_rec_")) << folder.toStdString();
+        EXPECT_EQ(QFileInfo(folder).permissions() & 0x0077, 0) << folder.toStdString();
+    }
+    ASSERT_TRUE(QFile::link(opened, scratch + QStringLiteral("/link")));
+    EXPECT_FALSE(RecFiles::createTempFile(scratch + QStringLiteral("/link"), RecFormat::mp4));
+    EXPECT_TRUE(RecFiles::recoverLeftovers(scratch, scratch + QStringLiteral("/link")).isEmpty());
+    EXPECT_EQ(QDir(opened).entryList(QDir::Files).size(), 1) << "a folder behind a link was looked at";
 }
 
 const QString probe = QStringLiteral(KLIPO_RECORDING_PROBE);
@@ -115,7 +127,8 @@ TEST(RecFilesTest, fullDisk_KeepsWhatWasWritten_Playable_AndSavesIt)
 {
     // Noise compresses badly: a 1 MB disk fills within a few seconds.
     const QString disk = test::freshDir(QStringLiteral("disk"));
-    const QStringList recording{"--capture", disk + "/captures", "--temp", disk, "--seconds", "15", "--noise"};
+    const QStringList recording{"--capture", disk + "/captures", "--private", disk + "/recording", "--seconds", "15",
+                                "--noise"};
     int exitCode = 0;
     // A small disk of its own in a private mount namespace ...
     const QString mountAndRun = "mount -t tmpfs -o size=1024k tmpfs \"$0\" || exit 97; exec \"$@\"";
@@ -140,12 +153,12 @@ TEST(RecFilesTest, fullDisk_KeepsWhatWasWritten_Playable_AndSavesIt)
 TEST(RecFilesTest, killedRecording_IsTrimmedAndSavedAtTheNextStart_ButNotOneInUseOrEmpty)
 {
     const QString captures = test::freshDir(QStringLiteral("captures"));
-    const QString temp = test::freshDir(QStringLiteral("tmp"));
+    const QString own = test::freshDir(QStringLiteral("scratch")) + QStringLiteral("/recording");
     QProcess process;
-    process.start(probe, {"--capture", captures, "--temp", temp, "--seconds", "60"});
+    process.start(probe, {"--capture", captures, "--private", own, "--seconds", "60"});
     ASSERT_TRUE(process.waitForReadyRead(10000));
     const QString killed = QString::fromUtf8(process.readAllStandardOutput()).section('=', 1).trimmed();
-    ASSERT_TRUE(killed.startsWith(captures + "/.klipo_rec_")) << killed.toStdString();
+    ASSERT_TRUE(killed.startsWith(own + "/klipo_rec_")) << killed.toStdString();
     QThread::msleep(2600);  // a couple of fragments
     process.kill();         // SIGKILL: no stop, no trailer, no save
     ASSERT_TRUE(process.waitForFinished(5000));
@@ -154,14 +167,14 @@ TEST(RecFilesTest, killedRecording_IsTrimmedAndSavedAtTheNextStart_ButNotOneInUs
     ASSERT_TRUE(tail.open(QIODevice::Append));
     tail.write(QByteArray::fromHex("00100000") + "moof" + QByteArray(200, '\0'));
     tail.close();
-    const QString inUse = captures + "/.klipo_rec_running.mov";
+    const QString inUse = own + "/klipo_rec_running.mov";
     QFile(inUse).open(QIODevice::WriteOnly);
     platform::FileUseLock running;
     ASSERT_TRUE(running.tryLock(inUse));
-    const QString empty = temp + "/klipo_rec_empty.mp4";
+    const QString empty = own + "/klipo_rec_empty.mp4";
     QFile(empty).open(QIODevice::WriteOnly);
 
-    const QList<RecFiles::Leftover> found = RecFiles::recoverLeftovers(captures, temp);
+    const QList<RecFiles::Leftover> found = RecFiles::recoverLeftovers(captures, own);
     ASSERT_EQ(found.size(), 1);
     EXPECT_EQ(found[0].foundAt, killed);
     ASSERT_TRUE(found[0].result.ok()) << found[0].result.error.toStdString();
@@ -172,7 +185,7 @@ TEST(RecFilesTest, killedRecording_IsTrimmedAndSavedAtTheNextStart_ButNotOneInUs
     EXPECT_TRUE(QFile::exists(inUse));
     EXPECT_FALSE(QFile::exists(empty));
     // Nothing is found twice.
-    EXPECT_TRUE(RecFiles::recoverLeftovers(captures, temp).isEmpty());
+    EXPECT_TRUE(RecFiles::recoverLeftovers(captures, own).isEmpty());
 }
 
 }  // namespace

@@ -1,15 +1,19 @@
 // The recording flow over fake neighbours: from the pick to the saved file,
 // attempts given up, the stop bar's place, the quit; the bars themselves; the
-// self-check's input and verdict.
+// hot key's text in the toasts; the self-check's input and verdict.
+#include "GlobalShortcuts/GlobalShortcuts.h"
+#include "GlobalShortcuts/MenuBinding.h"
 #include "app/HUDBarButton.h"
 #include "recording/RecBlinkDot.h"
 #include "recording/RecService.h"
 #include "recording/RecSelfTest.h"
+#include "recording/RecSystemPorts.h"
 #include "platform/SettingsStore.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QComboBox>
 #include <QFile>
 #include <QGuiApplication>
@@ -60,7 +64,7 @@ struct FakePorts : RecPorts {
     std::optional<QString> stopShortcutText() override { return QStringLiteral("Ctrl+Shift+L"); }
     QString captureFolder() override { return folder; }
     QString captureFolderDisplayName() override { return QStringLiteral("录屏夹"); }
-    QString tempFolder() override { return folder; }
+    QString recordingFolder() override { return recording; }
     void toast(const QString& title, const QString& text, const QString&) override { toasts << title + "|" + text; }
     void notify(const QString& title, const QString& body) override { notices << title + "|" + body; }
     double monotonicSeconds() override { return clock; }
@@ -70,6 +74,7 @@ struct FakePorts : RecPorts {
     std::optional<QString> microphoneReason;
     std::vector<std::shared_ptr<FakeRecorder>> recorders;
     QString folder = test::freshDir("captures");
+    QString recording = test::freshDir("cache") + "/recording";
     QStringList toasts, notices;
     double clock = 100;
 };
@@ -126,7 +131,7 @@ TEST_F(RecFlowTest, hotKeyPickOptionsAndStop_SaveTheFile_WithFrameBarsClockAndTr
 
     FakeRecorder& recorder = startThroughTheBar(region, {RecFormat::mov, 60, false});
     EXPECT_EQ(RecGeometry::pixelRect(recorder.target), region.toRect());
-    EXPECT_TRUE(recorder.temp.startsWith(ports->folder + "/.klipo_rec_"));
+    EXPECT_TRUE(recorder.temp.startsWith(ports->recording + "/klipo_rec_"));
     recorder.startDone(std::nullopt);
     ASSERT_EQ(service.state, State::recording);
     RecControlBarPanel* bar = service.controlBar();
@@ -212,7 +217,7 @@ TEST_F(RecFlowTest, stopBarWithNoRoomOutsideTheRegion_StaysHiddenAndIsToldOnce_A
     startThroughTheBar(screen()->geometry()).startDone(std::nullopt);
     ASSERT_EQ(service.state, State::recording);
     EXPECT_FALSE(service.controlBar()->isVisible());
-    EXPECT_EQ(ports->toasts, QStringList{"录屏控制条已隐藏|选区四周放不下控制条，可用托盘菜单或 Ctrl+Shift+L 停止"});
+    EXPECT_EQ(ports->toasts, QStringList{"录屏控制条已隐藏|选区四周放不下控制条，可用托盘菜单或Ctrl+Shift+L停止"});
     service.toggle();
     ports->recorders.back()->stopWith(std::nullopt);
 
@@ -220,6 +225,24 @@ TEST_F(RecFlowTest, stopBarWithNoRoomOutsideTheRegion_StaysHiddenAndIsToldOnce_A
     recordDirectly({RecFormat::mp4, 30, true});
     EXPECT_FALSE(ports->recorders.back()->options.microphone);
     EXPECT_EQ(ports->toasts.last(), "麦克风不可用，本次录屏将不带声音|没有可用的声音服务（PulseAudio 未运行）");
+}
+
+// The toast that the stop bar stays hidden names the hot key the way the tray
+// menu's recording item shows it, also after the user changed it.
+TEST(RecSystemPortsTest, stopShortcutText_ReadsAsTheTrayMenuItemsKeyText)
+{
+    const GlobalShortcuts::Name name = GlobalShortcuts::Name::recordScreen();
+    QAction trayItem;
+    GlobalShortcuts::setShortcut(&trayItem, name);
+    RecSystemPorts ports;
+    for (const auto& stored : {std::optional<GlobalShortcuts::Shortcut>(),
+                               std::optional(GlobalShortcuts::Shortcut(GlobalShortcuts::Key::f5, Qt::AltModifier))}) {
+        if (stored) GlobalShortcuts::setShortcut(stored, name);
+        const QString menuText = trayItem.shortcut().toString(QKeySequence::NativeText);
+        EXPECT_FALSE(menuText.isEmpty());
+        EXPECT_EQ(ports.stopShortcutText(), menuText);
+    }
+    GlobalShortcuts::reset({name});
 }
 
 TEST(RecOptionsBarTest, showsTheStoredChoice_AndReturnFromAnyChoiceOrTheButtonsStartOrCancelWithTheShownOptions)

@@ -2,7 +2,7 @@
 // run out of disk. Records a synthetic desktop (320x240 at 30 pictures a
 // second; with --noise 640x480 of noise at 60), saves into the capture folder
 // and prints what happened, one "key=value" a line:
-//   recording_probe --capture DIR --temp DIR [--seconds S] [--noise] [--fsize-limit BYTES]
+//   recording_probe --capture DIR --private DIR [--seconds S] [--noise] [--fsize-limit BYTES]
 #include "platform/media/MediaProbe.h"
 #include "recording/RecEngine.h"
 #include "recording/RecFakes.h"
@@ -43,7 +43,7 @@ int main(int argc, char** argv)
         setrlimit(RLIMIT_FSIZE, &bound);
     }
     const QString capture = option("--capture");
-    const auto tempPath = RecFiles::createTempFile(capture, option("--temp"), RecFormat::mp4);
+    const auto tempPath = RecFiles::createTempFile(option("--private"), RecFormat::mp4);
     if (!tempPath) {
         say(QStringLiteral("error=no temporary file"));
         return 1;

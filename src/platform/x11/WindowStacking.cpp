@@ -104,4 +104,44 @@ void raiseWithoutFocus(QWidget* widget)
     widget->raise();
 }
 
+QList<quint32> managedWindowsBottomToTop()
+{
+    xcb_connection_t* c = qtConnection();
+    if (!c) return {};
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    QList<quint32> windows;
+    // Read whole: a busy desktop lists more than one request's worth.
+    Reply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(
+            c, xcb_get_property(c, 0, root, atom(c, "_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, 0, 4096),
+            nullptr),
+        &std::free);
+    if (!reply || reply->format != 32) return windows;
+    const auto* values = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
+    for (int i = 0; i < xcb_get_property_value_length(reply.get()) / 4; ++i) windows.append(values[i]);
+    return windows;
+}
+
+void restackBelow(QWidget* widget, quint32 sibling)
+{
+    xcb_connection_t* c = qtConnection();
+    if (!c || !widget || !widget->windowHandle() || !widget->windowHandle()->handle()) return;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    // Sent on Qt's own connection after its map request, so the window
+    // manager has taken the window on when it reads this.
+    constexpr uint32_t sourcePager = 2;  // the only source window managers obey here
+    constexpr uint32_t below = 1;        // XCB_STACK_MODE_BELOW
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = xcb_window_t(widget->winId());
+    event.type = atom(c, "_NET_RESTACK_WINDOW");
+    event.data.data32[0] = sourcePager;
+    event.data.data32[1] = sibling;
+    event.data.data32[2] = below;
+    xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(c);
+}
+
 }  // namespace klipo::platform
