@@ -330,3 +330,37 @@ TEST_F(CloudSyncSectionTest, autoSyncSwitch_MirrorsTheStoredValue_AndOnlyTheUser
     click(view->autoSyncSwitch());
     EXPECT_EQ(settings().value(CloudSync::autoSyncKey), QJsonValue(true));
 }
+
+// A status that wraps shows every line of it, and the rows below move down
+// to make room, in the window's first size and in a larger one.
+TEST_F(CloudSyncSectionTest, longStatus_ShowsEveryLine_AndPushesTheRowsBelowDown)
+{
+    settings().setValue(cloudfolder::kFolderKey, freshDir(QStringLiteral("backup-long-status")));
+    save(QStringLiteral("some words to back up"), QStringLiteral("一些要备份的单词"));
+    CloudSyncSection* view = showSection();
+    ASSERT_NE(view, nullptr);
+    click(view->uploadButton());
+    ASSERT_TRUE(QTest::qWaitFor([] { return !CloudSync::shared().isBusy(); }, 10000));
+    click(view->downloadButton());
+    ASSERT_TRUE(QTest::qWaitFor([] { return !CloudSync::shared().isBusy(); }, 10000));
+    ASSERT_TRUE(view->statusRow()->value().startsWith(QStringLiteral("已同步：")))
+        << view->statusRow()->value().toStdString();
+
+    const auto expectWholeRows = [&](const char* when) {
+        QTest::qWait(50);  // the layout settles after the text changed
+        QLabel* value = view->statusRow()->valueLabel();
+        const QFontMetrics metrics(value->font());
+        EXPECT_GT(metrics.horizontalAdvance(value->text()), value->width()) << when << ": the test needs a wrap";
+        EXPECT_GE(value->height(), value->heightForWidth(value->width())) << when;
+        EXPECT_GE(value->height(), 2 * metrics.lineSpacing()) << when;
+        const QRect status(view->statusRow()->mapTo(view, QPoint()), view->statusRow()->size());
+        const QRect shown(value->mapTo(view, QPoint()), value->size());
+        EXPECT_TRUE(status.contains(shown)) << when;
+        EXPECT_NEAR(status.center().x(), view->rect().center().x(), 2) << when;
+        const QRect next(view->autoSyncRow()->mapTo(view, QPoint()), view->autoSyncRow()->size());
+        EXPECT_LE(status.bottom(), next.top()) << when;
+    };
+    expectWholeRows("first size");
+    view->window()->resize(view->window()->size() + QSize(500, 300));
+    expectWholeRows("larger window");
+}
