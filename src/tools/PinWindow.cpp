@@ -15,7 +15,6 @@
 
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
@@ -42,7 +41,7 @@ QString proposedSavePath()
     const QString name = QStringLiteral("贴图 ") +
                          QLocale(QLocale::English).toString(QDateTime::currentDateTime(), QStringLiteral("yyyy-MM-dd HH.mm.ss")) +
                          QStringLiteral(".png");
-    return QDir(Settings::plainCaptureDirectory()).filePath(name);
+    return Settings::saveDialogPath(name);
 }
 
 QString askSavePath(const QString& proposed)

@@ -1,5 +1,6 @@
 #include "tools/QuickPreviewPanel.h"
 
+#include "app/Settings.h"
 #include "platform/Clipboard.h"
 #include "platform/DesktopNotifier.h"
 #include "platform/FloatingWindows.h"
@@ -60,7 +61,8 @@ namespace {
 
 QString chooseWithDialog(QWidget* parent)
 {
-    QFileDialog dialog(parent, QStringLiteral("另存为"), QDir::homePath(), QStringLiteral("PNG 图片 (*.png)"));
+    QFileDialog dialog(parent, QStringLiteral("另存为"), Settings::saveDialogFolder(),
+                       QStringLiteral("PNG 图片 (*.png)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("png"));
     dialog.selectFile(QStringLiteral("截图.png"));
