@@ -177,6 +177,57 @@ TEST_F(HistorySectionTest, missingImage_ShowsBrokenMark_AndSaveSaysSo)
     EXPECT_FALSE(asked);
 }
 
+// A record kept as it was because the index lost its image name is listed
+// with the broken picture ("图片无法读取") and its menu deletes it.
+TEST_F(HistorySectionTest, damagedRecord_IsListedAsUnreadable_AndCanBeDeleted)
+{
+    const QString folder = freshDir("damaged-history");
+    QImage picture(64, 40, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    ASSERT_TRUE(picture.save(folder + "/good.png"));
+    const QUuid damagedId = QUuid::createUuid();
+    QFile index(folder + "/index.json");
+    ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+    index.write(R"({"version":1,"records":[
+        {"id":")" + HistoryRecord::idText(damagedId).toUtf8() + R"(","date":"2024-01-03T00:00:00Z","imageName":"",
+         "originalText":"damaged"},
+        {"id":")" + HistoryRecord::idText(QUuid::createUuid()).toUtf8() + R"(","date":"2024-01-02T00:00:00Z",
+         "imageName":"good.png","originalText":"good"}]})");
+    index.close();
+
+    HistoryStore store(folder);
+    struct Restore {
+        ~Restore()
+        {
+            if (LibraryWindow* window = HistoryWindowController::shared().window()) {
+                window->selectSection(LibrarySection::settings);
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            }
+            librarysections::setFactory(LibrarySection::history, {});
+        }
+    } restore;
+    librarysections::setFactory(LibrarySection::history, [&] { return new HistorySection(store, vocabulary()); });
+    showFresh(LibrarySection::history);
+    auto* history = section<HistorySection>();
+    ASSERT_NE(history, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return history->model().totalCount() == 2; }, 5000));
+    const int row = history->model().rowOf(damagedId);
+    ASSERT_GE(row, 0);
+    const HistoryRecord damaged = history->model().recordAt(row);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            history->currentView()->viewport()->repaint();
+            return history->thumbnails().thumbnail(damaged).state == ThumbnailCache::Thumbnail::State::broken;
+        },
+        5000));
+
+    std::unique_ptr<QMenu> menu(history->itemMenu(damaged));
+    action(menu.get(), "删除")->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return history->model().totalCount() == 1; }, 5000));
+    EXPECT_EQ(history->model().rowOf(damagedId), -1);
+    EXPECT_FALSE(fileBytes(folder + "/index.json").contains(HistoryRecord::idText(damagedId).toUtf8()));
+}
+
 // Deleting lowers the book's counts once the record is gone, and only then;
 // clearing asks first and keeps mastered words.
 TEST_F(HistorySectionTest, deleteAndClear_DetachOnlyWhatTheStoreRemoved)
