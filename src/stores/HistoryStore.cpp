@@ -149,8 +149,7 @@ void HistoryStore::tellOfDamagedRecords()
     if (check.untold > 0) {
         platform::storagealerts::report(
             QStringLiteral("有 %1 条历史记录无法读取").arg(check.untold),
-            QStringLiteral("已原样保留，在历史记录中显示为“图片无法读取”，可在那里删除；"
-                           "删除之前，历史文件夹中的图片一张也不会删除"));
+            QStringLiteral("已原样保留，可在历史记录中删除"));
     }
     // Only the writer keeps the note; a failed write tells again next time.
     if (m_access->mayWrite() && check.noted != toldBefore)
