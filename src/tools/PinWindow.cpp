@@ -4,6 +4,7 @@
 
 #include "app/Settings.h"
 #include "platform/Clipboard.h"
+#include "platform/FileDialogs.h"
 #include "platform/FloatingWindows.h"
 #include "platform/PlatformServices.h"
 #include "tools/CaptureFiles.h"
@@ -15,7 +16,6 @@
 
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPainterPath>
@@ -46,7 +46,7 @@ QString proposedSavePath()
 
 QString askSavePath(const QString& proposed)
 {
-    return QFileDialog::getSaveFileName(nullptr, QStringLiteral("保存图片"), proposed, QStringLiteral("PNG 图片 (*.png)"));
+    return platform::askSavePngPath(nullptr, QStringLiteral("保存图片"), proposed);
 }
 
 }  // namespace

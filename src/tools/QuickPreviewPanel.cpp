@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "platform/Clipboard.h"
 #include "platform/DesktopNotifier.h"
+#include "platform/FileDialogs.h"
 #include "platform/FloatingWindows.h"
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
@@ -72,6 +73,7 @@ QString chooseWithDialog(QWidget* parent)
     dialog.setLabelText(QFileDialog::FileType, QStringLiteral("类型："));
     dialog.setLabelText(QFileDialog::Accept, QStringLiteral("保存"));
     dialog.setLabelText(QFileDialog::Reject, QStringLiteral("取消"));
+    platform::localizeFileDialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first();
 }

@@ -1,5 +1,7 @@
 #include "annotation/window/AnnoWindowDialogs.h"
 
+#include "platform/FileDialogs.h"
+
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -24,6 +26,7 @@ public:
         const QFileInfo proposed(proposedPath);
         dialog->setDirectory(proposed.absolutePath());
         dialog->selectFile(proposed.fileName());
+        platform::localizeFileDialog(*dialog);
         dialog->setWindowModality(Qt::WindowModal);
         QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, done = std::move(done)](int result) {
             const QStringList files = dialog->selectedFiles();

@@ -3,6 +3,7 @@
 #include "app/CaptureHUDController.h"
 #include "app/Settings.h"
 #include "platform/Clipboard.h"
+#include "platform/FileDialogs.h"
 #include "platform/PlatformServices.h"
 #include "platform/SafeFile.h"
 #include "platform/SerialQueue.h"
@@ -12,7 +13,6 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QFileDialog>
 #include <QImageReader>
 #include <QPointer>
 #include <QSaveFile>
@@ -88,13 +88,7 @@ QString writeImageFile(const QString& path, const QByteArray& data)
 SavePathChooser& savePathChooser()
 {
     static SavePathChooser chooser = [](QWidget* parent, const QString& proposed) {
-        QFileDialog dialog(parent, QStringLiteral("保存图片"), proposed, QStringLiteral("PNG 图片 (*.png)"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("png"));
-        dialog.selectFile(proposed);
-        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
-                   ? dialog.selectedFiles().constFirst()
-                   : QString();
+        return platform::askSavePngPath(parent, QStringLiteral("保存图片"), proposed);
     };
     return chooser;
 }
