@@ -229,7 +229,8 @@ TEST_F(HistorySectionTest, damagedRecord_IsListedAsUnreadable_AndCanBeDeleted)
 }
 
 // Deleting lowers the book's counts once the record is gone, and only then;
-// clearing asks first and keeps mastered words.
+// clearing asks first, in a box as wide as its sentence, and keeps mastered
+// words.
 TEST_F(HistorySectionTest, deleteAndClear_DetachOnlyWhatTheStoreRemoved)
 {
     const HistoryRecord first = save("apple apple pear");
@@ -263,6 +264,11 @@ TEST_F(HistorySectionTest, deleteAndClear_DetachOnlyWhatTheStoreRemoved)
         QMessageBox* box = history->clearConfirmation();
         ASSERT_NE(box, nullptr);
         EXPECT_TRUE(box->informativeText().contains("将删除 1 条记录"));
+        // Its one sentence on one line, not broken over three.
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(box));
+        const auto* sentence = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+        ASSERT_NE(sentence, nullptr);
+        EXPECT_EQ(sentence->height(), sentence->heightForWidth(4000));
         for (QAbstractButton* button : box->buttons())
             if (button->text() == answer) button->click();
     };
