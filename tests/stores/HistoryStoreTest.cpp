@@ -238,23 +238,15 @@ TEST_F(HistoryStoreTest, damagedRecord_IsKeptAsItWasAndToldOnce_UntilDeletedThen
             EXPECT_EQ(store->allRecords().size(), 2 + std::min(start, 1)) << field.constData();
             store->allRecords();  // the orphan sweep, had there been one, has run
             ASSERT_TRUE(waitFor([&] { return store->records().size() == 3 + start; }));
-            QStringList told;
-            for (const QString& text : alerts.texts())
-                if (text.contains("条历史记录无法读取")) told << text.section(" | ", 0, 0);
             // Told at the first start, and at the third only of the record added since.
-            const QStringList expected = start == 1 ? QStringList() : QStringList{"有 1 条历史记录无法读取"};
-            EXPECT_EQ(told, expected) << field.constData() << start;
+            EXPECT_EQ(alerts.texts().filter("有 1 条历史记录无法读取").size(), start == 1 ? 0 : 1) << start;
             if (start == 0) savedImage = save(*store).value_or(HistoryRecord{}).imageName;
             for (const QString& name : images) EXPECT_TRUE(exists(name)) << name.toStdString() << field.constData();
             EXPECT_TRUE(storedObjects().contains(badObject)) << field.constData();
             store.reset();
-            if (start == 1) {
-                // Another damaged record comes in from elsewhere.
-                QJsonObject object = storedObjects().first().toObject();
-                object.remove("imageName");
-                object["id"] = anotherId;
+            if (start == 1) {  // another damaged record comes in from elsewhere
                 QJsonArray records = storedObjects();
-                records.append(object);
+                records.append(QJsonObject{{"id", anotherId}, {"imageName", QJsonValue::Null}});
                 writeIndex(QJsonDocument(QJsonObject{{"version", 1}, {"records", records}}).toJson());
             }
         }
@@ -264,20 +256,15 @@ TEST_F(HistoryStoreTest, damagedRecord_IsKeptAsItWasAndToldOnce_UntilDeletedThen
         ASSERT_TRUE(waitFor([&] { return store->records().size() == 5; }));
         const QList<QUuid> damaged = {QUuid::fromString(badObject["id"].toString()), QUuid::fromString(anotherId)};
         for (const QUuid& id : damaged) {
+            EXPECT_TRUE(exists("stray.png")) << field.constData();
             std::optional<bool> deleted;
             store->deleteRecords({id}, [&](bool ok) { deleted = ok; });
-            ASSERT_TRUE(waitFor([&] { return deleted.has_value(); }));
-            EXPECT_TRUE(*deleted);
-            if (id == damaged.first()) {
-                EXPECT_TRUE(exists("stray.png")) << field.constData();
-            }
+            ASSERT_TRUE(waitFor([&] { return deleted.value_or(false); }));
         }
         EXPECT_EQ(store->records().size(), 3);
-        QStringList left = entries("*.png");
-        left.sort();
-        QStringList named = {"a.png", "a-src.png", "b.png", savedImage};
-        named.sort();
-        EXPECT_EQ(left, named) << field.constData();
+        const QStringList left = entries("*.png");
+        EXPECT_EQ(QSet<QString>(left.begin(), left.end()), (QSet<QString>{"a.png", "a-src.png", "b.png", savedImage}))
+            << field.constData();
     }
 }
 

@@ -97,22 +97,21 @@ TEST_F(QtDialogs, fileList_FollowsTheInterfaceLanguage_DatesAndSizesIncluded)
     notes.close();
 
     QMap<QString, QStringList> rows;
-    QMap<int, bool> fits;
+    bool fits = true;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         if (!dialog) return;
         dialog->setViewMode(QFileDialog::Detail);
         auto* list = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
-        const QAbstractItemModel* model = list->model();
-        if (!QTest::qWaitFor([&] { return model->rowCount(list->rootIndex()) == 2; }, 5000)) return dialog->reject();
-        for (int row = 0; row < model->rowCount(list->rootIndex()); ++row) {
+        const QModelIndex root = list->rootIndex();
+        if (!QTest::qWaitFor([&] { return list->model()->rowCount(root) == 2; }, 5000)) return dialog->reject();
+        for (int row = 0; row < 2; ++row) {
             QStringList cells;
-            for (int column = 0; column < 4; ++column)
-                cells << model->index(row, column, list->rootIndex()).data().toString();
+            for (int column = 0; column < 4; ++column) {
+                cells << list->model()->index(row, column, root).data().toString();
+                fits = fits && list->fontMetrics().horizontalAdvance(cells.last()) < list->header()->sectionSize(column);
+            }
             rows.insert(cells.first(), cells);
-            for (int column : {1, 2, 3})
-                fits[column] = fits.value(column, true) &&
-                               list->fontMetrics().horizontalAdvance(cells.at(column)) < list->header()->sectionSize(column);
         }
         dialog->reject();
     });
@@ -128,7 +127,7 @@ TEST_F(QtDialogs, fileList_FollowsTheInterfaceLanguage_DatesAndSizesIncluded)
     ASSERT_EQ(file.size(), 4);
     EXPECT_EQ(file.at(1), QStringLiteral("3 字节"));
     EXPECT_EQ(file.at(3), date(QStringLiteral("notes.png")));
-    EXPECT_EQ(fits, (QMap<int, bool>{{1, true}, {2, true}, {3, true}}));
+    EXPECT_TRUE(fits) << "a size, type or date is cut off";
 }
 
 // The update check's failure came in a box narrower than its own title, with
