@@ -92,6 +92,17 @@ QString plainCaptureDirectoryDisplayName()
     return name.isEmpty() ? path : name;
 }
 
+QString saveDialogFolder()
+{
+    for (const QString& candidate :
+         {plainCaptureDirectory(), QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)}) {
+        if (!candidate.isEmpty() && QFileInfo(candidate).isDir()) return candidate;
+    }
+    return QDir::homePath();
+}
+
+QString saveDialogPath(const QString& fileName) { return QDir(saveDialogFolder()).filePath(fileName); }
+
 const QList<LanguageOption>& supportedLanguages()
 {
     static const QList<LanguageOption> list{

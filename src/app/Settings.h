@@ -50,6 +50,12 @@ QString plainCaptureDirectory();
 QString defaultPlainCaptureDirectory();
 // The name the file manager shows for the capture folder.
 QString plainCaptureDirectoryDisplayName();
+// Where every save dialog starts: the capture folder when it exists, else the
+// Pictures folder when it exists, else home. Always an existing folder, so a
+// dialog never falls back to the working folder.
+QString saveDialogFolder();
+// That folder with `fileName` in it.
+QString saveDialogPath(const QString& fileName);
 
 struct LanguageOption {
     QString code;

@@ -7,6 +7,7 @@
 #include "app/SettingsKeys.h"
 #include "app/SettingsReading.h"
 #include "platform/DesktopNotifier.h"
+#include "platform/FileDialogs.h"
 #include "platform/PlatformServices.h"
 #include "platform/SettingsStore.h"
 #include "preferences/ElidedLabel.h"
@@ -58,6 +59,7 @@ QString runFolderDialog(QWidget* parent, const QString& startFolder)
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
     dialog.setLabelText(QFileDialog::Accept, QStringLiteral("选择"));
+    platform::localizeFileDialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first();
 }

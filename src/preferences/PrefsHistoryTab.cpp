@@ -1,5 +1,6 @@
 #include "preferences/PrefsHistoryTab.h"
 
+#include "app/MessageBoxFit.h"
 #include "app/Settings.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsReading.h"
@@ -25,6 +26,7 @@ bool askToClear(QWidget* parent)
     QMessageBox box(QMessageBox::Warning, QStringLiteral("清空全部历史记录和单词本？"),
                     QStringLiteral("清空全部历史记录和单词本？"), QMessageBox::NoButton, parent);
     box.setInformativeText(QStringLiteral("将删除所有已保存的翻译图片、文字记录和单词本，此操作不可撤销。"));
+    fitMessageBoxToTexts(box);
     QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
     QPushButton* clear = box.addButton(QStringLiteral("清空"), QMessageBox::DestructiveRole);
     box.setDefaultButton(cancel);

@@ -12,10 +12,8 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUuid>
 
@@ -61,15 +59,7 @@ QString writePng(const QImage& image, const QString& path)
 
 QString proposedSavePath()
 {
-    QString folder = QDir::homePath();
-    for (const QString& candidate :
-         {Settings::plainCaptureDirectory(), QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)}) {
-        if (!candidate.isEmpty() && QFileInfo(candidate).isDir()) {
-            folder = candidate;
-            break;
-        }
-    }
-    return QDir(folder).filePath(PrefsFileNameTemplate::currentBaseName() + QStringLiteral(".png"));
+    return Settings::saveDialogPath(PrefsFileNameTemplate::currentBaseName() + QStringLiteral(".png"));
 }
 
 QString saveImage(const QImage& image, const std::function<QString(const QString&)>& chooseSavePath)

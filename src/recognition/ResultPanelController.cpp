@@ -2,6 +2,7 @@
 
 #include "app/CaptureHUDController.h"
 #include "app/Settings.h"
+#include "platform/FileDialogs.h"
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/WindowStacking.h"
@@ -14,7 +15,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QEvent>
-#include <QFileDialog>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -48,8 +48,7 @@ ResultPanelController::ResultPanelController()
 {
     // Parented to the panel so that the window manager keeps it above it.
     chooseSavePath = [this](const QString& proposedPath) {
-        return QFileDialog::getSaveFileName(m_panel, QStringLiteral("保存图片"), proposedPath,
-                                            QStringLiteral("PNG 图片 (*.png)"));
+        return platform::askSavePngPath(m_panel, QStringLiteral("保存图片"), proposedPath);
     };
 }
 

@@ -20,11 +20,10 @@ bool hasReadableImageNames(const QJsonObject& object)
 
 }  // namespace
 
-QByteArray encode(const QList<HistoryRecord>& records, const QList<QJsonObject>& unreadable)
+QByteArray encode(const QList<HistoryRecord>& records)
 {
     QJsonArray array;
     for (const HistoryRecord& record : records) array.append(record.toJson());
-    for (const QJsonObject& object : unreadable) array.append(object);
     QJsonObject document;
     document.insert(QLatin1String("records"), array);
     document.insert(QLatin1String("version"), 1);
@@ -40,10 +39,14 @@ std::optional<Decoded> decode(const QByteArray& data)
     for (const QJsonValue& element : *records) {
         if (!element.isObject()) return std::nullopt;
         const QJsonObject object = element.toObject();
-        if (hasReadableImageNames(object))
-            result.records.append(HistoryRecord::fromJson(object));
-        else
-            result.unreadable.append(object);
+        HistoryRecord record = HistoryRecord::fromJson(object);
+        if (!hasReadableImageNames(object)) {
+            record.damagedObject = object;
+            if (!isSafeFileName(record.imageName)) record.imageName.clear();
+            if (record.originalImageName && !isSafeFileName(*record.originalImageName))
+                record.originalImageName.reset();
+        }
+        result.records.append(std::move(record));
     }
     return result;
 }

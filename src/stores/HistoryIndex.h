@@ -3,7 +3,6 @@
 #include "stores/HistoryRecord.h"
 
 #include <QByteArray>
-#include <QJsonObject>
 #include <QList>
 
 #include <optional>
@@ -11,18 +10,16 @@
 namespace klipo::historyindex {
 
 struct Decoded {
-    QList<HistoryRecord> records;  // in file order
-    // Record objects whose image names cannot be read ("imageName" missing,
-    // null, of another type or not a plain file name; the same for a present
-    // "originalImageName"), as they stand in the file. The store cannot show
-    // them, but it must not forget them either: their images stay named.
-    QList<QJsonObject> unreadable;
+    // In file order. A record whose image names cannot be read ("imageName"
+    // missing, null, of another type or not a plain file name; the same for a
+    // present "originalImageName") comes as a damaged record that keeps its
+    // object as it stands in the file (HistoryRecord::damagedObject).
+    QList<HistoryRecord> records;
 };
 
 // "index.json": {"records": [...newest first], "version": 1}, pretty-printed
-// with sorted keys and UTF-8 text. Unreadable record objects are written back
-// after the records, unchanged.
-QByteArray encode(const QList<HistoryRecord>& records, const QList<QJsonObject>& unreadable = {});
+// with sorted keys and UTF-8 text. Damaged records are written back unchanged.
+QByteArray encode(const QList<HistoryRecord>& records);
 
 // Nothing when the document is not an object with an integer "version" and a
 // "records" array of objects; other fields of a record take their defaults

@@ -71,6 +71,7 @@ QString HistoryRecord::formatDate(const QDateTime& date)
 
 QJsonObject HistoryRecord::toJson() const
 {
+    if (damagedObject) return *damagedObject;
     QJsonObject object;
     object.insert(QLatin1String("date"), isodate::format(date));
     object.insert(QLatin1String("id"), idText());

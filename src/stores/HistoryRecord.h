@@ -19,6 +19,12 @@ struct HistoryRecord {
     QString originalText;                      // recognised source text, or a screenshot's search text
     QString translatedText;                    // empty for screenshots
     QString targetLanguage;
+    // Set when an image name of the record could not be read from the index
+    // (missing, of another kind, or not a plain file name): the record object
+    // as it stood there. Such a record is shown and can be deleted, but it is
+    // never changed: it is written back as this object, and its unreadable
+    // names are left empty above.
+    std::optional<QJsonObject> damagedObject;
 
     friend bool operator==(const HistoryRecord&, const HistoryRecord&) = default;
 
@@ -35,7 +41,10 @@ struct HistoryRecord {
     // The record's date as the library shows it: "yyyy-MM-dd HH:mm", local time.
     static QString formatDate(const QDateTime& date);
 
-    // The record object of the index file. Reading never fails: every field that
+    bool isDamaged() const { return damagedObject.has_value(); }
+
+    // The record object of the index file (a damaged record's own object).
+    // Reading never fails: every field that
     // is missing or of the wrong kind takes its default.
     QJsonObject toJson() const;
     static HistoryRecord fromJson(const QJsonObject& object);

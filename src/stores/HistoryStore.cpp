@@ -6,6 +6,7 @@
 #include "platform/SerialQueue.h"
 #include "platform/SettingsStore.h"
 #include "platform/StorageAlerts.h"
+#include "stores/HistoryDamageNotes.h"
 #include "stores/HistoryImages.h"
 #include "stores/HistoryIndex.h"
 #include "stores/StoreFiles.h"
@@ -44,6 +45,14 @@ void callBackOnMain(const std::function<void(Value)>& completion, Value value)
 QString what() { return QStringLiteral("历史记录"); }
 
 bool isPngName(const QString& name) { return name.endsWith(QLatin1String(".png"), Qt::CaseInsensitive); }
+
+bool anyDamaged(const QList<HistoryRecord>& records)
+{
+    return std::any_of(records.begin(), records.end(), [](const HistoryRecord& r) { return r.isDamaged(); });
+}
+
+// Beside the index: the damaged records the user has been told about.
+const QString kDamageNoteName = QStringLiteral(".unreadable-records-noted.json");
 
 }  // namespace
 
@@ -111,12 +120,7 @@ void HistoryStore::loadIfNeeded()
     std::stable_sort(records.begin(), records.end(),
                      [](const HistoryRecord& a, const HistoryRecord& b) { return a.date > b.date; });
     m_cache = std::move(records);
-    m_unreadable = std::move(decoded->unreadable);
-    if (!m_unreadable.isEmpty()) {
-        platform::storagealerts::report(
-            QStringLiteral("有 %1 条历史记录无法读取").arg(m_unreadable.size()),
-            QStringLiteral("已原样保留在 index.json 中，历史文件夹中的图片一张也不会删除"));
-    }
+    tellOfDamagedRecords();
     // Housekeeping after the list is out: queued behind the work that is
     // already waiting, and it sees every record saved up to then.
     m_queue->async([this] { removeOrphanImages(); });
@@ -137,11 +141,31 @@ void HistoryStore::setAsideUnusableIndex(const QString& reason)
                                     QStringLiteral("原文件无法移开，本次运行中的历史记录不会保存"));
 }
 
+void HistoryStore::tellOfDamagedRecords()
+{
+    const QString notePath = pathOf(kDamageNoteName);
+    const QSet<QString> toldBefore = historydamage::readNoted(notePath);
+    const historydamage::Check check = historydamage::check(m_cache, toldBefore);
+    if (check.untold > 0) {
+        platform::storagealerts::report(
+            QStringLiteral("有 %1 条历史记录无法读取").arg(check.untold),
+            QStringLiteral("已原样保留，可在历史记录中删除"));
+    }
+    // Only the writer keeps the note; a failed write tells again next time.
+    if (m_access->mayWrite() && check.noted != toldBefore)
+        historydamage::writeNoted(notePath, check.noted);
+}
+
+void HistoryStore::sweepOnceUndamaged(const QList<HistoryRecord>& gone)
+{
+    if (anyDamaged(gone) && !anyDamaged(m_cache)) removeOrphanImages();
+}
+
 void HistoryStore::removeOrphanImages()
 {
-    // Only the writer sweeps, and only after an index whose every record it
-    // could read: an unreadable record may name any image.
-    if (!m_access->mayWrite() || m_indexBlocked || !m_unreadable.isEmpty()) return;
+    // Only the writer sweeps, and only while every record's image names could
+    // be read: a damaged record may name any image.
+    if (!m_access->mayWrite() || m_indexBlocked || anyDamaged(m_cache)) return;
     QStringList pngNames;
     bool hasMovedAsideIndex = false;
     QDirIterator it(m_directory, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
@@ -185,7 +209,7 @@ bool HistoryStore::writeIndex(const QList<HistoryRecord>& records)
 {
     if (!mayChange()) return false;
     const platform::safefile::WriteResult written =
-        storefiles::writeStoreFile(indexPath(), historyindex::encode(records, m_unreadable));
+        storefiles::writeStoreFile(indexPath(), historyindex::encode(records));
     if (!written) platform::storagealerts::reportNotSaved(what(), written.error);
     return bool(written);
 }
@@ -289,6 +313,7 @@ void HistoryStore::save(const QImage& composedImage, const std::optional<QImage>
         }
         m_cache = std::move(updated);
         deleteFiles(trimmed);
+        sweepOnceUndamaged(trimmed);
         publish();
         callBackOnMain(completion, std::optional<HistoryRecord>(record));
     });
@@ -300,7 +325,9 @@ void HistoryStore::updateText(const QUuid& id, const QString& originalText, std:
         loadIfNeeded();
         qsizetype index = 0;
         while (index < m_cache.size() && m_cache.at(index).id != id) ++index;
-        if (index == m_cache.size() || m_cache.at(index).originalText == originalText)
+        // A damaged record is kept as it was, text included.
+        if (index == m_cache.size() || m_cache.at(index).isDamaged() ||
+            m_cache.at(index).originalText == originalText)
             return callBackOnMain(completion, false);
         QList<HistoryRecord> updated = m_cache;
         updated[index].originalText = originalText;
@@ -316,7 +343,9 @@ QList<HistoryRecord> HistoryStore::allRecords()
     QList<HistoryRecord> copy;
     m_queue->sync([&] {
         loadIfNeeded();
-        copy = m_cache;
+        copy.reserve(m_cache.size());
+        for (const HistoryRecord& record : std::as_const(m_cache))
+            if (!record.isDamaged()) copy.append(record);
     });
     return copy;
 }
@@ -368,6 +397,7 @@ void HistoryStore::deleteRecords(const QList<QUuid>& ids, std::function<void(boo
         if (!writeIndex(kept)) return callBackOnMain(completion, false);
         m_cache = std::move(kept);
         deleteFiles(removed);
+        sweepOnceUndamaged(removed);
         publish();
         callBackOnMain(completion, true);
     });
@@ -384,7 +414,6 @@ void HistoryStore::removeAll(std::function<void()> completion)
         }
         QDir(m_directory).removeRecursively();
         m_cache.clear();
-        m_unreadable.clear();
         {
             QMutexLocker lock(&m_thumbnailMutex);
             m_thumbnails.clear();

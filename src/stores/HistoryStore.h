@@ -3,7 +3,6 @@
 #include "stores/HistoryRecord.h"
 
 #include <QCache>
-#include <QJsonObject>
 #include <QImage>
 #include <QList>
 #include <QMutex>
@@ -34,9 +33,10 @@ class WriteAccess;
 //
 // What is on disk is never given up silently: an index that cannot be read is
 // moved aside ("index-broken-<seconds>.json") and its images are kept; records
-// whose image names cannot be read stay in the index as they were, and while
-// there are any no image is removed as an orphan; a change whose index cannot
-// be written is not made, and the user is told. Only the first store on a
+// whose image names cannot be read stay in the index as they were, listed as
+// damaged records that the user can delete; the user is told of each once, and
+// while there are any no image is removed as an orphan; a change whose index
+// cannot be written is not made, and the user is told. Only the first store on a
 // folder (in any process) writes; a later one only reads. Images and index are
 // private to the user (files 0600, folder 0700).
 class HistoryStore : public QObject {
@@ -63,7 +63,7 @@ public:
     QString directory() const { return m_directory; }
     platform::SerialQueue& queue() { return *m_queue; }
 
-    // The published list, newest first; main thread only. Empty until the
+    // The published list, newest first, damaged records included; main thread only. Empty until the
     // first load has been published.
     const QList<HistoryRecord>& records() const { return m_records; }
 
@@ -75,11 +75,13 @@ public:
               const QString& translatedText, const QString& targetLanguage, SaveCompletion completion = {});
 
     // Replaces a record's originalText; the completion gets true when the
-    // record was found, its text differed and the change was stored.
+    // record was found and not damaged, its text differed and the change was
+    // stored.
     void updateText(const QUuid& id, const QString& originalText, std::function<void(bool)> completion = {});
 
-    // The list, newest first, after all work queued so far. Blocks; never call
-    // it on the store's queue.
+    // The records whose fields could all be read (damaged ones left out),
+    // newest first, after all work queued so far. Blocks; never call it on the
+    // store's queue.
     QList<HistoryRecord> allRecords();
 
     // The record's shown image (null when missing or unreadable).
@@ -107,6 +109,10 @@ private:
     void loadIfNeeded();
     void setAsideUnusableIndex(const QString& reason);
     void removeOrphanImages();
+    // Tells the user of damaged records not told about at an earlier load.
+    void tellOfDamagedRecords();
+    // Sweeps orphans when `gone` took the last damaged record with it.
+    void sweepOnceUndamaged(const QList<HistoryRecord>& gone);
     // False, told to the user, when this store may not write or the write failed.
     bool mayChange();
     bool writeIndex(const QList<HistoryRecord>& records);
@@ -126,9 +132,6 @@ private:
     // An index is there that could neither be read nor moved aside: writing
     // would destroy it, so no change is stored.
     bool m_indexBlocked = false;  // queue
-    // Record objects of the index whose image names cannot be read, kept as
-    // they were; see historyindex::Decoded.
-    QList<QJsonObject> m_unreadable;                   // queue
     std::unique_ptr<storefiles::WriteAccess> m_access;  // queue: made by the first load
 
     QMutex m_thumbnailMutex;

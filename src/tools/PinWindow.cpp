@@ -4,6 +4,7 @@
 
 #include "app/Settings.h"
 #include "platform/Clipboard.h"
+#include "platform/FileDialogs.h"
 #include "platform/FloatingWindows.h"
 #include "platform/PlatformServices.h"
 #include "tools/CaptureFiles.h"
@@ -15,8 +16,6 @@
 
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QDir>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPainterPath>
@@ -42,12 +41,12 @@ QString proposedSavePath()
     const QString name = QStringLiteral("贴图 ") +
                          QLocale(QLocale::English).toString(QDateTime::currentDateTime(), QStringLiteral("yyyy-MM-dd HH.mm.ss")) +
                          QStringLiteral(".png");
-    return QDir(Settings::plainCaptureDirectory()).filePath(name);
+    return Settings::saveDialogPath(name);
 }
 
 QString askSavePath(const QString& proposed)
 {
-    return QFileDialog::getSaveFileName(nullptr, QStringLiteral("保存图片"), proposed, QStringLiteral("PNG 图片 (*.png)"));
+    return platform::askSavePngPath(nullptr, QStringLiteral("保存图片"), proposed);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "tools/QuickPreviewPanel.h"
 
+#include "app/Settings.h"
 #include "platform/Clipboard.h"
 #include "platform/DesktopNotifier.h"
+#include "platform/FileDialogs.h"
 #include "platform/FloatingWindows.h"
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
@@ -60,7 +62,8 @@ namespace {
 
 QString chooseWithDialog(QWidget* parent)
 {
-    QFileDialog dialog(parent, QStringLiteral("另存为"), QDir::homePath(), QStringLiteral("PNG 图片 (*.png)"));
+    QFileDialog dialog(parent, QStringLiteral("另存为"), Settings::saveDialogFolder(),
+                       QStringLiteral("PNG 图片 (*.png)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("png"));
     dialog.selectFile(QStringLiteral("截图.png"));
@@ -70,6 +73,7 @@ QString chooseWithDialog(QWidget* parent)
     dialog.setLabelText(QFileDialog::FileType, QStringLiteral("类型："));
     dialog.setLabelText(QFileDialog::Accept, QStringLiteral("保存"));
     dialog.setLabelText(QFileDialog::Reject, QStringLiteral("取消"));
+    platform::localizeFileDialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first();
 }

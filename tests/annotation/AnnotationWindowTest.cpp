@@ -22,12 +22,15 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QStandardPaths>
 #include <QToolButton>
 
 namespace klipo {
@@ -231,6 +234,50 @@ TEST_F(WindowTest, save_WritesTheCroppedPngWhereTheUserChose_AndReportsAPathThat
     EXPECT_TRUE(CaptureHUDController::shared().currentSubtitle().contains(QStringLiteral("是一个文件")))
         << qPrintable(CaptureHUDController::shared().currentSubtitle());
     EXPECT_TRUE(controller().isSessionOpen());
+}
+
+// A fresh account has no Desktop, the default capture folder: the dialog then
+// starts in Pictures, or else in home, never in the working folder, and its
+// name field holds the file name alone.
+TEST_F(WindowTest, save_StartsInAFolderThatExists_WithThePlainName)
+{
+    const QString home = QDir::homePath();
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    ASSERT_FALSE(QFileInfo::exists(home + "/Desktop"));
+    const QString captures = test::freshDir("captures");
+    const struct {
+        const char* name;
+        QString stored;
+        bool picturesExist;
+        QString expected;
+    } cases[] = {
+        {"chosen capture folder", captures, false, captures},
+        {"default capture folder missing", "", true, pictures},
+        {"chosen folder gone, no Pictures", captures + "/gone", false, home},
+    };
+    open(test::whiteImage(60, 40));
+    for (const auto& c : cases) {
+        set("plainCaptureDirectory", c.stored);
+        if (c.picturesExist)
+            QDir().mkpath(pictures);
+        else
+            QDir(pictures).removeRecursively();
+        dialogs->proposedPath.clear();
+        key(Qt::Key_S, Qt::ControlModifier);
+        const QFileInfo proposed(dialogs->proposedPath);
+        EXPECT_EQ(proposed.absolutePath(), c.expected) << c.name;
+        EXPECT_TRUE(proposed.fileName().startsWith(QStringLiteral("标注 "))) << c.name;
+    }
+
+    // The real dialog shows that folder, and the name alone in its field.
+    std::unique_ptr<AnnoWindowDialogs> real = makeQtAnnoWindowDialogs();
+    real->chooseSavePath(controller().window(), dialogs->proposedPath, [](const QString&) {});
+    QFileDialog* dialog = controller().window()->findChild<QFileDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->directory().absolutePath(), home);
+    EXPECT_EQ(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(),
+              QFileInfo(dialogs->proposedPath).fileName());
+    dialog->reject();
 }
 
 // The annotate command with fake screen access, screenshots, overlay and

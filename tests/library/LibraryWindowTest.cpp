@@ -177,8 +177,46 @@ TEST_F(HistorySectionTest, missingImage_ShowsBrokenMark_AndSaveSaysSo)
     EXPECT_FALSE(asked);
 }
 
+// A record kept as it was because the index lost its image name is listed
+// with the broken picture ("图片无法读取") and its menu deletes it.
+TEST_F(HistorySectionTest, damagedRecord_IsListedAsUnreadable_AndCanBeDeleted)
+{
+    const QString folder = freshDir("damaged-history");
+    QFile index(folder + "/index.json");
+    ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+    index.write(R"({"version":1,"records":[{"imageName":"","originalText":"damaged"}]})");
+    index.close();
+    HistoryStore store(folder);
+    struct Restore {  // the section goes before its store
+        ~Restore()
+        {
+            librarysections::setFactory(LibrarySection::history, {});
+            if (LibraryWindow* window = HistoryWindowController::shared().window())
+                window->selectSection(LibrarySection::settings);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    } restore;
+    librarysections::setFactory(LibrarySection::history, [&] { return new HistorySection(store, vocabulary()); });
+    showFresh(LibrarySection::history);
+    auto* history = section<HistorySection>();
+    ASSERT_NE(history, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return history->model().totalCount() == 1; }, 5000));
+    const HistoryRecord damaged = history->model().recordAt(0);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            history->currentView()->viewport()->repaint();
+            return history->thumbnails().thumbnail(damaged).state == ThumbnailCache::Thumbnail::State::broken;
+        },
+        5000));
+    std::unique_ptr<QMenu> menu(history->itemMenu(damaged));
+    action(menu.get(), "删除")->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return history->model().totalCount() == 0; }, 5000));
+    EXPECT_FALSE(fileBytes(folder + "/index.json").contains("damaged"));
+}
+
 // Deleting lowers the book's counts once the record is gone, and only then;
-// clearing asks first and keeps mastered words.
+// clearing asks first, in a box as wide as its sentence, and keeps mastered
+// words.
 TEST_F(HistorySectionTest, deleteAndClear_DetachOnlyWhatTheStoreRemoved)
 {
     const HistoryRecord first = save("apple apple pear");
@@ -212,6 +250,11 @@ TEST_F(HistorySectionTest, deleteAndClear_DetachOnlyWhatTheStoreRemoved)
         QMessageBox* box = history->clearConfirmation();
         ASSERT_NE(box, nullptr);
         EXPECT_TRUE(box->informativeText().contains("将删除 1 条记录"));
+        // Its one sentence on one line, not broken over three.
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(box));
+        const auto* sentence = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+        ASSERT_NE(sentence, nullptr);
+        EXPECT_EQ(sentence->height(), sentence->heightForWidth(4000));
         for (QAbstractButton* button : box->buttons())
             if (button->text() == answer) button->click();
     };
@@ -329,4 +372,33 @@ TEST_F(CloudSyncSectionTest, autoSyncSwitch_MirrorsTheStoredValue_AndOnlyTheUser
     EXPECT_FALSE(view->autoSyncSwitch()->isChecked());
     click(view->autoSyncSwitch());
     EXPECT_EQ(settings().value(CloudSync::autoSyncKey), QJsonValue(true));
+}
+
+// A status that wraps shows every line of it, and the rows below move down
+// to make room, in the window's first size and in a larger one.
+TEST_F(CloudSyncSectionTest, longStatus_ShowsEveryLine_AndPushesTheRowsBelowDown)
+{
+    settings().setValue(cloudfolder::kFolderKey, freshDir(QStringLiteral("backup-long-status")));
+    save(QStringLiteral("some words to back up"), QStringLiteral("一些要备份的单词"));
+    CloudSyncSection* view = showSection();
+    ASSERT_NE(view, nullptr);
+    click(view->uploadButton());
+    ASSERT_TRUE(QTest::qWaitFor([] { return !CloudSync::shared().isBusy(); }, 10000));
+    click(view->downloadButton());
+    ASSERT_TRUE(QTest::qWaitFor([] { return !CloudSync::shared().isBusy(); }, 10000));
+    ASSERT_TRUE(view->statusRow()->value().startsWith(QStringLiteral("已同步：")))
+        << view->statusRow()->value().toStdString();
+
+    const auto expectWholeRows = [&](const char* when) {
+        QTest::qWait(50);  // the layout settles after the text changed
+        QLabel* value = view->statusRow()->valueLabel();
+        EXPECT_GT(value->fontMetrics().horizontalAdvance(value->text()), value->width()) << when << ": no wrap";
+        EXPECT_GE(value->height(), value->heightForWidth(value->width())) << when;
+        const QRect status(view->statusRow()->mapTo(view, QPoint()), view->statusRow()->size());
+        EXPECT_NEAR(status.center().x(), view->rect().center().x(), 2) << when;
+        EXPECT_LE(status.bottom(), view->autoSyncRow()->mapTo(view, QPoint()).y()) << when;
+    };
+    expectWholeRows("first size");
+    view->window()->resize(view->window()->size() + QSize(500, 300));
+    expectWholeRows("larger window");
 }

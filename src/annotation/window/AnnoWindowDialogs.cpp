@@ -1,7 +1,10 @@
 #include "annotation/window/AnnoWindowDialogs.h"
 
+#include "platform/FileDialogs.h"
+
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace klipo {
 
@@ -18,7 +21,12 @@ public:
         dialog->setFileMode(QFileDialog::AnyFile);
         dialog->setNameFilter(QStringLiteral("PNG 图片 (*.png)"));
         dialog->setDefaultSuffix(QStringLiteral("png"));
-        dialog->selectFile(proposedPath);
+        // The folder and the name apart: the name field then holds the name
+        // alone, whatever the dialog makes of a whole path.
+        const QFileInfo proposed(proposedPath);
+        dialog->setDirectory(proposed.absolutePath());
+        dialog->selectFile(proposed.fileName());
+        platform::localizeFileDialog(*dialog);
         dialog->setWindowModality(Qt::WindowModal);
         QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, done = std::move(done)](int result) {
             const QStringList files = dialog->selectedFiles();

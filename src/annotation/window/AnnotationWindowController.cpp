@@ -13,7 +13,6 @@
 #include "platform/SettingsStore.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QScreen>
@@ -219,8 +218,8 @@ void AnnotationWindowController::saveToFile()
         AnnoImageOutput::reportComposeFailure(QStringLiteral("保存失败"));
         return;
     }
-    const QString proposed = QDir(Settings::plainCaptureDirectory())
-                                 .filePath(AnnoImageOutput::proposedFileName(QDateTime::currentDateTime()));
+    const QString proposed =
+        Settings::saveDialogPath(AnnoImageOutput::proposedFileName(QDateTime::currentDateTime()));
     m_dialogs->chooseSavePath(m_window, proposed, [image](const QString& path) {
         if (!path.isEmpty()) AnnoImageOutput::save(image, path);
     });

@@ -17,6 +17,24 @@ bool hasTranslation(const QString& suffix)
     return QFileInfo::exists(QDir(translationsFolder()).filePath(QStringLiteral("qtbase_%1.qm").arg(suffix)));
 }
 
+// Texts of Qt's file dialog that Qt's own Chinese translation lacks.
+class ChineseGaps final : public QTranslator {
+public:
+    ChineseGaps(bool traditional, QObject* parent) : QTranslator(parent), m_traditional(traditional) {}
+
+    bool isEmpty() const override { return false; }
+
+    QString translate(const char* context, const char* sourceText, const char*, int) const override
+    {
+        if (qstrcmp(context, "QAbstractFileIconProvider") == 0 && qstrcmp(sourceText, "Folder") == 0)
+            return m_traditional ? QStringLiteral("資料夾") : QStringLiteral("文件夹");
+        return {};
+    }
+
+private:
+    bool m_traditional;
+};
+
 }  // namespace
 
 QString languageFor(const QLocale& system)
@@ -53,10 +71,20 @@ QString languageFor(const QString& chosen, const QLocale& system)
 
 QString install(const QLocale& system) { return install(QString(), system); }
 
+QLocale localeFor(const QString& suffix, const QLocale& system)
+{
+    if (!suffix.isEmpty()) return QLocale(suffix);
+    return system.language() == QLocale::English ? system : QLocale(QLocale::English, QLocale::UnitedStates);
+}
+
 QString install(const QString& chosen, const QLocale& system)
 {
     const QString suffix = languageFor(chosen, system);
+    QLocale::setDefault(localeFor(suffix, system));
     if (suffix.isEmpty()) return {};
+    if (suffix.startsWith(QLatin1String("zh_")))
+        QCoreApplication::installTranslator(
+            new ChineseGaps(suffix == QLatin1String("zh_TW"), QCoreApplication::instance()));
     auto* translator = new QTranslator(QCoreApplication::instance());
     if (!translator->load(QStringLiteral("qtbase_") + suffix, translationsFolder())) {
         delete translator;

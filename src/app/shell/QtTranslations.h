@@ -15,9 +15,15 @@ QString languageFor(const QLocale& system);
 // wins over the system's; an empty or unknown choice follows the system.
 QString languageFor(const QString& chosen, const QLocale& system);
 
-// Loads Qt's translation for `languageFor(chosen, system)` into the
-// application. Returns the suffix loaded; empty when English or when no file
-// was found.
+// The program's locale for a translation suffix: that language's, or
+// English (the system's own variant when it is English).
+QLocale localeFor(const QString& suffix, const QLocale& system);
+
+// Makes `localeFor(languageFor(chosen, system))` the program's locale, so that
+// dates and numbers, Qt's dialogs included, follow the interface language, and
+// loads Qt's translation for that language into the application (with the few
+// texts of the file dialog Qt's Chinese lacks). Returns the suffix loaded;
+// empty when English or when no file was found.
 QString install(const QString& chosen, const QLocale& system = QLocale::system());
 QString install(const QLocale& system = QLocale::system());
 

@@ -9,6 +9,7 @@
 #include "app/Appearance.h"
 #include "app/CaptureFailure.h"
 #include "app/CaptureHUDController.h"
+#include "app/MessageBoxFit.h"
 #include "app/Settings.h"
 #include "app/StabilityCaptureService.h"
 #include "app/shell/AnnotationWiring.h"
@@ -48,8 +49,6 @@
 #include <QAction>
 #include <QMenu>
 #include <QApplication>
-#include <QGridLayout>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -82,27 +81,6 @@ const GlobalShortcuts::Name* nameFor(const QString& raw)
     return nullptr;
 }
 
-// Sizes an alert to its texts: wide enough for its title in the window
-// manager's frame next to the frame's buttons, and for each line of the
-// informative text up to a reading width (a narrower box breaks Chinese lines
-// anywhere, mid-word included).
-void fitToTexts(QMessageBox& box, const QString& title, const QString& informativeText)
-{
-    constexpr int kReadingWidth = 520;
-    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
-        int widest = 0;
-        for (const QString& line : informativeText.split(QLatin1Char('\n')))
-            widest = std::max(widest, label->fontMetrics().horizontalAdvance(line) + 4);
-        label->setMinimumWidth(std::min(widest, kReadingWidth));
-    }
-    auto* grid = qobject_cast<QGridLayout*>(box.layout());
-    if (!grid) return;
-    QFont font = box.font();
-    font.setBold(true);
-    const int width = QFontMetrics(font).horizontalAdvance(title) * 5 / 4 + 160;
-    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
-                  grid->columnCount());
-}
 }  // namespace
 
 RealShellServices::RealShellServices(QObject* parent)
@@ -225,7 +203,7 @@ int RealShellServices::runAlert(const ShellAlert& alert)
     QMessageBox box(alert.style == ShellAlert::Style::warning ? QMessageBox::Warning : QMessageBox::Information,
                     alert.message, alert.message);
     box.setInformativeText(alert.informativeText);
-    fitToTexts(box, alert.message, alert.informativeText);
+    fitMessageBoxToTexts(box);
     QList<QAbstractButton*> buttons;
     for (int i = 0; i < alert.buttons.size(); ++i)
         buttons << box.addButton(alert.buttons[i], i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole);

@@ -1,5 +1,7 @@
 #include "library/backup/BackupFolderChooser.h"
 
+#include "platform/FileDialogs.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -29,6 +31,7 @@ public:
         dialog.setFileMode(QFileDialog::Directory);
         dialog.setOption(QFileDialog::ShowDirsOnly, true);
         dialog.setLabelText(QFileDialog::Accept, QStringLiteral("选择"));
+        platform::localizeFileDialog(dialog);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
         return dialog.selectedFiles().first();
     }

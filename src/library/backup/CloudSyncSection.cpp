@@ -97,7 +97,14 @@ QWidget* CloudSyncSection::buildContent()
         labelWidth = qMax(labelWidth, row->labelWidthHint());
     }
     for (InfoRow* row : {m_status, m_autoSyncRow, m_folder}) row->setLabelWidth(labelWidth);
-    stack->addWidget(status, 0, Qt::AlignHCenter);
+    // Centred between stretches, not by an alignment: an aligned item is
+    // asked its height for the whole width of the stack, where a wrapping
+    // status still fits on one line, and would then be cut to that height.
+    auto* centred = new QHBoxLayout;
+    centred->addStretch(1);
+    centred->addWidget(status);
+    centred->addStretch(1);
+    stack->addLayout(centred);
 
     stack->addWidget(m_switch, 0, Qt::AlignHCenter);
     stack->addWidget(m_spinner, 0, Qt::AlignHCenter);

@@ -3,6 +3,7 @@
 #include "app/CaptureHUDController.h"
 #include "app/Settings.h"
 #include "platform/Clipboard.h"
+#include "platform/FileDialogs.h"
 #include "platform/PlatformServices.h"
 #include "platform/SafeFile.h"
 #include "platform/SerialQueue.h"
@@ -12,13 +13,10 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QPointer>
 #include <QSaveFile>
 #include <QSet>
-#include <QStandardPaths>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace klipo::historyactions {
@@ -28,19 +26,6 @@ namespace {
 constexpr qint64 kLargestImageFile = qint64(1) << 30;
 
 void tell(const QString& title, const QString& subtitle) { CaptureHUDController::shared().show(title, subtitle); }
-
-QString proposedPath(const HistoryRecord& record)
-{
-    QString folder = QDir::homePath();
-    for (const QString& candidate :
-         {Settings::plainCaptureDirectory(), QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)}) {
-        if (!candidate.isEmpty() && QFileInfo(candidate).isDir()) {
-            folder = candidate;
-            break;
-        }
-    }
-    return QDir(folder).filePath(proposedFileName(record));
-}
 
 // The ids of `ids` that the store's published list no longer holds.
 QList<QUuid> gone(const HistoryStore& history, const QList<QUuid>& ids)
@@ -103,13 +88,7 @@ QString writeImageFile(const QString& path, const QByteArray& data)
 SavePathChooser& savePathChooser()
 {
     static SavePathChooser chooser = [](QWidget* parent, const QString& proposed) {
-        QFileDialog dialog(parent, QStringLiteral("保存图片"), proposed, QStringLiteral("PNG 图片 (*.png)"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("png"));
-        dialog.selectFile(proposed);
-        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
-                   ? dialog.selectedFiles().constFirst()
-                   : QString();
+        return platform::askSavePngPath(parent, QStringLiteral("保存图片"), proposed);
     };
     return chooser;
 }
@@ -123,7 +102,7 @@ void saveImage(HistoryStore& store, const HistoryRecord& record, QWidget* parent
         platform::runOnMain([guard, record, image = std::move(image)] {
             if (!guard) return;
             if (!image.error.isEmpty()) return tell(QStringLiteral("图片保存失败"), image.error);
-            const QString path = savePathChooser()(guard, proposedPath(record));
+            const QString path = savePathChooser()(guard, Settings::saveDialogPath(proposedFileName(record)));
             if (path.isEmpty()) return;
             const QString error = writeImageFile(path, image.png);
             if (!error.isEmpty()) tell(QStringLiteral("图片保存失败"), error);

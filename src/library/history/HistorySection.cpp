@@ -1,5 +1,6 @@
 #include "library/history/HistorySection.h"
 
+#include "app/MessageBoxFit.h"
 #include "library/history/HistoryActions.h"
 #include "library/history/HistoryItemView.h"
 #include "library/history/HistoryRecordModel.h"
@@ -12,7 +13,6 @@
 #include "stores/VocabularyStore.h"
 
 #include <QFrame>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -179,12 +179,9 @@ void HistorySection::askToClear()
     if (m_model->totalCount() == 0 || m_confirmClear) return;
     auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("KlipoVersa"),
                                 QStringLiteral("<b>清空全部历史记录？</b>"), QMessageBox::NoButton, this);
-    // Room for the message on two lines rather than four.
-    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
-        grid->addItem(new QSpacerItem(360, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(), 0, 1,
-                      grid->columnCount());
     box->setInformativeText(
         QStringLiteral("将删除 %1 条记录及其图片，此操作不可撤销。").arg(m_model->totalCount()));
+    fitMessageBoxToTexts(*box);
     QPushButton* cancel = box->addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
     QPushButton* clear = box->addButton(QStringLiteral("清空"), QMessageBox::DestructiveRole);
     box->setDefaultButton(cancel);

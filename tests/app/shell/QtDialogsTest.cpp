@@ -13,10 +13,14 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 using namespace klipo;
 
@@ -77,6 +81,53 @@ TEST_F(QtDialogs, speakChinese_AndTheSaveDialogStartsInTheCaptureFolderOrPicture
     set(QStringLiteral("plainCaptureDirectory"), captures);
     EXPECT_EQ(openSaveDialog().folder.toStdString(), captures.toStdString());
     QDir::setCurrent(previous);
+}
+
+// A Chinese program on a system without a Chinese locale: Qt wrote the type,
+// sizes and dates of the dialog's list in English ("Folder", "7 Dec 2026")
+// under Chinese headers. They follow the interface language, and fit.
+TEST_F(QtDialogs, fileList_FollowsTheInterfaceLanguage_DatesAndSizesIncluded)
+{
+    ASSERT_EQ(QtTranslations::install(QStringLiteral("zh-Hans"), QLocale::c()), "zh_CN");
+    EXPECT_EQ(QLocale().name(), "zh_CN");
+    const QString folder = test::freshDir("listed");
+    ASSERT_TRUE(QDir(folder).mkdir(QStringLiteral("子文件夹")));
+    QFile notes(folder + "/notes.png");
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly) && notes.write("abc") == 3);
+    notes.close();
+
+    QMap<QString, QStringList> rows;
+    bool fits = true;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        dialog->setViewMode(QFileDialog::Detail);
+        auto* list = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+        const QModelIndex root = list->rootIndex();
+        if (!QTest::qWaitFor([&] { return list->model()->rowCount(root) == 2; }, 5000)) return dialog->reject();
+        for (int row = 0; row < 2; ++row) {
+            QStringList cells;
+            for (int column = 0; column < 4; ++column) {
+                cells << list->model()->index(row, column, root).data().toString();
+                fits = fits && list->fontMetrics().horizontalAdvance(cells.last()) < list->header()->sectionSize(column);
+            }
+            rows.insert(cells.first(), cells);
+        }
+        dialog->reject();
+    });
+    ResultPanelController::shared().chooseSavePath(folder + QStringLiteral("/图.png"));
+
+    const QLocale chinese(QStringLiteral("zh_CN"));
+    const auto date = [&](const QString& name) {
+        return chinese.toString(QFileInfo(folder + '/' + name).lastModified(), QLocale::ShortFormat);
+    };
+    EXPECT_EQ(rows.value(QStringLiteral("子文件夹")),
+              (QStringList{QStringLiteral("子文件夹"), "", QStringLiteral("文件夹"), date(QStringLiteral("子文件夹"))}));
+    const QStringList file = rows.value(QStringLiteral("notes.png"));
+    ASSERT_EQ(file.size(), 4);
+    EXPECT_EQ(file.at(1), QStringLiteral("3 字节"));
+    EXPECT_EQ(file.at(3), date(QStringLiteral("notes.png")));
+    EXPECT_TRUE(fits) << "a size, type or date is cut off";
 }
 
 // The update check's failure came in a box narrower than its own title, with
