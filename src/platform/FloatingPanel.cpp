@@ -62,7 +62,8 @@ void FloatingPanel::setCornerRadius(qreal radius)
 PanelPlacement FloatingPanel::placeNear(const QRectF& rect, const QScreen* screen, bool insideAllowed)
 {
     if (!screen) return {};
-    const PanelPlacement placement = placePanel(size(), rect, screen->geometry(), insideAllowed);
+    // Inside the area that task bars and docks leave free.
+    const PanelPlacement placement = placePanel(size(), rect, screen->availableGeometry(), insideAllowed);
     if (placement.side != PanelSide::noRoom) move(placement.topLeft);
     return placement;
 }

@@ -38,8 +38,8 @@ public:
     // out of the window's shape so the desktop shows there.
     void setCornerRadius(qreal radius);
 
-    // Moves the panel next to a global rectangle on `screen` (placePanel);
-    // noRoom leaves it where it was.
+    // Moves the panel next to a global rectangle on `screen` (placePanel),
+    // inside the screen's available area; noRoom leaves it where it was.
     PanelPlacement placeNear(const QRectF& rect, const QScreen* screen, bool insideAllowed);
 
     // Shows the panel in front without taking the focus.

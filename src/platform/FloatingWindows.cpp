@@ -1,6 +1,8 @@
 #include "platform/FloatingWindows.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QThread>
 #include <QWidget>
 
 #include <xcb/xcb.h>
@@ -51,7 +53,42 @@ void sendToRoot(xcb_connection_t* connection, xcb_window_t root, xcb_window_t wi
                    reinterpret_cast<const char*>(&event));
 }
 
+std::optional<QMargins> readFrameExtents(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t extents)
+{
+    std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+        xcb_get_property_reply(connection, xcb_get_property(connection, 0, window, extents, XCB_ATOM_CARDINAL, 0, 4),
+                               nullptr),
+        &std::free);
+    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) != 16) return std::nullopt;
+    const auto* v = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
+    // left, right, top, bottom
+    return QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3]));
+}
+
 }  // namespace
+
+std::optional<QMargins> askFrameExtents(QWidget* window, int waitMs)
+{
+    xcb_connection_t* connection = qtConnection();
+    if (!connection || !window || !window->isWindow()) return std::nullopt;
+    const auto id = xcb_window_t(window->winId());
+    const xcb_window_t root = rootOf(connection, id);
+    const xcb_atom_t request = atom(connection, "_NET_REQUEST_FRAME_EXTENTS");
+    const xcb_atom_t extents = atom(connection, "_NET_FRAME_EXTENTS");
+    if (root == XCB_WINDOW_NONE || request == XCB_ATOM_NONE || extents == XCB_ATOM_NONE) return std::nullopt;
+    if (auto known = readFrameExtents(connection, id, extents)) return known;
+    sendToRoot(connection, root, id, request, {});
+    xcb_flush(connection);
+    // The window manager answers by setting the property (measured with
+    // openbox: within 2 ms), or not at all.
+    QElapsedTimer waited;
+    waited.start();
+    do {
+        if (auto answer = readFrameExtents(connection, id, extents)) return answer;
+        QThread::msleep(2);
+    } while (waited.elapsed() < waitMs);
+    return std::nullopt;
+}
 
 void showOnAllDesktops(QWidget* window)
 {

@@ -5,6 +5,7 @@
 #include "platform/FloatingWindows.h"
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
+#include "platform/WindowPlacement.h"
 #include "tools/CaptureFiles.h"
 #include "tools/CaptureReport.h"
 
@@ -154,7 +155,11 @@ void QuickPreviewPanelController::show(const QImage& image, const QString& title
     const std::optional<QRect> visible = screen ? std::optional<QRect>(screen->availableGeometry) : std::nullopt;
     const QSize content = contentSize(image.deviceIndependentSize(), visible);
     m_panel->resize(content);
-    if (visible) m_panel->move(visible->center() - QPoint(content.width() / 2, content.height() / 2));
+    if (visible) {
+        // Centred with its frame, which the window manager adds when it shows.
+        const QSize frame = platform::expectedFrameSize(m_panel);
+        platform::moveInside(m_panel, visible->center() - QPoint(frame.width() / 2, frame.height() / 2), *visible);
+    }
     if (!m_panel->isVisible()) platform::showOnAllDesktops(m_panel);
     m_panel->show();
     m_panel->raise();

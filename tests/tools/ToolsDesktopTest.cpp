@@ -6,6 +6,7 @@
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "ToolsFakes.h"
 #include "app/SettingsFixture.h"
+#include "platform/FloatingPanel.h"
 #include "platform/LinkOpener.h"
 #include "platform/RegionPickerWindow.h"
 #include "recognition/SearchTextIndexer.h"
@@ -21,6 +22,7 @@
 #include "tools/QuickColorMagnifierView.h"
 #include "tools/QuickColorPicker.h"
 #include "tools/QuickColorPickerWindow.h"
+#include "tools/QuickPreviewPanel.h"
 #include "tools/QuickSettings.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +32,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QScreen>
 
 using namespace klipo;
 using namespace klipo::GlobalShortcuts;
@@ -284,4 +287,41 @@ TEST_F(ToolsDesktop, rememberedAreaIsSelectedOnceAndCapturedWithItsCode_AndTheCo
     ASSERT_TRUE(xdotool({"key", "a", "Escape"}));  // the keys typed meanwhile reach no other window
     ASSERT_TRUE(QTest::qWaitFor([&] { return !picker.isActive(); }, 3000));
     EXPECT_EQ(clipboardText(), QStringLiteral("之前的内容"));
+}
+
+TEST_F(ToolsDesktop, panelsToastsAndBars_ShowInsideTheAvailableArea_FromTheirFirstShowing)
+{
+    QWidget taskBar(nullptr, Qt::FramelessWindowHint);  // another program's, reserving the bottom 60 points
+    taskBar.setGeometry(0, 1020, 1920, 60);
+    taskBar.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&taskBar));
+    ASSERT_EQ(QProcess::execute("xprop", {"-id", QString::number(taskBar.winId()), "-f", "_NET_WM_STRUT_PARTIAL", "32c",
+                                          "-set", "_NET_WM_STRUT_PARTIAL", "0,0,0,60,0,0,0,0,0,0,0,1919"}), 0);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area(0, 0, 1920, 1020);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return screen->availableGeometry() == area; }, 5000));
+    platform::FloatingPanel bar(platform::PanelFocus::never);
+    bar.setContentView(new QLabel(QStringLiteral("已采集 0 帧 · 你滚动，我拼接")));
+    bar.fit();
+    const std::pair<const char*, std::function<QWidget*()>> cases[] = {
+        {"QR panel", [] { return QuickBarcodePanelController::shared().show({"https://example.com", "2"}),
+                                 QuickBarcodePanelController::shared().panel(); }},
+        {"preview", [] { return QuickPreviewPanelController::shared().show(test::whitePage({1700, 1000}), "t"),
+                                QuickPreviewPanelController::shared().panel(); }},
+        {"pin", [] { return PinWindowController::pin(test::whitePage({300, 200}))->panel(); }},
+        {"toast", [] { return CaptureHUDController::shared().show("t", "s"), CaptureHUDController::shared().panel(); }},
+        {"bar below a region", [&] { return bar.placeNear(QRectF(800, 700, 300, 300), screen, true), bar.orderFront(),
+                                            static_cast<QWidget*>(&bar); }},
+    };
+    for (const auto& [name, show] : cases) {
+        QCursor::setPos(1900, 1010);
+        QWidget* window = show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window)) << name;
+        // Measured once the window manager has framed it, and again a moment later.
+        (void)QTest::qWaitFor([&] { return window->frameGeometry() != window->geometry(); }, 1000);
+        EXPECT_TRUE(area.contains(window->frameGeometry())) << name << " " << window->frameGeometry().bottom();
+        QTest::qWait(300);
+        EXPECT_TRUE(area.contains(window->frameGeometry())) << name << " " << window->frameGeometry().bottom();
+        window->hide();
+    }
 }
