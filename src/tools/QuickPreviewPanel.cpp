@@ -206,7 +206,10 @@ void QuickPreviewPanelController::openInViewer()
     }
     const QString path = file.fileName();
     file.close();
-    if (platform::FileViewer* files = platform::services().files) files->open(path);
+    const auto fail = [](const QString& reason) { CaptureReport::show({QStringLiteral("无法打开图片"), reason}); };
+    platform::FileViewer* files = platform::services().files;
+    if (!files) return fail(QStringLiteral("没有找到可以打开这种图片的程序"));
+    files->openOrExplain(path, fail);
 }
 
 QString QuickPreviewPanelController::temporaryFolder() const { return m_temporary ? m_temporary->path() : QString(); }
