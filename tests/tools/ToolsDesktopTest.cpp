@@ -12,6 +12,7 @@
 #include "recognition/SearchTextIndexer.h"
 #include "stores/HistoryStore.h"
 #include "support/TestEnv.h"
+#include "tools/PinContentView.h"
 #include "tools/PinMenu.h"
 #include "tools/PinWindow.h"
 #include "tools/PlainCaptureService.h"
@@ -324,4 +325,19 @@ TEST_F(ToolsDesktop, panelsToastsAndBars_ShowInsideTheAvailableArea_FromTheirFir
         EXPECT_TRUE(area.contains(window->frameGeometry())) << name << " " << window->frameGeometry().bottom();
         window->hide();
     }
+}
+
+TEST_F(ToolsDesktop, pinUnderThePointer_KeepsItsFirstBadgeForItsFullTime_ThenHoverShowsTheScale)
+{
+    QCursor::setPos(900, 500);
+    PinWindowController* pin = PinWindowController::pin(test::whitePage({300, 200}));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pin->panel()));
+    PinScaleBadge* badge = pin->contentView()->badge();
+    // The pointer's arrival over the new pin comes meanwhile.
+    for (int ms = 0; ms < PinContentView::badgeShowMs - 200; ms += 100, QTest::qWait(100))
+        EXPECT_TRUE(badge->isVisible() && badge->text() == QStringLiteral("100% · 双击关闭")) << ms;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !badge->isVisible(); }, 3000));
+    ASSERT_TRUE(xdotool({"mousemove", "100", "100", "sleep", "0.2", "mousemove", "900", "500"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return badge->isVisible(); }, 3000));
+    EXPECT_EQ(badge->text(), QStringLiteral("100%"));
 }
