@@ -7,6 +7,7 @@
 #include "GlobalShortcuts/RecorderControl.h"
 #include "platform/SystemTrayIcon.h"
 #include "platform/hotkeys/HotKeyPlatform.h"
+#include "preferences/PrefsAboutTab.h"
 #include "preferences/PrefsGeneralTab.h"
 #include "preferences/PrefsShortcutTab.h"
 #include "preferences/SettingsView.h"
@@ -216,7 +217,7 @@ TEST_F(PrefsOnDesktop, storedPlainReturn_IsNotGrabbed_AndTheTabSaysWhy)
     setShortcut(std::nullopt, Name::pinFromClipboard());
 }
 
-TEST_F(PrefsOnDesktop, generalTab_LoginFailureIsRed_AndTheNoteIconFollowsTheDarkLook)
+TEST_F(PrefsOnDesktop, generalTab_LoginFailureIsRed_NoteIconFollowsTheDarkLook_AboutShowsTheProgramsIcon)
 {
     PrefsGeneralTab::loginItemSetter() = [](bool) { return platform::LoginItem::Outcome{false, QStringLiteral("拒绝")}; };
     auto* tab = dynamic_cast<PrefsGeneralTab*>(openSection(PrefsSection::general)->content());
@@ -235,4 +236,13 @@ TEST_F(PrefsOnDesktop, generalTab_LoginFailureIsRed_AndTheNoteIconFollowsTheDark
     tab->menuBarOnlySwitch()->click();
     tab->appearancePicker()->setCurrentIndex(tab->appearancePicker()->findText(QStringLiteral("跟随系统")));
     PrefsGeneralTab::loginItemSetter() = [](bool on) { return platform::LoginItem::setEnabled(on); };
+
+    // The about section's 64-point icon: the program's own, drawn (its blue face left of the frame).
+    QLabel* about = dynamic_cast<PrefsAboutTab*>(openSection(PrefsSection::about)->content())->iconLabel();
+    QTest::qWait(300);
+    EXPECT_EQ(about->size(), QSize(64, 64));
+    const QPoint at = about->mapToGlobal(QPoint(8, 32));
+    const QColor face =
+        QGuiApplication::primaryScreen()->grabWindow(0, at.x(), at.y(), 1, 1).toImage().pixelColor(0, 0);
+    EXPECT_TRUE(face.blue() > 150 && face.red() < 100) << qPrintable(face.name());
 }
