@@ -20,12 +20,6 @@ namespace klipo {
 
 namespace {
 
-QString& folderOverride()
-{
-    static QString folder;
-    return folder;
-}
-
 // The engine as the flow drives it.
 class EngineRecorder final : public RecRecorder {
 public:
@@ -92,12 +86,7 @@ std::optional<QString> RecSystemPorts::stopShortcutText()
     return shortcut->description();
 }
 
-QString RecSystemPorts::captureFolder()
-{
-    const QString& custom = folderOverride();
-    if (!custom.isEmpty() && QFileInfo(custom).isDir()) return QDir::cleanPath(custom);
-    return Settings::plainCaptureDirectory();
-}
+QString RecSystemPorts::captureFolder() { return Settings::plainCaptureDirectory(); }
 
 QString RecSystemPorts::captureFolderDisplayName()
 {
@@ -121,7 +110,5 @@ void RecSystemPorts::notify(const QString& title, const QString& body)
 double RecSystemPorts::monotonicSeconds() { return double(platform::media::monotonicMicros()) / 1e6; }
 
 QDateTime RecSystemPorts::now() { return QDateTime::currentDateTime(); }
-
-void RecSystemPorts::setCaptureFolderOverride(const QString& folder) { folderOverride() = folder; }
 
 }  // namespace klipo
