@@ -3,10 +3,8 @@
 #include "platform/FloatingWindows.h"
 #include "platform/WindowStacking.h"
 
-#include <QGuiApplication>
 #include <QLayout>
 #include <QMouseEvent>
-#include <QPainterPath>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -78,6 +76,7 @@ void FloatingPanel::prepareFirstShow()
 void FloatingPanel::orderFront()
 {
     prepareFirstShow();
+    updateShape();
     show();
     raiseWithoutFocus(this);
 }
@@ -89,6 +88,7 @@ void FloatingPanel::showAndFocus()
         return;
     }
     prepareFirstShow();
+    updateShape();
     show();
     raise();
     activateWindow();
@@ -133,11 +133,7 @@ void FloatingPanel::resizeEvent(QResizeEvent* event)
 
 void FloatingPanel::updateShape()
 {
-    // Without a compositor a translucent corner shows black: cut it out.
-    if (m_cornerRadius <= 0 || QGuiApplication::platformName() != QLatin1String("xcb")) return;
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()), m_cornerRadius, m_cornerRadius);
-    setMask(QRegion(shape.toFillPolygon().toPolygon()));
+    if (m_cornerRadius > 0) shapeRoundedCorners(this, m_cornerRadius);
 }
 
 }  // namespace klipo::platform

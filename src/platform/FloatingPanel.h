@@ -35,7 +35,8 @@ public:
     bool isMovableByBackground() const { return m_movable; }
 
     // Rounds the window's corners: without a compositor the corners are cut
-    // out of the window's shape so the desktop shows there.
+    // out of the window's shape so the desktop shows there
+    // (shapeRoundedCorners).
     void setCornerRadius(qreal radius);
 
     // Moves the panel next to a global rectangle on `screen` (placePanel),

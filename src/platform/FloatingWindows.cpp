@@ -2,6 +2,8 @@
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QPainterPath>
+#include <QRegion>
 #include <QThread>
 #include <QWidget>
 
@@ -10,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace klipo::platform {
 
@@ -53,6 +56,15 @@ void sendToRoot(xcb_connection_t* connection, xcb_window_t root, xcb_window_t wi
                    reinterpret_cast<const char*>(&event));
 }
 
+// The number of the X screen whose root window is `root` (0 when not found).
+int screenNumberOf(xcb_connection_t* connection, xcb_window_t root)
+{
+    int number = 0;
+    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(connection)); it.rem; xcb_screen_next(&it), ++number)
+        if (it.data->root == root) return number;
+    return 0;
+}
+
 std::optional<QMargins> readFrameExtents(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t extents)
 {
     std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
@@ -88,6 +100,34 @@ std::optional<QMargins> askFrameExtents(QWidget* window, int waitMs)
         QThread::msleep(2);
     } while (waited.elapsed() < waitMs);
     return std::nullopt;
+}
+
+bool compositorRunning(const QWidget* window)
+{
+    xcb_connection_t* connection = qtConnection();
+    if (!connection) return false;
+    xcb_window_t root = XCB_WINDOW_NONE;
+    if (window && window->internalWinId()) root = rootOf(connection, xcb_window_t(window->internalWinId()));
+    const int number = root == XCB_WINDOW_NONE ? 0 : screenNumberOf(connection, root);
+    const xcb_atom_t selection = atom(connection, ("_NET_WM_CM_S" + std::to_string(number)).c_str());
+    if (selection == XCB_ATOM_NONE) return false;
+    std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> reply(
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr),
+        &std::free);
+    return reply && reply->owner != XCB_WINDOW_NONE;
+}
+
+void shapeRoundedCorners(QWidget* window, qreal radius)
+{
+    if (!window) return;
+    if (radius <= 0 || compositorRunning(window)) {
+        window->clearMask();
+        return;
+    }
+    if (!qtConnection()) return;  // elsewhere nothing shows the corners black
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(window->rect()), radius, radius);
+    window->setMask(QRegion(shape.toFillPolygon().toPolygon()));
 }
 
 void showOnAllDesktops(QWidget* window)

@@ -19,4 +19,15 @@ void showOnAllDesktops(QWidget* window);
 // answer. None outside X11 or without an answer. Creates the native window.
 std::optional<QMargins> askFrameExtents(QWidget* window, int waitMs = 150);
 
+// Whether a compositing manager runs on the window's screen (EWMH
+// _NET_WM_CM_Sn has an owner): only then do translucent pixels show what
+// lies behind a window. False outside X11.
+bool compositorRunning(const QWidget* window);
+
+// Round corners for a translucent window: without a compositor the corners
+// are cut out of the window's shape (they would show black); with one the
+// window keeps its whole shape and draws its own soft corners. Call on
+// every resize and before each showing (a compositor may have come or gone).
+void shapeRoundedCorners(QWidget* window, qreal radius);
+
 }  // namespace klipo::platform

@@ -35,6 +35,8 @@
 #include <QLabel>
 #include <QScreen>
 
+#include <xcb/xcb.h>
+
 using namespace klipo;
 using namespace klipo::GlobalShortcuts;
 
@@ -325,6 +327,42 @@ TEST_F(ToolsDesktop, panelsToastsAndBars_ShowInsideTheAvailableArea_FromTheirFir
         EXPECT_TRUE(area.contains(window->frameGeometry())) << name << " " << window->frameGeometry().bottom();
         window->hide();
     }
+}
+
+TEST_F(ToolsDesktop, toast_WithoutACompositorShowsWhatIsBehindItsCorners_AndEachShowingIsOnEveryDesktop)
+{
+    QWidget behind(nullptr, Qt::FramelessWindowHint);  // another window, where the toast shows
+    behind.setStyleSheet("background: #339933;");
+    behind.setGeometry(1300, 700, 620, 380);
+    behind.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&behind));
+    QCursor::setPos(1700, 900);
+    CaptureHUDController& hud = CaptureHUDController::shared();
+    for (int showing = 1; showing <= 2; ++showing) {
+        hud.show("t", "s");
+        QTest::qWait(400);  // faded in
+        const QRect r = hud.panel()->frameGeometry();
+        const QImage toast =
+            QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage();
+        for (const QPoint corner : {QPoint(1, 1), QPoint(318, 1), QPoint(1, 78), QPoint(318, 78)})
+            EXPECT_EQ(toast.pixelColor(corner), QColor(0x33, 0x99, 0x33)) << showing << " " << corner.x() << ","
+                                                                           << corner.y();
+        EXPECT_NE(toast.pixelColor(160, 40), QColor(0x33, 0x99, 0x33));
+        const QByteArray desktop =
+            test::programOutput("xprop", {"-id", QString::number(hud.panel()->winId()), "_NET_WM_DESKTOP"});
+        EXPECT_TRUE(desktop.contains("= 4294967295")) << showing << " " << desktop.toStdString();
+        hud.dismiss(false);
+    }
+    // A compositor (here: an owner of its selection) draws the soft corners itself.
+    xcb_connection_t* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    const auto selection = xcb_intern_atom_reply(x11, xcb_intern_atom(x11, 0, 13, "_NET_WM_CM_S0"), nullptr);
+    for (const xcb_window_t owner : {xcb_window_t(behind.winId()), xcb_window_t(XCB_WINDOW_NONE)}) {
+        xcb_set_selection_owner(x11, owner, selection->atom, XCB_CURRENT_TIME);
+        hud.show("t", "s");
+        EXPECT_EQ(hud.panel()->mask().isEmpty(), owner != XCB_WINDOW_NONE);
+        hud.dismiss(false);
+    }
+    std::free(selection);
 }
 
 TEST_F(ToolsDesktop, pinUnderThePointer_KeepsItsFirstBadgeForItsFullTime_ThenHoverShowsTheScale)
