@@ -12,7 +12,6 @@
 namespace klipo {
 
 namespace {
-constexpr qreal kCornerRadius = 14;
 constexpr qreal kThumbnailRadius = 5;
 
 QFont fontOfPixels(double pixels, QFont::Weight weight)
@@ -65,7 +64,7 @@ void CaptureHUDContentView::paintEvent(QPaintEvent*)
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
 
     QPainterPath card;
-    card.addRoundedRect(QRectF(rect()), kCornerRadius, kCornerRadius);
+    card.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
     painter.setClipPath(card);
     painter.fillPath(card, HUDColors::material(true));
 

@@ -12,6 +12,8 @@ namespace klipo {
 // pointer entering and leaving.
 class CaptureHUDContentView : public QWidget {
 public:
+    static constexpr qreal cornerRadius = 14;
+
     explicit CaptureHUDContentView(QWidget* parent = nullptr);
 
     std::function<void()> onClick;

@@ -2,6 +2,7 @@
 
 #include "app/CaptureHUDContentView.h"
 #include "platform/DesktopNotifier.h"
+#include "platform/FloatingWindows.h"
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/WindowStacking.h"
@@ -73,7 +74,17 @@ void CaptureHUDController::show(const QString& title, const QString& subtitle, c
     m_fade->stop();
     m_fadingOut = false;
     m_panel->setWindowOpacity(0.0);
+    const bool wasHidden = !m_panel->isVisible();
+    if (wasHidden) {
+        // At every showing: the window manager forgets the desktop when the
+        // toast goes, and a compositor may have come or gone meanwhile.
+        platform::showOnAllDesktops(m_panel);
+        platform::shapeRoundedCorners(m_panel, CaptureHUDContentView::cornerRadius);
+    }
     m_panel->show();
+    // Asked once more of the window manager: shown again right after it went,
+    // the toast can be taken on before the manager has done forgetting.
+    if (wasHidden) platform::showOnAllDesktops(m_panel);
     platform::raiseWithoutFocus(m_panel);
     m_fade->setDuration(fadeInMs);
     m_fade->setStartValue(0.0);

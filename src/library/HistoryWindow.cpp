@@ -2,6 +2,7 @@
 
 #include "library/LibraryWindow.h"
 #include "platform/SettingsStore.h"
+#include "platform/WindowPlacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -23,9 +24,9 @@ void HistoryWindowController::show(Section section)
             window->setWindowFlag(Qt::Tool, true);
         window->resize(900, 600);
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect frame = window->frameGeometry();
+            QRect frame(QPoint(), platform::expectedFrameSize(window));
             frame.moveCenter(screen->availableGeometry().center());
-            window->move(frame.topLeft());
+            platform::moveInside(window, frame.topLeft(), screen->availableGeometry());
         }
         m_window = window;
     } else {

@@ -3,10 +3,8 @@
 #include "platform/FloatingWindows.h"
 #include "platform/WindowStacking.h"
 
-#include <QGuiApplication>
 #include <QLayout>
 #include <QMouseEvent>
-#include <QPainterPath>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -62,7 +60,8 @@ void FloatingPanel::setCornerRadius(qreal radius)
 PanelPlacement FloatingPanel::placeNear(const QRectF& rect, const QScreen* screen, bool insideAllowed)
 {
     if (!screen) return {};
-    const PanelPlacement placement = placePanel(size(), rect, screen->geometry(), insideAllowed);
+    // Inside the area that task bars and docks leave free.
+    const PanelPlacement placement = placePanel(size(), rect, screen->availableGeometry(), insideAllowed);
     if (placement.side != PanelSide::noRoom) move(placement.topLeft);
     return placement;
 }
@@ -77,6 +76,7 @@ void FloatingPanel::prepareFirstShow()
 void FloatingPanel::orderFront()
 {
     prepareFirstShow();
+    updateShape();
     show();
     raiseWithoutFocus(this);
 }
@@ -88,6 +88,7 @@ void FloatingPanel::showAndFocus()
         return;
     }
     prepareFirstShow();
+    updateShape();
     show();
     raise();
     activateWindow();
@@ -132,11 +133,7 @@ void FloatingPanel::resizeEvent(QResizeEvent* event)
 
 void FloatingPanel::updateShape()
 {
-    // Without a compositor a translucent corner shows black: cut it out.
-    if (m_cornerRadius <= 0 || QGuiApplication::platformName() != QLatin1String("xcb")) return;
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()), m_cornerRadius, m_cornerRadius);
-    setMask(QRegion(shape.toFillPolygon().toPolygon()));
+    if (m_cornerRadius > 0) shapeRoundedCorners(this, m_cornerRadius);
 }
 
 }  // namespace klipo::platform

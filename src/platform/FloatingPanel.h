@@ -35,11 +35,12 @@ public:
     bool isMovableByBackground() const { return m_movable; }
 
     // Rounds the window's corners: without a compositor the corners are cut
-    // out of the window's shape so the desktop shows there.
+    // out of the window's shape so the desktop shows there
+    // (shapeRoundedCorners).
     void setCornerRadius(qreal radius);
 
-    // Moves the panel next to a global rectangle on `screen` (placePanel);
-    // noRoom leaves it where it was.
+    // Moves the panel next to a global rectangle on `screen` (placePanel),
+    // inside the screen's available area; noRoom leaves it where it was.
     PanelPlacement placeNear(const QRectF& rect, const QScreen* screen, bool insideAllowed);
 
     // Shows the panel in front without taking the focus.

@@ -1,5 +1,7 @@
 #include "platform/LoginItem.h"
 
+#include "platform/ProgramIcon.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -79,10 +81,11 @@ QByteArray desktopEntry(const QString& executable)
                                   "Type=Application\n"
                                   "Name=KlipoVersa\n"
                                   "Comment=截图即翻译\n"
+                                  "Icon=%2\n"
                                   "Exec=%1\n"
                                   "Terminal=false\n"
                                   "X-GNOME-Autostart-enabled=true\n")
-                       .arg(execArgument(executable));
+                       .arg(execArgument(executable), ProgramIcon::themeName());
     return text.toUtf8();
 }
 
@@ -99,6 +102,9 @@ Outcome setEnabled(bool enabled, const QString& executable)
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
         return {false, QStringLiteral("无法创建文件夹 %1").arg(shown(folder))};
+    // The entry names the program's icon; without it installed the desktop
+    // shows a generic one, and the program still starts: not worth a refusal.
+    (void)ProgramIcon::installForDesktop();
     QSaveFile file(path);
     const QByteArray content = desktopEntry(executable);
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())

@@ -18,7 +18,7 @@ bool isEnabled();
 // Whether an entry with this content starts the program.
 bool entryEnables(const QByteArray& content);
 
-// The entry that starts `executable`.
+// The entry that starts `executable`, with the program's icon.
 QByteArray desktopEntry(const QString& executable);
 
 // `executable` as one argument of an Exec line, quoted where it needs to be.

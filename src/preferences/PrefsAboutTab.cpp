@@ -1,6 +1,8 @@
 #include "preferences/PrefsAboutTab.h"
 
-#include <QApplication>
+#include "platform/ProgramIcon.h"
+
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -54,12 +56,10 @@ PrefsAboutTab::PrefsAboutTab(QWidget* parent) : PrefsForm::Page(parent)
     auto* row = new QHBoxLayout;
     row->setSpacing(14);
     row->setContentsMargins(0, 4, 0, 4);
-    auto* icon = new QLabel(identity);
-    const QIcon appIcon = QApplication::windowIcon();
-    icon->setFixedSize(64, 64);
-    if (!appIcon.isNull()) icon->setPixmap(appIcon.pixmap(QSize(64, 64), devicePixelRatioF()));
-    icon->setVisible(!appIcon.isNull());
-    row->addWidget(icon);
+    m_icon = new QLabel(identity);
+    m_icon->setFixedSize(64, 64);
+    m_icon->setPixmap(platform::ProgramIcon::icon().pixmap(QSize(64, 64), devicePixelRatioF()));
+    row->addWidget(m_icon);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(4);
     auto* name = new QLabel(QStringLiteral("KlipoVersa"), identity);

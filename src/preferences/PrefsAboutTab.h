@@ -31,8 +31,10 @@ public:
     QPushButton* updateButton() const { return m_update; }
     QLabel* privacyLabel() const { return m_privacy; }
     QLabel* versionLabel() const { return m_version; }
+    QLabel* iconLabel() const { return m_icon; }
 
 private:
+    QLabel* m_icon;
     QPushButton* m_update;
     QLabel* m_privacy;
     QLabel* m_version;

@@ -161,7 +161,8 @@ QColor warningColor() { return QColor(232, 128, 0); }
 void setTextColor(QWidget* widget, const QColor& color)
 {
     QPalette palette = widget->palette();
-    for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+    // The role it draws with too: a note draws with the grey placeholder role.
+    for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text, widget->foregroundRole()})
         palette.setColor(role, color);
     widget->setPalette(palette);
 }

@@ -82,10 +82,9 @@ PrefsGeneralTab::PrefsGeneralTab(QWidget* parent) : PrefsForm::Page(parent)
     m_restartNote = new QWidget(this);
     auto* noteRow = new QHBoxLayout(m_restartNote);
     noteRow->setContentsMargins(4, 0, 4, 0);
-    auto* icon = new QLabel(m_restartNote);
-    icon->setPixmap(PrefsIcons::pixmap(QStringLiteral("info.circle"), 14, devicePixelRatioF(),
-                                       palette().color(QPalette::PlaceholderText)));
-    noteRow->addWidget(icon);
+    // In the note's own grey, in the light look and the dark one.
+    noteRow->addWidget(
+        PrefsIcons::symbolLabel(QStringLiteral("info.circle"), 14, QPalette::PlaceholderText, m_restartNote));
     noteRow->addWidget(PrefsForm::note(QStringLiteral("显示方式与界面语言的改动将在下次启动应用后生效。"), m_restartNote), 1);
     m_restartNote->hide();
     layout()->addWidget(m_restartNote);

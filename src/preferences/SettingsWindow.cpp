@@ -1,5 +1,6 @@
 #include "preferences/SettingsWindow.h"
 
+#include "platform/WindowPlacement.h"
 #include "preferences/SettingsView.h"
 
 #include <QCursor>
@@ -34,9 +35,9 @@ void SettingsWindowController::show()
         window->setFixedSize(kWindowSize);
         if (QScreen* screen = QGuiApplication::screenAt(QCursor::pos()) ? QGuiApplication::screenAt(QCursor::pos())
                                                                         : QGuiApplication::primaryScreen()) {
-            QRect frame(QPoint(), kWindowSize);
+            QRect frame(QPoint(), platform::expectedFrameSize(window));
             frame.moveCenter(screen->availableGeometry().center());
-            window->move(frame.topLeft());
+            platform::moveInside(window, frame.topLeft(), screen->availableGeometry());
         }
         m_window = window;
     }

@@ -5,6 +5,7 @@
 #include "platform/FileDialogs.h"
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
+#include "platform/WindowPlacement.h"
 #include "platform/WindowStacking.h"
 #include "recognition/OCRService.h"
 #include "recognition/ResultActions.h"
@@ -27,7 +28,6 @@ namespace klipo {
 namespace {
 
 constexpr int kFrameSettleMs = 60;
-constexpr int kTitleBarAllowance = 32;
 
 std::optional<platform::ScreenInfo> mainScreen()
 {
@@ -194,11 +194,9 @@ void ResultPanelController::positionNearPointer()
     }
     if (!screen) screen = metrics->primaryScreen();
     if (!screen) return;
-    // move() places the frame; before the first show the frame is not known
-    // yet, so allow for a title bar.
-    QSize frame = m_panel->frameGeometry().size();
-    if (frame == m_panel->size()) frame.rheight() += kTitleBarAllowance;
-    m_panel->move(originNearPointer(pointer, frame, screen->availableGeometry));
+    const QSize frame = platform::expectedFrameSize(m_panel);
+    platform::moveInside(m_panel, originNearPointer(pointer, frame, screen->availableGeometry),
+                         screen->availableGeometry);
 }
 
 bool ResultPanelController::hideForCapture()

@@ -1,8 +1,8 @@
 #include "recording/RecSelfTest.h"
 
+#include "platform/SettingsStore.h"
 #include "recording/RecGeometry.h"
 #include "recording/RecService.h"
-#include "recording/RecSystemPorts.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -174,6 +174,11 @@ QString resultLine(const QString& path, const platform::media::MediaInfo& info, 
            (playable ? QStringLiteral("true") : QStringLiteral("false"));
 }
 
+void useCaptureFolder(const QString& folder)
+{
+    platform::SettingsStore::shared().setProcessOverride(QStringLiteral("plainCaptureDirectory"), folder);
+}
+
 void runIfNeeded()
 {
     const QByteArray raw = qgetenv("KLIPO_REC_SELFTEST");
@@ -187,7 +192,7 @@ void runIfNeeded()
         return;
     }
     const QString folder = qEnvironmentVariable("KLIPO_REC_SELFTEST_DIR");
-    if (!folder.isEmpty()) RecSystemPorts::setCaptureFolderOverride(folder);
+    if (!folder.isEmpty()) useCaptureFolder(folder);
     const int index = parseScreenIndex(qgetenv("KLIPO_REC_SELFTEST_SCREEN"));
     const double seconds = duration.seconds;
     QTimer::singleShot(firstWaitMs, qApp, [index, seconds] { run(index, seconds); });

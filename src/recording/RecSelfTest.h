@@ -27,6 +27,11 @@ Duration parseDuration(const QByteArray& value);
 // KLIPO_REC_SELFTEST_SCREEN: an optional sign and digits; anything else 0.
 int parseScreenIndex(const QByteArray& value);
 
+// KLIPO_REC_SELFTEST_DIR: the capture folder for this process only, never
+// stored. Read as the stored one is: a folder that does not exist gives the
+// default capture folder, not the user's own.
+void useCaptureFolder(const QString& folder);
+
 // The result line for a saved file, and whether it passes: it plays, has
 // the expected size and lasts about as long as asked.
 QString resultLine(const QString& path, const platform::media::MediaInfo& info, QSize expected,

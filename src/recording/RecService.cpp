@@ -289,7 +289,7 @@ bool RecService::stopBarHasRoom() const
 {
     if (!m_screen) return false;
     RecControlBarPanel probe;
-    return platform::placePanel(probe.size(), globalRect(), m_screen->geometry(), false).side !=
+    return platform::placePanel(probe.size(), globalRect(), m_screen->availableGeometry(), false).side !=
            platform::PanelSide::noRoom;
 }
 

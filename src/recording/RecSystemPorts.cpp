@@ -22,12 +22,6 @@ namespace klipo {
 
 namespace {
 
-QString& folderOverride()
-{
-    static QString folder;
-    return folder;
-}
-
 // The engine as the flow drives it.
 class EngineRecorder final : public RecRecorder {
 public:
@@ -97,12 +91,7 @@ std::optional<QString> RecSystemPorts::stopShortcutText()
     return native.isEmpty() ? shortcut->description() : native;
 }
 
-QString RecSystemPorts::captureFolder()
-{
-    const QString& custom = folderOverride();
-    if (!custom.isEmpty() && QFileInfo(custom).isDir()) return QDir::cleanPath(custom);
-    return Settings::plainCaptureDirectory();
-}
+QString RecSystemPorts::captureFolder() { return Settings::plainCaptureDirectory(); }
 
 QString RecSystemPorts::captureFolderDisplayName()
 {
@@ -130,7 +119,5 @@ void RecSystemPorts::notify(const QString& title, const QString& body)
 double RecSystemPorts::monotonicSeconds() { return double(platform::media::monotonicMicros()) / 1e6; }
 
 QDateTime RecSystemPorts::now() { return QDateTime::currentDateTime(); }
-
-void RecSystemPorts::setCaptureFolderOverride(const QString& folder) { folderOverride() = folder; }
 
 }  // namespace klipo

@@ -27,10 +27,6 @@ public:
 
     double monotonicSeconds() override;
     QDateTime now() override;
-
-    // A capture folder for this process only (the recording self-check's);
-    // used while it names an existing folder, never stored.
-    static void setCaptureFolderOverride(const QString& folder);
 };
 
 }  // namespace klipo

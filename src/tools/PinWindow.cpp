@@ -147,7 +147,7 @@ PinWindowController::PinWindowController(const QImage& image) : m_image(image)
         return self && self->handleKey(key, modifiers);
     };
     m_view->onHover = [self] {
-        if (self) self->flashScale();
+        if (self && self->m_firstBadge.hasExpired()) self->flashScale();
     };
 }
 
@@ -170,6 +170,7 @@ void PinWindowController::present()
     platform::raiseWithoutFocus(m_panel);
     m_view->setFocus();
     flashScale(QStringLiteral(" · 双击关闭"));
+    m_firstBadge.setRemainingTime(PinContentView::badgeShowMs);
 }
 
 void PinWindowController::flashScale(const QString& suffix)

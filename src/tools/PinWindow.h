@@ -2,6 +2,7 @@
 
 #include "platform/ScreenMetrics.h"
 
+#include <QDeadlineTimer>
 #include <QImage>
 #include <QList>
 #include <QObject>
@@ -91,6 +92,9 @@ private:
     QPointer<PinPanel> m_panel;
     PinContentView* m_view = nullptr;
     QPropertyAnimation* m_resize = nullptr;
+    // While the first badge ("100% · 双击关闭") shows: the pin appears under
+    // the pointer, and the hover it gets at once must not replace it.
+    QDeadlineTimer m_firstBadge;
 };
 
 }  // namespace klipo

@@ -5,6 +5,7 @@
 #include "platform/LinkOpener.h"
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
+#include "platform/WindowPlacement.h"
 #include "tools/CaptureReport.h"
 
 #include <QHBoxLayout>
@@ -14,7 +15,6 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-#include <algorithm>
 
 namespace klipo {
 
@@ -134,12 +134,9 @@ void QuickBarcodePanelController::positionNearMouse()
     const std::optional<platform::ScreenInfo> screen = screens ? screens->screenUnderPointer() : std::nullopt;
     if (!screen) return;
     const QPoint mouse = screens->pointerPosition();
-    const QRect visible = screen->availableGeometry;
-    const QSize size = m_panel->frameGeometry().size().expandedTo(m_panel->size());
-    // The panel's top-left corner 16 to the right of and 16 below the pointer, kept inside.
-    const int x = std::min(std::max(mouse.x() + 16, visible.left()), visible.x() + visible.width() - size.width());
-    const int y = std::max(std::min(mouse.y() + 16, visible.y() + visible.height() - size.height()), visible.top());
-    m_panel->move(x, y);
+    // The panel's top-left corner (of its frame) 16 to the right of and 16
+    // below the pointer, kept inside the screen's available area.
+    platform::moveInside(m_panel, mouse + QPoint(16, 16), screen->availableGeometry);
 }
 
 void QuickBarcodePanelController::copyCodes()

@@ -7,6 +7,7 @@
 #include "platform/FloatingWindows.h"
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
+#include "platform/WindowPlacement.h"
 #include "tools/CaptureFiles.h"
 #include "tools/CaptureReport.h"
 
@@ -158,7 +159,11 @@ void QuickPreviewPanelController::show(const QImage& image, const QString& title
     const std::optional<QRect> visible = screen ? std::optional<QRect>(screen->availableGeometry) : std::nullopt;
     const QSize content = contentSize(image.deviceIndependentSize(), visible);
     m_panel->resize(content);
-    if (visible) m_panel->move(visible->center() - QPoint(content.width() / 2, content.height() / 2));
+    if (visible) {
+        // Centred with its frame, which the window manager adds when it shows.
+        const QSize frame = platform::expectedFrameSize(m_panel);
+        platform::moveInside(m_panel, visible->center() - QPoint(frame.width() / 2, frame.height() / 2), *visible);
+    }
     if (!m_panel->isVisible()) platform::showOnAllDesktops(m_panel);
     m_panel->show();
     m_panel->raise();
@@ -205,7 +210,10 @@ void QuickPreviewPanelController::openInViewer()
     }
     const QString path = file.fileName();
     file.close();
-    if (platform::FileViewer* files = platform::services().files) files->open(path);
+    const auto fail = [](const QString& reason) { CaptureReport::show({QStringLiteral("无法打开图片"), reason}); };
+    platform::FileViewer* files = platform::services().files;
+    if (!files) return fail(QStringLiteral("没有找到可以打开这种图片的程序"));
+    files->openOrExplain(path, fail);
 }
 
 QString QuickPreviewPanelController::temporaryFolder() const { return m_temporary ? m_temporary->path() : QString(); }

@@ -7,6 +7,8 @@
 #include "GlobalShortcuts/RecorderControl.h"
 #include "platform/SystemTrayIcon.h"
 #include "platform/hotkeys/HotKeyPlatform.h"
+#include "preferences/PrefsAboutTab.h"
+#include "preferences/PrefsGeneralTab.h"
 #include "preferences/PrefsShortcutTab.h"
 #include "preferences/SettingsView.h"
 #include "preferences/SettingsWindow.h"
@@ -18,9 +20,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include <xcb/xcb.h>
@@ -33,6 +38,24 @@ namespace {
 constexpr int kWaitMs = 3000;
 
 using test::pressKeys;
+
+// The colour of a widget's drawing as the screen shows it: the pixel farthest
+// from its background (its top-left pixel).
+QColor ink(const QWidget* widget)
+{
+    const QPoint at = widget->mapToGlobal(QPoint());
+    const QImage image =
+        QGuiApplication::primaryScreen()->grabWindow(0, at.x(), at.y(), widget->width(), widget->height()).toImage();
+    const auto distance = [&](QRgb c) {
+        const QRgb b = image.pixel(0, 0);
+        return std::abs(qRed(c) - qRed(b)) + std::abs(qGreen(c) - qGreen(b)) + std::abs(qBlue(c) - qBlue(b));
+    };
+    QRgb strongest = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (distance(image.pixel(x, y)) > distance(strongest)) strongest = image.pixel(x, y);
+    return QColor(strongest);
+}
 
 // The program as it runs: shell, tray, hot keys and the preferences window.
 class PrefsOnDesktop : public ::testing::Test {
@@ -192,4 +215,34 @@ TEST_F(PrefsOnDesktop, storedPlainReturn_IsNotGrabbed_AndTheTabSaysWhy)
     ASSERT_TRUE(QTest::qWaitFor([&] { return conflictTitles(tab) == QStringList{QStringLiteral("剪贴板贴图")}; }, kWaitMs));
     EXPECT_TRUE(tab->conflictView()->conflicts()[0].message.contains(QStringLiteral("所以本应用不会注册它")));
     setShortcut(std::nullopt, Name::pinFromClipboard());
+}
+
+TEST_F(PrefsOnDesktop, generalTab_LoginFailureIsRed_NoteIconFollowsTheDarkLook_AboutShowsTheProgramsIcon)
+{
+    PrefsGeneralTab::loginItemSetter() = [](bool) { return platform::LoginItem::Outcome{false, QStringLiteral("拒绝")}; };
+    auto* tab = dynamic_cast<PrefsGeneralTab*>(openSection(PrefsSection::general)->content());
+    tab->launchAtLoginSwitch()->click();
+    tab->appearancePicker()->setCurrentIndex(tab->appearancePicker()->findText(QStringLiteral("深色")));
+    tab->menuBarOnlySwitch()->click();  // the restart note
+    QTest::qWait(300);
+    const QColor error = ink(tab->launchErrorLabel());
+    EXPECT_TRUE(error.red() > 160 && error.green() < 110 && error.blue() < 110) << qPrintable(error.name());
+    // The note's icon in the grey of its text, light on the dark look.
+    const QList<QLabel*> note = tab->restartNote()->findChildren<QLabel*>();
+    ASSERT_EQ(note.size(), 2);
+    const QColor icon = ink(note[0]);
+    EXPECT_GT(icon.lightness(), 100) << qPrintable(icon.name());
+    EXPECT_LT(std::abs(icon.lightness() - ink(note[1]).lightness()), 40) << qPrintable(icon.name());
+    tab->menuBarOnlySwitch()->click();
+    tab->appearancePicker()->setCurrentIndex(tab->appearancePicker()->findText(QStringLiteral("跟随系统")));
+    PrefsGeneralTab::loginItemSetter() = [](bool on) { return platform::LoginItem::setEnabled(on); };
+
+    // The about section's 64-point icon: the program's own, drawn (its blue face left of the frame).
+    QLabel* about = dynamic_cast<PrefsAboutTab*>(openSection(PrefsSection::about)->content())->iconLabel();
+    QTest::qWait(300);
+    EXPECT_EQ(about->size(), QSize(64, 64));
+    const QPoint at = about->mapToGlobal(QPoint(8, 32));
+    const QColor face =
+        QGuiApplication::primaryScreen()->grabWindow(0, at.x(), at.y(), 1, 1).toImage().pixelColor(0, 0);
+    EXPECT_TRUE(face.blue() > 150 && face.red() < 100) << qPrintable(face.name());
 }

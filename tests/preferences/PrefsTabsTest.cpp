@@ -10,6 +10,7 @@
 #include "app/Settings.h"
 #include "platform/LoginItem.h"
 #include "platform/PlatformServices.h"
+#include "platform/ProgramIcon.h"
 #include "platform/SettingsStore.h"
 #include "preferences/AnnoStylePreview.h"
 #include "preferences/ElidedLabel.h"
@@ -207,6 +208,12 @@ TEST_F(PrefsTabs, generalTab_LoginEntry_IsWrittenAndRemoved_AndOneFailureLeavesO
         const QString text = QString::fromUtf8(file.readAll());
         EXPECT_TRUE(text.startsWith("[Desktop Entry]\nType=Application\n")) << qPrintable(text);
         EXPECT_TRUE(text.contains("\nExec=" + platform::LoginItem::execArgument(QCoreApplication::applicationFilePath()) + "\n"));
+        // It names the program's icon, which is where the desktop's icon theme finds it.
+        EXPECT_TRUE(text.contains("\nIcon=" + platform::ProgramIcon::themeName() + "\n")) << qPrintable(text);
+        EXPECT_EQ(platform::ProgramIcon::installedPath(),
+                  qEnvironmentVariable("XDG_DATA_HOME") + "/icons/hicolor/scalable/apps/" +
+                      platform::ProgramIcon::themeName() + ".svg");
+        EXPECT_EQ(QImage(platform::ProgramIcon::installedPath()).size(), QSize(64, 64));
         EXPECT_TRUE(platform::LoginItem::isEnabled());
         tab.launchAtLoginSwitch()->setChecked(false);
         EXPECT_FALSE(QFile::exists(entry));

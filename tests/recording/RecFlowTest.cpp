@@ -8,6 +8,7 @@
 #include "recording/RecService.h"
 #include "recording/RecSelfTest.h"
 #include "recording/RecSystemPorts.h"
+#include "app/Settings.h"
 #include "platform/SettingsStore.h"
 #include "support/TestEnv.h"
 
@@ -306,6 +307,24 @@ TEST(RecSelfTestTest, durationIsReadStrictly_AndAWrongFileFails)
         RecSelfTest::resultLine("/s/a.mp4", info, size, seconds, &pass);
         EXPECT_FALSE(pass) << seconds;
     }
+}
+
+// KLIPO_REC_SELFTEST_DIR for this process only; naming no folder, the
+// default capture folder, never the user's own.
+TEST(RecSelfTestTest, folderGiven_IsUsedForThisProcessOnly_AndOneThatDoesNotExistFallsBackToTheDefault)
+{
+    platform::SettingsStore& store = platform::SettingsStore::shared();
+    const QString own = test::freshDir("own-captures");
+    const QString given = test::freshDir("self-check");
+    store.setValue(QStringLiteral("plainCaptureDirectory"), own);
+    RecSystemPorts ports;
+    RecSelfTest::useCaptureFolder(test::sandboxRoot() + QStringLiteral("/no-such-folder"));
+    EXPECT_EQ(ports.captureFolder(), Settings::defaultPlainCaptureDirectory()) << qPrintable(ports.captureFolder());
+    RecSelfTest::useCaptureFolder(given);
+    EXPECT_EQ(ports.captureFolder(), given) << qPrintable(ports.captureFolder());
+    store.setProcessOverride(QStringLiteral("plainCaptureDirectory"), QJsonValue::Undefined);
+    EXPECT_EQ(ports.captureFolder(), own) << qPrintable(ports.captureFolder());  // never stored
+    store.remove(QStringLiteral("plainCaptureDirectory"));
 }
 
 }  // namespace

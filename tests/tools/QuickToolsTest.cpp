@@ -200,7 +200,7 @@ TEST_F(QuickTools, colorPicker_MapsPointsToPixelsAt2x_KeepsTheMagnifierOnScreen_
 }
 
 // Last: it ends with the application quitting.
-TEST_F(QuickTools, preview_ShowsTheNewestCapture_SavesOrSaysWhyNot_AndLeavesNoTemporaryFileAfterQuit)
+TEST_F(QuickTools, preview_ShowsTheNewestCapture_SavesOrOpensOrSaysWhyNot_AndLeavesNoTemporaryFileAfterQuit)
 {
     QuickPreviewPanelController& preview = QuickPreviewPanelController::shared();
     const auto showAndWaitForToast = [] {
@@ -251,6 +251,12 @@ TEST_F(QuickTools, preview_ShowsTheNewestCapture_SavesOrSaysWhyNot_AndLeavesNoTe
         EXPECT_EQ(QFileInfo(opened).absolutePath(), preview.temporaryFolder());
         EXPECT_EQ(QImage(opened).convertToFormat(QImage::Format_RGB32), image);
     }
+    // No program for images: said, as the result panel's enlarged view says it.
+    m_files.failure = QStringLiteral("没有找到可以打开这种图片的程序");
+    CaptureHUDController::shared().dismiss(false);
+    preview.openInViewer();
+    EXPECT_EQ(test::toastTitle(), QStringLiteral("无法打开图片"));
+    EXPECT_EQ(CaptureHUDController::shared().currentSubtitle(), m_files.failure);
     const QString folder = preview.temporaryFolder();
     preview.panel()->hide();
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);

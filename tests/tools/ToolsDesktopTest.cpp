@@ -6,11 +6,13 @@
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "ToolsFakes.h"
 #include "app/SettingsFixture.h"
+#include "platform/FloatingPanel.h"
 #include "platform/LinkOpener.h"
 #include "platform/RegionPickerWindow.h"
 #include "recognition/SearchTextIndexer.h"
 #include "stores/HistoryStore.h"
 #include "support/TestEnv.h"
+#include "tools/PinContentView.h"
 #include "tools/PinMenu.h"
 #include "tools/PinWindow.h"
 #include "tools/PlainCaptureService.h"
@@ -21,6 +23,7 @@
 #include "tools/QuickColorMagnifierView.h"
 #include "tools/QuickColorPicker.h"
 #include "tools/QuickColorPickerWindow.h"
+#include "tools/QuickPreviewPanel.h"
 #include "tools/QuickSettings.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +33,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QScreen>
+
+#include <xcb/xcb.h>
 
 using namespace klipo;
 using namespace klipo::GlobalShortcuts;
@@ -284,4 +290,92 @@ TEST_F(ToolsDesktop, rememberedAreaIsSelectedOnceAndCapturedWithItsCode_AndTheCo
     ASSERT_TRUE(xdotool({"key", "a", "Escape"}));  // the keys typed meanwhile reach no other window
     ASSERT_TRUE(QTest::qWaitFor([&] { return !picker.isActive(); }, 3000));
     EXPECT_EQ(clipboardText(), QStringLiteral("之前的内容"));
+}
+
+TEST_F(ToolsDesktop, panelsToastsAndBars_ShowInsideTheAvailableArea_FromTheirFirstShowing)
+{
+    QWidget taskBar(nullptr, Qt::FramelessWindowHint);  // another program's, reserving the bottom 60 points
+    taskBar.setGeometry(0, 1020, 1920, 60);
+    taskBar.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&taskBar));
+    ASSERT_EQ(QProcess::execute("xprop", {"-id", QString::number(taskBar.winId()), "-f", "_NET_WM_STRUT_PARTIAL", "32c",
+                                          "-set", "_NET_WM_STRUT_PARTIAL", "0,0,0,60,0,0,0,0,0,0,0,1919"}), 0);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area(0, 0, 1920, 1020);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return screen->availableGeometry() == area; }, 5000));
+    platform::FloatingPanel bar(platform::PanelFocus::never);
+    bar.setContentView(new QLabel(QStringLiteral("已采集 0 帧 · 你滚动，我拼接")));
+    bar.fit();
+    const std::pair<const char*, std::function<QWidget*()>> cases[] = {
+        {"QR panel", [] { return QuickBarcodePanelController::shared().show({"https://example.com", "2"}),
+                                 QuickBarcodePanelController::shared().panel(); }},
+        {"preview", [] { return QuickPreviewPanelController::shared().show(test::whitePage({1700, 1000}), "t"),
+                                QuickPreviewPanelController::shared().panel(); }},
+        {"pin", [] { return PinWindowController::pin(test::whitePage({300, 200}))->panel(); }},
+        {"toast", [] { return CaptureHUDController::shared().show("t", "s"), CaptureHUDController::shared().panel(); }},
+        {"bar below a region", [&] { return bar.placeNear(QRectF(800, 700, 300, 300), screen, true), bar.orderFront(),
+                                            static_cast<QWidget*>(&bar); }},
+    };
+    for (const auto& [name, show] : cases) {
+        QCursor::setPos(1900, 1010);
+        QWidget* window = show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window)) << name;
+        // Measured once the window manager has framed it, and again a moment later.
+        (void)QTest::qWaitFor([&] { return window->frameGeometry() != window->geometry(); }, 1000);
+        EXPECT_TRUE(area.contains(window->frameGeometry())) << name << " " << window->frameGeometry().bottom();
+        QTest::qWait(300);
+        EXPECT_TRUE(area.contains(window->frameGeometry())) << name << " " << window->frameGeometry().bottom();
+        window->hide();
+    }
+}
+
+TEST_F(ToolsDesktop, toast_WithoutACompositorShowsWhatIsBehindItsCorners_AndEachShowingIsOnEveryDesktop)
+{
+    QWidget behind(nullptr, Qt::FramelessWindowHint);  // another window, where the toast shows
+    behind.setStyleSheet("background: #339933;");
+    behind.setGeometry(1300, 700, 620, 380);
+    behind.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&behind));
+    QCursor::setPos(1700, 900);
+    CaptureHUDController& hud = CaptureHUDController::shared();
+    for (int showing = 1; showing <= 2; ++showing) {
+        hud.show("t", "s");
+        QTest::qWait(400);  // faded in
+        const QRect r = hud.panel()->frameGeometry();
+        const QImage toast =
+            QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage();
+        for (const QPoint corner : {QPoint(1, 1), QPoint(318, 1), QPoint(1, 78), QPoint(318, 78)})
+            EXPECT_EQ(toast.pixelColor(corner), QColor(0x33, 0x99, 0x33)) << showing << " " << corner.x() << ","
+                                                                           << corner.y();
+        EXPECT_NE(toast.pixelColor(160, 40), QColor(0x33, 0x99, 0x33));
+        const QByteArray desktop =
+            test::programOutput("xprop", {"-id", QString::number(hud.panel()->winId()), "_NET_WM_DESKTOP"});
+        EXPECT_TRUE(desktop.contains("= 4294967295")) << showing << " " << desktop.toStdString();
+        hud.dismiss(false);
+    }
+    // A compositor (here: an owner of its selection) draws the soft corners itself.
+    xcb_connection_t* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    const auto selection = xcb_intern_atom_reply(x11, xcb_intern_atom(x11, 0, 13, "_NET_WM_CM_S0"), nullptr);
+    for (const xcb_window_t owner : {xcb_window_t(behind.winId()), xcb_window_t(XCB_WINDOW_NONE)}) {
+        xcb_set_selection_owner(x11, owner, selection->atom, XCB_CURRENT_TIME);
+        hud.show("t", "s");
+        EXPECT_EQ(hud.panel()->mask().isEmpty(), owner != XCB_WINDOW_NONE);
+        hud.dismiss(false);
+    }
+    std::free(selection);
+}
+
+TEST_F(ToolsDesktop, pinUnderThePointer_KeepsItsFirstBadgeForItsFullTime_ThenHoverShowsTheScale)
+{
+    QCursor::setPos(900, 500);
+    PinWindowController* pin = PinWindowController::pin(test::whitePage({300, 200}));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pin->panel()));
+    PinScaleBadge* badge = pin->contentView()->badge();
+    // The pointer's arrival over the new pin comes meanwhile.
+    for (int ms = 0; ms < PinContentView::badgeShowMs - 200; ms += 100, QTest::qWait(100))
+        EXPECT_TRUE(badge->isVisible() && badge->text() == QStringLiteral("100% · 双击关闭")) << ms;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !badge->isVisible(); }, 3000));
+    ASSERT_TRUE(xdotool({"mousemove", "100", "100", "sleep", "0.2", "mousemove", "900", "500"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return badge->isVisible(); }, 3000));
+    EXPECT_EQ(badge->text(), QStringLiteral("100%"));
 }

@@ -11,6 +11,7 @@
 #include "annotation/window/AnnoWindowSizing.h"
 #include "app/Settings.h"
 #include "platform/SettingsStore.h"
+#include "platform/WindowPlacement.h"
 
 #include <QDateTime>
 #include <QGuiApplication>
@@ -143,9 +144,9 @@ void AnnotationWindowController::sizeWindow(const QImage& image)
     const QSize size = AnnoWindowSizing::contentSize(image.size(), scale, visible);
     m_window->resize(size);
     if (!visible) return;
-    QRect frame(QPoint(0, 0), size);
+    QRect frame(QPoint(0, 0), platform::expectedFrameSize(m_window));
     frame.moveCenter(visible->center());
-    m_window->move(frame.topLeft());
+    platform::moveInside(m_window, frame.topLeft(), *visible);
 }
 
 void AnnotationWindowController::selectTool(AnnoTool tool)

@@ -8,6 +8,7 @@
 #include "app/shell/RealShellServices.h"
 #include "GlobalShortcuts/MenuBinding.h"
 #include "platform/MemoryPolicy.h"
+#include "platform/ProgramIcon.h"
 #include "platform/QuitSignals.h"
 #include "platform/Session.h"
 #include "platform/SingleInstance.h"
@@ -63,6 +64,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("KlipoVersa"));
     QApplication::setApplicationVersion(QStringLiteral(KLIPO_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Every window's title bar and task-bar button shows it.
+    QApplication::setWindowIcon(platform::ProgramIcon::icon());
     // Qt's own dialogs and buttons in the interface language the user chose,
     // else the system's.
     QtTranslations::install(

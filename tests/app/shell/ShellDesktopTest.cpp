@@ -144,9 +144,10 @@ TEST(ShellProcess, sigterm_QuitsNormally_AndLeavesNoPictureOrSocketBehind)
     EXPECT_FALSE(QFileInfo::exists(socket));
 }
 
-// The program opens its library window at launch; a second launch brings it
-// back in front of another program's window, active.
-TEST(ShellProcess, secondLaunch_RaisesAndActivatesTheLibraryWindow)
+// The program opens its library window at launch, with the program's own
+// icon; a second launch brings it back in front of another program's window,
+// active.
+TEST(ShellProcess, secondLaunch_RaisesAndActivatesTheLibraryWindow_WhichShowsTheProgramsIcon)
 {
     if (!test::hasX11Display()) GTEST_SKIP() << "needs the headless X11 desktop";
     const QString tmp = test::freshDir("second-launch");
@@ -155,6 +156,9 @@ TEST(ShellProcess, secondLaunch_RaisesAndActivatesTheLibraryWindow)
     ASSERT_NO_FATAL_FAILURE(startProgram(app, tmp));
     const auto activeName = [] { return xdotoolOutput({"getactivewindow", "getwindowname"}); };
     ASSERT_TRUE(QTest::qWaitFor([&] { return activeName() == QStringLiteral("KlipoVersa"); }, 10000));
+    const QString icon = QString::fromLatin1(
+        test::programOutput("xprop", {"-id", xdotoolOutput({"getactivewindow"}), "_NET_WM_ICON"}));
+    EXPECT_TRUE(icon.contains("Icon (16 x 16)") && icon.contains("Icon (64 x 64)")) << qPrintable(icon.left(200));
 
     ForeignWindow other({QStringLiteral("another program")}, QRect(200, 150, 1400, 800));
     ASSERT_TRUE(other.shown);
