@@ -12,7 +12,6 @@ struct Text {
 };
 
 constexpr Text kTexts[] = {
-    {"space_key", "空格"},
     {"record_shortcut", "点按以录制快捷键"},
     {"press_shortcut", "请按下快捷键"},
     // %1: the title of the menu item.
