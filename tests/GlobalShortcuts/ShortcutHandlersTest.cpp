@@ -1,8 +1,9 @@
 // What can be attached to a name: key-down and key-up actions, event streams
 // and the bindings of actions and buttons; resetting every stored name; a
-// refused hot key tried again.
+// refused hot key tried again; the labelled recorder row.
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "GlobalShortcuts/MenuBinding.h"
+#include "GlobalShortcuts/Recorder.h"
 #include "GlobalShortcuts/ShortcutEvents.h"
 #include "GlobalShortcuts/ShortcutStorage.h"
 #include "GlobalShortcuts/ViewModifiers.h"
@@ -15,7 +16,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLabel>
 #include <QPushButton>
+#include <QToolButton>
 
 using namespace klipo;
 using namespace klipo::GlobalShortcuts;
@@ -186,4 +189,23 @@ TEST_F(Handlers, boundActionsAndButtons_HaveTheNamesKeys_ExceptWhileARecorderRec
     onKeyDown(name, &context, [] {});
     EXPECT_TRUE(action.shortcut().isEmpty());
     EXPECT_TRUE(button.shortcut().isEmpty());
+}
+
+TEST_F(Handlers, recorderRow_ShowsItsTitleAsGiven_OrTheRecorderAlone_AndARetargetKeepsItsCallback)
+{
+    const Name first(uniqueName("rowFirst"), kControlShiftT);
+    const Name second(uniqueName("rowSecond"), kControlAltP);
+    QList<std::optional<Shortcut>> reported;
+    Recorder row(QStringLiteral("<b>截图翻译：</b>"), first, [&](const std::optional<Shortcut>& s) { reported << s; });
+    ASSERT_TRUE(row.hasLabel());
+    EXPECT_EQ(row.titleLabel()->textFormat(), Qt::PlainText);
+    const Recorder bare(first);
+    EXPECT_FALSE(bare.hasLabel());
+
+    row.setName(second);
+    EXPECT_EQ(row.recorder()->text(), kControlAltP.description());
+    row.recorder()->findChild<QToolButton*>()->click();  // the clear button
+    EXPECT_FALSE(getShortcut(second));
+    EXPECT_EQ(getShortcut(first), kControlShiftT);
+    EXPECT_EQ(reported, (QList<std::optional<Shortcut>>{std::nullopt}));
 }
