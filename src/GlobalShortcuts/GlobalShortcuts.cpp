@@ -91,15 +91,63 @@ void setShortcut(const std::optional<Shortcut>& shortcut, const Name& name)
 
 void reset(const QList<Name>& names)
 {
-    for (const Name& name : names) setShortcut(name.defaultShortcut(), name);
+    for (const Name& name : names) {
+        if (const std::optional<Shortcut>& fallback = name.defaultShortcut()) {
+            setShortcut(fallback, name);
+            continue;
+        }
+        // Without a default nothing comes back: the entry goes, whatever it held.
+        setShortcut(std::nullopt, name);
+        platform::SettingsStore::shared().remove(name.storageKey());
+    }
 }
+
+QList<Name> allNames()
+{
+    const QString prefix = storageKeyFor(QString());
+    QList<Name> names;
+    for (const QString& key : platform::SettingsStore::shared().keys()) {
+        if (key.startsWith(prefix) && key.size() > prefix.size()) names.append(Name::declared(key.mid(prefix.size())));
+    }
+    return names;
+}
+
+void resetAll() { reset(allNames()); }
 
 Registration onKeyDown(const Name& name, QObject* context, std::function<void()> action)
 {
-    return HotKeyRegistry::shared().addAction(name, context, std::move(action));
+    return HotKeyRegistry::shared().addAction(name, EventType::keyDown, context, std::move(action));
 }
 
+Registration onKeyUp(const Name& name, QObject* context, std::function<void()> action)
+{
+    return HotKeyRegistry::shared().addAction(name, EventType::keyUp, context, std::move(action));
+}
+
+void removeHandler(const Name& name) { HotKeyRegistry::shared().removeActions(name.rawValue()); }
+
+void removeAllHandlers() { HotKeyRegistry::shared().removeAllActions(); }
+
 Registration registration(const Name& name) { return HotKeyRegistry::shared().registration(name.rawValue()); }
+
+bool isEnabled() { return HotKeyRegistry::shared().isEnabled(); }
+
+void setEnabled(bool enabled) { HotKeyRegistry::shared().setEnabled(enabled); }
+
+bool isEnabled(const Name& name)
+{
+    return isEnabled() && getShortcut(name) && registration(name).state == Registration::State::registered;
+}
+
+void disable(const QList<Name>& names)
+{
+    for (const Name& name : names) HotKeyRegistry::shared().setNameEnabled(name.rawValue(), false);
+}
+
+void enable(const QList<Name>& names)
+{
+    for (const Name& name : names) HotKeyRegistry::shared().setNameEnabled(name.rawValue(), true);
+}
 
 bool isPaused() { return HotKeyRegistry::shared().isPaused(); }
 

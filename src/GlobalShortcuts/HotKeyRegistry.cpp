@@ -16,7 +16,8 @@ Registration registrationFrom(const platform::HotKeyOutcome& outcome)
     using Status = platform::HotKeyOutcome::Status;
     switch (outcome.status) {
     case Status::registered: return {Registration::State::registered, {}};
-    case Status::taken: return {Registration::State::taken, outcome.message};
+    case Status::taken:
+        return {Registration::State::taken, QStringLiteral("已被系统或其他程序占用，暂未生效；它被释放后会自动生效")};
     case Status::unsupported: return {Registration::State::unsupported, outcome.message};
     case Status::failed: break;
     }
@@ -32,6 +33,8 @@ void reportFailure(const Shortcut& shortcut, const Registration& registration)
     std::fflush(stdout);
 }
 
+bool operator==(const Registration& a, const Registration& b) { return a.state == b.state && a.message == b.message; }
+
 }  // namespace
 
 HotKeyRegistry& HotKeyRegistry::shared()
@@ -40,14 +43,59 @@ HotKeyRegistry& HotKeyRegistry::shared()
     return *registry;
 }
 
-Registration HotKeyRegistry::addAction(const Name& name, QObject* context, std::function<void()> action)
+HotKeyRegistry::HotKeyRegistry()
+{
+    m_retry.setInterval(kRetryIntervalMs);
+    connect(&m_retry, &QTimer::timeout, this, [this] { retryRefused(false); });
+}
+
+Registration HotKeyRegistry::addAction(const Name& name, EventType type, QObject* context, std::function<void()> action)
 {
     const QString rawName = name.rawValue();
     Entry& entry = m_entries[rawName];
-    entry.actions.append(Action{context, context != nullptr, std::move(action)});
+    (type == EventType::keyDown ? entry.downActions : entry.upActions)
+        .append(Action{context, context != nullptr, std::move(action)});
     if (context) connect(context, &QObject::destroyed, this, [this, rawName] { dropDeadActions(rawName); });
-    if (entry.id == 0) registerEntry(rawName, entry, readStoredShortcut(rawName));
+    if (entry.id == 0) {
+        entry.disabled = false;
+        registerEntry(rawName, entry, readStoredShortcut(rawName));
+    }
     return entry.registration;
+}
+
+quint64 HotKeyRegistry::addStream(const Name& name, std::function<void(EventType)> handler)
+{
+    const QString rawName = name.rawValue();
+    Entry& entry = m_entries[rawName];
+    const quint64 id = m_nextStreamId++;
+    entry.streams.emplace(id, std::move(handler));
+    if (entry.id == 0) {
+        entry.disabled = false;
+        registerEntry(rawName, entry, readStoredShortcut(rawName));
+    }
+    return id;
+}
+
+void HotKeyRegistry::removeStream(const QString& rawName, quint64 id)
+{
+    const auto it = m_entries.find(rawName);
+    if (it == m_entries.end()) return;
+    it->streams.erase(id);
+    dropIfUnused(rawName);
+}
+
+void HotKeyRegistry::removeActions(const QString& rawName)
+{
+    const auto it = m_entries.find(rawName);
+    if (it == m_entries.end()) return;
+    it->downActions.clear();
+    it->upActions.clear();
+    dropIfUnused(rawName);
+}
+
+void HotKeyRegistry::removeAllActions()
+{
+    for (const QString& rawName : m_entries.keys()) removeActions(rawName);
 }
 
 Registration HotKeyRegistry::registration(const QString& rawName) const
@@ -62,6 +110,7 @@ void HotKeyRegistry::shortcutChanged(const QString& rawName, const std::optional
     if (it == m_entries.end()) return;
     if (it->id != 0 && it->shortcut == shortcut) return;
     unregisterEntry(*it);
+    it->disabled = false;
     registerEntry(rawName, *it, shortcut);
 }
 
@@ -74,32 +123,57 @@ void HotKeyRegistry::setPaused(bool paused)
     platform::hotKeyService().setSuspended(paused);
 }
 
+void HotKeyRegistry::setEnabled(bool enabled)
+{
+    if (enabled == m_enabled) return;
+    m_enabled = enabled;
+    for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+        unregisterEntry(*it);
+        registerEntry(it.key(), *it, readStoredShortcut(it.key()));
+    }
+}
+
+void HotKeyRegistry::setNameEnabled(const QString& rawName, bool enabled)
+{
+    const auto it = m_entries.find(rawName);
+    if (it == m_entries.end() || it->disabled == !enabled) return;
+    unregisterEntry(*it);
+    it->disabled = !enabled;
+    registerEntry(rawName, *it, readStoredShortcut(rawName));
+}
+
 void HotKeyRegistry::registerEntry(const QString& rawName, Entry& entry, const std::optional<Shortcut>& shortcut)
 {
     entry.shortcut = shortcut;
-    entry.registration = {};
-    if (entry.actions.isEmpty() || !shortcut) return;
+    if (!entry.hasHandlers() || !shortcut) {
+        setRegistration(rawName, entry, {});
+        return;
+    }
+    if (!m_enabled || entry.disabled) {
+        setRegistration(rawName, entry, {Registration::State::disabled, QStringLiteral("快捷键已停用")});
+        return;
+    }
     if (!shortcut->isSafeAsGlobalHotKey()) {
-        entry.registration = {Registration::State::noModifier,
-                              QStringLiteral("全局快捷键需要包含 Ctrl、Alt 或 Super 键（F1–F20 除外），"
-                                             "否则这个键在其他程序里就无法使用")};
-        reportFailure(*shortcut, entry.registration);
+        setRegistration(
+            rawName, entry,
+            {Registration::State::noModifier, QStringLiteral("全局快捷键需要包含 Ctrl、Alt 或 Super 键（F1–F20 除外），"
+                                                             "否则这个键在其他程序里就无法使用")});
         return;
     }
     const platform::HotKeyId id = m_nextId++;
     platform::HotKeyService& service = platform::hotKeyService();
+    service.setKeyboardChangeHandler([this] { retryRefused(true); });
     platform::HotKeyCallbacks callbacks{
-        [this, rawName, id] { pressed(rawName, id); },
+        [this, rawName, id] { delivered(rawName, id, EventType::keyDown); },
+        [this, rawName, id] { delivered(rawName, id, EventType::keyUp); },
         [this, rawName, id](const platform::HotKeyOutcome& outcome) { lost(rawName, id, outcome); },
     };
     const platform::HotKeyOutcome outcome = service.add(id, shortcut->combination(), std::move(callbacks));
-    entry.registration = registrationFrom(outcome);
     if (outcome.isRegistered()) {
         entry.service = &service;
         entry.id = id;
-    } else {
-        reportFailure(*shortcut, entry.registration);
     }
+    setRegistration(rawName, entry, registrationFrom(outcome));
 }
 
 void HotKeyRegistry::unregisterEntry(Entry& entry)
@@ -108,20 +182,44 @@ void HotKeyRegistry::unregisterEntry(Entry& entry)
     entry.id = 0;
     entry.service = nullptr;
     entry.shortcut.reset();
-    entry.registration = {};
 }
 
-void HotKeyRegistry::pressed(const QString& rawName, platform::HotKeyId id)
+void HotKeyRegistry::setRegistration(const QString& rawName, Entry& entry, const Registration& registration)
+{
+    if (entry.registration == registration) return;
+    entry.registration = registration;
+    // A refusal is told once, not at every retry.
+    const bool refused = registration.state != Registration::State::inactive &&
+                         registration.state != Registration::State::registered &&
+                         registration.state != Registration::State::disabled;
+    if (refused && entry.shortcut) reportFailure(*entry.shortcut, registration);
+    updateRetryTimer();
+    platform::NotificationCenter::shared().post(registrationDidChange, {{QStringLiteral("name"), rawName}});
+}
+
+void HotKeyRegistry::delivered(const QString& rawName, platform::HotKeyId id, EventType type)
 {
     if (m_paused) return;
     const auto it = m_entries.constFind(rawName);
     if (it == m_entries.cend() || it->id != id) return;
     // A press reaches a name only while its stored shortcut is still the one pressed.
     if (readStoredShortcut(rawName) != it->shortcut) return;
-    const QList<Action> actions = it->actions;  // an action may add or remove others
+    // Copies: an action may add or remove others.
+    const QList<Action> actions = type == EventType::keyDown ? it->downActions : it->upActions;
+    std::vector<quint64> streams;
+    for (const auto& [streamId, handler] : it->streams) streams.push_back(streamId);
     for (const Action& action : actions) {
         if (action.hasContext && !action.context) continue;
         action.run();
+    }
+    for (quint64 streamId : streams) {
+        // A stream may have ended in an action or in an earlier listener.
+        const auto entry = m_entries.constFind(rawName);
+        if (entry == m_entries.cend()) return;
+        const auto stream = entry->streams.find(streamId);
+        if (stream == entry->streams.end()) continue;
+        const auto handler = stream->second;
+        handler(type);
     }
 }
 
@@ -131,17 +229,50 @@ void HotKeyRegistry::lost(const QString& rawName, platform::HotKeyId id, const p
     if (it == m_entries.end() || it->id != id) return;
     it->id = 0;
     it->service = nullptr;
-    it->registration = registrationFrom(outcome);
-    if (it->shortcut) reportFailure(*it->shortcut, it->registration);
-    platform::NotificationCenter::shared().post(registrationDidChange, {{QStringLiteral("name"), rawName}});
+    setRegistration(rawName, *it, registrationFrom(outcome));
 }
 
 void HotKeyRegistry::dropDeadActions(const QString& rawName)
 {
     const auto it = m_entries.find(rawName);
     if (it == m_entries.end()) return;
-    it->actions.removeIf([](const Action& action) { return action.hasContext && !action.context; });
-    if (it->actions.isEmpty()) unregisterEntry(*it);
+    const auto dead = [](const Action& action) { return action.hasContext && !action.context; };
+    it->downActions.removeIf(dead);
+    it->upActions.removeIf(dead);
+    dropIfUnused(rawName);
+}
+
+void HotKeyRegistry::dropIfUnused(const QString& rawName)
+{
+    const auto it = m_entries.find(rawName);
+    if (it == m_entries.end() || it->hasHandlers()) return;
+    unregisterEntry(*it);
+    setRegistration(rawName, *it, {});
+}
+
+void HotKeyRegistry::retryRefused(bool keyboardChanged)
+{
+    if (m_paused) return;  // resuming takes the keys up again anyway
+    for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+        if (it->id != 0 || !it->hasHandlers()) continue;
+        const Registration::State state = it->registration.state;
+        const bool retry =
+            state == Registration::State::taken ||
+            (keyboardChanged && (state == Registration::State::unsupported || state == Registration::State::failed));
+        if (retry) registerEntry(it.key(), *it, readStoredShortcut(it.key()));
+    }
+}
+
+void HotKeyRegistry::updateRetryTimer()
+{
+    bool waiting = false;
+    for (const Entry& entry : std::as_const(m_entries))
+        waiting = waiting || entry.registration.state == Registration::State::taken;
+    if (!waiting) {
+        m_retry.stop();
+        return;
+    }
+    if (!m_retry.isActive()) m_retry.start();
 }
 
 }  // namespace klipo::GlobalShortcuts

@@ -13,24 +13,50 @@ namespace klipo::GlobalShortcuts {
 namespace {
 
 const QString kBindingObjectName = QStringLiteral("klipoShortcutBinding");
+const QLatin1Char kKeyColumn('\t');
+
+QString titleOf(const QAction* item) { return item->text().section(kKeyColumn, 0, 0); }
 
 // Lives as a child of the menu item and follows one name's changes.
 class ActionBinding : public QObject {
 public:
-    ActionBinding(QAction* item, Name name) : QObject(item), m_name(std::move(name))
+    ActionBinding(QAction* item, Name name) : QObject(item), m_item(item), m_name(std::move(name))
     {
         setObjectName(kBindingObjectName);
-        platform::NotificationCenter::shared().observe(
-            shortcutByNameDidChange, this, [this, item](const QVariantMap& info) {
-                if (info.value(QStringLiteral("name")).toString() == m_name.rawValue())
-                    applyShortcut(item, getShortcut(m_name));
+        auto& center = platform::NotificationCenter::shared();
+        for (const QLatin1String notification : {shortcutByNameDidChange, registrationDidChange}) {
+            center.observe(notification, this, [this](const QVariantMap& info) {
+                if (info.value(QStringLiteral("name")).toString() == m_name.rawValue()) apply();
             });
+        }
+        // Whoever renames the item (a title that follows a state) keeps the mark.
+        connect(item, &QAction::changed, this, [this] {
+            if (!m_applying && isRefused(m_name) && !m_item->text().contains(kKeyColumn)) apply();
+        });
+        apply();
     }
 
     const Name& name() const { return m_name; }
 
+    void apply()
+    {
+        m_applying = true;
+        const QString title = titleOf(m_item);
+        const std::optional<Shortcut> shortcut = getShortcut(m_name);
+        if (shortcut && isRefused(m_name)) {
+            applyShortcut(m_item, std::nullopt);
+            m_item->setText(title + kKeyColumn + shortcut->description() + QStringLiteral("（未生效）"));
+        } else {
+            m_item->setText(title);
+            applyShortcut(m_item, shortcut);
+        }
+        m_applying = false;
+    }
+
 private:
+    QAction* m_item;
     Name m_name;
+    bool m_applying = false;
 };
 
 ActionBinding* bindingOf(const QAction* item)
@@ -53,15 +79,24 @@ void applyShortcut(QAction* item, const std::optional<Shortcut>& shortcut)
     item->setShortcutVisibleInContextMenu(true);
 }
 
+bool isRefused(const Name& name) { return registration(name).failed() && getShortcut(name).has_value(); }
+
+QKeySequence localKeySequence(const Name& name)
+{
+    const std::optional<Shortcut> shortcut = getShortcut(name);
+    if (!shortcut || isRefused(name)) return {};
+    return shortcut->keySequence();
+}
+
 void setShortcut(QAction* item, const std::optional<Name>& name)
 {
     delete bindingOf(item);
     if (!name) {
+        item->setText(titleOf(item));
         applyShortcut(item, std::nullopt);
         return;
     }
     new ActionBinding(item, *name);
-    applyShortcut(item, getShortcut(*name));
 }
 
 std::optional<Name> boundName(const QAction* item)
@@ -80,8 +115,12 @@ QAction* menuItemWithMatchingShortcut(const QMenu* menu, const Shortcut& shortcu
     const QKeySequence wanted = shortcut.keySequence();
     if (wanted.isEmpty()) return nullptr;
     for (QAction* item : menu->actions()) {
-        const bool ignored = ignoring && boundName(item) == ignoring;
-        if (!ignored && !item->isSeparator() && item->shortcut() == wanted) return item;
+        const std::optional<Name> bound = boundName(item);
+        const bool ignored = ignoring && bound == ignoring;
+        // An item bound to a name uses its stored shortcut, also while that has no keys here.
+        const std::optional<Shortcut> stored = bound ? getShortcut(*bound) : std::nullopt;
+        const QKeySequence keys = stored ? stored->keySequence() : item->shortcut();
+        if (!ignored && !item->isSeparator() && keys == wanted) return item;
         if (QAction* found = menuItemWithMatchingShortcut(item->menu(), shortcut, ignoring)) return found;
     }
     return nullptr;

@@ -2,6 +2,8 @@
 
 #include "GlobalShortcuts/Name.h"
 
+#include <QKeySequence>
+
 #include <optional>
 
 class QAction;
@@ -10,12 +12,22 @@ class QMenu;
 namespace klipo::GlobalShortcuts {
 
 // Shows the name's shortcut as the menu item's key text and keeps it current
-// when the shortcut changes. With no name, removes the binding and the key
-// text. A second call replaces the earlier binding.
+// when the shortcut or its hot key changes. While the name's hot key is
+// refused (another program holds it, it lacks a modifier ...) the item gets
+// no keys: it shows the shortcut marked "（未生效）" in its key column
+// instead. With no name, removes the binding and the key text. A second call
+// replaces the earlier binding.
 void setShortcut(QAction* item, const std::optional<Name>& name);
 
 // Sets the item's key text from a shortcut, or clears it with none.
 void applyShortcut(QAction* item, const std::optional<Shortcut>& shortcut);
+
+// Whether the name has a stored shortcut whose hot key does not work now.
+bool isRefused(const Name& name);
+// The keys the name's shortcut may have inside the program's own windows:
+// none while its hot key is refused, so a combination the desktop does not
+// give us (a plain Return ...) never takes keys from our dialogs.
+QKeySequence localKeySequence(const Name& name);
 
 // The name an item is bound to, if any.
 std::optional<Name> boundName(const QAction* item);

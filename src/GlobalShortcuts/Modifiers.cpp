@@ -1,5 +1,7 @@
 #include "GlobalShortcuts/Modifiers.h"
 
+#include <QKeySequence>
+
 namespace klipo::GlobalShortcuts {
 
 qint64 modifiersFromQt(Qt::KeyboardModifiers modifiers)
@@ -22,18 +24,16 @@ Qt::KeyboardModifiers qtModifiers(qint64 modifiers)
     return flags;
 }
 
-QString symbolicRepresentation(qint64 modifiers)
+QString modifierText(qint64 modifiers)
 {
-    QString glyphs;
-    if (modifiers & Modifier::control) glyphs += QChar(0x2303);
-    if (modifiers & Modifier::option) glyphs += QChar(0x2325);
-    if (modifiers & Modifier::shift) glyphs += QChar(0x21E7);
-    if (modifiers & Modifier::command) glyphs += QChar(0x2318);
-    if (modifiers & Modifier::function) {
-        const char32_t globe[] = {0x1F310, 0xFE0E};
-        glyphs += QString::fromUcs4(globe, 2);
+    QString text;
+    if (const Qt::KeyboardModifiers qt = qtModifiers(modifiers)) {
+        // Qt names modifiers only together with a key: take its text off again.
+        text = QKeySequence(QKeyCombination(qt, Qt::Key_A)).toString(QKeySequence::NativeText);
+        text.chop(1);
     }
-    return glyphs;
+    if (modifiers & Modifier::function) text += QStringLiteral("Fn+");
+    return text;
 }
 
 }  // namespace klipo::GlobalShortcuts

@@ -19,8 +19,8 @@ constexpr qint64 normalizedModifiers(qint64 modifiers) { return modifiers & Modi
 qint64 modifiersFromQt(Qt::KeyboardModifiers modifiers);
 Qt::KeyboardModifiers qtModifiers(qint64 modifiers);
 
-// The glyphs of the modifiers that are set, always in the order control,
-// option, shift, command, function: ⌃⌥⇧⌘ and a text-style globe.
-QString symbolicRepresentation(qint64 modifiers);
+// The modifiers that are set, in the words and order of Qt's key texts
+// ("Ctrl+Shift+"), Fn last; empty without modifiers.
+QString modifierText(qint64 modifiers);
 
 }  // namespace klipo::GlobalShortcuts

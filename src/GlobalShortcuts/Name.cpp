@@ -3,6 +3,7 @@
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "GlobalShortcuts/ShortcutStorage.h"
 
+#include <QHash>
 #include <QHashFunctions>
 
 namespace klipo::GlobalShortcuts {
@@ -11,11 +12,29 @@ namespace {
 
 constexpr auto kControlShift = Qt::ControlModifier | Qt::ShiftModifier;
 
+// The defaults of the names made so far in this process.
+QHash<QString, Shortcut>& declaredDefaults()
+{
+    static QHash<QString, Shortcut> defaults;
+    return defaults;
+}
+
 }  // namespace
+
+Name::Name(Unchecked, QString rawValue, std::optional<Shortcut> defaultShortcut)
+    : m_rawValue(std::move(rawValue)), m_defaultShortcut(defaultShortcut)
+{}
+
+Name Name::declared(const QString& rawValue)
+{
+    const auto it = declaredDefaults().constFind(rawValue);
+    return Name(Unchecked{}, rawValue, it == declaredDefaults().cend() ? std::nullopt : std::optional(*it));
+}
 
 Name::Name(QString rawValue, std::optional<Shortcut> defaultShortcut)
     : m_rawValue(std::move(rawValue)), m_defaultShortcut(defaultShortcut)
 {
+    if (m_defaultShortcut) declaredDefaults().insert(m_rawValue, *m_defaultShortcut);
     switch (storedEntry(m_rawValue)) {
     case StoredEntry::absent:
         if (m_defaultShortcut) storeShortcut(*this, *m_defaultShortcut);

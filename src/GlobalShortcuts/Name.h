@@ -29,6 +29,10 @@ public:
 
     friend bool operator==(const Name& a, const Name& b) { return a.m_rawValue == b.m_rawValue; }
 
+    // The name of this raw value as the program declared it (with its
+    // default), or one without a default; reads and writes nothing.
+    static Name declared(const QString& rawValue);
+
     // The program's shortcuts, made on first use.
     static const Name& captureTranslate();            // Control-Shift-T
     static const Name& captureFullScreenTranslate();  // Control-Shift-F
@@ -42,6 +46,9 @@ public:
     static const Name& pinFromClipboard();            // no default
 
 private:
+    struct Unchecked {};
+    Name(Unchecked, QString rawValue, std::optional<Shortcut> defaultShortcut);
+
     QString m_rawValue;
     std::optional<Shortcut> m_defaultShortcut;
 };

@@ -13,8 +13,10 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QProxyStyle>
+#include <QStyleOptionFrame>
 
 namespace klipo::GlobalShortcuts {
 
@@ -102,6 +104,11 @@ RecorderControl::~RecorderControl()
     endRecording();
 }
 
+void RecorderControl::setAlertPresenter(AlertPresenter presenter)
+{
+    m_presentAlert = presenter ? std::move(presenter) : AlertPresenter(presentWithMessageBox);
+}
+
 void RecorderControl::setShortcutName(const Name& name)
 {
     if (name.rawValue() == m_name.rawValue()) return;
@@ -119,6 +126,7 @@ void RecorderControl::refreshText()
 
 void RecorderControl::beginRecording()
 {
+    m_resumeOnFocus = false;
     if (m_recording) return;
     m_recording = true;
     setPlaceholderText(uiText("press_shortcut"));
@@ -145,31 +153,58 @@ void RecorderControl::endRecording()
 
 void RecorderControl::giveUpFocus()
 {
+    m_resumeOnFocus = false;
     clearFocus();
     endRecording();
 }
 
-void RecorderControl::takeFocusBack() { setFocus(Qt::OtherFocusReason); }
+void RecorderControl::takeFocusBack()
+{
+    // The window may get the focus back only after the warning is gone (the
+    // window manager hands it over); the recording starts when it arrives.
+    m_resumeOnFocus = true;
+    setFocus(Qt::OtherFocusReason);
+    if (hasFocus()) beginRecording();
+}
 
-int RecorderControl::showAlert(const Alert& alert) { return m_presentAlert ? m_presentAlert(this, alert) : 0; }
+int RecorderControl::showAlert(const Alert& alert) { return m_presentAlert(this, alert); }
 
 void RecorderControl::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
     deselect();
-    if (startsRecording(event->reason())) beginRecording();
+    if (m_resumeOnFocus || startsRecording(event->reason())) beginRecording();
 }
 
 void RecorderControl::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
+    // Losing the focus to the warning itself keeps the promise to come back.
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
+        m_resumeOnFocus = false;
     endRecording();
 }
 
 void RecorderControl::hideEvent(QHideEvent* event)
 {
     QLineEdit::hideEvent(event);
+    m_resumeOnFocus = false;
     endRecording();
+}
+
+void RecorderControl::paintEvent(QPaintEvent* event)
+{
+    QLineEdit::paintEvent(event);
+    // A focused field with centred text hides its placeholder; while recording
+    // the prompt is what says the field is listening.
+    if (!m_recording || !hasFocus() || !text().isEmpty()) return;
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QRect area =
+        style()->subElementRect(QStyle::SE_LineEditContents, &option, this).marginsRemoved(textMargins());
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.drawText(area, Qt::AlignCenter, fontMetrics().elidedText(placeholderText(), Qt::ElideRight, area.width()));
 }
 
 void RecorderControl::mousePressEvent(QMouseEvent* event)

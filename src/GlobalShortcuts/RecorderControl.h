@@ -11,14 +11,17 @@
 namespace klipo::GlobalShortcuts {
 
 // The field in which the user records a name's shortcut. It shows the
-// current shortcut (⌃⇧T); clicking it, or tabbing to it, starts recording:
+// current shortcut (Ctrl+Shift+T); clicking it, or tabbing to it, starts
+// recording, and an empty field says "请按下快捷键" meanwhile:
 // the next combination is checked, warned about when a menu item or another
 // program already uses it, stored under the name and reported to onChange.
 // The clear button (or Delete while recording) clears the name's shortcut.
 //
 // While it records, every hot key of the program is let go (see setPaused),
 // so the keys reach the field and nothing fires. Getting focus because its
-// window was activated does not start a recording.
+// window was activated does not start a recording; coming back from one of
+// its warnings does: the recording goes on until a key is taken, Escape, or
+// a click elsewhere.
 class RecorderControl : public QLineEdit {
     Q_OBJECT
 public:
@@ -41,8 +44,9 @@ public:
 
     bool isRecording() const { return m_recording; }
 
-    // Replaces the message boxes (tests answer alerts themselves).
-    void setAlertPresenter(AlertPresenter presenter) { m_presentAlert = std::move(presenter); }
+    // Replaces the message boxes (tests answer alerts themselves); an empty
+    // presenter puts them back.
+    void setAlertPresenter(AlertPresenter presenter);
 
     QSize sizeHint() const override;
 
@@ -56,6 +60,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void beginRecording();
@@ -71,6 +76,8 @@ private:
     ChangeHandler m_onChange;
     AlertPresenter m_presentAlert;
     bool m_recording = false;
+    // Focus was taken back after a warning: its return starts recording again.
+    bool m_resumeOnFocus = false;
 };
 
 }  // namespace klipo::GlobalShortcuts

@@ -1,4 +1,6 @@
-// The text forms of a shortcut: what the user reads, and the menu key equivalent.
+// The text forms of a shortcut: what the user reads, and the menu key
+// equivalent. Both are Qt's own key texts, so the recorder, the warnings and
+// the tray menu write a combination the same way (Ctrl+Shift+T).
 #include "GlobalShortcuts/Shortcut.h"
 #include "GlobalShortcuts/SpecialKeys.h"
 
@@ -22,9 +24,14 @@ std::optional<char32_t> layoutCharacter(qint64 keyCode)
 
 QString Shortcut::description() const
 {
-    const QString glyphs = symbolicRepresentation(carbonModifiers);
-    if (const SpecialKey* special = specialKey(carbonKeyCode)) return glyphs + special->presentableDescription();
-    return glyphs + capitalisedCharacter(layoutCharacter(carbonKeyCode).value_or(kReplacementCharacter));
+    const QString modifiers = modifierText(carbonModifiers);
+    if (const SpecialKey* special = specialKey(carbonKeyCode)) return modifiers + special->presentableDescription();
+    const std::optional<char32_t> character = layoutCharacter(carbonKeyCode);
+    if (!character) return modifiers + QChar(char16_t(kReplacementCharacter));
+    // Named as the menu names it (Qt's key for the upper-case character).
+    const QString key =
+        QKeySequence(QKeyCombination(Qt::Key(QChar::toUpper(*character)))).toString(QKeySequence::NativeText);
+    return modifiers + (key.isEmpty() ? capitalisedCharacter(*character) : key);
 }
 
 QKeySequence Shortcut::keySequence() const

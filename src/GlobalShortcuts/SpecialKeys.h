@@ -6,13 +6,13 @@ namespace klipo::GlobalShortcuts {
 
 // The 53 keys that the keyboard layout gives no character for: Return,
 // Delete, Escape, Space, Tab, the navigation keys, F1 to F20 and the keypad.
-// They are shown with fixed glyphs instead.
+// They are shown by their names instead.
 struct SpecialKey {
     qint64 keyCode;
-    const char16_t* glyph;  // null for Space, whose text is translated
-    int qtKey;              // the menu key equivalent; 0 for keypad keys, which have none
-    int qtKeypadKey;        // the Qt key a keypad key sends (with Qt::KeypadModifier); 0 otherwise
+    int qtKey;        // the menu key equivalent; 0 for keypad keys, which have none
+    int qtKeypadKey;  // the Qt key a keypad key sends (with Qt::KeypadModifier); 0 otherwise
 
+    // Qt's name of the key, as menus write it (Return, F5, Num+5).
     QString presentableDescription() const;
 };
 

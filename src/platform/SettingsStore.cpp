@@ -80,6 +80,16 @@ bool SettingsStore::contains(const QString& key) const
     return m_overrides.contains(key) || m_values.contains(key);
 }
 
+QStringList SettingsStore::keys() const
+{
+    QMutexLocker lock(&m_mutex);
+    QStringList all = m_values.keys();
+    for (auto it = m_overrides.cbegin(); it != m_overrides.cend(); ++it)
+        if (!m_values.contains(it.key())) all.append(it.key());
+    all.sort();
+    return all;
+}
+
 QJsonValue SettingsStore::value(const QString& key) const
 {
     QMutexLocker lock(&m_mutex);

@@ -5,6 +5,7 @@
 #include <QMutex>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 namespace klipo::platform {
 
@@ -29,6 +30,8 @@ public:
     QString filePath() const { return m_path; }
 
     bool contains(const QString& key) const;
+    // Every key that holds a value, sorted.
+    QStringList keys() const;
     // Undefined when the key is absent.
     QJsonValue value(const QString& key) const;
     // Both return false when the change could not be written (it still holds

@@ -2,12 +2,11 @@
 
 #include "app/PrefsShortcutRegistry.h"
 #include "GlobalShortcuts/GlobalShortcuts.h"
-#include "GlobalShortcuts/RecorderControl.h"
+#include "GlobalShortcuts/Recorder.h"
 #include "platform/NotificationCenter.h"
 #include "preferences/ShortcutConflictChecker.h"
 #include "preferences/ShortcutConflictView.h"
 
-#include <QGridLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -17,22 +16,21 @@ ShortcutConflictRecorder::ShortcutConflictRecorder(const QString& title, const G
                                                    QWidget* parent)
     : QWidget(parent), m_name(name)
 {
-    auto* layout = new QGridLayout(this);
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setHorizontalSpacing(8);
-    layout->setVerticalSpacing(2);
-    m_label = new QLabel(title, this);
-    m_recorder = new GlobalShortcuts::RecorderControl(name, [](const std::optional<GlobalShortcuts::Shortcut>&) {
-        platform::NotificationCenter::shared().post(ShortcutConflictChecker::shouldRefreshNotification);
-    }, this);
+    layout->setSpacing(2);
+    m_row = new GlobalShortcuts::Recorder(
+        title, name,
+        [](const std::optional<GlobalShortcuts::Shortcut>&) {
+            platform::NotificationCenter::shared().post(ShortcutConflictChecker::shouldRefreshNotification);
+        },
+        this);
     m_state = PrefsForm::note(QString(), this);
     PrefsForm::setTextColor(m_state, PrefsForm::warningColor());
     m_state->setForegroundRole(QPalette::WindowText);
     m_state->hide();
-    layout->addWidget(m_label, 0, 0);
-    layout->addWidget(m_recorder, 0, 1, Qt::AlignRight);
-    layout->addWidget(m_state, 1, 0, 1, 2);
-    layout->setColumnStretch(0, 1);
+    layout->addWidget(m_row);
+    layout->addWidget(m_state);
 
     auto& center = platform::NotificationCenter::shared();
     for (const QString& notification : {QString(GlobalShortcuts::shortcutByNameDidChange),
@@ -43,6 +41,10 @@ ShortcutConflictRecorder::ShortcutConflictRecorder(const QString& title, const G
     }
     refreshState();
 }
+
+GlobalShortcuts::RecorderControl* ShortcutConflictRecorder::recorder() const { return m_row->recorder(); }
+
+QLabel* ShortcutConflictRecorder::label() const { return m_row->titleLabel(); }
 
 void ShortcutConflictRecorder::refreshState()
 {

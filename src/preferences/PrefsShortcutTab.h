@@ -11,27 +11,28 @@ class QLabel;
 namespace klipo {
 
 namespace GlobalShortcuts {
+class Recorder;
 class RecorderControl;
 }
 class ShortcutConflictView;
 
-// One labelled recorder for a shortcut item. Every change it makes asks the
-// warning list to refresh; under it shows why the name's hot key is not
-// working when the display refused it (taken, unsupported, or without a
-// modifier, which is never grabbed).
+// One labelled recorder row for a shortcut item. Every change it makes asks
+// the warning list to refresh; under it shows why the name's hot key is not
+// working while it is refused (taken, and waiting to be freed; unsupported;
+// or without a modifier, which is never grabbed).
 class ShortcutConflictRecorder : public QWidget {
 public:
     ShortcutConflictRecorder(const QString& title, const GlobalShortcuts::Name& name, QWidget* parent = nullptr);
 
-    GlobalShortcuts::RecorderControl* recorder() const { return m_recorder; }
-    QLabel* label() const { return m_label; }
+    GlobalShortcuts::Recorder* row() const { return m_row; }
+    GlobalShortcuts::RecorderControl* recorder() const;
+    QLabel* label() const;
     QLabel* stateLabel() const { return m_state; }
     void refreshState();
 
 private:
     GlobalShortcuts::Name m_name;
-    QLabel* m_label;
-    GlobalShortcuts::RecorderControl* m_recorder;
+    GlobalShortcuts::Recorder* m_row;
     QLabel* m_state;
 };
 

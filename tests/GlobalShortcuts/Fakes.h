@@ -54,15 +54,26 @@ public:
             return entry.second.combination == combination;
         }));
     }
-    // A key press reaches our grabs only while we hold them.
+    // A key press reaches our grabs only while we hold them; its release
+    // reaches those its press reached.
     void press(const platform::KeyCombination& combination)
     {
         std::vector<platform::HotKeyId> ids;
         for (const auto& [id, entry] : m_entries)
             if (!m_suspended && entry.combination == combination) ids.push_back(id);
+        m_down[combination.keyCode] = ids;
         for (platform::HotKeyId id : ids)  // an earlier action may have removed a later one
             if (m_entries.count(id) && m_entries[id].callbacks.pressed) m_entries[id].callbacks.pressed();
     }
+    void release(const platform::KeyCombination& combination)
+    {
+        const std::vector<platform::HotKeyId> ids = m_down[combination.keyCode];
+        m_down.erase(combination.keyCode);
+        for (platform::HotKeyId id : ids)
+            if (m_entries.count(id) && m_entries[id].callbacks.released) m_entries[id].callbacks.released();
+    }
+    // Another layout or keyboard: the keys stay where they are here.
+    void changeKeyboard() { keyboardChanged(); }
 
 private:
     struct Entry {
@@ -70,6 +81,7 @@ private:
         platform::HotKeyCallbacks callbacks;
     };
     std::map<platform::HotKeyId, Entry> m_entries;
+    std::map<qint64, std::vector<platform::HotKeyId>> m_down;
     bool m_suspended = false;
 };
 

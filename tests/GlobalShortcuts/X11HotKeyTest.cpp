@@ -1,7 +1,10 @@
-// Hot keys on a real X server (the headless desktop): key presses from
-// xdotool, grabs held by another X client, the recorder's release of the keys.
+// Hot keys on a real X server (the headless desktop): key presses and releases
+// from xdotool, grabs held by another X client, the recorder's release of the
+// keys, the switches that let go of them, a keyboard change.
 #include "GlobalShortcuts/GlobalShortcuts.h"
+#include "GlobalShortcuts/HotKeyRegistry.h"
 #include "GlobalShortcuts/RecorderControl.h"
+#include "GlobalShortcuts/ShortcutEvents.h"
 
 #include "platform/RegionPicker.h"
 #include "platform/RegionPickerWindow.h"
@@ -13,12 +16,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QTest>
 #include <QVBoxLayout>
 
 #include <xcb/xcb.h>
+
+#include <functional>
 
 using namespace klipo;
 using namespace klipo::GlobalShortcuts;
@@ -167,5 +173,92 @@ TEST_F(X11HotKeys, whileARegionPickIsOpen_OurHotKeysStayQuiet_AndComeBackAfter)
     ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, kWaitMs));
 
     ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+f")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return runs == 1; }, kWaitMs));
+}
+
+TEST_F(X11HotKeys, keyUp_FollowsItsKeyDownOnly_OnceWhenHeld_AlsoWithTheModifiersLetGoFirst)
+{
+    const Name name(QStringLiteral("x11KeyUp"), Shortcut(Key::j, kControlShift));
+    QList<EventType> seen;
+    QObject::connect(events(name, &context), &ShortcutEvents::event, &context, [&](EventType t) { seen << t; });
+    const QList<EventType> once{EventType::keyDown, EventType::keyUp};
+
+    ASSERT_TRUE(test::xdotool({"keydown", "ctrl+shift+j"}));
+    QTest::qWait(1500);  // long enough for the keyboard to repeat it
+    ASSERT_TRUE(test::xdotool({"keyup", "j"}));
+    ASSERT_TRUE(test::xdotool({"keyup", "ctrl+shift"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return seen.size() >= 2; }, kWaitMs));
+    QTest::qWait(200);
+    EXPECT_EQ(seen, once);
+
+    seen.clear();
+    ASSERT_TRUE(test::xdotool({"keydown", "ctrl+shift+j"}));
+    ASSERT_TRUE(test::xdotool({"keyup", "ctrl+shift"}));
+    ASSERT_TRUE(test::xdotool({"keyup", "j"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return seen.size() >= 2; }, kWaitMs));
+    EXPECT_EQ(seen, once);
+
+    // Pressed while the keys were let go, released into a window of ours: no key-up.
+    QWidget window;
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    seen.clear();
+    setPaused(true);
+    ASSERT_TRUE(test::xdotool({"keydown", "ctrl+shift+j"}));
+    QTest::qWait(100);
+    setPaused(false);
+    ASSERT_TRUE(test::xdotool({"keyup", "j"}));
+    ASSERT_TRUE(test::xdotool({"keyup", "ctrl+shift"}));
+    QTest::qWait(300);
+    EXPECT_TRUE(seen.isEmpty());
+}
+
+TEST_F(X11HotKeys, switchingHotKeysOff_LetsAnotherClientTakeThem_AndOnTakesThemBack)
+{
+    const Name name(QStringLiteral("x11Switch"), Shortcut(Key::o, kControlShift));
+    int runs = 0;
+    onKeyDown(name, &context, [&] { ++runs; });
+    test::OtherXClient other;
+    ASSERT_FALSE(other.grab(Key::o, kXControlShift));
+
+    const auto letGoAndTakeBack = [&](const std::function<void(bool)>& turn) {
+        turn(false);
+        EXPECT_FALSE(isEnabled(name));
+        EXPECT_TRUE(other.grab(Key::o, kXControlShift)) << "let go on the display";
+        other.ungrab(Key::o, kXControlShift);
+        turn(true);
+        EXPECT_TRUE(isEnabled(name));
+        EXPECT_FALSE(other.grab(Key::o, kXControlShift)) << "taken back";
+    };
+    letGoAndTakeBack([](bool on) { setEnabled(on); });
+    letGoAndTakeBack([&](bool on) { on ? enable({name}) : disable({name}); });
+    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+o")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return runs == 1; }, kWaitMs));
+
+    // Disabled, a new shortcut for the name takes its hot key up again.
+    disable({name});
+    setShortcut(Shortcut(Key::o, Qt::ControlModifier | Qt::AltModifier), name);
+    EXPECT_TRUE(isEnabled(name));
+}
+
+TEST_F(X11HotKeys, aCombinationAnotherClientLetsGo_IsTakenUpAtTheNextKeyboardChange)
+{
+    test::OtherXClient other;
+    ASSERT_TRUE(other.grab(Key::n, kXControlShift));
+    const Name name(QStringLiteral("x11Remap"), Shortcut(Key::n, kControlShift));
+    int runs = 0;
+    ASSERT_EQ(onKeyDown(name, &context, [&] { ++runs; }).state, Registration::State::taken);
+    other.ungrab(Key::n, kXControlShift);
+    // The same layout again: the server still announces a new keymap.
+    QString layout = QStringLiteral("us");
+    for (const QString& line : QString::fromUtf8(test::programOutput("setxkbmap", {"-query"})).split('\n'))
+        if (line.startsWith(QStringLiteral("layout:"))) layout = line.section(':', 1).trimmed();
+    QElapsedTimer sinceChange;
+    sinceChange.start();
+    ASSERT_EQ(QProcess::execute(QStringLiteral("setxkbmap"), {layout}), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return registration(name).state == Registration::State::registered; }, kWaitMs));
+    EXPECT_LT(sinceChange.elapsed(), HotKeyRegistry::kRetryIntervalMs * 3 / 4) << "before the next timed try";
+    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+n")));
     EXPECT_TRUE(QTest::qWaitFor([&] { return runs == 1; }, kWaitMs));
 }

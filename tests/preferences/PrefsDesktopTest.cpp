@@ -4,7 +4,9 @@
 #include "PrefsFakes.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/RealShellServices.h"
+#include "GlobalShortcuts/MenuBinding.h"
 #include "GlobalShortcuts/RecorderControl.h"
+#include "overlay/SelOverlayController.h"
 #include "platform/SystemTrayIcon.h"
 #include "platform/hotkeys/HotKeyPlatform.h"
 #include "preferences/PrefsAboutTab.h"
@@ -22,11 +24,15 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <xcb/xcb.h>
 
@@ -57,6 +63,62 @@ QColor ink(const QWidget* widget)
     return QColor(strongest);
 }
 
+constexpr auto kControlShift = Qt::ControlModifier | Qt::ShiftModifier;
+
+// Answers the program's real alerts as the user would: once an alert has the
+// keyboard it presses `keys`. It polls from a timer, so it also runs inside
+// the alert's own event loop. An alert still up well after the keys were
+// pressed (they went elsewhere) is closed and noted as stuck.
+class AlertAnswerer : public QObject {
+public:
+    explicit AlertAnswerer(QString keys) : m_keys(std::move(keys))
+    {
+        connect(&m_poll, &QTimer::timeout, this, [this] { poll(); });
+        m_poll.start(50);
+    }
+
+    QStringList seen;  // the alerts' texts, in order
+    bool stuck = false;
+
+    bool isIdle() const { return !QApplication::activeModalWidget(); }
+
+private:
+    void poll()
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) return;
+        if (box != m_current) {
+            m_current = box;
+            m_pressed.invalidate();
+            seen << box->text();
+        }
+        if (!m_pressed.isValid()) {
+            if (QApplication::activeWindow() != box) return;
+            m_pressed.start();
+            pressKeys(m_keys);
+        } else if (m_pressed.elapsed() > 1500) {
+            stuck = true;
+            box->done(0);
+        }
+    }
+
+    QString m_keys;
+    QTimer m_poll;
+    QPointer<QMessageBox> m_current;
+    QElapsedTimer m_pressed;
+};
+
+// Puts the names a test changed back to none, and closes an overlay it left open.
+struct ShortcutsRestored {
+    QList<const Name*> names;
+    ~ShortcutsRestored()
+    {
+        setApplicationMenu(nullptr);
+        for (const Name* name : names) setShortcut(std::nullopt, *name);
+        if (SelOverlayController::shared().isActive()) SelOverlayController::shared().cancel();
+    }
+};
+
 // The program as it runs: shell, tray, hot keys and the preferences window.
 class PrefsOnDesktop : public ::testing::Test {
 protected:
@@ -86,6 +148,15 @@ protected:
     {
         for (QAction* a : s_delegate->menu()->actions())
             if (a->text() == title) return a;
+        return nullptr;
+    }
+    // The tray menu's item bound to a name, in its submenus too.
+    static QAction* boundItem(const Name& name, QMenu* menu = nullptr)
+    {
+        for (QAction* a : (menu ? menu : s_delegate->menu())->actions()) {
+            if (boundName(a) == name) return a;
+            if (QAction* found = a->menu() ? boundItem(name, a->menu()) : nullptr) return found;
+        }
         return nullptr;
     }
     // The preferences window, opened from the tray menu, on the given section.
@@ -245,4 +316,131 @@ TEST_F(PrefsOnDesktop, generalTab_LoginFailureIsRed_NoteIconFollowsTheDarkLook_A
     const QColor face =
         QGuiApplication::primaryScreen()->grabWindow(0, at.x(), at.y(), 1, 1).toImage().pixelColor(0, 0);
     EXPECT_TRUE(face.blue() > 150 && face.red() < 100) << qPrintable(face.name());
+}
+
+TEST_F(PrefsOnDesktop, aClickedEmptyRecorder_ShowsItsPromptOnScreen)
+{
+    PrefsShortcutTab* tab = shortcutTab();
+    ASSERT_NE(tab, nullptr);
+    RecorderControl* recorder = tab->recorderFor("captureAnnotate")->recorder();
+    ASSERT_TRUE(recorder->text().isEmpty());
+    // Inside the field, away from its frame and focus ring.
+    const auto inkInside = [recorder] {
+        const QRect inner = QRect(recorder->mapToGlobal(QPoint(0, 0)), recorder->size()).adjusted(8, 5, -8, -5);
+        const QImage shot = recorder->screen()
+                                ->grabWindow(0, inner.x(), inner.y(), inner.width(), inner.height())
+                                .toImage()
+                                .convertToFormat(QImage::Format_RGB32);
+        const QColor base = recorder->palette().color(QPalette::Base);
+        int ink = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                ink += std::abs(c.red() - base.red()) + std::abs(c.green() - base.green()) +
+                           std::abs(c.blue() - base.blue()) >
+                       60;
+            }
+        return ink;
+    };
+    QTest::mouseClick(recorder, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recorder->isRecording(); }, kWaitMs));
+    recorder->repaint();
+    QTest::qWait(300);  // the idle text may still be on the screen until then
+    EXPECT_GT(inkInside(), 30) << "a blank field while recording";
+    ASSERT_TRUE(pressKeys("Escape"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder->isRecording(); }, kWaitMs));
+}
+
+TEST_F(PrefsOnDesktop, afterAnAlertClosedWithReturn_TheRecorderGoesOnRecording_WithTheHotKeysStillPaused)
+{
+    PrefsShortcutTab* tab = shortcutTab();
+    ASSERT_NE(tab, nullptr);
+    ShortcutsRestored restored{{&Name::plainCapture(), &Name::delayedCapture()}};
+    setApplicationMenu(s_delegate->menu());
+    setShortcut(Shortcut(Key::s, kControlShift), Name::plainCapture());  // the menu's 普通截图, a live hot key
+    ASSERT_EQ(registration(Name::plainCapture()).state, Registration::State::registered);
+    RecorderControl* recorder = tab->recorderFor("delayedCapture")->recorder();
+    recorder->setAlertPresenter({});  // the real alerts
+    AlertAnswerer answerer(QStringLiteral("Return"));
+    QTest::mouseClick(recorder, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recorder->isRecording(); }, kWaitMs));
+
+    for (int alert = 1; alert <= 2; ++alert) {
+        ASSERT_TRUE(pressKeys("ctrl+shift+s"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return answerer.seen.size() == alert && answerer.isIdle(); }, 5000))
+            << "alerts so far: " << qPrintable(answerer.seen.join('|'));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return recorder->isRecording(); }, kWaitMs))
+            << "recording ended with alert " << alert;
+        EXPECT_TRUE(isPaused());
+        EXPECT_FALSE(SelOverlayController::shared().isActive());
+    }
+    EXPECT_TRUE(answerer.seen.first().contains(QStringLiteral("「普通截图」")));
+    ASSERT_TRUE(pressKeys("ctrl+alt+k"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder->isRecording(); }, kWaitMs));
+    EXPECT_EQ(getShortcut(Name::delayedCapture()), Shortcut(Key::k, Qt::ControlModifier | Qt::AltModifier));
+    EXPECT_FALSE(SelOverlayController::shared().isActive());
+    EXPECT_FALSE(answerer.stuck);
+}
+
+TEST_F(PrefsOnDesktop, aStoredPlainReturn_LeavesReturnToTheRecordersAlert)
+{
+    PrefsShortcutTab* tab = shortcutTab();
+    ASSERT_NE(tab, nullptr);
+    ShortcutsRestored restored{{&Name::plainCapture(), &Name::pinFromClipboard()}};
+    setApplicationMenu(s_delegate->menu());
+    setShortcut(Shortcut(Key::s, kControlShift), Name::plainCapture());
+    setShortcut(Shortcut(Key::return_, Qt::NoModifier), Name::pinFromClipboard());
+    QAction* pin = boundItem(Name::pinFromClipboard());
+    ASSERT_NE(pin, nullptr);
+    bool pinned = false;
+    QObject watching;
+    QObject::connect(pin, &QAction::triggered, &watching, [&] { pinned = true; });
+
+    RecorderControl* recorder = tab->recorderFor("delayedCapture")->recorder();
+    recorder->setAlertPresenter({});  // the real alerts
+    AlertAnswerer answerer(QStringLiteral("Return"));
+    QTest::mouseClick(recorder, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recorder->isRecording(); }, kWaitMs));
+    ASSERT_TRUE(pressKeys("ctrl+shift+s"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answerer.seen.size() == 1 && answerer.isIdle(); }, 5000));
+    QTest::qWait(100);
+    EXPECT_FALSE(answerer.stuck) << "Return did not reach the alert's button";
+    EXPECT_FALSE(pinned) << "Return ran 剪贴板贴图";
+    ASSERT_TRUE(pressKeys("Escape"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder->isRecording(); }, kWaitMs));
+}
+
+TEST_F(PrefsOnDesktop, aCombinationAnotherProgramHolds_RecordedAnyway_WorksWithinSecondsOfItsRelease)
+{
+    PrefsShortcutTab* tab = shortcutTab();
+    ASSERT_NE(tab, nullptr);
+    ShortcutsRestored restored{{&Name::plainCapture()}};
+    auto other = std::make_unique<test::OtherXClient>();
+    ASSERT_TRUE(other->grab(Key::y, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
+    ShortcutConflictRecorder* row = tab->recorderFor("plainCapture");
+    ASSERT_NO_FATAL_FAILURE(record(row, "ctrl+alt+y", 1));  // "仍然使用"
+    const Shortcut controlAltY(Key::y, Qt::ControlModifier | Qt::AltModifier);
+    ASSERT_EQ(getShortcut(Name::plainCapture()), controlAltY);
+
+    // Not active meanwhile, and said so in the menu and the tab.
+    QTest::qWait(500);
+    QAction* item = boundItem(Name::plainCapture());
+    ASSERT_NE(item, nullptr);
+    EXPECT_FALSE(isEnabled(Name::plainCapture()));
+    EXPECT_TRUE(item->shortcut().isEmpty());
+    EXPECT_TRUE(item->text().contains(QStringLiteral("未生效")));
+    EXPECT_TRUE(row->stateLabel()->isVisible());
+
+    other.reset();  // the other program exits
+    QElapsedTimer sinceExit;
+    sinceExit.start();
+    ASSERT_TRUE(QTest::qWaitFor([] { return isEnabled(Name::plainCapture()); }, 5000));
+    ASSERT_TRUE(pressKeys("ctrl+alt+y"));
+    ASSERT_TRUE(QTest::qWaitFor([] { return SelOverlayController::shared().isActive(); }, kWaitMs));
+    EXPECT_LT(sinceExit.elapsed(), 5000);
+    EXPECT_EQ(item->shortcut(), controlAltY.keySequence());
+    EXPECT_FALSE(row->stateLabel()->isVisible());
+    QTest::qWait(300);  // the overlay takes the keyboard once it shows
+    ASSERT_TRUE(pressKeys("Escape"));
+    EXPECT_TRUE(QTest::qWaitFor([] { return !SelOverlayController::shared().isActive(); }, kWaitMs));
 }

@@ -141,7 +141,8 @@ TEST_F(ScrollDesktop, aHotKeyHeldByAnotherProgram_IsToldOnce_WhenCapturesStartFr
     }
     xcb_disconnect(other);
     ASSERT_EQ(s_env->toasts.size(), 1) << qPrintable(s_env->toasts.join('\n'));
-    EXPECT_TRUE(s_env->toasts[0].startsWith(QStringLiteral("滚动长截图快捷键可能失效 / ⌃⇧G "))) << qPrintable(s_env->toasts[0]);
+    EXPECT_TRUE(s_env->toasts[0].startsWith(QStringLiteral("滚动长截图快捷键可能失效 / Ctrl+Shift+G ")))
+        << qPrintable(s_env->toasts[0]);
 }
 
 // The hot key, a drag in the overlay, six notches of the wheel, then

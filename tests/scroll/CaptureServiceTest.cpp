@@ -214,14 +214,14 @@ TEST(ScrollCapture, flow_RefusesDuringARecording_LeavesAnOpenOverlayAlone_AndWar
 {
     Capture c;
     c.env->recording = true;
-    c.env->conflict = QStringLiteral("⌃⇧G 已被其他程序占用");
+    c.env->conflict = QStringLiteral("Ctrl+Shift+G 已被其他程序占用");
     c.service->toggle();
     c.env->recording = false;
     c.env->overlay = true;
     c.service->toggle();
     EXPECT_EQ(c.env->picks, 0);
     EXPECT_EQ(c.env->toasts, (QStringList{"正在录屏 / 请先停止录屏，再开始滚动长截图",
-                                          "滚动长截图快捷键可能失效 / ⌃⇧G 已被其他程序占用"}));
+                                          "滚动长截图快捷键可能失效 / Ctrl+Shift+G 已被其他程序占用"}));
 
     // The toggle while picking closes the pick; Esc in the overlay ends it too.
     c.env->overlay = false;

@@ -1,6 +1,7 @@
 #include "app/shell/AppMain.h"
 
 #include "app/shell/AppDelegate.h"
+#include "GlobalShortcuts/KeyNames.h"
 #include "app/shell/QtTranslations.h"
 #include "app/SettingsKeys.h"
 #include "platform/SettingsStore.h"
@@ -70,6 +71,7 @@ int main(int argc, char** argv)
     // else the system's.
     QtTranslations::install(
         platform::SettingsStore::shared().value(QString(SettingsKey::interfaceLanguage)).toString());
+    GlobalShortcuts::installKeyNames();
     // SIGTERM, SIGINT and SIGHUP end the program the way "退出" does.
     platform::QuitSignals& quitSignals = platform::QuitSignals::install();
 

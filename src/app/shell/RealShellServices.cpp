@@ -154,7 +154,8 @@ ShellHotKeyState RealShellServices::registerHotKey(const QString& name, std::fun
     case State::taken: return ShellHotKeyState::taken;
     case State::unsupported: return ShellHotKeyState::unsupported;
     case State::noModifier: return ShellHotKeyState::noModifier;
-    case State::failed: break;
+    case State::failed:
+    case State::disabled: break;
     }
     return ShellHotKeyState::failed;
 }
@@ -177,16 +178,23 @@ std::optional<QString> RealShellServices::shortcutText(const QString& name)
 
 QList<QKeySequence> RealShellServices::hotKeySequences()
 {
+    // Only the keys the desktop really gave us: a refused one leaves its keys free.
     QList<QKeySequence> keys;
-    for (const GlobalShortcuts::Name* n : allNames())
-        if (const auto shortcut = GlobalShortcuts::getShortcut(*n)) keys << shortcut->keySequence();
+    for (const GlobalShortcuts::Name* n : allNames()) {
+        const auto shortcut = GlobalShortcuts::getShortcut(*n);
+        if (shortcut && GlobalShortcuts::registration(*n).state == GlobalShortcuts::Registration::State::registered)
+            keys << shortcut->keySequence();
+    }
     return keys;
 }
 
 void RealShellServices::observeHotKeyChanges(std::function<void()> changed)
 {
-    platform::NotificationCenter::shared().observe(GlobalShortcuts::shortcutByNameDidChange, this,
-                                                   [changed](const QVariantMap&) { changed(); });
+    for (const QLatin1String notification :
+         {GlobalShortcuts::shortcutByNameDidChange, GlobalShortcuts::registrationDidChange}) {
+        platform::NotificationCenter::shared().observe(notification, this,
+                                                       [changed](const QVariantMap&) { changed(); });
+    }
 }
 
 void RealShellServices::showLibrary(ShellLibrarySection section)

@@ -22,6 +22,12 @@ public:
     // Records a press at server time `timeMs`; true when it is a repeat.
     bool pressIsRepeat(quint8 keycode, quint32 timeMs);
     void released(quint8 keycode, quint32 timeMs);
+    // Whether the key is down from a press at `timeMs`: a release at that time
+    // was one half of a repeat pair.
+    bool isDownSince(quint8 keycode, quint32 timeMs) const
+    {
+        return m_keys[keycode].down && m_keys[keycode].lastPressMs == timeMs;
+    }
 
 private:
     struct KeyState {

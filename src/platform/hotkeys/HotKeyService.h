@@ -26,6 +26,9 @@ using HotKeyId = quint64;
 
 struct HotKeyCallbacks {
     std::function<void()> pressed;
+    // The key of a delivered press was let go (the keyboard's own repeats of a
+    // held key are neither presses nor releases).
+    std::function<void()> released;
     // A registration that was lost later, when hot keys came back after a
     // suspension and the combination had been taken meanwhile.
     std::function<void(const HotKeyOutcome&)> lost;
@@ -53,6 +56,19 @@ public:
     // Whether `combination` could be registered now, without keeping it:
     // `taken` when another program holds it.
     virtual HotKeyOutcome probe(const KeyCombination& combination) = 0;
+
+    // Called after the keyboard mapping changed (another layout or keyboard),
+    // once the service has moved its own registrations to the new keys.
+    void setKeyboardChangeHandler(std::function<void()> handler) { m_keyboardChanged = std::move(handler); }
+
+protected:
+    void keyboardChanged() const
+    {
+        if (m_keyboardChanged) m_keyboardChanged();
+    }
+
+private:
+    std::function<void()> m_keyboardChanged;
 };
 
 // Where no display server offers global hot keys (offscreen, Wayland).

@@ -17,6 +17,19 @@ constexpr quint16 kLockVariants[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2, XCB_M
 // Option is Alt (Mod1) and Command is Super (Mod4) on X keyboards.
 constexpr quint16 kShortcutModifiers = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
 constexpr quint8 kBadAccess = 10;
+// The XKB events that say the keymap changed (the event's second byte).
+constexpr quint8 kXkbNewKeyboardNotify = 0;
+constexpr quint8 kXkbMapNotify = 1;
+
+quint8 xkbEventBase(xcb_connection_t* connection)
+{
+    static const char name[] = "XKEYBOARD";
+    xcb_query_extension_reply_t* reply =
+        xcb_query_extension_reply(connection, xcb_query_extension(connection, sizeof name - 1, name), nullptr);
+    const quint8 base = reply && reply->present ? reply->first_event : 0;
+    std::free(reply);
+    return base;
+}
 
 HotKeyOutcome unsupported(const QString& message) { return {HotKeyOutcome::Status::unsupported, message}; }
 
@@ -24,7 +37,11 @@ HotKeyOutcome unsupported(const QString& message) { return {HotKeyOutcome::Statu
 
 X11HotKeyService::X11HotKeyService(xcb_connection_t* connection, quint32 rootWindow, const X11KeyboardLayout& layout,
                                    quint32 holdGapMs)
-    : m_connection(connection), m_root(rootWindow), m_layout(layout), m_repeats(holdGapMs)
+    : m_connection(connection),
+      m_root(rootWindow),
+      m_layout(layout),
+      m_repeats(holdGapMs),
+      m_xkbEventBase(xkbEventBase(connection))
 {
     if (auto* app = QCoreApplication::instance()) app->installNativeEventFilter(this);
 }
@@ -112,7 +129,7 @@ HotKeyOutcome X11HotKeyService::add(HotKeyId id, const KeyCombination& combinati
     } else if (!isHeld(grab)) {
         outcome = grabKey(grab);
     }
-    if (outcome.isRegistered()) m_entries[id] = Entry{grab, std::move(callbacks)};
+    if (outcome.isRegistered()) m_entries[id] = Entry{combination, grab, std::move(callbacks)};
     return outcome;
 }
 
@@ -136,22 +153,86 @@ void X11HotKeyService::setSuspended(bool suspended)
     }
     if (m_suspensions == 0 || --m_suspensions > 0) return;
     m_suspended = false;
-    std::vector<std::pair<HotKeyCallbacks, HotKeyOutcome>> lost;
+    LostList lost;
     for (const Grab& grab : distinctGrabs()) {
         const HotKeyOutcome outcome = grabKey(grab);
-        if (outcome.isRegistered()) continue;
-        for (auto it = m_entries.begin(); it != m_entries.end();) {
-            if (it->second.grab == grab) {
-                lost.emplace_back(std::move(it->second.callbacks), outcome);
-                it = m_entries.erase(it);
-            } else {
-                ++it;
-            }
+        if (!outcome.isRegistered()) dropEntries(grab, outcome, lost);
+    }
+    reportLost(lost);
+}
+
+void X11HotKeyService::dropEntries(const Grab& grab, const HotKeyOutcome& outcome, LostList& lost)
+{
+    for (auto it = m_entries.begin(); it != m_entries.end();) {
+        if (it->second.grab == grab) {
+            lost.emplace_back(std::move(it->second.callbacks), outcome);
+            it = m_entries.erase(it);
+        } else {
+            ++it;
         }
     }
+}
+
+void X11HotKeyService::reportLost(const LostList& lost)
+{
     for (const auto& [callbacks, outcome] : lost) {
         if (callbacks.lost) callbacks.lost(outcome);
     }
+}
+
+bool X11HotKeyService::isKeyboardChange(const void* xcbEvent) const
+{
+    const auto* event = static_cast<const xcb_generic_event_t*>(xcbEvent);
+    const quint8 type = event->response_type & 0x7f;
+    if (type == XCB_MAPPING_NOTIFY)
+        return reinterpret_cast<const xcb_mapping_notify_event_t*>(event)->request == XCB_MAPPING_KEYBOARD;
+    if (m_xkbEventBase == 0 || type != m_xkbEventBase) return false;
+    const quint8 xkbType = reinterpret_cast<const quint8*>(event)[1];
+    return xkbType == kXkbNewKeyboardNotify || xkbType == kXkbMapNotify;
+}
+
+void X11HotKeyService::scheduleRemap()
+{
+    // One layout switch sends several events: move the grabs once, after them.
+    if (m_remapPending) return;
+    m_remapPending = true;
+    QMetaObject::invokeMethod(
+        &m_dispatchContext,
+        [this] {
+            m_remapPending = false;
+            remap();
+        },
+        Qt::QueuedConnection);
+}
+
+void X11HotKeyService::remap()
+{
+    const std::vector<Grab> before = distinctGrabs();
+    LostList lost;
+    for (auto it = m_entries.begin(); it != m_entries.end();) {
+        Grab grab;
+        const HotKeyOutcome outcome = resolve(it->second.combination, &grab);
+        if (outcome.isRegistered()) {
+            it->second.grab = grab;
+            ++it;
+        } else {  // the new keyboard lacks the key
+            lost.emplace_back(std::move(it->second.callbacks), outcome);
+            it = m_entries.erase(it);
+        }
+    }
+    if (!m_suspended) {
+        const std::vector<Grab> after = distinctGrabs();
+        for (const Grab& grab : before) {
+            if (std::find(after.begin(), after.end(), grab) == after.end()) ungrabKey(grab);
+        }
+        for (const Grab& grab : after) {
+            if (std::find(before.begin(), before.end(), grab) != before.end()) continue;
+            const HotKeyOutcome outcome = grabKey(grab);
+            if (!outcome.isRegistered()) dropEntries(grab, outcome, lost);
+        }
+    }
+    reportLost(lost);
+    keyboardChanged();
 }
 
 HotKeyOutcome X11HotKeyService::probe(const KeyCombination& combination)
@@ -166,8 +247,13 @@ HotKeyOutcome X11HotKeyService::probe(const KeyCombination& combination)
 
 bool X11HotKeyService::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
 {
-    if (m_suspended || m_entries.empty() || eventType != "xcb_generic_event_t") return false;
+    if (eventType != "xcb_generic_event_t") return false;
     auto* event = static_cast<xcb_generic_event_t*>(message);
+    if (isKeyboardChange(event)) {
+        scheduleRemap();
+        return false;  // Qt follows the keymap too
+    }
+    if (m_suspended || m_entries.empty()) return false;
     const quint8 type = event->response_type & 0x7f;
     if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE) return false;
     // Press and release events share one layout.
@@ -184,25 +270,50 @@ bool X11HotKeyService::nativeEventFilter(const QByteArray& eventType, void* mess
         // The modifiers may be let go first, so the release is known by its key alone.
         if (!keyIsOurs) return false;
         m_repeats.released(key->detail, key->time);
+        if (m_down.count(key->detail)) {
+            // A repeat sends its release and the next press together: decide
+            // once both have been read.
+            const quint8 keycode = key->detail;
+            const quint32 time = key->time;
+            QMetaObject::invokeMethod(
+                &m_dispatchContext, [this, keycode, time] { deliverRelease(keycode, time); }, Qt::QueuedConnection);
+        }
         return !matches.empty() || key->event == m_root;
     }
     if (matches.empty()) return false;
     if (m_repeats.pressIsRepeat(key->detail, key->time)) return true;
+    m_down[key->detail] = matches;
     // Commands run from the event loop, not from inside Qt's event reading:
     // they may open dialogs with event loops of their own.
-    for (HotKeyId id : matches) {
+    // One call each: a command that opens a dialog lets the others run meanwhile.
+    for (HotKeyId id : matches)
         QMetaObject::invokeMethod(
-            &m_dispatchContext,
-            [this, id] {
-                // The registration may have gone since (another command removed it).
-                const auto it = m_entries.find(id);
-                if (it == m_entries.end() || m_suspended || !it->second.callbacks.pressed) return;
-                const auto pressedCallback = it->second.callbacks.pressed;
-                pressedCallback();
-            },
-            Qt::QueuedConnection);
-    }
+            &m_dispatchContext, [this, id] { deliverPress(id); }, Qt::QueuedConnection);
     return true;
+}
+
+void X11HotKeyService::deliverPress(HotKeyId id)
+{
+    // The registration may have gone since (another command removed it).
+    const auto it = m_entries.find(id);
+    if (it == m_entries.end() || m_suspended || !it->second.callbacks.pressed) return;
+    const auto pressedCallback = it->second.callbacks.pressed;
+    pressedCallback();
+}
+
+void X11HotKeyService::deliverRelease(quint8 keycode, quint32 timeMs)
+{
+    if (m_repeats.isDownSince(keycode, timeMs)) return;  // held: the keyboard repeats it
+    const auto down = m_down.find(keycode);
+    if (down == m_down.end()) return;
+    const std::vector<HotKeyId> ids = std::move(down->second);
+    m_down.erase(down);
+    for (HotKeyId id : ids) {
+        const auto it = m_entries.find(id);
+        if (it == m_entries.end() || m_suspended || !it->second.callbacks.released) continue;
+        const auto releasedCallback = it->second.callbacks.released;
+        releasedCallback();
+    }
 }
 
 }  // namespace klipo::platform

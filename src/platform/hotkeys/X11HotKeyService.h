@@ -20,10 +20,15 @@ class X11KeyboardLayout;
 // keeps working whatever the lock keys say; a grab that another client holds
 // fails with BadAccess, which is what "taken" means.
 //
-// Presses arrive through Qt's connection and are picked out by a native event
-// filter. While one of our own windows holds the keyboard (an open menu, the
-// capture overlay) the server sends keys there instead of to the grab, so the
-// filter matches those presses too.
+// Presses and releases arrive through Qt's connection and are picked out by a
+// native event filter. While one of our own windows holds the keyboard (an
+// open menu, the capture overlay) the server sends keys there instead of to
+// the grab, so the filter matches those presses too. A release is delivered
+// for the registrations whose press was delivered, whatever modifiers are
+// still down by then; the keyboard's repeats of a held key deliver nothing.
+//
+// When the keyboard mapping changes, each registration is grabbed again on
+// the key that now sits at its position.
 class X11HotKeyService : public HotKeyService, public QAbstractNativeEventFilter {
 public:
     // `holdGapMs`: see AutoRepeatFilter.
@@ -47,15 +52,25 @@ private:
         friend bool operator==(const Grab&, const Grab&) = default;
     };
     struct Entry {
+        KeyCombination combination;
         Grab grab;
         HotKeyCallbacks callbacks;
     };
+    using LostList = std::vector<std::pair<HotKeyCallbacks, HotKeyOutcome>>;
 
     HotKeyOutcome resolve(const KeyCombination& combination, Grab* grab) const;
     HotKeyOutcome grabKey(const Grab& grab);
     void ungrabKey(const Grab& grab);
     bool isHeld(const Grab& grab) const;  // grabbed by us right now
     std::vector<Grab> distinctGrabs() const;
+    // Removes the registrations on `grab`, noting their callbacks in `lost`.
+    void dropEntries(const Grab& grab, const HotKeyOutcome& outcome, LostList& lost);
+    static void reportLost(const LostList& lost);
+    bool isKeyboardChange(const void* xcbEvent) const;
+    void scheduleRemap();
+    void remap();
+    void deliverPress(HotKeyId id);
+    void deliverRelease(quint8 keycode, quint32 timeMs);
 
     xcb_connection_t* m_connection;
     quint32 m_root;
@@ -64,6 +79,9 @@ private:
     bool m_suspended = false;
     int m_suspensions = 0;  // setSuspended(true) calls not yet ended
     AutoRepeatFilter m_repeats;
+    std::map<quint8, std::vector<HotKeyId>> m_down;  // delivered presses awaiting their release
+    quint8 m_xkbEventBase = 0;                       // 0 without the XKB extension
+    bool m_remapPending = false;
     QObject m_dispatchContext;  // queued presses die with the service
 };
 

@@ -70,7 +70,7 @@ TEST(AppDelegate, launch_ReportsEachRefusedHotKeyWithItsOwnReason_InOneToast)
     // Refusals that are no conflict are not blamed on other programs, and a
     // shortcut reset from a damaged setting is named.
     Shell shell;
-    shell.services.shortcuts["plainCapture"] = "↩";
+    shell.services.shortcuts["plainCapture"] = "Return";
     shell.services.refusedHotKeys = {{"captureTranslate", ShellHotKeyState::taken},
                                      {"plainCapture", ShellHotKeyState::noModifier},
                                      {"captureFullScreenTranslate", ShellHotKeyState::unsupported}};
@@ -80,7 +80,8 @@ TEST(AppDelegate, launch_ReportsEachRefusedHotKeyWithItsOwnReason_InOneToast)
     ASSERT_EQ(shell.services.toasts.size(), 1);
     EXPECT_EQ(shell.services.toasts[0].first, "部分快捷键无法使用");
     EXPECT_EQ(shell.services.toasts[0].second,
-              QStringLiteral("⌃⇧T 被占用；⌃⇧F 不支持；↩ 缺少修饰键；全屏翻译已恢复默认；屏幕取色器已清除"));
+              QStringLiteral(
+                  "Ctrl+Shift+T 被占用；Ctrl+Shift+F 不支持；Return 缺少修饰键；全屏翻译已恢复默认；屏幕取色器已清除"));
 }
 
 TEST(AppDelegate, storageAlerts_BecomeToastsOneAfterTheOther_AlsoThoseFromBeforeLaunch)

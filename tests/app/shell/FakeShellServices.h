@@ -19,9 +19,9 @@ public:
     QMap<QString, std::function<void()>> hotKeys;
     QMap<QString, ShellHotKeyState> refusedHotKeys;
     QStringList resetShortcuts;
-    QMap<QString, QString> shortcuts = {{"captureTranslate", "⌃⇧T"},
-                                        {"captureFullScreenTranslate", "⌃⇧F"},
-                                        {"plainCapture", "⌃⇧S"}};
+    QMap<QString, QString> shortcuts = {{"captureTranslate", "Ctrl+Shift+T"},
+                                        {"captureFullScreenTranslate", "Ctrl+Shift+F"},
+                                        {"plainCapture", "Ctrl+Shift+S"}};
     QList<ShellAlert> alerts;
     int alertAnswer = 1;
     bool menuBarOnlyValue = false;
