@@ -20,14 +20,6 @@ namespace {
 
 const QString kPickHint = QStringLiteral("框住要滚动的内容区，别框住固定表头");
 
-QString joinedNotes(const QStringList& notes)
-{
-    QStringList present;
-    for (const QString& note : notes)
-        if (!note.isEmpty()) present << note;
-    return present.join(QStringLiteral("；"));
-}
-
 QScreen* screenFor(const QRect& geometry)
 {
     for (QScreen* screen : QGuiApplication::screens())
@@ -408,8 +400,7 @@ void ScrollCaptureService::stitchDidFinish(ScrollStitchResult result, const QStr
     state = ScrollState::idle;
     if (const auto* output = std::get_if<ScrollStitchOutput>(&result)) {
         if (onStitchedForTest) onStitchedForTest(output);
-        const QString accuracy = output->lowConfidenceSeams.empty() ? QString() : QStringLiteral("个别区域可能有误差");
-        m_env->deliver(output->image, joinedNotes({note, accuracy}));
+        m_env->deliver(output->image, note, int(output->lowConfidenceSeams.size()));
         return;
     }
     if (onStitchedForTest) onStitchedForTest(nullptr);
@@ -469,7 +460,8 @@ void ScrollCaptureService::finishForQuit()
         return;
     }
     if (const auto* output = std::get_if<ScrollStitchOutput>(&*result)) {
-        const ScrollDelivery::Notice notice = ScrollDelivery::quitNotice(m_env->saveNow(output->image));
+        const ScrollDelivery::Notice notice =
+            ScrollDelivery::quitNotice(m_env->saveNow(output->image), int(output->lowConfidenceSeams.size()));
         m_env->notify(notice.title, notice.body);
         return;
     }

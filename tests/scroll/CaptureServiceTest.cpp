@@ -36,6 +36,7 @@ public:
     int picks = 0, pickCloses = 0;
     QStringList toasts, notes, notices;  // toasts and notices: "title / text"
     QList<QImage> delivered, savedAtQuit;
+    QList<int> inexact;  // seams not matched exactly, per delivery
 
     bool recordingBusy() override { return recording; }
     std::optional<QString> shortcutConflict() override { return conflict; }
@@ -62,10 +63,11 @@ public:
     int maxCanvasHeight(int) override { return canvasCap; }
     bool moveOwnWindowsOut(const QRectF&) override { return false; }
     void toast(const QString& title, const QString& subtitle) override { toasts << title + " / " + subtitle; }
-    void deliver(const QImage& image, const QString& noteSuffix) override
+    void deliver(const QImage& image, const QString& noteSuffix, int inexactSeams) override
     {
         delivered << image;
         notes << noteSuffix;
+        inexact << inexactSeams;
     }
     ScrollDelivery::Saved saveNow(const QImage& image) override
     {
