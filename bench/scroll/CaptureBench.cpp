@@ -2,23 +2,35 @@
 // scrolling under the region (klipo_scroll_fixture): the grab of one still
 // per region size, stills per second and ticks skipped because the stitcher
 // was behind, how well the pixels per wheel notch are learnt, and the memory
-// over a capture of 280 frames. Run inside the headless desktop:
-//   scripts/headless-desktop.sh build/bench/scroll/scroll_capture_bench [grab|rate|calibration|memory]...
+// over a capture of 280 frames; and, over a real program that repaints as it
+// scrolls (a Tk text window, numbered_page.py), how many seams of each capture
+// were matched exactly and how long the saved file takes after "✓ 完成", on
+// an idle machine and with every core kept busy. Run inside the headless
+// desktop:
+//   scripts/headless-desktop.sh build/bench/scroll/scroll_capture_bench [grab|rate|calibration|memory|repaint]...
+#include "NumberedPage.h"
+#include "app/HUDBarButton.h"
 #include "platform/RegionGrabber.h"
+#include "platform/SettingsStore.h"
 #include "scroll/DesktopScrollEnvironment.h"
 #include "scroll/ScrollCaptureService.h"
+#include "scroll/ScrollControlBarPanel.h"
 #include "scroll/ScrollWheelPacer.h"
+#include "support/BenchSupport.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -146,13 +158,83 @@ void benchMemory()
     std::printf("finished (limit reached, stitched, delivered): peak resident %ld KiB\n", statusKiB("VmHWM:"));
 }
 
+void benchRepaint(int captures, bool busy)
+{
+    constexpr int notches = 20;
+    std::printf("== the Tk page, %d captures of %d notches by hand (30-130 ms apart), %s\n", captures, notches,
+                busy ? "every core kept busy" : "idle");
+    test::NumberedPage page(QRect(300, 20, 640, 800), 400);
+    if (!page.shown() || !page.toTop()) {
+        std::printf("no Tk page (python3-tk missing?)\n");
+        return;
+    }
+    const QRect region = page.area().adjusted(2, 30, -60, -100);
+    const QImage reference = test::pageReference(region, notches);
+    const QString folder = QDir::tempPath() + QStringLiteral("/klipo-repaint-bench");
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    platform::SettingsStore::shared().setValue(QStringLiteral("plainCaptureDirectory"), folder);
+    platform::SettingsStore::shared().setValue(QStringLiteral("plainCaptureCopyToClipboard"), false);
+
+    auto service = newService();
+    std::optional<ScrollStitchOutput> stitched;
+    service->onStitchedForTest = [&](const ScrollStitchOutput* output) {
+        stitched = output ? std::optional(*output) : std::nullopt;
+    };
+    const int pauses[] = {30, 60, 90, 130};
+    std::optional<test::BusyCores> load;
+    if (busy) load.emplace();
+    int right = 0;
+    std::vector<double> toFile;
+    for (int run = 0; run < captures; ++run) {
+        page.toTop();
+        stitched.reset();
+        const int before = int(QDir(folder).entryList(QDir::Files).size());
+        service->startCapture(targetAt(region));
+        (void)QTest::qWaitFor([&] { return service->keptCount() >= 1; }, 5000);
+        QStringList hand{"mousemove", QString::number(region.center().x()), QString::number(region.center().y())};
+        for (int notch = 0; notch < notches; ++notch)
+            hand += {"click", "5", "sleep", QString::number(pauses[(run + notch) % 4] / 1000.0)};
+        QProcess wheel;
+        wheel.start(QStringLiteral("xdotool"), hand);
+        (void)QTest::qWaitFor([&] { return wheel.state() == QProcess::NotRunning; }, 20000);
+        QTest::qWait(400);
+        const ScrollCaptureService::Counters counters = service->counters();
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(service->controlBar()->finishButton(), Qt::LeftButton);
+        QStringList files;
+        (void)QTest::qWaitFor([&] { return (files = QDir(folder).entryList(QDir::Files, QDir::Time)).size() > before; },
+                              15000);
+        const double ms = double(clock.nsecsElapsed()) / 1e6;
+        toFile.push_back(ms);
+        const bool same =
+            !files.isEmpty() && !reference.isNull() &&
+            QImage(QDir(folder).filePath(files.first())).convertToFormat(QImage::Format_RGB32) == reference;
+        right += same;
+        const int seams = stitched ? int(stitched->placements.size()) - 1 : 0;
+        const int exact = stitched ? stitched->exactSeamCount() - 1 : 0;
+        std::printf(
+            "capture %2d: seams exact %2d of %2d   page rows %s   stills %3d (%2d unsettled)   "
+            "\"✓ 完成\" to the saved file %5.0f ms\n",
+            run + 1, exact, seams, same ? "exact" : "WRONG", counters.stills, counters.unsettledStills, ms);
+    }
+    std::sort(toFile.begin(), toFile.end());
+    std::printf("%d of %d images exact; \"✓ 完成\" to the saved file: median %.0f ms, worst %.0f ms\n", right, captures,
+                toFile[toFile.size() / 2], toFile.back());
+    QDir(folder).removeRecursively();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    // Captures, settings and history go to a private home, not the user's.
+    QTemporaryDir home;
+    bench::usePrivateHome(home);
     QApplication app(argc, argv);
     QStringList parts = QApplication::arguments().mid(1);
-    if (parts.isEmpty()) parts = {"grab", "rate", "calibration", "memory"};
+    if (parts.isEmpty()) parts = {"grab", "rate", "calibration", "memory", "repaint"};
     if (parts.contains("grab")) benchGrab();
     if (parts.contains("rate")) {
         std::printf("== stills per second over 10 s, the page moving 400 px/s\n");
@@ -164,5 +246,9 @@ int main(int argc, char** argv)
         for (int perNotch : {37, 53, 100}) benchCalibration(perNotch);
     }
     if (parts.contains("memory")) benchMemory();
+    if (parts.contains("repaint")) {
+        benchRepaint(10, false);
+        benchRepaint(10, true);
+    }
     return 0;
 }

@@ -137,9 +137,9 @@ void DesktopScrollEnvironment::toast(const QString& title, const QString& subtit
     CaptureHUDController::shared().show(title, subtitle, {}, {}, 2.2);
 }
 
-void DesktopScrollEnvironment::deliver(const QImage& image, const QString& noteSuffix)
+void DesktopScrollEnvironment::deliver(const QImage& image, const QString& noteSuffix, int inexactSeams)
 {
-    ScrollDelivery::deliver(image, noteSuffix);
+    ScrollDelivery::deliver(image, noteSuffix, inexactSeams);
 }
 
 ScrollDelivery::Saved DesktopScrollEnvironment::saveNow(const QImage& image)

@@ -27,7 +27,7 @@ public:
     int maxCanvasHeight(int widthPx) override;
     bool moveOwnWindowsOut(const QRectF& globalRect) override;
     void toast(const QString& title, const QString& subtitle) override;
-    void deliver(const QImage& image, const QString& noteSuffix) override;
+    void deliver(const QImage& image, const QString& noteSuffix, int inexactSeams) override;
     ScrollDelivery::Saved saveNow(const QImage& image) override;
     void notify(const QString& title, const QString& body) override;
 };

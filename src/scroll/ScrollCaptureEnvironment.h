@@ -64,9 +64,10 @@ public:
     virtual bool moveOwnWindowsOut(const QRectF& globalRect) = 0;
 
     virtual void toast(const QString& title, const QString& subtitle) = 0;
-    // The long image through the output path (saved, copied, toast, history).
-    virtual void deliver(const QImage& image, const QString& noteSuffix) = 0;
-    // At quit: writes the image at once and says where in a desktop notification.
+    // The long image through the output path (saved, copied, toast, history);
+    // the toast warns when `inexactSeams` seams were not matched exactly.
+    virtual void deliver(const QImage& image, const QString& noteSuffix, int inexactSeams) = 0;
+    // At quit: writes the image at once (a desktop notification says where).
     virtual ScrollDelivery::Saved saveNow(const QImage& image) = 0;
     virtual void notify(const QString& title, const QString& body) = 0;
 };

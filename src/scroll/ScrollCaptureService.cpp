@@ -14,18 +14,21 @@
 #include <QKeyEvent>
 #include <QScreen>
 
+#include <cstring>
+
 namespace klipo {
 
 namespace {
 
 const QString kPickHint = QStringLiteral("框住要滚动的内容区，别框住固定表头");
 
-QString joinedNotes(const QStringList& notes)
+bool sameStill(const QImage& a, const QImage& b)
 {
-    QStringList present;
-    for (const QString& note : notes)
-        if (!note.isEmpty()) present << note;
-    return present.join(QStringLiteral("；"));
+    if (a.size() != b.size() || a.format() != b.format()) return false;
+    const qsizetype rowBytes = qsizetype(a.width()) * a.depth() / 8;
+    for (int y = 0; y < a.height(); ++y)
+        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), size_t(rowBytes)) != 0) return false;
+    return true;
 }
 
 QScreen* screenFor(const QRect& geometry)
@@ -170,6 +173,7 @@ void ScrollCaptureService::startCapture(const ScrollTarget& target)
     m_target = target;
     m_keptCount = m_inputCount = m_consecutiveDuplicates = m_consecutiveErrors = m_framesInWorker = 0;
     m_settleTicks = 0;
+    m_looking = false;
     m_counters = {};
     m_sinceNewFrame.start();
 
@@ -270,19 +274,64 @@ void ScrollCaptureService::captureTick()
         return;
     }
 
-    QImage frame;
-    if (m_source->grab(frame)) {
-        handleFrameResult(ScrollFrameResult::failed(ScrollStitchError::frameProcessFailed(m_inputCount)),
-                          m_pacer->notchesPosted(), false);
+    if (m_looking) {
+        ++m_counters.skippedWhileLooking;
         return;
     }
+    m_looking = true;
+    m_looks = 0;
+    lookAtRegion(m_session);
+}
+
+// Without a compositor, a program under any window of ours repaints whenever
+// it scrolls, and a grab can catch it halfway: a still counts as settled
+// once two looks a little apart agree. One that never settles is still
+// handed over, marked, and the stitcher keeps it only when the frames after
+// it confirm it.
+void ScrollCaptureService::lookAtRegion(quint64 generation)
+{
+    while (true) {
+        if (state != ScrollState::capturing || generation != m_session || !m_source || !m_worker) {
+            m_looking = false;
+            m_lastLook = QImage();
+            return;
+        }
+        QImage look;
+        if (m_source->grab(look)) {
+            m_looking = false;
+            m_lastLook = QImage();
+            handleFrameResult(ScrollFrameResult::failed(ScrollStitchError::frameProcessFailed(m_inputCount)),
+                              m_pacer->notchesPosted(), false);
+            return;
+        }
+        const bool settled = ++m_looks > 1 && sameStill(look, m_lastLook);
+        if (settled || m_looks >= maxLooks) {
+            m_looking = false;
+            m_lastLook = QImage();
+            handOver(std::move(look), settled);
+            return;
+        }
+        m_lastLook = std::move(look);
+        if (m_timing.lookAgainMs > 0) {
+            QPointer<ScrollCaptureService> self(this);
+            QTimer::singleShot(m_timing.lookAgainMs, Qt::PreciseTimer, this, [self, generation] {
+                if (self) self->lookAtRegion(generation);
+            });
+            return;
+        }
+    }
+}
+
+void ScrollCaptureService::handOver(QImage still, bool settled)
+{
     const int notches = m_pacer->notchesPosted();
     const std::optional<int> hint = m_pacer->takeStepHint();
     ++m_framesInWorker;
     ++m_counters.stills;
+    if (!settled) ++m_counters.unsettledStills;
     QPointer<ScrollCaptureService> self(this);
     const quint64 generation = m_session;
-    m_worker->process(std::move(frame), hint,
+    m_worker->process(std::move(still), hint, settled,
                       [self, generation, notches, carried = hint.has_value()](const ScrollFrameResult& result) {
                           if (!self || self->m_session != generation) return;
                           --self->m_framesInWorker;
@@ -408,8 +457,7 @@ void ScrollCaptureService::stitchDidFinish(ScrollStitchResult result, const QStr
     state = ScrollState::idle;
     if (const auto* output = std::get_if<ScrollStitchOutput>(&result)) {
         if (onStitchedForTest) onStitchedForTest(output);
-        const QString accuracy = output->lowConfidenceSeams.empty() ? QString() : QStringLiteral("个别区域可能有误差");
-        m_env->deliver(output->image, joinedNotes({note, accuracy}));
+        m_env->deliver(output->image, note, int(output->lowConfidenceSeams.size()));
         return;
     }
     if (onStitchedForTest) onStitchedForTest(nullptr);
@@ -469,7 +517,8 @@ void ScrollCaptureService::finishForQuit()
         return;
     }
     if (const auto* output = std::get_if<ScrollStitchOutput>(&*result)) {
-        const ScrollDelivery::Notice notice = ScrollDelivery::quitNotice(m_env->saveNow(output->image));
+        const ScrollDelivery::Notice notice =
+            ScrollDelivery::quitNotice(m_env->saveNow(output->image), int(output->lowConfidenceSeams.size()));
         m_env->notify(notice.title, notice.body);
         return;
     }
@@ -493,6 +542,8 @@ void ScrollCaptureService::teardownCaptureChrome()
 {
     stopAutoScroll();
     m_captureTimer.stop();
+    m_looking = false;
+    m_lastLook = QImage();
     m_source.reset();
     m_scroller.reset();
     if (m_filteringKeys) {

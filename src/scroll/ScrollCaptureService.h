@@ -44,6 +44,7 @@ public:
         int captureMs = 120;
         int autoScrollMs = 450;
         int settleMs = 150;  // before the first still: the overlay's windows go, the content repaints
+        int lookAgainMs = 20;  // between two looks at the region that must agree; 0: back to back
         int lookupRetryMs = 800;
         int lookupAttempts = 5;
         int stallSeconds = 180;
@@ -58,6 +59,7 @@ public:
     static constexpr int failuresToEnd = 5;
     static constexpr int keptForWaitToast = 41;
     static constexpr int frameMargin = 3;  // points between the rectangle and its frame
+    static constexpr int maxLooks = 4;     // looks at the region for one still
 
     static ScrollCaptureService& shared();
     // The shell's hook: whether a recording is busy (the recording reads our state in turn).
@@ -108,6 +110,8 @@ public:
 
     struct Counters {
         int stills = 0;               // handed to the worker
+        int unsettledStills = 0;      // of these, taken while the screen was still changing
+        int skippedWhileLooking = 0;  // ticks skipped: the last still was still being taken
         int skippedForBacklog = 0;    // ticks skipped: the worker had too many frames
         int skippedForWindows = 0;    // ticks skipped: one of our windows had to move out
         int autoTicksWaiting = 0;     // automatic ticks that waited for a kept frame
@@ -121,6 +125,8 @@ protected:
 private:
     void pickDone(std::optional<ScrollTarget> target);
     void openFrameSource(int attempt, quint64 generation);
+    void lookAtRegion(quint64 generation);
+    void handOver(QImage still, bool settled);
     void handleFrameResult(const ScrollFrameResult& result, int notchesAtGrab, bool carriedHint);
     void stitchDidFinish(ScrollStitchResult result, const QString& note);
     void teardownCaptureChrome();
@@ -159,6 +165,9 @@ private:
     int m_consecutiveErrors = 0;
     int m_framesInWorker = 0;
     int m_settleTicks = 0;
+    bool m_looking = false;  // a still is being taken, look by look
+    int m_looks = 0;
+    QImage m_lastLook;
     bool m_autoScrolling = false;
     Counters m_counters;
 };

@@ -1,11 +1,13 @@
 #include "scroll/ScrollDelivery.h"
 
 #include "app/PrefsFileNameTemplate.h"
+#include "app/Settings.h"
 #include "platform/SerialQueue.h"
 #include "tools/CaptureFiles.h"
 #include "tools/CaptureReport.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QThreadPool>
 
 namespace klipo::ScrollDelivery {
@@ -43,7 +45,30 @@ void reportNotInFolder(const QuickCaptureOutput::Result& result, const QString& 
                                           : QStringLiteral("；也无法复制到剪贴板"))});
 }
 
+// Saved, copied and recorded like any capture; the toast warns instead.
+void reportInexact(const QuickCaptureOutput::Result& result, const QuickCaptureOutput::Request& request,
+                   QuickCaptureOutput::Options options, int inexactSeams)
+{
+    options.showHUD = false;
+    QuickCaptureOutput::report(result, request, options);
+    const std::optional<qint64> refused = result.tooLargeForClipboard ? request.clipboardByteLimit : std::nullopt;
+    CaptureReport::show(inexactToast(inexactSeams, Settings::plainCaptureDirectoryDisplayName(),
+                                     QFileInfo(result.filePath).fileName(), refused, request.noteSuffix),
+                        result.thumbnail, result.filePath);
+}
+
 }  // namespace
+
+CaptureReport::Toast inexactToast(int inexactSeams, const QString& folderName, const QString& fileName,
+                                  std::optional<qint64> refusedForLimit, const QString& note)
+{
+    QString subtitle =
+        QStringLiteral("%1 处接缝未能对齐，请核对；").arg(inexactSeams) + folderName + QStringLiteral(" · ") + fileName;
+    if (refusedForLimit)
+        subtitle += QStringLiteral("；图片超过 ") + CaptureReport::sizeText(*refusedForLimit) +
+                    QStringLiteral("，未复制到剪贴板");
+    return {QStringLiteral("长截图可能拼接有误"), joined(subtitle, note)};
+}
 
 Choice choose(const QImage& image, QuickCaptureOutput::Options options)
 {
@@ -55,22 +80,25 @@ Choice choose(const QImage& image, QuickCaptureOutput::Options options)
     return choice;
 }
 
-void deliver(const QImage& image, const QString& noteSuffix)
+void deliver(const QImage& image, const QString& noteSuffix, int inexactSeams)
 {
-    deliver(image, noteSuffix, QuickCaptureOutput::Options::current());
+    deliver(image, noteSuffix, QuickCaptureOutput::Options::current(), inexactSeams);
 }
 
-void deliver(const QImage& image, const QString& noteSuffix, const QuickCaptureOutput::Options& options)
+void deliver(const QImage& image, const QString& noteSuffix, const QuickCaptureOutput::Options& options,
+             int inexactSeams)
 {
     const Choice choice = choose(image, options);
     const QuickCaptureOutput::Request request{false, clipboardByteLimit, joined(choice.note, noteSuffix)};
-    QThreadPool::globalInstance()->start([image, request, options = choice.options] {
+    QThreadPool::globalInstance()->start([image, request, options = choice.options, inexactSeams] {
         QuickCaptureOutput::Result result = QuickCaptureOutput::prepare(image, request, options);
         QString rescued;
         if (result.filePath.isEmpty()) rescued = writeRescueCopy(result.image, QDir::tempPath(), nullptr);
-        platform::runOnMain([result = std::move(result), rescued, request, options] {
+        platform::runOnMain([result = std::move(result), rescued, request, options, inexactSeams] {
             if (result.filePath.isEmpty())
                 reportNotInFolder(result, rescued, options);
+            else if (inexactSeams > 0)
+                reportInexact(result, request, options, inexactSeams);
             else
                 QuickCaptureOutput::report(result, request, options);
         });
@@ -112,13 +140,16 @@ Saved saveNow(const QImage& image, const QuickCaptureOutput::Options& options)
     return saved;
 }
 
-Notice quitNotice(const Saved& saved)
+Notice quitNotice(const Saved& saved, int inexactSeams)
 {
     if (saved.path.isEmpty())
         return {QStringLiteral("长截图未能保存"), saved.error.isEmpty() ? QStringLiteral("未知原因") : saved.error};
     if (saved.inTemporaryFolder)
         return {QStringLiteral("长截图已存到临时文件夹"),
                 saved.error + QStringLiteral("；退出前已改存到 ") + shown(saved.path)};
+    if (inexactSeams > 0)
+        return {QStringLiteral("长截图可能拼接有误"),
+                QStringLiteral("%1 处接缝未能对齐，请核对；退出前已保存到 ").arg(inexactSeams) + shown(saved.path)};
     return {QStringLiteral("长截图已保存"), QStringLiteral("退出前已保存到 ") + shown(saved.path)};
 }
 

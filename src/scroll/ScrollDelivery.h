@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tools/CaptureReport.h"
 #include "tools/QuickCaptureOutput.h"
 
 #include <QImage>
@@ -27,9 +28,17 @@ Choice choose(const QImage& image, QuickCaptureOutput::Options options);
 
 // Saves, copies, reports and records the image; returns at once, the work
 // goes on in the background and ends on the main thread. `noteSuffix` is
-// shown after the file name in the toast.
-void deliver(const QImage& image, const QString& noteSuffix);
-void deliver(const QImage& image, const QString& noteSuffix, const QuickCaptureOutput::Options& options);
+// shown after the file name in the toast. With `inexactSeams`, the number of
+// seams that were not matched exactly, the image is kept all the same but
+// the toast says it may be wrong instead of reporting success, also when
+// toasts are switched off.
+void deliver(const QImage& image, const QString& noteSuffix, int inexactSeams = 0);
+void deliver(const QImage& image, const QString& noteSuffix, const QuickCaptureOutput::Options& options,
+             int inexactSeams = 0);
+
+// The toast of a long image saved with inexact seams.
+CaptureReport::Toast inexactToast(int inexactSeams, const QString& folderName, const QString& fileName,
+                                  std::optional<qint64> refusedForLimit, const QString& note);
 
 // Where the image was written by saveNow().
 struct Saved {
@@ -47,7 +56,7 @@ struct Notice {
     QString title;
     QString body;
 };
-Notice quitNotice(const Saved& saved);
+Notice quitNotice(const Saved& saved, int inexactSeams = 0);
 
 // Writes a PNG of the image to `folder` under the template name; the path, or
 // empty with the reason in `error`.

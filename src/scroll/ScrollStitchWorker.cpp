@@ -38,12 +38,12 @@ ScrollStitchWorker::ScrollStitchWorker(ScrollStitchConfig config, std::unique_pt
     std::call_once(swept, [] { stitchQueue().async([] { stitch::sweepStaleSpoolFolders(); }); });
 }
 
-void ScrollStitchWorker::process(QImage frame, std::optional<int> stepHint,
+void ScrollStitchWorker::process(QImage frame, std::optional<int> stepHint, bool settled,
                                  std::function<void(const FrameResult&)> completion)
 {
-    stitchQueue().async([session = m_session, frame = std::move(frame), stepHint,
+    stitchQueue().async([session = m_session, frame = std::move(frame), stepHint, settled,
                          completion = std::move(completion)]() mutable {
-        FrameResult result = session->process(frame, stepHint);
+        FrameResult result = session->process(frame, stepHint, settled);
         frame = QImage();
         platform::runOnMain([result, completion = std::move(completion)] {
             if (completion) completion(result);

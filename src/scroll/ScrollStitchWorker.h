@@ -20,8 +20,14 @@ public:
 
     explicit ScrollStitchWorker(ScrollStitchConfig config, std::unique_ptr<stitch::FrameSpool> spool = nullptr);
 
-    // `frame` is the whole captured still, before any crop.
-    void process(QImage frame, std::optional<int> stepHint, std::function<void(const FrameResult&)> completion);
+    // `frame` is the whole captured still, before any crop; `settled`: the
+    // screen showed the same picture twice when it was grabbed.
+    void process(QImage frame, std::optional<int> stepHint, bool settled,
+                 std::function<void(const FrameResult&)> completion);
+    void process(QImage frame, std::optional<int> stepHint, std::function<void(const FrameResult&)> completion)
+    {
+        process(std::move(frame), stepHint, true, std::move(completion));
+    }
     void finish(std::function<void(ScrollStitchResult)> completion);
     // Waits up to `timeoutMs` for the outcome of finish(), called before, on
     // the calling thread; none when it did not come in time. For the quit,

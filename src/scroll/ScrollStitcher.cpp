@@ -43,8 +43,9 @@ ScrollStitcher::~ScrollStitcher() { m_spool->removeAll(); }
 
 int ScrollStitcher::maxCanvasHeight(int width) { return CanvasBudget::current().maxHeight(width); }
 
-std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std::optional<int> stepHint)
+std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std::optional<int> stepHint, bool settled)
 {
+    m_lastTaken = {};
     if (m_finished) return std::nullopt;
     const int inputIndex = m_appendedCount++;
     if (m_appendedCount > m_config.maxFrames) return ScrollStitchError::tooManyFrames(m_config.maxFrames);
@@ -55,8 +56,12 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
 
     m_times = {};
     StageClock clock;
-    const PreparedFrame frame = prepareFrame(image);
-    if (frame.image.isNull() || width < 1) return ScrollStitchError::frameProcessFailed(inputIndex);
+    Candidate cur;
+    cur.inputIndex = inputIndex;
+    cur.settled = settled;
+    cur.stepHint = stepHint;
+    cur.frame = prepareFrame(image);
+    if (cur.frame.image.isNull() || width < 1) return ScrollStitchError::frameProcessFailed(inputIndex);
     const bool first = m_placements.empty();
     if (first) {
         const int ds = downsampleFactor(width);
@@ -64,26 +69,30 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
     } else if (width != m_geometry.cropW || croppedH != m_geometry.cropH) {
         return ScrollStitchError::frameSizeMismatch(inputIndex);
     }
-    const FrameRows rows = frame.rows(m_config.cropTop, croppedH);
-    GrayFrame gray = toGray(rows);
-    SmallFrame small = downsample(gray, m_geometry.ds);
-    const double curStd = cellStd(small);
+    cur.gray = toGray(cur.frame.rows(m_config.cropTop, croppedH));
+    cur.small = downsample(cur.gray, m_geometry.ds);
+    cur.std = cellStd(cur.small);
     m_times.prepare = clock.lap();
 
-    MatchMemory memory = m_memory;
-    ScrollFramePlacement placement{inputIndex, 0, 0, ScrollSeamConfidence::exact, 0};
-    if (!first) {
+    const int previousTakenY = m_lastTakenY;
+    bool mustKeep = first;
+    const bool heldWasExact = m_held && m_held->exact();
+    if (first) {
+        cur.match = {{inputIndex, 0, 0, ScrollSeamConfidence::exact, 0}, m_memory};
+    } else {
         // Unchanged: the same picture at offset 0. A featureless picture
         // counts as unchanged only when nothing says the content moved, since
         // a blank stretch looks the same wherever it is.
-        const double e0 = fullError(m_prevGray, gray, 0, m_config.duplicateMeanDiff);
+        const double e0 = fullError(m_prevGray, cur.gray, 0, m_config.duplicateMeanDiff);
         m_times.duplicate = clock.lap();
-        if (e0 <= m_config.duplicateMeanDiff && (curStd >= m_config.featureStdThreshold || !stepHint)) {
+        if (e0 <= m_config.duplicateMeanDiff && (!featureless(cur.std) || !stepHint)) {
+            // Back to the last kept picture: a frame held back since was passing.
+            m_held.reset();
             m_skipped.push_back(inputIndex);
             return std::nullopt;
         }
-        const FramePair pair{m_prevGray, gray, m_prevSmall, small, m_prevStd, curStd};
-        const std::vector<double> forward = shiftCurve(m_prevSmall, small, m_geometry.maxCoarse());
+        const FramePair pair{m_prevGray, cur.gray, m_prevSmall, cur.small, m_prevStd, cur.std};
+        const std::vector<double> forward = shiftCurve(m_prevSmall, cur.small, m_geometry.maxCoarse());
         m_times.curve = clock.lap();
         if (isBacktrack(m_geometry, m_config, pair, forward)) {
             m_times.backtrack = clock.lap();
@@ -91,25 +100,94 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
             return std::nullopt;
         }
         m_times.backtrack = clock.lap();
-        const SeamDecision decision =
-            decideOffset(m_geometry, m_config, pair, forward, stepHint, memory, &m_times.decision);
+        // The hint counts from the frame taken last, which may be held back.
+        std::optional<int> hint = stepHint;
+        if (stepHint && m_held) hint = *stepHint + m_held->stepHint.value_or(m_held->match.placement.offset);
+        cur.match = matchAgainst(lastKept(), cur, hint, &forward);
+        if (m_held && cur.exact()) {
+            m_held.reset();  // joins the last kept frame: nothing between needs the held one
+        } else if (m_held && !resolveHeld(cur)) {
+            // The held frame was not confirmed: this one is placed as matched,
+            // inexact, so that the capture goes on and says where it is unsure.
+            mustKeep = true;
+        }
         m_times.decide = clock.lap();
-        placement = {inputIndex, m_lastY + decision.offset, decision.offset, decision.confidence, decision.error};
     }
 
+    const int referenceY = cur.y() - cur.match.placement.offset;
+    m_lastTaken = {true, cur.y() - previousTakenY, cur.exact() && (referenceY == previousTakenY || heldWasExact)};
+    m_lastTakenY = cur.y();
+    if (!mustKeep && shouldHold(cur)) {
+        m_held = std::move(cur);
+        return std::nullopt;
+    }
+    const std::optional<ScrollStitchError> error = commit(cur);
+    m_times.spool = clock.lap();
+    if (error) {
+        m_lastTaken = {};
+        m_lastTakenY = m_lastY;
+    }
+    return error;
+}
+
+ScrollStitcher::Match ScrollStitcher::matchAgainst(const Reference& reference, const Candidate& frame,
+                                                   std::optional<int> stepHint, const std::vector<double>* forward)
+{
+    std::vector<double> curve;
+    if (!forward) {
+        curve = shiftCurve(reference.small, frame.small, m_geometry.maxCoarse());
+        forward = &curve;
+    }
+    const FramePair pair{reference.gray, frame.gray, reference.small, frame.small, reference.std, frame.std};
+    Match match{{}, reference.memory};
+    const SeamDecision decision =
+        decideOffset(m_geometry, m_config, pair, *forward, stepHint, match.memory, &m_times.decision);
+    match.placement = {frame.inputIndex, reference.y + decision.offset, decision.offset, decision.confidence,
+                       decision.error};
+    return match;
+}
+
+bool ScrollStitcher::shouldHold(const Candidate& frame) const
+{
+    // A still grabbed while the screen changed may show a repaint half done;
+    // a blank one after a frame with content may show it not begun.
+    if (!frame.settled) return true;
+    return featureless(frame.std) && !featureless(m_prevStd) && !frame.exact();
+}
+
+bool ScrollStitcher::resolveHeld(Candidate& next)
+{
+    Candidate held = std::move(*m_held);
+    m_held.reset();
+    std::optional<Match> afterHeld;
+    bool keep = false;
+    if (held.settled && featureless(held.std)) {
+        // Blank where the last kept frame ends blank: a blank stretch of the page.
+        keep = held.match.placement.seamError <= m_config.seamAcceptError;
+    } else if (held.exact()) {
+        // Its seam agrees; what lies beyond it counts once the next frame agrees too.
+        afterHeld = matchAgainst({held.gray, held.small, held.std, held.y(), held.match.memory}, next, next.stepHint);
+        keep = afterHeld->exact();
+    }
+    if (!keep || commit(held)) return false;
+    next.match = afterHeld ? std::move(*afterHeld) : matchAgainst(lastKept(), next, next.stepHint);
+    return true;
+}
+
+std::optional<ScrollStitchError> ScrollStitcher::commit(Candidate& frame)
+{
     // Nothing is committed before the frame is safely stored: a failed write
     // leaves placements, the expected step and the previous frame as they were.
-    const bool stored = m_spool->write(int(m_placements.size()), rows);
-    m_times.spool = clock.lap();
-    if (!stored) return ScrollStitchError::spoolFailed(inputIndex);
-    m_placements.push_back(placement);
-    m_featureless.push_back(curStd < m_config.featureStdThreshold);
-    m_anyAlpha = m_anyAlpha || frame.kind == PixelKind::argb32;
-    m_lastY = placement.y;
-    m_memory = std::move(memory);
-    m_prevGray = std::move(gray);
-    m_prevSmall = std::move(small);
-    m_prevStd = curStd;
+    if (!m_spool->write(int(m_placements.size()), frame.frame.rows(m_config.cropTop, m_geometry.cropH)))
+        return ScrollStitchError::spoolFailed(frame.inputIndex);
+    m_placements.push_back(frame.match.placement);
+    m_featureless.push_back(featureless(frame.std));
+    m_anyAlpha = m_anyAlpha || frame.frame.kind == PixelKind::argb32;
+    m_lastY = frame.y();
+    m_memory = std::move(frame.match.memory);
+    m_prevGray = std::move(frame.gray);
+    m_prevSmall = std::move(frame.small);
+    m_prevStd = frame.std;
     return std::nullopt;
 }
 
@@ -117,6 +195,12 @@ ScrollStitchResult ScrollStitcher::finish()
 {
     if (m_finished) return ScrollStitchError::noFrames();
     m_finished = true;
+    if (m_held) {
+        // Nothing came after it to confirm it: a blank one is the blank past
+        // the page's end; any other is kept, its seam marked as it matched.
+        if (!featureless(m_held->std)) (void)commit(*m_held);
+        m_held.reset();
+    }
     // A run of inexact featureless frames at the end is the blank tail that
     // automatic scrolling pushed past the page's end: not part of the page.
     while (m_placements.size() > 1 && m_featureless.back() &&
@@ -144,6 +228,7 @@ ScrollStitchResult ScrollStitcher::finish()
 void ScrollStitcher::cancel()
 {
     m_finished = true;
+    m_held.reset();
     m_spool->removeAll();
 }
 

@@ -18,8 +18,12 @@ namespace klipo {
 // image. Each frame is cropped, reduced to grey and to a small copy, and
 // either skipped (unchanged, or scrolled back) or placed below the previous
 // kept frame at the offset the matching decides; kept frames go to the spool
-// at once, so only the previous one stays in memory. Not thread-safe: one
-// thread (the stitch worker's queue) makes every call.
+// at once, so only the previous one stays in memory. A frame that may have
+// been caught while the program underneath was repainting (a still that was
+// not settled, or a blank one after a frame with content whose seam is not
+// exact) is held back until the next frame shows whether it belongs: it is
+// dropped when the next frame joins the last kept one exactly. Not
+// thread-safe: one thread (the stitch worker's queue) makes every call.
 class ScrollStitcher {
 public:
     explicit ScrollStitcher(ScrollStitchConfig config, std::unique_ptr<stitch::FrameSpool> spool = nullptr);
@@ -29,8 +33,11 @@ public:
     ScrollStitcher& operator=(const ScrollStitcher&) = delete;
 
     // Takes one frame. stepHint: the rows the caller expects the content to
-    // have moved since the previous kept frame (automatic scrolling), if known.
-    std::optional<ScrollStitchError> append(const QImage& frame, std::optional<int> stepHint = std::nullopt);
+    // have moved since the previous frame taken (automatic scrolling), if
+    // known. `settled`: the screen showed the same picture twice in a row
+    // when the frame was grabbed.
+    std::optional<ScrollStitchError> append(const QImage& frame, std::optional<int> stepHint = std::nullopt,
+                                            bool settled = true);
 
     // Composes the long image and removes the spool; the stitcher is finished
     // whatever the outcome.
@@ -43,6 +50,20 @@ public:
     bool isFinished() const { return m_finished; }
     int appendedCount() const { return m_appendedCount; }
     int placementCount() const { return int(m_placements.size()); }
+    // What the last append did with its frame, for the caller's counts: the
+    // frame was placed or held back (taken), or skipped; `offset` is the rows
+    // from the frame taken before it, `exact` whether both it and that
+    // frame were matched exactly.
+    struct Taken {
+        bool taken = false;
+        int offset = 0;
+        bool exact = false;
+    };
+    const Taken& lastTaken() const { return m_lastTaken; }
+    // Kept frames and a frame held back: what the caller sees as kept.
+    int takenCount() const { return placementCount() + (m_held ? 1 : 0); }
+    // The long image's height with the frame held back.
+    int takenHeight() const { return (m_held ? m_held->y() : m_lastY) + m_geometry.cropH; }
     const std::vector<ScrollFramePlacement>& placements() const { return m_placements; }
     const std::vector<int>& skippedDuplicates() const { return m_skipped; }
     const std::vector<int>& skippedBacktracks() const { return m_skippedBack; }
@@ -73,8 +94,47 @@ public:
     const StageTimes& lastTimes() const { return m_times; }
 
 private:
-    std::optional<ScrollStitchError> store(const stitch::PreparedFrame& frame, int inputIndex);
-    void placeFirst(int inputIndex);
+    // Where a frame goes against a reference frame, and the match memory
+    // once it is kept there.
+    struct Match {
+        ScrollFramePlacement placement;
+        stitch::MatchMemory memory;
+
+        bool exact() const { return placement.confidence == ScrollSeamConfidence::exact; }
+    };
+    // A frame matched against the last kept one, not yet stored.
+    struct Candidate {
+        int inputIndex = 0;
+        stitch::PreparedFrame frame;
+        stitch::GrayFrame gray;
+        stitch::SmallFrame small;
+        double std = 0;
+        bool settled = true;
+        std::optional<int> stepHint;
+        Match match;
+
+        bool exact() const { return match.exact(); }
+        int y() const { return match.placement.y; }
+    };
+    // A frame to match against: the last kept one, or the one held back.
+    struct Reference {
+        const stitch::GrayFrame& gray;
+        const stitch::SmallFrame& small;
+        double std = 0;
+        int y = 0;
+        const stitch::MatchMemory& memory;
+    };
+    Reference lastKept() const { return {m_prevGray, m_prevSmall, m_prevStd, m_lastY, m_memory}; }
+
+    Match matchAgainst(const Reference& reference, const Candidate& frame, std::optional<int> stepHint,
+                       const std::vector<double>* forward = nullptr);
+    bool featureless(double std) const { return std < m_config.featureStdThreshold; }
+    bool shouldHold(const Candidate& frame) const;
+    // The next frame, which does not join the last kept one exactly, has
+    // come: keeps the held frame before it (and matches the next against it),
+    // or drops it; whether it was kept.
+    bool resolveHeld(Candidate& next);
+    std::optional<ScrollStitchError> commit(Candidate& frame);
 
     ScrollStitchConfig m_config;
     std::unique_ptr<stitch::FrameSpool> m_spool;
@@ -92,6 +152,9 @@ private:
     double m_prevStd = 0;
     int m_lastY = 0;
     stitch::MatchMemory m_memory;
+    std::optional<Candidate> m_held;
+    Taken m_lastTaken;
+    int m_lastTakenY = 0;  // where the last frame taken (kept or held) went
     StageTimes m_times;
 };
 

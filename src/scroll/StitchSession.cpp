@@ -48,7 +48,7 @@ StitchSession::StitchSession(ScrollStitchConfig config, std::unique_ptr<FrameSpo
 {
 }
 
-ScrollFrameResult StitchSession::process(const QImage& frame, std::optional<int> stepHint)
+ScrollFrameResult StitchSession::process(const QImage& frame, std::optional<int> stepHint, bool settled)
 {
     const auto start = std::chrono::steady_clock::now();
     std::optional<std::vector<uint8_t>> sample;
@@ -58,16 +58,13 @@ ScrollFrameResult StitchSession::process(const QImage& frame, std::optional<int>
     if (sample && m_lastSample && byteStd(*sample) >= 3.0 && meanAbsDiff(*sample, *m_lastSample) < 0.8)
         return ScrollFrameResult::duplicate(m_stitcher.appendedCount());
 
-    const int before = m_stitcher.placementCount();
-    if (auto error = m_stitcher.append(frame, stepHint)) return ScrollFrameResult::failed(*error);
+    if (auto error = m_stitcher.append(frame, stepHint, settled)) return ScrollFrameResult::failed(*error);
     if (sample) m_lastSample = std::move(sample);
-    if (m_stitcher.placementCount() > before) {
-        const ScrollFramePlacement& placed = m_stitcher.placements().back();
-        return ScrollFrameResult::appended(m_stitcher.placementCount(), m_stitcher.appendedCount(),
-                                           m_stitcher.lastY() + m_stitcher.cropH(), placed.offset,
-                                           placed.confidence == ScrollSeamConfidence::exact);
-    }
-    return ScrollFrameResult::duplicate(m_stitcher.appendedCount());
+    // A frame held back counts as kept: the next hint counts from it.
+    const ScrollStitcher::Taken& taken = m_stitcher.lastTaken();
+    if (!taken.taken) return ScrollFrameResult::duplicate(m_stitcher.appendedCount());
+    return ScrollFrameResult::appended(m_stitcher.takenCount(), m_stitcher.appendedCount(), m_stitcher.takenHeight(),
+                                       taken.offset, taken.exact);
 }
 
 }  // namespace klipo

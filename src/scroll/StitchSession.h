@@ -41,7 +41,8 @@ class StitchSession {
 public:
     explicit StitchSession(ScrollStitchConfig config, std::unique_ptr<stitch::FrameSpool> spool = nullptr);
 
-    ScrollFrameResult process(const QImage& frame, std::optional<int> stepHint);
+    // `settled`: the screen showed the same picture twice when it was grabbed.
+    ScrollFrameResult process(const QImage& frame, std::optional<int> stepHint, bool settled = true);
     ScrollStitchResult finish() { return m_stitcher.finish(); }
     void cancel() { m_stitcher.cancel(); }
 

@@ -59,6 +59,24 @@ TEST(ScrollDelivery, aLongImageChosenAsJpeg_IsSavedAsPng_AndTheToastSaysSo)
     EXPECT_TRUE(test::samePixels(QImage(QDir(dir).filePath(filesIn(dir)[0])), tall));
 }
 
+// Seams that were not matched exactly: the image is kept and copied as any,
+// and the toast says it may be wrong instead of reporting success, also with
+// toasts switched off.
+TEST(ScrollDelivery, anInexactStitch_IsKeptAndCopied_ButNotReportedAsASuccess)
+{
+    const QImage image = test::noiseFrame(300, 200, 3).convertToFormat(QImage::Format_RGB32);
+    const QString dir = test::freshDir("inexact");
+    QuickCaptureOutput::Options options = folder(dir);
+    options.copyToClipboard = true;
+    options.showHUD = false;
+    ScrollDelivery::deliver(image, QStringLiteral("帧数达到上限，已自动完成"), options, 2);
+    const QString subtitle = toastSubtitle(QStringLiteral("长截图可能拼接有误"));
+    ASSERT_EQ(filesIn(dir).size(), 1);
+    EXPECT_TRUE(subtitle.contains(filesIn(dir)[0])) << qPrintable(subtitle);
+    EXPECT_TRUE(test::samePixels(QImage(QDir(dir).filePath(filesIn(dir)[0])), image));
+    EXPECT_TRUE(test::samePixels(platform::services().clipboard->image(), image));
+}
+
 TEST(ScrollDelivery, aFolderThatTakesNoFile_SendsTheImageToTheTemporaryFolder_ElseToTheClipboard)
 {
     const QImage image = test::noiseFrame(300, 200, 5).convertToFormat(QImage::Format_RGB32);

@@ -189,3 +189,52 @@ TEST(StitchAccuracy, blankStretch_FollowsTheHint_AndStandingStillAddsNoRows)
     EXPECT_LE(still.placementCount(), 5);
     EXPECT_EQ(finished(still).image.height(), 850 + 600);
 }
+
+// Stills caught while the program underneath repaints: blank, or drawn only
+// in part. Held back, they never reach the image when the frames after them
+// show where the page is; scrolling that never settles loses nothing.
+TEST(StitchAccuracy, framesCaughtHalfRepainted_NeverReachTheImage)
+{
+    const PageSpec text{PageKind::text, 400, 11};
+    const auto at = [&](int top) { return pageFrame(text, top, 300); };
+    // Rows from `drawn` down still the background, as when the repaint stopped there.
+    const auto drawnTo = [&](int top, int drawn) {
+        QImage frame = at(top);
+        QPainter(&frame).fillRect(0, drawn, 400, 300 - drawn, QColor(252, 252, 252));
+        return frame;
+    };
+    struct Still {
+        QImage image;
+        bool settled = true;
+    };
+    std::vector<Still> smooth;
+    for (int top = 0; top <= 900; top += 30) smooth.push_back({at(top), false});
+    struct Case {
+        const char* name;
+        std::vector<Still> stills;
+        int pageRows;
+    };
+    const Case cases[] = {
+        {"blank, seen twice", {{at(0)}, {at(50)}, {drawnTo(100, 0)}, {at(100)}, {at(150)}}, 450},
+        {"the new rows not drawn yet", {{at(0)}, {drawnTo(50, 250), false}, {at(100)}}, 400},
+        {"drawn from the top", {{at(0)}, {drawnTo(100, 60), false}, {drawnTo(100, 200), false}, {at(100)}}, 400},
+        {"never settled while scrolling", smooth, 1200},
+    };
+    for (const Case& c : cases) {
+        ScrollStitcher stitcher(testConfig());
+        for (const Still& still : c.stills)
+            ASSERT_EQ(stitcher.append(still.image, std::nullopt, still.settled), std::nullopt);
+        const auto out = finished(stitcher);
+        EXPECT_TRUE(samePixels(out.image, pageFrame(text, 0, c.pageRows))) << c.name;
+        EXPECT_TRUE(out.lowConfidenceSeams.empty()) << c.name;
+    }
+
+    // Out of reach after a frame nothing confirmed: placed all the same, and
+    // said to be unsure.
+    ScrollStitcher jump(testConfig());
+    for (const QImage& frame : {at(0), drawnTo(100, 60)}) jump.append(frame, std::nullopt, false);
+    jump.append(at(400));
+    const auto out = finished(jump);
+    EXPECT_EQ(out.placements.size(), 2u);
+    EXPECT_EQ(out.lowConfidenceSeams, std::vector<int>{2});
+}

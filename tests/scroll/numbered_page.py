@@ -1,0 +1,51 @@
+#!/usr/bin/python3
+# Another program's page for desktop tests of scrolling capture: a plain Tk
+# text window of numbered lines. Tk scrolls it 50 pixels a wheel notch and
+# paints straight into the window, without double buffering, so a still
+# taken while it repaints shows it half drawn.
+# Prints "shown X Y W H" (the text area on the screen) once it is up.
+# Commands on standard input: "top" scrolls back to the first line and prints
+# "top" once that is drawn; "quit".
+# Usage: numbered_page.py X,Y,W,H LINES
+import random
+import sys
+import tkinter as tk
+
+x, y, w, h = (int(v) for v in sys.argv[1].split(","))
+lines = int(sys.argv[2])
+
+words = ["alpha", "bravo", "kilo", "delta", "echo", "tango", "lima", "oscar", "quebec", "sierra", "zulu", "yankee"]
+rng = random.Random(7)
+text = "\n".join(
+    "%04d  " % n + " ".join(rng.choice(words) for _ in range(rng.randint(4, 14))) for n in range(1, lines + 1))
+
+root = tk.Tk()
+root.title("numbered page")
+root.geometry("%dx%d+%d+%d" % (w, h, x, y))
+page = tk.Text(root, font=("DejaVu Sans Mono", 11), wrap="none", borderwidth=0, highlightthickness=0,
+               padx=6, pady=0, background="white", foreground="black", cursor="arrow")
+page.insert("1.0", text)
+page.configure(state="disabled")  # no blinking insertion cursor
+page.pack(fill="both", expand=True)
+
+
+def command(_file, _mask):
+    line = sys.stdin.readline().strip()
+    if line == "top":
+        page.yview_moveto(0)
+        root.update_idletasks()
+        print("top", flush=True)
+    elif line in ("quit", ""):
+        root.destroy()
+
+
+root.tk.createfilehandler(sys.stdin, tk.READABLE, command)
+
+
+def shown():
+    print("shown %d %d %d %d" % (page.winfo_rootx(), page.winfo_rooty(), page.winfo_width(), page.winfo_height()),
+          flush=True)
+
+
+root.after(400, shown)
+root.mainloop()
