@@ -2,6 +2,7 @@
 
 #include "platform/text/EnginePool.h"
 #include "platform/text/LineReading.h"
+#include "platform/text/ModelFile.h"
 #include "platform/text/PageLayout.h"
 #include "platform/text/TesseractEngine.h"
 
@@ -58,12 +59,7 @@ QImage toGray(const QImage& image)
     return image.convertToFormat(QImage::Format_Grayscale8);
 }
 
-bool hasData(const QString& model)
-{
-    QString folder = qEnvironmentVariable("TESSDATA_PREFIX");
-    if (folder.isEmpty()) folder = QStringLiteral("/usr/share/tesseract-ocr/5/tessdata");
-    return QFileInfo::exists(folder + QLatin1Char('/') + model + QStringLiteral(".traineddata"));
-}
+bool hasData(const QString& model) { return QFileInfo::exists(ModelFile::pathOf(model)); }
 
 }  // namespace
 
