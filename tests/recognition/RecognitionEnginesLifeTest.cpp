@@ -1,7 +1,8 @@
 // The life of the recognition engines: loaded when needed, never more than
 // there are threads, freed after their idle time; engines of one model share
-// its word list; and a program that recognised something exits cleanly,
-// whether it shut them down at quit or not.
+// its word list; warming up loads what the last page needed; and a program
+// that recognised something exits cleanly, whether it shut them down at quit
+// or not.
 #include "ScreenFixtures.h"
 #include "TextPictures.h"
 #include "platform/text/EnginePool.h"
@@ -11,6 +12,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QTest>
 #include <QThread>
 #include <QtEndian>
 
@@ -151,6 +153,31 @@ TEST(RecognitionEngines, modelsWithoutAWordListOrLaidOutOtherwise_GiveNothingToS
     const QByteArray shared = platform::ModelFile::withoutWordList(installed.bytes());
     EXPECT_FALSE(shared.isEmpty());
     EXPECT_LT(shared.size(), installed.bytes().size());
+}
+
+// Warming up before a capture loads the models the last page was read with:
+// the Latin one before any page, the Chinese one after a Chinese page.
+TEST(RecognitionEngines, warmingUp_LoadsTheModelsTheLastPageWasReadWith)
+{
+    platform::TesseractRecognizer::Options options;
+    options.threads = 2;
+    platform::TesseractRecognizer recognizer(options);
+    recognizer.warmUp();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recognizer.loadedEngines() > 0; }, 10000));
+    EXPECT_EQ(recognizer.loadedModels().join(' '), platform::TesseractRecognizer::defaultLatinModel());
+
+    test::PictureStyle chinese;
+    chinese.chinese = true;
+    const QImage page = test::drawPicture(QSize(700, 120), {{QStringLiteral("今天的天气很好，我们去公园散步吧。"), {20, 20}, 28},
+                                                            {QStringLiteral("明天早上八点在学校门口见面。"), {20, 70}, 28}},
+                                          chinese);
+    ASSERT_TRUE(recognize(recognizer, page).ok);
+    recognizer.freeIdleEngines();
+    ASSERT_EQ(recognizer.loadedEngines(), 0);
+    recognizer.warmUp();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recognizer.loadedEngines() > 0; }, 10000));
+    QTest::qWait(1000);  // long enough for a Latin engine to load as well, were it asked for
+    EXPECT_EQ(recognizer.loadedModels().join(' '), QStringLiteral("chi_sim"));
 }
 
 // The probe ends half the time without shutting the engines down (the exit

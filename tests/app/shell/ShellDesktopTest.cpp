@@ -7,6 +7,8 @@
 #include "library/HistoryWindow.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemTrayIcon.h"
+#include "platform/text/TesseractRecognizer.h"
+#include "platform/text/TextServices.h"
 #include "recognition/ResultModel.h"
 #include "recognition/ResultPanelController.h"
 #include "support/DesktopDriver.h"
@@ -250,4 +252,19 @@ TEST_F(ShellOnDesktop, fullScreenTranslation_LeavesOurLibraryWindowOutOfThePictu
     EXPECT_TRUE(english.contains("cat") && english.contains("dog")) << qPrintable(english);
     settings.remove(QStringLiteral("targetLanguage"));
     library->hide();
+}
+
+// The engines load from the key press on, beside the grab: here the picture
+// is never handed on for reading, and the engines come all the same.
+TEST_F(ShellOnDesktop, fullScreenCommand_LoadsTheRecognitionEngines_WhileTheScreenIsTaken)
+{
+    auto* recognizer = dynamic_cast<platform::TesseractRecognizer*>(platform::textServices().recognizer);
+    ASSERT_NE(recognizer, nullptr);
+    recognizer->freeIdleEngines();
+    ASSERT_EQ(recognizer->loadedEngines(), 0);
+    std::optional<std::optional<ShellCapture>> captured;
+    s_services->captureForTranslation(ShellCaptureMode::fullScreen,
+                                      [&](std::optional<ShellCapture> capture) { captured = capture; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return captured.has_value(); }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return recognizer->loadedEngines() > 0; }, 10000));
 }
