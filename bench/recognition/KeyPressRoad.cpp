@@ -137,6 +137,7 @@ public:
             QDir().mkpath(path);
             env.insert(QString::fromLatin1(var), path);
         }
+        env.insert(QStringLiteral("KLIPO_STARTUP_TRACE"), QStringLiteral("1"));  // says when the tray icon shows
         env.insert(QStringLiteral("KLIPO_INSTANCE_NAME"), QStringLiteral("keypress-%1").arg(number));
         const QString config = m_home.path() + QStringLiteral("/XDG_CONFIG_HOME/KlipoVersa");
         QDir().mkpath(config);
@@ -156,9 +157,10 @@ public:
                 out += m_process.readAllStandardOutput();
                 return out.contains("tray-shown") || m_process.state() == QProcess::NotRunning;
             },
-            15000);
+            30000);
         if (!shown || !out.contains("tray-shown")) {
-            std::fprintf(stderr, "the program did not show its tray icon (no tray host?)\n%s\n",
+            std::fprintf(stderr, "the program did not show its tray icon (no tray host?)%s\n%s\n",
+                         m_process.state() == QProcess::NotRunning ? " and ended" : "",
                          m_process.readAllStandardError().constData());
             return false;
         }
