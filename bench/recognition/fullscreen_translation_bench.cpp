@@ -2,9 +2,13 @@
 // text, translated into English. First each stage on its own (capture,
 // recognition, planning, translation, rendering), then the whole road from
 // the command to the panel showing the translated picture, through the same
-// entry the tray menu uses. With --memory, resident memory over 200 of them
-// instead. Run inside the headless desktop:
-//   scripts/headless-desktop.sh build/bench/recognition/bench_fullscreen_translation [--memory] [runs]
+// entry the tray menu uses; then the program itself, from Control-Shift-F to
+// the history record: the first after launch, right after another, and after
+// a minute idle, with its resident memory. With --memory, resident memory over
+// 200 translations instead. Run inside the headless desktop (with its tray):
+//   scripts/headless-desktop.sh build/bench/recognition/bench_fullscreen_translation [options] [runs]
+// Options: --memory; --stages (only the stages in this process); --key (only
+// the program from the key press); --no-idle (leave out the minute idle).
 #include "app/CaptureService.h"
 #include "app/StabilityCaptureService.h"
 #include "platform/MemoryPolicy.h"
@@ -18,6 +22,7 @@
 #include "recognition/ResultPanelController.h"
 #include "recognition/TranslationPlanner.h"
 
+#include "KeyPressRoad.h"
 #include "support/BenchSupport.h"
 
 #include <QApplication>
@@ -145,8 +150,12 @@ int main(int argc, char** argv)
         return 1;
     }
     platform::SettingsStore::shared().setValue(QStringLiteral("targetLanguage"), QStringLiteral("en"));
-    const bool memory = app.arguments().contains(QStringLiteral("--memory"));
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[argc - 1])) : memory ? 200 : 7;
+    const QStringList arguments = app.arguments();
+    const bool memory = arguments.contains(QStringLiteral("--memory"));
+    const bool keyOnly = arguments.contains(QStringLiteral("--key"));
+    const bool stagesOnly = arguments.contains(QStringLiteral("--stages"));
+    const int given = argc > 1 ? std::atoi(argv[argc - 1]) : 0;
+    const int runs = given > 0 ? given : memory ? 200 : 7;
 
     QLabel window(nullptr, Qt::FramelessWindowHint | Qt::BypassWindowManagerHint);
     window.setPixmap(QPixmap::fromImage(screenOfText()));
@@ -159,6 +168,10 @@ int main(int argc, char** argv)
     QTest::qWait(300);
     QCursor::setPos(1800, 1000);
     if (memory) return memoryRoad(runs);
+    bench::KeyPressRoadOptions keyPress;
+    if (given > 0) keyPress.launches = keyPress.warmRuns = given;
+    if (arguments.contains(QStringLiteral("--no-idle"))) keyPress.idleRuns = 0;
+    if (keyOnly) return bench::runKeyPressRoad(keyPress);
 
     platform::warmUpTextServices();
     std::vector<double> capture, recognition, planning, translation, rendering, sum;
@@ -272,5 +285,9 @@ int main(int argc, char** argv)
     print("sum of the stages", sum);
     print("command -> panel shown (translating)", toPanel);
     print("command -> translated picture shown", toTranslated);
-    return 0;
+    std::fflush(stdout);
+    if (stagesOnly) return 0;
+    // The panel of this process leaves the screen to the program's.
+    if (panel.panel()) panel.panel()->close();
+    return bench::runKeyPressRoad(keyPress);
 }

@@ -1,14 +1,26 @@
 // The life of the recognition engines: loaded when needed, never more than
-// there are threads, freed after their idle time; and a program that
-// recognised something exits cleanly, whether it shut them down at quit or not.
+// there are threads, freed after their idle time; engines of one model share
+// its word list; warming up loads what the last page needed; and a program
+// that recognised something exits cleanly, whether it shut them down at quit
+// or not.
 #include "ScreenFixtures.h"
+#include "TextPictures.h"
+#include "platform/text/EnginePool.h"
+#include "platform/text/ModelFile.h"
+#include "platform/text/TesseractEngine.h"
 #include "platform/text/TesseractRecognizer.h"
 
 #include <QFile>
 #include <QProcess>
+#include <QTest>
 #include <QThread>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <latch>
+#include <thread>
 
 using namespace klipo;
 
@@ -43,6 +55,7 @@ TEST(RecognitionEngines, loadOnNeed_StayWithinTheThreads_AndAreFreedWhenIdle)
     blank.fill(Qt::white);
     EXPECT_TRUE(recognize(recognizer, blank).ok);
     EXPECT_EQ(recognizer.loadedEngines(), 0);  // nothing to read, nothing loaded
+    const long before = residentMb();
 
     const test::Screen mixed = test::drawScreen(test::ScreenKind::Desktop, test::ScreenLanguage::Mixed);
     const platform::RecognitionOutcome outcome = recognize(recognizer, mixed.image);
@@ -56,9 +69,115 @@ TEST(RecognitionEngines, loadOnNeed_StayWithinTheThreads_AndAreFreedWhenIdle)
     for (int i = 0; i < 50 && recognizer.loadedEngines() > 0; ++i) QThread::msleep(100);
     EXPECT_EQ(recognizer.loadedEngines(), 0);
     EXPECT_LT(residentMb(), 300);
+    // Nothing of a model file stays (Latin's is 89 MB), once the freeing is done.
+    for (int i = 0; i < 50 && residentMb() >= before + 60; ++i) QThread::msleep(100);
+    EXPECT_LT(residentMb(), before + 60);
 
     recognizer.shutDown();
     EXPECT_FALSE(recognize(recognizer, mixed.image).ok);  // shut down: a failure, not a hang
+}
+
+// Loading many engines of a model at once, as a page's first read does: they
+// all read a line exactly as the first engine does (the word list changes
+// both the text and the confidence of a read).
+TEST(RecognitionEngines, enginesLoadedTogether_ShareTheWordList_AndReadExactlyAsTheFirst)
+{
+    constexpr int kEngines = 4;
+    const QString model = platform::TesseractRecognizer::defaultLatinModel();
+    const QImage line = test::drawPicture(QSize(900, 60), {{QStringLiteral("Mañana vamos a visitar a mis abuelos, "
+                                                                           "Tbe qnick brovvn fox"),
+                                                           {10, 18},
+                                                           20}})
+                            .convertToFormat(QImage::Format_Grayscale8);
+    platform::EnginePool pool(kEngines, std::chrono::minutes(1));
+    std::vector<platform::TesseractEngine::Result> reads(kEngines);
+    std::vector<int> dictionaries(kEngines, -1);
+    std::latch allRead(kEngines);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kEngines; ++i) {
+        threads.emplace_back([&, i] {
+            platform::EnginePool::Lease engine = pool.acquire(model);
+            if (engine) {
+                reads[size_t(i)] = engine->read(line, 1, {}, false, platform::TesseractEngine::Layout::SingleLine);
+                dictionaries[size_t(i)] = engine->dictionaryCount();
+            }
+            allRead.arrive_and_wait();  // each thread keeps its own engine until all have read
+        });
+    }
+    for (std::thread& t : threads) t.join();
+    ASSERT_EQ(pool.loadedCount(), kEngines);
+    ASSERT_EQ(reads[0].lines.size(), 1u);
+    EXPECT_GT(dictionaries[0], 0);
+    for (int i = 1; i < kEngines; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(reads[size_t(i)].lines.size(), 1u);
+        EXPECT_EQ(reads[size_t(i)].lines[0].text, reads[0].lines[0].text);
+        EXPECT_EQ(reads[size_t(i)].lines[0].confidence, reads[0].lines[0].confidence);
+        EXPECT_EQ(dictionaries[size_t(i)], dictionaries[0]);
+    }
+}
+
+// A model file that is not laid out as one, or has no word list, leaves
+// nothing to share: every engine then loads the whole model.
+TEST(RecognitionEngines, modelsWithoutAWordListOrLaidOutOtherwise_GiveNothingToShare)
+{
+    auto model = [](quint32 parts, const std::vector<std::pair<int, qint64>>& offsets, qsizetype size) {
+        QByteArray bytes(size, '\0');
+        const quint32 count = qToLittleEndian(parts);
+        std::memcpy(bytes.data(), &count, 4);
+        for (quint32 i = 0; i < parts && 4 + 8 * qsizetype(i + 1) <= size; ++i) {
+            qint64 offset = -1;
+            for (const auto& [part, at] : offsets)
+                if (part == int(i)) offset = at;
+            offset = qToLittleEndian(offset);
+            std::memcpy(bytes.data() + 4 + 8 * i, &offset, 8);
+        }
+        return bytes;
+    };
+    const qsizetype header = 4 + 8 * 24;
+    const struct {
+        const char* what;
+        QByteArray bytes;
+    } cases[] = {
+        {"nothing", QByteArray()},
+        {"a header cut short", model(24, {{17, header}, {19, header + 10}}, 100)},
+        {"no word list", model(24, {{17, header}, {21, header + 10}}, header + 20)},
+        {"parts out of order", model(24, {{17, header + 10}, {19, header}}, header + 20)},
+        {"a part past the end", model(24, {{17, header}, {19, header + 500}}, header + 20)},
+        {"too many parts", model(100000, {}, header)},
+    };
+    for (const auto& c : cases) EXPECT_TRUE(platform::ModelFile::withoutWordList(c.bytes).isEmpty()) << c.what;
+
+    const QString latin = platform::TesseractRecognizer::defaultLatinModel();
+    const platform::ModelFile installed(platform::ModelFile::pathOf(latin));
+    const QByteArray shared = platform::ModelFile::withoutWordList(installed.bytes());
+    EXPECT_FALSE(shared.isEmpty());
+    EXPECT_LT(shared.size(), installed.bytes().size());
+}
+
+// Warming up before a capture loads the models the last page was read with:
+// the Latin one before any page, the Chinese one after a Chinese page.
+TEST(RecognitionEngines, warmingUp_LoadsTheModelsTheLastPageWasReadWith)
+{
+    platform::TesseractRecognizer::Options options;
+    options.threads = 2;
+    platform::TesseractRecognizer recognizer(options);
+    recognizer.warmUp();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recognizer.loadedEngines() > 0; }, 10000));
+    EXPECT_EQ(recognizer.loadedModels().join(' '), platform::TesseractRecognizer::defaultLatinModel());
+
+    test::PictureStyle chinese;
+    chinese.chinese = true;
+    const QImage page = test::drawPicture(QSize(700, 120), {{QStringLiteral("今天的天气很好，我们去公园散步吧。"), {20, 20}, 28},
+                                                            {QStringLiteral("明天早上八点在学校门口见面。"), {20, 70}, 28}},
+                                          chinese);
+    ASSERT_TRUE(recognize(recognizer, page).ok);
+    recognizer.freeIdleEngines();
+    ASSERT_EQ(recognizer.loadedEngines(), 0);
+    recognizer.warmUp();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recognizer.loadedEngines() > 0; }, 10000));
+    QTest::qWait(1000);  // long enough for a Latin engine to load as well, were it asked for
+    EXPECT_EQ(recognizer.loadedModels().join(' '), QStringLiteral("chi_sim"));
 }
 
 // The probe ends half the time without shutting the engines down (the exit

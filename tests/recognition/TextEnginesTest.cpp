@@ -284,6 +284,42 @@ TEST(Apertium, killingAnyOneStage_BetweenTranslations_LeavesTheNextOneWorking)
     EXPECT_TRUE(translator.translate(requests({"Hola"}), kSpanish, QStringLiteral("en")).ok());
 }
 
+// Warming up before a capture starts the pipeline the translation will use:
+// the direction into the target used last, or before any, the only one into
+// it. With two directions into the target and none used yet, nothing starts.
+TEST(Apertium, warmingUp_StartsTheDirectionUsedLastOrTheOnlyOne_IntoTheTarget)
+{
+    const QString spanish = QStringLiteral("es");
+    const QString english = QStringLiteral("en");
+    auto startsAnew = [](ApertiumPipeline* pipeline, pid_t before) {
+        for (int i = 0; i < 100 && (pipeline->processId() <= 0 || pipeline->processId() == before); ++i)
+            std::this_thread::sleep_for(20ms);
+        return pipeline->processId() > 0 && pipeline->processId() != before;
+    };
+    ApertiumTranslator alone(nullptr);
+    alone.warmUp(QStringLiteral("en-US"));
+    EXPECT_TRUE(startsAnew(alone.pipelineFor(spanish, english), -1));
+
+    const QString modes = klipo::test::freshDir(QStringLiteral("two-into-english"));
+    QFile::copy(QStringLiteral("/usr/share/apertium/modes/spa-eng.mode"), modes + QStringLiteral("/spa-eng.mode"));
+    QFile::copy(QStringLiteral("/usr/share/apertium/modes/spa-eng.mode"), modes + QStringLiteral("/cat-eng.mode"));
+    ApertiumTranslator two(nullptr, {modes});
+    ApertiumPipeline* pipeline = two.pipelineFor(spanish, english);
+    two.warmUp(english);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(pipeline->processId(), -1);
+    EXPECT_EQ(two.pipelineFor(QStringLiteral("ca"), english)->processId(), -1);
+
+    // Used once, then its stages die between two captures: the next capture
+    // starts them again before anything is translated.
+    ASSERT_TRUE(two.translate(requests({"Hola"}), kSpanish, english).ok());
+    const pid_t killed = pipeline->processId();
+    ::kill(-killed, SIGKILL);
+    std::this_thread::sleep_for(100ms);
+    two.warmUp(english);
+    EXPECT_TRUE(startsAnew(pipeline, killed));
+}
+
 TEST(Apertium, misbehavingStuckOrCancelledTranslator_EndsTheBatchSoon_InsteadOfHangingOrMisplacingAnswers)
 {
     const struct {

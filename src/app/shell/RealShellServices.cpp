@@ -322,9 +322,9 @@ void RealShellServices::overlayBeginTranslate()
     SelRequest request;
     request.primaryAction = SelAction::translate;
     SelOverlayController::shared().begin(std::move(request));
-    // The recogniser's engines load while the user picks the region, so the
-    // first translation does not wait for them.
-    platform::warmUpTextServices();
+    // The engines load while the user picks the region, so the first
+    // translation does not wait for them.
+    platform::warmUpTextServices(Settings::targetLanguage());
 }
 
 void RealShellServices::overlayFinishWithoutResult() { SelOverlayController::shared().cancel(); }
@@ -334,6 +334,8 @@ void RealShellServices::captureForTranslation(ShellCaptureMode mode,
 {
     const auto captureMode =
         mode == ShellCaptureMode::fullScreen ? CaptureService::Mode::fullScreen : CaptureService::Mode::interactive;
+    // The engines load while the screen is taken and laid out.
+    platform::warmUpTextServices(Settings::targetLanguage());
     // X11 cannot keep our own windows out of a grab: take them off the screen
     // first (the previous result and a toast for good, the library and the
     // others until the grab is done) and give the desktop a moment to repaint.

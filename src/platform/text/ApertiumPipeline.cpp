@@ -147,6 +147,20 @@ ApertiumPipeline::BatchEnd ApertiumPipeline::runBatch(const std::vector<QByteArr
     }
 }
 
+bool ApertiumPipeline::start()
+{
+    std::lock_guard lock(m_mutex);
+    QString error;
+    return startLocked(&error);
+}
+
+bool ApertiumPipeline::startLocked(QString* error)
+{
+    if (m_processes.allRunning()) return true;
+    m_stderr.clear();
+    return m_processes.start(m_stages, error);
+}
+
 ApertiumPipeline::Result ApertiumPipeline::translate(const std::vector<QString>& texts, const CancelToken& cancel)
 {
     std::lock_guard lock(m_mutex);
@@ -168,11 +182,8 @@ ApertiumPipeline::Result ApertiumPipeline::translate(const std::vector<QString>&
     for (int attempt = 0;; ++attempt) {
         // A stage that ended since the last batch is noticed here, so the
         // batch goes to a fresh pipeline at once.
-        if (!m_processes.allRunning()) {
-            m_stderr.clear();
-            QString error;
-            if (!m_processes.start(m_stages, &error)) return {TranslationOutcome::Kind::Failed, error, {}};
-        }
+        QString error;
+        if (!startLocked(&error)) return {TranslationOutcome::Kind::Failed, error, {}};
         answers.clear();
         const BatchEnd end = runBatch(requests, answers, cancel);
         if (end == BatchEnd::Done) break;

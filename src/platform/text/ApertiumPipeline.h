@@ -50,6 +50,10 @@ public:
 
     Result translate(const std::vector<QString>& texts, const CancelToken& cancel);
 
+    // Starts the stages unless they all run, so that the next batch does not
+    // wait for them; false when they could not be started.
+    bool start();
+
     // The process group of the running stages, or -1; and each stage's
     // process (tests end them).
     pid_t processId() const;
@@ -66,6 +70,7 @@ private:
     BatchEnd runBatch(const std::vector<QByteArray>& requests, std::vector<QByteArray>& answers,
                       const CancelToken& cancel);
     void readErrors();
+    bool startLocked(QString* error);
 
     const QStringList m_stages;
     const ApertiumLimits m_limits;

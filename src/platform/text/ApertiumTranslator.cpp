@@ -4,6 +4,7 @@
 #include "platform/text/LanguageDetector.h"
 
 #include <QFile>
+#include <QThreadPool>
 
 namespace klipo::platform {
 
@@ -52,18 +53,42 @@ TranslationOutcome ApertiumTranslator::prepare(const std::optional<QString>& sou
 ApertiumPipeline* ApertiumTranslator::pipelineFor(const QString& source, const QString& target)
 {
     const auto mode = modeFor(source, target);
-    if (!mode) return nullptr;
+    return mode ? pipelineFor(*mode).get() : nullptr;
+}
+
+std::shared_ptr<ApertiumPipeline> ApertiumTranslator::pipelineFor(const ApertiumMode& mode)
+{
     std::lock_guard lock(m_mutex);
-    auto& slot = m_pipelines[mode->modeFile];
+    auto& slot = m_pipelines[mode.modeFile];
     if (!slot) {
-        QFile file(mode->modeFile);
+        QFile file(mode.modeFile);
         if (!file.open(QIODevice::ReadOnly)) return nullptr;
         const QString command = QString::fromUtf8(file.readAll()).simplified();
         if (command.isEmpty()) return nullptr;
-        slot = std::make_unique<ApertiumPipeline>(nullFlushingCommand(command),
+        slot = std::make_shared<ApertiumPipeline>(nullFlushingCommand(command),
                                                   ApertiumLimits{m_options.stallTimeout, m_options.totalTimeout});
     }
-    return slot.get();
+    return slot;
+}
+
+void ApertiumTranslator::warmUp(const QString& target)
+{
+    const QString t = pairLanguageCode(target);
+    std::optional<ApertiumMode> mode;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_lastUsed && pairLanguageCode(m_lastUsed->target) == t) mode = m_lastUsed;
+    }
+    if (!mode) {
+        std::vector<ApertiumMode> into;
+        for (const ApertiumMode& m : installedModes(m_options.modesDir))
+            if (pairLanguageCode(m.target) == t) into.push_back(m);
+        if (into.size() != 1) return;  // no telling which one the next text needs
+        mode = into.front();
+    }
+    // Held by the task: a translator that goes meanwhile stops it afterwards.
+    std::shared_ptr<ApertiumPipeline> pipeline = pipelineFor(*mode);
+    if (pipeline) QThreadPool::globalInstance()->start([pipeline] { pipeline->start(); });
 }
 
 TranslationOutcome ApertiumTranslator::translate(const std::vector<TranslationRequest>& requests,
@@ -87,8 +112,13 @@ TranslationOutcome ApertiumTranslator::translate(const std::vector<TranslationRe
         return outcome;
     }
 
-    ApertiumPipeline* pipeline = pipelineFor(from, target);
+    const auto mode = modeFor(from, target);
+    const std::shared_ptr<ApertiumPipeline> pipeline = mode ? pipelineFor(*mode) : nullptr;
     if (!pipeline) return TranslationOutcome::failed(missingPackMessage(from, target));
+    {
+        std::lock_guard lock(m_mutex);
+        m_lastUsed = mode;
+    }
 
     std::vector<QString> texts;
     texts.reserve(requests.size());

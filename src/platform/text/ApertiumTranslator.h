@@ -33,6 +33,9 @@ public:
     TranslationOutcome prepare(const std::optional<QString>& source, const QString& target) override;
     TranslationOutcome translate(const std::vector<TranslationRequest>& requests, const std::optional<QString>& source,
                                  const QString& target, const CancelToken& cancel = {}) override;
+    // Starts the pipeline of the direction last used into `target`, or before
+    // any, of the one direction into it when only one is installed.
+    void warmUp(const QString& target) override;
 
     // The pipeline of an installed direction (started or not); null when the
     // pair is not installed. Tests use it to reach the process.
@@ -40,12 +43,14 @@ public:
 
 private:
     std::optional<ApertiumMode> modeFor(const QString& source, const QString& target) const;
+    std::shared_ptr<ApertiumPipeline> pipelineFor(const ApertiumMode& mode);
     QString missingPackMessage(const QString& source, const QString& target) const;
 
     const LanguageDetector* m_detector;
     ApertiumOptions m_options;
     std::mutex m_mutex;
-    std::map<QString, std::unique_ptr<ApertiumPipeline>> m_pipelines;  // by mode file
+    std::map<QString, std::shared_ptr<ApertiumPipeline>> m_pipelines;  // by mode file
+    std::optional<ApertiumMode> m_lastUsed;
 };
 
 }  // namespace klipo::platform

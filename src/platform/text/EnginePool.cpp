@@ -1,5 +1,6 @@
 #include "platform/text/EnginePool.h"
 
+#include "platform/text/ModelFile.h"
 #include "platform/text/TesseractEngine.h"
 
 #include <algorithm>
@@ -88,17 +89,12 @@ EnginePool::Lease EnginePool::acquire(const QString& model, int limit)
                 return Lease(this, e.engine.get());
             }
         }
-        if (int(slot.entries.size()) + slot.loading < cap) {
-            ++slot.loading;
-            lock.unlock();
-            auto engine = std::make_unique<TesseractEngine>();
-            const bool loaded = engine->load(model);
-            if (loaded) guardExitAfterLoading(model);
-            lock.lock();
+        // While the first engine of a model loads, the others wait to share its word list.
+        const bool waitForFirst = slot.firstLoading && slot.entries.empty();
+        if (!waitForFirst && int(slot.entries.size()) + slot.loading < cap) {
+            std::unique_ptr<TesseractEngine> engine = load(model, slot, lock);
             Model& again = m_models[model];
-            --again.loading;
-            m_changed.notify_all();
-            if (!loaded) {
+            if (!engine) {
                 again.missing = true;
                 return {};
             }
@@ -110,6 +106,53 @@ EnginePool::Lease EnginePool::acquire(const QString& model, int limit)
         }
         m_changed.wait(lock);
     }
+}
+
+std::unique_ptr<TesseractEngine> EnginePool::load(const QString& model, Model& slot, std::unique_lock<std::mutex>& lock)
+{
+    // Several models at once ("chi_sim+eng") load from their files.
+    const bool single = !model.contains(QLatin1Char('+'));
+    const bool first = single && slot.entries.empty();
+    const QByteArray shared = single ? slot.shared : QByteArray();
+    const int dictionaries = slot.dictionaries;
+    ++slot.loading;
+    if (first) slot.firstLoading = true;
+    lock.unlock();
+
+    auto engine = std::make_unique<TesseractEngine>();
+    bool loaded = false;
+    QByteArray withoutWordList;
+    if (!single) {
+        loaded = engine->load(model);
+    } else if (!first && !shared.isEmpty()) {
+        loaded = engine->load(model, shared) && engine->dictionaryCount() == dictionaries;
+        if (!loaded) {
+            // The word list was not there to share: this engine reads the
+            // whole model, after what the failed load left behind is gone.
+            engine = std::make_unique<TesseractEngine>();
+            TesseractEngine::freeUnusedDictionaries();
+        }
+    }
+    if (single && !loaded) {
+        const ModelFile file(ModelFile::pathOf(model));
+        loaded = engine->load(model, file.bytes());
+        if (loaded && first) withoutWordList = ModelFile::withoutWordList(file.bytes());
+    }
+    if (loaded) guardExitAfterLoading(model);
+
+    lock.lock();
+    Model& again = m_models[model];
+    --again.loading;
+    if (first) {
+        again.firstLoading = false;
+        if (loaded) {
+            again.shared = std::move(withoutWordList);
+            again.dictionaries = engine->dictionaryCount();
+        }
+    }
+    m_changed.notify_all();
+    if (!loaded) return nullptr;
+    return engine;
 }
 
 void EnginePool::giveBack(TesseractEngine* engine)
@@ -143,6 +186,8 @@ int EnginePool::releaseIdleLocked(bool all, std::vector<std::unique_ptr<Tesserac
     const auto now = Clock::now();
     int count = 0;
     for (auto& [name, slot] : m_models) {
+        // Another engine of the model may be loading with the word list these share.
+        if (slot.loading > 0 && !m_shut) continue;
         for (auto it = slot.entries.begin(); it != slot.entries.end();) {
             if (!it->busy && (all || now - it->lastUse >= m_idleLimit)) {
                 freed.push_back(std::move(it->engine));
@@ -151,6 +196,10 @@ int EnginePool::releaseIdleLocked(bool all, std::vector<std::unique_ptr<Tesserac
             } else {
                 ++it;
             }
+        }
+        if (slot.entries.empty()) {
+            slot.shared.clear();
+            slot.dictionaries = 0;
         }
     }
     return count;
@@ -210,6 +259,15 @@ void EnginePool::shutDown()
     }
     if (m_reaper.joinable() && m_reaper.get_id() != std::this_thread::get_id()) m_reaper.join();
     freeEngines(freed);
+}
+
+QStringList EnginePool::loadedModels() const
+{
+    std::lock_guard lock(m_mutex);
+    QStringList models;
+    for (const auto& [name, slot] : m_models)
+        if (!slot.entries.empty()) models << name;
+    return models;
 }
 
 int EnginePool::loadedCount() const

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <condition_variable>
@@ -21,6 +23,13 @@ class TesseractEngine;
 // freed (a model costs tens of megabytes per engine). shutDown() frees them
 // all; it must run before the program's static objects are destroyed, since
 // Tesseract's own statics die with them.
+//
+// The first engine of a model reads the whole model file; the others of the
+// same model wait for it and then load without the word list, which they
+// share with it (see ModelFile). Eight Latin engines load in about 0.3 s
+// instead of 1 s, and the word list is in memory once, not once per engine.
+// Engines of a model stay while another of that model is loading, so the
+// shared word list cannot go in the middle of a load.
 class EnginePool {
 public:
     using Clock = std::chrono::steady_clock;
@@ -65,6 +74,8 @@ public:
     void shutDown();
 
     int loadedCount() const;
+    // The models that have engines loaded now.
+    QStringList loadedModels() const;
 
 private:
     struct Entry {
@@ -75,9 +86,15 @@ private:
     struct Model {
         std::vector<Entry> entries;
         int loading = 0;
+        bool firstLoading = false;  // the engine that brings the word list is loading
         bool missing = false;
+        QByteArray shared;          // the model without its word list, while an engine holds that
+        int dictionaries = 0;       // what an engine of the whole model reads with
     };
 
+    // Loads one engine of `model` for a caller that holds `lock` (released
+    // meanwhile); null when the model could not be loaded.
+    std::unique_ptr<TesseractEngine> load(const QString& model, Model& slot, std::unique_lock<std::mutex>& lock);
     void giveBack(TesseractEngine* engine);
     void reaperLoop();
     int releaseIdleLocked(bool all, std::vector<std::unique_ptr<TesseractEngine>>& freed);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace klipo::platform {
 
@@ -107,6 +108,19 @@ RecognizedLine lineOf(std::vector<Word> words, const QRect& box, float confidenc
     return line;
 }
 
+// Quiet: Tesseract reports its guesses about resolution on stderr.
+const std::vector<std::string>& quietNames()
+{
+    static const std::vector<std::string> names = {"debug_file"};
+    return names;
+}
+
+const std::vector<std::string>& quietValues()
+{
+    static const std::vector<std::string> values = {"/dev/null"};
+    return values;
+}
+
 }  // namespace
 
 TesseractEngine::TesseractEngine() = default;
@@ -121,16 +135,27 @@ void TesseractEngine::freeUnusedDictionaries() { tesseract::TessBaseAPI::ClearPe
 bool TesseractEngine::load(const QString& languages)
 {
     auto api = std::make_unique<tesseract::TessBaseAPI>();
-    // Quiet: Tesseract reports its guesses about resolution on stderr.
-    std::vector<std::string> names = {"debug_file"};
-    std::vector<std::string> values = {"/dev/null"};
-    if (api->Init(nullptr, languages.toUtf8().constData(), tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values,
-                  false) != 0)
+    if (api->Init(nullptr, languages.toUtf8().constData(), tesseract::OEM_LSTM_ONLY, nullptr, 0, &quietNames(),
+                  &quietValues(), false) != 0)
         return false;
     m_api = std::move(api);
     m_languages = languages;
     return true;
 }
+
+bool TesseractEngine::load(const QString& model, QByteArrayView bytes)
+{
+    if (bytes.isEmpty() || bytes.size() > std::numeric_limits<int>::max()) return false;
+    auto api = std::make_unique<tesseract::TessBaseAPI>();
+    if (api->Init(bytes.data(), int(bytes.size()), model.toUtf8().constData(), tesseract::OEM_LSTM_ONLY, nullptr, 0,
+                  &quietNames(), &quietValues(), false, nullptr) != 0)
+        return false;
+    m_api = std::move(api);
+    m_languages = model;
+    return true;
+}
+
+int TesseractEngine::dictionaryCount() const { return m_api ? m_api->NumDawgs() : 0; }
 
 TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, QPoint offset, bool withSymbols,
                                               Layout layout)

@@ -2,6 +2,7 @@
 
 #include "platform/text/TextRecognizer.h"
 
+#include <QByteArrayView>
 #include <QPoint>
 #include <QString>
 
@@ -22,7 +23,16 @@ public:
     TesseractEngine(const TesseractEngine&) = delete;
     TesseractEngine& operator=(const TesseractEngine&) = delete;
 
+    // From the installed files of one or more models ("chi_sim+eng").
     bool load(const QString& languages);
+    // One model from its file's bytes (whole, or without the word list that
+    // an engine of the same model already holds; see ModelFile).
+    bool load(const QString& model, QByteArrayView bytes);
+
+    // How many dictionaries (word list, punctuation, numbers) the engine
+    // reads with; an engine loaded without its word list that found no other
+    // engine's to share has one fewer.
+    int dictionaryCount() const;
 
     // Tesseract keeps the dictionaries of every model it loaded in a cache of
     // its own, engines or not; this frees those no engine uses any more.

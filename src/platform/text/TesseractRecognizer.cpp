@@ -2,6 +2,7 @@
 
 #include "platform/text/EnginePool.h"
 #include "platform/text/LineReading.h"
+#include "platform/text/ModelFile.h"
 #include "platform/text/PageLayout.h"
 #include "platform/text/TesseractEngine.h"
 
@@ -58,12 +59,7 @@ QImage toGray(const QImage& image)
     return image.convertToFormat(QImage::Format_Grayscale8);
 }
 
-bool hasData(const QString& model)
-{
-    QString folder = qEnvironmentVariable("TESSDATA_PREFIX");
-    if (folder.isEmpty()) folder = QStringLiteral("/usr/share/tesseract-ocr/5/tessdata");
-    return QFileInfo::exists(folder + QLatin1Char('/') + model + QStringLiteral(".traineddata"));
-}
+bool hasData(const QString& model) { return QFileInfo::exists(ModelFile::pathOf(model)); }
 
 }  // namespace
 
@@ -89,8 +85,9 @@ void TesseractRecognizer::warmUp()
     ensureStarted();
     std::lock_guard lock(m_mutex);
     if (m_stopping) return;
-    m_jobs.push_back([this] { m_pool->acquire(m_options.latinModel); });
-    m_cv.notify_one();
+    const QStringList models = m_lastModels.isEmpty() ? QStringList{m_options.latinModel} : m_lastModels;
+    for (const QString& model : models) m_jobs.push_back([this, model] { m_pool->acquire(model); });
+    m_cv.notify_all();
 }
 
 void TesseractRecognizer::shutDown()
@@ -106,6 +103,22 @@ void TesseractRecognizer::shutDown()
 }
 
 int TesseractRecognizer::loadedEngines() const { return m_pool->loadedCount(); }
+
+QStringList TesseractRecognizer::loadedModels() const { return m_pool->loadedModels(); }
+
+void TesseractRecognizer::freeIdleEngines() { m_pool->releaseIdle(true); }
+
+void TesseractRecognizer::rememberModels(const std::map<QString, int>& linesPerModel)
+{
+    if (linesPerModel.empty()) return;
+    std::vector<std::pair<int, QString>> byLines;
+    for (const auto& [model, lines] : linesPerModel) byLines.emplace_back(-lines, model);
+    std::sort(byLines.begin(), byLines.end());
+    QStringList models;
+    for (const auto& entry : byLines) models << entry.second;
+    std::lock_guard lock(m_mutex);
+    m_lastModels = models;
+}
 
 void TesseractRecognizer::ensureStarted()
 {
@@ -217,6 +230,7 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     // page with a few English words needs one Latin engine, not one per thread.
     std::map<QString, int> engineShare;
     for (const LineJob& job : lines) ++engineShare[job.model];
+    rememberModels(engineShare);
     for (auto& [model, n] : engineShare)
         n = std::max(1, int((qint64(n) * m_threadCount + qint64(lines.size()) - 1) / qint64(lines.size())));
     auto share = [&](const QString& model) {

@@ -2,10 +2,13 @@
 
 #include "platform/text/TextRecognizer.h"
 
+#include <QStringList>
+
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -34,8 +37,9 @@ public:
     TesseractRecognizer(const TesseractRecognizer&) = delete;
     TesseractRecognizer& operator=(const TesseractRecognizer&) = delete;
 
-    // Loads the Latin model on one thread in the background, so that the
-    // first capture does not wait for it; returns at once.
+    // Loads an engine of each model the last page's lines were read with
+    // (the Latin model before any page) in the background, so that a capture
+    // about to be read does not wait for them; returns at once.
     void warmUp();
 
     // Blocks until the image is read, then reports once.
@@ -46,8 +50,11 @@ public:
     // reports a failure. Idempotent.
     void shutDown();
 
-    // Engines loaded now (for tests and measurements).
+    // Engines loaded now, and their models (for tests and measurements).
     int loadedEngines() const;
+    QStringList loadedModels() const;
+    // Frees every engine not reading now, as a minute unused would.
+    void freeIdleEngines();
 
     // The model Latin lines are read with when none is given: Tesseract's
     // Latin-script model when installed (it knows every accented letter),
@@ -58,6 +65,7 @@ private:
     using Job = std::function<void()>;
 
     void ensureStarted();
+    void rememberModels(const std::map<QString, int>& linesPerModel);
     void workerLoop();
     void runAll(std::vector<Job> jobs);
 
@@ -68,6 +76,7 @@ private:
     std::condition_variable m_cv;
     std::deque<Job> m_jobs;
     bool m_stopping = false;
+    QStringList m_lastModels;  // the models of the last page's first reads, most lines first
     std::vector<std::thread> m_threads;
 };
 

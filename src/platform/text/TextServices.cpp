@@ -3,6 +3,7 @@
 #include "platform/text/ApertiumTranslator.h"
 #include "platform/text/Cld2LanguageDetector.h"
 #include "platform/text/TesseractRecognizer.h"
+#include "platform/text/Translator.h"
 
 #include <mutex>
 
@@ -60,10 +61,11 @@ TextServices& textServices()
     return current();
 }
 
-void warmUpTextServices()
+void warmUpTextServices(const QString& target)
 {
-    textServices();
+    TextServices& services = textServices();
     realRecognizer().warmUp();
+    if (!target.isEmpty() && services.translator) services.translator->warmUp(target);
 }
 
 void shutDownTextServices()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 namespace klipo::platform {
 
 class TextRecognizer;
@@ -19,9 +21,10 @@ struct TextServices {
 // life of the process.
 TextServices& textServices();
 
-// Starts loading the recognition engines in the background so that the first
-// capture does not wait for them.
-void warmUpTextServices();
+// Starts loading the recognition engines, and the translation pipeline into
+// `target` (none when empty), in the background, so that the capture about
+// to be read does not wait for them.
+void warmUpTextServices(const QString& target = {});
 
 // Stops the recognition threads and frees their engines. Call at quit, after
 // the event loop ends and before the program's statics are destroyed.

@@ -51,6 +51,9 @@ public:
     virtual TranslationOutcome translate(const std::vector<TranslationRequest>& requests,
                                          const std::optional<QString>& source, const QString& target,
                                          const CancelToken& cancel = {}) = 0;
+    // Starts, in the background, what a translation into `target` is likely
+    // to need, so that it does not wait for it; returns at once.
+    virtual void warmUp(const QString& /*target*/) {}
 };
 
 }  // namespace klipo::platform

@@ -12,6 +12,8 @@
 #include "platform/SettingsStore.h"
 #include "platform/SystemTrayIcon.h"
 #include "preferences/SettingsWindow.h"
+#include "platform/text/TesseractRecognizer.h"
+#include "platform/text/TextServices.h"
 #include "recognition/ResultModel.h"
 #include "recognition/ResultPanelController.h"
 #include "support/DesktopDriver.h"
@@ -351,4 +353,19 @@ TEST_F(ShellOnDesktop, hotKeyWithTheTrayMenuOpen_LeavesTheMenuOutOfTheStill_AndT
     EXPECT_EQ(differing, 0) << "the still holds the menu";
     ASSERT_TRUE(pressKeys(QStringLiteral("Escape")));
     EXPECT_TRUE(QTest::qWaitFor([] { return !overlay().isActive(); }, 3000));
+}
+
+// The engines load from the key press on, beside the grab: here the picture
+// is never handed on for reading, and the engines come all the same.
+TEST_F(ShellOnDesktop, fullScreenCommand_LoadsTheRecognitionEngines_WhileTheScreenIsTaken)
+{
+    auto* recognizer = dynamic_cast<platform::TesseractRecognizer*>(platform::textServices().recognizer);
+    ASSERT_NE(recognizer, nullptr);
+    recognizer->freeIdleEngines();
+    ASSERT_EQ(recognizer->loadedEngines(), 0);
+    std::optional<std::optional<ShellCapture>> captured;
+    s_services->captureForTranslation(ShellCaptureMode::fullScreen,
+                                      [&](std::optional<ShellCapture> capture) { captured = capture; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return captured.has_value(); }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return recognizer->loadedEngines() > 0; }, 10000));
 }
