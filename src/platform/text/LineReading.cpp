@@ -111,6 +111,10 @@ TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int eng
         engine->read(picture, scale, origin, withSymbols,
                      line.stacked ? TesseractEngine::Layout::Block : TesseractEngine::Layout::SingleLine);
     result.meanConfidence = meanConfidence(result);
+    for (RecognizedLine& l : result.lines) {
+        l.region = line.region;
+        l.monospaced = line.monospaced;
+    }
     if (line.stacked || result.lines.size() < 2) return result;
     RecognizedLine joined = result.lines.front();
     for (size_t i = 1; i < result.lines.size(); ++i) {

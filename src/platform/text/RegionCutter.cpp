@@ -1,15 +1,125 @@
 #include "platform/text/RegionCutter.h"
 
-#include "platform/text/LineLooks.h"
+#include "platform/text/ClosedFrames.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace klipo::platform {
 
-RegionCutter::RegionCutter(const QImage& gray, const PageMarks& marks, const std::vector<MarkCluster>& words,
+namespace {
+
+// Whether a part of the page at `a` reads before one at `b`: side by side,
+// the left one; one above the other, the upper one.
+bool readsBefore(const QRect& a, const QRect& b)
+{
+    const bool sameRows = a.top() <= b.bottom() && b.top() <= a.bottom();
+    return sameRows ? a.left() < b.left() : a.top() < b.top();
+}
+
+// The order in which parts of a page read: parts that overlap (a window and
+// the one on top of it) stay together, the lower-lying first.
+std::vector<size_t> readingOrder(const std::vector<QRect>& parts)
+{
+    std::vector<size_t> cluster(parts.size());
+    std::iota(cluster.begin(), cluster.end(), size_t(0));
+    auto root = [&](size_t i) {
+        while (cluster[i] != i) i = cluster[i];
+        return i;
+    };
+    for (size_t a = 0; a < parts.size(); ++a)
+        for (size_t b = a + 1; b < parts.size(); ++b)
+            if (parts[a].intersects(parts[b])) cluster[root(b)] = root(a);
+    std::vector<QRect> bounds(parts.size());
+    for (size_t i = 0; i < parts.size(); ++i) bounds[root(i)] |= parts[i];
+
+    // Picks, again and again, a part that nothing left reads before (the
+    // top-left one if every part has one).
+    auto ordered = [](std::vector<size_t> left, const auto& rectOf) {
+        std::vector<size_t> out;
+        while (!left.empty()) {
+            auto first = std::find_if(left.begin(), left.end(), [&](size_t x) {
+                return std::none_of(left.begin(), left.end(),
+                                    [&](size_t y) { return y != x && readsBefore(rectOf(y), rectOf(x)); });
+            });
+            if (first == left.end())
+                first = std::min_element(left.begin(), left.end(), [&](size_t x, size_t y) {
+                    return std::make_pair(rectOf(x).top(), rectOf(x).left()) <
+                           std::make_pair(rectOf(y).top(), rectOf(y).left());
+                });
+            out.push_back(*first);
+            left.erase(first);
+        }
+        return out;
+    };
+    std::vector<size_t> roots;
+    for (size_t i = 0; i < parts.size(); ++i)
+        if (root(i) == i) roots.push_back(i);
+    std::vector<size_t> out;
+    for (size_t c : ordered(roots, [&](size_t i) { return bounds[i]; })) {
+        std::vector<size_t> members;
+        for (size_t i = 0; i < parts.size(); ++i)
+            if (root(i) == c) members.push_back(i);
+        for (size_t i : ordered(members, [&](size_t k) { return parts[k]; })) out.push_back(i);
+    }
+    return out;
+}
+
+}  // namespace
+
+RegionCutter::RegionCutter(const QImage& gray, PageMarks& marks, const std::vector<MarkCluster>& words,
                            int textHeight, std::vector<LayoutLine>& out)
     : m_gray(gray), m_marks(marks), m_words(words), m_textHeight(textHeight), m_out(out)
 {
+}
+
+void RegionCutter::cutPage()
+{
+    m_frames = closedFrames(m_marks, std::max(2 * m_textHeight, 20));
+    for (const QRect& f : m_frames) {
+        QRect text;
+        for (int y = f.top() + 1; y < f.bottom(); ++y)
+            for (int x = f.left() + 1; x < f.right(); ++x)
+                if (m_marks.at(x, y) == PageMarks::text) text |= QRect(x, y, 1, 1);
+        m_frameText.push_back(text);
+    }
+    m_frameRead.assign(m_frames.size(), 0);
+    const size_t first = m_out.size();
+    cut(m_gray.rect(), 0);
+    spreadMonospacing();
+    // Frames read apart come out of turn: regions are numbered again in the
+    // order they read.
+    std::vector<int> number(size_t(m_region), -1);
+    int next = 0;
+    for (size_t i = first; i < m_out.size(); ++i) {
+        int& n = number[size_t(m_out[i].region)];
+        if (n < 0) n = next++;
+        m_out[i].region = n;
+    }
+}
+
+// A region with too few Latin words to tell (the Chinese lines of a
+// terminal) is as monospaced as the region right above or below it.
+void RegionCutter::spreadMonospacing()
+{
+    std::vector<char> monospaced(m_spacings.size(), 0);
+    for (size_t i = 0; i < m_spacings.size(); ++i) {
+        const Spacing& a = m_spacings[i];
+        if (a.telling()) {
+            monospaced[i] = a.monospaced();
+            continue;
+        }
+        int nearest = 3 * m_textHeight + 1;
+        for (const Spacing& b : m_spacings) {
+            if (!b.telling()) continue;
+            const int overlap = std::min(a.box.right(), b.box.right()) - std::max(a.box.left(), b.box.left());
+            const int distance = std::max(b.box.top() - a.box.bottom(), a.box.top() - b.box.bottom());
+            if (overlap * 2 < std::min(a.box.width(), b.box.width()) || distance >= nearest) continue;
+            nearest = distance;
+            monospaced[i] = b.monospaced();
+        }
+    }
+    for (LayoutLine& line : m_out) line.monospaced = monospaced[size_t(line.region)] != 0;
 }
 
 void RegionCutter::cut(QRect r, int depth)
@@ -19,23 +129,24 @@ void RegionCutter::cut(QRect r, int depth)
     r = trimmed(r, rows, cols);
     if (r.isEmpty()) return;
     const int th = textHeightIn(r);
-    if (depth < 48) {
+    if (depth < 64) {
         const std::vector<Gap> across = gaps(r, rows, true, th);
-        const std::vector<Gap> down = gaps(r, cols, false, th);
-        const Gap bestAcross = best(across);
-        const Gap bestDown = best(down);
-        if (bestAcross.score > 0 || bestDown.score > 0) {
-            // Ruled both ways (a table): rows first, unless the rule
-            // down runs further than the one across (a sidebar beside a
-            // header line).
-            const bool columns = bestAcross.ruled > 0 && bestDown.ruled > 0 ? bestDown.ruled > bestAcross.ruled
-                                                                               : bestDown.score > bestAcross.score;
-            const Gap& top = columns ? bestDown : bestAcross;
+        std::vector<Gap> down = gaps(r, cols, false, th);
+        if (!down.empty()) {
+            const std::vector<std::pair<int, int>> bands = bandsOf(r, rows);
+            std::erase_if(down, [&](const Gap& g) { return g.ruled == 0 && withinLines(r, bands, g, th); });
+        }
+        if (!across.empty() || !down.empty()) {
+            bool bandsOnly = false;
+            const bool columns = columnsFirst(r, across, down, th, bandsOnly);
+            if (bandsOnly) return linesOf(r, rows, th);
+            const Gap top = best(columns ? down : across);
             int from = columns ? r.left() : r.top();
             for (const Gap& g : columns ? down : across) {
                 // Only the clearest separations at this level; weaker ones
-                // are looked at again inside each part.
-                if (g.score < 0.6 * top.score) continue;
+                // are looked at again inside each part, where the other
+                // direction may be clearer.
+                if (g.score < 0.85 * top.score) continue;
                 cut(columns ? QRect(from, r.top(), g.start - from, r.height())
                             : QRect(r.left(), from, r.width(), g.start - from),
                     depth + 1);
@@ -46,8 +157,192 @@ void RegionCutter::cut(QRect r, int depth)
                 depth + 1);
             return;
         }
+        // No clear cut, yet windows or pop-ups stand in it, on top of others.
+        const std::vector<size_t> frames = framesIn(r);
+        if (!frames.empty()) return readFramesApart(r, frames, depth);
     }
     linesOf(r, rows, th);
+}
+
+// Whether an empty column is only a space inside the lines that cross it:
+// between the words of a large headline, or a run of spaces between the
+// columns of a terminal's listing.
+bool RegionCutter::withinLines(const QRect& r, const std::vector<std::pair<int, int>>& bands, const Gap& g,
+                               int th) const
+{
+    const auto isText = [](std::uint8_t v) { return v == PageMarks::text; };
+    std::vector<std::pair<int, int>> crossing;
+    for (const auto& [top, bottom] : bands) {
+        bool left = false;
+        bool right = false;
+        for (int y = top; y <= bottom && !(left && right); ++y) {
+            const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
+            left = left || std::any_of(row + r.left(), row + g.start, isText);
+            right = right || std::any_of(row + g.end, row + r.right() + 1, isText);
+        }
+        if (left && right) crossing.emplace_back(top, bottom);
+    }
+    const int size = g.end - g.start;
+    for (const auto& [top, bottom] : crossing) {
+        const QRect band(r.left(), top, r.width(), bottom - top + 1);
+        if (band.height() * 2 > 3 * th && size * 5 < 6 * band.height() && singleLine(band)) return true;
+    }
+    return size < 4 * th && spacingOf(r, crossing, th).monospacedText();
+}
+
+// Whether the region reads column by column (else row by row). `bandsOnly`:
+// row by row, though no row gap separates the rows (a list's name with its
+// time beside it, above its preview).
+bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, const std::vector<Gap>& down, int th,
+                                bool& bandsOnly) const
+{
+    const Gap bestAcross = best(across);
+    const Gap bestDown = best(down);
+    // Ruled both ways (a table): rows first, unless the rule down runs
+    // further than the one across (a sidebar beside a header line).
+    if (bestAcross.ruled > 0 && bestDown.ruled > 0) return bestDown.ruled > bestAcross.ruled;
+    if (down.empty()) return false;
+    const Gap column = *std::max_element(down.begin(), down.end(),
+                                         [](const Gap& a, const Gap& b) { return a.score < b.score; });
+    // A table or list without rules: short rows whose cells line up read
+    // row by row, however wide the space between the cells.
+    if (column.ruled == 0 && tableLike(r, column, th)) {
+        bandsOnly = across.empty();
+        return false;
+    }
+    if (across.empty()) return true;
+    // Columns of prose whose paragraphs start side by side: the gaps between
+    // paragraphs run across both, yet each column reads to its end first.
+    if (bestAcross.ruled == 0 && bestDown.score < bestAcross.score && bestAcross.score <= 2 * bestDown.score &&
+        proseColumns(r, column, th))
+        return true;
+    return bestDown.score > bestAcross.score;
+}
+
+RegionCutter::Side RegionCutter::side(const QRect& r, int left, int right, int th) const
+{
+    Side s;
+    int blockRows = 0;
+    int lastBottom = -1;
+    int start = -1;
+    int first = right + 1;
+    int last = left - 1;
+    for (int y = r.top(); y <= r.bottom() + 1; ++y) {
+        bool ink = false;
+        if (y <= r.bottom()) {
+            const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
+            const auto isText = [](std::uint8_t v) { return v == PageMarks::text; };
+            const std::uint8_t* from = std::find_if(row + left, row + right + 1, isText);
+            ink = from != row + right + 1;
+            if (ink) {
+                first = std::min(first, int(from - row));
+                const auto to = std::find_if(std::make_reverse_iterator(row + right + 1),
+                                             std::make_reverse_iterator(row + left), isText);
+                last = std::max(last, int(to.base() - row) - 1);
+            }
+        }
+        if (ink && start < 0) start = y;
+        if (ink || start < 0) continue;
+        if (lastBottom >= 0 && start - lastBottom - 1 < 0.8 * th)
+            ++blockRows;
+        else
+            blockRows = 1;
+        s.tallestBlock = std::max(s.tallestBlock, blockRows);
+        s.rows.emplace_back(start, y - 1);
+        lastBottom = y - 1;
+        start = -1;
+    }
+    s.width = std::max(0, last - first + 1);
+    return s;
+}
+
+// Short rows on one side of the column gap that stand alone (one row of
+// text each, with row gaps between them) and line up with rows on the other
+// side, whose rows are alone or in pairs: cells of a table, items of a
+// menu, a form's labels and fields, a list with a time beside each name.
+bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th) const
+{
+    const Side a = side(r, r.left(), column.start - 1, th);
+    const Side b = side(r, column.end, r.right(), th);
+    if (a.rows.empty() || b.rows.empty()) return false;
+    for (const auto& [lone, other] : {std::make_pair(&b, &a), std::make_pair(&a, &b)}) {
+        if (lone->width > 12 * th || lone->tallestBlock != 1 || other->tallestBlock > 2) continue;
+        int aligned = 0;
+        for (const auto& [top, bottom] : lone->rows) {
+            const bool partner = std::any_of(other->rows.begin(), other->rows.end(), [&](const auto& o) {
+                const int common = std::min(bottom, o.second) - std::max(top, o.first) + 1;
+                return common * 2 >= std::min(bottom - top + 1, o.second - o.first + 1);
+            });
+            aligned += partner;
+        }
+        if (aligned * 3 >= int(lone->rows.size()) * 2) return true;
+    }
+    return false;
+}
+
+// Lines of prose on both sides of the column gap: many rows, each wide.
+bool RegionCutter::proseColumns(const QRect& r, const Gap& column, int th) const
+{
+    const Side a = side(r, r.left(), column.start - 1, th);
+    const Side b = side(r, column.end, r.right(), th);
+    return a.rows.size() >= 3 && b.rows.size() >= 3 && a.width >= 15 * th && b.width >= 15 * th;
+}
+
+// The frames not yet read whose text lies inside the region, the outermost
+// of those nested.
+std::vector<size_t> RegionCutter::framesIn(const QRect& r) const
+{
+    std::vector<size_t> in;
+    for (size_t i = 0; i < m_frames.size(); ++i)
+        if (!m_frameRead[i] && !m_frameText[i].isEmpty() && r.contains(m_frameText[i]) && m_frameText[i] != r)
+            in.push_back(i);
+    std::vector<size_t> outer;
+    for (size_t i : in)
+        if (std::none_of(in.begin(), in.end(), [&](size_t j) { return j != i && m_frames[j].contains(m_frames[i]); }))
+            outer.push_back(i);
+    return outer;
+}
+
+// Each frame read on its own, then what lies around them as if they were
+// not there; the parts in reading order, a frame on top of another part
+// read whole after it.
+void RegionCutter::readFramesApart(const QRect& r, const std::vector<size_t>& frames, int depth)
+{
+    const size_t base = m_out.size();
+    std::vector<QRect> parts;
+    std::vector<size_t> ends;
+    for (size_t f : frames) {
+        m_frameRead[f] = 1;
+        cut(m_frames[f], depth + 1);
+        parts.push_back(m_frames[f]);
+        ends.push_back(m_out.size());
+    }
+    for (size_t f : frames) hide(m_frames[f]);
+    const size_t aroundFrom = m_out.size();
+    cut(r, depth + 1);
+    if (m_out.size() > aroundFrom) {
+        QRect around;
+        for (size_t i = aroundFrom; i < m_out.size(); ++i) around |= m_out[i].rect;
+        parts.push_back(around);
+        ends.push_back(m_out.size());
+    }
+    const std::vector<LayoutLine> lines(m_out.begin() + qsizetype(base), m_out.end());
+    m_out.resize(base);
+    for (size_t p : readingOrder(parts)) {
+        const size_t from = p == 0 ? 0 : ends[p - 1] - base;
+        m_out.insert(m_out.end(), lines.begin() + qsizetype(from), lines.begin() + qsizetype(ends[p] - base));
+    }
+}
+
+void RegionCutter::hide(const QRect& r)
+{
+    const QRect area = r.intersected(QRect(0, 0, m_marks.w, m_marks.h));
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            std::uint8_t& v = m_marks.at(x, y);
+            if (v == PageMarks::text) v = PageMarks::hiddenText;
+            else if (v == PageMarks::structure) v = PageMarks::hiddenStructure;
+        }
 }
 
 RegionCutter::Gap RegionCutter::best(const std::vector<Gap>& gaps)
@@ -187,77 +482,6 @@ std::vector<RegionCutter::Gap> RegionCutter::gaps(const QRect& r, const std::vec
         i = j;
     }
     return out;
-}
-
-// A region without inner gaps: its rows of text, each cut where a wide
-// gap or a frame separates what stands side by side.
-void RegionCutter::linesOf(const QRect& r, const std::vector<int>& rows, int th)
-{
-    const int region = m_region++;
-    for (size_t i = 0; i < rows.size();) {
-        if (rows[i] == 0) {
-            ++i;
-            continue;
-        }
-        size_t j = i;
-        while (j < rows.size() && rows[j] != 0) ++j;
-        const QRect band(r.left(), r.top() + int(i), r.width(), int(j - i));
-        segmentsOf(band, region, th);
-        i = j;
-    }
-}
-
-void RegionCutter::segmentsOf(const QRect& band, int region, int th)
-{
-    std::vector<int> cols(size_t(band.width()), 0);
-    for (int y = band.top(); y <= band.bottom(); ++y)
-        for (int x = band.left(); x <= band.right(); ++x)
-            cols[size_t(x - band.left())] += m_marks.at(x, y) == PageMarks::text;
-    const bool stacked = band.height() * 10 > th * 17 && band.height() > th + 8;
-    const double wide = 1.2 * (stacked ? th : band.height());
-    int start = -1;
-    int lastInk = -1;
-    auto flush = [&] {
-        if (start < 0) return;
-        addLine(QRect(band.left() + start, band.top(), lastInk - start + 1, band.height()), region, stacked);
-        start = -1;
-    };
-    for (int x = 0; x < band.width(); ++x) {
-        if (cols[size_t(x)] == 0) continue;
-        if (start >= 0 && x - lastInk > 1) {
-            const int gap = x - lastInk - 1;
-            if (gap >= wide || structureAlong(band, band.left() + lastInk + 1, band.left() + x, false) > 0) flush();
-        }
-        if (start < 0) start = x;
-        lastInk = x;
-    }
-    flush();
-}
-
-void RegionCutter::addLine(QRect r, int region, bool stacked)
-{
-    // Tight around the ink of this piece.
-    int top = r.bottom() + 1, bottom = r.top() - 1;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            if (m_marks.at(x, y) == PageMarks::text) {
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-                break;
-            }
-    if (bottom < top) return;
-    r.setTop(top);
-    r.setBottom(bottom);
-    // Marks sit on both sides of an edge: the ink starts one pixel earlier.
-    r = r.adjusted(-1, -1, 0, 0).intersected(m_gray.rect());
-    if (r.width() < 3 || r.height() < 4) return;
-    LayoutLine line;
-    line.rect = r;
-    line.region = region;
-    line.stacked = stacked;
-    coloursOf(m_gray, r, line.background, line.ink);
-    line.script = scriptOf(m_gray, r, line.background);
-    m_out.push_back(line);
 }
 
 }  // namespace klipo::platform
