@@ -12,6 +12,15 @@ namespace {
 constexpr int kMaxSide = 30000;          // Tesseract keeps coordinates in 16 bits
 constexpr float kOtherScriptBelow = 60;  // a line read this poorly is tried with the other script's model
 constexpr float kDropBelow = 40;         // lines read with less confidence are noise
+constexpr float kAgreed = 75;            // how sure a text two models read alike is
+
+QString squeezed(const QString& text)
+{
+    QString out;
+    for (QChar c : text)
+        if (!c.isSpace()) out += c;
+    return out;
+}
 
 int asciiLetterRun(const QString& text)
 {
@@ -148,6 +157,8 @@ QStringList secondOpinions(const LineJob& job, const PageScripts& scripts, const
     const bool han = job.model == hanModel();
     const ScriptCounts counts = ScriptCounts::of(text);
     const bool latinRead = counts.latin >= 2 && counts.han == 0 && counts.kana == 0 && counts.hangul == 0;
+    // A Latin line with a Han character or two misread into it.
+    const bool misread = hasMisreadHan(text);
     // Chinese words in a line that looked Latin come out as a word or two
     // read with little confidence, as a few letters far too wide for Latin,
     // or not at all.
@@ -156,14 +167,51 @@ QStringList secondOpinions(const LineJob& job, const PageScripts& scripts, const
     const bool unsureLatin =
         !han && scripts.han > 0 && (weakest < kOtherScriptBelow || partlyRead || widest > 0.9f);
     QStringList others;
-    if ((han && !latinRead && asciiLetterRun(text) >= 2) || unsureLatin) others << mixedModel();
+    if ((han && !latinRead && asciiLetterRun(text) >= 2) || unsureLatin || misread) others << mixedModel();
     // A line too short to tell is tried with the other script only when the
     // page shows that script somewhere.
     const bool otherOnPage = han ? scripts.latin > 0 : scripts.han > 0;
     const bool unknown = job.layout->script == LineScript::Unknown && otherOnPage;
-    if (job.result.meanConfidence < kOtherScriptBelow || unknown || (han && latinRead))
+    // Digits and signs look square like Chinese: read as Chinese, they are
+    // read again as Latin.
+    if (job.result.meanConfidence < kOtherScriptBelow || unknown || (han && (isLatinOnly(text) || misread)))
         others << (han ? latinModel : hanModel());
     return others;
+}
+
+void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QString& model)
+{
+    auto textOf = [](const TesseractEngine::Result& r) {
+        QString text;
+        for (const RecognizedLine& l : r.lines) text += l.text;
+        return text;
+    };
+    const QString now = textOf(job.result);
+    const QString next = textOf(other);
+    const bool misreadNow = hasMisreadHan(now);
+    const bool misreadNext = hasMisreadHan(next);
+    bool better = false;
+    if (misreadNext != misreadNow) {
+        // "+" never comes back as "十": a reading with Han characters misread
+        // among Latin text never wins over one without, and loses to a Latin
+        // one unless that one is far less sure.
+        better = misreadNow && other.meanConfidence + 25 >= job.result.meanConfidence;
+    } else {
+        // The mixed model knows the Chinese too: a tie goes to it.
+        const float margin = model == mixedModel() ? -2 : 3;
+        better = other.meanConfidence > job.result.meanConfidence + margin;
+    }
+    const bool agree = squeezed(now) == squeezed(next) && lettersAndDigits(now) >= 3;
+    if (better) {
+        job.result = std::move(other);
+        job.model = model;
+    }
+    if (!agree) return;
+    job.result.meanConfidence = std::max(job.result.meanConfidence, kAgreed);
+    for (RecognizedLine& l : job.result.lines) {
+        l.confidence = std::max(l.confidence, kAgreed);
+        l.weakestWord = std::max(l.weakestWord, kAgreed);
+    }
 }
 
 bool isText(const RecognizedLine& line)
