@@ -42,6 +42,22 @@ bool joinsWithoutSpace(const QString& character)
            (c >= 0xFF3B && c <= 0xFF40) || (c >= 0xFF5B && c <= 0xFF65);
 }
 
+// Whether the paragraph's last line `prev` was full, so that `cur` is the
+// text that did not fit on it: `prev` reaches the paragraph's right edge but
+// for about the width of `cur`'s first word and a space. (A list's name and
+// the preview under it, a short title and its text, are no paragraph.)
+bool wrapsInto(const TextLine& prev, qreal paragraphRight, const TextLine& cur)
+{
+    const std::vector<QString> characters = graphemes(cur.text);
+    if (characters.empty()) return true;
+    qsizetype word = 1;
+    if (!joinsWithoutSpace(characters.front()))
+        while (word < qsizetype(characters.size()) && !characters[size_t(word)].front().isSpace()) ++word;
+    const qreal firstWord = cur.rect.width() * qreal(word) / qreal(characters.size());
+    const qreal right = std::max(paragraphRight, cur.rect.right());
+    return prev.rect.right() + firstWord + 1.5 * prev.rect.height() >= right;
+}
+
 }  // namespace
 
 QString joinLineTexts(const std::vector<QString>& texts)
@@ -101,8 +117,13 @@ std::vector<TextBlock> groupIntoParagraphs(const std::vector<TextLine>& lines, c
             }
         }
         seen.push_back(i);
-        const bool joins = above && !place.monospaced && !placeOf(aboveIndex).monospaced &&
-                           groups[groupOf[aboveIndex]].back() == aboveIndex && continues(*above, line);
+        bool joins = above && !place.monospaced && !placeOf(aboveIndex).monospaced &&
+                     groups[groupOf[aboveIndex]].back() == aboveIndex && continues(*above, line);
+        if (joins) {
+            qreal right = above->rect.right();
+            for (size_t k : groups[groupOf[aboveIndex]]) right = std::max(right, lines[k].rect.right());
+            joins = wrapsInto(*above, right, line);
+        }
         if (joins) {
             groupOf[i] = groupOf[aboveIndex];
             groups[groupOf[i]].push_back(i);

@@ -12,6 +12,7 @@ namespace {
 constexpr int kMaxSide = 30000;          // Tesseract keeps coordinates in 16 bits
 constexpr float kOtherScriptBelow = 60;  // a line read this poorly is tried with the other script's model
 constexpr float kDropBelow = 40;         // lines read with less confidence are noise
+constexpr float kUnsureLatinBelow = 70;  // on a Chinese page, a Latin word read less surely may be Chinese
 constexpr float kAgreed = 75;            // how sure a text two models read alike is
 
 QString squeezed(const QString& text)
@@ -163,9 +164,13 @@ QStringList secondOpinions(const LineJob& job, const PageScripts& scripts, const
     // read with little confidence, as a few letters far too wide for Latin,
     // or not at all.
     const QRect& drawn = job.layout->rect;
-    const bool partlyRead = !job.layout->stacked && drawn.width() - readBox.width() > 2 * drawn.height();
+    const bool partlyRead = !job.layout->stacked && (drawn.width() - readBox.width()) * 2 > 3 * drawn.height();
+    // A Chinese character read as a sign of another script: "王" as "£".
+    const bool oddSign = std::any_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() >= 0x80 && (c.category() >= QChar::Symbol_Math && c.category() <= QChar::Symbol_Other);
+    });
     const bool unsureLatin =
-        !han && scripts.han > 0 && (weakest < kOtherScriptBelow || partlyRead || widest > 0.9f);
+        !han && scripts.han > 0 && (weakest < kUnsureLatinBelow || partlyRead || widest > 0.8f || oddSign);
     QStringList others;
     if ((han && !latinRead && asciiLetterRun(text) >= 2) || unsureLatin || misread) others << mixedModel();
     // A line too short to tell is tried with the other script only when the
@@ -197,8 +202,9 @@ void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QStrin
         // one unless that one is far less sure.
         better = misreadNow && other.meanConfidence + 25 >= job.result.meanConfidence;
     } else {
-        // The mixed model knows the Chinese too: a tie goes to it.
-        const float margin = model == mixedModel() ? -2 : 3;
+        // The mixed model knows the Chinese too: a tie goes to it when it
+        // finds Chinese (it knows no accents).
+        const float margin = model == mixedModel() && ScriptCounts::of(next).han > 0 ? -2 : 3;
         better = other.meanConfidence > job.result.meanConfidence + margin;
     }
     const bool agree = squeezed(now) == squeezed(next) && lettersAndDigits(now) >= 3;

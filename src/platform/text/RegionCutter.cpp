@@ -3,6 +3,7 @@
 #include "platform/text/ClosedFrames.h"
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 
 namespace klipo::platform {
@@ -130,16 +131,29 @@ void RegionCutter::cut(QRect r, int depth)
     if (r.isEmpty()) return;
     const int th = textHeightIn(r);
     if (depth < 64) {
-        const std::vector<Gap> across = gaps(r, rows, true, th);
+        std::vector<Gap> across = gaps(r, rows, true, th);
         std::vector<Gap> down = gaps(r, cols, false, th);
         if (!down.empty()) {
             const std::vector<std::pair<int, int>> bands = bandsOf(r, rows);
             std::erase_if(down, [&](const Gap& g) { return g.ruled == 0 && withinLines(r, bands, g, th); });
         }
+        // Clean separations (between windows, above a table) before the
+        // rules inside a table, which other rules cross, unless they are far
+        // weaker.
+        double clean = 0;
+        double ruledCrossed = 0;
+        for (const std::vector<Gap>* list : {&across, &down})
+            for (const Gap& g : *list) (g.crossed ? ruledCrossed : clean) = std::max(g.crossed ? ruledCrossed : clean, g.score);
+        if (clean > 0 && clean * 2 >= ruledCrossed) {
+            const auto isCrossed = [](const Gap& g) { return g.crossed; };
+            std::erase_if(across, isCrossed);
+            std::erase_if(down, isCrossed);
+        }
         if (!across.empty() || !down.empty()) {
-            bool bandsOnly = false;
-            const bool columns = columnsFirst(r, across, down, th, bandsOnly);
-            if (bandsOnly) return linesOf(r, rows, th);
+            std::vector<std::pair<int, int>> tableRows;
+            const bool columns = columnsFirst(r, across, down, th, tableRows);
+            const bool bandsOnly = !tableRows.empty();
+            if (bandsOnly) return readRowByRow(r, tableRows, th);
             const Gap top = best(columns ? down : across);
             int from = columns ? r.left() : r.top();
             for (const Gap& g : columns ? down : across) {
@@ -190,11 +204,12 @@ bool RegionCutter::withinLines(const QRect& r, const std::vector<std::pair<int, 
     return size < 4 * th && spacingOf(r, crossing, th).monospacedText();
 }
 
-// Whether the region reads column by column (else row by row). `bandsOnly`:
-// row by row, though no row gap separates the rows (a list's name with its
-// time beside it, above its preview).
+// Whether the region reads column by column (else row by row). `tableRows`:
+// the rows of a table that no row gap separates (two rows of a menu whose
+// letters touch; a list's name with its time beside it, above its preview),
+// as the cells of its column of lone rows give them.
 bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, const std::vector<Gap>& down, int th,
-                                bool& bandsOnly) const
+                                std::vector<std::pair<int, int>>& tableRows) const
 {
     const Gap bestAcross = best(across);
     const Gap bestDown = best(down);
@@ -204,10 +219,17 @@ bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, 
     if (down.empty()) return false;
     const Gap column = *std::max_element(down.begin(), down.end(),
                                          [](const Gap& a, const Gap& b) { return a.score < b.score; });
+    // A rule down that starts below a row gap (a sidebar under a window's
+    // title) or ends above one: what lies above or below it reads first or last.
+    if (column.ruled > 0 && std::any_of(across.begin(), across.end(), [&](const Gap& g) {
+            return g.start < column.ruleFrom || g.end > column.ruleTo;
+        }))
+        return false;
     // A table or list without rules: short rows whose cells line up read
     // row by row, however wide the space between the cells.
-    if (column.ruled == 0 && tableLike(r, column, th)) {
-        bandsOnly = across.empty();
+    std::vector<std::pair<int, int>> lone;
+    if (column.ruled == 0 && tableLike(r, column, th, lone)) {
+        if (across.empty()) tableRows = std::move(lone);
         return false;
     }
     if (across.empty()) return true;
@@ -260,24 +282,54 @@ RegionCutter::Side RegionCutter::side(const QRect& r, int left, int right, int t
 // text each, with row gaps between them) and line up with rows on the other
 // side, whose rows are alone or in pairs: cells of a table, items of a
 // menu, a form's labels and fields, a list with a time beside each name.
-bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th) const
+bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vector<std::pair<int, int>>& lone) const
 {
     const Side a = side(r, r.left(), column.start - 1, th);
     const Side b = side(r, column.end, r.right(), th);
     if (a.rows.empty() || b.rows.empty()) return false;
-    for (const auto& [lone, other] : {std::make_pair(&b, &a), std::make_pair(&a, &b)}) {
-        if (lone->width > 12 * th || lone->tallestBlock != 1 || other->tallestBlock > 2) continue;
+    for (const auto& [single, other] : {std::make_pair(&b, &a), std::make_pair(&a, &b)}) {
+        if (single->width > 12 * th || single->tallestBlock != 1 || other->tallestBlock > 2) continue;
         int aligned = 0;
-        for (const auto& [top, bottom] : lone->rows) {
+        for (const auto& [top, bottom] : single->rows) {
             const bool partner = std::any_of(other->rows.begin(), other->rows.end(), [&](const auto& o) {
                 const int common = std::min(bottom, o.second) - std::max(top, o.first) + 1;
                 return common * 2 >= std::min(bottom - top + 1, o.second - o.first + 1);
             });
             aligned += partner;
         }
-        if (aligned * 3 >= int(lone->rows.size()) * 2) return true;
+        if (aligned * 3 >= int(single->rows.size()) * 2) {
+            lone = single->rows;
+            return true;
+        }
     }
     return false;
+}
+
+// A table whose rows touch: cut between each two rows of its column of lone
+// cells, where the fewest marks are, each row read on its own.
+void RegionCutter::readRowByRow(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th)
+{
+    int top = r.top();
+    for (size_t i = 0; i < cells.size(); ++i) {
+        int bottom = r.bottom();
+        if (i + 1 < cells.size()) {
+            bottom = cells[i].second;
+            int fewest = std::numeric_limits<int>::max();
+            for (int y = cells[i].second + 1; y < cells[i + 1].first; ++y) {
+                const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
+                const int n = int(std::count(row + r.left(), row + r.right() + 1, PageMarks::text));
+                if (n < fewest) {
+                    fewest = n;
+                    bottom = y;
+                }
+            }
+        }
+        std::vector<int> rows;
+        std::vector<int> cols;
+        const QRect strip = trimmed(QRect(r.left(), top, r.width(), bottom - top + 1), rows, cols);
+        if (!strip.isEmpty()) linesOf(strip, rows, th);
+        top = bottom + 1;
+    }
 }
 
 // Lines of prose on both sides of the column gap: many rows, each wide.
@@ -390,10 +442,11 @@ int RegionCutter::textHeightIn(const QRect& r) const
 
 // How much of the region a frame or rule along an empty stretch covers
 // (0 when less than most of it).
-double RegionCutter::structureAlong(const QRect& r, int start, int end, bool across) const
+double RegionCutter::structureAlong(const QRect& r, int start, int end, bool across, int* from, int* to) const
 {
     const int length = across ? r.width() : r.height();
     int most = 0;
+    int line = -1;
     for (int p = start - 1; p <= end; ++p) {
         int n = 0;
         if (across) {
@@ -403,7 +456,20 @@ double RegionCutter::structureAlong(const QRect& r, int start, int end, bool acr
             if (p < 0 || p >= m_marks.w) continue;
             for (int y = r.top(); y <= r.bottom(); ++y) n += m_marks.at(p, y) == PageMarks::structure;
         }
-        most = std::max(most, n);
+        if (n > most) {
+            most = n;
+            line = p;
+        }
+    }
+    if (from && to && line >= 0) {
+        // Where along the region the strongest rule runs.
+        const int first = across ? r.left() : r.top();
+        const int last = across ? r.right() : r.bottom();
+        auto on = [&](int q) { return (across ? m_marks.at(q, line) : m_marks.at(line, q)) == PageMarks::structure; };
+        *from = first;
+        while (*from < last && !on(*from)) ++*from;
+        *to = last;
+        while (*to > *from && !on(*to)) --*to;
     }
     return most * 10 >= length * 6 ? double(most) / length : 0;
 }
@@ -464,10 +530,13 @@ std::vector<RegionCutter::Gap> RegionCutter::gaps(const QRect& r, const std::vec
         const int start = origin + int(i);
         const int end = origin + int(j);
         const int size = end - start;
-        const double ruled = structureAlong(r, start, end, across);
+        int ruleFrom = 0;
+        int ruleTo = 0;
+        const double ruled = structureAlong(r, start, end, across, &ruleFrom, &ruleTo);
         // A gap that a frame or rule crosses runs through a window or a
-        // table: no cut there.
-        if (ruled == 0 && crossed(r, start, end, across)) {
+        // table: no cut there, but between the rules of a table.
+        const bool isCrossed = crossed(r, start, end, across);
+        if (ruled == 0 && isCrossed) {
             i = j;
             continue;
         }
@@ -477,7 +546,7 @@ std::vector<RegionCutter::Gap> RegionCutter::gaps(const QRect& r, const std::vec
             // reads row by row, not as two columns: any row gap (at least
             // 0.8) goes first.
             if (!across && ruled == 0 && !sideBySide(r, start, end)) score = std::min(score * 0.3, 0.5);
-            out.push_back({start, end, score, ruled});
+            out.push_back({start, end, score, ruled, isCrossed, ruleFrom, ruleTo});
         }
         i = j;
     }

@@ -26,6 +26,9 @@ private:
         int end = 0;       // one past the last
         double score = 0;  // its width against the text height, more with a rule in it
         double ruled = 0;  // the share of the region that a rule along it covers
+        bool crossed = false;  // a frame or rule runs across it
+        int ruleFrom = 0;      // where the rule along it starts and ends
+        int ruleTo = 0;
     };
     // The spaces between the Latin words of a region: a terminal's or an
     // editor's text has every character as wide as the next, so its spaces
@@ -50,15 +53,17 @@ private:
     static Gap best(const std::vector<Gap>& gaps);
     QRect trimmed(const QRect& r, std::vector<int>& rows, std::vector<int>& cols) const;
     int textHeightIn(const QRect& r) const;
-    double structureAlong(const QRect& r, int start, int end, bool across) const;
+    double structureAlong(const QRect& r, int start, int end, bool across, int* from = nullptr,
+                          int* to = nullptr) const;
     bool crossed(const QRect& r, int start, int end, bool across) const;
     bool sideBySide(const QRect& r, int start, int end) const;
     std::vector<Gap> gaps(const QRect& r, const std::vector<int>& profile, bool across, int th) const;
     bool withinLines(const QRect& r, const std::vector<std::pair<int, int>>& bands, const Gap& g, int th) const;
     bool columnsFirst(const QRect& r, const std::vector<Gap>& across, const std::vector<Gap>& down, int th,
-                      bool& rowsOnly) const;
+                      std::vector<std::pair<int, int>>& tableRows) const;
     Side side(const QRect& r, int left, int right, int th) const;
-    bool tableLike(const QRect& r, const Gap& column, int th) const;
+    bool tableLike(const QRect& r, const Gap& column, int th, std::vector<std::pair<int, int>>& lone) const;
+    void readRowByRow(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th);
     bool proseColumns(const QRect& r, const Gap& column, int th) const;
 
     // Frames (windows, pop-ups) left whole inside a region without a cut.

@@ -107,6 +107,22 @@ std::vector<char> putBackSigns(std::vector<Word>& words, int lineHeight)
     return glued;
 }
 
+// Punctuation after a Chinese character is the full-width kind ("姓名："),
+// which the engine often reads as the ASCII one.
+void putBackFullWidthPunctuation(std::vector<Word>& words)
+{
+    static const QString ascii = QStringLiteral(",:;?!");
+    static const QString fullWidth = QStringLiteral("，：；？！");
+    QChar before;
+    for (Word& word : words) {
+        for (QChar& c : word.text) {
+            const qsizetype k = ascii.indexOf(c);
+            if (k >= 0 && isHanScalar(before.unicode())) c = fullWidth[k];
+            before = c;
+        }
+    }
+}
+
 // The line made of the words left once edge noise is dropped from both ends:
 // its text (words joined by single spaces, none inside Chinese or Japanese),
 // its symbols, and the engine's box for the line, which ends where the words
@@ -116,6 +132,7 @@ RecognizedLine lineOf(std::vector<Word> words, const QRect& box, float confidenc
     while (!words.empty() && isEdgeNoise(words.front())) words.erase(words.begin());
     while (!words.empty() && isEdgeNoise(words.back())) words.pop_back();
     const std::vector<char> glued = putBackSigns(words, box.height());
+    putBackFullWidthPunctuation(words);
     RecognizedLine line;
     line.box = box;
     line.confidence = confidence;
