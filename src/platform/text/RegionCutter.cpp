@@ -100,27 +100,32 @@ void RegionCutter::cutPage()
 }
 
 // A region with too few Latin words to tell (the Chinese lines of a
-// terminal) is as monospaced as the region right above or below it.
+// terminal) is as monospaced as the region right above or below it that
+// can tell, or that took after one that can.
 void RegionCutter::spreadMonospacing()
 {
-    std::vector<char> monospaced(m_spacings.size(), 0);
-    for (size_t i = 0; i < m_spacings.size(); ++i) {
-        const Spacing& a = m_spacings[i];
-        if (a.telling()) {
-            monospaced[i] = a.monospaced();
-            continue;
-        }
-        int nearest = 3 * m_textHeight + 1;
-        for (const Spacing& b : m_spacings) {
-            if (!b.telling()) continue;
-            const int overlap = std::min(a.box.right(), b.box.right()) - std::max(a.box.left(), b.box.left());
-            const int distance = std::max(b.box.top() - a.box.bottom(), a.box.top() - b.box.bottom());
-            if (overlap * 2 < std::min(a.box.width(), b.box.width()) || distance >= nearest) continue;
-            nearest = distance;
-            monospaced[i] = b.monospaced();
+    const size_t n = m_spacings.size();
+    std::vector<int> verdict(n, -1);  // -1: not known yet
+    for (size_t i = 0; i < n; ++i)
+        if (m_spacings[i].telling()) verdict[i] = m_spacings[i].monospaced();
+    for (bool spread = true; spread;) {
+        spread = false;
+        for (size_t i = 0; i < n; ++i) {
+            if (verdict[i] >= 0) continue;
+            const QRect& a = m_spacings[i].box;
+            int nearest = 3 * m_textHeight + 1;
+            for (size_t j = 0; j < n; ++j) {
+                const QRect& b = m_spacings[j].box;
+                const int overlap = std::min(a.right(), b.right()) - std::max(a.left(), b.left());
+                const int distance = std::max(b.top() - a.bottom(), a.top() - b.bottom());
+                if (verdict[j] < 0 || overlap * 2 < std::min(a.width(), b.width()) || distance >= nearest) continue;
+                nearest = distance;
+                verdict[i] = verdict[j];
+                spread = true;
+            }
         }
     }
-    for (LayoutLine& line : m_out) line.monospaced = monospaced[size_t(line.region)] != 0;
+    for (LayoutLine& line : m_out) line.monospaced = verdict[size_t(line.region)] > 0;
 }
 
 void RegionCutter::cut(QRect r, int depth)
@@ -211,12 +216,9 @@ bool RegionCutter::withinLines(const QRect& r, const std::vector<std::pair<int, 
 bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, const std::vector<Gap>& down, int th,
                                 std::vector<std::pair<int, int>>& tableRows) const
 {
+    if (down.empty()) return false;
     const Gap bestAcross = best(across);
     const Gap bestDown = best(down);
-    // Ruled both ways (a table): rows first, unless the rule down runs
-    // further than the one across (a sidebar beside a header line).
-    if (bestAcross.ruled > 0 && bestDown.ruled > 0) return bestDown.ruled > bestAcross.ruled;
-    if (down.empty()) return false;
     const Gap column = *std::max_element(down.begin(), down.end(),
                                          [](const Gap& a, const Gap& b) { return a.score < b.score; });
     // A rule down that starts below a row gap (a sidebar under a window's
@@ -225,6 +227,9 @@ bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, 
             return g.start < column.ruleFrom || g.end > column.ruleTo;
         }))
         return false;
+    // Ruled both ways (a table): rows first, unless the rule down runs
+    // further than the one across (a sidebar beside a header line).
+    if (bestAcross.ruled > 0 && bestDown.ruled > 0) return bestDown.ruled > bestAcross.ruled;
     // A table or list without rules: short rows whose cells line up read
     // row by row, however wide the space between the cells.
     std::vector<std::pair<int, int>> lone;
