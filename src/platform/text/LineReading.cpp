@@ -98,14 +98,18 @@ TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int eng
     const QRect& r = line.rect;
     const int textHeight = line.stacked ? std::min(r.height(), layout.textHeight) : r.height();
     // Small text is scaled up to about this height (measured on drawn screens:
-    // Chinese needs a little more than Latin).
+    // Chinese needs a little more than Latin); large Chinese (a high-density
+    // screen's) is read better a little smaller ("旧" is not taken for "日").
     const double target = line.script == LineScript::Han ? 30 : 26;
     double scale = std::max(1.0, target / std::max(1, textHeight));
     if (scale < 1.2) scale = 1;
+    constexpr double kLargeHan = 29;
+    constexpr double kLargeHanTarget = 24;
+    if (line.script == LineScript::Han && textHeight > kLargeHan) scale = kLargeHanTarget / textHeight;
     scale = std::min({scale, 4.0, double(kMaxSide) / (r.width() + 2.0 * textHeight)});
     const int margin = std::max(4, textHeight / 3);
     QImage picture = linePicture(gray, layout, line, margin);
-    if (scale > 1) {
+    if (scale != 1) {
         picture = picture
                       .scaled(int(std::lround(picture.width() * scale)), int(std::lround(picture.height() * scale)),
                               Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
@@ -224,6 +228,10 @@ bool isText(const RecognizedLine& line)
 {
     if (line.confidence < kDropBelow) return false;
     if (line.confidence < 60 && lettersAndDigits(line.text) < 5) return false;
+    // Letters scattered one by one over a drawing ("oo o å o").
+    const QStringList words = line.text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const auto single = std::count_if(words.begin(), words.end(), [](const QString& w) { return w.size() == 1; });
+    if (line.confidence < 60 && words.size() >= 3 && single * 2 > words.size()) return false;
     // A lone bar or "l" much taller than wide is a frame's edge.
     return !(line.text.size() == 1 && line.box.width() * 10 < line.box.height() * 3);
 }

@@ -40,12 +40,18 @@ PageLayout analyseAtFullSize(const QImage& gray)
         const int h = c.box.height();
         // A thin bar much taller than the text: a separator between toolbar items.
         if (w * 4 <= h && h * 5 >= th * 8) return true;
-        return h * 2 > th * 3 && w > 2 * th && double(c.count) < 0.2 * double(w) * double(h);
+        // Its marks run along its sides: a large letter's are spread inside.
+        // Its marks run along its sides, unless it is larger than letters
+        // are (a picture's outline): a large letter's are spread inside.
+        return h * 2 > th * 3 && w > 2 * th && double(c.count) < 0.2 * double(w) * double(h) &&
+               (c.rim * 10 >= c.count * 7 || h > 4 * th);
     };
     // Small boxes first, whole (their rounded corners and short sides are not
     // straight runs); window frames and table grids are left to the runs, so
     // that a letter touching them is not taken away with them.
-    markClusters(marks, [&](const MarkCluster& c) { return c.box.height() <= 8 * th && hollow(c); });
+    markClusters(marks, [&](const MarkCluster& c) {
+        return c.box.height() <= 8 * th && hollow(c);
+    });
     // Strokes of neighbouring letters can line up over a few letters; a
     // frame's side is far longer. The strokes of a headline's letters are
     // as long as a short frame side: its words and letters are held apart.

@@ -71,7 +71,13 @@ std::vector<MarkCluster> walkClusters(PageMarks& marks, const std::function<std:
                 }
             }
         }
-        const MarkCluster c{QRect(QPoint(left, top), QPoint(right, bottom)), int(pixels.size())};
+        int rim = 0;
+        for (int i : pixels) {
+            const int x = i % marks.w;
+            const int y = i / marks.w;
+            rim += x - left < 3 || right - x < 3 || y - top < 3 || bottom - y < 3;
+        }
+        const MarkCluster c{QRect(QPoint(left, top), QPoint(right, bottom)), int(pixels.size()), rim};
         const std::uint8_t mark = markOf(c);
         for (int i : pixels) marks.m[size_t(i)] = mark == PageMarks::text ? kVisited : mark;
         if (mark == PageMarks::text) found.push_back(c);

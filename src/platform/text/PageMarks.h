@@ -39,6 +39,7 @@ public:
 struct MarkCluster {
     QRect box;
     int count = 0;
+    int rim = 0;  // marks within two pixels of the box's sides (all of a frame's, few of a letter's)
 };
 
 // Walks the clusters of text marks; those `isStructure` picks become

@@ -16,7 +16,24 @@ namespace {
 void RegionCutter::linesOf(const QRect& r, const std::vector<int>& rows, int th)
 {
     const int region = m_region++;
-    const std::vector<std::pair<int, int>> bands = bandsOf(r, rows);
+    std::vector<std::pair<int, int>> bands = bandsOf(r, rows);
+    // Accents above a line of small letters ("años") stand apart from them:
+    // a sliver of a band joins the band just below or above it.
+    for (size_t i = 0; i < bands.size();) {
+        const int height = bands[i].second - bands[i].first + 1;
+        const int below = i + 1 < bands.size() ? bands[i + 1].first - bands[i].second - 1 : th;
+        const int above = i > 0 ? bands[i].first - bands[i - 1].second - 1 : th;
+        if (height * 5 >= th * 2 || std::min(below, above) * 2 > th) {
+            ++i;
+            continue;
+        }
+        if (below <= above) {
+            bands[i + 1].first = bands[i].first;
+        } else {
+            bands[i - 1].second = bands[i].second;
+        }
+        bands.erase(bands.begin() + qsizetype(i));
+    }
     const Spacing spacing = spacingOf(r, bands, th);
     m_spacings.push_back(spacing);
     for (const auto& [top, bottom] : bands)
