@@ -90,9 +90,8 @@ std::vector<TextBlock> groupIntoParagraphs(const std::vector<TextLine>& lines, c
     std::vector<size_t> order(lines.size());
     std::iota(order.begin(), order.end(), size_t(0));
     if (!placed)
-        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-            return lines[a].rect.center().y() > lines[b].rect.center().y();
-        });
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return lines[a].rect.center().y() > lines[b].rect.center().y(); });
     auto placeOf = [&](size_t i) { return placed ? places[i] : LinePlace{}; };
 
     std::vector<std::vector<size_t>> groups;
@@ -108,8 +107,8 @@ std::vector<TextBlock> groupIntoParagraphs(const std::vector<TextLine>& lines, c
         for (size_t j : seen) {
             const TextLine& other = lines[j];
             if (placeOf(j).region != place.region) continue;
-            const qreal overlap = std::min(other.rect.right(), line.rect.right()) -
-                                  std::max(other.rect.left(), line.rect.left());
+            const qreal overlap =
+                std::min(other.rect.right(), line.rect.right()) - std::max(other.rect.left(), line.rect.left());
             if (overlap <= 0 || other.rect.center().y() <= line.rect.center().y()) continue;
             if (!above || other.rect.top() < above->rect.top()) {
                 above = &other;

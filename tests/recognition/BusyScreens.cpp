@@ -20,9 +20,9 @@ QFont headlineFont(ScreenLanguage language)
 void dropCovered(Screen& screen, size_t from, const QRect& cover)
 {
     const auto first = screen.lines.begin() + qsizetype(from);
-    screen.lines.erase(std::remove_if(first, screen.lines.end(),
-                                      [&](const ReferenceLine& l) { return l.box.intersects(cover); }),
-                       screen.lines.end());
+    screen.lines.erase(
+        std::remove_if(first, screen.lines.end(), [&](const ReferenceLine& l) { return l.box.intersects(cover); }),
+        screen.lines.end());
 }
 
 // A box with a one-pixel border (a field, a button, a pop-up).
@@ -190,15 +190,21 @@ void drawShell(Screen& screen, QSize size, const ScreenTexts& t)
         QColor ink;
         int indent = 0;
     };
-    std::vector<Row> rows = {{t.terminal[0], prompt},  {t.terminal[1], plain},      {t.terminal[2], plain},
-                             {},                        {t.terminal[3], plain},      {t.terminal[4], changed, 8},
-                             {},                        {QStringLiteral("$ ls -l"), prompt}};
+    std::vector<Row> rows = {{t.terminal[0], prompt},
+                             {t.terminal[1], plain},
+                             {t.terminal[2], plain},
+                             {},
+                             {t.terminal[3], plain},
+                             {t.terminal[4], changed, 8},
+                             {},
+                             {QStringLiteral("$ ls -l"), prompt}};
     for (const QString& line : t.listing) rows.push_back({line, plain});
     rows.push_back({t.terminal[5], prompt});
     for (size_t i = 0; i < rows.size(); ++i) {
         const qreal y = 10 + 20 * qreal(i);
         if (y + 20 > size.height()) break;
-        if (!rows[i].text.isEmpty()) canvas.text(rows[i].text, QPointF(12 + rows[i].indent * cell, y), mono, rows[i].ink);
+        if (!rows[i].text.isEmpty())
+            canvas.text(rows[i].text, QPointF(12 + rows[i].indent * cell, y), mono, rows[i].ink);
     }
 }
 
@@ -240,7 +246,8 @@ void drawSheet(Screen& screen, QSize size, const ScreenTexts& t)
         const QStringList& values = r == 0 ? t.keyHeaders : t.keyRows[r - 1];
         for (int c = 0; c < 4; ++c) {
             QColor ink(25, 25, 25);
-            if (r > 0 && c == 3) ink = values[c].startsWith(QLatin1Char('-')) ? QColor(200, 40, 40) : QColor(20, 130, 60);
+            if (r > 0 && c == 3)
+                ink = values[c].startsWith(QLatin1Char('-')) ? QColor(200, 40, 40) : QColor(20, 130, 60);
             canvas.text(values[c], QRectF(rowHeader + c * colWidth + 5, y, colWidth - 10, rowHeight),
                         r > 0 && c >= 2 ? Qt::AlignRight : Qt::AlignLeft, styled(cell, r == 0), ink);
         }

@@ -53,8 +53,8 @@ TEST(ReadingOrder, laysOutColumnsMenusAndTableRowsInTurn_NeverInterleavingWindow
         ScreenKind kind;
         ScreenLanguage language;
         double scale;
-    } screens[] = {{K::Columns, L::French, 2}, {K::Columns, L::Chinese, 1}, {K::Menu, L::English, 1},
-                   {K::Menu, L::Mixed, 2},     {K::Menu, L::German, 1},     {K::Desktop, L::English, 1},
+    } screens[] = {{K::Columns, L::French, 2},    {K::Columns, L::Chinese, 1},  {K::Menu, L::English, 1},
+                   {K::Menu, L::Mixed, 2},        {K::Menu, L::German, 1},      {K::Desktop, L::English, 1},
                    {K::Workspace, L::English, 2}, {K::Workspace, L::Chinese, 1}};
     for (const auto& s : screens) {
         const Screen screen = drawScreen(s.kind, s.language, s.scale);
@@ -73,8 +73,8 @@ TEST(ReadingOrder, laysOutColumnsMenusAndTableRowsInTurn_NeverInterleavingWindow
             }
             const auto last = lastInWindow.find(window);
             if (last != lastInWindow.end()) {
-                EXPECT_GE(i, last->second) << qPrintable(line.text) << " read after "
-                                           << qPrintable(screen.lines[size_t(last->second)].text);
+                EXPECT_GE(i, last->second)
+                    << qPrintable(line.text) << " read after " << qPrintable(screen.lines[size_t(last->second)].text);
             }
             lastInWindow[window] = i;
         }
@@ -111,7 +111,7 @@ TEST(ReadingOrder, readsParagraphsTopFirst_EachWhole_AndLatinLinesWithoutHan)
         ScreenKind kind;
         ScreenLanguage language;
         double scale;
-    } screens[] = {{K::Shell, L::English, 1}, {K::Shell, L::Chinese, 1}, {K::Chat, L::Chinese, 1},
+    } screens[] = {{K::Shell, L::English, 1},   {K::Shell, L::Chinese, 1}, {K::Chat, L::Chinese, 1},
                    {K::Columns, L::English, 1}, {K::Sheet, L::English, 1}, {K::Sheet, L::Chinese, 2},
                    {K::Menu, L::Mixed, 1}};
     for (const auto& s : screens) {

@@ -55,8 +55,8 @@ public:
     }
 
     // Draws `text` aligned inside `area`.
-    void text(const QString& text, const QRectF& area, Qt::Alignment alignment, const QFont& font,
-              const QColor& color, int unit = -1)
+    void text(const QString& text, const QRectF& area, Qt::Alignment alignment, const QFont& font, const QColor& color,
+              int unit = -1)
     {
         const QFontMetricsF metrics(font);
         const QSizeF size(metrics.horizontalAdvance(text), metrics.height());
@@ -132,7 +132,7 @@ void drawContent(Screen& screen, ScreenKind kind, QSize size, const ScreenTexts&
 
 // A window with a title bar at `frame` (logical pixels) on a desktop canvas,
 // holding a screen of `kind`; its lines are noted as window `window`.
-void drawWindow(Canvas& canvas, Screen& screen, const QRect& frame, const QString& title, ScreenKind kind,
-                int window, const ScreenTexts& t);
+void drawWindow(Canvas& canvas, Screen& screen, const QRect& frame, const QString& title, ScreenKind kind, int window,
+                const ScreenTexts& t);
 
 }  // namespace klipo::test

@@ -279,11 +279,15 @@ void drawDesktop(Screen& screen, const ScreenTexts& t)
 void drawContent(Screen& screen, ScreenKind kind, QSize size, const ScreenTexts& t)
 {
     using Draw = void (*)(Screen&, QSize, const ScreenTexts&);
-    static const std::pair<ScreenKind, Draw> draw[] = {
-        {ScreenKind::Widgets, drawWidgets}, {ScreenKind::Article, drawArticle}, {ScreenKind::Terminal, drawTerminal},
-        {ScreenKind::Chat, drawChat},       {ScreenKind::Spreadsheet, drawSpreadsheet},
-        {ScreenKind::Columns, drawColumns}, {ScreenKind::Menu, drawMenu},       {ScreenKind::Shell, drawShell},
-        {ScreenKind::Sheet, drawSheet}};
+    static const std::pair<ScreenKind, Draw> draw[] = {{ScreenKind::Widgets, drawWidgets},
+                                                       {ScreenKind::Article, drawArticle},
+                                                       {ScreenKind::Terminal, drawTerminal},
+                                                       {ScreenKind::Chat, drawChat},
+                                                       {ScreenKind::Spreadsheet, drawSpreadsheet},
+                                                       {ScreenKind::Columns, drawColumns},
+                                                       {ScreenKind::Menu, drawMenu},
+                                                       {ScreenKind::Shell, drawShell},
+                                                       {ScreenKind::Sheet, drawSheet}};
     for (const auto& [k, f] : draw)
         if (k == kind) f(screen, size, t);
 }
@@ -321,8 +325,7 @@ Screen drawScreen(ScreenKind kind, ScreenLanguage language, double scale)
                   language, scale, {}, {}};
     const ScreenTexts texts = screenTexts(language);
     static const QSize sizes[] = {QSize(820, 530), QSize(1000, 700), QSize(760, 420), QSize(900, 560), QSize(620, 260),
-                                    QSize(),          QSize(1000, 720), QSize(900, 560), QSize(760, 420),
-                                    QSize(700, 300)};
+                                  QSize(),         QSize(1000, 720), QSize(900, 560), QSize(760, 420), QSize(700, 300)};
     if (kind == ScreenKind::Desktop)
         drawDesktop(screen, texts);
     else if (kind == ScreenKind::Workspace)

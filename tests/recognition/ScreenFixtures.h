@@ -18,7 +18,19 @@ namespace klipo::test {
 // desktop of overlapping windows holding these.
 
 enum class ScreenLanguage { English, Chinese, Mixed, Spanish, French, German };
-enum class ScreenKind { Widgets, Article, Terminal, Chat, Spreadsheet, Desktop, Columns, Menu, Shell, Sheet, Workspace };
+enum class ScreenKind {
+    Widgets,
+    Article,
+    Terminal,
+    Chat,
+    Spreadsheet,
+    Desktop,
+    Columns,
+    Menu,
+    Shell,
+    Sheet,
+    Workspace
+};
 constexpr int kScreenKinds = 11;
 
 // One line of text as drawn: its box in image pixels (top-left origin) and

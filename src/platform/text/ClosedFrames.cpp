@@ -101,8 +101,7 @@ std::vector<QRect> closedFrames(const PageMarks& marks, int shortest)
     };
     std::vector<QRect> kept;
     for (const QRect& f : frames)
-        if (std::none_of(frames.begin(), frames.end(), [&](const QRect& g) { return inside(f, g); }))
-            kept.push_back(f);
+        if (std::none_of(frames.begin(), frames.end(), [&](const QRect& g) { return inside(f, g); })) kept.push_back(f);
     return kept;
 }
 

@@ -49,9 +49,7 @@ PageLayout analyseAtFullSize(const QImage& gray)
     // Small boxes first, whole (their rounded corners and short sides are not
     // straight runs); window frames and table grids are left to the runs, so
     // that a letter touching them is not taken away with them.
-    markClusters(marks, [&](const MarkCluster& c) {
-        return c.box.height() <= 8 * th && hollow(c);
-    });
+    markClusters(marks, [&](const MarkCluster& c) { return c.box.height() <= 8 * th && hollow(c); });
     // Strokes of neighbouring letters can line up over a few letters; a
     // frame's side is far longer. The strokes of a headline's letters are
     // as long as a short frame side: its words and letters are held apart.

@@ -91,7 +91,8 @@ std::vector<MarkCluster> walkClusters(PageMarks& marks, const std::function<std:
 
 std::vector<MarkCluster> markClusters(PageMarks& marks, const std::function<bool(const MarkCluster&)>& isStructure)
 {
-    return walkClusters(marks, [&](const MarkCluster& c) { return isStructure(c) ? PageMarks::structure : PageMarks::text; });
+    return walkClusters(marks,
+                        [&](const MarkCluster& c) { return isStructure(c) ? PageMarks::structure : PageMarks::text; });
 }
 
 void holdClusters(PageMarks& marks, const std::function<bool(const MarkCluster&)>& isLarge)

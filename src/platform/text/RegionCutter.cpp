@@ -3,73 +3,11 @@
 #include "platform/text/ClosedFrames.h"
 
 #include <algorithm>
-#include <limits>
-#include <numeric>
 
 namespace klipo::platform {
 
-namespace {
-
-// Whether a part of the page at `a` reads before one at `b`: side by side,
-// the left one; one above the other, the upper one.
-bool readsBefore(const QRect& a, const QRect& b)
-{
-    const bool sameRows = a.top() <= b.bottom() && b.top() <= a.bottom();
-    return sameRows ? a.left() < b.left() : a.top() < b.top();
-}
-
-// The order in which parts of a page read: parts that overlap (a window and
-// the one on top of it) stay together, the lower-lying first.
-std::vector<size_t> readingOrder(const std::vector<QRect>& parts)
-{
-    std::vector<size_t> cluster(parts.size());
-    std::iota(cluster.begin(), cluster.end(), size_t(0));
-    auto root = [&](size_t i) {
-        while (cluster[i] != i) i = cluster[i];
-        return i;
-    };
-    for (size_t a = 0; a < parts.size(); ++a)
-        for (size_t b = a + 1; b < parts.size(); ++b)
-            if (parts[a].intersects(parts[b])) cluster[root(b)] = root(a);
-    std::vector<QRect> bounds(parts.size());
-    for (size_t i = 0; i < parts.size(); ++i) bounds[root(i)] |= parts[i];
-
-    // Picks, again and again, a part that nothing left reads before (the
-    // top-left one if every part has one).
-    auto ordered = [](std::vector<size_t> left, const auto& rectOf) {
-        std::vector<size_t> out;
-        while (!left.empty()) {
-            auto first = std::find_if(left.begin(), left.end(), [&](size_t x) {
-                return std::none_of(left.begin(), left.end(),
-                                    [&](size_t y) { return y != x && readsBefore(rectOf(y), rectOf(x)); });
-            });
-            if (first == left.end())
-                first = std::min_element(left.begin(), left.end(), [&](size_t x, size_t y) {
-                    return std::make_pair(rectOf(x).top(), rectOf(x).left()) <
-                           std::make_pair(rectOf(y).top(), rectOf(y).left());
-                });
-            out.push_back(*first);
-            left.erase(first);
-        }
-        return out;
-    };
-    std::vector<size_t> roots;
-    for (size_t i = 0; i < parts.size(); ++i)
-        if (root(i) == i) roots.push_back(i);
-    std::vector<size_t> out;
-    for (size_t c : ordered(roots, [&](size_t i) { return bounds[i]; })) {
-        std::vector<size_t> members;
-        for (size_t i = 0; i < parts.size(); ++i)
-            if (root(i) == c) members.push_back(i);
-        for (size_t i : ordered(members, [&](size_t k) { return parts[k]; })) out.push_back(i);
-    }
-    return out;
-}
-
-}  // namespace
-
-RegionCutter::RegionCutter(const QImage& gray, PageMarks& marks, const std::vector<MarkCluster>& words,
-                           int textHeight, std::vector<LayoutLine>& out)
+RegionCutter::RegionCutter(const QImage& gray, PageMarks& marks, const std::vector<MarkCluster>& words, int textHeight,
+                           std::vector<LayoutLine>& out)
     : m_gray(gray), m_marks(marks), m_words(words), m_textHeight(textHeight), m_out(out)
 {
 }
@@ -99,35 +37,6 @@ void RegionCutter::cutPage()
     }
 }
 
-// A region with too few Latin words to tell (the Chinese lines of a
-// terminal) is as monospaced as the region right above or below it that
-// can tell, or that took after one that can.
-void RegionCutter::spreadMonospacing()
-{
-    const size_t n = m_spacings.size();
-    std::vector<int> verdict(n, -1);  // -1: not known yet
-    for (size_t i = 0; i < n; ++i)
-        if (m_spacings[i].telling()) verdict[i] = m_spacings[i].monospaced();
-    for (bool spread = true; spread;) {
-        spread = false;
-        for (size_t i = 0; i < n; ++i) {
-            if (verdict[i] >= 0) continue;
-            const QRect& a = m_spacings[i].box;
-            int nearest = 3 * m_textHeight + 1;
-            for (size_t j = 0; j < n; ++j) {
-                const QRect& b = m_spacings[j].box;
-                const int overlap = std::min(a.right(), b.right()) - std::max(a.left(), b.left());
-                const int distance = std::max(b.top() - a.bottom(), a.top() - b.bottom());
-                if (verdict[j] < 0 || overlap * 2 < std::min(a.width(), b.width()) || distance >= nearest) continue;
-                nearest = distance;
-                verdict[i] = verdict[j];
-                spread = true;
-            }
-        }
-    }
-    for (LayoutLine& line : m_out) line.monospaced = verdict[size_t(line.region)] > 0;
-}
-
 void RegionCutter::cut(QRect r, int depth)
 {
     std::vector<int> rows;
@@ -148,7 +57,8 @@ void RegionCutter::cut(QRect r, int depth)
         double clean = 0;
         double ruledCrossed = 0;
         for (const std::vector<Gap>* list : {&across, &down})
-            for (const Gap& g : *list) (g.crossed ? ruledCrossed : clean) = std::max(g.crossed ? ruledCrossed : clean, g.score);
+            for (const Gap& g : *list)
+                (g.crossed ? ruledCrossed : clean) = std::max(g.crossed ? ruledCrossed : clean, g.score);
         if (clean > 0 && clean * 2 >= ruledCrossed) {
             const auto isCrossed = [](const Gap& g) { return g.crossed; };
             std::erase_if(across, isCrossed);
@@ -219,8 +129,8 @@ bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, 
     if (down.empty()) return false;
     const Gap bestAcross = best(across);
     const Gap bestDown = best(down);
-    const Gap column = *std::max_element(down.begin(), down.end(),
-                                         [](const Gap& a, const Gap& b) { return a.score < b.score; });
+    const Gap column =
+        *std::max_element(down.begin(), down.end(), [](const Gap& a, const Gap& b) { return a.score < b.score; });
     // A rule down that starts below a row gap (a sidebar under a window's
     // title) or ends above one: what lies above or below it reads first or last.
     if (column.ruled > 0 && std::any_of(across.begin(), across.end(), [&](const Gap& g) {
@@ -244,162 +154,6 @@ bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, 
         proseColumns(r, column, th))
         return true;
     return bestDown.score > bestAcross.score;
-}
-
-RegionCutter::Side RegionCutter::side(const QRect& r, int left, int right, int th) const
-{
-    Side s;
-    int blockRows = 0;
-    int lastBottom = -1;
-    int start = -1;
-    int first = right + 1;
-    int last = left - 1;
-    for (int y = r.top(); y <= r.bottom() + 1; ++y) {
-        bool ink = false;
-        if (y <= r.bottom()) {
-            const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
-            const auto isText = [](std::uint8_t v) { return v == PageMarks::text; };
-            const std::uint8_t* from = std::find_if(row + left, row + right + 1, isText);
-            ink = from != row + right + 1;
-            if (ink) {
-                first = std::min(first, int(from - row));
-                const auto to = std::find_if(std::make_reverse_iterator(row + right + 1),
-                                             std::make_reverse_iterator(row + left), isText);
-                last = std::max(last, int(to.base() - row) - 1);
-            }
-        }
-        if (ink && start < 0) start = y;
-        if (ink || start < 0) continue;
-        if (lastBottom >= 0 && start - lastBottom - 1 < 0.8 * th)
-            ++blockRows;
-        else
-            blockRows = 1;
-        s.tallestBlock = std::max(s.tallestBlock, blockRows);
-        s.rows.emplace_back(start, y - 1);
-        lastBottom = y - 1;
-        start = -1;
-    }
-    s.width = std::max(0, last - first + 1);
-    return s;
-}
-
-// Short rows on one side of the column gap that stand alone (one row of
-// text each, with row gaps between them) and line up with rows on the other
-// side, whose rows are alone or in pairs: cells of a table, items of a
-// menu, a form's labels and fields, a list with a time beside each name.
-bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vector<std::pair<int, int>>& lone) const
-{
-    const Side a = side(r, r.left(), column.start - 1, th);
-    const Side b = side(r, column.end, r.right(), th);
-    if (a.rows.empty() || b.rows.empty()) return false;
-    for (const auto& [single, other] : {std::make_pair(&b, &a), std::make_pair(&a, &b)}) {
-        if (single->width > 12 * th || single->tallestBlock != 1 || other->tallestBlock > 2) continue;
-        int aligned = 0;
-        for (const auto& [top, bottom] : single->rows) {
-            const bool partner = std::any_of(other->rows.begin(), other->rows.end(), [&](const auto& o) {
-                const int common = std::min(bottom, o.second) - std::max(top, o.first) + 1;
-                return common * 2 >= std::min(bottom - top + 1, o.second - o.first + 1);
-            });
-            aligned += partner;
-        }
-        if (aligned * 3 >= int(single->rows.size()) * 2) {
-            lone = single->rows;
-            return true;
-        }
-    }
-    return false;
-}
-
-// A table whose rows touch: cut between each two rows of its column of lone
-// cells, where the fewest marks are, each row read on its own.
-void RegionCutter::readRowByRow(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th)
-{
-    int top = r.top();
-    for (size_t i = 0; i < cells.size(); ++i) {
-        int bottom = r.bottom();
-        if (i + 1 < cells.size()) {
-            bottom = cells[i].second;
-            int fewest = std::numeric_limits<int>::max();
-            for (int y = cells[i].second + 1; y < cells[i + 1].first; ++y) {
-                const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
-                const int n = int(std::count(row + r.left(), row + r.right() + 1, PageMarks::text));
-                if (n < fewest) {
-                    fewest = n;
-                    bottom = y;
-                }
-            }
-        }
-        std::vector<int> rows;
-        std::vector<int> cols;
-        const QRect strip = trimmed(QRect(r.left(), top, r.width(), bottom - top + 1), rows, cols);
-        if (!strip.isEmpty()) linesOf(strip, rows, th);
-        top = bottom + 1;
-    }
-}
-
-// Lines of prose on both sides of the column gap: many rows, each wide.
-bool RegionCutter::proseColumns(const QRect& r, const Gap& column, int th) const
-{
-    const Side a = side(r, r.left(), column.start - 1, th);
-    const Side b = side(r, column.end, r.right(), th);
-    return a.rows.size() >= 3 && b.rows.size() >= 3 && a.width >= 15 * th && b.width >= 15 * th;
-}
-
-// The frames not yet read whose text lies inside the region, the outermost
-// of those nested.
-std::vector<size_t> RegionCutter::framesIn(const QRect& r) const
-{
-    std::vector<size_t> in;
-    for (size_t i = 0; i < m_frames.size(); ++i)
-        if (!m_frameRead[i] && !m_frameText[i].isEmpty() && r.contains(m_frameText[i]) && m_frameText[i] != r)
-            in.push_back(i);
-    std::vector<size_t> outer;
-    for (size_t i : in)
-        if (std::none_of(in.begin(), in.end(), [&](size_t j) { return j != i && m_frames[j].contains(m_frames[i]); }))
-            outer.push_back(i);
-    return outer;
-}
-
-// Each frame read on its own, then what lies around them as if they were
-// not there; the parts in reading order, a frame on top of another part
-// read whole after it.
-void RegionCutter::readFramesApart(const QRect& r, const std::vector<size_t>& frames, int depth)
-{
-    const size_t base = m_out.size();
-    std::vector<QRect> parts;
-    std::vector<size_t> ends;
-    for (size_t f : frames) {
-        m_frameRead[f] = 1;
-        cut(m_frames[f], depth + 1);
-        parts.push_back(m_frames[f]);
-        ends.push_back(m_out.size());
-    }
-    for (size_t f : frames) hide(m_frames[f]);
-    const size_t aroundFrom = m_out.size();
-    cut(r, depth + 1);
-    if (m_out.size() > aroundFrom) {
-        QRect around;
-        for (size_t i = aroundFrom; i < m_out.size(); ++i) around |= m_out[i].rect;
-        parts.push_back(around);
-        ends.push_back(m_out.size());
-    }
-    const std::vector<LayoutLine> lines(m_out.begin() + qsizetype(base), m_out.end());
-    m_out.resize(base);
-    for (size_t p : readingOrder(parts)) {
-        const size_t from = p == 0 ? 0 : ends[p - 1] - base;
-        m_out.insert(m_out.end(), lines.begin() + qsizetype(from), lines.begin() + qsizetype(ends[p] - base));
-    }
-}
-
-void RegionCutter::hide(const QRect& r)
-{
-    const QRect area = r.intersected(QRect(0, 0, m_marks.w, m_marks.h));
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x) {
-            std::uint8_t& v = m_marks.at(x, y);
-            if (v == PageMarks::text) v = PageMarks::hiddenText;
-            else if (v == PageMarks::structure) v = PageMarks::hiddenStructure;
-        }
 }
 
 RegionCutter::Gap RegionCutter::best(const std::vector<Gap>& gaps)

@@ -8,7 +8,6 @@ namespace klipo::platform {
 
 namespace {
 
-
 }  // namespace
 
 // Its rows of text, each cut where a wide gap or a frame separates what
@@ -55,6 +54,35 @@ std::vector<std::pair<int, int>> RegionCutter::bandsOf(const QRect& r, const std
         i = j;
     }
     return bands;
+}
+
+// A region with too few Latin words to tell (the Chinese lines of a
+// terminal) is as monospaced as the region right above or below it that
+// can tell, or that took after one that can.
+void RegionCutter::spreadMonospacing()
+{
+    const size_t n = m_spacings.size();
+    std::vector<int> verdict(n, -1);  // -1: not known yet
+    for (size_t i = 0; i < n; ++i)
+        if (m_spacings[i].telling()) verdict[i] = m_spacings[i].monospaced();
+    for (bool spread = true; spread;) {
+        spread = false;
+        for (size_t i = 0; i < n; ++i) {
+            if (verdict[i] >= 0) continue;
+            const QRect& a = m_spacings[i].box;
+            int nearest = 3 * m_textHeight + 1;
+            for (size_t j = 0; j < n; ++j) {
+                const QRect& b = m_spacings[j].box;
+                const int overlap = std::min(a.right(), b.right()) - std::max(a.left(), b.left());
+                const int distance = std::max(b.top() - a.bottom(), a.top() - b.bottom());
+                if (verdict[j] < 0 || overlap * 2 < std::min(a.width(), b.width()) || distance >= nearest) continue;
+                nearest = distance;
+                verdict[i] = verdict[j];
+                spread = true;
+            }
+        }
+    }
+    for (LayoutLine& line : m_out) line.monospaced = verdict[size_t(line.region)] > 0;
 }
 
 std::vector<int> RegionCutter::columnProfile(const QRect& band) const

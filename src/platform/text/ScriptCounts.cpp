@@ -70,8 +70,8 @@ bool hasMisreadHan(const QString& text)
         while (after < n && s[after] == U' ') ++after;
         const bool hasBefore = before >= 0;
         const bool hasAfter = after < n;
-        const bool asciiAround = (!hasBefore || isAsciiText(s[before])) && (!hasAfter || isAsciiText(s[after])) &&
-                                 (hasBefore || hasAfter);
+        const bool asciiAround =
+            (!hasBefore || isAsciiText(s[before])) && (!hasAfter || isAsciiText(s[after])) && (hasBefore || hasAfter);
         // Glued to a Latin letter or sign ("Shi化", "+乙"); a Chinese word
         // may follow a number directly ("3月").
         auto glues = [&](qsizetype k) { return k >= 0 && k < n && isAsciiText(s[k]) && !isAsciiDigit(s[k]); };

@@ -89,9 +89,10 @@ std::vector<char> putBackSigns(std::vector<Word>& words, int lineHeight)
                 onlySigns = onlySigns && isAsciiText(text[j]) && !text[j].isLetterOrNumber();
                 continue;
             }
-            const QChar* left = j > 0 ? &text[j - 1] : k > 0 && !words[k - 1].text.isEmpty() ? &words[k - 1].text.back()
-                                                                                            : nullptr;
-            const QChar* right = j + 1 < text.size()                                   ? &text[j + 1]
+            const QChar* left = j > 0                                   ? &text[j - 1]
+                                : k > 0 && !words[k - 1].text.isEmpty() ? &words[k - 1].text.back()
+                                                                        : nullptr;
+            const QChar* right = j + 1 < text.size()                                    ? &text[j + 1]
                                  : k + 1 < words.size() && !words[k + 1].text.isEmpty() ? &words[k + 1].text.front()
                                                                                         : nullptr;
             if ((left || right) && (!left || isAsciiText(*left)) && (!right || isAsciiText(*right)))
