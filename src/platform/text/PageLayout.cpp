@@ -40,7 +40,6 @@ PageLayout analyseAtFullSize(const QImage& gray)
         const int h = c.box.height();
         // A thin bar much taller than the text: a separator between toolbar items.
         if (w * 4 <= h && h * 5 >= th * 8) return true;
-        // Its marks run along its sides: a large letter's are spread inside.
         // Its marks run along its sides, unless it is larger than letters
         // are (a picture's outline): a large letter's are spread inside.
         return h * 2 > th * 3 && w > 2 * th && double(c.count) < 0.2 * double(w) * double(h) &&
