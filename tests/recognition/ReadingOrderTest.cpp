@@ -101,8 +101,9 @@ TEST(ReadingOrder, keepsATerminalsRowsWhole)
 
 // Each paragraph handed on holds one drawn paragraph (a terminal's rows, a
 // list's name and the preview under it, stay apart), the paragraphs come in
-// reading order, and a line drawn in Latin letters, digits and signs comes
-// back without Han characters ("+" never as "十").
+// reading order, a line drawn in Latin letters, digits and signs comes back
+// without Han characters ("+" never as "十"), and a large headline on a
+// desktop reads whole, every letter right.
 TEST(ReadingOrder, readsParagraphsTopFirst_EachWhole_AndLatinLinesWithoutHan)
 {
     using K = ScreenKind;
@@ -111,16 +112,21 @@ TEST(ReadingOrder, readsParagraphsTopFirst_EachWhole_AndLatinLinesWithoutHan)
         ScreenKind kind;
         ScreenLanguage language;
         double scale;
-    } screens[] = {{K::Shell, L::English, 1},   {K::Shell, L::Chinese, 1}, {K::Chat, L::Chinese, 1},
-                   {K::Columns, L::English, 1}, {K::Sheet, L::English, 1}, {K::Sheet, L::Chinese, 2},
-                   {K::Menu, L::Mixed, 1}};
+    } screens[] = {{K::Shell, L::English, 1},   {K::Shell, L::Chinese, 1},    {K::Chat, L::Chinese, 1},
+                   {K::Columns, L::English, 1}, {K::Sheet, L::English, 1},    {K::Sheet, L::Chinese, 2},
+                   {K::Menu, L::Mixed, 1},      {K::Workspace, L::English, 1}};
     for (const auto& s : screens) {
         const Screen screen = drawScreen(s.kind, s.language, s.scale);
         SCOPED_TRACE(qPrintable(screen.name));
         const OcrOutcome outcome = OCRService::recognizeBlocks(screen.image, false).result();
         ASSERT_TRUE(outcome.ok) << qPrintable(outcome.error);
+        const QString headline = screenTexts(s.language).headline;
+        bool headlineRead = true;
+        for (const ReferenceLine& line : screen.lines)
+            if (line.text == headline) headlineRead = false;
         int lastFirst = -1;
         for (const TextBlock& block : outcome.blocks) {
+            for (const TextLine& line : block.lines) headlineRead = headlineRead || line.text == headline;
             std::vector<int> drawn;
             for (const TextLine& line : block.lines) {
                 const int i = drawnLineAt(screen, flipped(line.rect, screen.image.height()).toAlignedRect());
@@ -138,5 +144,6 @@ TEST(ReadingOrder, readsParagraphsTopFirst_EachWhole_AndLatinLinesWithoutHan)
             EXPECT_GT(drawn.front(), lastFirst) << "out of turn: " << qPrintable(block.text);
             lastFirst = std::max(lastFirst, drawn.front());
         }
+        EXPECT_TRUE(headlineRead) << "headline: " << qPrintable(headline);
     }
 }
