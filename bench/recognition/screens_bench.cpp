@@ -165,7 +165,7 @@ int main(int argc, char** argv)
     std::map<QString, Totals> byLanguage;
     Totals all;
     std::map<QString, std::unique_ptr<PlainEngine>> plainEngines;
-    for (int k = 0; k < 6; ++k) {
+    for (int k = 0; k < kScreenKinds; ++k) {
         const auto kind = ScreenKind(k);
         if (!kinds.isEmpty() && !kinds.contains(kindName(kind))) continue;
         for (int l = 0; l < 6; ++l) {

@@ -15,32 +15,6 @@ namespace klipo::OCRService {
 
 namespace {
 
-// Paragraphs in the order the engine read their first line: the engine reads
-// a column to its end before the next, which sorting by height alone would
-// interleave.
-std::vector<TextBlock> inReadingOrder(std::vector<TextBlock> blocks, const std::vector<TextLine>& read)
-{
-    auto firstRead = [&](const TextBlock& block) {
-        size_t first = read.size();
-        for (const TextLine& line : block.lines) {
-            for (size_t i = 0; i < first; ++i) {
-                if (read[i].rect == line.rect && read[i].text == line.text) {
-                    first = i;
-                    break;
-                }
-            }
-        }
-        return first;
-    };
-    std::vector<std::pair<size_t, size_t>> keys;
-    for (size_t b = 0; b < blocks.size(); ++b) keys.emplace_back(firstRead(blocks[b]), b);
-    std::stable_sort(keys.begin(), keys.end());
-    std::vector<TextBlock> out;
-    out.reserve(blocks.size());
-    for (const auto& key : keys) out.push_back(std::move(blocks[key.second]));
-    return out;
-}
-
 OcrOutcome toOutcome(const platform::RecognitionOutcome& result, int width, int height, bool wordAnchors)
 {
     if (!result.ok) {
@@ -48,8 +22,10 @@ OcrOutcome toOutcome(const platform::RecognitionOutcome& result, int width, int 
         return {false, QStringLiteral("文字识别失败：") + detail, {}};
     }
     std::vector<TextLine> lines;
+    std::vector<LinePlace> places;
     lines.reserve(result.lines.size());
     for (const platform::RecognizedLine& recognized : result.lines) {
+        places.push_back({recognized.region, recognized.monospaced});
         TextLine line;
         line.text = recognized.text;
         line.rect = flipped(QRectF(recognized.box), height);
@@ -57,7 +33,7 @@ OcrOutcome toOutcome(const platform::RecognitionOutcome& result, int width, int 
         if (wordAnchors) line.anchors = computeAnchors(recognized, width, height);
         lines.push_back(std::move(line));
     }
-    return {true, {}, inReadingOrder(groupIntoParagraphs(lines), lines)};
+    return {true, {}, groupIntoParagraphs(lines, places)};
 }
 
 // The one report that reaches the caller; later ones are dropped. An engine

@@ -36,11 +36,23 @@ namespace OCRService {
 // the outcome is then a cancelled one, whatever the engine found.
 QFuture<OcrOutcome> recognizeBlocks(const QImage& image, bool wordAnchors, const platform::CancelToken& cancel = {});
 
-// Groups lines (in recognition order) into paragraphs: top to bottom; a line
-// joins the newest open paragraph whose last line sits just above it, has a
-// similar height, overlaps it horizontally, and when the line does not start
-// with an ASCII capital.
-std::vector<TextBlock> groupIntoParagraphs(const std::vector<TextLine>& lines);
+// Where a line stands on the page, as the recogniser's layout found it: the
+// part it belongs to (a column, a window, a table row ...), numbered in
+// reading order, and whether it is monospaced (a terminal's).
+struct LinePlace {
+    int region = 0;
+    bool monospaced = false;
+};
+
+// Groups lines into paragraphs, top paragraph first. A line continues only
+// the paragraph of the line right above it (the nearest one it overlaps
+// horizontally), and only when that line is the paragraph's last, sits just
+// above it, has a similar height, and the line does not start with an ASCII
+// capital. Without places the lines are sorted top first; with them (one
+// per line) they are taken in the order given, and lines of different parts
+// or monospaced lines never join.
+std::vector<TextBlock> groupIntoParagraphs(const std::vector<TextLine>& lines,
+                                           const std::vector<LinePlace>& places = {});
 
 // The text of a paragraph from its lines' texts: a line after one that ends in
 // Han, Hiragana or Katakana follows directly, a trailing "-" is dropped and

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <numeric>
 
 namespace klipo::OCRService {
 
@@ -41,6 +42,22 @@ bool joinsWithoutSpace(const QString& character)
            (c >= 0xFF3B && c <= 0xFF40) || (c >= 0xFF5B && c <= 0xFF65);
 }
 
+// Whether the paragraph's last line `prev` was full, so that `cur` is the
+// text that did not fit on it: `prev` reaches the paragraph's right edge but
+// for about the width of `cur`'s first word and a space. (A list's name and
+// the preview under it, a short title and its text, are no paragraph.)
+bool wrapsInto(const TextLine& prev, qreal paragraphRight, const TextLine& cur)
+{
+    const std::vector<QString> characters = graphemes(cur.text);
+    if (characters.empty()) return true;
+    qsizetype word = 1;
+    if (!joinsWithoutSpace(characters.front()))
+        while (word < qsizetype(characters.size()) && !characters[size_t(word)].front().isSpace()) ++word;
+    const qreal firstWord = cur.rect.width() * qreal(word) / qreal(characters.size());
+    const qreal right = std::max(paragraphRight, cur.rect.right());
+    return prev.rect.right() + firstWord + 1.5 * prev.rect.height() >= right;
+}
+
 }  // namespace
 
 QString joinLineTexts(const std::vector<QString>& texts)
@@ -65,36 +82,68 @@ QString joinLineTexts(const std::vector<QString>& texts)
     return out;
 }
 
-std::vector<TextBlock> groupIntoParagraphs(const std::vector<TextLine>& lines)
+std::vector<TextBlock> groupIntoParagraphs(const std::vector<TextLine>& lines, const std::vector<LinePlace>& places)
 {
-    std::vector<TextLine> sorted = lines;
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const TextLine& a, const TextLine& b) { return a.rect.center().y() > b.rect.center().y(); });
+    // The reading order: the layout's when it is known, else top first.
+    const bool placed = places.size() == lines.size() &&
+                        std::any_of(places.begin(), places.end(), [](const LinePlace& p) { return p.region >= 0; });
+    std::vector<size_t> order(lines.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    if (!placed)
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return lines[a].rect.center().y() > lines[b].rect.center().y(); });
+    auto placeOf = [&](size_t i) { return placed ? places[i] : LinePlace{}; };
 
-    // Every paragraph stays open: a line is compared with the last line of
-    // each paragraph, newest first, so that columns side by side each grow
-    // their own paragraphs.
-    std::vector<std::vector<TextLine>> groups;
-    for (TextLine& line : sorted) {
-        auto home = std::find_if(groups.rbegin(), groups.rend(),
-                                 [&](const std::vector<TextLine>& g) { return continues(g.back(), line); });
-        if (home != groups.rend())
-            home->push_back(std::move(line));
-        else
-            groups.push_back({std::move(line)});
+    std::vector<std::vector<size_t>> groups;
+    std::vector<size_t> groupOf(lines.size(), 0);
+    std::vector<size_t> seen;
+    for (size_t i : order) {
+        const TextLine& line = lines[i];
+        const LinePlace place = placeOf(i);
+        // The line right above: the nearest one already read in the same
+        // part that overlaps it horizontally and lies above its middle.
+        const TextLine* above = nullptr;
+        size_t aboveIndex = 0;
+        for (size_t j : seen) {
+            const TextLine& other = lines[j];
+            if (placeOf(j).region != place.region) continue;
+            const qreal overlap =
+                std::min(other.rect.right(), line.rect.right()) - std::max(other.rect.left(), line.rect.left());
+            if (overlap <= 0 || other.rect.center().y() <= line.rect.center().y()) continue;
+            if (!above || other.rect.top() < above->rect.top()) {
+                above = &other;
+                aboveIndex = j;
+            }
+        }
+        seen.push_back(i);
+        bool joins = above && !place.monospaced && !placeOf(aboveIndex).monospaced &&
+                     groups[groupOf[aboveIndex]].back() == aboveIndex && continues(*above, line);
+        if (joins) {
+            qreal right = above->rect.right();
+            for (size_t k : groups[groupOf[aboveIndex]]) right = std::max(right, lines[k].rect.right());
+            joins = wrapsInto(*above, right, line);
+        }
+        if (joins) {
+            groupOf[i] = groupOf[aboveIndex];
+            groups[groupOf[i]].push_back(i);
+        } else {
+            groupOf[i] = groups.size();
+            groups.push_back({i});
+        }
     }
 
     std::vector<TextBlock> blocks;
     blocks.reserve(groups.size());
-    for (std::vector<TextLine>& g : groups) {
+    for (const std::vector<size_t>& g : groups) {
         TextBlock block;
         std::vector<QString> texts;
-        for (const TextLine& l : g) {
+        for (size_t i : g) {
+            const TextLine& l = lines[i];
             block.rect = block.rect.isNull() ? l.rect : block.rect.united(l.rect);
             texts.push_back(l.text);
+            block.lines.push_back(l);
         }
         block.text = joinLineTexts(texts);
-        block.lines = std::move(g);
         blocks.push_back(std::move(block));
     }
     return blocks;

@@ -1,4 +1,4 @@
-#include "ScreenFixtures.h"
+#include "ScreenCanvas.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -7,12 +7,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTableWidget>
-#include <QTextLayout>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -20,80 +18,6 @@
 namespace klipo::test {
 
 namespace {
-
-QFont fontFor(ScreenLanguage language, int pixelSize, bool mono = false, bool serif = false)
-{
-    const QString family = isCjk(language) ? QStringLiteral("WenQuanYi Micro Hei")
-                                           : QString::fromLatin1(serif && !mono ? "DejaVu Serif" : "DejaVu Sans");
-    QFont font;
-    font.setFamilies({mono ? family + QStringLiteral(" Mono") : family});
-    font.setPixelSize(pixelSize);
-    return font;
-}
-
-QFont styled(QFont font, bool bold, bool italic = false)
-{
-    if (bold) font.setBold(true);
-    if (italic) font.setItalic(true);
-    return font;
-}
-
-// Draws in logical pixels on an image `scale` times as large and writes down
-// every line of text it draws.
-class Canvas {
-public:
-    Canvas(QImage& image, double scale, Screen& screen) : m_painter(&image), m_scale(scale), m_screen(screen)
-    {
-        m_painter.setRenderHint(QPainter::Antialiasing);
-        m_painter.setRenderHint(QPainter::TextAntialiasing);
-        m_painter.scale(scale, scale);
-    }
-
-    QPainter& painter() { return m_painter; }
-    int newUnit(int count = 1) { return std::exchange(m_unit, m_unit + count); }
-
-    // Draws `text` with its top-left corner at `topLeft`, as a unit of its own unless told.
-    void text(const QString& text, QPointF topLeft, const QFont& font, const QColor& color, int unit = -1)
-    {
-        m_painter.setFont(font);
-        m_painter.setPen(color);
-        const QFontMetricsF metrics(font);
-        m_painter.drawText(topLeft + QPointF(0, metrics.ascent()), text);
-        note(text, QRectF(topLeft, QSizeF(metrics.horizontalAdvance(text), metrics.height())),
-             unit < 0 ? newUnit() : unit);
-    }
-
-    // Draws `text` aligned inside `area`.
-    void text(const QString& text, const QRectF& area, Qt::Alignment alignment, const QFont& font,
-              const QColor& color)
-    {
-        const QFontMetricsF metrics(font);
-        const QSizeF size(metrics.horizontalAdvance(text), metrics.height());
-        QPointF at(area.left(), area.top() + (area.height() - size.height()) / 2);
-        if (alignment & Qt::AlignRight) at.setX(area.right() - size.width());
-        if (alignment & Qt::AlignHCenter) at.setX(area.center().x() - size.width() / 2);
-        this->text(text, at, font, color);
-    }
-
-    void note(const QString& text, const QRectF& logical, int unit)
-    {
-        const QRectF px(logical.topLeft() * m_scale, logical.size() * m_scale);
-        m_screen.lines.push_back({text, px.toAlignedRect(), unit, 0});
-    }
-
-private:
-    QPainter m_painter;
-    double m_scale;
-    Screen& m_screen;
-    int m_unit = 0;
-};
-
-QImage blank(QSize logical, double scale, const QColor& fill)
-{
-    QImage image(QSize(int(logical.width() * scale), int(logical.height() * scale)), QImage::Format_RGB32);
-    image.fill(fill);
-    return image;
-}
 
 // A settings window made of real widgets: menu bar, form, check box,
 // buttons, a table and a status line.
@@ -175,21 +99,6 @@ void drawWidgets(Screen& screen, QSize size, const ScreenTexts& t)
             noteIn(table->viewport(), t.tableRows[r][c], table->visualItemRect(table->item(r, c)).adjusted(3, 0, 0, 0),
                    kLeft);
     noteIn(status, status->text(), status->rect(), kLeft);
-}
-
-// Lays out a paragraph for a column `width` wide; returns the height it takes.
-qreal layOut(QTextLayout& layout, qreal width)
-{
-    layout.beginLayout();
-    const qreal leading = QFontMetricsF(layout.font()).height() * 0.35;
-    qreal y = 0;
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(width);
-        line.setPosition(QPointF(0, y));
-        y += line.height() + leading;
-    }
-    layout.endLayout();
-    return y;
 }
 
 // A news page: title and byline across the page, the body in two columns, a
@@ -340,13 +249,6 @@ void drawSpreadsheet(Screen& screen, QSize size, const ScreenTexts& t)
     }
 }
 
-void drawContent(Screen& screen, ScreenKind kind, QSize size, const ScreenTexts& t)
-{
-    using Draw = void (*)(Screen&, QSize, const ScreenTexts&);
-    static const Draw draw[] = {drawWidgets, drawArticle, drawTerminal, drawChat, drawSpreadsheet};
-    if (kind != ScreenKind::Desktop) draw[int(kind)](screen, size, t);
-}
-
 // Several windows with title bars over a wallpaper, under a top bar.
 void drawDesktop(Screen& screen, const ScreenTexts& t)
 {
@@ -369,42 +271,65 @@ void drawDesktop(Screen& screen, const ScreenTexts& t)
 
     const QRect frames[] = {QRect(24, 44, 820, 560), QRect(868, 44, 1028, 560), QRect(24, 628, 700, 428),
                             QRect(748, 628, 660, 428), QRect(1432, 628, 464, 428)};  // in ScreenKind order
-    constexpr int kTitleBar = 30;
-    const QFont title = styled(fontFor(screen.language, 13), true);
-    for (int w = 0; w < 5; ++w) {
-        const QRect frame = frames[w];
-        p.setPen(QColor(150, 150, 155));
-        p.setBrush(QColor(232, 232, 234));
-        p.drawRect(QRectF(frame).adjusted(0.5, 0.5, -0.5, -0.5));
-        canvas.text(t.titles[w], QRectF(frame.left(), frame.top(), frame.width(), kTitleBar), Qt::AlignHCenter, title,
-                    QColor(40, 40, 40));
-        screen.lines.back().window = w + 1;
-        Screen content;
-        content.language = screen.language;
-        content.scale = s;
-        const QRect inside(frame.left() + 1, frame.top() + kTitleBar, frame.width() - 2, frame.height() - kTitleBar - 1);
-        drawContent(content, ScreenKind(w), inside.size(), t);
-        p.save();
-        p.resetTransform();
-        p.drawImage(QPointF(inside.left() * s, inside.top() * s), content.image);
-        p.restore();
-        const int unitBase = canvas.newUnit(1001);
-        const QPoint offset(int(inside.left() * s), int(inside.top() * s));
-        for (const ReferenceLine& line : content.lines)
-            screen.lines.push_back({line.text, line.box.translated(offset), line.unit + unitBase, w + 1});
-    }
+    for (int w = 0; w < 5; ++w) drawWindow(canvas, screen, frames[w], t.titles[w], ScreenKind(w), w + 1, t);
 }
 
 }  // namespace
+
+void drawContent(Screen& screen, ScreenKind kind, QSize size, const ScreenTexts& t)
+{
+    using Draw = void (*)(Screen&, QSize, const ScreenTexts&);
+    static const std::pair<ScreenKind, Draw> draw[] = {{ScreenKind::Widgets, drawWidgets},
+                                                       {ScreenKind::Article, drawArticle},
+                                                       {ScreenKind::Terminal, drawTerminal},
+                                                       {ScreenKind::Chat, drawChat},
+                                                       {ScreenKind::Spreadsheet, drawSpreadsheet},
+                                                       {ScreenKind::Columns, drawColumns},
+                                                       {ScreenKind::Menu, drawMenu},
+                                                       {ScreenKind::Shell, drawShell},
+                                                       {ScreenKind::Sheet, drawSheet}};
+    for (const auto& [k, f] : draw)
+        if (k == kind) f(screen, size, t);
+}
+
+void drawWindow(Canvas& canvas, Screen& screen, const QRect& frame, const QString& title, ScreenKind kind, int window,
+                const ScreenTexts& t)
+{
+    constexpr int kTitleBar = 30;
+    const double s = screen.scale;
+    QPainter& p = canvas.painter();
+    p.setPen(QColor(150, 150, 155));
+    p.setBrush(QColor(232, 232, 234));
+    p.drawRect(QRectF(frame).adjusted(0.5, 0.5, -0.5, -0.5));
+    canvas.text(title, QRectF(frame.left(), frame.top(), frame.width(), kTitleBar), Qt::AlignHCenter,
+                styled(fontFor(screen.language, 13), true), QColor(40, 40, 40));
+    screen.lines.back().window = window;
+    Screen content;
+    content.language = screen.language;
+    content.scale = s;
+    const QRect inside(frame.left() + 1, frame.top() + kTitleBar, frame.width() - 2, frame.height() - kTitleBar - 1);
+    drawContent(content, kind, inside.size(), t);
+    p.save();
+    p.resetTransform();
+    p.drawImage(QPointF(inside.left() * s, inside.top() * s), content.image);
+    p.restore();
+    const int unitBase = canvas.newUnit(1001);
+    const QPoint offset(int(inside.left() * s), int(inside.top() * s));
+    for (const ReferenceLine& line : content.lines)
+        screen.lines.push_back({line.text, line.box.translated(offset), line.unit + unitBase, window});
+}
 
 Screen drawScreen(ScreenKind kind, ScreenLanguage language, double scale)
 {
     Screen screen{kindName(kind) + QLatin1Char(' ') + languageName(language) + QStringLiteral(" %1x").arg(scale), kind,
                   language, scale, {}, {}};
     const ScreenTexts texts = screenTexts(language);
-    static const QSize sizes[] = {QSize(820, 530), QSize(1000, 700), QSize(760, 420), QSize(900, 560), QSize(620, 260)};
+    static const QSize sizes[] = {QSize(820, 530), QSize(1000, 700), QSize(760, 420), QSize(900, 560), QSize(620, 260),
+                                  QSize(),         QSize(1000, 720), QSize(900, 560), QSize(760, 420), QSize(700, 300)};
     if (kind == ScreenKind::Desktop)
         drawDesktop(screen, texts);
+    else if (kind == ScreenKind::Workspace)
+        drawWorkspace(screen, texts);
     else
         drawContent(screen, kind, sizes[int(kind)], texts);
     // Lines that fell outside the picture were not drawn.
@@ -421,7 +346,8 @@ QString languageName(ScreenLanguage language)
 
 QString kindName(ScreenKind kind)
 {
-    static const char* const names[] = {"widgets", "article", "terminal", "chat", "spreadsheet", "desktop"};
+    static const char* const names[] = {"widgets", "article", "terminal", "chat",  "spreadsheet", "desktop",
+                                        "columns", "menu",    "shell",    "sheet", "workspace"};
     return QString::fromLatin1(names[int(kind)]);
 }
 

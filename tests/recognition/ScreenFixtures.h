@@ -11,10 +11,27 @@ namespace klipo::test {
 // Realistic screens drawn here, with the text they show: Qt widgets with a
 // menu bar, a form and a table; a two-column article with captions; a dark
 // terminal; a chat with bubbles; a spreadsheet; and a full desktop of several
-// windows over a wallpaper.
+// windows over a wallpaper. And busier ones: a two-column article under a
+// large bold headline whose paragraphs line up across the columns; an open
+// menu over a settings window beside its form; a terminal with `git status`
+// and `ls -l`; a spreadsheet of shortcuts with signed percentages; and a
+// desktop of overlapping windows holding these.
 
 enum class ScreenLanguage { English, Chinese, Mixed, Spanish, French, German };
-enum class ScreenKind { Widgets, Article, Terminal, Chat, Spreadsheet, Desktop };
+enum class ScreenKind {
+    Widgets,
+    Article,
+    Terminal,
+    Chat,
+    Spreadsheet,
+    Desktop,
+    Columns,
+    Menu,
+    Shell,
+    Sheet,
+    Workspace
+};
+constexpr int kScreenKinds = 11;
 
 // One line of text as drawn: its box in image pixels (top-left origin) and
 // the unit it belongs to. Lines of one unit may be read as one line (menu
@@ -52,6 +69,13 @@ struct ScreenTexts {
     QList<QStringList> sheetRows;
     QStringList titles;  // window titles: widgets, article, terminal, chat, spreadsheet
     QStringList panel;   // the desktop's top bar: left and right
+    QString headline, formHeading;
+    QList<QStringList> menuItems;  // label and key of each item of an open menu
+    QStringList sections;          // a settings window's list of pages
+    QStringList listing;           // `ls -l` of a folder, its first line the total
+    QStringList keyHeaders;
+    QList<QStringList> keyRows;  // a spreadsheet of shortcuts: action, keys, uses, change
+    QStringList moreTitles;      // window titles: columns, menu, shell, sheet
 };
 
 ScreenTexts screenTexts(ScreenLanguage language);

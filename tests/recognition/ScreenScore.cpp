@@ -15,6 +15,7 @@ std::u32string normalised(const QString& text, bool cjk)
     t.replace(QChar(0x2019), QLatin1Char('\'')).replace(QChar(0x2018), QLatin1Char('\''));
     t.replace(QChar(0x201C), QLatin1Char('"')).replace(QChar(0x201D), QLatin1Char('"'));
     t.replace(QChar(0x2014), QLatin1Char('-')).replace(QChar(0x2013), QLatin1Char('-'));
+    t.replace(QChar(0x2026), QStringLiteral("..."));
     const QList<uint> ucs = t.toUcs4();
     return std::u32string(ucs.begin(), ucs.end());
 }

@@ -202,6 +202,127 @@ ScreenTexts german()
     return t;
 }
 
+// The texts of the busier screens.
+void addBusyTexts(ScreenTexts& t, ScreenLanguage language)
+{
+    switch (language) {
+    case ScreenLanguage::English:
+        t.headline = s("Batteries are getting cheaper every year");
+        t.formHeading = s("Account details");
+        t.menuItems = rows(
+            "New Project…|Ctrl+N;Open…|Ctrl+O;Save|Ctrl+S;Save As…|Ctrl+Shift+S;Print…|Ctrl+P;"
+            "Close Window|Ctrl+W;Quit|Ctrl+Q");
+        t.sections = l("General|Account|Privacy|Notifications|Storage|Network|Keyboard|Printers|Updates|About");
+        t.listing =
+            l("total 48|drwxr-xr-x 2 alice staff  4096 Mar  3 10:12 docs|"
+              "-rw-r--r-- 1 alice staff 18342 Mar  3 09:58 README.md|"
+              "-rwxr-xr-x 1 alice staff   734 Feb 27 16:40 build.sh|"
+              "drwxr-xr-x 5 alice staff  4096 Mar  1 11:05 src|"
+              "-rw-r--r-- 1 alice staff  2210 Mar  2 08:31 notes.txt");
+        t.keyHeaders = l("Action|Keys|Uses|Change");
+        t.keyRows = rows(
+            "Save as|Ctrl+Shift+S|1,204|+45.7%;Copy|Ctrl+C|9,870|-2.1%;Paste|Ctrl+V|8,312|+6.8%;"
+            "Undo|Ctrl+Z|4,610|-12.0%;Find|Ctrl+F|2,045|+0.9%;Translate|Ctrl+Shift+T|987|+31.4%");
+        t.moreTitles = l("Daily News|Preferences|alice@laptop: ~/project|Shortcuts.xlsx");
+        break;
+    case ScreenLanguage::Chinese:
+    case ScreenLanguage::Mixed:
+        t.headline = s("电池价格逐年下降，续航越来越长");
+        t.formHeading = s("账户详情");
+        t.menuItems = rows(
+            "新建项目…|Ctrl+N;打开…|Ctrl+O;保存|Ctrl+S;另存为…|Ctrl+Shift+S;打印…|Ctrl+P;"
+            "关闭窗口|Ctrl+W;退出|Ctrl+Q");
+        t.sections = l("通用|账户|隐私|通知|存储空间|网络|键盘|打印机|软件更新|关于本机");
+        t.listing =
+            l("总用量 48|drwxr-xr-x 2 alice staff  4096 3月   3 10:12 文档|"
+              "-rw-r--r-- 1 alice staff 18342 3月   3 09:58 说明.md|"
+              "-rwxr-xr-x 1 alice staff   734 2月  27 16:40 构建.sh|"
+              "drwxr-xr-x 5 alice staff  4096 3月   1 11:05 源码|"
+              "-rw-r--r-- 1 alice staff  2210 3月   2 08:31 笔记.txt");
+        t.keyHeaders = l("操作|快捷键|次数|变化");
+        t.keyRows = rows(
+            "另存为|Ctrl+Shift+S|1,204|+45.7%;复制|Ctrl+C|9,870|-2.1%;粘贴|Ctrl+V|8,312|+6.8%;"
+            "撤销|Ctrl+Z|4,610|-12.0%;查找|Ctrl+F|2,045|+0.9%;翻译|Ctrl+Shift+T|987|+31.4%");
+        t.moreTitles = l("每日新闻|偏好设置|alice@laptop: ~/project|快捷键统计");
+        if (language == ScreenLanguage::Chinese) break;
+        t.headline = s("Tesla 与 BYD 的电池越来越便宜");
+        t.formHeading = s("Account 详情");
+        t.menuItems[0][0] = s("新建 Project…");
+        t.menuItems[4][0] = s("导出 PDF…");
+        t.sections = l("通用|Apple ID 账户|隐私|通知|iCloud 存储|网络|键盘|打印机|软件更新|关于本机");
+        t.listing[1] = s("drwxr-xr-x 2 alice staff  4096 3月   3 10:12 docs");
+        t.listing[2] = s("-rw-r--r-- 1 alice staff 18342 3月   3 09:58 README.md");
+        t.keyRows[0][0] = s("导出 PDF");
+        t.keyRows[2][0] = s("粘贴 HTML");
+        t.keyRows[4][0] = s("Find 查找");
+        t.moreTitles = l("Daily 新闻|偏好设置 Preferences|alice@laptop: ~/项目|Shortcuts 统计.xlsx");
+        break;
+    case ScreenLanguage::Spanish:
+        t.headline = s("Las baterías son cada año más baratas");
+        t.formHeading = s("Datos de la cuenta");
+        t.menuItems = rows(
+            "Nuevo proyecto…|Ctrl+N;Abrir…|Ctrl+O;Guardar|Ctrl+S;Guardar como…|Ctrl+Mayús+S;"
+            "Imprimir…|Ctrl+P;Cerrar ventana|Ctrl+W;Salir|Ctrl+Q");
+        t.sections =
+            l("General|Cuenta|Privacidad|Notificaciones|Almacenamiento|Red|Teclado|Impresoras|"
+              "Actualizaciones|Acerca de");
+        t.listing =
+            l("total 48|drwxr-xr-x 2 alice staff  4096 mar  3 10:12 documentos|"
+              "-rw-r--r-- 1 alice staff 18342 mar  3 09:58 LÉAME.md|"
+              "-rwxr-xr-x 1 alice staff   734 feb 27 16:40 compilar.sh|"
+              "drwxr-xr-x 5 alice staff  4096 mar  1 11:05 src|"
+              "-rw-r--r-- 1 alice staff  2210 mar  2 08:31 notas.txt");
+        t.keyHeaders = l("Acción|Teclas|Usos|Cambio");
+        t.keyRows = rows(
+            "Guardar como|Ctrl+Mayús+S|1.204|+45,7%;Copiar|Ctrl+C|9.870|-2,1%;Pegar|Ctrl+V|8.312|+6,8%;"
+            "Deshacer|Ctrl+Z|4.610|-12,0%;Buscar|Ctrl+F|2.045|+0,9%;Traducir|Ctrl+Mayús+T|987|+31,4%");
+        t.moreTitles = l("Noticias del día|Preferencias|alice@portátil: ~/proyecto|Atajos.xlsx");
+        break;
+    case ScreenLanguage::French:
+        t.headline = s("Les batteries coûtent moins cher chaque année");
+        t.formHeading = s("Détails du compte");
+        t.menuItems = rows(
+            "Nouveau projet…|Ctrl+N;Ouvrir…|Ctrl+O;Enregistrer|Ctrl+S;Enregistrer sous…|Ctrl+Maj+S;"
+            "Imprimer…|Ctrl+P;Fermer la fenêtre|Ctrl+W;Quitter|Ctrl+Q");
+        t.sections =
+            l("Général|Compte|Confidentialité|Notifications|Stockage|Réseau|Clavier|Imprimantes|"
+              "Mises à jour|À propos");
+        t.listing =
+            l("total 48|drwxr-xr-x 2 alice staff  4096 mars   3 10:12 documents|"
+              "-rw-r--r-- 1 alice staff 18342 mars   3 09:58 LISEZMOI.md|"
+              "-rwxr-xr-x 1 alice staff   734 févr. 27 16:40 générer.sh|"
+              "drwxr-xr-x 5 alice staff  4096 mars   1 11:05 src|"
+              "-rw-r--r-- 1 alice staff  2210 mars   2 08:31 notes.txt");
+        t.keyHeaders = l("Action|Touches|Utilisations|Évolution");
+        t.keyRows = rows(
+            "Enregistrer sous|Ctrl+Maj+S|1 204|+45,7 %;Copier|Ctrl+C|9 870|-2,1 %;"
+            "Coller|Ctrl+V|8 312|+6,8 %;Annuler|Ctrl+Z|4 610|-12,0 %;Rechercher|Ctrl+F|2 045|+0,9 %;"
+            "Traduire|Ctrl+Maj+T|987|+31,4 %");
+        t.moreTitles = l("Le Quotidien|Préférences|alice@portable : ~/projet|Raccourcis.xlsx");
+        break;
+    case ScreenLanguage::German:
+        t.headline = s("Akkus werden jedes Jahr günstiger");
+        t.formHeading = s("Kontodaten");
+        t.menuItems = rows(
+            "Neues Projekt…|Strg+N;Öffnen…|Strg+O;Speichern|Strg+S;Speichern unter…|Strg+Umschalt+S;"
+            "Drucken…|Strg+P;Fenster schließen|Strg+W;Beenden|Strg+Q");
+        t.sections = l("Allgemein|Konto|Datenschutz|Mitteilungen|Speicher|Netzwerk|Tastatur|Drucker|Updates|Über");
+        t.listing =
+            l("insgesamt 48|drwxr-xr-x 2 alice staff  4096 Mär  3 10:12 Dokumente|"
+              "-rw-r--r-- 1 alice staff 18342 Mär  3 09:58 LIESMICH.md|"
+              "-rwxr-xr-x 1 alice staff   734 Feb 27 16:40 bauen.sh|"
+              "drwxr-xr-x 5 alice staff  4096 Mär  1 11:05 src|"
+              "-rw-r--r-- 1 alice staff  2210 Mär  2 08:31 Notizen.txt");
+        t.keyHeaders = l("Aktion|Tasten|Aufrufe|Änderung");
+        t.keyRows = rows(
+            "Speichern unter|Strg+Umschalt+S|1.204|+45,7 %;Kopieren|Strg+C|9.870|-2,1 %;"
+            "Einfügen|Strg+V|8.312|+6,8 %;Rückgängig|Strg+Z|4.610|-12,0 %;Suchen|Strg+F|2.045|+0,9 %;"
+            "Übersetzen|Strg+Umschalt+T|987|+31,4 %");
+        t.moreTitles = l("Tageszeitung|Einstellungen|alice@laptop: ~/projekt|Tastenkürzel.xlsx");
+        break;
+    }
+}
+
 }  // namespace
 
 ScreenTexts screenTexts(ScreenLanguage language)
@@ -209,6 +330,7 @@ ScreenTexts screenTexts(ScreenLanguage language)
     static ScreenTexts (*const texts[])() = {english, chinese, mixed, spanish, french, german};
     ScreenTexts t = texts[int(language)]();
     t.times = l("09:41|09:42|09:45|09:47");
+    addBusyTexts(t, language);
     return t;
 }
 

@@ -2,6 +2,7 @@
 // a line; and the translated picture: where the translation goes, on what
 // background, in what ink and size, and that no source text shows through.
 #include "TextPictures.h"
+#include "platform/text/ScriptCounts.h"
 #include "platform/text/TextRecognizer.h"
 #include "recognition/ImageRenderer.h"
 #include "recognition/OCRService.h"
@@ -56,6 +57,37 @@ TEST(ParagraphGrouping, keepsSideBySideColumnsAsTwoParagraphs)
     ASSERT_EQ(blocks.size(), 2u);
     EXPECT_EQ(blocks[0].text, QStringLiteral("right one right two"));
     EXPECT_EQ(blocks[1].text, QStringLiteral("left one left two"));
+}
+
+TEST(ParagraphGrouping, followsTheLayoutsParts_EachLineContinuingOnlyTheFullLineRightAboveIt)
+{
+    using Place = OCRService::LinePlace;
+    // The left column (part 0) reads before the right one (part 1), which
+    // stands higher on the page; a terminal's rows (part 2) stand alone.
+    const std::vector<TextLine> lines = {
+        modelLine(QStringLiteral("a left paragraph that wraps"), 0, 100, 300, 20),
+        modelLine(QStringLiteral("onto its second line"), 0, 78, 200, 20),
+        modelLine(QStringLiteral("then a short one"), 0, 56, 120, 20),  // the line above it was not full
+        modelLine(QStringLiteral("right column"), 400, 110, 300, 20),
+        modelLine(QStringLiteral("continued"), 400, 88, 300, 20),
+        modelLine(QStringLiteral("$ ls -l"), 0, 20, 300, 20),
+        modelLine(QStringLiteral("total 48"), 0, -2, 300, 20),
+    };
+    const std::vector<Place> places = {{0, false}, {0, false}, {0, false}, {1, false},
+                                       {1, false}, {2, true},  {2, true}};
+    std::vector<QString> texts;
+    for (const TextBlock& b : OCRService::groupIntoParagraphs(lines, places)) texts.push_back(b.text);
+    EXPECT_EQ(texts, (std::vector<QString>{QStringLiteral("a left paragraph that wraps onto its second line"),
+                                           QStringLiteral("then a short one"), QStringLiteral("right column continued"),
+                                           QStringLiteral("$ ls -l"), QStringLiteral("total 48")}));
+}
+
+TEST(LineReading, tellsHanMisreadIntoLatinText_FromChineseWordsAmongLatinOnes)
+{
+    for (const char* misread : {"Ctrl 十 F", "十45.7%", "Ctrl+Shi化+S", "Ctrl 二乙"})
+        EXPECT_TRUE(platform::hasMisreadHan(QString::fromUtf8(misread))) << misread;
+    for (const char* chinese : {"Python 与 Linux 的十年", "3 月 3 10:12", "iOS 应用", "总用量 48", "Billing 平台"})
+        EXPECT_FALSE(platform::hasMisreadHan(QString::fromUtf8(chinese))) << chinese;
 }
 
 TEST(ParagraphGrouping, joinsTexts_ByHyphenHanAndKanaRules)

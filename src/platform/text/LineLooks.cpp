@@ -67,7 +67,12 @@ void coloursOf(const QImage& gray, const QRect& r, int& background, int& ink)
         const uchar* row = gray.constScanLine(y);
         for (int x = area.left(); x <= area.right(); ++x) ++counts[row[x]];
     }
-    background = int(std::max_element(std::begin(counts), std::end(counts)) - std::begin(counts));
+    // The most common shade, counted in bands of eight grey values: a
+    // gradient (a button, a table header) spreads its pixels over many values.
+    int bands[32] = {};
+    for (int v = 0; v < 256; ++v) bands[v / 8] += counts[v];
+    const int band = int(std::max_element(std::begin(bands), std::end(bands)) - std::begin(bands));
+    background = int(std::max_element(counts + band * 8, counts + band * 8 + 8) - counts);
     // The ink: the far end of what differs from the background (the darker
     // or the lighter side, whichever holds more of it).
     long darker = 0;

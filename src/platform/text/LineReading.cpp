@@ -12,6 +12,16 @@ namespace {
 constexpr int kMaxSide = 30000;          // Tesseract keeps coordinates in 16 bits
 constexpr float kOtherScriptBelow = 60;  // a line read this poorly is tried with the other script's model
 constexpr float kDropBelow = 40;         // lines read with less confidence are noise
+constexpr float kUnsureLatinBelow = 70;  // on a Chinese page, a Latin word read less surely may be Chinese
+constexpr float kAgreed = 75;            // how sure a text two models read alike is
+
+QString squeezed(const QString& text)
+{
+    QString out;
+    for (QChar c : text)
+        if (!c.isSpace()) out += c;
+    return out;
+}
 
 int asciiLetterRun(const QString& text)
 {
@@ -88,14 +98,18 @@ TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int eng
     const QRect& r = line.rect;
     const int textHeight = line.stacked ? std::min(r.height(), layout.textHeight) : r.height();
     // Small text is scaled up to about this height (measured on drawn screens:
-    // Chinese needs a little more than Latin).
+    // Chinese needs a little more than Latin); large Chinese (a high-density
+    // screen's) is read better a little smaller ("旧" is not taken for "日").
     const double target = line.script == LineScript::Han ? 30 : 26;
     double scale = std::max(1.0, target / std::max(1, textHeight));
     if (scale < 1.2) scale = 1;
+    constexpr double kLargeHan = 29;
+    constexpr double kLargeHanTarget = 24;
+    if (line.script == LineScript::Han && textHeight > kLargeHan) scale = kLargeHanTarget / textHeight;
     scale = std::min({scale, 4.0, double(kMaxSide) / (r.width() + 2.0 * textHeight)});
     const int margin = std::max(4, textHeight / 3);
     QImage picture = linePicture(gray, layout, line, margin);
-    if (scale > 1) {
+    if (scale != 1) {
         picture = picture
                       .scaled(int(std::lround(picture.width() * scale)), int(std::lround(picture.height() * scale)),
                               Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
@@ -111,6 +125,10 @@ TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int eng
         engine->read(picture, scale, origin, withSymbols,
                      line.stacked ? TesseractEngine::Layout::Block : TesseractEngine::Layout::SingleLine);
     result.meanConfidence = meanConfidence(result);
+    for (RecognizedLine& l : result.lines) {
+        l.region = line.region;
+        l.monospaced = line.monospaced;
+    }
     if (line.stacked || result.lines.size() < 2) return result;
     RecognizedLine joined = result.lines.front();
     for (size_t i = 1; i < result.lines.size(); ++i) {
@@ -144,28 +162,76 @@ QStringList secondOpinions(const LineJob& job, const PageScripts& scripts, const
     const bool han = job.model == hanModel();
     const ScriptCounts counts = ScriptCounts::of(text);
     const bool latinRead = counts.latin >= 2 && counts.han == 0 && counts.kana == 0 && counts.hangul == 0;
+    // A Latin line with a Han character or two misread into it.
+    const bool misread = hasMisreadHan(text);
     // Chinese words in a line that looked Latin come out as a word or two
     // read with little confidence, as a few letters far too wide for Latin,
     // or not at all.
     const QRect& drawn = job.layout->rect;
-    const bool partlyRead = !job.layout->stacked && drawn.width() - readBox.width() > 2 * drawn.height();
+    const bool partlyRead = !job.layout->stacked && (drawn.width() - readBox.width()) * 2 > 3 * drawn.height();
+    // A Chinese character read as a sign of another script: "王" as "£".
+    const bool oddSign = std::any_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() >= 0x80 && (c.category() >= QChar::Symbol_Math && c.category() <= QChar::Symbol_Other);
+    });
     const bool unsureLatin =
-        !han && scripts.han > 0 && (weakest < kOtherScriptBelow || partlyRead || widest > 0.9f);
+        !han && scripts.han > 0 && (weakest < kUnsureLatinBelow || partlyRead || widest > 0.8f || oddSign);
     QStringList others;
-    if ((han && !latinRead && asciiLetterRun(text) >= 2) || unsureLatin) others << mixedModel();
+    if ((han && !latinRead && asciiLetterRun(text) >= 2) || unsureLatin || misread) others << mixedModel();
     // A line too short to tell is tried with the other script only when the
     // page shows that script somewhere.
     const bool otherOnPage = han ? scripts.latin > 0 : scripts.han > 0;
     const bool unknown = job.layout->script == LineScript::Unknown && otherOnPage;
-    if (job.result.meanConfidence < kOtherScriptBelow || unknown || (han && latinRead))
+    // Digits and signs look square like Chinese: read as Chinese, they are
+    // read again as Latin.
+    if (job.result.meanConfidence < kOtherScriptBelow || unknown || (han && (isLatinOnly(text) || misread)))
         others << (han ? latinModel : hanModel());
     return others;
+}
+
+void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QString& model)
+{
+    auto textOf = [](const TesseractEngine::Result& r) {
+        QString text;
+        for (const RecognizedLine& l : r.lines) text += l.text;
+        return text;
+    };
+    const QString now = textOf(job.result);
+    const QString next = textOf(other);
+    const bool misreadNow = hasMisreadHan(now);
+    const bool misreadNext = hasMisreadHan(next);
+    bool better = false;
+    if (misreadNext != misreadNow) {
+        // "+" never comes back as "十": a reading with Han characters misread
+        // among Latin text never wins over one without, and loses to a Latin
+        // one unless that one is far less sure.
+        better = misreadNow && other.meanConfidence + 25 >= job.result.meanConfidence;
+    } else {
+        // The mixed model knows the Chinese too: a tie goes to it when it
+        // finds Chinese (it knows no accents).
+        const float margin = model == mixedModel() && ScriptCounts::of(next).han > 0 ? -2 : 3;
+        better = other.meanConfidence > job.result.meanConfidence + margin;
+    }
+    const bool agree = squeezed(now) == squeezed(next) && lettersAndDigits(now) >= 3;
+    if (better) {
+        job.result = std::move(other);
+        job.model = model;
+    }
+    if (!agree) return;
+    job.result.meanConfidence = std::max(job.result.meanConfidence, kAgreed);
+    for (RecognizedLine& l : job.result.lines) {
+        l.confidence = std::max(l.confidence, kAgreed);
+        l.weakestWord = std::max(l.weakestWord, kAgreed);
+    }
 }
 
 bool isText(const RecognizedLine& line)
 {
     if (line.confidence < kDropBelow) return false;
     if (line.confidence < 60 && lettersAndDigits(line.text) < 5) return false;
+    // Letters scattered one by one over a drawing ("oo o å o").
+    const QStringList words = line.text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const auto single = std::count_if(words.begin(), words.end(), [](const QString& w) { return w.size() == 1; });
+    if (line.confidence < 60 && words.size() >= 3 && single * 2 > words.size()) return false;
     // A lone bar or "l" much taller than wide is a frame's edge.
     return !(line.text.size() == 1 && line.box.width() * 10 < line.box.height() * 3);
 }

@@ -48,6 +48,12 @@ TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int eng
 // inside a Chinese line or Chinese words inside a Latin-looking one.
 QStringList secondOpinions(const LineJob& job, const PageScripts& scripts, const QString& latinModel);
 
+// Keeps the second reading of a line (with `model`) instead of the one it
+// has when it is better: the more confident one, but never one with Han
+// characters misread into Latin text. Two models that read the same text
+// make it sure ("Ctrl+Shift+S" is read unsurely by each).
+void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QString& model);
+
 // Whether a read line is text rather than noise (icons, frames, specks read
 // with little confidence).
 bool isText(const RecognizedLine& line);

@@ -40,23 +40,33 @@ PageLayout analyseAtFullSize(const QImage& gray)
         const int h = c.box.height();
         // A thin bar much taller than the text: a separator between toolbar items.
         if (w * 4 <= h && h * 5 >= th * 8) return true;
-        return h * 2 > th * 3 && w > 2 * th && double(c.count) < 0.2 * double(w) * double(h);
+        // Its marks run along its sides, unless it is larger than letters
+        // are (a picture's outline): a large letter's are spread inside.
+        return h * 2 > th * 3 && w > 2 * th && double(c.count) < 0.2 * double(w) * double(h) &&
+               (c.rim * 10 >= c.count * 7 || h > 4 * th);
     };
     // Small boxes first, whole (their rounded corners and short sides are not
     // straight runs); window frames and table grids are left to the runs, so
     // that a letter touching them is not taken away with them.
     markClusters(marks, [&](const MarkCluster& c) { return c.box.height() <= 8 * th && hollow(c); });
     // Strokes of neighbouring letters can line up over a few letters; a
-    // frame's side is far longer.
+    // frame's side is far longer. The strokes of a headline's letters are
+    // as long as a short frame side: its words and letters are held apart.
+    holdClusters(marks, [th](const MarkCluster& c) {
+        const int h = c.box.height();
+        return h * 2 >= th * 3 && h <= 6 * th && c.box.width() * 4 >= h && c.count * 10 >= c.box.width() + h;
+    });
     markStraightRuns(marks, std::max(5 * th, 64), std::max(2 * th, 20));
+    releaseHeld(marks);
 
     // What is left of a box once its straight runs are gone.
     const std::vector<MarkCluster> words = markClusters(marks, hollow);
 
-    RegionCutter(gray, marks, words, th, layout.lines).cut(gray.rect());
+    RegionCutter(gray, marks, words, th, layout.lines).cutPage();
 
     layout.structure.resize(marks.m.size());
-    for (size_t i = 0; i < marks.m.size(); ++i) layout.structure[i] = marks.m[i] == PageMarks::structure;
+    for (size_t i = 0; i < marks.m.size(); ++i)
+        layout.structure[i] = marks.m[i] == PageMarks::structure || marks.m[i] == PageMarks::hiddenStructure;
     return layout;
 }
 

@@ -20,13 +20,15 @@ struct LayoutLine {
     int background = 255;  // grey value around its text
     int ink = 0;           // grey value of its text
     bool stacked = false;  // lines that touch each other: read as a block
+    bool monospaced = false;  // of a terminal or code: kept whole, never joined to the next
 };
 
 // Where the text of a picture is and in what order it reads. The picture is
 // cut into regions at empty rows and columns (the gap measured against the
 // height of the text around it), and at frames, borders and rules, which are
 // never read as text; each region is cut into lines. Regions read top to
-// bottom and left to right, a column to its end before the next.
+// bottom and left to right, a column to its end before the next; the rows of
+// a table or list row by row; a window or pop-up on top of others whole.
 struct PageLayout {
     std::vector<LayoutLine> lines;  // in reading order
     std::vector<char> structure;    // per pixel: 1 where a frame, border or rule runs

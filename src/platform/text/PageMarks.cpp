@@ -10,6 +10,9 @@ namespace {
 constexpr int kEdgeStep = 20;  // grey difference between neighbours that counts as an edge
 constexpr std::uint8_t kVisited = 3;
 
+// Marks that can belong to a straight run (held ones cannot).
+bool isMark(std::uint8_t v) { return v == PageMarks::text || v == PageMarks::structure; }
+
 }  // namespace
 
 PageMarks::PageMarks(const QImage& gray) : w(gray.width()), h(gray.height()), m(size_t(w) * size_t(h), none)
@@ -34,7 +37,11 @@ int typicalHeight(std::vector<int> values, int fallback)
     return *middle;
 }
 
-std::vector<MarkCluster> markClusters(PageMarks& marks, const std::function<bool(const MarkCluster&)>& isStructure)
+namespace {
+
+// Walks the clusters of text marks; each takes the mark `markOf` gives it
+// (text, structure or held). Returns those left text.
+std::vector<MarkCluster> walkClusters(PageMarks& marks, const std::function<std::uint8_t(const MarkCluster&)>& markOf)
 {
     std::vector<MarkCluster> found;
     std::vector<int> pixels;
@@ -64,14 +71,39 @@ std::vector<MarkCluster> markClusters(PageMarks& marks, const std::function<bool
                 }
             }
         }
-        const MarkCluster c{QRect(QPoint(left, top), QPoint(right, bottom)), int(pixels.size())};
-        const bool structure = isStructure(c);
-        for (int i : pixels) marks.m[size_t(i)] = structure ? PageMarks::structure : kVisited;
-        if (!structure) found.push_back(c);
+        int rim = 0;
+        for (int i : pixels) {
+            const int x = i % marks.w;
+            const int y = i / marks.w;
+            rim += x - left < 3 || right - x < 3 || y - top < 3 || bottom - y < 3;
+        }
+        const MarkCluster c{QRect(QPoint(left, top), QPoint(right, bottom)), int(pixels.size()), rim};
+        const std::uint8_t mark = markOf(c);
+        for (int i : pixels) marks.m[size_t(i)] = mark == PageMarks::text ? kVisited : mark;
+        if (mark == PageMarks::text) found.push_back(c);
     }
     for (std::uint8_t& v : marks.m)
         if (v == kVisited) v = PageMarks::text;
     return found;
+}
+
+}  // namespace
+
+std::vector<MarkCluster> markClusters(PageMarks& marks, const std::function<bool(const MarkCluster&)>& isStructure)
+{
+    return walkClusters(marks,
+                        [&](const MarkCluster& c) { return isStructure(c) ? PageMarks::structure : PageMarks::text; });
+}
+
+void holdClusters(PageMarks& marks, const std::function<bool(const MarkCluster&)>& isLarge)
+{
+    walkClusters(marks, [&](const MarkCluster& c) { return isLarge(c) ? PageMarks::held : PageMarks::text; });
+}
+
+void releaseHeld(PageMarks& marks)
+{
+    for (std::uint8_t& v : marks.m)
+        if (v == PageMarks::held) v = PageMarks::text;
 }
 
 void markStraightRuns(PageMarks& marks, int longestAcross, int longestDown)
@@ -79,7 +111,7 @@ void markStraightRuns(PageMarks& marks, int longestAcross, int longestDown)
     for (int y = 0; y < marks.h; ++y) {
         int start = -1;
         for (int x = 0; x <= marks.w; ++x) {
-            const bool on = x < marks.w && marks.at(x, y) != PageMarks::none;
+            const bool on = x < marks.w && isMark(marks.at(x, y));
             if (on && start < 0) start = x;
             if (!on && start >= 0) {
                 if (x - start >= longestAcross)
@@ -91,7 +123,7 @@ void markStraightRuns(PageMarks& marks, int longestAcross, int longestDown)
     for (int x = 0; x < marks.w; ++x) {
         int start = -1;
         for (int y = 0; y <= marks.h; ++y) {
-            const bool on = y < marks.h && marks.at(x, y) != PageMarks::none;
+            const bool on = y < marks.h && isMark(marks.at(x, y));
             if (on && start < 0) start = y;
             if (!on && start >= 0) {
                 if (y - start >= longestDown)

@@ -17,6 +17,13 @@ public:
     static constexpr std::uint8_t none = 0;
     static constexpr std::uint8_t text = 1;
     static constexpr std::uint8_t structure = 2;
+    // Marks of a window or pop-up already read on its own: what lies
+    // around it is read as if it were not there.
+    static constexpr std::uint8_t hiddenText = 4;
+    static constexpr std::uint8_t hiddenStructure = 5;
+    // Marks of large letters, whose strokes are as long as a short frame
+    // side, while straight runs are looked for.
+    static constexpr std::uint8_t held = 6;
 
     explicit PageMarks(const QImage& gray);
 
@@ -32,14 +39,20 @@ public:
 struct MarkCluster {
     QRect box;
     int count = 0;
+    int rim = 0;  // marks within two pixels of the box's sides (all of a frame's, few of a letter's)
 };
 
 // Walks the clusters of text marks; those `isStructure` picks become
 // structure. Returns the others.
 std::vector<MarkCluster> markClusters(PageMarks& marks, const std::function<bool(const MarkCluster&)>& isStructure);
 
+// Marks the clusters `isLarge` picks as held: no straight run goes through
+// them. releaseHeld() makes them text again.
+void holdClusters(PageMarks& marks, const std::function<bool(const MarkCluster&)>& isLarge);
+void releaseHeld(PageMarks& marks);
+
 // Straight runs of marks at least this long across or down become structure:
-// no stroke of a letter is that long.
+// no stroke of a letter is that long, but for large letters (hold them).
 void markStraightRuns(PageMarks& marks, int longestAcross, int longestDown);
 
 // The height most letters reach: clusters are whole words in Latin but often

@@ -1,15 +1,40 @@
 #include "platform/text/RegionCutter.h"
 
-#include "platform/text/LineLooks.h"
+#include "platform/text/ClosedFrames.h"
 
 #include <algorithm>
 
 namespace klipo::platform {
 
-RegionCutter::RegionCutter(const QImage& gray, const PageMarks& marks, const std::vector<MarkCluster>& words,
-                           int textHeight, std::vector<LayoutLine>& out)
+RegionCutter::RegionCutter(const QImage& gray, PageMarks& marks, const std::vector<MarkCluster>& words, int textHeight,
+                           std::vector<LayoutLine>& out)
     : m_gray(gray), m_marks(marks), m_words(words), m_textHeight(textHeight), m_out(out)
 {
+}
+
+void RegionCutter::cutPage()
+{
+    m_frames = closedFrames(m_marks, std::max(2 * m_textHeight, 20));
+    for (const QRect& f : m_frames) {
+        QRect text;
+        for (int y = f.top() + 1; y < f.bottom(); ++y)
+            for (int x = f.left() + 1; x < f.right(); ++x)
+                if (m_marks.at(x, y) == PageMarks::text) text |= QRect(x, y, 1, 1);
+        m_frameText.push_back(text);
+    }
+    m_frameRead.assign(m_frames.size(), 0);
+    const size_t first = m_out.size();
+    cut(m_gray.rect(), 0);
+    spreadMonospacing();
+    // Frames read apart come out of turn: regions are numbered again in the
+    // order they read.
+    std::vector<int> number(size_t(m_region), -1);
+    int next = 0;
+    for (size_t i = first; i < m_out.size(); ++i) {
+        int& n = number[size_t(m_out[i].region)];
+        if (n < 0) n = next++;
+        m_out[i].region = n;
+    }
 }
 
 void RegionCutter::cut(QRect r, int depth)
@@ -19,23 +44,38 @@ void RegionCutter::cut(QRect r, int depth)
     r = trimmed(r, rows, cols);
     if (r.isEmpty()) return;
     const int th = textHeightIn(r);
-    if (depth < 48) {
-        const std::vector<Gap> across = gaps(r, rows, true, th);
-        const std::vector<Gap> down = gaps(r, cols, false, th);
-        const Gap bestAcross = best(across);
-        const Gap bestDown = best(down);
-        if (bestAcross.score > 0 || bestDown.score > 0) {
-            // Ruled both ways (a table): rows first, unless the rule
-            // down runs further than the one across (a sidebar beside a
-            // header line).
-            const bool columns = bestAcross.ruled > 0 && bestDown.ruled > 0 ? bestDown.ruled > bestAcross.ruled
-                                                                               : bestDown.score > bestAcross.score;
-            const Gap& top = columns ? bestDown : bestAcross;
+    if (depth < 64) {
+        std::vector<Gap> across = gaps(r, rows, true, th);
+        std::vector<Gap> down = gaps(r, cols, false, th);
+        if (!down.empty()) {
+            const std::vector<std::pair<int, int>> bands = bandsOf(r, rows);
+            std::erase_if(down, [&](const Gap& g) { return g.ruled == 0 && withinLines(r, bands, g, th); });
+        }
+        // Clean separations (between windows, above a table) before the
+        // rules inside a table, which other rules cross, unless they are far
+        // weaker.
+        double clean = 0;
+        double ruledCrossed = 0;
+        for (const std::vector<Gap>* list : {&across, &down})
+            for (const Gap& g : *list)
+                (g.crossed ? ruledCrossed : clean) = std::max(g.crossed ? ruledCrossed : clean, g.score);
+        if (clean > 0 && clean * 2 >= ruledCrossed) {
+            const auto isCrossed = [](const Gap& g) { return g.crossed; };
+            std::erase_if(across, isCrossed);
+            std::erase_if(down, isCrossed);
+        }
+        if (!across.empty() || !down.empty()) {
+            std::vector<std::pair<int, int>> tableRows;
+            const bool columns = columnsFirst(r, across, down, th, tableRows);
+            const bool bandsOnly = !tableRows.empty();
+            if (bandsOnly) return readRowByRow(r, tableRows, th);
+            const Gap top = best(columns ? down : across);
             int from = columns ? r.left() : r.top();
             for (const Gap& g : columns ? down : across) {
                 // Only the clearest separations at this level; weaker ones
-                // are looked at again inside each part.
-                if (g.score < 0.6 * top.score) continue;
+                // are looked at again inside each part, where the other
+                // direction may be clearer.
+                if (g.score < 0.85 * top.score) continue;
                 cut(columns ? QRect(from, r.top(), g.start - from, r.height())
                             : QRect(r.left(), from, r.width(), g.start - from),
                     depth + 1);
@@ -46,8 +86,74 @@ void RegionCutter::cut(QRect r, int depth)
                 depth + 1);
             return;
         }
+        // No clear cut, yet windows or pop-ups stand in it, on top of others.
+        const std::vector<size_t> frames = framesIn(r);
+        if (!frames.empty()) return readFramesApart(r, frames, depth);
     }
     linesOf(r, rows, th);
+}
+
+// Whether an empty column is only a space inside the lines that cross it:
+// between the words of a large headline, or a run of spaces between the
+// columns of a terminal's listing.
+bool RegionCutter::withinLines(const QRect& r, const std::vector<std::pair<int, int>>& bands, const Gap& g,
+                               int th) const
+{
+    const auto isText = [](std::uint8_t v) { return v == PageMarks::text; };
+    std::vector<std::pair<int, int>> crossing;
+    for (const auto& [top, bottom] : bands) {
+        bool left = false;
+        bool right = false;
+        for (int y = top; y <= bottom && !(left && right); ++y) {
+            const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
+            left = left || std::any_of(row + r.left(), row + g.start, isText);
+            right = right || std::any_of(row + g.end, row + r.right() + 1, isText);
+        }
+        if (left && right) crossing.emplace_back(top, bottom);
+    }
+    const int size = g.end - g.start;
+    for (const auto& [top, bottom] : crossing) {
+        const QRect band(r.left(), top, r.width(), bottom - top + 1);
+        if (band.height() * 2 > 3 * th && size * 5 < 6 * band.height() && singleLine(band)) return true;
+    }
+    return size < 4 * th && spacingOf(r, crossing, th).monospacedText();
+}
+
+// Whether the region reads column by column (else row by row). `tableRows`:
+// the rows of a table that no row gap separates (two rows of a menu whose
+// letters touch; a list's name with its time beside it, above its preview),
+// as the cells of its column of lone rows give them.
+bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, const std::vector<Gap>& down, int th,
+                                std::vector<std::pair<int, int>>& tableRows) const
+{
+    if (down.empty()) return false;
+    const Gap bestAcross = best(across);
+    const Gap bestDown = best(down);
+    const Gap column =
+        *std::max_element(down.begin(), down.end(), [](const Gap& a, const Gap& b) { return a.score < b.score; });
+    // A rule down that starts below a row gap (a sidebar under a window's
+    // title) or ends above one: what lies above or below it reads first or last.
+    if (column.ruled > 0 && std::any_of(across.begin(), across.end(), [&](const Gap& g) {
+            return g.start < column.ruleFrom || g.end > column.ruleTo;
+        }))
+        return false;
+    // Ruled both ways (a table): rows first, unless the rule down runs
+    // further than the one across (a sidebar beside a header line).
+    if (bestAcross.ruled > 0 && bestDown.ruled > 0) return bestDown.ruled > bestAcross.ruled;
+    // A table or list without rules: short rows whose cells line up read
+    // row by row, however wide the space between the cells.
+    std::vector<std::pair<int, int>> lone;
+    if (column.ruled == 0 && tableLike(r, column, th, lone)) {
+        if (across.empty()) tableRows = std::move(lone);
+        return false;
+    }
+    if (across.empty()) return true;
+    // Columns of prose whose paragraphs start side by side: the gaps between
+    // paragraphs run across both, yet each column reads to its end first.
+    if (bestAcross.ruled == 0 && bestDown.score < bestAcross.score && bestAcross.score <= 2 * bestDown.score &&
+        proseColumns(r, column, th))
+        return true;
+    return bestDown.score > bestAcross.score;
 }
 
 RegionCutter::Gap RegionCutter::best(const std::vector<Gap>& gaps)
@@ -95,10 +201,11 @@ int RegionCutter::textHeightIn(const QRect& r) const
 
 // How much of the region a frame or rule along an empty stretch covers
 // (0 when less than most of it).
-double RegionCutter::structureAlong(const QRect& r, int start, int end, bool across) const
+double RegionCutter::structureAlong(const QRect& r, int start, int end, bool across, int* from, int* to) const
 {
     const int length = across ? r.width() : r.height();
     int most = 0;
+    int line = -1;
     for (int p = start - 1; p <= end; ++p) {
         int n = 0;
         if (across) {
@@ -108,7 +215,20 @@ double RegionCutter::structureAlong(const QRect& r, int start, int end, bool acr
             if (p < 0 || p >= m_marks.w) continue;
             for (int y = r.top(); y <= r.bottom(); ++y) n += m_marks.at(p, y) == PageMarks::structure;
         }
-        most = std::max(most, n);
+        if (n > most) {
+            most = n;
+            line = p;
+        }
+    }
+    if (from && to && line >= 0) {
+        // Where along the region the strongest rule runs.
+        const int first = across ? r.left() : r.top();
+        const int last = across ? r.right() : r.bottom();
+        auto on = [&](int q) { return (across ? m_marks.at(q, line) : m_marks.at(line, q)) == PageMarks::structure; };
+        *from = first;
+        while (*from < last && !on(*from)) ++*from;
+        *to = last;
+        while (*to > *from && !on(*to)) --*to;
     }
     return most * 10 >= length * 6 ? double(most) / length : 0;
 }
@@ -169,10 +289,13 @@ std::vector<RegionCutter::Gap> RegionCutter::gaps(const QRect& r, const std::vec
         const int start = origin + int(i);
         const int end = origin + int(j);
         const int size = end - start;
-        const double ruled = structureAlong(r, start, end, across);
+        int ruleFrom = 0;
+        int ruleTo = 0;
+        const double ruled = structureAlong(r, start, end, across, &ruleFrom, &ruleTo);
         // A gap that a frame or rule crosses runs through a window or a
-        // table: no cut there.
-        if (ruled == 0 && crossed(r, start, end, across)) {
+        // table: no cut there, but between the rules of a table.
+        const bool isCrossed = crossed(r, start, end, across);
+        if (ruled == 0 && isCrossed) {
             i = j;
             continue;
         }
@@ -182,82 +305,11 @@ std::vector<RegionCutter::Gap> RegionCutter::gaps(const QRect& r, const std::vec
             // reads row by row, not as two columns: any row gap (at least
             // 0.8) goes first.
             if (!across && ruled == 0 && !sideBySide(r, start, end)) score = std::min(score * 0.3, 0.5);
-            out.push_back({start, end, score, ruled});
+            out.push_back({start, end, score, ruled, isCrossed, ruleFrom, ruleTo});
         }
         i = j;
     }
     return out;
-}
-
-// A region without inner gaps: its rows of text, each cut where a wide
-// gap or a frame separates what stands side by side.
-void RegionCutter::linesOf(const QRect& r, const std::vector<int>& rows, int th)
-{
-    const int region = m_region++;
-    for (size_t i = 0; i < rows.size();) {
-        if (rows[i] == 0) {
-            ++i;
-            continue;
-        }
-        size_t j = i;
-        while (j < rows.size() && rows[j] != 0) ++j;
-        const QRect band(r.left(), r.top() + int(i), r.width(), int(j - i));
-        segmentsOf(band, region, th);
-        i = j;
-    }
-}
-
-void RegionCutter::segmentsOf(const QRect& band, int region, int th)
-{
-    std::vector<int> cols(size_t(band.width()), 0);
-    for (int y = band.top(); y <= band.bottom(); ++y)
-        for (int x = band.left(); x <= band.right(); ++x)
-            cols[size_t(x - band.left())] += m_marks.at(x, y) == PageMarks::text;
-    const bool stacked = band.height() * 10 > th * 17 && band.height() > th + 8;
-    const double wide = 1.2 * (stacked ? th : band.height());
-    int start = -1;
-    int lastInk = -1;
-    auto flush = [&] {
-        if (start < 0) return;
-        addLine(QRect(band.left() + start, band.top(), lastInk - start + 1, band.height()), region, stacked);
-        start = -1;
-    };
-    for (int x = 0; x < band.width(); ++x) {
-        if (cols[size_t(x)] == 0) continue;
-        if (start >= 0 && x - lastInk > 1) {
-            const int gap = x - lastInk - 1;
-            if (gap >= wide || structureAlong(band, band.left() + lastInk + 1, band.left() + x, false) > 0) flush();
-        }
-        if (start < 0) start = x;
-        lastInk = x;
-    }
-    flush();
-}
-
-void RegionCutter::addLine(QRect r, int region, bool stacked)
-{
-    // Tight around the ink of this piece.
-    int top = r.bottom() + 1, bottom = r.top() - 1;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            if (m_marks.at(x, y) == PageMarks::text) {
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-                break;
-            }
-    if (bottom < top) return;
-    r.setTop(top);
-    r.setBottom(bottom);
-    // Marks sit on both sides of an edge: the ink starts one pixel earlier.
-    r = r.adjusted(-1, -1, 0, 0).intersected(m_gray.rect());
-    if (r.width() < 3 || r.height() < 4) return;
-    LayoutLine line;
-    line.rect = r;
-    line.region = region;
-    line.stacked = stacked;
-    coloursOf(m_gray, r, line.background, line.ink);
-    line.script = scriptOf(m_gray, r, line.background);
-    m_out.push_back(line);
 }
 
 }  // namespace klipo::platform

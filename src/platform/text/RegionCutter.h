@@ -9,14 +9,16 @@ namespace klipo::platform {
 
 // Cuts a picture into regions at empty rows and columns (wide against the
 // height of the text around them) and at frames and rules, the clearest
-// separations first, and each region into lines, in reading order: regions
-// top to bottom and left to right, a column to its end before the next.
+// separation first, and each region into lines, in reading order: regions
+// top to bottom and left to right, a column to its end before the next; a
+// table or list (short rows whose cells line up) row by row; a window or
+// pop-up that covers others, and so leaves no clear cut, whole.
 class RegionCutter {
 public:
-    RegionCutter(const QImage& gray, const PageMarks& marks, const std::vector<MarkCluster>& words, int textHeight,
+    RegionCutter(const QImage& gray, PageMarks& marks, const std::vector<MarkCluster>& words, int textHeight,
                  std::vector<LayoutLine>& out);
 
-    void cut(QRect region, int depth = 0);
+    void cutPage();
 
 private:
     struct Gap {
@@ -24,25 +26,71 @@ private:
         int end = 0;       // one past the last
         double score = 0;  // its width against the text height, more with a rule in it
         double ruled = 0;  // the share of the region that a rule along it covers
+        bool crossed = false;  // a frame or rule runs across it
+        int ruleFrom = 0;      // where the rule along it starts and ends
+        int ruleTo = 0;
+    };
+    // The spaces between the Latin words of a region: a terminal's or an
+    // editor's text has every character as wide as the next, so its spaces
+    // are as wide as a letter, twice what they are in running text.
+    struct Spacing {
+        int spaces = 0;
+        double median = 0;  // the width of a space against the height of its line
+        QRect box;
+        bool telling() const { return spaces >= 4; }
+        bool monospaced() const { return median >= 0.45 && median <= 0.95; }
+        bool monospacedText() const { return telling() && monospaced(); }
+    };
+    // The rows of text on one side of a column gap, and how they group into
+    // blocks (rows closer than a row gap).
+    struct Side {
+        std::vector<std::pair<int, int>> rows;  // first and last pixel row of each
+        int tallestBlock = 0;                   // rows in the largest block
+        int width = 0;                          // from the leftmost ink to the rightmost
     };
 
+    void cut(QRect region, int depth);
     static Gap best(const std::vector<Gap>& gaps);
     QRect trimmed(const QRect& r, std::vector<int>& rows, std::vector<int>& cols) const;
     int textHeightIn(const QRect& r) const;
-    double structureAlong(const QRect& r, int start, int end, bool across) const;
+    double structureAlong(const QRect& r, int start, int end, bool across, int* from = nullptr,
+                          int* to = nullptr) const;
     bool crossed(const QRect& r, int start, int end, bool across) const;
     bool sideBySide(const QRect& r, int start, int end) const;
     std::vector<Gap> gaps(const QRect& r, const std::vector<int>& profile, bool across, int th) const;
+    bool withinLines(const QRect& r, const std::vector<std::pair<int, int>>& bands, const Gap& g, int th) const;
+    bool columnsFirst(const QRect& r, const std::vector<Gap>& across, const std::vector<Gap>& down, int th,
+                      std::vector<std::pair<int, int>>& tableRows) const;
+    Side side(const QRect& r, int left, int right, int th) const;
+    bool tableLike(const QRect& r, const Gap& column, int th, std::vector<std::pair<int, int>>& lone) const;
+    void readRowByRow(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th);
+    bool proseColumns(const QRect& r, const Gap& column, int th) const;
+
+    // Frames (windows, pop-ups) left whole inside a region without a cut.
+    std::vector<size_t> framesIn(const QRect& r) const;
+    void readFramesApart(const QRect& r, const std::vector<size_t>& frames, int depth);
+    void hide(const QRect& r);
+
+    // One region without inner gaps (RegionLines.cpp).
     void linesOf(const QRect& r, const std::vector<int>& rows, int th);
-    void segmentsOf(const QRect& band, int region, int th);
-    void addLine(QRect r, int region, bool stacked);
+    static std::vector<std::pair<int, int>> bandsOf(const QRect& r, const std::vector<int>& rows);
+    void segmentsOf(const QRect& band, int region, int th, bool monospaced);
+    std::vector<int> columnProfile(const QRect& band) const;
+    Spacing spacingOf(const QRect& r, const std::vector<std::pair<int, int>>& bands, int th) const;
+    void spreadMonospacing();
+    bool singleLine(const QRect& band) const;
+    void addLine(QRect r, int region, bool stacked, bool monospaced);
 
     const QImage& m_gray;
-    const PageMarks& m_marks;
+    PageMarks& m_marks;
     const std::vector<MarkCluster>& m_words;
     int m_textHeight;
     std::vector<LayoutLine>& m_out;
     int m_region = 0;
+    std::vector<QRect> m_frames;
+    std::vector<QRect> m_frameText;  // where the text inside each frame is
+    std::vector<char> m_frameRead;
+    std::vector<Spacing> m_spacings;  // per region
 };
 
 }  // namespace klipo::platform

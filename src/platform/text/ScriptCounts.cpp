@@ -28,6 +28,71 @@ bool isUnspacedCjkScalar(char32_t c)
            (c >= 0xFF1A && c <= 0xFF20) || (c >= 0xFF3B && c <= 0xFF40) || (c >= 0xFF5B && c <= 0xFF65);
 }
 
+char32_t signLookalike(char32_t c)
+{
+    switch (c) {
+    case U'十': return U'+';
+    case U'一': return U'-';
+    default: return 0;
+    }
+}
+
+namespace {
+
+bool isAsciiText(char32_t c) { return c > 0x20 && c < 0x7F; }
+bool isAsciiDigit(char32_t c) { return c >= U'0' && c <= U'9'; }
+
+// Han characters the Chinese model reads for Latin letters and signs.
+bool looksLatin(char32_t c)
+{
+    static const std::u32string kLookalikes = U"十一二乙工口人丁了卜儿八";
+    return kLookalikes.find(c) != std::u32string::npos;
+}
+
+}  // namespace
+
+bool hasMisreadHan(const QString& text)
+{
+    const QList<uint> s = text.toUcs4();
+    const qsizetype n = s.size();
+    for (qsizetype i = 0; i < n;) {
+        if (!isHanScalar(s[i])) {
+            ++i;
+            continue;
+        }
+        qsizetype j = i;
+        bool lookalikes = true;
+        for (; j < n && isHanScalar(s[j]); ++j)
+            if (!looksLatin(s[j])) lookalikes = false;
+        qsizetype before = i - 1;
+        while (before >= 0 && s[before] == U' ') --before;
+        qsizetype after = j;
+        while (after < n && s[after] == U' ') ++after;
+        const bool hasBefore = before >= 0;
+        const bool hasAfter = after < n;
+        const bool asciiAround =
+            (!hasBefore || isAsciiText(s[before])) && (!hasAfter || isAsciiText(s[after])) && (hasBefore || hasAfter);
+        // Glued to a Latin letter or sign ("Shi化", "+乙"); a Chinese word
+        // may follow a number directly ("3月").
+        auto glues = [&](qsizetype k) { return k >= 0 && k < n && isAsciiText(s[k]) && !isAsciiDigit(s[k]); };
+        const bool glued = glues(i - 1) || glues(j);
+        if (j - i <= 2 && asciiAround && (lookalikes || (glued && ((hasBefore && hasAfter) || j - i == 1))))
+            return true;
+        i = j;
+    }
+    return false;
+}
+
+bool isLatinOnly(const QString& text)
+{
+    bool letterOrDigit = false;
+    for (char32_t c : text.toUcs4()) {
+        if (isHanScalar(c) || isKanaScalar(c) || isHangulScalar(c)) return false;
+        letterOrDigit = letterOrDigit || QChar::isLetterOrNumber(c);
+    }
+    return letterOrDigit;
+}
+
 ScriptCounts ScriptCounts::of(const QString& text)
 {
     ScriptCounts n;

@@ -25,4 +25,18 @@ bool isHangulScalar(char32_t c);
 // text that has no spaces between its words.
 bool isUnspacedCjkScalar(char32_t c);
 
+// The ASCII sign a Han character is often read for in a Latin line
+// ("十" for "+", "一" for "-"), or 0.
+char32_t signLookalike(char32_t c);
+
+// Whether a line read as Latin letters, digits and signs with a Han
+// character or two among them reads those wrongly: one or two Han
+// characters between ASCII text on both sides (or at an end), that look
+// like a sign or are glued to a Latin letter ("Ctrl 十 F", "Shi化+S").
+// Chinese words between Latin ones ("Python 与 Linux", "3 月 3") are not.
+bool hasMisreadHan(const QString& text);
+
+// Whether a text has letters or digits and no Han, kana or hangul.
+bool isLatinOnly(const QString& text);
+
 }  // namespace klipo::platform

@@ -72,6 +72,59 @@ bool isEdgeNoise(const Word& word)
     return word.confidence < (letters == 0 ? kSymbolsFloor : kGluedLetterFloor);
 }
 
+bool isAsciiText(QChar c) { return c.unicode() > 0x20 && c.unicode() < 0x7F; }
+
+// Han characters read where a Latin line has a sign ("Ctrl 十 F" for
+// "Ctrl+F") become the sign again; a word that is only such a sign is glued
+// to a neighbour the picture shows no space before (`glued`: per word, to
+// the word before it; one more entry for the word after the last).
+std::vector<char> putBackSigns(std::vector<Word>& words, int lineHeight)
+{
+    std::vector<char> glued(words.size() + 1, 0);
+    for (size_t k = 0; k < words.size(); ++k) {
+        QString& text = words[k].text;
+        bool onlySigns = !text.isEmpty();
+        for (qsizetype j = 0; j < text.size(); ++j) {
+            const char32_t sign = signLookalike(text[j].unicode());
+            if (sign == 0) {
+                onlySigns = onlySigns && isAsciiText(text[j]) && !text[j].isLetterOrNumber();
+                continue;
+            }
+            const QChar* left = j > 0                                   ? &text[j - 1]
+                                : k > 0 && !words[k - 1].text.isEmpty() ? &words[k - 1].text.back()
+                                                                        : nullptr;
+            const QChar* right = j + 1 < text.size()                                    ? &text[j + 1]
+                                 : k + 1 < words.size() && !words[k + 1].text.isEmpty() ? &words[k + 1].text.front()
+                                                                                        : nullptr;
+            if ((left || right) && (!left || isAsciiText(*left)) && (!right || isAsciiText(*right)))
+                text[j] = QChar(char16_t(sign));
+            else
+                onlySigns = false;
+        }
+        if (!onlySigns) continue;
+        const int near = std::max(2, lineHeight * 3 / 10);
+        if (k > 0 && words[k].box.left() - words[k - 1].box.right() <= near) glued[k] = 1;
+        if (k + 1 < words.size() && words[k + 1].box.left() - words[k].box.right() <= near) glued[k + 1] = 1;
+    }
+    return glued;
+}
+
+// Punctuation after a Chinese character is the full-width kind ("姓名："),
+// which the engine often reads as the ASCII one.
+void putBackFullWidthPunctuation(std::vector<Word>& words)
+{
+    static const QString ascii = QStringLiteral(",:;?!");
+    static const QString fullWidth = QStringLiteral("，：；？！");
+    QChar before;
+    for (Word& word : words) {
+        for (QChar& c : word.text) {
+            const qsizetype k = ascii.indexOf(c);
+            if (k >= 0 && isHanScalar(before.unicode())) c = fullWidth[k];
+            before = c;
+        }
+    }
+}
+
 // The line made of the words left once edge noise is dropped from both ends:
 // its text (words joined by single spaces, none inside Chinese or Japanese),
 // its symbols, and the engine's box for the line, which ends where the words
@@ -80,12 +133,15 @@ RecognizedLine lineOf(std::vector<Word> words, const QRect& box, float confidenc
 {
     while (!words.empty() && isEdgeNoise(words.front())) words.erase(words.begin());
     while (!words.empty() && isEdgeNoise(words.back())) words.pop_back();
+    const std::vector<char> glued = putBackSigns(words, box.height());
+    putBackFullWidthPunctuation(words);
     RecognizedLine line;
     line.box = box;
     line.confidence = confidence;
     QRect kept;
-    for (const Word& word : words) {
-        if (spaceBetween(line.text, word.text)) line.text += QLatin1Char(' ');
+    for (size_t k = 0; k < words.size(); ++k) {
+        const Word& word = words[k];
+        if (!glued[k] && spaceBetween(line.text, word.text)) line.text += QLatin1Char(' ');
         const int offset = int(line.text.size());
         line.text += word.text;
         for (RecognizedSymbol symbol : word.symbols) {

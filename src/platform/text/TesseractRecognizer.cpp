@@ -270,13 +270,8 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
             second.push_back([&, other, &job = job] {
                 auto [result, missing] = readWith(job, other, fewEngines);
                 if (missing || result.lines.empty()) return;
-                // The mixed model knows the Chinese too: a tie goes to it.
-                const float margin = other == mixedModel() ? -2 : 3;
                 std::lock_guard lock(m_mutex);
-                if (result.meanConfidence > job.result.meanConfidence + margin) {
-                    job.result = std::move(result);
-                    job.model = other;
-                }
+                takeSecondReading(job, std::move(result), other);
             });
         }
     }

@@ -28,6 +28,12 @@ struct RecognizedLine {
     float weakestWord = 100;               // confidence of its least certain word
     float widestLetters = 0;               // widest letter width of a word, against the line's height
     std::vector<RecognizedSymbol> symbols;  // only when asked for
+    // Where on the page it stands: the part (a column, a window, a table
+    // row ...) numbered in reading order, -1 when not known; lines of
+    // different parts never belong to one paragraph. A monospaced line (a
+    // terminal's, a listing's) stands alone too.
+    int region = -1;
+    bool monospaced = false;
 };
 
 struct RecognitionOptions {
@@ -37,7 +43,8 @@ struct RecognitionOptions {
     CancelToken cancel;
 };
 
-// The engine's answer: the lines in reading order, or a failure with a
+// The engine's answer: the lines in reading order (parts of the page one
+// after the other, each top to bottom), or a failure with a
 // message for the user. An image without text is a success with no lines.
 struct RecognitionOutcome {
     bool ok = true;

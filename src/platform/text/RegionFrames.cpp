@@ -1,0 +1,128 @@
+// Windows and pop-ups on top of others, read whole.
+#include "platform/text/RegionCutter.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace klipo::platform {
+
+namespace {
+
+// Whether a part of the page at `a` reads before one at `b`: side by side,
+// the left one; one above the other, the upper one.
+bool readsBefore(const QRect& a, const QRect& b)
+{
+    const bool sameRows = a.top() <= b.bottom() && b.top() <= a.bottom();
+    return sameRows ? a.left() < b.left() : a.top() < b.top();
+}
+
+// The order in which parts of a page read: parts that overlap (a window and
+// the one on top of it) stay together, the lower-lying first.
+std::vector<size_t> readingOrder(const std::vector<QRect>& parts)
+{
+    std::vector<size_t> cluster(parts.size());
+    std::iota(cluster.begin(), cluster.end(), size_t(0));
+    auto root = [&](size_t i) {
+        while (cluster[i] != i) i = cluster[i];
+        return i;
+    };
+    for (size_t a = 0; a < parts.size(); ++a)
+        for (size_t b = a + 1; b < parts.size(); ++b)
+            if (parts[a].intersects(parts[b])) cluster[root(b)] = root(a);
+    std::vector<QRect> bounds(parts.size());
+    for (size_t i = 0; i < parts.size(); ++i) bounds[root(i)] |= parts[i];
+
+    // Picks, again and again, a part that nothing left reads before (the
+    // top-left one if every part has one).
+    auto ordered = [](std::vector<size_t> left, const auto& rectOf) {
+        std::vector<size_t> out;
+        while (!left.empty()) {
+            auto first = std::find_if(left.begin(), left.end(), [&](size_t x) {
+                return std::none_of(left.begin(), left.end(),
+                                    [&](size_t y) { return y != x && readsBefore(rectOf(y), rectOf(x)); });
+            });
+            if (first == left.end())
+                first = std::min_element(left.begin(), left.end(), [&](size_t x, size_t y) {
+                    return std::make_pair(rectOf(x).top(), rectOf(x).left()) <
+                           std::make_pair(rectOf(y).top(), rectOf(y).left());
+                });
+            out.push_back(*first);
+            left.erase(first);
+        }
+        return out;
+    };
+    std::vector<size_t> roots;
+    for (size_t i = 0; i < parts.size(); ++i)
+        if (root(i) == i) roots.push_back(i);
+    std::vector<size_t> out;
+    for (size_t c : ordered(roots, [&](size_t i) { return bounds[i]; })) {
+        std::vector<size_t> members;
+        for (size_t i = 0; i < parts.size(); ++i)
+            if (root(i) == c) members.push_back(i);
+        for (size_t i : ordered(members, [&](size_t k) { return parts[k]; })) out.push_back(i);
+    }
+    return out;
+}
+
+}  // namespace
+
+// The frames not yet read whose text lies inside the region, the outermost
+// of those nested.
+std::vector<size_t> RegionCutter::framesIn(const QRect& r) const
+{
+    std::vector<size_t> in;
+    for (size_t i = 0; i < m_frames.size(); ++i)
+        if (!m_frameRead[i] && !m_frameText[i].isEmpty() && r.contains(m_frameText[i]) && m_frameText[i] != r)
+            in.push_back(i);
+    std::vector<size_t> outer;
+    for (size_t i : in)
+        if (std::none_of(in.begin(), in.end(), [&](size_t j) { return j != i && m_frames[j].contains(m_frames[i]); }))
+            outer.push_back(i);
+    return outer;
+}
+
+// Each frame read on its own, then what lies around them as if they were
+// not there; the parts in reading order, a frame on top of another part
+// read whole after it.
+void RegionCutter::readFramesApart(const QRect& r, const std::vector<size_t>& frames, int depth)
+{
+    const size_t base = m_out.size();
+    std::vector<QRect> parts;
+    std::vector<size_t> ends;
+    for (size_t f : frames) {
+        m_frameRead[f] = 1;
+        cut(m_frames[f], depth + 1);
+        parts.push_back(m_frames[f]);
+        ends.push_back(m_out.size());
+    }
+    for (size_t f : frames) hide(m_frames[f]);
+    const size_t aroundFrom = m_out.size();
+    cut(r, depth + 1);
+    if (m_out.size() > aroundFrom) {
+        QRect around;
+        for (size_t i = aroundFrom; i < m_out.size(); ++i) around |= m_out[i].rect;
+        parts.push_back(around);
+        ends.push_back(m_out.size());
+    }
+    const std::vector<LayoutLine> lines(m_out.begin() + qsizetype(base), m_out.end());
+    m_out.resize(base);
+    for (size_t p : readingOrder(parts)) {
+        const size_t from = p == 0 ? 0 : ends[p - 1] - base;
+        m_out.insert(m_out.end(), lines.begin() + qsizetype(from), lines.begin() + qsizetype(ends[p] - base));
+    }
+}
+
+void RegionCutter::hide(const QRect& r)
+{
+    const QRect area = r.intersected(QRect(0, 0, m_marks.w, m_marks.h));
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            std::uint8_t& v = m_marks.at(x, y);
+            if (v == PageMarks::text)
+                v = PageMarks::hiddenText;
+            else if (v == PageMarks::structure)
+                v = PageMarks::hiddenStructure;
+        }
+}
+
+}  // namespace klipo::platform

@@ -1,0 +1,195 @@
+// The lines of one region that has no inner gaps.
+#include "platform/text/LineLooks.h"
+#include "platform/text/RegionCutter.h"
+
+#include <algorithm>
+
+namespace klipo::platform {
+
+namespace {
+
+}  // namespace
+
+// Its rows of text, each cut where a wide gap or a frame separates what
+// stands side by side.
+void RegionCutter::linesOf(const QRect& r, const std::vector<int>& rows, int th)
+{
+    const int region = m_region++;
+    std::vector<std::pair<int, int>> bands = bandsOf(r, rows);
+    // Accents above a line of small letters ("años") stand apart from them:
+    // a sliver of a band joins the band just below or above it.
+    for (size_t i = 0; i < bands.size();) {
+        const int height = bands[i].second - bands[i].first + 1;
+        const int below = i + 1 < bands.size() ? bands[i + 1].first - bands[i].second - 1 : th;
+        const int above = i > 0 ? bands[i].first - bands[i - 1].second - 1 : th;
+        if (height * 5 >= th * 2 || std::min(below, above) * 2 > th) {
+            ++i;
+            continue;
+        }
+        if (below <= above) {
+            bands[i + 1].first = bands[i].first;
+        } else {
+            bands[i - 1].second = bands[i].second;
+        }
+        bands.erase(bands.begin() + qsizetype(i));
+    }
+    const Spacing spacing = spacingOf(r, bands, th);
+    m_spacings.push_back(spacing);
+    for (const auto& [top, bottom] : bands)
+        segmentsOf(QRect(r.left(), top, r.width(), bottom - top + 1), region, th, spacing.monospacedText());
+}
+
+// The first and last pixel row of each row of text.
+std::vector<std::pair<int, int>> RegionCutter::bandsOf(const QRect& r, const std::vector<int>& rows)
+{
+    std::vector<std::pair<int, int>> bands;
+    for (size_t i = 0; i < rows.size();) {
+        if (rows[i] == 0) {
+            ++i;
+            continue;
+        }
+        size_t j = i;
+        while (j < rows.size() && rows[j] != 0) ++j;
+        bands.emplace_back(r.top() + int(i), r.top() + int(j) - 1);
+        i = j;
+    }
+    return bands;
+}
+
+// A region with too few Latin words to tell (the Chinese lines of a
+// terminal) is as monospaced as the region right above or below it that
+// can tell, or that took after one that can.
+void RegionCutter::spreadMonospacing()
+{
+    const size_t n = m_spacings.size();
+    std::vector<int> verdict(n, -1);  // -1: not known yet
+    for (size_t i = 0; i < n; ++i)
+        if (m_spacings[i].telling()) verdict[i] = m_spacings[i].monospaced();
+    for (bool spread = true; spread;) {
+        spread = false;
+        for (size_t i = 0; i < n; ++i) {
+            if (verdict[i] >= 0) continue;
+            const QRect& a = m_spacings[i].box;
+            int nearest = 3 * m_textHeight + 1;
+            for (size_t j = 0; j < n; ++j) {
+                const QRect& b = m_spacings[j].box;
+                const int overlap = std::min(a.right(), b.right()) - std::max(a.left(), b.left());
+                const int distance = std::max(b.top() - a.bottom(), a.top() - b.bottom());
+                if (verdict[j] < 0 || overlap * 2 < std::min(a.width(), b.width()) || distance >= nearest) continue;
+                nearest = distance;
+                verdict[i] = verdict[j];
+                spread = true;
+            }
+        }
+    }
+    for (LayoutLine& line : m_out) line.monospaced = verdict[size_t(line.region)] > 0;
+}
+
+std::vector<int> RegionCutter::columnProfile(const QRect& band) const
+{
+    std::vector<int> cols(size_t(band.width()), 0);
+    for (int y = band.top(); y <= band.bottom(); ++y) {
+        const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
+        for (int x = band.left(); x <= band.right(); ++x) cols[size_t(x - band.left())] += row[x] == PageMarks::text;
+    }
+    return cols;
+}
+
+// How wide the spaces between the Latin words of a region are.
+RegionCutter::Spacing RegionCutter::spacingOf(const QRect& r, const std::vector<std::pair<int, int>>& bands,
+                                              int th) const
+{
+    std::vector<double> spaces;
+    for (const auto& [top, bottom] : bands) {
+        const QRect band(r.left(), top, r.width(), bottom - top + 1);
+        // Rows of text one line high (not pictures, not lines that touch).
+        if (band.height() > 2 * th) continue;
+        int background = 255;
+        int ink = 0;
+        coloursOf(m_gray, band, background, ink);
+        // Chinese says nothing: its characters are all as wide in any font.
+        if (scriptOf(m_gray, band, background) == LineScript::Han) continue;
+        const std::vector<int> cols = columnProfile(band);
+        int lastInk = -1;
+        for (int x = 0; x < int(cols.size()); ++x) {
+            if (cols[size_t(x)] == 0) continue;
+            const int gap = x - lastInk - 1;
+            if (lastInk >= 0 && gap * 5 >= band.height() && gap <= 2 * band.height())
+                spaces.push_back(double(gap) / band.height());
+            lastInk = x;
+        }
+    }
+    Spacing out;
+    out.box = r;
+    out.spaces = int(spaces.size());
+    if (spaces.empty()) return out;
+    std::nth_element(spaces.begin(), spaces.begin() + qsizetype(spaces.size() / 2), spaces.end());
+    out.median = spaces[spaces.size() / 2];
+    return out;
+}
+
+// A band of large text (a headline) rather than lines that touch: most of
+// its letters reach over most of its height.
+bool RegionCutter::singleLine(const QRect& band) const
+{
+    std::vector<int> heights;
+    for (const MarkCluster& c : m_words)
+        if (band.contains(c.box)) heights.push_back(c.box.height());
+    return heights.size() >= 3 && typicalHeight(std::move(heights), 0) * 10 >= band.height() * 6;
+}
+
+void RegionCutter::segmentsOf(const QRect& band, int region, int th, bool monospaced)
+{
+    const std::vector<int> cols = columnProfile(band);
+    const bool stacked = band.height() * 10 > th * 17 && band.height() > th + 8 && !singleLine(band);
+    double wide = 1.2 * (stacked ? th : band.height());
+    // The columns of a listing are runs of spaces: its rows stay whole.
+    if (monospaced) wide = std::max(wide, 4.0 * th);
+    int start = -1;
+    int lastInk = -1;
+    auto flush = [&] {
+        if (start < 0) return;
+        addLine(QRect(band.left() + start, band.top(), lastInk - start + 1, band.height()), region, stacked,
+                monospaced);
+        start = -1;
+    };
+    for (int x = 0; x < band.width(); ++x) {
+        if (cols[size_t(x)] == 0) continue;
+        if (start >= 0 && x - lastInk > 1) {
+            const int gap = x - lastInk - 1;
+            if (gap >= wide || structureAlong(band, band.left() + lastInk + 1, band.left() + x, false) > 0) flush();
+        }
+        if (start < 0) start = x;
+        lastInk = x;
+    }
+    flush();
+}
+
+void RegionCutter::addLine(QRect r, int region, bool stacked, bool monospaced)
+{
+    // Tight around the ink of this piece.
+    int top = r.bottom() + 1, bottom = r.top() - 1;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (m_marks.at(x, y) == PageMarks::text) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+                break;
+            }
+    if (bottom < top) return;
+    r.setTop(top);
+    r.setBottom(bottom);
+    // Marks sit on both sides of an edge: the ink starts one pixel earlier.
+    r = r.adjusted(-1, -1, 0, 0).intersected(m_gray.rect());
+    if (r.width() < 3 || r.height() < 4) return;
+    LayoutLine line;
+    line.rect = r;
+    line.region = region;
+    line.stacked = stacked;
+    line.monospaced = monospaced;
+    coloursOf(m_gray, r, line.background, line.ink);
+    line.script = scriptOf(m_gray, r, line.background);
+    m_out.push_back(line);
+}
+
+}  // namespace klipo::platform

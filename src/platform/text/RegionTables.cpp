@@ -1,0 +1,108 @@
+// Rows or columns first: tables, menus and lists row by row, prose column by column.
+#include "platform/text/RegionCutter.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace klipo::platform {
+
+RegionCutter::Side RegionCutter::side(const QRect& r, int left, int right, int th) const
+{
+    Side s;
+    int blockRows = 0;
+    int lastBottom = -1;
+    int start = -1;
+    int first = right + 1;
+    int last = left - 1;
+    for (int y = r.top(); y <= r.bottom() + 1; ++y) {
+        bool ink = false;
+        if (y <= r.bottom()) {
+            const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
+            const auto isText = [](std::uint8_t v) { return v == PageMarks::text; };
+            const std::uint8_t* from = std::find_if(row + left, row + right + 1, isText);
+            ink = from != row + right + 1;
+            if (ink) {
+                first = std::min(first, int(from - row));
+                const auto to = std::find_if(std::make_reverse_iterator(row + right + 1),
+                                             std::make_reverse_iterator(row + left), isText);
+                last = std::max(last, int(to.base() - row) - 1);
+            }
+        }
+        if (ink && start < 0) start = y;
+        if (ink || start < 0) continue;
+        if (lastBottom >= 0 && start - lastBottom - 1 < 0.8 * th)
+            ++blockRows;
+        else
+            blockRows = 1;
+        s.tallestBlock = std::max(s.tallestBlock, blockRows);
+        s.rows.emplace_back(start, y - 1);
+        lastBottom = y - 1;
+        start = -1;
+    }
+    s.width = std::max(0, last - first + 1);
+    return s;
+}
+
+// Short rows on one side of the column gap that stand alone (one row of
+// text each, with row gaps between them) and line up with rows on the other
+// side, whose rows are alone or in pairs: cells of a table, items of a
+// menu, a form's labels and fields, a list with a time beside each name.
+bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vector<std::pair<int, int>>& lone) const
+{
+    const Side a = side(r, r.left(), column.start - 1, th);
+    const Side b = side(r, column.end, r.right(), th);
+    if (a.rows.empty() || b.rows.empty()) return false;
+    for (const auto& [single, other] : {std::make_pair(&b, &a), std::make_pair(&a, &b)}) {
+        if (single->width > 12 * th || single->tallestBlock != 1 || other->tallestBlock > 2) continue;
+        int aligned = 0;
+        for (const auto& [top, bottom] : single->rows) {
+            const bool partner = std::any_of(other->rows.begin(), other->rows.end(), [&](const auto& o) {
+                const int common = std::min(bottom, o.second) - std::max(top, o.first) + 1;
+                return common * 2 >= std::min(bottom - top + 1, o.second - o.first + 1);
+            });
+            aligned += partner;
+        }
+        if (aligned * 3 >= int(single->rows.size()) * 2) {
+            lone = single->rows;
+            return true;
+        }
+    }
+    return false;
+}
+
+// A table whose rows touch: cut between each two rows of its column of lone
+// cells, where the fewest marks are, each row read on its own.
+void RegionCutter::readRowByRow(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th)
+{
+    int top = r.top();
+    for (size_t i = 0; i < cells.size(); ++i) {
+        int bottom = r.bottom();
+        if (i + 1 < cells.size()) {
+            bottom = cells[i].second;
+            int fewest = std::numeric_limits<int>::max();
+            for (int y = cells[i].second + 1; y < cells[i + 1].first; ++y) {
+                const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
+                const int n = int(std::count(row + r.left(), row + r.right() + 1, PageMarks::text));
+                if (n < fewest) {
+                    fewest = n;
+                    bottom = y;
+                }
+            }
+        }
+        std::vector<int> rows;
+        std::vector<int> cols;
+        const QRect strip = trimmed(QRect(r.left(), top, r.width(), bottom - top + 1), rows, cols);
+        if (!strip.isEmpty()) linesOf(strip, rows, th);
+        top = bottom + 1;
+    }
+}
+
+// Lines of prose on both sides of the column gap: many rows, each wide.
+bool RegionCutter::proseColumns(const QRect& r, const Gap& column, int th) const
+{
+    const Side a = side(r, r.left(), column.start - 1, th);
+    const Side b = side(r, column.end, r.right(), th);
+    return a.rows.size() >= 3 && b.rows.size() >= 3 && a.width >= 15 * th && b.width >= 15 * th;
+}
+
+}  // namespace klipo::platform

@@ -1,0 +1,138 @@
+#pragma once
+
+// What the screen drawings share: fonts, a canvas that writes down every line
+// of text it draws, and the drawings of each kind of screen.
+#include "ScreenFixtures.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QTextLayout>
+
+#include <utility>
+
+namespace klipo::test {
+
+inline QFont fontFor(ScreenLanguage language, int pixelSize, bool mono = false, bool serif = false)
+{
+    const QString family = isCjk(language) ? QStringLiteral("WenQuanYi Micro Hei")
+                                           : QString::fromLatin1(serif && !mono ? "DejaVu Serif" : "DejaVu Sans");
+    QFont font;
+    font.setFamilies({mono ? family + QStringLiteral(" Mono") : family});
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+inline QFont styled(QFont font, bool bold, bool italic = false)
+{
+    if (bold) font.setBold(true);
+    if (italic) font.setItalic(true);
+    return font;
+}
+
+// Draws in logical pixels on an image `scale` times as large and writes down
+// every line of text it draws.
+class Canvas {
+public:
+    Canvas(QImage& image, double scale, Screen& screen) : m_painter(&image), m_scale(scale), m_screen(screen)
+    {
+        m_painter.setRenderHint(QPainter::Antialiasing);
+        m_painter.setRenderHint(QPainter::TextAntialiasing);
+        m_painter.scale(scale, scale);
+    }
+
+    QPainter& painter() { return m_painter; }
+    int newUnit(int count = 1) { return std::exchange(m_unit, m_unit + count); }
+
+    // Draws `text` with its top-left corner at `topLeft`, as a unit of its own unless told.
+    void text(const QString& text, QPointF topLeft, const QFont& font, const QColor& color, int unit = -1)
+    {
+        m_painter.setFont(font);
+        m_painter.setPen(color);
+        const QFontMetricsF metrics(font);
+        m_painter.drawText(topLeft + QPointF(0, metrics.ascent()), text);
+        note(text, QRectF(topLeft, QSizeF(metrics.horizontalAdvance(text), metrics.height())),
+             unit < 0 ? newUnit() : unit);
+    }
+
+    // Draws `text` aligned inside `area`.
+    void text(const QString& text, const QRectF& area, Qt::Alignment alignment, const QFont& font, const QColor& color,
+              int unit = -1)
+    {
+        const QFontMetricsF metrics(font);
+        const QSizeF size(metrics.horizontalAdvance(text), metrics.height());
+        QPointF at(area.left(), area.top() + (area.height() - size.height()) / 2);
+        if (alignment & Qt::AlignRight) at.setX(area.right() - size.width());
+        if (alignment & Qt::AlignHCenter) at.setX(area.center().x() - size.width() / 2);
+        this->text(text, at, font, color, unit);
+    }
+
+    void note(const QString& text, const QRectF& logical, int unit)
+    {
+        const QRectF px(logical.topLeft() * m_scale, logical.size() * m_scale);
+        m_screen.lines.push_back({text, px.toAlignedRect(), unit, 0});
+    }
+
+private:
+    QPainter m_painter;
+    double m_scale;
+    Screen& m_screen;
+    int m_unit = 0;
+};
+
+inline QImage blank(QSize logical, double scale, const QColor& fill)
+{
+    QImage image(QSize(int(logical.width() * scale), int(logical.height() * scale)), QImage::Format_RGB32);
+    image.fill(fill);
+    return image;
+}
+
+// Lays out a paragraph for a column `width` wide; returns the height it takes.
+inline qreal layOut(QTextLayout& layout, qreal width)
+{
+    layout.beginLayout();
+    const qreal leading = QFontMetricsF(layout.font()).height() * 0.35;
+    qreal y = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, y));
+        y += line.height() + leading;
+    }
+    layout.endLayout();
+    return y;
+}
+
+// Draws a paragraph laid out for a column `width` wide at `topLeft`, each of
+// its lines noted as part of `unit`; returns the height it takes.
+inline qreal drawParagraph(Canvas& canvas, const QString& text, QPointF topLeft, qreal width, const QFont& font,
+                           const QColor& color, int unit)
+{
+    QTextLayout layout(text, font);
+    const qreal height = layOut(layout, width);
+    canvas.painter().setPen(color);
+    layout.draw(&canvas.painter(), topLeft);
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        canvas.note(text.mid(line.textStart(), line.textLength()).trimmed(), line.naturalTextRect().translated(topLeft),
+                    unit);
+    }
+    return height;
+}
+
+// The busier screens: a two-column article under a large headline, an open
+// menu over a settings window, a terminal with a listing, a spreadsheet of
+// shortcuts, and a desktop of overlapping windows holding them.
+void drawColumns(Screen& screen, QSize size, const ScreenTexts& t);
+void drawMenu(Screen& screen, QSize size, const ScreenTexts& t);
+void drawShell(Screen& screen, QSize size, const ScreenTexts& t);
+void drawSheet(Screen& screen, QSize size, const ScreenTexts& t);
+void drawWorkspace(Screen& screen, const ScreenTexts& t);
+
+// Draws the content of a screen of `kind` (not a desktop) at `size`.
+void drawContent(Screen& screen, ScreenKind kind, QSize size, const ScreenTexts& t);
+
+// A window with a title bar at `frame` (logical pixels) on a desktop canvas,
+// holding a screen of `kind`; its lines are noted as window `window`.
+void drawWindow(Canvas& canvas, Screen& screen, const QRect& frame, const QString& title, ScreenKind kind, int window,
+                const ScreenTexts& t);
+
+}  // namespace klipo::test
