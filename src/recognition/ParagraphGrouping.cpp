@@ -11,6 +11,15 @@ namespace klipo::OCRService {
 
 namespace {
 
+// A list item's marker at the start of a line: "1. ", "2) ", "3、", "二、",
+// "a) " or a bullet. Each item is its own paragraph, however full the one above.
+bool startsListItem(const QString& text)
+{
+    static const QRegularExpression marker(
+        QStringLiteral("^\\s*(?:(?:\\d{1,3}|[a-zA-Z])[.)]\\s|(?:\\d{1,3}|[一二三四五六七八九十]{1,3})、|[•·●▪◦‣*\\-–]\\s)"));
+    return marker.match(text).hasMatch();
+}
+
 // Whether `cur` continues the paragraph whose last line is `prev` (rects with
 // a bottom-left origin: top() is minY, bottom() is maxY).
 bool continues(const TextLine& prev, const TextLine& cur)
@@ -25,7 +34,7 @@ bool continues(const TextLine& prev, const TextLine& cur)
         const QString first = graphemes(cur.text).front();
         const bool asciiUpper = std::all_of(first.begin(), first.end(), [](QChar ch) { return ch.unicode() < 128; }) &&
                                 first.at(0).isUpper();
-        if (asciiUpper) return false;
+        if (asciiUpper || startsListItem(cur.text)) return false;
     }
     const qreal overlap = std::min(p.right(), c.right()) - std::max(p.left(), c.left());
     return overlap > 0.3 * std::min(p.width(), c.width());

@@ -31,7 +31,10 @@ TEST(ParagraphGrouping, joinsNearbyContinuations_AndStartsAnewOnCapitalsGapsHeig
         qreal gap, height, x;
         size_t paragraphs;
     } cases[] = {{"Second line", 2, 20, 0, 2},  // an ASCII capital starts a paragraph
-                 {"École suivante", 2, 20, 0, 1}, {"2nd line", 2, 20, 0, 1},
+                 {"École suivante", 2, 20, 0, 1}, {"2nd line", 2, 20, 0, 1}, {"3.5 more", 2, 20, 0, 1},
+                 {"2. the next item", 2, 20, 0, 2},  // a list's items stand apart
+                 {"b) the next item", 2, 20, 0, 2}, {"• the next item", 2, 20, 0, 2}, {"二、下一项", 2, 20, 0, 2},
+                 {"3、下一项", 2, 20, 0, 2},
                  {"b", -10, 20, 0, 2},  // overlapping too much
                  {"b", 25, 20, 0, 2},   // too far below
                  {"b", 2, 40, 0, 2},    // much taller
