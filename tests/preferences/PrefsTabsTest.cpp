@@ -208,12 +208,11 @@ TEST_F(PrefsTabs, generalTab_LoginEntry_IsWrittenAndRemoved_AndOneFailureLeavesO
         const QString text = QString::fromUtf8(file.readAll());
         EXPECT_TRUE(text.startsWith("[Desktop Entry]\nType=Application\n")) << qPrintable(text);
         EXPECT_TRUE(text.contains("\nExec=" + platform::LoginItem::execArgument(QCoreApplication::applicationFilePath()) + "\n"));
-        // It names the program's icon, which is where the desktop's icon theme finds it.
-        EXPECT_TRUE(text.contains("\nIcon=" + platform::ProgramIcon::themeName() + "\n")) << qPrintable(text);
-        EXPECT_EQ(platform::ProgramIcon::installedPath(),
-                  qEnvironmentVariable("XDG_DATA_HOME") + "/icons/hicolor/scalable/apps/" +
-                      platform::ProgramIcon::themeName() + ".svg");
-        EXPECT_EQ(QImage(platform::ProgramIcon::installedPath()).size(), QSize(64, 64));
+        // It names the program's icon, installed where the desktop's icon theme finds it.
+        const QString icon = platform::ProgramIcon::themeName();
+        EXPECT_TRUE(text.contains("\nIcon=" + icon + "\n")) << qPrintable(text);
+        EXPECT_FALSE(
+            QImage(qEnvironmentVariable("XDG_DATA_HOME") + "/icons/hicolor/scalable/apps/" + icon + ".svg").isNull());
         EXPECT_TRUE(platform::LoginItem::isEnabled());
         tab.launchAtLoginSwitch()->setChecked(false);
         EXPECT_FALSE(QFile::exists(entry));
