@@ -72,8 +72,6 @@ public:
         for (platform::HotKeyId id : ids)
             if (m_entries.count(id) && m_entries[id].callbacks.released) m_entries[id].callbacks.released();
     }
-    // Another layout or keyboard: the keys stay where they are here.
-    void changeKeyboard() { keyboardChanged(); }
 
 private:
     struct Entry {
