@@ -1,6 +1,6 @@
 // The recording flow over fake neighbours: from the pick to the saved file,
 // attempts given up, the stop bar's place, the quit; the bars themselves; the
-// hot key's text in the toasts; the self-check's input and verdict.
+// self-check's input and verdict.
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "GlobalShortcuts/MenuBinding.h"
 #include "app/HUDBarButton.h"
@@ -228,22 +228,19 @@ TEST_F(RecFlowTest, stopBarWithNoRoomOutsideTheRegion_StaysHiddenAndIsToldOnce_A
     EXPECT_EQ(ports->toasts.last(), "麦克风不可用，本次录屏将不带声音|没有可用的声音服务（PulseAudio 未运行）");
 }
 
-// The toast that the stop bar stays hidden names the hot key the way the tray
-// menu's recording item shows it, also after the user changed it.
+// The toast of a hidden stop bar writes the hot key as the tray menu does.
 TEST(RecSystemPortsTest, stopShortcutText_ReadsAsTheTrayMenuItemsKeyText)
 {
-    const GlobalShortcuts::Name name = GlobalShortcuts::Name::recordScreen();
+    using namespace GlobalShortcuts;
     QAction trayItem;
-    GlobalShortcuts::setShortcut(&trayItem, name);
+    setShortcut(&trayItem, Name::recordScreen());
+    const auto menuText = [&] { return trayItem.shortcut().toString(QKeySequence::NativeText); };
     RecSystemPorts ports;
-    for (const auto& stored : {std::optional<GlobalShortcuts::Shortcut>(),
-                               std::optional(GlobalShortcuts::Shortcut(GlobalShortcuts::Key::f5, Qt::AltModifier))}) {
-        if (stored) GlobalShortcuts::setShortcut(stored, name);
-        const QString menuText = trayItem.shortcut().toString(QKeySequence::NativeText);
-        EXPECT_FALSE(menuText.isEmpty());
-        EXPECT_EQ(ports.stopShortcutText(), menuText);
-    }
-    GlobalShortcuts::reset({name});
+    ASSERT_FALSE(menuText().isEmpty());
+    EXPECT_EQ(ports.stopShortcutText(), menuText());
+    setShortcut(Shortcut(Key::f5, Qt::AltModifier), Name::recordScreen());  // the user's own
+    EXPECT_EQ(ports.stopShortcutText(), menuText());
+    reset({Name::recordScreen()});
 }
 
 TEST(RecOptionsBarTest, showsTheStoredChoice_AndReturnFromAnyChoiceOrTheButtonsStartOrCancelWithTheShownOptions)
@@ -309,21 +306,18 @@ TEST(RecSelfTestTest, durationIsReadStrictly_AndAWrongFileFails)
     }
 }
 
-// KLIPO_REC_SELFTEST_DIR for this process only; naming no folder, the
-// default capture folder, never the user's own.
-TEST(RecSelfTestTest, folderGiven_IsUsedForThisProcessOnly_AndOneThatDoesNotExistFallsBackToTheDefault)
+// A self-check folder that does not exist gives the default capture folder,
+// for this process only, never the user's own.
+TEST(RecSelfTestTest, aFolderThatDoesNotExist_FallsBackToTheDefaultForThisProcessOnly)
 {
     platform::SettingsStore& store = platform::SettingsStore::shared();
     const QString own = test::freshDir("own-captures");
-    const QString given = test::freshDir("self-check");
     store.setValue(QStringLiteral("plainCaptureDirectory"), own);
     RecSystemPorts ports;
     RecSelfTest::useCaptureFolder(test::sandboxRoot() + QStringLiteral("/no-such-folder"));
     EXPECT_EQ(ports.captureFolder(), Settings::defaultPlainCaptureDirectory()) << qPrintable(ports.captureFolder());
-    RecSelfTest::useCaptureFolder(given);
-    EXPECT_EQ(ports.captureFolder(), given) << qPrintable(ports.captureFolder());
     store.setProcessOverride(QStringLiteral("plainCaptureDirectory"), QJsonValue::Undefined);
-    EXPECT_EQ(ports.captureFolder(), own) << qPrintable(ports.captureFolder());  // never stored
+    EXPECT_EQ(ports.captureFolder(), own);  // never stored
     store.remove(QStringLiteral("plainCaptureDirectory"));
 }
 
