@@ -83,13 +83,11 @@ TEST_F(QtDialogs, speakChinese_AndTheSaveDialogStartsInTheCaptureFolderOrPicture
     QDir::setCurrent(previous);
 }
 
-// A Chinese program on a system without a Chinese locale: Qt wrote the type,
-// sizes and dates of the dialog's list in English ("Folder", "7 Dec 2026")
-// under Chinese headers. They follow the interface language, and fit.
+// On a system without a Chinese locale Qt wrote the list's types, sizes and
+// dates in English ("Folder", "7 Dec 2026") under Chinese headers.
 TEST_F(QtDialogs, fileList_FollowsTheInterfaceLanguage_DatesAndSizesIncluded)
 {
     ASSERT_EQ(QtTranslations::install(QStringLiteral("zh-Hans"), QLocale::c()), "zh_CN");
-    EXPECT_EQ(QLocale().name(), "zh_CN");
     const QString folder = test::freshDir("listed");
     ASSERT_TRUE(QDir(folder).mkdir(QStringLiteral("子文件夹")));
     QFile notes(folder + "/notes.png");
@@ -117,16 +115,11 @@ TEST_F(QtDialogs, fileList_FollowsTheInterfaceLanguage_DatesAndSizesIncluded)
     });
     ResultPanelController::shared().chooseSavePath(folder + QStringLiteral("/图.png"));
 
-    const QLocale chinese(QStringLiteral("zh_CN"));
-    const auto date = [&](const QString& name) {
-        return chinese.toString(QFileInfo(folder + '/' + name).lastModified(), QLocale::ShortFormat);
-    };
-    EXPECT_EQ(rows.value(QStringLiteral("子文件夹")),
-              (QStringList{QStringLiteral("子文件夹"), "", QStringLiteral("文件夹"), date(QStringLiteral("子文件夹"))}));
+    EXPECT_EQ(rows.value(QStringLiteral("子文件夹")).value(2), QStringLiteral("文件夹"));
     const QStringList file = rows.value(QStringLiteral("notes.png"));
-    ASSERT_EQ(file.size(), 4);
-    EXPECT_EQ(file.at(1), QStringLiteral("3 字节"));
-    EXPECT_EQ(file.at(3), date(QStringLiteral("notes.png")));
+    EXPECT_EQ(file.value(1), QStringLiteral("3 字节"));
+    EXPECT_EQ(file.value(3),
+              QLocale(QStringLiteral("zh_CN")).toString(QFileInfo(notes).lastModified(), QLocale::ShortFormat));
     EXPECT_TRUE(fits) << "a size, type or date is cut off";
 }
 

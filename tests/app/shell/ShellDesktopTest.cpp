@@ -1,8 +1,7 @@
 // The real shell on the headless desktop: the program as a process (quit on
 // SIGTERM, a second launch), hot keys through the real shortcut store, the
-// result panel over another program's full-screen window, a full-screen
-// translation with our own windows open, and the capture overlay started from
-// our own windows and from the open tray menu.
+// result panel over another program's full-screen window, full-screen
+// translation and the capture overlay started with our own windows open.
 #include "app/shell/AppDelegate.h"
 #include "app/shell/OverlayWiring.h"
 #include "app/shell/RealShellServices.h"
@@ -17,6 +16,7 @@
 #include "recognition/ResultModel.h"
 #include "recognition/ResultPanelController.h"
 #include "support/DesktopDriver.h"
+#include "support/ScreenProbe.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -283,14 +283,14 @@ TEST_F(ShellOnDesktop, fullScreenTranslation_LeavesOurLibraryWindowOutOfThePictu
     library->hide();
 }
 
-// With the default settings the library window is open and has the focus when
-// the user presses the hot key. Hiding it for the freeze and showing it again,
-// the overlay taking the focus from it, or it taking the focus back, must not
-// count as the user leaving; another program taking the focus still does.
-TEST_F(ShellOnDesktop, overlayFromOurOwnWindows_StaysUpUntilEsc_WhichGivesThemTheFocusBack)
+// The hot key pressed in our library or settings window or with the tray menu
+// open: our windows hidden for the freeze, shown and focused again never count
+// as the user leaving, and the menu is gone from the frozen still; another
+// program taking the focus ends the overlay.
+TEST_F(ShellOnDesktop, overlayFromOurOwnWindowsOrTrayMenu_StaysUpUntilEsc_WhichGivesThemTheFocusBack)
 {
-    // Another program beside ours, where the window manager can send the focus.
-    ForeignWindow other({QStringLiteral("another program")}, QRect(900, 100, 900, 700));
+    const QRect elsewhere(1000, 250, 900, 700);
+    ForeignWindow other({QStringLiteral("another program"), QStringLiteral("under the menu")}, elsewhere);
     ASSERT_TRUE(other.shown);
     HistoryWindowController::shared().show();
     QWidget* library = HistoryWindowController::shared().window();
@@ -301,62 +301,39 @@ TEST_F(ShellOnDesktop, overlayFromOurOwnWindows_StaysUpUntilEsc_WhichGivesThemTh
     settings->move(400, 200);
     for (const auto& [window, presses] : {std::pair{library, 8}, std::pair{settings, 3}}) {
         ASSERT_TRUE(focus(window));
-        for (int press = 0; press < presses; ++press) {
-            EXPECT_TRUE(overlayStaysUp()) << window->windowTitle().toStdString() << " press " << press + 1;
+        for (int press = 1; press <= presses; ++press) {
+            SCOPED_TRACE(window->windowTitle().toStdString() + " press " + std::to_string(press));
+            EXPECT_TRUE(overlayStaysUp());
             ASSERT_TRUE(pressKeys(QStringLiteral("Escape")));
             EXPECT_TRUE(QTest::qWaitFor([] { return !overlay().isActive(); }, 3000));
-            EXPECT_TRUE(QTest::qWaitFor([&] { return activeWindow() == window->winId(); }, 3000))
-                << window->windowTitle().toStdString() << " press " << press + 1;
+            EXPECT_TRUE(QTest::qWaitFor([&] { return activeWindow() == window->winId(); }, 3000));
         }
     }
 
-    // One of our windows raised and given the focus while the overlay is up
-    // does not end it; another program's window does.
-    ASSERT_TRUE(overlayStaysUp());
+    settings->hide();
+    QTest::qWait(300);
+    const QImage before = test::screenImage();
+    QMenu* menu = s_delegate->menu();
+    menu->popup(QPoint(1500, 500));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    QTest::qWait(300);
+    const QRect area = menu->geometry();
+    ASSERT_TRUE(elsewhere.contains(area));
+    EXPECT_TRUE(overlayStaysUp());
+    EXPECT_FALSE(menu->isVisible());
+    ASSERT_EQ(overlay().windows().size(), 1);
+    const QImage still = overlay().windows()[0]->frozenImage().copy(area).convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(test::differingPixels(still, before.copy(area)), 0) << "the still holds the menu";
+
     test::xdotool({"windowactivate", QString::number(library->winId())});
     QTest::qWait(1000);
     EXPECT_TRUE(overlay().isActive());
     ForeignWindow intruder({QStringLiteral("a program that takes the focus")}, QRect(300, 300, 700, 400));
     EXPECT_TRUE(intruder.shown);
     EXPECT_TRUE(QTest::qWaitFor([] { return !overlay().isActive(); }, 3000));
-    settings->hide();
 }
 
-// The hot key while the tray menu is open: the menu closes and is not in the
-// frozen still, and the overlay stays up.
-TEST_F(ShellOnDesktop, hotKeyWithTheTrayMenuOpen_LeavesTheMenuOutOfTheStill_AndTheOverlayUp)
-{
-    // Another program's window under the menu, whose own picture the still must hold.
-    ForeignWindow other({QStringLiteral("another program"), QStringLiteral("under the menu")},
-                        QRect(1000, 250, 900, 700));
-    ASSERT_TRUE(other.shown);
-    HistoryWindowController::shared().show();
-    HistoryWindowController::shared().window()->move(60, 60);
-    QTest::qWait(300);
-    const QImage before =
-        QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
-
-    QMenu* menu = s_delegate->menu();
-    menu->popup(QPoint(1500, 500));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
-    QTest::qWait(300);
-    const QRect area = menu->geometry();
-    ASSERT_TRUE(QRect(1000, 250, 900, 700).contains(area));
-    EXPECT_TRUE(overlayStaysUp());
-    EXPECT_FALSE(menu->isVisible());
-    ASSERT_EQ(overlay().windows().size(), 1);
-    const QImage still = overlay().windows()[0]->frozenImage().copy(area).convertToFormat(QImage::Format_RGB32);
-    const QImage under = before.copy(area);
-    int differing = 0;
-    for (int y = 0; y < under.height(); ++y)
-        for (int x = 0; x < under.width(); ++x) differing += still.pixel(x, y) != under.pixel(x, y);
-    EXPECT_EQ(differing, 0) << "the still holds the menu";
-    ASSERT_TRUE(pressKeys(QStringLiteral("Escape")));
-    EXPECT_TRUE(QTest::qWaitFor([] { return !overlay().isActive(); }, 3000));
-}
-
-// The engines load from the key press on, beside the grab: here the picture
-// is never handed on for reading, and the engines come all the same.
+// The engines load from the key press on, even with no picture handed on for reading.
 TEST_F(ShellOnDesktop, fullScreenCommand_LoadsTheRecognitionEngines_WhileTheScreenIsTaken)
 {
     auto* recognizer = dynamic_cast<platform::TesseractRecognizer*>(platform::textServices().recognizer);
