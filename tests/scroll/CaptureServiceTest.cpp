@@ -79,9 +79,8 @@ public:
 
     QImage pageRows(int from, int count) const { return test::pageFrame(page, from, count); }
 
-    // The page repainting after a move: the rows drawn at each of the next
-    // looks at the screen (0: none), then the page whole again. What is not
-    // drawn yet is white.
+    // A repaint after a move: the rows drawn at each of the next looks at the
+    // screen (the rest white), then the page whole again.
     QList<int> repaintLooks;
 
 private:
@@ -108,16 +107,14 @@ private:
     };
 };
 
+const ScrollCaptureService::Timing kNoWaits{
+    .captureMs = 0, .autoScrollMs = 0, .settleMs = 0, .lookAgainMs = 0, .lookupRetryMs = 0, .toastSpacingMs = 0};
+
 // One service on a fake desktop, ticked by the test.
 struct Capture {
     FakeScrollEnvironment* env = new FakeScrollEnvironment;
-    std::unique_ptr<ScrollCaptureService> service = std::make_unique<ScrollCaptureService>(
-        std::unique_ptr<ScrollCaptureEnvironment>(env), ScrollCaptureService::Timing{.captureMs = 0,
-                                                                                     .autoScrollMs = 0,
-                                                                                     .settleMs = 0,
-                                                                                     .lookAgainMs = 0,
-                                                                                     .lookupRetryMs = 0,
-                                                                                     .toastSpacingMs = 0});
+    std::unique_ptr<ScrollCaptureService> service =
+        std::make_unique<ScrollCaptureService>(std::unique_ptr<ScrollCaptureEnvironment>(env), kNoWaits);
 
     // A region 400 points wide, 100 points above the screen's bottom-left corner.
     static ScrollTarget target(double height)
@@ -180,9 +177,9 @@ TEST(ScrollCapture, autoScroll_WaitsForAKeptFrameBeforeEachNotch_AndCapturesTheP
               QStringList{"自动滚动已停止 / 每次滚动的距离超出了可拼接的范围，请框选更高的区域或手动滚动"});
 }
 
-// A still is taken once two looks at the screen agree; one the page was
-// still repainting in never reaches the image. A page that never holds still
-// is captured all the same, and the output path is told it may be wrong.
+// A still is taken once two looks at the screen agree, so a half-drawn one
+// never reaches the image; a page that never holds still is captured all the
+// same, and said to be maybe wrong.
 TEST(ScrollCapture, stillsOfAPageHalfRepainted_NeverReachTheImage)
 {
     struct Case {

@@ -59,9 +59,8 @@ TEST(ScrollDelivery, aLongImageChosenAsJpeg_IsSavedAsPng_AndTheToastSaysSo)
     EXPECT_TRUE(test::samePixels(QImage(QDir(dir).filePath(filesIn(dir)[0])), tall));
 }
 
-// Seams that were not matched exactly: the image is kept and copied as any,
-// and the toast says it may be wrong instead of reporting success, also with
-// toasts switched off.
+// Seams not matched exactly: the image is kept and copied, and the toast says
+// it may be wrong, also with toasts switched off.
 TEST(ScrollDelivery, anInexactStitch_IsKeptAndCopied_ButNotReportedAsASuccess)
 {
     const QImage image = test::noiseFrame(300, 200, 3).convertToFormat(QImage::Format_RGB32);

@@ -190,9 +190,8 @@ TEST(StitchAccuracy, blankStretch_FollowsTheHint_AndStandingStillAddsNoRows)
     EXPECT_EQ(finished(still).image.height(), 850 + 600);
 }
 
-// Stills caught while the program underneath repaints: blank, or drawn only
-// in part. Held back, they never reach the image when the frames after them
-// show where the page is; scrolling that never settles loses nothing.
+// Stills caught mid-repaint (blank or drawn in part) are held back and never
+// reach the image; scrolling that never settles loses nothing.
 TEST(StitchAccuracy, framesCaughtHalfRepainted_NeverReachTheImage)
 {
     const PageSpec text{PageKind::text, 400, 11};
@@ -229,8 +228,7 @@ TEST(StitchAccuracy, framesCaughtHalfRepainted_NeverReachTheImage)
         EXPECT_TRUE(out.lowConfidenceSeams.empty()) << c.name;
     }
 
-    // Out of reach after a frame nothing confirmed: placed all the same, and
-    // said to be unsure.
+    // Out of reach after a frame nothing confirmed: placed, and said to be unsure.
     ScrollStitcher jump(testConfig());
     for (const QImage& frame : {at(0), drawnTo(100, 60)}) jump.append(frame, std::nullopt, false);
     jump.append(at(400));

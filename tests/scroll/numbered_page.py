@@ -1,11 +1,9 @@
 #!/usr/bin/python3
-# Another program's page for desktop tests of scrolling capture: a plain Tk
-# text window of numbered lines. Tk scrolls it 50 pixels a wheel notch and
-# paints straight into the window, without double buffering, so a still
-# taken while it repaints shows it half drawn.
-# Prints "shown X Y W H" (the text area on the screen) once it is up.
-# Commands on standard input: "top" scrolls back to the first line and prints
-# "top" once that is drawn; "quit".
+# Another program's page for desktop tests of scrolling capture: a Tk text
+# window of numbered lines, 50 pixels a wheel notch, painted straight into the
+# window (no double buffering), so a still taken while it repaints shows it
+# half drawn. Prints "shown X Y W H" (the text area) once up; reads "top"
+# (back to the first line, answered "top" once drawn) and "quit".
 # Usage: numbered_page.py X,Y,W,H LINES
 import random
 import sys
