@@ -1,6 +1,5 @@
-// Hot keys on a real X server (the headless desktop): key presses and releases
-// from xdotool, grabs held by another X client, the recorder's release of the
-// keys, the switches that let go of them, a keyboard change.
+// Hot keys on a real X server (the headless desktop): key presses from
+// xdotool, grabs held by another X client, the recorder's release of the keys.
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "GlobalShortcuts/HotKeyRegistry.h"
 #include "GlobalShortcuts/RecorderControl.h"

@@ -1,9 +1,8 @@
 // Recording real windows of the headless X11 desktop and the virtual
 // microphone "vmic" of its sound server; the program itself records from the
 // hot key, a pick in the overlay and the options bar, keeps the recording at
-// a quit by signal and names it in a notification, saves a killed run's
-// recording at launch; the recording self-check's lines and statuses. Skips
-// without the desktop.
+// a quit by signal and names it in a notification; the recording self-check's
+// lines and statuses. Skips without the desktop.
 #include "platform/Microphone.h"
 #include "platform/RegionGrabber.h"
 #include "platform/SettingsStore.h"

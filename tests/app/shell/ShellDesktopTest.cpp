@@ -1,7 +1,7 @@
 // The real shell on the headless desktop: the program as a process (quit on
 // SIGTERM, a second launch), hot keys through the real shortcut store, the
-// result panel over another program's full-screen window, full-screen
-// translation and the capture overlay started with our own windows open.
+// result panel over another program's full-screen window, and a full-screen
+// translation with our own windows open.
 #include "app/shell/AppDelegate.h"
 #include "app/shell/OverlayWiring.h"
 #include "app/shell/RealShellServices.h"
