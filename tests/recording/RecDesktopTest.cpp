@@ -531,8 +531,6 @@ TEST_F(RecDesktopTest, launch_SavesALeftoverOfItsOwnFolder_AndLeavesTheSharedTem
     ASSERT_TRUE(QTest::qWaitFor([&] { return !files(false).isEmpty(); }, 10000));
     QTest::qWait(1000);  // anything else it would take comes meanwhile
     EXPECT_EQ(files(false).size(), 1);
-    EXPECT_TRUE(probeMediaFile(m_folder + "/" + files(false).first()).playable());
-    EXPECT_FALSE(QFile::exists(leftover));
     EXPECT_EQ(QFileInfo(theirs).size(), QFileInfo(m_folder + "/" + files(false).first()).size());
     EXPECT_TRUE(QFile::exists(unreadable));
     EXPECT_EQ(endBy(app, SIGTERM), 0);
