@@ -5,7 +5,9 @@
 // picture. Then resident memory after recognition and after the engines'
 // idle minute.
 //   bench_recognition_screens [--runs N] [--kinds desktop,chat] [--langs English,Chinese]
-//                             [--scales 1,2] [--latin MODEL] [--no-plain] [--memory] [--dump DIR]
+//                             [--scales 1,2] [--latin MODEL] [--no-plain] [--memory] [--dump DIR] [--cold]
+// --cold: every run starts as after the engines' idle minute: they are freed,
+// then warmed up as a key press does, and the page is read at once.
 #include "ScreenFixtures.h"
 #include "ScreenScore.h"
 #include "platform/text/EnginePool.h"
@@ -146,6 +148,7 @@ int main(int argc, char** argv)
     const QStringList latin = option(args, QStringLiteral("--latin"));
     const QStringList dump = option(args, QStringLiteral("--dump"));
     const bool plain = !args.contains(QStringLiteral("--no-plain"));
+    const bool cold = args.contains(QStringLiteral("--cold"));
     if (!dump.isEmpty()) QDir().mkpath(dump[0]);
 
     // The plain engine runs on one thread, as Tesseract advises for throughput
@@ -158,7 +161,8 @@ int main(int argc, char** argv)
     auto* recognizer = new platform::TesseractRecognizer(options);
     const platform::ScopedTextServices scoped({recognizer, nullptr, nullptr});
 
-    std::printf("Machine shared with other work: times are medians of %d runs; plain engine: one run.\n", runs);
+    std::printf("Machine shared with other work: times are medians of %d runs%s; plain engine: one run.\n", runs,
+                cold ? " (cold: engines freed and warmed up at the start of each)" : "");
     std::printf("%-28s | %8s %8s %8s | %8s %8s %8s | %s\n", "screen", "order%", "line%", "ms", "order%", "line%", "ms",
                 "faults (ours)");
     std::printf("%-28s | %26s | %26s |\n", "", "ours", "plain Tesseract, one engine");
@@ -179,8 +183,10 @@ int main(int argc, char** argv)
                 std::vector<double> cpu;
                 OcrOutcome outcome;
                 for (int r = 0; r < runs; ++r) {
+                    if (cold) recognizer->freeIdleEngines();
                     QElapsedTimer timer;
                     timer.start();
+                    if (cold) recognizer->warmUp();
                     const double before = cpuMs();
                     outcome = OCRService::recognizeBlocks(screen.image, false).result();
                     times.push_back(double(timer.nsecsElapsed()) / 1e6);

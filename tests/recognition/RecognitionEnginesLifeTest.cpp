@@ -77,43 +77,88 @@ TEST(RecognitionEngines, loadOnNeed_StayWithinTheThreads_AndAreFreedWhenIdle)
     EXPECT_FALSE(recognize(recognizer, mixed.image).ok);  // shut down: a failure, not a hang
 }
 
-// Loading many engines of a model at once, as a page's first read does: they
-// all read a line exactly as the first engine does (the word list changes
-// both the text and the confidence of a read).
-TEST(RecognitionEngines, enginesLoadedTogether_ShareTheWordList_AndReadExactlyAsTheFirst)
+// Loading many engines of a model at once, as a page's first read does (those
+// of Latin after the first, those of Chinese all together): they all read a
+// line exactly as an engine loaded alone does (the word list changes both the
+// text and the confidence of a read).
+TEST(RecognitionEngines, enginesLoadedTogether_ShareTheWordList_AndReadExactlyAsAnEngineAlone)
 {
     constexpr int kEngines = 4;
-    const QString model = platform::TesseractRecognizer::defaultLatinModel();
-    const QImage line = test::drawPicture(QSize(900, 60), {{QStringLiteral("Mañana vamos a visitar a mis abuelos, "
-                                                                           "Tbe qnick brovvn fox"),
-                                                           {10, 18},
-                                                           20}})
-                            .convertToFormat(QImage::Format_Grayscale8);
-    platform::EnginePool pool(kEngines, std::chrono::minutes(1));
-    std::vector<platform::TesseractEngine::Result> reads(kEngines);
-    std::vector<int> dictionaries(kEngines, -1);
-    std::latch allRead(kEngines);
-    std::vector<std::thread> threads;
-    for (int i = 0; i < kEngines; ++i) {
-        threads.emplace_back([&, i] {
-            platform::EnginePool::Lease engine = pool.acquire(model);
-            if (engine) {
-                reads[size_t(i)] = engine->read(line, 1, {}, false, platform::TesseractEngine::Layout::SingleLine);
-                dictionaries[size_t(i)] = engine->dictionaryCount();
-            }
-            allRead.arrive_and_wait();  // each thread keeps its own engine until all have read
-        });
+    test::PictureStyle chinese;
+    chinese.chinese = true;
+    const struct {
+        QString model;
+        QImage line;
+    } models[] = {
+        {platform::TesseractRecognizer::defaultLatinModel(),
+         test::drawPicture(
+             QSize(900, 60),
+             {{QStringLiteral("Mañana vamos a visitar a mis abuelos, Tbe qnick brovvn fox"), {10, 18}, 20}})},
+        {QStringLiteral("chi_sim"),
+         test::drawPicture(QSize(700, 60), {{QStringLiteral("今天的天气很好，我们去公园散步吧。"), {10, 14}, 28}},
+                           chinese)},
+    };
+    for (const auto& m : models) {
+        SCOPED_TRACE(qPrintable(m.model));
+        const QImage line = m.line.convertToFormat(QImage::Format_Grayscale8);
+        platform::EnginePool pool(kEngines, std::chrono::minutes(1));
+        std::vector<platform::TesseractEngine::Result> reads(kEngines);
+        std::vector<int> dictionaries(kEngines, -1);
+        std::latch allRead(kEngines);
+        std::vector<std::thread> threads;
+        for (int i = 0; i < kEngines; ++i) {
+            threads.emplace_back([&, i] {
+                platform::EnginePool::Lease engine = pool.acquire(m.model);
+                if (engine) {
+                    reads[size_t(i)] = engine->read(line, 1, {}, false, platform::TesseractEngine::Layout::SingleLine);
+                    dictionaries[size_t(i)] = engine->dictionaryCount();
+                }
+                allRead.arrive_and_wait();  // each thread keeps its own engine until all have read
+            });
+        }
+        for (std::thread& t : threads) t.join();
+        ASSERT_EQ(pool.loadedCount(), kEngines);
+        pool.shutDown();
+        platform::TesseractEngine::freeUnusedDictionaries();
+
+        // An engine loaded alone, after the others are gone, has every dictionary of its own.
+        platform::TesseractEngine alone;
+        ASSERT_TRUE(alone.load(m.model));
+        const platform::TesseractEngine::Result expected =
+            alone.read(line, 1, {}, false, platform::TesseractEngine::Layout::SingleLine);
+        ASSERT_EQ(expected.lines.size(), 1u);
+        for (int i = 0; i < kEngines; ++i) {
+            SCOPED_TRACE(i);
+            ASSERT_EQ(reads[size_t(i)].lines.size(), 1u);
+            EXPECT_EQ(reads[size_t(i)].lines[0].text, expected.lines[0].text);
+            EXPECT_EQ(reads[size_t(i)].lines[0].confidence, expected.lines[0].confidence);
+            EXPECT_EQ(dictionaries[size_t(i)], alone.dictionaryCount());
+        }
     }
-    for (std::thread& t : threads) t.join();
-    ASSERT_EQ(pool.loadedCount(), kEngines);
-    ASSERT_EQ(reads[0].lines.size(), 1u);
-    EXPECT_GT(dictionaries[0], 0);
-    for (int i = 1; i < kEngines; ++i) {
-        SCOPED_TRACE(i);
-        ASSERT_EQ(reads[size_t(i)].lines.size(), 1u);
-        EXPECT_EQ(reads[size_t(i)].lines[0].text, reads[0].lines[0].text);
-        EXPECT_EQ(reads[size_t(i)].lines[0].confidence, reads[0].lines[0].confidence);
-        EXPECT_EQ(dictionaries[size_t(i)], dictionaries[0]);
+}
+
+// A page read cold (engines freed after their idle time, warmed up by the
+// key press while the page is laid out, every model loading as the lines
+// need it) reads exactly as the same page read warm.
+TEST(RecognitionEngines, aPageReadCold_ReadsExactlyAsWarm)
+{
+    platform::TesseractRecognizer recognizer;
+    const test::Screen screen = test::drawScreen(test::ScreenKind::Desktop, test::ScreenLanguage::Mixed);
+    auto text = [](const platform::RecognitionOutcome& outcome) {
+        QStringList lines;
+        for (const platform::RecognizedLine& line : outcome.lines)
+            lines << QStringLiteral("%1 %2").arg(line.text).arg(double(line.confidence), 0, 'f', 2);
+        return lines.join(QLatin1Char('\n')).toStdString();
+    };
+    const platform::RecognitionOutcome first = recognize(recognizer, screen.image);
+    ASSERT_TRUE(first.ok) << qPrintable(first.error);
+    const std::string warm = text(recognize(recognizer, screen.image));
+    ASSERT_GE(recognizer.loadedModels().size(), 2);  // Latin and Chinese at least
+    for (int run = 0; run < 2; ++run) {
+        recognizer.freeIdleEngines();
+        ASSERT_EQ(recognizer.loadedEngines(), 0);
+        recognizer.warmUp();
+        EXPECT_EQ(text(recognize(recognizer, screen.image)), warm) << "run " << run;
     }
 }
 

@@ -3,6 +3,8 @@
 #include "platform/text/ModelFile.h"
 #include "platform/text/TesseractEngine.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -11,6 +13,11 @@
 namespace klipo::platform {
 
 namespace {
+
+// A model file above this holds a word list that takes long to load (Latin:
+// 89 MB, 0.2 s); eight engines loading it whole at once would each hold a
+// copy of the file meanwhile (a peak of 1.2-1.5 GB).
+constexpr qint64 kLargeModelBytes = 16 << 20;
 
 // Every pool alive, so that the program's exit can free their engines while
 // Tesseract's statics still stand.
@@ -89,8 +96,14 @@ EnginePool::Lease EnginePool::acquire(const QString& model, int limit)
                 return Lease(this, e.engine.get());
             }
         }
-        // While the first engine of a model loads, the others wait to share its word list.
-        const bool waitForFirst = slot.firstLoading && slot.entries.empty();
+        // While the first engine of a model with a large word list loads, the
+        // others wait to share it; those of a small model load along with it
+        // (eight Chinese engines ready in 0.11 s instead of 0.14-0.21 s).
+        if (!slot.sized) {
+            slot.largeWordList = QFileInfo(ModelFile::pathOf(model)).size() > kLargeModelBytes;
+            slot.sized = true;
+        }
+        const bool waitForFirst = slot.firstLoading && slot.entries.empty() && slot.largeWordList;
         if (!waitForFirst && int(slot.entries.size()) + slot.loading < cap) {
             std::unique_ptr<TesseractEngine> engine = load(model, slot, lock);
             Model& again = m_models[model];

@@ -24,10 +24,13 @@ class TesseractEngine;
 // all; it must run before the program's static objects are destroyed, since
 // Tesseract's own statics die with them.
 //
-// The first engine of a model reads the whole model file; the others of the
-// same model wait for it and then load without the word list, which they
-// share with it (see ModelFile). Eight Latin engines load in about 0.3 s
-// instead of 1 s, and the word list is in memory once, not once per engine.
+// The first engine of a model reads the whole model file. When its word list
+// is large (Latin's 89 MB), the others of the model wait for it and then load
+// without the word list, which they share with it (see ModelFile): eight
+// Latin engines load in about 0.3 s instead of 1 s, and the word list is in
+// memory once, not once per engine. The engines of a small model load along
+// with the first, each from the whole file: Tesseract has the first of them
+// to reach the word list load it, and the others share it.
 // Engines of a model stay while another of that model is loading, so the
 // shared word list cannot go in the middle of a load.
 class EnginePool {
@@ -87,9 +90,11 @@ private:
         std::vector<Entry> entries;
         int loading = 0;
         bool firstLoading = false;  // the engine that brings the word list is loading
+        bool sized = false;         // whether largeWordList is known yet
+        bool largeWordList = false;
         bool missing = false;
-        QByteArray shared;          // the model without its word list, while an engine holds that
-        int dictionaries = 0;       // what an engine of the whole model reads with
+        QByteArray shared;     // the model without its word list, while an engine holds that
+        int dictionaries = 0;  // what an engine of the whole model reads with
     };
 
     // Loads one engine of `model` for a caller that holds `lock` (released
