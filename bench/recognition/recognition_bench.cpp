@@ -7,6 +7,7 @@
 #include "platform/text/TextServices.h"
 #include "platform/text/Translator.h"
 #include "recognition/OCRService.h"
+#include "EditDistance.h"
 
 #include <QElapsedTimer>
 #include <QFontDatabase>
@@ -125,22 +126,6 @@ std::u32string normalised(QString text, bool chinese)
     return std::u32string(ucs.begin(), ucs.end());
 }
 
-int editDistance(const std::u32string& a, const std::u32string& b)
-{
-    std::vector<int> row(b.size() + 1);
-    for (size_t j = 0; j <= b.size(); ++j) row[j] = int(j);
-    for (size_t i = 1; i <= a.size(); ++i) {
-        int diagonal = row[0];
-        row[0] = int(i);
-        for (size_t j = 1; j <= b.size(); ++j) {
-            const int above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
-
 // CPU time of the whole process, so that figures taken on a busy machine can
 // be told apart from slow code.
 double processCpuMs()
@@ -191,7 +176,7 @@ void benchRecognition(const char* name, bool chinese, bool dark, int runs)
     QString text;
     for (const TextBlock& block : outcome.blocks) text += block.text + QLatin1Char('\n');
     const std::u32string truth = normalised(screen.truth, chinese);
-    const int errors = editDistance(normalised(text, chinese), truth);
+    const int errors = test::editDistance(normalised(text, chinese), truth);
     std::printf("%-24s median %6.0f ms  best %6.0f ms  cpu %6.0f ms  accuracy %7.3f %%  (%zu chars, %d errors, %zu blocks)\n",
                 name, median(times), *std::min_element(times.begin(), times.end()), median(cpu),
                 100.0 * (1.0 - double(errors) / double(truth.size())), truth.size(), errors, outcome.blocks.size());

@@ -216,12 +216,7 @@ void drawSheet(Screen& screen, QSize size, const ScreenTexts& t)
     Canvas canvas(screen.image, screen.scale, screen);
     QPainter& p = canvas.painter();
     const QFont cell = fontFor(screen.language, 13);
-    p.fillRect(QRectF(0, 0, size.width(), 30), QColor(248, 248, 248));
-    p.setPen(QColor(200, 200, 200));
-    p.drawLine(QPointF(0, 30.5), QPointF(size.width(), 30.5));
-    canvas.text(QStringLiteral("fx"), QPointF(10, 7), styled(cell, false, true), QColor(90, 90, 90));
-    p.drawLine(QPointF(36.5, 4), QPointF(36.5, 26));
-    canvas.text(t.keyRows[0][3], QPointF(46, 7), cell, QColor(30, 30, 30));
+    drawFormulaBar(canvas, size, cell, t.keyRows[0][3]);
 
     const qreal rowHeader = 36, rowHeight = 26, top = 40;
     const qreal colWidth = std::floor((size.width() - rowHeader) / 4);

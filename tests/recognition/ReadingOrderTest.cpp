@@ -43,19 +43,22 @@ bool isAscii(const QString& text)
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
+struct ScreenCase {
+    ScreenKind kind;
+    ScreenLanguage language;
+    double scale;
+};
+
 }  // namespace
 
 TEST(ReadingOrder, laysOutColumnsMenusAndTableRowsInTurn_NeverInterleavingWindows)
 {
     using K = ScreenKind;
     using L = ScreenLanguage;
-    const struct {
-        ScreenKind kind;
-        ScreenLanguage language;
-        double scale;
-    } screens[] = {{K::Columns, L::French, 2},    {K::Columns, L::Chinese, 1},  {K::Menu, L::English, 1},
-                   {K::Menu, L::Mixed, 2},        {K::Menu, L::German, 1},      {K::Desktop, L::English, 1},
-                   {K::Workspace, L::English, 2}, {K::Workspace, L::Chinese, 1}};
+    const ScreenCase screens[] = {{K::Columns, L::French, 2},    {K::Columns, L::Chinese, 1},
+                                  {K::Menu, L::English, 1},      {K::Menu, L::Mixed, 2},
+                                  {K::Menu, L::German, 1},       {K::Desktop, L::English, 1},
+                                  {K::Workspace, L::English, 2}, {K::Workspace, L::Chinese, 1}};
     for (const auto& s : screens) {
         const Screen screen = drawScreen(s.kind, s.language, s.scale);
         SCOPED_TRACE(qPrintable(screen.name));
@@ -108,13 +111,9 @@ TEST(ReadingOrder, readsParagraphsTopFirst_EachWhole_AndLatinLinesWithoutHan)
 {
     using K = ScreenKind;
     using L = ScreenLanguage;
-    const struct {
-        ScreenKind kind;
-        ScreenLanguage language;
-        double scale;
-    } screens[] = {{K::Shell, L::English, 1},   {K::Shell, L::Chinese, 1},    {K::Chat, L::Chinese, 1},
-                   {K::Columns, L::English, 1}, {K::Sheet, L::English, 1},    {K::Sheet, L::Chinese, 2},
-                   {K::Menu, L::Mixed, 1},      {K::Workspace, L::English, 1}};
+    const ScreenCase screens[] = {{K::Shell, L::English, 1},   {K::Shell, L::Chinese, 1},    {K::Chat, L::Chinese, 1},
+                                  {K::Columns, L::English, 1}, {K::Sheet, L::English, 1},    {K::Sheet, L::Chinese, 2},
+                                  {K::Menu, L::Mixed, 1},      {K::Workspace, L::English, 1}};
     for (const auto& s : screens) {
         const Screen screen = drawScreen(s.kind, s.language, s.scale);
         SCOPED_TRACE(qPrintable(screen.name));

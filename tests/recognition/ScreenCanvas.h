@@ -118,6 +118,18 @@ inline qreal drawParagraph(Canvas& canvas, const QString& text, QPointF topLeft,
     return height;
 }
 
+// A spreadsheet's formula bar across the top, holding `content`.
+inline void drawFormulaBar(Canvas& canvas, QSize size, const QFont& cell, const QString& content)
+{
+    QPainter& p = canvas.painter();
+    p.fillRect(QRectF(0, 0, size.width(), 30), QColor(248, 248, 248));
+    p.setPen(QColor(200, 200, 200));
+    p.drawLine(QPointF(0, 30.5), QPointF(size.width(), 30.5));
+    canvas.text(QStringLiteral("fx"), QPointF(10, 7), styled(cell, false, true), QColor(90, 90, 90));
+    p.drawLine(QPointF(36.5, 4), QPointF(36.5, 26));
+    canvas.text(content, QPointF(46, 7), cell, QColor(30, 30, 30));
+}
+
 // The busier screens: a two-column article under a large headline, an open
 // menu over a settings window, a terminal with a listing, a spreadsheet of
 // shortcuts, and a desktop of overlapping windows holding them.

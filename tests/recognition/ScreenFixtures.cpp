@@ -214,13 +214,7 @@ void drawSpreadsheet(Screen& screen, QSize size, const ScreenTexts& t)
     Canvas canvas(screen.image, screen.scale, screen);
     QPainter& p = canvas.painter();
     const QFont cell = fontFor(screen.language, 13);
-    // Formula bar.
-    p.fillRect(QRectF(0, 0, size.width(), 30), QColor(248, 248, 248));
-    p.setPen(QColor(200, 200, 200));
-    p.drawLine(QPointF(0, 30.5), QPointF(size.width(), 30.5));
-    canvas.text(QStringLiteral("fx"), QPointF(10, 7), styled(cell, false, true), QColor(90, 90, 90));
-    p.drawLine(QPointF(36.5, 4), QPointF(36.5, 26));
-    canvas.text(t.sheetRows.back()[2], QPointF(46, 7), cell, QColor(30, 30, 30));
+    drawFormulaBar(canvas, size, cell, t.sheetRows.back()[2]);
 
     const qreal rowHeader = 36, rowHeight = 26, top = 40;
     const qreal colWidth = (size.width() - rowHeader) / 4;

@@ -1,4 +1,5 @@
 #include "ScreenScore.h"
+#include "EditDistance.h"
 
 #include <algorithm>
 #include <map>
@@ -18,22 +19,6 @@ std::u32string normalised(const QString& text, bool cjk)
     t.replace(QChar(0x2026), QStringLiteral("..."));
     const QList<uint> ucs = t.toUcs4();
     return std::u32string(ucs.begin(), ucs.end());
-}
-
-int editDistance(const std::u32string& a, const std::u32string& b)
-{
-    std::vector<int> row(b.size() + 1);
-    for (size_t j = 0; j <= b.size(); ++j) row[j] = int(j);
-    for (size_t i = 1; i <= a.size(); ++i) {
-        int diagonal = row[0];
-        row[0] = int(i);
-        for (size_t j = 1; j <= b.size(); ++j) {
-            const int above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
 }
 
 qint64 area(const QRect& r) { return r.isEmpty() ? 0 : qint64(r.width()) * r.height(); }
