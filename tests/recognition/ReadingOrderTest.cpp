@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
+
 #include <map>
 
 using namespace klipo;
@@ -145,4 +147,46 @@ TEST(ReadingOrder, readsParagraphsTopFirst_EachWhole_AndLatinLinesWithoutHan)
         }
         EXPECT_TRUE(headlineRead) << "headline: " << qPrintable(headline);
     }
+}
+
+// A headline across two columns whose two-line paragraphs start side by side,
+// with the gap under the headline narrower than those between paragraphs (a
+// Tk page of two message columns): each column still reads to its end first.
+TEST(ReadingOrder, readsColumnsUnderAHeadline_WhoseParagraphGapsAreWiderThanTheOneUnderIt)
+{
+    QImage page(1000, 320, QImage::Format_Grayscale8);
+    page.fill(235);
+    QPainter p(&page);
+    p.setPen(QColor(20, 20, 20));
+    QFont headline(QStringLiteral("DejaVu Serif"));
+    headline.setPixelSize(36);
+    headline.setBold(true);
+    p.setFont(headline);
+    p.drawText(QRect(0, 16, 1000, 46), Qt::AlignHCenter, QStringLiteral("El nuevo puerto abre sus puertas"));
+    QFont body(QStringLiteral("DejaVu Sans"));
+    body.setPixelSize(16);
+    p.setFont(body);
+    const QStringList columns[] = {{QStringLiteral("La ciudad inauguró ayer el nuevo puerto deportivo"),
+                                    QStringLiteral("después de tres años de obras."),
+                                    QStringLiteral("Los vecinos celebraron la apertura con una fiesta"),
+                                    QStringLiteral("en la plaza mayor hasta la noche."),
+                                    QStringLiteral("El alcalde prometió que el puerto traerá empleo"),
+                                    QStringLiteral("y turismo durante todo el año.")},
+                                   {QStringLiteral("En otra noticia, la biblioteca municipal amplía su"),
+                                    QStringLiteral("horario durante los meses de verano."),
+                                    QStringLiteral("Los lectores podrán pedir libros prestados los"),
+                                    QStringLiteral("domingos por la mañana desde julio."),
+                                    QStringLiteral("La directora explicó que la medida responde a"),
+                                    QStringLiteral("una petición de muchos estudiantes.")}};
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < 6; ++i) p.drawText(QPointF(50 + c * 480, 96 + (i / 2) * 70 + (i % 2) * 20), columns[c][i]);
+    p.end();
+
+    const platform::PageLayout layout = platform::analysePage(page);
+    std::vector<int> sides;  // 0 headline, 1 left column, 2 right column, in the order read
+    for (const platform::LayoutLine& line : layout.lines)
+        sides.push_back(line.rect.bottom() < 70 ? 0 : line.rect.center().x() < 500 ? 1 : 2);
+    ASSERT_EQ(std::count(sides.begin(), sides.end(), 1), 6);
+    ASSERT_EQ(std::count(sides.begin(), sides.end(), 2), 6);
+    EXPECT_TRUE(std::is_sorted(sides.begin(), sides.end()));
 }

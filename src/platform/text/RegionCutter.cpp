@@ -69,6 +69,7 @@ void RegionCutter::cut(QRect r, int depth)
             const bool columns = columnsFirst(r, across, down, th, tableRows);
             const bool bandsOnly = !tableRows.empty();
             if (bandsOnly) return readRowByRow(r, tableRows, th);
+            if (!columns) dropGapsInsideColumns(r, across, th);
             const Gap top = best(columns ? down : across);
             int from = columns ? r.left() : r.top();
             for (const Gap& g : columns ? down : across) {
@@ -154,6 +155,73 @@ bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, 
         proseColumns(r, column, th))
         return true;
     return bestDown.score > bestAcross.score;
+}
+
+// Row gaps between paragraphs that stand side by side in columns are no
+// separation of their own while another row gap is (the one under a headline
+// that runs across the columns): cutting at them first would read the
+// columns paragraph by paragraph across. Such gaps are left to the parts,
+// where the column gap shows.
+void RegionCutter::dropGapsInsideColumns(const QRect& r, std::vector<Gap>& across, int th) const
+{
+    if (across.size() < 2) return;
+    std::vector<bool> inside(across.size());
+    for (size_t i = 0; i < across.size(); ++i) {
+        const int top = i == 0 ? r.top() : across[i - 1].end;
+        const int bottom = i + 1 == across.size() ? r.bottom() + 1 : across[i + 1].start;
+        inside[i] = across[i].ruled == 0 &&
+                    sharedColumnGap(QRect(r.left(), top, r.width(), across[i].start - top),
+                                    QRect(r.left(), across[i].end, r.width(), bottom - across[i].end), th);
+    }
+    const auto count = std::count(inside.begin(), inside.end(), true);
+    if (count == 0 || count == qsizetype(across.size())) return;
+    size_t i = 0;
+    std::erase_if(across, [&](const Gap&) { return inside[i++]; });
+}
+
+// Whether two parts of a region, one above the other, both have lines of
+// text on either side of one empty column at least 1.5 text heights wide.
+bool RegionCutter::sharedColumnGap(const QRect& above, const QRect& below, int th) const
+{
+    const auto inkColumns = [&](const QRect& part) {
+        std::vector<bool> ink(size_t(part.width()), false);
+        for (int y = part.top(); y <= part.bottom(); ++y) {
+            const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
+            for (int x = part.left(); x <= part.right(); ++x)
+                if (row[x] == PageMarks::text) ink[size_t(x - part.left())] = true;
+        }
+        return ink;
+    };
+    if (above.isEmpty() || below.isEmpty()) return false;
+    const std::vector<bool> a = inkColumns(above);
+    const std::vector<bool> b = inkColumns(below);
+    const int width = int(a.size());
+    const int least = std::max(3, th * 3 / 2);
+    bool leftA = false;
+    bool leftB = false;
+    int x = 0;
+    while (x < width) {
+        if (a[size_t(x)] || b[size_t(x)]) {
+            leftA = leftA || a[size_t(x)];
+            leftB = leftB || b[size_t(x)];
+            ++x;
+            continue;
+        }
+        int end = x;
+        while (end < width && !a[size_t(end)] && !b[size_t(end)]) ++end;
+        if (leftA && leftB && end - x >= least) {
+            const bool rightA = std::find(a.begin() + end, a.end(), true) != a.end();
+            const bool rightB = std::find(b.begin() + end, b.end(), true) != b.end();
+            // Paragraphs, not the one-row cells of a form or table.
+            const auto paragraphs = [&](const QRect& part) {
+                return side(part, part.left(), part.left() + x - 1, th).rows.size() >= 2 &&
+                       side(part, part.left() + end, part.right(), th).rows.size() >= 2;
+            };
+            if (rightA && rightB && paragraphs(above) && paragraphs(below)) return true;
+        }
+        x = end;
+    }
+    return false;
 }
 
 RegionCutter::Gap RegionCutter::best(const std::vector<Gap>& gaps)

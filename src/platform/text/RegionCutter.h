@@ -22,10 +22,10 @@ public:
 
 private:
     struct Gap {
-        int start = 0;     // first empty row or column
-        int end = 0;       // one past the last
-        double score = 0;  // its width against the text height, more with a rule in it
-        double ruled = 0;  // the share of the region that a rule along it covers
+        int start = 0;         // first empty row or column
+        int end = 0;           // one past the last
+        double score = 0;      // its width against the text height, more with a rule in it
+        double ruled = 0;      // the share of the region that a rule along it covers
         bool crossed = false;  // a frame or rule runs across it
         int ruleFrom = 0;      // where the rule along it starts and ends
         int ruleTo = 0;
@@ -65,6 +65,8 @@ private:
     bool tableLike(const QRect& r, const Gap& column, int th, std::vector<std::pair<int, int>>& lone) const;
     void readRowByRow(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th);
     bool proseColumns(const QRect& r, const Gap& column, int th) const;
+    void dropGapsInsideColumns(const QRect& r, std::vector<Gap>& across, int th) const;
+    bool sharedColumnGap(const QRect& above, const QRect& below, int th) const;
 
     // Frames (windows, pop-ups) left whole inside a region without a cut.
     std::vector<size_t> framesIn(const QRect& r) const;
