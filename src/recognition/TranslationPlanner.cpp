@@ -165,19 +165,21 @@ std::optional<QString> detectLanguage(const QString& text, const platform::Langu
 
 Plan plan(const std::vector<TextBlock>& blocks, const QString& targetCode, const platform::LanguageDetector* detector)
 {
-    // Each block's own language, where the recogniser or the stop words name
-    // one. A block that neither can name (a lone word: a window title, a
-    // button) goes with the language of the rest of the picture: a title over
-    // text that is already in the target language needs no translation
-    // either. With nothing else to go by it is translated. Chinese targets go
-    // by the writing system.
+    // Each block's own language, where the stop words or the recogniser name
+    // one (stop words first in Latin text, as for the whole text: on a short
+    // line the recogniser takes Spanish for English). A block that neither
+    // can name (a lone word: a window title, a button) goes with the language
+    // of the rest of the picture: a title over text that is already in the
+    // target language needs no translation either. With nothing else to go by
+    // it is translated. Chinese targets go by the writing system.
     const bool byScript = targetCode.startsWith(QLatin1String("zh"));
     std::vector<QString> named(blocks.size());
     QStringList namedTexts;
     for (size_t i = 0; !byScript && i < blocks.size(); ++i) {
-        named[i] = detectorOr(detector).detect(blocks[i].text).dominant;
-        if (named[i].isEmpty()) named[i] = stopwordVote(blocks[i].text).value_or(QString());
-        if (!named[i].isEmpty()) namedTexts << blocks[i].text;
+        const QString& text = blocks[i].text;
+        if (isMostlyLatin(text)) named[i] = stopwordVote(text).value_or(QString());
+        if (named[i].isEmpty()) named[i] = detectorOr(detector).detect(text).dominant;
+        if (!named[i].isEmpty()) namedTexts << text;
     }
     std::optional<QString> rest;
     if (!namedTexts.isEmpty()) rest = detectLanguage(namedTexts.join(QLatin1Char('\n')), detector);

@@ -146,6 +146,21 @@ TEST(TranslationPlanner, aWordWithoutANamedLanguage_IsPlannedWithTheRestOfThePic
     EXPECT_EQ(TP::plan({block("Notes")}, "en", &cld2).blocksToTranslate.size(), 1u);  // nothing else to go by
 }
 
+// A short Spanish line the recogniser takes for English, on a Spanish page:
+// its stop words tell, and it is translated with the rest.
+TEST(TranslationPlanner, aShortLineTheRecogniserCallsEnglish_GoesByItsStopWords)
+{
+    const platform::Cld2LanguageDetector cld2;
+    const QString line = QStringLiteral("Cambios no rastreados para el commit:");
+    ASSERT_EQ(cld2.detect(line).dominant, QStringLiteral("en"));
+    std::vector<TextBlock> page = titled(kSpanishPage);
+    page.push_back(block(line));
+    const TP::Plan plan = TP::plan(page, "en", &cld2);
+    EXPECT_TRUE(std::any_of(plan.blocksToTranslate.begin(), plan.blocksToTranslate.end(),
+                            [&](const TextBlock& b) { return b.text == line; }));
+    EXPECT_EQ(plan.sourceLanguage, QStringLiteral("es"));
+}
+
 // Full-screen translation of such windows, read and translated on this
 // machine (apertium-eng-spa): English says so, Spanish is translated.
 TEST(ResultModel, aOneWordTitle_LeavesEnglishTextUntranslated_AndSpanishTranslated)
