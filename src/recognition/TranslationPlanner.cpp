@@ -146,6 +146,16 @@ std::optional<QString> stopwordVote(const QString& text)
     return hits[0].first;
 }
 
+// Whether a Latin text holds no stop word of `code`, a language the table knows.
+bool withoutStopwordsOf(const QString& text, const QString& code)
+{
+    const auto it = std::find_if(stopwords().begin(), stopwords().end(),
+                                 [&](const auto& entry) { return sameLanguage(entry.first, code); });
+    if (it == stopwords().end() || !isMostlyLatin(text)) return false;
+    const QStringList words = wordsOf(text.toLower().normalized(QString::NormalizationForm_C));
+    return std::none_of(words.begin(), words.end(), [&](const QString& w) { return it->second.contains(w); });
+}
+
 std::optional<QString> detectLanguage(const QString& text, const platform::LanguageDetector* detector)
 {
     const platform::LanguageGuess guess = detectorOr(detector).detect(text);
@@ -178,7 +188,13 @@ Plan plan(const std::vector<TextBlock>& blocks, const QString& targetCode, const
     for (size_t i = 0; !byScript && i < blocks.size(); ++i) {
         const QString& text = blocks[i].text;
         if (isMostlyLatin(text)) named[i] = stopwordVote(text).value_or(QString());
-        if (named[i].isEmpty()) named[i] = detectorOr(detector).detect(text).dominant;
+        if (named[i].isEmpty()) {
+            named[i] = detectorOr(detector).detect(text).dominant;
+            // Short Latin lines fool the recogniser ("modificado: docs/manual
+            // de usuario.md" as English): the target language it names
+            // without one of its stop words counts for nothing.
+            if (sameLanguage(named[i], targetCode) && withoutStopwordsOf(text, targetCode)) named[i].clear();
+        }
         if (!named[i].isEmpty()) namedTexts << text;
     }
     std::optional<QString> rest;

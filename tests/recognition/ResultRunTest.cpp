@@ -146,18 +146,26 @@ TEST(TranslationPlanner, aWordWithoutANamedLanguage_IsPlannedWithTheRestOfThePic
     EXPECT_EQ(TP::plan({block("Notes")}, "en", &cld2).blocksToTranslate.size(), 1u);  // nothing else to go by
 }
 
-// A short Spanish line the recogniser takes for English, on a Spanish page:
-// its stop words tell, and it is translated with the rest.
+// Short Spanish lines the recogniser takes for English, on a Spanish page:
+// their stop words, or the lack of English ones, tell, and they are
+// translated with the rest; an English line among them is left as it is.
 TEST(TranslationPlanner, aShortLineTheRecogniserCallsEnglish_GoesByItsStopWords)
 {
     const platform::Cld2LanguageDetector cld2;
-    const QString line = QStringLiteral("Cambios no rastreados para el commit:");
-    ASSERT_EQ(cld2.detect(line).dominant, QStringLiteral("en"));
+    const QString lines[] = {QStringLiteral("Cambios no rastreados para el commit:"),
+                             QStringLiteral("modificado: docs/manual de usuario.md")};
     std::vector<TextBlock> page = titled(kSpanishPage);
-    page.push_back(block(line));
+    for (const QString& line : lines) {
+        ASSERT_EQ(cld2.detect(line).dominant, QStringLiteral("en"));
+        page.push_back(block(line));
+    }
+    page.push_back(block(QStringLiteral("Download the file from the server")));
     const TP::Plan plan = TP::plan(page, "en", &cld2);
-    EXPECT_TRUE(std::any_of(plan.blocksToTranslate.begin(), plan.blocksToTranslate.end(),
-                            [&](const TextBlock& b) { return b.text == line; }));
+    for (const QString& line : lines)
+        EXPECT_TRUE(std::any_of(plan.blocksToTranslate.begin(), plan.blocksToTranslate.end(),
+                                [&](const TextBlock& b) { return b.text == line; }))
+            << qPrintable(line);
+    EXPECT_EQ(plan.blocksToTranslate.size(), kSpanishPage.size() + 1 + 2);  // the English line stays
     EXPECT_EQ(plan.sourceLanguage, QStringLiteral("es"));
 }
 
