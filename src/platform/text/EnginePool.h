@@ -89,16 +89,17 @@ private:
     struct Model {
         std::vector<Entry> entries;
         int loading = 0;
-        bool firstLoading = false;  // the engine that brings the word list is loading
-        bool sized = false;         // whether largeWordList is known yet
-        bool largeWordList = false;
+        // The first engine of a model with a large word list is loading; the
+        // others wait for it.
+        bool bringingWordList = false;
         bool missing = false;
         QByteArray shared;     // the model without its word list, while an engine holds that
         int dictionaries = 0;  // what an engine of the whole model reads with
     };
 
     // Loads one engine of `model` for a caller that holds `lock` (released
-    // meanwhile); null when the model could not be loaded.
+    // meanwhile); null when the model could not be loaded. `slot` is the
+    // model's, which stays in place (models are never removed).
     std::unique_ptr<TesseractEngine> load(const QString& model, Model& slot, std::unique_lock<std::mutex>& lock);
     void giveBack(TesseractEngine* engine);
     void reaperLoop();
