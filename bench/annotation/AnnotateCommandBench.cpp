@@ -111,18 +111,6 @@ public:
     }
 };
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
-void print(const char* stage, const std::vector<double>& ms)
-{
-    std::printf("  %-44s median %7.1f ms   (min %7.1f, max %7.1f, %zu runs)\n", stage, median(ms),
-                *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()), ms.size());
-}
-
 void mouse(AnnoCanvasView& canvas, QEvent::Type type, QPointF imagePx)
 {
     const QPointF v = canvas.viewPoint(imagePx);
@@ -291,13 +279,13 @@ int main(int argc, char** argv)
     std::printf("(%zu paragraphs, %zu characters to translate; medians of %d warm runs, %d cores; the first run: "
                 "%.1f ms)\n",
                 blocks, characters, runs, QThread::idealThreadCount(), firstShown);
-    print("pick answered -> window painted", shown);
-    print("compose (50 marks)", compose);
-    print("recognition (and grouping)", recognition);
-    print("  (the same capture without marks)", unmarked);
-    print("planning and translation", translation);
-    print("rendering the translated picture", rendering);
-    print("sum of the stages", sum);
-    print("Ctrl+Return -> translated picture in the panel", road);
+    bench::printTimes("pick answered -> window painted", shown, 44);
+    bench::printTimes("compose (50 marks)", compose, 44);
+    bench::printTimes("recognition (and grouping)", recognition, 44);
+    bench::printTimes("  (the same capture without marks)", unmarked, 44);
+    bench::printTimes("planning and translation", translation, 44);
+    bench::printTimes("rendering the translated picture", rendering, 44);
+    bench::printTimes("sum of the stages", sum, 44);
+    bench::printTimes("Ctrl+Return -> translated picture in the panel", road, 44);
     return 0;
 }

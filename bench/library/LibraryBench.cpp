@@ -22,6 +22,8 @@
 #include "stores/VocabularyBook.h"
 #include "stores/VocabularyStore.h"
 
+#include "support/BenchSupport.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -49,12 +51,6 @@ const QStringList kWords = QStringLiteral(
     "configuration network server client request response error message warning notice update version release "
     "library vocabulary definition meaning example frequent common rare simple complex quick slow bright dark "
     "light color colour shape circle square triangle arrow line pen marker highlight mosaic crop rotate scale").split(' ');
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
 
 QString sentence(QRandomGenerator& rng, int words)
 {
@@ -262,12 +258,12 @@ int main(int argc, char** argv)
     std::printf("window shown at the grid:            %7.1f ms (aim < 300)\n", shown);
     std::printf("first screen of thumbnails (cold):   %7.1f ms (aim < 1000)\n", thumbnails);
     std::printf("one search keystroke (median of %zu): %7.1f ms (aim < 50), slowest %.1f ms\n", keystrokes.size(),
-                median(keystrokes), *std::max_element(keystrokes.begin(), keystrokes.end()));
-    std::printf("vocabulary section shown (median):   %7.1f ms (aim < 200)\n", median(vocabularyShown));
+                bench::median(keystrokes), *std::max_element(keystrokes.begin(), keystrokes.end()));
+    std::printf("vocabulary section shown (median):   %7.1f ms (aim < 200)\n", bench::median(vocabularyShown));
     if (glosses.empty())
         std::printf("40 WordNet definitions:              wordnet-base is not installed\n");
     else
         std::printf("40 WordNet definitions (median):     %7.2f ms (aim < 50), first with mapping %.2f ms\n",
-                    median(glosses), glosses.front());
+                    bench::median(glosses), glosses.front());
     return 0;
 }

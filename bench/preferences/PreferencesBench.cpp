@@ -21,12 +21,6 @@ using namespace klipo;
 
 namespace {
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
 // Waits until `widget` has been painted once after now.
 class PaintWatch : public QObject {
 public:
@@ -86,11 +80,12 @@ int main(int argc, char** argv)
 
     std::printf("preferences: %d runs on %s (median, first run in brackets)\n", runs,
                 qPrintable(QGuiApplication::platformName()));
-    std::printf("  show() to painted          %7.1f ms  [%.1f]\n", median(firstShows), firstShows.front());
+    std::printf("  show() to painted          %7.1f ms  [%.1f]\n", bench::median(firstShows), firstShows.front());
     for (PrefsSection section : allCases<PrefsSection>()) {
         const auto& times = sections[size_t(allCases<PrefsSection>().indexOf(section))];
-        std::printf("  section %-18s %7.1f ms  [%.1f]\n", qPrintable(rawValue(section)), median(times), times.front());
+        std::printf("  section %-18s %7.1f ms  [%.1f]\n", qPrintable(rawValue(section)), bench::median(times),
+                    times.front());
     }
-    std::printf("  second show()              %7.1f ms  [%.1f]\n", median(secondShows), secondShows.front());
+    std::printf("  second show()              %7.1f ms  [%.1f]\n", bench::median(secondShows), secondShows.front());
     return 0;
 }

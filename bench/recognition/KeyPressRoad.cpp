@@ -31,19 +31,6 @@ constexpr int kSettleMs = 2000;     // after launch: the start-up work is done
 constexpr int kBetweenMs = 1000;    // between presses: the desktop has repainted
 constexpr int kIdleMs = 65000;      // the engines' idle time is a minute
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
-void printRow(const char* what, const std::vector<double>& ms)
-{
-    if (ms.empty()) return;
-    std::printf("  %-40s median %7.1f ms   (min %7.1f, max %7.1f, %zu runs)\n", what, median(ms),
-                *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()), ms.size());
-}
-
 QString loadAverage()
 {
     QFile file(QStringLiteral("/proc/loadavg"));
@@ -258,9 +245,9 @@ int runKeyPressRoad(const KeyPressRoadOptions& options)
             idle.push_back(ms);
         }
     }
-    printRow("cold: the first after launch", cold);
-    printRow("warm: right after another", warm);
-    printRow("after a minute idle (engines freed)", idle);
+    printTimes("cold: the first after launch", cold, 40);
+    printTimes("warm: right after another", warm, 40);
+    printTimes("after a minute idle (engines freed)", idle, 40);
     if (!warm.empty()) {
         std::printf("  cold / warm %.2f", median(cold) / median(warm));
         if (!idle.empty()) std::printf(", after idle / warm %.2f", median(idle) / median(warm));

@@ -74,18 +74,6 @@ QImage screenOfText()
     return page;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
-void print(const char* stage, const std::vector<double>& ms)
-{
-    std::printf("  %-38s median %7.1f ms   (min %7.1f, max %7.1f, %zu runs)\n", stage, median(ms),
-                *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()), ms.size());
-}
-
 platform::CaptureOutcome captureFullScreen()
 {
     std::optional<platform::CaptureOutcome> outcome;
@@ -277,14 +265,14 @@ int main(int argc, char** argv)
     std::printf("\nfull-screen translation of a 1920x1080 screen of Spanish text into English\n");
     std::printf("(%zu paragraphs, %zu characters to translate; medians of %d warm runs, %d cores)\n", blockCount,
                 characters, runs, QThread::idealThreadCount());
-    print("capture", capture);
-    print("recognition (and grouping)", recognition);
-    print("planning", planning);
-    print("translation", translation);
-    print("rendering", rendering);
-    print("sum of the stages", sum);
-    print("command -> panel shown (translating)", toPanel);
-    print("command -> translated picture shown", toTranslated);
+    bench::printTimes("capture", capture, 38);
+    bench::printTimes("recognition (and grouping)", recognition, 38);
+    bench::printTimes("planning", planning, 38);
+    bench::printTimes("translation", translation, 38);
+    bench::printTimes("rendering", rendering, 38);
+    bench::printTimes("sum of the stages", sum, 38);
+    bench::printTimes("command -> panel shown (translating)", toPanel, 38);
+    bench::printTimes("command -> translated picture shown", toTranslated, 38);
     std::fflush(stdout);
     if (stagesOnly) return 0;
     // The panel of this process leaves the screen to the program's.

@@ -9,6 +9,8 @@
 #include "recognition/OCRService.h"
 #include "EditDistance.h"
 
+#include "support/BenchSupport.h"
+
 #include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -135,12 +137,6 @@ double processCpuMs()
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 // The same screen on a pool of one engine: what a single Tesseract engine
 // takes, for comparison.
 double singleEngineMs(const QImage& image)
@@ -177,9 +173,10 @@ void benchRecognition(const char* name, bool chinese, bool dark, int runs)
     for (const TextBlock& block : outcome.blocks) text += block.text + QLatin1Char('\n');
     const std::u32string truth = normalised(screen.truth, chinese);
     const int errors = test::editDistance(normalised(text, chinese), truth);
-    std::printf("%-24s median %6.0f ms  best %6.0f ms  cpu %6.0f ms  accuracy %7.3f %%  (%zu chars, %d errors, %zu blocks)\n",
-                name, median(times), *std::min_element(times.begin(), times.end()), median(cpu),
-                100.0 * (1.0 - double(errors) / double(truth.size())), truth.size(), errors, outcome.blocks.size());
+    std::printf(
+        "%-24s median %6.0f ms  best %6.0f ms  cpu %6.0f ms  accuracy %7.3f %%  (%zu chars, %d errors, %zu blocks)\n",
+        name, bench::median(times), *std::min_element(times.begin(), times.end()), bench::median(cpu),
+        100.0 * (1.0 - double(errors) / double(truth.size())), truth.size(), errors, outcome.blocks.size());
 }
 
 void benchTranslation(int runs)
@@ -201,8 +198,9 @@ void benchTranslation(int runs)
         std::printf("translation es->en       failed: %s\n", qPrintable(outcome.message));
         return;
     }
-    std::printf("translation es->en       20 paragraphs: median %6.1f ms  best %6.1f ms  (\"%s\")\n", median(times),
-                *std::min_element(times.begin(), times.end()), qPrintable(outcome.responses.front().targetText));
+    std::printf("translation es->en       20 paragraphs: median %6.1f ms  best %6.1f ms  (\"%s\")\n",
+                bench::median(times), *std::min_element(times.begin(), times.end()),
+                qPrintable(outcome.responses.front().targetText));
 }
 
 }  // namespace

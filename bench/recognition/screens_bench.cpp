@@ -47,12 +47,6 @@ double cpuMs()
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
 // The language's own model when installed, else the Latin script model.
 QString installedOr(const QString& model)
 {
@@ -221,16 +215,19 @@ int main(int argc, char** argv)
                 if (!ours.twiceRead.isEmpty()) faults += QStringLiteral(" twice:%1").arg(ours.twiceRead.size());
                 if (!ours.missingWindows.empty()) faults += QStringLiteral(" missing-windows:%1").arg(ours.missingWindows.size());
                 if (ours.accents) faults += QStringLiteral(" accents %1/%2").arg(ours.accentsRead).arg(ours.accents);
-                faults += QStringLiteral("  cpu %1/%2 ms, layout %3 ms").arg(median(cpu), 0, 'f', 0).arg(plainCpu, 0, 'f', 0).arg(layoutMs, 0, 'f', 0);
+                faults += QStringLiteral("  cpu %1/%2 ms, layout %3 ms")
+                              .arg(bench::median(cpu), 0, 'f', 0)
+                              .arg(plainCpu, 0, 'f', 0)
+                              .arg(layoutMs, 0, 'f', 0);
                 std::printf("%-28s | %8.2f %8.2f %8.0f | %8.2f %8.2f %8.0f |%s\n", qPrintable(screen.name),
-                            100 * ours.orderAccuracy(), 100 * ours.lineAccuracy(), median(times),
+                            100 * ours.orderAccuracy(), 100 * ours.lineAccuracy(), bench::median(times),
                             100 * theirs.orderAccuracy(), 100 * theirs.lineAccuracy(), plainMs, qPrintable(faults));
                 std::fflush(stdout);
                 for (Totals* t : {&byLanguage[languageName(language)], &all}) {
-                    t->ms += median(times);
+                    t->ms += bench::median(times);
                     t->plainMs += plainMs;
                     // The ratio only counts screens the plain engine read too.
-                    if (plainMs > 0) t->comparedMs += median(times);
+                    if (plainMs > 0) t->comparedMs += bench::median(times);
                     t->chars += ours.characters;
                     t->lineErrors += ours.lineErrors;
                     t->plainLineErrors += theirs.lineErrors;

@@ -13,6 +13,8 @@
 #include "stores/VocabularyBook.h"
 #include "stores/VocabularyStore.h"
 
+#include "support/BenchSupport.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -96,12 +98,6 @@ void writeFile(const QString& path, const QByteArray& data)
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         std::exit(1);
     }
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 double threadCpuMs()
@@ -213,7 +209,7 @@ int main(int argc, char** argv)
         foldedRecords = merged.backup ? merged.backup->records.size() : -1;
         foldedWords = merged.backup ? merged.backup->words.size() : -1;
     }
-    std::printf("fold of two backups (worker):     median %7.1f ms  -> %lld records, %lld words\n", median(fold),
+    std::printf("fold of two backups (worker):     median %7.1f ms  -> %lld records, %lld words\n", bench::median(fold),
                 qlonglong(foldedRecords), qlonglong(foldedWords));
 
     // This computer holds the same amount.
@@ -268,14 +264,15 @@ int main(int argc, char** argv)
     }
     const auto report = [](const char* what, const std::vector<double>& ms, const std::vector<double>& block,
                            const std::vector<double>& event) {
-        std::printf("%-34s median %7.1f ms; main thread: longest event %5.1f ms CPU, longest tick gap %5.1f ms "
-                    "(median of runs %5.1f)\n",
-                    what, median(ms), *std::max_element(event.begin(), event.end()),
-                    *std::max_element(block.begin(), block.end()), median(block));
+        std::printf(
+            "%-34s median %7.1f ms; main thread: longest event %5.1f ms CPU, longest tick gap %5.1f ms "
+            "(median of runs %5.1f)\n",
+            what, bench::median(ms), *std::max_element(event.begin(), event.end()),
+            *std::max_element(block.begin(), block.end()), bench::median(block));
     };
     report("download through the service:", download, downloadBlock, downloadEvent);
     report("manual upload:", upload, uploadBlock, uploadEvent);
     report("automatic upload, skipped:", skip, skipBlock, skipEvent);
-    std::printf("quit upload (blocks the quit):    median %7.1f ms\n", median(quit));
+    std::printf("quit upload (blocks the quit):    median %7.1f ms\n", bench::median(quit));
     return 0;
 }

@@ -7,6 +7,8 @@
 #include "stores/HistoryStore.h"
 #include "stores/VocabularyStore.h"
 
+#include "support/BenchSupport.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -23,12 +25,6 @@
 using namespace klipo;
 
 namespace {
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 void waitFor(const bool& done)
 {
@@ -111,7 +107,7 @@ double benchHistoryLoad(const QString& root)
         runs.push_back(timer.nsecsElapsed() / 1e6);
         if (count != 10000) std::printf("unexpected record count %lld\n", static_cast<long long>(count));
     }
-    return median(runs);
+    return bench::median(runs);
 }
 
 void benchHistorySave(const QString& root, double& composedOnly, double& withSource)
@@ -135,7 +131,7 @@ void benchHistorySave(const QString& root, double& composedOnly, double& withSou
             waitFor(done);
             runs.push_back(timer.nsecsElapsed() / 1e6);
         }
-        return median(runs);
+        return bench::median(runs);
     };
     composedOnly = timeSave(false);
     withSource = timeSave(true);
@@ -180,7 +176,7 @@ double benchVocabularyIngest(const QString& root)
         runs.push_back(timer.nsecsElapsed() / 1e6);
         store.flush();
     }
-    return median(runs);
+    return bench::median(runs);
 }
 
 }  // namespace

@@ -6,6 +6,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
 namespace klipo::bench {
 
 // Points HOME and the XDG folders into `home` for the whole run, so that a
@@ -28,6 +32,23 @@ inline long residentKiB(const QString& process = QStringLiteral("self"))
     for (const QByteArray& line : status.readAll().split('\n'))
         if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').front().toLong();
     return 0;
+}
+
+// The middle of the values (the upper one of the two middles for an even
+// count); 0 when there are none.
+inline double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// One row of timings, "  label  median ... ms   (min ..., max ..., n runs)",
+// the label padded to `labelWidth`; nothing when there are none.
+inline void printTimes(const char* label, const std::vector<double>& ms, int labelWidth)
+{
+    if (ms.empty()) return;
+    std::printf("  %-*s median %7.1f ms   (min %7.1f, max %7.1f, %zu runs)\n", labelWidth, label, median(ms),
+                *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()), ms.size());
 }
 
 }  // namespace klipo::bench

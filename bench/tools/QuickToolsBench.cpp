@@ -30,12 +30,6 @@ using namespace klipo;
 
 namespace {
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 double ms(const QElapsedTimer& t) { return t.nsecsElapsed() / 1e6; }
 
 void waitUntil(const std::function<bool()>& done)
@@ -103,7 +97,8 @@ int main(int argc, char** argv)
             settle(100);
         }
     }
-    std::printf("colour picker: start to frozen screen with magnifier on screen: median %6.1f ms\n", median(opening));
+    std::printf("colour picker: start to frozen screen with magnifier on screen: median %6.1f ms\n",
+                bench::median(opening));
 
     std::vector<double> update, updateAndPaint;
     for (int i = 0; i < 400; ++i) {
@@ -115,9 +110,9 @@ int main(int argc, char** argv)
         QCoreApplication::processEvents();
         updateAndPaint.push_back(ms(t));
     }
-    std::printf("colour picker: one poll's update:                          median %6.3f ms\n", median(update));
+    std::printf("colour picker: one poll's update:                          median %6.3f ms\n", bench::median(update));
     std::printf("colour picker: one poll's update with the repaint it causes: median %6.3f ms\n",
-                median(updateAndPaint));
+                bench::median(updateAndPaint));
     picker.finish(false);
     settle(200);
 
@@ -138,6 +133,6 @@ int main(int argc, char** argv)
         settle(300);
     }
     std::printf("remembered area 640x480: command to file written (120 ms pause included): median %6.1f ms\n",
-                median(area));
+                bench::median(area));
     return 0;
 }

@@ -65,12 +65,6 @@ void drawQr(QImage& page, const QRect& at)
         for (int x = 0; x < bits.width(); ++x) page.setPixel(at.x() + x, at.y() + y, bits.get(x, y) ? 0xff000000 : 0xffffffff);
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 // The longest gap between two turns of the interface thread's event loop.
 class StallMeter {
 public:
@@ -123,8 +117,8 @@ struct Run {
 
 void print(const char* what, const Run& run)
 {
-    std::printf("%-44s median %7.1f ms   longest stall (median) %5.1f ms   (%zu runs)\n", what, median(run.ms),
-                median(run.stalls), run.ms.size());
+    std::printf("%-44s median %7.1f ms   longest stall (median) %5.1f ms   (%zu runs)\n", what, bench::median(run.ms),
+                bench::median(run.stalls), run.ms.size());
 }
 
 }  // namespace
@@ -150,7 +144,7 @@ int main(int argc, char** argv)
             const QByteArray data = CaptureFiles::encode(picture, format);
             encoding.push_back(t.nsecsElapsed() / 1e6);
         }
-        std::printf("%s encoding alone: median %.1f ms (%lld bytes)\n", name, median(encoding),
+        std::printf("%s encoding alone: median %.1f ms (%lld bytes)\n", name, bench::median(encoding),
                     qint64(CaptureFiles::encode(picture, format).size()));
 
         PlainCaptureService::Options options;
@@ -194,7 +188,8 @@ int main(int argc, char** argv)
         print((std::string("plain capture, ") + name + ": written, copied, toasted").c_str(), plain);
         print((std::string("shared path, ") + name + ": written, copied, toasted").c_str(), shared);
         std::printf("%-44s longest stall (median) %5.1f ms\n",
-                    (std::string("another program pastes the ") + name + " capture").c_str(), median(paste.stalls));
+                    (std::string("another program pastes the ") + name + " capture").c_str(),
+                    bench::median(paste.stalls));
     }
 
     QImage withCode = picture;
@@ -207,7 +202,7 @@ int main(int argc, char** argv)
         codes = QuickBarcodeDetector::detect(withCode);
         reading.push_back(t.nsecsElapsed() / 1e6);
     }
-    std::printf("barcode reading, 1920x1080 with one QR:      median %7.1f ms   (%lld code(s) read)\n", median(reading),
-                qint64(codes.size()));
+    std::printf("barcode reading, 1920x1080 with one QR:      median %7.1f ms   (%lld code(s) read)\n",
+                bench::median(reading), qint64(codes.size()));
     return codes.size() == 1 ? 0 : 1;
 }
