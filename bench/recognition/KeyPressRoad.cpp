@@ -38,14 +38,6 @@ QString loadAverage()
     return QString::fromLatin1(file.readAll()).section(QLatin1Char(' '), 0, 2);
 }
 
-// Keeps our own text window painted while we wait.
-void waitMs(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms) QTest::qWait(std::min<qint64>(50, ms - timer.elapsed()));
-}
-
 class XServer {
 public:
     XServer() : m_display(XOpenDisplay(nullptr)) {}
@@ -118,21 +110,16 @@ public:
     bool start(int number)
     {
         if (!m_home.isValid()) return false;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"}) {
-            const QString path = m_home.path() + QLatin1Char('/') + QString::fromLatin1(var);
-            QDir().mkpath(path);
-            env.insert(QString::fromLatin1(var), path);
-        }
+        QProcessEnvironment env = privateHomeEnvironment(m_home);
         env.insert(QStringLiteral("KLIPO_STARTUP_TRACE"), QStringLiteral("1"));  // says when the tray icon shows
         env.insert(QStringLiteral("KLIPO_INSTANCE_NAME"), QStringLiteral("keypress-%1").arg(number));
-        const QString config = m_home.path() + QStringLiteral("/XDG_CONFIG_HOME/KlipoVersa");
+        const QString config = env.value(QStringLiteral("XDG_CONFIG_HOME")) + QStringLiteral("/KlipoVersa");
         QDir().mkpath(config);
         QFile defaults(config + QStringLiteral("/defaults.json"));
         if (!defaults.open(QIODevice::WriteOnly)) return false;
         defaults.write(R"({"menuBarOnly": true, "targetLanguage": "en"})");
         defaults.close();
-        m_index = m_home.path() + QStringLiteral("/XDG_DATA_HOME/KlipoVersa/History/index.json");
+        m_index = env.value(QStringLiteral("XDG_DATA_HOME")) + QStringLiteral("/KlipoVersa/History/index.json");
 
         m_process.setProcessEnvironment(env);
         // Another build of the program may be measured the same way.
@@ -151,7 +138,7 @@ public:
                          m_process.readAllStandardError().constData());
             return false;
         }
-        waitMs(kSettleMs);
+        QTest::qWait(kSettleMs);
         return true;
     }
 
@@ -230,7 +217,7 @@ int runKeyPressRoad(const KeyPressRoadOptions& options)
 
         for (int run = 0; run < options.warmRuns; ++run) {
             x.closeWindowsOf(program.pid());
-            waitMs(kBetweenMs);
+            QTest::qWait(kBetweenMs);
             const double ms = program.translate(x);
             if (ms < 0) return 1;
             warm.push_back(ms);
@@ -238,7 +225,7 @@ int runKeyPressRoad(const KeyPressRoadOptions& options)
         rightAfter = program.residentMb();
         for (int run = 0; run < options.idleRuns; ++run) {
             x.closeWindowsOf(program.pid());
-            waitMs(kIdleMs);
+            QTest::qWait(kIdleMs);
             if (run == 0) minuteAfter = program.residentMb();
             const double ms = program.translate(x);
             if (ms < 0) return 1;

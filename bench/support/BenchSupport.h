@@ -4,23 +4,42 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace klipo::bench {
+
+// HOME and the XDG folders inside `home`, made, by variable.
+inline std::vector<std::pair<const char*, QString>> privateHomeFolders(const QTemporaryDir& home)
+{
+    std::vector<std::pair<const char*, QString>> folders;
+    for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"}) {
+        const QString path = home.path() + QLatin1Char('/') + QString::fromLatin1(var);
+        QDir().mkpath(path);
+        folders.emplace_back(var, path);
+    }
+    return folders;
+}
 
 // Points HOME and the XDG folders into `home` for the whole run, so that a
 // benchmark never touches the user's settings, history or clipboard files.
 inline void usePrivateHome(const QTemporaryDir& home)
 {
-    for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
-        const QString path = home.path() + QLatin1Char('/') + QString::fromLatin1(var);
-        QDir().mkpath(path);
-        qputenv(var, path.toLocal8Bit());
-    }
+    for (const auto& [var, path] : privateHomeFolders(home)) qputenv(var, path.toLocal8Bit());
+}
+
+// The same for a program the benchmark starts: this process's environment
+// with HOME and the XDG folders inside `home`.
+inline QProcessEnvironment privateHomeEnvironment(const QTemporaryDir& home)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const auto& [var, path] : privateHomeFolders(home)) env.insert(QString::fromLatin1(var), path);
+    return env;
 }
 
 // A process's resident memory in KiB, from /proc (0 when unreadable); this
