@@ -11,6 +11,7 @@
 #include "ScreenFixtures.h"
 #include "ScreenScore.h"
 #include "platform/text/EnginePool.h"
+#include "platform/text/ModelFile.h"
 #include "platform/text/PageLayout.h"
 #include "platform/text/TesseractRecognizer.h"
 #include "platform/text/TextServices.h"
@@ -50,10 +51,7 @@ double cpuMs()
 // The language's own model when installed, else the Latin script model.
 QString installedOr(const QString& model)
 {
-    QString folder = qEnvironmentVariable("TESSDATA_PREFIX");
-    if (folder.isEmpty()) folder = QStringLiteral("/usr/share/tesseract-ocr/5/tessdata");
-    return QFile::exists(folder + QLatin1Char('/') + model + QStringLiteral(".traineddata")) ? model
-                                                                                              : QStringLiteral("Latin");
+    return QFile::exists(platform::ModelFile::pathOf(model)) ? model : QStringLiteral("Latin");
 }
 
 QString plainModel(ScreenLanguage language)
