@@ -7,6 +7,8 @@
 #include "platform/media/MediaProbe.h"
 #include "recording/RecEngine.h"
 
+#include "support/BenchSupport.h"
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -109,14 +111,7 @@ private:
     Shared& m_shared;
 };
 
-double peakRssMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return 0;
-}
+double peakRssMegabytes() { return double(bench::statusKiB("VmHWM")) / 1024.0; }
 
 QString toneFile()
 {

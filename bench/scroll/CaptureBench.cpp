@@ -29,23 +29,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <optional>
-#include <string>
 #include <vector>
 
 using namespace klipo;
 
 namespace {
-
-long statusKiB(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::string(field).size()));
-    return 0;
-}
 
 class Page {
 public:
@@ -152,10 +141,10 @@ void benchMemory()
     for (int checkpoint : {1, 70, 140, 210, 279}) {
         (void)QTest::qWaitFor([&] { return service->inputCount() >= checkpoint; }, 120000);
         std::printf("input %3d  kept %3d  resident %6ld KiB\n", service->inputCount(), service->keptCount(),
-                    statusKiB("VmRSS:"));
+                    bench::residentKiB());
     }
     (void)QTest::qWaitFor([&] { return service->state == ScrollCaptureService::ScrollState::idle; }, 120000);
-    std::printf("finished (limit reached, stitched, delivered): peak resident %ld KiB\n", statusKiB("VmHWM:"));
+    std::printf("finished (limit reached, stitched, delivered): peak resident %ld KiB\n", bench::statusKiB("VmHWM"));
 }
 
 void benchRepaint(int captures, bool busy)

@@ -6,6 +6,8 @@
 #include "scroll/StitchSession.h"
 #include "scroll/SyntheticScrollPage.h"
 
+#include "support/BenchSupport.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -13,7 +15,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -38,14 +39,7 @@ Percentiles percentiles(std::vector<double> v)
     return {at(0.5), at(0.95), v.back()};
 }
 
-long peakRssKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
-    return 0;
-}
+long peakRssKiB() { return bench::statusKiB("VmHWM"); }
 
 qint64 folderBytes(const QString& path)
 {

@@ -42,16 +42,21 @@ inline QProcessEnvironment privateHomeEnvironment(const QTemporaryDir& home)
     return env;
 }
 
-// A process's resident memory in KiB, from /proc (0 when unreadable); this
-// process's unless another's id is given.
-inline long residentKiB(const QString& process = QStringLiteral("self"))
+// A memory figure in KiB of a process's /proc status ("VmRSS", "VmHWM"), 0
+// when unreadable; this process's unless another's id is given.
+inline long statusKiB(const QByteArray& field, const QString& process = QStringLiteral("self"))
 {
     QFile status(QStringLiteral("/proc/%1/status").arg(process));
     if (!status.open(QIODevice::ReadOnly)) return 0;
+    const QByteArray key = field + ':';
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').front().toLong();
+        if (line.startsWith(key)) return line.mid(key.size()).trimmed().split(' ').front().toLong();
     return 0;
 }
+
+// A process's resident memory in KiB (0 when unreadable); this process's
+// unless another's id is given.
+inline long residentKiB(const QString& process = QStringLiteral("self")) { return statusKiB("VmRSS", process); }
 
 // The middle of the values (the upper one of the two middles for an even
 // count); 0 when there are none.
