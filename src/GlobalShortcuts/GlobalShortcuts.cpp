@@ -130,6 +130,8 @@ void removeAllHandlers() { HotKeyRegistry::shared().removeAllActions(); }
 
 Registration registration(const Name& name) { return HotKeyRegistry::shared().registration(name.rawValue()); }
 
+bool isRefused(const Name& name) { return registration(name).failed() && getShortcut(name).has_value(); }
+
 bool isEnabled() { return HotKeyRegistry::shared().isEnabled(); }
 
 void setEnabled(bool enabled) { HotKeyRegistry::shared().setEnabled(enabled); }

@@ -92,6 +92,8 @@ void removeAllHandlers();
 
 // The name's current registration.
 Registration registration(const Name& name);
+// Whether the name has a stored shortcut whose hot key does not work now.
+bool isRefused(const Name& name);
 
 // The switch for all hot keys of the program, on at start. Off, every
 // combination is let go on the display (other programs can take it) and

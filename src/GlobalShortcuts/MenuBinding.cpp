@@ -79,8 +79,6 @@ void applyShortcut(QAction* item, const std::optional<Shortcut>& shortcut)
     item->setShortcutVisibleInContextMenu(true);
 }
 
-bool isRefused(const Name& name) { return registration(name).failed() && getShortcut(name).has_value(); }
-
 QKeySequence localKeySequence(const Name& name)
 {
     const std::optional<Shortcut> shortcut = getShortcut(name);

@@ -48,10 +48,9 @@ QLabel* ShortcutConflictRecorder::label() const { return m_row->titleLabel(); }
 
 void ShortcutConflictRecorder::refreshState()
 {
-    const GlobalShortcuts::Registration registration = GlobalShortcuts::registration(m_name);
     // A name with no action wired (or nothing stored) has nothing to report.
-    const bool refused = registration.failed() && GlobalShortcuts::getShortcut(m_name).has_value();
-    m_state->setText(refused ? registration.message : QString());
+    const bool refused = GlobalShortcuts::isRefused(m_name);
+    m_state->setText(refused ? GlobalShortcuts::registration(m_name).message : QString());
     m_state->setVisible(refused);
 }
 
