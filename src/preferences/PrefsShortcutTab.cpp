@@ -32,13 +32,7 @@ ShortcutConflictRecorder::ShortcutConflictRecorder(const QString& title, const G
     layout->addWidget(m_row);
     layout->addWidget(m_state);
 
-    auto& center = platform::NotificationCenter::shared();
-    for (const QString& notification : {QString(GlobalShortcuts::shortcutByNameDidChange),
-                                        QString(GlobalShortcuts::registrationDidChange)}) {
-        center.observe(notification, this, [this](const QVariantMap& info) {
-            if (info.value(QStringLiteral("name")).toString() == m_name.rawValue()) refreshState();
-        });
-    }
+    GlobalShortcuts::observeShortcut(m_name, this, [this] { refreshState(); });
     refreshState();
 }
 
