@@ -130,6 +130,17 @@ void removeAllHandlers() { HotKeyRegistry::shared().removeAllActions(); }
 
 Registration registration(const Name& name) { return HotKeyRegistry::shared().registration(name.rawValue()); }
 
+bool isRefused(const Name& name) { return registration(name).failed() && getShortcut(name).has_value(); }
+
+void observeShortcut(const Name& name, QObject* receiver, std::function<void()> changed)
+{
+    const auto ofName = [rawName = name.rawValue(), changed](const QVariantMap& info) {
+        if (info.value(QStringLiteral("name")).toString() == rawName) changed();
+    };
+    for (const QLatin1String notification : {shortcutByNameDidChange, registrationDidChange})
+        platform::NotificationCenter::shared().observe(notification, receiver, ofName);
+}
+
 bool isEnabled() { return HotKeyRegistry::shared().isEnabled(); }
 
 void setEnabled(bool enabled) { HotKeyRegistry::shared().setEnabled(enabled); }

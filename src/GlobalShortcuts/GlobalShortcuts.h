@@ -92,6 +92,11 @@ void removeAllHandlers();
 
 // The name's current registration.
 Registration registration(const Name& name);
+// Whether the name has a stored shortcut whose hot key does not work now.
+bool isRefused(const Name& name);
+// Calls `changed` whenever the name's stored shortcut or its registration
+// changes, while `receiver` lives.
+void observeShortcut(const Name& name, QObject* receiver, std::function<void()> changed);
 
 // The switch for all hot keys of the program, on at start. Off, every
 // combination is let go on the display (other programs can take it) and

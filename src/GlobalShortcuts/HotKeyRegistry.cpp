@@ -56,10 +56,7 @@ Registration HotKeyRegistry::addAction(const Name& name, EventType type, QObject
     (type == EventType::keyDown ? entry.downActions : entry.upActions)
         .append(Action{context, context != nullptr, std::move(action)});
     if (context) connect(context, &QObject::destroyed, this, [this, rawName] { dropDeadActions(rawName); });
-    if (entry.id == 0) {
-        entry.disabled = false;
-        registerEntry(rawName, entry, readStoredShortcut(rawName));
-    }
+    handlerAdded(rawName, entry);
     return entry.registration;
 }
 
@@ -69,10 +66,7 @@ quint64 HotKeyRegistry::addStream(const Name& name, std::function<void(EventType
     Entry& entry = m_entries[rawName];
     const quint64 id = m_nextStreamId++;
     entry.streams.emplace(id, std::move(handler));
-    if (entry.id == 0) {
-        entry.disabled = false;
-        registerEntry(rawName, entry, readStoredShortcut(rawName));
-    }
+    handlerAdded(rawName, entry);
     return id;
 }
 
@@ -142,6 +136,13 @@ void HotKeyRegistry::setNameEnabled(const QString& rawName, bool enabled)
     registerEntry(rawName, *it, readStoredShortcut(rawName));
 }
 
+void HotKeyRegistry::handlerAdded(const QString& rawName, Entry& entry)
+{
+    if (entry.id != 0) return;  // already held
+    entry.disabled = false;
+    registerEntry(rawName, entry, readStoredShortcut(rawName));
+}
+
 void HotKeyRegistry::registerEntry(const QString& rawName, Entry& entry, const std::optional<Shortcut>& shortcut)
 {
     entry.shortcut = shortcut;
@@ -189,9 +190,7 @@ void HotKeyRegistry::setRegistration(const QString& rawName, Entry& entry, const
     if (entry.registration == registration) return;
     entry.registration = registration;
     // A refusal is told once, not at every retry.
-    const bool refused = registration.state != Registration::State::inactive &&
-                         registration.state != Registration::State::registered &&
-                         registration.state != Registration::State::disabled;
+    const bool refused = registration.failed() && registration.state != Registration::State::disabled;
     if (refused && entry.shortcut) reportFailure(*entry.shortcut, registration);
     updateRetryTimer();
     platform::NotificationCenter::shared().post(registrationDidChange, {{QStringLiteral("name"), rawName}});

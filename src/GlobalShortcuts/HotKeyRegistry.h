@@ -69,6 +69,8 @@ private:
 
     void registerEntry(const QString& rawName, Entry& entry, const std::optional<Shortcut>& shortcut);
     void unregisterEntry(Entry& entry);
+    // A new action or stream takes the name's hot key up, also after disable().
+    void handlerAdded(const QString& rawName, Entry& entry);
     void setRegistration(const QString& rawName, Entry& entry, const Registration& registration);
     void delivered(const QString& rawName, platform::HotKeyId id, EventType type);
     void lost(const QString& rawName, platform::HotKeyId id, const platform::HotKeyOutcome& outcome);

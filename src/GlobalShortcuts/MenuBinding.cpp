@@ -2,8 +2,6 @@
 
 #include "GlobalShortcuts/GlobalShortcuts.h"
 
-#include "platform/NotificationCenter.h"
-
 #include <QAction>
 #include <QMenu>
 #include <QPointer>
@@ -23,12 +21,7 @@ public:
     ActionBinding(QAction* item, Name name) : QObject(item), m_item(item), m_name(std::move(name))
     {
         setObjectName(kBindingObjectName);
-        auto& center = platform::NotificationCenter::shared();
-        for (const QLatin1String notification : {shortcutByNameDidChange, registrationDidChange}) {
-            center.observe(notification, this, [this](const QVariantMap& info) {
-                if (info.value(QStringLiteral("name")).toString() == m_name.rawValue()) apply();
-            });
-        }
+        observeShortcut(m_name, this, [this] { apply(); });
         // Whoever renames the item (a title that follows a state) keeps the mark.
         connect(item, &QAction::changed, this, [this] {
             if (!m_applying && isRefused(m_name) && !m_item->text().contains(kKeyColumn)) apply();
@@ -78,8 +71,6 @@ void applyShortcut(QAction* item, const std::optional<Shortcut>& shortcut)
     // The tray menu counts as a context menu to Qt, which may hide key texts there.
     item->setShortcutVisibleInContextMenu(true);
 }
-
-bool isRefused(const Name& name) { return registration(name).failed() && getShortcut(name).has_value(); }
 
 QKeySequence localKeySequence(const Name& name)
 {

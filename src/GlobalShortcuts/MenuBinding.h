@@ -22,8 +22,6 @@ void setShortcut(QAction* item, const std::optional<Name>& name);
 // Sets the item's key text from a shortcut, or clears it with none.
 void applyShortcut(QAction* item, const std::optional<Shortcut>& shortcut);
 
-// Whether the name has a stored shortcut whose hot key does not work now.
-bool isRefused(const Name& name);
 // The keys the name's shortcut may have inside the program's own windows:
 // none while its hot key is refused, so a combination the desktop does not
 // give us (a plain Return ...) never takes keys from our dialogs.

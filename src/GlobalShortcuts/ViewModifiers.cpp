@@ -21,12 +21,8 @@ public:
         : QObject(target), m_name(std::move(name)), m_apply(std::move(apply))
     {
         setObjectName(kKeyBindingName);
+        observeShortcut(m_name, this, [this] { refresh(); });
         auto& center = platform::NotificationCenter::shared();
-        for (const QLatin1String notification : {shortcutByNameDidChange, registrationDidChange}) {
-            center.observe(notification, this, [this](const QVariantMap& info) {
-                if (info.value(QStringLiteral("name")).toString() == m_name.rawValue()) refresh();
-            });
-        }
         center.observe(recorderActiveStatusDidChange, this, [this](const QVariantMap& info) {
             const QVariant active = info.value(QStringLiteral("isActive"));
             m_recorderActive = active.typeId() == QMetaType::Bool && active.toBool();

@@ -32,13 +32,7 @@ ShortcutConflictRecorder::ShortcutConflictRecorder(const QString& title, const G
     layout->addWidget(m_row);
     layout->addWidget(m_state);
 
-    auto& center = platform::NotificationCenter::shared();
-    for (const QString& notification : {QString(GlobalShortcuts::shortcutByNameDidChange),
-                                        QString(GlobalShortcuts::registrationDidChange)}) {
-        center.observe(notification, this, [this](const QVariantMap& info) {
-            if (info.value(QStringLiteral("name")).toString() == m_name.rawValue()) refreshState();
-        });
-    }
+    GlobalShortcuts::observeShortcut(m_name, this, [this] { refreshState(); });
     refreshState();
 }
 
@@ -48,10 +42,9 @@ QLabel* ShortcutConflictRecorder::label() const { return m_row->titleLabel(); }
 
 void ShortcutConflictRecorder::refreshState()
 {
-    const GlobalShortcuts::Registration registration = GlobalShortcuts::registration(m_name);
     // A name with no action wired (or nothing stored) has nothing to report.
-    const bool refused = registration.failed() && GlobalShortcuts::getShortcut(m_name).has_value();
-    m_state->setText(refused ? registration.message : QString());
+    const bool refused = GlobalShortcuts::isRefused(m_name);
+    m_state->setText(refused ? GlobalShortcuts::registration(m_name).message : QString());
     m_state->setVisible(refused);
 }
 

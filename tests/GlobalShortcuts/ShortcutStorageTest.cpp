@@ -84,8 +84,11 @@ TEST(AutoRepeatFilter, heldKeyRunsOnce_WhetherRepeatsComeAsPairsOrAsPressesAlone
     platform::AutoRepeatFilter filter(700);
     EXPECT_FALSE(filter.pressIsRepeat(28, 1000));
     filter.released(28, 1500);
+    EXPECT_FALSE(filter.isDownSince(28, 1500));   // a release, as far as can be told yet
     EXPECT_TRUE(filter.pressIsRepeat(28, 1500));  // a press/release pair sharing a time stamp
+    EXPECT_TRUE(filter.isDownSince(28, 1500));    // so that release let nothing go
     filter.released(28, 1600);
+    EXPECT_FALSE(filter.isDownSince(28, 1600));
     EXPECT_FALSE(filter.pressIsRepeat(28, 1650));  // a real second press
     filter.released(28, 1700);
     EXPECT_FALSE(filter.pressIsRepeat(28, 5000));

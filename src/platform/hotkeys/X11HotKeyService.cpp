@@ -288,17 +288,17 @@ bool X11HotKeyService::nativeEventFilter(const QByteArray& eventType, void* mess
     // One call each: a command that opens a dialog lets the others run meanwhile.
     for (HotKeyId id : matches)
         QMetaObject::invokeMethod(
-            &m_dispatchContext, [this, id] { deliverPress(id); }, Qt::QueuedConnection);
+            &m_dispatchContext, [this, id] { deliver(id, &HotKeyCallbacks::pressed); }, Qt::QueuedConnection);
     return true;
 }
 
-void X11HotKeyService::deliverPress(HotKeyId id)
+void X11HotKeyService::deliver(HotKeyId id, std::function<void()> HotKeyCallbacks::*callback)
 {
     // The registration may have gone since (another command removed it).
     const auto it = m_entries.find(id);
-    if (it == m_entries.end() || m_suspended || !it->second.callbacks.pressed) return;
-    const auto pressedCallback = it->second.callbacks.pressed;
-    pressedCallback();
+    if (it == m_entries.end() || m_suspended || !(it->second.callbacks.*callback)) return;
+    const auto run = it->second.callbacks.*callback;  // a copy: it may remove itself
+    run();
 }
 
 void X11HotKeyService::deliverRelease(quint8 keycode, quint32 timeMs)
@@ -308,12 +308,7 @@ void X11HotKeyService::deliverRelease(quint8 keycode, quint32 timeMs)
     if (down == m_down.end()) return;
     const std::vector<HotKeyId> ids = std::move(down->second);
     m_down.erase(down);
-    for (HotKeyId id : ids) {
-        const auto it = m_entries.find(id);
-        if (it == m_entries.end() || m_suspended || !it->second.callbacks.released) continue;
-        const auto releasedCallback = it->second.callbacks.released;
-        releasedCallback();
-    }
+    for (HotKeyId id : ids) deliver(id, &HotKeyCallbacks::released);
 }
 
 }  // namespace klipo::platform

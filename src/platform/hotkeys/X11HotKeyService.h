@@ -69,7 +69,7 @@ private:
     bool isKeyboardChange(const void* xcbEvent) const;
     void scheduleRemap();
     void remap();
-    void deliverPress(HotKeyId id);
+    void deliver(HotKeyId id, std::function<void()> HotKeyCallbacks::*callback);
     void deliverRelease(quint8 keycode, quint32 timeMs);
 
     xcb_connection_t* m_connection;
