@@ -34,24 +34,6 @@ QIcon dotIcon(int diameter)
     return QIcon(pixmap);
 }
 
-bool usesColors(AnnoTool tool)
-{
-    return tool != AnnoTool::select && tool != AnnoTool::mosaic && tool != AnnoTool::crop;
-}
-
-bool usesLevels(AnnoTool tool)
-{
-    switch (tool) {
-    case AnnoTool::rectangle:
-    case AnnoTool::ellipse:
-    case AnnoTool::line:
-    case AnnoTool::arrow:
-    case AnnoTool::mosaic:
-    case AnnoTool::pen: return true;
-    default: return AnnoTools::usesFontSize(tool);
-    }
-}
-
 QHBoxLayout* section(QWidget* widget, int spacing)
 {
     auto* layout = new QHBoxLayout(widget);
@@ -161,8 +143,11 @@ std::optional<int> SelStyleStrip::markedColor() const { return m_markedColor; }
 
 void SelStyleStrip::configure(AnnoTool tool, const AnnoStyle& style)
 {
-    const bool colors = usesColors(tool);
-    const bool levels = usesLevels(tool);
+    // What the annotation window's style bar shows for the tool: its colours,
+    // and a line width or a font size as levels.
+    const AnnoStyleBar::Groups groups = AnnoStyleBar::groupsFor(tool);
+    const bool colors = groups.color;
+    const bool levels = groups.width || groups.font;
     m_colorSection->setVisible(colors);
     m_levelSection->setVisible(levels);
     m_separator->setVisible(colors && levels);
