@@ -1,5 +1,6 @@
 #include "overlay/SelStyleStrip.h"
 
+#include "annotation/window/AnnoStyleBar.h"
 #include "app/HUDButton.h"
 #include "app/HUDStyle.h"
 #include "overlay/SelWidgets.h"
@@ -31,24 +32,6 @@ QIcon dotIcon(int diameter)
     painter.drawEllipse(QRectF(origin, origin, diameter, diameter));
     painter.end();
     return QIcon(pixmap);
-}
-
-bool usesColors(AnnoTool tool)
-{
-    return tool != AnnoTool::select && tool != AnnoTool::mosaic && tool != AnnoTool::crop;
-}
-
-bool usesLevels(AnnoTool tool)
-{
-    switch (tool) {
-    case AnnoTool::rectangle:
-    case AnnoTool::ellipse:
-    case AnnoTool::line:
-    case AnnoTool::arrow:
-    case AnnoTool::mosaic:
-    case AnnoTool::pen: return true;
-    default: return AnnoTools::usesFontSize(tool);
-    }
 }
 
 QHBoxLayout* section(QWidget* widget, int spacing)
@@ -87,18 +70,9 @@ void SelSwatch::paintEvent(QPaintEvent*)
     painter.drawEllipse(disc);
 }
 
-const QList<QColor>& SelStyleStrip::palette()
-{
-    // The annotation tools' own colours (the rectangle's red, the highlight's
-    // yellow, the near-black), so that a tool's default colour shows as chosen.
-    static const QList<QColor> colors{
-        QColor::fromRgbF(0.94f, 0.23f, 0.21f), QColor::fromRgbF(1.0f, 0.58f, 0.0f),
-        QColor::fromRgbF(1.0f, 0.85f, 0.15f),  QColor::fromRgbF(0.2f, 0.75f, 0.35f),
-        QColor::fromRgbF(0.1f, 0.52f, 0.96f),  QColor::fromRgbF(0.6f, 0.3f, 0.9f),
-        QColor::fromRgbF(0.1f, 0.1f, 0.1f),    QColor::fromRgbF(1.0f, 1.0f, 1.0f),
-    };
-    return colors;
-}
+// The annotation tools' own colours (the rectangle's red, the highlight's
+// yellow, the near-black), so that a tool's default colour shows as chosen.
+const QList<QColor>& SelStyleStrip::palette() { return AnnoStyleBar::swatchColors(); }
 
 std::array<double, 3> SelStyleStrip::levelValues(AnnoTool tool)
 {
@@ -119,15 +93,7 @@ int SelStyleStrip::nearestLevel(AnnoTool tool, const AnnoStyle& style)
 
 std::optional<int> SelStyleStrip::matchingColor(const AnnoStyle& style)
 {
-    const QColor current = QColor::fromRgbF(float(style.red), float(style.green), float(style.blue)).toRgb();
-    const QList<QColor>& colors = palette();
-    for (int i = 0; i < colors.size(); ++i) {
-        const QColor c = colors[i].toRgb();
-        if (std::abs(c.redF() - current.redF()) < 0.02 && std::abs(c.greenF() - current.greenF()) < 0.02 &&
-            std::abs(c.blueF() - current.blueF()) < 0.02)
-            return i;
-    }
-    return std::nullopt;
+    return AnnoStyleBar::matchingSwatch(style.color());
 }
 
 SelStyleStrip::SelStyleStrip(QWidget* parent)
@@ -177,8 +143,11 @@ std::optional<int> SelStyleStrip::markedColor() const { return m_markedColor; }
 
 void SelStyleStrip::configure(AnnoTool tool, const AnnoStyle& style)
 {
-    const bool colors = usesColors(tool);
-    const bool levels = usesLevels(tool);
+    // What the annotation window's style bar shows for the tool: its colours,
+    // and a line width or a font size as levels.
+    const AnnoStyleBar::Groups groups = AnnoStyleBar::groupsFor(tool);
+    const bool colors = groups.color;
+    const bool levels = groups.width || groups.font;
     m_colorSection->setVisible(colors);
     m_levelSection->setVisible(levels);
     m_separator->setVisible(colors && levels);

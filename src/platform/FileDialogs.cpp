@@ -79,9 +79,8 @@ void localizeFileDialog(QFileDialog& dialog)
     widenColumns(dialog);
 }
 
-QString askSavePngPath(QWidget* parent, const QString& title, const QString& proposedPath)
+void prepareSavePng(QFileDialog& dialog, const QString& proposedPath)
 {
-    QFileDialog dialog(parent, title);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("PNG 图片 (*.png)"));
@@ -90,6 +89,12 @@ QString askSavePngPath(QWidget* parent, const QString& title, const QString& pro
     dialog.setDirectory(proposed.absolutePath());
     dialog.selectFile(proposed.fileName());
     localizeFileDialog(dialog);
+}
+
+QString askSavePngPath(QWidget* parent, const QString& title, const QString& proposedPath)
+{
+    QFileDialog dialog(parent, title);
+    prepareSavePng(dialog, proposedPath);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
 }

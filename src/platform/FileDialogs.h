@@ -15,9 +15,13 @@ namespace klipo::platform {
 // Call once, before the dialog is shown.
 void localizeFileDialog(QFileDialog& dialog);
 
-// Asks where to save a PNG image in a modal save dialog that starts in the
-// folder of `proposedPath` with its name alone in the name field. Empty when
-// the user cancels.
+// Makes `dialog` ask where to save a PNG image, starting in the folder of
+// `proposedPath` with its name alone in the name field (whatever the dialog
+// would make of a whole path), localized as above.
+void prepareSavePng(QFileDialog& dialog, const QString& proposedPath);
+
+// Asks where to save a PNG image in a modal save dialog (prepareSavePng).
+// Empty when the user cancels.
 QString askSavePngPath(QWidget* parent, const QString& title, const QString& proposedPath);
 
 }  // namespace klipo::platform

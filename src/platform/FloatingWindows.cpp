@@ -1,5 +1,7 @@
 #include "platform/FloatingWindows.h"
 
+#include "platform/x11/X11Basics.h"
+
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QPainterPath>
@@ -7,53 +9,20 @@
 #include <QThread>
 #include <QWidget>
 
-#include <xcb/xcb.h>
-
-#include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <string>
 
 namespace klipo::platform {
 
 namespace {
 
-xcb_connection_t* qtConnection()
-{
-    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-    auto* x11 = app ? app->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t atom(xcb_connection_t* connection, const char* name)
-{
-    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr),
-        &std::free);
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
+using x11::atom;
+using x11::qtConnection;
+using x11::sendToRoot;
 
 xcb_window_t rootOf(xcb_connection_t* connection, xcb_window_t window)
 {
-    std::unique_ptr<xcb_get_geometry_reply_t, decltype(&std::free)> reply(
-        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr), &std::free);
-    return reply ? reply->root : xcb_window_t(XCB_WINDOW_NONE);
-}
-
-// A client message to the root window, as EWMH asks for changes of mapped windows.
-void sendToRoot(xcb_connection_t* connection, xcb_window_t root, xcb_window_t window, xcb_atom_t type,
-                std::initializer_list<uint32_t> data)
-{
-    xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = window;
-    event.type = type;
-    int i = 0;
-    for (uint32_t value : data) event.data.data32[i++] = value;
-    xcb_send_event(connection, 0, root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&event));
+    auto geometry = x11::reply(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
+    return geometry ? geometry->root : xcb_window_t(XCB_WINDOW_NONE);
 }
 
 // The number of the X screen whose root window is `root` (0 when not found).
@@ -67,12 +36,8 @@ int screenNumberOf(xcb_connection_t* connection, xcb_window_t root)
 
 std::optional<QMargins> readFrameExtents(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t extents)
 {
-    std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
-        xcb_get_property_reply(connection, xcb_get_property(connection, 0, window, extents, XCB_ATOM_CARDINAL, 0, 4),
-                               nullptr),
-        &std::free);
-    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) != 16) return std::nullopt;
-    const auto* v = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
+    const std::vector<uint32_t> v = x11::property32(connection, window, extents, XCB_ATOM_CARDINAL, 4);
+    if (v.size() != 4) return std::nullopt;
     // left, right, top, bottom
     return QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3]));
 }
@@ -111,10 +76,9 @@ bool compositorRunning(const QWidget* window)
     const int number = root == XCB_WINDOW_NONE ? 0 : screenNumberOf(connection, root);
     const xcb_atom_t selection = atom(connection, ("_NET_WM_CM_S" + std::to_string(number)).c_str());
     if (selection == XCB_ATOM_NONE) return false;
-    std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> reply(
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr),
-        &std::free);
-    return reply && reply->owner != XCB_WINDOW_NONE;
+    auto owner =
+        x11::reply(xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr));
+    return owner && owner->owner != XCB_WINDOW_NONE;
 }
 
 void shapeRoundedCorners(QWidget* window, qreal radius)

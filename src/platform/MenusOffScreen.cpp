@@ -55,18 +55,16 @@ protected:
     }
 };
 
-// The share of the menu's drawn marks (its text, separators and frame:
-// every sample that is not its background) that the screen still shows. The
-// background alone says little: the window below is often as plain.
-double shownShare(const MenusOffScreen::Closed& menu)
+}  // namespace
+
+// The menu's drawn marks: its text, separators and frame, every sample that
+// is not its background. The background alone says little: the window below
+// is often as plain.
+MenusOffScreen::Marks MenusOffScreen::marksOf(const Closed& menu)
 {
-    QScreen* screen = QGuiApplication::screenAt(menu.rect.center());
-    if (!screen || menu.look.isNull()) return 0;
-    const QPoint offset = menu.rect.topLeft() - screen->geometry().topLeft();
-    QImage shown = screen->grabWindow(0, offset.x(), offset.y(), menu.rect.width(), menu.rect.height()).toImage();
-    if (shown.isNull()) return 0;
+    Marks marks{menu.rect, menu.look.size(), {}};
+    if (menu.look.isNull()) return marks;
     const QImage look = menu.look.convertToFormat(QImage::Format_RGB32);
-    shown = shown.convertToFormat(QImage::Format_RGB32).scaled(look.size());
     QHash<QRgb, int> counts;
     for (int y = 1; y < look.height(); y += 3)
         for (int x = 1; x < look.width(); x += 3) ++counts[look.pixel(x, y)];
@@ -74,19 +72,28 @@ double shownShare(const MenusOffScreen::Closed& menu)
     int most = 0;
     for (auto it = counts.cbegin(); it != counts.cend(); ++it)
         if (it.value() > most) most = it.value(), background = it.key();
-    int same = 0;
-    int marks = 0;
     for (int y = 1; y < look.height(); y += 3) {
         for (int x = 1; x < look.width(); x += 3) {
-            if (look.pixel(x, y) == background) continue;
-            ++marks;
-            same += look.pixel(x, y) == shown.pixel(x, y);
+            const QRgb colour = look.pixel(x, y);
+            if (colour != background) marks.samples.append({QPoint(x, y), colour});
         }
     }
-    return marks ? double(same) / marks : 0;
+    return marks;
 }
 
-}  // namespace
+// The share of the menu's marks that the screen still shows.
+double MenusOffScreen::shownShare(const Marks& menu)
+{
+    QScreen* screen = QGuiApplication::screenAt(menu.rect.center());
+    if (!screen || menu.samples.isEmpty()) return 0;
+    const QPoint offset = menu.rect.topLeft() - screen->geometry().topLeft();
+    QImage shown = screen->grabWindow(0, offset.x(), offset.y(), menu.rect.width(), menu.rect.height()).toImage();
+    if (shown.isNull()) return 0;
+    shown = shown.convertToFormat(QImage::Format_RGB32).scaled(menu.size);
+    int same = 0;
+    for (const auto& [at, colour] : menu.samples) same += colour == shown.pixel(at);
+    return double(same) / menu.samples.size();
+}
 
 void MenusOffScreen::watch()
 {
@@ -105,15 +112,17 @@ MenusOffScreen MenusOffScreen::closeAll()
         popup->close();
         if (popup == QApplication::activePopupWidget()) break;
     }
+    // Their marks are sampled once: the screen is compared with them until
+    // they are gone.
     MenusOffScreen menus;
     for (const Closed& closed : std::as_const(recentlyClosed()))
-        if (nowMs() - closed.closedAtMs <= kRecentMs) menus.m_menus.append(closed);
+        if (nowMs() - closed.closedAtMs <= kRecentMs) menus.m_menus.append(marksOf(closed));
     return menus;
 }
 
 bool MenusOffScreen::goneFromScreen() const
 {
-    for (const Closed& menu : m_menus)
+    for (const Marks& menu : m_menus)
         if (shownShare(menu) > kStillShownShare) return false;
     return true;
 }

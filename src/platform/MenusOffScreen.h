@@ -4,6 +4,8 @@
 #include <QList>
 #include <QRect>
 
+#include <utility>
+
 namespace klipo::platform {
 
 // Our menus (the tray menu, context menus) taken off the screen for a screen
@@ -28,7 +30,17 @@ public:
     };
 
 private:
-    QList<Closed> m_menus;
+    // Where a closed menu was and the samples of its picture that are not
+    // its background, where the screen is compared with it.
+    struct Marks {
+        QRect rect;
+        QSize size;  // of its picture
+        QList<std::pair<QPoint, QRgb>> samples;
+    };
+    static Marks marksOf(const Closed& menu);
+    static double shownShare(const Marks& menu);
+
+    QList<Marks> m_menus;
 };
 
 }  // namespace klipo::platform

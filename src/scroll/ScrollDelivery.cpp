@@ -62,12 +62,10 @@ void reportInexact(const QuickCaptureOutput::Result& result, const QuickCaptureO
 CaptureReport::Toast inexactToast(int inexactSeams, const QString& folderName, const QString& fileName,
                                   std::optional<qint64> refusedForLimit, const QString& note)
 {
-    QString subtitle =
-        QStringLiteral("%1 处接缝未能对齐，请核对；").arg(inexactSeams) + folderName + QStringLiteral(" · ") + fileName;
-    if (refusedForLimit)
-        subtitle += QStringLiteral("；图片超过 ") + CaptureReport::sizeText(*refusedForLimit) +
-                    QStringLiteral("，未复制到剪贴板");
-    return {QStringLiteral("长截图可能拼接有误"), joined(subtitle, note)};
+    // Where it went as for any capture, after the warning.
+    const CaptureReport::Toast saved = CaptureReport::delivered(false, folderName, fileName, refusedForLimit, note);
+    return {QStringLiteral("长截图可能拼接有误"),
+            QStringLiteral("%1 处接缝未能对齐，请核对；").arg(inexactSeams) + saved.subtitle};
 }
 
 Choice choose(const QImage& image, QuickCaptureOutput::Options options)

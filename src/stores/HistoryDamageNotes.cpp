@@ -39,10 +39,8 @@ bool writeNoted(const QString& path, const QSet<QString>& noted)
     if (noted.isEmpty()) return !QFile::exists(path) || QFile::remove(path);
     QStringList sorted(noted.begin(), noted.end());
     std::sort(sorted.begin(), sorted.end());
-    QJsonObject document;
-    document.insert(kKey, QJsonArray::fromStringList(sorted));
-    document.insert(QLatin1String("version"), 1);
-    return bool(storefiles::writeStoreFile(path, QJsonDocument(document).toJson(QJsonDocument::Indented)));
+    return bool(
+        storefiles::writeStoreFile(path, storefiles::encodeVersionedArray(kKey, QJsonArray::fromStringList(sorted))));
 }
 
 Check check(const QList<HistoryRecord>& records, const QSet<QString>& toldBefore)

@@ -3,7 +3,6 @@
 #include "stores/StoreFiles.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 
 namespace klipo::historyindex {
 
@@ -24,10 +23,7 @@ QByteArray encode(const QList<HistoryRecord>& records)
 {
     QJsonArray array;
     for (const HistoryRecord& record : records) array.append(record.toJson());
-    QJsonObject document;
-    document.insert(QLatin1String("records"), array);
-    document.insert(QLatin1String("version"), 1);
-    return QJsonDocument(document).toJson(QJsonDocument::Indented);
+    return storefiles::encodeVersionedArray(QLatin1String("records"), array);
 }
 
 std::optional<Decoded> decode(const QByteArray& data)

@@ -49,6 +49,12 @@ std::optional<QJsonArray> decodeVersionedArray(const QByteArray& data, QLatin1St
     return array.toArray();
 }
 
+QByteArray encodeVersionedArray(QLatin1String key, const QJsonArray& array)
+{
+    const QJsonObject document{{QLatin1String("version"), 1}, {key, array}};
+    return QJsonDocument(document).toJson(QJsonDocument::Indented);
+}
+
 WriteAccess::WriteAccess(const QString& guardedPath)
 {
     const QFileInfo guarded(guardedPath);

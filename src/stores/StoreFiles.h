@@ -40,6 +40,9 @@ QString moveAside(const QString& path, const QString& stem, const QString& suffi
 // number>, key: [...]}; none when the data does not have that shape.
 std::optional<QJsonArray> decodeVersionedArray(const QByteArray& data, QLatin1String key);
 
+// {"version": 1, key: array}, pretty-printed with sorted keys, UTF-8.
+QByteArray encodeVersionedArray(QLatin1String key, const QJsonArray& array);
+
 // The one-writer rule of a store: the first instance on a store's file or
 // folder, in this process or another, holds a lock file beside it in the data
 // folder ("<folder>/.<name>.lock") for its whole life and may write; any

@@ -3,7 +3,6 @@
 #include "stores/StoreFiles.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include <algorithm>
@@ -244,8 +243,7 @@ QByteArray encodeFile(const Book& book)
     keys.sort();
     QJsonArray words;
     for (const QString& key : std::as_const(keys)) words.append(book.value(key).toJson());
-    QJsonObject document{{QLatin1String("version"), 1}, {QLatin1String("words"), words}};
-    return QJsonDocument(document).toJson(QJsonDocument::Indented);
+    return storefiles::encodeVersionedArray(QLatin1String("words"), words);
 }
 
 std::optional<Book> decodeFile(const QByteArray& data, const QDateTime& now)

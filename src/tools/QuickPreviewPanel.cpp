@@ -63,18 +63,14 @@ namespace {
 
 QString chooseWithDialog(QWidget* parent)
 {
-    QFileDialog dialog(parent, QStringLiteral("另存为"), Settings::saveDialogFolder(),
-                       QStringLiteral("PNG 图片 (*.png)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("png"));
-    dialog.selectFile(QStringLiteral("截图.png"));
+    QFileDialog dialog(parent, QStringLiteral("另存为"), Settings::saveDialogFolder());
+    platform::prepareSavePng(dialog, Settings::saveDialogPath(QStringLiteral("截图.png")));
     // In Chinese also where Qt's own translation is not loaded.
     dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("位置："));
     dialog.setLabelText(QFileDialog::FileName, QStringLiteral("文件名："));
     dialog.setLabelText(QFileDialog::FileType, QStringLiteral("类型："));
     dialog.setLabelText(QFileDialog::Accept, QStringLiteral("保存"));
     dialog.setLabelText(QFileDialog::Reject, QStringLiteral("取消"));
-    platform::localizeFileDialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first();
 }

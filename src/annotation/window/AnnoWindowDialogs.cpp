@@ -4,7 +4,6 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
-#include <QFileInfo>
 
 namespace klipo {
 
@@ -17,16 +16,7 @@ public:
     {
         auto* dialog = new QFileDialog(parent, QStringLiteral("保存标注图片"));
         dialog->setAttribute(Qt::WA_DeleteOnClose);
-        dialog->setAcceptMode(QFileDialog::AcceptSave);
-        dialog->setFileMode(QFileDialog::AnyFile);
-        dialog->setNameFilter(QStringLiteral("PNG 图片 (*.png)"));
-        dialog->setDefaultSuffix(QStringLiteral("png"));
-        // The folder and the name apart: the name field then holds the name
-        // alone, whatever the dialog makes of a whole path.
-        const QFileInfo proposed(proposedPath);
-        dialog->setDirectory(proposed.absolutePath());
-        dialog->selectFile(proposed.fileName());
-        platform::localizeFileDialog(*dialog);
+        platform::prepareSavePng(*dialog, proposedPath);
         dialog->setWindowModality(Qt::WindowModal);
         QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, done = std::move(done)](int result) {
             const QStringList files = dialog->selectedFiles();

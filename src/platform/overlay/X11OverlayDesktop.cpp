@@ -3,6 +3,7 @@
 #include "platform/MenusOffScreen.h"
 #include "platform/OwnWindows.h"
 #include "platform/Session.h"
+#include "platform/x11/X11Basics.h"
 #include "platform/x11/X11ScreenGrabber.h"
 
 #include <QCoreApplication>
@@ -15,9 +16,7 @@
 
 #include <xcb/xcb.h>
 
-#include <cstdlib>
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -26,21 +25,6 @@ namespace klipo::platform {
 namespace x11 {
 
 namespace {
-
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <typename T>
-Reply<T> reply(T* r)
-{
-    return Reply<T>(r, &std::free);
-}
-
-xcb_atom_t atom(xcb_connection_t* c, const char* name)
-{
-    auto r = reply(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
-    return r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
 
 struct Atoms {
     xcb_atom_t stacking, frameExtents, state, hiddenState, type, typeDesktop, typeDock, pid, opacity, active;
@@ -156,8 +140,7 @@ QList<DesktopWindow> X11OverlayDesktop::windowsFrontToBack()
     xcb_connection_t* c = m_connection;
     if (!c || !m_root) return result;
     const Atoms& a = atoms(c);
-    const std::vector<quint32> stack =
-        values32(reply(xcb_get_property_reply(c, askProperty(c, m_root, a.stacking, XCB_ATOM_WINDOW), nullptr)));
+    const std::vector<quint32> stack = property32(c, m_root, a.stacking, XCB_ATOM_WINDOW);
     if (stack.empty()) return result;
 
     // Ask everything first, then read the answers: one round trip in all.
@@ -208,8 +191,7 @@ QList<DesktopWindow> X11OverlayDesktop::windowsFrontToBack()
 std::optional<NativeWindowId> X11OverlayDesktop::activeWindow()
 {
     if (!m_connection || !m_root) return std::nullopt;
-    const auto active = values32(reply(xcb_get_property_reply(
-        m_connection, askProperty(m_connection, m_root, atoms(m_connection).active, XCB_ATOM_WINDOW), nullptr)));
+    const auto active = property32(m_connection, m_root, atoms(m_connection).active, XCB_ATOM_WINDOW);
     if (active.empty() || active.front() == XCB_WINDOW_NONE) return std::nullopt;
     return active.front();
 }
@@ -220,24 +202,15 @@ bool X11OverlayDesktop::isOwnWindow(NativeWindowId id)
         if (window->handle() && NativeWindowId(window->winId()) == id) return true;
     // A window made by another toolkit inside this process names it.
     if (!m_connection) return false;
-    const auto pid = values32(reply(xcb_get_property_reply(
-        m_connection, askProperty(m_connection, id, atoms(m_connection).pid, XCB_ATOM_CARDINAL), nullptr)));
+    const auto pid = property32(m_connection, id, atoms(m_connection).pid, XCB_ATOM_CARDINAL);
     return !pid.empty() && qint64(pid.front()) == ownProcessId();
 }
 
 void X11OverlayDesktop::activateWindow(NativeWindowId id)
 {
     if (!m_connection || !m_root || id == XCB_WINDOW_NONE) return;
-    xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = id;
-    event.type = atoms(m_connection).active;
-    event.data.data32[0] = 2;  // asked for by a tool acting for the user, which window managers honour
-    event.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_send_event(m_connection, 0, m_root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&event));
+    // Asked for by a tool acting for the user, which window managers honour.
+    sendToRoot(m_connection, m_root, id, atoms(m_connection).active, {kSourcePager, XCB_CURRENT_TIME});
     xcb_flush(m_connection);
 }
 

@@ -1,6 +1,7 @@
 #include "platform/x11/X11RegionGrabber.h"
 
 #include "platform/Session.h"
+#include "platform/x11/X11Basics.h"
 
 #include <xcb/shm.h>
 #include <xcb/xfixes.h>
@@ -30,15 +31,6 @@ std::unique_ptr<RegionGrabber> createRegionGrabber(QString* error)
 namespace klipo::platform::x11 {
 
 namespace {
-
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <typename T>
-Reply<T> reply(T* raw)
-{
-    return Reply<T>(raw, &std::free);
-}
 
 bool extensionPresent(xcb_connection_t* connection, xcb_extension_t* extension)
 {

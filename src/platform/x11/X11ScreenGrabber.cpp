@@ -1,6 +1,7 @@
 #include "platform/x11/X11ScreenGrabber.h"
 
 #include "platform/QtScreenMetrics.h"
+#include "platform/x11/X11Basics.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -16,13 +17,6 @@
 namespace klipo::platform::x11 {
 
 namespace {
-
-xcb_connection_t* qtConnection()
-{
-    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-    auto* x11 = app ? app->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
 
 bool xfixesReady(xcb_connection_t* connection)
 {
