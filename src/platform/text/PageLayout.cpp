@@ -48,13 +48,15 @@ PageLayout analyseAtFullSize(const QImage& gray)
     // Small boxes first, whole (their rounded corners and short sides are not
     // straight runs); window frames and table grids are left to the runs, so
     // that a letter touching them is not taken away with them.
-    markClusters(marks, [&](const MarkCluster& c) { return c.box.height() <= 8 * th && hollow(c); });
     // Strokes of neighbouring letters can line up over a few letters; a
     // frame's side is far longer. The strokes of a headline's letters are
     // as long as a short frame side: its words and letters are held apart.
-    holdClusters(marks, [th](const MarkCluster& c) {
+    markEachCluster(marks, [&](const MarkCluster& c) {
+        if (c.box.height() <= 8 * th && hollow(c)) return PageMarks::structure;
         const int h = c.box.height();
-        return h * 2 >= th * 3 && h <= 6 * th && c.box.width() * 4 >= h && c.count * 10 >= c.box.width() + h;
+        const bool large =
+            h * 2 >= th * 3 && h <= 6 * th && c.box.width() * 4 >= h && c.count * 10 >= c.box.width() + h;
+        return large ? PageMarks::held : PageMarks::text;
     });
     markStraightRuns(marks, std::max(5 * th, 64), std::max(2 * th, 20));
     releaseHeld(marks);
