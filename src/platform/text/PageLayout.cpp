@@ -100,12 +100,13 @@ PageLayout analysePage(const QImage& gray)
     PageLayout layout;
     layout.width = gray.width();
     layout.textHeight = 2 * half.textHeight;
-    layout.structure.assign(size_t(gray.width()) * size_t(gray.height()), 0);
+    const int width = gray.width();
+    const int halfRows = int(half.structure.size() / size_t(half.width));
+    layout.structure.assign(size_t(width) * size_t(gray.height()), 0);
     for (int y = 0; y < gray.height(); ++y) {
-        const int hy = std::min(y / 2, int(half.structure.size() / size_t(half.width)) - 1);
-        for (int x = 0; x < gray.width(); ++x)
-            layout.structure[size_t(y) * size_t(gray.width()) + size_t(x)] =
-                half.structure[size_t(hy) * size_t(half.width) + size_t(std::min(x / 2, half.width - 1))];
+        const char* from = &half.structure[size_t(std::min(y / 2, halfRows - 1)) * size_t(half.width)];
+        char* to = &layout.structure[size_t(y) * size_t(width)];
+        for (int x = 0; x < width; ++x) to[x] = from[std::min(x / 2, half.width - 1)];
     }
     for (LayoutLine line : half.lines) {
         const QRect r = line.rect;
