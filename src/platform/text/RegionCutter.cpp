@@ -15,13 +15,9 @@ RegionCutter::RegionCutter(const QImage& gray, PageMarks& marks, const std::vect
 void RegionCutter::cutPage()
 {
     m_frames = closedFrames(m_marks, std::max(2 * m_textHeight, 20));
-    for (const QRect& f : m_frames) {
-        QRect text;
-        for (int y = f.top() + 1; y < f.bottom(); ++y)
-            for (int x = f.left() + 1; x < f.right(); ++x)
-                if (m_marks.at(x, y) == PageMarks::text) text |= QRect(x, y, 1, 1);
-        m_frameText.push_back(text);
-    }
+    std::vector<int> rows;
+    std::vector<int> cols;
+    for (const QRect& f : m_frames) m_frameText.push_back(trimmed(f.adjusted(1, 1, -1, -1), rows, cols));
     m_frameRead.assign(m_frames.size(), 0);
     const size_t first = m_out.size();
     cut(m_gray.rect(), 0);
