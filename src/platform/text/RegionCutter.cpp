@@ -356,22 +356,18 @@ std::vector<RegionCutter::Gap> RegionCutter::gaps(const QRect& r, const std::vec
         int ruleFrom = 0;
         int ruleTo = 0;
         const double ruled = structureAlong(r, start, end, across, &ruleFrom, &ruleTo);
+        i = j;
+        if (size < wide && ruled == 0) continue;
         // A gap that a frame or rule crosses runs through a window or a
         // table: no cut there, but between the rules of a table.
         const bool isCrossed = crossed(r, start, end, across);
-        if (ruled == 0 && isCrossed) {
-            i = j;
-            continue;
-        }
-        if (size >= wide || ruled > 0) {
-            double score = double(size) / th + (ruled > 0 ? 2 : 0);
-            // Text that takes turns on either side (a chat's bubbles)
-            // reads row by row, not as two columns: any row gap (at least
-            // 0.8) goes first.
-            if (!across && ruled == 0 && !sideBySide(r, start, end)) score = std::min(score * 0.3, 0.5);
-            out.push_back({start, end, score, ruled, isCrossed, ruleFrom, ruleTo});
-        }
-        i = j;
+        if (ruled == 0 && isCrossed) continue;
+        double score = double(size) / th + (ruled > 0 ? 2 : 0);
+        // Text that takes turns on either side (a chat's bubbles)
+        // reads row by row, not as two columns: any row gap (at least
+        // 0.8) goes first.
+        if (!across && ruled == 0 && !sideBySide(r, start, end)) score = std::min(score * 0.3, 0.5);
+        out.push_back({start, end, score, ruled, isCrossed, ruleFrom, ruleTo});
     }
     return out;
 }
