@@ -82,7 +82,7 @@ private:
     Spacing spacingOf(const QRect& r, const std::vector<std::pair<int, int>>& bands, int th) const;
     void spreadMonospacing();
     bool singleLine(const QRect& band) const;
-    void addLine(QRect r, int region, bool stacked, bool monospaced);
+    void addLine(QRect r, int region, bool stacked);
 
     const QImage& m_gray;
     PageMarks& m_marks;
