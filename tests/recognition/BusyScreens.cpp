@@ -218,32 +218,22 @@ void drawSheet(Screen& screen, QSize size, const ScreenTexts& t)
     const QFont cell = fontFor(screen.language, 13);
     drawFormulaBar(canvas, size, cell, t.keyRows[0][3]);
 
-    const qreal rowHeader = 36, rowHeight = 26, top = 40;
-    const qreal colWidth = std::floor((size.width() - rowHeader) / 4);
+    const qreal colWidth = std::floor((size.width() - kSheetRowHeader) / 4);
     const int rows = int(t.keyRows.size()) + 1;
-    p.fillRect(QRectF(0, top, size.width(), rowHeight), QColor(238, 238, 238));
-    p.fillRect(QRectF(0, top, rowHeader, rowHeight * (rows + 1)), QColor(238, 238, 238));
-    p.fillRect(QRectF(rowHeader + 3 * colWidth, top + rowHeight * 2, colWidth, rowHeight), QColor(220, 232, 250));
-    p.setPen(QColor(208, 208, 208));
-    for (int r = 0; r <= rows + 1; ++r)
-        p.drawLine(QPointF(0, top + r * rowHeight + 0.5), QPointF(size.width(), top + r * rowHeight + 0.5));
-    for (int c = 0; c <= 4; ++c) {
-        const qreal x = rowHeader + c * colWidth + 0.5;
-        p.drawLine(QPointF(x, top), QPointF(x, top + rowHeight * (rows + 1)));
-    }
-    const QColor header(90, 90, 90);
-    for (int c = 0; c < 4; ++c)
-        canvas.text(QString(QChar('A' + c)), QRectF(rowHeader + c * colWidth, top, colWidth, rowHeight),
-                    Qt::AlignHCenter, cell, header);
+    // The selected cell, the one the formula bar shows.
+    p.fillRect(QRectF(kSheetRowHeader + 3 * colWidth, kSheetTop + kSheetRowHeight * 2, colWidth, kSheetRowHeight),
+               QColor(220, 232, 250));
+    drawSheetGrid(canvas, size, colWidth, rows, QColor(208, 208, 208), cell);
     for (int r = 0; r < rows; ++r) {
-        const qreal y = top + (r + 1) * rowHeight;
-        canvas.text(QString::number(r + 1), QRectF(0, y, rowHeader, rowHeight), Qt::AlignHCenter, cell, header);
+        const qreal y = kSheetTop + (r + 1) * kSheetRowHeight;
+        canvas.text(QString::number(r + 1), QRectF(0, y, kSheetRowHeader, kSheetRowHeight), Qt::AlignHCenter, cell,
+                    QColor(90, 90, 90));
         const QStringList& values = r == 0 ? t.keyHeaders : t.keyRows[r - 1];
         for (int c = 0; c < 4; ++c) {
             QColor ink(25, 25, 25);
             if (r > 0 && c == 3)
                 ink = values[c].startsWith(QLatin1Char('-')) ? QColor(200, 40, 40) : QColor(20, 130, 60);
-            canvas.text(values[c], QRectF(rowHeader + c * colWidth + 5, y, colWidth - 10, rowHeight),
+            canvas.text(values[c], QRectF(kSheetRowHeader + c * colWidth + 5, y, colWidth - 10, kSheetRowHeight),
                         r > 0 && c >= 2 ? Qt::AlignRight : Qt::AlignLeft, styled(cell, r == 0), ink);
         }
     }

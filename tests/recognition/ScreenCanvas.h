@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QTextLayout>
 
+#include <cmath>
 #include <utility>
 
 namespace klipo::test {
@@ -128,6 +129,30 @@ inline void drawFormulaBar(Canvas& canvas, QSize size, const QFont& cell, const 
     canvas.text(QStringLiteral("fx"), QPointF(10, 7), styled(cell, false, true), QColor(90, 90, 90));
     p.drawLine(QPointF(36.5, 4), QPointF(36.5, 26));
     canvas.text(content, QPointF(46, 7), cell, QColor(30, 30, 30));
+}
+
+// A spreadsheet's grid under its formula bar: a shaded header row of column
+// letters and a shaded column of row numbers beside `rows` rows of four
+// cells `colWidth` wide, ruled in `rule`.
+constexpr qreal kSheetTop = 40, kSheetRowHeader = 36, kSheetRowHeight = 26;
+inline void drawSheetGrid(Canvas& canvas, QSize size, qreal colWidth, int rows, const QColor& rule, const QFont& font)
+{
+    QPainter& p = canvas.painter();
+    p.fillRect(QRectF(0, kSheetTop, size.width(), kSheetRowHeight), QColor(238, 238, 238));
+    p.fillRect(QRectF(0, kSheetTop, kSheetRowHeader, kSheetRowHeight * (rows + 1)), QColor(238, 238, 238));
+    p.setPen(rule);
+    for (int r = 0; r <= rows + 1; ++r) {
+        const qreal y = kSheetTop + r * kSheetRowHeight + 0.5;
+        p.drawLine(QPointF(0, y), QPointF(size.width(), y));
+    }
+    for (int c = 0; c <= 4; ++c) {
+        const qreal x = std::floor(kSheetRowHeader + c * colWidth) + 0.5;
+        p.drawLine(QPointF(x, kSheetTop), QPointF(x, kSheetTop + kSheetRowHeight * (rows + 1)));
+    }
+    for (int c = 0; c < 4; ++c)
+        canvas.text(QString(QChar('A' + c)),
+                    QRectF(kSheetRowHeader + c * colWidth, kSheetTop, colWidth, kSheetRowHeight), Qt::AlignHCenter,
+                    font, QColor(90, 90, 90));
 }
 
 // The busier screens: a two-column article under a large headline, an open

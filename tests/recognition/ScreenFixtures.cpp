@@ -13,8 +13,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include <cmath>
-
 namespace klipo::test {
 
 namespace {
@@ -212,32 +210,19 @@ void drawSpreadsheet(Screen& screen, QSize size, const ScreenTexts& t)
 {
     screen.image = blank(size, screen.scale, Qt::white);
     Canvas canvas(screen.image, screen.scale, screen);
-    QPainter& p = canvas.painter();
     const QFont cell = fontFor(screen.language, 13);
     drawFormulaBar(canvas, size, cell, t.sheetRows.back()[2]);
 
-    const qreal rowHeader = 36, rowHeight = 26, top = 40;
-    const qreal colWidth = (size.width() - rowHeader) / 4;
+    const qreal colWidth = (size.width() - kSheetRowHeader) / 4;
     const int rows = int(t.sheetRows.size()) + 1;
-    p.fillRect(QRectF(0, top, size.width(), rowHeight), QColor(238, 238, 238));
-    p.fillRect(QRectF(0, top, rowHeader, rowHeight * (rows + 1)), QColor(238, 238, 238));
-    p.setPen(QColor(205, 205, 205));
-    for (int r = 0; r <= rows + 1; ++r)
-        p.drawLine(QPointF(0, top + r * rowHeight + 0.5), QPointF(size.width(), top + r * rowHeight + 0.5));
-    for (int c = 0; c <= 4; ++c) {
-        const qreal x = std::floor(rowHeader + c * colWidth) + 0.5;
-        p.drawLine(QPointF(x, top), QPointF(x, top + rowHeight * (rows + 1)));
-    }
-    const QColor header(90, 90, 90);
-    for (int c = 0; c < 4; ++c)
-        canvas.text(QString(QChar('A' + c)), QRectF(rowHeader + c * colWidth, top, colWidth, rowHeight),
-                    Qt::AlignHCenter, cell, header);
+    drawSheetGrid(canvas, size, colWidth, rows, QColor(205, 205, 205), cell);
     for (int r = 0; r < rows; ++r) {
-        const qreal y = top + (r + 1) * rowHeight;
-        canvas.text(QString::number(r + 1), QRectF(0, y, rowHeader, rowHeight), Qt::AlignHCenter, cell, header);
+        const qreal y = kSheetTop + (r + 1) * kSheetRowHeight;
+        canvas.text(QString::number(r + 1), QRectF(0, y, kSheetRowHeader, kSheetRowHeight), Qt::AlignHCenter, cell,
+                    QColor(90, 90, 90));
         const QStringList& values = r == 0 ? t.sheetHeaders : t.sheetRows[r - 1];
         for (int c = 0; c < 4; ++c)
-            canvas.text(values[c], QRectF(rowHeader + c * colWidth + 5, y, colWidth - 10, rowHeight),
+            canvas.text(values[c], QRectF(kSheetRowHeader + c * colWidth + 5, y, colWidth - 10, kSheetRowHeight),
                         r > 0 && c >= 2 ? Qt::AlignRight : Qt::AlignLeft, styled(cell, r == 0 || r == rows - 1),
                         QColor(25, 25, 25));
     }

@@ -48,13 +48,15 @@ PageLayout analyseAtFullSize(const QImage& gray)
     // Small boxes first, whole (their rounded corners and short sides are not
     // straight runs); window frames and table grids are left to the runs, so
     // that a letter touching them is not taken away with them.
-    markClusters(marks, [&](const MarkCluster& c) { return c.box.height() <= 8 * th && hollow(c); });
     // Strokes of neighbouring letters can line up over a few letters; a
     // frame's side is far longer. The strokes of a headline's letters are
     // as long as a short frame side: its words and letters are held apart.
-    holdClusters(marks, [th](const MarkCluster& c) {
+    markEachCluster(marks, [&](const MarkCluster& c) {
+        if (c.box.height() <= 8 * th && hollow(c)) return PageMarks::structure;
         const int h = c.box.height();
-        return h * 2 >= th * 3 && h <= 6 * th && c.box.width() * 4 >= h && c.count * 10 >= c.box.width() + h;
+        const bool large =
+            h * 2 >= th * 3 && h <= 6 * th && c.box.width() * 4 >= h && c.count * 10 >= c.box.width() + h;
+        return large ? PageMarks::held : PageMarks::text;
     });
     markStraightRuns(marks, std::max(5 * th, 64), std::max(2 * th, 20));
     releaseHeld(marks);
@@ -98,12 +100,13 @@ PageLayout analysePage(const QImage& gray)
     PageLayout layout;
     layout.width = gray.width();
     layout.textHeight = 2 * half.textHeight;
-    layout.structure.assign(size_t(gray.width()) * size_t(gray.height()), 0);
+    const int width = gray.width();
+    const int halfRows = int(half.structure.size() / size_t(half.width));
+    layout.structure.assign(size_t(width) * size_t(gray.height()), 0);
     for (int y = 0; y < gray.height(); ++y) {
-        const int hy = std::min(y / 2, int(half.structure.size() / size_t(half.width)) - 1);
-        for (int x = 0; x < gray.width(); ++x)
-            layout.structure[size_t(y) * size_t(gray.width()) + size_t(x)] =
-                half.structure[size_t(hy) * size_t(half.width) + size_t(std::min(x / 2, half.width - 1))];
+        const char* from = &half.structure[size_t(std::min(y / 2, halfRows - 1)) * size_t(half.width)];
+        char* to = &layout.structure[size_t(y) * size_t(width)];
+        for (int x = 0; x < width; ++x) to[x] = from[std::min(x / 2, half.width - 1)];
     }
     for (LayoutLine line : half.lines) {
         const QRect r = line.rect;

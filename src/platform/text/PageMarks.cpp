@@ -37,11 +37,8 @@ int typicalHeight(std::vector<int> values, int fallback)
     return *middle;
 }
 
-namespace {
-
-// Walks the clusters of text marks; each takes the mark `markOf` gives it
-// (text, structure or held). Returns those left text.
-std::vector<MarkCluster> walkClusters(PageMarks& marks, const std::function<std::uint8_t(const MarkCluster&)>& markOf)
+std::vector<MarkCluster> markEachCluster(PageMarks& marks,
+                                         const std::function<std::uint8_t(const MarkCluster&)>& markOf)
 {
     std::vector<MarkCluster> found;
     std::vector<int> pixels;
@@ -87,17 +84,10 @@ std::vector<MarkCluster> walkClusters(PageMarks& marks, const std::function<std:
     return found;
 }
 
-}  // namespace
-
 std::vector<MarkCluster> markClusters(PageMarks& marks, const std::function<bool(const MarkCluster&)>& isStructure)
 {
-    return walkClusters(marks,
-                        [&](const MarkCluster& c) { return isStructure(c) ? PageMarks::structure : PageMarks::text; });
-}
-
-void holdClusters(PageMarks& marks, const std::function<bool(const MarkCluster&)>& isLarge)
-{
-    walkClusters(marks, [&](const MarkCluster& c) { return isLarge(c) ? PageMarks::held : PageMarks::text; });
+    return markEachCluster(
+        marks, [&](const MarkCluster& c) { return isStructure(c) ? PageMarks::structure : PageMarks::text; });
 }
 
 void releaseHeld(PageMarks& marks)

@@ -46,9 +46,11 @@ struct MarkCluster {
 // structure. Returns the others.
 std::vector<MarkCluster> markClusters(PageMarks& marks, const std::function<bool(const MarkCluster&)>& isStructure);
 
-// Marks the clusters `isLarge` picks as held: no straight run goes through
-// them. releaseHeld() makes them text again.
-void holdClusters(PageMarks& marks, const std::function<bool(const MarkCluster&)>& isLarge);
+// Walks the clusters of text marks; each takes the mark `markOf` gives it:
+// text, structure, or held (no straight run goes through it; releaseHeld()
+// makes it text again). Returns those left text.
+std::vector<MarkCluster> markEachCluster(PageMarks& marks,
+                                         const std::function<std::uint8_t(const MarkCluster&)>& markOf);
 void releaseHeld(PageMarks& marks);
 
 // Straight runs of marks at least this long across or down become structure:

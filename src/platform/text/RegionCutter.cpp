@@ -15,13 +15,9 @@ RegionCutter::RegionCutter(const QImage& gray, PageMarks& marks, const std::vect
 void RegionCutter::cutPage()
 {
     m_frames = closedFrames(m_marks, std::max(2 * m_textHeight, 20));
-    for (const QRect& f : m_frames) {
-        QRect text;
-        for (int y = f.top() + 1; y < f.bottom(); ++y)
-            for (int x = f.left() + 1; x < f.right(); ++x)
-                if (m_marks.at(x, y) == PageMarks::text) text |= QRect(x, y, 1, 1);
-        m_frameText.push_back(text);
-    }
+    std::vector<int> rows;
+    std::vector<int> cols;
+    for (const QRect& f : m_frames) m_frameText.push_back(trimmed(f.adjusted(1, 1, -1, -1), rows, cols));
     m_frameRead.assign(m_frames.size(), 0);
     const size_t first = m_out.size();
     cut(m_gray.rect(), 0);
@@ -165,36 +161,34 @@ bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, 
 void RegionCutter::dropGapsInsideColumns(const QRect& r, std::vector<Gap>& across, int th) const
 {
     if (across.size() < 2) return;
-    std::vector<bool> inside(across.size());
-    for (size_t i = 0; i < across.size(); ++i) {
+    // The parts between the row gaps, each with its column profile once it is needed.
+    std::vector<QRect> parts;
+    for (size_t i = 0; i <= across.size(); ++i) {
         const int top = i == 0 ? r.top() : across[i - 1].end;
-        const int bottom = i + 1 == across.size() ? r.bottom() + 1 : across[i + 1].start;
-        inside[i] = across[i].ruled == 0 &&
-                    sharedColumnGap(QRect(r.left(), top, r.width(), across[i].start - top),
-                                    QRect(r.left(), across[i].end, r.width(), bottom - across[i].end), th);
+        const int bottom = i == across.size() ? r.bottom() + 1 : across[i].start;
+        parts.emplace_back(r.left(), top, r.width(), bottom - top);
     }
+    std::vector<std::vector<int>> profiles(parts.size());
+    const auto profileOf = [&](size_t i) -> const std::vector<int>& {
+        if (profiles[i].empty()) profiles[i] = columnProfile(parts[i]);
+        return profiles[i];
+    };
+    std::vector<bool> inside(across.size());
+    for (size_t i = 0; i < across.size(); ++i)
+        inside[i] = across[i].ruled == 0 && sharedColumnGap(parts[i], profileOf(i), parts[i + 1], profileOf(i + 1), th);
     const auto count = std::count(inside.begin(), inside.end(), true);
     if (count == 0 || count == qsizetype(across.size())) return;
     size_t i = 0;
     std::erase_if(across, [&](const Gap&) { return inside[i++]; });
 }
 
-// Whether two parts of a region, one above the other, both have lines of
-// text on either side of one empty column at least 1.5 text heights wide.
-bool RegionCutter::sharedColumnGap(const QRect& above, const QRect& below, int th) const
+// Whether two parts of a region, one above the other (with the text marks
+// in each of their columns), both have lines of text on either side of one
+// empty column at least 1.5 text heights wide.
+bool RegionCutter::sharedColumnGap(const QRect& above, const std::vector<int>& a, const QRect& below,
+                                   const std::vector<int>& b, int th) const
 {
-    const auto inkColumns = [&](const QRect& part) {
-        std::vector<bool> ink(size_t(part.width()), false);
-        for (int y = part.top(); y <= part.bottom(); ++y) {
-            const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
-            for (int x = part.left(); x <= part.right(); ++x)
-                if (row[x] == PageMarks::text) ink[size_t(x - part.left())] = true;
-        }
-        return ink;
-    };
-    if (above.isEmpty() || below.isEmpty()) return false;
-    const std::vector<bool> a = inkColumns(above);
-    const std::vector<bool> b = inkColumns(below);
+    const auto ink = [](int n) { return n != 0; };
     const int width = int(a.size());
     const int least = std::max(3, th * 3 / 2);
     bool leftA = false;
@@ -210,8 +204,8 @@ bool RegionCutter::sharedColumnGap(const QRect& above, const QRect& below, int t
         int end = x;
         while (end < width && !a[size_t(end)] && !b[size_t(end)]) ++end;
         if (leftA && leftB && end - x >= least) {
-            const bool rightA = std::find(a.begin() + end, a.end(), true) != a.end();
-            const bool rightB = std::find(b.begin() + end, b.end(), true) != b.end();
+            const bool rightA = std::any_of(a.begin() + end, a.end(), ink);
+            const bool rightB = std::any_of(b.begin() + end, b.end(), ink);
             // Paragraphs, not the one-row cells of a form or table.
             const auto paragraphs = [&](const QRect& part) {
                 return side(part, part.left(), part.left() + x - 1, th).rows.size() >= 2 &&
@@ -360,22 +354,18 @@ std::vector<RegionCutter::Gap> RegionCutter::gaps(const QRect& r, const std::vec
         int ruleFrom = 0;
         int ruleTo = 0;
         const double ruled = structureAlong(r, start, end, across, &ruleFrom, &ruleTo);
+        i = j;
+        if (size < wide && ruled == 0) continue;
         // A gap that a frame or rule crosses runs through a window or a
         // table: no cut there, but between the rules of a table.
         const bool isCrossed = crossed(r, start, end, across);
-        if (ruled == 0 && isCrossed) {
-            i = j;
-            continue;
-        }
-        if (size >= wide || ruled > 0) {
-            double score = double(size) / th + (ruled > 0 ? 2 : 0);
-            // Text that takes turns on either side (a chat's bubbles)
-            // reads row by row, not as two columns: any row gap (at least
-            // 0.8) goes first.
-            if (!across && ruled == 0 && !sideBySide(r, start, end)) score = std::min(score * 0.3, 0.5);
-            out.push_back({start, end, score, ruled, isCrossed, ruleFrom, ruleTo});
-        }
-        i = j;
+        if (ruled == 0 && isCrossed) continue;
+        double score = double(size) / th + (ruled > 0 ? 2 : 0);
+        // Text that takes turns on either side (a chat's bubbles)
+        // reads row by row, not as two columns: any row gap (at least
+        // 0.8) goes first.
+        if (!across && ruled == 0 && !sideBySide(r, start, end)) score = std::min(score * 0.3, 0.5);
+        out.push_back({start, end, score, ruled, isCrossed, ruleFrom, ruleTo});
     }
     return out;
 }

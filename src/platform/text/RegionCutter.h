@@ -66,7 +66,8 @@ private:
     void readRowByRow(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th);
     bool proseColumns(const QRect& r, const Gap& column, int th) const;
     void dropGapsInsideColumns(const QRect& r, std::vector<Gap>& across, int th) const;
-    bool sharedColumnGap(const QRect& above, const QRect& below, int th) const;
+    bool sharedColumnGap(const QRect& above, const std::vector<int>& a, const QRect& below, const std::vector<int>& b,
+                         int th) const;
 
     // Frames (windows, pop-ups) left whole inside a region without a cut.
     std::vector<size_t> framesIn(const QRect& r) const;
@@ -81,7 +82,7 @@ private:
     Spacing spacingOf(const QRect& r, const std::vector<std::pair<int, int>>& bands, int th) const;
     void spreadMonospacing();
     bool singleLine(const QRect& band) const;
-    void addLine(QRect r, int region, bool stacked, bool monospaced);
+    void addLine(QRect r, int region, bool stacked);
 
     const QImage& m_gray;
     PageMarks& m_marks;

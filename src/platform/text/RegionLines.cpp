@@ -6,10 +6,6 @@
 
 namespace klipo::platform {
 
-namespace {
-
-}  // namespace
-
 // Its rows of text, each cut where a wide gap or a frame separates what
 // stands side by side.
 void RegionCutter::linesOf(const QRect& r, const std::vector<int>& rows, int th)
@@ -58,7 +54,8 @@ std::vector<std::pair<int, int>> RegionCutter::bandsOf(const QRect& r, const std
 
 // A region with too few Latin words to tell (the Chinese lines of a
 // terminal) is as monospaced as the region right above or below it that
-// can tell, or that took after one that can.
+// can tell, or that took after one that can. Each line is marked as its
+// region is.
 void RegionCutter::spreadMonospacing()
 {
     const size_t n = m_spacings.size();
@@ -149,8 +146,7 @@ void RegionCutter::segmentsOf(const QRect& band, int region, int th, bool monosp
     int lastInk = -1;
     auto flush = [&] {
         if (start < 0) return;
-        addLine(QRect(band.left() + start, band.top(), lastInk - start + 1, band.height()), region, stacked,
-                monospaced);
+        addLine(QRect(band.left() + start, band.top(), lastInk - start + 1, band.height()), region, stacked);
         start = -1;
     };
     for (int x = 0; x < band.width(); ++x) {
@@ -165,7 +161,7 @@ void RegionCutter::segmentsOf(const QRect& band, int region, int th, bool monosp
     flush();
 }
 
-void RegionCutter::addLine(QRect r, int region, bool stacked, bool monospaced)
+void RegionCutter::addLine(QRect r, int region, bool stacked)
 {
     // Tight around the ink of this piece.
     int top = r.bottom() + 1, bottom = r.top() - 1;
@@ -186,7 +182,6 @@ void RegionCutter::addLine(QRect r, int region, bool stacked, bool monospaced)
     line.rect = r;
     line.region = region;
     line.stacked = stacked;
-    line.monospaced = monospaced;
     coloursOf(m_gray, r, line.background, line.ink);
     line.script = scriptOf(m_gray, r, line.background);
     m_out.push_back(line);
