@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <optional>
 #include <atomic>
 #include <map>
 #include <numeric>
@@ -262,21 +263,31 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     // Second opinions where the first read may be wrong: the other script's
     // model for lines read poorly or too short to tell (capitals look square;
     // short Chinese lines may pass for Latin), and a model that knows both for
-    // Latin words inside a Chinese line. The most confident read is kept.
+    // Latin words inside a Chinese line. The most confident read is kept;
+    // the readings are weighed in a fixed order once all are in, so that a
+    // line with two second opinions reads the same whichever came first.
+    struct SecondReading {
+        LineJob* job;
+        QString model;
+        std::optional<TesseractEngine::Result> result;
+    };
+    std::vector<SecondReading> readings;
+    for (LineJob& job : lines)
+        for (const QString& other : secondOpinions(job, scripts, m_options.latinModel))
+            readings.push_back({&job, other, std::nullopt});
     std::vector<Job> second;
-    for (LineJob& job : lines) {
-        const QStringList others = secondOpinions(job, scripts, m_options.latinModel);
-        for (const QString& other : others) {
-            second.push_back([&, other, &job = job] {
-                auto [result, missing] = readWith(job, other, fewEngines);
-                if (missing || result.lines.empty()) return;
-                std::lock_guard lock(m_mutex);
-                takeSecondReading(job, std::move(result), other);
-            });
-        }
+    for (SecondReading& reading : readings) {
+        second.push_back([&] {
+            auto [result, missing] = readWith(*reading.job, reading.model, fewEngines);
+            if (!missing && !result.lines.empty()) reading.result = std::move(result);
+        });
     }
     runAll(std::move(second));
     if (cancelled()) return;
+    // A line's readings are weighed last to first: the other script's model
+    // before the mixed model, whose reading is weighed against the winner.
+    for (auto it = readings.rbegin(); it != readings.rend(); ++it)
+        if (it->result) takeSecondReading(*it->job, std::move(*it->result), it->model);
 
     // Square lines read poorly as a whole may be Japanese, Korean or
     // Traditional Chinese; the model that reads them best is kept.
