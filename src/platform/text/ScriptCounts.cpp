@@ -39,7 +39,6 @@ char32_t signLookalike(char32_t c)
 
 namespace {
 
-bool isAsciiText(char32_t c) { return c > 0x20 && c < 0x7F; }
 bool isAsciiDigit(char32_t c) { return c >= U'0' && c <= U'9'; }
 
 // Han characters the Chinese model reads for Latin letters and signs.

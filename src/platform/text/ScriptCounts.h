@@ -25,6 +25,9 @@ bool isHangulScalar(char32_t c);
 // text that has no spaces between its words.
 bool isUnspacedCjkScalar(char32_t c);
 
+// A printable ASCII character other than the space.
+inline bool isAsciiText(char32_t c) { return c > 0x20 && c < 0x7F; }
+
 // The ASCII sign a Han character is often read for in a Latin line
 // ("十" for "+", "一" for "-"), or 0.
 char32_t signLookalike(char32_t c);

@@ -72,8 +72,6 @@ bool isEdgeNoise(const Word& word)
     return word.confidence < (letters == 0 ? kSymbolsFloor : kGluedLetterFloor);
 }
 
-bool isAsciiText(QChar c) { return c.unicode() > 0x20 && c.unicode() < 0x7F; }
-
 // Han characters read where a Latin line has a sign ("Ctrl 十 F" for
 // "Ctrl+F") become the sign again; a word that is only such a sign is glued
 // to a neighbour the picture shows no space before (`glued`: per word, to
@@ -87,7 +85,7 @@ std::vector<char> putBackSigns(std::vector<Word>& words, int lineHeight)
         for (qsizetype j = 0; j < text.size(); ++j) {
             const char32_t sign = signLookalike(text[j].unicode());
             if (sign == 0) {
-                onlySigns = onlySigns && isAsciiText(text[j]) && !text[j].isLetterOrNumber();
+                onlySigns = onlySigns && isAsciiText(text[j].unicode()) && !text[j].isLetterOrNumber();
                 continue;
             }
             const QChar* left = j > 0                                   ? &text[j - 1]
@@ -96,7 +94,7 @@ std::vector<char> putBackSigns(std::vector<Word>& words, int lineHeight)
             const QChar* right = j + 1 < text.size()                                    ? &text[j + 1]
                                  : k + 1 < words.size() && !words[k + 1].text.isEmpty() ? &words[k + 1].text.front()
                                                                                         : nullptr;
-            if ((left || right) && (!left || isAsciiText(*left)) && (!right || isAsciiText(*right)))
+            if ((left || right) && (!left || isAsciiText(left->unicode())) && (!right || isAsciiText(right->unicode())))
                 text[j] = QChar(char16_t(sign));
             else
                 onlySigns = false;
