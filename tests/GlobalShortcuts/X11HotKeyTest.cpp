@@ -23,6 +23,8 @@
 
 #include <xcb/xcb.h>
 
+#include <string_view>
+
 using namespace klipo;
 using namespace klipo::GlobalShortcuts;
 using test::pressKeys;
@@ -185,7 +187,13 @@ TEST_F(X11HotKeys, keyUp_FollowsItsKeyDownOnly_OnceWhenHeld_AlsoWithTheModifiers
         QTest::qWait(1500);
         // The repeats' releases are no key-up: it comes with the real one.
         EXPECT_EQ(seen, (QList<EventType>{EventType::keyDown})) << first;
-        ASSERT_TRUE(test::xdotool({"keyup", first}) && test::xdotool({"keyup", second}));
+        ASSERT_TRUE(test::xdotool({"keyup", first}));
+        if (std::string_view(first) == "ctrl+shift") {
+            // The key goes on repeating without its modifiers: still no key-up.
+            QTest::qWait(800);
+            EXPECT_EQ(seen, (QList<EventType>{EventType::keyDown})) << "modifiers let go, key held";
+        }
+        ASSERT_TRUE(test::xdotool({"keyup", second}));
         EXPECT_TRUE(QTest::qWaitFor([&] { return seen.size() >= 2; }, kWaitMs));
         QTest::qWait(200);
         EXPECT_EQ(seen, (QList<EventType>{EventType::keyDown, EventType::keyUp})) << first;

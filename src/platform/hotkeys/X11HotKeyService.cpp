@@ -301,9 +301,20 @@ void X11HotKeyService::deliver(HotKeyId id, std::function<void()> HotKeyCallback
     run();
 }
 
+bool X11HotKeyService::keyIsDown(quint8 keycode) const
+{
+    xcb_query_keymap_reply_t* reply = xcb_query_keymap_reply(m_connection, xcb_query_keymap(m_connection), nullptr);
+    if (!reply) return false;
+    const bool down = (reply->keys[keycode / 8] >> (keycode % 8)) & 1;
+    std::free(reply);
+    return down;
+}
+
 void X11HotKeyService::deliverRelease(quint8 keycode, quint32 timeMs)
 {
-    if (m_repeats.isDownSince(keycode, timeMs)) return;  // held: the keyboard repeats it
+    // Held: the keyboard repeats it. The repeat's press may not have been
+    // read yet on a busy machine; the server still has the key down then.
+    if (m_repeats.isDownSince(keycode, timeMs) || keyIsDown(keycode)) return;
     const auto down = m_down.find(keycode);
     if (down == m_down.end()) return;
     const std::vector<HotKeyId> ids = std::move(down->second);

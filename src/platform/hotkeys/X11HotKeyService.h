@@ -71,6 +71,7 @@ private:
     void remap();
     void deliver(HotKeyId id, std::function<void()> HotKeyCallbacks::*callback);
     void deliverRelease(quint8 keycode, quint32 timeMs);
+    bool keyIsDown(quint8 keycode) const;
 
     xcb_connection_t* m_connection;
     quint32 m_root;
