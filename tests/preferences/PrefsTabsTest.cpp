@@ -346,11 +346,14 @@ TEST(SettingsView, eachShownSectionIsBuiltAfresh_AndTheWheelOverAnUnclickedPicke
     ASSERT_TRUE(dynamic_cast<PrefsShortcutTab*>(first.data()));
     view.setSection(PrefsSection::capture);
     EXPECT_TRUE(first.isNull()) << "the section left behind is dropped";
-    QTest::qWait(50);
 
     auto* capture = dynamic_cast<PrefsCaptureTab*>(view.content());
     ASSERT_NE(capture, nullptr);
     auto* scroll = view.findChild<QScrollArea*>();
+    // The new section is laid out on later turns of the event loop (slower
+    // with many fonts to look through): the page scrolls once it is.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return scroll->verticalScrollBar()->maximum() > 0; }, 5000))
+        << "the capture section is taller than the view";
     QComboBox* after = capture->afterActionPicker();
     const int chosen = after->currentIndex();
     const int scrolled = scroll->verticalScrollBar()->value();

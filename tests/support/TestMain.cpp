@@ -30,6 +30,10 @@ int main(int argc, char** argv)
         QDir().mkpath(path);
         qputenv(d.var, path.toLocal8Bit());
     }
+    // The tests' own fonts, not the machine's, so that text measures and
+    // draws the same wherever they run (unless the run names a fontconfig
+    // file of its own, to try the tests with other faces).
+    if (qEnvironmentVariableIsEmpty("FONTCONFIG_FILE")) qputenv("FONTCONFIG_FILE", KLIPO_TEST_FONTS_CONF);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
