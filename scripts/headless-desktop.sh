@@ -34,6 +34,8 @@ wait_for() {  # wait_for SECONDS COMMAND...
 n=${KLIPO_DISPLAY_START:-91}
 while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
 export DISPLAY=":$n"
+# The desktop tests run only on a display made here, never on the user's.
+export KLIPO_HEADLESS_DESKTOP="$DISPLAY"
 unset WAYLAND_DISPLAY
 export XDG_SESSION_TYPE=x11
 

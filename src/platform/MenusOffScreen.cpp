@@ -32,6 +32,21 @@ QList<MenusOffScreen::Closed>& recentlyClosed()
     return list;
 }
 
+MenusOffScreen::ScreenPicture& screenPicture()
+{
+    static MenusOffScreen::ScreenPicture picture;
+    return picture;
+}
+
+QImage pictureOfScreen(const QRect& area)
+{
+    if (screenPicture()) return screenPicture()(area);
+    QScreen* screen = QGuiApplication::screenAt(area.center());
+    if (!screen) return {};
+    const QPoint offset = area.topLeft() - screen->geometry().topLeft();
+    return screen->grabWindow(0, offset.x(), offset.y(), area.width(), area.height()).toImage();
+}
+
 bool isMenu(const QObject* object)
 {
     const auto* widget = qobject_cast<const QWidget*>(object);
@@ -84,16 +99,16 @@ MenusOffScreen::Marks MenusOffScreen::marksOf(const Closed& menu)
 // The share of the menu's marks that the screen still shows.
 double MenusOffScreen::shownShare(const Marks& menu)
 {
-    QScreen* screen = QGuiApplication::screenAt(menu.rect.center());
-    if (!screen || menu.samples.isEmpty()) return 0;
-    const QPoint offset = menu.rect.topLeft() - screen->geometry().topLeft();
-    QImage shown = screen->grabWindow(0, offset.x(), offset.y(), menu.rect.width(), menu.rect.height()).toImage();
+    if (menu.samples.isEmpty()) return 0;
+    QImage shown = pictureOfScreen(menu.rect);
     if (shown.isNull()) return 0;
     shown = shown.convertToFormat(QImage::Format_RGB32).scaled(menu.size);
     int same = 0;
     for (const auto& [at, colour] : menu.samples) same += colour == shown.pixel(at);
     return double(same) / menu.samples.size();
 }
+
+void MenusOffScreen::setScreenPicture(ScreenPicture picture) { screenPicture() = std::move(picture); }
 
 void MenusOffScreen::watch()
 {

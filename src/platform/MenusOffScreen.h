@@ -4,6 +4,7 @@
 #include <QList>
 #include <QRect>
 
+#include <functional>
 #include <utility>
 
 namespace klipo::platform {
@@ -22,6 +23,12 @@ public:
     bool isEmpty() const { return m_menus.isEmpty(); }
     // True once the screen no longer shows any of them where they were.
     bool goneFromScreen() const;
+
+    // What the screen shows in an area of the desktop (in points). The
+    // screen itself unless a test puts in its own pictures; empty: the
+    // screen again.
+    using ScreenPicture = std::function<QImage(const QRect& area)>;
+    static void setScreenPicture(ScreenPicture picture);
 
     struct Closed {
         QRect rect;   // on the desktop, in points

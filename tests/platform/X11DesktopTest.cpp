@@ -1,11 +1,13 @@
 // Needs the headless X11 desktop (Xvfb 1920x1080, openbox, trayer); skips elsewhere.
 #include "platform/CapturePermission.h"
+#include "platform/MenusOffScreen.h"
 #include "platform/Clipboard.h"
 #include "platform/PlatformServices.h"
 #include "platform/RegionPickerWindow.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/ScreenshotTool.h"
 #include "platform/SystemTrayIcon.h"
+#include "platform/overlay/OverlayDesktop.h"
 #include "support/DesktopDriver.h"
 #include "support/TestEnv.h"
 
@@ -14,6 +16,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
+#include <QMenu>
 #include <QMimeData>
 #include <QTest>
 
@@ -167,4 +170,39 @@ TEST_F(X11Desktop, clipboard_HoldsImageAsPngAndText_InOneItem)
     services().clipboard->setText(QStringLiteral("只有文字"));
     EXPECT_EQ(services().clipboard->text(), QStringLiteral("只有文字"));
     EXPECT_TRUE(services().clipboard->image().isNull());
+}
+
+// Without a compositing window manager a menu the freeze closed stays on the
+// screen until the programs below it repaint. The stills are taken only once
+// the screen no longer shows it: here the screen shows the menu at the first
+// look and no more at the second.
+TEST_F(X11Desktop, freeze_TakesTheStillsOnlyOnceAClosedMenuIsGoneFromTheScreen)
+{
+    QMenu menu;
+    for (const char* item : {"复制", "保存", "钉在屏幕上", "退出"}) menu.addAction(QString::fromUtf8(item));
+    menu.popup(QPoint(700, 200));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    const QImage look = menu.grab().toImage();
+    QImage repainted(look.size(), QImage::Format_RGB32);
+    repainted.fill(Qt::magenta);
+
+    QStringList events;
+    int looksWithMenu = 1;
+    MenusOffScreen::setScreenPicture([&](const QRect&) {
+        const bool shown = looksWithMenu-- > 0;
+        events << (shown ? "menu on screen" : "menu gone");
+        return shown ? look : repainted;
+    });
+    std::optional<FreezeOutcome> outcome;
+    overlayDesktop().freezeScreens(false, [&](FreezeOutcome o) {
+        events << "stills taken";
+        outcome = std::move(o);
+    });
+    EXPECT_FALSE(menu.isVisible());
+    const bool done = QTest::qWaitFor([&] { return outcome.has_value(); }, 10000);
+    MenusOffScreen::setScreenPicture({});
+    ASSERT_TRUE(done);
+    EXPECT_EQ(events.join(" | ").toStdString(), "menu on screen | menu gone | stills taken");
+    EXPECT_TRUE(outcome->error.isEmpty()) << outcome->error.toStdString();
+    EXPECT_EQ(outcome->screens.size(), 1);
 }

@@ -91,6 +91,21 @@ TEST(TranslationPlanner, chineseTarget_TranslatesTextThatIsMostlyForeign_KanaHan
         EXPECT_EQ(TP::needsTranslation(QString::fromUtf8(text), QStringLiteral("zh-Hans"), &none), needed) << text;
 }
 
+// As many Han characters as foreign letters is not "mostly foreign".
+TEST(TranslationPlanner, chineseTarget_AsManyHanAsForeignLetters_StaysUntranslated)
+{
+    const FixedDetector none(QString(), 0);
+    const std::pair<const char*, bool> cases[] = {
+        {"ab中文", false}, {"abc中文", true}, {"中文ab", false}, {"OK 好的", false}, {"мир 你好世", false},
+    };
+    for (const auto& [text, needed] : cases)
+        EXPECT_EQ(TP::needsTranslation(QString::fromUtf8(text), QStringLiteral("zh-Hans"), &none), needed) << text;
+    const TP::Plan plan = TP::plan({block(QStringLiteral("OK 好的")), block(QStringLiteral("Save 保存"))},
+                                   QStringLiteral("zh-Hans"), &none);
+    ASSERT_EQ(plan.blocksToTranslate.size(), 1u);
+    EXPECT_EQ(plan.blocksToTranslate[0].text.toStdString(), "Save 保存");
+}
+
 TEST(TranslationPlanner, dropsTextAlreadyInTheTarget_CountingChineseVariantsAndRegionsAsOneLanguage)
 {
     const FixedDetector english(QStringLiteral("en"), 0.95);

@@ -74,6 +74,17 @@ protected:
 
 }  // namespace
 
+TEST(CaptureFiles, namesTheFirstFileAfterItsBase_AndTheNextOnesFromTwoOn)
+{
+    const QString dir = test::freshDir("numbered");
+    QStringList names;
+    for (const char* data : {"one", "two", "three"})
+        names << QFileInfo(CaptureFiles::writeNewFile(dir, QStringLiteral("截图 2024-05-01"), "png", data).path)
+                     .fileName();
+    EXPECT_EQ(names.join(" | ").toStdString(), "截图 2024-05-01.png | 截图 2024-05-01 2.png | 截图 2024-05-01 3.png");
+    EXPECT_EQ(readAll(dir + QStringLiteral("/截图 2024-05-01 2.png")), QByteArray("two"));
+}
+
 TEST(CaptureFiles, takesTheFirstFreeNamePast999_NeverReplacesAFile_EightWritersGetEightFiles_AndABlockingFileIsNamed)
 {
     const QString dir = test::freshDir("names");

@@ -40,8 +40,8 @@ void AnnoCanvasView::updateEditorFrame(const AnnoItem& item)
     const double width = std::max(item.textSize().width() * m.scale + 40, 120.0);
     // Never lower than the field's own line: a face with a taller line than
     // most (Noto Sans has 1.36 em) would have its text and caret cut off.
-    const double height = std::max({item.style.fontSize * m.scale * 1.35, 18.0,
-                                    double(m_editor->minimumSizeHint().height())});
+    const double height =
+        std::max({item.style.fontSize * m.scale * 1.35, 18.0, double(m_editor->minimumSizeHint().height())});
     m_editor->setGeometry(QRectF(origin, QSizeF(width, height)).toRect());
 }
 
