@@ -91,6 +91,17 @@ TEST(TranslationPlanner, chineseTarget_TranslatesTextThatIsMostlyForeign_KanaHan
         EXPECT_EQ(TP::needsTranslation(QString::fromUtf8(text), QStringLiteral("zh-Hans"), &none), needed) << text;
 }
 
+// Four fifths of the letters, counted in whole numbers, is mostly Latin; one
+// stop word alone is no vote.
+TEST(TranslationPlanner, mostlyLatinFromFourFifthsRoundedDown_AndAVoteNeedsTwoStopWords)
+{
+    EXPECT_TRUE(TP::isMostlyLatin(QStringLiteral("abcdж")));   // 4 of 5
+    EXPECT_TRUE(TP::isMostlyLatin(QStringLiteral("abcdжж")));  // 4 of 6: (4 × 6) / 5 is 4
+    EXPECT_FALSE(TP::isMostlyLatin(QStringLiteral("abcжж")));  // 3 of 5
+    EXPECT_FALSE(TP::stopwordVote(QStringLiteral("le chat noir")).has_value());
+    EXPECT_EQ(TP::stopwordVote(QStringLiteral("le chat et la souris")).value_or("none").toStdString(), "fr");
+}
+
 // As many Han characters as foreign letters is not "mostly foreign".
 TEST(TranslationPlanner, chineseTarget_AsManyHanAsForeignLetters_StaysUntranslated)
 {
