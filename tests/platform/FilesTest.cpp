@@ -1,6 +1,7 @@
 // The files the program keeps: the settings store, and the reading, writing,
 // locking and serial queue every store builds on.
 #include "platform/FileLock.h"
+#include "platform/MemoryPolicy.h"
 #include "platform/SafeFile.h"
 #include "platform/SerialQueue.h"
 #include "platform/SettingsStore.h"
@@ -11,6 +12,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -284,4 +287,23 @@ TEST(SerialQueue, syncFromTheWorkerRunsInline_FromElsewhereWaits_AndRunOnMainSyn
     });
     ASSERT_TRUE(QTest::qWaitFor([&] { return finished.load(); }, 5000));
     EXPECT_TRUE(ranOnMain.load());
+}
+
+// Qt refuses any image over 128 MB, so a 6000 by 8000 screenshot in the
+// history or on the clipboard read as missing. The program's policy opens
+// what this machine can hold, and still refuses what it cannot.
+TEST(MemoryPolicy, opensImagesLargerThanQtsOwnCap_UpToAQuarterOfTheMemory)
+{
+    const QString path = klipo::test::freshDir(QStringLiteral("large")) + "/tall.png";
+    {
+        QImage tall(6000, 8000, QImage::Format_RGB32);  // 192 MB
+        tall.fill(Qt::darkCyan);
+        ASSERT_TRUE(tall.save(path, "PNG"));
+    }
+    QImageReader::setAllocationLimit(128);  // Qt's own
+    EXPECT_TRUE(QImage(path).isNull());
+    klipo::platform::applyMemoryPolicy();
+    EXPECT_GE(QImageReader::allocationLimit(), 256);
+    EXPECT_EQ(QImageReader::allocationLimit(), imageAllocationLimitMB());
+    EXPECT_EQ(QImage(path).size(), QSize(6000, 8000));
 }
