@@ -88,8 +88,7 @@ int removeLeftoverTemporaries(const QString& folder, const std::function<bool(co
         const QByteArray path = QFile::encodeName(dir.filePath(name));
         struct stat st {};
         // lstat: a link under such a name is not ours and is never followed.
-        if (::lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() ||
-            st.st_nlink != 1)
+        if (::lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || st.st_nlink != 1)
             continue;
         // A write that is under way right now (another copy of the program).
         if (isOpenSomewhere(st)) continue;

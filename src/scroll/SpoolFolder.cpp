@@ -94,7 +94,8 @@ int sweepStaleSpoolFolders(const QString& tempDir)
         if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) continue;
         const int fd = openLocked(entry.absoluteFilePath());
         if (fd < 0) continue;  // a live stitcher holds it
-        const int frames = int(QDir(entry.absoluteFilePath()).entryList({QStringLiteral("frame_*.png")}, QDir::Files).size());
+        const int frames =
+            int(QDir(entry.absoluteFilePath()).entryList({QStringLiteral("frame_*.png")}, QDir::Files).size());
         if (QDir(entry.absoluteFilePath()).removeRecursively()) {
             ++removed;
             framesLost += frames;

@@ -51,7 +51,10 @@ std::optional<IdFile> readIdFile(const QString& path)
     return file;
 }
 
-QByteArray encode(const IdFile& file) { return (file.id + QLatin1Char('\n') + file.machine + QLatin1Char('\n')).toUtf8(); }
+QByteArray encode(const IdFile& file)
+{
+    return (file.id + QLatin1Char('\n') + file.machine + QLatin1Char('\n')).toUtf8();
+}
 
 bool exists(const QString& path)
 {

@@ -191,8 +191,7 @@ void HistoryStore::recoverFromDamagedIndex(const QByteArray& data)
     if (aside.isEmpty()) return;  // read only, or the file could not be moved: told already
     QString detail = QStringLiteral("损坏的原文件保留在 %1").arg(QDir::toNativeSeparators(aside));
     if (salvaged.lost > 0) detail = QStringLiteral("另有 %1 条无法读取；").arg(salvaged.lost) + detail;
-    platform::storagealerts::report(
-        QStringLiteral("历史记录索引已损坏，已找回 %1 条记录").arg(m_cache.size()), detail);
+    platform::storagealerts::report(QStringLiteral("历史记录索引已损坏，已找回 %1 条记录").arg(m_cache.size()), detail);
     writeIndex(m_cache);
     tellOfDamagedRecords();
 }

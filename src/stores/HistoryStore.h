@@ -141,8 +141,8 @@ private:
     bool m_indexBlocked = false;  // queue
     // The folder's name is a link into a folder of the user's: only the
     // store's own files are removed from it.
-    bool m_folderIsLinked = false;  // queue
-    bool m_toldOfUnconfirmedLimit = false;  // queue
+    bool m_folderIsLinked = false;                      // queue
+    bool m_toldOfUnconfirmedLimit = false;              // queue
     std::unique_ptr<storefiles::WriteAccess> m_access;  // queue: made by the first load
 
     QMutex m_thumbnailMutex;

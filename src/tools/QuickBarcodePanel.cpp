@@ -16,7 +16,6 @@
 #include <QWidget>
 #include <QWindow>
 
-
 namespace klipo {
 
 namespace {

@@ -500,7 +500,8 @@ TEST_F(HistoryStoreTest, damagedIndex_GivesBackEveryRecordThatCanStillBeRead)
     const QList<HistoryRecord> back = store->allRecords();
     ASSERT_EQ(back.size(), 49);
     EXPECT_EQ(back.first().imageName, "r0.png");
-    EXPECT_FALSE(std::any_of(back.begin(), back.end(), [](const HistoryRecord& r) { return r.imageName == "r17.png"; }));
+    EXPECT_FALSE(
+        std::any_of(back.begin(), back.end(), [](const HistoryRecord& r) { return r.imageName == "r17.png"; }));
     const QStringList aside = entries("index-broken-*.json");
     ASSERT_EQ(aside.size(), 1);
     EXPECT_TRUE(alerts.waitFor("已找回 49 条记录"));

@@ -151,9 +151,13 @@ TEST_F(VocabularyStoreTest, secondStoreOnTheSameFile_OnlyReads_SoNothingIsLost)
 TEST_F(VocabularyStoreTest, duplicateAndCapitalisedEntries_AreOneWord_AndNothingOfEitherIsLost)
 {
     const auto word = [](const QString& key, int count, bool mastered, const QString& definition, const QString& id) {
-        QJsonObject w{{"normalized", key}, {"display", key}, {"count", count}, {"isMastered", mastered},
-                      {"firstSeen", "2024-01-0" + QString::number(count % 9 + 1) + "T00:00:00Z"},
-                      {"sources", QJsonArray{QJsonObject{{"recordID", id}, {"count", count}, {"date", "2024-02-01T00:00:00Z"}}}}};
+        QJsonObject w{
+            {"normalized", key},
+            {"display", key},
+            {"count", count},
+            {"isMastered", mastered},
+            {"firstSeen", "2024-01-0" + QString::number(count % 9 + 1) + "T00:00:00Z"},
+            {"sources", QJsonArray{QJsonObject{{"recordID", id}, {"count", count}, {"date", "2024-02-01T00:00:00Z"}}}}};
         if (!definition.isEmpty()) w["definition"] = definition;
         return w;
     };
