@@ -83,6 +83,7 @@ PrefsHistoryTab::PrefsHistoryTab(QWidget* parent) : PrefsForm::Page(parent)
     unconfirmedRow->addWidget(unconfirmedText, 1);
     unconfirmedRow->addWidget(m_confirmLimit);
     saving->addRow(m_unconfirmed);
+    m_savingForm = saving->form();
     saving->addNote(QStringLiteral("超出条数后会自动删掉最旧的记录及其图片。关闭开关后不再写入任何图片与文字。"));
 
     PrefsForm::Section* search = addSection(QStringLiteral("搜索"));
@@ -136,7 +137,8 @@ void PrefsHistoryTab::refreshEnabled()
     m_limit->setEnabled(on);
     if (m_limitLabel) m_limitLabel->setEnabled(on);
     m_indexText->setEnabled(on);
-    m_unconfirmed->setVisible(!historylimit::isConfirmed(platform::SettingsStore::shared()));
+    // The whole row goes, with its spacing, while nothing waits for the user.
+    m_savingForm->setRowVisible(m_unconfirmed, !historylimit::isConfirmed(platform::SettingsStore::shared()));
     m_confirmLimit->setEnabled(on);
 }
 

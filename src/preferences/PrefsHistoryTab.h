@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QPushButton;
 
@@ -49,6 +50,7 @@ private:
     QComboBox* m_limit;
     QWidget* m_limitLabel = nullptr;
     QWidget* m_unconfirmed = nullptr;
+    QFormLayout* m_savingForm = nullptr;
     QPushButton* m_confirmLimit = nullptr;
     QCheckBox* m_indexText;
     QLabel* m_size;
