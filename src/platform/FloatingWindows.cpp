@@ -44,6 +44,16 @@ std::optional<QMargins> readFrameExtents(xcb_connection_t* connection, xcb_windo
 
 }  // namespace
 
+bool isMappedOnScreen(QWidget* window)
+{
+    xcb_connection_t* connection = qtConnection();
+    if (!connection || !window || !window->internalWinId()) return true;
+    const auto id = xcb_window_t(window->internalWinId());
+    auto attributes =
+        x11::reply(xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, id), nullptr));
+    return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
 std::optional<QMargins> askFrameExtents(QWidget* window, int waitMs)
 {
     xcb_connection_t* connection = qtConnection();

@@ -14,6 +14,12 @@ namespace klipo::platform {
 // nothing outside X11.
 void showOnAllDesktops(QWidget* window);
 
+// Whether the window, which Qt takes for shown, really is on the screen:
+// false when another program unmapped or destroyed its native window, or the
+// window manager iconified it. True outside X11 and for windows without a
+// native window.
+bool isMappedOnScreen(QWidget* window);
+
 // The frame the window manager will put around a window not shown yet
 // (EWMH _NET_REQUEST_FRAME_EXTENTS), waiting at most `waitMs` for its
 // answer. None outside X11 or without an answer. Creates the native window.

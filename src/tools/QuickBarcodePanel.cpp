@@ -14,7 +14,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QWidget>
-
+#include <QWindow>
 
 namespace klipo {
 
@@ -23,11 +23,16 @@ namespace {
 bool askBeforeOpening(const QUrl& url)
 {
     QMessageBox box(QMessageBox::Information, QStringLiteral("打开这个链接？"), QStringLiteral("打开这个链接？"));
-    box.setInformativeText(url.toString());
+    box.setInformativeText(QuickBarcodePanelController::shownText(url.toString()));
     QPushButton* open = box.addButton(QStringLiteral("打开"), QMessageBox::AcceptRole);
     box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
     box.exec();
     return box.clickedButton() == open;
+}
+
+bool isDirectionControl(char16_t c)
+{
+    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
 // The text cut to its first 60 characters and "…" when it has more.
@@ -71,6 +76,19 @@ std::optional<QUrl> QuickBarcodePanelController::firstLink(const QStringList& co
     for (const QString& code : codes)
         if (auto url = asLink(code)) return url;
     return std::nullopt;
+}
+
+QString QuickBarcodePanelController::shownText(const QString& code)
+{
+    QString shown;
+    shown.reserve(code.size());
+    for (const QChar c : code) {
+        if (isDirectionControl(c.unicode()))
+            shown += QStringLiteral("[U+%1]").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
+        else
+            shown += c;
+    }
+    return shown;
 }
 
 QString QuickBarcodePanelController::titleFor(int count)
@@ -118,9 +136,17 @@ void QuickBarcodePanelController::show(const QStringList& codes)
     if (codes.isEmpty()) return;
     m_codes = codes;
     if (!m_panel) makePanel();
-    m_textView->setPlainText(codes.join(QLatin1Char('\n')));
+    m_textView->setPlainText(shownText(codes.join(QLatin1Char('\n'))));
     m_openButton->setVisible(firstLink(codes).has_value());
     m_panel->setWindowTitle(titleFor(int(codes.size())));
+    // However it was put away before (closed, minimised, unmapped by another
+    // program), it comes back as a normal window.
+    m_panel->setWindowState(m_panel->windowState() & ~Qt::WindowMinimized);
+    if (m_panel->isVisible() && !platform::isMappedOnScreen(m_panel)) {
+        m_panel->hide();
+        // Its native window may be gone: a new one is made at the show.
+        if (QWindow* handle = m_panel->windowHandle()) handle->destroy();
+    }
     positionNearMouse();
     platform::showOnAllDesktops(m_panel);
     m_panel->show();
@@ -144,7 +170,7 @@ void QuickBarcodePanelController::copyCodes()
     const QString text = m_codes.join(QLatin1Char('\n'));
     if (text.isEmpty()) return;
     if (platform::Clipboard* clipboard = platform::services().clipboard) clipboard->setText(text);
-    CaptureReport::show({QStringLiteral("二维码内容已复制"), shortened(text)});
+    CaptureReport::show({QStringLiteral("二维码内容已复制"), shortened(shownText(text))});
 }
 
 void QuickBarcodePanelController::openLink()

@@ -18,6 +18,7 @@
 #include "preferences/PrefsCaptureTab.h"
 #include "preferences/PrefsGeneralTab.h"
 #include "preferences/PrefsHistoryTab.h"
+#include "stores/HistoryLimit.h"
 #include "preferences/PrefsShortcutTab.h"
 #include "preferences/PrefsTargetLanguages.h"
 #include "preferences/SettingsView.h"
@@ -334,6 +335,28 @@ TEST(PrefsHistoryTab, sizeFollowsTheFolder_LimitKeepsThatMany_ClearEmptiesBothSt
     tab.saveHistorySwitch()->setChecked(true);
     platform::SettingsStore::shared().remove("historyLimit");
     EXPECT_EQ(formatHistorySize(1'540'000), "1.5 MB");
+}
+
+// A limit that came from a backup or a reset settings file waits for the
+// user: the tab says so and offers to confirm it; confirming it, or choosing
+// a limit, takes the note away.
+TEST(PrefsHistoryTab, aLimitNotChosenHere_IsShownAsUnconfirmed_UntilConfirmedOrChosen)
+{
+    auto& settings = platform::SettingsStore::shared();
+    PrefsHistoryTab tab;
+    tab.show();
+    EXPECT_FALSE(tab.unconfirmedLimitRow()->isVisible());
+    historylimit::setConfirmed(settings, false);
+    EXPECT_TRUE(tab.unconfirmedLimitRow()->isVisible());
+    tab.confirmLimitButton()->click();
+    EXPECT_TRUE(historylimit::isConfirmed(settings));
+    EXPECT_FALSE(tab.unconfirmedLimitRow()->isVisible());
+
+    historylimit::setConfirmed(settings, false);
+    choose(tab.limitPicker(), 0);
+    EXPECT_TRUE(historylimit::isConfirmed(settings));
+    EXPECT_FALSE(tab.unconfirmedLimitRow()->isVisible());
+    settings.remove("historyLimit");
 }
 
 TEST(SettingsView, eachShownSectionIsBuiltAfresh_AndTheWheelOverAnUnclickedPickerScrollsThePage)

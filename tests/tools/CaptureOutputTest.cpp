@@ -10,6 +10,8 @@
 #include "tools/CaptureReport.h"
 #include "tools/QuickBarcodeDetector.h"
 #include "tools/QuickBarcodePanel.h"
+
+#include <QPlainTextEdit>
 #include "tools/QuickCaptureOutput.h"
 
 #include <gtest/gtest.h>
@@ -229,6 +231,17 @@ TEST_F(Delivery, codesPanel_OffersTheFirstLinkOnlyAfterAsking_AndSaysWhenNothing
     EXPECT_TRUE(panel.openButton()->isHidden());
     panel.copyCodes();
     EXPECT_EQ(clipboard()->text(), QString(100, 'x'));
+
+    // A right-to-left override would show "evil\u202Eexe.txt" as "eviltxt.exe":
+    // the direction controls are written out, on the panel and in the toast;
+    // the clipboard gets the code as it is.
+    const QString disguised = QStringLiteral("evil\u202Eexe.txt\u2066\u200F");
+    panel.show({disguised});
+    const QString shown = panel.textView()->toPlainText();
+    EXPECT_EQ(shown, QStringLiteral("evil[U+202E]exe.txt[U+2066][U+200F]"));
+    panel.copyCodes();
+    EXPECT_EQ(clipboard()->text(), disguised);
+    EXPECT_EQ(subtitle(), shown);
     panel.panel()->hide();
     panel.confirmOpen = nullptr;
     panel.openUrl = nullptr;

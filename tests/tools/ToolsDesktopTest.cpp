@@ -34,6 +34,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QScreen>
 
 using namespace klipo;
@@ -364,4 +365,34 @@ TEST_F(ToolsDesktop, pinUnderThePointer_KeepsItsFirstBadgeForItsFullTime_ThenHov
     ASSERT_TRUE(xdotool({"mousemove", "100", "100", "sleep", "0.2", "mousemove", "900", "500"}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return badge->isVisible(); }, 3000));
     EXPECT_EQ(badge->text(), QStringLiteral("100%"));
+}
+
+// However the codes panel was put away (its close button through the window
+// manager, minimised, or its window unmapped or destroyed by another
+// program), the next codes bring it back on the screen.
+TEST_F(ToolsDesktop, codesPanel_ComesBackAfterBeingPutAwayInAnyWay)
+{
+    QuickBarcodePanelController& qr = QuickBarcodePanelController::shared();
+    const auto onScreen = [&] {
+        QProcess info;
+        info.start("xwininfo", {"-id", QString::number(qr.panel()->winId())});
+        info.waitForFinished();
+        return QString::fromUtf8(info.readAllStandardOutput()).contains("IsViewable");
+    };
+    for (const QString way : {"wmctrl -c", "windowminimize", "windowunmap", "windowclose", "wmctrl -c"}) {
+        QCursor::setPos(600, 500);
+        qr.show({"first"});
+        ASSERT_TRUE(QTest::qWaitFor(onScreen, 5000)) << way.toStdString();
+        const QString id = QString::number(qr.panel()->winId());
+        if (way.startsWith("wmctrl"))
+            QProcess::execute("wmctrl", {"-i", "-c", id});
+        else
+            xdotool({way, id});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !onScreen(); }, 5000)) << way.toStdString();
+        QTest::qWait(200);
+        qr.show({"second"});
+        EXPECT_TRUE(QTest::qWaitFor(onScreen, 5000)) << way.toStdString();
+        EXPECT_EQ(qr.textView()->toPlainText(), "second");
+    }
+    qr.panel()->hide();
 }

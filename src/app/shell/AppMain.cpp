@@ -16,6 +16,7 @@
 #include "platform/SystemTrayIcon.h"
 #include "platform/text/TextServices.h"
 #include "selfcheck/UISnapshotSelfTest.h"
+#include "stores/HistoryLimit.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -81,6 +82,10 @@ int main(int argc, char** argv)
         platform::SingleInstance::notifyRunningInstance(name);
         return 0;
     }
+
+    // A limit that took the place of a damaged settings file trims nothing
+    // until the user confirms it.
+    historylimit::noteSettingsRecovery(platform::SettingsStore::shared());
 
     RealShellServices services;
     platform::SystemTrayIcon tray;
