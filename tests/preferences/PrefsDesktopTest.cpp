@@ -386,3 +386,35 @@ TEST_F(PrefsOnDesktop, aCombinationAnotherProgramHolds_RecordedAnyway_WorksWithi
     ASSERT_TRUE(pressKeys("Escape"));
     EXPECT_TRUE(QTest::qWaitFor([] { return !SelOverlayController::shared().isActive(); }, kWaitMs));
 }
+
+// Every recorder field keeps its full height while rows below or above it
+// show why their hot key does not work ("仍然使用" on a taken combination, a
+// plain key): the warning lines push the rows apart instead of squeezing them.
+TEST_F(PrefsOnDesktop, rowsWithWarnings_KeepEveryFieldWhole)
+{
+    PrefsShortcutTab* tab = shortcutTab();
+    ASSERT_NE(tab, nullptr);
+    ShortcutsRestored restored{{&Name::plainCapture(), &Name::delayedCapture(), &Name::pinFromClipboard()}};
+    test::OtherXClient other;
+    ASSERT_TRUE(other.grab(Key::y, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
+    ASSERT_TRUE(other.grab(Key::u, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
+    ASSERT_NO_FATAL_FAILURE(record(tab->recorderFor("plainCapture"), "ctrl+alt+y", 1));
+    ASSERT_NO_FATAL_FAILURE(record(tab->recorderFor("delayedCapture"), "ctrl+alt+u", 1));
+    setShortcut(Shortcut(Key::return_, Qt::NoModifier), Name::pinFromClipboard());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !tab->conflictSection()->isHidden(); }, kWaitMs));
+    QTest::qWait(300);
+    int warned = 0;
+    for (ShortcutConflictRecorder* row : tab->recorders()) {
+        RecorderControl* field = row->recorder();
+        const QString name = field->shortcutName().rawValue();
+        EXPECT_GE(field->height(), field->sizeHint().height()) << qPrintable(name);
+        if (!row->stateLabel()->isVisible()) continue;
+        ++warned;
+        QLabel* state = row->stateLabel();
+        EXPECT_GE(state->height(), state->heightForWidth(state->width())) << qPrintable(name);
+    }
+    EXPECT_EQ(warned, 3);
+    // The warning list under them holds each message whole.
+    for (QLabel* label : tab->conflictView()->findChildren<QLabel*>())
+        if (label->wordWrap()) EXPECT_GE(label->height(), label->heightForWidth(label->width())) << qPrintable(label->text());
+}
