@@ -287,13 +287,11 @@ void RecorderControl::handleRecordingKey(QKeyEvent* event)
         }
         return;
     }
-    // A key alone, or with Shift only, would fire while typing: only function keys may.
-    if (!(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) && !isFunctionKey(key)) {
-        QApplication::beep();
-        return;
-    }
+    // A key alone, or with Shift only, would fire while typing: only keys
+    // that type nothing (F1 to F20, Print Screen ...) may. A key no shortcut
+    // can be made of is refused too.
     const std::optional<Shortcut> shortcut = shortcutFromKeyEvent(*event);
-    if (!shortcut) {
+    if (!shortcut || !shortcut->isSafeAsGlobalHotKey()) {
         QApplication::beep();
         return;
     }

@@ -7,7 +7,6 @@
 #include "platform/hotkeys/HotKeyService.h"
 
 #include <QHash>
-#include <QSet>
 
 #include <optional>
 
@@ -23,13 +22,6 @@ namespace M = platform::StoredModifier;
 constexpr qint64 kRealModifiers = M::control | M::option | M::command;
 // Shortcuts are compared on these; Fn and lock keys never take part.
 constexpr qint64 kCompared = kRealModifiers | M::shift;
-
-const QSet<qint64>& functionKeyCodes()
-{
-    static const QSet<qint64> codes{122, 120, 99, 118, 96, 97, 98, 100, 101, 109,
-                                    103, 111, 105, 107, 113, 106, 64, 79, 80, 90};
-    return codes;
-}
 
 // Commands nearly every application binds to Ctrl plus the key.
 const QHash<qint64, QString>& commonMenuCommands()
@@ -178,7 +170,7 @@ static std::optional<QString> checkWith(const GS::Shortcut& shortcut, const std:
     const QString d = shortcut.description();
     const qint64 modifiers = shortcut.carbonModifiers;
 
-    if (!(modifiers & kRealModifiers) && !functionKeyCodes().contains(shortcut.carbonKeyCode)) {
+    if (!(modifiers & kRealModifiers) && !shortcut.keyStandsAlone()) {
         const QString lead = (modifiers & M::shift) ? QStringLiteral(" 只带 Shift 修饰键。") : QStringLiteral(" 没有修饰键。");
         return d + lead +
                QStringLiteral("全局快捷键会抢在所有应用之前响应，你在任何输入框里按这个键都会误触发截图，"
