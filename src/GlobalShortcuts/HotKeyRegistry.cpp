@@ -157,8 +157,10 @@ void HotKeyRegistry::registerEntry(const QString& rawName, Entry& entry, const s
     if (!shortcut->isSafeAsGlobalHotKey()) {
         setRegistration(
             rawName, entry,
-            {Registration::State::noModifier, QStringLiteral("全局快捷键需要包含 Ctrl、Alt 或 Super 键（F1–F20 除外），"
-                                                             "否则这个键在其他程序里就无法使用")});
+            {Registration::State::noModifier,
+             QStringLiteral(
+                 "全局快捷键需要包含 Ctrl、Alt 或 Super 键（F1–F20、Print、Pause、ScrollLock 和菜单键除外），"
+                 "否则这个键在其他程序里就无法使用")});
         return;
     }
     const platform::HotKeyId id = m_nextId++;

@@ -416,7 +416,7 @@ TEST_F(PrefsOnDesktop, rowsWithWarnings_KeepEveryFieldWhole)
     EXPECT_EQ(warned, 3);
     // The warning list under them holds each message whole.
     for (QLabel* label : tab->conflictView()->findChildren<QLabel*>()) {
-        if (label->wordWrap())
-            EXPECT_GE(label->height(), label->heightForWidth(label->width())) << qPrintable(label->text());
+        if (!label->wordWrap()) continue;
+        EXPECT_GE(label->height(), label->heightForWidth(label->width())) << qPrintable(label->text());
     }
 }
