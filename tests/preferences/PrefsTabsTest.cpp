@@ -184,7 +184,7 @@ TEST(PrefsTargetLanguages, listsTheFiveOfferedTargetsAndEveryInstalledOne_EachWi
     QStringList codes;
     for (const auto& c : choices) codes << c.code;
     EXPECT_EQ(codes, (QStringList{"zh-Hans", "zh-Hant", "en", "ja", "ko", "es"}));  // the five, then what is installed
-    EXPECT_EQ(choices[5].label(), QStringLiteral("西班牙语（可从英语、法语译入）"));
+    EXPECT_EQ(choices[5].label(), QStringLiteral("Español（可从英语、法语译入）"));
     EXPECT_TRUE(choices[0].label().contains(QStringLiteral("无法使用")));
     // Nothing installed: English names a pack to install.
     EXPECT_TRUE(PrefsTargetLanguages::choices({}).at(2).label().contains(QStringLiteral("需先安装语言包 apertium-")));
