@@ -420,3 +420,34 @@ TEST_F(PrefsOnDesktop, rowsWithWarnings_KeepEveryFieldWhole)
         EXPECT_GE(label->height(), label->heightForWidth(label->width())) << qPrintable(label->text());
     }
 }
+
+// Clicked to record again, a field that holds a shortcut showed it unchanged:
+// nothing said it was listening. It shows the prompt an empty field shows.
+TEST_F(PrefsOnDesktop, clickedFieldHoldingAShortcut_ShowsThePromptAsAnEmptyOneDoes)
+{
+    PrefsShortcutTab* tab = shortcutTab();
+    ASSERT_NE(tab, nullptr);
+    ShortcutsRestored restored{{&Name::delayedCapture()}};
+    const Shortcut controlAltJ(Key::j, Qt::ControlModifier | Qt::AltModifier);
+    setShortcut(controlAltJ, Name::delayedCapture());
+    RecorderControl* held = tab->recorderFor("delayedCapture")->recorder();
+    RecorderControl* empty = tab->recorderFor("captureAnnotate")->recorder();
+    ASSERT_EQ(held->text(), controlAltJ.description());
+    ASSERT_TRUE(empty->text().isEmpty());
+    const auto listening = [](RecorderControl* field) {
+        QTest::mouseClick(field, Qt::LeftButton);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return field->isRecording(); }, kWaitMs));
+        field->repaint();
+        QTest::qWait(300);
+        // The middle of the field: away from its frame and its clear button.
+        const QImage middle = test::screenImage(field, QMargins(26, 5, 26, 5));
+        pressKeys(QStringLiteral("Escape"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !field->isRecording(); }, kWaitMs));
+        return middle;
+    };
+    const QImage heldListening = listening(held);
+    const QImage emptyListening = listening(empty);
+    EXPECT_GT(test::pixelsUnlike(emptyListening, empty->palette().color(QPalette::Base), 60), 20) << "no prompt";
+    EXPECT_LT(test::differingPixels(heldListening, emptyListening), 10) << "the held field shows no prompt";
+    EXPECT_EQ(held->text(), controlAltJ.description()) << "Escape keeps the shortcut";
+}
