@@ -78,7 +78,13 @@ void ShortcutConflictRecorder::refreshState()
 {
     // A name with no action wired (or nothing stored) has nothing to report.
     const bool refused = GlobalShortcuts::isRefused(m_name);
-    m_state->setText(refused ? GlobalShortcuts::registration(m_name).message : QString());
+    const GlobalShortcuts::Registration registration = GlobalShortcuts::registration(m_name);
+    QString text = refused ? registration.message : QString();
+    if (registration.state == GlobalShortcuts::Registration::State::duplicate) {
+        if (const std::optional<QString> runner = ShortcutConflictChecker::titleFor(registration.heldBy))
+            text = QStringLiteral("与「%1」重复，按下时只会执行「%1」，这一项不会生效").arg(*runner);
+    }
+    m_state->setText(text);
     m_state->setVisible(refused);
     m_reset->setEnabled(GlobalShortcuts::getShortcut(m_name) != m_name.defaultShortcut());
 }

@@ -164,6 +164,13 @@ const GS::Name* nameFor(const QString& rawName)
     return nullptr;
 }
 
+std::optional<QString> titleFor(const QString& rawName)
+{
+    for (const PrefsShortcutRegistry::Item& item : PrefsShortcutRegistry::items())
+        if (item.name == rawName) return item.title;
+    return std::nullopt;
+}
+
 static std::optional<QString> checkWith(const GS::Shortcut& shortcut, const std::optional<GS::Name>& excluding,
                                  DesktopReading& desktop)
 {
@@ -177,8 +184,14 @@ static std::optional<QString> checkWith(const GS::Shortcut& shortcut, const std:
                               "所以本应用不会注册它。请至少加上 Ctrl、Alt 或 Super。");
     }
 
-    if (const std::optional<QString> other = duplicatedInApp(shortcut, excluding))
+    if (const std::optional<QString> other = duplicatedInApp(shortcut, excluding)) {
+        // A press runs only one of them: say which.
+        const std::optional<QString> runner = GS::nameRunBy(shortcut);
+        if (const std::optional<QString> title = runner ? titleFor(*runner) : std::nullopt)
+            return d +
+                   QStringLiteral(" 与本应用的「%1」重复，按下时只会执行「%2」。请改用别的组合。").arg(*other, *title);
         return d + QStringLiteral(" 与本应用的「%1」重复，两者只会有一个生效。请改用别的组合。").arg(*other);
+    }
 
     if (std::optional<QString> system = systemConflict(d, shortcut, excluding, desktop)) return system;
 

@@ -101,6 +101,8 @@ TEST_F(X11HotKeys, combinationGrabbedByAnotherClient_IsReportedAsTaken)
     EXPECT_TRUE(other.grab(Key::return_, 0));
 }
 
+// A press runs one of them (the name wired first); the other takes over when
+// the first one changes.
 TEST_F(X11HotKeys, twoNamesSharingACombination_OneKeepsWorking_WhenTheOtherChanges)
 {
     const Shortcut controlShiftU(Key::u, kControlShift);
@@ -111,11 +113,13 @@ TEST_F(X11HotKeys, twoNamesSharingACombination_OneKeepsWorking_WhenTheOtherChang
     onKeyDown(first, &context, [&] { ++firstRuns; });
     onKeyDown(second, &context, [&] { ++secondRuns; });
     ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+u")));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return firstRuns == 1 && secondRuns == 1; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return firstRuns == 1; }, kWaitMs));
+    QTest::qWait(200);
+    EXPECT_EQ(secondRuns, 0) << "both names ran";
 
     setShortcut(Shortcut(Key::i, kControlShift), first);
     ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+u")));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return secondRuns == 2; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return secondRuns == 1; }, kWaitMs));
     ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+i")));
     EXPECT_TRUE(QTest::qWaitFor([&] { return firstRuns == 2; }, kWaitMs));
 }

@@ -154,6 +154,7 @@ ShellHotKeyState RealShellServices::registerHotKey(const QString& name, std::fun
     case State::taken: return ShellHotKeyState::taken;
     case State::unsupported: return ShellHotKeyState::unsupported;
     case State::noModifier: return ShellHotKeyState::noModifier;
+    case State::duplicate: return ShellHotKeyState::duplicate;
     case State::failed:
     case State::disabled: break;
     }
