@@ -231,7 +231,8 @@ void RealShellServices::checkForUpdates() { m_updater->checkForUpdates(); }
 
 void RealShellServices::showToast(const QString& title, const QString& subtitle)
 {
-    CaptureHUDController::shared().show(title, subtitle, QImage(), QString(), 2.2);
+    // The shell's toasts are messages (refused hot keys, files not saved): told in full.
+    CaptureHUDController::shared().showInFull(title, subtitle);
 }
 
 bool RealShellServices::canCapture()
