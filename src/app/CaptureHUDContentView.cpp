@@ -8,6 +8,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
 
 namespace klipo {
 
@@ -20,6 +24,29 @@ QFont fontOfPixels(double pixels, QFont::Weight weight)
     font.setPointSizeF(pixels * 72.0 / 96.0);
     font.setWeight(weight);
     return font;
+}
+
+QFont subtitleFont() { return fontOfPixels(11, QFont::Normal); }
+
+// The height of one subtitle line: the layout's 16, or more for a taller face.
+double subtitleLineHeight() { return std::max(16.0, std::ceil(QFontMetricsF(subtitleFont()).lineSpacing())); }
+
+// The text broken into lines no wider than `width` (at word boundaries,
+// anywhere between Chinese characters).
+QStringList wrapped(const QString& text, const QFont& font, double width)
+{
+    QStringList lines;
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return lines;
 }
 
 // The image scaled down (never up) to fit the frame, centred in it.
@@ -57,6 +84,26 @@ void CaptureHUDContentView::configure(const QString& title, const QString& subti
     update();
 }
 
+void CaptureHUDContentView::setSubtitleWraps(bool wraps)
+{
+    m_wrapsSubtitle = wraps;
+    update();
+}
+
+QStringList CaptureHUDContentView::subtitleLines(double width) const
+{
+    const double textWidth = CaptureHUDLayout::compute(QSizeF(width, 80), hasThumbnail()).subtitle.width();
+    if (!m_wrapsSubtitle || m_subtitle.isEmpty())
+        return {QFontMetricsF(subtitleFont()).elidedText(m_subtitle, Qt::ElideMiddle, textWidth)};
+    return wrapped(m_subtitle, subtitleFont(), textWidth);
+}
+
+double CaptureHUDContentView::heightFor(double width) const
+{
+    const qsizetype lines = subtitleLines(width).size();
+    return 80 + (m_wrapsSubtitle ? double(lines) * subtitleLineHeight() - 16 : 0);
+}
+
 void CaptureHUDContentView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -69,7 +116,7 @@ void CaptureHUDContentView::paintEvent(QPaintEvent*)
     painter.fillPath(card, HUDColors::material(true));
 
     const double h = height();
-    const CaptureHUDLayout layout = CaptureHUDLayout::compute(size(), hasThumbnail());
+    const CaptureHUDLayout layout = CaptureHUDLayout::compute(size(), hasThumbnail(), h - 80);
     if (layout.thumbnail) {
         const QRectF frame = CaptureHUDLayout::flipped(*layout.thumbnail, h);
         QPainterPath rounded;
@@ -85,8 +132,13 @@ void CaptureHUDContentView::paintEvent(QPaintEvent*)
 
     drawLine(painter, m_title, CaptureHUDLayout::flipped(layout.title, h), fontOfPixels(13, QFont::DemiBold),
              QColor(255, 255, 255, 230), Qt::ElideRight);
-    drawLine(painter, m_subtitle, CaptureHUDLayout::flipped(layout.subtitle, h), fontOfPixels(11, QFont::Normal),
-             QColor(255, 255, 255, 140), Qt::ElideMiddle);
+    const QRectF subtitle = CaptureHUDLayout::flipped(layout.subtitle, h);
+    const QStringList lines = subtitleLines(width());
+    const double lineHeight = lines.size() > 1 ? subtitleLineHeight() : subtitle.height();
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        drawLine(painter, lines[i],
+                 QRectF(subtitle.x(), subtitle.y() + double(i) * lineHeight, subtitle.width(), lineHeight),
+                 subtitleFont(), QColor(255, 255, 255, 140), Qt::ElideMiddle);
 }
 
 void CaptureHUDContentView::mousePressEvent(QMouseEvent* event)

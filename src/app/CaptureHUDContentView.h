@@ -20,6 +20,13 @@ public:
     std::function<void(bool inside)> onHoverChanged;
 
     void configure(const QString& title, const QString& subtitle, const QImage& thumbnail);
+    // A subtitle that wraps over as many lines as it needs instead of being
+    // shortened in the middle (messages, where every word counts).
+    void setSubtitleWraps(bool wraps);
+    // The subtitle's lines as drawn in a card of `width` (one, shortened,
+    // unless it wraps), and the height a card needs for them.
+    QStringList subtitleLines(double width) const;
+    double heightFor(double width) const;
 
     QString title() const { return m_title; }
     QString subtitle() const { return m_subtitle; }
@@ -35,6 +42,7 @@ private:
     QString m_title;
     QString m_subtitle;
     QImage m_thumbnail;
+    bool m_wrapsSubtitle = false;
 };
 
 }  // namespace klipo

@@ -50,8 +50,27 @@ void CaptureHUDController::makePanel()
 void CaptureHUDController::show(const QString& title, const QString& subtitle, const QImage& thumbnail,
                                 const QString& filePath, double durationSeconds)
 {
+    present(title, subtitle, thumbnail, filePath, durationSeconds, false);
+}
+
+void CaptureHUDController::showInFull(const QString& title, const QString& subtitle, double durationSeconds)
+{
+    present(title, subtitle, {}, {}, std::max(durationSeconds, readingSeconds(title + subtitle)), true);
+}
+
+double CaptureHUDController::readingSeconds(const QString& text)
+{
+    return std::min(15.0, 2.2 + std::max<qsizetype>(0, text.size() - 20) / 10.0);
+}
+
+void CaptureHUDController::present(const QString& title, const QString& subtitle, const QImage& thumbnail,
+                                   const QString& filePath, double durationSeconds, bool inFull)
+{
     if (!m_panel) makePanel();
     m_content->configure(title, subtitle, thumbnail);
+    m_content->setSubtitleWraps(inFull);
+    const int oldHeight = m_panel->height();
+    fitHeight();
 
     QPointer<CaptureHUDController> self(this);
     m_content->onClick = [self, filePath] {
@@ -75,7 +94,7 @@ void CaptureHUDController::show(const QString& title, const QString& subtitle, c
     m_fadingOut = false;
     m_panel->setWindowOpacity(0.0);
     const bool wasHidden = !m_panel->isVisible();
-    if (wasHidden) {
+    if (wasHidden || m_panel->height() != oldHeight) {
         // At every showing: the window manager forgets the desktop when the
         // toast goes, and a compositor may have come or gone meanwhile.
         platform::showOnAllDesktops(m_panel);
@@ -133,10 +152,22 @@ QString CaptureHUDController::currentTitle() const { return m_content ? m_conten
 
 QString CaptureHUDController::currentSubtitle() const { return m_content ? m_content->subtitle() : QString(); }
 
-QPoint CaptureHUDController::cornerPosition(const QRect& availableGeometry)
+QPoint CaptureHUDController::cornerPosition(const QRect& availableGeometry, int panelHeight)
 {
     return {availableGeometry.x() + availableGeometry.width() - width - cornerInset,
-            availableGeometry.y() + availableGeometry.height() - height - cornerInset};
+            availableGeometry.y() + availableGeometry.height() - panelHeight - cornerInset};
+}
+
+void CaptureHUDController::fitHeight()
+{
+    int room = 600;
+    if (const platform::ScreenMetrics* screens = platform::services().screens)
+        if (const std::optional<platform::ScreenInfo> screen = screens->screenUnderPointer())
+            room = screen->availableGeometry.height() - 2 * cornerInset;
+    const int fitted = std::clamp(int(std::ceil(m_content->heightFor(width))), height, std::max(height, room));
+    if (fitted == m_panel->height()) return;
+    m_panel->setFixedSize(width, fitted);
+    m_content->setGeometry(0, 0, width, fitted);
 }
 
 void CaptureHUDController::moveToCorner()
@@ -145,7 +176,7 @@ void CaptureHUDController::moveToCorner()
     if (!screens || !m_panel) return;
     const std::optional<platform::ScreenInfo> screen = screens->screenUnderPointer();
     if (!screen) return;
-    m_panel->move(cornerPosition(screen->availableGeometry));
+    m_panel->move(cornerPosition(screen->availableGeometry, m_panel->height()));
 }
 
 void CaptureHUDController::scheduleDismiss(double seconds)

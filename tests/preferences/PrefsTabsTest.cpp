@@ -19,6 +19,7 @@
 #include "preferences/PrefsGeneralTab.h"
 #include "preferences/PrefsHistoryTab.h"
 #include "stores/HistoryLimit.h"
+#include "GlobalShortcuts/RecorderControl.h"
 #include "preferences/PrefsShortcutTab.h"
 #include "preferences/PrefsTargetLanguages.h"
 #include "preferences/SettingsView.h"
@@ -185,7 +186,7 @@ TEST(PrefsTargetLanguages, listsTheFiveOfferedTargetsAndEveryInstalledOne_EachWi
     QStringList codes;
     for (const auto& c : choices) codes << c.code;
     EXPECT_EQ(codes, (QStringList{"zh-Hans", "zh-Hant", "en", "ja", "ko", "es"}));  // the five, then what is installed
-    EXPECT_EQ(choices[5].label(), QStringLiteral("西班牙语（可从英语、法语译入）"));
+    EXPECT_EQ(choices[5].label(), QStringLiteral("Español（可从英语、法语译入）"));
     EXPECT_TRUE(choices[0].label().contains(QStringLiteral("无法使用")));
     // Nothing installed: English names a pack to install.
     EXPECT_TRUE(PrefsTargetLanguages::choices({}).at(2).label().contains(QStringLiteral("需先安装语言包 apertium-")));
@@ -195,6 +196,34 @@ TEST(PrefsTargetLanguages, listsTheFiveOfferedTargetsAndEveryInstalledOne_EachWi
     for (const auto& c : PrefsTargetLanguages::installedChoices())
         if (!c.sources.isEmpty()) reachable << c.code;
     EXPECT_EQ(reachable, (QStringList{"en", "es"}));
+}
+
+// Once changed or cleared, a shortcut had no way back to its default.
+TEST(PrefsShortcutTab, eachRowPutsItsOwnDefaultBack_OnlyWhenItHasAnother)
+{
+    namespace GS = GlobalShortcuts;
+    test::clearProgramShortcuts();
+    PrefsShortcutTab tab;
+    ShortcutConflictRecorder* translate = tab.recorderFor("captureTranslate");
+    ShortcutConflictRecorder* picker = tab.recorderFor("colorPicker");
+    EXPECT_TRUE(translate->resetButton()->isEnabled()) << "cleared: not its default";
+    EXPECT_FALSE(picker->resetButton()->isEnabled()) << "no default and none set";
+    const GS::Shortcut controlAltK(GS::Key::k, Qt::ControlModifier | Qt::AltModifier);
+    GS::setShortcut(controlAltK, GS::Name::colorPicker());
+    EXPECT_TRUE(picker->resetButton()->isEnabled());
+
+    translate->resetButton()->click();
+    const GS::Shortcut controlShiftT(GS::Key::t, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(GS::getShortcut(GS::Name::captureTranslate()), controlShiftT);
+    EXPECT_EQ(translate->recorder()->text(), controlShiftT.description());
+    EXPECT_FALSE(translate->resetButton()->isEnabled());
+    EXPECT_EQ(GS::getShortcut(GS::Name::colorPicker()), controlAltK) << "another row's shortcut changed";
+
+    picker->resetButton()->click();  // its default is none
+    EXPECT_FALSE(GS::getShortcut(GS::Name::colorPicker()));
+    EXPECT_FALSE(platform::SettingsStore::shared().contains(GS::Name::colorPicker().storageKey()));
+    EXPECT_TRUE(picker->recorder()->text().isEmpty());
+    test::clearProgramShortcuts();
 }
 
 TEST_F(PrefsTabs, generalTab_LoginEntry_IsWrittenAndRemoved_AndOneFailureLeavesOneMessage)

@@ -154,6 +154,7 @@ ShellHotKeyState RealShellServices::registerHotKey(const QString& name, std::fun
     case State::taken: return ShellHotKeyState::taken;
     case State::unsupported: return ShellHotKeyState::unsupported;
     case State::noModifier: return ShellHotKeyState::noModifier;
+    case State::duplicate: return ShellHotKeyState::duplicate;
     case State::failed:
     case State::disabled: break;
     }
@@ -230,7 +231,8 @@ void RealShellServices::checkForUpdates() { m_updater->checkForUpdates(); }
 
 void RealShellServices::showToast(const QString& title, const QString& subtitle)
 {
-    CaptureHUDController::shared().show(title, subtitle, QImage(), QString(), 2.2);
+    // The shell's toasts are messages (refused hot keys, files not saved): told in full.
+    CaptureHUDController::shared().showInFull(title, subtitle);
 }
 
 bool RealShellServices::canCapture()

@@ -35,7 +35,8 @@ struct ShellAlert {
 
 // Where a name's hot key stands after registration: working (also when no
 // shortcut is stored), or refused with the reason.
-enum class ShellHotKeyState { working, taken, unsupported, noModifier, failed };
+// duplicate: another of the program's shortcuts has the same combination and runs instead.
+enum class ShellHotKeyState { working, taken, unsupported, noModifier, duplicate, failed };
 
 // A finished full-screen or interactive capture handed to recognition.
 struct ShellCapture {
