@@ -108,6 +108,7 @@ SelEditingChrome::SelEditingChrome(SelOverlayView& view)
             m_style.lineWidth = values[index];
         styleChanged(*m_tool);
     };
+    m_toolbar->setPrimaryAction(m_view.controller().primaryAction());
     m_strip->hide();
 }
 
@@ -117,6 +118,7 @@ void SelEditingChrome::reset()
     m_toolbar->setMode(SelInlineToolbar::Mode::normal);
     m_toolbar->setActiveTool(std::nullopt);
     m_toolbar->setUndoEnabled(false);
+    m_toolbar->setPrimaryAction(m_view.controller().primaryAction());
     m_strip->hide();
 }
 

@@ -59,6 +59,8 @@ public:
     void performPrimaryAction();
     // One step of the Esc ladder; false when nothing was left to undo.
     bool handleEscapeStep();
+    // What the key-hint card lists now: what each key does in this state.
+    QList<HUDHintPanel::Row> hintRows() const { return SelHints::rows(hintContext()); }
     // Ctrl+A and Ctrl+C on recognised text; false when they do not apply.
     bool selectAllText();
     bool copySelectedText();
