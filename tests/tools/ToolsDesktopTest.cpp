@@ -20,6 +20,7 @@
 #include "tools/QuickAreaSelection.h"
 #include "tools/QuickAreaSelectionView.h"
 #include "tools/QuickBarcodePanel.h"
+#include "tools/QuickCaptureMenu.h"
 #include "tools/QuickCaptureService.h"
 #include "tools/QuickColorMagnifierView.h"
 #include "tools/QuickColorPicker.h"
@@ -34,6 +35,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QScreen>
 
 using namespace klipo;
@@ -364,4 +366,54 @@ TEST_F(ToolsDesktop, pinUnderThePointer_KeepsItsFirstBadgeForItsFullTime_ThenHov
     ASSERT_TRUE(xdotool({"mousemove", "100", "100", "sleep", "0.2", "mousemove", "900", "500"}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return badge->isVisible(); }, 3000));
     EXPECT_EQ(badge->text(), QStringLiteral("100%"));
+}
+
+// Tools started from the tray's "快捷截图" submenu: the menu has closed, but
+// the window under it shows it until its program repaints (here the test's
+// own page, which cannot repaint before the test's event loop turns). The
+// still must hold the page, not the menu: the colour the picker reads where
+// the menu was, and the remembered area's file.
+TEST_F(ToolsDesktop, quickToolsStartedFromTheMenu_FreezeTheScreenOnlyOnceTheMenuIsGone)
+{
+    m_page.setStyleSheet("background: white;");
+    ASSERT_NO_FATAL_FAILURE(showPage({900, 700}));
+    const QRect underMenu(300, 250, 120, 180);  // on the screen, inside the page
+    ASSERT_EQ(test::pixelsUnlike(test::screenImage(underMenu), Qt::white), 0);
+    QObject tray;
+    QMenu* menu = QuickCaptureMenuProvider::shared().makeMenuItem(&tray)->menu();
+    ASSERT_TRUE(menu);
+    const auto choose = [&](const QString& title) {
+        menu->popup(underMenu.topLeft() - QPoint(30, 30));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+        QTest::qWait(200);
+        ASSERT_TRUE(menu->geometry().contains(underMenu)) << menu->width() << "x" << menu->height();
+        QAction* item = nullptr;
+        for (QAction* action : menu->actions())
+            if (action->text() == title) item = action;
+        ASSERT_TRUE(item) << title.toStdString();
+        const QPoint at = menu->mapToGlobal(menu->actionGeometry(item).center());
+        ASSERT_TRUE(xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"}));
+    };
+
+    QuickColorPickerController& picker = QuickColorPickerController::shared();
+    ASSERT_NO_FATAL_FAILURE(choose(QStringLiteral("取色器")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return picker.isActive() && picker.overlays().first()->isVisible(); }, 5000));
+    // The picker shows its still over the whole screen: where the menu lay it is the page.
+    ASSERT_TRUE(xdotool({"mousemove", "1500", "900"}));
+    QTest::qWait(200);
+    EXPECT_EQ(test::pixelsUnlike(test::screenImage(underMenu), Qt::white), 0) << "the menu is in the still";
+    ASSERT_TRUE(xdotool({"mousemove", QString::number(underMenu.center().x()), QString::number(underMenu.center().y())}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return picker.currentText() == QStringLiteral("#FFFFFF"); }, 3000))
+        << picker.currentText().toStdString();
+    ASSERT_TRUE(xdotool({"key", "Escape"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker.isActive(); }, 3000));
+
+    Settings::setQuickLastCaptureArea(QRectF(underMenu.x(), 1080 - underMenu.bottom() - 1, underMenu.width(),
+                                             underMenu.height()));  // y up
+    ASSERT_NO_FATAL_FAILURE(choose(QStringLiteral("截取上一次区域")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return files().size() == 1; }, 10000));
+    const QImage saved = QImage(m_dir + "/" + files().first()).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(saved.size(), underMenu.size());
+    EXPECT_EQ(test::pixelsUnlike(saved, Qt::white), 0) << "the menu is in the picture";
+    QTest::qWait(500);  // a code panel would follow the toast
 }
