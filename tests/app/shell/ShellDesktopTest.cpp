@@ -6,6 +6,9 @@
 #include "app/shell/OverlayWiring.h"
 #include "app/shell/RealShellServices.h"
 #include "library/HistoryWindow.h"
+#include "library/LibraryWindow.h"
+#include "library/history/HistoryRecordModel.h"
+#include "library/history/HistorySection.h"
 #include "overlay/SelOverlayController.h"
 #include "overlay/SelOverlayWindow.h"
 #include "platform/SettingsStore.h"
@@ -15,6 +18,7 @@
 #include "platform/text/TextServices.h"
 #include "recognition/ResultModel.h"
 #include "recognition/ResultPanelController.h"
+#include "stores/HistoryStore.h"
 #include "support/DesktopDriver.h"
 #include "support/ScreenProbe.h"
 #include "support/TestEnv.h"
@@ -22,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QScopeGuard>
@@ -345,4 +350,37 @@ TEST_F(ShellOnDesktop, fullScreenCommand_LoadsTheRecognitionEngines_WhileTheScre
                                       [&](std::optional<ShellCapture> capture) { captured = capture; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return captured.has_value(); }, 10000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return recognizer->loadedEngines() > 0; }, 10000));
+}
+
+// A plain screenshot through the default road (Control-Shift-S, the overlay,
+// Return copies) is found in the library by a word it shows.
+TEST_F(ShellOnDesktop, plainCaptureThroughTheOverlay_IsFoundInTheLibraryByAWordItShows)
+{
+    ForeignWindow page({QStringLiteral("Drucker"), QStringLiteral("Tintenpatrone")}, QRect(150, 150, 900, 400));
+    ASSERT_TRUE(page.shown);
+    const qsizetype before = HistoryStore::shared().allRecords().size();
+    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+s")));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [] { return overlay().isActive() && overlay().windows().size() == 1 && overlay().windows()[0]->isVisible(); },
+        5000));
+    QTest::qWait(300);
+    ASSERT_TRUE(test::xdotool({"mousemove", "200", "200", "mousedown", "1", "mousemove", "500", "350", "mousemove",
+                               "800", "480", "mouseup", "1"}));
+    ASSERT_TRUE(QTest::qWaitFor([] { return overlay().phase() == SelPhase::editing; }, 3000));
+    ASSERT_TRUE(pressKeys(QStringLiteral("Return")));
+    ASSERT_TRUE(QTest::qWaitFor([] { return !overlay().isActive(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return HistoryStore::shared().allRecords().size() == before + 1; }, 5000));
+    const QUuid id = HistoryStore::shared().allRecords().first().id;
+    const auto text = [] { return HistoryStore::shared().allRecords().first().originalText; };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return text().contains(QStringLiteral("Drucker")); }, 60000))
+        << qPrintable(text());
+
+    HistoryWindowController::shared().show(LibrarySection::history);
+    auto* history = HistoryWindowController::shared().window()->findChild<HistorySection*>();
+    ASSERT_TRUE(history);
+    history->searchField()->clear();
+    QTest::keyClicks(history->searchField(), QStringLiteral("drucker"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return history->model().rowCount() == 1; }, 3000)) << history->model().rowCount() << " of " << history->model().totalCount() << " " << qPrintable(text()) << " kw=" << qPrintable(history->model().keyword()) << " visible " << history->isVisible();
+    EXPECT_EQ(history->model().recordAt(0).id, id);
+    history->searchField()->clear();
 }
