@@ -94,6 +94,17 @@ void CaptureHUDController::show(const QString& title, const QString& subtitle, c
     scheduleDismiss(durationSeconds);
 }
 
+void CaptureHUDController::setClickAction(std::function<void()> action)
+{
+    if (!m_content) return;
+    QPointer<CaptureHUDController> self(this);
+    m_content->onClick = [self, action = std::move(action)] {
+        if (!self) return;
+        self->dismiss(false);
+        if (action) action();
+    };
+}
+
 void CaptureHUDController::dismiss(bool animated)
 {
     m_dismissTimer.stop();

@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
+
 class QPropertyAnimation;
 
 namespace klipo {
@@ -35,6 +37,9 @@ public:
     void show(const QString& title, const QString& subtitle, const QImage& thumbnail = {},
               const QString& filePath = {}, double durationSeconds = 2.2);
     void dismiss(bool animated);
+    // A click on the toast now shown runs `action` (instead of revealing a
+    // file) and dismisses it.
+    void setClickAction(std::function<void()> action);
 
     // Takes the toast off the screen at once, before a screen grab (X11 cannot
     // keep our windows out of it). Returns whether it was showing.

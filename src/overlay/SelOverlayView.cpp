@@ -220,6 +220,11 @@ void SelOverlayView::showToast(const QString& text)
     if (m_chrome) m_chrome->showToast(text);
 }
 
+void SelOverlayView::showFailure(const QString& text, std::optional<SelMessageCard::WayOut> wayOut)
+{
+    if (m_chrome) m_chrome->showMessage(text, SelMessageCard::Kind::failure, std::move(wayOut));
+}
+
 // --- Hints ---
 
 SelHints::Context SelOverlayView::hintContext() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "overlay/SelHints.h"
+#include "overlay/SelMessageCard.h"
 #include "overlay/SelSelection.h"
 
 #include <QImage>
@@ -78,6 +79,8 @@ public:
     // The selection with its marks drawn in; null without marks.
     QImage composedAnnotatedImage();
     void showToast(const QString& text);
+    // A failure message: it stays to be read, can be copied and closed.
+    void showFailure(const QString& text, std::optional<SelMessageCard::WayOut> wayOut = std::nullopt);
     // After the selection moved or was resized: canvas, chrome, redraw.
     void selectionChanged(const QRectF& before);
     // The eight handles of a rectangle.

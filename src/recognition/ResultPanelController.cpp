@@ -11,6 +11,7 @@
 #include "recognition/ResultActions.h"
 #include "recognition/ResultModel.h"
 #include "recognition/ResultTranslationRun.h"
+#include "recognition/TargetLanguageReach.h"
 #include "recognition/TranslationHistory.h"
 
 #include <QCoreApplication>
@@ -147,6 +148,10 @@ void ResultPanelController::createPanel()
     m_view = new ResultView(*m_model, panel);
     layout->addWidget(m_view);
     connect(m_view, &ResultView::actionTriggered, this, &ResultPanelController::perform);
+    connect(m_view, &ResultView::targetLanguageChangeRequested, panel, [panel] {
+        panel->close();
+        TargetLanguageReach::openPicker();
+    });
     // Once the user has clicked into the panel, Esc closes it.
     auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), panel);
     connect(close, &QShortcut::activated, panel, &QWidget::close);

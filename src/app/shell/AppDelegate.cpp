@@ -90,6 +90,7 @@ void AppDelegate::applicationDidFinishLaunching()
 
     if (!m_services.menuBarOnly()) m_services.showLibrary(ShellLibrarySection::history);
     reportFailedHotKeys();
+    m_services.tellIfTargetLanguageUnreachable();
 }
 
 void AppDelegate::setupQuickCapture()

@@ -9,10 +9,15 @@
 #include "library/LibraryWindow.h"
 #include "library/history/HistoryRecordModel.h"
 #include "library/history/HistorySection.h"
+#include "app/CaptureHUDController.h"
+#include "overlay/SelEditingChrome.h"
+#include "overlay/SelMessageCard.h"
 #include "overlay/SelOverlayController.h"
+#include "overlay/SelOverlayView.h"
 #include "overlay/SelOverlayWindow.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemTrayIcon.h"
+#include "preferences/PrefsCaptureTab.h"
 #include "preferences/SettingsWindow.h"
 #include "platform/text/TesseractRecognizer.h"
 #include "platform/text/TextServices.h"
@@ -25,7 +30,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QDir>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
@@ -383,4 +391,75 @@ TEST_F(ShellOnDesktop, plainCaptureThroughTheOverlay_IsFoundInTheLibraryByAWordI
     ASSERT_TRUE(QTest::qWaitFor([&] { return history->model().rowCount() == 1; }, 3000)) << history->model().rowCount() << " of " << history->model().totalCount() << " " << qPrintable(text()) << " kw=" << qPrintable(history->model().keyword()) << " visible " << history->isVisible();
     EXPECT_EQ(history->model().recordAt(0).id, id);
     history->searchField()->clear();
+}
+
+// A default install cannot translate into its target language (Simplified
+// Chinese has no pack). The launch says so once, and each failure says so
+// again: the message stays to be read, can be copied, and its way out opens
+// the preferences' target-language picker, as the launch notice does.
+TEST_F(ShellOnDesktop, onADefaultInstall_TheFailureStaysToBeReadAndCopied_AndItsWayOutOpensTheTargetLanguagePicker)
+{
+    platform::SettingsStore::shared().remove(QStringLiteral("targetLanguage"));
+    SettingsWindowController& settings = SettingsWindowController::shared();
+    const auto pickerOpen = [&] {
+        auto* tab = settings.view() ? dynamic_cast<PrefsCaptureTab*>(settings.view()->content()) : nullptr;
+        return tab && settings.window()->isVisible() && tab->targetLanguagePicker()->view()->isVisible();
+    };
+    const auto closePicker = [&] {
+        ASSERT_TRUE(pressKeys(QStringLiteral("Escape")));
+        settings.window()->hide();
+        QTest::qWait(300);
+    };
+
+    // The launch notice, after whatever toast shows, opens the picker when clicked.
+    CaptureHUDController& hud = CaptureHUDController::shared();
+    hud.dismiss(false);
+    s_services->tellIfTargetLanguageUnreachable();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hud.isShowingToast(); }, 3000));
+    EXPECT_EQ(hud.currentTitle(), QStringLiteral("本机无法翻译成简体中文"));
+    QTest::qWait(300);
+    clickAt(hud.panel()->geometry().center());
+    ASSERT_TRUE(QTest::qWaitFor(pickerOpen, 5000));
+    ASSERT_NO_FATAL_FAILURE(closePicker());
+
+    ForeignWindow page({QStringLiteral("El gato duerme en la casa grande."),
+                        QStringLiteral("Mi hermano trabaja en la ciudad.")},
+                       QRect(100, 100, 1200, 400));
+    ASSERT_TRUE(page.shown);
+    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+t")));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [] { return overlay().isActive() && overlay().windows().size() == 1 && overlay().windows()[0]->isVisible(); },
+        5000));
+    QTest::qWait(300);
+    ASSERT_TRUE(test::xdotool({"mousemove", "150", "180", "mousedown", "1", "mousemove", "600", "300", "mousemove",
+                               "1250", "460", "mouseup", "1"}));
+    ASSERT_TRUE(QTest::qWaitFor([] { return overlay().phase() == SelPhase::editing; }, 3000));
+    ASSERT_TRUE(pressKeys(QStringLiteral("Return")));
+    const auto card = [] {
+        SelOverlayView* view = overlay().activeView();
+        return view && view->chrome() ? dynamic_cast<SelMessageCard*>(view->chrome()->toast()) : nullptr;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return card() != nullptr; }, 60000));
+    SelMessageCard* message = card();
+    EXPECT_EQ(message->kind(), SelMessageCard::Kind::failure);
+    EXPECT_TRUE(message->text().startsWith(QStringLiteral("翻译失败："))) << qPrintable(message->text());
+    EXPECT_TRUE(message->text().contains(QStringLiteral("本机没有能译成简体中文的语言包")));
+
+    // Still there to be read five seconds on: its dark card is on the screen.
+    QTest::qWait(5000);
+    ASSERT_EQ(card(), message);
+    const QPoint inside = message->mapToGlobal(QPoint(6, message->height() / 2));
+    const QColor shown = test::screenImage(QRect(inside, QSize(1, 1))).pixelColor(0, 0);
+    EXPECT_LT(shown.lightness(), 80) << qPrintable(shown.name());
+
+    clickAt(message->mapToGlobal(message->copyButton()->geometry().center()));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return QString::fromUtf8(test::programOutput("xclip", {"-selection", "clipboard", "-o"})) == message->text(); },
+        3000));
+
+    clickAt(message->mapToGlobal(message->wayOutButton()->geometry().center()));
+    EXPECT_TRUE(QTest::qWaitFor([] { return !overlay().isActive(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor(pickerOpen, 5000));
+    ASSERT_NO_FATAL_FAILURE(closePicker());
+    EXPECT_FALSE(platform::SettingsStore::shared().contains(QStringLiteral("targetLanguage")));  // nothing was changed
 }
