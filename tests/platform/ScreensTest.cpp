@@ -1,6 +1,7 @@
 // Screens on Qt's offscreen platform: A (1920x1080 at 1x) and B (1280x1024
 // points at 2x) to its right. Which screen the pointer is on, a rectangle of
 // the desktop taken from both, and the region picker over them.
+#include "platform/DockAreas.h"
 #include "platform/QtScreenMetrics.h"
 #include "platform/RegionGrab.h"
 #include "platform/RegionPicker.h"
@@ -190,4 +191,18 @@ TEST(RegionPicker, quittingDuringAPick_CancelsIt)
     ASSERT_TRUE(run->outcome.has_value());
     EXPECT_EQ(run->outcome->status, CaptureOutcome::Status::Cancelled);
     EXPECT_TRUE(QTest::qWaitFor([&] { return picker.isNull(); }));
+}
+
+// Docks that reserve no room are kept clear of: a tray at the bottom right,
+// a bar along the top, a dock on the left; a second screen's dock, and a
+// "dock" in the middle of the screen, change nothing.
+TEST(DockAreas, theAreaStopsShortOfDocksAlongItsEdges_AndOnlyThose)
+{
+    const QRect screen(0, 0, 1920, 1080);
+    EXPECT_EQ(klipo::platform::clearOfDocks(screen, screen, {QRect(1896, 1056, 24, 24)}), QRect(0, 0, 1920, 1056));
+    EXPECT_EQ(klipo::platform::clearOfDocks(screen, screen, {QRect(0, 0, 1920, 30), QRect(0, 100, 48, 800)}),
+              QRect(48, 30, 1872, 1050));
+    const QRect reserved(0, 0, 1920, 1040);  // a panel that reserves its 40 points is already out
+    EXPECT_EQ(klipo::platform::clearOfDocks(screen, reserved, {QRect(0, 1040, 1920, 40)}), reserved);
+    EXPECT_EQ(klipo::platform::clearOfDocks(screen, screen, {QRect(1920, 1000, 100, 80), QRect(800, 500, 300, 60)}), screen);
 }

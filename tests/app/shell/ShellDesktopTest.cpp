@@ -236,27 +236,56 @@ protected:
     static inline AppDelegate* s_delegate = nullptr;
 };
 
-// A focused full-screen window stays above every "keep above" window.
-TEST_F(ShellOnDesktop, resultPanel_ShowsAboveAFocusedFullScreenWindow_WithoutTheFocus_AndEscClosesIt)
+// Over a focused full-screen window the panel shows in front, with the
+// keyboard: Esc closes it straight away. It stays inside the screen's free
+// area, clear of the tray host at the bottom (which reserves no room), and a
+// window opened meanwhile (the preferences) comes in front of it.
+TEST_F(ShellOnDesktop, resultPanel_ShowsAboveAFocusedFullScreenWindow_WithTheFocus_ClearOfTheTray_AndEscClosesIt)
 {
     ForeignWindow video({QStringLiteral("El gato duerme en la casa grande.")});
     ASSERT_TRUE(video.shown);
-    QCursor::setPos(300, 300);
-    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+f")));
     auto& controller = ResultPanelController::shared();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.panel() && controller.panel()->isVisible(); }, 10000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !controller.model().isTranslating(); }, 30000));
-    QWidget* panel = controller.panel();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QRect tray;  // the tray host's window (trayer, 24 points at the bottom right)
+    for (const QString& id : xdotoolOutput({"search", "--onlyvisible", "--name", "^panel$"}).split('\n')) {
+        QMap<QString, int> g;
+        for (const QString& line : xdotoolOutput({"getwindowgeometry", "--shell", id}).split('\n'))
+            g[line.section('=', 0, 0)] = line.section('=', 1).toInt();
+        if (g["HEIGHT"] > 0 && g["Y"] + g["HEIGHT"] >= screen.bottom()) tray = QRect(g["X"], g["Y"], g["WIDTH"], g["HEIGHT"]);
+    }
+    for (const QPoint pointer : {QPoint(300, 300), QPoint(screen.right() - 5, screen.bottom() - 5)}) {
+        SCOPED_TRACE(pointer.x());
+        QCursor::setPos(pointer);
+        ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+f")));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return controller.panel() && controller.panel()->isVisible(); }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !controller.model().isTranslating(); }, 30000));
+        QWidget* panel = controller.panel();
 
-    double share = 0;
-    (void)QTest::qWaitFor([&] { return (share = visibleShare(panel)) > 0.95; }, 3000);
-    EXPECT_GT(share, 0.95) << "the panel is hidden behind the full-screen window";
-    EXPECT_FALSE(panel->isActiveWindow());
+        double share = 0;
+        (void)QTest::qWaitFor([&] { return (share = visibleShare(panel)) > 0.95; }, 3000);
+        EXPECT_GT(share, 0.95) << "the panel is hidden behind the full-screen window";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return panel->isActiveWindow(); }, 3000));
+        QTest::qWait(300);  // placed once more with its frame
+        EXPECT_TRUE(screen.contains(panel->frameGeometry()));
+        if (!tray.isEmpty()) {
+            EXPECT_FALSE(panel->frameGeometry().intersects(tray)) << panel->frameGeometry().bottom();
+        }
+        ASSERT_TRUE(pressKeys(QStringLiteral("Escape")));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !panel->isVisible(); }, 3000));
+    }
+    EXPECT_FALSE(tray.isEmpty()) << "no tray host on the desktop";
 
-    clickAt(panel->geometry().center());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->isActiveWindow(); }, 3000));
-    ASSERT_TRUE(pressKeys(QStringLiteral("Escape")));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !panel->isVisible(); }, 3000));
+    // The preferences opened while the panel shows come in front of it.
+    QCursor::setPos(700, 400);
+    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+f")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.panel()->isActiveWindow(); }, 10000));
+    SettingsWindowController::shared().show();
+    QWidget* settings = SettingsWindowController::shared().window();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return settings->isActiveWindow(); }, 3000));
+    QTest::qWait(300);
+    EXPECT_GT(visibleShare(settings), 0.95) << "the preferences are under the panel";
+    settings->hide();
+    controller.panel()->close();
 }
 
 // X11 cannot leave our own windows out of a grab: the library window (open
