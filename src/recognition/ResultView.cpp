@@ -170,6 +170,8 @@ ResultView::ResultView(ResultModel& model, QWidget* parent) : QWidget(parent), m
     row->addStretch(1);
     layout->addLayout(row);
 
+    // After the action buttons in the keyboard's order: the first of them takes the keyboard.
+    QWidget::setTabOrder(button(Action::pin), m_imageArea->card()->wayOut());
     connect(m_imageArea->card()->wayOut(), &QPushButton::clicked, this, &ResultView::targetLanguageChangeRequested);
     connect(&m_model, &ResultModel::changed, this, &ResultView::refresh);
     refresh();

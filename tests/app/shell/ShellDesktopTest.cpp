@@ -116,9 +116,14 @@ TEST(ShellProcess, sigterm_QuitsNormally_AndLeavesNoPictureOrSocketBehind)
 {
     if (!test::hasX11Display()) GTEST_SKIP() << "needs the headless X11 desktop";
     const QString tmp = test::freshDir("tmp");
-    // The library window, which has the panel's title, stays closed.
+    // The library window and the launch notice of a target language that
+    // cannot be translated into, which have the panel's title, stay closed.
     platform::SettingsStore::shared().setValue(QStringLiteral("menuBarOnly"), true);
-    const auto restore = qScopeGuard([] { platform::SettingsStore::shared().remove(QStringLiteral("menuBarOnly")); });
+    platform::SettingsStore::shared().setValue(QStringLiteral("targetLanguage"), QStringLiteral("en"));
+    const auto restore = qScopeGuard([] {
+        platform::SettingsStore::shared().remove(QStringLiteral("menuBarOnly"));
+        platform::SettingsStore::shared().remove(QStringLiteral("targetLanguage"));
+    });
     QProcess app;
     ASSERT_NO_FATAL_FAILURE(startProgram(app, tmp));
     const QString socket = tmp + QStringLiteral("/klipoversa-%1/instance.sock").arg(::getuid());
