@@ -236,6 +236,22 @@ protected:
         return overlay().isActive() && overlay().windows().size() == 1;
     }
 
+    // The hot key, a drag over `area` once the overlay shows, then Return.
+    static void selectAndPressReturn(const QString& hotKey, const QRect& area)
+    {
+        ASSERT_TRUE(pressKeys(hotKey));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [] { return overlay().isActive() && overlay().windows().size() == 1 && overlay().windows()[0]->isVisible(); },
+            5000));
+        QTest::qWait(300);
+        const auto at = [](QPoint p) { return QStringList{QString::number(p.x()), QString::number(p.y())}; };
+        ASSERT_TRUE(test::xdotool(QStringList{"mousemove"} + at(area.topLeft()) + QStringList{"mousedown", "1", "mousemove"} +
+                                  at(area.center()) + QStringList{"mousemove"} + at(area.bottomRight()) +
+                                  QStringList{"mouseup", "1"}));
+        ASSERT_TRUE(QTest::qWaitFor([] { return overlay().phase() == SelPhase::editing; }, 3000));
+        ASSERT_TRUE(pressKeys(QStringLiteral("Return")));
+    }
+
     static inline RealShellServices* s_services = nullptr;
     static inline platform::SystemTrayIcon* s_tray = nullptr;
     static inline AppDelegate* s_delegate = nullptr;
@@ -401,15 +417,7 @@ TEST_F(ShellOnDesktop, plainCaptureThroughTheOverlay_IsFoundInTheLibraryByAWordI
     ForeignWindow page({QStringLiteral("Drucker"), QStringLiteral("Tintenpatrone")}, QRect(150, 150, 900, 400));
     ASSERT_TRUE(page.shown);
     const qsizetype before = HistoryStore::shared().allRecords().size();
-    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+s")));
-    ASSERT_TRUE(QTest::qWaitFor(
-        [] { return overlay().isActive() && overlay().windows().size() == 1 && overlay().windows()[0]->isVisible(); },
-        5000));
-    QTest::qWait(300);
-    ASSERT_TRUE(test::xdotool({"mousemove", "200", "200", "mousedown", "1", "mousemove", "500", "350", "mousemove",
-                               "800", "480", "mouseup", "1"}));
-    ASSERT_TRUE(QTest::qWaitFor([] { return overlay().phase() == SelPhase::editing; }, 3000));
-    ASSERT_TRUE(pressKeys(QStringLiteral("Return")));
+    ASSERT_NO_FATAL_FAILURE(selectAndPressReturn(QStringLiteral("ctrl+shift+s"), QRect(200, 200, 600, 280)));
     ASSERT_TRUE(QTest::qWaitFor([] { return !overlay().isActive(); }, 3000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return HistoryStore::shared().allRecords().size() == before + 1; }, 5000));
     const QUuid id = HistoryStore::shared().allRecords().first().id;
@@ -460,15 +468,7 @@ TEST_F(ShellOnDesktop, onADefaultInstall_TheFailureStaysToBeReadAndCopied_AndIts
                         QStringLiteral("Mi hermano trabaja en la ciudad.")},
                        QRect(100, 100, 1200, 400));
     ASSERT_TRUE(page.shown);
-    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+t")));
-    ASSERT_TRUE(QTest::qWaitFor(
-        [] { return overlay().isActive() && overlay().windows().size() == 1 && overlay().windows()[0]->isVisible(); },
-        5000));
-    QTest::qWait(300);
-    ASSERT_TRUE(test::xdotool({"mousemove", "150", "180", "mousedown", "1", "mousemove", "600", "300", "mousemove",
-                               "1250", "460", "mouseup", "1"}));
-    ASSERT_TRUE(QTest::qWaitFor([] { return overlay().phase() == SelPhase::editing; }, 3000));
-    ASSERT_TRUE(pressKeys(QStringLiteral("Return")));
+    ASSERT_NO_FATAL_FAILURE(selectAndPressReturn(QStringLiteral("ctrl+shift+t"), QRect(150, 180, 1100, 280)));
     const auto card = [] {
         SelOverlayView* view = overlay().activeView();
         return view && view->chrome() ? dynamic_cast<SelMessageCard*>(view->chrome()->toast()) : nullptr;
