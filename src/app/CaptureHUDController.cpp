@@ -113,6 +113,17 @@ void CaptureHUDController::present(const QString& title, const QString& subtitle
     scheduleDismiss(durationSeconds);
 }
 
+void CaptureHUDController::setClickAction(std::function<void()> action)
+{
+    if (!m_content) return;
+    QPointer<CaptureHUDController> self(this);
+    m_content->onClick = [self, action = std::move(action)] {
+        if (!self) return;
+        self->dismiss(false);
+        if (action) action();
+    };
+}
+
 void CaptureHUDController::dismiss(bool animated)
 {
     m_dismissTimer.stop();

@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
+
 class QPropertyAnimation;
 
 namespace klipo {
@@ -43,6 +45,9 @@ public:
     // a second more for every ten characters beyond twenty, 15 s at most.
     static double readingSeconds(const QString& text);
     void dismiss(bool animated);
+    // A click on the toast now shown runs `action` (instead of revealing a
+    // file) and dismisses it.
+    void setClickAction(std::function<void()> action);
 
     // Takes the toast off the screen at once, before a screen grab (X11 cannot
     // keep our windows out of it). Returns whether it was showing.

@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QHash>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 namespace klipo::platform {
@@ -15,6 +16,7 @@ namespace {
 constexpr qint64 kRecentMs = 1000;
 // Where more than this share of the menu's marks are on the screen, it still shows.
 constexpr double kStillShownShare = 0.5;
+constexpr int kCheckMs = 20;
 
 qint64 nowMs()
 {
@@ -133,6 +135,32 @@ MenusOffScreen MenusOffScreen::closeAll()
     for (const Closed& closed : std::as_const(recentlyClosed()))
         if (nowMs() - closed.closedAtMs <= kRecentMs) menus.m_menus.append(marksOf(closed));
     return menus;
+}
+
+void MenusOffScreen::whenGone(const std::shared_ptr<MenusOffScreen>& menus, QDeadlineTimer deadline,
+                              std::function<void()> then)
+{
+    if (menus->isEmpty() || menus->goneFromScreen() || deadline.hasExpired()) {
+        then();
+        return;
+    }
+    QTimer::singleShot(kCheckMs, qApp, [menus, deadline, then = std::move(then)]() mutable {
+        whenGone(menus, deadline, std::move(then));
+    });
+}
+
+void MenusOffScreen::closeAllThen(std::function<void()> then)
+{
+    auto menus = std::make_shared<MenusOffScreen>(closeAll());
+    if (menus->isEmpty()) {
+        then();
+        return;
+    }
+    // The first look comes after a turn of the event loop: our own windows
+    // under the menu repaint there.
+    QTimer::singleShot(0, qApp, [menus, then = std::move(then)]() mutable {
+        whenGone(menus, QDeadlineTimer(longestWaitMs), std::move(then));
+    });
 }
 
 bool MenusOffScreen::goneFromScreen() const

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QImage>
 #include <QList>
 #include <QRect>
 
 #include <functional>
+#include <memory>
 #include <utility>
 
 namespace klipo::platform {
@@ -29,6 +31,18 @@ public:
     // screen again.
     using ScreenPicture = std::function<QImage(const QRect& area)>;
     static void setScreenPicture(ScreenPicture picture);
+
+    // The longest wait for the programs below a closed menu to repaint it away.
+    static constexpr int longestWaitMs = 600;
+    // Closes every open menu of ours and runs `then` on a later turn of the
+    // event loop once the screen shows none of them (or after longestWaitMs);
+    // at once when no menu of ours was shown in the last second. For a grab
+    // started from a menu item: the menu has just closed.
+    static void closeAllThen(std::function<void()> then);
+    // Runs `then` once the screen shows none of `menus`, or at the deadline
+    // (`then` runs at once when it can already).
+    static void whenGone(const std::shared_ptr<MenusOffScreen>& menus, QDeadlineTimer deadline,
+                         std::function<void()> then);
 
     struct Closed {
         QRect rect;   // on the desktop, in points

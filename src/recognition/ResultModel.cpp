@@ -2,6 +2,7 @@
 
 #include "platform/text/ApertiumPairs.h"
 #include "recognition/ResultTranslationRun.h"
+#include "recognition/TargetLanguageReach.h"
 
 #include <QRegularExpression>
 
@@ -49,6 +50,7 @@ void ResultModel::reset(const QImage& image, std::optional<qreal> displayScale,
 {
     m_baseImage = image;
     m_translatedJoined.clear();
+    m_offersTargetLanguageChange = false;
     if (displayScale && *displayScale > 0) m_displayScale = *displayScale;
     else m_displayScale = mainScreen ? mainScreen->devicePixelRatio : 2.0;
     if (!(m_displayScale > 0)) m_displayScale = 2.0;
@@ -63,6 +65,7 @@ std::optional<TranslationJob> ResultModel::start(const QImage& image, const std:
                                                  const std::optional<platform::ScreenInfo>& mainScreen)
 {
     reset(image, displayScale, mainScreen);
+    m_target = target;
     ResultTranslationRun::Planned planned = ResultTranslationRun::plan(m_baseImage, blocks, m_displayScale, target);
     m_blocks = planned.kind == ResultTranslationRun::Planned::Kind::alreadyInTarget ? translatableBlocks(blocks)
                                                                                        : planned.job.blocks;
@@ -104,6 +107,10 @@ void ResultModel::finish(const TranslationRunOutcome& outcome)
         m_status.clear();
     } else {
         m_status = outcome.failure;
+        if (const std::optional<QString> note = TargetLanguageReach::unreachableNote(m_target)) {
+            m_status += QLatin1Char('\n') + *note;
+            m_offersTargetLanguageChange = true;
+        }
     }
     Q_EMIT changed();
 }

@@ -64,6 +64,9 @@ public:
     bool isTranslating() const { return m_isTranslating; }
     const QString& status() const { return m_status; }
     const QString& translatedJoined() const { return m_translatedJoined; }
+    // The run failed because no pack translates into the target language:
+    // the status says so and the panel offers the way to another one.
+    bool offersTargetLanguageChange() const { return m_offersTargetLanguageChange; }
     const QImage& baseImage() const { return m_baseImage; }
     const std::vector<TextBlock>& blocks() const { return m_blocks; }
     qreal displayScale() const { return m_displayScale; }
@@ -97,6 +100,8 @@ private:
     std::vector<TextBlock> m_blocks;
     QString m_translatedJoined;
     qreal m_displayScale = 2.0;
+    QString m_target;
+    bool m_offersTargetLanguageChange = false;
 };
 
 }  // namespace klipo

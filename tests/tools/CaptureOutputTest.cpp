@@ -5,6 +5,7 @@
 #include "platform/Clipboard.h"
 #include "platform/PlatformServices.h"
 #include "stores/HistoryStore.h"
+#include "tools/CaptureTextIndex.h"
 #include "support/TestEnv.h"
 #include "tools/CaptureFiles.h"
 #include "tools/CaptureReport.h"
@@ -19,6 +20,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QtConcurrent>
 
 using namespace klipo;
@@ -245,4 +247,30 @@ TEST_F(Delivery, codesPanel_OffersTheFirstLinkOnlyAfterAsking_AndSaysWhenNothing
     panel.panel()->hide();
     panel.confirmOpen = nullptr;
     panel.openUrl = nullptr;
+}
+
+// A plain screenshot saved from the overlay is indexed for search like any
+// other plain screenshot ("indexCaptureText" deciding); long screenshots and
+// remembered areas keep their file title only.
+TEST_F(Delivery, aPlainScreenshotSavedFromTheOverlayIsIndexed_OtherDeliveriesAreNot)
+{
+    QList<std::pair<QUuid, QString>> indexed;
+    CaptureTextIndex::setIndexer([&](const QUuid& id, const QImage&, const QString& title) { indexed.append({id, title}); });
+    const auto restore = qScopeGuard([] { CaptureTextIndex::setIndexer(nullptr); });
+    auto options = QuickCaptureOutput::Options::current();
+    const auto before = history().size();
+    for (const bool index : {false, true}) {
+        options.indexText = index;
+        ASSERT_NO_FATAL_FAILURE(deliverAndWait(sample(), {}, options));
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return history().size() == before + 2 && !indexed.isEmpty(); }, 5000));
+    ASSERT_EQ(indexed.size(), 1);
+    EXPECT_EQ(indexed[0].first, history().value(0).id);
+    EXPECT_EQ(indexed[0].second, history().value(0).originalText);
+
+    set("indexCaptureText", false);
+    ASSERT_NO_FATAL_FAILURE(deliverAndWait(sample(), {}, options));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return history().size() == before + 3; }, 5000));
+    QTest::qWait(200);
+    EXPECT_EQ(indexed.size(), 1);
 }

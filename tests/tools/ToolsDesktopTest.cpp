@@ -20,6 +20,7 @@
 #include "tools/QuickAreaSelection.h"
 #include "tools/QuickAreaSelectionView.h"
 #include "tools/QuickBarcodePanel.h"
+#include "tools/QuickCaptureMenu.h"
 #include "tools/QuickCaptureService.h"
 #include "tools/QuickColorMagnifierView.h"
 #include "tools/QuickColorPicker.h"
@@ -35,6 +36,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QMenu>
 #include <QScreen>
 
 using namespace klipo;
@@ -395,4 +397,45 @@ TEST_F(ToolsDesktop, codesPanel_ComesBackAfterBeingPutAwayInAnyWay)
         EXPECT_EQ(qr.textView()->toPlainText(), "second");
     }
     qr.panel()->hide();
+}
+
+// Tools started from the tray's "快捷截图" submenu: the menu has closed, but
+// the window under it shows it until its program repaints (here the test's
+// own page, which cannot repaint before the test's event loop turns). The
+// still must hold the page, not the menu (the remembered area and QR reading
+// take theirs through the same screenshot run).
+TEST_F(ToolsDesktop, quickToolsStartedFromTheMenu_FreezeTheScreenOnlyOnceTheMenuIsGone)
+{
+    m_page.setStyleSheet("background: white;");
+    ASSERT_NO_FATAL_FAILURE(showPage({900, 700}));
+    const QRect underMenu(300, 250, 120, 180);  // on the screen, inside the page
+    ASSERT_EQ(test::pixelsUnlike(test::screenImage(underMenu), Qt::white), 0);
+    QObject tray;
+    QMenu* menu = QuickCaptureMenuProvider::shared().makeMenuItem(&tray)->menu();
+    ASSERT_TRUE(menu);
+    const auto choose = [&](const QString& title) {
+        menu->popup(underMenu.topLeft() - QPoint(30, 30));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+        QTest::qWait(200);
+        ASSERT_TRUE(menu->geometry().contains(underMenu)) << menu->width() << "x" << menu->height();
+        QAction* item = nullptr;
+        for (QAction* action : menu->actions())
+            if (action->text() == title) item = action;
+        ASSERT_TRUE(item) << title.toStdString();
+        const QPoint at = menu->mapToGlobal(menu->actionGeometry(item).center());
+        ASSERT_TRUE(xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"}));
+    };
+
+    QuickColorPickerController& picker = QuickColorPickerController::shared();
+    ASSERT_NO_FATAL_FAILURE(choose(QStringLiteral("取色器")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return picker.isActive() && picker.overlays().first()->isVisible(); }, 5000));
+    // The picker shows its still over the whole screen: where the menu lay it is the page.
+    ASSERT_TRUE(xdotool({"mousemove", "1500", "900"}));
+    QTest::qWait(200);
+    EXPECT_EQ(test::pixelsUnlike(test::screenImage(underMenu), Qt::white), 0) << "the menu is in the still";
+    ASSERT_TRUE(xdotool({"mousemove", QString::number(underMenu.center().x()), QString::number(underMenu.center().y())}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return picker.currentText() == QStringLiteral("#FFFFFF"); }, 3000))
+        << picker.currentText().toStdString();
+    ASSERT_TRUE(xdotool({"key", "Escape"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker.isActive(); }, 3000));
 }

@@ -84,6 +84,10 @@ public:
     virtual void openScreenCaptureSettings() = 0;
     virtual void checkForUpdates() = 0;
     virtual void showToast(const QString& title, const QString& subtitle) = 0;
+    // Once at launch: when no language pack translates into the target
+    // language, a toast says so (after any toast already showing) and a click
+    // on it opens the target-language picker.
+    virtual void tellIfTargetLanguageUnreachable() = 0;
 
     // Screen access.
     virtual bool canCapture() = 0;

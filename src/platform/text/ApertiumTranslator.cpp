@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QThreadPool>
 
+#include <algorithm>
+
 namespace klipo::platform {
 
 ApertiumTranslator::ApertiumTranslator(const LanguageDetector* detector, ApertiumOptions options)
@@ -32,6 +34,13 @@ LanguagePairStatus ApertiumTranslator::status(const QString& source, const QStri
     if (s.isEmpty() || t.isEmpty()) return LanguagePairStatus::Unsupported;
     if (s == t || modeFor(s, t)) return LanguagePairStatus::Installed;
     return debianPackageFor(s, t) ? LanguagePairStatus::Supported : LanguagePairStatus::Unsupported;
+}
+
+bool ApertiumTranslator::canTranslateInto(const QString& target) const
+{
+    const QString t = pairLanguageCode(target);
+    const std::vector<ApertiumMode> modes = installedModes(m_options.modesDir);
+    return std::any_of(modes.begin(), modes.end(), [&](const ApertiumMode& m) { return pairLanguageCode(m.target) == t; });
 }
 
 QString ApertiumTranslator::missingPackMessage(const QString& source, const QString& target) const

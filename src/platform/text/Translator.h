@@ -43,6 +43,8 @@ public:
     virtual ~Translator() = default;
 
     virtual LanguagePairStatus status(const QString& source, const QString& target) const = 0;
+    // Whether some pack on this machine translates into `target` at all.
+    virtual bool canTranslateInto(const QString& /*target*/) const { return true; }
     // Makes sure the pack for the pair is ready. A pack that is missing fails
     // with a message telling the user what to install.
     virtual TranslationOutcome prepare(const std::optional<QString>& source, const QString& target) = 0;

@@ -51,6 +51,7 @@ TEST(AppDelegate, launchMigratesBeforeTheHotKeys_AndShowsTheLibraryLastUnlessMen
     const QStringList& calls = shell.services.calls;
     EXPECT_LT(calls.indexOf("shortcutMigration"), calls.indexOf("hotKey:captureTranslate"));
     EXPECT_EQ(calls.last(), "showLibrary:history");
+    EXPECT_EQ(shell.services.targetLanguageChecks, 1);  // once, at the end of the launch
     EXPECT_TRUE(shell.tray.shown);
     EXPECT_EQ(shell.tray.menu, shell.delegate.menu());
     shell.services.calls.clear();
