@@ -408,7 +408,7 @@ TEST_F(ToolsDesktop, quickToolsStartedFromTheMenu_FreezeTheScreenOnlyOnceTheMenu
 {
     m_page.setStyleSheet("background: white;");
     ASSERT_NO_FATAL_FAILURE(showPage({900, 700}));
-    const QRect underMenu(300, 250, 120, 180);  // on the screen, inside the page
+    const QRect underMenu(300, 250, 120, 120);  // on the screen, inside the page, under the menu in any face
     ASSERT_EQ(test::pixelsUnlike(test::screenImage(underMenu), Qt::white), 0);
     QObject tray;
     QMenu* menu = QuickCaptureMenuProvider::shared().makeMenuItem(&tray)->menu();
