@@ -74,6 +74,11 @@ set -uo pipefail
 pids=()
 cleanup() {
   for ((i=${#pids[@]}-1; i>=0; i--)); do kill "${pids[$i]}" 2>/dev/null; done
+  # A window manager busy with a request may miss the signal: a moment, then for good.
+  for p in "${pids[@]}"; do
+    for _ in $(seq 1 20); do kill -0 "$p" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$p" 2>/dev/null
+  done
   wait 2>/dev/null
 }
 trap cleanup EXIT

@@ -6,6 +6,7 @@
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/WindowPlacement.h"
+#include "platform/WindowRoles.h"
 #include "platform/WindowStacking.h"
 #include "recognition/OCRService.h"
 #include "recognition/ResultActions.h"
@@ -137,8 +138,11 @@ void ResultPanelController::saveToHistory(const TranslationRunOutcome& outcome)
 
 void ResultPanelController::createPanel()
 {
-    // A floating tool window that never takes focus from the user's window.
-    auto* panel = new QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint);
+    // A floating panel with a title bar and a close button that never takes
+    // focus from the user's window.
+    auto* panel = new QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
+                                           Qt::WindowCloseButtonHint);
+    platform::applyWindowRole(panel, platform::WindowRole::floating);
     panel->setAttribute(Qt::WA_ShowWithoutActivating);
     panel->setAttribute(Qt::WA_QuitOnClose, false);
     panel->setWindowTitle(QStringLiteral("KlipoVersa"));

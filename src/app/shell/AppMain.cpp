@@ -14,6 +14,7 @@
 #include "platform/Session.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemTrayIcon.h"
+#include "platform/WindowRoles.h"
 #include "platform/text/TextServices.h"
 #include "selfcheck/UISnapshotSelfTest.h"
 
@@ -74,6 +75,9 @@ int main(int argc, char** argv)
     GlobalShortcuts::installKeyNames();
     // SIGTERM, SIGINT and SIGHUP end the program the way "退出" does.
     platform::QuitSignals& quitSignals = platform::QuitSignals::install();
+    // A window manager that refused one of our windows the focus marks it as
+    // demanding attention: nothing of ours blinks in the task bar for that.
+    platform::keepOwnWindowsFromDemandingAttention();
 
     const QString name = instanceName();
     platform::SingleInstance instance(name);
