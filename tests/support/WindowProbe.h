@@ -19,7 +19,9 @@ namespace klipo::test {
 
 class WindowProbe {
 public:
-    WindowProbe() : m_c(xcb_connect(nullptr, nullptr))
+    // On the display named (DISPLAY's when empty).
+    explicit WindowProbe(const QByteArray& display = {})
+        : m_c(xcb_connect(display.isEmpty() ? nullptr : display.constData(), nullptr))
     {
         if (xcb_connection_has_error(m_c)) return;
         m_root = xcb_setup_roots_iterator(xcb_get_setup(m_c)).data->root;
@@ -103,6 +105,10 @@ public:
         return QRect(t->dst_x, t->dst_y, g->width, g->height);
     }
 
+    // Whether a tray has taken in (XEmbed) a window of process `pid`: one
+    // that carries _XEMBED_INFO and is no longer a child of the root.
+    bool hasEmbeddedWindow(qint64 pid) { return findEmbedded(m_root, pid, 0); }
+
     // The owner of a selection (a tray's, a compositor's), none when unowned.
     xcb_window_t selectionOwner(const char* selection)
     {
@@ -144,6 +150,21 @@ private:
         if (!r || r->format != 32) return {};
         const auto* v = static_cast<const uint32_t*>(xcb_get_property_value(r.get()));
         return {v, v + xcb_get_property_value_length(r.get()) / 4};
+    }
+    bool findEmbedded(xcb_window_t parent, qint64 pid, int depth)
+    {
+        Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(m_c, xcb_query_tree(m_c, parent), nullptr), &std::free);
+        if (!tree || depth > 4) return false;
+        const xcb_window_t* children = xcb_query_tree_children(tree.get());
+        for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+            const xcb_window_t w = children[i];
+            const auto owner = property32(w, "_NET_WM_PID", XCB_ATOM_CARDINAL, 1);
+            if (depth > 0 && !owner.empty() && owner.front() == quint32(pid) &&
+                !property(w, "_XEMBED_INFO", atom("_XEMBED_INFO")).isEmpty())
+                return true;
+            if (findEmbedded(w, pid, depth + 1)) return true;
+        }
+        return false;
     }
     QStringList atomNames(xcb_window_t w, const char* name, const QString& head)
     {

@@ -107,8 +107,9 @@ int main(int argc, char** argv)
         GlobalShortcuts::setApplicationMenu(delegate.menu());
         if (!tray.isAvailable()) {
             std::fprintf(stderr, "%s\n",
-                         qPrintable(QStringLiteral("KlipoVersa：没有找到系统托盘，已改为显示资料库窗口。"
-                                                   "（No system tray found; showing the library window.）")));
+                         qPrintable(QStringLiteral("KlipoVersa：没有找到系统托盘，已改为显示资料库窗口；"
+                                                   "托盘出现后图标会自动加入。（No system tray found; showing the "
+                                                   "library window. The icon joins a tray that starts later.）")));
             services.showLibrary(ShellLibrarySection::history);
         }
         if (trace) {

@@ -94,6 +94,54 @@ std::string describe(WindowProbe& probe, xcb_window_t w)
         .toStdString();
 }
 
+// A desktop of its own beside the test's, without a tray, under the same
+// window manager: for a tray that starts after the program.
+class TraylessDesktop {
+public:
+    TraylessDesktop()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("KLIPO_DESKTOP_MINIMAL", "1");
+        m_process.setProcessEnvironment(env);
+        m_process.start(KLIPO_HEADLESS_DESKTOP,
+                        {"sh", "-c", "echo \"desktop $DISPLAY $DBUS_SESSION_BUS_ADDRESS\"; exec cat"});
+        QByteArray line;
+        (void)QTest::qWaitFor([&] {
+            line += m_process.readAllStandardOutput();
+            return line.contains('\n');
+        }, 30000);
+        const QList<QByteArray> words = line.trimmed().split(' ');
+        if (words.size() == 3 && words[0] == "desktop") {
+            display = words[1];
+            bus = words[2];
+        }
+    }
+    ~TraylessDesktop()
+    {
+        m_process.closeWriteChannel();  // the desktop ends with its command
+        if (!m_process.waitForFinished(20000)) m_process.kill();
+    }
+    // For a program on this desktop.
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", QString::fromUtf8(display));
+        env.insert("DBUS_SESSION_BUS_ADDRESS", QString::fromUtf8(bus));
+        return env;
+    }
+    // Starts a program on this desktop, in the background.
+    void start(QProcess& program, const QString& path, const QStringList& arguments = {}) const
+    {
+        program.setProcessEnvironment(environment());
+        program.start(path, arguments);
+    }
+
+    QByteArray display, bus;
+
+private:
+    QProcess m_process;
+};
+
 class FloatingWindows : public ::testing::Test {
 protected:
     void SetUp() override
@@ -113,22 +161,19 @@ protected:
     }
     void TearDown() override
     {
-        if (m_app.state() != QProcess::NotRunning) {
-            m_app.terminate();
-            if (!m_app.waitForFinished(10000)) m_app.kill();
-        }
+        quit();
         auto& settings = platform::SettingsStore::shared();
         for (const char* key : {"plainCaptureDirectory", "targetLanguage", "menuBarOnly"}) settings.remove(key);
         GlobalShortcuts::setShortcut(std::nullopt, GlobalShortcuts::Name::pinFromClipboard());
     }
 
     // Starts the program, with its library window open or not; true once it
-    // answers as the running instance.
-    bool launch(bool libraryOpen)
+    // answers as the running instance. On this desktop, or another one's
+    // display and session bus.
+    bool launch(bool libraryOpen, QProcessEnvironment env = QProcessEnvironment::systemEnvironment())
     {
         platform::SettingsStore::shared().setValue("menuBarOnly", !libraryOpen);
         const QString tmp = test::freshDir("tmp");
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("XDG_RUNTIME_DIR");
         env.insert("TMPDIR", tmp);
         m_app.setProcessEnvironment(env);
@@ -137,6 +182,13 @@ protected:
         const QString socket = tmp + QStringLiteral("/klipoversa-%1/instance.sock").arg(::getuid());
         if (!m_app.waitForStarted() || !QTest::qWaitFor([&] { return QFileInfo::exists(socket); }, 10000)) return false;
         return !libraryOpen || QTest::qWaitFor([&] { return library() != XCB_WINDOW_NONE; }, 10000);
+    }
+
+    void quit()
+    {
+        if (m_app.state() == QProcess::NotRunning) return;
+        m_app.terminate();
+        if (!m_app.waitForFinished(10000)) m_app.kill();
     }
 
     // Our windows titled "KlipoVersa" whose size passes `fits`.
@@ -271,11 +323,11 @@ TEST_F(FloatingWindows, pin_AfterAFullScreenTranslation_IsOnEveryDesktopAbove_An
     ASSERT_TRUE(QTest::qWaitFor([&] { return resultPanel() != XCB_WINDOW_NONE; }, 20000)) << "no result panel";
     EXPECT_TRUE(floatsEverywhere(pin()));
 
-    // The user clicks the other program beside the (large) result panel: both stay up.
+    // The user clicks the other program above the (large) result panel: both stay up.
     const xcb_window_t panel = resultPanel();
-    const QRect panelArea = m_probe.geometry(panel);
-    ASSERT_GT(panelArea.left(), 100);
-    other.clickAt({50, 900});
+    ASSERT_GT(m_probe.geometry(panel).top(), 100);
+    QTest::qWait(1000);  // xfwm4 focuses a window it has just mapped at a click that comes at once
+    other.clickAt({1800, 60});
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_probe.activeWindow() == other.window; }, 3000))
         << describe(m_probe, m_probe.activeWindow()) << " is active";
     QTest::qWait(800);
@@ -286,7 +338,7 @@ TEST_F(FloatingWindows, pin_AfterAFullScreenTranslation_IsOnEveryDesktopAbove_An
     xdotool({"windowactivate", "--sync", QString::number(panel)});
     pressKeys("Escape");
     ASSERT_TRUE(QTest::qWaitFor([&] { return resultPanel() == XCB_WINDOW_NONE || !m_probe.isShown(panel); }, 3000));
-    other.clickAt({50, 900});
+    other.clickAt({1800, 60});
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_probe.activeWindow() == other.window; }, 3000));
     QTest::qWait(800);
     EXPECT_TRUE(pinOnScreen()) << describe(m_probe, pin());
@@ -369,4 +421,48 @@ TEST_F(FloatingWindows, overlayAndFullScreenTranslation_LeaveNoWindowOfOursDeman
         ASSERT_TRUE(
             QTest::qWaitFor([&] { return resultPanel() == XCB_WINDOW_NONE || !m_probe.isShown(resultPanel()); }, 3000));
     }
+}
+
+// A tray that starts 5 s after the program (a panel that comes up later) gets
+// the icon, and gets it again when it is restarted.
+TEST_F(FloatingWindows, xembedTrayStartedAfterTheProgram_GetsTheIcon_AlsoWhenRestarted)
+{
+    TraylessDesktop desktop;
+    ASSERT_FALSE(desktop.display.isEmpty()) << "no second desktop";
+    WindowProbe probe(desktop.display);
+    ASSERT_TRUE(probe.isConnected());
+    ASSERT_TRUE(launch(false, desktop.environment()));
+    QTest::qWait(5000);
+    for (const char* tray : {"started late", "restarted"}) {
+        SCOPED_TRACE(tray);
+        QProcess trayer;
+        desktop.start(trayer, "trayer", {"--edge", "bottom", "--align", "right", "--widthtype", "request", "--height", "24"});
+        ASSERT_TRUE(trayer.waitForStarted());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return probe.hasEmbeddedWindow(m_app.processId()); }, 10000))
+            << "the tray has no icon of ours";
+        trayer.terminate();
+        ASSERT_TRUE(trayer.waitForFinished(5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return probe.selectionOwner("_NET_SYSTEM_TRAY_S0") == XCB_WINDOW_NONE; }, 5000));
+    }
+    quit();  // before its desktop goes
+}
+
+// The same with a StatusNotifier tray (KDE Plasma's, or a panel's that
+// speaks it): the icon registers with a watcher that comes 5 s late.
+TEST_F(FloatingWindows, statusNotifierTrayStartedAfterTheProgram_GetsTheIcon)
+{
+    TraylessDesktop desktop;
+    ASSERT_FALSE(desktop.bus.isEmpty()) << "no second desktop";
+    ASSERT_TRUE(launch(false, desktop.environment()));
+    QTest::qWait(5000);
+    QProcess watcher;
+    desktop.start(watcher, KLIPO_FAKE_STATUS_WATCHER);
+    QByteArray said;
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        said += watcher.readAllStandardOutput();
+        return said.contains("item ");
+    }, 10000)) << said.constData();
+    watcher.terminate();
+    watcher.waitForFinished(5000);
+    quit();
 }
