@@ -1,10 +1,12 @@
 #include "platform/MenusOffScreen.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QHash>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 namespace klipo::platform {
@@ -118,6 +120,28 @@ MenusOffScreen MenusOffScreen::closeAll()
     for (const Closed& closed : std::as_const(recentlyClosed()))
         if (nowMs() - closed.closedAtMs <= kRecentMs) menus.m_menus.append(marksOf(closed));
     return menus;
+}
+
+namespace {
+
+constexpr int kCheckMs = 20;
+
+void checkUntilGone(const std::shared_ptr<MenusOffScreen>& menus, QDeadlineTimer deadline, std::function<void()> then)
+{
+    if (menus->isEmpty() || menus->goneFromScreen() || deadline.hasExpired()) {
+        then();
+        return;
+    }
+    QTimer::singleShot(kCheckMs, qApp, [menus, deadline, then = std::move(then)]() mutable {
+        checkUntilGone(menus, deadline, std::move(then));
+    });
+}
+
+}  // namespace
+
+void MenusOffScreen::whenGone(std::shared_ptr<MenusOffScreen> menus, int waitMs, std::function<void()> then)
+{
+    checkUntilGone(menus, QDeadlineTimer(waitMs), std::move(then));
 }
 
 bool MenusOffScreen::goneFromScreen() const

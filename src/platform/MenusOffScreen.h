@@ -4,6 +4,8 @@
 #include <QList>
 #include <QRect>
 
+#include <functional>
+#include <memory>
 #include <utility>
 
 namespace klipo::platform {
@@ -22,6 +24,10 @@ public:
     bool isEmpty() const { return m_menus.isEmpty(); }
     // True once the screen no longer shows any of them where they were.
     bool goneFromScreen() const;
+    // Runs `then` once the screen no longer shows them (a compositing window
+    // manager fades a closed menu out), or `waitMs` later at the latest; at
+    // once when there are none.
+    static void whenGone(std::shared_ptr<MenusOffScreen> menus, int waitMs, std::function<void()> then);
 
     struct Closed {
         QRect rect;   // on the desktop, in points
