@@ -52,8 +52,11 @@ void HiddenOwnWindows::restore()
         if (handle) handle->setProperty("_q_showWithoutActivating", quiet);
     }
     restoreStacking();
-    // The focus was ours before the grab: give it back to the same window.
-    if (m_active) m_active->activateWindow();
+    // The focus was ours before the grab: give it back to the same window,
+    // asked as the user's own switch (an application's own request is
+    // refused by KWin and mutter, which then mark the window as demanding
+    // attention).
+    if (m_active) activateOwnWindow(m_active);
     m_windows.clear();
     m_active = nullptr;
 }

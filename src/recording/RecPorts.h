@@ -22,6 +22,7 @@ struct RecPick {
     QPointer<QScreen> screen;
     QRect screenGeometry;  // the screen in global points (y down) when it was picked
     QRectF rect;           // the region in points from the screen's lower-left corner, y up
+    std::optional<quint32> focusBefore;  // the window that had the keyboard when the pick began
 };
 
 // One recording as the flow drives it. The real one is the engine; tests

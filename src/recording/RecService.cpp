@@ -120,7 +120,7 @@ void RecService::showOptions(const RecPick& pick)
         if (self) self->cancelFlow();
     };
     m_optionsBar->place(globalRect(), m_screen);
-    m_optionsBar->showAndFocus();
+    m_optionsBar->showAndFocus(pick.focusBefore);
     qApp->installEventFilter(this);
     m_escFilterInstalled = true;
     // Said now rather than once recording: a toast then would be recorded.

@@ -9,6 +9,7 @@
 #include "platform/Microphone.h"
 #include "platform/PlatformServices.h"
 #include "platform/SerialQueue.h"
+#include "platform/WindowFocus.h"
 #include "platform/media/MediaClock.h"
 
 #include <QDir>
@@ -54,12 +55,14 @@ void RecSystemPorts::beginPick(std::function<void(std::optional<RecPick>)> done)
 {
     SelRequest request;
     request.mode = SelRequest::Mode::pickRect;
-    request.pickRectCompletion = [done = std::move(done)](std::optional<SelPickedRect> picked) {
+    // The options bar takes the keyboard after the pick and hands it back to this window.
+    const std::optional<platform::NativeWindowId> focusBefore = platform::windowFocus().activeWindow();
+    request.pickRectCompletion = [done = std::move(done), focusBefore](std::optional<SelPickedRect> picked) {
         if (!picked) {
             done(std::nullopt);
             return;
         }
-        done(RecPick{picked->screen, picked->screenGeometry, picked->rectFromBottomLeft()});
+        done(RecPick{picked->screen, picked->screenGeometry, picked->rectFromBottomLeft(), focusBefore});
     };
     SelOverlayController::shared().begin(std::move(request));
 }
