@@ -1,6 +1,7 @@
 #include "tools/QuickBarcodePanel.h"
 
 #include "platform/Clipboard.h"
+#include "platform/FloatingWindows.h"
 #include "platform/LinkOpener.h"
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
