@@ -24,12 +24,15 @@ class NumberedPage {
 public:
     static constexpr int rowsPerNotch = 50;
 
-    // `place`: the window's geometry (global pixels); `lines`: the page's length.
-    NumberedPage(QRect place, int lines)
+    // `place`: the window's geometry (global pixels); `lines`: the page's
+    // length; `repeated`: with a band of 18 identical rows.
+    NumberedPage(QRect place, int lines, bool repeated = false)
     {
         const QString at =
             QStringLiteral("%1,%2,%3,%4").arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height());
-        m_process.start("/usr/bin/python3", {KLIPO_NUMBERED_PAGE, at, QString::number(lines)});
+        QStringList args{KLIPO_NUMBERED_PAGE, at, QString::number(lines)};
+        if (repeated) args << QStringLiteral("repeated");
+        m_process.start("/usr/bin/python3", args);
         const QList<QByteArray> words = waitForLine("shown", 15000).split(' ');
         if (words.size() == 5) m_area = QRect(words[1].toInt(), words[2].toInt(), words[3].toInt(), words[4].toInt());
     }
@@ -80,10 +83,10 @@ inline QImage settledGrab(platform::RegionGrabber& grabber, const QRect& rectPx)
     return {};
 }
 
-// How far a still moved against the one before: the least s with the newer
-// still's rows 0.. equal to the older one's rows s..; 0 when they are equal,
-// -1 when no shift explains the change.
-inline int shiftBetween(const QImage& older, const QImage& newer)
+// How far a still moved against the one before: the least s (or only
+// `expected`, when given) with the newer still's rows 0.. equal to the older
+// one's rows s..; 0 when they are equal, -1 when no shift explains the change.
+inline int shiftBetween(const QImage& older, const QImage& newer, int expected = -1)
 {
     if (older.size() != newer.size() || older.format() != newer.format()) return -1;
     const auto rowKeys = [](const QImage& image) {
@@ -96,7 +99,7 @@ inline int shiftBetween(const QImage& older, const QImage& newer)
     const std::vector<size_t> a = rowKeys(older), b = rowKeys(newer);
     const int h = older.height();
     for (int s = 0; s < h; ++s)
-        if (std::equal(b.begin(), b.end() - s, a.begin() + s) &&
+        if ((expected < 0 || s == 0 || s == expected) && std::equal(b.begin(), b.end() - s, a.begin() + s) &&
             newer.copy(0, 0, newer.width(), h - s) == older.copy(0, s, older.width(), h - s))
             return s;
     return -1;
@@ -118,7 +121,7 @@ inline QImage scrolledReference(const QRect& rectPx, int maxNotches, int perNotc
         wheel->scroll(rectPx.center(), 1);
         QTest::qWait(100);
         const QImage next = settledGrab(*grabber, rectPx);
-        const int step = next.isNull() ? -1 : shiftBetween(last, next);
+        const int step = next.isNull() ? -1 : shiftBetween(last, next, perNotch > 0 ? perNotch : -1);
         if (step == 0 && perNotch == 0) break;  // the end of the content
         if (step <= 0 || (perNotch > 0 && step != perNotch)) return {};
         bands << next.copy(0, next.height() - step, next.width(), step);
@@ -151,10 +154,11 @@ public:
     TerminalPage(QPoint at, int columns, int rows, const QString& command)
     {
         const QString title = QStringLiteral("klipo-terminal-page");
-        m_process.start(QStringLiteral("xterm"),
-                        {"-T", title, "-geometry", QStringLiteral("%1x%2+%3+%4").arg(columns).arg(rows).arg(at.x()).arg(at.y()),
-                         "-fa", "DejaVu Sans Mono", "-fs", "10", "-bg", "white", "-fg", "black", "+sb", "-e", "sh",
-                         "-c", command + QStringLiteral("; printf '\033[?25l'; exec sleep 100000")});
+        m_process.start(
+            QStringLiteral("xterm"),
+            {"-T", title, "-geometry", QStringLiteral("%1x%2+%3+%4").arg(columns).arg(rows).arg(at.x()).arg(at.y()),
+             "-fa", "DejaVu Sans Mono", "-fs", "10", "-bg", "white", "-fg", "black", "+sb", "-e", "sh", "-c",
+             command + QStringLiteral("; printf '\033[?25l'; exec sleep 100000")});
         if (!m_process.waitForStarted(5000)) return;
         QProcess search;
         search.start(QStringLiteral("xdotool"), {"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"});
@@ -167,8 +171,8 @@ public:
         QMap<QString, int> values;
         for (const QString& line : QString::fromUtf8(info.readAllStandardOutput()).split('\n'))
             values[line.section(':', 0, 0).trimmed()] = line.section(':', 1).trimmed().toInt();
-        m_area = QRect(values["Absolute upper-left X"], values["Absolute upper-left Y"], values["Width"],
-                       values["Height"]);
+        m_area =
+            QRect(values["Absolute upper-left X"], values["Absolute upper-left Y"], values["Width"], values["Height"]);
     }
     ~TerminalPage()
     {
@@ -184,7 +188,7 @@ public:
     {
         const QPoint c = m_area.center();
         QProcess::execute(QStringLiteral("xdotool"), {"mousemove", QString::number(c.x()), QString::number(c.y()),
-                                                       "click", "--repeat", "150", "--delay", "2", "4"});
+                                                      "click", "--repeat", "150", "--delay", "2", "4"});
         auto grabber = platform::createRegionGrabber();
         return grabber && !settledGrab(*grabber, m_area).isNull();
     }
