@@ -89,17 +89,10 @@ void ScrollCaptureService::toast(const QString& title, const QString& subtitle)
 void ScrollCaptureService::toggle()
 {
     switch (state) {
-    case ScrollState::idle:
-        beginFlow();
-        break;
-    case ScrollState::picking:
-        m_env->closePick();
-        break;
-    case ScrollState::capturing:
-        cancelCapture();
-        break;
-    case ScrollState::stitching:
-        break;
+    case ScrollState::idle: beginFlow(); break;
+    case ScrollState::picking: m_env->closePick(); break;
+    case ScrollState::capturing: cancelCapture(); break;
+    case ScrollState::stitching: break;
     }
 }
 
@@ -174,6 +167,7 @@ void ScrollCaptureService::startCapture(const ScrollTarget& target)
     m_keptCount = m_inputCount = m_consecutiveDuplicates = m_consecutiveErrors = m_framesInWorker = 0;
     m_settleTicks = 0;
     m_looking = false;
+    m_toldTooLow = false;
     m_counters = {};
     m_sinceNewFrame.start();
 
@@ -335,8 +329,7 @@ void ScrollCaptureService::handOver(QImage still, bool settled)
                       [self, generation, notches, carried = hint.has_value()](const ScrollFrameResult& result) {
                           if (!self || self->m_session != generation) return;
                           --self->m_framesInWorker;
-                          if (self->state == ScrollState::capturing)
-                              self->handleFrameResult(result, notches, carried);
+                          if (self->state == ScrollState::capturing) self->handleFrameResult(result, notches, carried);
                       });
 }
 
@@ -360,6 +353,7 @@ void ScrollCaptureService::handleFrameResult(const ScrollFrameResult& result, in
         m_sinceNewFrame.start();
         m_pacer->frameKept(notchesAtGrab, result.offset, result.exactSeam, carriedHint);
         if (m_controlBar) m_controlBar->updateCount(m_keptCount);
+        if (result.unmatched) tellIfTooLow();
         if (m_autoScrolling && (m_pacer->notchTooFar() || m_pacer->inexactScrollsInRow() >= 3)) {
             stopAutoScroll();
             toast(QStringLiteral("自动滚动已停止"),
@@ -375,8 +369,7 @@ void ScrollCaptureService::handleFrameResult(const ScrollFrameResult& result, in
         // The content stopped moving: its end has been reached.
         if (m_autoScrolling && m_consecutiveDuplicates >= duplicatesToStopAuto) stopAutoScroll();
         return;
-    case ScrollFrameResult::Kind::failed:
-        break;
+    case ScrollFrameResult::Kind::failed: break;
     }
     m_pacer->frameNotKept(carriedHint);
     const ScrollStitchError error = result.error.value_or(ScrollStitchError::frameProcessFailed(m_inputCount));
@@ -394,6 +387,20 @@ void ScrollCaptureService::handleFrameResult(const ScrollFrameResult& result, in
     }
     cancelCapture();
     toast(QStringLiteral("滚动长截图失败"), error.errorDescription());
+}
+
+// Two stills that shared nothing: the content moved further than a still
+// can overlap. Where a single wheel notch may move it that far, the region is
+// too low, and the user hears it now rather than from the finished image.
+void ScrollCaptureService::tellIfTooLow()
+{
+    if (m_toldTooLow || !m_config) return;
+    const int maxStep = m_target.pixelRect().height() - m_config->cropTop - m_config->cropBottom - m_config->minOverlap;
+    if (maxStep >= ScrollCaptureGeometry::toPixels(ScrollCaptureGeometry::usualNotchPoints, m_target.scale)) return;
+    m_toldTooLow = true;
+    stopAutoScroll();
+    toast(QStringLiteral("选区太矮"),
+          QStringLiteral("滚轮滚一格就可能超出可拼接的范围（%1 像素），请框选更高的区域").arg(std::max(maxStep, 0)));
 }
 
 // --- Automatic scrolling -----------------------------------------------------
@@ -487,11 +494,8 @@ void ScrollCaptureService::endWithoutImage()
 void ScrollCaptureService::finishForQuit()
 {
     switch (state) {
-    case ScrollState::idle:
-        return;
-    case ScrollState::picking:
-        m_env->closePick();
-        return;
+    case ScrollState::idle: return;
+    case ScrollState::picking: m_env->closePick(); return;
     case ScrollState::capturing:
         if (m_keptCount < 1 && m_framesInWorker == 0) {
             cancelCapture();
@@ -501,8 +505,7 @@ void ScrollCaptureService::finishForQuit()
         teardownCaptureChrome();
         m_worker->finish(nullptr);
         break;
-    case ScrollState::stitching:
-        break;
+    case ScrollState::stitching: break;
     }
     // The completion would come through an event loop that is ending: wait
     // for the outcome here, for a bounded time.
@@ -575,15 +578,10 @@ bool ScrollCaptureService::eventFilter(QObject* watched, QEvent* event)
     // Keys reach us only while one of our windows is active.
     if (event->type() == QEvent::KeyPress && state == ScrollState::capturing) {
         switch (static_cast<QKeyEvent*>(event)->key()) {
-        case Qt::Key_Escape:
-            cancelCapture();
-            return true;
+        case Qt::Key_Escape: cancelCapture(); return true;
         case Qt::Key_Return:
-        case Qt::Key_Enter:
-            finishCapture();
-            return true;
-        default:
-            break;
+        case Qt::Key_Enter: finishCapture(); return true;
+        default: break;
         }
     }
     return QObject::eventFilter(watched, event);

@@ -69,7 +69,7 @@ ScrollFrameResult StitchSession::process(const QImage& frame, std::optional<int>
     const ScrollStitcher::Taken& taken = m_stitcher.lastTaken();
     if (!taken.taken) return ScrollFrameResult::duplicate(m_stitcher.appendedCount());
     return ScrollFrameResult::appended(m_stitcher.takenCount(), m_stitcher.appendedCount(), m_stitcher.takenHeight(),
-                                       taken.offset, taken.exact);
+                                       taken.offset, taken.exact, taken.unmatched);
 }
 
 }  // namespace klipo

@@ -17,10 +17,12 @@ struct ScrollFrameResult {
     std::optional<ScrollStitchError> error;
     int offset = 0;          // appended: rows moved since the previous kept frame
     bool exactSeam = false;  // appended: that offset was matched exactly
+    bool unmatched = false;  // appended: the frames' shared rows agreed nowhere (moved too far)
 
-    static ScrollFrameResult appended(int kept, int input, int canvasHeight, int offset = 0, bool exactSeam = true)
+    static ScrollFrameResult appended(int kept, int input, int canvasHeight, int offset = 0, bool exactSeam = true,
+                                      bool unmatched = false)
     {
-        return {Kind::appended, kept, input, canvasHeight, std::nullopt, offset, exactSeam};
+        return {Kind::appended, kept, input, canvasHeight, std::nullopt, offset, exactSeam, unmatched};
     }
     static ScrollFrameResult duplicate(int input) { return {Kind::duplicate, 0, input, 0, std::nullopt}; }
     static ScrollFrameResult failed(ScrollStitchError error) { return {Kind::failed, 0, 0, 0, error}; }

@@ -132,7 +132,10 @@ struct Capture {
         EXPECT_TRUE(QTest::qWaitFor([&] { return service->framesInWorker() == 0; }, 10000));
         QCoreApplication::processEvents();
     }
-    bool waitIdle() { return QTest::qWaitFor([&] { return service->state == State::idle; }, 10000); }
+    bool waitIdle()
+    {
+        return QTest::qWaitFor([&] { return service->state == State::idle; }, 10000);
+    }
 };
 
 }  // namespace
@@ -219,7 +222,7 @@ TEST(ScrollCapture, aWideRegion_FinishesWhileTheLongImageStillFitsTheMemory)
     c.start();
     for (int i = 0; i < 200 && c.service->state == State::capturing; ++i) {
         if (c.service->framesInWorker() <= 2) c.env->offset += 150;  // a still will be taken
-        c.service->captureTick();  // the worker is not waited for
+        c.service->captureTick();                                    // the worker is not waited for
         QTest::qWait(1);
     }
     ASSERT_TRUE(c.waitIdle());
@@ -242,8 +245,8 @@ TEST(ScrollCapture, start_RefusesRegionsUnder80Rows_AndCropsTheHeaderOnlyWhereIt
         int storedCrop, cropTop;
         bool told;
     };
-    for (const Case& k : {Case{80, 0, 0, false}, Case{239, 120, 0, true}, Case{240, 120, 120, false},
-                          Case{300, -5, 0, false}}) {
+    for (const Case& k :
+         {Case{80, 0, 0, false}, Case{239, 120, 0, true}, Case{240, 120, 120, false}, Case{300, -5, 0, false}}) {
         Capture c;
         c.env->cropTop = k.storedCrop;
         c.start(k.height);
@@ -368,4 +371,25 @@ TEST(ScrollCapture, ownWindows_StayOutOfTheStills)
     EXPECT_TRUE(toast->isVisible());
     EXPECT_FALSE(desktop.moveOwnWindowsOut(region));
     CaptureHUDController::shared().dismiss(false);
+}
+
+// A region lower than a wheel notch moves the page: the first stills that
+// share nothing say so at once, and once; a taller region scrolled the same
+// way says nothing.
+TEST(ScrollCapture, aRegionLowerThanANotch_IsToldAtTheFirstStepItCannotJoin)
+{
+    for (const int height : {150, 300}) {
+        Capture c;
+        c.env->perNotch = 120;
+        c.start(height);
+        c.settle();
+        for (int notch = 0; notch < 3; ++notch) {
+            c.env->offset += 120;
+            c.service->captureTick();
+            c.settle();
+        }
+        const QStringList expected{"选区太矮 / 滚轮滚一格就可能超出可拼接的范围（102 像素），请框选更高的区域"};
+        EXPECT_EQ(c.env->toasts, height == 150 ? expected : QStringList{}) << height;
+        c.service->cancelCapture();
+    }
 }
