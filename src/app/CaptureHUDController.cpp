@@ -31,8 +31,8 @@ void CaptureHUDController::makePanel()
 {
     // Managed by the window manager (so it stacks above normal windows) but
     // never focused: showing it must not take focus from the user's window.
-    auto* panel = new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                                           Qt::WindowDoesNotAcceptFocus);
+    auto* panel = new QWidget(
+        nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
     panel->setAttribute(Qt::WA_ShowWithoutActivating);
     panel->setAttribute(Qt::WA_TranslucentBackground);
     panel->setAttribute(Qt::WA_QuitOnClose, false);
@@ -62,8 +62,10 @@ void CaptureHUDController::show(const QString& title, const QString& subtitle, c
     };
     m_content->onHoverChanged = [self](bool inside) {
         if (!self) return;
-        if (inside) self->m_dismissTimer.stop();
-        else self->scheduleDismiss(hoverLeaveSeconds);
+        if (inside)
+            self->m_dismissTimer.stop();
+        else
+            self->scheduleDismiss(hoverLeaveSeconds);
     };
 
     moveToCorner();
@@ -145,7 +147,32 @@ void CaptureHUDController::moveToCorner()
     if (!screens || !m_panel) return;
     const std::optional<platform::ScreenInfo> screen = screens->screenUnderPointer();
     if (!screen) return;
-    m_panel->move(cornerPosition(screen->availableGeometry));
+    const QPoint usual = cornerPosition(screen->availableGeometry);
+    if (!m_keepOut || !QRect(usual, QSize(width, height)).intersects(*m_keepOut)) {
+        m_panel->move(usual);
+        return;
+    }
+    // Another corner of the same screen, then the corners of the others.
+    QList<QRect> areas{screen->availableGeometry};
+    for (const platform::ScreenInfo& other : screens->screens())
+        if (other.availableGeometry != screen->availableGeometry) areas.append(other.availableGeometry);
+    for (const QRect& area : std::as_const(areas)) {
+        const int left = area.x() + cornerInset;
+        const int top = area.y() + cornerInset;
+        const QPoint low = cornerPosition(area);
+        for (const QPoint& corner : {low, QPoint(low.x(), top), QPoint(left, top), QPoint(left, low.y())}) {
+            if (QRect(corner, QSize(width, height)).intersects(*m_keepOut)) continue;
+            m_panel->move(corner);
+            return;
+        }
+    }
+    m_panel->move(usual);  // nowhere else: better seen than lost
+}
+
+void CaptureHUDController::setKeepOut(std::optional<QRect> area)
+{
+    m_keepOut = area;
+    if (m_keepOut && isShowingToast() && m_panel->frameGeometry().intersects(*m_keepOut)) moveToCorner();
 }
 
 void CaptureHUDController::scheduleDismiss(double seconds)

@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <optional>
+
 class QPropertyAnimation;
 
 namespace klipo {
@@ -32,13 +34,19 @@ public:
 
     static CaptureHUDController& shared();
 
-    void show(const QString& title, const QString& subtitle, const QImage& thumbnail = {},
-              const QString& filePath = {}, double durationSeconds = 2.2);
+    void show(const QString& title, const QString& subtitle, const QImage& thumbnail = {}, const QString& filePath = {},
+              double durationSeconds = 2.2);
     void dismiss(bool animated);
 
     // Takes the toast off the screen at once, before a screen grab (X11 cannot
     // keep our windows out of it). Returns whether it was showing.
     bool hideForCapture();
+
+    // While an area of the screen is captured for a while (a recording), the
+    // toast keeps out of it (global logical coordinates): it shows in another
+    // corner of its screen, or of another screen, when its own corner would
+    // cover it. A toast already up moves at once. None lifts it.
+    void setKeepOut(std::optional<QRect> area);
 
     bool isShowingToast() const;
     QString currentTitle() const;
@@ -62,6 +70,7 @@ private:
     QPropertyAnimation* m_fade = nullptr;
     QTimer m_dismissTimer;
     bool m_fadingOut = false;
+    std::optional<QRect> m_keepOut;
 };
 
 }  // namespace klipo

@@ -40,6 +40,7 @@ void RecService::finalizeStop(quint64 serial, const RecStopResult& result, RecFo
 {
     // The quit took this recording over already.
     if (state != RecState::stopping || serial != m_engineSerial) return;
+    letRegionGo();
     m_engine.reset();
     stopObservingScreenChanges();
     m_screen = nullptr;
@@ -47,10 +48,9 @@ void RecService::finalizeStop(quint64 serial, const RecStopResult& result, RecFo
     state = RecState::idle;
 
     std::optional<RecFiles::ExportResult> saved;
-    if (result.file)
-        saved = RecFiles::exportRecording(*result.file, format, m_ports->captureFolder(), m_ports->now());
-    const RecMessages::Message message = RecMessages::stopOutcome(result, saved ? &*saved : nullptr, elapsed, note,
-                                                                  m_ports->captureFolderDisplayName());
+    if (result.file) saved = RecFiles::exportRecording(*result.file, format, m_ports->captureFolder(), m_ports->now());
+    const RecMessages::Message message =
+        RecMessages::stopOutcome(result, saved ? &*saved : nullptr, elapsed, note, m_ports->captureFolderDisplayName());
     m_ports->toast(message.title, message.text, message.file);
     if (saved && saved->ok()) m_lastSaved = saved->savedPath;
     if (onSavedForTest) onSavedForTest(saved && saved->ok() ? saved->savedPath : std::nullopt);

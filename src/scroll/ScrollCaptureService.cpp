@@ -261,7 +261,7 @@ void ScrollCaptureService::captureTick()
         return;
     }
     // A window of ours that moved leaves the content underneath to repaint.
-    if (m_env->moveOwnWindowsOut(m_target.globalRect())) m_settleTicks = 2;
+    if (m_env->moveOwnWindowsOut(m_target.globalRect(), {m_regionWindow, m_controlBar})) m_settleTicks = 2;
     if (m_settleTicks > 0) {
         --m_settleTicks;
         ++m_counters.skippedForWindows;
@@ -564,6 +564,7 @@ void ScrollCaptureService::teardownCaptureChrome()
     }
     m_regionWindow = nullptr;
     m_controlBar = nullptr;
+    m_env->releaseOwnWindows();
 }
 
 void ScrollCaptureService::stopObservingScreens()

@@ -62,7 +62,8 @@ public:
     }
     std::unique_ptr<platform::WheelScroller> openScroller() override { return std::make_unique<Wheel>(*this); }
     int maxCanvasHeight(int) override { return canvasCap; }
-    bool moveOwnWindowsOut(const QRectF&) override { return false; }
+    bool moveOwnWindowsOut(const QRectF&, const QList<QWidget*>&) override { return false; }
+    void releaseOwnWindows() override {}
     void toast(const QString& title, const QString& subtitle) override { toasts << title + " / " + subtitle; }
     void deliver(const QImage& image, const QString& noteSuffix, int inexactSeams) override
     {
@@ -366,10 +367,10 @@ TEST(ScrollCapture, ownWindows_StayOutOfTheStills)
     DesktopScrollEnvironment desktop;
     const QRectF region(screen.width() / 2, screen.height() / 2, screen.width() / 2, screen.height() / 2);
     ASSERT_TRUE(toast->frameGeometry().intersects(region.toRect()));
-    EXPECT_TRUE(desktop.moveOwnWindowsOut(region));
+    EXPECT_TRUE(desktop.moveOwnWindowsOut(region, {}));
     EXPECT_FALSE(toast->frameGeometry().intersects(region.toRect()));
     EXPECT_TRUE(toast->isVisible());
-    EXPECT_FALSE(desktop.moveOwnWindowsOut(region));
+    EXPECT_FALSE(desktop.moveOwnWindowsOut(region, {}));
     CaptureHUDController::shared().dismiss(false);
 }
 

@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QScreen>
 #include <QTest>
+#include <QWidget>
 
 using namespace klipo;
 
@@ -175,4 +176,33 @@ TEST_F(ProgramsDesktop, scrolledDownBackAndOnDown_GivesEachRowOnce_TallOrLow)
         EXPECT_TRUE(sameImage(finish(), reference));
         EXPECT_EQ(m_env->inexactSeams, 0);
     }
+}
+
+// One of our windows (the library, say) in front of the region: it is kept
+// out of every still for the whole capture, and back afterwards.
+TEST_F(ProgramsDesktop, ourWindowInFrontOfTheRegion_IsNotInTheLongImage_AndComesBackAfter)
+{
+    test::NumberedPage page(QRect(300, 20, 640, 800), 400);
+    ASSERT_TRUE(page.shown()) << "needs python3-tk";
+    const QRect region = page.area().adjusted(2, 30, -60, -100);
+    ASSERT_TRUE(page.toTop());
+    const QImage reference = test::pageReference(region, 8);
+    ASSERT_FALSE(reference.isNull()) << "the page did not move 50 rows a notch";
+    ASSERT_TRUE(page.toTop());
+
+    QWidget library;
+    library.setWindowTitle(QStringLiteral("KlipoVersa"));
+    library.setStyleSheet(QStringLiteral("background: #3050a0"));
+    library.setGeometry(region.left() + 100, region.top() + 150, 500, 300);
+    library.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&library));
+    library.raise();
+    library.activateWindow();
+    QTest::qWait(300);
+
+    ASSERT_TRUE(start(region));
+    turnWheel(region.center(), 8);
+    EXPECT_TRUE(sameImage(finish(), reference));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return library.isVisible(); }, 3000));
+    EXPECT_EQ(library.geometry().topLeft(), QPoint(region.left() + 100, region.top() + 150));
 }
