@@ -2,8 +2,10 @@
 
 #include "platform/WindowFocus.h"
 #include "platform/WindowStacking.h"
+#include "platform/overlay/OverlayDesktop.h"
 
 #include <QApplication>
+#include <QRegion>
 #include <QWindow>
 
 #include <algorithm>
@@ -108,16 +110,26 @@ OwnWindowsKeptOut::~OwnWindowsKeptOut()
     }
 }
 
-bool OwnWindowsKeptOut::overRegion(QWidget* window) const
+bool OwnWindowsKeptOut::overRegion(QWidget* window, const QList<DesktopWindow>& frontToBack) const
 {
     if (std::any_of(m_staying.begin(), m_staying.end(), [window](const QPointer<QWidget>& w) { return w == window; }))
         return false;
-    return window->frameGeometry().intersects(m_region);
+    QRegion seen(window->frameGeometry() & m_region);
+    if (seen.isEmpty()) return false;
+    // Where other programs' windows lie in front of it, it does not show:
+    // one hidden behind them stays where it is in the stack.
+    const qint64 self = overlayDesktop().ownProcessId();
+    for (const DesktopWindow& other : frontToBack) {
+        if (other.id == NativeWindowId(window->internalWinId())) return !seen.isEmpty();
+        if (!other.hidden && other.pid != self) seen -= other.frameRectPx;
+    }
+    return true;  // not among the managed windows: taken as shown
 }
 
 bool OwnWindowsKeptOut::check()
 {
-    HiddenOwnWindows hidden = HiddenOwnWindows::hideWhere([this](QWidget* w) { return overRegion(w); }, true);
+    const QList<DesktopWindow> frontToBack = overlayDesktop().windowsFrontToBack();
+    HiddenOwnWindows hidden = HiddenOwnWindows::hideWhere([&](QWidget* w) { return overRegion(w, frontToBack); }, true);
     if (hidden.isEmpty()) return false;
     m_hidden.append(std::move(hidden));
     return true;

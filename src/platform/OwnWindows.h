@@ -12,6 +12,8 @@
 
 namespace klipo::platform {
 
+struct DesktopWindow;
+
 // Our windows taken off the screen for a screen grab (X11 cannot leave a
 // program's own windows out of it) and put back afterwards. Windows that go
 // away by themselves (a toast) should be dismissed by their owners instead:
@@ -55,8 +57,9 @@ private:
 // Our windows kept out of a region of the screen while it is captured for a
 // while (a long screenshot, a recording): those over it are hidden at every
 // check(), which runs every 100 ms (also ones that come over it later), and
-// all come back when this ends. The capture's own windows (its frame, its bars, the toast, which
-// keeps out by itself) and pinned images stay.
+// all come back when this ends. Windows that other programs' windows cover
+// there stay; so do the capture's own windows (its frame, its bars, the
+// toast, which keeps out by itself) and pinned images.
 class OwnWindowsKeptOut : public QObject {
 public:
     // `region`: global, in the coordinates of the windows' geometry.
@@ -68,7 +71,7 @@ public:
     void alsoStaying(QWidget* window) { m_staying.append(window); }
 
 private:
-    bool overRegion(QWidget* window) const;
+    bool overRegion(QWidget* window, const QList<DesktopWindow>& frontToBack) const;
 
     QRect m_region;
     QList<QPointer<QWidget>> m_staying;
