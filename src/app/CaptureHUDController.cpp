@@ -31,8 +31,8 @@ void CaptureHUDController::makePanel()
 {
     // Managed by the window manager (so it stacks above normal windows) but
     // never focused: showing it must not take focus from the user's window.
-    auto* panel = new QWidget(
-        nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
+    auto* panel = new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                                           Qt::WindowDoesNotAcceptFocus);
     panel->setAttribute(Qt::WA_ShowWithoutActivating);
     panel->setAttribute(Qt::WA_TranslucentBackground);
     panel->setAttribute(Qt::WA_QuitOnClose, false);
@@ -62,10 +62,8 @@ void CaptureHUDController::show(const QString& title, const QString& subtitle, c
     };
     m_content->onHoverChanged = [self](bool inside) {
         if (!self) return;
-        if (inside)
-            self->m_dismissTimer.stop();
-        else
-            self->scheduleDismiss(hoverLeaveSeconds);
+        if (inside) self->m_dismissTimer.stop();
+        else self->scheduleDismiss(hoverLeaveSeconds);
     };
 
     moveToCorner();

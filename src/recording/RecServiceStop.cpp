@@ -48,9 +48,10 @@ void RecService::finalizeStop(quint64 serial, const RecStopResult& result, RecFo
     state = RecState::idle;
 
     std::optional<RecFiles::ExportResult> saved;
-    if (result.file) saved = RecFiles::exportRecording(*result.file, format, m_ports->captureFolder(), m_ports->now());
-    const RecMessages::Message message =
-        RecMessages::stopOutcome(result, saved ? &*saved : nullptr, elapsed, note, m_ports->captureFolderDisplayName());
+    if (result.file)
+        saved = RecFiles::exportRecording(*result.file, format, m_ports->captureFolder(), m_ports->now());
+    const RecMessages::Message message = RecMessages::stopOutcome(result, saved ? &*saved : nullptr, elapsed, note,
+                                                                  m_ports->captureFolderDisplayName());
     m_ports->toast(message.title, message.text, message.file);
     if (saved && saved->ok()) m_lastSaved = saved->savedPath;
     if (onSavedForTest) onSavedForTest(saved && saved->ok() ? saved->savedPath : std::nullopt);

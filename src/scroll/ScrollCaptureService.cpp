@@ -89,10 +89,17 @@ void ScrollCaptureService::toast(const QString& title, const QString& subtitle)
 void ScrollCaptureService::toggle()
 {
     switch (state) {
-    case ScrollState::idle: beginFlow(); break;
-    case ScrollState::picking: m_env->closePick(); break;
-    case ScrollState::capturing: cancelCapture(); break;
-    case ScrollState::stitching: break;
+    case ScrollState::idle:
+        beginFlow();
+        break;
+    case ScrollState::picking:
+        m_env->closePick();
+        break;
+    case ScrollState::capturing:
+        cancelCapture();
+        break;
+    case ScrollState::stitching:
+        break;
     }
 }
 
@@ -329,7 +336,8 @@ void ScrollCaptureService::handOver(QImage still, bool settled)
                       [self, generation, notches, carried = hint.has_value()](const ScrollFrameResult& result) {
                           if (!self || self->m_session != generation) return;
                           --self->m_framesInWorker;
-                          if (self->state == ScrollState::capturing) self->handleFrameResult(result, notches, carried);
+                          if (self->state == ScrollState::capturing)
+                              self->handleFrameResult(result, notches, carried);
                       });
 }
 
@@ -369,7 +377,8 @@ void ScrollCaptureService::handleFrameResult(const ScrollFrameResult& result, in
         // The content stopped moving: its end has been reached.
         if (m_autoScrolling && m_consecutiveDuplicates >= duplicatesToStopAuto) stopAutoScroll();
         return;
-    case ScrollFrameResult::Kind::failed: break;
+    case ScrollFrameResult::Kind::failed:
+        break;
     }
     m_pacer->frameNotKept(carriedHint);
     const ScrollStitchError error = result.error.value_or(ScrollStitchError::frameProcessFailed(m_inputCount));
@@ -494,8 +503,11 @@ void ScrollCaptureService::endWithoutImage()
 void ScrollCaptureService::finishForQuit()
 {
     switch (state) {
-    case ScrollState::idle: return;
-    case ScrollState::picking: m_env->closePick(); return;
+    case ScrollState::idle:
+        return;
+    case ScrollState::picking:
+        m_env->closePick();
+        return;
     case ScrollState::capturing:
         if (m_keptCount < 1 && m_framesInWorker == 0) {
             cancelCapture();
@@ -505,7 +517,8 @@ void ScrollCaptureService::finishForQuit()
         teardownCaptureChrome();
         m_worker->finish(nullptr);
         break;
-    case ScrollState::stitching: break;
+    case ScrollState::stitching:
+        break;
     }
     // The completion would come through an event loop that is ending: wait
     // for the outcome here, for a bounded time.

@@ -98,8 +98,8 @@ QImage decodePicture(const QString& path, int index)
                                          frame->height, AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr);
         const int space = frame->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_ITU601;
         const int* coefficients = sws_getCoefficients(space);
-        sws_setColorspaceDetails(sws, coefficients, frame->color_range == AVCOL_RANGE_JPEG, coefficients, 1, 0, 1 << 16,
-                                 1 << 16);
+        sws_setColorspaceDetails(sws, coefficients, frame->color_range == AVCOL_RANGE_JPEG, coefficients, 1, 0,
+                                 1 << 16, 1 << 16);
         std::uint8_t* out[4] = {picture.bits(), nullptr, nullptr, nullptr};
         const int outStride[4] = {int(picture.bytesPerLine()), 0, 0, 0};
         sws_scale(sws, frame->data, frame->linesize, 0, frame->height, out, outStride);
@@ -166,8 +166,8 @@ public:
     QStringList received;
 
 public Q_SLOTS:
-    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body, const QStringList&,
-                const QVariantMap&, int)
+    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
+                const QStringList&, const QVariantMap&, int)
     {
         received << summary + "|" + body;
         return uint(received.size());
@@ -295,12 +295,7 @@ protected:
         QTest::qWait(300);
         const QPoint a = region.topLeft(), b = region.center(), c = region.bottomRight() + QPoint(1, 1);
         xdotool(QStringLiteral("mousemove %1 %2 mousedown 1 mousemove %3 %4 mousemove %5 %6 mouseup 1")
-                    .arg(a.x())
-                    .arg(a.y())
-                    .arg(b.x())
-                    .arg(b.y())
-                    .arg(c.x())
-                    .arg(c.y()));
+                    .arg(a.x()).arg(a.y()).arg(b.x()).arg(b.y()).arg(c.x()).arg(c.y()));
         if (!QTest::qWaitFor([] { return !overlayShown(); }, 3000)) return false;
         QTest::qWait(300);
         return true;
@@ -430,7 +425,8 @@ TEST_F(RecDesktopTest, hotKeyPickStartAndHotKey_SaveTheRegion_AndAQuitBySignalKe
 {
     FakeNotificationServer notifications;
     QDBusConnection bus = QDBusConnection::sessionBus();
-    ASSERT_TRUE(bus.registerObject("/org/freedesktop/Notifications", &notifications, QDBusConnection::ExportAllSlots) &&
+    ASSERT_TRUE(bus.registerObject("/org/freedesktop/Notifications", &notifications,
+                                   QDBusConnection::ExportAllSlots) &&
                 bus.registerService("org.freedesktop.Notifications"));
 
     QProcess app;
@@ -602,8 +598,7 @@ TEST_F(RecDesktopTest, selfCheck_PrintsItsLine_AndEndsWithItsStatus)
 {
     const auto run = [&](const QString& seconds, const QString& screen, QString* line) {
         QProcess app;
-        if (!launch(app, {{"KLIPO_REC_SELFTEST", seconds},
-                          {"KLIPO_REC_SELFTEST_SCREEN", screen},
+        if (!launch(app, {{"KLIPO_REC_SELFTEST", seconds}, {"KLIPO_REC_SELFTEST_SCREEN", screen},
                           {"KLIPO_REC_SELFTEST_DIR", m_folder}}))
             return -1;
         (void)QTest::qWaitFor([&] { return app.state() == QProcess::NotRunning; }, 30000);

@@ -94,8 +94,8 @@ protected:
     {
         service.toggle();
         const QRect g = screen()->geometry();
-        ports->pickDone(
-            RecPick{screen(), g, QRectF(global.x(), g.height() - global.bottom(), global.width(), global.height())});
+        ports->pickDone(RecPick{screen(), g, QRectF(global.x(), g.height() - global.bottom(), global.width(),
+                                                    global.height())});
     }
     FakeRecorder& startThroughTheBar(QRectF global, RecOptions options = {})
     {

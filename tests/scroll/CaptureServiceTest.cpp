@@ -133,10 +133,7 @@ struct Capture {
         EXPECT_TRUE(QTest::qWaitFor([&] { return service->framesInWorker() == 0; }, 10000));
         QCoreApplication::processEvents();
     }
-    bool waitIdle()
-    {
-        return QTest::qWaitFor([&] { return service->state == State::idle; }, 10000);
-    }
+    bool waitIdle() { return QTest::qWaitFor([&] { return service->state == State::idle; }, 10000); }
 };
 
 }  // namespace
@@ -223,7 +220,7 @@ TEST(ScrollCapture, aWideRegion_FinishesWhileTheLongImageStillFitsTheMemory)
     c.start();
     for (int i = 0; i < 200 && c.service->state == State::capturing; ++i) {
         if (c.service->framesInWorker() <= 2) c.env->offset += 150;  // a still will be taken
-        c.service->captureTick();                                    // the worker is not waited for
+        c.service->captureTick();  // the worker is not waited for
         QTest::qWait(1);
     }
     ASSERT_TRUE(c.waitIdle());
@@ -246,8 +243,8 @@ TEST(ScrollCapture, start_RefusesRegionsUnder80Rows_AndCropsTheHeaderOnlyWhereIt
         int storedCrop, cropTop;
         bool told;
     };
-    for (const Case& k :
-         {Case{80, 0, 0, false}, Case{239, 120, 0, true}, Case{240, 120, 120, false}, Case{300, -5, 0, false}}) {
+    for (const Case& k : {Case{80, 0, 0, false}, Case{239, 120, 0, true}, Case{240, 120, 120, false},
+                          Case{300, -5, 0, false}}) {
         Capture c;
         c.env->cropTop = k.storedCrop;
         c.start(k.height);
