@@ -185,7 +185,33 @@ void CaptureHUDController::moveToCorner()
     if (!screens || !m_panel) return;
     const std::optional<platform::ScreenInfo> screen = screens->screenUnderPointer();
     if (!screen) return;
-    m_panel->move(cornerPosition(screen->availableGeometry, m_panel->height()));
+    const int panelHeight = m_panel->height();
+    const QPoint usual = cornerPosition(screen->availableGeometry, panelHeight);
+    if (!m_keepOut || !QRect(usual, QSize(width, panelHeight)).intersects(*m_keepOut)) {
+        m_panel->move(usual);
+        return;
+    }
+    // Another corner of the same screen, then the corners of the others.
+    QList<QRect> areas{screen->availableGeometry};
+    for (const platform::ScreenInfo& other : screens->screens())
+        if (other.availableGeometry != screen->availableGeometry) areas.append(other.availableGeometry);
+    for (const QRect& area : std::as_const(areas)) {
+        const int left = area.x() + cornerInset;
+        const int top = area.y() + cornerInset;
+        const QPoint low = cornerPosition(area, panelHeight);
+        for (const QPoint& corner : {low, QPoint(low.x(), top), QPoint(left, top), QPoint(left, low.y())}) {
+            if (QRect(corner, QSize(width, panelHeight)).intersects(*m_keepOut)) continue;
+            m_panel->move(corner);
+            return;
+        }
+    }
+    m_panel->move(usual);  // nowhere else: better seen than lost
+}
+
+void CaptureHUDController::setKeepOut(std::optional<QRect> area)
+{
+    m_keepOut = area;
+    if (m_keepOut && isShowingToast() && m_panel->frameGeometry().intersects(*m_keepOut)) moveToCorner();
 }
 
 void CaptureHUDController::scheduleDismiss(double seconds)
