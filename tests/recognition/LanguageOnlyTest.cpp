@@ -1,0 +1,137 @@
+// Only language is translated: paths, web addresses, file names, commands,
+// code and numbers come out of a translation as they went in, a terminal's
+// listing is no language at all, and no message names a language by a bare
+// code.
+#include "TextPictures.h"
+#include "platform/text/ApertiumTranslator.h"
+#include "platform/text/Cld2LanguageDetector.h"
+#include "recognition/LiteralPieces.h"
+#include "recognition/ResultModel.h"
+#include "recognition/ResultTranslationRun.h"
+#include "recognition/TranslationPlanner.h"
+
+#include <gtest/gtest.h>
+
+using namespace klipo;
+namespace TP = klipo::TranslationPlanner;
+
+namespace {
+
+TextBlock block(const QString& text, bool monospaced = false, int region = -1)
+{
+    TextLine line = test::modelLine(text, 10, 10, 600, 20);
+    line.monospaced = monospaced;
+    line.region = region;
+    return {{line}, text, {}};
+}
+
+QStringList literalsOf(const QString& text, bool monospaced = false)
+{
+    QStringList found;
+    for (const LiteralPieces::Piece& p : LiteralPieces::find(text, monospaced)) found << text.mid(p.start, p.length);
+    return found;
+}
+
+}  // namespace
+
+TEST(LiteralPieces, findsWhatIsNotLanguage_AndLeavesWordsAndSentencePunctuationOut)
+{
+    EXPECT_EQ(literalsOf("Abre https://ejemplo.es/es_news.html y guarda es_news.html, luego (ver docs/guia.md)."),
+              QStringList({"https://ejemplo.es/es_news.html", "es_news.html", "docs/guia.md"}));
+    EXPECT_EQ(literalsOf("Llama a tokio::spawn o a leer_archivo() con --force, versión 5.2.15-2+b2 de 3f2a9c1"),
+              QStringList({"tokio::spawn", "leer_archivo()", "--force", "5.2.15-2+b2", "3f2a9c1"}));
+    EXPECT_EQ(literalsOf("Escribe a ana@ejemplo.org desde ~/Descargas o /usr/share/doc"),
+              QStringList({"ana@ejemplo.org", "~/Descargas", "/usr/share/doc"}));
+    // Words, abbreviations and a slash between words are language.
+    EXPECT_TRUE(literalsOf("Por ej. el tren y/o el autobús, p.ej. mañana, e.g. today.").isEmpty());
+
+    // A terminal's command line with its prompt, a listing's row and a line
+    // of code are kept whole; a comment is language.
+    const QString prompt = "usuario@equipo:~/src$ sudo apt install ii bash";
+    EXPECT_EQ(literalsOf(prompt, true), QStringList({prompt}));
+    EXPECT_EQ(literalsOf("$ ls -la", true), QStringList({"$ ls -la"}));
+    const QString row = "drwxr-xr-x 2 root root 4096 Dec 7 12:57 configs";
+    EXPECT_EQ(literalsOf(row, true), QStringList({row}));
+    EXPECT_EQ(literalsOf("let handle = tokio::spawn(async move {", true).size(), 1);
+    EXPECT_EQ(literalsOf("// Lee el archivo de la configuración", true), QStringList());
+}
+
+TEST(TranslationPlanner, onlyLanguageCounts_ABlockOfCommandsAndCodeIsNotTranslated)
+{
+    const platform::Cld2LanguageDetector cld2;
+    const std::vector<TextBlock> blocks = {
+        block("$ ls -la /var/log", true),
+        block("-rw-r--r-- 1 root root 2469156 Oct 30 2019 chi_sim.traineddata", true),
+        block("El archivo es_news.html contiene las noticias de hoy para el boletín."),
+        block("https://ejemplo.es/es_news.html"),
+    };
+    const TP::Plan plan = TP::plan(blocks, "en", &cld2);
+    ASSERT_EQ(plan.blocksToTranslate.size(), 1u);
+    EXPECT_EQ(plan.blocksToTranslate[0].text, blocks[2].text);
+    EXPECT_EQ(plan.sourceLanguage, QStringLiteral("es"));
+
+    // An unnamed line of a terminal goes with the terminal's other lines, not
+    // with a Spanish page beside it.
+    const std::vector<TextBlock> sideBySide = {
+        block("La reunión empieza a las diez y termina antes del almuerzo en la oficina.", false, 0),
+        block("Los niños juegan en el parque después de la escuela con sus amigos.", false, 0),
+        block("Your branch is up to date with the remote branch.", true, 1),
+        block("modified: src/reader/layout.cpp", true, 1),
+    };
+    const TP::Plan both = TP::plan(sideBySide, "en", &cld2);
+    ASSERT_EQ(both.blocksToTranslate.size(), 2u);
+    EXPECT_EQ(both.blocksToTranslate[1].text, sideBySide[1].text);
+}
+
+// With the pack on this machine (apertium-eng-spa): what is not language
+// comes back exactly as it went in.
+TEST(ResultTranslationRun, keepsPathsAddressesFileNamesAndCommandsAsTheyAre)
+{
+    const platform::ApertiumTranslator apertium(nullptr);
+    if (apertium.status("es", "en") != platform::LanguagePairStatus::Installed)
+        GTEST_SKIP() << "apertium-eng-spa is not installed";
+    // Each text with what its translation must hold as it is.
+    const std::pair<QString, QString> cases[] = {
+        {"Abre https://ejemplo.es/es_news.html en el navegador", "https://ejemplo.es/es_news.html"},
+        {"es_news.html contiene las noticias de hoy", "es_news.html"},
+        {"Ver ejemplo.es/es_news.html", "ejemplo.es/es_news.html"},
+        {"Guarda el archivo en la carpeta docs/manual_es.md antes de salir.", "docs/manual_es.md"},
+        {"Llama a tokio::spawn cuando la tarea es larga.", "tokio::spawn"},
+        {"Para instalarlo escribe apt-get install bash en la terminal.", "apt-get install bash"},
+    };
+    std::vector<TextBlock> blocks;
+    for (const auto& c : cases) blocks.push_back(block(c.first));
+    const TranslationJob job{
+        test::drawPicture(QSize(700, 400), {}), blocks, 1.0, QStringLiteral("es"), QStringLiteral("en"), true};
+    const TranslationRunOutcome outcome = ResultTranslationRun::run(job, {});
+    ASSERT_EQ(outcome.kind, TranslationRunOutcome::Kind::Translated) << qPrintable(outcome.failure);
+    ASSERT_EQ(outcome.translations.size(), std::size(cases));
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_TRUE(outcome.translations[i].contains(cases[i].second)) << qPrintable(outcome.translations[i]);
+    EXPECT_TRUE(outcome.translatedJoined.contains("folder")) << qPrintable(outcome.translatedJoined);
+}
+
+TEST(ResultModel, aListingOfFiles_IsNothingToTranslate_AndNoMessageShowsALanguageCode)
+{
+    const std::vector<TextBlock> listing = {
+        block("total 48", true),
+        block("drwxr-xr-x 2 root root 4096 Dec 7 12:57 configs", true),
+        block("-rw-r--r-- 1 root root 89384811 Oct 30 2019 Latin.traineddata", true),
+        block("-rw-r--r-- 1 root root 572 Jan 11 2023 pdf.ttf", true),
+    };
+    for (const char* target : {"en", "zh-Hans"}) {
+        ResultModel model;
+        EXPECT_FALSE(model.start(test::drawPicture(QSize(400, 300), {}), listing, 1, target, std::nullopt));
+        EXPECT_EQ(model.status(), ResultModel::noTextStatus) << target;
+    }
+
+    // Languages the program has no name for.
+    platform::ApertiumTranslator apertium(nullptr);
+    const QString message = apertium.prepare(QStringLiteral("rw"), QStringLiteral("en")).message;
+    EXPECT_FALSE(message.isEmpty());
+    EXPECT_FALSE(message.contains(QLatin1String("rw"))) << qPrintable(message);
+    EXPECT_TRUE(message.contains(QStringLiteral("英语"))) << qPrintable(message);
+    const QString into = apertium.prepare(QStringLiteral("es"), QStringLiteral("xq")).message;
+    EXPECT_FALSE(into.contains(QLatin1String("xq"))) << qPrintable(into);
+    EXPECT_FALSE(ResultModel::alreadyInTargetStatus(QStringLiteral("xq")).contains(QLatin1String("xq")));
+}
