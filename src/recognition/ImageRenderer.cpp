@@ -232,6 +232,26 @@ qreal freeRightEdge(const QImage& rgb, const QRectF& rect, const QColor& backgro
     return std::max(rect.right(), qreal(std::min(x, rgb.width())));
 }
 
+// The height a line's box would have were its text to reach from the
+// ascenders down to the descenders: a box is tight around the ink, so a line
+// of only small letters ("su nuevo cauce.") is half as high as one of the
+// same style with capitals and descenders.
+qreal nominalHeight(const TextLine& line)
+{
+    static const QString tall = QStringLiteral("bdfhklt0123456789/()[]{}|!?#%&@");
+    static const QString deep = QStringLiteral("gjpqy,;()[]{}|");
+    bool ascends = false;
+    bool descends = false;
+    for (const QChar c : line.text) {
+        if (c.unicode() >= 0x2E80) return line.rect.height();  // CJK fills the line
+        ascends = ascends || c.isUpper() || tall.contains(c) || (c.isLetter() && c.unicode() >= 0xC0);
+        descends = descends || deep.contains(c);
+    }
+    // Shares of the full height measured on read lines (proportional faces at 12-24 px).
+    const qreal share = ascends && descends ? 1.0 : ascends ? 0.85 : descends ? 0.65 : 0.5;
+    return line.rect.height() / share;
+}
+
 qreal medianOf(std::vector<qreal> values)
 {
     std::sort(values.begin(), values.end());
@@ -253,12 +273,18 @@ std::vector<std::vector<LayoutFragment>> pictureFragments(const QImage& base, co
     };
     std::vector<Sized> all;
     for (size_t b = 0; b < blocks.size(); ++b) {
-        out[b] = allFragments(blocks[b].lines, blocks[b].translated);
+        const std::vector<TextLine>& lines = blocks[b].lines;
+        out[b] = allFragments(lines, blocks[b].translated);
         std::vector<qreal> heights;
-        for (const TextLine& l : blocks[b].lines) heights.push_back(l.rect.height());
-        for (LayoutFragment& f : out[b]) {
+        for (const TextLine& l : lines) heights.push_back(nominalHeight(l));
+        for (size_t i = 0; i < out[b].size(); ++i) {
+            LayoutFragment& f = out[b][i];
             if (f.text.isEmpty()) continue;
-            Sized sized{&f, f.wraps ? medianOf(heights) : f.rect.height(), f.rect.right(), 0};
+            const qreal height = f.wraps ? medianOf(heights) : heights[out[b].size() == lines.size() ? i : 0];
+            // A one-line fragment gets the room of its style's full line.
+            if (!f.wraps && height > f.rect.height())
+                f.rect.adjust(0, -(height - f.rect.height()) / 2, 0, (height - f.rect.height()) / 2);
+            Sized sized{&f, height, f.rect.right(), 0};
             if (!f.wraps && !rgb.isNull())
                 sized.freeRight = freeRightEdge(rgb, f.rect, backgroundColor(base, f.rect).color);
             const QRectF room = f.wraps ? f.rect.adjusted(1, 0, -1, 0)

@@ -15,9 +15,10 @@ namespace IR = klipo::ImageRenderer;
 
 namespace {
 
-IR::RenderBlock oneLine(const QString& translated, qreal x, qreal y, qreal width, qreal height, bool monospaced = false)
+IR::RenderBlock oneLine(const QString& translated, qreal x, qreal y, qreal width, qreal height, bool monospaced = false,
+                        const QString& source = QStringLiteral("Typing"))
 {
-    TextLine line = test::modelLine(QStringLiteral("source"), x, y, width, height);
+    TextLine line = test::modelLine(source, x, y, width, height);
     line.monospaced = monospaced;
     return {{line}, translated};
 }
@@ -61,12 +62,16 @@ TEST(ImageRenderer, linesOfOneStyle_GetOneSize_ALongTranslationRunsOnIntoTheEmpt
     base.fill(Qt::white);
     // A heading and a list of four items of one style, each source line 160
     // pixels wide; the fourth item's translation is far longer than its line.
+    // Boxes are tight around the ink: a line without capitals or descenders
+    // is half as high as one with both.
     const std::vector<IR::RenderBlock> blocks = {
-        oneLine(QStringLiteral("Settings for the new reading list of this week"), 20, 330, 200, 36),
-        oneLine(QStringLiteral("Open"), 40, 270, 160, 20),
-        oneLine(QStringLiteral("Save the page"), 40, 240, 160, 20),
-        oneLine(QStringLiteral("Go"), 40, 210, 160, 20),
-        oneLine(QStringLiteral("Share the page with everybody in the team"), 40, 180, 160, 20),
+        oneLine(QStringLiteral("Settings for the new reading list of this week"), 20, 330, 200, 36, false,
+                QStringLiteral("Ajustes de la lista")),
+        oneLine(QStringLiteral("Open"), 40, 270, 160, 17, false, QStringLiteral("Abrir")),
+        oneLine(QStringLiteral("Save the page"), 40, 240, 160, 20, false, QStringLiteral("Guardar la página")),
+        oneLine(QStringLiteral("Go"), 40, 212, 160, 10, false, QStringLiteral("ir a un sensor")),
+        oneLine(QStringLiteral("Share the page with everybody in the team"), 40, 180, 160, 20, false,
+                QStringLiteral("Compartir la página")),
     };
     const auto laid = IR::layoutPicture(base, blocks);
     ASSERT_EQ(laid.size(), blocks.size());
