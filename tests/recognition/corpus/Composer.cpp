@@ -146,6 +146,7 @@ qreal Composer::text(const QString& text, const QRectF& area, Qt::Alignment alig
 QString Composer::fit(const QString& text, const QFont& font, qreal width) const
 {
     const QFontMetricsF metrics(font);
+    if (metrics.horizontalAdvance(text) <= width) return text;
     QString out = text;
     while (!out.isEmpty() && metrics.horizontalAdvance(out) > width) {
         const qsizetype space = out.lastIndexOf(QLatin1Char(' '));
@@ -155,7 +156,7 @@ QString Composer::fit(const QString& text, const QFont& font, qreal width) const
             out.chop(1);
         out = out.trimmed();
     }
-    // A lone sign or letter left over says nothing.
+    // A lone sign or letter left of a cut text says nothing.
     return out.size() < 2 ? QString() : out;
 }
 
