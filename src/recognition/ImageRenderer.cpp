@@ -265,56 +265,56 @@ std::vector<std::vector<LayoutFragment>> pictureFragments(const QImage& base, co
 {
     const QImage rgb = base.isNull() ? QImage() : base.convertToFormat(QImage::Format_RGB32);
     std::vector<std::vector<LayoutFragment>> out(blocks.size());
-    struct Sized {
+    struct Styled {
         LayoutFragment* fragment;
-        qreal height;     // the style's line height
-        qreal freeRight;  // how far a one-line fragment may run on
-        qreal own;        // the largest size it fits alone
+        qreal height;  // of its source lines, from ascenders to descenders
     };
-    std::vector<Sized> all;
+    std::vector<Styled> all;
     for (size_t b = 0; b < blocks.size(); ++b) {
         const std::vector<TextLine>& lines = blocks[b].lines;
         out[b] = allFragments(lines, blocks[b].translated);
         std::vector<qreal> heights;
         for (const TextLine& l : lines) heights.push_back(nominalHeight(l));
         for (size_t i = 0; i < out[b].size(); ++i) {
-            LayoutFragment& f = out[b][i];
-            if (f.text.isEmpty()) continue;
-            const qreal height = f.wraps ? medianOf(heights) : heights[out[b].size() == lines.size() ? i : 0];
-            // A one-line fragment gets the room of its style's full line.
-            if (!f.wraps && height > f.rect.height())
-                f.rect.adjust(0, -(height - f.rect.height()) / 2, 0, (height - f.rect.height()) / 2);
-            Sized sized{&f, height, f.rect.right(), 0};
-            if (!f.wraps && !rgb.isNull())
-                sized.freeRight = freeRightEdge(rgb, f.rect, backgroundColor(base, f.rect).color);
-            const QRectF room = f.wraps ? f.rect.adjusted(1, 0, -1, 0)
-                                        : QRectF(f.rect.topLeft(), QPointF(sized.freeRight, f.rect.bottom()));
-            sized.own = fittedFontSize(f.text, room, f.wraps, f.monospaced).fontSize;
-            all.push_back(sized);
+            if (out[b][i].text.isEmpty()) continue;
+            all.push_back(
+                {&out[b][i], out[b][i].wraps ? medianOf(heights) : heights[out[b].size() == lines.size() ? i : 0]});
         }
     }
 
-    // Styles: monospaced or not, lines within 15 % of one height.
-    std::sort(all.begin(), all.end(), [](const Sized& a, const Sized& b) {
+    // Styles: monospaced or not, lines within 15 % of one height. A style's
+    // size is the one its lines' height holds; a fragment that does not fit
+    // it (even with the room beside a one-line fragment) is drawn smaller.
+    std::sort(all.begin(), all.end(), [](const Styled& a, const Styled& b) {
         return std::tie(a.fragment->monospaced, a.height) < std::tie(b.fragment->monospaced, b.height);
     });
     for (size_t from = 0; from < all.size();) {
+        const bool monospaced = all[from].fragment->monospaced;
         size_t to = from + 1;
-        while (to < all.size() && all[to].fragment->monospaced == all[from].fragment->monospaced &&
+        while (to < all.size() && all[to].fragment->monospaced == monospaced &&
                all[to].height <= all[from].height * 1.15)
             ++to;
-        std::vector<qreal> owns;
-        for (size_t i = from; i < to; ++i) owns.push_back(all[i].own);
-        const qreal floor = 0.7 * medianOf(owns);
-        qreal style = std::numeric_limits<qreal>::max();
-        for (qreal own : owns)
-            if (own >= floor) style = std::min(style, own);
+        std::vector<qreal> heights;
+        for (size_t i = from; i < to; ++i) heights.push_back(all[i].height);
+        const qreal height = medianOf(heights);
+        const qreal style =
+            fittedFontSize(QStringLiteral("Ág"), QRectF(0, 0, kUnboundedLineWidth, height), false, monospaced).fontSize;
         for (size_t i = from; i < to; ++i) {
             LayoutFragment& f = *all[i].fragment;
-            f.fontSize = all[i].own >= floor ? style : all[i].own;
-            if (f.wraps) continue;
-            const qreal needed = measure(f.text, f.fontSize, false, 0, f.monospaced).width() + 1;
-            if (needed > f.rect.width()) f.rect.setRight(std::min(all[i].freeRight, f.rect.left() + needed));
+            if (f.wraps) {
+                f.fontSize =
+                    std::min(style, fittedFontSize(f.text, f.rect.adjusted(1, 0, -1, 0), true, monospaced).fontSize);
+                continue;
+            }
+            // A one-line fragment gets its style's full line, and the room
+            // beside it when its text is longer than its source.
+            if (height > f.rect.height())
+                f.rect.adjust(0, -(height - f.rect.height()) / 2, 0, (height - f.rect.height()) / 2);
+            qreal needed = measure(f.text, style, false, 0, monospaced).width() + 1;
+            if (needed > f.rect.width() && !rgb.isNull())
+                f.rect.setRight(
+                    std::min(freeRightEdge(rgb, f.rect, backgroundColor(base, f.rect).color), f.rect.left() + needed));
+            f.fontSize = std::min(style, fittedFontSize(f.text, f.rect, false, monospaced).fontSize);
         }
         from = to;
     }

@@ -54,12 +54,12 @@ QImage render(const QImage& base, const std::vector<RenderBlock>& blocks, qreal 
 std::vector<LayoutFragment> layoutFragments(const std::vector<TextLine>& lines, const QString& translated);
 
 // Where the translations of a whole picture go, block by block: the
-// fragments of layoutFragments(), with one font size for every fragment of
-// one style (lines of about the same height, monospaced or not), and a
-// one-line fragment too long for its line run on into the empty background
-// to the right of it (when `base` is given) rather than shrink below its
-// style. A size that would cut the style's other lines far below what they
-// fit is left to the fragment that needs it alone.
+// fragments of layoutFragments(), every fragment of one style (lines of
+// about the same height, from ascenders to descenders, monospaced or not) at
+// the one font size most of them fit; a one-line fragment too long for its
+// line runs on into the empty background to the right of it (when `base` is
+// given) rather than shrink, and only one that does not fit even so is drawn
+// smaller.
 std::vector<std::vector<LayoutFragment>> layoutPicture(const QImage& base, const std::vector<RenderBlock>& blocks);
 
 // Cuts the text into one piece per weight, in proportion; closing
