@@ -68,13 +68,20 @@ Token core(const QString& text, Token token)
     return token;
 }
 
+// A file mode as a listing writes it ("drwxr-xr-x", "-rw-r--r--.").
+bool isFileMode(const QString& word)
+{
+    static const QRegularExpression mode(QStringLiteral("^[-dlcbpsD][-rwxsStT]{9}[.@+]?$"));
+    return mode.match(word).hasMatch();
+}
+
 bool isLiteral(const QString& word)
 {
     if (word.isEmpty()) return false;
     // Web and mail addresses, user@host.
     if (word.contains(QLatin1String("://")) || word.startsWith(QLatin1String("www."), Qt::CaseInsensitive)) return true;
     if (!isAscii(word)) return false;  // words of a language with its own letters are language
-    if (word.contains(QLatin1Char('@'))) return true;
+    if (word.contains(QLatin1Char('@')) || isFileMode(word)) return true;
     const bool hasLetter = std::any_of(word.begin(), word.end(), [](QChar c) { return c.isLetter(); });
     const bool hasDigit = std::any_of(word.begin(), word.end(), [](QChar c) { return c.isDigit(); });
     // Numbers, versions, times, hashes, architectures ("5.2.15-2+b2", "amd64", "3f2a9c1").
@@ -100,13 +107,6 @@ bool isLiteral(const QString& word)
     };
     return std::any_of(std::begin(patterns), std::end(patterns),
                        [&](const QRegularExpression& p) { return p.match(word).hasMatch(); });
-}
-
-// A file mode as a listing writes it ("drwxr-xr-x", "-rw-r--r--.").
-bool isFileMode(const QString& word)
-{
-    static const QRegularExpression mode(QStringLiteral("^[-dlcbpsD][-rwxsStT]{9}[.@+]?$"));
-    return mode.match(word).hasMatch();
 }
 
 // Where a shell prompt ends and its command begins ("me@box:~$ ls -la", "$ make").
@@ -137,20 +137,19 @@ std::vector<Piece> find(const QString& text, bool monospaced)
     if (tokens.empty()) return {};
     const Piece whole{tokens.front().start, tokens.back().end() - tokens.front().start};
 
-    // A command line is kept with its prompt; so is a listing's row.
-    if (promptEnd(text, monospaced) >= 0) return {whole};
+    // A command line is kept with its prompt; so is a listing's row
+    // ("drwxr-xr-x 2 root root 4096 Dec 7 12:57 configs").
+    if (promptEnd(text, monospaced) >= 0 || isFileMode(text.mid(tokens.front().start, tokens.front().length)))
+        return {whole};
     std::vector<Piece> pieces;
     for (const Token& token : tokens) {
         const Token c = core(text, token);
         if (c.length > 0 && isLiteral(text.mid(c.start, c.length))) pieces.push_back({c.start, c.length});
     }
-    if (monospaced) {
-        const bool listing = isFileMode(text.mid(tokens.front().start, tokens.front().length)) || isCodeLine(text);
-        // A row that is half numbers, names and paths (a process list, a
-        // table of sizes, "total 48", "modified: src/main.cpp").
-        const bool mostlyLiteral = tokens.size() >= 2 && 2 * pieces.size() >= tokens.size();
-        if (listing || mostlyLiteral) return {whole};
-    }
+    // A terminal's or editor's line of code, or a row that is half numbers,
+    // names and paths (a process list, a table of sizes, "total 48",
+    // "modified: src/main.cpp").
+    if (monospaced && (isCodeLine(text) || (tokens.size() >= 2 && 2 * pieces.size() >= tokens.size()))) return {whole};
     return pieces;
 }
 

@@ -6,11 +6,15 @@
 #include "platform/text/ApertiumTranslator.h"
 #include "platform/text/Cld2LanguageDetector.h"
 #include "recognition/LiteralPieces.h"
+#include "recognition/OCRService.h"
 #include "recognition/ResultModel.h"
 #include "recognition/ResultTranslationRun.h"
 #include "recognition/TranslationPlanner.h"
 
 #include <gtest/gtest.h>
+
+#include <QFontDatabase>
+#include <QPainter>
 
 using namespace klipo;
 namespace TP = klipo::TranslationPlanner;
@@ -134,4 +138,33 @@ TEST(ResultModel, aListingOfFiles_IsNothingToTranslate_AndNoMessageShowsALanguag
     const QString into = apertium.prepare(QStringLiteral("es"), QStringLiteral("xq")).message;
     EXPECT_FALSE(into.contains(QLatin1String("xq"))) << qPrintable(into);
     EXPECT_FALSE(ResultModel::alreadyInTargetStatus(QStringLiteral("xq")).contains(QLatin1String("xq")));
+}
+
+// A region of a terminal showing only a listing, read on this machine: no
+// language, so nothing to translate, whatever the target.
+TEST(ResultModel, aRegionOfListingRowsReadFromThePicture_IsNothingToTranslate)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPixelSize(14);
+    const QStringList rows = {"drwxr-xr-x 2 root root     4096 Dec  7 12:57 configs",
+                              "-rw-r--r-- 1 root root 89384811 Oct 30  2019 Latin.traineddata",
+                              "-rw-r--r-- 1 root root  2469156 Oct 30  2019 chi_sim.traineddata",
+                              "-rw-r--r-- 1 root root      572 Jan 11  2023 pdf.ttf",
+                              "drwxr-xr-x 2 root root     4096 Dec  7 12:50 tessconfigs"};
+    QImage picture(620, 20 * int(rows.size()) + 16, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    {
+        QPainter painter(&picture);
+        painter.setFont(font);
+        for (int i = 0; i < int(rows.size()); ++i) painter.drawText(QPointF(8, 22 + 20 * i), rows[i]);
+    }
+    const OcrOutcome read = OCRService::recognizeBlocks(picture, false).result();
+    ASSERT_TRUE(read.ok) << qPrintable(read.error);
+    ASSERT_FALSE(read.blocks.empty());
+    for (const char* target : {"en", "zh-Hans", "es"}) {
+        ResultModel model;
+        EXPECT_FALSE(model.start(picture, read.blocks, 1, target, std::nullopt)) << target;
+        EXPECT_EQ(model.status(), ResultModel::noTextStatus)
+            << target << ": " << qPrintable(test::allText(read.blocks));
+    }
 }
