@@ -239,7 +239,7 @@ qreal freeRightEdge(const QImage& rgb, const QRectF& rect, const QColor& backgro
 qreal nominalHeight(const TextLine& line)
 {
     static const QString tall = QStringLiteral("bdfhklt0123456789/()[]{}|!?#%&@");
-    static const QString deep = QStringLiteral("gjpqy,;()[]{}|");
+    static const QString deep = QStringLiteral("gjpqy,;()[]{}|_");
     bool ascends = false;
     bool descends = false;
     for (const QChar c : line.text) {

@@ -109,12 +109,17 @@ bool isLiteral(const QString& word)
                        [&](const QRegularExpression& p) { return p.match(word).hasMatch(); });
 }
 
-// Where a shell prompt ends and its command begins ("me@box:~$ ls -la", "$ make").
+// Where a shell prompt ends and its command begins ("me@box:~$ ls -la",
+// "$ make"). A prompt's colours may leave a space read into it
+// ("me@box :~/src $ ls").
 qsizetype promptEnd(const QString& text, bool monospaced)
 {
-    static const QRegularExpression userAtHost(QStringLiteral("^\\S+@[\\w.-]+:\\S*[$#%>]\\s"));
+    static const QRegularExpression userAtHost(QStringLiteral("^[\\w.-]+@[\\w.-]+ ?: ?\\S*? ?[$#%>](\\s|$)"));
     static const QRegularExpression bare(QStringLiteral("^([$❯]|PS [^>]*>)\\s"));
+    // What follows the user and host when their colour sets them apart (":~/src$ ls").
+    static const QRegularExpression path(QStringLiteral("^:?[~/]\\S*[$#%>](\\s|$)"));
     QRegularExpressionMatch m = userAtHost.match(text);
+    if (!m.hasMatch()) m = path.match(text);
     if (!m.hasMatch() && monospaced) m = bare.match(text);
     return m.hasMatch() ? m.capturedEnd() : -1;
 }
@@ -147,9 +152,13 @@ std::vector<Piece> find(const QString& text, bool monospaced)
         if (c.length > 0 && isLiteral(text.mid(c.start, c.length))) pieces.push_back({c.start, c.length});
     }
     // A terminal's or editor's line of code, or a row that is half numbers,
-    // names and paths (a process list, a table of sizes, "total 48",
-    // "modified: src/main.cpp").
-    if (monospaced && (isCodeLine(text) || (tokens.size() >= 2 && 2 * pieces.size() >= tokens.size()))) return {whole};
+    // names and paths (a process list, a table of sizes, "total 48"; but
+    // "modified: src/main.cpp" has a word to translate).
+    const bool numbers = std::all_of(pieces.begin(), pieces.end(), [&](const Piece& p) {
+        return std::none_of(text.begin() + p.start, text.begin() + p.end(), [](QChar c) { return c.isLetter(); });
+    });
+    const bool row = 2 * pieces.size() >= tokens.size() && (tokens.size() >= 3 || (tokens.size() == 2 && numbers));
+    if (monospaced && (isCodeLine(text) || row)) return {whole};
     return pieces;
 }
 

@@ -51,13 +51,17 @@ TEST(LiteralPieces, findsWhatIsNotLanguage_AndLeavesWordsAndSentencePunctuationO
 
     // A terminal's command line with its prompt, a listing's row and a line
     // of code are kept whole; a comment is language.
-    const QString prompt = "usuario@equipo:~/src$ sudo apt install ii bash";
-    EXPECT_EQ(literalsOf(prompt, true), QStringList({prompt}));
+    for (const QString prompt :
+         {"usuario@equipo:~/src$ sudo apt install ii bash", "lucia@portatil :~/proyecto$ sudo apt install ripgrep"})
+        EXPECT_EQ(literalsOf(prompt, true), QStringList({prompt}));
     EXPECT_EQ(literalsOf("$ ls -la", true), QStringList({"$ ls -la"}));
     const QString row = "drwxr-xr-x 2 root root 4096 Dec 7 12:57 configs";
     EXPECT_EQ(literalsOf(row, true), QStringList({row}));
     EXPECT_EQ(literalsOf("let handle = tokio::spawn(async move {", true).size(), 1);
     EXPECT_EQ(literalsOf("// Lee el archivo de la configuración", true), QStringList());
+    EXPECT_EQ(literalsOf("total 24", true), QStringList({"total 24"}));
+    EXPECT_EQ(literalsOf("modificado:     docs/manual_de_usuario.md", true),
+              QStringList({"docs/manual_de_usuario.md"}));
 }
 
 TEST(TranslationPlanner, onlyLanguageCounts_ABlockOfCommandsAndCodeIsNotTranslated)
