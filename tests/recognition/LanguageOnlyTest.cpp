@@ -119,34 +119,10 @@ TEST(ResultTranslationRun, keepsPathsAddressesFileNamesAndCommandsAsTheyAre)
     EXPECT_TRUE(outcome.translatedJoined.contains("folder")) << qPrintable(outcome.translatedJoined);
 }
 
-TEST(ResultModel, aListingOfFiles_IsNothingToTranslate_AndNoMessageShowsALanguageCode)
-{
-    const std::vector<TextBlock> listing = {
-        block("total 48", true),
-        block("drwxr-xr-x 2 root root 4096 Dec 7 12:57 configs", true),
-        block("-rw-r--r-- 1 root root 89384811 Oct 30 2019 Latin.traineddata", true),
-        block("-rw-r--r-- 1 root root 572 Jan 11 2023 pdf.ttf", true),
-    };
-    for (const char* target : {"en", "zh-Hans"}) {
-        ResultModel model;
-        EXPECT_FALSE(model.start(test::drawPicture(QSize(400, 300), {}), listing, 1, target, std::nullopt));
-        EXPECT_EQ(model.status(), ResultModel::noTextStatus) << target;
-    }
-
-    // Languages the program has no name for.
-    platform::ApertiumTranslator apertium(nullptr);
-    const QString message = apertium.prepare(QStringLiteral("rw"), QStringLiteral("en")).message;
-    EXPECT_FALSE(message.isEmpty());
-    EXPECT_FALSE(message.contains(QLatin1String("rw"))) << qPrintable(message);
-    EXPECT_TRUE(message.contains(QStringLiteral("英语"))) << qPrintable(message);
-    const QString into = apertium.prepare(QStringLiteral("es"), QStringLiteral("xq")).message;
-    EXPECT_FALSE(into.contains(QLatin1String("xq"))) << qPrintable(into);
-    EXPECT_FALSE(ResultModel::alreadyInTargetStatus(QStringLiteral("xq")).contains(QLatin1String("xq")));
-}
-
 // A region of a terminal showing only a listing, read on this machine: no
-// language, so nothing to translate, whatever the target.
-TEST(ResultModel, aRegionOfListingRowsReadFromThePicture_IsNothingToTranslate)
+// language, so nothing to translate, whatever the target; and no message
+// names a language by a code.
+TEST(ResultModel, aRegionOfListingRows_IsNothingToTranslate_AndNoMessageShowsALanguageCode)
 {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPixelSize(14);
@@ -171,4 +147,11 @@ TEST(ResultModel, aRegionOfListingRowsReadFromThePicture_IsNothingToTranslate)
         EXPECT_EQ(model.status(), ResultModel::noTextStatus)
             << target << ": " << qPrintable(test::allText(read.blocks));
     }
+
+    // Languages the program has no name for.
+    platform::ApertiumTranslator apertium(nullptr);
+    const QString from = apertium.prepare(QStringLiteral("rw"), QStringLiteral("en")).message;
+    EXPECT_TRUE(!from.contains(QLatin1String("rw")) && from.contains(QStringLiteral("英语"))) << qPrintable(from);
+    EXPECT_FALSE(apertium.prepare(QStringLiteral("es"), QStringLiteral("xq")).message.contains(QLatin1String("xq")));
+    EXPECT_FALSE(ResultModel::alreadyInTargetStatus(QStringLiteral("xq")).contains(QLatin1String("xq")));
 }
