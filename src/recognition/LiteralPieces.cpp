@@ -34,6 +34,8 @@ bool isAscii(const QString& text)
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
+QChar closerOf(QChar open) { return open == u'(' ? u')' : open == u'[' ? u']' : u'}'; }
+
 // Quotes and sentence punctuation around a literal are the sentence's, not
 // the literal's; brackets only when the literal does not open or close them
 // itself ("main()" keeps its brackets, "(see docs/a.md)" loses them).
@@ -41,28 +43,22 @@ Token core(const QString& text, Token token)
 {
     static const QString leading = QStringLiteral("\"'“‘«¿¡");
     static const QString trailing = QStringLiteral(".,;:!?\"'”’»…");
-    auto unmatched = [&](QChar open, QChar close) {
+    static const QString opening = QStringLiteral("([{");
+    static const QString closing = QStringLiteral(")]}");
+    auto unmatched = [&](QChar open) {
         const QStringView t = QStringView(text).mid(token.start, token.length);
-        return t.count(open) != t.count(close);
+        return t.count(open) != t.count(closerOf(open));
     };
-    for (bool changed = true; changed && token.length > 0;) {
-        changed = false;
+    while (token.length > 0) {
         const QChar first = text[token.start];
         const QChar last = text[token.end() - 1];
-        if (leading.contains(first) ||
-            ((first == u'(' || first == u'[' || first == u'{') && unmatched(first, first == u'('   ? u')'
-                                                                                   : first == u'[' ? u']'
-                                                                                                   : u'}'))) {
+        if (leading.contains(first) || (opening.contains(first) && unmatched(first))) {
             ++token.start;
             --token.length;
-            changed = true;
-        } else if (trailing.contains(last) ||
-                   ((last == u')' || last == u']' || last == u'}') && unmatched(last == u')'   ? u'('
-                                                                                : last == u']' ? u'['
-                                                                                               : u'{',
-                                                                                last))) {
+        } else if (trailing.contains(last) || (closing.contains(last) && unmatched(opening[closing.indexOf(last)]))) {
             --token.length;
-            changed = true;
+        } else {
+            break;
         }
     }
     return token;
@@ -78,8 +74,11 @@ bool isFileMode(const QString& word)
 bool isLiteral(const QString& word)
 {
     if (word.isEmpty()) return false;
-    // Web and mail addresses, user@host.
-    if (word.contains(QLatin1String("://")) || word.startsWith(QLatin1String("www."), Qt::CaseInsensitive)) return true;
+    // Web addresses and paths, whatever letters they hold.
+    static const QRegularExpression path(QStringLiteral("^(/|~|\\.{1,2}/|[A-Za-z]:\\\\)\\S*\\w|[/\\\\].*[/\\\\].*\\w"));
+    if (word.contains(QLatin1String("://")) || word.startsWith(QLatin1String("www."), Qt::CaseInsensitive) ||
+        path.match(word).hasMatch())
+        return true;
     if (!isAscii(word)) return false;  // words of a language with its own letters are language
     if (word.contains(QLatin1Char('@')) || isFileMode(word)) return true;
     const bool hasLetter = std::any_of(word.begin(), word.end(), [](QChar c) { return c.isLetter(); });
@@ -92,9 +91,8 @@ bool isLiteral(const QString& word)
         return code.match(word).hasMatch();
     }
     static const QRegularExpression patterns[] = {
-        // Paths: rooted, home, relative, Windows; or with several parts.
-        QRegularExpression(QStringLiteral("^(/|~|\\.{1,2}/|[A-Za-z]:\\\\)")),
-        QRegularExpression(QStringLiteral("[/\\\\].*[/\\\\]|[/\\\\]\\S*[._-]|[._-]\\S*[/\\\\]")),
+        // Paths of two parts with a file name or a name of code in them.
+        QRegularExpression(QStringLiteral("[/\\\\]\\S*[._-]|[._-]\\S*[/\\\\]")),
         // File names and domains ("es_news.html", "README.md", "example.org").
         QRegularExpression(QStringLiteral("^[\\w-]{2,}(\\.[\\w-]+)*\\.([a-z0-9]{1,6}|[A-Z0-9]{1,4})$")),
         // Identifiers and code: snake_case, scopes, members, calls, operators, tags, variables.

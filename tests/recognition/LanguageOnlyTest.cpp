@@ -44,8 +44,8 @@ TEST(LiteralPieces, findsWhatIsNotLanguage_AndLeavesWordsAndSentencePunctuationO
               QStringList({"https://ejemplo.es/es_news.html", "es_news.html", "docs/guia.md"}));
     EXPECT_EQ(literalsOf("Llama a tokio::spawn o a leer_archivo() con --force, versión 5.2.15-2+b2 de 3f2a9c1"),
               QStringList({"tokio::spawn", "leer_archivo()", "--force", "5.2.15-2+b2", "3f2a9c1"}));
-    EXPECT_EQ(literalsOf("Escribe a ana@ejemplo.org desde ~/Descargas o /usr/share/doc"),
-              QStringList({"ana@ejemplo.org", "~/Descargas", "/usr/share/doc"}));
+    EXPECT_EQ(literalsOf("Escribe a ana@ejemplo.org desde ~/Descargas, /home/lucía/Música o /usr/share/doc"),
+              QStringList({"ana@ejemplo.org", "~/Descargas", "/home/lucía/Música", "/usr/share/doc"}));
     // Words, abbreviations and a slash between words are language.
     EXPECT_TRUE(literalsOf("Por ej. el tren y/o el autobús, p.ej. mañana, e.g. today.").isEmpty());
 
