@@ -5,6 +5,7 @@
 #include "platform/FloatingWindows.h"
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
+#include "platform/WindowRoles.h"
 #include "platform/WindowStacking.h"
 
 #include <QPropertyAnimation>
@@ -31,8 +32,10 @@ void CaptureHUDController::makePanel()
 {
     // Managed by the window manager (so it stacks above normal windows) but
     // never focused: showing it must not take focus from the user's window.
-    auto* panel = new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+    auto* panel = new QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                                            Qt::WindowDoesNotAcceptFocus);
+    // A notification on every desktop, kept out of task bars, at every showing.
+    platform::applyWindowRole(panel, platform::WindowRole::notification);
     panel->setAttribute(Qt::WA_ShowWithoutActivating);
     panel->setAttribute(Qt::WA_TranslucentBackground);
     panel->setAttribute(Qt::WA_QuitOnClose, false);
@@ -94,16 +97,11 @@ void CaptureHUDController::present(const QString& title, const QString& subtitle
     m_fadingOut = false;
     m_panel->setWindowOpacity(0.0);
     const bool wasHidden = !m_panel->isVisible();
-    if (wasHidden || m_panel->height() != oldHeight) {
-        // At every showing: the window manager forgets the desktop when the
-        // toast goes, and a compositor may have come or gone meanwhile.
-        platform::showOnAllDesktops(m_panel);
+    // At every showing (and when more lines made it taller): a compositor
+    // may have come or gone meanwhile.
+    if (wasHidden || m_panel->height() != oldHeight)
         platform::shapeRoundedCorners(m_panel, CaptureHUDContentView::cornerRadius);
-    }
     m_panel->show();
-    // Asked once more of the window manager: shown again right after it went,
-    // the toast can be taken on before the manager has done forgetting.
-    if (wasHidden) platform::showOnAllDesktops(m_panel);
     platform::raiseWithoutFocus(m_panel);
     m_fade->setDuration(fadeInMs);
     m_fade->setStartValue(0.0);
@@ -187,7 +185,33 @@ void CaptureHUDController::moveToCorner()
     if (!screens || !m_panel) return;
     const std::optional<platform::ScreenInfo> screen = screens->screenUnderPointer();
     if (!screen) return;
-    m_panel->move(cornerPosition(screen->availableGeometry, m_panel->height()));
+    const int panelHeight = m_panel->height();
+    const QPoint usual = cornerPosition(screen->availableGeometry, panelHeight);
+    if (!m_keepOut || !QRect(usual, QSize(width, panelHeight)).intersects(*m_keepOut)) {
+        m_panel->move(usual);
+        return;
+    }
+    // Another corner of the same screen, then the corners of the others.
+    QList<QRect> areas{screen->availableGeometry};
+    for (const platform::ScreenInfo& other : screens->screens())
+        if (other.availableGeometry != screen->availableGeometry) areas.append(other.availableGeometry);
+    for (const QRect& area : std::as_const(areas)) {
+        const int left = area.x() + cornerInset;
+        const int top = area.y() + cornerInset;
+        const QPoint low = cornerPosition(area, panelHeight);
+        for (const QPoint& corner : {low, QPoint(low.x(), top), QPoint(left, top), QPoint(left, low.y())}) {
+            if (QRect(corner, QSize(width, panelHeight)).intersects(*m_keepOut)) continue;
+            m_panel->move(corner);
+            return;
+        }
+    }
+    m_panel->move(usual);  // nowhere else: better seen than lost
+}
+
+void CaptureHUDController::setKeepOut(std::optional<QRect> area)
+{
+    m_keepOut = area;
+    if (m_keepOut && isShowingToast() && m_panel->frameGeometry().intersects(*m_keepOut)) moveToCorner();
 }
 
 void CaptureHUDController::scheduleDismiss(double seconds)

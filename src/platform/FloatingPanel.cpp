@@ -1,6 +1,7 @@
 #include "platform/FloatingPanel.h"
 
 #include "platform/FloatingWindows.h"
+#include "platform/WindowRoles.h"
 #include "platform/WindowStacking.h"
 
 #include <QLayout>
@@ -8,12 +9,14 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace klipo::platform {
 
 namespace {
 Qt::WindowFlags flagsFor(PanelFocus focus)
 {
-    Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+    Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
     if (focus == PanelFocus::never) flags |= Qt::WindowDoesNotAcceptFocus;
     return flags;
 }
@@ -25,6 +28,7 @@ FloatingPanel::FloatingPanel(PanelFocus focus) : QWidget(nullptr, flagsFor(focus
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("KlipoVersa"));
+    applyWindowRole(this, WindowRole::floating);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -66,32 +70,40 @@ PanelPlacement FloatingPanel::placeNear(const QRectF& rect, const QScreen* scree
     return placement;
 }
 
-void FloatingPanel::prepareFirstShow()
-{
-    if (m_shownOnce) return;
-    m_shownOnce = true;
-    showOnAllDesktops(this);
-}
-
 void FloatingPanel::orderFront()
 {
-    prepareFirstShow();
     updateShape();
     show();
     raiseWithoutFocus(this);
 }
 
-void FloatingPanel::showAndFocus()
+void FloatingPanel::showAndFocus(std::optional<NativeWindowId> giveBackTo)
 {
     if (m_focus == PanelFocus::never) {
         orderFront();
         return;
     }
-    prepareFirstShow();
+    // The window the user was in, to get the keyboard back afterwards.
+    const std::optional<NativeWindowId> before = giveBackTo ? giveBackTo : windowFocus().activeWindow();
+    m_focusBefore = before && (!internalWinId() || *before != NativeWindowId(internalWinId())) ? before : std::nullopt;
     updateShape();
     show();
     raise();
-    activateWindow();
+    activateOwnWindow(this);
+}
+
+void FloatingPanel::setVisible(bool visible)
+{
+    if (visible) {
+        QWidget::setVisible(true);
+        return;
+    }
+    const std::optional<NativeWindowId> before = std::exchange(m_focusBefore, std::nullopt);
+    // Unless the user has taken the keyboard elsewhere meanwhile; left to
+    // itself, the window manager may hand it to another window of ours.
+    const bool handBack = before && isVisible() && isActiveWindow();
+    QWidget::setVisible(false);
+    if (handBack) windowFocus().activateWindow(*before);
 }
 
 void FloatingPanel::mousePressEvent(QMouseEvent* event)

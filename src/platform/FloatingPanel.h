@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/PanelPlacement.h"
+#include "platform/WindowFocus.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -21,6 +22,8 @@ enum class PanelFocus {
 class FloatingPanel : public QWidget {
 public:
     explicit FloatingPanel(PanelFocus focus);
+
+    void setVisible(bool visible) override;
 
     // The panel's content (owned by the panel); call once, then fit().
     void setContentView(QWidget* content);
@@ -46,8 +49,10 @@ public:
     // Shows the panel in front without taking the focus.
     void orderFront();
     // Shows it in front and gives it the keyboard (PanelFocus::onRequest;
-    // a panel that never takes the focus is only ordered front).
-    void showAndFocus();
+    // a panel that never takes the focus is only ordered front). When it is
+    // hidden with the keyboard, `giveBackTo` gets it back, by default the
+    // window that has it now.
+    void showAndFocus(std::optional<NativeWindowId> giveBackTo = std::nullopt);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -56,16 +61,15 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void prepareFirstShow();
     void updateShape();
 
     PanelFocus m_focus;
     QPointer<QWidget> m_content;
     bool m_movable = false;
     bool m_dragging = false;
-    bool m_shownOnce = false;
     bool m_fitted = false;
     QPoint m_dragOffset;
+    std::optional<NativeWindowId> m_focusBefore;  // while shown with the keyboard
     qreal m_cornerRadius = 0;
 };
 

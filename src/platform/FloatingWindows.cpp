@@ -104,32 +104,4 @@ void shapeRoundedCorners(QWidget* window, qreal radius)
     window->setMask(QRegion(shape.toFillPolygon().toPolygon()));
 }
 
-void showOnAllDesktops(QWidget* window)
-{
-    xcb_connection_t* connection = qtConnection();
-    if (!connection || !window || !window->isWindow()) return;
-    const bool mapped = window->isVisible();
-    const auto id = xcb_window_t(window->winId());
-    const xcb_window_t root = rootOf(connection, id);
-    const xcb_atom_t desktop = atom(connection, "_NET_WM_DESKTOP");
-    const xcb_atom_t state = atom(connection, "_NET_WM_STATE");
-    const xcb_atom_t sticky = atom(connection, "_NET_WM_STATE_STICKY");
-    if (root == XCB_WINDOW_NONE || desktop == XCB_ATOM_NONE || state == XCB_ATOM_NONE || sticky == XCB_ATOM_NONE)
-        return;
-    constexpr uint32_t allDesktops = 0xFFFFFFFF;
-    if (!mapped) {
-        // Read by the window manager when it takes the window on; Qt keeps
-        // states it does not manage itself when it shows the window.
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, desktop, XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
-        xcb_change_property(connection, XCB_PROP_MODE_APPEND, id, state, XCB_ATOM_ATOM, 32, 1, &sticky);
-    } else {
-        // A managed window changes state through requests to the window manager.
-        constexpr uint32_t add = 1;
-        constexpr uint32_t normalSource = 1;
-        sendToRoot(connection, root, id, desktop, {allDesktops, normalSource});
-        sendToRoot(connection, root, id, state, {add, sticky, 0, normalSource});
-    }
-    xcb_flush(connection);
-}
-
 }  // namespace klipo::platform

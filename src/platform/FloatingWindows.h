@@ -8,12 +8,6 @@ class QWidget;
 
 namespace klipo::platform {
 
-// Asks the window manager to show a top-level window on every desktop
-// (EWMH sticky, desktop 0xFFFFFFFF). Best called just before the window is
-// first shown; a shown window is asked for through the window manager. Does
-// nothing outside X11.
-void showOnAllDesktops(QWidget* window);
-
 // Whether the window, which Qt takes for shown, really is on the screen:
 // false when another program unmapped or destroyed its native window, or the
 // window manager iconified it. True outside X11 and for windows without a

@@ -1,6 +1,7 @@
 #include "platform/MenusOffScreen.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QHash>

@@ -25,7 +25,6 @@ public:
     bool isEmpty() const { return m_menus.isEmpty(); }
     // True once the screen no longer shows any of them where they were.
     bool goneFromScreen() const;
-
     // What the screen shows in an area of the desktop (in points). The
     // screen itself unless a test puts in its own pictures; empty: the
     // screen again.

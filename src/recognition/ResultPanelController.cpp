@@ -6,8 +6,9 @@
 #include "platform/FileDialogs.h"
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
-#include "platform/WindowPlacement.h"
 #include "platform/WindowFocus.h"
+#include "platform/WindowPlacement.h"
+#include "platform/WindowStacking.h"
 #include "recognition/OCRService.h"
 #include "recognition/ResultActions.h"
 #include "recognition/ResultModel.h"
@@ -139,10 +140,11 @@ void ResultPanelController::saveToHistory(const TranslationRunOutcome& outcome)
 
 void ResultPanelController::createPanel()
 {
-    // A floating tool window that takes the keyboard when it shows (Esc
+    // A window of its own (a tool window would be hidden by KWin whenever
+    // another program is active) that takes the keyboard when it shows (Esc
     // closes it) and is not kept above other windows: the preferences, the
     // image viewer or a file dialog opened while it shows come in front of it.
-    auto* panel = new QWidget(nullptr, Qt::Tool);
+    auto* panel = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     panel->setAttribute(Qt::WA_QuitOnClose, false);
     panel->setWindowTitle(QStringLiteral("KlipoVersa"));
     auto* layout = new QVBoxLayout(panel);
@@ -178,8 +180,7 @@ void ResultPanelController::revealPanel()
     m_panel->raise();
     // In front with the keyboard, a focused full-screen window's included:
     // the user reads it and closes it with Esc.
-    m_panel->activateWindow();
-    platform::windowFocus().activateWindow(platform::NativeWindowId(m_panel->winId()));
+    platform::activateOwnWindow(m_panel);
     // The window manager adds its frame only once the panel is shown: place
     // it again with the real frame so no edge ends up off the screen.
     QTimer::singleShot(kFrameSettleMs, m_panel, [this] { positionNearPointer(); });

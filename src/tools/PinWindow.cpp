@@ -5,13 +5,13 @@
 #include "app/Settings.h"
 #include "platform/Clipboard.h"
 #include "platform/FileDialogs.h"
-#include "platform/FloatingWindows.h"
 #include "platform/PlatformServices.h"
 #include "tools/CaptureFiles.h"
 #include "tools/CaptureReport.h"
 #include "tools/PinContentView.h"
 #include "tools/PinGeometry.h"
 #include "platform/ScreenMetrics.h"
+#include "platform/WindowRoles.h"
 #include "platform/WindowStacking.h"
 
 #include <QCloseEvent>
@@ -56,8 +56,9 @@ std::function<QString(const QString&)> PinWindowController::chooseSavePath;
 // --- panel ---
 
 PinPanel::PinPanel(PinWindowController* controller)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_controller(controller)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_controller(controller)
 {
+    platform::applyWindowRole(this, platform::WindowRole::floating);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("贴图"));
@@ -164,7 +165,6 @@ void PinWindowController::present()
     m_scale = PinGeometry::initialScale(m_basePointSize, currentScreen().availableGeometry);
     const QSize size = PinGeometry::sizeAt(m_basePointSize, m_scale);
     m_panel->setGeometry(QRect(initialOrigin(size), size));
-    platform::showOnAllDesktops(m_panel);
     m_panel->show();
     // Above every window, also over a full-screen program that has the focus.
     platform::raiseWithoutFocus(m_panel);

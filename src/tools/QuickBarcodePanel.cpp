@@ -6,6 +6,7 @@
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/WindowPlacement.h"
+#include "platform/WindowRoles.h"
 #include "tools/CaptureReport.h"
 
 #include <QHBoxLayout>
@@ -98,8 +99,9 @@ QString QuickBarcodePanelController::titleFor(int count)
 
 void QuickBarcodePanelController::makePanel()
 {
-    auto* panel = new QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
+    auto* panel = new QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                                            Qt::WindowCloseButtonHint);
+    platform::applyWindowRole(panel, platform::WindowRole::floating);
     panel->setAttribute(Qt::WA_QuitOnClose, false);
     panel->setWindowTitle(titleFor(1));
     panel->resize(panelWidth, panelHeight);
@@ -148,7 +150,6 @@ void QuickBarcodePanelController::show(const QStringList& codes)
         if (QWindow* handle = m_panel->windowHandle()) handle->destroy();
     }
     positionNearMouse();
-    platform::showOnAllDesktops(m_panel);
     m_panel->show();
     m_panel->raise();
     m_panel->activateWindow();

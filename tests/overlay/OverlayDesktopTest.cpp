@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWindow>
 
 using namespace klipo;
 using test::xdotool;
@@ -230,7 +231,13 @@ TEST_F(OverlayDesktopTest, aClickTakesAWindowsFrame_FTakesTheScreen_ArrowsHandle
 
     openForCopy();
     xdotool({"mousemove", "2600", "900"});
-    QTest::qWait(100);
+    // The second screen's window takes the keyboard once the pointer has entered it.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [] {
+            const QWindow* focused = QGuiApplication::focusWindow();
+            return focused && focused->geometry().contains(QPoint(2600, 900));
+        },
+        3000));
     key("f");
     ASSERT_TRUE(editingView());
     EXPECT_EQ(selectionOnDesktop(), QRect(1920, 0, 1280, 1024));

@@ -144,6 +144,45 @@ TEST_F(X11Desktop, interactivePick_CropsTheFrozenScreen_AndEscapeCancels)
     EXPECT_EQ(outcome->status, CaptureOutcome::Status::Cancelled);
 }
 
+// A pick started from a menu item (the tray menu's "截图标注" with the overlay
+// off): the screens are frozen once the menu has left them.
+TEST_F(X11Desktop, interactivePickFromAMenuItem_FreezesTheScreensWithoutTheMenu)
+{
+    QMenu menu;
+    for (const char* title : {"截图翻译", "全屏翻译", "普通截图", "截图标注"}) menu.addAction(QString::fromUtf8(title));
+    std::optional<CaptureOutcome> outcome;
+    QObject::connect(menu.actions().last(), &QAction::triggered, [&] {
+        CaptureOptions options;
+        options.interactive = true;
+        services().screenshots->capture(options, [&](CaptureOutcome o) { outcome = std::move(o); });
+    });
+    menu.popup(knownRect.topLeft() + QPoint(60, 40));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    QTest::qWait(300);
+    const QRect where = menu.geometry();
+    ASSERT_TRUE(knownRect.contains(where));
+    const QPoint item = menu.actionGeometry(menu.actions().last()).center() + where.topLeft();
+    // The user points at the item (it lights up), then clicks.
+    ASSERT_TRUE(klipo::test::xdotool({"mousemove", QString::number(item.x()), QString::number(item.y())}));
+    QTest::qWait(300);
+    ASSERT_TRUE(klipo::test::xdotool({"click", "1"}));
+
+    // The pick over where the menu was.
+    ASSERT_TRUE(QTest::qWaitFor([] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<RegionPickerWindow*>(w) && w->isVisible()) return true;
+        return false;
+    }));
+    ASSERT_TRUE(klipo::test::xdotool({"mousemove", QString::number(where.left()), QString::number(where.top()),
+                                      "mousedown", "1", "mousemove", QString::number(where.center().x()),
+                                      QString::number(where.center().y()), "mousemove",
+                                      QString::number(where.right() + 1), QString::number(where.bottom() + 1),
+                                      "mouseup", "1"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }));
+    ASSERT_TRUE(outcome->ok()) << outcome->error.toStdString();
+    EXPECT_EQ(pixelsNotOfKnownColour(outcome->image, outcome->image.rect()), 0) << "the menu is in the picture";
+}
+
 TEST_F(X11Desktop, trayIcon_IsEmbeddedByTheTrayHost)
 {
     SystemTrayIcon tray;

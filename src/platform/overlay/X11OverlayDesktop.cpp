@@ -7,7 +7,6 @@
 #include "platform/x11/X11ScreenGrabber.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QThread>
