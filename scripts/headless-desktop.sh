@@ -5,7 +5,8 @@
 # is stopped when the command ends, also on failure or interruption.
 # Usage: headless-desktop.sh COMMAND [ARGS...]
 # KLIPO_DESKTOP_WM chooses the window manager: openbox (the default), xfwm4
-# (with its compositor), kwin (kwin_x11) or mutter (mutter --x11). With
+# (with its compositor), xfwm4-nocompositor, kwin (kwin_x11) or mutter
+# (mutter --x11). With
 # KLIPO_DESKTOP_TRAY=0 no tray host is started.
 # With KLIPO_DESKTOP_SCREENS="1920x1080 1280x1024" the desktop has several
 # monitors side by side (made by the test helper klipo_set_monitors, looked for
@@ -91,6 +92,7 @@ case "${KLIPO_DESKTOP_WM:-openbox}" in
   openbox) openbox >/dev/null 2>&1 & ;;
   # Its settings live in a private xfconf store under the run's XDG folders.
   xfwm4) xfwm4 --compositor=on >/dev/null 2>&1 & ;;
+  xfwm4-nocompositor) xfwm4 --compositor=off >/dev/null 2>&1 & ;;
   kwin) kwin_x11 >/dev/null 2>&1 & ;;
   mutter) mutter --x11 >/dev/null 2>&1 & ;;
   *) echo "headless desktop: unknown window manager ${KLIPO_DESKTOP_WM}" >&2; exit 2 ;;

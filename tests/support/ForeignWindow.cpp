@@ -1,10 +1,12 @@
 // Another program's window for desktop tests: a focused window that covers the
 // whole screen (as a video player or a presentation does), painted white with
 // the lines given on the command line in large black letters. Prints "shown"
-// once the window is on the screen and has the focus.
+// once the window is on the screen and has the focus, and "key TEXT" for each
+// key typed into it.
 // With --at X,Y,W,H it is an ordinary window at that place instead.
 // Usage: klipo_foreign_window [--at X,Y,W,H] [LINE...]
 #include <QApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QTimer>
 #include <QWidget>
@@ -27,6 +29,11 @@ protected:
         p.setFont(font);
         p.setPen(Qt::black);
         for (int i = 0; i < m_lines.size(); ++i) p.drawText(QPoint(120, 160 + i * 120), m_lines[i]);
+    }
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        std::printf("key %s\n", event->text().toUtf8().constData());
+        std::fflush(stdout);
     }
 
 private:

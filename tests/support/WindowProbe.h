@@ -88,6 +88,27 @@ public:
         return v.empty() ? xcb_window_t(XCB_WINDOW_NONE) : xcb_window_t(v.front());
     }
 
+    // The window with the keyboard focus as the X server has it (not as the
+    // window manager says): none, the pointer's root (1) or a window.
+    xcb_window_t keyboardFocus()
+    {
+        Reply<xcb_get_input_focus_reply_t> f(xcb_get_input_focus_reply(m_c, xcb_get_input_focus(m_c), nullptr),
+                                             &std::free);
+        return f ? f->focus : xcb_window_t(XCB_WINDOW_NONE);
+    }
+    // Whether the keys go to `w` or one of its subwindows.
+    bool hasKeyboard(xcb_window_t w)
+    {
+        xcb_window_t at = keyboardFocus();
+        for (int depth = 0; depth < 32 && at != XCB_WINDOW_NONE && at != m_root; ++depth) {
+            if (at == w) return true;
+            Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(m_c, xcb_query_tree(m_c, at), nullptr), &std::free);
+            if (!tree) return false;
+            at = tree->parent;
+        }
+        return false;
+    }
+
     QList<xcb_window_t> stackingBottomToTop()
     {
         QList<xcb_window_t> list;
