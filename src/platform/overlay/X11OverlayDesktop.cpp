@@ -3,6 +3,7 @@
 #include "platform/MenusOffScreen.h"
 #include "platform/OwnWindows.h"
 #include "platform/Session.h"
+#include "platform/x11/X11Activation.h"
 #include "platform/x11/X11Basics.h"
 #include "platform/x11/X11ScreenGrabber.h"
 
@@ -192,10 +193,8 @@ bool X11OverlayDesktop::isOwnWindow(NativeWindowId id)
 
 void X11OverlayDesktop::activateWindow(NativeWindowId id)
 {
-    if (!m_connection || !m_root || id == XCB_WINDOW_NONE) return;
-    // Asked for by a tool acting for the user, which window managers honour.
-    sendToRoot(m_connection, m_root, id, atoms(m_connection).active, {kSourcePager, XCB_CURRENT_TIME});
-    xcb_flush(m_connection);
+    if (!m_connection || !m_root) return;
+    x11::activateWindow(m_connection, m_root, id);
 }
 
 InputGrabOutcome X11OverlayDesktop::grabInput(QWindow* window)

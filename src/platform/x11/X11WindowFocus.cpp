@@ -1,10 +1,79 @@
 #include "platform/WindowFocus.h"
 
+#include "platform/x11/X11Activation.h"
 #include "platform/x11/X11Basics.h"
 
 #include <QWidget>
 
+#include <algorithm>
+
 namespace klipo::platform {
+
+namespace x11 {
+
+namespace {
+
+// ICCCM: WM_HINTS starts with its flags; the input field counts when flag 1 is set.
+constexpr uint32_t kInputHint = 1;
+
+// Whether the keys go to no window: none, the pointer's root or a root.
+bool keysGoNowhere(xcb_connection_t* c, xcb_window_t root)
+{
+    auto focus = reply(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    if (!focus) return false;
+    return focus->focus == XCB_WINDOW_NONE || focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT || focus->focus == root;
+}
+
+bool isViewable(xcb_connection_t* c, xcb_window_t window)
+{
+    auto a = reply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
+    return a && a->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
+// Gives `window` the keys the way its program asks for them: directly, or,
+// for a program that sets its focus itself, with WM_TAKE_FOCUS.
+void handKeysTo(xcb_connection_t* c, xcb_window_t window)
+{
+    const std::vector<uint32_t> hints = property32(c, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 2);
+    const bool takesInput = hints.size() < 2 || !(hints[0] & kInputHint) || hints[1] != 0;
+    if (takesInput) {
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
+        return;
+    }
+    const xcb_atom_t protocols = atom(c, "WM_PROTOCOLS");
+    const xcb_atom_t takeFocus = atom(c, "WM_TAKE_FOCUS");
+    const std::vector<uint32_t> supported = property32(c, window, protocols, XCB_ATOM_ATOM);
+    if (std::find(supported.begin(), supported.end(), takeFocus) == supported.end()) return;
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = protocols;
+    event.data.data32[0] = takeFocus;
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+}
+
+}  // namespace
+
+void activateWindow(xcb_connection_t* c, xcb_window_t root, xcb_window_t window)
+{
+    const xcb_atom_t active = atom(c, "_NET_ACTIVE_WINDOW");
+    if (root == XCB_WINDOW_NONE || window == XCB_WINDOW_NONE || active == XCB_ATOM_NONE) return;
+    // Asked as a pager would: the user did ask for it.
+    sendToRoot(c, root, window, active, {kSourcePager, XCB_CURRENT_TIME, XCB_WINDOW_NONE});
+    xcb_flush(c);
+    // Only where the manager has nothing to do: it takes the window for
+    // active already, and nothing has the keys. Otherwise the request above
+    // moves them, and a manager that refuses it keeps its reasons.
+    if (!keysGoNowhere(c, root)) return;
+    const std::vector<uint32_t> activeNow = property32(c, root, active, XCB_ATOM_WINDOW, 1);
+    if (activeNow.empty() || activeNow.front() != window || !isViewable(c, window)) return;
+    handKeysTo(c, window);
+    xcb_flush(c);
+}
+
+}  // namespace x11
 
 namespace {
 
@@ -34,14 +103,7 @@ public:
 
     void activateWindow(NativeWindowId window) override
     {
-        xcb_connection_t* c = qtConnection();
-        if (!c || window == XCB_WINDOW_NONE) return;
-        const xcb_window_t root = rootWindow(c);
-        const xcb_atom_t active = atom(c, "_NET_ACTIVE_WINDOW");
-        if (root == XCB_WINDOW_NONE || active == XCB_ATOM_NONE) return;
-        // Asked as a pager would: the user did ask for it.
-        x11::sendToRoot(c, root, window, active, {x11::kSourcePager, XCB_CURRENT_TIME, XCB_WINDOW_NONE});
-        xcb_flush(c);
+        if (xcb_connection_t* c = qtConnection()) x11::activateWindow(c, rootWindow(c), window);
     }
 };
 

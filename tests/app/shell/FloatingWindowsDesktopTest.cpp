@@ -59,11 +59,19 @@ public:
         xdotool({"mousemove", QString::number(point.x()), QString::number(point.y()), "click", "1"});
     }
 
+    // Whether a key with `text` has been typed into it.
+    bool gotKey(const QString& text)
+    {
+        m_output += m_process.readAllStandardOutput();
+        return m_output.contains(QStringLiteral("\nkey %1\n").arg(text).toUtf8());
+    }
+
     bool shown = false;
     xcb_window_t window = XCB_WINDOW_NONE;
 
 private:
     QProcess m_process;
+    QByteArray m_output = "\n";
 };
 
 // Serves `file` as the clipboard's `target` from xclip, in the background.
@@ -264,6 +272,15 @@ protected:
         return ::testing::AssertionFailure() << describe(m_probe, w);
     }
 
+    // A full-screen window of ours (the overlay, the region picker) is up.
+    static bool overlayShown()
+    {
+        const QString ids = test::xdotoolOutput({"search", "--onlyvisible", "--name", "^KlipoVersa$"});
+        for (const QString& id : ids.split('\n', Qt::SkipEmptyParts))
+            if (test::xdotoolOutput({"getwindowgeometry", id}).contains("1920x1080")) return true;
+        return false;
+    }
+
     ::testing::AssertionResult noneDemandsAttention()
     {
         for (xcb_window_t w : m_probe.windowsOf(m_app.processId()))
@@ -343,6 +360,43 @@ TEST_F(FloatingWindows, pin_AfterAFullScreenTranslation_IsOnEveryDesktopAbove_An
     QTest::qWait(800);
     EXPECT_TRUE(pinOnScreen()) << describe(m_probe, pin());
     EXPECT_TRUE(floatsEverywhere(pin()));
+}
+
+// The overlay takes the keyboard without the window manager seeing it. When
+// it ends the keys go back to the program the user was in (xfwm4 went on
+// marking that program active while the keys went to no window at all).
+TEST_F(FloatingWindows, overlayEnded_KeysGoToTheProgramThatHadThemAgain)
+{
+    ASSERT_TRUE(launch(false));
+    OtherProgram other(QRect(100, 100, 1200, 700));
+    ASSERT_TRUE(other.shown);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_probe.activeWindow() == other.window; }, 3000));
+    const struct {
+        const char* hotKey;
+        bool drag;
+        const char* endKey;
+        const char* typed;
+    } roads[] = {{"ctrl+shift+t", false, "Escape", "a"}, {"ctrl+shift+s", true, "Return", "b"}};
+    for (const auto& road : roads) {
+        SCOPED_TRACE(std::string(road.hotKey) + " then " + road.endKey);
+        ASSERT_TRUE(pressUntil(road.hotKey, overlayShown)) << "no overlay";
+        QTest::qWait(300);
+        if (road.drag) {
+            xdotool({"mousemove", "300", "250", "mousedown", "1", "mousemove", "500", "350", "mousemove", "800", "500",
+                     "mouseup", "1"});
+            QTest::qWait(500);
+        }
+        pressKeys(road.endKey);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !overlayShown(); }, 5000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return m_probe.hasKeyboard(other.window); }, 3000))
+            << "the keys go to window " << m_probe.keyboardFocus() << "; active is "
+            << describe(m_probe, m_probe.activeWindow());
+        // Typed with the pointer away from it: the X server gives keys that
+        // have no focused window to the window under the pointer.
+        QCursor::setPos(1700, 950);
+        pressKeys(road.typed);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return other.gotKey(road.typed); }, 3000)) << "the key went elsewhere";
+    }
 }
 
 // The bars of a recording float out of the task bar; the options bar takes the
@@ -436,13 +490,15 @@ TEST_F(FloatingWindows, xembedTrayStartedAfterTheProgram_GetsTheIcon_AlsoWhenRes
     for (const char* tray : {"started late", "restarted"}) {
         SCOPED_TRACE(tray);
         QProcess trayer;
-        desktop.start(trayer, "trayer", {"--edge", "bottom", "--align", "right", "--widthtype", "request", "--height", "24"});
+        desktop.start(trayer, "trayer",
+                      {"--edge", "bottom", "--align", "right", "--widthtype", "request", "--height", "24"});
         ASSERT_TRUE(trayer.waitForStarted());
         EXPECT_TRUE(QTest::qWaitFor([&] { return probe.hasEmbeddedWindow(m_app.processId()); }, 10000))
             << "the tray has no icon of ours";
         trayer.terminate();
         ASSERT_TRUE(trayer.waitForFinished(5000));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return probe.selectionOwner("_NET_SYSTEM_TRAY_S0") == XCB_WINDOW_NONE; }, 5000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return probe.selectionOwner("_NET_SYSTEM_TRAY_S0") == XCB_WINDOW_NONE; }, 5000));
     }
     quit();  // before its desktop goes
 }
@@ -458,10 +514,13 @@ TEST_F(FloatingWindows, statusNotifierTrayStartedAfterTheProgram_GetsTheIcon)
     QProcess watcher;
     desktop.start(watcher, KLIPO_FAKE_STATUS_WATCHER);
     QByteArray said;
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        said += watcher.readAllStandardOutput();
-        return said.contains("item ");
-    }, 10000)) << said.constData();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            said += watcher.readAllStandardOutput();
+            return said.contains("item ");
+        },
+        10000))
+        << said.constData();
     watcher.terminate();
     watcher.waitForFinished(5000);
     quit();
