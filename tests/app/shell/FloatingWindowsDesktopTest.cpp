@@ -171,7 +171,8 @@ protected:
     {
         quit();
         auto& settings = platform::SettingsStore::shared();
-        for (const char* key : {"plainCaptureDirectory", "targetLanguage", "menuBarOnly"}) settings.remove(key);
+        for (const char* key : {"plainCaptureDirectory", "targetLanguage", "menuBarOnly", "selCaptureOverlayEnabled"})
+            settings.remove(key);
         GlobalShortcuts::setShortcut(std::nullopt, GlobalShortcuts::Name::pinFromClipboard());
     }
 
@@ -396,6 +397,83 @@ TEST_F(FloatingWindows, overlayEnded_KeysGoToTheProgramThatHadThemAgain)
         QCursor::setPos(1700, 950);
         pressKeys(road.typed);
         EXPECT_TRUE(QTest::qWaitFor([&] { return other.gotKey(road.typed); }, 3000)) << "the key went elsewhere";
+    }
+}
+
+// Every road of a screenshot hides our windows for the grab or covers them
+// with its own, and shows them again: a pin comes back on every desktop and
+// above each time, also under a window manager without a compositor.
+TEST_F(FloatingWindows, pin_AfterEveryKindOfScreenshot_IsStillOnEveryDesktopAbove)
+{
+    ASSERT_TRUE(launch(false));
+    OtherProgram other(QRect(0, 0, 1920, 1000));
+    ASSERT_TRUE(other.shown);
+    ASSERT_NO_FATAL_FAILURE(pinPicture({1500, 700}));
+    ASSERT_TRUE(floatsEverywhere(pin()));
+    const auto drag = [] {
+        xdotool({"mousemove", "200", "200", "mousedown", "1", "mousemove", "400", "300", "mousemove", "700", "450",
+                 "mouseup", "1"});
+    };
+
+    {
+        SCOPED_TRACE("a plain screenshot through the overlay");
+        ASSERT_TRUE(pressUntil("ctrl+shift+s", overlayShown)) << "no overlay";
+        QTest::qWait(300);
+        drag();
+        QTest::qWait(500);
+        pressKeys("Return");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !overlayShown(); }, 5000));
+        QTest::qWait(800);
+        EXPECT_TRUE(floatsEverywhere(pin()));
+    }
+    {
+        SCOPED_TRACE("the overlay left with Escape");
+        ASSERT_TRUE(pressUntil("ctrl+shift+t", overlayShown)) << "no overlay";
+        QTest::qWait(300);
+        pressKeys("Escape");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !overlayShown(); }, 5000));
+        QTest::qWait(800);
+        EXPECT_TRUE(floatsEverywhere(pin()));
+    }
+    {
+        SCOPED_TRACE("a full-screen translation");
+        QCursor::setPos(300, 300);
+        pressKeys("ctrl+shift+f");
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return resultPanel() != XCB_WINDOW_NONE && m_probe.isShown(resultPanel()); }, 20000));
+        QTest::qWait(800);
+        EXPECT_TRUE(floatsEverywhere(pin()));
+        xdotool({"windowactivate", "--sync", QString::number(resultPanel())});
+        pressKeys("Escape");
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return resultPanel() == XCB_WINDOW_NONE || !m_probe.isShown(resultPanel()); }, 3000));
+    }
+    quit();
+
+    // Without the overlay a plain screenshot freezes the screens under a
+    // crosshair picker of its own.
+    platform::SettingsStore::shared().setValue("selCaptureOverlayEnabled", false);
+    ASSERT_TRUE(launch(false));
+    ASSERT_NO_FATAL_FAILURE(pinPicture({1500, 700}));
+    ASSERT_TRUE(floatsEverywhere(pin()));
+    {
+        SCOPED_TRACE("a plain screenshot through the region picker");
+        ASSERT_TRUE(pressUntil("ctrl+shift+s", overlayShown)) << "no region picker";
+        QTest::qWait(300);
+        drag();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !overlayShown(); }, 5000));
+        QTest::qWait(800);
+        EXPECT_TRUE(floatsEverywhere(pin()));
+    }
+    {
+        SCOPED_TRACE("a translation through the region picker");
+        ASSERT_TRUE(pressUntil("ctrl+shift+t", overlayShown)) << "no region picker";
+        QTest::qWait(300);
+        drag();
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return resultPanel() != XCB_WINDOW_NONE && m_probe.isShown(resultPanel()); }, 20000));
+        QTest::qWait(800);
+        EXPECT_TRUE(floatsEverywhere(pin()));
     }
 }
 
