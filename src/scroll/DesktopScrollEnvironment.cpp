@@ -9,6 +9,7 @@
 #include "platform/RegionGrabber.h"
 #include "platform/SettingsStore.h"
 #include "platform/WheelScroller.h"
+#include "platform/WindowShadow.h"
 #include "preferences/ShortcutConflictChecker.h"
 #include "scroll/ScrollStitcher.h"
 
@@ -117,15 +118,15 @@ bool DesktopScrollEnvironment::moveOwnWindowsOut(const QRectF& globalRect)
     if (!toast || !toast->isVisible() || !toast->frameGeometry().intersects(region)) return false;
     const QRect area = toast->screen() ? toast->screen()->availableGeometry() : toast->frameGeometry();
     const int inset = CaptureHUDController::cornerInset;
-    const QSize size = toast->frameGeometry().size();
+    const QSize size = platform::innerGeometry(toast).size();  // the card, without its shadow
     const QPoint corners[] = {
         {area.right() + 1 - inset - size.width(), area.top() + inset},
         {area.left() + inset, area.top() + inset},
         {area.left() + inset, area.bottom() + 1 - inset - size.height()},
     };
     for (const QPoint& corner : corners) {
-        if (QRect(corner, size).intersects(region)) continue;
-        toast->move(corner);
+        if (platform::outerGeometry(toast, QRect(corner, size)).intersects(region)) continue;
+        platform::moveInner(toast, corner);
         return true;
     }
     CaptureHUDController::shared().hideForCapture();
