@@ -186,7 +186,37 @@ void CaptureHUDController::moveToCorner()
     if (!screens || !m_panel) return;
     const std::optional<platform::ScreenInfo> screen = screens->screenUnderPointer();
     if (!screen) return;
-    platform::moveInner(m_panel, cornerPosition(screen->availableGeometry, m_content->height()));
+    const int panelHeight = m_content->height();  // the card's; its shadow lies around it
+    // Where it shows, with its shadow.
+    const auto shownAt = [this, panelHeight](QPoint corner) {
+        return platform::outerGeometry(m_panel, QRect(corner, QSize(width, panelHeight)));
+    };
+    const QPoint usual = cornerPosition(screen->availableGeometry, panelHeight);
+    if (!m_keepOut || !shownAt(usual).intersects(*m_keepOut)) {
+        platform::moveInner(m_panel, usual);
+        return;
+    }
+    // Another corner of the same screen, then the corners of the others.
+    QList<QRect> areas{screen->availableGeometry};
+    for (const platform::ScreenInfo& other : screens->screens())
+        if (other.availableGeometry != screen->availableGeometry) areas.append(other.availableGeometry);
+    for (const QRect& area : std::as_const(areas)) {
+        const int left = area.x() + cornerInset;
+        const int top = area.y() + cornerInset;
+        const QPoint low = cornerPosition(area, panelHeight);
+        for (const QPoint& corner : {low, QPoint(low.x(), top), QPoint(left, top), QPoint(left, low.y())}) {
+            if (shownAt(corner).intersects(*m_keepOut)) continue;
+            platform::moveInner(m_panel, corner);
+            return;
+        }
+    }
+    platform::moveInner(m_panel, usual);  // nowhere else: better seen than lost
+}
+
+void CaptureHUDController::setKeepOut(std::optional<QRect> area)
+{
+    m_keepOut = area;
+    if (m_keepOut && isShowingToast() && m_panel->frameGeometry().intersects(*m_keepOut)) moveToCorner();
 }
 
 void CaptureHUDController::scheduleDismiss(double seconds)

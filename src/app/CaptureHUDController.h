@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class QPropertyAnimation;
 
@@ -53,6 +54,12 @@ public:
     // keep our windows out of it). Returns whether it was showing.
     bool hideForCapture();
 
+    // While an area of the screen is captured for a while (a recording), the
+    // toast keeps out of it (global logical coordinates): it shows in another
+    // corner of its screen, or of another screen, when its own corner would
+    // cover it. A toast already up moves at once. None lifts it.
+    void setKeepOut(std::optional<QRect> area);
+
     bool isShowingToast() const;
     QString currentTitle() const;
     QString currentSubtitle() const;
@@ -79,6 +86,7 @@ private:
     QPropertyAnimation* m_fade = nullptr;
     QTimer m_dismissTimer;
     bool m_fadingOut = false;
+    std::optional<QRect> m_keepOut;
 };
 
 }  // namespace klipo

@@ -122,6 +122,7 @@ void RecService::showOptions(const RecPick& pick)
     };
     m_optionsBar->place(globalRect(), m_screen);
     m_optionsBar->showAndFocus(pick.focusBefore);
+    keepOutOfRegion();
     qApp->installEventFilter(this);
     m_escFilterInstalled = true;
     // Said now rather than once recording: a toast then would be recorded.
@@ -169,8 +170,23 @@ void RecService::closeOptionsBar()
     }
 }
 
+void RecService::keepOutOfRegion()
+{
+    m_keepingOut = true;
+    m_ports->keepOutOfRegion(globalRect().toAlignedRect(), {m_regionWindow, m_optionsBar, m_controlBar});
+}
+
+void RecService::letRegionGo()
+{
+    if (!std::exchange(m_keepingOut, false)) return;
+    m_ports->keepOutOfRegion(std::nullopt, {});
+}
+
 void RecService::cleanupChrome()
 {
+    // While the file is being finished our windows stay out of the region:
+    // the last frames may still be taken.
+    if (state != RecState::stopping) letRegionGo();
     closeOptionsBar();
     if (m_regionWindow) {
         m_regionWindow->hide();
@@ -212,6 +228,7 @@ void RecService::startRecording(const QRectF& rect, QScreen* screen, const RecOp
     startObservingScreenChanges();
     closeOptionsBar();
     if (!m_regionWindow) showRegionWindow();
+    keepOutOfRegion();
     const quint64 flow = ++m_flow;
     QPointer<RecService> self(this);
     resolveMicrophone(options, [self, flow](RecOptions resolved) {
@@ -326,6 +343,7 @@ void RecService::recordingDidStart(quint64 serial)
         tellNoRoomForStopBar();
     else
         m_controlBar->orderFront();
+    keepOutOfRegion();
     m_timer.start();
 
     if (m_options.microphone && !m_microphoneTold)

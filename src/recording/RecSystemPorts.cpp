@@ -109,6 +109,21 @@ QString RecSystemPorts::recordingFolder()
     return cache.isEmpty() ? QString() : QDir(cache).filePath(QStringLiteral("KlipoVersa/recordings"));
 }
 
+void RecSystemPorts::keepOutOfRegion(std::optional<QRect> region, const QList<QWidget*>& recordingWindows)
+{
+    CaptureHUDController& hud = CaptureHUDController::shared();
+    if (!region) {
+        m_keptOut.reset();
+        hud.setKeepOut(std::nullopt);
+        return;
+    }
+    hud.setKeepOut(region);
+    if (!m_keptOut) m_keptOut = std::make_unique<platform::OwnWindowsKeptOut>(*region, QList<QPointer<QWidget>>{});
+    m_keptOut->alsoStaying(hud.panel());
+    for (QWidget* window : recordingWindows) m_keptOut->alsoStaying(window);
+    m_keptOut->check();
+}
+
 void RecSystemPorts::toast(const QString& title, const QString& subtitle, const QString& file)
 {
     CaptureHUDController::shared().show(title, subtitle, {}, file, 2.2);

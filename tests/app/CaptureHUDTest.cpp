@@ -55,6 +55,30 @@ TEST_F(CaptureHUDTest, toast_SitsInTheBottomRightCornerOfThePointersScreen)
     EXPECT_FALSE(hud.panel()->isActiveWindow());
 }
 
+// While a region is recorded the toast keeps out of it: another corner of
+// its screen, another screen when none is clear, its own corner when nothing
+// is; a toast already up moves at once.
+TEST_F(CaptureHUDTest, keptOutOfARegion_TheToastTakesTheFirstClearCorner_AndItsOwnAgainAfter)
+{
+    hud.show(QStringLiteral("截图已保存"), QString());
+    hud.setKeepOut(QRect(1000, 500, 920, 580));  // the bottom right of screen A
+    EXPECT_EQ(hud.panel()->pos(), QPoint(1920 - 340, 20)) << "moved at once, to the top right";
+    hud.show(QStringLiteral("麦克风不可用"), QString());
+    EXPECT_EQ(hud.panel()->pos(), QPoint(1920 - 340, 20));
+
+    hud.setKeepOut(QRect(0, 0, 1920, 1080));  // all of screen A
+    hud.show(QStringLiteral("麦克风不可用"), QString());
+    EXPECT_EQ(hud.panel()->pos(), QPoint(1920 + 1280 - 340, 24 + 1000 - 100));
+
+    hud.setKeepOut(QRect(0, 0, 3200, 1080));  // everywhere: better seen than lost
+    hud.show(QStringLiteral("麦克风不可用"), QString());
+    EXPECT_EQ(hud.panel()->pos(), QPoint(1920 - 340, 1040 - 100));
+
+    hud.setKeepOut(std::nullopt);
+    hud.show(QStringLiteral("录屏已保存"), QString());
+    EXPECT_EQ(hud.panel()->pos(), QPoint(1920 - 340, 1040 - 100));
+}
+
 TEST_F(CaptureHUDTest, secondShowRestartsTheTimer_HoverHoldsTheToast_AndLeavingEndsItAfterOneSecond)
 {
     hud.show(QStringLiteral("一"), QStringLiteral("first"), {}, {}, 0.4);

@@ -522,6 +522,63 @@ TEST_F(RecDesktopTest, pickWithTheLibraryOpenBehindAnotherProgram_KeepsThatProgr
     other.waitForFinished(5000);
 }
 
+// The library window in front of the region is not recorded (it is back
+// once the file is saved), and the toast said at the start of a recording
+// with an unusable microphone shows clear of a region that takes the
+// screen's bottom-right corner, where toasts go.
+TEST_F(RecDesktopTest, theLibraryOverTheRegionAndTheStartToast_StayOutOfTheRecording)
+{
+    platform::SettingsStore::shared().setValue("menuBarOnly", false);  // the library window opens at launch
+    QProcess other;  // another program's window, white, under the corner
+    other.start(KLIPO_FOREIGN_WINDOW, {"--at", "900,300,1020,780"});
+    ASSERT_TRUE(other.waitForReadyRead(10000) && other.readAll().contains("shown"));
+    QProcess app;
+    ASSERT_TRUE(launch(app, {{"PULSE_SERVER", "unix:/nonexistent/pulse"}}));
+    QString library;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !(library = libraryWindow()).isEmpty(); }, 10000));
+    xdotool("windowmove --sync " + library + " 1000 420");
+    xdotool("windowactivate --sync " + library);
+    QTest::qWait(500);
+    const QRect region(1100, 560, 820, 520);  // to the screen's bottom-right corner
+    ASSERT_GT(test::pixelsUnlike(test::screenImage(region), Qt::white), 1000) << "the library is over the region";
+
+    ASSERT_TRUE(pick(region));
+    xdotool("key Return");
+    ASSERT_TRUE(QTest::qWaitFor(stopBarShown, 8000));
+    // The toast comes at the start: seen, and never over the region.
+    bool toastSeen = false;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 2500) {
+        for (const QRect& window : programWindows())
+            if (window.size() == QSize(320, 80)) {
+                toastSeen = true;
+                EXPECT_FALSE(window.intersects(region)) << "the toast at " << window.x() << "," << window.y();
+            }
+        QTest::qWait(100);
+    }
+    EXPECT_TRUE(toastSeen) << "the microphone cannot be used: a toast says so";
+    xdotool("key ctrl+shift+l");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return files(false).size() == 1; }, 10000));
+
+    const QString file = m_folder + "/" + files(false).first();
+    int pictures = 0;
+    for (int index = 0; index < 120; index += 8) {
+        const QImage picture = decodePicture(file, index);
+        if (picture.isNull()) break;
+        ++pictures;
+        // All but the tray's strip at the bottom (our tray icon lives in the tray's window).
+        const QImage above = picture.copy(0, 0, picture.width() - 4, picture.height() - 28);
+        EXPECT_EQ(test::pixelsUnlike(above, Qt::white, 24), 0) << "picture " << index;
+    }
+    EXPECT_GE(pictures, 5);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return programWindowsById().contains(library); }, 3000))
+        << "the library window is back";
+    EXPECT_EQ(endBy(app, SIGTERM), 0);
+    other.terminate();
+    other.waitForFinished(5000);
+}
+
 // A killed run's recording in the program's own folder is saved at launch;
 // files of that name in the shared temporary folder may be another login's.
 TEST_F(RecDesktopTest, launch_SavesALeftoverOfItsOwnFolder_AndLeavesTheSharedTemporaryFolderAlone)
