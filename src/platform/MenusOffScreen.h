@@ -50,15 +50,20 @@ public:
     };
 
 private:
-    // Where a closed menu was and the samples of its picture that are not
-    // its background, where the screen is compared with it.
+    // A point of a closed menu's picture, where the screen is compared with it.
+    struct Sample {
+        QPoint at;
+        QRgb colour;
+        bool mark;  // drawn on the menu's background
+    };
+    // Where a closed menu was and samples of its picture.
     struct Marks {
         QRect rect;
         QSize size;  // of its picture
-        QList<std::pair<QPoint, QRgb>> samples;
+        QList<Sample> samples;
     };
     static Marks marksOf(const Closed& menu);
-    static double shownShare(const Marks& menu);
+    static bool stillShown(const Marks& menu);
 
     QList<Marks> m_menus;
 };
