@@ -6,6 +6,7 @@
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QEvent>
+#include <QImage>
 #include <QLayout>
 #include <QPaintEvent>
 #include <QPainter>
@@ -31,12 +32,44 @@ constexpr int kDrop = 1;
 constexpr double kDarkest = 0.34;  // alpha right at the edge
 const char* const kKeeperName = "klipo-window-shadow";
 
-// Signed distance from `p` to a rectangle with round corners: negative inside.
+// Signed distance from (x, y) to a rectangle with round corners: negative inside.
 double distanceToRounded(double x, double y, const QRectF& rect, double radius)
 {
     const double qx = std::abs(x - rect.center().x()) - (rect.width() / 2 - radius);
     const double qy = std::abs(y - rect.center().y()) - (rect.height() / 2 - radius);
     return std::hypot(std::max(qx, 0.0), std::max(qy, 0.0)) + std::min(std::max(qx, qy), 0.0) - radius;
+}
+
+// The shadow of an inner area of `innerSize` with round corners of
+// `cornerRadius`, in an image as large as that area with shadowMargins()
+// around it: black of varying alpha, and nothing where the inner area covers.
+QImage shadowImage(QSize innerSize, qreal cornerRadius)
+{
+    const QMargins margins = shadowMargins();
+    innerSize = innerSize.expandedTo(QSize(0, 0));
+    QImage image(innerSize.grownBy(margins), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    const QRectF inner(margins.left(), margins.top(), innerSize.width(), innerSize.height());
+    const QRectF cast = inner.translated(0, kDrop);
+    const double radius = std::clamp(double(cornerRadius), 0.0, std::min(inner.width(), inner.height()) / 2);
+    const int roundTop = margins.top() + int(std::ceil(radius));
+    const int roundBottom = margins.top() + innerSize.height() - int(std::ceil(radius));
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        // Rows beside the straight sides: the inner area covers all between the margins.
+        const bool beside = y >= roundTop && y < roundBottom;
+        for (int x = 0; x < image.width(); ++x) {
+            if (beside && x == margins.left()) x = margins.left() + innerSize.width();
+            const double px = x + 0.5, py = y + 0.5;
+            // How much of the pixel the inner area covers, edges smoothed.
+            const double covered = std::clamp(0.5 - distanceToRounded(px, py, inner, radius), 0.0, 1.0);
+            if (covered >= 1) continue;
+            const double away = std::clamp(distanceToRounded(px, py, cast, radius) / kBlur, 0.0, 1.0);
+            const double alpha = kDarkest * (1 - away) * (1 - away) * (1 - covered);
+            line[x] = qRgba(0, 0, 0, int(std::lround(alpha * 255)));
+        }
+    }
+    return image;
 }
 
 void watchDesktop();
@@ -228,35 +261,6 @@ void moveInner(QWidget* window, const QPoint& topLeft)
 {
     const QMargins margins = window->contentsMargins();
     window->move(topLeft - QPoint(margins.left(), margins.top()));
-}
-
-QImage shadowImage(QSize innerSize, qreal cornerRadius)
-{
-    const QMargins margins = shadowMargins();
-    innerSize = innerSize.expandedTo(QSize(0, 0));
-    QImage image(innerSize.grownBy(margins), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    const QRectF inner(margins.left(), margins.top(), innerSize.width(), innerSize.height());
-    const QRectF cast = inner.translated(0, kDrop);
-    const double radius = std::clamp(double(cornerRadius), 0.0, std::min(inner.width(), inner.height()) / 2);
-    const int roundTop = margins.top() + int(std::ceil(radius));
-    const int roundBottom = margins.top() + innerSize.height() - int(std::ceil(radius));
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        // Rows beside the straight sides: the inner area covers all between the margins.
-        const bool beside = y >= roundTop && y < roundBottom;
-        for (int x = 0; x < image.width(); ++x) {
-            if (beside && x == margins.left()) x = margins.left() + innerSize.width();
-            const double px = x + 0.5, py = y + 0.5;
-            // How much of the pixel the inner area covers, edges smoothed.
-            const double covered = std::clamp(0.5 - distanceToRounded(px, py, inner, radius), 0.0, 1.0);
-            if (covered >= 1) continue;
-            const double away = std::clamp(distanceToRounded(px, py, cast, radius) / kBlur, 0.0, 1.0);
-            const double alpha = kDarkest * (1 - away) * (1 - away) * (1 - covered);
-            line[x] = qRgba(0, 0, 0, int(std::lround(alpha * 255)));
-        }
-    }
-    return image;
 }
 
 }  // namespace klipo::platform

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QImage>
 #include <QMargins>
 #include <QPoint>
 #include <QRect>
@@ -38,10 +37,5 @@ QRect innerGeometry(const QWidget* window);
 QRect outerGeometry(const QWidget* window, const QRect& inner);
 void setInnerGeometry(QWidget* window, const QRect& inner);
 void moveInner(QWidget* window, const QPoint& topLeft);
-
-// The shadow of an inner area of `innerSize` with round corners of
-// `cornerRadius`, in an image as large as that area with shadowMargins()
-// around it: black of varying alpha, and nothing where the inner area covers.
-QImage shadowImage(QSize innerSize, qreal cornerRadius);
 
 }  // namespace klipo::platform
