@@ -70,6 +70,8 @@ checks = [
     ("toastAndPin_StayOnTheScreen_WhileAnotherProgramIsActive", "toast and pin shown while another program is active"),
     ("pin_AfterAFullScreenTranslation_IsOnEveryDesktopAbove_AndOutOfTheTaskBarAndPager",
      "pin above, on every desktop, off task bar after Ctrl+Shift+F"),
+    ("pin_AfterEveryKindOfScreenshot_IsStillOnEveryDesktopAbove", "pin above, on every desktop after every screenshot road"),
+    ("overlayEnded_KeysGoToTheProgramThatHadThemAgain", "keys back to the program in use after the overlay"),
     ("recordingBars_FloatOutOfTheTaskBar_AndReturnGivesTheFocusBack", "recording bars off the task bar, focus back after Return"),
     ("overlayAndFullScreenTranslation_LeaveNoWindowOfOursDemandingAttention", "no window of ours demanding attention"),
     ("xembedTrayStartedAfterTheProgram_GetsTheIcon_AlsoWhenRestarted", "XEmbed tray started 5 s late gets the icon"),
