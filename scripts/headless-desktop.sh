@@ -6,8 +6,7 @@
 # Usage: headless-desktop.sh COMMAND [ARGS...]
 # KLIPO_DESKTOP_WM chooses the window manager: openbox (the default), xfwm4
 # (with its compositor), xfwm4-nocompositor, kwin (kwin_x11) or mutter
-# (mutter --x11). With
-# KLIPO_DESKTOP_TRAY=0 no tray host is started.
+# (mutter --x11). With KLIPO_DESKTOP_TRAY=0 no tray host is started.
 # With KLIPO_DESKTOP_SCREENS="1920x1080 1280x1024" the desktop has several
 # monitors side by side (made by the test helper klipo_set_monitors, looked for
 # in KLIPO_SET_MONITORS or the build folder). With KLIPO_DESKTOP_MINIMAL=1 it
