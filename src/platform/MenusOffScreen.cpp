@@ -4,8 +4,6 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QHash>
-#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 
@@ -15,9 +13,6 @@ namespace {
 
 // How long a closed menu may still be on the screen.
 constexpr qint64 kRecentMs = 1000;
-// Where more than this share of the menu's marks are on the screen, it still shows.
-constexpr double kStillShownShare = 0.5;
-constexpr int kCheckMs = 20;
 
 qint64 nowMs()
 {
@@ -33,21 +28,6 @@ QList<MenusOffScreen::Closed>& recentlyClosed()
 {
     static QList<MenusOffScreen::Closed> list;
     return list;
-}
-
-MenusOffScreen::ScreenPicture& screenPicture()
-{
-    static MenusOffScreen::ScreenPicture picture;
-    return picture;
-}
-
-QImage pictureOfScreen(const QRect& area)
-{
-    if (screenPicture()) return screenPicture()(area);
-    QScreen* screen = QGuiApplication::screenAt(area.center());
-    if (!screen) return {};
-    const QPoint offset = area.topLeft() - screen->geometry().topLeft();
-    return screen->grabWindow(0, offset.x(), offset.y(), area.width(), area.height()).toImage();
 }
 
 bool isMenu(const QObject* object)
@@ -75,44 +55,6 @@ protected:
 
 }  // namespace
 
-// The menu's drawn marks: its text, separators and frame, every sample that
-// is not its background. The background alone says little: the window below
-// is often as plain.
-MenusOffScreen::Marks MenusOffScreen::marksOf(const Closed& menu)
-{
-    Marks marks{menu.rect, menu.look.size(), {}};
-    if (menu.look.isNull()) return marks;
-    const QImage look = menu.look.convertToFormat(QImage::Format_RGB32);
-    QHash<QRgb, int> counts;
-    for (int y = 1; y < look.height(); y += 3)
-        for (int x = 1; x < look.width(); x += 3) ++counts[look.pixel(x, y)];
-    QRgb background = 0;
-    int most = 0;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        if (it.value() > most) most = it.value(), background = it.key();
-    for (int y = 1; y < look.height(); y += 3) {
-        for (int x = 1; x < look.width(); x += 3) {
-            const QRgb colour = look.pixel(x, y);
-            if (colour != background) marks.samples.append({QPoint(x, y), colour});
-        }
-    }
-    return marks;
-}
-
-// The share of the menu's marks that the screen still shows.
-double MenusOffScreen::shownShare(const Marks& menu)
-{
-    if (menu.samples.isEmpty()) return 0;
-    QImage shown = pictureOfScreen(menu.rect);
-    if (shown.isNull()) return 0;
-    shown = shown.convertToFormat(QImage::Format_RGB32).scaled(menu.size);
-    int same = 0;
-    for (const auto& [at, colour] : menu.samples) same += colour == shown.pixel(at);
-    return double(same) / menu.samples.size();
-}
-
-void MenusOffScreen::setScreenPicture(ScreenPicture picture) { screenPicture() = std::move(picture); }
-
 void MenusOffScreen::watch()
 {
     static MenuWatcher* watcher = nullptr;
@@ -134,20 +76,14 @@ MenusOffScreen MenusOffScreen::closeAll()
     // they are gone.
     MenusOffScreen menus;
     for (const Closed& closed : std::as_const(recentlyClosed()))
-        if (nowMs() - closed.closedAtMs <= kRecentMs) menus.m_menus.append(marksOf(closed));
+        if (nowMs() - closed.closedAtMs <= kRecentMs) menus.m_menus.add(closed.rect, closed.look);
     return menus;
 }
 
 void MenusOffScreen::whenGone(const std::shared_ptr<MenusOffScreen>& menus, QDeadlineTimer deadline,
                               std::function<void()> then)
 {
-    if (menus->isEmpty() || menus->goneFromScreen() || deadline.hasExpired()) {
-        then();
-        return;
-    }
-    QTimer::singleShot(kCheckMs, qApp, [menus, deadline, then = std::move(then)]() mutable {
-        whenGone(menus, deadline, std::move(then));
-    });
+    LooksOnScreen::whenGone(std::shared_ptr<const LooksOnScreen>(menus, &menus->m_menus), deadline, std::move(then));
 }
 
 void MenusOffScreen::closeAllThen(std::function<void()> then)
@@ -162,13 +98,6 @@ void MenusOffScreen::closeAllThen(std::function<void()> then)
     QTimer::singleShot(0, qApp, [menus, then = std::move(then)]() mutable {
         whenGone(menus, QDeadlineTimer(longestWaitMs), std::move(then));
     });
-}
-
-bool MenusOffScreen::goneFromScreen() const
-{
-    for (const Marks& menu : m_menus)
-        if (shownShare(menu) > kStillShownShare) return false;
-    return true;
 }
 
 }  // namespace klipo::platform
