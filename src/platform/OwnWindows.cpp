@@ -1,7 +1,6 @@
 #include "platform/OwnWindows.h"
 
 #include "platform/WindowFocus.h"
-#include "platform/WindowStacking.h"
 #include "platform/overlay/OverlayDesktop.h"
 
 #include <QApplication>
@@ -9,6 +8,8 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 namespace klipo::platform {
 
@@ -74,25 +75,31 @@ void HiddenOwnWindows::restore()
 void HiddenOwnWindows::restoreStacking() const
 {
     if (m_stack.isEmpty()) return;
-    const QList<quint32> now = managedWindowsBottomToTop();
-    QList<quint32> back;
+    QList<quint32> there;  // the windows in the stack now
+    for (const StackedWindow& window : managedWindowsBottomToTop()) there.append(window.id);
     for (const Entry& entry : m_windows)
-        if (entry.window && entry.window->isVisible() && entry.nativeId) back.append(entry.nativeId);
+        if (entry.window && entry.window->isVisible() && entry.nativeId) there.append(entry.nativeId);
     const auto widgetOf = [this](quint32 id) -> QWidget* {
         for (const Entry& entry : m_windows)
             if (entry.nativeId == id) return entry.window;
         return nullptr;
     };
-    // From the top down, each of ours goes below the window that was just
-    // above it and is still there (another of ours is placed before it).
+    // From the top down, each of ours goes below the window of its layer
+    // that was just above it and is still there (another of ours is placed
+    // before it), or on top of its layer where none was: shown without the
+    // focus, the window manager may put it below the window that took the
+    // focus meanwhile.
     for (qsizetype i = m_stack.size() - 1; i >= 0; --i) {
-        if (!back.contains(m_stack[i])) continue;
-        for (qsizetype above = i + 1; above < m_stack.size(); ++above) {
-            const quint32 sibling = m_stack[above];
-            if (!back.contains(sibling) && !now.contains(sibling)) continue;
-            restackBelow(widgetOf(m_stack[i]), sibling);
-            break;
-        }
+        QWidget* window = widgetOf(m_stack[i].id);
+        if (!window || !window->isVisible()) continue;
+        std::optional<quint32> sibling;
+        for (qsizetype above = i + 1; above < m_stack.size() && !sibling; ++above)
+            if (m_stack[above].layer == m_stack[i].layer && there.contains(m_stack[above].id))
+                sibling = m_stack[above].id;
+        if (sibling)
+            restackBelow(window, *sibling);
+        else
+            restackOnTop(window);
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/WindowStacking.h"
+
 #include <QList>
 #include <QObject>
 #include <QPoint>
@@ -50,8 +52,8 @@ private:
     void restoreStacking() const;
 
     QList<Entry> m_windows;
-    QList<quint32> m_stack;      // the managed windows bottom to top, before the hiding
-    QPointer<QWidget> m_active;  // the one that had the focus, if any
+    QList<StackedWindow> m_stack;  // the managed windows bottom to top, before the hiding
+    QPointer<QWidget> m_active;    // the one that had the focus, if any
 };
 
 // Our windows kept out of a region of the screen while it is captured for a
