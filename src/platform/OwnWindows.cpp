@@ -15,7 +15,8 @@ namespace klipo::platform {
 
 namespace {
 constexpr char kStaysInScreenshots[] = "klipoStaysInScreenshots";
-}
+constexpr int kLookAgainMs = 20;
+}  // namespace
 
 void HiddenOwnWindows::markStaysInScreenshots(QWidget* window) { window->setProperty(kStaysInScreenshots, true); }
 
@@ -120,10 +121,14 @@ OwnWindowsKeptOut::~OwnWindowsKeptOut()
     }
 }
 
+bool OwnWindowsKeptOut::isStaying(QWidget* window) const
+{
+    return std::any_of(m_staying.begin(), m_staying.end(),
+                       [window](const QPointer<QWidget>& w) { return w == window; });
+}
+
 bool OwnWindowsKeptOut::overRegion(QWidget* window, const QList<DesktopWindow>& frontToBack) const
 {
-    if (std::any_of(m_staying.begin(), m_staying.end(), [window](const QPointer<QWidget>& w) { return w == window; }))
-        return false;
     QRegion seen(window->frameGeometry() & m_region);
     if (seen.isEmpty()) return false;
     // Where other programs' windows lie in front of it, it does not show:
@@ -139,10 +144,67 @@ bool OwnWindowsKeptOut::overRegion(QWidget* window, const QList<DesktopWindow>& 
 bool OwnWindowsKeptOut::check()
 {
     const QList<DesktopWindow> frontToBack = overlayDesktop().windowsFrontToBack();
-    HiddenOwnWindows hidden = HiddenOwnWindows::hideWhere([&](QWidget* w) { return overRegion(w, frontToBack); }, true);
+    const bool first = std::exchange(m_firstCheck, false);
+    HiddenOwnWindows hidden = HiddenOwnWindows::hideWhere(
+        [&](QWidget* w) {
+            if (isStaying(w)) return false;
+            const bool over = overRegion(w, frontToBack);
+            // One behind other programs' windows there may still show too:
+            // those programs repaint what the capture's overlay (and the
+            // hiding for its still) uncovered only when they get to it.
+            if (over || first) noteLook(w);
+            return over;
+        },
+        true);
     if (hidden.isEmpty()) return false;
     m_hidden.append(std::move(hidden));
     return true;
+}
+
+void OwnWindowsKeptOut::leaving(QWidget* window)
+{
+    if (window && window->isVisible()) noteLook(window);
+}
+
+// The part of the window over the region as it is drawn now, just before it goes.
+void OwnWindowsKeptOut::noteLook(QWidget* window)
+{
+    const QRect place = window->geometry();
+    const QRect over = place & m_region;
+    if (over.isEmpty()) return;
+    if (!m_looks) m_looks = std::make_shared<LooksOnScreen>();
+    m_looks->add(over, window->grab(over.translated(-place.topLeft())).toImage(), longestWaitMs);
+    m_looksDeadline = QDeadlineTimer(longestWaitMs);
+}
+
+bool OwnWindowsKeptOut::stillShown()
+{
+    if (!m_looks) return false;
+    if (m_looksDeadline.hasExpired() || m_looks->goneFromScreen()) {
+        m_looks.reset();
+        return false;
+    }
+    return true;
+}
+
+void OwnWindowsKeptOut::whenGone(std::function<void()> then)
+{
+    // A moment from now: they may have gone long before.
+    waitUntilGone(QDeadlineTimer(longestWaitMs), std::move(then));
+}
+
+// Windows of ours that come over the region meanwhile (one given the focus
+// back as a bar closes) go too, and are waited for.
+void OwnWindowsKeptOut::waitUntilGone(QDeadlineTimer deadline, std::function<void()> then)
+{
+    check();
+    if (!m_looks || deadline.hasExpired() || m_looks->goneFromScreen()) {
+        then();
+        return;
+    }
+    QTimer::singleShot(kLookAgainMs, this, [this, deadline, then = std::move(then)]() mutable {
+        waitUntilGone(deadline, std::move(then));
+    });
 }
 
 }  // namespace klipo::platform
