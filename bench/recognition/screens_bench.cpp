@@ -1,15 +1,24 @@
-// Recognition of realistic screens: for every drawn screen (widgets, article,
-// terminal, chat, spreadsheet, full desktop; six languages; 1x and 2x) the
-// character accuracy in reading order and line by line, and the time, side by
-// side with one plain Tesseract engine using its own page layout on the same
-// picture. Then resident memory after recognition and after the engines'
-// idle minute.
-//   bench_recognition_screens [--runs N] [--kinds desktop,chat] [--langs English,Chinese]
-//                             [--scales 1,2] [--latin MODEL] [--no-plain] [--memory] [--dump DIR] [--cold]
+// Recognition of screens: the character accuracy in reading order and line
+// by line, and the time, side by side with one plain Tesseract engine using
+// its own page layout on the same picture. Three sets, reported apart:
+//   fixtures  the drawn screens (widgets, article, terminal, chat, spreadsheet,
+//             desktop ...; six languages; 1x and 2x)
+//   tuning    generated screens (seeds 1-200) and screenshots of real programs
+//   heldout   generated screens (seeds 100001-100100) and other real
+//             screenshots, kept out of sight while tuning
+// Every screen is compared with the checked-in baseline: those read worse
+// than it are listed at the end. The plain engine's figures come from the
+// baseline unless --plain runs it again.
+//   bench_recognition_screens [--sets fixtures,tuning,heldout] [--seeds FIRST-LAST] [--runs N]
+//                             [--pages NAME,NAME|none] [--kinds desktop,chat] [--langs English,Chinese] [--scales 1,2]
+//                             [--latin MODEL]
+//                             [--plain] [--baseline FILE] [--write-baseline FILE] [--memory] [--dump DIR] [--cold]
 // --cold: every run starts as after the engines' idle minute: they are freed,
 // then warmed up as a key press does, and the page is read at once.
 #include "ScreenFixtures.h"
 #include "ScreenScore.h"
+#include "corpus/GeneratedScreens.h"
+#include "corpus/RealPages.h"
 #include "platform/text/EnginePool.h"
 #include "platform/text/ModelFile.h"
 #include "platform/text/PageLayout.h"
@@ -33,6 +42,7 @@
 #include <ctime>
 
 #include <dlfcn.h>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -110,13 +120,46 @@ private:
     bool m_ok = false;
 };
 
-struct Totals {
+// The figures of one screen.
+struct Figures {
+    double order = 0;  // percent
+    double line = 0;
     double ms = 0;
-    double plainMs = 0;
+};
+
+struct Totals {
+    int screens = 0;
+    int compared = 0;  // of which the plain engine's figures are known
+    double ms = 0;
     double comparedMs = 0;
+    double plainMs = 0;
     long chars = 0;
+    long orderErrors = 0;
     long lineErrors = 0;
+    long plainOrderErrors = 0;
     long plainLineErrors = 0;
+    double worstOrder = 100;
+    double worstMargin = 1e9;  // our order against the plain engine's, in points
+    int belowPlain = 0;        // screens whose order is more than a point below the plain engine's
+
+    void add(const ScreenScore& ours, const ScreenScore& plain, const Figures& o, const Figures& p, bool plainKnown)
+    {
+        ++screens;
+        ms += o.ms;
+        chars += ours.characters;
+        orderErrors += ours.orderErrors;
+        lineErrors += ours.lineErrors;
+        worstOrder = std::min(worstOrder, o.order);
+        if (!plainKnown) return;
+        ++compared;
+        comparedMs += o.ms;
+        plainMs += p.ms;
+        plainOrderErrors += plain.orderErrors;
+        plainLineErrors += plain.lineErrors;
+        worstMargin = std::min(worstMargin, o.order - p.order);
+        belowPlain += o.order < p.order - 1;
+    }
+    static double percent(long errors, long chars) { return 100.0 * (1 - double(errors) / std::max(1L, chars)); }
 };
 
 QStringList option(const QStringList& args, const QString& name)
@@ -125,6 +168,31 @@ QStringList option(const QStringList& args, const QString& name)
     return i >= 0 && i + 1 < args.size() ? args[i + 1].split(QLatin1Char(',')) : QStringList();
 }
 
+// name -> ours and the plain engine's figures
+using Baseline = std::map<QString, std::pair<Figures, Figures>>;
+
+Baseline readBaseline(const QString& path)
+{
+    Baseline out;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return out;
+    for (const QString& row : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QStringList f = row.split(QLatin1Char('\t'));
+        if (f.size() < 7 || row.startsWith(QLatin1Char('#'))) continue;
+        out[f[0]] = {{f[1].toDouble(), f[2].toDouble(), f[3].toDouble()},
+                     {f[4].toDouble(), f[5].toDouble(), f[6].toDouble()}};
+    }
+    return out;
+}
+
+// One screen to read, made when its turn comes.
+struct Source {
+    QString set;
+    std::function<Screen()> make;
+};
+
+QString languageGroup(ScreenLanguage l) { return isCjk(l) ? QStringLiteral("Chinese") : QStringLiteral("Latin"); }
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -132,16 +200,65 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    const int runs = option(args, QStringLiteral("--runs")).isEmpty() ? 3 : option(args, QStringLiteral("--runs"))[0].toInt();
+    const int runs =
+        option(args, QStringLiteral("--runs")).isEmpty() ? 1 : option(args, QStringLiteral("--runs"))[0].toInt();
     const QStringList kinds = option(args, QStringLiteral("--kinds"));
     const QStringList langs = option(args, QStringLiteral("--langs"));
+    QStringList sets = option(args, QStringLiteral("--sets"));
+    if (sets.isEmpty()) sets = {QStringLiteral("fixtures"), QStringLiteral("tuning"), QStringLiteral("heldout")};
     QStringList scales = option(args, QStringLiteral("--scales"));
     if (scales.isEmpty()) scales = {QStringLiteral("1"), QStringLiteral("2")};
+    const QStringList seeds = option(args, QStringLiteral("--seeds"));      // FIRST-LAST, or none
+    const QStringList pageNames = option(args, QStringLiteral("--pages"));  // real pages by name, or none
     const QStringList latin = option(args, QStringLiteral("--latin"));
     const QStringList dump = option(args, QStringLiteral("--dump"));
-    const bool plain = !args.contains(QStringLiteral("--no-plain"));
+    const QStringList baselineOption = option(args, QStringLiteral("--baseline"));
+    const QStringList writeBaseline = option(args, QStringLiteral("--write-baseline"));
+    const bool plain = args.contains(QStringLiteral("--plain"));
     const bool cold = args.contains(QStringLiteral("--cold"));
     if (!dump.isEmpty()) QDir().mkpath(dump[0]);
+    const Baseline baseline =
+        readBaseline(baselineOption.isEmpty() ? QStringLiteral(KLIPO_SCREENS_BASELINE) : baselineOption[0]);
+
+    std::vector<Source> sources;
+    auto wanted = [&](ScreenLanguage language, double scale) {
+        return (langs.isEmpty() || langs.contains(languageName(language))) && scales.contains(QString::number(scale));
+    };
+    if (sets.contains(QStringLiteral("fixtures"))) {
+        for (int k = 0; k < kScreenKinds; ++k) {
+            if (!kinds.isEmpty() && !kinds.contains(kindName(ScreenKind(k)))) continue;
+            for (int l = 0; l < 6; ++l)
+                for (const QString& scale : scales)
+                    if (wanted(ScreenLanguage(l), scale.toDouble()))
+                        sources.push_back({QStringLiteral("fixtures"), [k, l, scale] {
+                                               return drawScreen(ScreenKind(k), ScreenLanguage(l), scale.toDouble());
+                                           }});
+        }
+    }
+    const auto seedRange = [&](quint32 first, quint32 count, const QString& set) {
+        quint32 from = first;
+        quint32 to = first + count - 1;
+        if (seeds == QStringList{QStringLiteral("none")}) return;
+        if (!seeds.isEmpty()) {
+            from = std::max(from, seeds[0].section(QLatin1Char('-'), 0, 0).toUInt());
+            to = std::min(to, seeds[0].section(QLatin1Char('-'), 1, 1).toUInt());
+        }
+        for (quint32 seed = from; seed <= to; ++seed) sources.push_back({set, [seed] { return generateScreen(seed); }});
+    };
+    const QString pages = QStringLiteral(KLIPO_REAL_PAGES);
+    for (const QString& set : {QStringLiteral("tuning"), QStringLiteral("heldout")}) {
+        if (!sets.contains(set)) continue;
+        if (set == QLatin1String("tuning"))
+            seedRange(1, kTuningSeeds, set);
+        else
+            seedRange(kHeldOutFirstSeed, kHeldOutSeeds, set);
+        for (const QString& name : realPageNames(pages))
+            if (pageNames.isEmpty() || pageNames.contains(name))
+                sources.push_back({set, [pages, name, set] {
+                                       RealPage page = loadRealPage(pages, name);
+                                       return page.set == set ? page.screen : Screen{};
+                                   }});
+    }
 
     // The plain engine runs on one thread, as Tesseract advises for throughput
     // (its OpenMP threads spin against other work on a shared machine).
@@ -153,122 +270,168 @@ int main(int argc, char** argv)
     auto* recognizer = new platform::TesseractRecognizer(options);
     const platform::ScopedTextServices scoped({recognizer, nullptr, nullptr});
 
-    std::printf("Machine shared with other work: times are medians of %d runs%s; plain engine: one run.\n", runs,
-                cold ? " (cold: engines freed and warmed up at the start of each)" : "");
-    std::printf("%-28s | %8s %8s %8s | %8s %8s %8s | %s\n", "screen", "order%", "line%", "ms", "order%", "line%", "ms",
-                "faults (ours)");
-    std::printf("%-28s | %26s | %26s |\n", "", "ours", "plain Tesseract, one engine");
-    std::map<QString, Totals> byLanguage;
-    Totals all;
+    std::printf("Machine shared with other work: times are medians of %d runs%s; plain engine: %s.\n", runs,
+                cold ? " (cold: engines freed and warmed up at the start of each)" : "",
+                plain ? "one run" : "figures of the baseline");
+    std::printf("%-7s %-44s | %7s %7s %6s | %7s %7s %6s | %s\n", "set", "screen", "order%", "line%", "ms", "order%",
+                "line%", "ms", "faults (ours)");
+    std::printf("%-52s | %22s | %22s |\n", "", "ours", "plain Tesseract");
+    std::map<QString, std::map<QString, Totals>> bySet;  // set -> group (language, Latin, Chinese, all) -> totals
     std::map<QString, std::unique_ptr<PlainEngine>> plainEngines;
-    for (int k = 0; k < kScreenKinds; ++k) {
-        const auto kind = ScreenKind(k);
-        if (!kinds.isEmpty() && !kinds.contains(kindName(kind))) continue;
-        for (int l = 0; l < 6; ++l) {
-            const auto language = ScreenLanguage(l);
-            if (!langs.isEmpty() && !langs.contains(languageName(language))) continue;
-            for (const QString& scaleText : scales) {
-                const Screen screen = drawScreen(kind, language, scaleText.toDouble());
-                // The first read of a model pays for loading it: not counted.
-                OCRService::recognizeBlocks(screen.image, false).waitForFinished();
-                std::vector<double> times;
-                std::vector<double> cpu;
-                OcrOutcome outcome;
-                for (int r = 0; r < runs; ++r) {
-                    if (cold) recognizer->freeIdleEngines();
-                    QElapsedTimer timer;
-                    timer.start();
-                    if (cold) recognizer->warmUp();
-                    const double before = cpuMs();
-                    outcome = OCRService::recognizeBlocks(screen.image, false).result();
-                    times.push_back(double(timer.nsecsElapsed()) / 1e6);
-                    cpu.push_back(cpuMs() - before);
-                }
-                QElapsedTimer layoutTimer;
-                layoutTimer.start();
-                platform::analysePage(screen.image.convertToFormat(QImage::Format_Grayscale8));
-                const double layoutMs = double(layoutTimer.nsecsElapsed()) / 1e6;
-                QString text;
-                for (const TextBlock& b : outcome.blocks) text += b.text + QLatin1Char('\n');
-                const ScreenScore ours = scoreScreen(screen, readLines(outcome.blocks, screen.image.height()), text);
+    QStringList worse;
+    QString written = QStringLiteral("# screen\torder\tline\tms\tplain order\tplain line\tplain ms\n");
+    for (const Source& source : sources) {
+        const Screen screen = source.make();
+        if (screen.image.isNull()) continue;
+        const bool heldOut = source.set == QLatin1String("heldout");
+        // The first read of a model pays for loading it: not counted.
+        OCRService::recognizeBlocks(screen.image, false).waitForFinished();
+        std::vector<double> times;
+        std::vector<double> cpu;
+        OcrOutcome outcome;
+        for (int r = 0; r < runs; ++r) {
+            if (cold) recognizer->freeIdleEngines();
+            QElapsedTimer timer;
+            timer.start();
+            if (cold) recognizer->warmUp();
+            const double before = cpuMs();
+            outcome = OCRService::recognizeBlocks(screen.image, false).result();
+            times.push_back(double(timer.nsecsElapsed()) / 1e6);
+            cpu.push_back(cpuMs() - before);
+        }
+        const ScreenScore ours = scoreScreen(screen, readLines(outcome.blocks, screen.image.height()));
+        const Figures o{100 * ours.orderAccuracy(), 100 * ours.lineAccuracy(), bench::median(times)};
 
-                ScreenScore theirs;
-                double plainMs = 0;
-                double plainCpu = 0;
-                if (plain) {
-                    auto& engine = plainEngines[plainModel(language)];
-                    if (!engine) engine = std::make_unique<PlainEngine>(plainModel(language));
-                    std::vector<ReadLine> lines;
-                    QString plainText;
-                    QElapsedTimer timer;
-                    timer.start();
-                    const double before = cpuMs();
-                    engine->read(screen.image, lines, plainText);
-                    plainMs = double(timer.nsecsElapsed()) / 1e6;
-                    plainCpu = cpuMs() - before;
-                    theirs = scoreScreen(screen, lines, plainText);
-                }
-                QString faults;
-                if (!ours.sharedLines.isEmpty()) faults += QStringLiteral(" shared:%1").arg(ours.sharedLines.size());
-                if (!ours.twiceRead.isEmpty()) faults += QStringLiteral(" twice:%1").arg(ours.twiceRead.size());
-                if (!ours.missingWindows.empty()) faults += QStringLiteral(" missing-windows:%1").arg(ours.missingWindows.size());
-                if (ours.accents) faults += QStringLiteral(" accents %1/%2").arg(ours.accentsRead).arg(ours.accents);
-                faults += QStringLiteral("  cpu %1/%2 ms, layout %3 ms")
-                              .arg(bench::median(cpu), 0, 'f', 0)
-                              .arg(plainCpu, 0, 'f', 0)
-                              .arg(layoutMs, 0, 'f', 0);
-                std::printf("%-28s | %8.2f %8.2f %8.0f | %8.2f %8.2f %8.0f |%s\n", qPrintable(screen.name),
-                            100 * ours.orderAccuracy(), 100 * ours.lineAccuracy(), bench::median(times),
-                            100 * theirs.orderAccuracy(), 100 * theirs.lineAccuracy(), plainMs, qPrintable(faults));
-                std::fflush(stdout);
-                for (Totals* t : {&byLanguage[languageName(language)], &all}) {
-                    t->ms += bench::median(times);
-                    t->plainMs += plainMs;
-                    // The ratio only counts screens the plain engine read too.
-                    if (plainMs > 0) t->comparedMs += bench::median(times);
-                    t->chars += ours.characters;
-                    t->lineErrors += ours.lineErrors;
-                    t->plainLineErrors += theirs.lineErrors;
-                }
-                if (!dump.isEmpty()) {
-                    const QString base = dump[0] + QLatin1Char('/') + QString(screen.name).replace(QLatin1Char(' '), QLatin1Char('-'));
-                    screen.image.save(base + QStringLiteral(".png"));
-                    QFile out(base + QStringLiteral(".txt"));
-                    if (out.open(QIODevice::WriteOnly)) {
-                        QString report;
-                        for (const TextBlock& b : outcome.blocks)
-                            for (const TextLine& line : b.lines) {
-                                const QRect box = flipped(line.rect, screen.image.height()).toRect();
-                                report += QStringLiteral("%1,%2 %3x%4 [%5] %6\n")
-                                              .arg(box.x()).arg(box.y()).arg(box.width()).arg(box.height())
-                                              .arg(int(line.confidence * 100)).arg(line.text);
-                            }
-                        const platform::PageLayout layout =
-                            platform::analysePage(screen.image.convertToFormat(QImage::Format_Grayscale8));
-                        report += QStringLiteral("--- layout (text height %1)\n").arg(layout.textHeight);
-                        for (const platform::LayoutLine& l : layout.lines)
-                            report += QStringLiteral("%1,%2 %3x%4 region %5 script %6 bg %7 ink %8%9\n")
-                                          .arg(l.rect.x()).arg(l.rect.y()).arg(l.rect.width()).arg(l.rect.height())
-                                          .arg(l.region).arg(int(l.script)).arg(l.background).arg(l.ink)
-                                          .arg(l.stacked ? QStringLiteral(" stacked") : QString());
-                        report += QStringLiteral("--- drawn\n");
-                        for (const ReferenceLine& l : screen.lines) report += l.text + QLatin1Char('\n');
-                        report += QStringLiteral("--- shared\n") + ours.sharedLines.join(QLatin1Char('\n'));
-                        report += QStringLiteral("\n--- twice\n") + ours.twiceRead.join(QLatin1Char('\n'));
-                        out.write(report.toUtf8());
+        ScreenScore theirs;
+        Figures p;
+        bool plainKnown = false;
+        const auto before = baseline.find(screen.name);
+        if (plain) {
+            auto& engine = plainEngines[plainModel(screen.language)];
+            if (!engine) engine = std::make_unique<PlainEngine>(plainModel(screen.language));
+            std::vector<ReadLine> lines;
+            QString plainText;
+            QElapsedTimer timer;
+            timer.start();
+            engine->read(screen.image, lines, plainText);
+            p.ms = double(timer.nsecsElapsed()) / 1e6;
+            theirs = scoreScreen(screen, lines);
+            p.order = 100 * theirs.orderAccuracy();
+            p.line = 100 * theirs.lineAccuracy();
+            plainKnown = true;
+        } else if (before != baseline.end() && before->second.second.ms > 0) {
+            p = before->second.second;
+            // The totals count errors: the plain engine's are taken back from its percentages.
+            theirs.characters = ours.characters;
+            theirs.orderErrors = int(std::lround((100 - p.order) / 100 * ours.characters));
+            theirs.lineErrors = int(std::lround((100 - p.line) / 100 * ours.characters));
+            plainKnown = true;
+        }
+        QString faults;
+        if (!ours.sharedLines.isEmpty()) faults += QStringLiteral(" shared:%1").arg(ours.sharedLines.size());
+        if (!ours.twiceRead.isEmpty()) faults += QStringLiteral(" twice:%1").arg(ours.twiceRead.size());
+        if (!ours.missingWindows.empty())
+            faults += QStringLiteral(" missing-windows:%1").arg(ours.missingWindows.size());
+        if (ours.accents) faults += QStringLiteral(" accents %1/%2").arg(ours.accentsRead).arg(ours.accents);
+        faults += QStringLiteral("  cpu %1 ms").arg(bench::median(cpu), 0, 'f', 0);
+        // Held-out screens are reported by their figures only: no names or faults to tune on.
+        const QString shown = heldOut ? screen.name.section(QLatin1Char(' '), 0, 2) : screen.name;
+        std::printf("%-7s %-44s | %7.2f %7.2f %6.0f | %7.2f %7.2f %6.0f |%s\n", qPrintable(source.set),
+                    qPrintable(shown.left(44)), o.order, o.line, o.ms, plainKnown ? p.order : 0.0,
+                    plainKnown ? p.line : 0.0, plainKnown ? p.ms : 0.0, heldOut ? "" : qPrintable(faults));
+        std::fflush(stdout);
+        for (const QString& group :
+             {languageName(screen.language), languageGroup(screen.language), QStringLiteral("all")})
+            bySet[source.set][group].add(ours, theirs, o, p, plainKnown);
+        if (before != baseline.end()) {
+            const Figures& was = before->second.first;
+            const double down = std::max(was.order - o.order, was.line - o.line);
+            if (down > 0.005)
+                worse << QStringLiteral("%1 %2: order %3 -> %4, line %5 -> %6")
+                             .arg(source.set, -7)
+                             .arg(shown)
+                             .arg(was.order, 0, 'f', 2)
+                             .arg(o.order, 0, 'f', 2)
+                             .arg(was.line, 0, 'f', 2)
+                             .arg(o.line, 0, 'f', 2);
+        }
+        written += QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\n")
+                       .arg(screen.name)
+                       .arg(o.order, 0, 'f', 2)
+                       .arg(o.line, 0, 'f', 2)
+                       .arg(o.ms, 0, 'f', 0)
+                       .arg(p.order, 0, 'f', 2)
+                       .arg(p.line, 0, 'f', 2)
+                       .arg(p.ms, 0, 'f', 0);
+        if (!dump.isEmpty() && !heldOut) {
+            const QString base = dump[0] + QLatin1Char('/') + screen.name.section(QLatin1Char(' '), 0, 0);
+            screen.image.save(base + QStringLiteral(".png"));
+            QFile out(base + QStringLiteral(".txt"));
+            if (out.open(QIODevice::WriteOnly)) {
+                QString report = screen.name + QLatin1Char('\n');
+                for (const TextBlock& b : outcome.blocks)
+                    for (const TextLine& line : b.lines) {
+                        const QRect box = flipped(line.rect, screen.image.height()).toRect();
+                        report += QStringLiteral("%1,%2 %3x%4 [%5] %6\n")
+                                      .arg(box.x())
+                                      .arg(box.y())
+                                      .arg(box.width())
+                                      .arg(box.height())
+                                      .arg(int(line.confidence * 100))
+                                      .arg(line.text);
                     }
-                }
+                const platform::PageLayout layout =
+                    platform::analysePage(screen.image.convertToFormat(QImage::Format_Grayscale8));
+                report += QStringLiteral("--- layout (text height %1)\n").arg(layout.textHeight);
+                for (const platform::LayoutLine& l : layout.lines)
+                    report += QStringLiteral("%1,%2 %3x%4 region %5 script %6 bg %7 ink %8%9\n")
+                                  .arg(l.rect.x())
+                                  .arg(l.rect.y())
+                                  .arg(l.rect.width())
+                                  .arg(l.rect.height())
+                                  .arg(l.region)
+                                  .arg(int(l.script))
+                                  .arg(l.background)
+                                  .arg(l.ink)
+                                  .arg(l.stacked ? QStringLiteral(" stacked") : QString());
+                report += QStringLiteral("--- drawn\n");
+                for (const ReferenceLine& l : screen.lines)
+                    report += QStringLiteral("w%1 p%2 %3,%4 %5x%6 %7\n")
+                                  .arg(l.window)
+                                  .arg(l.part)
+                                  .arg(l.box.x())
+                                  .arg(l.box.y())
+                                  .arg(l.box.width())
+                                  .arg(l.box.height())
+                                  .arg(l.text);
+                report += QStringLiteral("--- shared\n") + ours.sharedLines.join(QLatin1Char('\n'));
+                report += QStringLiteral("\n--- twice\n") + ours.twiceRead.join(QLatin1Char('\n'));
+                out.write(report.toUtf8());
             }
         }
     }
-    std::printf("\nper language: line accuracy ours / plain, time ours / plain\n");
-    for (const auto& [name, t] : byLanguage)
-        std::printf("  %-8s %7.2f %% / %7.2f %%   %7.0f ms / %7.0f ms\n", qPrintable(name),
-                    100.0 * (1 - double(t.lineErrors) / std::max(1L, t.chars)),
-                    100.0 * (1 - double(t.plainLineErrors) / std::max(1L, t.chars)), t.ms, t.plainMs);
-    if (plain)
-        std::printf("overall time: ours %.0f ms, plain %.0f ms on the same screens, ratio %.2f\n", all.comparedMs,
-                    all.plainMs, all.plainMs > 0 ? all.comparedMs / all.plainMs : 0.0);
+
+    std::printf("\nreading order and line accuracy, characters weighted; ours / plain\n");
+    std::printf("%-8s %-8s %6s | %15s | %15s | %12s | %10s | %6s | %s\n", "set", "group", "screens", "order %",
+                "line %", "worst order", "least margin", "below", "time ours/plain");
+    for (const auto& [set, groups] : bySet)
+        for (const auto& [group, t] : groups) {
+            // The plain engine's percentages count only when it read every screen of the group.
+            const bool all = t.compared == t.screens;
+            std::printf(
+                "%-8s %-8s %6d | %6.2f / %6.2f | %6.2f / %6.2f | %12.2f | %10.2f | %6d | %.0f / %.0f ms = %.2f%s\n",
+                qPrintable(set), qPrintable(group), t.screens, Totals::percent(t.orderErrors, t.chars),
+                all ? Totals::percent(t.plainOrderErrors, t.chars) : 0.0, Totals::percent(t.lineErrors, t.chars),
+                all ? Totals::percent(t.plainLineErrors, t.chars) : 0.0, t.worstOrder, t.compared ? t.worstMargin : 0.0,
+                t.belowPlain, t.comparedMs, t.plainMs, t.plainMs > 0 ? t.comparedMs / t.plainMs : 0.0,
+                all ? "" : qPrintable(QStringLiteral(" (plain figures for %1 of %2)").arg(t.compared).arg(t.screens)));
+        }
+    std::printf("\n%lld screens read worse than the baseline%s\n", qlonglong(worse.size()), worse.isEmpty() ? "" : ":");
+    for (const QString& w : worse) std::printf("  %s\n", qPrintable(w));
+    if (!writeBaseline.isEmpty()) {
+        QFile out(writeBaseline[0]);
+        if (out.open(QIODevice::WriteOnly)) out.write(written.toUtf8());
+    }
 
     plainEngines.clear();
     platform::returnFreedMemory();

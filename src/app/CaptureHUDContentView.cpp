@@ -26,7 +26,11 @@ QFont fontOfPixels(double pixels, QFont::Weight weight)
     return font;
 }
 
+QFont titleFont() { return fontOfPixels(13, QFont::DemiBold); }
 QFont subtitleFont() { return fontOfPixels(11, QFont::Normal); }
+
+// The height of one title line: the layout's 18, or more for a taller face.
+double titleLineHeight() { return std::max(18.0, std::ceil(QFontMetricsF(titleFont()).lineSpacing())); }
 
 // The height of one subtitle line: the layout's 16, or more for a taller face.
 double subtitleLineHeight() { return std::max(16.0, std::ceil(QFontMetricsF(subtitleFont()).lineSpacing())); }
@@ -47,6 +51,13 @@ QStringList wrapped(const QString& text, const QFont& font, double width)
     }
     layout.endLayout();
     return lines;
+}
+
+// The text as drawn in `width`: one line, shortened, unless it wraps.
+QStringList linesOf(const QString& text, const QFont& font, double width, Qt::TextElideMode elide, bool wraps)
+{
+    if (!wraps || text.isEmpty()) return {QFontMetricsF(font).elidedText(text, elide, width)};
+    return wrapped(text, font, width);
 }
 
 // The image scaled down (never up) to fit the frame, centred in it.
@@ -86,22 +97,32 @@ void CaptureHUDContentView::configure(const QString& title, const QString& subti
 
 void CaptureHUDContentView::setSubtitleWraps(bool wraps)
 {
-    m_wrapsSubtitle = wraps;
+    m_wrapsText = wraps;
     update();
+}
+
+QStringList CaptureHUDContentView::titleLines(double width) const
+{
+    const double textWidth = CaptureHUDLayout::compute(QSizeF(width, 80), hasThumbnail()).title.width();
+    return linesOf(m_title, titleFont(), textWidth, Qt::ElideRight, m_wrapsText);
+}
+
+double CaptureHUDContentView::extraTitleHeight(double width) const
+{
+    const qsizetype lines = titleLines(width).size();
+    return lines > 1 ? double(lines) * titleLineHeight() - 18 : 0;
 }
 
 QStringList CaptureHUDContentView::subtitleLines(double width) const
 {
     const double textWidth = CaptureHUDLayout::compute(QSizeF(width, 80), hasThumbnail()).subtitle.width();
-    if (!m_wrapsSubtitle || m_subtitle.isEmpty())
-        return {QFontMetricsF(subtitleFont()).elidedText(m_subtitle, Qt::ElideMiddle, textWidth)};
-    return wrapped(m_subtitle, subtitleFont(), textWidth);
+    return linesOf(m_subtitle, subtitleFont(), textWidth, Qt::ElideMiddle, m_wrapsText);
 }
 
 double CaptureHUDContentView::heightFor(double width) const
 {
     const qsizetype lines = subtitleLines(width).size();
-    return 80 + (m_wrapsSubtitle ? double(lines) * subtitleLineHeight() - 16 : 0);
+    return 80 + extraTitleHeight(width) + (m_wrapsText ? double(lines) * subtitleLineHeight() - 16 : 0);
 }
 
 void CaptureHUDContentView::paintEvent(QPaintEvent*)
@@ -116,7 +137,8 @@ void CaptureHUDContentView::paintEvent(QPaintEvent*)
     painter.fillPath(card, HUDColors::material(true));
 
     const double h = height();
-    const CaptureHUDLayout layout = CaptureHUDLayout::compute(size(), hasThumbnail(), h - 80);
+    const double extraTitle = extraTitleHeight(width());
+    const CaptureHUDLayout layout = CaptureHUDLayout::compute(size(), hasThumbnail(), h - 80 - extraTitle, extraTitle);
     if (layout.thumbnail) {
         const QRectF frame = CaptureHUDLayout::flipped(*layout.thumbnail, h);
         QPainterPath rounded;
@@ -130,8 +152,12 @@ void CaptureHUDContentView::paintEvent(QPaintEvent*)
         painter.drawPath(rounded);
     }
 
-    drawLine(painter, m_title, CaptureHUDLayout::flipped(layout.title, h), fontOfPixels(13, QFont::DemiBold),
-             QColor(255, 255, 255, 230), Qt::ElideRight);
+    const QRectF title = CaptureHUDLayout::flipped(layout.title, h);
+    const QStringList titles = titleLines(width());
+    const double titleHeight = titles.size() > 1 ? titleLineHeight() : title.height();
+    for (qsizetype i = 0; i < titles.size(); ++i)
+        drawLine(painter, titles[i], QRectF(title.x(), title.y() + double(i) * titleHeight, title.width(), titleHeight),
+                 titleFont(), QColor(255, 255, 255, 230), Qt::ElideRight);
     const QRectF subtitle = CaptureHUDLayout::flipped(layout.subtitle, h);
     const QStringList lines = subtitleLines(width());
     const double lineHeight = lines.size() > 1 ? subtitleLineHeight() : subtitle.height();

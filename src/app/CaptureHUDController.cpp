@@ -2,13 +2,14 @@
 
 #include "app/CaptureHUDContentView.h"
 #include "platform/DesktopNotifier.h"
-#include "platform/FloatingWindows.h"
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/WindowRoles.h"
+#include "platform/WindowShadow.h"
 #include "platform/WindowStacking.h"
 
 #include <QPropertyAnimation>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include <algorithm>
@@ -39,11 +40,17 @@ void CaptureHUDController::makePanel()
     panel->setAttribute(Qt::WA_ShowWithoutActivating);
     panel->setAttribute(Qt::WA_TranslucentBackground);
     panel->setAttribute(Qt::WA_QuitOnClose, false);
-    panel->setFixedSize(width, height);
     panel->setWindowTitle(QStringLiteral("KlipoVersa"));
 
+    // The window is the card's size, plus the shadow's margin while a
+    // compositor runs.
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     m_content = new CaptureHUDContentView(panel);
-    m_content->setGeometry(0, 0, width, height);
+    m_content->setFixedSize(width, height);
+    layout->addWidget(m_content);
+    platform::giveShadow(panel, CaptureHUDContentView::cornerRadius);
 
     m_fade = new QPropertyAnimation(panel, "windowOpacity", this);
     connect(m_fade, &QPropertyAnimation::finished, this, [this] { fadeOutFinished(); });
@@ -72,7 +79,6 @@ void CaptureHUDController::present(const QString& title, const QString& subtitle
     if (!m_panel) makePanel();
     m_content->configure(title, subtitle, thumbnail);
     m_content->setSubtitleWraps(inFull);
-    const int oldHeight = m_panel->height();
     fitHeight();
 
     QPointer<CaptureHUDController> self(this);
@@ -96,11 +102,6 @@ void CaptureHUDController::present(const QString& title, const QString& subtitle
     m_fade->stop();
     m_fadingOut = false;
     m_panel->setWindowOpacity(0.0);
-    const bool wasHidden = !m_panel->isVisible();
-    // At every showing (and when more lines made it taller): a compositor
-    // may have come or gone meanwhile.
-    if (wasHidden || m_panel->height() != oldHeight)
-        platform::shapeRoundedCorners(m_panel, CaptureHUDContentView::cornerRadius);
     m_panel->show();
     platform::raiseWithoutFocus(m_panel);
     m_fade->setDuration(fadeInMs);
@@ -174,9 +175,9 @@ void CaptureHUDController::fitHeight()
         if (const std::optional<platform::ScreenInfo> screen = screens->screenUnderPointer())
             room = screen->availableGeometry.height() - 2 * cornerInset;
     const int fitted = std::clamp(int(std::ceil(m_content->heightFor(width))), height, std::max(height, room));
-    if (fitted == m_panel->height()) return;
-    m_panel->setFixedSize(width, fitted);
-    m_content->setGeometry(0, 0, width, fitted);
+    if (fitted == m_content->height()) return;
+    m_content->setFixedSize(width, fitted);
+    m_panel->layout()->activate();
 }
 
 void CaptureHUDController::moveToCorner()
@@ -185,10 +186,14 @@ void CaptureHUDController::moveToCorner()
     if (!screens || !m_panel) return;
     const std::optional<platform::ScreenInfo> screen = screens->screenUnderPointer();
     if (!screen) return;
-    const int panelHeight = m_panel->height();
+    const int panelHeight = m_content->height();  // the card's; its shadow lies around it
+    // Where it shows, with its shadow.
+    const auto shownAt = [this, panelHeight](QPoint corner) {
+        return platform::outerGeometry(m_panel, QRect(corner, QSize(width, panelHeight)));
+    };
     const QPoint usual = cornerPosition(screen->availableGeometry, panelHeight);
-    if (!m_keepOut || !QRect(usual, QSize(width, panelHeight)).intersects(*m_keepOut)) {
-        m_panel->move(usual);
+    if (!m_keepOut || !shownAt(usual).intersects(*m_keepOut)) {
+        platform::moveInner(m_panel, usual);
         return;
     }
     // Another corner of the same screen, then the corners of the others.
@@ -200,12 +205,12 @@ void CaptureHUDController::moveToCorner()
         const int top = area.y() + cornerInset;
         const QPoint low = cornerPosition(area, panelHeight);
         for (const QPoint& corner : {low, QPoint(low.x(), top), QPoint(left, top), QPoint(left, low.y())}) {
-            if (QRect(corner, QSize(width, panelHeight)).intersects(*m_keepOut)) continue;
-            m_panel->move(corner);
+            if (shownAt(corner).intersects(*m_keepOut)) continue;
+            platform::moveInner(m_panel, corner);
             return;
         }
     }
-    m_panel->move(usual);  // nowhere else: better seen than lost
+    platform::moveInner(m_panel, usual);  // nowhere else: better seen than lost
 }
 
 void CaptureHUDController::setKeepOut(std::optional<QRect> area)

@@ -1,7 +1,7 @@
 #include "platform/FloatingPanel.h"
 
-#include "platform/FloatingWindows.h"
 #include "platform/WindowRoles.h"
+#include "platform/WindowShadow.h"
 #include "platform/WindowStacking.h"
 
 #include <QLayout>
@@ -33,6 +33,7 @@ FloatingPanel::FloatingPanel(PanelFocus focus) : QWidget(nullptr, flagsFor(focus
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    giveShadow(this, 0);
 }
 
 void FloatingPanel::setContentView(QWidget* content)
@@ -55,24 +56,22 @@ void FloatingPanel::fit()
     m_fitted = true;
 }
 
-void FloatingPanel::setCornerRadius(qreal radius)
-{
-    m_cornerRadius = radius;
-    updateShape();
-}
+void FloatingPanel::setCornerRadius(qreal radius) { giveShadow(this, radius); }
 
 PanelPlacement FloatingPanel::placeNear(const QRectF& rect, const QScreen* screen, bool insideAllowed)
 {
     if (!screen) return {};
     // Inside the area that task bars and docks leave free.
-    const PanelPlacement placement = placePanel(size(), rect, screen->availableGeometry(), insideAllowed);
-    if (placement.side != PanelSide::noRoom) move(placement.topLeft);
+    PanelPlacement placement = placePanel(innerGeometry(this).size(), rect, screen->availableGeometry(), insideAllowed);
+    if (placement.side == PanelSide::noRoom) return placement;
+    moveInner(this, placement.topLeft);
+    // Inside the rectangle its shadow covers the rows above it too.
+    if (placement.side == PanelSide::inside) placement.coveredBottom += contentsMargins().top();
     return placement;
 }
 
 void FloatingPanel::orderFront()
 {
-    updateShape();
     show();
     raiseWithoutFocus(this);
 }
@@ -86,7 +85,6 @@ void FloatingPanel::showAndFocus(std::optional<NativeWindowId> giveBackTo)
     // The window the user was in, to get the keyboard back afterwards.
     const std::optional<NativeWindowId> before = giveBackTo ? giveBackTo : windowFocus().activeWindow();
     m_focusBefore = before && (!internalWinId() || *before != NativeWindowId(internalWinId())) ? before : std::nullopt;
-    updateShape();
     show();
     raise();
     activateOwnWindow(this);
@@ -135,17 +133,6 @@ void FloatingPanel::mouseReleaseEvent(QMouseEvent* event)
         return;
     }
     QWidget::mouseReleaseEvent(event);
-}
-
-void FloatingPanel::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    updateShape();
-}
-
-void FloatingPanel::updateShape()
-{
-    if (m_cornerRadius > 0) shapeRoundedCorners(this, m_cornerRadius);
 }
 
 }  // namespace klipo::platform

@@ -17,8 +17,9 @@ enum class PanelFocus {
 };
 
 // A small frameless window above all other windows and on every desktop,
-// listed in no task bar, whose whole content is one view. It is sized to the
-// view's size hint. Main thread only.
+// listed in no task bar, whose whole content is one view, with a shadow
+// (giveShadow). It is sized to the view's size hint; its size and place are
+// those of the view (innerGeometry). Main thread only.
 class FloatingPanel : public QWidget {
 public:
     explicit FloatingPanel(PanelFocus focus);
@@ -37,13 +38,13 @@ public:
     void setMovableByBackground(bool movable) { m_movable = movable; }
     bool isMovableByBackground() const { return m_movable; }
 
-    // Rounds the window's corners: without a compositor the corners are cut
-    // out of the window's shape so the desktop shows there
-    // (shapeRoundedCorners).
+    // The radius of the content's round corners, for the shadow and, without
+    // a compositor, the window's shape.
     void setCornerRadius(qreal radius);
 
     // Moves the panel next to a global rectangle on `screen` (placePanel),
     // inside the screen's available area; noRoom leaves it where it was.
+    // Inside the rectangle, the rows covered include those of its shadow.
     PanelPlacement placeNear(const QRectF& rect, const QScreen* screen, bool insideAllowed);
 
     // Shows the panel in front without taking the focus.
@@ -58,11 +59,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void updateShape();
-
     PanelFocus m_focus;
     QPointer<QWidget> m_content;
     bool m_movable = false;
@@ -70,7 +68,6 @@ private:
     bool m_fitted = false;
     QPoint m_dragOffset;
     std::optional<NativeWindowId> m_focusBefore;  // while shown with the keyboard
-    qreal m_cornerRadius = 0;
 };
 
 }  // namespace klipo::platform

@@ -10,8 +10,13 @@ namespace klipo::platform {
 
 namespace {
 
-// Where more than this share of a window's marks are on the screen, it still shows.
-constexpr double kStillShownShare = 0.5;
+// A window is judged in squares of this many pixels of its picture: the
+// windows below repaint each in its own time, and a corner over a slow one
+// shows ours while the rest is gone.
+constexpr int kTilePx = 16;
+constexpr int kSampleStepPx = 3;
+// A square is judged only with this many samples of each kind in it.
+constexpr int kFewestSamples = 2;
 constexpr int kCheckMs = 20;
 
 LooksOnScreen::ScreenPicture& screenPicture()
@@ -39,46 +44,63 @@ void LooksOnScreen::add(const QRect& rect, const QImage& look, int plainMs)
     if (plainMs > 0) m_looks.last().plainUntil = QDeadlineTimer(plainMs);
 }
 
-// The window's drawn marks: its text, separators and frame, every sample that
-// is not its background. The background alone says little: the window below
-// is often as plain. A window of one colour has only that.
+// Samples of the window's picture, each noted as one of its marks (text,
+// separators, frame: anything not its background) or as its background. In a
+// window of one colour every sample is a mark.
 LooksOnScreen::Marks LooksOnScreen::marksOf(const QRect& rect, const QImage& picture)
 {
-    Marks marks{rect, picture.size(), {}};
+    Marks marks{rect, picture.size(), {}, false, {}};
     if (picture.isNull()) return marks;
     const QImage look = picture.convertToFormat(QImage::Format_RGB32);
     QHash<QRgb, int> counts;
-    for (int y = 1; y < look.height(); y += 3)
-        for (int x = 1; x < look.width(); x += 3) ++counts[look.pixel(x, y)];
+    for (int y = 1; y < look.height(); y += kSampleStepPx)
+        for (int x = 1; x < look.width(); x += kSampleStepPx) ++counts[look.pixel(x, y)];
     QRgb background = 0;
     int most = 0;
     for (auto it = counts.cbegin(); it != counts.cend(); ++it)
         if (it.value() > most) most = it.value(), background = it.key();
-    const bool plain = counts.size() == 1;
-    for (int y = 1; y < look.height(); y += 3) {
-        for (int x = 1; x < look.width(); x += 3) {
+    marks.plain = counts.size() == 1;
+    for (int y = 1; y < look.height(); y += kSampleStepPx) {
+        for (int x = 1; x < look.width(); x += kSampleStepPx) {
             const QRgb colour = look.pixel(x, y);
-            if (colour != background || plain) marks.samples.append({QPoint(x, y), colour});
+            marks.samples.append({QPoint(x, y), colour, colour != background || marks.plain});
         }
     }
     return marks;
 }
 
-// Whether the screen still shows the window: most of its marks, or (for a
-// while) one plain colour.
+// Whether some square of the window still shows on the screen: most of its
+// marks and most of its background are there as drawn. Either alone says
+// little: a dark desktop matches the text, a plain page the background. A
+// window of one colour shows where most of a square is that colour; for a
+// while after it went (plainUntil), so does a screen of one colour.
 bool LooksOnScreen::shown(const Marks& window)
 {
     if (window.samples.isEmpty() && window.plainUntil.hasExpired()) return false;
     QImage screen = pictureOfScreen(window.rect);
     if (screen.isNull()) return false;
     screen = screen.convertToFormat(QImage::Format_RGB32).scaled(window.size);
-    int same = 0;
-    for (const auto& [at, colour] : window.samples) same += colour == screen.pixel(at);
-    if (same > kStillShownShare * double(window.samples.size())) return true;
+    struct Tally {
+        int marks = 0, marksShown = 0, background = 0, backgroundShown = 0;
+    };
+    QHash<QPoint, Tally> squares;
+    for (const Sample& sample : window.samples) {
+        Tally& square = squares[QPoint(sample.at.x() / kTilePx, sample.at.y() / kTilePx)];
+        const bool same = sample.colour == screen.pixel(sample.at);
+        if (sample.mark)
+            ++square.marks, square.marksShown += same;
+        else
+            ++square.background, square.backgroundShown += same;
+    }
+    for (const Tally& square : std::as_const(squares)) {
+        if (square.marks < kFewestSamples || 2 * square.marksShown <= square.marks) continue;
+        if (window.plain || (square.background >= kFewestSamples && 2 * square.backgroundShown > square.background))
+            return true;
+    }
     if (window.plainUntil.hasExpired()) return false;
     const QRgb first = screen.pixel(0, 0);
-    for (int y = 1; y < screen.height(); y += 3)
-        for (int x = 1; x < screen.width(); x += 3)
+    for (int y = 1; y < screen.height(); y += kSampleStepPx)
+        for (int x = 1; x < screen.width(); x += kSampleStepPx)
             if (screen.pixel(x, y) != first) return false;
     return true;
 }

@@ -40,12 +40,18 @@ public:
     static void setScreenPicture(ScreenPicture picture);
 
 private:
-    // Where a window was and the samples of its picture that are not its
-    // background, where the screen is compared with it.
+    // A point of a window's picture, where the screen is compared with it.
+    struct Sample {
+        QPoint at;
+        QRgb colour;
+        bool mark;  // drawn on the window's background
+    };
+    // Where a window was and samples of its picture.
     struct Marks {
         QRect rect;
         QSize size;  // of its picture
-        QList<std::pair<QPoint, QRgb>> samples;
+        QList<Sample> samples;
+        bool plain;                 // of one colour
         QDeadlineTimer plainUntil;  // expired: a plain screen there says nothing
     };
     static Marks marksOf(const QRect& rect, const QImage& look);

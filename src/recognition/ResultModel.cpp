@@ -3,6 +3,7 @@
 #include "platform/text/ApertiumPairs.h"
 #include "recognition/ResultTranslationRun.h"
 #include "recognition/TargetLanguageReach.h"
+#include "recognition/TranslationPlanner.h"
 
 #include <QRegularExpression>
 
@@ -12,11 +13,10 @@ namespace klipo {
 
 std::vector<TextBlock> ResultModel::translatableBlocks(const std::vector<TextBlock>& blocks)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral("[\\p{Latin}\\p{Greek}\\p{Cyrillic}]{2,}|[\\p{Han}\\p{Hiragana}\\p{Katakana}\\p{Hangul}]{2,}"));
+    // Paths, commands, code and numbers are not counted: a terminal's
+    // listing holds nothing to translate.
     std::vector<TextBlock> kept;
-    std::copy_if(blocks.begin(), blocks.end(), std::back_inserter(kept),
-                 [](const TextBlock& block) { return pattern.match(block.text).hasMatch(); });
+    std::copy_if(blocks.begin(), blocks.end(), std::back_inserter(kept), TranslationPlanner::hasLanguage);
     return kept;
 }
 
@@ -40,8 +40,9 @@ QString ResultModel::alreadyInTargetStatus(const QString& target)
 {
     // Simplified and Traditional Chinese count as one language when planning.
     const QString code = platform::pairLanguageCode(target);
-    const QString name = code.startsWith(QLatin1String("zh")) ? QStringLiteral("中文")
-                                                               : platform::chineseLanguageName(code);
+    const QString name = code.startsWith(QLatin1String("zh"))
+                             ? QStringLiteral("中文")
+                             : platform::languageNameOr(code, QStringLiteral("目标语言"));
     return QStringLiteral("画面中的文字已是") + name;
 }
 

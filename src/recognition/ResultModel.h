@@ -73,7 +73,7 @@ public:
 
     // The paragraphs worth translating: those with two letters in a row of an
     // alphabet (Latin, Greek, Cyrillic) or two characters in a row of Chinese,
-    // Japanese or Korean script.
+    // Japanese or Korean script, outside paths, commands, code and numbers.
     static std::vector<TextBlock> translatableBlocks(const std::vector<TextBlock>& blocks);
 
     // The size in points at which a capture fits 85 % of the main screen's

@@ -2,6 +2,7 @@
 
 #include "platform/PanelPlacement.h"
 #include "platform/ScreenChangeWatcher.h"
+#include "platform/WindowShadow.h"
 #include "recording/RecBlinkDot.h"
 #include "recording/RecControlBarPanel.h"
 #include "recording/RecFiles.h"
@@ -317,8 +318,9 @@ bool RecService::stopBarHasRoom() const
 {
     if (!m_screen) return false;
     RecControlBarPanel probe;
-    return platform::placePanel(probe.size(), globalRect(), m_screen->availableGeometry(), false).side !=
-           platform::PanelSide::noRoom;
+    return platform::placePanel(platform::innerGeometry(&probe).size(), globalRect(), m_screen->availableGeometry(),
+                                false)
+               .side != platform::PanelSide::noRoom;
 }
 
 void RecService::tellNoRoomForStopBar()

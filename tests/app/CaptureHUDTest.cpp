@@ -129,4 +129,27 @@ TEST_F(CaptureHUDTest, click_RevealsTheFile_AndDismissesAtOnce_AndAGrabHidesTheT
     EXPECT_FALSE(hud.isShowingToast());
 }
 
+// A message's title was cut after one line ("历史记录已超过保留条数（300 条），
+// 旧记录没…"): told in full, it wraps like the subtitle, on a card tall
+// enough for both.
+TEST_F(CaptureHUDTest, messageInFull_WrapsALongTitle_OnACardTallEnoughForTitleAndSubtitle)
+{
+    const QString title = QStringLiteral("历史记录已超过保留条数（300 条），旧记录没有删除，请到设置里确认");
+    const QString subtitle = QStringLiteral("这个条数不是在本机选定的（来自备份，或设置文件损坏后恢复的默认值）");
+    hud.showInFull(title, subtitle);
+    const QStringList titles = hud.contentView()->titleLines(hud.panel()->width());
+    const QStringList subtitles = hud.contentView()->subtitleLines(hud.panel()->width());
+    const auto unspaced = [](QString text) { return text.remove(QLatin1Char(' ')); };
+    EXPECT_GT(titles.size(), 1);
+    EXPECT_EQ(unspaced(titles.join(QString())), unspaced(title));
+    EXPECT_EQ(unspaced(subtitles.join(QString())), unspaced(subtitle));
+    EXPECT_GE(hud.panel()->height(), int(hud.contentView()->heightFor(hud.panel()->width())));
+    EXPECT_GT(hud.panel()->height(), CaptureHUDController::height + 18);
+
+    // A toast that is no message keeps its one line.
+    hud.show(title, subtitle);
+    EXPECT_EQ(hud.contentView()->titleLines(hud.panel()->width()).size(), 1);
+    EXPECT_EQ(hud.panel()->height(), CaptureHUDController::height);
+}
+
 }  // namespace

@@ -12,6 +12,7 @@
 #include "overlay/SelOverlayView.h"
 #include "overlay/SelOverlayWindow.h"
 #include "platform/SettingsStore.h"
+#include "platform/WindowShadow.h"
 #include "support/DesktopDriver.h"
 #include "support/TestEnv.h"
 #include "tools/PinWindow.h"
@@ -310,7 +311,7 @@ TEST_F(OverlayDesktopTest, saveWritesAFile_PinShowsAPinnedImage_AndADrawnRectang
     clickButton(view->chrome()->toolbar()->actionButton(SelAction::pin));
     ASSERT_TRUE(QTest::qWaitFor([] { return PinWindowController::pinned().size() == 1; }, 3000));
     EXPECT_TRUE(PinWindowController::pinned()[0]->panel()->isVisible());
-    EXPECT_EQ(PinWindowController::pinned()[0]->panel()->size(), region.size());
+    EXPECT_EQ(platform::innerGeometry(PinWindowController::pinned()[0]->panel()).size(), region.size());
     PinWindowController::closeAll();
 
     const QImage before = desktopPicture();

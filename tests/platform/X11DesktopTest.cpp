@@ -18,6 +18,7 @@
 #include <QCursor>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QTest>
 
 #include <optional>
@@ -244,4 +245,45 @@ TEST_F(X11Desktop, freeze_TakesTheStillsOnlyOnceAClosedMenuIsGoneFromTheScreen)
     EXPECT_EQ(events.join(" | ").toStdString(), "menu on screen | menu gone | stills taken");
     EXPECT_TRUE(outcome->error.isEmpty()) << outcome->error.toStdString();
     EXPECT_EQ(outcome->screens.size(), 1);
+}
+
+// A submenu that lay mostly over the bare desktop and with one corner over a
+// window: the desktop is repainted at once, the window only when its program
+// gets to it. Until then that corner still shows the menu, and a still taken
+// then keeps a piece of it. Where the screen below is as dark as the menu's
+// text, or as plain as its background, the menu counts as gone.
+TEST_F(X11Desktop, closedMenu_StillShowsWhileAnyPartOfItIsOnTheScreen)
+{
+    QMenu menu;
+    for (const char* item : {"延时截图 3 秒", "延时截图 5 秒", "截取上一次区域", "取色器", "识别二维码…"})
+        menu.addAction(QString::fromUtf8(item));
+    menu.popup(QPoint(700, 200));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    const QImage look = menu.grab().toImage().convertToFormat(QImage::Format_RGB32);
+
+    QImage screen;
+    MenusOffScreen::setScreenPicture([&](const QRect&) { return screen; });
+    const MenusOffScreen menus = MenusOffScreen::closeAll();
+    EXPECT_FALSE(menu.isVisible());
+    ASSERT_FALSE(menus.isEmpty());
+
+    QImage blackDesktop(look.size(), QImage::Format_RGB32);
+    blackDesktop.fill(Qt::black);
+    const QRect firstItemCorner(0, 0, look.width() / 3, look.height() / 4);
+    screen = blackDesktop;
+    QPainter(&screen).drawImage(firstItemCorner.topLeft(), look.copy(firstItemCorner));
+    const bool cornerLeftShows = !menus.goneFromScreen();
+    screen = blackDesktop;
+    const bool blackDesktopShows = !menus.goneFromScreen();
+    screen = look;
+    screen.fill(look.pixel(look.width() - 8, look.height() / 2));  // a page as plain as the menu
+    const bool plainPageShows = !menus.goneFromScreen();
+    screen = look;
+    const bool wholeMenuShows = !menus.goneFromScreen();
+    MenusOffScreen::setScreenPicture({});
+
+    EXPECT_TRUE(cornerLeftShows);
+    EXPECT_FALSE(blackDesktopShows);
+    EXPECT_FALSE(plainPageShows);
+    EXPECT_TRUE(wholeMenuShows);
 }

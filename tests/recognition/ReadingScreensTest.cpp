@@ -27,7 +27,7 @@ QString expectReadWell(ScreenKind kind, ScreenLanguage language, double scale, d
         for (const TextLine& line : block.lines)
             EXPECT_TRUE(line.confidence > 0.2 && line.confidence <= 1.0) << qPrintable(line.text) << line.confidence;
     }
-    const ScreenScore s = scoreScreen(screen, readLines(outcome.blocks, screen.image.height()), text);
+    const ScreenScore s = scoreScreen(screen, readLines(outcome.blocks, screen.image.height()));
     EXPECT_TRUE(s.sharedLines.isEmpty()) << qPrintable(s.sharedLines.join(QStringLiteral(" | ")));
     EXPECT_TRUE(s.twiceRead.isEmpty()) << qPrintable(s.twiceRead.join(QStringLiteral(" | ")));
     EXPECT_TRUE(s.missingWindows.empty()) << "window " << (s.missingWindows.empty() ? 0 : s.missingWindows.front());

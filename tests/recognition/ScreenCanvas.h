@@ -42,6 +42,12 @@ public:
     }
 
     QPainter& painter() { return m_painter; }
+    // The window and part the lines drawn from now on belong to.
+    void place(int window, int part)
+    {
+        m_window = window;
+        m_part = part;
+    }
     int newUnit(int count = 1) { return std::exchange(m_unit, m_unit + count); }
 
     // Draws `text` with its top-left corner at `topLeft`, as a unit of its own unless told.
@@ -70,7 +76,7 @@ public:
     void note(const QString& text, const QRectF& logical, int unit)
     {
         const QRectF px(logical.topLeft() * m_scale, logical.size() * m_scale);
-        m_screen.lines.push_back({text, px.toAlignedRect(), unit, 0});
+        m_screen.lines.push_back({text, px.toAlignedRect(), unit, m_window, m_part});
     }
 
 private:
@@ -78,6 +84,8 @@ private:
     double m_scale;
     Screen& m_screen;
     int m_unit = 0;
+    int m_window = 0;
+    int m_part = 0;
 };
 
 inline QImage blank(QSize logical, double scale, const QColor& fill)

@@ -41,6 +41,7 @@ struct ReferenceLine {
     QRect box;
     int unit = 0;
     int window = 0;  // which window of a desktop (0 elsewhere)
+    int part = 0;    // which part of its window (a sidebar, an open menu): parts read in any order, each whole
 };
 
 struct Screen {
@@ -50,6 +51,7 @@ struct Screen {
     double scale = 1;
     QImage image;
     std::vector<ReferenceLine> lines;  // in reading order
+    std::vector<QRect> ignored;        // text partly hidden (under a window): whatever is read there is not scored
 };
 
 // Draws one screen; `scale` 2 draws it as a high-density display shows it.

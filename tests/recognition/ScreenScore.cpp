@@ -2,6 +2,7 @@
 #include "EditDistance.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 
 namespace klipo::test {
@@ -43,11 +44,15 @@ std::vector<ReadLine> readLines(const std::vector<TextBlock>& blocks, int imageH
     return out;
 }
 
-ScreenScore scoreScreen(const Screen& screen, const std::vector<ReadLine>& read, const QString& readText)
+ScreenScore scoreScreen(const Screen& screen, std::vector<ReadLine> read)
 {
     const bool cjk = isCjk(screen.language);
     ScreenScore score;
     const auto& refs = screen.lines;
+    std::erase_if(read, [&](const ReadLine& r) {
+        return std::any_of(screen.ignored.begin(), screen.ignored.end(),
+                           [&](const QRect& hidden) { return area(r.box & hidden) * 2 >= area(r.box); });
+    });
 
     // Drawn lines of one unit that one read line covers together (menu
     // titles read as one line) are scored as one line.
@@ -93,11 +98,13 @@ ScreenScore scoreScreen(const Screen& screen, const std::vector<ReadLine>& read,
     for (auto& [g, drawn] : drawnOf) {
         std::vector<size_t>& mine = readOf[g];
         auto leftToRight = [](const QRect& a, const QRect& b) {
-            return std::abs(a.center().y() - b.center().y()) * 2 < std::min(a.height(), b.height()) ? a.left() < b.left()
-                                                                                                  : a.top() < b.top();
+            return std::abs(a.center().y() - b.center().y()) * 2 < std::min(a.height(), b.height())
+                       ? a.left() < b.left()
+                       : a.top() < b.top();
         };
         std::sort(mine.begin(), mine.end(), [&](size_t a, size_t b) { return leftToRight(read[a].box, read[b].box); });
-        std::sort(drawn.begin(), drawn.end(), [&](size_t a, size_t b) { return leftToRight(refs[a].box, refs[b].box); });
+        std::sort(drawn.begin(), drawn.end(),
+                  [&](size_t a, size_t b) { return leftToRight(refs[a].box, refs[b].box); });
         QStringList readTexts, drawnTexts;
         for (size_t r : mine) readTexts << read[r].text;
         for (size_t i : drawn) drawnTexts << refs[i].text;
@@ -130,8 +137,32 @@ ScreenScore scoreScreen(const Screen& screen, const std::vector<ReadLine>& read,
     for (const auto& [window, counts] : windows)
         if (counts.second * 2 < counts.first) score.missingWindows.push_back(window);
 
+    // Windows and parts ranked by the first read line that reached them.
+    std::map<int, size_t> windowRank;
+    std::map<std::pair<int, int>, size_t> partRank;
+    QString readText;
+    for (size_t r = 0; r < read.size(); ++r) {
+        readText += read[r].text + QLatin1Char(' ');
+        if (bestOf[r] == refs.size()) continue;
+        const ReferenceLine& line = refs[bestOf[r]];
+        windowRank.emplace(line.window, r);
+        partRank.emplace(std::make_pair(line.window, line.part), r);
+    }
+    const auto rankOf = [](const auto& ranks, const auto& key) {
+        const auto it = ranks.find(key);
+        return it == ranks.end() ? std::numeric_limits<size_t>::max() : it->second;
+    };
+    std::vector<size_t> order(refs.size());
+    for (size_t i = 0; i < refs.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const auto key = [&](size_t i) {
+            return std::make_pair(rankOf(windowRank, refs[i].window),
+                                  rankOf(partRank, std::make_pair(refs[i].window, refs[i].part)));
+        };
+        return key(a) < key(b);
+    });
     QString drawnText;
-    for (const ReferenceLine& line : refs) drawnText += line.text + QLatin1Char(' ');
+    for (size_t i : order) drawnText += refs[i].text + QLatin1Char(' ');
     score.orderErrors = editDistance(normalised(drawnText, cjk), normalised(readText, cjk));
     return score;
 }

@@ -105,6 +105,16 @@ public:
         return QRect(t->dst_x, t->dst_y, g->width, g->height);
     }
 
+    // What shows of it: its geometry without the border it draws itself (a
+    // shadow), which it names in _GTK_FRAME_EXTENTS as window managers read it.
+    QRect shownGeometry(xcb_window_t w)
+    {
+        const auto own = property32(w, "_GTK_FRAME_EXTENTS", XCB_ATOM_CARDINAL, 4);
+        const QRect all = geometry(w);
+        if (own.size() != 4) return all;
+        return all.adjusted(int(own[0]), int(own[2]), -int(own[1]), -int(own[3]));  // left, right, top, bottom
+    }
+
     // Whether a tray has taken in (XEmbed) a window of process `pid`: one
     // that carries _XEMBED_INFO and is no longer a child of the root.
     bool hasEmbeddedWindow(qint64 pid) { return findEmbedded(m_root, pid, 0); }

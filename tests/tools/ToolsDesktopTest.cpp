@@ -7,8 +7,10 @@
 #include "ToolsFakes.h"
 #include "app/SettingsFixture.h"
 #include "platform/FloatingPanel.h"
+#include "platform/FloatingWindows.h"
 #include "platform/LinkOpener.h"
 #include "platform/RegionPickerWindow.h"
+#include "platform/WindowShadow.h"
 #include "recognition/SearchTextIndexer.h"
 #include "stores/HistoryStore.h"
 #include "support/ScreenProbe.h"
@@ -37,6 +39,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QScreen>
 
 using namespace klipo;
@@ -72,6 +75,23 @@ bool selectionShown()
     const auto windows = QuickAreaSelectionController::shared().windows();
     return !windows.isEmpty() && windows.first()->isVisible();
 }
+
+// The colour `behind` as it shows close to one of our windows: under its
+// shadow (with a compositor) visibly darker but the same hue, else exactly.
+bool looksLikeShadowOver(const QColor& seen, const QColor& behind, bool shadow)
+{
+    if (!shadow) return seen == behind;
+    const auto darker = [](int s, int b) { return s <= b && s >= b * 6 / 10; };
+    return darker(seen.red(), behind.red()) && darker(seen.green(), behind.green()) &&
+           darker(seen.blue(), behind.blue()) && seen.green() <= behind.green() - 6;
+}
+
+// A frameless window that notes where it was clicked (global points).
+struct ClickLog : QWidget {
+    ClickLog() : QWidget(nullptr, Qt::FramelessWindowHint) {}
+    void mousePressEvent(QMouseEvent* event) override { clicks << event->globalPosition().toPoint(); }
+    QList<QPoint> clicks;
+};
 
 class ToolsDesktop : public test::SettingsTest {
 protected:
@@ -324,14 +344,16 @@ TEST_F(ToolsDesktop, panelsToastsAndBars_ShowInsideTheAvailableArea_FromTheirFir
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window)) << name;
         // Measured once the window manager has framed it, and again a moment later.
         (void)QTest::qWaitFor([&] { return window->frameGeometry() != window->geometry(); }, 1000);
-        EXPECT_TRUE(area.contains(window->frameGeometry())) << name << " " << window->frameGeometry().bottom();
+        // What shows of it: its frame, or what it shows inside its shadow.
+        const auto shown = [window] { return window->frameGeometry().marginsRemoved(window->contentsMargins()); };
+        EXPECT_TRUE(area.contains(shown())) << name << " " << shown().bottom();
         QTest::qWait(300);
-        EXPECT_TRUE(area.contains(window->frameGeometry())) << name << " " << window->frameGeometry().bottom();
+        EXPECT_TRUE(area.contains(shown())) << name << " " << shown().bottom();
         window->hide();
     }
 }
 
-TEST_F(ToolsDesktop, toast_ShowsWhatIsBehindItsCornersWithoutACompositor_AndEachShowingIsOnEveryDesktop)
+TEST_F(ToolsDesktop, toast_ShowsWhatIsBehindItsCorners_AndEachShowingIsOnEveryDesktop)
 {
     QWidget behind(nullptr, Qt::FramelessWindowHint);  // where the toast shows
     behind.setStyleSheet("background: #339933;");
@@ -344,14 +366,66 @@ TEST_F(ToolsDesktop, toast_ShowsWhatIsBehindItsCornersWithoutACompositor_AndEach
         SCOPED_TRACE(showing);
         hud.show("t", "s");
         QTest::qWait(400);  // faded in
-        const QImage toast = test::screenImage(hud.panel()->frameGeometry());
+        const QImage toast = test::screenImage(platform::innerGeometry(hud.panel()));
+        // Never black: the green behind, under the toast's shadow when a compositor draws it.
         for (const QPoint corner : {QPoint(1, 1), QPoint(318, 1), QPoint(1, 78), QPoint(318, 78)})
-            EXPECT_EQ(toast.pixelColor(corner), QColor(0x33, 0x99, 0x33)) << corner.x() << "," << corner.y();
+            EXPECT_TRUE(looksLikeShadowOver(toast.pixelColor(corner), QColor(0x33, 0x99, 0x33),
+                                            platform::compositorRunning(hud.panel())))
+                << corner.x() << "," << corner.y() << " " << toast.pixelColor(corner).name().toStdString();
         EXPECT_NE(toast.pixelColor(160, 40), QColor(0x33, 0x99, 0x33));
         EXPECT_TRUE(test::programOutput("xprop", {"-id", QString::number(hud.panel()->winId()), "_NET_WM_DESKTOP"})
                         .contains("= 4294967295"));  // every desktop
         hud.dismiss(false);
     }
+}
+
+// The toast and a pin show where they were asked for, with a shadow around
+// them when a compositor runs, which takes no clicks; without one the windows
+// are no larger than what they show.
+TEST_F(ToolsDesktop, toastAndPin_ShowWhereAsked_AShadowAroundThemTakesNoClicks)
+{
+    const QColor green(0x33, 0x99, 0x33);
+    ClickLog behind;
+    behind.setStyleSheet("background: #339933;");
+    behind.setGeometry(900, 400, 1020, 680);
+    behind.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&behind));
+    QCursor::setPos(1300, 700);
+    CaptureHUDController& hud = CaptureHUDController::shared();
+    hud.show("t", "s");
+    PinWindowController* pin = PinWindowController::pin(test::whitePage({300, 200}));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pin->panel()));
+    QTest::qWait(400);  // the toast faded in, both drawn
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const bool compositor = platform::compositorRunning(hud.panel());
+    const std::pair<QWidget*, QRect> cases[] = {
+        {hud.panel(), QRect(area.right() + 1 - 20 - 320, area.bottom() + 1 - 20 - 80, 320, 80)},
+        {pin->panel(), QRect(1300 - 150, 700 - 100, 300, 200)},
+    };
+    for (const auto& [window, asked] : cases) {
+        SCOPED_TRACE(window == hud.panel() ? "toast" : "pin");
+        EXPECT_EQ(platform::innerGeometry(window), asked);
+        if (compositor) {
+            EXPECT_TRUE(window->geometry().contains(asked.adjusted(-4, -4, 4, 4)));
+        } else {
+            EXPECT_EQ(window->geometry(), asked);
+        }
+        // On the screen: its left edge where asked, and outside it the green behind, darker under the shadow.
+        const QImage edge = test::screenImage(QRect(asked.left() - 3, asked.center().y(), 6, 1));
+        EXPECT_FALSE(looksLikeShadowOver(edge.pixelColor(4, 0), green, true)) << "inside";
+        EXPECT_TRUE(looksLikeShadowOver(edge.pixelColor(1, 0), green, compositor)) << "just outside";
+        const QPoint underneath(asked.center().x(), asked.bottom() + 4);
+        const QColor below = test::screenImage(QRect(underneath, QSize(1, 1))).pixelColor(0, 0);
+        EXPECT_TRUE(looksLikeShadowOver(below, green, compositor)) << below.name().toStdString();
+        // A click there goes to the window behind, and the toast or pin stays.
+        const int clicks = behind.clicks.size();
+        ASSERT_TRUE(
+            xdotool({"mousemove", QString::number(underneath.x()), QString::number(underneath.y()), "click", "1"}));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return behind.clicks.size() > clicks; }, 3000));
+        EXPECT_EQ(behind.clicks.last(), underneath);
+        EXPECT_TRUE(window->isVisible());
+    }
+    hud.dismiss(false);
 }
 
 TEST_F(ToolsDesktop, pinUnderThePointer_KeepsItsFirstBadgeForItsFullTime_ThenHoverShowsTheScale)

@@ -101,6 +101,15 @@ std::vector<char> putBackSigns(std::vector<Word>& words, int lineHeight)
     return glued;
 }
 
+// A monospaced face sets each colon of "::" in the middle of its own cell:
+// the engine takes the room between them for a space ("tokio: :spawn").
+// Nothing in prose ends a word with a colon and starts the next with one.
+bool splitScope(const Word& left, const Word& right, int lineHeight)
+{
+    return left.text.endsWith(QLatin1Char(':')) && right.text.startsWith(QLatin1Char(':')) &&
+           right.box.left() - left.box.right() < lineHeight;
+}
+
 // Punctuation after a Chinese character is the full-width kind ("姓名："),
 // which the engine often reads as the ASCII one.
 void putBackFullWidthPunctuation(std::vector<Word>& words)
@@ -131,7 +140,8 @@ RecognizedLine lineOfWords(std::vector<EngineWord> words, const QRect& box, floa
     QRect kept;
     for (size_t k = 0; k < words.size(); ++k) {
         const Word& word = words[k];
-        if (!glued[k] && spaceBetween(line.text, word.text)) line.text += QLatin1Char(' ');
+        if (!glued[k] && !(k > 0 && splitScope(words[k - 1], word, box.height())) && spaceBetween(line.text, word.text))
+            line.text += QLatin1Char(' ');
         const int offset = int(line.text.size());
         line.text += word.text;
         for (RecognizedSymbol symbol : word.symbols) {

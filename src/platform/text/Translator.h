@@ -13,9 +13,17 @@ namespace klipo::platform {
 // or does not exist at all.
 enum class LanguagePairStatus { Installed, Supported, Unsupported };
 
+// A piece of a request's text that is not language (a path, a command, a
+// file name, code): its translation holds it as it is. UTF-16 offsets.
+struct KeptSpan {
+    qsizetype start = 0;
+    qsizetype length = 0;
+};
+
 struct TranslationRequest {
     QString sourceText;
     QString clientIdentifier;
+    std::vector<KeptSpan> kept;  // in order, not overlapping
 };
 
 struct TranslationResponse {

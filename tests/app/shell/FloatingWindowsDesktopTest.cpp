@@ -195,7 +195,7 @@ protected:
     xcb_window_t ours(const std::function<bool(QSize)>& fits)
     {
         for (xcb_window_t w : m_probe.windowsOf(m_app.processId(), QStringLiteral("KlipoVersa")))
-            if (fits(m_probe.geometry(w).size())) return w;
+            if (fits(m_probe.shownGeometry(w).size())) return w;
         return XCB_WINDOW_NONE;
     }
     xcb_window_t library()
@@ -249,7 +249,7 @@ protected:
     {
         const xcb_window_t w = pin();
         if (w == XCB_WINDOW_NONE || !m_probe.isShown(w)) return false;
-        const QRect area = m_probe.geometry(w);
+        const QRect area = m_probe.shownGeometry(w);
         return shareLike(area.adjusted(8, 8, -8, -area.height() / 2), kPinColour) > 0.95;
     }
 
@@ -298,7 +298,7 @@ TEST_F(FloatingWindows, toastAndPin_StayOnTheScreen_WhileAnotherProgramIsActive)
     // Nothing on the clipboard to pin: the toast says so, and stays while the pointer rests on it.
     ASSERT_NO_FATAL_FAILURE(copyToClipboard("UTF8_STRING", m_folder + "/words.txt"));
     ASSERT_TRUE(pressUntil("ctrl+shift+p", [&] { return toast() != XCB_WINDOW_NONE; })) << "no toast";
-    const QRect corner = m_probe.geometry(toast());
+    const QRect corner = m_probe.shownGeometry(toast());
     QCursor::setPos(corner.center());
     QTest::qWait(800);
     EXPECT_TRUE(m_probe.isShown(toast())) << describe(m_probe, toast());

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "ScreenFixtures.h"
+
+namespace klipo::test {
+
+// A screen composed from random parts, the same for the same seed: one
+// program filling the picture, or a desktop of windows of different programs
+// (browser pages with articles in columns, sidebars, forums and shops; file
+// managers, code editors, terminals, chats, settings with open menus, mail,
+// tables) at random places, overlapping or not, on a wallpaper; light and
+// dark; several fonts, sizes and colours, faint and coloured text, badges,
+// icons and pictures; in one of the six languages, at 1x or 2x. Text that
+// another window hides is not expected; text partly hidden is not scored.
+// Needs a QApplication (fonts).
+Screen generateScreen(quint32 seed);
+
+// The seeds of the screens tuned on, and of those kept out of sight.
+constexpr quint32 kTuningSeeds = 200;
+constexpr quint32 kHeldOutFirstSeed = 100001;
+constexpr quint32 kHeldOutSeeds = 100;
+
+}  // namespace klipo::test
