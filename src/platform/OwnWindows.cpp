@@ -1,6 +1,7 @@
 #include "platform/OwnWindows.h"
 
 #include "platform/WindowFocus.h"
+#include "platform/WindowShadow.h"
 #include "platform/overlay/OverlayDesktop.h"
 
 #include <QApplication>
@@ -166,11 +167,13 @@ void OwnWindowsKeptOut::leaving(QWidget* window)
     if (window && window->isVisible()) noteLook(window);
 }
 
-// The part of the window over the region as it is drawn now, just before it goes.
+// The part of the window over the region as it is drawn now, just before it
+// goes; of a window with a shadow, only what it shows inside the shadow's
+// margin (the margin is blended with what lies below).
 void OwnWindowsKeptOut::noteLook(QWidget* window)
 {
     const QRect place = window->geometry();
-    const QRect over = place & m_region;
+    const QRect over = innerGeometry(window) & m_region;
     if (over.isEmpty()) return;
     if (!m_looks) m_looks = std::make_shared<LooksOnScreen>();
     m_looks->add(over, window->grab(over.translated(-place.topLeft())).toImage(), longestWaitMs);
