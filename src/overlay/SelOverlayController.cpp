@@ -204,9 +204,12 @@ void SelOverlayController::finish(std::optional<QImage> image, std::optional<Sel
         m_inputGrabbed = false;
     }
     // Off the screen at once; deleted later, as the event that got here may
-    // still be running inside one of them.
+    // still be running inside one of them. A picked rectangle is captured
+    // from the screen next: where the programs below have yet to repaint,
+    // it is left showing the still, not the overlay's dimming and frame.
     for (const auto& window : std::as_const(m_windows)) {
         if (!window) continue;
+        if (rect && window->overlayView()) window->overlayView()->showBareStill();
         window->hide();
         window->deleteLater();
     }

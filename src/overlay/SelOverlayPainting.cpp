@@ -124,11 +124,18 @@ void SelOverlayView::drawSizeLabel(QPainter& painter, const QRectF& r)
     painter.restore();
 }
 
+void SelOverlayView::showBareStill()
+{
+    m_bareStill = true;
+    repaint();
+}
+
 void SelOverlayView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     const QRegion dirty = event->region();
     painter.drawImage(QPointF(0, 0), m_window->frozenImage());
+    if (m_bareStill) return;
 
     // The rectangle that shows undimmed, and how it is framed.
     std::optional<QRectF> clear;

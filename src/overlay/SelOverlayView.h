@@ -76,6 +76,10 @@ public:
     // translation): chrome, canvas routing, handles and cursor.
     void lockChanged();
     void refreshCursor() { updateEditingCursor(m_mousePoint); }
+    // Draws the bare still at once, without dimming, frame or labels: where
+    // the programs below have yet to repaint after the overlay goes, the
+    // screen is left showing it.
+    void showBareStill();
     // The selection with its marks drawn in; null without marks.
     QImage composedAnnotatedImage();
     void showToast(const QString& text);
@@ -124,6 +128,7 @@ private:
     SelTextSelecting* m_textSelecting;
     bool m_canvasGesture = false;  // a handle drag that began over the canvas
     bool m_painted = false;
+    bool m_bareStill = false;
 };
 
 }  // namespace klipo

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "platform/LooksOnScreen.h"
+
 #include <QDeadlineTimer>
 #include <QImage>
-#include <QList>
 #include <QRect>
 
 #include <functional>
@@ -24,15 +25,14 @@ public:
 
     bool isEmpty() const { return m_menus.isEmpty(); }
     // True once the screen no longer shows any of them where they were.
-    bool goneFromScreen() const;
-    // What the screen shows in an area of the desktop (in points). The
-    // screen itself unless a test puts in its own pictures; empty: the
-    // screen again.
-    using ScreenPicture = std::function<QImage(const QRect& area)>;
-    static void setScreenPicture(ScreenPicture picture);
+    bool goneFromScreen() const { return m_menus.goneFromScreen(); }
+    // What the screen shows in an area of the desktop (in points), as
+    // LooksOnScreen sees it.
+    using ScreenPicture = LooksOnScreen::ScreenPicture;
+    static void setScreenPicture(ScreenPicture picture) { LooksOnScreen::setScreenPicture(std::move(picture)); }
 
     // The longest wait for the programs below a closed menu to repaint it away.
-    static constexpr int longestWaitMs = 600;
+    static constexpr int longestWaitMs = LooksOnScreen::longestWaitMs;
     // Closes every open menu of ours and runs `then` on a later turn of the
     // event loop once the screen shows none of them (or after longestWaitMs);
     // at once when no menu of ours was shown in the last second. For a grab
@@ -50,22 +50,7 @@ public:
     };
 
 private:
-    // A point of a closed menu's picture, where the screen is compared with it.
-    struct Sample {
-        QPoint at;
-        QRgb colour;
-        bool mark;  // drawn on the menu's background
-    };
-    // Where a closed menu was and samples of its picture.
-    struct Marks {
-        QRect rect;
-        QSize size;  // of its picture
-        QList<Sample> samples;
-    };
-    static Marks marksOf(const Closed& menu);
-    static bool stillShown(const Marks& menu);
-
-    QList<Marks> m_menus;
+    LooksOnScreen m_menus;
 };
 
 }  // namespace klipo::platform

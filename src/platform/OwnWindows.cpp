@@ -1,7 +1,7 @@
 #include "platform/OwnWindows.h"
 
 #include "platform/WindowFocus.h"
-#include "platform/WindowStacking.h"
+#include "platform/WindowShadow.h"
 #include "platform/overlay/OverlayDesktop.h"
 
 #include <QApplication>
@@ -9,12 +9,15 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 namespace klipo::platform {
 
 namespace {
 constexpr char kStaysInScreenshots[] = "klipoStaysInScreenshots";
-}
+constexpr int kLookAgainMs = 20;
+}  // namespace
 
 void HiddenOwnWindows::markStaysInScreenshots(QWidget* window) { window->setProperty(kStaysInScreenshots, true); }
 
@@ -74,25 +77,31 @@ void HiddenOwnWindows::restore()
 void HiddenOwnWindows::restoreStacking() const
 {
     if (m_stack.isEmpty()) return;
-    const QList<quint32> now = managedWindowsBottomToTop();
-    QList<quint32> back;
+    QList<quint32> there;  // the windows in the stack now
+    for (const StackedWindow& window : managedWindowsBottomToTop()) there.append(window.id);
     for (const Entry& entry : m_windows)
-        if (entry.window && entry.window->isVisible() && entry.nativeId) back.append(entry.nativeId);
+        if (entry.window && entry.window->isVisible() && entry.nativeId) there.append(entry.nativeId);
     const auto widgetOf = [this](quint32 id) -> QWidget* {
         for (const Entry& entry : m_windows)
             if (entry.nativeId == id) return entry.window;
         return nullptr;
     };
-    // From the top down, each of ours goes below the window that was just
-    // above it and is still there (another of ours is placed before it).
+    // From the top down, each of ours goes below the window of its layer
+    // that was just above it and is still there (another of ours is placed
+    // before it), or on top of its layer where none was: shown without the
+    // focus, the window manager may put it below the window that took the
+    // focus meanwhile.
     for (qsizetype i = m_stack.size() - 1; i >= 0; --i) {
-        if (!back.contains(m_stack[i])) continue;
-        for (qsizetype above = i + 1; above < m_stack.size(); ++above) {
-            const quint32 sibling = m_stack[above];
-            if (!back.contains(sibling) && !now.contains(sibling)) continue;
-            restackBelow(widgetOf(m_stack[i]), sibling);
-            break;
-        }
+        QWidget* window = widgetOf(m_stack[i].id);
+        if (!window || !window->isVisible()) continue;
+        std::optional<quint32> sibling;
+        for (qsizetype above = i + 1; above < m_stack.size() && !sibling; ++above)
+            if (m_stack[above].layer == m_stack[i].layer && there.contains(m_stack[above].id))
+                sibling = m_stack[above].id;
+        if (sibling)
+            restackBelow(window, *sibling);
+        else
+            restackOnTop(window);
     }
 }
 
@@ -113,10 +122,14 @@ OwnWindowsKeptOut::~OwnWindowsKeptOut()
     }
 }
 
+bool OwnWindowsKeptOut::isStaying(QWidget* window) const
+{
+    return std::any_of(m_staying.begin(), m_staying.end(),
+                       [window](const QPointer<QWidget>& w) { return w == window; });
+}
+
 bool OwnWindowsKeptOut::overRegion(QWidget* window, const QList<DesktopWindow>& frontToBack) const
 {
-    if (std::any_of(m_staying.begin(), m_staying.end(), [window](const QPointer<QWidget>& w) { return w == window; }))
-        return false;
     QRegion seen(window->frameGeometry() & m_region);
     if (seen.isEmpty()) return false;
     // Where other programs' windows lie in front of it, it does not show:
@@ -132,10 +145,69 @@ bool OwnWindowsKeptOut::overRegion(QWidget* window, const QList<DesktopWindow>& 
 bool OwnWindowsKeptOut::check()
 {
     const QList<DesktopWindow> frontToBack = overlayDesktop().windowsFrontToBack();
-    HiddenOwnWindows hidden = HiddenOwnWindows::hideWhere([&](QWidget* w) { return overRegion(w, frontToBack); }, true);
+    const bool first = std::exchange(m_firstCheck, false);
+    HiddenOwnWindows hidden = HiddenOwnWindows::hideWhere(
+        [&](QWidget* w) {
+            if (isStaying(w)) return false;
+            const bool over = overRegion(w, frontToBack);
+            // One behind other programs' windows there may still show too:
+            // those programs repaint what the capture's overlay (and the
+            // hiding for its still) uncovered only when they get to it.
+            if (over || first) noteLook(w);
+            return over;
+        },
+        true);
     if (hidden.isEmpty()) return false;
     m_hidden.append(std::move(hidden));
     return true;
+}
+
+void OwnWindowsKeptOut::leaving(QWidget* window)
+{
+    if (window && window->isVisible()) noteLook(window);
+}
+
+// The part of the window over the region as it is drawn now, just before it
+// goes; of a window with a shadow, only what it shows inside the shadow's
+// margin (the margin is blended with what lies below).
+void OwnWindowsKeptOut::noteLook(QWidget* window)
+{
+    const QRect place = window->geometry();
+    const QRect over = innerGeometry(window) & m_region;
+    if (over.isEmpty()) return;
+    if (!m_looks) m_looks = std::make_shared<LooksOnScreen>();
+    m_looks->add(over, window->grab(over.translated(-place.topLeft())).toImage(), longestWaitMs);
+    m_looksDeadline = QDeadlineTimer(longestWaitMs);
+}
+
+bool OwnWindowsKeptOut::stillShown()
+{
+    if (!m_looks) return false;
+    if (m_looksDeadline.hasExpired() || m_looks->goneFromScreen()) {
+        m_looks.reset();
+        return false;
+    }
+    return true;
+}
+
+void OwnWindowsKeptOut::whenGone(std::function<void()> then)
+{
+    // A moment from now: they may have gone long before.
+    waitUntilGone(QDeadlineTimer(longestWaitMs), std::move(then));
+}
+
+// Windows of ours that come over the region meanwhile (one given the focus
+// back as a bar closes) go too, and are waited for.
+void OwnWindowsKeptOut::waitUntilGone(QDeadlineTimer deadline, std::function<void()> then)
+{
+    check();
+    if (!m_looks || deadline.hasExpired() || m_looks->goneFromScreen()) {
+        then();
+        return;
+    }
+    QTimer::singleShot(kLookAgainMs, this, [this, deadline, then = std::move(then)]() mutable {
+        waitUntilGone(deadline, std::move(then));
+    });
 }
 
 }  // namespace klipo::platform

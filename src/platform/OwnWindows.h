@@ -1,5 +1,9 @@
 #pragma once
 
+#include "platform/LooksOnScreen.h"
+#include "platform/WindowStacking.h"
+
+#include <QDeadlineTimer>
 #include <QList>
 #include <QObject>
 #include <QPoint>
@@ -9,6 +13,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 namespace klipo::platform {
 
@@ -50,8 +55,8 @@ private:
     void restoreStacking() const;
 
     QList<Entry> m_windows;
-    QList<quint32> m_stack;      // the managed windows bottom to top, before the hiding
-    QPointer<QWidget> m_active;  // the one that had the focus, if any
+    QList<StackedWindow> m_stack;  // the managed windows bottom to top, before the hiding
+    QPointer<QWidget> m_active;    // the one that had the focus, if any
 };
 
 // Our windows kept out of a region of the screen while it is captured for a
@@ -59,7 +64,9 @@ private:
 // check(), which runs every 100 ms (also ones that come over it later), and
 // all come back when this ends. Windows that other programs' windows cover
 // there stay; so do the capture's own windows (its frame, its bars, the
-// toast, which keeps out by itself) and pinned images.
+// toast, which keeps out by itself) and pinned images. The screen shows the
+// region as it is only once the programs there have repainted what our
+// windows (and the capture's overlay before) uncovered: stillShown().
 class OwnWindowsKeptOut : public QObject {
 public:
     // `region`: global, in the coordinates of the windows' geometry.
@@ -69,14 +76,36 @@ public:
     // Hides those over the region now; true when one had to go.
     bool check();
     void alsoStaying(QWidget* window) { m_staying.append(window); }
+    // One of ours over the region that its owner is about to take away (a
+    // bar that closes, the toast that moves elsewhere): its picture too must
+    // be gone from the screen before the region shows what lies below.
+    void leaving(QWidget* window);
+
+    // The longest wait for the programs in the region to repaint: a busy
+    // machine may keep them from it for a while.
+    static constexpr int longestWaitMs = 1000;
+    // True while the screen in the region still shows windows of ours that
+    // went from it, or that lay behind other programs' windows there when
+    // this began (those programs have not repainted yet), at most
+    // longestWaitMs after the last one was noted.
+    bool stillShown();
+    // Runs `then` once none of them shows there (at once when none does),
+    // at the latest longestWaitMs from now.
+    void whenGone(std::function<void()> then);
 
 private:
+    bool isStaying(QWidget* window) const;
     bool overRegion(QWidget* window, const QList<DesktopWindow>& frontToBack) const;
+    void noteLook(QWidget* window);
+    void waitUntilGone(QDeadlineTimer deadline, std::function<void()> then);
 
     QRect m_region;
     QList<QPointer<QWidget>> m_staying;
     QList<HiddenOwnWindows> m_hidden;
     QTimer m_timer;
+    bool m_firstCheck = true;
+    std::shared_ptr<LooksOnScreen> m_looks;  // of those that went, until the screen shows none
+    QDeadlineTimer m_looksDeadline;
 };
 
 }  // namespace klipo::platform

@@ -14,12 +14,23 @@ namespace klipo::platform {
 // next time it is raised over anything else. Main thread only.
 void raiseWithoutFocus(QWidget* window);
 
+// Where the window manager keeps a window in its stack: below the others,
+// among them, or above them (kept above; docks and panels).
+enum class StackLayer { below, normal, above };
+struct StackedWindow {
+    quint32 id = 0;
+    StackLayer layer = StackLayer::normal;
+};
+
 // The windows the window manager manages, from the bottom of the stack to the
 // top; empty when it lists none.
-QList<quint32> managedWindowsBottomToTop();
+QList<StackedWindow> managedWindowsBottomToTop();
 
 // Asks the window manager to put one of our shown windows directly below
 // `sibling`, one of the windows it manages.
 void restackBelow(QWidget* window, quint32 sibling);
+// Asks it to put one of our shown windows above every other of its layer,
+// without giving it the focus.
+void restackOnTop(QWidget* window);
 
 }  // namespace klipo::platform

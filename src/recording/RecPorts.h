@@ -73,6 +73,14 @@ public:
     // hidden until the region is let go (none); the recording's own windows
     // (its frame and bars) stay.
     virtual void keepOutOfRegion(std::optional<QRect> region, const QList<QWidget*>& recordingWindows) = 0;
+    // One of the recording's own windows over the region is about to be
+    // hidden (the options bar placed inside it): its picture must leave the
+    // screen too. Before it is hidden.
+    virtual void leavingRegion(QWidget* window) = 0;
+    // Runs `then` once the screen in the region kept clear no longer shows
+    // our windows that went from it (the programs below repaint there only
+    // then), at the latest after a moment; maybe at once.
+    virtual void whenRegionClear(std::function<void()> then) = 0;
 
     // The toast (2.2 s; a file makes a click reveal it) and, where the toast
     // cannot be seen any more (at quit), a desktop notification.

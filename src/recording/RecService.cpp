@@ -143,7 +143,6 @@ void RecService::startFromOptions(const RecOptions& options)
 {
     if (state != RecState::options || !m_screen) return;
     Settings::storeRecOptions(options);
-    closeOptionsBar();
     startRecording(m_rect, m_screen, options);
 }
 
@@ -226,10 +225,22 @@ void RecService::startRecording(const QRectF& rect, QScreen* screen, const RecOp
     m_format = options.format;
     m_microphoneTold = false;
     startObservingScreenChanges();
-    closeOptionsBar();
     if (!m_regionWindow) showRegionWindow();
     keepOutOfRegion();
+    if (m_optionsBar) m_ports->leavingRegion(m_optionsBar);
+    closeOptionsBar();
     const quint64 flow = ++m_flow;
+    QPointer<RecService> self(this);
+    // The first picture shows the region as it is: without the windows of
+    // ours that left it, which the programs below may not have repainted yet.
+    m_ports->whenRegionClear([self, flow, options] {
+        if (self && flow == self->m_flow && self->state == RecState::starting) self->resolveAndLaunch(options);
+    });
+}
+
+void RecService::resolveAndLaunch(const RecOptions& options)
+{
+    const quint64 flow = m_flow;
     QPointer<RecService> self(this);
     resolveMicrophone(options, [self, flow](RecOptions resolved) {
         if (!self || flow != self->m_flow) return;

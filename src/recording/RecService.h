@@ -94,6 +94,7 @@ private:
     void showRegionWindow();
     void startObservingScreenChanges();
     void stopObservingScreenChanges();
+    void resolveAndLaunch(const RecOptions& options);
     void resolveMicrophone(const RecOptions& options, std::function<void(RecOptions)> completion);
     void launchEngine(const RecOptions& options);
     void runtimeError(quint64 serial, const QString& message);

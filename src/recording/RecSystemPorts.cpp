@@ -117,11 +117,26 @@ void RecSystemPorts::keepOutOfRegion(std::optional<QRect> region, const QList<QW
         hud.setKeepOut(std::nullopt);
         return;
     }
-    hud.setKeepOut(region);
     if (!m_keptOut) m_keptOut = std::make_unique<platform::OwnWindowsKeptOut>(*region, QList<QPointer<QWidget>>{});
+    // The toast moves to a corner clear of the region: its picture there goes too.
+    m_keptOut->leaving(hud.panel());
+    hud.setKeepOut(region);
     m_keptOut->alsoStaying(hud.panel());
     for (QWidget* window : recordingWindows) m_keptOut->alsoStaying(window);
     m_keptOut->check();
+}
+
+void RecSystemPorts::leavingRegion(QWidget* window)
+{
+    if (m_keptOut) m_keptOut->leaving(window);
+}
+
+void RecSystemPorts::whenRegionClear(std::function<void()> then)
+{
+    if (m_keptOut)
+        m_keptOut->whenGone(std::move(then));
+    else
+        then();
 }
 
 void RecSystemPorts::toast(const QString& title, const QString& subtitle, const QString& file)

@@ -24,6 +24,8 @@ public:
     QString recordingFolder() override;
 
     void keepOutOfRegion(std::optional<QRect> region, const QList<QWidget*>& recordingWindows) override;
+    void leavingRegion(QWidget* window) override;
+    void whenRegionClear(std::function<void()> then) override;
     void toast(const QString& title, const QString& subtitle, const QString& file) override;
     void notify(const QString& title, const QString& body) override;
 

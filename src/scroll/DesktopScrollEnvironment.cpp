@@ -116,19 +116,25 @@ bool DesktopScrollEnvironment::moveOwnWindowsOut(const QRectF& globalRect, const
     const auto toastOver = [&] { return toast && toast->isVisible() && toast->frameGeometry().intersects(region); };
     const bool toastWasOver = toastOver();
     if (!m_keptOut) {
-        // The toast, which shows where the pointer is (during a capture often
-        // the region itself), goes to a corner clear of it from now on.
-        hud.setKeepOut(region);
         QList<QPointer<QWidget>> staying{hud.panel()};
         for (QWidget* window : captureWindows) staying.append(window);
         m_keptOut = std::make_unique<platform::OwnWindowsKeptOut>(region, staying);
+        // The toast, which shows where the pointer is (during a capture often
+        // the region itself), goes to a corner clear of it from now on.
+        m_keptOut->leaving(toast);
+        hud.setKeepOut(region);
     }
     for (QWidget* window : captureWindows) m_keptOut->alsoStaying(window);
     const bool hidden = m_keptOut->check();
     // A toast with no clear corner on any screen stays off the screen.
-    if (toastOver()) hud.hideForCapture();
+    if (toastOver()) {
+        m_keptOut->leaving(toast);
+        hud.hideForCapture();
+    }
     return hidden || toastWasOver;
 }
+
+bool DesktopScrollEnvironment::ownWindowsStillShown() { return m_keptOut && m_keptOut->stillShown(); }
 
 DesktopScrollEnvironment::~DesktopScrollEnvironment() { releaseOwnWindows(); }
 

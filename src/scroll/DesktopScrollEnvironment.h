@@ -29,6 +29,7 @@ public:
     std::unique_ptr<platform::WheelScroller> openScroller() override;
     int maxCanvasHeight(int widthPx) override;
     bool moveOwnWindowsOut(const QRectF& globalRect, const QList<QWidget*>& captureWindows) override;
+    bool ownWindowsStillShown() override;
     void releaseOwnWindows() override;
     void toast(const QString& title, const QString& subtitle) override;
     void deliver(const QImage& image, const QString& noteSuffix, int inexactSeams) override;

@@ -67,6 +67,10 @@ public:
     // True when one had to move or go (the next stills should wait for the
     // screen to settle).
     virtual bool moveOwnWindowsOut(const QRectF& globalRect, const QList<QWidget*>& captureWindows) = 0;
+    // True while the screen in the region may still show our windows that
+    // went from it (the programs below have not repainted there yet), for a
+    // moment at most: no still is taken meanwhile.
+    virtual bool ownWindowsStillShown() = 0;
     virtual void releaseOwnWindows() = 0;
 
     virtual void toast(const QString& title, const QString& subtitle) = 0;

@@ -274,6 +274,10 @@ void ScrollCaptureService::captureTick()
         ++m_counters.skippedForWindows;
         return;
     }
+    if (m_env->ownWindowsStillShown()) {
+        ++m_counters.skippedForWindows;
+        return;
+    }
 
     if (m_looking) {
         ++m_counters.skippedWhileLooking;

@@ -24,6 +24,8 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <signal.h>
+
 using namespace klipo;
 using test::xdotool;
 
@@ -219,6 +221,27 @@ TEST_F(OverlayDesktopTest, hotKeyFreezesEachScreenExactly_AndADragAndReturnCopyE
         EXPECT_EQ(difference(clipboardPicture(), before.copy(region)), "") << region.x();
         EXPECT_EQ(answers, region.x() > 1920 ? 1 : 0);
     }
+}
+
+// A rectangle picked for a capture that follows (a recording, a long
+// screenshot) is left showing what it showed, not the overlay's dimming,
+// frame or size label, where the program below has yet to repaint it.
+TEST_F(OverlayDesktopTest, aPickedRectangle_IsLeftAsItWas_UntilTheProgramBelowRepaints)
+{
+    const QRect region(300, 250, 340, 270);  // on the first fixture
+    const QImage before = desktopPicture().copy(region);
+    std::optional<SelPickedRect> picked;
+    ::kill(pid_t(fixtures[0]->processId()), SIGSTOP);  // it repaints nothing meanwhile
+    overlay().begin({.mode = SelRequest::Mode::pickRect,
+                     .pickRectCompletion = [&](std::optional<SelPickedRect> r) { picked = r; }});
+    waitPainted();
+    drag(region.topLeft(), region.topLeft() + QPoint(region.width(), region.height()));
+    const bool ended = closed();
+    const QImage left = desktopPicture().copy(region);
+    ::kill(pid_t(fixtures[0]->processId()), SIGCONT);
+    ASSERT_TRUE(ended);
+    ASSERT_TRUE(picked);
+    EXPECT_EQ(difference(left, before), "");
 }
 
 TEST_F(OverlayDesktopTest, aClickTakesAWindowsFrame_FTakesTheScreen_ArrowsHandlesAndMovesStayOnIt)

@@ -1,5 +1,6 @@
 // Needs the headless X11 desktop (Xvfb 1920x1080, openbox, trayer); skips elsewhere.
 #include "platform/CapturePermission.h"
+#include "platform/LooksOnScreen.h"
 #include "platform/MenusOffScreen.h"
 #include "platform/Clipboard.h"
 #include "platform/PlatformServices.h"
@@ -286,4 +287,31 @@ TEST_F(X11Desktop, closedMenu_StillShowsWhileAnyPartOfItIsOnTheScreen)
     EXPECT_FALSE(blackDesktopShows);
     EXPECT_FALSE(plainPageShows);
     EXPECT_TRUE(wholeMenuShows);
+}
+
+// One of our windows that left a region: a window of one colour still shows
+// where most of it is that colour; just after it went, so does a screen of
+// one colour (the program below has filled its background and not drawn yet),
+// but not once that while is over, and never a screen with content on it.
+TEST_F(X11Desktop, windowThatLeft_PlainOrNot_ShowsOnlyWhereTheScreenStillHoldsIt)
+{
+    QImage blue(120, 90, QImage::Format_RGB32);
+    blue.fill(QColor(0x30, 0x50, 0xa0));
+    QImage page(blue.size(), QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QImage lined = page;
+    QPainter(&lined).fillRect(0, 40, 120, 4, Qt::black);
+
+    QImage screen;
+    LooksOnScreen::setScreenPicture([&](const QRect&) { return screen; });
+    LooksOnScreen plainWindow, plainWindowJustGone;
+    plainWindow.add(QRect(10, 10, 120, 90), blue);
+    plainWindowJustGone.add(QRect(10, 10, 120, 90), blue, 60000);
+    QStringList seen;
+    for (const QImage& shown : {blue, page, lined}) {
+        screen = shown;
+        seen << QString("%1/%2").arg(!plainWindow.goneFromScreen()).arg(!plainWindowJustGone.goneFromScreen());
+    }
+    LooksOnScreen::setScreenPicture({});
+    EXPECT_EQ(seen.join(' ').toStdString(), "1/1 0/1 0/0");
 }

@@ -67,6 +67,14 @@ struct FakePorts : RecPorts {
     QString captureFolderDisplayName() override { return QStringLiteral("录屏夹"); }
     QString recordingFolder() override { return recording; }
     void keepOutOfRegion(std::optional<QRect> region, const QList<QWidget*>&) override { keptOut << region; }
+    void leavingRegion(QWidget* window) override { leaving << (window->isVisible() ? "shown" : "hidden"); }
+    void whenRegionClear(std::function<void()> then) override
+    {
+        if (regionShowsOurs)
+            regionClear = then;
+        else
+            then();
+    }
     void toast(const QString& title, const QString& text, const QString&) override { toasts << title + "|" + text; }
     void notify(const QString& title, const QString& body) override { notices << title + "|" + body; }
     double monotonicSeconds() override { return clock; }
@@ -79,6 +87,9 @@ struct FakePorts : RecPorts {
     QString recording = test::freshDir("cache") + "/recording";
     QStringList toasts, notices;
     QList<std::optional<QRect>> keptOut;  // regions our windows keep out of, none: let go
+    QStringList leaving;                  // whether each window said to leave the region still showed
+    bool regionShowsOurs = false;         // the screen still shows windows of ours that left the region
+    std::function<void()> regionClear;
     double clock = 100;
 };
 
@@ -180,6 +191,25 @@ TEST_F(RecFlowTest, ourWindowsKeepOutOfTheRegion_FromTheOptionsUntilTheFileIsFin
     failing.startDone(QStringLiteral("无法开始录制"));
     EXPECT_EQ(service.state, State::idle);
     EXPECT_EQ(ports->keptOut.last(), std::nullopt);
+}
+
+// The first picture is taken only once the region no longer shows the
+// windows of ours that left it; the options bar placed inside a region that
+// fills the screen is one of them.
+TEST_F(RecFlowTest, theRecordingStarts_OnceTheRegionShowsNoneOfOurWindowsThatLeftIt)
+{
+    ports->regionShowsOurs = true;
+    pick(screen()->geometry());
+    service.optionsBar()->onStart(RecOptions{});
+    EXPECT_EQ(ports->leaving, QStringList{"shown"});
+    EXPECT_EQ(service.optionsBar(), nullptr);
+    EXPECT_EQ(service.state, State::starting);
+    EXPECT_TRUE(ports->recorders.empty()) << "started while our windows still showed";
+    ASSERT_TRUE(ports->regionClear);
+    std::exchange(ports->regionClear, {})();
+    ASSERT_EQ(ports->recorders.size(), 1u);
+    ports->recorders.back()->startDone(std::nullopt);
+    EXPECT_EQ(service.state, State::recording);
 }
 
 TEST_F(RecFlowTest, aLateAnswerOfAnAttemptGivenUp_LeavesTheNewOneAlone_AndRuntimeErrorsEndOrStop)

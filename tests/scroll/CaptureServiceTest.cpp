@@ -31,7 +31,8 @@ public:
     bool recording = false, overlay = false;
     std::optional<QString> conflict;
     int cropTop = 0;
-    int canvasCap = 300000;  // rows the memory allows
+    int canvasCap = 300000;        // rows the memory allows
+    int ourWindowsShownLooks = 0;  // looks at the region that still show windows of ours that left it
 
     std::function<void(std::optional<ScrollTarget>)> pendingPick;
     int picks = 0, pickCloses = 0;
@@ -63,6 +64,7 @@ public:
     std::unique_ptr<platform::WheelScroller> openScroller() override { return std::make_unique<Wheel>(*this); }
     int maxCanvasHeight(int) override { return canvasCap; }
     bool moveOwnWindowsOut(const QRectF&, const QList<QWidget*>&) override { return false; }
+    bool ownWindowsStillShown() override { return ourWindowsShownLooks > 0 && ourWindowsShownLooks--; }
     void releaseOwnWindows() override {}
     void toast(const QString& title, const QString& subtitle) override { toasts << title + " / " + subtitle; }
     void deliver(const QImage& image, const QString& noteSuffix, int inexactSeams) override
@@ -346,6 +348,18 @@ TEST(ScrollCapture, quit_SavesWhatWasCapturedWhileCapturingOrStitching)
 
 TEST(ScrollCapture, ownWindows_StayOutOfTheStills)
 {
+    // Windows of ours that left the region still show there until the
+    // programs below repaint it: no still is taken before.
+    Capture shown;
+    shown.env->ourWindowsShownLooks = 3;
+    shown.start();
+    shown.service->captureTick();
+    shown.service->captureTick();
+    EXPECT_EQ(shown.service->counters().stills, 0);
+    shown.service->captureTick();
+    EXPECT_EQ(shown.service->counters().stills, 1);
+    shown.service->cancelCapture();
+
     // No room around a region as tall as the screen: the bar goes inside and
     // its rows are cut off every frame.
     const QRect screen = QGuiApplication::primaryScreen()->geometry();

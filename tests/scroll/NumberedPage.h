@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include <signal.h>
+
 namespace klipo::test {
 
 // A Tk text window of numbered lines (numbered_page.py), 50 rows a wheel notch.
@@ -45,6 +47,10 @@ public:
     bool shown() const { return m_area.isValid(); }
     // The text area on the screen, as the program reports it.
     QRect area() const { return m_area; }
+    // Keeps the program from repainting anything, as a busy machine may;
+    // and lets it go on.
+    void pause() { ::kill(pid_t(m_process.processId()), SIGSTOP); }
+    void resume() { ::kill(pid_t(m_process.processId()), SIGCONT); }
     // Back to the first line, drawn.
     bool toTop()
     {

@@ -81,30 +81,67 @@ void raiseWithoutFocus(QWidget* widget)
     widget->raise();
 }
 
-QList<quint32> managedWindowsBottomToTop()
+QList<StackedWindow> managedWindowsBottomToTop()
 {
     xcb_connection_t* c = qtConnection();
     if (!c) return {};
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     // Read whole: a busy desktop lists more than one request's worth.
-    QList<quint32> windows;
-    for (uint32_t window : property32(c, root, atom(c, "_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, 4096))
-        windows.append(window);
+    const std::vector<uint32_t> stack =
+        property32(c, root, atom(c, "_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, 4096);
+    const xcb_atom_t typeAtom = atom(c, "_NET_WM_WINDOW_TYPE"), stateAtom = atom(c, "_NET_WM_STATE");
+    const xcb_atom_t dock = atom(c, "_NET_WM_WINDOW_TYPE_DOCK"), desktop = atom(c, "_NET_WM_WINDOW_TYPE_DESKTOP");
+    const xcb_atom_t above = atom(c, "_NET_WM_STATE_ABOVE"), below = atom(c, "_NET_WM_STATE_BELOW");
+    // Ask everything first, then read the answers: one round trip in all.
+    std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> asked;
+    asked.reserve(stack.size());
+    for (uint32_t window : stack)
+        asked.emplace_back(xcb_get_property(c, false, window, typeAtom, XCB_ATOM_ATOM, 0, 32),
+                           xcb_get_property(c, false, window, stateAtom, XCB_ATOM_ATOM, 0, 32));
+    const auto atomsOf = [c](xcb_get_property_cookie_t cookie) {
+        std::vector<xcb_atom_t> values;
+        if (auto r = x11::reply(xcb_get_property_reply(c, cookie, nullptr)); r && r->format == 32) {
+            const auto* data = static_cast<const xcb_atom_t*>(xcb_get_property_value(r.get()));
+            values.assign(data, data + xcb_get_property_value_length(r.get()) / 4);
+        }
+        return values;
+    };
+    QList<StackedWindow> windows;
+    for (std::size_t i = 0; i < stack.size(); ++i) {
+        const std::vector<xcb_atom_t> types = atomsOf(asked[i].first), states = atomsOf(asked[i].second);
+        const auto has = [](const std::vector<xcb_atom_t>& list, xcb_atom_t a) {
+            return std::find(list.begin(), list.end(), a) != list.end();
+        };
+        StackLayer layer = StackLayer::normal;
+        if (has(types, desktop) || has(states, below))
+            layer = StackLayer::below;
+        else if (has(types, dock) || has(states, above))
+            layer = StackLayer::above;
+        windows.append({stack[i], layer});
+    }
     return windows;
 }
 
-void restackBelow(QWidget* widget, quint32 sibling)
+namespace {
+
+void restack(QWidget* widget, quint32 sibling, uint32_t mode)
 {
     xcb_connection_t* c = qtConnection();
     if (!c || !widget || !widget->windowHandle() || !widget->windowHandle()->handle()) return;
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     // Sent on Qt's own connection after its map request, so the window
     // manager has taken the window on when it reads this.
-    constexpr uint32_t below = 1;  // XCB_STACK_MODE_BELOW
     // As a pager: the only source window managers obey here.
     x11::sendToRoot(c, root, xcb_window_t(widget->winId()), atom(c, "_NET_RESTACK_WINDOW"),
-                    {x11::kSourcePager, sibling, below});
+                    {x11::kSourcePager, sibling, mode});
     xcb_flush(c);
 }
+
+}  // namespace
+
+void restackBelow(QWidget* widget, quint32 sibling) { restack(widget, sibling, XCB_STACK_MODE_BELOW); }
+
+// No sibling: the top of the stack.
+void restackOnTop(QWidget* widget) { restack(widget, XCB_WINDOW_NONE, XCB_STACK_MODE_ABOVE); }
 
 }  // namespace klipo::platform
