@@ -225,6 +225,20 @@ TEST(RecognitionEngines, warmingUp_LoadsTheModelsTheLastPageWasReadWith)
     EXPECT_EQ(recognizer.loadedModels().join(' '), QStringLiteral("chi_sim"));
 }
 
+// The program warms an engine up at launch: one nobody reads with is freed
+// after its idle time all the same (else it would hold its model for good).
+TEST(RecognitionEngines, anEngineWarmedUpButNeverUsed_IsFreedAfterItsIdleTime)
+{
+    platform::TesseractRecognizer::Options options;
+    options.threads = 2;
+    options.idleLimit = std::chrono::milliseconds(300);
+    platform::TesseractRecognizer recognizer(options);
+    recognizer.warmUp();
+    recognizer.warmUp();  // twice, as launch and a key press soon after do
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recognizer.loadedEngines() > 0; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return recognizer.loadedEngines() == 0; }, 10000));
+}
+
 // The probe ends half the time without shutting the engines down (the exit
 // handler must do it before Tesseract's statics go).
 TEST(RecognitionEngines, programExitsCleanly_AfterRecognisingNothing)

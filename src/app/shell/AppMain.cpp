@@ -117,6 +117,10 @@ int main(int argc, char** argv)
                                                    "library window. The icon joins a tray that starts later.）")));
             services.showLibrary(ShellLibrarySection::history);
         }
+        // A recognition engine loads on a worker thread now, so that the first
+        // translation after launch does not wait for it; unused, it is freed
+        // after its idle minute like any other.
+        platform::warmUpTextServices();
         if (trace) {
             // The icon counts as shown once the tray host has embedded it.
             auto* poll = new QTimer(&delegate);
