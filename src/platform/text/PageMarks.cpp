@@ -15,8 +15,10 @@ bool isMark(std::uint8_t v) { return v == PageMarks::text || v == PageMarks::str
 
 }  // namespace
 
-PageMarks::PageMarks(const QImage& gray) : w(gray.width()), h(gray.height()), m(size_t(w) * size_t(h), none)
+PageMarks::PageMarks(const QImage& gray, const QImage& colour)
+    : w(gray.width()), h(gray.height()), m(size_t(w) * size_t(h), none)
 {
+    const bool inColour = !colour.isNull() && colour.size() == gray.size();
     for (int y = 0; y < h; ++y) {
         const uchar* row = gray.constScanLine(y);
         const uchar* above = y > 0 ? gray.constScanLine(y - 1) : row;
@@ -26,6 +28,13 @@ PageMarks::PageMarks(const QImage& gray) : w(gray.width()), h(gray.height()), m(
             const int down = std::abs(int(row[x]) - int(above[x]));
             if (across > kEdgeStep || down > kEdgeStep) out[x] = text;
         }
+        if (!inColour) continue;
+        const auto* rgb = reinterpret_cast<const QRgb*>(colour.constScanLine(y));
+        const auto* rgbAbove = y > 0 ? reinterpret_cast<const QRgb*>(colour.constScanLine(y - 1)) : rgb;
+        for (int x = 1; x < w; ++x)
+            if (!out[x] &&
+                (colourDistance(rgb[x], rgb[x - 1]) > kEdgeStep || colourDistance(rgb[x], rgbAbove[x]) > kEdgeStep))
+                out[x] = text;
     }
 }
 

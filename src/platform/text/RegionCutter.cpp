@@ -6,9 +6,9 @@
 
 namespace klipo::platform {
 
-RegionCutter::RegionCutter(const QImage& gray, PageMarks& marks, const std::vector<MarkCluster>& words, int textHeight,
-                           std::vector<LayoutLine>& out)
-    : m_gray(gray), m_marks(marks), m_words(words), m_textHeight(textHeight), m_out(out)
+RegionCutter::RegionCutter(const QImage& gray, const QImage& colour, PageMarks& marks,
+                           const std::vector<MarkCluster>& words, int textHeight, std::vector<LayoutLine>& out)
+    : m_gray(gray), m_colour(colour), m_marks(marks), m_words(words), m_textHeight(textHeight), m_out(out)
 {
 }
 
@@ -111,8 +111,16 @@ bool RegionCutter::withinLines(const QRect& r, const std::vector<std::pair<int, 
     const int size = g.end - g.start;
     for (const auto& [top, bottom] : crossing) {
         const QRect band(r.left(), top, r.width(), bottom - top + 1);
-        if (band.height() * 2 > 3 * th && size * 5 < 6 * band.height() && singleLine(band)) return true;
+        // A line of large letters on both sides: the words of one headline.
+        const QRect left(r.left(), top, g.start - r.left(), band.height());
+        const QRect right(g.end, top, r.right() + 1 - g.end, band.height());
+        if (band.height() * 2 > 3 * th && size * 5 < 6 * band.height() && singleLine(band) &&
+            largeLetterIn(left, band.height()) && largeLetterIn(right, band.height()))
+            return true;
     }
+    // A terminal's rows are single lines: rows of two columns of prose
+    // that overlap make taller bands, whose gaps say nothing of spacing.
+    std::erase_if(crossing, [&](const auto& band) { return (band.second - band.first + 1) * 5 > th * 8; });
     return size < 4 * th && spacingOf(r, crossing, th).monospacedText();
 }
 
@@ -228,7 +236,7 @@ RegionCutter::Gap RegionCutter::best(const std::vector<Gap>& gaps)
     return out;
 }
 
-// The region shrunk to its text, with its row and column profiles.
+// The region shrunk to its text and pictures, with its row and column profiles.
 QRect RegionCutter::trimmed(const QRect& r, std::vector<int>& rows, std::vector<int>& cols) const
 {
     rows.assign(size_t(r.height()), 0);
@@ -236,7 +244,8 @@ QRect RegionCutter::trimmed(const QRect& r, std::vector<int>& rows, std::vector<
     for (int y = r.top(); y <= r.bottom(); ++y) {
         const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
         for (int x = r.left(); x <= r.right(); ++x) {
-            if (row[x] != PageMarks::text) continue;
+            // A picture takes its room as text does.
+            if (row[x] != PageMarks::text && row[x] != PageMarks::picture) continue;
             ++rows[size_t(y - r.top())];
             ++cols[size_t(x - r.left())];
         }
@@ -299,17 +308,48 @@ double RegionCutter::structureAlong(const QRect& r, int start, int end, bool acr
 bool RegionCutter::crossed(const QRect& r, int start, int end, bool across) const
 {
     const int size = end - start;
+    // A rule counts only where it runs between text on both sides of the
+    // stretch (a table's rule between its rows); one above or below all the
+    // text of a side (the rule under a page's header, over a sidebar) only
+    // closes that side.
+    const auto isText = [](std::uint8_t v) { return v == PageMarks::text; };
+    const auto extent = [&](int from, int to) {  // first and last row (column) with text in the side
+        int first = -1;
+        int last = -1;
+        const int outerFrom = across ? r.left() : r.top();
+        const int outerTo = across ? r.right() : r.bottom();
+        for (int p = outerFrom; p <= outerTo; ++p) {
+            bool ink = false;
+            if (across) {
+                for (int y = from; y < to && !ink; ++y) ink = isText(m_marks.at(p, y));
+            } else {
+                const std::uint8_t* row = &m_marks.m[size_t(p) * size_t(m_marks.w)];
+                ink = std::any_of(row + from, row + to, isText);
+            }
+            if (!ink) continue;
+            if (first < 0) first = p;
+            last = p;
+        }
+        return std::make_pair(first, last);
+    };
+    const int outerStart = across ? r.top() : r.left();
+    const int outerEnd = across ? r.bottom() + 1 : r.right() + 1;
+    const auto before = extent(outerStart, start);
+    const auto after = extent(end, outerEnd);
+    const auto between = [](int p, const std::pair<int, int>& e) {
+        return e.first >= 0 && e.first < p && p < e.second;
+    };
     if (across) {
         for (int x = r.left(); x <= r.right(); ++x) {
             int n = 0;
             for (int y = start; y < end; ++y) n += m_marks.at(x, y) == PageMarks::structure;
-            if (n * 10 >= size * 9) return true;
+            if (n * 10 >= size * 9 && between(x, before) && between(x, after)) return true;
         }
     } else {
         for (int y = r.top(); y <= r.bottom(); ++y) {
             const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
             const int n = int(std::count(row + start, row + end, PageMarks::structure));
-            if (n * 10 >= size * 9) return true;
+            if (n * 10 >= size * 9 && between(y, before) && between(y, after)) return true;
         }
     }
     return false;
@@ -319,15 +359,19 @@ bool RegionCutter::crossed(const QRect& r, int start, int end, bool across) cons
 // the rows that hold text.
 bool RegionCutter::sideBySide(const QRect& r, int start, int end) const
 {
+    // A picture stands beside text as text does.
     const auto isText = [](std::uint8_t v) { return v == PageMarks::text; };
+    const auto isContent = [](std::uint8_t v) { return v == PageMarks::text || v == PageMarks::picture; };
     int rows = 0;
     int both = 0;
     for (int y = r.top(); y <= r.bottom(); ++y) {
         const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
-        const bool left = std::any_of(row + r.left(), row + start, isText);
-        const bool right = std::any_of(row + end, row + r.right() + 1, isText);
-        rows += left || right;
-        both += left && right;
+        const bool leftText = std::any_of(row + r.left(), row + start, isText);
+        const bool rightText = std::any_of(row + end, row + r.right() + 1, isText);
+        if (!leftText && !rightText) continue;
+        ++rows;
+        both += std::any_of(row + r.left(), row + start, isContent) &&
+                std::any_of(row + end, row + r.right() + 1, isContent);
     }
     return both * 10 >= rows * 3;
 }

@@ -15,8 +15,9 @@ namespace klipo::platform {
 // pop-up that covers others, and so leaves no clear cut, whole.
 class RegionCutter {
 public:
-    RegionCutter(const QImage& gray, PageMarks& marks, const std::vector<MarkCluster>& words, int textHeight,
-                 std::vector<LayoutLine>& out);
+    // `colour` may be null (a grey picture).
+    RegionCutter(const QImage& gray, const QImage& colour, PageMarks& marks, const std::vector<MarkCluster>& words,
+                 int textHeight, std::vector<LayoutLine>& out);
 
     void cutPage();
 
@@ -82,9 +83,12 @@ private:
     Spacing spacingOf(const QRect& r, const std::vector<std::pair<int, int>>& bands, int th) const;
     void spreadMonospacing();
     bool singleLine(const QRect& band) const;
+    // Whether a letter at least 0.6 of a band's height stands in `r`.
+    bool largeLetterIn(const QRect& r, int bandHeight) const;
     void addLine(QRect r, int region, bool stacked);
 
     const QImage& m_gray;
+    const QImage& m_colour;
     PageMarks& m_marks;
     const std::vector<MarkCluster>& m_words;
     int m_textHeight;

@@ -101,11 +101,11 @@ RegionCutter::Spacing RegionCutter::spacingOf(const QRect& r, const std::vector<
         const QRect band(r.left(), top, r.width(), bottom - top + 1);
         // Rows of text one line high (not pictures, not lines that touch).
         if (band.height() > 2 * th) continue;
-        int background = 255;
-        int ink = 0;
-        coloursOf(m_gray, band, background, ink);
+        LayoutLine looks;
+        looks.rect = band;
+        looksOf(m_gray, m_colour, looks);
         // Chinese says nothing: its characters are all as wide in any font.
-        if (scriptOf(m_gray, band, background) == LineScript::Han) continue;
+        if (looks.script == LineScript::Han) continue;
         const std::vector<int> cols = columnProfile(band);
         int lastInk = -1;
         for (int x = 0; x < int(cols.size()); ++x) {
@@ -133,6 +133,13 @@ bool RegionCutter::singleLine(const QRect& band) const
     for (const MarkCluster& c : m_words)
         if (band.contains(c.box)) heights.push_back(c.box.height());
     return heights.size() >= 3 && typicalHeight(std::move(heights), 0) * 10 >= band.height() * 6;
+}
+
+bool RegionCutter::largeLetterIn(const QRect& r, int bandHeight) const
+{
+    return std::any_of(m_words.begin(), m_words.end(), [&](const MarkCluster& c) {
+        return r.contains(c.box) && c.box.height() * 10 >= bandHeight * 6;
+    });
 }
 
 void RegionCutter::segmentsOf(const QRect& band, int region, int th, bool monospaced)
@@ -182,8 +189,7 @@ void RegionCutter::addLine(QRect r, int region, bool stacked)
     line.rect = r;
     line.region = region;
     line.stacked = stacked;
-    coloursOf(m_gray, r, line.background, line.ink);
-    line.script = scriptOf(m_gray, r, line.background);
+    looksOf(m_gray, m_colour, line);
     m_out.push_back(line);
 }
 
