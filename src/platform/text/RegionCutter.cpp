@@ -357,7 +357,7 @@ bool RegionCutter::crossed(const QRect& r, int start, int end, bool across) cons
 
 // Whether text stands on both sides of an empty column in a good part of
 // the rows that hold text.
-bool RegionCutter::sideBySide(const QRect& r, int start, int end) const
+bool RegionCutter::sideBySide(const QRect& r, int start, int end, int th) const
 {
     // A picture stands beside text as text does.
     const auto isText = [](std::uint8_t v) { return v == PageMarks::text; };
@@ -373,7 +373,21 @@ bool RegionCutter::sideBySide(const QRect& r, int start, int end) const
         both += std::any_of(row + r.left(), row + start, isContent) &&
                 std::any_of(row + end, row + r.right() + 1, isContent);
     }
-    return both * 10 >= rows * 3;
+    if (both * 10 >= rows * 3) return true;
+    // Bubbles never share a line's height with one on the other side; the
+    // short lines of a list beside an article each stand beside one of its
+    // lines, however few they are against the article's.
+    const Side a = side(r, r.left(), start - 1, th);
+    const Side b = side(r, end, r.right(), th);
+    const Side& fewer = a.rows.size() <= b.rows.size() ? a : b;
+    const Side& more = a.rows.size() <= b.rows.size() ? b : a;
+    if (fewer.rows.size() < 3) return false;
+    const auto beside = std::count_if(fewer.rows.begin(), fewer.rows.end(), [&](const std::pair<int, int>& row) {
+        return std::any_of(more.rows.begin(), more.rows.end(), [&](const std::pair<int, int>& o) {
+            return o.first <= row.second && row.first <= o.second;
+        });
+    });
+    return beside * 10 >= qsizetype(fewer.rows.size()) * 8;
 }
 
 // The empty stretches that separate regions: wide against the text
@@ -408,7 +422,7 @@ std::vector<RegionCutter::Gap> RegionCutter::gaps(const QRect& r, const std::vec
         // Text that takes turns on either side (a chat's bubbles)
         // reads row by row, not as two columns: any row gap (at least
         // 0.8) goes first.
-        if (!across && ruled == 0 && !sideBySide(r, start, end)) score = std::min(score * 0.3, 0.5);
+        if (!across && ruled == 0 && !sideBySide(r, start, end, th)) score = std::min(score * 0.3, 0.5);
         out.push_back({start, end, score, ruled, isCrossed, ruleFrom, ruleTo});
     }
     return out;
