@@ -365,7 +365,9 @@ int main(int argc, char** argv)
                        .arg(p.line, 0, 'f', 2)
                        .arg(p.ms, 0, 'f', 0);
         if (!dump.isEmpty() && !heldOut) {
-            const QString base = dump[0] + QLatin1Char('/') + screen.name.section(QLatin1Char(' '), 0, 0);
+            const QString base =
+                dump[0] + QLatin1Char('/') +
+                screen.name.section(QLatin1Char(' '), 0, 2).replace(QLatin1Char(' '), QLatin1Char('-'));
             screen.image.save(base + QStringLiteral(".png"));
             QFile out(base + QStringLiteral(".txt"));
             if (out.open(QIODevice::WriteOnly)) {

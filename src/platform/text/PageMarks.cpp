@@ -8,6 +8,10 @@ namespace klipo::platform {
 namespace {
 
 constexpr int kEdgeStep = 20;  // grey difference between neighbours that counts as an edge
+// Difference in one colour channel that counts as an edge where the grey
+// shows none: saturated text on white (yellow, bright green) has far more;
+// a wallpaper's soft shapes have less.
+constexpr int kColourEdgeStep = 48;
 constexpr std::uint8_t kVisited = 3;
 
 // Marks that can belong to a straight run (held ones cannot).
@@ -32,8 +36,8 @@ PageMarks::PageMarks(const QImage& gray, const QImage& colour)
         const auto* rgb = reinterpret_cast<const QRgb*>(colour.constScanLine(y));
         const auto* rgbAbove = y > 0 ? reinterpret_cast<const QRgb*>(colour.constScanLine(y - 1)) : rgb;
         for (int x = 1; x < w; ++x)
-            if (!out[x] &&
-                (colourDistance(rgb[x], rgb[x - 1]) > kEdgeStep || colourDistance(rgb[x], rgbAbove[x]) > kEdgeStep))
+            if (!out[x] && (colourDistance(rgb[x], rgb[x - 1]) > kColourEdgeStep ||
+                            colourDistance(rgb[x], rgbAbove[x]) > kColourEdgeStep))
                 out[x] = text;
     }
 }

@@ -308,48 +308,17 @@ double RegionCutter::structureAlong(const QRect& r, int start, int end, bool acr
 bool RegionCutter::crossed(const QRect& r, int start, int end, bool across) const
 {
     const int size = end - start;
-    // A rule counts only where it runs between text on both sides of the
-    // stretch (a table's rule between its rows); one above or below all the
-    // text of a side (the rule under a page's header, over a sidebar) only
-    // closes that side.
-    const auto isText = [](std::uint8_t v) { return v == PageMarks::text; };
-    const auto extent = [&](int from, int to) {  // first and last row (column) with text in the side
-        int first = -1;
-        int last = -1;
-        const int outerFrom = across ? r.left() : r.top();
-        const int outerTo = across ? r.right() : r.bottom();
-        for (int p = outerFrom; p <= outerTo; ++p) {
-            bool ink = false;
-            if (across) {
-                for (int y = from; y < to && !ink; ++y) ink = isText(m_marks.at(p, y));
-            } else {
-                const std::uint8_t* row = &m_marks.m[size_t(p) * size_t(m_marks.w)];
-                ink = std::any_of(row + from, row + to, isText);
-            }
-            if (!ink) continue;
-            if (first < 0) first = p;
-            last = p;
-        }
-        return std::make_pair(first, last);
-    };
-    const int outerStart = across ? r.top() : r.left();
-    const int outerEnd = across ? r.bottom() + 1 : r.right() + 1;
-    const auto before = extent(outerStart, start);
-    const auto after = extent(end, outerEnd);
-    const auto between = [](int p, const std::pair<int, int>& e) {
-        return e.first >= 0 && e.first < p && p < e.second;
-    };
     if (across) {
         for (int x = r.left(); x <= r.right(); ++x) {
             int n = 0;
             for (int y = start; y < end; ++y) n += m_marks.at(x, y) == PageMarks::structure;
-            if (n * 10 >= size * 9 && between(x, before) && between(x, after)) return true;
+            if (n * 10 >= size * 9) return true;
         }
     } else {
         for (int y = r.top(); y <= r.bottom(); ++y) {
             const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
             const int n = int(std::count(row + start, row + end, PageMarks::structure));
-            if (n * 10 >= size * 9 && between(y, before) && between(y, after)) return true;
+            if (n * 10 >= size * 9) return true;
         }
     }
     return false;
@@ -357,7 +326,7 @@ bool RegionCutter::crossed(const QRect& r, int start, int end, bool across) cons
 
 // Whether text stands on both sides of an empty column in a good part of
 // the rows that hold text.
-bool RegionCutter::sideBySide(const QRect& r, int start, int end, int th) const
+bool RegionCutter::sideBySide(const QRect& r, int start, int end, int th, int from, int to) const
 {
     // A picture stands beside text as text does.
     const auto isText = [](std::uint8_t v) { return v == PageMarks::text; };
@@ -376,18 +345,27 @@ bool RegionCutter::sideBySide(const QRect& r, int start, int end, int th) const
     if (both * 10 >= rows * 3) return true;
     // Bubbles never share a line's height with one on the other side; the
     // short lines of a list beside an article each stand beside one of its
-    // lines, however few they are against the article's.
-    const Side a = side(r, r.left(), start - 1, th);
-    const Side b = side(r, end, r.right(), th);
+    // lines, however few they are against the article's (each side as far
+    // as `from` and `to`: the next gaps).
+    const Side a = side(r, from, start - 1, th);
+    const Side b = side(r, end, to, th);
     const Side& fewer = a.rows.size() <= b.rows.size() ? a : b;
     const Side& more = a.rows.size() <= b.rows.size() ? b : a;
+    // Lines level with lines on the other side (their middles within two
+    // pixels) are cells of a table's rows (a name with its time), which the
+    // row gaps cut.
     if (fewer.rows.size() < 3) return false;
-    const auto beside = std::count_if(fewer.rows.begin(), fewer.rows.end(), [&](const std::pair<int, int>& row) {
+    const auto overlapping = [&](const std::pair<int, int>& row, int slack) {
         return std::any_of(more.rows.begin(), more.rows.end(), [&](const std::pair<int, int>& o) {
-            return o.first <= row.second && row.first <= o.second;
+            return slack < 0 ? o.first <= row.second && row.first <= o.second
+                             : std::abs((o.first + o.second) - (row.first + row.second)) <= 2 * slack;
         });
-    });
-    return beside * 10 >= qsizetype(fewer.rows.size()) * 8;
+    };
+    const auto count = [&](int slack) {
+        return std::count_if(fewer.rows.begin(), fewer.rows.end(),
+                             [&](const auto& row) { return overlapping(row, slack); });
+    };
+    return count(-1) * 10 >= qsizetype(fewer.rows.size()) * 8 && count(2) * 2 < qsizetype(fewer.rows.size());
 }
 
 // The empty stretches that separate regions: wide against the text
@@ -418,12 +396,17 @@ std::vector<RegionCutter::Gap> RegionCutter::gaps(const QRect& r, const std::vec
         // table: no cut there, but between the rules of a table.
         const bool isCrossed = crossed(r, start, end, across);
         if (ruled == 0 && isCrossed) continue;
-        double score = double(size) / th + (ruled > 0 ? 2 : 0);
-        // Text that takes turns on either side (a chat's bubbles)
-        // reads row by row, not as two columns: any row gap (at least
-        // 0.8) goes first.
-        if (!across && ruled == 0 && !sideBySide(r, start, end, th)) score = std::min(score * 0.3, 0.5);
+        const double score = double(size) / th + (ruled > 0 ? 2 : 0);
         out.push_back({start, end, score, ruled, isCrossed, ruleFrom, ruleTo});
+    }
+    // Text that takes turns on either side (a chat's bubbles) reads row by
+    // row, not as two columns: any row gap (at least 0.8) goes first. Each
+    // side reaches the next gap.
+    for (size_t k = 0; k < out.size() && !across; ++k) {
+        if (out[k].ruled > 0) continue;
+        const int from = k > 0 ? out[k - 1].end : r.left();
+        const int to = k + 1 < out.size() ? out[k + 1].start - 1 : r.right();
+        if (!sideBySide(r, out[k].start, out[k].end, th, from, to)) out[k].score = std::min(out[k].score * 0.3, 0.5);
     }
     return out;
 }

@@ -57,7 +57,7 @@ private:
     double structureAlong(const QRect& r, int start, int end, bool across, int* from = nullptr,
                           int* to = nullptr) const;
     bool crossed(const QRect& r, int start, int end, bool across) const;
-    bool sideBySide(const QRect& r, int start, int end, int th) const;
+    bool sideBySide(const QRect& r, int start, int end, int th, int from, int to) const;
     std::vector<Gap> gaps(const QRect& r, const std::vector<int>& profile, bool across, int th) const;
     bool withinLines(const QRect& r, const std::vector<std::pair<int, int>>& bands, const Gap& g, int th) const;
     bool columnsFirst(const QRect& r, const std::vector<Gap>& across, const std::vector<Gap>& down, int th,
