@@ -60,6 +60,21 @@ void RegionCutter::cut(QRect r, int depth)
             std::erase_if(across, isCrossed);
             std::erase_if(down, isCrossed);
         }
+        // The gaps between the columns of a table (a list of files with
+        // their sizes and dates) go after the gap beside it (the list of
+        // places beside the files), which then reads apart.
+        if (down.size() >= 2) {
+            std::vector<char> inTable(down.size());
+            std::vector<std::pair<int, int>> lone;
+            for (size_t k = 0; k < down.size(); ++k)
+                inTable[k] = down[k].ruled == 0 && tableLike(r, down[k], th, lone, k > 0 ? down[k - 1].end : -1,
+                                                             k + 1 < down.size() ? down[k + 1].start - 1 : -1);
+            if (std::count(inTable.begin(), inTable.end(), 1) > 0 &&
+                std::count(inTable.begin(), inTable.end(), 0) > 0) {
+                size_t k = 0;
+                std::erase_if(down, [&](const Gap&) { return inTable[k++] != 0; });
+            }
+        }
         if (!across.empty() || !down.empty()) {
             std::vector<std::pair<int, int>> tableRows;
             const bool columns = columnsFirst(r, across, down, th, tableRows);

@@ -63,7 +63,9 @@ private:
     bool columnsFirst(const QRect& r, const std::vector<Gap>& across, const std::vector<Gap>& down, int th,
                       std::vector<std::pair<int, int>>& tableRows) const;
     Side side(const QRect& r, int left, int right, int th) const;
-    bool tableLike(const QRect& r, const Gap& column, int th, std::vector<std::pair<int, int>>& lone) const;
+    // `from` and `to`: how far the sides reach (-1: the region's edges).
+    bool tableLike(const QRect& r, const Gap& column, int th, std::vector<std::pair<int, int>>& lone, int from = -1,
+                   int to = -1) const;
     void readRowByRow(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th);
     bool proseColumns(const QRect& r, const Gap& column, int th) const;
     void dropGapsInsideColumns(const QRect& r, std::vector<Gap>& across, int th) const;

@@ -47,13 +47,14 @@ RegionCutter::Side RegionCutter::side(const QRect& r, int left, int right, int t
 // text each, with row gaps between them) and line up with rows on the other
 // side, whose rows are alone or in pairs: cells of a table, items of a
 // menu, a form's labels and fields, a list with a time beside each name.
-bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vector<std::pair<int, int>>& lone) const
+bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vector<std::pair<int, int>>& lone,
+                             int from, int to) const
 {
-    const Side a = side(r, r.left(), column.start - 1, th);
-    const Side b = side(r, column.end, r.right(), th);
+    const Side a = side(r, from < 0 ? r.left() : from, column.start - 1, th);
+    const Side b = side(r, column.end, to < 0 ? r.right() : to, th);
     if (a.rows.empty() || b.rows.empty()) return false;
     for (const auto& [single, other] : {std::make_pair(&b, &a), std::make_pair(&a, &b)}) {
-        if (single->width > 12 * th || single->tallestBlock != 1 || other->tallestBlock > 2) continue;
+        if (single->width > 25 * th || single->tallestBlock != 1 || other->tallestBlock > 2) continue;
         int aligned = 0;
         for (const auto& [top, bottom] : single->rows) {
             const bool partner = std::any_of(other->rows.begin(), other->rows.end(), [&](const auto& o) {
