@@ -63,21 +63,25 @@ void RegionCutter::cut(QRect r, int depth)
         // The gaps between the columns of a table (a list of files with
         // their sizes and dates) go after the gap beside it (the list of
         // places beside the files), which then reads apart.
+        // A table of several columns, each next to the next a table's: its
+        // rows are read across all of them.
+        bool allTable = false;
         if (down.size() >= 2) {
             std::vector<char> inTable(down.size());
             std::vector<std::pair<int, int>> lone;
             for (size_t k = 0; k < down.size(); ++k)
                 inTable[k] = down[k].ruled == 0 && tableLike(r, down[k], th, lone, k > 0 ? down[k - 1].end : -1,
                                                              k + 1 < down.size() ? down[k + 1].start - 1 : -1);
-            if (std::count(inTable.begin(), inTable.end(), 1) > 0 &&
-                std::count(inTable.begin(), inTable.end(), 0) > 0) {
+            const auto tableGaps = std::count(inTable.begin(), inTable.end(), 1);
+            allTable = tableGaps == qsizetype(down.size());
+            if (tableGaps > 0 && !allTable) {
                 size_t k = 0;
                 std::erase_if(down, [&](const Gap&) { return inTable[k++] != 0; });
             }
         }
         if (!across.empty() || !down.empty()) {
             std::vector<std::pair<int, int>> tableRows;
-            const bool columns = columnsFirst(r, across, down, th, tableRows);
+            const bool columns = !(allTable && !across.empty()) && columnsFirst(r, across, down, th, tableRows);
             const bool bandsOnly = !tableRows.empty();
             if (bandsOnly) return readRowByRow(r, tableRows, th);
             if (!columns) dropGapsInsideColumns(r, across, th);
