@@ -79,9 +79,10 @@ void RegionCutter::cut(QRect r, int depth)
                 std::erase_if(down, [&](const Gap&) { return inTable[k++] != 0; });
             }
         }
+        if (allTable && !across.empty()) return readCells(r, across, th, depth);
         if (!across.empty() || !down.empty()) {
             std::vector<std::pair<int, int>> tableRows;
-            const bool columns = !(allTable && !across.empty()) && columnsFirst(r, across, down, th, tableRows);
+            const bool columns = columnsFirst(r, across, down, th, tableRows);
             const bool bandsOnly = !tableRows.empty();
             if (bandsOnly) return readRowByRow(r, tableRows, th);
             if (!columns) dropGapsInsideColumns(r, across, th);

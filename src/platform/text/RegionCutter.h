@@ -67,6 +67,7 @@ private:
     bool tableLike(const QRect& r, const Gap& column, int th, std::vector<std::pair<int, int>>& lone, int from = -1,
                    int to = -1) const;
     void readRowByRow(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th);
+    void readCells(const QRect& r, const std::vector<Gap>& rows, int th, int depth);
     bool proseColumns(const QRect& r, const Gap& column, int th) const;
     void dropGapsInsideColumns(const QRect& r, std::vector<Gap>& across, int th) const;
     bool sharedColumnGap(const QRect& above, const std::vector<int>& a, const QRect& below, const std::vector<int>& b,

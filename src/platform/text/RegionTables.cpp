@@ -71,6 +71,38 @@ bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vec
     return false;
 }
 
+// A table's rows one after the other, each cut where the table's columns
+// part: wherever no row has ink, even as narrow as a space and a half (a
+// number right beside the next column's word stays apart); the cells left
+// to right.
+void RegionCutter::readCells(const QRect& r, const std::vector<Gap>& rows, int th, int depth)
+{
+    const std::vector<int> cols = columnProfile(r);
+    std::vector<std::pair<int, int>> parts;  // empty columns between the table's columns
+    const int narrow = std::max(3, th * 3 / 5);
+    for (int x = 0; x < int(cols.size());) {
+        if (cols[size_t(x)] != 0) {
+            ++x;
+            continue;
+        }
+        int end = x;
+        while (end < int(cols.size()) && cols[size_t(end)] == 0) ++end;
+        if (x > 0 && end < int(cols.size()) && end - x >= narrow) parts.emplace_back(r.left() + x, r.left() + end);
+        x = end;
+    }
+    int top = r.top();
+    for (size_t i = 0; i <= rows.size(); ++i) {
+        const int bottom = i < rows.size() ? rows[i].start : r.bottom() + 1;
+        int left = r.left();
+        for (size_t k = 0; k <= parts.size(); ++k) {
+            const int right = k < parts.size() ? parts[k].first : r.right() + 1;
+            cut(QRect(left, top, right - left, bottom - top), depth + 1);
+            if (k < parts.size()) left = parts[k].second;
+        }
+        if (i < rows.size()) top = rows[i].end;
+    }
+}
+
 // A table whose rows touch: cut between each two rows of its column of lone
 // cells, where the fewest marks are, each row read on its own.
 void RegionCutter::readRowByRow(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th)
