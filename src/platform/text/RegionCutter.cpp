@@ -131,13 +131,18 @@ bool RegionCutter::withinLines(const QRect& r, const std::vector<std::pair<int, 
     const int size = g.end - g.start;
     for (const auto& [top, bottom] : crossing) {
         const QRect band(r.left(), top, r.width(), bottom - top + 1);
-        // A line of large letters on both sides: the words of one headline.
+        // A line of large letters (twice the text's height) on both sides:
+        // the words of one headline.
         const QRect left(r.left(), top, g.start - r.left(), band.height());
         const QRect right(g.end, top, r.right() + 1 - g.end, band.height());
-        if (band.height() * 2 > 3 * th && size * 5 < 6 * band.height() && singleLine(band) &&
+        if (band.height() >= 2 * th && size * 5 < 6 * band.height() && singleLine(band) &&
             largeLetterIn(left, band.height()) && largeLetterIn(right, band.height()))
             return true;
     }
+    // Two columns of prose side by side (wide text on both sides) are no
+    // terminal's listing, however their spaces look (Chinese with Latin
+    // words in it).
+    if (proseColumns(r, g, th)) return false;
     // A terminal's rows are single lines: rows of two columns of prose
     // that overlap make taller bands, whose gaps say nothing of spacing.
     std::erase_if(crossing, [&](const auto& band) { return (band.second - band.first + 1) * 5 > th * 8; });
@@ -344,6 +349,14 @@ bool RegionCutter::crossed(const QRect& r, int start, int end, bool across) cons
     return false;
 }
 
+bool RegionCutter::narrowColumnGap(const QRect& r, int start, int end, int th) const
+{
+    const Side a = side(r, r.left(), start - 1, th);
+    const Side b = side(r, end, r.right(), th);
+    return a.rows.size() >= 6 && b.rows.size() >= 6 && a.width >= 12 * th && b.width >= 12 * th &&
+           sideBySide(r, start, end, th, r.left(), r.right());
+}
+
 // Whether text stands on both sides of an empty column in a good part of
 // the rows that hold text.
 bool RegionCutter::sideBySide(const QRect& r, int start, int end, int th, int from, int to) const
@@ -411,7 +424,11 @@ std::vector<RegionCutter::Gap> RegionCutter::gaps(const QRect& r, const std::vec
         int ruleTo = 0;
         const double ruled = structureAlong(r, start, end, across, &ruleFrom, &ruleTo);
         i = j;
-        if (size < wide && ruled == 0) continue;
+        // A narrower empty column still parts two columns of prose when it
+        // runs down many lines on both sides (browser columns with a small
+        // gap): spaces between words never line up that far.
+        const bool narrowColumns = !across && size * 5 >= th * 3 && size < wide && narrowColumnGap(r, start, end, th);
+        if (size < wide && ruled == 0 && !narrowColumns) continue;
         // A gap that a frame or rule crosses runs through a window or a
         // table: no cut there, but between the rules of a table.
         const bool isCrossed = crossed(r, start, end, across);

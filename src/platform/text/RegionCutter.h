@@ -57,6 +57,9 @@ private:
     double structureAlong(const QRect& r, int start, int end, bool across, int* from = nullptr,
                           int* to = nullptr) const;
     bool crossed(const QRect& r, int start, int end, bool across) const;
+    // Whether an empty column narrower than a column gap parts two columns
+    // of prose: many wide lines on both sides, standing side by side.
+    bool narrowColumnGap(const QRect& r, int start, int end, int th) const;
     bool sideBySide(const QRect& r, int start, int end, int th, int from, int to) const;
     std::vector<Gap> gaps(const QRect& r, const std::vector<int>& profile, bool across, int th) const;
     bool withinLines(const QRect& r, const std::vector<std::pair<int, int>>& bands, const Gap& g, int th) const;
