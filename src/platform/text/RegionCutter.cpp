@@ -82,10 +82,17 @@ void RegionCutter::cut(QRect r, int depth)
         if (allTable && !across.empty()) return readCells(r, across, th, depth);
         if (!across.empty() || !down.empty()) {
             std::vector<std::pair<int, int>> tableRows;
-            const bool columns = columnsFirst(r, across, down, th, tableRows);
+            bool columns = columnsFirst(r, across, down, th, tableRows);
             const bool bandsOnly = !tableRows.empty();
             if (bandsOnly) return readRowByRow(r, tableRows, th);
-            if (!columns) dropGapsInsideColumns(r, across, th);
+            // Every row gap runs between paragraphs of columns of prose:
+            // the columns read first, each to its end.
+            if (!columns && dropGapsInsideColumns(r, across, th) && !down.empty()) {
+                std::vector<std::pair<int, int>> lone;
+                const Gap column = *std::max_element(down.begin(), down.end(),
+                                                     [](const Gap& a, const Gap& b) { return a.score < b.score; });
+                columns = !tableLike(r, column, th, lone);
+            }
             const Gap top = best(columns ? down : across);
             int from = columns ? r.left() : r.top();
             for (const Gap& g : columns ? down : across) {
@@ -191,28 +198,37 @@ bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, 
 // that runs across the columns): cutting at them first would read the
 // columns paragraph by paragraph across. Such gaps are left to the parts,
 // where the column gap shows.
-void RegionCutter::dropGapsInsideColumns(const QRect& r, std::vector<Gap>& across, int th) const
+bool RegionCutter::dropGapsInsideColumns(const QRect& r, std::vector<Gap>& across, int th) const
 {
-    if (across.size() < 2) return;
-    // The parts between the row gaps, each with its column profile once it is needed.
-    std::vector<QRect> parts;
-    for (size_t i = 0; i <= across.size(); ++i) {
-        const int top = i == 0 ? r.top() : across[i - 1].end;
-        const int bottom = i == across.size() ? r.bottom() + 1 : across[i].start;
-        parts.emplace_back(r.left(), top, r.width(), bottom - top);
-    }
-    std::vector<std::vector<int>> profiles(parts.size());
-    const auto profileOf = [&](size_t i) -> const std::vector<int>& {
-        if (profiles[i].empty()) profiles[i] = columnProfile(parts[i]);
-        return profiles[i];
-    };
+    if (across.empty()) return false;
+    // The part above and below each gap reaches the next wide gap (between
+    // paragraphs, under a headline), past the narrow ones between lines.
+    const auto wide = [&](const Gap& g) { return g.score >= 1.5; };
     std::vector<bool> inside(across.size());
-    for (size_t i = 0; i < across.size(); ++i)
-        inside[i] = across[i].ruled == 0 && sharedColumnGap(parts[i], profileOf(i), parts[i + 1], profileOf(i + 1), th);
+    for (size_t i = 0; i < across.size(); ++i) {
+        if (across[i].ruled > 0) continue;
+        int top = r.top();
+        for (size_t k = i; k-- > 0;)
+            if (wide(across[k])) {
+                top = across[k].end;
+                break;
+            }
+        int bottom = r.bottom() + 1;
+        for (size_t k = i + 1; k < across.size(); ++k)
+            if (wide(across[k])) {
+                bottom = across[k].start;
+                break;
+            }
+        const QRect above(r.left(), top, r.width(), across[i].start - top);
+        const QRect below(r.left(), across[i].end, r.width(), bottom - across[i].end);
+        inside[i] = sharedColumnGap(above, columnProfile(above), below, columnProfile(below), th);
+    }
     const auto count = std::count(inside.begin(), inside.end(), true);
-    if (count == 0 || count == qsizetype(across.size())) return;
+    if (count == qsizetype(across.size())) return true;
+    if (count == 0) return false;
     size_t i = 0;
     std::erase_if(across, [&](const Gap&) { return inside[i++]; });
+    return false;
 }
 
 // Whether two parts of a region, one above the other (with the text marks

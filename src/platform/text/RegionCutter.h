@@ -72,7 +72,9 @@ private:
     void readRowByRow(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th);
     void readCells(const QRect& r, const std::vector<Gap>& rows, int th, int depth);
     bool proseColumns(const QRect& r, const Gap& column, int th) const;
-    void dropGapsInsideColumns(const QRect& r, std::vector<Gap>& across, int th) const;
+    // Drops the row gaps between paragraphs side by side in columns while
+    // another row gap is not; returns whether every row gap is such a one.
+    bool dropGapsInsideColumns(const QRect& r, std::vector<Gap>& across, int th) const;
     bool sharedColumnGap(const QRect& above, const std::vector<int>& a, const QRect& below, const std::vector<int>& b,
                          int th) const;
 
