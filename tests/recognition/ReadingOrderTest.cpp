@@ -193,7 +193,8 @@ TEST(ReadingOrder, readsColumnsUnderAHeadline_WhoseParagraphGapsAreWiderThanTheO
     EXPECT_TRUE(std::is_sorted(sides.begin(), sides.end()));
 }
 
-// Pages a browser drew: an article with a picture beside a sidebar, articles
+// Pages a browser drew: an article with a picture beside a sidebar (in English,
+// and in Chinese beside a list of headlines), articles
 // in CSS columns (whose paragraph gaps do not line up) beside a list of
 // sections, a post with a picture beside two cards. Each part (the article,
 // the sidebar, each card) is read whole and in its own order, and no line
@@ -201,8 +202,8 @@ TEST(ReadingOrder, readsColumnsUnderAHeadline_WhoseParagraphGapsAreWiderThanTheO
 TEST(ReadingOrder, readsArticlesBesideSidebarsAndBrowserColumns_ColumnByColumn_WithNoJoinedLines)
 {
     const QString folder = QStringLiteral(KLIPO_REAL_PAGES);
-    for (const QString& name :
-         {QStringLiteral("news-sidebar-en"), QStringLiteral("columns-en"), QStringLiteral("blog-mixed")}) {
+    for (const QString& name : {QStringLiteral("news-sidebar-en"), QStringLiteral("news-zh"),
+                                QStringLiteral("columns-en"), QStringLiteral("blog-mixed")}) {
         const Screen screen = loadRealPage(folder, name).screen;
         SCOPED_TRACE(qPrintable(screen.name));
         ASSERT_FALSE(screen.image.isNull());
