@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Runs a command inside a private headless desktop: Xvfb, openbox, a tray host
-# (trayer), a PulseAudio server with a null sink and a virtual microphone
-# ("vmic"), all under one D-Bus session. Every process started here is stopped
-# when the command ends, also on failure or interruption.
+# Runs a command inside a private headless desktop: Xvfb, a window manager, a
+# tray host (trayer), a PulseAudio server with a null sink and a virtual
+# microphone ("vmic"), all under one D-Bus session. Every process started here
+# is stopped when the command ends, also on failure or interruption.
 # Usage: headless-desktop.sh COMMAND [ARGS...]
+# KLIPO_DESKTOP_WM chooses the window manager: openbox (the default), xfwm4
+# (with its compositor), kwin (kwin_x11) or mutter (mutter --x11). With
+# KLIPO_DESKTOP_TRAY=0 no tray host is started.
 # With KLIPO_DESKTOP_SCREENS="1920x1080 1280x1024" the desktop has several
 # monitors side by side (made by the test helper klipo_set_monitors, looked for
 # in KLIPO_SET_MONITORS or the build folder). With KLIPO_DESKTOP_MINIMAL=1 it
@@ -34,6 +37,8 @@ wait_for() {  # wait_for SECONDS COMMAND...
 n=${KLIPO_DISPLAY_START:-91}
 while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
 export DISPLAY=":$n"
+# The desktop tests run only on a display made here, never on the user's.
+export KLIPO_HEADLESS_DESKTOP="$DISPLAY"
 unset WAYLAND_DISPLAY
 export XDG_SESSION_TYPE=x11
 
@@ -71,21 +76,35 @@ set -uo pipefail
 pids=()
 cleanup() {
   for ((i=${#pids[@]}-1; i>=0; i--)); do kill "${pids[$i]}" 2>/dev/null; done
+  # A window manager busy with a request may miss the signal: a moment, then for good.
+  for p in "${pids[@]}"; do
+    for _ in $(seq 1 20); do kill -0 "$p" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$p" 2>/dev/null
+  done
   wait 2>/dev/null
 }
 trap cleanup EXIT
 wait_for() { local limit=$1; shift
   for _ in $(seq 1 $((limit * 10))); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done; return 1; }
 
-openbox >/dev/null 2>&1 &
+case "${KLIPO_DESKTOP_WM:-openbox}" in
+  openbox) openbox >/dev/null 2>&1 & ;;
+  # Its settings live in a private xfconf store under the run's XDG folders.
+  xfwm4) xfwm4 --compositor=on >/dev/null 2>&1 & ;;
+  kwin) kwin_x11 >/dev/null 2>&1 & ;;
+  mutter) mutter --x11 >/dev/null 2>&1 & ;;
+  *) echo "headless desktop: unknown window manager ${KLIPO_DESKTOP_WM}" >&2; exit 2 ;;
+esac
 pids+=($!)
 if [ "${KLIPO_DESKTOP_MINIMAL:-0}" = 1 ]; then
   wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window' || true
   "$@"
   exit $?
 fi
-trayer --edge bottom --align right --widthtype request --height 24 >/dev/null 2>&1 &
-pids+=($!)
+if [ "${KLIPO_DESKTOP_TRAY:-1}" != 0 ]; then
+  trayer --edge bottom --align right --widthtype request --height 24 >/dev/null 2>&1 &
+  pids+=($!)
+fi
 HOME="$HOME_FOR_PULSE" pulseaudio --daemonize=no --exit-idle-time=-1 -n --disallow-exit \
   --load=module-native-protocol-unix --load="module-null-sink sink_name=vsink" >/dev/null 2>&1 &
 pids+=($!)

@@ -8,4 +8,4 @@ libcanberra-dev sound-theme-freedesktop qt6-qpa-plugins libpng-dev qt6-image-for
 qt6-translations-l10n wordnet-base"
 # Only for the tests: the headless desktop and the test frameworks.
 KLIPO_TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils openbox trayer dbus
-dbus-x11 pulseaudio pulseaudio-utils xclip imagemagick python3-tk"
+dbus-x11 pulseaudio pulseaudio-utils xclip imagemagick python3-tk fonts-dejavu-core xfwm4 xterm"

@@ -130,6 +130,8 @@ void removeAllHandlers() { HotKeyRegistry::shared().removeAllActions(); }
 
 Registration registration(const Name& name) { return HotKeyRegistry::shared().registration(name.rawValue()); }
 
+std::optional<QString> nameRunBy(const Shortcut& shortcut) { return HotKeyRegistry::shared().holderOf(shortcut); }
+
 bool isRefused(const Name& name) { return registration(name).failed() && getShortcut(name).has_value(); }
 
 void observeShortcut(const Name& name, QObject* receiver, std::function<void()> changed)

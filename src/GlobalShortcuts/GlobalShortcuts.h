@@ -42,9 +42,12 @@ struct Registration {
                       // keep that key from every other program
         failed,       // the display server refused it
         disabled,     // hot keys switched off (setEnabled, disable)
+        duplicate,    // another name of ours has the same shortcut and runs instead
+                      // (heldBy); taken up once that name lets it go
     };
     State state = State::inactive;
     QString message;  // Chinese, for the menu or the preferences; empty unless it failed
+    QString heldBy;   // duplicate: the raw name whose actions a press runs
 
     bool failed() const { return state != State::inactive && state != State::registered; }
 };
@@ -77,8 +80,8 @@ void resetAll();
 
 // Runs `action` on the main thread each time the name's hot key is pressed,
 // while `context` lives (always, with no context). Actions of a name run in the
-// order added; names that share a combination all run. Returns how the
-// name's hot key registration went.
+// order added. Of names that share a combination only one runs (see
+// nameRunBy). Returns how the name's hot key registration went.
 Registration onKeyDown(const Name& name, QObject* context, std::function<void()> action);
 // The same for the release of a press that ran the key-down actions (the
 // keyboard's repeats of a held key are no presses).
@@ -92,6 +95,13 @@ void removeAllHandlers();
 
 // The name's current registration.
 Registration registration(const Name& name);
+// Of the names with actions (or event streams) whose stored shortcut is
+// `shortcut`, the one a press runs: the one that got its first action
+// earliest (at launch, the program wires its names in a fixed order) and
+// is not disabled. The others stand back (Registration::State::duplicate)
+// until it lets the combination go. Its raw name; none when no name with
+// actions has the shortcut.
+std::optional<QString> nameRunBy(const Shortcut& shortcut);
 // Whether the name has a stored shortcut whose hot key does not work now.
 bool isRefused(const Name& name);
 // Calls `changed` whenever the name's stored shortcut or its registration

@@ -33,7 +33,10 @@ void reportFailure(const Shortcut& shortcut, const Registration& registration)
     std::fflush(stdout);
 }
 
-bool operator==(const Registration& a, const Registration& b) { return a.state == b.state && a.message == b.message; }
+bool operator==(const Registration& a, const Registration& b)
+{
+    return a.state == b.state && a.message == b.message && a.heldBy == b.heldBy;
+}
 
 }  // namespace
 
@@ -49,24 +52,50 @@ HotKeyRegistry::HotKeyRegistry()
     connect(&m_retry, &QTimer::timeout, this, [this] { retryRefused(false); });
 }
 
+HotKeyRegistry::Entry& HotKeyRegistry::entryFor(const QString& rawName)
+{
+    auto it = m_entries.find(rawName);
+    if (it == m_entries.end()) {
+        it = m_entries.insert(rawName, Entry{});
+        it->order = m_nextOrder++;
+    }
+    return *it;
+}
+
+std::optional<QString> HotKeyRegistry::holderOf(const Shortcut& shortcut) const
+{
+    std::optional<QString> holder;
+    quint64 earliest = 0;
+    for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it) {
+        if (!it->hasHandlers() || it->disabled || readStoredShortcut(it.key()) != shortcut) continue;
+        if (!holder || it->order < earliest) {
+            holder = it.key();
+            earliest = it->order;
+        }
+    }
+    return holder;
+}
+
 Registration HotKeyRegistry::addAction(const Name& name, EventType type, QObject* context, std::function<void()> action)
 {
     const QString rawName = name.rawValue();
-    Entry& entry = m_entries[rawName];
+    Entry& entry = entryFor(rawName);
     (type == EventType::keyDown ? entry.downActions : entry.upActions)
         .append(Action{context, context != nullptr, std::move(action)});
     if (context) connect(context, &QObject::destroyed, this, [this, rawName] { dropDeadActions(rawName); });
     handlerAdded(rawName, entry);
-    return entry.registration;
+    settleSharedCombinations();
+    return m_entries.value(rawName).registration;
 }
 
 quint64 HotKeyRegistry::addStream(const Name& name, std::function<void(EventType)> handler)
 {
     const QString rawName = name.rawValue();
-    Entry& entry = m_entries[rawName];
+    Entry& entry = entryFor(rawName);
     const quint64 id = m_nextStreamId++;
     entry.streams.emplace(id, std::move(handler));
     handlerAdded(rawName, entry);
+    settleSharedCombinations();
     return id;
 }
 
@@ -76,6 +105,7 @@ void HotKeyRegistry::removeStream(const QString& rawName, quint64 id)
     if (it == m_entries.end()) return;
     it->streams.erase(id);
     dropIfUnused(rawName);
+    settleSharedCombinations();
 }
 
 void HotKeyRegistry::removeActions(const QString& rawName)
@@ -85,6 +115,7 @@ void HotKeyRegistry::removeActions(const QString& rawName)
     it->downActions.clear();
     it->upActions.clear();
     dropIfUnused(rawName);
+    settleSharedCombinations();
 }
 
 void HotKeyRegistry::removeAllActions()
@@ -106,6 +137,7 @@ void HotKeyRegistry::shortcutChanged(const QString& rawName, const std::optional
     unregisterEntry(*it);
     it->disabled = false;
     registerEntry(rawName, *it, shortcut);
+    settleSharedCombinations();
 }
 
 void HotKeyRegistry::setPaused(bool paused)
@@ -125,6 +157,7 @@ void HotKeyRegistry::setEnabled(bool enabled)
         unregisterEntry(*it);
         registerEntry(it.key(), *it, readStoredShortcut(it.key()));
     }
+    settleSharedCombinations();
 }
 
 void HotKeyRegistry::setNameEnabled(const QString& rawName, bool enabled)
@@ -134,6 +167,7 @@ void HotKeyRegistry::setNameEnabled(const QString& rawName, bool enabled)
     unregisterEntry(*it);
     it->disabled = !enabled;
     registerEntry(rawName, *it, readStoredShortcut(rawName));
+    settleSharedCombinations();
 }
 
 void HotKeyRegistry::handlerAdded(const QString& rawName, Entry& entry)
@@ -154,11 +188,19 @@ void HotKeyRegistry::registerEntry(const QString& rawName, Entry& entry, const s
         setRegistration(rawName, entry, {Registration::State::disabled, QStringLiteral("快捷键已停用")});
         return;
     }
+    if (const std::optional<QString> holder = holderOf(*shortcut); holder && *holder != rawName) {
+        setRegistration(rawName, entry,
+                        {Registration::State::duplicate,
+                         QStringLiteral("与本应用的另一项快捷键重复，按下时执行的是那一项"), *holder});
+        return;
+    }
     if (!shortcut->isSafeAsGlobalHotKey()) {
         setRegistration(
             rawName, entry,
-            {Registration::State::noModifier, QStringLiteral("全局快捷键需要包含 Ctrl、Alt 或 Super 键（F1–F20 除外），"
-                                                             "否则这个键在其他程序里就无法使用")});
+            {Registration::State::noModifier,
+             QStringLiteral(
+                 "全局快捷键需要包含 Ctrl、Alt 或 Super 键（F1–F20、Print、Pause、ScrollLock 和菜单键除外），"
+                 "否则这个键在其他程序里就无法使用")});
         return;
     }
     const platform::HotKeyId id = m_nextId++;
@@ -239,6 +281,7 @@ void HotKeyRegistry::dropDeadActions(const QString& rawName)
     it->downActions.removeIf(dead);
     it->upActions.removeIf(dead);
     dropIfUnused(rawName);
+    settleSharedCombinations();
 }
 
 void HotKeyRegistry::dropIfUnused(const QString& rawName)
@@ -247,6 +290,25 @@ void HotKeyRegistry::dropIfUnused(const QString& rawName)
     if (it == m_entries.end() || it->hasHandlers()) return;
     unregisterEntry(*it);
     setRegistration(rawName, *it, {});
+}
+
+void HotKeyRegistry::settleSharedCombinations()
+{
+    for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+        if (!it->hasHandlers() || !it->shortcut) continue;
+        const std::optional<QString> holder = holderOf(*it->shortcut);
+        const bool standsBack = it->registration.state == Registration::State::duplicate;
+        const bool shouldStandBack = holder && *holder != it.key();
+        // Names that hold nothing for another reason (disabled, no modifier) stay as they are.
+        const bool competes = standsBack || it->id != 0 || it->registration.state == Registration::State::taken ||
+                              it->registration.state == Registration::State::unsupported ||
+                              it->registration.state == Registration::State::failed;
+        if (!competes) continue;
+        if (standsBack == shouldStandBack && (!standsBack || it->registration.heldBy == *holder)) continue;
+        const std::optional<Shortcut> shortcut = it->shortcut;
+        unregisterEntry(*it);
+        registerEntry(it.key(), *it, shortcut);
+    }
 }
 
 void HotKeyRegistry::retryRefused(bool keyboardChanged)

@@ -15,10 +15,12 @@
 namespace klipo::GlobalShortcuts {
 
 // The hot keys of the names that have actions or event streams, one
-// registration per name: two names may share a combination, and changing one
-// leaves the other working. A combination another program holds is tried
-// again every few seconds and whenever the keyboard changes, and taken up as
-// soon as it is free. Main thread only.
+// registration per name. Two names may share a combination: the one that got
+// its first action earliest holds it and runs, the other stands back until
+// the first one lets it go (changes it, is disabled, loses its actions). A
+// combination another program holds is tried again every few seconds and
+// whenever the keyboard changes, and taken up as soon as it is free. Main
+// thread only.
 class HotKeyRegistry : public QObject {
 public:
     static HotKeyRegistry& shared();
@@ -35,6 +37,8 @@ public:
     void removeAllActions();
 
     Registration registration(const QString& rawName) const;
+    // The raw name a press of the shortcut runs (see GlobalShortcuts::nameRunBy).
+    std::optional<QString> holderOf(const Shortcut& shortcut) const;
 
     // The name's stored shortcut is now `shortcut`: move its hot key.
     void shortcutChanged(const QString& rawName, const std::optional<Shortcut>& shortcut);
@@ -63,11 +67,16 @@ private:
         std::optional<Shortcut> shortcut;            // the combination it is for
         Registration registration;
         bool disabled = false;  // by disable(), until enabled, a new shortcut or a new handler
+        quint64 order = 0;      // when the name got its first handler: the earliest holds a shared combination
 
         bool hasHandlers() const { return !downActions.isEmpty() || !upActions.isEmpty() || !streams.empty(); }
     };
 
+    Entry& entryFor(const QString& rawName);
     void registerEntry(const QString& rawName, Entry& entry, const std::optional<Shortcut>& shortcut);
+    // After any change: the name that should run a shared combination holds
+    // it, the others stand back.
+    void settleSharedCombinations();
     void unregisterEntry(Entry& entry);
     // A new action or stream takes the name's hot key up, also after disable().
     void handlerAdded(const QString& rawName, Entry& entry);
@@ -84,6 +93,7 @@ private:
     QHash<QString, Entry> m_entries;
     platform::HotKeyId m_nextId = 1;
     quint64 m_nextStreamId = 1;
+    quint64 m_nextOrder = 1;
     bool m_paused = false;
     bool m_enabled = true;
     QTimer m_retry;

@@ -34,6 +34,8 @@ struct Key {
     static const Key keypad0, keypad1, keypad2, keypad3, keypad4, keypad5, keypad6, keypad7, keypad8, keypad9,
         keypadClear, keypadDecimal, keypadDivide, keypadEnter, keypadEquals, keypadMinus, keypadMultiply,
         keypadPlus;
+    // Keys of PC keyboards that the ANSI key codes above have no code for
+    static const Key printScreen, scrollLock, pause, menu;
 };
 
 // Letters
@@ -164,5 +166,12 @@ inline constexpr Key Key::keypadEquals{81};
 inline constexpr Key Key::keypadMinus{78};
 inline constexpr Key Key::keypadMultiply{67};
 inline constexpr Key Key::keypadPlus{69};
+
+// PC keys: codes of their own above the 7-bit range every key code above
+// lies in, so that no stored shortcut of another key can mean them.
+inline constexpr Key Key::printScreen{256};
+inline constexpr Key Key::scrollLock{257};
+inline constexpr Key Key::pause{258};
+inline constexpr Key Key::menu{259};
 
 }  // namespace klipo::GlobalShortcuts

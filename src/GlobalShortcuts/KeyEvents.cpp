@@ -16,11 +16,15 @@ namespace {
 // found from what it typed, read as on a US keyboard.
 std::optional<qint64> keyCodeForQtKey(int qtKey, bool keypad)
 {
+    // A key Qt cannot name is no key of the table (whose keypad entries have
+    // no Qt key of their own, and the others no keypad key).
+    if (qtKey == 0 || qtKey == Qt::Key_unknown) return std::nullopt;
     for (const SpecialKey* key = specialKeysBegin(); key != specialKeysEnd(); ++key) {
         if (keypad ? key->qtKeypadKey == qtKey : key->qtKey == qtKey) return key->keyCode;
     }
     if (qtKey == Qt::Key_Backtab) return Key::tab.rawValue;
     if (qtKey == Qt::Key_Enter) return Key::keypadEnter.rawValue;
+    if (qtKey == Qt::Key_SysReq) return Key::printScreen.rawValue;  // Alt+Print
     if (qtKey <= 0 || qtKey > 0xFFFF) return std::nullopt;
     const char16_t character = char16_t(QChar::toUpper(char32_t(qtKey)));
     for (const platform::KeyPosition& position : platform::keyPositions()) {
@@ -52,7 +56,6 @@ bool isModifierKey(int qtKey)
     case Qt::Key_AltGr:
     case Qt::Key_CapsLock:
     case Qt::Key_NumLock:
-    case Qt::Key_ScrollLock:
     case Qt::Key_Super_L:
     case Qt::Key_Super_R:
     case Qt::Key_Hyper_L:
@@ -63,7 +66,5 @@ bool isModifierKey(int qtKey)
         return false;
     }
 }
-
-bool isFunctionKey(int qtKey) { return qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F35; }
 
 }  // namespace klipo::GlobalShortcuts

@@ -17,6 +17,9 @@
 #include <QPushButton>
 #include <QProxyStyle>
 #include <QStyleOptionFrame>
+#include <QToolButton>
+
+#include <algorithm>
 
 namespace klipo::GlobalShortcuts {
 
@@ -130,6 +133,10 @@ void RecorderControl::beginRecording()
     if (m_recording) return;
     m_recording = true;
     setPlaceholderText(uiText("press_shortcut"));
+    // The stored shortcut's text gives way to the prompt (see paintEvent).
+    QPalette listening = palette();
+    listening.setColor(QPalette::Text, Qt::transparent);
+    setPalette(listening);
     deselect();
     qApp->installEventFilter(this);
     setPaused(true);
@@ -146,6 +153,7 @@ void RecorderControl::endRecording()
     m_recording = false;
     releaseKeyboard();
     setPlaceholderText(uiText("record_shortcut"));
+    setPalette(QPalette());  // back to the window's
     qApp->removeEventFilter(this);
     setPaused(false);
     platform::NotificationCenter::shared().post(recorderActiveStatusDidChange, {{QStringLiteral("isActive"), false}});
@@ -195,16 +203,22 @@ void RecorderControl::hideEvent(QHideEvent* event)
 void RecorderControl::paintEvent(QPaintEvent* event)
 {
     QLineEdit::paintEvent(event);
-    // A focused field with centred text hides its placeholder; while recording
-    // the prompt is what says the field is listening.
-    if (!m_recording || !hasFocus() || !text().isEmpty()) return;
+    // While recording the prompt is what says the field is listening: in
+    // place of the shortcut it holds (whose text is drawn clear meanwhile), or
+    // of the placeholder a focused field with centred text hides.
+    if (!m_recording || !hasFocus()) return;
     QStyleOptionFrame option;
     initStyleOption(&option);
     const QRect area =
         style()->subElementRect(QStyle::SE_LineEditContents, &option, this).marginsRemoved(textMargins());
+    // Centred on the whole field, clear of the clear button on either side.
+    int button = 0;
+    for (const QToolButton* side : findChildren<QToolButton*>())
+        if (side->isVisible()) button = std::max(button, area.right() + 1 - side->geometry().left());
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::PlaceholderText));
-    painter.drawText(area, Qt::AlignCenter, fontMetrics().elidedText(placeholderText(), Qt::ElideRight, area.width()));
+    painter.drawText(area, Qt::AlignCenter,
+                     fontMetrics().elidedText(placeholderText(), Qt::ElideRight, area.width() - 2 * button));
 }
 
 void RecorderControl::mousePressEvent(QMouseEvent* event)
@@ -287,13 +301,11 @@ void RecorderControl::handleRecordingKey(QKeyEvent* event)
         }
         return;
     }
-    // A key alone, or with Shift only, would fire while typing: only function keys may.
-    if (!(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) && !isFunctionKey(key)) {
-        QApplication::beep();
-        return;
-    }
+    // A key alone, or with Shift only, would fire while typing: only keys
+    // that type nothing (F1 to F20, Print Screen ...) may. A key no shortcut
+    // can be made of is refused too.
     const std::optional<Shortcut> shortcut = shortcutFromKeyEvent(*event);
-    if (!shortcut) {
+    if (!shortcut || !shortcut->isSafeAsGlobalHotKey()) {
         QApplication::beep();
         return;
     }

@@ -12,7 +12,8 @@ namespace klipo::GlobalShortcuts {
 
 // The field in which the user records a name's shortcut. It shows the
 // current shortcut (Ctrl+Shift+T); clicking it, or tabbing to it, starts
-// recording, and an empty field says "请按下快捷键" meanwhile:
+// recording, and the field says "请按下快捷键" meanwhile, in place of the
+// shortcut it holds:
 // the next combination is checked, warned about when a menu item or another
 // program already uses it, stored under the name and reported to onChange.
 // The clear button (or Delete while recording) clears the name's shortcut.

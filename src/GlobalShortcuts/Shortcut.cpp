@@ -43,13 +43,19 @@ bool Shortcut::hasUsableKey() const
     return std::find(std::begin(modifierKeys), std::end(modifierKeys), key()) == std::end(modifierKeys);
 }
 
+bool Shortcut::keyStandsAlone() const
+{
+    static const Key keys[] = {Key::f1,  Key::f2,  Key::f3,          Key::f4,         Key::f5,    Key::f6,
+                               Key::f7,  Key::f8,  Key::f9,          Key::f10,        Key::f11,   Key::f12,
+                               Key::f13, Key::f14, Key::f15,         Key::f16,        Key::f17,   Key::f18,
+                               Key::f19, Key::f20, Key::printScreen, Key::scrollLock, Key::pause, Key::menu};
+    return std::find(std::begin(keys), std::end(keys), key()) != std::end(keys);
+}
+
 bool Shortcut::isSafeAsGlobalHotKey() const
 {
     if (carbonModifiers & (Modifier::control | Modifier::option | Modifier::command)) return true;
-    static const Key functionKeys[] = {Key::f1,  Key::f2,  Key::f3,  Key::f4,  Key::f5,  Key::f6,  Key::f7,
-                                       Key::f8,  Key::f9,  Key::f10, Key::f11, Key::f12, Key::f13, Key::f14,
-                                       Key::f15, Key::f16, Key::f17, Key::f18, Key::f19, Key::f20};
-    return std::find(std::begin(functionKeys), std::end(functionKeys), key()) != std::end(functionKeys);
+    return keyStandsAlone();
 }
 
 QByteArray Shortcut::toJson() const

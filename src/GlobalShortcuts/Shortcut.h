@@ -38,8 +38,11 @@ struct Shortcut {
     // Whether the key code names a key of the keyboard that a shortcut can use
     // (a modifier key alone, or a code outside the key table, cannot).
     bool hasUsableKey() const;
+    // Whether the key is one that types nothing and is pressed for its own
+    // sake: F1 to F20, Print Screen, Scroll Lock, Pause and Menu.
+    bool keyStandsAlone() const;
     // Whether the combination may be held for the whole desktop: it has Control,
-    // Option (Alt) or Command (Super), or its key is F1 to F20. Anything else
+    // Option (Alt) or Command (Super), or its key stands alone. Anything else
     // (Return, a letter, Shift and a letter) would stop that key from reaching
     // every other program.
     bool isSafeAsGlobalHotKey() const;

@@ -65,6 +65,10 @@ constexpr SpecialKey kSpecialKeys[] = {
     {Key::keypadMinus.rawValue, 0, Qt::Key_Minus},
     {Key::keypadMultiply.rawValue, 0, Qt::Key_Asterisk},
     {Key::keypadPlus.rawValue, 0, Qt::Key_Plus},
+    {Key::printScreen.rawValue, Qt::Key_Print, 0},
+    {Key::scrollLock.rawValue, Qt::Key_ScrollLock, 0},
+    {Key::pause.rawValue, Qt::Key_Pause, 0},
+    {Key::menu.rawValue, Qt::Key_Menu, 0},
 };
 
 }  // namespace

@@ -4,9 +4,9 @@
 
 namespace klipo::GlobalShortcuts {
 
-// The 53 keys that the keyboard layout gives no character for: Return,
-// Delete, Escape, Space, Tab, the navigation keys, F1 to F20 and the keypad.
-// They are shown by their names instead.
+// The keys that the keyboard layout gives no character for: Return, Delete,
+// Escape, Space, Tab, the navigation keys, F1 to F20, the keypad, Print
+// Screen, Scroll Lock, Pause and Menu. They are shown by their names instead.
 struct SpecialKey {
     qint64 keyCode;
     int qtKey;        // the menu key equivalent; 0 for keypad keys, which have none

@@ -8,6 +8,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
 
 namespace klipo {
 
@@ -20,6 +24,40 @@ QFont fontOfPixels(double pixels, QFont::Weight weight)
     font.setPointSizeF(pixels * 72.0 / 96.0);
     font.setWeight(weight);
     return font;
+}
+
+QFont titleFont() { return fontOfPixels(13, QFont::DemiBold); }
+QFont subtitleFont() { return fontOfPixels(11, QFont::Normal); }
+
+// The height of one title line: the layout's 18, or more for a taller face.
+double titleLineHeight() { return std::max(18.0, std::ceil(QFontMetricsF(titleFont()).lineSpacing())); }
+
+// The height of one subtitle line: the layout's 16, or more for a taller face.
+double subtitleLineHeight() { return std::max(16.0, std::ceil(QFontMetricsF(subtitleFont()).lineSpacing())); }
+
+// The text broken into lines no wider than `width` (at word boundaries,
+// anywhere between Chinese characters).
+QStringList wrapped(const QString& text, const QFont& font, double width)
+{
+    QStringList lines;
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return lines;
+}
+
+// The text as drawn in `width`: one line, shortened, unless it wraps.
+QStringList linesOf(const QString& text, const QFont& font, double width, Qt::TextElideMode elide, bool wraps)
+{
+    if (!wraps || text.isEmpty()) return {QFontMetricsF(font).elidedText(text, elide, width)};
+    return wrapped(text, font, width);
 }
 
 // The image scaled down (never up) to fit the frame, centred in it.
@@ -57,6 +95,36 @@ void CaptureHUDContentView::configure(const QString& title, const QString& subti
     update();
 }
 
+void CaptureHUDContentView::setSubtitleWraps(bool wraps)
+{
+    m_wrapsText = wraps;
+    update();
+}
+
+QStringList CaptureHUDContentView::titleLines(double width) const
+{
+    const double textWidth = CaptureHUDLayout::compute(QSizeF(width, 80), hasThumbnail()).title.width();
+    return linesOf(m_title, titleFont(), textWidth, Qt::ElideRight, m_wrapsText);
+}
+
+double CaptureHUDContentView::extraTitleHeight(double width) const
+{
+    const qsizetype lines = titleLines(width).size();
+    return lines > 1 ? double(lines) * titleLineHeight() - 18 : 0;
+}
+
+QStringList CaptureHUDContentView::subtitleLines(double width) const
+{
+    const double textWidth = CaptureHUDLayout::compute(QSizeF(width, 80), hasThumbnail()).subtitle.width();
+    return linesOf(m_subtitle, subtitleFont(), textWidth, Qt::ElideMiddle, m_wrapsText);
+}
+
+double CaptureHUDContentView::heightFor(double width) const
+{
+    const qsizetype lines = subtitleLines(width).size();
+    return 80 + extraTitleHeight(width) + (m_wrapsText ? double(lines) * subtitleLineHeight() - 16 : 0);
+}
+
 void CaptureHUDContentView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -69,7 +137,8 @@ void CaptureHUDContentView::paintEvent(QPaintEvent*)
     painter.fillPath(card, HUDColors::material(true));
 
     const double h = height();
-    const CaptureHUDLayout layout = CaptureHUDLayout::compute(size(), hasThumbnail());
+    const double extraTitle = extraTitleHeight(width());
+    const CaptureHUDLayout layout = CaptureHUDLayout::compute(size(), hasThumbnail(), h - 80 - extraTitle, extraTitle);
     if (layout.thumbnail) {
         const QRectF frame = CaptureHUDLayout::flipped(*layout.thumbnail, h);
         QPainterPath rounded;
@@ -83,10 +152,19 @@ void CaptureHUDContentView::paintEvent(QPaintEvent*)
         painter.drawPath(rounded);
     }
 
-    drawLine(painter, m_title, CaptureHUDLayout::flipped(layout.title, h), fontOfPixels(13, QFont::DemiBold),
-             QColor(255, 255, 255, 230), Qt::ElideRight);
-    drawLine(painter, m_subtitle, CaptureHUDLayout::flipped(layout.subtitle, h), fontOfPixels(11, QFont::Normal),
-             QColor(255, 255, 255, 140), Qt::ElideMiddle);
+    const QRectF title = CaptureHUDLayout::flipped(layout.title, h);
+    const QStringList titles = titleLines(width());
+    const double titleHeight = titles.size() > 1 ? titleLineHeight() : title.height();
+    for (qsizetype i = 0; i < titles.size(); ++i)
+        drawLine(painter, titles[i], QRectF(title.x(), title.y() + double(i) * titleHeight, title.width(), titleHeight),
+                 titleFont(), QColor(255, 255, 255, 230), Qt::ElideRight);
+    const QRectF subtitle = CaptureHUDLayout::flipped(layout.subtitle, h);
+    const QStringList lines = subtitleLines(width());
+    const double lineHeight = lines.size() > 1 ? subtitleLineHeight() : subtitle.height();
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        drawLine(painter, lines[i],
+                 QRectF(subtitle.x(), subtitle.y() + double(i) * lineHeight, subtitle.width(), lineHeight),
+                 subtitleFont(), QColor(255, 255, 255, 140), Qt::ElideMiddle);
 }
 
 void CaptureHUDContentView::mousePressEvent(QMouseEvent* event)

@@ -20,6 +20,14 @@ public:
     std::function<void(bool inside)> onHoverChanged;
 
     void configure(const QString& title, const QString& subtitle, const QImage& thumbnail);
+    // A title and subtitle that wrap over as many lines as they need instead
+    // of being shortened (messages, where every word counts).
+    void setSubtitleWraps(bool wraps);
+    // The title's and the subtitle's lines as drawn in a card of `width` (one
+    // each, shortened, unless they wrap), and the height a card needs for them.
+    QStringList titleLines(double width) const;
+    QStringList subtitleLines(double width) const;
+    double heightFor(double width) const;
 
     QString title() const { return m_title; }
     QString subtitle() const { return m_subtitle; }
@@ -32,9 +40,12 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    double extraTitleHeight(double width) const;
+
     QString m_title;
     QString m_subtitle;
     QImage m_thumbnail;
+    bool m_wrapsText = false;
 };
 
 }  // namespace klipo

@@ -2,12 +2,14 @@
 
 #include "app/CaptureHUDContentView.h"
 #include "platform/DesktopNotifier.h"
-#include "platform/FloatingWindows.h"
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
+#include "platform/WindowRoles.h"
+#include "platform/WindowShadow.h"
 #include "platform/WindowStacking.h"
 
 #include <QPropertyAnimation>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include <algorithm>
@@ -31,16 +33,24 @@ void CaptureHUDController::makePanel()
 {
     // Managed by the window manager (so it stacks above normal windows) but
     // never focused: showing it must not take focus from the user's window.
-    auto* panel = new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+    auto* panel = new QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                                            Qt::WindowDoesNotAcceptFocus);
+    // A notification on every desktop, kept out of task bars, at every showing.
+    platform::applyWindowRole(panel, platform::WindowRole::notification);
     panel->setAttribute(Qt::WA_ShowWithoutActivating);
     panel->setAttribute(Qt::WA_TranslucentBackground);
     panel->setAttribute(Qt::WA_QuitOnClose, false);
-    panel->setFixedSize(width, height);
     panel->setWindowTitle(QStringLiteral("KlipoVersa"));
 
+    // The window is the card's size, plus the shadow's margin while a
+    // compositor runs.
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     m_content = new CaptureHUDContentView(panel);
-    m_content->setGeometry(0, 0, width, height);
+    m_content->setFixedSize(width, height);
+    layout->addWidget(m_content);
+    platform::giveShadow(panel, CaptureHUDContentView::cornerRadius);
 
     m_fade = new QPropertyAnimation(panel, "windowOpacity", this);
     connect(m_fade, &QPropertyAnimation::finished, this, [this] { fadeOutFinished(); });
@@ -50,8 +60,26 @@ void CaptureHUDController::makePanel()
 void CaptureHUDController::show(const QString& title, const QString& subtitle, const QImage& thumbnail,
                                 const QString& filePath, double durationSeconds)
 {
+    present(title, subtitle, thumbnail, filePath, durationSeconds, false);
+}
+
+void CaptureHUDController::showInFull(const QString& title, const QString& subtitle, double durationSeconds)
+{
+    present(title, subtitle, {}, {}, std::max(durationSeconds, readingSeconds(title + subtitle)), true);
+}
+
+double CaptureHUDController::readingSeconds(const QString& text)
+{
+    return std::min(15.0, 2.2 + std::max<qsizetype>(0, text.size() - 20) / 10.0);
+}
+
+void CaptureHUDController::present(const QString& title, const QString& subtitle, const QImage& thumbnail,
+                                   const QString& filePath, double durationSeconds, bool inFull)
+{
     if (!m_panel) makePanel();
     m_content->configure(title, subtitle, thumbnail);
+    m_content->setSubtitleWraps(inFull);
+    fitHeight();
 
     QPointer<CaptureHUDController> self(this);
     m_content->onClick = [self, filePath] {
@@ -74,17 +102,7 @@ void CaptureHUDController::show(const QString& title, const QString& subtitle, c
     m_fade->stop();
     m_fadingOut = false;
     m_panel->setWindowOpacity(0.0);
-    const bool wasHidden = !m_panel->isVisible();
-    if (wasHidden) {
-        // At every showing: the window manager forgets the desktop when the
-        // toast goes, and a compositor may have come or gone meanwhile.
-        platform::showOnAllDesktops(m_panel);
-        platform::shapeRoundedCorners(m_panel, CaptureHUDContentView::cornerRadius);
-    }
     m_panel->show();
-    // Asked once more of the window manager: shown again right after it went,
-    // the toast can be taken on before the manager has done forgetting.
-    if (wasHidden) platform::showOnAllDesktops(m_panel);
     platform::raiseWithoutFocus(m_panel);
     m_fade->setDuration(fadeInMs);
     m_fade->setStartValue(0.0);
@@ -92,6 +110,17 @@ void CaptureHUDController::show(const QString& title, const QString& subtitle, c
     m_fade->start();
 
     scheduleDismiss(durationSeconds);
+}
+
+void CaptureHUDController::setClickAction(std::function<void()> action)
+{
+    if (!m_content) return;
+    QPointer<CaptureHUDController> self(this);
+    m_content->onClick = [self, action = std::move(action)] {
+        if (!self) return;
+        self->dismiss(false);
+        if (action) action();
+    };
 }
 
 void CaptureHUDController::dismiss(bool animated)
@@ -133,10 +162,22 @@ QString CaptureHUDController::currentTitle() const { return m_content ? m_conten
 
 QString CaptureHUDController::currentSubtitle() const { return m_content ? m_content->subtitle() : QString(); }
 
-QPoint CaptureHUDController::cornerPosition(const QRect& availableGeometry)
+QPoint CaptureHUDController::cornerPosition(const QRect& availableGeometry, int panelHeight)
 {
     return {availableGeometry.x() + availableGeometry.width() - width - cornerInset,
-            availableGeometry.y() + availableGeometry.height() - height - cornerInset};
+            availableGeometry.y() + availableGeometry.height() - panelHeight - cornerInset};
+}
+
+void CaptureHUDController::fitHeight()
+{
+    int room = 600;
+    if (const platform::ScreenMetrics* screens = platform::services().screens)
+        if (const std::optional<platform::ScreenInfo> screen = screens->screenUnderPointer())
+            room = screen->availableGeometry.height() - 2 * cornerInset;
+    const int fitted = std::clamp(int(std::ceil(m_content->heightFor(width))), height, std::max(height, room));
+    if (fitted == m_content->height()) return;
+    m_content->setFixedSize(width, fitted);
+    m_panel->layout()->activate();
 }
 
 void CaptureHUDController::moveToCorner()
@@ -145,7 +186,37 @@ void CaptureHUDController::moveToCorner()
     if (!screens || !m_panel) return;
     const std::optional<platform::ScreenInfo> screen = screens->screenUnderPointer();
     if (!screen) return;
-    m_panel->move(cornerPosition(screen->availableGeometry));
+    const int panelHeight = m_content->height();  // the card's; its shadow lies around it
+    // Where it shows, with its shadow.
+    const auto shownAt = [this, panelHeight](QPoint corner) {
+        return platform::outerGeometry(m_panel, QRect(corner, QSize(width, panelHeight)));
+    };
+    const QPoint usual = cornerPosition(screen->availableGeometry, panelHeight);
+    if (!m_keepOut || !shownAt(usual).intersects(*m_keepOut)) {
+        platform::moveInner(m_panel, usual);
+        return;
+    }
+    // Another corner of the same screen, then the corners of the others.
+    QList<QRect> areas{screen->availableGeometry};
+    for (const platform::ScreenInfo& other : screens->screens())
+        if (other.availableGeometry != screen->availableGeometry) areas.append(other.availableGeometry);
+    for (const QRect& area : std::as_const(areas)) {
+        const int left = area.x() + cornerInset;
+        const int top = area.y() + cornerInset;
+        const QPoint low = cornerPosition(area, panelHeight);
+        for (const QPoint& corner : {low, QPoint(low.x(), top), QPoint(left, top), QPoint(left, low.y())}) {
+            if (shownAt(corner).intersects(*m_keepOut)) continue;
+            platform::moveInner(m_panel, corner);
+            return;
+        }
+    }
+    platform::moveInner(m_panel, usual);  // nowhere else: better seen than lost
+}
+
+void CaptureHUDController::setKeepOut(std::optional<QRect> area)
+{
+    m_keepOut = area;
+    if (m_keepOut && isShowingToast() && m_panel->frameGeometry().intersects(*m_keepOut)) moveToCorner();
 }
 
 void CaptureHUDController::scheduleDismiss(double seconds)

@@ -4,7 +4,8 @@
 
 namespace klipo {
 
-CaptureHUDLayout CaptureHUDLayout::compute(const QSizeF& viewSize, bool hasThumbnail)
+CaptureHUDLayout CaptureHUDLayout::compute(const QSizeF& viewSize, bool hasThumbnail, double extraHeight,
+                                           double extraTitleHeight)
 {
     CaptureHUDLayout layout;
     double x = 12;
@@ -14,8 +15,8 @@ CaptureHUDLayout CaptureHUDLayout::compute(const QSizeF& viewSize, bool hasThumb
     }
     const double textWidth = std::max(0.0, viewSize.width() - x - 12);
     const double midY = viewSize.height() / 2;
-    layout.title = QRectF(x, midY + 2, textWidth, 18);
-    layout.subtitle = QRectF(x, midY - 18, textWidth, 16);
+    layout.title = QRectF(x, midY + 2 + (extraHeight - extraTitleHeight) / 2, textWidth, 18 + extraTitleHeight);
+    layout.subtitle = QRectF(x, midY - 18 - (extraHeight + extraTitleHeight) / 2, textWidth, 16 + extraHeight);
     return layout;
 }
 

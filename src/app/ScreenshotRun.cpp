@@ -1,6 +1,7 @@
 #include "app/ScreenshotRun.h"
 
 #include "app/CaptureHUDController.h"
+#include "platform/MenusOffScreen.h"
 #include "platform/PlatformServices.h"
 #include "platform/SerialQueue.h"
 
@@ -31,6 +32,17 @@ void captureNow(const platform::CaptureOptions& options, Done done)
         done(std::move(outcome));
     });
 }
+
+// The toast goes off the screen first, with a moment for the desktop to repaint there.
+void captureWithoutToast(const platform::CaptureOptions& options, Done done)
+{
+    if (!CaptureHUDController::shared().hideForCapture()) {
+        captureNow(options, std::move(done));
+        return;
+    }
+    QTimer::singleShot(toastClearDelayMs, QCoreApplication::instance(),
+                       [options, done = std::move(done)]() mutable { captureNow(options, std::move(done)); });
+}
 }  // namespace
 
 void start(const platform::CaptureOptions& options, Done done)
@@ -39,12 +51,11 @@ void start(const platform::CaptureOptions& options, Done done)
         platform::runOnMain([options, done = std::move(done)]() mutable { start(options, std::move(done)); });
         return;
     }
-    if (!CaptureHUDController::shared().hideForCapture()) {
-        captureNow(options, std::move(done));
-        return;
-    }
-    QTimer::singleShot(toastClearDelayMs, QCoreApplication::instance(),
-                       [options, done = std::move(done)]() mutable { captureNow(options, std::move(done)); });
+    // A capture started from a menu item: the menu has just closed, and the
+    // windows under it may still show it until their programs repaint.
+    platform::MenusOffScreen::closeAllThen([options, done = std::move(done)]() mutable {
+        captureWithoutToast(options, std::move(done));
+    });
 }
 
 platform::CaptureOutcome run(const platform::CaptureOptions& options, std::chrono::milliseconds limit)

@@ -3,6 +3,7 @@
 #include "library/LibraryWindow.h"
 #include "platform/SettingsStore.h"
 #include "platform/WindowPlacement.h"
+#include "platform/WindowRoles.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -21,7 +22,7 @@ void HistoryWindowController::show(Section section)
         auto* window = new LibraryWindow(section);
         // With "menuBarOnly" the program keeps out of the task bar.
         if (platform::SettingsStore::shared().boolValue(QStringLiteral("menuBarOnly")))
-            window->setWindowFlag(Qt::Tool, true);
+            platform::applyWindowRole(window, platform::WindowRole::unlisted);
         window->resize(900, 600);
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             QRect frame(QPoint(), platform::expectedFrameSize(window));

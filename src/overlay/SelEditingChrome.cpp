@@ -4,6 +4,7 @@
 #include "annotation/style/AnnoStyleStore.h"
 #include "overlay/SelInlineToolbar.h"
 #include "overlay/SelInlineTranslation.h"
+#include "overlay/SelMessageCard.h"
 #include "overlay/SelOverlayController.h"
 #include "overlay/SelOverlayView.h"
 #include "overlay/SelStyleStrip.h"
@@ -20,7 +21,7 @@ namespace klipo {
 
 namespace {
 
-// The dark rounded card behind the in-overlay toast and the loading box.
+// The dark rounded card behind the loading box.
 class ToastCard : public QWidget {
 public:
     explicit ToastCard(QWidget* parent, qreal radius = 9, qreal alpha = 0.78)
@@ -108,6 +109,7 @@ SelEditingChrome::SelEditingChrome(SelOverlayView& view)
             m_style.lineWidth = values[index];
         styleChanged(*m_tool);
     };
+    m_toolbar->setPrimaryAction(m_view.controller().primaryAction());
     m_strip->hide();
 }
 
@@ -117,6 +119,7 @@ void SelEditingChrome::reset()
     m_toolbar->setMode(SelInlineToolbar::Mode::normal);
     m_toolbar->setActiveTool(std::nullopt);
     m_toolbar->setUndoEnabled(false);
+    m_toolbar->setPrimaryAction(m_view.controller().primaryAction());
     m_strip->hide();
 }
 
@@ -276,7 +279,6 @@ QImage SelEditingChrome::cleanCrop() const
 
 void SelEditingChrome::dropToast()
 {
-    ++m_toastGeneration;
     if (m_toast) m_toast->deleteLater();
     m_toast = nullptr;
 }
@@ -310,41 +312,19 @@ void SelEditingChrome::hideLoading()
     m_loading = nullptr;
 }
 
-void SelEditingChrome::showToast(const QString& text)
-{
-    if (m_toast) m_toast->deleteLater();
-    const int generation = ++m_toastGeneration;
-    const QRectF selection = m_view.selection();
+void SelEditingChrome::showToast(const QString& text) { showMessage(text, SelMessageCard::Kind::info); }
 
-    auto* card = new ToastCard(&m_view);
-    auto* label = new QLabel(text, card);
-    label->setFont(SelWidgets::barFont(13));
-    label->setAlignment(Qt::AlignCenter);
-    label->setWordWrap(true);
-    label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
-    // One line when it fits the selection, else wrapped, at most three lines.
-    const int widest = int(std::max(160.0, selection.width() - 40));
-    int longestLine = 0;
-    for (const QString& line : text.split(u'\n'))
-        longestLine = std::max(longestLine, label->fontMetrics().horizontalAdvance(line) + 2);
-    label->setFixedWidth(std::min(longestLine, widest));
-    label->setMaximumHeight(label->fontMetrics().lineSpacing() * 3);
-    auto* layout = new QVBoxLayout(card);
-    layout->setContentsMargins(14, 9, 14, 9);
-    layout->addWidget(label);
-    card->setAttribute(Qt::WA_TransparentForMouseEvents);
-    card->adjustSize();
+void SelEditingChrome::showMessage(const QString& text, SelMessageCard::Kind kind,
+                                   std::optional<SelMessageCard::WayOut> wayOut)
+{
+    dropToast();
+    const QRectF selection = m_view.selection();
+    auto* card = new SelMessageCard(&m_view, text, kind, int(selection.width() - 40), std::move(wayOut));
     card->setGeometry(SelChromeLayout::toastFrame(QRectF(m_view.rect()), selection, QSizeF(card->size())).toRect());
     card->show();
     card->raise();
+    card->startCountdown();
     m_toast = card;
-
-    QPointer<SelEditingChrome> self(this);
-    QTimer::singleShot(toastMs, this, [self, generation] {
-        if (!self || self->m_toastGeneration != generation || !self->m_toast) return;
-        self->m_toast->deleteLater();
-        self->m_toast = nullptr;
-    });
 }
 
 }  // namespace klipo

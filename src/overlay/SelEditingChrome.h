@@ -4,6 +4,7 @@
 #include "annotation/model/AnnoStyle.h"
 #include "annotation/model/AnnoTool.h"
 #include "overlay/SelChromeLayout.h"
+#include "overlay/SelMessageCard.h"
 
 #include <QImage>
 #include <QObject>
@@ -26,9 +27,6 @@ class SelStyleStrip;
 // taps to the tools, the canvas and the controller's actions.
 class SelEditingChrome : public QObject {
 public:
-    // How long an in-overlay toast stays.
-    static constexpr int toastMs = 2000;
-
     explicit SelEditingChrome(SelOverlayView& view);
 
     SelInlineToolbar* toolbar() const { return m_toolbar; }
@@ -62,7 +60,10 @@ public:
     // loaded with when there are marks); null when they cannot be had.
     QImage cleanCrop() const;
 
+    // A message over the selection (SelMessageCard); a newer one replaces it.
     void showToast(const QString& text);
+    void showMessage(const QString& text, SelMessageCard::Kind kind,
+                     std::optional<SelMessageCard::WayOut> wayOut = std::nullopt);
     void dropToast();
     // The "翻译中…" box over the selection while a translation runs.
     void showLoading();
@@ -81,7 +82,6 @@ private:
     QPointer<QWidget> m_handleLayer;  // the handles, drawn over the canvas
     QPointer<QWidget> m_toast;
     QPointer<QWidget> m_loading;
-    int m_toastGeneration = 0;
     std::optional<AnnoTool> m_tool;
     AnnoStyle m_style;
     QRectF m_canvasBaseSelection;  // null until the canvas holds a picture

@@ -36,11 +36,24 @@ QList<HUDHintPanel::Row> rows(const Context& c)
         list << keyRow(QStringLiteral("Esc"), QStringLiteral("清除选择 · 再按逐层退出"));
         return list;
     }
+    // Each row says what its key does now: a translation in progress takes
+    // only Esc, a finished one copies its picture on Return and goes back on
+    // Esc; marks on the selection hold it in place against the arrow keys.
+    switch (c.translation) {
+    case Context::Translation::running: list << keyRow(QStringLiteral("Esc"), QStringLiteral("取消翻译")); return list;
+    case Context::Translation::done:
+        list << keyRow(QStringLiteral("回车"), QStringLiteral("复制翻译后的图片"));
+        list << keyRow(QStringLiteral("Esc"), QStringLiteral("还原原图 · 再按退出"));
+        return list;
+    case Context::Translation::idle: break;
+    }
     // The arrow keys move the selection by one device pixel, whatever the screen's density.
-    list << keyRow(QStringLiteral("方向键"), QStringLiteral("微调选区 1 像素"));
-    list << keyRow(QStringLiteral("Shift+方向键"), QStringLiteral("微调 10 像素"));
-    list << keyRow(QStringLiteral("回车"), c.primaryAction == SelAction::translate ? QStringLiteral("翻译")
-                                                                                    : QStringLiteral("复制"));
+    if (!c.marksDrawn) {
+        list << keyRow(QStringLiteral("方向键"), QStringLiteral("微调选区 1 像素"));
+        list << keyRow(QStringLiteral("Shift+方向键"), QStringLiteral("微调 10 像素"));
+    }
+    list << keyRow(QStringLiteral("回车"),
+                   c.primaryAction == SelAction::translate ? QStringLiteral("翻译") : QStringLiteral("复制"));
     list << keyRow(QStringLiteral("Ctrl+Z"), QStringLiteral("撤销"));
     list << keyRow(QStringLiteral("Esc"), QStringLiteral("退出"));
     return list;

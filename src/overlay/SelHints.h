@@ -23,6 +23,10 @@ struct Context {
     bool pickMode = false;       // a pick-rectangle or image-pick session
     QString pickHint;            // the caller's first row while picking
     SelAction primaryAction = SelAction::copy;
+    // Where an inline translation of the selection stands.
+    enum class Translation { idle, running, done };
+    Translation translation = Translation::idle;
+    bool marksDrawn = false;  // marks on the selection hold it in place
 };
 
 // The rows for the context; none for a window that is not the one being edited.

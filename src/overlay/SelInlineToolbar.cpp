@@ -20,10 +20,12 @@ struct TranslatedButton {
     bool emphasized;
 };
 
+// The filled button is the one Return presses: on a translated result
+// Return copies the translated picture.
 constexpr TranslatedButton kTranslatedButtons[] = {
-    {SelTranslatedAction::copyText, u"复制译文", 68, true}, {SelTranslatedAction::revert, u"还原", 46, false},
-    {SelTranslatedAction::pin, u"钉屏", 46, false},         {SelTranslatedAction::save, u"保存", 46, false},
-    {SelTranslatedAction::copy, u"复制", 46, false},        {SelTranslatedAction::close, u"关闭", 46, false},
+    {SelTranslatedAction::copyText, u"复制译文", 68, false}, {SelTranslatedAction::revert, u"还原", 46, false},
+    {SelTranslatedAction::pin, u"钉屏", 46, false},          {SelTranslatedAction::save, u"保存", 46, false},
+    {SelTranslatedAction::copy, u"复制", 46, true},          {SelTranslatedAction::close, u"关闭", 46, false},
 };
 
 QHBoxLayout* makeRowLayout(QWidget* row)
@@ -144,6 +146,11 @@ SelInlineToolbar::SelInlineToolbar(QWidget* parent) : QWidget(parent), m_normalR
     }
     setEnabledAlpha(m_undoButton, false);
     m_outer->addWidget(m_normalRow);
+}
+
+void SelInlineToolbar::setPrimaryAction(SelAction action)
+{
+    for (SelAction each : actions()) SelWidgets::setEmphasized(actionButton(each), each == action);
 }
 
 HUDButton* SelInlineToolbar::actionButton(SelAction action) const

@@ -68,6 +68,8 @@ public:
     void setUndoEnabled(bool enabled);
     void setTextSelectLoading(bool loading);
     void updateCopyTitles(bool hasSelection);
+    // Fills the action button that Return presses (translate when never set).
+    void setPrimaryAction(SelAction action);
 
     // For the owner's checks and for tests.
     HUDButton* toolButton(AnnoTool tool) const { return m_toolButtons.value(tool); }

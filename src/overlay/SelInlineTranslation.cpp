@@ -7,6 +7,7 @@
 #include "overlay/SelOverlayView.h"
 #include "overlay/SelOverlayWindow.h"
 #include "overlay/SelTextSelecting.h"
+#include "recognition/TargetLanguageReach.h"
 #include "recognition/TranslationHistory.h"
 
 #include <QPainter>
@@ -41,7 +42,7 @@ void SelInlineTranslation::start()
     chrome->setTool(std::nullopt);
     const QImage base = chrome->cleanCrop();
     if (base.isNull()) {
-        m_view.showToast(QStringLiteral("翻译失败：选区裁剪失败，请重试"));
+        m_view.showFailure(QStringLiteral("翻译失败：选区裁剪失败，请重试"));
         return;
     }
     m_base = base;
@@ -73,7 +74,7 @@ void SelInlineTranslation::armTimeout()
         if (attempt != m_attempt || m_state != State::running) return;
         cancel();
         const auto seconds = (timeout.count() + 999) / 1000;
-        m_view.showToast(QStringLiteral("翻译超时，已自动取消\n本机翻译 %1 秒内没有完成").arg(seconds));
+        m_view.showFailure(QStringLiteral("翻译超时，已自动取消\n本机翻译 %1 秒内没有完成").arg(seconds));
     });
 }
 
@@ -93,7 +94,7 @@ void SelInlineTranslation::finished(const SelTranslateResult& result)
     if (m_state != State::running) return;
     switch (result.kind) {
     case SelTranslateResult::Kind::success: break;
-    case SelTranslateResult::Kind::failed: backToEditing(result.message); return;
+    case SelTranslateResult::Kind::failed: failed(result.message); return;
     case SelTranslateResult::Kind::noText: backToEditing(QStringLiteral("未识别到可翻译的文字")); return;
     case SelTranslateResult::Kind::alreadyInTarget: backToEditing(result.message); return;
     }
@@ -127,6 +128,26 @@ void SelInlineTranslation::finished(const SelTranslateResult& result)
                                                  });
     if (!saving) Q_EMIT historySaveFinished(false);
     Q_EMIT ended();
+}
+
+void SelInlineTranslation::failed(const QString& message)
+{
+    backToEditing({});
+    // A target no pack translates into fails every time: say so, with the way to another one.
+    const std::optional<QString> note = TargetLanguageReach::unreachableNote(Settings::targetLanguage());
+    if (!note) {
+        m_view.showFailure(message);
+        return;
+    }
+    std::optional<SelMessageCard::WayOut> wayOut;
+    if (TargetLanguageReach::canOpenPicker()) {
+        SelOverlayController* controller = &m_view.controller();
+        wayOut = SelMessageCard::WayOut{TargetLanguageReach::wayOutTitle, [controller] {
+                                            controller->cancel();
+                                            TargetLanguageReach::openPicker();
+                                        }};
+    }
+    m_view.showFailure(message + QLatin1Char('\n') + *note, std::move(wayOut));
 }
 
 void SelInlineTranslation::showTranslatedImage(const QImage& image)

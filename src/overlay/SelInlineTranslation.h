@@ -70,6 +70,8 @@ private:
     void finished(const SelTranslateResult& result);
     void armTimeout();
     void backToEditing(const QString& toast);
+    // Back to editing with the failure said, and its way out when it has one.
+    void failed(const QString& message);
     void showTranslatedImage(const QImage& image);
     void dropDriver();
 

@@ -276,7 +276,7 @@ void SelOverlayController::perform(SelAction action, const QRectF& rect, SelOver
     image = image.isNull() ? croppedImage(rect, view, true) : downscaledIfNeeded(image, view, true);
     if (image.isNull()) {
         // Nothing is lost: the selection stays for another try.
-        view->showToast(QStringLiteral("选区裁剪失败，请重试"));
+        view->showFailure(QStringLiteral("选区裁剪失败，请重试"));
         return;
     }
     cancel();

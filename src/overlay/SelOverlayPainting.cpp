@@ -162,7 +162,7 @@ void SelOverlayView::paintEvent(QPaintEvent* event)
         drawSizeLabel(painter, *clear);
     }
 
-    const QList<HUDHintPanel::Row> rows = SelHints::rows(hintContext());
+    const QList<HUDHintPanel::Row> rows = hintRows();
     if (!rows.isEmpty() && Settings::selShowHintPanel()) {
         const QSizeF size = HUDHintPanel::size(rows);
         m_lastHintCorner = SelHints::chooseCorner(QRectF(rect()), size, m_mousePoint, hintObstacles());

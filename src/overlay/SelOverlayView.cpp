@@ -220,6 +220,11 @@ void SelOverlayView::showToast(const QString& text)
     if (m_chrome) m_chrome->showToast(text);
 }
 
+void SelOverlayView::showFailure(const QString& text, std::optional<SelMessageCard::WayOut> wayOut)
+{
+    if (m_chrome) m_chrome->showMessage(text, SelMessageCard::Kind::failure, std::move(wayOut));
+}
+
 // --- Hints ---
 
 SelHints::Context SelOverlayView::hintContext() const
@@ -231,6 +236,12 @@ SelHints::Context SelOverlayView::hintContext() const
     c.pickHint = m_controller.pickHint();
     c.primaryAction = m_controller.primaryAction();
     c.textSelecting = m_textSelecting->isActive();
+    switch (m_translation->state()) {
+    case SelInlineTranslation::State::idle: c.translation = SelHints::Context::Translation::idle; break;
+    case SelInlineTranslation::State::running: c.translation = SelHints::Context::Translation::running; break;
+    case SelInlineTranslation::State::done: c.translation = SelHints::Context::Translation::done; break;
+    }
+    c.marksDrawn = m_chrome && m_chrome->canvasHoldsMarks();
     return c;
 }
 
@@ -249,14 +260,14 @@ QList<QRectF> SelOverlayView::hintObstacles() const
 
 QRectF SelOverlayView::hintFrame(SelHintCorner corner) const
 {
-    const QList<HUDHintPanel::Row> rows = SelHints::rows(hintContext());
+    const QList<HUDHintPanel::Row> rows = hintRows();
     if (rows.isEmpty() || !Settings::selShowHintPanel()) return {};
     return SelHints::frame(QRectF(rect()), HUDHintPanel::size(rows), corner);
 }
 
 void SelOverlayView::refreshHintCorner()
 {
-    const QList<HUDHintPanel::Row> rows = SelHints::rows(hintContext());
+    const QList<HUDHintPanel::Row> rows = hintRows();
     if (rows.isEmpty() || !Settings::selShowHintPanel()) return;
     const QSizeF size = HUDHintPanel::size(rows);
     const SelHintCorner corner = SelHints::chooseCorner(QRectF(rect()), size, m_mousePoint, hintObstacles());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "overlay/SelHints.h"
+#include "overlay/SelMessageCard.h"
 #include "overlay/SelSelection.h"
 
 #include <QImage>
@@ -59,6 +60,8 @@ public:
     void performPrimaryAction();
     // One step of the Esc ladder; false when nothing was left to undo.
     bool handleEscapeStep();
+    // What the key-hint card lists now: what each key does in this state.
+    QList<HUDHintPanel::Row> hintRows() const { return SelHints::rows(hintContext()); }
     // Ctrl+A and Ctrl+C on recognised text; false when they do not apply.
     bool selectAllText();
     bool copySelectedText();
@@ -76,6 +79,8 @@ public:
     // The selection with its marks drawn in; null without marks.
     QImage composedAnnotatedImage();
     void showToast(const QString& text);
+    // A failure message: it stays to be read, can be copied and closed.
+    void showFailure(const QString& text, std::optional<SelMessageCard::WayOut> wayOut = std::nullopt);
     // After the selection moved or was resized: canvas, chrome, redraw.
     void selectionChanged(const QRectF& before);
     // The eight handles of a rectangle.

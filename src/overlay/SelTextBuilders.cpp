@@ -35,13 +35,12 @@ SelTextLayer SelTextLayer::fromOCR(const std::vector<TextBlock>& blocks, const Q
     return SelTextLayer(sortedByReadingOrder(std::move(items)));
 }
 
-SelTextLayer SelTextLayer::fromTranslation(const std::vector<ImageRenderer::RenderBlock>& blocks)
+SelTextLayer SelTextLayer::fromTranslation(const std::vector<ImageRenderer::RenderBlock>& blocks, const QImage& base)
 {
     std::vector<SelTextItem> items;
+    const std::vector<std::vector<ImageRenderer::LayoutFragment>> laid = ImageRenderer::layoutPicture(base, blocks);
     for (int b = 0; b < int(blocks.size()); ++b) {
-        const ImageRenderer::RenderBlock& block = blocks[size_t(b)];
-        if (block.translated.isEmpty()) continue;
-        for (const ImageRenderer::LayoutFragment& fragment : ImageRenderer::layoutFragments(block.lines, block.translated)) {
+        for (const ImageRenderer::LayoutFragment& fragment : laid[size_t(b)]) {
             const ImageRenderer::PlacedFragment placed = ImageRenderer::placeFragment(fragment);
             for (const ImageRenderer::PlacedLine& line : placed.lines) {
                 SelTextItem item;

@@ -63,8 +63,10 @@ public:
     // The recognised lines of a picture; the font (its family) gives the
     // characters' relative widths.
     static SelTextLayer fromOCR(const std::vector<TextBlock>& blocks, const QFont& font = ocrFont());
-    // The translations exactly as the renderer drew them over the picture.
-    static SelTextLayer fromTranslation(const std::vector<ImageRenderer::RenderBlock>& blocks);
+    // The translations exactly as the renderer drew them over `base` (the
+    // picture they were drawn over: long lines run on into its free room).
+    static SelTextLayer fromTranslation(const std::vector<ImageRenderer::RenderBlock>& blocks,
+                                        const QImage& base = QImage());
     static QFont ocrFont();
 
 private:

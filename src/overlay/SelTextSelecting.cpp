@@ -136,7 +136,7 @@ void SelTextSelecting::startRecognition()
     const QRectF selection = m_view.selection();
     const QImage picture = chrome ? chrome->cleanCrop() : QImage();
     if (picture.isNull() || !(selection.width() > 0)) {
-        m_view.showToast(QStringLiteral("无法识别文字：选区裁剪失败，请重试"));
+        m_view.showFailure(QStringLiteral("无法识别文字：选区裁剪失败，请重试"));
         return;
     }
     const SelTextGeometry geometry{selection, std::max(0.0001, picture.width() / selection.width())};
@@ -164,7 +164,7 @@ void SelTextSelecting::recognitionFinished(const OcrOutcome& outcome, const SelT
     const bool translationShown = m_view.translation().state() == SelInlineTranslation::State::done;
     if (!outcome.ok) {
         // Nothing is kept: the next turn of the mode tries again.
-        if (m_active && !translationShown) m_view.showToast(outcome.error);
+        if (m_active && !translationShown) m_view.showFailure(outcome.error);
         return;
     }
     m_original = layer;
@@ -299,7 +299,7 @@ void SelTextSelecting::copyText(const QString& text)
     platform::Clipboard* clipboard = platform::services().clipboard;
     if (clipboard) clipboard->setText(text);
     if (!clipboard || clipboard->text() != text) {
-        m_view.showToast(QStringLiteral("复制失败，请重试"));
+        m_view.showFailure(QStringLiteral("复制失败，请重试"));
         return;
     }
     m_view.showToast(copiedMessage(text));

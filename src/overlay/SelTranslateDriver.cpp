@@ -44,7 +44,8 @@ SelTranslateResult translateRecognised(const OcrOutcome& ocr, const QImage& imag
                               outcome.translatedJoined, nullptr};
     result.renderedImage.setDevicePixelRatio(1);
     if (cancel.isCancelled()) return {};
-    result.layer = std::make_shared<const SelTextLayer>(SelTextLayer::fromTranslation(outcome.drawn));
+    result.layer =
+        std::make_shared<const SelTextLayer>(SelTextLayer::fromTranslation(outcome.drawn, planned.job.baseImage));
     return result;
 }
 

@@ -113,6 +113,15 @@ void setAlpha(HUDButton* button, double a)
     applyLook(button);
 }
 
+void setEmphasized(HUDButton* button, bool emphasized)
+{
+    if (!button) return;
+    button->setProperty(kEmphasized, emphasized);
+    applyLook(button);
+}
+
+bool isEmphasized(const HUDButton* button) { return button && button->property(kEmphasized).toBool(); }
+
 double alpha(const HUDButton* button)
 {
     const QVariant a = button ? button->property(kAlpha) : QVariant();

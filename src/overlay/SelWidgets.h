@@ -29,6 +29,8 @@ QIcon icon(const QString& symbolName, const QColor& color);
 void setActive(HUDButton* button, bool active);
 void setAlpha(HUDButton* button, double alpha);
 double alpha(const HUDButton* button);
+void setEmphasized(HUDButton* button, bool emphasized);
+bool isEmphasized(const HUDButton* button);
 
 // Appends a separator with 8 points on each side to a row whose spacing is 4.
 void addSeparator(QHBoxLayout* row);

@@ -24,7 +24,8 @@ FileUseLock& FileUseLock::operator=(FileUseLock&& other) noexcept
 bool FileUseLock::tryLock(const QString& path)
 {
     unlock();
-    const int fd = ::open(path.toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC);
+    // The file itself, never what a link under its name leads to.
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) return false;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);

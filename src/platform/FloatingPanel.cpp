@@ -1,6 +1,7 @@
 #include "platform/FloatingPanel.h"
 
-#include "platform/FloatingWindows.h"
+#include "platform/WindowRoles.h"
+#include "platform/WindowShadow.h"
 #include "platform/WindowStacking.h"
 
 #include <QLayout>
@@ -8,12 +9,14 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace klipo::platform {
 
 namespace {
 Qt::WindowFlags flagsFor(PanelFocus focus)
 {
-    Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+    Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
     if (focus == PanelFocus::never) flags |= Qt::WindowDoesNotAcceptFocus;
     return flags;
 }
@@ -25,10 +28,12 @@ FloatingPanel::FloatingPanel(PanelFocus focus) : QWidget(nullptr, flagsFor(focus
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("KlipoVersa"));
+    applyWindowRole(this, WindowRole::floating);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    giveShadow(this, 0);
 }
 
 void FloatingPanel::setContentView(QWidget* content)
@@ -51,47 +56,52 @@ void FloatingPanel::fit()
     m_fitted = true;
 }
 
-void FloatingPanel::setCornerRadius(qreal radius)
-{
-    m_cornerRadius = radius;
-    updateShape();
-}
+void FloatingPanel::setCornerRadius(qreal radius) { giveShadow(this, radius); }
 
 PanelPlacement FloatingPanel::placeNear(const QRectF& rect, const QScreen* screen, bool insideAllowed)
 {
     if (!screen) return {};
     // Inside the area that task bars and docks leave free.
-    const PanelPlacement placement = placePanel(size(), rect, screen->availableGeometry(), insideAllowed);
-    if (placement.side != PanelSide::noRoom) move(placement.topLeft);
+    PanelPlacement placement = placePanel(innerGeometry(this).size(), rect, screen->availableGeometry(), insideAllowed);
+    if (placement.side == PanelSide::noRoom) return placement;
+    moveInner(this, placement.topLeft);
+    // Inside the rectangle its shadow covers the rows above it too.
+    if (placement.side == PanelSide::inside) placement.coveredBottom += contentsMargins().top();
     return placement;
-}
-
-void FloatingPanel::prepareFirstShow()
-{
-    if (m_shownOnce) return;
-    m_shownOnce = true;
-    showOnAllDesktops(this);
 }
 
 void FloatingPanel::orderFront()
 {
-    prepareFirstShow();
-    updateShape();
     show();
     raiseWithoutFocus(this);
 }
 
-void FloatingPanel::showAndFocus()
+void FloatingPanel::showAndFocus(std::optional<NativeWindowId> giveBackTo)
 {
     if (m_focus == PanelFocus::never) {
         orderFront();
         return;
     }
-    prepareFirstShow();
-    updateShape();
+    // The window the user was in, to get the keyboard back afterwards.
+    const std::optional<NativeWindowId> before = giveBackTo ? giveBackTo : windowFocus().activeWindow();
+    m_focusBefore = before && (!internalWinId() || *before != NativeWindowId(internalWinId())) ? before : std::nullopt;
     show();
     raise();
-    activateWindow();
+    activateOwnWindow(this);
+}
+
+void FloatingPanel::setVisible(bool visible)
+{
+    if (visible) {
+        QWidget::setVisible(true);
+        return;
+    }
+    const std::optional<NativeWindowId> before = std::exchange(m_focusBefore, std::nullopt);
+    // Unless the user has taken the keyboard elsewhere meanwhile; left to
+    // itself, the window manager may hand it to another window of ours.
+    const bool handBack = before && isVisible() && isActiveWindow();
+    QWidget::setVisible(false);
+    if (handBack) windowFocus().activateWindow(*before);
 }
 
 void FloatingPanel::mousePressEvent(QMouseEvent* event)
@@ -123,17 +133,6 @@ void FloatingPanel::mouseReleaseEvent(QMouseEvent* event)
         return;
     }
     QWidget::mouseReleaseEvent(event);
-}
-
-void FloatingPanel::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    updateShape();
-}
-
-void FloatingPanel::updateShape()
-{
-    if (m_cornerRadius > 0) shapeRoundedCorners(this, m_cornerRadius);
 }
 
 }  // namespace klipo::platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/PanelPlacement.h"
+#include "platform/WindowFocus.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -16,11 +17,14 @@ enum class PanelFocus {
 };
 
 // A small frameless window above all other windows and on every desktop,
-// listed in no task bar, whose whole content is one view. It is sized to the
-// view's size hint. Main thread only.
+// listed in no task bar, whose whole content is one view, with a shadow
+// (giveShadow). It is sized to the view's size hint; its size and place are
+// those of the view (innerGeometry). Main thread only.
 class FloatingPanel : public QWidget {
 public:
     explicit FloatingPanel(PanelFocus focus);
+
+    void setVisible(bool visible) override;
 
     // The panel's content (owned by the panel); call once, then fit().
     void setContentView(QWidget* content);
@@ -34,39 +38,36 @@ public:
     void setMovableByBackground(bool movable) { m_movable = movable; }
     bool isMovableByBackground() const { return m_movable; }
 
-    // Rounds the window's corners: without a compositor the corners are cut
-    // out of the window's shape so the desktop shows there
-    // (shapeRoundedCorners).
+    // The radius of the content's round corners, for the shadow and, without
+    // a compositor, the window's shape.
     void setCornerRadius(qreal radius);
 
     // Moves the panel next to a global rectangle on `screen` (placePanel),
     // inside the screen's available area; noRoom leaves it where it was.
+    // Inside the rectangle, the rows covered include those of its shadow.
     PanelPlacement placeNear(const QRectF& rect, const QScreen* screen, bool insideAllowed);
 
     // Shows the panel in front without taking the focus.
     void orderFront();
     // Shows it in front and gives it the keyboard (PanelFocus::onRequest;
-    // a panel that never takes the focus is only ordered front).
-    void showAndFocus();
+    // a panel that never takes the focus is only ordered front). When it is
+    // hidden with the keyboard, `giveBackTo` gets it back, by default the
+    // window that has it now.
+    void showAndFocus(std::optional<NativeWindowId> giveBackTo = std::nullopt);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void prepareFirstShow();
-    void updateShape();
-
     PanelFocus m_focus;
     QPointer<QWidget> m_content;
     bool m_movable = false;
     bool m_dragging = false;
-    bool m_shownOnce = false;
     bool m_fitted = false;
     QPoint m_dragOffset;
-    qreal m_cornerRadius = 0;
+    std::optional<NativeWindowId> m_focusBefore;  // while shown with the keyboard
 };
 
 }  // namespace klipo::platform

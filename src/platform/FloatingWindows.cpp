@@ -2,13 +2,16 @@
 
 #include "platform/x11/X11Basics.h"
 
+#include <xcb/xfixes.h>
+
 #include <QElapsedTimer>
+#include <QPoint>
 #include <QGuiApplication>
-#include <QPainterPath>
-#include <QRegion>
 #include <QThread>
 #include <QWidget>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 namespace klipo::platform {
@@ -34,6 +37,31 @@ int screenNumberOf(xcb_connection_t* connection, xcb_window_t root)
     return 0;
 }
 
+// A rectangle of logical points as device pixels of the window's screen,
+// grown to whole pixels.
+QRect nativeRect(const QWidget* window, const QRect& rect)
+{
+    const qreal ratio = window->devicePixelRatioF();
+    if (ratio == 1.0) return rect;
+    const QRectF scaled(rect.x() * ratio, rect.y() * ratio, rect.width() * ratio, rect.height() * ratio);
+    return scaled.toAlignedRect();
+}
+
+// Sets the input shape of an X window; an empty area gives the whole window
+// back its clicks.
+void shapeInput(xcb_connection_t* connection, xcb_window_t window, const QRect& area)
+{
+    xcb_xfixes_region_t region = XCB_NONE;  // none: the window's whole shape
+    if (!area.isEmpty()) {
+        const xcb_rectangle_t rectangle{int16_t(area.x()), int16_t(area.y()), uint16_t(area.width()),
+                                        uint16_t(area.height())};
+        region = xcb_generate_id(connection);
+        xcb_xfixes_create_region(connection, region, 1, &rectangle);
+    }
+    xcb_xfixes_set_window_shape_region(connection, window, XCB_SHAPE_SK_INPUT, 0, 0, region);
+    if (region != XCB_NONE) xcb_xfixes_destroy_region(connection, region);
+}
+
 std::optional<QMargins> readFrameExtents(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t extents)
 {
     const std::vector<uint32_t> v = x11::property32(connection, window, extents, XCB_ATOM_CARDINAL, 4);
@@ -43,6 +71,16 @@ std::optional<QMargins> readFrameExtents(xcb_connection_t* connection, xcb_windo
 }
 
 }  // namespace
+
+bool isMappedOnScreen(QWidget* window)
+{
+    xcb_connection_t* connection = qtConnection();
+    if (!connection || !window || !window->internalWinId()) return true;
+    const auto id = xcb_window_t(window->internalWinId());
+    auto attributes =
+        x11::reply(xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, id), nullptr));
+    return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+}
 
 std::optional<QMargins> askFrameExtents(QWidget* window, int waitMs)
 {
@@ -81,43 +119,52 @@ bool compositorRunning(const QWidget* window)
     return owner && owner->owner != XCB_WINDOW_NONE;
 }
 
-void shapeRoundedCorners(QWidget* window, qreal radius)
-{
-    if (!window) return;
-    if (radius <= 0 || compositorRunning(window)) {
-        window->clearMask();
-        return;
-    }
-    if (!qtConnection()) return;  // elsewhere nothing shows the corners black
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(window->rect()), radius, radius);
-    window->setMask(QRegion(shape.toFillPolygon().toPolygon()));
-}
-
-void showOnAllDesktops(QWidget* window)
+void setInputArea(QWidget* window, const QRect& area)
 {
     xcb_connection_t* connection = qtConnection();
-    if (!connection || !window || !window->isWindow()) return;
-    const bool mapped = window->isVisible();
-    const auto id = xcb_window_t(window->winId());
-    const xcb_window_t root = rootOf(connection, id);
-    const xcb_atom_t desktop = atom(connection, "_NET_WM_DESKTOP");
-    const xcb_atom_t state = atom(connection, "_NET_WM_STATE");
-    const xcb_atom_t sticky = atom(connection, "_NET_WM_STATE_STICKY");
-    if (root == XCB_WINDOW_NONE || desktop == XCB_ATOM_NONE || state == XCB_ATOM_NONE || sticky == XCB_ATOM_NONE)
-        return;
-    constexpr uint32_t allDesktops = 0xFFFFFFFF;
-    if (!mapped) {
-        // Read by the window manager when it takes the window on; Qt keeps
-        // states it does not manage itself when it shows the window.
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, desktop, XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
-        xcb_change_property(connection, XCB_PROP_MODE_APPEND, id, state, XCB_ATOM_ATOM, 32, 1, &sticky);
+    if (!connection || !window || !window->internalWinId()) return;
+    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(connection, &xcb_xfixes_id);
+    if (!xfixes || !xfixes->present) return;
+    // The X window counts device pixels.
+    const QRect native = area.isEmpty() ? QRect() : nativeRect(window, area);
+    const auto id = xcb_window_t(window->internalWinId());
+    shapeInput(connection, id, native);
+    // Window managers (openbox, xfwm4) put a frame of its size around the
+    // window that takes every click in it for itself: the frame gets the
+    // same area. A frame with a border of its own is left as it is.
+    auto own = x11::reply(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, id), nullptr));
+    xcb_window_t child = id;
+    QPoint offset;
+    for (int depth = 0; own && depth < 4; ++depth) {
+        auto tree = x11::reply(xcb_query_tree_reply(connection, xcb_query_tree(connection, child), nullptr));
+        if (!tree || tree->parent == XCB_WINDOW_NONE || tree->parent == tree->root) break;
+        auto placed = x11::reply(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, child), nullptr));
+        auto frame =
+            x11::reply(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, tree->parent), nullptr));
+        if (!placed || !frame || frame->width != own->width || frame->height != own->height) break;
+        offset += QPoint(placed->x + placed->border_width, placed->y + placed->border_width);
+        shapeInput(connection, tree->parent, native.translated(offset));
+        child = tree->parent;
+    }
+    xcb_flush(connection);
+}
+
+void setOwnFrameExtents(QWidget* window, const QMargins& extents)
+{
+    xcb_connection_t* connection = qtConnection();
+    if (!connection || !window || !window->internalWinId()) return;
+    const auto id = xcb_window_t(window->internalWinId());
+    const xcb_atom_t name = atom(connection, "_GTK_FRAME_EXTENTS");
+    if (name == XCB_ATOM_NONE) return;
+    if (extents.isNull()) {
+        xcb_delete_property(connection, id, name);
     } else {
-        // A managed window changes state through requests to the window manager.
-        constexpr uint32_t add = 1;
-        constexpr uint32_t normalSource = 1;
-        sendToRoot(connection, root, id, desktop, {allDesktops, normalSource});
-        sendToRoot(connection, root, id, state, {add, sticky, 0, normalSource});
+        const qreal ratio = window->devicePixelRatioF();
+        const auto pixels = [ratio](int points) { return uint32_t(std::max(0.0, std::ceil(points * ratio))); };
+        // left, right, top, bottom
+        const uint32_t values[4] = {pixels(extents.left()), pixels(extents.right()), pixels(extents.top()),
+                                    pixels(extents.bottom())};
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, name, XCB_ATOM_CARDINAL, 32, 4, values);
     }
     xcb_flush(connection);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMargins>
+#include <QRect>
 
 #include <optional>
 
@@ -8,11 +9,11 @@ class QWidget;
 
 namespace klipo::platform {
 
-// Asks the window manager to show a top-level window on every desktop
-// (EWMH sticky, desktop 0xFFFFFFFF). Best called just before the window is
-// first shown; a shown window is asked for through the window manager. Does
-// nothing outside X11.
-void showOnAllDesktops(QWidget* window);
+// Whether the window, which Qt takes for shown, really is on the screen:
+// false when another program unmapped or destroyed its native window, or the
+// window manager iconified it. True outside X11 and for windows without a
+// native window.
+bool isMappedOnScreen(QWidget* window);
 
 // The frame the window manager will put around a window not shown yet
 // (EWMH _NET_REQUEST_FRAME_EXTENTS), waiting at most `waitMs` for its
@@ -24,10 +25,18 @@ std::optional<QMargins> askFrameExtents(QWidget* window, int waitMs = 150);
 // lies behind a window. False outside X11.
 bool compositorRunning(const QWidget* window);
 
-// Round corners for a translucent window: without a compositor the corners
-// are cut out of the window's shape (they would show black); with one the
-// window keeps its whole shape and draws its own soft corners. Call on
-// every resize and before each showing (a compositor may have come or gone).
-void shapeRoundedCorners(QWidget* window, qreal radius);
+// Where a shown window takes clicks (its X input shape), in the window's own
+// coordinates: elsewhere they go to what lies below it. An empty area gives
+// the whole window back its clicks. A frame the window manager put around it
+// without a border of its own gets the same area: call again once the window
+// is framed. Does nothing outside X11 or before the window has a native
+// window.
+void setInputArea(QWidget* window, const QRect& area);
+
+// Tells the window manager which border of the window is drawn by the window
+// itself and is no part of what it shows (_GTK_FRAME_EXTENTS): managers that
+// read it keep only the rest on the screen and draw no shadow of their own.
+// None removes it. Same conditions as setInputArea.
+void setOwnFrameExtents(QWidget* window, const QMargins& extents);
 
 }  // namespace klipo::platform

@@ -1,10 +1,12 @@
 #include "platform/MenusOffScreen.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QHash>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 namespace klipo::platform {
@@ -13,8 +15,14 @@ namespace {
 
 // How long a closed menu may still be on the screen.
 constexpr qint64 kRecentMs = 1000;
-// Where more than this share of the menu's marks are on the screen, it still shows.
-constexpr double kStillShownShare = 0.5;
+// The menu is judged in squares of this many pixels of its picture: the
+// windows below repaint each in its own time, and a corner over a slow one
+// shows the menu while the rest is gone.
+constexpr int kTilePx = 16;
+constexpr int kSampleStepPx = 3;
+// A square is judged only with this many samples of each kind in it.
+constexpr int kFewestSamples = 2;
+constexpr int kCheckMs = 20;
 
 qint64 nowMs()
 {
@@ -30,6 +38,21 @@ QList<MenusOffScreen::Closed>& recentlyClosed()
 {
     static QList<MenusOffScreen::Closed> list;
     return list;
+}
+
+MenusOffScreen::ScreenPicture& screenPicture()
+{
+    static MenusOffScreen::ScreenPicture picture;
+    return picture;
+}
+
+QImage pictureOfScreen(const QRect& area)
+{
+    if (screenPicture()) return screenPicture()(area);
+    QScreen* screen = QGuiApplication::screenAt(area.center());
+    if (!screen) return {};
+    const QPoint offset = area.topLeft() - screen->geometry().topLeft();
+    return screen->grabWindow(0, offset.x(), offset.y(), area.width(), area.height()).toImage();
 }
 
 bool isMenu(const QObject* object)
@@ -57,43 +80,58 @@ protected:
 
 }  // namespace
 
-// The menu's drawn marks: its text, separators and frame, every sample that
-// is not its background. The background alone says little: the window below
-// is often as plain.
+// Samples of the menu's picture, each noted as one of its marks (text,
+// separators, frame: anything not its background) or as its background.
 MenusOffScreen::Marks MenusOffScreen::marksOf(const Closed& menu)
 {
     Marks marks{menu.rect, menu.look.size(), {}};
     if (menu.look.isNull()) return marks;
     const QImage look = menu.look.convertToFormat(QImage::Format_RGB32);
     QHash<QRgb, int> counts;
-    for (int y = 1; y < look.height(); y += 3)
-        for (int x = 1; x < look.width(); x += 3) ++counts[look.pixel(x, y)];
+    for (int y = 1; y < look.height(); y += kSampleStepPx)
+        for (int x = 1; x < look.width(); x += kSampleStepPx) ++counts[look.pixel(x, y)];
     QRgb background = 0;
     int most = 0;
     for (auto it = counts.cbegin(); it != counts.cend(); ++it)
         if (it.value() > most) most = it.value(), background = it.key();
-    for (int y = 1; y < look.height(); y += 3) {
-        for (int x = 1; x < look.width(); x += 3) {
+    for (int y = 1; y < look.height(); y += kSampleStepPx) {
+        for (int x = 1; x < look.width(); x += kSampleStepPx) {
             const QRgb colour = look.pixel(x, y);
-            if (colour != background) marks.samples.append({QPoint(x, y), colour});
+            marks.samples.append({QPoint(x, y), colour, colour != background});
         }
     }
     return marks;
 }
 
-// The share of the menu's marks that the screen still shows.
-double MenusOffScreen::shownShare(const Marks& menu)
+// Whether some square of the menu still shows on the screen: most of its
+// marks and most of its background are there as drawn. Either alone says
+// little: a dark desktop matches the menu's text, a plain page its background.
+bool MenusOffScreen::stillShown(const Marks& menu)
 {
-    QScreen* screen = QGuiApplication::screenAt(menu.rect.center());
-    if (!screen || menu.samples.isEmpty()) return 0;
-    const QPoint offset = menu.rect.topLeft() - screen->geometry().topLeft();
-    QImage shown = screen->grabWindow(0, offset.x(), offset.y(), menu.rect.width(), menu.rect.height()).toImage();
-    if (shown.isNull()) return 0;
+    if (menu.samples.isEmpty()) return false;
+    QImage shown = pictureOfScreen(menu.rect);
+    if (shown.isNull()) return false;
     shown = shown.convertToFormat(QImage::Format_RGB32).scaled(menu.size);
-    int same = 0;
-    for (const auto& [at, colour] : menu.samples) same += colour == shown.pixel(at);
-    return double(same) / menu.samples.size();
+    struct Tally {
+        int marks = 0, marksShown = 0, background = 0, backgroundShown = 0;
+    };
+    QHash<QPoint, Tally> squares;
+    for (const Sample& sample : menu.samples) {
+        Tally& square = squares[QPoint(sample.at.x() / kTilePx, sample.at.y() / kTilePx)];
+        const bool same = sample.colour == shown.pixel(sample.at);
+        if (sample.mark)
+            ++square.marks, square.marksShown += same;
+        else
+            ++square.background, square.backgroundShown += same;
+    }
+    for (const Tally& square : std::as_const(squares)) {
+        if (square.marks < kFewestSamples || square.background < kFewestSamples) continue;
+        if (2 * square.marksShown > square.marks && 2 * square.backgroundShown > square.background) return true;
+    }
+    return false;
 }
+
+void MenusOffScreen::setScreenPicture(ScreenPicture picture) { screenPicture() = std::move(picture); }
 
 void MenusOffScreen::watch()
 {
@@ -120,10 +158,36 @@ MenusOffScreen MenusOffScreen::closeAll()
     return menus;
 }
 
+void MenusOffScreen::whenGone(const std::shared_ptr<MenusOffScreen>& menus, QDeadlineTimer deadline,
+                              std::function<void()> then)
+{
+    if (menus->isEmpty() || menus->goneFromScreen() || deadline.hasExpired()) {
+        then();
+        return;
+    }
+    QTimer::singleShot(kCheckMs, qApp, [menus, deadline, then = std::move(then)]() mutable {
+        whenGone(menus, deadline, std::move(then));
+    });
+}
+
+void MenusOffScreen::closeAllThen(std::function<void()> then)
+{
+    auto menus = std::make_shared<MenusOffScreen>(closeAll());
+    if (menus->isEmpty()) {
+        then();
+        return;
+    }
+    // The first look comes after a turn of the event loop: our own windows
+    // under the menu repaint there.
+    QTimer::singleShot(0, qApp, [menus, then = std::move(then)]() mutable {
+        whenGone(menus, QDeadlineTimer(longestWaitMs), std::move(then));
+    });
+}
+
 bool MenusOffScreen::goneFromScreen() const
 {
     for (const Marks& menu : m_menus)
-        if (shownShare(menu) > kStillShownShare) return false;
+        if (stillShown(menu)) return false;
     return true;
 }
 

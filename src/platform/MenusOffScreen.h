@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QImage>
 #include <QList>
 #include <QRect>
 
+#include <functional>
+#include <memory>
 #include <utility>
 
 namespace klipo::platform {
@@ -22,6 +25,23 @@ public:
     bool isEmpty() const { return m_menus.isEmpty(); }
     // True once the screen no longer shows any of them where they were.
     bool goneFromScreen() const;
+    // What the screen shows in an area of the desktop (in points). The
+    // screen itself unless a test puts in its own pictures; empty: the
+    // screen again.
+    using ScreenPicture = std::function<QImage(const QRect& area)>;
+    static void setScreenPicture(ScreenPicture picture);
+
+    // The longest wait for the programs below a closed menu to repaint it away.
+    static constexpr int longestWaitMs = 600;
+    // Closes every open menu of ours and runs `then` on a later turn of the
+    // event loop once the screen shows none of them (or after longestWaitMs);
+    // at once when no menu of ours was shown in the last second. For a grab
+    // started from a menu item: the menu has just closed.
+    static void closeAllThen(std::function<void()> then);
+    // Runs `then` once the screen shows none of `menus`, or at the deadline
+    // (`then` runs at once when it can already).
+    static void whenGone(const std::shared_ptr<MenusOffScreen>& menus, QDeadlineTimer deadline,
+                         std::function<void()> then);
 
     struct Closed {
         QRect rect;   // on the desktop, in points
@@ -30,15 +50,20 @@ public:
     };
 
 private:
-    // Where a closed menu was and the samples of its picture that are not
-    // its background, where the screen is compared with it.
+    // A point of a closed menu's picture, where the screen is compared with it.
+    struct Sample {
+        QPoint at;
+        QRgb colour;
+        bool mark;  // drawn on the menu's background
+    };
+    // Where a closed menu was and samples of its picture.
     struct Marks {
         QRect rect;
         QSize size;  // of its picture
-        QList<std::pair<QPoint, QRgb>> samples;
+        QList<Sample> samples;
     };
     static Marks marksOf(const Closed& menu);
-    static double shownShare(const Marks& menu);
+    static bool stillShown(const Marks& menu);
 
     QList<Marks> m_menus;
 };

@@ -2,9 +2,13 @@
 
 #include "platform/WindowFocus.h"
 #include "platform/WindowStacking.h"
+#include "platform/overlay/OverlayDesktop.h"
 
 #include <QApplication>
+#include <QRegion>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace klipo::platform {
 
@@ -15,6 +19,11 @@ constexpr char kStaysInScreenshots[] = "klipoStaysInScreenshots";
 void HiddenOwnWindows::markStaysInScreenshots(QWidget* window) { window->setProperty(kStaysInScreenshots, true); }
 
 HiddenOwnWindows HiddenOwnWindows::hideAll(bool keepMarked)
+{
+    return hideWhere([](QWidget*) { return true; }, keepMarked);
+}
+
+HiddenOwnWindows HiddenOwnWindows::hideWhere(const std::function<bool(QWidget*)>& which, bool keepMarked)
 {
     HiddenOwnWindows hidden;
     // The window manager's word: Qt reports another program's window taking
@@ -27,6 +36,7 @@ HiddenOwnWindows HiddenOwnWindows::hideAll(bool keepMarked)
         if (type == Qt::Popup || type == Qt::ToolTip || type == Qt::Desktop) continue;
         // The tray icon lives inside the tray's own window: unmapped, the tray drops it.
         if (window->inherits("QSystemTrayIconSys")) continue;
+        if (!which(window)) continue;
         if (hidden.m_windows.isEmpty()) hidden.m_stack = managedWindowsBottomToTop();
         hidden.m_windows.append({window, window->pos(), quint32(window->internalWinId())});
         const bool focused = active && window->internalWinId() ? WId(*active) == window->internalWinId()
@@ -52,8 +62,11 @@ void HiddenOwnWindows::restore()
         if (handle) handle->setProperty("_q_showWithoutActivating", quiet);
     }
     restoreStacking();
-    // The focus was ours before the grab: give it back to the same window.
-    if (m_active) m_active->activateWindow();
+    // The focus was ours before the grab: give it back to the same window,
+    // asked as the user's own switch (an application's own request is
+    // refused by KWin and mutter, which then mark the window as demanding
+    // attention).
+    if (m_active) activateOwnWindow(m_active);
     m_windows.clear();
     m_active = nullptr;
 }
@@ -81,6 +94,48 @@ void HiddenOwnWindows::restoreStacking() const
             break;
         }
     }
+}
+
+OwnWindowsKeptOut::OwnWindowsKeptOut(const QRect& region, QList<QPointer<QWidget>> staying, QObject* parent)
+    : QObject(parent), m_region(region), m_staying(std::move(staying))
+{
+    m_timer.setInterval(100);
+    connect(&m_timer, &QTimer::timeout, this, [this] { check(); });
+    m_timer.start();
+}
+
+OwnWindowsKeptOut::~OwnWindowsKeptOut()
+{
+    // The last ones hidden first, each as deep in the stack as it was.
+    for (qsizetype i = m_hidden.size() - 1; i >= 0; --i) {
+        m_hidden[i].keepFocusAway();
+        m_hidden[i].restore();
+    }
+}
+
+bool OwnWindowsKeptOut::overRegion(QWidget* window, const QList<DesktopWindow>& frontToBack) const
+{
+    if (std::any_of(m_staying.begin(), m_staying.end(), [window](const QPointer<QWidget>& w) { return w == window; }))
+        return false;
+    QRegion seen(window->frameGeometry() & m_region);
+    if (seen.isEmpty()) return false;
+    // Where other programs' windows lie in front of it, it does not show:
+    // one hidden behind them stays where it is in the stack.
+    const qint64 self = overlayDesktop().ownProcessId();
+    for (const DesktopWindow& other : frontToBack) {
+        if (other.id == NativeWindowId(window->internalWinId())) return !seen.isEmpty();
+        if (!other.hidden && other.pid != self) seen -= other.frameRectPx;
+    }
+    return true;  // not among the managed windows: taken as shown
+}
+
+bool OwnWindowsKeptOut::check()
+{
+    const QList<DesktopWindow> frontToBack = overlayDesktop().windowsFrontToBack();
+    HiddenOwnWindows hidden = HiddenOwnWindows::hideWhere([&](QWidget* w) { return overRegion(w, frontToBack); }, true);
+    if (hidden.isEmpty()) return false;
+    m_hidden.append(std::move(hidden));
+    return true;
 }
 
 }  // namespace klipo::platform

@@ -1,11 +1,18 @@
 #pragma once
 
 #include <QList>
+#include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QRect>
+#include <QTimer>
 #include <QWidget>
 
+#include <functional>
+
 namespace klipo::platform {
+
+struct DesktopWindow;
 
 // Our windows taken off the screen for a screen grab (X11 cannot leave a
 // program's own windows out of it) and put back afterwards. Windows that go
@@ -17,6 +24,8 @@ public:
     // windows that never show on the screen aside). With keepMarked, windows
     // marked to stay in screenshots (pinned images) stay too.
     static HiddenOwnWindows hideAll(bool keepMarked = false);
+    // The same for the windows `which` picks.
+    static HiddenOwnWindows hideWhere(const std::function<bool(QWidget*)>& which, bool keepMarked = false);
 
     // Marks a window that the user puts on the screen to be captured with it.
     static void markStaysInScreenshots(QWidget* window);
@@ -41,8 +50,33 @@ private:
     void restoreStacking() const;
 
     QList<Entry> m_windows;
-    QList<quint32> m_stack;  // the managed windows bottom to top, before the hiding
+    QList<quint32> m_stack;      // the managed windows bottom to top, before the hiding
     QPointer<QWidget> m_active;  // the one that had the focus, if any
+};
+
+// Our windows kept out of a region of the screen while it is captured for a
+// while (a long screenshot, a recording): those over it are hidden at every
+// check(), which runs every 100 ms (also ones that come over it later), and
+// all come back when this ends. Windows that other programs' windows cover
+// there stay; so do the capture's own windows (its frame, its bars, the
+// toast, which keeps out by itself) and pinned images.
+class OwnWindowsKeptOut : public QObject {
+public:
+    // `region`: global, in the coordinates of the windows' geometry.
+    OwnWindowsKeptOut(const QRect& region, QList<QPointer<QWidget>> staying, QObject* parent = nullptr);
+    ~OwnWindowsKeptOut() override;
+
+    // Hides those over the region now; true when one had to go.
+    bool check();
+    void alsoStaying(QWidget* window) { m_staying.append(window); }
+
+private:
+    bool overRegion(QWidget* window, const QList<DesktopWindow>& frontToBack) const;
+
+    QRect m_region;
+    QList<QPointer<QWidget>> m_staying;
+    QList<HiddenOwnWindows> m_hidden;
+    QTimer m_timer;
 };
 
 }  // namespace klipo::platform

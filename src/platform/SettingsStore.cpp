@@ -1,6 +1,7 @@
 #include "platform/SettingsStore.h"
 
 #include "platform/SafeFile.h"
+#include "platform/SafeFileLeftovers.h"
 #include "platform/StorageAlerts.h"
 
 #include <QDateTime>
@@ -9,6 +10,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStandardPaths>
+
+#include <sys/stat.h>
 
 namespace klipo::platform {
 
@@ -23,6 +26,18 @@ QString defaultPath()
     if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.config");
     return base + QStringLiteral("/KlipoVersa/defaults.json");
 }
+// Where the settings are written: the file itself, or, when its name is a
+// link to a file (settings kept with other dotfiles), the file the link
+// leads to, replaced in its own folder the way editors do, so the link
+// stays. A link that leads nowhere is left alone.
+QString writeTarget(const QString& path)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    const QString resolved = QFileInfo(path).canonicalFilePath();
+    return resolved.isEmpty() ? path : resolved;
+}
+
 }  // namespace
 
 SettingsStore& SettingsStore::shared()
@@ -38,8 +53,14 @@ SettingsStore::SettingsStore(QString filePath, QObject* parent) : QObject(parent
 
 void SettingsStore::load()
 {
+    // What a write cut short by a crash left beside the file.
+    const QFileInfo target(writeTarget(m_path));
+    safefile::removeLeftoverTemporaries(target.absolutePath(),
+                                        [name = target.fileName()](const QString& of) { return of == name; });
+
     QHash<QString, QJsonValue> values;
     bool blocked = false;
+    bool damaged = false;
     const safefile::ReadResult read = safefile::readFile(m_path, kMaxFileBytes);
     if (read.status != safefile::ReadStatus::Missing) {
         QString problem = read.error;
@@ -54,6 +75,7 @@ void SettingsStore::load()
             }
         }
         if (!problem.isEmpty()) {
+            damaged = true;
             // Keep the file for the user instead of overwriting it with the next change.
             const QString stamp = QFileInfo(m_path).fileName() + QStringLiteral(".corrupt-") +
                                   QString::number(QDateTime::currentSecsSinceEpoch());
@@ -70,6 +92,7 @@ void SettingsStore::load()
     QMutexLocker lock(&m_mutex);
     m_values = std::move(values);
     m_writeBlocked = blocked;
+    m_recoveredFromDamage = damaged;
 }
 
 void SettingsStore::reload() { load(); }
@@ -153,6 +176,12 @@ bool SettingsStore::lastWriteFailed() const
     return m_writeFailed;
 }
 
+bool SettingsStore::recoveredFromDamage() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_recoveredFromDamage;
+}
+
 bool SettingsStore::save() const
 {
     QMutexLocker lock(&m_mutex);
@@ -160,7 +189,12 @@ bool SettingsStore::save() const
     if (!m_writeBlocked) {
         QJsonObject object;
         for (auto it = m_values.begin(); it != m_values.end(); ++it) object.insert(it.key(), it.value());
-        written = safefile::writeFile(m_path, QJsonDocument(object).toJson(QJsonDocument::Indented), 0600);
+        const QString target = writeTarget(m_path);
+        // A linked file keeps the permissions the user gave it.
+        mode_t mode = 0600;
+        struct stat st {};
+        if (target != m_path && ::stat(QFile::encodeName(target).constData(), &st) == 0) mode = st.st_mode & 0777;
+        written = safefile::writeFile(target, QJsonDocument(object).toJson(QJsonDocument::Indented), mode);
     }
     m_writeFailed = !written;
     if (!written) storagealerts::reportNotSaved(settingsWhat(), written.error);

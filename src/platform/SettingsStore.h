@@ -45,6 +45,10 @@ public:
 
     // True when the last write failed (disk full, read-only folder ...).
     bool lastWriteFailed() const;
+    // True when the last load found a file that could not be used (it was
+    // moved aside, or is kept and not written over): the values that were in
+    // it are lost, and readers see their defaults in their place.
+    bool recoveredFromDamage() const;
 
     // Re-reads the file (used after another process or a test changed it).
     void reload();
@@ -69,6 +73,7 @@ private:
     // A file was there that could neither be read nor moved aside: writing
     // would destroy it.
     bool m_writeBlocked = false;
+    bool m_recoveredFromDamage = false;
 };
 
 }  // namespace klipo::platform

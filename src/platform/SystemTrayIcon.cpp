@@ -1,28 +1,64 @@
 #include "platform/SystemTrayIcon.h"
 
+#include "platform/TrayHostWatcher.h"
+
+#include <QMenu>
 #include <QSystemTrayIcon>
 
 namespace klipo::platform {
 
-SystemTrayIcon::SystemTrayIcon(QObject* parent) : TrayIcon(parent), m_icon(new QSystemTrayIcon(this))
+SystemTrayIcon::SystemTrayIcon(QObject* parent) : TrayIcon(parent), m_hosts(new TrayHostWatcher(this))
 {
-    connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger) Q_EMIT activated();
+    connect(m_hosts, &TrayHostWatcher::hostAppeared, this, [this] {
+        if (m_shown) makeIcon();
     });
 }
 
-bool SystemTrayIcon::isAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+SystemTrayIcon::~SystemTrayIcon() = default;
 
-void SystemTrayIcon::setIcon(const QIcon& icon) { m_icon->setIcon(icon); }
+// Asked of the desktop itself: Qt's own answer is fixed at its first question.
+bool SystemTrayIcon::isAvailable() const { return m_hosts->hostRunning(); }
 
-void SystemTrayIcon::setToolTip(const QString& text) { m_icon->setToolTip(text); }
+void SystemTrayIcon::setIcon(const QIcon& icon)
+{
+    m_image = icon;
+    if (m_icon) m_icon->setIcon(icon);
+}
 
-void SystemTrayIcon::setMenu(QMenu* menu) { m_icon->setContextMenu(menu); }
+void SystemTrayIcon::setToolTip(const QString& text)
+{
+    m_toolTip = text;
+    if (m_icon) m_icon->setToolTip(text);
+}
 
-void SystemTrayIcon::show() { m_icon->show(); }
+void SystemTrayIcon::setMenu(QMenu* menu)
+{
+    m_menu = menu;
+    if (m_icon) m_icon->setContextMenu(menu);
+}
 
-bool SystemTrayIcon::isVisible() const { return m_icon->isVisible(); }
+void SystemTrayIcon::show()
+{
+    m_shown = true;
+    if (!m_icon && m_hosts->hostRunning()) makeIcon();
+}
 
-QRect SystemTrayIcon::geometry() const { return m_icon->geometry(); }
+bool SystemTrayIcon::isVisible() const { return m_icon && m_icon->isVisible(); }
+
+QRect SystemTrayIcon::geometry() const { return m_icon ? m_icon->geometry() : QRect(); }
+
+void SystemTrayIcon::makeIcon()
+{
+    // A new icon registers with the tray that runs now; the old one may
+    // still belong to a tray that went.
+    delete m_icon;
+    m_icon = new QSystemTrayIcon(m_image, this);
+    m_icon->setToolTip(m_toolTip);
+    if (m_menu) m_icon->setContextMenu(m_menu);
+    connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger) Q_EMIT activated();
+    });
+    m_icon->show();
+}
 
 }  // namespace klipo::platform

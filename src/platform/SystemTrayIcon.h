@@ -2,17 +2,25 @@
 
 #include "platform/TrayIcon.h"
 
+#include <QPointer>
+
 class QSystemTrayIcon;
 
 namespace klipo::platform {
 
+class TrayHostWatcher;
+
 // The tray icon through QSystemTrayIcon (needs a tray host such as a panel's
 // notification area). A left click emits activated(); the menu opens on the
-// context click.
+// context click. The icon is made once a tray host runs, and made again
+// whenever one appears later (a panel started after the program, or
+// restarted): Qt chooses between the StatusNotifier and XEmbed trays once,
+// when the first icon is made, and does not look for a tray that comes later.
 class SystemTrayIcon final : public TrayIcon {
     Q_OBJECT
 public:
     explicit SystemTrayIcon(QObject* parent = nullptr);
+    ~SystemTrayIcon() override;
 
     bool isAvailable() const override;
     void setIcon(const QIcon& icon) override;
@@ -25,7 +33,14 @@ public:
     QRect geometry() const;
 
 private:
-    QSystemTrayIcon* m_icon;
+    void makeIcon();
+
+    TrayHostWatcher* m_hosts;
+    QSystemTrayIcon* m_icon = nullptr;
+    QIcon m_image;
+    QString m_toolTip;
+    QPointer<QMenu> m_menu;
+    bool m_shown = false;
 };
 
 }  // namespace klipo::platform

@@ -4,6 +4,8 @@
 
 #include <optional>
 
+class QWidget;
+
 namespace klipo::platform {
 
 using NativeWindowId = quint32;
@@ -22,5 +24,10 @@ public:
 
 // The session's (EWMH _NET_ACTIVE_WINDOW on X11; elsewhere it knows none).
 WindowFocus& windowFocus();
+
+// Gives one of our shown windows the focus as the user's own switch would:
+// KWin and mutter refuse a program's own request when the user is busy
+// elsewhere and mark the window as demanding attention instead.
+void activateOwnWindow(QWidget* window);
 
 }  // namespace klipo::platform

@@ -35,12 +35,20 @@ QMargins marginsBetween(const QRect& frame, const QRect& inner)
             frame.bottom() - inner.bottom()};
 }
 
+// Where a window manager may put a window other than asked without it
+// counting as misplaced (decorations it did not tell of before).
+constexpr int kPlacementTolerance = 40;
+
 // Once the window is shown and framed, moves it inside the area if the frame
 // it got does not fit there after all (a window manager that did not answer,
-// or answered for other decorations). Goes away after one check.
+// or answered for other decorations), and back to where it was asked for if
+// the window manager placed it by its own rule (openbox now and then puts a
+// window at the screen's top-left corner on its first showing). Goes away
+// after one check.
 class FramedCheck final : public QObject {
 public:
-    FramedCheck(QWidget* window, const QRect& area) : QObject(window), m_window(window), m_area(area)
+    FramedCheck(QWidget* window, const QRect& intended, const QRect& area)
+        : QObject(window), m_window(window), m_intended(intended), m_area(area)
     {
         setObjectName(QLatin1String(kFramedCheckName));
         window->installEventFilter(this);
@@ -71,12 +79,15 @@ private:
             return;
         }
         const QRect frame = m_window->frameGeometry();
-        const QRect inside = keptInside(frame, m_area);
+        QRect inside = keptInside(frame, m_area);
+        if ((frame.topLeft() - m_intended.topLeft()).manhattanLength() > kPlacementTolerance)
+            inside = keptInside(QRect(m_intended.topLeft(), frame.size()), m_area);
         if (inside != frame) m_window->move(inside.topLeft());
         deleteLater();
     }
 
     QPointer<QWidget> m_window;
+    QRect m_intended;
     QRect m_area;
     bool m_started = false;
     int m_waited = 0;
@@ -123,7 +134,7 @@ void moveInside(QWidget* window, QPoint frameTopLeft, const QRect& area)
     if (hasNoFrame(window)) return;
     const QString checkName = QLatin1String(kFramedCheckName);
     for (QObject* earlier : window->findChildren<QObject*>(checkName, Qt::FindDirectChildrenOnly)) delete earlier;
-    new FramedCheck(window, area);
+    new FramedCheck(window, frame, area);
 }
 
 }  // namespace klipo::platform

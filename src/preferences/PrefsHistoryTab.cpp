@@ -6,6 +6,7 @@
 #include "app/SettingsReading.h"
 #include "platform/NotificationCenter.h"
 #include "platform/SettingsStore.h"
+#include "stores/HistoryLimit.h"
 #include "stores/HistoryStore.h"
 #include "stores/VocabularyStore.h"
 
@@ -64,10 +65,25 @@ PrefsHistoryTab::PrefsHistoryTab(QWidget* parent) : PrefsForm::Page(parent)
     // Only a stored whole number that is one of the choices selects one.
     const int stored = SettingsReading::integer(platform::SettingsStore::shared(), SettingsKey::historyLimit, 300);
     m_limit->setCurrentIndex(m_limit->findData(stored));
-    connect(m_limit, &QComboBox::activated, this,
-            [this](int index) { PrefsForm::store(SettingsKey::historyLimit, m_limit->itemData(index).toInt()); });
+    connect(m_limit, &QComboBox::activated, this, [this](int index) {
+        PrefsForm::store(SettingsKey::historyLimit, m_limit->itemData(index).toInt());
+        confirmLimit();  // chosen here
+    });
     saving->addRow(QStringLiteral("保留条数："), m_limit);
     m_limitLabel = saving->form()->labelForField(m_limit);
+    // A limit that came from a backup or a reset settings file waits for the user.
+    m_unconfirmed = new QWidget(saving);
+    auto* unconfirmedRow = new QHBoxLayout(m_unconfirmed);
+    unconfirmedRow->setContentsMargins(0, 0, 0, 0);
+    auto* unconfirmedText = PrefsForm::note(
+        QStringLiteral("这个条数来自备份或恢复的默认设置，尚未在本机确认；确认前不会自动删除旧记录。"), m_unconfirmed);
+    PrefsForm::setTextColor(unconfirmedText, PrefsForm::warningColor());
+    m_confirmLimit = new QPushButton(QStringLiteral("确认保留条数"), m_unconfirmed);
+    connect(m_confirmLimit, &QPushButton::clicked, this, &PrefsHistoryTab::confirmLimit);
+    unconfirmedRow->addWidget(unconfirmedText, 1);
+    unconfirmedRow->addWidget(m_confirmLimit);
+    saving->addRow(m_unconfirmed);
+    m_savingForm = saving->form();
     saving->addNote(QStringLiteral("超出条数后会自动删掉最旧的记录及其图片。关闭开关后不再写入任何图片与文字。"));
 
     PrefsForm::Section* search = addSection(QStringLiteral("搜索"));
@@ -100,8 +116,14 @@ PrefsHistoryTab::PrefsHistoryTab(QWidget* parent) : PrefsForm::Page(parent)
 
     platform::NotificationCenter::shared().observe(HistoryStore::didChangeNotification, this,
                                                    [this](const QVariantMap&) { refreshSize(); });
+    connect(&platform::SettingsStore::shared(), &platform::SettingsStore::valueChanged, this,
+            [this](const QString& key) {
+                if (key == historylimit::kUnconfirmedKey) refreshEnabled();
+            });
     refreshEnabled();
 }
+
+void PrefsHistoryTab::confirmLimit() { historylimit::setConfirmed(platform::SettingsStore::shared(), true); }
 
 void PrefsHistoryTab::showEvent(QShowEvent* event)
 {
@@ -115,6 +137,9 @@ void PrefsHistoryTab::refreshEnabled()
     m_limit->setEnabled(on);
     if (m_limitLabel) m_limitLabel->setEnabled(on);
     m_indexText->setEnabled(on);
+    // The whole row goes, with its spacing, while nothing waits for the user.
+    m_savingForm->setRowVisible(m_unconfirmed, !historylimit::isConfirmed(platform::SettingsStore::shared()));
+    m_confirmLimit->setEnabled(on);
 }
 
 void PrefsHistoryTab::refreshSize()

@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QPushButton;
 
@@ -25,6 +26,8 @@ public:
     static std::function<bool(QWidget* parent)>& clearConfirmation();
 
     void refreshSize();
+    // The user agrees to the history limit shown, which may then trim.
+    void confirmLimit();
     // Removes every history record with its images and every word of the book.
     void clearAll();
 
@@ -34,6 +37,8 @@ public:
     QLabel* sizeLabel() const { return m_size; }
     QPushButton* refreshButton() const { return m_refresh; }
     QPushButton* clearButton() const { return m_clear; }
+    QWidget* unconfirmedLimitRow() const { return m_unconfirmed; }
+    QPushButton* confirmLimitButton() const { return m_confirmLimit; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -44,6 +49,9 @@ private:
     QCheckBox* m_saveHistory;
     QComboBox* m_limit;
     QWidget* m_limitLabel = nullptr;
+    QWidget* m_unconfirmed = nullptr;
+    QFormLayout* m_savingForm = nullptr;
+    QPushButton* m_confirmLimit = nullptr;
     QCheckBox* m_indexText;
     QLabel* m_size;
     QPushButton* m_refresh;

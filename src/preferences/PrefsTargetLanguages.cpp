@@ -3,6 +3,8 @@
 #include "app/Settings.h"
 #include "platform/text/ApertiumTranslator.h"
 
+#include <QHash>
+
 namespace klipo::PrefsTargetLanguages {
 
 namespace {
@@ -12,12 +14,25 @@ bool isCjk(const QString& code)
     return code.startsWith(QLatin1String("zh")) || code == QLatin1String("ja") || code == QLatin1String("ko");
 }
 
-// The five the program names go by their own names; the others by their Chinese ones.
+// Every language goes by its own name, as the five the program names do
+// ("English", "日本語"): "Español", "Deutsch". A code without one keeps its
+// Chinese name.
 QString displayName(const QString& code)
 {
     for (const Settings::LanguageOption& option : Settings::supportedLanguages())
         if (option.code == code) return option.name;
-    return platform::chineseLanguageName(code);
+    static const QHash<QString, QString> ownNames{
+        {"es", "Español"},       {"fr", "Français"},   {"de", "Deutsch"},        {"it", "Italiano"},
+        {"pt", "Português"},     {"ca", "Català"},     {"gl", "Galego"},         {"nl", "Nederlands"},
+        {"af", "Afrikaans"},     {"ru", "Русский"},    {"uk", "Українська"},     {"be", "Беларуская"},
+        {"bg", "Български"},     {"mk", "Македонски"}, {"sh", "Srpskohrvatski"}, {"sl", "Slovenščina"},
+        {"pl", "Polski"},        {"ro", "Română"},     {"eo", "Esperanto"},      {"eu", "Euskara"},
+        {"oc", "Occitan"},       {"an", "Aragonés"},   {"ast", "Asturianu"},     {"sc", "Sardu"},
+        {"br", "Brezhoneg"},     {"da", "Dansk"},      {"no", "Norsk"},          {"nb", "Norsk bokmål"},
+        {"nn", "Norsk nynorsk"}, {"sv", "Svenska"},    {"is", "Íslenska"},       {"id", "Bahasa Indonesia"},
+        {"ms", "Bahasa Melayu"}, {"hi", "हिन्दी"},      {"ur", "اردو"},
+    };
+    return ownNames.value(code, platform::chineseLanguageName(code));
 }
 
 // A Debian pack that translates into `target` from some language, if any.

@@ -16,7 +16,7 @@ namespace klipo::PrefsTargetLanguages {
 
 struct Choice {
     QString code;           // stored under "targetLanguage"
-    QString name;           // the five in their own language, others in Chinese
+    QString name;           // in its own language ("Español")
     QStringList sources;    // languages translated into it here (codes), empty when none
     QString reason;         // why it cannot be reached here; empty when it can
     QString label() const;  // the picker's item text

@@ -1,11 +1,17 @@
 #include "preferences/SettingsWindow.h"
 
 #include "platform/WindowPlacement.h"
+#include "preferences/PrefsCaptureTab.h"
 #include "preferences/SettingsView.h"
 
+#include <QComboBox>
 #include <QCursor>
+#include <QEvent>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
+#include <QScrollArea>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -13,7 +19,33 @@ namespace klipo {
 
 namespace {
 constexpr QSize kWindowSize(560, 520);
-}
+
+// Opens a picker's list once its window is active: a list opened before the
+// window manager has placed and focused the window would close at once.
+class OpenWhenActive final : public QObject {
+public:
+    OpenWhenActive(QWidget* window, QComboBox* picker) : QObject(window), m_picker(picker)
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::WindowActivate) {
+            QTimer::singleShot(0, m_picker, [picker = m_picker] {
+                if (picker) picker->showPopup();
+            });
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QPointer<QComboBox> m_picker;
+};
+
+}  // namespace
 
 SettingsWindowController& SettingsWindowController::shared()
 {
@@ -45,6 +77,22 @@ void SettingsWindowController::show()
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
+}
+
+void SettingsWindowController::showTargetLanguagePicker()
+{
+    show();
+    m_view->setSection(PrefsSection::capture);
+    auto* tab = dynamic_cast<PrefsCaptureTab*>(m_view->content());
+    QComboBox* picker = tab ? tab->targetLanguagePicker() : nullptr;
+    if (!picker) return;
+    for (QWidget* up = picker->parentWidget(); up; up = up->parentWidget())
+        if (auto* area = qobject_cast<QScrollArea*>(up)) area->ensureWidgetVisible(picker);
+    picker->setFocus(Qt::OtherFocusReason);
+    if (m_window->isActiveWindow())
+        picker->showPopup();
+    else
+        new OpenWhenActive(m_window, picker);
 }
 
 }  // namespace klipo

@@ -14,6 +14,10 @@ public:
     static SettingsWindowController& shared();
 
     void show();
+    // Shows the capture section with the target-language picker's list open
+    // (once the window is active): the way out of a target language that
+    // cannot be translated into.
+    void showTargetLanguagePicker();
 
     QWidget* window() const { return m_window; }
     SettingsView* view() const { return m_view; }

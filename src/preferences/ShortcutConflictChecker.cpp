@@ -7,7 +7,6 @@
 #include "platform/hotkeys/HotKeyService.h"
 
 #include <QHash>
-#include <QSet>
 
 #include <optional>
 
@@ -23,13 +22,6 @@ namespace M = platform::StoredModifier;
 constexpr qint64 kRealModifiers = M::control | M::option | M::command;
 // Shortcuts are compared on these; Fn and lock keys never take part.
 constexpr qint64 kCompared = kRealModifiers | M::shift;
-
-const QSet<qint64>& functionKeyCodes()
-{
-    static const QSet<qint64> codes{122, 120, 99, 118, 96, 97, 98, 100, 101, 109,
-                                    103, 111, 105, 107, 113, 106, 64, 79, 80, 90};
-    return codes;
-}
 
 // Commands nearly every application binds to Ctrl plus the key.
 const QHash<qint64, QString>& commonMenuCommands()
@@ -172,21 +164,34 @@ const GS::Name* nameFor(const QString& rawName)
     return nullptr;
 }
 
+std::optional<QString> titleFor(const QString& rawName)
+{
+    for (const PrefsShortcutRegistry::Item& item : PrefsShortcutRegistry::items())
+        if (item.name == rawName) return item.title;
+    return std::nullopt;
+}
+
 static std::optional<QString> checkWith(const GS::Shortcut& shortcut, const std::optional<GS::Name>& excluding,
                                  DesktopReading& desktop)
 {
     const QString d = shortcut.description();
     const qint64 modifiers = shortcut.carbonModifiers;
 
-    if (!(modifiers & kRealModifiers) && !functionKeyCodes().contains(shortcut.carbonKeyCode)) {
+    if (!(modifiers & kRealModifiers) && !shortcut.keyStandsAlone()) {
         const QString lead = (modifiers & M::shift) ? QStringLiteral(" 只带 Shift 修饰键。") : QStringLiteral(" 没有修饰键。");
         return d + lead +
                QStringLiteral("全局快捷键会抢在所有应用之前响应，你在任何输入框里按这个键都会误触发截图，"
                               "所以本应用不会注册它。请至少加上 Ctrl、Alt 或 Super。");
     }
 
-    if (const std::optional<QString> other = duplicatedInApp(shortcut, excluding))
+    if (const std::optional<QString> other = duplicatedInApp(shortcut, excluding)) {
+        // A press runs only one of them: say which.
+        const std::optional<QString> runner = GS::nameRunBy(shortcut);
+        if (const std::optional<QString> title = runner ? titleFor(*runner) : std::nullopt)
+            return d +
+                   QStringLiteral(" 与本应用的「%1」重复，按下时只会执行「%2」。请改用别的组合。").arg(*other, *title);
         return d + QStringLiteral(" 与本应用的「%1」重复，两者只会有一个生效。请改用别的组合。").arg(*other);
+    }
 
     if (std::optional<QString> system = systemConflict(d, shortcut, excluding, desktop)) return system;
 

@@ -39,5 +39,8 @@ QList<Conflict> allConflicts();
 // The Name behind a shortcut item's raw name; null for a name the program
 // does not have.
 const GlobalShortcuts::Name* nameFor(const QString& rawName);
+// The title a shortcut item is shown with ("截图翻译"); none for a raw name
+// that is no item.
+std::optional<QString> titleFor(const QString& rawName);
 
 }  // namespace klipo::ShortcutConflictChecker

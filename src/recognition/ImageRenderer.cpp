@@ -2,6 +2,7 @@
 
 #include "recognition/TextUnits.h"
 
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
@@ -10,7 +11,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
+#include <tuple>
 
 namespace klipo::ImageRenderer {
 
@@ -55,6 +58,11 @@ QRectF unionOf(const std::vector<TextLine>& lines)
     return all;
 }
 
+bool allMonospaced(const std::vector<TextLine>& lines)
+{
+    return !lines.empty() && std::all_of(lines.begin(), lines.end(), [](const TextLine& l) { return l.monospaced; });
+}
+
 // layoutFragments before lines with an empty piece are dropped (the renderer
 // still patches those lines).
 std::vector<LayoutFragment> allFragments(const std::vector<TextLine>& lines, const QString& translated)
@@ -63,19 +71,21 @@ std::vector<LayoutFragment> allFragments(const std::vector<TextLine>& lines, con
     int ideographs = 0;
     for (char32_t c : translated.toUcs4()) ideographs += isIdeographic(c);
     const int chars = int(graphemes(translated).size());
-    if (lines.size() == 1 || 2 * ideographs < chars) return {{unionOf(lines), translated, lines.size() > 1}};
+    if (lines.size() == 1 || 2 * ideographs < chars)
+        return {{unionOf(lines), translated, lines.size() > 1, allMonospaced(lines)}};
 
     std::vector<qreal> widths;
     for (const TextLine& l : lines) widths.push_back(l.rect.width());
     const std::vector<QString> pieces = splitProportionally(translated, widths);
     std::vector<LayoutFragment> fragments;
-    for (size_t i = 0; i < lines.size(); ++i) fragments.push_back({lines[i].rect, pieces[i], false});
+    for (size_t i = 0; i < lines.size(); ++i)
+        fragments.push_back({lines[i].rect, pieces[i], false, lines[i].monospaced});
     return fragments;
 }
 
-QSizeF measure(const QString& text, qreal size, bool wraps, qreal width)
+QSizeF measure(const QString& text, qreal size, bool wraps, qreal width, bool monospaced)
 {
-    const QFont font = fontOfSize(size);
+    const QFont font = fontOfSize(size, monospaced);
     if (!wraps) {
         const QFontMetricsF metrics(font, &measuringDevice());
         return {metrics.horizontalAdvance(text), metrics.height()};
@@ -167,18 +177,24 @@ struct Laid {
 
 Laid lay(const LayoutFragment& f)
 {
+    // The size of the fragment's style when it has one, else the largest that fits.
+    auto sized = [&](const QRectF& rect, bool wraps) {
+        if (f.fontSize > 0)
+            return FittedSize{f.fontSize, measure(f.text, f.fontSize, wraps, rect.width(), f.monospaced)};
+        return fittedFontSize(f.text, rect, wraps, f.monospaced);
+    };
     Laid laid;
     if (f.wraps) {
         const QRectF inner = f.rect.adjusted(1, 0, -1, 0);
-        const FittedSize fit = fittedFontSize(f.text, inner, true);
-        laid.font = fontOfSize(fit.fontSize);
+        const FittedSize fit = sized(inner, true);
+        laid.font = fontOfSize(fit.fontSize, f.monospaced);
         laid.layout = wrappedLayout(f.text, laid.font, inner.width());
         laid.box = QRectF(inner.x(), inner.center().y() - fit.measured.height() * 0.5, inner.width(),
                           fit.measured.height());
         return laid;
     }
-    const FittedSize fit = fittedFontSize(f.text, f.rect, false);
-    laid.font = fontOfSize(fit.fontSize);
+    const FittedSize fit = sized(f.rect, false);
+    laid.font = fontOfSize(fit.fontSize, f.monospaced);
     const qreal textHeight = std::min(f.rect.height(), fit.measured.height());
     laid.box = QRectF(f.rect.x(), f.rect.center().y() - textHeight * 0.5, f.rect.width(), textHeight);
     laid.layout = oneLineLayout(f.text, laid.font);
@@ -187,6 +203,128 @@ Laid lay(const LayoutFragment& f)
         laid.drawnText =
             QFontMetricsF(laid.font, &measuringDevice()).elidedText(f.text, Qt::ElideRight, f.rect.width());
     return laid;
+}
+
+// How far right of a line the picture holds nothing but the line's
+// background (within a tolerance), keeping half a line's height clear of the
+// next ink: room a translation longer than its source may run on into.
+qreal freeRightEdge(const QImage& rgb, const QRectF& rect, const QColor& background)
+{
+    if (rgb.isNull()) return rect.right();
+    const QRectF r = flipped(rect, rgb.height());
+    const int top = std::clamp(int(std::floor(r.top())), 0, rgb.height() - 1);
+    const int bottom = std::clamp(int(std::ceil(r.bottom())) - 1, top, rgb.height() - 1);
+    const int from = int(std::ceil(rect.right())) + 2;
+    const int limit = std::min(rgb.width(), from + int(rect.height() * 40));
+    constexpr int kTolerance = 40;
+    auto differs = [&](QRgb c) {
+        return std::abs(qRed(c) - background.red()) > kTolerance ||
+               std::abs(qGreen(c) - background.green()) > kTolerance ||
+               std::abs(qBlue(c) - background.blue()) > kTolerance;
+    };
+    int x = from;
+    bool ink = false;
+    for (; x < limit && !ink; ++x) {
+        for (int y = top; y <= bottom && !ink; ++y)
+            ink = differs(reinterpret_cast<const QRgb*>(rgb.constScanLine(y))[x]);
+    }
+    if (ink) x -= 1 + int(rect.height() * 0.5);
+    return std::max(rect.right(), qreal(std::min(x, rgb.width())));
+}
+
+// The height a line's box would have were its text to reach from the
+// ascenders down to the descenders: a box is tight around the ink, so a line
+// of only small letters ("su nuevo cauce.") is half as high as one of the
+// same style with capitals and descenders.
+qreal nominalHeight(const TextLine& line)
+{
+    static const QString tall = QStringLiteral("bdfhklt0123456789/()[]{}|!?#%&@");
+    static const QString deep = QStringLiteral("gjpqy,;()[]{}|_");
+    bool ascends = false;
+    bool descends = false;
+    for (const QChar c : line.text) {
+        if (c.unicode() >= 0x2E80) return line.rect.height();  // CJK fills the line
+        ascends = ascends || c.isUpper() || tall.contains(c) || (c.isLetter() && c.unicode() >= 0xC0);
+        descends = descends || deep.contains(c);
+    }
+    // Shares of the full height measured on read lines (proportional faces at 12-24 px).
+    const qreal share = ascends && descends ? 1.0 : ascends ? 0.85 : descends ? 0.65 : 0.5;
+    return line.rect.height() / share;
+}
+
+qreal medianOf(std::vector<qreal> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// layoutPicture, with the empty pieces kept when asked (the renderer patches
+// their lines too).
+std::vector<std::vector<LayoutFragment>> pictureFragments(const QImage& base, const std::vector<RenderBlock>& blocks,
+                                                          bool keepEmpty)
+{
+    const QImage rgb = base.isNull() ? QImage() : base.convertToFormat(QImage::Format_RGB32);
+    std::vector<std::vector<LayoutFragment>> out(blocks.size());
+    struct Styled {
+        LayoutFragment* fragment;
+        qreal height;  // of its source lines, from ascenders to descenders
+    };
+    std::vector<Styled> all;
+    for (size_t b = 0; b < blocks.size(); ++b) {
+        const std::vector<TextLine>& lines = blocks[b].lines;
+        out[b] = allFragments(lines, blocks[b].translated);
+        std::vector<qreal> heights;
+        for (const TextLine& l : lines) heights.push_back(nominalHeight(l));
+        for (size_t i = 0; i < out[b].size(); ++i) {
+            if (out[b][i].text.isEmpty()) continue;
+            all.push_back(
+                {&out[b][i], out[b][i].wraps ? medianOf(heights) : heights[out[b].size() == lines.size() ? i : 0]});
+        }
+    }
+
+    // Styles: monospaced or not, lines within 15 % of one height. A style's
+    // size is the one its lines' height holds; a fragment that does not fit
+    // it (even with the room beside a one-line fragment) is drawn smaller.
+    std::sort(all.begin(), all.end(), [](const Styled& a, const Styled& b) {
+        return std::tie(a.fragment->monospaced, a.height) < std::tie(b.fragment->monospaced, b.height);
+    });
+    for (size_t from = 0; from < all.size();) {
+        const bool monospaced = all[from].fragment->monospaced;
+        size_t to = from + 1;
+        while (to < all.size() && all[to].fragment->monospaced == monospaced &&
+               all[to].height <= all[from].height * 1.15)
+            ++to;
+        std::vector<qreal> heights;
+        for (size_t i = from; i < to; ++i) heights.push_back(all[i].height);
+        const qreal height = medianOf(heights);
+        const qreal style =
+            fittedFontSize(QStringLiteral("Ág"), QRectF(0, 0, kUnboundedLineWidth, height), false, monospaced).fontSize;
+        for (size_t i = from; i < to; ++i) {
+            LayoutFragment& f = *all[i].fragment;
+            if (f.wraps) {
+                f.fontSize =
+                    std::min(style, fittedFontSize(f.text, f.rect.adjusted(1, 0, -1, 0), true, monospaced).fontSize);
+                continue;
+            }
+            // A one-line fragment gets its style's full line, and the room
+            // beside it when its text is longer than its source.
+            if (height > f.rect.height())
+                f.rect.adjust(0, -(height - f.rect.height()) / 2, 0, (height - f.rect.height()) / 2);
+            qreal needed = measure(f.text, style, false, 0, monospaced).width() + 1;
+            if (needed > f.rect.width() && !rgb.isNull())
+                f.rect.setRight(
+                    std::min(freeRightEdge(rgb, f.rect, backgroundColor(base, f.rect).color), f.rect.left() + needed));
+            f.fontSize = std::min(style, fittedFontSize(f.text, f.rect, false, monospaced).fontSize);
+        }
+        from = to;
+    }
+
+    if (!keepEmpty)
+        for (auto& fragments : out)
+            fragments.erase(std::remove_if(fragments.begin(), fragments.end(),
+                                           [](const LayoutFragment& f) { return f.text.isEmpty(); }),
+                            fragments.end());
+    return out;
 }
 
 void drawLaid(QPainter& painter, const DrawItem& item, const Laid& laid, qreal imageHeight)
@@ -206,10 +344,17 @@ void drawLaid(QPainter& painter, const DrawItem& item, const Laid& laid, qreal i
 
 }  // namespace
 
-QFont fontOfSize(qreal size)
+QFont fontOfSize(qreal size, bool monospaced)
 {
-    QFont font = QGuiApplication::font();
-    font.setFamilies({font.family(), QStringLiteral("WenQuanYi Micro Hei")});
+    QFont font = monospaced ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : QGuiApplication::font();
+    if (monospaced) {
+        font.setStyleHint(QFont::Monospace);
+        font.setFixedPitch(true);
+        font.setFamilies({font.family(), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono"),
+                          QStringLiteral("WenQuanYi Micro Hei Mono"), QStringLiteral("WenQuanYi Micro Hei")});
+    } else {
+        font.setFamilies({font.family(), QStringLiteral("WenQuanYi Micro Hei")});
+    }
     font.setPointSizeF(std::max<qreal>(size, 1));
     font.setWeight(QFont::Medium);
     return font;
@@ -259,20 +404,25 @@ std::vector<LayoutFragment> layoutFragments(const std::vector<TextLine>& lines, 
     return fragments;
 }
 
-FittedSize fittedFontSize(const QString& text, const QRectF& rect, bool wraps)
+std::vector<std::vector<LayoutFragment>> layoutPicture(const QImage& base, const std::vector<RenderBlock>& blocks)
+{
+    return pictureFragments(base, blocks, false);
+}
+
+FittedSize fittedFontSize(const QString& text, const QRectF& rect, bool wraps, bool monospaced)
 {
     qreal hi = std::min(std::max(1.2 * rect.height(), kMinFontSize), kMaxFontSize);
     auto fits = [&](const QSizeF& size) {
         return size.height() <= rect.height() && (wraps || size.width() <= rect.width() + 0.5);
     };
-    const QSizeF atMin = measure(text, kMinFontSize, wraps, rect.width());
+    const QSizeF atMin = measure(text, kMinFontSize, wraps, rect.width(), monospaced);
     if (!fits(atMin) || hi - kMinFontSize <= 0.5) return {kMinFontSize, atMin};
 
     FittedSize best{kMinFontSize, atMin};
     qreal lo = kMinFontSize;
     while (hi - lo > 0.5) {
         const qreal mid = (lo + hi) * 0.5;
-        const QSizeF size = measure(text, mid, wraps, rect.width());
+        const QSizeF size = measure(text, mid, wraps, rect.width(), monospaced);
         if (fits(size)) {
             lo = mid;
             best = {mid, size};
@@ -364,12 +514,13 @@ QImage render(const QImage& base, const std::vector<RenderBlock>& blocks, qreal 
 
     // Every item's colours come from the untouched base.
     std::vector<DrawItem> items;
-    for (const RenderBlock& block : blocks) {
-        if (block.translated.isEmpty()) continue;
-        for (const LayoutFragment& f : allFragments(block.lines, block.translated)) {
+    std::vector<LayoutFragment> fragments;
+    for (std::vector<LayoutFragment>& ofBlock : pictureFragments(base, blocks, true)) {
+        for (LayoutFragment& f : ofBlock) {
             const SampledColor bg = backgroundColor(base, f.rect);
             items.push_back({f.rect, f.text, f.wraps, bg.color, bg.luminance > 0.55 ? QColor(Qt::black)
                                                                                     : QColor(Qt::white)});
+            fragments.push_back(std::move(f));
         }
     }
 
@@ -385,9 +536,9 @@ QImage render(const QImage& base, const std::vector<RenderBlock>& blocks, qreal 
             painter.setBrush(item.background);
             painter.drawRoundedRect(flipped(patch, h), 4, 4);
         }
-        for (const DrawItem& item : items) {
-            if (item.text.isEmpty()) continue;
-            drawLaid(painter, item, lay({item.rect, item.text, item.wraps}), h);
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (items[i].text.isEmpty()) continue;
+            drawLaid(painter, items[i], lay(fragments[i]), h);
         }
     }
 

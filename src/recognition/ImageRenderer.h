@@ -27,7 +27,9 @@ struct RenderBlock {
 struct LayoutFragment {
     QRectF rect;
     QString text;
-    bool wraps = false;  // may wrap onto several lines inside rect
+    bool wraps = false;       // may wrap onto several lines inside rect
+    bool monospaced = false;  // its source is a terminal's or code's: drawn in a monospaced face
+    qreal fontSize = 0;       // the size its style is drawn at; 0: the largest that fits
 };
 
 struct FittedSize {
@@ -51,6 +53,15 @@ QImage render(const QImage& base, const std::vector<RenderBlock>& blocks, qreal 
 // proportion to the line widths, lines whose piece is empty left out.
 std::vector<LayoutFragment> layoutFragments(const std::vector<TextLine>& lines, const QString& translated);
 
+// Where the translations of a whole picture go, block by block: the
+// fragments of layoutFragments(), every fragment of one style (lines of
+// about the same height, from ascenders to descenders, monospaced or not) at
+// the one font size most of them fit; a one-line fragment too long for its
+// line runs on into the empty background to the right of it (when `base` is
+// given) rather than shrink, and only one that does not fit even so is drawn
+// smaller.
+std::vector<std::vector<LayoutFragment>> layoutPicture(const QImage& base, const std::vector<RenderBlock>& blocks);
+
 // Cuts the text into one piece per weight, in proportion; closing
 // punctuation that would start a piece moves to the end of the previous one;
 // pieces are trimmed of spaces and tabs and may be empty.
@@ -58,14 +69,15 @@ std::vector<QString> splitProportionally(const QString& text, const std::vector<
 
 // The largest font size from 6 up (within half a pixel) at which the text
 // fits the rectangle, with the size it then measures.
-FittedSize fittedFontSize(const QString& text, const QRectF& rect, bool wraps);
+FittedSize fittedFontSize(const QString& text, const QRectF& rect, bool wraps, bool monospaced = false);
 
 // The background around a text rectangle: per channel the median of six 3×3
 // samples just left and right of it; white when none can be taken.
 SampledColor backgroundColor(const QImage& image, const QRectF& rect);
 
-// The drawing font of a size in pixels (medium weight, CJK-capable).
-QFont fontOfSize(qreal size);
+// The drawing font of a size in pixels (medium weight, CJK-capable),
+// monospaced for a terminal's or code's text.
+QFont fontOfSize(qreal size, bool monospaced = false);
 
 // One line of translated text as the renderer draws it: its characters,
 // where every character boundary lies and the box of the line.

@@ -30,6 +30,8 @@ OcrOutcome toOutcome(const platform::RecognitionOutcome& result, int width, int 
         line.text = recognized.text;
         line.rect = flipped(QRectF(recognized.box), height);
         line.confidence = std::clamp(double(recognized.confidence) / 100.0, 0.0, 1.0);
+        line.monospaced = recognized.monospaced;
+        line.region = recognized.region;
         if (wordAnchors) line.anchors = computeAnchors(recognized, width, height);
         lines.push_back(std::move(line));
     }

@@ -2,6 +2,8 @@
 
 #include "platform/text/ApertiumPairs.h"
 #include "recognition/ResultTranslationRun.h"
+#include "recognition/TargetLanguageReach.h"
+#include "recognition/TranslationPlanner.h"
 
 #include <QRegularExpression>
 
@@ -11,11 +13,10 @@ namespace klipo {
 
 std::vector<TextBlock> ResultModel::translatableBlocks(const std::vector<TextBlock>& blocks)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral("[\\p{Latin}\\p{Greek}\\p{Cyrillic}]{2,}|[\\p{Han}\\p{Hiragana}\\p{Katakana}\\p{Hangul}]{2,}"));
+    // Paths, commands, code and numbers are not counted: a terminal's
+    // listing holds nothing to translate.
     std::vector<TextBlock> kept;
-    std::copy_if(blocks.begin(), blocks.end(), std::back_inserter(kept),
-                 [](const TextBlock& block) { return pattern.match(block.text).hasMatch(); });
+    std::copy_if(blocks.begin(), blocks.end(), std::back_inserter(kept), TranslationPlanner::hasLanguage);
     return kept;
 }
 
@@ -39,8 +40,9 @@ QString ResultModel::alreadyInTargetStatus(const QString& target)
 {
     // Simplified and Traditional Chinese count as one language when planning.
     const QString code = platform::pairLanguageCode(target);
-    const QString name = code.startsWith(QLatin1String("zh")) ? QStringLiteral("中文")
-                                                               : platform::chineseLanguageName(code);
+    const QString name = code.startsWith(QLatin1String("zh"))
+                             ? QStringLiteral("中文")
+                             : platform::languageNameOr(code, QStringLiteral("目标语言"));
     return QStringLiteral("画面中的文字已是") + name;
 }
 
@@ -49,6 +51,7 @@ void ResultModel::reset(const QImage& image, std::optional<qreal> displayScale,
 {
     m_baseImage = image;
     m_translatedJoined.clear();
+    m_offersTargetLanguageChange = false;
     if (displayScale && *displayScale > 0) m_displayScale = *displayScale;
     else m_displayScale = mainScreen ? mainScreen->devicePixelRatio : 2.0;
     if (!(m_displayScale > 0)) m_displayScale = 2.0;
@@ -63,6 +66,7 @@ std::optional<TranslationJob> ResultModel::start(const QImage& image, const std:
                                                  const std::optional<platform::ScreenInfo>& mainScreen)
 {
     reset(image, displayScale, mainScreen);
+    m_target = target;
     ResultTranslationRun::Planned planned = ResultTranslationRun::plan(m_baseImage, blocks, m_displayScale, target);
     m_blocks = planned.kind == ResultTranslationRun::Planned::Kind::alreadyInTarget ? translatableBlocks(blocks)
                                                                                        : planned.job.blocks;
@@ -104,6 +108,10 @@ void ResultModel::finish(const TranslationRunOutcome& outcome)
         m_status.clear();
     } else {
         m_status = outcome.failure;
+        if (const std::optional<QString> note = TargetLanguageReach::unreachableNote(m_target)) {
+            m_status += QLatin1Char('\n') + *note;
+            m_offersTargetLanguageChange = true;
+        }
     }
     Q_EMIT changed();
 }

@@ -64,13 +64,16 @@ public:
     bool isTranslating() const { return m_isTranslating; }
     const QString& status() const { return m_status; }
     const QString& translatedJoined() const { return m_translatedJoined; }
+    // The run failed because no pack translates into the target language:
+    // the status says so and the panel offers the way to another one.
+    bool offersTargetLanguageChange() const { return m_offersTargetLanguageChange; }
     const QImage& baseImage() const { return m_baseImage; }
     const std::vector<TextBlock>& blocks() const { return m_blocks; }
     qreal displayScale() const { return m_displayScale; }
 
     // The paragraphs worth translating: those with two letters in a row of an
     // alphabet (Latin, Greek, Cyrillic) or two characters in a row of Chinese,
-    // Japanese or Korean script.
+    // Japanese or Korean script, outside paths, commands, code and numbers.
     static std::vector<TextBlock> translatableBlocks(const std::vector<TextBlock>& blocks);
 
     // The size in points at which a capture fits 85 % of the main screen's
@@ -97,6 +100,8 @@ private:
     std::vector<TextBlock> m_blocks;
     QString m_translatedJoined;
     qreal m_displayScale = 2.0;
+    QString m_target;
+    bool m_offersTargetLanguageChange = false;
 };
 
 }  // namespace klipo

@@ -2,15 +2,18 @@
 
 #include "app/CaptureHUDController.h"
 #include "app/Settings.h"
+#include "platform/DockAreas.h"
 #include "platform/FileDialogs.h"
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
+#include "platform/WindowFocus.h"
 #include "platform/WindowPlacement.h"
 #include "platform/WindowStacking.h"
 #include "recognition/OCRService.h"
 #include "recognition/ResultActions.h"
 #include "recognition/ResultModel.h"
 #include "recognition/ResultTranslationRun.h"
+#include "recognition/TargetLanguageReach.h"
 #include "recognition/TranslationHistory.h"
 
 #include <QCoreApplication>
@@ -137,9 +140,11 @@ void ResultPanelController::saveToHistory(const TranslationRunOutcome& outcome)
 
 void ResultPanelController::createPanel()
 {
-    // A floating tool window that never takes focus from the user's window.
-    auto* panel = new QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint);
-    panel->setAttribute(Qt::WA_ShowWithoutActivating);
+    // A window of its own (a tool window would be hidden by KWin whenever
+    // another program is active) that takes the keyboard when it shows (Esc
+    // closes it) and is not kept above other windows: the preferences, the
+    // image viewer or a file dialog opened while it shows come in front of it.
+    auto* panel = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     panel->setAttribute(Qt::WA_QuitOnClose, false);
     panel->setWindowTitle(QStringLiteral("KlipoVersa"));
     auto* layout = new QVBoxLayout(panel);
@@ -147,7 +152,10 @@ void ResultPanelController::createPanel()
     m_view = new ResultView(*m_model, panel);
     layout->addWidget(m_view);
     connect(m_view, &ResultView::actionTriggered, this, &ResultPanelController::perform);
-    // Once the user has clicked into the panel, Esc closes it.
+    connect(m_view, &ResultView::targetLanguageChangeRequested, panel, [panel] {
+        panel->close();
+        TargetLanguageReach::openPicker();
+    });
     auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), panel);
     connect(close, &QShortcut::activated, panel, &QWidget::close);
     panel->installEventFilter(this);
@@ -169,15 +177,13 @@ void ResultPanelController::revealPanel()
     m_panel->resize(size);
     positionNearPointer();
     m_panel->show();
-    // Above every window, a focused full-screen one included, without taking
-    // the focus from the window the user works in.
-    platform::raiseWithoutFocus(m_panel);
+    m_panel->raise();
+    // In front with the keyboard, a focused full-screen window's included:
+    // the user reads it and closes it with Esc.
+    platform::activateOwnWindow(m_panel);
     // The window manager adds its frame only once the panel is shown: place
     // it again with the real frame so no edge ends up off the screen.
-    QTimer::singleShot(kFrameSettleMs, m_panel, [this] {
-        positionNearPointer();
-        platform::raiseWithoutFocus(m_panel);
-    });
+    QTimer::singleShot(kFrameSettleMs, m_panel, [this] { positionNearPointer(); });
 }
 
 void ResultPanelController::positionNearPointer()
@@ -195,8 +201,10 @@ void ResultPanelController::positionNearPointer()
     if (!screen) screen = metrics->primaryScreen();
     if (!screen) return;
     const QSize frame = platform::expectedFrameSize(m_panel);
-    platform::moveInside(m_panel, originNearPointer(pointer, frame, screen->availableGeometry),
-                         screen->availableGeometry);
+    // Clear of the docks along the edges too, those that reserve no room
+    // (a tray host): the panel must not hide the tray.
+    const QRect area = platform::clearOfDocks(screen->geometry, screen->availableGeometry);
+    platform::moveInside(m_panel, originNearPointer(pointer, frame, area), area);
 }
 
 bool ResultPanelController::hideForCapture()

@@ -38,6 +38,9 @@ QString failureStatus(const QString& message)
     return QStringLiteral("翻译失败：") + (message.isEmpty() ? QStringLiteral("翻译引擎出错") : message);
 }
 
+// The same words in the same order, whatever the spaces between them.
+bool sameText(const QString& a, const QString& b) { return a.simplified() == b.simplified(); }
+
 }  // namespace
 
 std::vector<QString> placeResponses(const std::vector<platform::TranslationResponse>& responses, size_t blockCount)
@@ -85,7 +88,12 @@ TranslationRunOutcome run(const TranslationJob& job, const platform::CancelToken
 
     std::vector<platform::TranslationRequest> requests;
     requests.reserve(job.blocks.size());
-    for (size_t i = 0; i < job.blocks.size(); ++i) requests.push_back({job.blocks[i].text, QString::number(i)});
+    for (size_t i = 0; i < job.blocks.size(); ++i) {
+        platform::TranslationRequest request{job.blocks[i].text, QString::number(i), {}};
+        for (const LiteralPieces::Piece& piece : TranslationPlanner::literalPieces(job.blocks[i]))
+            request.kept.push_back({piece.start, piece.length});
+        requests.push_back(std::move(request));
+    }
     const platform::TranslationOutcome answered = service.translate(requests, source, job.target, cancel);
     if (answered.kind == platform::TranslationOutcome::Kind::Cancelled || cancel.isCancelled())
         return {TranslationRunOutcome::Kind::Cancelled};
@@ -98,10 +106,13 @@ TranslationRunOutcome run(const TranslationJob& job, const platform::CancelToken
     for (size_t i = 0; i < job.blocks.size(); ++i) {
         original << job.blocks[i].text;
         if (outcome.translations[i].isEmpty()) continue;
-        outcome.drawn.push_back({job.blocks[i].lines, outcome.translations[i]});
         joined << outcome.translations[i];
+        // A translation that reads as its source (names, commands, words the
+        // pack does not know) leaves the picture as it is.
+        if (!sameText(outcome.translations[i], job.blocks[i].text))
+            outcome.drawn.push_back({job.blocks[i].lines, outcome.translations[i]});
     }
-    if (outcome.drawn.empty()) return TranslationRunOutcome::failed(failureStatus(QStringLiteral("没有得到任何译文")));
+    if (joined.isEmpty()) return TranslationRunOutcome::failed(failureStatus(QStringLiteral("没有得到任何译文")));
     if (cancel.isCancelled()) return {TranslationRunOutcome::Kind::Cancelled};
 
     outcome.kind = TranslationRunOutcome::Kind::Translated;

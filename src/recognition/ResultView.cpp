@@ -2,12 +2,14 @@
 
 #include "recognition/ResultIcons.h"
 #include "recognition/ResultModel.h"
+#include "recognition/TargetLanguageReach.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -36,11 +38,17 @@ public:
         m_text->setWordWrap(true);
         m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
         layout->addWidget(m_text);
+        m_wayOut = new QPushButton(TargetLanguageReach::wayOutTitle, this);
+        m_wayOut->hide();
+        layout->addWidget(m_wayOut, 0, Qt::AlignHCenter);
     }
 
-    void configure(bool busy, const QString& text)
+    QPushButton* wayOut() const { return m_wayOut; }
+
+    void configure(bool busy, const QString& text, bool offerWayOut)
     {
         m_busy->setVisible(busy);
+        m_wayOut->setVisible(offerWayOut);
         m_text->setVisible(!text.isEmpty());
         m_text->setText(text);
         // A wrapping label asks for little width: give it its longest line, within reason.
@@ -68,6 +76,7 @@ protected:
 private:
     QProgressBar* m_busy = nullptr;
     QLabel* m_text = nullptr;
+    QPushButton* m_wayOut = nullptr;
 };
 
 // The picture, as large as the area allows with its proportions kept, in a
@@ -81,13 +90,13 @@ public:
         m_card->hide();
     }
 
-    void configure(const QImage& image, bool busy, const QString& status)
+    void configure(const QImage& image, bool busy, const QString& status, bool offerWayOut)
     {
         m_image = image;
         const bool showCard = busy || !status.isEmpty();
         m_card->setVisible(showCard);
         if (showCard) {
-            m_card->configure(busy, status);
+            m_card->configure(busy, status, offerWayOut);
             placeCard();
         }
         update();
@@ -161,16 +170,21 @@ ResultView::ResultView(ResultModel& model, QWidget* parent) : QWidget(parent), m
     row->addStretch(1);
     layout->addLayout(row);
 
+    // After the action buttons in the keyboard's order: the first of them takes the keyboard.
+    QWidget::setTabOrder(button(Action::pin), m_imageArea->card()->wayOut());
+    connect(m_imageArea->card()->wayOut(), &QPushButton::clicked, this, &ResultView::targetLanguageChangeRequested);
     connect(&m_model, &ResultModel::changed, this, &ResultView::refresh);
     refresh();
 }
 
 QWidget* ResultView::statusCard() const { return m_imageArea->card(); }
 QString ResultView::statusText() const { return m_imageArea->card()->text(); }
+QPushButton* ResultView::targetLanguageButton() const { return m_imageArea->card()->wayOut(); }
 
 void ResultView::refresh()
 {
-    m_imageArea->configure(m_model.displayImage(), m_model.isTranslating(), m_model.status());
+    m_imageArea->configure(m_model.displayImage(), m_model.isTranslating(), m_model.status(),
+                           m_model.offersTargetLanguageChange() && TargetLanguageReach::canOpenPicker());
     const bool imageActions = !m_model.displayImage().isNull() && !m_model.isTranslating();
     for (const Action action : {Action::copyImage, Action::saveImage, Action::enlarge, Action::pin})
         button(action)->setEnabled(imageActions);

@@ -6,6 +6,7 @@
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 class QToolButton;
 
 namespace klipo {
@@ -29,9 +30,12 @@ public:
     // The status card, visible or not, and its text.
     QWidget* statusCard() const;
     QString statusText() const;
+    // "更改目标语言" on the status card, shown when the model offers it.
+    QPushButton* targetLanguageButton() const;
 
 Q_SIGNALS:
     void actionTriggered(klipo::ResultView::Action action);
+    void targetLanguageChangeRequested();
 
 private:
     void refresh();

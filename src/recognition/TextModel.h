@@ -27,6 +27,8 @@ struct TextLine {
     QRectF rect;
     std::optional<std::vector<TextAnchor>> anchors;  // only when asked for and at least one run qualified
     double confidence = 1;                           // how sure the engine is of the text, 0 to 1
+    bool monospaced = false;                         // of a terminal or of code
+    int region = -1;  // the part of the page it stands in (a column of one window), -1 when not known
 };
 
 // One paragraph: its lines (top line first), their joined text, and the union

@@ -1,6 +1,7 @@
 #include "recognition/TranslationHistory.h"
 
 #include "app/Settings.h"
+#include "recognition/VocabularySource.h"
 #include "stores/HistoryStore.h"
 #include "stores/VocabularyStore.h"
 
@@ -21,9 +22,11 @@ bool save(const QImage& translated, const QImage& original, const QString& origi
             // answers on its own thread): nothing may start any more.
             if (!QCoreApplication::instance()) return;
             if (record) {
+                // The book collects English words: only the text recognised as English goes in.
                 VocabularyStore* vocabulary = &VocabularyStore::shared();
                 QThreadPool::globalInstance()->start([vocabulary, originalText, recordID = record->idText()] {
-                    vocabulary->ingest({originalText}, recordID, QDateTime::currentDateTime());
+                    const QString english = VocabularySource::englishPart(originalText);
+                    if (!english.isEmpty()) vocabulary->ingest({english}, recordID, QDateTime::currentDateTime());
                 });
             }
             if (done) done(record.has_value());

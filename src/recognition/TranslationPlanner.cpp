@@ -6,10 +6,12 @@
 
 #include <QChar>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStringList>
 
 #include <algorithm>
+#include <map>
 
 namespace klipo::TranslationPlanner {
 
@@ -93,6 +95,22 @@ QString primarySubtag(const QString& code)
 
 }  // namespace
 
+std::vector<LiteralPieces::Piece> literalPieces(const TextBlock& block)
+{
+    const bool monospaced = !block.lines.empty() && std::all_of(block.lines.begin(), block.lines.end(),
+                                                                [](const TextLine& l) { return l.monospaced; });
+    return LiteralPieces::find(block.text, monospaced);
+}
+
+QString languageText(const TextBlock& block) { return LiteralPieces::languageOnly(block.text, literalPieces(block)); }
+
+bool hasLanguage(const TextBlock& block)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("[\\p{Latin}\\p{Greek}\\p{Cyrillic}]{2,}|[\\p{Han}\\p{Hiragana}\\p{Katakana}\\p{Hangul}]{2,}"));
+    return pattern.match(languageText(block)).hasMatch();
+}
+
 bool sameLanguage(const QString& a, const QString& b)
 {
     if (a.startsWith(QLatin1String("zh")) && b.startsWith(QLatin1String("zh"))) return true;
@@ -175,18 +193,29 @@ std::optional<QString> detectLanguage(const QString& text, const platform::Langu
 
 Plan plan(const std::vector<TextBlock>& blocks, const QString& targetCode, const platform::LanguageDetector* detector)
 {
-    // Each block's own language, where the stop words or the recogniser name
-    // one (stop words first in Latin text, as for the whole text: on a short
-    // line the recogniser takes Spanish for English). A block that neither
-    // can name (a lone word: a window title, a button) goes with the language
-    // of the rest of the picture: a title over text that is already in the
-    // target language needs no translation either. With nothing else to go by
-    // it is translated. Chinese targets go by the writing system.
+    // Only language is looked at: paths, commands, code and numbers say
+    // nothing of it (a listing's "drwxr-xr-x" is no language at all), and a
+    // block of nothing else is not translated. Each block's own language, where
+    // the stop words or the recogniser name one (stop words first in Latin
+    // text, as for the whole text: on a short line the recogniser takes
+    // Spanish for English). A block that neither can name (a lone word: a
+    // window title, a button) goes with the blocks of its part of the page, a
+    // terminal's line with the terminal's others; without any, with the rest
+    // of the picture: a title over text that is already in the target
+    // language needs no translation either. With nothing else to go by it is
+    // translated. Chinese targets go by the writing system.
     const bool byScript = targetCode.startsWith(QLatin1String("zh"));
+    std::vector<QString> texts(blocks.size());
+    std::vector<char> language(blocks.size());
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        texts[i] = languageText(blocks[i]);
+        language[i] = hasLanguage(blocks[i]);
+    }
     std::vector<QString> named(blocks.size());
     QStringList namedTexts;
     for (size_t i = 0; !byScript && i < blocks.size(); ++i) {
-        const QString& text = blocks[i].text;
+        if (!language[i]) continue;
+        const QString& text = texts[i];
         if (isMostlyLatin(text)) named[i] = stopwordVote(text).value_or(QString());
         if (named[i].isEmpty()) {
             named[i] = detectorOr(detector).detect(text).dominant;
@@ -200,23 +229,42 @@ Plan plan(const std::vector<TextBlock>& blocks, const QString& targetCode, const
     std::optional<QString> rest;
     if (!namedTexts.isEmpty()) rest = detectLanguage(namedTexts.join(QLatin1Char('\n')), detector);
 
+    // The language most letters of the named blocks of a part of the page are in.
+    auto languageOfRegion = [&](int region) -> std::optional<QString> {
+        if (region < 0) return std::nullopt;
+        std::map<QString, qsizetype> letters;
+        for (size_t j = 0; j < blocks.size(); ++j) {
+            if (named[j].isEmpty() || blocks[j].lines.empty() || blocks[j].lines.front().region != region) continue;
+            letters[named[j]] += std::count_if(texts[j].begin(), texts[j].end(), [](QChar c) { return c.isLetter(); });
+        }
+        const auto most = std::max_element(letters.begin(), letters.end(),
+                                           [](const auto& a, const auto& b) { return a.second < b.second; });
+        if (most == letters.end()) return std::nullopt;
+        return most->first;
+    };
+
     Plan result;
-    QStringList texts;
+    QStringList kept;
     for (size_t i = 0; i < blocks.size(); ++i) {
         const TextBlock& block = blocks[i];
+        if (!language[i]) continue;
         bool needed = false;
-        if (byScript)
-            needed = needsTranslation(block.text, targetCode, detector);
-        else if (!named[i].isEmpty())
+        if (byScript) {
+            needed = needsTranslation(texts[i], targetCode, detector);
+        } else if (!named[i].isEmpty()) {
             needed = !sameLanguage(named[i], targetCode);
-        else
-            needed = !rest || !sameLanguage(*rest, targetCode);
+        } else {
+            const std::optional<QString> around =
+                languageOfRegion(block.lines.empty() ? -1 : block.lines.front().region);
+            const std::optional<QString>& by = around ? around : rest;
+            needed = !by || !sameLanguage(*by, targetCode);
+        }
         if (!needed) continue;
         result.blocksToTranslate.push_back(block);
-        texts << block.text;
+        kept << texts[i];
     }
     if (result.blocksToTranslate.empty()) return result;
-    const auto code = detectLanguage(texts.join(QLatin1Char('\n')), detector);
+    const auto code = detectLanguage(kept.join(QLatin1Char('\n')), detector);
     if (code && !sameLanguage(*code, targetCode)) result.sourceLanguage = code;
     return result;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "recognition/LiteralPieces.h"
 #include "recognition/TextModel.h"
 
 #include <QString>
@@ -26,9 +27,11 @@ struct Plan {
 };
 
 // The blocks that are not in the target language, and the language to
-// translate them from. A block whose language cannot be named (a lone word)
-// goes with the language of the rest of the picture. The engines are the
-// session's (platform::textServices()) unless given.
+// translate them from. Only a block's language counts: a block of nothing
+// but paths, commands, code and numbers is not translated. A block whose
+// language cannot be named (a lone word) goes with the blocks of its part of
+// the page (its window's column), else with the rest of the picture. The
+// engines are the session's (platform::textServices()) unless given.
 Plan plan(const std::vector<TextBlock>& blocks, const QString& targetCode,
           const platform::LanguageDetector* detector = nullptr);
 
@@ -37,6 +40,15 @@ Plan plan(const std::vector<TextBlock>& blocks, const QString& targetCode,
 // is never swapped for English.
 std::optional<QString> resolveAvailable(const std::optional<QString>& source, const QString& targetCode,
                                         bool isLatinScript, const platform::Translator* translator = nullptr);
+
+// The pieces of a block that are not language (see LiteralPieces); they are
+// kept as they are in its translation.
+std::vector<LiteralPieces::Piece> literalPieces(const TextBlock& block);
+// A block's text without those pieces.
+QString languageText(const TextBlock& block);
+// Whether a block holds language worth translating: two letters or two
+// ideographs in a row, outside its literal pieces.
+bool hasLanguage(const TextBlock& block);
 
 // At least four fifths of the text's letters are Latin.
 bool isMostlyLatin(const QString& text);

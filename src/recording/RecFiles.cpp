@@ -43,6 +43,15 @@ bool isPrivateFolder(const QString& folder)
            st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
 }
 
+// A regular file of this user's with no other name (not a link, not a hard
+// link to a file elsewhere).
+bool isOwnPlainFile(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 &&
+           st.st_uid == ::geteuid();
+}
+
 QString keptText(const QString& reason, const QString& keptPath)
 {
     return QStringLiteral("%1。录屏文件保留在 %2").arg(reason, QDir::toNativeSeparators(keptPath));
@@ -115,11 +124,15 @@ QList<Leftover> recoverLeftovers(const QString& captureFolder, const QString& pr
 
     QList<Leftover> found;
     for (const QString& path : std::as_const(candidates)) {
+        // Only files this program made: a link, or a file with another name
+        // elsewhere, under a recording's name is never opened or changed.
+        if (!isOwnPlainFile(path)) continue;
         // A recording under way in a running program holds its lock.
         platform::FileUseLock lock;
         if (!lock.tryLock(path)) continue;
         platform::media::FragmentCheck check;
         platform::media::trimToCompleteFragments(path, &check);
+        if (!check.readable) continue;
         if (!check.usable()) {
             QFile::remove(path);
             continue;

@@ -5,6 +5,7 @@
 #include "recording/RecOptions.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QPointer>
 #include <QRect>
 #include <QRectF>
@@ -15,6 +16,8 @@
 #include <memory>
 #include <optional>
 
+class QWidget;
+
 namespace klipo {
 
 // A region picked for a recording.
@@ -22,6 +25,7 @@ struct RecPick {
     QPointer<QScreen> screen;
     QRect screenGeometry;  // the screen in global points (y down) when it was picked
     QRectF rect;           // the region in points from the screen's lower-left corner, y up
+    std::optional<quint32> focusBefore;  // the window that had the keyboard when the pick began
 };
 
 // One recording as the flow drives it. The real one is the engine; tests
@@ -63,6 +67,12 @@ public:
     // Where recordings are written while they run: a folder of this user's
     // alone (never the shared temporary folder), looked at again at launch.
     virtual QString recordingFolder() = 0;
+
+    // Keeps our own windows out of the region being recorded (global points)
+    // from now on: the toast shows clear of it, and the others over it are
+    // hidden until the region is let go (none); the recording's own windows
+    // (its frame and bars) stay.
+    virtual void keepOutOfRegion(std::optional<QRect> region, const QList<QWidget*>& recordingWindows) = 0;
 
     // The toast (2.2 s; a file makes a click reveal it) and, where the toast
     // cannot be seen any more (at quit), a desktop notification.

@@ -2,6 +2,7 @@
 
 #include "platform/PanelPlacement.h"
 #include "platform/ScreenChangeWatcher.h"
+#include "platform/WindowShadow.h"
 #include "recording/RecBlinkDot.h"
 #include "recording/RecControlBarPanel.h"
 #include "recording/RecFiles.h"
@@ -120,7 +121,8 @@ void RecService::showOptions(const RecPick& pick)
         if (self) self->cancelFlow();
     };
     m_optionsBar->place(globalRect(), m_screen);
-    m_optionsBar->showAndFocus();
+    m_optionsBar->showAndFocus(pick.focusBefore);
+    keepOutOfRegion();
     qApp->installEventFilter(this);
     m_escFilterInstalled = true;
     // Said now rather than once recording: a toast then would be recorded.
@@ -168,8 +170,23 @@ void RecService::closeOptionsBar()
     }
 }
 
+void RecService::keepOutOfRegion()
+{
+    m_keepingOut = true;
+    m_ports->keepOutOfRegion(globalRect().toAlignedRect(), {m_regionWindow, m_optionsBar, m_controlBar});
+}
+
+void RecService::letRegionGo()
+{
+    if (!std::exchange(m_keepingOut, false)) return;
+    m_ports->keepOutOfRegion(std::nullopt, {});
+}
+
 void RecService::cleanupChrome()
 {
+    // While the file is being finished our windows stay out of the region:
+    // the last frames may still be taken.
+    if (state != RecState::stopping) letRegionGo();
     closeOptionsBar();
     if (m_regionWindow) {
         m_regionWindow->hide();
@@ -211,6 +228,7 @@ void RecService::startRecording(const QRectF& rect, QScreen* screen, const RecOp
     startObservingScreenChanges();
     closeOptionsBar();
     if (!m_regionWindow) showRegionWindow();
+    keepOutOfRegion();
     const quint64 flow = ++m_flow;
     QPointer<RecService> self(this);
     resolveMicrophone(options, [self, flow](RecOptions resolved) {
@@ -289,8 +307,9 @@ bool RecService::stopBarHasRoom() const
 {
     if (!m_screen) return false;
     RecControlBarPanel probe;
-    return platform::placePanel(probe.size(), globalRect(), m_screen->availableGeometry(), false).side !=
-           platform::PanelSide::noRoom;
+    return platform::placePanel(platform::innerGeometry(&probe).size(), globalRect(), m_screen->availableGeometry(),
+                                false)
+               .side != platform::PanelSide::noRoom;
 }
 
 void RecService::tellNoRoomForStopBar()
@@ -324,6 +343,7 @@ void RecService::recordingDidStart(quint64 serial)
         tellNoRoomForStopBar();
     else
         m_controlBar->orderFront();
+    keepOutOfRegion();
     m_timer.start();
 
     if (m_options.microphone && !m_microphoneTold)

@@ -87,6 +87,10 @@ private:
     void cancelFlow();
     void closeOptionsBar();
     void cleanupChrome();
+    // Our other windows stay out of the region (and the toast clear of it)
+    // from the options step until the file is finished.
+    void keepOutOfRegion();
+    void letRegionGo();
     void showRegionWindow();
     void startObservingScreenChanges();
     void stopObservingScreenChanges();
@@ -123,6 +127,7 @@ private:
     RecOptions m_options;
     std::optional<QString> m_lastSaved;
     bool m_toldNoRoom = false;  // this flow has said its stop bar stays hidden
+    bool m_keepingOut = false;  // our windows are kept out of the region
     bool m_microphoneTold = false;
     bool m_recovering = false;
     std::function<void()> m_afterRecovery;

@@ -40,6 +40,7 @@ void RecService::finalizeStop(quint64 serial, const RecStopResult& result, RecFo
 {
     // The quit took this recording over already.
     if (state != RecState::stopping || serial != m_engineSerial) return;
+    letRegionGo();
     m_engine.reset();
     stopObservingScreenChanges();
     m_screen = nullptr;

@@ -9,6 +9,7 @@
 #include "platform/Microphone.h"
 #include "platform/PlatformServices.h"
 #include "platform/SerialQueue.h"
+#include "platform/WindowFocus.h"
 #include "platform/media/MediaClock.h"
 
 #include <QDir>
@@ -54,12 +55,14 @@ void RecSystemPorts::beginPick(std::function<void(std::optional<RecPick>)> done)
 {
     SelRequest request;
     request.mode = SelRequest::Mode::pickRect;
-    request.pickRectCompletion = [done = std::move(done)](std::optional<SelPickedRect> picked) {
+    // The options bar takes the keyboard after the pick and hands it back to this window.
+    const std::optional<platform::NativeWindowId> focusBefore = platform::windowFocus().activeWindow();
+    request.pickRectCompletion = [done = std::move(done), focusBefore](std::optional<SelPickedRect> picked) {
         if (!picked) {
             done(std::nullopt);
             return;
         }
-        done(RecPick{picked->screen, picked->screenGeometry, picked->rectFromBottomLeft()});
+        done(RecPick{picked->screen, picked->screenGeometry, picked->rectFromBottomLeft(), focusBefore});
     };
     SelOverlayController::shared().begin(std::move(request));
 }
@@ -104,6 +107,21 @@ QString RecSystemPorts::recordingFolder()
 {
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
     return cache.isEmpty() ? QString() : QDir(cache).filePath(QStringLiteral("KlipoVersa/recordings"));
+}
+
+void RecSystemPorts::keepOutOfRegion(std::optional<QRect> region, const QList<QWidget*>& recordingWindows)
+{
+    CaptureHUDController& hud = CaptureHUDController::shared();
+    if (!region) {
+        m_keptOut.reset();
+        hud.setKeepOut(std::nullopt);
+        return;
+    }
+    hud.setKeepOut(region);
+    if (!m_keptOut) m_keptOut = std::make_unique<platform::OwnWindowsKeptOut>(*region, QList<QPointer<QWidget>>{});
+    m_keptOut->alsoStaying(hud.panel());
+    for (QWidget* window : recordingWindows) m_keptOut->alsoStaying(window);
+    m_keptOut->check();
 }
 
 void RecSystemPorts::toast(const QString& title, const QString& subtitle, const QString& file)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/OwnWindows.h"
 #include "recording/RecPorts.h"
 
 namespace klipo {
@@ -22,11 +23,15 @@ public:
     QString captureFolderDisplayName() override;
     QString recordingFolder() override;
 
+    void keepOutOfRegion(std::optional<QRect> region, const QList<QWidget*>& recordingWindows) override;
     void toast(const QString& title, const QString& subtitle, const QString& file) override;
     void notify(const QString& title, const QString& body) override;
 
     double monotonicSeconds() override;
     QDateTime now() override;
+
+private:
+    std::unique_ptr<platform::OwnWindowsKeptOut> m_keptOut;
 };
 
 }  // namespace klipo

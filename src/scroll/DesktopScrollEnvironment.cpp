@@ -108,28 +108,35 @@ std::unique_ptr<platform::WheelScroller> DesktopScrollEnvironment::openScroller(
 
 int DesktopScrollEnvironment::maxCanvasHeight(int widthPx) { return ScrollStitcher::maxCanvasHeight(widthPx); }
 
-bool DesktopScrollEnvironment::moveOwnWindowsOut(const QRectF& globalRect)
+bool DesktopScrollEnvironment::moveOwnWindowsOut(const QRectF& globalRect, const QList<QWidget*>& captureWindows)
 {
-    // The toast shows wherever the pointer is, which during a capture is
-    // often the region itself: move it to another corner of its screen.
-    QWidget* toast = CaptureHUDController::shared().panel();
     const QRect region = globalRect.toAlignedRect();
-    if (!toast || !toast->isVisible() || !toast->frameGeometry().intersects(region)) return false;
-    const QRect area = toast->screen() ? toast->screen()->availableGeometry() : toast->frameGeometry();
-    const int inset = CaptureHUDController::cornerInset;
-    const QSize size = toast->frameGeometry().size();
-    const QPoint corners[] = {
-        {area.right() + 1 - inset - size.width(), area.top() + inset},
-        {area.left() + inset, area.top() + inset},
-        {area.left() + inset, area.bottom() + 1 - inset - size.height()},
-    };
-    for (const QPoint& corner : corners) {
-        if (QRect(corner, size).intersects(region)) continue;
-        toast->move(corner);
-        return true;
+    CaptureHUDController& hud = CaptureHUDController::shared();
+    QWidget* toast = hud.panel();
+    const auto toastOver = [&] { return toast && toast->isVisible() && toast->frameGeometry().intersects(region); };
+    const bool toastWasOver = toastOver();
+    if (!m_keptOut) {
+        // The toast, which shows where the pointer is (during a capture often
+        // the region itself), goes to a corner clear of it from now on.
+        hud.setKeepOut(region);
+        QList<QPointer<QWidget>> staying{hud.panel()};
+        for (QWidget* window : captureWindows) staying.append(window);
+        m_keptOut = std::make_unique<platform::OwnWindowsKeptOut>(region, staying);
     }
-    CaptureHUDController::shared().hideForCapture();
-    return true;
+    for (QWidget* window : captureWindows) m_keptOut->alsoStaying(window);
+    const bool hidden = m_keptOut->check();
+    // A toast with no clear corner on any screen stays off the screen.
+    if (toastOver()) hud.hideForCapture();
+    return hidden || toastWasOver;
+}
+
+DesktopScrollEnvironment::~DesktopScrollEnvironment() { releaseOwnWindows(); }
+
+void DesktopScrollEnvironment::releaseOwnWindows()
+{
+    if (!m_keptOut) return;
+    m_keptOut.reset();
+    CaptureHUDController::shared().setKeepOut(std::nullopt);
 }
 
 void DesktopScrollEnvironment::toast(const QString& title, const QString& subtitle)

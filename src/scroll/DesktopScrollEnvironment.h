@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/OwnWindows.h"
 #include "scroll/ScrollCaptureEnvironment.h"
 
 #include <functional>
@@ -14,6 +15,8 @@ public:
     // Set by the shell (the recording reads the scrolling state in turn).
     static void setRecordingBusy(std::function<bool()> busy);
 
+    ~DesktopScrollEnvironment() override;
+
     bool recordingBusy() override;
     std::optional<QString> shortcutConflict() override;
     bool overlayActive() override;
@@ -25,11 +28,15 @@ public:
     std::unique_ptr<ScrollFrameSource> openFrameSource(const QRect& rectPx, QString* error) override;
     std::unique_ptr<platform::WheelScroller> openScroller() override;
     int maxCanvasHeight(int widthPx) override;
-    bool moveOwnWindowsOut(const QRectF& globalRect) override;
+    bool moveOwnWindowsOut(const QRectF& globalRect, const QList<QWidget*>& captureWindows) override;
+    void releaseOwnWindows() override;
     void toast(const QString& title, const QString& subtitle) override;
     void deliver(const QImage& image, const QString& noteSuffix, int inexactSeams) override;
     ScrollDelivery::Saved saveNow(const QImage& image) override;
     void notify(const QString& title, const QString& body) override;
+
+private:
+    std::unique_ptr<platform::OwnWindowsKeptOut> m_keptOut;
 };
 
 }  // namespace klipo

@@ -1,5 +1,6 @@
 #include "scroll/FrameMatch.h"
 
+#include "scroll/OverlapCheck.h"
 #include "scroll/RowSad.h"
 
 #include <charconv>
@@ -35,8 +36,7 @@ double fullError(const GrayFrame& older, const GrayFrame& newer, int d, double b
     const int rows = older.height - d;
     if (rows < 1 || older.width < 1) return infinity;
     const int64_t count = int64_t(rows) * older.width;
-    const int64_t limit =
-        std::isfinite(bail) ? int64_t(bail * double(count)) + 1 : std::numeric_limits<int64_t>::max();
+    const int64_t limit = std::isfinite(bail) ? int64_t(bail * double(count)) + 1 : std::numeric_limits<int64_t>::max();
     uint64_t sum = 0;
     for (int r = 0; r < rows; ++r) {
         sum += rowSad(older.row(r + d), newer.row(r), older.stride);
@@ -125,8 +125,7 @@ bool isBacktrack(const MatchGeometry& geometry, const ScrollStitchConfig& config
 
     if (debug) {
         const std::string line = "BT? bestPos=" + shortestDouble(bestPos) + " bestNeg=" + shortestDouble(bestNeg) +
-                                 " bestNegD=" + std::to_string(dNeg) + " medianNeg=" + shortestDouble(medianNeg) +
-                                 "\n";
+                                 " bestNegD=" + std::to_string(dNeg) + " medianNeg=" + shortestDouble(medianNeg) + "\n";
         std::fwrite(line.data(), 1, line.size(), stderr);
         std::fflush(stderr);
     }
@@ -134,18 +133,23 @@ bool isBacktrack(const MatchGeometry& geometry, const ScrollStitchConfig& config
     // No fixed ceiling on bestNeg: on half-size frames an odd step back falls
     // between two compared rows and leaves the reverse minimum well above a
     // few grey levels; the full-resolution check below decides.
-    if (medianNeg - bestNeg < config.flatCurveThreshold || bestNeg >= bestPos - config.flatCurveThreshold)
-        return false;
+    if (medianNeg - bestNeg < config.flatCurveThreshold || bestNeg >= bestPos - config.flatCurveThreshold) return false;
 
     // Refine at full resolution: the current frame's row r + c against the
     // previous frame's row r.
     const int ds = geometry.ds;
     double best = infinity;
+    int bestC = 0;
     for (int c = dNeg * ds - ds - 2; c <= dNeg * ds + ds + 2; ++c) {
         if (c < 1 || c > geometry.maxFull()) continue;
-        best = std::min(best, fullError(frames.curGray, frames.prevGray, c, best + 0.15));
+        const double err = fullError(frames.curGray, frames.prevGray, c, best + 0.15);
+        if (err < best) {
+            best = err;
+            bestC = c;
+        }
     }
-    return best <= config.seamAcceptError;
+    // A low mean is not enough: the shared rows must show the same content.
+    return best <= config.seamAcceptError && compareOverlap(frames.curGray, frames.prevGray, bestC).confirms();
 }
 
 }  // namespace klipo::stitch

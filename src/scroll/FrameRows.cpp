@@ -88,8 +88,7 @@ PreparedFrame prepareFrame(const QImage& image)
             frame.kind = PixelKind::argb32;
         }
         return frame;
-    default:
-        break;
+    default: break;
     }
     if (image.hasAlphaChannel()) return prepareFrame(image.convertToFormat(QImage::Format_ARGB32));
     frame.image = image.convertToFormat(QImage::Format_RGB32);
@@ -116,33 +115,36 @@ GrayFrame toGray(const FrameRows& rows)
     return gray;
 }
 
-std::vector<uint8_t> thumbnail64(const FrameRows& rows)
+std::vector<uint8_t> lineSample(const FrameRows& rows)
 {
-    constexpr int side = 64;
-    constexpr int samplesPerAxis = 8;
-    std::vector<uint8_t> thumb(side * side, 0);
-    if (rows.width <= 0 || rows.height <= 0) return thumb;
-    for (int cy = 0; cy < side; ++cy) {
-        const int y0 = int(qint64(cy) * rows.height / side);
-        const int y1 = std::max(y0 + 1, int(qint64(cy + 1) * rows.height / side));
-        const int stepY = std::max(1, (y1 - y0) / samplesPerAxis);
-        for (int cx = 0; cx < side; ++cx) {
-            const int x0 = int(qint64(cx) * rows.width / side);
-            const int x1 = std::max(x0 + 1, int(qint64(cx + 1) * rows.width / side));
-            const int stepX = std::max(1, (x1 - x0) / samplesPerAxis);
-            unsigned sum = 0;
-            unsigned count = 0;
-            for (int y = y0; y < y1; y += stepY) {
-                const uchar* line = rows.row(y);
-                for (int x = x0; x < x1; x += stepX) {
-                    sum += rows.kind == PixelKind::gray8 ? line[x] : luma(line + 4 * x);
-                    ++count;
-                }
+    constexpr int cellW = LineSample::cellWidth;
+    constexpr int cellH = LineSample::cellHeight;
+    const int columns = (std::max(rows.width, 0) + cellW - 1) / cellW;
+    const int bands = (std::max(rows.height, 0) + cellH - 1) / cellH;
+    std::vector<uint8_t> sample(std::size_t(columns) * std::size_t(bands), 0);
+    if (columns == 0 || bands == 0) return sample;
+    std::vector<uint8_t> grey(static_cast<std::size_t>(rows.width));
+    std::vector<unsigned> sums(static_cast<std::size_t>(columns));
+    std::vector<unsigned> counts(static_cast<std::size_t>(columns));
+    for (int band = 0; band < bands; ++band) {
+        std::fill(sums.begin(), sums.end(), 0u);
+        std::fill(counts.begin(), counts.end(), 0u);
+        for (int y = band * cellH; y < std::min((band + 1) * cellH, rows.height); ++y) {
+            const uchar* line = rows.row(y);
+            if (rows.kind == PixelKind::gray8)
+                std::copy(line, line + rows.width, grey.begin());
+            else
+                lumaRow(line, grey.data(), rows.width);
+            for (int x = 0; x < rows.width; ++x) {
+                sums[std::size_t(x / cellW)] += grey[std::size_t(x)];
+                ++counts[std::size_t(x / cellW)];
             }
-            thumb[cy * side + cx] = uint8_t((sum + count / 2) / count);
         }
+        for (int c = 0; c < columns; ++c)
+            sample[std::size_t(band) * std::size_t(columns) + std::size_t(c)] =
+                uint8_t((sums[std::size_t(c)] + counts[std::size_t(c)] / 2) / counts[std::size_t(c)]);
     }
-    return thumb;
+    return sample;
 }
 
 }  // namespace klipo::stitch

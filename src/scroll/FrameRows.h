@@ -47,8 +47,13 @@ struct GrayFrame {
 
 GrayFrame toGray(const FrameRows& rows);
 
-// 64 x 64 grey thumbnail of a whole frame (an averaged sample of each cell),
-// aspect ratio not kept; row by row from the top.
-std::vector<uint8_t> thumbnail64(const FrameRows& rows);
+// A grey sample of a whole frame fine enough that a line of text stays a
+// line and a short word still changes a cell: the mean of each cell of 8 x 2
+// pixels, row by row from the top.
+struct LineSample {
+    static constexpr int cellWidth = 8;
+    static constexpr int cellHeight = 2;
+};
+std::vector<uint8_t> lineSample(const FrameRows& rows);
 
 }  // namespace klipo::stitch

@@ -1,5 +1,9 @@
 #include "scroll/OffsetDecision.h"
 
+#include "scroll/OverlapCheck.h"
+
+#include <numeric>
+
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -44,6 +48,15 @@ SeamDecision inexact(const ScrollStitchConfig& config, MatchMemory& memory, Eval
     return {pick.d, confidence, pick.err};
 }
 
+SeamDecision exact(MatchMemory& memory, Evaluation pick)
+{
+    memory.featurelessRun = 0;
+    memory.recentExactOffsets.push_back(pick.d);
+    if (memory.recentExactOffsets.size() > 4) memory.recentExactOffsets.erase(memory.recentExactOffsets.begin());
+    memory.rememberExact(pick.d);
+    return {pick.d, ScrollSeamConfidence::exact, pick.err};
+}
+
 // Least error; ties to the smaller offset.
 Evaluation leastError(const std::vector<Evaluation>& evals, int target)
 {
@@ -54,6 +67,29 @@ Evaluation leastError(const std::vector<Evaluation>& evals, int target)
     return best;
 }
 
+double leastErrorValue(const std::vector<Evaluation>& evals)
+{
+    double least = infinity;
+    for (const auto& e : evals) least = std::min(least, e.err);
+    return least;
+}
+
+// Offsets within `threshold` spread over 3 rows or more: they match about
+// equally well.
+bool spreadWithin(const std::vector<Evaluation>& evals, double threshold)
+{
+    int count = 0;
+    int lo = std::numeric_limits<int>::max();
+    int hi = std::numeric_limits<int>::min();
+    for (const auto& e : evals) {
+        if (!(e.err <= threshold)) continue;
+        ++count;
+        lo = std::min(lo, e.d);
+        hi = std::max(hi, e.d);
+    }
+    return count >= 2 && hi - lo >= 3;
+}
+
 struct Cluster {
     int first = 0;
     int last = 0;
@@ -61,8 +97,12 @@ struct Cluster {
     double minValue = infinity;
 };
 
+// The coarse offsets about as good as the best, in runs; the best runs first.
+// More than a few runs come from repeated content: each must be looked at,
+// or the one that is right may not be among them.
 std::vector<Cluster> goodClusters(const std::vector<double>& curve, int dMaxS, double best)
 {
+    constexpr std::size_t mostClusters = 16;
     const double tol = std::max(0.05 * best, 0.5);
     std::vector<Cluster> clusters;
     for (int d = 1; d <= dMaxS; ++d) {
@@ -78,8 +118,22 @@ std::vector<Cluster> goodClusters(const std::vector<double>& curve, int dMaxS, d
     }
     std::stable_sort(clusters.begin(), clusters.end(),
                      [](const Cluster& a, const Cluster& b) { return a.minValue < b.minValue; });
-    if (clusters.size() > 4) clusters.resize(4);
+    if (clusters.size() > mostClusters) clusters.resize(mostClusters);
     return clusters;
+}
+
+// Every offset, those the coarse curve likes best first.
+std::vector<Evaluation> fullSearch(const MatchGeometry& g, const FramePair& frames, const std::vector<double>& curve)
+{
+    std::vector<std::pair<double, int>> ranked;
+    for (int d = 1; d <= g.maxFull(); ++d) {
+        const int coarse = std::clamp(int(std::lround(double(d) / g.ds)), 1, g.maxCoarse());
+        ranked.push_back({curve[std::size_t(coarse)], d});
+    }
+    std::sort(ranked.begin(), ranked.end());
+    std::vector<int> all;
+    for (const auto& [value, d] : ranked) all.push_back(d);
+    return evaluate(frames.prevGray, frames.curGray, all);
 }
 
 SeamDecision texturedPath(const MatchGeometry& g, const ScrollStitchConfig& config, const FramePair& frames,
@@ -88,68 +142,75 @@ SeamDecision texturedPath(const MatchGeometry& g, const ScrollStitchConfig& conf
 {
     const int ds = g.ds;
     const int maxFull = g.maxFull();
-    CandidateSet candidates(maxFull);
     std::vector<Plateau> plateaus;
-    int coarseMin = 0;
+    const auto inPlateau = [&](int d) {
+        return std::any_of(plateaus.begin(), plateaus.end(), [d](const Plateau& p) { return p.lo <= d && d <= p.hi; });
+    };
+    const auto confirms = [&](int d) { return compareOverlap(frames.prevGray, frames.curGray, d).confirms(); };
+
+    // Each run of good coarse offsets is measured on its own, so that its
+    // best offset comes out exact whatever the other runs hold.
+    CandidateSet taken(maxFull);
+    std::vector<Evaluation> evals;
+    std::vector<std::vector<Evaluation>> perCluster;
     for (const Cluster& c : goodClusters(curve, g.maxCoarse(), best)) {
-        if (coarseMin == 0) coarseMin = c.argMin;
+        const std::size_t before = taken.list().size();
         if (c.last - c.first < 4) {
-            candidates.addRange(c.argMin * ds - 2 * ds - 4, c.argMin * ds + 2 * ds + 4);
+            taken.addRange(c.argMin * ds - 2 * ds - 4, c.argMin * ds + 2 * ds + 4);
         } else {
             const int t = std::clamp(tS, c.first, c.last);
-            candidates.addRange((t - 1) * ds - 2, (t + 1) * ds + 2);
+            taken.addRange((t - 1) * ds - 2, (t + 1) * ds + 2);
             plateaus.push_back({c.first * ds - ds - 2, c.last * ds + ds + 2});
         }
+        std::vector<int> own(taken.list().begin() + std::ptrdiff_t(before), taken.list().end());
+        // The best coarse match usually holds the answer: measured first, it
+        // makes the early exit of the others come sooner.
+        orderNearest(own, c.argMin * ds);
+        perCluster.push_back(evaluate(frames.prevGray, frames.curGray, own));
+        evals.insert(evals.end(), perCluster.back().begin(), perCluster.back().end());
     }
-    // The best coarse match usually holds the answer: measured first, it
-    // makes the early exit of every other candidate come sooner.
-    const int anchor = coarseMin * ds;
-    orderNearest(candidates.list(), anchor);
-    std::vector<Evaluation> evals = evaluate(frames.prevGray, frames.curGray, candidates.list());
-    double minErr = infinity;
-    for (const auto& e : evals) minErr = std::min(minErr, e.err);
     if (stats) stats->candidates = int(evals.size());
 
-    if (minErr > config.seamAcceptError) {
-        // Every offset, those the coarse curve likes best first.
-        std::vector<std::pair<double, int>> ranked;
-        for (int d = 1; d <= maxFull; ++d) {
-            const int coarse = std::clamp(int(std::lround(double(d) / ds)), 1, g.maxCoarse());
-            ranked.push_back({curve[std::size_t(coarse)], d});
+    // Where the shared rows show the same thing, not only a low mean.
+    std::vector<Evaluation> matches;
+    std::size_t matchCluster = 0;
+    for (std::size_t i = 0; i < perCluster.size(); ++i) {
+        const Evaluation pick = leastError(perCluster[i], target);
+        if (pick.err <= config.seamAcceptError && confirms(pick.d)) {
+            if (matches.empty()) matchCluster = i;
+            matches.push_back(pick);
         }
-        std::sort(ranked.begin(), ranked.end());
-        std::vector<int> all;
-        for (const auto& [value, d] : ranked) all.push_back(d);
-        evals = evaluate(frames.prevGray, frames.curGray, all);
-        minErr = infinity;
-        for (const auto& e : evals) minErr = std::min(minErr, e.err);
-        if (stats) stats->fullSearch = true;
+    }
+    if (matches.size() == 1) {
+        // Offsets around it that match about as well: a flat stretch, not a place.
+        const std::vector<Evaluation>& own = perCluster[matchCluster];
+        const double nearThr = std::max(matches.front().err + 0.02, config.plateauMatchError);
+        if (spreadWithin(own, nearThr)) return inexact(config, memory, pickNearTarget(own, target, nearThr));
+        if (inPlateau(matches.front().d)) return inexact(config, memory, matches.front());
+        return exact(memory, matches.front());
+    }
+    if (matches.size() > 1) {
+        // Repeated content: several places match; the movement learnt so far decides.
+        return inexact(config, memory, pickByLearntStep(matches, target, memory.learntStep()));
     }
 
+    // No run holds a match: every offset, then the best one, sure only if
+    // its shared rows really agree and nothing else matches as well.
+    evals = fullSearch(g, frames, curve);
+    if (stats) stats->fullSearch = true;
+    const double minErr = leastErrorValue(evals);
     const double nearThr = std::max(minErr + 0.02, config.plateauMatchError);
-    int nearCount = 0;
-    int nearLo = std::numeric_limits<int>::max();
-    int nearHi = std::numeric_limits<int>::min();
-    for (const auto& e : evals) {
-        if (!(e.err <= nearThr)) continue;
-        ++nearCount;
-        nearLo = std::min(nearLo, e.d);
-        nearHi = std::max(nearHi, e.d);
+    if (spreadWithin(evals, nearThr)) {
+        SeamDecision decision = inexact(config, memory, pickNearTarget(evals, target, nearThr));
+        decision.unmatched = !confirms(decision.offset);
+        return decision;
     }
-    if (nearCount < 2 || nearHi - nearLo < 3) {
-        const Evaluation pick = leastError(evals, target);
-        const bool inPlateau = std::any_of(plateaus.begin(), plateaus.end(),
-                                           [&](const Plateau& p) { return p.lo <= pick.d && pick.d <= p.hi; });
-        if (!inPlateau && pick.err <= config.seamAcceptError) {
-            memory.featurelessRun = 0;
-            memory.recentExactOffsets.push_back(pick.d);
-            if (memory.recentExactOffsets.size() > 4)
-                memory.recentExactOffsets.erase(memory.recentExactOffsets.begin());
-            return {pick.d, ScrollSeamConfidence::exact, pick.err};
-        }
-        return inexact(config, memory, pick);
-    }
-    return inexact(config, memory, pickNearTarget(evals, target, nearThr));
+    const Evaluation pick = leastError(evals, target);
+    const bool matched = pick.err <= config.seamAcceptError && confirms(pick.d);
+    if (matched && !inPlateau(pick.d)) return exact(memory, pick);
+    SeamDecision decision = inexact(config, memory, pick);
+    decision.unmatched = !matched;
+    return decision;
 }
 
 SeamDecision flatPath(const MatchGeometry& g, const ScrollStitchConfig& config, const FramePair& frames,
@@ -212,6 +273,40 @@ Evaluation pickNearTarget(const std::vector<Evaluation>& evals, int target, doub
             pick = &e;
     }
     return *pick;
+}
+
+void MatchMemory::rememberExact(int offset)
+{
+    stepHistory.push_back(offset);
+    if (int(stepHistory.size()) > stepHistoryLength) stepHistory.erase(stepHistory.begin());
+}
+
+std::optional<int> MatchMemory::learntStep() const
+{
+    if (stepHistory.size() < 3) return std::nullopt;
+    int step = 0;
+    for (int d : stepHistory) step = std::gcd(step, d);
+    if (step < 8) return std::nullopt;
+    return step;
+}
+
+Evaluation pickByLearntStep(const std::vector<Evaluation>& matches, int target, std::optional<int> step)
+{
+    std::vector<Evaluation> wanted;
+    if (step)
+        for (const auto& e : matches) {
+            const int rest = e.d % *step;
+            if (rest <= 1 || rest >= *step - 1) wanted.push_back(e);
+        }
+    if (wanted.empty()) wanted = matches;
+    if (wanted.empty()) return {target, infinity};
+    Evaluation pick = wanted.front();
+    for (const auto& e : wanted) {
+        const int dist = std::abs(e.d - target);
+        const int pickDist = std::abs(pick.d - target);
+        if (dist < pickDist || (dist == pickDist && e.d < pick.d)) pick = e;
+    }
+    return pick;
 }
 
 SeamDecision decideOffset(const MatchGeometry& geometry, const ScrollStitchConfig& config, const FramePair& frames,

@@ -11,6 +11,9 @@ struct SeamDecision {
     int offset = 0;
     ScrollSeamConfidence confidence = ScrollSeamConfidence::exact;
     double error = 0;
+    // Frames with content whose shared rows agreed at no offset: they share
+    // nothing, the content moved further than a frame can overlap.
+    bool unmatched = false;
 };
 
 // What the stitcher remembers between decisions: the offsets of the last
@@ -20,6 +23,15 @@ struct SeamDecision {
 struct MatchMemory {
     std::vector<int> recentExactOffsets;
     int featurelessRun = 0;
+    // The last exact offsets, to learn the step the content moves by (a wheel
+    // notch's rows, when every offset is a whole number of notches).
+    std::vector<int> stepHistory;
+
+    static constexpr int stepHistoryLength = 16;
+    void rememberExact(int offset);
+    // The greatest common step of the remembered offsets, once three agree on
+    // one of at least 8 rows.
+    std::optional<int> learntStep() const;
 };
 
 // How much work a decision took, for the benchmark.
@@ -38,6 +50,11 @@ SeamDecision decideOffset(const MatchGeometry& geometry, const ScrollStitchConfi
 // The expected offset: the hint, else the mean of the recent exact offsets,
 // else half the cropped height; clamped into [dMin, dMax].
 int resolveTarget(std::optional<int> hint, int dMin, int dMax, const MatchMemory& memory, int cropH);
+
+// Among offsets that all match equally (a band of identical rows), the one
+// the capture's learnt movement expects: a whole number of learnt steps, if
+// any is, nearest the target (ties: the smaller).
+Evaluation pickByLearntStep(const std::vector<Evaluation>& matches, int target, std::optional<int> step);
 
 // Among the evaluations within eps, the one nearest the target (ties: the
 // smaller offset); with none within eps, the least error (ties: nearer the

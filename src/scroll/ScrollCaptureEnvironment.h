@@ -5,12 +5,15 @@
 #include "scroll/ScrollDelivery.h"
 
 #include <QImage>
+#include <QList>
 #include <QRect>
 #include <QString>
 
 #include <functional>
 #include <memory>
 #include <optional>
+
+class QWidget;
 
 namespace klipo::platform {
 class WheelScroller;
@@ -58,10 +61,13 @@ public:
     virtual std::unique_ptr<platform::WheelScroller> openScroller() = 0;
     // The tallest long image of this width that the memory allows now.
     virtual int maxCanvasHeight(int widthPx) = 0;
-    // Moves our own windows that would show in a still of `globalRect`
-    // (global points) out of it; true when one had to move (the next stills
-    // should wait for the screen to settle).
-    virtual bool moveOwnWindowsOut(const QRectF& globalRect) = 0;
+    // Keeps our own windows out of `globalRect` (global points) for the
+    // capture: the toast shows elsewhere, the others over it (but the
+    // capture's own `captureWindows`) are hidden until releaseOwnWindows().
+    // True when one had to move or go (the next stills should wait for the
+    // screen to settle).
+    virtual bool moveOwnWindowsOut(const QRectF& globalRect, const QList<QWidget*>& captureWindows) = 0;
+    virtual void releaseOwnWindows() = 0;
 
     virtual void toast(const QString& title, const QString& subtitle) = 0;
     // The long image through the output path (saved, copied, toast, history);

@@ -25,15 +25,18 @@ namespace ScrollCaptureGeometry {
 inline constexpr int minimumFrameRows = 80;
 // Rows the top crop ("scrollCropTop") must leave, or it is ignored.
 inline constexpr int minimumRowsAfterTopCrop = 120;
+// How far one wheel notch moves a page in common programs (a browser's is
+// the longest), in points.
+inline constexpr int usualNotchPoints = 120;
 
 // Points to pixels, halves away from zero.
 int toPixels(double points, double scale);
 
 // The rows cut off every frame of a capture.
 struct FrameCrop {
-    int heightPx = 0;     // the region's height in pixels
-    int top = 0;          // the fixed header, from the setting
-    int bottom = 0;       // under the control bar, when it has to sit inside the region
+    int heightPx = 0;         // the region's height in pixels
+    int top = 0;              // the fixed header, from the setting
+    int bottom = 0;           // under the control bar, when it has to sit inside the region
     bool topIgnored = false;  // the setting asked for a crop that leaves too little
     bool tooSmall = false;    // even without the header crop the region is too low to stitch
 

@@ -174,6 +174,7 @@ void ScrollCaptureService::startCapture(const ScrollTarget& target)
     m_keptCount = m_inputCount = m_consecutiveDuplicates = m_consecutiveErrors = m_framesInWorker = 0;
     m_settleTicks = 0;
     m_looking = false;
+    m_toldTooLow = false;
     m_counters = {};
     m_sinceNewFrame.start();
 
@@ -267,7 +268,7 @@ void ScrollCaptureService::captureTick()
         return;
     }
     // A window of ours that moved leaves the content underneath to repaint.
-    if (m_env->moveOwnWindowsOut(m_target.globalRect())) m_settleTicks = 2;
+    if (m_env->moveOwnWindowsOut(m_target.globalRect(), {m_regionWindow, m_controlBar})) m_settleTicks = 2;
     if (m_settleTicks > 0) {
         --m_settleTicks;
         ++m_counters.skippedForWindows;
@@ -360,6 +361,7 @@ void ScrollCaptureService::handleFrameResult(const ScrollFrameResult& result, in
         m_sinceNewFrame.start();
         m_pacer->frameKept(notchesAtGrab, result.offset, result.exactSeam, carriedHint);
         if (m_controlBar) m_controlBar->updateCount(m_keptCount);
+        if (result.unmatched) tellIfTooLow();
         if (m_autoScrolling && (m_pacer->notchTooFar() || m_pacer->inexactScrollsInRow() >= 3)) {
             stopAutoScroll();
             toast(QStringLiteral("自动滚动已停止"),
@@ -394,6 +396,20 @@ void ScrollCaptureService::handleFrameResult(const ScrollFrameResult& result, in
     }
     cancelCapture();
     toast(QStringLiteral("滚动长截图失败"), error.errorDescription());
+}
+
+// Two stills that shared nothing: the content moved further than a still
+// can overlap. Where a single wheel notch may move it that far, the region is
+// too low, and the user hears it now rather than from the finished image.
+void ScrollCaptureService::tellIfTooLow()
+{
+    if (m_toldTooLow || !m_config) return;
+    const int maxStep = m_target.pixelRect().height() - m_config->cropTop - m_config->cropBottom - m_config->minOverlap;
+    if (maxStep >= ScrollCaptureGeometry::toPixels(ScrollCaptureGeometry::usualNotchPoints, m_target.scale)) return;
+    m_toldTooLow = true;
+    stopAutoScroll();
+    toast(QStringLiteral("选区太矮"),
+          QStringLiteral("滚轮滚一格就可能超出可拼接的范围（%1 像素），请框选更高的区域").arg(std::max(maxStep, 0)));
 }
 
 // --- Automatic scrolling -----------------------------------------------------
@@ -561,6 +577,7 @@ void ScrollCaptureService::teardownCaptureChrome()
     }
     m_regionWindow = nullptr;
     m_controlBar = nullptr;
+    m_env->releaseOwnWindows();
 }
 
 void ScrollCaptureService::stopObservingScreens()
@@ -575,15 +592,10 @@ bool ScrollCaptureService::eventFilter(QObject* watched, QEvent* event)
     // Keys reach us only while one of our windows is active.
     if (event->type() == QEvent::KeyPress && state == ScrollState::capturing) {
         switch (static_cast<QKeyEvent*>(event)->key()) {
-        case Qt::Key_Escape:
-            cancelCapture();
-            return true;
+        case Qt::Key_Escape: cancelCapture(); return true;
         case Qt::Key_Return:
-        case Qt::Key_Enter:
-            finishCapture();
-            return true;
-        default:
-            break;
+        case Qt::Key_Enter: finishCapture(); return true;
+        default: break;
         }
     }
     return QObject::eventFilter(watched, event);

@@ -18,7 +18,7 @@
 namespace klipo::platform {
 class ScreenChangeWatcher;
 class WheelScroller;
-}
+}  // namespace klipo::platform
 
 namespace klipo {
 
@@ -43,7 +43,7 @@ public:
     struct Timing {
         int captureMs = 120;
         int autoScrollMs = 450;
-        int settleMs = 150;  // before the first still: the overlay's windows go, the content repaints
+        int settleMs = 150;    // before the first still: the overlay's windows go, the content repaints
         int lookAgainMs = 20;  // between two looks at the region that must agree; 0: back to back
         int lookupRetryMs = 800;
         int lookupAttempts = 5;
@@ -129,6 +129,7 @@ private:
     void handOver(QImage still, bool settled);
     void handleFrameResult(const ScrollFrameResult& result, int notchesAtGrab, bool carriedHint);
     void stitchDidFinish(ScrollStitchResult result, const QString& note);
+    void tellIfTooLow();
     void teardownCaptureChrome();
     void stopObservingScreens();
     void endWithoutImage();
@@ -169,6 +170,7 @@ private:
     int m_looks = 0;
     QImage m_lastLook;
     bool m_autoScrolling = false;
+    bool m_toldTooLow = false;
     Counters m_counters;
 };
 

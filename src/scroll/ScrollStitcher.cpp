@@ -1,5 +1,6 @@
 #include "scroll/ScrollStitcher.h"
 
+#include "scroll/OverlapCheck.h"
 #include "scroll/PngFrameSpool.h"
 #include "scroll/SpoolFolder.h"
 
@@ -83,9 +84,12 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
         // Unchanged: the same picture at offset 0. A featureless picture
         // counts as unchanged only when nothing says the content moved, since
         // a blank stretch looks the same wherever it is.
+        // A low mean alone is no proof: a few short lines moved on a blank page
+        // hardly change it. The picture must agree where it has content.
         const double e0 = fullError(m_prevGray, cur.gray, 0, m_config.duplicateMeanDiff);
+        const bool unchanged = e0 <= m_config.duplicateMeanDiff && compareOverlap(m_prevGray, cur.gray, 0).same();
         m_times.duplicate = clock.lap();
-        if (e0 <= m_config.duplicateMeanDiff && (!featureless(cur.std) || !stepHint)) {
+        if (unchanged && (!featureless(cur.std) || !stepHint)) {
             // Back to the last kept picture: a frame held back since was passing.
             m_held.reset();
             m_skipped.push_back(inputIndex);
@@ -94,16 +98,21 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
         const FramePair pair{m_prevGray, cur.gray, m_prevSmall, cur.small, m_prevStd, cur.std};
         const std::vector<double> forward = shiftCurve(m_prevSmall, cur.small, m_geometry.maxCoarse());
         m_times.curve = clock.lap();
-        if (isBacktrack(m_geometry, m_config, pair, forward)) {
-            m_times.backtrack = clock.lap();
+        const Backward backward = scrolledBack(cur, pair, forward);
+        m_times.backtrack = clock.lap();
+        if (backward == Backward::yes) {
             m_skippedBack.push_back(inputIndex);
             return std::nullopt;
         }
-        m_times.backtrack = clock.lap();
         // The hint counts from the frame taken last, which may be held back.
         std::optional<int> hint = stepHint;
         if (stepHint && m_held) hint = *stepHint + m_held->stepHint.value_or(m_held->match.placement.offset);
         cur.match = matchAgainst(lastKept(), cur, hint, &forward);
+        if (backward == Backward::unlessItJoins && !cur.exact()) {
+            // Content seen far above that does not join the last frame either.
+            m_skippedBack.push_back(inputIndex);
+            return std::nullopt;
+        }
         if (m_held && cur.exact()) {
             m_held.reset();  // joins the last kept frame: nothing between needs the held one
         } else if (m_held && !resolveHeld(cur)) {
@@ -115,7 +124,8 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
     }
 
     const int referenceY = cur.y() - cur.match.placement.offset;
-    m_lastTaken = {true, cur.y() - previousTakenY, cur.exact() && (referenceY == previousTakenY || heldWasExact)};
+    m_lastTaken = {true, cur.y() - previousTakenY, cur.exact() && (referenceY == previousTakenY || heldWasExact),
+                   cur.match.unmatched};
     m_lastTakenY = cur.y();
     if (!mustKeep && shouldHold(cur)) {
         m_held = std::move(cur);
@@ -144,7 +154,23 @@ ScrollStitcher::Match ScrollStitcher::matchAgainst(const Reference& reference, c
         decideOffset(m_geometry, m_config, pair, *forward, stepHint, match.memory, &m_times.decision);
     match.placement = {frame.inputIndex, reference.y + decision.offset, decision.offset, decision.confidence,
                        decision.error};
+    match.unmatched = decision.unmatched;
     return match;
+}
+
+ScrollStitcher::Backward ScrollStitcher::scrolledBack(const Candidate& frame, const FramePair& pair,
+                                                      const std::vector<double>& forward) const
+{
+    // Content already on the long image, above the last kept frame: back by
+    // any distance. Where it still overlaps the last frame, their shared rows
+    // must agree; further up, it must not join the last frame going on.
+    if (!featureless(frame.std))
+        if (const std::optional<int> seen = m_index.seenAt(frame.gray); seen && *seen < m_lastY) {
+            const int back = m_lastY - *seen;
+            if (back > m_geometry.maxFull()) return Backward::unlessItJoins;
+            if (compareOverlap(frame.gray, m_prevGray, back).confirms()) return Backward::yes;
+        }
+    return isBacktrack(m_geometry, m_config, pair, forward) ? Backward::yes : Backward::no;
 }
 
 bool ScrollStitcher::shouldHold(const Candidate& frame) const
@@ -184,6 +210,7 @@ std::optional<ScrollStitchError> ScrollStitcher::commit(Candidate& frame)
     m_featureless.push_back(featureless(frame.std));
     m_anyAlpha = m_anyAlpha || frame.frame.kind == PixelKind::argb32;
     m_lastY = frame.y();
+    m_index.add(frame.gray, frame.y());
     m_memory = std::move(frame.match.memory);
     m_prevGray = std::move(frame.gray);
     m_prevSmall = std::move(frame.small);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scroll/CanvasRowIndex.h"
 #include "scroll/FrameMatch.h"
 #include "scroll/FrameSpool.h"
 #include "scroll/OffsetDecision.h"
@@ -58,6 +59,7 @@ public:
         bool taken = false;
         int offset = 0;
         bool exact = false;
+        bool unmatched = false;  // frames with content that shared no rows
     };
     const Taken& lastTaken() const { return m_lastTaken; }
     // Kept frames and a frame held back: what the caller sees as kept.
@@ -99,6 +101,7 @@ private:
     struct Match {
         ScrollFramePlacement placement;
         stitch::MatchMemory memory;
+        bool unmatched = false;
 
         bool exact() const { return placement.confidence == ScrollSeamConfidence::exact; }
     };
@@ -129,6 +132,12 @@ private:
     Match matchAgainst(const Reference& reference, const Candidate& frame, std::optional<int> stepHint,
                        const std::vector<double>* forward = nullptr);
     bool featureless(double std) const { return std < m_config.featureStdThreshold; }
+    // Whether the frame shows the page scrolled back: yes; no; or content
+    // seen far above, which counts as scrolled back unless it joins the last
+    // kept frame exactly (a page may show the same thing twice).
+    enum class Backward { no, yes, unlessItJoins };
+    Backward scrolledBack(const Candidate& frame, const stitch::FramePair& pair,
+                          const std::vector<double>& forward) const;
     bool shouldHold(const Candidate& frame) const;
     // The next frame, which does not join the last kept one exactly, has
     // come: keeps the held frame before it (and matches the next against it),
@@ -152,6 +161,7 @@ private:
     double m_prevStd = 0;
     int m_lastY = 0;
     stitch::MatchMemory m_memory;
+    stitch::CanvasRowIndex m_index;  // rows of the kept frames, to find content seen before
     std::optional<Candidate> m_held;
     Taken m_lastTaken;
     int m_lastTakenY = 0;  // where the last frame taken (kept or held) went

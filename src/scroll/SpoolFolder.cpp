@@ -1,7 +1,11 @@
 #include "scroll/SpoolFolder.h"
 
+#include "platform/SafeFile.h"
+#include "platform/StorageAlerts.h"
+
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QUuid>
 
 #include <fcntl.h>
@@ -62,30 +66,51 @@ void SpoolFolder::remove()
     m_fd = -1;
 }
 
+QString spoolRoot()
+{
+    QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (cache.isEmpty()) cache = QDir::homePath() + QStringLiteral("/.cache");
+    return cache + QStringLiteral("/KlipoVersa/scroll");
+}
+
 QString newSpoolFolderPath()
 {
-    return QDir(QDir::tempPath())
-        .filePath(prefix + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper());
+    // Only this user may enter it: the frames are pictures of the screen.
+    platform::safefile::makePrivateFolder(spoolRoot());
+    return QDir(spoolRoot()).filePath(prefix + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper());
 }
 
 int sweepStaleSpoolFolders(const QString& tempDir)
 {
     int removed = 0;
+    int framesLost = 0;
     const QDir dir(tempDir);
-    const auto entries =
-        dir.entryInfoList({prefix + QLatin1Char('*')}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    // Also the hidden name a folder has until its maker locks it.
+    const auto entries = dir.entryInfoList({prefix + QLatin1Char('*'), QLatin1Char('.') + prefix + QLatin1Char('*')},
+                                           QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
     for (const QFileInfo& entry : entries) {
         struct stat st {};
         const QByteArray path = QFile::encodeName(entry.absoluteFilePath());
         if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) continue;
         const int fd = openLocked(entry.absoluteFilePath());
         if (fd < 0) continue;  // a live stitcher holds it
-        if (QDir(entry.absoluteFilePath()).removeRecursively()) ++removed;
+        const int frames =
+            int(QDir(entry.absoluteFilePath()).entryList({QStringLiteral("frame_*.png")}, QDir::Files).size());
+        if (QDir(entry.absoluteFilePath()).removeRecursively()) {
+            ++removed;
+            framesLost += frames;
+        }
         ::close(fd);
     }
+    // The frames of a capture cut off by a crash, a kill or a quit during
+    // stitching cannot be put together again: the user hears they are gone.
+    if (framesLost > 0)
+        platform::storagealerts::report(
+            QStringLiteral("上次的滚动长截图没有完成"),
+            QStringLiteral("程序在拼接前退出了，已采集的 %1 帧未能拼成长图，已清理").arg(framesLost));
     return removed;
 }
 
-int sweepStaleSpoolFolders() { return sweepStaleSpoolFolders(QDir::tempPath()); }
+int sweepStaleSpoolFolders() { return sweepStaleSpoolFolders(spoolRoot()); }
 
 }  // namespace klipo::stitch

@@ -26,13 +26,17 @@ private:
     int m_fd = -1;
 };
 
-// "ScrollStitcher-" followed by a new upper-case UUID, in the temp folder.
+// The folder of the spool folders: $XDG_CACHE_HOME/KlipoVersa/scroll, made
+// private to the user (the shared temp folder is every login's).
+QString spoolRoot();
+// "ScrollStitcher-" followed by a new upper-case UUID, in spoolRoot().
 QString newSpoolFolderPath();
 
 // Removes this user's "ScrollStitcher-*" folders in `tempDir` that no live
 // stitcher holds: the leftovers of a crash or of a quit during stitching.
-// Returns how many were removed.
+// When they held frames, the user is told (a storage alert) how many were
+// lost. Returns how many folders were removed.
 int sweepStaleSpoolFolders(const QString& tempDir);
-int sweepStaleSpoolFolders();  // in the system's temp folder
+int sweepStaleSpoolFolders();  // in spoolRoot()
 
 }  // namespace klipo::stitch

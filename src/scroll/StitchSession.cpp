@@ -12,15 +12,9 @@ using namespace stitch;
 void ScrollStitchTally::count(const ScrollFrameResult& result)
 {
     switch (result.kind) {
-    case ScrollFrameResult::Kind::appended:
-        kept = result.kept;
-        break;
-    case ScrollFrameResult::Kind::duplicate:
-        ++dupSkipped;
-        break;
-    case ScrollFrameResult::Kind::failed:
-        ++failed;
-        break;
+    case ScrollFrameResult::Kind::appended: kept = result.kept; break;
+    case ScrollFrameResult::Kind::duplicate: ++dupSkipped; break;
+    case ScrollFrameResult::Kind::failed: ++failed; break;
     }
 }
 
@@ -43,6 +37,14 @@ double stitch::meanAbsDiff(const std::vector<uint8_t>& a, const std::vector<uint
     return double(sum) / double(a.size());
 }
 
+int stitch::maxAbsDiff(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+{
+    if (a.size() != b.size()) return 255;
+    int most = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) most = std::max(most, std::abs(int(a[i]) - int(b[i])));
+    return most;
+}
+
 StitchSession::StitchSession(ScrollStitchConfig config, std::unique_ptr<FrameSpool> spool)
     : m_stitcher(std::move(config), std::move(spool))
 {
@@ -52,10 +54,13 @@ ScrollFrameResult StitchSession::process(const QImage& frame, std::optional<int>
 {
     const auto start = std::chrono::steady_clock::now();
     std::optional<std::vector<uint8_t>> sample;
-    if (!frame.isNull()) sample = thumbnail64(prepareFrame(frame).all());
+    if (!frame.isNull()) sample = lineSample(prepareFrame(frame).all());
     m_precheckMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    // A frame that has not visibly changed never reaches the stitcher.
-    if (sample && m_lastSample && byteStd(*sample) >= 3.0 && meanAbsDiff(*sample, *m_lastSample) < 0.8)
+    // A frame that has not changed never reaches the stitcher. On average a
+    // few short lines moved on a blank page change next to nothing: no cell
+    // may have changed.
+    if (sample && m_lastSample && byteStd(*sample) >= 3.0 && meanAbsDiff(*sample, *m_lastSample) < 0.8 &&
+        maxAbsDiff(*sample, *m_lastSample) <= 2)
         return ScrollFrameResult::duplicate(m_stitcher.appendedCount());
 
     if (auto error = m_stitcher.append(frame, stepHint, settled)) return ScrollFrameResult::failed(*error);
@@ -64,7 +69,7 @@ ScrollFrameResult StitchSession::process(const QImage& frame, std::optional<int>
     const ScrollStitcher::Taken& taken = m_stitcher.lastTaken();
     if (!taken.taken) return ScrollFrameResult::duplicate(m_stitcher.appendedCount());
     return ScrollFrameResult::appended(m_stitcher.takenCount(), m_stitcher.appendedCount(), m_stitcher.takenHeight(),
-                                       taken.offset, taken.exact);
+                                       taken.offset, taken.exact, taken.unmatched);
 }
 
 }  // namespace klipo

@@ -15,12 +15,14 @@ struct ScrollFrameResult {
     int input = 0;         // frames the stitcher has been handed so far
     int canvasHeight = 0;  // appended: the long image's height at this point
     std::optional<ScrollStitchError> error;
-    int offset = 0;           // appended: rows moved since the previous kept frame
-    bool exactSeam = false;   // appended: that offset was matched exactly
+    int offset = 0;          // appended: rows moved since the previous kept frame
+    bool exactSeam = false;  // appended: that offset was matched exactly
+    bool unmatched = false;  // appended: the frames' shared rows agreed nowhere (moved too far)
 
-    static ScrollFrameResult appended(int kept, int input, int canvasHeight, int offset = 0, bool exactSeam = true)
+    static ScrollFrameResult appended(int kept, int input, int canvasHeight, int offset = 0, bool exactSeam = true,
+                                      bool unmatched = false)
     {
-        return {Kind::appended, kept, input, canvasHeight, std::nullopt, offset, exactSeam};
+        return {Kind::appended, kept, input, canvasHeight, std::nullopt, offset, exactSeam, unmatched};
     }
     static ScrollFrameResult duplicate(int input) { return {Kind::duplicate, 0, input, 0, std::nullopt}; }
     static ScrollFrameResult failed(ScrollStitchError error) { return {Kind::failed, 0, 0, 0, error}; }
@@ -51,13 +53,14 @@ public:
 
 private:
     ScrollStitcher m_stitcher;
-    std::optional<std::vector<uint8_t>> m_lastSample;  // thumbnail of the last frame accepted without error
+    std::optional<std::vector<uint8_t>> m_lastSample;  // sample of the last frame accepted without error
     double m_precheckMs = 0;
 };
 
 namespace stitch {
 double byteStd(const std::vector<uint8_t>& values);
 double meanAbsDiff(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b);
+int maxAbsDiff(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b);
 }  // namespace stitch
 
 }  // namespace klipo

@@ -4,10 +4,8 @@
 #include "platform/SettingsStore.h"
 #include "stores/StoreFiles.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QUuid>
 
 #include <algorithm>
 #include <cerrno>
@@ -26,17 +24,6 @@ const QString kPrefix = QStringLiteral("KlipoVersa-Backup");
 const QString kSuffix = QStringLiteral(".json");
 
 QByteArray native(const QString& path) { return QFile::encodeName(path); }
-
-// What identifies this machine, hashed so the machine id itself is never
-// stored; empty when there is nothing to go by.
-QString machineDigest(const QString& machineIdPath)
-{
-    const safefile::ReadResult read = safefile::readFile(machineIdPath, 4096);
-    const QByteArray id = read.ok() ? read.data.trimmed() : QByteArray();
-    if (id.isEmpty()) return {};
-    return QString::fromLatin1(
-        QCryptographicHash::hash("KlipoVersa backup device:" + id, QCryptographicHash::Sha256).toHex().left(32));
-}
 
 }  // namespace
 
@@ -74,31 +61,6 @@ bool isValidDeviceId(const QString& id)
         const char16_t u = c.unicode();
         return (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || u == u'-';
     });
-}
-
-QString deviceId(platform::SettingsStore& settings, const QString& machineIdPath)
-{
-    const QString stored = settings.stringValue(kDeviceIdKey);
-    const QString machine = machineDigest(machineIdPath);
-    if (isValidDeviceId(stored)) {
-        if (machine.isEmpty()) return stored;
-        const QString madeOn = settings.stringValue(kDeviceMachineKey);
-        if (madeOn == machine) return stored;
-        if (madeOn.isEmpty()) {
-            // An id from before ids were tied to their machine.
-            settings.setValue(kDeviceMachineKey, machine);
-            return stored;
-        }
-    }
-    // None yet, unusable in a file name, or copied here with the settings of
-    // another computer, whose file it would overwrite.
-    const QString made = QUuid::createUuid().toString(QUuid::WithoutBraces).left(8).toUpper();
-    settings.setValue(kDeviceIdKey, made);
-    if (machine.isEmpty())
-        settings.remove(kDeviceMachineKey);
-    else
-        settings.setValue(kDeviceMachineKey, machine);
-    return made;
 }
 
 QString fileName(const QString& deviceId) { return kPrefix + QLatin1Char('-') + deviceId + kSuffix; }

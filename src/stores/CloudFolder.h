@@ -48,6 +48,12 @@ bool isValidDeviceId(const QString& id);
 // with the machine's digest. Main thread (it may write the settings).
 // `machineIdPath` names the file whose content identifies the machine; when
 // it cannot be read, a valid stored id is kept.
+//
+// The id is also kept in a file of its own beside the settings file
+// ("cloud-device-id": the id, then the machine's digest, one per line), made
+// once and never written over by another copy of the program that runs on
+// the same settings: whichever copy makes it first, every copy uses its id,
+// so one computer writes one backup file. The settings key mirrors it.
 QString deviceId(platform::SettingsStore& settings, const QString& machineIdPath = QStringLiteral("/etc/machine-id"));
 
 QString fileName(const QString& deviceId);

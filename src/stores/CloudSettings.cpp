@@ -1,6 +1,7 @@
 #include "stores/CloudSettings.h"
 
 #include "platform/SettingsStore.h"
+#include "stores/HistoryLimit.h"
 #include "stores/HistoryStore.h"
 
 #include <QRegularExpression>
@@ -69,8 +70,12 @@ Outcome apply(platform::SettingsStore& settings, const CloudBackup::Settings& pa
             refused << QStringLiteral("历史记录上限%1不是整数").arg(quoted(text));
         else if (*limit >= 1 && *limit < localRecordCount)
             refused << QStringLiteral("历史记录上限 %1 少于本机的 %2 条记录").arg(*limit).arg(localRecordCount);
-        else
+        else if (*limit != HistoryStore::historyLimitSetting(settings)) {
+            // Another computer's choice: kept, but it trims nothing here
+            // until the user confirms it.
             settings.setValue(kHistoryLimit, *limit);
+            historylimit::setConfirmed(settings, false);
+        }
     }
     if (payload.contains(kSaveHistory)) {
         ++present;

@@ -19,7 +19,9 @@ CloudBackup::Settings payload(const platform::SettingsStore& settings);
 
 // Applies a downloaded payload key by key, each only in a form that cannot
 // cost data: a history limit only when it keeps all `localRecordCount`
-// records (below 1, or at least that many), "saveHistory" only as exactly
+// records (below 1, or at least that many), and then only as a limit that
+// waits for this computer's confirmation before it trims (historylimit);
+// "saveHistory" only as exactly
 // "true" or "false", a target language only as a language code. A missing key
 // changes nothing. Main thread.
 struct Outcome {

@@ -1,6 +1,7 @@
 #include "stores/CloudSync.h"
 
 #include "platform/NotificationCenter.h"
+#include "platform/SafeFileLeftovers.h"
 #include "platform/SerialQueue.h"
 #include "platform/SettingsStore.h"
 #include "stores/CloudFolder.h"
@@ -184,8 +185,15 @@ void CloudSync::checkCloudOnLaunch()
     const cloudtransfer::Stores stores{*m_deps.history, *m_deps.vocabulary, *m_deps.settings};
     const QString folder = backupFolder();
     const QDateTime now = m_deps.scheduler->now();
+    // This computer's file, when it has one yet: a write of it cut short by a
+    // crash left a whole copy beside it, in a folder synced elsewhere.
+    const QString storedId = m_deps.settings->stringValue(cloudfolder::kDeviceIdKey);
+    const QString ownFile = cloudfolder::isValidDeviceId(storedId) ? cloudfolder::fileName(storedId) : QString();
     QPointer<CloudSync> self(this);
-    m_deps.scheduler->background([self, stores, folder, now] {
+    m_deps.scheduler->background([self, stores, folder, now, ownFile] {
+        if (!ownFile.isEmpty())
+            platform::safefile::removeLeftoverTemporaries(folder,
+                                                          [&](const QString& target) { return target == ownFile; });
         const cloudtransfer::LaunchLook look = cloudtransfer::lookAtLaunch(stores, folder, now);
         platform::runOnMain([self, look] {
             if (self) self->finishLaunchCheck(look);

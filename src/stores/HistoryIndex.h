@@ -26,6 +26,16 @@ QByteArray encode(const QList<HistoryRecord>& records);
 // (see HistoryRecord::fromJson).
 std::optional<Decoded> decode(const QByteArray& data);
 
+// What can still be read of an index that cannot be decoded: each record
+// object of its "records" array that is whole and valid JSON on its own, in
+// file order, read as decode() reads it; `lost` counts the objects that are
+// cut off or broken.
+struct Salvaged {
+    QList<HistoryRecord> records;
+    qsizetype lost = 0;
+};
+Salvaged salvage(const QByteArray& data);
+
 // True for a name that stays inside the history folder: not empty, no path
 // separator or NUL, not "." or "..". Names read from an index file are checked
 // with this before any file is read or removed.

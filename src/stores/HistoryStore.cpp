@@ -7,13 +7,14 @@
 #include "platform/SettingsStore.h"
 #include "platform/StorageAlerts.h"
 #include "stores/HistoryDamageNotes.h"
+#include "stores/HistoryFolder.h"
 #include "stores/HistoryImages.h"
 #include "stores/HistoryIndex.h"
+#include "stores/HistoryLimit.h"
 #include "stores/StoreFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QFuture>
@@ -46,13 +47,39 @@ QString what() { return QStringLiteral("历史记录"); }
 
 bool isPngName(const QString& name) { return name.endsWith(QLatin1String(".png"), Qt::CaseInsensitive); }
 
+bool hasMovedAsideIndex(const QString& folder)
+{
+    return !QDir(folder).entryList({QStringLiteral("index-broken-*.json")}, QDir::AllEntries | QDir::System).isEmpty();
+}
+
+// Records that share an id are told apart: every one after the first takes a
+// new id (its image names stay as written), so that deleting one card never
+// takes the others with it. The file keeps the old ids until the next write.
+void giveDuplicatesNewIds(QList<HistoryRecord>& records)
+{
+    QSet<QUuid> seen;
+    seen.reserve(records.size());
+    for (HistoryRecord& record : records) {
+        if (seen.contains(record.id)) record.id = QUuid::createUuid();
+        seen.insert(record.id);
+    }
+}
+
+QSet<QString> imageNamesOf(const QList<HistoryRecord>& records)
+{
+    QSet<QString> named;
+    named.reserve(records.size() * 2);
+    for (const HistoryRecord& record : records) {
+        named.insert(record.imageName);
+        if (record.originalImageName) named.insert(*record.originalImageName);
+    }
+    return named;
+}
+
 bool anyDamaged(const QList<HistoryRecord>& records)
 {
     return std::any_of(records.begin(), records.end(), [](const HistoryRecord& r) { return r.isDamaged(); });
 }
-
-// Beside the index: the damaged records the user has been told about.
-const QString kDamageNoteName = QStringLiteral(".unreadable-records-noted.json");
 
 }  // namespace
 
@@ -101,7 +128,11 @@ void HistoryStore::loadIfNeeded()
     if (m_isLoaded) return;
     m_isLoaded = true;
     m_access = std::make_unique<storefiles::WriteAccess>(m_directory);
-    if (m_access->mayWrite()) platform::safefile::makePrivateFolder(m_directory);
+    m_folderIsLinked = historyfolder::isLinked(m_directory);
+    if (m_access->mayWrite()) {
+        platform::safefile::makePrivateFolder(m_directory);
+        historyfolder::removeLeftoverTemporaries(m_directory);
+    }
 
     const platform::safefile::ReadResult read = storefiles::readStoreFile(indexPath());
     if (read.status == platform::safefile::ReadStatus::Missing) return;
@@ -113,10 +144,11 @@ void HistoryStore::loadIfNeeded()
     }
     std::optional<historyindex::Decoded> decoded = historyindex::decode(read.data);
     if (!decoded) {
-        setAsideUnusableIndex(QStringLiteral("内容已损坏"));
+        recoverFromDamagedIndex(read.data);
         return;
     }
     QList<HistoryRecord> records = std::move(decoded->records);
+    giveDuplicatesNewIds(records);
     std::stable_sort(records.begin(), records.end(),
                      [](const HistoryRecord& a, const HistoryRecord& b) { return a.date > b.date; });
     m_cache = std::move(records);
@@ -126,24 +158,46 @@ void HistoryStore::loadIfNeeded()
     m_queue->async([this] { removeOrphanImages(); });
 }
 
-void HistoryStore::setAsideUnusableIndex(const QString& reason)
+QString HistoryStore::setAsideUnusableIndex(const QString& reason, bool quiet)
 {
     m_indexBlocked = true;
     // A store that only reads renames nothing: the writer owns the folder.
-    if (!m_access->mayWrite()) return;
+    if (!m_access->mayWrite()) return {};
     const QString aside = storefiles::moveAside(indexPath(), QStringLiteral("index-broken-"), QStringLiteral(".json"));
     if (!aside.isEmpty()) {
         m_indexBlocked = false;
-        platform::storagealerts::reportMovedAside(QStringLiteral("历史记录索引"), reason, aside);
-        return;
+        if (!quiet) platform::storagealerts::reportMovedAside(QStringLiteral("历史记录索引"), reason, aside);
+        return aside;
     }
     platform::storagealerts::report(QStringLiteral("历史记录索引无法使用：%1").arg(reason),
                                     QStringLiteral("原文件无法移开，本次运行中的历史记录不会保存"));
+    return {};
+}
+
+void HistoryStore::recoverFromDamagedIndex(const QByteArray& data)
+{
+    historyindex::Salvaged salvaged = historyindex::salvage(data);
+    const bool recovered = !salvaged.records.isEmpty();
+    const QString aside = setAsideUnusableIndex(QStringLiteral("内容已损坏"), recovered);
+    if (!recovered) return;
+    // Every record that can still be read comes back; the damaged file stays
+    // beside the new index for anything that could not.
+    QList<HistoryRecord> records = std::move(salvaged.records);
+    giveDuplicatesNewIds(records);
+    std::stable_sort(records.begin(), records.end(),
+                     [](const HistoryRecord& a, const HistoryRecord& b) { return a.date > b.date; });
+    m_cache = std::move(records);
+    if (aside.isEmpty()) return;  // read only, or the file could not be moved: told already
+    QString detail = QStringLiteral("损坏的原文件保留在 %1").arg(QDir::toNativeSeparators(aside));
+    if (salvaged.lost > 0) detail = QStringLiteral("另有 %1 条无法读取；").arg(salvaged.lost) + detail;
+    platform::storagealerts::report(QStringLiteral("历史记录索引已损坏，已找回 %1 条记录").arg(m_cache.size()), detail);
+    writeIndex(m_cache);
+    tellOfDamagedRecords();
 }
 
 void HistoryStore::tellOfDamagedRecords()
 {
-    const QString notePath = pathOf(kDamageNoteName);
+    const QString notePath = pathOf(historyfolder::kDamageNoteName);
     const QSet<QString> toldBefore = historydamage::readNoted(notePath);
     const historydamage::Check check = historydamage::check(m_cache, toldBefore);
     if (check.untold > 0) {
@@ -156,6 +210,16 @@ void HistoryStore::tellOfDamagedRecords()
         historydamage::writeNoted(notePath, check.noted);
 }
 
+void HistoryStore::tellOfUnconfirmedLimit(int limit)
+{
+    if (m_toldOfUnconfirmedLimit) return;
+    m_toldOfUnconfirmedLimit = true;
+    platform::storagealerts::report(
+        QStringLiteral("历史记录已超过保留条数（%1 条），旧记录没有删除").arg(limit),
+        QStringLiteral("这个条数不是在本机选定的（来自备份，或设置文件损坏后恢复的默认值）。"
+                       "请到「设置 › 历史」确认保留条数，确认后才会删除最旧的记录"));
+}
+
 void HistoryStore::sweepOnceUndamaged(const QList<HistoryRecord>& gone)
 {
     if (anyDamaged(gone) && !anyDamaged(m_cache)) removeOrphanImages();
@@ -166,30 +230,10 @@ void HistoryStore::removeOrphanImages()
     // Only the writer sweeps, and only while every record's image names could
     // be read: a damaged record may name any image.
     if (!m_access->mayWrite() || m_indexBlocked || anyDamaged(m_cache)) return;
-    QStringList pngNames;
-    bool hasMovedAsideIndex = false;
-    QDirIterator it(m_directory, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QString name = it.fileName();
-        if (isPngName(name))
-            pngNames.append(name);
-        else if (name.startsWith(QLatin1String("index-broken-")) && name.endsWith(QLatin1String(".json")))
-            hasMovedAsideIndex = true;
-    }
     // A moved-aside index may still name images that the current one does not:
     // they stay until the user clears the history.
-    if (hasMovedAsideIndex) return;
-
-    QSet<QString> named;
-    named.reserve(m_cache.size() * 2);
-    for (const HistoryRecord& record : std::as_const(m_cache)) {
-        named.insert(record.imageName);
-        if (record.originalImageName) named.insert(*record.originalImageName);
-    }
-    for (const QString& name : std::as_const(pngNames)) {
-        if (!named.contains(name)) QFile::remove(pathOf(name));
-    }
+    if (hasMovedAsideIndex(m_directory)) return;
+    historyfolder::removeOrphanImages(m_directory, imageNamesOf(m_cache), m_folderIsLinked);
 }
 
 bool HistoryStore::mayChange()
@@ -218,11 +262,7 @@ void HistoryStore::deleteFiles(const QList<HistoryRecord>& gone)
 {
     // Names come from the index file: only plain PNG names inside the folder
     // are ever removed, and none that a remaining record still shows.
-    QSet<QString> stillNamed;
-    for (const HistoryRecord& record : std::as_const(m_cache)) {
-        stillNamed.insert(record.imageName);
-        if (record.originalImageName) stillNamed.insert(*record.originalImageName);
-    }
+    const QSet<QString> stillNamed = imageNamesOf(m_cache);
     auto remove = [&](const QString& name) {
         if (historyindex::isSafeFileName(name) && isPngName(name) && !stillNamed.contains(name))
             QFile::remove(pathOf(name));
@@ -301,8 +341,12 @@ void HistoryStore::save(const QImage& composedImage, const std::optional<QImage>
         QList<HistoryRecord> trimmed;
         const int limit = historyLimitSetting();
         if (limit >= 1 && updated.size() > limit) {
-            trimmed = updated.mid(limit);
-            updated.resize(limit);
+            if (historylimit::isConfirmed(platform::SettingsStore::shared())) {
+                trimmed = updated.mid(limit);
+                updated.resize(limit);
+            } else {
+                tellOfUnconfirmedLimit(limit);
+            }
         }
         // The index goes first: an image is removed only once no stored index
         // names it, and a record whose index entry could not be stored is undone.
@@ -412,7 +456,7 @@ void HistoryStore::removeAll(std::function<void()> completion)
             if (completion) runOnMain(completion);
             return;
         }
-        QDir(m_directory).removeRecursively();
+        historyfolder::clear(m_directory, imageNamesOf(m_cache), m_folderIsLinked);
         m_cache.clear();
         {
             QMutexLocker lock(&m_thumbnailMutex);

@@ -51,7 +51,8 @@ public:
     // $XDG_DATA_HOME/KlipoVersa/History
     static QString defaultDirectory();
     // The limit from the settings: "historyLimit" when it holds an integer,
-    // else 300; below 1 means no limit.
+    // else 300; below 1 means no limit. A limit not confirmed on this
+    // computer (see historylimit) trims nothing.
     static int historyLimitSetting();
     static int historyLimitSetting(const platform::SettingsStore& settings);
 
@@ -107,10 +108,16 @@ Q_SIGNALS:
 private:
     // All of these run on the queue.
     void loadIfNeeded();
-    void setAsideUnusableIndex(const QString& reason);
+    // Moves the index aside and returns where to (empty when it stays);
+    // `quiet` leaves the telling to the caller.
+    QString setAsideUnusableIndex(const QString& reason, bool quiet = false);
+    // Moves a damaged index aside and brings back the records it still holds.
+    void recoverFromDamagedIndex(const QByteArray& data);
     void removeOrphanImages();
     // Tells the user of damaged records not told about at an earlier load.
     void tellOfDamagedRecords();
+    // Tells once per run that the limit waits for confirmation, so nothing was trimmed.
+    void tellOfUnconfirmedLimit(int limit);
     // Sweeps orphans when `gone` took the last damaged record with it.
     void sweepOnceUndamaged(const QList<HistoryRecord>& gone);
     // False, told to the user, when this store may not write or the write failed.
@@ -132,6 +139,10 @@ private:
     // An index is there that could neither be read nor moved aside: writing
     // would destroy it, so no change is stored.
     bool m_indexBlocked = false;  // queue
+    // The folder's name is a link into a folder of the user's: only the
+    // store's own files are removed from it.
+    bool m_folderIsLinked = false;                      // queue
+    bool m_toldOfUnconfirmedLimit = false;              // queue
     std::unique_ptr<storefiles::WriteAccess> m_access;  // queue: made by the first load
 
     QMutex m_thumbnailMutex;

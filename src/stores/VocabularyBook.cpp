@@ -174,11 +174,44 @@ VocabularyWord mergedWord(const VocabularyWord& existing, const VocabularyWord& 
     return result;
 }
 
+VocabularyWord joinedDuplicates(const VocabularyWord& first, const VocabularyWord& second)
+{
+    VocabularyWord result = first;
+    result.count = VocabularyWord::addCounts(first.count, second.count);
+    result.isMastered = first.isMastered || second.isMastered;
+    const QString firstDefinition = first.definition.value_or(QString()).trimmed();
+    if (second.definition && second.definition->trimmed().size() > firstDefinition.size()) {
+        result.definition = second.definition;
+        result.definitionLanguage = second.definitionLanguage;
+    }
+    if (second.firstSeen < first.firstSeen) result.firstSeen = second.firstSeen;
+    if (second.lastSeen > first.lastSeen) result.lastSeen = second.lastSeen;
+    if (!isFormOf(result.display, result.normalized) && isFormOf(second.display, result.normalized))
+        result.display = second.display;
+    // The second's sources in their order after the first's, so the newest
+    // arrivals stay when the list is cut back.
+    for (const VocabularyWord::Source& source : second.sources) {
+        auto same = std::find_if(result.sources.begin(), result.sources.end(),
+                                 [&](const VocabularyWord::Source& s) { return s.recordID == source.recordID; });
+        if (same == result.sources.end()) {
+            result.sources.append(source);
+            continue;
+        }
+        same->count = VocabularyWord::addCounts(same->count, source.count);
+        if (source.date > same->date) same->date = source.date;
+    }
+    if (result.sources.size() > kMaximumSourcesPerWord)
+        result.sources.remove(0, result.sources.size() - kMaximumSourcesPerWord);
+    return result;
+}
+
 int merge(Book& book, const QList<VocabularyWord>& incoming)
 {
     int added = 0;
-    for (const VocabularyWord& word : incoming) {
+    for (VocabularyWord word : incoming) {
         if (word.normalized.isEmpty()) continue;  // such a word could never be found or kept
+        // Keys are lower case; one stored in capitals is the same word.
+        word.normalized = word.normalized.toLower();
         auto found = book.find(word.normalized);
         if (found == book.end()) {
             book.insert(word.normalized, word);
@@ -256,7 +289,14 @@ std::optional<Book> decodeFile(const QByteArray& data, const QDateTime& now)
         std::optional<VocabularyWord> word = VocabularyWord::fromJson(element.toObject(), now);
         if (!word) return std::nullopt;
         if (word->normalized.isEmpty()) continue;
-        book.insert(word->normalized, std::move(*word));
+        // A key written in capitals is the lower-case word every lookup asks
+        // for, and a word written twice is one word: nothing of either is lost.
+        word->normalized = word->normalized.toLower();
+        auto found = book.find(word->normalized);
+        if (found == book.end())
+            book.insert(word->normalized, std::move(*word));
+        else
+            *found = joinedDuplicates(*found, *word);
     }
     return book;
 }

@@ -77,7 +77,12 @@ bool setDefinitions(Book& book, const QHash<QString, QString>& definitions,
 
 // The merge of an incoming word into a known one with the same key.
 VocabularyWord mergedWord(const VocabularyWord& existing, const VocabularyWord& incoming);
-// Merges backup words into the book; returns how many were new.
+// One word out of two entries with the same key: counts added, mastered when
+// either is, the longer definition, the earliest and latest sightings and
+// the sources of both.
+VocabularyWord joinedDuplicates(const VocabularyWord& first, const VocabularyWord& second);
+// Merges backup words into the book (keys matched in lower case); returns
+// how many were new.
 int merge(Book& book, const QList<VocabularyWord>& incoming);
 
 // Ranking of the words to learn: count descending, then latest sighting, then key.
@@ -89,7 +94,8 @@ VocabularySummary summarize(const Book& book);
 // "vocabulary.json": {"version": 1, "words": [... by key]}.
 QByteArray encodeFile(const Book& book);
 // Nothing when the document lacks an integer "version", a "words" array, or a
-// word lacks "normalized"; words with an empty key are dropped.
+// word lacks "normalized"; words with an empty key are dropped. Keys are
+// taken in lower case, and entries that share one are joined into one word.
 std::optional<Book> decodeFile(const QByteArray& data, const QDateTime& now);
 
 }  // namespace vocabularybook

@@ -3,6 +3,7 @@
 #include "platform/MainThreadSingleton.h"
 
 #include "platform/NotificationCenter.h"
+#include "platform/SafeFileLeftovers.h"
 #include "platform/SerialQueue.h"
 #include "platform/StorageAlerts.h"
 #include "stores/HistoryRecord.h"
@@ -50,6 +51,10 @@ void VocabularyStore::loadLocked()
     m_isLoaded = true;
     ++m_generation;
     m_access = std::make_unique<storefiles::WriteAccess>(filePath());
+    // Only the writer: another copy's write may be under way.
+    if (m_access->mayWrite())
+        platform::safefile::removeLeftoverTemporaries(
+            m_directory, [](const QString& target) { return target == QLatin1String("vocabulary.json"); });
     const platform::safefile::ReadResult read = storefiles::readStoreFile(filePath());
     if (read.status == platform::safefile::ReadStatus::Missing || (read.ok() && read.data.isEmpty())) return;
     if (read.ok()) {

@@ -5,19 +5,22 @@
 #include "app/Settings.h"
 #include "platform/Clipboard.h"
 #include "platform/FileDialogs.h"
-#include "platform/FloatingWindows.h"
 #include "platform/PlatformServices.h"
 #include "tools/CaptureFiles.h"
 #include "tools/CaptureReport.h"
 #include "tools/PinContentView.h"
 #include "tools/PinGeometry.h"
+#include "platform/FloatingWindows.h"
 #include "platform/ScreenMetrics.h"
+#include "platform/WindowRoles.h"
+#include "platform/WindowShadow.h"
 #include "platform/WindowStacking.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QPainter>
 #include <QPainterPath>
 #include <QPropertyAnimation>
 
@@ -56,12 +59,17 @@ std::function<QString(const QString&)> PinWindowController::chooseSavePath;
 // --- panel ---
 
 PinPanel::PinPanel(PinWindowController* controller)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_controller(controller)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_controller(controller)
 {
+    platform::applyWindowRole(this, platform::WindowRole::floating);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("贴图"));
     platform::HiddenOwnWindows::markStaysInScreenshots(this);
+    // Room for its shadow around it only shows what lies behind with a
+    // compositor; without one the pin stays an opaque window.
+    if (platform::compositorRunning(nullptr)) setAttribute(Qt::WA_TranslucentBackground);
+    platform::giveShadow(this, PinContentView::cornerRadius);
 }
 
 void PinPanel::closeEvent(QCloseEvent* event)
@@ -73,12 +81,18 @@ void PinPanel::closeEvent(QCloseEvent* event)
 void PinPanel::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->setGeometry(rect());
-    // Round corners without a compositor: the window's shape leaves them out.
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()), PinContentView::cornerRadius, PinContentView::cornerRadius);
-    setMask(QRegion(shape.toFillPolygon().toPolygon()));
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->setGeometry(contentsRect());
+}
+
+void PinPanel::paintEvent(QPaintEvent*)
+{
+    if (!testAttribute(Qt::WA_TranslucentBackground)) return;  // Qt fills the window itself
+    // What a transparent image shows through, as on an opaque window.
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath card;
+    card.addRoundedRect(QRectF(contentsRect()), PinContentView::cornerRadius, PinContentView::cornerRadius);
+    painter.fillPath(card, palette().window());
 }
 
 // --- controller ---
@@ -163,8 +177,7 @@ void PinWindowController::present()
 {
     m_scale = PinGeometry::initialScale(m_basePointSize, currentScreen().availableGeometry);
     const QSize size = PinGeometry::sizeAt(m_basePointSize, m_scale);
-    m_panel->setGeometry(QRect(initialOrigin(size), size));
-    platform::showOnAllDesktops(m_panel);
+    platform::setInnerGeometry(m_panel, QRect(initialOrigin(size), size));
     m_panel->show();
     // Above every window, also over a full-screen program that has the focus.
     platform::raiseWithoutFocus(m_panel);
@@ -186,9 +199,8 @@ void PinWindowController::setScale(double scale, bool animated)
         const QSize size = PinGeometry::sizeAt(m_basePointSize, scale);
         // The exact centre survives a run of zoom steps; rounding each step
         // anew would walk the pin off by half a point per step.
-        const QRect now = m_resize && m_resize->state() == QAbstractAnimation::Running
-                              ? m_resize->endValue().toRect()
-                              : m_panel->geometry();
+        const QRect now =
+            m_resize && m_resize->state() == QAbstractAnimation::Running ? m_placed : platform::innerGeometry(m_panel);
         if (now != m_placed) m_centre = QRectF(now).center();
         const QRect target(int(std::lround(m_centre.x() - size.width() / 2.0)),
                            int(std::lround(m_centre.y() - size.height() / 2.0)), size.width(), size.height());
@@ -198,10 +210,10 @@ void PinWindowController::setScale(double scale, bool animated)
             if (!m_resize) m_resize = new QPropertyAnimation(m_panel, "geometry", this);
             m_resize->setDuration(180);
             m_resize->setStartValue(m_panel->geometry());
-            m_resize->setEndValue(target);
+            m_resize->setEndValue(platform::outerGeometry(m_panel, target));
             m_resize->start();
         } else {
-            m_panel->setGeometry(target);
+            platform::setInnerGeometry(m_panel, target);
         }
     }
     flashScale();

@@ -20,7 +20,8 @@ namespace klipo {
 class PinContentView;
 class PinWindowController;
 
-// The window of a pin: borderless, above normal windows, on every desktop.
+// The window of a pin: borderless, above normal windows, on every desktop,
+// with a shadow (its place and size are the image's: innerGeometry).
 class PinPanel : public QWidget {
 public:
     explicit PinPanel(PinWindowController* controller);
@@ -28,6 +29,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     QPointer<PinWindowController> m_controller;

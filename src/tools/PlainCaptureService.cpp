@@ -10,8 +10,8 @@
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/SerialQueue.h"
-#include "stores/HistoryStore.h"
 #include "tools/CaptureFiles.h"
+#include "tools/CaptureTextIndex.h"
 #include "tools/CaptureReport.h"
 #include "tools/PlainCaptureOverlay.h"
 
@@ -28,21 +28,10 @@ std::shared_ptr<PlainCaptureOverlay>& overlaySlot()
     return overlay;
 }
 
-TextIndexer& indexerSlot()
-{
-    static TextIndexer indexer;
-    return indexer;
-}
-
 void saveToHistory(const QImage& image, const QString& filePath)
 {
-    const QString title = filePath.isEmpty() ? PrefsFileNameTemplate::currentBaseName()
-                                             : QFileInfo(filePath).completeBaseName();
-    HistoryStore::shared().save(image, std::nullopt, title, QString(), Settings::targetLanguage(),
-                                [image, title](std::optional<HistoryRecord> record) {
-                                    if (!record || !Settings::indexCaptureText()) return;
-                                    if (const TextIndexer& index = indexerSlot()) index(record->id, image, title);
-                                });
+    CaptureTextIndex::saveToHistory(image, filePath.isEmpty() ? PrefsFileNameTemplate::currentBaseName()
+                                                              : QFileInfo(filePath).completeBaseName());
 }
 
 }  // namespace
@@ -66,7 +55,7 @@ Options Options::current()
 
 void setOverlay(std::shared_ptr<PlainCaptureOverlay> overlay) { overlaySlot() = std::move(overlay); }
 
-void setTextIndexer(TextIndexer indexer) { indexerSlot() = std::move(indexer); }
+void setTextIndexer(TextIndexer indexer) { CaptureTextIndex::setIndexer(std::move(indexer)); }
 
 void start(CaptureService::Mode mode, std::function<void()> onPermissionDenied)
 {

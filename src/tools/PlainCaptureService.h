@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/CaptureTextIndex.h"
+
 #include "app/CaptureService.h"
 #include "app/SettingsTypes.h"
 #include "platform/ScreenshotTool.h"
@@ -57,8 +59,8 @@ void start(CaptureService::Mode mode, std::function<void()> onPermissionDenied);
 void setOverlay(std::shared_ptr<PlainCaptureOverlay> overlay);
 
 // Makes a saved screenshot's text searchable (record id, image, file title);
-// the shell plugs in the recogniser.
-using TextIndexer = std::function<void(const QUuid&, const QImage&, const QString&)>;
+// the shell plugs in the recogniser (CaptureTextIndex).
+using TextIndexer = CaptureTextIndex::TextIndexer;
 void setTextIndexer(TextIndexer indexer);
 
 // The steps after the screen was read, in order. A cancel stays silent, a

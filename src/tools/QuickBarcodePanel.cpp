@@ -6,6 +6,7 @@
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/WindowPlacement.h"
+#include "platform/WindowRoles.h"
 #include "tools/CaptureReport.h"
 
 #include <QHBoxLayout>
@@ -14,7 +15,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QWidget>
-
+#include <QWindow>
 
 namespace klipo {
 
@@ -23,11 +24,16 @@ namespace {
 bool askBeforeOpening(const QUrl& url)
 {
     QMessageBox box(QMessageBox::Information, QStringLiteral("打开这个链接？"), QStringLiteral("打开这个链接？"));
-    box.setInformativeText(url.toString());
+    box.setInformativeText(QuickBarcodePanelController::shownText(url.toString()));
     QPushButton* open = box.addButton(QStringLiteral("打开"), QMessageBox::AcceptRole);
     box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
     box.exec();
     return box.clickedButton() == open;
+}
+
+bool isDirectionControl(char16_t c)
+{
+    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
 // The text cut to its first 60 characters and "…" when it has more.
@@ -73,6 +79,19 @@ std::optional<QUrl> QuickBarcodePanelController::firstLink(const QStringList& co
     return std::nullopt;
 }
 
+QString QuickBarcodePanelController::shownText(const QString& code)
+{
+    QString shown;
+    shown.reserve(code.size());
+    for (const QChar c : code) {
+        if (isDirectionControl(c.unicode()))
+            shown += QStringLiteral("[U+%1]").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 QString QuickBarcodePanelController::titleFor(int count)
 {
     return count == 1 ? QStringLiteral("发现二维码") : QStringLiteral("发现 %1 个二维码").arg(count);
@@ -80,8 +99,9 @@ QString QuickBarcodePanelController::titleFor(int count)
 
 void QuickBarcodePanelController::makePanel()
 {
-    auto* panel = new QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
+    auto* panel = new QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                                            Qt::WindowCloseButtonHint);
+    platform::applyWindowRole(panel, platform::WindowRole::floating);
     panel->setAttribute(Qt::WA_QuitOnClose, false);
     panel->setWindowTitle(titleFor(1));
     panel->resize(panelWidth, panelHeight);
@@ -118,11 +138,18 @@ void QuickBarcodePanelController::show(const QStringList& codes)
     if (codes.isEmpty()) return;
     m_codes = codes;
     if (!m_panel) makePanel();
-    m_textView->setPlainText(codes.join(QLatin1Char('\n')));
+    m_textView->setPlainText(shownText(codes.join(QLatin1Char('\n'))));
     m_openButton->setVisible(firstLink(codes).has_value());
     m_panel->setWindowTitle(titleFor(int(codes.size())));
+    // However it was put away before (closed, minimised, unmapped by another
+    // program), it comes back as a normal window.
+    m_panel->setWindowState(m_panel->windowState() & ~Qt::WindowMinimized);
+    if (m_panel->isVisible() && !platform::isMappedOnScreen(m_panel)) {
+        m_panel->hide();
+        // Its native window may be gone: a new one is made at the show.
+        if (QWindow* handle = m_panel->windowHandle()) handle->destroy();
+    }
     positionNearMouse();
-    platform::showOnAllDesktops(m_panel);
     m_panel->show();
     m_panel->raise();
     m_panel->activateWindow();
@@ -144,7 +171,7 @@ void QuickBarcodePanelController::copyCodes()
     const QString text = m_codes.join(QLatin1Char('\n'));
     if (text.isEmpty()) return;
     if (platform::Clipboard* clipboard = platform::services().clipboard) clipboard->setText(text);
-    CaptureReport::show({QStringLiteral("二维码内容已复制"), shortened(text)});
+    CaptureReport::show({QStringLiteral("二维码内容已复制"), shortened(shownText(text))});
 }
 
 void QuickBarcodePanelController::openLink()

@@ -37,6 +37,11 @@ public:
     static std::optional<QUrl> asLink(const QString& code);
     // The first code of the list that is a link.
     static std::optional<QUrl> firstLink(const QStringList& codes);
+    // A code as the panel shows it: the characters that change the direction
+    // of the text around them (a right-to-left override makes "evil\u202Eexe.txt"
+    // read "eviltxt.exe") are written out as "[U+202E]", so what is shown is
+    // what is there. The clipboard gets the code itself.
+    static QString shownText(const QString& code);
     // "发现二维码" for one code, "发现 N 个二维码" for more.
     static QString titleFor(int count);
 

@@ -2,6 +2,7 @@
 
 #include "GlobalShortcuts/MenuBinding.h"
 #include "app/Settings.h"
+#include "platform/MenusOffScreen.h"
 #include "tools/QuickCaptureService.h"
 #include "tools/QuickColorPicker.h"
 #include "tools/QuickColorSample.h"
@@ -37,6 +38,8 @@ QuickCaptureMenuProvider& QuickCaptureMenuProvider::shared()
 
 QAction* QuickCaptureMenuProvider::makeMenuItem(QObject* parent)
 {
+    // Its tools grab the screen right after it closes: they wait until it is gone from there.
+    platform::MenusOffScreen::watch();
     auto* menu = new QMenu(QStringLiteral("快捷截图"));
     menu->setTitle(QStringLiteral("快捷截图"));
     QObject::connect(parent, &QObject::destroyed, menu, &QObject::deleteLater);

@@ -4,6 +4,7 @@
 #include "app/Settings.h"
 #include "platform/SerialQueue.h"
 #include "stores/HistoryStore.h"
+#include "tools/CaptureTextIndex.h"
 #include "tools/CaptureFiles.h"
 #include "tools/CaptureReport.h"
 #include "tools/QuickBarcodeDetector.h"
@@ -81,9 +82,11 @@ void report(const Result& result, const Request& request, const Options& options
                                                      request.noteSuffix),
                             result.thumbnail, result.filePath);
     }
-    if (options.saveHistory)
-        HistoryStore::shared().save(result.image, std::nullopt, QFileInfo(result.filePath).completeBaseName(),
-                                    QString(), Settings::targetLanguage());
+    const QString title = QFileInfo(result.filePath).completeBaseName();
+    if (options.saveHistory && options.indexText)
+        CaptureTextIndex::saveToHistory(result.image, title);
+    else if (options.saveHistory)
+        HistoryStore::shared().save(result.image, std::nullopt, title, QString(), Settings::targetLanguage());
     if (!result.codes.isEmpty())
         QTimer::singleShot(barcodePanelDelayMs, QCoreApplication::instance(),
                            [codes = result.codes] { QuickBarcodePanelController::shared().show(codes); });

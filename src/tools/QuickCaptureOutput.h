@@ -12,7 +12,7 @@
 // The one output path of finished captures that do not come from the plain
 // screenshot (the overlay's save, the remembered area, scrolling capture):
 // a new file in the capture folder under the template name, the clipboard,
-// the toast, a history record (not indexed) and, on request, the codes found
+// the toast, a history record (indexed for a plain screenshot) and, on request, the codes found
 // in the image. It always writes a file, never downscales and plays no
 // capture feedback.
 namespace klipo::QuickCaptureOutput {
@@ -24,6 +24,9 @@ struct Options {
     bool copyToClipboard = true;
     bool showHUD = true;
     bool saveHistory = true;
+    // The history record is made findable by the text the image shows (a
+    // plain screenshot saved from the overlay); "indexCaptureText" decides.
+    bool indexText = false;
 
     static Options current();
 };

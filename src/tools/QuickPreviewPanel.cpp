@@ -4,10 +4,10 @@
 #include "platform/Clipboard.h"
 #include "platform/DesktopNotifier.h"
 #include "platform/FileDialogs.h"
-#include "platform/FloatingWindows.h"
 #include "platform/PlatformServices.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/WindowPlacement.h"
+#include "platform/WindowRoles.h"
 #include "tools/CaptureFiles.h"
 #include "tools/CaptureReport.h"
 
@@ -118,8 +118,9 @@ QSize QuickPreviewPanelController::contentSize(const QSizeF& imagePt, const std:
 void QuickPreviewPanelController::ensurePanel()
 {
     if (m_panel) return;
-    auto* panel = new QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
+    auto* panel = new QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                                            Qt::WindowCloseButtonHint);
+    platform::applyWindowRole(panel, platform::WindowRole::floating);
     panel->setAttribute(Qt::WA_QuitOnClose, false);
     panel->setWindowTitle(QStringLiteral("上一次截图"));
     panel->setMinimumSize(380, 240);
@@ -160,7 +161,6 @@ void QuickPreviewPanelController::show(const QImage& image, const QString& title
         const QSize frame = platform::expectedFrameSize(m_panel);
         platform::moveInside(m_panel, visible->center() - QPoint(frame.width() / 2, frame.height() / 2), *visible);
     }
-    if (!m_panel->isVisible()) platform::showOnAllDesktops(m_panel);
     m_panel->show();
     m_panel->raise();
     m_panel->activateWindow();

@@ -254,6 +254,7 @@ TEST_F(ShortcutStorage, damagedStoredShortcut_FallsBackToTheDefault_AndIsReporte
         EXPECT_EQ(onKeyDown(name, &context, [] {}).state, Registration::State::registered);
         const Name nextLaunch(raw, kControlShiftT);  // repaired: nothing more to say
         EXPECT_TRUE(takeResetNames().isEmpty());
+        removeHandler(name);  // the next one gets the combination to itself
     }
 
     // Without a default the damaged entry goes; a cleared name stays cleared.

@@ -101,6 +101,8 @@ TEST_F(X11HotKeys, combinationGrabbedByAnotherClient_IsReportedAsTaken)
     EXPECT_TRUE(other.grab(Key::return_, 0));
 }
 
+// A press runs one of them (the name wired first); the other takes over when
+// the first one changes.
 TEST_F(X11HotKeys, twoNamesSharingACombination_OneKeepsWorking_WhenTheOtherChanges)
 {
     const Shortcut controlShiftU(Key::u, kControlShift);
@@ -111,11 +113,13 @@ TEST_F(X11HotKeys, twoNamesSharingACombination_OneKeepsWorking_WhenTheOtherChang
     onKeyDown(first, &context, [&] { ++firstRuns; });
     onKeyDown(second, &context, [&] { ++secondRuns; });
     ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+u")));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return firstRuns == 1 && secondRuns == 1; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return firstRuns == 1; }, kWaitMs));
+    QTest::qWait(200);
+    EXPECT_EQ(secondRuns, 0) << "both names ran";
 
     setShortcut(Shortcut(Key::i, kControlShift), first);
     ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+u")));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return secondRuns == 2; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return secondRuns == 1; }, kWaitMs));
     ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+i")));
     EXPECT_TRUE(QTest::qWaitFor([&] { return firstRuns == 2; }, kWaitMs));
 }
@@ -261,4 +265,48 @@ TEST_F(X11HotKeys, aCombinationAnotherClientLetsGo_IsTakenUpAtTheNextKeyboardCha
     EXPECT_LT(sinceChange.elapsed(), HotKeyRegistry::kRetryIntervalMs * 3 / 4) << "before the next timed try";
     ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+n")));
     EXPECT_TRUE(QTest::qWaitFor([&] { return runs == 1; }, kWaitMs));
+}
+
+// The keys of PC keyboards: Control-Pause (the server's Break) is recorded as
+// Pause, not as the keypad's 0, and runs by a press of it while Control and
+// keypad 0 does not; Print Screen alone is recorded (openbox holds it here,
+// as desktops do for their screenshot tool: kept with "仍然使用").
+TEST_F(X11HotKeys, controlPauseAndPrintScreen_AreRecordedAsThemselves_AndRunByTheirOwnKeys)
+{
+    const Name pauseName(QStringLiteral("x11Pause"));
+    const Name printName(QStringLiteral("x11Print"));
+    int pauseRuns = 0;
+    onKeyDown(pauseName, &context, [&] { ++pauseRuns; });
+    onKeyDown(printName, &context, [] {});
+    QWidget window;
+    auto* pauseField = new RecorderControl(pauseName, {}, &window);
+    auto* printField = new RecorderControl(printName, {}, &window);
+    for (RecorderControl* field : {pauseField, printField})
+        field->setAlertPresenter([](QWidget*, const RecorderControl::Alert&) { return 1; });
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(pauseField);
+    layout->addWidget(printField);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const auto record = [](RecorderControl* field, const QString& keys) {
+        QTest::mouseClick(field, Qt::LeftButton);
+        ASSERT_TRUE(field->isRecording());
+        ASSERT_TRUE(pressKeys(keys));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !field->isRecording(); }, kWaitMs)) << qPrintable(keys);
+    };
+    ASSERT_NO_FATAL_FAILURE(record(pauseField, QStringLiteral("ctrl+Pause")));
+    ASSERT_NO_FATAL_FAILURE(record(printField, QStringLiteral("Print")));
+    EXPECT_EQ(getShortcut(pauseName), Shortcut(Key::pause, Qt::ControlModifier));
+    EXPECT_EQ(getShortcut(printName), Shortcut(Key::printScreen, Qt::NoModifier));
+    EXPECT_EQ(printField->text(), QStringLiteral("Print"));
+    EXPECT_EQ(registration(pauseName).state, Registration::State::registered);
+
+    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+KP_Insert ctrl+KP_0")));
+    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+Pause")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pauseRuns == 1; }, kWaitMs));
+    QTest::qWait(200);
+    EXPECT_EQ(pauseRuns, 1) << "keypad 0 ran the Pause shortcut";
+    setShortcut(std::nullopt, pauseName);
+    setShortcut(std::nullopt, printName);
 }

@@ -55,6 +55,30 @@ TEST_F(CaptureHUDTest, toast_SitsInTheBottomRightCornerOfThePointersScreen)
     EXPECT_FALSE(hud.panel()->isActiveWindow());
 }
 
+// While a region is recorded the toast keeps out of it: another corner of
+// its screen, another screen when none is clear, its own corner when nothing
+// is; a toast already up moves at once.
+TEST_F(CaptureHUDTest, keptOutOfARegion_TheToastTakesTheFirstClearCorner_AndItsOwnAgainAfter)
+{
+    hud.show(QStringLiteral("截图已保存"), QString());
+    hud.setKeepOut(QRect(1000, 500, 920, 580));  // the bottom right of screen A
+    EXPECT_EQ(hud.panel()->pos(), QPoint(1920 - 340, 20)) << "moved at once, to the top right";
+    hud.show(QStringLiteral("麦克风不可用"), QString());
+    EXPECT_EQ(hud.panel()->pos(), QPoint(1920 - 340, 20));
+
+    hud.setKeepOut(QRect(0, 0, 1920, 1080));  // all of screen A
+    hud.show(QStringLiteral("麦克风不可用"), QString());
+    EXPECT_EQ(hud.panel()->pos(), QPoint(1920 + 1280 - 340, 24 + 1000 - 100));
+
+    hud.setKeepOut(QRect(0, 0, 3200, 1080));  // everywhere: better seen than lost
+    hud.show(QStringLiteral("麦克风不可用"), QString());
+    EXPECT_EQ(hud.panel()->pos(), QPoint(1920 - 340, 1040 - 100));
+
+    hud.setKeepOut(std::nullopt);
+    hud.show(QStringLiteral("录屏已保存"), QString());
+    EXPECT_EQ(hud.panel()->pos(), QPoint(1920 - 340, 1040 - 100));
+}
+
 TEST_F(CaptureHUDTest, secondShowRestartsTheTimer_HoverHoldsTheToast_AndLeavingEndsItAfterOneSecond)
 {
     hud.show(QStringLiteral("一"), QStringLiteral("first"), {}, {}, 0.4);
@@ -103,6 +127,29 @@ TEST_F(CaptureHUDTest, click_RevealsTheFile_AndDismissesAtOnce_AndAGrabHidesTheT
     hud.show(QStringLiteral("截图已保存"), QString(), QImage(200, 100, QImage::Format_RGB32));
     EXPECT_TRUE(hud.hideForCapture());
     EXPECT_FALSE(hud.isShowingToast());
+}
+
+// A message's title was cut after one line ("历史记录已超过保留条数（300 条），
+// 旧记录没…"): told in full, it wraps like the subtitle, on a card tall
+// enough for both.
+TEST_F(CaptureHUDTest, messageInFull_WrapsALongTitle_OnACardTallEnoughForTitleAndSubtitle)
+{
+    const QString title = QStringLiteral("历史记录已超过保留条数（300 条），旧记录没有删除，请到设置里确认");
+    const QString subtitle = QStringLiteral("这个条数不是在本机选定的（来自备份，或设置文件损坏后恢复的默认值）");
+    hud.showInFull(title, subtitle);
+    const QStringList titles = hud.contentView()->titleLines(hud.panel()->width());
+    const QStringList subtitles = hud.contentView()->subtitleLines(hud.panel()->width());
+    const auto unspaced = [](QString text) { return text.remove(QLatin1Char(' ')); };
+    EXPECT_GT(titles.size(), 1);
+    EXPECT_EQ(unspaced(titles.join(QString())), unspaced(title));
+    EXPECT_EQ(unspaced(subtitles.join(QString())), unspaced(subtitle));
+    EXPECT_GE(hud.panel()->height(), int(hud.contentView()->heightFor(hud.panel()->width())));
+    EXPECT_GT(hud.panel()->height(), CaptureHUDController::height + 18);
+
+    // A toast that is no message keeps its one line.
+    hud.show(title, subtitle);
+    EXPECT_EQ(hud.contentView()->titleLines(hud.panel()->width()).size(), 1);
+    EXPECT_EQ(hud.panel()->height(), CaptureHUDController::height);
 }
 
 }  // namespace

@@ -61,3 +61,21 @@ TEST(HistoryRecordModel, search_FoldsCaseWidthAndAccents_AndNarrowsLikeAFreshSea
     EXPECT_EQ(shown(model).first(), "ａｂ new");
     EXPECT_EQ(model.totalCount(), 8);
 }
+
+// A screenshot's record is listed under its file title first; once its text
+// has been recognised (the same record, new text), a search finds the words
+// it shows and no longer the title it lost.
+TEST(HistoryRecordModel, search_FindsARecordByTheTextItWasGivenAfterItWasListed)
+{
+    HistoryRecordModel model;
+    HistoryRecord shot = record("截图 2026-12-07 09.05.03");
+    model.setRecords({shot, record("other")});
+    model.setKeyword("drucker");
+    EXPECT_EQ(model.rowCount(), 0);
+
+    shot.originalText = QStringLiteral("Drucker\nTintenpatrone");
+    model.setRecords({shot, record("other")});
+    EXPECT_EQ(shown(model), QStringList{shot.originalText});
+    model.setKeyword("09.05");
+    EXPECT_EQ(model.rowCount(), 0);
+}

@@ -22,6 +22,7 @@
 #include "stores/CloudSync.h"
 #include "library/LibraryTestSupport.h"
 
+#include <QImageReader>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -143,6 +144,29 @@ TEST_F(HistorySectionTest, itemActions_CopySaveAndPreview)
     ASSERT_TRUE(QTest::qWaitFor([&] { return preview->state() == PreviewSheet::State::shown; }, 5000));
     QTest::keyClick(preview, Qt::Key_Return);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !history->preview(); }, 3000));
+}
+
+// An image larger than this machine can open is not called lost or damaged:
+// the preview says it is too large, with its size.
+TEST_F(HistorySectionTest, imageTooLargeToOpen_IsSaidToBeTooLarge_NotLost)
+{
+    const HistoryRecord large = save("a very tall screenshot");
+    QImage tall(1000, 2000, QImage::Format_RGB32);  // 8 MB
+    tall.fill(Qt::darkCyan);
+    ASSERT_TRUE(tall.save(HistoryStore::shared().directory() + "/" + large.imageName, "PNG"));
+    const int limit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(2);
+    showFresh(LibrarySection::history);
+    auto* history = section<HistorySection>();
+    ASSERT_NE(history, nullptr);
+    history->openPreview(large);
+    const bool refused = QTest::qWaitFor(
+        [&] { return history->preview() && history->preview()->state() == PreviewSheet::State::unreadable; }, 5000);
+    QImageReader::setAllocationLimit(limit);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(history->preview()->unreadableText(),
+              QStringLiteral("图片太大，无法打开\n这张图片有 1000 × 2000 像素，超出了本机内存能打开的大小"));
+    history->preview()->close();
 }
 
 // A record whose image file went: a broken mark instead of a spinner, a

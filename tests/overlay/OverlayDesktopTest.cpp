@@ -12,6 +12,7 @@
 #include "overlay/SelOverlayView.h"
 #include "overlay/SelOverlayWindow.h"
 #include "platform/SettingsStore.h"
+#include "platform/WindowShadow.h"
 #include "support/DesktopDriver.h"
 #include "support/TestEnv.h"
 #include "tools/PinWindow.h"
@@ -21,6 +22,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWindow>
 
 using namespace klipo;
 using test::xdotool;
@@ -230,7 +232,13 @@ TEST_F(OverlayDesktopTest, aClickTakesAWindowsFrame_FTakesTheScreen_ArrowsHandle
 
     openForCopy();
     xdotool({"mousemove", "2600", "900"});
-    QTest::qWait(100);
+    // The second screen's window takes the keyboard once the pointer has entered it.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [] {
+            const QWindow* focused = QGuiApplication::focusWindow();
+            return focused && focused->geometry().contains(QPoint(2600, 900));
+        },
+        3000));
     key("f");
     ASSERT_TRUE(editingView());
     EXPECT_EQ(selectionOnDesktop(), QRect(1920, 0, 1280, 1024));
@@ -280,7 +288,7 @@ TEST_F(OverlayDesktopTest, saveWritesAFile_PinShowsAPinnedImage_AndADrawnRectang
     clickButton(view->chrome()->toolbar()->actionButton(SelAction::pin));
     ASSERT_TRUE(QTest::qWaitFor([] { return PinWindowController::pinned().size() == 1; }, 3000));
     EXPECT_TRUE(PinWindowController::pinned()[0]->panel()->isVisible());
-    EXPECT_EQ(PinWindowController::pinned()[0]->panel()->size(), region.size());
+    EXPECT_EQ(platform::innerGeometry(PinWindowController::pinned()[0]->panel()).size(), region.size());
     PinWindowController::closeAll();
 
     const QImage before = desktopPicture();

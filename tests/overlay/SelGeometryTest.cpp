@@ -82,6 +82,23 @@ TEST(SelSelectionTest, threePointsAreAClick_AndEditingCutsClampsFlipsAndNudgesIn
     EXPECT_EQ(s.rect().bottom(), 800);
 }
 
+// A screen that does not start at the origin (a second monitor): the
+// selection stays on it past the top and right edges too.
+TEST(SelSelectionTest, movesAndNudgesStopAtTheTopAndRightEdges)
+{
+    SelSelection s(QRectF(1920, 0, 1280, 1024));
+    s.enter(QRectF(2000, 100, 300, 200));
+    s.beginGesture({2100, 200}, false);
+    EXPECT_TRUE(s.gestureTo({4000, -600}));
+    EXPECT_EQ(s.rect(), QRectF(2900, 0, 300, 200));
+    s.endGesture();
+    EXPECT_FALSE(s.nudge(10, 0));
+    EXPECT_FALSE(s.nudge(0, -10));
+    EXPECT_TRUE(s.nudge(-10, 500));
+    EXPECT_TRUE(s.nudge(400, 0));
+    EXPECT_EQ(s.rect(), QRectF(2900, 500, 300, 200));
+}
+
 TEST(SelScreenSpaceTest, cropsAreRoundedOutwardsAndCut_AndANudgeIsOneDevicePixel_AtOneOneAndAHalfAndTwo)
 {
     // Scale 1: points are pixels.

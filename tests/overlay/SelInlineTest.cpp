@@ -5,7 +5,10 @@
 // with the real engines is in InlineDesktopTest.
 #include "OverlayFakes.h"
 
+#include "app/HUDButton.h"
+#include "overlay/SelInlineToolbar.h"
 #include "overlay/SelInlineTranslation.h"
+#include "overlay/SelWidgets.h"
 #include "overlay/SelTextSelecting.h"
 #include "platform/text/TextRecognizer.h"
 #include "platform/text/TextServices.h"
@@ -163,4 +166,73 @@ TEST_F(SelInlineTest, aRecognitionFailureWhileSelectingText_SaysSoWithTheReason)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !toast().isEmpty(); }, 3000));
     EXPECT_EQ(toast(), QStringLiteral("文字识别失败：缺少 chi_sim 识别数据"));
     EXPECT_FALSE(view(0)->textSelecting().layer());
+}
+
+namespace {
+QString keyText(const QList<HUDHintPanel::Row>& rows, const QString& key)
+{
+    for (const HUDHintPanel::Row& row : rows)
+        if (row.key == key) return row.text;
+    return {};
+}
+// The filled buttons a toolbar row shows.
+QList<HUDButton*> filled(QWidget* row)
+{
+    QList<HUDButton*> buttons;
+    for (HUDButton* button : row->findChildren<HUDButton*>())
+        if (SelWidgets::isEmphasized(button) && !button->isHidden()) buttons << button;
+    return buttons;
+}
+}  // namespace
+
+// The hint card lists what each key does now, and the filled button is the
+// one Return presses: translate before, nothing but Esc while it runs, copy
+// the translated picture once it is there.
+TEST_F(SelInlineTest, theHintCardAndTheFilledButton_SayWhatTheKeysDo_BeforeDuringAndAfterATranslation)
+{
+    SelInlineToolbar* bar = view(0)->chrome()->toolbar();
+    EXPECT_EQ(keyText(view(0)->hintRows(), QStringLiteral("回车")), QStringLiteral("翻译"));
+    EXPECT_EQ(filled(bar->normalRow()), QList<HUDButton*>{bar->actionButton(SelAction::translate)});
+
+    translator.gate.open = false;
+    view(0)->performPrimaryAction();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return translator.gate.waiting == 1; }, 3000));
+    QList<HUDHintPanel::Row> rows = view(0)->hintRows();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(keyText(rows, QStringLiteral("Esc")), QStringLiteral("取消翻译"));
+
+    translator.gate.open = true;
+    ASSERT_TRUE(waitState(State::done));
+    rows = view(0)->hintRows();
+    EXPECT_EQ(keyText(rows, QStringLiteral("回车")), QStringLiteral("复制翻译后的图片"));
+    for (const QString& idle : {QStringLiteral("方向键"), QStringLiteral("Ctrl+Z")})
+        EXPECT_EQ(keyText(rows, idle), QString());
+    const QList<HUDButton*> buttons = filled(bar->translatedRow());
+    ASSERT_EQ(buttons.size(), 1);
+    const QImage composite = translation().composite();
+    buttons[0]->click();  // the filled button does what Return does: the translated picture is copied
+    ASSERT_EQ(outputs.copies.size(), 1);
+    EXPECT_EQ(outputs.copies[0], composite);
+}
+
+// A plain screenshot's Return copies: the copy button is the filled one, and
+// once marks hold the selection the arrow keys are no longer offered.
+TEST_F(OverlayTest, aPlainCapturesFilledButtonIsCopy_AndMarksTakeTheArrowKeysOffTheCard)
+{
+    open({.primaryAction = SelAction::copy});
+    controller.commitSelection(QRectF(100, 100, 300, 80), view(0));
+    SelInlineToolbar* bar = view(0)->chrome()->toolbar();
+    EXPECT_EQ(filled(bar->normalRow()), QList<HUDButton*>{bar->actionButton(SelAction::copy)});
+    EXPECT_EQ(keyText(view(0)->hintRows(), QStringLiteral("回车")), QStringLiteral("复制"));
+    EXPECT_FALSE(keyText(view(0)->hintRows(), QStringLiteral("方向键")).isEmpty());
+
+    view(0)->chrome()->setTool(AnnoTool::rectangle);
+    AnnoCanvasView* canvas = view(0)->chrome()->canvas();
+    ASSERT_TRUE(canvas);
+    QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::mouseMove(canvas, QPoint(80, 60));
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(80, 60));
+    ASSERT_TRUE(view(0)->chrome()->canvasHoldsMarks());
+    EXPECT_EQ(keyText(view(0)->hintRows(), QStringLiteral("方向键")), QString());
+    EXPECT_EQ(keyText(view(0)->hintRows(), QStringLiteral("Ctrl+Z")), QStringLiteral("撤销"));
 }

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
+
 #include <QColor>
 
 #include <algorithm>
@@ -173,8 +175,10 @@ TEST(SelTextLayer, translatedCharactersSitOnTheInkTheRendererDrew)
     };
     QImage base(480, 400, QImage::Format_RGB32);
     base.fill(Qt::white);
+    // Something right of the narrow line leaves it no room to run on into.
+    QPainter(&base).fillRect(QRect(86, 400 - 230, 10, 30), Qt::black);
     const QImage drawn = ImageRenderer::render(base, blocks, 1);
-    const SelTextLayer layer = SelTextLayer::fromTranslation(blocks);
+    const SelTextLayer layer = SelTextLayer::fromTranslation(blocks, base);
 
     auto inkBetween = [&](qreal x0, qreal x1, const SelTextItem& item) {
         int ink = 0;

@@ -1,6 +1,7 @@
 // The files the program keeps: the settings store, and the reading, writing,
 // locking and serial queue every store builds on.
 #include "platform/FileLock.h"
+#include "platform/MemoryPolicy.h"
 #include "platform/SafeFile.h"
 #include "platform/SerialQueue.h"
 #include "platform/SettingsStore.h"
@@ -11,6 +12,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -127,6 +130,50 @@ TEST(SettingsStore, writes_LeaveOnlyTheCompleteFile)
     EXPECT_EQ(written.object().size(), 40);
 }
 
+// Settings kept with other dotfiles: the settings file's name is a link into
+// a repository. Every change is written to the file it leads to, replaced in
+// its own folder as editors do, and the link stays a link.
+TEST(SettingsStore, aLinkedFile_IsWrittenThroughTheLink_AndTheLinkStays)
+{
+    const QString path = freshStorePath();
+    const QString repo = klipo::test::freshDir(QStringLiteral("dotfiles"));
+    const QString target = repo + "/klipo-defaults.json";
+    writeFile(target, R"({"historyLimit": 0})");
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    ASSERT_TRUE(QFile::link(target, path));
+    writeFile(repo + "/.klipo-defaults.json.Ab12Cd", "a killed write's copy");
+
+    klipo::test::AlertLog alerts;
+    SettingsStore store(path);
+    EXPECT_EQ(store.value("historyLimit").toInt(-1), 0);
+    EXPECT_TRUE(store.setValue("saveHistory", false));
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    const QJsonObject written = QJsonDocument::fromJson(readFile(target)).object();
+    EXPECT_EQ(written.value("saveHistory"), QJsonValue(false));
+    EXPECT_EQ(written.value("historyLimit"), QJsonValue(0));
+    EXPECT_EQ(QFileInfo(target).permissions() & (QFile::ReadGroup | QFile::ReadOther),
+              QFile::ReadGroup | QFile::ReadOther);
+    EXPECT_EQ(QDir(repo).entryList(QDir::Files | QDir::Hidden), QStringList{"klipo-defaults.json"});
+    EXPECT_TRUE(alerts.texts().isEmpty()) << alerts.texts().join('\n').toStdString();
+}
+
+// A write cut short by a kill leaves its hidden copy beside the file; the
+// next start removes it, but not one that a write under way has open.
+TEST(SettingsStore, leftoverCopiesOfKilledWrites_GoAtTheNextStart)
+{
+    const QString path = freshStorePath();
+    const QString folder = QFileInfo(path).absolutePath();
+    writeFile(folder + "/.defaults.json.k1LL3d", "{}");
+    writeFile(folder + "/.defaults.json.w0rk1n", "{}");
+    writeFile(folder + "/.other.json.k1LL3d", "{}");
+    QFile writing(folder + "/.defaults.json.w0rk1n");
+    ASSERT_TRUE(writing.open(QIODevice::Append));
+    SettingsStore store(path);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+              QStringList({".defaults.json.w0rk1n", ".other.json.k1LL3d"}));
+}
+
 TEST(SettingsStore, changeSignal_FiresOncePerChange_AndNeverForAnUnchangedValue)
 {
     SettingsStore store(freshStorePath());
@@ -240,4 +287,23 @@ TEST(SerialQueue, syncFromTheWorkerRunsInline_FromElsewhereWaits_AndRunOnMainSyn
     });
     ASSERT_TRUE(QTest::qWaitFor([&] { return finished.load(); }, 5000));
     EXPECT_TRUE(ranOnMain.load());
+}
+
+// Qt refuses any image over 128 MB, so a 6000 by 8000 screenshot in the
+// history or on the clipboard read as missing. The program's policy opens
+// what this machine can hold, and still refuses what it cannot.
+TEST(MemoryPolicy, opensImagesLargerThanQtsOwnCap_UpToAQuarterOfTheMemory)
+{
+    const QString path = klipo::test::freshDir(QStringLiteral("large")) + "/tall.png";
+    {
+        QImage tall(6000, 8000, QImage::Format_RGB32);  // 192 MB
+        tall.fill(Qt::darkCyan);
+        ASSERT_TRUE(tall.save(path, "PNG"));
+    }
+    QImageReader::setAllocationLimit(128);  // Qt's own
+    EXPECT_TRUE(QImage(path).isNull());
+    klipo::platform::applyMemoryPolicy();
+    EXPECT_GE(QImageReader::allocationLimit(), 256);
+    EXPECT_EQ(QImageReader::allocationLimit(), imageAllocationLimitMB());
+    EXPECT_EQ(QImage(path).size(), QSize(6000, 8000));
 }

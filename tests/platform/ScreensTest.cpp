@@ -1,7 +1,9 @@
 // Screens on Qt's offscreen platform: A (1920x1080 at 1x) and B (1280x1024
 // points at 2x) to its right. Which screen the pointer is on, a rectangle of
 // the desktop taken from both, and the region picker over them.
+#include "platform/DockAreas.h"
 #include "platform/QtScreenMetrics.h"
+#include "platform/WindowPlacement.h"
 #include "platform/RegionGrab.h"
 #include "platform/RegionPicker.h"
 #include "platform/RegionPickerWindow.h"
@@ -190,4 +192,39 @@ TEST(RegionPicker, quittingDuringAPick_CancelsIt)
     ASSERT_TRUE(run->outcome.has_value());
     EXPECT_EQ(run->outcome->status, CaptureOutcome::Status::Cancelled);
     EXPECT_TRUE(QTest::qWaitFor([&] { return picker.isNull(); }));
+}
+
+// Docks that reserve no room are kept clear of: a tray at the bottom right,
+// a bar along the top, a dock on the left; a second screen's dock, and a
+// "dock" in the middle of the screen, change nothing.
+TEST(DockAreas, theAreaStopsShortOfDocksAlongItsEdges_AndOnlyThose)
+{
+    const QRect screen(0, 0, 1920, 1080);
+    EXPECT_EQ(klipo::platform::clearOfDocks(screen, screen, {QRect(1896, 1056, 24, 24)}), QRect(0, 0, 1920, 1056));
+    EXPECT_EQ(klipo::platform::clearOfDocks(screen, screen, {QRect(0, 0, 1920, 30), QRect(0, 100, 48, 800)}),
+              QRect(48, 30, 1872, 1050));
+    const QRect reserved(0, 0, 1920, 1040);  // a panel that reserves its 40 points is already out
+    EXPECT_EQ(klipo::platform::clearOfDocks(screen, reserved, {QRect(0, 1040, 1920, 40)}), reserved);
+    EXPECT_EQ(klipo::platform::clearOfDocks(screen, screen, {QRect(1920, 1000, 100, 80), QRect(800, 500, 300, 60)}), screen);
+}
+
+// A window manager may place a window by its own rule on its first showing
+// (openbox now and then puts it at the screen's top-left corner): the window
+// goes back to where it was asked for, once, and inside the area.
+TEST(WindowPlacement, aWindowTheWindowManagerPutElsewhereOnItsFirstShowing_GoesWhereItWasAskedFor)
+{
+    QWidget window(nullptr, Qt::Window);
+    window.resize(300, 200);
+    const QRect area(0, 0, 1920, 1080);
+    klipo::platform::moveInside(&window, QPoint(900, 500), area);
+    window.show();
+    window.move(0, 0);  // what the window manager did
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.frameGeometry().topLeft() == QPoint(900, 500); }, 3000))
+        << window.frameGeometry().x() << "," << window.frameGeometry().y();
+
+    klipo::platform::moveInside(&window, QPoint(1800, 1000), area);  // asked partly off the area: kept inside
+    window.move(0, 0);
+    const QPoint corner(1920 - window.frameGeometry().width(), 1080 - window.frameGeometry().height());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.frameGeometry().topLeft() == corner; }, 3000))
+        << window.frameGeometry().x() << "," << window.frameGeometry().y();
 }

@@ -1,11 +1,13 @@
 // Needs the headless X11 desktop (Xvfb 1920x1080, openbox, trayer); skips elsewhere.
 #include "platform/CapturePermission.h"
+#include "platform/MenusOffScreen.h"
 #include "platform/Clipboard.h"
 #include "platform/PlatformServices.h"
 #include "platform/RegionPickerWindow.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/ScreenshotTool.h"
 #include "platform/SystemTrayIcon.h"
+#include "platform/overlay/OverlayDesktop.h"
 #include "support/DesktopDriver.h"
 #include "support/TestEnv.h"
 
@@ -14,7 +16,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
+#include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QTest>
 
 #include <optional>
@@ -140,6 +144,45 @@ TEST_F(X11Desktop, interactivePick_CropsTheFrozenScreen_AndEscapeCancels)
     EXPECT_EQ(outcome->status, CaptureOutcome::Status::Cancelled);
 }
 
+// A pick started from a menu item (the tray menu's "截图标注" with the overlay
+// off): the screens are frozen once the menu has left them.
+TEST_F(X11Desktop, interactivePickFromAMenuItem_FreezesTheScreensWithoutTheMenu)
+{
+    QMenu menu;
+    for (const char* title : {"截图翻译", "全屏翻译", "普通截图", "截图标注"}) menu.addAction(QString::fromUtf8(title));
+    std::optional<CaptureOutcome> outcome;
+    QObject::connect(menu.actions().last(), &QAction::triggered, [&] {
+        CaptureOptions options;
+        options.interactive = true;
+        services().screenshots->capture(options, [&](CaptureOutcome o) { outcome = std::move(o); });
+    });
+    menu.popup(knownRect.topLeft() + QPoint(60, 40));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    QTest::qWait(300);
+    const QRect where = menu.geometry();
+    ASSERT_TRUE(knownRect.contains(where));
+    const QPoint item = menu.actionGeometry(menu.actions().last()).center() + where.topLeft();
+    // The user points at the item (it lights up), then clicks.
+    ASSERT_TRUE(klipo::test::xdotool({"mousemove", QString::number(item.x()), QString::number(item.y())}));
+    QTest::qWait(300);
+    ASSERT_TRUE(klipo::test::xdotool({"click", "1"}));
+
+    // The pick over where the menu was.
+    ASSERT_TRUE(QTest::qWaitFor([] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<RegionPickerWindow*>(w) && w->isVisible()) return true;
+        return false;
+    }));
+    ASSERT_TRUE(klipo::test::xdotool({"mousemove", QString::number(where.left()), QString::number(where.top()),
+                                      "mousedown", "1", "mousemove", QString::number(where.center().x()),
+                                      QString::number(where.center().y()), "mousemove",
+                                      QString::number(where.right() + 1), QString::number(where.bottom() + 1),
+                                      "mouseup", "1"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }));
+    ASSERT_TRUE(outcome->ok()) << outcome->error.toStdString();
+    EXPECT_EQ(pixelsNotOfKnownColour(outcome->image, outcome->image.rect()), 0) << "the menu is in the picture";
+}
+
 TEST_F(X11Desktop, trayIcon_IsEmbeddedByTheTrayHost)
 {
     SystemTrayIcon tray;
@@ -167,4 +210,80 @@ TEST_F(X11Desktop, clipboard_HoldsImageAsPngAndText_InOneItem)
     services().clipboard->setText(QStringLiteral("只有文字"));
     EXPECT_EQ(services().clipboard->text(), QStringLiteral("只有文字"));
     EXPECT_TRUE(services().clipboard->image().isNull());
+}
+
+// Without a compositing window manager a menu the freeze closed stays on the
+// screen until the programs below it repaint. The stills are taken only once
+// the screen no longer shows it: here the screen shows the menu at the first
+// look and no more at the second.
+TEST_F(X11Desktop, freeze_TakesTheStillsOnlyOnceAClosedMenuIsGoneFromTheScreen)
+{
+    QMenu menu;
+    for (const char* item : {"复制", "保存", "钉在屏幕上", "退出"}) menu.addAction(QString::fromUtf8(item));
+    menu.popup(QPoint(700, 200));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    const QImage look = menu.grab().toImage();
+    QImage repainted(look.size(), QImage::Format_RGB32);
+    repainted.fill(Qt::magenta);
+
+    QStringList events;
+    int looksWithMenu = 1;
+    MenusOffScreen::setScreenPicture([&](const QRect&) {
+        const bool shown = looksWithMenu-- > 0;
+        events << (shown ? "menu on screen" : "menu gone");
+        return shown ? look : repainted;
+    });
+    std::optional<FreezeOutcome> outcome;
+    overlayDesktop().freezeScreens(false, [&](FreezeOutcome o) {
+        events << "stills taken";
+        outcome = std::move(o);
+    });
+    EXPECT_FALSE(menu.isVisible());
+    const bool done = QTest::qWaitFor([&] { return outcome.has_value(); }, 10000);
+    MenusOffScreen::setScreenPicture({});
+    ASSERT_TRUE(done);
+    EXPECT_EQ(events.join(" | ").toStdString(), "menu on screen | menu gone | stills taken");
+    EXPECT_TRUE(outcome->error.isEmpty()) << outcome->error.toStdString();
+    EXPECT_EQ(outcome->screens.size(), 1);
+}
+
+// A submenu that lay mostly over the bare desktop and with one corner over a
+// window: the desktop is repainted at once, the window only when its program
+// gets to it. Until then that corner still shows the menu, and a still taken
+// then keeps a piece of it. Where the screen below is as dark as the menu's
+// text, or as plain as its background, the menu counts as gone.
+TEST_F(X11Desktop, closedMenu_StillShowsWhileAnyPartOfItIsOnTheScreen)
+{
+    QMenu menu;
+    for (const char* item : {"延时截图 3 秒", "延时截图 5 秒", "截取上一次区域", "取色器", "识别二维码…"})
+        menu.addAction(QString::fromUtf8(item));
+    menu.popup(QPoint(700, 200));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    const QImage look = menu.grab().toImage().convertToFormat(QImage::Format_RGB32);
+
+    QImage screen;
+    MenusOffScreen::setScreenPicture([&](const QRect&) { return screen; });
+    const MenusOffScreen menus = MenusOffScreen::closeAll();
+    EXPECT_FALSE(menu.isVisible());
+    ASSERT_FALSE(menus.isEmpty());
+
+    QImage blackDesktop(look.size(), QImage::Format_RGB32);
+    blackDesktop.fill(Qt::black);
+    const QRect firstItemCorner(0, 0, look.width() / 3, look.height() / 4);
+    screen = blackDesktop;
+    QPainter(&screen).drawImage(firstItemCorner.topLeft(), look.copy(firstItemCorner));
+    const bool cornerLeftShows = !menus.goneFromScreen();
+    screen = blackDesktop;
+    const bool blackDesktopShows = !menus.goneFromScreen();
+    screen = look;
+    screen.fill(look.pixel(look.width() - 8, look.height() / 2));  // a page as plain as the menu
+    const bool plainPageShows = !menus.goneFromScreen();
+    screen = look;
+    const bool wholeMenuShows = !menus.goneFromScreen();
+    MenusOffScreen::setScreenPicture({});
+
+    EXPECT_TRUE(cornerLeftShows);
+    EXPECT_FALSE(blackDesktopShows);
+    EXPECT_FALSE(plainPageShows);
+    EXPECT_TRUE(wholeMenuShows);
 }

@@ -44,6 +44,7 @@ TEST(DesktopKeyBindings, openbox_ReadsEachKeybindByItsFirstKeyAndFirstAction)
                            d(Key::e, Qt::MetaModifier) + "=运行 kfmclient openProfile filemanagement",
                            d(Key::a, Qt::ControlModifier) + "=关闭窗口",
                            d(Key::leftArrow, Qt::ShiftModifier | Qt::AltModifier) + "=把窗口移到另一个桌面",
+                           d(Key::printScreen, Qt::AltModifier) + "=运行 scrot -s",
                            d(Key::f2, Qt::ControlModifier | Qt::AltModifier) + "=MysteryAction"}));
     EXPECT_TRUE(platform::parseOpenboxKeyBindings("<not xml").isEmpty());
 }
@@ -59,7 +60,8 @@ TEST(DesktopKeyBindings, kdeAndGnome_ReadEveryAssignedShortcut)
                            "RectangularRegionScreenShot=Meta+Shift+Print,Meta+Shift+Print,Capture Rectangular Region\n";
     EXPECT_EQ(described(platform::parseKdeGlobalShortcuts(kde)),
               (QStringList{d(Key::tab, Qt::AltModifier) + "=切换窗口", d(Key::tab, Qt::MetaModifier) + "=切换窗口",
-                           d(Key::t, Qt::ControlModifier | Qt::AltModifier) + "=Open a terminal, fast"}));
+                           d(Key::t, Qt::ControlModifier | Qt::AltModifier) + "=Open a terminal, fast",
+                           d(Key::printScreen, Qt::MetaModifier | Qt::ShiftModifier) + "=截取矩形区域"}));
 
     const QString gnome = "org.gnome.desktop.wm.keybindings switch-applications ['<Super>Tab', '<Alt>Tab']\n"
                           "org.gnome.desktop.wm.keybindings switch-to-workspace-left ['<Super>Page_Up', "

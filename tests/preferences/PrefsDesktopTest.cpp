@@ -386,3 +386,68 @@ TEST_F(PrefsOnDesktop, aCombinationAnotherProgramHolds_RecordedAnyway_WorksWithi
     ASSERT_TRUE(pressKeys("Escape"));
     EXPECT_TRUE(QTest::qWaitFor([] { return !SelOverlayController::shared().isActive(); }, kWaitMs));
 }
+
+// Every recorder field keeps its full height while rows below or above it
+// show why their hot key does not work ("仍然使用" on a taken combination, a
+// plain key): the warning lines push the rows apart instead of squeezing them.
+TEST_F(PrefsOnDesktop, rowsWithWarnings_KeepEveryFieldWhole)
+{
+    PrefsShortcutTab* tab = shortcutTab();
+    ASSERT_NE(tab, nullptr);
+    ShortcutsRestored restored{{&Name::plainCapture(), &Name::delayedCapture(), &Name::pinFromClipboard()}};
+    test::OtherXClient other;
+    ASSERT_TRUE(other.grab(Key::y, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
+    ASSERT_TRUE(other.grab(Key::u, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
+    ASSERT_NO_FATAL_FAILURE(record(tab->recorderFor("plainCapture"), "ctrl+alt+y", 1));
+    ASSERT_NO_FATAL_FAILURE(record(tab->recorderFor("delayedCapture"), "ctrl+alt+u", 1));
+    setShortcut(Shortcut(Key::return_, Qt::NoModifier), Name::pinFromClipboard());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !tab->conflictSection()->isHidden(); }, kWaitMs));
+    QTest::qWait(300);
+    int warned = 0;
+    for (ShortcutConflictRecorder* row : tab->recorders()) {
+        RecorderControl* field = row->recorder();
+        const QString name = field->shortcutName().rawValue();
+        EXPECT_GE(field->height(), field->sizeHint().height()) << qPrintable(name);
+        if (!row->stateLabel()->isVisible()) continue;
+        ++warned;
+        QLabel* state = row->stateLabel();
+        EXPECT_GE(state->height(), state->heightForWidth(state->width())) << qPrintable(name);
+    }
+    EXPECT_EQ(warned, 3);
+    // The warning list under them holds each message whole.
+    for (QLabel* label : tab->conflictView()->findChildren<QLabel*>()) {
+        if (!label->wordWrap()) continue;
+        EXPECT_GE(label->height(), label->heightForWidth(label->width())) << qPrintable(label->text());
+    }
+}
+
+// Clicked to record again, a field that holds a shortcut showed it unchanged:
+// nothing said it was listening. It shows the prompt an empty field shows.
+TEST_F(PrefsOnDesktop, clickedFieldHoldingAShortcut_ShowsThePromptAsAnEmptyOneDoes)
+{
+    PrefsShortcutTab* tab = shortcutTab();
+    ASSERT_NE(tab, nullptr);
+    ShortcutsRestored restored{{&Name::delayedCapture()}};
+    const Shortcut controlAltJ(Key::j, Qt::ControlModifier | Qt::AltModifier);
+    setShortcut(controlAltJ, Name::delayedCapture());
+    RecorderControl* held = tab->recorderFor("delayedCapture")->recorder();
+    RecorderControl* empty = tab->recorderFor("captureAnnotate")->recorder();
+    ASSERT_EQ(held->text(), controlAltJ.description());
+    ASSERT_TRUE(empty->text().isEmpty());
+    const auto listening = [](RecorderControl* field) {
+        QTest::mouseClick(field, Qt::LeftButton);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return field->isRecording(); }, kWaitMs));
+        field->repaint();
+        QTest::qWait(300);
+        // The middle of the field: away from its frame and its clear button.
+        const QImage middle = test::screenImage(field, QMargins(26, 5, 26, 5));
+        pressKeys(QStringLiteral("Escape"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !field->isRecording(); }, kWaitMs));
+        return middle;
+    };
+    const QImage heldListening = listening(held);
+    const QImage emptyListening = listening(empty);
+    EXPECT_GT(test::pixelsUnlike(emptyListening, empty->palette().color(QPalette::Base), 60), 20) << "no prompt";
+    EXPECT_LT(test::differingPixels(heldListening, emptyListening), 10) << "the held field shows no prompt";
+    EXPECT_EQ(held->text(), controlAltJ.description()) << "Escape keeps the shortcut";
+}

@@ -18,6 +18,8 @@
 #include "preferences/PrefsCaptureTab.h"
 #include "preferences/PrefsGeneralTab.h"
 #include "preferences/PrefsHistoryTab.h"
+#include "stores/HistoryLimit.h"
+#include "GlobalShortcuts/RecorderControl.h"
 #include "preferences/PrefsShortcutTab.h"
 #include "preferences/PrefsTargetLanguages.h"
 #include "preferences/SettingsView.h"
@@ -184,7 +186,7 @@ TEST(PrefsTargetLanguages, listsTheFiveOfferedTargetsAndEveryInstalledOne_EachWi
     QStringList codes;
     for (const auto& c : choices) codes << c.code;
     EXPECT_EQ(codes, (QStringList{"zh-Hans", "zh-Hant", "en", "ja", "ko", "es"}));  // the five, then what is installed
-    EXPECT_EQ(choices[5].label(), QStringLiteral("西班牙语（可从英语、法语译入）"));
+    EXPECT_EQ(choices[5].label(), QStringLiteral("Español（可从英语、法语译入）"));
     EXPECT_TRUE(choices[0].label().contains(QStringLiteral("无法使用")));
     // Nothing installed: English names a pack to install.
     EXPECT_TRUE(PrefsTargetLanguages::choices({}).at(2).label().contains(QStringLiteral("需先安装语言包 apertium-")));
@@ -194,6 +196,34 @@ TEST(PrefsTargetLanguages, listsTheFiveOfferedTargetsAndEveryInstalledOne_EachWi
     for (const auto& c : PrefsTargetLanguages::installedChoices())
         if (!c.sources.isEmpty()) reachable << c.code;
     EXPECT_EQ(reachable, (QStringList{"en", "es"}));
+}
+
+// Once changed or cleared, a shortcut had no way back to its default.
+TEST(PrefsShortcutTab, eachRowPutsItsOwnDefaultBack_OnlyWhenItHasAnother)
+{
+    namespace GS = GlobalShortcuts;
+    test::clearProgramShortcuts();
+    PrefsShortcutTab tab;
+    ShortcutConflictRecorder* translate = tab.recorderFor("captureTranslate");
+    ShortcutConflictRecorder* picker = tab.recorderFor("colorPicker");
+    EXPECT_TRUE(translate->resetButton()->isEnabled()) << "cleared: not its default";
+    EXPECT_FALSE(picker->resetButton()->isEnabled()) << "no default and none set";
+    const GS::Shortcut controlAltK(GS::Key::k, Qt::ControlModifier | Qt::AltModifier);
+    GS::setShortcut(controlAltK, GS::Name::colorPicker());
+    EXPECT_TRUE(picker->resetButton()->isEnabled());
+
+    translate->resetButton()->click();
+    const GS::Shortcut controlShiftT(GS::Key::t, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(GS::getShortcut(GS::Name::captureTranslate()), controlShiftT);
+    EXPECT_EQ(translate->recorder()->text(), controlShiftT.description());
+    EXPECT_FALSE(translate->resetButton()->isEnabled());
+    EXPECT_EQ(GS::getShortcut(GS::Name::colorPicker()), controlAltK) << "another row's shortcut changed";
+
+    picker->resetButton()->click();  // its default is none
+    EXPECT_FALSE(GS::getShortcut(GS::Name::colorPicker()));
+    EXPECT_FALSE(platform::SettingsStore::shared().contains(GS::Name::colorPicker().storageKey()));
+    EXPECT_TRUE(picker->recorder()->text().isEmpty());
+    test::clearProgramShortcuts();
 }
 
 TEST_F(PrefsTabs, generalTab_LoginEntry_IsWrittenAndRemoved_AndOneFailureLeavesOneMessage)
@@ -336,6 +366,28 @@ TEST(PrefsHistoryTab, sizeFollowsTheFolder_LimitKeepsThatMany_ClearEmptiesBothSt
     EXPECT_EQ(formatHistorySize(1'540'000), "1.5 MB");
 }
 
+// A limit that came from a backup or a reset settings file waits for the
+// user: the tab says so and offers to confirm it; confirming it, or choosing
+// a limit, takes the note away.
+TEST(PrefsHistoryTab, aLimitNotChosenHere_IsShownAsUnconfirmed_UntilConfirmedOrChosen)
+{
+    auto& settings = platform::SettingsStore::shared();
+    PrefsHistoryTab tab;
+    tab.show();
+    EXPECT_FALSE(tab.unconfirmedLimitRow()->isVisible());
+    historylimit::setConfirmed(settings, false);
+    EXPECT_TRUE(tab.unconfirmedLimitRow()->isVisible());
+    tab.confirmLimitButton()->click();
+    EXPECT_TRUE(historylimit::isConfirmed(settings));
+    EXPECT_FALSE(tab.unconfirmedLimitRow()->isVisible());
+
+    historylimit::setConfirmed(settings, false);
+    choose(tab.limitPicker(), 0);
+    EXPECT_TRUE(historylimit::isConfirmed(settings));
+    EXPECT_FALSE(tab.unconfirmedLimitRow()->isVisible());
+    settings.remove("historyLimit");
+}
+
 TEST(SettingsView, eachShownSectionIsBuiltAfresh_AndTheWheelOverAnUnclickedPickerScrollsThePage)
 {
     SettingsView view(SettingsView::Form::embedded);
@@ -346,11 +398,14 @@ TEST(SettingsView, eachShownSectionIsBuiltAfresh_AndTheWheelOverAnUnclickedPicke
     ASSERT_TRUE(dynamic_cast<PrefsShortcutTab*>(first.data()));
     view.setSection(PrefsSection::capture);
     EXPECT_TRUE(first.isNull()) << "the section left behind is dropped";
-    QTest::qWait(50);
 
     auto* capture = dynamic_cast<PrefsCaptureTab*>(view.content());
     ASSERT_NE(capture, nullptr);
     auto* scroll = view.findChild<QScrollArea*>();
+    // The new section is laid out on later turns of the event loop (slower
+    // with many fonts to look through): the page scrolls once it is.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return scroll->verticalScrollBar()->maximum() > 0; }, 5000))
+        << "the capture section is taller than the view";
     QComboBox* after = capture->afterActionPicker();
     const int chosen = after->currentIndex();
     const int scrolled = scroll->verticalScrollBar()->value();

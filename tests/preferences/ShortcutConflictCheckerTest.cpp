@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QHash>
+
 using namespace klipo;
 using namespace klipo::GlobalShortcuts;
 namespace Checker = klipo::ShortcutConflictChecker;
@@ -80,6 +82,36 @@ TEST_F(ConflictChecker, twoItemsOnOneCombination_NameEachOther_AndClearingOneEnd
     for (const auto& c : Checker::allConflicts())
         if (c.message.contains(QStringLiteral("重复"))) titles << c.title;
     EXPECT_EQ(titles, (QStringList{QStringLiteral("重复上次区域"), QStringLiteral("屏幕取色器")}));
+}
+
+// The warning said only one of two items on a combination would work, yet a
+// press ran both. Exactly one runs, the warning names it, and the other takes
+// over once the first lets the combination go.
+TEST_F(ConflictChecker, twoItemsOnOneCombination_APressRunsOne_WhichTheWarningNames)
+{
+    const Shortcut ctrlAltK(Key::k, kCtrl | Qt::AltModifier);
+    QHash<QString, int> runs;
+    for (const Name* name : {&Name::delayedCapture(), &Name::colorPicker()})
+        onKeyDown(*name, &context, [&runs, raw = name->rawValue()] { ++runs[raw]; });
+    setShortcut(ctrlAltK, Name::delayedCapture());
+    setShortcut(ctrlAltK, Name::colorPicker());
+    const QString runner = nameRunBy(ctrlAltK).value_or(QString());
+    ASSERT_TRUE(runner == Name::delayedCapture().rawValue() || runner == Name::colorPicker().rawValue());
+    const Name& other = runner == Name::colorPicker().rawValue() ? Name::delayedCapture() : Name::colorPicker();
+    display.press(ctrlAltK.combination());
+    EXPECT_EQ(runs, (QHash<QString, int>{{runner, 1}}));
+    EXPECT_EQ(registration(other).state, Registration::State::duplicate);
+    EXPECT_EQ(registration(other).heldBy, runner);
+    const QString said = QStringLiteral("按下时只会执行「%1」").arg(*Checker::titleFor(runner));
+    const QList<Checker::Conflict> conflicts = Checker::allConflicts();
+    ASSERT_EQ(conflicts.size(), 2);
+    for (const Checker::Conflict& conflict : conflicts)
+        EXPECT_TRUE(conflict.message.contains(said)) << qPrintable(conflict.message);
+
+    setShortcut(std::nullopt, *Checker::nameFor(runner));
+    display.press(ctrlAltK.combination());
+    EXPECT_EQ(runs.value(other.rawValue()), 1);
+    EXPECT_EQ(registration(other).state, Registration::State::registered);
 }
 
 TEST_F(ConflictChecker, combinationAnotherProgramHolds_IsNamedFromTheDesktopWhereItCan)

@@ -11,10 +11,15 @@
 #include "recognition/ResultModel.h"
 #include "recognition/ResultPanelController.h"
 #include "recognition/ResultTranslationRun.h"
+#include "recognition/TargetLanguageReach.h"
 #include "recognition/TranslationPlanner.h"
+#include "recognition/ResultView.h"
+#include "platform/SettingsStore.h"
 
 #include <gtest/gtest.h>
 
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 
 using namespace klipo;
@@ -89,6 +94,32 @@ TEST(TranslationPlanner, chineseTarget_TranslatesTextThatIsMostlyForeign_KanaHan
     };
     for (const auto& [text, needed] : cases)
         EXPECT_EQ(TP::needsTranslation(QString::fromUtf8(text), QStringLiteral("zh-Hans"), &none), needed) << text;
+}
+
+// Four fifths of the letters, counted in whole numbers, is mostly Latin; one
+// stop word alone is no vote.
+TEST(TranslationPlanner, mostlyLatinFromFourFifthsRoundedDown_AndAVoteNeedsTwoStopWords)
+{
+    EXPECT_TRUE(TP::isMostlyLatin(QStringLiteral("abcdж")));   // 4 of 5
+    EXPECT_TRUE(TP::isMostlyLatin(QStringLiteral("abcdжж")));  // 4 of 6: (4 × 6) / 5 is 4
+    EXPECT_FALSE(TP::isMostlyLatin(QStringLiteral("abcжж")));  // 3 of 5
+    EXPECT_FALSE(TP::stopwordVote(QStringLiteral("le chat noir")).has_value());
+    EXPECT_EQ(TP::stopwordVote(QStringLiteral("le chat et la souris")).value_or("none").toStdString(), "fr");
+}
+
+// As many Han characters as foreign letters is not "mostly foreign".
+TEST(TranslationPlanner, chineseTarget_AsManyHanAsForeignLetters_StaysUntranslated)
+{
+    const FixedDetector none(QString(), 0);
+    const std::pair<const char*, bool> cases[] = {
+        {"ab中文", false}, {"abc中文", true}, {"中文ab", false}, {"OK 好的", false}, {"мир 你好世", false},
+    };
+    for (const auto& [text, needed] : cases)
+        EXPECT_EQ(TP::needsTranslation(QString::fromUtf8(text), QStringLiteral("zh-Hans"), &none), needed) << text;
+    const TP::Plan plan = TP::plan({block(QStringLiteral("OK 好的")), block(QStringLiteral("Save 保存"))},
+                                   QStringLiteral("zh-Hans"), &none);
+    ASSERT_EQ(plan.blocksToTranslate.size(), 1u);
+    EXPECT_EQ(plan.blocksToTranslate[0].text.toStdString(), "Save 保存");
 }
 
 TEST(TranslationPlanner, dropsTextAlreadyInTheTarget_CountingChineseVariantsAndRegionsAsOneLanguage)
@@ -283,4 +314,42 @@ TEST(ResultTranslationRun, namesTheMissingPair_NeverSwappingTheSourceForEnglish)
         EXPECT_EQ(outcome.kind, TranslationRunOutcome::Kind::Failed);
         EXPECT_TRUE(outcome.failure.contains(QString::fromUtf8(named))) << qPrintable(outcome.failure);
     }
+}
+
+// With the real packs (apertium-eng-spa only): Simplified Chinese, the
+// default target, cannot be translated into at all; the failure says so and
+// the panel offers the way to another target. A missing pair into a target
+// that other packs reach (French into Spanish) only names the pair.
+TEST(ResultModel, aFailureIntoATargetNoPackReaches_SaysSo_AndOffersTheTargetLanguagePicker)
+{
+    int opened = 0;
+    TargetLanguageReach::setOpenPicker([&] { ++opened; });
+    const auto restore = qScopeGuard([] { TargetLanguageReach::setOpenPicker(nullptr); });
+    const struct {
+        QString text, target;
+        bool offers;
+    } cases[] = {{"El gato duerme en la casa grande y el perro en el jardín.", "zh-Hans", true},
+                 {"Le chat dort dans la grande maison et le chien dans le jardin.", "es", false}};
+    for (const auto& c : cases) {
+        ResultModel model;
+        ResultView view(model);
+        const std::optional<TranslationJob> job =
+            model.start(test::drawPicture({400, 300}, {}), {block(c.text)}, 1, c.target, mainScreen());
+        ASSERT_TRUE(job.has_value());
+        model.finish(Run::run(*job, {}));
+        EXPECT_TRUE(model.status().startsWith(QStringLiteral("翻译失败："))) << qPrintable(model.status());
+        EXPECT_EQ(model.status().contains(QStringLiteral("本机没有能译成简体中文的语言包")), c.offers);
+        EXPECT_EQ(model.offersTargetLanguageChange(), c.offers);
+        EXPECT_EQ(view.targetLanguageButton()->isVisibleTo(&view), c.offers) << qPrintable(c.target);
+    }
+
+    // On the panel (default target): the button closes it and opens the picker.
+    platform::SettingsStore::shared().remove(QStringLiteral("targetLanguage"));
+    ResultPanelController& panel = ResultPanelController::shared();
+    panel.show(test::drawPicture({400, 300}, {}), {block(cases[0].text)}, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !panel.model().isTranslating(); }, 30000));
+    ASSERT_TRUE(panel.view()->targetLanguageButton()->isVisible()) << qPrintable(panel.model().status());
+    panel.view()->targetLanguageButton()->click();
+    EXPECT_EQ(opened, 1);
+    EXPECT_FALSE(panel.panel()->isVisible());
 }

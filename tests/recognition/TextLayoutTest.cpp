@@ -3,6 +3,7 @@
 // background, in what ink and size, and that no source text shows through.
 #include "TextPictures.h"
 #include "platform/text/ScriptCounts.h"
+#include "platform/text/TesseractEngine.h"
 #include "platform/text/TextRecognizer.h"
 #include "recognition/ImageRenderer.h"
 #include "recognition/OCRService.h"
@@ -91,6 +92,24 @@ TEST(LineReading, tellsHanMisreadIntoLatinText_FromChineseWordsAmongLatinOnes)
         EXPECT_TRUE(platform::hasMisreadHan(QString::fromUtf8(misread))) << misread;
     for (const char* chinese : {"Python 与 Linux 的十年", "3 月 3 10:12", "iOS 应用", "总用量 48", "Billing 平台"})
         EXPECT_FALSE(platform::hasMisreadHan(QString::fromUtf8(chinese))) << chinese;
+}
+
+// The engine's words of a line, each with its left and right edge.
+TEST(LineReading, hanReadForASignBetweenLatinText_BecomesTheSign_GluedWhereThePictureHasNoSpace)
+{
+    using Words = std::vector<std::tuple<const char*, int, int>>;
+    const auto line = [](const Words& words) {
+        std::vector<platform::EngineWord> read;
+        for (const auto& [text, left, right] : words)
+            read.push_back({QString::fromUtf8(text), QRect(QPoint(left, 10), QPoint(right, 30)), 90, {}});
+        return platform::lineOfWords(read, QRect(0, 10, 400, 21), 90).text.toStdString();
+    };
+    EXPECT_EQ(line({{"Ctrl", 0, 40}, {"十", 42, 52}, {"F", 54, 62}}), "Ctrl+F");
+    EXPECT_EQ(line({{"Ctrl", 0, 40}, {"十", 60, 70}, {"F", 90, 98}}), "Ctrl + F");
+    EXPECT_EQ(line({{"Ctrl十Shift十S", 0, 120}}), "Ctrl+Shift+S");
+    EXPECT_EQ(line({{"a", 0, 10}, {"一", 30, 40}, {"b", 60, 70}}), "a - b");
+    EXPECT_EQ(line({{"Python", 0, 60}, {"与", 80, 90}, {"Linux", 110, 160}}), "Python 与 Linux");
+    EXPECT_EQ(line({{"共十个", 0, 60}}), "共十个");
 }
 
 TEST(ParagraphGrouping, joinsTexts_ByHyphenHanAndKanaRules)

@@ -17,6 +17,8 @@
 #include <QStorageInfo>
 #include <QThread>
 
+#include <unistd.h>
+
 using namespace klipo;
 
 namespace {
@@ -186,6 +188,29 @@ TEST(RecFilesTest, killedRecording_IsTrimmedAndSavedAtTheNextStart_ButNotOneInUs
     EXPECT_FALSE(QFile::exists(empty));
     // Nothing is found twice.
     EXPECT_TRUE(RecFiles::recoverLeftovers(captures, own).isEmpty());
+}
+
+// A link left in the recordings folder under a recording's name, or another
+// name of a file elsewhere, leads to the user's own file: the look for
+// leftovers at start neither cuts it, nor moves it, nor removes it.
+TEST(RecFilesTest, leftoversThatAreLinks_LeaveTheFilesTheyLeadToUntouched)
+{
+    const QString captures = test::freshDir(QStringLiteral("captures"));
+    const QString elsewhere = test::freshDir(QStringLiteral("documents"));
+    const QString own = test::freshDir(QStringLiteral("scratch")) + QStringLiteral("/recording");
+    ASSERT_TRUE(RecFiles::makePrivateFolder(own));
+    const QByteArray thesis(10801, 'T');
+    const QString soft = writeFile(elsewhere + "/thesis.txt", thesis);
+    const QString hard = writeFile(elsewhere + "/notes.txt", thesis);
+    ASSERT_TRUE(QFile::link(soft, own + "/klipo_rec_soft.mp4"));
+    ASSERT_EQ(::link(QFile::encodeName(hard).constData(), QFile::encodeName(own + "/klipo_rec_hard.mov").constData()),
+              0);
+
+    EXPECT_TRUE(RecFiles::recoverLeftovers(captures, own).isEmpty());
+    EXPECT_EQ(readFile(soft), thesis);
+    EXPECT_EQ(readFile(hard), thesis);
+    EXPECT_TRUE(QFileInfo(own + "/klipo_rec_soft.mp4").isSymLink());
+    EXPECT_TRUE(QDir(captures).isEmpty());
 }
 
 }  // namespace

@@ -66,6 +66,7 @@ struct FakePorts : RecPorts {
     QString captureFolder() override { return folder; }
     QString captureFolderDisplayName() override { return QStringLiteral("录屏夹"); }
     QString recordingFolder() override { return recording; }
+    void keepOutOfRegion(std::optional<QRect> region, const QList<QWidget*>&) override { keptOut << region; }
     void toast(const QString& title, const QString& text, const QString&) override { toasts << title + "|" + text; }
     void notify(const QString& title, const QString& body) override { notices << title + "|" + body; }
     double monotonicSeconds() override { return clock; }
@@ -77,6 +78,7 @@ struct FakePorts : RecPorts {
     QString folder = test::freshDir("captures");
     QString recording = test::freshDir("cache") + "/recording";
     QStringList toasts, notices;
+    QList<std::optional<QRect>> keptOut;  // regions our windows keep out of, none: let go
     double clock = 100;
 };
 
@@ -152,6 +154,32 @@ TEST_F(RecFlowTest, hotKeyPickOptionsAndStop_SaveTheFile_WithFrameBarsClockAndTr
     EXPECT_TRUE(QFile::exists(saved(".mov")));
     EXPECT_EQ(ports->toasts.last(), "录屏已保存（01:00）|录屏夹 · 录屏_20260105_101500.mov，点击在文件管理器中显示");
     EXPECT_EQ(savedForTest, saved(".mov"));
+}
+
+// Our other windows keep out of the region from the options step until the
+// file is finished (the last pictures may still be taken then); a cancel or a
+// failed start lets the region go.
+TEST_F(RecFlowTest, ourWindowsKeepOutOfTheRegion_FromTheOptionsUntilTheFileIsFinished)
+{
+    const QRectF region(100, 120, 320, 200);
+    pick(region);
+    ASSERT_FALSE(ports->keptOut.isEmpty());
+    EXPECT_EQ(ports->keptOut.last(), region.toRect());
+    QTest::keyClick(service.optionsBar(), Qt::Key_Escape);
+    EXPECT_EQ(ports->keptOut.last(), std::nullopt);
+
+    FakeRecorder& recorder = startThroughTheBar(region);
+    recorder.startDone(std::nullopt);
+    service.stopRecording();
+    ASSERT_EQ(service.state, State::stopping);
+    EXPECT_EQ(ports->keptOut.last(), region.toRect());
+    recorder.stopWith(recorder.temp);
+    EXPECT_EQ(ports->keptOut.last(), std::nullopt);
+
+    FakeRecorder& failing = startThroughTheBar(region);
+    failing.startDone(QStringLiteral("无法开始录制"));
+    EXPECT_EQ(service.state, State::idle);
+    EXPECT_EQ(ports->keptOut.last(), std::nullopt);
 }
 
 TEST_F(RecFlowTest, aLateAnswerOfAnAttemptGivenUp_LeavesTheNewOneAlone_AndRuntimeErrorsEndOrStop)
@@ -234,12 +262,14 @@ TEST(RecSystemPortsTest, stopShortcutText_ReadsAsTheTrayMenuItemsKeyText)
     using namespace GlobalShortcuts;
     QAction trayItem;
     setShortcut(&trayItem, Name::recordScreen());
-    const auto menuText = [&] { return trayItem.shortcut().toString(QKeySequence::NativeText); };
+    const auto menuText = [&] { return trayItem.shortcut().toString(QKeySequence::NativeText).toStdString(); };
     RecSystemPorts ports;
-    ASSERT_FALSE(menuText().isEmpty());
-    EXPECT_EQ(ports.stopShortcutText(), menuText());
+    const auto toastText = [&] { return ports.stopShortcutText().value_or("(none)").toStdString(); };
+    EXPECT_EQ(menuText(), "Ctrl+Shift+L");
+    EXPECT_EQ(toastText(), "Ctrl+Shift+L");
     setShortcut(Shortcut(Key::f5, Qt::AltModifier), Name::recordScreen());  // the user's own
-    EXPECT_EQ(ports.stopShortcutText(), menuText());
+    EXPECT_EQ(menuText(), "Alt+F5");
+    EXPECT_EQ(toastText(), "Alt+F5");
     reset({Name::recordScreen()});
 }
 

@@ -2,9 +2,11 @@
 // desktop (openbox), driven by real pointer and key events; skips elsewhere.
 #include "app/HUDBarButton.h"
 #include "platform/WindowFocus.h"
+#include "platform/WindowShadow.h"
 #include "recording/RecOptionsBarPanel.h"
 #include "scroll/ScrollControlBarPanel.h"
 #include "scroll/ScrollRegionWindow.h"
+#include "support/ScreenProbe.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +31,8 @@ QPoint centreOf(const QWidget* widget) { return widget->mapToGlobal(widget->rect
 // other program's window is white).
 bool showsOnTop(const QWidget* bar)
 {
-    const QPoint spot(bar->x() + 5, bar->y() + bar->height() / 2);
+    const QRect shown = platform::innerGeometry(bar);  // without its shadow
+    const QPoint spot(shown.x() + 5, shown.center().y());
     const QImage pixel = QGuiApplication::primaryScreen()->grabWindow(0, spot.x(), spot.y(), 1, 1).toImage();
     return !pixel.isNull() && pixel.pixelColor(0, 0).lightness() < 80;
 }
@@ -114,7 +117,7 @@ TEST_F(BarsDesktop, theBarsAndTheFocusOfTheProgramBeingCaptured)
     scrollBar.orderFront();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&scrollBar));
     QTest::qWait(200);
-    EXPECT_EQ(scrollBar.geometry().top(), 510);  // where it was put, not where the window manager likes
+    EXPECT_EQ(platform::innerGeometry(&scrollBar).top(), 510);  // where it was put, not where the window manager likes
 
     clickAt(centreOf(scrollBar.finishButton()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return finishes == 1; }, 3000));
@@ -153,3 +156,25 @@ TEST_F(BarsDesktop, theBarsAndTheFocusOfTheProgramBeingCaptured)
 }
 
 }  // namespace
+
+// With no room beside the region the bar goes inside it: the rows a capture
+// keeps show nothing of the bar, its shadow included.
+TEST_F(BarsDesktop, aBarInsideTheRegion_LeavesTheRowsACaptureKeepsUntouched)
+{
+    ForeignWindow content(QRect(0, 0, 1920, 1080));  // white
+    ASSERT_TRUE(content.shown);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRectF region = QRectF(screen->availableGeometry()).adjusted(100, 0, -100, 0);
+    ScrollControlBarPanel bar(false);
+    const platform::PanelPlacement placement = bar.place(region, screen);
+    ASSERT_EQ(placement.side, platform::PanelSide::inside);
+    bar.orderFront();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
+    QTest::qWait(300);
+    EXPECT_TRUE(showsOnTop(&bar));
+    const QRect shown = platform::innerGeometry(&bar);
+    const int lastKept = int(region.bottom()) - placement.coveredBottom - 1;
+    const QImage rows = test::screenImage(QRect(shown.left() - 20, lastKept - 9, shown.width() + 40, 10));
+    EXPECT_EQ(test::pixelsUnlike(rows, Qt::white), 0)
+        << "the bar's top at " << shown.top() << ", rows kept up to " << lastKept;
+}

@@ -62,7 +62,8 @@ public:
     }
     std::unique_ptr<platform::WheelScroller> openScroller() override { return std::make_unique<Wheel>(*this); }
     int maxCanvasHeight(int) override { return canvasCap; }
-    bool moveOwnWindowsOut(const QRectF&) override { return false; }
+    bool moveOwnWindowsOut(const QRectF&, const QList<QWidget*>&) override { return false; }
+    void releaseOwnWindows() override {}
     void toast(const QString& title, const QString& subtitle) override { toasts << title + " / " + subtitle; }
     void deliver(const QImage& image, const QString& noteSuffix, int inexactSeams) override
     {
@@ -363,9 +364,30 @@ TEST(ScrollCapture, ownWindows_StayOutOfTheStills)
     DesktopScrollEnvironment desktop;
     const QRectF region(screen.width() / 2, screen.height() / 2, screen.width() / 2, screen.height() / 2);
     ASSERT_TRUE(toast->frameGeometry().intersects(region.toRect()));
-    EXPECT_TRUE(desktop.moveOwnWindowsOut(region));
+    EXPECT_TRUE(desktop.moveOwnWindowsOut(region, {}));
     EXPECT_FALSE(toast->frameGeometry().intersects(region.toRect()));
     EXPECT_TRUE(toast->isVisible());
-    EXPECT_FALSE(desktop.moveOwnWindowsOut(region));
+    EXPECT_FALSE(desktop.moveOwnWindowsOut(region, {}));
     CaptureHUDController::shared().dismiss(false);
+}
+
+// A region lower than a wheel notch moves the page: the first stills that
+// share nothing say so at once, and once; a taller region scrolled the same
+// way says nothing.
+TEST(ScrollCapture, aRegionLowerThanANotch_IsToldAtTheFirstStepItCannotJoin)
+{
+    for (const int height : {150, 300}) {
+        Capture c;
+        c.env->perNotch = 120;
+        c.start(height);
+        c.settle();
+        for (int notch = 0; notch < 3; ++notch) {
+            c.env->offset += 120;
+            c.service->captureTick();
+            c.settle();
+        }
+        const QStringList expected{"选区太矮 / 滚轮滚一格就可能超出可拼接的范围（102 像素），请框选更高的区域"};
+        EXPECT_EQ(c.env->toasts, height == 150 ? expected : QStringList{}) << height;
+        c.service->cancelCapture();
+    }
 }

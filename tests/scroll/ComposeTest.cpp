@@ -1,6 +1,7 @@
 #include "StitchTestSupport.h"
 #include "scroll/SpoolFolder.h"
 #include "scroll/StitchCanvas.h"
+#include "support/AlertLog.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -158,4 +159,25 @@ TEST(SpoolFolder, sweepRemovesLeftoversButNotFoldersInUse)
               QStringList({"ScrollStitcher-2222", "SomethingElse"}));
     live.remove();
     EXPECT_FALSE(QFileInfo::exists(temp + QStringLiteral("/ScrollStitcher-2222")));
+}
+
+// A scrolling capture cut off by a kill left its frames behind: the sweep at
+// the next start says how many were lost, and says nothing when none were.
+TEST(SpoolFolder, sweepTellsOfTheFramesOfACaptureCutOff)
+{
+    const QString temp = freshDir(QStringLiteral("sweep"));
+    klipo::test::AlertLog alerts;
+    const qsizetype earlier = alerts.texts().size();  // told of by sweeps before this test
+    QDir().mkpath(temp + QStringLiteral("/ScrollStitcher-EMPTY"));
+    QDir().mkpath(temp + QStringLiteral("/.ScrollStitcher-UNLOCKED"));
+    EXPECT_EQ(sweepStaleSpoolFolders(temp), 2);
+    EXPECT_EQ(alerts.texts().size(), earlier);
+
+    const QString killed = temp + QStringLiteral("/ScrollStitcher-KILLED");
+    QDir().mkpath(killed);
+    for (int i = 0; i < 23; ++i)
+        QFile(killed + QStringLiteral("/frame_%1.png").arg(i, 4, 10, QLatin1Char('0'))).open(QIODevice::WriteOnly);
+    EXPECT_EQ(sweepStaleSpoolFolders(temp), 1);
+    EXPECT_TRUE(alerts.waitFor(QStringLiteral("23 帧")));
+    EXPECT_TRUE(alerts.texts().join('\n').contains(QStringLiteral("滚动长截图没有完成")));
 }

@@ -8,6 +8,8 @@
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QProcess>
+#include <QList>
+#include <QMap>
 #include <QTest>
 
 #include <algorithm>
@@ -22,12 +24,15 @@ class NumberedPage {
 public:
     static constexpr int rowsPerNotch = 50;
 
-    // `place`: the window's geometry (global pixels); `lines`: the page's length.
-    NumberedPage(QRect place, int lines)
+    // `place`: the window's geometry (global pixels); `lines`: the page's
+    // length; `repeated`: with a band of 18 identical rows.
+    NumberedPage(QRect place, int lines, bool repeated = false)
     {
         const QString at =
             QStringLiteral("%1,%2,%3,%4").arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height());
-        m_process.start("/usr/bin/python3", {KLIPO_NUMBERED_PAGE, at, QString::number(lines)});
+        QStringList args{KLIPO_NUMBERED_PAGE, at, QString::number(lines)};
+        if (repeated) args << QStringLiteral("repeated");
+        m_process.start("/usr/bin/python3", args);
         const QList<QByteArray> words = waitForLine("shown", 15000).split(' ');
         if (words.size() == 5) m_area = QRect(words[1].toInt(), words[2].toInt(), words[3].toInt(), words[4].toInt());
     }
@@ -78,33 +83,121 @@ inline QImage settledGrab(platform::RegionGrabber& grabber, const QRect& rectPx)
     return {};
 }
 
-// The page's rows under `rectPx` from where it is through `notches` wheel
-// notches down, put together from settled grabs (the page is left scrolled
-// there). Null when a notch did not move it by exactly rowsPerNotch.
-inline QImage pageReference(const QRect& rectPx, int notches)
+// How far a still moved against the one before: the least s (or only
+// `expected`, when given) with the newer still's rows 0.. equal to the older
+// one's rows s..; 0 when they are equal, -1 when no shift explains the change.
+inline int shiftBetween(const QImage& older, const QImage& newer, int expected = -1)
+{
+    if (older.size() != newer.size() || older.format() != newer.format()) return -1;
+    const auto rowKeys = [](const QImage& image) {
+        std::vector<size_t> keys;
+        const qsizetype bytes = qsizetype(image.width()) * image.depth() / 8;
+        for (int y = 0; y < image.height(); ++y)
+            keys.push_back(qHash(QByteArrayView(reinterpret_cast<const char*>(image.constScanLine(y)), bytes)));
+        return keys;
+    };
+    const std::vector<size_t> a = rowKeys(older), b = rowKeys(newer);
+    const int h = older.height();
+    for (int s = 0; s < h; ++s)
+        if ((expected < 0 || s == 0 || s == expected) && std::equal(b.begin(), b.end() - s, a.begin() + s) &&
+            newer.copy(0, 0, newer.width(), h - s) == older.copy(0, s, older.width(), h - s))
+            return s;
+    return -1;
+}
+
+// The content under `rectPx` from where it is down to its end (or through
+// `maxNotches` wheel notches), put together from settled grabs; the content is
+// left scrolled there. Null when a notch moved it by anything else than
+// `perNotch` rows (any distance with 0) before the end.
+inline QImage scrolledReference(const QRect& rectPx, int maxNotches, int perNotch = 0)
 {
     auto grabber = platform::createRegionGrabber();
     auto wheel = platform::createWheelScroller();
     QImage last = grabber && wheel ? settledGrab(*grabber, rectPx) : QImage();
     if (last.isNull()) return {};
-    const int step = NumberedPage::rowsPerNotch;
-    QImage page(rectPx.width(), rectPx.height() + notches * step, QImage::Format_RGB32);
-    QPainter painter(&page);
-    painter.drawImage(0, 0, last);
-    for (int notch = 1; notch <= notches; ++notch) {
+    QList<QImage> bands{last};
+    int height = last.height();
+    for (int notch = 1; notch <= maxNotches; ++notch) {
         wheel->scroll(rectPx.center(), 1);
         QTest::qWait(100);
         const QImage next = settledGrab(*grabber, rectPx);
-        // Moved by exactly one notch: the rows it kept are the old ones, higher up.
-        if (next.isNull() || next.copy(0, 0, next.width(), next.height() - step) !=
-                                 last.copy(0, step, last.width(), last.height() - step))
-            return {};
-        painter.drawImage(0, rectPx.height() + (notch - 1) * step, next, 0, next.height() - step, -1, step);
+        const int step = next.isNull() ? -1 : shiftBetween(last, next, perNotch > 0 ? perNotch : -1);
+        if (step == 0 && perNotch == 0) break;  // the end of the content
+        if (step <= 0 || (perNotch > 0 && step != perNotch)) return {};
+        bands << next.copy(0, next.height() - step, next.width(), step);
+        height += step;
         last = next;
+    }
+    QImage page(rectPx.width(), height, QImage::Format_RGB32);
+    QPainter painter(&page);
+    int y = 0;
+    for (const QImage& band : bands) {
+        painter.drawImage(0, y, band);
+        y += band.height();
     }
     painter.end();
     return page;
 }
+
+// The Tk page's rows under `rectPx` from where it is through `notches` wheel
+// notches down (the page is left scrolled there). Null when a notch did not
+// move it by exactly rowsPerNotch.
+inline QImage pageReference(const QRect& rectPx, int notches)
+{
+    return scrolledReference(rectPx, notches, NumberedPage::rowsPerNotch);
+}
+
+// A terminal (xterm, white on black turned black on white) showing the output
+// of `command`, without its cursor and without a scroll bar.
+class TerminalPage {
+public:
+    TerminalPage(QPoint at, int columns, int rows, const QString& command)
+    {
+        const QString title = QStringLiteral("klipo-terminal-page");
+        m_process.start(
+            QStringLiteral("xterm"),
+            {"-T", title, "-geometry", QStringLiteral("%1x%2+%3+%4").arg(columns).arg(rows).arg(at.x()).arg(at.y()),
+             "-fa", "DejaVu Sans Mono", "-fs", "10", "-bg", "white", "-fg", "black", "+sb", "-e", "sh", "-c",
+             command + QStringLiteral("; printf '\033[?25l'; exec sleep 100000")});
+        if (!m_process.waitForStarted(5000)) return;
+        QProcess search;
+        search.start(QStringLiteral("xdotool"), {"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"});
+        if (!search.waitForFinished(15000)) return;
+        m_window = QString::fromUtf8(search.readAllStandardOutput()).split('\n').first().trimmed();
+        QTest::qWait(500);  // drawn
+        QProcess info;
+        info.start(QStringLiteral("xwininfo"), {"-id", m_window});
+        info.waitForFinished(5000);
+        QMap<QString, int> values;
+        for (const QString& line : QString::fromUtf8(info.readAllStandardOutput()).split('\n'))
+            values[line.section(':', 0, 0).trimmed()] = line.section(':', 1).trimmed().toInt();
+        m_area =
+            QRect(values["Absolute upper-left X"], values["Absolute upper-left Y"], values["Width"], values["Height"]);
+    }
+    ~TerminalPage()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(3000);
+    }
+
+    bool shown() const { return m_area.isValid() && m_area.width() > 1; }
+    // The whole text area, global pixels.
+    QRect area() const { return m_area; }
+    // Back to the first line of the output, drawn.
+    bool toTop()
+    {
+        const QPoint c = m_area.center();
+        QProcess::execute(QStringLiteral("xdotool"), {"mousemove", QString::number(c.x()), QString::number(c.y()),
+                                                      "click", "--repeat", "150", "--delay", "2", "4"});
+        auto grabber = platform::createRegionGrabber();
+        return grabber && !settledGrab(*grabber, m_area).isNull();
+    }
+
+private:
+    QProcess m_process;
+    QString m_window;
+    QRect m_area;
+};
 
 // Every core spinning while it lives, as on a loaded machine.
 class BusyCores {

@@ -76,11 +76,41 @@ void drawTextRow(const PageSpec& page, int64_t y, QRgb* out, std::vector<std::pa
     }
 }
 
+// Digits 3 x 5, drawn twice the size: line n shows n at the left.
+void drawNumberRow(const PageSpec& page, int64_t y, QRgb* out)
+{
+    static const char* const digits[10] = {"111101101101111", "010110010010111", "111001111100111", "111001111001111",
+                                           "101101111001001", "111100111001111", "111100111101111", "111001001001001",
+                                           "111101111101111", "111101111001111"};
+    std::fill(out, out + page.width, qRgb(255, 255, 255));
+    constexpr int pitch = 17;
+    const int inLine = int(y % pitch) - 3;
+    if (inLine < 0 || inLine >= 10) return;
+    const QByteArray number = QByteArray::number(qlonglong(y / pitch + 1));
+    for (int i = 0; i < number.size(); ++i) {
+        const char* glyph = digits[number[i] - '0'];
+        for (int col = 0; col < 6; ++col) {
+            const int x = 4 + i * 8 + col;
+            if (x < page.width && glyph[(inLine / 2) * 3 + col / 2] == '1') out[x] = qRgb(0, 0, 0);
+        }
+    }
+}
+
 void drawRow(const PageSpec& page, int64_t y, QRgb* out, std::vector<std::pair<int64_t, TextLine>>& cache)
 {
     switch (page.kind) {
     case PageKind::text:
-    case PageKind::blankGap:
+    case PageKind::blankGap: drawTextRow(page, y, out, cache); return;
+    case PageKind::numbers: drawNumberRow(page, y, out); return;
+    case PageKind::band:
+        if (y >= page.gapFrom && y <= page.gapTo) {
+            // The same line (one with ink), drawn like any other, every 40 rows.
+            int64_t line = 1000;
+            while (layoutLine(page, line).blank) ++line;
+            const int inBand = int((y - page.gapFrom) % 40);
+            drawTextRow(page, line * linePitch + (inBand < linePitch ? inBand : 0), out, cache);
+            return;
+        }
         drawTextRow(page, y, out, cache);
         return;
     case PageKind::table: {

@@ -14,13 +14,15 @@ enum class PageKind {
     table,     // one table row repeated every 30 rows
     gradient,  // a smooth vertical ramp under a column pattern: many offsets fit about equally
     blankGap,  // text with a blank stretch taller than a frame in the middle
+    numbers,   // 1, 2, 3 ... one short number a line at the left, 17 rows apart: a terminal's `seq`
+    band,      // text with a band of one identical line every 40 rows in the middle (gapFrom .. gapTo)
 };
 
 struct PageSpec {
     PageKind kind = PageKind::text;
     int width = 800;
     uint32_t seed = 1;
-    int gapFrom = 0;  // blankGap: first and last blank row
+    int gapFrom = 0;  // blankGap, band: first and last row of the stretch
     int gapTo = 0;
 };
 

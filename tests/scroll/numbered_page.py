@@ -4,13 +4,16 @@
 # window (no double buffering), so a still taken while it repaints shows it
 # half drawn. Prints "shown X Y W H" (the text area) once up; reads "top"
 # (back to the first line, answered "top" once drawn) and "quit".
-# Usage: numbered_page.py X,Y,W,H LINES
+# With "repeated" the page has a band of 18 identical rows, 40 pixels apart,
+# after its 30th line.
+# Usage: numbered_page.py X,Y,W,H LINES [repeated]
 import random
 import sys
 import tkinter as tk
 
 x, y, w, h = (int(v) for v in sys.argv[1].split(","))
 lines = int(sys.argv[2])
+repeated = len(sys.argv) > 3 and sys.argv[3] == "repeated"
 
 words = ["alpha", "bravo", "kilo", "delta", "echo", "tango", "lima", "oscar", "quebec", "sierra", "zulu", "yankee"]
 rng = random.Random(7)
@@ -23,6 +26,9 @@ root.geometry("%dx%d+%d+%d" % (w, h, x, y))
 page = tk.Text(root, font=("DejaVu Sans Mono", 11), wrap="none", borderwidth=0, highlightthickness=0,
                padx=6, pady=0, background="white", foreground="black", cursor="arrow")
 page.insert("1.0", text)
+if repeated:
+    page.tag_configure("band", spacing1=11, spacing3=12)
+    page.insert("31.0", "repeated line\n" * 18, "band")
 page.configure(state="disabled")  # no blinking insertion cursor
 page.pack(fill="both", expand=True)
 

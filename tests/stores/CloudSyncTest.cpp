@@ -217,6 +217,39 @@ TEST(CloudDeviceId, isKeptOnItsMachine_AndNewWhenTheSettingsWereCopiedToAnother)
     EXPECT_EQ(cloudfolder::deviceId(settings, dir + "/no-machine-id"), other);
 }
 
+// Two copies of the program on one settings file (each loaded it before the
+// other wrote): both take the id the first one made, so one computer writes
+// one backup file, whichever copy writes the settings last.
+TEST(CloudDeviceId, isTheSameForTwoCopiesOnOneSettingsFile)
+{
+    const QString dir = freshDir("device");
+    writeFile(dir + "/machine", "aaaa\n");
+    platform::SettingsStore first(dir + "/defaults.json");
+    platform::SettingsStore second(dir + "/defaults.json");
+    const QString id = cloudfolder::deviceId(first, dir + "/machine");
+    EXPECT_EQ(cloudfolder::deviceId(second, dir + "/machine"), id);
+    second.setValue("targetLanguage", "en");  // the second copy writes its settings whole
+    platform::SettingsStore third(dir + "/defaults.json");
+    EXPECT_EQ(cloudfolder::deviceId(third, dir + "/machine"), id);
+    EXPECT_EQ(cloudfolder::deviceId(first, dir + "/machine"), id);
+}
+
+// A write of this computer's backup cut short by a kill left a whole hidden
+// copy in the synced folder: the launch check removes it, and nothing else.
+TEST_F(CloudSyncTest, launchCheck_RemovesTheLeftoverCopyOfAKilledUpload)
+{
+    openStores({cloudRecord(1, kCloudT0)}, {cloudWord("apple", 2)});
+    makeSync();
+    const QString own = QFileInfo(ownFile()).fileName();
+    const QString leftover = folder + "/." + own + ".Ab12Cd";
+    const QString otherComputers = folder + "/.KlipoVersa-Backup-OTHER.json.Ab12Cd";
+    writeFile(leftover, "{}");
+    writeFile(otherComputers, "{}");
+    launch();
+    EXPECT_FALSE(QFile::exists(leftover));
+    EXPECT_TRUE(QFile::exists(otherComputers));
+}
+
 TEST_F(CloudSyncTest, changesSettleThreeMinutes_ATimerDuringATransferRetriesEachMinute_UnchangedContentIsSkipped)
 {
     openStores({cloudRecord(1, kCloudT0)}, {cloudWord("apple", 2)});

@@ -1,7 +1,9 @@
 #include "StoreTestSupport.h"
 
 #include "platform/SettingsStore.h"
+#include "stores/CloudSettings.h"
 #include "stores/HistoryIndex.h"
+#include "stores/HistoryLimit.h"
 #include "stores/HistoryStore.h"
 #include "stores/IsoDate.h"
 #include "support/AlertLog.h"
@@ -66,7 +68,11 @@ QByteArray indexJson(const QList<QByteArray>& records)
 class HistoryStoreTest : public ::testing::Test {
 protected:
     void SetUp() override { dir = klipo::test::freshDir(QStringLiteral("history")); }
-    void TearDown() override { platform::SettingsStore::shared().remove(QStringLiteral("historyLimit")); }
+    void TearDown() override
+    {
+        platform::SettingsStore::shared().remove(QStringLiteral("historyLimit"));
+        historylimit::setConfirmed(platform::SettingsStore::shared(), true);
+    }
 
     std::unique_ptr<HistoryStore> open() { return std::make_unique<HistoryStore>(dir); }
     // Empties the folder for another round of one test.
@@ -380,4 +386,174 @@ TEST_F(HistoryStoreTest, deleteAndRemoveAll_RemoveOnlyImagesNoRecordShows_AndNot
     EXPECT_EQ(notes.count(), 3);
     EXPECT_EQ(entries("*"), QStringList{"index.json"});
     EXPECT_TRUE(historyindex::decode(readFile(dir + "/index.json"))->records.isEmpty());
+}
+
+// The history folder's name is a link into a folder of the user's that holds
+// other files: the start's clean-up and "清空" take only the store's own.
+// In a folder of the program's own, "清空" takes everything but never what a
+// link inside it leads to.
+TEST_F(HistoryStoreTest, linkedFolder_KeepsTheUsersOtherFiles_AtStartAndWhenCleared)
+{
+    const QString pictures = klipo::test::freshDir("pictures");
+    const QString a = newId().toUpper();
+    const QString orphan = newId().toUpper() + ".png";
+    klipo::test::writeFile(pictures + "/index.json",
+                           indexJson({recordJson(a, "2024-01-02T00:00:00Z", a + ".png", a + "-src.png")}));
+    for (const QString& name : {a + ".png", a + "-src.png", orphan, QString("holiday.png"), QString("FAMILY.PNG"),
+                                QString("notes.txt"), QString("index-broken-1.json")})
+        klipo::test::writeFile(pictures + '/' + name, "x");
+    QDir(pictures).mkpath("2025");
+    klipo::test::writeFile(pictures + "/2025/tax.pdf", "tax");
+    ASSERT_TRUE(QDir(dir).removeRecursively());
+    ASSERT_TRUE(QFile::link(pictures, dir));
+    QFile::remove(pictures + "/index-broken-1.json");  // now the orphan sweep may run
+
+    auto store = open();
+    ASSERT_EQ(store->allRecords().size(), 1);
+    store->allRecords();  // the sweep queued by the load has run
+    const auto there = [&](const QString& name) { return QFileInfo::exists(pictures + '/' + name); };
+    EXPECT_TRUE(there("holiday.png") && there("FAMILY.PNG") && there("notes.txt") && there("2025/tax.pdf"));
+    EXPECT_FALSE(there(orphan));
+
+    bool cleared = false;
+    store->removeAll([&] { cleared = true; });
+    ASSERT_TRUE(waitFor([&] { return cleared; }));
+    EXPECT_TRUE(there("holiday.png") && there("FAMILY.PNG") && there("notes.txt") && there("2025/tax.pdf"));
+    EXPECT_FALSE(there(a + ".png") || there(a + "-src.png"));
+    EXPECT_TRUE(QFileInfo(dir).isSymLink());
+    EXPECT_TRUE(historyindex::decode(readFile(dir + "/index.json"))->records.isEmpty());
+    store.reset();
+
+    // A folder of our own: emptied whole, but a link in it is taken as a link.
+    QFile::remove(dir);
+    QDir().mkpath(dir);
+    ASSERT_TRUE(QFile::link(pictures + "/2025", dir + "/linked"));
+    store = open();
+    cleared = false;
+    store->removeAll([&] { cleared = true; });
+    ASSERT_TRUE(waitFor([&] { return cleared; }));
+    EXPECT_TRUE(there("2025/tax.pdf"));
+    EXPECT_EQ(entries("*"), QStringList{"index.json"});
+}
+
+// Three records that share an id (a hand-edited or merged index) are three
+// cards: deleting one leaves the other two, their images and their ids.
+TEST_F(HistoryStoreTest, recordsSharingAnId_AreToldApart_SoDeletingOneDeletesOne)
+{
+    const QString shared = newId();
+    writeIndex(indexJson({recordJson(shared, "2024-01-03T00:00:00Z", "one.png"),
+                          recordJson(shared, "2024-01-02T00:00:00Z", "two.png"),
+                          recordJson(shared, "2024-01-01T00:00:00Z", "three.png")}));
+    for (const char* name : {"one.png", "two.png", "three.png"}) touch(name);
+    auto store = open();
+    ASSERT_TRUE(waitFor([&] { return store->records().size() == 3; }));
+    const QList<HistoryRecord> records = store->records();
+    EXPECT_EQ(QSet<QUuid>({records[0].id, records[1].id, records[2].id}).size(), 3);
+    EXPECT_EQ(records[0].idText(), shared.toUpper());  // the first keeps its id
+
+    std::optional<bool> deleted;
+    store->deleteRecords({records[1].id}, [&](bool ok) { deleted = ok; });
+    ASSERT_TRUE(waitFor([&] { return deleted.value_or(false); }));
+    EXPECT_EQ(store->records().size(), 2);
+    EXPECT_TRUE(exists("one.png") && exists("three.png"));
+    EXPECT_FALSE(exists("two.png"));
+    store.reset();
+    const QList<HistoryRecord> reopened = open()->allRecords();
+    ASSERT_EQ(reopened.size(), 2);
+    EXPECT_EQ(reopened[0].imageName, "one.png");
+    EXPECT_EQ(reopened[1].imageName, "three.png");
+}
+
+// A kill during a write leaves a hidden whole copy beside the file; the next
+// start removes the store's own, and only those no write has open.
+TEST_F(HistoryStoreTest, leftoverTemporariesOfKilledWrites_AreRemovedAtTheNextStart)
+{
+    const QString image = newId().toUpper() + ".png";
+    const QStringList leftovers = {".index.json.Ab12Cd", "." + image + ".x9Y8z7",
+                                   "..unreadable-records-noted.json.q1W2e3"};
+    const QStringList kept = {".holiday.png.Ab12Cd", ".index.json.tmp", ".index.json.Open01"};
+    for (const QString& name : leftovers + kept) touch(name);
+    QFile open01(dir + "/.index.json.Open01");  // a write under way in another copy
+    ASSERT_TRUE(open01.open(QIODevice::Append));
+
+    open()->allRecords();
+    for (const QString& name : leftovers) EXPECT_FALSE(exists(name)) << name.toStdString();
+    for (const QString& name : kept) EXPECT_TRUE(exists(name)) << name.toStdString();
+}
+
+// One bad byte in the index: the index is set aside as before, and every
+// record that can still be read comes back, with the user told how many and
+// where the damaged file is kept.
+TEST_F(HistoryStoreTest, damagedIndex_GivesBackEveryRecordThatCanStillBeRead)
+{
+    QList<QByteArray> records;
+    for (int i = 0; i < 50; ++i) {
+        const QString name = QString("r%1.png").arg(i);
+        touch(name);
+        records.append(recordJson(newId(), QString("2024-01-01T00:00:%1Z").arg(59 - i, 2, 10, QChar('0')), name));
+    }
+    records[17].replace("\"t\"", "\"\xff\"");  // not UTF-8
+    writeIndex(indexJson(records));
+
+    klipo::test::AlertLog alerts;
+    auto store = open();
+    const QList<HistoryRecord> back = store->allRecords();
+    ASSERT_EQ(back.size(), 49);
+    EXPECT_EQ(back.first().imageName, "r0.png");
+    EXPECT_FALSE(
+        std::any_of(back.begin(), back.end(), [](const HistoryRecord& r) { return r.imageName == "r17.png"; }));
+    const QStringList aside = entries("index-broken-*.json");
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_TRUE(alerts.waitFor("已找回 49 条记录"));
+    EXPECT_TRUE(alerts.texts().join('\n').contains(aside.first())) << alerts.texts().join('\n').toStdString();
+    EXPECT_TRUE(exists("r17.png"));  // its image stays with the damaged file
+    store.reset();
+    EXPECT_EQ(open()->allRecords().size(), 49);  // stored in the new index
+
+    // Cut off in the middle of a record: the whole ones before it come back.
+    reset();
+    writeIndex(indexJson(records.mid(0, 3)).left(indexJson(records.mid(0, 3)).size() - 20));
+    EXPECT_EQ(open()->allRecords().size(), 2);
+}
+
+// A limit that was not chosen on this computer deletes nothing: not the one a
+// backup brings, nor the default in place of a damaged settings file; once
+// the user confirms it, the next save trims.
+TEST_F(HistoryStoreTest, limitNotChosenHere_TrimsNothing_UntilTheUserConfirmsIt)
+{
+    auto& settings = platform::SettingsStore::shared();
+    settings.setValue("historyLimit", 0);
+    auto store = open();
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(save(*store));
+
+    // A restore on an empty computer took "1" from another computer's backup.
+    const cloudsettings::Outcome applied = cloudsettings::apply(settings, {{"historyLimit", "1"}}, 0);
+    EXPECT_EQ(applied.applied, 1);
+    EXPECT_EQ(HistoryStore::historyLimitSetting(), 1);
+    klipo::test::AlertLog alerts;
+    ASSERT_TRUE(save(*store));
+    ASSERT_TRUE(save(*store));
+    EXPECT_EQ(store->allRecords().size(), 5);
+    EXPECT_EQ(entries("*.png").size(), 5);
+    EXPECT_EQ(alerts.texts().filter("旧记录没有删除").size(), 1);  // told once
+
+    historylimit::setConfirmed(settings, true);
+    ASSERT_TRUE(save(*store));
+    EXPECT_EQ(store->allRecords().size(), 1);
+
+    // A settings file found damaged at start: the default limit in its place
+    // waits for the user too; a limit stored since does not.
+    const QString damaged = klipo::test::freshDir("settings") + "/defaults.json";
+    klipo::test::writeFile(damaged, "{\"historyLimit\": 0, \"saveHis");
+    platform::SettingsStore recovered(damaged);
+    EXPECT_TRUE(recovered.recoveredFromDamage());
+    historylimit::noteSettingsRecovery(recovered);
+    EXPECT_FALSE(historylimit::isConfirmed(recovered));
+    platform::SettingsStore again(damaged);
+    EXPECT_FALSE(historylimit::isConfirmed(again));  // kept across starts
+    historylimit::setConfirmed(again, true);
+    again.setValue("historyLimit", 100);
+    platform::SettingsStore later(damaged);
+    historylimit::noteSettingsRecovery(later);
+    EXPECT_TRUE(historylimit::isConfirmed(later));
 }

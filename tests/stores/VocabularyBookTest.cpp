@@ -66,9 +66,9 @@ TEST(VocabularyExtractor, normalize_HoldsLengthBeforeSingular_AndSingularizeFoll
     EXPECT_FALSE(vx::normalize("oxen"));           // "ox" is too short
 
     const QList<std::pair<QString, QString>> cases = {
-        {"children", "child"}, {"series", "series"}, {"status", "status"}, {"buses", "bus"}, {"movies", "movie"},
-        {"cities", "city"},    {"watches", "watch"}, {"glasses", "glass"}, {"files", "file"}, {"ties", "tie"},
-        {"gas", "gas"},        {"axis", "axis"}};
+        {"children", "child"}, {"series", "series"}, {"status", "status"}, {"buses", "bus"},      {"movies", "movie"},
+        {"cities", "city"},    {"watches", "watch"}, {"glasses", "glass"}, {"files", "file"},     {"ties", "tie"},
+        {"gas", "gas"},        {"axis", "axis"},     {"class", "class"},   {"address", "address"}};
     for (const auto& [plural, singular] : cases) EXPECT_EQ(vx::singularize(plural), singular) << plural.toStdString();
 }
 
@@ -162,6 +162,20 @@ TEST(VocabularyBook, prune_RemovesOldestSingleUndefinedWords_AndMayStayOverTheLi
     prune(book);
     EXPECT_EQ(book.size(), kMaximumWordCount + 2);
     EXPECT_FALSE(book.contains("w00001") || book.contains("w00002") || book.contains("w00003"));
+}
+
+// With more candidates than words over the limit, exactly the excess goes.
+TEST(VocabularyBook, prune_RemovesNoMoreThanTheWordsOverTheLimit)
+{
+    Book book;
+    for (int i = 0; i < kMaximumWordCount + 2; ++i) {
+        VocabularyWord w = word(QStringLiteral("w%1").arg(i, 5, 10, QChar(u'0')), i < 5 ? 1 : 2, t0.addSecs(i));
+        book.insert(w.normalized, w);
+    }
+    prune(book);
+    EXPECT_EQ(book.size(), kMaximumWordCount);
+    EXPECT_FALSE(book.contains("w00000") || book.contains("w00001"));  // the two seen longest ago
+    EXPECT_TRUE(book.contains("w00002") && book.contains("w00004"));
 }
 
 TEST(VocabularyBook, ranked_OrdersByCountThenRecencyThenKey_AndStopsAtLimit)

@@ -143,3 +143,45 @@ TEST_F(VocabularyStoreTest, secondStoreOnTheSameFile_OnlyReads_SoNothingIsLost)
     first.reset();
     EXPECT_EQ(keysOf(open()->words()), QStringList({"apple", "plum"}));
 }
+
+// A word written twice in the file is one word: the second entry no longer
+// replaces the first (its count, mastered mark and definition were lost at
+// the next write). A key stored in capitals is found by every lookup, which
+// asks in lower case. The hidden copy of a killed write goes at the start.
+TEST_F(VocabularyStoreTest, duplicateAndCapitalisedEntries_AreOneWord_AndNothingOfEitherIsLost)
+{
+    const auto word = [](const QString& key, int count, bool mastered, const QString& definition, const QString& id) {
+        QJsonObject w{
+            {"normalized", key},
+            {"display", key},
+            {"count", count},
+            {"isMastered", mastered},
+            {"firstSeen", "2024-01-0" + QString::number(count % 9 + 1) + "T00:00:00Z"},
+            {"sources", QJsonArray{QJsonObject{{"recordID", id}, {"count", count}, {"date", "2024-02-01T00:00:00Z"}}}}};
+        if (!definition.isEmpty()) w["definition"] = definition;
+        return w;
+    };
+    const QJsonArray words{word("server", 50, true, "服务器（计算机）", "A"), word("Server", 3, false, "服务器", "B"),
+                           word("SERVERS", 2, false, "", "C")};
+    writeFile(file(), QJsonDocument(QJsonObject{{"version", 1}, {"words", words}}).toJson());
+    writeFile(dir + "/.vocabulary.json.Zz9Yy8", "a whole copy of a killed write");
+
+    auto store = open();
+    store->setMastered(true, "SERVERS");
+    const QList<VocabularyWord> all = store->words();
+    ASSERT_EQ(all.size(), 2);
+    const auto find = [&](const QString& key) {
+        return *std::find_if(all.begin(), all.end(), [&](const VocabularyWord& w) { return w.normalized == key; });
+    };
+    const VocabularyWord server = find("server");
+    EXPECT_EQ(server.count, 53);
+    EXPECT_TRUE(server.isMastered);
+    EXPECT_EQ(server.definition, QString("服务器（计算机）"));
+    EXPECT_EQ(server.sources.size(), 2);
+    EXPECT_EQ(server.display, "server");
+    EXPECT_TRUE(find("servers").isMastered);
+    EXPECT_FALSE(QFileInfo::exists(dir + "/.vocabulary.json.Zz9Yy8"));
+    store->flush();
+    store.reset();
+    EXPECT_EQ(open()->words().size(), 2);
+}

@@ -5,11 +5,14 @@
 #include "platform/Clipboard.h"
 #include "platform/PlatformServices.h"
 #include "stores/HistoryStore.h"
+#include "tools/CaptureTextIndex.h"
 #include "support/TestEnv.h"
 #include "tools/CaptureFiles.h"
 #include "tools/CaptureReport.h"
 #include "tools/QuickBarcodeDetector.h"
 #include "tools/QuickBarcodePanel.h"
+
+#include <QPlainTextEdit>
 #include "tools/QuickCaptureOutput.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +20,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QtConcurrent>
 
 using namespace klipo;
@@ -73,6 +77,17 @@ protected:
 };
 
 }  // namespace
+
+TEST(CaptureFiles, namesTheFirstFileAfterItsBase_AndTheNextOnesFromTwoOn)
+{
+    const QString dir = test::freshDir("numbered");
+    QStringList names;
+    for (const char* data : {"one", "two", "three"})
+        names << QFileInfo(CaptureFiles::writeNewFile(dir, QStringLiteral("截图 2024-05-01"), "png", data).path)
+                     .fileName();
+    EXPECT_EQ(names.join(" | ").toStdString(), "截图 2024-05-01.png | 截图 2024-05-01 2.png | 截图 2024-05-01 3.png");
+    EXPECT_EQ(readAll(dir + QStringLiteral("/截图 2024-05-01 2.png")), QByteArray("two"));
+}
 
 TEST(CaptureFiles, takesTheFirstFreeNamePast999_NeverReplacesAFile_EightWritersGetEightFiles_AndABlockingFileIsNamed)
 {
@@ -218,7 +233,44 @@ TEST_F(Delivery, codesPanel_OffersTheFirstLinkOnlyAfterAsking_AndSaysWhenNothing
     EXPECT_TRUE(panel.openButton()->isHidden());
     panel.copyCodes();
     EXPECT_EQ(clipboard()->text(), QString(100, 'x'));
+
+    // A right-to-left override would show "evil\u202Eexe.txt" as "eviltxt.exe":
+    // the direction controls are written out, on the panel and in the toast;
+    // the clipboard gets the code as it is.
+    const QString disguised = QStringLiteral("evil\u202Eexe.txt\u2066\u200F");
+    panel.show({disguised});
+    const QString shown = panel.textView()->toPlainText();
+    EXPECT_EQ(shown, QStringLiteral("evil[U+202E]exe.txt[U+2066][U+200F]"));
+    panel.copyCodes();
+    EXPECT_EQ(clipboard()->text(), disguised);
+    EXPECT_EQ(subtitle(), shown);
     panel.panel()->hide();
     panel.confirmOpen = nullptr;
     panel.openUrl = nullptr;
+}
+
+// A plain screenshot saved from the overlay is indexed for search like any
+// other plain screenshot ("indexCaptureText" deciding); long screenshots and
+// remembered areas keep their file title only.
+TEST_F(Delivery, aPlainScreenshotSavedFromTheOverlayIsIndexed_OtherDeliveriesAreNot)
+{
+    QList<std::pair<QUuid, QString>> indexed;
+    CaptureTextIndex::setIndexer([&](const QUuid& id, const QImage&, const QString& title) { indexed.append({id, title}); });
+    const auto restore = qScopeGuard([] { CaptureTextIndex::setIndexer(nullptr); });
+    auto options = QuickCaptureOutput::Options::current();
+    const auto before = history().size();
+    for (const bool index : {false, true}) {
+        options.indexText = index;
+        ASSERT_NO_FATAL_FAILURE(deliverAndWait(sample(), {}, options));
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return history().size() == before + 2 && !indexed.isEmpty(); }, 5000));
+    ASSERT_EQ(indexed.size(), 1);
+    EXPECT_EQ(indexed[0].first, history().value(0).id);
+    EXPECT_EQ(indexed[0].second, history().value(0).originalText);
+
+    set("indexCaptureText", false);
+    ASSERT_NO_FATAL_FAILURE(deliverAndWait(sample(), {}, options));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return history().size() == before + 3; }, 5000));
+    QTest::qWait(200);
+    EXPECT_EQ(indexed.size(), 1);
 }

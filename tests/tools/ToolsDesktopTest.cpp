@@ -7,8 +7,10 @@
 #include "ToolsFakes.h"
 #include "app/SettingsFixture.h"
 #include "platform/FloatingPanel.h"
+#include "platform/FloatingWindows.h"
 #include "platform/LinkOpener.h"
 #include "platform/RegionPickerWindow.h"
+#include "platform/WindowShadow.h"
 #include "recognition/SearchTextIndexer.h"
 #include "stores/HistoryStore.h"
 #include "support/ScreenProbe.h"
@@ -20,6 +22,7 @@
 #include "tools/QuickAreaSelection.h"
 #include "tools/QuickAreaSelectionView.h"
 #include "tools/QuickBarcodePanel.h"
+#include "tools/QuickCaptureMenu.h"
 #include "tools/QuickCaptureService.h"
 #include "tools/QuickColorMagnifierView.h"
 #include "tools/QuickColorPicker.h"
@@ -34,6 +37,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPlainTextEdit>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QScreen>
 
 using namespace klipo;
@@ -69,6 +75,23 @@ bool selectionShown()
     const auto windows = QuickAreaSelectionController::shared().windows();
     return !windows.isEmpty() && windows.first()->isVisible();
 }
+
+// The colour `behind` as it shows close to one of our windows: under its
+// shadow (with a compositor) visibly darker but the same hue, else exactly.
+bool looksLikeShadowOver(const QColor& seen, const QColor& behind, bool shadow)
+{
+    if (!shadow) return seen == behind;
+    const auto darker = [](int s, int b) { return s <= b && s >= b * 6 / 10; };
+    return darker(seen.red(), behind.red()) && darker(seen.green(), behind.green()) &&
+           darker(seen.blue(), behind.blue()) && seen.green() <= behind.green() - 6;
+}
+
+// A frameless window that notes where it was clicked (global points).
+struct ClickLog : QWidget {
+    ClickLog() : QWidget(nullptr, Qt::FramelessWindowHint) {}
+    void mousePressEvent(QMouseEvent* event) override { clicks << event->globalPosition().toPoint(); }
+    QList<QPoint> clicks;
+};
 
 class ToolsDesktop : public test::SettingsTest {
 protected:
@@ -321,14 +344,16 @@ TEST_F(ToolsDesktop, panelsToastsAndBars_ShowInsideTheAvailableArea_FromTheirFir
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window)) << name;
         // Measured once the window manager has framed it, and again a moment later.
         (void)QTest::qWaitFor([&] { return window->frameGeometry() != window->geometry(); }, 1000);
-        EXPECT_TRUE(area.contains(window->frameGeometry())) << name << " " << window->frameGeometry().bottom();
+        // What shows of it: its frame, or what it shows inside its shadow.
+        const auto shown = [window] { return window->frameGeometry().marginsRemoved(window->contentsMargins()); };
+        EXPECT_TRUE(area.contains(shown())) << name << " " << shown().bottom();
         QTest::qWait(300);
-        EXPECT_TRUE(area.contains(window->frameGeometry())) << name << " " << window->frameGeometry().bottom();
+        EXPECT_TRUE(area.contains(shown())) << name << " " << shown().bottom();
         window->hide();
     }
 }
 
-TEST_F(ToolsDesktop, toast_ShowsWhatIsBehindItsCornersWithoutACompositor_AndEachShowingIsOnEveryDesktop)
+TEST_F(ToolsDesktop, toast_ShowsWhatIsBehindItsCorners_AndEachShowingIsOnEveryDesktop)
 {
     QWidget behind(nullptr, Qt::FramelessWindowHint);  // where the toast shows
     behind.setStyleSheet("background: #339933;");
@@ -341,14 +366,66 @@ TEST_F(ToolsDesktop, toast_ShowsWhatIsBehindItsCornersWithoutACompositor_AndEach
         SCOPED_TRACE(showing);
         hud.show("t", "s");
         QTest::qWait(400);  // faded in
-        const QImage toast = test::screenImage(hud.panel()->frameGeometry());
+        const QImage toast = test::screenImage(platform::innerGeometry(hud.panel()));
+        // Never black: the green behind, under the toast's shadow when a compositor draws it.
         for (const QPoint corner : {QPoint(1, 1), QPoint(318, 1), QPoint(1, 78), QPoint(318, 78)})
-            EXPECT_EQ(toast.pixelColor(corner), QColor(0x33, 0x99, 0x33)) << corner.x() << "," << corner.y();
+            EXPECT_TRUE(looksLikeShadowOver(toast.pixelColor(corner), QColor(0x33, 0x99, 0x33),
+                                            platform::compositorRunning(hud.panel())))
+                << corner.x() << "," << corner.y() << " " << toast.pixelColor(corner).name().toStdString();
         EXPECT_NE(toast.pixelColor(160, 40), QColor(0x33, 0x99, 0x33));
         EXPECT_TRUE(test::programOutput("xprop", {"-id", QString::number(hud.panel()->winId()), "_NET_WM_DESKTOP"})
                         .contains("= 4294967295"));  // every desktop
         hud.dismiss(false);
     }
+}
+
+// The toast and a pin show where they were asked for, with a shadow around
+// them when a compositor runs, which takes no clicks; without one the windows
+// are no larger than what they show.
+TEST_F(ToolsDesktop, toastAndPin_ShowWhereAsked_AShadowAroundThemTakesNoClicks)
+{
+    const QColor green(0x33, 0x99, 0x33);
+    ClickLog behind;
+    behind.setStyleSheet("background: #339933;");
+    behind.setGeometry(900, 400, 1020, 680);
+    behind.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&behind));
+    QCursor::setPos(1300, 700);
+    CaptureHUDController& hud = CaptureHUDController::shared();
+    hud.show("t", "s");
+    PinWindowController* pin = PinWindowController::pin(test::whitePage({300, 200}));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pin->panel()));
+    QTest::qWait(400);  // the toast faded in, both drawn
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const bool compositor = platform::compositorRunning(hud.panel());
+    const std::pair<QWidget*, QRect> cases[] = {
+        {hud.panel(), QRect(area.right() + 1 - 20 - 320, area.bottom() + 1 - 20 - 80, 320, 80)},
+        {pin->panel(), QRect(1300 - 150, 700 - 100, 300, 200)},
+    };
+    for (const auto& [window, asked] : cases) {
+        SCOPED_TRACE(window == hud.panel() ? "toast" : "pin");
+        EXPECT_EQ(platform::innerGeometry(window), asked);
+        if (compositor) {
+            EXPECT_TRUE(window->geometry().contains(asked.adjusted(-4, -4, 4, 4)));
+        } else {
+            EXPECT_EQ(window->geometry(), asked);
+        }
+        // On the screen: its left edge where asked, and outside it the green behind, darker under the shadow.
+        const QImage edge = test::screenImage(QRect(asked.left() - 3, asked.center().y(), 6, 1));
+        EXPECT_FALSE(looksLikeShadowOver(edge.pixelColor(4, 0), green, true)) << "inside";
+        EXPECT_TRUE(looksLikeShadowOver(edge.pixelColor(1, 0), green, compositor)) << "just outside";
+        const QPoint underneath(asked.center().x(), asked.bottom() + 4);
+        const QColor below = test::screenImage(QRect(underneath, QSize(1, 1))).pixelColor(0, 0);
+        EXPECT_TRUE(looksLikeShadowOver(below, green, compositor)) << below.name().toStdString();
+        // A click there goes to the window behind, and the toast or pin stays.
+        const int clicks = behind.clicks.size();
+        ASSERT_TRUE(
+            xdotool({"mousemove", QString::number(underneath.x()), QString::number(underneath.y()), "click", "1"}));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return behind.clicks.size() > clicks; }, 3000));
+        EXPECT_EQ(behind.clicks.last(), underneath);
+        EXPECT_TRUE(window->isVisible());
+    }
+    hud.dismiss(false);
 }
 
 TEST_F(ToolsDesktop, pinUnderThePointer_KeepsItsFirstBadgeForItsFullTime_ThenHoverShowsTheScale)
@@ -364,4 +441,75 @@ TEST_F(ToolsDesktop, pinUnderThePointer_KeepsItsFirstBadgeForItsFullTime_ThenHov
     ASSERT_TRUE(xdotool({"mousemove", "100", "100", "sleep", "0.2", "mousemove", "900", "500"}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return badge->isVisible(); }, 3000));
     EXPECT_EQ(badge->text(), QStringLiteral("100%"));
+}
+
+// However the codes panel was put away (its close button through the window
+// manager, minimised, or its window unmapped or destroyed by another
+// program), the next codes bring it back on the screen.
+TEST_F(ToolsDesktop, codesPanel_ComesBackAfterBeingPutAwayInAnyWay)
+{
+    QuickBarcodePanelController& qr = QuickBarcodePanelController::shared();
+    const auto onScreen = [&] {
+        QProcess info;
+        info.start("xwininfo", {"-id", QString::number(qr.panel()->winId())});
+        info.waitForFinished();
+        return QString::fromUtf8(info.readAllStandardOutput()).contains("IsViewable");
+    };
+    for (const QString way : {"wmctrl -c", "windowminimize", "windowunmap", "windowclose", "wmctrl -c"}) {
+        QCursor::setPos(600, 500);
+        qr.show({"first"});
+        ASSERT_TRUE(QTest::qWaitFor(onScreen, 5000)) << way.toStdString();
+        const QString id = QString::number(qr.panel()->winId());
+        if (way.startsWith("wmctrl"))
+            QProcess::execute("wmctrl", {"-i", "-c", id});
+        else
+            xdotool({way, id});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !onScreen(); }, 5000)) << way.toStdString();
+        QTest::qWait(200);
+        qr.show({"second"});
+        EXPECT_TRUE(QTest::qWaitFor(onScreen, 5000)) << way.toStdString();
+        EXPECT_EQ(qr.textView()->toPlainText(), "second");
+    }
+    qr.panel()->hide();
+}
+
+// Tools started from the tray's "快捷截图" submenu: the menu has closed, but
+// the window under it shows it until its program repaints (here the test's
+// own page, which cannot repaint before the test's event loop turns). The
+// still must hold the page, not the menu (the remembered area and QR reading
+// take theirs through the same screenshot run).
+TEST_F(ToolsDesktop, quickToolsStartedFromTheMenu_FreezeTheScreenOnlyOnceTheMenuIsGone)
+{
+    m_page.setStyleSheet("background: white;");
+    ASSERT_NO_FATAL_FAILURE(showPage({900, 700}));
+    const QRect underMenu(300, 250, 120, 120);  // on the screen, inside the page, under the menu in any face
+    ASSERT_EQ(test::pixelsUnlike(test::screenImage(underMenu), Qt::white), 0);
+    QObject tray;
+    QMenu* menu = QuickCaptureMenuProvider::shared().makeMenuItem(&tray)->menu();
+    ASSERT_TRUE(menu);
+    const auto choose = [&](const QString& title) {
+        menu->popup(underMenu.topLeft() - QPoint(30, 30));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+        QTest::qWait(200);
+        ASSERT_TRUE(menu->geometry().contains(underMenu)) << menu->width() << "x" << menu->height();
+        QAction* item = nullptr;
+        for (QAction* action : menu->actions())
+            if (action->text() == title) item = action;
+        ASSERT_TRUE(item) << title.toStdString();
+        const QPoint at = menu->mapToGlobal(menu->actionGeometry(item).center());
+        ASSERT_TRUE(xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"}));
+    };
+
+    QuickColorPickerController& picker = QuickColorPickerController::shared();
+    ASSERT_NO_FATAL_FAILURE(choose(QStringLiteral("取色器")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return picker.isActive() && picker.overlays().first()->isVisible(); }, 5000));
+    // The picker shows its still over the whole screen: where the menu lay it is the page.
+    ASSERT_TRUE(xdotool({"mousemove", "1500", "900"}));
+    QTest::qWait(200);
+    EXPECT_EQ(test::pixelsUnlike(test::screenImage(underMenu), Qt::white), 0) << "the menu is in the still";
+    ASSERT_TRUE(xdotool({"mousemove", QString::number(underMenu.center().x()), QString::number(underMenu.center().y())}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return picker.currentText() == QStringLiteral("#FFFFFF"); }, 3000))
+        << picker.currentText().toStdString();
+    ASSERT_TRUE(xdotool({"key", "Escape"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker.isActive(); }, 3000));
 }

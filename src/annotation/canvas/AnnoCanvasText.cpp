@@ -38,7 +38,10 @@ void AnnoCanvasView::updateEditorFrame(const AnnoItem& item)
     const AnnoDisplayMapping m = mapping();
     const QPointF origin = m.viewPoint(item.start) - QPointF(2, 2);
     const double width = std::max(item.textSize().width() * m.scale + 40, 120.0);
-    const double height = std::max(item.style.fontSize * m.scale * 1.35, 18.0);
+    // Never lower than the field's own line: a face with a taller line than
+    // most (Noto Sans has 1.36 em) would have its text and caret cut off.
+    const double height =
+        std::max({item.style.fontSize * m.scale * 1.35, 18.0, double(m_editor->minimumSizeHint().height())});
     m_editor->setGeometry(QRectF(origin, QSizeF(width, height)).toRect());
 }
 

@@ -90,6 +90,7 @@ void AppDelegate::applicationDidFinishLaunching()
 
     if (!m_services.menuBarOnly()) m_services.showLibrary(ShellLibrarySection::history);
     reportFailedHotKeys();
+    m_services.tellIfTargetLanguageUnreachable();
 }
 
 void AppDelegate::setupQuickCapture()
@@ -218,13 +219,19 @@ QString AppDelegate::aboutText()
         const auto text = m_services.shortcutText(name);
         return text ? *text : QStringLiteral("未设置");
     };
+    // What a plain screenshot does: in the overlay Return copies and "保存"
+    // writes the file; the region picker saves and copies by itself.
+    const QString plain = m_services.overlayEnabled()
+                              ? QStringLiteral("\n  只截图不翻译：回车复制到剪贴板，点「保存」存入截图文件夹")
+                              : QStringLiteral("\n  只截图不翻译，自动存盘并复制到剪贴板");
     return QStringLiteral("截图翻译：") + shortcut(QStringLiteral("captureTranslate")) +
            QStringLiteral("\n  拖动即框选，单击选中窗口，按 F 选整屏，Esc 取消\n全屏翻译：") +
-           shortcut(QStringLiteral("captureFullScreenTranslate")) +
-           QStringLiteral("\n  直接翻译整块屏幕\n普通截图：") + shortcut(QStringLiteral("plainCapture")) +
-           QStringLiteral("\n  只截图不翻译，自动存盘并复制到剪贴板\n\n快捷键均可在「设置」中修改。\n"
-                          "识别与翻译均在本机完成，截图和文字不会发送给任何服务；"
-                          "只有「检查更新」会联网，开启云备份后备份文件由你自己的同步工具上传。");
+           shortcut(QStringLiteral("captureFullScreenTranslate")) + QStringLiteral("\n  直接翻译整块屏幕\n普通截图：") +
+           shortcut(QStringLiteral("plainCapture")) + plain +
+           QStringLiteral(
+               "\n\n快捷键均可在「设置」中修改。\n"
+               "识别与翻译均在本机完成，截图和文字不会发送给任何服务；"
+               "只有「检查更新」会联网，开启云备份后备份文件由你自己的同步工具上传。");
 }
 
 void AppDelegate::showAbout()

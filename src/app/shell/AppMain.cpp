@@ -14,8 +14,10 @@
 #include "platform/Session.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemTrayIcon.h"
+#include "platform/WindowRoles.h"
 #include "platform/text/TextServices.h"
 #include "selfcheck/UISnapshotSelfTest.h"
+#include "stores/HistoryLimit.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -74,6 +76,9 @@ int main(int argc, char** argv)
     GlobalShortcuts::installKeyNames();
     // SIGTERM, SIGINT and SIGHUP end the program the way "退出" does.
     platform::QuitSignals& quitSignals = platform::QuitSignals::install();
+    // A window manager that refused one of our windows the focus marks it as
+    // demanding attention: nothing of ours blinks in the task bar for that.
+    platform::keepOwnWindowsFromDemandingAttention();
 
     const QString name = instanceName();
     platform::SingleInstance instance(name);
@@ -81,6 +86,10 @@ int main(int argc, char** argv)
         platform::SingleInstance::notifyRunningInstance(name);
         return 0;
     }
+
+    // A limit that took the place of a damaged settings file trims nothing
+    // until the user confirms it.
+    historylimit::noteSettingsRecovery(platform::SettingsStore::shared());
 
     RealShellServices services;
     platform::SystemTrayIcon tray;
@@ -103,8 +112,9 @@ int main(int argc, char** argv)
         GlobalShortcuts::setApplicationMenu(delegate.menu());
         if (!tray.isAvailable()) {
             std::fprintf(stderr, "%s\n",
-                         qPrintable(QStringLiteral("KlipoVersa：没有找到系统托盘，已改为显示资料库窗口。"
-                                                   "（No system tray found; showing the library window.）")));
+                         qPrintable(QStringLiteral("KlipoVersa：没有找到系统托盘，已改为显示资料库窗口；"
+                                                   "托盘出现后图标会自动加入。（No system tray found; showing the "
+                                                   "library window. The icon joins a tray that starts later.）")));
             services.showLibrary(ShellLibrarySection::history);
         }
         if (trace) {

@@ -16,6 +16,7 @@ QString titleFor(ShellHotKeyState state)
     case ShellHotKeyState::taken: return QStringLiteral("快捷键被其他程序占用");
     case ShellHotKeyState::noModifier: return QStringLiteral("快捷键需含 Ctrl、Alt 或 Super");
     case ShellHotKeyState::unsupported: return QStringLiteral("当前会话不支持这些快捷键");
+    case ShellHotKeyState::duplicate: return QStringLiteral("快捷键与本应用的其他快捷键重复");
     case ShellHotKeyState::failed:
     case ShellHotKeyState::working: break;
     }
@@ -28,6 +29,7 @@ QString reasonFor(ShellHotKeyState state)
     case ShellHotKeyState::taken: return QStringLiteral("被占用");
     case ShellHotKeyState::noModifier: return QStringLiteral("缺少修饰键");
     case ShellHotKeyState::unsupported: return QStringLiteral("不支持");
+    case ShellHotKeyState::duplicate: return QStringLiteral("与其他快捷键重复");
     case ShellHotKeyState::failed:
     case ShellHotKeyState::working: break;
     }

@@ -7,7 +7,7 @@
 #include "overlay/SelOverlayController.h"
 #include "platform/Clipboard.h"
 #include "platform/PlatformServices.h"
-#include "stores/HistoryStore.h"
+#include "tools/CaptureTextIndex.h"
 #include "tools/PinWindow.h"
 #include "tools/QuickCaptureOutput.h"
 
@@ -23,8 +23,10 @@ bool OverlayOutputs::copyImage(const QImage& image)
 void OverlayOutputs::saveImage(const QImage& image, bool addHistory)
 {
     QuickCaptureOutput::Options options = QuickCaptureOutput::Options::current();
-    // A translated picture was recorded when its translation finished.
+    // A translated picture was recorded when its translation finished; a
+    // plain screenshot is made findable by its text.
     options.saveHistory = options.saveHistory && addHistory;
+    options.indexText = addHistory;
     QuickCaptureOutput::deliver(image, QuickCaptureOutput::Request{}, options);
 }
 
@@ -32,8 +34,7 @@ void OverlayOutputs::pinImage(const QImage& image) { PinWindowController::pin(im
 
 void OverlayOutputs::recordCopy(const QImage& image)
 {
-    HistoryStore::shared().save(image, std::nullopt, PrefsFileNameTemplate::currentBaseName(), QString(),
-                                Settings::targetLanguage());
+    CaptureTextIndex::saveToHistory(image, PrefsFileNameTemplate::currentBaseName());
 }
 
 void wireOverlay(AppDelegate& delegate, ShellServices& services)

@@ -27,11 +27,13 @@
 #include "platform/OwnWindows.h"
 #include "platform/PlatformServices.h"
 #include "platform/SerialQueue.h"
+#include "platform/text/ApertiumPairs.h"
 #include "platform/text/TextServices.h"
 #include "preferences/PrefsAboutTab.h"
 #include "preferences/SettingsView.h"
 #include "preferences/SettingsWindow.h"
 #include "recognition/ResultPanelController.h"
+#include "recognition/TargetLanguageReach.h"
 #include "recording/RecMenuProvider.h"
 #include "recording/RecSelfTest.h"
 #include "recording/RecService.h"
@@ -63,6 +65,10 @@ namespace klipo {
 
 namespace {
 constexpr int kRepaintDelayMs = 80;
+// The launch notice of a target language that cannot be reached stays long
+// enough to be read; it waits for the toast before it.
+constexpr double kTargetNoticeSeconds = 8.0;
+constexpr int kToastPollMs = 300;
 
 const QList<const GlobalShortcuts::Name*>& allNames()
 {
@@ -87,6 +93,8 @@ RealShellServices::RealShellServices(QObject* parent)
     : QObject(parent), m_updater(new UpdateChecker(UpdateChecker::defaultFeedUrl(), QStringLiteral(KLIPO_VERSION), this))
 {
     if (!AppDelegate::isRunningSelfTest()) m_updater->start();
+    // The way out of a translation that cannot be done: another target language.
+    TargetLanguageReach::setOpenPicker([] { SettingsWindowController::shared().showTargetLanguagePicker(); });
     // The preferences' "检查更新…" runs the same check as the tray menu.
     PrefsAboutTab::updateCheck() = [updater = QPointer<UpdateChecker>(m_updater)] {
         if (updater) updater->checkForUpdates();
@@ -154,6 +162,7 @@ ShellHotKeyState RealShellServices::registerHotKey(const QString& name, std::fun
     case State::taken: return ShellHotKeyState::taken;
     case State::unsupported: return ShellHotKeyState::unsupported;
     case State::noModifier: return ShellHotKeyState::noModifier;
+    case State::duplicate: return ShellHotKeyState::duplicate;
     case State::failed:
     case State::disabled: break;
     }
@@ -230,7 +239,27 @@ void RealShellServices::checkForUpdates() { m_updater->checkForUpdates(); }
 
 void RealShellServices::showToast(const QString& title, const QString& subtitle)
 {
-    CaptureHUDController::shared().show(title, subtitle, QImage(), QString(), 2.2);
+    // The shell's toasts are messages (refused hot keys, files not saved): told in full.
+    CaptureHUDController::shared().showInFull(title, subtitle);
+}
+
+void RealShellServices::tellIfTargetLanguageUnreachable()
+{
+    const QString target = Settings::targetLanguage();
+    if (!TargetLanguageReach::unreachableNote(target)) return;
+    const QString title = QStringLiteral("本机无法翻译成%1")
+                              .arg(platform::chineseLanguageName(platform::pairLanguageCode(target)));
+    // After the toasts of the launch that are showing (refused hot keys, files set aside).
+    auto* wait = new QTimer(this);
+    connect(wait, &QTimer::timeout, this, [wait, title] {
+        CaptureHUDController& hud = CaptureHUDController::shared();
+        if (hud.isShowingToast()) return;
+        wait->deleteLater();
+        hud.show(title, QStringLiteral("点此更改目标语言（设置 → 截图）"), QImage(), QString(),
+                 kTargetNoticeSeconds);
+        hud.setClickAction(TargetLanguageReach::openPicker);
+    });
+    wait->start(kToastPollMs);
 }
 
 bool RealShellServices::canCapture()

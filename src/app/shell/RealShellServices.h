@@ -38,6 +38,7 @@ public:
     void openScreenCaptureSettings() override;
     void checkForUpdates() override;
     void showToast(const QString& title, const QString& subtitle) override;
+    void tellIfTargetLanguageUnreachable() override;
 
     bool canCapture() override;
     void requestCaptureAccess() override;

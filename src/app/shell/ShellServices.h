@@ -35,7 +35,8 @@ struct ShellAlert {
 
 // Where a name's hot key stands after registration: working (also when no
 // shortcut is stored), or refused with the reason.
-enum class ShellHotKeyState { working, taken, unsupported, noModifier, failed };
+// duplicate: another of the program's shortcuts has the same combination and runs instead.
+enum class ShellHotKeyState { working, taken, unsupported, noModifier, duplicate, failed };
 
 // A finished full-screen or interactive capture handed to recognition.
 struct ShellCapture {
@@ -83,6 +84,10 @@ public:
     virtual void openScreenCaptureSettings() = 0;
     virtual void checkForUpdates() = 0;
     virtual void showToast(const QString& title, const QString& subtitle) = 0;
+    // Once at launch: when no language pack translates into the target
+    // language, a toast says so (after any toast already showing) and a click
+    // on it opens the target-language picker.
+    virtual void tellIfTargetLanguageUnreachable() = 0;
 
     // Screen access.
     virtual bool canCapture() = 0;

@@ -3,6 +3,7 @@
 #include "app/shell/AppDelegate.h"
 #include "app/shell/MenuKeys.h"
 #include "app/shell/ShellServices.h"
+#include "platform/MenusOffScreen.h"
 #include "scroll/ScrollMenuProvider.h"
 
 #include <QAction>
@@ -40,6 +41,8 @@ void build(QMenu& menu, ShellServices& services, AppDelegate& delegate, MenuKeys
 {
     QPointer<AppDelegate> d(&delegate);
     ShellServices* s = &services;
+    // Its commands grab the screen right after it closes: they wait until it is gone from there.
+    platform::MenusOffScreen::watch();
 
     QAction* capture = addItem(menu, QStringLiteral("截图翻译"), [d] {
         if (d) d->startCaptureAndTranslate(ShellCaptureMode::interactive);

@@ -12,6 +12,7 @@ namespace klipo::ToolsWiring {
 void connectPlainCapture()
 {
     PlainCaptureService::setOverlay(std::make_shared<OverlayCopySession<PlainCaptureOverlay>>());
+    // Plain screenshots, whichever way they were taken, are findable by their text.
     PlainCaptureService::setTextIndexer(SearchTextIndexer::index);
 }
 

@@ -4,7 +4,10 @@
 #include "library/widgets/BusyIndicator.h"
 #include "library/widgets/EmptyState.h"
 #include "library/widgets/LibraryStyle.h"
+#include "stores/HistoryIndex.h"
 #include "stores/HistoryStore.h"
+
+#include <QImageReader>
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,7 +21,7 @@ namespace klipo {
 
 namespace {
 constexpr QSize kSize(820, 620);
-enum Page { loadingPage, imagePage, unreadablePage };
+enum Page { loadingPage, imagePage, unreadablePage, tooLargePage };
 }  // namespace
 
 PreviewSheet::PreviewSheet(const HistoryRecord& record, HistoryStore& store, QWidget* parent)
@@ -49,9 +52,11 @@ PreviewSheet::PreviewSheet(const HistoryRecord& record, HistoryStore& store, QWi
     scroll->setWidget(m_image);
     m_area->insertWidget(imagePage, scroll);
 
-    m_area->insertWidget(unreadablePage, new EmptyState(libraryicons::Symbol::brokenImage,
-                                                         QStringLiteral("图片无法读取"),
-                                                         QStringLiteral("这条记录的图片已丢失或已损坏")));
+    m_unreadable = new EmptyState(libraryicons::Symbol::brokenImage, QStringLiteral("图片无法读取"),
+                                  QStringLiteral("这条记录的图片已丢失或已损坏"));
+    m_area->insertWidget(unreadablePage, m_unreadable);
+    m_tooLarge = new EmptyState(libraryicons::Symbol::brokenImage, QStringLiteral("图片太大，无法打开"), QString());
+    m_area->insertWidget(tooLargePage, m_tooLarge);
     layout->addWidget(m_area, 1);
 
     auto* bar = new QHBoxLayout;
@@ -75,8 +80,11 @@ PreviewSheet::PreviewSheet(const HistoryRecord& record, HistoryStore& store, QWi
     connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
 
     QPointer<PreviewSheet> self(this);
-    store.loadImage(record, [self](QImage image) {
-        if (self) self->imageArrived(image);
+    const QString path = historyindex::isSafeFileName(record.imageName)
+                             ? store.directory() + QLatin1Char('/') + record.imageName
+                             : QString();
+    store.loadImage(record, [self, path](QImage image) {
+        if (self) self->imageArrived(image, path);
     });
 }
 
@@ -84,14 +92,34 @@ PreviewSheet::State PreviewSheet::state() const
 {
     switch (m_area->currentIndex()) {
     case imagePage: return State::shown;
-    case unreadablePage: return State::unreadable;
+    case unreadablePage:
+    case tooLargePage: return State::unreadable;
     default: return State::loading;
     }
 }
 
-void PreviewSheet::imageArrived(const QImage& image)
+QString PreviewSheet::unreadableText() const
+{
+    switch (m_area->currentIndex()) {
+    case unreadablePage: return m_unreadable->title() + QLatin1Char('\n') + m_unreadable->detail();
+    case tooLargePage: return m_tooLarge->title() + QLatin1Char('\n') + m_tooLarge->detail();
+    default: return {};
+    }
+}
+
+void PreviewSheet::imageArrived(const QImage& image, const QString& path)
 {
     if (image.isNull()) {
+        // A whole image that this machine has too little memory for is not a
+        // lost or damaged one: say which it is.
+        const QSize size = path.isEmpty() ? QSize() : QImageReader(path).size();
+        if (size.isValid() && !size.isEmpty()) {
+            m_tooLarge->setDetail(QStringLiteral("这张图片有 %1 × %2 像素，超出了本机内存能打开的大小")
+                                      .arg(size.width())
+                                      .arg(size.height()));
+            m_area->setCurrentIndex(tooLargePage);
+            return;
+        }
         m_area->setCurrentIndex(unreadablePage);
         return;
     }

@@ -10,6 +10,7 @@ class QStackedWidget;
 
 namespace klipo {
 
+class EmptyState;
 class HistoryStore;
 
 // The large view of one history record over the library window: its image at
@@ -24,15 +25,19 @@ public:
     const HistoryRecord& record() const { return m_record; }
     enum class State { loading, shown, unreadable };
     State state() const;
+    // What the sheet says in place of an image it could not show.
+    QString unreadableText() const;
     QPushButton* copyButton() const { return m_copy; }
     QPushButton* closeButton() const { return m_close; }
 
 private:
-    void imageArrived(const QImage& image);
+    void imageArrived(const QImage& image, const QString& path);
 
     HistoryRecord m_record;
     QStackedWidget* m_area;
     QLabel* m_image;
+    EmptyState* m_unreadable = nullptr;
+    EmptyState* m_tooLarge = nullptr;
     QPushButton* m_copy;
     QPushButton* m_close;
 };

@@ -26,10 +26,13 @@ namespace {
 
 using Folded = RecordFolds::Folded;
 
+size_t sourceHash(const HistoryRecord& record) { return qHashMulti(0, record.originalText, record.translatedText); }
+
 QHash<QUuid, Folded> foldAll(const QList<HistoryRecord>& records)
 {
     const QList<Folded> folded = QtConcurrent::blockingMapped(records, [](const HistoryRecord& record) {
-        return Folded{textfolding::fold(record.originalText), textfolding::fold(record.translatedText)};
+        return Folded{textfolding::fold(record.originalText), textfolding::fold(record.translatedText),
+                      sourceHash(record)};
     });
     QHash<QUuid, Folded> result;
     result.reserve(records.size());
@@ -53,8 +56,10 @@ void RecordFolds::takeFinishedJob(bool wait)
 QList<HistoryRecord> RecordFolds::missing(const QList<HistoryRecord>& records) const
 {
     QList<HistoryRecord> result;
-    for (const HistoryRecord& record : records)
-        if (!m_folds.contains(record.id)) result.append(record);
+    for (const HistoryRecord& record : records) {
+        const auto found = m_folds.constFind(record.id);
+        if (found == m_folds.constEnd() || found->sourceHash != sourceHash(record)) result.append(record);
+    }
     return result;
 }
 

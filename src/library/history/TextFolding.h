@@ -20,13 +20,15 @@ QString fold(const QString& text);
 }  // namespace textfolding
 
 // The folded texts of history records, kept by record id so that a keystroke
-// or a new list folds only what it has not seen. Main thread; the folding
+// or a new list folds only what it has not seen (a record whose text changed,
+// as a screenshot's once its text is recognised, is folded again). Main thread; the folding
 // itself runs on worker threads.
 class RecordFolds {
 public:
     struct Folded {
         QString original;
         QString translated;
+        size_t sourceHash = 0;  // of the texts folded: a record whose text changed is folded again
 
         bool contains(const QString& foldedWord) const
         {

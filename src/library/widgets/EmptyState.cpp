@@ -26,6 +26,8 @@ EmptyState::EmptyState(libraryicons::Symbol symbol, const QString& title, const 
 QString EmptyState::title() const { return m_title->text(); }
 QString EmptyState::detail() const { return m_detail->text(); }
 
+void EmptyState::setDetail(const QString& detail) { m_detail->setText(detail); }
+
 void EmptyState::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);

@@ -17,6 +17,7 @@ public:
 
     QString title() const;
     QString detail() const;
+    void setDetail(const QString& detail);
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -40,6 +40,9 @@ constexpr KeyPosition kPositions[] = {
     {87, "KP5", 0, 0},   {88, "KP6", 0, 0},   {89, "KP7", 0, 0},   {91, "KP8", 0, 0},   {92, "KP9", 0, 0},
     {71, nullptr, 0, 0}, {65, "KPDL", 0, 0},  {75, "KPDV", 0, 0},  {76, "KPEN", 0, 0},  {81, "KPEQ", 0, 0},
     {78, "KPSU", 0, 0},  {67, "KPMU", 0, 0},  {69, "KPAD", 0, 0},
+    // PC keys: Print Screen (SysRq with Alt), Scroll Lock, Pause (Break with
+    // Control) and the Menu key, which X names COMP.
+    {256, "PRSC", 0, 0}, {257, "SCLK", 0, 0}, {258, "PAUS", 0, 0}, {259, "COMP", 0, 0},
 };
 
 }  // namespace

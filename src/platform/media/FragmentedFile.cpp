@@ -71,8 +71,15 @@ FragmentCheck checkFragments(const QString& path)
 
 std::optional<QString> trimToCompleteFragments(const QString& path, FragmentCheck* after)
 {
-    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_CLOEXEC);
+    // Only a plain file of one name: never what a link, or another name of
+    // the same file, leads to.
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) return QStringLiteral("无法打开 %1：%2").arg(path, describeFileError(errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1) {
+        ::close(fd);
+        return QStringLiteral("%1 不是普通的录屏文件，未改动").arg(path);
+    }
     FragmentCheck check = walk(fd);
     std::optional<QString> failure;
     if (check.readable && check.playableBytes < check.fileBytes) {

@@ -24,6 +24,8 @@ FragmentCheck checkFragments(const QString& path);
 // Cuts an unfinished tail (a box cut off by a crash or a full disk, a
 // fragment without its data) off `path`, so that players meet no broken
 // data. Returns the check after cutting, or a reason when cutting fails.
+// Nothing is read or cut unless `path` is a plain file with no other name
+// (not a link): `after` then says the file was not readable.
 std::optional<QString> trimToCompleteFragments(const QString& path, FragmentCheck* after = nullptr);
 
 }  // namespace klipo::platform::media

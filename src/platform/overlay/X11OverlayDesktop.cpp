@@ -7,7 +7,6 @@
 #include "platform/x11/X11ScreenGrabber.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QThread>
@@ -71,21 +70,6 @@ bool contains(const std::vector<quint32>& list, quint32 value)
 
 // Time for the desktop to repaint where our windows were.
 constexpr int kRepaintMs = 80;
-// The longest wait for the programs below a closed menu to repaint it away.
-constexpr int kMenuWaitMs = 600;
-constexpr int kMenuCheckMs = 20;
-
-// Runs `then` once the screen no longer shows the menus, or at the deadline.
-void whenMenusGone(const std::shared_ptr<MenusOffScreen>& menus, QDeadlineTimer deadline, std::function<void()> then)
-{
-    if (menus->isEmpty() || menus->goneFromScreen() || deadline.hasExpired()) {
-        then();
-        return;
-    }
-    QTimer::singleShot(kMenuCheckMs, qApp, [menus, deadline, then = std::move(then)]() mutable {
-        whenMenusGone(menus, deadline, std::move(then));
-    });
-}
 
 }  // namespace
 
@@ -130,7 +114,7 @@ void X11OverlayDesktop::freezeScreens(bool includeCursor, std::function<void(Fre
         done(std::move(outcome));
     };
     QTimer::singleShot(repaintMs, qApp, [menus, grab = std::move(grab)]() mutable {
-        whenMenusGone(menus, QDeadlineTimer(kMenuWaitMs), std::move(grab));
+        MenusOffScreen::whenGone(menus, QDeadlineTimer(MenusOffScreen::longestWaitMs), std::move(grab));
     });
 }
 

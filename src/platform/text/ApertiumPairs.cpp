@@ -167,4 +167,10 @@ QString nullFlushingCommand(const QString& modeCommand)
     return stages.join(QLatin1String(" | "));
 }
 
+QString languageNameOr(const QString& code, const QString& unnamed)
+{
+    const QString name = chineseLanguageName(code);
+    return name.isEmpty() || name == code ? unnamed : name;
+}
+
 }  // namespace klipo::platform

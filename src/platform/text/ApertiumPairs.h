@@ -44,4 +44,8 @@ QStringList pipelineStages(const QString& command);
 // option "-z"; the positional parameters stay for the shell.
 QString nullFlushingCommand(const QString& modeCommand);
 
+// The language's Chinese name for a message, or `unnamed` when the program
+// has no name for it: a message never shows a bare code ("rw").
+QString languageNameOr(const QString& code, const QString& unnamed);
+
 }  // namespace klipo::platform

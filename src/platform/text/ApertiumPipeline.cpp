@@ -45,17 +45,30 @@ std::vector<pid_t> ApertiumPipeline::stageProcessIds() const
     return m_processes.pids();
 }
 
-QByteArray ApertiumPipeline::escape(const QString& text)
+QByteArray ApertiumPipeline::escape(const QString& text, const std::vector<KeptSpan>& kept)
 {
     static const QByteArray special = QByteArrayLiteral("^$@[]\\/<>{}");
-    const QByteArray utf8 = text.toUtf8();
+    auto append = [](QByteArray& out, QStringView piece) {
+        for (char c : piece.toUtf8()) {
+            if (c == '\0') continue;
+            if (special.contains(c)) out.append('\\');
+            out.append(c);
+        }
+    };
     QByteArray out;
-    out.reserve(utf8.size() + 8);
-    for (char c : utf8) {
-        if (c == '\0') continue;
-        if (special.contains(c)) out.append('\\');
-        out.append(c);
+    out.reserve(text.size() + 8);
+    qsizetype at = 0;
+    for (const KeptSpan& span : kept) {
+        const qsizetype start = std::clamp<qsizetype>(span.start, at, text.size());
+        const qsizetype end = std::clamp<qsizetype>(span.start + span.length, start, text.size());
+        if (end == start) continue;
+        append(out, QStringView(text).mid(at, start - at));
+        out.append('[');
+        append(out, QStringView(text).mid(start, end - start));
+        out.append(']');
+        at = end;
     }
+    append(out, QStringView(text).mid(at));
     return out;
 }
 
@@ -64,6 +77,8 @@ QString ApertiumPipeline::unescape(const QByteArray& bytes)
     QByteArray out;
     out.reserve(bytes.size());
     for (qsizetype i = 0; i < bytes.size(); ++i) {
+        // Brackets of the text come escaped: one that is not holds a kept piece.
+        if (bytes[i] == '[' || bytes[i] == ']') continue;
         if (bytes[i] == '\\' && i + 1 < bytes.size()) ++i;
         out.append(bytes[i]);
     }
@@ -161,7 +176,8 @@ bool ApertiumPipeline::startLocked(QString* error)
     return m_processes.start(m_stages, error);
 }
 
-ApertiumPipeline::Result ApertiumPipeline::translate(const std::vector<QString>& texts, const CancelToken& cancel)
+ApertiumPipeline::Result ApertiumPipeline::translate(const std::vector<QString>& texts, const CancelToken& cancel,
+                                                     const std::vector<std::vector<KeptSpan>>& kept)
 {
     std::lock_guard lock(m_mutex);
     Result result;
@@ -171,7 +187,7 @@ ApertiumPipeline::Result ApertiumPipeline::translate(const std::vector<QString>&
     std::vector<size_t> sent;
     std::vector<QByteArray> requests;
     for (size_t i = 0; i < texts.size(); ++i) {
-        const QByteArray escaped = escape(texts[i]);
+        const QByteArray escaped = escape(texts[i], i < kept.size() ? kept[i] : std::vector<KeptSpan>{});
         if (escaped.trimmed().isEmpty()) continue;
         sent.push_back(i);
         requests.push_back(escaped);

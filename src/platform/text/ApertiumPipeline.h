@@ -48,7 +48,10 @@ public:
     ApertiumPipeline(const ApertiumPipeline&) = delete;
     ApertiumPipeline& operator=(const ApertiumPipeline&) = delete;
 
-    Result translate(const std::vector<QString>& texts, const CancelToken& cancel);
+    // `kept`, when given, holds for each text the pieces that pass through
+    // untranslated.
+    Result translate(const std::vector<QString>& texts, const CancelToken& cancel,
+                     const std::vector<std::vector<KeptSpan>>& kept = {});
 
     // Starts the stages unless they all run, so that the next batch does not
     // wait for them; false when they could not be started.
@@ -60,8 +63,10 @@ public:
     std::vector<pid_t> stageProcessIds() const;
 
     // Apertium's stream format: ^$@[]\/<>{} are escaped with a backslash,
-    // NUL bytes (our request separator) are dropped.
-    static QByteArray escape(const QString& text);
+    // NUL bytes (our request separator) are dropped. Kept pieces become
+    // format blocks ("[...]"), which Apertium passes through as they are;
+    // unescaping drops their brackets again.
+    static QByteArray escape(const QString& text, const std::vector<KeptSpan>& kept = {});
     static QString unescape(const QByteArray& bytes);
 
 private:

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QThreadPool>
 
+#include <algorithm>
+
 namespace klipo::platform {
 
 ApertiumTranslator::ApertiumTranslator(const LanguageDetector* detector, ApertiumOptions options)
@@ -34,14 +36,23 @@ LanguagePairStatus ApertiumTranslator::status(const QString& source, const QStri
     return debianPackageFor(s, t) ? LanguagePairStatus::Supported : LanguagePairStatus::Unsupported;
 }
 
+bool ApertiumTranslator::canTranslateInto(const QString& target) const
+{
+    const QString t = pairLanguageCode(target);
+    const std::vector<ApertiumMode> modes = installedModes(m_options.modesDir);
+    return std::any_of(modes.begin(), modes.end(), [&](const ApertiumMode& m) { return pairLanguageCode(m.target) == t; });
+}
+
 QString ApertiumTranslator::missingPackMessage(const QString& source, const QString& target) const
 {
     const QString s = pairLanguageCode(source);
     const QString t = pairLanguageCode(target);
+    const QString from = languageNameOr(s, QStringLiteral("画面中的这种语言"));
+    const QString into = languageNameOr(t, QStringLiteral("所选的目标语言"));
     if (const auto package = debianPackageFor(s, t))
         return QStringLiteral("本机还没有从%1翻译成%2的语言包，请安装 %3：sudo apt-get install %3")
-            .arg(chineseLanguageName(s), chineseLanguageName(t), *package);
-    return QStringLiteral("本机翻译暂不支持从%1翻译成%2").arg(chineseLanguageName(s), chineseLanguageName(t));
+            .arg(from, into, *package);
+    return QStringLiteral("本机翻译暂不支持从%1翻译成%2").arg(from, into);
 }
 
 TranslationOutcome ApertiumTranslator::prepare(const std::optional<QString>& source, const QString& target)
@@ -121,9 +132,13 @@ TranslationOutcome ApertiumTranslator::translate(const std::vector<TranslationRe
     }
 
     std::vector<QString> texts;
+    std::vector<std::vector<KeptSpan>> kept;
     texts.reserve(requests.size());
-    for (const TranslationRequest& r : requests) texts.push_back(r.sourceText);
-    ApertiumPipeline::Result result = pipeline->translate(texts, cancel);
+    for (const TranslationRequest& r : requests) {
+        texts.push_back(r.sourceText);
+        kept.push_back(r.kept);
+    }
+    ApertiumPipeline::Result result = pipeline->translate(texts, cancel, kept);
     if (result.kind != TranslationOutcome::Kind::Ok) return {result.kind, result.message, {}};
     for (size_t i = 0; i < requests.size(); ++i)
         outcome.responses.push_back({requests[i].clientIdentifier, std::move(result.texts[i])});

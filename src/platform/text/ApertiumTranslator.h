@@ -30,6 +30,7 @@ public:
     ~ApertiumTranslator() override;
 
     LanguagePairStatus status(const QString& source, const QString& target) const override;
+    bool canTranslateInto(const QString& target) const override;
     TranslationOutcome prepare(const std::optional<QString>& source, const QString& target) override;
     TranslationOutcome translate(const std::vector<TranslationRequest>& requests, const std::optional<QString>& source,
                                  const QString& target, const CancelToken& cancel = {}) override;

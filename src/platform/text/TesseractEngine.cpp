@@ -42,13 +42,7 @@ bool hasLetterOrDigit(const QString& text)
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetterOrNumber(); });
 }
 
-// One word of a line; its symbols count from the start of the word.
-struct Word {
-    QString text;
-    QRect box;
-    float confidence = 0;
-    std::vector<RecognizedSymbol> symbols;
-};
+using Word = EngineWord;
 
 // What the engine makes of a window edge, a rule or a speck next to a line:
 // symbols ("=", "|", "~", "^") without a letter or digit, read with little
@@ -107,6 +101,15 @@ std::vector<char> putBackSigns(std::vector<Word>& words, int lineHeight)
     return glued;
 }
 
+// A monospaced face sets each colon of "::" in the middle of its own cell:
+// the engine takes the room between them for a space ("tokio: :spawn").
+// Nothing in prose ends a word with a colon and starts the next with one.
+bool splitScope(const Word& left, const Word& right, int lineHeight)
+{
+    return left.text.endsWith(QLatin1Char(':')) && right.text.startsWith(QLatin1Char(':')) &&
+           right.box.left() - left.box.right() < lineHeight;
+}
+
 // Punctuation after a Chinese character is the full-width kind ("姓名："),
 // which the engine often reads as the ASCII one.
 void putBackFullWidthPunctuation(std::vector<Word>& words)
@@ -123,11 +126,9 @@ void putBackFullWidthPunctuation(std::vector<Word>& words)
     }
 }
 
-// The line made of the words left once edge noise is dropped from both ends:
-// its text (words joined by single spaces, none inside Chinese or Japanese),
-// its symbols, and the engine's box for the line, which ends where the words
-// left end when some were dropped.
-RecognizedLine lineOf(std::vector<Word> words, const QRect& box, float confidence)
+}  // namespace
+
+RecognizedLine lineOfWords(std::vector<EngineWord> words, const QRect& box, float confidence)
 {
     while (!words.empty() && isEdgeNoise(words.front())) words.erase(words.begin());
     while (!words.empty() && isEdgeNoise(words.back())) words.pop_back();
@@ -139,7 +140,8 @@ RecognizedLine lineOf(std::vector<Word> words, const QRect& box, float confidenc
     QRect kept;
     for (size_t k = 0; k < words.size(); ++k) {
         const Word& word = words[k];
-        if (!glued[k] && spaceBetween(line.text, word.text)) line.text += QLatin1Char(' ');
+        if (!glued[k] && !(k > 0 && splitScope(words[k - 1], word, box.height())) && spaceBetween(line.text, word.text))
+            line.text += QLatin1Char(' ');
         const int offset = int(line.text.size());
         line.text += word.text;
         for (RecognizedSymbol symbol : word.symbols) {
@@ -161,6 +163,8 @@ RecognizedLine lineOf(std::vector<Word> words, const QRect& box, float confidenc
     }
     return line;
 }
+
+namespace {
 
 // Quiet: Tesseract reports its guesses about resolution on stderr.
 const std::vector<std::string>& quietNames()
@@ -262,7 +266,7 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
             if (!word.text.isEmpty()) words.push_back(std::move(word));
             if (it->IsAtFinalElement(RIL_TEXTLINE, RIL_WORD)) break;
         } while (it->Next(RIL_WORD));
-        RecognizedLine line = lineOf(std::move(words), box, confidence);
+        RecognizedLine line = lineOfWords(std::move(words), box, confidence);
         // Lines with no letter or digit are rules, icons and specks.
         if (hasLetterOrDigit(line.text)) result.lines.push_back(std::move(line));
     } while (it->Next(RIL_TEXTLINE));

@@ -58,6 +58,22 @@ private:
     QString m_languages;
 };
 
+// One word of a line as the engine read it; its symbols count from the
+// start of the word.
+struct EngineWord {
+    QString text;
+    QRect box;
+    float confidence = 0;
+    std::vector<RecognizedSymbol> symbols;
+};
+
+// The line made of the words left once edge noise is dropped from both ends:
+// its text (words joined by single spaces, none inside Chinese or Japanese,
+// Han characters read for signs between Latin text put back as the signs),
+// its symbols, and the engine's box for the line, which ends where the words
+// left end when some were dropped.
+RecognizedLine lineOfWords(std::vector<EngineWord> words, const QRect& box, float confidence);
+
 // The package that installs a Tesseract language ("chi_sim" ->
 // "tesseract-ocr-chi-sim").
 QString tesseractPackageFor(const QString& language);

@@ -13,9 +13,17 @@ namespace klipo::platform {
 // or does not exist at all.
 enum class LanguagePairStatus { Installed, Supported, Unsupported };
 
+// A piece of a request's text that is not language (a path, a command, a
+// file name, code): its translation holds it as it is. UTF-16 offsets.
+struct KeptSpan {
+    qsizetype start = 0;
+    qsizetype length = 0;
+};
+
 struct TranslationRequest {
     QString sourceText;
     QString clientIdentifier;
+    std::vector<KeptSpan> kept;  // in order, not overlapping
 };
 
 struct TranslationResponse {
@@ -43,6 +51,8 @@ public:
     virtual ~Translator() = default;
 
     virtual LanguagePairStatus status(const QString& source, const QString& target) const = 0;
+    // Whether some pack on this machine translates into `target` at all.
+    virtual bool canTranslateInto(const QString& /*target*/) const { return true; }
     // Makes sure the pack for the pair is ready. A pack that is missing fails
     // with a message telling the user what to install.
     virtual TranslationOutcome prepare(const std::optional<QString>& source, const QString& target) = 0;

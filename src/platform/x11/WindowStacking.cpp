@@ -67,11 +67,15 @@ void raiseWithoutFocus(QWidget* widget)
     if (cover != XCB_WINDOW_NONE) {
         setTransientFor(c, own, cover);
     } else {
-        // Back to what Qt gives a tool window: transient for our own group.
+        // Untied again: back to what Qt gives the window (a tool window is
+        // transient for our own group, any other for nothing).
         const auto leader = property32(c, own, atom(c, "WM_CLIENT_LEADER"), XCB_ATOM_WINDOW);
         const auto current = property32(c, own, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW);
-        if (!leader.empty() && !current.empty() && current.front() != leader.front())
-            setTransientFor(c, own, leader.front());
+        const bool tool = widget->windowType() == Qt::Tool;
+        if (!current.empty() && (leader.empty() || current.front() != leader.front())) {
+            if (tool && !leader.empty()) setTransientFor(c, own, leader.front());
+            else xcb_delete_property(c, own, XCB_ATOM_WM_TRANSIENT_FOR);
+        }
     }
     xcb_flush(c);
     widget->raise();

@@ -1,11 +1,13 @@
 #include "platform/x11/X11ScreenshotTool.h"
 
+#include "platform/MenusOffScreen.h"
 #include "platform/QtScreenMetrics.h"
 #include "platform/RegionGrab.h"
 #include "platform/RegionPicker.h"
 #include "platform/SerialQueue.h"
 #include "platform/x11/X11ScreenGrabber.h"
 
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -13,6 +15,10 @@
 #include <algorithm>
 
 namespace klipo::platform::x11 {
+
+namespace {
+// The longest wait for a closed menu to leave the screen.
+}  // namespace
 
 void X11ScreenshotTool::capture(const CaptureOptions& options, std::function<void(CaptureOutcome)> done)
 {
@@ -82,12 +88,32 @@ void X11ScreenshotTool::captureRegion(const CaptureOptions& options, std::functi
     deliverLater(std::move(done), CaptureOutcome::success(std::move(image), scale, screenInfo(all[first], first + 1)));
 }
 
+X11ScreenshotTool::X11ScreenshotTool()
+{
+    // Menus are noted as they close from now on.
+    MenusOffScreen::watch();
+}
+
 void X11ScreenshotTool::pickRegion(const CaptureOptions& options, std::function<void(CaptureOutcome)> done)
 {
-    if (m_picker && m_picker->isActive()) {
+    if (m_waitingForMenus || (m_picker && m_picker->isActive())) {
         deliverLater(std::move(done), CaptureOutcome::failed(QStringLiteral("已有一次截图正在进行，请先完成它")));
         return;
     }
+    // The menu the command came from (the tray's) must not be frozen into the
+    // picture: a compositing window manager fades it out after it closed.
+    m_waitingForMenus = true;
+    auto menus = std::make_shared<MenusOffScreen>(MenusOffScreen::closeAll());
+    QPointer<X11ScreenshotTool> self(this);
+    MenusOffScreen::whenGone(menus, QDeadlineTimer(MenusOffScreen::longestWaitMs), [self, options, done = std::move(done)]() mutable {
+        if (!self) return;
+        self->m_waitingForMenus = false;
+        self->freezeAndPick(options, std::move(done));
+    });
+}
+
+void X11ScreenshotTool::freezeAndPick(const CaptureOptions& options, std::function<void(CaptureOutcome)> done)
+{
     QList<FrozenScreen> frozen;
     const QList<QScreen*> all = QGuiApplication::screens();
     for (int i = 0; i < all.size(); ++i) {

@@ -2,6 +2,8 @@
 
 #include "platform/x11/X11Basics.h"
 
+#include <QWidget>
+
 namespace klipo::platform {
 
 namespace {
@@ -57,6 +59,16 @@ WindowFocus& windowFocus()
     static NoWindowFocus none;
     if (qtConnection()) return x11;
     return none;
+}
+
+void activateOwnWindow(QWidget* window)
+{
+    if (!window) return;
+    if (!qtConnection() || !window->internalWinId()) {
+        window->activateWindow();
+        return;
+    }
+    windowFocus().activateWindow(NativeWindowId(window->internalWinId()));
 }
 
 }  // namespace klipo::platform

@@ -1,5 +1,9 @@
 #include "FakeShellServices.h"
+#include "app/CaptureHUDContentView.h"
+#include "app/CaptureHUDController.h"
 #include "app/shell/AppDelegate.h"
+#include "app/shell/HotKeyReport.h"
+#include "app/shell/RealShellServices.h"
 #include "platform/StorageAlerts.h"
 #include "platform/TrayIcon.h"
 
@@ -47,6 +51,7 @@ TEST(AppDelegate, launchMigratesBeforeTheHotKeys_AndShowsTheLibraryLastUnlessMen
     const QStringList& calls = shell.services.calls;
     EXPECT_LT(calls.indexOf("shortcutMigration"), calls.indexOf("hotKey:captureTranslate"));
     EXPECT_EQ(calls.last(), "showLibrary:history");
+    EXPECT_EQ(shell.services.targetLanguageChecks, 1);  // once, at the end of the launch
     EXPECT_TRUE(shell.tray.shown);
     EXPECT_EQ(shell.tray.menu, shell.delegate.menu());
     shell.services.calls.clear();
@@ -82,6 +87,39 @@ TEST(AppDelegate, launch_ReportsEachRefusedHotKeyWithItsOwnReason_InOneToast)
     EXPECT_EQ(shell.services.toasts[0].second,
               QStringLiteral(
                   "Ctrl+Shift+T 被占用；Ctrl+Shift+F 不支持；Return 缺少修饰键；全屏翻译已恢复默认；屏幕取色器已清除"));
+}
+
+// The launch toast cut the very keys it warned about, in the middle of one
+// line ("Return 缺少修饰键；Ctrl…ft 被占用；…"). Every refused key is on the
+// card, whole, on lines the card is tall enough for.
+TEST(AppDelegate, launchToast_ShowsEveryRefusedKeyWhole)
+{
+    const QHash<QString, QString> keys{{"captureTranslate", "Ctrl+Alt+Shift+Super+PgDown"},
+                                       {"captureFullScreenTranslate", "Ctrl+Shift+F"},
+                                       {"plainCapture", "Return"},
+                                       {"recordScreen", "Ctrl+Alt+Shift+ScrollLock"},
+                                       {"scrollCapture", "Super+Shift+左方向"}};
+    const auto toast = HotKeyReport::launchToast(
+        {{"captureTranslate", ShellHotKeyState::taken},
+         {"captureFullScreenTranslate", ShellHotKeyState::unsupported},
+         {"plainCapture", ShellHotKeyState::noModifier},
+         {"recordScreen", ShellHotKeyState::duplicate},
+         {"scrollCapture", ShellHotKeyState::taken}},
+        {"colorPicker"},
+        [&](const QString& name) { return keys.contains(name) ? std::optional(keys.value(name)) : std::nullopt; });
+    ASSERT_TRUE(toast);
+    RealShellServices services;
+    services.showToast(toast->title, toast->subtitle);
+    CaptureHUDController& hud = CaptureHUDController::shared();
+    ASSERT_TRUE(hud.isShowingToast());
+    const QStringList lines = hud.contentView()->subtitleLines(hud.panel()->width());
+    for (const QString& key : keys) {
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const QString& line) { return line.contains(key); }))
+            << qPrintable(key) << " not whole in: " << qPrintable(lines.join('|'));
+    }
+    EXPECT_GE(hud.panel()->height(), int(hud.contentView()->heightFor(hud.panel()->width())));
+    EXPECT_EQ(hud.contentView()->height(), hud.panel()->height());
+    hud.dismiss(false);
 }
 
 TEST(AppDelegate, storageAlerts_BecomeToastsOneAfterTheOther_AlsoThoseFromBeforeLaunch)

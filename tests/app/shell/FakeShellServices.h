@@ -16,6 +16,7 @@ namespace klipo::test {
 class FakeShellServices : public ShellServices {
 public:
     QStringList calls;
+    int targetLanguageChecks = 0;
     QMap<QString, std::function<void()>> hotKeys;
     QMap<QString, ShellHotKeyState> refusedHotKeys;
     QStringList resetShortcuts;
@@ -76,6 +77,7 @@ public:
     void openScreenCaptureSettings() override { calls << "openCaptureSettings"; }
     void checkForUpdates() override { calls << "checkForUpdates"; }
     void showToast(const QString& title, const QString& subtitle) override { toasts << qMakePair(title, subtitle); }
+    void tellIfTargetLanguageUnreachable() override { ++targetLanguageChecks; }
     bool canCapture() override { return canCaptureValue; }
     void requestCaptureAccess() override { calls << "requestAccess"; }
     QAction* makeAnnotateMenuItem(QMenu* menu) override { return new QAction("截图标注", menu); }

@@ -3,6 +3,8 @@
 #include "app/SettingsFixture.h"
 #include "app/shell/QtTranslations.h"
 #include "app/shell/RealShellServices.h"
+#include "GlobalShortcuts/KeyNames.h"
+#include "GlobalShortcuts/Shortcut.h"
 #include "recognition/ResultActions.h"
 #include "recognition/ResultPanelController.h"
 #include "support/TestEnv.h"
@@ -149,4 +151,31 @@ TEST_F(QtDialogs, alert_IsWideEnoughForItsTitle_AndKeepsAShortReasonOnOneLine)
     // Room for the title and the three buttons of a window manager's frame.
     EXPECT_GE(width, QFontMetrics(QApplication::font()).horizontalAdvance(alert.message) + 120);
     EXPECT_EQ(reasonHeight, lineHeight) << "the reason is broken over two lines";
+}
+
+// Key names followed Qt's translation of the interface language: "Ctrl+Alt+Left"
+// with English dialogs, "Ctrl+Alt+左方向" with Chinese ones, "Strg+Alt+Links"
+// on a German system, in the recorder, the warnings, the menu and the toast.
+TEST_F(QtDialogs, keyNames_AreTheProgramsOwn_WhateverTheInterfaceLanguage)
+{
+    namespace GS = GlobalShortcuts;
+    const QList<GS::Shortcut> shortcuts{GS::Shortcut(GS::Key::leftArrow, Qt::ControlModifier | Qt::AltModifier),
+                                        GS::Shortcut(GS::Key::space, Qt::ShiftModifier | Qt::MetaModifier),
+                                        GS::Shortcut(GS::Key::menu, Qt::ControlModifier)};
+    const auto names = [&] {
+        QStringList texts;
+        for (const GS::Shortcut& shortcut : shortcuts)
+            texts << shortcut.description() << shortcut.keySequence().toString(QKeySequence::NativeText);
+        return texts.join(QLatin1Char('|')).toStdString();
+    };
+    ASSERT_EQ(QtTranslations::install(QString(), QLocale(QStringLiteral("de_DE"))), "de");
+    GS::installKeyNames();
+    const std::string german = names();
+    ASSERT_EQ(QtTranslations::install(QStringLiteral("zh-Hans"), QLocale(QStringLiteral("de_DE"))), "zh_CN");
+    GS::installKeyNames();
+    EXPECT_EQ(names(), german);
+    // Texts and the menu's key text alike.
+    EXPECT_EQ(german,
+              QStringLiteral("Ctrl+Alt+左方向|Ctrl+Alt+左方向|Super+Shift+空格|Super+Shift+空格|Ctrl+菜单|Ctrl+菜单")
+                  .toStdString());
 }

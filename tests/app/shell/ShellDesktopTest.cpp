@@ -6,22 +6,35 @@
 #include "app/shell/OverlayWiring.h"
 #include "app/shell/RealShellServices.h"
 #include "library/HistoryWindow.h"
+#include "library/LibraryWindow.h"
+#include "library/history/HistoryRecordModel.h"
+#include "library/history/HistorySection.h"
+#include "app/CaptureHUDController.h"
+#include "overlay/SelEditingChrome.h"
+#include "overlay/SelMessageCard.h"
 #include "overlay/SelOverlayController.h"
+#include "overlay/SelOverlayView.h"
 #include "overlay/SelOverlayWindow.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemTrayIcon.h"
+#include "preferences/PrefsCaptureTab.h"
 #include "preferences/SettingsWindow.h"
 #include "platform/text/TesseractRecognizer.h"
 #include "platform/text/TextServices.h"
 #include "recognition/ResultModel.h"
 #include "recognition/ResultPanelController.h"
+#include "stores/HistoryStore.h"
 #include "support/DesktopDriver.h"
 #include "support/ScreenProbe.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QDir>
+#include <QPushButton>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QScopeGuard>
@@ -103,9 +116,14 @@ TEST(ShellProcess, sigterm_QuitsNormally_AndLeavesNoPictureOrSocketBehind)
 {
     if (!test::hasX11Display()) GTEST_SKIP() << "needs the headless X11 desktop";
     const QString tmp = test::freshDir("tmp");
-    // The library window, which has the panel's title, stays closed.
+    // The library window and the launch notice of a target language that
+    // cannot be translated into, which have the panel's title, stay closed.
     platform::SettingsStore::shared().setValue(QStringLiteral("menuBarOnly"), true);
-    const auto restore = qScopeGuard([] { platform::SettingsStore::shared().remove(QStringLiteral("menuBarOnly")); });
+    platform::SettingsStore::shared().setValue(QStringLiteral("targetLanguage"), QStringLiteral("en"));
+    const auto restore = qScopeGuard([] {
+        platform::SettingsStore::shared().remove(QStringLiteral("menuBarOnly"));
+        platform::SettingsStore::shared().remove(QStringLiteral("targetLanguage"));
+    });
     QProcess app;
     ASSERT_NO_FATAL_FAILURE(startProgram(app, tmp));
     const QString socket = tmp + QStringLiteral("/klipoversa-%1/instance.sock").arg(::getuid());
@@ -218,32 +236,77 @@ protected:
         return overlay().isActive() && overlay().windows().size() == 1;
     }
 
+    // The hot key, a drag over `area` once the overlay shows, then Return.
+    static void selectAndPressReturn(const QString& hotKey, const QRect& area)
+    {
+        ASSERT_TRUE(pressKeys(hotKey));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [] { return overlay().isActive() && overlay().windows().size() == 1 && overlay().windows()[0]->isVisible(); },
+            5000));
+        QTest::qWait(300);
+        const auto at = [](QPoint p) { return QStringList{QString::number(p.x()), QString::number(p.y())}; };
+        ASSERT_TRUE(test::xdotool(QStringList{"mousemove"} + at(area.topLeft()) + QStringList{"mousedown", "1", "mousemove"} +
+                                  at(area.center()) + QStringList{"mousemove"} + at(area.bottomRight()) +
+                                  QStringList{"mouseup", "1"}));
+        ASSERT_TRUE(QTest::qWaitFor([] { return overlay().phase() == SelPhase::editing; }, 3000));
+        ASSERT_TRUE(pressKeys(QStringLiteral("Return")));
+    }
+
     static inline RealShellServices* s_services = nullptr;
     static inline platform::SystemTrayIcon* s_tray = nullptr;
     static inline AppDelegate* s_delegate = nullptr;
 };
 
-// A focused full-screen window stays above every "keep above" window.
-TEST_F(ShellOnDesktop, resultPanel_ShowsAboveAFocusedFullScreenWindow_WithoutTheFocus_AndEscClosesIt)
+// Over a focused full-screen window the panel shows in front, with the
+// keyboard: Esc closes it straight away. It stays inside the screen's free
+// area, clear of the tray host at the bottom (which reserves no room), and a
+// window opened meanwhile (the preferences) comes in front of it.
+TEST_F(ShellOnDesktop, resultPanel_ShowsAboveAFocusedFullScreenWindow_WithTheFocus_ClearOfTheTray_AndEscClosesIt)
 {
     ForeignWindow video({QStringLiteral("El gato duerme en la casa grande.")});
     ASSERT_TRUE(video.shown);
-    QCursor::setPos(300, 300);
-    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+f")));
     auto& controller = ResultPanelController::shared();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.panel() && controller.panel()->isVisible(); }, 10000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !controller.model().isTranslating(); }, 30000));
-    QWidget* panel = controller.panel();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QRect tray;  // the tray host's window (trayer, 24 points at the bottom right)
+    for (const QString& id : xdotoolOutput({"search", "--onlyvisible", "--name", "^panel$"}).split('\n')) {
+        QMap<QString, int> g;
+        for (const QString& line : xdotoolOutput({"getwindowgeometry", "--shell", id}).split('\n'))
+            g[line.section('=', 0, 0)] = line.section('=', 1).toInt();
+        if (g["HEIGHT"] > 0 && g["Y"] + g["HEIGHT"] >= screen.bottom()) tray = QRect(g["X"], g["Y"], g["WIDTH"], g["HEIGHT"]);
+    }
+    for (const QPoint pointer : {QPoint(300, 300), QPoint(screen.right() - 5, screen.bottom() - 5)}) {
+        SCOPED_TRACE(pointer.x());
+        QCursor::setPos(pointer);
+        ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+f")));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return controller.panel() && controller.panel()->isVisible(); }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !controller.model().isTranslating(); }, 30000));
+        QWidget* panel = controller.panel();
 
-    double share = 0;
-    (void)QTest::qWaitFor([&] { return (share = visibleShare(panel)) > 0.95; }, 3000);
-    EXPECT_GT(share, 0.95) << "the panel is hidden behind the full-screen window";
-    EXPECT_FALSE(panel->isActiveWindow());
+        double share = 0;
+        (void)QTest::qWaitFor([&] { return (share = visibleShare(panel)) > 0.95; }, 3000);
+        EXPECT_GT(share, 0.95) << "the panel is hidden behind the full-screen window";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return panel->isActiveWindow(); }, 3000));
+        QTest::qWait(300);  // placed once more with its frame
+        EXPECT_TRUE(screen.contains(panel->frameGeometry()));
+        if (!tray.isEmpty()) {
+            EXPECT_FALSE(panel->frameGeometry().intersects(tray)) << panel->frameGeometry().bottom();
+        }
+        ASSERT_TRUE(pressKeys(QStringLiteral("Escape")));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !panel->isVisible(); }, 3000));
+    }
+    EXPECT_FALSE(tray.isEmpty()) << "no tray host on the desktop";
 
-    clickAt(panel->geometry().center());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->isActiveWindow(); }, 3000));
-    ASSERT_TRUE(pressKeys(QStringLiteral("Escape")));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !panel->isVisible(); }, 3000));
+    // The preferences opened while the panel shows come in front of it.
+    QCursor::setPos(700, 400);
+    ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+shift+f")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.panel()->isActiveWindow(); }, 10000));
+    SettingsWindowController::shared().show();
+    QWidget* settings = SettingsWindowController::shared().window();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return settings->isActiveWindow(); }, 3000));
+    QTest::qWait(300);
+    EXPECT_GT(visibleShare(settings), 0.95) << "the preferences are under the panel";
+    settings->hide();
+    controller.panel()->close();
 }
 
 // X11 cannot leave our own windows out of a grab: the library window (open
@@ -345,4 +408,92 @@ TEST_F(ShellOnDesktop, fullScreenCommand_LoadsTheRecognitionEngines_WhileTheScre
                                       [&](std::optional<ShellCapture> capture) { captured = capture; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return captured.has_value(); }, 10000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return recognizer->loadedEngines() > 0; }, 10000));
+}
+
+// A plain screenshot through the default road (Control-Shift-S, the overlay,
+// Return copies) is found in the library by a word it shows.
+TEST_F(ShellOnDesktop, plainCaptureThroughTheOverlay_IsFoundInTheLibraryByAWordItShows)
+{
+    ForeignWindow page({QStringLiteral("Drucker"), QStringLiteral("Tintenpatrone")}, QRect(150, 150, 900, 400));
+    ASSERT_TRUE(page.shown);
+    const qsizetype before = HistoryStore::shared().allRecords().size();
+    ASSERT_NO_FATAL_FAILURE(selectAndPressReturn(QStringLiteral("ctrl+shift+s"), QRect(200, 200, 600, 280)));
+    ASSERT_TRUE(QTest::qWaitFor([] { return !overlay().isActive(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return HistoryStore::shared().allRecords().size() == before + 1; }, 5000));
+    const QUuid id = HistoryStore::shared().allRecords().first().id;
+    const auto text = [] { return HistoryStore::shared().allRecords().first().originalText; };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return text().contains(QStringLiteral("Drucker")); }, 60000))
+        << qPrintable(text());
+
+    HistoryWindowController::shared().show(LibrarySection::history);
+    auto* history = HistoryWindowController::shared().window()->findChild<HistorySection*>();
+    ASSERT_TRUE(history);
+    history->searchField()->clear();
+    QTest::keyClicks(history->searchField(), QStringLiteral("drucker"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return history->model().rowCount() == 1; }, 3000)) << history->model().rowCount() << " of " << history->model().totalCount() << " " << qPrintable(text()) << " kw=" << qPrintable(history->model().keyword()) << " visible " << history->isVisible();
+    EXPECT_EQ(history->model().recordAt(0).id, id);
+    history->searchField()->clear();
+}
+
+// A default install cannot translate into its target language (Simplified
+// Chinese has no pack). The launch says so once, and each failure says so
+// again: the message stays to be read, can be copied, and its way out opens
+// the preferences' target-language picker, as the launch notice does.
+TEST_F(ShellOnDesktop, onADefaultInstall_TheFailureStaysToBeReadAndCopied_AndItsWayOutOpensTheTargetLanguagePicker)
+{
+    platform::SettingsStore::shared().remove(QStringLiteral("targetLanguage"));
+    SettingsWindowController& settings = SettingsWindowController::shared();
+    const auto pickerOpen = [&] {
+        auto* tab = settings.view() ? dynamic_cast<PrefsCaptureTab*>(settings.view()->content()) : nullptr;
+        return tab && settings.window()->isVisible() && tab->targetLanguagePicker()->view()->isVisible();
+    };
+    const auto closePicker = [&] {
+        ASSERT_TRUE(pressKeys(QStringLiteral("Escape")));
+        settings.window()->hide();
+        QTest::qWait(300);
+    };
+
+    // The launch notice, after whatever toast shows, opens the picker when clicked.
+    CaptureHUDController& hud = CaptureHUDController::shared();
+    hud.dismiss(false);
+    s_services->tellIfTargetLanguageUnreachable();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hud.isShowingToast(); }, 3000));
+    EXPECT_EQ(hud.currentTitle(), QStringLiteral("本机无法翻译成简体中文"));
+    QTest::qWait(300);
+    clickAt(hud.panel()->geometry().center());
+    ASSERT_TRUE(QTest::qWaitFor(pickerOpen, 5000));
+    ASSERT_NO_FATAL_FAILURE(closePicker());
+
+    ForeignWindow page({QStringLiteral("El gato duerme en la casa grande."),
+                        QStringLiteral("Mi hermano trabaja en la ciudad.")},
+                       QRect(100, 100, 1200, 400));
+    ASSERT_TRUE(page.shown);
+    ASSERT_NO_FATAL_FAILURE(selectAndPressReturn(QStringLiteral("ctrl+shift+t"), QRect(150, 180, 1100, 280)));
+    const auto card = [] {
+        SelOverlayView* view = overlay().activeView();
+        return view && view->chrome() ? dynamic_cast<SelMessageCard*>(view->chrome()->toast()) : nullptr;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return card() != nullptr; }, 60000));
+    SelMessageCard* message = card();
+    EXPECT_EQ(message->kind(), SelMessageCard::Kind::failure);
+    EXPECT_TRUE(message->text().startsWith(QStringLiteral("翻译失败："))) << qPrintable(message->text());
+    EXPECT_TRUE(message->text().contains(QStringLiteral("本机没有能译成简体中文的语言包")));
+
+    // Still there to be read five seconds on: its dark card is on the screen.
+    QTest::qWait(5000);
+    ASSERT_EQ(card(), message);
+    const QPoint inside = message->mapToGlobal(QPoint(6, message->height() / 2));
+    const QColor shown = test::screenImage(QRect(inside, QSize(1, 1))).pixelColor(0, 0);
+    EXPECT_LT(shown.lightness(), 80) << qPrintable(shown.name());
+
+    clickAt(message->mapToGlobal(message->copyButton()->geometry().center()));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return QString::fromUtf8(test::programOutput("xclip", {"-selection", "clipboard", "-o"})) == message->text(); },
+        3000));
+
+    clickAt(message->mapToGlobal(message->wayOutButton()->geometry().center()));
+    EXPECT_TRUE(QTest::qWaitFor([] { return !overlay().isActive(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor(pickerOpen, 5000));
+    ASSERT_NO_FATAL_FAILURE(closePicker());
+    EXPECT_FALSE(platform::SettingsStore::shared().contains(QStringLiteral("targetLanguage")));  // nothing was changed
 }

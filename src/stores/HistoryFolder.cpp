@@ -1,0 +1,88 @@
+#include "stores/HistoryFolder.h"
+
+#include "platform/SafeFileLeftovers.h"
+#include "stores/HistoryRecord.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <sys/stat.h>
+
+namespace klipo::historyfolder {
+
+namespace {
+
+const QString kIndexName = QStringLiteral("index.json");
+
+bool isPngName(const QString& name) { return name.endsWith(QLatin1String(".png"), Qt::CaseInsensitive); }
+
+bool isMovedAsideIndex(const QString& name)
+{
+    return name.startsWith(QLatin1String("index-broken-")) && name.endsWith(QLatin1String(".json"));
+}
+
+enum class Kind { missing, link, folder, file, other };
+
+Kind kindOf(const QString& path)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0) return Kind::missing;
+    if (S_ISLNK(st.st_mode)) return Kind::link;
+    if (S_ISDIR(st.st_mode)) return Kind::folder;
+    if (S_ISREG(st.st_mode)) return Kind::file;
+    return Kind::other;
+}
+
+QStringList entriesOf(const QString& folder, bool withHidden)
+{
+    QDir::Filters filters = QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot;
+    if (withHidden) filters |= QDir::Hidden;
+    return QDir(folder).entryList(filters);
+}
+
+}  // namespace
+
+bool isLinked(const QString& folder) { return kindOf(folder) == Kind::link; }
+
+bool isOwnImageName(const QString& name)
+{
+    if (!name.endsWith(QLatin1String(".png"))) return false;
+    QString stem = name.chopped(4);
+    if (stem.endsWith(QLatin1String("-src"))) stem.chop(4);
+    return parseUuid(stem).has_value();
+}
+
+void removeOrphanImages(const QString& folder, const QSet<QString>& named, bool linked)
+{
+    for (const QString& name : entriesOf(folder, false)) {
+        if (!isPngName(name) || named.contains(name)) continue;
+        if (linked && !isOwnImageName(name)) continue;
+        const QString path = folder + QLatin1Char('/') + name;
+        if (kindOf(path) == Kind::file) QFile::remove(path);
+    }
+}
+
+void clear(const QString& folder, const QSet<QString>& named, bool linked)
+{
+    if (!linked) {
+        // Qt removes links met inside the folder as links, never what they lead to.
+        QDir(folder).removeRecursively();
+        return;
+    }
+    removeLeftoverTemporaries(folder);
+    for (const QString& name : entriesOf(folder, true)) {
+        const bool own = name == kIndexName || name == kDamageNoteName || isMovedAsideIndex(name) ||
+                         isOwnImageName(name) || (isPngName(name) && named.contains(name));
+        const QString path = folder + QLatin1Char('/') + name;
+        if (own && kindOf(path) == Kind::file) QFile::remove(path);
+    }
+}
+
+int removeLeftoverTemporaries(const QString& folder)
+{
+    return platform::safefile::removeLeftoverTemporaries(folder, [](const QString& target) {
+        return target == kIndexName || target == kDamageNoteName || isOwnImageName(target);
+    });
+}
+
+}  // namespace klipo::historyfolder

@@ -1,0 +1,96 @@
+// Matching judged by content: sparse short lines, a band of identical rows
+// taller than a frame, and a page scrolled back further than a frame.
+#include "StitchTestSupport.h"
+#include "scroll/StitchSession.h"
+
+#include <gtest/gtest.h>
+
+using namespace klipo;
+using namespace klipo::test;
+using Kind = ScrollFrameResult::Kind;
+
+namespace {
+
+ScrollStitchOutput finished(ScrollStitcher& stitcher)
+{
+    auto result = stitcher.finish();
+    EXPECT_TRUE(std::holds_alternative<ScrollStitchOutput>(result));
+    return std::holds_alternative<ScrollStitchOutput>(result) ? std::get<ScrollStitchOutput>(std::move(result))
+                                                              : ScrollStitchOutput{};
+}
+
+// Tops of frames moved by whole notches of `perNotch` rows, `notches` at a time.
+std::vector<int> notchTops(int perNotch, const std::vector<int>& notches)
+{
+    std::vector<int> tops{0};
+    for (int n : notches) tops.push_back(tops.back() + n * perNotch);
+    return tops;
+}
+
+}  // namespace
+
+// A terminal's `seq`: a short number a line, the rest blank. Frames a line or
+// a few apart differ by a fraction of a grey level on average.
+TEST(StitchContent, sparseShortLinesAFewLinesApart_AreNeverTakenForUnchanged_AndComeBackExactly)
+{
+    const PageSpec numbers{PageKind::numbers, 540};
+    const std::vector<int> tops = notchTops(17, {1, 5, 2, 5, 5, 3, 1, 5, 4, 5, 2, 5, 5});
+    StitchSession session(testConfig());
+    for (int top : tops) {
+        const ScrollFrameResult result = session.process(pageFrame(numbers, top, 715), std::nullopt);
+        ASSERT_EQ(result.kind, Kind::appended) << "frame at " << top;
+        EXPECT_TRUE(result.exactSeam) << "frame at " << top;
+    }
+    EXPECT_EQ(session.process(pageFrame(numbers, tops.back(), 715), std::nullopt).kind, Kind::duplicate);
+    const ScrollStitchOutput out = finished(session.stitcher());
+    EXPECT_TRUE(out.lowConfidenceSeams.empty());
+    EXPECT_TRUE(samePixels(out.image, pageFrame(numbers, 0, tops.back() + 715)));
+
+    // Frames that share no line (moved further than a frame can overlap)
+    // match nowhere, however small the mean difference: never an exact seam.
+    ScrollStitcher apart(testConfig());
+    apart.append(pageFrame(numbers, 0, 715));
+    apart.append(pageFrame(numbers, 40 * 17, 715));
+    EXPECT_TRUE(apart.lastTaken().unmatched);
+    EXPECT_EQ(finished(apart).lowConfidenceSeams, std::vector<int>{1});
+}
+
+// Identical rows 40 apart over more than a frame: where two frames share only
+// that band, every multiple of 40 fits. The frames move by whole notches of
+// 50 rows, which the exact seams before the band teach.
+TEST(StitchContent, aBandOfIdenticalRowsTallerThanAFrame_IsPlacedByTheLearntStep_AndNeverCalledExact)
+{
+    const PageSpec band{PageKind::band, 640, 3, 900, 2100};
+    const std::vector<int> tops = notchTops(50, {2, 3, 1, 2, 3, 2, 1, 3, 2, 2, 3, 1, 2, 3, 2, 2, 1, 3, 2, 2});
+    ScrollStitcher stitcher(testConfig());
+    for (int top : tops) ASSERT_EQ(stitcher.append(pageFrameGray(band, top, 500)), std::nullopt);
+    ASSERT_EQ(stitcher.placementCount(), int(tops.size()));
+    for (std::size_t i = 1; i < tops.size(); ++i) {
+        EXPECT_EQ(stitcher.placements()[i].y, tops[i]) << "frame " << i;
+        // Both frames inside the band: no place can be told from another.
+        if (tops[i - 1] >= 900 && tops[i] + 500 <= 2100) {
+            EXPECT_NE(stitcher.placements()[i].confidence, ScrollSeamConfidence::exact) << "frame " << i;
+        }
+    }
+    EXPECT_TRUE(samePixels(finished(stitcher).image, pageFrameGray(band, 0, tops.back() + 500)));
+}
+
+// Down ten steps, back further than a frame reaches (and a little), on down
+// again: the frames going back and coming down over content already taken
+// are skipped, and no band comes twice.
+TEST(StitchAccuracy, scrolledBackByAnyDistance_AndOnDown_AddsNoBandTwice)
+{
+    const PageSpec text{PageKind::text, 640, 21};
+    for (int back : {30, 150, 450}) {
+        SCOPED_TRACE(back);
+        ScrollStitcher stitcher(testConfig());
+        std::vector<int> tops;
+        for (int top = 0; top <= 1000; top += 100) tops.push_back(top);
+        for (int top = 1000 - back; top <= 1500; top += 100) tops.push_back(top);
+        for (int top : tops) ASSERT_EQ(stitcher.append(pageFrameGray(text, top, 300)), std::nullopt);
+        const ScrollStitchOutput out = finished(stitcher);
+        EXPECT_TRUE(samePixels(out.image, pageFrameGray(text, 0, out.placements.back().y + 300)));
+        EXPECT_EQ(out.placements.back().y, tops.back());
+        EXPECT_TRUE(out.lowConfidenceSeams.empty());
+    }
+}
