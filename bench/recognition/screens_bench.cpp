@@ -330,6 +330,7 @@ int main(int argc, char** argv)
         QString faults;
         if (!ours.sharedLines.isEmpty()) faults += QStringLiteral(" shared:%1").arg(ours.sharedLines.size());
         if (!ours.twiceRead.isEmpty()) faults += QStringLiteral(" twice:%1").arg(ours.twiceRead.size());
+        if (!ours.unmatched.isEmpty()) faults += QStringLiteral(" unmatched:%1").arg(ours.unmatched.size());
         if (!ours.missingWindows.empty())
             faults += QStringLiteral(" missing-windows:%1").arg(ours.missingWindows.size());
         if (ours.accents) faults += QStringLiteral(" accents %1/%2").arg(ours.accentsRead).arg(ours.accents);
@@ -364,7 +365,9 @@ int main(int argc, char** argv)
                        .arg(p.line, 0, 'f', 2)
                        .arg(p.ms, 0, 'f', 0);
         if (!dump.isEmpty() && !heldOut) {
-            const QString base = dump[0] + QLatin1Char('/') + screen.name.section(QLatin1Char(' '), 0, 0);
+            const QString base =
+                dump[0] + QLatin1Char('/') +
+                screen.name.section(QLatin1Char(' '), 0, 2).replace(QLatin1Char(' '), QLatin1Char('-'));
             screen.image.save(base + QStringLiteral(".png"));
             QFile out(base + QStringLiteral(".txt"));
             if (out.open(QIODevice::WriteOnly)) {
@@ -381,7 +384,7 @@ int main(int argc, char** argv)
                                       .arg(line.text);
                     }
                 const platform::PageLayout layout =
-                    platform::analysePage(screen.image.convertToFormat(QImage::Format_Grayscale8));
+                    platform::analysePage(screen.image.convertToFormat(QImage::Format_RGB32));
                 report += QStringLiteral("--- layout (text height %1)\n").arg(layout.textHeight);
                 for (const platform::LayoutLine& l : layout.lines)
                     report += QStringLiteral("%1,%2 %3x%4 region %5 script %6 bg %7 ink %8%9\n")
@@ -406,6 +409,7 @@ int main(int argc, char** argv)
                                   .arg(l.text);
                 report += QStringLiteral("--- shared\n") + ours.sharedLines.join(QLatin1Char('\n'));
                 report += QStringLiteral("\n--- twice\n") + ours.twiceRead.join(QLatin1Char('\n'));
+                report += QStringLiteral("\n--- unmatched\n") + ours.unmatched.join(QLatin1Char('\n'));
                 out.write(report.toUtf8());
             }
         }

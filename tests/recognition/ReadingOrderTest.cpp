@@ -1,8 +1,9 @@
 // The order in which busy screens read: the layout alone (columns, menus over
 // windows, tables row by row, windows never interleaved, terminal rows
-// whole), and what recognition hands on (paragraphs top first, each made of
-// one drawn paragraph, Latin lines without Han characters).
+// whole, articles beside sidebars and in browser columns), and what recognition hands on (paragraphs top first, each
+// made of one drawn paragraph, Latin lines without Han characters).
 #include "ScreenFixtures.h"
+#include "corpus/RealPages.h"
 #include "platform/text/PageLayout.h"
 #include "platform/text/ScriptCounts.h"
 #include "recognition/OCRService.h"
@@ -12,6 +13,7 @@
 #include <QPainter>
 
 #include <map>
+#include <set>
 
 using namespace klipo;
 using namespace klipo::test;
@@ -189,4 +191,46 @@ TEST(ReadingOrder, readsColumnsUnderAHeadline_WhoseParagraphGapsAreWiderThanTheO
     ASSERT_EQ(std::count(sides.begin(), sides.end(), 1), 6);
     ASSERT_EQ(std::count(sides.begin(), sides.end(), 2), 6);
     EXPECT_TRUE(std::is_sorted(sides.begin(), sides.end()));
+}
+
+// Pages a browser drew: an article with a picture beside a sidebar (in English,
+// and in Chinese beside a list of headlines), articles
+// in CSS columns (whose paragraph gaps do not line up) beside a list of
+// sections, a post with a picture beside two cards. Each part (the article,
+// the sidebar, each card) is read whole and in its own order, and no line
+// runs into another part's.
+TEST(ReadingOrder, readsArticlesBesideSidebarsAndBrowserColumns_ColumnByColumn_WithNoJoinedLines)
+{
+    const QString folder = QStringLiteral(KLIPO_REAL_PAGES);
+    for (const QString& name : {QStringLiteral("news-sidebar-en"), QStringLiteral("news-zh"),
+                                QStringLiteral("columns-en"), QStringLiteral("blog-mixed")}) {
+        const Screen screen = loadRealPage(folder, name).screen;
+        SCOPED_TRACE(qPrintable(screen.name));
+        ASSERT_FALSE(screen.image.isNull());
+        std::vector<std::pair<int, int>> partsRead;  // part and drawn line, in the order read
+        for (const platform::LayoutLine& line : platform::analysePage(screen.image).lines) {
+            std::set<int> parts;
+            for (const ReferenceLine& drawn : screen.lines)
+                if (area(line.rect & drawn.box) * 2 >= area(drawn.box) && drawn.box.top() < line.rect.center().y() &&
+                    line.rect.center().y() < drawn.box.bottom())
+                    parts.insert(drawn.part);
+            EXPECT_LE(parts.size(), 1u) << "line at " << line.rect.x() << "," << line.rect.y() << " joins parts";
+            if (const int i = drawnLineAt(screen, line.rect); i >= 0)
+                partsRead.emplace_back(screen.lines[size_t(i)].part, i);
+        }
+        std::map<int, int> lastOfPart;
+        int part = -1;
+        for (const auto& [p, i] : partsRead) {
+            if (p != part) {
+                EXPECT_FALSE(lastOfPart.count(p))
+                    << "part " << p << " read again at " << qPrintable(screen.lines[size_t(i)].text);
+                part = p;
+            }
+            if (lastOfPart.count(p)) {
+                EXPECT_GE(i, lastOfPart[p]) << qPrintable(screen.lines[size_t(i)].text) << " read after "
+                                            << qPrintable(screen.lines[size_t(lastOfPart[p])].text);
+            }
+            lastOfPart[p] = i;
+        }
+    }
 }

@@ -132,22 +132,33 @@ ScreenScore scoreScreen(const Screen& screen, std::vector<ReadLine> read)
         }
     }
     // Text read where nothing was drawn counts against the reader too.
-    for (size_t r = 0; r < read.size(); ++r)
-        if (bestOf[r] == refs.size()) score.lineErrors += int(normalised(read[r].text, cjk).size());
+    for (size_t r = 0; r < read.size(); ++r) {
+        if (bestOf[r] != refs.size()) continue;
+        score.lineErrors += int(normalised(read[r].text, cjk).size());
+        score.unmatched << read[r].text;
+    }
     for (const auto& [window, counts] : windows)
         if (counts.second * 2 < counts.first) score.missingWindows.push_back(window);
 
-    // Windows and parts ranked by the first read line that reached them.
-    std::map<int, size_t> windowRank;
-    std::map<std::pair<int, int>, size_t> partRank;
+    // Windows and parts ranked by where the reader was halfway through
+    // them (one stray line read early does not move a whole window).
+    std::map<int, std::vector<size_t>> windowReads;
+    std::map<std::pair<int, int>, std::vector<size_t>> partReads;
     QString readText;
     for (size_t r = 0; r < read.size(); ++r) {
         readText += read[r].text + QLatin1Char(' ');
         if (bestOf[r] == refs.size()) continue;
         const ReferenceLine& line = refs[bestOf[r]];
-        windowRank.emplace(line.window, r);
-        partRank.emplace(std::make_pair(line.window, line.part), r);
+        windowReads[line.window].push_back(r);
+        partReads[std::make_pair(line.window, line.part)].push_back(r);
     }
+    const auto middles = [](const auto& reads) {
+        std::map<typename std::decay_t<decltype(reads)>::key_type, size_t> out;
+        for (const auto& [key, at] : reads) out[key] = at[at.size() / 2];
+        return out;
+    };
+    const auto windowRank = middles(windowReads);
+    const auto partRank = middles(partReads);
     const auto rankOf = [](const auto& ranks, const auto& key) {
         const auto it = ranks.find(key);
         return it == ranks.end() ? std::numeric_limits<size_t>::max() : it->second;

@@ -13,6 +13,7 @@ struct ScreenScore {
     QStringList sharedLines;          // read lines that hold text of two side-by-side units
     QStringList twiceRead;            // drawn lines read by two overlapping lines
     std::vector<int> missingWindows;  // windows of which less than half was read
+    QStringList unmatched;            // read lines where nothing was drawn (icons, pictures read as text)
     int accents = 0;                  // accented letters drawn
     int accentsRead = 0;              // of which read
 
@@ -31,7 +32,8 @@ std::vector<ReadLine> readLines(const std::vector<TextBlock>& blocks, int imageH
 // Scores lines read, in the order the reader gives them. Windows, and the
 // parts of a window (a sidebar, an open menu), may come in any order, but
 // each whole: the drawn text is taken window by window and part by part in
-// the order the reader first reached them, each in its own order. Lines read
+// the order the reader went through them (by the middle of the lines read of
+// each), each in its own order. Lines read
 // where text is partly hidden are left out.
 ScreenScore scoreScreen(const Screen& screen, std::vector<ReadLine> read);
 

@@ -1,6 +1,8 @@
 // The text engines for real. Recognition on pictures drawn here with known
-// text: scripts, small text, word boxes, failing engines, and text close to
-// window frames and icons, whose edges must not be read as characters. The
+// text: scripts, small text, word boxes, failing engines, text close to
+// window frames and icons, whose edges must not be read as characters,
+// window buttons, icons and pictures that give no text, and a terminal's
+// coloured text on white. The
 // translation layer on Apertium (apertium-eng-spa is installed by the set-up;
 // other packs are not) and on small stand-in pipelines; the language recogniser.
 #include "TextPictures.h"
@@ -18,6 +20,7 @@
 #include <QFile>
 #include <QPainter>
 
+#include <cmath>
 #include <csignal>
 #include <thread>
 
@@ -44,7 +47,8 @@ const test::PictureStyle kChinese{Qt::white, Qt::black, true};
 std::vector<TextLine> recognizedLines(const QImage& image)
 {
     std::vector<TextLine> lines;
-    for (const TextBlock& block : recognize(image).blocks) lines.insert(lines.end(), block.lines.begin(), block.lines.end());
+    for (const TextBlock& block : recognize(image).blocks)
+        lines.insert(lines.end(), block.lines.begin(), block.lines.end());
     return lines;
 }
 
@@ -116,7 +120,8 @@ QString modesWith(const QString& command)
 
 TEST(OcrService, readsAnEnglishParagraph_IntoOneBlockWithBottomLeftRects)
 {
-    const QImage image = drawPicture(QSize(700, 160), {{kEnglishFirst, QPoint(20, 30), 20}, {kEnglishSecond, QPoint(20, 56), 20}});
+    const QImage image =
+        drawPicture(QSize(700, 160), {{kEnglishFirst, QPoint(20, 30), 20}, {kEnglishSecond, QPoint(20, 56), 20}});
     const OcrOutcome outcome = recognize(image);
     ASSERT_TRUE(outcome.ok) << qPrintable(outcome.error);
     ASSERT_EQ(outcome.blocks.size(), 1u);
@@ -153,7 +158,8 @@ TEST(OcrService, readsJapaneseAndSmallText_AndNothingButNoErrorWhereThereIsNoTex
 
 TEST(OcrService, boxesWords_WhenAnchorsAreAskedFor)
 {
-    const OcrOutcome outcome = recognize(drawPicture(QSize(400, 80), {{QStringLiteral("hello world"), {20, 25}, 24}}), true);
+    const OcrOutcome outcome =
+        recognize(drawPicture(QSize(400, 80), {{QStringLiteral("hello world"), {20, 25}, 24}}), true);
     ASSERT_EQ(outcome.blocks.size(), 1u);
     const TextLine& line = outcome.blocks[0].lines[0];
     ASSERT_EQ(line.text, QStringLiteral("hello world"));
@@ -165,7 +171,8 @@ TEST(OcrService, boxesWords_WhenAnchorsAreAskedFor)
     EXPECT_LT(hello.rect.right(), world.rect.left());
     EXPECT_TRUE(line.rect.adjusted(-1, -1, 1, 1).contains(hello.rect));
 
-    const QImage ideographs = drawPicture(QSize(400, 80), {{QStringLiteral("今天天气很好我们"), {20, 25}, 24}}, kChinese);
+    const QImage ideographs =
+        drawPicture(QSize(400, 80), {{QStringLiteral("今天天气很好我们"), {20, 25}, 24}}, kChinese);
     const OcrOutcome han = recognize(ideographs, true);
     ASSERT_EQ(han.blocks.size(), 1u);
     ASSERT_TRUE(han.blocks[0].lines[0].anchors.has_value());
@@ -180,10 +187,7 @@ TEST(OcrService, endsWithOneFailure_WhenTheEngineNeverReportsOrThrows)
         void recognize(const QImage&, const RecognitionOptions&, const Report&) override {}
     } silent;
     struct Throwing : TextRecognizer {
-        void recognize(const QImage&, const RecognitionOptions&, const Report&) override
-        {
-            throw std::bad_alloc();
-        }
+        void recognize(const QImage&, const RecognitionOptions&, const Report&) override { throw std::bad_alloc(); }
     } throwing;
     for (TextRecognizer* engine : {static_cast<TextRecognizer*>(&silent), static_cast<TextRecognizer*>(&throwing)}) {
         const ScopedTextServices scoped({engine, nullptr, nullptr});
@@ -197,14 +201,19 @@ TEST(EdgeNoise, readsLinesBesideAWindowFrame_WithoutTheFrameOrTheDesktop)
 {
     const QRect tall(30, 20, 580, 160);  // the frame runs down most of the picture
     const QRect small(40, 60, 440, 52);  // a dialog or tooltip of two lines
-    const FramedWindow windows[] = {
-        {tall, 1, 2}, {tall, 2, 3, 0, true}, {small, 1, 3}, {small, 1, 3, 8}, {QRect(40, 60, 340, 56), 1, 3, 0, true, true}};
+    const FramedWindow windows[] = {{tall, 1, 2},
+                                    {tall, 2, 3, 0, true},
+                                    {small, 1, 3},
+                                    {small, 1, 3, 8},
+                                    {QRect(40, 60, 340, 56), 1, 3, 0, true, true}};
     for (const FramedWindow& w : windows) {
         const QStringList latin = {QStringLiteral("El gato duerme en el sofa mientras nieva."),
                                    QStringLiteral("The cat sleeps on the sofa while it rains."),
                                    QStringLiteral("Hoy tengo 3 gatos y 2 perros, y a ti?")};
-        const QStringList drawn = w.chinese ? QStringList{QStringLiteral("今天天气很好，我们去公园。"), QStringLiteral("文字识别在后台线程中运行。")}
-                                            : w.window == small ? latin.mid(1) : latin;
+        const QStringList drawn = w.chinese ? QStringList{QStringLiteral("今天天气很好，我们去公园。"),
+                                                          QStringLiteral("文字识别在后台线程中运行。")}
+                                  : w.window == small ? latin.mid(1)
+                                                      : latin;
         const std::vector<TextLine> lines = recognizedLines(drawWindow(w, drawn));
         SCOPED_TRACE(testing::Message() << "frame " << w.frame << " inset " << w.inset << " radius " << w.radius
                                         << (w.alignRight ? " right" : " left"));
@@ -232,6 +241,103 @@ TEST(EdgeNoise, readsALineOnce_WhenAnIconMakesItsRowTallerThanItsText)
               1);
 }
 
+// A title bar with its window buttons (Mac circles on the left, minimise,
+// maximise and close drawn as strokes on the right), a row of tool icons, a
+// photograph-like drawing and an avatar beside two lines of text: only the
+// title and the two lines come back, nothing where the buttons, icons and
+// pictures are.
+TEST(EdgeNoise, windowButtonsIconsAndPictures_GiveNoText)
+{
+    QImage image(QSize(760, 300), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillRect(QRect(0, 0, 760, 32), QColor(232, 232, 234));
+    const QColor mac[] = {QColor(255, 95, 86), QColor(255, 189, 46), QColor(39, 201, 63)};
+    for (int i = 0; i < 3; ++i) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(mac[i]);
+        p.drawEllipse(QRectF(10 + 20 * i, 9, 14, 14));
+    }
+    p.setPen(QPen(QColor(40, 40, 40), 1.6, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawLine(QPointF(666, 20), QPointF(680, 20));  // minimise
+    p.drawRect(QRectF(698, 10, 12, 12));             // maximise
+    p.drawLine(QPointF(728, 10), QPointF(740, 22));  // close
+    p.drawLine(QPointF(728, 22), QPointF(740, 10));
+    // Tool icons: back, forward, a star, a magnifier, a menu.
+    for (int i = 0; i < 5; ++i) {
+        const QPointF c(24 + 34 * i, 54);
+        if (i < 2) {
+            const qreal d = i == 0 ? -1 : 1;
+            p.drawLine(c - QPointF(7 * d, 0), c + QPointF(7 * d, 0));
+            p.drawLine(c + QPointF(7 * d, 0), c + QPointF(1 * d, -6));
+            p.drawLine(c + QPointF(7 * d, 0), c + QPointF(1 * d, 6));
+        } else if (i == 2) {
+            QPolygonF star;
+            for (int k = 0; k < 10; ++k)
+                star << c + QPointF(std::cos(-M_PI / 2 + k * M_PI / 5), std::sin(-M_PI / 2 + k * M_PI / 5)) *
+                                (k % 2 ? 3.5 : 8);
+            p.drawPolygon(star);
+        } else if (i == 3) {
+            p.drawEllipse(c - QPointF(2, 2), 5, 5);
+            p.drawLine(c + QPointF(2, 2), c + QPointF(7, 7));
+        } else {
+            for (int k = -1; k <= 1; ++k) p.drawLine(c + QPointF(-7, 5 * k), c + QPointF(7, 5 * k));
+        }
+    }
+    const QRectF photo(20, 90, 300, 190);
+    p.save();
+    p.setClipRect(photo);
+    QLinearGradient sky(photo.topLeft(), photo.bottomLeft());
+    sky.setColorAt(0, QColor(120, 170, 225));
+    sky.setColorAt(1, QColor(60, 120, 70));
+    p.fillRect(photo, sky);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(70, 110, 50));
+    p.drawEllipse(QRectF(40, 200, 220, 110));
+    p.setBrush(QColor(240, 200, 80));
+    p.drawEllipse(QRectF(230, 110, 40, 40));
+    p.setPen(QPen(QColor(40, 60, 30), 2));
+    for (int i = 0; i < 6; ++i) p.drawLine(QPointF(60 + 30 * i, 260), QPointF(64 + 30 * i, 228 - 4 * i));
+    p.restore();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(90, 140, 200));
+    p.drawEllipse(QRectF(350, 100, 36, 36));  // an avatar: a head and shoulders on a disc
+    p.setBrush(QColor(200, 220, 240));
+    p.drawEllipse(QRectF(362, 106, 12, 12));
+    p.drawChord(QRectF(357, 120, 22, 18), 0, 180 * 16);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(15);
+    p.setFont(font);
+    p.setPen(QColor(30, 30, 30));
+    p.drawText(QRectF(0, 0, 760, 32), Qt::AlignCenter, QStringLiteral("Holiday notes"));
+    p.drawText(QPointF(400, 116), QStringLiteral("The harbour opens at nine."));
+    p.drawText(QPointF(400, 142), QStringLiteral("Boats leave every hour."));
+    p.end();
+
+    const std::vector<TextLine> lines = recognizedLines(image);
+    QStringList read;
+    for (const TextLine& line : lines) read << line.text;
+    EXPECT_EQ(read, (QStringList{QStringLiteral("Holiday notes"), QStringLiteral("The harbour opens at nine."),
+                                 QStringLiteral("Boats leave every hour.")}))
+        << qPrintable(read.join(QStringLiteral(" | ")));
+}
+
+// An xterm with its default colours (black on white; the prompt's user and
+// host bright green, commit hashes yellow, a warning bright yellow), as a
+// screenshot: the coloured text is read as well as the black.
+TEST(FaintText, aTerminalsBrightGreenAndYellowOnWhite_IsRead)
+{
+    const QImage shot(QStringLiteral(KLIPO_REAL_PAGES) + QStringLiteral("/xterm-en.png"));
+    ASSERT_FALSE(shot.isNull());
+    const QString text = test::allText(recognize(shot).blocks);
+    EXPECT_EQ(text.count(QStringLiteral("anna@laptop")), 6) << qPrintable(text);
+    for (const char* coloured :
+         {"3f9a2c1", "8b71d0e", "c42e9f7", "19ad3b2", "holiday calendar", "Backup finished at 18:42"})
+        EXPECT_TRUE(text.contains(QString::fromLatin1(coloured))) << coloured << " in " << qPrintable(text);
+}
+
 TEST(Apertium, translatesSpanishIntoEnglish_ThroughOneKeptOpenPipeline_KeepingStreamCharactersAsText)
 {
     const Cld2LanguageDetector detector;
@@ -257,8 +363,9 @@ TEST(Apertium, translatesSpanishIntoEnglish_ThroughOneKeptOpenPipeline_KeepingSt
     EXPECT_EQ(translator.pipelineFor(QStringLiteral("es"), QStringLiteral("en"))->processId(), pid);
 
     // With the source left open it is recognised from the text.
-    const TranslationOutcome detected = translator.translate(
-        requests({"Mañana por la mañana vamos a visitar a mis abuelos en el pueblo."}), std::nullopt, QStringLiteral("en"));
+    const TranslationOutcome detected =
+        translator.translate(requests({"Mañana por la mañana vamos a visitar a mis abuelos en el pueblo."}),
+                             std::nullopt, QStringLiteral("en"));
     ASSERT_TRUE(detected.ok()) << qPrintable(detected.message);
     EXPECT_TRUE(detected.responses[0].targetText.contains(QStringLiteral("grandparents")));
 }
@@ -275,7 +382,8 @@ TEST(Apertium, killingAnyOneStage_BetweenTranslations_LeavesTheNextOneWorking)
     for (size_t k = 0; k < stages; ++k) {
         ::kill(pipeline->stageProcessIds().at(k), SIGKILL);
         std::this_thread::sleep_for(20ms);
-        const TranslationOutcome out = translator.translate(requests({"Adiós", "Gracias"}), kSpanish, QStringLiteral("en"));
+        const TranslationOutcome out =
+            translator.translate(requests({"Adiós", "Gracias"}), kSpanish, QStringLiteral("en"));
         EXPECT_EQ(texts(out), (std::vector<QString>{QStringLiteral("Goodbye"), QStringLiteral("Thank you")}))
             << "stage " << k << ": " << qPrintable(out.message);
     }
@@ -375,9 +483,14 @@ TEST(LanguageDetector, recognisesSentences_DecidesCjkByScript_AndAnswersNothingW
     EXPECT_EQ(french.dominant, QStringLiteral("fr"));
     EXPECT_TRUE(!french.hypotheses.empty() && french.hypotheses.front().probability >= 0.5);
     const std::pair<const char*, const char*> cases[] = {
-        {"El tren llega a la estación con veinte minutos de retraso.", "es"}, {"今日はとても良い天気です", "ja"},
-        {"오늘은 날씨가 좋습니다", "ko"}, {"文字识别在后台线程中运行", "zh-Hans"}, {"這是繁體中文的句子，用來測試語言識別。", "zh-Hant"},
-        {"OK", ""}, {"12:30 — 45%", ""}, {"", ""}};
+        {"El tren llega a la estación con veinte minutos de retraso.", "es"},
+        {"今日はとても良い天気です", "ja"},
+        {"오늘은 날씨가 좋습니다", "ko"},
+        {"文字识别在后台线程中运行", "zh-Hans"},
+        {"這是繁體中文的句子，用來測試語言識別。", "zh-Hant"},
+        {"OK", ""},
+        {"12:30 — 45%", ""},
+        {"", ""}};
     for (const auto& [text, language] : cases)
         EXPECT_EQ(detector.detect(QString::fromUtf8(text)).dominant, QString::fromUtf8(language)) << text;
 }

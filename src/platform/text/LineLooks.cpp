@@ -101,4 +101,119 @@ void coloursOf(const QImage& gray, const QRect& r, int& background, int& ink)
     if (darker == 0 && lighter == 0) ink = background < 128 ? 255 : 0;
 }
 
+QRgb backgroundColourOf(const QImage& colour, const QRect& r)
+{
+    // The most common colour, counted in cells of 16 levels a channel, then
+    // the exact colour most common in that cell.
+    std::vector<int> cells(4096, 0);
+    const QRect area = r.adjusted(-2, -2, 2, 2).intersected(colour.rect());
+    const auto cellOf = [](QRgb c) { return (qRed(c) >> 4) << 8 | (qGreen(c) >> 4) << 4 | qBlue(c) >> 4; };
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(colour.constScanLine(y));
+        for (int x = area.left(); x <= area.right(); ++x) ++cells[size_t(cellOf(row[x]))];
+    }
+    const int cell = int(std::max_element(cells.begin(), cells.end()) - cells.begin());
+    std::vector<std::pair<QRgb, int>> seen;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(colour.constScanLine(y));
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (cellOf(row[x]) != cell) continue;
+            const QRgb c = row[x] | 0xff000000u;
+            auto it = std::find_if(seen.begin(), seen.end(), [c](const auto& s) { return s.first == c; });
+            if (it == seen.end()) {
+                if (seen.size() < 64) seen.emplace_back(c, 1);
+            } else {
+                ++it->second;
+            }
+        }
+    }
+    if (seen.empty()) return qRgb(255, 255, 255);
+    return std::max_element(seen.begin(), seen.end(), [](const auto& a, const auto& b) { return a.second < b.second; })
+        ->first;
+}
+
+QImage inkPicture(const QImage& colour, const QRect& area, QRgb background)
+{
+    QImage out(area.size(), QImage::Format_Grayscale8);
+    for (int y = 0; y < area.height(); ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(colour.constScanLine(area.top() + y)) + area.left();
+        uchar* to = out.scanLine(y);
+        for (int x = 0; x < area.width(); ++x) to[x] = uchar(255 - colourDistance(from[x], background));
+    }
+    return out;
+}
+
+ClusterLooks looksOfCluster(const QImage& gray, const QImage& colour, const QRect& box)
+{
+    ClusterLooks looks;
+    const QRect image = gray.rect();
+    // The ground: the colour most common on the ring just outside the box.
+    const QRect ring = box.adjusted(-1, -1, 1, 1).intersected(image);
+    const bool inColour = !colour.isNull();
+    std::vector<std::pair<QRgb, int>> seen;
+    const auto pixel = [&](int x, int y) {
+        return inColour ? reinterpret_cast<const QRgb*>(colour.constScanLine(y))[x]
+                        : QRgb(0xff000000u | 0x010101u * gray.constScanLine(y)[x]);
+    };
+    const auto count = [&](int x, int y) {
+        if (box.contains(x, y)) return;
+        const QRgb c = pixel(x, y);
+        auto it =
+            std::find_if(seen.begin(), seen.end(), [&](const auto& s) { return colourDistance(s.first, c) <= 8; });
+        if (it == seen.end())
+            seen.emplace_back(c, 1);
+        else
+            ++it->second;
+    };
+    for (int x = ring.left(); x <= ring.right(); ++x) {
+        count(x, ring.top());
+        count(x, ring.bottom());
+    }
+    for (int y = ring.top() + 1; y < ring.bottom(); ++y) {
+        count(ring.left(), y);
+        count(ring.right(), y);
+    }
+    if (seen.empty()) return looks;
+    const QRgb ground = std::max_element(seen.begin(), seen.end(), [](const auto& a, const auto& b) {
+                            return a.second < b.second;
+                        })->first;
+    const int w = box.width();
+    const int h = box.height();
+    std::vector<char> on(size_t(w) * size_t(h), 0);
+    int filled = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            filled += on[size_t(y) * size_t(w) + size_t(x)] =
+                colourDistance(pixel(box.left() + x, box.top() + y), ground) > 40;
+    looks.fill = double(filled) / (double(w) * h);
+    // The largest filled square ending at each pixel.
+    std::vector<int> square(size_t(w) * size_t(h), 0);
+    int largest = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const size_t i = size_t(y) * size_t(w) + size_t(x);
+            if (!on[i]) continue;
+            square[i] =
+                x == 0 || y == 0 ? 1 : 1 + std::min({square[i - 1], square[i - size_t(w)], square[i - size_t(w) - 1]});
+            largest = std::max(largest, square[i]);
+        }
+    looks.thick = double(largest) / std::min(w, h);
+    return looks;
+}
+
+void looksOf(const QImage& gray, const QImage& colour, LayoutLine& line)
+{
+    if (colour.isNull()) {
+        coloursOf(gray, line.rect, line.background, line.ink);
+        line.script = scriptOf(gray, line.rect, line.background);
+        return;
+    }
+    line.backgroundColour = backgroundColourOf(colour, line.rect);
+    const QRect area = line.rect.adjusted(-2, -2, 2, 2).intersected(colour.rect());
+    const QImage ink = inkPicture(colour, area, line.backgroundColour);
+    const QRect inside = line.rect.translated(-area.topLeft());
+    coloursOf(ink, inside, line.background, line.ink);
+    line.script = scriptOf(ink, inside, line.background);
+}
+
 }  // namespace klipo::platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/text/PageLayout.h"
+#include "platform/text/PageMarks.h"
 
 namespace klipo::platform {
 
@@ -10,5 +11,28 @@ LineScript scriptOf(const QImage& gray, const QRect& line, int background);
 
 // The grey value most pixels around a line's text have, and the one its ink has.
 void coloursOf(const QImage& gray, const QRect& line, int& background, int& ink);
+
+// The colour most pixels around a line's text have.
+QRgb backgroundColourOf(const QImage& colour, const QRect& line);
+
+// A line's area of a colour picture as dark ink on white: each pixel as far
+// from white as its colour is from `background`. Text of any colour with
+// enough contrast shows, whatever its grey.
+QImage inkPicture(const QImage& colour, const QRect& area, QRgb background);
+
+// What the pixels of a cluster of marks look like: how much of its box is
+// filled with a colour other than the one around it, and how thick the
+// filling is (a drawn shape, an icon, an avatar, a badge's ground, is filled
+// through; a letter's strokes are thin).
+struct ClusterLooks {
+    double fill = 0;
+    double thick = 0;  // the side of the largest filled square in it, against its shorter side
+};
+ClusterLooks looksOfCluster(const QImage& gray, const QImage& colour, const QRect& box);
+
+// A line's colours and script: from the grey picture, or, when `colour`
+// is given, from how far each pixel's colour is from the line's background
+// colour (then `background` is white and `ink` says how far the text is).
+void looksOf(const QImage& gray, const QImage& colour, LayoutLine& line);
 
 }  // namespace klipo::platform

@@ -52,6 +52,18 @@ float meanConfidence(const TesseractEngine::Result& r)
 
 }  // namespace
 
+bool isIconLookalike(const QString& text)
+{
+    // What window buttons, arrows, stars, crosses, magnifiers and menus are
+    // read as when they stand alone.
+    static const QString lookalikes = QStringLiteral("xX×口□十+Qo一—=≡vV<>^àáÀÁåidpr目@©®œ");
+    const QString signs = squeezed(text);
+    if (signs.isEmpty()) return false;
+    // A lone lowercase Latin letter is no line of text either.
+    if (signs.size() == 1 && signs[0].unicode() < 0x80 && signs[0].isLower()) return true;
+    return signs.size() <= 4 && std::all_of(signs.begin(), signs.end(), [](QChar c) { return lookalikes.contains(c); });
+}
+
 const QString& hanModel()
 {
     static const QString model = QStringLiteral("chi_sim");
@@ -86,13 +98,15 @@ QString PageScripts::modelFor(const LayoutLine& line, const QString& latinModel)
     if (script == LineScript::Unknown) {
         const int h = hanByRegion[size_t(line.region)];
         const int l = latinByRegion[size_t(line.region)];
-        if (h == l) script = han > latin ? LineScript::Han : LineScript::Latin;
-        else script = h > l ? LineScript::Han : LineScript::Latin;
+        if (h == l)
+            script = han > latin ? LineScript::Han : LineScript::Latin;
+        else
+            script = h > l ? LineScript::Han : LineScript::Latin;
     }
     return script == LineScript::Han ? hanModel() : latinModel;
 }
 
-TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int engines, const QImage& gray,
+TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int engines, const QImage& page,
                                  const PageLayout& layout, const LayoutLine& line, bool withSymbols, bool& missing)
 {
     const QRect& r = line.rect;
@@ -108,7 +122,7 @@ TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int eng
     if (line.script == LineScript::Han && textHeight > kLargeHan) scale = kLargeHanTarget / textHeight;
     scale = std::min({scale, 4.0, double(kMaxSide) / (r.width() + 2.0 * textHeight)});
     const int margin = std::max(4, textHeight / 3);
-    QImage picture = linePicture(gray, layout, line, margin);
+    QImage picture = linePicture(page, layout, line, margin);
     if (scale != 1) {
         picture = picture
                       .scaled(int(std::lround(picture.width() * scale)), int(std::lround(picture.height() * scale)),
@@ -233,7 +247,8 @@ bool isText(const RecognizedLine& line)
     const auto single = std::count_if(words.begin(), words.end(), [](const QString& w) { return w.size() == 1; });
     if (line.confidence < 60 && words.size() >= 3 && single * 2 > words.size()) return false;
     // A lone bar or "l" much taller than wide is a frame's edge.
-    return !(line.text.size() == 1 && line.box.width() * 10 < line.box.height() * 3);
+    if (line.text.size() == 1 && line.box.width() * 10 < line.box.height() * 3) return false;
+    return !isIconLookalike(line.text);
 }
 
 }  // namespace klipo::platform

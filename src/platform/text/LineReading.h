@@ -35,11 +35,11 @@ struct PageScripts {
     QString modelFor(const LayoutLine& line, const QString& latinModel) const;
 };
 
-// Reads one layout line on its own picture (its colours made dark on white,
-// small text scaled up) with an engine of `model`, of which at most `engines`
-// are loaded (0: as many as the pool allows). A single line that the engine
-// splits in two is joined again. `missing` tells that the model is not installed.
-TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int engines, const QImage& gray,
+// Reads one layout line of `page` (the picture the layout was made of) on its own picture (its colours made dark on
+// white, small text scaled up) with an engine of `model`, of which at most `engines` are loaded (0: as many as the pool
+// allows). A single line that the engine splits in two is joined again. `missing` tells that the model is not
+// installed.
+TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int engines, const QImage& page,
                                  const PageLayout& layout, const LayoutLine& line, bool withSymbols, bool& missing);
 
 // The models worth a second read of a line: the other script's where the
@@ -55,7 +55,11 @@ QStringList secondOpinions(const LineJob& job, const PageScripts& scripts, const
 void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QString& model);
 
 // Whether a read line is text rather than noise (icons, frames, specks read
-// with little confidence).
+// with little confidence, icons read as letters).
 bool isText(const RecognizedLine& line);
+
+// Whether a short text is what a lone icon is read as ("x", "口", "Q", "十",
+// "xX", a lone lowercase letter).
+bool isIconLookalike(const QString& text);
 
 }  // namespace klipo::platform

@@ -2,6 +2,7 @@
 
 #include "platform/text/LineLooks.h"
 #include "platform/text/PageMarks.h"
+#include "platform/text/PagePictures.h"
 #include "platform/text/RegionCutter.h"
 
 #include <algorithm>
@@ -11,7 +12,7 @@ namespace klipo::platform {
 
 namespace {
 
-PageLayout analyseAtFullSize(const QImage& gray)
+PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour)
 {
     PageLayout layout;
     layout.width = gray.width();
@@ -19,7 +20,7 @@ PageLayout analyseAtFullSize(const QImage& gray)
         layout.structure.assign(size_t(std::max(0, gray.width() * gray.height())), 0);
         return layout;
     }
-    PageMarks marks(gray);
+    PageMarks marks(gray, colour);
 
     // The height of most letters and words sets what counts as long.
     std::vector<int> heights;
@@ -54,31 +55,63 @@ PageLayout analyseAtFullSize(const QImage& gray)
     markEachCluster(marks, [&](const MarkCluster& c) {
         if (c.box.height() <= 8 * th && hollow(c)) return PageMarks::structure;
         const int h = c.box.height();
+        const int w = c.box.width();
+        // Not text at all: shapes filled with a colour (icons, avatars, the
+        // ground of a badge, whose text stays).
+        if (h >= 5 && h <= 8 * th) {
+            const ClusterLooks looks = looksOfCluster(gray, colour, c.box);
+            // A letter's strokes are thin; a filled shape's marks run only
+            // along its outline, around any text on it.
+            // Marks inside as well as around: a dense Chinese character,
+            // unless it is far larger than the text (an avatar's figure).
+            const bool outline = c.rim * 10 >= c.count * 6 || h * 2 >= th * 3;
+            const bool filled = outline && ((looks.fill >= 0.55 && looks.thick >= 0.45) ||
+                                            (looks.fill >= 0.6 && looks.thick >= 0.3 && c.rim * 10 >= c.count * 8));
+            if (filled && h * 5 >= th * 4 && w * 5 >= th * 4 && w * 2 >= h && w <= 3 * h) return PageMarks::structure;
+        }
         const bool large =
             h * 2 >= th * 3 && h <= 6 * th && c.box.width() * 4 >= h && c.count * 10 >= c.box.width() + h;
         return large ? PageMarks::held : PageMarks::text;
     });
     markStraightRuns(marks, std::max(5 * th, 64), std::max(2 * th, 20));
     releaseHeld(marks);
+    markPictures(gray, colour, marks, th);
 
     // What is left of a box once its straight runs are gone.
     const std::vector<MarkCluster> words = markClusters(marks, hollow);
 
-    RegionCutter(gray, marks, words, th, layout.lines).cutPage();
+    RegionCutter(gray, colour, marks, words, th, layout.lines).cutPage();
 
     layout.structure.resize(marks.m.size());
     for (size_t i = 0; i < marks.m.size(); ++i)
-        layout.structure[i] = marks.m[i] == PageMarks::structure || marks.m[i] == PageMarks::hiddenStructure;
+        layout.structure[i] = marks.m[i] == PageMarks::structure || marks.m[i] == PageMarks::hiddenStructure ||
+                              marks.m[i] == PageMarks::picture;
     return layout;
 }
 
-// Half the size, each pixel the mean of four.
-QImage halved(const QImage& gray)
+// Half the size, each pixel the mean of four (in each channel of a colour picture).
+QImage halved(const QImage& picture)
 {
-    QImage out(gray.width() / 2, gray.height() / 2, QImage::Format_Grayscale8);
+    if (picture.isNull()) return {};
+    if (picture.format() == QImage::Format_RGB32) {
+        QImage out(picture.width() / 2, picture.height() / 2, QImage::Format_RGB32);
+        for (int y = 0; y < out.height(); ++y) {
+            const auto* a = reinterpret_cast<const QRgb*>(picture.constScanLine(2 * y));
+            const auto* b = reinterpret_cast<const QRgb*>(picture.constScanLine(2 * y + 1));
+            auto* to = reinterpret_cast<QRgb*>(out.scanLine(y));
+            for (int x = 0; x < out.width(); ++x) {
+                const QRgb p[4] = {a[2 * x], a[2 * x + 1], b[2 * x], b[2 * x + 1]};
+                to[x] = qRgb((qRed(p[0]) + qRed(p[1]) + qRed(p[2]) + qRed(p[3]) + 2) / 4,
+                             (qGreen(p[0]) + qGreen(p[1]) + qGreen(p[2]) + qGreen(p[3]) + 2) / 4,
+                             (qBlue(p[0]) + qBlue(p[1]) + qBlue(p[2]) + qBlue(p[3]) + 2) / 4);
+            }
+        }
+        return out;
+    }
+    QImage out(picture.width() / 2, picture.height() / 2, QImage::Format_Grayscale8);
     for (int y = 0; y < out.height(); ++y) {
-        const uchar* a = gray.constScanLine(2 * y);
-        const uchar* b = gray.constScanLine(2 * y + 1);
+        const uchar* a = picture.constScanLine(2 * y);
+        const uchar* b = picture.constScanLine(2 * y + 1);
         uchar* to = out.scanLine(y);
         for (int x = 0; x < out.width(); ++x)
             to[x] = uchar((a[2 * x] + a[2 * x + 1] + b[2 * x] + b[2 * x + 1] + 2) / 4);
@@ -88,15 +121,18 @@ QImage halved(const QImage& gray)
 
 }  // namespace
 
-PageLayout analysePage(const QImage& gray)
+PageLayout analysePage(const QImage& picture)
 {
+    const bool grey = picture.format() == QImage::Format_Grayscale8;
+    const QImage colour = grey ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
+    const QImage gray = grey ? picture : colour.convertToFormat(QImage::Format_Grayscale8);
     // A high-density screen (text twice as tall as usual) is laid out at
     // half its size, four times faster; small text keeps the full size.
     constexpr qint64 kLargePicture = 2560 * 1440;
     constexpr int kHalvedTextHeight = 9;
-    if (qint64(gray.width()) * gray.height() < kLargePicture) return analyseAtFullSize(gray);
-    const PageLayout half = analyseAtFullSize(halved(gray));
-    if (half.textHeight < kHalvedTextHeight) return analyseAtFullSize(gray);
+    if (qint64(gray.width()) * gray.height() < kLargePicture) return analyseAtFullSize(gray, colour);
+    const PageLayout half = analyseAtFullSize(halved(gray), halved(colour));
+    if (half.textHeight < kHalvedTextHeight) return analyseAtFullSize(gray, colour);
     PageLayout layout;
     layout.width = gray.width();
     layout.textHeight = 2 * half.textHeight;
@@ -111,25 +147,27 @@ PageLayout analysePage(const QImage& gray)
     for (LayoutLine line : half.lines) {
         const QRect r = line.rect;
         line.rect = QRect(2 * r.x() - 1, 2 * r.y() - 1, 2 * r.width() + 2, 2 * r.height() + 2).intersected(gray.rect());
-        coloursOf(gray, line.rect, line.background, line.ink);
-        line.script = scriptOf(gray, line.rect, line.background);
+        looksOf(gray, colour, line);
         layout.lines.push_back(line);
     }
     return layout;
 }
 
-QImage linePicture(const QImage& gray, const PageLayout& layout, const LayoutLine& line, int margin)
+QImage linePicture(const QImage& picture, const PageLayout& layout, const LayoutLine& line, int margin)
 {
     const QRect& r = line.rect;
+    const bool grey = picture.format() == QImage::Format_Grayscale8;
     QImage out(r.width() + 2 * margin, r.height() + 2 * margin, QImage::Format_Grayscale8);
     out.fill(255);
     const int contrast = std::max(60, std::abs(line.ink - line.background));
     for (int y = r.top(); y <= r.bottom(); ++y) {
-        const uchar* from = gray.constScanLine(y);
+        const uchar* from = picture.constScanLine(y);
+        const auto* rgb = reinterpret_cast<const QRgb*>(from);
         uchar* to = out.scanLine(y - r.top() + margin) + margin - r.left();
         for (int x = r.left(); x <= r.right(); ++x) {
             if (layout.isStructure(x, y)) continue;
-            const int d = std::abs(int(from[x]) - line.background);
+            const int d = grey ? std::abs(int(from[x]) - line.background)
+                               : std::abs(colourDistance(rgb[x], line.backgroundColour) - (255 - line.background));
             to[x] = uchar(255 - std::min(255, d * 255 / contrast));
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QRect>
 
@@ -14,12 +15,15 @@ enum class LineScript { Unknown, Latin, Han };
 
 // One line of text of one column of one window, as the picture shows it.
 struct LayoutLine {
-    QRect rect;            // tight around its ink, in the grey picture
-    int region = 0;        // the region it belongs to, numbered in reading order
+    QRect rect;      // tight around its ink, in the grey picture
+    int region = 0;  // the region it belongs to, numbered in reading order
     LineScript script = LineScript::Unknown;
     int background = 255;  // grey value around its text
     int ink = 0;           // grey value of its text
-    bool stacked = false;  // lines that touch each other: read as a block
+    // In a colour picture: the colour around its text; `background` and
+    // `ink` are then how far from it (255 and less) the background and the text are.
+    QRgb backgroundColour = 0xffffffffu;
+    bool stacked = false;     // lines that touch each other: read as a block
     bool monospaced = false;  // of a terminal or code: kept whole, never joined to the next
 };
 
@@ -33,18 +37,19 @@ struct PageLayout {
     std::vector<LayoutLine> lines;  // in reading order
     std::vector<char> structure;    // per pixel: 1 where a frame, border or rule runs
     int width = 0;
-    int textHeight = 0;             // typical height of the picture's text
+    int textHeight = 0;  // typical height of the picture's text
 
     bool isStructure(int x, int y) const { return structure[size_t(y) * size_t(width) + size_t(x)] != 0; }
 };
 
-// `gray` is Format_Grayscale8.
-PageLayout analysePage(const QImage& gray);
+// `picture` is Format_Grayscale8 or, for text of any colour, Format_RGB32.
+PageLayout analysePage(const QImage& picture);
 
 // What the engine should see of one line: its pixels on a plain white
 // background as dark text, whatever its colours were (light on dark, white
-// on a coloured banner, grey on white), frames and rules left out, with
-// `margin` pixels around it.
-QImage linePicture(const QImage& gray, const PageLayout& layout, const LayoutLine& line, int margin);
+// on a coloured banner, grey on white, yellow on white), frames and rules
+// left out, with `margin` pixels around it. `picture` is the one the layout
+// was made of.
+QImage linePicture(const QImage& picture, const PageLayout& layout, const LayoutLine& line, int margin);
 
 }  // namespace klipo::platform

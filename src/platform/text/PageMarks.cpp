@@ -8,6 +8,10 @@ namespace klipo::platform {
 namespace {
 
 constexpr int kEdgeStep = 20;  // grey difference between neighbours that counts as an edge
+// Difference in one colour channel that counts as an edge where the grey
+// shows none: saturated text on white (yellow, bright green) has far more;
+// a wallpaper's soft shapes have less.
+constexpr int kColourEdgeStep = 48;
 constexpr std::uint8_t kVisited = 3;
 
 // Marks that can belong to a straight run (held ones cannot).
@@ -15,8 +19,10 @@ bool isMark(std::uint8_t v) { return v == PageMarks::text || v == PageMarks::str
 
 }  // namespace
 
-PageMarks::PageMarks(const QImage& gray) : w(gray.width()), h(gray.height()), m(size_t(w) * size_t(h), none)
+PageMarks::PageMarks(const QImage& gray, const QImage& colour)
+    : w(gray.width()), h(gray.height()), m(size_t(w) * size_t(h), none)
 {
+    const bool inColour = !colour.isNull() && colour.size() == gray.size();
     for (int y = 0; y < h; ++y) {
         const uchar* row = gray.constScanLine(y);
         const uchar* above = y > 0 ? gray.constScanLine(y - 1) : row;
@@ -26,6 +32,13 @@ PageMarks::PageMarks(const QImage& gray) : w(gray.width()), h(gray.height()), m(
             const int down = std::abs(int(row[x]) - int(above[x]));
             if (across > kEdgeStep || down > kEdgeStep) out[x] = text;
         }
+        if (!inColour) continue;
+        const auto* rgb = reinterpret_cast<const QRgb*>(colour.constScanLine(y));
+        const auto* rgbAbove = y > 0 ? reinterpret_cast<const QRgb*>(colour.constScanLine(y - 1)) : rgb;
+        for (int x = 1; x < w; ++x)
+            if (!out[x] && (colourDistance(rgb[x], rgb[x - 1]) > kColourEdgeStep ||
+                            colourDistance(rgb[x], rgbAbove[x]) > kColourEdgeStep))
+                out[x] = text;
     }
 }
 

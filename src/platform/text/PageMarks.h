@@ -3,11 +3,19 @@
 #include <QImage>
 #include <QRect>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
 namespace klipo::platform {
+
+// How far two colours are apart: their largest difference in one channel.
+inline int colourDistance(QRgb a, QRgb b)
+{
+    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+}
 
 // Every pixel where a picture changes: letters give many small clusters of
 // them, frames and rules long straight runs. Marks start as text and become
@@ -24,8 +32,14 @@ public:
     // Marks of large letters, whose strokes are as long as a short frame
     // side, while straight runs are looked for.
     static constexpr std::uint8_t held = 6;
+    // Marks of a picture (a photograph, a drawing): never read, no frame or
+    // rule, but it stands beside text as text does.
+    static constexpr std::uint8_t picture = 7;
 
-    explicit PageMarks(const QImage& gray);
+    // `colour` (RGB32, may be null): an edge in any of its channels counts,
+    // so that text of any colour is seen, however close its grey is to the
+    // background's (yellow on white).
+    PageMarks(const QImage& gray, const QImage& colour);
 
     std::uint8_t& at(int x, int y) { return m[size_t(y) * size_t(w) + size_t(x)]; }
     std::uint8_t at(int x, int y) const { return m[size_t(y) * size_t(w) + size_t(x)]; }

@@ -6,9 +6,9 @@
 
 namespace klipo::platform {
 
-RegionCutter::RegionCutter(const QImage& gray, PageMarks& marks, const std::vector<MarkCluster>& words, int textHeight,
-                           std::vector<LayoutLine>& out)
-    : m_gray(gray), m_marks(marks), m_words(words), m_textHeight(textHeight), m_out(out)
+RegionCutter::RegionCutter(const QImage& gray, const QImage& colour, PageMarks& marks,
+                           const std::vector<MarkCluster>& words, int textHeight, std::vector<LayoutLine>& out)
+    : m_gray(gray), m_colour(colour), m_marks(marks), m_words(words), m_textHeight(textHeight), m_out(out)
 {
 }
 
@@ -60,12 +60,39 @@ void RegionCutter::cut(QRect r, int depth)
             std::erase_if(across, isCrossed);
             std::erase_if(down, isCrossed);
         }
+        // The gaps between the columns of a table (a list of files with
+        // their sizes and dates) go after the gap beside it (the list of
+        // places beside the files), which then reads apart.
+        // A table of several columns, each next to the next a table's: its
+        // rows are read across all of them.
+        bool allTable = false;
+        if (down.size() >= 2) {
+            std::vector<char> inTable(down.size());
+            std::vector<std::pair<int, int>> lone;
+            for (size_t k = 0; k < down.size(); ++k)
+                inTable[k] = down[k].ruled == 0 && tableLike(r, down[k], th, lone, k > 0 ? down[k - 1].end : -1,
+                                                             k + 1 < down.size() ? down[k + 1].start - 1 : -1);
+            const auto tableGaps = std::count(inTable.begin(), inTable.end(), 1);
+            allTable = tableGaps == qsizetype(down.size());
+            if (tableGaps > 0 && !allTable) {
+                size_t k = 0;
+                std::erase_if(down, [&](const Gap&) { return inTable[k++] != 0; });
+            }
+        }
+        if (allTable && !across.empty()) return readCells(r, across, th, depth);
         if (!across.empty() || !down.empty()) {
             std::vector<std::pair<int, int>> tableRows;
-            const bool columns = columnsFirst(r, across, down, th, tableRows);
+            bool columns = columnsFirst(r, across, down, th, tableRows);
             const bool bandsOnly = !tableRows.empty();
             if (bandsOnly) return readRowByRow(r, tableRows, th);
-            if (!columns) dropGapsInsideColumns(r, across, th);
+            // Every row gap runs between paragraphs of columns of prose:
+            // the columns read first, each to its end.
+            if (!columns && dropGapsInsideColumns(r, across, th) && !down.empty()) {
+                std::vector<std::pair<int, int>> lone;
+                const Gap column = *std::max_element(down.begin(), down.end(),
+                                                     [](const Gap& a, const Gap& b) { return a.score < b.score; });
+                columns = !tableLike(r, column, th, lone);
+            }
             const Gap top = best(columns ? down : across);
             int from = columns ? r.left() : r.top();
             for (const Gap& g : columns ? down : across) {
@@ -111,8 +138,21 @@ bool RegionCutter::withinLines(const QRect& r, const std::vector<std::pair<int, 
     const int size = g.end - g.start;
     for (const auto& [top, bottom] : crossing) {
         const QRect band(r.left(), top, r.width(), bottom - top + 1);
-        if (band.height() * 2 > 3 * th && size * 5 < 6 * band.height() && singleLine(band)) return true;
+        // A line of large letters (twice the text's height) on both sides:
+        // the words of one headline.
+        const QRect left(r.left(), top, g.start - r.left(), band.height());
+        const QRect right(g.end, top, r.right() + 1 - g.end, band.height());
+        if (band.height() >= 2 * th && size * 5 < 6 * band.height() && singleLine(band) &&
+            largeLetterIn(left, band.height()) && largeLetterIn(right, band.height()))
+            return true;
     }
+    // Two columns of prose side by side (wide text on both sides) are no
+    // terminal's listing, however their spaces look (Chinese with Latin
+    // words in it).
+    if (proseColumns(r, g, th)) return false;
+    // A terminal's rows are single lines: rows of two columns of prose
+    // that overlap make taller bands, whose gaps say nothing of spacing.
+    std::erase_if(crossing, [&](const auto& band) { return (band.second - band.first + 1) * 5 > th * 8; });
     return size < 4 * th && spacingOf(r, crossing, th).monospacedText();
 }
 
@@ -158,28 +198,37 @@ bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, 
 // that runs across the columns): cutting at them first would read the
 // columns paragraph by paragraph across. Such gaps are left to the parts,
 // where the column gap shows.
-void RegionCutter::dropGapsInsideColumns(const QRect& r, std::vector<Gap>& across, int th) const
+bool RegionCutter::dropGapsInsideColumns(const QRect& r, std::vector<Gap>& across, int th) const
 {
-    if (across.size() < 2) return;
-    // The parts between the row gaps, each with its column profile once it is needed.
-    std::vector<QRect> parts;
-    for (size_t i = 0; i <= across.size(); ++i) {
-        const int top = i == 0 ? r.top() : across[i - 1].end;
-        const int bottom = i == across.size() ? r.bottom() + 1 : across[i].start;
-        parts.emplace_back(r.left(), top, r.width(), bottom - top);
-    }
-    std::vector<std::vector<int>> profiles(parts.size());
-    const auto profileOf = [&](size_t i) -> const std::vector<int>& {
-        if (profiles[i].empty()) profiles[i] = columnProfile(parts[i]);
-        return profiles[i];
-    };
+    if (across.empty()) return false;
+    // The part above and below each gap reaches the next wide gap (between
+    // paragraphs, under a headline), past the narrow ones between lines.
+    const auto wide = [&](const Gap& g) { return g.score >= 1.5; };
     std::vector<bool> inside(across.size());
-    for (size_t i = 0; i < across.size(); ++i)
-        inside[i] = across[i].ruled == 0 && sharedColumnGap(parts[i], profileOf(i), parts[i + 1], profileOf(i + 1), th);
+    for (size_t i = 0; i < across.size(); ++i) {
+        if (across[i].ruled > 0) continue;
+        int top = r.top();
+        for (size_t k = i; k-- > 0;)
+            if (wide(across[k])) {
+                top = across[k].end;
+                break;
+            }
+        int bottom = r.bottom() + 1;
+        for (size_t k = i + 1; k < across.size(); ++k)
+            if (wide(across[k])) {
+                bottom = across[k].start;
+                break;
+            }
+        const QRect above(r.left(), top, r.width(), across[i].start - top);
+        const QRect below(r.left(), across[i].end, r.width(), bottom - across[i].end);
+        inside[i] = sharedColumnGap(above, columnProfile(above), below, columnProfile(below), th);
+    }
     const auto count = std::count(inside.begin(), inside.end(), true);
-    if (count == 0 || count == qsizetype(across.size())) return;
+    if (count == qsizetype(across.size())) return true;
+    if (count == 0) return false;
     size_t i = 0;
     std::erase_if(across, [&](const Gap&) { return inside[i++]; });
+    return false;
 }
 
 // Whether two parts of a region, one above the other (with the text marks
@@ -228,7 +277,7 @@ RegionCutter::Gap RegionCutter::best(const std::vector<Gap>& gaps)
     return out;
 }
 
-// The region shrunk to its text, with its row and column profiles.
+// The region shrunk to its text and pictures, with its row and column profiles.
 QRect RegionCutter::trimmed(const QRect& r, std::vector<int>& rows, std::vector<int>& cols) const
 {
     rows.assign(size_t(r.height()), 0);
@@ -236,7 +285,8 @@ QRect RegionCutter::trimmed(const QRect& r, std::vector<int>& rows, std::vector<
     for (int y = r.top(); y <= r.bottom(); ++y) {
         const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
         for (int x = r.left(); x <= r.right(); ++x) {
-            if (row[x] != PageMarks::text) continue;
+            // A picture takes its room as text does.
+            if (row[x] != PageMarks::text && row[x] != PageMarks::picture) continue;
             ++rows[size_t(y - r.top())];
             ++cols[size_t(x - r.left())];
         }
@@ -315,21 +365,56 @@ bool RegionCutter::crossed(const QRect& r, int start, int end, bool across) cons
     return false;
 }
 
+bool RegionCutter::narrowColumnGap(const QRect& r, int start, int end, int th) const
+{
+    const Side a = side(r, r.left(), start - 1, th);
+    const Side b = side(r, end, r.right(), th);
+    return a.rows.size() >= 6 && b.rows.size() >= 6 && a.width >= 12 * th && b.width >= 12 * th &&
+           sideBySide(r, start, end, th, r.left(), r.right());
+}
+
 // Whether text stands on both sides of an empty column in a good part of
 // the rows that hold text.
-bool RegionCutter::sideBySide(const QRect& r, int start, int end) const
+bool RegionCutter::sideBySide(const QRect& r, int start, int end, int th, int from, int to) const
 {
+    // A picture stands beside text as text does.
     const auto isText = [](std::uint8_t v) { return v == PageMarks::text; };
+    const auto isContent = [](std::uint8_t v) { return v == PageMarks::text || v == PageMarks::picture; };
     int rows = 0;
     int both = 0;
     for (int y = r.top(); y <= r.bottom(); ++y) {
         const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
-        const bool left = std::any_of(row + r.left(), row + start, isText);
-        const bool right = std::any_of(row + end, row + r.right() + 1, isText);
-        rows += left || right;
-        both += left && right;
+        const bool leftText = std::any_of(row + r.left(), row + start, isText);
+        const bool rightText = std::any_of(row + end, row + r.right() + 1, isText);
+        if (!leftText && !rightText) continue;
+        ++rows;
+        both += std::any_of(row + r.left(), row + start, isContent) &&
+                std::any_of(row + end, row + r.right() + 1, isContent);
     }
-    return both * 10 >= rows * 3;
+    if (both * 10 >= rows * 3) return true;
+    // Bubbles never share a line's height with one on the other side; the
+    // short lines of a list beside an article each stand beside one of its
+    // lines, however few they are against the article's (each side as far
+    // as `from` and `to`: the next gaps).
+    const Side a = side(r, from, start - 1, th);
+    const Side b = side(r, end, to, th);
+    const Side& fewer = a.rows.size() <= b.rows.size() ? a : b;
+    const Side& more = a.rows.size() <= b.rows.size() ? b : a;
+    // Lines level with lines on the other side (their middles within two
+    // pixels) are cells of a table's rows (a name with its time), which the
+    // row gaps cut.
+    if (fewer.rows.size() < 3) return false;
+    const auto overlapping = [&](const std::pair<int, int>& row, int slack) {
+        return std::any_of(more.rows.begin(), more.rows.end(), [&](const std::pair<int, int>& o) {
+            return slack < 0 ? o.first <= row.second && row.first <= o.second
+                             : std::abs((o.first + o.second) - (row.first + row.second)) <= 2 * slack;
+        });
+    };
+    const auto count = [&](int slack) {
+        return std::count_if(fewer.rows.begin(), fewer.rows.end(),
+                             [&](const auto& row) { return overlapping(row, slack); });
+    };
+    return count(-1) * 10 >= qsizetype(fewer.rows.size()) * 8 && count(2) * 2 < qsizetype(fewer.rows.size());
 }
 
 // The empty stretches that separate regions: wide against the text
@@ -355,17 +440,26 @@ std::vector<RegionCutter::Gap> RegionCutter::gaps(const QRect& r, const std::vec
         int ruleTo = 0;
         const double ruled = structureAlong(r, start, end, across, &ruleFrom, &ruleTo);
         i = j;
-        if (size < wide && ruled == 0) continue;
+        // A narrower empty column still parts two columns of prose when it
+        // runs down many lines on both sides (browser columns with a small
+        // gap): spaces between words never line up that far.
+        const bool narrowColumns = !across && size * 5 >= th * 3 && size < wide && narrowColumnGap(r, start, end, th);
+        if (size < wide && ruled == 0 && !narrowColumns) continue;
         // A gap that a frame or rule crosses runs through a window or a
         // table: no cut there, but between the rules of a table.
         const bool isCrossed = crossed(r, start, end, across);
         if (ruled == 0 && isCrossed) continue;
-        double score = double(size) / th + (ruled > 0 ? 2 : 0);
-        // Text that takes turns on either side (a chat's bubbles)
-        // reads row by row, not as two columns: any row gap (at least
-        // 0.8) goes first.
-        if (!across && ruled == 0 && !sideBySide(r, start, end)) score = std::min(score * 0.3, 0.5);
+        const double score = double(size) / th + (ruled > 0 ? 2 : 0);
         out.push_back({start, end, score, ruled, isCrossed, ruleFrom, ruleTo});
+    }
+    // Text that takes turns on either side (a chat's bubbles) reads row by
+    // row, not as two columns: any row gap (at least 0.8) goes first. Each
+    // side reaches the next gap.
+    for (size_t k = 0; k < out.size() && !across; ++k) {
+        if (out[k].ruled > 0) continue;
+        const int from = k > 0 ? out[k - 1].end : r.left();
+        const int to = k + 1 < out.size() ? out[k + 1].start - 1 : r.right();
+        if (!sideBySide(r, out[k].start, out[k].end, th, from, to)) out[k].score = std::min(out[k].score * 0.3, 0.5);
     }
     return out;
 }

@@ -15,8 +15,9 @@ namespace klipo::platform {
 // pop-up that covers others, and so leaves no clear cut, whole.
 class RegionCutter {
 public:
-    RegionCutter(const QImage& gray, PageMarks& marks, const std::vector<MarkCluster>& words, int textHeight,
-                 std::vector<LayoutLine>& out);
+    // `colour` may be null (a grey picture).
+    RegionCutter(const QImage& gray, const QImage& colour, PageMarks& marks, const std::vector<MarkCluster>& words,
+                 int textHeight, std::vector<LayoutLine>& out);
 
     void cutPage();
 
@@ -56,16 +57,24 @@ private:
     double structureAlong(const QRect& r, int start, int end, bool across, int* from = nullptr,
                           int* to = nullptr) const;
     bool crossed(const QRect& r, int start, int end, bool across) const;
-    bool sideBySide(const QRect& r, int start, int end) const;
+    // Whether an empty column narrower than a column gap parts two columns
+    // of prose: many wide lines on both sides, standing side by side.
+    bool narrowColumnGap(const QRect& r, int start, int end, int th) const;
+    bool sideBySide(const QRect& r, int start, int end, int th, int from, int to) const;
     std::vector<Gap> gaps(const QRect& r, const std::vector<int>& profile, bool across, int th) const;
     bool withinLines(const QRect& r, const std::vector<std::pair<int, int>>& bands, const Gap& g, int th) const;
     bool columnsFirst(const QRect& r, const std::vector<Gap>& across, const std::vector<Gap>& down, int th,
                       std::vector<std::pair<int, int>>& tableRows) const;
     Side side(const QRect& r, int left, int right, int th) const;
-    bool tableLike(const QRect& r, const Gap& column, int th, std::vector<std::pair<int, int>>& lone) const;
+    // `from` and `to`: how far the sides reach (-1: the region's edges).
+    bool tableLike(const QRect& r, const Gap& column, int th, std::vector<std::pair<int, int>>& lone, int from = -1,
+                   int to = -1) const;
     void readRowByRow(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th);
+    void readCells(const QRect& r, const std::vector<Gap>& rows, int th, int depth);
     bool proseColumns(const QRect& r, const Gap& column, int th) const;
-    void dropGapsInsideColumns(const QRect& r, std::vector<Gap>& across, int th) const;
+    // Drops the row gaps between paragraphs side by side in columns while
+    // another row gap is not; returns whether every row gap is such a one.
+    bool dropGapsInsideColumns(const QRect& r, std::vector<Gap>& across, int th) const;
     bool sharedColumnGap(const QRect& above, const std::vector<int>& a, const QRect& below, const std::vector<int>& b,
                          int th) const;
 
@@ -82,9 +91,12 @@ private:
     Spacing spacingOf(const QRect& r, const std::vector<std::pair<int, int>>& bands, int th) const;
     void spreadMonospacing();
     bool singleLine(const QRect& band) const;
+    // Whether a letter at least 0.6 of a band's height stands in `r`.
+    bool largeLetterIn(const QRect& r, int bandHeight) const;
     void addLine(QRect r, int region, bool stacked);
 
     const QImage& m_gray;
+    const QImage& m_colour;
     PageMarks& m_marks;
     const std::vector<MarkCluster>& m_words;
     int m_textHeight;

@@ -101,11 +101,11 @@ RegionCutter::Spacing RegionCutter::spacingOf(const QRect& r, const std::vector<
         const QRect band(r.left(), top, r.width(), bottom - top + 1);
         // Rows of text one line high (not pictures, not lines that touch).
         if (band.height() > 2 * th) continue;
-        int background = 255;
-        int ink = 0;
-        coloursOf(m_gray, band, background, ink);
+        LayoutLine looks;
+        looks.rect = band;
+        looksOf(m_gray, m_colour, looks);
         // Chinese says nothing: its characters are all as wide in any font.
-        if (scriptOf(m_gray, band, background) == LineScript::Han) continue;
+        if (looks.script == LineScript::Han) continue;
         const std::vector<int> cols = columnProfile(band);
         int lastInk = -1;
         for (int x = 0; x < int(cols.size()); ++x) {
@@ -135,30 +135,51 @@ bool RegionCutter::singleLine(const QRect& band) const
     return heights.size() >= 3 && typicalHeight(std::move(heights), 0) * 10 >= band.height() * 6;
 }
 
+bool RegionCutter::largeLetterIn(const QRect& r, int bandHeight) const
+{
+    return std::any_of(m_words.begin(), m_words.end(), [&](const MarkCluster& c) {
+        return r.contains(c.box) && c.box.height() * 10 >= bandHeight * 6;
+    });
+}
+
 void RegionCutter::segmentsOf(const QRect& band, int region, int th, bool monospaced)
 {
     const std::vector<int> cols = columnProfile(band);
     const bool stacked = band.height() * 10 > th * 17 && band.height() > th + 8 && !singleLine(band);
-    double wide = 1.2 * (stacked ? th : band.height());
+    const int height = stacked ? th : band.height();
+    double wide = 1.2 * height;
     // The columns of a listing are runs of spaces: its rows stay whole.
     if (monospaced) wide = std::max(wide, 4.0 * th);
-    int start = -1;
-    int lastInk = -1;
-    auto flush = [&] {
-        if (start < 0) return;
-        addLine(QRect(band.left() + start, band.top(), lastInk - start + 1, band.height()), region, stacked);
-        start = -1;
+    // Pieces of ink apart by more than a word's space.
+    struct Piece {
+        int from;
+        int to;
     };
+    std::vector<Piece> pieces;
+    const int apart = std::max(3, height * 3 / 5);
     for (int x = 0; x < band.width(); ++x) {
         if (cols[size_t(x)] == 0) continue;
-        if (start >= 0 && x - lastInk > 1) {
-            const int gap = x - lastInk - 1;
-            if (gap >= wide || structureAlong(band, band.left() + lastInk + 1, band.left() + x, false) > 0) flush();
-        }
-        if (start < 0) start = x;
-        lastInk = x;
+        if (pieces.empty() || x - pieces.back().to - 1 >= apart)
+            pieces.push_back({x, x});
+        else
+            pieces.back().to = x;
     }
-    flush();
+    // A piece no wider than a letter standing that far from the next is an
+    // icon or a window button: a line of its own (a toolbar's icons, the
+    // buttons of a title bar, an icon before a name), which reads as nothing.
+    const auto lone = [&](const Piece& p) { return !monospaced && (p.to - p.from + 1) * 5 <= height * 6; };
+    int start = -1;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        if (start < 0) start = pieces[i].from;
+        const bool last = i + 1 == pieces.size();
+        const int gap = last ? 0 : pieces[i + 1].from - pieces[i].to - 1;
+        const bool cut =
+            last || gap >= wide || lone(pieces[i]) || lone(pieces[i + 1]) ||
+            structureAlong(band, band.left() + pieces[i].to + 1, band.left() + pieces[i + 1].from, false) > 0;
+        if (!cut) continue;
+        addLine(QRect(band.left() + start, band.top(), pieces[i].to - start + 1, band.height()), region, stacked);
+        start = -1;
+    }
 }
 
 void RegionCutter::addLine(QRect r, int region, bool stacked)
@@ -182,8 +203,7 @@ void RegionCutter::addLine(QRect r, int region, bool stacked)
     line.rect = r;
     line.region = region;
     line.stacked = stacked;
-    coloursOf(m_gray, r, line.background, line.ink);
-    line.script = scriptOf(m_gray, r, line.background);
+    looksOf(m_gray, m_colour, line);
     m_out.push_back(line);
 }
 

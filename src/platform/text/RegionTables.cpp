@@ -47,13 +47,14 @@ RegionCutter::Side RegionCutter::side(const QRect& r, int left, int right, int t
 // text each, with row gaps between them) and line up with rows on the other
 // side, whose rows are alone or in pairs: cells of a table, items of a
 // menu, a form's labels and fields, a list with a time beside each name.
-bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vector<std::pair<int, int>>& lone) const
+bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vector<std::pair<int, int>>& lone,
+                             int from, int to) const
 {
-    const Side a = side(r, r.left(), column.start - 1, th);
-    const Side b = side(r, column.end, r.right(), th);
+    const Side a = side(r, from < 0 ? r.left() : from, column.start - 1, th);
+    const Side b = side(r, column.end, to < 0 ? r.right() : to, th);
     if (a.rows.empty() || b.rows.empty()) return false;
     for (const auto& [single, other] : {std::make_pair(&b, &a), std::make_pair(&a, &b)}) {
-        if (single->width > 12 * th || single->tallestBlock != 1 || other->tallestBlock > 2) continue;
+        if (single->width > 25 * th || single->tallestBlock != 1 || other->tallestBlock > 2) continue;
         int aligned = 0;
         for (const auto& [top, bottom] : single->rows) {
             const bool partner = std::any_of(other->rows.begin(), other->rows.end(), [&](const auto& o) {
@@ -68,6 +69,38 @@ bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vec
         }
     }
     return false;
+}
+
+// A table's rows one after the other, each cut where the table's columns
+// part: wherever no row has ink, even as narrow as a space and a half (a
+// number right beside the next column's word stays apart); the cells left
+// to right.
+void RegionCutter::readCells(const QRect& r, const std::vector<Gap>& rows, int th, int depth)
+{
+    const std::vector<int> cols = columnProfile(r);
+    std::vector<std::pair<int, int>> parts;  // empty columns between the table's columns
+    const int narrow = std::max(3, th * 3 / 5);
+    for (int x = 0; x < int(cols.size());) {
+        if (cols[size_t(x)] != 0) {
+            ++x;
+            continue;
+        }
+        int end = x;
+        while (end < int(cols.size()) && cols[size_t(end)] == 0) ++end;
+        if (x > 0 && end < int(cols.size()) && end - x >= narrow) parts.emplace_back(r.left() + x, r.left() + end);
+        x = end;
+    }
+    int top = r.top();
+    for (size_t i = 0; i <= rows.size(); ++i) {
+        const int bottom = i < rows.size() ? rows[i].start : r.bottom() + 1;
+        int left = r.left();
+        for (size_t k = 0; k <= parts.size(); ++k) {
+            const int right = k < parts.size() ? parts[k].first : r.right() + 1;
+            cut(QRect(left, top, right - left, bottom - top), depth + 1);
+            if (k < parts.size()) left = parts[k].second;
+        }
+        if (i < rows.size()) top = rows[i].end;
+    }
 }
 
 // A table whose rows touch: cut between each two rows of its column of lone

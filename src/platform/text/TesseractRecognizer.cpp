@@ -36,16 +36,17 @@ void keepOpenMpSerial()
 QString missingDataMessage(const QString& model)
 {
     const QString first = model.section(QLatin1Char('+'), 0, 0);
-    return QStringLiteral("缺少文字识别数据 %1，请安装：sudo apt-get install %2").arg(first, tesseractPackageFor(first));
+    return QStringLiteral("缺少文字识别数据 %1，请安装：sudo apt-get install %2")
+        .arg(first, tesseractPackageFor(first));
 }
 
-QImage toGray(const QImage& image)
+// The picture as the layout takes it: grey stays grey; anything else
+// becomes RGB32, transparent pixels white, as they show on a light page.
+QImage flattened(const QImage& image)
 {
     if (image.format() == QImage::Format_Grayscale8) return image;
-    // Transparent pixels count as white, as they show on a light page.
     if (image.hasAlphaChannel()) {
         QImage flat(image.size(), QImage::Format_RGB32);
-        flat.fill(Qt::white);
         QImage argb = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         for (int y = 0; y < image.height(); ++y) {
             const auto* src = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
@@ -55,9 +56,9 @@ QImage toGray(const QImage& image)
                 dst[x] = qRgb(qRed(src[x]) + 255 - a, qGreen(src[x]) + 255 - a, qBlue(src[x]) + 255 - a);
             }
         }
-        return flat.convertToFormat(QImage::Format_Grayscale8);
+        return flat;
     }
-    return image.convertToFormat(QImage::Format_Grayscale8);
+    return image.convertToFormat(QImage::Format_RGB32);
 }
 
 bool hasData(const QString& model) { return QFileInfo::exists(ModelFile::pathOf(model)); }
@@ -186,13 +187,13 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         }
     }
 
-    QImage gray = toGray(image);
+    QImage picture = flattened(image);
     double shrink = 1;
-    if (gray.width() > kMaxSide) {
-        shrink = double(kMaxSide) / gray.width();
-        gray = gray.scaledToWidth(kMaxSide, Qt::SmoothTransformation).convertToFormat(QImage::Format_Grayscale8);
+    if (picture.width() > kMaxSide) {
+        shrink = double(kMaxSide) / picture.width();
+        picture = picture.scaledToWidth(kMaxSide, Qt::SmoothTransformation).convertToFormat(picture.format());
     }
-    const PageLayout layout = analysePage(gray);
+    const PageLayout layout = analysePage(picture);
 
     const PageScripts scripts = PageScripts::of(layout);
     std::vector<LineJob> lines(layout.lines.size());
@@ -216,7 +217,7 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         bool missing = false;
         if (cancel.isCancelled()) return std::make_pair(TesseractEngine::Result{}, missing);
         TesseractEngine::Result result =
-            readLine(*m_pool, model, engines, gray, layout, *job.layout, withSymbols, missing);
+            readLine(*m_pool, model, engines, picture, layout, *job.layout, withSymbols, missing);
         return std::make_pair(std::move(result), missing);
     };
 

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform/text/PageMarks.h"
+
+#include <QImage>
+
+namespace klipo::platform {
+
+// Pictures of a page: the innermost rectangles closed by straight edges (a
+// photograph or drawing in an article, a product's picture, a thumbnail)
+// whose inside has no one colour much of it stands on, as text always has. Their marks become
+// picture marks: never read, no frame or rule (their edges are not), yet
+// standing beside the text next to them. `colour` may be null.
+void markPictures(const QImage& gray, const QImage& colour, PageMarks& marks, int textHeight);
+
+}  // namespace klipo::platform
