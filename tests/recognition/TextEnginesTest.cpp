@@ -338,6 +338,22 @@ TEST(FaintText, aTerminalsBrightGreenAndYellowOnWhite_IsRead)
         EXPECT_TRUE(text.contains(QString::fromLatin1(coloured))) << coloured << " in " << qPrintable(text);
 }
 
+// Terminals' cursors: a hollow box right under the last row of output (the
+// row's descenders touch it) and a filled one after a prompt. Each row reads
+// as it is, first word included, and a cursor reads as nothing.
+TEST(FaintText, aTerminalsCursor_ReadsAsNothing_AndLeavesTheRowsBesideItWhole)
+{
+    const QImage under(QStringLiteral(KLIPO_REAL_PAGES) + QStringLiteral("/xterm-cursor.png"));
+    ASSERT_FALSE(under.isNull());
+    const QString text = test::allText(recognize(under).blocks);
+    EXPECT_TRUE(text.endsWith(QStringLiteral("Dec 7 12:49 awk\nHola mundo, esta es una prueba del programa de traduccion")))
+        << qPrintable(text);
+
+    const QImage afterPrompt(QStringLiteral(KLIPO_REAL_PAGES) + QStringLiteral("/xterm-en.png"));
+    ASSERT_FALSE(afterPrompt.isNull());
+    EXPECT_TRUE(test::allText(recognize(afterPrompt).blocks).endsWith(QStringLiteral("\nanna@laptop:~/project$")));
+}
+
 TEST(Apertium, translatesSpanishIntoEnglish_ThroughOneKeptOpenPipeline_KeepingStreamCharactersAsText)
 {
     const Cld2LanguageDetector detector;

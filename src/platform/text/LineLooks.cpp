@@ -143,6 +143,43 @@ QImage inkPicture(const QImage& colour, const QRect& area, QRgb background)
     return out;
 }
 
+namespace {
+
+// The ink of `on` (w x h) when it is all of it one rectangle, sides all
+// inked, inside all inked or all empty; no letter is (round or open corners,
+// strokes inside). Only as wide as a terminal's cell: narrower than a square,
+// so that 口 stays a letter.
+QSize rectangleOf(const std::vector<char>& on, int w, int h)
+{
+    int left = w, right = -1, top = h, bottom = -1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (on[size_t(y) * size_t(w) + size_t(x)]) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    const int iw = right - left + 1;
+    const int ih = bottom - top + 1;
+    if (iw < 4 || ih < 6 || iw * 3 < ih || iw * 5 > ih * 4 || iw + 2 < w || ih + 2 < h) return {};
+    const auto at = [&](int x, int y) { return on[size_t(y) * size_t(w) + size_t(x)] != 0; };
+    for (int x = left; x <= right; ++x)
+        if (!at(x, top) || !at(x, bottom)) return {};
+    for (int y = top; y <= bottom; ++y)
+        if (!at(left, y) || !at(right, y)) return {};
+    int inside = 0;
+    for (int y = top + 1; y < bottom; ++y)
+        for (int x = left + 1; x < right; ++x) inside += at(x, y);
+    const int room = (iw - 2) * (ih - 2);
+    if (inside != 0 && inside != room) return {};
+    // Filled, it is wider than the stem of a bold i is against its height.
+    if (inside != 0 && iw * 12 < ih * 5) return {};
+    return {iw, ih};
+}
+
+}  // namespace
+
 ClusterLooks looksOfCluster(const QImage& gray, const QImage& colour, const QRect& box)
 {
     ClusterLooks looks;
@@ -198,6 +235,7 @@ ClusterLooks looksOfCluster(const QImage& gray, const QImage& colour, const QRec
             largest = std::max(largest, square[i]);
         }
     looks.thick = double(largest) / std::min(w, h);
+    looks.rectangle = rectangleOf(on, w, h);
     return looks;
 }
 

@@ -27,6 +27,9 @@ QImage inkPicture(const QImage& colour, const QRect& area, QRgb background);
 struct ClusterLooks {
     double fill = 0;
     double thick = 0;  // the side of the largest filled square in it, against its shorter side
+    // Its ink is one upright rectangle, hollow or filled, narrower than a
+    // square (a terminal's cursor): the size of that rectangle, else empty.
+    QSize rectangle;
 };
 ClusterLooks looksOfCluster(const QImage& gray, const QImage& colour, const QRect& box);
 

@@ -68,6 +68,11 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour)
             const bool filled = outline && ((looks.fill >= 0.55 && looks.thick >= 0.45) ||
                                             (looks.fill >= 0.6 && looks.thick >= 0.3 && c.rim * 10 >= c.count * 8));
             if (filled && h * 5 >= th * 4 && w * 5 >= th * 4 && w * 2 >= h && w <= 3 * h) return PageMarks::structure;
+            // A terminal's cursor, a full row high (a bold i's stem is only
+            // as high as the small letters): it would stick to the letters
+            // of the row above it.
+            const QSize box = looks.rectangle;
+            if (box.height() >= th && box.height() <= 2 * th) return PageMarks::structure;
         }
         const bool large =
             h * 2 >= th * 3 && h <= 6 * th && c.box.width() * 4 >= h && c.count * 10 >= c.box.width() + h;
