@@ -15,8 +15,6 @@
 #include <QRegion>
 #include <QWidget>
 
-#include <xcb/xfixes.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -186,19 +184,10 @@ class DesktopEvents final : public QAbstractNativeEventFilter {
 public:
     explicit DesktopEvents(xcb_connection_t* c)
     {
-        const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
         const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;  // the first, as the selection
         const xcb_atom_t selection = x11::atom(c, "_NET_WM_CM_S0");
-        if (xfixes && xfixes->present && screen && selection != XCB_ATOM_NONE) {
-            std::free(xcb_xfixes_query_version_reply(
-                c, xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION), nullptr));
-            m_selectionNotify = uint8_t(xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY);
-            xcb_xfixes_select_selection_input(c, screen->root, selection,
-                                              XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
-                                                  XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
-                                                  XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
-            xcb_flush(c);
-        }
+        if (screen && selection != XCB_ATOM_NONE)
+            m_selectionNotify = x11::watchSelectionOwner(c, screen->root, selection);
         QCoreApplication::instance()->installNativeEventFilter(this);
     }
 

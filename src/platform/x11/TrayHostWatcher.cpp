@@ -43,26 +43,18 @@ public:
         m_c = x11::qtConnection();
         if (!m_c) return;
         m_selection = x11::atom(m_c, ("_NET_SYSTEM_TRAY_S" + std::to_string(screenNumber())).c_str());
-        const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(m_c, &xcb_xfixes_id);
-        if (m_selection == XCB_ATOM_NONE || !xfixes || !xfixes->present) return;
-        std::free(xcb_xfixes_query_version_reply(
-            m_c, xcb_xfixes_query_version(m_c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION), nullptr));
-        m_notify = uint8_t(xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY);
+        if (m_selection == XCB_ATOM_NONE) return;
         xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(m_c));
         for (int n = screenNumber(); n > 0 && it.rem; --n) xcb_screen_next(&it);
         if (!it.rem) return;
-        xcb_xfixes_select_selection_input(m_c, it.data->root, m_selection,
-                                          XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
-                                              XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
-                                              XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
-        xcb_flush(m_c);
+        m_notify = x11::watchSelectionOwner(m_c, it.data->root, m_selection);
+        if (!m_notify) return;
         QCoreApplication::instance()->installNativeEventFilter(this);
         m_watching = true;
     }
     ~XEmbedSelection() override
     {
-        if (m_watching && QCoreApplication::instance())
-            QCoreApplication::instance()->removeNativeEventFilter(this);
+        if (m_watching && QCoreApplication::instance()) QCoreApplication::instance()->removeNativeEventFilter(this);
     }
 
     bool hasOwner() const
@@ -114,9 +106,8 @@ bool TrayHostWatcher::statusNotifierHostRunning() const
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(kWatcherService)) return false;
-    QDBusMessage ask = QDBusMessage::createMethodCall(kWatcherService, kWatcherPath,
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
+    QDBusMessage ask = QDBusMessage::createMethodCall(
+        kWatcherService, kWatcherPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     ask << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
     const QDBusMessage answer = bus.call(ask, QDBus::Block, kWatcherAnswerMs);
     if (answer.type() != QDBusMessage::ReplyMessage || answer.arguments().isEmpty()) return false;

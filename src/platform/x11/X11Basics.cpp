@@ -2,7 +2,13 @@
 
 #include <QGuiApplication>
 
+#include <xcb/xfixes.h>
+
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
+#include <utility>
 
 namespace klipo::platform::x11 {
 
@@ -13,10 +19,22 @@ xcb_connection_t* qtConnection()
     return x11 ? x11->connection() : nullptr;
 }
 
+// An atom lasts as long as the server: each name is asked for once per
+// connection, not on every call (several run on each stacking or focus change).
 xcb_atom_t atom(xcb_connection_t* c, const char* name)
 {
+    static std::mutex guard;
+    static std::map<std::pair<xcb_connection_t*, std::string>, xcb_atom_t> known;
+    std::pair<xcb_connection_t*, std::string> key(c, name);
+    {
+        const std::lock_guard<std::mutex> lock(guard);
+        if (const auto it = known.find(key); it != known.end()) return it->second;
+    }
     auto r = reply(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
-    return r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+    if (!r || r->atom == XCB_ATOM_NONE) return XCB_ATOM_NONE;
+    const std::lock_guard<std::mutex> lock(guard);
+    known.emplace(std::move(key), r->atom);
+    return r->atom;
 }
 
 std::vector<uint32_t> property32(xcb_connection_t* c, xcb_window_t window, xcb_atom_t name, xcb_atom_t type,
@@ -40,6 +58,20 @@ void sendToRoot(xcb_connection_t* c, xcb_window_t root, xcb_window_t window, xcb
     for (uint32_t value : data) event.data.data32[i++] = value;
     xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
+}
+
+uint8_t watchSelectionOwner(xcb_connection_t* c, xcb_window_t root, xcb_atom_t selection)
+{
+    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
+    if (!xfixes || !xfixes->present) return 0;
+    std::free(xcb_xfixes_query_version_reply(
+        c, xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION), nullptr));
+    xcb_xfixes_select_selection_input(c, root, selection,
+                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    xcb_flush(c);
+    return uint8_t(xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY);
 }
 
 }  // namespace klipo::platform::x11

@@ -38,6 +38,11 @@ std::vector<uint32_t> property32(xcb_connection_t* c, xcb_window_t window, xcb_a
 void sendToRoot(xcb_connection_t* c, xcb_window_t root, xcb_window_t window, xcb_atom_t type,
                 std::initializer_list<uint32_t> data);
 
+// Asks the server to say when the owner of `selection` changes (set, its
+// window destroyed, its client gone), through XFixes. The event code of
+// those notices; 0 without XFixes. Flushed.
+uint8_t watchSelectionOwner(xcb_connection_t* c, xcb_window_t root, xcb_atom_t selection);
+
 // EWMH's source indication of a request made for the user directly (a
 // pager's): window managers apply no focus-stealing prevention to it.
 inline constexpr uint32_t kSourcePager = 2;
