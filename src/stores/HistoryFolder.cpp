@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+
 #include <sys/stat.h>
 
 namespace klipo::historyfolder {
@@ -13,8 +15,6 @@ namespace klipo::historyfolder {
 namespace {
 
 const QString kIndexName = QStringLiteral("index.json");
-
-bool isPngName(const QString& name) { return name.endsWith(QLatin1String(".png"), Qt::CaseInsensitive); }
 
 bool isMovedAsideIndex(const QString& name)
 {
@@ -43,6 +43,14 @@ QStringList entriesOf(const QString& folder, bool withHidden)
 }  // namespace
 
 bool isLinked(const QString& folder) { return kindOf(folder) == Kind::link; }
+
+bool isPngName(const QString& name) { return name.endsWith(QLatin1String(".png"), Qt::CaseInsensitive); }
+
+bool hasMovedAsideIndex(const QString& folder)
+{
+    const QStringList names = entriesOf(folder, false);
+    return std::any_of(names.begin(), names.end(), isMovedAsideIndex);
+}
 
 bool isOwnImageName(const QString& name)
 {

@@ -16,6 +16,13 @@ inline const QString kDamageNoteName = QStringLiteral(".unreadable-records-noted
 // True when the folder's own name is a symbolic link.
 bool isLinked(const QString& folder);
 
+// A name ending in ".png", in any case.
+bool isPngName(const QString& name);
+
+// True when a moved-aside index ("index-broken-<seconds>.json") lies directly
+// in the folder (hidden entries skipped).
+bool hasMovedAsideIndex(const QString& folder);
+
 // "<UUID>.png" or "<UUID>-src.png": the names the store gives images.
 bool isOwnImageName(const QString& name);
 

@@ -45,13 +45,6 @@ void callBackOnMain(const std::function<void(Value)>& completion, Value value)
 
 QString what() { return QStringLiteral("历史记录"); }
 
-bool isPngName(const QString& name) { return name.endsWith(QLatin1String(".png"), Qt::CaseInsensitive); }
-
-bool hasMovedAsideIndex(const QString& folder)
-{
-    return !QDir(folder).entryList({QStringLiteral("index-broken-*.json")}, QDir::AllEntries | QDir::System).isEmpty();
-}
-
 // Records that share an id are told apart: every one after the first takes a
 // new id (its image names stay as written), so that deleting one card never
 // takes the others with it. The file keeps the old ids until the next write.
@@ -63,6 +56,14 @@ void giveDuplicatesNewIds(QList<HistoryRecord>& records)
         if (seen.contains(record.id)) record.id = QUuid::createUuid();
         seen.insert(record.id);
     }
+}
+
+// Records as read from an index: told apart by id, newest first.
+void settleLoaded(QList<HistoryRecord>& records)
+{
+    giveDuplicatesNewIds(records);
+    std::stable_sort(records.begin(), records.end(),
+                     [](const HistoryRecord& a, const HistoryRecord& b) { return a.date > b.date; });
 }
 
 QSet<QString> imageNamesOf(const QList<HistoryRecord>& records)
@@ -148,9 +149,7 @@ void HistoryStore::loadIfNeeded()
         return;
     }
     QList<HistoryRecord> records = std::move(decoded->records);
-    giveDuplicatesNewIds(records);
-    std::stable_sort(records.begin(), records.end(),
-                     [](const HistoryRecord& a, const HistoryRecord& b) { return a.date > b.date; });
+    settleLoaded(records);
     m_cache = std::move(records);
     tellOfDamagedRecords();
     // Housekeeping after the list is out: queued behind the work that is
@@ -183,9 +182,7 @@ void HistoryStore::recoverFromDamagedIndex(const QByteArray& data)
     // Every record that can still be read comes back; the damaged file stays
     // beside the new index for anything that could not.
     QList<HistoryRecord> records = std::move(salvaged.records);
-    giveDuplicatesNewIds(records);
-    std::stable_sort(records.begin(), records.end(),
-                     [](const HistoryRecord& a, const HistoryRecord& b) { return a.date > b.date; });
+    settleLoaded(records);
     m_cache = std::move(records);
     if (aside.isEmpty()) return;  // read only, or the file could not be moved: told already
     QString detail = QStringLiteral("损坏的原文件保留在 %1").arg(QDir::toNativeSeparators(aside));
@@ -232,7 +229,7 @@ void HistoryStore::removeOrphanImages()
     if (!m_access->mayWrite() || m_indexBlocked || anyDamaged(m_cache)) return;
     // A moved-aside index may still name images that the current one does not:
     // they stay until the user clears the history.
-    if (hasMovedAsideIndex(m_directory)) return;
+    if (historyfolder::hasMovedAsideIndex(m_directory)) return;
     historyfolder::removeOrphanImages(m_directory, imageNamesOf(m_cache), m_folderIsLinked);
 }
 
@@ -264,7 +261,7 @@ void HistoryStore::deleteFiles(const QList<HistoryRecord>& gone)
     // are ever removed, and none that a remaining record still shows.
     const QSet<QString> stillNamed = imageNamesOf(m_cache);
     auto remove = [&](const QString& name) {
-        if (historyindex::isSafeFileName(name) && isPngName(name) && !stillNamed.contains(name))
+        if (historyindex::isSafeFileName(name) && historyfolder::isPngName(name) && !stillNamed.contains(name))
             QFile::remove(pathOf(name));
     };
     for (const HistoryRecord& record : gone) {
