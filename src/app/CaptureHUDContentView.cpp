@@ -53,6 +53,9 @@ QStringList wrapped(const QString& text, const QFont& font, double width)
     return lines;
 }
 
+// What a title of that many lines adds to the card's height.
+double extraTitleHeight(qsizetype lines) { return lines > 1 ? double(lines) * titleLineHeight() - 18 : 0; }
+
 // The text as drawn in `width`: one line, shortened, unless it wraps.
 QStringList linesOf(const QString& text, const QFont& font, double width, Qt::TextElideMode elide, bool wraps)
 {
@@ -107,12 +110,6 @@ QStringList CaptureHUDContentView::titleLines(double width) const
     return linesOf(m_title, titleFont(), textWidth, Qt::ElideRight, m_wrapsText);
 }
 
-double CaptureHUDContentView::extraTitleHeight(double width) const
-{
-    const qsizetype lines = titleLines(width).size();
-    return lines > 1 ? double(lines) * titleLineHeight() - 18 : 0;
-}
-
 QStringList CaptureHUDContentView::subtitleLines(double width) const
 {
     const double textWidth = CaptureHUDLayout::compute(QSizeF(width, 80), hasThumbnail()).subtitle.width();
@@ -122,7 +119,8 @@ QStringList CaptureHUDContentView::subtitleLines(double width) const
 double CaptureHUDContentView::heightFor(double width) const
 {
     const qsizetype lines = subtitleLines(width).size();
-    return 80 + extraTitleHeight(width) + (m_wrapsText ? double(lines) * subtitleLineHeight() - 16 : 0);
+    const double extraSubtitle = m_wrapsText ? double(lines) * subtitleLineHeight() - 16 : 0;
+    return 80 + extraTitleHeight(titleLines(width).size()) + extraSubtitle;
 }
 
 void CaptureHUDContentView::paintEvent(QPaintEvent*)
@@ -137,7 +135,8 @@ void CaptureHUDContentView::paintEvent(QPaintEvent*)
     painter.fillPath(card, HUDColors::material(true));
 
     const double h = height();
-    const double extraTitle = extraTitleHeight(width());
+    const QStringList titles = titleLines(width());
+    const double extraTitle = extraTitleHeight(titles.size());
     const CaptureHUDLayout layout = CaptureHUDLayout::compute(size(), hasThumbnail(), h - 80 - extraTitle, extraTitle);
     if (layout.thumbnail) {
         const QRectF frame = CaptureHUDLayout::flipped(*layout.thumbnail, h);
@@ -153,7 +152,6 @@ void CaptureHUDContentView::paintEvent(QPaintEvent*)
     }
 
     const QRectF title = CaptureHUDLayout::flipped(layout.title, h);
-    const QStringList titles = titleLines(width());
     const double titleHeight = titles.size() > 1 ? titleLineHeight() : title.height();
     for (qsizetype i = 0; i < titles.size(); ++i)
         drawLine(painter, titles[i], QRectF(title.x(), title.y() + double(i) * titleHeight, title.width(), titleHeight),

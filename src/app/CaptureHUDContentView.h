@@ -40,8 +40,6 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
-    double extraTitleHeight(double width) const;
-
     QString m_title;
     QString m_subtitle;
     QImage m_thumbnail;

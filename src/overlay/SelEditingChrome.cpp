@@ -30,14 +30,7 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor::fromRgbF(0, 0, 0, float(m_alpha)));
-        painter.drawRoundedRect(QRectF(rect()), m_radius, m_radius);
-    }
+    void paintEvent(QPaintEvent*) override { SelWidgets::paintDarkCard(this, m_radius, m_alpha); }
 
 private:
     qreal m_radius;

@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QTextBoundaryFinder>
 #include <QVBoxLayout>
@@ -119,14 +118,7 @@ void SelMessageCard::expire()
     deleteLater();
 }
 
-void SelMessageCard::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor::fromRgbF(0, 0, 0, 0.78f));
-    painter.drawRoundedRect(QRectF(rect()), 9, 9);
-}
+void SelMessageCard::paintEvent(QPaintEvent*) { SelWidgets::paintDarkCard(this); }
 
 void SelMessageCard::enterEvent(QEnterEvent* event)
 {

@@ -173,6 +173,15 @@ HUDButton* makeTextButton(const QString& title, bool emphasized, int width)
     return button;
 }
 
+void paintDarkCard(QWidget* widget, qreal radius, qreal alpha)
+{
+    QPainter painter(widget);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor::fromRgbF(0, 0, 0, float(alpha)));
+    painter.drawRoundedRect(QRectF(widget->rect()), radius, radius);
+}
+
 }  // namespace SelWidgets
 
 SelSpinner::SelSpinner(QWidget* parent) : QWidget(parent)

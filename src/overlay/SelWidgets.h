@@ -42,6 +42,10 @@ HUDButton* makeTextButton(const QString& title, bool emphasized, int width);
 // The font of the bars' texts at a size in logical pixels, medium weight.
 QFont barFont(double pixels);
 
+// Fills the widget with the dark rounded card that carries the overlay's
+// messages and the loading box.
+void paintDarkCard(QWidget* widget, qreal radius = 9, qreal alpha = 0.78);
+
 }  // namespace SelWidgets
 
 // A small indeterminate spinner.
