@@ -104,12 +104,19 @@ std::vector<LiteralPieces::Piece> literalPieces(const TextBlock& block)
 
 QString languageText(const TextBlock& block) { return LiteralPieces::languageOnly(block.text, literalPieces(block)); }
 
-bool hasLanguage(const TextBlock& block)
+namespace {
+
+// Whether a block's language text (its literal pieces blanked) holds words.
+bool holdsWords(const QString& text)
 {
     static const QRegularExpression pattern(
         QStringLiteral("[\\p{Latin}\\p{Greek}\\p{Cyrillic}]{2,}|[\\p{Han}\\p{Hiragana}\\p{Katakana}\\p{Hangul}]{2,}"));
-    return pattern.match(languageText(block)).hasMatch();
+    return pattern.match(text).hasMatch();
 }
+
+}  // namespace
+
+bool hasLanguage(const TextBlock& block) { return holdsWords(languageText(block)); }
 
 bool sameLanguage(const QString& a, const QString& b)
 {
@@ -209,7 +216,7 @@ Plan plan(const std::vector<TextBlock>& blocks, const QString& targetCode, const
     std::vector<char> language(blocks.size());
     for (size_t i = 0; i < blocks.size(); ++i) {
         texts[i] = languageText(blocks[i]);
-        language[i] = hasLanguage(blocks[i]);
+        language[i] = holdsWords(texts[i]);
     }
     std::vector<QString> named(blocks.size());
     QStringList namedTexts;

@@ -107,17 +107,16 @@ QRgb backgroundColourOf(const QImage& colour, const QRect& r)
     // the exact colour most common in that cell.
     std::vector<int> cells(4096, 0);
     const QRect area = r.adjusted(-2, -2, 2, 2).intersected(colour.rect());
-    const auto cellOf = [](QRgb c) { return (qRed(c) >> 4) << 8 | (qGreen(c) >> 4) << 4 | qBlue(c) >> 4; };
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(colour.constScanLine(y));
-        for (int x = area.left(); x <= area.right(); ++x) ++cells[size_t(cellOf(row[x]))];
+        for (int x = area.left(); x <= area.right(); ++x) ++cells[size_t(colourCell(row[x]))];
     }
     const int cell = int(std::max_element(cells.begin(), cells.end()) - cells.begin());
     std::vector<std::pair<QRgb, int>> seen;
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(colour.constScanLine(y));
         for (int x = area.left(); x <= area.right(); ++x) {
-            if (cellOf(row[x]) != cell) continue;
+            if (colourCell(row[x]) != cell) continue;
             const QRgb c = row[x] | 0xff000000u;
             auto it = std::find_if(seen.begin(), seen.end(), [c](const auto& s) { return s.first == c; });
             if (it == seen.end()) {

@@ -17,6 +17,9 @@ inline int colourDistance(QRgb a, QRgb b)
     return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
 }
 
+// A colour's cell of 16 levels a channel (0..4095), for counting colours.
+inline int colourCell(QRgb c) { return (qRed(c) >> 4) << 8 | (qGreen(c) >> 4) << 4 | qBlue(c) >> 4; }
+
 // Every pixel where a picture changes: letters give many small clusters of
 // them, frames and rules long straight runs. Marks start as text and become
 // structure once found to be a frame, border or rule.

@@ -13,8 +13,7 @@ namespace {
 int binOf(const QImage& gray, const QImage& colour, int x, int y)
 {
     if (colour.isNull()) return gray.constScanLine(y)[x] >> 4;
-    const QRgb c = reinterpret_cast<const QRgb*>(colour.constScanLine(y))[x];
-    return (qRed(c) >> 4) << 8 | (qGreen(c) >> 4) << 4 | qBlue(c) >> 4;
+    return colourCell(reinterpret_cast<const QRgb*>(colour.constScanLine(y))[x]);
 }
 
 // Whether no colour covers as much as 40 % of the inside of `r`, while many

@@ -204,24 +204,41 @@ bool RegionCutter::dropGapsInsideColumns(const QRect& r, std::vector<Gap>& acros
     // The part above and below each gap reaches the next wide gap (between
     // paragraphs, under a headline), past the narrow ones between lines.
     const auto wide = [&](const Gap& g) { return g.score >= 1.5; };
+    // Part j lies between gap j - 1 and gap j. Rows in a gap hold no text,
+    // so the column profile of parts `from` to `to` is the sum of theirs:
+    // each part is counted once, not once for every gap near it.
+    std::vector<std::vector<int>> before(across.size() + 2, std::vector<int>(size_t(r.width()), 0));
+    for (size_t j = 0; j <= across.size(); ++j) {
+        const int top = j == 0 ? r.top() : across[j - 1].end;
+        const int bottom = j == across.size() ? r.bottom() + 1 : across[j].start;
+        const std::vector<int> part = columnProfile(QRect(r.left(), top, r.width(), bottom - top));
+        for (size_t x = 0; x < part.size(); ++x) before[j + 1][x] = before[j][x] + part[x];
+    }
+    const auto partsProfile = [&](size_t from, size_t to) {
+        std::vector<int> sum(size_t(r.width()));
+        for (size_t x = 0; x < sum.size(); ++x) sum[x] = before[to + 1][x] - before[from][x];
+        return sum;
+    };
     std::vector<bool> inside(across.size());
     for (size_t i = 0; i < across.size(); ++i) {
         if (across[i].ruled > 0) continue;
-        int top = r.top();
+        size_t first = 0;
         for (size_t k = i; k-- > 0;)
             if (wide(across[k])) {
-                top = across[k].end;
+                first = k + 1;
                 break;
             }
-        int bottom = r.bottom() + 1;
+        size_t last = across.size();
         for (size_t k = i + 1; k < across.size(); ++k)
             if (wide(across[k])) {
-                bottom = across[k].start;
+                last = k;
                 break;
             }
+        const int top = first == 0 ? r.top() : across[first - 1].end;
+        const int bottom = last == across.size() ? r.bottom() + 1 : across[last].start;
         const QRect above(r.left(), top, r.width(), across[i].start - top);
         const QRect below(r.left(), across[i].end, r.width(), bottom - across[i].end);
-        inside[i] = sharedColumnGap(above, columnProfile(above), below, columnProfile(below), th);
+        inside[i] = sharedColumnGap(above, partsProfile(first, i), below, partsProfile(i + 1, last), th);
     }
     const auto count = std::count(inside.begin(), inside.end(), true);
     if (count == qsizetype(across.size())) return true;
