@@ -143,6 +143,12 @@ qreal Composer::text(const QString& text, const QRectF& area, Qt::Alignment alig
     return QFontMetricsF(font).horizontalAdvance(fitted);
 }
 
+qreal Composer::fittedWidth(const QString& text, const QFont& font, qreal width) const
+{
+    const QString fitted = fit(text, font, width);
+    return fitted.trimmed().isEmpty() ? 0 : QFontMetricsF(font).horizontalAdvance(fitted);
+}
+
 QString Composer::fit(const QString& text, const QFont& font, qreal width) const
 {
     const QFontMetricsF metrics(font);

@@ -105,6 +105,9 @@ public:
                int unit = -1);
     // The longest start of `text` (whole words, or characters in Chinese) that fits `width`.
     QString fit(const QString& text, const QFont& font, qreal width) const;
+    // The width the text would take drawn into an area `width` wide (0 when nothing of it fits), for
+    // placing what stands left of it before drawing it.
+    qreal fittedWidth(const QString& text, const QFont& font, qreal width) const;
     // A paragraph wrapped to `width`, its lines one unit; returns its height.
     qreal paragraph(const QString& text, QPointF at, qreal width, const QFont& font, const QColor& color,
                     qreal leading = 0.35);

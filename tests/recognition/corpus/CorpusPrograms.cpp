@@ -652,9 +652,12 @@ QString chat(Composer& c, const QRectF& a)
             c.icon(QRectF(a.left() + 10, y + 6, 36, 36), IconKind::Avatar,
                    QColor::fromHslF(float(c.between(0, 1)), 0.5f, 0.55f));
             const qreal x = a.left() + 56;
-            const qreal timeWidth = c.text(c.time(), QRectF(a.left() + listWidth - 60, y + 4, 50, lineHeight(small)),
-                                           Qt::AlignRight | Qt::AlignVCenter, small, t.faint);
+            // The name gives way to the time at the right: measured first, read after it.
+            const QString time = c.time();
+            const QRectF timeArea(a.left() + listWidth - 60, y + 4, 50, lineHeight(small));
+            const qreal timeWidth = c.fittedWidth(time, small, timeArea.width());
             c.text(c.name(), QRectF(x, y + 4, listWidth - 70 - timeWidth, lineHeight(name)), kLeft, name, t.ink);
+            c.text(time, timeArea, Qt::AlignRight | Qt::AlignVCenter, small, t.faint);
             const bool unread = c.chance(0.3);
             c.text(c.sentence(),
                    QRectF(x, y + 8 + lineHeight(name), listWidth - 66 - (unread ? 30 : 0), lineHeight(small)), kLeft,
@@ -767,16 +770,19 @@ QString settings(Composer& c, const QRectF& a)
         y += rowHeight + c.between(4, 12);
     }
     c.newPart();
-    qreal x = a.right() - 20;
-    for (int i = 0; i < 2; ++i) {
-        const QString label = c.word();
+    // Two buttons at the bottom right, the main one rightmost; its label is picked first.
+    const QString primary = c.word();
+    const QString other = c.word();
+    const auto button = [&](const QString& label, qreal right) {
         const qreal w = QFontMetricsF(ui).horizontalAdvance(label) + 32;
-        x -= w;
-        const QRectF button(x, a.bottom() - 46, w, 30);
-        c.box(button, i == 0 ? t.accent : QColor(), i == 0 ? QColor() : t.rule, 5);
-        c.text(label, button, Qt::AlignHCenter, ui, i == 0 ? t.onAccent : t.ink);
-        x -= 12;
-    }
+        return QRectF(right - w, a.bottom() - 46, w, 30);
+    };
+    const QRectF primaryButton = button(primary, a.right() - 20);
+    const QRectF otherButton = button(other, primaryButton.left() - 12);
+    c.box(otherButton, QColor(), t.rule, 5);
+    c.text(other, otherButton, Qt::AlignHCenter, ui, t.ink);
+    c.box(primaryButton, t.accent, QColor(), 5);
+    c.text(primary, primaryButton, Qt::AlignHCenter, ui, t.onAccent);
     if (menuBar && !menus.empty() && c.chance(0.5)) {
         // A menu open over the window.
         const auto& [title, mx] = menus[size_t(c.below(int(menus.size())))];
@@ -819,9 +825,11 @@ QString mail(Composer& c, const QRectF& a)
         c.newPart();
         if (selected == 0)
             c.box(QRectF(lx - 8, y - 4, listWidth, rowHeight - 2), t.panel.darker(t.dark ? 80 : 104), QColor());
-        const qreal tw = c.text(c.time(), QRectF(lx + listWidth - 70, y, 52, lineHeight(small)),
-                                Qt::AlignRight | Qt::AlignVCenter, small, t.faint);
+        const QString time = c.time();
+        const QRectF timeArea(lx + listWidth - 70, y, 52, lineHeight(small));
+        const qreal tw = c.fittedWidth(time, small, timeArea.width());
         c.text(c.name(), QRectF(lx, y, listWidth - 40 - tw, lineHeight(bold)), kLeft, bold, t.ink);
+        c.text(time, timeArea, Qt::AlignRight | Qt::AlignVCenter, small, t.faint);
         c.text(c.word() + QStringLiteral(": ") + c.word(),
                QRectF(lx, y + lineHeight(bold) + 4, listWidth - 24, lineHeight(ui)), kLeft, ui, t.ink);
         c.text(c.sentence(), QRectF(lx, y + lineHeight(bold) + lineHeight(ui) + 8, listWidth - 24, lineHeight(small)),
