@@ -9,7 +9,7 @@
 // Every screen is compared with the checked-in baseline: those read worse
 // than it are listed at the end. The plain engine's figures come from the
 // baseline unless --plain runs it again.
-//   bench_recognition_screens [--sets fixtures,tuning,heldout] [--seeds FIRST-LAST] [--runs N]
+//   bench_recognition_screens [--sets fixtures,tuning,heldout] [--seeds FIRST-LAST,SEED,...] [--runs N]
 //                             [--pages NAME,NAME|none] [--kinds desktop,chat] [--langs English,Chinese] [--scales 1,2]
 //                             [--latin MODEL]
 //                             [--plain] [--baseline FILE] [--write-baseline FILE] [--memory] [--dump DIR] [--cold]
@@ -236,14 +236,18 @@ int main(int argc, char** argv)
         }
     }
     const auto seedRange = [&](quint32 first, quint32 count, const QString& set) {
-        quint32 from = first;
-        quint32 to = first + count - 1;
         if (seeds == QStringList{QStringLiteral("none")}) return;
-        if (!seeds.isEmpty()) {
-            from = std::max(from, seeds[0].section(QLatin1Char('-'), 0, 0).toUInt());
-            to = std::min(to, seeds[0].section(QLatin1Char('-'), 1, 1).toUInt());
+        const quint32 last = first + count - 1;
+        // Each of the seeds given is one seed or a range FIRST-LAST.
+        const QStringList given = seeds.isEmpty() ? QStringList{QStringLiteral("%1-%2").arg(first).arg(last)} : seeds;
+        for (const QString& range : given) {
+            const quint32 from = std::max(first, range.section(QLatin1Char('-'), 0, 0).toUInt());
+            const quint32 to =
+                std::min(last, range.contains(QLatin1Char('-')) ? range.section(QLatin1Char('-'), 1, 1).toUInt()
+                                                                : range.toUInt());
+            for (quint32 seed = from; seed <= to; ++seed)
+                sources.push_back({set, [seed] { return generateScreen(seed); }});
         }
-        for (quint32 seed = from; seed <= to; ++seed) sources.push_back({set, [seed] { return generateScreen(seed); }});
     };
     const QString pages = QStringLiteral(KLIPO_REAL_PAGES);
     for (const QString& set : {QStringLiteral("tuning"), QStringLiteral("heldout")}) {

@@ -17,32 +17,50 @@ struct Side {
 
 constexpr int kSlack = 3;  // pixels a corner may be off (anti-aliasing, marks on both sides of an edge)
 
-bool isStructure(const PageMarks& marks, int x, int y)
-{
-    return x >= 0 && y >= 0 && x < marks.w && y < marks.h && marks.at(x, y) == PageMarks::structure;
-}
+// Where a frame runs: marks of structure, or the ground of a window on top
+// that hides it (`covered`, empty while none is known).
+struct Ruling {
+    const PageMarks& marks;
+    const std::vector<char>& covered;
 
-std::vector<Side> sidesDown(const PageMarks& marks, int shortest)
+    bool hidden(int x, int y) const { return !covered.empty() && covered[size_t(y) * size_t(marks.w) + size_t(x)]; }
+    bool on(int x, int y) const
+    {
+        return x >= 0 && y >= 0 && x < marks.w && y < marks.h &&
+               (marks.at(x, y) == PageMarks::structure || hidden(x, y));
+    }
+};
+
+// The sides running down.
+std::vector<Side> sidesDown(const Ruling& ruling, int shortest)
 {
+    const PageMarks& marks = ruling.marks;
     std::vector<Side> sides;
     std::vector<size_t> open;  // sides that reached the previous column
     for (int x = 0; x < marks.w; ++x) {
         std::vector<size_t> reached;
         int start = -1;
+        int last = -1;
         for (int y = 0; y <= marks.h; ++y) {
-            const bool on = y < marks.h && marks.at(x, y) == PageMarks::structure;
-            if (on && start < 0) start = y;
-            if (on || start < 0) continue;
-            if (y - start >= shortest) {
+            // A frame line two pixels wide may have its marks on either.
+            const bool on = y < marks.h && (ruling.on(x, y) || ruling.on(x + 1, y));
+            if (on) {
+                if (start < 0) start = y;
+                last = y;
+                continue;
+            }
+            // A one-pixel hole (a corner of a letter touching the side) is bridged.
+            if (start < 0 || (y < marks.h && y - last <= 2)) continue;
+            if (last - start + 1 >= shortest) {
                 // The same side one column on (a line two pixels wide) or a new one.
                 auto same = std::find_if(open.begin(), open.end(), [&](size_t i) {
-                    return std::abs(sides[i].top - start) <= kSlack && std::abs(sides[i].bottom - (y - 1)) <= kSlack;
+                    return std::abs(sides[i].top - start) <= kSlack && std::abs(sides[i].bottom - last) <= kSlack;
                 });
                 if (same != open.end()) {
                     sides[*same].right = x;
                     reached.push_back(*same);
                 } else {
-                    sides.push_back({x, x, start, y - 1});
+                    sides.push_back({x, x, start, last});
                     reached.push_back(sides.size() - 1);
                 }
             }
@@ -55,42 +73,72 @@ std::vector<Side> sidesDown(const PageMarks& marks, int shortest)
 
 // Whether a frame or rule runs along row `y` (give or take a pixel or two)
 // from `left` to `right`.
-bool ruledAcross(const PageMarks& marks, int y, int left, int right)
+bool ruledAcross(const Ruling& ruling, int y, int left, int right)
 {
     const int length = right - left + 1;
     for (int row = y - kSlack; row <= y + kSlack; ++row) {
-        if (row < 0 || row >= marks.h) continue;
+        if (row < 0 || row >= ruling.marks.h) continue;
         int n = 0;
-        for (int x = left; x <= right; ++x) n += isStructure(marks, x, row);
+        for (int x = left; x <= right; ++x) n += ruling.on(x, row);
         if (n * 10 >= length * 9) return true;
     }
     return false;
 }
 
-bool holdsText(const PageMarks& marks, const QRect& r)
+// Whether text shows inside the frame (not under a window on top).
+bool holdsText(const Ruling& ruling, const QRect& r)
 {
     for (int y = r.top() + 1; y < r.bottom(); ++y)
         for (int x = r.left() + 1; x < r.right(); ++x)
-            if (marks.at(x, y) == PageMarks::text) return true;
+            if (ruling.marks.at(x, y) == PageMarks::text && !ruling.hidden(x, y)) return true;
     return false;
 }
 
-}  // namespace
-
-std::vector<QRect> closedFrames(const PageMarks& marks, int shortest)
+// The share of a frame's outline that shows (not under a window on top).
+double outlineShown(const Ruling& ruling, const QRect& f)
 {
-    const std::vector<Side> sides = sidesDown(marks, shortest);
+    if (ruling.covered.empty()) return 1;
+    int shown = 0;
+    int all = 0;
+    for (int x = f.left(); x <= f.right(); ++x)
+        for (int y : {f.top(), f.bottom()}) {
+            ++all;
+            shown += !ruling.hidden(x, y);
+        }
+    for (int y = f.top(); y <= f.bottom(); ++y)
+        for (int x : {f.left(), f.right()}) {
+            ++all;
+            shown += !ruling.hidden(x, y);
+        }
+    return double(shown) / all;
+}
+
+std::vector<QRect> framesRuled(const Ruling& ruling, int shortest)
+{
+    const std::vector<Side> sides = sidesDown(ruling, shortest);
     std::vector<QRect> frames;
     for (const Side& left : sides) {
         for (const Side& right : sides) {
             if (right.left - left.right < shortest) continue;
-            if (std::abs(left.top - right.top) > kSlack || std::abs(left.bottom - right.bottom) > kSlack) continue;
-            const int top = std::min(left.top, right.top);
-            const int bottom = std::max(left.bottom, right.bottom);
-            if (!ruledAcross(marks, top, left.left, right.right) || !ruledAcross(marks, bottom, left.left, right.right))
-                continue;
+            // A side may run on past the frame's corner (into the frame or
+            // shadow of a window under it): the corners are where one of
+            // the two sides ends and a rule runs across to the other.
+            const auto reaches = [&](const Side& s, int top, int bottom) {
+                return s.top <= top + kSlack && s.bottom >= bottom - kSlack;
+            };
+            const auto ruled = [&](int y) { return ruledAcross(ruling, y, left.left, right.right); };
+            int top = -1;
+            for (int y : {std::max(left.top, right.top), std::min(left.top, right.top)})
+                if (top < 0 && reaches(left, y, y) && reaches(right, y, y) && ruled(y)) top = y;
+            if (top < 0) continue;
+            int bottom = -1;
+            for (int y : {std::min(left.bottom, right.bottom), std::max(left.bottom, right.bottom)})
+                if (bottom < 0 && y - top >= shortest && reaches(left, top, y) && reaches(right, top, y) && ruled(y))
+                    bottom = y;
+            if (bottom < 0) continue;
             const QRect frame(QPoint(left.left, top), QPoint(right.right, bottom));
-            if (holdsText(marks, frame)) frames.push_back(frame);
+            // A window under others shows at least a third of its outline.
+            if (outlineShown(ruling, frame) * 3 >= 1 && holdsText(ruling, frame)) frames.push_back(frame);
         }
     }
     // Of frames with the same top and bottom (the columns of a grid), only
@@ -103,6 +151,59 @@ std::vector<QRect> closedFrames(const PageMarks& marks, int shortest)
     for (const QRect& f : frames)
         if (std::none_of(frames.begin(), frames.end(), [&](const QRect& g) { return inside(f, g); })) kept.push_back(f);
     return kept;
+}
+
+}  // namespace
+
+std::vector<QRect> closedFrames(const PageMarks& marks, int shortest)
+{
+    const std::vector<char> covered;
+    return framesRuled({marks, covered}, shortest);
+}
+
+std::vector<QRect> windowFrames(const PageMarks& marks, int shortest, size_t* closed)
+{
+    std::vector<char> covered;
+    std::vector<QRect> frames = framesRuled({marks, covered}, shortest);
+    if (closed) *closed = frames.size();
+    // A window that others on top cover in part is closed where they hide
+    // its frame; then a window under that one, and so on.
+    constexpr int kLayers = 3;
+    for (int layer = 1; layer < kLayers && !frames.empty(); ++layer) {
+        covered.assign(marks.m.size(), 0);
+        for (const QRect& f : frames) {
+            const QRect area = f.intersected(QRect(0, 0, marks.w, marks.h));
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                std::fill_n(covered.begin() + qsizetype(y) * marks.w + area.left(), area.width(), char(1));
+        }
+        const auto known = [&](const QRect& g) {
+            return std::any_of(frames.begin(), frames.end(), [&](const QRect& f) {
+                return f.adjusted(-kSlack, -kSlack, kSlack, kSlack).contains(g);
+            });
+        };
+        std::vector<QRect> found = framesRuled({marks, covered}, shortest);
+        std::erase_if(found, known);
+        // A side of a longer frame is no side of a window under it: what
+        // seems closed there is another window's outline.
+        const auto alongLonger = [&](const QRect& g) {
+            const auto along = [&](const QRect& f) {
+                if (f == g || f.top() > g.top() + kSlack || f.bottom() < g.bottom() - kSlack ||
+                    f.height() <= g.height() + kSlack)
+                    return false;
+                const auto near = [&](int x) {
+                    return std::abs(f.left() - x) <= kSlack || std::abs(f.right() - x) <= kSlack;
+                };
+                return near(g.left()) || near(g.right());
+            };
+            return std::any_of(frames.begin(), frames.end(), along) || std::any_of(found.begin(), found.end(), along);
+        };
+        std::vector<QRect> windows;
+        for (const QRect& g : found)
+            if (!alongLonger(g)) windows.push_back(g);
+        if (windows.empty()) break;
+        frames.insert(frames.end(), windows.begin(), windows.end());
+    }
+    return frames;
 }
 
 }  // namespace klipo::platform

@@ -9,11 +9,15 @@
 namespace klipo::platform {
 
 // The closed frames of a page: rectangles whose four sides are frames or
-// rules (a window on top of the others, a pop-up menu, a dialog, a field).
-// A window that another one covers in part is no longer closed; nor are the
-// strips between the lines of a table grid (only the grid's outline is).
-// Frames without text inside are left out. Sides are at least `shortest`
-// long.
+// rules (a window on top of the others, a pop-up menu, a dialog, a field, a
+// picture). The strips between the lines of a table grid are not frames
+// (only the grid's outline is). Frames without text inside are left out.
+// Sides are at least `shortest` long.
 std::vector<QRect> closedFrames(const PageMarks& marks, int shortest);
+
+// The closed frames, those on top first, and then the windows that others
+// cover in part: closed where those on top hide their frames. `closed`: how
+// many of them are closed on their own.
+std::vector<QRect> windowFrames(const PageMarks& marks, int shortest, size_t* closed = nullptr);
 
 }  // namespace klipo::platform

@@ -14,11 +14,17 @@ RegionCutter::RegionCutter(const QImage& gray, const QImage& colour, PageMarks& 
 
 void RegionCutter::cutPage()
 {
-    m_frames = closedFrames(m_marks, std::max(2 * m_textHeight, 20));
+    size_t closed = 0;
+    m_frames = windowFrames(m_marks, std::max(2 * m_textHeight, 20), &closed);
     std::vector<int> rows;
     std::vector<int> cols;
     for (const QRect& f : m_frames) m_frameText.push_back(trimmed(f.adjusted(1, 1, -1, -1), rows, cols));
     m_frameRead.assign(m_frames.size(), 0);
+    // Windows under others, and those on top of them.
+    for (size_t i = 0; i < m_frames.size(); ++i) m_overlapping.push_back(i >= closed);
+    for (size_t i = 0; i < closed; ++i)
+        for (size_t j = closed; j < m_frames.size(); ++j)
+            if (m_frames[i].intersects(m_frames[j]) && !m_frames[j].contains(m_frames[i])) m_overlapping[i] = 1;
     const size_t first = m_out.size();
     cut(m_gray.rect(), 0);
     spreadMonospacing();
@@ -43,6 +49,8 @@ void RegionCutter::cut(QRect r, int depth)
     if (depth < 64) {
         std::vector<Gap> across = gaps(r, rows, true, th);
         std::vector<Gap> down = gaps(r, cols, false, th);
+        std::erase_if(across, [&](const Gap& g) { return throughFrame(r, g, true); });
+        std::erase_if(down, [&](const Gap& g) { return throughFrame(r, g, false); });
         if (!down.empty()) {
             const std::vector<std::pair<int, int>> bands = bandsOf(r, rows);
             std::erase_if(down, [&](const Gap& g) { return g.ruled == 0 && withinLines(r, bands, g, th); });

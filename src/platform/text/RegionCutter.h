@@ -80,6 +80,10 @@ private:
 
     // Frames (windows, pop-ups) left whole inside a region without a cut.
     std::vector<size_t> framesIn(const QRect& r) const;
+    // Whether a gap runs through the text of a window on top of others or
+    // under them, not yet read, that lies in the region beside other
+    // things: windows are read whole.
+    bool throughFrame(const QRect& r, const Gap& g, bool across) const;
     void readFramesApart(const QRect& r, const std::vector<size_t>& frames, int depth);
     void hide(const QRect& r);
 
@@ -105,6 +109,7 @@ private:
     std::vector<QRect> m_frames;
     std::vector<QRect> m_frameText;  // where the text inside each frame is
     std::vector<char> m_frameRead;
+    std::vector<char> m_overlapping;  // windows under others, and those on top of them
     std::vector<Spacing> m_spacings;  // per region
 };
 

@@ -81,6 +81,26 @@ std::vector<size_t> RegionCutter::framesIn(const QRect& r) const
     return outer;
 }
 
+bool RegionCutter::throughFrame(const QRect& r, const Gap& g, bool across) const
+{
+    // Inside a window being read, only what lies inside it counts.
+    const auto outside = [&](size_t i) {
+        for (size_t j = 0; j < m_frames.size(); ++j)
+            if (m_frameRead[j] && m_frames[j].contains(r) && !m_frames[j].contains(m_frames[i])) return true;
+        return false;
+    };
+    for (size_t i = 0; i < m_frames.size(); ++i) {
+        const QRect& text = m_frameText[i];
+        if (m_frameRead[i] || !m_overlapping[i] || text.isEmpty() || m_frames[i].contains(r) || !text.intersects(r) ||
+            outside(i))
+            continue;
+        const int first = across ? text.top() : text.left();
+        const int last = across ? text.bottom() : text.right();
+        if (first < g.start && last >= g.end) return true;
+    }
+    return false;
+}
+
 // Each frame read on its own, then what lies around them as if they were
 // not there; the parts in reading order, a frame on top of another part
 // read whole after it.
@@ -89,13 +109,14 @@ void RegionCutter::readFramesApart(const QRect& r, const std::vector<size_t>& fr
     const size_t base = m_out.size();
     std::vector<QRect> parts;
     std::vector<size_t> ends;
+    // Those on top first: a window under another reads only what shows.
     for (size_t f : frames) {
         m_frameRead[f] = 1;
         cut(m_frames[f], depth + 1);
+        hide(m_frames[f]);
         parts.push_back(m_frames[f]);
         ends.push_back(m_out.size());
     }
-    for (size_t f : frames) hide(m_frames[f]);
     const size_t aroundFrom = m_out.size();
     cut(r, depth + 1);
     if (m_out.size() > aroundFrom) {
