@@ -3,6 +3,8 @@
 #include "platform/text/ClosedFrames.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 namespace klipo::platform {
 
@@ -80,6 +82,13 @@ void RegionCutter::cut(QRect r, int depth)
             }
         }
         if (allTable && !across.empty()) return readCells(r, across, th, depth);
+        // Lines across the top of a column read before it, whole.
+        if (const int below = down.empty() ? linesOverColumns(r, rows, th) : linesOverRule(r, rows, down, th);
+            below > r.top()) {
+            cut(QRect(r.left(), r.top(), r.width(), below - r.top()), depth + 1);
+            cut(QRect(r.left(), below, r.width(), r.bottom() + 1 - below), depth + 1);
+            return;
+        }
         if (!across.empty() || !down.empty()) {
             std::vector<std::pair<int, int>> tableRows;
             bool columns = columnsFirst(r, across, down, th, tableRows);
@@ -170,8 +179,17 @@ bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, 
         *std::max_element(down.begin(), down.end(), [](const Gap& a, const Gap& b) { return a.score < b.score; });
     // A rule down that starts below a row gap (a sidebar under a window's
     // title) or ends above one: what lies above or below it reads first or last.
+    // Unless text stands on both sides of the gap above (or below) the rule
+    // as well, in more than one row: the column goes on where the rule does
+    // not (its top hidden under a pop-up).
+    const auto columnGoesOn = [&](int top, int bottom) {
+        const QRect part(r.left(), top, r.width(), bottom - top);
+        return part.height() > 0 && side(part, r.left(), column.start - 1, th).rows.size() >= 2 &&
+               side(part, column.end, r.right(), th).rows.size() >= 2;
+    };
     if (column.ruled > 0 && std::any_of(across.begin(), across.end(), [&](const Gap& g) {
-            return g.start < column.ruleFrom || g.end > column.ruleTo;
+            return (g.start < column.ruleFrom && !columnGoesOn(r.top(), column.ruleFrom)) ||
+                   (g.end > column.ruleTo && !columnGoesOn(column.ruleTo + 1, r.bottom() + 1));
         }))
         return false;
     // Ruled both ways (a table): rows first, unless the rule down runs
@@ -238,7 +256,8 @@ bool RegionCutter::dropGapsInsideColumns(const QRect& r, std::vector<Gap>& acros
         const int bottom = last == across.size() ? r.bottom() + 1 : across[last].start;
         const QRect above(r.left(), top, r.width(), across[i].start - top);
         const QRect below(r.left(), across[i].end, r.width(), bottom - across[i].end);
-        inside[i] = sharedColumnGap(above, partsProfile(first, i), below, partsProfile(i + 1, last), th);
+        inside[i] = sharedColumnGap(above, partsProfile(first, i), below, partsProfile(i + 1, last), th) ||
+                    columnRunsThrough(r, across, i, partsProfile, th);
     }
     const auto count = std::count(inside.begin(), inside.end(), true);
     if (count == qsizetype(across.size())) return true;
