@@ -373,3 +373,47 @@ TEST(ReadingOrder, readsColumnsWhoseGapsDoNotLineUp_ColumnByColumn)
     for (int c = 0; c < 4; ++c) ASSERT_GE(std::count(parts.begin(), parts.end(), c), 1) << "part " << c;
     EXPECT_TRUE(std::is_sorted(parts.begin(), parts.end()));
 }
+
+// A list of places beside a list of files (a name, a size and a date in each
+// row, after an icon taller than the name), the two spaced a little
+// differently, so that now and then a place stands level with a file, then
+// drifts away again: the places read first, then the files row by row.
+TEST(ReadingOrder, readsAListOfPlacesBesideAListOfFiles_ApartAndTheFilesRowByRow)
+{
+    QImage page(1000, 560, QImage::Format_Grayscale8);
+    page.fill(250);
+    QPainter p(&page);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(15);
+    p.setFont(font);
+    p.setPen(QColor(30, 30, 30));
+    const QStringList places = {QStringLiteral("Documents"), QStringLiteral("Downloads"), QStringLiteral("Music"),
+                                QStringLiteral("Pictures"),  QStringLiteral("Videos"),    QStringLiteral("Projects"),
+                                QStringLiteral("Desktop"),   QStringLiteral("Backups"),   QStringLiteral("Archive"),
+                                QStringLiteral("Shared"),    QStringLiteral("Trash"),     QStringLiteral("Recent"),
+                                QStringLiteral("Network"),   QStringLiteral("Public")};
+    for (int i = 0; i < int(places.size()); ++i) p.drawText(QPointF(20, 40 + 36 * i), places[i]);
+    const QStringList files = {
+        QStringLiteral("main.html"),   QStringLiteral("report.py"),  QStringLiteral("notes.txt"),
+        QStringLiteral("budget.xlsx"), QStringLiteral("setup.sh"),   QStringLiteral("README.md"),
+        QStringLiteral("photo.png"),   QStringLiteral("slides.pdf"), QStringLiteral("data.csv"),
+        QStringLiteral("index.js"),    QStringLiteral("todo.org"),   QStringLiteral("plan.docx")};
+    for (int i = 0; i < int(files.size()); ++i) {
+        const int y = 40 + 41 * i;
+        // A document's icon, taller than the name beside it.
+        p.drawRect(QRect(232, y - 22, 18, 26));
+        for (int k = 0; k < 3; ++k) p.drawLine(236, y - 15 + 6 * k, 246, y - 15 + 6 * k);
+        p.drawText(QPointF(260, y), files[i]);
+        p.drawText(QPointF(560, y), QStringLiteral("%1 KB").arg(100 + 37 * i));
+        p.drawText(QPointF(740, y), QStringLiteral("2024-0%1-1%2 10:2%3").arg(1 + i % 9).arg(i % 10).arg(i % 10));
+    }
+    p.end();
+
+    // The place, or the row of the file, each line reads.
+    std::vector<int> rows;
+    for (const platform::LayoutLine& line : platform::analysePage(page).lines)
+        rows.push_back(line.rect.center().x() < 200 ? -1 : (line.rect.center().y() - 25) / 41);
+    SCOPED_TRACE(::testing::PrintToString(rows));
+    ASSERT_EQ(std::count(rows.begin(), rows.end(), -1), qsizetype(places.size()));
+    EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end()));
+}

@@ -107,6 +107,9 @@ int RegionCutter::linesOverColumns(const QRect& r, const std::vector<int>& rows,
 bool RegionCutter::columnRunsThrough(const QRect& r, const std::vector<Gap>& across, size_t i,
                                      const std::function<std::vector<int>(size_t, size_t)>& partsProfile, int th) const
 {
+    // A gap wider than two and a half lines is a separation of its own (under
+    // a site's header), not the room between paragraphs of a column.
+    if (across[i].score >= 2.5) return false;
     const int least = std::max(3, th * 3 / 2);
     // The widest empty stretch of `sum` inside [from, to) with ink on both
     // sides of it in each of `parts`.

@@ -179,19 +179,21 @@ bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, 
         *std::max_element(down.begin(), down.end(), [](const Gap& a, const Gap& b) { return a.score < b.score; });
     // A rule down that starts below a row gap (a sidebar under a window's
     // title) or ends above one: what lies above or below it reads first or last.
-    // Unless text stands on both sides of the gap above (or below) the rule
-    // as well, in more than one row: the column goes on where the rule does
-    // not (its top hidden under a pop-up).
+    // Unless text stands on both sides of the gap between the first row gap
+    // and the rule's top (or its end and the last row gap) in more than one
+    // row: the column goes on where the rule does not (its top hidden under
+    // a pop-up), and what lies above the first row gap (a menu bar) reads
+    // first all the same.
     const auto columnGoesOn = [&](int top, int bottom) {
         const QRect part(r.left(), top, r.width(), bottom - top);
         return part.height() > 0 && side(part, r.left(), column.start - 1, th).rows.size() >= 2 &&
                side(part, column.end, r.right(), th).rows.size() >= 2;
     };
-    if (column.ruled > 0 && std::any_of(across.begin(), across.end(), [&](const Gap& g) {
-            return (g.start < column.ruleFrom && !columnGoesOn(r.top(), column.ruleFrom)) ||
-                   (g.end > column.ruleTo && !columnGoesOn(column.ruleTo + 1, r.bottom() + 1));
-        }))
-        return false;
+    if (column.ruled > 0 && !across.empty()) {
+        const bool above = across.front().start < column.ruleFrom && !columnGoesOn(across.front().end, column.ruleFrom);
+        const bool below = across.back().end > column.ruleTo && !columnGoesOn(column.ruleTo + 1, across.back().start);
+        if (above || below) return false;
+    }
     // Ruled both ways (a table): rows first, unless the rule down runs
     // further than the one across (a sidebar beside a header line).
     if (bestAcross.ruled > 0 && bestDown.ruled > 0) return bestDown.ruled > bestAcross.ruled;
