@@ -49,7 +49,7 @@ int RegionCutter::linesOverRule(const QRect& r, const std::vector<int>& rows, co
 // starts lower than the region and parts columns of prose below them (a
 // headline over browser columns, with little room under it): they read
 // first, before the columns (-1 if there is no such column). Every line
-// above the column runs across it.
+// above the column runs across it, and is one line.
 int RegionCutter::linesOverColumns(const QRect& r, const std::vector<int>& rows, int th) const
 {
     const std::vector<std::pair<int, int>> bands = bandsOf(r, rows);
@@ -66,7 +66,19 @@ int RegionCutter::linesOverColumns(const QRect& r, const std::vector<int>& rows,
         suffix[k] = below;
     }
     const auto ink = [](int n) { return n != 0; };
+    // A line, not things side by side (a sidebar's heading beside a headline):
+    // no room in it wider than between the words of a bar.
+    const auto oneLine = [&](const std::vector<int>& p) {
+        int last = -1;
+        for (int x = 0; x < int(p.size()); ++x) {
+            if (!p[size_t(x)]) continue;
+            if (last >= 0 && x - last - 1 > 3 * th) return false;
+            last = x;
+        }
+        return true;
+    };
     for (size_t k = 1; k < bands.size(); ++k) {
+        if (!oneLine(profiles[k - 1])) break;
         const std::vector<int>& sum = suffix[k];
         for (int x = 0; x < r.width();) {
             if (sum[size_t(x)]) {
