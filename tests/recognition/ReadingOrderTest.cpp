@@ -417,3 +417,47 @@ TEST(ReadingOrder, readsAListOfPlacesBesideAListOfFiles_ApartAndTheFilesRowByRow
     ASSERT_EQ(std::count(rows.begin(), rows.end(), -1), qsizetype(places.size()));
     EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end()));
 }
+
+// A table ruled both ways in a window, with a word just outside the window's
+// edge, so that the table's column rules run further down the region than its
+// row rules run across it: still a grid, read row by row.
+TEST(ReadingOrder, readsARuledGridRowByRow_WithAWordBesideIt)
+{
+    QImage page(1000, 420, QImage::Format_Grayscale8);
+    page.fill(255);
+    QPainter p(&page);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(15);
+    p.setFont(font);
+    p.setPen(QColor(30, 30, 30));
+    // A word just outside the window's edge.
+    p.drawText(QPointF(176, 200), QStringLiteral("Nota"));
+    p.drawLine(226, 10, 226, 410);
+    const int left = 240;
+    const int columns[] = {left, 420, 600, 780, 960};
+    const int rowHeight = 34;
+    const QStringList names = {QStringLiteral("Exporter"),   QStringLiteral("Paramètres"), QStringLiteral("Paiement"),
+                               QStringLiteral("Historique"), QStringLiteral("Affichage"),  QStringLiteral("Partager"),
+                               QStringLiteral("Fichier"),    QStringLiteral("Ouvrir"),     QStringLiteral("Envoyés"),
+                               QStringLiteral("Langue")};
+    for (int i = 0; i < int(names.size()); ++i) {
+        const int y = 40 + rowHeight * i;
+        p.drawText(QPointF(columns[0] + 8, y + 23), names[i]);
+        p.drawText(QPointF(columns[1] + 8, y + 23), QString::number(10000 + 7919 * i));
+        p.drawText(QPointF(columns[2] + 8, y + 23),
+                   i % 2 ? QStringLiteral("Théo Girard") : QStringLiteral("Léa Moreau"));
+        p.drawText(QPointF(columns[3] + 8, y + 23), QStringLiteral("2024-03-%1").arg(10 + i));
+    }
+    p.setPen(QColor(160, 160, 160));
+    for (int i = 0; i <= int(names.size()); ++i) p.drawLine(left, 40 + rowHeight * i, columns[4], 40 + rowHeight * i);
+    for (const int x : columns) p.drawLine(x, 40, x, 40 + rowHeight * int(names.size()));
+    p.end();
+
+    // The row of each line read in the table (-1 the note).
+    std::vector<int> rows;
+    for (const platform::LayoutLine& line : platform::analysePage(page).lines)
+        if (line.rect.center().x() > left) rows.push_back((line.rect.center().y() - 40) / rowHeight);
+    SCOPED_TRACE(::testing::PrintToString(rows));
+    ASSERT_GE(rows.size(), 4 * names.size() - 4);
+    EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end()));
+}

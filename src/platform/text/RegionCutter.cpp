@@ -3,7 +3,6 @@
 #include "platform/text/ClosedFrames.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 
 namespace klipo::platform {
@@ -196,7 +195,19 @@ bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, 
     }
     // Ruled both ways (a table): rows first, unless the rule down runs
     // further than the one across (a sidebar beside a header line).
-    if (bestAcross.ruled > 0 && bestDown.ruled > 0) return bestDown.ruled > bestAcross.ruled;
+    // A grid, whose rules each way cross the others (however far the region
+    // reaches past the table), reads row by row: most of its rules each way
+    // are crossed.
+    if (bestAcross.ruled > 0 && bestDown.ruled > 0) {
+        const auto crossedMostly = [](const std::vector<Gap>& gaps) {
+            const auto ruled = std::count_if(gaps.begin(), gaps.end(), [](const Gap& g) { return g.ruled > 0; });
+            const auto crossed =
+                std::count_if(gaps.begin(), gaps.end(), [](const Gap& g) { return g.ruled > 0 && g.crossed; });
+            return crossed * 2 > ruled;
+        };
+        if (crossedMostly(across) && crossedMostly(down)) return false;
+        return bestDown.ruled > bestAcross.ruled;
+    }
     // A table or list without rules: short rows whose cells line up read
     // row by row, however wide the space between the cells.
     std::vector<std::pair<int, int>> lone;
