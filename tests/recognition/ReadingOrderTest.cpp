@@ -239,6 +239,15 @@ TEST(ReadingOrder, readsArticlesBesideSidebarsAndBrowserColumns_ColumnByColumn_W
 
 namespace {
 
+// Sets a painter to write dark text in the sans face, `pixels` high.
+void writeSans(QPainter& p, int pixels)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(pixels);
+    p.setFont(font);
+    p.setPen(QColor(30, 30, 30));
+}
+
 // The parts of a page in the order its lines read: `partOf` names the part a
 // line's box lies in.
 template <typename PartOf>
@@ -262,10 +271,7 @@ TEST(ReadingOrder, readsAMenuBarOverAnOpenPopUpWhole_BeforeTheColumnsBelowIt)
     QImage page(900, 460, QImage::Format_RGB32);
     page.fill(QColor(250, 250, 250));
     QPainter p(&page);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(14);
-    p.setFont(font);
-    p.setPen(QColor(30, 30, 30));
+    writeSans(p, 14);
     const int rule = 200;
     // "Edición" ends a few pixels before the rule, "Ver" starts a few after.
     const int edit = rule - 5 - p.fontMetrics().horizontalAdvance(QStringLiteral("Edición"));
@@ -341,9 +347,7 @@ TEST(ReadingOrder, readsColumnsWhoseGapsDoNotLineUp_ColumnByColumn)
     headline.setBold(true);
     p.setFont(headline);
     p.drawText(QPointF(30, 40), QStringLiteral("Bridge over the harbour opens next spring"));
-    QFont body(QStringLiteral("DejaVu Sans"));
-    body.setPixelSize(15);
-    p.setFont(body);
+    writeSans(p, 15);
     const QStringList words = QStringLiteral(
                                   "Buses will run every ten minutes on the main routes from the first of March and "
                                   "the council approved a new plan for public transport on Tuesday evening while the "
@@ -383,10 +387,7 @@ TEST(ReadingOrder, readsAListOfPlacesBesideAListOfFiles_ApartAndTheFilesRowByRow
     QImage page(1000, 560, QImage::Format_Grayscale8);
     page.fill(250);
     QPainter p(&page);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(15);
-    p.setFont(font);
-    p.setPen(QColor(30, 30, 30));
+    writeSans(p, 15);
     const QStringList places = {QStringLiteral("Documents"), QStringLiteral("Downloads"), QStringLiteral("Music"),
                                 QStringLiteral("Pictures"),  QStringLiteral("Videos"),    QStringLiteral("Projects"),
                                 QStringLiteral("Desktop"),   QStringLiteral("Backups"),   QStringLiteral("Archive"),
@@ -426,10 +427,7 @@ TEST(ReadingOrder, readsARuledGridRowByRow_WithAWordBesideIt)
     QImage page(1000, 420, QImage::Format_Grayscale8);
     page.fill(255);
     QPainter p(&page);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(15);
-    p.setFont(font);
-    p.setPen(QColor(30, 30, 30));
+    writeSans(p, 15);
     // A word just outside the window's edge.
     p.drawText(QPointF(176, 200), QStringLiteral("Nota"));
     p.drawLine(226, 10, 226, 410);
