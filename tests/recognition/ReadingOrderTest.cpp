@@ -12,6 +12,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <set>
 
@@ -233,4 +235,227 @@ TEST(ReadingOrder, readsArticlesBesideSidebarsAndBrowserColumns_ColumnByColumn_W
             lastOfPart[p] = i;
         }
     }
+}
+
+namespace {
+
+// Sets a painter to write dark text in the sans face, `pixels` high.
+void writeSans(QPainter& p, int pixels)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(pixels);
+    p.setFont(font);
+    p.setPen(QColor(30, 30, 30));
+}
+
+// The parts of a page in the order its lines read: `partOf` names the part a
+// line's box lies in.
+template <typename PartOf>
+std::vector<int> partsInReadingOrder(const QImage& page, PartOf partOf)
+{
+    std::vector<int> parts;
+    for (const platform::LayoutLine& line : platform::analysePage(page).lines) parts.push_back(partOf(line.rect));
+    return parts;
+}
+
+}  // namespace
+
+// A settings window whose menu bar has a pop-up open under it: the pop-up
+// hangs from the bar and hides the top of the rule beside the list of
+// sections, so that no empty row parts the bar from what lies below it and
+// the rule, running on up through the space between two of the bar's words,
+// looks like a column gap. The bar still reads whole and first, then the pop-up; the list of
+// sections reads before the page beside it.
+TEST(ReadingOrder, readsAMenuBarOverAnOpenPopUpWhole_BeforeTheColumnsBelowIt)
+{
+    QImage page(900, 460, QImage::Format_RGB32);
+    page.fill(QColor(250, 250, 250));
+    QPainter p(&page);
+    writeSans(p, 14);
+    const int rule = 200;
+    // "Edición" ends a few pixels before the rule, "Ver" starts a few after.
+    const int edit = rule - 5 - p.fontMetrics().horizontalAdvance(QStringLiteral("Edición"));
+    const int file = edit - 16 - p.fontMetrics().horizontalAdvance(QStringLiteral("Archivo"));
+    const std::pair<int, QString> bar[] = {{file, QStringLiteral("Archivo")}, {edit, QStringLiteral("Edición")},
+                                           {rule + 6, QStringLiteral("Ver")}, {262, QStringLiteral("Favoritos")},
+                                           {362, QStringLiteral("Ventana")},  {452, QStringLiteral("Ayuda")}};
+    for (const auto& [x, word] : bar) p.drawText(QPointF(x, 21), word);
+    const QStringList sections = {QStringLiteral("General"),    QStringLiteral("Pantalla"), QStringLiteral("Sonido"),
+                                  QStringLiteral("Teclado"),    QStringLiteral("Ratón"),    QStringLiteral("Red"),
+                                  QStringLiteral("Impresoras"), QStringLiteral("Usuarios"), QStringLiteral("Fecha"),
+                                  QStringLiteral("Energía"),    QStringLiteral("Idioma"),   QStringLiteral("Copias")};
+    for (int i = 0; i < int(sections.size()); ++i) p.drawText(QPointF(14, 60 + 32 * i), sections[i]);
+    p.fillRect(QRect(rule, 30, 1, 430), QColor(150, 150, 150));
+    const QStringList lines = {QStringLiteral("El brillo de la pantalla se ajusta según la luz del día."),
+                               QStringLiteral("Las ventanas nuevas se abren en el centro del escritorio."),
+                               QStringLiteral("Los avisos se muestran durante cinco segundos como mucho."),
+                               QStringLiteral("El tamaño del texto cambia en todas las aplicaciones."),
+                               QStringLiteral("La pantalla se apaga tras diez minutos sin actividad."),
+                               QStringLiteral("Los colores se suavizan por la noche para descansar la vista."),
+                               QStringLiteral("El fondo del escritorio cambia cada mañana a las ocho."),
+                               QStringLiteral("Las teclas rápidas se guardan con el resto de los ajustes."),
+                               QStringLiteral("Los cambios se aplican en cuanto se cierra esta ventana.")};
+    for (int i = 0; i < int(lines.size()); ++i) p.drawText(QPointF(232, 64 + 44 * i), lines[i]);
+    // The pop-up, hanging from "Edición", over the list and the page.
+    const QRect popUp(edit - 8, 26, 250, 154);
+    p.fillRect(popUp, QColor(255, 255, 255));
+    p.setPen(QColor(170, 170, 170));
+    p.drawRect(popUp.adjusted(0, 0, -1, -1));
+    p.setPen(QColor(30, 30, 30));
+    const std::pair<QString, QString> items[] = {{QStringLiteral("Deshacer"), QStringLiteral("Ctrl+Z")},
+                                                 {QStringLiteral("Rehacer"), QStringLiteral("Ctrl+Y")},
+                                                 {QStringLiteral("Cortar"), QStringLiteral("Ctrl+X")},
+                                                 {QStringLiteral("Copiar"), QStringLiteral("Ctrl+C")},
+                                                 {QStringLiteral("Pegar"), QStringLiteral("Ctrl+V")}};
+    for (int i = 0; i < 5; ++i) {
+        p.drawText(QPointF(edit + 6, 56 + 28 * i), items[i].first);
+        p.setPen(QColor(110, 110, 110));
+        p.drawText(QPointF(edit + 170, 56 + 28 * i), items[i].second);
+        p.setPen(QColor(30, 30, 30));
+    }
+    p.end();
+
+    // 0 the bar, 1 the pop-up, 2 the list of sections, 3 the page.
+    const std::vector<int> parts = partsInReadingOrder(page, [&](const QRect& r) {
+        if (r.bottom() < 30) return 0;
+        if (popUp.contains(r.center())) return 1;
+        return r.center().x() < rule ? 2 : 3;
+    });
+    SCOPED_TRACE(::testing::PrintToString(parts));
+    const auto barLines = std::count(parts.begin(), parts.end(), 0);
+    ASSERT_GE(barLines, 4);
+    EXPECT_TRUE(std::all_of(parts.begin(), parts.begin() + barLines, [](int part) { return part == 0; }));
+    std::vector<int> turns;  // each part as its turn comes
+    std::unique_copy(parts.begin(), parts.end(), std::back_inserter(turns));
+    EXPECT_EQ(turns.size(), 4u);
+    EXPECT_LT(std::find(turns.begin(), turns.end(), 2), std::find(turns.begin(), turns.end(), 3));
+}
+
+// Articles in browser columns whose gaps do not line up: a headline over the
+// first two of three columns with little room under it; lines set so far
+// apart that each stands alone; paragraphs of different lengths, so that a gap
+// between lines of one column now and then lies level with one of the next.
+// The headline reads first, then each column to its end.
+TEST(ReadingOrder, readsColumnsWhoseGapsDoNotLineUp_ColumnByColumn)
+{
+    QImage page(1300, 470, QImage::Format_Grayscale8);
+    page.fill(255);
+    QPainter p(&page);
+    p.setPen(QColor(25, 25, 25));
+    QFont headline(QStringLiteral("DejaVu Serif"));
+    headline.setPixelSize(30);
+    headline.setBold(true);
+    p.setFont(headline);
+    p.drawText(QPointF(30, 40), QStringLiteral("Bridge over the harbour opens next spring"));
+    writeSans(p, 15);
+    const QStringList words = QStringLiteral(
+                                  "Buses will run every ten minutes on the main routes from the first of March and "
+                                  "the council approved a new plan for public transport on Tuesday evening while the "
+                                  "library extended its opening hours during the exam period")
+                                  .split(QLatin1Char(' '));
+    // Paragraph lengths in lines, per column: their gaps fall at other heights.
+    const std::vector<int> paragraphs[] = {{2, 3, 1, 3}, {3, 2, 2, 2}, {1, 4, 2, 2}};
+    int word = 0;
+    for (int c = 0; c < 3; ++c) {
+        int y = 74;
+        for (const int count : paragraphs[c]) {
+            for (int l = 0; l < count; ++l, y += 30) {
+                QString line;
+                while (p.fontMetrics().horizontalAdvance(line + words[word % words.size()]) < 380)
+                    line += words[word++ % words.size()] + QLatin1Char(' ');
+                p.drawText(QPointF(30 + 420 * c, y), line.trimmed());
+            }
+            y += 14;
+        }
+    }
+    p.end();
+
+    // 0 the headline, then the columns 1 to 3.
+    const std::vector<int> parts =
+        partsInReadingOrder(page, [](const QRect& r) { return r.bottom() < 50 ? 0 : 1 + r.center().x() / 420; });
+    SCOPED_TRACE(::testing::PrintToString(parts));
+    for (int c = 0; c < 4; ++c) ASSERT_GE(std::count(parts.begin(), parts.end(), c), 1) << "part " << c;
+    EXPECT_TRUE(std::is_sorted(parts.begin(), parts.end()));
+}
+
+// A list of places beside a list of files (a name, a size and a date in each
+// row, after an icon taller than the name), the two spaced a little
+// differently, so that now and then a place stands level with a file, then
+// drifts away again: the places read first, then the files row by row.
+TEST(ReadingOrder, readsAListOfPlacesBesideAListOfFiles_ApartAndTheFilesRowByRow)
+{
+    QImage page(1000, 560, QImage::Format_Grayscale8);
+    page.fill(250);
+    QPainter p(&page);
+    writeSans(p, 15);
+    const QStringList places = {QStringLiteral("Documents"), QStringLiteral("Downloads"), QStringLiteral("Music"),
+                                QStringLiteral("Pictures"),  QStringLiteral("Videos"),    QStringLiteral("Projects"),
+                                QStringLiteral("Desktop"),   QStringLiteral("Backups"),   QStringLiteral("Archive"),
+                                QStringLiteral("Shared"),    QStringLiteral("Trash"),     QStringLiteral("Recent"),
+                                QStringLiteral("Network"),   QStringLiteral("Public")};
+    for (int i = 0; i < int(places.size()); ++i) p.drawText(QPointF(20, 40 + 36 * i), places[i]);
+    const QStringList files = {
+        QStringLiteral("main.html"),   QStringLiteral("report.py"),  QStringLiteral("notes.txt"),
+        QStringLiteral("budget.xlsx"), QStringLiteral("setup.sh"),   QStringLiteral("README.md"),
+        QStringLiteral("photo.png"),   QStringLiteral("slides.pdf"), QStringLiteral("data.csv"),
+        QStringLiteral("index.js"),    QStringLiteral("todo.org"),   QStringLiteral("plan.docx")};
+    for (int i = 0; i < int(files.size()); ++i) {
+        const int y = 40 + 41 * i;
+        // A document's icon, taller than the name beside it.
+        p.drawRect(QRect(232, y - 22, 18, 26));
+        for (int k = 0; k < 3; ++k) p.drawLine(236, y - 15 + 6 * k, 246, y - 15 + 6 * k);
+        p.drawText(QPointF(260, y), files[i]);
+        p.drawText(QPointF(560, y), QStringLiteral("%1 KB").arg(100 + 37 * i));
+        p.drawText(QPointF(740, y), QStringLiteral("2024-0%1-1%2 10:2%3").arg(1 + i % 9).arg(i % 10).arg(i % 10));
+    }
+    p.end();
+
+    // The place, or the row of the file, each line reads.
+    std::vector<int> rows;
+    for (const platform::LayoutLine& line : platform::analysePage(page).lines)
+        rows.push_back(line.rect.center().x() < 200 ? -1 : (line.rect.center().y() - 25) / 41);
+    SCOPED_TRACE(::testing::PrintToString(rows));
+    ASSERT_EQ(std::count(rows.begin(), rows.end(), -1), qsizetype(places.size()));
+    EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end()));
+}
+
+// A table ruled both ways in a window, with a word just outside the window's
+// edge, so that the table's column rules run further down the region than its
+// row rules run across it: still a grid, read row by row.
+TEST(ReadingOrder, readsARuledGridRowByRow_WithAWordBesideIt)
+{
+    QImage page(1000, 420, QImage::Format_Grayscale8);
+    page.fill(255);
+    QPainter p(&page);
+    writeSans(p, 15);
+    // A word just outside the window's edge.
+    p.drawText(QPointF(176, 200), QStringLiteral("Nota"));
+    p.drawLine(226, 10, 226, 410);
+    const int left = 240;
+    const int columns[] = {left, 420, 600, 780, 960};
+    const int rowHeight = 34;
+    const QStringList names = {QStringLiteral("Exporter"),   QStringLiteral("Paramètres"), QStringLiteral("Paiement"),
+                               QStringLiteral("Historique"), QStringLiteral("Affichage"),  QStringLiteral("Partager"),
+                               QStringLiteral("Fichier"),    QStringLiteral("Ouvrir"),     QStringLiteral("Envoyés"),
+                               QStringLiteral("Langue")};
+    for (int i = 0; i < int(names.size()); ++i) {
+        const int y = 40 + rowHeight * i;
+        p.drawText(QPointF(columns[0] + 8, y + 23), names[i]);
+        p.drawText(QPointF(columns[1] + 8, y + 23), QString::number(10000 + 7919 * i));
+        p.drawText(QPointF(columns[2] + 8, y + 23),
+                   i % 2 ? QStringLiteral("Théo Girard") : QStringLiteral("Léa Moreau"));
+        p.drawText(QPointF(columns[3] + 8, y + 23), QStringLiteral("2024-03-%1").arg(10 + i));
+    }
+    p.setPen(QColor(160, 160, 160));
+    for (int i = 0; i <= int(names.size()); ++i) p.drawLine(left, 40 + rowHeight * i, columns[4], 40 + rowHeight * i);
+    for (const int x : columns) p.drawLine(x, 40, x, 40 + rowHeight * int(names.size()));
+    p.end();
+
+    // The row of each line read in the table (-1 the note).
+    std::vector<int> rows;
+    for (const platform::LayoutLine& line : platform::analysePage(page).lines)
+        if (line.rect.center().x() > left) rows.push_back((line.rect.center().y() - 40) / rowHeight);
+    SCOPED_TRACE(::testing::PrintToString(rows));
+    ASSERT_GE(rows.size(), 4 * names.size() - 4);
+    EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end()));
 }

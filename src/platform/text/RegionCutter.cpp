@@ -3,6 +3,7 @@
 #include "platform/text/ClosedFrames.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace klipo::platform {
 
@@ -88,6 +89,13 @@ void RegionCutter::cut(QRect r, int depth)
             }
         }
         if (allTable && !across.empty()) return readCells(r, across, th, depth);
+        // Lines across the top of a column read before it, whole.
+        if (const int below = down.empty() ? linesOverColumns(r, rows, th) : linesOverRule(r, rows, down, th);
+            below > r.top()) {
+            cut(QRect(r.left(), r.top(), r.width(), below - r.top()), depth + 1);
+            cut(QRect(r.left(), below, r.width(), r.bottom() + 1 - below), depth + 1);
+            return;
+        }
         if (!across.empty() || !down.empty()) {
             std::vector<std::pair<int, int>> tableRows;
             bool columns = columnsFirst(r, across, down, th, tableRows);
@@ -178,13 +186,36 @@ bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, 
         *std::max_element(down.begin(), down.end(), [](const Gap& a, const Gap& b) { return a.score < b.score; });
     // A rule down that starts below a row gap (a sidebar under a window's
     // title) or ends above one: what lies above or below it reads first or last.
-    if (column.ruled > 0 && std::any_of(across.begin(), across.end(), [&](const Gap& g) {
-            return g.start < column.ruleFrom || g.end > column.ruleTo;
-        }))
-        return false;
+    // Unless text stands on both sides of the gap between the first row gap
+    // and the rule's top (or its end and the last row gap) in more than one
+    // row: the column goes on where the rule does not (its top hidden under
+    // a pop-up), and what lies above the first row gap (a menu bar) reads
+    // first all the same.
+    const auto columnGoesOn = [&](int top, int bottom) {
+        const QRect part(r.left(), top, r.width(), bottom - top);
+        return part.height() > 0 && side(part, r.left(), column.start - 1, th).rows.size() >= 2 &&
+               side(part, column.end, r.right(), th).rows.size() >= 2;
+    };
+    if (column.ruled > 0 && !across.empty()) {
+        const bool above = across.front().start < column.ruleFrom && !columnGoesOn(across.front().end, column.ruleFrom);
+        const bool below = across.back().end > column.ruleTo && !columnGoesOn(column.ruleTo + 1, across.back().start);
+        if (above || below) return false;
+    }
     // Ruled both ways (a table): rows first, unless the rule down runs
     // further than the one across (a sidebar beside a header line).
-    if (bestAcross.ruled > 0 && bestDown.ruled > 0) return bestDown.ruled > bestAcross.ruled;
+    // A grid, whose rules each way cross the others (however far the region
+    // reaches past the table), reads row by row: most of its rules each way
+    // are crossed.
+    if (bestAcross.ruled > 0 && bestDown.ruled > 0) {
+        const auto crossedMostly = [](const std::vector<Gap>& gaps) {
+            const auto ruled = std::count_if(gaps.begin(), gaps.end(), [](const Gap& g) { return g.ruled > 0; });
+            const auto crossed =
+                std::count_if(gaps.begin(), gaps.end(), [](const Gap& g) { return g.ruled > 0 && g.crossed; });
+            return crossed * 2 > ruled;
+        };
+        if (crossedMostly(across) && crossedMostly(down)) return false;
+        return bestDown.ruled > bestAcross.ruled;
+    }
     // A table or list without rules: short rows whose cells line up read
     // row by row, however wide the space between the cells.
     std::vector<std::pair<int, int>> lone;
@@ -246,7 +277,8 @@ bool RegionCutter::dropGapsInsideColumns(const QRect& r, std::vector<Gap>& acros
         const int bottom = last == across.size() ? r.bottom() + 1 : across[last].start;
         const QRect above(r.left(), top, r.width(), across[i].start - top);
         const QRect below(r.left(), across[i].end, r.width(), bottom - across[i].end);
-        inside[i] = sharedColumnGap(above, partsProfile(first, i), below, partsProfile(i + 1, last), th);
+        inside[i] = sharedColumnGap(above, partsProfile(first, i), below, partsProfile(i + 1, last), th) ||
+                    columnRunsThrough(r, across, i, partsProfile, th);
     }
     const auto count = std::count(inside.begin(), inside.end(), true);
     if (count == qsizetype(across.size())) return true;

@@ -3,6 +3,7 @@
 #include "platform/text/PageLayout.h"
 #include "platform/text/PageMarks.h"
 
+#include <functional>
 #include <vector>
 
 namespace klipo::platform {
@@ -63,6 +64,8 @@ private:
     bool sideBySide(const QRect& r, int start, int end, int th, int from, int to) const;
     std::vector<Gap> gaps(const QRect& r, const std::vector<int>& profile, bool across, int th) const;
     bool withinLines(const QRect& r, const std::vector<std::pair<int, int>>& bands, const Gap& g, int th) const;
+    int linesOverColumns(const QRect& r, const std::vector<int>& rows, int th) const;
+    int linesOverRule(const QRect& r, const std::vector<int>& rows, const std::vector<Gap>& down, int th) const;
     bool columnsFirst(const QRect& r, const std::vector<Gap>& across, const std::vector<Gap>& down, int th,
                       std::vector<std::pair<int, int>>& tableRows) const;
     Side side(const QRect& r, int left, int right, int th) const;
@@ -75,6 +78,8 @@ private:
     // Drops the row gaps between paragraphs side by side in columns while
     // another row gap is not; returns whether every row gap is such a one.
     bool dropGapsInsideColumns(const QRect& r, std::vector<Gap>& across, int th) const;
+    bool columnRunsThrough(const QRect& r, const std::vector<Gap>& across, size_t i,
+                           const std::function<std::vector<int>(size_t, size_t)>& partsProfile, int th) const;
     bool sharedColumnGap(const QRect& above, const std::vector<int>& a, const QRect& below, const std::vector<int>& b,
                          int th) const;
 

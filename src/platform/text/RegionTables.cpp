@@ -2,6 +2,7 @@
 #include "platform/text/RegionCutter.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
 
 namespace klipo::platform {
@@ -58,8 +59,12 @@ bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vec
         int aligned = 0;
         for (const auto& [top, bottom] : single->rows) {
             const bool partner = std::any_of(other->rows.begin(), other->rows.end(), [&](const auto& o) {
+                // Cells of one row stand level: their middles within a
+                // quarter of the text's height (rows of two lists that only
+                // overlap drift apart from one row to the next).
                 const int common = std::min(bottom, o.second) - std::max(top, o.first) + 1;
-                return common * 2 >= std::min(bottom - top + 1, o.second - o.first + 1);
+                return common * 2 >= std::min(bottom - top + 1, o.second - o.first + 1) &&
+                       std::abs((o.first + o.second) - (top + bottom)) <= std::max(4, th / 2);
             });
             aligned += partner;
         }
