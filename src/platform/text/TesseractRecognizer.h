@@ -37,10 +37,14 @@ public:
     TesseractRecognizer(const TesseractRecognizer&) = delete;
     TesseractRecognizer& operator=(const TesseractRecognizer&) = delete;
 
-    // Loads an engine of each model the last page's lines were read with
-    // (the Latin model before any page) in the background, so that a capture
-    // about to be read does not wait for them; returns at once.
-    void warmUp();
+    // Loads engines of each model the last page's lines were read with (the
+    // Latin model before any page) in the background; returns at once.
+    // `oneEach`: one engine per model (at launch: little memory, and the
+    // others of a model load faster once one holds its word list).
+    // `forAPage`: as many as that page's lines were read with, so that a
+    // capture about to be read does not wait for any of them.
+    enum class WarmUp { oneEach, forAPage };
+    void warmUp(WarmUp how = WarmUp::oneEach);
 
     // Blocks until the image is read, then reports once.
     void recognize(const QImage& image, const RecognitionOptions& options, const Report& report) override;
@@ -65,7 +69,7 @@ private:
     using Job = std::function<void()>;
 
     void ensureStarted();
-    void rememberModels(const std::map<QString, int>& linesPerModel);
+    void rememberModels(const std::map<QString, int>& linesPerModel, const std::map<QString, int>& enginesPerModel);
     void workerLoop();
     void runAll(std::vector<Job> jobs);
 
@@ -76,7 +80,9 @@ private:
     std::condition_variable m_cv;
     std::deque<Job> m_jobs;
     bool m_stopping = false;
-    QStringList m_lastModels;  // the models of the last page's first reads, most lines first
+    // The models of the last page's first reads, most lines first, and the
+    // engines each was given.
+    std::vector<std::pair<QString, int>> m_lastModels;
     std::vector<std::thread> m_threads;
 };
 
