@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace klipo::platform {
@@ -73,6 +75,23 @@ long writtenKb(uintptr_t start)
     return -1;
 }
 
+// Whether the memory at `address` holds `expected`. Read through the kernel,
+// so that memory another thread unmaps meanwhile is a mismatch, not a crash.
+bool holds(uintptr_t address, const char* expected, size_t length)
+{
+    constexpr size_t kChunk = 1 << 20;
+    std::vector<char> buffer(std::min(length, kChunk));
+    for (size_t done = 0; done < length;) {
+        const size_t n = std::min(kChunk, length - done);
+        iovec local = {buffer.data(), n};
+        iovec remote = {reinterpret_cast<void*>(address + done), n};
+        if (::process_vm_readv(::getpid(), &local, 1, &remote, 1, 0) != ssize_t(n)) return false;
+        if (std::memcmp(buffer.data(), expected + done, n) != 0) return false;
+        done += n;
+    }
+    return true;
+}
+
 bool writeAll(int fd, const char* data, size_t length)
 {
     while (length > 0) {
@@ -103,15 +122,17 @@ std::unique_ptr<WordListPages> WordListPages::adopt(QByteArrayView model, const 
     for (const Region& region : mappings()) {
         if (!region.privateWritable || region.inode != 0 || region.named) continue;
         if (region.end - region.start < kHeader + size_t(edges.size())) continue;
-        auto* block = reinterpret_cast<char*>(region.start);
-        size_t size = 0;
-        std::memcpy(&size, block + sizeof(size_t), sizeof size);
+        size_t header[2] = {};
+        iovec local = {header, sizeof header};
+        iovec remote = {reinterpret_cast<void*>(region.start), sizeof header};
+        if (::process_vm_readv(::getpid(), &local, 1, &remote, 1, 0) != ssize_t(sizeof header)) continue;
+        size_t size = header[1];
         if (!(size & kMappedBit)) continue;
         size &= ~size_t(7);
         if (size % size_t(page) != 0 || size < kHeader + size_t(edges.size()) || region.start + size > region.end)
             continue;
-        if (std::memcmp(block + kHeader, edges.data(), size_t(edges.size())) != 0) continue;
-        start = block;
+        if (!holds(region.start + kHeader, edges.data(), size_t(edges.size()))) continue;
+        start = reinterpret_cast<char*>(region.start);
         length = size;
         ++found;
     }
