@@ -22,7 +22,9 @@ class EnginePool;
 // column of one window each, see PageLayout); a pool of threads reads the
 // lines in parallel, each on its own picture (its colours made dark on white,
 // small text scaled up) with the model its script needs. Engines are loaded
-// per model when first needed and freed after a minute unused.
+// per model when first needed and freed after a minute unused (a model with
+// a large word list keeps one engine, its word list's memory given back; see
+// EnginePool).
 class TesseractRecognizer : public TextRecognizer {
 public:
     struct Options {
