@@ -234,7 +234,7 @@ int runKeyPressRoad(const KeyPressRoadOptions& options)
     }
     printTimes("cold: the first after launch", cold, 40);
     printTimes("warm: right after another", warm, 40);
-    printTimes("after a minute idle (engines freed)", idle, 40);
+    printTimes("after a minute idle (engines given back)", idle, 40);
     if (!warm.empty()) {
         std::printf("  cold / warm %.2f", median(cold) / median(warm));
         if (!idle.empty()) std::printf(", after idle / warm %.2f", median(idle) / median(warm));

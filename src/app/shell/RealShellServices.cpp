@@ -353,7 +353,7 @@ void RealShellServices::overlayBeginTranslate()
     SelOverlayController::shared().begin(std::move(request));
     // The engines load while the user picks the region, so the first
     // translation does not wait for them.
-    platform::warmUpTextServices(Settings::targetLanguage());
+    platform::warmUpTextServices(Settings::targetLanguage(), true);
 }
 
 void RealShellServices::overlayFinishWithoutResult() { SelOverlayController::shared().cancel(); }
@@ -364,7 +364,7 @@ void RealShellServices::captureForTranslation(ShellCaptureMode mode,
     const auto captureMode =
         mode == ShellCaptureMode::fullScreen ? CaptureService::Mode::fullScreen : CaptureService::Mode::interactive;
     // The engines load while the screen is taken and laid out.
-    platform::warmUpTextServices(Settings::targetLanguage());
+    platform::warmUpTextServices(Settings::targetLanguage(), true);
     // X11 cannot keep our own windows out of a grab: take them off the screen
     // first (the previous result and a toast for good, the library and the
     // others until the grab is done) and give the desktop a moment to repaint.

@@ -2,6 +2,7 @@
 
 #include "platform/text/ModelFile.h"
 #include "platform/text/TesseractEngine.h"
+#include "platform/text/WordListPages.h"
 
 #include <QFileInfo>
 
@@ -93,6 +94,7 @@ EnginePool::Lease EnginePool::acquire(const QString& model, int limit)
         for (Entry& e : slot.entries) {
             if (!e.busy) {
                 e.busy = true;
+                slot.resting = false;  // the word list's pages come back as they are read
                 return Lease(this, e.engine.get());
             }
         }
@@ -106,13 +108,41 @@ EnginePool::Lease EnginePool::acquire(const QString& model, int limit)
                 return {};
             }
             if (m_shut) return {};
-            slot.entries.push_back({std::move(engine), true, Clock::now()});
-            if (!m_reaper.joinable()) m_reaper = std::thread([this] { reaperLoop(); });
-            m_reaperWake.notify_all();
-            return Lease(this, slot.entries.back().engine.get());
+            return Lease(this, keep(slot, std::move(engine), true).engine.get());
         }
         m_changed.wait(lock);
     }
+}
+
+bool EnginePool::preload(const QString& model, int count)
+{
+    const int cap = std::clamp(count, 1, m_perModel);
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (m_shut) return false;
+        Model& slot = m_models[model];
+        if (slot.missing || int(slot.entries.size()) + slot.loading >= cap) return false;
+        if (!slot.bringingWordList) {
+            std::unique_ptr<TesseractEngine> engine = load(model, slot, lock);
+            if (!engine) {
+                slot.missing = true;
+                return false;
+            }
+            if (m_shut) return false;
+            keep(slot, std::move(engine), false);
+            m_changed.notify_all();  // a line may be waiting for an engine of the model
+            return true;
+        }
+        m_changed.wait(lock);
+    }
+}
+
+EnginePool::Entry& EnginePool::keep(Model& slot, std::unique_ptr<TesseractEngine> engine, bool busy)
+{
+    slot.entries.push_back({std::move(engine), busy, Clock::now()});
+    if (!m_reaper.joinable()) m_reaper = std::thread([this] { reaperLoop(); });
+    m_reaperWake.notify_all();
+    return slot.entries.back();
 }
 
 std::unique_ptr<TesseractEngine> EnginePool::load(const QString& model, Model& slot, std::unique_lock<std::mutex>& lock)
@@ -129,6 +159,7 @@ std::unique_ptr<TesseractEngine> EnginePool::load(const QString& model, Model& s
     auto engine = std::make_unique<TesseractEngine>();
     bool loaded = false;
     QByteArray withoutWordList;
+    std::unique_ptr<WordListPages> pages;
     if (!single) {
         loaded = engine->load(model);
     } else if (!first && !shared.isEmpty()) {
@@ -144,6 +175,8 @@ std::unique_ptr<TesseractEngine> EnginePool::load(const QString& model, Model& s
         const ModelFile file(ModelFile::pathOf(model));
         loaded = engine->load(model, file.bytes());
         if (loaded && first) withoutWordList = ModelFile::withoutWordList(file.bytes());
+        if (loaded && first && !withoutWordList.isEmpty() && file.bytes().size() > kLargeModelBytes)
+            pages = WordListPages::adopt(file.bytes(), WordListPages::defaultFolder());
     }
     if (loaded) guardExitAfterLoading(model);
 
@@ -154,6 +187,7 @@ std::unique_ptr<TesseractEngine> EnginePool::load(const QString& model, Model& s
         if (loaded) {
             slot.shared = std::move(withoutWordList);
             slot.dictionaries = engine->dictionaryCount();
+            slot.pages = std::move(pages);
         }
     }
     m_changed.notify_all();
@@ -171,6 +205,7 @@ void EnginePool::giveBack(TesseractEngine* engine)
         if (it == slot.entries.end()) continue;
         it->busy = false;
         it->lastUse = Clock::now();
+        m_reaperWake.notify_all();  // its idle time starts now
         if (m_shut) {
             orphan = std::move(it->engine);
             slot.entries.erase(it);
@@ -194,8 +229,17 @@ int EnginePool::releaseIdleLocked(bool all, std::vector<std::unique_ptr<Tesserac
     for (auto& [name, slot] : m_models) {
         // Another engine of the model may be loading with the word list these share.
         if (slot.loading > 0 && !m_shut) continue;
+        // With its word list on pages a file backs, the model keeps one
+        // engine (the one lent out, else the last used) and gives those pages back.
+        const bool keepOne = !all && slot.pages;
+        const Entry* kept = nullptr;
+        if (keepOne) {
+            for (const Entry& e : slot.entries)
+                if (!kept || (!kept->busy && (e.busy || e.lastUse > kept->lastUse))) kept = &e;
+        }
+        const TesseractEngine* keptEngine = kept ? kept->engine.get() : nullptr;
         for (auto it = slot.entries.begin(); it != slot.entries.end();) {
-            if (!it->busy && (all || now - it->lastUse >= m_idleLimit)) {
+            if (!it->busy && it->engine.get() != keptEngine && (all || now - it->lastUse >= m_idleLimit)) {
                 freed.push_back(std::move(it->engine));
                 it = slot.entries.erase(it);
                 ++count;
@@ -203,9 +247,17 @@ int EnginePool::releaseIdleLocked(bool all, std::vector<std::unique_ptr<Tesserac
                 ++it;
             }
         }
+        if (keepOne && !slot.resting && slot.entries.size() == 1 && !slot.entries.front().busy &&
+            now - slot.entries.front().lastUse >= m_idleLimit) {
+            // Pages that cannot be given back: the model goes as any other at the next turn.
+            slot.resting = slot.pages->giveBack();
+            if (!slot.resting) slot.pages.reset();
+        }
         if (slot.entries.empty()) {
             slot.shared.clear();
             slot.dictionaries = 0;
+            slot.pages.reset();
+            slot.resting = false;
         }
     }
     return count;
@@ -230,6 +282,7 @@ void EnginePool::reaperLoop()
         bool any = false;
         auto next = Clock::time_point::max();
         for (const auto& [name, slot] : m_models) {
+            if (slot.resting) continue;  // nothing left to free there until it reads again
             for (const Entry& e : slot.entries) {
                 any = true;
                 if (!e.busy) next = std::min(next, e.lastUse + m_idleLimit);

@@ -30,6 +30,10 @@ public:
     // out as a model file (then every engine loads the whole model).
     static QByteArray withoutWordList(QByteArrayView model);
 
+    // The edges of a model's word list as the engine holds them in memory
+    // once loaded; empty when it has none or it is not in this machine's order.
+    static QByteArrayView wordListEdges(QByteArrayView model);
+
 private:
     QFile m_file;
     QByteArrayView m_bytes;

@@ -82,13 +82,18 @@ QString TesseractRecognizer::defaultLatinModel()
     return hasData(QStringLiteral("Latin")) ? QStringLiteral("Latin") : QStringLiteral("eng");
 }
 
-void TesseractRecognizer::warmUp()
+void TesseractRecognizer::warmUp(WarmUp how)
 {
     ensureStarted();
     std::lock_guard lock(m_mutex);
     if (m_stopping) return;
-    const QStringList models = m_lastModels.isEmpty() ? QStringList{m_options.latinModel} : m_lastModels;
-    for (const QString& model : models) m_jobs.push_back([this, model] { m_pool->acquire(model); });
+    auto models = m_lastModels;
+    if (models.empty()) models.emplace_back(m_options.latinModel, m_threadCount);
+    for (const auto& [model, engines] : models) {
+        // Each job loads one engine, so that those of a model load side by side.
+        const int count = how == WarmUp::forAPage ? engines : 1;
+        for (int i = 0; i < count; ++i) m_jobs.push_back([this, model, count] { m_pool->preload(model, count); });
+    }
     m_cv.notify_all();
 }
 
@@ -110,16 +115,22 @@ QStringList TesseractRecognizer::loadedModels() const { return m_pool->loadedMod
 
 void TesseractRecognizer::freeIdleEngines() { m_pool->releaseIdle(true); }
 
-void TesseractRecognizer::rememberModels(const std::map<QString, int>& linesPerModel)
+void TesseractRecognizer::rememberModels(const std::map<QString, int>& linesPerModel,
+                                         const std::map<QString, int>& enginesPerModel)
 {
     if (linesPerModel.empty()) return;
     std::vector<std::pair<int, QString>> byLines;
     for (const auto& [model, lines] : linesPerModel) byLines.emplace_back(-lines, model);
     std::sort(byLines.begin(), byLines.end());
-    QStringList models;
-    for (const auto& entry : byLines) models << entry.second;
+    std::vector<std::pair<QString, int>> models;
+    for (const auto& entry : byLines) {
+        const auto engines = enginesPerModel.find(entry.second);
+        // A model reads with no more engines than it has lines.
+        const int given = engines == enginesPerModel.end() ? 1 : engines->second;
+        models.emplace_back(entry.second, std::min(given, -entry.first));
+    }
     std::lock_guard lock(m_mutex);
-    m_lastModels = models;
+    m_lastModels = std::move(models);
 }
 
 void TesseractRecognizer::ensureStarted()
@@ -230,11 +241,12 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     });
     // Each model gets engines in proportion to the lines it reads: a Chinese
     // page with a few English words needs one Latin engine, not one per thread.
-    std::map<QString, int> engineShare;
-    for (const LineJob& job : lines) ++engineShare[job.model];
-    rememberModels(engineShare);
+    std::map<QString, int> linesPerModel;
+    for (const LineJob& job : lines) ++linesPerModel[job.model];
+    std::map<QString, int> engineShare = linesPerModel;
     for (auto& [model, n] : engineShare)
         n = std::max(1, int((qint64(n) * m_threadCount + qint64(lines.size()) - 1) / qint64(lines.size())));
+    rememberModels(linesPerModel, engineShare);
     auto share = [&](const QString& model) {
         const auto it = engineShare.find(model);
         return it == engineShare.end() ? m_threadCount : it->second;

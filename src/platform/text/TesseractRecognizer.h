@@ -22,7 +22,9 @@ class EnginePool;
 // column of one window each, see PageLayout); a pool of threads reads the
 // lines in parallel, each on its own picture (its colours made dark on white,
 // small text scaled up) with the model its script needs. Engines are loaded
-// per model when first needed and freed after a minute unused.
+// per model when first needed and freed after a minute unused (a model with
+// a large word list keeps one engine, its word list's memory given back; see
+// EnginePool).
 class TesseractRecognizer : public TextRecognizer {
 public:
     struct Options {
@@ -37,10 +39,14 @@ public:
     TesseractRecognizer(const TesseractRecognizer&) = delete;
     TesseractRecognizer& operator=(const TesseractRecognizer&) = delete;
 
-    // Loads an engine of each model the last page's lines were read with
-    // (the Latin model before any page) in the background, so that a capture
-    // about to be read does not wait for them; returns at once.
-    void warmUp();
+    // Loads engines of each model the last page's lines were read with (the
+    // Latin model before any page) in the background; returns at once.
+    // `oneEach`: one engine per model (at launch: little memory, and the
+    // others of a model load faster once one holds its word list).
+    // `forAPage`: as many as that page's lines were read with, so that a
+    // capture about to be read does not wait for any of them.
+    enum class WarmUp { oneEach, forAPage };
+    void warmUp(WarmUp how = WarmUp::oneEach);
 
     // Blocks until the image is read, then reports once.
     void recognize(const QImage& image, const RecognitionOptions& options, const Report& report) override;
@@ -65,7 +71,7 @@ private:
     using Job = std::function<void()>;
 
     void ensureStarted();
-    void rememberModels(const std::map<QString, int>& linesPerModel);
+    void rememberModels(const std::map<QString, int>& linesPerModel, const std::map<QString, int>& enginesPerModel);
     void workerLoop();
     void runAll(std::vector<Job> jobs);
 
@@ -76,7 +82,9 @@ private:
     std::condition_variable m_cv;
     std::deque<Job> m_jobs;
     bool m_stopping = false;
-    QStringList m_lastModels;  // the models of the last page's first reads, most lines first
+    // The models of the last page's first reads, most lines first, and the
+    // engines each was given.
+    std::vector<std::pair<QString, int>> m_lastModels;
     std::vector<std::thread> m_threads;
 };
 

@@ -61,10 +61,10 @@ TextServices& textServices()
     return current();
 }
 
-void warmUpTextServices(const QString& target)
+void warmUpTextServices(const QString& target, bool pageComing)
 {
     TextServices& services = textServices();
-    realRecognizer().warmUp();
+    realRecognizer().warmUp(pageComing ? TesseractRecognizer::WarmUp::forAPage : TesseractRecognizer::WarmUp::oneEach);
     if (!target.isEmpty() && services.translator) services.translator->warmUp(target);
 }
 

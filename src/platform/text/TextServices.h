@@ -23,8 +23,10 @@ TextServices& textServices();
 
 // Starts loading the recognition engines, and the translation pipeline into
 // `target` (none when empty), in the background, so that the capture about
-// to be read does not wait for them.
-void warmUpTextServices(const QString& target = {});
+// to be read does not wait for them. With `pageComing` (a capture to read is
+// under way) every engine the last page was read with loads, else one per
+// model.
+void warmUpTextServices(const QString& target = {}, bool pageComing = false);
 
 // Stops the recognition threads and frees their engines. Call at quit, after
 // the event loop ends and before the program's statics are destroyed.
