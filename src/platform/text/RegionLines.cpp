@@ -106,15 +106,30 @@ RegionCutter::Spacing RegionCutter::spacingOf(const QRect& r, const std::vector<
         looksOf(m_gray, m_colour, looks);
         // Chinese says nothing: its characters are all as wide in any font.
         if (looks.script == LineScript::Han) continue;
+        // Icons beside text (a file's icon, a browser's arrows, a tab's
+        // cross) stand a space or so apart: the gaps beside anything no
+        // wider than a letter or two are not weighed as spaces between words.
         const std::vector<int> cols = columnProfile(band);
+        std::vector<std::pair<int, int>> words;  // first and last ink column
         int lastInk = -1;
         for (int x = 0; x < int(cols.size()); ++x) {
             if (cols[size_t(x)] == 0) continue;
             const int gap = x - lastInk - 1;
-            if (lastInk >= 0 && gap * 5 >= band.height() && gap <= 2 * band.height())
-                spaces.push_back(double(gap) / band.height());
+            if (lastInk < 0 || (gap * 5 >= band.height() && gap <= 2 * band.height()))
+                words.emplace_back(x, x);
+            else if (gap * 5 >= band.height()) {
+                words.emplace_back(-1, -1);  // wider apart: not one run of words
+                words.emplace_back(x, x);
+            }
+            words.back().second = x;
             lastInk = x;
         }
+        const auto iconSized = [&](const std::pair<int, int>& w) {
+            return w.first >= 0 && (w.second - w.first + 1) * 5 <= band.height() * 6;
+        };
+        for (size_t i = 1; i < words.size(); ++i)
+            if (words[i - 1].first >= 0 && words[i].first >= 0 && !iconSized(words[i - 1]) && !iconSized(words[i]))
+                spaces.push_back(double(words[i].first - words[i - 1].second - 1) / band.height());
     }
     Spacing out;
     out.box = r;
@@ -147,7 +162,9 @@ void RegionCutter::segmentsOf(const QRect& band, int region, int th, bool monosp
     const std::vector<int> cols = columnProfile(band);
     const bool stacked = band.height() * 10 > th * 17 && band.height() > th + 8 && !singleLine(band);
     const int height = stacked ? th : band.height();
-    double wide = 1.2 * height;
+    // Farther apart than the line is high: items of a menu or a tool bar,
+    // cells side by side; spaces between words, even stretched, are narrower.
+    double wide = 1.0 * height;
     // The columns of a listing are runs of spaces: its rows stay whole.
     if (monospaced) wide = std::max(wide, 4.0 * th);
     // Pieces of ink apart by more than a word's space.
