@@ -4,6 +4,7 @@
 #include "ScreenFixtures.h"
 #include "ScreenScore.h"
 #include "TextPictures.h"
+#include "corpus/GeneratedScreens.h"
 #include "platform/text/PageLayout.h"
 #include "recognition/OCRService.h"
 
@@ -46,9 +47,9 @@ TEST(ReadingScreens, readsDesktopsBubblesTablesTerminalsAndAccents_OnceAndLineBy
         ScreenKind kind;
         ScreenLanguage language;
         double scale, lineAccuracy;
-    } screens[] = {{K::Desktop, L::English, 1, 0.97}, {K::Desktop, L::Chinese, 1, 0.94},
-                   {K::Widgets, L::Spanish, 1, 0.96}, {K::Chat, L::French, 2, 0.97},
-                   {K::Terminal, L::German, 1, 0.97}, {K::Chat, L::Chinese, 1, 0.95},
+    } screens[] = {{K::Desktop, L::English, 1, 0.97},   {K::Desktop, L::Chinese, 1, 0.94},
+                   {K::Widgets, L::Spanish, 1, 0.96},   {K::Chat, L::French, 2, 0.97},
+                   {K::Terminal, L::German, 1, 0.97},   {K::Chat, L::Chinese, 1, 0.95},
                    {K::Spreadsheet, L::Mixed, 2, 0.95}, {K::Widgets, L::English, 2, 0.97}};
     for (const auto& s : screens) expectReadWell(s.kind, s.language, s.scale, s.lineAccuracy);
 
@@ -80,8 +81,25 @@ TEST(ReadingScreens, laysOutColumnsBeforeRows_ButBubblesRowByRow)
     bool rightStarted = false;
     for (const platform::LayoutLine& line : page.lines) {
         if (line.rect.top() < 100) continue;  // title and byline span the page
-        if (line.rect.left() > middle) rightStarted = true;
-        else if (rightStarted && line.rect.width() > 100) ADD_FAILURE() << "left column line after the right one began";
+        if (line.rect.left() > middle)
+            rightStarted = true;
+        else if (rightStarted && line.rect.width() > 100)
+            ADD_FAILURE() << "left column line after the right one began";
         EXPECT_FALSE(line.rect.left() < middle && line.rect.right() > middle) << "line across both columns";
     }
+}
+
+// A generated settings window in a dark theme: switches whose track is only
+// a shade lighter than the window, each beside a label with a grey line under
+// it. The label "Precio" is read, and no switch is read into a label ("()
+// Borradores").
+TEST(ReadingScreens, aLabelBesideADarkSwitch_IsRead_AndTheSwitchIsNotReadIntoIt)
+{
+    const Screen screen = generateScreen(3);
+    const OcrOutcome outcome = OCRService::recognizeBlocks(screen.image, false).result();
+    QStringList read;
+    for (const TextBlock& block : outcome.blocks)
+        for (const TextLine& line : block.lines) read << line.text;
+    EXPECT_TRUE(read.contains(QStringLiteral("Precio"))) << qPrintable(read.join(QStringLiteral(" | ")));
+    EXPECT_EQ(read.count(QStringLiteral("Borradores")), 3) << qPrintable(read.join(QStringLiteral(" | ")));
 }
