@@ -47,9 +47,9 @@ TEST(ReadingScreens, readsDesktopsBubblesTablesTerminalsAndAccents_OnceAndLineBy
         ScreenKind kind;
         ScreenLanguage language;
         double scale, lineAccuracy;
-    } screens[] = {{K::Desktop, L::English, 1, 0.97},   {K::Desktop, L::Chinese, 1, 0.94},
-                   {K::Widgets, L::Spanish, 1, 0.96},   {K::Chat, L::French, 2, 0.97},
-                   {K::Terminal, L::German, 1, 0.97},   {K::Chat, L::Chinese, 1, 0.95},
+    } screens[] = {{K::Desktop, L::English, 1, 0.97}, {K::Desktop, L::Chinese, 1, 0.94},
+                   {K::Widgets, L::Spanish, 1, 0.96}, {K::Chat, L::French, 2, 0.97},
+                   {K::Terminal, L::German, 1, 0.97}, {K::Chat, L::Chinese, 1, 0.95},
                    {K::Spreadsheet, L::Mixed, 2, 0.95}, {K::Widgets, L::English, 2, 0.97}};
     for (const auto& s : screens) expectReadWell(s.kind, s.language, s.scale, s.lineAccuracy);
 
@@ -81,10 +81,8 @@ TEST(ReadingScreens, laysOutColumnsBeforeRows_ButBubblesRowByRow)
     bool rightStarted = false;
     for (const platform::LayoutLine& line : page.lines) {
         if (line.rect.top() < 100) continue;  // title and byline span the page
-        if (line.rect.left() > middle)
-            rightStarted = true;
-        else if (rightStarted && line.rect.width() > 100)
-            ADD_FAILURE() << "left column line after the right one began";
+        if (line.rect.left() > middle) rightStarted = true;
+        else if (rightStarted && line.rect.width() > 100) ADD_FAILURE() << "left column line after the right one began";
         EXPECT_FALSE(line.rect.left() < middle && line.rect.right() > middle) << "line across both columns";
     }
 }
