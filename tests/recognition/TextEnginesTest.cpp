@@ -445,8 +445,7 @@ TEST(FaintText, aTerminalsCursor_ReadsAsNothing_AndLeavesTheRowsBesideItWhole)
     const QImage under(QStringLiteral(KLIPO_REAL_PAGES) + QStringLiteral("/xterm-cursor.png"));
     ASSERT_FALSE(under.isNull());
     const QString text = test::allText(recognize(under).blocks);
-    EXPECT_TRUE(
-        text.endsWith(QStringLiteral("Dec 7 12:49 awk\nHola mundo, esta es una prueba del programa de traduccion")))
+    EXPECT_TRUE(text.endsWith(QStringLiteral("Dec 7 12:49 awk\nHola mundo, esta es una prueba del programa de traduccion")))
         << qPrintable(text);
 
     const QImage afterPrompt(QStringLiteral(KLIPO_REAL_PAGES) + QStringLiteral("/xterm-en.png"));
