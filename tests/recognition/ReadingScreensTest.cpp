@@ -4,6 +4,7 @@
 #include "ScreenFixtures.h"
 #include "ScreenScore.h"
 #include "TextPictures.h"
+#include "corpus/GeneratedScreens.h"
 #include "platform/text/PageLayout.h"
 #include "recognition/OCRService.h"
 
@@ -84,4 +85,19 @@ TEST(ReadingScreens, laysOutColumnsBeforeRows_ButBubblesRowByRow)
         else if (rightStarted && line.rect.width() > 100) ADD_FAILURE() << "left column line after the right one began";
         EXPECT_FALSE(line.rect.left() < middle && line.rect.right() > middle) << "line across both columns";
     }
+}
+
+// A generated settings window in a dark theme: switches whose track is only
+// a shade lighter than the window, each beside a label with a grey line under
+// it. The label "Precio" is read, and no switch is read into a label ("()
+// Borradores").
+TEST(ReadingScreens, aLabelBesideADarkSwitch_IsRead_AndTheSwitchIsNotReadIntoIt)
+{
+    const Screen screen = generateScreen(3);
+    const OcrOutcome outcome = OCRService::recognizeBlocks(screen.image, false).result();
+    QStringList read;
+    for (const TextBlock& block : outcome.blocks)
+        for (const TextLine& line : block.lines) read << line.text;
+    EXPECT_TRUE(read.contains(QStringLiteral("Precio"))) << qPrintable(read.join(QStringLiteral(" | ")));
+    EXPECT_EQ(read.count(QStringLiteral("Borradores")), 3) << qPrintable(read.join(QStringLiteral(" | ")));
 }

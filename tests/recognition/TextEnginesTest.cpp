@@ -324,6 +324,105 @@ TEST(EdgeNoise, windowButtonsIconsAndPictures_GiveNoText)
         << qPrintable(read.join(QStringLiteral(" | ")));
 }
 
+// The texts read, one per line, in reading order.
+QStringList readTexts(const QImage& image)
+{
+    QStringList read;
+    for (const TextLine& line : recognizedLines(image)) read << line.text;
+    return read;
+}
+
+// Icons a space or so before names (a files list), the crosses of a
+// browser's tabs and its reload sign before the address, and menu items a little
+// more than a word's space apart: the icons give no text, nothing of them is
+// read into the names, and each item is a line of its own (in whatever order).
+TEST(EdgeNoise, iconsAndCrossesBesideNames_AreNotReadIntoThem_AndMenuItemsStandApart)
+{
+    QImage image(QSize(760, 230), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(14);
+    p.setFont(font);
+    const QFontMetricsF metrics(font);
+    const QColor icon(120, 105, 125);
+    const QStringList names = {QStringLiteral("slides.json"), QStringLiteral("todo.jpg"),
+                               QStringLiteral("budget_2024.csv")};
+    for (int i = 0; i < names.size(); ++i) {
+        const qreal top = 20 + 30 * i;
+        p.setPen(QPen(icon, 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(22, top + 1, 9, 13));  // a document with lines on it
+        for (int k = 0; k < 3; ++k) p.drawLine(QPointF(24, top + 5 + 3 * k), QPointF(29, top + 5 + 3 * k));
+        p.setPen(QColor(30, 30, 30));
+        p.drawText(QPointF(46, top + metrics.ascent()), names[i]);
+    }
+    // Tabs: each title with a cross after it, a "+" after the last.
+    const QStringList tabs = {QStringLiteral("Bridge over the harbour"), QStringLiteral("Festival tickets sold out")};
+    qreal x = 300;
+    for (const QString& tab : tabs) {
+        p.setPen(QColor(30, 30, 30));
+        p.drawText(QPointF(x, 20 + metrics.ascent()), tab);
+        x += metrics.horizontalAdvance(tab) + 30;
+        p.setPen(QPen(QColor(90, 90, 90), 1.5));
+        p.drawLine(QPointF(x, 23), QPointF(x + 8, 31));
+        p.drawLine(QPointF(x, 31), QPointF(x + 8, 23));
+        x += 30;
+    }
+    p.drawLine(QPointF(x, 27), QPointF(x + 10, 27));
+    p.drawLine(QPointF(x + 5, 22), QPointF(x + 5, 32));
+    // A reload sign before an address.
+    p.setPen(QPen(QColor(130, 130, 120), 1.8, Qt::SolidLine, Qt::RoundCap));
+    p.drawArc(QRectF(362, 73, 14, 14), 30 * 16, 300 * 16);
+    const QString address = QStringLiteral("https://www.dailynews.com/en/item?id=8812");
+    p.setPen(QColor(30, 30, 30));
+    p.drawText(QPointF(400, 73 + metrics.ascent()), address);
+    // Menu items, each 1.1 times the line's height from the next.
+    const QStringList menu = {QStringLiteral("Appearance"), QStringLiteral("Pictures"), QStringLiteral("Downloads")};
+    x = 300;
+    for (const QString& item : menu) {
+        p.drawText(QPointF(x, 140 + metrics.ascent()), item);
+        x += metrics.horizontalAdvance(item) + 1.1 * metrics.height();
+    }
+    p.end();
+    QStringList read = readTexts(image);
+    read.sort();
+    QStringList drawn = names + tabs + menu;
+    drawn << address;
+    drawn.sort();
+    EXPECT_EQ(read, drawn) << qPrintable(read.join(QStringLiteral(" | ")));
+}
+
+// A code editor: grey line numbers a character before black code in a
+// monospaced face. Each number is a line of its own, the code after it whole
+// (a few lines of code are still told monospaced: the words of a row stay together).
+TEST(EdgeNoise, anEditorsLineNumbers_AreReadApartFromTheCode)
+{
+    QImage image(QSize(520, 130), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
+    font.setPixelSize(14);
+    p.setFont(font);
+    const QFontMetricsF metrics(font);
+    const QStringList code = {QStringLiteral("def read_config(path):"), QStringLiteral("    with open(path) as f:"),
+                              QStringLiteral("        return json.load(f)"), QStringLiteral("values = [1, 2, 3]")};
+    QStringList drawn;
+    for (int i = 0; i < code.size(); ++i) {
+        const qreal y = 16 + 24 * i + metrics.ascent();
+        p.setPen(QColor(150, 150, 150));
+        p.drawText(QPointF(12, y), QString::number(10 + i));
+        p.setPen(QColor(20, 20, 20));
+        p.drawText(QPointF(12 + 3 * metrics.horizontalAdvance(QLatin1Char('0')), y), code[i]);
+        drawn << QString::number(10 + i) << test::squeezed(code[i]);
+    }
+    p.end();
+    QStringList read = readTexts(image);
+    for (QString& text : read) text = test::squeezed(text);  // the engine puts a space before a colon at times
+    EXPECT_EQ(read, drawn) << qPrintable(read.join(QStringLiteral(" | ")));
+}
+
 // An xterm with its default colours (black on white; the prompt's user and
 // host bright green, commit hashes yellow, a warning bright yellow), as a
 // screenshot: the coloured text is read as well as the black.

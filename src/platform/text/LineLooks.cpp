@@ -144,6 +144,11 @@ QImage inkPicture(const QImage& colour, const QRect& area, QRgb background)
 
 namespace {
 
+// How far from the ground a pixel must be to count as filled: as little as
+// makes an edge, so that a switch's track a shade lighter than a dark
+// window (and the knob on it) is one filled shape, not a ring around a dot.
+constexpr int kFilledStep = 24;
+
 // The ink of `on` (w x h) when it is all of it one rectangle, sides all
 // inked, inside all inked or all empty; no letter is (round or open corners,
 // strokes inside). Only as wide as a terminal's cell: narrower than a square,
@@ -220,7 +225,7 @@ ClusterLooks looksOfCluster(const QImage& gray, const QImage& colour, const QRec
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             filled += on[size_t(y) * size_t(w) + size_t(x)] =
-                colourDistance(pixel(box.left() + x, box.top() + y), ground) > 40;
+                colourDistance(pixel(box.left() + x, box.top() + y), ground) > kFilledStep;
     looks.fill = double(filled) / (double(w) * h);
     // The largest filled square ending at each pixel.
     std::vector<int> square(size_t(w) * size_t(h), 0);

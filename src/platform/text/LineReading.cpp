@@ -251,4 +251,23 @@ bool isText(const RecognizedLine& line)
     return !isIconLookalike(line.text);
 }
 
+bool isIconBesideText(const PageLayout& layout, const LayoutLine& line, const QString& text)
+{
+    const QString signs = squeezed(text);
+    const QRect& r = line.rect;
+    if (signs.isEmpty() || signs.size() > 2 || r.width() * 2 > r.height() * 3) return false;
+    // Counts on badges are text: only letters and signs are doubted.
+    if (std::any_of(signs.begin(), signs.end(), [](QChar c) { return c.isDigit(); })) return false;
+    const int contrast = std::abs(line.ink - line.background);
+    return std::any_of(layout.lines.begin(), layout.lines.end(), [&](const LayoutLine& other) {
+        const QRect& o = other.rect;
+        if (&other == &line || o.width() < 3 * o.height()) return false;
+        const int rowOverlap = std::min(r.bottom(), o.bottom()) - std::max(r.top(), o.top()) + 1;
+        const int gap = std::max(o.left() - r.right(), r.left() - o.right());
+        const int height = std::max(r.height(), o.height());
+        return rowOverlap * 2 >= std::min(r.height(), o.height()) && gap <= 3 * height &&
+               contrast * 4 < std::abs(other.ink - other.background) * 3;
+    });
+}
+
 }  // namespace klipo::platform

@@ -58,6 +58,12 @@ void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QStrin
 // with little confidence, icons read as letters).
 bool isText(const RecognizedLine& line);
 
+// A letter or two read from a piece no wider than a letter that stands a
+// space or so before or after a longer line of its row, and is drawn much
+// fainter than it: an icon before a name (a document read as "B"), a
+// browser's arrows and reload sign, a tab's cross.
+bool isIconBesideText(const PageLayout& layout, const LayoutLine& line, const QString& text);
+
 // Whether a short text is what a lone icon is read as ("x", "口", "Q", "十",
 // "xX", a lone lowercase letter).
 bool isIconLookalike(const QString& text);

@@ -98,6 +98,7 @@ private:
     void segmentsOf(const QRect& band, int region, int th, bool monospaced);
     std::vector<int> columnProfile(const QRect& band) const;
     Spacing spacingOf(const QRect& r, const std::vector<std::pair<int, int>>& bands, int th) const;
+    int inkContrast(const QRect& band, int from, int to) const;
     void spreadMonospacing();
     bool singleLine(const QRect& band) const;
     // Whether a letter at least 0.6 of a band's height stands in `r`.

@@ -3,6 +3,7 @@
 #include "platform/text/RegionCutter.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace klipo::platform {
 
@@ -106,15 +107,38 @@ RegionCutter::Spacing RegionCutter::spacingOf(const QRect& r, const std::vector<
         looksOf(m_gray, m_colour, looks);
         // Chinese says nothing: its characters are all as wide in any font.
         if (looks.script == LineScript::Han) continue;
+        // Icons beside text (a file's icon, a browser's arrows, a tab's
+        // cross) stand a space or so apart: the gaps beside them are not
+        // weighed as spaces between words.
         const std::vector<int> cols = columnProfile(band);
+        std::vector<std::pair<int, int>> words;  // first and last ink column
         int lastInk = -1;
         for (int x = 0; x < int(cols.size()); ++x) {
             if (cols[size_t(x)] == 0) continue;
             const int gap = x - lastInk - 1;
-            if (lastInk >= 0 && gap * 5 >= band.height() && gap <= 2 * band.height())
-                spaces.push_back(double(gap) / band.height());
+            if (lastInk < 0 || (gap * 5 >= band.height() && gap <= 2 * band.height()))
+                words.emplace_back(x, x);
+            else if (gap * 5 >= band.height()) {
+                words.emplace_back(-1, -1);  // wider apart: not one run of words
+                words.emplace_back(x, x);
+            }
+            words.back().second = x;
             lastInk = x;
         }
+        std::vector<int> contrast(words.size(), -1);
+        const auto contrastOf = [&](size_t i) {
+            if (contrast[i] < 0) contrast[i] = inkContrast(band, words[i].first, words[i].second);
+            return contrast[i];
+        };
+        // No wider than a letter or two, and first or last on its row or
+        // drawn far fainter than its neighbour.
+        const auto icon = [&](size_t i, size_t beside) {
+            return (words[i].second - words[i].first + 1) * 5 <= band.height() * 6 &&
+                   (i == 0 || i + 1 == words.size() || contrastOf(i) * 4 < contrastOf(beside) * 3);
+        };
+        for (size_t i = 1; i < words.size(); ++i)
+            if (words[i - 1].first >= 0 && words[i].first >= 0 && !icon(i - 1, i) && !icon(i, i - 1))
+                spaces.push_back(double(words[i].first - words[i - 1].second - 1) / band.height());
     }
     Spacing out;
     out.box = r;
@@ -142,12 +166,24 @@ bool RegionCutter::largeLetterIn(const QRect& r, int bandHeight) const
     });
 }
 
+// How far the ink of columns `from` to `to` of a band (counted from its
+// left) stands from its background.
+int RegionCutter::inkContrast(const QRect& band, int from, int to) const
+{
+    LayoutLine looks;
+    looks.rect = QRect(band.left() + from, band.top(), to - from + 1, band.height());
+    looksOf(m_gray, m_colour, looks);
+    return std::abs(looks.ink - looks.background);
+}
+
 void RegionCutter::segmentsOf(const QRect& band, int region, int th, bool monospaced)
 {
     const std::vector<int> cols = columnProfile(band);
     const bool stacked = band.height() * 10 > th * 17 && band.height() > th + 8 && !singleLine(band);
     const int height = stacked ? th : band.height();
-    double wide = 1.2 * height;
+    // Farther apart than the line is high: items of a menu or a tool bar,
+    // cells side by side; spaces between words, even stretched, are narrower.
+    double wide = 1.0 * height;
     // The columns of a listing are runs of spaces: its rows stay whole.
     if (monospaced) wide = std::max(wide, 4.0 * th);
     // Pieces of ink apart by more than a word's space.
@@ -168,13 +204,19 @@ void RegionCutter::segmentsOf(const QRect& band, int region, int th, bool monosp
     // icon or a window button: a line of its own (a toolbar's icons, the
     // buttons of a title bar, an icon before a name), which reads as nothing.
     const auto lone = [&](const Piece& p) { return !monospaced && (p.to - p.from + 1) * 5 <= height * 6; };
+    // An editor's line numbers stand a character or two before the code, in a
+    // fainter ink: a row of monospaced text starting with a piece drawn far
+    // fainter than the next is cut after it.
+    const bool fainterFirst =
+        monospaced && pieces.size() >= 2 &&
+        inkContrast(band, pieces[0].from, pieces[0].to) * 4 < inkContrast(band, pieces[1].from, pieces[1].to) * 3;
     int start = -1;
     for (size_t i = 0; i < pieces.size(); ++i) {
         if (start < 0) start = pieces[i].from;
         const bool last = i + 1 == pieces.size();
         const int gap = last ? 0 : pieces[i + 1].from - pieces[i].to - 1;
         const bool cut =
-            last || gap >= wide || lone(pieces[i]) || lone(pieces[i + 1]) ||
+            last || gap >= wide || lone(pieces[i]) || lone(pieces[i + 1]) || (i == 0 && fainterFirst) ||
             structureAlong(band, band.left() + pieces[i].to + 1, band.left() + pieces[i + 1].from, false) > 0;
         if (!cut) continue;
         addLine(QRect(band.left() + start, band.top(), pieces[i].to - start + 1, band.height()), region, stacked);

@@ -356,7 +356,8 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     RecognitionOutcome outcome;
     for (LineJob& job : lines) {
         for (RecognizedLine& line : job.result.lines)
-            if (isText(line)) outcome.lines.push_back(std::move(line));
+            if (isText(line) && !isIconBesideText(layout, *job.layout, line.text))
+                outcome.lines.push_back(std::move(line));
     }
     if (shrink != 1) {
         auto grow = [shrink](const QRect& r) {
