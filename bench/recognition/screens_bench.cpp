@@ -412,8 +412,9 @@ int main(int argc, char** argv)
                                   .arg(l.box.height())
                                   .arg(l.text);
                 report += QStringLiteral("--- ignored\n");
-                for (const QRect& r : screen.ignored)
-                    report += QStringLiteral("%1,%2 %3x%4\n").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+                for (const QRegion& hidden : screen.ignored)
+                    for (const QRect& r : hidden)
+                        report += QStringLiteral("%1,%2 %3x%4\n").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
                 report += QStringLiteral("--- shared\n") + ours.sharedLines.join(QLatin1Char('\n'));
                 report += QStringLiteral("\n--- twice\n") + ours.twiceRead.join(QLatin1Char('\n'));
                 report += QStringLiteral("\n--- unmatched\n") + ours.unmatched.join(QLatin1Char('\n'));

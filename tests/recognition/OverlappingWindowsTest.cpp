@@ -143,7 +143,7 @@ void expectEachWindowWholeAndNoLineJoined(const Desktop& desktop)
             if (area(line.rect & shown) * 3 >= area(shown)) ++windows[w];
         EXPECT_LE(windows.size(), 1u) << "line at " << line.rect.x() << "," << line.rect.y() << " joins windows";
         if (std::any_of(screen.ignored.begin(), screen.ignored.end(),
-                        [&](const QRect& hidden) { return area(line.rect & hidden) * 2 >= area(line.rect); }))
+                        [&](const QRegion& hidden) { return areaIn(line.rect, hidden) * 2 >= area(line.rect); }))
             continue;
         const int w = windowOf(screen, line.rect);
         if (w < 0) continue;

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <QStringList>
 
 #include <vector>
@@ -51,8 +52,18 @@ struct Screen {
     double scale = 1;
     QImage image;
     std::vector<ReferenceLine> lines;  // in reading order
-    std::vector<QRect> ignored;        // text partly hidden (under a window): whatever is read there is not scored
+    // What shows of text partly hidden (under a window), one region a line:
+    // whatever is read mostly there is not scored.
+    std::vector<QRegion> ignored;
 };
+
+// How much of `box` lies in `region`, in pixels.
+inline qint64 areaIn(const QRect& box, const QRegion& region)
+{
+    qint64 sum = 0;
+    for (const QRect& r : region.intersected(box)) sum += qint64(r.width()) * r.height();
+    return sum;
+}
 
 // Draws one screen; `scale` 2 draws it as a high-density display shows it.
 // Needs a QApplication (the widgets screen renders real widgets).

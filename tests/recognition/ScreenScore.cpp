@@ -51,7 +51,7 @@ ScreenScore scoreScreen(const Screen& screen, std::vector<ReadLine> read)
     const auto& refs = screen.lines;
     std::erase_if(read, [&](const ReadLine& r) {
         return std::any_of(screen.ignored.begin(), screen.ignored.end(),
-                           [&](const QRect& hidden) { return area(r.box & hidden) * 2 >= area(r.box); });
+                           [&](const QRegion& hidden) { return areaIn(r.box, hidden) * 2 >= area(r.box); });
     });
 
     // Drawn lines of one unit that one read line covers together (menu

@@ -142,7 +142,14 @@ Screen generateScreen(quint32 seed)
         }
     }
     // What another window or a menu hides is not expected; what is partly
-    // hidden, or cut by its window's edge, is not scored.
+    // hidden, or cut by its window's edge, is not scored: only the part of it
+    // that shows, so that what is read of a window on top is scored.
+    auto shown = [&c](size_t line, const QRect& part) {
+        QRegion region(part);
+        for (const Cover& cover : c.covers)
+            if (line < cover.from) region -= cover.px;
+        return region;
+    };
     std::vector<char> dropped(c.screen.lines.size(), 0);
     for (const Placed& p : placed)
         for (size_t i = p.from; i < p.to; ++i) {
@@ -150,14 +157,14 @@ Screen generateScreen(quint32 seed)
             const QRect& visible = i >= p.contentFrom ? p.content : p.px;
             if (visible.contains(box)) continue;
             dropped[i] = 1;
-            if (visible.intersects(box)) c.screen.ignored.push_back(box & visible);
+            if (const QRegion part = shown(i, box & visible); !part.isEmpty()) c.screen.ignored.push_back(part);
         }
     for (const Cover& cover : c.covers)
         for (size_t i = 0; i < cover.from && i < dropped.size(); ++i) {
             const QRect& box = c.screen.lines[i].box;
             if (dropped[i] || !cover.px.intersects(box)) continue;
             dropped[i] = 1;
-            if (!cover.px.contains(box)) c.screen.ignored.push_back(box);
+            if (const QRegion part = shown(i, box); !part.isEmpty()) c.screen.ignored.push_back(part);
         }
     std::vector<ReferenceLine> kept;
     for (size_t i = 0; i < c.screen.lines.size(); ++i)
