@@ -453,6 +453,19 @@ TEST(FaintText, aTerminalsCursor_ReadsAsNothing_AndLeavesTheRowsBesideItWhole)
     EXPECT_TRUE(test::allText(recognize(afterPrompt).blocks).endsWith(QStringLiteral("\nanna@laptop:~/project$")));
 }
 
+// A real desktop under xfwm4: a terminal and a Tk window on a black ground.
+// The Tk labels' small letters with a closed bowl on light grey ("a") are
+// letters, not filled shapes to be taken out of the line.
+TEST(FaintText, aTkWindowsLabelsOnGrey_ReadWithEveryLetter)
+{
+    const QImage window(QStringLiteral(KLIPO_REAL_PAGES) + QStringLiteral("/tk-es-desktop.png"));
+    ASSERT_FALSE(window.isNull());
+    const QString text = test::allText(recognize(window).blocks);
+    for (const char* line : {"cio de las verduras bajó un poco después de una buena cos",
+                             "Nuestro equipo revisará el informe el viernes.", "Gracias por la respuesta rápida."})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(line))) << line << " in " << qPrintable(text);
+}
+
 TEST(Apertium, translatesSpanishIntoEnglish_ThroughOneKeptOpenPipeline_KeepingStreamCharactersAsText)
 {
     const Cld2LanguageDetector detector;

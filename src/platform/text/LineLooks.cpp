@@ -144,10 +144,10 @@ QImage inkPicture(const QImage& colour, const QRect& area, QRgb background)
 
 namespace {
 
-// How far from the ground a pixel must be to count as filled: as little as
-// makes an edge, so that a switch's track a shade lighter than a dark
-// window (and the knob on it) is one filled shape, not a ring around a dot.
-constexpr int kFilledStep = 24;
+// How far from the ground a pixel must be to count as filled. Less would
+// take the grey edge inside a small letter's closed bowl ("a" on a light grey
+// window) for a fill, and the letter for a shape to leave out of the line.
+constexpr int kFilledStep = 40;
 
 // The ink of `on` (w x h) when it is all of it one rectangle, sides all
 // inked, inside all inked or all empty; no letter is (round or open corners,
