@@ -117,8 +117,10 @@ private:
     // meanwhile); null when the model could not be loaded. `slot` is the
     // model's, which stays in place (models are never removed).
     std::unique_ptr<TesseractEngine> load(const QString& model, Model& slot, std::unique_lock<std::mutex>& lock);
-    // Keeps a newly loaded engine (lent out or idle) and starts the timer that frees idle ones.
-    Entry& keep(Model& slot, std::unique_ptr<TesseractEngine> engine, bool busy);
+    // Loads one engine and keeps it (lent out or idle), starting the timer
+    // that frees idle ones; null when the model could not be loaded (it is
+    // then marked missing) or the pool shut down meanwhile.
+    Entry* loadAndKeep(const QString& model, Model& slot, std::unique_lock<std::mutex>& lock, bool busy);
     void giveBack(TesseractEngine* engine);
     void reaperLoop();
     int releaseIdleLocked(bool all, std::vector<std::unique_ptr<TesseractEngine>>& freed);
