@@ -12,6 +12,38 @@ namespace klipo::platform {
 
 namespace {
 
+// The rounded corners of a box and the shadow at them are no straight runs:
+// they stay behind as specks a few pixels large, and would bridge the gap
+// between a menu bar and the pop-up hanging from it. A speck far smaller
+// than a letter with no letter near it is no text: beside a frame or rule
+// it is part of it, elsewhere (a soft edge, a shadow) nothing.
+void dropSpecks(PageMarks& marks, std::vector<MarkCluster>& words, int th)
+{
+    const int small = std::max(3, th * 2 / 3);
+    // Other specks of the corner may lie near it, but no letter (on its line
+    // as far as a letter's width: the one before a full stop).
+    const int near = std::max(2, th / 2);
+    const int wide = std::max(near, th * 3 / 2);
+    const QRect page(0, 0, marks.w, marks.h);
+    const auto count = [&](const QRect& area, std::uint8_t kind) {
+        int n = 0;
+        const QRect a = area.intersected(page);
+        for (int y = a.top(); y <= a.bottom(); ++y)
+            for (int x = a.left(); x <= a.right(); ++x) n += marks.at(x, y) == kind;
+        return n;
+    };
+    std::erase_if(words, [&](const MarkCluster& c) {
+        if (c.box.width() > small || c.box.height() > small) return false;
+        if (count(c.box.adjusted(-wide, -near, wide, near), PageMarks::text) - c.count >= th) return false;
+        const std::uint8_t kind =
+            count(c.box.adjusted(-1, -1, 1, 1), PageMarks::structure) > 0 ? PageMarks::structure : PageMarks::none;
+        for (int y = c.box.top(); y <= c.box.bottom(); ++y)
+            for (int x = c.box.left(); x <= c.box.right(); ++x)
+                if (marks.at(x, y) == PageMarks::text) marks.at(x, y) = kind;
+        return true;
+    });
+}
+
 PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour)
 {
     PageLayout layout;
@@ -83,7 +115,8 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour)
     markPictures(gray, colour, marks, th);
 
     // What is left of a box once its straight runs are gone.
-    const std::vector<MarkCluster> words = markClusters(marks, hollow);
+    std::vector<MarkCluster> words = markClusters(marks, hollow);
+    dropSpecks(marks, words, th);
 
     RegionCutter(gray, colour, marks, words, th, layout.lines).cutPage();
 

@@ -54,7 +54,9 @@ void RegionCutter::cut(QRect r, int depth)
         std::erase_if(down, [&](const Gap& g) { return throughFrame(r, g, false); });
         if (!down.empty()) {
             const std::vector<std::pair<int, int>> bands = bandsOf(r, rows);
-            std::erase_if(down, [&](const Gap& g) { return g.ruled == 0 && withinLines(r, bands, g, th); });
+            std::erase_if(down, [&](const Gap& g) {
+                return g.ruled == 0 && (withinLines(r, bands, g, th) || fieldsBesideLabels(r, g, th));
+            });
         }
         // Clean separations (between windows, above a table) before the
         // rules inside a table, which other rules cross, unless they are far

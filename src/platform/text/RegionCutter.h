@@ -85,6 +85,9 @@ private:
 
     // Frames (windows, pop-ups) left whole inside a region without a cut.
     std::vector<size_t> framesIn(const QRect& r) const;
+    // `labelEnd`: where the label must end (-1: at the frame).
+    bool besideItsLabel(const QRect& r, size_t frame, int labelEnd = -1) const;
+    bool fieldsBesideLabels(const QRect& r, const Gap& g, int th) const;
     // Whether a gap runs through the text of a window on top of others or
     // under them, not yet read, that lies in the region beside other
     // things: windows are read whole.

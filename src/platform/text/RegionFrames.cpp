@@ -72,13 +72,59 @@ std::vector<size_t> RegionCutter::framesIn(const QRect& r) const
 {
     std::vector<size_t> in;
     for (size_t i = 0; i < m_frames.size(); ++i)
-        if (!m_frameRead[i] && !m_frameText[i].isEmpty() && r.contains(m_frameText[i]) && m_frameText[i] != r)
+        if (!m_frameRead[i] && !m_frameText[i].isEmpty() && r.contains(m_frameText[i]) && m_frameText[i] != r &&
+            !besideItsLabel(r, i))
             in.push_back(i);
     std::vector<size_t> outer;
     for (size_t i : in)
         if (std::none_of(in.begin(), in.end(), [&](size_t j) { return j != i && m_frames[j].contains(m_frames[i]); }))
             outer.push_back(i);
     return outer;
+}
+
+// Whether a frame is a field of a form: a box about one line of text high
+// whose text stands level with a label to its left, not far off. It reads
+// in turn with its label, not apart.
+bool RegionCutter::besideItsLabel(const QRect& r, size_t i, int labelEnd) const
+{
+    const QRect& frame = m_frames[i];
+    const QRect& text = m_frameText[i];
+    const int th = m_textHeight;
+    if (m_overlapping[i] || frame.height() > 3 * th || text.height() > 2 * th) return false;
+    // The label's text within the text's rows, between the region's edge
+    // (or a dozen text heights off) and the frame (or `labelEnd`).
+    const int from = std::max(r.left(), frame.left() - 12 * th);
+    const int to = labelEnd >= 0 ? labelEnd : frame.left() - 1;
+    int first = -1;
+    int last = -1;
+    for (int y = text.top(); y <= text.bottom(); ++y)
+        for (int x = from; x < to; ++x)
+            if (m_marks.at(x, y) == PageMarks::text) {
+                first = first < 0 ? y : first;
+                last = y;
+                break;
+            }
+    // Level with it: the label's ink spans most of the text's rows.
+    return first >= 0 && (last - first + 1) * 2 >= text.height();
+}
+
+// Whether the text right of an empty column stands mostly in the fields of
+// a form whose labels lie left of it: the labels and their fields read row
+// by row, not the labels first and the fields after them.
+bool RegionCutter::fieldsBesideLabels(const QRect& r, const Gap& g, int th) const
+{
+    const std::vector<std::pair<int, int>> rows = side(r, g.end, r.right(), th).rows;
+    if (rows.size() < 2) return false;
+    std::vector<QRect> fields;
+    for (size_t i = 0; i < m_frames.size(); ++i)
+        if (!m_frameRead[i] && !m_frameText[i].isEmpty() && r.contains(m_frameText[i]) &&
+            m_frameText[i].left() >= g.end && besideItsLabel(r, i, g.start))
+            fields.push_back(m_frameText[i]);
+    const auto inField = std::count_if(rows.begin(), rows.end(), [&](const std::pair<int, int>& row) {
+        return std::any_of(fields.begin(), fields.end(),
+                           [&](const QRect& f) { return row.first >= f.top() - 2 && row.second <= f.bottom() + 2; });
+    });
+    return inField >= 2 && inField * 3 >= qsizetype(rows.size()) * 2;
 }
 
 bool RegionCutter::throughFrame(const QRect& r, const Gap& g, bool across) const
