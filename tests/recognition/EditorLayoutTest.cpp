@@ -28,24 +28,18 @@ TEST(EditorLayout, readsTheFileTreeApart_TheTabsWhole_AndEachLineNumberWithItsCo
     mono.setPixelSize(14);
     p.setFont(sans);
     p.setPen(QColor(30, 30, 30));
-    const QStringList names = {QStringLiteral("main.cpp"),        QStringLiteral("server.rs"),
-                               QStringLiteral("app.js"),          QStringLiteral("photo_0132.txt"),
-                               QStringLiteral("Projects"),        QStringLiteral("README.sh"),
-                               QStringLiteral("invoice-0457.png")};
+    const QStringList names =
+        QStringLiteral("main.cpp|server.rs|app.js|photo_0132.txt|Projects|README.sh|invoice-0457.png").split(u'|');
     for (int i = 0; i < 4; ++i) p.drawText(QPointF(12 + 150 * i, 24), names[i]);
     for (int i = 0; i < 24; ++i) p.drawText(QPointF(20 + 14 * (i % 3), 64 + 22 * i), names[(i * 5) % names.size()]);
-    const QStringList code = {QStringLiteral("    for (int i = 0; i < argc; ++i)"),
-                              QStringLiteral("        values.push_back(std::atoi(argv[i]));"),
-                              QString(),
-                              QStringLiteral("    // src/reader/notes.txt:12: see docs/setup.md"),
-                              QStringLiteral("def read_config(path):"),
-                              QStringLiteral("        return json.load(f)"),
-                              QStringLiteral("    let handle = tokio::spawn(async { fetch().await });"),
-                              QStringLiteral("    // lib/a.b/c.d:7: ./x/y.z:9: i.l/i.l"),
-                              QStringLiteral("const total = items.reduce((a, b) => a + b, 0);"),
-                              QString(),
-                              QStringLiteral("export function render(node) {"),
-                              QStringLiteral("    return node.children.map(draw);")};
+    const QStringList code =
+        QStringLiteral(
+            "    for (int i = 0; i < argc; ++i)|        values.push_back(std::atoi(argv[i]));||"
+            "    // src/reader/notes.txt:12: see docs/setup.md|def read_config(path):|"
+            "        return json.load(f)|    let handle = tokio::spawn(async { fetch().await });|"
+            "    // lib/a.b/c.d:7: ./x/y.z:9: i.l/i.l|const total = items.reduce((a, b) => a + b, 0);||"
+            "export function render(node) {|    return node.children.map(draw);")
+            .split(u'|');
     const int codeTop = 44;
     const int pitch = 25;
     p.setFont(mono);
@@ -69,7 +63,9 @@ TEST(EditorLayout, readsTheFileTreeApart_TheTabsWhole_AndEachLineNumberWithItsCo
         EXPECT_TRUE(line.monospaced || parts.back() < 0 || line.rect.width() <= 200) << line.rect.y();
     }
     SCOPED_TRACE(::testing::PrintToString(parts));
-    for (const auto& l : layout.lines) if (std::getenv("SHOWL")) std::printf("%d,%d %dx%d r%d\n", l.rect.x(), l.rect.y(), l.rect.width(), l.rect.height(), l.region);
+    for (const auto& l : layout.lines)
+        if (std::getenv("SHOWL"))
+            std::printf("%d,%d %dx%d r%d\n", l.rect.x(), l.rect.y(), l.rect.width(), l.rect.height(), l.region);
     // Where the part read changes from one line to the next.
     std::vector<std::pair<int, int>> turns;
     for (size_t i = 1; i < parts.size(); ++i)

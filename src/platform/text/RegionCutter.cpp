@@ -260,8 +260,9 @@ bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, 
 
 // Whether the clearest row gap has a single line of text on one side of it,
 // as far as the region's edge; with `column`, a line whose words stand on
-// both sides of the column gap, with another space in it at least nearly
-// as wide as the one the gap runs through (not two windows' titles).
+// both sides of the column gap, spaced evenly: its widest other space about
+// as wide as the one the gap runs through (tabs, not two windows' titles nor
+// a list's row of a name and the cells far beside it).
 bool RegionCutter::lineApart(const QRect& r, const std::vector<Gap>& across, int th, const Gap* column) const
 {
     const auto clearest =
@@ -288,7 +289,7 @@ bool RegionCutter::lineBeyond(const QRect& r, const Gap& gap, int th, const Gap*
                 widest = std::max(widest, end - start);
             last = x;
         }
-        return through > 0 && widest * 5 >= through * 4;
+        return through > 0 && widest * 5 >= through * 4 && through * 5 >= widest * 4;
     };
     return single(r.top(), gap.start) || single(gap.end, r.bottom() + 1);
 }
