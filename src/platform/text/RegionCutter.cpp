@@ -267,7 +267,9 @@ bool RegionCutter::lineApart(const QRect& r, const std::vector<Gap>& across, int
 {
     const auto clearest =
         std::max_element(across.begin(), across.end(), [](const Gap& a, const Gap& b) { return a.score < b.score; });
-    return clearest != across.end() && lineBeyond(r, *clearest, th, column);
+    // Beside columns the line stands further off than the lines of a column
+    // stand apart (not a card's price under its text).
+    return clearest != across.end() && (!column || clearest->score >= 1.5) && lineBeyond(r, *clearest, th, column);
 }
 
 bool RegionCutter::lineBeyond(const QRect& r, const Gap& gap, int th, const Gap* column) const
@@ -321,10 +323,16 @@ bool RegionCutter::dropGapsInsideColumns(const QRect& r, std::vector<Gap>& acros
         return sum;
     };
     std::vector<bool> inside(across.size());
+    // A single line between the clearest gap, far clearer than the others,
+    // and the region's edge (a row of tabs over the columns) is no paragraph
+    // of theirs.
+    const auto clearest =
+        std::max_element(across.begin(), across.end(), [](const Gap& a, const Gap& b) { return a.score < b.score; });
+    const bool farClearer = clearest->score >= 1.5 && std::all_of(across.begin(), across.end(), [&](const Gap& g) {
+                                return &g == &*clearest || g.score * 3 <= clearest->score * 2;
+                            });
     for (size_t i = 0; i < across.size(); ++i) {
-        // A single line between the gap and the region's edge (a row of tabs
-        // over the columns) is no paragraph of theirs.
-        if (across[i].ruled > 0 || lineBeyond(r, across[i], th)) continue;
+        if (across[i].ruled > 0 || (farClearer && &across[i] == &*clearest && lineBeyond(r, across[i], th))) continue;
         size_t first = 0;
         for (size_t k = i; k-- > 0;)
             if (wide(across[k])) {
