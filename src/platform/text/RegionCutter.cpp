@@ -135,6 +135,23 @@ void RegionCutter::cut(QRect r, int depth)
     linesOf(r, rows, th);
 }
 
+// Whether most rows of text on the side with fewer stand level with a row
+// on the other side: their middles no further apart than a quarter of the
+// text's height (a letter reaching below the line moves a row's middle).
+bool RegionCutter::mostlyLevel(const Side& a, const Side& b, int th)
+{
+    const Side& fewer = a.rows.size() <= b.rows.size() ? a : b;
+    const Side& more = a.rows.size() <= b.rows.size() ? b : a;
+    if (fewer.rows.size() < 4) return true;
+    const int slack = std::max(2, th / 4);
+    const auto level = std::count_if(fewer.rows.begin(), fewer.rows.end(), [&](const std::pair<int, int>& row) {
+        return std::any_of(more.rows.begin(), more.rows.end(), [&](const std::pair<int, int>& o) {
+            return std::abs((o.first + o.second) - (row.first + row.second)) <= 2 * slack;
+        });
+    });
+    return level * 10 >= qsizetype(fewer.rows.size()) * 7;
+}
+
 // Whether an empty column is only a space inside the lines that cross it:
 // between the words of a large headline, or a run of spaces between the
 // columns of a terminal's listing.
@@ -168,6 +185,10 @@ bool RegionCutter::withinLines(const QRect& r, const std::vector<std::pair<int, 
     // terminal's listing, however their spaces look (Chinese with Latin
     // words in it).
     if (proseColumns(r, g, th)) return false;
+    // A terminal's columns stand in its rows: the lines on either side are
+    // level with each other. Lines of another pitch beside them (a file tree
+    // beside an editor's code) drift in and out of level: another column.
+    if (!mostlyLevel(side(r, r.left(), g.start - 1, th), side(r, g.end, r.right(), th), th)) return false;
     // A terminal's rows are single lines: rows of two columns of prose
     // that overlap make taller bands, whose gaps say nothing of spacing.
     std::erase_if(crossing, [&](const auto& band) { return (band.second - band.first + 1) * 5 > th * 8; });
@@ -228,10 +249,53 @@ bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, 
     if (across.empty()) return true;
     // Columns of prose whose paragraphs start side by side: the gaps between
     // paragraphs run across both, yet each column reads to its end first.
+    // Not when the clearest row gap parts a single line from the rest (a row
+    // of tabs or a headline over the columns): that line reads first, whole.
     if (bestAcross.ruled == 0 && bestDown.score < bestAcross.score && bestAcross.score <= 2 * bestDown.score &&
-        proseColumns(r, column, th))
+        proseColumns(r, column, th) && !lineApart(r, across, th))
         return true;
+    // A row of tabs or a tool bar over the columns, spaced as widely where
+    // the column gap runs through it as elsewhere: it reads first, whole.
+    if (lineApart(r, across, th, &column)) return false;
     return bestDown.score > bestAcross.score;
+}
+
+// Whether the clearest row gap has a single line of text on one side of it,
+// as far as the region's edge; with `column`, a line whose words stand on
+// both sides of the column gap, spaced evenly: its widest other space about
+// as wide as the one the gap runs through (tabs, not two windows' titles nor
+// a list's row of a name and the cells far beside it).
+bool RegionCutter::lineApart(const QRect& r, const std::vector<Gap>& across, int th, const Gap* column) const
+{
+    const auto clearest =
+        std::max_element(across.begin(), across.end(), [](const Gap& a, const Gap& b) { return a.score < b.score; });
+    // Beside columns the line stands further off than the lines of a column
+    // stand apart (not a card's price under its text).
+    return clearest != across.end() && (!column || clearest->score >= 1.5) && lineBeyond(r, *clearest, th, column);
+}
+
+bool RegionCutter::lineBeyond(const QRect& r, const Gap& gap, int th, const Gap* column) const
+{
+    const auto single = [&](int top, int bottom) {
+        const QRect part(r.left(), top, r.width(), bottom - top);
+        if (bottom <= top || side(part, r.left(), r.right(), th).rows.size() != 1) return false;
+        if (!column) return true;
+        const std::vector<int> cols = columnProfile(part);
+        int through = 0;  // the space the column gap runs through
+        int widest = 0;   // the widest other space
+        for (int x = 0, last = -1; x < int(cols.size()); ++x) {
+            if (!cols[size_t(x)]) continue;
+            const int start = r.left() + last + 1;
+            const int end = r.left() + x;
+            if (last >= 0 && start <= column->start && end >= column->end)
+                through = end - start;
+            else if (last >= 0)
+                widest = std::max(widest, end - start);
+            last = x;
+        }
+        return through > 0 && widest * 5 >= through * 4 && through * 5 >= widest * 4;
+    };
+    return single(r.top(), gap.start) || single(gap.end, r.bottom() + 1);
 }
 
 // Row gaps between paragraphs that stand side by side in columns are no
@@ -261,8 +325,16 @@ bool RegionCutter::dropGapsInsideColumns(const QRect& r, std::vector<Gap>& acros
         return sum;
     };
     std::vector<bool> inside(across.size());
+    // A single line between the clearest gap, far clearer than the others,
+    // and the region's edge (a row of tabs over the columns) is no paragraph
+    // of theirs.
+    const auto clearest =
+        std::max_element(across.begin(), across.end(), [](const Gap& a, const Gap& b) { return a.score < b.score; });
+    const bool farClearer = clearest->score >= 1.5 && std::all_of(across.begin(), across.end(), [&](const Gap& g) {
+                                return &g == &*clearest || g.score * 3 <= clearest->score * 2;
+                            });
     for (size_t i = 0; i < across.size(); ++i) {
-        if (across[i].ruled > 0) continue;
+        if (across[i].ruled > 0 || (farClearer && &across[i] == &*clearest && lineBeyond(r, across[i], th))) continue;
         size_t first = 0;
         for (size_t k = i; k-- > 0;)
             if (wide(across[k])) {

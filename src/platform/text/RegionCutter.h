@@ -36,11 +36,14 @@ private:
     // editor's text has every character as wide as the next, so its spaces
     // are as wide as a letter, twice what they are in running text.
     struct Spacing {
-        int spaces = 0;
-        double median = 0;  // the width of a space against the height of its line
+        std::vector<double> widths;  // each space's width against the height of its line
         QRect box;
-        bool telling() const { return spaces >= 4; }
-        bool monospaced() const { return median >= 0.45 && median <= 0.95; }
+        int spaces() const { return int(widths.size()); }
+        bool telling() const { return spaces() >= 4; }
+        // Few spaces say little alone: a region of so few takes after the
+        // rows right above and below it as well.
+        bool few() const { return spaces() < 16; }
+        bool monospaced() const;
         bool monospacedText() const { return telling() && monospaced(); }
     };
     // The rows of text on one side of a column gap, and how they group into
@@ -62,6 +65,7 @@ private:
     // of prose: many wide lines on both sides, standing side by side.
     bool narrowColumnGap(const QRect& r, int start, int end, int th) const;
     bool sideBySide(const QRect& r, int start, int end, int th, int from, int to) const;
+    static bool mostlyLevel(const Side& a, const Side& b, int th);
     std::vector<Gap> gaps(const QRect& r, const std::vector<int>& profile, bool across, int th) const;
     bool withinLines(const QRect& r, const std::vector<std::pair<int, int>>& bands, const Gap& g, int th) const;
     int linesOverColumns(const QRect& r, const std::vector<int>& rows, int th) const;
@@ -75,6 +79,8 @@ private:
     void readRowByRow(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th);
     void readCells(const QRect& r, const std::vector<Gap>& rows, int th, int depth);
     bool proseColumns(const QRect& r, const Gap& column, int th) const;
+    bool lineApart(const QRect& r, const std::vector<Gap>& across, int th, const Gap* column = nullptr) const;
+    bool lineBeyond(const QRect& r, const Gap& gap, int th, const Gap* column = nullptr) const;
     // Drops the row gaps between paragraphs side by side in columns while
     // another row gap is not; returns whether every row gap is such a one.
     bool dropGapsInsideColumns(const QRect& r, std::vector<Gap>& across, int th) const;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <numeric>
 
 namespace klipo::platform {
 
@@ -61,8 +62,33 @@ void RegionCutter::spreadMonospacing()
 {
     const size_t n = m_spacings.size();
     std::vector<int> verdict(n, -1);  // -1: not known yet
+    // Regions right above and below each other (an editor's code cut at the
+    // room between its lines) make one stack; a region with few spaces
+    // weighs those of its whole stack.
+    const auto stacked = [&](const QRect& a, const QRect& b) {
+        const int overlap = std::min(a.right(), b.right()) - std::max(a.left(), b.left());
+        const int distance = std::max(b.top() - a.bottom(), a.top() - b.bottom());
+        return overlap * 2 >= std::min(a.width(), b.width()) && distance <= 3 * m_textHeight / 2;
+    };
+    std::vector<size_t> stack(n);
+    std::iota(stack.begin(), stack.end(), size_t(0));
+    const auto root = [&](size_t i) {
+        while (stack[i] != i) i = stack[i] = stack[stack[i]];
+        return i;
+    };
     for (size_t i = 0; i < n; ++i)
-        if (m_spacings[i].telling()) verdict[i] = m_spacings[i].monospaced();
+        for (size_t j = i + 1; j < n; ++j)
+            if (stacked(m_spacings[i].box, m_spacings[j].box)) stack[root(j)] = root(i);
+    std::vector<Spacing> pooled(n);
+    for (size_t i = 0; i < n; ++i) {
+        const std::vector<double>& w = m_spacings[i].widths;
+        pooled[root(i)].widths.insert(pooled[root(i)].widths.end(), w.begin(), w.end());
+    }
+    for (size_t i = 0; i < n; ++i) {
+        if (!m_spacings[i].telling()) continue;
+        const Spacing& own = m_spacings[i].few() && !pooled[root(i)].few() ? pooled[root(i)] : m_spacings[i];
+        verdict[i] = own.monospaced();
+    }
     for (bool spread = true; spread;) {
         spread = false;
         for (size_t i = 0; i < n; ++i) {
@@ -142,11 +168,22 @@ RegionCutter::Spacing RegionCutter::spacingOf(const QRect& r, const std::vector<
     }
     Spacing out;
     out.box = r;
-    out.spaces = int(spaces.size());
-    if (spaces.empty()) return out;
-    std::nth_element(spaces.begin(), spaces.begin() + qsizetype(spaces.size() / 2), spaces.end());
-    out.median = spaces[spaces.size() / 2];
+    out.widths = std::move(spaces);
     return out;
+}
+
+bool RegionCutter::Spacing::monospaced() const
+{
+    if (widths.empty()) return false;
+    std::vector<double> sorted = widths;
+    std::nth_element(sorted.begin(), sorted.begin() + qsizetype(sorted.size() / 2), sorted.end());
+    const double median = sorted[sorted.size() / 2];
+    if (median >= 0.45 && median <= 0.95) return true;
+    // Narrow letters in monospaced words (an i, a colon, a slash in a path)
+    // leave room beside them as wide as a space in running text: a good
+    // share of spaces a letter wide still tells.
+    const auto wide = std::count_if(widths.begin(), widths.end(), [](double w) { return w >= 0.5 && w <= 0.95; });
+    return wide >= 6 && wide * 10 >= qsizetype(widths.size()) * 3;
 }
 
 // A band of large text (a headline) rather than lines that touch: most of

@@ -55,20 +55,28 @@ bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vec
     const Side b = side(r, column.end, to < 0 ? r.right() : to, th);
     if (a.rows.empty() || b.rows.empty()) return false;
     for (const auto& [single, other] : {std::make_pair(&b, &a), std::make_pair(&a, &b)}) {
-        if (single->width > 25 * th || single->tallestBlock != 1 || other->tallestBlock > 2) continue;
-        int aligned = 0;
-        for (const auto& [top, bottom] : single->rows) {
-            const bool partner = std::any_of(other->rows.begin(), other->rows.end(), [&](const auto& o) {
-                // Cells of one row stand level: their middles within a
-                // quarter of the text's height (rows of two lists that only
-                // overlap drift apart from one row to the next).
-                const int common = std::min(bottom, o.second) - std::max(top, o.first) + 1;
-                return common * 2 >= std::min(bottom - top + 1, o.second - o.first + 1) &&
-                       std::abs((o.first + o.second) - (top + bottom)) <= std::max(4, th / 2);
-            });
-            aligned += partner;
-        }
-        if (aligned * 3 >= int(single->rows.size()) * 2) {
+        if (single->width > 25 * th || single->tallestBlock != 1) continue;
+        // Cells of one row stand level: their middles within a quarter of
+        // the text's height (rows of two lists that only overlap drift apart
+        // from one row to the next).
+        const auto level = [&](const std::pair<int, int>& a, const std::pair<int, int>& o) {
+            const int common = std::min(a.second, o.second) - std::max(a.first, o.first) + 1;
+            return common * 2 >= std::min(a.second - a.first + 1, o.second - o.first + 1) &&
+                   std::abs((o.first + o.second) - (a.first + a.second)) <= std::max(4, th / 2);
+        };
+        const auto partnered = [&](const Side& of, const Side& in) {
+            return int(std::count_if(of.rows.begin(), of.rows.end(), [&](const auto& row) {
+                return std::any_of(in.rows.begin(), in.rows.end(), [&](const auto& o) { return level(row, o); });
+            }));
+        };
+        const int aligned = partnered(*single, *other);
+        // Or each row of the other side stands beside a cell, however close
+        // its rows, while the cells go on past it (line numbers beside an
+        // editor's code, where some lines are empty).
+        const bool besideEach = other->rows.size() >= 2 && partnered(*other, *single) == int(other->rows.size()) &&
+                                aligned * 2 >= int(single->rows.size());
+        if (!besideEach && other->tallestBlock > 2) continue;
+        if (aligned * 3 >= int(single->rows.size()) * 2 || besideEach) {
             lone = single->rows;
             return true;
         }

@@ -1,0 +1,75 @@
+// How a code editor lays out: the file tree beside the code read apart from
+// it, the row of tabs over both whole, each line number with its line of code.
+#include "platform/text/PageLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+#include <algorithm>
+
+using namespace klipo;
+
+// A file tree in a proportional face, its rows 22 pixels apart, beside
+// monospaced code whose rows are 25 apart, so that the two drift in and out
+// of level; tabs over both. The code's runs of spaces are as wide as the room
+// between tree and code, yet the tree is another column: it reads apart, the
+// tabs whole before both, the code row by row (each line number with its
+// line, some lines empty), and its long lines, full of paths and signs, are
+// marked monospaced.
+TEST(EditorLayout, readsTheFileTreeApart_TheTabsWhole_AndEachLineNumberWithItsCode)
+{
+    QImage page(900, 640, QImage::Format_Grayscale8);
+    page.fill(250);
+    QPainter p(&page);
+    QFont sans(QStringLiteral("DejaVu Sans"));
+    sans.setPixelSize(13);
+    QFont mono(QStringLiteral("DejaVu Sans Mono"));
+    mono.setPixelSize(14);
+    p.setFont(sans);
+    p.setPen(QColor(30, 30, 30));
+    const QStringList names =
+        QStringLiteral("main.cpp|server.rs|app.js|photo_0132.txt|Projects|README.sh|invoice-0457.png").split(u'|');
+    for (int i = 0; i < 4; ++i) p.drawText(QPointF(12 + 150 * i, 24), names[i]);
+    for (int i = 0; i < 24; ++i) p.drawText(QPointF(20 + 14 * (i % 3), 64 + 22 * i), names[(i * 5) % names.size()]);
+    const QStringList code =
+        QStringLiteral(
+            "    for (int i = 0; i < argc; ++i)|        values.push_back(std::atoi(argv[i]));||"
+            "    // src/reader/notes.txt:12: see docs/setup.md|def read_config(path):|"
+            "        return json.load(f)|    let handle = tokio::spawn(async { fetch().await });|"
+            "    // lib/a.b/c.d:7: ./x/y.z:9: i.l/i.l|const total = items.reduce((a, b) => a + b, 0);||"
+            "export function render(node) {|    return node.children.map(draw);")
+            .split(u'|');
+    const int codeTop = 44;
+    const int pitch = 25;
+    p.setFont(mono);
+    for (int k = 0; k < 22; ++k) {
+        const int baseline = codeTop + 17 + pitch * k;
+        p.setPen(QColor(120, 120, 120));
+        p.drawText(QRectF(196, baseline - 17, 22, 20), Qt::AlignRight | Qt::AlignBottom, QString::number(k + 1));
+        p.setPen(QColor(30, 30, 30));
+        p.drawText(QPointF(230, baseline), code[k % code.size()]);
+    }
+    p.end();
+
+    // Each line read: -2 a tab, -1 the tree, else the row of code.
+    std::vector<int> parts;
+    std::vector<int> rows;
+    const platform::PageLayout layout = platform::analysePage(page);
+    for (const platform::LayoutLine& line : layout.lines) {
+        const QPoint c = line.rect.center();
+        parts.push_back(c.y() < 34 ? -2 : c.x() < 185 ? -1 : (c.y() - codeTop) / pitch);
+        if (parts.back() >= 0) rows.push_back(parts.back());
+        EXPECT_TRUE(line.monospaced || parts.back() < 0 || line.rect.width() <= 200) << line.rect.y();
+    }
+    SCOPED_TRACE(::testing::PrintToString(parts));
+    for (const auto& l : layout.lines)
+        if (std::getenv("SHOWL"))
+            std::printf("%d,%d %dx%d r%d\n", l.rect.x(), l.rect.y(), l.rect.width(), l.rect.height(), l.region);
+    // Where the part read changes from one line to the next.
+    std::vector<std::pair<int, int>> turns;
+    for (size_t i = 1; i < parts.size(); ++i)
+        if ((parts[i] < 0 || parts[i - 1] < 0) && parts[i] != parts[i - 1]) turns.emplace_back(parts[i - 1], parts[i]);
+    EXPECT_EQ(turns, (std::vector<std::pair<int, int>>{{-2, -1}, {-1, 0}})) << "tabs, then the tree, then the code";
+    EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end())) << "the code reads row by row";
+}
