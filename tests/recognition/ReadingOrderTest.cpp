@@ -3,6 +3,7 @@
 // whole, articles beside sidebars and in browser columns), and what recognition hands on (paragraphs top first, each
 // made of one drawn paragraph, Latin lines without Han characters).
 #include "ScreenFixtures.h"
+#include "corpus/GeneratedScreens.h"
 #include "corpus/RealPages.h"
 #include "platform/text/PageLayout.h"
 #include "platform/text/ScriptCounts.h"
@@ -458,4 +459,71 @@ TEST(ReadingOrder, readsARuledGridRowByRow_WithAWordBesideIt)
     SCOPED_TRACE(::testing::PrintToString(rows));
     ASSERT_GE(rows.size(), 4 * names.size() - 4);
     EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end()));
+}
+
+// Rows closer together than the gap between two paragraphs' lines: a list of
+// files one a line, and a table whose rules part only every second row (its
+// rows striped between them), each with columns far apart. Both read row by
+// row, never a column to its end first.
+TEST(ReadingOrder, readsPackedRowsAndRowsBetweenSparseRulesRowByRow)
+{
+    const QStringList names = {QStringLiteral("main.html"),   QStringLiteral("report.py"),  QStringLiteral("notes.txt"),
+                               QStringLiteral("budget.xlsx"), QStringLiteral("setup.sh"),   QStringLiteral("README.md"),
+                               QStringLiteral("photo.png"),   QStringLiteral("slides.pdf"), QStringLiteral("data.csv"),
+                               QStringLiteral("index.js"),    QStringLiteral("todo.org"),   QStringLiteral("plan.docx"),
+                               QStringLiteral("archive.zip"), QStringLiteral("backup.tar")};
+    const int top = 30;
+    for (const bool ruled : {false, true}) {
+        SCOPED_TRACE(ruled ? "rules every second row" : "packed files list");
+        // Lines about 15 pixels high, 18 apart in the list (far less than a
+        // row gap between them) and 32 apart in the table.
+        const int pitch = ruled ? 32 : 18;
+        QImage page(1000, top + pitch * int(names.size()) + 30, QImage::Format_Grayscale8);
+        page.fill(255);
+        QPainter p(&page);
+        writeSans(p, 14);
+        for (int i = 0; i < int(names.size()); ++i) {
+            const int base = top + pitch * i + (pitch + 10) / 2;
+            if (!ruled) {
+                // A folder's icon, as tall as the line.
+                p.fillRect(QRect(30, base - 12, 14, 13), QColor(60, 60, 60));
+            }
+            p.drawText(QPointF(56, base), names[i]);
+            p.drawText(QPointF(420, base), QStringLiteral("%1 KB").arg(100 + 37 * i));
+            p.drawText(QPointF(640, base), QStringLiteral("2024-0%1-1%2 10:2%3").arg(1 + i % 9).arg(i % 10).arg(i % 7));
+        }
+        if (ruled) {
+            p.setPen(QColor(150, 150, 150));
+            for (int i = 0; i <= int(names.size()); i += 2) p.drawLine(20, top + pitch * i, 900, top + pitch * i);
+            for (const int x : {20, 400, 620, 900}) p.drawLine(x, top, x, top + pitch * int(names.size()));
+        }
+        p.end();
+
+        std::vector<int> rows;
+        for (const platform::LayoutLine& line : platform::analysePage(page).lines)
+            if (line.rect.center().x() > 50) rows.push_back((line.rect.center().y() - top) / pitch);
+        SCOPED_TRACE(::testing::PrintToString(rows));
+        ASSERT_GE(rows.size(), 3 * names.size() - 2);
+        EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end()));
+    }
+}
+
+// A generated files window at twice the density: its list of places stands
+// close beside the files, whose icons stand a space or so before each name
+// and whose columns stand near each other. The room beside each icon is no
+// word space of monospaced text: each part of the window (its places, its
+// files) reads whole.
+TEST(ReadingOrder, readsPlacesCloseBesideFilesWithIcons_EachWhole)
+{
+    const Screen screen = generateScreen(66);
+    std::vector<std::pair<int, int>> parts;  // (window, part) of each line in reading order, once a run
+    for (const platform::LayoutLine& line : layoutOf(screen).lines) {
+        const int drawn = drawnLineAt(screen, line.rect);
+        if (drawn < 0) continue;
+        const std::pair<int, int> part(screen.lines[size_t(drawn)].window, screen.lines[size_t(drawn)].part);
+        if (parts.empty() || parts.back() != part) parts.push_back(part);
+    }
+    SCOPED_TRACE(::testing::PrintToString(parts));
+    const std::set<std::pair<int, int>> distinct(parts.begin(), parts.end());
+    EXPECT_EQ(distinct.size(), parts.size());
 }

@@ -77,12 +77,15 @@ void RegionCutter::cut(QRect r, int depth)
         // A table of several columns, each next to the next a table's: its
         // rows are read across all of them.
         bool allTable = false;
+        std::vector<std::pair<int, int>> tableRows;
         if (down.size() >= 2) {
             std::vector<char> inTable(down.size());
             std::vector<std::pair<int, int>> lone;
-            for (size_t k = 0; k < down.size(); ++k)
+            for (size_t k = 0; k < down.size(); ++k) {
                 inTable[k] = down[k].ruled == 0 && tableLike(r, down[k], th, lone, k > 0 ? down[k - 1].end : -1,
                                                              k + 1 < down.size() ? down[k + 1].start - 1 : -1);
+                if (inTable[k] && lone.size() > tableRows.size()) tableRows = lone;
+            }
             const auto tableGaps = std::count(inTable.begin(), inTable.end(), 1);
             allTable = tableGaps == qsizetype(down.size());
             if (tableGaps > 0 && !allTable) {
@@ -90,6 +93,9 @@ void RegionCutter::cut(QRect r, int depth)
                 std::erase_if(down, [&](const Gap&) { return inTable[k++] != 0; });
             }
         }
+        // Rows packed closer than a row gap read one by one; where every
+        // row stands apart, cell by cell between the row gaps.
+        if (allTable && packedRows(across, tableRows)) return readPackedRows(r, tableRows, th, depth);
         if (allTable && !across.empty()) return readCells(r, across, th, depth);
         // Lines across the top of a column read before it, whole.
         if (const int below = down.empty() ? linesOverColumns(r, rows, th) : linesOverRule(r, rows, down, th);
@@ -99,10 +105,11 @@ void RegionCutter::cut(QRect r, int depth)
             return;
         }
         if (!across.empty() || !down.empty()) {
-            std::vector<std::pair<int, int>> tableRows;
+            tableRows.clear();
             bool columns = columnsFirst(r, across, down, th, tableRows);
             const bool bandsOnly = !tableRows.empty();
-            if (bandsOnly) return readRowByRow(r, tableRows, th);
+            if (bandsOnly)
+                return across.empty() ? readRowByRow(r, tableRows, th) : readPackedRows(r, tableRows, th, depth);
             // Every row gap runs between paragraphs of columns of prose:
             // the columns read first, each to its end.
             if (!columns && dropGapsInsideColumns(r, across, th) && !down.empty()) {
@@ -242,8 +249,8 @@ bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, 
     // A table or list without rules: short rows whose cells line up read
     // row by row, however wide the space between the cells.
     std::vector<std::pair<int, int>> lone;
-    if (column.ruled == 0 && tableLike(r, column, th, lone)) {
-        if (across.empty()) tableRows = std::move(lone);
+    if (tableLike(r, column, th, lone)) {
+        if (across.empty() || packedRows(across, lone)) tableRows = std::move(lone);
         return false;
     }
     if (across.empty()) return true;

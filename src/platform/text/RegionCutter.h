@@ -76,6 +76,10 @@ private:
     // `from` and `to`: how far the sides reach (-1: the region's edges).
     bool tableLike(const QRect& r, const Gap& column, int th, std::vector<std::pair<int, int>>& lone, int from = -1,
                    int to = -1) const;
+    static bool evenPitch(const std::vector<std::pair<int, int>>& rows, int th);
+    static bool packedRows(const std::vector<Gap>& across, const std::vector<std::pair<int, int>>& rows);
+    std::vector<int> rowEnds(const QRect& r, const std::vector<std::pair<int, int>>& cells) const;
+    void readPackedRows(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th, int depth);
     void readRowByRow(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th);
     void readCells(const QRect& r, const std::vector<Gap>& rows, int th, int depth);
     bool proseColumns(const QRect& r, const Gap& column, int th) const;

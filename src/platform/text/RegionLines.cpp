@@ -156,11 +156,14 @@ RegionCutter::Spacing RegionCutter::spacingOf(const QRect& r, const std::vector<
             if (contrast[i] < 0) contrast[i] = inkContrast(band, words[i].first, words[i].second);
             return contrast[i];
         };
-        // No wider than a letter or two, and first or last on its row or
-        // drawn far fainter than its neighbour.
+        // No wider than a letter or two, and first or last on its row (or
+        // on its run of words, further apart from the rest than two line
+        // heights: a file's icon in a list beside another) or drawn far
+        // fainter than its neighbour.
         const auto icon = [&](size_t i, size_t beside) {
+            const bool edge = i == 0 || i + 1 == words.size() || words[i - 1].first < 0 || words[i + 1].first < 0;
             return (words[i].second - words[i].first + 1) * 5 <= band.height() * 6 &&
-                   (i == 0 || i + 1 == words.size() || contrastOf(i) * 4 < contrastOf(beside) * 3);
+                   (edge || contrastOf(i) * 4 < contrastOf(beside) * 3);
         };
         for (size_t i = 1; i < words.size(); ++i)
             if (words[i - 1].first >= 0 && words[i].first >= 0 && !icon(i - 1, i) && !icon(i, i - 1))

@@ -54,34 +54,77 @@ bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vec
     const Side a = side(r, from < 0 ? r.left() : from, column.start - 1, th);
     const Side b = side(r, column.end, to < 0 ? r.right() : to, th);
     if (a.rows.empty() || b.rows.empty()) return false;
+    // Cells of one row stand level: their middles within a quarter of the
+    // text's height (rows of two lists that only overlap drift apart from
+    // one row to the next).
+    const auto levelRows = [&](const Side& one, const Side& another) {
+        return int(std::count_if(one.rows.begin(), one.rows.end(), [&](const auto& row) {
+            const auto [top, bottom] = row;
+            return std::any_of(another.rows.begin(), another.rows.end(), [&](const auto& o) {
+                const int common = std::min(bottom, o.second) - std::max(top, o.first) + 1;
+                return common * 2 >= std::min(bottom - top + 1, o.second - o.first + 1) &&
+                       std::abs((o.first + o.second) - (top + bottom)) <= std::max(4, th / 2);
+            });
+        }));
+    };
     for (const auto& [single, other] : {std::make_pair(&b, &a), std::make_pair(&a, &b)}) {
-        if (single->width > 25 * th || single->tallestBlock != 1) continue;
-        // Cells of one row stand level: their middles within a quarter of
-        // the text's height (rows of two lists that only overlap drift apart
-        // from one row to the next).
-        const auto level = [&](const std::pair<int, int>& a, const std::pair<int, int>& o) {
-            const int common = std::min(a.second, o.second) - std::max(a.first, o.first) + 1;
-            return common * 2 >= std::min(a.second - a.first + 1, o.second - o.first + 1) &&
-                   std::abs((o.first + o.second) - (a.first + a.second)) <= std::max(4, th / 2);
-        };
-        const auto partnered = [&](const Side& of, const Side& in) {
-            return int(std::count_if(of.rows.begin(), of.rows.end(), [&](const auto& row) {
-                return std::any_of(in.rows.begin(), in.rows.end(), [&](const auto& o) { return level(row, o); });
-            }));
-        };
-        const int aligned = partnered(*single, *other);
-        // Or each row of the other side stands beside a cell, however close
-        // its rows, while the cells go on past it (line numbers beside an
-        // editor's code, where some lines are empty).
-        const bool besideEach = other->rows.size() >= 2 && partnered(*other, *single) == int(other->rows.size()) &&
-                                aligned * 2 >= int(single->rows.size());
-        if (!besideEach && other->tallestBlock > 2) continue;
-        if (aligned * 3 >= int(single->rows.size()) * 2 || besideEach) {
+        if (single->width > 25 * th) continue;
+        // Beside a rule, cells are lines of text, more than one: not a
+        // scroll bar's thumb beside a list.
+        if (column.ruled > 0 &&
+            (single->rows.size() < 2 || std::any_of(single->rows.begin(), single->rows.end(),
+                                                    [&](const auto& row) { return row.second - row.first >= 2 * th; })))
+            continue;
+        if (single->tallestBlock == 1) {
+            const int aligned = levelRows(*single, *other);
+            // Line numbers beside an editor's code: each row of the other
+            // side stands beside a cell, however close its rows, while the
+            // cells go on past it (some lines are empty).
+            const bool besideEach = other->rows.size() >= 2 && levelRows(*other, *single) == int(other->rows.size()) &&
+                                    aligned * 2 >= int(single->rows.size());
+            if (besideEach || (other->tallestBlock <= 2 && aligned * 3 >= int(single->rows.size()) * 2)) {
+                lone = single->rows;
+                return true;
+            }
+            if (other->tallestBlock <= 2) continue;
+        }
+        // Rows packed closer than a row gap (a list of files, one a line)
+        // still make a table when they follow each other at an even pitch,
+        // nearly every row on either side stands level with one on the
+        // other, and the narrower side holds no prose.
+        const int fewer = int(std::min(single->rows.size(), other->rows.size()));
+        if (fewer >= 5 && std::min(single->width, other->width) < 15 * th && evenPitch(single->rows, th) &&
+            levelRows(*single, *other) * 5 >= int(single->rows.size()) * 4 &&
+            levelRows(*other, *single) * 5 >= int(other->rows.size()) * 4) {
             lone = single->rows;
             return true;
         }
     }
     return false;
+}
+
+// Whether a table's rows stand closer than the row gaps found: more of
+// them than the gaps part.
+bool RegionCutter::packedRows(const std::vector<Gap>& across, const std::vector<std::pair<int, int>>& rows)
+{
+    return rows.size() > across.size() + 1;
+}
+
+// Whether rows follow each other at one pitch: most steps from a row's
+// middle to the next within a sixth of the text's height of the usual one
+// (a list's rows; not a card's lines, its price and its button).
+bool RegionCutter::evenPitch(const std::vector<std::pair<int, int>>& rows, int th)
+{
+    if (rows.size() < 5) return false;
+    std::vector<int> steps;
+    for (size_t i = 1; i < rows.size(); ++i)
+        steps.push_back(rows[i].first + rows[i].second - rows[i - 1].first - rows[i - 1].second);
+    std::vector<int> sorted = steps;
+    std::nth_element(sorted.begin(), sorted.begin() + qsizetype(sorted.size() / 2), sorted.end());
+    const int usual = sorted[sorted.size() / 2];
+    const auto even = std::count_if(steps.begin(), steps.end(),
+                                    [&](int s) { return std::abs(s - usual) <= 2 * std::max(2, th / 6); });
+    return even * 5 >= qsizetype(steps.size()) * 4;
 }
 
 // A table's rows one after the other, each cut where the table's columns
@@ -116,31 +159,50 @@ void RegionCutter::readCells(const QRect& r, const std::vector<Gap>& rows, int t
     }
 }
 
-// A table whose rows touch: cut between each two rows of its column of lone
-// cells, where the fewest marks are, each row read on its own.
+// Where a table whose rows touch parts between each two rows of its column
+// of lone cells: the last pixel row of each row, where the fewest marks are.
+std::vector<int> RegionCutter::rowEnds(const QRect& r, const std::vector<std::pair<int, int>>& cells) const
+{
+    std::vector<int> ends;
+    for (size_t i = 0; i + 1 < cells.size(); ++i) {
+        int bottom = cells[i].second;
+        int fewest = std::numeric_limits<int>::max();
+        for (int y = cells[i].second + 1; y < cells[i + 1].first; ++y) {
+            const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
+            const int n = int(std::count(row + r.left(), row + r.right() + 1, PageMarks::text));
+            if (n < fewest) {
+                fewest = n;
+                bottom = y;
+            }
+        }
+        ends.push_back(bottom);
+    }
+    ends.push_back(r.bottom());
+    return ends;
+}
+
+// A table whose rows touch, each row read on its own.
 void RegionCutter::readRowByRow(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th)
 {
     int top = r.top();
-    for (size_t i = 0; i < cells.size(); ++i) {
-        int bottom = r.bottom();
-        if (i + 1 < cells.size()) {
-            bottom = cells[i].second;
-            int fewest = std::numeric_limits<int>::max();
-            for (int y = cells[i].second + 1; y < cells[i + 1].first; ++y) {
-                const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
-                const int n = int(std::count(row + r.left(), row + r.right() + 1, PageMarks::text));
-                if (n < fewest) {
-                    fewest = n;
-                    bottom = y;
-                }
-            }
-        }
+    for (const int bottom : rowEnds(r, cells)) {
         std::vector<int> rows;
         std::vector<int> cols;
         const QRect strip = trimmed(QRect(r.left(), top, r.width(), bottom - top + 1), rows, cols);
         if (!strip.isEmpty()) linesOf(strip, rows, th);
         top = bottom + 1;
     }
+}
+
+// A table whose rows stand closer than a row gap, cell by cell as a table
+// with row gaps reads.
+void RegionCutter::readPackedRows(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th, int depth)
+{
+    std::vector<Gap> rows;
+    std::vector<int> ends = rowEnds(r, cells);
+    ends.pop_back();
+    for (const int bottom : ends) rows.push_back({bottom + 1, bottom + 1});
+    readCells(r, rows, th, depth);
 }
 
 // Lines of prose on both sides of the column gap: many rows, each wide.
