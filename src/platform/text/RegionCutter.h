@@ -72,6 +72,7 @@ private:
     // `from` and `to`: how far the sides reach (-1: the region's edges).
     bool tableLike(const QRect& r, const Gap& column, int th, std::vector<std::pair<int, int>>& lone, int from = -1,
                    int to = -1) const;
+    bool largePicture(const QRect& r, int left, int right, int th) const;
     void readRowByRow(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th);
     void readCells(const QRect& r, const std::vector<Gap>& rows, int th, int depth);
     bool proseColumns(const QRect& r, const Gap& column, int th) const;
