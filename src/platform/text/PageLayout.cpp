@@ -12,6 +12,43 @@ namespace klipo::platform {
 
 namespace {
 
+// A box's rounded corners are no straight runs: small arcs that meet
+// a side running on across at one end and one running on down at the other
+// (a card's frame), which would read as "N". They are left out as nothing
+// rather than made part of the frame: a frame whose corners stay open is not
+// taken for a window.
+void dropRoundedCorners(PageMarks& marks, std::vector<MarkCluster>& words, int th)
+{
+    const auto corner = [&marks, th](const MarkCluster& c) {
+        const QRect b = c.box;
+        if (b.width() > th || b.height() > th || c.count > 3 * (b.width() + b.height())) return false;
+        // Structure running on from (x, y) in steps of (dx, dy) for half a
+        // text height (where a picture lies inside the frame, its side is
+        // taken with the picture).
+        const auto side = [&marks, th](int x, int y, int dx, int dy) {
+            for (int i = 0; i < std::max(3, th / 2); ++i, x += dx, y += dy)
+                if (x < 0 || y < 0 || x >= marks.w || y >= marks.h ||
+                    (marks.at(x, y) != PageMarks::structure && marks.at(x, y) != PageMarks::picture))
+                    return false;
+            return true;
+        };
+        bool across = false;
+        bool down = false;
+        for (int y = b.top(); y <= b.bottom() && !across; ++y)
+            across = side(b.left() - 1, y, -1, 0) || side(b.right() + 1, y, 1, 0);
+        for (int x = b.left(); x <= b.right() && !down; ++x)
+            down = side(x, b.top() - 1, 0, -1) || side(x, b.bottom() + 1, 0, 1);
+        return across && down;
+    };
+    std::erase_if(words, [&](const MarkCluster& c) {
+        if (!corner(c)) return false;
+        for (int y = c.box.top(); y <= c.box.bottom(); ++y)
+            for (int x = c.box.left(); x <= c.box.right(); ++x)
+                if (marks.at(x, y) == PageMarks::text) marks.at(x, y) = PageMarks::none;
+        return true;
+    });
+}
+
 // The rounded corners of a box and the shadow at them are no straight runs:
 // they stay behind as specks a few pixels large, and would bridge the gap
 // between a menu bar and the pop-up hanging from it. A speck far smaller
@@ -116,6 +153,7 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour)
 
     // What is left of a box once its straight runs are gone.
     std::vector<MarkCluster> words = markClusters(marks, hollow);
+    dropRoundedCorners(marks, words, th);
     dropSpecks(marks, words, th);
 
     RegionCutter(gray, colour, marks, words, th, layout.lines).cutPage();

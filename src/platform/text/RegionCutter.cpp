@@ -450,7 +450,9 @@ int RegionCutter::textHeightIn(const QRect& r) const
 }
 
 // How much of the region a frame or rule along an empty stretch covers
-// (0 when less than most of it).
+// (0 when less than most of it). The edges of a row of like boxes side by
+// side (the buttons of a row of cards), with room for a word between each
+// two, are no rule across the region: only the longest of them counts.
 double RegionCutter::structureAlong(const QRect& r, int start, int end, bool across, int* from, int* to) const
 {
     const int length = across ? r.width() : r.height();
@@ -470,16 +472,28 @@ double RegionCutter::structureAlong(const QRect& r, int start, int end, bool acr
             line = p;
         }
     }
-    if (from && to && line >= 0) {
+    if (line < 0) return 0;
+    const int first = across ? r.left() : r.top();
+    const int last = across ? r.right() : r.bottom();
+    auto on = [&](int q) { return (across ? m_marks.at(q, line) : m_marks.at(line, q)) == PageMarks::structure; };
+    if (from && to) {
         // Where along the region the strongest rule runs.
-        const int first = across ? r.left() : r.top();
-        const int last = across ? r.right() : r.bottom();
-        auto on = [&](int q) { return (across ? m_marks.at(q, line) : m_marks.at(line, q)) == PageMarks::structure; };
         *from = first;
         while (*from < last && !on(*from)) ++*from;
         *to = last;
         while (*to > *from && !on(*to)) --*to;
     }
+    std::vector<int> pieces;
+    const int hole = std::max(2, m_textHeight);
+    int lastOn = -1;
+    for (int q = first; q <= last; ++q) {
+        if (!on(q)) continue;
+        if (lastOn < 0 || q - lastOn - 1 > hole) pieces.push_back(0);
+        ++pieces.back();
+        lastOn = q;
+    }
+    const auto [shortest, longest] = std::minmax_element(pieces.begin(), pieces.end());
+    if (pieces.size() >= 2 && *shortest >= 2 * m_textHeight && *longest * 4 <= *shortest * 5) most = *longest;
     return most * 10 >= length * 6 ? double(most) / length : 0;
 }
 

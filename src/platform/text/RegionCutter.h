@@ -80,6 +80,7 @@ private:
     static bool packedRows(const std::vector<Gap>& across, const std::vector<std::pair<int, int>>& rows);
     std::vector<int> rowEnds(const QRect& r, const std::vector<std::pair<int, int>>& cells) const;
     void readPackedRows(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th, int depth);
+    bool largePicture(const QRect& r, int left, int right, int th) const;
     void readRowByRow(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th);
     void readCells(const QRect& r, const std::vector<Gap>& rows, int th, int depth);
     bool proseColumns(const QRect& r, const Gap& column, int th) const;

@@ -240,6 +240,61 @@ void RegionCutter::segmentsOf(const QRect& band, int region, int th, bool monosp
         else
             pieces.back().to = x;
     }
+    // Words a little further apart than spaces, drawn in far fainter or far
+    // stronger ink than each other, are two lines of their own: a price and
+    // the greyed one it replaces, a name and its faint note. Each is read
+    // with its own ink, so the fainter one is not lost beside the other.
+    std::vector<char> styleCut;
+    if (!monospaced) {
+        const int near = std::max(3, height * 2 / 5);
+        std::vector<Piece> words;
+        for (const Piece& p : pieces) {
+            words.push_back({p.from, p.from});
+            for (int x = p.from; x <= p.to; ++x) {
+                if (cols[size_t(x)] == 0) continue;
+                if (x - words.back().to - 1 >= near) words.push_back({x, x});
+                words.back().to = x;
+            }
+        }
+        std::vector<int> contrast(words.size(), -1);
+        const auto contrastOf = [&](size_t i) {
+            if (contrast[i] < 0) contrast[i] = inkContrast(band, words[i].from, words[i].to);
+            return contrast[i];
+        };
+        // The ink of a sign or a letter alone ("·", "€") says little: each
+        // side is judged by its nearest word wider than the line is high.
+        const auto telling = [&](size_t i) { return (words[i].to - words[i].from + 1) * 5 > height * 6; };
+        std::vector<int> before(words.size(), -1);
+        std::vector<int> after(words.size(), -1);
+        for (size_t i = 0; i < words.size(); ++i) before[i] = telling(i) ? int(i) : i > 0 ? before[i - 1] : -1;
+        for (size_t i = words.size(); i-- > 0;)
+            after[i] = telling(i) ? int(i) : i + 1 < words.size() ? after[i + 1] : -1;
+        styleCut.assign(words.size(), 0);
+        bool any = false;
+        for (size_t i = 0; i + 1 < words.size(); ++i) {
+            if (words[i + 1].from - words[i].to - 1 >= wide || before[i] < 0 || after[i + 1] < 0) continue;
+            const int a = contrastOf(size_t(before[i]));
+            const int b = contrastOf(size_t(after[i + 1]));
+            styleCut[i] = std::min(a, b) * 4 < std::max(a, b) * 3;
+            any = any || styleCut[i];
+        }
+        if (any) {
+            // Words apart by less than a piece's gap rejoin unless cut.
+            std::vector<Piece> joined;
+            std::vector<char> cuts;
+            for (size_t i = 0; i < words.size(); ++i) {
+                if (!joined.empty() && !cuts.back() && words[i].from - joined.back().to - 1 < apart)
+                    joined.back().to = words[i].to;
+                else
+                    joined.push_back(words[i]), cuts.push_back(0);
+                cuts.back() = styleCut[i];
+            }
+            pieces = std::move(joined);
+            styleCut = std::move(cuts);
+        } else {
+            styleCut.clear();
+        }
+    }
     // A piece no wider than a letter standing that far from the next is an
     // icon or a window button: a line of its own (a toolbar's icons, the
     // buttons of a title bar, an icon before a name), which reads as nothing.
@@ -257,6 +312,7 @@ void RegionCutter::segmentsOf(const QRect& band, int region, int th, bool monosp
         const int gap = last ? 0 : pieces[i + 1].from - pieces[i].to - 1;
         const bool cut =
             last || gap >= wide || lone(pieces[i]) || lone(pieces[i + 1]) || (i == 0 && fainterFirst) ||
+            (i < styleCut.size() && styleCut[i]) ||
             structureAlong(band, band.left() + pieces[i].to + 1, band.left() + pieces[i + 1].from, false) > 0;
         if (!cut) continue;
         addLine(QRect(band.left() + start, band.top(), pieces[i].to - start + 1, band.height()), region, stacked);

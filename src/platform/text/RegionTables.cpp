@@ -51,9 +51,14 @@ RegionCutter::Side RegionCutter::side(const QRect& r, int left, int right, int t
 bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vector<std::pair<int, int>>& lone,
                              int from, int to) const
 {
-    const Side a = side(r, from < 0 ? r.left() : from, column.start - 1, th);
-    const Side b = side(r, column.end, to < 0 ? r.right() : to, th);
+    const int left = from < 0 ? r.left() : from;
+    const int right = to < 0 ? r.right() : to;
+    const Side a = side(r, left, column.start - 1, th);
+    const Side b = side(r, column.end, right, th);
     if (a.rows.empty() || b.rows.empty()) return false;
+    // A large picture on each side, over the lines: cards side by side (a
+    // shop's), each read whole, not rows of a table.
+    if (largePicture(r, left, column.start - 1, th) && largePicture(r, column.end, right, th)) return false;
     // Cells of one row stand level: their middles within a quarter of the
     // text's height (rows of two lists that only overlap drift apart from
     // one row to the next).
@@ -125,6 +130,23 @@ bool RegionCutter::evenPitch(const std::vector<std::pair<int, int>>& rows, int t
     const auto even = std::count_if(steps.begin(), steps.end(),
                                     [&](int s) { return std::abs(s - usual) <= 2 * std::max(2, th / 6); });
     return even * 5 >= qsizetype(steps.size()) * 4;
+}
+
+// Whether a picture at least four lines high and as wide as a few words
+// stands between columns `left` and `right` of a region.
+bool RegionCutter::largePicture(const QRect& r, int left, int right, int th) const
+{
+    int rows = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
+        const auto isPicture = [](std::uint8_t v) { return v == PageMarks::picture; };
+        const std::uint8_t* first = std::find_if(row + left, row + right + 1, isPicture);
+        if (first == row + right + 1) continue;
+        const auto last =
+            std::find_if(std::make_reverse_iterator(row + right + 1), std::make_reverse_iterator(first), isPicture);
+        if ((last.base() - first) >= 8 * th && ++rows >= 4 * th) return true;
+    }
+    return false;
 }
 
 // A table's rows one after the other, each cut where the table's columns
