@@ -2,6 +2,7 @@
 // a line; and the translated picture: where the translation goes, on what
 // background, in what ink and size, and that no source text shows through.
 #include "TextPictures.h"
+#include "platform/text/LineReading.h"
 #include "platform/text/ScriptCounts.h"
 #include "platform/text/TesseractEngine.h"
 #include "platform/text/TextRecognizer.h"
@@ -110,6 +111,51 @@ TEST(LineReading, hanReadForASignBetweenLatinText_BecomesTheSign_GluedWhereThePi
     EXPECT_EQ(line({{"a", 0, 10}, {"一", 30, 40}, {"b", 60, 70}}), "a - b");
     EXPECT_EQ(line({{"Python", 0, 60}, {"与", 80, 90}, {"Linux", 110, 160}}), "Python 与 Linux");
     EXPECT_EQ(line({{"共十个", 0, 60}}), "共十个");
+}
+
+// What the engine reads right but unsurely is kept: a long line (code in a
+// faint theme comes back at a confidence of 35 to 40), and a short Chinese
+// name that both Chinese models read alike (each reads it at 40 to 50);
+// a few signs read as unsurely from an icon, and a name the two models read
+// differently, are not.
+TEST(LineReading, unsureLongLinesAndChineseNamesTwoModelsAgreeOn_AreKept_UnsureSignsAreNot)
+{
+    const auto read = [](const char* text, float confidence) {
+        platform::RecognizedLine line;
+        line.text = QString::fromUtf8(text);
+        line.box = QRect(0, 0, 30, 15);
+        line.confidence = line.weakestWord = confidence;
+        return line;
+    };
+    EXPECT_TRUE(platform::isText(read("values.push_back(std::atoi(argv[i]));", 37)));
+    for (const char* noise : {"D", "~IA RR", "PP"}) EXPECT_FALSE(platform::isText(read(noise, 39))) << noise;
+
+    platform::LayoutLine drawn;
+    drawn.rect = QRect(0, 0, 30, 15);
+    drawn.script = platform::LineScript::Han;
+    platform::PageLayout page;
+    page.lines.push_back(drawn);
+    const platform::PageScripts scripts = platform::PageScripts::of(page);
+    const auto readBy = [&](const char* text, float confidence) {
+        platform::TesseractEngine::Result result;
+        result.lines.push_back(read(text, confidence));
+        result.meanConfidence = confidence;
+        return result;
+    };
+    for (const auto& [again, kept] : {std::pair{"陈晨", true}, std::pair{"陈昌", false}}) {
+        platform::LineJob job{&page.lines[0], platform::hanModel(), readBy("陈晨", 45)};
+        const QStringList others = platform::secondOpinions(job, scripts, QStringLiteral("eng"));
+        ASSERT_TRUE(others.contains(platform::mixedModel())) << qPrintable(others.join(' '));
+        platform::takeSecondReading(job, readBy(again, 44), platform::mixedModel());
+        ASSERT_EQ(job.result.lines.size(), 1u);
+        EXPECT_EQ(platform::isText(job.result.lines[0]), kept) << again;
+    }
+    // What icons are read as, alike by both: a lone character, a menu's bars as "三".
+    for (const char* iconRead : {"目", "家三"}) {
+        platform::LineJob icon{&page.lines[0], platform::hanModel(), readBy(iconRead, 45)};
+        platform::takeSecondReading(icon, readBy(iconRead, 44), platform::mixedModel());
+        EXPECT_FALSE(platform::isText(icon.result.lines[0])) << iconRead;
+    }
 }
 
 TEST(ParagraphGrouping, joinsTexts_ByHyphenHanAndKanaRules)

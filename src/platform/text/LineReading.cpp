@@ -14,6 +14,8 @@ constexpr float kOtherScriptBelow = 60;  // a line read this poorly is tried wit
 constexpr float kDropBelow = 40;         // lines read with less confidence are noise
 constexpr float kUnsureLatinBelow = 70;  // on a Chinese page, a Latin word read less surely may be Chinese
 constexpr float kAgreed = 75;            // how sure a text two models read alike is
+constexpr float kLongLineBelow = 35;     // a long run of letters read this poorly is noise
+constexpr int kLongLine = 10;            // letters and digits of a long line
 
 QString squeezed(const QString& text)
 {
@@ -48,6 +50,20 @@ float meanConfidence(const TesseractEngine::Result& r)
         weight += double(l.text.size());
     }
     return weight > 0 ? float(sum / weight) : 0;
+}
+
+// Two Chinese characters or more and nothing else: a name or a label
+// short enough that the engine is unsure of it even when it reads it right.
+// Characters that icons are read as ("三" for a menu's bars, "口" for a
+// window's maximise button) make it doubtful.
+bool isShortHan(const QString& text)
+{
+    static const QString iconLike = QStringLiteral("一二三十口回目田");
+    const QString signs = squeezed(text);
+    const QList<uint> scalars = signs.toUcs4();
+    return scalars.size() >= 2 && scalars.size() <= 6 &&
+           std::none_of(signs.begin(), signs.end(), [](QChar c) { return iconLike.contains(c); }) &&
+           std::all_of(scalars.begin(), scalars.end(), [](uint c) { return isHanScalar(c); });
 }
 
 }  // namespace
@@ -190,7 +206,10 @@ QStringList secondOpinions(const LineJob& job, const PageScripts& scripts, const
     const bool unsureLatin =
         !han && scripts.han > 0 && (weakest < kUnsureLatinBelow || partlyRead || widest > 0.8f || oddSign);
     QStringList others;
-    if ((han && !latinRead && asciiLetterRun(text) >= 2) || unsureLatin || misread) others << mixedModel();
+    // A short Chinese label read unsurely is read again by the model that
+    // knows both scripts: if both read it alike, it stands.
+    const bool unsureHan = han && job.result.meanConfidence < kOtherScriptBelow && isShortHan(text);
+    if ((han && !latinRead && asciiLetterRun(text) >= 2) || unsureLatin || misread || unsureHan) others << mixedModel();
     // A line too short to tell is tried with the other script only when the
     // page shows that script somewhere.
     const bool otherOnPage = han ? scripts.latin > 0 : scripts.han > 0;
@@ -225,7 +244,7 @@ void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QStrin
         const float margin = model == mixedModel() && ScriptCounts::of(next).han > 0 ? -2 : 3;
         better = other.meanConfidence > job.result.meanConfidence + margin;
     }
-    const bool agree = squeezed(now) == squeezed(next) && lettersAndDigits(now) >= 3;
+    const bool agree = squeezed(now) == squeezed(next) && (lettersAndDigits(now) >= 3 || isShortHan(now));
     if (better) {
         job.result = std::move(other);
         job.model = model;
@@ -240,7 +259,10 @@ void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QStrin
 
 bool isText(const RecognizedLine& line)
 {
-    if (line.confidence < kDropBelow) return false;
+    // A long run of letters and digits is a line of text however unsure its
+    // words are (code, a name in an odd font); noise reads as a few signs.
+    const bool longLine = lettersAndDigits(line.text) >= kLongLine;
+    if (line.confidence < (longLine ? kLongLineBelow : kDropBelow)) return false;
     if (line.confidence < 60 && lettersAndDigits(line.text) < 5) return false;
     // Letters scattered one by one over a drawing ("oo o å o").
     const QStringList words = line.text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
