@@ -91,7 +91,8 @@ TEST(LineReading, tellsHanMisreadIntoLatinText_FromChineseWordsAmongLatinOnes)
 {
     for (const char* misread : {"Ctrl 十 F", "十45.7%", "Ctrl+Shi化+S", "Ctrl 二乙"})
         EXPECT_TRUE(platform::hasMisreadHan(QString::fromUtf8(misread))) << misread;
-    for (const char* chinese : {"Python 与 Linux 的十年", "3 月 3 10:12", "iOS 应用", "总用量 48", "Billing 平台"})
+    for (const char* chinese : {"Python 与 Linux 的十年", "3 月 3 10:12", "iOS 应用", "总用量 48", "Billing 平台",
+                                "请在 Settings 里打开 Dark Mode 试试.", "Git 历史, Terminal"})
         EXPECT_FALSE(platform::hasMisreadHan(QString::fromUtf8(chinese))) << chinese;
 }
 
