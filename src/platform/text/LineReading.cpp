@@ -14,8 +14,6 @@ constexpr float kOtherScriptBelow = 60;  // a line read this poorly is tried wit
 constexpr float kDropBelow = 40;         // lines read with less confidence are noise
 constexpr float kUnsureLatinBelow = 70;  // on a Chinese page, a Latin word read less surely may be Chinese
 constexpr float kAgreed = 75;            // how sure a text two models read alike is
-constexpr float kLongLineBelow = 35;     // a long run of letters read this poorly is noise
-constexpr int kLongLine = 10;            // letters and digits of a long line
 
 QString squeezed(const QString& text)
 {
@@ -259,10 +257,7 @@ void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QStrin
 
 bool isText(const RecognizedLine& line)
 {
-    // A long run of letters and digits is a line of text however unsure its
-    // words are (code, a name in an odd font); noise reads as a few signs.
-    const bool longLine = lettersAndDigits(line.text) >= kLongLine;
-    if (line.confidence < (longLine ? kLongLineBelow : kDropBelow)) return false;
+    if (line.confidence < kDropBelow) return false;
     if (line.confidence < 60 && lettersAndDigits(line.text) < 5) return false;
     // Letters scattered one by one over a drawing ("oo o å o").
     const QStringList words = line.text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
