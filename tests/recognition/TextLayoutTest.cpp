@@ -2,6 +2,7 @@
 // a line; and the translated picture: where the translation goes, on what
 // background, in what ink and size, and that no source text shows through.
 #include "TextPictures.h"
+#include "platform/text/LineReading.h"
 #include "platform/text/ScriptCounts.h"
 #include "platform/text/TesseractEngine.h"
 #include "platform/text/TextRecognizer.h"
@@ -90,7 +91,8 @@ TEST(LineReading, tellsHanMisreadIntoLatinText_FromChineseWordsAmongLatinOnes)
 {
     for (const char* misread : {"Ctrl 十 F", "十45.7%", "Ctrl+Shi化+S", "Ctrl 二乙"})
         EXPECT_TRUE(platform::hasMisreadHan(QString::fromUtf8(misread))) << misread;
-    for (const char* chinese : {"Python 与 Linux 的十年", "3 月 3 10:12", "iOS 应用", "总用量 48", "Billing 平台"})
+    for (const char* chinese : {"Python 与 Linux 的十年", "3 月 3 10:12", "iOS 应用", "总用量 48", "Billing 平台",
+                                "请在 Settings 里打开 Dark Mode 试试.", "Git 历史, Terminal"})
         EXPECT_FALSE(platform::hasMisreadHan(QString::fromUtf8(chinese))) << chinese;
 }
 
@@ -110,6 +112,46 @@ TEST(LineReading, hanReadForASignBetweenLatinText_BecomesTheSign_GluedWhereThePi
     EXPECT_EQ(line({{"a", 0, 10}, {"一", 30, 40}, {"b", 60, 70}}), "a - b");
     EXPECT_EQ(line({{"Python", 0, 60}, {"与", 80, 90}, {"Linux", 110, 160}}), "Python 与 Linux");
     EXPECT_EQ(line({{"共十个", 0, 60}}), "共十个");
+}
+
+// A short Chinese name that both Chinese models read alike is kept, though
+// each reads it unsurely (at 40 to 50); a name the two models read
+// differently, and what icons are read as, are not.
+TEST(LineReading, chineseNamesTwoModelsAgreeOn_AreKept_IconsAndDisagreementsAreNot)
+{
+    const auto read = [](const char* text, float confidence) {
+        platform::RecognizedLine line;
+        line.text = QString::fromUtf8(text);
+        line.box = QRect(0, 0, 30, 15);
+        line.confidence = line.weakestWord = confidence;
+        return line;
+    };
+    platform::LayoutLine drawn;
+    drawn.rect = QRect(0, 0, 30, 15);
+    drawn.script = platform::LineScript::Han;
+    platform::PageLayout page;
+    page.lines.push_back(drawn);
+    const platform::PageScripts scripts = platform::PageScripts::of(page);
+    const auto readBy = [&](const char* text, float confidence) {
+        platform::TesseractEngine::Result result;
+        result.lines.push_back(read(text, confidence));
+        result.meanConfidence = confidence;
+        return result;
+    };
+    for (const auto& [again, kept] : {std::pair{"陈晨", true}, std::pair{"陈昌", false}}) {
+        platform::LineJob job{&page.lines[0], platform::hanModel(), readBy("陈晨", 45)};
+        const QStringList others = platform::secondOpinions(job, scripts, QStringLiteral("eng"));
+        ASSERT_TRUE(others.contains(platform::mixedModel())) << qPrintable(others.join(' '));
+        platform::takeSecondReading(job, readBy(again, 44), platform::mixedModel());
+        ASSERT_EQ(job.result.lines.size(), 1u);
+        EXPECT_EQ(platform::isText(job.result.lines[0]), kept) << again;
+    }
+    // What icons are read as, alike by both: a lone character, a menu's bars as "三".
+    for (const char* iconRead : {"目", "家三"}) {
+        platform::LineJob icon{&page.lines[0], platform::hanModel(), readBy(iconRead, 45)};
+        platform::takeSecondReading(icon, readBy(iconRead, 44), platform::mixedModel());
+        EXPECT_FALSE(platform::isText(icon.result.lines[0])) << iconRead;
+    }
 }
 
 TEST(ParagraphGrouping, joinsTexts_ByHyphenHanAndKanaRules)

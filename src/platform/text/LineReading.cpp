@@ -50,6 +50,20 @@ float meanConfidence(const TesseractEngine::Result& r)
     return weight > 0 ? float(sum / weight) : 0;
 }
 
+// Two Chinese characters or more and nothing else: a name or a label
+// short enough that the engine is unsure of it even when it reads it right.
+// Characters that icons are read as ("三" for a menu's bars, "口" for a
+// window's maximise button) make it doubtful.
+bool isShortHan(const QString& text)
+{
+    static const QString iconLike = QStringLiteral("一二三十口回目田");
+    const QString signs = squeezed(text);
+    const QList<uint> scalars = signs.toUcs4();
+    return scalars.size() >= 2 && scalars.size() <= 6 &&
+           std::none_of(signs.begin(), signs.end(), [](QChar c) { return iconLike.contains(c); }) &&
+           std::all_of(scalars.begin(), scalars.end(), [](uint c) { return isHanScalar(c); });
+}
+
 }  // namespace
 
 bool isIconLookalike(const QString& text)
@@ -190,7 +204,10 @@ QStringList secondOpinions(const LineJob& job, const PageScripts& scripts, const
     const bool unsureLatin =
         !han && scripts.han > 0 && (weakest < kUnsureLatinBelow || partlyRead || widest > 0.8f || oddSign);
     QStringList others;
-    if ((han && !latinRead && asciiLetterRun(text) >= 2) || unsureLatin || misread) others << mixedModel();
+    // A short Chinese label read unsurely is read again by the model that
+    // knows both scripts: if both read it alike, it stands.
+    const bool unsureHan = han && job.result.meanConfidence < kOtherScriptBelow && isShortHan(text);
+    if ((han && !latinRead && asciiLetterRun(text) >= 2) || unsureLatin || misread || unsureHan) others << mixedModel();
     // A line too short to tell is tried with the other script only when the
     // page shows that script somewhere.
     const bool otherOnPage = han ? scripts.latin > 0 : scripts.han > 0;
@@ -225,7 +242,7 @@ void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QStrin
         const float margin = model == mixedModel() && ScriptCounts::of(next).han > 0 ? -2 : 3;
         better = other.meanConfidence > job.result.meanConfidence + margin;
     }
-    const bool agree = squeezed(now) == squeezed(next) && lettersAndDigits(now) >= 3;
+    const bool agree = squeezed(now) == squeezed(next) && (lettersAndDigits(now) >= 3 || isShortHan(now));
     if (better) {
         job.result = std::move(other);
         job.model = model;

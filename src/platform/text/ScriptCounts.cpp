@@ -72,9 +72,11 @@ bool hasMisreadHan(const QString& text)
         const bool asciiAround =
             (!hasBefore || isAsciiText(s[before])) && (!hasAfter || isAsciiText(s[after])) && (hasBefore || hasAfter);
         // Glued to a Latin letter or sign ("Shi化", "+乙"); a Chinese word
-        // may follow a number directly ("3月").
+        // may follow a number directly ("3月"), and the engine often ends a
+        // Chinese clause with a Latin full stop or comma ("试试.").
         auto glues = [&](qsizetype k) { return k >= 0 && k < n && isAsciiText(s[k]) && !isAsciiDigit(s[k]); };
-        const bool glued = glues(i - 1) || glues(j);
+        const bool closes = j < n && QStringView(u".,;:!?)").contains(QChar(char16_t(s[j])));
+        const bool glued = glues(i - 1) || (glues(j) && !closes);
         if (j - i <= 2 && asciiAround && (lookalikes || (glued && ((hasBefore && hasAfter) || j - i == 1))))
             return true;
         i = j;
