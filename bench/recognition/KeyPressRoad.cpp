@@ -27,15 +27,32 @@ namespace klipo::bench {
 namespace {
 
 constexpr int kRecordTimeoutMs = 30000;
-constexpr int kSettleMs = 2000;     // after launch: the start-up work is done
-constexpr int kBetweenMs = 1000;    // between presses: the desktop has repainted
-constexpr int kIdleMs = 65000;      // the engines' idle time is a minute
+constexpr int kSettleMs = 2000;   // after launch: the start-up work is done
+constexpr int kBetweenMs = 1000;  // between presses: the desktop has repainted
+constexpr int kIdleMs = 65000;    // the engines' idle time is a minute
 
 QString loadAverage()
 {
     QFile file(QStringLiteral("/proc/loadavg"));
     if (!file.open(QIODevice::ReadOnly)) return {};
     return QString::fromLatin1(file.readAll()).section(QLatin1Char(' '), 0, 2);
+}
+
+// Processor time a process has used so far (all its threads, and its
+// children it has waited for), in milliseconds; 0 when unreadable. Unlike the
+// time to the record, it hardly depends on what else runs on the machine.
+double processorMs(qint64 pid)
+{
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly)) return 0;
+    const QByteArray stat = file.readAll();
+    // The fields after the command's name, which may hold spaces: utime, stime,
+    // cutime and cstime are the 14th to 17th of the line.
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 15) return 0;
+    double ticks = 0;
+    for (int i = 11; i <= 14; ++i) ticks += fields[i].toDouble();
+    return ticks * 1000.0 / double(::sysconf(_SC_CLK_TCK));
 }
 
 class XServer {
@@ -155,9 +172,11 @@ public:
 
     // Presses the key and waits for the history to hold one more record;
     // the time in milliseconds, or a negative number when it never came.
+    // The processor time it took is left in processorMsUsed.
     double translate(XServer& x)
     {
         const int before = records();
+        const double processorBefore = processorMs(pid());
         QElapsedTimer clock;
         clock.start();
         x.pressControlShiftF();
@@ -169,7 +188,10 @@ public:
                 (now.st_mtim.tv_nsec != last.st_mtim.tv_nsec || now.st_mtim.tv_sec != last.st_mtim.tv_sec ||
                  now.st_size != last.st_size)) {
                 last = now;
-                if (records() > before) return clock.nsecsElapsed() / 1e6;
+                if (records() > before) {
+                    processorMsUsed = processorMs(pid()) - processorBefore;
+                    return clock.nsecsElapsed() / 1e6;
+                }
             }
             ::usleep(500);
         }
@@ -177,6 +199,8 @@ public:
                      m_process.readAllStandardError().constData());
         return -1;
     }
+
+    double processorMsUsed = 0;
 
 private:
     int records() const
@@ -203,6 +227,7 @@ int runKeyPressRoad(const KeyPressRoadOptions& options)
     std::printf("\nControl-Shift-F to the history record, through the program (load average %s)\n",
                 qPrintable(loadAverage()));
     std::vector<double> cold, warm, idle;
+    std::vector<double> coldCpu, warmCpu, idleCpu;
     long atRest = 0;
     long rightAfter = 0;
     long minuteAfter = 0;
@@ -213,6 +238,7 @@ int runKeyPressRoad(const KeyPressRoadOptions& options)
         const double first = program.translate(x);
         if (first < 0) return 1;
         cold.push_back(first);
+        coldCpu.push_back(program.processorMsUsed);
         if (launch > 0) continue;
 
         for (int run = 0; run < options.warmRuns; ++run) {
@@ -221,6 +247,7 @@ int runKeyPressRoad(const KeyPressRoadOptions& options)
             const double ms = program.translate(x);
             if (ms < 0) return 1;
             warm.push_back(ms);
+            warmCpu.push_back(program.processorMsUsed);
         }
         rightAfter = program.residentMb();
         for (int run = 0; run < options.idleRuns; ++run) {
@@ -230,6 +257,7 @@ int runKeyPressRoad(const KeyPressRoadOptions& options)
             const double ms = program.translate(x);
             if (ms < 0) return 1;
             idle.push_back(ms);
+            idleCpu.push_back(program.processorMsUsed);
         }
     }
     printTimes("cold: the first after launch", cold, 40);
@@ -238,6 +266,15 @@ int runKeyPressRoad(const KeyPressRoadOptions& options)
     if (!warm.empty()) {
         std::printf("  cold / warm %.2f", median(cold) / median(warm));
         if (!idle.empty()) std::printf(", after idle / warm %.2f", median(idle) / median(warm));
+        std::printf("\n");
+    }
+    std::printf("processor time of the program per key press (all its threads)\n");
+    printTimes("cold", coldCpu, 40);
+    printTimes("warm", warmCpu, 40);
+    printTimes("after a minute idle", idleCpu, 40);
+    if (!warmCpu.empty() && median(warmCpu) > 0) {
+        std::printf("  cold / warm %.2f", median(coldCpu) / median(warmCpu));
+        if (!idleCpu.empty()) std::printf(", after idle / warm %.2f", median(idleCpu) / median(warmCpu));
         std::printf("\n");
     }
     std::printf("resident memory of the program\n");
