@@ -109,6 +109,32 @@ TEST(ReadingOrder, keepsATerminalsRowsWhole)
     }
 }
 
+// A region picked from a real xterm: an `ls -la` listing, its rows packed
+// closer than a row gap, over a Spanish sentence. Each row of the listing is
+// one line, as the terminal shows it, and the sentence under it is still
+// told monospaced (drawn back in a monospaced face once translated).
+TEST(ReadingOrder, keepsATerminalsPackedListingWhole_AndTheLineUnderItMonospaced)
+{
+    const QImage region(QStringLiteral(KLIPO_REAL_PAGES) + QStringLiteral("/xterm-listing-es.png"));
+    ASSERT_FALSE(region.isNull());
+    const platform::PageLayout page = platform::analysePage(region);
+    int rows = 0;
+    bool sentence = false;
+    for (const platform::LayoutLine& line : page.lines) {
+        const int middle = line.rect.center().y();
+        if (middle > 33 && middle < 122) {  // the seven rows under "total"
+            ++rows;
+            EXPECT_GE(line.rect.width(), 250) << line.rect.y();
+            EXPECT_TRUE(line.monospaced) << line.rect.y();
+        } else if (middle > 137 && middle < 163) {
+            sentence = true;
+            EXPECT_TRUE(line.monospaced);
+        }
+    }
+    EXPECT_EQ(rows, 7);
+    EXPECT_TRUE(sentence);
+}
+
 // Each paragraph handed on holds one drawn paragraph (a terminal's rows, a
 // list's name and the preview under it, stay apart), the paragraphs come in
 // reading order, a line drawn in Latin letters, digits and signs comes back

@@ -95,7 +95,11 @@ void RegionCutter::cut(QRect r, int depth)
         }
         // Rows packed closer than a row gap read one by one; where every
         // row stands apart, cell by cell between the row gaps.
-        if (allTable && packedRows(across, tableRows)) return readPackedRows(r, tableRows, th, depth);
+        // A terminal's listing keeps each row whole, one line as it shows
+        // it, so its letters' even spacing still tells the lines around it.
+        if (allTable && packedRows(across, tableRows))
+            return spacingOf(r, bandsOf(r, rows), th).monospacedText() ? linesOf(r, rows, th)
+                                                                       : readPackedRows(r, tableRows, th, depth);
         if (allTable && !across.empty()) return readCells(r, across, th, depth);
         // Lines across the top of a column read before it, whole.
         if (const int below = down.empty() ? linesOverColumns(r, rows, th) : linesOverRule(r, rows, down, th);
