@@ -55,6 +55,15 @@ double processorMs(qint64 pid)
     return ticks * 1000.0 / double(::sysconf(_SC_CLK_TCK));
 }
 
+// Cold and after-idle presses against warm ones, by their medians.
+void printRatios(const std::vector<double>& cold, const std::vector<double>& warm, const std::vector<double>& idle)
+{
+    if (warm.empty() || median(warm) <= 0) return;
+    std::printf("  cold / warm %.2f", median(cold) / median(warm));
+    if (!idle.empty()) std::printf(", after idle / warm %.2f", median(idle) / median(warm));
+    std::printf("\n");
+}
+
 class XServer {
 public:
     XServer() : m_display(XOpenDisplay(nullptr)) {}
@@ -263,20 +272,12 @@ int runKeyPressRoad(const KeyPressRoadOptions& options)
     printTimes("cold: the first after launch", cold, 40);
     printTimes("warm: right after another", warm, 40);
     printTimes("after a minute idle (engines given back)", idle, 40);
-    if (!warm.empty()) {
-        std::printf("  cold / warm %.2f", median(cold) / median(warm));
-        if (!idle.empty()) std::printf(", after idle / warm %.2f", median(idle) / median(warm));
-        std::printf("\n");
-    }
+    printRatios(cold, warm, idle);
     std::printf("processor time of the program per key press (all its threads)\n");
     printTimes("cold", coldCpu, 40);
     printTimes("warm", warmCpu, 40);
     printTimes("after a minute idle", idleCpu, 40);
-    if (!warmCpu.empty() && median(warmCpu) > 0) {
-        std::printf("  cold / warm %.2f", median(coldCpu) / median(warmCpu));
-        if (!idleCpu.empty()) std::printf(", after idle / warm %.2f", median(idleCpu) / median(warmCpu));
-        std::printf("\n");
-    }
+    printRatios(coldCpu, warmCpu, idleCpu);
     std::printf("resident memory of the program\n");
     std::printf("  at rest (launched, nothing translated)   %5ld MB\n", atRest);
     if (rightAfter > 0) std::printf("  right after the last translation         %5ld MB\n", rightAfter);

@@ -12,6 +12,15 @@ namespace klipo::platform {
 
 namespace {
 
+// Takes a cluster that is no text off the marks: as `kind` where it was
+// marked as text.
+void unmark(PageMarks& marks, const QRect& box, std::uint8_t kind)
+{
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x)
+            if (marks.at(x, y) == PageMarks::text) marks.at(x, y) = kind;
+}
+
 // A box's rounded corners are no straight runs: small arcs that meet
 // a side running on across at one end and one running on down at the other
 // (a card's frame), which would read as "N". They are left out as nothing
@@ -42,9 +51,7 @@ void dropRoundedCorners(PageMarks& marks, std::vector<MarkCluster>& words, int t
     };
     std::erase_if(words, [&](const MarkCluster& c) {
         if (!corner(c)) return false;
-        for (int y = c.box.top(); y <= c.box.bottom(); ++y)
-            for (int x = c.box.left(); x <= c.box.right(); ++x)
-                if (marks.at(x, y) == PageMarks::text) marks.at(x, y) = PageMarks::none;
+        unmark(marks, c.box, PageMarks::none);
         return true;
     });
 }
@@ -72,11 +79,8 @@ void dropSpecks(PageMarks& marks, std::vector<MarkCluster>& words, int th)
     std::erase_if(words, [&](const MarkCluster& c) {
         if (c.box.width() > small || c.box.height() > small) return false;
         if (count(c.box.adjusted(-wide, -near, wide, near), PageMarks::text) - c.count >= th) return false;
-        const std::uint8_t kind =
-            count(c.box.adjusted(-1, -1, 1, 1), PageMarks::structure) > 0 ? PageMarks::structure : PageMarks::none;
-        for (int y = c.box.top(); y <= c.box.bottom(); ++y)
-            for (int x = c.box.left(); x <= c.box.right(); ++x)
-                if (marks.at(x, y) == PageMarks::text) marks.at(x, y) = kind;
+        unmark(marks, c.box,
+               count(c.box.adjusted(-1, -1, 1, 1), PageMarks::structure) > 0 ? PageMarks::structure : PageMarks::none);
         return true;
     });
 }

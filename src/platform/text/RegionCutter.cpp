@@ -97,9 +97,11 @@ void RegionCutter::cut(QRect r, int depth)
         // row stands apart, cell by cell between the row gaps.
         // A terminal's listing keeps each row whole, one line as it shows
         // it, so its letters' even spacing still tells the lines around it.
-        if (allTable && packedRows(across, tableRows))
-            return spacingOf(r, bandsOf(r, rows), th).monospacedText() ? linesOf(r, rows, th)
-                                                                       : readPackedRows(r, tableRows, th, depth);
+        if (allTable && packedRows(across, tableRows)) {
+            const std::vector<std::pair<int, int>> bands = textBands(r, rows, th);
+            const Spacing spacing = spacingOf(r, bands, th);
+            return spacing.monospacedText() ? linesIn(r, bands, spacing, th) : readPackedRows(r, tableRows, th, depth);
+        }
         if (allTable && !across.empty()) return readCells(r, across, th, depth);
         // Lines across the top of a column read before it, whole.
         if (const int below = down.empty() ? linesOverColumns(r, rows, th) : linesOverRule(r, rows, down, th);

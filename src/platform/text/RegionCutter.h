@@ -108,6 +108,9 @@ private:
 
     // One region without inner gaps (RegionLines.cpp).
     void linesOf(const QRect& r, const std::vector<int>& rows, int th);
+    // The lines of bands already found, with the spacing of their words.
+    void linesIn(const QRect& r, const std::vector<std::pair<int, int>>& bands, const Spacing& spacing, int th);
+    static std::vector<std::pair<int, int>> textBands(const QRect& r, const std::vector<int>& rows, int th);
     static std::vector<std::pair<int, int>> bandsOf(const QRect& r, const std::vector<int>& rows);
     void segmentsOf(const QRect& band, int region, int th, bool monospaced);
     std::vector<int> columnProfile(const QRect& band) const;

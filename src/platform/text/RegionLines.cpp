@@ -12,7 +12,23 @@ namespace klipo::platform {
 // stands side by side.
 void RegionCutter::linesOf(const QRect& r, const std::vector<int>& rows, int th)
 {
+    const std::vector<std::pair<int, int>> bands = textBands(r, rows, th);
+    linesIn(r, bands, spacingOf(r, bands, th), th);
+}
+
+void RegionCutter::linesIn(const QRect& r, const std::vector<std::pair<int, int>>& bands, const Spacing& spacing,
+                           int th)
+{
     const int region = m_region++;
+    m_spacings.push_back(spacing);
+    const bool monospaced = spacing.monospacedText();
+    for (const auto& [top, bottom] : bands)
+        segmentsOf(QRect(r.left(), top, r.width(), bottom - top + 1), region, th, monospaced);
+}
+
+// The rows of a region's lines, an accent's sliver joined to its letters.
+std::vector<std::pair<int, int>> RegionCutter::textBands(const QRect& r, const std::vector<int>& rows, int th)
+{
     std::vector<std::pair<int, int>> bands = bandsOf(r, rows);
     // Accents above a line of small letters ("años") stand apart from them:
     // a sliver of a band joins the band just below or above it.
@@ -31,10 +47,7 @@ void RegionCutter::linesOf(const QRect& r, const std::vector<int>& rows, int th)
         }
         bands.erase(bands.begin() + qsizetype(i));
     }
-    const Spacing spacing = spacingOf(r, bands, th);
-    m_spacings.push_back(spacing);
-    for (const auto& [top, bottom] : bands)
-        segmentsOf(QRect(r.left(), top, r.width(), bottom - top + 1), region, th, spacing.monospacedText());
+    return bands;
 }
 
 // The first and last pixel row of each row of text.

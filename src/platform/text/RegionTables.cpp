@@ -57,8 +57,13 @@ bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vec
     const Side b = side(r, column.end, right, th);
     if (a.rows.empty() || b.rows.empty()) return false;
     // A large picture on each side, over the lines: cards side by side (a
-    // shop's), each read whole, not rows of a table.
-    if (largePicture(r, left, column.start - 1, th) && largePicture(r, column.end, right, th)) return false;
+    // shop's), each read whole, not rows of a table. Weighed only for what
+    // would else be a table: it looks over the whole region.
+    const auto table = [&](const std::vector<std::pair<int, int>>& rows) {
+        if (largePicture(r, left, column.start - 1, th) && largePicture(r, column.end, right, th)) return false;
+        lone = rows;
+        return true;
+    };
     // Cells of one row stand level: their middles within a quarter of the
     // text's height (rows of two lists that only overlap drift apart from
     // one row to the next).
@@ -87,10 +92,8 @@ bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vec
             // cells go on past it (some lines are empty).
             const bool besideEach = other->rows.size() >= 2 && levelRows(*other, *single) == int(other->rows.size()) &&
                                     aligned * 2 >= int(single->rows.size());
-            if (besideEach || (other->tallestBlock <= 2 && aligned * 3 >= int(single->rows.size()) * 2)) {
-                lone = single->rows;
-                return true;
-            }
+            if (besideEach || (other->tallestBlock <= 2 && aligned * 3 >= int(single->rows.size()) * 2))
+                return table(single->rows);
             if (other->tallestBlock <= 2) continue;
         }
         // Rows packed closer than a row gap (a list of files, one a line)
@@ -100,10 +103,8 @@ bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vec
         const int fewer = int(std::min(single->rows.size(), other->rows.size()));
         if (fewer >= 5 && std::min(single->width, other->width) < 15 * th && evenPitch(single->rows, th) &&
             levelRows(*single, *other) * 5 >= int(single->rows.size()) * 4 &&
-            levelRows(*other, *single) * 5 >= int(other->rows.size()) * 4) {
-            lone = single->rows;
-            return true;
-        }
+            levelRows(*other, *single) * 5 >= int(other->rows.size()) * 4)
+            return table(single->rows);
     }
     return false;
 }

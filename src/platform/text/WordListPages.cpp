@@ -111,6 +111,13 @@ std::unique_ptr<WordListPages> WordListPages::adopt(QByteArrayView model, const 
     const long page = ::sysconf(_SC_PAGESIZE);
     if (edges.isEmpty() || page <= 0 || folder.isEmpty()) return nullptr;
 
+    // Pages of a file in memory (tmpfs) would stay in memory given back or
+    // not: then the engine's memory is not even searched.
+    struct statfs where = {};
+    const QByteArray path = QFile::encodeName(folder);
+    if (::statfs(path.constData(), &where) != 0 || where.f_type == TMPFS_MAGIC || where.f_type == RAMFS_MAGIC)
+        return nullptr;
+
     // The engine's copy is an allocation of its own: mapped by the allocator
     // for it alone, a page-aligned block whose header (two words: the size
     // before, then its own size with the "mapped" bit) precedes the bytes.
@@ -138,11 +145,6 @@ std::unique_ptr<WordListPages> WordListPages::adopt(QByteArrayView model, const 
     }
     if (found != 1) return nullptr;
 
-    // Pages of a file in memory (tmpfs) would stay in memory given back or not.
-    struct statfs where = {};
-    const QByteArray path = QFile::encodeName(folder);
-    if (::statfs(path.constData(), &where) != 0 || where.f_type == TMPFS_MAGIC || where.f_type == RAMFS_MAGIC)
-        return nullptr;
     int fd = ::open(path.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd < 0) {
         // A file system without unnamed files: a named one, gone from the folder at once.
