@@ -2,6 +2,8 @@
 
 #include "corpus/Composer.h"
 
+#include <QCryptographicHash>
+
 namespace klipo::test {
 
 namespace {
@@ -178,6 +180,30 @@ Screen generateScreen(quint32 seed)
                         .arg(s)
                         .arg(what.join(QStringLiteral(", ")));
     return std::move(c.screen);
+}
+
+QByteArray screenFingerprint(const Screen& screen)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    const QImage image = screen.image.convertToFormat(QImage::Format_RGB32);
+    hash.addData(QStringLiteral("%1 %2x%3\n").arg(screen.name).arg(image.width()).arg(image.height()).toUtf8());
+    for (int y = 0; y < image.height(); ++y)
+        hash.addData(QByteArrayView(reinterpret_cast<const char*>(image.constScanLine(y)), image.width() * 4));
+    for (const ReferenceLine& l : screen.lines)
+        hash.addData(QStringLiteral("%1 %2,%3 %4x%5 %6 %7 %8\n")
+                         .arg(l.text)
+                         .arg(l.box.x())
+                         .arg(l.box.y())
+                         .arg(l.box.width())
+                         .arg(l.box.height())
+                         .arg(l.unit)
+                         .arg(l.window)
+                         .arg(l.part)
+                         .toUtf8());
+    for (const QRegion& hidden : screen.ignored)
+        for (const QRect& r : hidden)
+            hash.addData(QStringLiteral("%1,%2 %3x%4\n").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()).toUtf8());
+    return hash.result().toHex();
 }
 
 }  // namespace klipo::test

@@ -15,6 +15,10 @@ namespace klipo::test {
 // Needs a QApplication (fonts).
 Screen generateScreen(quint32 seed);
 
+// What tells two drawings of a screen apart: its pixels, its reference lines
+// (text, box, window and part) and what is left unscored, hashed.
+QByteArray screenFingerprint(const Screen& screen);
+
 // The seeds of the screens tuned on, and of those kept out of sight.
 constexpr quint32 kTuningSeeds = 200;
 constexpr quint32 kHeldOutFirstSeed = 100001;
