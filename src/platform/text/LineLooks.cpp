@@ -1,6 +1,7 @@
 #include "platform/text/LineLooks.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <vector>
 
@@ -105,24 +106,40 @@ QRgb backgroundColourOf(const QImage& colour, const QRect& r)
 {
     // The most common colour, counted in cells of 16 levels a channel, then
     // the exact colour most common in that cell.
-    std::vector<int> cells(4096, 0);
+    std::array<int, 4096> cells{};
     const QRect area = r.adjusted(-2, -2, 2, 2).intersected(colour.rect());
+    // The fullest cell is kept while counting (the first of equals, as the
+    // cells run), not looked for among all 4096 after.
+    int cell = 0;
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(colour.constScanLine(y));
-        for (int x = area.left(); x <= area.right(); ++x) ++cells[size_t(colourCell(row[x]))];
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const int k = colourCell(row[x]);
+            const int n = ++cells[size_t(k)];
+            if (n > cells[size_t(cell)] || (n == cells[size_t(cell)] && k < cell)) cell = k;
+        }
     }
-    const int cell = int(std::max_element(cells.begin(), cells.end()) - cells.begin());
     std::vector<std::pair<QRgb, int>> seen;
+    seen.reserve(64);
+    size_t last = 0;  // most pixels repeat the one before: it is looked at first
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(colour.constScanLine(y));
         for (int x = area.left(); x <= area.right(); ++x) {
             if (colourCell(row[x]) != cell) continue;
             const QRgb c = row[x] | 0xff000000u;
+            if (last < seen.size() && seen[last].first == c) {
+                ++seen[last].second;
+                continue;
+            }
             auto it = std::find_if(seen.begin(), seen.end(), [c](const auto& s) { return s.first == c; });
             if (it == seen.end()) {
-                if (seen.size() < 64) seen.emplace_back(c, 1);
+                if (seen.size() < 64) {
+                    seen.emplace_back(c, 1);
+                    last = seen.size() - 1;
+                }
             } else {
                 ++it->second;
+                last = size_t(it - seen.begin());
             }
         }
     }
@@ -243,11 +260,13 @@ ClusterLooks looksOfCluster(const QImage& gray, const QImage& colour, const QRec
     return looks;
 }
 
-void looksOf(const QImage& gray, const QImage& colour, LayoutLine& line)
+namespace {
+
+void looksOf(const QImage& gray, const QImage& colour, LayoutLine& line, bool withScript)
 {
     if (colour.isNull()) {
         coloursOf(gray, line.rect, line.background, line.ink);
-        line.script = scriptOf(gray, line.rect, line.background);
+        if (withScript) line.script = scriptOf(gray, line.rect, line.background);
         return;
     }
     line.backgroundColour = backgroundColourOf(colour, line.rect);
@@ -255,7 +274,13 @@ void looksOf(const QImage& gray, const QImage& colour, LayoutLine& line)
     const QImage ink = inkPicture(colour, area, line.backgroundColour);
     const QRect inside = line.rect.translated(-area.topLeft());
     coloursOf(ink, inside, line.background, line.ink);
-    line.script = scriptOf(ink, inside, line.background);
+    if (withScript) line.script = scriptOf(ink, inside, line.background);
 }
+
+}  // namespace
+
+void looksOf(const QImage& gray, const QImage& colour, LayoutLine& line) { looksOf(gray, colour, line, true); }
+
+void inkAndGroundOf(const QImage& gray, const QImage& colour, LayoutLine& line) { looksOf(gray, colour, line, false); }
 
 }  // namespace klipo::platform

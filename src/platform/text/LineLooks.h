@@ -37,5 +37,7 @@ ClusterLooks looksOfCluster(const QImage& gray, const QImage& colour, const QRec
 // is given, from how far each pixel's colour is from the line's background
 // colour (then `background` is white and `ink` says how far the text is).
 void looksOf(const QImage& gray, const QImage& colour, LayoutLine& line);
+// The same without the script: only the colours.
+void inkAndGroundOf(const QImage& gray, const QImage& colour, LayoutLine& line);
 
 }  // namespace klipo::platform

@@ -225,7 +225,7 @@ int RegionCutter::inkContrast(const QRect& band, int from, int to) const
 {
     LayoutLine looks;
     looks.rect = QRect(band.left() + from, band.top(), to - from + 1, band.height());
-    looksOf(m_gray, m_colour, looks);
+    inkAndGroundOf(m_gray, m_colour, looks);
     return std::abs(looks.ink - looks.background);
 }
 
