@@ -198,13 +198,11 @@ void HistoryStore::tellOfDamagedRecords()
     const QSet<QString> toldBefore = historydamage::readNoted(notePath);
     const historydamage::Check check = historydamage::check(m_cache, toldBefore);
     if (check.untold > 0) {
-        platform::storagealerts::report(
-            QStringLiteral("有 %1 条历史记录无法读取").arg(check.untold),
-            QStringLiteral("已原样保留，可在历史记录中删除"));
+        platform::storagealerts::report(QStringLiteral("有 %1 条历史记录无法读取").arg(check.untold),
+                                        QStringLiteral("已原样保留，可在历史记录中删除"));
     }
     // Only the writer keeps the note; a failed write tells again next time.
-    if (m_access->mayWrite() && check.noted != toldBefore)
-        historydamage::writeNoted(notePath, check.noted);
+    if (m_access->mayWrite() && check.noted != toldBefore) historydamage::writeNoted(notePath, check.noted);
 }
 
 void HistoryStore::tellOfUnconfirmedLimit(int limit)
@@ -308,26 +306,30 @@ void HistoryStore::save(const QImage& composedImage, const std::optional<QImage>
         HistoryRecord record;
         record.id = QUuid::createUuid();
         record.imageName = record.idText() + QStringLiteral(".png");
-        // The two images are encoded side by side.
-        QFuture<QByteArray> sourcePng;
+        // The two images are encoded and written side by side (each write
+        // waits for the disk); the index names them once both are stored.
+        const QString sourceName = record.idText() + QStringLiteral("-src.png");
+        QFuture<bool> sourceStored;
         if (originalImage)
-            sourcePng = QtConcurrent::run([image = *originalImage] { return historyimages::pngData(image); });
+            sourceStored = QtConcurrent::run([image = *originalImage, path = pathOf(sourceName)] {
+                const QByteArray data = historyimages::pngData(image);
+                return !data.isEmpty() && bool(storefiles::writeStoreFile(path, data));
+            });
+        // A record that is not kept leaves no image behind.
+        const auto dropSource = [&] {
+            if (originalImage && sourceStored.result()) QFile::remove(pathOf(sourceName));
+        };
         const QByteArray png = historyimages::pngData(composedImage);
         if (png.isEmpty()) {
-            sourcePng.waitForFinished();
+            dropSource();
             return callBackOnMain(completion, none);
         }
         if (const auto written = storefiles::writeStoreFile(pathOf(record.imageName), png); !written) {
-            sourcePng.waitForFinished();
+            dropSource();
             platform::storagealerts::reportNotSaved(what(), written.error);
             return callBackOnMain(completion, none);
         }
-        if (originalImage) {
-            const QString sourceName = record.idText() + QStringLiteral("-src.png");
-            const QByteArray sourceData = sourcePng.result();
-            if (!sourceData.isEmpty() && storefiles::writeStoreFile(pathOf(sourceName), sourceData))
-                record.originalImageName = sourceName;
-        }
+        if (originalImage && sourceStored.result()) record.originalImageName = sourceName;
         record.date = QDateTime::currentDateTimeUtc();
         record.originalText = originalText;
         record.translatedText = translatedText;
@@ -367,8 +369,7 @@ void HistoryStore::updateText(const QUuid& id, const QString& originalText, std:
         qsizetype index = 0;
         while (index < m_cache.size() && m_cache.at(index).id != id) ++index;
         // A damaged record is kept as it was, text included.
-        if (index == m_cache.size() || m_cache.at(index).isDamaged() ||
-            m_cache.at(index).originalText == originalText)
+        if (index == m_cache.size() || m_cache.at(index).isDamaged() || m_cache.at(index).originalText == originalText)
             return callBackOnMain(completion, false);
         QList<HistoryRecord> updated = m_cache;
         updated[index].originalText = originalText;
