@@ -28,6 +28,14 @@ QStringList drawnElsewhere()
     return QString::fromLatin1(probe.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+// The faces are registered before any test draws: what other tests of this
+// program draw does not depend on whether a screen was generated before.
+class CorpusFaces : public ::testing::Environment {
+public:
+    void SetUp() override { useCorpusFaces(); }
+};
+[[maybe_unused]] ::testing::Environment* const corpusFaces = ::testing::AddGlobalTestEnvironment(new CorpusFaces);
+
 }  // namespace
 
 TEST(CorpusPictures, aSeedDrawsTheSamePictureInAnyProcess_WhateverFontsItIsConfiguredWith)

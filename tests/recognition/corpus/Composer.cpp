@@ -1,5 +1,7 @@
 #include "corpus/Composer.h"
 
+#include "corpus/GeneratedScreens.h"
+
 #include <QFile>
 #include <QFontDatabase>
 #include <QPainterPath>
@@ -108,9 +110,7 @@ const std::vector<CorpusFace>& corpusFaces()
     return faces;
 }
 
-// The family a screen asks for, as it is drawn here: the face itself when
-// its files are installed (registered once per process), else the one instead.
-QString installedFamily(const QString& family)
+const std::map<QString, QString>& drawnFamilies()
 {
     static const std::map<QString, QString> drawn = [] {
         std::map<QString, QString> out;
@@ -122,11 +122,20 @@ QString installedFamily(const QString& family)
         }
         return out;
     }();
-    const auto it = drawn.find(family);
-    return it == drawn.end() ? family : it->second;
+    return drawn;
+}
+
+// The family a screen asks for, as it is drawn here: the face itself when
+// its files are installed, else the one instead.
+QString installedFamily(const QString& family)
+{
+    const auto it = drawnFamilies().find(family);
+    return it == drawnFamilies().end() ? family : it->second;
 }
 
 }  // namespace
+
+void useCorpusFaces() { drawnFamilies(); }
 
 void Composer::chooseFamilies()
 {

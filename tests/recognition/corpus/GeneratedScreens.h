@@ -15,6 +15,12 @@ namespace klipo::test {
 // Needs a QApplication (fonts).
 Screen generateScreen(quint32 seed);
 
+// Registers the faces screens are drawn with (from their installed files),
+// as the first screen drawn does. Once they are registered, generic families
+// ("sans-serif") may be set in them too: a program that draws other text
+// calls this before drawing any, so that it draws alike whichever it draws first.
+void useCorpusFaces();
+
 // What tells two drawings of a screen apart: its pixels, its reference lines
 // (text, box, window and part) and what is left unscored, hashed.
 QByteArray screenFingerprint(const Screen& screen);
