@@ -75,7 +75,12 @@ bool isIconLookalike(const QString& text)
     if (signs.isEmpty()) return false;
     // A lone lowercase Latin letter is no line of text either.
     if (signs.size() == 1 && signs[0].unicode() < 0x80 && signs[0].isLower()) return true;
-    return signs.size() <= 4 && std::all_of(signs.begin(), signs.end(), [](QChar c) { return lookalikes.contains(c); });
+    // A window's minimise, maximise and close buttons read together ("- O X").
+    static const QString buttons = QStringLiteral("-O");
+    const auto lookalike = [](QChar c) { return lookalikes.contains(c); };
+    return signs.size() <= 4 &&
+           std::all_of(signs.begin(), signs.end(), [&](QChar c) { return lookalike(c) || buttons.contains(c); }) &&
+           (signs.size() >= 2 || lookalike(signs[0])) && std::any_of(signs.begin(), signs.end(), lookalike);
 }
 
 const QString& hanModel()

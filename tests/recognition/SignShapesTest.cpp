@@ -1,0 +1,83 @@
+// Small signs told by their ink, and the spaces around signs kept where the picture has them.
+#include "platform/text/LineReading.h"
+#include "platform/text/SignShapes.h"
+#include "platform/text/TesseractEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+using namespace klipo;
+
+namespace {
+
+// A line picture 40 px high whose letters stand on row 30 and reach up to row
+// 10, with one shape of ink drawn in it.
+QImage lineWith(const QRect& ink, int specks = 1)
+{
+    QImage picture(60, 40, QImage::Format_Grayscale8);
+    picture.fill(255);
+    QPainter painter(&picture);
+    for (int k = 0; k < specks; ++k) painter.fillRect(ink.translated(0, k * (ink.height() + 4)), QColor(20, 20, 20));
+    return picture;
+}
+
+}  // namespace
+
+TEST(SignShapes, aRoundSpeckHalfwayUpIsAMiddleDot_DashesStopsColonsAndApostrophesStayAsRead)
+{
+    const auto read = [](const QRect& ink, QChar as, int specks = 1) {
+        const QImage picture = lineWith(ink, specks);
+        const QRect box = ink.united(ink.translated(0, (specks - 1) * (ink.height() + 4)));
+        return platform::signFromInk(picture, box, 10, 30, as);
+    };
+    const QChar dot(0x00B7);
+    for (QChar as : {QChar('-'), QChar(':'), QChar('.'), QChar('\'')})
+        EXPECT_EQ(read(QRect(20, 21, 4, 4), as), dot) << qPrintable(QString(as));
+    EXPECT_EQ(read(QRect(18, 22, 9, 3), '-'), QChar('-'));     // a hyphen
+    EXPECT_EQ(read(QRect(20, 27, 4, 3), '.'), QChar('.'));     // a full stop on the line
+    EXPECT_EQ(read(QRect(20, 11, 3, 5), '\''), QChar('\''));   // an apostrophe at the top
+    EXPECT_EQ(read(QRect(20, 15, 4, 4), ':', 2), QChar(':'));  // two specks
+    EXPECT_EQ(read(QRect(20, 21, 4, 4), 'o'), QChar('o'));     // letters are left alone
+
+    // The letters stand where the small letters' band ends, not under the tails of "p" and "g".
+    QImage picture(60, 40, QImage::Format_Grayscale8);
+    picture.fill(255);
+    {
+        QPainter painter(&picture);
+        painter.fillRect(QRect(5, 18, 50, 12), Qt::black);  // the small letters
+        painter.fillRect(QRect(10, 30, 3, 6), Qt::black);   // two tails
+        painter.fillRect(QRect(40, 30, 3, 6), Qt::black);
+    }
+    EXPECT_EQ(platform::inkBaseline(picture, QRect(0, 10, 60, 28)), 30);
+    EXPECT_EQ(platform::inkBaseline(lineWith(QRect()), QRect(0, 0, 60, 40)), -1);
+}
+
+// The engine's words of a line, each with its left and right edge.
+TEST(SignShapes, signsReadAsWordsOfTheirOwn_KeepTheirSpacesUnlessTheyStandCloserThanTheLinesWords)
+{
+    using Words = std::vector<std::tuple<const char*, int, int>>;
+    const auto line = [](const Words& words) {
+        std::vector<platform::EngineWord> read;
+        for (const auto& [text, left, right] : words)
+            read.push_back({QString::fromUtf8(text), QRect(QPoint(left, 10), QPoint(right, 30)), 90, {}});
+        return platform::lineOfWords(read, QRect(0, 10, 400, 21), 90).text.toStdString();
+    };
+    EXPECT_EQ(line({{"Corbeille", 0, 80}, {"-", 86, 92}, {"Mail", 98, 130}}), "Corbeille - Mail");
+    EXPECT_EQ(line({{"~", 0, 8}, {"/", 14, 20}, {"Compartir", 26, 90}, {"/", 96, 102}, {"Archivo", 108, 160}}),
+              "~ / Compartir / Archivo");
+    EXPECT_EQ(line({{"Número", 0, 60}, {"de", 66, 80}, {"pedido", 86, 140}, {"-", 146, 152}, {"Mail", 158, 190}}),
+              "Número de pedido - Mail");
+    // Closer than the line's words stand: one word as drawn.
+    EXPECT_EQ(line({{"Ctrl", 0, 40}, {"+", 41, 49}, {"F", 50, 58}}), "Ctrl+F");
+    EXPECT_EQ(line({{"Datei", 0, 50}, {"öffnen", 62, 120}, {"/", 121, 127}, {"speichern", 128, 200}}),
+              "Datei öffnen/speichern");
+}
+
+TEST(SignShapes, aWindowsButtonsReadTogether_AreNoText_ALoneDashOrLetterOIs)
+{
+    for (const char* buttons : {"- O X", "-O xX", "— □ ×", "- 口 x"})
+        EXPECT_TRUE(platform::isIconLookalike(QString::fromUtf8(buttons))) << buttons;
+    for (const char* text : {"-", "O", "O2", "-10", "X-Men", "OK"})
+        EXPECT_FALSE(platform::isIconLookalike(QString::fromUtf8(text))) << text;
+}
