@@ -39,6 +39,8 @@ TEST(SignShapes, aRoundSpeckHalfwayUpIsAMiddleDot_DashesStopsColonsAndApostrophe
     EXPECT_EQ(read(QRect(20, 11, 3, 5), '\''), QChar('\''));   // an apostrophe at the top
     EXPECT_EQ(read(QRect(20, 15, 4, 4), ':', 2), QChar(':'));  // two specks
     EXPECT_EQ(read(QRect(20, 21, 4, 4), 'o'), QChar('o'));     // letters are left alone
+    // A Chinese face's short thick dash: as square, but thin against a tall line.
+    EXPECT_EQ(platform::signFromInk(lineWith(QRect(20, 21, 3, 3)), QRect(20, 21, 3, 3), 4, 30, '-'), QChar('-'));
 
     // The letters stand where the small letters' band ends, not under the tails of "p" and "g".
     QImage picture(60, 40, QImage::Format_Grayscale8);
@@ -80,4 +82,36 @@ TEST(SignShapes, aWindowsButtonsReadTogether_AreNoText_ALoneDashOrLetterOIs)
         EXPECT_TRUE(platform::isIconLookalike(QString::fromUtf8(buttons))) << buttons;
     for (const char* text : {"-", "O", "O2", "-10", "X-Men", "OK"})
         EXPECT_FALSE(platform::isIconLookalike(QString::fromUtf8(text))) << text;
+}
+
+// A word the engine read with a sign inside it, each symbol 6 px wide and 1 px
+// from the next, but a sign `wide` px from its neighbours.
+TEST(SignShapes, aSlashOrDotReadInsideAWord_PartsItWhereItStandsASpaceFromTheLetters)
+{
+    const auto wordOf = [](const QString& text, int left, int wide) {
+        platform::EngineWord word{text, QRect(), 90, {}};
+        int x = left;
+        for (int i = 0; i < text.size(); ++i) {
+            const bool sign = !text[i].isLetterOrNumber();
+            if (sign && i > 0) x += wide - 1;
+            word.symbols.push_back({i, i + 1, QRect(x, 10, 6, 20)});
+            word.box |= word.symbols.back().box;
+            x += 7 + (sign ? wide - 1 : 0);
+        }
+        return word;
+    };
+    const auto line = [](std::vector<platform::EngineWord> words) {
+        return platform::lineOfWords(std::move(words), QRect(0, 10, 600, 21), 90).text;
+    };
+    // The line's words stand 8 px apart.
+    EXPECT_EQ(line({wordOf(QStringLiteral("Inicio"), 0, 1), wordOf(QStringLiteral("Compartir/Archivo"), 50, 8)}),
+              QStringLiteral("Inicio Compartir / Archivo"));
+    EXPECT_EQ(line({wordOf(QStringLiteral("Elena"), 0, 1), wordOf(QString::fromUtf8("Romero·"), 43, 8),
+                    wordOf(QStringLiteral("10"), 110, 1)}),
+              QString::fromUtf8("Elena Romero · 10"));
+    // Signs set close, as words write them, stay in the word.
+    EXPECT_EQ(line({wordOf(QStringLiteral("Inicio"), 0, 1), wordOf(QStringLiteral("https://www.example.com"), 50, 1)}),
+              QStringLiteral("Inicio https://www.example.com"));
+    EXPECT_EQ(line({wordOf(QStringLiteral("Inicio"), 0, 1), wordOf(QStringLiteral("2020-11-21"), 50, 8)}),
+              QStringLiteral("Inicio 2020-11-21"));
 }

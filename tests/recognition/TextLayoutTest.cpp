@@ -154,6 +154,46 @@ TEST(LineReading, chineseNamesTwoModelsAgreeOn_AreKept_IconsAndDisagreementsAreN
     }
 }
 
+// A Latin line read again by the Chinese and the mixed models: what two
+// models read alike stands, whatever order the readings are weighed in, and
+// the mixed model, which knows no accents, takes none away.
+TEST(LineReading, aLatinReadingAnotherModelConfirms_StandsAgainstSurerMisreadings_AndKeepsItsAccents)
+{
+    platform::LayoutLine drawn;
+    drawn.rect = QRect(0, 0, 300, 16);
+    drawn.script = platform::LineScript::Latin;
+    const auto readBy = [](const char* text, float confidence) {
+        platform::TesseractEngine::Result result;
+        platform::RecognizedLine line;
+        line.text = QString::fromUtf8(text);
+        line.box = QRect(0, 0, 300, 16);
+        line.confidence = line.weakestWord = confidence;
+        result.lines.push_back(line);
+        result.meanConfidence = confidence;
+        return result;
+    };
+    const char* code = "values.push_back(std::atoi(argv[i]));";
+    platform::LineJob job{&drawn, QStringLiteral("Latin"), readBy(code, 17)};
+    const auto han = readBy("vaLues.push_back(std::atoi(argv[i]));", 27);
+    const auto mixed = readBy(code, 28);
+    platform::trustFirstReadingAlike(job, han);
+    platform::trustFirstReadingAlike(job, mixed);
+    platform::takeSecondReading(job, han, platform::hanModel());
+    platform::takeSecondReading(job, mixed, platform::mixedModel());
+    ASSERT_EQ(job.result.lines.size(), 1u);
+    EXPECT_EQ(job.result.lines[0].text.toStdString(), code);
+    EXPECT_TRUE(platform::isText(job.result.lines[0]));
+
+    for (const auto& [latin, again, kept] :
+         {std::tuple{"Paul Bäcker - 19 h", "Paul Backer - 19 h", "Paul Bäcker - 19 h"},
+          std::tuple{"bajó un poco después", "bajo un poco despues", "bajó un poco después"},
+          std::tuple{"render (node) {", "render(node) {", "render(node) {"}}) {
+        platform::LineJob line{&drawn, QStringLiteral("Latin"), readBy(latin, 80)};
+        platform::takeSecondReading(line, readBy(again, 93), platform::mixedModel());
+        EXPECT_EQ(line.result.lines[0].text, QString::fromUtf8(kept)) << latin;
+    }
+}
+
 TEST(ParagraphGrouping, joinsTexts_ByHyphenHanAndKanaRules)
 {
     const std::pair<QStringList, const char*> cases[] = {

@@ -99,10 +99,23 @@ QChar signFromInk(const QImage& gray, const QRect& box, int top, int baseline, Q
     // Specks of a pixel or two are noise of the smoothing.
     std::erase_if(specks, [](const Speck& s) { return s.pixels <= 2; });
     if (specks.size() != 1) return read;
-    const QRect& dot = specks.front().box;
+    // Its extent with its soft edge: a short thick dash (a bold face's hyphen)
+    // leaves a speck as square as a dot at half the ink, but not with the edge.
+    const QRect core = specks.front().box;
+    int darkest = 255;
+    for (int y = core.top(); y <= core.bottom(); ++y)
+        for (int x = core.left(); x <= core.right(); ++x) darkest = std::min(darkest, int(gray.constScanLine(y)[x]));
+    const int faint = 255 - (255 - darkest) / 4;
+    QRect dot = core;
+    const QRect around = core.adjusted(-1, -1, 1, 1) & area;
+    for (int y = around.top(); y <= around.bottom(); ++y)
+        for (int x = around.left(); x <= around.right(); ++x)
+            if (gray.constScanLine(y)[x] < faint) dot |= QRect(x, y, 1, 1);
     const bool round = dot.width() * 2 <= dot.height() * 3 && dot.height() * 2 <= dot.width() * 3;
-    // A hyphen is as wide as a third of the line's height; a dot is narrower than a quarter.
-    const bool small = dot.height() * 10 <= height * 3 && dot.width() * 4 <= height;
+    // A dot is no wider nor taller than 3/10 of the line's height (a hyphen is
+    // wider); a bold face's short dash is as square but thinner than 3/20.
+    const bool small =
+        dot.height() * 10 <= height * 3 && dot.width() * 10 <= height * 3 && dot.height() * 20 >= height * 3;
     // How far up the line the speck's middle stands: a full stop sits on the
     // line, an apostrophe hangs at the letters' top.
     const double up = double(baseline - (dot.top() + dot.bottom() + 1) / 2.0) / height;

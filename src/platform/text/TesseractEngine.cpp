@@ -82,45 +82,58 @@ int wordSpace(const std::vector<Word>& words)
     return spaces.empty() ? 0 : std::max(0, spaces[spaces.size() / 2]);
 }
 
-// A breadcrumb's slash or a middle dot the engine took into a word
-// ("Compartir/Archivo", "Romero·") though it stands a space from the letters
-// beside it: the word is parted there.
+// A breadcrumb's slash between two words or a middle dot the engine took
+// into a word ("Compartir/Archivo", "Romero·") though it stands a space from
+// the letters beside it: the word is parted around it.
 void splitAtSpacedSigns(std::vector<Word>& words, int space, int lineHeight)
 {
-    static const QString parting = QStringLiteral("/·|>»›-");
+    static const QString parting = QStringLiteral("/·|>»›");
+    const QChar middleDot(0x00B7);
     const int wide = space > 0 ? std::max(2, space * 3 / 5) : std::max(2, lineHeight / 5);
-    for (size_t k = 0; k < words.size(); ++k) {
-        const std::vector<RecognizedSymbol>& symbols = words[k].symbols;
+    std::vector<Word> out;
+    for (Word& word : words) {
+        const std::vector<RecognizedSymbol>& symbols = word.symbols;
+        std::vector<size_t> cuts;  // symbols a new word starts at
         for (size_t j = 0; j < symbols.size(); ++j) {
             const RecognizedSymbol& s = symbols[j];
-            if (s.end - s.start != 1 || !parting.contains(words[k].text[s.start])) continue;
-            const int before = j > 0 ? s.box.left() - symbols[j - 1].box.right() - 1 : -1;
-            const int after = j + 1 < symbols.size() ? symbols[j + 1].box.left() - s.box.right() - 1 : -1;
-            if (before < 0 && after < 0) break;
-            if ((before >= 0 && before < wide) || (after >= 0 && after < wide)) continue;
-            // Parted before the sign, or after it where it ends the word.
-            const size_t cut = before >= 0 ? j : j + 1;
-            Word right;
-            Word& left = words[k];
-            const int at = symbols[cut].start;
-            right.text = left.text.mid(at);
-            right.confidence = left.confidence;
-            for (size_t m = cut; m < symbols.size(); ++m) {
+            if (s.end - s.start != 1 || !parting.contains(word.text[s.start])) continue;
+            const bool dot = word.text[s.start] == middleDot;
+            const bool before = j > 0 && s.box.left() - symbols[j - 1].box.right() - 1 >= wide;
+            const bool after = j + 1 < symbols.size() && symbols[j + 1].box.left() - s.box.right() - 1 >= wide;
+            const auto letter = [&](size_t m) { return word.text[symbols[m].start].isLetterOrNumber(); };
+            // A slash parts only where it stands apart from letters on both sides;
+            // a middle dot, never part of a word, wherever it stands apart.
+            const bool apart = dot ? (before || j == 0) && (after || j + 1 == symbols.size()) && symbols.size() > 1
+                                   : before && after && letter(j - 1) && letter(j + 1);
+            if (!apart) continue;
+            if (j > 0) cuts.push_back(j);
+            if (j + 1 < symbols.size()) cuts.push_back(j + 1);
+        }
+        if (cuts.empty()) {
+            out.push_back(std::move(word));
+            continue;
+        }
+        cuts.push_back(symbols.size());
+        size_t from = 0;
+        for (size_t cut : cuts) {
+            if (cut <= from) continue;
+            Word piece;
+            const int at = symbols[from].start;
+            const int end = cut < symbols.size() ? symbols[cut].start : int(word.text.size());
+            piece.text = word.text.mid(at, end - at);
+            piece.confidence = word.confidence;
+            for (size_t m = from; m < cut; ++m) {
                 RecognizedSymbol moved = symbols[m];
                 moved.start -= at;
                 moved.end -= at;
-                right.box |= moved.box;
-                right.symbols.push_back(moved);
+                piece.box |= moved.box;
+                piece.symbols.push_back(moved);
             }
-            left.text.truncate(at);
-            left.symbols.resize(cut);
-            QRect kept;
-            for (const RecognizedSymbol& m : left.symbols) kept |= m.box;
-            left.box = kept;
-            words.insert(words.begin() + qsizetype(k) + 1, std::move(right));
-            break;  // the rest of the word is looked at as the next word
+            out.push_back(std::move(piece));
+            from = cut;
         }
     }
+    words = std::move(out);
 }
 
 // Han characters read where a Latin line has a sign ("Ctrl 十 F" for
@@ -323,6 +336,12 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
         if (const int inked = inkBaseline(gray, QRect(QPoint(l, t), QPoint(r - 1, b - 1))); inked > top)
             baseline = std::min(baseline, inked);
         std::vector<Word> words;
+        struct Told {
+            size_t word;
+            int at;
+            QChar read;
+        };
+        std::vector<Told> told;  // signs told by their ink, with what the engine read
         do {
             if (it->Empty(RIL_WORD)) continue;
             Word word;
@@ -331,12 +350,14 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
             do {
                 QString symbol = takeText(it->GetUTF8Text(RIL_SYMBOL));
                 const bool boxed = !symbol.isEmpty() && it->BoundingBox(RIL_SYMBOL, &l, &t, &r, &b);
+                const QString read = symbol;
                 if (boxed && symbol.size() == 1)
                     symbol = signFromInk(gray, QRect(QPoint(l, t), QPoint(r - 1, b - 1)), top, baseline, symbol[0]);
                 // One dot the engine read as two signs (".:") is one middle dot.
                 if (symbol == middleDot && word.text.endsWith(middleDot)) symbol.clear();
                 if (!symbol.isEmpty()) {
                     const int start = int(word.text.size());
+                    if (symbol != read) told.push_back({words.size(), start, read[0]});
                     word.text += symbol;
                     if (boxed)
                         word.symbols.push_back({start, int(word.text.size()), mapBox(l, t, r, b, scale, offset)});
@@ -346,6 +367,13 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
             if (!word.text.isEmpty()) words.push_back(std::move(word));
             if (it->IsAtFinalElement(RIL_TEXTLINE, RIL_WORD)) break;
         } while (it->Next(RIL_WORD));
+        // Chinese text has its own dot between names, which the engine knows;
+        // a Chinese face's short dash looks like a dot.
+        const bool han = std::any_of(words.begin(), words.end(), [](const Word& w) {
+            return std::any_of(w.text.begin(), w.text.end(), [](QChar c) { return isHanScalar(c.unicode()); });
+        });
+        if (han)
+            for (const Told& t : told) words[t.word].text[t.at] = t.read;
         RecognizedLine line = lineOfWords(std::move(words), box, confidence);
         if (!withSymbols) line.symbols.clear();
         // Lines with no letter or digit are rules, icons and specks.
