@@ -1,4 +1,4 @@
-// Small signs told by their ink, and the spaces around signs kept where the picture has them.
+// Small signs told by their ink, words parted at signs that stand apart, and a window's buttons read as no text.
 #include "platform/text/LineReading.h"
 #include "platform/text/SignShapes.h"
 #include "platform/text/TesseractEngine.h"
@@ -53,27 +53,6 @@ TEST(SignShapes, aRoundSpeckHalfwayUpIsAMiddleDot_DashesStopsColonsAndApostrophe
     }
     EXPECT_EQ(platform::inkBaseline(picture, QRect(0, 10, 60, 28)), 30);
     EXPECT_EQ(platform::inkBaseline(lineWith(QRect()), QRect(0, 0, 60, 40)), -1);
-}
-
-// The engine's words of a line, each with its left and right edge.
-TEST(SignShapes, signsReadAsWordsOfTheirOwn_KeepTheirSpacesUnlessTheyStandCloserThanTheLinesWords)
-{
-    using Words = std::vector<std::tuple<const char*, int, int>>;
-    const auto line = [](const Words& words) {
-        std::vector<platform::EngineWord> read;
-        for (const auto& [text, left, right] : words)
-            read.push_back({QString::fromUtf8(text), QRect(QPoint(left, 10), QPoint(right, 30)), 90, {}});
-        return platform::lineOfWords(read, QRect(0, 10, 400, 21), 90).text.toStdString();
-    };
-    EXPECT_EQ(line({{"Corbeille", 0, 80}, {"-", 86, 92}, {"Mail", 98, 130}}), "Corbeille - Mail");
-    EXPECT_EQ(line({{"~", 0, 8}, {"/", 14, 20}, {"Compartir", 26, 90}, {"/", 96, 102}, {"Archivo", 108, 160}}),
-              "~ / Compartir / Archivo");
-    EXPECT_EQ(line({{"Número", 0, 60}, {"de", 66, 80}, {"pedido", 86, 140}, {"-", 146, 152}, {"Mail", 158, 190}}),
-              "Número de pedido - Mail");
-    // Closer than the line's words stand: one word as drawn.
-    EXPECT_EQ(line({{"Ctrl", 0, 40}, {"+", 41, 49}, {"F", 50, 58}}), "Ctrl+F");
-    EXPECT_EQ(line({{"Datei", 0, 50}, {"öffnen", 62, 120}, {"/", 121, 127}, {"speichern", 128, 200}}),
-              "Datei öffnen/speichern");
 }
 
 TEST(SignShapes, aWindowsButtonsReadTogether_AreNoText_ALoneDashOrLetterOIs)

@@ -112,6 +112,17 @@ TEST(LineReading, hanReadForASignBetweenLatinText_BecomesTheSign_GluedWhereThePi
     EXPECT_EQ(line({{"a", 0, 10}, {"一", 30, 40}, {"b", 60, 70}}), "a - b");
     EXPECT_EQ(line({{"Python", 0, 60}, {"与", 80, 90}, {"Linux", 110, 160}}), "Python 与 Linux");
     EXPECT_EQ(line({{"共十个", 0, 60}}), "共十个");
+    // Signs read as words of their own keep their spaces unless they stand
+    // closer than the line's words do.
+    EXPECT_EQ(line({{"Corbeille", 0, 80}, {"-", 86, 92}, {"Mail", 98, 130}}), "Corbeille - Mail");
+    EXPECT_EQ(line({{"~", 0, 8}, {"/", 14, 20}, {"Compartir", 26, 90}, {"/", 96, 102}, {"Archivo", 108, 160}}),
+              "~ / Compartir / Archivo");
+    EXPECT_EQ(line({{"Número", 0, 60}, {"de", 66, 80}, {"pedido", 86, 140}, {"-", 146, 152}, {"Mail", 158, 190}}),
+              "Número de pedido - Mail");
+    // Closer than the line's words stand: one word as drawn.
+    EXPECT_EQ(line({{"Ctrl", 0, 40}, {"+", 41, 49}, {"F", 50, 58}}), "Ctrl+F");
+    EXPECT_EQ(line({{"Datei", 0, 50}, {"öffnen", 62, 120}, {"/", 121, 127}, {"speichern", 128, 200}}),
+              "Datei öffnen/speichern");
 }
 
 // A short Chinese name that both Chinese models read alike is kept, though
