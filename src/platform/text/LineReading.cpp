@@ -260,7 +260,9 @@ void makeSure(TesseractEngine::Result& result)
 
 void trustFirstReadingAlike(LineJob& job, const TesseractEngine::Result& other)
 {
-    if (!job.result.lines.empty() && readAlike(textOf(job.result), textOf(other))) makeSure(job.result);
+    // Word for word: a reading that only puts spaces elsewhere may still be the better one.
+    const QString first = textOf(job.result);
+    if (!job.result.lines.empty() && first == textOf(other) && readAlike(first, first)) makeSure(job.result);
 }
 
 void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QString& model)

@@ -174,8 +174,13 @@ std::vector<char> putBackSigns(std::vector<Word>& words, int lineHeight)
         // breadcrumb's or a title's signs stand a space apart; with no words
         // to weigh it by, a sixth of the line's height is a space); a sign
         // read as Han keeps the looser measure it was read with.
+        // Brackets and stops set close to code ("spawn(worker(rx));") keep the looser measure too.
+        static const QString spacedSigns = QStringLiteral("-/|>~");
+        const bool spaced = std::all_of(text.begin(), text.end(), [](QChar c) { return spacedSigns.contains(c); });
         const int loose = std::max(2, lineHeight * 3 / 10);
-        const int near = putBack ? loose : space > 0 ? std::clamp(space / 2, 1, loose) : std::max(1, lineHeight / 6);
+        const int near = putBack || !spaced ? loose
+                         : space > 0        ? std::clamp(space / 2, 1, loose)
+                                            : std::max(1, lineHeight / 6);
         if (k > 0 && words[k].box.left() - words[k - 1].box.right() <= near) glued[k] = 1;
         if (k + 1 < words.size() && words[k + 1].box.left() - words[k].box.right() <= near) glued[k + 1] = 1;
     }
