@@ -112,6 +112,17 @@ TEST(LineReading, hanReadForASignBetweenLatinText_BecomesTheSign_GluedWhereThePi
     EXPECT_EQ(line({{"a", 0, 10}, {"一", 30, 40}, {"b", 60, 70}}), "a - b");
     EXPECT_EQ(line({{"Python", 0, 60}, {"与", 80, 90}, {"Linux", 110, 160}}), "Python 与 Linux");
     EXPECT_EQ(line({{"共十个", 0, 60}}), "共十个");
+    // Signs read as words of their own keep their spaces unless they stand
+    // closer than the line's words do.
+    EXPECT_EQ(line({{"Corbeille", 0, 80}, {"-", 86, 92}, {"Mail", 98, 130}}), "Corbeille - Mail");
+    EXPECT_EQ(line({{"~", 0, 8}, {"/", 14, 20}, {"Compartir", 26, 90}, {"/", 96, 102}, {"Archivo", 108, 160}}),
+              "~ / Compartir / Archivo");
+    EXPECT_EQ(line({{"Número", 0, 60}, {"de", 66, 80}, {"pedido", 86, 140}, {"-", 146, 152}, {"Mail", 158, 190}}),
+              "Número de pedido - Mail");
+    // Closer than the line's words stand: one word as drawn.
+    EXPECT_EQ(line({{"Ctrl", 0, 40}, {"+", 41, 49}, {"F", 50, 58}}), "Ctrl+F");
+    EXPECT_EQ(line({{"Datei", 0, 50}, {"öffnen", 62, 120}, {"/", 121, 127}, {"speichern", 128, 200}}),
+              "Datei öffnen/speichern");
 }
 
 // A short Chinese name that both Chinese models read alike is kept, though
@@ -151,6 +162,46 @@ TEST(LineReading, chineseNamesTwoModelsAgreeOn_AreKept_IconsAndDisagreementsAreN
         platform::LineJob icon{&page.lines[0], platform::hanModel(), readBy(iconRead, 45)};
         platform::takeSecondReading(icon, readBy(iconRead, 44), platform::mixedModel());
         EXPECT_FALSE(platform::isText(icon.result.lines[0])) << iconRead;
+    }
+}
+
+// A Latin line read again by the Chinese and the mixed models: what two
+// models read alike stands, whatever order the readings are weighed in, and
+// the mixed model, which knows no accents, takes none away.
+TEST(LineReading, aLatinReadingAnotherModelConfirms_StandsAgainstSurerMisreadings_AndKeepsItsAccents)
+{
+    platform::LayoutLine drawn;
+    drawn.rect = QRect(0, 0, 300, 16);
+    drawn.script = platform::LineScript::Latin;
+    const auto readBy = [](const char* text, float confidence) {
+        platform::TesseractEngine::Result result;
+        platform::RecognizedLine line;
+        line.text = QString::fromUtf8(text);
+        line.box = QRect(0, 0, 300, 16);
+        line.confidence = line.weakestWord = confidence;
+        result.lines.push_back(line);
+        result.meanConfidence = confidence;
+        return result;
+    };
+    const char* code = "values.push_back(std::atoi(argv[i]));";
+    platform::LineJob job{&drawn, QStringLiteral("Latin"), readBy(code, 17)};
+    const auto han = readBy("vaLues.push_back(std::atoi(argv[i]));", 27);
+    const auto mixed = readBy(code, 28);
+    platform::trustFirstReadingAlike(job, han);
+    platform::trustFirstReadingAlike(job, mixed);
+    platform::takeSecondReading(job, han, platform::hanModel());
+    platform::takeSecondReading(job, mixed, platform::mixedModel());
+    ASSERT_EQ(job.result.lines.size(), 1u);
+    EXPECT_EQ(job.result.lines[0].text.toStdString(), code);
+    EXPECT_TRUE(platform::isText(job.result.lines[0]));
+
+    for (const auto& [latin, again, kept] :
+         {std::tuple{"Paul Bäcker - 19 h", "Paul Backer - 19 h", "Paul Bäcker - 19 h"},
+          std::tuple{"bajó un poco después", "bajo un poco despues", "bajó un poco después"},
+          std::tuple{"render (node) {", "render(node) {", "render(node) {"}}) {
+        platform::LineJob line{&drawn, QStringLiteral("Latin"), readBy(latin, 80)};
+        platform::takeSecondReading(line, readBy(again, 93), platform::mixedModel());
+        EXPECT_EQ(line.result.lines[0].text, QString::fromUtf8(kept)) << latin;
     }
 }
 

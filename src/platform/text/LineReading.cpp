@@ -75,7 +75,12 @@ bool isIconLookalike(const QString& text)
     if (signs.isEmpty()) return false;
     // A lone lowercase Latin letter is no line of text either.
     if (signs.size() == 1 && signs[0].unicode() < 0x80 && signs[0].isLower()) return true;
-    return signs.size() <= 4 && std::all_of(signs.begin(), signs.end(), [](QChar c) { return lookalikes.contains(c); });
+    // A window's minimise, maximise and close buttons read together ("- O X").
+    static const QString buttons = QStringLiteral("-O");
+    const auto lookalike = [](QChar c) { return lookalikes.contains(c); };
+    return signs.size() <= 4 &&
+           std::all_of(signs.begin(), signs.end(), [&](QChar c) { return lookalike(c) || buttons.contains(c); }) &&
+           (signs.size() >= 2 || lookalike(signs[0])) && std::any_of(signs.begin(), signs.end(), lookalike);
 }
 
 const QString& hanModel()
@@ -219,13 +224,49 @@ QStringList secondOpinions(const LineJob& job, const PageScripts& scripts, const
     return others;
 }
 
+namespace {
+
+QString textOf(const TesseractEngine::Result& r)
+{
+    QString text;
+    for (const RecognizedLine& l : r.lines) text += l.text;
+    return text;
+}
+
+bool readAlike(const QString& one, const QString& other)
+{
+    return squeezed(one) == squeezed(other) && (lettersAndDigits(one) >= 3 || isShortHan(one));
+}
+
+// The letters without their accents ("Bäcker" -> "Backer").
+QString withoutAccents(const QString& text)
+{
+    QString out;
+    for (QChar c : text.normalized(QString::NormalizationForm_D))
+        if (c.category() != QChar::Mark_NonSpacing) out += c;
+    return out;
+}
+
+void makeSure(TesseractEngine::Result& result)
+{
+    result.meanConfidence = std::max(result.meanConfidence, kAgreed);
+    for (RecognizedLine& l : result.lines) {
+        l.confidence = std::max(l.confidence, kAgreed);
+        l.weakestWord = std::max(l.weakestWord, kAgreed);
+    }
+}
+
+}  // namespace
+
+void trustFirstReadingAlike(LineJob& job, const TesseractEngine::Result& other)
+{
+    // Word for word: a reading that only puts spaces elsewhere may still be the better one.
+    const QString first = textOf(job.result);
+    if (!job.result.lines.empty() && first == textOf(other) && readAlike(first, first)) makeSure(job.result);
+}
+
 void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QString& model)
 {
-    auto textOf = [](const TesseractEngine::Result& r) {
-        QString text;
-        for (const RecognizedLine& l : r.lines) text += l.text;
-        return text;
-    };
     const QString now = textOf(job.result);
     const QString next = textOf(other);
     const bool misreadNow = hasMisreadHan(now);
@@ -242,17 +283,18 @@ void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QStrin
         const float margin = model == mixedModel() && ScriptCounts::of(next).han > 0 ? -2 : 3;
         better = other.meanConfidence > job.result.meanConfidence + margin;
     }
-    const bool agree = squeezed(now) == squeezed(next) && (lettersAndDigits(now) >= 3 || isShortHan(now));
+    // The mixed model knows no accents: where it reads the letters of a
+    // Latin reading with accents, it confirms that reading.
+    const QString plainNow = withoutAccents(now);
+    const bool sameLetters = model == mixedModel() && ScriptCounts::of(next).han == 0 && plainNow != now &&
+                             squeezed(plainNow) == squeezed(next);
+    if (sameLetters) better = false;
+    const bool agree = readAlike(now, next) || (sameLetters && lettersAndDigits(now) >= 3);
     if (better) {
         job.result = std::move(other);
         job.model = model;
     }
-    if (!agree) return;
-    job.result.meanConfidence = std::max(job.result.meanConfidence, kAgreed);
-    for (RecognizedLine& l : job.result.lines) {
-        l.confidence = std::max(l.confidence, kAgreed);
-        l.weakestWord = std::max(l.weakestWord, kAgreed);
-    }
+    if (agree) makeSure(job.result);
 }
 
 bool isText(const RecognizedLine& line)

@@ -54,6 +54,12 @@ QStringList secondOpinions(const LineJob& job, const PageScripts& scripts, const
 // make it sure ("Ctrl+Shift+S" is read unsurely by each).
 void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QString& model);
 
+// Makes the first reading of a line sure when another model read it alike,
+// before the readings are weighed: a long word of code the Latin model reads
+// right but unsurely ("values.push_back(std::atoi(argv[i]));") is not lost to
+// the Chinese model's surer misreading of it when the mixed one agrees.
+void trustFirstReadingAlike(LineJob& job, const TesseractEngine::Result& other);
+
 // Whether a read line is text rather than noise (icons, frames, specks read
 // with little confidence, icons read as letters).
 bool isText(const RecognizedLine& line);

@@ -1,6 +1,7 @@
 #include "platform/text/TesseractEngine.h"
 
 #include "platform/text/ScriptCounts.h"
+#include "platform/text/SignShapes.h"
 
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
@@ -58,12 +59,81 @@ bool isEdgeNoise(const Word& word)
     int digits = 0;
     int symbols = 0;
     for (QChar c : word.text) {
-        if (c.isLetter()) ++letters;
-        else if (c.isNumber()) ++digits;
-        else if (c.category() >= QChar::Symbol_Math && c.category() <= QChar::Symbol_Other) ++symbols;
+        if (c.isLetter())
+            ++letters;
+        else if (c.isNumber())
+            ++digits;
+        else if (c.category() >= QChar::Symbol_Math && c.category() <= QChar::Symbol_Other)
+            ++symbols;
     }
     if (symbols == 0 || digits > 0 || letters > 1) return false;
     return word.confidence < (letters == 0 ? kSymbolsFloor : kGluedLetterFloor);
+}
+
+// The space the line's words stand apart by, where two words of letters or
+// digits stand side by side; 0 when no two do.
+int wordSpace(const std::vector<Word>& words)
+{
+    std::vector<int> spaces;
+    for (size_t k = 1; k < words.size(); ++k)
+        if (hasLetterOrDigit(words[k - 1].text) && hasLetterOrDigit(words[k].text))
+            spaces.push_back(words[k].box.left() - words[k - 1].box.right() - 1);
+    std::sort(spaces.begin(), spaces.end());
+    return spaces.empty() ? 0 : std::max(0, spaces[spaces.size() / 2]);
+}
+
+// A breadcrumb's slash between two words or a middle dot the engine took
+// into a word ("Compartir/Archivo", "Romero·") though it stands a space from
+// the letters beside it: the word is parted around it.
+void splitAtSpacedSigns(std::vector<Word>& words, int space, int lineHeight)
+{
+    static const QString parting = QStringLiteral("/·|>»›");
+    const QChar middleDot(0x00B7);
+    const int wide = space > 0 ? std::max(2, space * 3 / 5) : std::max(2, lineHeight / 5);
+    std::vector<Word> out;
+    for (Word& word : words) {
+        const std::vector<RecognizedSymbol>& symbols = word.symbols;
+        std::vector<size_t> cuts;  // symbols a new word starts at
+        for (size_t j = 0; j < symbols.size(); ++j) {
+            const RecognizedSymbol& s = symbols[j];
+            if (s.end - s.start != 1 || !parting.contains(word.text[s.start])) continue;
+            const bool dot = word.text[s.start] == middleDot;
+            const bool before = j > 0 && s.box.left() - symbols[j - 1].box.right() - 1 >= wide;
+            const bool after = j + 1 < symbols.size() && symbols[j + 1].box.left() - s.box.right() - 1 >= wide;
+            const auto letter = [&](size_t m) { return word.text[symbols[m].start].isLetterOrNumber(); };
+            // A slash parts only where it stands apart from letters on both sides;
+            // a middle dot, never part of a word, wherever it stands apart.
+            const bool apart = dot ? (before || j == 0) && (after || j + 1 == symbols.size()) && symbols.size() > 1
+                                   : before && after && letter(j - 1) && letter(j + 1);
+            if (!apart) continue;
+            if (j > 0) cuts.push_back(j);
+            if (j + 1 < symbols.size()) cuts.push_back(j + 1);
+        }
+        if (cuts.empty()) {
+            out.push_back(std::move(word));
+            continue;
+        }
+        cuts.push_back(symbols.size());
+        size_t from = 0;
+        for (size_t cut : cuts) {
+            if (cut <= from) continue;
+            Word piece;
+            const int at = symbols[from].start;
+            const int end = cut < symbols.size() ? symbols[cut].start : int(word.text.size());
+            piece.text = word.text.mid(at, end - at);
+            piece.confidence = word.confidence;
+            for (size_t m = from; m < cut; ++m) {
+                RecognizedSymbol moved = symbols[m];
+                moved.start -= at;
+                moved.end -= at;
+                piece.box |= moved.box;
+                piece.symbols.push_back(moved);
+            }
+            out.push_back(std::move(piece));
+            from = cut;
+        }
+    }
+    words = std::move(out);
 }
 
 // Han characters read where a Latin line has a sign ("Ctrl 十 F" for
@@ -73,9 +143,11 @@ bool isEdgeNoise(const Word& word)
 std::vector<char> putBackSigns(std::vector<Word>& words, int lineHeight)
 {
     std::vector<char> glued(words.size() + 1, 0);
+    const int space = wordSpace(words);
     for (size_t k = 0; k < words.size(); ++k) {
         QString& text = words[k].text;
         bool onlySigns = !text.isEmpty();
+        bool putBack = false;
         for (qsizetype j = 0; j < text.size(); ++j) {
             const char32_t sign = signLookalike(text[j].unicode());
             if (sign == 0) {
@@ -88,13 +160,27 @@ std::vector<char> putBackSigns(std::vector<Word>& words, int lineHeight)
             const QChar* right = j + 1 < text.size()                                    ? &text[j + 1]
                                  : k + 1 < words.size() && !words[k + 1].text.isEmpty() ? &words[k + 1].text.front()
                                                                                         : nullptr;
-            if ((left || right) && (!left || isAsciiText(left->unicode())) && (!right || isAsciiText(right->unicode())))
+            if ((left || right) && (!left || isAsciiText(left->unicode())) &&
+                (!right || isAsciiText(right->unicode()))) {
                 text[j] = QChar(char16_t(sign));
-            else
+                putBack = true;
+            } else {
                 onlySigns = false;
+            }
         }
         if (!onlySigns) continue;
-        const int near = std::max(2, lineHeight * 3 / 10);
+        // A sign read as a sign of its own ("Corbeille - Mail") is glued only
+        // where it stands much closer than the words of its line do (a
+        // breadcrumb's or a title's signs stand a space apart; with no words
+        // to weigh it by, a sixth of the line's height is a space); a sign
+        // read as Han keeps the looser measure it was read with.
+        // Brackets and stops set close to code ("spawn(worker(rx));") keep the looser measure too.
+        static const QString spacedSigns = QStringLiteral("-/|>~");
+        const bool spaced = std::all_of(text.begin(), text.end(), [](QChar c) { return spacedSigns.contains(c); });
+        const int loose = std::max(2, lineHeight * 3 / 10);
+        const int near = putBack || !spaced ? loose
+                         : space > 0        ? std::clamp(space / 2, 1, loose)
+                                            : std::max(1, lineHeight / 6);
         if (k > 0 && words[k].box.left() - words[k - 1].box.right() <= near) glued[k] = 1;
         if (k + 1 < words.size() && words[k + 1].box.left() - words[k].box.right() <= near) glued[k + 1] = 1;
     }
@@ -132,6 +218,7 @@ RecognizedLine lineOfWords(std::vector<EngineWord> words, const QRect& box, floa
 {
     while (!words.empty() && isEdgeNoise(words.front())) words.erase(words.begin());
     while (!words.empty() && isEdgeNoise(words.back())) words.pop_back();
+    splitAtSpacedSigns(words, wordSpace(words), box.height());
     const std::vector<char> glued = putBackSigns(words, box.height());
     putBackFullWidthPunctuation(words);
     RecognizedLine line;
@@ -236,6 +323,7 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
         m_api->Clear();
         return result;
     }
+    const QString middleDot(QChar(0x00B7));
     using tesseract::RIL_SYMBOL;
     using tesseract::RIL_TEXTLINE;
     using tesseract::RIL_WORD;
@@ -245,28 +333,54 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
         if (!it->BoundingBox(RIL_TEXTLINE, &l, &t, &r, &b)) continue;
         const QRect box = mapBox(l, t, r, b, scale, offset);
         const float confidence = it->Confidence(RIL_TEXTLINE);
+        // Where the line's letters reach up to and stand on, to tell small signs by their ink.
+        const int top = t;
+        int baseline = b;
+        if (int x1, y1, x2, y2; it->Baseline(RIL_TEXTLINE, &x1, &y1, &x2, &y2)) baseline = (y1 + y2) / 2;
+        // The engine puts the line of a word full of tails ("setup.jpg") under them.
+        if (const int inked = inkBaseline(gray, QRect(QPoint(l, t), QPoint(r - 1, b - 1))); inked > top)
+            baseline = std::min(baseline, inked);
         std::vector<Word> words;
+        struct Told {
+            size_t word;
+            int at;
+            QChar read;
+        };
+        std::vector<Told> told;  // signs told by their ink, with what the engine read
         do {
             if (it->Empty(RIL_WORD)) continue;
             Word word;
             word.confidence = it->Confidence(RIL_WORD);
             if (it->BoundingBox(RIL_WORD, &l, &t, &r, &b)) word.box = mapBox(l, t, r, b, scale, offset);
-            if (withSymbols) {
-                do {
-                    const QString symbol = takeText(it->GetUTF8Text(RIL_SYMBOL));
+            do {
+                QString symbol = takeText(it->GetUTF8Text(RIL_SYMBOL));
+                const bool boxed = !symbol.isEmpty() && it->BoundingBox(RIL_SYMBOL, &l, &t, &r, &b);
+                const QString read = symbol;
+                if (boxed && symbol.size() == 1)
+                    symbol = signFromInk(gray, QRect(QPoint(l, t), QPoint(r - 1, b - 1)), top, baseline, symbol[0]);
+                // One dot the engine read as two signs (".:") is one middle dot.
+                if (symbol == middleDot && word.text.endsWith(middleDot)) symbol.clear();
+                if (!symbol.isEmpty()) {
                     const int start = int(word.text.size());
+                    if (symbol != read) told.push_back({words.size(), start, read[0]});
                     word.text += symbol;
-                    if (!symbol.isEmpty() && it->BoundingBox(RIL_SYMBOL, &l, &t, &r, &b))
+                    if (boxed)
                         word.symbols.push_back({start, int(word.text.size()), mapBox(l, t, r, b, scale, offset)});
-                    if (it->IsAtFinalElement(RIL_WORD, RIL_SYMBOL)) break;
-                } while (it->Next(RIL_SYMBOL));
-            } else {
-                word.text = takeText(it->GetUTF8Text(RIL_WORD));
-            }
+                }
+                if (it->IsAtFinalElement(RIL_WORD, RIL_SYMBOL)) break;
+            } while (it->Next(RIL_SYMBOL));
             if (!word.text.isEmpty()) words.push_back(std::move(word));
             if (it->IsAtFinalElement(RIL_TEXTLINE, RIL_WORD)) break;
         } while (it->Next(RIL_WORD));
+        // Chinese text has its own dot between names, which the engine knows;
+        // a Chinese face's short dash looks like a dot.
+        const bool han = std::any_of(words.begin(), words.end(), [](const Word& w) {
+            return std::any_of(w.text.begin(), w.text.end(), [](QChar c) { return isHanScalar(c.unicode()); });
+        });
+        if (han)
+            for (const Told& t : told) words[t.word].text[t.at] = t.read;
         RecognizedLine line = lineOfWords(std::move(words), box, confidence);
+        if (!withSymbols) line.symbols.clear();
         // Lines with no letter or digit are rules, icons and specks.
         if (hasLetterOrDigit(line.text)) result.lines.push_back(std::move(line));
     } while (it->Next(RIL_TEXTLINE));

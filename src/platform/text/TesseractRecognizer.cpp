@@ -297,6 +297,8 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     }
     runAll(std::move(second));
     if (cancelled()) return;
+    for (const SecondReading& reading : readings)
+        if (reading.result) trustFirstReadingAlike(*reading.job, *reading.result);
     // A line's readings are weighed last to first: the other script's model
     // before the mixed model, whose reading is weighed against the winner.
     for (auto it = readings.rbegin(); it != readings.rend(); ++it)

@@ -1,0 +1,125 @@
+#include "platform/text/SignShapes.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <vector>
+
+namespace klipo::platform {
+
+namespace {
+
+// What a middle dot is read as.
+bool isDotLookalike(QChar c)
+{
+    static const QString lookalikes = QStringLiteral("-:;.'`,\u2010\u2013\u2014\u2018\u2019\u00B7\u2022");
+    return lookalikes.contains(c);
+}
+
+struct Speck {
+    QRect box;
+    int pixels = 0;
+};
+
+// The specks of ink inside `area`: pixels darker than halfway between the
+// darkest one and white, joined to their eight neighbours.
+std::vector<Speck> specksIn(const QImage& gray, const QRect& area)
+{
+    int darkest = 255;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const uchar* row = gray.constScanLine(y);
+        for (int x = area.left(); x <= area.right(); ++x) darkest = std::min(darkest, int(row[x]));
+    }
+    std::vector<Speck> specks;
+    if (darkest > 160) return specks;
+    const int threshold = (darkest + 255) / 2;
+    const int w = area.width();
+    std::vector<char> seen(size_t(w) * size_t(area.height()), 0);
+    const auto ink = [&](int x, int y) { return gray.constScanLine(y)[x] < threshold; };
+    std::vector<QPoint> stack;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (seen[size_t(y - area.top()) * w + size_t(x - area.left())] || !ink(x, y)) continue;
+            Speck speck;
+            stack.assign(1, QPoint(x, y));
+            seen[size_t(y - area.top()) * w + size_t(x - area.left())] = 1;
+            while (!stack.empty()) {
+                const QPoint p = stack.back();
+                stack.pop_back();
+                speck.box |= QRect(p, QSize(1, 1));
+                ++speck.pixels;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const QPoint q(p.x() + dx, p.y() + dy);
+                        if (!area.contains(q)) continue;
+                        char& s = seen[size_t(q.y() - area.top()) * w + size_t(q.x() - area.left())];
+                        if (s || !ink(q.x(), q.y())) continue;
+                        s = 1;
+                        stack.push_back(q);
+                    }
+            }
+            specks.push_back(speck);
+        }
+    return specks;
+}
+
+}  // namespace
+
+int inkBaseline(const QImage& gray, const QRect& line)
+{
+    const QRect area = line & gray.rect();
+    if (gray.format() != QImage::Format_Grayscale8 || area.isEmpty()) return -1;
+    int darkest = 255;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const uchar* row = gray.constScanLine(y);
+        for (int x = area.left(); x <= area.right(); ++x) darkest = std::min(darkest, int(row[x]));
+    }
+    if (darkest > 160) return -1;
+    const int threshold = (darkest + 255) / 2;
+    std::vector<int> counts(size_t(area.height()), 0);
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const uchar* row = gray.constScanLine(y);
+        counts[size_t(y - area.top())] =
+            int(std::count_if(row + area.left(), row + area.right() + 1, [&](uchar v) { return v < threshold; }));
+    }
+    const int fullest = *std::max_element(counts.begin(), counts.end());
+    for (int y = area.bottom(); y >= area.top(); --y)
+        if (counts[size_t(y - area.top())] * 2 >= fullest) return y + 1;
+    return -1;
+}
+
+QChar signFromInk(const QImage& gray, const QRect& box, int top, int baseline, QChar read)
+{
+    const int height = baseline - top;  // from where the letters reach up to to where they stand
+    if (gray.format() != QImage::Format_Grayscale8 || !isDotLookalike(read) || height < 8) return read;
+    // A little room around the engine's box, which may clip the sign's soft edge.
+    const QRect area = box.adjusted(-1, -1, 1, 1) & gray.rect();
+    if (area.isEmpty() || area.width() > height || area.height() > height) return read;
+    std::vector<Speck> specks = specksIn(gray, area);
+    // Specks of a pixel or two are noise of the smoothing.
+    std::erase_if(specks, [](const Speck& s) { return s.pixels <= 2; });
+    if (specks.size() != 1) return read;
+    // Its extent with its soft edge: a short thick dash (a bold face's hyphen)
+    // leaves a speck as square as a dot at half the ink, but not with the edge.
+    const QRect core = specks.front().box;
+    int darkest = 255;
+    for (int y = core.top(); y <= core.bottom(); ++y)
+        for (int x = core.left(); x <= core.right(); ++x) darkest = std::min(darkest, int(gray.constScanLine(y)[x]));
+    const int faint = 255 - (255 - darkest) / 4;
+    QRect dot = core;
+    const QRect around = core.adjusted(-1, -1, 1, 1) & area;
+    for (int y = around.top(); y <= around.bottom(); ++y)
+        for (int x = around.left(); x <= around.right(); ++x)
+            if (gray.constScanLine(y)[x] < faint) dot |= QRect(x, y, 1, 1);
+    const bool round = dot.width() * 2 <= dot.height() * 3 && dot.height() * 2 <= dot.width() * 3;
+    // A dot is no wider nor taller than 3/10 of the line's height (a hyphen is
+    // wider); a bold face's short dash is as square but thinner than 3/20.
+    const bool small =
+        dot.height() * 10 <= height * 3 && dot.width() * 10 <= height * 3 && dot.height() * 20 >= height * 3;
+    // How far up the line the speck's middle stands: a full stop sits on the
+    // line, an apostrophe hangs at the letters' top.
+    const double up = double(baseline - (dot.top() + dot.bottom() + 1) / 2.0) / height;
+    return round && small && up > 0.18 && up < 0.6 ? QChar(0x00B7) : read;
+}
+
+}  // namespace klipo::platform

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QChar>
+#include <QImage>
+#include <QRect>
+
+namespace klipo::platform {
+
+// The sign the ink shows where the engine read a small sign. The engine reads
+// a middle dot ("Jonas Müller · 2 h") as "-", ":", "." or "'"; the ink tells
+// them apart: a middle dot is one round speck halfway up the small letters, a
+// hyphen is a dash at that height, a full stop sits on the line, a colon is
+// two specks. `gray` is the picture read (dark text on a light ground), `box`
+// the sign's box in it, `top` and `baseline` where the line's letters reach up
+// to and stand on. Anything else comes back as read.
+QChar signFromInk(const QImage& gray, const QRect& box, int top, int baseline, QChar read);
+
+// Where the letters of a line inside `line` of `gray` stand: under the last
+// row (from the top) that holds at least half as much ink as the fullest row
+// (the small letters' band), so that the tails of "p", "j" and "g" do not
+// count. -1 when there is no ink.
+int inkBaseline(const QImage& gray, const QRect& line);
+
+}  // namespace klipo::platform

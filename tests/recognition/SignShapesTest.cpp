@@ -1,0 +1,96 @@
+// Small signs told by their ink, words parted at signs that stand apart, and a window's buttons read as no text.
+#include "platform/text/LineReading.h"
+#include "platform/text/SignShapes.h"
+#include "platform/text/TesseractEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+using namespace klipo;
+
+namespace {
+
+// A line picture 40 px high whose letters stand on row 30 and reach up to row
+// 10, with one shape of ink drawn in it.
+QImage lineWith(const QRect& ink, int specks = 1)
+{
+    QImage picture(60, 40, QImage::Format_Grayscale8);
+    picture.fill(255);
+    QPainter painter(&picture);
+    for (int k = 0; k < specks; ++k) painter.fillRect(ink.translated(0, k * (ink.height() + 4)), QColor(20, 20, 20));
+    return picture;
+}
+
+}  // namespace
+
+TEST(SignShapes, aRoundSpeckHalfwayUpIsAMiddleDot_DashesStopsColonsAndApostrophesStayAsRead)
+{
+    const auto read = [](const QRect& ink, QChar as, int specks = 1) {
+        const QImage picture = lineWith(ink, specks);
+        const QRect box = ink.united(ink.translated(0, (specks - 1) * (ink.height() + 4)));
+        return platform::signFromInk(picture, box, 10, 30, as);
+    };
+    const QChar dot(0x00B7);
+    for (QChar as : {QChar('-'), QChar(':'), QChar('.'), QChar('\'')})
+        EXPECT_EQ(read(QRect(20, 21, 4, 4), as), dot) << qPrintable(QString(as));
+    EXPECT_EQ(read(QRect(18, 22, 9, 3), '-'), QChar('-'));     // a hyphen
+    EXPECT_EQ(read(QRect(20, 27, 4, 3), '.'), QChar('.'));     // a full stop on the line
+    EXPECT_EQ(read(QRect(20, 11, 3, 5), '\''), QChar('\''));   // an apostrophe at the top
+    EXPECT_EQ(read(QRect(20, 15, 4, 4), ':', 2), QChar(':'));  // two specks
+    EXPECT_EQ(read(QRect(20, 21, 4, 4), 'o'), QChar('o'));     // letters are left alone
+    // A Chinese face's short thick dash: as square, but thin against a tall line.
+    EXPECT_EQ(platform::signFromInk(lineWith(QRect(20, 21, 3, 3)), QRect(20, 21, 3, 3), 4, 30, '-'), QChar('-'));
+
+    // The letters stand where the small letters' band ends, not under the tails of "p" and "g".
+    QImage picture(60, 40, QImage::Format_Grayscale8);
+    picture.fill(255);
+    {
+        QPainter painter(&picture);
+        painter.fillRect(QRect(5, 18, 50, 12), Qt::black);  // the small letters
+        painter.fillRect(QRect(10, 30, 3, 6), Qt::black);   // two tails
+        painter.fillRect(QRect(40, 30, 3, 6), Qt::black);
+    }
+    EXPECT_EQ(platform::inkBaseline(picture, QRect(0, 10, 60, 28)), 30);
+    EXPECT_EQ(platform::inkBaseline(lineWith(QRect()), QRect(0, 0, 60, 40)), -1);
+}
+
+TEST(SignShapes, aWindowsButtonsReadTogether_AreNoText_ALoneDashOrLetterOIs)
+{
+    for (const char* buttons : {"- O X", "-O xX", "— □ ×", "- 口 x"})
+        EXPECT_TRUE(platform::isIconLookalike(QString::fromUtf8(buttons))) << buttons;
+    for (const char* text : {"-", "O", "O2", "-10", "X-Men", "OK"})
+        EXPECT_FALSE(platform::isIconLookalike(QString::fromUtf8(text))) << text;
+}
+
+// A word the engine read with a sign inside it, each symbol 6 px wide and 1 px
+// from the next, but a sign `wide` px from its neighbours.
+TEST(SignShapes, aSlashOrDotReadInsideAWord_PartsItWhereItStandsASpaceFromTheLetters)
+{
+    const auto wordOf = [](const QString& text, int left, int wide) {
+        platform::EngineWord word{text, QRect(), 90, {}};
+        int x = left;
+        for (int i = 0; i < text.size(); ++i) {
+            const bool sign = !text[i].isLetterOrNumber();
+            if (sign && i > 0) x += wide - 1;
+            word.symbols.push_back({i, i + 1, QRect(x, 10, 6, 20)});
+            word.box |= word.symbols.back().box;
+            x += 7 + (sign ? wide - 1 : 0);
+        }
+        return word;
+    };
+    const auto line = [](std::vector<platform::EngineWord> words) {
+        return platform::lineOfWords(std::move(words), QRect(0, 10, 600, 21), 90).text;
+    };
+    // The line's words stand 8 px apart.
+    EXPECT_EQ(line({wordOf(QStringLiteral("Inicio"), 0, 1), wordOf(QStringLiteral("Compartir/Archivo"), 50, 8)}),
+              QStringLiteral("Inicio Compartir / Archivo"));
+    EXPECT_EQ(line({wordOf(QStringLiteral("Elena"), 0, 1), wordOf(QString::fromUtf8("Romero·"), 43, 8),
+                    wordOf(QStringLiteral("10"), 110, 1)}),
+              QString::fromUtf8("Elena Romero · 10"));
+    // Signs set close, as words write them, stay in the word.
+    EXPECT_EQ(line({wordOf(QStringLiteral("Inicio"), 0, 1), wordOf(QStringLiteral("https://www.example.com"), 50, 1)}),
+              QStringLiteral("Inicio https://www.example.com"));
+    EXPECT_EQ(line({wordOf(QStringLiteral("Inicio"), 0, 1), wordOf(QStringLiteral("2020-11-21"), 50, 8)}),
+              QStringLiteral("Inicio 2020-11-21"));
+}
