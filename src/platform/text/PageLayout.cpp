@@ -85,6 +85,22 @@ void dropSpecks(PageMarks& marks, std::vector<MarkCluster>& words, int th)
     });
 }
 
+// Whether a cluster stands in a word: other ink a letter's spacing beside
+// it, level with its middle (a bold "a" or "n" of a headline, as filled as a
+// small icon, touches the letters around it; an icon stands a space apart).
+bool inWord(const PageMarks& marks, const QRect& box, int th)
+{
+    const int spacing = std::max(2, th / 6);
+    const auto ink = [&](int from, int to) {
+        for (int y = box.top() + box.height() / 4; y <= box.bottom() - box.height() / 4; ++y)
+            for (int x = std::max(0, from); x <= std::min(marks.w - 1, to); ++x)
+                if (const std::uint8_t v = marks.at(x, y); v != PageMarks::none && v != PageMarks::structure)
+                    return true;
+        return false;
+    };
+    return ink(box.left() - spacing, box.left() - 1) || ink(box.right() + 1, box.right() + spacing);
+}
+
 PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour)
 {
     PageLayout layout;
@@ -140,7 +156,8 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour)
             const bool outline = c.rim * 10 >= c.count * 6 || h * 2 >= th * 3;
             const bool filled = outline && ((looks.fill >= 0.55 && looks.thick >= 0.45) ||
                                             (looks.fill >= 0.6 && looks.thick >= 0.3 && c.rim * 10 >= c.count * 8));
-            if (filled && h * 5 >= th * 4 && w * 5 >= th * 4 && w * 2 >= h && w <= 3 * h) return PageMarks::structure;
+            if (filled && h * 5 >= th * 4 && w * 5 >= th * 4 && w * 2 >= h && w <= 3 * h && !inWord(marks, c.box, th))
+                return PageMarks::structure;
             // A terminal's cursor, a full row high (a bold i's stem is only
             // as high as the small letters): it would stick to the letters
             // of the row above it.
