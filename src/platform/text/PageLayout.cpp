@@ -88,17 +88,24 @@ void dropSpecks(PageMarks& marks, std::vector<MarkCluster>& words, int th)
 // Whether a cluster stands in a word: other ink a letter's spacing beside
 // it, level with its middle (a bold "a" or "n" of a headline, as filled as a
 // small icon, touches the letters around it; an icon stands a space apart).
+// Ink that also runs on above and below it is a ring around it (a filled
+// check box's edge), no letter; nor is a shape taller than the text.
 bool inWord(const PageMarks& marks, const QRect& box, int th)
 {
+    if (box.height() > th) return false;
     const int spacing = std::max(2, th / 6);
-    const auto ink = [&](int from, int to) {
-        for (int y = box.top() + box.height() / 4; y <= box.bottom() - box.height() / 4; ++y)
+    const auto ink = [&](int from, int to, int top, int bottom) {
+        for (int y = std::max(0, top); y <= std::min(marks.h - 1, bottom); ++y)
             for (int x = std::max(0, from); x <= std::min(marks.w - 1, to); ++x)
                 if (const std::uint8_t v = marks.at(x, y); v != PageMarks::none && v != PageMarks::structure)
                     return true;
         return false;
     };
-    return ink(box.left() - spacing, box.left() - 1) || ink(box.right() + 1, box.right() + spacing);
+    const auto letterBeside = [&](int from, int to) {
+        return ink(from, to, box.top() + box.height() / 4, box.bottom() - box.height() / 4) &&
+               !(ink(from, to, box.top() - 2, box.top() - 1) && ink(from, to, box.bottom() + 1, box.bottom() + 2));
+    };
+    return letterBeside(box.left() - spacing, box.left() - 1) || letterBeside(box.right() + 1, box.right() + spacing);
 }
 
 PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour)
