@@ -85,6 +85,29 @@ void dropSpecks(PageMarks& marks, std::vector<MarkCluster>& words, int th)
     });
 }
 
+// Whether a cluster stands in a word: other ink a letter's spacing beside
+// it, level with its middle (a bold "a" or "n" of a headline, as filled as a
+// small icon, touches the letters around it; an icon stands a space apart).
+// Ink that also runs on above and below it is a ring around it (a filled
+// check box's edge), no letter; nor is a shape taller than the text.
+bool inWord(const PageMarks& marks, const QRect& box, int th)
+{
+    if (box.height() > th) return false;
+    const int spacing = std::max(2, th / 6);
+    const auto ink = [&](int from, int to, int top, int bottom) {
+        for (int y = std::max(0, top); y <= std::min(marks.h - 1, bottom); ++y)
+            for (int x = std::max(0, from); x <= std::min(marks.w - 1, to); ++x)
+                if (const std::uint8_t v = marks.at(x, y); v != PageMarks::none && v != PageMarks::structure)
+                    return true;
+        return false;
+    };
+    const auto letterBeside = [&](int from, int to) {
+        return ink(from, to, box.top() + box.height() / 4, box.bottom() - box.height() / 4) &&
+               !(ink(from, to, box.top() - 2, box.top() - 1) && ink(from, to, box.bottom() + 1, box.bottom() + 2));
+    };
+    return letterBeside(box.left() - spacing, box.left() - 1) || letterBeside(box.right() + 1, box.right() + spacing);
+}
+
 PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour)
 {
     PageLayout layout;
@@ -140,7 +163,8 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour)
             const bool outline = c.rim * 10 >= c.count * 6 || h * 2 >= th * 3;
             const bool filled = outline && ((looks.fill >= 0.55 && looks.thick >= 0.45) ||
                                             (looks.fill >= 0.6 && looks.thick >= 0.3 && c.rim * 10 >= c.count * 8));
-            if (filled && h * 5 >= th * 4 && w * 5 >= th * 4 && w * 2 >= h && w <= 3 * h) return PageMarks::structure;
+            if (filled && h * 5 >= th * 4 && w * 5 >= th * 4 && w * 2 >= h && w <= 3 * h && !inWord(marks, c.box, th))
+                return PageMarks::structure;
             // A terminal's cursor, a full row high (a bold i's stem is only
             // as high as the small letters): it would stick to the letters
             // of the row above it.

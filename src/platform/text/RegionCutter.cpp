@@ -55,7 +55,8 @@ void RegionCutter::cut(QRect r, int depth)
         if (!down.empty()) {
             const std::vector<std::pair<int, int>> bands = bandsOf(r, rows);
             std::erase_if(down, [&](const Gap& g) {
-                return g.ruled == 0 && (withinLines(r, bands, g, th) || fieldsBesideLabels(r, g, th));
+                return g.ruled == 0 &&
+                       (withinLines(r, bands, g, th) || fieldsBesideLabels(r, g, th) || besideFirstLines(r, g, th));
             });
         }
         // Clean separations (between windows, above a table) before the
@@ -201,7 +202,9 @@ bool RegionCutter::withinLines(const QRect& r, const std::vector<std::pair<int, 
     // A terminal's columns stand in its rows: the lines on either side are
     // level with each other. Lines of another pitch beside them (a file tree
     // beside an editor's code) drift in and out of level: another column.
-    if (!mostlyLevel(side(r, r.left(), g.start - 1, th), side(r, g.end, r.right(), th), th)) return false;
+    if (!mostlyLevel(side(r, r.left(), g.start - 1, th), side(r, g.end, r.right(), th), th) ||
+        offLevel(r, g.start, g.end, th))
+        return false;
     // A terminal's rows are single lines: rows of two columns of prose
     // that overlap make taller bands, whose gaps say nothing of spacing.
     std::erase_if(crossing, [&](const auto& band) { return (band.second - band.first + 1) * 5 > th * 8; });
@@ -531,6 +534,31 @@ bool RegionCutter::narrowColumnGap(const QRect& r, int start, int end, int th) c
            sideBySide(r, start, end, th, r.left(), r.right());
 }
 
+// Whether the lines on either side of an empty column stand at other
+// heights: a stack of short lines (a count between its arrows) beside lines
+// that are not level with them. Words of one line are level with each other,
+// however wide the space between them; specks and accents say nothing.
+bool RegionCutter::offLevel(const QRect& r, int start, int end, int th) const
+{
+    const auto lines = [&](int left, int right) {
+        std::vector<std::pair<int, int>> rows = side(r, left, right, th).rows;
+        std::erase_if(rows, [&](const std::pair<int, int>& row) { return (row.second - row.first + 1) * 3 < th; });
+        return rows;
+    };
+    const std::vector<std::pair<int, int>> a = lines(r.left(), start - 1);
+    const std::vector<std::pair<int, int>> b = lines(end, r.right());
+    const auto& fewer = a.size() <= b.size() ? a : b;
+    const auto& more = a.size() <= b.size() ? b : a;
+    if (fewer.size() < 2) return false;
+    const int slack = std::max(2, th / 4);
+    const auto level = std::count_if(fewer.begin(), fewer.end(), [&](const std::pair<int, int>& row) {
+        return std::any_of(more.begin(), more.end(), [&](const std::pair<int, int>& o) {
+            return std::abs((o.first + o.second) - (row.first + row.second)) <= 2 * slack;
+        });
+    });
+    return level * 2 <= qsizetype(fewer.size());
+}
+
 // Whether text stands on both sides of an empty column in a good part of
 // the rows that hold text.
 bool RegionCutter::sideBySide(const QRect& r, int start, int end, int th, int from, int to) const
@@ -601,7 +629,9 @@ std::vector<RegionCutter::Gap> RegionCutter::gaps(const QRect& r, const std::vec
         // A narrower empty column still parts two columns of prose when it
         // runs down many lines on both sides (browser columns with a small
         // gap): spaces between words never line up that far.
-        const bool narrowColumns = !across && size * 5 >= th * 3 && size < wide && narrowColumnGap(r, start, end, th);
+        const bool narrowColumns =
+            !across && size * 5 >= th * 3 && size < wide &&
+            (narrowColumnGap(r, start, end, th) || (size * 5 >= th * 4 && offLevel(r, start, end, th)));
         if (size < wide && ruled == 0 && !narrowColumns) continue;
         // A gap that a frame or rule crosses runs through a window or a
         // table: no cut there, but between the rules of a table.

@@ -65,6 +65,7 @@ private:
     // of prose: many wide lines on both sides, standing side by side.
     bool narrowColumnGap(const QRect& r, int start, int end, int th) const;
     bool sideBySide(const QRect& r, int start, int end, int th, int from, int to) const;
+    bool offLevel(const QRect& r, int start, int end, int th) const;
     static bool mostlyLevel(const Side& a, const Side& b, int th);
     std::vector<Gap> gaps(const QRect& r, const std::vector<int>& profile, bool across, int th) const;
     bool withinLines(const QRect& r, const std::vector<std::pair<int, int>>& bands, const Gap& g, int th) const;
@@ -84,6 +85,9 @@ private:
     void readRowByRow(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th);
     void readCells(const QRect& r, const std::vector<Gap>& rows, int th, int depth);
     bool proseColumns(const QRect& r, const Gap& column, int th) const;
+    // Whether the text on one side of an empty column is one line, standing
+    // level with the first line on the other side.
+    bool besideFirstLines(const QRect& r, const Gap& column, int th) const;
     bool lineApart(const QRect& r, const std::vector<Gap>& across, int th, const Gap* column = nullptr) const;
     bool lineBeyond(const QRect& r, const Gap& gap, int th, const Gap* column = nullptr) const;
     // Drops the row gaps between paragraphs side by side in columns while

@@ -236,4 +236,30 @@ bool RegionCutter::proseColumns(const QRect& r, const Gap& column, int th) const
     return a.rows.size() >= 3 && b.rows.size() >= 3 && a.width >= 15 * th && b.width >= 15 * th;
 }
 
+// A list's row (a name with its time beside it, the subject and a preview
+// under the name; a title with its date) reads across, as the row shows
+// it: the time after the name, not after the preview the gap also runs
+// beside. Only a short side of one line, standing in the height of the
+// first line on the other side, which goes on below it; two columns of
+// prose read column by column whatever their first lines.
+bool RegionCutter::besideFirstLines(const QRect& r, const Gap& column, int th) const
+{
+    const Side a = side(r, r.left(), column.start - 1, th);
+    const Side b = side(r, column.end, r.right(), th);
+    const Side& fewer = a.rows.size() <= b.rows.size() ? a : b;
+    const Side& more = a.rows.size() <= b.rows.size() ? b : a;
+    if (fewer.rows.size() != 1 || more.rows.size() <= fewer.rows.size()) return false;
+    if (fewer.width * 2 > more.width || proseColumns(r, column, th)) return false;
+    // The first line: specks and the edge of a row's highlight above it
+    // are none.
+    const auto first = std::find_if(more.rows.begin(), more.rows.end(), [&](const std::pair<int, int>& row) {
+        return (row.second - row.first + 1) * 3 >= th;
+    });
+    if (first == more.rows.end() || first + 1 == more.rows.end()) return false;
+    const auto& [top, bottom] = fewer.rows.front();
+    const auto& [otherTop, otherBottom] = *first;
+    const int overlap = std::min(bottom, otherBottom) - std::max(top, otherTop) + 1;
+    return overlap * 4 >= (bottom - top + 1) * 3 && bottom - top <= otherBottom - otherTop + th / 2;
+}
+
 }  // namespace klipo::platform

@@ -1,0 +1,172 @@
+// The order in which the rows of a list read: a mail program's list (a name
+// with its time beside it, the subject and a preview under the name) and a
+// forum's (a count between its arrows beside a bold title and a line under it).
+#include "platform/text/PageLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+
+using namespace klipo;
+
+namespace {
+
+// What a page draws, each text with its place in the order it reads.
+struct Drawn {
+    QRect box;
+    QString text;
+};
+
+class Page {
+public:
+    Page(int width, int height, QColor ground) : image(width, height, QImage::Format_RGB32)
+    {
+        image.fill(ground);
+        painter.begin(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+    }
+
+    void write(const QString& text, int x, int baseline, int pixels, bool bold, QColor ink,
+               Qt::Alignment align = Qt::AlignLeft)
+    {
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(pixels);
+        font.setBold(bold);
+        painter.setFont(font);
+        painter.setPen(ink);
+        const QFontMetrics metrics(font);
+        const int width = metrics.horizontalAdvance(text);
+        const int left = align & Qt::AlignRight ? x - width : align & Qt::AlignHCenter ? x - width / 2 : x;
+        painter.drawText(QPointF(left, baseline), text);
+        drawn.push_back({QRect(left, baseline - metrics.ascent(), width, metrics.height()), text});
+    }
+
+    // The drawn texts in the order the page's lines read them: each line
+    // takes the texts whose middle it holds, left to right.
+    std::vector<int> readingOrder()
+    {
+        painter.end();
+        std::vector<int> order;
+        for (const platform::LayoutLine& line : platform::analysePage(image).lines) {
+            std::vector<int> inLine;
+            for (size_t i = 0; i < drawn.size(); ++i)
+                if (line.rect.adjusted(-2, -2, 2, 2).contains(drawn[i].box.center()) &&
+                    std::find(order.begin(), order.end(), int(i)) == order.end())
+                    inLine.push_back(int(i));
+            std::sort(inLine.begin(), inLine.end(),
+                      [&](int a, int b) { return drawn[size_t(a)].box.left() < drawn[size_t(b)].box.left(); });
+            order.insert(order.end(), inLine.begin(), inLine.end());
+        }
+        return order;
+    }
+
+    // The lines of the page that cross a drawn text's rows.
+    std::vector<QRect> linesAcross(const Drawn& text) const
+    {
+        std::vector<QRect> out;
+        for (const platform::LayoutLine& line : platform::analysePage(image).lines)
+            if (line.rect.intersects(text.box) && line.rect.center().y() >= text.box.top() &&
+                line.rect.center().y() <= text.box.bottom())
+                out.push_back(line.rect);
+        return out;
+    }
+
+    QImage image;
+    QPainter painter;
+    std::vector<Drawn> drawn;
+};
+
+std::vector<int> upTo(int n)
+{
+    std::vector<int> all(size_t(n), 0);
+    for (int i = 0; i < n; ++i) all[size_t(i)] = i;
+    return all;
+}
+
+}  // namespace
+
+// A mail program's list, light and dark: each row a name in bold with its
+// time far to the right of it in small grey letters, a subject and a grey
+// preview under the name, a rule under the row, one row highlighted. The
+// previews end short of the time, so an empty column runs down the row
+// beside all three lines. Each row reads name, time, subject, preview: the
+// time with its name, not after the preview.
+TEST(ListRowsOrder, aMailListsRowsReadWhole_EachTimeRightAfterItsName)
+{
+    const QStringList names = {QStringLiteral("Sophie Turner"), QStringLiteral("Emma Wilson"),
+                               QStringLiteral("David Brown"), QStringLiteral("James Carter"),
+                               QStringLiteral("Lucy Evans")};
+    const QStringList previews = {
+        QStringLiteral("The software update fixes several"), QStringLiteral("Buses will run every ten"),
+        QStringLiteral("The football club signed"), QStringLiteral("A new bridge will connect"),
+        QStringLiteral("You can change these at any")};
+    for (const bool dark : {false, true}) {
+        const QColor ground = dark ? QColor(36, 36, 40) : QColor(255, 255, 255);
+        const QColor ink = dark ? QColor(235, 235, 235) : QColor(30, 30, 30);
+        const QColor faint = dark ? QColor(150, 150, 155) : QColor(120, 120, 125);
+        const QColor rule = dark ? QColor(75, 75, 82) : QColor(205, 205, 210);
+        Page page(640, 420, ground);
+        for (int i = 0; i < int(names.size()); ++i) {
+            const int y = 12 + 66 * i;
+            if (i == 1)
+                page.painter.fillRect(QRect(8, y - 4, 360, 62), dark ? QColor(50, 50, 56) : QColor(236, 238, 242));
+            page.write(names[i], 16, y + 14, 14, true, ink);
+            page.write(QStringLiteral("%1:%2").arg(3 + 4 * i, 2, 10, QLatin1Char('0')).arg(49 - 7 * i), 352, y + 12, 11,
+                       false, faint, Qt::AlignRight);
+            page.write(QStringLiteral("Order number: %1").arg(1200 + i), 16, y + 33, 14, false, ink);
+            page.write(previews[i], 16, y + 51, 12, false, faint);
+            page.painter.fillRect(QRect(8, y + 60, 360, 1), rule);
+        }
+        // The message beside the list, apart.
+        page.painter.fillRect(QRect(372, 0, 1, 420), rule);
+        page.write(QStringLiteral("City approves new transport plan"), 392, 40, 18, true, ink);
+        page.write(QStringLiteral("Prices of fresh vegetables fell"), 392, 80, 14, false, ink);
+        const int count = int(page.drawn.size());
+        EXPECT_EQ(page.readingOrder(), upTo(count)) << (dark ? "dark" : "light");
+    }
+}
+
+// A forum's list: up and down arrows with the count between them beside a
+// bold title and a grey line under it, the title's small letters as thick as
+// a small icon. Every title reads as one line, no letter of it taken for an
+// icon, and each row reads count, title, the line under it.
+TEST(ListRowsOrder, aForumsRowsReadCountTitleAndLine_EachBoldTitleWhole)
+{
+    const QStringList titles = {QStringLiteral("Der Stadtrat hat am Dienstag einen neuen Plan beschlossen"),
+                                QStringLiteral("Unser Team nahm an dem Wettbewerb teil"),
+                                QStringLiteral("Wer mag am Samstag mit uns wandern gehen?")};
+    // Titles in a few sizes against the text around them.
+    for (const auto& [titleSize, metaSize] : {std::pair{14, 13}, std::pair{15, 12}, std::pair{17, 12}}) {
+        SCOPED_TRACE(QStringLiteral("title %1 px, line %2 px").arg(titleSize).arg(metaSize).toStdString());
+        Page page(760, 260, QColor(255, 255, 255));
+        for (int i = 0; i < int(titles.size()); ++i) {
+            const int y = 14 + 80 * i;
+            QPainterPath up;
+            up.addPolygon(QPolygonF({QPointF(24, y + 10), QPointF(32, y), QPointF(40, y + 10)}));
+            page.painter.fillPath(up, QColor(140, 140, 140));
+            page.write(QString::number(1118 + 911 * i), 32, y + 28, 13, true, QColor(30, 30, 30), Qt::AlignHCenter);
+            QPainterPath down;
+            down.addPolygon(QPolygonF({QPointF(24, y + 36), QPointF(32, y + 46), QPointF(40, y + 36)}));
+            page.painter.fillPath(down, QColor(140, 140, 140));
+            page.write(titles[i], 66, y + 18, titleSize, true, QColor(30, 30, 30));
+            page.write(QStringLiteral("Lena Schmidt \u00b7 %1 h \u00b7 %2 Antworten").arg(3 + i).arg(40 + 9 * i), 66,
+                       y + 42, metaSize, false, QColor(120, 120, 120));
+            page.painter.fillRect(QRect(16, y + 58, 724, 1), QColor(210, 210, 210));
+        }
+        const std::vector<Drawn> drawn = page.drawn;
+        const std::vector<int> order = page.readingOrder();
+        for (int i = 0; i < int(titles.size()); ++i) {
+            const Drawn& title = drawn[size_t(3 * i + 1)];
+            const std::vector<QRect> lines = page.linesAcross(title);
+            ASSERT_FALSE(lines.empty()) << qPrintable(title.text);
+            // The title's line, whole: from its first letter to its last.
+            EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const QRect& line) {
+                return line.left() <= title.box.left() + 2 && line.right() >= title.box.right() - 6;
+            })) << qPrintable(title.text);
+        }
+        EXPECT_EQ(order, upTo(int(drawn.size())));
+    }
+}
