@@ -127,10 +127,9 @@ TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int eng
     const QRect& r = line.rect;
     const int textHeight = line.stacked ? std::min(r.height(), layout.textHeight) : r.height();
     // Small text is scaled up to about this height (measured on drawn screens:
-    // Chinese needs more than Latin, its small strokes run together at 30);
-    // large Chinese (a high-density screen's) is read better a little smaller
-    // ("旧" is not taken for "日").
-    const double target = line.script == LineScript::Han ? 34 : 26;
+    // Chinese needs a little more than Latin); large Chinese (a high-density
+    // screen's) is read better a little smaller ("旧" is not taken for "日").
+    const double target = line.script == LineScript::Han ? 30 : 26;
     double scale = std::max(1.0, target / std::max(1, textHeight));
     if (scale < 1.2) scale = 1;
     constexpr double kLargeHan = 29;
@@ -279,7 +278,8 @@ void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QStrin
     // An icon stays an icon ("目" for a document is no "B"), and the Chinese
     // of a line shaped like Chinese is not traded for Latin letters.
     if (isIconLookalike(now) && isLetterOrTwo(next)) better = false;
-    if (job.model == hanModel() && job.layout->script != LineScript::Latin && givesUpHan(now, next)) better = false;
+    if (job.model == hanModel() && job.layout->script == LineScript::Han && !misreadNow && givesUpHan(now, next))
+        better = false;
     const bool agree = squeezed(now) == squeezed(next) && (lettersAndDigits(now) >= 3 || isShortHan(now));
     if (better) {
         job.result = std::move(other);
