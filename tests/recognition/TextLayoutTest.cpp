@@ -205,6 +205,64 @@ TEST(LineReading, aLatinReadingAnotherModelConfirms_StandsAgainstSurerMisreading
     }
 }
 
+// Another model's reading of a line shaped like Chinese does not win by
+// confidence alone when it makes Latin letters of the Chinese the Han model
+// read, nor when it makes a letter of what an icon is read as; it still
+// mends the Latin words of a Chinese line.
+TEST(LineReading, chineseOfALineShapedLikeChinese_IsNotTradedForLatinLetters_NorAnIconForALetter)
+{
+    const auto readBy = [](const char* text, float confidence) {
+        platform::TesseractEngine::Result result;
+        platform::RecognizedLine line;
+        line.text = QString::fromUtf8(text);
+        line.box = QRect(0, 0, 200, 15);
+        line.confidence = line.weakestWord = confidence;
+        result.lines.push_back(line);
+        result.meanConfidence = confidence;
+        return result;
+    };
+    platform::LayoutLine han;
+    han.rect = QRect(0, 0, 200, 15);
+    han.script = platform::LineScript::Han;
+    platform::LayoutLine square = han;  // too short to tell its script
+    square.rect = QRect(0, 0, 15, 15);
+    square.script = platform::LineScript::Unknown;
+    const struct {
+        const platform::LayoutLine* line;
+        const char *first, *other;
+        float firstConfidence, otherConfidence;
+        const char* model;
+        const char* kept;
+    } cases[] = {
+        {&han, "赵磊", "BR", 58, 72, "chi_sim+eng", "赵磊"},
+        {&han, "我们用 Docker 部轨了测试环境。", "我们用 Docker HBT Minnie.", 57, 76, "chi_sim+eng",
+         "我们用 Docker 部轨了测试环境。"},
+        {&han, "我们下周把 Androld 和 105 的版本一起发布。", "我们下周把 Android 和 iOS 的版本一起发布。", 80, 88,
+         "chi_sim+eng", "我们下周把 Android 和 iOS 的版本一起发布。"},
+        {&han, "基 server.Ts", "x server.rs", 19, 83, "chi_sim+eng", "x server.rs"},
+        {&square, "目", "B", 92, 95, "eng", "目"},
+        {&square, "和", "b", 70, 76, "eng", "b"},
+    };
+    for (const auto& c : cases) {
+        platform::LineJob job{c.line, platform::hanModel(), readBy(c.first, c.firstConfidence)};
+        platform::takeSecondReading(job, readBy(c.other, c.otherConfidence), QString::fromLatin1(c.model));
+        ASSERT_EQ(job.result.lines.size(), 1u);
+        EXPECT_EQ(job.result.lines[0].text, QString::fromUtf8(c.kept)) << c.first;
+    }
+    // The name kept is text though read unsurely, on a line shaped like
+    // Chinese only; what icons are read as is not.
+    const auto line = [](const char* text, float confidence) {
+        platform::RecognizedLine l;
+        l.text = QString::fromUtf8(text);
+        l.confidence = confidence;
+        return l;
+    };
+    EXPECT_TRUE(platform::isShortChineseText(han, line("赵磊", 58)));
+    EXPECT_FALSE(platform::isShortChineseText(square, line("赵磊", 58)));
+    EXPECT_FALSE(platform::isShortChineseText(han, line("赵磊", 30)));
+    EXPECT_FALSE(platform::isShortChineseText(han, line("家三", 58)));
+}
+
 TEST(ParagraphGrouping, joinsTexts_ByHyphenHanAndKanaRules)
 {
     const std::pair<QStringList, const char*> cases[] = {

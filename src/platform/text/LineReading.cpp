@@ -126,7 +126,8 @@ QString PageScripts::modelFor(const LayoutLine& line, const QString& latinModel)
 }
 
 TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int engines, const QImage& page,
-                                 const PageLayout& layout, const LayoutLine& line, bool withSymbols, bool& missing)
+                                 const PageLayout& layout, const LayoutLine& line, bool withSymbols, bool& missing,
+                                 LineSize size)
 {
     const QRect& r = line.rect;
     const int textHeight = line.stacked ? std::min(r.height(), layout.textHeight) : r.height();
@@ -139,8 +140,9 @@ TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int eng
     constexpr double kLargeHan = 29;
     constexpr double kLargeHanTarget = 24;
     if (line.script == LineScript::Han && textHeight > kLargeHan) scale = kLargeHanTarget / textHeight;
-    scale = std::min({scale, 4.0, double(kMaxSide) / (r.width() + 2.0 * textHeight)});
-    const int margin = std::max(4, textHeight / 3);
+    const double resize = size == LineSize::smallerWithRoom ? 0.6 : size == LineSize::larger ? 1.4 : 1;
+    scale = std::min({scale * resize, 4.0 * resize, double(kMaxSide) / (r.width() + 2.0 * textHeight)});
+    const int margin = size == LineSize::smallerWithRoom ? std::max(4, textHeight) : std::max(4, textHeight / 3);
     QImage picture = linePicture(page, layout, line, margin);
     if (scale != 1) {
         picture = picture
@@ -178,6 +180,15 @@ TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int eng
     joined.confidence = result.meanConfidence;
     result.lines.assign(1, std::move(joined));
     return result;
+}
+
+bool foundNothingInHan(const LineJob& job)
+{
+    // Nothing, or nothing the engine gives any confidence to.
+    // Icons are about as wide as high: only lines two characters wide or more.
+    const QRect& r = job.layout->rect;
+    return job.model == hanModel() && job.layout->script != LineScript::Latin && job.result.meanConfidence < 1 &&
+           r.width() * 2 >= r.height() * 3;
 }
 
 QStringList secondOpinions(const LineJob& job, const PageScripts& scripts, const QString& latinModel)
@@ -256,6 +267,24 @@ void makeSure(TesseractEngine::Result& result)
     }
 }
 
+// A reading that makes Latin letters of two Han characters or more that the
+// Han model read ("赵磊" read as "RE", "部署了测试环境" as "HBT Minnie"). A
+// Latin word the Han model misread costs it one character at most.
+bool givesUpHan(const QString& hanReading, const QString& other)
+{
+    const ScriptCounts was = ScriptCounts::of(hanReading);
+    const ScriptCounts now = ScriptCounts::of(other);
+    return was.han >= 2 && now.han + 2 <= was.han && now.latin > was.latin;
+}
+
+// A Latin letter or two: what the Latin model makes of an icon.
+bool isLetterOrTwo(const QString& text)
+{
+    const QString signs = squeezed(text);
+    return !signs.isEmpty() && signs.size() <= 2 &&
+           std::all_of(signs.begin(), signs.end(), [](QChar c) { return c.unicode() < 0x80 && c.isLetter(); });
+}
+
 }  // namespace
 
 void trustFirstReadingAlike(LineJob& job, const TesseractEngine::Result& other)
@@ -289,6 +318,11 @@ void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QStrin
     const bool sameLetters = model == mixedModel() && ScriptCounts::of(next).han == 0 && plainNow != now &&
                              squeezed(plainNow) == squeezed(next);
     if (sameLetters) better = false;
+    // An icon stays an icon ("目" for a document is no "B"), and the Chinese
+    // of a line shaped like Chinese is not traded for Latin letters.
+    if (isIconLookalike(now) && isLetterOrTwo(next)) better = false;
+    if (job.model == hanModel() && job.layout->script == LineScript::Han && !misreadNow && givesUpHan(now, next))
+        better = false;
     const bool agree = readAlike(now, next) || (sameLetters && lettersAndDigits(now) >= 3);
     if (better) {
         job.result = std::move(other);
@@ -308,6 +342,11 @@ bool isText(const RecognizedLine& line)
     // A lone bar or "l" much taller than wide is a frame's edge.
     if (line.text.size() == 1 && line.box.width() * 10 < line.box.height() * 3) return false;
     return !isIconLookalike(line.text);
+}
+
+bool isShortChineseText(const LayoutLine& layout, const RecognizedLine& line)
+{
+    return layout.script == LineScript::Han && line.confidence >= kDropBelow && isShortHan(line.text);
 }
 
 bool isIconBesideText(const PageLayout& layout, const LayoutLine& line, const QString& text)

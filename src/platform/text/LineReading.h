@@ -35,12 +35,22 @@ struct PageScripts {
     QString modelFor(const LayoutLine& line, const QString& latinModel) const;
 };
 
+// How a line's picture is sized for the engine. The engine finds nothing at
+// all in some short Chinese lines at the usual size ("编辑", "周杰"), yet reads
+// them surely a little smaller with more room around them, or larger.
+enum class LineSize { usual, smallerWithRoom, larger };
+
 // Reads one layout line of `page` (the picture the layout was made of) on its own picture (its colours made dark on
 // white, small text scaled up) with an engine of `model`, of which at most `engines` are loaded (0: as many as the pool
 // allows). A single line that the engine splits in two is joined again. `missing` tells that the model is not
 // installed.
 TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int engines, const QImage& page,
-                                 const PageLayout& layout, const LayoutLine& line, bool withSymbols, bool& missing);
+                                 const PageLayout& layout, const LayoutLine& line, bool withSymbols, bool& missing,
+                                 LineSize size = LineSize::usual);
+
+// Whether a line the Han model found nothing in is worth reading again at
+// other sizes (a line shaped like Latin text is not).
+bool foundNothingInHan(const LineJob& job);
 
 // The models worth a second read of a line: the other script's where the
 // first read was poor or the line too short to tell (capitals look square;
@@ -63,6 +73,12 @@ void trustFirstReadingAlike(LineJob& job, const TesseractEngine::Result& other);
 // Whether a read line is text rather than noise (icons, frames, specks read
 // with little confidence, icons read as letters).
 bool isText(const RecognizedLine& line);
+
+// Whether a reading of two to six Chinese characters on a line the layout
+// saw as Chinese is kept though read a little unsurely: names and labels
+// that short are read unsurely even when read right, and a character or two
+// misread still costs less than the whole name lost.
+bool isShortChineseText(const LayoutLine& layout, const RecognizedLine& line);
 
 // A letter or two read from a piece no wider than a letter that stands a
 // space or so before or after a longer line of its row, and is drawn much

@@ -224,11 +224,11 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         report(RecognitionOutcome::failure(QStringLiteral("识别已取消")));
         return true;
     };
-    auto readWith = [&](LineJob& job, const QString& model, int engines = 0) {
+    auto readWith = [&](LineJob& job, const QString& model, int engines = 0, LineSize size = LineSize::usual) {
         bool missing = false;
         if (cancel.isCancelled()) return std::make_pair(TesseractEngine::Result{}, missing);
         TesseractEngine::Result result =
-            readLine(*m_pool, model, engines, picture, layout, *job.layout, withSymbols, missing);
+            readLine(*m_pool, model, engines, picture, layout, *job.layout, withSymbols, missing, size);
         return std::make_pair(std::move(result), missing);
     };
 
@@ -272,6 +272,21 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
             return;
         }
     }
+
+    // Short Chinese lines the engine found nothing in are read again smaller
+    // with more room around them, then larger.
+    for (LineSize size : {LineSize::smallerWithRoom, LineSize::larger}) {
+        std::vector<Job> again;
+        for (LineJob& job : lines) {
+            if (!foundNothingInHan(job)) continue;
+            again.push_back([&, size, j = &job] {
+                auto [result, missing] = readWith(*j, j->model, fewEngines, size);
+                if (!missing && result.meanConfidence > j->result.meanConfidence) j->result = std::move(result);
+            });
+        }
+        runAll(std::move(again));
+    }
+    if (cancelled()) return;
 
     // Second opinions where the first read may be wrong: the other script's
     // model for lines read poorly or too short to tell (capitals look square;
@@ -358,7 +373,8 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     RecognitionOutcome outcome;
     for (LineJob& job : lines) {
         for (RecognizedLine& line : job.result.lines)
-            if (isText(line) && !isIconBesideText(layout, *job.layout, line.text))
+            if ((isText(line) || isShortChineseText(*job.layout, line)) &&
+                !isIconBesideText(layout, *job.layout, line.text))
                 outcome.lines.push_back(std::move(line));
     }
     if (shrink != 1) {
