@@ -64,6 +64,31 @@ std::vector<size_t> readingOrder(const std::vector<QRect>& parts)
     return out;
 }
 
+// Where each frame that lies on nothing (not `onTop`), amid the lines read
+// around it from `aroundStart` on (a highlighted row of a menu, a box in a
+// column), reads among them: after the last above it in its column, else
+// before the first below it. For each of those lines, and one past the
+// last, the frames read before it.
+std::vector<std::vector<size_t>> amongLines(const std::vector<QRect>& frames, const std::vector<char>& onTop,
+                                            const std::vector<LayoutLine>& lines, size_t aroundStart, int th)
+{
+    std::vector<std::vector<size_t>> before(lines.size() + 1);
+    if (aroundStart >= lines.size()) return before;
+    for (size_t k = 0; k < onTop.size(); ++k) {
+        const QRect& f = frames[k];
+        if (onTop[k]) continue;
+        const auto column = [&](const QRect& l) { return l.left() <= f.right() && f.left() <= l.right(); };
+        constexpr size_t none = size_t(-1);
+        size_t at = none;
+        for (size_t i = aroundStart; i < lines.size(); ++i)
+            if (column(lines[i].rect) && lines[i].rect.bottom() < f.top() + th / 2) at = i + 1;
+        for (size_t i = aroundStart; i < lines.size() && at == none; ++i)
+            if (column(lines[i].rect) && lines[i].rect.top() > f.top()) at = i;
+        if (at != none) before[at].push_back(k);
+    }
+    return before;
+}
+
 }  // namespace
 
 // The frames not yet read whose text lies inside the region, the outermost
@@ -75,10 +100,18 @@ std::vector<size_t> RegionCutter::framesIn(const QRect& r) const
         if (!m_frameRead[i] && !m_frameText[i].isEmpty() && r.contains(m_frameText[i]) && m_frameText[i] != r &&
             !besideItsLabel(r, i))
             in.push_back(i);
+    // Inside another: all but a sliver (a shadow one side of it may widen
+    // the frame of a highlighted row past the menu's).
+    const auto within = [&](size_t i, size_t j) {
+        const QRect common = m_frames[i] & m_frames[j];
+        return m_frames[j].contains(m_frames[i]) ||
+               (m_frames[j].height() > m_frames[i].height() && m_frames[j].width() * 10 >= m_frames[i].width() * 9 &&
+                qint64(common.width()) * common.height() * 10 >=
+                    qint64(m_frames[i].width()) * m_frames[i].height() * 9);
+    };
     std::vector<size_t> outer;
     for (size_t i : in)
-        if (std::none_of(in.begin(), in.end(), [&](size_t j) { return j != i && m_frames[j].contains(m_frames[i]); }))
-            outer.push_back(i);
+        if (std::none_of(in.begin(), in.end(), [&](size_t j) { return j != i && within(i, j); })) outer.push_back(i);
     return outer;
 }
 
@@ -173,10 +206,69 @@ void RegionCutter::readFramesApart(const QRect& r, const std::vector<size_t>& fr
     }
     const std::vector<LayoutLine> lines(m_out.begin() + qsizetype(base), m_out.end());
     m_out.resize(base);
-    for (size_t p : readingOrder(parts)) {
+    const size_t aroundStart = aroundFrom - base;
+    std::vector<char> onTop(frames.size());
+    for (size_t k = 0; k < frames.size(); ++k) onTop[k] = cutsTextOff(parts[k], r);
+    const std::vector<std::vector<size_t>> before = amongLines(parts, onTop, lines, aroundStart, m_textHeight);
+    std::vector<char> placed(parts.size(), 0);
+    for (const std::vector<size_t>& ks : before)
+        for (size_t k : ks) placed[k] = 1;
+    const auto linesOf = [&](size_t p) {
         const size_t from = p == 0 ? 0 : ends[p - 1] - base;
-        m_out.insert(m_out.end(), lines.begin() + qsizetype(from), lines.begin() + qsizetype(ends[p] - base));
+        return std::make_pair(lines.begin() + qsizetype(from), lines.begin() + qsizetype(ends[p] - base));
+    };
+    for (size_t p : readingOrder(parts)) {
+        if (placed[p]) continue;
+        if (p + 1 < parts.size() || aroundStart == lines.size()) {
+            m_out.insert(m_out.end(), linesOf(p).first, linesOf(p).second);
+            continue;
+        }
+        for (size_t i = aroundStart; i <= lines.size(); ++i) {
+            for (size_t k : before[i]) m_out.insert(m_out.end(), linesOf(k).first, linesOf(k).second);
+            if (i < lines.size()) m_out.push_back(lines[i]);
+        }
     }
+}
+
+std::vector<size_t> RegionCutter::cutOnTop(const QRect& r, const std::vector<Gap>& across,
+                                           const std::vector<Gap>& down) const
+{
+    std::vector<size_t> cut;
+    for (size_t i : framesIn(r)) {
+        const QRect& f = m_frames[i];
+        const auto through = [](const std::vector<Gap>& gaps, int first, int last) {
+            return std::any_of(gaps.begin(), gaps.end(),
+                               [&](const Gap& g) { return g.start <= last && g.end > first; });
+        };
+        if (m_onTop[i] && (through(across, f.top(), f.bottom()) || through(down, f.left(), f.right())))
+            cut.push_back(i);
+    }
+    return cut;
+}
+
+bool RegionCutter::cutsTextOff(const QRect& f, const QRect& within) const
+{
+    const int th = m_textHeight;
+    const int reach = std::max(2, th / 4);  // how close to the outline the cut-off text ends
+    const auto isText = [&](int x, int y) { return within.contains(x, y) && m_marks.at(x, y) == PageMarks::text; };
+    // Rows beside a side (columns beside the top or bottom) where text comes
+    // that close: a letter's height of them along one side.
+    const auto along = [&](int from, int to, int outer, int step, bool down) {
+        int n = 0;
+        for (int a = from; a <= to; ++a)
+            for (int k = 1; k <= reach; ++k) {
+                const int b = outer + step * k;
+                if (down ? isText(b, a) : isText(a, b)) {
+                    ++n;
+                    break;
+                }
+            }
+        return n;
+    };
+    return along(f.top(), f.bottom(), f.left(), -1, true) >= th ||
+           along(f.top(), f.bottom(), f.right(), 1, true) >= th ||
+           along(f.left(), f.right(), f.top(), -1, false) >= th ||
+           along(f.left(), f.right(), f.bottom(), 1, false) >= th;
 }
 
 void RegionCutter::hide(const QRect& r)
