@@ -28,6 +28,7 @@ struct Window {
     // How its edge shows: a drawn outline over a hard shadow, or neither
     // (told apart by its ground alone), or a soft shadow all round.
     enum class Edge { outlined, groundOnly, softShadow } edge = Edge::outlined;
+    qreal inset = 20;  // from its left edge to its lines
 };
 
 struct Desktop {
@@ -98,7 +99,7 @@ Desktop drawDesktop(ScreenLanguage language, double scale, const std::vector<Win
             QString line = words[(r + int(w)) % words.size()] + QStringLiteral(" %1").arg(r + 1);
             while (QFontMetricsF(font).horizontalAdvance(line) < win.width)
                 line += QLatin1Char(' ') + words[(r + int(line.size())) % words.size()];
-            const QPointF at(f.left() + 20, 150 + 30 * r);
+            const QPointF at(f.left() + win.inset, 150 + 30 * r);
             if (at.y() < f.top() + 40 || at.y() > f.bottom() - 30) continue;
             const QRectF box(at, QSizeF(QFontMetricsF(font).horizontalAdvance(line), QFontMetricsF(font).height()));
             // Cut by a window on top, or by its own window's edge.
@@ -196,10 +197,10 @@ TEST(OverlappingWindows, windowsToldApartByTheirGroundOrASoftShadow_EachReadWhol
 {
     using Edge = Window::Edge;
     const std::vector<Window> dark = {
-        {QRectF(40, 60, 640, 560), QStringLiteral("Chat"), QColor(50, 56, 44), QColor(30, 34, 25),
+        {QRectF(40, 60, 640, 560), QStringLiteral("Chat"), QColor(56, 62, 48), QColor(46, 52, 38),
          QColor(222, 222, 214), 15, 400, Edge::groundOnly},
-        {QRectF(330, 100, 600, 480), QStringLiteral("Settings"), QColor(36, 48, 50), QColor(22, 31, 33),
-         QColor(232, 232, 232), 15, 300, Edge::groundOnly},
+        {QRectF(330, 100, 600, 480), QStringLiteral("Settings"), QColor(32, 44, 45), QColor(23, 32, 33),
+         QColor(232, 232, 232), 15, 300, Edge::groundOnly, 10},
     };
     const std::vector<Window> light = {
         {QRectF(40, 40, 900, 620), QStringLiteral("Settings"), QColor(236, 232, 240), Qt::white, QColor(30, 30, 30), 15,
