@@ -64,19 +64,19 @@ std::vector<size_t> readingOrder(const std::vector<QRect>& parts)
     return out;
 }
 
-// Where each frame that lies on nothing (not `onTop`), amid the lines read
-// around it from `aroundStart` on (a highlighted row of a menu, a box in a
-// column), reads among them: after the last above it in its column, else
-// before the first below it. For each of those lines, and one past the
+// Where each frame a few lines high that lies on nothing (not `apart`), amid
+// the lines read around it from `aroundStart` on (a highlighted row of a
+// menu, a field), reads among them: after the last above it in its column,
+// else before the first below it. For each of those lines, and one past the
 // last, the frames read before it.
-std::vector<std::vector<size_t>> amongLines(const std::vector<QRect>& frames, const std::vector<char>& onTop,
+std::vector<std::vector<size_t>> amongLines(const std::vector<QRect>& frames, const std::vector<char>& apart,
                                             const std::vector<LayoutLine>& lines, size_t aroundStart, int th)
 {
     std::vector<std::vector<size_t>> before(lines.size() + 1);
     if (aroundStart >= lines.size()) return before;
-    for (size_t k = 0; k < onTop.size(); ++k) {
+    for (size_t k = 0; k < apart.size(); ++k) {
         const QRect& f = frames[k];
-        if (onTop[k]) continue;
+        if (apart[k]) continue;
         const auto column = [&](const QRect& l) { return l.left() <= f.right() && f.left() <= l.right(); };
         constexpr size_t none = size_t(-1);
         size_t at = none;
@@ -100,14 +100,12 @@ std::vector<size_t> RegionCutter::framesIn(const QRect& r) const
         if (!m_frameRead[i] && !m_frameText[i].isEmpty() && r.contains(m_frameText[i]) && m_frameText[i] != r &&
             !besideItsLabel(r, i))
             in.push_back(i);
-    // Inside another: all but a sliver (a shadow one side of it may widen
+    // Inside another but for a sliver (a shadow one side of it may widen
     // the frame of a highlighted row past the menu's).
+    const int sliver = std::max(3, m_textHeight / 2);
     const auto within = [&](size_t i, size_t j) {
-        const QRect common = m_frames[i] & m_frames[j];
-        return m_frames[j].contains(m_frames[i]) ||
-               (m_frames[j].height() > m_frames[i].height() && m_frames[j].width() * 10 >= m_frames[i].width() * 9 &&
-                qint64(common.width()) * common.height() * 10 >=
-                    qint64(m_frames[i].width()) * m_frames[i].height() * 9);
+        return m_frames[j].adjusted(-sliver, -sliver, sliver, sliver).contains(m_frames[i]) &&
+               qint64(m_frames[j].width()) * m_frames[j].height() > qint64(m_frames[i].width()) * m_frames[i].height();
     };
     std::vector<size_t> outer;
     for (size_t i : in)
@@ -207,9 +205,12 @@ void RegionCutter::readFramesApart(const QRect& r, const std::vector<size_t>& fr
     const std::vector<LayoutLine> lines(m_out.begin() + qsizetype(base), m_out.end());
     m_out.resize(base);
     const size_t aroundStart = aroundFrom - base;
-    std::vector<char> onTop(frames.size());
-    for (size_t k = 0; k < frames.size(); ++k) onTop[k] = cutsTextOff(parts[k], r);
-    const std::vector<std::vector<size_t>> before = amongLines(parts, onTop, lines, aroundStart, m_textHeight);
+    // Windows and pop-ups read apart; rows and fields that lie on nothing
+    // read among the lines around them.
+    std::vector<char> apart(frames.size());
+    for (size_t k = 0; k < frames.size(); ++k)
+        apart[k] = parts[k].height() > 3 * m_textHeight || cutsTextOff(parts[k], r);
+    const std::vector<std::vector<size_t>> before = amongLines(parts, apart, lines, aroundStart, m_textHeight);
     std::vector<char> placed(parts.size(), 0);
     for (const std::vector<size_t>& ks : before)
         for (size_t k : ks) placed[k] = 1;
@@ -252,17 +253,18 @@ bool RegionCutter::cutsTextOff(const QRect& f, const QRect& within) const
     const int reach = std::max(2, th / 4);  // how close to the outline the cut-off text ends
     const auto isText = [&](int x, int y) { return within.contains(x, y) && m_marks.at(x, y) == PageMarks::text; };
     // Rows beside a side (columns beside the top or bottom) where text comes
-    // that close: a letter's height of them along one side.
+    // that close and does not go on inside (text running across the side
+    // lies on top of it): a letter's height of them along one side.
     const auto along = [&](int from, int to, int outer, int step, bool down) {
-        int n = 0;
-        for (int a = from; a <= to; ++a)
+        const auto near = [&](int a, int start, int direction) {
             for (int k = 1; k <= reach; ++k) {
-                const int b = outer + step * k;
-                if (down ? isText(b, a) : isText(a, b)) {
-                    ++n;
-                    break;
-                }
+                const int b = start + direction * k;
+                if (down ? isText(b, a) : isText(a, b)) return true;
             }
+            return false;
+        };
+        int n = 0;
+        for (int a = from; a <= to; ++a) n += near(a, outer, step) && !near(a, outer, -step);
         return n;
     };
     return along(f.top(), f.bottom(), f.left(), -1, true) >= th ||
