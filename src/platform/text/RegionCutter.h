@@ -108,8 +108,11 @@ private:
     // off where the frame lies on it): a window or pop-up on top. Only the
     // text `within` counts.
     bool cutsTextOff(const QRect& frame, const QRect& within) const;
+    // Whether a rule runs on from under a frame, away from one of its sides.
+    bool overRule(const QRect& frame) const;
     // The frames on top of others in the region that one of the gaps runs
-    // through.
+    // through, but for those that a rule runs under (hidden with the frame,
+    // the rule would seem to end at its edge).
     std::vector<size_t> cutOnTop(const QRect& r, const std::vector<Gap>& across, const std::vector<Gap>& down) const;
     void hide(const QRect& r);
 

@@ -17,8 +17,10 @@ bool readsBefore(const QRect& a, const QRect& b)
 }
 
 // The order in which parts of a page read: parts that overlap (a window and
-// the one on top of it) stay together, the lower-lying first.
-std::vector<size_t> readingOrder(const std::vector<QRect>& parts)
+// the one on top of it) stay together, the lower-lying first; among those,
+// each from where it starts (`starts`: what lies around windows on top,
+// from its first line).
+std::vector<size_t> readingOrder(const std::vector<QRect>& parts, const std::vector<QRect>& starts)
 {
     std::vector<size_t> cluster(parts.size());
     std::iota(cluster.begin(), cluster.end(), size_t(0));
@@ -59,7 +61,7 @@ std::vector<size_t> readingOrder(const std::vector<QRect>& parts)
         std::vector<size_t> members;
         for (size_t i = 0; i < parts.size(); ++i)
             if (root(i) == c) members.push_back(i);
-        for (size_t i : ordered(members, [&](size_t k) { return parts[k]; })) out.push_back(i);
+        for (size_t i : ordered(members, [&](size_t k) { return starts[k]; })) out.push_back(i);
     }
     return out;
 }
@@ -100,13 +102,7 @@ std::vector<size_t> RegionCutter::framesIn(const QRect& r) const
         if (!m_frameRead[i] && !m_frameText[i].isEmpty() && r.contains(m_frameText[i]) && m_frameText[i] != r &&
             !besideItsLabel(r, i))
             in.push_back(i);
-    // Inside another but for a sliver (a shadow one side of it may widen
-    // the frame of a highlighted row past the menu's).
-    const int sliver = std::max(3, m_textHeight / 2);
-    const auto within = [&](size_t i, size_t j) {
-        return m_frames[j].adjusted(-sliver, -sliver, sliver, sliver).contains(m_frames[i]) &&
-               qint64(m_frames[j].width()) * m_frames[j].height() > qint64(m_frames[i].width()) * m_frames[i].height();
-    };
+    const auto within = [&](size_t i, size_t j) { return m_frames[j].contains(m_frames[i]); };
     std::vector<size_t> outer;
     for (size_t i : in)
         if (std::none_of(in.begin(), in.end(), [&](size_t j) { return j != i && within(i, j); })) outer.push_back(i);
@@ -218,7 +214,11 @@ void RegionCutter::readFramesApart(const QRect& r, const std::vector<size_t>& fr
         const size_t from = p == 0 ? 0 : ends[p - 1] - base;
         return std::make_pair(lines.begin() + qsizetype(from), lines.begin() + qsizetype(ends[p] - base));
     };
-    for (size_t p : readingOrder(parts)) {
+    // Against the windows on top of it, what lies around them reads from
+    // where it starts: its first line.
+    std::vector<QRect> starts = parts;
+    if (aroundStart < lines.size()) starts.back() = lines[aroundStart].rect;
+    for (size_t p : readingOrder(parts, starts)) {
         if (placed[p]) continue;
         if (p + 1 < parts.size() || aroundStart == lines.size()) {
             m_out.insert(m_out.end(), linesOf(p).first, linesOf(p).second);
@@ -241,10 +241,31 @@ std::vector<size_t> RegionCutter::cutOnTop(const QRect& r, const std::vector<Gap
             return std::any_of(gaps.begin(), gaps.end(),
                                [&](const Gap& g) { return g.start <= last && g.end > first; });
         };
-        if (m_onTop[i] && (through(across, f.top(), f.bottom()) || through(down, f.left(), f.right())))
+        if (m_onTop[i] && (through(across, f.top(), f.bottom()) || through(down, f.left(), f.right())) && !overRule(f))
             cut.push_back(i);
     }
     return cut;
+}
+
+bool RegionCutter::overRule(const QRect& f) const
+{
+    const int off = 3;  // past the outline and its shadow
+    const int th = m_textHeight;
+    const auto ruled = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < m_marks.w && y < m_marks.h && m_marks.at(x, y) == PageMarks::structure;
+    };
+    // A rule running away from a side, from right beside it to a text
+    // height or more off.
+    const auto away = [&](int x, int y, int dx, int dy) {
+        return ruled(x + dx * off, y + dy * off) && ruled(x + dx * (off + th / 2), y + dy * (off + th / 2)) &&
+               ruled(x + dx * (off + th), y + dy * (off + th));
+    };
+    const int corner = std::max(off, th);
+    for (int x = f.left() + corner; x <= f.right() - corner; ++x)
+        if (away(x, f.top(), 0, -1) || away(x, f.bottom(), 0, 1)) return true;
+    for (int y = f.top() + corner; y <= f.bottom() - corner; ++y)
+        if (away(f.left(), y, -1, 0) || away(f.right(), y, 1, 0)) return true;
+    return false;
 }
 
 bool RegionCutter::cutsTextOff(const QRect& f, const QRect& within) const
@@ -264,7 +285,7 @@ bool RegionCutter::cutsTextOff(const QRect& f, const QRect& within) const
             return false;
         };
         int n = 0;
-        for (int a = from; a <= to; ++a) n += near(a, outer, step) && !near(a, outer, -step);
+        for (int a = from; a <= to; ++a) n += near(a, outer, step);
         return n;
     };
     return along(f.top(), f.bottom(), f.left(), -1, true) >= th ||
