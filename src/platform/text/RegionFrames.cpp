@@ -241,7 +241,8 @@ std::vector<size_t> RegionCutter::cutOnTop(const QRect& r, const std::vector<Gap
             return std::any_of(gaps.begin(), gaps.end(),
                                [&](const Gap& g) { return g.start <= last && g.end > first; });
         };
-        if (m_onTop[i] && (through(across, f.top(), f.bottom()) || through(down, f.left(), f.right())) && !overRule(f))
+        if (m_onTop[i] && cutsTextOff(f, r) &&
+            (through(across, f.top(), f.bottom()) || through(down, f.left(), f.right())) && !overRule(f))
             cut.push_back(i);
     }
     return cut;
