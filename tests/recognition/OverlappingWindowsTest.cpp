@@ -25,6 +25,10 @@ struct Window {
     QColor ink;
     int rows = 0;
     qreal width = 0;  // how far its lines run at least
+    // How its edge shows: a drawn outline over a hard shadow, or neither
+    // (told apart by its ground alone), or a soft shadow all round.
+    enum class Edge { outlined, groundOnly, softShadow } edge = Edge::outlined;
+    qreal inset = 20;  // from its left edge to its lines
 };
 
 struct Desktop {
@@ -65,9 +69,15 @@ Desktop drawDesktop(ScreenLanguage language, double scale, const std::vector<Win
         const QRectF& f = win.frame;
         canvas.place(int(w) + 1, 0);
         p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0, 0, 0, 60));
-        p.drawRect(f.translated(4, 6));
-        p.setPen(win.bar.darker(140));
+        if (win.edge == Window::Edge::outlined) {
+            p.setBrush(QColor(0, 0, 0, 60));
+            p.drawRect(f.translated(4, 6));
+            p.setPen(win.bar.darker(140));
+        } else if (win.edge == Window::Edge::softShadow) {
+            // Rings ever fainter outwards, a little lower than the window.
+            p.setBrush(QColor(0, 0, 0, 14));
+            for (int i = 6; i >= 1; --i) p.drawRoundedRect(f.adjusted(-i, -i + 2, i, i + 2), i, i);
+        }
         p.setBrush(win.ground);
         p.drawRect(f);
         p.fillRect(QRectF(f.left() + 1, f.top() + 1, f.width() - 1, 29), win.bar);
@@ -89,7 +99,7 @@ Desktop drawDesktop(ScreenLanguage language, double scale, const std::vector<Win
             QString line = words[(r + int(w)) % words.size()] + QStringLiteral(" %1").arg(r + 1);
             while (QFontMetricsF(font).horizontalAdvance(line) < win.width)
                 line += QLatin1Char(' ') + words[(r + int(line.size())) % words.size()];
-            const QPointF at(f.left() + 20, 150 + 30 * r);
+            const QPointF at(f.left() + win.inset, 150 + 30 * r);
             if (at.y() < f.top() + 40 || at.y() > f.bottom() - 30) continue;
             const QRectF box(at, QSizeF(QFontMetricsF(font).horizontalAdvance(line), QFontMetricsF(font).height()));
             // Cut by a window on top, or by its own window's edge.
@@ -178,4 +188,28 @@ TEST(OverlappingWindows, eachWindowReadsWhole_TheOneOnTopToo_AndNoLineRunsIntoAn
             };
             expectEachWindowWholeAndNoLineJoined(drawDesktop(language, scale, windows));
         }
+}
+
+// Windows whose edges are no drawn line: a dark window lying on a dark one,
+// told apart only by a slightly other ground, and a white pop-up on a white
+// page, whose edge is only a soft shadow. Each still reads whole.
+TEST(OverlappingWindows, windowsToldApartByTheirGroundOrASoftShadow_EachReadWhole)
+{
+    using Edge = Window::Edge;
+    const std::vector<Window> dark = {
+        {QRectF(40, 60, 640, 560), QStringLiteral("Chat"), QColor(56, 62, 48), QColor(46, 52, 38),
+         QColor(222, 222, 214), 15, 400, Edge::groundOnly},
+        {QRectF(330, 100, 600, 480), QStringLiteral("Settings"), QColor(32, 44, 45), QColor(23, 32, 33),
+         QColor(232, 232, 232), 15, 300, Edge::groundOnly, 10},
+    };
+    const std::vector<Window> light = {
+        {QRectF(40, 40, 900, 620), QStringLiteral("Settings"), QColor(236, 232, 240), Qt::white, QColor(30, 30, 30), 15,
+         560, Edge::groundOnly},
+        {QRectF(100, 108, 320, 300), QStringLiteral("Menu"), Qt::white, Qt::white, QColor(30, 30, 30), 15, 0,
+         Edge::softShadow},
+    };
+    for (const ScreenLanguage language : {ScreenLanguage::English, ScreenLanguage::Chinese})
+        for (const auto* windows : {&dark, &light})
+            expectEachWindowWholeAndNoLineJoined(drawDesktop(language, 1.0, *windows));
+    expectEachWindowWholeAndNoLineJoined(drawDesktop(ScreenLanguage::English, 2.0, dark));
 }

@@ -17,17 +17,20 @@ struct Side {
 
 constexpr int kSlack = 3;  // pixels a corner may be off (anti-aliasing, marks on both sides of an edge)
 
-// Where a frame runs: marks of structure, or the ground of a window on top
-// that hides it (`covered`, empty while none is known).
+// Where a frame runs: marks of structure, the edge of a ground (`ground`,
+// empty if not looked for), or the ground of a window on top that hides it
+// (`covered`, empty while none is known).
 struct Ruling {
     const PageMarks& marks;
     const std::vector<char>& covered;
+    const std::vector<char>& ground;
 
     bool hidden(int x, int y) const { return !covered.empty() && covered[size_t(y) * size_t(marks.w) + size_t(x)]; }
     bool on(int x, int y) const
     {
         return x >= 0 && y >= 0 && x < marks.w && y < marks.h &&
-               (marks.at(x, y) == PageMarks::structure || hidden(x, y));
+               (marks.at(x, y) == PageMarks::structure || hidden(x, y) ||
+                (!ground.empty() && ground[size_t(y) * size_t(marks.w) + size_t(x)]));
     }
 };
 
@@ -116,6 +119,8 @@ double outlineShown(const Ruling& ruling, const QRect& f)
 std::vector<QRect> framesRuled(const Ruling& ruling, int shortest)
 {
     const std::vector<Side> sides = sidesDown(ruling, shortest);
+    // A rounded corner: its side starts a little below the rule across.
+    const int corner = std::max(kSlack, shortest / 8);
     std::vector<QRect> frames;
     for (const Side& left : sides) {
         for (const Side& right : sides) {
@@ -124,7 +129,7 @@ std::vector<QRect> framesRuled(const Ruling& ruling, int shortest)
             // shadow of a window under it): the corners are where one of
             // the two sides ends and a rule runs across to the other.
             const auto reaches = [&](const Side& s, int top, int bottom) {
-                return s.top <= top + kSlack && s.bottom >= bottom - kSlack;
+                return s.top <= top + corner && s.bottom >= bottom - corner;
             };
             const auto ruled = [&](int y) { return ruledAcross(ruling, y, left.left, right.right); };
             int top = -1;
@@ -157,14 +162,14 @@ std::vector<QRect> framesRuled(const Ruling& ruling, int shortest)
 
 std::vector<QRect> closedFrames(const PageMarks& marks, int shortest)
 {
-    const std::vector<char> covered;
-    return framesRuled({marks, covered}, shortest);
+    const std::vector<char> none;
+    return framesRuled({marks, none, none}, shortest);
 }
 
-std::vector<QRect> windowFrames(const PageMarks& marks, int shortest, size_t* closed)
+std::vector<QRect> windowFrames(const PageMarks& marks, int shortest, size_t* closed, const std::vector<char>& ground)
 {
     std::vector<char> covered;
-    std::vector<QRect> frames = framesRuled({marks, covered}, shortest);
+    std::vector<QRect> frames = framesRuled({marks, covered, ground}, shortest);
     if (closed) *closed = frames.size();
     // A window that others on top cover in part is closed where they hide
     // its frame; then a window under that one, and so on.
@@ -181,7 +186,7 @@ std::vector<QRect> windowFrames(const PageMarks& marks, int shortest, size_t* cl
                 return f.adjusted(-kSlack, -kSlack, kSlack, kSlack).contains(g);
             });
         };
-        std::vector<QRect> found = framesRuled({marks, covered}, shortest);
+        std::vector<QRect> found = framesRuled({marks, covered, ground}, shortest);
         std::erase_if(found, known);
         // A side of a longer frame is no side of a window under it: what
         // seems closed there is another window's outline.

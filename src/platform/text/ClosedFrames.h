@@ -17,7 +17,9 @@ std::vector<QRect> closedFrames(const PageMarks& marks, int shortest);
 
 // The closed frames, those on top first, and then the windows that others
 // cover in part: closed where those on top hide their frames. `closed`: how
-// many of them are closed on their own.
-std::vector<QRect> windowFrames(const PageMarks& marks, int shortest, size_t* closed = nullptr);
+// many of them are closed on their own. `ground` (see groundEdges(), may be
+// empty): where grounds meet, a side as a drawn line is.
+std::vector<QRect> windowFrames(const PageMarks& marks, int shortest, size_t* closed = nullptr,
+                                const std::vector<char>& ground = {});
 
 }  // namespace klipo::platform

@@ -1,6 +1,7 @@
 #include "platform/text/RegionCutter.h"
 
 #include "platform/text/ClosedFrames.h"
+#include "platform/text/GroundEdges.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -16,7 +17,10 @@ RegionCutter::RegionCutter(const QImage& gray, const QImage& colour, PageMarks& 
 void RegionCutter::cutPage()
 {
     size_t closed = 0;
-    m_frames = windowFrames(m_marks, std::max(2 * m_textHeight, 20), &closed);
+    const int shortest = std::max(2 * m_textHeight, 20);
+    // A change of ground alone tells a window's edge only over a good length:
+    // a row of a list on a tinted ground is no window.
+    m_frames = windowFrames(m_marks, shortest, &closed, groundEdges(m_gray, m_colour, std::max(4 * m_textHeight, 40)));
     std::vector<int> rows;
     std::vector<int> cols;
     for (const QRect& f : m_frames) m_frameText.push_back(trimmed(f.adjusted(1, 1, -1, -1), rows, cols));
@@ -26,6 +30,13 @@ void RegionCutter::cutPage()
     for (size_t i = 0; i < closed; ++i)
         for (size_t j = closed; j < m_frames.size(); ++j)
             if (m_frames[i].intersects(m_frames[j]) && !m_frames[j].contains(m_frames[i])) m_overlapping[i] = 1;
+    // Those on top of others: over a window found beneath, or over text
+    // they cut off.
+    m_onTop.assign(m_frames.size(), 0);
+    for (size_t i = 0; i < closed; ++i) {
+        m_onTop[i] = m_overlapping[i] || cutsTextOff(m_frames[i], m_gray.rect());
+        m_overlapping[i] = m_onTop[i];
+    }
     const size_t first = m_out.size();
     cut(m_gray.rect(), 0);
     spreadMonospacing();
@@ -52,6 +63,11 @@ void RegionCutter::cut(QRect r, int depth)
         std::vector<Gap> down = gaps(r, cols, false, th);
         std::erase_if(across, [&](const Gap& g) { return throughFrame(r, g, true); });
         std::erase_if(down, [&](const Gap& g) { return throughFrame(r, g, false); });
+        // A window or pop-up on top that a cut would run through (beside its
+        // text, under its edge) reads apart first: what lies under it then
+        // reads whole, not in slices about it.
+        if (const std::vector<size_t> onTop = cutOnTop(r, across, down); !onTop.empty())
+            return readFramesApart(r, onTop, depth);
         if (!down.empty()) {
             const std::vector<std::pair<int, int>> bands = bandsOf(r, rows);
             std::erase_if(down, [&](const Gap& g) {

@@ -108,6 +108,16 @@ private:
     // things: windows are read whole.
     bool throughFrame(const QRect& r, const Gap& g, bool across) const;
     void readFramesApart(const QRect& r, const std::vector<size_t>& frames, int depth);
+    // Whether text under a frame runs up to its outline from outside (cut
+    // off where the frame lies on it): a window or pop-up on top. Only the
+    // text `within` counts.
+    bool cutsTextOff(const QRect& frame, const QRect& within) const;
+    // Whether a rule runs on from under a frame, away from one of its sides.
+    bool overRule(const QRect& frame) const;
+    // The frames on top of others in the region that one of the gaps runs
+    // through, but for those that a rule runs under (hidden with the frame,
+    // the rule would seem to end at its edge).
+    std::vector<size_t> cutOnTop(const QRect& r, const std::vector<Gap>& across, const std::vector<Gap>& down) const;
     void hide(const QRect& r);
 
     // One region without inner gaps (RegionLines.cpp).
@@ -137,6 +147,7 @@ private:
     std::vector<QRect> m_frameText;  // where the text inside each frame is
     std::vector<char> m_frameRead;
     std::vector<char> m_overlapping;  // windows under others, and those on top of them
+    std::vector<char> m_onTop;        // windows and pop-ups on top of others
     std::vector<Spacing> m_spacings;  // per region
 };
 

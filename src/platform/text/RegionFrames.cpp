@@ -17,8 +17,10 @@ bool readsBefore(const QRect& a, const QRect& b)
 }
 
 // The order in which parts of a page read: parts that overlap (a window and
-// the one on top of it) stay together, the lower-lying first.
-std::vector<size_t> readingOrder(const std::vector<QRect>& parts)
+// the one on top of it) stay together, the lower-lying first; among those,
+// each from where it starts (`starts`: what lies around windows on top,
+// from its first line).
+std::vector<size_t> readingOrder(const std::vector<QRect>& parts, const std::vector<QRect>& starts)
 {
     std::vector<size_t> cluster(parts.size());
     std::iota(cluster.begin(), cluster.end(), size_t(0));
@@ -59,9 +61,34 @@ std::vector<size_t> readingOrder(const std::vector<QRect>& parts)
         std::vector<size_t> members;
         for (size_t i = 0; i < parts.size(); ++i)
             if (root(i) == c) members.push_back(i);
-        for (size_t i : ordered(members, [&](size_t k) { return parts[k]; })) out.push_back(i);
+        for (size_t i : ordered(members, [&](size_t k) { return starts[k]; })) out.push_back(i);
     }
     return out;
+}
+
+// Where each frame a few lines high that lies on nothing (not `apart`), amid
+// the lines read around it from `aroundStart` on (a highlighted row of a
+// menu, a field), reads among them: after the last above it in its column,
+// else before the first below it. For each of those lines, and one past the
+// last, the frames read before it.
+std::vector<std::vector<size_t>> amongLines(const std::vector<QRect>& frames, const std::vector<char>& apart,
+                                            const std::vector<LayoutLine>& lines, size_t aroundStart, int th)
+{
+    std::vector<std::vector<size_t>> before(lines.size() + 1);
+    if (aroundStart >= lines.size()) return before;
+    for (size_t k = 0; k < apart.size(); ++k) {
+        const QRect& f = frames[k];
+        if (apart[k]) continue;
+        const auto column = [&](const QRect& l) { return l.left() <= f.right() && f.left() <= l.right(); };
+        constexpr size_t none = size_t(-1);
+        size_t at = none;
+        for (size_t i = aroundStart; i < lines.size(); ++i)
+            if (column(lines[i].rect) && lines[i].rect.bottom() < f.top() + th / 2) at = i + 1;
+        for (size_t i = aroundStart; i < lines.size() && at == none; ++i)
+            if (column(lines[i].rect) && lines[i].rect.top() > f.top()) at = i;
+        if (at != none) before[at].push_back(k);
+    }
+    return before;
 }
 
 }  // namespace
@@ -75,10 +102,10 @@ std::vector<size_t> RegionCutter::framesIn(const QRect& r) const
         if (!m_frameRead[i] && !m_frameText[i].isEmpty() && r.contains(m_frameText[i]) && m_frameText[i] != r &&
             !besideItsLabel(r, i))
             in.push_back(i);
+    const auto within = [&](size_t i, size_t j) { return m_frames[j].contains(m_frames[i]); };
     std::vector<size_t> outer;
     for (size_t i : in)
-        if (std::none_of(in.begin(), in.end(), [&](size_t j) { return j != i && m_frames[j].contains(m_frames[i]); }))
-            outer.push_back(i);
+        if (std::none_of(in.begin(), in.end(), [&](size_t j) { return j != i && within(i, j); })) outer.push_back(i);
     return outer;
 }
 
@@ -173,10 +200,99 @@ void RegionCutter::readFramesApart(const QRect& r, const std::vector<size_t>& fr
     }
     const std::vector<LayoutLine> lines(m_out.begin() + qsizetype(base), m_out.end());
     m_out.resize(base);
-    for (size_t p : readingOrder(parts)) {
+    const size_t aroundStart = aroundFrom - base;
+    // Windows and pop-ups read apart; rows and fields that lie on nothing
+    // read among the lines around them.
+    std::vector<char> apart(frames.size());
+    for (size_t k = 0; k < frames.size(); ++k)
+        apart[k] = parts[k].height() > 3 * m_textHeight || cutsTextOff(parts[k], r);
+    const std::vector<std::vector<size_t>> before = amongLines(parts, apart, lines, aroundStart, m_textHeight);
+    std::vector<char> placed(parts.size(), 0);
+    for (const std::vector<size_t>& ks : before)
+        for (size_t k : ks) placed[k] = 1;
+    const auto linesOf = [&](size_t p) {
         const size_t from = p == 0 ? 0 : ends[p - 1] - base;
-        m_out.insert(m_out.end(), lines.begin() + qsizetype(from), lines.begin() + qsizetype(ends[p] - base));
+        return std::make_pair(lines.begin() + qsizetype(from), lines.begin() + qsizetype(ends[p] - base));
+    };
+    // Against the windows on top of it, what lies around them reads from
+    // where it starts: its first line.
+    std::vector<QRect> starts = parts;
+    if (aroundStart < lines.size()) starts.back() = lines[aroundStart].rect;
+    for (size_t p : readingOrder(parts, starts)) {
+        if (placed[p]) continue;
+        if (p + 1 < parts.size() || aroundStart == lines.size()) {
+            m_out.insert(m_out.end(), linesOf(p).first, linesOf(p).second);
+            continue;
+        }
+        for (size_t i = aroundStart; i <= lines.size(); ++i) {
+            for (size_t k : before[i]) m_out.insert(m_out.end(), linesOf(k).first, linesOf(k).second);
+            if (i < lines.size()) m_out.push_back(lines[i]);
+        }
     }
+}
+
+std::vector<size_t> RegionCutter::cutOnTop(const QRect& r, const std::vector<Gap>& across,
+                                           const std::vector<Gap>& down) const
+{
+    std::vector<size_t> cut;
+    for (size_t i : framesIn(r)) {
+        const QRect& f = m_frames[i];
+        const auto through = [](const std::vector<Gap>& gaps, int first, int last) {
+            return std::any_of(gaps.begin(), gaps.end(),
+                               [&](const Gap& g) { return g.start <= last && g.end > first; });
+        };
+        if (m_onTop[i] && cutsTextOff(f, r) &&
+            (through(across, f.top(), f.bottom()) || through(down, f.left(), f.right())) && !overRule(f))
+            cut.push_back(i);
+    }
+    return cut;
+}
+
+bool RegionCutter::overRule(const QRect& f) const
+{
+    const int off = 3;  // past the outline and its shadow
+    const int th = m_textHeight;
+    const auto ruled = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < m_marks.w && y < m_marks.h && m_marks.at(x, y) == PageMarks::structure;
+    };
+    // A rule running away from a side, from right beside it to a text
+    // height or more off.
+    const auto away = [&](int x, int y, int dx, int dy) {
+        return ruled(x + dx * off, y + dy * off) && ruled(x + dx * (off + th / 2), y + dy * (off + th / 2)) &&
+               ruled(x + dx * (off + th), y + dy * (off + th));
+    };
+    const int corner = std::max(off, th);
+    for (int x = f.left() + corner; x <= f.right() - corner; ++x)
+        if (away(x, f.top(), 0, -1) || away(x, f.bottom(), 0, 1)) return true;
+    for (int y = f.top() + corner; y <= f.bottom() - corner; ++y)
+        if (away(f.left(), y, -1, 0) || away(f.right(), y, 1, 0)) return true;
+    return false;
+}
+
+bool RegionCutter::cutsTextOff(const QRect& f, const QRect& within) const
+{
+    const int th = m_textHeight;
+    const int reach = std::max(2, th / 4);  // how close to the outline the cut-off text ends
+    const auto isText = [&](int x, int y) { return within.contains(x, y) && m_marks.at(x, y) == PageMarks::text; };
+    // Rows beside a side (columns beside the top or bottom) where text comes
+    // that close and does not go on inside (text running across the side
+    // lies on top of it): a letter's height of them along one side.
+    const auto along = [&](int from, int to, int outer, int step, bool down) {
+        const auto near = [&](int a, int start, int direction) {
+            for (int k = 1; k <= reach; ++k) {
+                const int b = start + direction * k;
+                if (down ? isText(b, a) : isText(a, b)) return true;
+            }
+            return false;
+        };
+        int n = 0;
+        for (int a = from; a <= to; ++a) n += near(a, outer, step);
+        return n;
+    };
+    return along(f.top(), f.bottom(), f.left(), -1, true) >= th ||
+           along(f.top(), f.bottom(), f.right(), 1, true) >= th ||
+           along(f.left(), f.right(), f.top(), -1, false) >= th ||
+           along(f.left(), f.right(), f.bottom(), 1, false) >= th;
 }
 
 void RegionCutter::hide(const QRect& r)

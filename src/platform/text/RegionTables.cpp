@@ -77,6 +77,12 @@ bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vec
             });
         }));
     };
+    // A narrow cell beside each of a few rows of short lines (a menu's keys
+    // beside its items, a count beside a name): each reads after its row's
+    // first cell, however close the rows.
+    if (b.rows.size() >= 2 && b.width <= 6 * th && a.width <= 20 * th && levelRows(b, a) == int(b.rows.size()) &&
+        !largePicture(r, left, column.start - 1, th))
+        return table(b.rows);
     for (const auto& [single, other] : {std::make_pair(&b, &a), std::make_pair(&a, &b)}) {
         if (single->width > 25 * th) continue;
         // Beside a rule, cells are lines of text, more than one: not a
