@@ -553,3 +553,76 @@ TEST(ReadingOrder, readsPlacesCloseBesideFilesWithIcons_EachWhole)
     const std::set<std::pair<int, int>> distinct(parts.begin(), parts.end());
     EXPECT_EQ(distinct.size(), parts.size());
 }
+
+// A generated grid of files on a dark ground: over each short name a grey
+// sheet or a filled folder, three times as tall as the text, as many icons as
+// names. The icons are no text: each name is read, as a line of its own
+// no taller than the name, not stacked under its icon.
+TEST(ReadingOrder, readsAFilesGridsNamesWithoutTheIconsOverThem)
+{
+    const Screen screen = generateScreen(88);
+    std::vector<int> read(screen.lines.size(), 0);
+    for (const platform::LayoutLine& line : layoutOf(screen).lines) {
+        const int drawn = drawnLineAt(screen, line.rect);
+        if (drawn < 0) continue;
+        ++read[size_t(drawn)];
+        EXPECT_LE(line.rect.height(), 2 * screen.lines[size_t(drawn)].box.height())
+            << "stacked: " << qPrintable(screen.lines[size_t(drawn)].text);
+    }
+    for (size_t i = 0; i < screen.lines.size(); ++i)
+        EXPECT_EQ(read[i], 1) << qPrintable(screen.lines[i].text);
+}
+
+// Two windows side by side, each holding a table ruled between its columns:
+// in the left one the numbers stand at the right of the last column, so that
+// the space between its second and third column, with a rule in it, is wider
+// than the space between the windows. Each window reads whole, its table row
+// by row.
+TEST(ReadingOrder, readsTwoTablesSideBySide_EachWindowWholeAndRowByRow)
+{
+    QImage page(1200, 480, QImage::Format_Grayscale8);
+    page.fill(255);
+    QPainter p(&page);
+    writeSans(p, 14);
+    const QStringList people = {QStringLiteral("Léa Moreau"),     QStringLiteral("Hugo Lefèvre"),
+                                QStringLiteral("Théo Girard"),    QStringLiteral("Inès Mercier"),
+                                QStringLiteral("Chloé Fontaine"), QStringLiteral("Camille Dubois"),
+                                QStringLiteral("Étienne Roux"),   QStringLiteral("Andrés Núñez")};
+    const QStringList things = {QStringLiteral("Livraison"), QStringLiteral("Édition"), QStringLiteral("Clavier"),
+                                QStringLiteral("Favoris"),   QStringLiteral("Réseau"),  QStringLiteral("Langue"),
+                                QStringLiteral("Affichage"), QStringLiteral("Contacts")};
+    constexpr int kRows = 9;
+    constexpr int kRowHeight = 40;
+    // The windows: left from 10 to 560, right from 600 to 1190 and lower.
+    const QRect windows[] = {QRect(10, 10, 550, 40 + kRows * kRowHeight), QRect(600, 30, 590, 40 + kRows * kRowHeight)};
+    const int rules[2][2] = {{180, 330}, {780, 950}};
+    for (int w = 0; w < 2; ++w) {
+        p.setPen(QColor(150, 150, 150));
+        p.drawRect(windows[w]);
+        const int top = windows[w].top() + 20;
+        for (int x : rules[w]) p.drawLine(x, top, x, top + kRows * kRowHeight);
+        p.setPen(QColor(30, 30, 30));
+        for (int i = 0; i < kRows; ++i) {
+            const int base = top + kRowHeight * i + 26;
+            const int left = windows[w].left() + 12;
+            p.drawText(QPointF(left, base), people[(i + 3 * w) % people.size()]);
+            p.drawText(QPointF(rules[w][0] + 10, base), things[(i + 5 * w) % things.size()]);
+            if (w == 0) {
+                const QString number = QString::number(10000 + 7919 * i);
+                p.drawText(QPointF(windows[w].right() - 12 - p.fontMetrics().horizontalAdvance(number), base), number);
+            } else {
+                p.drawText(QPointF(rules[w][1] + 10, base), people[(i + 5) % people.size()]);
+            }
+        }
+    }
+    p.end();
+
+    // Window and row of each line, in reading order.
+    std::vector<std::pair<int, int>> read;
+    for (const platform::LayoutLine& line : platform::analysePage(page).lines)
+        read.emplace_back(line.rect.center().x() < 580 ? 0 : 1,
+                          (line.rect.center().y() - (line.rect.center().x() < 580 ? 30 : 50)) / kRowHeight);
+    SCOPED_TRACE(::testing::PrintToString(read));
+    ASSERT_GE(read.size(), size_t(2 * kRows));
+    EXPECT_TRUE(std::is_sorted(read.begin(), read.end()));
+}

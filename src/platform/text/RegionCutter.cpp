@@ -52,6 +52,7 @@ void RegionCutter::cut(QRect r, int depth)
         std::vector<Gap> down = gaps(r, cols, false, th);
         std::erase_if(across, [&](const Gap& g) { return throughFrame(r, g, true); });
         std::erase_if(down, [&](const Gap& g) { return throughFrame(r, g, false); });
+        keepFramesWhole(r, across, down);
         if (!down.empty()) {
             const std::vector<std::pair<int, int>> bands = bandsOf(r, rows);
             std::erase_if(down, [&](const Gap& g) {
@@ -452,7 +453,7 @@ int RegionCutter::textHeightIn(const QRect& r) const
     std::vector<int> heights;
     for (const MarkCluster& c : m_words)
         if (c.box.height() >= 4 && r.contains(c.box)) heights.push_back(c.box.height());
-    return std::max(4, typicalHeight(std::move(heights), m_textHeight));
+    return std::max(4, textHeightAmong(std::move(heights), m_textHeight));
 }
 
 // How much of the region a frame or rule along an empty stretch covers
