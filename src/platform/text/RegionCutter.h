@@ -105,7 +105,7 @@ private:
     // `anyFrame`: windows beside others count as well.
     bool throughFrame(const QRect& r, const Gap& g, bool across, bool anyFrame = false) const;
     bool drawnAround(const QRect& frame) const;
-    void keepFramesWhole(const QRect& r, std::vector<Gap>& across, std::vector<Gap>& down) const;
+    void keepFramesWhole(const QRect& r, std::vector<Gap>& down) const;
     void readFramesApart(const QRect& r, const std::vector<size_t>& frames, int depth);
     void hide(const QRect& r);
 

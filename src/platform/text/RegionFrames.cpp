@@ -184,22 +184,17 @@ bool RegionCutter::drawnAround(const QRect& frame) const
 }
 
 // Windows side by side, none over another, read whole as well: where some
-// gap parts the region without running through a frame's text (the space
-// between two windows), those that do (between the columns of a table in
-// one of them) wait for the part that holds that frame alone.
-void RegionCutter::keepFramesWhole(const QRect& r, std::vector<Gap>& across, std::vector<Gap>& down) const
+// column gap parts the region without running through a frame's text (the
+// space between two windows), those that do (between the columns of a table
+// in one of them) wait for the part that holds that frame alone.
+void RegionCutter::keepFramesWhole(const QRect& r, std::vector<Gap>& down) const
 {
-    std::vector<char> throughA(across.size());
-    std::vector<char> throughD(down.size());
-    for (size_t i = 0; i < across.size(); ++i) throughA[i] = throughFrame(r, across[i], true, true);
-    for (size_t i = 0; i < down.size(); ++i) throughD[i] = throughFrame(r, down[i], false, true);
-    const auto through =
-        std::count(throughA.begin(), throughA.end(), 1) + std::count(throughD.begin(), throughD.end(), 1);
-    if (through == 0 || through == qsizetype(across.size() + down.size())) return;
+    std::vector<char> through(down.size());
+    for (size_t i = 0; i < down.size(); ++i) through[i] = throughFrame(r, down[i], false, true);
+    const auto count = std::count(through.begin(), through.end(), 1);
+    if (count == 0 || count == qsizetype(down.size())) return;
     size_t i = 0;
-    std::erase_if(across, [&](const Gap&) { return throughA[i++] != 0; });
-    i = 0;
-    std::erase_if(down, [&](const Gap&) { return throughD[i++] != 0; });
+    std::erase_if(down, [&](const Gap&) { return through[i++] != 0; });
 }
 
 // Each frame read on its own, then what lies around them as if they were
