@@ -52,7 +52,6 @@ void RegionCutter::cut(QRect r, int depth)
         std::vector<Gap> down = gaps(r, cols, false, th);
         std::erase_if(across, [&](const Gap& g) { return throughFrame(r, g, true); });
         std::erase_if(down, [&](const Gap& g) { return throughFrame(r, g, false); });
-        keepFramesWhole(r, down);
         if (!down.empty()) {
             const std::vector<std::pair<int, int>> bands = bandsOf(r, rows);
             std::erase_if(down, [&](const Gap& g) {

@@ -102,10 +102,7 @@ private:
     // Whether a gap runs through the text of a window on top of others or
     // under them, not yet read, that lies in the region beside other
     // things: windows are read whole.
-    // `anyFrame`: windows beside others count as well.
-    bool throughFrame(const QRect& r, const Gap& g, bool across, bool anyFrame = false) const;
-    bool drawnAround(const QRect& frame) const;
-    void keepFramesWhole(const QRect& r, std::vector<Gap>& down) const;
+    bool throughFrame(const QRect& r, const Gap& g, bool across) const;
     void readFramesApart(const QRect& r, const std::vector<size_t>& frames, int depth);
     void hide(const QRect& r);
 

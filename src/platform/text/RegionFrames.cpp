@@ -127,7 +127,7 @@ bool RegionCutter::fieldsBesideLabels(const QRect& r, const Gap& g, int th) cons
     return inField >= 2 && inField * 3 >= qsizetype(rows.size()) * 2;
 }
 
-bool RegionCutter::throughFrame(const QRect& r, const Gap& g, bool across, bool anyFrame) const
+bool RegionCutter::throughFrame(const QRect& r, const Gap& g, bool across) const
 {
     // Inside a window being read, only what lies inside it counts.
     const auto outside = [&](size_t i) {
@@ -137,64 +137,14 @@ bool RegionCutter::throughFrame(const QRect& r, const Gap& g, bool across, bool 
     };
     for (size_t i = 0; i < m_frames.size(); ++i) {
         const QRect& text = m_frameText[i];
-        // A window holds several lines; a frame but a line or two high is
-        // a button's or a field's, or the edges of two of them in a row.
-        const bool window = anyFrame && m_frames[i].height() >= 4 * m_textHeight && drawnAround(m_frames[i]);
-        if (m_frameRead[i] || (!m_overlapping[i] && !window) || text.isEmpty() || m_frames[i].contains(r) ||
-            !text.intersects(r) || outside(i))
+        if (m_frameRead[i] || !m_overlapping[i] || text.isEmpty() || m_frames[i].contains(r) || !text.intersects(r) ||
+            outside(i))
             continue;
         const int first = across ? text.top() : text.left();
         const int last = across ? text.bottom() : text.right();
         if (first < g.start && last >= g.end) return true;
     }
     return false;
-}
-
-// Whether a frame's four sides are drawn lines, unbroken but at the
-// corners, not the edges of pictures or buttons in a row that only line up
-// with each other, with a space between them.
-bool RegionCutter::drawnAround(const QRect& frame) const
-{
-    const auto line = [&](int x, int y) {
-        for (int d = -1; d <= 1; ++d) {
-            const int u = std::clamp(x + (frame.left() == x || frame.right() == x ? d : 0), 0, m_marks.w - 1);
-            const int v = std::clamp(y + (frame.top() == y || frame.bottom() == y ? d : 0), 0, m_marks.h - 1);
-            const std::uint8_t m = m_marks.at(u, v);
-            if (m == PageMarks::structure || m == PageMarks::hiddenStructure) return true;
-        }
-        return false;
-    };
-    const int corner = m_textHeight;
-    const int longestBreak = std::max(2, m_textHeight / 2);
-    const auto side = [&](int x0, int y0, int x1, int y1) {
-        const bool acrossSide = y0 == y1;
-        const int from = (acrossSide ? x0 : y0) + corner;
-        const int to = (acrossSide ? x1 : y1) - corner;
-        int broken = 0;
-        for (int i = from; i <= to; ++i) {
-            broken = line(acrossSide ? i : x0, acrossSide ? y0 : i) ? 0 : broken + 1;
-            if (broken > longestBreak) return false;
-        }
-        return true;
-    };
-    return side(frame.left(), frame.top(), frame.right(), frame.top()) &&
-           side(frame.left(), frame.bottom(), frame.right(), frame.bottom()) &&
-           side(frame.left(), frame.top(), frame.left(), frame.bottom()) &&
-           side(frame.right(), frame.top(), frame.right(), frame.bottom());
-}
-
-// Windows side by side, none over another, read whole as well: where some
-// column gap parts the region without running through a frame's text (the
-// space between two windows), those that do (between the columns of a table
-// in one of them) wait for the part that holds that frame alone.
-void RegionCutter::keepFramesWhole(const QRect& r, std::vector<Gap>& down) const
-{
-    std::vector<char> through(down.size());
-    for (size_t i = 0; i < down.size(); ++i) through[i] = throughFrame(r, down[i], false, true);
-    const auto count = std::count(through.begin(), through.end(), 1);
-    if (count == 0 || count == qsizetype(down.size())) return;
-    size_t i = 0;
-    std::erase_if(down, [&](const Gap&) { return through[i++] != 0; });
 }
 
 // Each frame read on its own, then what lies around them as if they were
