@@ -553,3 +553,22 @@ TEST(ReadingOrder, readsPlacesCloseBesideFilesWithIcons_EachWhole)
     const std::set<std::pair<int, int>> distinct(parts.begin(), parts.end());
     EXPECT_EQ(distinct.size(), parts.size());
 }
+
+// A generated grid of files on a dark ground: over each short name a grey
+// sheet or a filled folder, three times as tall as the text, as many icons as
+// names. The icons are no text: each name is read, as a line of its own
+// no taller than the name, not stacked under its icon.
+TEST(ReadingOrder, readsAFilesGridsNamesWithoutTheIconsOverThem)
+{
+    const Screen screen = generateScreen(88);
+    std::vector<int> read(screen.lines.size(), 0);
+    for (const platform::LayoutLine& line : layoutOf(screen).lines) {
+        const int drawn = drawnLineAt(screen, line.rect);
+        if (drawn < 0) continue;
+        ++read[size_t(drawn)];
+        EXPECT_LE(line.rect.height(), 2 * screen.lines[size_t(drawn)].box.height())
+            << "stacked: " << qPrintable(screen.lines[size_t(drawn)].text);
+    }
+    for (size_t i = 0; i < screen.lines.size(); ++i)
+        EXPECT_EQ(read[i], 1) << qPrintable(screen.lines[i].text);
+}

@@ -128,7 +128,7 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour)
             heights.push_back(c.box.height());
         return false;
     });
-    const int th = std::max(6, typicalHeight(heights, 12));
+    const int th = std::max(6, textHeightAmong(std::move(heights), 12));
     layout.textHeight = th;
     // Boxes around text (fields, buttons, bubbles, banners) are hollow
     // clusters much taller than the text in them.

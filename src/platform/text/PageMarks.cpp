@@ -50,6 +50,19 @@ int typicalHeight(std::vector<int> values, int fallback)
     return *middle;
 }
 
+int textHeightAmong(std::vector<int> heights, int fallback)
+{
+    if (heights.empty()) return fallback;
+    auto middle = heights.begin() + qsizetype(heights.size() / 2);
+    std::nth_element(heights.begin(), middle, heights.end());
+    const int median = *middle;
+    const auto tall = [median](int h) { return 2 * h > 5 * median; };
+    const int typical = typicalHeight(heights, fallback);
+    if (!tall(typical)) return typical;
+    std::erase_if(heights, tall);
+    return typicalHeight(std::move(heights), fallback);
+}
+
 std::vector<MarkCluster> markEachCluster(PageMarks& marks,
                                          const std::function<std::uint8_t(const MarkCluster&)>& markOf)
 {

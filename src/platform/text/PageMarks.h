@@ -79,4 +79,11 @@ void markStraightRuns(PageMarks& marks, int longestAcross, int longestDown);
 // three quarters of them are no taller than the text.
 int typicalHeight(std::vector<int> heights, int fallback);
 
+// The height of the text among clusters that are also icons and pictures:
+// where they are many (a grid of files, each a tall icon over a short name)
+// they make a quarter of the clusters, and the typical height would be
+// theirs, over two and a half times the median. Those as tall are then left
+// out.
+int textHeightAmong(std::vector<int> heights, int fallback);
+
 }  // namespace klipo::platform

@@ -471,7 +471,7 @@ int RegionCutter::textHeightIn(const QRect& r) const
     std::vector<int> heights;
     for (const MarkCluster& c : m_words)
         if (c.box.height() >= 4 && r.contains(c.box)) heights.push_back(c.box.height());
-    return std::max(4, typicalHeight(std::move(heights), m_textHeight));
+    return std::max(4, textHeightAmong(std::move(heights), m_textHeight));
 }
 
 // How much of the region a frame or rule along an empty stretch covers
