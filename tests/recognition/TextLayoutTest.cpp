@@ -18,6 +18,23 @@ using klipo::test::modelLine;
 namespace IR = klipo::ImageRenderer;
 using Pieces = std::vector<QString>;
 
+namespace {
+
+// One line an engine read, as sure of itself as given.
+platform::TesseractEngine::Result readingOf(const char* text, float confidence, QRect box)
+{
+    platform::TesseractEngine::Result result;
+    platform::RecognizedLine line;
+    line.text = QString::fromUtf8(text);
+    line.box = box;
+    line.confidence = line.weakestWord = confidence;
+    result.lines.push_back(line);
+    result.meanConfidence = confidence;
+    return result;
+}
+
+}  // namespace
+
 TEST(ParagraphGrouping, joinsNearbyContinuations_AndStartsAnewOnCapitalsGapsHeightsAndOffsets)
 {
     const auto joined = OCRService::groupIntoParagraphs({modelLine(QStringLiteral("The engine reads"), 0, 100, 300, 20),
@@ -33,18 +50,23 @@ TEST(ParagraphGrouping, joinsNearbyContinuations_AndStartsAnewOnCapitalsGapsHeig
         qreal gap, height, x;
         size_t paragraphs;
     } cases[] = {{"Second line", 2, 20, 0, 2},  // an ASCII capital starts a paragraph
-                 {"École suivante", 2, 20, 0, 1}, {"2nd line", 2, 20, 0, 1}, {"3.5 more", 2, 20, 0, 1},
+                 {"École suivante", 2, 20, 0, 1},
+                 {"2nd line", 2, 20, 0, 1},
+                 {"3.5 more", 2, 20, 0, 1},
                  {"2. the next item", 2, 20, 0, 2},  // a list's items stand apart
-                 {"b) the next item", 2, 20, 0, 2}, {"• the next item", 2, 20, 0, 2}, {"二、下一项", 2, 20, 0, 2},
+                 {"b) the next item", 2, 20, 0, 2},
+                 {"• the next item", 2, 20, 0, 2},
+                 {"二、下一项", 2, 20, 0, 2},
                  {"3、下一项", 2, 20, 0, 2},
-                 {"b", -10, 20, 0, 2},  // overlapping too much
-                 {"b", 25, 20, 0, 2},   // too far below
-                 {"b", 2, 40, 0, 2},    // much taller
+                 {"b", -10, 20, 0, 2},   // overlapping too much
+                 {"b", 25, 20, 0, 2},    // too far below
+                 {"b", 2, 40, 0, 2},     // much taller
                  {"b", 2, 20, 250, 2}};  // more beside than below the first
     for (const auto& c : cases) {
         const TextLine second = modelLine(QString::fromUtf8(c.second), c.x, 100 - c.gap - c.height, 300, c.height);
-        EXPECT_EQ(OCRService::groupIntoParagraphs({modelLine(QStringLiteral("first line"), 0, 100, 300, 20), second}).size(),
-                  c.paragraphs)
+        EXPECT_EQ(
+            OCRService::groupIntoParagraphs({modelLine(QStringLiteral("first line"), 0, 100, 300, 20), second}).size(),
+            c.paragraphs)
             << c.second << " gap " << c.gap << " height " << c.height << " x " << c.x;
     }
 }
@@ -174,14 +196,7 @@ TEST(LineReading, aLatinReadingAnotherModelConfirms_StandsAgainstSurerMisreading
     drawn.rect = QRect(0, 0, 300, 16);
     drawn.script = platform::LineScript::Latin;
     const auto readBy = [](const char* text, float confidence) {
-        platform::TesseractEngine::Result result;
-        platform::RecognizedLine line;
-        line.text = QString::fromUtf8(text);
-        line.box = QRect(0, 0, 300, 16);
-        line.confidence = line.weakestWord = confidence;
-        result.lines.push_back(line);
-        result.meanConfidence = confidence;
-        return result;
+        return readingOf(text, confidence, QRect(0, 0, 300, 16));
     };
     const char* code = "values.push_back(std::atoi(argv[i]));";
     platform::LineJob job{&drawn, QStringLiteral("Latin"), readBy(code, 17)};
@@ -212,14 +227,7 @@ TEST(LineReading, aLatinReadingAnotherModelConfirms_StandsAgainstSurerMisreading
 TEST(LineReading, chineseOfALineShapedLikeChinese_IsNotTradedForLatinLetters_NorAnIconForALetter)
 {
     const auto readBy = [](const char* text, float confidence) {
-        platform::TesseractEngine::Result result;
-        platform::RecognizedLine line;
-        line.text = QString::fromUtf8(text);
-        line.box = QRect(0, 0, 200, 15);
-        line.confidence = line.weakestWord = confidence;
-        result.lines.push_back(line);
-        result.meanConfidence = confidence;
-        return result;
+        return readingOf(text, confidence, QRect(0, 0, 200, 15));
     };
     platform::LayoutLine han;
     han.rect = QRect(0, 0, 200, 15);
@@ -267,7 +275,8 @@ TEST(ParagraphGrouping, joinsTexts_ByHyphenHanAndKanaRules)
 {
     const std::pair<QStringList, const char*> cases[] = {
         {{"recogni-", "tion works"}, "recognition works"},
-        {{"文字识别", "在后台运行"}, "文字识别在后台运行"},  {{"ひらがな", "カタカナ"}, "ひらがなカタカナ"},
+        {{"文字识别", "在后台运行"}, "文字识别在后台运行"},
+        {{"ひらがな", "カタカナ"}, "ひらがなカタカナ"},
         {{"因此，", "始终"}, "因此，始终"},  // Chinese punctuation belongs to the Han script here
         {{"a —", "b"}, "a — b"},             // only U+002D joins
     };
@@ -354,7 +363,8 @@ TEST(ImageRenderer, coversEverySourceLine_InReadableInk_KeepingEveryPixelAndTheD
     painter.end();
     const IR::RenderBlock latin{{modelLine(QStringLiteral("src"), 20, 130, 260, 40)}, QStringLiteral("HELLO")};
     const IR::RenderBlock chinese{
-        {modelLine(QStringLiteral("a"), 20, 60, 200, 20), modelLine(QStringLiteral("b"), 20, 36, 100, 20)}, QStringLiteral("一二三四。，")};
+        {modelLine(QStringLiteral("a"), 20, 60, 200, 20), modelLine(QStringLiteral("b"), 20, 36, 100, 20)},
+        QStringLiteral("一二三四。，")};
     const QImage out = IR::render(base, {latin, chinese}, 2);
     EXPECT_EQ(out.size(), QSize(600, 200));
     EXPECT_EQ(out.deviceIndependentSize(), QSizeF(300, 100));
