@@ -8,6 +8,22 @@
 
 namespace klipo::platform {
 
+namespace {
+
+// How many of `rows` stand level with a row of `others`: their middles no
+// further apart than `slack`.
+qsizetype levelWith(const std::vector<std::pair<int, int>>& rows, const std::vector<std::pair<int, int>>& others,
+                    int slack)
+{
+    return std::count_if(rows.begin(), rows.end(), [&](const std::pair<int, int>& row) {
+        return std::any_of(others.begin(), others.end(), [&](const std::pair<int, int>& o) {
+            return std::abs((o.first + o.second) - (row.first + row.second)) <= 2 * slack;
+        });
+    });
+}
+
+}  // namespace
+
 RegionCutter::RegionCutter(const QImage& gray, const QImage& colour, PageMarks& marks,
                            const std::vector<MarkCluster>& words, int textHeight, std::vector<LayoutLine>& out)
     : m_gray(gray), m_colour(colour), m_marks(marks), m_words(words), m_textHeight(textHeight), m_out(out)
@@ -173,13 +189,7 @@ bool RegionCutter::mostlyLevel(const Side& a, const Side& b, int th)
     const Side& fewer = a.rows.size() <= b.rows.size() ? a : b;
     const Side& more = a.rows.size() <= b.rows.size() ? b : a;
     if (fewer.rows.size() < 4) return true;
-    const int slack = std::max(2, th / 4);
-    const auto level = std::count_if(fewer.rows.begin(), fewer.rows.end(), [&](const std::pair<int, int>& row) {
-        return std::any_of(more.rows.begin(), more.rows.end(), [&](const std::pair<int, int>& o) {
-            return std::abs((o.first + o.second) - (row.first + row.second)) <= 2 * slack;
-        });
-    });
-    return level * 10 >= qsizetype(fewer.rows.size()) * 7;
+    return levelWith(fewer.rows, more.rows, std::max(2, th / 4)) * 10 >= qsizetype(fewer.rows.size()) * 7;
 }
 
 // Whether an empty column is only a space inside the lines that cross it:
@@ -566,13 +576,7 @@ bool RegionCutter::offLevel(const QRect& r, int start, int end, int th) const
     const auto& fewer = a.size() <= b.size() ? a : b;
     const auto& more = a.size() <= b.size() ? b : a;
     if (fewer.size() < 2) return false;
-    const int slack = std::max(2, th / 4);
-    const auto level = std::count_if(fewer.begin(), fewer.end(), [&](const std::pair<int, int>& row) {
-        return std::any_of(more.begin(), more.end(), [&](const std::pair<int, int>& o) {
-            return std::abs((o.first + o.second) - (row.first + row.second)) <= 2 * slack;
-        });
-    });
-    return level * 2 <= qsizetype(fewer.size());
+    return levelWith(fewer, more, std::max(2, th / 4)) * 2 <= qsizetype(fewer.size());
 }
 
 // Whether text stands on both sides of an empty column in a good part of
@@ -606,17 +610,13 @@ bool RegionCutter::sideBySide(const QRect& r, int start, int end, int th, int fr
     // pixels) are cells of a table's rows (a name with its time), which the
     // row gaps cut.
     if (fewer.rows.size() < 3) return false;
-    const auto overlapping = [&](const std::pair<int, int>& row, int slack) {
+    const auto overlapping = std::count_if(fewer.rows.begin(), fewer.rows.end(), [&](const std::pair<int, int>& row) {
         return std::any_of(more.rows.begin(), more.rows.end(), [&](const std::pair<int, int>& o) {
-            return slack < 0 ? o.first <= row.second && row.first <= o.second
-                             : std::abs((o.first + o.second) - (row.first + row.second)) <= 2 * slack;
+            return o.first <= row.second && row.first <= o.second;
         });
-    };
-    const auto count = [&](int slack) {
-        return std::count_if(fewer.rows.begin(), fewer.rows.end(),
-                             [&](const auto& row) { return overlapping(row, slack); });
-    };
-    return count(-1) * 10 >= qsizetype(fewer.rows.size()) * 8 && count(2) * 2 < qsizetype(fewer.rows.size());
+    });
+    return overlapping * 10 >= qsizetype(fewer.rows.size()) * 8 &&
+           levelWith(fewer.rows, more.rows, 2) * 2 < qsizetype(fewer.rows.size());
 }
 
 // The empty stretches that separate regions: wide against the text

@@ -16,6 +16,17 @@ bool isDotLookalike(QChar c)
     return lookalikes.contains(c);
 }
 
+// The darkest grey inside `area`.
+int darkestIn(const QImage& gray, const QRect& area)
+{
+    int darkest = 255;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const uchar* row = gray.constScanLine(y);
+        for (int x = area.left(); x <= area.right(); ++x) darkest = std::min(darkest, int(row[x]));
+    }
+    return darkest;
+}
+
 struct Speck {
     QRect box;
     int pixels = 0;
@@ -25,11 +36,7 @@ struct Speck {
 // darkest one and white, joined to their eight neighbours.
 std::vector<Speck> specksIn(const QImage& gray, const QRect& area)
 {
-    int darkest = 255;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        const uchar* row = gray.constScanLine(y);
-        for (int x = area.left(); x <= area.right(); ++x) darkest = std::min(darkest, int(row[x]));
-    }
+    const int darkest = darkestIn(gray, area);
     std::vector<Speck> specks;
     if (darkest > 160) return specks;
     const int threshold = (darkest + 255) / 2;
@@ -69,11 +76,7 @@ int inkBaseline(const QImage& gray, const QRect& line)
 {
     const QRect area = line & gray.rect();
     if (gray.format() != QImage::Format_Grayscale8 || area.isEmpty()) return -1;
-    int darkest = 255;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        const uchar* row = gray.constScanLine(y);
-        for (int x = area.left(); x <= area.right(); ++x) darkest = std::min(darkest, int(row[x]));
-    }
+    const int darkest = darkestIn(gray, area);
     if (darkest > 160) return -1;
     const int threshold = (darkest + 255) / 2;
     std::vector<int> counts(size_t(area.height()), 0);
@@ -102,9 +105,7 @@ QChar signFromInk(const QImage& gray, const QRect& box, int top, int baseline, Q
     // Its extent with its soft edge: a short thick dash (a bold face's hyphen)
     // leaves a speck as square as a dot at half the ink, but not with the edge.
     const QRect core = specks.front().box;
-    int darkest = 255;
-    for (int y = core.top(); y <= core.bottom(); ++y)
-        for (int x = core.left(); x <= core.right(); ++x) darkest = std::min(darkest, int(gray.constScanLine(y)[x]));
+    const int darkest = darkestIn(gray, core);
     const int faint = 255 - (255 - darkest) / 4;
     QRect dot = core;
     const QRect around = core.adjusted(-1, -1, 1, 1) & area;
