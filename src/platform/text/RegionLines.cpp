@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <numeric>
 
 namespace klipo::platform {
@@ -22,8 +23,63 @@ void RegionCutter::linesIn(const QRect& r, const std::vector<std::pair<int, int>
     const int region = m_region++;
     m_spacings.push_back(spacing);
     const bool monospaced = spacing.monospacedText();
+    const int gutter = gutterOf(r, bands, th);
     for (const auto& [top, bottom] : bands)
-        segmentsOf(QRect(r.left(), top, r.width(), bottom - top + 1), region, th, monospaced);
+        segmentsOf(QRect(r.left(), top, r.width(), bottom - top + 1), region, th, monospaced, gutter);
+}
+
+// An editor's line numbers: on most rows of the region a short run of ink
+// first, the right edges of those runs level (numbers set flush right), a
+// little room after them before the code, and on most rows with code drawn
+// fainter than it. Returns the last column of that gutter, or -1. A comment
+// as faint as the numbers beside it is cut from its number all the same,
+// and so is code that starts close to them.
+int RegionCutter::gutterOf(const QRect& r, const std::vector<std::pair<int, int>>& bands, int th) const
+{
+    if (bands.size() < 3) return -1;
+    // Digits of one number stand closer than half a line's height.
+    const int room = std::max(3, th / 2);
+    struct Row {
+        QRect band;
+        int from, to;         // the first run of ink
+        int next = -1, last;  // the run after it
+    };
+    std::vector<Row> rows;
+    for (const auto& [top, bottom] : bands) {
+        const QRect band(r.left(), top, r.width(), bottom - top + 1);
+        if (band.height() > 2 * th) continue;
+        const std::vector<int> cols = columnProfile(band);
+        std::vector<std::pair<int, int>> runs;
+        for (int x = 0; x < int(cols.size()) && runs.size() < 3; ++x) {
+            if (cols[size_t(x)] == 0) continue;
+            if (runs.empty() || x - runs.back().second - 1 >= room) runs.emplace_back(x, x);
+            runs.back().second = x;
+        }
+        if (runs.empty() || runs[0].second - runs[0].first + 1 > 4 * th) continue;
+        Row row{band, runs[0].first, runs[0].second};
+        if (runs.size() > 1) row.next = runs[1].first, row.last = runs[1].second;
+        rows.push_back(row);
+    }
+    if (rows.size() < 3 || rows.size() * 4 < bands.size() * 3) return -1;
+    std::vector<int> rights;
+    for (const Row& row : rows) rights.push_back(row.to);
+    std::nth_element(rights.begin(), rights.begin() + qsizetype(rights.size() / 2), rights.end());
+    const int median = rights[rights.size() / 2];
+    const int level = std::max(2, th / 4);
+    int end = -1, nextFrom = std::numeric_limits<int>::max(), aligned = 0, withCode = 0, fainter = 0;
+    for (const Row& row : rows) {
+        if (std::abs(row.to - median) > level) continue;
+        ++aligned;
+        end = std::max(end, row.to);
+        if (row.next < 0) continue;
+        nextFrom = std::min(nextFrom, row.next);
+        ++withCode;
+        fainter += inkContrast(row.band, row.from, row.to) * 4 < inkContrast(row.band, row.next, row.last) * 3;
+    }
+    if (aligned < 3 || size_t(aligned) * 4 < bands.size() * 3 || nextFrom <= end + 1 || fainter < 2 ||
+        fainter * 2 < withCode)
+        return -1;
+    return r.left() + end;
 }
 
 // The rows of a region's lines, an accent's sliver joined to its letters.
@@ -229,8 +285,11 @@ int RegionCutter::inkContrast(const QRect& band, int from, int to) const
     return std::abs(looks.ink - looks.background);
 }
 
-void RegionCutter::segmentsOf(const QRect& band, int region, int th, bool monospaced)
+void RegionCutter::segmentsOf(const QRect& band, int region, int th, bool monospaced, int gutter)
 {
+    // Ink on both sides of an editor's gutter is never one piece.
+    const int g = gutter - band.left();
+    const auto across = [&](int to, int from) { return gutter >= 0 && to <= g && from > g; };
     const std::vector<int> cols = columnProfile(band);
     const bool stacked = band.height() * 10 > th * 17 && band.height() > th + 8 && !singleLine(band);
     const int height = stacked ? th : band.height();
@@ -248,7 +307,7 @@ void RegionCutter::segmentsOf(const QRect& band, int region, int th, bool monosp
     const int apart = std::max(3, height * 3 / 5);
     for (int x = 0; x < band.width(); ++x) {
         if (cols[size_t(x)] == 0) continue;
-        if (pieces.empty() || x - pieces.back().to - 1 >= apart)
+        if (pieces.empty() || x - pieces.back().to - 1 >= apart || across(pieces.back().to, x))
             pieces.push_back({x, x});
         else
             pieces.back().to = x;
@@ -296,7 +355,8 @@ void RegionCutter::segmentsOf(const QRect& band, int region, int th, bool monosp
             std::vector<Piece> joined;
             std::vector<char> cuts;
             for (size_t i = 0; i < words.size(); ++i) {
-                if (!joined.empty() && !cuts.back() && words[i].from - joined.back().to - 1 < apart)
+                if (!joined.empty() && !cuts.back() && words[i].from - joined.back().to - 1 < apart &&
+                    !across(joined.back().to, words[i].from))
                     joined.back().to = words[i].to;
                 else
                     joined.push_back(words[i]), cuts.push_back(0);
@@ -325,7 +385,7 @@ void RegionCutter::segmentsOf(const QRect& band, int region, int th, bool monosp
         const int gap = last ? 0 : pieces[i + 1].from - pieces[i].to - 1;
         const bool cut =
             last || gap >= wide || lone(pieces[i]) || lone(pieces[i + 1]) || (i == 0 && fainterFirst) ||
-            (i < styleCut.size() && styleCut[i]) ||
+            across(pieces[i].to, pieces[i + 1].from) || (i < styleCut.size() && styleCut[i]) ||
             structureAlong(band, band.left() + pieces[i].to + 1, band.left() + pieces[i + 1].from, false) > 0;
         if (!cut) continue;
         addLine(QRect(band.left() + start, band.top(), pieces[i].to - start + 1, band.height()), region, stacked);
