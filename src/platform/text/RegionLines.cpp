@@ -41,8 +41,8 @@ int RegionCutter::gutterOf(const QRect& r, const std::vector<std::pair<int, int>
     const int room = std::max(3, th / 2);
     struct Row {
         QRect band;
-        int from, to;         // the first run of ink
-        int next = -1, last;  // the run after it
+        int from, to;              // the first run of ink
+        int next = -1, last = -1;  // the run after it
     };
     std::vector<Row> rows;
     for (const auto& [top, bottom] : bands) {
@@ -60,7 +60,7 @@ int RegionCutter::gutterOf(const QRect& r, const std::vector<std::pair<int, int>
         if (runs.size() > 1) row.next = runs[1].first, row.last = runs[1].second;
         rows.push_back(row);
     }
-    if (rows.size() < 3 || rows.size() * 4 < bands.size() * 3) return -1;
+    if (rows.size() < 3) return -1;
     std::vector<int> rights;
     for (const Row& row : rows) rights.push_back(row.to);
     std::nth_element(rights.begin(), rights.begin() + qsizetype(rights.size() / 2), rights.end());
