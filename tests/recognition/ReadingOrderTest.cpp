@@ -572,3 +572,57 @@ TEST(ReadingOrder, readsAFilesGridsNamesWithoutTheIconsOverThem)
     for (size_t i = 0; i < screen.lines.size(); ++i)
         EXPECT_EQ(read[i], 1) << qPrintable(screen.lines[i].text);
 }
+
+// A window with a table ruled both ways, its columns far wider than their
+// words, beside a window of prose at another line pitch: the room between
+// the windows is narrower than the room between the table's columns. The
+// windows read one after the other, the table row by row.
+TEST(ReadingOrder, readsARuledTableBesideAnotherWindow_WindowByWindow_AndTheTableRowByRow)
+{
+    QImage page(1280, 520, QImage::Format_Grayscale8);
+    page.fill(235);
+    QPainter p(&page);
+    const QStringList names =
+        QStringLiteral("Exporter Paiement Fichier Ouvrir Envoyés Langue Partager Clavier Total Aide Notes Musique")
+            .split(u' ');
+    const QStringList prose =
+        QStringLiteral(
+            "The weather service warns of strong winds|along the coast tomorrow. The|library has extended "
+            "its opening hours|during the exam period.|Local shops expect more visitors once the|old market "
+            "square reopens in|spring, and the council will vote on the|new transport plan next week.|"
+            "Engineers are testing quieter trains on|the night line to the airport.")
+            .split(u'|');
+    const int rowTop = 60;
+    const int rowHeight = 30;
+    const int columns[] = {20, 260, 500, 750};
+    for (const QRect& window : {QRect(10, 10, 750, 440), QRect(772, 10, 498, 440)}) {
+        p.fillRect(window, QColor(255, 255, 255));
+        p.fillRect(QRect(window.left(), window.top(), window.width(), 28), QColor(70, 70, 70));
+        p.setPen(QColor(120, 120, 120));
+        p.drawRect(window);
+    }
+    writeSans(p, 14);
+    for (int i = 0; i < int(names.size()); ++i) {
+        const int base = rowTop + rowHeight * i + 20;
+        p.drawText(QPointF(columns[0] + 8, base), names[i]);
+        p.drawText(QPointF(columns[1] + 8, base), names[(i + 5) % names.size()]);
+        // Prices set flush right against the table's edge.
+        const QString price = QStringLiteral("%1,%2 €").arg(10 + 37 * i).arg(10 + i);
+        p.drawText(QRectF(columns[2], base - 16, columns[3] - columns[2] - 10, 20), Qt::AlignRight, price);
+    }
+    for (int i = 0; i < int(prose.size()); ++i) p.drawText(QPointF(784, 70 + 21 * i), prose[i]);
+    p.setPen(QColor(160, 160, 160));
+    for (int i = 0; i <= int(names.size()); ++i)
+        p.drawLine(columns[0], rowTop + rowHeight * i, columns[3], rowTop + rowHeight * i);
+    for (const int x : columns) p.drawLine(x, rowTop, x, rowTop + rowHeight * int(names.size()));
+    p.end();
+
+    // The row of each line read in the table, 100 for the prose beside it.
+    std::vector<int> rows;
+    for (const platform::LayoutLine& line : platform::analysePage(page).lines)
+        if (line.rect.top() > rowTop)
+            rows.push_back(line.rect.center().x() > 772 ? 100 : (line.rect.center().y() - rowTop) / rowHeight);
+    SCOPED_TRACE(::testing::PrintToString(rows));
+    ASSERT_GE(std::count_if(rows.begin(), rows.end(), [](int row) { return row < 100; }), 3 * names.size() - 3);
+    EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end()));
+}

@@ -109,19 +109,35 @@ void RegionCutter::cut(QRect r, int depth)
         // places beside the files), which then reads apart.
         // A table of several columns, each next to the next a table's: its
         // rows are read across all of them.
+        // So do the rules between a table's columns, which its rules
+        // across cross and whose cells stand level on both sides, beside a
+        // gap that is no table's (between two windows side by side).
         bool allTable = false;
         std::vector<std::pair<int, int>> tableRows;
         if (down.size() >= 2) {
             std::vector<char> inTable(down.size());
+            std::vector<char> ruledTable(down.size());
             std::vector<std::pair<int, int>> lone;
             for (size_t k = 0; k < down.size(); ++k) {
-                inTable[k] = down[k].ruled == 0 && tableLike(r, down[k], th, lone, k > 0 ? down[k - 1].end : -1,
-                                                             k + 1 < down.size() ? down[k + 1].start - 1 : -1);
+                const int from = k > 0 ? down[k - 1].end : -1;
+                const int to = k + 1 < down.size() ? down[k + 1].start - 1 : -1;
+                if (down[k].ruled > 0) {
+                    ruledTable[k] = down[k].crossed && tableLike(r, down[k], th, lone, from, to);
+                    continue;
+                }
+                inTable[k] = tableLike(r, down[k], th, lone, from, to);
                 if (inTable[k] && lone.size() > tableRows.size()) tableRows = lone;
             }
             const auto tableGaps = std::count(inTable.begin(), inTable.end(), 1);
+            const auto ruledGaps = std::count(ruledTable.begin(), ruledTable.end(), 1);
             allTable = tableGaps == qsizetype(down.size());
-            if (tableGaps > 0 && !allTable) {
+            if (ruledGaps > 0 && tableGaps + ruledGaps < qsizetype(down.size())) {
+                size_t k = 0;
+                std::erase_if(down, [&](const Gap&) {
+                    ++k;
+                    return inTable[k - 1] != 0 || ruledTable[k - 1] != 0;
+                });
+            } else if (tableGaps > 0 && !allTable) {
                 size_t k = 0;
                 std::erase_if(down, [&](const Gap&) { return inTable[k++] != 0; });
             }
