@@ -170,3 +170,46 @@ TEST(ListRowsOrder, aForumsRowsReadCountTitleAndLine_EachBoldTitleWhole)
         EXPECT_EQ(order, upTo(int(drawn.size())));
     }
 }
+
+// A list of files at twice the size: each row a document's icon taller than
+// its letters, the file's name, its size and its date, the rows a little
+// more than a letter's height apart, the sizes close after the longest name
+// and a little more than a letter's height from the dates. The rows are as
+// tall as the icons, yet the cells stand apart as far as their letters are
+// high: each reads as a line of its own, never "542 2022-01" in one.
+TEST(ListRowsOrder, aFileListsCellsReadApart_ThoughItsIconsMakeTheRowsTallerThanTheirLetters)
+{
+    const QStringList names = {QStringLiteral("report.jpg"),  QStringLiteral("todo.html"),
+                               QStringLiteral("draft_v2.xl"), QStringLiteral("notes.pdf"),
+                               QStringLiteral("backup.tar"),  QStringLiteral("photo_013")};
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(26);
+    const QFontMetrics metrics(font);
+    int widest = 0;
+    for (const QString& name : names) widest = std::max(widest, metrics.horizontalAdvance(name));
+    const int sizeRight = 72 + widest + 18 + metrics.horizontalAdvance(QStringLiteral("999"));
+    Page page(sizeRight + 220, 40 + 66 * int(names.size()), QColor(255, 255, 255));
+    const QColor ink(40, 40, 40);
+    const QColor grey(120, 120, 120);
+    for (int i = 0; i < int(names.size()); ++i) {
+        const int y = 20 + 66 * i;
+        // A grey document with white rules on it, as tall as the row.
+        page.painter.setPen(Qt::NoPen);
+        page.painter.setBrush(QColor(110, 110, 110));
+        page.painter.drawRoundedRect(QRectF(34, y, 26, 34), 3, 3);
+        page.painter.setPen(QPen(QColor(255, 255, 255), 3));
+        for (int k = 1; k <= 4; ++k) page.painter.drawLine(QPointF(40, y + 7 * k), QPointF(54, y + 7 * k));
+        page.write(names[i], 72, y + 28, 26, false, ink);
+        page.write(QString::number(542 + 37 * i), sizeRight, y + 28, 26, false, grey, Qt::AlignRight);
+        page.write(QStringLiteral("2022-0%1").arg(i + 1), sizeRight + 28, y + 28, 26, false, grey);
+    }
+    const std::vector<Drawn> drawn = page.drawn;
+    for (size_t i = 1; i < drawn.size(); i += 3) {
+        const Drawn& size = drawn[i];
+        const Drawn& date = drawn[i + 1];
+        for (const QRect& line : page.linesAcross(size))
+            EXPECT_FALSE(line.contains(size.box.center()) && line.right() >= date.box.left() + 4)
+                << qPrintable(size.text) << " read with " << qPrintable(date.text);
+    }
+    EXPECT_EQ(page.readingOrder(), upTo(int(drawn.size())));
+}

@@ -220,6 +220,66 @@ TEST(LineReading, aLatinReadingAnotherModelConfirms_StandsAgainstSurerMisreading
     }
 }
 
+// A long line of code the Latin model reads right but too unsurely to keep
+// (39), that the Chinese and the mixed models read the same but for a
+// letter's case and a bracket, stands; lines two models read unlike, or
+// that hold Chinese, are not made sure that way.
+TEST(LineReading, aLongLatinLineTwoModelsReadNearlyAlike_IsKept_UnlikeReadingsAreNot)
+{
+    platform::LayoutLine drawn;
+    drawn.rect = QRect(0, 0, 300, 16);
+    drawn.script = platform::LineScript::Latin;
+    drawn.monospaced = true;
+    const auto readBy = [](const char* text, float confidence) {
+        return readingOf(text, confidence, QRect(0, 0, 300, 16));
+    };
+    const struct {
+        const char *latin, *other;
+        bool kept;
+    } cases[] = {
+        {"values .push_back(std::atoi({argv[i]));", "Values.push_back(std::atoi(argv[i]));", true},
+        {"let handle = tokio::spawn(async {", "let handIe = tokio::spawn(async {", true},
+        {"Weekly summary report", "Weeklv sunmary rep0rt", false},
+        {"oo o å o mm ll", "oo o a o nn ii", false},
+        {"音乐节门票数 ticket", "音乐节门粟数 ticket", false},
+    };
+    for (const auto& c : cases) {
+        platform::LineJob job{&drawn, QStringLiteral("Latin"), readBy(c.latin, 39)};
+        const auto han = readBy(c.other, 0);
+        const auto mixed = readBy(c.other, 0);
+        platform::trustFirstReadingAlike(job, han);
+        platform::trustFirstReadingAlike(job, mixed);
+        platform::takeSecondReading(job, han, platform::hanModel());
+        platform::takeSecondReading(job, mixed, platform::mixedModel());
+        ASSERT_EQ(job.result.lines.size(), 1u);
+        EXPECT_EQ(job.result.lines[0].text, QString::fromUtf8(c.latin)) << c.latin;
+        EXPECT_EQ(platform::isText(job.result.lines[0]), c.kept) << c.latin;
+    }
+}
+
+// A letter or two read off a shape a good deal taller than the words beside
+// it (a document's icon before a setting's name, read as "B") is no text; a
+// letter as tall as those words, or a count, is.
+TEST(LineReading, aLetterReadOffAShapeTallerThanTheWordsBesideIt_IsAnIcon)
+{
+    platform::PageLayout page;
+    const auto add = [&page](QRect rect, int ink) {
+        platform::LayoutLine line;
+        line.rect = rect;
+        line.ink = ink;
+        line.background = 255;
+        page.lines.push_back(line);
+    };
+    add(QRect(75, 27, 89, 23), 93);   // "Starred"
+    add(QRect(30, 22, 24, 31), 100);  // the icon before it, in much the same ink
+    add(QRect(34, 27, 16, 23), 100);  // a letter as tall as the words
+    add(QRect(30, 80, 24, 31), 100);  // a shape with no words beside it
+    EXPECT_TRUE(platform::isIconBesideText(page, page.lines[1], QStringLiteral("B")));
+    EXPECT_FALSE(platform::isIconBesideText(page, page.lines[1], QStringLiteral("12")));
+    EXPECT_FALSE(platform::isIconBesideText(page, page.lines[2], QStringLiteral("A")));
+    EXPECT_FALSE(platform::isIconBesideText(page, page.lines[3], QStringLiteral("B")));
+}
+
 // Another model's reading of a line shaped like Chinese does not win by
 // confidence alone when it makes Latin letters of the Chinese the Han model
 // read, nor when it makes a letter of what an icon is read as; it still

@@ -285,13 +285,55 @@ bool isLetterOrTwo(const QString& text)
            std::all_of(signs.begin(), signs.end(), [](QChar c) { return c.unicode() < 0x80 && c.isLetter(); });
 }
 
+// How many letters one text needs changed, added or left out to become
+// the other; stops counting past `most` (then more than `most`).
+int editsBetween(const QString& one, const QString& other, int most)
+{
+    if (std::abs(int(one.size()) - int(other.size())) > most) return most + 1;
+    std::vector<int> row(size_t(other.size()) + 1);
+    for (size_t j = 0; j < row.size(); ++j) row[j] = int(j);
+    for (qsizetype i = 1; i <= one.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = int(i);
+        int least = row[0];
+        for (qsizetype j = 1; j <= other.size(); ++j) {
+            const int up = row[size_t(j)];
+            row[size_t(j)] = std::min({up + 1, row[size_t(j) - 1] + 1, diagonal + (one[i - 1] != other[j - 1])});
+            diagonal = up;
+            least = std::min(least, row[size_t(j)]);
+        }
+        if (least > most) return most + 1;
+    }
+    return row.back();
+}
+
+// A long Latin line two models read alike but for a letter's case or a sign
+// every dozen letters: code and names the Latin model is unsure of since no
+// word of its language is in them ("values.push_back(argv[i]);"), yet
+// no picture or icon comes out that alike twice.
+bool nearlyAlike(const QString& one, const QString& other)
+{
+    const QString a = squeezed(one).toLower();
+    const QString b = squeezed(other).toLower();
+    if (lettersAndDigits(a) < 8 || ScriptCounts::of(one).han > 0 || ScriptCounts::of(other).han > 0) return false;
+    const int most = std::max(1, int(std::min(a.size(), b.size())) / 12);
+    return editsBetween(a, b, most) <= most;
+}
+
 }  // namespace
 
 void trustFirstReadingAlike(LineJob& job, const TesseractEngine::Result& other)
 {
     // Word for word: a reading that only puts spaces elsewhere may still be the better one.
     const QString first = textOf(job.result);
-    if (!job.result.lines.empty() && first == textOf(other) && readAlike(first, first)) makeSure(job.result);
+    if (job.result.lines.empty()) return;
+    if (first == textOf(other) && readAlike(first, first)) {
+        makeSure(job.result);
+    } else if (nearlyAlike(first, textOf(other))) {
+        // Text, though not sure enough to win over a surer reading.
+        job.result.meanConfidence = std::max(job.result.meanConfidence, kDropBelow);
+        for (RecognizedLine& l : job.result.lines) l.confidence = std::max(l.confidence, kDropBelow);
+    }
 }
 
 void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QString& model)
@@ -357,6 +399,9 @@ bool isIconBesideText(const PageLayout& layout, const LayoutLine& line, const QS
     // Counts on badges are text: only letters and signs are doubted.
     if (std::any_of(signs.begin(), signs.end(), [](QChar c) { return c.isDigit(); })) return false;
     const int contrast = std::abs(line.ink - line.background);
+    // A letter or two stands no taller than the letters of the words beside
+    // it: a shape a quarter taller (a document's icon read as "B") is none.
+    const bool letters = isLetterOrTwo(text);
     return std::any_of(layout.lines.begin(), layout.lines.end(), [&](const LayoutLine& other) {
         const QRect& o = other.rect;
         if (&other == &line || o.width() < 3 * o.height()) return false;
@@ -364,7 +409,8 @@ bool isIconBesideText(const PageLayout& layout, const LayoutLine& line, const QS
         const int gap = std::max(o.left() - r.right(), r.left() - o.right());
         const int height = std::max(r.height(), o.height());
         return rowOverlap * 2 >= std::min(r.height(), o.height()) && gap <= 3 * height &&
-               contrast * 4 < std::abs(other.ink - other.background) * 3;
+               (contrast * 4 < std::abs(other.ink - other.background) * 3 ||
+                (letters && r.height() * 4 > o.height() * 5));
     });
 }
 

@@ -67,7 +67,9 @@ void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QStrin
 // Makes the first reading of a line sure when another model read it alike,
 // before the readings are weighed: a long word of code the Latin model reads
 // right but unsurely ("values.push_back(std::atoi(argv[i]));") is not lost to
-// the Chinese model's surer misreading of it when the mixed one agrees.
+// the Chinese model's surer misreading of it when the mixed one agrees. One
+// the other models read alike but for a letter's case or a sign every dozen
+// letters is text, kept unless a surer reading wins over it.
 void trustFirstReadingAlike(LineJob& job, const TesseractEngine::Result& other);
 
 // Whether a read line is text rather than noise (icons, frames, specks read
@@ -82,7 +84,8 @@ bool isShortChineseText(const LayoutLine& layout, const RecognizedLine& line);
 
 // A letter or two read from a piece no wider than a letter that stands a
 // space or so before or after a longer line of its row, and is drawn much
-// fainter than it: an icon before a name (a document read as "B"), a
+// fainter than it, or is a Latin letter or two off a shape a quarter taller
+// than that line: an icon before a name (a document read as "B"), a
 // browser's arrows and reload sign, a tab's cross.
 bool isIconBesideText(const PageLayout& layout, const LayoutLine& line, const QString& text);
 

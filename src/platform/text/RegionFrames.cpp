@@ -276,13 +276,21 @@ bool RegionCutter::cutsTextOff(const QRect& f, const QRect& within) const
     const auto isText = [&](int x, int y) { return within.contains(x, y) && m_marks.at(x, y) == PageMarks::text; };
     // Rows beside a side (columns beside the top or bottom) where text comes
     // that close and does not go on inside (text running across the side
-    // lies on top of it): a letter's height of them along one side.
+    // lies on top of it): a letter's height of them along one side. Text cut
+    // off goes on away from the side, within a letter's height; a thin line
+    // along it with nothing beyond (the other edge of a faint outline) is
+    // none.
     const auto along = [&](int from, int to, int outer, int step, bool down) {
         const auto near = [&](int a, int start, int direction) {
-            for (int k = 1; k <= reach; ++k) {
+            const auto inkAt = [&](int k) {
                 const int b = start + direction * k;
-                if (down ? isText(b, a) : isText(a, b)) return true;
-            }
+                return down ? isText(b, a) : isText(a, b);
+            };
+            bool close = false;
+            for (int k = 1; k <= reach && !close; ++k) close = inkAt(k);
+            if (!close) return false;
+            for (int k = reach + 1; k <= reach + th; ++k)
+                if (inkAt(k)) return true;
             return false;
         };
         int n = 0;

@@ -378,13 +378,34 @@ void RegionCutter::segmentsOf(const QRect& band, int region, int th, bool monosp
     const bool fainterFirst =
         monospaced && pieces.size() >= 2 &&
         inkContrast(band, pieces[0].from, pieces[0].to) * 4 < inkContrast(band, pieces[1].from, pieces[1].to) * 3;
+    // A band made taller by an icon or a picture in it (a file's icon at
+    // the start of a table's row): the gap between two words is weighed
+    // against the words' own height, the text's at least.
+    const auto inkHeight = [&](const Piece& p) {
+        int top = band.bottom() + 1;
+        int bottom = band.top() - 1;
+        for (int y = band.top(); y <= band.bottom(); ++y) {
+            const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
+            if (std::any_of(row + band.left() + p.from, row + band.left() + p.to + 1,
+                            [](std::uint8_t v) { return v == PageMarks::text; })) {
+                top = std::min(top, y);
+                bottom = y;
+            }
+        }
+        return bottom - top + 1;
+    };
+    const auto wideAt = [&](size_t i) {
+        if (monospaced || stacked || band.height() <= th) return wide;
+        const int words = std::max({th, inkHeight(pieces[i]), inkHeight(pieces[i + 1])});
+        return std::min(wide, 1.0 * words);
+    };
     int start = -1;
     for (size_t i = 0; i < pieces.size(); ++i) {
         if (start < 0) start = pieces[i].from;
         const bool last = i + 1 == pieces.size();
         const int gap = last ? 0 : pieces[i + 1].from - pieces[i].to - 1;
         const bool cut =
-            last || gap >= wide || lone(pieces[i]) || lone(pieces[i + 1]) || (i == 0 && fainterFirst) ||
+            last || gap >= wideAt(i) || lone(pieces[i]) || lone(pieces[i + 1]) || (i == 0 && fainterFirst) ||
             across(pieces[i].to, pieces[i + 1].from) || (i < styleCut.size() && styleCut[i]) ||
             structureAlong(band, band.left() + pieces[i].to + 1, band.left() + pieces[i + 1].from, false) > 0;
         if (!cut) continue;
