@@ -108,6 +108,11 @@ private:
     // things: windows are read whole.
     bool throughFrame(const QRect& r, const Gap& g, bool across) const;
     void readFramesApart(const QRect& r, const std::vector<size_t>& frames, int depth);
+    // Reads a frame of those `readFramesApart` reads apart, after the windows
+    // in the region that lie on part of it; the parts read and where their
+    // lines end.
+    void readFrameOnTopFirst(const QRect& r, size_t frame, int depth, std::vector<QRect>& parts,
+                             std::vector<size_t>& ends);
     // Whether text under a frame runs up to its outline from outside (cut
     // off where the frame lies on it): a window or pop-up on top. Only the
     // text `within` counts.
@@ -148,6 +153,7 @@ private:
     std::vector<char> m_frameRead;
     std::vector<char> m_overlapping;  // windows under others, and those on top of them
     std::vector<char> m_onTop;        // windows and pop-ups on top of others
+    std::vector<int> m_layers;        // how many layers of windows lie over each frame
     std::vector<Spacing> m_spacings;  // per region
 };
 

@@ -183,13 +183,9 @@ void RegionCutter::readFramesApart(const QRect& r, const std::vector<size_t>& fr
     std::vector<QRect> parts;
     std::vector<size_t> ends;
     // Those on top first: a window under another reads only what shows.
-    for (size_t f : frames) {
-        m_frameRead[f] = 1;
-        cut(m_frames[f], depth + 1);
-        hide(m_frames[f]);
-        parts.push_back(m_frames[f]);
-        ends.push_back(m_out.size());
-    }
+    for (size_t f : frames)
+        if (!m_frameRead[f]) readFrameOnTopFirst(r, f, depth, parts, ends);
+    const size_t framesRead = parts.size();
     const size_t aroundFrom = m_out.size();
     cut(r, depth + 1);
     if (m_out.size() > aroundFrom) {
@@ -203,9 +199,8 @@ void RegionCutter::readFramesApart(const QRect& r, const std::vector<size_t>& fr
     const size_t aroundStart = aroundFrom - base;
     // Windows and pop-ups read apart; rows and fields that lie on nothing
     // read among the lines around them.
-    std::vector<char> apart(frames.size());
-    for (size_t k = 0; k < frames.size(); ++k)
-        apart[k] = parts[k].height() > 3 * m_textHeight || cutsTextOff(parts[k], r);
+    std::vector<char> apart(framesRead);
+    for (size_t k = 0; k < framesRead; ++k) apart[k] = parts[k].height() > 3 * m_textHeight || cutsTextOff(parts[k], r);
     const std::vector<std::vector<size_t>> before = amongLines(parts, apart, lines, aroundStart, m_textHeight);
     std::vector<char> placed(parts.size(), 0);
     for (const std::vector<size_t>& ks : before)
@@ -229,6 +224,24 @@ void RegionCutter::readFramesApart(const QRect& r, const std::vector<size_t>& fr
             if (i < lines.size()) m_out.push_back(lines[i]);
         }
     }
+}
+
+void RegionCutter::readFrameOnTopFirst(const QRect& r, size_t f, int depth, std::vector<QRect>& parts,
+                                       std::vector<size_t>& ends)
+{
+    m_frameRead[f] = 1;
+    // A window lying on part of this one (its whole outline shows where
+    // this one's is hidden), not yet read: inside another window, it was
+    // not among those to read apart.
+    for (size_t g = 0; g < m_frames.size(); ++g)
+        if (!m_frameRead[g] && m_layers[g] < m_layers[f] && !m_frameText[g].isEmpty() && r.contains(m_frameText[g]) &&
+            m_frames[g].intersects(m_frames[f]) && !m_frames[f].contains(m_frames[g]) &&
+            !m_frames[g].contains(m_frames[f]))
+            readFrameOnTopFirst(r, g, depth, parts, ends);
+    cut(m_frames[f], depth + 1);
+    hide(m_frames[f]);
+    parts.push_back(m_frames[f]);
+    ends.push_back(m_out.size());
 }
 
 std::vector<size_t> RegionCutter::cutOnTop(const QRect& r, const std::vector<Gap>& across,
