@@ -117,13 +117,16 @@ private:
     // off where the frame lies on it): a window or pop-up on top. Only the
     // text `within` counts.
     bool cutsTextOff(const QRect& frame, const QRect& within) const;
-    // Whether a rule runs on from under a frame, away from one of its sides.
+    // Whether a rule that parts text on both sides runs on from under a
+    // frame, away from one of its sides.
     bool overRule(const QRect& frame) const;
     // The frames on top of others in the region that one of the gaps runs
-    // through, but for those that a rule runs under (hidden with the frame,
-    // the rule would seem to end at its edge).
+    // through, but for those that such a rule runs under (hidden with the
+    // frame, the rule would seem to end at its edge).
     std::vector<size_t> cutOnTop(const QRect& r, const std::vector<Gap>& across, const std::vector<Gap>& down) const;
     void hide(const QRect& r);
+    // Hides the ends of letters that show beside a window's top or bottom.
+    void hideSlivers(const QRect& area);
 
     // One region without inner gaps (RegionLines.cpp).
     void linesOf(const QRect& r, const std::vector<int>& rows, int th);
