@@ -24,8 +24,10 @@ struct Part {
 // `popUp` with rounded corners and a soft shadow hanging from the bar, with
 // little room between the bar's text and the pop-up's top. Each drawn text
 // is recorded with its part: 0 the bar, 1 the pop-up, 2 the list, 3 and up
-// one row of the form each (a label and its field), 100 the buttons.
-QImage settingsWindow(double scale, const QRectF& popUp, std::vector<Part>& drawn)
+// one row of the form each (a label and its field), 100 the buttons. The
+// form's first row stands at `formTop`, under a bold `heading` if given.
+QImage settingsWindow(double scale, const QRectF& popUp, std::vector<Part>& drawn, int formTop = 216,
+                      const QString& heading = {})
 {
     QImage page(int(1000 * scale), int(640 * scale), QImage::Format_RGB32);
     page.fill(QColor(255, 255, 255));
@@ -68,8 +70,16 @@ QImage settingsWindow(double scale, const QRectF& popUp, std::vector<Part>& draw
         {QStringLiteral("Tools"), QStringLiteral("Share")},
         {QStringLiteral("Inbox"), QStringLiteral("Calendar")},
         {QStringLiteral("Owner"), QStringLiteral("Anna Weber")}};
+    if (!heading.isEmpty()) {
+        QFont bold = font;
+        bold.setPixelSize(24);
+        bold.setBold(true);
+        p.setFont(bold);
+        write(196, 72, heading, 3);
+        p.setFont(font);
+    }
     for (int i = 0; i < 6; ++i) {
-        const int top = 216 + 60 * i;
+        const int top = formTop + 60 * i;
         p.setPen(QColor(190, 190, 190));
         p.setBrush(Qt::white);
         p.drawRoundedRect(QRectF(360.5, top + 0.5, 320, 33), 4, 4);
@@ -104,6 +114,21 @@ QImage settingsWindow(double scale, const QRectF& popUp, std::vector<Part>& draw
     return page;
 }
 
+// The parts of the lines read in their order, as drawn on a page at `scale`.
+std::vector<int> partsRead(const QImage& page, double scale, const std::vector<Part>& drawn)
+{
+    const platform::PageLayout layout = platform::analysePage(page);
+    std::vector<int> parts;
+    for (const platform::LayoutLine& line : layout.lines) {
+        const QRectF box(line.rect.x() / scale, line.rect.y() / scale, line.rect.width() / scale,
+                         line.rect.height() / scale);
+        const auto at = std::find_if(drawn.begin(), drawn.end(),
+                                     [&](const Part& d) { return box.contains(QRectF(d.box).center()); });
+        if (at != drawn.end()) parts.push_back(at->part);
+    }
+    return parts;
+}
+
 }  // namespace
 
 // The pop-up's rounded corners and shadow come close to the bar's text; the
@@ -119,15 +144,7 @@ TEST(FormOrder, aSettingsWindowWithAPopUpOpen_ReadsBarListPopUpAndEachFieldAfter
             SCOPED_TRACE(popUp.left());
             std::vector<Part> drawn;
             const QImage page = settingsWindow(scale, popUp, drawn);
-            const platform::PageLayout layout = platform::analysePage(page);
-            std::vector<int> parts;
-            for (const platform::LayoutLine& line : layout.lines) {
-                const QRectF box(line.rect.x() / scale, line.rect.y() / scale, line.rect.width() / scale,
-                                 line.rect.height() / scale);
-                const auto at = std::find_if(drawn.begin(), drawn.end(),
-                                             [&](const Part& d) { return box.contains(QRectF(d.box).center()); });
-                if (at != drawn.end()) parts.push_back(at->part);
-            }
+            const std::vector<int> parts = partsRead(page, scale, drawn);
             QStringList order;
             for (const int part : parts) order << QString::number(part);
             SCOPED_TRACE(order.join(QLatin1Char(' ')).toStdString());
@@ -140,4 +157,27 @@ TEST(FormOrder, aSettingsWindowWithAPopUpOpen_ReadsBarListPopUpAndEachFieldAfter
             for (const int part : {1, 2, 3, 4, 5, 6, 7, 8})
                 EXPECT_EQ(std::count(turns.begin(), turns.end(), part), 1) << "part " << part << " read in turns";
         }
+}
+
+// A pop-up hanging over the form's heading and first fields, whose edges
+// run on out from under it: it reads whole, before or after the whole form, not
+// between the rows it lies on and those below it.
+TEST(FormOrder, aPopUpOverTheFirstFields_ReadsBeforeOrAfterTheWholeForm)
+{
+    for (const double scale : {1.0, 2.0}) {
+        SCOPED_TRACE(scale);
+        std::vector<Part> drawn;
+        const QImage page =
+            settingsWindow(scale, QRectF(264.5, 32.5, 210, 162), drawn, 98, QStringLiteral("Preferences"));
+        const std::vector<int> parts = partsRead(page, scale, drawn);
+        QStringList order;
+        for (const int part : parts) order << QString::number(part);
+        SCOPED_TRACE(order.join(QLatin1Char(' ')).toStdString());
+        const auto form = [](int part) { return part >= 3 && part < 100; };
+        const auto firstForm = std::find_if(parts.begin(), parts.end(), form);
+        const auto lastForm = std::find_if(parts.rbegin(), parts.rend(), form).base();
+        ASSERT_NE(firstForm, parts.end());
+        EXPECT_EQ(std::count(parts.begin(), parts.end(), 1), 10);
+        EXPECT_EQ(std::count(firstForm, lastForm, 1), 0) << "the pop-up reads amid the form";
+    }
 }

@@ -213,3 +213,19 @@ TEST(OverlappingWindows, windowsToldApartByTheirGroundOrASoftShadow_EachReadWhol
             expectEachWindowWholeAndNoLineJoined(drawDesktop(language, 1.0, *windows));
     expectEachWindowWholeAndNoLineJoined(drawDesktop(ScreenLanguage::English, 2.0, dark));
 }
+
+// A window on top lying on two beneath it: inside the back one's outline,
+// over the middle one's side. It reads whole, and the middle one reads only
+// what shows of it, not running on through the one on top.
+TEST(OverlappingWindows, aWindowOnTwoOthersInsideTheBackOne_ReadsWholeBeforeTheMiddleOne)
+{
+    const QColor light(232, 232, 236);
+    const QColor mid(170, 174, 184);
+    const std::vector<Window> windows = {
+        {QRectF(40, 60, 700, 520), QStringLiteral("Chat"), light, Qt::white, QColor(30, 30, 30), 15, 400},
+        {QRectF(200, 100, 460, 560), QStringLiteral("Notes"), mid, QColor(250, 248, 240), QColor(20, 20, 60), 15, 300},
+        {QRectF(440, 150, 250, 300), QStringLiteral("Mail"), light, QColor(245, 245, 250), QColor(30, 30, 30), 15, 0},
+    };
+    for (const ScreenLanguage language : {ScreenLanguage::English, ScreenLanguage::Chinese})
+        expectEachWindowWholeAndNoLineJoined(drawDesktop(language, 1.0, windows));
+}

@@ -166,11 +166,13 @@ std::vector<QRect> closedFrames(const PageMarks& marks, int shortest)
     return framesRuled({marks, none, none}, shortest);
 }
 
-std::vector<QRect> windowFrames(const PageMarks& marks, int shortest, size_t* closed, const std::vector<char>& ground)
+std::vector<QRect> windowFrames(const PageMarks& marks, int shortest, size_t* closed, const std::vector<char>& ground,
+                                std::vector<int>* layers)
 {
     std::vector<char> covered;
     std::vector<QRect> frames = framesRuled({marks, covered, ground}, shortest);
     if (closed) *closed = frames.size();
+    if (layers) layers->assign(frames.size(), 0);
     // A window that others on top cover in part is closed where they hide
     // its frame; then a window under that one, and so on.
     constexpr int kLayers = 3;
@@ -207,6 +209,7 @@ std::vector<QRect> windowFrames(const PageMarks& marks, int shortest, size_t* cl
             if (!alongLonger(g)) windows.push_back(g);
         if (windows.empty()) break;
         frames.insert(frames.end(), windows.begin(), windows.end());
+        if (layers) layers->resize(frames.size(), layer);
     }
     return frames;
 }

@@ -18,8 +18,9 @@ std::vector<QRect> closedFrames(const PageMarks& marks, int shortest);
 // The closed frames, those on top first, and then the windows that others
 // cover in part: closed where those on top hide their frames. `closed`: how
 // many of them are closed on their own. `ground` (see groundEdges(), may be
-// empty): where grounds meet, a side as a drawn line is.
+// empty): where grounds meet, a side as a drawn line is. `layers`: for each
+// frame, how many layers of windows lie over it (0: closed on its own).
 std::vector<QRect> windowFrames(const PageMarks& marks, int shortest, size_t* closed = nullptr,
-                                const std::vector<char>& ground = {});
+                                const std::vector<char>& ground = {}, std::vector<int>* layers = nullptr);
 
 }  // namespace klipo::platform

@@ -108,17 +108,25 @@ private:
     // things: windows are read whole.
     bool throughFrame(const QRect& r, const Gap& g, bool across) const;
     void readFramesApart(const QRect& r, const std::vector<size_t>& frames, int depth);
+    // Reads a frame of those `readFramesApart` reads apart, after the windows
+    // in the region that lie on part of it; the parts read and where their
+    // lines end.
+    void readFrameOnTopFirst(const QRect& r, size_t frame, int depth, std::vector<QRect>& parts,
+                             std::vector<size_t>& ends);
     // Whether text under a frame runs up to its outline from outside (cut
     // off where the frame lies on it): a window or pop-up on top. Only the
     // text `within` counts.
     bool cutsTextOff(const QRect& frame, const QRect& within) const;
-    // Whether a rule runs on from under a frame, away from one of its sides.
+    // Whether a rule that parts text on both sides runs on from under a
+    // frame, away from one of its sides.
     bool overRule(const QRect& frame) const;
     // The frames on top of others in the region that one of the gaps runs
-    // through, but for those that a rule runs under (hidden with the frame,
-    // the rule would seem to end at its edge).
+    // through, but for those that such a rule runs under (hidden with the
+    // frame, the rule would seem to end at its edge).
     std::vector<size_t> cutOnTop(const QRect& r, const std::vector<Gap>& across, const std::vector<Gap>& down) const;
     void hide(const QRect& r);
+    // Hides the ends of letters that show beside a window's top or bottom.
+    void hideSlivers(const QRect& area);
 
     // One region without inner gaps (RegionLines.cpp).
     void linesOf(const QRect& r, const std::vector<int>& rows, int th);
@@ -150,6 +158,7 @@ private:
     std::vector<char> m_frameRead;
     std::vector<char> m_overlapping;  // windows under others, and those on top of them
     std::vector<char> m_onTop;        // windows and pop-ups on top of others
+    std::vector<int> m_layers;        // how many layers of windows lie over each frame
     std::vector<Spacing> m_spacings;  // per region
 };
 

@@ -183,13 +183,9 @@ void RegionCutter::readFramesApart(const QRect& r, const std::vector<size_t>& fr
     std::vector<QRect> parts;
     std::vector<size_t> ends;
     // Those on top first: a window under another reads only what shows.
-    for (size_t f : frames) {
-        m_frameRead[f] = 1;
-        cut(m_frames[f], depth + 1);
-        hide(m_frames[f]);
-        parts.push_back(m_frames[f]);
-        ends.push_back(m_out.size());
-    }
+    for (size_t f : frames)
+        if (!m_frameRead[f]) readFrameOnTopFirst(r, f, depth, parts, ends);
+    const size_t framesRead = parts.size();
     const size_t aroundFrom = m_out.size();
     cut(r, depth + 1);
     if (m_out.size() > aroundFrom) {
@@ -203,9 +199,8 @@ void RegionCutter::readFramesApart(const QRect& r, const std::vector<size_t>& fr
     const size_t aroundStart = aroundFrom - base;
     // Windows and pop-ups read apart; rows and fields that lie on nothing
     // read among the lines around them.
-    std::vector<char> apart(frames.size());
-    for (size_t k = 0; k < frames.size(); ++k)
-        apart[k] = parts[k].height() > 3 * m_textHeight || cutsTextOff(parts[k], r);
+    std::vector<char> apart(framesRead);
+    for (size_t k = 0; k < framesRead; ++k) apart[k] = parts[k].height() > 3 * m_textHeight || cutsTextOff(parts[k], r);
     const std::vector<std::vector<size_t>> before = amongLines(parts, apart, lines, aroundStart, m_textHeight);
     std::vector<char> placed(parts.size(), 0);
     for (const std::vector<size_t>& ks : before)
@@ -231,6 +226,24 @@ void RegionCutter::readFramesApart(const QRect& r, const std::vector<size_t>& fr
     }
 }
 
+void RegionCutter::readFrameOnTopFirst(const QRect& r, size_t f, int depth, std::vector<QRect>& parts,
+                                       std::vector<size_t>& ends)
+{
+    m_frameRead[f] = 1;
+    // A window lying on part of this one (its whole outline shows where
+    // this one's is hidden), not yet read: inside another window, it was
+    // not among those to read apart.
+    for (size_t g = 0; g < m_frames.size(); ++g)
+        if (!m_frameRead[g] && m_layers[g] < m_layers[f] && !m_frameText[g].isEmpty() && r.contains(m_frameText[g]) &&
+            m_frames[g].intersects(m_frames[f]) && !m_frames[f].contains(m_frames[g]) &&
+            !m_frames[g].contains(m_frames[f]))
+            readFrameOnTopFirst(r, g, depth, parts, ends);
+    cut(m_frames[f], depth + 1);
+    hide(m_frames[f]);
+    parts.push_back(m_frames[f]);
+    ends.push_back(m_out.size());
+}
+
 std::vector<size_t> RegionCutter::cutOnTop(const QRect& r, const std::vector<Gap>& across,
                                            const std::vector<Gap>& down) const
 {
@@ -252,20 +265,48 @@ bool RegionCutter::overRule(const QRect& f) const
 {
     const int off = 3;  // past the outline and its shadow
     const int th = m_textHeight;
-    const auto ruled = [&](int x, int y) {
-        return x >= 0 && y >= 0 && x < m_marks.w && y < m_marks.h && m_marks.at(x, y) == PageMarks::structure;
+    const auto at = [&](int x, int y, std::uint8_t mark) {
+        return x >= 0 && y >= 0 && x < m_marks.w && y < m_marks.h && m_marks.at(x, y) == mark;
     };
+    const auto ruled = [&](int x, int y) { return at(x, y, PageMarks::structure); };
     // A rule running away from a side, from right beside it to a text
     // height or more off.
     const auto away = [&](int x, int y, int dx, int dy) {
         return ruled(x + dx * off, y + dy * off) && ruled(x + dx * (off + th / 2), y + dy * (off + th / 2)) &&
                ruled(x + dx * (off + th), y + dy * (off + th));
     };
+    // Whether it runs on further than the frame is across, with text on
+    // both sides of it out there, not too far off: it parts what lies
+    // beside it (a column's rule), not only the boxes the frame lies on (a
+    // field's edge).
+    const int reach = 10 * th;
+    const auto textIn = [&](const QRect& area) {
+        const QRect a = area.intersected(QRect(0, 0, m_marks.w, m_marks.h));
+        for (int y = a.top(); y <= a.bottom(); ++y)
+            for (int x = a.left(); x <= a.right(); ++x)
+                if (m_marks.at(x, y) == PageMarks::text) return true;
+        return false;
+    };
+    const auto parts = [&](int x, int y, int dx, int dy) {
+        int end = off;
+        while (ruled(x + dx * (end + 1), y + dy * (end + 1))) ++end;
+        const QRect run = QRect(QPoint(x + dx * off, y + dy * off), QPoint(x + dx * end, y + dy * end)).normalized();
+        // Bands beside the run, left and right of a rule running down,
+        // above and below one running across.
+        const QRect before = dy != 0 ? QRect(QPoint(x - reach, run.top()), QPoint(x - 2, run.bottom()))
+                                     : QRect(QPoint(run.left(), y - reach), QPoint(run.right(), y - 2));
+        const QRect after = dy != 0 ? QRect(QPoint(x + 2, run.top()), QPoint(x + reach, run.bottom()))
+                                    : QRect(QPoint(run.left(), y + 2), QPoint(run.right(), y + reach));
+        const int along = dy != 0 ? f.height() : f.width();
+        return end - off > along && textIn(before) && textIn(after);
+    };
     const int corner = std::max(off, th);
     for (int x = f.left() + corner; x <= f.right() - corner; ++x)
-        if (away(x, f.top(), 0, -1) || away(x, f.bottom(), 0, 1)) return true;
+        for (const auto& [y, dy] : {std::pair(f.top(), -1), std::pair(f.bottom(), 1)})
+            if (away(x, y, 0, dy) && parts(x, y, 0, dy)) return true;
     for (int y = f.top() + corner; y <= f.bottom() - corner; ++y)
-        if (away(f.left(), y, -1, 0) || away(f.right(), y, 1, 0)) return true;
+        for (const auto& [x, dx] : {std::pair(f.left(), -1), std::pair(f.right(), 1)})
+            if (away(x, y, dx, 0) && parts(x, y, dx, 0)) return true;
     return false;
 }
 
@@ -303,6 +344,27 @@ bool RegionCutter::cutsTextOff(const QRect& f, const QRect& within) const
            along(f.left(), f.right(), f.bottom(), 1, false) >= th;
 }
 
+void RegionCutter::hideSlivers(const QRect& area)
+{
+    // Past the outline and its shadow, the letters a window on top cuts
+    // off show only their ends: less than half a text height of them.
+    const int reach = 3 + std::max(2, m_textHeight / 2);
+    const auto isText = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < m_marks.w && y < m_marks.h && m_marks.at(x, y) == PageMarks::text;
+    };
+    for (int x = area.left(); x <= area.right(); ++x)
+        for (const int step : {1, -1}) {
+            const int edge = step > 0 ? area.bottom() : area.top();
+            int last = 0;  // how far off the last text in the column's reach is
+            for (int k = 1; k <= reach; ++k)
+                if (isText(x, edge + step * k)) last = k;
+            // The letters go on past the reach: a line under the window, not cut off.
+            if (last == 0 || isText(x, edge + step * (reach + 1)) || isText(x, edge + step * (reach + 2))) continue;
+            for (int k = 1; k <= last; ++k)
+                if (isText(x, edge + step * k)) m_marks.at(x, edge + step * k) = PageMarks::hiddenText;
+        }
+}
+
 void RegionCutter::hide(const QRect& r)
 {
     const QRect area = r.intersected(QRect(0, 0, m_marks.w, m_marks.h));
@@ -314,6 +376,7 @@ void RegionCutter::hide(const QRect& r)
             else if (v == PageMarks::structure)
                 v = PageMarks::hiddenStructure;
         }
+    hideSlivers(area);
 }
 
 }  // namespace klipo::platform
