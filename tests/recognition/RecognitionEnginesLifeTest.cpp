@@ -262,9 +262,8 @@ TEST(RecognitionEngines, warmingUp_LoadsTheModelsTheLastPageWasReadWith)
 
     test::PictureStyle chinese;
     chinese.chinese = true;
-    const QImage page = test::drawPicture(QSize(700, 120),
-                                          {{QStringLiteral("今天的天气很好，我们去公园散步吧。"), {20, 20}, 28},
-                                           {QStringLiteral("明天早上八点在学校门口见面。"), {20, 70}, 28}},
+    const QImage page = test::drawPicture(QSize(700, 120), {{QStringLiteral("今天的天气很好，我们去公园散步吧。"), {20, 20}, 28},
+                                                            {QStringLiteral("明天早上八点在学校门口见面。"), {20, 70}, 28}},
                                           chinese);
     ASSERT_TRUE(recognize(recognizer, page).ok);
     recognizer.freeIdleEngines();
@@ -303,9 +302,8 @@ TEST(RecognitionEngines, anEngineWarmedUpButNeverUsed_GivesItsMemoryBackAfterIts
 
     const QString latin = platform::TesseractRecognizer::defaultLatinModel();
     const QImage line =
-        test::drawPicture(
-            QSize(900, 60),
-            {{QStringLiteral("Mañana vamos a visitar a mis abuelos, Tbe qnick brovvn fox"), {10, 18}, 20}})
+        test::drawPicture(QSize(900, 60),
+                          {{QStringLiteral("Mañana vamos a visitar a mis abuelos, Tbe qnick brovvn fox"), {10, 18}, 20}})
             .convertToFormat(QImage::Format_Grayscale8);
     auto read = [&](platform::TesseractEngine& engine) {
         const auto result = engine.read(line, 1, {}, false, platform::TesseractEngine::Layout::SingleLine);
@@ -341,8 +339,7 @@ TEST(RecognitionEngines, programExitsCleanly_AfterRecognisingNothing)
 {
     for (int run = 0; run < 6; ++run) {
         QProcess probe;
-        probe.start(QStringLiteral(KLIPO_EXIT_PROBE),
-                    run % 2 ? QStringList{QStringLiteral("--shut-down")} : QStringList{});
+        probe.start(QStringLiteral(KLIPO_EXIT_PROBE), run % 2 ? QStringList{QStringLiteral("--shut-down")} : QStringList{});
         ASSERT_TRUE(probe.waitForFinished(60000));
         EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit) << "run " << run << " crashed";
         EXPECT_EQ(probe.exitCode(), 0) << qPrintable(QString::fromUtf8(probe.readAllStandardError()));
