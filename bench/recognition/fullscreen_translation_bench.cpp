@@ -271,6 +271,13 @@ int main(int argc, char** argv)
     bench::printTimes("translation", translation, 38);
     bench::printTimes("rendering", rendering, 38);
     bench::printTimes("sum of the stages", sum, 38);
+    if (auto* tesseract = dynamic_cast<platform::TesseractRecognizer*>(platform::textServices().recognizer)) {
+        const platform::TesseractRecognizer::Readings r = tesseract->lastReadings();
+        std::printf(
+            "  lines read by the engine per page: %d first, %d at other sizes, %d second opinions, %d other "
+            "CJK models; %d lines alike not read again\n",
+            r.first, r.resized, r.second, r.otherCjk, r.twins);
+    }
     bench::printTimes("command -> panel shown (translating)", toPanel, 38);
     bench::printTimes("command -> translated picture shown", toTranslated, 38);
     std::fflush(stdout);

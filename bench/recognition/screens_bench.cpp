@@ -284,6 +284,7 @@ int main(int argc, char** argv)
     std::map<QString, std::unique_ptr<PlainEngine>> plainEngines;
     QStringList worse;
     QString written = QStringLiteral("# screen\torder\tline\tms\tplain order\tplain line\tplain ms\n");
+    platform::TesseractRecognizer::Readings readings;  // over all screens, one run each
     for (const Source& source : sources) {
         const Screen screen = source.make();
         if (screen.image.isNull()) continue;
@@ -303,6 +304,12 @@ int main(int argc, char** argv)
             times.push_back(double(timer.nsecsElapsed()) / 1e6);
             cpu.push_back(cpuMs() - before);
         }
+        const platform::TesseractRecognizer::Readings last = recognizer->lastReadings();
+        readings.first += last.first;
+        readings.resized += last.resized;
+        readings.second += last.second;
+        readings.otherCjk += last.otherCjk;
+        readings.twins += last.twins;
         const ScreenScore ours = scoreScreen(screen, readLines(outcome.blocks, screen.image.height()));
         const Figures o{100 * ours.orderAccuracy(), 100 * ours.lineAccuracy(), bench::median(times)};
 
@@ -447,6 +454,10 @@ int main(int argc, char** argv)
 
     plainEngines.clear();
     platform::returnFreedMemory();
+    std::printf(
+        "\nlines read by the engine: %d first, %d at other sizes, %d second opinions, %d other CJK models; "
+        "%d lines alike not read again\n",
+        readings.first, readings.resized, readings.second, readings.otherCjk, readings.twins);
     std::printf("\nresident memory: at rest %ld MB, after recognition %ld MB (%d engines loaded)\n", atRest / 1024,
                 bench::residentKiB() / 1024, recognizer->loadedEngines());
     if (args.contains(QStringLiteral("--memory"))) {

@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -165,6 +166,49 @@ TEST(RecognitionEngines, aPageReadCold_ReadsExactlyAsWarm)
         recognizer.warmUp();
         EXPECT_EQ(text(recognize(recognizer, screen.image)), warm) << "run " << run;
     }
+}
+
+// Lines alike in every pixel are read once; each keeps its own place. Lines
+// that differ in one digit, or stand on another ground, are read apart.
+TEST(RecognitionEngines, linesAlike_AreReadOnce_EachInItsOwnPlace_AndLinesThatDifferAreNot)
+{
+    platform::TesseractRecognizer::Options options;
+    options.threads = 2;
+    platform::TesseractRecognizer recognizer(options);
+    const QString label = QStringLiteral("Reply later");
+    const std::vector<QPoint> places = {{20, 20}, {310, 110}, {150, 290}};
+    std::vector<test::DrawnLine> drawn;
+    for (const QPoint& at : places) drawn.push_back({label, at, 24});
+    drawn.push_back({QStringLiteral("Total 128"), {20, 200}, 24});
+    drawn.push_back({QStringLiteral("Total 126"), {310, 380}, 24});
+    QImage page = test::drawPicture(QSize(600, 440), drawn);
+    const platform::RecognitionOutcome outcome = recognize(recognizer, page);
+    ASSERT_TRUE(outcome.ok) << qPrintable(outcome.error);
+    const platform::TesseractRecognizer::Readings readings = recognizer.lastReadings();
+    EXPECT_EQ(readings.first, 3);  // the label once, each total once
+    EXPECT_EQ(readings.twins, 2);
+    for (const QPoint& at : places) {
+        const auto found = std::find_if(outcome.lines.begin(), outcome.lines.end(), [&](const auto& line) {
+            return line.text == label && std::abs(line.box.left() - at.x()) <= 4 && line.box.top() >= at.y() &&
+                   line.box.top() <= at.y() + 12;
+        });
+        EXPECT_NE(found, outcome.lines.end()) << "no label read at " << at.x() << "," << at.y();
+    }
+    QStringList totals;
+    for (const platform::RecognizedLine& line : outcome.lines)
+        if (line.text.startsWith(QStringLiteral("Total"))) totals << line.text;
+    totals.sort();
+    EXPECT_EQ(totals, (QStringList{QStringLiteral("Total 126"), QStringLiteral("Total 128")}));
+
+    // The same label on a tinted ground is another picture.
+    {
+        QPainter tint(&page);
+        tint.setCompositionMode(QPainter::CompositionMode_Multiply);
+        tint.fillRect(QRect(300, 100, 300, 60), QColor(225, 235, 255));
+    }
+    ASSERT_TRUE(recognize(recognizer, page).ok);
+    EXPECT_EQ(recognizer.lastReadings().first, 4);
+    EXPECT_EQ(recognizer.lastReadings().twins, 1);
 }
 
 // A model file that is not laid out as one, or has no word list, leaves

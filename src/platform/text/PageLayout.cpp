@@ -1,5 +1,6 @@
 #include "platform/text/PageLayout.h"
 
+#include "platform/text/GroundEdges.h"
 #include "platform/text/LineLooks.h"
 #include "platform/text/PageMarks.h"
 #include "platform/text/PagePictures.h"
@@ -7,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <future>
 
 namespace klipo::platform {
 
@@ -130,6 +132,12 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour)
     });
     const int th = std::max(6, textHeightAmong(std::move(heights), 12));
     layout.textHeight = th;
+    // The edges between grounds depend on the picture alone: they are found
+    // on another core while the marks are sorted out (here, later, when no
+    // thread can be started).
+    std::future<std::vector<char>> ground =
+        std::async(std::launch::async | std::launch::deferred,
+                   [&gray, &colour, th] { return groundEdges(gray, colour, RegionCutter::groundEdgeLength(th)); });
     // Boxes around text (fields, buttons, bubbles, banners) are hollow
     // clusters much taller than the text in them.
     auto hollow = [th](const MarkCluster& c) {
@@ -184,7 +192,7 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour)
     dropRoundedCorners(marks, words, th);
     dropSpecks(marks, words, th);
 
-    RegionCutter(gray, colour, marks, words, th, layout.lines).cutPage();
+    RegionCutter(gray, colour, marks, words, th, layout.lines).cutPage(ground.get());
 
     layout.structure.resize(marks.m.size());
     for (size_t i = 0; i < marks.m.size(); ++i)

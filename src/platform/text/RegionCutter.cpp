@@ -1,7 +1,6 @@
 #include "platform/text/RegionCutter.h"
 
 #include "platform/text/ClosedFrames.h"
-#include "platform/text/GroundEdges.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -30,14 +29,11 @@ RegionCutter::RegionCutter(const QImage& gray, const QImage& colour, PageMarks& 
 {
 }
 
-void RegionCutter::cutPage()
+void RegionCutter::cutPage(const std::vector<char>& ground)
 {
     size_t closed = 0;
     const int shortest = std::max(2 * m_textHeight, 20);
-    // A change of ground alone tells a window's edge only over a good length:
-    // a row of a list on a tinted ground is no window.
-    m_frames = windowFrames(m_marks, shortest, &closed, groundEdges(m_gray, m_colour, std::max(4 * m_textHeight, 40)),
-                            &m_layers);
+    m_frames = windowFrames(m_marks, shortest, &closed, ground, &m_layers);
     std::vector<int> rows;
     std::vector<int> cols;
     for (const QRect& f : m_frames) m_frameText.push_back(trimmed(f.adjusted(1, 1, -1, -1), rows, cols));

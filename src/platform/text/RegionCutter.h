@@ -3,6 +3,7 @@
 #include "platform/text/PageLayout.h"
 #include "platform/text/PageMarks.h"
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -20,7 +21,11 @@ public:
     RegionCutter(const QImage& gray, const QImage& colour, PageMarks& marks, const std::vector<MarkCluster>& words,
                  int textHeight, std::vector<LayoutLine>& out);
 
-    void cutPage();
+    // `ground`: groundEdges() of the picture over groundEdgeLength(textHeight).
+    void cutPage(const std::vector<char>& ground);
+    // How long a change of ground runs before it tells a window's edge: a
+    // row of a list on a tinted ground is no window.
+    static int groundEdgeLength(int textHeight) { return std::max(4 * textHeight, 40); }
 
 private:
     struct Gap {

@@ -2,6 +2,7 @@
 
 #include "platform/text/EnginePool.h"
 #include "platform/text/LineReading.h"
+#include "platform/text/LineTwins.h"
 #include "platform/text/ModelFile.h"
 #include "platform/text/PageLayout.h"
 #include "platform/text/TesseractEngine.h"
@@ -13,7 +14,6 @@
 #include <optional>
 #include <atomic>
 #include <map>
-#include <numeric>
 
 #include <dlfcn.h>
 
@@ -115,6 +115,12 @@ QStringList TesseractRecognizer::loadedModels() const { return m_pool->loadedMod
 
 void TesseractRecognizer::freeIdleEngines() { m_pool->releaseIdle(true); }
 
+TesseractRecognizer::Readings TesseractRecognizer::lastReadings() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_lastReadings;
+}
+
 void TesseractRecognizer::rememberModels(const std::map<QString, int>& linesPerModel,
                                          const std::map<QString, int>& enginesPerModel)
 {
@@ -212,6 +218,14 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         lines[i].layout = &layout.lines[i];
         lines[i].model = scripts.modelFor(layout.lines[i], m_options.latinModel);
     }
+    // Lines alike are read once (see LineTwins): only the first of each is
+    // handed out, and its reading goes to the others once it is weighed.
+    const std::vector<size_t> twin = lineTwins(picture, layout, lines);
+    std::vector<size_t> read;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (twin[i] == i) read.push_back(i);
+    Readings counts;
+    counts.twins = int(lines.size() - read.size());
     const bool withSymbols = options.withSymbols;
     // Second opinions and rare models make do with half the engines (a
     // quarter left a desktop's short lines waiting on two engines).
@@ -233,8 +247,7 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     };
 
     // Biggest lines first, so that no thread is left with a long one at the end.
-    std::vector<size_t> order(lines.size());
-    std::iota(order.begin(), order.end(), size_t(0));
+    std::vector<size_t> order = read;
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
         return layout.lines[a].rect.width() * layout.lines[a].rect.height() >
                layout.lines[b].rect.width() * layout.lines[b].rect.height();
@@ -242,10 +255,10 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     // Each model gets engines in proportion to the lines it reads: a Chinese
     // page with a few English words needs one Latin engine, not one per thread.
     std::map<QString, int> linesPerModel;
-    for (const LineJob& job : lines) ++linesPerModel[job.model];
+    for (size_t i : read) ++linesPerModel[lines[i].model];
     std::map<QString, int> engineShare = linesPerModel;
     for (auto& [model, n] : engineShare)
-        n = std::max(1, int((qint64(n) * m_threadCount + qint64(lines.size()) - 1) / qint64(lines.size())));
+        n = std::max(1, int((qint64(n) * m_threadCount + qint64(read.size()) - 1) / qint64(read.size())));
     rememberModels(linesPerModel, engineShare);
     auto share = [&](const QString& model) {
         const auto it = engineShare.find(model);
@@ -264,6 +277,7 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
             job.missing = missing;
         });
     }
+    counts.first = int(first.size());
     runAll(std::move(first));
     if (cancelled()) return;
     for (const LineJob& job : lines) {
@@ -277,13 +291,15 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     // with more room around them, then larger.
     for (LineSize size : {LineSize::smallerWithRoom, LineSize::larger}) {
         std::vector<Job> again;
-        for (LineJob& job : lines) {
+        for (size_t i : read) {
+            LineJob& job = lines[i];
             if (!foundNothingInHan(job)) continue;
             again.push_back([&, size, j = &job] {
                 auto [result, missing] = readWith(*j, j->model, fewEngines, size);
                 if (!missing && result.meanConfidence > j->result.meanConfidence) j->result = std::move(result);
             });
         }
+        counts.resized += int(again.size());
         runAll(std::move(again));
     }
     if (cancelled()) return;
@@ -300,9 +316,9 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         std::optional<TesseractEngine::Result> result;
     };
     std::vector<SecondReading> readings;
-    for (LineJob& job : lines)
-        for (const QString& other : secondOpinions(job, scripts, m_options.latinModel))
-            readings.push_back({&job, other, std::nullopt});
+    for (size_t i : read)
+        for (const QString& other : secondOpinions(lines[i], scripts, m_options.latinModel))
+            readings.push_back({&lines[i], other, std::nullopt});
     std::vector<Job> second;
     for (SecondReading& reading : readings) {
         second.push_back([&] {
@@ -310,6 +326,7 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
             if (!missing && !result.lines.empty()) reading.result = std::move(result);
         });
     }
+    counts.second = int(second.size());
     runAll(std::move(second));
     if (cancelled()) return;
     for (const SecondReading& reading : readings)
@@ -318,6 +335,12 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     // before the mixed model, whose reading is weighed against the winner.
     for (auto it = readings.rbegin(); it != readings.rend(); ++it)
         if (it->result) takeSecondReading(*it->job, std::move(*it->result), it->model);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (twin[i] == i) continue;
+        const LineJob& from = lines[twin[i]];
+        lines[i].model = from.model;
+        lines[i].result = movedToTwin(from.result, *from.layout, *lines[i].layout);
+    }
 
     // Square lines read poorly as a whole may be Japanese, Korean or
     // Traditional Chinese; the model that reads them best is kept.
@@ -352,6 +375,7 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
                     tried[k] = std::move(result);
                 });
             }
+            counts.otherCjk += int(jobs.size());
             runAll(std::move(jobs));
             if (missing) continue;
             const double mean = hanMean(tried);
@@ -370,6 +394,10 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         }
     }
     if (cancelled()) return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_lastReadings = counts;
+    }
     RecognitionOutcome outcome;
     for (LineJob& job : lines) {
         for (RecognizedLine& line : job.result.lines)

@@ -28,8 +28,8 @@ class EnginePool;
 class TesseractRecognizer : public TextRecognizer {
 public:
     struct Options {
-        int threads = 0;                           // 0: one per core, at most 8
-        QString latinModel;                        // empty: the best one installed
+        int threads = 0;                             // 0: one per core, at most 8
+        QString latinModel;                          // empty: the best one installed
         std::chrono::milliseconds idleLimit{60000};  // engines unused this long are freed
     };
 
@@ -62,6 +62,16 @@ public:
     // Frees every engine not reading now, as a minute unused would.
     void freeIdleEngines();
 
+    // How many times the engine read a line of the last page, by why it was read.
+    struct Readings {
+        int first = 0;     // each line once (lines alike once in all)
+        int resized = 0;   // Chinese lines found empty, again at other sizes
+        int second = 0;    // second opinions of other models
+        int otherCjk = 0;  // Japanese, Korean and Traditional Chinese tried
+        int twins = 0;     // lines not read, given the reading of one alike
+    };
+    Readings lastReadings() const;
+
     // The model Latin lines are read with when none is given: Tesseract's
     // Latin-script model when installed (it knows every accented letter),
     // else English.
@@ -78,13 +88,14 @@ private:
     Options m_options;
     int m_threadCount;
     std::unique_ptr<EnginePool> m_pool;
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::condition_variable m_cv;
     std::deque<Job> m_jobs;
     bool m_stopping = false;
     // The models of the last page's first reads, most lines first, and the
     // engines each was given.
     std::vector<std::pair<QString, int>> m_lastModels;
+    Readings m_lastReadings;
     std::vector<std::thread> m_threads;
 };
 
