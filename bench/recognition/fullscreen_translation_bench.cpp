@@ -55,6 +55,8 @@ const char* const kSpanish[] = {
 };
 
 // A page of Spanish paragraphs of three lines each, as a text window shows them.
+// No two lines are alike: a page of real text does not repeat itself, and lines
+// alike in every pixel are read only once.
 QImage screenOfText()
 {
     QImage page(1920, 1080, QImage::Format_RGB32);
@@ -67,7 +69,7 @@ QImage screenOfText()
     int y = 50;
     for (int n = 0; y < 1050; ++n) {
         const QString line =
-            QString::fromUtf8(kSpanish[n % 8]) + QLatin1Char(' ') + QString::fromUtf8(kSpanish[(n + 3) % 8]);
+            QString::fromUtf8(kSpanish[n % 8]) + QLatin1Char(' ') + QString::fromUtf8(kSpanish[(n + 1 + n / 8) % 8]);
         painter.drawText(QPoint(60, y), line);
         y += n % 3 == 2 ? 56 : 30;
     }
