@@ -331,6 +331,41 @@ TEST(LineReading, chineseOfALineShapedLikeChinese_IsNotTradedForLatinLetters_Nor
     EXPECT_FALSE(platform::isShortChineseText(han, line("家三", 58)));
 }
 
+// A two-character name the layout took for Latin: the Latin model's reading
+// would be dropped as noise, the Chinese model's stands and is kept; a Latin
+// reading that stands keeps its line, and an icon's square stays unread.
+TEST(LineReading, shortChineseNameOnALineThatLookedLatin_IsKeptWhereTheLatinReadingWouldBeDropped)
+{
+    const auto readBy = [](const char* text, float confidence) {
+        return readingOf(text, confidence, QRect(0, 0, 27, 15));
+    };
+    platform::LayoutLine latinLooking;
+    latinLooking.rect = QRect(0, 0, 27, 15);
+    latinLooking.script = platform::LineScript::Latin;
+    platform::LayoutLine square = latinLooking;
+    square.rect = QRect(0, 0, 15, 15);
+    square.script = platform::LineScript::Unknown;
+    const struct {
+        const platform::LayoutLine* line;
+        const char *first, *other;
+        float firstConfidence, otherConfidence;
+        const char* kept;
+        bool text;
+    } cases[] = {
+        {&latinLooking, "1", "孙丽", 51, 45, "孙丽", true},
+        {&latinLooking, "Paul", "孙丽", 90, 45, "Paul", true},
+        {&square, "b", "孙丽", 51, 45, "b", false},
+    };
+    for (const auto& c : cases) {
+        platform::LineJob job{c.line, QStringLiteral("eng"), readBy(c.first, c.firstConfidence)};
+        platform::takeSecondReading(job, readBy(c.other, c.otherConfidence), platform::hanModel());
+        ASSERT_EQ(job.result.lines.size(), 1u);
+        const platform::RecognizedLine& read = job.result.lines[0];
+        EXPECT_EQ(read.text, QString::fromUtf8(c.kept)) << c.first;
+        EXPECT_EQ(platform::isText(read) || platform::isShortChineseText(*c.line, read, job.model), c.text) << c.first;
+    }
+}
+
 TEST(ParagraphGrouping, joinsTexts_ByHyphenHanAndKanaRules)
 {
     const std::pair<QStringList, const char*> cases[] = {

@@ -365,6 +365,13 @@ void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QStrin
     if (isIconLookalike(now) && isLetterOrTwo(next)) better = false;
     if (job.model == hanModel() && job.layout->script == LineScript::Han && !misreadNow && givesUpHan(now, next))
         better = false;
+    // A reading that would be dropped gives way to a short Chinese one that stands.
+    const auto stands = [&](const TesseractEngine::Result& r, const QString& by) {
+        return std::any_of(r.lines.begin(), r.lines.end(), [&](const RecognizedLine& l) {
+            return isText(l) || isShortChineseText(*job.layout, l, by);
+        });
+    };
+    if (!better && !stands(job.result, job.model) && isShortHan(next) && stands(other, model)) better = true;
     const bool agree = readAlike(now, next) || (sameLetters && lettersAndDigits(now) >= 3);
     if (better) {
         job.result = std::move(other);
@@ -386,9 +393,13 @@ bool isText(const RecognizedLine& line)
     return !isIconLookalike(line.text);
 }
 
-bool isShortChineseText(const LayoutLine& layout, const RecognizedLine& line)
+bool isShortChineseText(const LayoutLine& layout, const RecognizedLine& line, const QString& model)
 {
-    return layout.script == LineScript::Han && line.confidence >= kDropBelow && isShortHan(line.text);
+    // Two characters say little of their script: a line that looked Latin
+    // counts where a model that knows Chinese read it better than the Latin one.
+    const bool chinese = layout.script == LineScript::Han ||
+                         (layout.script == LineScript::Latin && (model == hanModel() || model == mixedModel()));
+    return chinese && line.confidence >= kDropBelow && isShortHan(line.text);
 }
 
 bool isIconBesideText(const PageLayout& layout, const LayoutLine& line, const QString& text)

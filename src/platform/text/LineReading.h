@@ -80,7 +80,7 @@ bool isText(const RecognizedLine& line);
 // saw as Chinese is kept though read a little unsurely: names and labels
 // that short are read unsurely even when read right, and a character or two
 // misread still costs less than the whole name lost.
-bool isShortChineseText(const LayoutLine& layout, const RecognizedLine& line);
+bool isShortChineseText(const LayoutLine& layout, const RecognizedLine& line, const QString& model = QString());
 
 // A letter or two read from a piece no wider than a letter that stands a
 // space or so before or after a longer line of its row, and is drawn much

@@ -171,7 +171,12 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour)
             const bool outline = c.rim * 10 >= c.count * 6 || h * 2 >= th * 3;
             const bool filled = outline && ((looks.fill >= 0.55 && looks.thick >= 0.45) ||
                                             (looks.fill >= 0.6 && looks.thick >= 0.3 && c.rim * 10 >= c.count * 8));
-            if (filled && h * 5 >= th * 4 && w * 5 >= th * 4 && w * 2 >= h && w <= 3 * h && !inWord(marks, c.box, th))
+            // A word of small Chinese characters blurs into one grey block,
+            // but it is no taller than the text and at least two characters
+            // wide, and less filled than a badge's or switch's ground.
+            const bool smallWord = h <= th && w * 5 >= h * 9 && looks.fill < 0.75;
+            if (filled && !smallWord && h * 5 >= th * 4 && w * 5 >= th * 4 && w * 2 >= h && w <= 3 * h &&
+                !inWord(marks, c.box, th))
                 return PageMarks::structure;
             // A terminal's cursor, a full row high (a bold i's stem is only
             // as high as the small letters): it would stick to the letters

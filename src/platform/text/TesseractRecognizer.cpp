@@ -401,7 +401,7 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     RecognitionOutcome outcome;
     for (LineJob& job : lines) {
         for (RecognizedLine& line : job.result.lines)
-            if ((isText(line) || isShortChineseText(*job.layout, line)) &&
+            if ((isText(line) || isShortChineseText(*job.layout, line, job.model)) &&
                 !isIconBesideText(layout, *job.layout, line.text))
                 outcome.lines.push_back(std::move(line));
     }
