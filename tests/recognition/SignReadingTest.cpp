@@ -35,3 +35,32 @@ TEST(SignReading, middleDotsAndBreadcrumbSlashes_AreReadAsDrawn)
         EXPECT_TRUE(text.contains(QLatin1String("~ / Compartir"))) << size << " px";
     }
 }
+
+// On a Chinese line the engine reads the dot between a name and the time as
+// a full stop or another sign; it is read as the dot drawn, and the line's
+// full-width comma stays one.
+TEST(SignReading, middleDotsOnAChineseLine_AreReadAsDots_ItsCommasAsCommas)
+{
+    QFont font = QGuiApplication::font();
+    const QString line = QString::fromUtf8("张伟 · 3 小时前 · 12 条回复，欢迎讨论。");
+    for (const QChar c : line)
+        if (!QFontMetrics(font).inFont(c)) GTEST_SKIP() << "this machine's face lacks " << QString(c).toStdString();
+    for (const int size : {14, 16, 20}) {
+        QImage image(600, 70, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            font.setPixelSize(size);
+            painter.setFont(font);
+            painter.setPen(QColor(60, 60, 60));
+            painter.drawText(QPointF(20, 40), line);
+        }
+        const OcrOutcome read = OCRService::recognizeBlocks(image, false).result();
+        ASSERT_TRUE(read.ok) << qPrintable(read.error);
+        QString text;
+        for (const TextBlock& block : read.blocks) text += block.text + QLatin1Char('\n');
+        SCOPED_TRACE(qPrintable(text));
+        EXPECT_TRUE(text.contains(QString::fromUtf8("张伟 · 3"))) << size << " px";
+        EXPECT_TRUE(text.contains(QString::fromUtf8("回复，"))) << size << " px";
+    }
+}

@@ -219,8 +219,15 @@ TEST_F(ToolsDesktop, pinHotKey_PinsCopiedImageFilesAndData_FloatsOnAllDesktops_A
     ASSERT_TRUE(QTest::qWaitFor([&] { return pin->panel()->isActiveWindow(); }, 3000));
     ASSERT_TRUE(xdotool(QStringList{"key", "--delay", "20"} + QStringList(9, "bracketleft")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return pin->opacity() < 0.21; }, 3000)) << pin->opacity();
-    const QString opacity = QString::fromLatin1(test::programOutput("xprop", {"-id", id, "_NET_WM_WINDOW_OPACITY"}));
-    EXPECT_TRUE(opacity.contains(QString::number(quint32(0.2 * 0xffffffffu)))) << opacity.toStdString();
+    // The window's property reaches the X server once Qt flushes its requests.
+    QString opacity;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            opacity = QString::fromLatin1(test::programOutput("xprop", {"-id", id, "_NET_WM_WINDOW_OPACITY"}));
+            return opacity.contains(QString::number(quint32(0.2 * 0xffffffffu)));
+        },
+        3000))
+        << opacity.toStdString();
 
     // A link no program takes is reported as not opened.
     std::optional<bool> opened;

@@ -12,7 +12,9 @@ namespace {
 // What a middle dot is read as.
 bool isDotLookalike(QChar c)
 {
-    static const QString lookalikes = QStringLiteral("-:;.'`,\u2010\u2013\u2014\u2018\u2019\u00B7\u2022");
+    // The Latin models' readings, then the Chinese models' ("+", "，", "。", "：").
+    static const QString lookalikes =
+        QStringLiteral("-:;.'`,\u2010\u2013\u2014\u2018\u2019\u00B7\u2022+*\"\uFF0C\u3002\uFF1A");
     return lookalikes.contains(c);
 }
 
@@ -71,6 +73,12 @@ std::vector<Speck> specksIn(const QImage& gray, const QRect& area)
 }
 
 }  // namespace
+
+bool isDashLike(QChar c)
+{
+    static const QString dashes = QStringLiteral("-\u2010\u2013\u2014");
+    return dashes.contains(c);
+}
 
 int inkBaseline(const QImage& gray, const QRect& line)
 {

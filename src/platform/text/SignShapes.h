@@ -15,6 +15,9 @@ namespace klipo::platform {
 // to and stand on. Anything else comes back as read.
 QChar signFromInk(const QImage& gray, const QRect& box, int top, int baseline, QChar read);
 
+// A hyphen or a dash: on a Chinese line a short one looks like a dot.
+bool isDashLike(QChar c);
+
 // Where the letters of a line inside `line` of `gray` stand: under the last
 // row (from the top) that holds at least half as much ink as the fullest row
 // (the small letters' band), so that the tails of "p", "j" and "g" do not

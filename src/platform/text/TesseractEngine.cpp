@@ -372,13 +372,14 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
             if (!word.text.isEmpty()) words.push_back(std::move(word));
             if (it->IsAtFinalElement(RIL_TEXTLINE, RIL_WORD)) break;
         } while (it->Next(RIL_WORD));
-        // Chinese text has its own dot between names, which the engine knows;
-        // a Chinese face's short dash looks like a dot.
+        // A Chinese face's short dash looks like a dot: on a Chinese line a
+        // sign read as a dash stays one.
         const bool han = std::any_of(words.begin(), words.end(), [](const Word& w) {
             return std::any_of(w.text.begin(), w.text.end(), [](QChar c) { return isHanScalar(c.unicode()); });
         });
         if (han)
-            for (const Told& t : told) words[t.word].text[t.at] = t.read;
+            for (const Told& t : told)
+                if (isDashLike(t.read)) words[t.word].text[t.at] = t.read;
         RecognizedLine line = lineOfWords(std::move(words), box, confidence);
         if (!withSymbols) line.symbols.clear();
         // Lines with no letter or digit are rules, icons and specks.
