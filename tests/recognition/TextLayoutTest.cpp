@@ -33,6 +33,15 @@ platform::TesseractEngine::Result readingOf(const char* text, float confidence, 
     return result;
 }
 
+// A line of the layout at `rect`, its script guessed as `script`.
+platform::LayoutLine layoutLineOf(QRect rect, platform::LineScript script)
+{
+    platform::LayoutLine line;
+    line.rect = rect;
+    line.script = script;
+    return line;
+}
+
 }  // namespace
 
 TEST(ParagraphGrouping, joinsNearbyContinuations_AndStartsAnewOnCapitalsGapsHeightsAndOffsets)
@@ -289,12 +298,9 @@ TEST(LineReading, chineseOfALineShapedLikeChinese_IsNotTradedForLatinLetters_Nor
     const auto readBy = [](const char* text, float confidence) {
         return readingOf(text, confidence, QRect(0, 0, 200, 15));
     };
-    platform::LayoutLine han;
-    han.rect = QRect(0, 0, 200, 15);
-    han.script = platform::LineScript::Han;
-    platform::LayoutLine square = han;  // too short to tell its script
-    square.rect = QRect(0, 0, 15, 15);
-    square.script = platform::LineScript::Unknown;
+    const platform::LayoutLine han = layoutLineOf(QRect(0, 0, 200, 15), platform::LineScript::Han);
+    // Too short to tell its script.
+    const platform::LayoutLine square = layoutLineOf(QRect(0, 0, 15, 15), platform::LineScript::Unknown);
     const struct {
         const platform::LayoutLine* line;
         const char *first, *other;
@@ -339,12 +345,8 @@ TEST(LineReading, shortChineseNameOnALineThatLookedLatin_IsKeptWhereTheLatinRead
     const auto readBy = [](const char* text, float confidence) {
         return readingOf(text, confidence, QRect(0, 0, 27, 15));
     };
-    platform::LayoutLine latinLooking;
-    latinLooking.rect = QRect(0, 0, 27, 15);
-    latinLooking.script = platform::LineScript::Latin;
-    platform::LayoutLine square = latinLooking;
-    square.rect = QRect(0, 0, 15, 15);
-    square.script = platform::LineScript::Unknown;
+    const platform::LayoutLine latinLooking = layoutLineOf(QRect(0, 0, 27, 15), platform::LineScript::Latin);
+    const platform::LayoutLine square = layoutLineOf(QRect(0, 0, 15, 15), platform::LineScript::Unknown);
     const struct {
         const platform::LayoutLine* line;
         const char *first, *other;
