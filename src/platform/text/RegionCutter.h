@@ -139,9 +139,12 @@ private:
     void linesIn(const QRect& r, const std::vector<std::pair<int, int>>& bands, const Spacing& spacing, int th);
     static std::vector<std::pair<int, int>> textBands(const QRect& r, const std::vector<int>& rows, int th);
     static std::vector<std::pair<int, int>> bandsOf(const QRect& r, const std::vector<int>& rows);
-    int gutterOf(const QRect& r, const std::vector<std::pair<int, int>>& bands, int th) const;
-    // `gutter`: the last column of an editor's line numbers in the band, or -1.
-    void segmentsOf(const QRect& band, int region, int th, bool monospaced, int gutter = -1);
+    // `profiles`: columnProfile() of each band.
+    int gutterOf(const QRect& r, const std::vector<std::pair<int, int>>& bands,
+                 const std::vector<std::vector<int>>& profiles, int th) const;
+    // `cols`: columnProfile() of the band; `gutter`: the last column of an
+    // editor's line numbers in the band, or -1.
+    void segmentsOf(const QRect& band, const std::vector<int>& cols, int region, int th, bool monospaced, int gutter);
     std::vector<int> columnProfile(const QRect& band) const;
     Spacing spacingOf(const QRect& r, const std::vector<std::pair<int, int>>& bands, int th) const;
     int inkContrast(const QRect& band, int from, int to) const;

@@ -23,9 +23,15 @@ void RegionCutter::linesIn(const QRect& r, const std::vector<std::pair<int, int>
     const int region = m_region++;
     m_spacings.push_back(spacing);
     const bool monospaced = spacing.monospacedText();
-    const int gutter = gutterOf(r, bands, th);
+    // Each band's columns are counted once, for the gutter and for its pieces.
+    std::vector<std::vector<int>> profiles;
+    profiles.reserve(bands.size());
     for (const auto& [top, bottom] : bands)
-        segmentsOf(QRect(r.left(), top, r.width(), bottom - top + 1), region, th, monospaced, gutter);
+        profiles.push_back(columnProfile(QRect(r.left(), top, r.width(), bottom - top + 1)));
+    const int gutter = gutterOf(r, bands, profiles, th);
+    for (size_t b = 0; b < bands.size(); ++b)
+        segmentsOf(QRect(r.left(), bands[b].first, r.width(), bands[b].second - bands[b].first + 1), profiles[b],
+                   region, th, monospaced, gutter);
 }
 
 // An editor's line numbers: on most rows of the region a short run of ink
@@ -34,7 +40,8 @@ void RegionCutter::linesIn(const QRect& r, const std::vector<std::pair<int, int>
 // fainter than it. Returns the last column of that gutter, or -1. A comment
 // as faint as the numbers beside it is cut from its number all the same,
 // and so is code that starts close to them.
-int RegionCutter::gutterOf(const QRect& r, const std::vector<std::pair<int, int>>& bands, int th) const
+int RegionCutter::gutterOf(const QRect& r, const std::vector<std::pair<int, int>>& bands,
+                           const std::vector<std::vector<int>>& profiles, int th) const
 {
     if (bands.size() < 3) return -1;
     // Digits of one number stand closer than half a line's height.
@@ -45,10 +52,10 @@ int RegionCutter::gutterOf(const QRect& r, const std::vector<std::pair<int, int>
         int next = -1, last = -1;  // the run after it
     };
     std::vector<Row> rows;
-    for (const auto& [top, bottom] : bands) {
-        const QRect band(r.left(), top, r.width(), bottom - top + 1);
+    for (size_t b = 0; b < bands.size(); ++b) {
+        const QRect band(r.left(), bands[b].first, r.width(), bands[b].second - bands[b].first + 1);
         if (band.height() > 2 * th) continue;
-        const std::vector<int> cols = columnProfile(band);
+        const std::vector<int>& cols = profiles[b];
         std::vector<std::pair<int, int>> runs;
         for (int x = 0; x < int(cols.size()) && runs.size() < 3; ++x) {
             if (cols[size_t(x)] == 0) continue;
@@ -285,12 +292,12 @@ int RegionCutter::inkContrast(const QRect& band, int from, int to) const
     return std::abs(looks.ink - looks.background);
 }
 
-void RegionCutter::segmentsOf(const QRect& band, int region, int th, bool monospaced, int gutter)
+void RegionCutter::segmentsOf(const QRect& band, const std::vector<int>& cols, int region, int th, bool monospaced,
+                              int gutter)
 {
     // Ink on both sides of an editor's gutter is never one piece.
     const int g = gutter - band.left();
     const auto across = [&](int to, int from) { return gutter >= 0 && to <= g && from > g; };
-    const std::vector<int> cols = columnProfile(band);
     const bool stacked = band.height() * 10 > th * 17 && band.height() > th + 8 && !singleLine(band);
     const int height = stacked ? th : band.height();
     // Farther apart than the line is high: items of a menu or a tool bar,

@@ -355,9 +355,11 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         return weight > 0 ? sum / weight : 100.0;
     };
     std::vector<size_t> han;
+    std::vector<size_t> slot(lines.size(), 0);  // where a line stands in `han`
     std::vector<TesseractEngine::Result> current;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].model == hanModel() || lines[i].model == mixedModel()) {
+            slot[i] = han.size();
             han.push_back(i);
             current.push_back(lines[i].result);
         }
@@ -369,6 +371,7 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
             std::atomic_bool missing = false;
             std::vector<Job> jobs;
             for (size_t k = 0; k < han.size(); ++k) {
+                if (twin[han[k]] != han[k]) continue;  // takes its first's reading below
                 jobs.push_back([&, k, model] {
                     auto [result, gone] = readWith(lines[han[k]], model, fewEngines);
                     if (gone) missing = true;
@@ -378,6 +381,9 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
             counts.otherCjk += int(jobs.size());
             runAll(std::move(jobs));
             if (missing) continue;
+            for (size_t k = 0; k < han.size(); ++k)
+                if (const size_t i = han[k]; twin[i] != i)
+                    tried[k] = movedToTwin(tried[slot[twin[i]]], *lines[twin[i]].layout, *lines[i].layout);
             const double mean = hanMean(tried);
             if (mean > best + 5) {
                 best = mean;
