@@ -25,7 +25,13 @@ qsizetype levelWith(const std::vector<std::pair<int, int>>& rows, const std::vec
 
 RegionCutter::RegionCutter(const QImage& gray, const QImage& colour, PageMarks& marks,
                            const std::vector<MarkCluster>& words, int textHeight, std::vector<LayoutLine>& out)
-    : m_gray(gray), m_colour(colour), m_marks(marks), m_words(words), m_textHeight(textHeight), m_out(out)
+    : m_gray(gray),
+      m_colour(colour),
+      m_marks(marks),
+      m_words(words),
+      m_textHeight(textHeight),
+      m_out(out),
+      m_looks(gray, colour)
 {
 }
 

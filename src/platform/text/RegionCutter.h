@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/text/LooksCache.h"
 #include "platform/text/PageLayout.h"
 #include "platform/text/PageMarks.h"
 
@@ -168,6 +169,7 @@ private:
     std::vector<char> m_onTop;        // windows and pop-ups on top of others
     std::vector<int> m_layers;        // how many layers of windows lie over each frame
     std::vector<Spacing> m_spacings;  // per region
+    mutable LooksCache m_looks;
 };
 
 }  // namespace klipo::platform

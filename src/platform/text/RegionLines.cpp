@@ -206,7 +206,7 @@ RegionCutter::Spacing RegionCutter::spacingOf(const QRect& r, const std::vector<
         if (band.height() > 2 * th) continue;
         LayoutLine looks;
         looks.rect = band;
-        looksOf(m_gray, m_colour, looks);
+        m_looks.looksOf(looks);
         // Chinese says nothing: its characters are all as wide in any font.
         if (looks.script == LineScript::Han) continue;
         // Icons beside text (a file's icon, a browser's arrows, a tab's
@@ -288,7 +288,7 @@ int RegionCutter::inkContrast(const QRect& band, int from, int to) const
 {
     LayoutLine looks;
     looks.rect = QRect(band.left() + from, band.top(), to - from + 1, band.height());
-    inkAndGroundOf(m_gray, m_colour, looks);
+    m_looks.inkAndGroundOf(looks);
     return std::abs(looks.ink - looks.background);
 }
 
@@ -442,7 +442,7 @@ void RegionCutter::addLine(QRect r, int region, bool stacked)
     line.rect = r;
     line.region = region;
     line.stacked = stacked;
-    looksOf(m_gray, m_colour, line);
+    m_looks.looksOf(line);
     m_out.push_back(line);
 }
 
