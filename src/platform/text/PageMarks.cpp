@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace klipo::platform {
 
@@ -66,44 +67,54 @@ int textHeightAmong(std::vector<int> heights, int fallback)
 std::vector<MarkCluster> markEachCluster(PageMarks& marks,
                                          const std::function<std::uint8_t(const MarkCluster&)>& markOf)
 {
+    struct Pixel {
+        int x;
+        int y;
+    };
+    const int w = marks.w;
+    const int h = marks.h;
+    std::uint8_t* const m = marks.m.data();
     std::vector<MarkCluster> found;
-    std::vector<int> pixels;
-    std::vector<int> pending;
-    for (int start = 0; start < int(marks.m.size()); ++start) {
-        if (marks.m[size_t(start)] != PageMarks::text) continue;
-        pixels.clear();
-        pending.assign(1, start);
-        marks.m[size_t(start)] = kVisited;
-        int left = marks.w, right = -1, top = marks.h, bottom = -1;
-        while (!pending.empty()) {
-            const int i = pending.back();
-            pending.pop_back();
-            pixels.push_back(i);
-            const int x0 = i % marks.w;
-            const int y0 = i / marks.w;
-            left = std::min(left, x0);
-            right = std::max(right, x0);
-            top = std::min(top, y0);
-            bottom = std::max(bottom, y0);
-            for (int y = std::max(0, y0 - 1); y <= std::min(marks.h - 1, y0 + 1); ++y) {
-                for (int x = std::max(0, x0 - 1); x <= std::min(marks.w - 1, x0 + 1); ++x) {
-                    std::uint8_t& v = marks.at(x, y);
-                    if (v != PageMarks::text) continue;
-                    v = kVisited;
-                    pending.push_back(y * marks.w + x);
+    std::vector<Pixel> pixels;
+    std::vector<Pixel> pending;
+    for (int startY = 0; startY < h; ++startY) {
+        std::uint8_t* const row = m + size_t(startY) * size_t(w);
+        for (int startX = 0; startX < w; ++startX) {
+            // The next text mark on the row.
+            const void* next = std::memchr(row + startX, PageMarks::text, size_t(w - startX));
+            if (!next) break;
+            startX = int(static_cast<const std::uint8_t*>(next) - row);
+            pixels.clear();
+            pending.assign(1, {startX, startY});
+            row[startX] = kVisited;
+            int left = w, right = -1, top = h, bottom = -1;
+            while (!pending.empty()) {
+                const Pixel p = pending.back();
+                pending.pop_back();
+                pixels.push_back(p);
+                left = std::min(left, p.x);
+                right = std::max(right, p.x);
+                top = std::min(top, p.y);
+                bottom = std::max(bottom, p.y);
+                const int x0 = std::max(0, p.x - 1);
+                const int x1 = std::min(w - 1, p.x + 1);
+                for (int y = std::max(0, p.y - 1); y <= std::min(h - 1, p.y + 1); ++y) {
+                    std::uint8_t* const around = m + size_t(y) * size_t(w);
+                    for (int x = x0; x <= x1; ++x) {
+                        if (around[x] != PageMarks::text) continue;
+                        around[x] = kVisited;
+                        pending.push_back({x, y});
+                    }
                 }
             }
+            int rim = 0;
+            for (const Pixel& p : pixels) rim += p.x - left < 3 || right - p.x < 3 || p.y - top < 3 || bottom - p.y < 3;
+            const MarkCluster c{QRect(QPoint(left, top), QPoint(right, bottom)), int(pixels.size()), rim};
+            const std::uint8_t mark = markOf(c);
+            const std::uint8_t kept = mark == PageMarks::text ? kVisited : mark;
+            for (const Pixel& p : pixels) m[size_t(p.y) * size_t(w) + size_t(p.x)] = kept;
+            if (mark == PageMarks::text) found.push_back(c);
         }
-        int rim = 0;
-        for (int i : pixels) {
-            const int x = i % marks.w;
-            const int y = i / marks.w;
-            rim += x - left < 3 || right - x < 3 || y - top < 3 || bottom - y < 3;
-        }
-        const MarkCluster c{QRect(QPoint(left, top), QPoint(right, bottom)), int(pixels.size()), rim};
-        const std::uint8_t mark = markOf(c);
-        for (int i : pixels) marks.m[size_t(i)] = mark == PageMarks::text ? kVisited : mark;
-        if (mark == PageMarks::text) found.push_back(c);
     }
     for (std::uint8_t& v : marks.m)
         if (v == kVisited) v = PageMarks::text;
