@@ -34,40 +34,55 @@ struct Ruling {
     }
 };
 
-// The sides running down.
-std::vector<Side> sidesDown(const Ruling& ruling, int shortest)
+// The runs down each column, longer than `shortest`, top to bottom. The
+// picture is walked row by row, each column keeping its open run.
+std::vector<std::vector<std::pair<int, int>>> runsDown(const Ruling& ruling, int shortest)
 {
-    const PageMarks& marks = ruling.marks;
-    std::vector<Side> sides;
-    std::vector<size_t> open;  // sides that reached the previous column
-    for (int x = 0; x < marks.w; ++x) {
-        std::vector<size_t> reached;
-        int start = -1;
-        int last = -1;
-        for (int y = 0; y <= marks.h; ++y) {
+    const int w = ruling.marks.w;
+    const int h = ruling.marks.h;
+    std::vector<std::vector<std::pair<int, int>>> runs(static_cast<size_t>(w));
+    std::vector<int> start(size_t(w), -1);
+    std::vector<int> last(size_t(w), -1);
+    std::vector<char> onRow(size_t(w) + 1, 0);
+    for (int y = 0; y <= h; ++y) {
+        for (int x = 0; x < w; ++x) onRow[size_t(x)] = y < h && ruling.on(x, y);
+        for (int x = 0; x < w; ++x) {
             // A frame line two pixels wide may have its marks on either.
-            const bool on = y < marks.h && (ruling.on(x, y) || ruling.on(x + 1, y));
-            if (on) {
-                if (start < 0) start = y;
-                last = y;
+            if (onRow[size_t(x)] || onRow[size_t(x) + 1]) {
+                if (start[size_t(x)] < 0) start[size_t(x)] = y;
+                last[size_t(x)] = y;
                 continue;
             }
             // A one-pixel hole (a corner of a letter touching the side) is bridged.
-            if (start < 0 || (y < marks.h && y - last <= 2)) continue;
-            if (last - start + 1 >= shortest) {
-                // The same side one column on (a line two pixels wide) or a new one.
-                auto same = std::find_if(open.begin(), open.end(), [&](size_t i) {
-                    return std::abs(sides[i].top - start) <= kSlack && std::abs(sides[i].bottom - last) <= kSlack;
-                });
-                if (same != open.end()) {
-                    sides[*same].right = x;
-                    reached.push_back(*same);
-                } else {
-                    sides.push_back({x, x, start, last});
-                    reached.push_back(sides.size() - 1);
-                }
+            if (start[size_t(x)] < 0 || (y < h && y - last[size_t(x)] <= 2)) continue;
+            if (last[size_t(x)] - start[size_t(x)] + 1 >= shortest)
+                runs[size_t(x)].emplace_back(start[size_t(x)], last[size_t(x)]);
+            start[size_t(x)] = -1;
+        }
+    }
+    return runs;
+}
+
+// The sides running down.
+std::vector<Side> sidesDown(const Ruling& ruling, int shortest)
+{
+    const std::vector<std::vector<std::pair<int, int>>> runs = runsDown(ruling, shortest);
+    std::vector<Side> sides;
+    std::vector<size_t> open;  // sides that reached the previous column
+    for (int x = 0; x < int(runs.size()); ++x) {
+        std::vector<size_t> reached;
+        for (const auto& [start, last] : runs[size_t(x)]) {
+            // The same side one column on (a line two pixels wide) or a new one.
+            auto same = std::find_if(open.begin(), open.end(), [&](size_t i) {
+                return std::abs(sides[i].top - start) <= kSlack && std::abs(sides[i].bottom - last) <= kSlack;
+            });
+            if (same != open.end()) {
+                sides[*same].right = x;
+                reached.push_back(*same);
+            } else {
+                sides.push_back({x, x, start, last});
+                reached.push_back(sides.size() - 1);
             }
-            start = -1;
         }
         open = std::move(reached);
     }
