@@ -32,6 +32,18 @@ struct Ruling {
                (marks.at(x, y) == PageMarks::structure || hidden(x, y) ||
                 (!ground.empty() && ground[size_t(y) * size_t(marks.w) + size_t(x)]));
     }
+    // on() of each pixel of row `y` into `out` (marks.w of them).
+    void onRow(int y, char* out) const
+    {
+        const size_t w = size_t(marks.w);
+        const std::uint8_t* m = &marks.m[size_t(y) * w];
+        for (size_t x = 0; x < w; ++x) out[x] = m[x] == PageMarks::structure;
+        for (const std::vector<char>* also : {&covered, &ground}) {
+            if (also->empty()) continue;
+            const char* a = &(*also)[size_t(y) * w];
+            for (size_t x = 0; x < w; ++x) out[x] = char(out[x] | (a[x] != 0));
+        }
+    }
 };
 
 // The runs down each column, longer than `shortest`, top to bottom. The
@@ -45,7 +57,10 @@ std::vector<std::vector<std::pair<int, int>>> runsDown(const Ruling& ruling, int
     std::vector<int> last(size_t(w), -1);
     std::vector<char> onRow(size_t(w) + 1, 0);
     for (int y = 0; y <= h; ++y) {
-        for (int x = 0; x < w; ++x) onRow[size_t(x)] = y < h && ruling.on(x, y);
+        if (y < h)
+            ruling.onRow(y, onRow.data());
+        else
+            std::fill(onRow.begin(), onRow.end(), char(0));
         for (int x = 0; x < w; ++x) {
             // A frame line two pixels wide may have its marks on either.
             if (onRow[size_t(x)] || onRow[size_t(x) + 1]) {
