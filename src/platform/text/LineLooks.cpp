@@ -1,5 +1,7 @@
 #include "platform/text/LineLooks.h"
 
+#include "platform/text/InParallel.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -282,5 +284,12 @@ void looksOf(const QImage& gray, const QImage& colour, LayoutLine& line, bool wi
 void looksOf(const QImage& gray, const QImage& colour, LayoutLine& line) { looksOf(gray, colour, line, true); }
 
 void inkAndGroundOf(const QImage& gray, const QImage& colour, LayoutLine& line) { looksOf(gray, colour, line, false); }
+
+void looksOfLines(const QImage& gray, const QImage& colour, std::vector<LayoutLine>& lines)
+{
+    inParallel(lines.size(), 8, [&](size_t from, size_t to) {
+        for (size_t i = from; i < to; ++i) looksOf(gray, colour, lines[i], true);
+    });
+}
 
 }  // namespace klipo::platform

@@ -39,5 +39,7 @@ ClusterLooks looksOfCluster(const QImage& gray, const QImage& colour, const QRec
 void looksOf(const QImage& gray, const QImage& colour, LayoutLine& line);
 // The same without the script: only the colours.
 void inkAndGroundOf(const QImage& gray, const QImage& colour, LayoutLine& line);
+// looksOf() each of `lines`, several at once.
+void looksOfLines(const QImage& gray, const QImage& colour, std::vector<LayoutLine>& lines);
 
 }  // namespace klipo::platform

@@ -110,7 +110,9 @@ bool inWord(const PageMarks& marks, const QRect& box, int th)
     return letterBeside(box.left() - spacing, box.left() - 1) || letterBeside(box.right() + 1, box.right() + spacing);
 }
 
-PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour)
+// `withLooks`: the lines' colours and script measured as well (not where
+// they are measured again on a larger picture).
+PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool withLooks)
 {
     PageLayout layout;
     layout.width = gray.width();
@@ -198,6 +200,7 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour)
     dropSpecks(marks, words, th);
 
     RegionCutter(gray, colour, marks, words, th, layout.lines).cutPage(ground.get());
+    if (withLooks) looksOfLines(gray, colour, layout.lines);
 
     layout.structure.resize(marks.m.size());
     for (size_t i = 0; i < marks.m.size(); ++i)
@@ -247,9 +250,9 @@ PageLayout analysePage(const QImage& picture)
     // half its size, four times faster; small text keeps the full size.
     constexpr qint64 kLargePicture = 2560 * 1440;
     constexpr int kHalvedTextHeight = 9;
-    if (qint64(gray.width()) * gray.height() < kLargePicture) return analyseAtFullSize(gray, colour);
-    const PageLayout half = analyseAtFullSize(halved(gray), halved(colour));
-    if (half.textHeight < kHalvedTextHeight) return analyseAtFullSize(gray, colour);
+    if (qint64(gray.width()) * gray.height() < kLargePicture) return analyseAtFullSize(gray, colour, true);
+    const PageLayout half = analyseAtFullSize(halved(gray), halved(colour), false);
+    if (half.textHeight < kHalvedTextHeight) return analyseAtFullSize(gray, colour, true);
     PageLayout layout;
     layout.width = gray.width();
     layout.textHeight = 2 * half.textHeight;
@@ -264,9 +267,9 @@ PageLayout analysePage(const QImage& picture)
     for (LayoutLine line : half.lines) {
         const QRect r = line.rect;
         line.rect = QRect(2 * r.x() - 1, 2 * r.y() - 1, 2 * r.width() + 2, 2 * r.height() + 2).intersected(gray.rect());
-        looksOf(gray, colour, line);
         layout.lines.push_back(line);
     }
+    looksOfLines(gray, colour, layout.lines);
     return layout;
 }
 

@@ -438,11 +438,11 @@ void RegionCutter::addLine(QRect r, int region, bool stacked)
     // Marks sit on both sides of an edge: the ink starts one pixel earlier.
     r = r.adjusted(-1, -1, 0, 0).intersected(m_gray.rect());
     if (r.width() < 3 || r.height() < 4) return;
+    // Its looks are measured once the page is cut, all lines at once.
     LayoutLine line;
     line.rect = r;
     line.region = region;
     line.stacked = stacked;
-    m_looks.looksOf(line);
     m_out.push_back(line);
 }
 
