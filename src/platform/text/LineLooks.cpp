@@ -111,14 +111,24 @@ QRgb backgroundColourOf(const QImage& colour, const QRect& r)
     std::array<int, 4096> cells{};
     const QRect area = r.adjusted(-2, -2, 2, 2).intersected(colour.rect());
     // The fullest cell is kept while counting (the first of equals, as the
-    // cells run), not looked for among all 4096 after.
+    // cells run), not looked for among all 4096 after. Pixels are counted a
+    // run of equal ones at a time: where the counts end is the same.
     int cell = 0;
+    int most = 0;
+    const auto count = [&](QRgb c, int n) {
+        const int k = colourCell(c);
+        const int now = cells[size_t(k)] += n;
+        if (now > most || (now == most && k < cell)) {
+            cell = k;
+            most = now;
+        }
+    };
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(colour.constScanLine(y));
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const int k = colourCell(row[x]);
-            const int n = ++cells[size_t(k)];
-            if (n > cells[size_t(cell)] || (n == cells[size_t(cell)] && k < cell)) cell = k;
+        for (int x = area.left(); x <= area.right();) {
+            const int from = x;
+            while (++x <= area.right() && row[x] == row[from]) {}
+            count(row[from], x - from);
         }
     }
     std::vector<std::pair<QRgb, int>> seen;
@@ -127,12 +137,13 @@ QRgb backgroundColourOf(const QImage& colour, const QRect& r)
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(colour.constScanLine(y));
         for (int x = area.left(); x <= area.right(); ++x) {
-            if (colourCell(row[x]) != cell) continue;
             const QRgb c = row[x] | 0xff000000u;
+            // Only colours of the cell are seen.
             if (last < seen.size() && seen[last].first == c) {
                 ++seen[last].second;
                 continue;
             }
+            if (colourCell(row[x]) != cell) continue;
             auto it = std::find_if(seen.begin(), seen.end(), [c](const auto& s) { return s.first == c; });
             if (it == seen.end()) {
                 if (seen.size() < 64) {
