@@ -1,5 +1,7 @@
 #include "platform/text/PageMarks.h"
 
+#include "platform/text/InParallel.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -24,23 +26,26 @@ PageMarks::PageMarks(const QImage& gray, const QImage& colour)
     : w(gray.width()), h(gray.height()), m(size_t(w) * size_t(h), none)
 {
     const bool inColour = !colour.isNull() && colour.size() == gray.size();
-    for (int y = 0; y < h; ++y) {
-        const uchar* row = gray.constScanLine(y);
-        const uchar* above = y > 0 ? gray.constScanLine(y - 1) : row;
-        std::uint8_t* out = &m[size_t(y) * size_t(w)];
-        for (int x = 1; x < w; ++x) {
-            const int across = std::abs(int(row[x]) - int(row[x - 1]));
-            const int down = std::abs(int(row[x]) - int(above[x]));
-            if (across > kEdgeStep || down > kEdgeStep) out[x] = text;
+    // Each row on its own: several at once.
+    inParallel(size_t(h), 64, [&](size_t from, size_t to) {
+        for (int y = int(from); y < int(to); ++y) {
+            const uchar* row = gray.constScanLine(y);
+            const uchar* above = y > 0 ? gray.constScanLine(y - 1) : row;
+            std::uint8_t* out = &m[size_t(y) * size_t(w)];
+            for (int x = 1; x < w; ++x) {
+                const int across = std::abs(int(row[x]) - int(row[x - 1]));
+                const int down = std::abs(int(row[x]) - int(above[x]));
+                if (across > kEdgeStep || down > kEdgeStep) out[x] = text;
+            }
+            if (!inColour) continue;
+            const auto* rgb = reinterpret_cast<const QRgb*>(colour.constScanLine(y));
+            const auto* rgbAbove = y > 0 ? reinterpret_cast<const QRgb*>(colour.constScanLine(y - 1)) : rgb;
+            for (int x = 1; x < w; ++x)
+                if (!out[x] && (colourDistance(rgb[x], rgb[x - 1]) > kColourEdgeStep ||
+                                colourDistance(rgb[x], rgbAbove[x]) > kColourEdgeStep))
+                    out[x] = text;
         }
-        if (!inColour) continue;
-        const auto* rgb = reinterpret_cast<const QRgb*>(colour.constScanLine(y));
-        const auto* rgbAbove = y > 0 ? reinterpret_cast<const QRgb*>(colour.constScanLine(y - 1)) : rgb;
-        for (int x = 1; x < w; ++x)
-            if (!out[x] && (colourDistance(rgb[x], rgb[x - 1]) > kColourEdgeStep ||
-                            colourDistance(rgb[x], rgbAbove[x]) > kColourEdgeStep))
-                out[x] = text;
-    }
+    });
 }
 
 int typicalHeight(std::vector<int> values, int fallback)
@@ -135,29 +140,36 @@ void releaseHeld(PageMarks& marks)
 
 void markStraightRuns(PageMarks& marks, int longestAcross, int longestDown)
 {
-    for (int y = 0; y < marks.h; ++y) {
-        int start = -1;
-        for (int x = 0; x <= marks.w; ++x) {
-            const bool on = x < marks.w && isMark(marks.at(x, y));
-            if (on && start < 0) start = x;
-            if (!on && start >= 0) {
-                if (x - start >= longestAcross)
-                    for (int i = start; i < x; ++i) marks.at(i, y) = PageMarks::structure;
-                start = -1;
+    // Across, a row at a time; then down, a band of columns at a time, each
+    // band walked row by row with the start of each column's run.
+    inParallel(size_t(marks.h), 64, [&](size_t from, size_t to) {
+        for (int y = int(from); y < int(to); ++y) {
+            int start = -1;
+            for (int x = 0; x <= marks.w; ++x) {
+                const bool on = x < marks.w && isMark(marks.at(x, y));
+                if (on && start < 0) start = x;
+                if (!on && start >= 0) {
+                    if (x - start >= longestAcross)
+                        for (int i = start; i < x; ++i) marks.at(i, y) = PageMarks::structure;
+                    start = -1;
+                }
             }
         }
-    }
-    for (int x = 0; x < marks.w; ++x) {
-        int start = -1;
+    });
+    inParallel(size_t(marks.w), 64, [&](size_t from, size_t to) {
+        std::vector<int> starts(to - from, -1);
         for (int y = 0; y <= marks.h; ++y) {
-            const bool on = y < marks.h && isMark(marks.at(x, y));
-            if (on && start < 0) start = y;
-            if (!on && start >= 0) {
-                if (y - start >= longestDown)
-                    for (int i = start; i < y; ++i) marks.at(x, i) = PageMarks::structure;
-                start = -1;
+            for (int x = int(from); x < int(to); ++x) {
+                int& start = starts[size_t(x) - from];
+                const bool on = y < marks.h && isMark(marks.at(x, y));
+                if (on && start < 0) start = y;
+                if (!on && start >= 0) {
+                    if (y - start >= longestDown)
+                        for (int i = start; i < y; ++i) marks.at(x, i) = PageMarks::structure;
+                    start = -1;
+                }
             }
         }
-    }
+    });
 }
 }  // namespace klipo::platform
