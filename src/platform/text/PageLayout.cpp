@@ -123,15 +123,15 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
     PageMarks marks(gray, colour);
 
     // The height of most letters and words sets what counts as long.
+    const GatheredClusters clusters = gatherClusters(marks);
     std::vector<int> heights;
-    markClusters(marks, [&](const MarkCluster& c) {
+    for (const MarkCluster& c : clusters.clusters) {
         // Outlines alone (the inside edge of a thick frame or grid cell) are no text.
         const bool outline = c.count * 5 < 12 * (c.box.width() + c.box.height());
         const int h = c.box.height();
         if (h >= 5 && h <= std::max(64, gray.height() / 8) && c.box.width() <= 12 * h && c.count >= 8 && !outline)
             heights.push_back(c.box.height());
-        return false;
-    });
+    }
     const int th = std::max(6, textHeightAmong(std::move(heights), 12));
     layout.textHeight = th;
     // The edges between grounds depend on the picture alone: they are found
@@ -158,7 +158,7 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
     // Strokes of neighbouring letters can line up over a few letters; a
     // frame's side is far longer. The strokes of a headline's letters are
     // as long as a short frame side: its words and letters are held apart.
-    markEachCluster(marks, [&](const MarkCluster& c) {
+    markEachCluster(marks, clusters, [&](const MarkCluster& c) {
         if (c.box.height() <= 8 * th && hollow(c)) return PageMarks::structure;
         const int h = c.box.height();
         const int w = c.box.width();

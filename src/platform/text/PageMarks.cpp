@@ -69,19 +69,19 @@ int textHeightAmong(std::vector<int> heights, int fallback)
     return typicalHeight(std::move(heights), fallback);
 }
 
-std::vector<MarkCluster> markEachCluster(PageMarks& marks,
-                                         const std::function<std::uint8_t(const MarkCluster&)>& markOf)
+namespace {
+
+// Walks the clusters of text marks row by row from their first pixel; each
+// is handed to `take` with its pixels (marked visited meanwhile), which
+// gives the mark they take.
+void walkClusters(PageMarks& marks,
+                  const std::function<std::uint8_t(const MarkCluster&, const std::vector<MarkPixel>&)>& take)
 {
-    struct Pixel {
-        int x;
-        int y;
-    };
     const int w = marks.w;
     const int h = marks.h;
     std::uint8_t* const m = marks.m.data();
-    std::vector<MarkCluster> found;
-    std::vector<Pixel> pixels;
-    std::vector<Pixel> pending;
+    std::vector<MarkPixel> pixels;
+    std::vector<MarkPixel> pending;
     for (int startY = 0; startY < h; ++startY) {
         std::uint8_t* const row = m + size_t(startY) * size_t(w);
         for (int startX = 0; startX < w; ++startX) {
@@ -94,7 +94,7 @@ std::vector<MarkCluster> markEachCluster(PageMarks& marks,
             row[startX] = kVisited;
             int left = w, right = -1, top = h, bottom = -1;
             while (!pending.empty()) {
-                const Pixel p = pending.back();
+                const MarkPixel p = pending.back();
                 pending.pop_back();
                 pixels.push_back(p);
                 left = std::min(left, p.x);
@@ -113,13 +113,61 @@ std::vector<MarkCluster> markEachCluster(PageMarks& marks,
                 }
             }
             int rim = 0;
-            for (const Pixel& p : pixels) rim += p.x - left < 3 || right - p.x < 3 || p.y - top < 3 || bottom - p.y < 3;
+            for (const MarkPixel& p : pixels)
+                rim += p.x - left < 3 || right - p.x < 3 || p.y - top < 3 || bottom - p.y < 3;
             const MarkCluster c{QRect(QPoint(left, top), QPoint(right, bottom)), int(pixels.size()), rim};
-            const std::uint8_t mark = markOf(c);
+            const std::uint8_t mark = take(c, pixels);
             const std::uint8_t kept = mark == PageMarks::text ? kVisited : mark;
-            for (const Pixel& p : pixels) m[size_t(p.y) * size_t(w) + size_t(p.x)] = kept;
-            if (mark == PageMarks::text) found.push_back(c);
+            for (const MarkPixel& p : pixels) m[size_t(p.y) * size_t(w) + size_t(p.x)] = kept;
         }
+    }
+    for (std::uint8_t& v : marks.m)
+        if (v == kVisited) v = PageMarks::text;
+}
+
+}  // namespace
+
+std::vector<MarkCluster> markEachCluster(PageMarks& marks,
+                                         const std::function<std::uint8_t(const MarkCluster&)>& markOf)
+{
+    std::vector<MarkCluster> found;
+    walkClusters(marks, [&](const MarkCluster& c, const std::vector<MarkPixel>&) {
+        const std::uint8_t mark = markOf(c);
+        if (mark == PageMarks::text) found.push_back(c);
+        return mark;
+    });
+    return found;
+}
+
+GatheredClusters gatherClusters(PageMarks& marks)
+{
+    GatheredClusters gathered;
+    walkClusters(marks, [&](const MarkCluster& c, const std::vector<MarkPixel>& pixels) {
+        gathered.clusters.push_back(c);
+        gathered.pixels.insert(gathered.pixels.end(), pixels.begin(), pixels.end());
+        gathered.ends.push_back(gathered.pixels.size());
+        return PageMarks::text;
+    });
+    return gathered;
+}
+
+std::vector<MarkCluster> markEachCluster(PageMarks& marks, const GatheredClusters& gathered,
+                                         const std::function<std::uint8_t(const MarkCluster&)>& markOf)
+{
+    // As the walk leaves them: the cluster looked at visited, those before
+    // it as they were marked, those after it still text.
+    std::vector<MarkCluster> found;
+    size_t from = 0;
+    const auto markAll = [&](size_t to, std::uint8_t mark) {
+        for (size_t i = from; i < to; ++i) marks.at(gathered.pixels[i].x, gathered.pixels[i].y) = mark;
+    };
+    for (size_t k = 0; k < gathered.clusters.size(); ++k) {
+        const size_t to = gathered.ends[k];
+        markAll(to, kVisited);
+        const std::uint8_t mark = markOf(gathered.clusters[k]);
+        markAll(to, mark == PageMarks::text ? kVisited : mark);
+        if (mark == PageMarks::text) found.push_back(gathered.clusters[k]);
+        from = to;
     }
     for (std::uint8_t& v : marks.m)
         if (v == kVisited) v = PageMarks::text;

@@ -59,6 +59,22 @@ struct MarkCluster {
     int rim = 0;  // marks within two pixels of the box's sides (all of a frame's, few of a letter's)
 };
 
+// One pixel of the marks.
+struct MarkPixel {
+    int x;
+    int y;
+};
+
+// The clusters of text marks in the order markEachCluster() walks them,
+// each with its pixels: marks walked twice unchanged are walked once.
+struct GatheredClusters {
+    std::vector<MarkCluster> clusters;
+    std::vector<MarkPixel> pixels;  // those of each cluster in turn
+    std::vector<size_t> ends;       // where each cluster's pixels end
+};
+// Leaves the marks as they were.
+GatheredClusters gatherClusters(PageMarks& marks);
+
 // Walks the clusters of text marks; those `isStructure` picks become
 // structure. Returns the others.
 std::vector<MarkCluster> markClusters(PageMarks& marks, const std::function<bool(const MarkCluster&)>& isStructure);
@@ -67,6 +83,9 @@ std::vector<MarkCluster> markClusters(PageMarks& marks, const std::function<bool
 // text, structure, or held (no straight run goes through it; releaseHeld()
 // makes it text again). Returns those left text.
 std::vector<MarkCluster> markEachCluster(PageMarks& marks,
+                                         const std::function<std::uint8_t(const MarkCluster&)>& markOf);
+// The same over the clusters gathered on these marks, unchanged since.
+std::vector<MarkCluster> markEachCluster(PageMarks& marks, const GatheredClusters& gathered,
                                          const std::function<std::uint8_t(const MarkCluster&)>& markOf);
 void releaseHeld(PageMarks& marks);
 
