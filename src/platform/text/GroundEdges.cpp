@@ -36,6 +36,29 @@ void keepLongRuns(const std::vector<char>& step, std::vector<char>& out, size_t 
     }
 }
 
+// The same down every column of a w x h picture at once, walked row by row.
+void keepLongRunsDown(const std::vector<char>& step, std::vector<char>& out, int w, int h, int shortest)
+{
+    std::vector<int> start(size_t(w), -1);
+    std::vector<int> last(size_t(w), -1);
+    for (int i = 0; i <= h; ++i) {
+        const char* row = i < h ? &step[size_t(i) * size_t(w)] : nullptr;
+        for (int x = 0; x < w; ++x) {
+            int& s = start[size_t(x)];
+            int& l = last[size_t(x)];
+            if (row && row[x]) {
+                if (s < 0) s = i;
+                l = i;
+                continue;
+            }
+            if (s < 0 || (i < h && i - l <= kHole)) continue;
+            if (l - s + 1 >= shortest)
+                for (int k = s; k <= l; ++k) out[size_t(k) * size_t(w) + size_t(x)] = 1;
+            s = -1;
+        }
+    }
+}
+
 }  // namespace
 
 std::vector<char> groundEdges(const QImage& gray, const QImage& colour, int shortest)
@@ -49,26 +72,28 @@ std::vector<char> groundEdges(const QImage& gray, const QImage& colour, int shor
     // of it.
     std::vector<char> fromAbove(edges.size(), 0);
     std::vector<char> fromLeft(edges.size(), 0);
+    // Each kind of difference in a loop of its own, without branches, so
+    // that the compiler can take many pixels at a time.
     for (int y = 0; y < h; ++y) {
         const uchar* row = gray.constScanLine(y);
         const uchar* above = gray.constScanLine(y > 0 ? y - 1 : 0);
-        const auto* rgb = inColour ? reinterpret_cast<const QRgb*>(colour.constScanLine(y)) : nullptr;
-        const auto* rgbAbove =
-            inColour ? reinterpret_cast<const QRgb*>(colour.constScanLine(y > 0 ? y - 1 : 0)) : nullptr;
         char* down = &fromAbove[size_t(y) * size_t(w)];
         char* across = &fromLeft[size_t(y) * size_t(w)];
-        for (int x = 0; x < w; ++x) {
-            if (y > 0)
-                down[x] = std::abs(int(row[x]) - int(above[x])) >= kGroundStep ||
-                          (rgb && colourDistance(rgb[x], rgbAbove[x]) >= kGroundColourStep);
-            if (x > 0)
-                across[x] = std::abs(int(row[x]) - int(row[x - 1])) >= kGroundStep ||
-                            (rgb && colourDistance(rgb[x], rgb[x - 1]) >= kGroundColourStep);
-        }
+        if (y > 0)
+            for (int x = 0; x < w; ++x) down[x] = std::abs(int(row[x]) - int(above[x])) >= kGroundStep;
+        for (int x = 1; x < w; ++x) across[x] = std::abs(int(row[x]) - int(row[x - 1])) >= kGroundStep;
+        if (!inColour) continue;
+        const auto* rgb = reinterpret_cast<const QRgb*>(colour.constScanLine(y));
+        const auto* rgbAbove = reinterpret_cast<const QRgb*>(colour.constScanLine(y > 0 ? y - 1 : 0));
+        if (y > 0)
+            for (int x = 0; x < w; ++x)
+                down[x] = char(down[x] | (colourDistance(rgb[x], rgbAbove[x]) >= kGroundColourStep));
+        for (int x = 1; x < w; ++x)
+            across[x] = char(across[x] | (colourDistance(rgb[x], rgb[x - 1]) >= kGroundColourStep));
     }
     // Only long straight runs of them: a letter's edges are short.
     for (int y = 0; y < h; ++y) keepLongRuns(fromAbove, edges, size_t(y) * size_t(w), 1, w, shortest);
-    for (int x = 0; x < w; ++x) keepLongRuns(fromLeft, edges, size_t(x), size_t(w), h, shortest);
+    keepLongRunsDown(fromLeft, edges, w, h, shortest);
     return edges;
 }
 

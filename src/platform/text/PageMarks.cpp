@@ -28,22 +28,26 @@ PageMarks::PageMarks(const QImage& gray, const QImage& colour)
     const bool inColour = !colour.isNull() && colour.size() == gray.size();
     // Each row on its own: several at once.
     inParallel(size_t(h), 64, [&](size_t from, size_t to) {
+        // Read once: a mark written might be it, as far as the compiler knows.
+        const int w = this->w;
         for (int y = int(from); y < int(to); ++y) {
             const uchar* row = gray.constScanLine(y);
             const uchar* above = y > 0 ? gray.constScanLine(y - 1) : row;
             std::uint8_t* out = &m[size_t(y) * size_t(w)];
+            // Without branches, so that the compiler can take many pixels at a time.
             for (int x = 1; x < w; ++x) {
                 const int across = std::abs(int(row[x]) - int(row[x - 1]));
                 const int down = std::abs(int(row[x]) - int(above[x]));
-                if (across > kEdgeStep || down > kEdgeStep) out[x] = text;
+                out[x] = (across > kEdgeStep) | (down > kEdgeStep) ? text : none;
             }
             if (!inColour) continue;
             const auto* rgb = reinterpret_cast<const QRgb*>(colour.constScanLine(y));
             const auto* rgbAbove = y > 0 ? reinterpret_cast<const QRgb*>(colour.constScanLine(y - 1)) : rgb;
             for (int x = 1; x < w; ++x)
-                if (!out[x] && (colourDistance(rgb[x], rgb[x - 1]) > kColourEdgeStep ||
-                                colourDistance(rgb[x], rgbAbove[x]) > kColourEdgeStep))
-                    out[x] = text;
+                out[x] |= (colourDistance(rgb[x], rgb[x - 1]) > kColourEdgeStep) |
+                                  (colourDistance(rgb[x], rgbAbove[x]) > kColourEdgeStep)
+                              ? text
+                              : none;
         }
     });
 }
