@@ -4,23 +4,32 @@
 
 namespace klipo::platform {
 
-const LooksCache::Looks& LooksCache::measured(const QRect& r, bool withScript)
+LooksCache::Looks LooksCache::measured(const QRect& r, bool withScript)
 {
-    Looks& known = m_known[Key(r.x(), r.y(), r.width(), r.height())];
-    if (known.withScript || (known.colours && !withScript)) return known;
+    const Key key(r.x(), r.y(), r.width(), r.height());
+    {
+        std::lock_guard lock(m_mutex);
+        const auto known = m_known.find(key);
+        if (known != m_known.end() && (known->second.withScript || !withScript)) return known->second;
+    }
+    // Measured outside the lock: two threads that measure the same area
+    // find the same.
     LayoutLine line;
     line.rect = r;
     if (withScript)
         platform::looksOf(m_gray, m_colour, line);
     else
         platform::inkAndGroundOf(m_gray, m_colour, line);
-    known = {line.background, line.ink, line.backgroundColour, line.script, true, withScript};
-    return known;
+    const Looks looks{line.background, line.ink, line.backgroundColour, line.script, withScript};
+    std::lock_guard lock(m_mutex);
+    Looks& kept = m_known[key];
+    if (!kept.withScript) kept = looks;
+    return looks;
 }
 
 void LooksCache::looksOf(LayoutLine& line)
 {
-    const Looks& looks = measured(line.rect, true);
+    const Looks looks = measured(line.rect, true);
     line.background = looks.background;
     line.ink = looks.ink;
     if (!m_colour.isNull()) line.backgroundColour = looks.backgroundColour;
@@ -29,7 +38,7 @@ void LooksCache::looksOf(LayoutLine& line)
 
 void LooksCache::inkAndGroundOf(LayoutLine& line)
 {
-    const Looks& looks = measured(line.rect, false);
+    const Looks looks = measured(line.rect, false);
     line.background = looks.background;
     line.ink = looks.ink;
     if (!m_colour.isNull()) line.backgroundColour = looks.backgroundColour;

@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include <map>
+#include <mutex>
 #include <tuple>
 
 namespace klipo::platform {
@@ -12,6 +13,7 @@ namespace klipo::platform {
 // The looks of areas of one picture, each measured once: the same band or
 // word is weighed by several rules of the layout (the spacing of a region's
 // words, its icons, its pieces in faint or strong ink), often more than once.
+// Several threads may ask at once.
 class LooksCache {
 public:
     // `colour` may be null (a grey picture); both must outlive the cache.
@@ -28,14 +30,14 @@ private:
         int ink = 0;
         QRgb backgroundColour = 0xffffffffu;
         LineScript script = LineScript::Unknown;
-        bool colours = false;  // measured: background, ink and background colour
         bool withScript = false;
     };
     using Key = std::tuple<int, int, int, int>;
-    const Looks& measured(const QRect& r, bool withScript);
+    Looks measured(const QRect& r, bool withScript);
 
     const QImage& m_gray;
     const QImage& m_colour;
+    std::mutex m_mutex;
     std::map<Key, Looks> m_known;
 };
 

@@ -148,6 +148,7 @@ private:
     void segmentsOf(const QRect& band, const std::vector<int>& cols, int region, int th, bool monospaced, int gutter);
     std::vector<int> columnProfile(const QRect& band) const;
     Spacing spacingOf(const QRect& r, const std::vector<std::pair<int, int>>& bands, int th) const;
+    std::vector<double> spacesIn(const QRect& band) const;
     int inkContrast(const QRect& band, int from, int to) const;
     void spreadMonospacing();
     bool singleLine(const QRect& band) const;

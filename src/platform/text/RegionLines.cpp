@@ -1,4 +1,5 @@
 // The lines of one region that has no inner gaps.
+#include "platform/text/InParallel.h"
 #include "platform/text/LineLooks.h"
 #include "platform/text/RegionCutter.h"
 
@@ -195,60 +196,72 @@ std::vector<int> RegionCutter::columnProfile(const QRect& band) const
     return cols;
 }
 
-// How wide the spaces between the Latin words of a region are.
+// How wide the spaces between the Latin words of a region are. Its bands
+// are weighed on several cores where they are many and long.
 RegionCutter::Spacing RegionCutter::spacingOf(const QRect& r, const std::vector<std::pair<int, int>>& bands,
                                               int th) const
 {
-    std::vector<double> spaces;
-    for (const auto& [top, bottom] : bands) {
-        const QRect band(r.left(), top, r.width(), bottom - top + 1);
-        // Rows of text one line high (not pictures, not lines that touch).
-        if (band.height() > 2 * th) continue;
-        LayoutLine looks;
-        looks.rect = band;
-        m_looks.looksOf(looks);
-        // Chinese says nothing: its characters are all as wide in any font.
-        if (looks.script == LineScript::Han) continue;
-        // Icons beside text (a file's icon, a browser's arrows, a tab's
-        // cross) stand a space or so apart: the gaps beside them are not
-        // weighed as spaces between words.
-        const std::vector<int> cols = columnProfile(band);
-        std::vector<std::pair<int, int>> words;  // first and last ink column
-        int lastInk = -1;
-        for (int x = 0; x < int(cols.size()); ++x) {
-            if (cols[size_t(x)] == 0) continue;
-            const int gap = x - lastInk - 1;
-            if (lastInk < 0 || (gap * 5 >= band.height() && gap <= 2 * band.height()))
-                words.emplace_back(x, x);
-            else if (gap * 5 >= band.height()) {
-                words.emplace_back(-1, -1);  // wider apart: not one run of words
-                words.emplace_back(x, x);
-            }
-            words.back().second = x;
-            lastInk = x;
+    std::vector<std::vector<double>> perBand(bands.size());
+    constexpr int kPiece = 100000;  // pixels of bands worth a core of their own
+    const size_t least = size_t(kPiece / std::max(1, r.width() * th) + 1);
+    inParallel(bands.size(), least, [&](size_t from, size_t to) {
+        for (size_t b = from; b < to; ++b) {
+            const auto& [top, bottom] = bands[b];
+            // Rows of text one line high (not pictures, not lines that touch).
+            if (bottom - top + 1 <= 2 * th) perBand[b] = spacesIn(QRect(r.left(), top, r.width(), bottom - top + 1));
         }
-        std::vector<int> contrast(words.size(), -1);
-        const auto contrastOf = [&](size_t i) {
-            if (contrast[i] < 0) contrast[i] = inkContrast(band, words[i].first, words[i].second);
-            return contrast[i];
-        };
-        // No wider than a letter or two, and first or last on its row (or
-        // on its run of words, further apart from the rest than two line
-        // heights: a file's icon in a list beside another) or drawn far
-        // fainter than its neighbour.
-        const auto icon = [&](size_t i, size_t beside) {
-            const bool edge = i == 0 || i + 1 == words.size() || words[i - 1].first < 0 || words[i + 1].first < 0;
-            return (words[i].second - words[i].first + 1) * 5 <= band.height() * 6 &&
-                   (edge || contrastOf(i) * 4 < contrastOf(beside) * 3);
-        };
-        for (size_t i = 1; i < words.size(); ++i)
-            if (words[i - 1].first >= 0 && words[i].first >= 0 && !icon(i - 1, i) && !icon(i, i - 1))
-                spaces.push_back(double(words[i].first - words[i - 1].second - 1) / band.height());
-    }
+    });
     Spacing out;
     out.box = r;
-    out.widths = std::move(spaces);
+    for (const std::vector<double>& spaces : perBand) out.widths.insert(out.widths.end(), spaces.begin(), spaces.end());
     return out;
+}
+
+// The spaces between the Latin words of one band, each against its height.
+std::vector<double> RegionCutter::spacesIn(const QRect& band) const
+{
+    std::vector<double> spaces;
+    LayoutLine looks;
+    looks.rect = band;
+    m_looks.looksOf(looks);
+    // Chinese says nothing: its characters are all as wide in any font.
+    if (looks.script == LineScript::Han) return spaces;
+    // Icons beside text (a file's icon, a browser's arrows, a tab's
+    // cross) stand a space or so apart: the gaps beside them are not
+    // weighed as spaces between words.
+    const std::vector<int> cols = columnProfile(band);
+    std::vector<std::pair<int, int>> words;  // first and last ink column
+    int lastInk = -1;
+    for (int x = 0; x < int(cols.size()); ++x) {
+        if (cols[size_t(x)] == 0) continue;
+        const int gap = x - lastInk - 1;
+        if (lastInk < 0 || (gap * 5 >= band.height() && gap <= 2 * band.height()))
+            words.emplace_back(x, x);
+        else if (gap * 5 >= band.height()) {
+            words.emplace_back(-1, -1);  // wider apart: not one run of words
+            words.emplace_back(x, x);
+        }
+        words.back().second = x;
+        lastInk = x;
+    }
+    std::vector<int> contrast(words.size(), -1);
+    const auto contrastOf = [&](size_t i) {
+        if (contrast[i] < 0) contrast[i] = inkContrast(band, words[i].first, words[i].second);
+        return contrast[i];
+    };
+    // No wider than a letter or two, and first or last on its row (or
+    // on its run of words, further apart from the rest than two line
+    // heights: a file's icon in a list beside another) or drawn far
+    // fainter than its neighbour.
+    const auto icon = [&](size_t i, size_t beside) {
+        const bool edge = i == 0 || i + 1 == words.size() || words[i - 1].first < 0 || words[i + 1].first < 0;
+        return (words[i].second - words[i].first + 1) * 5 <= band.height() * 6 &&
+               (edge || contrastOf(i) * 4 < contrastOf(beside) * 3);
+    };
+    for (size_t i = 1; i < words.size(); ++i)
+        if (words[i - 1].first >= 0 && words[i].first >= 0 && !icon(i - 1, i) && !icon(i, i - 1))
+            spaces.push_back(double(words[i].first - words[i - 1].second - 1) / band.height());
+    return spaces;
 }
 
 bool RegionCutter::Spacing::monospaced() const
