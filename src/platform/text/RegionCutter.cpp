@@ -573,9 +573,10 @@ bool RegionCutter::crossed(const QRect& r, int start, int end, bool across) cons
 
 bool RegionCutter::narrowColumnGap(const QRect& r, int start, int end, int th) const
 {
-    const Side a = side(r, r.left(), start - 1, th);
-    const Side b = side(r, end, r.right(), th);
-    return a.rows.size() >= 6 && b.rows.size() >= 6 && a.width >= 12 * th && b.width >= 12 * th &&
+    // A side's text is no wider than the side: a narrow side needs no look.
+    if (start - r.left() < 12 * th || r.right() + 1 - end < 12 * th) return false;
+    const auto manyWideLines = [&](const Side& s) { return s.rows.size() >= 6 && s.width >= 12 * th; };
+    return manyWideLines(side(r, r.left(), start - 1, th)) && manyWideLines(side(r, end, r.right(), th)) &&
            sideBySide(r, start, end, th, r.left(), r.right());
 }
 
@@ -590,7 +591,10 @@ bool RegionCutter::offLevel(const QRect& r, int start, int end, int th) const
         std::erase_if(rows, [&](const std::pair<int, int>& row) { return (row.second - row.first + 1) * 3 < th; });
         return rows;
     };
+    // Fewer than two lines on either side say nothing (the other side is
+    // then not looked at).
     const std::vector<std::pair<int, int>> a = lines(r.left(), start - 1);
+    if (a.size() < 2) return false;
     const std::vector<std::pair<int, int>> b = lines(end, r.right());
     const auto& fewer = a.size() <= b.size() ? a : b;
     const auto& more = a.size() <= b.size() ? b : a;
