@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace klipo::platform {
 
@@ -613,18 +614,23 @@ bool RegionCutter::offLevel(const QRect& r, int start, int end, int th) const
 bool RegionCutter::sideBySide(const QRect& r, int start, int end, int th, int from, int to) const
 {
     // A picture stands beside text as text does.
-    const auto isText = [](std::uint8_t v) { return v == PageMarks::text; };
-    const auto isContent = [](std::uint8_t v) { return v == PageMarks::text || v == PageMarks::picture; };
+    const auto any = [](const std::uint8_t* from, const std::uint8_t* to, std::uint8_t mark) {
+        return to > from && std::memchr(from, mark, size_t(to - from)) != nullptr;
+    };
     int rows = 0;
     int both = 0;
     for (int y = r.top(); y <= r.bottom(); ++y) {
         const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
-        const bool leftText = std::any_of(row + r.left(), row + start, isText);
-        const bool rightText = std::any_of(row + end, row + r.right() + 1, isText);
+        const std::uint8_t* leftFrom = row + r.left();
+        const std::uint8_t* leftTo = row + start;
+        const std::uint8_t* rightFrom = row + end;
+        const std::uint8_t* rightTo = row + r.right() + 1;
+        const bool leftText = any(leftFrom, leftTo, PageMarks::text);
+        const bool rightText = any(rightFrom, rightTo, PageMarks::text);
         if (!leftText && !rightText) continue;
         ++rows;
-        both += std::any_of(row + r.left(), row + start, isContent) &&
-                std::any_of(row + end, row + r.right() + 1, isContent);
+        both += (leftText || any(leftFrom, leftTo, PageMarks::picture)) &&
+                (rightText || any(rightFrom, rightTo, PageMarks::picture));
     }
     if (both * 10 >= rows * 3) return true;
     // Bubbles never share a line's height with one on the other side; the

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace klipo::platform {
@@ -17,16 +18,15 @@ RegionCutter::Side RegionCutter::side(const QRect& r, int left, int right, int t
     int last = left - 1;
     for (int y = r.top(); y <= r.bottom() + 1; ++y) {
         bool ink = false;
-        if (y <= r.bottom()) {
+        if (y <= r.bottom() && right >= left) {
             const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
-            const auto isText = [](std::uint8_t v) { return v == PageMarks::text; };
-            const std::uint8_t* from = std::find_if(row + left, row + right + 1, isText);
-            ink = from != row + right + 1;
+            const size_t length = size_t(right - left + 1);
+            const void* from = std::memchr(row + left, PageMarks::text, length);
+            ink = from != nullptr;
             if (ink) {
-                first = std::min(first, int(from - row));
-                const auto to = std::find_if(std::make_reverse_iterator(row + right + 1),
-                                             std::make_reverse_iterator(row + left), isText);
-                last = std::max(last, int(to.base() - row) - 1);
+                first = std::min(first, int(static_cast<const std::uint8_t*>(from) - row));
+                const void* to = ::memrchr(row + left, PageMarks::text, length);
+                last = std::max(last, int(static_cast<const std::uint8_t*>(to) - row));
             }
         }
         if (ink && start < 0) start = y;
