@@ -517,20 +517,28 @@ int RegionCutter::textHeightIn(const QRect& r) const
 double RegionCutter::structureAlong(const QRect& r, int start, int end, bool across, int* from, int* to) const
 {
     const int length = across ? r.width() : r.height();
+    // The structure along each row or column of the stretch (and the one
+    // before it), counted a row at a time.
+    const int lowest = std::max(0, start - 1);
+    const int highest = std::min(end, (across ? m_marks.h : m_marks.w) - 1);
+    std::vector<int> counts(size_t(std::max(0, highest - lowest + 1)), 0);
+    if (across) {
+        for (int p = lowest; p <= highest; ++p) {
+            const std::uint8_t* row = &m_marks.m[size_t(p) * size_t(m_marks.w)];
+            counts[size_t(p - lowest)] = int(std::count(row + r.left(), row + r.right() + 1, PageMarks::structure));
+        }
+    } else if (!counts.empty()) {
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)] + lowest;
+            for (size_t i = 0; i < counts.size(); ++i) counts[i] += row[i] == PageMarks::structure;
+        }
+    }
     int most = 0;
     int line = -1;
-    for (int p = start - 1; p <= end; ++p) {
-        int n = 0;
-        if (across) {
-            if (p < 0 || p >= m_marks.h) continue;
-            for (int x = r.left(); x <= r.right(); ++x) n += m_marks.at(x, p) == PageMarks::structure;
-        } else {
-            if (p < 0 || p >= m_marks.w) continue;
-            for (int y = r.top(); y <= r.bottom(); ++y) n += m_marks.at(p, y) == PageMarks::structure;
-        }
-        if (n > most) {
-            most = n;
-            line = p;
+    for (size_t i = 0; i < counts.size(); ++i) {
+        if (counts[i] > most) {
+            most = counts[i];
+            line = lowest + int(i);
         }
     }
     if (line < 0) return 0;
@@ -563,11 +571,13 @@ bool RegionCutter::crossed(const QRect& r, int start, int end, bool across) cons
 {
     const int size = end - start;
     if (across) {
-        for (int x = r.left(); x <= r.right(); ++x) {
-            int n = 0;
-            for (int y = start; y < end; ++y) n += m_marks.at(x, y) == PageMarks::structure;
-            if (n * 10 >= size * 9) return true;
+        // Down each column of the stretch, counted a row at a time.
+        std::vector<int> counts(size_t(std::max(0, r.width())), 0);
+        for (int y = start; y < end; ++y) {
+            const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)] + r.left();
+            for (size_t i = 0; i < counts.size(); ++i) counts[i] += row[i] == PageMarks::structure;
         }
+        return std::any_of(counts.begin(), counts.end(), [size](int n) { return n * 10 >= size * 9; });
     } else {
         for (int y = r.top(); y <= r.bottom(); ++y) {
             const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
