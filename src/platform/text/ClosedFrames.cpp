@@ -28,13 +28,7 @@ struct Ruling {
     const std::vector<char>& ground;
 
     bool hidden(int x, int y) const { return !covered.empty() && covered[size_t(y) * size_t(marks.w) + size_t(x)]; }
-    bool on(int x, int y) const
-    {
-        return x >= 0 && y >= 0 && x < marks.w && y < marks.h &&
-               (marks.at(x, y) == PageMarks::structure || hidden(x, y) ||
-                (!ground.empty() && ground[size_t(y) * size_t(marks.w) + size_t(x)]));
-    }
-    // on() of each pixel of row `y` into `out` (marks.w of them).
+    // Whether a frame may run at each pixel of row `y`, into `out` (marks.w of them).
     void onRow(int y, char* out) const
     {
         const size_t w = size_t(marks.w);
@@ -50,17 +44,35 @@ struct Ruling {
 
 // The runs down each column, longer than `shortest`, top to bottom. The
 // picture is walked row by row, each column keeping its open run.
-std::vector<std::vector<std::pair<int, int>>> runsDown(const Ruling& ruling, int shortest)
+// Where a frame may run (Ruling::onRow()) on every row, each row followed by
+// room where none runs (a block of eight columns read past the last one).
+struct OnMask {
+    static constexpr int kPadding = 9;
+
+    explicit OnMask(const Ruling& ruling)
+        : w(ruling.marks.w), h(ruling.marks.h), stride(size_t(w) + kPadding), bytes(stride * size_t(h), 0)
+    {
+        for (int y = 0; y < h; ++y) ruling.onRow(y, &bytes[size_t(y) * stride]);
+    }
+    const char* row(int y) const { return &bytes[size_t(y) * stride]; }
+
+    const int w;
+    const int h;
+    const size_t stride;
+    std::vector<char> bytes;
+};
+
+std::vector<std::vector<std::pair<int, int>>> runsDown(const OnMask& mask, int shortest)
 {
-    const int w = ruling.marks.w;
-    const int h = ruling.marks.h;
+    const int w = mask.w;
+    const int h = mask.h;
     std::vector<std::vector<std::pair<int, int>>> runs(static_cast<size_t>(w));
     std::vector<int> start(size_t(w), -1);
     std::vector<int> last(size_t(w), -1);
     // Most columns of a row have no mark and no run open: eight of them are
     // passed over at once. (Both padded to whole eights.)
-    constexpr int kBlock = 8;
-    std::vector<char> onRow(size_t(w) + kBlock + 1, 0);
+    constexpr int kBlock = OnMask::kPadding - 1;
+    const std::vector<char> none(mask.stride, 0);
     std::vector<char> open(size_t(w) + kBlock, 0);
     const auto nothingIn = [](const char* a, const char* b, const char* c) {
         std::uint64_t x = 0, y = 0, z = 0;
@@ -70,12 +82,9 @@ std::vector<std::vector<std::pair<int, int>>> runsDown(const Ruling& ruling, int
         return (x | y | z) == 0;
     };
     for (int y = 0; y <= h; ++y) {
-        if (y < h)
-            ruling.onRow(y, onRow.data());
-        else
-            std::fill(onRow.begin(), onRow.end(), char(0));
+        const char* onRow = y < h ? mask.row(y) : none.data();
         for (int block = 0; block < w; block += kBlock) {
-            if (nothingIn(&onRow[size_t(block)], &onRow[size_t(block) + 1], &open[size_t(block)])) continue;
+            if (nothingIn(onRow + block, onRow + block + 1, &open[size_t(block)])) continue;
             for (int x = block; x < std::min(w, block + kBlock); ++x) {
                 // A frame line two pixels wide may have its marks on either.
                 if (onRow[size_t(x)] || onRow[size_t(x) + 1]) {
@@ -97,9 +106,9 @@ std::vector<std::vector<std::pair<int, int>>> runsDown(const Ruling& ruling, int
 }
 
 // The sides running down.
-std::vector<Side> sidesDown(const Ruling& ruling, int shortest)
+std::vector<Side> sidesDown(const OnMask& mask, int shortest)
 {
-    const std::vector<std::vector<std::pair<int, int>>> runs = runsDown(ruling, shortest);
+    const std::vector<std::vector<std::pair<int, int>>> runs = runsDown(mask, shortest);
     std::vector<Side> sides;
     std::vector<size_t> open;  // sides that reached the previous column
     for (int x = 0; x < int(runs.size()); ++x) {
@@ -124,13 +133,12 @@ std::vector<Side> sidesDown(const Ruling& ruling, int shortest)
 
 // Whether a frame or rule runs along row `y` (give or take a pixel or two)
 // from `left` to `right`.
-bool ruledAcross(const Ruling& ruling, int y, int left, int right)
+bool ruledAcross(const OnMask& mask, int y, int left, int right)
 {
     const int length = right - left + 1;
     for (int row = y - kSlack; row <= y + kSlack; ++row) {
-        if (row < 0 || row >= ruling.marks.h) continue;
-        int n = 0;
-        for (int x = left; x <= right; ++x) n += ruling.on(x, row);
+        if (row < 0 || row >= mask.h) continue;
+        const int n = int(std::count(mask.row(row) + left, mask.row(row) + right + 1, char(1)));
         if (n * 10 >= length * 9) return true;
     }
     return false;
@@ -166,7 +174,8 @@ double outlineShown(const Ruling& ruling, const QRect& f)
 
 std::vector<QRect> framesRuled(const Ruling& ruling, int shortest)
 {
-    const std::vector<Side> sides = sidesDown(ruling, shortest);
+    const OnMask mask(ruling);
+    const std::vector<Side> sides = sidesDown(mask, shortest);
     // A rounded corner: its side starts a little below the rule across.
     const int corner = std::max(kSlack, shortest / 8);
     std::vector<QRect> frames;
@@ -179,7 +188,7 @@ std::vector<QRect> framesRuled(const Ruling& ruling, int shortest)
             const auto reaches = [&](const Side& s, int top, int bottom) {
                 return s.top <= top + corner && s.bottom >= bottom - corner;
             };
-            const auto ruled = [&](int y) { return ruledAcross(ruling, y, left.left, right.right); };
+            const auto ruled = [&](int y) { return ruledAcross(mask, y, left.left, right.right); };
             int top = -1;
             for (int y : {std::max(left.top, right.top), std::min(left.top, right.top)})
                 if (top < 0 && reaches(left, y, y) && reaches(right, y, y) && ruled(y)) top = y;
