@@ -1,5 +1,7 @@
 #include "platform/text/ClosedFrames.h"
 
+#include "platform/text/InParallel.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -52,7 +54,9 @@ struct OnMask {
     explicit OnMask(const Ruling& ruling)
         : w(ruling.marks.w), h(ruling.marks.h), stride(size_t(w) + kPadding), bytes(stride * size_t(h), 0)
     {
-        for (int y = 0; y < h; ++y) ruling.onRow(y, &bytes[size_t(y) * stride]);
+        inParallel(size_t(h), 64, [&](size_t from, size_t to) {
+            for (size_t y = from; y < to; ++y) ruling.onRow(int(y), &bytes[y * stride]);
+        });
     }
     const char* row(int y) const { return &bytes[size_t(y) * stride]; }
 
