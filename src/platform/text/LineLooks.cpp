@@ -15,14 +15,17 @@ LineScript scriptOf(const QImage& gray, const QRect& r, int background)
     long most = 0;
     int inkColumns = 0;
     std::vector<char> column(size_t(r.width()), 0);
+    // Without branches and with the bounds read once (a byte written might
+    // be them, as far as the compiler knows), many pixels at a time.
+    char* const inColumn = column.data();
+    const int width = r.width();
     for (int y = r.top(); y <= r.bottom(); ++y) {
-        const uchar* row = gray.constScanLine(y);
+        const uchar* row = gray.constScanLine(y) + r.left();
         long n = 0;
-        for (int x = r.left(); x <= r.right(); ++x) {
-            if (std::abs(int(row[x]) - background) > 60) {
-                ++n;
-                column[size_t(x - r.left())] = 1;
-            }
+        for (int x = 0; x < width; ++x) {
+            const int on = std::abs(int(row[x]) - background) > 60;
+            n += on;
+            inColumn[x] = char(inColumn[x] | on);
         }
         ink[size_t(y - r.top())] = n;
         most = std::max(most, n);
@@ -164,10 +167,13 @@ QRgb backgroundColourOf(const QImage& colour, const QRect& r)
 QImage inkPicture(const QImage& colour, const QRect& area, QRgb background)
 {
     QImage out(area.size(), QImage::Format_Grayscale8);
+    // The width read once: a byte written might be it, as far as the
+    // compiler knows; so many pixels are taken at a time.
+    const int width = area.width();
     for (int y = 0; y < area.height(); ++y) {
         const auto* from = reinterpret_cast<const QRgb*>(colour.constScanLine(area.top() + y)) + area.left();
         uchar* to = out.scanLine(y);
-        for (int x = 0; x < area.width(); ++x) to[x] = uchar(255 - colourDistance(from[x], background));
+        for (int x = 0; x < width; ++x) to[x] = uchar(255 - colourDistance(from[x], background));
     }
     return out;
 }
