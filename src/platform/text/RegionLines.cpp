@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <limits>
 #include <numeric>
+#include <optional>
 
 namespace klipo::platform {
 
@@ -414,9 +415,15 @@ void RegionCutter::segmentsOf(const QRect& band, const std::vector<int>& cols, i
         }
         return bottom - top + 1;
     };
+    // Each piece stands beside two gaps: measured once.
+    std::vector<std::optional<int>> inkHeights(pieces.size());
+    const auto inkHeightOf = [&](size_t i) {
+        if (!inkHeights[i]) inkHeights[i] = inkHeight(pieces[i]);
+        return *inkHeights[i];
+    };
     const auto wideAt = [&](size_t i) {
         if (monospaced || stacked || band.height() <= th) return wide;
-        const int words = std::max({th, inkHeight(pieces[i]), inkHeight(pieces[i + 1])});
+        const int words = std::max({th, inkHeightOf(i), inkHeightOf(i + 1)});
         return std::min(wide, 1.0 * words);
     };
     int start = -1;
