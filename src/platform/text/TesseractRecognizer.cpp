@@ -291,11 +291,16 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
             cuttable.push_back(lines[i].model == m_options.latinModel && !l.stacked && !l.monospaced);
         }
         const std::vector<int> counts = piecesPerLine(costs, cuttable, m_threadCount);
+        // Where to cut is found on the engines' threads, each line on its own.
+        std::vector<std::vector<QRect>> cut(order.size());
+        std::vector<Job> cutting;
+        for (size_t k = 0; k < order.size(); ++k)
+            if (counts[k] >= 2)
+                cutting.push_back([&, k] { cut[k] = linePieces(picture, layout, layout.lines[order[k]], counts[k]); });
+        runAll(std::move(cutting));
         for (size_t k = 0; k < order.size(); ++k) {
-            if (counts[k] < 2) continue;
-            const std::vector<QRect> rects = linePieces(picture, layout, layout.lines[order[k]], counts[k]);
-            if (rects.size() < 2) continue;
-            for (const QRect& rect : rects) {
+            if (cut[k].size() < 2) continue;
+            for (const QRect& rect : cut[k]) {
                 LayoutLine part = layout.lines[order[k]];
                 part.rect = rect;
                 pieces.push_back({order[k], part, double(rect.width()) / std::max(1, rect.height()), {}});
