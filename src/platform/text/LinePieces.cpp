@@ -10,6 +10,7 @@ namespace klipo::platform {
 namespace {
 
 constexpr int kMostPieces = 4;
+constexpr int kFinestShare = 8;         // pieces down to an eighth of an engine's share of the page
 constexpr double kShortestPiece = 8;    // a piece is at least this many line heights wide
 constexpr double kPieceCost = 1;        // what one more engine call costs, in line heights of width
 constexpr double kWorthCutting = 0.05;  // the share of the page's time cutting must save
@@ -51,7 +52,7 @@ std::vector<int> piecesPerLine(const std::vector<double>& costs, const std::vect
     std::vector<int> best = whole;
     // Pieces no bigger than an engine's even share of the page, or a half,
     // a third ... of it: the one that ends soonest wins.
-    for (int share = 1; share <= kMostPieces; ++share) {
+    for (int share = 1; share <= kFinestShare; ++share) {
         const double cap = total / double(engines * share);
         if (cap <= 0) break;
         std::vector<int> pieces = whole;
