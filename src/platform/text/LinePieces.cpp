@@ -122,6 +122,18 @@ std::vector<QRect> linePieces(const QImage& page, const PageLayout& layout, cons
     return rects;
 }
 
+void appendAfterSpace(RecognizedLine& line, const RecognizedLine& next)
+{
+    const int offset = int(line.text.size()) + 1;
+    line.text += QLatin1Char(' ') + next.text;
+    line.box |= next.box;
+    for (RecognizedSymbol s : next.symbols) {
+        s.start += offset;
+        s.end += offset;
+        line.symbols.push_back(s);
+    }
+}
+
 TesseractEngine::Result joinedPieces(std::vector<TesseractEngine::Result> pieces)
 {
     TesseractEngine::Result out;
@@ -139,14 +151,7 @@ TesseractEngine::Result joinedPieces(std::vector<TesseractEngine::Result> pieces
                 any = true;
                 continue;
             }
-            const int offset = int(joined.text.size()) + 1;
-            joined.text += QLatin1Char(' ') + line.text;
-            joined.box |= line.box;
-            for (RecognizedSymbol s : line.symbols) {
-                s.start += offset;
-                s.end += offset;
-                joined.symbols.push_back(s);
-            }
+            appendAfterSpace(joined, line);
             joined.weakestWord = std::min(joined.weakestWord, line.weakestWord);
             joined.widestLetters = std::max(joined.widestLetters, line.widestLetters);
         }

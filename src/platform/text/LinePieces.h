@@ -33,4 +33,7 @@ std::vector<QRect> linePieces(const QImage& page, const PageLayout& layout, cons
 // letters'. A piece the engine found nothing in adds nothing.
 TesseractEngine::Result joinedPieces(std::vector<TesseractEngine::Result> pieces);
 
+// Puts `next` after `line`, a space between them: its text, box and symbols.
+void appendAfterSpace(RecognizedLine& line, const RecognizedLine& next);
+
 }  // namespace klipo::platform
