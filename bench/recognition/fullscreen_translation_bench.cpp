@@ -277,8 +277,8 @@ int main(int argc, char** argv)
         const platform::TesseractRecognizer::Readings r = tesseract->lastReadings();
         std::printf(
             "  lines read by the engine per page: %d first, %d at other sizes, %d second opinions, %d other "
-            "CJK models; %d lines alike not read again\n",
-            r.first, r.resized, r.second, r.otherCjk, r.twins);
+            "CJK models; %d lines alike not read again; %d pieces of long lines\n",
+            r.first, r.resized, r.second, r.otherCjk, r.twins, r.pieces);
     }
     bench::printTimes("command -> panel shown (translating)", toPanel, 38);
     bench::printTimes("command -> translated picture shown", toTranslated, 38);

@@ -310,6 +310,7 @@ int main(int argc, char** argv)
         readings.second += last.second;
         readings.otherCjk += last.otherCjk;
         readings.twins += last.twins;
+        readings.pieces += last.pieces;
         const ScreenScore ours = scoreScreen(screen, readLines(outcome.blocks, screen.image.height()));
         const Figures o{100 * ours.orderAccuracy(), 100 * ours.lineAccuracy(), bench::median(times)};
 
@@ -456,8 +457,8 @@ int main(int argc, char** argv)
     platform::returnFreedMemory();
     std::printf(
         "\nlines read by the engine: %d first, %d at other sizes, %d second opinions, %d other CJK models; "
-        "%d lines alike not read again\n",
-        readings.first, readings.resized, readings.second, readings.otherCjk, readings.twins);
+        "%d lines alike not read again; %d pieces of long lines\n",
+        readings.first, readings.resized, readings.second, readings.otherCjk, readings.twins, readings.pieces);
     std::printf("\nresident memory: at rest %ld MB, after recognition %ld MB (%d engines loaded)\n", atRest / 1024,
                 bench::residentKiB() / 1024, recognizer->loadedEngines());
     if (args.contains(QStringLiteral("--memory"))) {

@@ -1,5 +1,6 @@
 #include "platform/text/LineReading.h"
 
+#include "platform/text/LinePieces.h"
 #include "platform/text/ScriptCounts.h"
 
 #include <algorithm>
@@ -166,17 +167,7 @@ TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int eng
     }
     if (line.stacked || result.lines.size() < 2) return result;
     RecognizedLine joined = result.lines.front();
-    for (size_t i = 1; i < result.lines.size(); ++i) {
-        const RecognizedLine& next = result.lines[i];
-        const int offset = int(joined.text.size()) + 1;
-        joined.text += QLatin1Char(' ') + next.text;
-        joined.box |= next.box;
-        for (RecognizedSymbol s : next.symbols) {
-            s.start += offset;
-            s.end += offset;
-            joined.symbols.push_back(s);
-        }
-    }
+    for (size_t i = 1; i < result.lines.size(); ++i) appendAfterSpace(joined, result.lines[i]);
     joined.confidence = result.meanConfidence;
     result.lines.assign(1, std::move(joined));
     return result;

@@ -1,6 +1,7 @@
 #include "platform/text/TesseractRecognizer.h"
 
 #include "platform/text/EnginePool.h"
+#include "platform/text/LinePieces.h"
 #include "platform/text/LineReading.h"
 #include "platform/text/LineTwins.h"
 #include "platform/text/ModelFile.h"
@@ -238,20 +239,25 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         report(RecognitionOutcome::failure(QStringLiteral("识别已取消")));
         return true;
     };
-    auto readWith = [&](LineJob& job, const QString& model, int engines = 0, LineSize size = LineSize::usual) {
+    auto readAt = [&](const LayoutLine& line, const QString& model, int engines = 0, LineSize size = LineSize::usual) {
         bool missing = false;
         if (cancel.isCancelled()) return std::make_pair(TesseractEngine::Result{}, missing);
         TesseractEngine::Result result =
-            readLine(*m_pool, model, engines, picture, layout, *job.layout, withSymbols, missing, size);
+            readLine(*m_pool, model, engines, picture, layout, line, withSymbols, missing, size);
         return std::make_pair(std::move(result), missing);
     };
+    auto readWith = [&](LineJob& job, const QString& model, int engines = 0, LineSize size = LineSize::usual) {
+        return readAt(*job.layout, model, engines, size);
+    };
 
-    // Biggest lines first, so that no thread is left with a long one at the end.
+    // What the engine's time on a line grows with: its width against its height.
+    auto cost = [&](size_t i) {
+        const QRect& r = layout.lines[i].rect;
+        return double(r.width()) / std::max(1, r.height());
+    };
+    // Longest lines first, so that no thread is left with a long one at the end.
     std::vector<size_t> order = read;
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        return layout.lines[a].rect.width() * layout.lines[a].rect.height() >
-               layout.lines[b].rect.width() * layout.lines[b].rect.height();
-    });
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return cost(a) > cost(b); });
     // Each model gets engines in proportion to the lines it reads: a Chinese
     // page with a few English words needs one Latin engine, not one per thread.
     std::map<QString, int> linesPerModel;
@@ -264,9 +270,51 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         const auto it = engineShare.find(model);
         return it == engineShare.end() ? m_threadCount : it->second;
     };
-    std::vector<Job> first;
+
+    // Long Latin lines of a page of few lines are read in pieces on several
+    // engines at once where that ends the page sooner (see LinePieces).
+    struct Piece {
+        size_t line;
+        LayoutLine layout;
+        double cost;
+        TesseractEngine::Result result;
+        bool missing = false;
+        bool byEnglish = false;  // read with "eng", the Latin model not being installed
+    };
+    std::vector<Piece> pieces;
+    {
+        std::vector<double> costs;
+        std::vector<char> cuttable;
+        for (size_t i : order) {
+            const LayoutLine& l = layout.lines[i];
+            costs.push_back(cost(i));
+            cuttable.push_back(lines[i].model == m_options.latinModel && !l.stacked && !l.monospaced);
+        }
+        const std::vector<int> counts = piecesPerLine(costs, cuttable, m_threadCount);
+        // Where to cut is found on the engines' threads, each line on its own.
+        std::vector<std::vector<QRect>> cut(order.size());
+        std::vector<Job> cutting;
+        for (size_t k = 0; k < order.size(); ++k)
+            if (counts[k] >= 2)
+                cutting.push_back([&, k] { cut[k] = linePieces(picture, layout, layout.lines[order[k]], counts[k]); });
+        runAll(std::move(cutting));
+        for (size_t k = 0; k < order.size(); ++k) {
+            if (cut[k].size() < 2) continue;
+            for (const QRect& rect : cut[k]) {
+                LayoutLine part = layout.lines[order[k]];
+                part.rect = rect;
+                pieces.push_back({order[k], part, double(rect.width()) / std::max(1, rect.height()), {}});
+            }
+        }
+    }
+    std::vector<char> inPieces(lines.size(), 0);
+    for (const Piece& p : pieces) inPieces[p.line] = 1;
+
+    // Lines and pieces, the most costly first.
+    std::vector<std::pair<double, Job>> firstReads;
     for (size_t i : order) {
-        first.push_back([&, i] {
+        if (inPieces[i]) continue;
+        firstReads.emplace_back(cost(i), [&, i] {
             LineJob& job = lines[i];
             auto [result, missing] = readWith(job, job.model, share(job.model));
             if (missing && job.model == m_options.latinModel && job.model != QLatin1String("eng")) {
@@ -277,9 +325,37 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
             job.missing = missing;
         });
     }
-    counts.first = int(first.size());
+    for (Piece& piece : pieces) {
+        firstReads.emplace_back(piece.cost, [&, p = &piece] {
+            const QString& model = lines[p->line].model;
+            std::tie(p->result, p->missing) = readAt(p->layout, model, share(model));
+            if (p->missing && model != QLatin1String("eng")) {
+                p->byEnglish = true;
+                std::tie(p->result, p->missing) = readAt(p->layout, QStringLiteral("eng"));
+            }
+        });
+    }
+    std::stable_sort(firstReads.begin(), firstReads.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<Job> first;
+    for (auto& entry : firstReads) first.push_back(std::move(entry.second));
+    counts.first = int(read.size());
+    counts.pieces = int(pieces.size());
     runAll(std::move(first));
     if (cancelled()) return;
+    for (size_t from = 0; from < pieces.size();) {
+        size_t to = from;
+        std::vector<TesseractEngine::Result> parts;
+        LineJob& job = lines[pieces[from].line];
+        while (to < pieces.size() && pieces[to].line == pieces[from].line) {
+            job.missing = job.missing || pieces[to].missing;
+            if (pieces[to].byEnglish) job.model = QStringLiteral("eng");
+            parts.push_back(std::move(pieces[to].result));
+            ++to;
+        }
+        job.result = joinedPieces(std::move(parts));
+        from = to;
+    }
     for (const LineJob& job : lines) {
         if (job.missing) {
             report(RecognitionOutcome::failure(missingDataMessage(job.model)));

@@ -69,6 +69,7 @@ public:
         int second = 0;    // second opinions of other models
         int otherCjk = 0;  // Japanese, Korean and Traditional Chinese tried
         int twins = 0;     // lines not read, given the reading of one alike
+        int pieces = 0;    // pieces long lines were read in, on several engines at once
     };
     Readings lastReadings() const;
 
