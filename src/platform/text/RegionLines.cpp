@@ -364,9 +364,16 @@ void RegionCutter::segmentsOf(const QRect& band, const std::vector<int>& cols, i
             after[i] = telling(i) ? int(i) : i + 1 < words.size() ? after[i + 1] : -1;
         styleCut.assign(words.size(), 0);
         bool any = false;
+        // A mark no wider than a letter or two first on its row, a word's
+        // space or more from the text after it, is judged by its own ink:
+        // an item's icon drawn in another ink than its name.
+        const auto leading = [&](size_t i) {
+            return before[i] < 0 && (words[i].to - words[i].from + 1) * 5 <= height * 6;
+        };
         for (size_t i = 0; i + 1 < words.size(); ++i) {
-            if (words[i + 1].from - words[i].to - 1 >= wide || before[i] < 0 || after[i + 1] < 0) continue;
-            const int a = contrastOf(size_t(before[i]));
+            if (words[i + 1].from - words[i].to - 1 >= wide || (before[i] < 0 && !leading(i)) || after[i + 1] < 0)
+                continue;
+            const int a = contrastOf(before[i] < 0 ? i : size_t(before[i]));
             const int b = contrastOf(size_t(after[i + 1]));
             styleCut[i] = std::min(a, b) * 4 < std::max(a, b) * 3;
             any = any || styleCut[i];
