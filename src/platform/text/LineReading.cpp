@@ -363,7 +363,9 @@ void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QStrin
     // An icon stays an icon ("目" for a document is no "B"), and the Chinese
     // of a line shaped like Chinese is not traded for Latin letters.
     if (isIconLookalike(now) && isLetterOrTwo(next)) better = false;
-    if (job.model == hanModel() && job.layout->script == LineScript::Han && !misreadNow && givesUpHan(now, next))
+    // Nor where the other reading finds Chinese in the line too.
+    if (job.model == hanModel() && !misreadNow && givesUpHan(now, next) &&
+        (job.layout->script == LineScript::Han || ScriptCounts::of(next).han > 0))
         better = false;
     // A reading that would be dropped gives way to a short Chinese one that stands.
     const auto stands = [&](const TesseractEngine::Result& r, const QString& by) {

@@ -75,7 +75,9 @@ bool hasMisreadHan(const QString& text)
         // may follow a number directly ("3月"), and the engine often ends a
         // Chinese clause with a Latin full stop or comma ("试试.").
         auto glues = [&](qsizetype k) { return k >= 0 && k < n && isAsciiText(s[k]) && !isAsciiDigit(s[k]); };
-        const bool closes = j < n && QStringView(u".,;:!?)").contains(QChar(char16_t(s[j])));
+        // A sign that ends the line after Chinese is its full stop misread ("试试-").
+        const bool closes = j < n && (QStringView(u".,;:!?)").contains(QChar(char16_t(s[j]))) ||
+                                      (j + 1 == n && !QChar::isLetterOrNumber(s[j])));
         const bool glued = glues(i - 1) || (glues(j) && !closes);
         if (j - i <= 2 && asciiAround && (lookalikes || (glued && ((hasBefore && hasAfter) || j - i == 1))))
             return true;
