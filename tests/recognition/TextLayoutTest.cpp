@@ -122,9 +122,9 @@ TEST(LineReading, tellsHanMisreadIntoLatinText_FromChineseWordsAmongLatinOnes)
 {
     for (const char* misread : {"Ctrl 十 F", "十45.7%", "Ctrl+Shi化+S", "Ctrl 二乙", "Ctrl+Shi化-"})
         EXPECT_TRUE(platform::hasMisreadHan(QString::fromUtf8(misread))) << misread;
-    for (const char* chinese :
-         {"Python 与 Linux 的十年", "3 月 3 10:12", "iOS 应用", "总用量 48", "Billing 平台",
-          "请在 Settings 里打开 Dark Mode 试试.", "Git 历史, Terminal", "请在 Settings 里打开 Dark Mode 试试-"})
+    for (const char* chinese : {"Python 与 Linux 的十年", "3 月 3 10:12", "iOS 应用", "总用量 48", "Billing 平台",
+                                "请在 Settings 里打开 Dark Mode 试试.", "Git 历史, Terminal",
+                                "请在 Settings 里打开 Dark Mode 试试-", "~/ 合计/ 订单编号"})
         EXPECT_FALSE(platform::hasMisreadHan(QString::fromUtf8(chinese))) << chinese;
 }
 
@@ -340,7 +340,8 @@ TEST(LineReading, chineseOfALineShapedLikeChinese_IsNotTradedForLatinLetters_Nor
 
 // A line that looked Latin with Chinese words in it: the Chinese model's
 // reading wins over the Latin model's letters for its Chinese, though it
-// ends on a misread full stop, and is not traded for the mixed model's that
+// ends on a misread full stop or parts its words with slashes (a
+// breadcrumb), and is not traded for the mixed model's that
 // makes Latin letters of some of its Chinese; where the mixed model reads no
 // Chinese at all, its Latin reading still wins over Chinese read into it.
 TEST(LineReading, chineseReadOnALineThatLookedLatin_IsNotTradedForLettersMadeOfIt)
@@ -359,6 +360,11 @@ TEST(LineReading, chineseReadOnALineThatLookedLatin_IsNotTradedForLettersMadeOfI
          "服务器迁移到 Kubernetes 之后更稳定了。请在 Settings 里打开 Dark Mode 试试-", 56, 93, "chi_sim",
          "服务器迁移到 Kubernetes 之后更稳定了。请在 Settings 里打开 Dark Mode 试试-"},
         {"chi_sim", "基 server.Ts", "x server.rs", 19, 83, "chi_sim+eng", "x server.rs"},
+        {"eng", "~/Êt/ iTS", "~/ 合计/ 订单编号", 4, 91, "chi_sim", "~/ 合计/ 订单编号"},
+        // A Latin reading that would be dropped gives way to a far surer one
+        // even with a character misread into it; one that stands does not.
+        {"eng", "ZAEIET", "设置 Ctrl+Shi化", 20, 85, "chi_sim", "设置 Ctrl+Shi化"},
+        {"eng", "Ctrl+Shift+S", "Ctrl+Shi化+S", 75, 90, "chi_sim", "Ctrl+Shift+S"},
     };
     for (const auto& c : cases) {
         platform::LineJob job{&latin, QString::fromLatin1(c.firstModel),

@@ -345,9 +345,12 @@ void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QStrin
     bool better = false;
     if (misreadNext != misreadNow) {
         // "+" never comes back as "十": a reading with Han characters misread
-        // among Latin text never wins over one without, and loses to a Latin
-        // one unless that one is far less sure.
+        // among Latin text wins over one without only where that one would
+        // be dropped, and loses to a Latin one unless that one is far less sure.
         better = misreadNow && other.meanConfidence + 25 >= job.result.meanConfidence;
+        // A reading too unsure to be kept gives way to a far surer one all the same.
+        better = better || (misreadNext && job.result.meanConfidence < kDropBelow &&
+                            other.meanConfidence >= job.result.meanConfidence + 25);
     } else {
         // The mixed model knows the Chinese too: a tie goes to it when it
         // finds Chinese (it knows no accents).
