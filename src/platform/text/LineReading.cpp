@@ -134,7 +134,11 @@ TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int eng
     // Small text is scaled up to about this height (measured on drawn screens:
     // Chinese needs a little more than Latin); large Chinese (a high-density
     // screen's) is read better a little smaller ("旧" is not taken for "日").
-    const double target = line.script == LineScript::Han ? 30 : 26;
+    // A line the layout took for Latin that the Chinese model reads (a short
+    // Chinese label) is read at Chinese size too, where it is two characters
+    // wide or more: icons are read as they are.
+    const bool hanRead = model == hanModel() && line.script == LineScript::Latin && r.width() * 2 >= r.height() * 3;
+    const double target = line.script == LineScript::Han || hanRead ? 30 : 26;
     double scale = std::max(1.0, target / std::max(1, textHeight));
     if (scale < 1.2) scale = 1;
     constexpr double kLargeHan = 29;
