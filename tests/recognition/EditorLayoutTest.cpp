@@ -117,55 +117,11 @@ TEST(EditorLayout, readsEachLineNumberApartFromItsCode_CommentsAsFaintAsTheNumbe
         }
 }
 
-// An item's icon stands a little more than a space before its name, drawn
-// in a fainter ink than the names: on a light or a dark ground it is read
-// apart from the name, while the words of a name stay one line.
-TEST(EditorLayout, aFileTreesIconsReadApartFromTheNames_WhoseWordsStayOneLine)
-{
-    const QStringList names = QStringLiteral(
-                                  "photo_0132.txt|budget 2024.cpp|README.sh|main notes.md|data.json|"
-                                  "setup.tar.gz|config.py|report.md")
-                                  .split(u'|');
-    QFont sans(QStringLiteral("DejaVu Sans"));
-    sans.setPixelSize(13);
-    const auto nameRead = [](const platform::PageLayout& layout, int nameLeft, int top, int bottom) {
-        int whole = 0, joined = 0;
-        for (const platform::LayoutLine& line : layout.lines) {
-            if (line.rect.center().y() < top || line.rect.center().y() > bottom) continue;
-            whole += std::abs(line.rect.left() - nameLeft) <= 2 && line.rect.width() > 30;
-            joined += line.rect.left() < nameLeft - 4 && line.rect.right() > nameLeft + 4;
-        }
-        return std::make_pair(whole, joined);
-    };
-    for (const bool dark : {false, true}) {
-        SCOPED_TRACE(dark ? "a dark tree" : "a light tree");
-        QImage page(420, 240, QImage::Format_RGB32);
-        page.fill(dark ? QColor(37, 37, 38) : QColor(248, 248, 248));
-        QPainter p(&page);
-        p.setFont(sans);
-        const QColor icon = dark ? QColor(120, 130, 115) : QColor(170, 170, 170);
-        for (int i = 0; i < names.size(); ++i) {
-            const int top = 12 + 26 * i;
-            p.setPen(icon);  // a document: a frame with lines of text in it
-            p.drawRect(20, top + 1, 9, 12);
-            for (int y = top + 4; y <= top + 10; y += 3) p.drawLine(22, y, 27, y);
-            p.setPen(dark ? QColor(212, 212, 212) : QColor(40, 40, 40));
-            p.drawText(QPointF(37, top + 12), names[i]);
-        }
-        p.end();
-        const platform::PageLayout layout = platform::analysePage(page);
-        for (int i = 0; i < names.size(); ++i) {
-            const auto [whole, joined] = nameRead(layout, 37, 12 + 26 * i, 12 + 26 * i + 16);
-            EXPECT_EQ(whole, 1) << qPrintable(names[i]);
-            EXPECT_EQ(joined, 0) << qPrintable(names[i]);
-        }
-    }
-}
-
 // Generated editors and settings windows: the icon before a file's or an
-// item's name (a list beside a page of settings whose rows stand off the
-// items' level, so that each row of the window is taller than its text) is
-// never read as part of the name's line.
+// item's name (in a file tree, drawn in a fainter ink than the names; in a
+// list beside a page of settings whose rows stand off the items' level, so
+// that each row of the window is taller than its text) is never read as
+// part of the name's line.
 TEST(EditorLayout, onGeneratedScreens_NoItemsIconIsReadWithItsName)
 {
     for (const quint32 seed : {12u, 54u, 74u}) {
