@@ -1,5 +1,7 @@
 // How a code editor lays out: the file tree beside the code read apart from
 // it, the row of tabs over both whole, each line number with its line of code.
+#include "ScreenFixtures.h"
+#include "corpus/GeneratedScreens.h"
 #include "platform/text/PageLayout.h"
 
 #include <gtest/gtest.h>
@@ -113,4 +115,28 @@ TEST(EditorLayout, readsEachLineNumberApartFromItsCode_CommentsAsFaintAsTheNumbe
             }
             EXPECT_EQ(numbers, 12);
         }
+}
+
+// Generated editors and settings windows: the icon before a file's or an
+// item's name (in a file tree, drawn in a fainter ink than the names; in a
+// list beside a page of settings whose rows stand off the items' level, so
+// that each row of the window is taller than its text) is never read as
+// part of the name's line.
+TEST(EditorLayout, onGeneratedScreens_NoItemsIconIsReadWithItsName)
+{
+    for (const quint32 seed : {12u, 54u, 74u}) {
+        const test::Screen screen = test::generateScreen(seed);
+        const platform::PageLayout layout = platform::analysePage(screen.image.convertToFormat(QImage::Format_RGB32));
+        const int th = layout.textHeight;
+        for (const test::ReferenceLine& drawn : screen.lines)
+            for (const platform::LayoutLine& line : layout.lines) {
+                const QRect& r = line.rect;
+                const int shared = std::min(r.bottom(), drawn.box.bottom()) - std::max(r.top(), drawn.box.top());
+                // Something a little before the name, no taller than it (a button's frame is).
+                const bool before = r.left() < drawn.box.left() - th / 2 && r.left() > drawn.box.left() - 2 * th &&
+                                    r.height() <= drawn.box.height();
+                EXPECT_FALSE(shared * 2 > drawn.box.height() && before && r.right() > drawn.box.left() + th)
+                    << qPrintable(screen.name) << ": \"" << qPrintable(drawn.text) << "\" read from " << r.left();
+            }
+    }
 }

@@ -55,6 +55,24 @@ TEST(SignShapes, aRoundSpeckHalfwayUpIsAMiddleDot_DashesStopsColonsAndApostrophe
     EXPECT_EQ(platform::inkBaseline(lineWith(QRect()), QRect(0, 0, 60, 40)), -1);
 }
 
+// Chinese characters stand lower above the line than Latin capitals: beside
+// them a middle dot is larger against the line, and what the Chinese models
+// read it as ("“", "・", "，", "\"") is a dot there, though not on a Latin
+// line. A full-width comma's tail and a full stop's ring on the line stay.
+TEST(SignShapes, aLargerDotOnAChineseLine_IsAMiddleDotThere_NotOnALatinLine)
+{
+    const auto read = [](const QRect& ink, QChar as, bool han) {
+        return platform::signFromInk(lineWith(ink), ink, 10, 30, as, han);
+    };
+    const QRect dot(20, 21, 7, 7);
+    for (QChar as : {QChar(0x201C), QChar(0x30FB), QChar(0xFF0C), QChar('"'), QChar('+')})
+        EXPECT_EQ(read(dot, as, true), QChar(0x00B7)) << qPrintable(QString(as));
+    EXPECT_EQ(read(dot, '"', false), QChar('"'));
+    EXPECT_EQ(read(QRect(20, 23, 4, 9), QChar(0xFF0C), true), QChar(0xFF0C));  // a comma, taller than wide
+    EXPECT_EQ(read(QRect(20, 24, 7, 6), QChar(0x3002), true), QChar(0x3002));  // a full stop on the line
+    EXPECT_EQ(read(QRect(20, 19, 9, 9), '+', true), QChar('+'));               // larger than a dot
+}
+
 TEST(SignShapes, aWindowsButtonsReadTogether_AreNoText_ALoneDashOrLetterOIs)
 {
     for (const char* buttons : {"- O X", "-O xX", "— □ ×", "- 口 x"})

@@ -120,10 +120,11 @@ TEST(ParagraphGrouping, followsTheLayoutsParts_EachLineContinuingOnlyTheFullLine
 
 TEST(LineReading, tellsHanMisreadIntoLatinText_FromChineseWordsAmongLatinOnes)
 {
-    for (const char* misread : {"Ctrl 十 F", "十45.7%", "Ctrl+Shi化+S", "Ctrl 二乙"})
+    for (const char* misread : {"Ctrl 十 F", "十45.7%", "Ctrl+Shi化+S", "Ctrl 二乙", "Ctrl+Shi化-"})
         EXPECT_TRUE(platform::hasMisreadHan(QString::fromUtf8(misread))) << misread;
     for (const char* chinese : {"Python 与 Linux 的十年", "3 月 3 10:12", "iOS 应用", "总用量 48", "Billing 平台",
-                                "请在 Settings 里打开 Dark Mode 试试.", "Git 历史, Terminal"})
+                                "请在 Settings 里打开 Dark Mode 试试.", "Git 历史, Terminal",
+                                "请在 Settings 里打开 Dark Mode 试试-", "~/ 合计/ 订单编号"})
         EXPECT_FALSE(platform::hasMisreadHan(QString::fromUtf8(chinese))) << chinese;
 }
 
@@ -335,6 +336,44 @@ TEST(LineReading, chineseOfALineShapedLikeChinese_IsNotTradedForLatinLetters_Nor
     EXPECT_FALSE(platform::isShortChineseText(square, line("赵磊", 58)));
     EXPECT_FALSE(platform::isShortChineseText(han, line("赵磊", 30)));
     EXPECT_FALSE(platform::isShortChineseText(han, line("家三", 58)));
+}
+
+// A line that looked Latin with Chinese words in it: the Chinese model's
+// reading wins over the Latin model's letters for its Chinese, though it
+// ends on a misread full stop or parts its words with slashes (a
+// breadcrumb), and is not traded for the mixed model's that
+// makes Latin letters of some of its Chinese; where the mixed model reads no
+// Chinese at all, its Latin reading still wins over Chinese read into it.
+TEST(LineReading, chineseReadOnALineThatLookedLatin_IsNotTradedForLettersMadeOfIt)
+{
+    const platform::LayoutLine latin = layoutLineOf(QRect(0, 0, 500, 17), platform::LineScript::Latin);
+    const struct {
+        const char* firstModel;
+        const char *first, *other;
+        float firstConfidence, otherConfidence;
+        const char* model;
+        const char* kept;
+    } cases[] = {
+        {"chi_sim", "请先在 GitHub 上提交 Pull Request 再合并。", "请先在 GitHub 上提交 Pull Request BAH.", 91, 92,
+         "chi_sim+eng", "请先在 GitHub 上提交 Pull Request 再合并。"},
+        {"eng", "BEEE Kubernetes ZAEIET. t Settings PF Dark Mode itit.",
+         "服务器迁移到 Kubernetes 之后更稳定了。请在 Settings 里打开 Dark Mode 试试-", 56, 93, "chi_sim",
+         "服务器迁移到 Kubernetes 之后更稳定了。请在 Settings 里打开 Dark Mode 试试-"},
+        {"chi_sim", "基 server.Ts", "x server.rs", 19, 83, "chi_sim+eng", "x server.rs"},
+        {"eng", "~/Êt/ iTS", "~/ 合计/ 订单编号", 4, 91, "chi_sim", "~/ 合计/ 订单编号"},
+        // A Latin reading that would be dropped gives way to a far surer one
+        // even with a character misread into it; one that stands does not.
+        {"eng", "ZAEIET", "设置 Ctrl+Shi化", 20, 85, "chi_sim", "设置 Ctrl+Shi化"},
+        {"eng", "Ctrl+Shift+S", "Ctrl+Shi化+S", 75, 90, "chi_sim", "Ctrl+Shift+S"},
+    };
+    for (const auto& c : cases) {
+        platform::LineJob job{&latin, QString::fromLatin1(c.firstModel),
+                              readingOf(c.first, c.firstConfidence, QRect(0, 0, 500, 17))};
+        platform::takeSecondReading(job, readingOf(c.other, c.otherConfidence, QRect(0, 0, 500, 17)),
+                                    QString::fromLatin1(c.model));
+        ASSERT_EQ(job.result.lines.size(), 1u);
+        EXPECT_EQ(job.result.lines[0].text, QString::fromUtf8(c.kept)) << c.first;
+    }
 }
 
 // A two-character name the layout took for Latin: the Latin model's reading

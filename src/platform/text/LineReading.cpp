@@ -135,7 +135,11 @@ TesseractEngine::Result readLine(EnginePool& pool, const QString& model, int eng
     // Small text is scaled up to about this height (measured on drawn screens:
     // Chinese needs a little more than Latin); large Chinese (a high-density
     // screen's) is read better a little smaller ("旧" is not taken for "日").
-    const double target = line.script == LineScript::Han ? 30 : 26;
+    // A line the layout took for Latin that the Chinese model reads (a short
+    // Chinese label) is read at Chinese size too, where it is two characters
+    // wide or more: icons are read as they are.
+    const bool hanRead = model == hanModel() && line.script == LineScript::Latin && r.width() * 2 >= r.height() * 3;
+    const double target = line.script == LineScript::Han || hanRead ? 30 : 26;
     double scale = std::max(1.0, target / std::max(1, textHeight));
     if (scale < 1.2) scale = 1;
     constexpr double kLargeHan = 29;
@@ -336,9 +340,12 @@ void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QStrin
     bool better = false;
     if (misreadNext != misreadNow) {
         // "+" never comes back as "十": a reading with Han characters misread
-        // among Latin text never wins over one without, and loses to a Latin
-        // one unless that one is far less sure.
+        // among Latin text wins over one without only where that one would
+        // be dropped, and loses to a Latin one unless that one is far less sure.
         better = misreadNow && other.meanConfidence + 25 >= job.result.meanConfidence;
+        // A reading too unsure to be kept gives way to a far surer one all the same.
+        better = better || (misreadNext && job.result.meanConfidence < kDropBelow &&
+                            other.meanConfidence >= job.result.meanConfidence + 25);
     } else {
         // The mixed model knows the Chinese too: a tie goes to it when it
         // finds Chinese (it knows no accents).
@@ -354,7 +361,9 @@ void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QStrin
     // An icon stays an icon ("目" for a document is no "B"), and the Chinese
     // of a line shaped like Chinese is not traded for Latin letters.
     if (isIconLookalike(now) && isLetterOrTwo(next)) better = false;
-    if (job.model == hanModel() && job.layout->script == LineScript::Han && !misreadNow && givesUpHan(now, next))
+    // Nor where the other reading finds Chinese in the line too.
+    if (job.model == hanModel() && !misreadNow && givesUpHan(now, next) &&
+        (job.layout->script == LineScript::Han || ScriptCounts::of(next).han > 0))
         better = false;
     // A reading that would be dropped gives way to a short Chinese one that stands.
     const auto stands = [&](const TesseractEngine::Result& r, const QString& by) {

@@ -333,6 +333,20 @@ void RegionCutter::segmentsOf(const QRect& band, const std::vector<int>& cols, i
         else
             pieces.back().to = x;
     }
+    // How high the ink of a piece reaches, from its top to its bottom.
+    const auto inkHeight = [&](const Piece& p) {
+        int top = band.bottom() + 1;
+        int bottom = band.top() - 1;
+        for (int y = band.top(); y <= band.bottom(); ++y) {
+            const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
+            if (std::any_of(row + band.left() + p.from, row + band.left() + p.to + 1,
+                            [](std::uint8_t v) { return v == PageMarks::text; })) {
+                top = std::min(top, y);
+                bottom = y;
+            }
+        }
+        return bottom - top + 1;
+    };
     // Words a little further apart than spaces, drawn in far fainter or far
     // stronger ink than each other, are two lines of their own: a price and
     // the greyed one it replaces, a name and its faint note. Each is read
@@ -364,9 +378,16 @@ void RegionCutter::segmentsOf(const QRect& band, const std::vector<int>& cols, i
             after[i] = telling(i) ? int(i) : i + 1 < words.size() ? after[i + 1] : -1;
         styleCut.assign(words.size(), 0);
         bool any = false;
+        // A mark no wider than a letter or two first on its row, a word's
+        // space or more from the text after it, is judged by its own ink:
+        // an item's icon drawn in another ink than its name.
+        const auto leading = [&](size_t i) {
+            return before[i] < 0 && (words[i].to - words[i].from + 1) * 5 <= height * 6;
+        };
         for (size_t i = 0; i + 1 < words.size(); ++i) {
-            if (words[i + 1].from - words[i].to - 1 >= wide || before[i] < 0 || after[i + 1] < 0) continue;
-            const int a = contrastOf(size_t(before[i]));
+            if (words[i + 1].from - words[i].to - 1 >= wide || (before[i] < 0 && !leading(i)) || after[i + 1] < 0)
+                continue;
+            const int a = contrastOf(before[i] < 0 ? i : size_t(before[i]));
             const int b = contrastOf(size_t(after[i + 1]));
             styleCut[i] = std::min(a, b) * 4 < std::max(a, b) * 3;
             any = any || styleCut[i];
@@ -389,6 +410,37 @@ void RegionCutter::segmentsOf(const QRect& band, const std::vector<int>& cols, i
             styleCut.clear();
         }
     }
+    // A band made taller by what stands elsewhere on its row (a heading or
+    // a field beside a list's item): pieces are apart by more than a word's
+    // space of their own text, not of the band's height, so that the icon
+    // before an item's name is not taken for its first letter.
+    if (!monospaced && !stacked && band.height() > th) {
+        const int least = std::max(3, th * 3 / 5);
+        std::vector<Piece> finer;
+        std::vector<char> finerCuts;
+        for (size_t i = 0; i < pieces.size(); ++i) {
+            std::vector<Piece> runs;
+            for (int x = pieces[i].from; x <= pieces[i].to; ++x) {
+                if (cols[size_t(x)] == 0) continue;
+                if (runs.empty() || x - runs.back().to - 1 >= least) runs.push_back({x, x});
+                runs.back().to = x;
+            }
+            for (size_t k = 0; k < runs.size(); ++k) {
+                if (k > 0) {
+                    const int words = std::min(height, std::max({th, inkHeight(runs[k - 1]), inkHeight(runs[k])}));
+                    if (runs[k].from - finer.back().to - 1 < std::max(3, words * 3 / 5)) {
+                        finer.back().to = runs[k].to;
+                        continue;
+                    }
+                }
+                finer.push_back(runs[k]);
+                finerCuts.push_back(0);
+            }
+            if (i < styleCut.size()) finerCuts.back() = styleCut[i];
+        }
+        if (!styleCut.empty()) styleCut = std::move(finerCuts);
+        pieces = std::move(finer);
+    }
     // A piece no wider than a letter standing that far from the next is an
     // icon or a window button: a line of its own (a toolbar's icons, the
     // buttons of a title bar, an icon before a name), which reads as nothing.
@@ -402,19 +454,6 @@ void RegionCutter::segmentsOf(const QRect& band, const std::vector<int>& cols, i
     // A band made taller by an icon or a picture in it (a file's icon at
     // the start of a table's row): the gap between two words is weighed
     // against the words' own height, the text's at least.
-    const auto inkHeight = [&](const Piece& p) {
-        int top = band.bottom() + 1;
-        int bottom = band.top() - 1;
-        for (int y = band.top(); y <= band.bottom(); ++y) {
-            const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
-            if (std::any_of(row + band.left() + p.from, row + band.left() + p.to + 1,
-                            [](std::uint8_t v) { return v == PageMarks::text; })) {
-                top = std::min(top, y);
-                bottom = y;
-            }
-        }
-        return bottom - top + 1;
-    };
     // Each piece stands beside two gaps: measured once.
     std::vector<std::optional<int>> inkHeights(pieces.size());
     const auto inkHeightOf = [&](size_t i) {

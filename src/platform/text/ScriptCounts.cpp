@@ -74,8 +74,13 @@ bool hasMisreadHan(const QString& text)
         // Glued to a Latin letter or sign ("Shi化", "+乙"); a Chinese word
         // may follow a number directly ("3月"), and the engine often ends a
         // Chinese clause with a Latin full stop or comma ("试试.").
-        auto glues = [&](qsizetype k) { return k >= 0 && k < n && isAsciiText(s[k]) && !isAsciiDigit(s[k]); };
-        const bool closes = j < n && QStringView(u".,;:!?)").contains(QChar(char16_t(s[j])));
+        // A slash parts Chinese words as it does Latin ones ("~/ 合计/ 订单编号", "是/否").
+        auto glues = [&](qsizetype k) {
+            return k >= 0 && k < n && isAsciiText(s[k]) && !isAsciiDigit(s[k]) && s[k] != U'/';
+        };
+        // A sign that ends the line after Chinese is its full stop misread ("试试-").
+        const bool closes = j < n && (QStringView(u".,;:!?)").contains(QChar(char16_t(s[j]))) ||
+                                      (j + 1 == n && !QChar::isLetterOrNumber(s[j])));
         const bool glued = glues(i - 1) || (glues(j) && !closes);
         if (j - i <= 2 && asciiAround && (lookalikes || (glued && ((hasBefore && hasAfter) || j - i == 1))))
             return true;

@@ -12,9 +12,9 @@ namespace {
 // What a middle dot is read as.
 bool isDotLookalike(QChar c)
 {
-    // The Latin models' readings, then the Chinese models' ("+", "，", "。", "：").
+    // The Latin models' readings, then the Chinese models' ("+", "“", "・", "，", "。", "：").
     static const QString lookalikes =
-        QStringLiteral("-:;.'`,\u2010\u2013\u2014\u2018\u2019\u00B7\u2022+*\"\uFF0C\u3002\uFF1A");
+        QStringLiteral("-:;.'`,\u2010\u2013\u2014\u2018\u2019\u201C\u201D\u00B7\u2022\u30FB+*\"\uFF0C\u3002\uFF1A");
     return lookalikes.contains(c);
 }
 
@@ -99,7 +99,7 @@ int inkBaseline(const QImage& gray, const QRect& line)
     return -1;
 }
 
-QChar signFromInk(const QImage& gray, const QRect& box, int top, int baseline, QChar read)
+QChar signFromInk(const QImage& gray, const QRect& box, int top, int baseline, QChar read, bool hanLine)
 {
     const int height = baseline - top;  // from where the letters reach up to to where they stand
     if (gray.format() != QImage::Format_Grayscale8 || !isDotLookalike(read) || height < 8) return read;
@@ -123,8 +123,11 @@ QChar signFromInk(const QImage& gray, const QRect& box, int top, int baseline, Q
     const bool round = dot.width() * 2 <= dot.height() * 3 && dot.height() * 2 <= dot.width() * 3;
     // A dot is no wider nor taller than 3/10 of the line's height (a hyphen is
     // wider); a bold face's short dash is as square but thinner than 3/20.
+    // Chinese characters stand lower than Latin capitals above the line, a
+    // dot beside them a little larger against them (7/20).
+    const int most = hanLine ? 7 : 6;
     const bool small =
-        dot.height() * 10 <= height * 3 && dot.width() * 10 <= height * 3 && dot.height() * 20 >= height * 3;
+        dot.height() * 20 <= height * most && dot.width() * 20 <= height * most && dot.height() * 20 >= height * 3;
     // How far up the line the speck's middle stands: a full stop sits on the
     // line, an apostrophe hangs at the letters' top.
     const double up = double(baseline - (dot.top() + dot.bottom() + 1) / 2.0) / height;

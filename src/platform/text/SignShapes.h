@@ -13,7 +13,7 @@ namespace klipo::platform {
 // two specks. `gray` is the picture read (dark text on a light ground), `box`
 // the sign's box in it, `top` and `baseline` where the line's letters reach up
 // to and stand on. Anything else comes back as read.
-QChar signFromInk(const QImage& gray, const QRect& box, int top, int baseline, QChar read);
+QChar signFromInk(const QImage& gray, const QRect& box, int top, int baseline, QChar read, bool hanLine = false);
 
 // A hyphen or a dash: on a Chinese line a short one looks like a dot.
 bool isDashLike(QChar c);

@@ -347,6 +347,12 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
             QChar read;
         };
         std::vector<Told> told;  // signs told by their ink, with what the engine read
+        struct Kept {
+            size_t word;
+            int at;
+            QRect box;
+        };
+        std::vector<Kept> kept;  // small signs kept as read, judged again if the line is Chinese
         do {
             if (it->Empty(RIL_WORD)) continue;
             Word word;
@@ -362,7 +368,10 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
                 if (symbol == middleDot && word.text.endsWith(middleDot)) symbol.clear();
                 if (!symbol.isEmpty()) {
                     const int start = int(word.text.size());
-                    if (symbol != read) told.push_back({words.size(), start, read[0]});
+                    if (symbol != read)
+                        told.push_back({words.size(), start, read[0]});
+                    else if (boxed && symbol.size() == 1 && !symbol[0].isLetterOrNumber())
+                        kept.push_back({words.size(), start, QRect(QPoint(l, t), QPoint(r - 1, b - 1))});
                     word.text += symbol;
                     if (boxed)
                         word.symbols.push_back({start, int(word.text.size()), mapBox(l, t, r, b, scale, offset)});
@@ -377,9 +386,14 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
         const bool han = std::any_of(words.begin(), words.end(), [](const Word& w) {
             return std::any_of(w.text.begin(), w.text.end(), [](QChar c) { return isHanScalar(c.unicode()); });
         });
-        if (han)
+        if (han) {
             for (const Told& t : told)
                 if (isDashLike(t.read)) words[t.word].text[t.at] = t.read;
+            for (const Kept& k : kept) {
+                QChar& c = words[k.word].text[k.at];
+                if (!isDashLike(c)) c = signFromInk(gray, k.box, top, baseline, c, true);
+            }
+        }
         RecognizedLine line = lineOfWords(std::move(words), box, confidence);
         if (!withSymbols) line.symbols.clear();
         // Lines with no letter or digit are rules, icons and specks.

@@ -6,6 +6,7 @@
 #include "platform/text/LineTwins.h"
 #include "platform/text/ModelFile.h"
 #include "platform/text/PageLayout.h"
+#include "platform/text/ScriptCounts.h"
 #include "platform/text/TesseractEngine.h"
 
 #include <QFileInfo>
@@ -433,8 +434,20 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     std::vector<size_t> han;
     std::vector<size_t> slot(lines.size(), 0);  // where a line stands in `han`
     std::vector<TesseractEngine::Result> current;
+    // Lines the Chinese models read as no Chinese at all (a shortcut, a
+    // number, specks read as Latin letters) are no Japanese or Korean either,
+    // nor is an icon read as a character ("口" for a window's button).
+    const auto readAsCjk = [](const TesseractEngine::Result& r) {
+        int signs = 0;
+        for (const RecognizedLine& l : r.lines) {
+            const ScriptCounts counts = ScriptCounts::of(l.text);
+            signs += counts.han + counts.kana + counts.hangul;
+        }
+        return signs >= 2;
+    };
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].model == hanModel() || lines[i].model == mixedModel()) {
+        const bool cjk = readAsCjk(lines[i].result) && (twin[i] == i || readAsCjk(lines[twin[i]].result));
+        if ((lines[i].model == hanModel() || lines[i].model == mixedModel()) && cjk) {
             slot[i] = han.size();
             han.push_back(i);
             current.push_back(lines[i].result);
