@@ -81,3 +81,36 @@ TEST(RoundShapes, aLargeBubblesCornersAndAnAvatarsFigureGiveNoLine)
         EXPECT_EQ(inBubble, 3);
     }
 }
+
+// An unread count on a badge half again as tall as the text, dark on a
+// light disc on a dark ground: the disc is the count's ground, and the count
+// reads as a line of its own, not as a block of stacked lines with the disc.
+TEST(RoundShapes, aBadgesCountOnALargeDiscIsALineOfItsOwn)
+{
+    QImage page(700, 200, QImage::Format_RGB32);
+    page.fill(QColor(32, 32, 32));
+    QPainter p(&page);
+    p.setRenderHint(QPainter::Antialiasing);
+    QFont sans(QStringLiteral("DejaVu Sans"));
+    sans.setPixelSize(26);
+    p.setFont(sans);
+    p.setPen(QColor(150, 140, 150));
+    p.drawText(QPointF(40, 60), QStringLiteral("Our team will review the"));
+    p.drawText(QPointF(40, 140), QStringLiteral("Buses will run every ten"));
+    const QRect badge(420, 36, 40, 40);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(230, 210, 30));
+    p.drawEllipse(badge);
+    p.setPen(QColor(30, 30, 30));
+    p.drawText(badge, Qt::AlignCenter, QStringLiteral("7"));
+    p.end();
+    const platform::PageLayout layout = platform::analysePage(page);
+    int onBadge = 0;
+    for (const platform::LayoutLine& line : layout.lines) {
+        if (!badge.contains(line.rect.center())) continue;
+        ++onBadge;
+        EXPECT_FALSE(line.stacked);
+        EXPECT_LT(line.rect.height() * 4, badge.height() * 3);
+    }
+    EXPECT_EQ(onBadge, 1);
+}
