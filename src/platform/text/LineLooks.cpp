@@ -281,34 +281,23 @@ ClusterLooks looksOfCluster(const QImage& gray, const QImage& colour, const QRec
             looks.insideHeight = bottom - top + 1;
         }
     }
-    // The largest filled square ending at each pixel.
-    std::vector<int> square(size_t(w) * size_t(h), 0);
-    int largest = 0;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const size_t i = size_t(y) * size_t(w) + size_t(x);
-            if (!on[i]) continue;
-            square[i] =
-                x == 0 || y == 0 ? 1 : 1 + std::min({square[i - 1], square[i - size_t(w)], square[i - size_t(w) - 1]});
-            largest = std::max(largest, square[i]);
-        }
-    looks.thick = double(largest) / std::min(w, h);
-    if (through != on) {
-        int throughLargest = 0;
-        std::fill(square.begin(), square.end(), 0);
+    // The side of the largest filled square, from the largest one ending at each pixel.
+    const auto largestSquare = [w, h](const std::vector<char>& map) {
+        std::vector<int> square(size_t(w) * size_t(h), 0);
+        int largest = 0;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
                 const size_t i = size_t(y) * size_t(w) + size_t(x);
-                if (!through[i]) continue;
+                if (!map[i]) continue;
                 square[i] = x == 0 || y == 0
                                 ? 1
                                 : 1 + std::min({square[i - 1], square[i - size_t(w)], square[i - size_t(w) - 1]});
-                throughLargest = std::max(throughLargest, square[i]);
+                largest = std::max(largest, square[i]);
             }
-        looks.thickThrough = double(throughLargest) / std::min(w, h);
-    } else {
-        looks.thickThrough = looks.thick;
-    }
+        return largest;
+    };
+    looks.thick = double(largestSquare(on)) / std::min(w, h);
+    looks.thickThrough = through == on ? looks.thick : double(largestSquare(through)) / std::min(w, h);
     looks.rectangle = rectangleOf(on, w, h);
     return looks;
 }
