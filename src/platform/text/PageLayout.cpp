@@ -177,11 +177,12 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour)
             const bool outline = c.rim * 10 >= c.count * 6 || h * 2 >= th * 3;
             // A badge's ground half again as tall as the text is filled
             // through around its count, where the count is no speck that
-            // would be lost with it.
+            // would be lost with it and stands well inside the ground (the
+            // counters of a bold word's letters reach from top to bottom).
             const bool filled = outline && ((looks.fill >= 0.55 && looks.thick >= 0.45) ||
                                             (looks.fill >= 0.6 && looks.thick >= 0.3 && c.rim * 10 >= c.count * 8) ||
                                             (h * 2 >= th * 3 && looks.fill >= 0.6 && looks.thickThrough >= 0.45 &&
-                                             looks.insideHeight * 4 >= th * 3));
+                                             looks.insideHeight * 4 >= th * 3 && looks.insideHeight * 5 <= h * 3));
             // A word of small Chinese characters blurs into one grey block,
             // but it is no taller than the text and at least two characters
             // wide, and less filled than a badge's or switch's ground; its
