@@ -112,3 +112,38 @@ TEST(SignShapes, aSlashOrDotReadInsideAWord_PartsItWhereItStandsASpaceFromTheLet
     EXPECT_EQ(line({wordOf(QStringLiteral("Inicio"), 0, 1), wordOf(QStringLiteral("2020-11-21"), 50, 8)}),
               QStringLiteral("Inicio 2020-11-21"));
 }
+
+// A colon after a Chinese character: a full-width one fills a whole em with
+// the blank around it, an ASCII one with its space two thirds of one, and
+// without it less than half. The engine's box for the sign is only roughly
+// where its ink is.
+TEST(SignShapes, aSignAfterHanIsToldFullWidthOrAsciiByTheRoomItTakes)
+{
+    // Two characters 20 px high, a colon's two dots `room` px from the first
+    // one's right, and a third character after them.
+    const auto line = [](int room, int dotAt) {
+        QImage picture(120, 40, QImage::Format_Grayscale8);
+        picture.fill(255);
+        QPainter painter(&picture);
+        painter.fillRect(QRect(2, 10, 19, 20), QColor(30, 30, 30));
+        painter.fillRect(QRect(23, 10, 19, 20), QColor(30, 30, 30));
+        painter.fillRect(QRect(42 + dotAt, 15, 3, 3), QColor(30, 30, 30));
+        painter.fillRect(QRect(42 + dotAt, 25, 3, 3), QColor(30, 30, 30));
+        painter.fillRect(QRect(42 + room, 10, 19, 20), QColor(30, 30, 30));
+        return picture;
+    };
+    using platform::SignRoom;
+    const QRect lineBox(0, 5, 120, 30);
+    const auto room = [&](int room, int dotAt, const QRect& box) {
+        return platform::signRoomFromInk(line(room, dotAt), lineBox, box);
+    };
+    // The engine's box runs from the first character to the next one.
+    EXPECT_EQ(room(22, 4, QRect(42, 12, 22, 18)), SignRoom::FullWidth);
+    EXPECT_EQ(room(22, 9, QRect(40, 12, 20, 18)), SignRoom::FullWidth);  // a centred one
+    EXPECT_EQ(room(14, 3, QRect(42, 12, 14, 18)), SignRoom::AsciiSpaced);
+    EXPECT_EQ(room(8, 3, QRect(42, 12, 8, 18)), SignRoom::AsciiTight);
+    // No narrow speck where the engine read the sign, or nothing after it.
+    EXPECT_EQ(room(14, 3, QRect(90, 12, 10, 18)), SignRoom::Unknown);
+    EXPECT_EQ(platform::signRoomFromInk(line(14, 3), QRect(0, 5, 50, 30), QRect(42, 12, 14, 18)), SignRoom::Unknown);
+    EXPECT_EQ(platform::signRoomFromInk(QImage(), lineBox, QRect(42, 12, 14, 18)), SignRoom::Unknown);
+}

@@ -288,6 +288,13 @@ TEST(LineReading, aLetterReadOffAShapeTallerThanTheWordsBesideIt_IsAnIcon)
     EXPECT_FALSE(platform::isIconBesideText(page, page.lines[1], QStringLiteral("12")));
     EXPECT_FALSE(platform::isIconBesideText(page, page.lines[2], QStringLiteral("A")));
     EXPECT_FALSE(platform::isIconBesideText(page, page.lines[3], QStringLiteral("B")));
+    // Beside a short word with a tail ("Open"), as tall as the shape: the
+    // shape still reaches well above the word's tallest letters.
+    add(QRect(75, 751, 67, 28), 93);  // "Open"
+    add(QRect(30, 745, 24, 31), 100);
+    add(QRect(34, 751, 16, 23), 100);  // a capital standing with the word
+    EXPECT_TRUE(platform::isIconBesideText(page, page.lines[5], QStringLiteral("B")));
+    EXPECT_FALSE(platform::isIconBesideText(page, page.lines[6], QStringLiteral("O")));
 }
 
 // Another model's reading of a line shaped like Chinese does not win by

@@ -263,18 +263,60 @@ ClusterLooks looksOfCluster(const QImage& gray, const QImage& colour, const QRec
             filled += on[size_t(y) * size_t(w) + size_t(x)] =
                 colourDistance(pixel(box.left() + x, box.top() + y), ground) > kFilledStep;
     looks.fill = double(filled) / (double(w) * h);
-    // The largest filled square ending at each pixel.
-    std::vector<int> square(size_t(w) * size_t(h), 0);
-    int largest = 0;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
+    // Ink inside a filled shape (a badge's count) is part of its filling
+    // where it is small against it; the counter of an "O" is not.
+    std::vector<char> through = on;
+    {
+        std::vector<char> outside(on.size(), 0);
+        std::vector<size_t> stack;
+        const auto reach = [&](int x, int y) {
             const size_t i = size_t(y) * size_t(w) + size_t(x);
-            if (!on[i]) continue;
-            square[i] =
-                x == 0 || y == 0 ? 1 : 1 + std::min({square[i - 1], square[i - size_t(w)], square[i - size_t(w) - 1]});
-            largest = std::max(largest, square[i]);
+            if (on[i] || outside[i]) return;
+            outside[i] = 1;
+            stack.push_back(i);
+        };
+        for (int x = 0; x < w; ++x) reach(x, 0), reach(x, h - 1);
+        for (int y = 0; y < h; ++y) reach(0, y), reach(w - 1, y);
+        while (!stack.empty()) {
+            const size_t i = stack.back();
+            stack.pop_back();
+            const int x = int(i % size_t(w));
+            const int y = int(i / size_t(w));
+            if (x > 0) reach(x - 1, y);
+            if (x + 1 < w) reach(x + 1, y);
+            if (y > 0) reach(x, y - 1);
+            if (y + 1 < h) reach(x, y + 1);
         }
-    looks.thick = double(largest) / std::min(w, h);
+        const auto inside = std::count(outside.begin(), outside.end(), 0) - filled;
+        if (inside > 0 && inside * 5 <= qsizetype(w) * h) {
+            int top = h;
+            int bottom = -1;
+            for (size_t i = 0; i < through.size(); ++i) {
+                through[i] = !outside[i];
+                if (outside[i] || on[i]) continue;
+                top = std::min(top, int(i / size_t(w)));
+                bottom = std::max(bottom, int(i / size_t(w)));
+            }
+            looks.insideHeight = bottom - top + 1;
+        }
+    }
+    // The side of the largest filled square, from the largest one ending at each pixel.
+    const auto largestSquare = [w, h](const std::vector<char>& map) {
+        std::vector<int> square(size_t(w) * size_t(h), 0);
+        int largest = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const size_t i = size_t(y) * size_t(w) + size_t(x);
+                if (!map[i]) continue;
+                square[i] = x == 0 || y == 0
+                                ? 1
+                                : 1 + std::min({square[i - 1], square[i - size_t(w)], square[i - size_t(w) - 1]});
+                largest = std::max(largest, square[i]);
+            }
+        return largest;
+    };
+    looks.thick = double(largestSquare(on)) / std::min(w, h);
+    looks.thickThrough = through == on ? looks.thick : double(largestSquare(through)) / std::min(w, h);
     looks.rectangle = rectangleOf(on, w, h);
     return looks;
 }

@@ -27,6 +27,10 @@ QImage inkPicture(const QImage& colour, const QRect& area, QRgb background);
 struct ClusterLooks {
     double fill = 0;
     double thick = 0;  // the side of the largest filled square in it, against its shorter side
+    // The same where ink inside the filling, small against it (a badge's
+    // count), counts as filling.
+    double thickThrough = 0;
+    int insideHeight = 0;  // how tall that ink inside is
     // Its ink is one upright rectangle, hollow or filled, narrower than a
     // square (a terminal's cursor): the size of that rectangle, else empty.
     QSize rectangle;

@@ -411,17 +411,20 @@ bool isIconBesideText(const PageLayout& layout, const LayoutLine& line, const QS
     if (std::any_of(signs.begin(), signs.end(), [](QChar c) { return c.isDigit(); })) return false;
     const int contrast = std::abs(line.ink - line.background);
     // A letter or two stands no taller than the letters of the words beside
-    // it: a shape a quarter taller (a document's icon read as "B") is none.
+    // it: a shape a quarter taller (a document's icon read as "B") is none,
+    // nor is one as tall as words with tails ("Open") that reaches a good
+    // deal above their tallest letters.
     const bool letters = isLetterOrTwo(text);
     return std::any_of(layout.lines.begin(), layout.lines.end(), [&](const LayoutLine& other) {
         const QRect& o = other.rect;
-        if (&other == &line || o.width() < 3 * o.height()) return false;
+        if (&other == &line || o.width() < 2 * o.height()) return false;
         const int rowOverlap = std::min(r.bottom(), o.bottom()) - std::max(r.top(), o.top()) + 1;
         const int gap = std::max(o.left() - r.right(), r.left() - o.right());
         const int height = std::max(r.height(), o.height());
+        const bool taller =
+            r.height() * 4 > o.height() * 5 || (r.height() >= o.height() && (o.top() - r.top()) * 6 > o.height());
         return rowOverlap * 2 >= std::min(r.height(), o.height()) && gap <= 3 * height &&
-               (contrast * 4 < std::abs(other.ink - other.background) * 3 ||
-                (letters && r.height() * 4 > o.height() * 5));
+               (contrast * 4 < std::abs(other.ink - other.background) * 3 || (letters && taller));
     });
 }
 

@@ -32,7 +32,9 @@ void dropRoundedCorners(PageMarks& marks, std::vector<MarkCluster>& words, int t
 {
     const auto corner = [&marks, th](const MarkCluster& c) {
         const QRect b = c.box;
-        if (b.width() > th || b.height() > th || c.count > 3 * (b.width() + b.height())) return false;
+        // A larger picture's corners are rounder: up to half as large again as the text.
+        const int largest = th * 3 / 2;
+        if (b.width() > largest || b.height() > largest || c.count > 3 * (b.width() + b.height())) return false;
         // Structure running on from (x, y) in steps of (dx, dy) for half a
         // text height (where a picture lies inside the frame, its side is
         // taken with the picture).
@@ -43,11 +45,14 @@ void dropRoundedCorners(PageMarks& marks, std::vector<MarkCluster>& words, int t
                     return false;
             return true;
         };
+        // A large arc's sides may run on a pixel past its box (its soft end
+        // left with the side's straight run).
+        const int past = b.width() * 3 >= th * 2 && b.height() * 3 >= th * 2 ? 1 : 0;
         bool across = false;
         bool down = false;
-        for (int y = b.top(); y <= b.bottom() && !across; ++y)
+        for (int y = b.top() - past; y <= b.bottom() + past && !across; ++y)
             across = side(b.left() - 1, y, -1, 0) || side(b.right() + 1, y, 1, 0);
-        for (int x = b.left(); x <= b.right() && !down; ++x)
+        for (int x = b.left() - past; x <= b.right() + past && !down; ++x)
             down = side(x, b.top() - 1, 0, -1) || side(x, b.bottom() + 1, 0, 1);
         return across && down;
     };
@@ -158,6 +163,7 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
     // Strokes of neighbouring letters can line up over a few letters; a
     // frame's side is far longer. The strokes of a headline's letters are
     // as long as a short frame side: its words and letters are held apart.
+    std::vector<QRect> discs;
     markEachCluster(marks, clusters, [&](const MarkCluster& c) {
         if (c.box.height() <= 8 * th && hollow(c)) return PageMarks::structure;
         const int h = c.box.height();
@@ -171,15 +177,27 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
             // Marks inside as well as around: a dense Chinese character,
             // unless it is far larger than the text (an avatar's figure).
             const bool outline = c.rim * 10 >= c.count * 6 || h * 2 >= th * 3;
+            // A badge's ground half again as tall as the text is filled
+            // through around its count, where the count is no speck that
+            // would be lost with it and stands well inside the ground (the
+            // counters of a bold word's letters reach from top to bottom).
             const bool filled = outline && ((looks.fill >= 0.55 && looks.thick >= 0.45) ||
-                                            (looks.fill >= 0.6 && looks.thick >= 0.3 && c.rim * 10 >= c.count * 8));
+                                            (looks.fill >= 0.6 && looks.thick >= 0.3 && c.rim * 10 >= c.count * 8) ||
+                                            (h * 2 >= th * 3 && looks.fill >= 0.6 && looks.thickThrough >= 0.45 &&
+                                             looks.insideHeight * 4 >= th * 3 && looks.insideHeight * 5 <= h * 3));
             // A word of small Chinese characters blurs into one grey block,
             // but it is no taller than the text and at least two characters
-            // wide, and less filled than a badge's or switch's ground.
-            const bool smallWord = h <= th && w * 5 >= h * 9 && looks.fill < 0.75;
+            // wide, and less filled than a badge's or switch's ground; its
+            // strokes leave marks all over it (an avatar's shoulders, as
+            // wide and as filled, only along their outline).
+            const bool smallWord =
+                h <= th && w * 5 >= h * 9 && looks.fill < 0.75 && double(c.count) >= 0.4 * double(w) * double(h);
             if (filled && !smallWord && h * 5 >= th * 4 && w * 5 >= th * 4 && w * 2 >= h && w <= 3 * h &&
-                !inWord(marks, c.box, th))
+                !inWord(marks, c.box, th)) {
+                // A disc far taller than the text (an avatar) holds a figure, no text.
+                if (h * 2 >= th * 5 && std::abs(w - h) * 8 <= h && looks.fill < 0.85) discs.push_back(c.box);
                 return PageMarks::structure;
+            }
             // A terminal's cursor, a full row high (a bold i's stem is only
             // as high as the small letters): it would stick to the letters
             // of the row above it.
@@ -192,6 +210,10 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
     });
     markStraightRuns(marks, std::max(5 * th, 64), std::max(2 * th, 20));
     releaseHeld(marks);
+    // The figure on an avatar's disc: its head and shoulders, in a shade of
+    // the disc's colour, leave marks only where their edge is sharp enough,
+    // pieces of arcs that would read as letters.
+    for (const QRect& disc : discs) unmark(marks, disc.adjusted(1, 1, -1, -1), PageMarks::picture);
     markPictures(gray, colour, marks, th);
 
     // What is left of a box once its straight runs are gone.

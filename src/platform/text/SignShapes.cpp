@@ -134,4 +134,72 @@ QChar signFromInk(const QImage& gray, const QRect& box, int top, int baseline, Q
     return round && small && up > 0.18 && up < 0.6 ? QChar(0x00B7) : read;
 }
 
+SignRoom signRoomFromInk(const QImage& gray, const QRect& line, const QRect& box)
+{
+    const QRect area = line & gray.rect();
+    if (gray.format() != QImage::Format_Grayscale8 || area.isEmpty()) return SignRoom::Unknown;
+    const int darkest = darkestIn(gray, area);
+    if (darkest > 160) return SignRoom::Unknown;
+    const int threshold = (darkest + 255) / 2;
+    // Per column of the line: the first and last row of ink in it.
+    struct Column {
+        int top = -1;
+        int bottom = -1;
+    };
+    std::vector<Column> columns(size_t(area.width()));
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const uchar* row = gray.constScanLine(y);
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (row[x] < threshold) {
+                Column& c = columns[size_t(x - area.left())];
+                if (c.top < 0) c.top = y;
+                c.bottom = y;
+            }
+    }
+    struct Run {
+        int left;
+        int right;
+        int top;
+        int bottom;
+    };
+    std::vector<Run> runs;
+    for (int x = area.left(); x <= area.right(); ++x) {
+        const Column& c = columns[size_t(x - area.left())];
+        if (c.top < 0) continue;
+        if (!runs.empty() && runs.back().right == x - 1) {
+            Run& run = runs.back();
+            run.right = x;
+            run.top = std::min(run.top, c.top);
+            run.bottom = std::max(run.bottom, c.bottom);
+        } else {
+            runs.push_back({x, x, c.top, c.bottom});
+        }
+    }
+    // The sign's ink: the run narrow against its neighbours' height that the
+    // engine's box covers most. The characters on both sides give the size
+    // of the face (not the line, which may hold an icon).
+    const QRect near = box.adjusted(-1, 0, 1, 0);
+    int sign = -1;
+    int best = 0;
+    int height = 0;
+    for (int k = 1; k + 1 < int(runs.size()); ++k) {
+        const Run& run = runs[size_t(k)];
+        const int overlap = std::min(run.right, near.right()) - std::max(run.left, near.left()) + 1;
+        const int beside = std::max(runs[size_t(k) - 1].bottom - runs[size_t(k) - 1].top,
+                                    runs[size_t(k) + 1].bottom - runs[size_t(k) + 1].top) +
+                           1;
+        if ((run.right - run.left + 1) * 4 > beside || overlap <= best) continue;
+        best = overlap;
+        sign = k;
+        height = beside;
+    }
+    if (sign < 0 || height < 8) return SignRoom::Unknown;
+    // From the ink before the sign to the ink after it; beyond two ems it
+    // is no sign between two pieces of one text.
+    const int room = runs[size_t(sign) + 1].left - runs[size_t(sign) - 1].right - 1;
+    if (room > 2 * height) return SignRoom::Unknown;
+    if (room * 20 >= height * 19) return SignRoom::FullWidth;
+    return room * 50 >= height * 29 ? SignRoom::AsciiSpaced : SignRoom::AsciiTight;
+}
+
 }  // namespace klipo::platform

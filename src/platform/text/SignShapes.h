@@ -24,4 +24,13 @@ bool isDashLike(QChar c);
 // count. -1 when there is no ink.
 int inkBaseline(const QImage& gray, const QRect& line);
 
+// The kind of a comma, colon or semicolon after a Han character, told by the
+// room it takes: a full-width sign fills a whole em with the blank around it,
+// an ASCII one and its space take about two thirds of one, without the space
+// under half. `line` is the line's box in `gray`, `box` the engine's box for
+// the sign (which is only roughly where its ink is). Unknown where no narrow
+// speck of ink stands there between two pieces of text.
+enum class SignRoom { Unknown, FullWidth, AsciiSpaced, AsciiTight };
+SignRoom signRoomFromInk(const QImage& gray, const QRect& line, const QRect& box);
+
 }  // namespace klipo::platform

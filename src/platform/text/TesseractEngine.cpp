@@ -212,6 +212,43 @@ void putBackFullWidthPunctuation(std::vector<Word>& words)
     }
 }
 
+// The ink tells the kind of a comma, colon or semicolon after a Han
+// character: labels mix the ASCII kind in ("文件: 大小") with the full-width
+// one that lineOfWords sets there. `line` is the line's box in the engine's
+// picture, the symbols' boxes map back into it by `scale` and `offset`.
+void judgeSignsAfterHan(RecognizedLine& read, const QImage& gray, const QRect& line, double scale, QPoint offset)
+{
+    static const QString ascii = QStringLiteral(",:;");
+    static const QString fullWidth = QStringLiteral("，：；");
+    const auto back = [scale](int v, int from) { return int(std::lround((v - from) * scale)); };
+    for (RecognizedSymbol& s : read.symbols) {
+        if (s.end - s.start != 1 || s.start == 0) continue;
+        const qsizetype kind = fullWidth.indexOf(read.text[s.start]);
+        if (kind < 0 || !isHanScalar(read.text[s.start - 1].unicode())) continue;
+        const QRect box(QPoint(back(s.box.left(), offset.x()), back(s.box.top(), offset.y())),
+                        QPoint(back(s.box.right() + 1, offset.x()) - 1, back(s.box.bottom() + 1, offset.y()) - 1));
+        const SignRoom room = signRoomFromInk(gray, line, box);
+        if (room != SignRoom::AsciiSpaced && room != SignRoom::AsciiTight) continue;
+        read.text[s.start] = ascii[kind];
+        const int after = s.end;
+        const bool spaced = after < read.text.size() && read.text[after] == QLatin1Char(' ');
+        int shift = 0;
+        if (room == SignRoom::AsciiSpaced && !spaced && after < read.text.size()) {
+            read.text.insert(after, QLatin1Char(' '));
+            shift = 1;
+        } else if (room == SignRoom::AsciiTight && spaced) {
+            read.text.remove(after, 1);
+            shift = -1;
+        }
+        if (shift == 0) continue;
+        for (RecognizedSymbol& moved : read.symbols)
+            if (moved.start >= after) {
+                moved.start += shift;
+                moved.end += shift;
+            }
+    }
+}
+
 }  // namespace
 
 RecognizedLine lineOfWords(std::vector<EngineWord> words, const QRect& box, float confidence)
@@ -332,6 +369,7 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
         int l, t, r, b;
         if (!it->BoundingBox(RIL_TEXTLINE, &l, &t, &r, &b)) continue;
         const QRect box = mapBox(l, t, r, b, scale, offset);
+        const QRect engineLine(QPoint(l, t), QPoint(r - 1, b - 1));
         const float confidence = it->Confidence(RIL_TEXTLINE);
         // Where the line's letters reach up to and stand on, to tell small signs by their ink.
         const int top = t;
@@ -395,6 +433,7 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
             }
         }
         RecognizedLine line = lineOfWords(std::move(words), box, confidence);
+        judgeSignsAfterHan(line, gray, engineLine, scale, offset);
         if (!withSymbols) line.symbols.clear();
         // Lines with no letter or digit are rules, icons and specks.
         if (hasLetterOrDigit(line.text)) result.lines.push_back(std::move(line));
