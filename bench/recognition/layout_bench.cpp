@@ -4,6 +4,7 @@
 // lines with their region and looks, and a digest of the structure mask), so
 // that two builds can be compared picture by picture.
 //   bench_page_layout [--runs N] [--print FILE] PICTURE|FOLDER ...
+#include "LayoutLineText.h"
 #include "platform/text/PageLayout.h"
 
 #include <QCoreApplication>
@@ -44,19 +45,7 @@ QByteArray described(const platform::PageLayout& layout)
             .toHex() +
         '\n';
     for (const platform::LayoutLine& l : layout.lines)
-        out += QStringLiteral("%1,%2 %3x%4 region %5 script %6 bg %7 ink %8 colour %9%10%11\n")
-                   .arg(l.rect.x())
-                   .arg(l.rect.y())
-                   .arg(l.rect.width())
-                   .arg(l.rect.height())
-                   .arg(l.region)
-                   .arg(int(l.script))
-                   .arg(l.background)
-                   .arg(l.ink)
-                   .arg(l.backgroundColour, 8, 16, QLatin1Char('0'))
-                   .arg(l.stacked ? QStringLiteral(" stacked") : QString())
-                   .arg(l.monospaced ? QStringLiteral(" monospaced") : QString())
-                   .toUtf8();
+        out += bench::layoutLineText(l).toUtf8();
     return out;
 }
 

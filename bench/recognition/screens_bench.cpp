@@ -15,6 +15,7 @@
 //                             [--plain] [--baseline FILE] [--write-baseline FILE] [--memory] [--dump DIR] [--cold]
 // --cold: every run starts as after the engines' idle minute: they are freed,
 // then warmed up as a key press does, and the page is read at once.
+#include "LayoutLineText.h"
 #include "ScreenFixtures.h"
 #include "ScreenScore.h"
 #include "corpus/GeneratedScreens.h"
@@ -399,16 +400,7 @@ int main(int argc, char** argv)
                     platform::analysePage(screen.image.convertToFormat(QImage::Format_RGB32));
                 report += QStringLiteral("--- layout (text height %1)\n").arg(layout.textHeight);
                 for (const platform::LayoutLine& l : layout.lines)
-                    report += QStringLiteral("%1,%2 %3x%4 region %5 script %6 bg %7 ink %8%9\n")
-                                  .arg(l.rect.x())
-                                  .arg(l.rect.y())
-                                  .arg(l.rect.width())
-                                  .arg(l.rect.height())
-                                  .arg(l.region)
-                                  .arg(int(l.script))
-                                  .arg(l.background)
-                                  .arg(l.ink)
-                                  .arg(l.stacked ? QStringLiteral(" stacked") : QString());
+                    report += bench::layoutLineText(l);
                 report += QStringLiteral("--- drawn\n");
                 for (const ReferenceLine& l : screen.lines)
                     report += QStringLiteral("w%1 p%2 %3,%4 %5x%6 %7\n")
