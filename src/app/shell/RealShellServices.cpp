@@ -363,18 +363,23 @@ void RealShellServices::captureForTranslation(ShellCaptureMode mode,
 {
     const auto captureMode =
         mode == ShellCaptureMode::fullScreen ? CaptureService::Mode::fullScreen : CaptureService::Mode::interactive;
-    // The engines load while the screen is taken and laid out.
-    platform::warmUpTextServices(Settings::targetLanguage(), true);
+    // The engines load while the user picks a region; for the whole screen
+    // they load once it is taken (their loading would hold the grab back by
+    // a tenth of a second), while it is laid out.
+    const bool whole = captureMode == CaptureService::Mode::fullScreen;
+    if (!whole) platform::warmUpTextServices(Settings::targetLanguage(), true);
     // X11 cannot keep our own windows out of a grab: take them off the screen
     // first (the previous result and a toast for good, the library and the
     // others until the grab is done) and give the desktop a moment to repaint.
     const bool panelWasShown = ResultPanelController::shared().hideForCapture();
     const bool toastWasShown = CaptureHUDController::shared().hideForCapture();
     auto hidden = std::make_shared<platform::HiddenOwnWindows>(platform::HiddenOwnWindows::hideAll());
-    auto run = [captureMode, hidden, done = std::move(done)]() mutable {
+    auto run = [captureMode, whole, hidden, done = std::move(done)]() mutable {
         StabilityCaptureService::capture(captureMode,
-                                         [hidden, done = std::move(done)](platform::CaptureOutcome outcome) {
+                                         [whole, hidden, done = std::move(done)](platform::CaptureOutcome outcome) {
                                              hidden->restore();
+                                             if (whole && outcome.ok())
+                                                 platform::warmUpTextServices(Settings::targetLanguage(), true);
                                              if (!outcome.ok()) {
                                                  reportCaptureFailure(outcome);
                                                  done(std::nullopt);
