@@ -425,13 +425,17 @@ void RegionCutter::segmentsOf(const QRect& band, const std::vector<int>& cols, i
                 if (runs.empty() || x - runs.back().to - 1 >= least) runs.push_back({x, x});
                 runs.back().to = x;
             }
+            // Each run stands beside two gaps: its height is measured once.
+            int previous = 0;
             for (size_t k = 0; k < runs.size(); ++k) {
-                if (k > 0) {
-                    const int words = std::min(height, std::max({th, inkHeight(runs[k - 1]), inkHeight(runs[k])}));
-                    if (runs[k].from - finer.back().to - 1 < std::max(3, words * 3 / 5)) {
-                        finer.back().to = runs[k].to;
-                        continue;
-                    }
+                const int here = inkHeight(runs[k]);
+                const bool joined =
+                    k > 0 && runs[k].from - finer.back().to - 1 <
+                                 std::max(3, std::min(height, std::max({th, previous, here})) * 3 / 5);
+                previous = here;
+                if (joined) {
+                    finer.back().to = runs[k].to;
+                    continue;
                 }
                 finer.push_back(runs[k]);
                 finerCuts.push_back(0);

@@ -250,12 +250,26 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     auto readWith = [&](LineJob& job, const QString& model, int engines = 0, LineSize size = LineSize::usual) {
         return readAt(*job.layout, model, engines, size);
     };
+    // A first reading: where the Latin model is not installed, English reads
+    // instead (`byEnglish` then says so).
+    struct FirstReading {
+        TesseractEngine::Result result;
+        bool missing = false;
+        bool byEnglish = false;
+    };
+    auto readFirst = [&](const LayoutLine& line, const QString& model, int engines) {
+        FirstReading first;
+        std::tie(first.result, first.missing) = readAt(line, model, engines);
+        if (first.missing && model == m_options.latinModel && model != QLatin1String("eng")) {
+            first.byEnglish = true;
+            std::tie(first.result, first.missing) = readAt(line, QStringLiteral("eng"));
+        }
+        return first;
+    };
 
     // What the engine's time on a line grows with: its width against its height.
-    auto cost = [&](size_t i) {
-        const QRect& r = layout.lines[i].rect;
-        return double(r.width()) / std::max(1, r.height());
-    };
+    auto costOf = [](const QRect& r) { return double(r.width()) / std::max(1, r.height()); };
+    auto cost = [&](size_t i) { return costOf(layout.lines[i].rect); };
     // Longest lines first, so that no thread is left with a long one at the end.
     std::vector<size_t> order = read;
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return cost(a) > cost(b); });
@@ -278,9 +292,7 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         size_t line;
         LayoutLine layout;
         double cost;
-        TesseractEngine::Result result;
-        bool missing = false;
-        bool byEnglish = false;  // read with "eng", the Latin model not being installed
+        FirstReading read;
     };
     std::vector<Piece> pieces;
     {
@@ -304,7 +316,7 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
             for (const QRect& rect : cut[k]) {
                 LayoutLine part = layout.lines[order[k]];
                 part.rect = rect;
-                pieces.push_back({order[k], part, double(rect.width()) / std::max(1, rect.height()), {}});
+                pieces.push_back({order[k], part, costOf(rect), {}});
             }
         }
     }
@@ -317,23 +329,16 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         if (inPieces[i]) continue;
         firstReads.emplace_back(cost(i), [&, i] {
             LineJob& job = lines[i];
-            auto [result, missing] = readWith(job, job.model, share(job.model));
-            if (missing && job.model == m_options.latinModel && job.model != QLatin1String("eng")) {
-                job.model = QStringLiteral("eng");
-                std::tie(result, missing) = readWith(job, job.model);
-            }
-            job.result = std::move(result);
-            job.missing = missing;
+            FirstReading first = readFirst(*job.layout, job.model, share(job.model));
+            if (first.byEnglish) job.model = QStringLiteral("eng");
+            job.result = std::move(first.result);
+            job.missing = first.missing;
         });
     }
     for (Piece& piece : pieces) {
         firstReads.emplace_back(piece.cost, [&, p = &piece] {
             const QString& model = lines[p->line].model;
-            std::tie(p->result, p->missing) = readAt(p->layout, model, share(model));
-            if (p->missing && model != QLatin1String("eng")) {
-                p->byEnglish = true;
-                std::tie(p->result, p->missing) = readAt(p->layout, QStringLiteral("eng"));
-            }
+            p->read = readFirst(p->layout, model, share(model));
         });
     }
     std::stable_sort(firstReads.begin(), firstReads.end(),
@@ -349,9 +354,9 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         std::vector<TesseractEngine::Result> parts;
         LineJob& job = lines[pieces[from].line];
         while (to < pieces.size() && pieces[to].line == pieces[from].line) {
-            job.missing = job.missing || pieces[to].missing;
-            if (pieces[to].byEnglish) job.model = QStringLiteral("eng");
-            parts.push_back(std::move(pieces[to].result));
+            job.missing = job.missing || pieces[to].read.missing;
+            if (pieces[to].read.byEnglish) job.model = QStringLiteral("eng");
+            parts.push_back(std::move(pieces[to].read.result));
             ++to;
         }
         job.result = joinedPieces(std::move(parts));
