@@ -6,10 +6,12 @@
 //   tuning    generated screens (seeds 1-200) and screenshots of real programs
 //   heldout   generated screens (seeds 100001-100100) and other real
 //             screenshots, kept out of sight while tuning
+//   fresh     generated screens (seeds 200001-200400), only when asked for:
+//             new screens to look for faults on (their plain figures need --plain)
 // Every screen is compared with the checked-in baseline: those read worse
 // than it are listed at the end. The plain engine's figures come from the
 // baseline unless --plain runs it again.
-//   bench_recognition_screens [--sets fixtures,tuning,heldout] [--seeds FIRST-LAST,SEED,...] [--runs N]
+//   bench_recognition_screens [--sets fixtures,tuning,heldout,fresh] [--seeds FIRST-LAST,SEED,...] [--runs N]
 //                             [--pages NAME,NAME|none] [--kinds desktop,chat] [--langs English,Chinese] [--scales 1,2]
 //                             [--latin MODEL]
 //                             [--plain] [--baseline FILE] [--write-baseline FILE] [--memory] [--dump DIR] [--cold]
@@ -250,6 +252,7 @@ int main(int argc, char** argv)
                 sources.push_back({set, [seed] { return generateScreen(seed); }});
         }
     };
+    if (sets.contains(QStringLiteral("fresh"))) seedRange(kFreshFirstSeed, kFreshSeeds, QStringLiteral("fresh"));
     const QString pages = QStringLiteral(KLIPO_REAL_PAGES);
     for (const QString& set : {QStringLiteral("tuning"), QStringLiteral("heldout")}) {
         if (!sets.contains(set)) continue;
