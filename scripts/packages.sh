@@ -4,7 +4,7 @@ libqt6svg6 libxkbcommon-dev libxcb1-dev libxcb-keysyms1-dev libxcb-xtest0-dev li
 libxcb-randr0-dev libx11-dev libxtst-dev libtesseract-dev libleptonica-dev tesseract-ocr-eng tesseract-ocr-chi-sim
 tesseract-ocr-chi-tra tesseract-ocr-jpn tesseract-ocr-kor tesseract-ocr-script-latn fonts-wqy-microhei apertium apertium-eng-spa libcld2-dev
 libzxing-dev libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev libpulse-dev
-libcanberra-dev sound-theme-freedesktop qt6-qpa-plugins libpng-dev qt6-image-formats-plugins
+libcanberra-dev sound-theme-freedesktop qt6-qpa-plugins libpng-dev zlib1g-dev qt6-image-formats-plugins
 qt6-translations-l10n wordnet-base"
 # Only for the tests: the headless desktop and the test frameworks.
 KLIPO_TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils openbox trayer dbus
