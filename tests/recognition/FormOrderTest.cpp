@@ -181,3 +181,31 @@ TEST(FormOrder, aPopUpOverTheFirstFields_ReadsBeforeOrAfterTheWholeForm)
         EXPECT_EQ(std::count(firstForm, lastForm, 1), 0) << "the pop-up reads amid the form";
     }
 }
+
+// A pop-up over the top of the list of sections, hiding the top of the rule
+// beside it and the first labels, its shadow lying across the gap between
+// list and form: the rule still parts the list from the form, each read in
+// one turn, not the first field beside the pop-up, then the list, then the
+// rest of the form.
+TEST(FormOrder, aPopUpHidingTheTopOfTheListsRule_LeavesListAndFormEachInOneTurn)
+{
+    for (const auto& [scale, formTop] : {std::pair(1.0, 130), std::pair(2.0, 110)}) {
+        SCOPED_TRACE(scale);
+        std::vector<Part> drawn;
+        const QImage page =
+            settingsWindow(scale, QRectF(4.5, 34.5, 226, 162), drawn, formTop, QStringLiteral("Preferences"));
+        const std::vector<int> parts = partsRead(page, scale, drawn);
+        QStringList order;
+        for (const int part : parts) order << QString::number(part);
+        SCOPED_TRACE(order.join(QLatin1Char(' ')).toStdString());
+        const auto form = [](int part) { return part >= 3 && part < 100; };
+        const auto firstForm = std::find_if(parts.begin(), parts.end(), form);
+        const auto lastForm = std::find_if(parts.rbegin(), parts.rend(), form).base();
+        ASSERT_NE(firstForm, parts.end());
+        EXPECT_TRUE(std::all_of(firstForm, lastForm, form)) << "the form reads in turns";
+        std::vector<int> turns;
+        std::unique_copy(parts.begin(), parts.end(), std::back_inserter(turns));
+        for (const int part : {1, 2})
+            EXPECT_EQ(std::count(turns.begin(), turns.end(), part), 1) << "part " << part << " read in turns";
+    }
+}

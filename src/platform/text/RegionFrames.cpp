@@ -239,7 +239,7 @@ void RegionCutter::readFrameOnTopFirst(const QRect& r, size_t f, int depth, std:
             !m_frames[g].contains(m_frames[f]))
             readFrameOnTopFirst(r, g, depth, parts, ends);
     cut(m_frames[f], depth + 1);
-    hide(m_frames[f]);
+    hide(m_frames[f], m_onTop[f] != 0);
     parts.push_back(m_frames[f]);
     ends.push_back(m_out.size());
 }
@@ -365,9 +365,10 @@ void RegionCutter::hideSlivers(const QRect& area)
         }
 }
 
-void RegionCutter::hide(const QRect& r)
+void RegionCutter::hide(const QRect& r, bool shadow)
 {
     const QRect area = r.intersected(QRect(0, 0, m_marks.w, m_marks.h));
+    m_hidden.push_back(area);
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x) {
             std::uint8_t& v = m_marks.at(x, y);
@@ -376,7 +377,29 @@ void RegionCutter::hide(const QRect& r)
             else if (v == PageMarks::structure)
                 v = PageMarks::hiddenStructure;
         }
+    if (shadow) hideShadow(area);
     hideSlivers(area);
+}
+
+void RegionCutter::hideShadow(const QRect& area)
+{
+    // A window's shadow falls below it, as wide as the window and no wider;
+    // a rule under the window runs on past its sides. Left, it would cross
+    // the column gaps that rules under the window part.
+    const int slack = 3;
+    const auto structure = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < m_marks.w && y < m_marks.h && m_marks.at(x, y) == PageMarks::structure;
+    };
+    for (int k = 1; k <= shadowReach(); ++k) {
+        const int y = area.bottom() + k;
+        int n = 0;
+        for (int x = area.left(); x <= area.right(); ++x) n += structure(x, y);
+        if (n * 10 < area.width() * 6 || structure(area.left() - slack - 1, y) ||
+            structure(area.right() + slack + 1, y))
+            continue;
+        for (int x = area.left() - slack; x <= area.right() + slack; ++x)
+            if (structure(x, y)) m_marks.at(x, y) = PageMarks::hiddenStructure;
+    }
 }
 
 }  // namespace klipo::platform
