@@ -1,6 +1,8 @@
 // The order in which a settings window reads: its menu bar, a pop-up open
 // under the bar, the list of sections, and a form whose fields each read
 // right after their labels.
+#include "ScreenFixtures.h"
+#include "corpus/GeneratedScreens.h"
 #include "platform/text/PageLayout.h"
 
 #include <gtest/gtest.h>
@@ -129,6 +131,23 @@ std::vector<int> partsRead(const QImage& page, double scale, const std::vector<P
     return parts;
 }
 
+// The parts read, in their order, for a failure's message.
+std::string orderOf(const std::vector<int>& parts)
+{
+    QStringList order;
+    for (const int part : parts) order << QString::number(part);
+    return order.join(QLatin1Char(' ')).toStdString();
+}
+
+bool isForm(int part) { return part >= 3 && part < 100; }
+
+// Where the form's lines start and end among the parts read.
+std::pair<std::vector<int>::const_iterator, std::vector<int>::const_iterator> formSpan(const std::vector<int>& parts)
+{
+    return {std::find_if(parts.begin(), parts.end(), isForm),
+            std::find_if(parts.rbegin(), parts.rend(), isForm).base()};
+}
+
 }  // namespace
 
 // The pop-up's rounded corners and shadow come close to the bar's text; the
@@ -170,12 +189,8 @@ TEST(FormOrder, aPopUpOverTheFirstFields_ReadsBeforeOrAfterTheWholeForm)
         const QImage page =
             settingsWindow(scale, QRectF(264.5, 32.5, 210, 162), drawn, 98, QStringLiteral("Preferences"));
         const std::vector<int> parts = partsRead(page, scale, drawn);
-        QStringList order;
-        for (const int part : parts) order << QString::number(part);
-        SCOPED_TRACE(order.join(QLatin1Char(' ')).toStdString());
-        const auto form = [](int part) { return part >= 3 && part < 100; };
-        const auto firstForm = std::find_if(parts.begin(), parts.end(), form);
-        const auto lastForm = std::find_if(parts.rbegin(), parts.rend(), form).base();
+        SCOPED_TRACE(orderOf(parts));
+        const auto [firstForm, lastForm] = formSpan(parts);
         ASSERT_NE(firstForm, parts.end());
         EXPECT_EQ(std::count(parts.begin(), parts.end(), 1), 10);
         EXPECT_EQ(std::count(firstForm, lastForm, 1), 0) << "the pop-up reads amid the form";
@@ -195,17 +210,53 @@ TEST(FormOrder, aPopUpHidingTheTopOfTheListsRule_LeavesListAndFormEachInOneTurn)
         const QImage page =
             settingsWindow(scale, QRectF(4.5, 34.5, 226, 162), drawn, formTop, QStringLiteral("Preferences"));
         const std::vector<int> parts = partsRead(page, scale, drawn);
-        QStringList order;
-        for (const int part : parts) order << QString::number(part);
-        SCOPED_TRACE(order.join(QLatin1Char(' ')).toStdString());
-        const auto form = [](int part) { return part >= 3 && part < 100; };
-        const auto firstForm = std::find_if(parts.begin(), parts.end(), form);
-        const auto lastForm = std::find_if(parts.rbegin(), parts.rend(), form).base();
+        SCOPED_TRACE(orderOf(parts));
+        const auto [firstForm, lastForm] = formSpan(parts);
         ASSERT_NE(firstForm, parts.end());
-        EXPECT_TRUE(std::all_of(firstForm, lastForm, form)) << "the form reads in turns";
+        EXPECT_TRUE(std::all_of(firstForm, lastForm, isForm)) << "the form reads in turns";
         std::vector<int> turns;
         std::unique_copy(parts.begin(), parts.end(), std::back_inserter(turns));
         for (const int part : {1, 2})
             EXPECT_EQ(std::count(turns.begin(), turns.end(), part), 1) << "part " << part << " read in turns";
+    }
+}
+
+// Generated desktops of windows over windows: a form beside a list whose
+// rule a pop-up's top hides, a sidebar that a window beside it parts into
+// two frames stacked one on the other, and a table of files under a mail
+// window whose shadow falls across its columns. Each of these reads in its
+// own order, the first two in one turn.
+TEST(FormOrder, onGeneratedDesktops_ListsAndFormsUnderWindowsReadInTheirOwnOrder)
+{
+    struct Case {
+        quint32 seed;
+        int window;
+        int part;
+        bool oneTurn;
+    };
+    for (const Case& c : {Case{105, 1, 3, true}, Case{7, 2, 1, true}, Case{134, 3, 3, false}}) {
+        SCOPED_TRACE(c.seed);
+        const test::Screen screen = test::generateScreen(c.seed);
+        const platform::PageLayout layout = platform::analysePage(screen.image.convertToFormat(QImage::Format_RGB32));
+        // Each line read, as the index of the drawn line it lies on, or -1
+        // for one of another part.
+        std::vector<int> read;
+        for (const platform::LayoutLine& line : layout.lines) {
+            const auto drawn =
+                std::find_if(screen.lines.begin(), screen.lines.end(),
+                             [&](const test::ReferenceLine& d) { return d.box.contains(line.rect.center()); });
+            if (drawn == screen.lines.end()) continue;
+            const bool ours = drawn->window == c.window && drawn->part == c.part;
+            read.push_back(ours ? int(drawn - screen.lines.begin()) : -1);
+        }
+        std::vector<int> ours;
+        std::copy_if(read.begin(), read.end(), std::back_inserter(ours), [](int i) { return i >= 0; });
+        ASSERT_GE(ours.size(), 8u);
+        EXPECT_TRUE(std::is_sorted(ours.begin(), ours.end())) << "read out of its order";
+        if (c.oneTurn) {
+            const auto first = std::find_if(read.begin(), read.end(), [](int i) { return i >= 0; });
+            EXPECT_TRUE(std::all_of(first, first + qsizetype(ours.size()), [](int i) { return i >= 0; }))
+                << "read in turns";
+        }
     }
 }

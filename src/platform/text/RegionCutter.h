@@ -135,8 +135,8 @@ private:
     std::vector<size_t> cutOnTop(const QRect& r, const std::vector<Gap>& across, const std::vector<Gap>& down) const;
     // `shadow`: a window on top of others, whose shadow hides with it.
     void hide(const QRect& r, bool shadow);
-    // Hides the shadow that runs along a window's bottom outside it, as far
-    // off as `shadowReach()`.
+    // Hides the shadow that runs along a window's bottom and right side
+    // outside it, as far off as `shadowReach()`.
     void hideShadow(const QRect& area);
     int shadowReach() const { return std::max(8, m_textHeight * 2 / 3); }
     // Hides the ends of letters that show beside a window's top or bottom.
