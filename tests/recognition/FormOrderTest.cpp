@@ -1,6 +1,8 @@
 // The order in which a settings window reads: its menu bar, a pop-up open
 // under the bar, the list of sections, and a form whose fields each read
-// right after their labels.
+// right after their labels; and lists and forms under other windows.
+#include "ScreenFixtures.h"
+#include "corpus/GeneratedScreens.h"
 #include "platform/text/PageLayout.h"
 
 #include <gtest/gtest.h>
@@ -179,5 +181,45 @@ TEST(FormOrder, aPopUpOverTheFirstFields_ReadsBeforeOrAfterTheWholeForm)
         ASSERT_NE(firstForm, parts.end());
         EXPECT_EQ(std::count(parts.begin(), parts.end(), 1), 10);
         EXPECT_EQ(std::count(firstForm, lastForm, 1), 0) << "the pop-up reads amid the form";
+    }
+}
+
+// Generated desktops of windows over windows: a form beside a list whose
+// rule a pop-up's top hides, a sidebar that a window beside it parts into
+// two frames stacked one on the other, and a table of files under a mail
+// window whose shadow falls across its columns. Each of these reads in its
+// own order, the first two in one turn.
+TEST(FormOrder, onGeneratedDesktops_ListsAndFormsUnderWindowsReadInTheirOwnOrder)
+{
+    struct Case {
+        quint32 seed;
+        int window;
+        int part;
+        bool oneTurn;
+    };
+    for (const Case& c : {Case{105, 1, 3, true}, Case{7, 2, 1, true}, Case{134, 3, 3, false}}) {
+        SCOPED_TRACE(c.seed);
+        const test::Screen screen = test::generateScreen(c.seed);
+        const platform::PageLayout layout = platform::analysePage(screen.image.convertToFormat(QImage::Format_RGB32));
+        // Each line read, as the index of the drawn line it lies on, or -1
+        // for one of another part.
+        std::vector<int> read;
+        for (const platform::LayoutLine& line : layout.lines) {
+            const auto drawn =
+                std::find_if(screen.lines.begin(), screen.lines.end(),
+                             [&](const test::ReferenceLine& d) { return d.box.contains(line.rect.center()); });
+            if (drawn == screen.lines.end()) continue;
+            const bool ours = drawn->window == c.window && drawn->part == c.part;
+            read.push_back(ours ? int(drawn - screen.lines.begin()) : -1);
+        }
+        std::vector<int> ours;
+        std::copy_if(read.begin(), read.end(), std::back_inserter(ours), [](int i) { return i >= 0; });
+        ASSERT_GE(ours.size(), 8u);
+        EXPECT_TRUE(std::is_sorted(ours.begin(), ours.end())) << "read out of its order";
+        if (c.oneTurn) {
+            const auto first = std::find_if(read.begin(), read.end(), [](int i) { return i >= 0; });
+            EXPECT_TRUE(std::all_of(first, first + qsizetype(ours.size()), [](int i) { return i >= 0; }))
+                << "read in turns";
+        }
     }
 }

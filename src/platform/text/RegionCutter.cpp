@@ -544,7 +544,20 @@ double RegionCutter::structureAlong(const QRect& r, int start, int end, bool acr
     if (line < 0) return 0;
     const int first = across ? r.left() : r.top();
     const int last = across ? r.right() : r.bottom();
-    auto on = [&](int q) { return (across ? m_marks.at(q, line) : m_marks.at(line, q)) == PageMarks::structure; };
+    std::vector<char> ruled(size_t(last - first + 1));
+    for (int q = first; q <= last; ++q)
+        ruled[size_t(q - first)] = (across ? m_marks.at(q, line) : m_marks.at(line, q)) == PageMarks::structure;
+    // A rule that runs up to a window read apart runs on under it (a
+    // sidebar's rule under a pop-up hanging from the menu bar).
+    for (const QRect& h : m_hidden) {
+        const int a = std::max(first, across ? h.left() : h.top());
+        const int b = std::min(last, across ? h.right() : h.bottom());
+        if (a <= b && runsUnder(h, line, !across))
+            std::fill(ruled.begin() + (a - first), ruled.begin() + (b - first + 1), char(1));
+    }
+    const int shown = int(std::count(ruled.begin(), ruled.end(), char(1)));
+    most = std::max(most, shown);
+    auto on = [&](int q) { return ruled[size_t(q - first)] != 0; };
     if (from && to) {
         // Where along the region the strongest rule runs.
         *from = first;
@@ -584,6 +597,50 @@ bool RegionCutter::crossed(const QRect& r, int start, int end, bool across) cons
             const int n = int(std::count(row + start, row + end, PageMarks::structure));
             if (n * 10 >= size * 9) return true;
         }
+    }
+    return false;
+}
+
+bool RegionCutter::runsUnder(const QRect& h, int line, bool down) const
+{
+    // Well inside the window: a window's outline lying a pixel or two over
+    // another's is no rule under it.
+    const int margin = 3;
+    if (line < (down ? h.left() : h.top()) + margin || line > (down ? h.right() : h.bottom()) - margin) return false;
+    const auto ruleAt = [&](int q) {
+        const int x = down ? line : q;
+        const int y = down ? q : line;
+        return x >= 0 && y >= 0 && x < m_marks.w && y < m_marks.h && m_marks.at(x, y) == PageMarks::structure;
+    };
+    const int reach = shadowReach() + 3;
+    const int length = std::max(4, m_textHeight);
+    const int hole = std::max(2, m_textHeight);
+    const int under = down ? h.height() : h.width();
+    for (const int step : {-1, 1}) {
+        // Past the shadow and a few pixels off the outline, a rule running on
+        // for a text height (a hole or two in its marks aside)...
+        const int edge = step < 0 ? (down ? h.top() : h.left()) : (down ? h.bottom() : h.right());
+        int k = 1;
+        while (k <= reach && !ruleAt(edge + step * k)) ++k;
+        if (k > reach) continue;
+        int run = 0;
+        for (int j = 0; j < length; ++j) run += ruleAt(edge + step * (k + j));
+        if (run * 3 < length * 2) continue;
+        // ...and at least as far as the window is long: a rule that shows
+        // for less (a row's rule in a list the window lies on) says little
+        // of where it ends under the window.
+        int end = k;
+        for (int gap = 0, j = k; gap <= hole && end - k + 1 < under; ++j) {
+            const int q = edge + step * j;
+            if ((down ? q < 0 || q >= m_marks.h : q < 0 || q >= m_marks.w)) break;
+            if (ruleAt(q)) {
+                end = j;
+                gap = 0;
+            } else {
+                ++gap;
+            }
+        }
+        if (end - k + 1 >= under) return true;
     }
     return false;
 }

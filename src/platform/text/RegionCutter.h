@@ -67,6 +67,9 @@ private:
     double structureAlong(const QRect& r, int start, int end, bool across, int* from = nullptr,
                           int* to = nullptr) const;
     bool crossed(const QRect& r, int start, int end, bool across) const;
+    // Whether a rule along `line` (a column if `down`) runs up to a window
+    // read apart, `hidden`, from beside it: it runs on under the window.
+    bool runsUnder(const QRect& hidden, int line, bool down) const;
     // Whether an empty column narrower than a column gap parts two columns
     // of prose: many wide lines on both sides, standing side by side.
     bool narrowColumnGap(const QRect& r, int start, int end, int th) const;
@@ -130,7 +133,12 @@ private:
     // through, but for those that such a rule runs under (hidden with the
     // frame, the rule would seem to end at its edge).
     std::vector<size_t> cutOnTop(const QRect& r, const std::vector<Gap>& across, const std::vector<Gap>& down) const;
-    void hide(const QRect& r);
+    // `shadow`: a window on top of others, whose shadow hides with it.
+    void hide(const QRect& r, bool shadow);
+    // Hides the shadow that runs along a window's bottom and right side
+    // outside it, as far off as `shadowReach()`.
+    void hideShadow(const QRect& area);
+    int shadowReach() const { return std::max(8, m_textHeight * 2 / 3); }
     // Hides the ends of letters that show beside a window's top or bottom.
     void hideSlivers(const QRect& area);
 
@@ -170,6 +178,7 @@ private:
     std::vector<char> m_onTop;        // windows and pop-ups on top of others
     std::vector<int> m_layers;        // how many layers of windows lie over each frame
     std::vector<Spacing> m_spacings;  // per region
+    std::vector<QRect> m_hidden;      // windows and pop-ups read apart, hidden since
     mutable LooksCache m_looks;
 };
 

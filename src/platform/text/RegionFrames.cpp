@@ -13,6 +13,9 @@ namespace {
 bool readsBefore(const QRect& a, const QRect& b)
 {
     const bool sameRows = a.top() <= b.bottom() && b.top() <= a.bottom();
+    // Parts one under the other, their outlines touching (a list cut in two
+    // by a window's edge beside it): the upper one.
+    if (sameRows && a.left() == b.left()) return a.top() < b.top();
     return sameRows ? a.left() < b.left() : a.top() < b.top();
 }
 
@@ -239,7 +242,7 @@ void RegionCutter::readFrameOnTopFirst(const QRect& r, size_t f, int depth, std:
             !m_frames[g].contains(m_frames[f]))
             readFrameOnTopFirst(r, g, depth, parts, ends);
     cut(m_frames[f], depth + 1);
-    hide(m_frames[f]);
+    hide(m_frames[f], m_onTop[f] != 0);
     parts.push_back(m_frames[f]);
     ends.push_back(m_out.size());
 }
@@ -365,9 +368,10 @@ void RegionCutter::hideSlivers(const QRect& area)
         }
 }
 
-void RegionCutter::hide(const QRect& r)
+void RegionCutter::hide(const QRect& r, bool shadow)
 {
     const QRect area = r.intersected(QRect(0, 0, m_marks.w, m_marks.h));
+    m_hidden.push_back(area);
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x) {
             std::uint8_t& v = m_marks.at(x, y);
@@ -376,7 +380,37 @@ void RegionCutter::hide(const QRect& r)
             else if (v == PageMarks::structure)
                 v = PageMarks::hiddenStructure;
         }
+    if (shadow) hideShadow(area);
     hideSlivers(area);
+}
+
+void RegionCutter::hideShadow(const QRect& area)
+{
+    // A window's shadow falls below it and to its right, as long as the side
+    // and no longer; a rule under the window runs on past its ends. Left, it
+    // would cross the column gaps that rules under the window part. Where
+    // words lie across it (a form's labels right beside a pop-up), it is
+    // left: the words' own marks are what part them from the window.
+    const int slack = 3;
+    const int least = std::max(2, m_textHeight / 2);
+    const auto structure = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < m_marks.w && y < m_marks.h && m_marks.at(x, y) == PageMarks::structure;
+    };
+    const auto hideAlong = [&](bool across, int at, int first, int last) {
+        const auto on = [&](int q) { return across ? structure(q, at) : structure(at, q); };
+        int n = 0;
+        for (int q = first; q <= last; ++q) n += on(q);
+        if (n * 10 < (last - first + 1) * 6 || on(first - slack - 1) || on(last + slack + 1)) return;
+        const QRect line = across ? QRect(first, at, last - first + 1, 1) : QRect(at, first, 1, last - first + 1);
+        for (const MarkCluster& c : m_words)
+            if (c.box.width() >= least && c.box.height() >= least && c.box.intersects(line)) return;
+        for (int q = first - slack; q <= last + slack; ++q)
+            if (on(q)) (across ? m_marks.at(q, at) : m_marks.at(at, q)) = PageMarks::hiddenStructure;
+    };
+    for (int k = 1; k <= shadowReach(); ++k) {
+        hideAlong(true, area.bottom() + k, area.left(), area.right());
+        hideAlong(false, area.right() + k, area.top(), area.bottom());
+    }
 }
 
 }  // namespace klipo::platform
