@@ -394,6 +394,41 @@ TEST(EdgeNoise, iconsAndCrossesBesideNames_AreNotReadIntoThem_AndMenuItemsStandA
     EXPECT_EQ(read, drawn) << qPrintable(read.join(QStringLiteral(" | ")));
 }
 
+// A settings list: before each name a document's icon (a coloured frame with
+// bars across it) stands a little more than a word's space apart, so that it
+// is a line of its own, which the engine reads as "B". At normal and double
+// density, on a light and on a dark list, the icons give no text.
+TEST(EdgeNoise, documentIconsBeforeNames_GiveNoText)
+{
+    const QStringList names = {QStringLiteral("Keyboard"), QStringLiteral("Notifications"), QStringLiteral("Downloads"),
+                               QStringLiteral("Privacy")};
+    for (const int scale : {1, 2})
+        for (const bool dark : {false, true}) {
+            QImage image(QSize(300, 150) * scale, QImage::Format_RGB32);
+            image.fill(dark ? QColor(40, 43, 48) : QColor(236, 240, 241));
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.scale(scale, scale);
+            QFont font(QStringLiteral("DejaVu Sans"));
+            font.setPixelSize(14);
+            p.setFont(font);
+            const QFontMetricsF metrics(font);
+            for (int i = 0; i < names.size(); ++i) {
+                const qreal top = 14 + 32 * i;
+                p.setPen(QPen(dark ? QColor(230, 110, 100) : QColor(150, 70, 200), 1.6));
+                p.setBrush(Qt::NoBrush);
+                p.drawRect(QRectF(16.5, top + 0.5, 10, 14));
+                for (int k = 1; k <= 3; ++k)
+                    p.drawLine(QPointF(19.5, top + 0.5 + 3.5 * k), QPointF(24, top + 0.5 + 3.5 * k));
+                p.setPen(dark ? QColor(225, 225, 225) : QColor(30, 30, 30));
+                p.drawText(QPointF(44, top + 14 - metrics.descent() + 2), names[i]);
+            }
+            p.end();
+            EXPECT_EQ(readTexts(image), names) << "scale " << scale << (dark ? " dark: " : " light: ")
+                                               << qPrintable(readTexts(image).join(QStringLiteral(" | ")));
+        }
+}
+
 // A code editor: grey line numbers a character before black code in a
 // monospaced face. Each number is a line of its own, the code after it whole
 // (a few lines of code are still told monospaced: the words of a row stay together).
