@@ -187,6 +187,27 @@ std::vector<char> putBackSigns(std::vector<Word>& words, int lineHeight)
     return glued;
 }
 
+// A stop, colon or at sign the engine set a space beside, between it and a
+// letter or digit ("root@server :~", "README. docx", "mail27 @example.com"),
+// where the picture shows far less room than between the line's words: a
+// narrow sign in the middle of a monospaced face's cell, or a sign's own
+// side bearing. It is glued to that word (`glued` as putBackSigns gives it).
+// Not after a colon, which a space follows, however narrow ("Spaces: 4" in
+// a status bar whose items stand far apart).
+void glueNarrowSigns(const std::vector<Word>& words, std::vector<char>& glued)
+{
+    const int space = wordSpace(words);
+    if (space <= 0) return;
+    for (size_t k = 1; k < words.size(); ++k) {
+        const QString& left = words[k - 1].text;
+        const QString& right = words[k].text;
+        if (left.isEmpty() || right.isEmpty()) continue;
+        const bool sign = (QStringLiteral(".@").contains(left.back()) && right.front().isLetterOrNumber()) ||
+                          (QStringLiteral(".:@").contains(right.front()) && left.back().isLetterOrNumber());
+        if (sign && (words[k].box.left() - words[k - 1].box.right() - 1) * 5 < space * 3) glued[k] = 1;
+    }
+}
+
 // A monospaced face sets each colon of "::" in the middle of its own cell:
 // the engine takes the room between them for a space ("tokio: :spawn").
 // Nothing in prose ends a word with a colon and starts the next with one.
@@ -256,7 +277,8 @@ RecognizedLine lineOfWords(std::vector<EngineWord> words, const QRect& box, floa
     while (!words.empty() && isEdgeNoise(words.front())) words.erase(words.begin());
     while (!words.empty() && isEdgeNoise(words.back())) words.pop_back();
     splitAtSpacedSigns(words, wordSpace(words), box.height());
-    const std::vector<char> glued = putBackSigns(words, box.height());
+    std::vector<char> glued = putBackSigns(words, box.height());
+    glueNarrowSigns(words, glued);
     putBackFullWidthPunctuation(words);
     RecognizedLine line;
     line.box = box;
