@@ -429,6 +429,35 @@ TEST(EdgeNoise, documentIconsBeforeNames_GiveNoText)
         }
 }
 
+// A terminal's listing at double density in monospaced faces whose "1" has
+// a flag and a foot: the engine reads some of them twice, a letter over the
+// whole character and the digit in a sliver at its end ("l1"). Each link
+// count reads as the one digit.
+TEST(EdgeNoise, aTerminalsOnes_ReadAsOneDigit_NotALetterAndTheDigit)
+{
+    const QStringList rows = {QStringLiteral("-rw-r--r-- 1 anna staff 52397 2020-11-08 backup.jpg"),
+                              QStringLiteral("-rwxr-xr-x 1 anna staff 91691 2022-08-21 report.sh"),
+                              QStringLiteral("-rw-r--r-- 1 anna staff 42364 2023-07-13 data.sh"),
+                              QStringLiteral("drwxr-xr-x 1 anna staff 31071 2021-05-10 notes")};
+    for (const QString& family : {QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono")})
+        for (const int pixels : {26, 30}) {
+            QImage image(QSize(1100, 60 + 44 * int(rows.size())), QImage::Format_RGB32);
+            image.fill(QColor(30, 32, 36));
+            QPainter p(&image);
+            p.setRenderHint(QPainter::TextAntialiasing);
+            QFont font(family);
+            font.setPixelSize(pixels);
+            p.setFont(font);
+            p.setPen(QColor(220, 220, 220));
+            for (int i = 0; i < rows.size(); ++i) p.drawText(QPointF(20, 50 + 44 * i), rows[i]);
+            p.end();
+            const QStringList read = readTexts(image);
+            for (const QString& line : read)
+                EXPECT_FALSE(line.contains(QStringLiteral("l1")) || line.contains(QStringLiteral("I1")))
+                    << qPrintable(family) << ' ' << pixels << ": " << qPrintable(line);
+        }
+}
+
 // A code editor: grey line numbers a character before black code in a
 // monospaced face. Each number is a line of its own, the code after it whole
 // (a few lines of code are still told monospaced: the words of a row stay together).

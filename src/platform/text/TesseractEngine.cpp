@@ -418,6 +418,7 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
             Word word;
             word.confidence = it->Confidence(RIL_WORD);
             if (it->BoundingBox(RIL_WORD, &l, &t, &r, &b)) word.box = mapBox(l, t, r, b, scale, offset);
+            QRect letterBox;  // the engine's box of the word's last symbol, when a letter
             do {
                 QString symbol = takeText(it->GetUTF8Text(RIL_SYMBOL));
                 const bool boxed = !symbol.isEmpty() && it->BoundingBox(RIL_SYMBOL, &l, &t, &r, &b);
@@ -426,6 +427,18 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
                     symbol = signFromInk(gray, QRect(QPoint(l, t), QPoint(r - 1, b - 1)), top, baseline, symbol[0]);
                 // One dot the engine read as two signs (".:") is one middle dot.
                 if (symbol == middleDot && word.text.endsWith(middleDot)) symbol.clear();
+                // A monospaced "1" read twice, as a letter and the digit ("l1"):
+                // the letter takes the whole character's box, the digit only a
+                // sliver at its end, inside it. The character is the digit.
+                const bool digit = boxed && symbol.size() == 1 && symbol[0].isDigit();
+                if (digit && !letterBox.isNull() && l >= letterBox.left() && r <= letterBox.right() + 1 &&
+                    (r - l) * 2 < letterBox.width()) {
+                    word.text.back() = symbol[0];
+                    symbol.clear();
+                }
+                letterBox = boxed && symbol.size() == 1 && symbol[0].isLetter()
+                                ? QRect(QPoint(l, t), QPoint(r - 1, b - 1))
+                                : QRect();
                 if (!symbol.isEmpty()) {
                     const int start = int(word.text.size());
                     if (symbol != read)
