@@ -140,6 +140,10 @@ TEST(SignShapes, aStopColonOrAtSignReadASpaceFromALetter_IsGluedWhereItStandsClo
                     QStringLiteral("@example.com>")},
                    {0, 52, 124, 196}),
               QStringLiteral("Emma Wilson <mail27@example.com>"));
+    // A sentence's stop before a capital, however close (a serif face's narrow space).
+    EXPECT_EQ(line({QStringLiteral("good"), QStringLiteral("harvest."), QStringLiteral("A"), QStringLiteral("new")},
+                   {0, 52, 134, 158}),
+              QStringLiteral("good harvest. A new"));
     // As far apart as the words: a sentence's stop, a colon's space.
     EXPECT_EQ(line({QStringLiteral("It"), QStringLiteral("ends."), QStringLiteral("Then"), QStringLiteral("on")},
                    {0, 32, 96, 150}),

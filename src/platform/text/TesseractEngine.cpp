@@ -193,7 +193,8 @@ std::vector<char> putBackSigns(std::vector<Word>& words, int lineHeight)
 // narrow sign in the middle of a monospaced face's cell, or a sign's own
 // side bearing. It is glued to that word (`glued` as putBackSigns gives it).
 // Not after a colon, which a space follows, however narrow ("Spaces: 4" in
-// a status bar whose items stand far apart).
+// a status bar whose items stand far apart), nor after a stop before a
+// capital, a sentence's end (a serif face's space is narrow).
 void glueNarrowSigns(const std::vector<Word>& words, std::vector<char>& glued)
 {
     const int space = wordSpace(words);
@@ -202,8 +203,10 @@ void glueNarrowSigns(const std::vector<Word>& words, std::vector<char>& glued)
         const QString& left = words[k - 1].text;
         const QString& right = words[k].text;
         if (left.isEmpty() || right.isEmpty()) continue;
-        const bool sign = (QStringLiteral(".@").contains(left.back()) && right.front().isLetterOrNumber()) ||
-                          (QStringLiteral(".:@").contains(right.front()) && left.back().isLetterOrNumber());
+        const QChar next = right.front();
+        const bool sign = (left.back() == QLatin1Char('@') && next.isLetterOrNumber()) ||
+                          (left.back() == QLatin1Char('.') && (next.isLower() || next.isDigit())) ||
+                          (QStringLiteral(".:@").contains(next) && left.back().isLetterOrNumber());
         if (sign && (words[k].box.left() - words[k - 1].box.right() - 1) * 5 < space * 3) glued[k] = 1;
     }
 }
