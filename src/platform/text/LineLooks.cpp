@@ -185,11 +185,9 @@ namespace {
 // window) for a fill, and the letter for a shape to leave out of the line.
 constexpr int kFilledStep = 40;
 
-// The ink of `on` (w x h) when it is all of it one rectangle, sides all
-// inked, inside all inked or all empty; no letter is (round or open corners,
-// strokes inside). Only as wide as a terminal's cell: narrower than a square,
-// so that 口 stays a letter.
-QSize rectangleOf(const std::vector<char>& on, int w, int h)
+// The first and last columns and rows of `on` (w x h) that hold ink: left,
+// top, right, bottom (right below left where none does).
+std::array<int, 4> inkBounds(const std::vector<char>& on, int w, int h)
 {
     int left = w, right = -1, top = h, bottom = -1;
     for (int y = 0; y < h; ++y)
@@ -200,6 +198,16 @@ QSize rectangleOf(const std::vector<char>& on, int w, int h)
                 top = std::min(top, y);
                 bottom = std::max(bottom, y);
             }
+    return {left, top, right, bottom};
+}
+
+// The ink of `on` (w x h) when it is all of it one rectangle, sides all
+// inked, inside all inked or all empty; no letter is (round or open corners,
+// strokes inside). Only as wide as a terminal's cell: narrower than a square,
+// so that 口 stays a letter.
+QSize rectangleOf(const std::vector<char>& on, int w, int h)
+{
+    const auto [left, top, right, bottom] = inkBounds(on, w, h);
     const int iw = right - left + 1;
     const int ih = bottom - top + 1;
     if (iw < 4 || ih < 6 || iw * 3 < ih || iw * 5 > ih * 4 || iw + 2 < w || ih + 2 < h) return {};
@@ -376,15 +384,7 @@ bool isFramedInk(const QImage& gray, const QImage& colour, const QRect& box)
 {
     const InkMask mask = inkMaskOf(gray, colour, box);
     if (mask.on.empty()) return false;
-    int left = mask.w, right = -1, top = mask.h, bottom = -1;
-    for (int y = 0; y < mask.h; ++y)
-        for (int x = 0; x < mask.w; ++x)
-            if (mask.at(x, y)) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
+    const auto [left, top, right, bottom] = inkBounds(mask.on, mask.w, mask.h);
     const int iw = right - left + 1;
     const int ih = bottom - top + 1;
     if (iw < 6 || ih < 8 || iw > 2 * ih || ih > 3 * iw) return false;
