@@ -113,6 +113,46 @@ TEST(SignShapes, aSlashOrDotReadInsideAWord_PartsItWhereItStandsASpaceFromTheLet
               QStringLiteral("Inicio 2020-11-21"));
 }
 
+// Words the engine read apart around a stop, colon or at sign that stands
+// far closer to them than the line's words stand to each other (a narrow
+// sign in the middle of a monospaced cell): the sign is glued to them. A
+// space as wide as the line's others stays, and so does the space after a
+// colon, however narrow.
+TEST(SignShapes, aStopColonOrAtSignReadASpaceFromALetter_IsGluedWhereItStandsCloserThanTheWords)
+{
+    // Each word's letters 10 px wide; `at`: where each word starts.
+    const auto line = [](const QStringList& texts, const std::vector<int>& at) {
+        std::vector<platform::EngineWord> words;
+        for (int k = 0; k < texts.size(); ++k)
+            words.push_back({texts[k], QRect(at[size_t(k)], 10, 10 * int(texts[k].size()) - 2, 20), 90, {}});
+        return platform::lineOfWords(std::move(words), QRect(0, 10, 800, 21), 90).text;
+    };
+    // Words 14 px apart; the sign 4 px from the letters beside it.
+    EXPECT_EQ(
+        line({QStringLiteral("root@server"), QStringLiteral(":~/src$"), QStringLiteral("ls"), QStringLiteral("-la")},
+             {0, 112, 196, 230}),
+        QStringLiteral("root@server:~/src$ ls -la"));
+    EXPECT_EQ(line({QStringLiteral("modified:"), QStringLiteral("src/README."), QStringLiteral("docx"),
+                    QStringLiteral("now")},
+                   {0, 102, 214, 268}),
+              QStringLiteral("modified: src/README.docx now"));
+    EXPECT_EQ(line({QStringLiteral("Emma"), QStringLiteral("Wilson"), QStringLiteral("<mail27"),
+                    QStringLiteral("@example.com>")},
+                   {0, 52, 124, 196}),
+              QStringLiteral("Emma Wilson <mail27@example.com>"));
+    // A sentence's stop before a capital, however close (a serif face's narrow space).
+    EXPECT_EQ(line({QStringLiteral("good"), QStringLiteral("harvest."), QStringLiteral("A"), QStringLiteral("new")},
+                   {0, 52, 134, 158}),
+              QStringLiteral("good harvest. A new"));
+    // As far apart as the words: a sentence's stop, a colon's space.
+    EXPECT_EQ(line({QStringLiteral("It"), QStringLiteral("ends."), QStringLiteral("Then"), QStringLiteral("on")},
+                   {0, 32, 96, 150}),
+              QStringLiteral("It ends. Then on"));
+    EXPECT_EQ(line({QStringLiteral("Col"), QStringLiteral("9"), QStringLiteral("Spaces:"), QStringLiteral("4")},
+                   {0, 42, 100, 172}),
+              QStringLiteral("Col 9 Spaces: 4"));
+}
+
 // A colon after a Chinese character: a full-width one fills a whole em with
 // the blank around it, an ASCII one with its space two thirds of one, and
 // without it less than half. The engine's box for the sign is only roughly

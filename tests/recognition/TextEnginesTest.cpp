@@ -394,6 +394,70 @@ TEST(EdgeNoise, iconsAndCrossesBesideNames_AreNotReadIntoThem_AndMenuItemsStandA
     EXPECT_EQ(read, drawn) << qPrintable(read.join(QStringLiteral(" | ")));
 }
 
+// A settings list: before each name a document's icon (a coloured frame with
+// bars across it) stands a little more than a word's space apart, so that it
+// is a line of its own, which the engine reads as "B". At normal and double
+// density, on a light and on a dark list, the icons give no text.
+TEST(EdgeNoise, documentIconsBeforeNames_GiveNoText)
+{
+    const QStringList names = {QStringLiteral("Keyboard"), QStringLiteral("Notifications"), QStringLiteral("Downloads"),
+                               QStringLiteral("Privacy")};
+    for (const int scale : {1, 2})
+        for (const bool dark : {false, true}) {
+            QImage image(QSize(300, 150) * scale, QImage::Format_RGB32);
+            image.fill(dark ? QColor(40, 43, 48) : QColor(236, 240, 241));
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.scale(scale, scale);
+            QFont font(QStringLiteral("DejaVu Sans"));
+            font.setPixelSize(14);
+            p.setFont(font);
+            const QFontMetricsF metrics(font);
+            for (int i = 0; i < names.size(); ++i) {
+                const qreal top = 14 + 32 * i;
+                p.setPen(QPen(dark ? QColor(230, 110, 100) : QColor(150, 70, 200), 1.6));
+                p.setBrush(Qt::NoBrush);
+                p.drawRect(QRectF(16.5, top + 0.5, 10, 14));
+                for (int k = 1; k <= 3; ++k)
+                    p.drawLine(QPointF(19.5, top + 0.5 + 3.5 * k), QPointF(24, top + 0.5 + 3.5 * k));
+                p.setPen(dark ? QColor(225, 225, 225) : QColor(30, 30, 30));
+                p.drawText(QPointF(44, top + 14 - metrics.descent() + 2), names[i]);
+            }
+            p.end();
+            EXPECT_EQ(readTexts(image), names) << "scale " << scale << (dark ? " dark: " : " light: ")
+                                               << qPrintable(readTexts(image).join(QStringLiteral(" | ")));
+        }
+}
+
+// A terminal's listing at double density in monospaced faces whose "1" has
+// a flag and a foot: the engine reads some of them twice, a letter over the
+// whole character and the digit in a sliver at its end ("l1"). Each link
+// count reads as the one digit.
+TEST(EdgeNoise, aTerminalsOnes_ReadAsOneDigit_NotALetterAndTheDigit)
+{
+    const QStringList rows = {QStringLiteral("-rw-r--r-- 1 anna staff 52397 2020-11-08 backup.jpg"),
+                              QStringLiteral("-rwxr-xr-x 1 anna staff 91691 2022-08-21 report.sh"),
+                              QStringLiteral("-rw-r--r-- 1 anna staff 42364 2023-07-13 data.sh"),
+                              QStringLiteral("drwxr-xr-x 1 anna staff 31071 2021-05-10 notes")};
+    for (const QString& family : {QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono")})
+        for (const int pixels : {26, 30}) {
+            QImage image(QSize(1100, 60 + 44 * int(rows.size())), QImage::Format_RGB32);
+            image.fill(QColor(30, 32, 36));
+            QPainter p(&image);
+            p.setRenderHint(QPainter::TextAntialiasing);
+            QFont font(family);
+            font.setPixelSize(pixels);
+            p.setFont(font);
+            p.setPen(QColor(220, 220, 220));
+            for (int i = 0; i < rows.size(); ++i) p.drawText(QPointF(20, 50 + 44 * i), rows[i]);
+            p.end();
+            const QStringList read = readTexts(image);
+            for (const QString& line : read)
+                EXPECT_FALSE(line.contains(QStringLiteral("l1")) || line.contains(QStringLiteral("I1")))
+                    << qPrintable(family) << ' ' << pixels << ": " << qPrintable(line);
+        }
+}
+
 // A code editor: grey line numbers a character before black code in a
 // monospaced face. Each number is a line of its own, the code after it whole
 // (a few lines of code are still told monospaced: the words of a row stay together).

@@ -185,11 +185,9 @@ namespace {
 // window) for a fill, and the letter for a shape to leave out of the line.
 constexpr int kFilledStep = 40;
 
-// The ink of `on` (w x h) when it is all of it one rectangle, sides all
-// inked, inside all inked or all empty; no letter is (round or open corners,
-// strokes inside). Only as wide as a terminal's cell: narrower than a square,
-// so that 口 stays a letter.
-QSize rectangleOf(const std::vector<char>& on, int w, int h)
+// The first and last columns and rows of `on` (w x h) that hold ink: left,
+// top, right, bottom (right below left where none does).
+std::array<int, 4> inkBounds(const std::vector<char>& on, int w, int h)
 {
     int left = w, right = -1, top = h, bottom = -1;
     for (int y = 0; y < h; ++y)
@@ -200,6 +198,16 @@ QSize rectangleOf(const std::vector<char>& on, int w, int h)
                 top = std::min(top, y);
                 bottom = std::max(bottom, y);
             }
+    return {left, top, right, bottom};
+}
+
+// The ink of `on` (w x h) when it is all of it one rectangle, sides all
+// inked, inside all inked or all empty; no letter is (round or open corners,
+// strokes inside). Only as wide as a terminal's cell: narrower than a square,
+// so that 口 stays a letter.
+QSize rectangleOf(const std::vector<char>& on, int w, int h)
+{
+    const auto [left, top, right, bottom] = inkBounds(on, w, h);
     const int iw = right - left + 1;
     const int ih = bottom - top + 1;
     if (iw < 4 || ih < 6 || iw * 3 < ih || iw * 5 > ih * 4 || iw + 2 < w || ih + 2 < h) return {};
@@ -218,13 +226,21 @@ QSize rectangleOf(const std::vector<char>& on, int w, int h)
     return {iw, ih};
 }
 
-}  // namespace
+// The pixels of `box` that stand out from the ground around it (the colour
+// most common on the ring just outside the box); empty when the box has no
+// ring inside the picture.
+struct InkMask {
+    std::vector<char> on;
+    int w = 0;
+    int h = 0;
+    int filled = 0;
+    bool at(int x, int y) const { return on[size_t(y) * size_t(w) + size_t(x)] != 0; }
+};
 
-ClusterLooks looksOfCluster(const QImage& gray, const QImage& colour, const QRect& box)
+InkMask inkMaskOf(const QImage& gray, const QImage& colour, const QRect& box)
 {
-    ClusterLooks looks;
+    InkMask mask;
     const QRect image = gray.rect();
-    // The ground: the colour most common on the ring just outside the box.
     const QRect ring = box.adjusted(-1, -1, 1, 1).intersected(image);
     const bool inColour = !colour.isNull();
     std::vector<std::pair<QRgb, int>> seen;
@@ -250,18 +266,31 @@ ClusterLooks looksOfCluster(const QImage& gray, const QImage& colour, const QRec
         count(ring.left(), y);
         count(ring.right(), y);
     }
-    if (seen.empty()) return looks;
+    if (seen.empty() || !image.contains(box)) return mask;
     const QRgb ground = std::max_element(seen.begin(), seen.end(), [](const auto& a, const auto& b) {
                             return a.second < b.second;
                         })->first;
-    const int w = box.width();
-    const int h = box.height();
-    std::vector<char> on(size_t(w) * size_t(h), 0);
-    int filled = 0;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            filled += on[size_t(y) * size_t(w) + size_t(x)] =
+    mask.w = box.width();
+    mask.h = box.height();
+    mask.on.assign(size_t(mask.w) * size_t(mask.h), 0);
+    for (int y = 0; y < mask.h; ++y)
+        for (int x = 0; x < mask.w; ++x)
+            mask.filled += mask.on[size_t(y) * size_t(mask.w) + size_t(x)] =
                 colourDistance(pixel(box.left() + x, box.top() + y), ground) > kFilledStep;
+    return mask;
+}
+
+}  // namespace
+
+ClusterLooks looksOfCluster(const QImage& gray, const QImage& colour, const QRect& box)
+{
+    ClusterLooks looks;
+    const InkMask mask = inkMaskOf(gray, colour, box);
+    if (mask.on.empty()) return looks;
+    const std::vector<char>& on = mask.on;
+    const int w = mask.w;
+    const int h = mask.h;
+    const int filled = mask.filled;
     looks.fill = double(filled) / (double(w) * h);
     // Ink inside a filled shape (a badge's count) is part of its filling
     // where it is small against it; the counter of an "O" is not.
@@ -349,6 +378,30 @@ void looksOfLines(const QImage& gray, const QImage& colour, std::vector<LayoutLi
     inParallel(lines.size(), 8, [&](size_t from, size_t to) {
         for (size_t i = from; i < to; ++i) looksOf(gray, colour, lines[i], true);
     });
+}
+
+bool isFramedInk(const QImage& gray, const QImage& colour, const QRect& box)
+{
+    const InkMask mask = inkMaskOf(gray, colour, box);
+    if (mask.on.empty()) return false;
+    const auto [left, top, right, bottom] = inkBounds(mask.on, mask.w, mask.h);
+    const int iw = right - left + 1;
+    const int ih = bottom - top + 1;
+    if (iw < 6 || ih < 8 || iw > 2 * ih || ih > 3 * iw) return false;
+    // Each side inked in its outer two rows or columns along all but a
+    // tenth of its length, leaving out a rounded corner at each end.
+    const auto sideInked = [&](bool row, int at, int inward) {
+        const int from = row ? left : top;
+        const int to = row ? right : bottom;
+        const int corner = std::max(1, (to - from + 1) / 6);
+        int gaps = 0;
+        for (int k = from + corner; k <= to - corner; ++k)
+            if (row ? !(mask.at(k, at) || mask.at(k, at + inward)) : !(mask.at(at, k) || mask.at(at + inward, k)))
+                ++gaps;
+        return gaps * 10 <= to - from + 1 - 2 * corner;
+    };
+    return sideInked(true, top, 1) && sideInked(true, bottom, -1) && sideInked(false, left, 1) &&
+           sideInked(false, right, -1);
 }
 
 }  // namespace klipo::platform

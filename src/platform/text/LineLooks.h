@@ -37,6 +37,12 @@ struct ClusterLooks {
 };
 ClusterLooks looksOfCluster(const QImage& gray, const QImage& colour, const QRect& box);
 
+// Whether the ink in `box` (against the ground around it) is an upright
+// frame, its four sides inked along nearly all their length: a document's or
+// a folder's icon, a check box. No Latin letter is: "B", "D", "E" and "O"
+// leave a side open or round it off.
+bool isFramedInk(const QImage& gray, const QImage& colour, const QRect& box);
+
 // A line's colours and script: from the grey picture, or, when `colour`
 // is given, from how far each pixel's colour is from the line's background
 // colour (then `background` is white and `ink` says how far the text is).

@@ -1,5 +1,6 @@
 #include "platform/text/LineReading.h"
 
+#include "platform/text/LineLooks.h"
 #include "platform/text/LinePieces.h"
 #include "platform/text/ScriptCounts.h"
 
@@ -426,6 +427,14 @@ bool isIconBesideText(const PageLayout& layout, const LayoutLine& line, const QS
         return rowOverlap * 2 >= std::min(r.height(), o.height()) && gap <= 3 * height &&
                (contrast * 4 < std::abs(other.ink - other.background) * 3 || (letters && taller));
     });
+}
+
+bool isFramedIcon(const QImage& picture, const LayoutLine& line, const QString& text)
+{
+    if (line.script == LineScript::Han || !isLetterOrTwo(text)) return false;
+    const QRect box = line.rect.intersected(picture.rect());
+    if (picture.format() == QImage::Format_Grayscale8) return isFramedInk(picture, QImage(), box);
+    return isFramedInk(picture, picture, box);
 }
 
 }  // namespace klipo::platform

@@ -89,6 +89,10 @@ bool isShortChineseText(const LayoutLine& layout, const RecognizedLine& line, co
 // browser's arrows and reload sign, a tab's cross.
 bool isIconBesideText(const PageLayout& layout, const LayoutLine& line, const QString& text);
 
+// Whether a letter or two read off a line of `picture` (grey or colour) is a
+// drawn frame (a document's icon read as "B"): see isFramedInk.
+bool isFramedIcon(const QImage& picture, const LayoutLine& line, const QString& text);
+
 // Whether a short text is what a lone icon is read as ("x", "口", "Q", "十",
 // "xX", a lone lowercase letter).
 bool isIconLookalike(const QString& text);

@@ -187,6 +187,30 @@ std::vector<char> putBackSigns(std::vector<Word>& words, int lineHeight)
     return glued;
 }
 
+// A stop, colon or at sign the engine set a space beside, between it and a
+// letter or digit ("root@server :~", "README. docx", "mail27 @example.com"),
+// where the picture shows far less room than between the line's words: a
+// narrow sign in the middle of a monospaced face's cell, or a sign's own
+// side bearing. It is glued to that word (`glued` as putBackSigns gives it).
+// Not after a colon, which a space follows, however narrow ("Spaces: 4" in
+// a status bar whose items stand far apart), nor after a stop before a
+// capital, a sentence's end (a serif face's space is narrow).
+void glueNarrowSigns(const std::vector<Word>& words, std::vector<char>& glued)
+{
+    const int space = wordSpace(words);
+    if (space <= 0) return;
+    for (size_t k = 1; k < words.size(); ++k) {
+        const QString& left = words[k - 1].text;
+        const QString& right = words[k].text;
+        if (left.isEmpty() || right.isEmpty()) continue;
+        const QChar next = right.front();
+        const bool sign = (left.back() == QLatin1Char('@') && next.isLetterOrNumber()) ||
+                          (left.back() == QLatin1Char('.') && (next.isLower() || next.isDigit())) ||
+                          (QStringLiteral(".:@").contains(next) && left.back().isLetterOrNumber());
+        if (sign && (words[k].box.left() - words[k - 1].box.right() - 1) * 5 < space * 3) glued[k] = 1;
+    }
+}
+
 // A monospaced face sets each colon of "::" in the middle of its own cell:
 // the engine takes the room between them for a space ("tokio: :spawn").
 // Nothing in prose ends a word with a colon and starts the next with one.
@@ -256,7 +280,8 @@ RecognizedLine lineOfWords(std::vector<EngineWord> words, const QRect& box, floa
     while (!words.empty() && isEdgeNoise(words.front())) words.erase(words.begin());
     while (!words.empty() && isEdgeNoise(words.back())) words.pop_back();
     splitAtSpacedSigns(words, wordSpace(words), box.height());
-    const std::vector<char> glued = putBackSigns(words, box.height());
+    std::vector<char> glued = putBackSigns(words, box.height());
+    glueNarrowSigns(words, glued);
     putBackFullWidthPunctuation(words);
     RecognizedLine line;
     line.box = box;
@@ -396,6 +421,7 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
             Word word;
             word.confidence = it->Confidence(RIL_WORD);
             if (it->BoundingBox(RIL_WORD, &l, &t, &r, &b)) word.box = mapBox(l, t, r, b, scale, offset);
+            QRect letterBox;  // the engine's box of the word's last symbol, when a letter
             do {
                 QString symbol = takeText(it->GetUTF8Text(RIL_SYMBOL));
                 const bool boxed = !symbol.isEmpty() && it->BoundingBox(RIL_SYMBOL, &l, &t, &r, &b);
@@ -404,6 +430,18 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
                     symbol = signFromInk(gray, QRect(QPoint(l, t), QPoint(r - 1, b - 1)), top, baseline, symbol[0]);
                 // One dot the engine read as two signs (".:") is one middle dot.
                 if (symbol == middleDot && word.text.endsWith(middleDot)) symbol.clear();
+                // A monospaced "1" read twice, as a letter and the digit ("l1"):
+                // the letter takes the whole character's box, the digit only a
+                // sliver at its end, inside it. The character is the digit.
+                const bool digit = boxed && symbol.size() == 1 && symbol[0].isDigit();
+                if (digit && !letterBox.isNull() && l >= letterBox.left() && r <= letterBox.right() + 1 &&
+                    (r - l) * 2 < letterBox.width()) {
+                    word.text.back() = symbol[0];
+                    symbol.clear();
+                }
+                letterBox = boxed && symbol.size() == 1 && symbol[0].isLetter()
+                                ? QRect(QPoint(l, t), QPoint(r - 1, b - 1))
+                                : QRect();
                 if (!symbol.isEmpty()) {
                     const int start = int(word.text.size());
                     if (symbol != read)
