@@ -92,6 +92,11 @@ void ResultPanelController::showCapture(const QImage& image, double displayScale
             if (outcome.ok) present(image, outcome.blocks, displayScale);
             else presentFailure(image, displayScale, outcome.error);
         });
+    // The panel is made ready while the picture is read: the first time,
+    // its window and the fonts of its status take a few tens of milliseconds.
+    if (!m_panel) createPanel();
+    m_view->prepareTranslatingStatus();
+    m_panel->winId();
 }
 
 void ResultPanelController::show(const QImage& image, const std::vector<TextBlock>& blocks,

@@ -181,6 +181,11 @@ QWidget* ResultView::statusCard() const { return m_imageArea->card(); }
 QString ResultView::statusText() const { return m_imageArea->card()->text(); }
 QPushButton* ResultView::targetLanguageButton() const { return m_imageArea->card()->wayOut(); }
 
+void ResultView::prepareTranslatingStatus()
+{
+    if (!isVisible()) m_imageArea->card()->configure(true, ResultModel::translatingStatus, false);
+}
+
 void ResultView::refresh()
 {
     m_imageArea->configure(m_model.displayImage(), m_model.isTranslating(), m_model.status(),

@@ -33,6 +33,11 @@ public:
     // "更改目标语言" on the status card, shown when the model offers it.
     QPushButton* targetLanguageButton() const;
 
+    // Lays the status card out as it shows while translating, while the
+    // panel is hidden: the first time, loading the fonts of its text costs
+    // tens of milliseconds that a panel about to show should not spend.
+    void prepareTranslatingStatus();
+
 Q_SIGNALS:
     void actionTriggered(klipo::ResultView::Action action);
     void targetLanguageChangeRequested();

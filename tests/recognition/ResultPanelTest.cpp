@@ -117,6 +117,31 @@ TEST_F(ResultPanel, letsOnlyTheNewestCaptureTouchThePanel_WhenOlderWorkFinishesL
     EXPECT_EQ(historyCount(), before + 2);  // the two newest captures only
 }
 
+// While a new capture is read, the panel gets ready for it out of sight: a
+// result on show, its status card included, stays as it is until the new one
+// comes.
+TEST_F(ResultPanel, aCaptureBeingRead_LeavesTheResultOnShowUntouched_ThenShowsItsOwn)
+{
+    m_translator.prepareFailure = QStringLiteral("没有安装语言包");
+    panel().show(capture(), {block("hola amigo")}, 1.0);
+    ASSERT_TRUE(waitUntilTranslated());
+    ASSERT_TRUE(panel().panel()->isVisible());
+    ASSERT_TRUE(panel().view()->statusCard()->isVisible());
+    const QString shown = panel().view()->statusText();
+    ASSERT_TRUE(shown.contains(QStringLiteral("没有安装语言包"))) << qPrintable(shown);
+
+    m_translator.prepareFailure.clear();
+    m_recognizer.delayMs = 300;
+    m_recognizer.reply.lines = {{QStringLiteral("nuevo texto"), QRect(20, 20, 300, 24), 90, {}}};
+    panel().showCapture(capture(Qt::gray), 1.0);
+    EXPECT_EQ(panel().view()->statusText(), shown);
+    EXPECT_TRUE(panel().view()->statusCard()->isVisible());
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_recognizer.calls == 1 && m_recognizer.running == 0; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return model().translatedJoined() == QStringLiteral("EN:nuevo texto"); }, 10000));
+    EXPECT_FALSE(panel().view()->statusCard()->isVisible());
+}
+
 TEST_F(ResultPanel, showsAFailedRecognitionOrARunWithoutAnyTranslation_AndSavesNothing)
 {
     const int before = historyCount();
