@@ -6,6 +6,9 @@ tesseract-ocr-chi-tra tesseract-ocr-jpn tesseract-ocr-kor tesseract-ocr-script-l
 libzxing-dev libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev libpulse-dev
 libcanberra-dev sound-theme-freedesktop qt6-qpa-plugins libpng-dev zlib1g-dev qt6-image-formats-plugins
 qt6-translations-l10n wordnet-base"
-# Only for the tests: the headless desktop and the test frameworks.
-KLIPO_TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils openbox trayer dbus
-dbus-x11 pulseaudio pulseaudio-utils xclip imagemagick python3-tk fonts-dejavu-core xfwm4 xterm"
+# Only for the tests: the headless desktop, the test frameworks, and the faces
+# the generated screens are drawn in (without them they fall back to DejaVu and
+# WenQuanYi and come out as other screens).
+KLIPO_TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils wmctrl openbox trayer
+dbus dbus-x11 pulseaudio pulseaudio-utils xclip imagemagick python3-tk fonts-dejavu-core fonts-liberation
+fonts-noto-core fonts-hack fonts-noto-cjk xfwm4 xterm"
