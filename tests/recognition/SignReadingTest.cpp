@@ -64,3 +64,58 @@ TEST(SignReading, middleDotsOnAChineseLine_AreReadAsDots_ItsCommasAsCommas)
         EXPECT_TRUE(text.contains(QString::fromUtf8("回复，"))) << size << " px";
     }
 }
+
+// The engine reads a search field's magnifier as a letter before the
+// field's text ("Q Search"): it is no letter of the line. A real "Q" keeps
+// its place, in each face and size.
+TEST(SignReading, aSearchFieldsMagnifierIsNoLetter_ARealQStays)
+{
+    const QString search = QString::fromUtf8("搜索文件");
+    QFont han(QStringLiteral("WenQuanYi Micro Hei"));
+    for (const QChar c : search)
+        if (!QFontMetrics(han).inFont(c)) GTEST_SKIP() << "this machine's face lacks " << QString(c).toStdString();
+    const QStringList families = {QStringLiteral("DejaVu Sans"), QStringLiteral("DejaVu Serif"),
+                                  QStringLiteral("DejaVu Sans Mono"), han.family()};
+    for (const int size : {14, 16, 22}) {
+        SCOPED_TRACE(size);
+        QImage image(560, 90 + 40 * int(families.size()), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing);
+            // Two search fields: an icon as tall as the line, a ring and a handle to its lower right.
+            const auto field = [&](int y, const QString& text) {
+                const qreal w = QFontMetricsF(han).height() + 2;
+                painter.setPen(QColor(190, 190, 190));
+                painter.drawRoundedRect(QRectF(20, y, 240, w + 10), 4, 4);
+                const QPointF c(25 + w / 2, y + 5 + w / 2);
+                painter.setPen(QPen(QColor(120, 120, 120), std::max(1.0, w / 10), Qt::SolidLine, Qt::RoundCap));
+                painter.drawEllipse(c - QPointF(w * 0.08, w * 0.08), w * 0.22, w * 0.22);
+                painter.drawLine(c + QPointF(w * 0.08, w * 0.08), c + QPointF(w * 0.32, w * 0.32));
+                painter.setPen(QColor(90, 90, 90));
+                painter.drawText(QRectF(25 + w + 4, y, 200, w + 10), Qt::AlignVCenter, text);
+            };
+            han.setPixelSize(size);
+            painter.setFont(han);
+            field(10, search);
+            field(50, QStringLiteral("Search files"));
+            for (int i = 0; i < int(families.size()); ++i) {
+                QFont font(families[i]);
+                font.setPixelSize(size);
+                font.setBold(i == 0 && size == 16);
+                painter.setFont(font);
+                painter.setPen(QColor(40, 40, 40));
+                painter.drawText(QPointF(20, 120 + 40 * i), QStringLiteral("Quit now, Q&A Queue"));
+            }
+        }
+        const OcrOutcome read = OCRService::recognizeBlocks(image, false).result();
+        ASSERT_TRUE(read.ok) << qPrintable(read.error);
+        QString text;
+        for (const TextBlock& block : read.blocks) text += block.text + QLatin1Char('\n');
+        SCOPED_TRACE(qPrintable(text));
+        const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        EXPECT_TRUE(lines.contains(search));
+        EXPECT_TRUE(lines.contains(QStringLiteral("Search files")));
+        EXPECT_EQ(text.count(QStringLiteral("Quit now, Q&A Queue")), families.size());
+    }
+}

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace klipo::platform {
@@ -35,8 +36,10 @@ struct Speck {
 };
 
 // The specks of ink inside `area`: pixels darker than halfway between the
-// darkest one and white, joined to their eight neighbours.
-std::vector<Speck> specksIn(const QImage& gray, const QRect& area)
+// darkest one and white, joined to their eight neighbours. `labels`, when
+// given, gets per pixel of `area` (row by row) 0 for the ground and k + 1
+// for the k-th speck.
+std::vector<Speck> specksIn(const QImage& gray, const QRect& area, std::vector<int>* labels = nullptr)
 {
     const int darkest = darkestIn(gray, area);
     std::vector<Speck> specks;
@@ -44,6 +47,7 @@ std::vector<Speck> specksIn(const QImage& gray, const QRect& area)
     const int threshold = (darkest + 255) / 2;
     const int w = area.width();
     std::vector<char> seen(size_t(w) * size_t(area.height()), 0);
+    if (labels) labels->assign(seen.size(), 0);
     const auto ink = [&](int x, int y) { return gray.constScanLine(y)[x] < threshold; };
     std::vector<QPoint> stack;
     for (int y = area.top(); y <= area.bottom(); ++y)
@@ -57,6 +61,8 @@ std::vector<Speck> specksIn(const QImage& gray, const QRect& area)
                 stack.pop_back();
                 speck.box |= QRect(p, QSize(1, 1));
                 ++speck.pixels;
+                if (labels)
+                    (*labels)[size_t(p.y() - area.top()) * w + size_t(p.x() - area.left())] = int(specks.size()) + 1;
                 for (int dy = -1; dy <= 1; ++dy)
                     for (int dx = -1; dx <= 1; ++dx) {
                         const QPoint q(p.x() + dx, p.y() + dy);
@@ -200,6 +206,140 @@ SignRoom signRoomFromInk(const QImage& gray, const QRect& line, const QRect& box
     if (room > 2 * height) return SignRoom::Unknown;
     if (room * 20 >= height * 19) return SignRoom::FullWidth;
     return room * 50 >= height * 29 ? SignRoom::AsciiSpaced : SignRoom::AsciiTight;
+}
+
+bool isMagnifierInk(const QImage& gray, const QRect& box)
+{
+    if (gray.format() != QImage::Format_Grayscale8 || box.width() < 6 || box.height() < 6) return false;
+    // Room around the engine's box, which may leave out the soft edge or the
+    // handle's end.
+    const QRect area = box.adjusted(-2, -2, box.height() / 2, box.height() / 2) & gray.rect();
+    std::vector<int> labels;
+    const std::vector<Speck> specks = specksIn(gray, area, &labels);
+    // The sign's ink: the largest speck in the box, with little else in it.
+    const auto largest = std::max_element(specks.begin(), specks.end(), [&](const Speck& a, const Speck& b) {
+        return (a.box.intersects(box) ? a.pixels : 0) < (b.box.intersects(box) ? b.pixels : 0);
+    });
+    if (largest == specks.end() || !largest->box.intersects(box)) return false;
+    const int sign = int(largest - specks.begin()) + 1;
+    int others = 0;
+    for (const Speck& s : specks)
+        if (&s != &*largest && s.pixels > 2 && s.box.intersects(box)) others += s.pixels;
+    if (others * 8 > largest->pixels) return false;
+    const int w = area.width();
+    const auto labelAt = [&](int x, int y) {
+        return area.contains(x, y) ? labels[size_t(y - area.top()) * w + size_t(x - area.left())] : 0;
+    };
+    const auto inkAt = [&](int x, int y) { return labelAt(x, y) == sign; };
+
+    // The ground inside the frame about the sign's ink, in pieces joined
+    // four ways (as the ink joins eight ways): the piece the frame's edge is
+    // in goes round the sign, the others are holes in it.
+    const QRect frame = largest->box.adjusted(-1, -1, 1, 1);
+    std::vector<char> reached(size_t(frame.width()) * size_t(frame.height()), 0);
+    const auto index = [&](const QPoint& p) {
+        return size_t(p.y() - frame.top()) * size_t(frame.width()) + size_t(p.x() - frame.left());
+    };
+    std::vector<QPoint> stack;
+    const auto fill = [&](const QPoint& from, QRect& piece, bool& filled) {
+        int pixels = 0;
+        stack.assign(1, from);
+        reached[index(from)] = 1;
+        while (!stack.empty()) {
+            const QPoint p = stack.back();
+            stack.pop_back();
+            piece |= QRect(p, QSize(1, 1));
+            ++pixels;
+            filled = filled || labelAt(p.x(), p.y()) != 0;
+            for (const QPoint& q : {p + QPoint(1, 0), p - QPoint(1, 0), p + QPoint(0, 1), p - QPoint(0, 1)}) {
+                if (!frame.contains(q) || reached[index(q)] || inkAt(q.x(), q.y())) continue;
+                reached[index(q)] = 1;
+                stack.push_back(q);
+            }
+        }
+        return pixels;
+    };
+    QRect around;
+    bool ignored = false;
+    fill(frame.topLeft(), around, ignored);
+    // One hole of note, with no other ink inside it; a pixel or two left out
+    // of the ring's smoothing is none.
+    QRect hole;
+    int holes = 0;
+    for (int y = frame.top(); y <= frame.bottom(); ++y)
+        for (int x = frame.left(); x <= frame.right(); ++x) {
+            if (reached[index(QPoint(x, y))] || inkAt(x, y)) continue;
+            QRect piece;
+            bool filled = false;
+            if (fill(QPoint(x, y), piece, filled) <= 2) continue;
+            if (filled || ++holes > 1) return false;
+            hole = piece;
+        }
+    if (holes != 1 || hole.width() < 3 || hole.height() < 3) return false;
+    if (hole.width() * 3 > hole.height() * 4 || hole.height() * 3 > hole.width() * 4) return false;
+
+    // From the hole's middle out in eight ways: how far the ground reaches,
+    // and then how far the ink.
+    const double cx = hole.left() + (hole.width() - 1) / 2.0;
+    const double cy = hole.top() + (hole.height() - 1) / 2.0;
+    struct Ray {
+        double ground = 0;
+        double ink = 0;
+    };
+    const auto cast = [&](int dx, int dy) {
+        const double unit = 0.5 / std::hypot(double(dx), double(dy));  // half a pixel's step
+        const auto point = [&](int k) {
+            return QPoint(int(std::lround(cx + k * unit * dx)), int(std::lround(cy + k * unit * dy)));
+        };
+        const auto at = [&](int k) { return inkAt(point(k).x(), point(k).y()); };
+        int k = 0;
+        while (area.contains(point(k)) && !at(k)) ++k;
+        int n = 0;
+        while (at(k + n)) ++n;
+        return Ray{k * 0.5, n * 0.5};
+    };
+    const int ways[8][2] = {{1, 0}, {1, -1}, {0, -1}, {-1, -1}, {-1, 0}, {-1, 1}, {0, 1}, {1, 1}};
+    std::vector<Ray> rays;
+    for (const auto& way : ways) rays.push_back(cast(way[0], way[1]));
+    const Ray handle = rays.back();  // to the lower right
+    rays.pop_back();
+    std::vector<double> strokes;
+    double nearest = rays.front().ground;
+    double farthest = nearest;
+    double reach = 0;
+    for (const Ray& r : rays) {
+        strokes.push_back(r.ink);
+        nearest = std::min(nearest, r.ground);
+        farthest = std::max(farthest, r.ground);
+        reach += r.ground / double(rays.size());
+    }
+    std::sort(strokes.begin(), strokes.end());
+    const double stroke = strokes[strokes.size() / 2];
+    // The ring is round: its hole reaches about as far every way, and as
+    // far to the handle, which only touches it (a "Q"'s tail may cut into it).
+    if (farthest - nearest > std::max(2.0, 0.3 * farthest) || handle.ground < 0.65 * reach) return false;
+    // Its stroke is as thick all round: a tail that hangs from its bottom or
+    // its side is no handle either.
+    if (strokes.back() > std::max(stroke * 1.6, stroke + 2)) return false;
+    // The handle leaves it at the lower right, out by half the hole's width.
+    const double diameter = (hole.width() + hole.height()) / 2.0;
+    if (handle.ink < 2 * stroke || handle.ink - stroke < diameter / 2) return false;
+    // It runs on the slant, out beyond the ring's side as far as beyond its
+    // bottom ("9", "g" and "q" go on straight down), and all else of the
+    // ink is the ring.
+    const int thick = int(std::lround(stroke));
+    const QRect ring = hole.adjusted(-thick - 1, -thick - 1, thick + 1, thick + 1);
+    QRect beyond;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (!inkAt(x, y) || ring.contains(x, y)) continue;
+            if (x <= ring.center().x() || y <= ring.center().y()) return false;
+            beyond |= QRect(x, y, 1, 1);
+        }
+    const int right = beyond.right() - ring.right();
+    const int down = beyond.bottom() - ring.bottom();
+    const int least = std::max(2, int(diameter / 4));
+    return right >= least && down >= least && right * 2 >= down && down * 2 >= right;
 }
 
 }  // namespace klipo::platform

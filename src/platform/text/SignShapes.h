@@ -33,4 +33,11 @@ int inkBaseline(const QImage& gray, const QRect& line);
 enum class SignRoom { Unknown, FullWidth, AsciiSpaced, AsciiTight };
 SignRoom signRoomFromInk(const QImage& gray, const QRect& line, const QRect& box);
 
+// Whether the ink in `box` of `gray` is a magnifier (a search field's icon,
+// which the engine reads as a "Q" before the field's text): one round ring
+// with nothing inside, as thick all round, and a short stroke leaving it at
+// its lower right, out beyond it by half its hole or more. A letter "Q" has
+// its tail cross into the ring or hang from its bottom.
+bool isMagnifierInk(const QImage& gray, const QRect& box);
+
 }  // namespace klipo::platform

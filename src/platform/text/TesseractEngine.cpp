@@ -416,11 +416,15 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
             QRect box;
         };
         std::vector<Kept> kept;  // small signs kept as read, judged again if the line is Chinese
+        QRect firstWord;         // the first word's box in the engine's picture
         do {
             if (it->Empty(RIL_WORD)) continue;
             Word word;
             word.confidence = it->Confidence(RIL_WORD);
-            if (it->BoundingBox(RIL_WORD, &l, &t, &r, &b)) word.box = mapBox(l, t, r, b, scale, offset);
+            if (it->BoundingBox(RIL_WORD, &l, &t, &r, &b)) {
+                word.box = mapBox(l, t, r, b, scale, offset);
+                if (words.empty()) firstWord = QRect(QPoint(l, t), QPoint(r - 1, b - 1));
+            }
             QRect letterBox;  // the engine's box of the word's last symbol, when a letter
             do {
                 QString symbol = takeText(it->GetUTF8Text(RIL_SYMBOL));
@@ -470,6 +474,11 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
                 if (!isDashLike(c)) c = signFromInk(gray, k.box, top, baseline, c, true);
             }
         }
+        // A search field's magnifier before its text is read as a letter or
+        // two ("Q Search"): no word of the line.
+        if (words.size() >= 2 && words.front().text.size() <= 2 && hasLetterOrDigit(words[1].text) &&
+            isMagnifierInk(gray, firstWord))
+            words.erase(words.begin());
         RecognizedLine line = lineOfWords(std::move(words), box, confidence);
         judgeSignsAfterHan(line, gray, engineLine, scale, offset);
         if (!withSymbols) line.symbols.clear();
