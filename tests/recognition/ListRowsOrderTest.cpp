@@ -213,3 +213,51 @@ TEST(ListRowsOrder, aFileListsCellsReadApart_ThoughItsIconsMakeTheRowsTallerThan
     }
     EXPECT_EQ(page.readingOrder(), upTo(int(drawn.size())));
 }
+
+// A list of files whose rows are nearly as tall as their icons: each
+// document's icon (a frame drawn with a thick pen, three rules across it)
+// stands only a sliver of a space before the file's name and a quarter
+// taller than the name's letters. At either scale, light or dark, the icon is
+// no part of the name's line: no line holding a name reaches over its icon
+// (read as "B" or "E]" before the name).
+TEST(ListRowsOrder, aFilesIconCloseBeforeItsName_IsNoPartOfTheNamesLine)
+{
+    const QStringList names = {QStringLiteral("budget_2024.py"), QStringLiteral("config.jpg"),
+                               QStringLiteral("setup.md"), QStringLiteral("report.cpp")};
+    for (const int scale : {1, 2})
+        for (const bool dark : {false, true}) {
+            const QColor ground = dark ? QColor(30, 31, 29) : QColor(250, 250, 250);
+            const QColor ink = dark ? QColor(225, 225, 220) : QColor(35, 35, 35);
+            const QColor iconInk = dark ? QColor(150, 150, 130) : QColor(110, 110, 110);
+            const int row = 35;
+            Page page(420 * scale, (20 + row * int(names.size())) * scale, ground);
+            page.painter.scale(scale, scale);
+            std::vector<QRect> icons;
+            for (int i = 0; i < int(names.size()); ++i) {
+                const qreal top = 10 + row * i;
+                // The icon's square; its ink ends three pixels before the name.
+                const qreal w = 31;
+                const QRectF square(43 - 3 - 0.795 * w, top + 2, w, w);
+                const QRectF in = square.adjusted(w * 0.15, w * 0.15, -w * 0.15, -w * 0.15);
+                page.painter.setPen(QPen(iconInk, w / 10, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+                page.painter.setBrush(Qt::NoBrush);
+                page.painter.drawRect(in.adjusted(in.width() * 0.15, 0, -in.width() * 0.15, 0));
+                for (int k = 1; k <= 3; ++k)
+                    page.painter.drawLine(QPointF(in.left() + in.width() * 0.3, in.top() + in.height() * k / 4.5),
+                                          QPointF(in.right() - in.width() * 0.3, in.top() + in.height() * k / 4.5));
+                const QRectF inked = in.adjusted(in.width() * 0.15 - w / 20, -w / 20, -in.width() * 0.15 + w / 20,
+                                                 w / 20);
+                icons.push_back(QRectF(inked.topLeft() * scale, inked.size() * scale).toAlignedRect());
+                page.write(names[i], 43, int(top) + 24, 16, false, ink);
+                page.write(QStringLiteral("%1 KB").arg(62 + 300 * i), 260, int(top) + 24, 16, false, iconInk);
+            }
+            // The texts' boxes where they are drawn, at the picture's scale.
+            std::vector<Drawn> drawn = page.drawn;
+            for (Drawn& d : drawn) d.box = QRect(d.box.topLeft() * scale, d.box.size() * scale);
+            for (size_t i = 0; i < drawn.size(); i += 2)
+                for (const QRect& line : page.linesAcross(drawn[i]))
+                    EXPECT_FALSE(line.contains(drawn[i].box.center()) && line.left() <= icons[i / 2].right())
+                        << qPrintable(drawn[i].text) << " read with its icon, scale " << scale
+                        << (dark ? " dark" : " light");
+        }
+}

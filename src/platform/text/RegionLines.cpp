@@ -445,6 +445,32 @@ void RegionCutter::segmentsOf(const QRect& band, const std::vector<int>& cols, i
         if (!styleCut.empty()) styleCut = std::move(finerCuts);
         pieces = std::move(finer);
     }
+    // A file's icon drawn close before its name (a list whose rows are
+    // nearly as tall as the icon's cell): a shape a letter or so wide, its
+    // first and last columns of ink (a filled shape's, or a frame's sides) a
+    // fifth taller than the text after it and a quarter taller than the page's
+    // letters, a gap of no ink between. A line of its own, which reads as
+    // nothing; no letter stands that far above the word it starts.
+    std::vector<char> iconCut(pieces.size(), 0);
+    if (!monospaced) {
+        const auto tall = [&](int x) { return cols[size_t(x)] != 0 && inkHeight({x, x}) * 4 >= th * 5; };
+        for (size_t i = 0; i < pieces.size(); ++i) {
+            const Piece p = pieces[i];
+            if (!tall(p.from)) continue;
+            int end = p.from;
+            for (int x = p.from; x <= std::min(p.to, p.from + band.height() * 6 / 5 - 1); ++x)
+                if (tall(x)) end = x;
+            int next = end + 1;
+            while (next <= p.to && cols[size_t(next)] == 0) ++next;
+            if (next > p.to || next - end - 1 < std::max(2, th / 10) || (end - p.from + 1) * 2 < th) continue;
+            if (inkHeight({p.from, end}) * 5 < inkHeight({next, p.to}) * 6) continue;
+            pieces[i].to = end;
+            pieces.insert(pieces.begin() + qsizetype(i) + 1, Piece{next, p.to});
+            iconCut.insert(iconCut.begin() + qsizetype(i), 1);
+            if (i < styleCut.size()) styleCut.insert(styleCut.begin() + qsizetype(i), 0);
+            ++i;
+        }
+    }
     // A piece no wider than a letter standing that far from the next is an
     // icon or a window button: a line of its own (a toolbar's icons, the
     // buttons of a title bar, an icon before a name), which reads as nothing.
@@ -476,7 +502,7 @@ void RegionCutter::segmentsOf(const QRect& band, const std::vector<int>& cols, i
         const int gap = last ? 0 : pieces[i + 1].from - pieces[i].to - 1;
         const bool cut =
             last || gap >= wideAt(i) || lone(pieces[i]) || lone(pieces[i + 1]) || (i == 0 && fainterFirst) ||
-            across(pieces[i].to, pieces[i + 1].from) || (i < styleCut.size() && styleCut[i]) ||
+            across(pieces[i].to, pieces[i + 1].from) || (i < styleCut.size() && styleCut[i]) || iconCut[i] ||
             structureAlong(band, band.left() + pieces[i].to + 1, band.left() + pieces[i + 1].from, false) > 0;
         if (!cut) continue;
         addLine(QRect(band.left() + start, band.top(), pieces[i].to - start + 1, band.height()), region, stacked);
