@@ -194,7 +194,8 @@ struct Source {
     std::function<Screen()> make;
 };
 
-QString languageGroup(ScreenLanguage l) { return isCjk(l) ? QStringLiteral("Chinese") : QStringLiteral("Latin"); }
+// Chinese and mixed screens together, apart from the Chinese ones alone.
+QString languageGroup(ScreenLanguage l) { return isCjk(l) ? QStringLiteral("CJK") : QStringLiteral("Latin"); }
 
 }  // namespace
 
