@@ -37,6 +37,15 @@ struct ClusterLooks {
 };
 ClusterLooks looksOfCluster(const QImage& gray, const QImage& colour, const QRect& box);
 
+// The text on a badge: where `box` (a cluster of marks) is a shape filled
+// with one colour that stands out from what is around it (an unread count's
+// disc, a tag's pill, a filled button) and holds ink of a colour far from
+// its own well inside it (a count, a word), the box of that ink in the
+// picture; else an empty rectangle. The ink must stand clear of the shape's
+// outline on all sides and be no speck: the counters of a bold letter and
+// the window of a filled icon reach too close to their outline.
+QRect badgeTextIn(const QImage& gray, const QImage& colour, const QRect& box);
+
 // Whether the ink in `box` (against the ground around it) is an upright
 // frame, its four sides inked along nearly all their length: a document's or
 // a folder's icon, a check box. No Latin letter is: "B", "D", "E" and "O"
