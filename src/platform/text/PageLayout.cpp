@@ -238,7 +238,7 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
     // the disc's colour, leave marks only where their edge is sharp enough,
     // pieces of arcs that would read as letters.
     for (const QRect& disc : discs) unmark(marks, disc.adjusted(1, 1, -1, -1), PageMarks::picture);
-    markPictures(gray, colour, marks, th);
+    markPictures(gray, colour, marks, th, badgeTexts);
 
     // What is left of a box once its straight runs are gone.
     std::vector<MarkCluster> words = markClusters(marks, hollow);
