@@ -380,6 +380,26 @@ void looksOfLines(const QImage& gray, const QImage& colour, std::vector<LayoutLi
     });
 }
 
+namespace {
+
+// The side of the largest square of set pixels in `map` (w x h).
+int largestSquareIn(const std::vector<char>& map, int w, int h)
+{
+    std::vector<int> square(size_t(w) * size_t(h), 0);
+    int largest = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const size_t i = size_t(y) * size_t(w) + size_t(x);
+            if (!map[i]) continue;
+            square[i] =
+                x == 0 || y == 0 ? 1 : 1 + std::min({square[i - 1], square[i - size_t(w)], square[i - size_t(w) - 1]});
+            largest = std::max(largest, square[i]);
+        }
+    return largest;
+}
+
+}  // namespace
+
 QRect badgeTextIn(const QImage& gray, const QImage& colour, const QRect& box)
 {
     const QRect image = gray.rect();
@@ -432,8 +452,10 @@ QRect badgeTextIn(const QImage& gray, const QImage& colour, const QRect& box)
         for (int x = 0; x < w; ++x)
             filled += on[size_t(y) * size_t(w) + size_t(x)] =
                 colourDistance(pixel(shape.left() + x, shape.top() + y), ground) <= kSame;
-    // Most of its bounds are of its colour (a disc fills nearly four fifths of them).
-    if (filled * 2 < w * h) return {};
+    // Most of its bounds are of its colour (a disc fills nearly four fifths of
+    // them), and it is filled, not drawn in strokes (a document's icon, its
+    // frame and bars around gaps of the ground's colour).
+    if (filled * 2 < w * h || largestSquareIn(on, w, h) * 6 < std::max(18, h)) return {};
     // What is not of its colour and reached from its bounds lies around it;
     // what is not reached lies on it.
     std::vector<char> outside(on.size(), 0);
@@ -463,22 +485,23 @@ QRect badgeTextIn(const QImage& gray, const QImage& colour, const QRect& box)
     // The ink on it: far from its colour, of strong contrast against it.
     constexpr int kInk = 96;
     QRect ink;
-    int inked = 0;
+    std::vector<char> inked(on.size(), 0);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const size_t i = size_t(y) * size_t(w) + size_t(x);
             if (!on[i] && !outside[i] && colourDistance(pixel(shape.left() + x, shape.top() + y), ground) >= kInk) {
                 ink |= QRect(x, y, 1, 1);
-                ++inked;
+                inked[i] = 1;
             }
         }
     if (ink.isEmpty()) return {};
     // Well inside the shape, clear of its outline, and as tall as a line of
-    // text on it: no speck, and strokes, not one hole (a thick frame's).
+    // text on it: no speck, and strokes, not one blob (a switch's knob, the
+    // opening of a thick ring).
     const int margin = std::max(1, h / 10);
     if (ink.top() < margin || ink.bottom() > h - 1 - margin || ink.left() < margin || ink.right() > w - 1 - margin)
         return {};
-    if (ink.height() < std::max(4, h / 4) || inked * 4 > ink.width() * ink.height() * 3) return {};
+    if (ink.height() < std::max(4, h / 4) || largestSquareIn(inked, w, h) * 2 > ink.height()) return {};
     return ink.translated(shape.topLeft());
 }
 
