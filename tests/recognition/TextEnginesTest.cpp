@@ -434,7 +434,9 @@ TEST(EdgeNoise, documentIconsBeforeNames_GiveNoText)
 // digits, on a light and on a dark menu, at normal and double density. The
 // count's ink touches the shape's edge at normal density and stands alone,
 // far smaller than the names, at double; either way each count and word on
-// a shape reads, besides every name (in whatever order).
+// a shape reads, besides every name (in whatever order). A switch at the end
+// of the last item, a pill of the same size with a white knob on it, gives
+// no text.
 TEST(Badges, countsAndTagsOnSmallFilledShapes_AreRead)
 {
     const struct {
@@ -447,7 +449,7 @@ TEST(Badges, countsAndTagsOnSmallFilledShapes_AreRead)
                  {QStringLiteral("Drafts"), QStringLiteral("86"), QColor(241, 172, 14), QColor(30, 30, 30), false}};
     for (const int scale : {1, 2})
         for (const bool dark : {false, true}) {
-            QImage image(QSize(320, 170) * scale, QImage::Format_RGB32);
+            QImage image(QSize(320, 206) * scale, QImage::Format_RGB32);
             image.fill(dark ? QColor(40, 43, 48) : QColor(245, 246, 247));
             QPainter p(&image);
             p.setRenderHint(QPainter::Antialiasing);
@@ -475,6 +477,16 @@ TEST(Badges, countsAndTagsOnSmallFilledShapes_AreRead)
                 p.drawText(badge, Qt::AlignCenter, items[i].badge);
                 expected << items[i].name << items[i].badge;
             }
+            p.setFont(font);
+            p.setPen(dark ? QColor(225, 225, 225) : QColor(30, 30, 30));
+            p.drawText(QPointF(20, 16 + 36 * 4 + 14), QStringLiteral("Sync"));
+            expected << QStringLiteral("Sync");
+            const QRectF toggle(220, 16 + 36 * 4, 36, 20);
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(70, 60, 220));
+            p.drawRoundedRect(toggle, 10, 10);
+            p.setBrush(Qt::white);
+            p.drawEllipse(QRectF(toggle.right() - 18, toggle.top() + 2, 16, 16));
             p.end();
             QStringList read = readTexts(image);
             const QString shown = read.join(QStringLiteral(" | "));
