@@ -15,7 +15,7 @@ namespace klipo::platform {
 // picture marks: never read, no frame or rule (their edges are not), yet
 // standing beside the text next to them. `colour` may be null. The text on
 // a badge laid over a picture (a shop's sale tag), inside one of
-// `badgeTexts`, stays text.
+// `badgeTexts` and wider than tall, stays text.
 void markPictures(const QImage& gray, const QImage& colour, PageMarks& marks, int textHeight,
                   const std::vector<QRect>& badgeTexts = {});
 
