@@ -429,6 +429,73 @@ TEST(EdgeNoise, documentIconsBeforeNames_GiveNoText)
         }
 }
 
+// A menu with an unread count or a tag on a small filled shape at the end of
+// each item: a green disc, a red and a blue pill, a yellow one with dark
+// digits, on a light and on a dark menu, at normal and double density. The
+// count's ink touches the shape's edge at normal density and stands alone,
+// far smaller than the names, at double; either way each count and word on
+// a shape reads, besides every name (in whatever order). A switch at the end
+// of the last item, a pill of the same size with a white knob on it, gives
+// no text.
+TEST(Badges, countsAndTagsOnSmallFilledShapes_AreRead)
+{
+    const struct {
+        QString name, badge;
+        QColor ground, ink;
+        bool disc;
+    } items[] = {{QStringLiteral("Inbox"), QStringLiteral("3"), QColor(30, 140, 60), Qt::white, true},
+                 {QStringLiteral("Updates"), QStringLiteral("12"), QColor(200, 30, 40), Qt::white, false},
+                 {QStringLiteral("Archive"), QStringLiteral("NEW"), QColor(40, 90, 200), Qt::white, false},
+                 {QStringLiteral("Drafts"), QStringLiteral("86"), QColor(241, 172, 14), QColor(30, 30, 30), false}};
+    for (const int scale : {1, 2})
+        for (const bool dark : {false, true}) {
+            QImage image(QSize(320, 206) * scale, QImage::Format_RGB32);
+            image.fill(dark ? QColor(40, 43, 48) : QColor(245, 246, 247));
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.scale(scale, scale);
+            QFont font(QStringLiteral("DejaVu Sans"));
+            font.setPixelSize(15);
+            QFont small = font;
+            small.setPixelSize(11);
+            small.setBold(true);
+            const QFontMetricsF m(small);
+            QStringList expected;
+            for (int i = 0; i < 4; ++i) {
+                const qreal top = 16 + 36 * i;
+                p.setFont(font);
+                p.setPen(dark ? QColor(225, 225, 225) : QColor(30, 30, 30));
+                p.drawText(QPointF(20, top + 14), items[i].name);
+                const qreal h = m.height() * 1.25;
+                const qreal w = items[i].disc ? h : m.horizontalAdvance(items[i].badge) + m.height() * 0.8;
+                const QRectF badge(220, top + 1, w, h);
+                p.setPen(Qt::NoPen);
+                p.setBrush(items[i].ground);
+                p.drawRoundedRect(badge, h / 2, h / 2);
+                p.setFont(small);
+                p.setPen(items[i].ink);
+                p.drawText(badge, Qt::AlignCenter, items[i].badge);
+                expected << items[i].name << items[i].badge;
+            }
+            p.setFont(font);
+            p.setPen(dark ? QColor(225, 225, 225) : QColor(30, 30, 30));
+            p.drawText(QPointF(20, 16 + 36 * 4 + 14), QStringLiteral("Sync"));
+            expected << QStringLiteral("Sync");
+            const QRectF toggle(220, 16 + 36 * 4, 36, 20);
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(70, 60, 220));
+            p.drawRoundedRect(toggle, 10, 10);
+            p.setBrush(Qt::white);
+            p.drawEllipse(QRectF(toggle.right() - 18, toggle.top() + 2, 16, 16));
+            p.end();
+            QStringList read = readTexts(image);
+            const QString shown = read.join(QStringLiteral(" | "));
+            read.sort();
+            expected.sort();
+            EXPECT_EQ(read, expected) << "scale " << scale << (dark ? " dark: " : " light: ") << qPrintable(shown);
+        }
+}
+
 // A terminal's listing at double density in monospaced faces whose "1" has
 // a flag and a foot: the engine reads some of them twice, a letter over the
 // whole character and the digit in a sliver at its end ("l1"). Each link

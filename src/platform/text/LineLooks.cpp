@@ -380,6 +380,131 @@ void looksOfLines(const QImage& gray, const QImage& colour, std::vector<LayoutLi
     });
 }
 
+namespace {
+
+// The side of the largest square of set pixels in `map` (w x h).
+int largestSquareIn(const std::vector<char>& map, int w, int h)
+{
+    std::vector<int> square(size_t(w) * size_t(h), 0);
+    int largest = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const size_t i = size_t(y) * size_t(w) + size_t(x);
+            if (!map[i]) continue;
+            square[i] =
+                x == 0 || y == 0 ? 1 : 1 + std::min({square[i - 1], square[i - size_t(w)], square[i - size_t(w) - 1]});
+            largest = std::max(largest, square[i]);
+        }
+    return largest;
+}
+
+}  // namespace
+
+QRect badgeTextIn(const QImage& gray, const QImage& colour, const QRect& box)
+{
+    const QRect image = gray.rect();
+    if (!image.contains(box.adjusted(-1, -1, 1, 1)) || box.width() < 6 || box.height() < 6) return {};
+    const bool inColour = !colour.isNull();
+    const auto pixel = [&](int x, int y) {
+        return inColour ? reinterpret_cast<const QRgb*>(colour.constScanLine(y))[x]
+                        : QRgb(0xff000000u | 0x010101u * gray.constScanLine(y)[x]);
+    };
+    std::vector<int> cells(4096, 0);
+    const auto mostCommon = [&cells](const std::vector<QRgb>& pixels) {
+        std::fill(cells.begin(), cells.end(), 0);
+        QRgb most = 0;
+        int best = 0;
+        for (QRgb c : pixels)
+            if (const int n = ++cells[size_t(colourCell(c))]; n > best) most = c, best = n;
+        return most;
+    };
+    // The colour around the shape: the most common one on the ring just outside it.
+    std::vector<QRgb> pixels;
+    const QRect ring = box.adjusted(-1, -1, 1, 1);
+    for (int x = ring.left(); x <= ring.right(); ++x) {
+        pixels.push_back(pixel(x, ring.top()));
+        pixels.push_back(pixel(x, ring.bottom()));
+    }
+    for (int y = ring.top() + 1; y < ring.bottom(); ++y) {
+        pixels.push_back(pixel(ring.left(), y));
+        pixels.push_back(pixel(ring.right(), y));
+    }
+    const QRgb around = mostCommon(pixels);
+    // The shape's own colour: the most common one inside that is not the one around it.
+    pixels.clear();
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x)
+            if (const QRgb c = pixel(x, y); colourDistance(c, around) > kFilledStep) pixels.push_back(c);
+    if (pixels.empty()) return {};
+    const QRgb ground = mostCommon(pixels);
+    // The shape: the pixels of its colour (up to the smoothing of its edge), and their bounds.
+    constexpr int kSame = 24;
+    QRect shape;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x)
+            if (colourDistance(pixel(x, y), ground) <= kSame) shape |= QRect(x, y, 1, 1);
+    const int w = shape.width();
+    const int h = shape.height();
+    if (w < 6 || h < 6) return {};
+    std::vector<char> on(size_t(w) * size_t(h), 0);
+    int filled = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            filled += on[size_t(y) * size_t(w) + size_t(x)] =
+                colourDistance(pixel(shape.left() + x, shape.top() + y), ground) <= kSame;
+    // Most of its bounds are of its colour (a disc fills nearly four fifths of
+    // them), and it is filled, not drawn in strokes (a document's icon, its
+    // frame and bars around gaps of the ground's colour).
+    if (filled * 2 < w * h || largestSquareIn(on, w, h) * 6 < std::max(18, h)) return {};
+    // What is not of its colour and reached from its bounds lies around it;
+    // what is not reached lies on it.
+    std::vector<char> outside(on.size(), 0);
+    std::vector<size_t> stack;
+    const auto reach = [&](int x, int y) {
+        const size_t i = size_t(y) * size_t(w) + size_t(x);
+        if (on[i] || outside[i]) return;
+        outside[i] = 1;
+        stack.push_back(i);
+    };
+    for (int x = 0; x < w; ++x) reach(x, 0), reach(x, h - 1);
+    for (int y = 0; y < h; ++y) reach(0, y), reach(w - 1, y);
+    int outsideCount = 0;
+    while (!stack.empty()) {
+        const size_t i = stack.back();
+        stack.pop_back();
+        ++outsideCount;
+        const int x = int(i % size_t(w));
+        const int y = int(i / size_t(w));
+        if (x > 0) reach(x - 1, y);
+        if (x + 1 < w) reach(x + 1, y);
+        if (y > 0) reach(x, y - 1);
+        if (y + 1 < h) reach(x, y + 1);
+    }
+    // A rounded shape leaves only its corners around it; letters leave room between them.
+    if (outsideCount * 4 > w * h) return {};
+    // The ink on it: far from its colour, of strong contrast against it.
+    constexpr int kInk = 96;
+    QRect ink;
+    std::vector<char> inked(on.size(), 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const size_t i = size_t(y) * size_t(w) + size_t(x);
+            if (!on[i] && !outside[i] && colourDistance(pixel(shape.left() + x, shape.top() + y), ground) >= kInk) {
+                ink |= QRect(x, y, 1, 1);
+                inked[i] = 1;
+            }
+        }
+    if (ink.isEmpty()) return {};
+    // Well inside the shape, clear of its outline, and as tall as a line of
+    // text on it: no speck, and strokes, not one blob (a switch's knob, the
+    // opening of a thick ring).
+    const int margin = std::max(1, h / 10);
+    if (ink.top() < margin || ink.bottom() > h - 1 - margin || ink.left() < margin || ink.right() > w - 1 - margin)
+        return {};
+    if (ink.height() < std::max(4, h / 4) || largestSquareIn(inked, w, h) * 2 > ink.height()) return {};
+    return ink.translated(shape.topLeft());
+}
+
 bool isFramedInk(const QImage& gray, const QImage& colour, const QRect& box)
 {
     const InkMask mask = inkMaskOf(gray, colour, box);

@@ -37,6 +37,17 @@ struct ClusterLooks {
 };
 ClusterLooks looksOfCluster(const QImage& gray, const QImage& colour, const QRect& box);
 
+// The text on a badge: where `box` (a cluster of marks) is a shape filled
+// with one colour that stands out from what is around it (an unread count's
+// disc, a tag's pill, a filled button) and holds ink of a colour far from
+// its own well inside it (a count, a word), the box of that ink in the
+// picture; else an empty rectangle. Most of the shape's bounds are of its
+// colour, only its corners lie around it (letters leave room between them);
+// the ink stands clear of its outline on all sides (a bold letter's counters
+// reach close to it), is at least a quarter as tall as it (no speck) and is
+// strokes, not one opening (a thick ring's).
+QRect badgeTextIn(const QImage& gray, const QImage& colour, const QRect& box);
+
 // Whether the ink in `box` (against the ground around it) is an upright
 // frame, its four sides inked along nearly all their length: a document's or
 // a folder's icon, a check box. No Latin letter is: "B", "D", "E" and "O"

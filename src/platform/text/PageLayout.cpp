@@ -67,8 +67,9 @@ void dropRoundedCorners(PageMarks& marks, std::vector<MarkCluster>& words, int t
 // they stay behind as specks a few pixels large, and would bridge the gap
 // between a menu bar and the pop-up hanging from it. A speck far smaller
 // than a letter with no letter near it is no text: beside a frame or rule
-// it is part of it, elsewhere (a soft edge, a shadow) nothing.
-void dropSpecks(PageMarks& marks, std::vector<MarkCluster>& words, int th)
+// it is part of it, elsewhere (a soft edge, a shadow) nothing. A count on a
+// badge (inside one of `badgeTexts`) stays.
+void dropSpecks(PageMarks& marks, std::vector<MarkCluster>& words, int th, const std::vector<QRect>& badgeTexts)
 {
     const int small = std::max(3, th * 2 / 3);
     // Other specks of the corner may lie near it, but no letter (on its line
@@ -85,6 +86,10 @@ void dropSpecks(PageMarks& marks, std::vector<MarkCluster>& words, int th)
     };
     std::erase_if(words, [&](const MarkCluster& c) {
         if (c.box.width() > small || c.box.height() > small) return false;
+        // A count on a badge is no speck, however far from other text.
+        if (std::any_of(badgeTexts.begin(), badgeTexts.end(),
+                        [&](const QRect& text) { return text.adjusted(-1, -1, 1, 1).contains(c.box); }))
+            return false;
         if (count(c.box.adjusted(-wide, -near, wide, near), PageMarks::text) - c.count >= th) return false;
         unmark(marks, c.box,
                count(c.box.adjusted(-1, -1, 1, 1), PageMarks::structure) > 0 ? PageMarks::structure : PageMarks::none);
@@ -164,14 +169,26 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
     // frame's side is far longer. The strokes of a headline's letters are
     // as long as a short frame side: its words and letters are held apart.
     std::vector<QRect> discs;
+    std::vector<QRect> badgeTexts;
     markEachCluster(marks, clusters, [&](const MarkCluster& c) {
-        if (c.box.height() <= 8 * th && hollow(c)) return PageMarks::structure;
         const int h = c.box.height();
         const int w = c.box.width();
+        const bool shape = h >= 5 && h <= 8 * th;
+        const ClusterLooks looks = shape ? looksOfCluster(gray, colour, c.box) : ClusterLooks{};
+        // A badge's ground (a count's disc, a tag's pill), filled for the
+        // most part with a colour other than what is around it: its outline
+        // is no text, the count or word on it is, however small, and whether
+        // or not its marks touch the outline's.
+        if (looks.fill >= 0.5 && h * 5 >= th * 4 && h <= 3 * th && w * 5 >= h * 4 && w <= 20 * h) {
+            if (const QRect text = badgeTextIn(gray, colour, c.box); !text.isEmpty()) {
+                badgeTexts.push_back(text);
+                return PageMarks::structure;
+            }
+        }
+        if (c.box.height() <= 8 * th && hollow(c)) return PageMarks::structure;
         // Not text at all: shapes filled with a colour (icons, avatars, the
         // ground of a badge, whose text stays).
-        if (h >= 5 && h <= 8 * th) {
-            const ClusterLooks looks = looksOfCluster(gray, colour, c.box);
+        if (shape) {
             // A letter's strokes are thin; a filled shape's marks run only
             // along its outline, around any text on it.
             // Marks inside as well as around: a dense Chinese character,
@@ -208,18 +225,25 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
             h * 2 >= th * 3 && h <= 6 * th && c.box.width() * 4 >= h && c.count * 10 >= c.box.width() + h;
         return large ? PageMarks::held : PageMarks::text;
     });
+    // The text on a badge, with the marks along its edge.
+    for (const QRect& text : badgeTexts) {
+        const QRect around = text.adjusted(-1, -1, 1, 1);
+        for (int y = around.top(); y <= around.bottom(); ++y)
+            for (int x = around.left(); x <= around.right(); ++x)
+                if (marks.at(x, y) == PageMarks::structure) marks.at(x, y) = PageMarks::text;
+    }
     markStraightRuns(marks, std::max(5 * th, 64), std::max(2 * th, 20));
     releaseHeld(marks);
     // The figure on an avatar's disc: its head and shoulders, in a shade of
     // the disc's colour, leave marks only where their edge is sharp enough,
     // pieces of arcs that would read as letters.
     for (const QRect& disc : discs) unmark(marks, disc.adjusted(1, 1, -1, -1), PageMarks::picture);
-    markPictures(gray, colour, marks, th);
+    markPictures(gray, colour, marks, th, badgeTexts);
 
     // What is left of a box once its straight runs are gone.
     std::vector<MarkCluster> words = markClusters(marks, hollow);
     dropRoundedCorners(marks, words, th);
-    dropSpecks(marks, words, th);
+    dropSpecks(marks, words, th, badgeTexts);
 
     RegionCutter(gray, colour, marks, words, th, layout.lines).cutPage(ground.get());
     if (withLooks) looksOfLines(gray, colour, layout.lines);

@@ -50,7 +50,8 @@ bool manyColoured(const QImage& gray, const QImage& colour, const QRect& r)
 
 }  // namespace
 
-void markPictures(const QImage& gray, const QImage& colour, PageMarks& marks, int textHeight)
+void markPictures(const QImage& gray, const QImage& colour, PageMarks& marks, int textHeight,
+                  const std::vector<QRect>& badgeTexts)
 {
     std::vector<QRect> pictures;
     for (const QRect& frame : closedFrames(marks, std::max(2 * textHeight, 20)))
@@ -66,6 +67,15 @@ void markPictures(const QImage& gray, const QImage& colour, PageMarks& marks, in
                 std::uint8_t& v = marks.at(x, y);
                 if (v != PageMarks::none) v = PageMarks::picture;
             }
+        // Only a tag's word or price, wider than tall: a stroke of the
+        // drawing on a patch of one colour is no text.
+        for (const QRect& text : badgeTexts) {
+            if (text.width() <= text.height()) continue;
+            const QRect around = text.adjusted(-1, -1, 1, 1) & picture;
+            for (int y = around.top(); y <= around.bottom(); ++y)
+                for (int x = around.left(); x <= around.right(); ++x)
+                    if (marks.at(x, y) == PageMarks::picture) marks.at(x, y) = PageMarks::text;
+        }
     }
 }
 

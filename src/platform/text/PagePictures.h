@@ -3,6 +3,9 @@
 #include "platform/text/PageMarks.h"
 
 #include <QImage>
+#include <QRect>
+
+#include <vector>
 
 namespace klipo::platform {
 
@@ -10,7 +13,10 @@ namespace klipo::platform {
 // photograph or drawing in an article, a product's picture, a thumbnail)
 // whose inside has no one colour much of it stands on, as text always has. Their marks become
 // picture marks: never read, no frame or rule (their edges are not), yet
-// standing beside the text next to them. `colour` may be null.
-void markPictures(const QImage& gray, const QImage& colour, PageMarks& marks, int textHeight);
+// standing beside the text next to them. `colour` may be null. The text on
+// a badge laid over a picture (a shop's sale tag), inside one of
+// `badgeTexts` and wider than tall, stays text.
+void markPictures(const QImage& gray, const QImage& colour, PageMarks& marks, int textHeight,
+                  const std::vector<QRect>& badgeTexts = {});
 
 }  // namespace klipo::platform
