@@ -237,6 +237,33 @@ struct InkMask {
     bool at(int x, int y) const { return on[size_t(y) * size_t(w) + size_t(x)] != 0; }
 };
 
+// What is not inked and is reached from the bounds of a w x h map without
+// crossing ink: what lies around a shape, as against what lies on it.
+std::vector<char> reachedFromBounds(const std::vector<char>& on, int w, int h)
+{
+    std::vector<char> outside(on.size(), 0);
+    std::vector<size_t> stack;
+    const auto reach = [&](int x, int y) {
+        const size_t i = size_t(y) * size_t(w) + size_t(x);
+        if (on[i] || outside[i]) return;
+        outside[i] = 1;
+        stack.push_back(i);
+    };
+    for (int x = 0; x < w; ++x) reach(x, 0), reach(x, h - 1);
+    for (int y = 0; y < h; ++y) reach(0, y), reach(w - 1, y);
+    while (!stack.empty()) {
+        const size_t i = stack.back();
+        stack.pop_back();
+        const int x = int(i % size_t(w));
+        const int y = int(i / size_t(w));
+        if (x > 0) reach(x - 1, y);
+        if (x + 1 < w) reach(x + 1, y);
+        if (y > 0) reach(x, y - 1);
+        if (y + 1 < h) reach(x, y + 1);
+    }
+    return outside;
+}
+
 InkMask inkMaskOf(const QImage& gray, const QImage& colour, const QRect& box)
 {
     InkMask mask;
@@ -296,26 +323,7 @@ ClusterLooks looksOfCluster(const QImage& gray, const QImage& colour, const QRec
     // where it is small against it; the counter of an "O" is not.
     std::vector<char> through = on;
     {
-        std::vector<char> outside(on.size(), 0);
-        std::vector<size_t> stack;
-        const auto reach = [&](int x, int y) {
-            const size_t i = size_t(y) * size_t(w) + size_t(x);
-            if (on[i] || outside[i]) return;
-            outside[i] = 1;
-            stack.push_back(i);
-        };
-        for (int x = 0; x < w; ++x) reach(x, 0), reach(x, h - 1);
-        for (int y = 0; y < h; ++y) reach(0, y), reach(w - 1, y);
-        while (!stack.empty()) {
-            const size_t i = stack.back();
-            stack.pop_back();
-            const int x = int(i % size_t(w));
-            const int y = int(i / size_t(w));
-            if (x > 0) reach(x - 1, y);
-            if (x + 1 < w) reach(x + 1, y);
-            if (y > 0) reach(x, y - 1);
-            if (y + 1 < h) reach(x, y + 1);
-        }
+        const std::vector<char> outside = reachedFromBounds(on, w, h);
         const auto inside = std::count(outside.begin(), outside.end(), 0) - filled;
         if (inside > 0 && inside * 5 <= qsizetype(w) * h) {
             int top = h;
@@ -458,28 +466,8 @@ QRect badgeTextIn(const QImage& gray, const QImage& colour, const QRect& box)
     if (filled * 2 < w * h || largestSquareIn(on, w, h) * 6 < std::max(18, h)) return {};
     // What is not of its colour and reached from its bounds lies around it;
     // what is not reached lies on it.
-    std::vector<char> outside(on.size(), 0);
-    std::vector<size_t> stack;
-    const auto reach = [&](int x, int y) {
-        const size_t i = size_t(y) * size_t(w) + size_t(x);
-        if (on[i] || outside[i]) return;
-        outside[i] = 1;
-        stack.push_back(i);
-    };
-    for (int x = 0; x < w; ++x) reach(x, 0), reach(x, h - 1);
-    for (int y = 0; y < h; ++y) reach(0, y), reach(w - 1, y);
-    int outsideCount = 0;
-    while (!stack.empty()) {
-        const size_t i = stack.back();
-        stack.pop_back();
-        ++outsideCount;
-        const int x = int(i % size_t(w));
-        const int y = int(i / size_t(w));
-        if (x > 0) reach(x - 1, y);
-        if (x + 1 < w) reach(x + 1, y);
-        if (y > 0) reach(x, y - 1);
-        if (y + 1 < h) reach(x, y + 1);
-    }
+    const std::vector<char> outside = reachedFromBounds(on, w, h);
+    const auto outsideCount = std::count(outside.begin(), outside.end(), char(1));
     // A rounded shape leaves only its corners around it; letters leave room between them.
     if (outsideCount * 4 > w * h) return {};
     // The ink on it: far from its colour, of strong contrast against it.
