@@ -264,6 +264,22 @@ std::vector<char> reachedFromBounds(const std::vector<char>& on, int w, int h)
     return outside;
 }
 
+// The side of the largest square of set pixels in `map` (w x h).
+int largestSquareIn(const std::vector<char>& map, int w, int h)
+{
+    std::vector<int> square(size_t(w) * size_t(h), 0);
+    int largest = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const size_t i = size_t(y) * size_t(w) + size_t(x);
+            if (!map[i]) continue;
+            square[i] =
+                x == 0 || y == 0 ? 1 : 1 + std::min({square[i - 1], square[i - size_t(w)], square[i - size_t(w) - 1]});
+            largest = std::max(largest, square[i]);
+        }
+    return largest;
+}
+
 InkMask inkMaskOf(const QImage& gray, const QImage& colour, const QRect& box)
 {
     InkMask mask;
@@ -337,23 +353,8 @@ ClusterLooks looksOfCluster(const QImage& gray, const QImage& colour, const QRec
             looks.insideHeight = bottom - top + 1;
         }
     }
-    // The side of the largest filled square, from the largest one ending at each pixel.
-    const auto largestSquare = [w, h](const std::vector<char>& map) {
-        std::vector<int> square(size_t(w) * size_t(h), 0);
-        int largest = 0;
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                const size_t i = size_t(y) * size_t(w) + size_t(x);
-                if (!map[i]) continue;
-                square[i] = x == 0 || y == 0
-                                ? 1
-                                : 1 + std::min({square[i - 1], square[i - size_t(w)], square[i - size_t(w) - 1]});
-                largest = std::max(largest, square[i]);
-            }
-        return largest;
-    };
-    looks.thick = double(largestSquare(on)) / std::min(w, h);
-    looks.thickThrough = through == on ? looks.thick : double(largestSquare(through)) / std::min(w, h);
+    looks.thick = double(largestSquareIn(on, w, h)) / std::min(w, h);
+    looks.thickThrough = through == on ? looks.thick : double(largestSquareIn(through, w, h)) / std::min(w, h);
     looks.rectangle = rectangleOf(on, w, h);
     return looks;
 }
@@ -388,25 +389,6 @@ void looksOfLines(const QImage& gray, const QImage& colour, std::vector<LayoutLi
     });
 }
 
-namespace {
-
-// The side of the largest square of set pixels in `map` (w x h).
-int largestSquareIn(const std::vector<char>& map, int w, int h)
-{
-    std::vector<int> square(size_t(w) * size_t(h), 0);
-    int largest = 0;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const size_t i = size_t(y) * size_t(w) + size_t(x);
-            if (!map[i]) continue;
-            square[i] =
-                x == 0 || y == 0 ? 1 : 1 + std::min({square[i - 1], square[i - size_t(w)], square[i - size_t(w) - 1]});
-            largest = std::max(largest, square[i]);
-        }
-    return largest;
-}
-
-}  // namespace
 
 QRect badgeTextIn(const QImage& gray, const QImage& colour, const QRect& box)
 {
