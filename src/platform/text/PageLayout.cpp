@@ -16,12 +16,7 @@ namespace {
 
 // Takes a cluster that is no text off the marks: as `kind` where it was
 // marked as text.
-void unmark(PageMarks& marks, const QRect& box, std::uint8_t kind)
-{
-    for (int y = box.top(); y <= box.bottom(); ++y)
-        for (int x = box.left(); x <= box.right(); ++x)
-            if (marks.at(x, y) == PageMarks::text) marks.at(x, y) = kind;
-}
+void unmark(PageMarks& marks, const QRect& box, std::uint8_t kind) { marks.relabel(box, PageMarks::text, kind); }
 
 // A box's rounded corners are no straight runs: small arcs that meet
 // a side running on across at one end and one running on down at the other
@@ -174,12 +169,16 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
         const int h = c.box.height();
         const int w = c.box.width();
         const bool shape = h >= 5 && h <= 8 * th;
-        const ClusterLooks looks = shape ? looksOfCluster(gray, colour, c.box) : ClusterLooks{};
+        // The looks of a shape are taken once, and only for a shape that
+        // may be a badge or is not hollow.
+        const bool badgeSized = shape && h * 5 >= th * 4 && h <= 3 * th && w * 5 >= h * 4 && w <= 20 * h;
+        ClusterLooks looks;
+        if (badgeSized) looks = looksOfCluster(gray, colour, c.box);
         // A badge's ground (a count's disc, a tag's pill), filled for the
         // most part with a colour other than what is around it: its outline
         // is no text, the count or word on it is, however small, and whether
         // or not its marks touch the outline's.
-        if (looks.fill >= 0.5 && h * 5 >= th * 4 && h <= 3 * th && w * 5 >= h * 4 && w <= 20 * h) {
+        if (badgeSized && looks.fill >= 0.5) {
             if (const QRect text = badgeTextIn(gray, colour, c.box); !text.isEmpty()) {
                 badgeTexts.push_back(text);
                 return PageMarks::structure;
@@ -189,6 +188,7 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
         // Not text at all: shapes filled with a colour (icons, avatars, the
         // ground of a badge, whose text stays).
         if (shape) {
+            if (!badgeSized) looks = looksOfCluster(gray, colour, c.box);
             // A letter's strokes are thin; a filled shape's marks run only
             // along its outline, around any text on it.
             // Marks inside as well as around: a dense Chinese character,
@@ -226,12 +226,7 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
         return large ? PageMarks::held : PageMarks::text;
     });
     // The text on a badge, with the marks along its edge.
-    for (const QRect& text : badgeTexts) {
-        const QRect around = text.adjusted(-1, -1, 1, 1);
-        for (int y = around.top(); y <= around.bottom(); ++y)
-            for (int x = around.left(); x <= around.right(); ++x)
-                if (marks.at(x, y) == PageMarks::structure) marks.at(x, y) = PageMarks::text;
-    }
+    for (const QRect& text : badgeTexts) marks.relabel(text.adjusted(-1, -1, 1, 1), PageMarks::structure, PageMarks::text);
     markStraightRuns(marks, std::max(5 * th, 64), std::max(2 * th, 20));
     releaseHeld(marks);
     // The figure on an avatar's disc: its head and shoulders, in a shade of

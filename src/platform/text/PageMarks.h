@@ -46,6 +46,14 @@ public:
 
     std::uint8_t& at(int x, int y) { return m[size_t(y) * size_t(w) + size_t(x)]; }
     std::uint8_t at(int x, int y) const { return m[size_t(y) * size_t(w) + size_t(x)]; }
+    // Marks of kind `from` inside `box` (clipped to the page) become `to`.
+    void relabel(const QRect& box, std::uint8_t from, std::uint8_t to)
+    {
+        const QRect r = box & QRect(0, 0, w, h);
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                if (at(x, y) == from) at(x, y) = to;
+    }
 
     const int w;
     const int h;

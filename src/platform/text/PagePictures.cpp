@@ -71,10 +71,7 @@ void markPictures(const QImage& gray, const QImage& colour, PageMarks& marks, in
         // drawing on a patch of one colour is no text.
         for (const QRect& text : badgeTexts) {
             if (text.width() <= text.height()) continue;
-            const QRect around = text.adjusted(-1, -1, 1, 1) & picture;
-            for (int y = around.top(); y <= around.bottom(); ++y)
-                for (int x = around.left(); x <= around.right(); ++x)
-                    if (marks.at(x, y) == PageMarks::picture) marks.at(x, y) = PageMarks::text;
+            marks.relabel(text.adjusted(-1, -1, 1, 1) & picture, PageMarks::picture, PageMarks::text);
         }
     }
 }
