@@ -18,6 +18,9 @@ constexpr int kSampleStepPx = 3;
 // A square is judged only with this many samples of each kind in it.
 constexpr int kFewestSamples = 2;
 constexpr int kCheckMs = 20;
+// Between the pictures that tell whether the screen stands still: longer
+// than a frame of a compositor's animation at 60 Hz.
+constexpr int kStillCheckMs = 30;
 
 LooksOnScreen::ScreenPicture& screenPicture()
 {
@@ -32,6 +35,19 @@ QImage pictureOfScreen(const QRect& area)
     if (!screen) return {};
     const QPoint offset = area.topLeft() - screen->geometry().topLeft();
     return screen->grabWindow(0, offset.x(), offset.y(), area.width(), area.height()).toImage();
+}
+
+void lookUntilStill(const QList<QRect>& areas, const QList<QImage>& before, bool changed, QDeadlineTimer deadline,
+                    std::function<void()> then)
+{
+    QTimer::singleShot(kStillCheckMs, qApp, [=, then = std::move(then)]() mutable {
+        const QList<QImage> now = LooksOnScreen::picturesOf(areas);
+        if ((changed && now == before) || deadline.hasExpired()) {
+            then();
+            return;
+        }
+        lookUntilStill(areas, now, changed || now != before, deadline, std::move(then));
+    });
 }
 
 }  // namespace
@@ -122,6 +138,24 @@ void LooksOnScreen::whenGone(const std::shared_ptr<const LooksOnScreen>& looks, 
     QTimer::singleShot(kCheckMs, qApp, [looks, deadline, then = std::move(then)]() mutable {
         whenGone(looks, deadline, std::move(then));
     });
+}
+
+QList<QImage> LooksOnScreen::picturesOf(const QList<QRect>& areas)
+{
+    QList<QImage> pictures;
+    for (const QRect& area : areas) pictures.append(pictureOfScreen(area));
+    return pictures;
+}
+
+void LooksOnScreen::whenChangedAndStill(const QList<QRect>& areas, const QList<QImage>& before,
+                                        QDeadlineTimer deadline, std::function<void()> then)
+{
+    if (areas.isEmpty() || deadline.hasExpired()) {
+        then();
+        return;
+    }
+    const QList<QImage> now = picturesOf(areas);
+    lookUntilStill(areas, now, now != before, deadline, std::move(then));
 }
 
 }  // namespace klipo::platform

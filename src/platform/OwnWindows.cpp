@@ -50,6 +50,12 @@ HiddenOwnWindows HiddenOwnWindows::hideWhere(const std::function<bool(QWidget*)>
     return hidden;
 }
 
+bool HiddenOwnWindows::holds(quint32 nativeId) const
+{
+    return std::any_of(m_windows.cbegin(), m_windows.cend(),
+                       [nativeId](const Entry& entry) { return nativeId && entry.nativeId == nativeId; });
+}
+
 void HiddenOwnWindows::restore()
 {
     for (const Entry& entry : std::as_const(m_windows)) {

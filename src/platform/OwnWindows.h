@@ -39,6 +39,7 @@ public:
     void keepFocusAway() { m_active = nullptr; }
 
     bool isEmpty() const { return m_windows.isEmpty(); }
+    bool holds(quint32 nativeId) const;
 
     // Shows them again where they were and as deep in the stack as they were
     // (a window shown again would otherwise come in front of the programs

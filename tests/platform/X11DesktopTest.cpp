@@ -243,6 +243,7 @@ TEST_F(X11Desktop, freeze_TakesTheStillsOnlyOnceAClosedMenuIsGoneFromTheScreen)
     const bool done = QTest::qWaitFor([&] { return outcome.has_value(); }, 10000);
     MenusOffScreen::setScreenPicture({});
     ASSERT_TRUE(done);
+    events.removeDuplicates();  // the screen is looked at again until it stands still
     EXPECT_EQ(events.join(" | ").toStdString(), "menu on screen | menu gone | stills taken");
     EXPECT_TRUE(outcome->error.isEmpty()) << outcome->error.toStdString();
     EXPECT_EQ(outcome->screens.size(), 1);
@@ -314,4 +315,46 @@ TEST_F(X11Desktop, windowThatLeft_PlainOrNot_ShowsOnlyWhereTheScreenStillHoldsIt
     }
     LooksOnScreen::setScreenPicture({});
     EXPECT_EQ(seen.join(' ').toStdString(), "1/1 0/1 0/0");
+}
+
+// The stills wait for a compositor's fading of our windows: taken only once
+// the screen where they were has changed (the fading may begin late) and two
+// pictures there agree; at the deadline when it never changes or never
+// stands still (a clock, a video).
+TEST_F(X11Desktop, screenWhereOurWindowsWere_IsWaitedForUntilChangedAndStill)
+{
+    const QRect area(50, 60, 300, 200);
+    const auto pictureOfHue = [&](int hue) {
+        QImage picture(area.size(), QImage::Format_RGB32);
+        picture.fill(QColor::fromHsv(hue % 360, 200, 200));
+        return picture;
+    };
+    const QImage before = pictureOfHue(0);
+    int look = 0;
+    int changesFrom = 0, stillFrom = 0;
+    LooksOnScreen::setScreenPicture([&](const QRect&) {
+        const int frame = look++;
+        return pictureOfHue(frame < changesFrom ? 0 : 40 * (std::min(frame, stillFrom) - changesFrom + 1));
+    });
+    const auto looksTaken = [&](int deadlineMs) {
+        look = 0;
+        bool ran = false;
+        LooksOnScreen::whenChangedAndStill({area}, {before}, QDeadlineTimer(deadlineMs), [&] { ran = true; });
+        EXPECT_FALSE(ran);  // never on the first look
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ran; }, 5000));
+        return look;
+    };
+    changesFrom = 2, stillFrom = 5;
+    EXPECT_EQ(looksTaken(5000), 7);
+    changesFrom = 0, stillFrom = 0;  // already changed and still
+    EXPECT_EQ(looksTaken(5000), 2);
+    changesFrom = 1 << 20;  // our window stays: the deadline ends it
+    const int unchanged = looksTaken(200);
+    EXPECT_GE(unchanged, 3);
+    EXPECT_LE(unchanged, 20);
+    LooksOnScreen::setScreenPicture({});
+
+    bool ranAtOnce = false;
+    LooksOnScreen::whenChangedAndStill({}, {}, QDeadlineTimer(5000), [&] { ranAtOnce = true; });
+    EXPECT_TRUE(ranAtOnce);
 }
