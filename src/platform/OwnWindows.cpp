@@ -5,7 +5,9 @@
 #include "platform/overlay/OverlayDesktop.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QRegion>
+#include <QScreen>
 #include <QWindow>
 
 #include <algorithm>
@@ -48,12 +50,6 @@ HiddenOwnWindows HiddenOwnWindows::hideWhere(const std::function<bool(QWidget*)>
         window->hide();
     }
     return hidden;
-}
-
-bool HiddenOwnWindows::holds(quint32 nativeId) const
-{
-    return std::any_of(m_windows.cbegin(), m_windows.cend(),
-                       [nativeId](const Entry& entry) { return nativeId && entry.nativeId == nativeId; });
 }
 
 void HiddenOwnWindows::restore()
@@ -109,6 +105,64 @@ void HiddenOwnWindows::restoreStacking() const
         else
             restackOnTop(window);
     }
+}
+
+namespace {
+
+// Root-window pixels in Qt's desktop points: a screen keeps its top-left
+// corner unscaled.
+QRect pointsOfPixels(const QRect& px)
+{
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QRect points = screen->geometry();
+        const qreal ratio = screen->devicePixelRatio();
+        const QRect pixels(points.topLeft(), points.size() * ratio);
+        if (!pixels.contains(px.center())) continue;
+        const QPointF topLeft = points.topLeft() + QPointF(px.topLeft() - points.topLeft()) / ratio;
+        return QRectF(topLeft, QSizeF(px.size()) / ratio).toAlignedRect() & points;
+    }
+    return {};
+}
+
+}  // namespace
+
+ShownOwnWindows ShownOwnWindows::now()
+{
+    ShownOwnWindows shown;
+    OverlayDesktop& desktop = overlayDesktop();
+    QRegion covered;
+    for (const DesktopWindow& window : desktop.windowsFrontToBack()) {
+        if (window.hidden) continue;
+        if (desktop.isOwnWindow(window.id)) {
+            for (const QRect& part : QRegion(window.frameRectPx) - covered) {
+                const QRect points = pointsOfPixels(part);
+                if (points.isEmpty()) continue;
+                shown.m_windows.append(quint32(window.id));
+                shown.m_parts.append(points);
+            }
+        }
+        covered += window.frameRectPx;
+    }
+    shown.m_pictures = LooksOnScreen::picturesOf(shown.m_parts);
+    return shown;
+}
+
+void ShownOwnWindows::whenGone(QDeadlineTimer deadline, std::function<void()> then) const
+{
+    const auto stillShown = [](quint32 id) {
+        const QList<QWindow*> windows = QGuiApplication::allWindows();
+        return std::any_of(windows.cbegin(), windows.cend(), [id](const QWindow* window) {
+            return window->handle() && quint32(window->winId()) == id && window->isVisible();
+        });
+    };
+    QList<QRect> parts;
+    QList<QImage> pictures;
+    for (qsizetype i = 0; i < m_parts.size(); ++i) {
+        if (stillShown(m_windows[i])) continue;  // one that stays (a pinned image)
+        parts.append(m_parts[i]);
+        pictures.append(m_pictures[i]);
+    }
+    LooksOnScreen::whenChangedAndStill(parts, pictures, deadline, std::move(then));
 }
 
 OwnWindowsKeptOut::OwnWindowsKeptOut(const QRect& region, QList<QPointer<QWidget>> staying, QObject* parent)

@@ -4,6 +4,7 @@
 #include "platform/WindowStacking.h"
 
 #include <QDeadlineTimer>
+#include <QImage>
 #include <QList>
 #include <QObject>
 #include <QPoint>
@@ -39,7 +40,6 @@ public:
     void keepFocusAway() { m_active = nullptr; }
 
     bool isEmpty() const { return m_windows.isEmpty(); }
-    bool holds(quint32 nativeId) const;
 
     // Shows them again where they were and as deep in the stack as they were
     // (a window shown again would otherwise come in front of the programs
@@ -58,6 +58,27 @@ private:
     QList<Entry> m_windows;
     QList<StackedWindow> m_stack;  // the managed windows bottom to top, before the hiding
     QPointer<QWidget> m_active;    // the one that had the focus, if any
+};
+
+// Where our windows show on the screen and what it shows there, taken just
+// before they are hidden, to tell when the screen shows what lies below: a
+// compositing window manager fades and shrinks a window that goes away over
+// a few frames (mutter, KWin), beginning only after a while on a busy
+// machine. Main thread only.
+class ShownOwnWindows {
+public:
+    static ShownOwnWindows now();
+    // The longest wait for a compositor's fading.
+    static constexpr int longestFadeMs = 500;
+    // Runs `then` once the screen where those that are no longer shown
+    // showed has changed and stands still, or at the deadline; at once where
+    // none showed.
+    void whenGone(QDeadlineTimer deadline, std::function<void()> then) const;
+
+private:
+    QList<quint32> m_windows;  // native ids, a window once for each of its parts
+    QList<QRect> m_parts;      // in desktop points, frames included
+    QList<QImage> m_pictures;
 };
 
 // Our windows kept out of a region of the screen while it is captured for a

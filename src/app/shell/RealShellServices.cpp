@@ -371,6 +371,9 @@ void RealShellServices::captureForTranslation(ShellCaptureMode mode,
     // X11 cannot keep our own windows out of a grab: take them off the screen
     // first (the previous result and a toast for good, the library and the
     // others until the grab is done) and give the desktop a moment to repaint.
+    // A compositor may fade them out over a few frames: the grab waits for
+    // the screen where they showed to change and stand still.
+    const platform::ShownOwnWindows shown = platform::ShownOwnWindows::now();
     const bool panelWasShown = ResultPanelController::shared().hideForCapture();
     const bool toastWasShown = CaptureHUDController::shared().hideForCapture();
     auto hidden = std::make_shared<platform::HiddenOwnWindows>(platform::HiddenOwnWindows::hideAll());
@@ -388,10 +391,14 @@ void RealShellServices::captureForTranslation(ShellCaptureMode mode,
                                              done(ShellCapture{outcome.image, outcome.scale});
                                          });
     };
-    if (panelWasShown || toastWasShown || !hidden->isEmpty())
-        QTimer::singleShot(kRepaintDelayMs, this, std::move(run));
-    else
+    if (panelWasShown || toastWasShown || !hidden->isEmpty()) {
+        const QDeadlineTimer fadeDeadline(platform::ShownOwnWindows::longestFadeMs);
+        QTimer::singleShot(kRepaintDelayMs, this, [shown, fadeDeadline, run = std::move(run)]() mutable {
+            shown.whenGone(fadeDeadline, std::move(run));
+        });
+    } else {
         run();
+    }
 }
 
 void RealShellServices::recognizeAndShowResult(const ShellCapture& capture)

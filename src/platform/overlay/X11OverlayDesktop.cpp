@@ -1,6 +1,5 @@
 #include "platform/overlay/X11OverlayDesktop.h"
 
-#include "platform/LooksOnScreen.h"
 #include "platform/MenusOffScreen.h"
 #include "platform/OwnWindows.h"
 #include "platform/Session.h"
@@ -10,7 +9,6 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QRegion>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
@@ -73,40 +71,6 @@ bool contains(const std::vector<quint32>& list, quint32 value)
 
 // Time for the desktop to repaint where our windows were.
 constexpr int kRepaintMs = 80;
-// How long a compositor's fading of our windows is waited for at most.
-constexpr int kFadeWaitMs = 500;
-
-// Root-window pixels in Qt's desktop points: a screen keeps its top-left
-// corner unscaled.
-QRect pointsOfPixels(const QRect& px)
-{
-    for (QScreen* screen : QGuiApplication::screens()) {
-        const QRect points = screen->geometry();
-        const qreal ratio = screen->devicePixelRatio();
-        const QRect pixels(points.topLeft(), points.size() * ratio);
-        if (!pixels.contains(px.center())) continue;
-        const QPointF topLeft = points.topLeft() + QPointF(px.topLeft() - points.topLeft()) / ratio;
-        return QRectF(topLeft, QSizeF(px.size()) / ratio).toAlignedRect() & points;
-    }
-    return {};
-}
-
-// The parts of our windows the screen shows now, in points, with the
-// window each belongs to, window frames included.
-QList<std::pair<NativeWindowId, QRect>> ownWindowsOnScreen(OverlayDesktop& desktop)
-{
-    QList<std::pair<NativeWindowId, QRect>> shown;
-    QRegion covered;
-    for (const DesktopWindow& window : desktop.windowsFrontToBack()) {
-        if (window.hidden) continue;
-        if (desktop.isOwnWindow(window.id))
-            for (const QRect& part : QRegion(window.frameRectPx) - covered)
-                if (const QRect points = pointsOfPixels(part); !points.isEmpty()) shown.append({window.id, points});
-        covered += window.frameRectPx;
-    }
-    return shown;
-}
-
 }  // namespace
 
 X11OverlayDesktop::X11OverlayDesktop(xcb_connection_t* connection) : m_connection(connection)
@@ -127,21 +91,8 @@ void X11OverlayDesktop::freezeScreens(bool includeCursor, std::function<void(Fre
     // event loop in any case, so that the caller's state is settled before
     // they arrive.
     auto menus = std::make_shared<MenusOffScreen>(MenusOffScreen::closeAll());
-    // A compositor may fade our windows out over a few frames, and begin
-    // only after a while: the stills are taken once the screen where they
-    // showed has changed and stands still.
-    const QList<std::pair<NativeWindowId, QRect>> shown = ownWindowsOnScreen(*this);
-    QList<QRect> areas;
-    for (const auto& [id, area] : shown) areas.append(area);
-    const QList<QImage> before = LooksOnScreen::picturesOf(areas);
+    const ShownOwnWindows shown = ShownOwnWindows::now();
     auto hidden = std::make_shared<HiddenOwnWindows>(HiddenOwnWindows::hideAll(true));
-    QList<QRect> gone;
-    QList<QImage> goneBefore;
-    for (qsizetype i = 0; i < shown.size(); ++i) {
-        if (!hidden->holds(quint32(shown[i].first))) continue;  // a pinned image stays
-        gone.append(areas[i]);
-        goneBefore.append(before[i]);
-    }
     const int repaintMs = hidden->isEmpty() && menus->isEmpty() ? 0 : kRepaintMs;
     auto grab = [includeCursor, hidden, done = std::move(done)] {
         FreezeOutcome outcome;
@@ -163,12 +114,11 @@ void X11OverlayDesktop::freezeScreens(bool includeCursor, std::function<void(Fre
             outcome.error = QStringLiteral("无法读取屏幕画面：没有可用的显示器");
         done(std::move(outcome));
     };
-    QDeadlineTimer fadeDeadline(kFadeWaitMs);
-    QTimer::singleShot(repaintMs, qApp, [menus, gone, goneBefore, fadeDeadline, grab = std::move(grab)]() mutable {
+    const QDeadlineTimer fadeDeadline(ShownOwnWindows::longestFadeMs);
+    QTimer::singleShot(repaintMs, qApp, [menus, shown, fadeDeadline, grab = std::move(grab)]() mutable {
         MenusOffScreen::whenGone(menus, QDeadlineTimer(MenusOffScreen::longestWaitMs),
-                                 [gone, goneBefore, fadeDeadline, grab = std::move(grab)]() mutable {
-                                     LooksOnScreen::whenChangedAndStill(gone, goneBefore, fadeDeadline,
-                                                                        std::move(grab));
+                                 [shown, fadeDeadline, grab = std::move(grab)]() mutable {
+                                     shown.whenGone(fadeDeadline, std::move(grab));
                                  });
     });
 }
