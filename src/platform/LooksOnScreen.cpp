@@ -1,5 +1,7 @@
 #include "platform/LooksOnScreen.h"
 
+#include <algorithm>
+
 #include <QGuiApplication>
 #include <QHash>
 #include <QPixmap>
@@ -37,16 +39,16 @@ QImage pictureOfScreen(const QRect& area)
     return screen->grabWindow(0, offset.x(), offset.y(), area.width(), area.height()).toImage();
 }
 
-void lookUntilStill(const QList<QRect>& areas, const QList<QImage>& before, bool changed, QDeadlineTimer deadline,
-                    std::function<void()> then)
+void lookUntilStill(const QList<QRect>& areas, const QList<QImage>& before, QDeadlineTimer notBefore,
+                    QDeadlineTimer deadline, std::function<void()> then)
 {
     QTimer::singleShot(kStillCheckMs, qApp, [=, then = std::move(then)]() mutable {
         const QList<QImage> now = LooksOnScreen::picturesOf(areas);
-        if ((changed && now == before) || deadline.hasExpired()) {
+        if ((now == before && notBefore.hasExpired()) || deadline.hasExpired()) {
             then();
             return;
         }
-        lookUntilStill(areas, now, changed || now != before, deadline, std::move(then));
+        lookUntilStill(areas, now, notBefore, deadline, std::move(then));
     });
 }
 
@@ -147,15 +149,15 @@ QList<QImage> LooksOnScreen::picturesOf(const QList<QRect>& areas)
     return pictures;
 }
 
-void LooksOnScreen::whenChangedAndStill(const QList<QRect>& areas, const QList<QImage>& before,
-                                        QDeadlineTimer deadline, std::function<void()> then)
+void LooksOnScreen::whenStill(const QList<QRect>& areas, QDeadlineTimer notBefore, QDeadlineTimer deadline,
+                              std::function<void()> then)
 {
     if (areas.isEmpty() || deadline.hasExpired()) {
-        then();
+        QTimer::singleShot(std::max<qint64>(0, std::min(notBefore.remainingTime(), deadline.remainingTime())), qApp,
+                           std::move(then));
         return;
     }
-    const QList<QImage> now = picturesOf(areas);
-    lookUntilStill(areas, now, now != before, deadline, std::move(then));
+    lookUntilStill(areas, picturesOf(areas), notBefore, deadline, std::move(then));
 }
 
 }  // namespace klipo::platform

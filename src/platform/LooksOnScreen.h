@@ -34,14 +34,13 @@ public:
                          std::function<void()> then);
     // What the screen shows in `areas` of the desktop (in points).
     static QList<QImage> picturesOf(const QList<QRect>& areas);
-    // Runs `then` once the screen in `areas` shows something else than
-    // `before` and then stands still (two pictures a moment apart are the
-    // same): a compositing window manager fades and shrinks a window that
-    // goes away over a few frames (mutter, KWin), and it may begin only
-    // after a while on a busy machine. At the deadline it runs anyway; at
-    // once without areas.
-    static void whenChangedAndStill(const QList<QRect>& areas, const QList<QImage>& before, QDeadlineTimer deadline,
-                                    std::function<void()> then);
+    // Runs `then` once the screen stands still in `areas` (two pictures a
+    // moment apart are the same), not before `notBefore`: a compositing
+    // window manager fades and shrinks a window that goes away over a few
+    // frames (mutter, KWin). At the deadline it runs anyway; without areas,
+    // at `notBefore`.
+    static void whenStill(const QList<QRect>& areas, QDeadlineTimer notBefore, QDeadlineTimer deadline,
+                          std::function<void()> then);
 
     // What the screen shows in an area of the desktop (in points). The
     // screen itself unless a test puts in its own pictures; empty: the

@@ -147,7 +147,7 @@ ShownOwnWindows ShownOwnWindows::now()
     return shown;
 }
 
-void ShownOwnWindows::whenGone(QDeadlineTimer deadline, std::function<void()> then) const
+void ShownOwnWindows::whenGone(QDeadlineTimer notBefore, QDeadlineTimer deadline, std::function<void()> then) const
 {
     const auto stillShown = [](quint32 id) {
         const QList<QWindow*> windows = QGuiApplication::allWindows();
@@ -155,14 +155,16 @@ void ShownOwnWindows::whenGone(QDeadlineTimer deadline, std::function<void()> th
             return window->handle() && quint32(window->winId()) == id && window->isVisible();
         });
     };
+    auto looks = std::make_shared<LooksOnScreen>();
     QList<QRect> parts;
-    QList<QImage> pictures;
     for (qsizetype i = 0; i < m_parts.size(); ++i) {
         if (stillShown(m_windows[i])) continue;  // one that stays (a pinned image)
+        looks->add(m_parts[i], m_pictures[i]);
         parts.append(m_parts[i]);
-        pictures.append(m_pictures[i]);
     }
-    LooksOnScreen::whenChangedAndStill(parts, pictures, deadline, std::move(then));
+    LooksOnScreen::whenGone(looks, deadline, [parts, notBefore, deadline, then = std::move(then)]() mutable {
+        LooksOnScreen::whenStill(parts, notBefore, deadline, std::move(then));
+    });
 }
 
 OwnWindowsKeptOut::OwnWindowsKeptOut(const QRect& region, QList<QPointer<QWidget>> staying, QObject* parent)

@@ -71,9 +71,10 @@ public:
     // The longest wait for a compositor's fading.
     static constexpr int longestFadeMs = 500;
     // Runs `then` once the screen where those that are no longer shown
-    // showed has changed and stands still, or at the deadline; at once where
-    // none showed.
-    void whenGone(QDeadlineTimer deadline, std::function<void()> then) const;
+    // showed no longer shows them (the compositor may begin their fading
+    // only after a while) and stands still, not before `notBefore` (time for
+    // the programs below to repaint), or at the deadline.
+    void whenGone(QDeadlineTimer notBefore, QDeadlineTimer deadline, std::function<void()> then) const;
 
 private:
     QList<quint32> m_windows;  // native ids, a window once for each of its parts

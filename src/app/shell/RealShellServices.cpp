@@ -391,14 +391,9 @@ void RealShellServices::captureForTranslation(ShellCaptureMode mode,
                                              done(ShellCapture{outcome.image, outcome.scale});
                                          });
     };
-    if (panelWasShown || toastWasShown || !hidden->isEmpty()) {
-        const QDeadlineTimer fadeDeadline(platform::ShownOwnWindows::longestFadeMs);
-        QTimer::singleShot(kRepaintDelayMs, this, [shown, fadeDeadline, run = std::move(run)]() mutable {
-            shown.whenGone(fadeDeadline, std::move(run));
-        });
-    } else {
-        run();
-    }
+    const bool wentOff = panelWasShown || toastWasShown || !hidden->isEmpty();
+    shown.whenGone(QDeadlineTimer(wentOff ? kRepaintDelayMs : 0),
+                   QDeadlineTimer(platform::ShownOwnWindows::longestFadeMs), std::move(run));
 }
 
 void RealShellServices::recognizeAndShowResult(const ShellCapture& capture)

@@ -114,13 +114,10 @@ void X11OverlayDesktop::freezeScreens(bool includeCursor, std::function<void(Fre
             outcome.error = QStringLiteral("无法读取屏幕画面：没有可用的显示器");
         done(std::move(outcome));
     };
-    const QDeadlineTimer fadeDeadline(ShownOwnWindows::longestFadeMs);
-    QTimer::singleShot(repaintMs, qApp, [menus, shown, fadeDeadline, grab = std::move(grab)]() mutable {
-        MenusOffScreen::whenGone(menus, QDeadlineTimer(MenusOffScreen::longestWaitMs),
-                                 [shown, fadeDeadline, grab = std::move(grab)]() mutable {
-                                     shown.whenGone(fadeDeadline, std::move(grab));
-                                 });
-    });
+    shown.whenGone(QDeadlineTimer(repaintMs), QDeadlineTimer(ShownOwnWindows::longestFadeMs),
+                   [menus, grab = std::move(grab)]() mutable {
+                       MenusOffScreen::whenGone(menus, QDeadlineTimer(MenusOffScreen::longestWaitMs), std::move(grab));
+                   });
 }
 
 QList<DesktopWindow> X11OverlayDesktop::windowsFrontToBack()
