@@ -13,6 +13,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <tuple>
 
 namespace klipo::ImageRenderer {
@@ -433,8 +434,61 @@ FittedSize fittedFontSize(const QString& text, const QRectF& rect, bool wraps, b
     return best;
 }
 
+namespace {
+
+// The colour nearly all of a thin ring just outside the rectangle shows (a
+// line's page, the pill or button a short word stands on), if it has one:
+// within the picture, two and three pixels out, clear of the antialiased
+// edge of the ink the box is read around.
+std::optional<QColor> ringColor(const QImage& image, const QRectF& rect)
+{
+    const QRect box = flipped(rect, image.height()).toAlignedRect();
+    const QRect bounds = image.rect();
+    std::vector<QPoint> ring;
+    for (int d = 2; d <= 3; ++d) {
+        const QRect r = box.adjusted(-d, -d, d, d);
+        for (int x = r.left(); x <= r.right(); ++x) ring.insert(ring.end(), {{x, r.top()}, {x, r.bottom()}});
+        for (int y = r.top() + 1; y < r.bottom(); ++y) ring.insert(ring.end(), {{r.left(), y}, {r.right(), y}});
+    }
+    ring.erase(std::remove_if(ring.begin(), ring.end(), [&](const QPoint& p) { return !bounds.contains(p); }),
+               ring.end());
+    if (ring.size() < 8) return std::nullopt;
+    constexpr size_t kSamples = 256;
+    std::vector<QRgb> colors;
+    const size_t step = (ring.size() + kSamples - 1) / kSamples;
+    for (size_t i = 0; i < ring.size(); i += step) colors.push_back(image.pixel(ring[i]));
+
+    // The colour with the most samples alike, and whether nearly all are.
+    constexpr int kAlike = 16;
+    auto alike = [](QRgb a, QRgb b) {
+        return std::abs(qRed(a) - qRed(b)) <= kAlike && std::abs(qGreen(a) - qGreen(b)) <= kAlike &&
+               std::abs(qBlue(a) - qBlue(b)) <= kAlike;
+    };
+    size_t best = 0;
+    size_t bestCount = 0;
+    for (size_t i = 0; i < colors.size(); ++i) {
+        const auto count =
+            size_t(std::count_if(colors.begin(), colors.end(), [&](QRgb c) { return alike(c, colors[i]); }));
+        if (count > bestCount) std::tie(best, bestCount) = std::make_tuple(i, count);
+    }
+    if (bestCount * 10 < colors.size() * 9) return std::nullopt;
+    long r = 0, g = 0, b = 0, n = 0;
+    for (QRgb c : colors) {
+        if (!alike(c, colors[best])) continue;
+        r += qRed(c);
+        g += qGreen(c);
+        b += qBlue(c);
+        ++n;
+    }
+    return QColor(int(std::lround(double(r) / n)), int(std::lround(double(g) / n)), int(std::lround(double(b) / n)));
+}
+
+}  // namespace
+
 SampledColor backgroundColor(const QImage& image, const QRectF& rect)
 {
+    if (const std::optional<QColor> ring = ringColor(image, rect))
+        return {*ring, 0.299 * ring->redF() + 0.587 * ring->greenF() + 0.114 * ring->blueF()};
     const qreal h = image.height();
     const QRectF wide = rect.adjusted(-6, 0, 6, 0);
     const QPointF points[] = {{wide.left(), wide.top()},  {wide.left(), wide.center().y()},  {wide.left(), wide.bottom()},
@@ -512,12 +566,16 @@ QImage render(const QImage& base, const std::vector<RenderBlock>& blocks, qreal 
     canvas.setDotsPerMeterY(kDotsPerMeterAt72Dpi);
     const qreal h = canvas.height();
 
-    // Every item's colours come from the untouched base.
+    // Every item's colours come from the untouched base, around where its
+    // source text stands (the fragment may reach further).
     std::vector<DrawItem> items;
     std::vector<LayoutFragment> fragments;
-    for (std::vector<LayoutFragment>& ofBlock : pictureFragments(base, blocks, true)) {
-        for (LayoutFragment& f : ofBlock) {
-            const SampledColor bg = backgroundColor(base, f.rect);
+    std::vector<std::vector<LayoutFragment>> laid = pictureFragments(base, blocks, true);
+    for (size_t b = 0; b < blocks.size(); ++b) {
+        const std::vector<LayoutFragment> sources = allFragments(blocks[b].lines, blocks[b].translated);
+        for (size_t i = 0; i < laid[b].size(); ++i) {
+            LayoutFragment& f = laid[b][i];
+            const SampledColor bg = backgroundColor(base, sources[i].rect);
             items.push_back({f.rect, f.text, f.wraps, bg.color, bg.luminance > 0.55 ? QColor(Qt::black)
                                                                                     : QColor(Qt::white)});
             fragments.push_back(std::move(f));

@@ -71,8 +71,11 @@ std::vector<QString> splitProportionally(const QString& text, const std::vector<
 // fits the rectangle, with the size it then measures.
 FittedSize fittedFontSize(const QString& text, const QRectF& rect, bool wraps, bool monospaced = false);
 
-// The background around a text rectangle: per channel the median of six 3×3
-// samples just left and right of it; white when none can be taken.
+// The background around a text rectangle: the colour nearly all of a thin
+// ring just outside it shows (the page of a line, the pill or button of a
+// badge's word); where the ring is mixed (a gradient, a picture), per channel
+// the median of six 3×3 samples just left and right of it; white when none
+// can be taken.
 SampledColor backgroundColor(const QImage& image, const QRectF& rect);
 
 // The drawing font of a size in pixels (medium weight, CJK-capable),
