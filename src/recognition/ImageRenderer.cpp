@@ -233,24 +233,58 @@ qreal freeRightEdge(const QImage& rgb, const QRectF& rect, const QColor& backgro
     return std::max(rect.right(), qreal(std::min(x, rgb.width())));
 }
 
-// The height a line's box would have were its text to reach from the
-// ascenders down to the descenders: a box is tight around the ink, so a line
-// of only small letters ("su nuevo cauce.") is half as high as one of the
-// same style with capitals and descenders.
-qreal nominalHeight(const TextLine& line)
+constexpr qreal kProbeSize = 100;  // large enough for the drawing font's proportions to show unrounded
+
+// What a line's box tells of the size of the drawing font at which its text
+// would stand as tall as it does in the picture. A line's box is tight around
+// its ink (a box read around antialiased letters reaches about a pixel beyond
+// it), so its height is set against the ink of the same characters in the
+// drawing font: a line of only small letters, "su nuevo cauce.", is as high
+// as their x height; one with capitals and descenders reaches from the one to
+// the other.
+struct SourceSize {
+    qreal size = 0;     // as read
+    qreal largest = 0;  // above `size` for a line of only small letters, which tells its size loosely
+};
+
+SourceSize sourceSize(const TextLine& line)
 {
-    static const QString tall = QStringLiteral("bdfhklt0123456789/()[]{}|!?#%&@");
-    static const QString deep = QStringLiteral("gjpqy,;()[]{}|_");
-    bool ascends = false;
-    bool descends = false;
-    for (const QChar c : line.text) {
-        if (c.unicode() >= 0x2E80) return line.rect.height();  // CJK fills the line
-        ascends = ascends || c.isUpper() || tall.contains(c) || (c.isLetter() && c.unicode() >= 0xC0);
-        descends = descends || deep.contains(c);
+    constexpr qreal kReadMargin = 1;
+    // Faces set their small letters at 45 to 55 hundredths of the em, and an
+    // engine may or may not take the dots of i and j into a line's box.
+    constexpr qreal kSmallLetterSpread = 1.25;
+    const QFontMetricsF metrics(fontOfSize(kProbeSize, line.monospaced), &measuringDevice());
+    const qreal height = std::max<qreal>(line.rect.height() - kReadMargin, 1);
+    // Marks alone (a dash, dots) say nothing of the size: no letter is lower than an x.
+    auto inkOf = [&](const QString& text) {
+        return std::max(metrics.tightBoundingRect(text).height(), metrics.xHeight());
+    };
+    const qreal size = height * kProbeSize / inkOf(line.text);
+    QString dotless = line.text;
+    dotless.replace(QLatin1Char('i'), QChar(0x0131)).replace(QLatin1Char('j'), QChar(0x0237));
+    const qreal small = inkOf(dotless);
+    if (small >= metrics.tightBoundingRect(QStringLiteral("H")).height()) return {size, size};
+    return {size, height * kProbeSize / small * kSmallLetterSpread};
+}
+
+// The whole pixel size to draw a style of `size` at. Small letters are hinted
+// to whole pixels, which can make a size's capitals a pixel lower than its
+// proportions give (and the next size's as tall as them): the size drawn is
+// the one whose capitals come nearest to the style's.
+qreal drawnSize(qreal size, bool monospaced)
+{
+    auto capital = [&](qreal at) {
+        const QFontMetricsF metrics(fontOfSize(at, monospaced), &measuringDevice());
+        return metrics.tightBoundingRect(QStringLiteral("H")).height();
+    };
+    const qreal wanted = size * capital(kProbeSize) / kProbeSize;
+    qreal best = std::round(size);
+    qreal bestMiss = std::numeric_limits<qreal>::max();
+    for (qreal at = std::max(kMinFontSize, std::floor(size) - 1); at <= std::ceil(size) + 1; ++at) {
+        const qreal miss = std::abs(capital(at) - wanted) + 0.01 * std::abs(at - size);
+        if (miss < bestMiss) std::tie(best, bestMiss) = std::make_tuple(at, miss);
     }
-    // Shares of the full height measured on read lines (proportional faces at 12-24 px).
-    const qreal share = ascends && descends ? 1.0 : ascends ? 0.85 : descends ? 0.65 : 0.5;
-    return line.rect.height() / share;
+    return std::clamp(best, kMinFontSize, kMaxFontSize);
 }
 
 qreal medianOf(std::vector<qreal> values)
@@ -268,56 +302,97 @@ std::vector<std::vector<LayoutFragment>> pictureFragments(const QImage& base, co
     std::vector<std::vector<LayoutFragment>> out(blocks.size());
     struct Styled {
         LayoutFragment* fragment;
-        qreal height;  // of its source lines, from ascenders to descenders
+        SourceSize size;    // of its source lines
+        QRectF sourceRect;  // where its source text stands
     };
     std::vector<Styled> all;
     for (size_t b = 0; b < blocks.size(); ++b) {
         const std::vector<TextLine>& lines = blocks[b].lines;
         out[b] = allFragments(lines, blocks[b].translated);
-        std::vector<qreal> heights;
-        for (const TextLine& l : lines) heights.push_back(nominalHeight(l));
+        std::vector<SourceSize> sizes;
+        for (const TextLine& l : lines) sizes.push_back(sourceSize(l));
         for (size_t i = 0; i < out[b].size(); ++i) {
             if (out[b][i].text.isEmpty()) continue;
-            all.push_back(
-                {&out[b][i], out[b][i].wraps ? medianOf(heights) : heights[out[b].size() == lines.size() ? i : 0]});
+            SourceSize size = sizes[out[b].size() == lines.size() ? i : 0];
+            if (out[b][i].wraps) {
+                std::vector<qreal> read, largest;
+                for (const SourceSize& s : sizes) read.push_back(s.size), largest.push_back(s.largest);
+                size = {medianOf(read), medianOf(largest)};
+            }
+            all.push_back({&out[b][i], size, out[b][i].rect});
         }
     }
 
-    // Styles: monospaced or not, lines within 15 % of one height. A style's
-    // size is the one its lines' height holds; a fragment that does not fit
-    // it (even with the room beside a one-line fragment) is drawn smaller.
-    std::sort(all.begin(), all.end(), [](const Styled& a, const Styled& b) {
-        return std::tie(a.fragment->monospaced, a.height) < std::tie(b.fragment->monospaced, b.height);
-    });
-    for (size_t from = 0; from < all.size();) {
-        const bool monospaced = all[from].fragment->monospaced;
-        size_t to = from + 1;
-        while (to < all.size() && all[to].fragment->monospaced == monospaced &&
-               all[to].height <= all[from].height * 1.15)
-            ++to;
-        std::vector<qreal> heights;
-        for (size_t i = from; i < to; ++i) heights.push_back(all[i].height);
-        const qreal height = medianOf(heights);
-        const qreal style =
-            fittedFontSize(QStringLiteral("Ág"), QRectF(0, 0, kUnboundedLineWidth, height), false, monospaced).fontSize;
-        for (size_t i = from; i < to; ++i) {
-            LayoutFragment& f = *all[i].fragment;
+    // Styles: monospaced or not, lines within 15 % of one size, drawn at the
+    // size their lines have. A line of only small letters takes the size of
+    // the nearest style its loose size allows, if any.
+    struct Style {
+        bool monospaced;
+        qreal size;
+        std::vector<const Styled*> members;
+    };
+    std::vector<Style> styles;
+    auto group = [&](std::vector<const Styled*> items) {
+        std::sort(items.begin(), items.end(), [](const Styled* a, const Styled* b) {
+            return std::tie(a->fragment->monospaced, a->size.size) < std::tie(b->fragment->monospaced, b->size.size);
+        });
+        for (size_t from = 0; from < items.size();) {
+            const bool monospaced = items[from]->fragment->monospaced;
+            size_t to = from + 1;
+            while (to < items.size() && items[to]->fragment->monospaced == monospaced &&
+                   items[to]->size.size <= items[from]->size.size * 1.15)
+                ++to;
+            std::vector<qreal> sizes;
+            for (size_t i = from; i < to; ++i) sizes.push_back(items[i]->size.size);
+            styles.push_back({monospaced, medianOf(sizes), {items.begin() + from, items.begin() + to}});
+            from = to;
+        }
+    };
+    std::vector<const Styled*> firm, loose, alone;
+    for (const Styled& s : all) (s.size.largest > s.size.size ? loose : firm).push_back(&s);
+    group(firm);
+    for (const Styled* s : loose) {
+        Style* nearest = nullptr;
+        qreal nearestMiss = std::numeric_limits<qreal>::max();
+        for (Style& style : styles) {
+            if (style.monospaced != s->fragment->monospaced || style.size * 1.15 < s->size.size ||
+                style.size > s->size.largest)
+                continue;
+            const qreal miss = std::abs(std::log(style.size / std::sqrt(s->size.size * s->size.largest)));
+            if (miss < nearestMiss) std::tie(nearest, nearestMiss) = std::make_tuple(&style, miss);
+        }
+        if (nearest)
+            nearest->members.push_back(s);
+        else
+            alone.push_back(s);
+    }
+    group(alone);
+
+    // A fragment that does not fit its style's size (even with the room
+    // beside a one-line fragment) is drawn smaller.
+    for (const Style& style : styles) {
+        const bool monospaced = style.monospaced;
+        const qreal size = drawnSize(style.size, monospaced);
+        const qreal lineHeight = QFontMetricsF(fontOfSize(size, monospaced), &measuringDevice()).height();
+        for (const Styled* s : style.members) {
+            LayoutFragment& f = *s->fragment;
             if (f.wraps) {
                 f.fontSize =
-                    std::min(style, fittedFontSize(f.text, f.rect.adjusted(1, 0, -1, 0), true, monospaced).fontSize);
+                    std::min(size, fittedFontSize(f.text, f.rect.adjusted(1, 0, -1, 0), true, monospaced).fontSize);
                 continue;
             }
             // A one-line fragment gets its style's full line, and the room
             // beside it when its text is longer than its source.
-            if (height > f.rect.height())
-                f.rect.adjust(0, -(height - f.rect.height()) / 2, 0, (height - f.rect.height()) / 2);
-            qreal needed = measure(f.text, style, false, 0, monospaced).width() + 1;
+            if (lineHeight > f.rect.height())
+                f.rect.adjust(0, -(lineHeight - f.rect.height()) / 2, 0, (lineHeight - f.rect.height()) / 2);
+            const qreal needed = measure(f.text, size, false, 0, monospaced).width() + 1;
             if (needed > f.rect.width() && !rgb.isNull())
-                f.rect.setRight(
-                    std::min(freeRightEdge(rgb, f.rect, backgroundColor(base, f.rect).color), f.rect.left() + needed));
-            f.fontSize = std::min(style, fittedFontSize(f.text, f.rect, false, monospaced).fontSize);
+                f.rect.setRight(std::min(freeRightEdge(rgb, f.rect, backgroundColor(base, s->sourceRect).color),
+                                         f.rect.left() + needed));
+            f.fontSize = needed - 1 <= f.rect.width() + 0.5
+                             ? size
+                             : std::min(size, fittedFontSize(f.text, f.rect, false, monospaced).fontSize);
         }
-        from = to;
     }
 
     if (!keepEmpty)

@@ -132,3 +132,39 @@ TEST(FullScreenTranslation, aBadgesWord_IsDrawnLightOnItsPill)
     EXPECT_GT(light, 10) << "the word is drawn in light letters";
     EXPECT_EQ(dark, 0);
 }
+
+// How many rows the first letter inked dark in `area` spans (top-left origin).
+static int firstLetterHeight(const QImage& image, const QRect& area)
+{
+    int top = area.bottom() + 1, bottom = -1;
+    for (int x = area.left(); x <= area.right(); ++x) {
+        bool inked = false;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            if (qGray(image.pixel(x, y)) < 128) inked = true, top = std::min(top, y), bottom = std::max(bottom, y);
+        if (!inked && bottom >= 0) break;
+    }
+    return bottom < 0 ? 0 : bottom - top + 1;
+}
+
+TEST(FullScreenTranslation, menuItems_AreDrawnAsTallAsTheyWere_AllAtOneSize)
+{
+    if (platform::ApertiumTranslator(nullptr).status("es", "en") != platform::LanguagePairStatus::Installed)
+        GTEST_SKIP() << "apertium-eng-spa is not installed";
+    for (const int pixels : {13, 15, 18}) {
+        SCOPED_TRACE(pixels);
+        const Menu menu = drawMenu(pixels);
+        const TranslationRunOutcome outcome = translatedToEnglish(menu.screen);
+        ASSERT_EQ(outcome.kind, TranslationRunOutcome::Kind::Translated) << qPrintable(outcome.failure);
+        // The first letters, all capitals without tails, before and after.
+        for (int i = 0; i < kMenuItems.size(); ++i) {
+            const QRect row(30, 26 + menu.pitch * i, 150, menu.pitch);
+            EXPECT_NEAR(firstLetterHeight(outcome.image, row), firstLetterHeight(menu.screen, row), 1)
+                << qPrintable(kMenuItems[i]);
+        }
+        std::set<qreal> sizes;
+        for (const auto& fragments : ImageRenderer::layoutPicture(menu.screen, outcome.drawn))
+            for (const ImageRenderer::LayoutFragment& f : fragments)
+                if (!menu.badge.intersects(flipped(f.rect, menu.screen.height()))) sizes.insert(f.fontSize);
+        EXPECT_EQ(sizes.size(), 1u);
+    }
+}
