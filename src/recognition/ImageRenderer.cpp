@@ -323,9 +323,10 @@ std::vector<std::vector<LayoutFragment>> pictureFragments(const QImage& base, co
         }
     }
 
-    // Styles: monospaced or not, lines within 15 % of one size, drawn at the
-    // size their lines have. A line of only small letters takes the size of
-    // the nearest style its loose size allows, if any.
+    // Styles: monospaced or not, lines within 15 % either way of the size
+    // most of them read near (a line's size is read to some tenths either
+    // way), drawn at the size their lines have. A line of only small letters
+    // takes the size of the nearest style its loose size allows, if any.
     struct Style {
         bool monospaced;
         qreal size;
@@ -333,19 +334,24 @@ std::vector<std::vector<LayoutFragment>> pictureFragments(const QImage& base, co
     };
     std::vector<Style> styles;
     auto group = [&](std::vector<const Styled*> items) {
-        std::sort(items.begin(), items.end(), [](const Styled* a, const Styled* b) {
-            return std::tie(a->fragment->monospaced, a->size.size) < std::tie(b->fragment->monospaced, b->size.size);
-        });
-        for (size_t from = 0; from < items.size();) {
-            const bool monospaced = items[from]->fragment->monospaced;
-            size_t to = from + 1;
-            while (to < items.size() && items[to]->fragment->monospaced == monospaced &&
-                   items[to]->size.size <= items[from]->size.size * 1.15)
-                ++to;
+        auto near = [](const Styled* a, const Styled* b) {
+            return a->fragment->monospaced == b->fragment->monospaced && b->size.size <= a->size.size * 1.15 &&
+                   a->size.size <= b->size.size * 1.15;
+        };
+        while (!items.empty()) {
+            const Styled* centre = nullptr;
+            size_t most = 0;
+            for (const Styled* s : items) {
+                const auto count =
+                    size_t(std::count_if(items.begin(), items.end(), [&](const Styled* o) { return near(s, o); }));
+                if (count > most) std::tie(centre, most) = std::make_tuple(s, count);
+            }
+            std::vector<const Styled*> members, rest;
+            for (const Styled* s : items) (near(centre, s) ? members : rest).push_back(s);
             std::vector<qreal> sizes;
-            for (size_t i = from; i < to; ++i) sizes.push_back(items[i]->size.size);
-            styles.push_back({monospaced, medianOf(sizes), {items.begin() + from, items.begin() + to}});
-            from = to;
+            for (const Styled* s : members) sizes.push_back(s->size.size);
+            styles.push_back({centre->fragment->monospaced, medianOf(sizes), std::move(members)});
+            items = std::move(rest);
         }
     };
     std::vector<const Styled*> firm, loose, alone;
