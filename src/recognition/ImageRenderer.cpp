@@ -13,6 +13,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <tuple>
 
 namespace klipo::ImageRenderer {
@@ -232,24 +233,58 @@ qreal freeRightEdge(const QImage& rgb, const QRectF& rect, const QColor& backgro
     return std::max(rect.right(), qreal(std::min(x, rgb.width())));
 }
 
-// The height a line's box would have were its text to reach from the
-// ascenders down to the descenders: a box is tight around the ink, so a line
-// of only small letters ("su nuevo cauce.") is half as high as one of the
-// same style with capitals and descenders.
-qreal nominalHeight(const TextLine& line)
+constexpr qreal kProbeSize = 100;  // large enough for the drawing font's proportions to show unrounded
+
+// What a line's box tells of the size of the drawing font at which its text
+// would stand as tall as it does in the picture. A line's box is tight around
+// its ink (a box read around antialiased letters reaches about a pixel beyond
+// it), so its height is set against the ink of the same characters in the
+// drawing font: a line of only small letters, "su nuevo cauce.", is as high
+// as their x height; one with capitals and descenders reaches from the one to
+// the other.
+struct SourceSize {
+    qreal size = 0;     // as read
+    qreal largest = 0;  // above `size` for a line of only small letters, which tells its size loosely
+};
+
+SourceSize sourceSize(const TextLine& line)
 {
-    static const QString tall = QStringLiteral("bdfhklt0123456789/()[]{}|!?#%&@");
-    static const QString deep = QStringLiteral("gjpqy,;()[]{}|_");
-    bool ascends = false;
-    bool descends = false;
-    for (const QChar c : line.text) {
-        if (c.unicode() >= 0x2E80) return line.rect.height();  // CJK fills the line
-        ascends = ascends || c.isUpper() || tall.contains(c) || (c.isLetter() && c.unicode() >= 0xC0);
-        descends = descends || deep.contains(c);
+    constexpr qreal kReadMargin = 1;
+    // Faces set their small letters at 45 to 55 hundredths of the em, and an
+    // engine may or may not take the dots of i and j into a line's box.
+    constexpr qreal kSmallLetterSpread = 1.25;
+    const QFontMetricsF metrics(fontOfSize(kProbeSize, line.monospaced), &measuringDevice());
+    const qreal height = std::max<qreal>(line.rect.height() - kReadMargin, 1);
+    // Marks alone (a dash, dots) say nothing of the size: no letter is lower than an x.
+    auto inkOf = [&](const QString& text) {
+        return std::max(metrics.tightBoundingRect(text).height(), metrics.xHeight());
+    };
+    const qreal size = height * kProbeSize / inkOf(line.text);
+    QString dotless = line.text;
+    dotless.replace(QLatin1Char('i'), QChar(0x0131)).replace(QLatin1Char('j'), QChar(0x0237));
+    const qreal small = inkOf(dotless);
+    if (small >= metrics.tightBoundingRect(QStringLiteral("H")).height()) return {size, size};
+    return {size, height * kProbeSize / small * kSmallLetterSpread};
+}
+
+// The whole pixel size to draw a style of `size` at. Small letters are hinted
+// to whole pixels, which can make a size's capitals a pixel lower than its
+// proportions give (and the next size's as tall as them): the size drawn is
+// the one whose capitals come nearest to the style's.
+qreal drawnSize(qreal size, bool monospaced)
+{
+    auto capital = [&](qreal at) {
+        const QFontMetricsF metrics(fontOfSize(at, monospaced), &measuringDevice());
+        return metrics.tightBoundingRect(QStringLiteral("H")).height();
+    };
+    const qreal wanted = size * capital(kProbeSize) / kProbeSize;
+    qreal best = std::round(size);
+    qreal bestMiss = std::numeric_limits<qreal>::max();
+    for (qreal at = std::max(kMinFontSize, std::floor(size) - 1); at <= std::ceil(size) + 1; ++at) {
+        const qreal miss = std::abs(capital(at) - wanted) + 0.01 * std::abs(at - size);
+        if (miss < bestMiss) std::tie(best, bestMiss) = std::make_tuple(at, miss);
     }
-    // Shares of the full height measured on read lines (proportional faces at 12-24 px).
-    const qreal share = ascends && descends ? 1.0 : ascends ? 0.85 : descends ? 0.65 : 0.5;
-    return line.rect.height() / share;
+    return std::clamp(best, kMinFontSize, kMaxFontSize);
 }
 
 qreal medianOf(std::vector<qreal> values)
@@ -267,56 +302,103 @@ std::vector<std::vector<LayoutFragment>> pictureFragments(const QImage& base, co
     std::vector<std::vector<LayoutFragment>> out(blocks.size());
     struct Styled {
         LayoutFragment* fragment;
-        qreal height;  // of its source lines, from ascenders to descenders
+        SourceSize size;    // of its source lines
+        QRectF sourceRect;  // where its source text stands
     };
     std::vector<Styled> all;
     for (size_t b = 0; b < blocks.size(); ++b) {
         const std::vector<TextLine>& lines = blocks[b].lines;
         out[b] = allFragments(lines, blocks[b].translated);
-        std::vector<qreal> heights;
-        for (const TextLine& l : lines) heights.push_back(nominalHeight(l));
+        std::vector<SourceSize> sizes;
+        for (const TextLine& l : lines) sizes.push_back(sourceSize(l));
         for (size_t i = 0; i < out[b].size(); ++i) {
             if (out[b][i].text.isEmpty()) continue;
-            all.push_back(
-                {&out[b][i], out[b][i].wraps ? medianOf(heights) : heights[out[b].size() == lines.size() ? i : 0]});
+            SourceSize size = sizes[out[b].size() == lines.size() ? i : 0];
+            if (out[b][i].wraps) {
+                std::vector<qreal> read, largest;
+                for (const SourceSize& s : sizes) read.push_back(s.size), largest.push_back(s.largest);
+                size = {medianOf(read), medianOf(largest)};
+            }
+            all.push_back({&out[b][i], size, out[b][i].rect});
         }
     }
 
-    // Styles: monospaced or not, lines within 15 % of one height. A style's
-    // size is the one its lines' height holds; a fragment that does not fit
-    // it (even with the room beside a one-line fragment) is drawn smaller.
-    std::sort(all.begin(), all.end(), [](const Styled& a, const Styled& b) {
-        return std::tie(a.fragment->monospaced, a.height) < std::tie(b.fragment->monospaced, b.height);
-    });
-    for (size_t from = 0; from < all.size();) {
-        const bool monospaced = all[from].fragment->monospaced;
-        size_t to = from + 1;
-        while (to < all.size() && all[to].fragment->monospaced == monospaced &&
-               all[to].height <= all[from].height * 1.15)
-            ++to;
-        std::vector<qreal> heights;
-        for (size_t i = from; i < to; ++i) heights.push_back(all[i].height);
-        const qreal height = medianOf(heights);
-        const qreal style =
-            fittedFontSize(QStringLiteral("Ág"), QRectF(0, 0, kUnboundedLineWidth, height), false, monospaced).fontSize;
-        for (size_t i = from; i < to; ++i) {
-            LayoutFragment& f = *all[i].fragment;
+    // Styles: monospaced or not, lines within 15 % either way of the size
+    // most of them read near (a line's size is read to some tenths either
+    // way), drawn at the size their lines have. A line of only small letters
+    // takes the size of the nearest style its loose size allows, if any.
+    struct Style {
+        bool monospaced;
+        qreal size;
+        std::vector<const Styled*> members;
+    };
+    std::vector<Style> styles;
+    auto group = [&](std::vector<const Styled*> items) {
+        auto near = [](const Styled* a, const Styled* b) {
+            return a->fragment->monospaced == b->fragment->monospaced && b->size.size <= a->size.size * 1.15 &&
+                   a->size.size <= b->size.size * 1.15;
+        };
+        while (!items.empty()) {
+            const Styled* centre = nullptr;
+            size_t most = 0;
+            for (const Styled* s : items) {
+                const auto count =
+                    size_t(std::count_if(items.begin(), items.end(), [&](const Styled* o) { return near(s, o); }));
+                if (count > most) std::tie(centre, most) = std::make_tuple(s, count);
+            }
+            std::vector<const Styled*> members, rest;
+            for (const Styled* s : items) (near(centre, s) ? members : rest).push_back(s);
+            std::vector<qreal> sizes;
+            for (const Styled* s : members) sizes.push_back(s->size.size);
+            styles.push_back({centre->fragment->monospaced, medianOf(sizes), std::move(members)});
+            items = std::move(rest);
+        }
+    };
+    std::vector<const Styled*> firm, loose, alone;
+    for (const Styled& s : all) (s.size.largest > s.size.size ? loose : firm).push_back(&s);
+    group(firm);
+    for (const Styled* s : loose) {
+        Style* nearest = nullptr;
+        qreal nearestMiss = std::numeric_limits<qreal>::max();
+        for (Style& style : styles) {
+            if (style.monospaced != s->fragment->monospaced || style.size * 1.15 < s->size.size ||
+                style.size > s->size.largest)
+                continue;
+            const qreal miss = std::abs(std::log(style.size / std::sqrt(s->size.size * s->size.largest)));
+            if (miss < nearestMiss) std::tie(nearest, nearestMiss) = std::make_tuple(&style, miss);
+        }
+        if (nearest)
+            nearest->members.push_back(s);
+        else
+            alone.push_back(s);
+    }
+    group(alone);
+
+    // A fragment that does not fit its style's size (even with the room
+    // beside a one-line fragment) is drawn smaller.
+    for (const Style& style : styles) {
+        const bool monospaced = style.monospaced;
+        const qreal size = drawnSize(style.size, monospaced);
+        const qreal lineHeight = QFontMetricsF(fontOfSize(size, monospaced), &measuringDevice()).height();
+        for (const Styled* s : style.members) {
+            LayoutFragment& f = *s->fragment;
             if (f.wraps) {
                 f.fontSize =
-                    std::min(style, fittedFontSize(f.text, f.rect.adjusted(1, 0, -1, 0), true, monospaced).fontSize);
+                    std::min(size, fittedFontSize(f.text, f.rect.adjusted(1, 0, -1, 0), true, monospaced).fontSize);
                 continue;
             }
             // A one-line fragment gets its style's full line, and the room
             // beside it when its text is longer than its source.
-            if (height > f.rect.height())
-                f.rect.adjust(0, -(height - f.rect.height()) / 2, 0, (height - f.rect.height()) / 2);
-            qreal needed = measure(f.text, style, false, 0, monospaced).width() + 1;
+            if (lineHeight > f.rect.height())
+                f.rect.adjust(0, -(lineHeight - f.rect.height()) / 2, 0, (lineHeight - f.rect.height()) / 2);
+            const qreal needed = measure(f.text, size, false, 0, monospaced).width() + 1;
             if (needed > f.rect.width() && !rgb.isNull())
-                f.rect.setRight(
-                    std::min(freeRightEdge(rgb, f.rect, backgroundColor(base, f.rect).color), f.rect.left() + needed));
-            f.fontSize = std::min(style, fittedFontSize(f.text, f.rect, false, monospaced).fontSize);
+                f.rect.setRight(std::min(freeRightEdge(rgb, f.rect, backgroundColor(base, s->sourceRect).color),
+                                         f.rect.left() + needed));
+            f.fontSize = needed - 1 <= f.rect.width() + 0.5
+                             ? size
+                             : std::min(size, fittedFontSize(f.text, f.rect, false, monospaced).fontSize);
         }
-        from = to;
     }
 
     if (!keepEmpty)
@@ -433,8 +515,61 @@ FittedSize fittedFontSize(const QString& text, const QRectF& rect, bool wraps, b
     return best;
 }
 
+namespace {
+
+// The colour nearly all of a thin ring just outside the rectangle shows (a
+// line's page, the pill or button a short word stands on), if it has one:
+// within the picture, two and three pixels out, clear of the antialiased
+// edge of the ink the box is read around.
+std::optional<QColor> ringColor(const QImage& image, const QRectF& rect)
+{
+    const QRect box = flipped(rect, image.height()).toAlignedRect();
+    const QRect bounds = image.rect();
+    std::vector<QPoint> ring;
+    for (int d = 2; d <= 3; ++d) {
+        const QRect r = box.adjusted(-d, -d, d, d);
+        for (int x = r.left(); x <= r.right(); ++x) ring.insert(ring.end(), {{x, r.top()}, {x, r.bottom()}});
+        for (int y = r.top() + 1; y < r.bottom(); ++y) ring.insert(ring.end(), {{r.left(), y}, {r.right(), y}});
+    }
+    ring.erase(std::remove_if(ring.begin(), ring.end(), [&](const QPoint& p) { return !bounds.contains(p); }),
+               ring.end());
+    if (ring.size() < 8) return std::nullopt;
+    constexpr size_t kSamples = 256;
+    std::vector<QRgb> colors;
+    const size_t step = (ring.size() + kSamples - 1) / kSamples;
+    for (size_t i = 0; i < ring.size(); i += step) colors.push_back(image.pixel(ring[i]));
+
+    // The colour with the most samples alike, and whether nearly all are.
+    constexpr int kAlike = 16;
+    auto alike = [](QRgb a, QRgb b) {
+        return std::abs(qRed(a) - qRed(b)) <= kAlike && std::abs(qGreen(a) - qGreen(b)) <= kAlike &&
+               std::abs(qBlue(a) - qBlue(b)) <= kAlike;
+    };
+    size_t best = 0;
+    size_t bestCount = 0;
+    for (size_t i = 0; i < colors.size(); ++i) {
+        const auto count =
+            size_t(std::count_if(colors.begin(), colors.end(), [&](QRgb c) { return alike(c, colors[i]); }));
+        if (count > bestCount) std::tie(best, bestCount) = std::make_tuple(i, count);
+    }
+    if (bestCount * 10 < colors.size() * 9) return std::nullopt;
+    long r = 0, g = 0, b = 0, n = 0;
+    for (QRgb c : colors) {
+        if (!alike(c, colors[best])) continue;
+        r += qRed(c);
+        g += qGreen(c);
+        b += qBlue(c);
+        ++n;
+    }
+    return QColor(int(std::lround(double(r) / n)), int(std::lround(double(g) / n)), int(std::lround(double(b) / n)));
+}
+
+}  // namespace
+
 SampledColor backgroundColor(const QImage& image, const QRectF& rect)
 {
+    if (const std::optional<QColor> ring = ringColor(image, rect))
+        return {*ring, 0.299 * ring->redF() + 0.587 * ring->greenF() + 0.114 * ring->blueF()};
     const qreal h = image.height();
     const QRectF wide = rect.adjusted(-6, 0, 6, 0);
     const QPointF points[] = {{wide.left(), wide.top()},  {wide.left(), wide.center().y()},  {wide.left(), wide.bottom()},
@@ -512,12 +647,16 @@ QImage render(const QImage& base, const std::vector<RenderBlock>& blocks, qreal 
     canvas.setDotsPerMeterY(kDotsPerMeterAt72Dpi);
     const qreal h = canvas.height();
 
-    // Every item's colours come from the untouched base.
+    // Every item's colours come from the untouched base, around where its
+    // source text stands (the fragment may reach further).
     std::vector<DrawItem> items;
     std::vector<LayoutFragment> fragments;
-    for (std::vector<LayoutFragment>& ofBlock : pictureFragments(base, blocks, true)) {
-        for (LayoutFragment& f : ofBlock) {
-            const SampledColor bg = backgroundColor(base, f.rect);
+    std::vector<std::vector<LayoutFragment>> laid = pictureFragments(base, blocks, true);
+    for (size_t b = 0; b < blocks.size(); ++b) {
+        const std::vector<LayoutFragment> sources = allFragments(blocks[b].lines, blocks[b].translated);
+        for (size_t i = 0; i < laid[b].size(); ++i) {
+            LayoutFragment& f = laid[b][i];
+            const SampledColor bg = backgroundColor(base, sources[i].rect);
             items.push_back({f.rect, f.text, f.wraps, bg.color, bg.luminance > 0.55 ? QColor(Qt::black)
                                                                                     : QColor(Qt::white)});
             fragments.push_back(std::move(f));

@@ -12,10 +12,10 @@
 namespace klipo {
 
 // Draws translations over the picture they came from: every translated
-// paragraph on a patch of its surrounding background colour, in the largest
-// font size that fits where the source text stood. Stateless; rectangles are
-// in the base image's pixels with the origin at the bottom left (as in
-// TextLine). Safe on any thread.
+// paragraph on a patch of its surrounding background colour, at the size of
+// the source text where it fits. Stateless; rectangles are in the base
+// image's pixels with the origin at the bottom left (as in TextLine). Safe on
+// any thread.
 namespace ImageRenderer {
 
 struct RenderBlock {
@@ -54,11 +54,11 @@ QImage render(const QImage& base, const std::vector<RenderBlock>& blocks, qreal 
 std::vector<LayoutFragment> layoutFragments(const std::vector<TextLine>& lines, const QString& translated);
 
 // Where the translations of a whole picture go, block by block: the
-// fragments of layoutFragments(), every fragment of one style (lines of
-// about the same height, from ascenders to descenders, monospaced or not) at
-// the one font size most of them fit; a one-line fragment too long for its
-// line runs on into the empty background to the right of it (when `base` is
-// given) rather than shrink, and only one that does not fit even so is drawn
+// fragments of layoutFragments(), every fragment of one style (lines whose
+// letters stand about as tall, monospaced or not) at the one font size whose
+// letters stand as tall as theirs; a one-line fragment too long for its line
+// runs on into the empty background to the right of it (when `base` is given)
+// rather than shrink, and only one that does not fit even so is drawn
 // smaller.
 std::vector<std::vector<LayoutFragment>> layoutPicture(const QImage& base, const std::vector<RenderBlock>& blocks);
 
@@ -71,8 +71,11 @@ std::vector<QString> splitProportionally(const QString& text, const std::vector<
 // fits the rectangle, with the size it then measures.
 FittedSize fittedFontSize(const QString& text, const QRectF& rect, bool wraps, bool monospaced = false);
 
-// The background around a text rectangle: per channel the median of six 3×3
-// samples just left and right of it; white when none can be taken.
+// The background around a text rectangle: the colour nearly all of a thin
+// ring just outside it shows (the page of a line, the pill or button of a
+// badge's word); where the ring is mixed (a gradient, a picture), per channel
+// the median of six 3×3 samples just left and right of it; white when none
+// can be taken.
 SampledColor backgroundColor(const QImage& image, const QRectF& rect);
 
 // The drawing font of a size in pixels (medium weight, CJK-capable),

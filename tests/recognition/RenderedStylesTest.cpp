@@ -10,6 +10,8 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 
+#include <set>
+
 using namespace klipo;
 namespace IR = klipo::ImageRenderer;
 
@@ -93,4 +95,21 @@ TEST(ImageRenderer, linesOfOneStyle_GetOneSize_ALongTranslationRunsOnIntoTheEmpt
         for (int row = y; row < y + 20; ++row) busy.setPixel(x, row, qRgb(0, 0, 0));
     const auto blocked = IR::layoutPicture(busy, blocks);
     EXPECT_LT(blocked[4][0].rect.right(), 300);
+}
+
+TEST(ImageRenderer, aMenusItemsAndKeys_AsRead_AreOneStyle)
+{
+    // A menu set at 15 pixels as the engine reads it: boxes a pixel or two
+    // apart with the letters they hold, a key's "l" taken for an "i".
+    const std::vector<std::pair<QString, qreal>> read = {
+        {QStringLiteral("Abrir el archivo"), 14},  {QStringLiteral("Ctri+A"), 14},
+        {QStringLiteral("Exportar como PDF"), 16}, {QStringLiteral("Imprimir esta página"), 17},
+        {QStringLiteral("Cerrar la ventana"), 14}, {QStringLiteral("Salir del programa"), 16}};
+    std::vector<IR::RenderBlock> blocks;
+    for (size_t i = 0; i < read.size(); ++i)
+        blocks.push_back(oneLine(QStringLiteral("Translated"), 40, 300 - 30 * qreal(i), 160, read[i].second, false,
+                                 read[i].first));
+    std::set<qreal> sizes;
+    for (const auto& fragments : IR::layoutPicture(QImage(), blocks)) sizes.insert(fragments.at(0).fontSize);
+    EXPECT_EQ(sizes.size(), 1u);
 }
