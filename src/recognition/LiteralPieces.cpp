@@ -71,9 +71,22 @@ bool isFileMode(const QString& word)
     return mode.match(word).hasMatch();
 }
 
+// A key with its modifiers, as a menu or a tip writes it ("Ctrl+A",
+// "Strg+Umschalt+S", "Alt-F4", "⇧⌘T"); "Ctri" is how a small face's l is
+// often read.
+bool isKeyCombination(const QString& word)
+{
+    static const QRegularExpression keys(
+        QStringLiteral("^(?:(?:ctrl|ctri|control|strg|shift|umschalt|maj|alt|option|opt|cmd|command|super|meta|win|fn)"
+                       "[+-]|[⌘⌥⇧⌃])+\\S+$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return keys.match(word).hasMatch();
+}
+
 bool isLiteral(const QString& word)
 {
     if (word.isEmpty()) return false;
+    if (isKeyCombination(word)) return true;
     // Web addresses and paths, whatever letters they hold.
     static const QRegularExpression path(QStringLiteral("^(/|~|\\.{1,2}/|[A-Za-z]:\\\\)\\S*\\w|[/\\\\].*[/\\\\].*\\w"));
     if (word.contains(QLatin1String("://")) || word.startsWith(QLatin1String("www."), Qt::CaseInsensitive) ||

@@ -9,8 +9,9 @@ namespace klipo {
 // The pieces of a recognised text that are not language and stay as they are
 // in a translation: URLs, paths, file names, e-mail addresses, command-line
 // options, identifiers and other code, hashes, numbers and versions, file
-// modes; and on a terminal's line the prompt with the command after it, or
-// the whole of a listing's row. What is left is the text's language.
+// modes, keys with their modifiers; and on a terminal's line the prompt with
+// the command after it, or the whole of a listing's row. What is left is the
+// text's language.
 namespace LiteralPieces {
 
 struct Piece {

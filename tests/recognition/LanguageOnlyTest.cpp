@@ -46,6 +46,9 @@ TEST(LiteralPieces, findsWhatIsNotLanguage_AndLeavesWordsAndSentencePunctuationO
               QStringList({"tokio::spawn", "leer_archivo()", "--force", "5.2.15-2+b2", "3f2a9c1"}));
     EXPECT_EQ(literalsOf("Escribe a ana@ejemplo.org desde ~/Descargas, /home/lucía/Música o /usr/share/doc"),
               QStringList({"ana@ejemplo.org", "~/Descargas", "/home/lucía/Música", "/usr/share/doc"}));
+    // A menu's shortcuts, also as a small face's l is read ("Ctri").
+    EXPECT_EQ(literalsOf("Abrir el archivo Ctrl+A, Cerrar Ctri+E o Salir con Strg+Umschalt+Q, Maj-E, ⇧⌘T"),
+              QStringList({"Ctrl+A", "Ctri+E", "Strg+Umschalt+Q", "Maj-E", "⇧⌘T"}));
     // Words, abbreviations and a slash between words are language.
     EXPECT_TRUE(literalsOf("Por ej. el tren y/o el autobús, p.ej. mañana, e.g. today.").isEmpty());
 
