@@ -327,3 +327,38 @@ TEST(ListRowsOrder, aMailListReadsBeforeTheMessageBesideIt_ThoughTheMessagesLast
     // The title, the list row by row, the message.
     EXPECT_EQ(page.readingOrder(), upTo(int(drawn.size())));
 }
+
+// A chat program's list at twice the size, dark: avatars, each row a bold
+// name with its time far right and a grey preview under it. A bold capital B
+// is as filled as a count's pill, and its counters look like the count on
+// it: standing right against the next letter, it is a letter all the same,
+// and its name reads as one line.
+TEST(ListRowsOrder, aChatListsBoldNames_TheirCapitalBTouchingTheNextLetter_ReadWhole)
+{
+    const QStringList names = {QStringLiteral("Paul B\u00e4cker"), QStringLiteral("Tom Baker"),
+                               QStringLiteral("Lena Becker")};
+    const int scale = 2;
+    const QColor ink(235, 235, 235);
+    const QColor faint(150, 155, 150);
+    Page page(340 * scale, (20 + 60 * int(names.size())) * scale, QColor(50, 60, 52));
+    page.painter.scale(scale, scale);
+    for (int i = 0; i < int(names.size()); ++i) {
+        const int y = 10 + 60 * i;
+        page.painter.setPen(Qt::NoPen);
+        page.painter.setBrush(QColor::fromHsv(60 + 70 * i, 120, 190));
+        page.painter.drawEllipse(QRectF(12, y + 4, 36, 36));
+        page.write(names[i], 64, y + 18, 15, true, ink);
+        page.write(QStringLiteral("%1:%2").arg(18 + i).arg(15 + 12 * i), 322, y + 16, 11, false, faint, Qt::AlignRight);
+        page.write(QStringLiteral("Unser Team pr\u00fcft den Bericht"), 64, y + 40, 12, false, faint);
+    }
+    for (Drawn& d : page.drawn) d.box = QRect(d.box.topLeft() * scale, d.box.size() * scale);
+    for (size_t i = 0; i < page.drawn.size(); i += 3) {
+        const Drawn name = page.drawn[i];
+        const std::vector<QRect> across = page.linesAcross(name);
+        EXPECT_TRUE(std::any_of(across.begin(), across.end(),
+                                [&](const QRect& line) {
+                                    return line.left() <= name.box.left() + 4 && line.right() >= name.box.right() - 8;
+                                }))
+            << qPrintable(name.text) << " not read whole";
+    }
+}
