@@ -261,3 +261,104 @@ TEST(ListRowsOrder, aFilesIconCloseBeforeItsName_IsNoPartOfTheNamesLine)
                         << (dark ? " dark" : " light");
         }
 }
+
+// A mail program's window at twice the size: its list (a bold name with the
+// time beside it, a subject and a grey preview under it) beside the message,
+// parted only by a rule too faint to tell, the message's paragraphs level
+// with the list's rows, its last line cut off by the window's bottom edge
+// (the letters' ends touch it). The edge under the list and the message
+// closes the column between them, it does not run through it: the list reads
+// to its end before the message.
+TEST(ListRowsOrder, aMailListReadsBeforeTheMessageBesideIt_ThoughTheMessagesLastLineRunsIntoTheWindowsEdge)
+{
+    const QStringList names = {QStringLiteral("James Carter"), QStringLiteral("Emma Wilson"),
+                               QStringLiteral("Lucy Evans"), QStringLiteral("Sophie Turner")};
+    const QStringList lines = {
+        QStringLiteral("Local shops expect more visitors"), QStringLiteral("once the old market reopens."),
+        QStringLiteral("The football club signed two"),     QStringLiteral("young players from the league."),
+        QStringLiteral("Local shops expect more visitors"), QStringLiteral("once the old market reopens."),
+        QStringLiteral("The library has extended its"),     QStringLiteral("opening hours this summer, and"),
+        QStringLiteral("the museum will show paintings"),   QStringLiteral("that hung in a quiet gallery.")};
+    const int scale = 2;
+    const QColor ground(19, 22, 23);
+    const QColor ink(230, 230, 230);
+    const QColor faint(140, 145, 150);
+    Page page(700 * scale, 400 * scale, QColor(70, 40, 110));
+    page.painter.scale(scale, scale);
+    const QRect window(20, 20, 640, 345);
+    page.painter.fillRect(window, QColor(50, 45, 38));
+    const QRect inside = window.adjusted(1, 30, -1, -1);
+    page.painter.fillRect(inside, ground);
+    page.write(QStringLiteral("Inbox - Mail"), window.center().x(), window.top() + 20, 13, false, ink,
+               Qt::AlignHCenter);
+    // The list's rows.
+    for (int i = 0; i < int(names.size()); ++i) {
+        const int y = inside.top() + 12 + 67 * i;
+        page.write(names[i], 32, y + 14, 14, true, ink);
+        page.write(QStringLiteral("%1:%2").arg(10 + 2 * i).arg(15 + 11 * i), 262, y + 12, 11, false, faint,
+                   Qt::AlignRight);
+        page.write(QStringLiteral("Updates: %1").arg(QStringLiteral("Drafts Notes Pictures Inbox").split(' ')[i]), 32,
+                   y + 34, 14, false, ink);
+        page.write(QStringLiteral("Prices of fresh vegetables fell slightly"), 32, y + 53, 12, false, faint);
+    }
+    // The rule beside the list, hardly lighter than the ground.
+    page.painter.fillRect(QRect(274, inside.top(), 1, inside.height()), QColor(35, 42, 44));
+    // The message: its headline, the sender, paragraphs.
+    page.write(QStringLiteral("Bridge opens next spring"), 290, inside.top() + 28, 20, true, ink);
+    page.write(QStringLiteral("Tom Baker <mail19@example.com>"), 290, inside.top() + 52, 11, false, faint);
+    // Two short paragraphs, then a long one beside the list's last rows and
+    // on below them.
+    const auto baseline = [&](int i) { return inside.top() + 78 + 22 * i + 10 * std::min(i / 2, 2); };
+    for (int i = 0; i < int(lines.size()); ++i) page.write(lines[i], 290, baseline(i), 14, false, ink);
+    // The next line, cut off by the window's bottom edge: only its letters' tops show.
+    const int next = baseline(int(lines.size()));
+    page.painter.setClipRect(inside);
+    page.painter.setFont([] {
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(14);
+        return font;
+    }());
+    page.painter.setPen(ink);
+    page.painter.drawText(QPointF(290, next), QStringLiteral("the old market square reopens. Local"));
+    page.painter.setClipping(false);
+    std::vector<Drawn> drawn = page.drawn;
+    for (Drawn& d : drawn) d.box = QRect(d.box.topLeft() * scale, d.box.size() * scale);
+    page.drawn = drawn;
+    // The title, the list row by row, the message.
+    EXPECT_EQ(page.readingOrder(), upTo(int(drawn.size())));
+}
+
+// A chat program's list at twice the size, dark: avatars, each row a bold
+// name with its time far right and a grey preview under it. A bold capital B
+// is as filled as a count's pill, and its counters look like the count on
+// it: standing right against the next letter, it is a letter all the same,
+// and its name reads as one line.
+TEST(ListRowsOrder, aChatListsBoldNames_TheirCapitalBTouchingTheNextLetter_ReadWhole)
+{
+    const QStringList names = {QStringLiteral("Paul B\u00e4cker"), QStringLiteral("Tom Baker"),
+                               QStringLiteral("Lena Becker")};
+    const int scale = 2;
+    const QColor ink(235, 235, 235);
+    const QColor faint(150, 155, 150);
+    Page page(340 * scale, (20 + 60 * int(names.size())) * scale, QColor(50, 60, 52));
+    page.painter.scale(scale, scale);
+    for (int i = 0; i < int(names.size()); ++i) {
+        const int y = 10 + 60 * i;
+        page.painter.setPen(Qt::NoPen);
+        page.painter.setBrush(QColor::fromHsv(60 + 70 * i, 120, 190));
+        page.painter.drawEllipse(QRectF(12, y + 4, 36, 36));
+        page.write(names[i], 64, y + 18, 15, true, ink);
+        page.write(QStringLiteral("%1:%2").arg(18 + i).arg(15 + 12 * i), 322, y + 16, 11, false, faint, Qt::AlignRight);
+        page.write(QStringLiteral("Unser Team pr\u00fcft den Bericht"), 64, y + 40, 12, false, faint);
+    }
+    for (Drawn& d : page.drawn) d.box = QRect(d.box.topLeft() * scale, d.box.size() * scale);
+    for (size_t i = 0; i < page.drawn.size(); i += 3) {
+        const Drawn name = page.drawn[i];
+        const std::vector<QRect> across = page.linesAcross(name);
+        EXPECT_TRUE(std::any_of(across.begin(), across.end(),
+                                [&](const QRect& line) {
+                                    return line.left() <= name.box.left() + 4 && line.right() >= name.box.right() - 8;
+                                }))
+            << qPrintable(name.text) << " not read whole";
+    }
+}

@@ -96,10 +96,10 @@ void dropSpecks(PageMarks& marks, std::vector<MarkCluster>& words, int th, const
 // it, level with its middle (a bold "a" or "n" of a headline, as filled as a
 // small icon, touches the letters around it; an icon stands a space apart).
 // Ink that also runs on above and below it is a ring around it (a filled
-// check box's edge), no letter; nor is a shape taller than the text.
-bool inWord(const PageMarks& marks, const QRect& box, int th)
+// check box's edge), no letter; nor is a shape taller than `tallest`.
+bool inWord(const PageMarks& marks, const QRect& box, int th, int tallest)
 {
-    if (box.height() > th) return false;
+    if (box.height() > tallest) return false;
     const int spacing = std::max(2, th / 6);
     const auto ink = [&](int from, int to, int top, int bottom) {
         for (int y = std::max(0, top); y <= std::min(marks.h - 1, bottom); ++y)
@@ -165,6 +165,9 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
     // as long as a short frame side: its words and letters are held apart.
     std::vector<QRect> discs;
     std::vector<QRect> badgeTexts;
+    // A capital of a name or a title in bold, an accent on it, stands a
+    // third taller than most words.
+    const int capital = th * 4 / 3;
     markEachCluster(marks, clusters, [&](const MarkCluster& c) {
         const int h = c.box.height();
         const int w = c.box.width();
@@ -178,7 +181,10 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
         // most part with a colour other than what is around it: its outline
         // is no text, the count or word on it is, however small, and whether
         // or not its marks touch the outline's.
-        if (badgeSized && looks.fill >= 0.5) {
+        // A bold capital (a "B") is as filled, with its counters on it, but
+        // it stands in a word: a tag stands a space apart from the words
+        // around it.
+        if (badgeSized && looks.fill >= 0.5 && !inWord(marks, c.box, th, capital)) {
             if (const QRect text = badgeTextIn(gray, colour, c.box); !text.isEmpty()) {
                 badgeTexts.push_back(text);
                 return PageMarks::structure;
@@ -210,7 +216,7 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
             const bool smallWord =
                 h <= th && w * 5 >= h * 9 && looks.fill < 0.75 && double(c.count) >= 0.4 * double(w) * double(h);
             if (filled && !smallWord && h * 5 >= th * 4 && w * 5 >= th * 4 && w * 2 >= h && w <= 3 * h &&
-                !inWord(marks, c.box, th)) {
+                !inWord(marks, c.box, th, capital)) {
                 // A disc far taller than the text (an avatar) holds a figure, no text.
                 if (h * 2 >= th * 5 && std::abs(w - h) * 8 <= h && looks.fill < 0.85) discs.push_back(c.box);
                 return PageMarks::structure;

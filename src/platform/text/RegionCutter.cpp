@@ -580,7 +580,7 @@ double RegionCutter::structureAlong(const QRect& r, int start, int end, bool acr
 }
 
 // Whether a frame or rule runs across an empty stretch from one side to the other.
-bool RegionCutter::crossed(const QRect& r, int start, int end, bool across) const
+bool RegionCutter::crossed(const QRect& r, int start, int end, bool across, int th) const
 {
     const int size = end - start;
     if (across) {
@@ -592,7 +592,13 @@ bool RegionCutter::crossed(const QRect& r, int start, int end, bool across) cons
         }
         return std::any_of(counts.begin(), counts.end(), [size](int n) { return n * 10 >= size * 9; });
     } else {
-        for (int y = r.top(); y <= r.bottom(); ++y) {
+        // A window's bottom edge that the region's last line runs into (its
+        // letters cut off by the edge, a pane's text going on under it)
+        // closes the column gap: it runs through none of it. A rule through
+        // the gap has lines of the region below it, half a line high at
+        // least.
+        const int beyond = std::max(2, th / 2);
+        for (int y = r.top(); y <= r.bottom() - beyond; ++y) {
             const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
             const int n = int(std::count(row + start, row + end, PageMarks::structure));
             if (n * 10 >= size * 9) return true;
@@ -753,7 +759,7 @@ std::vector<RegionCutter::Gap> RegionCutter::gaps(const QRect& r, const std::vec
         if (size < wide && ruled == 0 && !narrowColumns) continue;
         // A gap that a frame or rule crosses runs through a window or a
         // table: no cut there, but between the rules of a table.
-        const bool isCrossed = crossed(r, start, end, across);
+        const bool isCrossed = crossed(r, start, end, across, th);
         if (ruled == 0 && isCrossed) continue;
         const double score = double(size) / th + (ruled > 0 ? 2 : 0);
         out.push_back({start, end, score, ruled, isCrossed, ruleFrom, ruleTo});

@@ -66,7 +66,7 @@ private:
     int textHeightIn(const QRect& r) const;
     double structureAlong(const QRect& r, int start, int end, bool across, int* from = nullptr,
                           int* to = nullptr) const;
-    bool crossed(const QRect& r, int start, int end, bool across) const;
+    bool crossed(const QRect& r, int start, int end, bool across, int th) const;
     // Whether a rule along `line` (a column if `down`) runs up to a window
     // read apart, `hidden`, from beside it: it runs on under the window.
     bool runsUnder(const QRect& hidden, int line, bool down) const;
