@@ -14,6 +14,7 @@
 #include <limits>
 #include <memory>
 #include <tuple>
+#include <utility>
 
 namespace klipo::ImageRenderer {
 
@@ -542,6 +543,9 @@ QImage render(const QImage& base, const std::vector<RenderBlock>& blocks, qreal 
         }
     }
 
+    // An opaque capture stays opaque: its picture is stored and shown
+    // without an alpha channel that would only hold 255 everywhere.
+    if (!base.hasAlphaChannel()) canvas = std::move(canvas).convertToFormat(QImage::Format_RGB32);
     canvas.setDotsPerMeterX(dpmX);
     canvas.setDotsPerMeterY(dpmY);
     canvas.setDevicePixelRatio(displayScale > 0 ? displayScale : 1);

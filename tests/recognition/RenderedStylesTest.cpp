@@ -94,3 +94,20 @@ TEST(ImageRenderer, linesOfOneStyle_GetOneSize_ALongTranslationRunsOnIntoTheEmpt
     const auto blocked = IR::layoutPicture(busy, blocks);
     EXPECT_LT(blocked[4][0].rect.right(), 300);
 }
+
+// The translated picture is stored in the history as PNG: an opaque capture
+// gives an opaque picture (no alpha channel to store), with the same pixels a
+// translucent canvas would have; a translucent capture keeps its alpha.
+TEST(ImageRenderer, anOpaqueCapturesTranslation_IsOpaque_ATranslucentOneKeepsItsAlpha)
+{
+    QImage opaque(400, 120, QImage::Format_RGB32);
+    opaque.fill(QColor(250, 250, 245));
+    const std::vector<IR::RenderBlock> blocks = {oneLine(QStringLiteral("The cat sleeps"), 20, 60, 200, 24)};
+    const QImage drawn = IR::render(opaque, blocks, 2);
+    EXPECT_FALSE(drawn.hasAlphaChannel());
+    EXPECT_EQ(drawn.devicePixelRatio(), 2);
+    const QImage onTranslucent = IR::render(opaque.convertToFormat(QImage::Format_ARGB32), blocks, 2);
+    EXPECT_TRUE(onTranslucent.hasAlphaChannel());
+    EXPECT_TRUE(drawn.convertToFormat(QImage::Format_RGB32) == onTranslucent.convertToFormat(QImage::Format_RGB32));
+    EXPECT_GE(rightmostInk(drawn, 0, 120), 20);
+}
