@@ -74,15 +74,29 @@ struct Strip {
     bool ok = false;
 };
 
-void encodeStrip(const QImage& image, int bpp, int from, int to, bool last, Strip& strip)
+// Rows [from, to) of the source and the row above them, in `format`: each
+// strip converts only its own rows, on its own core.
+QImage stripRows(const QImage& source, QImage::Format format, int from, int to)
 {
+    const int first = std::max(0, from - 1);
+    const QImage rows(source.constScanLine(first), source.width(), to - first, source.bytesPerLine(),
+                      source.format());
+    return rows.convertToFormat(format);
+}
+
+void encodeStrip(const QImage& source, QImage::Format format, int bpp, int from, int to, bool last, Strip& strip)
+{
+    const QImage image = stripRows(source, format, from, to);
+    if (image.isNull()) return;
+    const int offset = from > 0 ? 1 : 0;  // the row above the strip comes first
     const int bytes = image.width() * bpp;
     std::vector<uint8_t> filtered(size_t(to - from) * size_t(bytes + 1));
     std::array<std::vector<uint8_t>, 4> trial;
     for (auto& t : trial) t.resize(size_t(bytes));
     for (int y = from; y < to; ++y) {
-        const uint8_t* above = y > 0 ? image.constScanLine(y - 1) : nullptr;
-        filterRow(image.constScanLine(y), above, bytes, bpp, filtered.data() + size_t(y - from) * size_t(bytes + 1),
+        const int row = y - from + offset;
+        const uint8_t* above = y > 0 ? image.constScanLine(row - 1) : nullptr;
+        filterRow(image.constScanLine(row), above, bytes, bpp, filtered.data() + size_t(y - from) * size_t(bytes + 1),
                   trial);
     }
     strip.length = uLong(filtered.size());
@@ -120,11 +134,15 @@ void putChunk(QByteArray& out, const char type[4], const char* data, qsizetype l
 
 }  // namespace
 
-QByteArray encode(const QImage& source)
+QByteArray encode(const QImage& source, bool oneCore)
 {
     if (source.isNull()) return {};
     const bool alpha = source.hasAlphaChannel();
-    const QImage image = source.convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    const QImage::Format format = alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888;
+    // Colour tables and odd formats are read as 32-bit pixels; the usual ones as they are.
+    const QImage image = source.depth() < 8 || source.format() == QImage::Format_Indexed8
+                             ? source.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32)
+                             : source;
     if (image.isNull()) return {};
     const int bpp = alpha ? 4 : 3;
     // Strips of a sixteenth of the image (zlib counts a strip's bytes in 32 bits).
@@ -134,12 +152,14 @@ QByteArray encode(const QImage& source)
     const int rowsPerStrip = std::min(mostRows, std::max(kLeastRows, (height + 15) / 16));
     const int strips = (height + rowsPerStrip - 1) / rowsPerStrip;
     std::vector<Strip> parts(static_cast<size_t>(strips));
-    inParallel(size_t(strips), 1, [&](size_t from, size_t to) {
+    const auto encodeStrips = [&](size_t from, size_t to) {
         for (size_t s = from; s < to; ++s) {
             const int y0 = int(s) * rowsPerStrip;
-            encodeStrip(image, bpp, y0, std::min(height, y0 + rowsPerStrip), int(s) == strips - 1, parts[s]);
+            encodeStrip(image, format, bpp, y0, std::min(height, y0 + rowsPerStrip), int(s) == strips - 1, parts[s]);
         }
-    });
+    };
+    if (oneCore) encodeStrips(0, size_t(strips));
+    else inParallel(size_t(strips), 1, encodeStrips);
 
     QByteArray stream;
     qsizetype total = 2 + 4;

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <tuple>
+#include <utility>
 
 namespace klipo::ImageRenderer {
 
@@ -681,6 +682,9 @@ QImage render(const QImage& base, const std::vector<RenderBlock>& blocks, qreal 
         }
     }
 
+    // An opaque capture stays opaque: its picture is stored and shown
+    // without an alpha channel that would only hold 255 everywhere.
+    if (!base.hasAlphaChannel()) canvas = std::move(canvas).convertToFormat(QImage::Format_RGB32);
     canvas.setDotsPerMeterX(dpmX);
     canvas.setDotsPerMeterY(dpmY);
     canvas.setDevicePixelRatio(displayScale > 0 ? displayScale : 1);

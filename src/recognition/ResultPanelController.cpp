@@ -15,6 +15,7 @@
 #include "recognition/ResultTranslationRun.h"
 #include "recognition/TargetLanguageReach.h"
 #include "recognition/TranslationHistory.h"
+#include "stores/HistoryImages.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -25,6 +26,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace klipo {
 
@@ -74,6 +76,7 @@ void ResultPanelController::startNewCapture()
     ++m_generation;
     m_cancel.cancel();
     m_cancel = platform::CancelToken();
+    m_originalPng = {};
     // The enlarged views belonged to the picture that is about to go.
     m_previewFiles->removeAll();
 }
@@ -92,6 +95,9 @@ void ResultPanelController::showCapture(const QImage& image, double displayScale
             if (outcome.ok) present(image, outcome.blocks, displayScale);
             else presentFailure(image, displayScale, outcome.error);
         });
+    // The capture is the record's original picture: its PNG is encoded while
+    // its text is read and translated, not after.
+    if (Settings::saveHistory()) m_originalPng = historyimages::pngDataLater(image);
     // The panel is made ready while the picture is read: the first time,
     // its window and the fonts of its status take a few tens of milliseconds.
     if (!m_panel) createPanel();
@@ -112,17 +118,21 @@ void ResultPanelController::present(const QImage& image, const std::vector<TextB
     if (!m_panel) createPanel();
     const std::optional<TranslationJob> job =
         m_model->start(image, blocks, displayScale, Settings::targetLanguage(), mainScreen());
+    // The translation starts before the panel shows: it runs on its own
+    // thread while the window is laid out and shown.
+    if (!job) m_originalPng = {};  // no record comes of it
+    if (job) {
+        const quint64 generation = m_generation;
+        ResultTranslationRun::start(*job, m_cancel)
+            .then(this, [this, generation](const TranslationRunOutcome& outcome) { finishRun(generation, outcome); });
+    }
     revealPanel();
-    if (!job) return;
-    const quint64 generation = m_generation;
-    ResultTranslationRun::start(*job, m_cancel).then(this, [this, generation](const TranslationRunOutcome& outcome) {
-        finishRun(generation, outcome);
-    });
 }
 
 void ResultPanelController::presentFailure(const QImage& image, double displayScale, const QString& status)
 {
     if (!m_panel) createPanel();
+    m_originalPng = {};
     m_model->startWithFailure(image, displayScale, status, mainScreen());
     revealPanel();
 }
@@ -132,15 +142,22 @@ void ResultPanelController::finishRun(quint64 generation, const TranslationRunOu
     if (generation != m_generation) return;
     m_model->finish(outcome);
     if (outcome.kind == TranslationRunOutcome::Kind::Translated) saveToHistory(outcome);
+    m_originalPng = {};
 }
 
 void ResultPanelController::saveToHistory(const TranslationRunOutcome& outcome)
 {
     QPointer<ResultPanelController> self(this);
+    auto done = [self](bool saved) {
+        if (self) Q_EMIT self->historySaveFinished(saved);
+    };
+    if (m_originalPng.isValid()) {
+        TranslationHistory::save(outcome.image, std::exchange(m_originalPng, {}), outcome.originalText,
+                                 outcome.translatedJoined, std::move(done));
+        return;
+    }
     TranslationHistory::save(outcome.image, m_model->baseImage(), outcome.originalText, outcome.translatedJoined,
-                             [self](bool saved) {
-                                 if (self) Q_EMIT self->historySaveFinished(saved);
-                             });
+                             std::move(done));
 }
 
 void ResultPanelController::createPanel()

@@ -4,6 +4,8 @@
 #include "recognition/ResultView.h"
 #include "recognition/TextModel.h"
 
+#include <QByteArray>
+#include <QFuture>
 #include <QImage>
 #include <QObject>
 #include <QPoint>
@@ -86,6 +88,7 @@ private:
     QPointer<QWidget> m_panel;
     ResultView* m_view = nullptr;
     quint64 m_generation = 0;  // counts captures; work of an older one is stale
+    QFuture<QByteArray> m_originalPng;  // the capture's, for its history record
     platform::CancelToken m_cancel;
 };
 

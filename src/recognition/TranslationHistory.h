@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QFuture>
 #include <QImage>
 #include <QString>
 
@@ -16,6 +18,9 @@ namespace TranslationHistory {
 // ("saveHistory"). Otherwise `done` is called on the main thread with whether
 // a record was stored. The target language is the current setting.
 bool save(const QImage& translated, const QImage& original, const QString& originalText,
+          const QString& translatedText, std::function<void(bool saved)> done = {});
+// The same with the original picture's PNG encoded ahead (historyimages::pngDataLater).
+bool save(const QImage& translated, QFuture<QByteArray> originalPng, const QString& originalText,
           const QString& translatedText, std::function<void(bool saved)> done = {});
 
 }  // namespace TranslationHistory

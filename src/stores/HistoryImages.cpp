@@ -7,10 +7,16 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace klipo::historyimages {
 
 QByteArray pngData(const QImage& image) { return platform::png::encode(image); }
+
+QFuture<QByteArray> pngDataLater(const QImage& image)
+{
+    return QtConcurrent::run([image] { return platform::png::encode(image, true); });
+}
 
 namespace {
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFuture>
 #include <QImage>
 #include <QString>
 
@@ -8,6 +9,11 @@ namespace klipo::historyimages {
 
 // The image as PNG; empty when it cannot be encoded (a null image included).
 QByteArray pngData(const QImage& image);
+
+// pngData of the image, encoded from now on in the background on one core of
+// the shared thread pool: a picture whose record is saved later is encoded
+// while other work (reading its text) has the other cores.
+QFuture<QByteArray> pngDataLater(const QImage& image);
 
 // The image in the file, turned by its orientation tag; null when the file is
 // missing or not an image.

@@ -297,6 +297,23 @@ void HistoryStore::save(const QImage& composedImage, const std::optional<QImage>
                         const QString& originalText, const QString& translatedText, const QString& targetLanguage,
                         SaveCompletion completion)
 {
+    std::optional<QFuture<QByteArray>> originalPng;
+    if (originalImage) originalPng = QtConcurrent::run([image = *originalImage] { return historyimages::pngData(image); });
+    saveRecord(composedImage, std::move(originalPng), originalText, translatedText, targetLanguage,
+               std::move(completion));
+}
+
+void HistoryStore::save(const QImage& composedImage, QFuture<QByteArray> originalPng, const QString& originalText,
+                        const QString& translatedText, const QString& targetLanguage, SaveCompletion completion)
+{
+    saveRecord(composedImage, std::move(originalPng), originalText, translatedText, targetLanguage,
+               std::move(completion));
+}
+
+void HistoryStore::saveRecord(const QImage& composedImage, std::optional<QFuture<QByteArray>> originalPng,
+                              const QString& originalText, const QString& translatedText,
+                              const QString& targetLanguage, SaveCompletion completion)
+{
     m_queue->async([=, this] {
         const std::optional<HistoryRecord> none;
         loadIfNeeded();
@@ -310,14 +327,14 @@ void HistoryStore::save(const QImage& composedImage, const std::optional<QImage>
         // waits for the disk); the index names them once both are stored.
         const QString sourceName = record.idText() + QStringLiteral("-src.png");
         QFuture<bool> sourceStored;
-        if (originalImage)
-            sourceStored = QtConcurrent::run([image = *originalImage, path = pathOf(sourceName)] {
-                const QByteArray data = historyimages::pngData(image);
+        if (originalPng)
+            sourceStored = QtConcurrent::run([png = *originalPng, path = pathOf(sourceName)] {
+                const QByteArray data = png.result();
                 return !data.isEmpty() && bool(storefiles::writeStoreFile(path, data));
             });
         // A record that is not kept leaves no image behind.
         const auto dropSource = [&] {
-            if (originalImage && sourceStored.result()) QFile::remove(pathOf(sourceName));
+            if (originalPng && sourceStored.result()) QFile::remove(pathOf(sourceName));
         };
         const QByteArray png = historyimages::pngData(composedImage);
         if (png.isEmpty()) {
@@ -329,7 +346,7 @@ void HistoryStore::save(const QImage& composedImage, const std::optional<QImage>
             platform::storagealerts::reportNotSaved(what(), written.error);
             return callBackOnMain(completion, none);
         }
-        if (originalImage && sourceStored.result()) record.originalImageName = sourceName;
+        if (originalPng && sourceStored.result()) record.originalImageName = sourceName;
         record.date = QDateTime::currentDateTimeUtc();
         record.originalText = originalText;
         record.translatedText = translatedText;

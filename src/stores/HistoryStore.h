@@ -3,6 +3,7 @@
 #include "stores/HistoryRecord.h"
 
 #include <QCache>
+#include <QFuture>
 #include <QImage>
 #include <QList>
 #include <QMutex>
@@ -74,6 +75,11 @@ public:
     // image could not be encoded or the record could not be stored.
     void save(const QImage& composedImage, const std::optional<QImage>& originalImage, const QString& originalText,
               const QString& translatedText, const QString& targetLanguage, SaveCompletion completion = {});
+    // The same with the original image's PNG (historyimages::pngDataLater),
+    // encoded ahead while the record was still being made; empty bytes store
+    // the record without it, as an original that cannot be encoded does.
+    void save(const QImage& composedImage, QFuture<QByteArray> originalPng, const QString& originalText,
+              const QString& translatedText, const QString& targetLanguage, SaveCompletion completion = {});
 
     // Replaces a record's originalText; the completion gets true when the
     // record was found and not damaged, its text differed and the change was
@@ -106,6 +112,9 @@ Q_SIGNALS:
     void recordsChanged();
 
 private:
+    void saveRecord(const QImage& composedImage, std::optional<QFuture<QByteArray>> originalPng,
+                    const QString& originalText, const QString& translatedText, const QString& targetLanguage,
+                    SaveCompletion completion);
     // All of these run on the queue.
     void loadIfNeeded();
     // Moves the index aside and returns where to (empty when it stays);

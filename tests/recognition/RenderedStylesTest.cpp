@@ -113,3 +113,20 @@ TEST(ImageRenderer, aMenusItemsAndKeys_AsRead_AreOneStyle)
     for (const auto& fragments : IR::layoutPicture(QImage(), blocks)) sizes.insert(fragments.at(0).fontSize);
     EXPECT_EQ(sizes.size(), 1u);
 }
+
+// The translated picture is stored in the history as PNG: an opaque capture
+// gives an opaque picture (no alpha channel to store), with the same pixels a
+// translucent canvas would have; a translucent capture keeps its alpha.
+TEST(ImageRenderer, anOpaqueCapturesTranslation_IsOpaque_ATranslucentOneKeepsItsAlpha)
+{
+    QImage opaque(400, 120, QImage::Format_RGB32);
+    opaque.fill(QColor(250, 250, 245));
+    const std::vector<IR::RenderBlock> blocks = {oneLine(QStringLiteral("The cat sleeps"), 20, 60, 200, 24)};
+    const QImage drawn = IR::render(opaque, blocks, 2);
+    EXPECT_FALSE(drawn.hasAlphaChannel());
+    EXPECT_EQ(drawn.devicePixelRatio(), 2);
+    const QImage onTranslucent = IR::render(opaque.convertToFormat(QImage::Format_ARGB32), blocks, 2);
+    EXPECT_TRUE(onTranslucent.hasAlphaChannel());
+    EXPECT_TRUE(drawn.convertToFormat(QImage::Format_RGB32) == onTranslucent.convertToFormat(QImage::Format_RGB32));
+    EXPECT_GE(rightmostInk(drawn, 0, 120), 20);
+}

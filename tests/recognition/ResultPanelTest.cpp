@@ -117,6 +117,32 @@ TEST_F(ResultPanel, letsOnlyTheNewestCaptureTouchThePanel_WhenOlderWorkFinishesL
     EXPECT_EQ(historyCount(), before + 2);  // the two newest captures only
 }
 
+// A record's original picture is its own capture's, encoded while its text is
+// read: never that of an older capture still being encoded or read, whether
+// the newer capture is read too or its paragraphs come with it.
+TEST_F(ResultPanel, aRecordsOriginalPicture_IsItsOwnCapture_NotAnOlderOneBeingEncoded)
+{
+    QSignalSpy saved(&panel(), &ResultPanelController::historySaveFinished);
+    auto newestOriginal = [] {
+        const QList<HistoryRecord> records = HistoryStore::shared().allRecords();
+        if (records.isEmpty() || !records.first().originalImageName) return QImage();
+        return QImage(HistoryStore::shared().directory() + '/' + *records.first().originalImageName);
+    };
+    m_recognizer.reply.lines = {{QStringLiteral("texto"), QRect(20, 20, 300, 24), 90, {}}};
+    m_recognizer.delayMs = 300;
+    panel().showCapture(capture(Qt::gray), 1.0);
+    panel().showCapture(capture(Qt::darkBlue), 1.0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return saved.count() == 1 && m_recognizer.running == 0; }, 10000));
+    EXPECT_EQ(newestOriginal().pixelColor(5, 5), QColor(Qt::darkBlue));
+
+    panel().showCapture(capture(Qt::gray), 1.0);
+    panel().show(capture(Qt::darkGreen), {block("hola amigo")}, 1.0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return saved.count() == 2 && m_recognizer.running == 0; }, 10000));
+    QTest::qWait(100);  // the older capture's reading reaches the main thread
+    EXPECT_EQ(saved.count(), 2);
+    EXPECT_EQ(newestOriginal().pixelColor(5, 5), QColor(Qt::darkGreen));
+}
+
 // While a new capture is read, the panel gets ready for it out of sight: a
 // result on show, its status card included, stays as it is until the new one
 // comes.

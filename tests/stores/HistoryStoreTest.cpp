@@ -2,6 +2,7 @@
 
 #include "platform/SettingsStore.h"
 #include "stores/CloudSettings.h"
+#include "stores/HistoryImages.h"
 #include "stores/HistoryIndex.h"
 #include "stores/HistoryLimit.h"
 #include "stores/HistoryStore.h"
@@ -13,10 +14,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFuture>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPromise>
+#include <QTimer>
 
 #include <memory>
 #include <thread>
@@ -163,6 +167,36 @@ TEST_F(HistoryStoreTest, save_StoresPrivateImagesAndRecord_CompletesAfterPublish
     EXPECT_FALSE(save(*store, QImage()));
     EXPECT_FALSE(save(*store, sampleImage(), QImage())->originalImageName);
     EXPECT_EQ(entries("*.png").size(), 3);
+}
+
+TEST_F(HistoryStoreTest, save_WritesAnOriginalEncodedAhead_AsItsBytes_AndNoneForEmptyBytes)
+{
+    auto store = open();
+    const QImage original = sampleImage(8, 8);
+    auto saveAhead = [&](QFuture<QByteArray> png) {
+        std::optional<std::optional<HistoryRecord>> result;
+        store->save(sampleImage(), std::move(png), "src", "dst", "en",
+                    [&](std::optional<HistoryRecord> r) { result = r; });
+        EXPECT_TRUE(waitFor([&] { return result.has_value(); }));
+        return result.value_or(std::nullopt);
+    };
+    // Still being encoded when the record is saved: the file waits for it.
+    QPromise<QByteArray> later;
+    QFuture<QByteArray> pending = later.future();
+    later.start();
+    QTimer::singleShot(50, [&] {
+        later.addResult(historyimages::pngData(original));
+        later.finish();
+    });
+    const std::optional<HistoryRecord> r = saveAhead(pending);
+    ASSERT_TRUE(r && r->originalImageName);
+    EXPECT_EQ(klipo::test::readFile(dir + '/' + *r->originalImageName), historyimages::pngData(original));
+    EXPECT_EQ(klipo::test::modeOf(dir + '/' + *r->originalImageName), 0600u);
+    // A picture that could not be encoded: the record without it, no file left.
+    const std::optional<HistoryRecord> without = saveAhead(QtFuture::makeReadyFuture(QByteArray()));
+    ASSERT_TRUE(without);
+    EXPECT_FALSE(without->originalImageName);
+    EXPECT_EQ(entries("*-src.png").size(), 1);
 }
 
 TEST_F(HistoryStoreTest, save_TrimsOldestRecordsAndTheirImages_OnlyAtTheNextSaveAndOnlyWithALimit)

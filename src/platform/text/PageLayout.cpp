@@ -1,13 +1,17 @@
 #include "platform/text/PageLayout.h"
 
 #include "platform/text/GroundEdges.h"
+#include "platform/text/InParallel.h"
 #include "platform/text/LineLooks.h"
 #include "platform/text/PageMarks.h"
 #include "platform/text/PagePictures.h"
 #include "platform/text/RegionCutter.h"
 
+#include <QColorSpace>
+
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <future>
 
 namespace klipo::platform {
@@ -286,13 +290,38 @@ QImage halved(const QImage& picture)
     return out;
 }
 
+// The picture in grey as QImage converts it, in bands of rows on the cores
+// there are: on one, a screen's picture holds the layout up by a few
+// milliseconds before anything else can start.
+QImage greyOf(const QImage& colour)
+{
+    QImage grey(colour.size(), QImage::Format_Grayscale8);
+    if (grey.isNull()) return colour.convertToFormat(QImage::Format_Grayscale8);
+    constexpr int kBandRows = 32;
+    const int height = colour.height();
+    const size_t width = size_t(colour.width());
+    uchar* const to = grey.bits();
+    const qsizetype stride = grey.bytesPerLine();
+    inParallel(size_t((height + kBandRows - 1) / kBandRows), 1, [&](size_t from, size_t end) {
+        for (size_t b = from; b < end; ++b) {
+            const int y0 = int(b) * kBandRows;
+            const int rows = std::min(kBandRows, height - y0);
+            QImage band(colour.constScanLine(y0), colour.width(), rows, colour.bytesPerLine(), colour.format());
+            band.setColorSpace(colour.colorSpace());
+            const QImage converted = band.convertToFormat(QImage::Format_Grayscale8);
+            for (int y = 0; y < rows; ++y) std::memcpy(to + (y0 + y) * stride, converted.constScanLine(y), width);
+        }
+    });
+    return grey;
+}
+
 }  // namespace
 
 PageLayout analysePage(const QImage& picture)
 {
     const bool grey = picture.format() == QImage::Format_Grayscale8;
     const QImage colour = grey ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
-    const QImage gray = grey ? picture : colour.convertToFormat(QImage::Format_Grayscale8);
+    const QImage gray = grey ? picture : greyOf(colour);
     // A high-density screen (text twice as tall as usual) is laid out at
     // half its size, four times faster; small text keeps the full size.
     constexpr qint64 kLargePicture = 2560 * 1440;
