@@ -362,3 +362,49 @@ TEST(ListRowsOrder, aChatListsBoldNames_TheirCapitalBTouchingTheNextLetter_ReadW
             << qPrintable(name.text) << " not read whole";
     }
 }
+
+// A files window: a list of places on a ground of its own, a rule at its
+// edge, beside a list of files (a name, a size and a date in each row) whose
+// rows stand as far apart as the places and level with them, light and dark.
+// However level, the places are no column of the files' table: they read
+// first, each alone, then the files row by row.
+TEST(ListRowsOrder, placesOnAGroundOfTheirOwn_ReadBeforeTheFilesBesideThem_ThoughTheirRowsStandLevel)
+{
+    const QStringList places = {QStringLiteral("Documents"), QStringLiteral("Downloads"), QStringLiteral("Music"),
+                                QStringLiteral("Pictures"),  QStringLiteral("Projects"),  QStringLiteral("Backups"),
+                                QStringLiteral("Shared")};
+    const QStringList files = {QStringLiteral("report.cpp"), QStringLiteral("setup.md"),  QStringLiteral("notes.txt"),
+                               QStringLiteral("budget.py"),  QStringLiteral("photo.png"), QStringLiteral("todo.org"),
+                               QStringLiteral("data.csv")};
+    for (const bool dark : {false, true}) {
+        const QColor ground = dark ? QColor(31, 31, 29) : QColor(255, 255, 255);
+        const QColor side = dark ? QColor(48, 48, 45) : QColor(238, 240, 243);
+        const QColor ink = dark ? QColor(230, 230, 225) : QColor(30, 30, 30);
+        const QColor faint = dark ? QColor(150, 150, 140) : QColor(115, 115, 120);
+        Page page(720, 300, ground);
+        page.painter.fillRect(QRect(0, 0, 200, 300), side);
+        page.painter.fillRect(QRect(200, 0, 1, 300), dark ? QColor(70, 70, 66) : QColor(210, 212, 216));
+        const int pitch = 35;
+        for (int i = 0; i < int(places.size()); ++i) page.write(places[i], 40, 40 + pitch * i, 15, false, ink);
+        for (int i = 0; i < int(files.size()); ++i) {
+            const int base = 41 + pitch * i;
+            page.write(files[i], 240, base, 15, false, ink);
+            page.write(QStringLiteral("%1 KB").arg(62 + 91 * i), 470, base, 15, false, faint);
+            page.write(QStringLiteral("2024-0%1-1%2").arg(1 + i).arg(i), 570, base, 15, false, faint);
+        }
+        EXPECT_EQ(page.readingOrder(), upTo(int(page.drawn.size()))) << (dark ? "dark" : "light");
+    }
+    // Fields, white inside their frames, beside their labels on the grey of
+    // the window: the ground differs only where a field is, not between
+    // them. Each label reads with its field.
+    Page form(720, 300, QColor(238, 240, 243));
+    for (int i = 0; i < 5; ++i) {
+        const int top = 20 + 52 * i;
+        form.write(places[size_t(i)], 30, top + 24, 15, false, QColor(30, 30, 30));
+        form.painter.fillRect(QRect(200, top, 400, 34), QColor(255, 255, 255));
+        form.painter.setPen(QColor(200, 202, 206));
+        form.painter.drawRect(QRect(200, top, 400, 34));
+        form.write(files[size_t(i)], 212, top + 24, 15, false, QColor(30, 30, 30));
+    }
+    EXPECT_EQ(form.readingOrder(), upTo(int(form.drawn.size()))) << "form";
+}

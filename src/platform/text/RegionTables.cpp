@@ -56,6 +56,10 @@ bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vec
     const Side a = side(r, left, column.start - 1, th);
     const Side b = side(r, column.end, right, th);
     if (a.rows.empty() || b.rows.empty()) return false;
+    // A rule between two grounds parts two panes (a list of places on its
+    // own ground beside the files), however level their rows: a table's
+    // cells share one ground.
+    if (column.ruled > 0 && groundsApart(r, column)) return false;
     // A large picture on each side, over the lines: cards side by side (a
     // shop's), each read whole, not rows of a table. Weighed only for what
     // would else be a table: it looks over the whole region.
@@ -113,6 +117,19 @@ bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vec
             return table(single->rows);
     }
     return false;
+}
+
+// Whether the ground on one side of an empty column is another than on the
+// other all the way down: a pane's edge, not the frames of fields beside
+// their labels (the ground between two fields is the labels').
+bool RegionCutter::groundsApart(const QRect& r, const Gap& column) const
+{
+    int apart = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const uchar* row = m_gray.constScanLine(y);
+        apart += std::abs(int(row[column.start]) - int(row[column.end - 1])) >= 6;
+    }
+    return apart * 10 >= r.height() * 9;
 }
 
 // Whether a table's rows stand closer than the row gaps found: more of
