@@ -74,14 +74,14 @@ std::vector<LayoutFragment> allFragments(const std::vector<TextLine>& lines, con
     for (char32_t c : translated.toUcs4()) ideographs += isIdeographic(c);
     const int chars = int(graphemes(translated).size());
     if (lines.size() == 1 || 2 * ideographs < chars)
-        return {{unionOf(lines), translated, lines.size() > 1, allMonospaced(lines)}};
+        return {{unionOf(lines), translated, lines.size() > 1, allMonospaced(lines), 0, unionOf(lines)}};
 
     std::vector<qreal> widths;
     for (const TextLine& l : lines) widths.push_back(l.rect.width());
     const std::vector<QString> pieces = splitProportionally(translated, widths);
     std::vector<LayoutFragment> fragments;
     for (size_t i = 0; i < lines.size(); ++i)
-        fragments.push_back({lines[i].rect, pieces[i], false, lines[i].monospaced});
+        fragments.push_back({lines[i].rect, pieces[i], false, lines[i].monospaced, 0, lines[i].rect});
     return fragments;
 }
 
@@ -303,8 +303,7 @@ std::vector<std::vector<LayoutFragment>> pictureFragments(const QImage& base, co
     std::vector<std::vector<LayoutFragment>> out(blocks.size());
     struct Styled {
         LayoutFragment* fragment;
-        SourceSize size;    // of its source lines
-        QRectF sourceRect;  // where its source text stands
+        SourceSize size;  // of its source lines
     };
     std::vector<Styled> all;
     for (size_t b = 0; b < blocks.size(); ++b) {
@@ -320,7 +319,7 @@ std::vector<std::vector<LayoutFragment>> pictureFragments(const QImage& base, co
                 for (const SourceSize& s : sizes) read.push_back(s.size), largest.push_back(s.largest);
                 size = {medianOf(read), medianOf(largest)};
             }
-            all.push_back({&out[b][i], size, out[b][i].rect});
+            all.push_back({&out[b][i], size});
         }
     }
 
@@ -394,7 +393,7 @@ std::vector<std::vector<LayoutFragment>> pictureFragments(const QImage& base, co
                 f.rect.adjust(0, -(lineHeight - f.rect.height()) / 2, 0, (lineHeight - f.rect.height()) / 2);
             const qreal needed = measure(f.text, size, false, 0, monospaced).width() + 1;
             if (needed > f.rect.width() && !rgb.isNull())
-                f.rect.setRight(std::min(freeRightEdge(rgb, f.rect, backgroundColor(base, s->sourceRect).color),
+                f.rect.setRight(std::min(freeRightEdge(rgb, f.rect, backgroundColor(base, f.sourceRect).color),
                                          f.rect.left() + needed));
             f.fontSize = needed - 1 <= f.rect.width() + 0.5
                              ? size
@@ -652,12 +651,9 @@ QImage render(const QImage& base, const std::vector<RenderBlock>& blocks, qreal 
     // source text stands (the fragment may reach further).
     std::vector<DrawItem> items;
     std::vector<LayoutFragment> fragments;
-    std::vector<std::vector<LayoutFragment>> laid = pictureFragments(base, blocks, true);
-    for (size_t b = 0; b < blocks.size(); ++b) {
-        const std::vector<LayoutFragment> sources = allFragments(blocks[b].lines, blocks[b].translated);
-        for (size_t i = 0; i < laid[b].size(); ++i) {
-            LayoutFragment& f = laid[b][i];
-            const SampledColor bg = backgroundColor(base, sources[i].rect);
+    for (std::vector<LayoutFragment>& ofBlock : pictureFragments(base, blocks, true)) {
+        for (LayoutFragment& f : ofBlock) {
+            const SampledColor bg = backgroundColor(base, f.sourceRect);
             items.push_back({f.rect, f.text, f.wraps, bg.color, bg.luminance > 0.55 ? QColor(Qt::black)
                                                                                     : QColor(Qt::white)});
             fragments.push_back(std::move(f));

@@ -30,6 +30,7 @@ struct LayoutFragment {
     bool wraps = false;       // may wrap onto several lines inside rect
     bool monospaced = false;  // its source is a terminal's or code's: drawn in a monospaced face
     qreal fontSize = 0;       // the size its style is drawn at; 0: the largest that fits
+    QRectF sourceRect;        // where its source text stands (rect may reach beyond it)
 };
 
 struct FittedSize {
