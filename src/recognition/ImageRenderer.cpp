@@ -65,11 +65,27 @@ bool allMonospaced(const std::vector<TextLine>& lines)
     return !lines.empty() && std::all_of(lines.begin(), lines.end(), [](const TextLine& l) { return l.monospaced; });
 }
 
-// layoutFragments before lines with an empty piece are dropped (the renderer
-// still patches those lines).
-std::vector<LayoutFragment> allFragments(const std::vector<TextLine>& lines, const QString& translated)
+// Text set in capitals throughout (a badge's "NUEVO", a heading): two cased
+// letters or more and no small one.
+bool inCapitals(const std::vector<TextLine>& lines)
 {
-    if (lines.empty() || translated.isEmpty()) return {};
+    int capitals = 0;
+    for (const TextLine& l : lines) {
+        for (QChar c : l.text) {
+            if (c.isLower()) return false;
+            capitals += c.isUpper();
+        }
+    }
+    return capitals >= 2;
+}
+
+// layoutFragments before lines with an empty piece are dropped (the renderer
+// still patches those lines). A translation of text set in capitals is drawn
+// in capitals: "New" in a pill that held "NUEVO" stood half as tall.
+std::vector<LayoutFragment> allFragments(const std::vector<TextLine>& lines, const QString& text)
+{
+    if (lines.empty() || text.isEmpty()) return {};
+    const QString translated = inCapitals(lines) ? text.toUpper() : text;
     int ideographs = 0;
     for (char32_t c : translated.toUcs4()) ideographs += isIdeographic(c);
     const int chars = int(graphemes(translated).size());
@@ -248,14 +264,47 @@ struct SourceSize {
     qreal largest = 0;  // above `size` for a line of only small letters, which tells its size loosely
 };
 
-SourceSize sourceSize(const TextLine& line)
+// How many rows of the picture a line's ink spans: rows that stand out from
+// its background by at least half as much as its most inked row (the
+// antialiased fringe above and below does not count). A read box may reach a
+// row beyond the ink on either side, or none: bold capitals on a badge are
+// boxed tight.
+std::optional<int> inkRows(const QImage& rgb, const QRectF& rect)
+{
+    if (rgb.isNull()) return std::nullopt;
+    const QRect box = flipped(rect, rgb.height()).toAlignedRect().adjusted(0, -1, 0, 1).intersected(rgb.rect());
+    if (box.isEmpty()) return std::nullopt;
+    const QColor bg = backgroundColor(rgb, rect).color;
+    std::vector<int> strongest;
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        int most = 0;
+        for (int x = box.left(); x <= box.right(); ++x)
+            most = std::max(most, std::abs(qRed(row[x]) - bg.red()) + std::abs(qGreen(row[x]) - bg.green()) +
+                                      std::abs(qBlue(row[x]) - bg.blue()));
+        strongest.push_back(most);
+    }
+    const int most = *std::max_element(strongest.begin(), strongest.end());
+    constexpr int kFaintest = 90;  // less than this is no ink a line is read from
+    if (most < kFaintest) return std::nullopt;
+    const auto first = std::find_if(strongest.begin(), strongest.end(), [&](int v) { return 2 * v >= most; });
+    const auto last = std::find_if(strongest.rbegin(), strongest.rend(), [&](int v) { return 2 * v >= most; });
+    const int rows = int(strongest.rend() - last) - int(first - strongest.begin());
+    // More than the box is a neighbour's ink; much less, a mark's or an
+    // icon's stronger colour outweighing the letters.
+    if (rows > rect.height() + 0.5 || 2 * rows < rect.height()) return std::nullopt;
+    return rows;
+}
+
+SourceSize sourceSize(const TextLine& line, const QImage& rgb)
 {
     constexpr qreal kReadMargin = 1;
     // Faces set their small letters at 45 to 55 hundredths of the em, and an
     // engine may or may not take the dots of i and j into a line's box.
     constexpr qreal kSmallLetterSpread = 1.25;
     const QFontMetricsF metrics(fontOfSize(kProbeSize, line.monospaced), &measuringDevice());
-    const qreal height = std::max<qreal>(line.rect.height() - kReadMargin, 1);
+    const std::optional<int> ink = inkRows(rgb, line.rect);
+    const qreal height = std::max<qreal>(ink ? *ink : line.rect.height() - kReadMargin, 1);
     // Marks alone (a dash, dots) say nothing of the size: no letter is lower than an x.
     auto inkOf = [&](const QString& text) {
         return std::max(metrics.tightBoundingRect(text).height(), metrics.xHeight());
@@ -310,7 +359,7 @@ std::vector<std::vector<LayoutFragment>> pictureFragments(const QImage& base, co
         const std::vector<TextLine>& lines = blocks[b].lines;
         out[b] = allFragments(lines, blocks[b].translated);
         std::vector<SourceSize> sizes;
-        for (const TextLine& l : lines) sizes.push_back(sourceSize(l));
+        for (const TextLine& l : lines) sizes.push_back(sourceSize(l, rgb));
         for (size_t i = 0; i < out[b].size(); ++i) {
             if (out[b][i].text.isEmpty()) continue;
             SourceSize size = sizes[out[b].size() == lines.size() ? i : 0];

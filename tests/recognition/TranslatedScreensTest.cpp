@@ -131,6 +131,21 @@ TEST(FullScreenTranslation, aBadgesWord_IsDrawnLightOnItsPill)
     EXPECT_GT(onPill, inside.width() * inside.height() / 2);
     EXPECT_GT(light, 10) << "the word is drawn in light letters";
     EXPECT_EQ(dark, 0);
+
+    // In capitals as tall as the source's: "NUEVO" was drawn as "New" at two thirds of their height.
+    auto lightRows = [&](const QImage& image) {
+        int rows = 0;
+        for (int y = inside.top(); y <= inside.bottom(); ++y) {
+            bool any = false;
+            for (int x = inside.left(); x <= inside.right(); ++x) any = any || image.pixelColor(x, y).lightness() > 160;
+            rows += any;
+        }
+        return rows;
+    };
+    EXPECT_NEAR(lightRows(outcome.image), lightRows(menu.screen), 1);
+    for (const auto& fragments : ImageRenderer::layoutPicture(menu.screen, outcome.drawn))
+        for (const ImageRenderer::LayoutFragment& f : fragments)
+            if (menu.badge.intersects(flipped(f.rect, menu.screen.height()))) EXPECT_EQ(f.text, QStringLiteral("NEW"));
 }
 
 // How many rows the first letter inked dark in `area` spans (top-left origin).
