@@ -222,6 +222,37 @@ TEST(ReadingOrder, readsColumnsUnderAHeadline_WhoseParagraphGapsAreWiderThanTheO
     EXPECT_TRUE(std::is_sorted(sides.begin(), sides.end()));
 }
 
+// Two columns of prose set with a line's height between their lines (a
+// browser's article at double spacing): every line stands level with one
+// beside it, as a table's cells do, yet each column reads to its end first.
+TEST(ReadingOrder, readsColumnsOfWidelySpacedProse_ColumnByColumn_NotRowByRow)
+{
+    QImage page(760, 360, QImage::Format_Grayscale8);
+    page.fill(255);
+    QPainter p(&page);
+    p.setPen(QColor(20, 20, 20));
+    QFont body(QStringLiteral("DejaVu Serif"));
+    body.setPixelSize(17);
+    p.setFont(body);
+    const QStringList lines = {QStringLiteral("La bibliothèque prolonge ses"),   QStringLiteral("horaires pendant la période des"),
+                               QStringLiteral("examens. Les billets du festival"), QStringLiteral("d'été se sont vendus en"),
+                               QStringLiteral("quelques heures. Des chercheurs"),  QStringLiteral("ont montré qu'une courte marche"),
+                               QStringLiteral("après le déjeuner aide à se"),      QStringLiteral("concentrer. Le conseil a approuvé"),
+                               QStringLiteral("mardi un nouveau plan de transport.")};
+    const int width = 330;
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < int(lines.size()); ++i)
+            p.drawText(QPointF(30 + c * (width + 42), 40 + i * 33), lines[(i + c * 4) % lines.size()]);
+    p.end();
+
+    std::vector<int> sides;  // 1 left column, 2 right column, in the order read
+    for (const platform::LayoutLine& line : platform::analysePage(page).lines)
+        sides.push_back(line.rect.center().x() < 30 + width + 21 ? 1 : 2);
+    ASSERT_EQ(std::count(sides.begin(), sides.end(), 1), int(lines.size()));
+    ASSERT_EQ(std::count(sides.begin(), sides.end(), 2), int(lines.size()));
+    EXPECT_TRUE(std::is_sorted(sides.begin(), sides.end()));
+}
+
 // Pages a browser drew: an article with a picture beside a sidebar (in English,
 // and in Chinese beside a list of headlines), articles
 // in CSS columns (whose paragraph gaps do not line up) beside a list of

@@ -95,6 +95,7 @@ private:
     void readRowByRow(const QRect& r, const std::vector<std::pair<int, int>>& cells, int th);
     void readCells(const QRect& r, const std::vector<Gap>& rows, int th, int depth);
     bool proseColumns(const QRect& r, const Gap& column, int th) const;
+    bool proseSide(const Side& s, int left, int right, int th) const;
     // Whether the text on one side of an empty column is one line, standing
     // level with the first line on the other side.
     bool besideFirstLines(const QRect& r, const Gap& column, int th) const;

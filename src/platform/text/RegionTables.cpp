@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 namespace klipo::platform {
@@ -95,7 +96,9 @@ bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vec
             (single->rows.size() < 2 || std::any_of(single->rows.begin(), single->rows.end(),
                                                     [&](const auto& row) { return row.second - row.first >= 2 * th; })))
             continue;
-        if (single->tallestBlock == 1) {
+        // Two columns of prose set with room between their lines stand
+        // level row by row as well: no table.
+        if (single->tallestBlock == 1 && !(proseSide(a, left, column.start - 1, th) && proseSide(b, column.end, right, th))) {
             const int aligned = levelRows(*single, *other);
             // Line numbers beside an editor's code: each row of the other
             // side stands beside a cell, however close its rows, while the
@@ -257,6 +260,31 @@ bool RegionCutter::proseColumns(const QRect& r, const Gap& column, int th) const
     const Side a = side(r, r.left(), column.start - 1, th);
     const Side b = side(r, column.end, r.right(), th);
     return a.rows.size() >= 3 && b.rows.size() >= 3 && a.width >= 15 * th && b.width >= 15 * th;
+}
+
+// Whether one side of an empty column holds prose: three lines or more,
+// wide, most of them as wide as the column or nearly (only a paragraph's
+// last line falls short), as no table's column of cells is.
+bool RegionCutter::proseSide(const Side& s, int left, int right, int th) const
+{
+    if (s.rows.size() < 3 || s.width < 15 * th) return false;
+    const auto isText = [](std::uint8_t v) { return v == PageMarks::text; };
+    int full = 0;
+    for (const auto& [top, bottom] : s.rows) {
+        int first = right + 1;
+        int last = left - 1;
+        for (int y = top; y <= bottom; ++y) {
+            const std::uint8_t* row = &m_marks.m[size_t(y) * size_t(m_marks.w)];
+            const std::uint8_t* end = row + right + 1;
+            const std::uint8_t* from = std::find_if(row + left, end, isText);
+            if (from == end) continue;
+            const auto to = std::find_if(std::make_reverse_iterator(end), std::make_reverse_iterator(from), isText);
+            first = std::min(first, int(from - row));
+            last = std::max(last, int(to.base() - 1 - row));
+        }
+        full += (last - first + 1) * 10 >= s.width * 7;
+    }
+    return full * 3 >= int(s.rows.size()) * 2;
 }
 
 // A list's row (a name with its time beside it, the subject and a preview
