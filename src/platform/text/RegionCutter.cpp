@@ -281,7 +281,10 @@ bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, 
         return part.height() > 0 && side(part, r.left(), column.start - 1, th).rows.size() >= 2 &&
                side(part, column.end, r.right(), th).rows.size() >= 2;
     };
-    if (column.ruled > 0 && !across.empty()) {
+    // Not where the rule is a window's side and the gap lies in no window:
+    // windows side by side each read whole, the title of one standing
+    // higher than the other's top or not.
+    if (column.ruled > 0 && !across.empty() && !betweenWindows(r, column)) {
         const bool above = across.front().start < column.ruleFrom && !columnGoesOn(across.front().end, column.ruleFrom);
         const bool below = across.back().end > column.ruleTo && !columnGoesOn(column.ruleTo + 1, across.back().start);
         if (above || below) return false;
@@ -320,6 +323,19 @@ bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, 
     // the column gap runs through it as elsewhere: it reads first, whole.
     if (lineApart(r, across, th, &column)) return false;
     return bestDown.score > bestAcross.score;
+}
+
+bool RegionCutter::betweenWindows(const QRect& r, const Gap& column) const
+{
+    const auto level = [&](const QRect& f) { return f.top() <= r.bottom() && f.bottom() >= r.top(); };
+    const auto within = [&](int x) { return x >= column.start - 1 && x <= column.end; };
+    bool side = false;
+    for (const QRect& f : m_frames) {
+        if (!level(f)) continue;
+        if (f.left() < column.start && f.right() >= column.end) return false;
+        side = side || within(f.left()) || within(f.right());
+    }
+    return side;
 }
 
 // Whether the clearest row gap has a single line of text on one side of it,
