@@ -233,10 +233,11 @@ TEST(OverlappingWindows, aWindowOnTwoOthersInsideTheBackOne_ReadsWholeBeforeTheM
         expectEachWindowWholeAndNoLineJoined(drawDesktop(language, 1.0, windows));
 }
 
-// Two windows side by side, apart, one standing higher: its title bar, as
-// dark as the wallpaper around it, stands alone above the other's top, and
-// the other, reaching further down, draws the longer side along the gap
-// between them. Each still reads whole, its title with it.
+// Two windows side by side, apart, one standing higher: its title bar, a
+// shade darker than the wallpaper around it (its sides there hardly show),
+// stands alone above the other's top, and the other, reaching further down,
+// draws the longer side along the gap between them. Each still reads whole,
+// its title with it.
 TEST(OverlappingWindows, windowsSideBySideAtDifferentHeights_EachReadsWholeWithItsTitle)
 {
     using Edge = Window::Edge;
@@ -249,7 +250,7 @@ TEST(OverlappingWindows, windowsSideBySideAtDifferentHeights_EachReadsWholeWithI
     for (const bool higherOnRight : {true, false}) {
         const QRectF low(higherOnRight ? 40 : 600, 120, 480, 580);
         const QRectF high(higherOnRight ? 600 : 40, 40, 440, 380);
-        const QColor bar = wallpaper(higherOnRight ? high.left() : high.right(), high.top());
+        const QColor bar = wallpaper(higherOnRight ? high.left() : high.right(), high.top()).darker(130);
         const std::vector<Window> windows = {
             {low, QStringLiteral("Notes"), light, Qt::white, QColor(30, 30, 30), 18, 300},
             {high, QStringLiteral("Chat"), bar, QColor(250, 248, 240), QColor(20, 20, 60), 18, 260, Edge::groundOnly,
