@@ -118,3 +118,52 @@ TEST(CardGrid, eachCardReadsWholeInOneTurn_ItsGreyedPriceApart_AndItsCornersGive
         }
     }
 }
+
+// The shop's window at double size with a window on top lying over the tops
+// of three of its cards: the top one's bottom edge and shadow run across
+// their pictures and the ground between them, so that with the cards' and
+// pictures' own sides and bottoms they seem to close frames around two or
+// three cards at once. Each card still reads whole in one turn.
+TEST(CardGrid, aWindowOverTheCardsTops_EachCardStillReadsWholeInOneTurn)
+{
+    constexpr int scale = 2;
+    QImage drawn(1100, 370, QImage::Format_RGB32);
+    drawn.fill(QColor(70, 60, 100));
+    const QRect shop(8, 8, 1060, 346);
+    const QRect window(0, 0, 790, 100);
+    {
+        QPainter p(&drawn);
+        p.setPen(QColor(120, 120, 130));
+        p.setBrush(QColor(252, 252, 252));
+        p.drawRect(QRectF(shop).adjusted(0.5, 0.5, -0.5, -0.5));
+    }
+    const std::vector<Card> cards = drawShop(drawn, 1);
+    {
+        QPainter p(&drawn);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 0, 0, 60));
+        p.drawRect(window.translated(4, 6));
+        p.setPen(QColor(120, 120, 130));
+        p.setBrush(QColor(246, 246, 248));
+        p.drawRect(QRectF(window).adjusted(0.5, 0.5, -0.5, -0.5));
+        QFont sans(QStringLiteral("DejaVu Sans"));
+        sans.setPixelSize(14);
+        p.setFont(sans);
+        p.setPen(QColor(30, 30, 30));
+        p.drawText(QPointF(window.left() + 24, 36), QStringLiteral("Les commandes partent sous deux jours"));
+        p.drawText(QPointF(window.left() + 24, 70), QStringLiteral("Retour gratuit pendant un mois"));
+    }
+    const QImage page = drawn.scaled(drawn.size() * scale, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const platform::PageLayout layout = platform::analysePage(page);
+    std::vector<int> turns;  // each card as its turn comes
+    for (const platform::LayoutLine& line : layout.lines) {
+        const QPoint centre = line.rect.center() / scale;
+        if (window.adjusted(0, 0, 6, 8).contains(centre)) continue;
+        const auto card =
+            std::find_if(cards.begin(), cards.end(), [&](const Card& c) { return c.frame.contains(centre); });
+        ASSERT_NE(card, cards.end()) << "a line outside the cards at " << centre.x() << "," << centre.y();
+        const int index = int(card - cards.begin());
+        if (turns.empty() || turns.back() != index) turns.push_back(index);
+    }
+    EXPECT_EQ(turns, (std::vector<int>{0, 1, 2, 3}));
+}

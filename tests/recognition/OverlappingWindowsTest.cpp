@@ -29,6 +29,7 @@ struct Window {
     // (told apart by its ground alone), or a soft shadow all round.
     enum class Edge { outlined, groundOnly, softShadow } edge = Edge::outlined;
     qreal inset = 20;  // from its left edge to its lines
+    QColor titleInk;   // if not the ink of its lines
 };
 
 struct Desktop {
@@ -80,14 +81,16 @@ Desktop drawDesktop(ScreenLanguage language, double scale, const std::vector<Win
         }
         p.setBrush(win.ground);
         p.drawRect(f);
-        p.fillRect(QRectF(f.left() + 1, f.top() + 1, f.width() - 1, 29), win.bar);
+        // Without an outline, the title bar reaches the window's edges.
+        const qreal rim = win.edge == Window::Edge::outlined ? 1 : 0;
+        p.fillRect(QRectF(f.left() + rim, f.top() + rim, f.width() - 2 * rim + 1, 30 - rim), win.bar);
         for (int i = 0; i < 3; ++i) {
             p.setPen(Qt::NoPen);
             p.setBrush(QColor(i == 0 ? 230 : 120, 120, i == 2 ? 200 : 90));
             p.drawEllipse(QRectF(f.left() + 10 + 20 * i, f.top() + 9, 12, 12));
         }
         canvas.text(win.title, QRectF(f.left() + 80, f.top() + 1, f.width() - 160, 29), Qt::AlignHCenter, titleFont,
-                    win.ink);
+                    win.titleInk.isValid() ? win.titleInk : win.ink);
         // A window that one drawn later covers in part: its lines that run
         // under that one are drawn but not expected.
         QRectF cover;
@@ -228,4 +231,33 @@ TEST(OverlappingWindows, aWindowOnTwoOthersInsideTheBackOne_ReadsWholeBeforeTheM
     };
     for (const ScreenLanguage language : {ScreenLanguage::English, ScreenLanguage::Chinese})
         expectEachWindowWholeAndNoLineJoined(drawDesktop(language, 1.0, windows));
+}
+
+// Two windows side by side, apart, one standing higher: its title bar, a
+// shade darker than the wallpaper around it (its sides there hardly show),
+// stands alone above the other's top, and the other, reaching further down,
+// draws the longer side along the gap between them. Each still reads whole,
+// its title with it.
+TEST(OverlappingWindows, windowsSideBySideAtDifferentHeights_EachReadsWholeWithItsTitle)
+{
+    using Edge = Window::Edge;
+    const QColor light(232, 232, 236);
+    // The wallpaper drawDesktop() paints, at a point of its 1100 x 720.
+    const auto wallpaper = [](qreal x, qreal y) {
+        const qreal t = (x * 1100 + y * 720) / (1100.0 * 1100 + 720.0 * 720);
+        return QColor::fromRgbF(float((38 + t * 58) / 255), float((70 - t * 22) / 255), float((96 + t * 14) / 255));
+    };
+    for (const bool higherOnRight : {true, false}) {
+        const QRectF low(higherOnRight ? 40 : 600, 120, 480, 580);
+        const QRectF high(higherOnRight ? 600 : 40, 40, 440, 380);
+        const QColor bar = wallpaper(higherOnRight ? high.left() : high.right(), high.top()).darker(130);
+        const std::vector<Window> windows = {
+            {low, QStringLiteral("Notes"), light, Qt::white, QColor(30, 30, 30), 18, 300},
+            {high, QStringLiteral("Chat"), bar, QColor(250, 248, 240), QColor(20, 20, 60), 18, 260, Edge::groundOnly,
+             20, QColor(235, 235, 235)},
+        };
+        for (const ScreenLanguage language : {ScreenLanguage::English, ScreenLanguage::Chinese})
+            for (const double scale : {1.0, 2.0})
+                expectEachWindowWholeAndNoLineJoined(drawDesktop(language, scale, windows));
+    }
 }

@@ -148,6 +148,48 @@ bool ruledAcross(const OnMask& mask, int y, int left, int right)
     return false;
 }
 
+// Whether a side rises from the rule along row `y` near column `x` (as far
+// off as a rounded corner reaches) into the frame, which lies `inward` (-1:
+// above), for `length` at least, and ends there: the corner of a box.
+bool cornerAt(const OnMask& mask, int x, int y, int inward, int length, int reach)
+{
+    const auto on = [&](int cx, int cy) { return cy >= 0 && cy < mask.h && cx >= 0 && cx < mask.w && mask.row(cy)[cx]; };
+    for (int cx = x - reach; cx <= x + reach; ++cx) {
+        int from = kSlack + 1;
+        while (from <= reach && !on(cx, y + inward * from)) ++from;
+        if (from > reach) continue;
+        int run = 0;
+        while (run < length && on(cx, y + inward * (from + run))) ++run;
+        if (run < length) continue;
+        bool beyond = false;
+        for (int k = kSlack + 1; k <= 3 * kSlack && !beyond; ++k) beyond = on(cx, y - inward * k);
+        if (!beyond) return true;
+    }
+    return false;
+}
+
+// Whether the rule along row `y` (give or take a pixel or two) from `left`
+// to `right`, a frame's top (`inward` 1) or bottom (-1), breaks off at a
+// box's corner and runs on again at another's past a hole wider than
+// anti-aliasing or a letter's corner leaves: the ground between two boxes
+// side by side, which no rule closes. (Where a window on top hides a piece
+// of the rule, its side crosses the rule: no corner.)
+bool brokenAcross(const OnMask& mask, int y, int left, int right, int inward, int length, int reach)
+{
+    int lastOn = -1;
+    for (int x = left; x <= right; ++x) {
+        bool on = false;
+        for (int row = std::max(0, y - kSlack); row <= std::min(mask.h - 1, y + kSlack) && !on; ++row)
+            on = mask.row(row)[x] != 0;
+        if (!on) continue;
+        if (lastOn >= 0 && x - lastOn - 1 > 2 * kSlack && cornerAt(mask, lastOn, y, inward, length, reach) &&
+            cornerAt(mask, x, y, inward, length, reach))
+            return true;
+        lastOn = x;
+    }
+    return false;
+}
+
 // Whether text shows inside the frame (not under a window on top).
 bool holdsText(const Ruling& ruling, const QRect& r)
 {
@@ -203,6 +245,13 @@ std::vector<QRect> framesRuled(const Ruling& ruling, int shortest)
                     bottom = y;
             if (bottom < 0) continue;
             const QRect frame(QPoint(left.left, top), QPoint(right.right, bottom));
+            // Boxes side by side are no frame around both, though the edge
+            // of a window on top runs across their tops and their bottoms
+            // line up (with a side of each box no shorter than half a frame's).
+            const int round = std::max(2 * kSlack, shortest / 3);
+            if (brokenAcross(mask, top, left.left, right.right, 1, shortest / 2, round) ||
+                brokenAcross(mask, bottom, left.left, right.right, -1, shortest / 2, round))
+                continue;
             // A window under others shows at least a third of its outline.
             if (outlineShown(ruling, frame) * 3 >= 1 && holdsText(ruling, frame)) frames.push_back(frame);
         }

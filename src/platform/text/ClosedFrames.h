@@ -11,7 +11,10 @@ namespace klipo::platform {
 // The closed frames of a page: rectangles whose four sides are frames or
 // rules (a window on top of the others, a pop-up menu, a dialog, a field, a
 // picture). The strips between the lines of a table grid are not frames
-// (only the grid's outline is). Frames without text inside are left out.
+// (only the grid's outline is), nor is the outline around boxes side by
+// side, which no rule closes where the ground between them runs through
+// (however the edge of a window on top closes it along their tops).
+// Frames without text inside are left out.
 // Sides are at least `shortest` long.
 std::vector<QRect> closedFrames(const PageMarks& marks, int shortest);
 

@@ -281,9 +281,22 @@ bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, 
         return part.height() > 0 && side(part, r.left(), column.start - 1, th).rows.size() >= 2 &&
                side(part, column.end, r.right(), th).rows.size() >= 2;
     };
+    // Between windows side by side, what stands on one side only above the
+    // first row gap or below the last (the title of a window standing higher
+    // than the other's top) reads with its window, not apart.
     if (column.ruled > 0 && !across.empty()) {
-        const bool above = across.front().start < column.ruleFrom && !columnGoesOn(across.front().end, column.ruleFrom);
-        const bool below = across.back().end > column.ruleTo && !columnGoesOn(column.ruleTo + 1, across.back().start);
+        const bool windows = betweenWindows(r, column);
+        const auto oneSide = [&](int top, int bottom) {
+            const QRect part(r.left(), top, r.width(), bottom - top);
+            return windows && part.height() > 0 &&
+                   (side(part, r.left(), column.start - 1, th).rows.empty() ||
+                    side(part, column.end, r.right(), th).rows.empty());
+        };
+        const bool above = across.front().start < column.ruleFrom &&
+                           !columnGoesOn(across.front().end, column.ruleFrom) && !oneSide(r.top(), across.front().start);
+        const bool below = across.back().end > column.ruleTo &&
+                           !columnGoesOn(column.ruleTo + 1, across.back().start) &&
+                           !oneSide(across.back().end, r.bottom() + 1);
         if (above || below) return false;
     }
     // Ruled both ways (a table): rows first, unless the rule down runs
@@ -320,6 +333,26 @@ bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, 
     // the column gap runs through it as elsewhere: it reads first, whole.
     if (lineApart(r, across, th, &column)) return false;
     return bestDown.score > bestAcross.score;
+}
+
+bool RegionCutter::betweenWindows(const QRect& r, const Gap& column) const
+{
+    const auto level = [&](const QRect& f) { return f.top() <= r.bottom() && f.bottom() >= r.top(); };
+    const auto within = [&](int x) { return x >= column.start - 1 && x <= column.end; };
+    // A window's side runs along half the region at least (a field's or a
+    // button's is no window's).
+    const auto tall = [&](const QRect& f) {
+        return 2 * (std::min(f.bottom(), r.bottom()) - std::max(f.top(), r.top()) + 1) >= r.height();
+    };
+    bool leftSide = false;   // of a window on the gap's left
+    bool rightSide = false;  // of one on its right
+    for (const QRect& f : m_frames) {
+        if (!level(f)) continue;
+        if (f.left() < column.start && f.right() >= column.end) return false;
+        leftSide = leftSide || (tall(f) && within(f.right()));
+        rightSide = rightSide || (tall(f) && within(f.left()));
+    }
+    return leftSide && rightSide;
 }
 
 // Whether the clearest row gap has a single line of text on one side of it,

@@ -80,6 +80,10 @@ private:
     bool withinLines(const QRect& r, const std::vector<std::pair<int, int>>& bands, const Gap& g, int th) const;
     int linesOverColumns(const QRect& r, const std::vector<int>& rows, int th) const;
     int linesOverRule(const QRect& r, const std::vector<int>& rows, const std::vector<Gap>& down, int th) const;
+    // Whether an empty column lies between windows side by side: the sides
+    // of a window on each side run in it, and no window level with the
+    // region holds it.
+    bool betweenWindows(const QRect& r, const Gap& column) const;
     bool columnsFirst(const QRect& r, const std::vector<Gap>& across, const std::vector<Gap>& down, int th,
                       std::vector<std::pair<int, int>>& tableRows) const;
     Side side(const QRect& r, int left, int right, int th) const;
