@@ -180,6 +180,22 @@ TEST(ReadingOrder, readsParagraphsTopFirst_EachWhole_AndLatinLinesWithoutHan)
     }
 }
 
+namespace {
+
+// Whether a page's lines read as a headline (above `headlineBottom`), then
+// its left column (of `perColumn` lines, left of `middle`), then its right.
+void expectColumnByColumn(const QImage& page, int middle, int perColumn, int headlineBottom = 0)
+{
+    std::vector<int> sides;  // 0 headline, 1 left column, 2 right column, in the order read
+    for (const platform::LayoutLine& line : platform::analysePage(page).lines)
+        sides.push_back(line.rect.bottom() < headlineBottom ? 0 : line.rect.center().x() < middle ? 1 : 2);
+    ASSERT_EQ(std::count(sides.begin(), sides.end(), 1), perColumn);
+    ASSERT_EQ(std::count(sides.begin(), sides.end(), 2), perColumn);
+    EXPECT_TRUE(std::is_sorted(sides.begin(), sides.end()));
+}
+
+}  // namespace
+
 // A headline across two columns whose two-line paragraphs start side by side,
 // with the gap under the headline narrower than those between paragraphs (a
 // Tk page of two message columns): each column still reads to its end first.
@@ -213,13 +229,7 @@ TEST(ReadingOrder, readsColumnsUnderAHeadline_WhoseParagraphGapsAreWiderThanTheO
         for (int i = 0; i < 6; ++i) p.drawText(QPointF(50 + c * 480, 96 + (i / 2) * 70 + (i % 2) * 20), columns[c][i]);
     p.end();
 
-    const platform::PageLayout layout = platform::analysePage(page);
-    std::vector<int> sides;  // 0 headline, 1 left column, 2 right column, in the order read
-    for (const platform::LayoutLine& line : layout.lines)
-        sides.push_back(line.rect.bottom() < 70 ? 0 : line.rect.center().x() < 500 ? 1 : 2);
-    ASSERT_EQ(std::count(sides.begin(), sides.end(), 1), 6);
-    ASSERT_EQ(std::count(sides.begin(), sides.end(), 2), 6);
-    EXPECT_TRUE(std::is_sorted(sides.begin(), sides.end()));
+    expectColumnByColumn(page, 500, 6, 70);
 }
 
 // Two columns of prose set with a line's height between their lines (a
@@ -227,13 +237,12 @@ TEST(ReadingOrder, readsColumnsUnderAHeadline_WhoseParagraphGapsAreWiderThanTheO
 // beside it, as a table's cells do, yet each column reads to its end first.
 TEST(ReadingOrder, readsColumnsOfWidelySpacedProse_ColumnByColumn_NotRowByRow)
 {
+    QFont serif(QStringLiteral("DejaVu Serif"));
+    serif.setPixelSize(17);
     QImage page(760, 360, QImage::Format_Grayscale8);
     page.fill(255);
     QPainter p(&page);
-    p.setPen(QColor(20, 20, 20));
-    QFont body(QStringLiteral("DejaVu Serif"));
-    body.setPixelSize(17);
-    p.setFont(body);
+    p.setFont(serif);
     const QStringList lines = {QStringLiteral("La bibliothèque prolonge ses"),   QStringLiteral("horaires pendant la période des"),
                                QStringLiteral("examens. Les billets du festival"), QStringLiteral("d'été se sont vendus en"),
                                QStringLiteral("quelques heures. Des chercheurs"),  QStringLiteral("ont montré qu'une courte marche"),
@@ -245,12 +254,7 @@ TEST(ReadingOrder, readsColumnsOfWidelySpacedProse_ColumnByColumn_NotRowByRow)
             p.drawText(QPointF(30 + c * (width + 42), 40 + i * 33), lines[(i + c * 4) % lines.size()]);
     p.end();
 
-    std::vector<int> sides;  // 1 left column, 2 right column, in the order read
-    for (const platform::LayoutLine& line : platform::analysePage(page).lines)
-        sides.push_back(line.rect.center().x() < 30 + width + 21 ? 1 : 2);
-    ASSERT_EQ(std::count(sides.begin(), sides.end(), 1), int(lines.size()));
-    ASSERT_EQ(std::count(sides.begin(), sides.end(), 2), int(lines.size()));
-    EXPECT_TRUE(std::is_sorted(sides.begin(), sides.end()));
+    expectColumnByColumn(page, 30 + width + 21, int(lines.size()));
 }
 
 // Pages a browser drew: an article with a picture beside a sidebar (in English,
