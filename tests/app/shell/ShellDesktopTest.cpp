@@ -286,7 +286,12 @@ TEST_F(ShellOnDesktop, resultPanel_ShowsAboveAFocusedFullScreenWindow_WithTheFoc
         (void)QTest::qWaitFor([&] { return (share = visibleShare(panel)) > 0.95; }, 3000);
         EXPECT_GT(share, 0.95) << "the panel is hidden behind the full-screen window";
         EXPECT_TRUE(QTest::qWaitFor([&] { return panel->isActiveWindow(); }, 3000));
-        QTest::qWait(300);  // placed once more with its frame
+        // Placed once more with its frame, once the window manager has framed it.
+        const auto placed = [&] {
+            return screen.contains(panel->frameGeometry()) &&
+                   (tray.isEmpty() || !panel->frameGeometry().intersects(tray));
+        };
+        (void)QTest::qWaitFor(placed, 2000);
         EXPECT_TRUE(screen.contains(panel->frameGeometry()));
         if (!tray.isEmpty()) {
             EXPECT_FALSE(panel->frameGeometry().intersects(tray)) << panel->frameGeometry().bottom();
