@@ -269,12 +269,11 @@ struct SourceSize {
 // antialiased fringe above and below does not count). A read box may reach a
 // row beyond the ink on either side, or none: bold capitals on a badge are
 // boxed tight.
-std::optional<int> inkRows(const QImage& rgb, const QRectF& rect)
+std::optional<int> inkRows(const QImage& rgb, const QRectF& rect, const QColor& bg)
 {
     if (rgb.isNull()) return std::nullopt;
     const QRect box = flipped(rect, rgb.height()).toAlignedRect().adjusted(0, -1, 0, 1).intersected(rgb.rect());
     if (box.isEmpty()) return std::nullopt;
-    const QColor bg = backgroundColor(rgb, rect).color;
     std::vector<int> strongest;
     for (int y = box.top(); y <= box.bottom(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
@@ -296,14 +295,14 @@ std::optional<int> inkRows(const QImage& rgb, const QRectF& rect)
     return rows;
 }
 
-SourceSize sourceSize(const TextLine& line, const QImage& rgb)
+SourceSize sourceSize(const TextLine& line, const QImage& rgb, const QColor& ground)
 {
     constexpr qreal kReadMargin = 1;
     // Faces set their small letters at 45 to 55 hundredths of the em, and an
     // engine may or may not take the dots of i and j into a line's box.
     constexpr qreal kSmallLetterSpread = 1.25;
     const QFontMetricsF metrics(fontOfSize(kProbeSize, line.monospaced), &measuringDevice());
-    const std::optional<int> ink = inkRows(rgb, line.rect);
+    const std::optional<int> ink = inkRows(rgb, line.rect, ground);
     const qreal height = std::max<qreal>(ink ? *ink : line.rect.height() - kReadMargin, 1);
     // Marks alone (a dash, dots) say nothing of the size: no letter is lower than an x.
     auto inkOf = [&](const QString& text) {
@@ -358,17 +357,25 @@ std::vector<std::vector<LayoutFragment>> pictureFragments(const QImage& base, co
     for (size_t b = 0; b < blocks.size(); ++b) {
         const std::vector<TextLine>& lines = blocks[b].lines;
         out[b] = allFragments(lines, blocks[b].translated);
+        // Each line's ground is sampled once: its size, the room beside it
+        // and its patch all go by it.
+        std::vector<SampledColor> grounds;
         std::vector<SourceSize> sizes;
-        for (const TextLine& l : lines) sizes.push_back(sourceSize(l, rgb));
+        for (const TextLine& l : lines) {
+            grounds.push_back(backgroundColor(base, l.rect));
+            sizes.push_back(sourceSize(l, rgb, grounds.back().color));
+        }
         for (size_t i = 0; i < out[b].size(); ++i) {
-            if (out[b][i].text.isEmpty()) continue;
+            LayoutFragment& f = out[b][i];
+            f.sourceGround = out[b].size() == lines.size() ? grounds[i] : backgroundColor(base, f.sourceRect);
+            if (f.text.isEmpty()) continue;
             SourceSize size = sizes[out[b].size() == lines.size() ? i : 0];
-            if (out[b][i].wraps) {
+            if (f.wraps) {
                 std::vector<qreal> read, largest;
                 for (const SourceSize& s : sizes) read.push_back(s.size), largest.push_back(s.largest);
                 size = {medianOf(read), medianOf(largest)};
             }
-            all.push_back({&out[b][i], size});
+            all.push_back({&f, size});
         }
     }
 
@@ -442,7 +449,7 @@ std::vector<std::vector<LayoutFragment>> pictureFragments(const QImage& base, co
                 f.rect.adjust(0, -(lineHeight - f.rect.height()) / 2, 0, (lineHeight - f.rect.height()) / 2);
             const qreal needed = measure(f.text, size, false, 0, monospaced).width() + 1;
             if (needed > f.rect.width() && !rgb.isNull())
-                f.rect.setRight(std::min(freeRightEdge(rgb, f.rect, backgroundColor(base, f.sourceRect).color),
+                f.rect.setRight(std::min(freeRightEdge(rgb, f.rect, f.sourceGround.color),
                                          f.rect.left() + needed));
             f.fontSize = needed - 1 <= f.rect.width() + 0.5
                              ? size
@@ -702,7 +709,7 @@ QImage render(const QImage& base, const std::vector<RenderBlock>& blocks, qreal 
     std::vector<LayoutFragment> fragments;
     for (std::vector<LayoutFragment>& ofBlock : pictureFragments(base, blocks, true)) {
         for (LayoutFragment& f : ofBlock) {
-            const SampledColor bg = backgroundColor(base, f.sourceRect);
+            const SampledColor& bg = f.sourceGround;
             items.push_back({f.rect, f.text, f.wraps, bg.color, bg.luminance > 0.55 ? QColor(Qt::black)
                                                                                     : QColor(Qt::white)});
             fragments.push_back(std::move(f));

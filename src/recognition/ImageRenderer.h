@@ -23,6 +23,11 @@ struct RenderBlock {
     QString translated;           // the translation of the whole paragraph
 };
 
+struct SampledColor {
+    QColor color;
+    qreal luminance = 1;
+};
+
 // One placed piece of translated text.
 struct LayoutFragment {
     QRectF rect;
@@ -31,6 +36,7 @@ struct LayoutFragment {
     bool monospaced = false;  // its source is a terminal's or code's: drawn in a monospaced face
     qreal fontSize = 0;       // the size its style is drawn at; 0: the largest that fits
     QRectF sourceRect;        // where its source text stands (rect may reach beyond it)
+    SampledColor sourceGround;  // the colour the source text stands on
 };
 
 struct FittedSize {
@@ -38,10 +44,6 @@ struct FittedSize {
     QSizeF measured;
 };
 
-struct SampledColor {
-    QColor color;
-    qreal luminance = 1;
-};
 
 // The translated picture: the base's pixels with the translations drawn in,
 // its device pixel ratio set to `displayScale` (so its size in points is the

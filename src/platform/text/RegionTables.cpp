@@ -6,6 +6,7 @@
 #include <cstring>
 #include <iterator>
 #include <limits>
+#include <optional>
 
 namespace klipo::platform {
 
@@ -88,6 +89,13 @@ bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vec
     if (b.rows.size() >= 2 && b.width <= 6 * th && a.width <= 20 * th && levelRows(b, a) == int(b.rows.size()) &&
         !largePicture(r, left, column.start - 1, th))
         return table(b.rows);
+    // Two columns of prose set with room between their lines stand level
+    // row by row as well: no table. Looked at once, when it matters.
+    std::optional<bool> prose;
+    const auto proseBothSides = [&] {
+        if (!prose) prose = proseSide(a, left, column.start - 1, th) && proseSide(b, column.end, right, th);
+        return *prose;
+    };
     for (const auto& [single, other] : {std::make_pair(&b, &a), std::make_pair(&a, &b)}) {
         if (single->width > 25 * th) continue;
         // Beside a rule, cells are lines of text, more than one: not a
@@ -96,9 +104,7 @@ bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vec
             (single->rows.size() < 2 || std::any_of(single->rows.begin(), single->rows.end(),
                                                     [&](const auto& row) { return row.second - row.first >= 2 * th; })))
             continue;
-        // Two columns of prose set with room between their lines stand
-        // level row by row as well: no table.
-        if (single->tallestBlock == 1 && !(proseSide(a, left, column.start - 1, th) && proseSide(b, column.end, right, th))) {
+        if (single->tallestBlock == 1 && !proseBothSides()) {
             const int aligned = levelRows(*single, *other);
             // Line numbers beside an editor's code: each row of the other
             // side stands beside a cell, however close its rows, while the
