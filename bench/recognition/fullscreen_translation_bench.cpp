@@ -277,8 +277,9 @@ int main(int argc, char** argv)
         const platform::TesseractRecognizer::Readings r = tesseract->lastReadings();
         std::printf(
             "  lines read by the engine per page: %d first, %d at other sizes, %d second opinions, %d other "
-            "CJK models; %d lines alike not read again; %d pieces of long lines\n",
-            r.first, r.resized, r.second, r.otherCjk, r.twins, r.pieces);
+            "CJK models; %d lines alike not read again; %d pieces of long lines; %d long lines and pieces read by "
+            "the page language's model\n",
+            r.first, r.resized, r.second, r.otherCjk, r.twins, r.pieces, r.inPageLanguage);
     }
     bench::printTimes("command -> panel shown (translating)", toPanel, 38);
     bench::printTimes("command -> translated picture shown", toTranslated, 38);

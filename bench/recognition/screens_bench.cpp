@@ -318,6 +318,7 @@ int main(int argc, char** argv)
         readings.otherCjk += last.otherCjk;
         readings.twins += last.twins;
         readings.pieces += last.pieces;
+        readings.inPageLanguage += last.inPageLanguage;
         const ScreenScore ours = scoreScreen(screen, readLines(outcome.blocks, screen.image.height()));
         const Figures o{100 * ours.orderAccuracy(), 100 * ours.lineAccuracy(), bench::median(times)};
 
@@ -455,8 +456,10 @@ int main(int argc, char** argv)
     platform::returnFreedMemory();
     std::printf(
         "\nlines read by the engine: %d first, %d at other sizes, %d second opinions, %d other CJK models; "
-        "%d lines alike not read again; %d pieces of long lines\n",
-        readings.first, readings.resized, readings.second, readings.otherCjk, readings.twins, readings.pieces);
+        "%d lines alike not read again; %d pieces of long lines; %d long lines and pieces read by the page "
+        "language's model\n",
+        readings.first, readings.resized, readings.second, readings.otherCjk, readings.twins, readings.pieces,
+        readings.inPageLanguage);
     std::printf("\nresident memory: at rest %ld MB, after recognition %ld MB (%d engines loaded)\n", atRest / 1024,
                 bench::residentKiB() / 1024, recognizer->loadedEngines());
     if (args.contains(QStringLiteral("--memory"))) {

@@ -5,6 +5,7 @@
 #include "platform/text/LineReading.h"
 #include "platform/text/LineTwins.h"
 #include "platform/text/ModelFile.h"
+#include "platform/text/PageLanguage.h"
 #include "platform/text/PageLayout.h"
 #include "platform/text/ScriptCounts.h"
 #include "platform/text/TesseractEngine.h"
@@ -323,32 +324,85 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     std::vector<char> inPieces(lines.size(), 0);
     for (const Piece& p : pieces) inPieces[p.line] = 1;
 
-    // Lines and pieces, the most costly first.
-    std::vector<std::pair<double, Job>> firstReads;
+    // Lines and pieces, the most costly first. Long lines the script model
+    // reads may be read by the model of the page's language instead, once
+    // the longest of them have told it (see PageLanguage).
+    QString pageModel;
+    std::vector<char> inLanguage(lines.size(), 0);  // a long line the page's language model may read
+    for (size_t i : read)
+        inLanguage[i] = lines[i].model == m_options.latinModel && PageLanguage::mayRead(layout.lines[i]);
+    auto readFirstOf = [&](const LayoutLine& line, size_t i) {
+        const QString& model = lines[i].model;
+        const QString reader = inLanguage[i] && !pageModel.isEmpty() ? pageModel : model;
+        FirstReading first = readFirst(line, reader, share(reader));
+        if (first.missing && reader != model) first = readFirst(line, model, share(model));
+        return first;
+    };
+    struct FirstRead {
+        double cost;
+        bool inLanguage;
+        Job job;
+    };
+    std::vector<FirstRead> firstReads;
     for (size_t i : order) {
         if (inPieces[i]) continue;
-        firstReads.emplace_back(cost(i), [&, i] {
-            LineJob& job = lines[i];
-            FirstReading first = readFirst(*job.layout, job.model, share(job.model));
-            if (first.byEnglish) job.model = QStringLiteral("eng");
-            job.result = std::move(first.result);
-            job.missing = first.missing;
-        });
+        firstReads.push_back({cost(i), bool(inLanguage[i]), [&, i] {
+                                  LineJob& job = lines[i];
+                                  FirstReading first = readFirstOf(*job.layout, i);
+                                  if (first.byEnglish) job.model = QStringLiteral("eng");
+                                  job.result = std::move(first.result);
+                                  job.missing = first.missing;
+                              }});
     }
     for (Piece& piece : pieces) {
-        firstReads.emplace_back(piece.cost, [&, p = &piece] {
-            const QString& model = lines[p->line].model;
-            p->read = readFirst(p->layout, model, share(model));
-        });
+        firstReads.push_back({piece.cost, bool(inLanguage[piece.line]),
+                              [&, p = &piece] { p->read = readFirstOf(p->layout, p->line); }});
     }
     std::stable_sort(firstReads.begin(), firstReads.end(),
-                     [](const auto& a, const auto& b) { return a.first > b.first; });
+                     [](const FirstRead& a, const FirstRead& b) { return a.cost > b.cost; });
+    // The longest long lines, one per engine, are read first by the script
+    // model, together with every line no language's model reads; the rest
+    // of the long lines once their language is told. A page with no more
+    // long lines than engines is read at once.
     std::vector<Job> first;
-    for (auto& entry : firstReads) first.push_back(std::move(entry.second));
+    std::vector<Job> later;
+    int longLines = 0;
+    for (const FirstRead& r : firstReads) longLines += r.inLanguage;
+    const bool tellLanguage = longLines > m_threadCount && m_options.latinModel == QLatin1String("Latin");
+    int telling = 0;
+    for (FirstRead& r : firstReads) {
+        if (tellLanguage && r.inLanguage && telling >= m_threadCount)
+            later.push_back(std::move(r.job));
+        else {
+            if (r.inLanguage) ++telling;
+            first.push_back(std::move(r.job));
+        }
+    }
     counts.first = int(read.size());
     counts.pieces = int(pieces.size());
     runAll(std::move(first));
     if (cancelled()) return;
+    if (!later.empty()) {
+        QStringList texts;
+        auto textsOf = [&](const TesseractEngine::Result& r) {
+            for (const RecognizedLine& l : r.lines) texts << l.text;
+        };
+        for (size_t i : order)
+            if (inLanguage[i] && !inPieces[i]) textsOf(lines[i].result);
+        for (const Piece& p : pieces)
+            if (inLanguage[p.line]) textsOf(p.read.result);
+        pageModel = PageLanguage::modelFor(texts);
+        if (!pageModel.isEmpty()) {
+            counts.inPageLanguage = int(later.size());
+            std::map<QString, int> withPage = linesPerModel;
+            withPage[pageModel] = int(later.size());
+            std::map<QString, int> enginesWithPage = engineShare;
+            enginesWithPage[pageModel] = m_threadCount;
+            rememberModels(withPage, enginesWithPage);
+        }
+        runAll(std::move(later));
+        if (cancelled()) return;
+    }
     for (size_t from = 0; from < pieces.size();) {
         size_t to = from;
         std::vector<TesseractEngine::Result> parts;

@@ -70,6 +70,7 @@ public:
         int otherCjk = 0;  // Japanese, Korean and Traditional Chinese tried
         int twins = 0;     // lines not read, given the reading of one alike
         int pieces = 0;    // pieces long lines were read in, on several engines at once
+        int inPageLanguage = 0;  // long lines and pieces read by the model of the page's language
     };
     Readings lastReadings() const;
 
