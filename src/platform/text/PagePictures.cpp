@@ -19,7 +19,11 @@ int binOf(const QImage& gray, const QImage& colour, int x, int y)
 // Whether no colour covers as much as 40 % of the inside of `r`, while many
 // cover some of it, and the most common one is not the ground around it.
 // Text stands on one colour: a card holding a picture and its caption has the
-// page's colour around the caption.
+// page's colour around the caption. A picture lies in a page, on its ground:
+// where no one colour covers half of what lies just around the frame (a
+// wallpaper's gradient or picture, the edges of other windows), the frame is
+// a window lying on them, however many colours its panes, avatars and
+// bubbles have.
 bool manyColoured(const QImage& gray, const QImage& colour, const QRect& r)
 {
     std::vector<int> counts(4096, 0);
@@ -45,7 +49,9 @@ bool manyColoured(const QImage& gray, const QImage& colour, const QRect& r)
         ++outside[size_t(binOf(gray, colour, around.left(), y))];
         ++outside[size_t(binOf(gray, colour, around.right(), y))];
     }
-    return std::max_element(outside.begin(), outside.end()) - outside.begin() != most - counts.begin();
+    const auto ground = std::max_element(outside.begin(), outside.end());
+    const int ring = 2 * (around.width() + around.height());
+    return *ground * 2 >= ring && ground - outside.begin() != most - counts.begin();
 }
 
 }  // namespace

@@ -11,7 +11,9 @@ namespace klipo::platform {
 
 // Pictures of a page: the innermost rectangles closed by straight edges (a
 // photograph or drawing in an article, a product's picture, a thumbnail)
-// whose inside has no one colour much of it stands on, as text always has. Their marks become
+// whose inside has no one colour much of it stands on, as text always has,
+// and that lie on a page's ground (not on a wallpaper or among other
+// windows, as a window of many colours does). Their marks become
 // picture marks: never read, no frame or rule (their edges are not), yet
 // standing beside the text next to them. `colour` may be null. The text on
 // a badge laid over a picture (a shop's sale tag), inside one of
