@@ -1,5 +1,6 @@
 #include "platform/text/ModelFile.h"
 
+#include <QFileInfo>
 #include <QSysInfo>
 #include <QtEndian>
 
@@ -31,6 +32,8 @@ QString ModelFile::pathOf(const QString& model)
     if (folder.isEmpty()) folder = QStringLiteral("/usr/share/tesseract-ocr/5/tessdata");
     return folder + QLatin1Char('/') + model + QStringLiteral(".traineddata");
 }
+
+bool ModelFile::isInstalled(const QString& model) { return QFileInfo::exists(pathOf(model)); }
 
 ModelFile::ModelFile(const QString& path) : m_file(path)
 {

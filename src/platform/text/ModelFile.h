@@ -18,6 +18,8 @@ class ModelFile {
 public:
     // The installed file of a model ("Latin" -> ".../tessdata/Latin.traineddata").
     static QString pathOf(const QString& model);
+    // Whether that file is there.
+    static bool isInstalled(const QString& model);
 
     explicit ModelFile(const QString& path);
     ModelFile(const ModelFile&) = delete;

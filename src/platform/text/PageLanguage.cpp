@@ -4,8 +4,6 @@
 #include "platform/text/ModelFile.h"
 #include "platform/text/ScriptCounts.h"
 
-#include <QFileInfo>
-
 #include <utility>
 
 namespace klipo::platform {
@@ -32,7 +30,7 @@ QString PageLanguage::modelOf(const QString& languageCode)
     for (const auto& [code, model] : kModels) {
         if (languageCode != QLatin1String(code)) continue;
         const QString name = QString::fromLatin1(model);
-        return QFileInfo::exists(ModelFile::pathOf(name)) ? name : QString();
+        return ModelFile::isInstalled(name) ? name : QString();
     }
     return {};
 }

@@ -10,7 +10,6 @@
 #include "platform/text/ScriptCounts.h"
 #include "platform/text/TesseractEngine.h"
 
-#include <QFileInfo>
 #include <QThread>
 
 #include <algorithm>
@@ -64,8 +63,6 @@ QImage flattened(const QImage& image)
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
-bool hasData(const QString& model) { return QFileInfo::exists(ModelFile::pathOf(model)); }
-
 }  // namespace
 
 TesseractRecognizer::TesseractRecognizer() : TesseractRecognizer(Options{}) {}
@@ -82,7 +79,7 @@ TesseractRecognizer::~TesseractRecognizer() { shutDown(); }
 
 QString TesseractRecognizer::defaultLatinModel()
 {
-    return hasData(QStringLiteral("Latin")) ? QStringLiteral("Latin") : QStringLiteral("eng");
+    return ModelFile::isInstalled(QStringLiteral("Latin")) ? QStringLiteral("Latin") : QStringLiteral("eng");
 }
 
 void TesseractRecognizer::warmUp(WarmUp how)
