@@ -26,6 +26,8 @@
 #include <latch>
 #include <thread>
 
+#include <dlfcn.h>
+
 using namespace klipo;
 
 namespace {
@@ -386,4 +388,17 @@ TEST(RecognitionEngines, warmingUpForAPage_LoadsTheEnginesItsLinesUse_SharingThe
     EXPECT_TRUE(QTest::qWaitFor([&] { return recognizer.loadedEngines() == kThreads; }, 20000));
     // One may stay, its word list given back (see above).
     EXPECT_TRUE(QTest::qWaitFor([&] { return recognizer.loadedEngines() <= 1; }, 20000));
+}
+
+TEST(RecognitionEngines, theLibrarysTableOfLookAlikeCharacters_IsNotLoadedIntoEachEngine)
+{
+    // Tesseract calls its loader of that table through its symbol table: the
+    // program's own, which loads nothing, takes its place only while the
+    // executable exports it.
+    void* loader = ::dlsym(RTLD_DEFAULT, "_ZN9tesseract13UnicharAmbigs13LoadUniversalERKNS_10UNICHARSETEPS1_");
+    ASSERT_NE(loader, nullptr);
+    Dl_info where{};
+    ASSERT_NE(::dladdr(loader, &where), 0);
+    EXPECT_FALSE(QString::fromLocal8Bit(where.dli_fname).contains(QStringLiteral("libtesseract")))
+        << where.dli_fname;
 }
