@@ -72,6 +72,35 @@ TEST(LinePieces, linesAreCutOnlyWhereThatEndsThePageSooner_AndOnlyInWordSpaces)
     EXPECT_EQ(platform::linePieces(grey, layout, layout.lines[1], 3).size(), 1u);
 }
 
+TEST(LinePieces, aLinesHead_EndsInTheWordSpaceNearestItsWidth_AndIsNotCutWhereTheRestWouldBeShort)
+{
+    // The head of a long line read first to tell the page's language: cut
+    // between words, near the width asked for, the rest of the line after
+    // it; a line not much longer than the head, or without spaces, whole.
+    const QImage page = test::drawPicture(
+        QSize(1500, 170),
+        {{QStringLiteral("Los ninos juegan en el parque despues de la escuela y luego vuelven a casa para cenar."),
+          {20, 20}},
+         {QStringLiteral("Sinespaciosentrelaspalabrasnohayningunsitiodondecortarestalineatanlargadeletras"),
+          {20, 70}},
+         {QStringLiteral("El gato duerme en el sofa."), {20, 120}}});
+    const QImage grey = page.convertToFormat(QImage::Format_Grayscale8);
+    const platform::PageLayout layout = platform::analysePage(grey);
+    ASSERT_EQ(layout.lines.size(), 3u);
+    const platform::LayoutLine& words = layout.lines[0];
+    const int width = 14 * words.rect.height();
+    const std::vector<QRect> cut = platform::lineHead(grey, layout, words, width);
+    ASSERT_EQ(cut.size(), 2u);
+    EXPECT_EQ(cut[0].left(), words.rect.left());
+    EXPECT_EQ(cut[1].right(), words.rect.right());
+    EXPECT_NEAR(cut[0].width(), width, 0.3 * width);
+    EXPECT_GE(cut[1].left() - cut[0].right() - 1, words.rect.height() / 4);
+    for (int x = cut[0].right() + 1; x < cut[1].left(); ++x)
+        EXPECT_FALSE(columnHasInk(grey, x, words.rect.top(), words.rect.bottom())) << "ink in the cut at " << x;
+    EXPECT_EQ(platform::lineHead(grey, layout, layout.lines[1], 14 * layout.lines[1].rect.height()).size(), 1u);
+    EXPECT_EQ(platform::lineHead(grey, layout, layout.lines[2], 14 * layout.lines[2].rect.height()).size(), 1u);
+}
+
 TEST(LinePieces, aLongLineReadInPieces_ReadsAsWhole_WithItsBoxesAndSymbolsInPlace)
 {
     const std::vector<QString> texts = {

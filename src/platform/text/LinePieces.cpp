@@ -73,15 +73,14 @@ std::vector<int> piecesPerLine(const std::vector<double>& costs, const std::vect
     return bestTime < wholeTime * (1 - kWorthCutting) ? best : whole;
 }
 
-std::vector<QRect> linePieces(const QImage& page, const PageLayout& layout, const LayoutLine& line, int pieces)
+namespace {
+
+// Runs of the line's columns without ink as wide as a word space (a quarter
+// of the line's height or more), in page coordinates.
+std::vector<Gap> wordSpaces(const QImage& page, const PageLayout& layout, const LayoutLine& line)
 {
     const QRect r = line.rect;
     const int h = std::max(1, r.height());
-    const int shortest = int(kShortestPiece * h / 2);  // each side of a cut, however the cuts fall
-    pieces = std::min(pieces, kMostPieces);
-    if (pieces < 2 || r.width() < 2 * shortest || page.isNull()) return {r};
-
-    // Runs of columns without ink as wide as a word space.
     const QImage picture = linePicture(page, layout, line, 0);
     std::vector<Gap> gaps;
     const int widest = std::max(2, (h + 3) / 4);
@@ -96,18 +95,22 @@ std::vector<QRect> linePieces(const QImage& page, const PageLayout& layout, cons
             runFrom = -1;
         }
     }
+    return gaps;
+}
 
-    // The widest space near each even share of the width.
+// The line cut in the widest space within `reach` of each of `at` (left to
+// right), each piece at least `shortest` wide.
+std::vector<QRect> cutNear(const QRect& r, const std::vector<Gap>& gaps, const std::vector<double>& at, double reach,
+                           int shortest)
+{
     std::vector<Gap> cuts;
-    const double reach = 0.3 * r.width() / pieces;
-    for (int k = 1; k < pieces; ++k) {
-        const double at = r.left() + double(r.width()) * k / pieces;
+    for (const double x : at) {
         const int after = cuts.empty() ? r.left() : cuts.back().to + 1;
         const Gap* chosen = nullptr;
         for (const Gap& g : gaps) {
-            if (std::abs(g.middle() - at) > reach || g.from - after < shortest || r.right() - g.to < shortest) continue;
+            if (std::abs(g.middle() - x) > reach || g.from - after < shortest || r.right() - g.to < shortest) continue;
             if (!chosen || g.width() > chosen->width() ||
-                (g.width() == chosen->width() && std::abs(g.middle() - at) < std::abs(chosen->middle() - at)))
+                (g.width() == chosen->width() && std::abs(g.middle() - x) < std::abs(chosen->middle() - x)))
                 chosen = &g;
         }
         if (chosen) cuts.push_back(*chosen);
@@ -120,6 +123,30 @@ std::vector<QRect> linePieces(const QImage& page, const PageLayout& layout, cons
     }
     rects.emplace_back(QPoint(left, r.top()), r.bottomRight());
     return rects;
+}
+
+}  // namespace
+
+std::vector<QRect> linePieces(const QImage& page, const PageLayout& layout, const LayoutLine& line, int pieces)
+{
+    const QRect r = line.rect;
+    const int h = std::max(1, r.height());
+    const int shortest = int(kShortestPiece * h / 2);  // each side of a cut, however the cuts fall
+    pieces = std::min(pieces, kMostPieces);
+    if (pieces < 2 || r.width() < 2 * shortest || page.isNull()) return {r};
+    // The widest space near each even share of the width.
+    std::vector<double> at;
+    for (int k = 1; k < pieces; ++k) at.push_back(r.left() + double(r.width()) * k / pieces);
+    return cutNear(r, wordSpaces(page, layout, line), at, 0.3 * r.width() / pieces, shortest);
+}
+
+std::vector<QRect> lineHead(const QImage& page, const PageLayout& layout, const LayoutLine& line, int width)
+{
+    const QRect r = line.rect;
+    const int h = std::max(1, r.height());
+    const int shortest = int(kShortestPiece * h / 2);
+    if (width < shortest || r.width() < width + 2 * shortest || page.isNull()) return {r};
+    return cutNear(r, wordSpaces(page, layout, line), {double(r.left() + width)}, 0.3 * width, shortest);
 }
 
 void appendAfterSpace(RecognizedLine& line, const RecognizedLine& next)

@@ -28,6 +28,11 @@ std::vector<int> piecesPerLine(const std::vector<double>& costs, const std::vect
 // quarter of the line's height or more) or a piece would be short.
 std::vector<QRect> linePieces(const QImage& page, const PageLayout& layout, const LayoutLine& line, int pieces);
 
+// The line cut in two in the widest word space near `width` from its left:
+// its head and the rest, or the whole line where no space is near enough or
+// the rest would be short.
+std::vector<QRect> lineHead(const QImage& page, const PageLayout& layout, const LayoutLine& line, int width);
+
 // The line the pieces' readings make, in order: their texts joined by a
 // space, boxes and symbols together, the confidence the mean of their
 // letters'. A piece the engine found nothing in adds nothing.

@@ -26,6 +26,7 @@ namespace {
 constexpr int kMaxThreads = 8;
 constexpr int kMaxSide = 30000;       // Tesseract keeps coordinates in 16 bits
 constexpr float kOtherCjkBelow = 70;  // Han lines read this poorly are tried as Japanese, Korean ...
+constexpr double kTellingHead = 14;   // line heights of a long line read to tell the page's language
 
 // Tesseract parallelises a few loops with OpenMP; with one engine per core
 // that only adds threads that spin against each other.
@@ -291,6 +292,7 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         LayoutLine layout;
         double cost;
         FirstReading read;
+        bool telling = false;  // read first, to tell the page's language
     };
     std::vector<Piece> pieces;
     {
@@ -323,11 +325,68 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
 
     // Lines and pieces, the most costly first. Long lines the script model
     // reads may be read by the model of the page's language instead, once
-    // the longest of them have told it (see PageLanguage).
+    // it is told (see PageLanguage).
     QString pageModel;
     std::vector<char> inLanguage(lines.size(), 0);  // a long line the page's language model may read
     for (size_t i : read)
         inLanguage[i] = lines[i].model == m_options.latinModel && PageLanguage::mayRead(layout.lines[i]);
+    int longJobs = 0;
+    for (size_t i : order)
+        if (inLanguage[i] && !inPieces[i]) ++longJobs;
+    for (const Piece& p : pieces) longJobs += inLanguage[p.line];
+    // A page with more long lines than engines is read in two turns: first
+    // the heads of its longest long lines, one per engine, by the script
+    // model (with every line no language's model reads); once they have told
+    // the page's language, the rest of the long lines. A head is as long as
+    // it takes to tell the language, and no longer: the script model is the
+    // slower one.
+    const bool tellLanguage = longJobs > m_threadCount && m_options.latinModel == QLatin1String("Latin");
+    std::vector<char> tellingLine(lines.size(), 0);  // a whole line read first to tell the language
+    if (tellLanguage) {
+        struct Candidate {
+            double cost;
+            size_t line;
+            int piece;  // -1: the whole line
+        };
+        std::vector<Candidate> candidates;
+        for (size_t i : order)
+            if (inLanguage[i] && !inPieces[i]) candidates.push_back({cost(i), i, -1});
+        for (size_t k = 0; k < pieces.size(); ++k)
+            if (inLanguage[pieces[k].line]) candidates.push_back({pieces[k].cost, pieces[k].line, int(k)});
+        std::stable_sort(candidates.begin(), candidates.end(),
+                         [](const Candidate& a, const Candidate& b) { return a.cost > b.cost; });
+        candidates.resize(std::min(candidates.size(), size_t(m_threadCount)));
+        // Split pieces are replaced in place, the rest right after the head;
+        // whole lines cut become pieces of their own.
+        std::vector<std::vector<Piece>> splitPieces(pieces.size());
+        std::vector<Piece> newPieces;
+        for (const Candidate& c : candidates) {
+            LayoutLine part = c.piece < 0 ? layout.lines[c.line] : pieces[size_t(c.piece)].layout;
+            // (One engine reads lines whole, as it reads every line.)
+            const std::vector<QRect> cut =
+                m_threadCount > 1 ? lineHead(picture, layout, part, int(kTellingHead * std::max(1, part.rect.height())))
+                                  : std::vector<QRect>{part.rect};
+            if (cut.size() < 2) {
+                if (c.piece < 0) tellingLine[c.line] = 1;
+                else pieces[size_t(c.piece)].telling = true;
+                continue;
+            }
+            std::vector<Piece>& into = c.piece < 0 ? newPieces : splitPieces[size_t(c.piece)];
+            for (size_t k = 0; k < cut.size(); ++k) {
+                part.rect = cut[k];
+                into.push_back({c.line, part, costOf(cut[k]), {}, k == 0});
+            }
+            if (c.piece < 0) inPieces[c.line] = 1;
+        }
+        std::vector<Piece> all;
+        for (size_t k = 0; k < pieces.size(); ++k) {
+            if (splitPieces[k].empty()) all.push_back(std::move(pieces[k]));
+            else for (Piece& p : splitPieces[k]) all.push_back(std::move(p));
+        }
+        for (Piece& p : newPieces) all.push_back(std::move(p));
+        pieces = std::move(all);
+    }
+
     auto readFirstOf = [&](const LayoutLine& line, size_t i) {
         const QString& model = lines[i].model;
         const QString reader = inLanguage[i] && !pageModel.isEmpty() ? pageModel : model;
@@ -337,13 +396,13 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     };
     struct FirstRead {
         double cost;
-        bool inLanguage;
+        bool now;  // in the first turn
         Job job;
     };
     std::vector<FirstRead> firstReads;
     for (size_t i : order) {
         if (inPieces[i]) continue;
-        firstReads.push_back({cost(i), bool(inLanguage[i]), [&, i] {
+        firstReads.push_back({cost(i), !tellLanguage || !inLanguage[i] || tellingLine[i], [&, i] {
                                   LineJob& job = lines[i];
                                   FirstReading first = readFirstOf(*job.layout, i);
                                   if (first.byEnglish) job.model = QStringLiteral("eng");
@@ -352,29 +411,14 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
                               }});
     }
     for (Piece& piece : pieces) {
-        firstReads.push_back({piece.cost, bool(inLanguage[piece.line]),
+        firstReads.push_back({piece.cost, !tellLanguage || !inLanguage[piece.line] || piece.telling,
                               [&, p = &piece] { p->read = readFirstOf(p->layout, p->line); }});
     }
     std::stable_sort(firstReads.begin(), firstReads.end(),
                      [](const FirstRead& a, const FirstRead& b) { return a.cost > b.cost; });
-    // The longest long lines, one per engine, are read first by the script
-    // model, together with every line no language's model reads; the rest
-    // of the long lines once their language is told. A page with no more
-    // long lines than engines is read at once.
     std::vector<Job> first;
     std::vector<Job> later;
-    int longLines = 0;
-    for (const FirstRead& r : firstReads) longLines += r.inLanguage;
-    const bool tellLanguage = longLines > m_threadCount && m_options.latinModel == QLatin1String("Latin");
-    int telling = 0;
-    for (FirstRead& r : firstReads) {
-        if (tellLanguage && r.inLanguage && telling >= m_threadCount)
-            later.push_back(std::move(r.job));
-        else {
-            if (r.inLanguage) ++telling;
-            first.push_back(std::move(r.job));
-        }
-    }
+    for (FirstRead& r : firstReads) (r.now ? first : later).push_back(std::move(r.job));
     counts.first = int(read.size());
     counts.pieces = int(pieces.size());
     runAll(std::move(first));
