@@ -19,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPainter>
+#include <QRegularExpression>
 
 #include <cmath>
 #include <csignal>
@@ -322,6 +323,56 @@ TEST(EdgeNoise, windowButtonsIconsAndPictures_GiveNoText)
     EXPECT_EQ(read, (QStringList{QStringLiteral("Holiday notes"), QStringLiteral("The harbour opens at nine."),
                                  QStringLiteral("Boats leave every hour.")}))
         << qPrintable(read.join(QStringLiteral(" | ")));
+}
+
+// A terminal's title bar as a classic window manager draws it: the title in
+// the middle and, on the right, three buttons each in a frame of its own
+// (minimise, maximise, close), which the Chinese model reads as "目タ回国".
+// They give no text; Chinese characters with frames of their own ("回国")
+// on a Chinese page stay.
+TEST(EdgeNoise, aRowOfFramedWindowButtons_GivesNoText_ButFramedChineseCharactersStay)
+{
+    QImage image(QSize(700, 190), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.fillRect(QRect(0, 0, 700, 26), QColor(214, 214, 214));
+    p.setPen(QColor(20, 20, 20));
+    p.setBrush(Qt::NoBrush);
+    for (int i = 0; i < 3; ++i) {
+        const QRect frame(628 + 22 * i, 5, 15, 15);
+        p.drawRect(frame);
+        const QRect in = frame.adjusted(4, 4, -4, -4);
+        if (i == 0) p.drawLine(in.bottomLeft(), in.bottomRight());
+        if (i == 1) p.drawRect(in);
+        if (i == 2) {
+            p.drawLine(in.topLeft(), in.bottomRight());
+            p.drawLine(in.bottomLeft(), in.topRight());
+        }
+    }
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(13);
+    p.setFont(font);
+    p.drawText(QRect(0, 0, 700, 26), Qt::AlignCenter, QStringLiteral("bash"));
+    font.setFamily(QStringLiteral("DejaVu Sans Mono"));
+    p.setFont(font);
+    p.drawText(QPointF(8, 50), QStringLiteral("total 104952"));
+    p.drawText(QPointF(8, 70), QStringLiteral("drwxr-xr-x 4 root root 4096 Dec  8 21:57 ."));
+    p.end();
+
+    QStringList read;
+    for (const TextLine& line : recognizedLines(image)) read << line.text;
+    EXPECT_EQ(read.size(), 3) << qPrintable(read.join(QStringLiteral(" | ")));
+    EXPECT_FALSE(read.join(QString()).contains(QRegularExpression(QStringLiteral("[\\x{3040}-\\x{9fff}]"))))
+        << qPrintable(read.join(QStringLiteral(" | ")));
+
+    const QImage chinese =
+        test::drawPicture(QSize(500, 130),
+                          {{QStringLiteral("回国"), {20, 20}, 22},
+                           {QStringLiteral("明天下午三点的航班已经确认"), {20, 70}, 22}},
+                          {Qt::white, Qt::black, true});
+    QStringList kept;
+    for (const TextLine& line : recognizedLines(chinese)) kept << test::squeezed(line.text);
+    EXPECT_TRUE(kept.contains(QStringLiteral("回国"))) << qPrintable(kept.join(QStringLiteral(" | ")));
 }
 
 // The texts read, one per line, in reading order.

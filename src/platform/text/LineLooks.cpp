@@ -499,4 +499,32 @@ bool isFramedInk(const QImage& gray, const QImage& colour, const QRect& box)
            sideInked(false, right, -1);
 }
 
+int framedGlyphs(const QImage& gray, const QImage& colour, const QRect& box)
+{
+    const InkMask mask = inkMaskOf(gray, colour, box);
+    if (mask.on.empty()) return 0;
+    // The glyphs: runs of inked columns, a blank column or more apart.
+    std::vector<std::pair<int, int>> runs;
+    int from = -1;
+    for (int x = 0; x <= mask.w; ++x) {
+        bool inked = false;
+        for (int y = 0; x < mask.w && y < mask.h && !inked; ++y) inked = mask.at(x, y);
+        if (inked && from < 0) from = x;
+        if (!inked && from >= 0) {
+            runs.emplace_back(from, x - 1);
+            from = -1;
+        }
+    }
+    if (runs.size() < 2) return 0;
+    int narrowest = mask.w;
+    int widest = 0;
+    for (const auto& [left, right] : runs) {
+        const int w = right - left + 1;
+        narrowest = std::min(narrowest, w);
+        widest = std::max(widest, w);
+        if (!isFramedInk(gray, colour, QRect(box.left() + left, box.top(), w, box.height()))) return 0;
+    }
+    return widest * 4 <= narrowest * 5 ? int(runs.size()) : 0;
+}
+
 }  // namespace klipo::platform

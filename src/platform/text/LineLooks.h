@@ -54,6 +54,12 @@ QRect badgeTextIn(const QImage& gray, const QImage& colour, const QRect& box);
 // leave a side open or round it off.
 bool isFramedInk(const QImage& gray, const QImage& colour, const QRect& box);
 
+// How many glyphs side by side the ink in `box` makes where each is a frame
+// (see isFramedInk) and all are about as wide: a window's buttons (minimise,
+// maximise, close), a row of check boxes; 0 where any glyph is no frame, or
+// there are fewer than two.
+int framedGlyphs(const QImage& gray, const QImage& colour, const QRect& box);
+
 // A line's colours and script: from the grey picture, or, when `colour`
 // is given, from how far each pixel's colour is from the line's background
 // colour (then `background` is white and `ink` says how far the text is).

@@ -437,4 +437,16 @@ bool isFramedIcon(const QImage& picture, const LayoutLine& line, const QString& 
     return isFramedInk(picture, picture, box);
 }
 
+bool isRowOfFramedIcons(const QImage& picture, const LayoutLine& line, const QString& text, int hanLines)
+{
+    const QString signs = squeezed(text);
+    const ScriptCounts counts = ScriptCounts::of(signs);
+    if (signs.isEmpty() || signs.size() > 6 || counts.latin > 0 ||
+        std::any_of(signs.begin(), signs.end(), [](QChar c) { return c.isDigit(); }))
+        return false;
+    const QRect box = line.rect.intersected(picture.rect());
+    const int frames = framedGlyphs(picture, picture.format() == QImage::Format_Grayscale8 ? QImage() : picture, box);
+    return frames >= 3 || (frames == 2 && hanLines <= 1);
+}
+
 }  // namespace klipo::platform

@@ -93,6 +93,13 @@ bool isIconBesideText(const PageLayout& layout, const LayoutLine& line, const QS
 // drawn frame (a document's icon read as "B"): see isFramedInk.
 bool isFramedIcon(const QImage& picture, const LayoutLine& line, const QString& text);
 
+// Whether signs of another script read off a line (no Latin letter, no digit)
+// are a row of framed glyphs as wide as each other: a window's three buttons
+// ("目タ回国"). Chinese characters can be framed too ("回", "国"); two of them
+// alone count as icons only on a page with no other Chinese line
+// (`hanLines`: the page's lines the layout takes for Chinese).
+bool isRowOfFramedIcons(const QImage& picture, const LayoutLine& line, const QString& text, int hanLines);
+
 // Whether a short text is what a lone icon is read as ("x", "口", "Q", "十",
 // "xX", a lone lowercase letter).
 bool isIconLookalike(const QString& text);

@@ -597,7 +597,8 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     for (LineJob& job : lines) {
         for (RecognizedLine& line : job.result.lines)
             if ((isText(line) || isShortChineseText(*job.layout, line, job.model)) &&
-                !isIconBesideText(layout, *job.layout, line.text) && !isFramedIcon(picture, *job.layout, line.text))
+                !isIconBesideText(layout, *job.layout, line.text) && !isFramedIcon(picture, *job.layout, line.text) &&
+                !isRowOfFramedIcons(picture, *job.layout, line.text, scripts.han))
                 outcome.lines.push_back(std::move(line));
     }
     if (shrink != 1) {
