@@ -375,6 +375,32 @@ TEST(EdgeNoise, aRowOfFramedWindowButtons_GivesNoText_ButFramedChineseCharacters
     EXPECT_TRUE(kept.contains(QStringLiteral("回国"))) << qPrintable(kept.join(QStringLiteral(" | ")));
 }
 
+// A screenshot under openbox: Chromium draws its own tab strip (no title bar
+// from the window manager), an xterm has openbox's framed buttons. Where the
+// light strip runs between the white corners of the tab list's button and of
+// the toolbar, the engine read "| al" (which the planner then translated from
+// Spanish): nothing there stands out from its ground as text does. The
+// buttons were read as "目タ回国". No text comes back for either.
+TEST(EdgeNoise, aBrowsersFaintTabStripCorners_AndATerminalsFramedButtons_GiveNoText)
+{
+    const QImage shot(QStringLiteral(KLIPO_SHOTS "/chromium-xterm-openbox.png"));
+    ASSERT_FALSE(shot.isNull());
+    const std::vector<TextLine> lines = recognizedLines(shot);
+    QStringList read;
+    for (const TextLine& line : lines) read << line.text;
+    const QString all = read.join(QStringLiteral(" | "));
+    ASSERT_TRUE(all.contains(QStringLiteral("Noticias de la ciudad"))) << qPrintable(all);
+    ASSERT_TRUE(all.contains(QStringLiteral("git commit -m fix"))) << qPrintable(all);
+    EXPECT_FALSE(all.contains(QRegularExpression(QStringLiteral("[\\x{3040}-\\x{30ff}\\x{4e00}-\\x{9fff}]{3}"))))
+        << qPrintable(all);
+    for (const TextLine& line : lines) {
+        // Lines keep a bottom-left origin: the strip between the tab and the
+        // toolbar runs 30 to 50 pixels from the top, left of the address bar.
+        const double top = shot.height() - line.rect.y() - line.rect.height();
+        EXPECT_FALSE(top >= 30 && top + line.rect.height() <= 50 && line.rect.x() < 100) << qPrintable(line.text);
+    }
+}
+
 // The texts read, one per line, in reading order.
 QStringList readTexts(const QImage& image)
 {

@@ -499,6 +499,12 @@ bool isFramedInk(const QImage& gray, const QImage& colour, const QRect& box)
            sideInked(false, right, -1);
 }
 
+bool showsNoInk(const QImage& gray, const QImage& colour, const QRect& box)
+{
+    const InkMask mask = inkMaskOf(gray, colour, box);
+    return !mask.on.empty() && mask.filled == 0;
+}
+
 int framedGlyphs(const QImage& gray, const QImage& colour, const QRect& box)
 {
     const InkMask mask = inkMaskOf(gray, colour, box);

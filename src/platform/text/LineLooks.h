@@ -54,6 +54,11 @@ QRect badgeTextIn(const QImage& gray, const QImage& colour, const QRect& box);
 // leave a side open or round it off.
 bool isFramedInk(const QImage& gray, const QImage& colour, const QRect& box);
 
+// Whether nothing in `box` stands out from the ground around it by as much as
+// text does: where the engine reads letters off such a box, it reads the
+// faint edges of a tab's or a toolbar's rounded corners.
+bool showsNoInk(const QImage& gray, const QImage& colour, const QRect& box);
+
 // How many glyphs side by side the ink in `box` makes where each is a frame
 // (see isFramedInk) and all are about as wide: a window's buttons (minimise,
 // maximise, close), a row of check boxes; 0 where any glyph is no frame, or

@@ -1,6 +1,7 @@
 #include "platform/text/TesseractRecognizer.h"
 
 #include "platform/text/EnginePool.h"
+#include "platform/text/LineLooks.h"
 #include "platform/text/LinePieces.h"
 #include "platform/text/LineReading.h"
 #include "platform/text/LineTwins.h"
@@ -598,7 +599,9 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         for (RecognizedLine& line : job.result.lines)
             if ((isText(line) || isShortChineseText(*job.layout, line, job.model)) &&
                 !isIconBesideText(layout, *job.layout, line.text) && !isFramedIcon(picture, *job.layout, line.text) &&
-                !isRowOfFramedIcons(picture, *job.layout, line.text, scripts.han))
+                !isRowOfFramedIcons(picture, *job.layout, line.text, scripts.han) &&
+                !showsNoInk(picture, picture.format() == QImage::Format_Grayscale8 ? QImage() : picture,
+                            job.layout->rect))
                 outcome.lines.push_back(std::move(line));
     }
     if (shrink != 1) {
