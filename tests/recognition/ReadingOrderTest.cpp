@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QPainter>
 
 #include <algorithm>
@@ -105,6 +106,43 @@ TEST(ReadingOrder, keepsATerminalsRowsWhole)
             ASSERT_EQ(pieces.size(), 1u) << qPrintable(row.text);
             EXPECT_GE(pieces[0]->rect.width() * 10, row.box.width() * 9) << qPrintable(row.text);
             EXPECT_TRUE(pieces[0]->monospaced) << qPrintable(row.text);
+        }
+    }
+}
+
+// A terminal sets a Chinese character two cells wide and a space one cell:
+// "和" stands a cell from "Android" and from "iOS", farther apart than words
+// of running text, yet it is a word of its row, not an icon beside it. Each
+// such row is one line, in a terminal with too few Latin words to tell its
+// spacing by.
+TEST(ReadingOrder, keepsATerminalsCharacterACellFromTheWordsOnBothSidesInItsRow)
+{
+    const QStringList rows = {QStringLiteral("0f11f13 新同事下周一开始负责 UI 设计。"),
+                              QStringLiteral("9982e7b 我们下周把 Android 和 iOS 的版本一起发布。"),
+                              QStringLiteral("dev@build-01:~/docs$ cat notes.txt"),
+                              QStringLiteral("我们用 Docker 部署了测试环境。"),
+                              QStringLiteral("我们用 Docker 部署了测试环境。"),
+                              QStringLiteral("用 Python 写了一个脚本自动整理照片。"),
+                              QStringLiteral("我们下周把 Android 和 iOS 的版本一起发布。")};
+    for (const int pixels : {12, 15}) {
+        QFont font;
+        font.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("WenQuanYi Micro Hei Mono")});
+        font.setPixelSize(pixels);
+        const QFontMetrics metrics(font);
+        QImage picture(520, 40 + 20 * int(rows.size()), QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        QPainter painter(&picture);
+        painter.setFont(font);
+        for (int i = 0; i < int(rows.size()); ++i) painter.drawText(12, 20 + 20 * i + metrics.ascent(), rows[i]);
+        painter.end();
+        const platform::PageLayout page = platform::analysePage(picture);
+        for (const int i : {1, 6}) {
+            const QRect row(12, 20 + 20 * i, metrics.horizontalAdvance(rows[i]), metrics.height());
+            std::vector<QRect> pieces;
+            for (const platform::LayoutLine& line : page.lines)
+                if (line.rect.intersects(row)) pieces.push_back(line.rect);
+            ASSERT_EQ(pieces.size(), 1u) << pixels << " px: " << qPrintable(rows[i]);
+            EXPECT_GE(pieces[0].width() * 10, row.width() * 9) << pixels << " px: " << qPrintable(rows[i]);
         }
     }
 }

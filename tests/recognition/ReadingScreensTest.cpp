@@ -121,6 +121,25 @@ QString readOver(const std::vector<ReadLine>& read, const QRect& box)
 
 }  // namespace
 
+// A generated mail whose message mixes Chinese and English, its lines shaped
+// so like Latin text that the Latin model reads them first: the mixed model
+// finds Chinese in a line it misreads in part ("部署了测试环境" as "BST
+// Mitts"), so the Chinese model reads the line too, and reads it right.
+TEST(ReadingScreens, aLineTheMixedModelFindsChineseIn_IsReadByTheChineseModelToo)
+{
+    const Screen screen = generateScreen(64);
+    const std::vector<ReadLine> read = readScreen(screen);
+    const QString mixed = QStringLiteral("我们用 Docker 部署了测试环境。请在 Settings 里打开 Dark Mode 试试。");
+    int lines = 0;
+    for (const ReferenceLine& line : screen.lines) {
+        if (line.text != mixed) continue;
+        ++lines;
+        const QString there = readOver(read, line.box);
+        EXPECT_EQ(test::squeezed(there), test::squeezed(mixed)) << qPrintable(there);
+    }
+    EXPECT_EQ(lines, 1);
+}
+
 // Short Chinese names the engine finds nothing in at the size lines are
 // usually read at: a chat's contacts at 1x ("陈晨") and a table's names at
 // 2x ("周杰"). At least half of them are read where they are drawn (their

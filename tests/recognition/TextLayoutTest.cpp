@@ -414,6 +414,24 @@ TEST(LineReading, shortChineseNameOnALineThatLookedLatin_IsKeptWhereTheLatinRead
     }
 }
 
+// A tab's title between its icon and its close button, read unsurely by the
+// Latin model, stands against the Chinese model's surer reading that would
+// be dropped (the icon made "六", the letters left scattered one by one); a
+// surer reading that is text wins.
+TEST(LineReading, aLineOfWordsThatStands_IsNotTradedForASurerReadingThatWouldBeDropped)
+{
+    const platform::LayoutLine tab = layoutLineOf(QRect(0, 0, 240, 21), platform::LineScript::Latin);
+    const char* title = "X% El ayuntamiento apruebael xX +";
+    for (const auto& [other, kept] :
+         {std::pair{"六 ayuntamiento apruebael x +", title},
+          std::pair{"六 El ayuntamiento aprueba el +", "六 El ayuntamiento aprueba el +"}}) {
+        platform::LineJob job{&tab, QStringLiteral("Latin"), readingOf(title, 42, tab.rect)};
+        platform::takeSecondReading(job, readingOf(other, 56, tab.rect), platform::hanModel());
+        EXPECT_EQ(job.result.lines[0].text, QString::fromUtf8(kept)) << other;
+        EXPECT_TRUE(platform::isText(job.result.lines[0])) << other;
+    }
+}
+
 TEST(ParagraphGrouping, joinsTexts_ByHyphenHanAndKanaRules)
 {
     const std::pair<QStringList, const char*> cases[] = {

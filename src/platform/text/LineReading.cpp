@@ -373,6 +373,11 @@ void takeSecondReading(LineJob& job, TesseractEngine::Result other, const QStrin
         });
     };
     if (!better && !stands(job.result, job.model) && isShortHan(next) && stands(other, model)) better = true;
+    // Nor does a line of words that stands give way to a surer reading that
+    // would be dropped: an icon beside a tab's title read as a Chinese
+    // character leaves the title among letters scattered one by one. (A
+    // letter or two read off an icon gives way all the same.)
+    if (better && lettersAndDigits(now) >= 5 && stands(job.result, job.model) && !stands(other, model)) better = false;
     const bool agree = readAlike(now, next) || (sameLetters && lettersAndDigits(now) >= 3);
     if (better) {
         job.result = std::move(other);

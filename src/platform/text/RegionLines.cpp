@@ -495,13 +495,28 @@ void RegionCutter::segmentsOf(const QRect& band, const std::vector<int>& cols, i
         const int words = std::max({th, inkHeightOf(i), inkHeightOf(i + 1)});
         return std::min(wide, 1.0 * words);
     };
+    // A piece a letter wide between two words, less than a wide gap from
+    // each and about as far from one as from the other, is a word of the
+    // row: a terminal sets a Chinese character a cell from the words beside
+    // it ("Android 和 iOS"), farther apart than spaces of running text. The
+    // three reach over half the line's height at least, as letters do
+    // (unlike a rule's end or a speck).
+    const auto spacedWord = [&](size_t k) {
+        if (k == 0 || k + 1 >= pieces.size() || lone(pieces[k - 1]) || lone(pieces[k + 1])) return false;
+        const int before = pieces[k].from - pieces[k - 1].to - 1;
+        const int after = pieces[k + 1].from - pieces[k].to - 1;
+        const auto tall = [&](size_t i) { return inkHeightOf(i) * 2 >= height; };
+        return before < wideAt(k - 1) && after < wideAt(k) && std::abs(before - after) * 4 <= height && tall(k - 1) &&
+               tall(k) && tall(k + 1);
+    };
+    const auto alone = [&](size_t k) { return lone(pieces[k]) && !spacedWord(k); };
     int start = -1;
     for (size_t i = 0; i < pieces.size(); ++i) {
         if (start < 0) start = pieces[i].from;
         const bool last = i + 1 == pieces.size();
         const int gap = last ? 0 : pieces[i + 1].from - pieces[i].to - 1;
         const bool cut =
-            last || gap >= wideAt(i) || lone(pieces[i]) || lone(pieces[i + 1]) || (i == 0 && fainterFirst) ||
+            last || gap >= wideAt(i) || alone(i) || alone(i + 1) || (i == 0 && fainterFirst) ||
             across(pieces[i].to, pieces[i + 1].from) || (i < styleCut.size() && styleCut[i]) || iconCut[i] ||
             structureAlong(band, band.left() + pieces[i].to + 1, band.left() + pieces[i + 1].from, false) > 0;
         if (!cut) continue;

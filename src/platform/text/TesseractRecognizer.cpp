@@ -65,6 +65,14 @@ QImage flattened(const QImage& image)
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
+// All the text of a reading.
+QString textOf(const TesseractEngine::Result& r)
+{
+    QString text;
+    for (const RecognizedLine& l : r.lines) text += l.text;
+    return text;
+}
+
 }  // namespace
 
 TesseractRecognizer::TesseractRecognizer() : TesseractRecognizer(Options{}) {}
@@ -507,6 +515,35 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     counts.second = int(second.size());
     runAll(std::move(second));
     if (cancelled()) return;
+    // The mixed model misreads runs of Chinese among Latin words ("部署了测试
+    // 环境" as "BST Mitts"): where it finds Chinese in a line the Latin model
+    // read, the Chinese model reads the line too if it has not, its reading
+    // weighed before the mixed model's (as the other script's always is).
+    {
+        std::vector<SecondReading> chinese;
+        for (const SecondReading& reading : readings) {
+            const LineJob* job = reading.job;
+            if (!reading.result || reading.model != mixedModel() || job->model == hanModel() ||
+                ScriptCounts::of(textOf(*reading.result)).han < 2)
+                continue;
+            const bool asked = std::any_of(readings.begin(), readings.end(), [&](const SecondReading& r) {
+                return r.job == job && r.model == hanModel();
+            });
+            if (!asked) chinese.push_back({reading.job, hanModel(), std::nullopt});
+        }
+        std::vector<Job> third;
+        for (SecondReading& reading : chinese) {
+            third.push_back([&] {
+                auto [result, missing] = readWith(*reading.job, reading.model, fewEngines);
+                if (!missing && !result.lines.empty()) reading.result = std::move(result);
+            });
+        }
+        counts.second += int(third.size());
+        runAll(std::move(third));
+        if (cancelled()) return;
+        // Weighed last to first: these before each line's own.
+        for (SecondReading& reading : chinese) readings.push_back(std::move(reading));
+    }
     for (const SecondReading& reading : readings)
         if (reading.result) trustFirstReadingAlike(*reading.job, *reading.result);
     // A line's readings are weighed last to first: the other script's model
