@@ -1,6 +1,5 @@
 #include "platform/text/GroundEdges.h"
 
-#include "platform/text/InParallel.h"
 #include "platform/text/PageMarks.h"
 
 #include <cstdlib>
@@ -37,17 +36,16 @@ void keepLongRuns(const std::vector<char>& step, std::vector<char>& out, size_t 
     }
 }
 
-// The same down columns [x0, x1) of a w x h picture, walked row by row.
-void keepLongRunsDown(const std::vector<char>& step, std::vector<char>& out, int w, int h, int x0, int x1,
-                      int shortest)
+// The same down every column of a w x h picture at once, walked row by row.
+void keepLongRunsDown(const std::vector<char>& step, std::vector<char>& out, int w, int h, int shortest)
 {
-    std::vector<int> start(size_t(x1 - x0), -1);
-    std::vector<int> last(size_t(x1 - x0), -1);
+    std::vector<int> start(size_t(w), -1);
+    std::vector<int> last(size_t(w), -1);
     for (int i = 0; i <= h; ++i) {
         const char* row = i < h ? &step[size_t(i) * size_t(w)] : nullptr;
-        for (int x = x0; x < x1; ++x) {
-            int& s = start[size_t(x - x0)];
-            int& l = last[size_t(x - x0)];
+        for (int x = 0; x < w; ++x) {
+            int& s = start[size_t(x)];
+            int& l = last[size_t(x)];
             if (row && row[x]) {
                 if (s < 0) s = i;
                 l = i;
@@ -75,33 +73,27 @@ std::vector<char> groundEdges(const QImage& gray, const QImage& colour, int shor
     std::vector<char> fromAbove(edges.size(), 0);
     std::vector<char> fromLeft(edges.size(), 0);
     // Each kind of difference in a loop of its own, without branches, so
-    // that the compiler can take many pixels at a time; rows apart, then
-    // columns apart, on the cores there are.
-    inParallel(size_t(h), 64, [&](size_t from, size_t to) {
-        for (int y = int(from); y < int(to); ++y) {
-            const uchar* row = gray.constScanLine(y);
-            const uchar* above = gray.constScanLine(y > 0 ? y - 1 : 0);
-            char* down = &fromAbove[size_t(y) * size_t(w)];
-            char* across = &fromLeft[size_t(y) * size_t(w)];
-            if (y > 0)
-                for (int x = 0; x < w; ++x) down[x] = std::abs(int(row[x]) - int(above[x])) >= kGroundStep;
-            for (int x = 1; x < w; ++x) across[x] = std::abs(int(row[x]) - int(row[x - 1])) >= kGroundStep;
-            if (inColour) {
-                const auto* rgb = reinterpret_cast<const QRgb*>(colour.constScanLine(y));
-                const auto* rgbAbove = reinterpret_cast<const QRgb*>(colour.constScanLine(y > 0 ? y - 1 : 0));
-                if (y > 0)
-                    for (int x = 0; x < w; ++x)
-                        down[x] = char(down[x] | (colourDistance(rgb[x], rgbAbove[x]) >= kGroundColourStep));
-                for (int x = 1; x < w; ++x)
-                    across[x] = char(across[x] | (colourDistance(rgb[x], rgb[x - 1]) >= kGroundColourStep));
-            }
-            // Only long straight runs of them: a letter's edges are short.
-            keepLongRuns(fromAbove, edges, size_t(y) * size_t(w), 1, w, shortest);
-        }
-    });
-    inParallel(size_t(w), 64, [&](size_t from, size_t to) {
-        keepLongRunsDown(fromLeft, edges, w, h, int(from), int(to), shortest);
-    });
+    // that the compiler can take many pixels at a time.
+    for (int y = 0; y < h; ++y) {
+        const uchar* row = gray.constScanLine(y);
+        const uchar* above = gray.constScanLine(y > 0 ? y - 1 : 0);
+        char* down = &fromAbove[size_t(y) * size_t(w)];
+        char* across = &fromLeft[size_t(y) * size_t(w)];
+        if (y > 0)
+            for (int x = 0; x < w; ++x) down[x] = std::abs(int(row[x]) - int(above[x])) >= kGroundStep;
+        for (int x = 1; x < w; ++x) across[x] = std::abs(int(row[x]) - int(row[x - 1])) >= kGroundStep;
+        if (!inColour) continue;
+        const auto* rgb = reinterpret_cast<const QRgb*>(colour.constScanLine(y));
+        const auto* rgbAbove = reinterpret_cast<const QRgb*>(colour.constScanLine(y > 0 ? y - 1 : 0));
+        if (y > 0)
+            for (int x = 0; x < w; ++x)
+                down[x] = char(down[x] | (colourDistance(rgb[x], rgbAbove[x]) >= kGroundColourStep));
+        for (int x = 1; x < w; ++x)
+            across[x] = char(across[x] | (colourDistance(rgb[x], rgb[x - 1]) >= kGroundColourStep));
+    }
+    // Only long straight runs of them: a letter's edges are short.
+    for (int y = 0; y < h; ++y) keepLongRuns(fromAbove, edges, size_t(y) * size_t(w), 1, w, shortest);
+    keepLongRunsDown(fromLeft, edges, w, h, shortest);
     return edges;
 }
 
