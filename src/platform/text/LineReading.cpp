@@ -231,14 +231,19 @@ QStringList secondOpinions(const LineJob& job, const PageScripts& scripts, const
     return others;
 }
 
-namespace {
-
 QString textOf(const TesseractEngine::Result& r)
 {
     QString text;
     for (const RecognizedLine& l : r.lines) text += l.text;
     return text;
 }
+
+QImage colourOf(const QImage& picture)
+{
+    return picture.format() == QImage::Format_Grayscale8 ? QImage() : picture;
+}
+
+namespace {
 
 bool readAlike(const QString& one, const QString& other)
 {
@@ -438,8 +443,7 @@ bool isFramedIcon(const QImage& picture, const LayoutLine& line, const QString& 
 {
     if (line.script == LineScript::Han || !isLetterOrTwo(text)) return false;
     const QRect box = line.rect.intersected(picture.rect());
-    if (picture.format() == QImage::Format_Grayscale8) return isFramedInk(picture, QImage(), box);
-    return isFramedInk(picture, picture, box);
+    return isFramedInk(picture, colourOf(picture), box);
 }
 
 bool isRowOfFramedIcons(const QImage& picture, const LayoutLine& line, const QString& text, int hanLines)
@@ -450,7 +454,7 @@ bool isRowOfFramedIcons(const QImage& picture, const LayoutLine& line, const QSt
         std::any_of(signs.begin(), signs.end(), [](QChar c) { return c.isDigit(); }))
         return false;
     const QRect box = line.rect.intersected(picture.rect());
-    const int frames = framedGlyphs(picture, picture.format() == QImage::Format_Grayscale8 ? QImage() : picture, box);
+    const int frames = framedGlyphs(picture, colourOf(picture), box);
     return frames >= 3 || (frames == 2 && hanLines <= 1);
 }
 

@@ -89,6 +89,13 @@ bool isShortChineseText(const LayoutLine& layout, const RecognizedLine& line, co
 // browser's arrows and reload sign, a tab's cross.
 bool isIconBesideText(const PageLayout& layout, const LayoutLine& line, const QString& text);
 
+// All the text of a reading, its lines run together.
+QString textOf(const TesseractEngine::Result& r);
+
+// The colour picture the looks of a line are measured on: `picture` itself
+// where it is in colour, none where it is grey.
+QImage colourOf(const QImage& picture);
+
 // Whether a letter or two read off a line of `picture` (grey or colour) is a
 // drawn frame (a document's icon read as "B"): see isFramedInk.
 bool isFramedIcon(const QImage& picture, const LayoutLine& line, const QString& text);

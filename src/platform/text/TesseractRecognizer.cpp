@@ -65,14 +65,6 @@ QImage flattened(const QImage& image)
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
-// All the text of a reading.
-QString textOf(const TesseractEngine::Result& r)
-{
-    QString text;
-    for (const RecognizedLine& l : r.lines) text += l.text;
-    return text;
-}
-
 }  // namespace
 
 TesseractRecognizer::TesseractRecognizer() : TesseractRecognizer(Options{}) {}
@@ -637,8 +629,7 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
             if ((isText(line) || isShortChineseText(*job.layout, line, job.model)) &&
                 !isIconBesideText(layout, *job.layout, line.text) && !isFramedIcon(picture, *job.layout, line.text) &&
                 !isRowOfFramedIcons(picture, *job.layout, line.text, scripts.han) &&
-                !showsNoInk(picture, picture.format() == QImage::Format_Grayscale8 ? QImage() : picture,
-                            job.layout->rect))
+                !showsNoInk(picture, colourOf(picture), job.layout->rect))
                 outcome.lines.push_back(std::move(line));
     }
     if (shrink != 1) {
