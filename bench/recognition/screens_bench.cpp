@@ -6,7 +6,7 @@
 //   tuning    generated screens (seeds 1-200) and screenshots of real programs
 //   heldout   generated screens (seeds 100001-100100) and other real
 //             screenshots, kept out of sight while tuning
-//   fresh     generated screens (seeds 200001-200400), only when asked for:
+//   fresh     generated screens (seeds 200001-204000), only when asked for:
 //             new screens to look for faults on (their plain figures need --plain)
 // Every screen is compared with the checked-in baseline: those read worse
 // than it are listed at the end. The plain engine's figures come from the

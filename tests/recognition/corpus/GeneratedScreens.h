@@ -32,6 +32,6 @@ constexpr quint32 kHeldOutSeeds = 100;
 // Seeds drawn only to look for faults on screens no rule was tuned on yet;
 // they join the tuning set once looked at.
 constexpr quint32 kFreshFirstSeed = 200001;
-constexpr quint32 kFreshSeeds = 400;
+constexpr quint32 kFreshSeeds = 4000;
 
 }  // namespace klipo::test
