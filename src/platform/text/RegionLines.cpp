@@ -280,13 +280,35 @@ bool RegionCutter::Spacing::monospaced() const
 }
 
 // A band of large text (a headline) rather than lines that touch: most of
-// its letters reach over most of its height.
+// its letters reach over most of its height. Or one line made tall by what
+// reaches above and below its letters (accents over capitals, a tilde, an
+// inverted question mark, descenders): its letters, all but a few, cross
+// one row, where those of two lines that touch stand one line above the
+// other.
 bool RegionCutter::singleLine(const QRect& band) const
 {
+    std::vector<QRect> boxes;
     std::vector<int> heights;
     for (const MarkCluster& c : m_words)
-        if (band.contains(c.box)) heights.push_back(c.box.height());
-    return heights.size() >= 3 && typicalHeight(std::move(heights), 0) * 10 >= band.height() * 6;
+        if (band.contains(c.box)) {
+            boxes.push_back(c.box);
+            heights.push_back(c.box.height());
+        }
+    if (heights.size() < 3) return false;
+    const int typical = typicalHeight(std::move(heights), 0);
+    if (typical * 10 >= band.height() * 6) return true;
+    // Letters: accents, dots and commas aside.
+    std::vector<int> crossing(size_t(band.height()) + 1, 0);
+    int letters = 0;
+    for (const QRect& b : boxes) {
+        if (b.height() * 2 < typical) continue;
+        ++letters;
+        ++crossing[size_t(b.top() - band.top())];
+        --crossing[size_t(b.bottom() + 1 - band.top())];
+    }
+    int most = 0;
+    for (int y = 0, n = 0; y < band.height(); ++y) most = std::max(most, n += crossing[size_t(y)]);
+    return letters >= 8 && most * 10 >= letters * 9;
 }
 
 bool RegionCutter::largeLetterIn(const QRect& r, int bandHeight) const

@@ -1,0 +1,49 @@
+// Lines of running text at double size made tall by what reaches above and
+// below their letters (accents over capitals, "ñ", "¿", descenders): each is
+// one line, cut only where its words are cut, however tall against the text;
+// two lines that touch are still read as a block.
+#include "platform/text/PageLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+using namespace klipo;
+
+namespace {
+
+QImage drawnLines(const QStringList& lines, int pitch)
+{
+    QImage page(1200, 80 + pitch * int(lines.size()), QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter p(&page);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    QFont sans(QStringLiteral("DejaVu Sans"));
+    sans.setPixelSize(30);
+    p.setFont(sans);
+    p.setPen(QColor(25, 25, 25));
+    for (int k = 0; k < lines.size(); ++k) p.drawText(QPointF(40, 60 + pitch * k), lines[k]);
+    return page;
+}
+
+}  // namespace
+
+TEST(TallLines, aLineTallWithAccentsAndDescenders_IsOneLineWithItsShortWords_TouchingLinesStayABlock)
+{
+    const QStringList lines = {QStringLiteral("Puedes cambiar estos ajustes en cualquier momento desde tu"),
+                               QStringLiteral("cuenta. ¿Quién quiere acompañarnos a la excursión del sábado"),
+                               QStringLiteral("por la montaña? Los comercios esperan más visitantes cuando"),
+                               QStringLiteral("¿Quién quiere acompañarnos a la excursión del sábado por la")};
+    const platform::PageLayout apart = platform::analysePage(drawnLines(lines, 56));
+    ASSERT_EQ(apart.lines.size(), size_t(lines.size()));
+    for (const platform::LayoutLine& line : apart.lines) {
+        EXPECT_FALSE(line.stacked) << line.rect.y();
+        EXPECT_GT(line.rect.width(), 800) << line.rect.y();  // "a la" not cut off as icons
+    }
+
+    // The same lines set so close that each touches the next: a block.
+    const platform::PageLayout touching = platform::analysePage(drawnLines(lines, 30));
+    ASSERT_FALSE(touching.lines.empty());
+    EXPECT_TRUE(std::all_of(touching.lines.begin(), touching.lines.end(),
+                            [](const platform::LayoutLine& l) { return l.stacked; }));
+}
