@@ -254,13 +254,17 @@ std::vector<double> RegionCutter::spacesIn(const QRect& band) const
     // on its run of words, further apart from the rest than two line
     // heights: a file's icon in a list beside another) or drawn far
     // fainter than its neighbour.
+    const auto small = [&](size_t i) { return (words[i].second - words[i].first + 1) * 5 <= band.height() * 6; };
     const auto icon = [&](size_t i, size_t beside) {
         const bool edge = i == 0 || i + 1 == words.size() || words[i - 1].first < 0 || words[i + 1].first < 0;
-        return (words[i].second - words[i].first + 1) * 5 <= band.height() * 6 &&
-               (edge || contrastOf(i) * 4 < contrastOf(beside) * 3);
+        return small(i) && (edge || contrastOf(i) * 4 < contrastOf(beside) * 3);
     };
+    // Nor the gap between two such (a tab's coloured icon and a short word
+    // after it, as strong as the word): one of them may be an icon, and a
+    // terminal's rows have longer words to tell by.
     for (size_t i = 1; i < words.size(); ++i)
-        if (words[i - 1].first >= 0 && words[i].first >= 0 && !icon(i - 1, i) && !icon(i, i - 1))
+        if (words[i - 1].first >= 0 && words[i].first >= 0 && !(small(i - 1) && small(i)) && !icon(i - 1, i) &&
+            !icon(i, i - 1))
             spaces.push_back(double(words[i].first - words[i - 1].second - 1) / band.height());
     return spaces;
 }
