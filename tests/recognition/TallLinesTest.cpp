@@ -47,3 +47,28 @@ TEST(TallLines, aLineTallWithAccentsAndDescenders_IsOneLineWithItsShortWords_Tou
     EXPECT_TRUE(std::all_of(touching.lines.begin(), touching.lines.end(),
                             [](const platform::LayoutLine& l) { return l.stacked; }));
 }
+
+// A headline whose tails touch the byline under it, drawn far smaller: the
+// byline's letters count, so the two are no one line.
+TEST(TallLines, aHeadlineTouchingItsSmallByline_IsNoOneLine)
+{
+    QImage page(1200, 240, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter p(&page);
+    QFont serif(QStringLiteral("DejaVu Serif"));
+    serif.setPixelSize(64);
+    serif.setBold(true);
+    p.setFont(serif);
+    p.setPen(QColor(40, 40, 40));
+    p.drawText(QPointF(40, 100), QStringLiteral("plan de transport"));
+    QFont sans(QStringLiteral("DejaVu Sans"));
+    sans.setPixelSize(22);
+    p.setFont(sans);
+    p.setPen(QColor(100, 110, 100));
+    p.drawText(QPointF(40, 130), QStringLiteral("Camille Dubois · 2023-09-08"));
+    p.end();
+    const platform::PageLayout layout = platform::analysePage(page);
+    ASSERT_FALSE(layout.lines.empty());
+    for (const platform::LayoutLine& line : layout.lines)
+        EXPECT_TRUE(line.stacked || line.rect.height() < 70) << line.rect.y() << " " << line.rect.height();
+}

@@ -301,11 +301,12 @@ bool RegionCutter::singleLine(const QRect& band) const
     if (heights.size() < 3) return false;
     const int typical = typicalHeight(std::move(heights), 0);
     if (typical * 10 >= band.height() * 6) return true;
-    // Letters: accents, dots and commas aside.
+    // Letters, small ones of a line beside a larger one too: accents, dots
+    // and commas aside.
     std::vector<int> crossing(size_t(band.height()) + 1, 0);
     int letters = 0;
     for (const QRect& b : boxes) {
-        if (b.height() * 2 < typical) continue;
+        if (b.height() * 3 < typical) continue;
         ++letters;
         ++crossing[size_t(b.top() - band.top())];
         --crossing[size_t(b.bottom() + 1 - band.top())];
