@@ -67,3 +67,30 @@ TEST(BrowserTabs, aTabsColouredIconBeforeAShortWord_IsNoMonospacedSpace_EachTabR
         EXPECT_EQ(holding, 1) << box.x();
     }
 }
+
+// A line of code alone between blank lines, of short tokens a cell apart
+// ("? 1 : 0;"): its spaces are all as wide and still tell monospaced text,
+// so the line is kept whole.
+TEST(BrowserTabs, aCodeLineOfShortTokens_StaysWhole)
+{
+    QImage page(2560, 1440, QImage::Format_RGB32);
+    page.fill(QColor(247, 248, 245));
+    QPainter p(&page);
+    QFont mono(QStringLiteral("DejaVu Sans Mono"));
+    mono.setPixelSize(26);
+    p.setFont(mono);
+    p.setPen(QColor(40, 40, 40));
+    const QString code = QStringLiteral("return values.empty() ? 1 : 0;");
+    p.drawText(QPointF(160, 300), QStringLiteral("int count(const std::vector<int>& values)"));
+    p.drawText(QPointF(160, 400), code);
+    const QRect box = p.fontMetrics().tightBoundingRect(code).translated(160, 400);
+    p.end();
+
+    int holding = 0;
+    for (const platform::LayoutLine& line : platform::analysePage(page).lines)
+        if (line.rect.intersects(box)) {
+            ++holding;
+            EXPECT_GE(line.rect.right(), box.right() - 4) << line.rect.x();
+        }
+    EXPECT_EQ(holding, 1);
+}

@@ -259,12 +259,24 @@ std::vector<double> RegionCutter::spacesIn(const QRect& band) const
         const bool edge = i == 0 || i + 1 == words.size() || words[i - 1].first < 0 || words[i + 1].first < 0;
         return small(i) && (edge || contrastOf(i) * 4 < contrastOf(beside) * 3);
     };
-    // Nor the gap between two such (a tab's coloured icon and a short word
-    // after it, as strong as the word): one of them may be an icon, and a
-    // terminal's rows have longer words to tell by.
+    const auto gapAfter = [&](size_t i) {
+        return i + 1 < words.size() && words[i].first >= 0 && words[i + 1].first >= 0
+                   ? words[i + 1].first - words[i].second - 1
+                   : -1;
+    };
+    // Nor the gap between two such half again as wide as a space beside
+    // them: a tab's coloured icon, as strong as its title, stands further
+    // from the title's short first word than the title's words from each
+    // other. (The spaces of monospaced text are all as wide.)
+    const auto iconGap = [&](size_t i) {
+        if (!small(i - 1) || !small(i)) return false;
+        const int gap = gapAfter(i - 1);
+        for (const int beside : {gapAfter(i), i >= 2 ? gapAfter(i - 2) : -1})
+            if (beside >= 0 && gap * 2 >= beside * 3) return true;
+        return false;
+    };
     for (size_t i = 1; i < words.size(); ++i)
-        if (words[i - 1].first >= 0 && words[i].first >= 0 && !(small(i - 1) && small(i)) && !icon(i - 1, i) &&
-            !icon(i, i - 1))
+        if (words[i - 1].first >= 0 && words[i].first >= 0 && !iconGap(i) && !icon(i - 1, i) && !icon(i, i - 1))
             spaces.push_back(double(words[i].first - words[i - 1].second - 1) / band.height());
     return spaces;
 }
