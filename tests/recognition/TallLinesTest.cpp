@@ -72,3 +72,24 @@ TEST(TallLines, aHeadlineTouchingItsSmallByline_IsNoOneLine)
     for (const platform::LayoutLine& line : layout.lines)
         EXPECT_TRUE(line.stacked || line.rect.height() < 70) << line.rect.y() << " " << line.rect.height();
 }
+
+// Two lines of small text that touch, the second a paragraph's last word:
+// the word is a letter of full height off the first line's row (at this size
+// a whole word is one cluster of ink), so the two are read as a block.
+TEST(TallLines, aLastWordTouchingTheLineAboveIt_IsNoPartOfThatLine)
+{
+    QImage page(700, 120, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter p(&page);
+    QFont sans(QStringLiteral("DejaVu Sans"));
+    sans.setPixelSize(13);
+    p.setFont(sans);
+    p.setPen(QColor(30, 30, 30));
+    p.drawText(QPointF(40, 50), QStringLiteral("Die Karten für das Sommerfest waren nach wenigen Stunden"));
+    p.drawText(QPointF(40, 62), QStringLiteral("ausverkauft."));
+    p.end();
+    const platform::PageLayout layout = platform::analysePage(page);
+    ASSERT_FALSE(layout.lines.empty());
+    for (const platform::LayoutLine& line : layout.lines)
+        EXPECT_TRUE(line.stacked || line.rect.height() < 18) << line.rect.y() << " " << line.rect.height();
+}

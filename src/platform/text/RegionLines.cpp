@@ -298,9 +298,10 @@ bool RegionCutter::Spacing::monospaced() const
 // A band of large text (a headline) rather than lines that touch: most of
 // its letters reach over most of its height. Or one line made tall by what
 // reaches above and below its letters (accents over capitals, a tilde, an
-// inverted question mark, descenders): its letters, all but a few, cross
-// one row, where those of two lines that touch stand one line above the
-// other.
+// inverted question mark, descenders): its letters all cross one row, but
+// for marks well under their height above it (apostrophes, accents) and a
+// few below (commas). A letter of full height off that row, or many small
+// ones under it (a byline under a headline), stand on a line of their own.
 bool RegionCutter::singleLine(const QRect& band) const
 {
     std::vector<QRect> boxes;
@@ -313,8 +314,7 @@ bool RegionCutter::singleLine(const QRect& band) const
     if (heights.size() < 3) return false;
     const int typical = typicalHeight(std::move(heights), 0);
     if (typical * 10 >= band.height() * 6) return true;
-    // Letters, small ones of a line beside a larger one too: accents, dots
-    // and commas aside.
+    // Letters, small ones of a line beside a larger one too: dots aside.
     std::vector<int> crossing(size_t(band.height()) + 1, 0);
     int letters = 0;
     for (const QRect& b : boxes) {
@@ -323,9 +323,17 @@ bool RegionCutter::singleLine(const QRect& band) const
         ++crossing[size_t(b.top() - band.top())];
         --crossing[size_t(b.bottom() + 1 - band.top())];
     }
-    int most = 0;
-    for (int y = 0, n = 0; y < band.height(); ++y) most = std::max(most, n += crossing[size_t(y)]);
-    return letters >= 8 && most * 10 >= letters * 9;
+    if (letters < 8) return false;
+    int row = 0;
+    for (int y = 0, n = 0, most = 0; y < band.height(); ++y)
+        if ((n += crossing[size_t(y)]) > most) most = n, row = band.top() + y;
+    int below = 0;
+    for (const QRect& b : boxes) {
+        if (b.height() * 3 < typical || (b.top() <= row && b.bottom() >= row)) continue;
+        if (b.height() * 2 >= typical) return false;
+        if (b.top() > row) ++below;
+    }
+    return below <= std::max(2, letters / 10);
 }
 
 bool RegionCutter::largeLetterIn(const QRect& r, int bandHeight) const
