@@ -108,9 +108,12 @@ std::vector<TextBlock> groupIntoParagraphs(const std::vector<TextLine>& lines, c
     std::vector<size_t> groupOf(lines.size(), 0);
     std::vector<size_t> seen;
     // With the layout's order, the line read last in each part: a line
-    // continues no line but that one, or joining it would move the lines
-    // read between them (the time beside a mail's sender, read before the
-    // subject under the name) after the paragraph.
+    // starting with a capital (an accented one too) continues no line but
+    // that one, or joining it would move the lines read between them (the
+    // time beside a mail's sender, read before the subject under the name)
+    // after the paragraph. A line starting in lower case still continues the
+    // line above it across a cell read between them (a grid's file name
+    // wrapped under the name beside it).
     std::map<int, size_t> lastOfPart;
     for (size_t i : order) {
         const TextLine& line = lines[i];
@@ -132,7 +135,8 @@ std::vector<TextBlock> groupIntoParagraphs(const std::vector<TextLine>& lines, c
         }
         seen.push_back(i);
         const auto last = lastOfPart.find(place.region);
-        const bool readRightBefore = !placed || (last != lastOfPart.end() && last->second == aboveIndex);
+        const bool readRightBefore = !placed || (last != lastOfPart.end() && last->second == aboveIndex) ||
+                                     line.text.isEmpty() || !line.text.front().isUpper();
         lastOfPart[place.region] = i;
         bool joins = above && readRightBefore && !place.monospaced && !placeOf(aboveIndex).monospaced &&
                      groups[groupOf[aboveIndex]].back() == aboveIndex && continues(*above, line);

@@ -145,6 +145,18 @@ TEST(ParagraphGrouping, aLineContinuesOnlyTheLineReadRightBeforeIt_SoNoLineReadB
     EXPECT_EQ(joined[0].text, QStringLiteral("Hugo Lefèvre Édition: Compte rendu"));
     ASSERT_EQ(OCRService::groupIntoParagraphs(item).size(), 3u);
     EXPECT_EQ(OCRService::groupIntoParagraphs(item)[0].text, QStringLiteral("Hugo Lefèvre Édition: Compte rendu"));
+
+    // A grid's file name wrapped onto a second line, read after the name
+    // beside it on the first: the lower-case rest still continues it.
+    const std::vector<TextLine> grid = {
+        modelLine(QStringLiteral("Bandeja de"), 0, 100, 150, 20),
+        modelLine(QStringLiteral("Calendario"), 240, 100, 140, 20),
+        modelLine(QStringLiteral("entrada"), 0, 78, 100, 20),
+    };
+    texts.clear();
+    for (const TextBlock& b : OCRService::groupIntoParagraphs(grid, std::vector<Place>(grid.size(), Place{0, false})))
+        texts.push_back(b.text);
+    EXPECT_EQ(texts, (std::vector<QString>{QStringLiteral("Bandeja de entrada"), QStringLiteral("Calendario")}));
 }
 
 TEST(LineReading, tellsHanMisreadIntoLatinText_FromChineseWordsAmongLatinOnes)
