@@ -49,8 +49,10 @@ struct LinePlace {
 // horizontally), and only when that line is the paragraph's last, sits just
 // above it, has a similar height, and the line does not start with an ASCII
 // capital. Without places the lines are sorted top first; with them (one
-// per line) they are taken in the order given, and lines of different parts
-// or monospaced lines never join.
+// per line) they are taken in the order given, a line starting with a
+// capital continues only the line read right before it in its part (so that
+// joining moves no line read between them), and lines of different parts or
+// monospaced lines never join.
 std::vector<TextBlock> groupIntoParagraphs(const std::vector<TextLine>& lines,
                                            const std::vector<LinePlace>& places = {});
 

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <map>
 #include <numeric>
 
 namespace klipo::OCRService {
@@ -106,6 +107,14 @@ std::vector<TextBlock> groupIntoParagraphs(const std::vector<TextLine>& lines, c
     std::vector<std::vector<size_t>> groups;
     std::vector<size_t> groupOf(lines.size(), 0);
     std::vector<size_t> seen;
+    // With the layout's order, the line read last in each part: a line
+    // starting with a capital (an accented one too) continues no line but
+    // that one, or joining it would move the lines read between them (the
+    // time beside a mail's sender, read before the subject under the name)
+    // after the paragraph. A line starting in lower case still continues the
+    // line above it across a cell read between them (a grid's file name
+    // wrapped under the name beside it).
+    std::map<int, size_t> lastOfPart;
     for (size_t i : order) {
         const TextLine& line = lines[i];
         const LinePlace place = placeOf(i);
@@ -125,7 +134,11 @@ std::vector<TextBlock> groupIntoParagraphs(const std::vector<TextLine>& lines, c
             }
         }
         seen.push_back(i);
-        bool joins = above && !place.monospaced && !placeOf(aboveIndex).monospaced &&
+        const auto last = lastOfPart.find(place.region);
+        const bool readRightBefore = !placed || (last != lastOfPart.end() && last->second == aboveIndex) ||
+                                     line.text.isEmpty() || !line.text.front().isUpper();
+        lastOfPart[place.region] = i;
+        bool joins = above && readRightBefore && !place.monospaced && !placeOf(aboveIndex).monospaced &&
                      groups[groupOf[aboveIndex]].back() == aboveIndex && continues(*above, line);
         if (joins) {
             qreal right = above->rect.right();

@@ -118,6 +118,47 @@ TEST(ParagraphGrouping, followsTheLayoutsParts_EachLineContinuingOnlyTheFullLine
                                            QStringLiteral("$ ls -l"), QStringLiteral("total 48")}));
 }
 
+TEST(ParagraphGrouping, aLineContinuesOnlyTheLineReadRightBeforeIt_SoNoLineReadBetweenMovesAfterTheParagraph)
+{
+    using Place = OCRService::LinePlace;
+    // A mail list's item: the sender, the time beside it, then the subject
+    // under the sender (an accented capital does not start a paragraph). The
+    // time is read between them, so the subject does not continue the sender.
+    const std::vector<TextLine> item = {
+        modelLine(QStringLiteral("Hugo Lefèvre"), 0, 100, 190, 20),
+        modelLine(QStringLiteral("06:19"), 580, 100, 60, 20),
+        modelLine(QStringLiteral("Édition: Compte rendu"), 0, 78, 200, 20),
+        modelLine(QStringLiteral("Des chercheurs ont montré"), 0, 56, 600, 20),
+    };
+    std::vector<QString> texts;
+    for (const TextBlock& b : OCRService::groupIntoParagraphs(item, std::vector<Place>(item.size(), Place{0, false})))
+        texts.push_back(b.text);
+    EXPECT_EQ(texts, (std::vector<QString>{QStringLiteral("Hugo Lefèvre"), QStringLiteral("06:19"),
+                                           QStringLiteral("Édition: Compte rendu"),
+                                           QStringLiteral("Des chercheurs ont montré")}));
+
+    // Read in the order sender, subject, time, the subject still continues
+    // the sender; without places (top first) the time comes last as before.
+    const std::vector<TextLine> inOrder = {item[0], item[2], item[1]};
+    const auto joined = OCRService::groupIntoParagraphs(inOrder, std::vector<Place>(3, Place{0, false}));
+    ASSERT_EQ(joined.size(), 2u);
+    EXPECT_EQ(joined[0].text, QStringLiteral("Hugo Lefèvre Édition: Compte rendu"));
+    ASSERT_EQ(OCRService::groupIntoParagraphs(item).size(), 3u);
+    EXPECT_EQ(OCRService::groupIntoParagraphs(item)[0].text, QStringLiteral("Hugo Lefèvre Édition: Compte rendu"));
+
+    // A grid's file name wrapped onto a second line, read after the name
+    // beside it on the first: the lower-case rest still continues it.
+    const std::vector<TextLine> grid = {
+        modelLine(QStringLiteral("Bandeja de"), 0, 100, 150, 20),
+        modelLine(QStringLiteral("Calendario"), 240, 100, 140, 20),
+        modelLine(QStringLiteral("entrada"), 0, 78, 100, 20),
+    };
+    texts.clear();
+    for (const TextBlock& b : OCRService::groupIntoParagraphs(grid, std::vector<Place>(grid.size(), Place{0, false})))
+        texts.push_back(b.text);
+    EXPECT_EQ(texts, (std::vector<QString>{QStringLiteral("Bandeja de entrada"), QStringLiteral("Calendario")}));
+}
+
 TEST(LineReading, tellsHanMisreadIntoLatinText_FromChineseWordsAmongLatinOnes)
 {
     for (const char* misread : {"Ctrl 十 F", "十45.7%", "Ctrl+Shi化+S", "Ctrl 二乙", "Ctrl+Shi化-"})

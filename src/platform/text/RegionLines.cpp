@@ -254,13 +254,29 @@ std::vector<double> RegionCutter::spacesIn(const QRect& band) const
     // on its run of words, further apart from the rest than two line
     // heights: a file's icon in a list beside another) or drawn far
     // fainter than its neighbour.
+    const auto small = [&](size_t i) { return (words[i].second - words[i].first + 1) * 5 <= band.height() * 6; };
     const auto icon = [&](size_t i, size_t beside) {
         const bool edge = i == 0 || i + 1 == words.size() || words[i - 1].first < 0 || words[i + 1].first < 0;
-        return (words[i].second - words[i].first + 1) * 5 <= band.height() * 6 &&
-               (edge || contrastOf(i) * 4 < contrastOf(beside) * 3);
+        return small(i) && (edge || contrastOf(i) * 4 < contrastOf(beside) * 3);
+    };
+    const auto gapAfter = [&](size_t i) {
+        return i + 1 < words.size() && words[i].first >= 0 && words[i + 1].first >= 0
+                   ? words[i + 1].first - words[i].second - 1
+                   : -1;
+    };
+    // Nor the gap between two such half again as wide as a space beside
+    // them: a tab's coloured icon, as strong as its title, stands further
+    // from the title's short first word than the title's words from each
+    // other. (The spaces of monospaced text are all as wide.)
+    const auto iconGap = [&](size_t i) {
+        if (!small(i - 1) || !small(i)) return false;
+        const int gap = gapAfter(i - 1);
+        for (const int beside : {gapAfter(i), i >= 2 ? gapAfter(i - 2) : -1})
+            if (beside >= 0 && gap * 2 >= beside * 3) return true;
+        return false;
     };
     for (size_t i = 1; i < words.size(); ++i)
-        if (words[i - 1].first >= 0 && words[i].first >= 0 && !icon(i - 1, i) && !icon(i, i - 1))
+        if (words[i - 1].first >= 0 && words[i].first >= 0 && !iconGap(i) && !icon(i - 1, i) && !icon(i, i - 1))
             spaces.push_back(double(words[i].first - words[i - 1].second - 1) / band.height());
     return spaces;
 }
@@ -280,13 +296,44 @@ bool RegionCutter::Spacing::monospaced() const
 }
 
 // A band of large text (a headline) rather than lines that touch: most of
-// its letters reach over most of its height.
+// its letters reach over most of its height. Or one line made tall by what
+// reaches above and below its letters (accents over capitals, a tilde, an
+// inverted question mark, descenders): its letters all cross one row, but
+// for marks well under their height above it (apostrophes, accents) and a
+// few below (commas). A letter of full height off that row, or many small
+// ones under it (a byline under a headline), stand on a line of their own.
 bool RegionCutter::singleLine(const QRect& band) const
 {
+    std::vector<QRect> boxes;
     std::vector<int> heights;
     for (const MarkCluster& c : m_words)
-        if (band.contains(c.box)) heights.push_back(c.box.height());
-    return heights.size() >= 3 && typicalHeight(std::move(heights), 0) * 10 >= band.height() * 6;
+        if (band.contains(c.box)) {
+            boxes.push_back(c.box);
+            heights.push_back(c.box.height());
+        }
+    if (heights.size() < 3) return false;
+    const int typical = typicalHeight(std::move(heights), 0);
+    if (typical * 10 >= band.height() * 6) return true;
+    // Letters, small ones of a line beside a larger one too: dots aside.
+    std::vector<int> crossing(size_t(band.height()) + 1, 0);
+    int letters = 0;
+    for (const QRect& b : boxes) {
+        if (b.height() * 3 < typical) continue;
+        ++letters;
+        ++crossing[size_t(b.top() - band.top())];
+        --crossing[size_t(b.bottom() + 1 - band.top())];
+    }
+    if (letters < 8) return false;
+    int row = 0;
+    for (int y = 0, n = 0, most = 0; y < band.height(); ++y)
+        if ((n += crossing[size_t(y)]) > most) most = n, row = band.top() + y;
+    int below = 0;
+    for (const QRect& b : boxes) {
+        if (b.height() * 3 < typical || (b.top() <= row && b.bottom() >= row)) continue;
+        if (b.height() * 2 >= typical) return false;
+        if (b.top() > row) ++below;
+    }
+    return below <= std::max(2, letters / 10);
 }
 
 bool RegionCutter::largeLetterIn(const QRect& r, int bandHeight) const
