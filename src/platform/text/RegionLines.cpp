@@ -264,16 +264,18 @@ std::vector<double> RegionCutter::spacesIn(const QRect& band) const
                    ? words[i + 1].first - words[i].second - 1
                    : -1;
     };
-    // Nor the gap between two such half again as wide as a space beside
-    // them: a tab's coloured icon, as strong as its title, stands further
-    // from the title's short first word than the title's words from each
-    // other. (The spaces of monospaced text are all as wide.)
+    // Nor the gap between two such where the first starts a run (a tab's
+    // coloured icon, as strong as its title, after the last tab's cross)
+    // and stands half again as far from the second (the title's short
+    // first word) as the title's words stand from each other. In a line of
+    // code or a comment a short word after another stands a cell from
+    // both, however far its ink reaches into the cell.
     const auto iconGap = [&](size_t i) {
         if (!small(i - 1) || !small(i)) return false;
         const int gap = gapAfter(i - 1);
-        for (const int beside : {gapAfter(i), i >= 2 ? gapAfter(i - 2) : -1})
-            if (beside >= 0 && gap * 2 >= beside * 3) return true;
-        return false;
+        const int after = gapAfter(i);
+        const int before = i >= 2 ? gapAfter(i - 2) : -1;
+        return after >= 0 && gap * 2 >= after * 3 && (before < 0 || before * 2 >= gap * 3);
     };
     for (size_t i = 1; i < words.size(); ++i)
         if (words[i - 1].first >= 0 && words[i].first >= 0 && !iconGap(i) && !icon(i - 1, i) && !icon(i, i - 1))
