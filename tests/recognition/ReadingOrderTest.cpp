@@ -519,6 +519,26 @@ TEST(ReadingOrder, readsAListOfPlacesBesideAListOfFiles_ApartAndTheFilesRowByRow
     EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end()));
 }
 
+// An editor's lines of short words among lines of code ("with open(path)
+// as f:", a comment's "visiteurs à la réouverture"): "as" and "f:" stand a
+// cell from the words on both sides, however far their ink lies inside the
+// cells, so the lines keep telling monospaced text and read whole.
+TEST(ReadingOrder, keepsAnEditorsLinesOfShortWordsWhole)
+{
+    const Screen screen = generateScreen(203360);
+    const auto drawn = std::find_if(screen.lines.begin(), screen.lines.end(), [](const ReferenceLine& l) {
+        return l.text == QLatin1String("with open(path) as f:");
+    });
+    ASSERT_NE(drawn, screen.lines.end());
+    int holding = 0;
+    for (const platform::LayoutLine& line : layoutOf(screen).lines)
+        if (line.rect.intersects(drawn->box)) {
+            ++holding;
+            EXPECT_GE(line.rect.right(), drawn->box.right() - 8) << line.rect.x();
+        }
+    EXPECT_EQ(holding, 1);
+}
+
 // A dark settings window: a list of sections on a ground a shade lighter than
 // the form beside it, with no rule between them, their rows level now and
 // then. The sections read first, all of them, then the form row by row.
