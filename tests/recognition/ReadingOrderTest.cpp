@@ -539,42 +539,6 @@ TEST(ReadingOrder, keepsAnEditorsLinesOfShortWordsWhole)
     EXPECT_EQ(holding, 1);
 }
 
-// A dark settings window: a list of sections on a ground a shade lighter than
-// the form beside it, with no rule between them, their rows level now and
-// then. The sections read first, all of them, then the form row by row.
-TEST(ReadingOrder, readsASidebarOnItsOwnGroundBeforeTheFormBesideIt)
-{
-    QImage page(1000, 620, QImage::Format_Grayscale8);
-    page.fill(19);
-    QPainter p(&page);
-    p.fillRect(QRect(0, 0, 190, 620), QColor(30, 30, 30));
-    writeSans(p, 15);
-    p.setPen(QColor(225, 225, 225));
-    const QStringList sections = {QStringLiteral("Invoices"), QStringLiteral("Shipping"), QStringLiteral("Size"),
-                                  QStringLiteral("Pictures"), QStringLiteral("Privacy"),  QStringLiteral("Sound"),
-                                  QStringLiteral("Contacts"), QStringLiteral("Keyboard"), QStringLiteral("Drafts"),
-                                  QStringLiteral("Starred"),  QStringLiteral("Account"),  QStringLiteral("Screen"),
-                                  QStringLiteral("Owner"),    QStringLiteral("Network"),  QStringLiteral("Display")};
-    for (int i = 0; i < int(sections.size()); ++i) p.drawText(QPointF(36, 40 + 38 * i), sections[i]);
-    const QStringList labels = {QStringLiteral("Tools"), QStringLiteral("State"), QStringLiteral("Edit"),
-                                QStringLiteral("Payment"), QStringLiteral("Folder"), QStringLiteral("Address"),
-                                QStringLiteral("Owner"), QStringLiteral("Weekly")};
-    for (int i = 0; i < int(labels.size()); ++i) {
-        const int y = 60 + 64 * i;
-        p.drawText(QPointF(240, y), labels[i]);
-        p.drawText(QPointF(420, y), QStringLiteral("Value %1").arg(i + 1));
-    }
-    p.end();
-
-    // -1 for a section, else the row of the form each line reads.
-    std::vector<int> rows;
-    for (const platform::LayoutLine& line : platform::analysePage(page).lines)
-        rows.push_back(line.rect.center().x() < 190 ? -1 : (line.rect.center().y() - 35) / 64);
-    SCOPED_TRACE(::testing::PrintToString(rows));
-    ASSERT_EQ(std::count(rows.begin(), rows.end(), -1), qsizetype(sections.size()));
-    EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end()));
-}
-
 // A table ruled both ways in a window, with a word just outside the window's
 // edge, so that the table's column rules run further down the region than its
 // row rules run across it: still a grid, read row by row.

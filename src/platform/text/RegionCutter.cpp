@@ -781,16 +781,8 @@ std::vector<RegionCutter::Gap> RegionCutter::gaps(const QRect& r, const std::vec
         const int size = end - start;
         int ruleFrom = 0;
         int ruleTo = 0;
-        double ruled = structureAlong(r, start, end, across, &ruleFrom, &ruleTo);
+        const double ruled = structureAlong(r, start, end, across, &ruleFrom, &ruleTo);
         i = j;
-        // A pane on a ground of its own (a sidebar a shade lighter than the
-        // page beside it) is parted by the change of ground as by a rule,
-        // however level its rows stand with the page's.
-        // It runs as far as the pane does (not through a window's tab row
-        // or status bar across the top and bottom of it).
-        if (!across && ruled == 0 && size >= wide && r.height() >= groundEdgeLength(th) &&
-            groundsApart(r, Gap{start, end}, &ruleFrom, &ruleTo))
-            ruled = double(ruleTo - ruleFrom + 1) / r.height();
         // A narrower empty column still parts two columns of prose when it
         // runs down many lines on both sides (browser columns with a small
         // gap): spaces between words never line up that far.

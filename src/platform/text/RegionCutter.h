@@ -90,7 +90,7 @@ private:
     // `from` and `to`: how far the sides reach (-1: the region's edges).
     bool tableLike(const QRect& r, const Gap& column, int th, std::vector<std::pair<int, int>>& lone, int from = -1,
                    int to = -1) const;
-    bool groundsApart(const QRect& r, const Gap& column, int* from = nullptr, int* to = nullptr) const;
+    bool groundsApart(const QRect& r, const Gap& column) const;
     static bool evenPitch(const std::vector<std::pair<int, int>>& rows, int th);
     static bool packedRows(const std::vector<Gap>& across, const std::vector<std::pair<int, int>>& rows);
     std::vector<int> rowEnds(const QRect& r, const std::vector<std::pair<int, int>>& cells) const;

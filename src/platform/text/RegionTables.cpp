@@ -130,31 +130,13 @@ bool RegionCutter::tableLike(const QRect& r, const Gap& column, int th, std::vec
 
 // Whether the ground on one side of an empty column is another than on the
 // other all the way down: a pane's edge, not the frames of fields beside
-// their labels (the ground between two fields is the labels'). `from` and
-// `to`, if given: the longest run of rows in which the grounds differ.
-bool RegionCutter::groundsApart(const QRect& r, const Gap& column, int* from, int* to) const
+// their labels (the ground between two fields is the labels').
+bool RegionCutter::groundsApart(const QRect& r, const Gap& column) const
 {
     int apart = 0;
-    int runStart = -1;
-    int lastApart = -1;
-    int bestFrom = 0;
-    int bestTo = -1;
     for (int y = r.top(); y <= r.bottom(); ++y) {
         const uchar* row = m_gray.constScanLine(y);
-        if (std::abs(int(row[column.start]) - int(row[column.end - 1])) < 6) continue;
-        ++apart;
-        // A few rows alike (a letter's end poking into the column) do not
-        // end the run.
-        if (runStart < 0 || y - lastApart > 3) runStart = y;
-        lastApart = y;
-        if (y - runStart > bestTo - bestFrom) {
-            bestFrom = runStart;
-            bestTo = y;
-        }
-    }
-    if (from && to) {
-        *from = bestFrom;
-        *to = bestTo;
+        apart += std::abs(int(row[column.start]) - int(row[column.end - 1])) >= 6;
     }
     return apart * 10 >= r.height() * 9;
 }
