@@ -5,8 +5,8 @@
 #include <QRegularExpression>
 
 #include <algorithm>
-#include <map>
 #include <numeric>
+#include <optional>
 
 namespace klipo::OCRService {
 
@@ -107,14 +107,6 @@ std::vector<TextBlock> groupIntoParagraphs(const std::vector<TextLine>& lines, c
     std::vector<std::vector<size_t>> groups;
     std::vector<size_t> groupOf(lines.size(), 0);
     std::vector<size_t> seen;
-    // With the layout's order, the line read last in each part: a line
-    // starting with a capital (an accented one too) continues no line but
-    // that one, or joining it would move the lines read between them (the
-    // time beside a mail's sender, read before the subject under the name)
-    // after the paragraph. A line starting in lower case still continues the
-    // line above it across a cell read between them (a grid's file name
-    // wrapped under the name beside it).
-    std::map<int, size_t> lastOfPart;
     for (size_t i : order) {
         const TextLine& line = lines[i];
         const LinePlace place = placeOf(i);
@@ -122,9 +114,11 @@ std::vector<TextBlock> groupIntoParagraphs(const std::vector<TextLine>& lines, c
         // part that overlaps it horizontally and lies above its middle.
         const TextLine* above = nullptr;
         size_t aboveIndex = 0;
+        std::optional<size_t> readBefore;  // the line read last in the part
         for (size_t j : seen) {
             const TextLine& other = lines[j];
             if (placeOf(j).region != place.region) continue;
+            readBefore = j;
             const qreal overlap =
                 std::min(other.rect.right(), line.rect.right()) - std::max(other.rect.left(), line.rect.left());
             if (overlap <= 0 || other.rect.center().y() <= line.rect.center().y()) continue;
@@ -134,10 +128,15 @@ std::vector<TextBlock> groupIntoParagraphs(const std::vector<TextLine>& lines, c
             }
         }
         seen.push_back(i);
-        const auto last = lastOfPart.find(place.region);
-        const bool readRightBefore = !placed || (last != lastOfPart.end() && last->second == aboveIndex) ||
-                                     line.text.isEmpty() || !line.text.front().isUpper();
-        lastOfPart[place.region] = i;
+        // With the layout's order, a line starting with a capital (an
+        // accented one too) continues only the line read right before it in
+        // its part, or joining it would move the lines read between them (the
+        // time beside a mail's sender, read before the subject under the
+        // name) after the paragraph. A line starting in lower case still
+        // continues the line above it across a cell read between them (a
+        // grid's file name wrapped under the name beside it).
+        const bool readRightBefore =
+            !placed || readBefore == aboveIndex || line.text.isEmpty() || !line.text.front().isUpper();
         bool joins = above && readRightBefore && !place.monospaced && !placeOf(aboveIndex).monospaced &&
                      groups[groupOf[aboveIndex]].back() == aboveIndex && continues(*above, line);
         if (joins) {

@@ -279,7 +279,7 @@ std::vector<double> RegionCutter::spacesIn(const QRect& band) const
     };
     for (size_t i = 1; i < words.size(); ++i)
         if (words[i - 1].first >= 0 && words[i].first >= 0 && !iconGap(i) && !icon(i - 1, i) && !icon(i, i - 1))
-            spaces.push_back(double(words[i].first - words[i - 1].second - 1) / band.height());
+            spaces.push_back(double(gapAfter(i - 1)) / band.height());
     return spaces;
 }
 
@@ -317,21 +317,20 @@ bool RegionCutter::singleLine(const QRect& band) const
     const int typical = typicalHeight(std::move(heights), 0);
     if (typical * 10 >= band.height() * 6) return true;
     // Letters, small ones of a line beside a larger one too: dots aside.
+    std::erase_if(boxes, [typical](const QRect& b) { return b.height() * 3 < typical; });
+    const int letters = int(boxes.size());
+    if (letters < 8) return false;
     std::vector<int> crossing(size_t(band.height()) + 1, 0);
-    int letters = 0;
     for (const QRect& b : boxes) {
-        if (b.height() * 3 < typical) continue;
-        ++letters;
         ++crossing[size_t(b.top() - band.top())];
         --crossing[size_t(b.bottom() + 1 - band.top())];
     }
-    if (letters < 8) return false;
     int row = 0;
     for (int y = 0, n = 0, most = 0; y < band.height(); ++y)
         if ((n += crossing[size_t(y)]) > most) most = n, row = band.top() + y;
     int below = 0;
     for (const QRect& b : boxes) {
-        if (b.height() * 3 < typical || (b.top() <= row && b.bottom() >= row)) continue;
+        if (b.top() <= row && b.bottom() >= row) continue;
         if (b.height() * 2 >= typical) return false;
         if (b.top() > row) ++below;
     }
