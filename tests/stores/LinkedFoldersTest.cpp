@@ -35,13 +35,14 @@ using Prints = std::map<std::string, std::string>;
 // `root` and everything below it, links not followed: digest and mode.
 Prints fingerprint(const QString& root)
 {
-    Prints prints{{".", std::to_string(test::modeOf(root))}};
+    Prints prints{{".", "mode " + std::to_string(test::modeOf(root))}};
     QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
         const QByteArray digest = QCryptographicHash::hash(test::readFile(path), QCryptographicHash::Sha256).toHex();
-        prints[path.mid(root.size() + 1).toStdString()] = digest.toStdString() + std::to_string(test::modeOf(path));
+        prints[path.mid(root.size() + 1).toStdString()] =
+            digest.toStdString() + " mode " + std::to_string(test::modeOf(path));
     }
     return prints;
 }
