@@ -13,9 +13,6 @@ namespace {
 
 // Whatever is left of a path is worth reading only with about this many characters.
 constexpr double kLeastPathCharacters = 12;
-// A path told in full takes at most this part of a line: enough to tell
-// where, the rest for the words.
-constexpr double kPathPartOfLine = 0.6;
 
 struct Piece {
     QString text;
@@ -64,18 +61,13 @@ double pathShare(QList<double> widths, double room)
 
 }  // namespace
 
-QString withPathsWithin(const QString& text, const QFont& font, double width)
-{
-    return joined(piecesOf(text), QFontMetricsF(font), width);
-}
-
 QStringList lines(const QString& text, const QFont& font, double width, bool wraps)
 {
     const QFontMetricsF metrics(font);
     if (text.isEmpty()) return {text};
-    if (wraps) return wrapped(withPathsWithin(text, font, kPathPartOfLine * width), font, width);
-    if (metrics.horizontalAdvance(text) <= width) return {text};
     const QList<Piece> pieces = piecesOf(text);
+    if (wraps) return wrapped(joined(pieces, metrics, width), font, width);
+    if (metrics.horizontalAdvance(text) <= width) return {text};
     QList<double> pathWidths;
     double words = 0;
     double least = 0;
@@ -94,7 +86,7 @@ QStringList lines(const QString& text, const QFont& font, double width, bool wra
         const QString line = joined(pieces, metrics, pathShare(pathWidths, room));
         if (metrics.horizontalAdvance(line) <= width) return {line};
     }
-    return wrapped(joined(pieces, metrics, kPathPartOfLine * width), font, width);
+    return wrapped(joined(pieces, metrics, width), font, width);
 }
 
 QStringList wrapped(const QString& text, const QFont& font, double width)

@@ -9,11 +9,8 @@
 // middle; the words around it (a failure's reason) never are.
 namespace klipo::CaptureHUDText {
 
-// The text's paths, each shortened in its middle to at most `width`.
-QString withPathsWithin(const QString& text, const QFont& font, double width);
-
 // The subtitle as drawn in lines of `width`. Told in full (`wraps`): over as
-// many lines as it needs, no path wider than most of a line. Otherwise one line:
+// many lines as it needs, no path wider than a line. Otherwise one line:
 // a text that fits stays as it is; one with paths gets them shortened to
 // fit, or, when even that leaves too little of them, goes over several
 // lines as told in full; any other is shortened in its middle.
