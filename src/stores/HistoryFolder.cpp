@@ -1,5 +1,6 @@
 #include "stores/HistoryFolder.h"
 
+#include "platform/OwnFolders.h"
 #include "platform/SafeFileLeftovers.h"
 #include "stores/HistoryRecord.h"
 
@@ -42,7 +43,7 @@ QStringList entriesOf(const QString& folder, bool withHidden)
 
 }  // namespace
 
-bool isLinked(const QString& folder) { return kindOf(folder) == Kind::link; }
+bool isLinked(const QString& folder) { return platform::ownfolders::isLinked(folder); }
 
 bool isPngName(const QString& name) { return name.endsWith(QLatin1String(".png"), Qt::CaseInsensitive); }
 

@@ -6,14 +6,16 @@
 // Clean-ups of the history folder that remove files: what the store may take
 // away and what it must leave. Entries are looked at without following links,
 // and links are never removed: the store makes none. A history folder that is
-// itself a link leads into a folder of the user's, which may hold anything:
-// there only the store's own files are ever removed.
+// itself a link, or lies in a data folder that is one, leads into a folder of
+// the user's, which may hold anything: there only the store's own files are
+// ever removed.
 namespace klipo::historyfolder {
 
 // The note of damaged records told to the user, beside the index.
 inline const QString kDamageNoteName = QStringLiteral(".unreadable-records-noted.json");
 
-// True when the folder's own name is a symbolic link.
+// True when the folder's own name, or its parent's (the data folder), is a
+// symbolic link: the folder is then the user's, whatever its name.
 bool isLinked(const QString& folder);
 
 // A name ending in ".png", in any case.
