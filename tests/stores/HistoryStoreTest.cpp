@@ -392,7 +392,7 @@ TEST_F(HistoryStoreTest, linkedFolder_KeepsTheUsersOtherFiles_AtStartAndWhenClea
     store->allRecords();  // the sweep queued by the load has run
     const auto there = [&](const QString& name) { return QFileInfo::exists(pictures + '/' + name); };
     EXPECT_TRUE(there("holiday.png") && there("FAMILY.PNG") && there("notes.txt") && there("2025/tax.pdf"));
-    EXPECT_FALSE(there(orphan));
+    EXPECT_TRUE(there(orphan)) << "an image named like ours but in no index may be the user's";
 
     bool cleared = false;
     store->removeAll([&] { cleared = true; });
