@@ -16,6 +16,7 @@
 #include "stores/HistoryStore.h"
 
 #include <QTest>
+#include <QSignalSpy>
 #include <QThreadPool>
 
 #include <atomic>
@@ -157,6 +158,35 @@ TEST_F(SelInlineTest, theTimeOutCountsFromTheTranslationRequest_AndSaysSo)
     ASSERT_TRUE(waitState(State::idle));
     EXPECT_TRUE(translator.gate.lastCancel.isCancelled());
     EXPECT_EQ(toast(), QStringLiteral("翻译超时，已自动取消\n本机翻译 1 秒内没有完成"));
+}
+
+// "还原" and translating again gave the history a second record of the same
+// capture: the new record takes the place of the first. A capture moved after
+// reverting is another one and gets a record of its own.
+TEST_F(SelInlineTest, translatingTheSameCaptureAgainAfterReverting_KeepsOneRecord)
+{
+    const int before = records();
+    QSignalSpy saved(&translation(), &SelInlineTranslation::historySaveFinished);
+    const auto translateOnce = [&] {
+        const int stored = int(saved.size());
+        view(0)->performPrimaryAction();
+        ASSERT_TRUE(waitState(State::done));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return saved.size() == stored + 1; }, 5000));
+        EXPECT_TRUE(saved.last().first().toBool());
+    };
+    const auto newest = [] { return HistoryStore::shared().allRecords().value(0).id; };
+
+    ASSERT_NO_FATAL_FAILURE(translateOnce());
+    const QUuid first = newest();
+    translation().handleTranslatedAction(SelTranslatedAction::revert);
+    ASSERT_NO_FATAL_FAILURE(translateOnce());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return records() == before + 1; }, 5000)) << records() - before;
+    EXPECT_NE(newest(), first);  // the later translation is the one kept
+
+    translation().handleTranslatedAction(SelTranslatedAction::revert);
+    view(0)->nudgeSelection(QPoint(5, 0));
+    ASSERT_NO_FATAL_FAILURE(translateOnce());
+    EXPECT_EQ(records(), before + 2);
 }
 
 TEST_F(SelInlineTest, aRecognitionFailureWhileSelectingText_SaysSoWithTheReason)
