@@ -147,8 +147,10 @@ void SelInlineTranslation::failed(const QString& message)
     std::optional<SelMessageCard::WayOut> wayOut;
     if (TargetLanguageReach::canOpenPicker()) {
         SelOverlayController* controller = &m_view.controller();
+        // The overlay ends without handing the focus back to the program that had it:
+        // the preferences take it, and a window activated meanwhile could keep them behind it.
         wayOut = SelMessageCard::WayOut{TargetLanguageReach::wayOutTitle, [controller] {
-                                            controller->cancel();
+                                            controller->finish(std::nullopt, std::nullopt, false);
                                             TargetLanguageReach::openPicker();
                                         }};
     }

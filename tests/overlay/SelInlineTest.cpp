@@ -8,14 +8,18 @@
 #include "app/HUDButton.h"
 #include "overlay/SelInlineToolbar.h"
 #include "overlay/SelInlineTranslation.h"
+#include "overlay/SelMessageCard.h"
 #include "overlay/SelWidgets.h"
 #include "overlay/SelTextSelecting.h"
 #include "platform/text/TextRecognizer.h"
 #include "platform/text/TextServices.h"
 #include "platform/text/Translator.h"
+#include "recognition/TargetLanguageReach.h"
 #include "stores/HistoryStore.h"
 
 #include <QTest>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QThreadPool>
 
@@ -64,15 +68,22 @@ struct FakeTextRecognizer : platform::TextRecognizer {
     }
 };
 
-// Every pair installed; answers each text in English after the gate.
+// Every pair installed; answers each text in English after the gate. An
+// unreachable target makes every translation fail.
 struct FakeTextTranslator : platform::Translator {
     Gate gate;
+    bool reachable = true;
+
+    bool canTranslateInto(const QString&) const override { return reachable; }
 
     platform::LanguagePairStatus status(const QString&, const QString&) const override
     {
         return platform::LanguagePairStatus::Installed;
     }
-    platform::TranslationOutcome prepare(const std::optional<QString>&, const QString&) override { return {}; }
+    platform::TranslationOutcome prepare(const std::optional<QString>&, const QString&) override
+    {
+        return reachable ? platform::TranslationOutcome{} : platform::TranslationOutcome::failed("没有语言包");
+    }
     platform::TranslationOutcome translate(const std::vector<platform::TranslationRequest>& requests,
                                            const std::optional<QString>&, const QString&,
                                            const platform::CancelToken& cancel) override
@@ -187,6 +198,28 @@ TEST_F(SelInlineTest, translatingTheSameCaptureAgainAfterReverting_KeepsOneRecor
     view(0)->nudgeSelection(QPoint(5, 0));
     ASSERT_NO_FATAL_FAILURE(translateOnce());
     EXPECT_EQ(records(), before + 2);
+}
+
+// The way out of a failure ("更改目标语言") ends the overlay and opens the
+// preferences without first handing the focus back to the program that had
+// it: that window, activated meanwhile, kept the preferences behind it.
+TEST_F(SelInlineTest, theFailuresWayOut_OpensThePicker_WithoutGivingTheFocusBackFirst)
+{
+    translator.reachable = false;
+    int pickers = 0;
+    TargetLanguageReach::setOpenPicker([&] {
+        EXPECT_FALSE(controller.isActive());
+        EXPECT_TRUE(desktop.activated.isEmpty()) << desktop.activated.size() << " window(s) activated before";
+        ++pickers;
+    });
+    const auto restore = qScopeGuard([] { TargetLanguageReach::setOpenPicker({}); });
+    view(0)->performPrimaryAction();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !toast().isEmpty(); }, 3000));
+    auto* card = dynamic_cast<SelMessageCard*>(view(0)->chrome()->toast());
+    ASSERT_TRUE(card && card->wayOutButton());
+    card->wayOutButton()->click();
+    EXPECT_EQ(pickers, 1);
+    EXPECT_TRUE(desktop.activated.isEmpty());
 }
 
 TEST_F(SelInlineTest, aRecognitionFailureWhileSelectingText_SaysSoWithTheReason)
