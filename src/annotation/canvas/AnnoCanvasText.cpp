@@ -51,7 +51,10 @@ void AnnoCanvasView::updateEditorFrame(const AnnoItem& item)
     // most (Noto Sans has 1.36 em) would have its text and caret cut off.
     const double height =
         std::max({item.style.fontSize * m.scale * 1.35, 18.0, double(m_editor->minimumSizeHint().height())});
-    m_editor->setGeometry(QRectF(origin, QSizeF(fieldWidth, height)).toRect());
+    const QRect frame = QRectF(origin, QSizeF(fieldWidth, height)).toRect();
+    if (frame == m_editor->geometry()) return;
+    m_editor->setGeometry(frame);
+    update();  // the dashed frame around the field follows it
 }
 
 std::optional<AnnoItem> AnnoCanvasView::editedItem() const
