@@ -8,6 +8,7 @@
 #include "platform/ScreenMetrics.h"
 #include "platform/WindowFocus.h"
 #include "platform/WindowPlacement.h"
+#include "platform/WindowRoles.h"
 #include "platform/WindowStacking.h"
 #include "recognition/OCRService.h"
 #include "recognition/ResultActions.h"
@@ -169,6 +170,9 @@ void ResultPanelController::createPanel()
     auto* panel = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     panel->setAttribute(Qt::WA_QuitOnClose, false);
     panel->setWindowTitle(QStringLiteral("KlipoVersa"));
+    // A panel of the program, no window of its own to the task bar: it would
+    // be a second entry of the library window's name.
+    platform::applyWindowRole(panel, platform::WindowRole::unlisted);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     m_view = new ResultView(*m_model, panel);

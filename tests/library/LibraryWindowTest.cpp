@@ -29,6 +29,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 
 using namespace klipo;
 using namespace klipo::test;
@@ -167,6 +169,53 @@ TEST_F(HistorySectionTest, imageTooLargeToOpen_IsSaidToBeTooLarge_NotLost)
     EXPECT_EQ(history->preview()->unreadableText(),
               QStringLiteral("图片太大，无法打开\n这张图片有 1000 × 2000 像素，超出了本机内存能打开的大小"));
     history->preview()->close();
+}
+
+// "查看大图" shows the whole image: at its own size where it fits, else
+// shrunk to fit the sheet (an 822 px wide one lost its right edge behind a
+// scroll bar); a long screenshot is fitted across and scrolls down.
+TEST_F(HistorySectionTest, preview_ShowsTheWholeImage_ALongOneFittedAcrossAndScrollingDown)
+{
+    const struct {
+        QSize pixels;
+        bool ownSize, scrollsDown;
+    } cases[] = {{{300, 200}, true, false},
+                 {{822, 400}, false, false},
+                 {{1920, 1080}, false, false},
+                 {{800, 4000}, false, true}};
+    showFresh(LibrarySection::history);
+    auto* history = section<HistorySection>();
+    ASSERT_NE(history, nullptr);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pixels.width());
+        const HistoryRecord record = save("a screenshot");
+        QImage image(c.pixels, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        ASSERT_TRUE(image.save(HistoryStore::shared().directory() + "/" + record.imageName, "PNG"));
+        history->openPreview(record);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return history->preview() && history->preview()->state() == PreviewSheet::State::shown; }, 5000));
+        PreviewSheet* preview = history->preview();
+        auto* area = preview->findChild<QScrollArea*>();
+        ASSERT_TRUE(area && area->widget());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(preview));
+        // The scroll bars come once the area has laid its content out.
+        (void)QTest::qWaitFor([&] { return area->verticalScrollBar()->isVisible() == c.scrollsDown; }, 2000);
+        QCoreApplication::sendPostedEvents();
+        const QSize shown = area->widget()->size();
+        EXPECT_FALSE(area->horizontalScrollBar()->isVisible()) << shown.width() << " in " << area->width();
+        EXPECT_EQ(area->verticalScrollBar()->isVisible(), c.scrollsDown) << shown.height() << " in " << area->height();
+        EXPECT_NEAR(double(shown.width()) / shown.height(), double(c.pixels.width()) / c.pixels.height(), 0.02);
+        if (c.ownSize) {
+            EXPECT_EQ(shown, c.pixels / preview->devicePixelRatioF());
+        } else if (c.scrollsDown) {
+            EXPECT_EQ(shown.width(), area->viewport()->width());
+        } else {
+            EXPECT_TRUE(shown.width() == area->viewport()->width() || shown.height() == area->viewport()->height());
+        }
+        preview->close();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !history->preview(); }, 3000));
+    }
 }
 
 // A record whose image file went: a broken mark instead of a spinner, a

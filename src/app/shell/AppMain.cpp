@@ -115,7 +115,6 @@ int main(int argc, char** argv)
                          qPrintable(QStringLiteral("KlipoVersa：没有找到系统托盘，已改为显示资料库窗口；"
                                                    "托盘出现后图标会自动加入。（No system tray found; showing the "
                                                    "library window. The icon joins a tray that starts later.）")));
-            services.showLibrary(ShellLibrarySection::history);
         }
         // A recognition engine loads on a worker thread now, so that the first
         // translation after launch does not wait for it; unused, it is freed

@@ -14,6 +14,7 @@
 #include "app/StabilityCaptureService.h"
 #include "app/shell/AnnotationWiring.h"
 #include "app/shell/AppDelegate.h"
+#include "app/shell/TraylessNotes.h"
 #include "app/shell/ToolsWiring.h"
 #include "app/shell/UpdateChecker.h"
 #include "GlobalShortcuts/GlobalShortcuts.h"
@@ -213,6 +214,11 @@ void RealShellServices::showLibrary(ShellLibrarySection section)
 }
 
 void RealShellServices::reopenLibrary() { HistoryWindowController::shared().reopen(); }
+
+void RealShellServices::observeLibraryClosed(std::function<void()> closed)
+{
+    HistoryWindowController::shared().onClosed = std::move(closed);
+}
 void RealShellServices::showSettings() { SettingsWindowController::shared().show(); }
 
 int RealShellServices::runAlert(const ShellAlert& alert)
@@ -237,10 +243,12 @@ void RealShellServices::openScreenCaptureSettings()
 
 void RealShellServices::checkForUpdates() { m_updater->checkForUpdates(); }
 
-void RealShellServices::showToast(const QString& title, const QString& subtitle)
+void RealShellServices::showToast(const QString& title, const QString& subtitle, std::function<void()> onClick)
 {
     // The shell's toasts are messages (refused hot keys, files not saved): told in full.
-    CaptureHUDController::shared().showInFull(title, subtitle);
+    CaptureHUDController& hud = CaptureHUDController::shared();
+    hud.showInFull(title, subtitle);
+    if (onClick) hud.setClickAction(std::move(onClick));
 }
 
 void RealShellServices::tellIfTargetLanguageUnreachable()
@@ -299,6 +307,20 @@ void RealShellServices::setQuickCaptureCallbacks(std::function<void()> onPermiss
 }
 
 void RealShellServices::startDelayedCapture() { QuickCaptureService::startDelayedCapture(); }
+
+void RealShellServices::showCountdown(std::optional<int> seconds)
+{
+    CaptureHUDController& hud = CaptureHUDController::shared();
+    if (!seconds) {
+        // Off the screen before the capture begins; another message that took its place stays.
+        if (hud.isShowingToast() && hud.currentTitle() == m_countdownTitle) hud.hideForCapture();
+        m_countdownTitle.clear();
+        return;
+    }
+    const TraylessNotes::Note note = TraylessNotes::countdown(*seconds);
+    m_countdownTitle = note.title;
+    hud.show(note.title, note.subtitle);  // up until the next second's replaces it
+}
 void RealShellServices::captureLastArea() { QuickCaptureService::captureLastArea(); }
 
 bool RealShellServices::colorPickerBusy()
