@@ -56,7 +56,7 @@ PrefsHistoryTab::PrefsHistoryTab(QWidget* parent) : PrefsForm::Page(parent)
 {
     PrefsForm::Section* saving = addSection(QStringLiteral("保存"));
     m_saveHistory = PrefsForm::boolSwitch(QStringLiteral("保存历史记录（翻译结果与普通截图）"),
-                                          SettingsKey::saveHistory, Settings::saveHistory(), saving);
+                                          SettingsKey::saveHistory, &Settings::saveHistory, saving);
     connect(m_saveHistory, &QCheckBox::toggled, this, &PrefsHistoryTab::refreshEnabled);
     saving->addRow(m_saveHistory);
     m_limit = new QComboBox(saving);
@@ -88,7 +88,7 @@ PrefsHistoryTab::PrefsHistoryTab(QWidget* parent) : PrefsForm::Page(parent)
 
     PrefsForm::Section* search = addSection(QStringLiteral("搜索"));
     m_indexText = PrefsForm::boolSwitch(QStringLiteral("识别普通截图里的文字（可全文搜索）"),
-                                        SettingsKey::indexCaptureText, Settings::indexCaptureText(), search);
+                                        SettingsKey::indexCaptureText, &Settings::indexCaptureText, search);
     search->addRow(m_indexText);
     search->addNote(QStringLiteral("开启后，普通截图存进历史时会在后台顺手识别一次图里的文字，之后在历史记录的搜索框里就能按截图内容搜到它。"
                                    "识别在截图完成之后才开始，不会让截图变慢；全程本机完成，不联网。"));

@@ -1,6 +1,7 @@
 #include "app/shell/AppMain.h"
 
 #include "app/shell/AppDelegate.h"
+#include "GlobalShortcuts/GlobalShortcuts.h"
 #include "GlobalShortcuts/KeyNames.h"
 #include "app/shell/QtTranslations.h"
 #include "app/SettingsKeys.h"
@@ -74,6 +75,7 @@ int main(int argc, char** argv)
     QtTranslations::install(
         platform::SettingsStore::shared().value(QString(SettingsKey::interfaceLanguage)).toString());
     GlobalShortcuts::installKeyNames();
+    GlobalShortcuts::followOtherCopies();
     // SIGTERM, SIGINT and SIGHUP end the program the way "退出" does.
     platform::QuitSignals& quitSignals = platform::QuitSignals::install();
     // A window manager that refused one of our windows the focus marks it as
