@@ -63,8 +63,7 @@ PrefsHistoryTab::PrefsHistoryTab(QWidget* parent) : PrefsForm::Page(parent)
     for (const Settings::HistoryLimitOption& option : Settings::historyLimitOptions())
         m_limit->addItem(option.label, option.value);
     // Only a stored whole number that is one of the choices selects one.
-    const int stored = SettingsReading::integer(platform::SettingsStore::shared(), SettingsKey::historyLimit, 300);
-    m_limit->setCurrentIndex(m_limit->findData(stored));
+    showStoredLimit();
     connect(m_limit, &QComboBox::activated, this, [this](int index) {
         PrefsForm::store(SettingsKey::historyLimit, m_limit->itemData(index).toInt());
         confirmLimit();  // chosen here
@@ -75,12 +74,11 @@ PrefsHistoryTab::PrefsHistoryTab(QWidget* parent) : PrefsForm::Page(parent)
     m_unconfirmed = new QWidget(saving);
     auto* unconfirmedRow = new QHBoxLayout(m_unconfirmed);
     unconfirmedRow->setContentsMargins(0, 0, 0, 0);
-    auto* unconfirmedText = PrefsForm::note(
-        QStringLiteral("这个条数来自备份或恢复的默认设置，尚未在本机确认；确认前不会自动删除旧记录。"), m_unconfirmed);
-    PrefsForm::setTextColor(unconfirmedText, PrefsForm::warningColor());
+    m_unconfirmedText = PrefsForm::note(QString(), m_unconfirmed);
+    PrefsForm::setTextColor(m_unconfirmedText, PrefsForm::warningColor());
     m_confirmLimit = new QPushButton(QStringLiteral("确认保留条数"), m_unconfirmed);
     connect(m_confirmLimit, &QPushButton::clicked, this, &PrefsHistoryTab::confirmLimit);
-    unconfirmedRow->addWidget(unconfirmedText, 1);
+    unconfirmedRow->addWidget(m_unconfirmedText, 1);
     unconfirmedRow->addWidget(m_confirmLimit);
     saving->addRow(m_unconfirmed);
     m_savingForm = saving->form();
@@ -118,12 +116,26 @@ PrefsHistoryTab::PrefsHistoryTab(QWidget* parent) : PrefsForm::Page(parent)
                                                    [this](const QVariantMap&) { refreshSize(); });
     connect(&platform::SettingsStore::shared(), &platform::SettingsStore::valueChanged, this,
             [this](const QString& key) {
-                if (key == historylimit::kUnconfirmedKey) refreshEnabled();
+                if (key == SettingsKey::historyLimit) showStoredLimit();
+                if (key == historylimit::kUnconfirmedKey || key == SettingsKey::historyLimit) refreshEnabled();
             });
     refreshEnabled();
 }
 
-void PrefsHistoryTab::confirmLimit() { historylimit::setConfirmed(platform::SettingsStore::shared(), true); }
+void PrefsHistoryTab::showStoredLimit()
+{
+    const int stored = SettingsReading::integer(platform::SettingsStore::shared(), SettingsKey::historyLimit, 300);
+    m_limit->setCurrentIndex(m_limit->findData(stored));
+}
+
+void PrefsHistoryTab::confirmLimit()
+{
+    platform::SettingsStore& settings = platform::SettingsStore::shared();
+    // Confirming a value that could not be read stores the limit shown in its place.
+    if (historylimit::isUnreadable(settings))
+        PrefsForm::store(SettingsKey::historyLimit, m_limit->currentIndex() >= 0 ? m_limit->currentData().toInt() : 300);
+    historylimit::setConfirmed(settings, true);
+}
 
 void PrefsHistoryTab::showEvent(QShowEvent* event)
 {
@@ -138,7 +150,11 @@ void PrefsHistoryTab::refreshEnabled()
     if (m_limitLabel) m_limitLabel->setEnabled(on);
     m_indexText->setEnabled(on);
     // The whole row goes, with its spacing, while nothing waits for the user.
-    m_savingForm->setRowVisible(m_unconfirmed, !historylimit::isConfirmed(platform::SettingsStore::shared()));
+    const platform::SettingsStore& settings = platform::SettingsStore::shared();
+    m_unconfirmedText->setText(historylimit::isUnreadable(settings)
+                                   ? QStringLiteral("设置文件中的保留条数无法读取，暂按 300 条显示；确认前不会自动删除旧记录。")
+                                   : QStringLiteral("这个条数来自备份或恢复的默认设置，尚未在本机确认；确认前不会自动删除旧记录。"));
+    m_savingForm->setRowVisible(m_unconfirmed, !historylimit::isConfirmed(settings));
     m_confirmLimit->setEnabled(on);
 }
 

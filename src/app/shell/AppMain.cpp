@@ -5,6 +5,7 @@
 #include "GlobalShortcuts/KeyNames.h"
 #include "app/shell/QtTranslations.h"
 #include "app/SettingsKeys.h"
+#include "app/UnreadableSettings.h"
 #include "platform/SettingsStore.h"
 #include "app/shell/OverlayWiring.h"
 #include "app/shell/RealShellServices.h"
@@ -92,6 +93,8 @@ int main(int argc, char** argv)
     // A limit that took the place of a damaged settings file trims nothing
     // until the user confirms it.
     historylimit::noteSettingsRecovery(platform::SettingsStore::shared());
+    // Settings whose stored value cannot be read: told now and whenever one turns up.
+    UnreadableSettings unreadableSettings(platform::SettingsStore::shared());
 
     RealShellServices services;
     platform::SystemTrayIcon tray;
