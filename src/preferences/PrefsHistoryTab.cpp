@@ -1,5 +1,6 @@
 #include "preferences/PrefsHistoryTab.h"
 
+#include "app/CaptureHUDController.h"
 #include "app/MessageBoxFit.h"
 #include "app/Settings.h"
 #include "app/SettingsKeys.h"
@@ -8,6 +9,7 @@
 #include "platform/SettingsStore.h"
 #include "stores/HistoryLimit.h"
 #include "stores/HistoryStore.h"
+#include "stores/StoreFiles.h"
 #include "stores/VocabularyStore.h"
 
 #include <QCheckBox>
@@ -168,6 +170,13 @@ void PrefsHistoryTab::refreshSize()
 
 void PrefsHistoryTab::clearAll()
 {
+    // Another running copy holds them: nothing is cleared, and the user hears why.
+    if (storefiles::isReadOnlyHere(HistoryStore::shared().directory()) ||
+        storefiles::isReadOnlyHere(VocabularyStore::shared().filePath())) {
+        CaptureHUDController::shared().show(QStringLiteral("清空失败"),
+                                            storefiles::heldByAnotherCopy(QStringLiteral("历史记录和单词本")));
+        return;
+    }
     HistoryStore::shared().removeAll();
     VocabularyStore::shared().removeAll();
     // Queued behind the removal on the history's queue: it reports the emptied folder.

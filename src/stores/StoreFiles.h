@@ -43,6 +43,15 @@ std::optional<QJsonArray> decodeVersionedArray(const QByteArray& data, QLatin1St
 // {"version": 1, key: array}, pretty-printed with sorted keys, UTF-8.
 QByteArray encodeVersionedArray(QLatin1String key, const QJsonArray& array);
 
+// What the user is told of a change refused because another running copy of
+// the program (another session of the same user) holds the data: "<what>正由
+// 另一个正在运行的 KlipoVersa 使用…".
+QString heldByAnotherCopy(const QString& what);
+
+// True while a store of this process on `guardedPath` (the file or folder its
+// WriteAccess guards) only reads because another copy holds it. Any thread.
+bool isReadOnlyHere(const QString& guardedPath);
+
 // The one-writer rule of a store: the first instance on a store's file or
 // folder, in this process or another, holds a lock file beside it in the data
 // folder ("<folder>/.<name>.lock") for its whole life and may write; any
@@ -58,6 +67,7 @@ public:
 
 private:
     std::unique_ptr<platform::FileLock> m_lock;
+    QString m_guarded;
     bool m_mayWrite = true;
     std::atomic<bool> m_reported{false};
 };
