@@ -439,6 +439,24 @@ TEST_F(CloudSyncSectionTest, autoSyncSwitch_MirrorsTheStoredValue_AndOnlyTheUser
     EXPECT_EQ(settings().value(CloudSync::autoSyncKey), QJsonValue(true));
 }
 
+// Another copy of the program (another session) switches automatic backup
+// off and on: the open section follows, and writes nothing back.
+TEST_F(CloudSyncSectionTest, autoSyncSwitchedByAnotherCopy_IsFollowed_WithoutBeingWrittenBack)
+{
+    CloudSyncSection* view = showSection();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(view->autoSyncSwitch()->isChecked());
+    platform::SettingsStore otherCopy(settings().filePath());
+    for (bool enabled : {false, true}) {
+        otherCopy.setValue(CloudSync::autoSyncKey, enabled);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return view->autoSyncSwitch()->isChecked() == enabled; }, 5000));
+        EXPECT_EQ(view->autoSyncRow()->value().startsWith(QStringLiteral("自动同步已开启")), enabled);
+    }
+    otherCopy.remove(CloudSync::autoSyncKey);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !settings().contains(CloudSync::autoSyncKey); }, 5000));
+    EXPECT_FALSE(otherCopy.contains(CloudSync::autoSyncKey));  // nothing written back
+}
+
 // A status that wraps shows every line, pushing the rows below down, also in a larger window.
 TEST_F(CloudSyncSectionTest, longStatus_ShowsEveryLine_AndPushesTheRowsBelowDown)
 {
