@@ -122,11 +122,22 @@ void SettingsStore::load()
     {
         QMutexLocker locker(&m_mutex);
         m_recoveredFromDamage = damaged;
+        applyUnsaved(state.values);
     }
     adopt(state.values);
 }
 
 void SettingsStore::reload() { load(); }
+
+void SettingsStore::applyUnsaved(Values& values) const
+{
+    for (auto it = m_unsaved.cbegin(); it != m_unsaved.cend(); ++it) {
+        if (it.value().isUndefined())
+            values.remove(it.key());
+        else
+            values.insert(it.key(), it.value());
+    }
+}
 
 void SettingsStore::adopt(const Values& values)
 {
@@ -224,15 +235,16 @@ bool SettingsStore::commit(const QString& key, const QJsonValue& value)
         }
         const bool alreadySo = value.isUndefined() ? !merged.contains(key)
                                                    : merged.contains(key) && merged.value(key) == value;
-        if (value.isUndefined())
-            merged.remove(key);
-        else
-            merged.insert(key, value);
-        if (failure.isEmpty() && !(alreadySo && now.kind == FileState::Kind::values)) failure = write(merged);
-    }
-    {
         QMutexLocker locker(&m_mutex);
+        // Changes of ours an earlier write could not store go with this one.
+        m_unsaved.insert(key, value);
+        applyUnsaved(merged);
+        const bool nothingNew = alreadySo && m_unsaved.size() == 1 && now.kind == FileState::Kind::values;
+        locker.unlock();
+        if (failure.isEmpty() && !nothingNew) failure = write(merged);
+        locker.relock();
         m_writeFailed = !failure.isEmpty();
+        if (!m_writeFailed) m_unsaved.clear();
     }
     if (!failure.isEmpty()) storagealerts::reportNotSaved(settingsWhat(), failure);
     // Announced once the lock is given up: a listener may change a setting in turn.
@@ -308,7 +320,13 @@ void SettingsStore::takeInOtherChanges()
     const FileState now = readFile();
     // A file caught half-written by an editor, or gone, changes nothing here:
     // the next change of ours puts back what we know.
-    if (now.kind == FileState::Kind::values) adopt(now.values);
+    if (now.kind != FileState::Kind::values) return;
+    Values values = now.values;
+    {
+        QMutexLocker lock(&m_mutex);
+        applyUnsaved(values);  // still ours until a write stores them
+    }
+    adopt(values);
 }
 
 }  // namespace klipo::platform

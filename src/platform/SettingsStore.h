@@ -86,6 +86,8 @@ private:
     QString write(const Values& values) const;
     // Takes in what the file holds now, announcing each key that changed.
     void adopt(const Values& values);
+    // Puts this copy's changes that no write has stored yet into `values` (under m_mutex).
+    void applyUnsaved(Values& values) const;
     void startWatching();
     void watchPaths();
     void takeInOtherChanges();
@@ -94,6 +96,9 @@ private:
     mutable QMutex m_mutex;
     Values m_values;
     Values m_overrides;
+    // This copy's changes (an undefined value: removed) that a failed write
+    // did not store; every later write takes them along.
+    Values m_unsaved;
     bool m_writeFailed = false;
     bool m_recoveredFromDamage = false;
     QFileSystemWatcher* m_watcher = nullptr;

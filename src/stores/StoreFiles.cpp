@@ -76,7 +76,7 @@ QByteArray encodeVersionedArray(QLatin1String key, const QJsonArray& array)
 
 QString heldByAnotherCopy(const QString& what)
 {
-    return QStringLiteral("%1正由另一个正在运行的 KlipoVersa（同一用户的另一个会话）使用，这里只能查看，更改不会保存")
+    return QStringLiteral("%1正被另一个 KlipoVersa 占用（它在同一用户的另一个会话里运行），这里只能查看，更改不会保存")
         .arg(what);
 }
 

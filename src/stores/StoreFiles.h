@@ -44,8 +44,8 @@ std::optional<QJsonArray> decodeVersionedArray(const QByteArray& data, QLatin1St
 QByteArray encodeVersionedArray(QLatin1String key, const QJsonArray& array);
 
 // What the user is told of a change refused because another running copy of
-// the program (another session of the same user) holds the data: "<what>正由
-// 另一个正在运行的 KlipoVersa 使用…".
+// the program (another session of the same user) holds the data: "<what>正被
+// 另一个 KlipoVersa 占用（它在…里运行）…".
 QString heldByAnotherCopy(const QString& what);
 
 // True while a store of this process on `guardedPath` (the file or folder its

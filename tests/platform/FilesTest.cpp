@@ -412,3 +412,28 @@ TEST(SettingsStore, editsByHand_AreTakenIn_AndABrokenEditLosesNothing)
     EXPECT_EQ(fileObject(path), compact({{"historyLimit", 500}, {"saveHistory", false}, {"menuBarOnly", true}}));
     EXPECT_EQ(asideFiles(path).size(), 1);
 }
+
+// A change that could not be written (the file held too long by another copy)
+// is told, kept, and stored with this copy's next change, merged with what
+// the other copy wrote meanwhile.
+TEST(SettingsStore, aChangeThatCouldNotBeWritten_GoesWithTheNextOne_NextToTheOtherCopysChanges)
+{
+    klipo::test::AlertLog alerts;
+    const QString path = freshStorePath();
+    writeFile(path, "{}");
+    SettingsStore a(path);
+    SettingsStore b(path);
+    {
+        const FolderLock held(QFileInfo(path).absolutePath(), 0);
+        ASSERT_EQ(held.status(), FileLock::Status::Held);
+        EXPECT_FALSE(a.setValue("autoCloudSync", false));
+    }
+    EXPECT_TRUE(a.lastWriteFailed());
+    EXPECT_EQ(a.value("autoCloudSync"), QJsonValue(false));  // holds for this run
+    EXPECT_TRUE(alerts.waitFor("设置未能保存"));
+    EXPECT_TRUE(b.setValue("cloudLastBackupDate", "2026-12-09T10:00:00Z"));
+    EXPECT_TRUE(a.setValue("menuBarOnly", true));
+    EXPECT_EQ(fileObject(path), compact({{"autoCloudSync", false},
+                                         {"cloudLastBackupDate", "2026-12-09T10:00:00Z"},
+                                         {"menuBarOnly", true}}));
+}

@@ -419,7 +419,7 @@ TEST_F(PrefsTabs, unreadableValues_ShowAsDefaults_AndShowingTheSectionsWritesNot
     EXPECT_EQ(onDisk("historyLimit"), QJsonValue(300));
     EXPECT_TRUE(historylimit::isConfirmed(settings));
     EXPECT_FALSE(history.unconfirmedLimitRow()->isVisible());
-    for (const QString& key : {"saveHistory", "historyLimit", "indexCaptureText"}) settings.remove(key);
+    for (const char* key : {"saveHistory", "historyLimit", "indexCaptureText"}) settings.remove(QString::fromLatin1(key));
 }
 
 // Another copy of the program (another session of the user) changes settings
