@@ -1,6 +1,7 @@
 #include "app/CaptureHUDContentView.h"
 
 #include "app/CaptureHUDLayout.h"
+#include "app/CaptureHUDText.h"
 #include "app/HUDColors.h"
 
 #include <QApplication>
@@ -8,7 +9,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -35,24 +35,6 @@ double titleLineHeight() { return std::max(18.0, std::ceil(QFontMetricsF(titleFo
 // The height of one subtitle line: the layout's 16, or more for a taller face.
 double subtitleLineHeight() { return std::max(16.0, std::ceil(QFontMetricsF(subtitleFont()).lineSpacing())); }
 
-// The text broken into lines no wider than `width` (at word boundaries,
-// anywhere between Chinese characters).
-QStringList wrapped(const QString& text, const QFont& font, double width)
-{
-    QStringList lines;
-    QTextLayout layout(text, font);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(width);
-        lines << text.mid(line.textStart(), line.textLength()).trimmed();
-    }
-    layout.endLayout();
-    return lines;
-}
-
 // What a title of that many lines adds to the card's height.
 double extraTitleHeight(qsizetype lines) { return lines > 1 ? double(lines) * titleLineHeight() - 18 : 0; }
 
@@ -60,7 +42,7 @@ double extraTitleHeight(qsizetype lines) { return lines > 1 ? double(lines) * ti
 QStringList linesOf(const QString& text, const QFont& font, double width, Qt::TextElideMode elide, bool wraps)
 {
     if (!wraps || text.isEmpty()) return {QFontMetricsF(font).elidedText(text, elide, width)};
-    return wrapped(text, font, width);
+    return CaptureHUDText::wrapped(text, font, width);
 }
 
 // The image scaled down (never up) to fit the frame, centred in it.
@@ -113,13 +95,14 @@ QStringList CaptureHUDContentView::titleLines(double width) const
 QStringList CaptureHUDContentView::subtitleLines(double width) const
 {
     const double textWidth = CaptureHUDLayout::compute(QSizeF(width, 80), hasThumbnail()).subtitle.width();
-    return linesOf(m_subtitle, subtitleFont(), textWidth, Qt::ElideMiddle, m_wrapsText);
+    return CaptureHUDText::lines(m_subtitle, subtitleFont(), textWidth, m_wrapsText);
 }
 
 double CaptureHUDContentView::heightFor(double width) const
 {
     const qsizetype lines = subtitleLines(width).size();
-    const double extraSubtitle = m_wrapsText ? double(lines) * subtitleLineHeight() - 16 : 0;
+    // A subtitle with a path may need several lines without being told in full.
+    const double extraSubtitle = m_wrapsText || lines > 1 ? double(lines) * subtitleLineHeight() - 16 : 0;
     return 80 + extraTitleHeight(titleLines(width).size()) + extraSubtitle;
 }
 

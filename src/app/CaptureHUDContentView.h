@@ -24,7 +24,8 @@ public:
     // of being shortened (messages, where every word counts).
     void setSubtitleWraps(bool wraps);
     // The title's and the subtitle's lines as drawn in a card of `width` (one
-    // each, shortened, unless they wrap), and the height a card needs for them.
+    // each, shortened, unless they wrap; a subtitle with a path as
+    // CaptureHUDText::lines says), and the height a card needs for them.
     QStringList titleLines(double width) const;
     QStringList subtitleLines(double width) const;
     double heightFor(double width) const;

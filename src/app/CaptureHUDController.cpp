@@ -80,6 +80,9 @@ void CaptureHUDController::present(const QString& title, const QString& subtitle
     m_content->configure(title, subtitle, thumbnail);
     m_content->setSubtitleWraps(inFull);
     fitHeight();
+    // A subtitle that took several lines (a path with its reason) is read as a message.
+    if (m_content->subtitleLines(width).size() > 1)
+        durationSeconds = std::max(durationSeconds, readingSeconds(title + subtitle));
 
     QPointer<CaptureHUDController> self(this);
     m_content->onClick = [self, filePath] {

@@ -36,6 +36,9 @@ public:
 
     static CaptureHUDController& shared();
 
+    // Title and subtitle on one line each, shortened where they do not fit;
+    // in a subtitle with a path the path is what is shortened, in its middle,
+    // and the card grows when the words around it still need more lines.
     void show(const QString& title, const QString& subtitle, const QImage& thumbnail = {},
               const QString& filePath = {}, double durationSeconds = 2.2);
     // A message where every word counts: its subtitle wraps over as many

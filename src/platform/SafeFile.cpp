@@ -1,5 +1,8 @@
 #include "platform/SafeFile.h"
 
+#include "platform/OwnFolders.h"
+#include "platform/SafeFileLeftovers.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -166,7 +169,7 @@ WriteResult writeFile(const QString& path, const QByteArray& data, mode_t mode)
     if (::lstat(target.constData(), &st) == 0 && !S_ISREG(st.st_mode))
         return failedWrite(S_ISLNK(st.st_mode) ? QStringLiteral("同名的是符号链接，已拒绝写入") : notRegularText());
 
-    QByteArray temporary = native(folder + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
+    QByteArray temporary = native(folder + QLatin1Char('/') + temporaryTemplateFor(info.fileName()));
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return failedWrite(reasonFor(errno));
     Descriptor file(fd);
@@ -201,6 +204,8 @@ WriteResult writeFile(const QString& path, const QByteArray& data, mode_t mode)
 bool makePrivateFolder(const QString& path)
 {
     if (!makeFolders(path)) return false;
+    // A folder reached through a link is the user's: its mode stays theirs.
+    if (ownfolders::isLinked(path)) return true;
     struct stat st {};
     const QByteArray name = native(path);
     if (::lstat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&

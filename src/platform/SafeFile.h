@@ -47,8 +47,9 @@ struct WriteResult {
 WriteResult writeFile(const QString& path, const QByteArray& data, mode_t mode = 0600);
 
 // Makes `path` and its missing parents; the folders it makes get mode 0700.
-// When `path` already exists as our own folder (not a link), it is set to 0700
-// too. True when the folder is there afterwards.
+// When `path` already exists as our own folder (neither its name nor its
+// parent's a link: see ownfolders), it is set to 0700 too. True when the
+// folder is there afterwards.
 bool makePrivateFolder(const QString& path);
 
 // Renames `path` to the first free name of "<base><suffix>", "<base>-2<suffix>",

@@ -1,5 +1,7 @@
 #include "platform/SafeFileLeftovers.h"
 
+#include "platform/OwnFolders.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -14,6 +16,7 @@ namespace klipo::platform::safefile {
 namespace {
 
 constexpr int kRandomLetters = 6;  // mkostemp's "XXXXXX"
+const QString kMark = QStringLiteral(".klipoversa-");
 
 bool isLetterOrDigit(QChar c)
 {
@@ -62,29 +65,33 @@ bool isOpenSomewhere(const struct stat& file)
 
 QString temporaryTemplateFor(const QString& fileName)
 {
-    return QLatin1Char('.') + fileName + QLatin1Char('.') + QString(kRandomLetters, QLatin1Char('X'));
+    return QLatin1Char('.') + fileName + kMark + QString(kRandomLetters, QLatin1Char('X'));
 }
 
-QString temporaryTarget(const QString& entryName)
+Temporary temporaryTarget(const QString& entryName)
 {
     const qsizetype length = entryName.size();
-    // "." + at least one character + "." + six letters or digits
-    if (length < 3 + kRandomLetters || !entryName.startsWith(QLatin1Char('.')) ||
-        entryName.at(length - kRandomLetters - 1) != QLatin1Char('.'))
-        return {};
+    // "." + at least one character + "." or the mark + six letters or digits
+    if (length < 3 + kRandomLetters || !entryName.startsWith(QLatin1Char('.'))) return {};
     for (qsizetype i = length - kRandomLetters; i < length; ++i)
         if (!isLetterOrDigit(entryName.at(i))) return {};
-    return entryName.mid(1, length - kRandomLetters - 2);
+    const QString stem = entryName.chopped(kRandomLetters);
+    if (stem.endsWith(kMark) && stem.size() > kMark.size() + 1)
+        return {stem.mid(1, stem.size() - kMark.size() - 1), true};
+    if (stem.endsWith(QLatin1Char('.'))) return {stem.mid(1, stem.size() - 2), false};
+    return {};
 }
 
 int removeLeftoverTemporaries(const QString& folder, const std::function<bool(const QString& target)>& isOwn)
 {
     const QDir dir(folder);
+    // In a folder of the user's a name alone proves nothing: only the mark does.
+    const bool onlyMarked = ownfolders::isLinked(folder);
     const QStringList names = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     int removed = 0;
     for (const QString& name : names) {
-        const QString target = temporaryTarget(name);
-        if (target.isEmpty() || !isOwn(target)) continue;
+        const Temporary temporary = temporaryTarget(name);
+        if (temporary.target.isEmpty() || (onlyMarked && !temporary.marked) || !isOwn(temporary.target)) continue;
         const QByteArray path = QFile::encodeName(dir.filePath(name));
         struct stat st {};
         // lstat: a link under such a name is not ours and is never followed.

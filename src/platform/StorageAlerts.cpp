@@ -1,9 +1,9 @@
 #include "platform/StorageAlerts.h"
 
+#include "platform/PathText.h"
 #include "platform/SerialQueue.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QList>
 #include <QTimer>
 
@@ -92,10 +92,8 @@ void reportNotSaved(const QString& what, const QString& reason)
 
 void reportMovedAside(const QString& what, const QString& reason, const QString& newPath)
 {
-    QString shown = newPath;
-    const QString home = QDir::homePath();
-    if (shown.startsWith(home + QLatin1Char('/'))) shown = QLatin1Char('~') + shown.mid(home.size());
-    report(QStringLiteral("%1无法使用：%2").arg(what, reason), QStringLiteral("原文件已移到 %1").arg(shown));
+    report(QStringLiteral("%1无法使用：%2").arg(what, reason),
+           QStringLiteral("原文件已移到 %1").arg(shownPath(newPath)));
 }
 
 void setSink(std::function<void(const Alert&)> sink, int spacingMs)

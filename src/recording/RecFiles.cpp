@@ -3,6 +3,8 @@
 #include "platform/FileErrors.h"
 #include "platform/FileMove.h"
 #include "platform/FileUseLock.h"
+#include "platform/OwnFolders.h"
+#include "platform/PathText.h"
 #include "platform/SafeFile.h"
 #include "platform/media/FragmentedFile.h"
 
@@ -35,12 +37,13 @@ bool createExclusive(const QString& path)
     return true;
 }
 
-// A real folder (not a link) of this user's that nobody else can enter.
+// A real folder of this user's that nobody else can enter, reached through
+// no link (neither its own name nor the cache folder above it is one).
 bool isPrivateFolder(const QString& folder)
 {
     struct stat st {};
     return ::lstat(QFile::encodeName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
-           st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
+           st.st_uid == ::geteuid() && (st.st_mode & 077) == 0 && !platform::ownfolders::isLinked(folder);
 }
 
 // A regular file of this user's with no other name (not a link, not a hard
@@ -76,7 +79,16 @@ QString recordingFileName(const QDateTime& when, RecFormat format, int counter)
 
 bool makePrivateFolder(const QString& folder)
 {
-    return !folder.isEmpty() && platform::safefile::makePrivateFolder(folder) && isPrivateFolder(folder);
+    // Nothing is made in a folder of the user's reached through a link.
+    return !folder.isEmpty() && !platform::ownfolders::isLinked(folder) &&
+           platform::safefile::makePrivateFolder(folder) && isPrivateFolder(folder);
+}
+
+QString folderProblem(const QString& folder)
+{
+    const QString link = platform::ownfolders::linkOnTheWay(folder);
+    if (!link.isEmpty()) return platform::ownfolders::linkedCacheReason(link);
+    return QStringLiteral("文件夹 %1 无法写入或不是当前用户私有的").arg(platform::shownPath(folder));
 }
 
 std::optional<QString> createTempFile(const QString& privateFolder, RecFormat format)

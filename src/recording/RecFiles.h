@@ -15,8 +15,11 @@ QString recordingFileName(const QDateTime& when, RecFormat format, int counter =
 
 // Makes `folder` (and its missing parents) a folder only this user can enter
 // (0700), where recordings are written while they run; false when it cannot
-// be made so or belongs to someone else.
+// be made so, belongs to someone else, or it or the folder above it is a link
+// (into a folder of the user's, which the program does not use).
 bool makePrivateFolder(const QString& folder);
+// Why makePrivateFolder() refused `folder`, for the user.
+QString folderProblem(const QString& folder);
 
 // A new empty file for a recording to be written into, in `privateFolder`
 // (made private first). Nothing when it cannot be made.

@@ -13,7 +13,6 @@
 #include "recording/RecSystemPorts.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QScreen>
@@ -286,8 +285,7 @@ void RecService::launchEngine(const RecOptions& options)
     const std::optional<QString> tempPath = RecFiles::createTempFile(folder, options.format);
     const quint64 serial = ++m_engineSerial;
     if (!tempPath) {
-        startFailed(serial, QStringLiteral("无法创建录屏文件：文件夹 %1 无法写入或不是当前用户私有的")
-                                .arg(QDir::toNativeSeparators(folder)));
+        startFailed(serial, QStringLiteral("无法创建录屏文件：") + RecFiles::folderProblem(folder));
         return;
     }
     m_options = options;

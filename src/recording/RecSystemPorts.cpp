@@ -7,15 +7,14 @@
 #include "overlay/SelOverlayController.h"
 #include "platform/DesktopNotifier.h"
 #include "platform/Microphone.h"
+#include "platform/OwnFolders.h"
 #include "platform/PlatformServices.h"
 #include "platform/SerialQueue.h"
 #include "platform/WindowFocus.h"
 #include "platform/media/MediaClock.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QKeySequence>
-#include <QStandardPaths>
 
 #include <thread>
 
@@ -105,8 +104,7 @@ QString RecSystemPorts::captureFolderDisplayName()
 
 QString RecSystemPorts::recordingFolder()
 {
-    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    return cache.isEmpty() ? QString() : QDir(cache).filePath(QStringLiteral("KlipoVersa/recordings"));
+    return platform::ownfolders::cacheFolder() + QStringLiteral("/recordings");
 }
 
 void RecSystemPorts::keepOutOfRegion(std::optional<QRect> region, const QList<QWidget*>& recordingWindows)

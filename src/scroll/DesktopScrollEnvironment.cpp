@@ -11,6 +11,7 @@
 #include "platform/WheelScroller.h"
 #include "preferences/ShortcutConflictChecker.h"
 #include "scroll/ScrollStitcher.h"
+#include "scroll/SpoolFolder.h"
 
 #include <QScreen>
 
@@ -47,6 +48,8 @@ bool DesktopScrollEnvironment::recordingBusy()
     const auto& busy = recordingBusyHook();
     return busy && busy();
 }
+
+std::optional<QString> DesktopScrollEnvironment::spoolUnavailable() { return stitch::spoolRootProblem(); }
 
 std::optional<QString> DesktopScrollEnvironment::shortcutConflict()
 {

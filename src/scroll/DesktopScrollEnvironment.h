@@ -18,6 +18,7 @@ public:
     ~DesktopScrollEnvironment() override;
 
     bool recordingBusy() override;
+    std::optional<QString> spoolUnavailable() override;
     std::optional<QString> shortcutConflict() override;
     bool overlayActive() override;
     void beginPick(const QString& hint, std::function<void(std::optional<ScrollTarget>)> done) override;

@@ -22,7 +22,8 @@ public:
     // every `destStride` bytes. False when the file cannot be read back.
     virtual bool read(int keptIndex, int width, int rowCount, uchar* dest, qsizetype destStride) = 0;
 
-    // Removes the folder and everything in it, if it was created.
+    // Removes the kept frames and the folder, if it was created; a folder the
+    // caller named keeps whatever else it holds.
     virtual void removeAll() = 0;
 
     virtual bool created() const = 0;

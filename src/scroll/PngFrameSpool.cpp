@@ -75,11 +75,10 @@ bool readRows(FILE* file, int width, int rowCount, uchar* dest, qsizetype destSt
     return true;
 }
 
-}  // namespace
-
-bool writePng(const QString& path, const FrameRows& frame)
+// `mode` "wbx" makes a new file only, "wb" also replaces one.
+bool writePngFile(const QString& path, const FrameRows& frame, const char* mode)
 {
-    FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
+    FILE* file = std::fopen(QFile::encodeName(path).constData(), mode);
     if (!file) return false;
     std::vector<png_bytep> rows(std::size_t(frame.height));
     for (int y = 0; y < frame.height; ++y) rows[std::size_t(y)] = const_cast<png_bytep>(frame.row(y));
@@ -88,6 +87,10 @@ bool writePng(const QString& path, const FrameRows& frame)
     if (!ok) std::remove(QFile::encodeName(path).constData());
     return ok;
 }
+
+}  // namespace
+
+bool writePng(const QString& path, const FrameRows& frame) { return writePngFile(path, frame, "wb"); }
 
 bool readPngRows(const QString& path, int width, int rowCount, uchar* dest, qsizetype destStride)
 {
@@ -114,7 +117,10 @@ bool PngFrameSpool::write(int keptIndex, const FrameRows& frame)
         m_lock.create(m_folder, m_ownFolder);
         m_created = true;
     }
-    return writePng(filePath(keptIndex), frame);
+    // A file already there (a user's, in a folder the caller named) stays as it is.
+    if (!writePngFile(filePath(keptIndex), frame, "wbx")) return false;
+    m_written.append(keptIndex);
+    return true;
 }
 
 bool PngFrameSpool::read(int keptIndex, int width, int rowCount, uchar* dest, qsizetype destStride)
@@ -125,6 +131,11 @@ bool PngFrameSpool::read(int keptIndex, int width, int rowCount, uchar* dest, qs
 void PngFrameSpool::removeAll()
 {
     if (!m_created) return;
+    // In a folder the caller named, only the frames go (and the folder when
+    // nothing else is left in it): it may hold files of the user's.
+    if (!m_ownFolder)
+        for (int keptIndex : std::as_const(m_written)) std::remove(QFile::encodeName(filePath(keptIndex)).constData());
+    m_written.clear();
     m_lock.remove();
     m_created = false;
 }

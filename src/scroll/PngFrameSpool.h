@@ -3,6 +3,8 @@
 #include "scroll/FrameSpool.h"
 #include "scroll/SpoolFolder.h"
 
+#include <QList>
+
 namespace klipo::stitch {
 
 // Kept frames as "frame_%04d.png" files in one folder, written with libpng
@@ -27,6 +29,7 @@ private:
     QString m_folder;
     bool m_ownFolder = false;
     bool m_created = false;
+    QList<int> m_written;  // the kept indices of the frame files this spool made
     SpoolFolder m_lock;
 };
 

@@ -39,6 +39,9 @@ public:
     virtual ~ScrollCaptureEnvironment() = default;
 
     virtual bool recordingBusy() = 0;
+    // Why the frames of a capture cannot be kept now (the folder they would
+    // wait in is the user's), for the user; none when they can.
+    virtual std::optional<QString> spoolUnavailable() = 0;
     // The checker's warning for the stored scrolling-capture shortcut, if any.
     virtual std::optional<QString> shortcutConflict() = 0;
 

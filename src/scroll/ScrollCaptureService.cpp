@@ -110,6 +110,11 @@ void ScrollCaptureService::beginFlow()
         toast(QStringLiteral("正在录屏"), QStringLiteral("请先停止录屏，再开始滚动长截图"));
         return;
     }
+    // Told before the pick: the frames would have nowhere to wait.
+    if (const std::optional<QString> problem = m_env->spoolUnavailable()) {
+        toast(QStringLiteral("无法开始滚动长截图"), *problem);
+        return;
+    }
     if (!m_didCheckShortcutConflict) {
         m_didCheckShortcutConflict = true;
         // Shown once the pick is over: the overlay's still would take it away.

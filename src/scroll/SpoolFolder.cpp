@@ -1,11 +1,11 @@
 #include "scroll/SpoolFolder.h"
 
+#include "platform/OwnFolders.h"
 #include "platform/SafeFile.h"
 #include "platform/StorageAlerts.h"
 
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 #include <QUuid>
 
 #include <fcntl.h>
@@ -40,13 +40,19 @@ SpoolFolder::~SpoolFolder()
 bool SpoolFolder::create(const QString& path, bool hideUntilLocked)
 {
     m_path = path;
+    m_own = hideUntilLocked;
     QDir parent = QFileInfo(path).dir();
     if (!hideUntilLocked) {
         if (!QDir().mkpath(path)) return false;
         m_fd = openLocked(path);
         return true;
     }
-    if (!parent.mkpath(QStringLiteral("."))) return false;
+    // Never in a folder of the user's reached through a link; only this user
+    // may enter ours: the frames are pictures of the screen.
+    if (spoolRootProblem(parent.path()) || !platform::safefile::makePrivateFolder(parent.path())) {
+        m_path.clear();
+        return false;
+    }
     const QString hidden = parent.filePath(QLatin1Char('.') + QFileInfo(path).fileName());
     if (!QDir().mkdir(hidden)) return false;
     m_fd = openLocked(hidden);
@@ -61,27 +67,33 @@ bool SpoolFolder::create(const QString& path, bool hideUntilLocked)
 
 void SpoolFolder::remove()
 {
-    if (!m_path.isEmpty()) QDir(m_path).removeRecursively();
+    if (m_own && !m_path.isEmpty()) QDir(m_path).removeRecursively();
+    // A folder the caller named may hold more than our frames.
+    if (!m_own && !m_path.isEmpty()) ::rmdir(QFile::encodeName(m_path).constData());
     if (m_fd >= 0) ::close(m_fd);
     m_fd = -1;
 }
 
-QString spoolRoot()
-{
-    QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    if (cache.isEmpty()) cache = QDir::homePath() + QStringLiteral("/.cache");
-    return cache + QStringLiteral("/KlipoVersa/scroll");
-}
+QString spoolRoot() { return platform::ownfolders::cacheFolder() + QStringLiteral("/scroll"); }
 
 QString newSpoolFolderPath()
 {
-    // Only this user may enter it: the frames are pictures of the screen.
-    platform::safefile::makePrivateFolder(spoolRoot());
     return QDir(spoolRoot()).filePath(prefix + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper());
 }
 
+std::optional<QString> spoolRootProblem(const QString& root)
+{
+    const QString link = platform::ownfolders::linkOnTheWay(root);
+    if (link.isEmpty()) return std::nullopt;
+    return platform::ownfolders::linkedCacheReason(link);
+}
+
+std::optional<QString> spoolRootProblem() { return spoolRootProblem(spoolRoot()); }
+
 int sweepStaleSpoolFolders(const QString& tempDir)
 {
+    // Through a link the folders are the user's, whatever their names.
+    if (spoolRootProblem(tempDir)) return 0;
     int removed = 0;
     int framesLost = 0;
     const QDir dir(tempDir);

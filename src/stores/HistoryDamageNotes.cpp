@@ -47,9 +47,10 @@ Check check(const QList<HistoryRecord>& records, const QSet<QString>& toldBefore
 {
     Check result;
     for (const HistoryRecord& record : records) {
-        if (!record.damagedObject) continue;
-        const QString print = fingerprint(*record.damagedObject);
-        if (!toldBefore.contains(print)) ++result.untold;
+        if (!record.unreadable) continue;
+        const bool damaged = record.isDamaged();
+        const QString print = fingerprint(damaged ? *record.storedObject : record.unreadablePart());
+        if (!toldBefore.contains(print)) ++(damaged ? result.untold : result.untoldValues);
         result.noted.insert(print);
     }
     return result;

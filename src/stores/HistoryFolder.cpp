@@ -1,5 +1,6 @@
 #include "stores/HistoryFolder.h"
 
+#include "platform/OwnFolders.h"
 #include "platform/SafeFileLeftovers.h"
 #include "stores/HistoryRecord.h"
 
@@ -33,23 +34,43 @@ Kind kindOf(const QString& path)
     return Kind::other;
 }
 
-QStringList entriesOf(const QString& folder, bool withHidden)
+// Unsorted: a large history folder holds tens of thousands of images.
+QStringList entriesOf(const QString& folder, bool withHidden, const QStringList& nameFilters = {})
 {
     QDir::Filters filters = QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot;
     if (withHidden) filters |= QDir::Hidden;
-    return QDir(folder).entryList(filters);
+    return QDir(folder).entryList(nameFilters, filters, QDir::NoSort);
 }
 
 }  // namespace
 
-bool isLinked(const QString& folder) { return kindOf(folder) == Kind::link; }
+bool isLinked(const QString& folder) { return platform::ownfolders::isLinked(folder); }
 
 bool isPngName(const QString& name) { return name.endsWith(QLatin1String(".png"), Qt::CaseInsensitive); }
 
-bool hasMovedAsideIndex(const QString& folder)
+bool hasMovedAsideIndex(const QString& folder) { return !movedAsideIndexes(folder).isEmpty(); }
+
+QStringList movedAsideIndexes(const QString& folder)
 {
-    const QStringList names = entriesOf(folder, false);
-    return std::any_of(names.begin(), names.end(), isMovedAsideIndex);
+    QStringList names = entriesOf(folder, false, {QStringLiteral("index-broken-*.json")});
+    names.removeIf([](const QString& name) { return !isMovedAsideIndex(name); });
+    // "index-broken-<seconds>[-<n>].json": by the seconds, then by n.
+    const auto order = [](const QString& name) {
+        const QStringList parts = name.mid(13).chopped(5).split(u'-');
+        return std::pair(parts.value(0).toLongLong(), parts.value(1).toInt());
+    };
+    std::sort(names.begin(), names.end(), [&](const QString& a, const QString& b) { return order(a) > order(b); });
+    return names;
+}
+
+QStringList unnamedImages(const QString& folder, const QSet<QString>& named)
+{
+    QStringList unnamed;
+    for (const QString& name : entriesOf(folder, false)) {
+        if (isPngName(name) && !named.contains(name) && kindOf(folder + QLatin1Char('/') + name) == Kind::file)
+            unnamed.append(name);
+    }
+    return unnamed;
 }
 
 bool isOwnImageName(const QString& name)
@@ -60,14 +81,9 @@ bool isOwnImageName(const QString& name)
     return parseUuid(stem).has_value();
 }
 
-void removeOrphanImages(const QString& folder, const QSet<QString>& named, bool linked)
+void removeOrphanImages(const QString& folder, const QSet<QString>& named)
 {
-    for (const QString& name : entriesOf(folder, false)) {
-        if (!isPngName(name) || named.contains(name)) continue;
-        if (linked && !isOwnImageName(name)) continue;
-        const QString path = folder + QLatin1Char('/') + name;
-        if (kindOf(path) == Kind::file) QFile::remove(path);
-    }
+    for (const QString& name : unnamedImages(folder, named)) QFile::remove(folder + QLatin1Char('/') + name);
 }
 
 void clear(const QString& folder, const QSet<QString>& named, bool linked)
@@ -79,8 +95,8 @@ void clear(const QString& folder, const QSet<QString>& named, bool linked)
     }
     removeLeftoverTemporaries(folder);
     for (const QString& name : entriesOf(folder, true)) {
-        const bool own = name == kIndexName || name == kDamageNoteName || isMovedAsideIndex(name) ||
-                         isOwnImageName(name) || (isPngName(name) && named.contains(name));
+        const bool own = name == kIndexName || name == kDamageNoteName || name == kSaveNoteName ||
+                         isMovedAsideIndex(name) || (isPngName(name) && named.contains(name));
         const QString path = folder + QLatin1Char('/') + name;
         if (own && kindOf(path) == Kind::file) QFile::remove(path);
     }
@@ -89,7 +105,8 @@ void clear(const QString& folder, const QSet<QString>& named, bool linked)
 int removeLeftoverTemporaries(const QString& folder)
 {
     return platform::safefile::removeLeftoverTemporaries(folder, [](const QString& target) {
-        return target == kIndexName || target == kDamageNoteName || isOwnImageName(target);
+        return target == kIndexName || target == kDamageNoteName || target == kSaveNoteName ||
+               isMovedAsideIndex(target) || isOwnImageName(target);
     });
 }
 

@@ -5,6 +5,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <algorithm>
+#include <vector>
+
 namespace klipo::historyindex {
 
 namespace {
@@ -18,16 +21,47 @@ bool hasReadableImageNames(const QJsonObject& object)
     return source.isString() && isSafeFileName(source.toString());
 }
 
-HistoryRecord readRecord(const QJsonObject& object)
-{
-    HistoryRecord record = HistoryRecord::fromJson(object);
-    if (!hasReadableImageNames(object)) {
-        record.damagedObject = object;
-        if (!isSafeFileName(record.imageName)) record.imageName.clear();
-        if (record.originalImageName && !isSafeFileName(*record.originalImageName)) record.originalImageName.reset();
+// Records read in file order, with a note of those whose date could not be
+// read, which are dated by their neighbours once all are read.
+struct Reader {
+    QList<HistoryRecord> records;
+    QList<qsizetype> undated;
+
+    void read(const QJsonObject& object)
+    {
+        bool dated = true;
+        HistoryRecord record = HistoryRecord::fromJson(object, &dated);
+        if (!hasReadableImageNames(object)) {
+            record.markDamaged(object);
+            if (!isSafeFileName(record.imageName)) record.imageName.clear();
+            if (record.originalImageName && !isSafeFileName(*record.originalImageName))
+                record.originalImageName.reset();
+        }
+        if (!dated) undated.append(records.size());
+        records.append(std::move(record));
     }
-    return record;
-}
+
+    // An undated record takes the date of the nearest dated record before it
+    // in the file, else after it: sorted newest first (stably), it stays where
+    // the file has it instead of rising to the top as "now".
+    QList<HistoryRecord> dated() &&
+    {
+        if (undated.isEmpty()) return std::move(records);
+        std::vector<bool> isDated(records.size(), true);
+        for (const qsizetype at : undated) isDated[at] = false;
+        // None dated: all take one time, in file order.
+        const auto first = std::find(isDated.begin(), isDated.end(), true);
+        QDateTime before =
+            first == isDated.end() ? QDateTime::currentDateTimeUtc() : records.at(first - isDated.begin()).date;
+        for (qsizetype i = 0; i < records.size(); ++i) {
+            if (isDated[i])
+                before = records.at(i).date;
+            else
+                records[i].date = before;
+        }
+        return std::move(records);
+    }
+};
 
 // Where the "records" array's contents begin, or -1.
 qsizetype recordsStart(const QByteArray& data)
@@ -40,24 +74,26 @@ qsizetype recordsStart(const QByteArray& data)
 
 }  // namespace
 
-QByteArray encode(const QList<HistoryRecord>& records)
+QByteArray encode(const QList<HistoryRecord>& records, const QJsonObject& others)
 {
     QJsonArray array;
     for (const HistoryRecord& record : records) array.append(record.toJson());
-    return storefiles::encodeVersionedArray(QLatin1String("records"), array);
+    return storefiles::encodeVersionedArray(QLatin1String("records"), array, others);
 }
 
 std::optional<Decoded> decode(const QByteArray& data)
 {
-    const auto records = storefiles::decodeVersionedArray(data, QLatin1String("records"));
-    if (!records) return std::nullopt;
-    Decoded result;
-    result.records.reserve(records->size());
-    for (const QJsonValue& element : *records) {
+    std::optional<QJsonObject> document = storefiles::decodeVersionedDocument(data, QLatin1String("records"));
+    if (!document) return std::nullopt;
+    const QJsonArray records = document->take(QLatin1String("records")).toArray();
+    document->remove(QLatin1String("version"));
+    Reader reader;
+    reader.records.reserve(records.size());
+    for (const QJsonValue& element : records) {
         if (!element.isObject()) return std::nullopt;
-        result.records.append(readRecord(element.toObject()));
+        reader.read(element.toObject());
     }
-    return result;
+    return Decoded{std::move(reader).dated(), std::move(*document)};
 }
 
 Salvaged salvage(const QByteArray& data)
@@ -65,6 +101,7 @@ Salvaged salvage(const QByteArray& data)
     Salvaged result;
     const qsizetype start = recordsStart(data);
     if (start < 0) return result;
+    Reader reader;
     // Walks the array's top-level objects by their braces, outside strings;
     // each whole one is parsed on its own, so one bad byte costs one record.
     int depth = 0;
@@ -91,7 +128,7 @@ Salvaged salvage(const QByteArray& data)
             if (--depth == 0 && objectStart >= 0) {
                 const QJsonDocument one = QJsonDocument::fromJson(data.mid(objectStart, i + 1 - objectStart));
                 if (one.isObject())
-                    result.records.append(readRecord(one.object()));
+                    reader.read(one.object());
                 else
                     ++result.lost;
                 objectStart = -1;
@@ -99,6 +136,7 @@ Salvaged salvage(const QByteArray& data)
         }
     }
     if (depth > 0 && objectStart >= 0) ++result.lost;  // cut off
+    result.records = std::move(reader).dated();
     return result;
 }
 

@@ -11,6 +11,7 @@
 #include "stores/HistoryImages.h"
 #include "stores/HistoryIndex.h"
 #include "stores/HistoryLimit.h"
+#include "stores/HistoryRescue.h"
 #include "stores/StoreFiles.h"
 
 #include <QCoreApplication>
@@ -134,62 +135,113 @@ void HistoryStore::loadIfNeeded()
         platform::safefile::makePrivateFolder(m_directory);
         historyfolder::removeLeftoverTemporaries(m_directory);
     }
+    const bool indexRead = readIndex();
+    if (m_access->mayWrite() && !m_indexBlocked) bringBackCutShortRecords();
+    if (anyDamaged(m_cache)) m_lostToDamage = true;
+    tellOfDamagedRecords();
+    // Housekeeping after the list is out: queued behind the work that is
+    // already waiting, and it sees every record saved up to then. Only after
+    // an index was read whole: without one every image would look orphaned.
+    if (indexRead) m_queue->async([this] { removeOrphanImages(); });
+}
 
+bool HistoryStore::readIndex()
+{
     const platform::safefile::ReadResult read = storefiles::readStoreFile(indexPath());
-    if (read.status == platform::safefile::ReadStatus::Missing) return;
+    if (read.status == platform::safefile::ReadStatus::Missing) return false;
     if (!read.ok() || read.data.isEmpty()) {
         // An index that is there but empty or unreadable says nothing about the
         // images beside it: keep it and them.
+        m_lostToDamage = true;
         setAsideUnusableIndex(read.ok() ? QStringLiteral("文件是空的") : read.error);
-        return;
+        return false;
     }
     std::optional<historyindex::Decoded> decoded = historyindex::decode(read.data);
     if (!decoded) {
         recoverFromDamagedIndex(read.data);
-        return;
+        return false;
     }
     QList<HistoryRecord> records = std::move(decoded->records);
     settleLoaded(records);
     m_cache = std::move(records);
-    tellOfDamagedRecords();
-    // Housekeeping after the list is out: queued behind the work that is
-    // already waiting, and it sees every record saved up to then.
-    m_queue->async([this] { removeOrphanImages(); });
+    m_documentOthers = std::move(decoded->others);
+    return true;
 }
 
-QString HistoryStore::setAsideUnusableIndex(const QString& reason, bool quiet)
+void HistoryStore::bringBackCutShortRecords()
+{
+    QList<HistoryRecord> back;
+    const std::optional<HistoryRecord> cut = historyrescue::unfinishedSave(m_directory, imageNamesOf(m_cache));
+    if (cut) back.append(*cut);
+    historyrescue::Found found;
+    if (historyfolder::hasMovedAsideIndex(m_directory)) {
+        found = historyrescue::recordsOnlyInMovedAsideIndexes(m_directory, imageNamesOf(m_cache + back));
+        back.append(found.records);
+    }
+    if (back.isEmpty()) return;
+    QList<HistoryRecord> updated = m_cache + back;
+    settleLoaded(updated);
+    // Shown in any case; when the index cannot be written (told), they are
+    // found again at the next start.
+    const bool stored = writeIndex(updated);
+    m_cache = std::move(updated);
+    if (cut) {
+        if (stored) historyrescue::forgetSave(m_directory);
+        platform::storagealerts::report(QStringLiteral("上次没有保存完的 1 条历史记录已找回"),
+                                        QStringLiteral("保存时程序被中断，图片和文字都已重新加入历史记录"));
+    }
+    if (!found.records.isEmpty()) {
+        platform::storagealerts::report(QStringLiteral("已找回 %1 条历史记录").arg(found.records.size()),
+                                        QStringLiteral("它们只记在修复时移开的索引 %1 中，已重新加入历史记录")
+                                            .arg(found.from.join(QStringLiteral("、"))));
+    }
+}
+
+void HistoryStore::setAsideUnusableIndex(const QString& reason)
 {
     m_indexBlocked = true;
     // A store that only reads renames nothing: the writer owns the folder.
-    if (!m_access->mayWrite()) return {};
+    if (!m_access->mayWrite()) return;
     const QString aside = storefiles::moveAside(indexPath(), QStringLiteral("index-broken-"), QStringLiteral(".json"));
     if (!aside.isEmpty()) {
         m_indexBlocked = false;
-        if (!quiet) platform::storagealerts::reportMovedAside(QStringLiteral("历史记录索引"), reason, aside);
-        return aside;
+        platform::storagealerts::reportMovedAside(QStringLiteral("历史记录索引"), reason, aside);
+        return;
     }
     platform::storagealerts::report(QStringLiteral("历史记录索引无法使用：%1").arg(reason),
                                     QStringLiteral("原文件无法移开，本次运行中的历史记录不会保存"));
-    return {};
 }
 
 void HistoryStore::recoverFromDamagedIndex(const QByteArray& data)
 {
     historyindex::Salvaged salvaged = historyindex::salvage(data);
-    const bool recovered = !salvaged.records.isEmpty();
-    const QString aside = setAsideUnusableIndex(QStringLiteral("内容已损坏"), recovered);
-    if (!recovered) return;
+    if (salvaged.lost > 0 || salvaged.records.isEmpty()) m_lostToDamage = true;
+    if (salvaged.records.isEmpty()) {
+        setAsideUnusableIndex(QStringLiteral("内容已损坏"));
+        return;
+    }
     // Every record that can still be read comes back; the damaged file stays
     // beside the new index for anything that could not.
     QList<HistoryRecord> records = std::move(salvaged.records);
     settleLoaded(records);
     m_cache = std::move(records);
-    if (aside.isEmpty()) return;  // read only, or the file could not be moved: told already
+    if (!m_access->mayWrite()) return;  // a store that only reads shows what it can; the writer repairs
+    // The damaged index is copied aside before the repaired one replaces it:
+    // a kill at any step leaves a whole index under its name (the damaged one,
+    // repaired again at the next start, or the repaired one), and the damaged
+    // bytes kept.
+    const QString aside =
+        storefiles::copyAside(indexPath(), data, QStringLiteral("index-broken-"), QStringLiteral(".json"));
+    if (aside.isEmpty()) {
+        m_indexBlocked = true;
+        platform::storagealerts::report(QStringLiteral("历史记录索引无法使用：内容已损坏"),
+                                        QStringLiteral("损坏的原文件无法另存，本次运行中的历史记录不会保存"));
+        return;
+    }
+    if (!writeIndex(m_cache)) return;  // told; repaired again at the next start
     QString detail = QStringLiteral("损坏的原文件保留在 %1").arg(QDir::toNativeSeparators(aside));
     if (salvaged.lost > 0) detail = QStringLiteral("另有 %1 条无法读取；").arg(salvaged.lost) + detail;
     platform::storagealerts::report(QStringLiteral("历史记录索引已损坏，已找回 %1 条记录").arg(m_cache.size()), detail);
-    writeIndex(m_cache);
-    tellOfDamagedRecords();
 }
 
 void HistoryStore::tellOfDamagedRecords()
@@ -200,6 +252,10 @@ void HistoryStore::tellOfDamagedRecords()
     if (check.untold > 0) {
         platform::storagealerts::report(QStringLiteral("有 %1 条历史记录无法读取").arg(check.untold),
                                         QStringLiteral("已原样保留，可在历史记录中删除"));
+    }
+    if (check.untoldValues > 0) {
+        platform::storagealerts::report(QStringLiteral("有 %1 条历史记录的部分内容无法读取").arg(check.untoldValues),
+                                        QStringLiteral("无法读取的内容已原样保留在索引文件中"));
     }
     // Only the writer keeps the note; a failed write tells again next time.
     if (m_access->mayWrite() && check.noted != toldBefore) historydamage::writeNoted(notePath, check.noted);
@@ -223,12 +279,14 @@ void HistoryStore::sweepOnceUndamaged(const QList<HistoryRecord>& gone)
 void HistoryStore::removeOrphanImages()
 {
     // Only the writer sweeps, and only while every record's image names could
-    // be read: a damaged record may name any image.
-    if (!m_access->mayWrite() || m_indexBlocked || anyDamaged(m_cache)) return;
+    // be read: a damaged record may name any image. A linked folder is never
+    // swept: an image no record names there may be any of the user's.
+    if (!m_access->mayWrite() || m_indexBlocked || anyDamaged(m_cache) || m_folderIsLinked) return;
     // A moved-aside index may still name images that the current one does not:
-    // they stay until the user clears the history.
-    if (historyfolder::hasMovedAsideIndex(m_directory)) return;
-    historyfolder::removeOrphanImages(m_directory, imageNamesOf(m_cache), m_folderIsLinked);
+    // they stay until the user clears the history. So do the images of a save
+    // whose record could not be brought back yet.
+    if (historyfolder::hasMovedAsideIndex(m_directory) || historyrescue::hasNotedSave(m_directory)) return;
+    historyfolder::removeOrphanImages(m_directory, imageNamesOf(m_cache));
 }
 
 bool HistoryStore::mayChange()
@@ -248,7 +306,7 @@ bool HistoryStore::writeIndex(const QList<HistoryRecord>& records)
 {
     if (!mayChange()) return false;
     const platform::safefile::WriteResult written =
-        storefiles::writeStoreFile(indexPath(), historyindex::encode(records));
+        storefiles::writeStoreFile(indexPath(), historyindex::encode(records, m_documentOthers));
     if (!written) platform::storagealerts::reportNotSaved(what(), written.error);
     return bool(written);
 }
@@ -323,34 +381,41 @@ void HistoryStore::saveRecord(const QImage& composedImage, std::optional<QFuture
         HistoryRecord record;
         record.id = QUuid::createUuid();
         record.imageName = record.idText() + QStringLiteral(".png");
+        record.date = QDateTime::currentDateTimeUtc();
+        record.originalText = originalText;
+        record.translatedText = translatedText;
+        record.targetLanguage = targetLanguage;
+        const QString sourceName = record.idText() + QStringLiteral("-src.png");
+        // The record is noted before its images are written: a kill before the
+        // index names them brings it back at the next start.
+        HistoryRecord noted = record;
+        if (originalPng) noted.originalImageName = sourceName;
+        if (QString error; !historyrescue::noteSave(m_directory, noted, &error)) {
+            platform::storagealerts::reportNotSaved(what(), error);
+            return callBackOnMain(completion, none);
+        }
         // The two images are encoded and written side by side (each write
         // waits for the disk); the index names them once both are stored.
-        const QString sourceName = record.idText() + QStringLiteral("-src.png");
         QFuture<bool> sourceStored;
         if (originalPng)
             sourceStored = QtConcurrent::run([png = *originalPng, path = pathOf(sourceName)] {
                 const QByteArray data = png.result();
                 return !data.isEmpty() && bool(storefiles::writeStoreFile(path, data));
             });
-        // A record that is not kept leaves no image behind.
-        const auto dropSource = [&] {
+        // A record that is not kept leaves no image behind, and no note.
+        const auto undo = [&] {
             if (originalPng && sourceStored.result()) QFile::remove(pathOf(sourceName));
+            historyrescue::forgetSave(m_directory);
+            return callBackOnMain(completion, none);
         };
         const QByteArray png = historyimages::pngData(composedImage);
-        if (png.isEmpty()) {
-            dropSource();
-            return callBackOnMain(completion, none);
-        }
+        if (png.isEmpty()) return undo();
         if (const auto written = storefiles::writeStoreFile(pathOf(record.imageName), png); !written) {
-            dropSource();
             platform::storagealerts::reportNotSaved(what(), written.error);
-            return callBackOnMain(completion, none);
+            return undo();
         }
         if (originalPng && sourceStored.result()) record.originalImageName = sourceName;
         record.date = QDateTime::currentDateTimeUtc();
-        record.originalText = originalText;
-        record.translatedText = translatedText;
-        record.targetLanguage = targetLanguage;
 
         QList<HistoryRecord> updated = m_cache;
         updated.prepend(record);
@@ -368,9 +433,9 @@ void HistoryStore::saveRecord(const QImage& composedImage, std::optional<QFuture
         // names it, and a record whose index entry could not be stored is undone.
         if (!writeIndex(updated)) {
             QFile::remove(pathOf(record.imageName));
-            if (record.originalImageName) QFile::remove(pathOf(*record.originalImageName));
-            return callBackOnMain(completion, none);
+            return undo();
         }
+        historyrescue::forgetSave(m_directory);
         m_cache = std::move(updated);
         deleteFiles(trimmed);
         sweepOnceUndamaged(trimmed);
@@ -385,8 +450,11 @@ void HistoryStore::updateText(const QUuid& id, const QString& originalText, std:
         loadIfNeeded();
         qsizetype index = 0;
         while (index < m_cache.size() && m_cache.at(index).id != id) ++index;
-        // A damaged record is kept as it was, text included.
-        if (index == m_cache.size() || m_cache.at(index).isDamaged() || m_cache.at(index).originalText == originalText)
+        // A damaged record is kept as it was, and a text that could not be read
+        // is not written over.
+        if (index == m_cache.size() || m_cache.at(index).isDamaged() ||
+            (m_cache.at(index).unreadable & HistoryRecord::OriginalTextField) ||
+            m_cache.at(index).originalText == originalText)
             return callBackOnMain(completion, false);
         QList<HistoryRecord> updated = m_cache;
         updated[index].originalText = originalText;
@@ -395,6 +463,16 @@ void HistoryStore::updateText(const QUuid& id, const QString& originalText, std:
         publish();
         callBackOnMain(completion, true);
     });
+}
+
+bool HistoryStore::hasRecordsLostToDamage()
+{
+    bool lost = false;
+    m_queue->sync([&] {
+        loadIfNeeded();
+        lost = m_lostToDamage;
+    });
+    return lost;
 }
 
 QList<HistoryRecord> HistoryStore::allRecords()
@@ -471,8 +549,13 @@ void HistoryStore::removeAll(std::function<void()> completion)
             if (completion) runOnMain(completion);
             return;
         }
-        historyfolder::clear(m_directory, imageNamesOf(m_cache), m_folderIsLinked);
+        // In a linked folder only what a record of ours names goes, the records
+        // of moved-aside indexes included.
+        QSet<QString> named = imageNamesOf(m_cache);
+        if (m_folderIsLinked) named.unite(historyrescue::imageNamesInMovedAsideIndexes(m_directory));
+        historyfolder::clear(m_directory, named, m_folderIsLinked);
         m_cache.clear();
+        m_documentOthers = {};
         {
             QMutexLocker lock(&m_thumbnailMutex);
             m_thumbnails.clear();

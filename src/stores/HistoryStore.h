@@ -5,6 +5,7 @@
 #include <QCache>
 #include <QFuture>
 #include <QImage>
+#include <QJsonObject>
 #include <QList>
 #include <QMutex>
 #include <QObject>
@@ -33,13 +34,18 @@ class WriteAccess;
 // thread, after the change they report has been published.
 //
 // What is on disk is never given up silently: an index that cannot be read is
-// moved aside ("index-broken-<seconds>.json") and its images are kept; records
-// whose image names cannot be read stay in the index as they were, listed as
-// damaged records that the user can delete; the user is told of each once, and
-// while there are any no image is removed as an orphan; a change whose index
-// cannot be written is not made, and the user is told. Only the first store on a
-// folder (in any process) writes; a later one only reads. Images and index are
-// private to the user (files 0600, folder 0700).
+// moved aside ("index-broken-<seconds>.json") and its images are kept; a
+// damaged one is kept aside as a copy and every record it still holds comes
+// back; records only a moved-aside index holds, and the record of a save cut
+// short, come back at the next start; records whose image names cannot be
+// read stay in the index as they were, listed as damaged records that the
+// user can delete, and while there are any no image is removed as an orphan;
+// values of a record that cannot be read and members this copy does not know
+// are written back as they stood; the user is told of each once; a change
+// whose index cannot be written is not made, and the user is told. A linked
+// folder loses only what a record names. Only the first store on a folder (in
+// any process) writes; a later one only reads. Images and index are private
+// to the user (files 0600, folder 0700).
 class HistoryStore : public QObject {
     Q_OBJECT
 public:
@@ -91,6 +97,13 @@ public:
     // store's queue.
     QList<HistoryRecord> allRecords();
 
+    // True when this run's start met records it could not give back whole:
+    // an index that could not be read, records of a damaged index that could
+    // not be salvaged, or damaged records (left out of allRecords()). A copy
+    // made from allRecords() then lacks records the user never deleted.
+    // Blocks like allRecords().
+    bool hasRecordsLostToDamage();
+
     // The record's shown image (null when missing or unreadable).
     void loadImage(const HistoryRecord& record, std::function<void(QImage)> completion);
 
@@ -117,10 +130,15 @@ private:
                     SaveCompletion completion);
     // All of these run on the queue.
     void loadIfNeeded();
-    // Moves the index aside and returns where to (empty when it stays);
-    // `quiet` leaves the telling to the caller.
-    QString setAsideUnusableIndex(const QString& reason, bool quiet = false);
-    // Moves a damaged index aside and brings back the records it still holds.
+    // Reads the index into the cache; true when it was read whole.
+    bool readIndex();
+    // Brings back what a run cut short left outside the index: the record of
+    // an unfinished save, and records only a moved-aside index still holds.
+    void bringBackCutShortRecords();
+    // Moves an index that holds nothing readable aside, and tells the user.
+    void setAsideUnusableIndex(const QString& reason);
+    // Brings back the records a damaged index still holds and stores them in
+    // its place, keeping a copy of it.
     void recoverFromDamagedIndex(const QByteArray& data);
     void removeOrphanImages();
     // Tells the user of damaged records not told about at an earlier load.
@@ -152,6 +170,8 @@ private:
     // store's own files are removed from it.
     bool m_folderIsLinked = false;                      // queue
     bool m_toldOfUnconfirmedLimit = false;              // queue
+    bool m_lostToDamage = false;                        // queue
+    QJsonObject m_documentOthers;                       // queue: the index's other members
     std::unique_ptr<storefiles::WriteAccess> m_access;  // queue: made by the first load
 
     QMutex m_thumbnailMutex;

@@ -55,22 +55,47 @@ QString moveAside(const QString& path, const QString& stem, const QString& suffi
     return platform::safefile::moveAside(path, stem + QString::number(QDateTime::currentSecsSinceEpoch()), suffix);
 }
 
-std::optional<QJsonArray> decodeVersionedArray(const QByteArray& data, QLatin1String key)
+QString copyAside(const QString& path, const QByteArray& data, const QString& stem, const QString& suffix)
+{
+    const QDir folder = QFileInfo(path).absoluteDir();
+    const QStringList kept = folder.entryList({stem + QLatin1Char('*') + suffix}, QDir::Files | QDir::NoSymLinks);
+    for (const QString& name : kept) {
+        const QString candidate = folder.filePath(name);
+        if (QFileInfo(candidate).size() == data.size() && readStoreFile(candidate).data == data) return candidate;
+    }
+    const QString base = folder.filePath(stem + QString::number(QDateTime::currentSecsSinceEpoch()));
+    for (int n = 1; n < 1000; ++n) {
+        const QString target = n == 1 ? base + suffix : base + QLatin1Char('-') + QString::number(n) + suffix;
+        if (QFileInfo(target).exists() || QFileInfo(target).isSymLink()) continue;
+        return writeStoreFile(target, data) ? target : QString();
+    }
+    return {};
+}
+
+std::optional<QJsonObject> decodeVersionedDocument(const QByteArray& data, QLatin1String key)
 {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(data, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject()) return std::nullopt;
-    const QJsonObject object = document.object();
+    QJsonObject object = document.object();
     const QJsonValue version = object.value(QLatin1String("version"));
     if (!version.isDouble() || std::trunc(version.toDouble()) != version.toDouble()) return std::nullopt;
-    const QJsonValue array = object.value(key);
-    if (!array.isArray()) return std::nullopt;
-    return array.toArray();
+    if (!object.value(key).isArray()) return std::nullopt;
+    return object;
 }
 
-QByteArray encodeVersionedArray(QLatin1String key, const QJsonArray& array)
+std::optional<QJsonArray> decodeVersionedArray(const QByteArray& data, QLatin1String key)
 {
-    const QJsonObject document{{QLatin1String("version"), 1}, {key, array}};
+    const std::optional<QJsonObject> document = decodeVersionedDocument(data, key);
+    if (!document) return std::nullopt;
+    return document->value(key).toArray();
+}
+
+QByteArray encodeVersionedArray(QLatin1String key, const QJsonArray& array, const QJsonObject& others)
+{
+    QJsonObject document = others;
+    document.insert(QLatin1String("version"), 1);
+    document.insert(key, array);
     return QJsonDocument(document).toJson(QJsonDocument::Indented);
 }
 

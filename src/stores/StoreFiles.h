@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QLatin1String>
 #include <QString>
 
@@ -36,12 +37,22 @@ platform::safefile::WriteResult writeStoreFile(const QString& path, const QByteA
 // when the move failed.
 QString moveAside(const QString& path, const QString& stem, const QString& suffix);
 
-// The array under `key` of a store file's JSON object {"version": <whole
-// number>, key: [...]}; none when the data does not have that shape.
+// Keeps `data`, the content of the file at `path`, under the name moveAside
+// would give it, while the file itself stays: so the file can then be replaced
+// atomically and a kill at any step leaves one of the two whole. A copy kept
+// aside earlier with the same bytes is used instead of a second one. Returns
+// the copy's path, or an empty string when it could not be written.
+QString copyAside(const QString& path, const QByteArray& data, const QString& stem, const QString& suffix);
+
+// A store file's JSON object {"version": <whole number>, key: [...], ...};
+// none when the data does not have that shape.
+std::optional<QJsonObject> decodeVersionedDocument(const QByteArray& data, QLatin1String key);
+// The array under `key` of such a document.
 std::optional<QJsonArray> decodeVersionedArray(const QByteArray& data, QLatin1String key);
 
-// {"version": 1, key: array}, pretty-printed with sorted keys, UTF-8.
-QByteArray encodeVersionedArray(QLatin1String key, const QJsonArray& array);
+// {"version": 1, key: array} with `others` beside them, pretty-printed with
+// sorted keys, UTF-8.
+QByteArray encodeVersionedArray(QLatin1String key, const QJsonArray& array, const QJsonObject& others = {});
 
 // What the user is told of a change refused because another running copy of
 // the program (another session of the same user) holds the data: "<what>正被

@@ -1,6 +1,7 @@
-// Shortcuts, their JSON and texts on the keyboard layout; names: storage, change
-// notifications, hot keys per name, pausing, the one-time migration, menu texts;
-// key-up actions, event streams, bound actions and buttons, resetAll.
+// Shortcuts, their JSON, texts on the keyboard layout and the X modifiers they
+// are grabbed with; names: storage, change notifications, hot keys per name,
+// pausing, the one-time migration, menu texts; key-up actions, event streams,
+// bound actions and buttons, resetAll.
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "GlobalShortcuts/MenuBinding.h"
 #include "GlobalShortcuts/ShortcutEvents.h"
@@ -13,12 +14,15 @@
 #include "platform/SettingsStore.h"
 #include "platform/hotkeys/AutoRepeatFilter.h"
 #include "platform/hotkeys/HotKeyPlatform.h"
+#include "platform/hotkeys/X11HotKeyService.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QJsonObject>
 #include <QPushButton>
+
+#include <xcb/xcb.h>
 
 using namespace klipo;
 using namespace klipo::GlobalShortcuts;
@@ -320,6 +324,24 @@ TEST_F(ShortcutStorage, shortcutWithoutControlAltOrSuper_IsNeverGrabbed_ExceptFu
         EXPECT_EQ(result.state, state) << shortcut.description().toStdString();
         EXPECT_EQ(result.message.isEmpty(), !result.failed());
         EXPECT_EQ(hotKeys.held(shortcut.combination()), result.failed() ? 0 : 1);
+    }
+}
+
+// What X is asked to grab for a shortcut as recorded: Alt is Mod1 and Super
+// Mod4, whatever else is held with them.
+TEST(ShortcutModel, modifiersAsRecorded_AreGrabbedOnX_AltAsMod1_AndSuperAsMod4)
+{
+    const std::pair<Qt::KeyboardModifiers, quint16> cases[] = {
+        {Qt::AltModifier, XCB_MOD_MASK_1},
+        {Qt::MetaModifier, XCB_MOD_MASK_4},
+        {kControlShift, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT},
+        {Qt::ControlModifier | Qt::AltModifier, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1},
+        {Qt::MetaModifier | Qt::AltModifier | kControlShift,
+         XCB_MOD_MASK_4 | XCB_MOD_MASK_1 | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT}};
+    for (const auto& [modifiers, mask] : cases) {
+        const Shortcut shortcut(Key::k, modifiers);
+        EXPECT_EQ(platform::X11HotKeyService::modifierMask(shortcut.carbonModifiers), mask)
+            << shortcut.description().toStdString();
     }
 }
 

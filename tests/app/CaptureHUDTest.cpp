@@ -152,4 +152,29 @@ TEST_F(CaptureHUDTest, messageInFull_WrapsALongTitle_OnACardTallEnoughForTitleAn
     EXPECT_EQ(hud.panel()->height(), CaptureHUDController::height);
 }
 
+// A toast whose text holds a path shortens the path, in its middle, never
+// the words around it: a refused recording lost the middle of its reason
+// ("文件夹 …法写入或不是当前用户私有的"). The card grows for words that need more lines.
+TEST_F(CaptureHUDTest, aPathInTheText_IsShortenedInItsMiddle_NeverTheWordsAroundIt)
+{
+    const QString deep = "/home/someone/.cache/KlipoVersa/" + QString("a-rather-long-folder/").repeated(6);
+    struct Case {
+        QString before, path, after;
+        bool oneLine;
+    };
+    for (const Case& c :
+         {Case{"无法创建录屏文件：文件夹 ", deep + "recordings", " 无法写入或不是当前用户私有的", false},
+          Case{"无法写入 ", deep + "shot.png", "：磁盘空间不足", true}}) {
+        hud.show(QStringLiteral("录屏启动失败"), c.before + c.path + c.after);
+        const QString shown = hud.contentView()->subtitleLines(hud.panel()->width()).join(QString()).remove(' ');
+        const QString before = QString(c.before).remove(' '), after = QString(c.after).remove(' ');
+        ASSERT_TRUE(shown.startsWith(before) && shown.endsWith(after)) << shown.toStdString();
+        const QStringList path = shown.mid(before.size(), shown.size() - before.size() - after.size()).split("…");
+        ASSERT_EQ(path.size(), 2) << shown.toStdString();
+        EXPECT_TRUE(c.path.startsWith(path[0]) && c.path.endsWith(path[1]) && path[1].size() > 8)
+            << shown.toStdString();
+        EXPECT_EQ(hud.panel()->height() == CaptureHUDController::height, c.oneLine);
+    }
+}
+
 }  // namespace

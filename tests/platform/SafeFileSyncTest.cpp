@@ -26,8 +26,8 @@ TEST(SafeFile, write_SyncsTheNewFileBeforeItTakesTheName_AndTheFolderAfter)
     const QStringList calls = trace.calls();
     const QString shown = "\n" + calls.join('\n');
 
-    const QRegularExpression renamed("^rename (" + QRegularExpression::escape(dir) + R"(/\.data\.json\.\w{6}) )" +
-                                     QRegularExpression::escape(path) + "$");
+    const QRegularExpression renamed("^rename (" + QRegularExpression::escape(dir) +
+                                     R"(/\.data\.json\.klipoversa-\w{6}) )" + QRegularExpression::escape(path) + "$");
     const qsizetype renameAt = calls.indexOf(renamed);
     ASSERT_GE(renameAt, 0) << "no rename of a new file beside it onto data.json:" << qPrintable(shown);
     const QString temporary = renamed.match(calls[renameAt]).captured(1);

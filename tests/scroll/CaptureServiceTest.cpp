@@ -41,6 +41,8 @@ public:
     QList<int> inexact;  // seams not matched exactly, per delivery
 
     bool recordingBusy() override { return recording; }
+    std::optional<QString> spoolProblem;  // why the frames could not be kept
+    std::optional<QString> spoolUnavailable() override { return spoolProblem; }
     std::optional<QString> shortcutConflict() override { return conflict; }
     bool overlayActive() override { return overlay; }
     void beginPick(const QString&, std::function<void(std::optional<ScrollTarget>)> done) override
@@ -281,6 +283,16 @@ TEST(ScrollCapture, flow_RefusesDuringARecording_LeavesAnOpenOverlayAlone_AndWar
     std::exchange(c.env->pendingPick, nullptr)(std::nullopt);
     EXPECT_EQ(c.service->state, State::idle);
     EXPECT_EQ(c.env->toasts.size(), 2) << "the conflict is told once per process";
+}
+
+// The frames would wait in a folder of the user's: refused before the pick, with the reason.
+TEST(ScrollCapture, flow_RefusesBeforeThePick_WhenTheFramesHaveNowhereOfOursToWait)
+{
+    Capture c;
+    c.env->spoolProblem = QStringLiteral("缓存文件夹 ~/.cache/KlipoVersa 是指向别处的链接");
+    c.service->toggle();
+    EXPECT_EQ(c.env->picks, 0);
+    EXPECT_EQ(c.env->toasts, QStringList{"无法开始滚动长截图 / 缓存文件夹 ~/.cache/KlipoVersa 是指向别处的链接"});
 }
 
 TEST(ScrollCapture, finish_StitchesAFrameStillInTheWorker_AndSaysSoWhenThereIsNone)

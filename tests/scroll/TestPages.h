@@ -16,6 +16,7 @@ enum class PageKind {
     blankGap,  // text with a blank stretch taller than a frame in the middle
     numbers,   // 1, 2, 3 ... one short number a line at the left, 17 rows apart: a terminal's `seq`
     band,      // text with a band of one identical line every 40 rows in the middle (gapFrom .. gapTo)
+    log,       // the same black message on every line after a short grey id: a log, a table's rows
 };
 
 struct PageSpec {

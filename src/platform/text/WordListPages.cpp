@@ -1,10 +1,10 @@
 #include "platform/text/WordListPages.h"
 
+#include "platform/OwnFolders.h"
 #include "platform/text/ModelFile.h"
 
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 
 #include <algorithm>
 #include <cstdint>
@@ -166,9 +166,10 @@ std::unique_ptr<WordListPages> WordListPages::adopt(QByteArrayView model, const 
 
 QString WordListPages::defaultFolder()
 {
-    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    if (cache.isEmpty()) return {};
-    const QString folder = cache + QStringLiteral("/KlipoVersa");
+    const QString folder = ownfolders::cacheFolder();
+    // A link leads into a folder of the user's: the pages stay in memory.
+    struct stat st {};
+    if (::lstat(QFile::encodeName(folder).constData(), &st) == 0 && S_ISLNK(st.st_mode)) return {};
     return QDir().mkpath(folder) ? folder : QString();
 }
 

@@ -28,7 +28,8 @@ public:
     // there is no such memory or the file cannot be written.
     static std::unique_ptr<WordListPages> adopt(QByteArrayView model, const QString& folder);
 
-    // The program's cache folder ($XDG_CACHE_HOME/KlipoVersa), made if missing.
+    // The program's cache folder ($XDG_CACHE_HOME/KlipoVersa), made if missing;
+    // none when its name is a link (into a folder of the user's).
     static QString defaultFolder();
 
     ~WordListPages();
