@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,35 +16,22 @@ using Kind = UnreadableSettings::Kind;
 
 namespace {
 
-struct Values {
-    QJsonValue wrong;
-    QJsonValue right;
-};
-
-// A value of the wrong kind and one of the right kind for each key.
-Values valuesFor(const UnreadableSettings::Entry& entry)
-{
-    switch (entry.kind) {
-    case Kind::boolean: return {QStringLiteral("false"), false};
-    case Kind::looseBoolean: return {QJsonObject{}, QStringLiteral("YES")};
-    case Kind::integer: return {QStringLiteral("0"), 0};
-    case Kind::text: return {42, QString()};
-    case Kind::choice: return {entry.choices.first().toUpper(), entry.choices.last()};
-    }
-    return {};
-}
-
-QString storeWith(const std::function<QJsonValue(const Values&)>& pick, QByteArray* written = nullptr)
+// A settings file with, for every key, a value of the wrong kind or of the right one.
+QString fileWith(bool wrong)
 {
     QJsonObject object;
-    for (const UnreadableSettings::Entry& entry : UnreadableSettings::entries())
-        object.insert(entry.key, pick(valuesFor(entry)));
+    for (const UnreadableSettings::Entry& e : UnreadableSettings::entries()) {
+        // Wrong and right, in the order of Kind.
+        const QJsonValue values[][2] = {{QStringLiteral("false"), false},
+                                        {QJsonObject{}, QStringLiteral("YES")},
+                                        {QStringLiteral("0"), 0},
+                                        {42, QString()},
+                                        {e.choices.value(0).toUpper(), e.choices.value(0)}};
+        object.insert(e.key, values[int(e.kind)][wrong ? 0 : 1]);
+    }
     const QString path = test::freshDir(QStringLiteral("unreadable")) + "/defaults.json";
     QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    const QByteArray bytes = QJsonDocument(object).toJson();
-    file.write(bytes);
-    if (written) *written = bytes;
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(object).toJson()) > 0);
     return path;
 }
 
@@ -57,49 +43,43 @@ QByteArray contents(const QString& path)
 
 }  // namespace
 
-TEST(UnreadableSettings, everyKeyOfTheWrongKind_IsNamedInOneMessage_AndTheFileIsLeftAsWritten)
+TEST(UnreadableSettings, everyKeyOfTheWrongKind_IsNamedInOneMessage_RightKindsNever_AndTheFileIsLeftAsWritten)
 {
-    QByteArray written;
-    const QString path = storeWith([](const Values& v) { return v.wrong; }, &written);
-    test::AlertLog alerts;
-    platform::SettingsStore store(path);
-    UnreadableSettings notice(store);
-
-    QStringList all;
-    for (const UnreadableSettings::Entry& entry : UnreadableSettings::entries()) all << entry.key;
-    EXPECT_EQ(UnreadableSettings::unreadableKeys(store), all);
-    const QStringList told = alerts.texts();
-    ASSERT_EQ(told.size(), 1) << told.join('\n').toStdString();
-    EXPECT_TRUE(told.first().startsWith(QStringLiteral("有 %1 项设置无法读取").arg(all.size())));
-    for (const UnreadableSettings::Entry& entry : UnreadableSettings::entries())
-        EXPECT_TRUE(told.first().contains(QStringLiteral("「%1」").arg(entry.title))) << entry.key.data();
-    EXPECT_TRUE(told.first().contains(QStringLiteral("确认保留条数之前不会删除任何历史记录")));
-    EXPECT_EQ(contents(path), written);
-}
-
-TEST(UnreadableSettings, valuesOfTheRightKind_AreNotMentioned)
-{
-    const QString path = storeWith([](const Values& v) { return v.right; });
-    test::AlertLog alerts;
-    platform::SettingsStore store(path);
-    UnreadableSettings notice(store);
-    EXPECT_TRUE(UnreadableSettings::unreadableKeys(store).isEmpty());
-    EXPECT_TRUE(alerts.texts().isEmpty()) << alerts.texts().join('\n').toStdString();
+    for (bool wrong : {true, false}) {
+        SCOPED_TRACE(wrong ? "wrong kinds" : "right kinds");
+        const QString path = fileWith(wrong);
+        const QByteArray written = contents(path);
+        test::AlertLog alerts;
+        platform::SettingsStore store(path);
+        UnreadableSettings notice(store);
+        QStringList expected;
+        QString titles;
+        for (const UnreadableSettings::Entry& entry : UnreadableSettings::entries()) {
+            if (wrong) expected << entry.key;
+            titles += QStringLiteral("「%1」").arg(entry.title);
+        }
+        EXPECT_EQ(UnreadableSettings::unreadableKeys(store), expected);
+        const QStringList told = alerts.texts();
+        ASSERT_EQ(told.size(), wrong ? 1 : 0) << told.join('\n').toStdString();
+        if (wrong) {
+            EXPECT_TRUE(told.first().startsWith(QStringLiteral("有 %1 项设置无法读取 | %2的值类型不对")
+                                                    .arg(expected.size())
+                                                    .arg(titles)));
+            EXPECT_TRUE(told.first().endsWith(QStringLiteral("确认保留条数之前不会删除任何历史记录")));
+        }
+        EXPECT_EQ(contents(path), written);
+    }
 }
 
 // A value that turns unreadable while the program runs (a hand edit, another
 // copy) is told then, once; mended and broken again, it is told again.
 TEST(UnreadableSettings, aValueThatTurnsUnreadableLater_IsToldThen_OnceEachTime)
 {
-    const QString path = storeWith([](const Values& v) { return v.right; });
     test::AlertLog alerts;
-    platform::SettingsStore store(path);
+    platform::SettingsStore store(fileWith(false));
     UnreadableSettings notice(store);
-    store.setValue("saveHistory", QStringLiteral("no"));
-    store.setValue("menuBarOnly", true);
-    store.setValue("saveHistory", QStringLiteral("off"));  // still the same setting that could not be read
-    store.setValue("saveHistory", false);
-    store.setValue("saveHistory", 0);
+    for (const QJsonValue& value : {QJsonValue("no"), QJsonValue("off"), QJsonValue(false), QJsonValue(0)})
+        store.setValue("saveHistory", value);
     EXPECT_EQ(alerts.texts(), QStringList(2, QStringLiteral("有 1 项设置无法读取 | 「保存历史记录」的值类型不对，暂按默认值使用；"
                                                           "设置文件中的原值未改动，到「设置」里重新选择即可更正")));
 }
