@@ -107,15 +107,15 @@ TEST(HistorySection, showsLoading_UntilTheStoresFirstLoadIsPublished)
         HistoryStore store(dir);
         VocabularyStore book(test::freshDir(QStringLiteral("book-loading")));
         HistorySection section(store, book);
-        EXPECT_EQ(section.countLabel()->text(), QStringLiteral("正在载入…"));
+        EXPECT_EQ(section.countLabel()->text().toStdString(), "正在载入…");
         ASSERT_NE(section.currentEmptyState(), nullptr);
-        EXPECT_EQ(section.currentEmptyState()->title(), QStringLiteral("正在载入…"));
+        EXPECT_EQ(section.currentEmptyState()->title().toStdString(), "正在载入…");
         EXPECT_FALSE(section.clearButton()->isEnabled());
 
         const QString loaded = QStringLiteral("共 %1 条").arg(count);
         ASSERT_TRUE(QTest::qWaitFor([&] { return section.countLabel()->text() == loaded; }, 10000));
-        EXPECT_EQ(section.currentEmptyState() ? section.currentEmptyState()->title() : QString(),
-                  count == 0 ? QStringLiteral("还没有翻译记录") : QString());
+        EXPECT_EQ(section.currentEmptyState() ? section.currentEmptyState()->title().toStdString() : "",
+                  count == 0 ? "还没有翻译记录" : "");
         HistorySection later(store, book);
         EXPECT_TRUE(QTest::qWaitFor([&] { return later.countLabel()->text() == loaded; }, 10000));
     }
