@@ -267,7 +267,7 @@ void HistoryStore::tellOfUnconfirmedLimit(int limit)
     m_toldOfUnconfirmedLimit = true;
     platform::storagealerts::report(
         QStringLiteral("历史记录已超过保留条数（%1 条），旧记录没有删除").arg(limit),
-        QStringLiteral("这个条数不是在本机选定的（来自备份，或设置文件损坏后恢复的默认值）。"
+        QStringLiteral("这个条数不是在本机选定的（来自备份、设置文件损坏后恢复的默认值，或设置文件中的值无法读取）。"
                        "请到「设置 › 历史」确认保留条数，确认后才会删除最旧的记录"));
 }
 

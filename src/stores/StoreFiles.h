@@ -54,6 +54,15 @@ std::optional<QJsonArray> decodeVersionedArray(const QByteArray& data, QLatin1St
 // sorted keys, UTF-8.
 QByteArray encodeVersionedArray(QLatin1String key, const QJsonArray& array, const QJsonObject& others = {});
 
+// What the user is told of a change refused because another running copy of
+// the program (another session of the same user) holds the data: "<what>正被
+// 另一个 KlipoVersa 占用（它在…里运行）…".
+QString heldByAnotherCopy(const QString& what);
+
+// True while a store of this process on `guardedPath` (the file or folder its
+// WriteAccess guards) only reads because another copy holds it. Any thread.
+bool isReadOnlyHere(const QString& guardedPath);
+
 // The one-writer rule of a store: the first instance on a store's file or
 // folder, in this process or another, holds a lock file beside it in the data
 // folder ("<folder>/.<name>.lock") for its whole life and may write; any
@@ -69,6 +78,7 @@ public:
 
 private:
     std::unique_ptr<platform::FileLock> m_lock;
+    QString m_guarded;
     bool m_mayWrite = true;
     std::atomic<bool> m_reported{false};
 };

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QJsonObject>
 #include <QPushButton>
 
 #include <xcb/xcb.h>
@@ -213,6 +214,44 @@ TEST_F(ShortcutStorage, migration_ClearsOnlyTheOldDefaults_AndRunsOnce)
     setShortcut(oldDelayed, Name::delayedCapture());
     ShortcutSlimMigration::runIfNeeded();
     EXPECT_EQ(getShortcut(Name::delayedCapture()), oldDelayed);
+}
+
+// The flag edited by hand into another type still means the migration ran:
+// running it again would clear a combination the user chose since.
+TEST_F(ShortcutStorage, migrationFlagOfAnotherType_StillMeansDone)
+{
+    const Shortcut chosenAgain(Key::d, kControlShift);
+    for (const QJsonValue& flag : {QJsonValue(QStringLiteral("true")), QJsonValue(1), QJsonValue(QJsonObject{}),
+                                   QJsonValue(QJsonValue::Null)}) {
+        store().setValue(QStringLiteral("shortcutSlimMigrated_v1"), flag);
+        setShortcut(chosenAgain, Name::delayedCapture());
+        ShortcutSlimMigration::runIfNeeded();
+        EXPECT_EQ(getShortcut(Name::delayedCapture()), chosenAgain) << flag.toVariant().toString().toStdString();
+        EXPECT_EQ(store().value(QStringLiteral("shortcutSlimMigrated_v1")), flag);  // left as written
+    }
+    store().setValue(QStringLiteral("shortcutSlimMigrated_v1"), true);
+}
+
+// Another copy of the program (another session) stores or clears a shortcut:
+// this copy's hot key moves with it and its menus and recorders hear of it.
+TEST_F(ShortcutStorage, shortcutChangedByAnotherCopy_MovesTheHotKey_AndIsAnnounced)
+{
+    followOtherCopies();
+    const Name name(uniqueName("otherCopy"), kControlShiftT);
+    onKeyDown(name, &context, [] {});
+    int announced = 0;
+    platform::NotificationCenter::shared().observe(shortcutByNameDidChange, &context, [&](const QVariantMap& info) {
+        if (info.value(QStringLiteral("name")).toString() == name.rawValue()) ++announced;
+    });
+    // What another copy's write looks like here: the store takes in the file.
+    store().setValue(name.storageKey(), QString::fromUtf8(kControlAltP.toJson()));
+    EXPECT_EQ(hotKeys.held(kControlAltP.combination()), 1);
+    EXPECT_EQ(hotKeys.held(kControlShiftT.combination()), 0);
+    store().setValue(name.storageKey(), false);
+    EXPECT_EQ(hotKeys.held(kControlAltP.combination()), 0);
+    EXPECT_EQ(announced, 2);
+    setShortcut(kControlShiftT, name);  // a change made here is announced once
+    EXPECT_EQ(announced, 3);
 }
 
 TEST_F(ShortcutStorage, boundMenuItem_ShowsTheNamesKeyText_AndFollowsItsChanges)

@@ -20,6 +20,7 @@
 #include "platform/PlatformServices.h"
 #include "stores/CloudFolder.h"
 #include "stores/CloudSync.h"
+#include "stores/StoreFiles.h"
 #include "library/LibraryTestSupport.h"
 
 #include <QImageReader>
@@ -287,6 +288,50 @@ TEST_F(HistorySectionTest, damagedRecord_IsListedAsUnreadable_AndCanBeDeleted)
 
 // Deleting lowers the book's counts once the record is gone, and only then;
 // clearing asks first, in a box as wide as its sentence, and keeps mastered words.
+// A second copy of the program on the same data folder (another session)
+// only reads: each change it refuses, every time, says that another running
+// copy holds the data, and nothing of the first copy's is lost.
+TEST_F(HistorySectionTest, changesRefusedInASecondCopy_SayEachTimeThatAnotherRunningCopyHoldsTheData)
+{
+    const HistoryRecord record = save("apple pear");
+    ASSERT_TRUE(vocabulary().flush());
+    HistoryStore secondHistory(history().directory());
+    VocabularyStore secondBook(vocabulary().directory());
+    ASSERT_EQ(secondHistory.allRecords().size(), 1);
+    const QList<VocabularyWord> words = secondBook.words();
+    ASSERT_FALSE(words.isEmpty());
+    VocabularySection bookView(secondBook);
+    const QString historyHeld = storefiles::heldByAnotherCopy("历史记录");
+    const QString bookHeld = storefiles::heldByAnotherCopy("单词本");
+    struct Refusal {
+        const char* name;
+        std::function<void()> act;
+        QString title;
+        QString subtitle;
+    };
+    const QList<Refusal> refusals{
+        {"delete", [&] { historyactions::deleteRecord(secondHistory, secondBook, record); }, "删除失败", historyHeld},
+        {"clear", [&] { historyactions::clearAll(secondHistory, secondBook); }, "清空失败", historyHeld},
+        {"remove a word",
+         [&] {
+             std::unique_ptr<QMenu> menu(bookView.wordMenu(words.first()));
+             action(menu.get(), "从单词本移除")->trigger();
+         },
+         "单词本未能保存", bookHeld},
+    };
+    for (int round = 0; round < 2; ++round) {
+        for (const Refusal& refusal : refusals) {
+            SCOPED_TRACE(refusal.name);
+            CaptureHUDController::shared().show("上一条", "提示");
+            refusal.act();
+            EXPECT_TRUE(QTest::qWaitFor([&] { return toastTitle() == refusal.title; }, 5000));
+            EXPECT_EQ(CaptureHUDController::shared().currentSubtitle(), refusal.subtitle);
+        }
+    }
+    EXPECT_EQ(history().allRecords().size(), 1);
+    EXPECT_EQ(vocabulary().words().size(), words.size());
+}
+
 TEST_F(HistorySectionTest, deleteAndClear_DetachOnlyWhatTheStoreRemoved)
 {
     const HistoryRecord first = save("apple apple pear");
@@ -441,6 +486,24 @@ TEST_F(CloudSyncSectionTest, autoSyncSwitch_MirrorsTheStoredValue_AndOnlyTheUser
     EXPECT_FALSE(view->autoSyncSwitch()->isChecked());
     click(view->autoSyncSwitch());
     EXPECT_EQ(settings().value(CloudSync::autoSyncKey), QJsonValue(true));
+}
+
+// Another copy of the program (another session) switches automatic backup
+// off and on: the open section follows, and writes nothing back.
+TEST_F(CloudSyncSectionTest, autoSyncSwitchedByAnotherCopy_IsFollowed_WithoutBeingWrittenBack)
+{
+    CloudSyncSection* view = showSection();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(view->autoSyncSwitch()->isChecked());
+    platform::SettingsStore otherCopy(settings().filePath());
+    for (bool enabled : {false, true}) {
+        otherCopy.setValue(CloudSync::autoSyncKey, enabled);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return view->autoSyncSwitch()->isChecked() == enabled; }, 5000));
+        EXPECT_EQ(view->autoSyncRow()->value().startsWith(QStringLiteral("自动同步已开启")), enabled);
+    }
+    otherCopy.remove(CloudSync::autoSyncKey);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !settings().contains(CloudSync::autoSyncKey); }, 5000));
+    EXPECT_FALSE(otherCopy.contains(CloudSync::autoSyncKey));  // nothing written back
 }
 
 // A status that wraps shows every line, pushing the rows below down, also in a larger window.
