@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include <malloc.h>
 
 namespace klipo::platform {
 
@@ -59,8 +58,6 @@ void freeEngines(std::vector<std::unique_ptr<TesseractEngine>>& engines)
 }
 
 }  // namespace
-
-void returnFreedMemory() { ::malloc_trim(0); }
 
 EnginePool::Lease::~Lease()
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FreedMemory.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -135,7 +137,5 @@ private:
     std::thread m_reaper;
 };
 
-// Gives memory freed by the engines back to the system.
-void returnFreedMemory();
 
 }  // namespace klipo::platform
