@@ -391,7 +391,8 @@ void CloudSync::finishDownload(const cloudtransfer::DownloadOutcome& outcome)
         QStringList limited;
         if (outcome.leftOut > 0) limited << QStringLiteral("另有 %1 个未加入").arg(outcome.leftOut);
         if (outcome.displaced > 0)
-            limited << QStringLiteral("%1 个只见过一次的旧单词让位给了已掌握、有释义或多次出现的单词").arg(outcome.displaced);
+            limited << QStringLiteral("%1 个只见过一次的旧单词让位给了已掌握、有释义或多次出现的单词")
+                           .arg(outcome.displaced);
         text += QStringLiteral("（单词本最多 %1 个：").arg(vocabularybook::kMaximumWordCount) +
                 limited.join(QStringLiteral("，")) + QStringLiteral("）");
     }

@@ -81,7 +81,8 @@ UploadOutcome upload(const Stores& stores, const UploadRequest& request)
         std::optional<QSet<QUuid>> inPlace = request.recordsInPlace;
         if (emptying || !inPlace) {
             cloudbackup::WordLimit countOnly;
-            const cloudfolder::ReadResult existing = cloudfolder::readBackupFile(request.path, outcome.date, &countOnly);
+            const cloudfolder::ReadResult existing =
+                cloudfolder::readBackupFile(request.path, outcome.date, &countOnly);
             if (existing.backup) {
                 inPlace = recordIds(existing.backup->records);
                 outcome.keptWords = countOnly.distinct();

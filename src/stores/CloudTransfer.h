@@ -46,8 +46,8 @@ struct UploadRequest {
 struct UploadOutcome {
     enum class Kind {
         written,
-        skipped,   // automatic, nothing changed since the last upload and the file is there
-        heldBack,  // automatic, and it would have emptied a backup that holds records or words
+        skipped,      // automatic, nothing changed since the last upload and the file is there
+        heldBack,     // automatic, and it would have emptied a backup that holds records or words
         lostRecords,  // automatic, and it would have dropped records the history lost without a deletion
         failed,
     };

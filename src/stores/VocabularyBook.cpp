@@ -99,10 +99,7 @@ void sortResult(VocabularyIngestResult& result)
     result.wordsNeedingDefinition = result.newWords + known;
 }
 
-bool isExpendable(const VocabularyWord& word)
-{
-    return !word.isMastered && !word.hasDefinition() && word.count < 2;
-}
+bool isExpendable(const VocabularyWord& word) { return !word.isMastered && !word.hasDefinition() && word.count < 2; }
 
 QStringList expendableKeys(const Book& book)
 {
@@ -281,9 +278,8 @@ int merge(Book& book, const QList<VocabularyWord>& incoming, MergeReport* report
 
 void keepMergeable(QList<VocabularyWord>& words, const QSet<QString>& bookKeys, qsizetype room)
 {
-    const auto known = std::stable_partition(words.begin(), words.end(), [&](const VocabularyWord& word) {
-        return bookKeys.contains(word.normalized);
-    });
+    const auto known = std::stable_partition(
+        words.begin(), words.end(), [&](const VocabularyWord& word) { return bookKeys.contains(word.normalized); });
     const qsizetype others = words.end() - known;
     if (others <= room) return;
     const auto keptEnd = known + std::max<qsizetype>(0, room);

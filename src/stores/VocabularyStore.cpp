@@ -55,7 +55,10 @@ QSet<QString> idTexts(const QList<QUuid>& ids)
 }
 }  // namespace
 
-QString VocabularyStore::pendingDetachPath() const { return m_directory + QLatin1Char('/') + QLatin1String(kPendingName); }
+QString VocabularyStore::pendingDetachPath() const
+{
+    return m_directory + QLatin1Char('/') + QLatin1String(kPendingName);
+}
 
 void VocabularyStore::loadLocked()
 {
@@ -64,11 +67,12 @@ void VocabularyStore::loadLocked()
     ++m_generation;
     m_access = std::make_unique<storefiles::WriteAccess>(filePath());
     // Only the writer: another copy's write may be under way.
-    if (m_access->mayWrite())
+    if (m_access->mayWrite()) {
         platform::safefile::removeLeftoverTemporaries(m_directory, [](const QString& target) {
             return target == QLatin1String("vocabulary.json") || target == QLatin1String(kPendingName);
         });
-    if (m_access->mayWrite()) m_pendingAtLoad = storefiles::readTextSet(pendingDetachPath(), kPendingKey);
+        m_pendingAtLoad = storefiles::readTextSet(pendingDetachPath(), kPendingKey);
+    }
     const platform::safefile::ReadResult read = storefiles::readStoreFile(filePath());
     if (read.status == platform::safefile::ReadStatus::Missing || (read.ok() && read.data.isEmpty())) return;
     if (read.ok()) {

@@ -60,11 +60,13 @@ TEST_F(SettingsReadingTest, captureDirectory_ThatIsMissing_IsNamedMissing_AndNot
     const QString desktopName = QFileInfo(Settings::defaultPlainCaptureDirectory()).fileName();
     set("plainCaptureDirectory", share + QStringLiteral("/KlipoShots"));
     EXPECT_EQ(Settings::plainCaptureDirectory(), Settings::defaultPlainCaptureDirectory());
-    EXPECT_EQ(Settings::plainCaptureDirectoryDisplayName(), desktopName + QStringLiteral("（所选的「KlipoShots」不存在）"));
+    EXPECT_EQ(Settings::plainCaptureDirectoryDisplayName(),
+              desktopName + QStringLiteral("（所选的「KlipoShots」不存在）"));
     EXPECT_TRUE(QDir(share).isEmpty());
     QFile(share + QStringLiteral("/file")).open(QIODevice::WriteOnly);
     set("plainCaptureDirectory", share + QStringLiteral("/file"));
-    EXPECT_EQ(Settings::plainCaptureDirectoryDisplayName(), desktopName + QStringLiteral("（所选的「file」不是文件夹）"));
+    EXPECT_EQ(Settings::plainCaptureDirectoryDisplayName(),
+              desktopName + QStringLiteral("（所选的「file」不是文件夹）"));
     set("plainCaptureDirectory", share);
     EXPECT_EQ(Settings::plainCaptureDirectoryDisplayName(), QFileInfo(share).fileName());
 }

@@ -442,8 +442,9 @@ TEST_F(CloudSyncTest, download_OfABackupPastTheBooksLimit_FillsItWithWhatMatters
     makeSync();
     sync->download();
     clock.runJobs();
-    EXPECT_EQ(sync->statusText(), "已同步：新增 19998 个单词（单词本最多 20000 个：另有 5002 个未加入）；"
-                                  "备份含 1 条历史文字，不导入本机历史")
+    EXPECT_EQ(sync->statusText(),
+              "已同步：新增 19998 个单词（单词本最多 20000 个：另有 5002 个未加入）；"
+              "备份含 1 条历史文字，不导入本机历史")
         << sync->statusText().toStdString();
     vocabularybook::Book book;
     for (const VocabularyWord& w : vocabulary->words()) book.insert(w.normalized, w);
@@ -471,9 +472,9 @@ TEST_F(CloudSyncTest, unattendedUploads_NeverFollowAHistoryThatLostRecords)
     for (int i = 1; i <= 20; ++i) twenty.append(cloudRecord(i, kCloudT0.addSecs(-i)));
     struct Case {
         const char* what;
-        qsizetype kept;    // the first records the history still holds at launch
-        int deleted;       // of those, how many the user deletes in this run
-        bool setAside;     // a damaged index lies moved aside in the history folder
+        qsizetype kept;      // the first records the history still holds at launch
+        int deleted;         // of those, how many the user deletes in this run
+        bool setAside;       // a damaged index lies moved aside in the history folder
         qsizetype backedUp;  // records in the backup afterwards
     };
     const QList<Case> cases = {
@@ -508,7 +509,8 @@ TEST_F(CloudSyncTest, unattendedUploads_NeverFollowAHistoryThatLostRecords)
         sync->uploadOnQuit();
         EXPECT_EQ(backupAt(ownFile())->records.size(), c.backedUp) << c.what;
         if (c.backedUp == 20 && c.kept < 20) {
-            EXPECT_TRUE(sync->statusText().startsWith(QString("未自动备份：备份中有 %1 条历史文字本机已没有").arg(20 - c.kept)))
+            EXPECT_TRUE(
+                sync->statusText().startsWith(QString("未自动备份：备份中有 %1 条历史文字本机已没有").arg(20 - c.kept)))
                 << sync->statusText().toStdString();
             EXPECT_EQ(sync->statusText().contains("历史记录曾损坏"), c.setAside) << c.what;
             sync->startUpload(false);  // the user's own act writes
@@ -564,8 +566,10 @@ TEST(CloudBackupFile, isReadWhole_OrNotAtAll)
     const QByteArray tail = R"("records": [], "settings": {"targetLanguage": "en"}, "version": 1})";
     const QList<std::pair<QByteArray, bool>> documents = {
         {R"({"words": [)" + word + R"(], "date": "2024-05-01T08:30:00Z", )" + tail, true},
-        {"\xEF\xBB\xBF \n{\"date\": \"x\", \"extra\": {\"a\": [1, {\"b\": \"]}\"}]}, \"date\": \"2024-05-01T08:30:00Z\", "
-         "\"words\": [], " + tail + "\n",
+        {"\xEF\xBB\xBF \n{\"date\": \"x\", \"extra\": {\"a\": [1, {\"b\": \"]}\"}]}, \"date\": "
+         "\"2024-05-01T08:30:00Z\", "
+         "\"words\": [], " +
+             tail + "\n",
          true},
         {R"({"date": "2024-05-01T08:30:00Z", "words": [], )" + tail + " x", false},
         {R"({"date": "2024-05-01T08:30:00Z", "extra": [1,], "words": [], )" + tail, false},

@@ -321,12 +321,24 @@ TEST(VocabularyBook, merge_KeepsTheBookWithinItsLimit_TakingWhatMattersMost)
         QStringList kept, gone;
     };
     const QList<Case> cases = {
-        {"an empty book and a huge backup", {}, words("once", full + 100, 1) + words("twice", 50, 2) + studied,
-         {full, 154, 0}, {"studied00000", "studied00003", "twice00049", "once00154"}, {"once00153", "once00000"}},
-        {"a book of words seen once", words("mine", full, 1), words("once", 10, 1) + words("twice", 3, 2) + studied,
-         {7, 10, 7}, {"mine00007", "twice00000", "studied00001"}, {"mine00006", "once00009"}},
-        {"a book of words seen twice", words("mine", full, 2), studied + words("mine", 5, 9), {0, 4, 0},
-         {"mine00000"}, {"studied00000"}},
+        {"an empty book and a huge backup",
+         {},
+         words("once", full + 100, 1) + words("twice", 50, 2) + studied,
+         {full, 154, 0},
+         {"studied00000", "studied00003", "twice00049", "once00154"},
+         {"once00153", "once00000"}},
+        {"a book of words seen once",
+         words("mine", full, 1),
+         words("once", 10, 1) + words("twice", 3, 2) + studied,
+         {7, 10, 7},
+         {"mine00007", "twice00000", "studied00001"},
+         {"mine00006", "once00009"}},
+        {"a book of words seen twice",
+         words("mine", full, 2),
+         studied + words("mine", 5, 9),
+         {0, 4, 0},
+         {"mine00000"},
+         {"studied00000"}},
     };
     for (const Case& c : cases) {
         Book book = bookOf(c.local);
@@ -350,6 +362,6 @@ TEST(VocabularyBook, merge_KeepsTheBookWithinItsLimit_TakingWhatMattersMost)
     QStringList keys;
     for (const VocabularyWord& w : read) keys << w.normalized;
     keys.sort();
-    EXPECT_EQ(keys, QStringList({"mine00000", "mine00002", "once00099", "studied00000", "studied00001",
-                                 "studied00002", "studied00003"}));
+    EXPECT_EQ(keys, QStringList({"mine00000", "mine00002", "once00099", "studied00000", "studied00001", "studied00002",
+                                 "studied00003"}));
 }

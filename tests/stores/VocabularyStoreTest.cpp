@@ -206,8 +206,7 @@ TEST_F(VocabularyStoreTest, killWhileDeleting_TheNextLaunchSettlesTheBookWithThe
     const HistoryRecord deleted = record(1), kept = record(2);
     const QString elsewhere = record(9).idText();  // another computer's record, or one trimmed away
     vocabularybook::Book before;
-    for (const auto& [key, sources, mastered] :
-         QList<std::tuple<QString, QList<VocabularyWord::Source>, bool>>{
+    for (const auto& [key, sources, mastered] : QList<std::tuple<QString, QList<VocabularyWord::Source>, bool>>{
              {"apple", {{deleted.idText(), 2, t0}}, false},
              {"pear", {{deleted.idText(), 1, t0}, {kept.idText(), 1, t0}}, false},
              {"plum", {{elsewhere, 1, t0}}, false},
@@ -258,7 +257,8 @@ TEST_F(VocabularyStoreTest, killWhileDeleting_TheNextLaunchSettlesTheBookWithThe
             book.flush();
         }
         const bool historyHoldsIt = c.history.contains(deleted);
-        const vocabularybook::Book expected = !c.settles || historyHoldsIt ? (c.bookWritten ? detached : before) : detached;
+        const vocabularybook::Book expected =
+            !c.settles || historyHoldsIt ? (c.bookWritten ? detached : before) : detached;
         EXPECT_EQ(vocabularybook::decodeFile(readFile(file()), t0), expected) << c.what;
         EXPECT_EQ(QFile::exists(note), !c.settles) << c.what;
     }

@@ -142,7 +142,8 @@ void RealShellServices::startAutoCloudBackup()
     // to load), so that the backup looks at stores that agree.
     HistoryStore* history = &HistoryStore::shared();
     VocabularyStore* vocabulary = &VocabularyStore::shared();
-    QThreadPool::globalInstance()->start([history, vocabulary] { storesatlaunch::settleVocabulary(*history, *vocabulary); });
+    QThreadPool::globalInstance()->start(
+        [history, vocabulary] { storesatlaunch::settleVocabulary(*history, *vocabulary); });
     CloudSync& cloud = CloudSync::shared();
     // The restore offer is a modal alert brought to the front.
     QPointer<RealShellServices> self(this);

@@ -137,5 +137,4 @@ private:
     std::thread m_reaper;
 };
 
-
 }  // namespace klipo::platform
