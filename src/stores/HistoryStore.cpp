@@ -487,6 +487,19 @@ QList<HistoryRecord> HistoryStore::allRecords()
     return copy;
 }
 
+std::optional<QSet<QUuid>> HistoryStore::recordIdsIfIntact()
+{
+    std::optional<QSet<QUuid>> ids;
+    m_queue->sync([&] {
+        loadIfNeeded();
+        if (m_indexBlocked || m_lostToDamage || !QFileInfo::exists(indexPath())) return;
+        ids.emplace();
+        ids->reserve(m_cache.size());
+        for (const HistoryRecord& record : std::as_const(m_cache)) ids->insert(record.id);
+    });
+    return ids;
+}
+
 void HistoryStore::loadImage(const HistoryRecord& record, std::function<void(QImage)> completion)
 {
     const QString name = record.imageName;

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QJsonDocument>
@@ -12,6 +13,7 @@
 #include <QMutex>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cmath>
 
 namespace klipo::storefiles {
@@ -109,6 +111,26 @@ bool isReadOnlyHere(const QString& guardedPath)
 {
     QMutexLocker lock(&readOnlyMutex());
     return readOnlyStores().value(QFileInfo(guardedPath).absoluteFilePath()) > 0;
+}
+
+QSet<QString> readTextSet(const QString& path, QLatin1String key)
+{
+    QSet<QString> texts;
+    const platform::safefile::ReadResult read = readStoreFile(path);
+    if (!read.ok()) return texts;
+    const std::optional<QJsonArray> array = decodeVersionedArray(read.data, key);
+    if (!array) return texts;
+    for (const QJsonValue& value : *array)
+        if (value.isString()) texts.insert(value.toString());
+    return texts;
+}
+
+bool writeTextSet(const QString& path, QLatin1String key, const QSet<QString>& texts)
+{
+    if (texts.isEmpty()) return !QFileInfo::exists(path) || QFile::remove(path);
+    QStringList sorted(texts.begin(), texts.end());
+    std::sort(sorted.begin(), sorted.end());
+    return bool(writeStoreFile(path, encodeVersionedArray(key, QJsonArray::fromStringList(sorted))));
 }
 
 WriteAccess::WriteAccess(const QString& guardedPath)

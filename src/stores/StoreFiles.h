@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLatin1String>
+#include <QSet>
 #include <QString>
 
 #include <atomic>
@@ -62,6 +63,13 @@ QString heldByAnotherCopy(const QString& what);
 // True while a store of this process on `guardedPath` (the file or folder its
 // WriteAccess guards) only reads because another copy holds it. Any thread.
 bool isReadOnlyHere(const QString& guardedPath);
+
+// A small note of the store's: a set of texts kept as {"version": 1, key:
+// [... sorted]}. Reading gives an empty set for a missing or unreadable file
+// (and skips entries that are not text); writing an empty set removes the
+// file. False when the write failed.
+QSet<QString> readTextSet(const QString& path, QLatin1String key);
+bool writeTextSet(const QString& path, QLatin1String key, const QSet<QString>& texts);
 
 // The one-writer rule of a store: the first instance on a store's file or
 // folder, in this process or another, holds a lock file beside it in the data

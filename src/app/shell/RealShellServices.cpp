@@ -42,6 +42,8 @@
 #include "scroll/SpoolFolder.h"
 #include "selfcheck/SelfChecks.h"
 #include "stores/CloudSync.h"
+#include "stores/HistoryStore.h"
+#include "stores/StoresAtLaunch.h"
 #include "stores/VocabularyStore.h"
 #include "tools/PinMenu.h"
 #include "tools/PlainCaptureService.h"
@@ -136,6 +138,12 @@ void RealShellServices::runRecordingSelfCheck() { RecSelfTest::runIfNeeded(); }
 void RealShellServices::runScrollingSelfCheck() { ScrollSelfTest::runIfNeeded(); }
 void RealShellServices::startAutoCloudBackup()
 {
+    // The book is brought in line with the history first (it waits for both
+    // to load), so that the backup looks at stores that agree.
+    HistoryStore* history = &HistoryStore::shared();
+    VocabularyStore* vocabulary = &VocabularyStore::shared();
+    QThreadPool::globalInstance()->start(
+        [history, vocabulary] { storesatlaunch::settleVocabulary(*history, *vocabulary); });
     CloudSync& cloud = CloudSync::shared();
     // The restore offer is a modal alert brought to the front.
     QPointer<RealShellServices> self(this);

@@ -9,8 +9,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include <malloc.h>
-
 namespace klipo::platform {
 
 namespace {
@@ -59,8 +57,6 @@ void freeEngines(std::vector<std::unique_ptr<TesseractEngine>>& engines)
 }
 
 }  // namespace
-
-void returnFreedMemory() { ::malloc_trim(0); }
 
 EnginePool::Lease::~Lease()
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FreedMemory.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -134,8 +136,5 @@ private:
     bool m_shut = false;
     std::thread m_reaper;
 };
-
-// Gives memory freed by the engines back to the system.
-void returnFreedMemory();
 
 }  // namespace klipo::platform
