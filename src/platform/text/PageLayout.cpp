@@ -1,6 +1,7 @@
 #include "platform/text/PageLayout.h"
 
 #include "platform/text/GroundEdges.h"
+#include "platform/text/HeadlineLetters.h"
 #include "platform/text/InParallel.h"
 #include "platform/text/LineLooks.h"
 #include "platform/text/PageMarks.h"
@@ -151,15 +152,20 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
                    [&gray, &colour, th] { return groundEdges(gray, colour, RegionCutter::groundEdgeLength(th)); });
     // Boxes around text (fields, buttons, bubbles, banners) are hollow
     // clusters much taller than the text in them.
-    auto hollow = [th](const MarkCluster& c) {
+    auto hollow = [th, &marks](const MarkCluster& c) {
         const int w = c.box.width();
         const int h = c.box.height();
-        // A thin bar much taller than the text: a separator between toolbar items.
-        if (w * 4 <= h && h * 5 >= th * 8) return true;
+        // A thin bar much taller than the text: a separator between toolbar
+        // items, unless it is a letter of a headline.
+        if (w * 4 <= h && h * 5 >= th * 8) return !barAmongLetters(marks, c.box);
         // Its marks run along its sides, unless it is larger than letters
         // are (a picture's outline): a large letter's are spread inside.
-        return h * 2 > th * 3 && w > 2 * th && double(c.count) < 0.2 * double(w) * double(h) &&
-               (c.rim * 10 >= c.count * 7 || h > 4 * th);
+        // A small frame's marks, thick on a dark ground (a light line has
+        // an edge on each side), fill much of its box, but all of them lie
+        // along its sides.
+        return h * 2 > th * 3 && w > 2 * th &&
+               ((double(c.count) < 0.2 * double(w) * double(h) && (c.rim * 10 >= c.count * 7 || h > 4 * th)) ||
+                c.rim * 20 >= c.count * 19);
     };
     // Small boxes first, whole (their rounded corners and short sides are not
     // straight runs); window frames and table grids are left to the runs, so
@@ -172,6 +178,16 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
     // A capital of a name or a title in bold, an accent on it, stands a
     // third taller than most words.
     const int capital = th * 4 / 3;
+    // A headline's letters stand as close to each other as small ones, for
+    // their size: a bold "g" or "B" of a large heading, as filled as a
+    // badge's ground with its counter inside, is a letter of its word.
+    // The inner edge of a bold letter's bowl ("o", "g", "d") is a ring of
+    // its own inside the letter's strokes: no shape either.
+    const auto letterOfWord = [&](const QRect& box) {
+        const int h = box.height();
+        return inWord(marks, box, th, capital) || (h > capital && inLargeWord(marks, box)) ||
+               letterCounter(gray, colour, box);
+    };
     markEachCluster(marks, clusters, [&](const MarkCluster& c) {
         const int h = c.box.height();
         const int w = c.box.width();
@@ -188,7 +204,7 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
         // A bold capital (a "B") is as filled, with its counters on it, but
         // it stands in a word: a tag stands a space apart from the words
         // around it.
-        if (badgeSized && looks.fill >= 0.5 && !inWord(marks, c.box, th, capital)) {
+        if (badgeSized && looks.fill >= 0.5 && !letterOfWord(c.box)) {
             if (const QRect text = badgeTextIn(gray, colour, c.box); !text.isEmpty()) {
                 badgeTexts.push_back(text);
                 return PageMarks::structure;
@@ -220,7 +236,7 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
             const bool smallWord =
                 h <= th && w * 5 >= h * 9 && looks.fill < 0.75 && double(c.count) >= 0.4 * double(w) * double(h);
             if (filled && !smallWord && h * 5 >= th * 4 && w * 5 >= th * 4 && w * 2 >= h && w <= 3 * h &&
-                !inWord(marks, c.box, th, capital)) {
+                !letterOfWord(c.box)) {
                 // A disc far taller than the text (an avatar) holds a figure, no text.
                 if (h * 2 >= th * 5 && std::abs(w - h) * 8 <= h && looks.fill < 0.85) discs.push_back(c.box);
                 return PageMarks::structure;
@@ -231,8 +247,9 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
             const QSize box = looks.rectangle;
             if (box.height() >= th && box.height() <= 2 * th) return PageMarks::structure;
         }
-        const bool large =
-            h * 2 >= th * 3 && h <= 6 * th && c.box.width() * 4 >= h && c.count * 10 >= c.box.width() + h;
+        // A headline's "l" is held too, however thin.
+        const bool large = h * 2 >= th * 3 && h <= 6 * th && c.count * 10 >= c.box.width() + h &&
+                           (c.box.width() * 4 >= h || barAmongLetters(marks, c.box));
         return large ? PageMarks::held : PageMarks::text;
     });
     // The text on a badge, with the marks along its edge.

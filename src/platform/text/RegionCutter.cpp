@@ -183,7 +183,7 @@ void RegionCutter::cut(QRect r, int depth)
                 // Only the clearest separations at this level; weaker ones
                 // are looked at again inside each part, where the other
                 // direction may be clearer.
-                if (g.score < 0.85 * top.score) continue;
+                if (g.score < kClearest * top.score) continue;
                 cut(columns ? QRect(from, r.top(), g.start - from, r.height())
                             : QRect(r.left(), from, r.width(), g.start - from),
                     depth + 1);
@@ -314,6 +314,8 @@ bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, 
         if (crossedMostly(across) && crossedMostly(down)) return false;
         return bestDown.ruled > bestAcross.ruled;
     }
+    // A list beside prose is no table's column, however its rows line up.
+    if (!across.empty() && listBesideProse(r, column, across, th)) return true;
     // A table or list without rules: short rows whose cells line up read
     // row by row, however wide the space between the cells.
     std::vector<std::pair<int, int>> lone;
@@ -333,6 +335,29 @@ bool RegionCutter::columnsFirst(const QRect& r, const std::vector<Gap>& across, 
     // the column gap runs through it as elsewhere: it reads first, whole.
     if (lineApart(r, across, th, &column)) return false;
     return bestDown.score > bestAcross.score;
+}
+
+bool RegionCutter::listBesideProse(const QRect& r, const Gap& column, const std::vector<Gap>& across, int th) const
+{
+    // The row gaps a cut across would part the region at (see cut()).
+    const Gap clearest = best(across);
+    std::vector<int> cuts;
+    for (const Gap& g : across)
+        if (g.score >= kClearest * clearest.score) cuts.push_back(g.start);
+    const auto part = [&](int y) { return int(std::upper_bound(cuts.begin(), cuts.end(), y) - cuts.begin()); };
+    const Side a = side(r, r.left(), column.start - 1, th);
+    const Side b = side(r, column.end, r.right(), th);
+    const auto shortBesideLong = [&](const Side& brief, const Side& prose, int from, int to) {
+        if (brief.rows.size() < 2 || brief.width * 2 > prose.width || prose.rows.empty()) return false;
+        const int within = part(brief.rows.front().first);
+        return part(brief.rows.back().second) == within &&
+               std::any_of(prose.rows.begin(), prose.rows.end(),
+                           [&](const auto& row) { return part(row.first) == within; }) &&
+               std::any_of(prose.rows.begin(), prose.rows.end(),
+                           [&](const auto& row) { return part(row.first) != within; }) &&
+               prose.width >= 15 * th && fullRows(prose, from, to) >= 3;
+    };
+    return shortBesideLong(b, a, r.left(), column.start - 1) || shortBesideLong(a, b, column.end, r.right());
 }
 
 bool RegionCutter::betweenWindows(const QRect& r, const Gap& column) const

@@ -60,6 +60,9 @@ private:
         int width = 0;                          // from the leftmost ink to the rightmost
     };
 
+    // Gaps at least this much of the clearest one's score are cut at once.
+    static constexpr double kClearest = 0.85;
+
     void cut(QRect region, int depth);
     static Gap best(const std::vector<Gap>& gaps);
     QRect trimmed(const QRect& r, std::vector<int>& rows, std::vector<int>& cols) const;
@@ -100,6 +103,14 @@ private:
     void readCells(const QRect& r, const std::vector<Gap>& rows, int th, int depth);
     bool proseColumns(const QRect& r, const Gap& column, int th) const;
     bool proseSide(const Side& s, int left, int right, int th) const;
+    // How many rows of a side are as wide as it, or nearly.
+    int fullRows(const Side& s, int left, int right) const;
+    // Whether a short list stands beside a column of prose (a page's
+    // contents beside its article's heading), all of it between two of the
+    // row gaps a cut across would part the region at, while the prose runs
+    // on past them: cut across first, the list would read in the middle of
+    // the prose.
+    bool listBesideProse(const QRect& r, const Gap& column, const std::vector<Gap>& across, int th) const;
     // Whether the text on one side of an empty column is one line, standing
     // level with the first line on the other side.
     bool besideFirstLines(const QRect& r, const Gap& column, int th) const;

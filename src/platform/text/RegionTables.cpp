@@ -274,6 +274,11 @@ bool RegionCutter::proseColumns(const QRect& r, const Gap& column, int th) const
 bool RegionCutter::proseSide(const Side& s, int left, int right, int th) const
 {
     if (s.rows.size() < 3 || s.width < 15 * th) return false;
+    return fullRows(s, left, right) * 3 >= int(s.rows.size()) * 2;
+}
+
+int RegionCutter::fullRows(const Side& s, int left, int right) const
+{
     const auto isText = [](std::uint8_t v) { return v == PageMarks::text; };
     int full = 0;
     for (const auto& [top, bottom] : s.rows) {
@@ -290,7 +295,7 @@ bool RegionCutter::proseSide(const Side& s, int left, int right, int th) const
         }
         full += (last - first + 1) * 10 >= s.width * 7;
     }
-    return full * 3 >= int(s.rows.size()) * 2;
+    return full;
 }
 
 // A list's row (a name with its time beside it, the subject and a preview

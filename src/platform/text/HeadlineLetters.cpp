@@ -1,0 +1,97 @@
+#include "platform/text/HeadlineLetters.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace klipo::platform {
+
+bool inLargeWord(const PageMarks& marks, const QRect& box)
+{
+    const int h = box.height();
+    const int spacing = std::max(2, h / 4);
+    const int level = std::max(2, h / 12);
+    const auto inkAt = [&](int x, int y) {
+        const std::uint8_t v = marks.at(x, y);
+        return v != PageMarks::none && v != PageMarks::structure;
+    };
+    // The rows of ink of the columns from `x` on, `step` apart, as far as a letter is wide.
+    const auto neighbour = [&](int x, int step) {
+        int top = -1;
+        int bottom = -1;
+        int seen = 0;
+        for (int i = 0; i < spacing + h / 2 && x >= 0 && x < marks.w; ++i, x += step) {
+            bool any = false;
+            for (int y = std::max(0, box.top() - h / 4); y <= std::min(marks.h - 1, box.bottom() + h / 4); ++y)
+                if (inkAt(x, y)) {
+                    top = top < 0 ? y : std::min(top, y);
+                    bottom = std::max(bottom, y);
+                    any = true;
+                }
+            if (any)
+                ++seen;
+            else if (seen > 0)
+                break;  // the letter's end
+            else if (i >= spacing)
+                return false;
+        }
+        return seen > 0 && (bottom - top + 1) * 5 >= h * 3 &&
+               (std::abs(bottom - box.bottom()) <= level || std::abs(top - box.top()) * 3 <= h);
+    };
+    return neighbour(box.left() - 1, -1) || neighbour(box.right() + 1, 1);
+}
+
+bool letterCounter(const QImage& gray, const QImage& colour, const QRect& box)
+{
+    const bool inColour = !colour.isNull();
+    const QRect page = gray.rect();
+    const auto pixel = [&](int x, int y) {
+        return inColour ? reinterpret_cast<const QRgb*>(colour.constScanLine(y))[x]
+                        : QRgb(0xff000000u | 0x010101u * gray.constScanLine(y)[x]);
+    };
+    constexpr int kStroke = 48;  // the stroke's ink against the ground
+    constexpr int kSame = 24;
+    const QPoint c = box.center();
+    if (!page.contains(c)) return false;
+    const QRgb inside = pixel(c.x(), c.y());
+    const int reach = 2 * std::max(box.width(), box.height());
+    const auto closes = [&](QPoint from, int dx, int dy) {
+        bool stroke = false;
+        for (int i = 1; i <= reach; ++i) {
+            const int x = from.x() + dx * i;
+            const int y = from.y() + dy * i;
+            if (!page.contains(x, y)) return false;
+            const int d = colourDistance(pixel(x, y), inside);
+            if (i <= 2 && d > kStroke) stroke = true;
+            if (stroke && d <= kSame) return true;
+        }
+        return false;
+    };
+    return closes({box.left(), c.y()}, -1, 0) && closes({box.right(), c.y()}, 1, 0) &&
+           closes({c.x(), box.top()}, 0, -1) && closes({c.x(), box.bottom()}, 0, 1);
+}
+
+bool barAmongLetters(const PageMarks& marks, const QRect& bar)
+{
+    const int h = bar.height();
+    const int reach = std::max(3, h * 2 / 5);  // a space at the headline's size, or a narrow letter
+    const int level = std::max(1, h / 20);
+    const auto letterAt = [&](int x) {
+        if (x < 0 || x >= marks.w) return false;
+        int top = -1;
+        int bottom = -1;
+        for (int y = std::max(0, bar.top() - level); y <= std::min(marks.h - 1, bar.bottom() + h / 2); ++y) {
+            if (const std::uint8_t v = marks.at(x, y); v == PageMarks::none || v == PageMarks::structure) continue;
+            if (top < 0) top = y;
+            bottom = y;
+        }
+        // Its ink ends on the bar's baseline and starts well below its top:
+        // a small letter, or the bowl or arm of a letter as tall.
+        return bottom >= 0 && std::abs(bottom - bar.bottom()) <= level && top - bar.top() >= h / 4 &&
+               (bottom - top + 1) * 3 >= h;
+    };
+    for (int d = 1; d <= reach; ++d)
+        if (letterAt(bar.left() - d) || letterAt(bar.right() + d)) return true;
+    return false;
+}
+
+}  // namespace klipo::platform
