@@ -164,18 +164,71 @@ QRgb backgroundColourOf(const QImage& colour, const QRect& r)
         ->first;
 }
 
-QImage inkPicture(const QImage& colour, const QRect& area, QRgb background)
+QImage inkPicture(const QImage& colour, const QRect& area, QRgb background, const Shades& shades)
 {
     QImage out(area.size(), QImage::Format_Grayscale8);
+    const bool shaded = shades[0] != 0 || shades[1] != 0;
     // The width read once: a byte written might be it, as far as the
     // compiler knows; so many pixels are taken at a time.
     const int width = area.width();
     for (int y = 0; y < area.height(); ++y) {
         const auto* from = reinterpret_cast<const QRgb*>(colour.constScanLine(area.top() + y)) + area.left();
         uchar* to = out.scanLine(y);
-        for (int x = 0; x < width; ++x) to[x] = uchar(255 - colourDistance(from[x], background));
+        if (!shaded) {
+            for (int x = 0; x < width; ++x) to[x] = uchar(255 - colourDistance(from[x], background));
+            continue;
+        }
+        for (int x = 0; x < width; ++x)
+            to[x] = uchar(255 - distanceToShades(from[x], shades, colourDistance(from[x], background)));
     }
     return out;
+}
+
+Shades shadesOf(const QImage& picture, const QRect& area, QRgb background, int smallest)
+{
+    // Ground lies in patches of alike pixels; letters' strokes, but for a
+    // large bold headline's, are too thin to hold a patch of four.
+    constexpr int kAlike = 6;
+    constexpr int kGroundStep = 20;
+    const bool grey = picture.format() == QImage::Format_Grayscale8;
+    const QRect inside = area.intersected(picture.rect());
+    const auto at = [&](int x, int y) {
+        if (grey) {
+            const int v = picture.constScanLine(y)[x];
+            return qRgb(v, v, v);
+        }
+        return reinterpret_cast<const QRgb*>(picture.constScanLine(y))[x] | 0xff000000u;
+    };
+    // A ground behind words runs from above their letters to below them: a
+    // band across part of them (a window's edge lying over the line) is none.
+    struct Seen {
+        QRgb colour;
+        int count;
+        int top;
+        int bottom;
+    };
+    std::vector<Seen> seen;
+    for (int y = inside.top(); y < inside.bottom(); ++y)
+        for (int x = inside.left(); x < inside.right(); ++x) {
+            const QRgb c = at(x, y);
+            if (colourDistance(c, background) <= kGroundStep || colourDistance(c, at(x + 1, y)) > kAlike ||
+                colourDistance(c, at(x, y + 1)) > kAlike || colourDistance(c, at(x + 1, y + 1)) > kAlike)
+                continue;
+            auto it = std::find_if(seen.begin(), seen.end(),
+                                   [c](const Seen& s) { return colourDistance(s.colour, c) <= kAlike; });
+            if (it == seen.end()) {
+                if (seen.size() < 64) seen.push_back({c, 1, y, y + 1});
+            } else {
+                ++it->count;
+                it->bottom = y + 1;
+            }
+        }
+    std::erase_if(seen, [&](const Seen& s) { return (s.bottom - s.top + 1) * 5 < (inside.height() - 4) * 4; });
+    std::sort(seen.begin(), seen.end(), [](const Seen& a, const Seen& b) { return a.count > b.count; });
+    Shades shades{};
+    for (size_t i = 0; i < shades.size() && i < seen.size() && seen[i].count >= smallest; ++i)
+        shades[i] = seen[i].colour;
+    return shades;
 }
 
 namespace {
@@ -361,31 +414,90 @@ ClusterLooks looksOfCluster(const QImage& gray, const QImage& colour, const QRec
 
 namespace {
 
-void looksOf(const QImage& gray, const QImage& colour, LayoutLine& line, bool withScript)
+// Drops the shades that are no ground behind the text but ink of its own
+// (a coloured word, a bold headline's strokes) or another ground beside it
+// (a window lying over the line's end): only a ground has ink of another
+// colour, far from it and from the background, standing on it, the shade on
+// both sides of its strokes. Returns whether any was dropped.
+bool keepGrounds(const QImage& picture, const QRect& area, QRgb background, Shades& shades)
 {
+    constexpr int kClearInk = 96;
+    constexpr int kOnShade = 12;
+    const bool grey = picture.format() == QImage::Format_Grayscale8;
+    const auto at = [&](int x, int y) {
+        if (grey) {
+            const int v = picture.constScanLine(y)[x];
+            return qRgb(v, v, v);
+        }
+        return reinterpret_cast<const QRgb*>(picture.constScanLine(y))[x] | 0xff000000u;
+    };
+    const QRect inside = area.intersected(picture.rect());
+    bool dropped = false;
+    for (QRgb& shade : shades) {
+        if (shade == 0) continue;
+        int standing = 0;
+        for (int y = inside.top(); y <= inside.bottom(); ++y)
+            for (int x = inside.left(); x <= inside.right(); ++x) {
+                const QRgb c = at(x, y);
+                if (offTheWay(c, background, shade) <= kClearInk) continue;
+                // On the shade: it lies on both sides of the pixel, across or down.
+                const auto shadeAt = [&](int dx, int dy) {
+                    for (int i = 1; i <= 2; ++i)
+                        if (inside.contains(x + dx * i, y + dy * i) &&
+                            colourDistance(at(x + dx * i, y + dy * i), shade) <= kOnShade)
+                            return true;
+                    return false;
+                };
+                standing += (shadeAt(-1, 0) && shadeAt(1, 0)) || (shadeAt(0, -1) && shadeAt(0, 1));
+            }
+        if (standing < std::max(3, inside.height() / 8)) {
+            shade = 0;
+            dropped = true;
+        }
+    }
+    if (shades[0] == 0) std::swap(shades[0], shades[1]);
+    return dropped;
+}
+
+// `withShades`: other grounds behind the line's words are found too, and
+// count as ground.
+void looksOf(const QImage& gray, const QImage& colour, LayoutLine& line, bool withScript, bool withShades)
+{
+    const QRect area = line.rect.adjusted(-2, -2, 2, 2).intersected(gray.rect());
+    const QRect inside = line.rect.translated(-area.topLeft());
     if (colour.isNull()) {
         coloursOf(gray, line.rect, line.background, line.ink);
+        const QRgb ground = qRgb(line.background, line.background, line.background);
+        if (withShades) {
+            line.shades = shadesOf(gray, area, ground, line.rect.height());
+            keepGrounds(gray, area, ground, line.shades);
+        }
         if (withScript) line.script = scriptOf(gray, line.rect, line.background);
         return;
     }
     line.backgroundColour = backgroundColourOf(colour, line.rect);
-    const QRect area = line.rect.adjusted(-2, -2, 2, 2).intersected(colour.rect());
-    const QImage ink = inkPicture(colour, area, line.backgroundColour);
-    const QRect inside = line.rect.translated(-area.topLeft());
+    if (withShades) {
+        line.shades = shadesOf(colour, area, line.backgroundColour, line.rect.height());
+        keepGrounds(colour, area, line.backgroundColour, line.shades);
+    }
+    const QImage ink = inkPicture(colour, area, line.backgroundColour, line.shades);
     coloursOf(ink, inside, line.background, line.ink);
     if (withScript) line.script = scriptOf(ink, inside, line.background);
 }
 
 }  // namespace
 
-void looksOf(const QImage& gray, const QImage& colour, LayoutLine& line) { looksOf(gray, colour, line, true); }
+void looksOf(const QImage& gray, const QImage& colour, LayoutLine& line) { looksOf(gray, colour, line, true, false); }
 
-void inkAndGroundOf(const QImage& gray, const QImage& colour, LayoutLine& line) { looksOf(gray, colour, line, false); }
+void inkAndGroundOf(const QImage& gray, const QImage& colour, LayoutLine& line)
+{
+    looksOf(gray, colour, line, false, false);
+}
 
 void looksOfLines(const QImage& gray, const QImage& colour, std::vector<LayoutLine>& lines)
 {
     inParallel(lines.size(), 8, [&](size_t from, size_t to) {
-        for (size_t i = from; i < to; ++i) looksOf(gray, colour, lines[i], true);
+        for (size_t i = from; i < to; ++i) looksOf(gray, colour, lines[i], true, true);
     });
 }
 

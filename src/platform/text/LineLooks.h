@@ -18,7 +18,22 @@ QRgb backgroundColourOf(const QImage& colour, const QRect& line);
 // A line's area of a colour picture as dark ink on white: each pixel as far
 // from white as its colour is from `background`. Text of any colour with
 // enough contrast shows, whatever its grey.
-QImage inkPicture(const QImage& colour, const QRect& area, QRgb background);
+// Where other grounds (`shades`) are given, a pixel is as far as it is from the nearest ground.
+QImage inkPicture(const QImage& colour, const QRect& area, QRgb background, const Shades& shades = {});
+
+// How far a colour is from the nearest of `shades`; `limit` where none is nearer.
+inline int distanceToShades(QRgb c, const Shades& shades, int limit)
+{
+    for (const QRgb s : shades)
+        if (s != 0) limit = std::min(limit, colourDistance(c, s));
+    return limit;
+}
+
+// Other grounds in `area` of a picture (grey or RGB32) besides
+// `background` (see LayoutLine::shades): the colours of most of the even
+// patches that are not the background, those that cover at least `smallest`
+// pixels.
+Shades shadesOf(const QImage& picture, const QRect& area, QRgb background, int smallest);
 
 // What the pixels of a cluster of marks look like: how much of its box is
 // filled with a colour other than the one around it, and how thick the
@@ -71,7 +86,8 @@ int framedGlyphs(const QImage& gray, const QImage& colour, const QRect& box);
 void looksOf(const QImage& gray, const QImage& colour, LayoutLine& line);
 // The same without the script: only the colours.
 void inkAndGroundOf(const QImage& gray, const QImage& colour, LayoutLine& line);
-// looksOf() each of `lines`, several at once.
+// looksOf() each of `lines`, several at once, with the other grounds behind
+// their words (LayoutLine::shades), which count as ground for their ink.
 void looksOfLines(const QImage& gray, const QImage& colour, std::vector<LayoutLine>& lines);
 
 }  // namespace klipo::platform

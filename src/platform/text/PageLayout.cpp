@@ -1,6 +1,7 @@
 #include "platform/text/PageLayout.h"
 
 #include "platform/text/GroundEdges.h"
+#include "platform/text/GroundOutlines.h"
 #include "platform/text/HeadlineLetters.h"
 #include "platform/text/InParallel.h"
 #include "platform/text/LineLooks.h"
@@ -175,6 +176,7 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
     // as long as a short frame side: its words and letters are held apart.
     std::vector<QRect> discs;
     std::vector<QRect> badgeTexts;
+    std::vector<size_t> grounds;  // the clusters taken as the outline of a box or a badge's ground
     // A capital of a name or a title in bold, an accent on it, stands a
     // third taller than most words.
     const int capital = th * 4 / 3;
@@ -207,10 +209,14 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
         if (badgeSized && looks.fill >= 0.5 && !letterOfWord(c.box)) {
             if (const QRect text = badgeTextIn(gray, colour, c.box); !text.isEmpty()) {
                 badgeTexts.push_back(text);
+                grounds.push_back(size_t(&c - clusters.clusters.data()));
                 return PageMarks::structure;
             }
         }
-        if (c.box.height() <= 8 * th && hollow(c)) return PageMarks::structure;
+        if (c.box.height() <= 8 * th && hollow(c)) {
+            grounds.push_back(size_t(&c - clusters.clusters.data()));
+            return PageMarks::structure;
+        }
         // Not text at all: shapes filled with a colour (icons, avatars, the
         // ground of a badge, whose text stays).
         if (shape) {
@@ -252,6 +258,12 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
                            (c.box.width() * 4 >= h || barAmongLetters(marks, c.box));
         return large ? PageMarks::held : PageMarks::text;
     });
+    // Letters that touch the outline of a ground of its own colour stay.
+    for (const size_t k : grounds) {
+        const size_t from = k > 0 ? clusters.ends[k - 1] : 0;
+        keepLettersOffGroundOutline(marks, gray, colour, clusters.clusters[k].box, &clusters.pixels[from],
+                                    clusters.ends[k] - from, th);
+    }
     // The text on a badge, with the marks along its edge.
     for (const QRect& text : badgeTexts) marks.relabel(text.adjusted(-1, -1, 1, 1), PageMarks::structure, PageMarks::text);
     markStraightRuns(marks, std::max(5 * th, 64), std::max(2 * th, 20));
@@ -379,8 +391,9 @@ QImage linePicture(const QImage& picture, const PageLayout& layout, const Layout
         uchar* to = out.scanLine(y - r.top() + margin) + margin - r.left();
         for (int x = r.left(); x <= r.right(); ++x) {
             if (layout.isStructure(x, y)) continue;
-            const int d = grey ? std::abs(int(from[x]) - line.background)
-                               : std::abs(colourDistance(rgb[x], line.backgroundColour) - (255 - line.background));
+            int d = grey ? std::abs(int(from[x]) - line.background)
+                         : std::abs(colourDistance(rgb[x], line.backgroundColour) - (255 - line.background));
+            d = distanceToShades(grey ? qRgb(from[x], from[x], from[x]) : rgb[x], line.shades, d);
             to[x] = uchar(255 - std::min(255, d * 255 / contrast));
         }
     }

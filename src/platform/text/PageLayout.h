@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QRect>
 
+#include <array>
 #include <vector>
 
 namespace klipo::platform {
@@ -12,6 +13,9 @@ namespace klipo::platform {
 // most of their ink between the baseline and the x-height, Han (and other
 // square scripts) fill the whole line height evenly.
 enum class LineScript { Unknown, Latin, Han };
+
+// Grounds of a line besides its own; 0 entries are none.
+using Shades = std::array<QRgb, 2>;
 
 // One line of text of one column of one window, as the picture shows it.
 struct LayoutLine {
@@ -23,6 +27,10 @@ struct LayoutLine {
     // In a colour picture: the colour around its text; `background` and
     // `ink` are then how far from it (255 and less) the background and the text are.
     QRgb backgroundColour = 0xffffffffu;
+    // Other grounds behind some of its words, no ink either: a highlight,
+    // a changed word on a darker shade, the page's ground where the line
+    // runs on past the end of a coloured row. 0: none.
+    Shades shades{};
     bool stacked = false;     // lines that touch each other: read as a block
     bool monospaced = false;  // of a terminal or code: kept whole, never joined to the next
 };

@@ -4,6 +4,7 @@
 #include <QRect>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
@@ -15,6 +16,19 @@ namespace klipo::platform {
 inline int colourDistance(QRgb a, QRgb b)
 {
     return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+}
+
+// How far `c` is from the colours between `a` and `b` (where the soft edge
+// between two grounds lies), in the largest channel.
+inline int offTheWay(QRgb c, QRgb a, QRgb b)
+{
+    const double d[3] = {double(qRed(b) - qRed(a)), double(qGreen(b) - qGreen(a)), double(qBlue(b) - qBlue(a))};
+    const double v[3] = {double(qRed(c) - qRed(a)), double(qGreen(c) - qGreen(a)), double(qBlue(c) - qBlue(a))};
+    const double length = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    const double t = length > 0 ? std::clamp((v[0] * d[0] + v[1] * d[1] + v[2] * d[2]) / length, 0.0, 1.0) : 0.0;
+    double off = 0;
+    for (int i = 0; i < 3; ++i) off = std::max(off, std::abs(v[i] - t * d[i]));
+    return int(off);
 }
 
 // A colour's cell of 16 levels a channel (0..4095), for counting colours.

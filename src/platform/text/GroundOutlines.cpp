@@ -1,0 +1,137 @@
+#include "platform/text/GroundOutlines.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace klipo::platform {
+
+namespace {
+
+constexpr int kSameColour = 8;   // colours this close are one ground
+constexpr int kGroundStep = 20;  // two grounds closer than a mark's step leave no outline
+
+// The colour most common among `colours`, those within kSameColour of each other taken as one.
+bool mostCommon(const std::vector<QRgb>& colours, QRgb& out)
+{
+    std::vector<std::pair<QRgb, int>> seen;
+    for (const QRgb c : colours) {
+        auto it = std::find_if(seen.begin(), seen.end(),
+                               [&](const auto& s) { return colourDistance(s.first, c) <= kSameColour; });
+        if (it == seen.end())
+            seen.emplace_back(c, 1);
+        else
+            ++it->second;
+    }
+    if (seen.empty()) return false;
+    out = std::max_element(seen.begin(), seen.end(), [](const auto& a, const auto& b) {
+              return a.second < b.second;
+          })->first;
+    return true;
+}
+
+}  // namespace
+
+void keepLettersOffGroundOutline(PageMarks& marks, const QImage& gray, const QImage& colour, const QRect& box,
+                                 const MarkPixel* pixels, size_t count, int textHeight)
+{
+    const QRect page(0, 0, marks.w, marks.h);
+    const bool inColour = !colour.isNull();
+    const auto pixel = [&](int x, int y) {
+        return inColour ? reinterpret_cast<const QRgb*>(colour.constScanLine(y))[x]
+                        : QRgb(0xff000000u | 0x010101u * gray.constScanLine(y)[x]);
+    };
+    // The ground around the cluster, on the ring just outside it.
+    std::vector<QRgb> ring;
+    const QRect around = box.adjusted(-1, -1, 1, 1);
+    for (int x = around.left(); x <= around.right(); ++x)
+        for (const int y : {around.top(), around.bottom()})
+            if (page.contains(x, y)) ring.push_back(pixel(x, y));
+    for (int y = around.top() + 1; y < around.bottom(); ++y)
+        for (const int x : {around.left(), around.right()})
+            if (page.contains(x, y)) ring.push_back(pixel(x, y));
+    QRgb outer = 0;
+    if (!mostCommon(ring, outer)) return;
+    // Its own ground: the colour most common beside its marks, off the outer one.
+    std::vector<QRgb> beside;
+    const int steps[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
+    for (size_t i = 0; i < count; ++i)
+        for (const auto& s : steps) {
+            const int x = pixels[i].x + s[0];
+            const int y = pixels[i].y + s[1];
+            if (!page.contains(x, y) || marks.at(x, y) != PageMarks::none) continue;
+            if (const QRgb c = pixel(x, y); colourDistance(c, outer) > kGroundStep) beside.push_back(c);
+        }
+    QRgb inner = 0;
+    if (!mostCommon(beside, inner)) return;
+    const int apart = colourDistance(inner, outer);
+    if (apart <= kGroundStep) return;
+    // A mark of the outline stands where a pixel between the two grounds
+    // meets another as far from it as a mark tells; a letter's marks meet ink.
+    const int slack = std::max(12, apart / 4);
+    const auto onTheWay = [&](int x, int y) {
+        return page.contains(x, y) && offTheWay(pixel(x, y), outer, inner) <= slack;
+    };
+    std::vector<char> outline(count, 0);
+    int onOutline = 0;
+    QRect outlineBox;
+    for (size_t i = 0; i < count; ++i) {
+        const int x = pixels[i].x;
+        const int y = pixels[i].y;
+        if (!onTheWay(x, y)) continue;
+        const QRgb c = pixel(x, y);
+        for (const auto& s : steps)
+            if (onTheWay(x + s[0], y + s[1]) &&
+                colourDistance(c, pixel(x + s[0], y + s[1])) > std::max(kGroundStep, apart / 2)) {
+                outline[i] = 1;
+                break;
+            }
+        if (outline[i]) {
+            ++onOutline;
+            outlineBox |= QRect(x, y, 1, 1);
+        }
+    }
+    // The outline runs around most of the ground it bounds, and that ground
+    // fills much of what it bounds; else the cluster is a frame drawn in
+    // ink, whole (the edge of a field's border, around a ground like the
+    // one outside).
+    if (onOutline == 0 || onOutline < outlineBox.width() + outlineBox.height()) return;
+    const QRect inside = outlineBox.adjusted(2, 2, -2, -2);
+    int filled = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x) filled += colourDistance(pixel(x, y), inner) <= slack;
+    if (inside.isEmpty() || filled * 3 < inside.width() * inside.height()) return;
+    // A highlight behind words, hardly taller than their ink, is no rule
+    // either: the words on it and beside it are one line. A badge's disc,
+    // a tag or a bubble stands well clear of the text on it.
+    int top = inside.bottom() + 1;
+    int bottom = inside.top() - 1;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            if (const std::uint8_t v = marks.at(x, y); v != PageMarks::none && v != PageMarks::structure) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    const int ink = bottom - top + 1;
+    const bool wordGround = ink > 0 && outlineBox.height() * 4 <= ink * 7 && outlineBox.height() <= 2 * textHeight;
+    // A letter's marks lie on the edge of its ink, away from the outline
+    // (where a line drawn along the ground's edge runs); the rest of the
+    // cluster (the outline's soft corners, such a line) goes with the outline.
+    const QRect sides = outlineBox.adjusted(-1, -1, 1, 1);
+    const QRect within = outlineBox.adjusted(2, 2, -2, -2);
+    const auto letter = [&](int x, int y) {
+        if (sides.contains(x, y) && !within.contains(x, y)) return false;
+        if (!onTheWay(x, y)) return true;
+        for (const auto& s : steps)
+            if (page.contains(x + s[0], y + s[1]) && !onTheWay(x + s[0], y + s[1])) return true;
+        return false;
+    };
+    for (size_t i = 0; i < count; ++i) {
+        const int x = pixels[i].x;
+        const int y = pixels[i].y;
+        marks.at(x, y) = !outline[i] && letter(x, y) ? PageMarks::text
+                         : wordGround                ? PageMarks::none
+                                                     : PageMarks::structure;
+    }
+}
+
+}  // namespace klipo::platform
