@@ -1,6 +1,7 @@
 // Text with marks on it, read: words on a highlight (a code review's changed
 // words on a darker shade of their row, a search match) read in one line with
-// the words around them, numbers on it as they are ("30", not "80").
+// the words around them, numbers on it as they are ("30", not "80"); an old
+// price struck through reads whole beside the new one.
 #include "TextPictures.h"
 #include "recognition/OCRService.h"
 
@@ -66,4 +67,31 @@ TEST(MarkedText, wordsOnAHighlight_ReadInOneLineWithTheWordsAroundThem)
             EXPECT_TRUE(read.contains(test::squeezed(line.join(QString()))))
                 << s.name << ": " << qPrintable(line.join(QString()) + " in " + read.join(" | "));
     }
+}
+
+TEST(MarkedText, anOldPriceStruckThrough_ReadsWhole_BesideTheNewOne)
+{
+    // New and old prices in pairs; the euro sign is left out of the check.
+    const QStringList prices = {"49,99", "59,99", "249,00", "299,00", "24,99", "32,99"};
+    for (const QString& family : {QStringLiteral("DejaVu Sans"), QStringLiteral("DejaVu Serif")})
+        for (const int s : {1, 2}) {
+            QImage page(420 * s, 140 * s, QImage::Format_RGB32);
+            page.fill(QColor(244, 244, 244));
+            QPainter p(&page);
+            QFont font(family);
+            for (int i = 0; i < prices.size(); ++i) {
+                const bool old = i % 2;
+                font.setPixelSize((old ? 14 : 18) * s);
+                font.setBold(!old);
+                font.setStrikeOut(old);
+                p.setFont(font);
+                p.setPen(old ? QColor(119, 119, 119) : QColor(196, 0, 26));
+                p.drawText(QPoint(old ? 130 : 20, 40 + 40 * (i / 2)) * s, prices[i] + " €");
+            }
+            p.end();
+            const QString read = readLines(page).join(" | ");
+            for (const QString& price : prices)
+                EXPECT_TRUE(read.contains(price))
+                    << qPrintable(QStringLiteral("%1 at %2x: %3 in %4").arg(family).arg(s).arg(price, read));
+        }
 }

@@ -8,6 +8,7 @@
 #include "platform/text/PageMarks.h"
 #include "platform/text/PagePictures.h"
 #include "platform/text/RegionCutter.h"
+#include "platform/text/StrikeLines.h"
 
 #include <QColorSpace>
 
@@ -397,6 +398,7 @@ QImage linePicture(const QImage& picture, const PageLayout& layout, const Layout
             to[x] = uchar(255 - std::min(255, d * 255 / contrast));
         }
     }
+    eraseLinesThrough(out, rulesThrough(layout, r, margin));
     return out;
 }
 
