@@ -102,17 +102,21 @@ void keepLettersOffGroundOutline(PageMarks& marks, const QImage& gray, const QIm
     if (inside.isEmpty() || filled * 3 < inside.width() * inside.height()) return;
     // A highlight behind words, hardly taller than their ink, is no rule
     // either: the words on it and beside it are one line. A badge's disc,
-    // a tag or a bubble stands well clear of the text on it.
+    // a tag or a bubble stands well clear of the text on it; a tag's
+    // words may be of the ground around it (white on a coloured pill).
     int top = inside.bottom() + 1;
     int bottom = inside.top() - 1;
+    int farthest = 0;  // how far the ink on the ground is from the ground around it
     for (int y = inside.top(); y <= inside.bottom(); ++y)
         for (int x = inside.left(); x <= inside.right(); ++x)
             if (const std::uint8_t v = marks.at(x, y); v != PageMarks::none && v != PageMarks::structure) {
                 top = std::min(top, y);
                 bottom = std::max(bottom, y);
+                farthest = std::max(farthest, offTheWay(pixel(x, y), outer, inner));
             }
     const int ink = bottom - top + 1;
-    const bool wordGround = ink > 0 && outlineBox.height() * 4 <= ink * 7 && outlineBox.height() <= 2 * textHeight;
+    const bool wordGround = ink > 0 && outlineBox.height() * 4 <= ink * 7 && outlineBox.height() <= 2 * textHeight &&
+                            farthest > 2 * kGroundStep;
     // A letter's marks lie on the edge of its ink, away from the outline
     // (where a line drawn along the ground's edge runs); the rest of the
     // cluster (the outline's soft corners, such a line) goes with the outline.
@@ -128,7 +132,8 @@ void keepLettersOffGroundOutline(PageMarks& marks, const QImage& gray, const QIm
     for (size_t i = 0; i < count; ++i) {
         const int x = pixels[i].x;
         const int y = pixels[i].y;
-        marks.at(x, y) = !outline[i] && letter(x, y) ? PageMarks::text
+        if (marks.at(x, y) != PageMarks::structure) continue;  // a badge's text, given back already
+        marks.at(x, y) = letter(x, y) && !outline[i] ? PageMarks::text
                          : wordGround                ? PageMarks::none
                                                      : PageMarks::structure;
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 namespace klipo::platform {
 
@@ -10,23 +11,21 @@ bool inLargeWord(const PageMarks& marks, const QRect& box)
     const int h = box.height();
     const int spacing = std::max(2, h / 4);
     const int level = std::max(2, h / 12);
+    const int top = std::max(0, box.top() - level);
+    const int bottom = std::min(marks.h - 1, box.bottom() + level);
     const auto inkAt = [&](int x, int y) {
         const std::uint8_t v = marks.at(x, y);
         return v != PageMarks::none && v != PageMarks::structure;
     };
-    // The rows of ink of the columns from `x` on, `step` apart, as far as a letter is wide.
+    // The rows the next letter's ink holds, in the columns from `x` on,
+    // `step` apart, up to the first column without ink.
     const auto neighbour = [&](int x, int step) {
-        int top = -1;
-        int bottom = -1;
+        std::vector<char> rows(size_t(bottom - top + 1), 0);
         int seen = 0;
         for (int i = 0; i < spacing + h / 2 && x >= 0 && x < marks.w; ++i, x += step) {
             bool any = false;
-            for (int y = std::max(0, box.top() - h / 4); y <= std::min(marks.h - 1, box.bottom() + h / 4); ++y)
-                if (inkAt(x, y)) {
-                    top = top < 0 ? y : std::min(top, y);
-                    bottom = std::max(bottom, y);
-                    any = true;
-                }
+            for (int y = top; y <= bottom; ++y)
+                if (inkAt(x, y)) rows[size_t(y - top)] = 1, any = true;
             if (any)
                 ++seen;
             else if (seen > 0)
@@ -34,8 +33,21 @@ bool inLargeWord(const PageMarks& marks, const QRect& box)
             else if (i >= spacing)
                 return false;
         }
-        return seen > 0 && (bottom - top + 1) * 5 >= h * 3 &&
-               (std::abs(bottom - box.bottom()) <= level || std::abs(top - box.top()) * 3 <= h);
+        // Its longest stretch of rows (a line of text and another under it,
+        // beside an avatar, are two), as the letter.
+        int from = -1, to = -1;
+        for (int y = 0, start = -1; y <= int(rows.size()); ++y) {
+            const bool on = y < int(rows.size()) && rows[size_t(y)];
+            if (on && start < 0) start = y;
+            if (!on && start >= 0) {
+                if (y - start > to - from + 1) from = start, to = y - 1;
+                start = -1;
+            }
+        }
+        // Ink all the way past the shape's top and bottom is a frame's side.
+        const bool through = from == 0 && to + 1 == int(rows.size());
+        return from >= 0 && !through && (to - from + 1) * 2 >= h &&
+               (std::abs(top + to - box.bottom()) <= level || std::abs(top + from - box.top()) * 3 <= h);
     };
     return neighbour(box.left() - 1, -1) || neighbour(box.right() + 1, 1);
 }

@@ -12,10 +12,10 @@ namespace klipo::platform {
 // badge's ground, a filled icon); these tell them apart.
 
 // Whether a shape taller than most letters is a letter of a large headline:
-// within a quarter of its height beside it stands the next letter, nearly
-// as tall, on its baseline or starting near its top (an "i" beside a "B",
-// or beside a "g" that reaches below it). A label beside an icon is far
-// shorter.
+// within a quarter of its height beside it stands the next letter, half as
+// tall at least, on its baseline or starting near its top (an "i" beside a
+// "B", an "n" beside a "g" that reaches below it). A label beside an icon,
+// even with another line under it, is far shorter.
 bool inLargeWord(const PageMarks& marks, const QRect& box);
 
 // Whether `box` is the counter of a large bold letter ("o", "g", "d"): its

@@ -259,14 +259,15 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
                            (c.box.width() * 4 >= h || barAmongLetters(marks, c.box));
         return large ? PageMarks::held : PageMarks::text;
     });
+    // The text on a badge, with the marks along its edge.
+    for (const QRect& text : badgeTexts)
+        marks.relabel(text.adjusted(-1, -1, 1, 1), PageMarks::structure, PageMarks::text);
     // Letters that touch the outline of a ground of its own colour stay.
     for (const size_t k : grounds) {
         const size_t from = k > 0 ? clusters.ends[k - 1] : 0;
         keepLettersOffGroundOutline(marks, gray, colour, clusters.clusters[k].box, &clusters.pixels[from],
                                     clusters.ends[k] - from, th);
     }
-    // The text on a badge, with the marks along its edge.
-    for (const QRect& text : badgeTexts) marks.relabel(text.adjusted(-1, -1, 1, 1), PageMarks::structure, PageMarks::text);
     markStraightRuns(marks, std::max(5 * th, 64), std::max(2 * th, 20));
     releaseHeld(marks);
     // The figure on an avatar's disc: its head and shoulders, in a shade of
