@@ -35,11 +35,8 @@ void keepLettersOffGroundOutline(PageMarks& marks, const QImage& gray, const QIm
                                  const MarkPixel* pixels, size_t count, int textHeight)
 {
     const QRect page(0, 0, marks.w, marks.h);
-    const bool inColour = !colour.isNull();
-    const auto pixel = [&](int x, int y) {
-        return inColour ? reinterpret_cast<const QRgb*>(colour.constScanLine(y))[x]
-                        : QRgb(0xff000000u | 0x010101u * gray.constScanLine(y)[x]);
-    };
+    const QImage& picture = colour.isNull() ? gray : colour;
+    const auto pixel = [&](int x, int y) { return colourAt(picture, x, y); };
     // The ground around the cluster, on the ring just outside it.
     std::vector<QRgb> ring;
     const QRect around = box.adjusted(-1, -1, 1, 1);

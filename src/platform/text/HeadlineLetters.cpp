@@ -54,12 +54,9 @@ bool inLargeWord(const PageMarks& marks, const QRect& box)
 
 bool letterCounter(const QImage& gray, const QImage& colour, const QRect& box)
 {
-    const bool inColour = !colour.isNull();
     const QRect page = gray.rect();
-    const auto pixel = [&](int x, int y) {
-        return inColour ? reinterpret_cast<const QRgb*>(colour.constScanLine(y))[x]
-                        : QRgb(0xff000000u | 0x010101u * gray.constScanLine(y)[x]);
-    };
+    const QImage& picture = colour.isNull() ? gray : colour;
+    const auto pixel = [&](int x, int y) { return colourAt(picture, x, y); };
     constexpr int kStroke = 48;  // the stroke's ink against the ground
     constexpr int kSame = 24;
     const QPoint c = box.center();

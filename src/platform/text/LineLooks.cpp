@@ -190,15 +190,8 @@ Shades shadesOf(const QImage& picture, const QRect& area, QRgb background, int s
     // large bold headline's, are too thin to hold a patch of four.
     constexpr int kAlike = 6;
     constexpr int kGroundStep = 20;
-    const bool grey = picture.format() == QImage::Format_Grayscale8;
     const QRect inside = area.intersected(picture.rect());
-    const auto at = [&](int x, int y) {
-        if (grey) {
-            const int v = picture.constScanLine(y)[x];
-            return qRgb(v, v, v);
-        }
-        return reinterpret_cast<const QRgb*>(picture.constScanLine(y))[x] | 0xff000000u;
-    };
+    const auto at = [&](int x, int y) { return colourAt(picture, x, y); };
     // A ground behind words runs from above their letters to below them: a
     // band across part of them (a window's edge lying over the line) is none.
     struct Seen {
@@ -338,12 +331,9 @@ InkMask inkMaskOf(const QImage& gray, const QImage& colour, const QRect& box)
     InkMask mask;
     const QRect image = gray.rect();
     const QRect ring = box.adjusted(-1, -1, 1, 1).intersected(image);
-    const bool inColour = !colour.isNull();
     std::vector<std::pair<QRgb, int>> seen;
-    const auto pixel = [&](int x, int y) {
-        return inColour ? reinterpret_cast<const QRgb*>(colour.constScanLine(y))[x]
-                        : QRgb(0xff000000u | 0x010101u * gray.constScanLine(y)[x]);
-    };
+    const QImage& picture = colour.isNull() ? gray : colour;
+    const auto pixel = [&](int x, int y) { return colourAt(picture, x, y); };
     const auto count = [&](int x, int y) {
         if (box.contains(x, y)) return;
         const QRgb c = pixel(x, y);
@@ -423,14 +413,7 @@ bool keepGrounds(const QImage& picture, const QRect& area, QRgb background, Shad
 {
     constexpr int kClearInk = 96;
     constexpr int kOnShade = 12;
-    const bool grey = picture.format() == QImage::Format_Grayscale8;
-    const auto at = [&](int x, int y) {
-        if (grey) {
-            const int v = picture.constScanLine(y)[x];
-            return qRgb(v, v, v);
-        }
-        return reinterpret_cast<const QRgb*>(picture.constScanLine(y))[x] | 0xff000000u;
-    };
+    const auto at = [&](int x, int y) { return colourAt(picture, x, y); };
     const QRect inside = area.intersected(picture.rect());
     bool dropped = false;
     for (QRgb& shade : shades) {
@@ -506,11 +489,8 @@ QRect badgeTextIn(const QImage& gray, const QImage& colour, const QRect& box)
 {
     const QRect image = gray.rect();
     if (!image.contains(box.adjusted(-1, -1, 1, 1)) || box.width() < 6 || box.height() < 6) return {};
-    const bool inColour = !colour.isNull();
-    const auto pixel = [&](int x, int y) {
-        return inColour ? reinterpret_cast<const QRgb*>(colour.constScanLine(y))[x]
-                        : QRgb(0xff000000u | 0x010101u * gray.constScanLine(y)[x]);
-    };
+    const QImage& picture = colour.isNull() ? gray : colour;
+    const auto pixel = [&](int x, int y) { return colourAt(picture, x, y); };
     std::vector<int> cells(4096, 0);
     const auto mostCommon = [&cells](const std::vector<QRgb>& pixels) {
         std::fill(cells.begin(), cells.end(), 0);

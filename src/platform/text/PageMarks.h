@@ -18,6 +18,13 @@ inline int colourDistance(QRgb a, QRgb b)
     return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
 }
 
+// A pixel's colour in a picture that is grey (Format_Grayscale8) or RGB32.
+inline QRgb colourAt(const QImage& picture, int x, int y)
+{
+    if (picture.format() == QImage::Format_Grayscale8) return 0xff000000u | 0x010101u * picture.constScanLine(y)[x];
+    return reinterpret_cast<const QRgb*>(picture.constScanLine(y))[x] | 0xff000000u;
+}
+
 // How far `c` is from the colours between `a` and `b` (where the soft edge
 // between two grounds lies), in the largest channel.
 inline int offTheWay(QRgb c, QRgb a, QRgb b)
