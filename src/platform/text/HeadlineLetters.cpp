@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <vector>
 
 namespace klipo::platform {
@@ -63,20 +64,26 @@ bool letterCounter(const QImage& gray, const QImage& colour, const QRect& box)
     if (!page.contains(c)) return false;
     const QRgb inside = pixel(c.x(), c.y());
     const int reach = 2 * std::max(box.width(), box.height());
-    const auto closes = [&](QPoint from, int dx, int dy) {
-        bool stroke = false;
+    // How far the stroke reaches from `from` in steps of (dx, dy) before the
+    // ground comes back; 0 where it does not.
+    const auto stroke = [&](QPoint from, int dx, int dy) {
+        bool inked = false;
         for (int i = 1; i <= reach; ++i) {
             const int x = from.x() + dx * i;
             const int y = from.y() + dy * i;
-            if (!page.contains(x, y)) return false;
+            if (!page.contains(x, y)) return 0;
             const int d = colourDistance(pixel(x, y), inside);
-            if (i <= 2 && d > kStroke) stroke = true;
-            if (stroke && d <= kSame) return true;
+            if (i <= 2 && d > kStroke) inked = true;
+            if (inked && d <= kSame) return i;
         }
-        return false;
+        return 0;
     };
-    return closes({box.left(), c.y()}, -1, 0) && closes({box.right(), c.y()}, 1, 0) &&
-           closes({c.x(), box.top()}, 0, -1) && closes({c.x(), box.bottom()}, 0, 1);
+    const int widths[] = {stroke({box.left(), c.y()}, -1, 0), stroke({box.right(), c.y()}, 1, 0),
+                          stroke({c.x(), box.top()}, 0, -1), stroke({c.x(), box.bottom()}, 0, 1)};
+    // A letter's strokes around its counter are about as thick all round;
+    // a switch's knob sits at one end of its track.
+    const auto [thinnest, thickest] = std::minmax_element(std::begin(widths), std::end(widths));
+    return *thinnest > 0 && *thickest <= 3 * *thinnest + 2;
 }
 
 bool barAmongLetters(const PageMarks& marks, const QRect& bar)

@@ -20,9 +20,11 @@ bool inLargeWord(const PageMarks& marks, const QRect& box);
 
 // Whether `box` is the counter of a large bold letter ("o", "g", "d"): its
 // inner edge is a ring of marks of its own, inside the letter's strokes.
-// Around it on all four sides lies the stroke's ink, and beyond that the
-// ground again that fills it; around an icon, a badge or a check box lies
-// the ground, beyond it no more of the colour inside. `colour` may be null.
+// Around it on all four sides lies the stroke's ink, about as thick all
+// round, and beyond that the ground again that fills it; around an icon, a
+// badge or a check box lies the ground, beyond it no more of the colour
+// inside, and a switch's knob sits at one end of its track. `colour` may be
+// null.
 bool letterCounter(const QImage& gray, const QImage& colour, const QRect& box);
 
 // Whether a thin upright bar is a letter of a large word (the "l" of a bold
