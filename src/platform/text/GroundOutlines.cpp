@@ -92,11 +92,26 @@ void keepLettersOffGroundOutline(PageMarks& marks, const QImage& gray, const QIm
     // ink, whole (the edge of a field's border, around a ground like the
     // one outside).
     if (onOutline == 0 || onOutline < outlineBox.width() + outlineBox.height()) return;
+    // Nor is a picture's edge: what is not of its ground inside is ink, next
+    // to a mark, not patches of other colours.
     const QRect inside = outlineBox.adjusted(2, 2, -2, -2);
+    const auto nearMark = [&](int x, int y) {
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (page.contains(x + dx, y + dy) && marks.at(x + dx, y + dy) != PageMarks::none) return true;
+        return false;
+    };
     int filled = 0;
+    int patches = 0;
     for (int y = inside.top(); y <= inside.bottom(); ++y)
-        for (int x = inside.left(); x <= inside.right(); ++x) filled += colourDistance(pixel(x, y), inner) <= slack;
-    if (inside.isEmpty() || filled * 3 < inside.width() * inside.height()) return;
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            if (colourDistance(pixel(x, y), inner) <= slack)
+                ++filled;
+            else
+                patches += !nearMark(x, y);
+        }
+    const int area = inside.width() * inside.height();
+    if (inside.isEmpty() || filled * 3 < area || patches * 10 > area) return;
     // A highlight behind words, hardly taller than their ink, is no rule
     // either: the words on it and beside it are one line. A badge's disc,
     // a tag or a bubble stands well clear of the text on it; a tag's

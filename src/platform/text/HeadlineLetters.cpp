@@ -18,12 +18,14 @@ bool inLargeWord(const PageMarks& marks, const QRect& box)
         const std::uint8_t v = marks.at(x, y);
         return v != PageMarks::none && v != PageMarks::structure;
     };
-    // The rows the next letter's ink holds, in the columns from `x` on,
-    // `step` apart, up to the first column without ink.
-    const auto neighbour = [&](int x, int step) {
+    // The rows the next letter's ink holds, in the columns from `edge` on,
+    // `step` apart, up to the first column without ink. The column right
+    // beside the shape holds its own edge's marks (a bevel, a shadow), if
+    // any: the next letter stands a column off.
+    const auto neighbour = [&](int edge, int step) {
         std::vector<char> rows(size_t(bottom - top + 1), 0);
         int seen = 0;
-        for (int i = 0; i < spacing + h / 2 && x >= 0 && x < marks.w; ++i, x += step) {
+        for (int i = 1, x = edge + step; i < spacing + h / 2 && x >= 0 && x < marks.w; ++i, x += step) {
             bool any = false;
             for (int y = top; y <= bottom; ++y)
                 if (inkAt(x, y)) rows[size_t(y - top)] = 1, any = true;
@@ -53,7 +55,7 @@ bool inLargeWord(const PageMarks& marks, const QRect& box)
     return neighbour(box.left() - 1, -1) || neighbour(box.right() + 1, 1);
 }
 
-bool letterCounter(const QImage& gray, const QImage& colour, const QRect& box)
+bool letterCounter(const PageMarks& marks, const QImage& gray, const QImage& colour, const QRect& box)
 {
     const QRect page = gray.rect();
     const QImage& picture = colour.isNull() ? gray : colour;
@@ -74,6 +76,8 @@ bool letterCounter(const QImage& gray, const QImage& colour, const QRect& box)
             if (!page.contains(x, y)) return 0;
             const int d = colourDistance(pixel(x, y), inside);
             if (i <= 2 && d > kStroke) inked = true;
+            // The stroke's outer edge: a letter's, not a frame's or a button's.
+            if (i > 1 && marks.at(x, y) == PageMarks::structure) return 0;
             if (inked && d <= kSame) return i;
         }
         return 0;

@@ -23,9 +23,11 @@ bool inLargeWord(const PageMarks& marks, const QRect& box);
 // Around it on all four sides lies the stroke's ink, about as thick all
 // round, and beyond that the ground again that fills it; around an icon, a
 // badge or a check box lies the ground, beyond it no more of the colour
-// inside, and a switch's knob sits at one end of its track. `colour` may be
-// null.
-bool letterCounter(const QImage& gray, const QImage& colour, const QRect& box);
+// inside, and a switch's knob sits at one end of its track. The stroke's
+// outer edge is no frame's (`marks` as the walk over clusters leaves them:
+// a button's outline, walked before the icon on it, is structure already).
+// `colour` may be null.
+bool letterCounter(const PageMarks& marks, const QImage& gray, const QImage& colour, const QRect& box);
 
 // Whether a thin upright bar is a letter of a large word (the "l" of a bold
 // headline, an "I"): within a space of it (at its size) on either side

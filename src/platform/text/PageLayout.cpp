@@ -182,14 +182,15 @@ PageLayout analyseAtFullSize(const QImage& gray, const QImage& colour, bool with
     // third taller than most words.
     const int capital = th * 4 / 3;
     // A headline's letters stand as close to each other as small ones, for
-    // their size: a bold "g" or "B" of a large heading, as filled as a
-    // badge's ground with its counter inside, is a letter of its word.
+    // their size: a bold "g" or "B" of a heading half again as tall as the
+    // text, as filled as a badge's ground with its counter inside, is a
+    // letter of its word (a count's badge beside small text is not).
     // The inner edge of a bold letter's bowl ("o", "g", "d") is a ring of
     // its own inside the letter's strokes: no shape either.
     const auto letterOfWord = [&](const QRect& box) {
         const int h = box.height();
         return inWord(marks, box, th, capital) || (h > capital && inLargeWord(marks, box)) ||
-               letterCounter(gray, colour, box);
+               letterCounter(marks, gray, colour, box);
     };
     markEachCluster(marks, clusters, [&](const MarkCluster& c) {
         const int h = c.box.height();
