@@ -133,9 +133,8 @@ void keepLettersOffGroundOutline(PageMarks& marks, const QImage& gray, const QIm
     // (where a line drawn along the ground's edge runs); the rest of the
     // cluster (the outline's soft corners, such a line) goes with the outline.
     const QRect sides = outlineBox.adjusted(-1, -1, 1, 1);
-    const QRect within = outlineBox.adjusted(2, 2, -2, -2);
     const auto letter = [&](int x, int y) {
-        if (sides.contains(x, y) && !within.contains(x, y)) return false;
+        if (sides.contains(x, y) && !inside.contains(x, y)) return false;
         if (!onTheWay(x, y)) return true;
         for (const auto& s : steps)
             if (page.contains(x + s[0], y + s[1]) && !onTheWay(x + s[0], y + s[1])) return true;
