@@ -44,13 +44,17 @@ QString takeText(char* utf8)
 }
 
 // Chinese and Japanese have no spaces between words; the engine's word
-// breaks between two such characters are not spaces of the text.
-bool spaceBetween(const QString& before, const QString& after)
+// breaks between two such characters are not spaces of the text. It also
+// breaks words where the script changes ("3月15日" as "3", "月", "15", "日"):
+// between Chinese and other text a space stands only where the picture
+// shows room for one (`roomBefore`: the engine saw a gap there).
+bool spaceBetween(const QString& before, const QString& after, bool roomBefore)
 {
     if (before.isEmpty() || after.isEmpty()) return !before.isEmpty();
-    const QList<uint> last = before.right(2).toUcs4();
-    const QList<uint> first = after.left(2).toUcs4();
-    return !(isUnspacedCjkScalar(last.back()) && isUnspacedCjkScalar(first.front()));
+    const bool cjkBefore = isUnspacedCjkScalar(before.right(2).toUcs4().back());
+    const bool cjkAfter = isUnspacedCjkScalar(after.left(2).toUcs4().front());
+    if (cjkBefore && cjkAfter) return false;
+    return (!cjkBefore && !cjkAfter) || roomBefore;
 }
 
 bool hasLetterOrDigit(const QString& text)
@@ -137,6 +141,7 @@ void splitAtSpacedSigns(std::vector<Word>& words, int space, int lineHeight)
             const int end = cut < symbols.size() ? symbols[cut].start : int(word.text.size());
             piece.text = word.text.mid(at, end - at);
             piece.confidence = word.confidence;
+            piece.roomBefore = from == 0 ? word.roomBefore : true;
             for (size_t m = from; m < cut; ++m) {
                 RecognizedSymbol moved = symbols[m];
                 moved.start -= at;
@@ -304,7 +309,8 @@ RecognizedLine lineOfWords(std::vector<EngineWord> words, const QRect& box, floa
     QRect kept;
     for (size_t k = 0; k < words.size(); ++k) {
         const Word& word = words[k];
-        if (!glued[k] && !(k > 0 && splitScope(words[k - 1], word, box.height())) && spaceBetween(line.text, word.text))
+        if (!glued[k] && !(k > 0 && splitScope(words[k - 1], word, box.height())) &&
+            spaceBetween(line.text, word.text, word.roomBefore))
             line.text += QLatin1Char(' ');
         const int offset = int(line.text.size());
         line.text += word.text;
@@ -436,6 +442,7 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
             if (it->Empty(RIL_WORD)) continue;
             Word word;
             word.confidence = it->Confidence(RIL_WORD);
+            word.roomBefore = it->BlanksBeforeWord() > 0;
             if (it->BoundingBox(RIL_WORD, &l, &t, &r, &b)) {
                 word.box = mapBox(l, t, r, b, scale, offset);
                 if (words.empty()) firstWord = QRect(QPoint(l, t), QPoint(r - 1, b - 1));

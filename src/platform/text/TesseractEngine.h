@@ -65,10 +65,14 @@ struct EngineWord {
     QRect box;
     float confidence = 0;
     std::vector<RecognizedSymbol> symbols;
+    // Whether the engine saw blank room before the word in the picture (its
+    // word breaks also fall where the script changes, without any).
+    bool roomBefore = true;
 };
 
 // The line made of the words left once edge noise is dropped from both ends:
-// its text (words joined by single spaces, none inside Chinese or Japanese,
+// its text (words joined by single spaces, none inside Chinese or Japanese
+// nor between them and other text where the picture shows no room,
 // Han characters read for signs between Latin text put back as the signs),
 // its symbols, and the engine's box for the line, which ends where the words
 // left end when some were dropped.
