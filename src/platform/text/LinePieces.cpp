@@ -159,6 +159,7 @@ void appendAfterSpace(RecognizedLine& line, const RecognizedLine& next)
     if (!unspaced) line.text += QLatin1Char(' ');
     const int offset = int(line.text.size());
     line.text += next.text;
+    for (int space : next.roomlessSpaces) line.roomlessSpaces.push_back(space + offset);
     line.box |= next.box;
     for (RecognizedSymbol s : next.symbols) {
         s.start += offset;

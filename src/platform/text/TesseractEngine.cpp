@@ -44,17 +44,22 @@ QString takeText(char* utf8)
 }
 
 // Chinese and Japanese have no spaces between words; the engine's word
-// breaks between two such characters are not spaces of the text. It also
-// breaks words where the script changes ("3月15日" as "3", "月", "15", "日"):
-// between Chinese and other text a space stands only where the picture
-// shows room for one (`roomBefore`: the engine saw a gap there).
-bool spaceBetween(const QString& before, const QString& after, bool roomBefore)
+// breaks between two such characters are not spaces of the text.
+bool spaceBetween(const QString& before, const QString& after)
 {
     if (before.isEmpty() || after.isEmpty()) return !before.isEmpty();
-    const bool cjkBefore = isUnspacedCjkScalar(before.right(2).toUcs4().back());
-    const bool cjkAfter = isUnspacedCjkScalar(after.left(2).toUcs4().front());
-    if (cjkBefore && cjkAfter) return false;
-    return (!cjkBefore && !cjkAfter) || roomBefore;
+    const QList<uint> last = before.right(2).toUcs4();
+    const QList<uint> first = after.left(2).toUcs4();
+    return !(isUnspacedCjkScalar(last.back()) && isUnspacedCjkScalar(first.front()));
+}
+
+// The engine also breaks words where the script changes ("3月15日" as "3",
+// "月", "15", "日"): a space put there between Chinese and other text is one
+// of the text only where the engine saw room for it in the picture.
+bool isRoomlessChange(const QString& before, const QString& after, bool roomBefore)
+{
+    if (roomBefore || before.isEmpty() || after.isEmpty()) return false;
+    return isUnspacedCjkScalar(before.right(2).toUcs4().back()) != isUnspacedCjkScalar(after.left(2).toUcs4().front());
 }
 
 bool hasLetterOrDigit(const QString& text)
@@ -276,6 +281,8 @@ void judgeSignsAfterHan(RecognizedLine& read, const QImage& gray, const QRect& l
         read.text[s.start] = ascii[kind];
         const int after = s.end;
         const bool spaced = after < read.text.size() && read.text[after] == QLatin1Char(' ');
+        // The ink has told whether a space follows the sign.
+        std::erase(read.roomlessSpaces, after);
         int shift = 0;
         if (room == SignRoom::AsciiSpaced && !spaced && after < read.text.size()) {
             read.text.insert(after, QLatin1Char(' '));
@@ -290,6 +297,8 @@ void judgeSignsAfterHan(RecognizedLine& read, const QImage& gray, const QRect& l
                 moved.start += shift;
                 moved.end += shift;
             }
+        for (int& space : read.roomlessSpaces)
+            if (space >= after) space += shift;
     }
 }
 
@@ -310,8 +319,11 @@ RecognizedLine lineOfWords(std::vector<EngineWord> words, const QRect& box, floa
     for (size_t k = 0; k < words.size(); ++k) {
         const Word& word = words[k];
         if (!glued[k] && !(k > 0 && splitScope(words[k - 1], word, box.height())) &&
-            spaceBetween(line.text, word.text, word.roomBefore))
+            spaceBetween(line.text, word.text)) {
+            if (isRoomlessChange(line.text, word.text, word.roomBefore))
+                line.roomlessSpaces.push_back(int(line.text.size()));
             line.text += QLatin1Char(' ');
+        }
         const int offset = int(line.text.size());
         line.text += word.text;
         for (RecognizedSymbol symbol : word.symbols) {
@@ -510,6 +522,20 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
     it.reset();
     m_api->Clear();
     return result;
+}
+
+void dropRoomlessSpaces(RecognizedLine& line)
+{
+    for (auto it = line.roomlessSpaces.rbegin(); it != line.roomlessSpaces.rend(); ++it) {
+        const int at = *it;
+        if (at < 0 || at >= line.text.size() || line.text[at] != QLatin1Char(' ')) continue;
+        line.text.remove(at, 1);
+        for (RecognizedSymbol& s : line.symbols) {
+            if (s.start > at) --s.start;
+            if (s.end > at) --s.end;
+        }
+    }
+    line.roomlessSpaces.clear();
 }
 
 QString tesseractPackageFor(const QString& language)
