@@ -54,12 +54,17 @@ bool spaceBetween(const QString& before, const QString& after)
 }
 
 // The engine also breaks words where the script changes ("3月15日" as "3",
-// "月", "15", "日"): a space put there between Chinese and other text is one
-// of the text only where the engine saw room for it in the picture.
+// "月", "15", "日"): a space put there between Chinese and a Latin letter or
+// digit is one of the text only where the engine saw room for it in the
+// picture. (Beside signs it keeps the space: "张伟 · 3 小时前".)
 bool isRoomlessChange(const QString& before, const QString& after, bool roomBefore)
 {
     if (roomBefore || before.isEmpty() || after.isEmpty()) return false;
-    return isUnspacedCjkScalar(before.right(2).toUcs4().back()) != isUnspacedCjkScalar(after.left(2).toUcs4().front());
+    const char32_t last = before.right(2).toUcs4().back();
+    const char32_t first = after.left(2).toUcs4().front();
+    const auto letterOrDigit = [](char32_t c) { return QChar::isLetterOrNumber(c); };
+    return (isUnspacedCjkScalar(last) && letterOrDigit(first) && !isUnspacedCjkScalar(first)) ||
+           (isUnspacedCjkScalar(first) && letterOrDigit(last) && !isUnspacedCjkScalar(last));
 }
 
 bool hasLetterOrDigit(const QString& text)
