@@ -1,9 +1,11 @@
 #include "platform/x11/X11Basics.h"
 
 #include <QGuiApplication>
+#include <QWindow>
 
 #include <xcb/xfixes.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -17,6 +19,13 @@ xcb_connection_t* qtConnection()
     auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     auto* x11 = app ? app->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     return x11 ? x11->connection() : nullptr;
+}
+
+bool isOwnWindow(xcb_window_t window)
+{
+    const auto windows = QGuiApplication::allWindows();
+    return std::any_of(windows.begin(), windows.end(),
+                       [window](QWindow* w) { return w->handle() && xcb_window_t(w->winId()) == window; });
 }
 
 // An atom lasts as long as the server: each name is asked for once per

@@ -25,6 +25,9 @@ Reply<T> reply(T* raw)
 // Qt's connection to the X server; none outside X11.
 xcb_connection_t* qtConnection();
 
+// Whether `window` is one of this program's own top-level windows.
+bool isOwnWindow(xcb_window_t window);
+
 // The atom named `name`, made when missing; XCB_ATOM_NONE without an answer.
 xcb_atom_t atom(xcb_connection_t* c, const char* name);
 
