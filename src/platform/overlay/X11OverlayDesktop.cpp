@@ -212,10 +212,12 @@ bool X11OverlayDesktop::isOwnWindow(NativeWindowId id)
 void X11OverlayDesktop::activateWindow(NativeWindowId id)
 {
     if (!m_connection || !m_root) return;
+    // Asked while our overlay still has the keys, so that the window manager
+    // hands them on to no other window (mutter gave them to one of ours), and
+    // once more when the overlay has gone: xfwm4 may not take the first, and
+    // leaves the keys at the root window.
     x11::activateWindow(m_connection, m_root, id);
-    // Asked while our overlay still has the keys: once it has gone they may
-    // have fallen to the root window, where xfwm4 leaves them.
-    QTimer::singleShot(0, qApp, [c = m_connection, root = m_root, id] { x11::handKeysIfNowhere(c, root, id); });
+    QTimer::singleShot(0, qApp, [c = m_connection, root = m_root, id] { x11::activateWindow(c, root, id); });
 }
 
 InputGrabOutcome X11OverlayDesktop::grabInput(QWindow* window)

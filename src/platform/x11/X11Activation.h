@@ -12,8 +12,4 @@ namespace klipo::platform::x11 {
 // as its hints ask. Flushed.
 void activateWindow(xcb_connection_t* c, xcb_window_t root, xcb_window_t window);
 
-// The second half of that alone: hands the keys to `window` when they go to
-// no window while the manager takes it for active. Flushed.
-void handKeysIfNowhere(xcb_connection_t* c, xcb_window_t root, xcb_window_t window);
-
 }  // namespace klipo::platform::x11

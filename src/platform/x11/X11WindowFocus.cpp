@@ -71,13 +71,6 @@ void activateWindow(xcb_connection_t* c, xcb_window_t root, xcb_window_t window)
     // Only where the manager has nothing to do: it takes the window for
     // active already, and nothing has the keys. Otherwise the request above
     // moves them, and a manager that refuses it keeps its reasons.
-    handKeysIfNowhere(c, root, window);
-}
-
-void handKeysIfNowhere(xcb_connection_t* c, xcb_window_t root, xcb_window_t window)
-{
-    const xcb_atom_t active = atom(c, "_NET_ACTIVE_WINDOW");
-    if (root == XCB_WINDOW_NONE || window == XCB_WINDOW_NONE || active == XCB_ATOM_NONE) return;
     if (!keysGoNowhere(c, root)) return;
     const std::vector<uint32_t> activeNow = property32(c, root, active, XCB_ATOM_WINDOW, 1);
     if (activeNow.empty() || activeNow.front() != window || !isViewable(c, window)) return;
