@@ -84,6 +84,11 @@ void HiddenOwnWindows::restore()
 void HiddenOwnWindows::restoreStacking() const
 {
     if (m_stack.isEmpty()) return;
+    // The manager may place them otherwise once it has them on the screen
+    // again; one that takes no restack requests (xfwm4) puts them on top, and
+    // those that went above other programs' windows are lowered then.
+    keepOwnStacking(m_stack, m_activeBefore);
+    if (!managerTakesRestackRequests()) return;
     QList<quint32> there;  // the windows in the stack now
     for (const StackedWindow& window : managedWindowsBottomToTop()) there.append(window.id);
     QList<quint32> shown;
@@ -106,8 +111,6 @@ void HiddenOwnWindows::restoreStacking() const
         else
             restackOnTop(window);
     }
-    // The manager may place them otherwise once it has them on the screen again.
-    keepOwnStacking(m_stack, m_activeBefore);
 }
 
 namespace {

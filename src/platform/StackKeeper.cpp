@@ -11,6 +11,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <utility>
+
 namespace klipo::platform {
 
 namespace {
@@ -48,8 +50,17 @@ private:
         }
         // Another window has the focus: the manager is handing it on, or the
         // user has moved; nothing is put back meanwhile.
-        if (m_active && windowFocus().activeWindow() != m_active) return;
-        for (const StackMove& move : movesForRisen(m_before, managedWindowsBottomToTop(), ownShownWindows())) {
+        if (m_active && windowFocus().activeWindow() != m_active) {
+            m_lastLook.clear();
+            return;
+        }
+        // Only a stack that stood still since the last look: a window the user
+        // brings to the front is raised a moment before it has the focus.
+        const QList<StackedWindow> now = managedWindowsBottomToTop();
+        QList<quint32> ids;
+        for (const StackedWindow& window : now) ids.append(window.id);
+        if (std::exchange(m_lastLook, ids) != ids) return;
+        for (const StackMove& move : movesForRisen(m_before, now, ownShownWindows())) {
             QWidget* window = QWidget::find(WId(move.window));
             if (!window || m_moves[move.window]++ >= kMovesPerWindow) continue;
             restackBelow(window, move.sibling);
@@ -61,6 +72,7 @@ private:
     QTimer m_timer;
     QDeadlineTimer m_deadline{kSettleMs};
     QHash<quint32, int> m_moves;
+    QList<quint32> m_lastLook;  // the stack at the last look, bottom to top
 };
 
 }  // namespace

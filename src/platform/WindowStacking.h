@@ -30,6 +30,11 @@ QList<StackedWindow> managedWindowsBottomToTop();
 // layer of the stack.
 bool belowOtherPrograms(const QWidget* window);
 
+// Whether the window manager takes requests to restack its windows (EWMH
+// _NET_RESTACK_WINDOW). Without them (xfwm4) a window of ours can only lower
+// itself to the bottom of its layer, or raise itself while it has the focus.
+bool managerTakesRestackRequests();
+
 // Asks the window manager to put one of our shown windows directly below
 // `sibling`, one of the windows it manages (a manager that cannot place it
 // there, openbox or xfwm4, puts it below every other of its layer).

@@ -125,13 +125,16 @@ bool belowOtherPrograms(const QWidget* window)
            });
 }
 
-namespace {
-
-bool managerRestacks(xcb_connection_t* c, xcb_window_t root)
+bool managerTakesRestackRequests()
 {
+    xcb_connection_t* c = qtConnection();
+    if (!c) return false;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     const auto supported = property32(c, root, atom(c, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 1024);
     return std::find(supported.begin(), supported.end(), atom(c, "_NET_RESTACK_WINDOW")) != supported.end();
 }
+
+namespace {
 
 void restack(QWidget* widget, quint32 sibling, uint32_t mode)
 {
@@ -141,7 +144,7 @@ void restack(QWidget* widget, quint32 sibling, uint32_t mode)
     const auto own = xcb_window_t(widget->winId());
     // Sent on Qt's own connection after its map request, so the window
     // manager has taken the window on when it reads this.
-    if (managerRestacks(c, root)) {
+    if (managerTakesRestackRequests()) {
         // As a pager: the only source window managers obey here.
         x11::sendToRoot(c, root, own, atom(c, "_NET_RESTACK_WINDOW"), {x11::kSourcePager, sibling, mode});
     } else {
