@@ -42,7 +42,7 @@ void handKeysTo(xcb_connection_t* c, xcb_window_t window)
     const std::vector<uint32_t> hints = property32(c, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 2);
     const bool takesInput = hints.size() < 2 || !(hints[0] & kInputHint) || hints[1] != 0;
     if (takesInput) {
-        xcb_set_input_focus(c, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_POINTER_ROOT, window, serverTime());
         return;
     }
     const xcb_atom_t protocols = atom(c, "WM_PROTOCOLS");
@@ -55,7 +55,7 @@ void handKeysTo(xcb_connection_t* c, xcb_window_t window)
     event.window = window;
     event.type = protocols;
     event.data.data32[0] = takeFocus;
-    event.data.data32[1] = XCB_CURRENT_TIME;
+    event.data.data32[1] = serverTime();
     xcb_send_event(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
 }
 
