@@ -22,6 +22,9 @@ public:
     // back when `own` has it (the user may have taken it elsewhere), and
     // keeps our other windows as deep in the stack as they are. Once.
     void giveBack(const QWidget* own);
+    // Gives nothing back when `own` goes next: it goes to open another
+    // window of ours, which is to have the focus.
+    void forget() { m_before.reset(); }
 
 private:
     std::optional<NativeWindowId> m_before;

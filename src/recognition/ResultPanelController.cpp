@@ -178,7 +178,10 @@ void ResultPanelController::createPanel()
     m_view = new ResultView(*m_model, panel);
     layout->addWidget(m_view);
     connect(m_view, &ResultView::actionTriggered, this, &ResultPanelController::perform);
-    connect(m_view, &ResultView::targetLanguageChangeRequested, panel, [panel] {
+    connect(m_view, &ResultView::targetLanguageChangeRequested, panel, [this, panel] {
+        // The picker is to come in front: handing the keys back to the
+        // program the user came from first would race it there.
+        m_focusReturn.forget();
         panel->close();
         TargetLanguageReach::openPicker();
     });
