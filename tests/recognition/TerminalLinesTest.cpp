@@ -132,3 +132,35 @@ TEST(TerminalLines, aListingRowWithAMisreadMode_IsKeptWhole)
         EXPECT_EQ(keptWhole, whole) << qPrintable(row);
     }
 }
+
+// Screenshots of xterm in DejaVu Sans Mono 11 pt with Noto Sans Mono CJK SC
+// for the wide characters: a listing with Chinese names and messages with
+// Chinese beside digits and Latin, below or above the listing. Each Chinese
+// word is read as Chinese, not as Latin letters as wide as its characters
+// ("下载" as "FẸ", "2026预算表" as "20267 Ñ X"). (Spaces and the brackets'
+// width are left out of the comparison.)
+TEST(TerminalLines, chineseBesideDigitsAndLatinWords_IsReadAsChinese)
+{
+    const QStringList listing = {"48213Dec809:412026预算表", "4096Dec809:41下载", "1520Dec809:41会议记录.txt",
+                                 "4096Dec809:41照片"};
+    const std::pair<const char*, QStringList> shots[] = {
+        {"xterm-chinese-beside-digits.png", listing + QStringList{"3秒后重试(第1次，共3次)", "已下载12个文件，共35MB"}},
+        {"xterm-chinese-after-latin.png", listing + QStringList{"==上传2026预算表", "3秒后重试(第1次，共3次)"}},
+    };
+    for (const auto& [name, expected] : shots) {
+        const QImage shot(QStringLiteral(KLIPO_SHOTS "/") + QLatin1String(name));
+        ASSERT_FALSE(shot.isNull()) << name;
+        const OcrOutcome read = recognize(shot);
+        ASSERT_TRUE(read.ok) << name << ": " << qPrintable(read.error);
+        QStringList lines;
+        for (const TextBlock& block : read.blocks)
+            for (const TextLine& line : block.lines)
+                lines << test::squeezed(line.text)
+                             .replace(QStringLiteral("（"), QStringLiteral("("))
+                             .replace(QStringLiteral("）"), QStringLiteral(")"));
+        for (const QString& words : expected)
+            EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.contains(words); }))
+                << name << ": " << qPrintable(words) << " in\n"
+                << qPrintable(lines.join(QLatin1Char('\n')));
+    }
+}

@@ -10,6 +10,7 @@
 #include "platform/text/PageLayout.h"
 #include "platform/text/ScriptCounts.h"
 #include "platform/text/TesseractEngine.h"
+#include "platform/text/WideCells.h"
 
 #include <QThread>
 
@@ -240,11 +241,12 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         report(RecognitionOutcome::failure(QStringLiteral("识别已取消")));
         return true;
     };
-    auto readAt = [&](const LayoutLine& line, const QString& model, int engines = 0, LineSize size = LineSize::usual) {
+    auto readAt = [&](const LayoutLine& line, const QString& model, int engines = 0, LineSize size = LineSize::usual,
+                      bool symbols = false) {
         bool missing = false;
         if (cancel.isCancelled()) return std::make_pair(TesseractEngine::Result{}, missing);
         TesseractEngine::Result result =
-            readLine(*m_pool, model, engines, picture, layout, line, withSymbols, missing, size);
+            readLine(*m_pool, model, engines, picture, layout, line, withSymbols || symbols, missing, size);
         return std::make_pair(std::move(result), missing);
     };
     auto readWith = [&](LineJob& job, const QString& model, int engines = 0, LineSize size = LineSize::usual) {
@@ -542,6 +544,26 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     // before the mixed model, whose reading is weighed against the winner.
     for (auto it = readings.rbegin(); it != readings.rend(); ++it)
         if (it->result) takeSecondReading(*it->job, std::move(*it->result), it->model);
+    // A terminal's Chinese characters, two cells wide each, read as Latin
+    // letters as wide: the Chinese model's reading of them takes their place.
+    {
+        std::vector<Job> wide;
+        for (size_t i : read) {
+            LineJob& job = lines[i];
+            if (!job.layout->monospaced || job.model == hanModel() || !readsWideCells(job.result)) continue;
+            wide.push_back([&, j = &job] {
+                auto [own, ownMissing] = readAt(*j->layout, j->model, fewEngines, LineSize::usual, true);
+                auto [han, hanMissing] = readAt(*j->layout, hanModel(), fewEngines, LineSize::usual, true);
+                if (ownMissing || hanMissing || own.lines.empty()) return;
+                j->result = withWideCellsFrom(own, han);
+                if (!withSymbols)
+                    for (RecognizedLine& line : j->result.lines) line.symbols.clear();
+            });
+        }
+        counts.second += int(wide.size());
+        runAll(std::move(wide));
+        if (cancelled()) return;
+    }
     for (size_t i = 0; i < lines.size(); ++i) {
         if (twin[i] == i) continue;
         const LineJob& from = lines[twin[i]];

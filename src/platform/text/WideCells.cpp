@@ -1,0 +1,158 @@
+#include "platform/text/WideCells.h"
+
+#include "platform/text/ScriptCounts.h"
+
+#include <algorithm>
+
+namespace klipo::platform {
+
+namespace {
+
+// No letter of a monospaced face is wider than its cell, about six tenths
+// of its line's height; a Chinese character is two cells wide.
+constexpr float kWideLetters = 0.8f;
+
+bool onlySpaces(const QString& text, int from, int to)
+{
+    for (int i = std::max(0, from); i < std::min(to, int(text.size())); ++i)
+        if (!text[i].isSpace()) return false;
+    return true;
+}
+
+// The width of the line's cells: the usual step from one letter to the
+// next inside a word, and never more than a monospaced face's cell against
+// the line's height.
+double cellOf(const RecognizedLine& line)
+{
+    const double most = 0.7 * line.box.height();
+    std::vector<int> steps;
+    for (size_t k = 1; k < line.symbols.size(); ++k) {
+        const RecognizedSymbol& a = line.symbols[k - 1];
+        const RecognizedSymbol& b = line.symbols[k];
+        if (b.box.left() > a.box.left() && onlySpaces(line.text, a.end, b.start) && a.end == b.start)
+            steps.push_back(b.box.left() - a.box.left());
+    }
+    if (steps.size() < 4) return 0.6 * line.box.height();
+    const auto middle = steps.begin() + qsizetype(steps.size() / 2);
+    std::nth_element(steps.begin(), middle, steps.end());
+    return std::min(double(*middle), most);
+}
+
+// What the Chinese model read between `left` and `right` on the row of
+// `box`: its characters left to right, each with its box.
+std::vector<std::pair<QString, QRect>> readBetween(const TesseractEngine::Result& han, const QRect& box, double left,
+                                                   double right)
+{
+    std::vector<std::pair<QString, QRect>> found;
+    for (const RecognizedLine& line : han.lines)
+        for (const RecognizedSymbol& s : line.symbols) {
+            const QPointF centre = QRectF(s.box).center();
+            if (centre.x() >= left && centre.x() <= right && centre.y() >= box.top() && centre.y() <= box.bottom() + 1)
+                found.emplace_back(line.text.mid(s.start, s.end - s.start), s.box);
+        }
+    std::sort(found.begin(), found.end(),
+              [](const auto& a, const auto& b) { return a.second.left() < b.second.left(); });
+    return found;
+}
+
+class LineBuilder {
+public:
+    void add(const QString& text, const QRect& box)
+    {
+        m_line.symbols.push_back({int(m_line.text.size()), int(m_line.text.size() + text.size()), box});
+        m_line.text += text;
+    }
+    void addText(const QString& text) { m_line.text += text; }
+    // One space before what comes next where the picture shows an empty
+    // cell, none where it does not.
+    void spaceBefore(const QRect& next, double cell)
+    {
+        while (!m_line.text.isEmpty() && m_line.text.back().isSpace()) m_line.text.chop(1);
+        if (m_line.symbols.empty()) return;
+        if (next.left() - m_line.symbols.back().box.right() - 1 >= 0.8 * cell) m_line.text += QLatin1Char(' ');
+    }
+    RecognizedLine take(const RecognizedLine& from)
+    {
+        RecognizedLine line = from;
+        line.text = m_line.text.trimmed();
+        line.symbols = std::move(m_line.symbols);
+        return line;
+    }
+
+private:
+    RecognizedLine m_line;
+};
+
+RecognizedLine lineWithWideCells(const RecognizedLine& line, const TesseractEngine::Result& han)
+{
+    const double cell = cellOf(line);
+    // A letter (not a Chinese character) as wide as a Chinese character.
+    const auto wide = [&](const RecognizedSymbol& s) {
+        if (s.box.width() < 1.4 * cell) return false;
+        const QString text = line.text.mid(s.start, s.end - s.start);
+        return std::none_of(text.begin(), text.end(), [](QChar c) { return isUnspacedCjkScalar(c.unicode()); });
+    };
+    LineBuilder out;
+    int cursor = 0;
+    bool changed = false;
+    bool afterRun = false;
+    for (size_t k = 0; k < line.symbols.size();) {
+        const RecognizedSymbol& s = line.symbols[k];
+        size_t end = k;
+        if (wide(s))
+            while (end + 1 < line.symbols.size() && wide(line.symbols[end + 1])) ++end;
+        std::vector<std::pair<QString, QRect>> read;
+        if (wide(s)) {
+            read = readBetween(han, line.box, s.box.left(), line.symbols[end].box.right());
+            QString text;
+            for (const auto& [piece, box] : read) text += piece;
+            // Only Chinese characters and their punctuation take two cells.
+            const bool chinese = std::all_of(text.begin(), text.end(),
+                                             [](QChar c) { return isUnspacedCjkScalar(c.unicode()) || c.isSpace(); });
+            if (!chinese || ScriptCounts::of(text).han == 0) read.clear();
+        }
+        if (read.empty()) {
+            // As read, with the spaces read, but for those beside a run put
+            // back, which the picture tells.
+            if (afterRun)
+                out.spaceBefore(s.box, cell);
+            else
+                out.addText(line.text.mid(cursor, s.start - cursor));
+            for (size_t i = k; i <= end; ++i) {
+                const RecognizedSymbol& t = line.symbols[i];
+                if (i > k) out.addText(line.text.mid(line.symbols[i - 1].end, t.start - line.symbols[i - 1].end));
+                out.add(line.text.mid(t.start, t.end - t.start), t.box);
+            }
+            afterRun = false;
+        } else {
+            for (const auto& [piece, box] : read) {
+                out.spaceBefore(box, cell);
+                out.add(piece, box);
+            }
+            changed = true;
+            afterRun = true;
+        }
+        cursor = line.symbols[end].end;
+        k = end + 1;
+    }
+    if (!changed) return line;
+    out.addText(line.text.mid(cursor));
+    return out.take(line);
+}
+
+}  // namespace
+
+bool readsWideCells(const TesseractEngine::Result& reading)
+{
+    return std::any_of(reading.lines.begin(), reading.lines.end(),
+                       [](const RecognizedLine& l) { return l.widestLetters > kWideLetters; });
+}
+
+TesseractEngine::Result withWideCellsFrom(const TesseractEngine::Result& reading, const TesseractEngine::Result& han)
+{
+    TesseractEngine::Result out = reading;
+    for (RecognizedLine& line : out.lines) line = lineWithWideCells(line, han);
+    return out;
+}
+
+}  // namespace klipo::platform
