@@ -73,15 +73,18 @@ bool isFileMode(const QString& word)
 
 // The first word of a listing's row: a file mode, also as a terminal's small
 // face is often read, with a letter or two taken for another ("-ru-r--r--",
-// "druxr-xr-x"). Each of its nine places holds its own letter or a dash.
+// "druxr-xr-x"), or without its first letter, which the edge of a selection
+// cut off ("rwxr-xr-x"). Each of its nine places holds its own letter or a dash.
 bool startsListingRow(const QString& word)
 {
     if (isFileMode(word)) return true;
-    static const QRegularExpression shape(QStringLiteral("^[-dlcbps]\\S{9}[.@+]?$"));
+    static const QRegularExpression shape(QStringLiteral("^[-dlcbps]?\\S{9}[.@+]?$"));
     if (!shape.match(word).hasMatch()) return false;
+    const qsizetype first =
+        word.size() == 9 || (word.size() == 10 && QStringLiteral(".@+").contains(word.back())) ? 0 : 1;
     static const QString places[3] = {QStringLiteral("r-"), QStringLiteral("w-"), QStringLiteral("xsStT-")};
     int right = 0;
-    for (int i = 0; i < 9; ++i) right += places[i % 3].contains(word[1 + i]);
+    for (int i = 0; i < 9; ++i) right += places[i % 3].contains(word[first + i]);
     return right >= 7;
 }
 

@@ -115,7 +115,8 @@ TEST(TerminalLines, aSentenceBetweenListingRowsAndThePrompt_IsTranslatedWhole_An
 }
 
 // A listing's row is kept whole also when the face's letters are misread
-// in its mode; words that merely start like one are language.
+// in its mode, or its first letter is cut off; words that merely start like
+// one are language.
 TEST(TerminalLines, aListingRowWithAMisreadMode_IsKeptWhole)
 {
     const std::pair<QString, bool> rows[] = {
@@ -123,6 +124,10 @@ TEST(TerminalLines, aListingRowWithAMisreadMode_IsKeptWhole)
         {QStringLiteral("druxr-xr-x 6 root root 4096 Dec 9 11:04 ,,"), true},
         {QStringLiteral("-rw-r--r-- 1l root root © Dec 8 12:03 a.txt"), true},
         {QStringLiteral("drwxr-xr-x 2 root root 4096 Dec 9 11:03 fotos"), true},
+        // The first column cut off by the edge of a selection.
+        {QStringLiteral("rwxr-xr-x 16 root root 4096 Dec 9 09:29 tests"), true},
+        {QStringLiteral("rw-r--r-- 1 root root 55 Dec 9 09:29 .gitignore"), true},
+        {QStringLiteral("reservada para tres personas"), false},
         {QStringLiteral("discutiran el tema de la cena"), false},
         {QStringLiteral("-recuerda- que la cena es hoy"), false},
     };
