@@ -74,11 +74,12 @@ bool isFileMode(const QString& word)
 // The first word of a listing's row: a file mode, also as a terminal's small
 // face is often read, with a letter or two taken for another ("-ru-r--r--",
 // "druxr-xr-x"), or without its first letter, which the edge of a selection
-// cut off ("rwxr-xr-x"). Each of its nine places holds its own letter or a dash.
+// cut off or left a sliver of ("rwxr-xr-x", "irwxr-xr-x"). Each of its nine
+// places holds its own letter or a dash.
 bool startsListingRow(const QString& word)
 {
     if (isFileMode(word)) return true;
-    static const QRegularExpression shape(QStringLiteral("^[-dlcbps]?\\S{9}[.@+]?$"));
+    static const QRegularExpression shape(QStringLiteral("^\\S?\\S{9}[.@+]?$"));
     if (!shape.match(word).hasMatch()) return false;
     const qsizetype first =
         word.size() == 9 || (word.size() == 10 && QStringLiteral(".@+").contains(word.back())) ? 0 : 1;

@@ -124,9 +124,10 @@ TEST(TerminalLines, aListingRowWithAMisreadMode_IsKeptWhole)
         {QStringLiteral("druxr-xr-x 6 root root 4096 Dec 9 11:04 ,,"), true},
         {QStringLiteral("-rw-r--r-- 1l root root © Dec 8 12:03 a.txt"), true},
         {QStringLiteral("drwxr-xr-x 2 root root 4096 Dec 9 11:03 fotos"), true},
-        // The first column cut off by the edge of a selection.
+        // The first column cut off by the edge of a selection, or a sliver of it left.
         {QStringLiteral("rwxr-xr-x 16 root root 4096 Dec 9 09:29 tests"), true},
         {QStringLiteral("rw-r--r-- 1 root root 55 Dec 9 09:29 .gitignore"), true},
+        {QStringLiteral("irwxr-xr-x 16 root root 4096 Dec 9 09:29 tests"), true},
         {QStringLiteral("reservada para tres personas"), false},
         {QStringLiteral("discutiran el tema de la cena"), false},
         {QStringLiteral("-recuerda- que la cena es hoy"), false},
