@@ -29,6 +29,8 @@ constexpr int kMaxThreads = 8;
 constexpr int kMaxSide = 30000;       // Tesseract keeps coordinates in 16 bits
 constexpr float kOtherCjkBelow = 70;  // Han lines read this poorly are tried as Japanese, Korean ...
 constexpr double kTellingHead = 14;   // line heights of a long line read to tell the page's language
+// A monospaced line read at least this surely may hold Chinese read as Latin.
+constexpr float kSureWideCells = 70;
 
 // Tesseract parallelises a few loops with OpenMP; with one engine per core
 // that only adds threads that spin against each other.
@@ -546,11 +548,22 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         if (it->result) takeSecondReading(*it->job, std::move(*it->result), it->model);
     // A terminal's Chinese characters, two cells wide each, read as Latin
     // letters as wide: the Chinese model's reading of them takes their place.
+    // Only on a page where other lines read as Chinese, and in lines read
+    // surely: specks and cut-off letters on a Latin page read as letters as
+    // wide too.
     {
+        std::vector<char> candidate(lines.size(), 0);
+        bool chineseElsewhere = false;
+        for (size_t i : read) {
+            const LineJob& job = lines[i];
+            candidate[i] = job.layout->monospaced && job.model != hanModel() &&
+                           job.result.meanConfidence >= kSureWideCells && readsWideCells(job.result);
+            chineseElsewhere = chineseElsewhere || (!candidate[i] && ScriptCounts::of(textOf(job.result)).han >= 2);
+        }
         std::vector<Job> wide;
         for (size_t i : read) {
             LineJob& job = lines[i];
-            if (!job.layout->monospaced || job.model == hanModel() || !readsWideCells(job.result)) continue;
+            if (!candidate[i] || !chineseElsewhere) continue;
             wide.push_back([&, j = &job] {
                 auto [own, ownMissing] = readAt(*j->layout, j->model, fewEngines, LineSize::usual, true);
                 auto [han, hanMissing] = readAt(*j->layout, hanModel(), fewEngines, LineSize::usual, true);
