@@ -646,6 +646,31 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         }
     }
 
+    // Han and kana stand only on a page that shows Chinese or Japanese text
+    // somewhere (see showsCjkText). On any other page they come of a model
+    // its script never called for, reading what is no text of it: icons,
+    // charts, prices and highlighted words ("安三" for a browser's buttons,
+    // "33,47 所" for a price). The lines holding them are read again by the
+    // Latin model, whose reading stands instead.
+    const bool cjkPage = std::any_of(lines.begin(), lines.end(), [](const LineJob& job) {
+        return std::any_of(job.result.lines.begin(), job.result.lines.end(), showsCjkText);
+    });
+    if (!cjkPage) {
+        std::vector<Job> latin;
+        for (LineJob& job : lines) {
+            const ScriptCounts found = ScriptCounts::of(textOf(job.result));
+            if (found.han + found.kana == 0) continue;
+            latin.push_back([&, j = &job] {
+                FirstReading again = readFirst(*j->layout, m_options.latinModel, fewEngines);
+                if (again.missing) return;
+                j->result = std::move(again.result);
+                j->model = again.byEnglish ? QStringLiteral("eng") : m_options.latinModel;
+            });
+        }
+        counts.second += int(latin.size());
+        runAll(std::move(latin));
+    }
+
     {
         std::lock_guard lock(m_mutex);
         if (m_stopping) {
@@ -664,8 +689,10 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
             if ((isText(line) || isShortChineseText(*job.layout, line, job.model)) &&
                 !isIconBesideText(layout, *job.layout, line.text) && !isFramedIcon(picture, *job.layout, line.text) &&
                 !isRowOfFramedIcons(picture, *job.layout, line.text, scripts.han) &&
-                !showsNoInk(picture, colourOf(picture), job.layout->rect))
+                !showsNoInk(picture, colourOf(picture), job.layout->rect)) {
+                dropRoomlessSpaces(line);
                 outcome.lines.push_back(std::move(line));
+            }
     }
     if (shrink != 1) {
         auto grow = [shrink](const QRect& r) {
