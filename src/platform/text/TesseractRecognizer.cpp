@@ -548,22 +548,19 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         if (it->result) takeSecondReading(*it->job, std::move(*it->result), it->model);
     // A terminal's Chinese characters, two cells wide each, read as Latin
     // letters as wide: the Chinese model's reading of them takes their place.
-    // Only on a page where other lines read as Chinese, and in lines read
-    // surely: specks and cut-off letters on a Latin page read as letters as
-    // wide too.
+    // Only on a page that shows Chinese (see showsCjkText), and in lines
+    // read surely: specks and cut-off letters on a Latin page read as
+    // letters as wide too.
     {
-        std::vector<char> candidate(lines.size(), 0);
-        bool chineseElsewhere = false;
-        for (size_t i : read) {
-            const LineJob& job = lines[i];
-            candidate[i] = job.layout->monospaced && job.model != hanModel() &&
-                           job.result.meanConfidence >= kSureWideCells && readsWideCells(job.result);
-            chineseElsewhere = chineseElsewhere || (!candidate[i] && ScriptCounts::of(textOf(job.result)).han >= 2);
-        }
+        const bool chinesePage = std::any_of(lines.begin(), lines.end(), [](const LineJob& job) {
+            return std::any_of(job.result.lines.begin(), job.result.lines.end(), showsCjkText);
+        });
         std::vector<Job> wide;
         for (size_t i : read) {
             LineJob& job = lines[i];
-            if (!candidate[i] || !chineseElsewhere) continue;
+            if (!chinesePage || !job.layout->monospaced || job.model == hanModel() ||
+                job.result.meanConfidence < kSureWideCells || !readsWideCells(job.result))
+                continue;
             wide.push_back([&, j = &job] {
                 auto [own, ownMissing] = readAt(*j->layout, j->model, fewEngines, LineSize::usual, true);
                 auto [han, hanMissing] = readAt(*j->layout, hanModel(), fewEngines, LineSize::usual, true);

@@ -55,31 +55,49 @@ std::vector<std::pair<QString, QRect>> readBetween(const TesseractEngine::Result
     return found;
 }
 
+// A line put together from pieces of a reading and characters of another.
 class LineBuilder {
 public:
+    explicit LineBuilder(const RecognizedLine& from) : m_from(from) {}
     void add(const QString& text, const QRect& box)
     {
         m_line.symbols.push_back({int(m_line.text.size()), int(m_line.text.size() + text.size()), box});
         m_line.text += text;
     }
-    void addText(const QString& text) { m_line.text += text; }
+    // The reading's text from `start` to `end`, with the spaces in it that
+    // the picture shows no room for.
+    void copy(int start, int end)
+    {
+        for (const int space : m_from.roomlessSpaces)
+            if (space >= start && space < end) m_line.roomlessSpaces.push_back(int(m_line.text.size()) + space - start);
+        m_line.text += m_from.text.mid(start, end - start);
+    }
     // One space before what comes next where the picture shows an empty
     // cell, none where it does not.
     void spaceBefore(const QRect& next, double cell)
     {
-        while (!m_line.text.isEmpty() && m_line.text.back().isSpace()) m_line.text.chop(1);
+        chopSpaces();
         if (m_line.symbols.empty()) return;
         if (next.left() - m_line.symbols.back().box.right() - 1 >= 0.8 * cell) m_line.text += QLatin1Char(' ');
     }
-    RecognizedLine take(const RecognizedLine& from)
+    RecognizedLine take()
     {
-        RecognizedLine line = from;
-        line.text = m_line.text.trimmed();
+        chopSpaces();
+        RecognizedLine line = m_from;
+        line.text = std::move(m_line.text);
         line.symbols = std::move(m_line.symbols);
+        line.roomlessSpaces = std::move(m_line.roomlessSpaces);
         return line;
     }
 
 private:
+    void chopSpaces()
+    {
+        while (!m_line.text.isEmpty() && m_line.text.back().isSpace()) m_line.text.chop(1);
+        std::erase_if(m_line.roomlessSpaces, [&](int space) { return space >= m_line.text.size(); });
+    }
+
+    const RecognizedLine& m_from;
     RecognizedLine m_line;
 };
 
@@ -92,7 +110,7 @@ RecognizedLine lineWithWideCells(const RecognizedLine& line, const TesseractEngi
         const QString text = line.text.mid(s.start, s.end - s.start);
         return std::none_of(text.begin(), text.end(), [](QChar c) { return isUnspacedCjkScalar(c.unicode()); });
     };
-    LineBuilder out;
+    LineBuilder out(line);
     int cursor = 0;
     bool changed = false;
     bool afterRun = false;
@@ -117,10 +135,10 @@ RecognizedLine lineWithWideCells(const RecognizedLine& line, const TesseractEngi
             if (afterRun)
                 out.spaceBefore(s.box, cell);
             else
-                out.addText(line.text.mid(cursor, s.start - cursor));
+                out.copy(cursor, s.start);
             for (size_t i = k; i <= end; ++i) {
                 const RecognizedSymbol& t = line.symbols[i];
-                if (i > k) out.addText(line.text.mid(line.symbols[i - 1].end, t.start - line.symbols[i - 1].end));
+                if (i > k) out.copy(line.symbols[i - 1].end, t.start);
                 out.add(line.text.mid(t.start, t.end - t.start), t.box);
             }
             afterRun = false;
@@ -136,8 +154,8 @@ RecognizedLine lineWithWideCells(const RecognizedLine& line, const TesseractEngi
         k = end + 1;
     }
     if (!changed) return line;
-    out.addText(line.text.mid(cursor));
-    return out.take(line);
+    out.copy(cursor, int(line.text.size()));
+    return out.take();
 }
 
 }  // namespace
