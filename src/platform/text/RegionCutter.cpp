@@ -260,15 +260,17 @@ bool RegionCutter::withinLines(const QRect& r, const std::vector<std::pair<int, 
 }
 
 // Whether an empty column is no wider than a few spaces between the words
-// of the lines it runs through, not most of them Chinese. The gutter
-// between two columns of prose is always clearly wider than their word
-// spaces (Chinese prose has none to measure); a terminal's wide rows (a
-// listing, a sentence printed between its rows) stand a cell or three apart
-// wherever their spaces happen to line up, and are read whole. (Rows of
-// digits look square like Chinese: a listing has many.)
+// of the lines it runs through, lines of words (several spaces each), not
+// most of them Chinese. The gutter between two columns of prose is always
+// clearly wider than their word spaces (Chinese prose has none, only the
+// room after its commas and stops); a terminal's wide rows (a listing, a
+// sentence printed between its rows) stand a cell or three apart wherever
+// their spaces happen to line up, and are read whole. (Rows of digits look
+// square like Chinese: a listing has many.)
 bool RegionCutter::spaceOfItsLines(const QRect& r, const std::vector<std::pair<int, int>>& bands,
                                    const Spacing& spacing, int size, int th) const
 {
+    if (spacing.spaces() < 4 * qsizetype(bands.size())) return false;
     qsizetype han = 0;
     for (const auto& [top, bottom] : bands) {
         LayoutLine looks;
