@@ -12,13 +12,6 @@ namespace {
 // of its line's height; a Chinese character is two cells wide.
 constexpr float kWideLetters = 0.8f;
 
-bool onlySpaces(const QString& text, int from, int to)
-{
-    for (int i = std::max(0, from); i < std::min(to, int(text.size())); ++i)
-        if (!text[i].isSpace()) return false;
-    return true;
-}
-
 // The width of the line's cells: the usual step from one letter to the
 // next inside a word, and never more than a monospaced face's cell against
 // the line's height.
@@ -29,8 +22,7 @@ double cellOf(const RecognizedLine& line)
     for (size_t k = 1; k < line.symbols.size(); ++k) {
         const RecognizedSymbol& a = line.symbols[k - 1];
         const RecognizedSymbol& b = line.symbols[k];
-        if (b.box.left() > a.box.left() && onlySpaces(line.text, a.end, b.start) && a.end == b.start)
-            steps.push_back(b.box.left() - a.box.left());
+        if (b.box.left() > a.box.left() && a.end == b.start) steps.push_back(b.box.left() - a.box.left());
     }
     if (steps.size() < 4) return 0.6 * line.box.height();
     const auto middle = steps.begin() + qsizetype(steps.size() / 2);
@@ -39,19 +31,27 @@ double cellOf(const RecognizedLine& line)
 }
 
 // What the Chinese model read between `left` and `right` on the row of
-// `box`: its characters left to right, each with its box.
-std::vector<std::pair<QString, QRect>> readBetween(const TesseractEngine::Result& han, const QRect& box, double left,
-                                                   double right)
+// `box`: its characters left to right, each with its box, and whether it
+// read a space before it.
+struct Read {
+    QString text;
+    QRect box;
+    bool spaced = false;
+};
+std::vector<Read> readBetween(const TesseractEngine::Result& han, const QRect& box, double left, double right)
 {
-    std::vector<std::pair<QString, QRect>> found;
+    std::vector<Read> found;
     for (const RecognizedLine& line : han.lines)
-        for (const RecognizedSymbol& s : line.symbols) {
+        for (size_t k = 0; k < line.symbols.size(); ++k) {
+            const RecognizedSymbol& s = line.symbols[k];
             const QPointF centre = QRectF(s.box).center();
-            if (centre.x() >= left && centre.x() <= right && centre.y() >= box.top() && centre.y() <= box.bottom() + 1)
-                found.emplace_back(line.text.mid(s.start, s.end - s.start), s.box);
+            if (centre.x() < left || centre.x() > right || centre.y() < box.top() || centre.y() > box.bottom() + 1)
+                continue;
+            const int before = k > 0 ? line.symbols[k - 1].end : 0;
+            found.push_back({line.text.mid(s.start, s.end - s.start), s.box,
+                             line.text.mid(before, s.start - before).contains(QLatin1Char(' '))});
         }
-    std::sort(found.begin(), found.end(),
-              [](const auto& a, const auto& b) { return a.second.left() < b.second.left(); });
+    std::sort(found.begin(), found.end(), [](const Read& a, const Read& b) { return a.box.left() < b.box.left(); });
     return found;
 }
 
@@ -73,11 +73,11 @@ public:
         m_line.text += m_from.text.mid(start, end - start);
     }
     // One space before what comes next where the picture shows an empty
-    // cell, none where it does not.
-    void spaceBefore(const QRect& next, double cell)
+    // cell (and `spaced`), none where it does not.
+    void spaceBefore(const QRect& next, double cell, bool spaced = true)
     {
         chopSpaces();
-        if (m_line.symbols.empty()) return;
+        if (m_line.symbols.empty() || !spaced) return;
         if (next.left() - m_line.symbols.back().box.right() - 1 >= 0.8 * cell) m_line.text += QLatin1Char(' ');
     }
     RecognizedLine take()
@@ -119,11 +119,11 @@ RecognizedLine lineWithWideCells(const RecognizedLine& line, const TesseractEngi
         size_t end = k;
         if (wide(s))
             while (end + 1 < line.symbols.size() && wide(line.symbols[end + 1])) ++end;
-        std::vector<std::pair<QString, QRect>> read;
+        std::vector<Read> read;
         if (wide(s)) {
             read = readBetween(han, line.box, s.box.left(), line.symbols[end].box.right());
             QString text;
-            for (const auto& [piece, box] : read) text += piece;
+            for (const Read& r : read) text += r.text;
             // Only Chinese characters and their punctuation take two cells.
             const bool chinese = std::all_of(text.begin(), text.end(),
                                              [](QChar c) { return isUnspacedCjkScalar(c.unicode()) || c.isSpace(); });
@@ -143,9 +143,11 @@ RecognizedLine lineWithWideCells(const RecognizedLine& line, const TesseractEngi
             }
             afterRun = false;
         } else {
-            for (const auto& [piece, box] : read) {
-                out.spaceBefore(box, cell);
-                out.add(piece, box);
+            // Inside the run, a space only where the Chinese model read one
+            // too: its boxes of Chinese characters are rough.
+            for (size_t i = 0; i < read.size(); ++i) {
+                out.spaceBefore(read[i].box, cell, i == 0 || read[i].spaced);
+                out.add(read[i].text, read[i].box);
             }
             changed = true;
             afterRun = true;
