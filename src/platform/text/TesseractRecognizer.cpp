@@ -10,6 +10,7 @@
 #include "platform/text/PageLayout.h"
 #include "platform/text/ScriptCounts.h"
 #include "platform/text/TesseractEngine.h"
+#include "platform/text/WideCells.h"
 
 #include <QThread>
 
@@ -28,6 +29,8 @@ constexpr int kMaxThreads = 8;
 constexpr int kMaxSide = 30000;       // Tesseract keeps coordinates in 16 bits
 constexpr float kOtherCjkBelow = 70;  // Han lines read this poorly are tried as Japanese, Korean ...
 constexpr double kTellingHead = 14;   // line heights of a long line read to tell the page's language
+// A monospaced line read at least this surely may hold Chinese read as Latin.
+constexpr float kSureWideCells = 70;
 
 // Tesseract parallelises a few loops with OpenMP; with one engine per core
 // that only adds threads that spin against each other.
@@ -240,11 +243,12 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         report(RecognitionOutcome::failure(QStringLiteral("识别已取消")));
         return true;
     };
-    auto readAt = [&](const LayoutLine& line, const QString& model, int engines = 0, LineSize size = LineSize::usual) {
+    auto readAt = [&](const LayoutLine& line, const QString& model, int engines = 0, LineSize size = LineSize::usual,
+                      bool symbols = false) {
         bool missing = false;
         if (cancel.isCancelled()) return std::make_pair(TesseractEngine::Result{}, missing);
         TesseractEngine::Result result =
-            readLine(*m_pool, model, engines, picture, layout, line, withSymbols, missing, size);
+            readLine(*m_pool, model, engines, picture, layout, line, withSymbols || symbols, missing, size);
         return std::make_pair(std::move(result), missing);
     };
     auto readWith = [&](LineJob& job, const QString& model, int engines = 0, LineSize size = LineSize::usual) {
@@ -542,6 +546,34 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     // before the mixed model, whose reading is weighed against the winner.
     for (auto it = readings.rbegin(); it != readings.rend(); ++it)
         if (it->result) takeSecondReading(*it->job, std::move(*it->result), it->model);
+    // A terminal's Chinese characters, two cells wide each, read as Latin
+    // letters as wide: the Chinese model's reading of them takes their place.
+    // Only on a page that shows Chinese (see showsCjkText), and in lines
+    // read surely: specks and cut-off letters on a Latin page read as
+    // letters as wide too.
+    {
+        const bool chinesePage = std::any_of(lines.begin(), lines.end(), [](const LineJob& job) {
+            return std::any_of(job.result.lines.begin(), job.result.lines.end(), showsCjkText);
+        });
+        std::vector<Job> wide;
+        for (size_t i : read) {
+            LineJob& job = lines[i];
+            if (!chinesePage || !job.layout->monospaced || job.model == hanModel() ||
+                job.result.meanConfidence < kSureWideCells || !readsWideCells(job.result))
+                continue;
+            wide.push_back([&, j = &job] {
+                auto [own, ownMissing] = readAt(*j->layout, j->model, fewEngines, LineSize::usual, true);
+                auto [han, hanMissing] = readAt(*j->layout, hanModel(), fewEngines, LineSize::usual, true);
+                if (ownMissing || hanMissing || own.lines.empty()) return;
+                j->result = withWideCellsFrom(own, han);
+                if (!withSymbols)
+                    for (RecognizedLine& line : j->result.lines) line.symbols.clear();
+            });
+        }
+        counts.second += int(wide.size());
+        runAll(std::move(wide));
+        if (cancelled()) return;
+    }
     for (size_t i = 0; i < lines.size(); ++i) {
         if (twin[i] == i) continue;
         const LineJob& from = lines[twin[i]];
