@@ -178,7 +178,10 @@ void ResultPanelController::createPanel()
     m_view = new ResultView(*m_model, panel);
     layout->addWidget(m_view);
     connect(m_view, &ResultView::actionTriggered, this, &ResultPanelController::perform);
-    connect(m_view, &ResultView::targetLanguageChangeRequested, panel, [panel] {
+    connect(m_view, &ResultView::targetLanguageChangeRequested, panel, [this, panel] {
+        // The picker is to come in front: handing the keys back to the
+        // program the user came from first would race it there.
+        m_focusReturn.forget();
         panel->close();
         TargetLanguageReach::openPicker();
     });
@@ -190,8 +193,13 @@ void ResultPanelController::createPanel()
 
 bool ResultPanelController::eventFilter(QObject* watched, QEvent* event)
 {
-    // Closed by the user: the capture and its translation are done with.
-    if (watched == m_panel && event->type() == QEvent::Close && !m_model->isTranslating()) m_model->releaseImages();
+    if (watched == m_panel && event->type() == QEvent::Close) {
+        // The keyboard back to where the user was, before the window manager
+        // hands it to another window of ours.
+        m_focusReturn.giveBack(m_panel);
+        // Closed by the user: the capture and its translation are done with.
+        if (!m_model->isTranslating()) m_model->releaseImages();
+    }
     return QObject::eventFilter(watched, event);
 }
 
@@ -202,6 +210,7 @@ void ResultPanelController::revealPanel()
     m_panel->setMinimumSize(460, std::min(320, size.height()));
     m_panel->resize(size);
     positionNearPointer();
+    if (!m_panel->isVisible()) m_focusReturn.noteBefore(m_panel);
     m_panel->show();
     m_panel->raise();
     // In front with the keyboard, a focused full-screen window's included:

@@ -19,7 +19,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QPromise>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <memory>
@@ -582,4 +584,22 @@ TEST_F(HistoryStoreTest, unreadableLimitOrMark_TrimsNothing_UntilTheUserChoosesA
     ASSERT_TRUE(save(*store));
     EXPECT_EQ(store->allRecords().size(), 300);
     EXPECT_EQ(entries("*.png").size(), 300);
+}
+
+// A quit right after a capture: the program ends while the store still
+// encodes and writes; it ends cleanly, and every capture is in the index.
+TEST(HistoryStoreAtQuit, capturesSavedRightBeforeTheProgramEnds_AreAllStored_AndTheEndIsClean)
+{
+    for (int run = 0; run < 3; ++run) {
+        SCOPED_TRACE(run);
+        const QTemporaryDir folder;
+        QProcess probe;
+        probe.start(QStringLiteral(KLIPO_QUIT_PROBE), {folder.path()});
+        ASSERT_TRUE(probe.waitForFinished(60000));
+        EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit) << "crashed";
+        EXPECT_EQ(probe.exitCode(), 0);
+        QFile index(folder.path() + QStringLiteral("/index.json"));
+        ASSERT_TRUE(index.open(QIODevice::ReadOnly));
+        EXPECT_EQ(QJsonDocument::fromJson(index.readAll()).object().value("records").toArray().size(), 3);
+    }
 }
