@@ -1,8 +1,10 @@
 // Text with marks on it, read: words on a highlight (a code review's changed
 // words on a darker shade of their row, a search match) read in one line with
 // the words around them, numbers on it as they are ("30", not "80"); an old
-// price struck through reads whole beside the new one.
+// price struck through reads whole beside the new one, and letters whose
+// strokes meet in a row are no line through them.
 #include "TextPictures.h"
+#include "platform/text/StrikeLines.h"
 #include "recognition/OCRService.h"
 
 #include <gtest/gtest.h>
@@ -93,5 +95,46 @@ TEST(MarkedText, anOldPriceStruckThrough_ReadsWhole_BesideTheNewOne)
             for (const QString& price : prices)
                 EXPECT_TRUE(read.contains(price))
                     << qPrintable(QStringLiteral("%1 at %2x: %3 in %4").arg(family).arg(s).arg(price, read));
+        }
+}
+
+TEST(MarkedText, aLineThroughText_IsTakenOut_ButNoLettersStrokesMeetingInARow)
+{
+    struct Case {
+        const char* text;
+        const char* family;
+        bool bold;
+        bool struck;
+    };
+    const Case cases[] = {
+        // Middle strokes that run from one character into the next are the letters' own.
+        {"十一月", "WenQuanYi Micro Hei", false, false},
+        {"王五丰王", "WenQuanYi Micro Hei", true, false},
+        {"二十一", "WenQuanYi Micro Hei", false, false},
+        // Old prices struck through, bold letters set close together too.
+        {"原价¥399", "WenQuanYi Micro Hei", true, true},
+        {"原价 299 元", "WenQuanYi Micro Hei", false, true},
+        {"49,99 €", "DejaVu Sans", false, true},
+        {"Preis", "DejaVu Serif", true, true},
+    };
+    for (const Case& c : cases)
+        for (const int size : {12, 14, 16, 18, 24}) {
+            QFont font(QString::fromLatin1(c.family));
+            font.setPixelSize(size);
+            font.setBold(c.bold);
+            font.setStrikeOut(c.struck);
+            const QString text = QString::fromUtf8(c.text);
+            const QFontMetrics metrics(font);
+            // Dark text on white, as a line's picture is read.
+            QImage image(metrics.horizontalAdvance(text) + 8, metrics.height() + 8, QImage::Format_Grayscale8);
+            image.fill(255);
+            QPainter p(&image);
+            p.setFont(font);
+            p.setPen(Qt::black);
+            p.drawText(QPoint(4, 4 + metrics.ascent()), text);
+            p.end();
+            const QImage drawn = image;
+            EXPECT_EQ(platform::eraseLinesThrough(image), c.struck) << c.text << " at " << size << " px";
+            if (!c.struck) EXPECT_EQ(image, drawn) << c.text << " at " << size << " px";
         }
 }
