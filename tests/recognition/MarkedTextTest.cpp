@@ -41,7 +41,8 @@ TEST(MarkedText, wordsOnAHighlight_ReadInOneLineWithTheWordsAroundThem)
     const std::vector<QStringList> lines = {{"timeout=", "self.timeout", ","},
                                             {"raise ", "UploadError", "(f\"upload of {path} failed\")"},
                                             {"if response.status_code != ", "200", ":"},
-                                            {"retries = ", "30"}};
+                                            {"retries = ", "30"},
+                                            {"if ", "not response.ok", ":"}};
     QFont mono(QStringLiteral("DejaVu Sans Mono"));
     mono.setPixelSize(13);
     const QFontMetrics metrics(mono);

@@ -477,6 +477,11 @@ void inkAndGroundOf(const QImage& gray, const QImage& colour, LayoutLine& line)
     looksOf(gray, colour, line, false, false);
 }
 
+void inkAndGroundsOf(const QImage& gray, const QImage& colour, LayoutLine& line)
+{
+    looksOf(gray, colour, line, false, true);
+}
+
 void looksOfLines(const QImage& gray, const QImage& colour, std::vector<LayoutLine>& lines)
 {
     inParallel(lines.size(), 8, [&](size_t from, size_t to) {

@@ -86,6 +86,9 @@ int framedGlyphs(const QImage& gray, const QImage& colour, const QRect& box);
 void looksOf(const QImage& gray, const QImage& colour, LayoutLine& line);
 // The same without the script: only the colours.
 void inkAndGroundOf(const QImage& gray, const QImage& colour, LayoutLine& line);
+// The colours alone, other grounds behind the words (a highlight) counted as
+// ground, as looksOfLines() counts them.
+void inkAndGroundsOf(const QImage& gray, const QImage& colour, LayoutLine& line);
 // looksOf() each of `lines`, several at once, with the other grounds behind
 // their words (LayoutLine::shades), which count as ground for their ink.
 void looksOfLines(const QImage& gray, const QImage& colour, std::vector<LayoutLine>& lines);

@@ -176,7 +176,11 @@ private:
     std::vector<int> columnProfile(const QRect& band) const;
     Spacing spacingOf(const QRect& r, const std::vector<std::pair<int, int>>& bands, int th) const;
     std::vector<double> spacesIn(const QRect& band) const;
-    int inkContrast(const QRect& band, int from, int to) const;
+    // How far the ink of columns `from` to `to` of `band` stands from its
+    // ground; `ground`, if given, is that ground's colour.
+    int inkContrast(const QRect& band, int from, int to, QRgb* ground = nullptr) const;
+    // The same, a highlight behind the words counted as their ground.
+    int inkContrastOnGrounds(const QRect& band, int from, int to) const;
     void spreadMonospacing();
     bool singleLine(const QRect& band) const;
     // Whether a letter at least 0.6 of a band's height stands in `r`.

@@ -11,6 +11,12 @@
 
 namespace klipo::platform {
 
+namespace {
+
+constexpr int kSameGround = 20;  // grounds this close in colour are one
+
+}  // namespace
+
 // Its rows of text, each cut where a wide gap or a frame separates what
 // stands side by side.
 void RegionCutter::linesOf(const QRect& r, const std::vector<int>& rows, int th)
@@ -344,13 +350,23 @@ bool RegionCutter::largeLetterIn(const QRect& r, int bandHeight) const
     });
 }
 
-// How far the ink of columns `from` to `to` of a band (counted from its
-// left) stands from its background.
-int RegionCutter::inkContrast(const QRect& band, int from, int to) const
+// Columns are counted from the band's left.
+int RegionCutter::inkContrast(const QRect& band, int from, int to, QRgb* ground) const
 {
     LayoutLine looks;
     looks.rect = QRect(band.left() + from, band.top(), to - from + 1, band.height());
     m_looks.inkAndGroundOf(looks);
+    if (ground)
+        *ground = m_colour.isNull() ? qRgb(looks.background, looks.background, looks.background)
+                                    : looks.backgroundColour;
+    return std::abs(looks.ink - looks.background);
+}
+
+int RegionCutter::inkContrastOnGrounds(const QRect& band, int from, int to) const
+{
+    LayoutLine looks;
+    looks.rect = QRect(band.left() + from, band.top(), to - from + 1, band.height());
+    inkAndGroundsOf(m_gray, m_colour, looks);
     return std::abs(looks.ink - looks.background);
 }
 
@@ -412,8 +428,9 @@ void RegionCutter::segmentsOf(const QRect& band, const std::vector<int>& cols, i
             }
         }
         std::vector<int> contrast(words.size(), -1);
+        std::vector<QRgb> ground(words.size(), 0);
         const auto contrastOf = [&](size_t i) {
-            if (contrast[i] < 0) contrast[i] = inkContrast(band, words[i].from, words[i].to);
+            if (contrast[i] < 0) contrast[i] = inkContrast(band, words[i].from, words[i].to, &ground[i]);
             return contrast[i];
         };
         // The ink of a sign or a letter alone ("·", "€") says little: each
@@ -435,9 +452,14 @@ void RegionCutter::segmentsOf(const QRect& band, const std::vector<int>& cols, i
         for (size_t i = 0; i + 1 < words.size(); ++i) {
             if (words[i + 1].from - words[i].to - 1 >= wide || (before[i] < 0 && !leading(i)) || after[i + 1] < 0)
                 continue;
-            const int a = contrastOf(before[i] < 0 ? i : size_t(before[i]));
-            const int b = contrastOf(size_t(after[i + 1]));
-            styleCut[i] = std::min(a, b) * 4 < std::max(a, b) * 3;
+            const size_t first = before[i] < 0 ? i : size_t(before[i]);
+            const size_t second = size_t(after[i + 1]);
+            const int a = contrastOf(first);
+            const int b = contrastOf(second);
+            // A word on a highlight stands out less from its own ground
+            // than the words beside it do from theirs, in the same ink.
+            styleCut[i] = std::min(a, b) * 4 < std::max(a, b) * 3 &&
+                          colourDistance(ground[first], ground[second]) <= kSameGround;
             any = any || styleCut[i];
         }
         if (any) {
@@ -525,10 +547,16 @@ void RegionCutter::segmentsOf(const QRect& band, const std::vector<int>& cols, i
     const auto lone = [&](const Piece& p) { return !monospaced && (p.to - p.from + 1) * 5 <= height * 6; };
     // An editor's line numbers stand a character or two before the code, in a
     // fainter ink: a row of monospaced text starting with a piece drawn far
-    // fainter than the next is cut after it.
-    const bool fainterFirst =
-        monospaced && pieces.size() >= 2 &&
-        inkContrast(band, pieces[0].from, pieces[0].to) * 4 < inkContrast(band, pieces[1].from, pieces[1].to) * 3;
+    // fainter than the code after it is cut after it. The code's ink is the
+    // strongest of its first words, a highlight behind them taken for ground:
+    // a thin short word ("if") shows little of it.
+    const auto fainterThanCode = [&] {
+        int code = 0;
+        for (size_t i = 1; i < std::min<size_t>(pieces.size(), 4); ++i)
+            code = std::max(code, inkContrastOnGrounds(band, pieces[i].from, pieces[i].to));
+        return inkContrastOnGrounds(band, pieces[0].from, pieces[0].to) * 4 < code * 3;
+    };
+    const bool fainterFirst = monospaced && pieces.size() >= 2 && fainterThanCode();
     // A band made taller by an icon or a picture in it (a file's icon at
     // the start of a table's row): the gap between two words is weighed
     // against the words' own height, the text's at least.
