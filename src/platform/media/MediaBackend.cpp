@@ -8,6 +8,8 @@
 
 #include <dlfcn.h>
 
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #ifndef KLIPO_MEDIA_MODULE_NAME
@@ -83,6 +85,12 @@ MediaBackend* mediaBackend(QString* why)
     static const Loaded loaded = load();
     if (why) *why = loaded.why;
     return loaded.backend;
+}
+
+void loadMediaBackendAhead()
+{
+    static std::once_flag started;
+    std::call_once(started, [] { std::thread([] { mediaBackend(); }).detach(); });
 }
 
 std::unique_ptr<MediaFileWriter> createMediaFileWriter()

@@ -37,6 +37,9 @@ public:
 // The module's backend, loaded on the first call; nullptr when it cannot be
 // loaded, with the reason for the user in `why`.
 MediaBackend* mediaBackend(QString* why = nullptr);
+// Loads the module on a thread of its own (it takes some tens of
+// milliseconds), so that a recording about to start does not wait for it.
+void loadMediaBackendAhead();
 
 }  // namespace klipo::platform::media
 
