@@ -3,6 +3,7 @@
 #include "platform/PanelPlacement.h"
 #include "platform/ScreenChangeWatcher.h"
 #include "platform/WindowShadow.h"
+#include "platform/media/MediaBackend.h"
 #include "recording/RecBlinkDot.h"
 #include "recording/RecControlBarPanel.h"
 #include "recording/RecFiles.h"
@@ -68,6 +69,7 @@ void RecService::beginFlow()
         return;
     }
     m_toldNoRoom = false;
+    platform::media::loadMediaBackendAhead();
     const quint64 flow = ++m_flow;
     QPointer<RecService> self(this);
     m_ports->beginPick([self, flow](std::optional<RecPick> pick) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/RegionGrabber.h"
-#include "platform/media/FfmpegFileWriter.h"
+#include "platform/media/MediaFileWriter.h"
 #include "recording/RecEngine.h"
 
 #include <QColor>
@@ -85,9 +85,9 @@ public:
                                 const platform::media::VideoSettings& video,
                                 const std::optional<platform::media::AudioSettings>& audio) override
     {
-        return m_real.open(path, container, video, audio);
+        return m_real->open(path, container, video, audio);
     }
-    bool hasAudio() const override { return m_real.hasAudio(); }
+    bool hasAudio() const override { return m_real->hasAudio(); }
     std::optional<QString> writeVideo(platform::media::YuvFrame& frame, std::int64_t slot) override
     {
         if (m_failed) {
@@ -97,18 +97,18 @@ public:
             return QStringLiteral("写入失败：磁盘空间不足");
         }
         std::this_thread::sleep_for(m_script.perFrame);
-        return m_real.writeVideo(frame, slot);
+        return m_real->writeVideo(frame, slot);
     }
     std::optional<QString> writeAudio(const float* samples, int count) override
     {
-        return m_real.writeAudio(samples, count);
+        return m_real->writeAudio(samples, count);
     }
-    std::optional<QString> finish() override { return m_real.finish(); }
-    std::int64_t videoFramesWritten() const override { return m_real.videoFramesWritten(); }
+    std::optional<QString> finish() override { return m_real->finish(); }
+    std::int64_t videoFramesWritten() const override { return m_real->videoFramesWritten(); }
 
 private:
     Script m_script;
-    platform::media::FfmpegFileWriter m_real;
+    std::unique_ptr<platform::media::MediaFileWriter> m_real = platform::media::createMediaFileWriter();
     int m_frames = 0;
     bool m_failed = false;
 };

@@ -31,6 +31,7 @@ public:
     AVFrame* raw() const { return m_frame; }
 
 private:
+    friend class BgraToYuvConverter;
     AVFrame* m_frame = nullptr;
 };
 

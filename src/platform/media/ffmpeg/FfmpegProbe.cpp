@@ -1,4 +1,4 @@
-#include "platform/media/MediaProbe.h"
+#include "platform/media/ffmpeg/FfmpegBackend.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -45,7 +45,7 @@ struct Decoder {
 
 }  // namespace
 
-MediaInfo probeMediaFile(const QString& path)
+MediaInfo FfmpegBackend::probe(const QString& path)
 {
     MediaInfo info;
     AVFormatContext* format = nullptr;

@@ -1,4 +1,4 @@
-#include "platform/media/FfmpegFileWriter.h"
+#include "platform/media/ffmpeg/FfmpegFileWriter.h"
 
 #include "platform/FileErrors.h"
 #include "platform/media/YuvFrame.h"
@@ -13,8 +13,6 @@ extern "C" {
 #include <cstring>
 
 namespace klipo::platform::media {
-
-std::unique_ptr<MediaFileWriter> createMediaFileWriter() { return std::make_unique<FfmpegFileWriter>(); }
 
 FfmpegFileWriter::FfmpegFileWriter()
 {
