@@ -164,6 +164,26 @@ QRgb backgroundColourOf(const QImage& colour, const QRect& r)
         ->first;
 }
 
+QRgb inkColourOf(const QImage& picture, const QRect& r, QRgb ground)
+{
+    const QRect inside = r.intersected(picture.rect());
+    int farthest = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            farthest = std::max(farthest, colourDistance(colourAt(picture, x, y), ground));
+    // The soft edges of strokes lie between the ink and the ground.
+    std::vector<int> cells(4096, 0);
+    QRgb ink = ground;
+    int most = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const QRgb c = colourAt(picture, x, y);
+            if (colourDistance(c, ground) * 4 < farthest * 3) continue;
+            if (const int n = ++cells[size_t(colourCell(c))]; n > most) most = n, ink = c;
+        }
+    return ink;
+}
+
 QImage inkPicture(const QImage& colour, const QRect& area, QRgb background, const Shades& shades)
 {
     QImage out(area.size(), QImage::Format_Grayscale8);

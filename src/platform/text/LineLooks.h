@@ -15,6 +15,10 @@ void coloursOf(const QImage& gray, const QRect& line, int& background, int& ink)
 // The colour most pixels around a line's text have.
 QRgb backgroundColourOf(const QImage& colour, const QRect& line);
 
+// The colour of the ink of `r` on `ground` in a picture (grey or RGB32):
+// the one most common among its pixels farthest from the ground.
+QRgb inkColourOf(const QImage& picture, const QRect& r, QRgb ground);
+
 // A line's area of a colour picture as dark ink on white: each pixel as far
 // from white as its colour is from `background`. Text of any colour with
 // enough contrast shows, whatever its grey.

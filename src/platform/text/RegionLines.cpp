@@ -14,6 +14,7 @@ namespace klipo::platform {
 namespace {
 
 constexpr int kSameGround = 20;  // grounds this close in colour are one
+constexpr int kSameInk = 48;     // inks this close in colour are one, antialiased
 
 }  // namespace
 
@@ -457,9 +458,16 @@ void RegionCutter::segmentsOf(const QRect& band, const std::vector<int>& cols, i
             const int a = contrastOf(first);
             const int b = contrastOf(second);
             // A word on a highlight stands out less from its own ground
-            // than the words beside it do from theirs, in the same ink.
+            // than the words beside it do from theirs, in the same ink; a
+            // tag's name, on a ground of its own too, is drawn in another.
+            const auto inkOf = [&](size_t k) {
+                const QRect word(band.left() + words[k].from, band.top(), words[k].to - words[k].from + 1,
+                                 band.height());
+                return inkColourOf(m_colour.isNull() ? m_gray : m_colour, word, ground[k]);
+            };
             styleCut[i] = std::min(a, b) * 4 < std::max(a, b) * 3 &&
-                          colourDistance(ground[first], ground[second]) <= kSameGround;
+                          (colourDistance(ground[first], ground[second]) <= kSameGround ||
+                           colourDistance(inkOf(first), inkOf(second)) > kSameInk);
             any = any || styleCut[i];
         }
         if (any) {
