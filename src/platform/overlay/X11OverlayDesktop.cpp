@@ -22,6 +22,12 @@
 
 namespace klipo::platform {
 
+namespace {
+// The focus handed back after the overlay: asked again this often, this many times.
+constexpr int kFocusAskEveryMs = 150;
+constexpr int kFocusAsksAfter = 6;
+}  // namespace
+
 namespace x11 {
 
 namespace {
@@ -215,9 +221,33 @@ void X11OverlayDesktop::activateWindow(NativeWindowId id)
     // Asked while our overlay still has the keys, so that the window manager
     // hands them on to no other window (mutter gave them to one of ours), and
     // once more when the overlay has gone: xfwm4 may not take the first, and
-    // leaves the keys at the root window.
-    x11::activateWindow(m_connection, m_root, id);
-    QTimer::singleShot(0, qApp, [c = m_connection, root = m_root, id] { x11::activateWindow(c, root, id); });
+    // leaves the keys at the root window. A busy xfwm4 at times drops both
+    // (the keys stay with the program active during the overlay): asked again
+    // for a moment while they are still there; a window the user or the
+    // manager gives them to meanwhile keeps them.
+    xcb_connection_t* const c = m_connection;
+    const xcb_window_t root = m_root;
+    const auto activeNow = [c, root]() -> std::optional<NativeWindowId> {
+        const auto active = property32(c, root, atoms(c).active, XCB_ATOM_WINDOW);
+        if (active.empty() || active.front() == XCB_WINDOW_NONE) return std::nullopt;
+        return active.front();
+    };
+    const std::optional<NativeWindowId> stale = activeNow();
+    x11::activateWindow(c, root, id);
+    auto* asks = new QTimer(qApp);
+    asks->setSingleShot(true);
+    QObject::connect(asks, &QTimer::timeout, asks, [=, left = kFocusAsksAfter, first = true]() mutable {
+        const std::optional<NativeWindowId> now = activeNow();
+        const bool done = !first && (now == id || (now && now != stale));
+        first = false;
+        if (done || left-- <= 0) {
+            asks->deleteLater();
+            return;
+        }
+        x11::activateWindow(c, root, id);
+        asks->start(kFocusAskEveryMs);
+    });
+    asks->start(0);
 }
 
 InputGrabOutcome X11OverlayDesktop::grabInput(QWindow* window)

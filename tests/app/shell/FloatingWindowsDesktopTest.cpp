@@ -294,7 +294,7 @@ TEST_F(FloatingWindows, overlayAndFullScreenTranslation_LeaveNoWindowOfOursDeman
         QTest::qWait(300);
         pressKeys("Escape");
         ASSERT_TRUE(QTest::qWaitFor([&] { return !overlayShown(); }, 3000));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return m_probe.activeWindow() == from; }, 3000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return m_probe.activeWindow() == from; }, 3000)) << "the focus is on " << describe(m_probe, m_probe.activeWindow());
         QTest::qWait(800);
         EXPECT_TRUE(noneDemandsAttention());
 
