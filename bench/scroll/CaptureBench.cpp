@@ -234,7 +234,8 @@ void benchRealPage(const RealPage& page, const QImage& reference, int captures, 
 // The Tk page (numbered lines, or with its band of 18 identical rows 40 apart).
 void benchTkPage(bool band, int captures)
 {
-    test::NumberedPage page(band ? QRect(300, 20, 700, 640) : QRect(300, 20, 640, 800), band ? 200 : 400, band);
+    test::NumberedPage page(band ? QRect(300, 20, 700, 640) : QRect(300, 20, 640, 800), band ? 200 : 400,
+                            band ? test::NumberedPage::Look::repeated : test::NumberedPage::Look::plain);
     if (!page.shown() || !page.toTop()) {
         std::printf("no Tk page (python3-tk missing?)\n");
         return;

@@ -311,14 +311,28 @@ Evaluation pickByLearntStep(const std::vector<Evaluation>& matches, int target, 
 
 SeamDecision decideOffset(const MatchGeometry& geometry, const ScrollStitchConfig& config, const FramePair& frames,
                           const std::vector<double>& forward, std::optional<int> stepHint, MatchMemory& memory,
-                          DecisionStats* stats)
+                          DecisionStats* stats, const ShiftScan* scan)
 {
     const int ds = geometry.ds;
+    const int maxFull = geometry.maxFull();
+    const int target = resolveTarget(stepHint, 1, maxFull, memory, geometry.cropH);
+    if (scan && scan->kind == ShiftScan::Kind::forward && scan->offset >= 1 && scan->offset <= maxFull)
+        return exact(memory, {scan->offset, fullError(frames.prevGray, frames.curGray, scan->offset, infinity)});
+    if (scan && scan->kind == ShiftScan::Kind::repeated) {
+        std::vector<Evaluation> matches;
+        for (int d : scan->alike)
+            if (d <= maxFull) matches.push_back({d, 0});
+        if (!matches.empty()) {
+            Evaluation pick = pickByLearntStep(matches, target, memory.learntStep());
+            pick.err = fullError(frames.prevGray, frames.curGray, pick.d, infinity);
+            return inexact(config, memory, pick);
+        }
+    }
+
     const int dMaxS = geometry.maxCoarse();
     double best = infinity;
     for (int d = 1; d <= dMaxS; ++d) best = std::min(best, forward[std::size_t(d)]);
     const double median = curveMedian(forward, dMaxS);
-    const int target = resolveTarget(stepHint, 1, geometry.maxFull(), memory, geometry.cropH);
     const int tS = std::clamp(int(std::lround(double(target) / double(ds))), 1, dMaxS);
 
     const bool textured = median - best >= config.flatCurveThreshold &&

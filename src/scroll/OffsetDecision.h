@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scroll/ExactShift.h"
 #include "scroll/FrameMatch.h"
 
 #include <optional>
@@ -42,10 +43,13 @@ struct DecisionStats {
 };
 
 // How far the content moved since the previous kept frame. `forward` is the
-// forward coarse curve over 1..maxCoarse().
+// forward coarse curve over 1..maxCoarse(). Where the frames' strips agree
+// exactly at one offset (`scan`), that is the answer; where they agree alike
+// at several (repeated content), the capture's learnt movement picks one;
+// otherwise the error curves decide.
 SeamDecision decideOffset(const MatchGeometry& geometry, const ScrollStitchConfig& config, const FramePair& frames,
                           const std::vector<double>& forward, std::optional<int> stepHint, MatchMemory& memory,
-                          DecisionStats* stats = nullptr);
+                          DecisionStats* stats = nullptr, const ShiftScan* scan = nullptr);
 
 // The expected offset: the hint, else the mean of the recent exact offsets,
 // else half the cropped height; clamped into [dMin, dMax].

@@ -72,6 +72,7 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
     }
     cur.gray = toGray(cur.frame.rows(m_config.cropTop, croppedH));
     cur.small = downsample(cur.gray, m_geometry.ds);
+    cur.rows = stripRows(cur.gray);
     cur.std = cellStd(cur.small);
     m_times.prepare = clock.lap();
 
@@ -86,8 +87,12 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
         // a blank stretch looks the same wherever it is.
         // A low mean alone is no proof: a few short lines moved on a blank page
         // hardly change it. The picture must agree where it has content.
+        // So is one where only a few strips changed in place (a caret, an
+        // animation beside the text) while the rest did not move.
+        const ShiftScan scan = scanShifts(m_prevRows, cur.rows, m_geometry.maxFull());
         const double e0 = fullError(m_prevGray, cur.gray, 0, m_config.duplicateMeanDiff);
-        const bool unchanged = e0 <= m_config.duplicateMeanDiff && compareOverlap(m_prevGray, cur.gray, 0).same();
+        const bool unchanged = (e0 <= m_config.duplicateMeanDiff && compareOverlap(m_prevGray, cur.gray, 0).same()) ||
+                               scan.kind == ShiftScan::Kind::unchanged;
         m_times.duplicate = clock.lap();
         if (unchanged && (!featureless(cur.std) || !stepHint)) {
             // Back to the last kept picture: a frame held back since was passing.
@@ -98,7 +103,7 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
         const FramePair pair{m_prevGray, cur.gray, m_prevSmall, cur.small, m_prevStd, cur.std};
         const std::vector<double> forward = shiftCurve(m_prevSmall, cur.small, m_geometry.maxCoarse());
         m_times.curve = clock.lap();
-        const Backward backward = scrolledBack(cur, pair, forward);
+        const Backward backward = scrolledBack(cur, pair, forward, scan);
         m_times.backtrack = clock.lap();
         if (backward == Backward::yes) {
             m_skippedBack.push_back(inputIndex);
@@ -107,7 +112,7 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
         // The hint counts from the frame taken last, which may be held back.
         std::optional<int> hint = stepHint;
         if (stepHint && m_held) hint = *stepHint + m_held->stepHint.value_or(m_held->match.placement.offset);
-        cur.match = matchAgainst(lastKept(), cur, hint, &forward);
+        cur.match = matchAgainst(lastKept(), cur, hint, &forward, &scan);
         if (backward == Backward::unlessItJoins && !cur.exact()) {
             // Content seen far above that does not join the last frame either.
             m_skippedBack.push_back(inputIndex);
@@ -141,26 +146,36 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
 }
 
 ScrollStitcher::Match ScrollStitcher::matchAgainst(const Reference& reference, const Candidate& frame,
-                                                   std::optional<int> stepHint, const std::vector<double>* forward)
+                                                   std::optional<int> stepHint, const std::vector<double>* forward,
+                                                   const ShiftScan* scan)
 {
     std::vector<double> curve;
     if (!forward) {
         curve = shiftCurve(reference.small, frame.small, m_geometry.maxCoarse());
         forward = &curve;
     }
+    ShiftScan ownScan;
+    if (!scan) {
+        ownScan = scanShifts(reference.rows, frame.rows, m_geometry.maxFull());
+        scan = &ownScan;
+    }
     const FramePair pair{reference.gray, frame.gray, reference.small, frame.small, reference.std, frame.std};
     Match match{{}, reference.memory};
     const SeamDecision decision =
-        decideOffset(m_geometry, m_config, pair, *forward, stepHint, match.memory, &m_times.decision);
+        decideOffset(m_geometry, m_config, pair, *forward, stepHint, match.memory, &m_times.decision, scan);
     match.placement = {frame.inputIndex, reference.y + decision.offset, decision.offset, decision.confidence,
                        decision.error};
     match.unmatched = decision.unmatched;
+    match.contentTop = fixedRowsOnTop(reference.gray, frame.gray, decision.offset);
     return match;
 }
 
 ScrollStitcher::Backward ScrollStitcher::scrolledBack(const Candidate& frame, const FramePair& pair,
-                                                      const std::vector<double>& forward) const
+                                                      const std::vector<double>& forward, const ShiftScan& scan) const
 {
+    // Where the strips agree at one offset, they tell the direction.
+    if (scan.kind == ShiftScan::Kind::backward) return Backward::yes;
+    if (scan.kind == ShiftScan::Kind::forward) return Backward::no;
     // Content already on the long image, above the last kept frame: back by
     // any distance. Where it still overlaps the last frame, their shared rows
     // must agree; further up, it must not join the last frame going on.
@@ -192,7 +207,8 @@ bool ScrollStitcher::resolveHeld(Candidate& next)
         keep = held.match.placement.seamError <= m_config.seamAcceptError;
     } else if (held.exact()) {
         // Its seam agrees; what lies beyond it counts once the next frame agrees too.
-        afterHeld = matchAgainst({held.gray, held.small, held.std, held.y(), held.match.memory}, next, next.stepHint);
+        afterHeld = matchAgainst({held.gray, held.small, held.rows, held.std, held.y(), held.match.memory}, next,
+                                 next.stepHint);
         keep = afterHeld->exact();
     }
     if (!keep || commit(held)) return false;
@@ -208,12 +224,14 @@ std::optional<ScrollStitchError> ScrollStitcher::commit(Candidate& frame)
         return ScrollStitchError::spoolFailed(frame.inputIndex);
     m_placements.push_back(frame.match.placement);
     m_featureless.push_back(featureless(frame.std));
+    m_contentTops.push_back(m_placements.size() > 1 ? frame.match.contentTop : 0);
     m_anyAlpha = m_anyAlpha || frame.frame.kind == PixelKind::argb32;
     m_lastY = frame.y();
     m_index.add(frame.gray, frame.y());
     m_memory = std::move(frame.match.memory);
     m_prevGray = std::move(frame.gray);
     m_prevSmall = std::move(frame.small);
+    m_prevRows = std::move(frame.rows);
     m_prevStd = frame.std;
     return std::nullopt;
 }
@@ -234,12 +252,13 @@ ScrollStitchResult ScrollStitcher::finish()
            m_placements.back().confidence != ScrollSeamConfidence::exact) {
         m_placements.pop_back();
         m_featureless.pop_back();
+        m_contentTops.pop_back();
     }
     if (!m_placements.empty()) m_lastY = m_placements.back().y;
 
     ScrollStitchResult result = ScrollStitchError::noFrames();
     if (!m_placements.empty())
-        result = composeCanvas(m_placements, m_geometry.cropW, m_geometry.cropH, m_anyAlpha, *m_spool,
+        result = composeCanvas(m_placements, m_contentTops, m_geometry.cropW, m_geometry.cropH, m_anyAlpha, *m_spool,
                                m_budget ? *m_budget : CanvasBudget::current());
     m_spool->removeAll();
     if (auto* output = std::get_if<ScrollStitchOutput>(&result)) {

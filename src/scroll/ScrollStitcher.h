@@ -102,6 +102,7 @@ private:
         ScrollFramePlacement placement;
         stitch::MatchMemory memory;
         bool unmatched = false;
+        int contentTop = 0;  // rows on top that stood still against the reference (a header, a border)
 
         bool exact() const { return placement.confidence == ScrollSeamConfidence::exact; }
     };
@@ -111,6 +112,7 @@ private:
         stitch::PreparedFrame frame;
         stitch::GrayFrame gray;
         stitch::SmallFrame small;
+        stitch::StripRows rows;
         double std = 0;
         bool settled = true;
         std::optional<int> stepHint;
@@ -123,21 +125,22 @@ private:
     struct Reference {
         const stitch::GrayFrame& gray;
         const stitch::SmallFrame& small;
+        const stitch::StripRows& rows;
         double std = 0;
         int y = 0;
         const stitch::MatchMemory& memory;
     };
-    Reference lastKept() const { return {m_prevGray, m_prevSmall, m_prevStd, m_lastY, m_memory}; }
+    Reference lastKept() const { return {m_prevGray, m_prevSmall, m_prevRows, m_prevStd, m_lastY, m_memory}; }
 
     Match matchAgainst(const Reference& reference, const Candidate& frame, std::optional<int> stepHint,
-                       const std::vector<double>* forward = nullptr);
+                       const std::vector<double>* forward = nullptr, const stitch::ShiftScan* scan = nullptr);
     bool featureless(double std) const { return std < m_config.featureStdThreshold; }
     // Whether the frame shows the page scrolled back: yes; no; or content
     // seen far above, which counts as scrolled back unless it joins the last
     // kept frame exactly (a page may show the same thing twice).
     enum class Backward { no, yes, unlessItJoins };
-    Backward scrolledBack(const Candidate& frame, const stitch::FramePair& pair,
-                          const std::vector<double>& forward) const;
+    Backward scrolledBack(const Candidate& frame, const stitch::FramePair& pair, const std::vector<double>& forward,
+                          const stitch::ShiftScan& scan) const;
     bool shouldHold(const Candidate& frame) const;
     // The next frame, which does not join the last kept one exactly, has
     // come: keeps the held frame before it (and matches the next against it),
@@ -153,11 +156,13 @@ private:
     int m_appendedCount = 0;
     std::vector<ScrollFramePlacement> m_placements;
     std::vector<bool> m_featureless;  // parallel to m_placements
+    std::vector<int> m_contentTops;   // parallel to m_placements
     bool m_anyAlpha = false;
     std::vector<int> m_skipped;
     std::vector<int> m_skippedBack;
     stitch::GrayFrame m_prevGray;
     stitch::SmallFrame m_prevSmall;
+    stitch::StripRows m_prevRows;
     double m_prevStd = 0;
     int m_lastY = 0;
     stitch::MatchMemory m_memory;

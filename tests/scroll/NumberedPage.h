@@ -26,14 +26,20 @@ class NumberedPage {
 public:
     static constexpr int rowsPerNotch = 50;
 
-    // `place`: the window's geometry (global pixels); `lines`: the page's
-    // length; `repeated`: with a band of 18 identical rows.
-    NumberedPage(QRect place, int lines, bool repeated = false)
+    enum class Look {
+        plain,     // the text from the widget's edges
+        repeated,  // with a band of 18 identical rows
+        framed,    // in a sunken border, focus ring and padding (Tk's own look of a text widget)
+    };
+
+    // `place`: the window's geometry (global pixels); `lines`: the page's length.
+    NumberedPage(QRect place, int lines, Look look = Look::plain)
     {
         const QString at =
             QStringLiteral("%1,%2,%3,%4").arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height());
         QStringList args{KLIPO_NUMBERED_PAGE, at, QString::number(lines)};
-        if (repeated) args << QStringLiteral("repeated");
+        if (look == Look::repeated) args << QStringLiteral("repeated");
+        if (look == Look::framed) args << QStringLiteral("framed");
         m_process.start("/usr/bin/python3", args);
         const QList<QByteArray> words = waitForLine("shown", 15000).split(' ');
         if (words.size() == 5) m_area = QRect(words[1].toInt(), words[2].toInt(), words[3].toInt(), words[4].toInt());
@@ -45,7 +51,7 @@ public:
     }
 
     bool shown() const { return m_area.isValid(); }
-    // The text area on the screen, as the program reports it.
+    // The text widget on the screen (its border included), as the program reports it.
     QRect area() const { return m_area; }
     // Keeps the program from repainting anything, as a busy machine may;
     // and lets it go on.
@@ -73,6 +79,31 @@ private:
     QProcess m_process;
     QRect m_area;
 };
+
+// The first visible window titled exactly `title`, waited for; empty when none came.
+inline QString findWindow(const QString& title, int timeoutMs = 15000)
+{
+    QProcess search;
+    search.start(QStringLiteral("xdotool"), {"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"});
+    if (!search.waitForFinished(timeoutMs)) {
+        search.kill();
+        search.waitForFinished();
+        return {};
+    }
+    return QString::fromUtf8(search.readAllStandardOutput()).split('\n').first().trimmed();
+}
+
+// Where a window's content is on the screen (global pixels), as xwininfo says.
+inline QRect windowArea(const QString& window)
+{
+    QProcess info;
+    info.start(QStringLiteral("xwininfo"), {"-id", window});
+    info.waitForFinished(5000);
+    QMap<QString, int> values;
+    for (const QString& line : QString::fromUtf8(info.readAllStandardOutput()).split('\n'))
+        values[line.section(':', 0, 0).trimmed()] = line.section(':', 1).trimmed().toInt();
+    return {values["Absolute upper-left X"], values["Absolute upper-left Y"], values["Width"], values["Height"]};
+}
 
 // A still of `rectPx` once two grabs a little apart agree; null when the
 // screen did not settle within 3 s.
@@ -153,32 +184,26 @@ inline QImage pageReference(const QRect& rectPx, int notches)
     return scrolledReference(rectPx, notches, NumberedPage::rowsPerNotch);
 }
 
-// A terminal (xterm, white on black turned black on white) showing the output
-// of `command`, without its cursor and without a scroll bar.
+// A terminal (xterm, black on white) showing the output of `command`,
+// without its cursor and without a scroll bar; in DejaVu Sans Mono 10, or in
+// the X server's own fixed 6x13 when no face is named (xterm's default).
 class TerminalPage {
 public:
-    TerminalPage(QPoint at, int columns, int rows, const QString& command)
+    TerminalPage(QPoint at, int columns, int rows, const QString& command,
+                 const QString& face = QStringLiteral("DejaVu Sans Mono"))
     {
         const QString title = QStringLiteral("klipo-terminal-page");
-        m_process.start(
-            QStringLiteral("xterm"),
-            {"-T", title, "-geometry", QStringLiteral("%1x%2+%3+%4").arg(columns).arg(rows).arg(at.x()).arg(at.y()),
-             "-fa", "DejaVu Sans Mono", "-fs", "10", "-bg", "white", "-fg", "black", "+sb", "-e", "sh", "-c",
-             command + QStringLiteral("; printf '\033[?25l'; exec sleep 100000")});
+        QStringList args{"-T", title, "-geometry",
+                         QStringLiteral("%1x%2+%3+%4").arg(columns).arg(rows).arg(at.x()).arg(at.y())};
+        if (!face.isEmpty()) args << "-fa" << face << "-fs" << "10";
+        args << "-bg" << "white" << "-fg" << "black" << "+sb" << "-e" << "sh" << "-c"
+             << command + QStringLiteral("; printf '\033[?25l'; exec sleep 100000");
+        m_process.start(QStringLiteral("xterm"), args);
         if (!m_process.waitForStarted(5000)) return;
-        QProcess search;
-        search.start(QStringLiteral("xdotool"), {"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"});
-        if (!search.waitForFinished(15000)) return;
-        m_window = QString::fromUtf8(search.readAllStandardOutput()).split('\n').first().trimmed();
+        m_window = findWindow(title);
+        if (m_window.isEmpty()) return;
         QTest::qWait(500);  // drawn
-        QProcess info;
-        info.start(QStringLiteral("xwininfo"), {"-id", m_window});
-        info.waitForFinished(5000);
-        QMap<QString, int> values;
-        for (const QString& line : QString::fromUtf8(info.readAllStandardOutput()).split('\n'))
-            values[line.section(':', 0, 0).trimmed()] = line.section(':', 1).trimmed().toInt();
-        m_area =
-            QRect(values["Absolute upper-left X"], values["Absolute upper-left Y"], values["Width"], values["Height"]);
+        m_area = windowArea(m_window);
     }
     ~TerminalPage()
     {
@@ -187,7 +212,7 @@ public:
     }
 
     bool shown() const { return m_area.isValid() && m_area.width() > 1; }
-    // The whole text area, global pixels.
+    // The whole text area with xterm's inner border, global pixels.
     QRect area() const { return m_area; }
     // Back to the first line of the output, drawn.
     bool toTop()
@@ -197,6 +222,18 @@ public:
                                                       "click", "--repeat", "150", "--delay", "2", "4"});
         auto grabber = platform::createRegionGrabber();
         return grabber && !settledGrab(*grabber, m_area).isNull();
+    }
+
+    // xterm's inner border around the text, pixels.
+    static constexpr int innerBorder = 2;
+    // A coloured listing of commits, as `git log --oneline --decorate` prints
+    // in colour: `count` lines.
+    static QString colouredLog(int count)
+    {
+        return QStringLiteral("seq 1 ") + QString::number(count) +
+               QStringLiteral(" | awk '{printf \"\\033[33m%07x\\033[0m \\033[1;36m(tag: v%d)\\033[0m "
+                              "\\033[32mchange\\033[0m number %d of the listing\\n\", ($1*2654435761)%268435456, "
+                              "$1, $1}'");
     }
 
 private:

@@ -139,7 +139,7 @@ TEST_F(ProgramsDesktop, aTerminalFramedWhole_ScrolledByTheWheelAndAutomatically_
 TEST_F(ProgramsDesktop, aBandOfIdenticalRows_OnABusyMachine_IsPlacedByTheLearntStep_AndToldUnsure)
 {
     constexpr int notches = 24;
-    test::NumberedPage page(QRect(300, 20, 700, 640), 200, true);
+    test::NumberedPage page(QRect(300, 20, 700, 640), 200, test::NumberedPage::Look::repeated);
     ASSERT_TRUE(page.shown()) << "needs python3-tk";
     const QRect region = page.area().adjusted(0, 20, 0, -60);
     ASSERT_TRUE(page.toTop());

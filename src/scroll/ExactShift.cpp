@@ -1,0 +1,235 @@
+#include "scroll/ExactShift.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+
+namespace klipo::stitch {
+
+namespace {
+
+constexpr double strongAgreement = 0.75;
+constexpr int leastCounted = 16;  // strip rows with content an offset must be judged on
+constexpr int leastVotes = 3;     // telling strips that must agree on an offset
+constexpr int mostCandidates = 8;
+
+uint64_t keyOf(const uint8_t* bytes, int length)
+{
+    // FNV-1a over 8-byte words, the tail byte by byte.
+    uint64_t hash = 1469598103934665603ull ^ uint64_t(length);
+    int x = 0;
+    for (; x + 8 <= length; x += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes + x, 8);
+        hash = (hash ^ word) * 1099511628211ull;
+    }
+    for (; x < length; ++x) hash = (hash ^ bytes[x]) * 1099511628211ull;
+    return hash;
+}
+
+// What two frames share where they stand: whole rows, and strips with content.
+struct InPlace {
+    std::vector<uint8_t> row;
+    std::vector<uint8_t> unit;
+    int strips = 0;
+
+    InPlace(const StripRows& older, const StripRows& newer) : strips(older.strips)
+    {
+        const int h = std::min(older.height, newer.height);
+        row.assign(std::size_t(std::max(h, 0)), 0);
+        unit.assign(std::size_t(std::max(h, 0)) * std::size_t(strips), 0);
+        for (int r = 0; r < h; ++r) {
+            row[std::size_t(r)] = older.rows[std::size_t(r)] == newer.rows[std::size_t(r)];
+            for (int s = 0; s < strips; ++s)
+                unit[std::size_t(r) * std::size_t(strips) + std::size_t(s)] =
+                    older.isBusy(r, s) && older.key(r, s) == newer.key(r, s);
+        }
+    }
+    bool fixedUnit(int r, int s) const { return unit[std::size_t(r) * std::size_t(strips) + std::size_t(s)] != 0; }
+};
+
+struct Tally {
+    int counted = 0;
+    int agreeing = 0;
+    double share() const { return counted > 0 ? double(agreeing) / double(counted) : 0.0; }
+};
+
+Tally tallyAt(const StripRows& older, const StripRows& newer, const InPlace& inPlace, int d)
+{
+    Tally tally;
+    const int h = std::min(older.height, newer.height);
+    for (int cr = std::max(0, -d); cr < std::min(h, h - d); ++cr) {
+        const int pr = cr + d;
+        if (d != 0 && (inPlace.row[std::size_t(pr)] || inPlace.row[std::size_t(cr)])) continue;
+        for (int s = 0; s < older.strips; ++s) {
+            if (!older.isBusy(pr, s) && !newer.isBusy(cr, s)) continue;
+            if (d != 0 && (inPlace.fixedUnit(pr, s) || inPlace.fixedUnit(cr, s))) continue;
+            ++tally.counted;
+            tally.agreeing += older.key(pr, s) == newer.key(cr, s);
+        }
+    }
+    return tally;
+}
+
+bool strong(const Tally& tally) { return tally.counted >= leastCounted && tally.share() >= strongAgreement; }
+
+// Votes of the telling strips (content seen once in the older frame, not
+// fixed in place) for the offsets that would bring them together.
+std::vector<int> tellingVotes(const StripRows& older, const StripRows& newer, const InPlace& inPlace, int maxShift)
+{
+    const int h = std::min(older.height, newer.height);
+    const auto unitKey = [](uint64_t key, int strip) { return key ^ (uint64_t(strip + 1) * 0x9E3779B97F4A7C15ull); };
+    std::unordered_map<uint64_t, int> seenAt;  // key -> row, or -1 when seen more than once
+    seenAt.reserve(std::size_t(h) * std::size_t(older.strips) / 2);
+    for (int r = 0; r < h; ++r) {
+        if (inPlace.row[std::size_t(r)]) continue;
+        for (int s = 0; s < older.strips; ++s) {
+            if (!older.isBusy(r, s) || inPlace.fixedUnit(r, s)) continue;
+            const auto [at, inserted] = seenAt.try_emplace(unitKey(older.key(r, s), s), r);
+            if (!inserted) at->second = -1;
+        }
+    }
+    std::vector<int> votes(std::size_t(2 * maxShift + 1), 0);
+    for (int r = 0; r < h; ++r) {
+        if (inPlace.row[std::size_t(r)]) continue;
+        for (int s = 0; s < newer.strips; ++s) {
+            if (!newer.isBusy(r, s) || inPlace.fixedUnit(r, s)) continue;
+            const auto found = seenAt.find(unitKey(newer.key(r, s), s));
+            if (found == seenAt.end() || found->second < 0) continue;
+            const int d = found->second - r;
+            if (d != 0 && d >= -maxShift && d <= maxShift) ++votes[std::size_t(d + maxShift)];
+        }
+    }
+    return votes;
+}
+
+}  // namespace
+
+StripRows stripRows(const GrayFrame& frame)
+{
+    StripRows rows;
+    rows.height = frame.height;
+    rows.strips = (std::max(frame.width, 0) + StripRows::stripWidth - 1) / StripRows::stripWidth;
+    const std::size_t units = std::size_t(rows.height) * std::size_t(rows.strips);
+    rows.keys.resize(units);
+    rows.busy.resize(units);
+    rows.rows.resize(std::size_t(rows.height));
+    for (int r = 0; r < frame.height; ++r) {
+        const uint8_t* line = frame.row(r);
+        uint64_t whole = 1469598103934665603ull;
+        for (int s = 0; s < rows.strips; ++s) {
+            const int from = s * StripRows::stripWidth;
+            const int length = std::min(StripRows::stripWidth, frame.width - from);
+            const auto [lo, hi] = std::minmax_element(line + from, line + from + length);
+            const std::size_t at = std::size_t(r) * std::size_t(rows.strips) + std::size_t(s);
+            rows.keys[at] = keyOf(line + from, length);
+            rows.busy[at] = *hi - *lo >= 2;
+            whole = (whole ^ rows.keys[at]) * 1099511628211ull;
+        }
+        rows.rows[std::size_t(r)] = whole;
+    }
+    return rows;
+}
+
+double stripAgreement(const StripRows& older, const StripRows& newer, int d)
+{
+    return tallyAt(older, newer, InPlace(older, newer), d).share();
+}
+
+ShiftScan scanShifts(const StripRows& older, const StripRows& newer, int maxShift)
+{
+    ShiftScan scan;
+    if (older.height != newer.height || older.strips != newer.strips || older.height < 2) return scan;
+    maxShift = std::clamp(maxShift, 1, older.height - 1);
+    const InPlace inPlace(older, newer);
+
+    const std::vector<int> votes = tellingVotes(older, newer, inPlace, maxShift);
+    std::vector<int> offsets;
+    const int top = *std::max_element(votes.begin(), votes.end());
+    for (int i = 0; i < int(votes.size()); ++i)
+        if (votes[std::size_t(i)] >= std::max(leastVotes, top / 4)) offsets.push_back(i - maxShift);
+    std::stable_sort(offsets.begin(), offsets.end(), [&](int a, int b) {
+        return votes[std::size_t(a + maxShift)] > votes[std::size_t(b + maxShift)];
+    });
+    if (offsets.size() > std::size_t(mostCandidates)) offsets.resize(mostCandidates);
+
+    // The best strong candidate; decided when no other strong one has a
+    // quarter of its telling votes.
+    int best = 0;
+    Tally bestTally;
+    bool decided = false;
+    std::vector<std::pair<int, Tally>> strongOnes;
+    for (int d : offsets) {
+        const Tally tally = tallyAt(older, newer, inPlace, d);
+        if (!strong(tally)) continue;
+        strongOnes.emplace_back(d, tally);
+        if (!decided || tally.share() > bestTally.share()) {
+            best = d;
+            bestTally = tally;
+            decided = true;
+        }
+    }
+    if (decided)
+        for (const auto& [d, tally] : strongOnes)
+            if (d != best && 4 * votes[std::size_t(d + maxShift)] >= votes[std::size_t(best + maxShift)])
+                decided = false;
+
+    // Nothing moved but a few strips (a caret, an animation).
+    const Tally inPlaceTally = tallyAt(older, newer, inPlace, 0);
+    if (inPlaceTally.counted >= leastCounted && inPlaceTally.share() >= 0.9 &&
+        (!decided || inPlaceTally.share() > bestTally.share())) {
+        scan.kind = ShiftScan::Kind::unchanged;
+        scan.agreement = inPlaceTally.share();
+        return scan;
+    }
+    if (decided) {
+        scan.kind = best > 0 ? ShiftScan::Kind::forward : ShiftScan::Kind::backward;
+        scan.offset = best;
+        scan.agreement = bestTally.share();
+        return scan;
+    }
+
+    // No telling strip decides: content that repeats (a band of identical
+    // rows) agrees at several offsets. Every forward offset is looked at.
+    double most = 0;
+    std::vector<std::pair<int, double>> agreeing;
+    for (int d = 1; d <= maxShift; ++d) {
+        const Tally tally = tallyAt(older, newer, inPlace, d);
+        if (!strong(tally)) continue;
+        agreeing.emplace_back(d, tally.share());
+        most = std::max(most, tally.share());
+    }
+    for (const auto& [d, share] : agreeing)
+        if (share >= most - 0.05) scan.alike.push_back(d);
+    if (scan.alike.size() == 1) {
+        scan.kind = ShiftScan::Kind::forward;
+        scan.offset = scan.alike.front();
+        scan.agreement = most;
+        scan.alike.clear();
+    } else if (!scan.alike.empty()) {
+        scan.kind = ShiftScan::Kind::repeated;
+        scan.agreement = most;
+    }
+    return scan;
+}
+
+int fixedRowsOnTop(const GrayFrame& older, const GrayFrame& newer, int d)
+{
+    if (d <= 0 || older.width != newer.width) return 0;
+    const int width = older.width;
+    const auto differing = [width](const uint8_t* a, const uint8_t* b) {
+        int count = 0;
+        for (int x = 0; x < width; ++x) count += a[x] != b[x];
+        return count;
+    };
+    int fixed = 0;
+    for (int r = 0; r + d < std::min(older.height, newer.height); ++r) {
+        const int inPlace = differing(older.row(r), newer.row(r));
+        const int moved = differing(older.row(r + d), newer.row(r));
+        if (moved < inPlace) break;
+        if (inPlace < moved) fixed = r + 1;
+    }
+    return fixed;
+}
+
+}  // namespace klipo::stitch
