@@ -33,12 +33,14 @@ struct InPlace {
     std::vector<uint8_t> unit;
     int strips = 0;
 
-    InPlace(const StripRows& older, const StripRows& newer) : strips(older.strips)
+    // `look`: false leaves nothing out (content that repeats may stand where
+    // it stood after a move, as a fixed header would).
+    InPlace(const StripRows& older, const StripRows& newer, bool look = true) : strips(older.strips)
     {
         const int h = std::min(older.height, newer.height);
         row.assign(std::size_t(std::max(h, 0)), 0);
         unit.assign(std::size_t(std::max(h, 0)) * std::size_t(strips), 0);
-        for (int r = 0; r < h; ++r) {
+        for (int r = 0; r < h && look; ++r) {
             row[std::size_t(r)] = older.rows[std::size_t(r)] == newer.rows[std::size_t(r)];
             for (int s = 0; s < strips; ++s)
                 unit[std::size_t(r) * std::size_t(strips) + std::size_t(s)] =
@@ -136,12 +138,11 @@ double stripAgreement(const StripRows& older, const StripRows& newer, int d)
     return tallyAt(older, newer, InPlace(older, newer), d).share();
 }
 
-ShiftScan scanShifts(const StripRows& older, const StripRows& newer, int maxShift)
+namespace {
+
+ShiftScan scanWith(const StripRows& older, const StripRows& newer, int maxShift, const InPlace& inPlace)
 {
     ShiftScan scan;
-    if (older.height != newer.height || older.strips != newer.strips || older.height < 2) return scan;
-    maxShift = std::clamp(maxShift, 1, older.height - 1);
-    const InPlace inPlace(older, newer);
 
     const std::vector<int> votes = tellingVotes(older, newer, inPlace, maxShift);
     std::vector<int> offsets;
@@ -211,6 +212,19 @@ ShiftScan scanShifts(const StripRows& older, const StripRows& newer, int maxShif
         scan.agreement = most;
     }
     return scan;
+}
+
+}  // namespace
+
+ShiftScan scanShifts(const StripRows& older, const StripRows& newer, int maxShift)
+{
+    if (older.height != newer.height || older.strips != newer.strips || older.height < 2) return {};
+    maxShift = std::clamp(maxShift, 1, older.height - 1);
+    const ShiftScan scan = scanWith(older, newer, maxShift, InPlace(older, newer));
+    if (scan.kind != ShiftScan::Kind::none) return scan;
+    // Repeated rows moved by a whole number of repeats stand where rows like
+    // them stood, as a fixed part would: looked at once more, all counted.
+    return scanWith(older, newer, maxShift, InPlace(older, newer, false));
 }
 
 int fixedRowsOnTop(const GrayFrame& older, const GrayFrame& newer, int d)

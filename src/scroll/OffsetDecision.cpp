@@ -53,8 +53,21 @@ SeamDecision exact(MatchMemory& memory, Evaluation pick)
     memory.featurelessRun = 0;
     memory.recentExactOffsets.push_back(pick.d);
     if (memory.recentExactOffsets.size() > 4) memory.recentExactOffsets.erase(memory.recentExactOffsets.begin());
-    memory.rememberExact(pick.d);
     return {pick.d, ScrollSeamConfidence::exact, pick.err};
+}
+
+// Repeated content: the offsets that agree alike, one picked by the learnt movement.
+SeamDecision amongAlike(const ScrollStitchConfig& config, MatchMemory& memory, const std::vector<Evaluation>& matches,
+                        int target, int referenceY, const FramePair& frames)
+{
+    bool onGrid = false;
+    const int restingOffset = memory.restingRows.empty() ? 0 : memory.restingRows.back() - referenceY;
+    Evaluation pick = pickByLearntStep(matches, target, memory.learntStep(), restingOffset, &onGrid);
+    pick.err = fullError(frames.prevGray, frames.curGray, pick.d, infinity);
+    SeamDecision decision = inexact(config, memory, pick);
+    decision.repeated = true;
+    decision.onGrid = onGrid;
+    return decision;
 }
 
 // Least error; ties to the smaller offset.
@@ -138,7 +151,7 @@ std::vector<Evaluation> fullSearch(const MatchGeometry& g, const FramePair& fram
 
 SeamDecision texturedPath(const MatchGeometry& g, const ScrollStitchConfig& config, const FramePair& frames,
                           const std::vector<double>& curve, double best, int target, int tS, MatchMemory& memory,
-                          DecisionStats* stats)
+                          DecisionStats* stats, int referenceY)
 {
     const int ds = g.ds;
     const int maxFull = g.maxFull();
@@ -191,7 +204,7 @@ SeamDecision texturedPath(const MatchGeometry& g, const ScrollStitchConfig& conf
     }
     if (matches.size() > 1) {
         // Repeated content: several places match; the movement learnt so far decides.
-        return inexact(config, memory, pickByLearntStep(matches, target, memory.learntStep()));
+        return amongAlike(config, memory, matches, target, referenceY, frames);
     }
 
     // No run holds a match: every offset, then the best one, sure only if
@@ -275,29 +288,31 @@ Evaluation pickNearTarget(const std::vector<Evaluation>& evals, int target, doub
     return *pick;
 }
 
-void MatchMemory::rememberExact(int offset)
+void MatchMemory::rememberResting(int y)
 {
-    stepHistory.push_back(offset);
-    if (int(stepHistory.size()) > stepHistoryLength) stepHistory.erase(stepHistory.begin());
+    if (!restingRows.empty() && restingRows.back() == y) return;
+    restingRows.push_back(y);
+    if (int(restingRows.size()) > restingRowsKept) restingRows.erase(restingRows.begin());
 }
 
 std::optional<int> MatchMemory::learntStep() const
 {
-    if (stepHistory.size() < 3) return std::nullopt;
+    if (restingRows.size() < 4) return std::nullopt;
     int step = 0;
-    for (int d : stepHistory) step = std::gcd(step, d);
+    for (std::size_t i = 1; i < restingRows.size(); ++i)
+        step = std::gcd(step, std::abs(restingRows[i] - restingRows[i - 1]));
     if (step < 8) return std::nullopt;
     return step;
 }
 
-Evaluation pickByLearntStep(const std::vector<Evaluation>& matches, int target, std::optional<int> step)
+Evaluation pickByLearntStep(const std::vector<Evaluation>& matches, int target, std::optional<int> step,
+                            int restingOffset, bool* onGrid)
 {
     std::vector<Evaluation> wanted;
     if (step)
-        for (const auto& e : matches) {
-            const int rest = e.d % *step;
-            if (rest <= 1 || rest >= *step - 1) wanted.push_back(e);
-        }
+        for (const auto& e : matches)
+            if (((e.d - restingOffset) % *step + *step) % *step == 0) wanted.push_back(e);
+    if (onGrid) *onGrid = !wanted.empty();
     if (wanted.empty()) wanted = matches;
     if (wanted.empty()) return {target, infinity};
     Evaluation pick = wanted.front();
@@ -311,7 +326,7 @@ Evaluation pickByLearntStep(const std::vector<Evaluation>& matches, int target, 
 
 SeamDecision decideOffset(const MatchGeometry& geometry, const ScrollStitchConfig& config, const FramePair& frames,
                           const std::vector<double>& forward, std::optional<int> stepHint, MatchMemory& memory,
-                          DecisionStats* stats, const ShiftScan* scan)
+                          DecisionStats* stats, const ShiftScan* scan, int referenceY)
 {
     const int ds = geometry.ds;
     const int maxFull = geometry.maxFull();
@@ -322,11 +337,7 @@ SeamDecision decideOffset(const MatchGeometry& geometry, const ScrollStitchConfi
         std::vector<Evaluation> matches;
         for (int d : scan->alike)
             if (d <= maxFull) matches.push_back({d, 0});
-        if (!matches.empty()) {
-            Evaluation pick = pickByLearntStep(matches, target, memory.learntStep());
-            pick.err = fullError(frames.prevGray, frames.curGray, pick.d, infinity);
-            return inexact(config, memory, pick);
-        }
+        if (!matches.empty()) return amongAlike(config, memory, matches, target, referenceY, frames);
     }
 
     const int dMaxS = geometry.maxCoarse();
@@ -338,7 +349,7 @@ SeamDecision decideOffset(const MatchGeometry& geometry, const ScrollStitchConfi
     const bool textured = median - best >= config.flatCurveThreshold &&
                           std::min(frames.curStd, frames.prevStd) >= config.featureStdThreshold;
     if (stats) stats->textured = textured;
-    return textured ? texturedPath(geometry, config, frames, forward, best, target, tS, memory, stats)
+    return textured ? texturedPath(geometry, config, frames, forward, best, target, tS, memory, stats, referenceY)
                     : flatPath(geometry, config, frames, forward, best, target, tS, memory, stats);
 }
 

@@ -15,6 +15,11 @@ struct SeamDecision {
     // Frames with content whose shared rows agreed at no offset: they share
     // nothing, the content moved further than a frame can overlap.
     bool unmatched = false;
+    // Repeated content (a band of identical rows) agreed alike at several
+    // offsets; `onGrid`: the one taken puts the frame where the content
+    // comes to rest (a whole number of learnt steps from the last rest).
+    bool repeated = false;
+    bool onGrid = false;
 };
 
 // What the stitcher remembers between decisions: the offsets of the last
@@ -24,14 +29,17 @@ struct SeamDecision {
 struct MatchMemory {
     std::vector<int> recentExactOffsets;
     int featurelessRun = 0;
-    // The last exact offsets, to learn the step the content moves by (a wheel
-    // notch's rows, when every offset is a whole number of notches).
-    std::vector<int> stepHistory;
+    // Canvas rows where the content came to rest (frames placed exactly from
+    // a still that had settled), to learn the step it moves by (a wheel
+    // notch's rows: every rest is a whole number of notches from another)
+    // and where that grid lies. A frame caught while the program was still
+    // moving the content (smooth scrolling) lies anywhere and is left out.
+    std::vector<int> restingRows;
 
-    static constexpr int stepHistoryLength = 16;
-    void rememberExact(int offset);
-    // The greatest common step of the remembered offsets, once three agree on
-    // one of at least 8 rows.
+    static constexpr int restingRowsKept = 17;
+    void rememberResting(int y);
+    // The greatest common step of the moves between the remembered rests,
+    // once three moves agree on one of at least 8 rows.
     std::optional<int> learntStep() const;
 };
 
@@ -49,16 +57,19 @@ struct DecisionStats {
 // otherwise the error curves decide.
 SeamDecision decideOffset(const MatchGeometry& geometry, const ScrollStitchConfig& config, const FramePair& frames,
                           const std::vector<double>& forward, std::optional<int> stepHint, MatchMemory& memory,
-                          DecisionStats* stats = nullptr, const ShiftScan* scan = nullptr);
+                          DecisionStats* stats = nullptr, const ShiftScan* scan = nullptr, int referenceY = 0);
 
 // The expected offset: the hint, else the mean of the recent exact offsets,
 // else half the cropped height; clamped into [dMin, dMax].
 int resolveTarget(std::optional<int> hint, int dMin, int dMax, const MatchMemory& memory, int cropH);
 
 // Among offsets that all match equally (a band of identical rows), the one
-// the capture's learnt movement expects: a whole number of learnt steps, if
-// any is, nearest the target (ties: the smaller).
-Evaluation pickByLearntStep(const std::vector<Evaluation>& matches, int target, std::optional<int> step);
+// the capture's learnt movement expects: one that puts the frame at a rest
+// (a whole number of learnt steps from the last rest, `restingOffset` being
+// the offset that would put it back there), if any does, nearest the target
+// (ties: the smaller); `onGrid` says whether one did.
+Evaluation pickByLearntStep(const std::vector<Evaluation>& matches, int target, std::optional<int> step,
+                            int restingOffset = 0, bool* onGrid = nullptr);
 
 // Among the evaluations within eps, the one nearest the target (ties: the
 // smaller offset); with none within eps, the least error (ties: nearer the

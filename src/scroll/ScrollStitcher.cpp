@@ -118,6 +118,14 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
             m_skippedBack.push_back(inputIndex);
             return std::nullopt;
         }
+        if (cur.match.repeated && !cur.settled) {
+            // Inside repeated content a still caught while the content was
+            // still moving could lie at any of the places that agree: it is
+            // left out, a still at rest places the band.
+            m_times.decide = clock.lap();
+            m_lastTaken.moving = true;
+            return std::nullopt;
+        }
         if (m_held && cur.exact()) {
             m_held.reset();  // joins the last kept frame: nothing between needs the held one
         } else if (m_held && !resolveHeld(cur)) {
@@ -129,8 +137,12 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
     }
 
     const int referenceY = cur.y() - cur.match.placement.offset;
-    m_lastTaken = {true, cur.y() - previousTakenY, cur.exact() && (referenceY == previousTakenY || heldWasExact),
-                   cur.match.unmatched};
+    m_lastTaken = {.taken = true,
+                   .offset = cur.y() - previousTakenY,
+                   .exact = cur.exact() && (referenceY == previousTakenY || heldWasExact),
+                   .unmatched = cur.match.unmatched,
+                   .repeated = cur.match.repeated,
+                   .blank = featureless(cur.std)};
     m_lastTakenY = cur.y();
     if (!mustKeep && shouldHold(cur)) {
         m_held = std::move(cur);
@@ -161,11 +173,13 @@ ScrollStitcher::Match ScrollStitcher::matchAgainst(const Reference& reference, c
     }
     const FramePair pair{reference.gray, frame.gray, reference.small, frame.small, reference.std, frame.std};
     Match match{{}, reference.memory};
-    const SeamDecision decision =
-        decideOffset(m_geometry, m_config, pair, *forward, stepHint, match.memory, &m_times.decision, scan);
+    const SeamDecision decision = decideOffset(m_geometry, m_config, pair, *forward, stepHint, match.memory,
+                                               &m_times.decision, scan, reference.y);
     match.placement = {frame.inputIndex, reference.y + decision.offset, decision.offset, decision.confidence,
                        decision.error};
     match.unmatched = decision.unmatched;
+    match.repeated = decision.repeated;
+    match.onGrid = decision.onGrid;
     match.contentTop = fixedRowsOnTop(reference.gray, frame.gray, decision.offset);
     return match;
 }
@@ -229,6 +243,7 @@ std::optional<ScrollStitchError> ScrollStitcher::commit(Candidate& frame)
     m_lastY = frame.y();
     m_index.add(frame.gray, frame.y());
     m_memory = std::move(frame.match.memory);
+    if (frame.settled && (m_placements.size() == 1 || frame.exact())) m_memory.rememberResting(m_lastY);
     m_prevGray = std::move(frame.gray);
     m_prevSmall = std::move(frame.small);
     m_prevRows = std::move(frame.rows);

@@ -60,6 +60,9 @@ public:
         int offset = 0;
         bool exact = false;
         bool unmatched = false;  // frames with content that shared no rows
+        bool repeated = false;   // placed among offsets where repeated content agrees alike
+        bool blank = false;      // a frame without content (placed where the movement says)
+        bool moving = false;     // not taken: caught while repeated content was still moving
     };
     const Taken& lastTaken() const { return m_lastTaken; }
     // Kept frames and a frame held back: what the caller sees as kept.
@@ -102,6 +105,8 @@ private:
         ScrollFramePlacement placement;
         stitch::MatchMemory memory;
         bool unmatched = false;
+        bool repeated = false;
+        bool onGrid = false;
         int contentTop = 0;  // rows on top that stood still against the reference (a header, a border)
 
         bool exact() const { return placement.confidence == ScrollSeamConfidence::exact; }

@@ -67,9 +67,9 @@ ScrollFrameResult StitchSession::process(const QImage& frame, std::optional<int>
     if (sample) m_lastSample = std::move(sample);
     // A frame held back counts as kept: the next hint counts from it.
     const ScrollStitcher::Taken& taken = m_stitcher.lastTaken();
-    if (!taken.taken) return ScrollFrameResult::duplicate(m_stitcher.appendedCount());
+    if (!taken.taken) return ScrollFrameResult::duplicate(m_stitcher.appendedCount(), taken.moving);
     return ScrollFrameResult::appended(m_stitcher.takenCount(), m_stitcher.appendedCount(), m_stitcher.takenHeight(),
-                                       taken.offset, taken.exact, taken.unmatched);
+                                       taken.offset, taken.exact, taken.unmatched, taken.repeated, taken.blank);
 }
 
 }  // namespace klipo

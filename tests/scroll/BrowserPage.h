@@ -14,9 +14,9 @@
 
 namespace klipo::test {
 
-// The pages. Each handles the Home key itself (back to its top at once,
-// without the browser's smooth scrolling), and titles itself "klipo-page"
-// once drawn.
+// The pages. Each handles two keys itself, at once, without the browser's
+// smooth scrolling: Home (back to the top) and J (100 pixels down); and
+// titles itself "klipo-page" once drawn.
 namespace pages {
 
 inline QString document(const QString& style, const QString& body)
@@ -26,7 +26,7 @@ inline QString document(const QString& style, const QString& body)
                "body{margin:0;font:16px \"DejaVu Sans\";background:#fff;color:#222}%1</style></head>"
                "<body>%2<script>"
                "addEventListener('keydown',e=>{if(e.key==='Home'){scrollTo({top:0,behavior:'instant'});"
-               "e.preventDefault()}});"
+               "e.preventDefault()}if(e.key==='j'){scrollBy({top:100,behavior:'instant'});e.preventDefault()}});"
                "requestAnimationFrame(()=>requestAnimationFrame(()=>{document.title='klipo-page'}));"
                "</script></body></html>")
         .arg(style, body);
@@ -116,10 +116,8 @@ public:
                          QStringLiteral("--window-size=%1,%2").arg(window.width()).arg(window.height()),
                          "--app=file://" + file});
         if (!m_process.waitForStarted(5000)) return;
-        QProcess search;
-        search.start(QStringLiteral("xdotool"), {"search", "--sync", "--onlyvisible", "--name", "^klipo-page$"});
-        if (!search.waitForFinished(30000)) return;
-        m_window = QString::fromUtf8(search.readAllStandardOutput()).split('\n').first().trimmed();
+        m_window = findWindow(QStringLiteral("klipo-page"), 30000);
+        if (m_window.isEmpty()) return;
         m_area = windowArea(m_window);
         auto grabber = platform::createRegionGrabber();
         if (!grabber || settledGrab(*grabber, m_area).isNull()) m_area = QRect();
@@ -141,6 +139,17 @@ public:
         QTest::qWait(100);
         return grabber && !settledGrab(*grabber, m_area).isNull();
     }
+    // The page 100 rows further down at once, as a step of scrolledReference().
+    std::function<void()> step() const
+    {
+        return [window = m_window] {
+            QProcess::execute(QStringLiteral("xdotool"), {"windowactivate", "--sync", window, "key", "j"});
+        };
+    }
+
+    // Rows of the browser's info bar above the page; columns of its scroll bar.
+    static constexpr int infoBarRows = 57;
+    static constexpr int scrollBarColumns = 15;
 
 private:
     QTemporaryDir m_folder;

@@ -14,6 +14,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -120,12 +124,25 @@ inline QImage settledGrab(platform::RegionGrabber& grabber, const QRect& rectPx)
     return {};
 }
 
-// How far a still moved against the one before: the least s (or only
-// `expected`, when given) with the newer still's rows 0.. equal to the older
-// one's rows s..; 0 when they are equal, -1 when no shift explains the change.
-inline int shiftBetween(const QImage& older, const QImage& newer, int expected = -1)
+// Parts of a region that stand still while its content scrolls: rows at the
+// top (a header, a border) and at the bottom (a border, a status line, the
+// rows of a fixed button), and columns at the right (a scroll bar, whose thumb
+// moves on its own).
+struct StillParts {
+    int top = 0;
+    int bottom = 0;
+    int right = 0;
+};
+
+// How far a still moved against the one before, judged on the rows and
+// columns between the still parts: the least s (or only `expected`, when
+// given) with the newer still's rows equal to the older one's s rows further
+// down; 0 when they are equal, -1 when no shift explains the change.
+inline int shiftBetween(const QImage& older, const QImage& newer, int expected = -1, StillParts still = {})
 {
     if (older.size() != newer.size() || older.format() != newer.format()) return -1;
+    const QRect band(0, still.top, older.width() - still.right, older.height() - still.top - still.bottom);
+    const QImage a = older.copy(band), b = newer.copy(band);
     const auto rowKeys = [](const QImage& image) {
         std::vector<size_t> keys;
         const qsizetype bytes = qsizetype(image.width()) * image.depth() / 8;
@@ -133,38 +150,55 @@ inline int shiftBetween(const QImage& older, const QImage& newer, int expected =
             keys.push_back(qHash(QByteArrayView(reinterpret_cast<const char*>(image.constScanLine(y)), bytes)));
         return keys;
     };
-    const std::vector<size_t> a = rowKeys(older), b = rowKeys(newer);
-    const int h = older.height();
+    const std::vector<size_t> ka = rowKeys(a), kb = rowKeys(b);
+    const int h = a.height();
     for (int s = 0; s < h; ++s)
-        if ((expected < 0 || s == 0 || s == expected) && std::equal(b.begin(), b.end() - s, a.begin() + s) &&
-            newer.copy(0, 0, newer.width(), h - s) == older.copy(0, s, older.width(), h - s))
+        if ((expected < 0 || s == 0 || s == expected) && std::equal(kb.begin(), kb.end() - s, ka.begin() + s) &&
+            b.copy(0, 0, b.width(), h - s) == a.copy(0, s, a.width(), h - s))
             return s;
     return -1;
 }
 
-// The content under `rectPx` from where it is down to its end (or through
-// `maxNotches` wheel notches), put together from settled grabs; the content is
-// left scrolled there. Null when a notch moved it by anything else than
-// `perNotch` rows (any distance with 0) before the end.
-inline QImage scrolledReference(const QRect& rectPx, int maxNotches, int perNotch = 0)
+// One wheel notch down over `rectPx`.
+inline std::function<void()> wheelNotch(const QRect& rectPx)
 {
+    return [rectPx, wheel = std::shared_ptr<platform::WheelScroller>(platform::createWheelScroller())] {
+        if (wheel) wheel->scroll(rectPx.center(), 1);
+    };
+}
+
+// The content under `rectPx` from where it is down to its end (or through
+// `maxSteps` steps), put together from settled grabs, each after one `step`
+// (a wheel notch unless given); the content is left scrolled there. What
+// stands still (`still`) comes once: the top rows from the first grab, the
+// bottom rows from the last. Null when a step moved it by anything else than
+// `perStep` rows (any distance with 0) before the end; a shorter step ends it.
+inline QImage scrolledReference(const QRect& rectPx, int maxSteps, int perStep = 0, StillParts still = {},
+                                std::function<void()> step = {})
+{
+    if (!step) step = wheelNotch(rectPx);
     auto grabber = platform::createRegionGrabber();
-    auto wheel = platform::createWheelScroller();
-    QImage last = grabber && wheel ? settledGrab(*grabber, rectPx) : QImage();
+    QImage last = grabber ? settledGrab(*grabber, rectPx) : QImage();
     if (last.isNull()) return {};
-    QList<QImage> bands{last};
-    int height = last.height();
-    for (int notch = 1; notch <= maxNotches; ++notch) {
-        wheel->scroll(rectPx.center(), 1);
+    const int h = last.height();
+    QList<QImage> bands{last.copy(0, 0, last.width(), h - still.bottom)};
+    for (int done = 1; done <= maxSteps; ++done) {
+        step();
         QTest::qWait(100);
         const QImage next = settledGrab(*grabber, rectPx);
-        const int step = next.isNull() ? -1 : shiftBetween(last, next, perNotch > 0 ? perNotch : -1);
-        if (step == 0 && perNotch == 0) break;  // the end of the content
-        if (step <= 0 || (perNotch > 0 && step != perNotch)) return {};
-        bands << next.copy(0, next.height() - step, next.width(), step);
-        height += step;
+        int moved = next.isNull() ? -1 : shiftBetween(last, next, perStep > 0 ? perStep : -1, still);
+        // A shorter step is the last one, where the content ends.
+        const bool end = moved != perStep && perStep > 0 && !next.isNull() &&
+                         (moved = shiftBetween(last, next, -1, still)) < perStep;
+        if (moved == 0) break;  // the end of the content
+        if (moved < 0 || (perStep > 0 && moved != perStep && !end)) return {};
+        bands << next.copy(0, h - still.bottom - moved, next.width(), moved);
         last = next;
+        if (end) break;
     }
+    bands << last.copy(0, h - still.bottom, last.width(), still.bottom);
+    int height = 0;
+    for (const QImage& band : bands) height += band.height();
     QImage page(rectPx.width(), height, QImage::Format_RGB32);
     QPainter painter(&page);
     int y = 0;
@@ -176,12 +210,31 @@ inline QImage scrolledReference(const QRect& rectPx, int maxNotches, int perNotc
     return page;
 }
 
+// How a saved long image differs from the reference, but for `ignoreRight`
+// columns at the right (a scroll bar's thumb, caught at different places);
+// empty when it does not.
+inline std::string contentDifference(const QImage& saved, const QImage& reference, int ignoreRight = 0)
+{
+    const auto size = [](const QImage& image) {
+        return std::to_string(image.width()) + "x" + std::to_string(image.height());
+    };
+    if (saved.isNull()) return "no image saved";
+    if (saved.size() != reference.size()) return size(saved) + " saved for " + size(reference);
+    const QRect content(0, 0, saved.width() - ignoreRight, saved.height());
+    const QImage a = saved.copy(content).convertToFormat(QImage::Format_RGB32);
+    const QImage b = reference.copy(content).convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < a.height(); ++y)
+        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), std::size_t(a.width()) * 4) != 0)
+            return "row " + std::to_string(y) + " of " + std::to_string(a.height()) + " differs";
+    return {};
+}
+
 // The Tk page's rows under `rectPx` from where it is through `notches` wheel
 // notches down (the page is left scrolled there). Null when a notch did not
 // move it by exactly rowsPerNotch.
-inline QImage pageReference(const QRect& rectPx, int notches)
+inline QImage pageReference(const QRect& rectPx, int notches, StillParts still = {})
 {
-    return scrolledReference(rectPx, notches, NumberedPage::rowsPerNotch);
+    return scrolledReference(rectPx, notches, NumberedPage::rowsPerNotch, still);
 }
 
 // A terminal (xterm, black on white) showing the output of `command`,
