@@ -31,6 +31,7 @@ uint64_t keyOf(const uint8_t* bytes, int length)
 struct InPlace {
     std::vector<uint8_t> row;
     std::vector<uint8_t> unit;
+    std::vector<uint8_t> ignored;  // strips that agree nowhere (a scroll bar's thumb): left out
     int strips = 0;
 
     // `look`: false leaves nothing out (content that repeats may stand where
@@ -40,6 +41,7 @@ struct InPlace {
         const int h = std::min(older.height, newer.height);
         row.assign(std::size_t(std::max(h, 0)), 0);
         unit.assign(std::size_t(std::max(h, 0)) * std::size_t(strips), 0);
+        ignored.assign(std::size_t(strips), 0);
         for (int r = 0; r < h && look; ++r) {
             row[std::size_t(r)] = older.rows[std::size_t(r)] == newer.rows[std::size_t(r)];
             for (int s = 0; s < strips; ++s)
@@ -48,6 +50,7 @@ struct InPlace {
         }
     }
     bool fixedUnit(int r, int s) const { return unit[std::size_t(r) * std::size_t(strips) + std::size_t(s)] != 0; }
+    int fixedUnits() const { return int(std::count(unit.begin(), unit.end(), uint8_t(1))); }
 };
 
 struct Tally {
@@ -65,7 +68,8 @@ Tally tallyAt(const StripRows& older, const StripRows& newer, const InPlace& inP
         if (d != 0 && (inPlace.row[std::size_t(pr)] || inPlace.row[std::size_t(cr)])) continue;
         for (int s = 0; s < older.strips; ++s) {
             if (!older.isBusy(pr, s) && !newer.isBusy(cr, s)) continue;
-            if (d != 0 && (inPlace.fixedUnit(pr, s) || inPlace.fixedUnit(cr, s))) continue;
+            if (d != 0 && (inPlace.fixedUnit(pr, s) || inPlace.fixedUnit(cr, s) || inPlace.ignored[std::size_t(s)]))
+                continue;
             ++tally.counted;
             tally.agreeing += older.key(pr, s) == newer.key(cr, s);
         }
@@ -140,6 +144,49 @@ double stripAgreement(const StripRows& older, const StripRows& newer, int d)
 
 namespace {
 
+std::vector<std::pair<int, double>> strongForwardOffsets(const StripRows& older, const StripRows& newer,
+                                                         const InPlace& inPlace, int maxShift)
+{
+    std::vector<std::pair<int, double>> agreeing;
+    for (int d = 1; d <= maxShift; ++d) {
+        const Tally tally = tallyAt(older, newer, inPlace, d);
+        if (strong(tally)) agreeing.emplace_back(d, tally.share());
+    }
+    return agreeing;
+}
+
+std::pair<int, double> bestOf(const std::vector<std::pair<int, double>>& agreeing)
+{
+    return *std::max_element(agreeing.begin(), agreeing.end(),
+                             [](const auto& a, const auto& b) { return a.second < b.second; });
+}
+
+// Marks the strips that mostly disagree at the best offset; whether any was.
+bool ignoreDisagreeingStrips(const StripRows& older, const StripRows& newer, InPlace& inPlace,
+                             std::pair<int, double> best)
+{
+    const int d = best.first;
+    const int h = std::min(older.height, newer.height);
+    std::vector<Tally> perStrip(std::size_t(older.strips));
+    for (int cr = 0; cr + d < h; ++cr) {
+        const int pr = cr + d;
+        if (inPlace.row[std::size_t(pr)] || inPlace.row[std::size_t(cr)]) continue;
+        for (int s = 0; s < older.strips; ++s) {
+            if (!older.isBusy(pr, s) && !newer.isBusy(cr, s)) continue;
+            if (inPlace.fixedUnit(pr, s) || inPlace.fixedUnit(cr, s)) continue;
+            ++perStrip[std::size_t(s)].counted;
+            perStrip[std::size_t(s)].agreeing += older.key(pr, s) == newer.key(cr, s);
+        }
+    }
+    bool any = false;
+    for (int s = 0; s < older.strips; ++s)
+        if (perStrip[std::size_t(s)].counted >= 8 && perStrip[std::size_t(s)].share() < 0.5) {
+            inPlace.ignored[std::size_t(s)] = 1;
+            any = true;
+        }
+    return any;
+}
+
 ShiftScan scanWith(const StripRows& older, const StripRows& newer, int maxShift, const InPlace& inPlace)
 {
     ShiftScan scan;
@@ -191,15 +238,14 @@ ShiftScan scanWith(const StripRows& older, const StripRows& newer, int maxShift,
     }
 
     // No telling strip decides: content that repeats (a band of identical
-    // rows) agrees at several offsets. Every forward offset is looked at.
-    double most = 0;
-    std::vector<std::pair<int, double>> agreeing;
-    for (int d = 1; d <= maxShift; ++d) {
-        const Tally tally = tallyAt(older, newer, inPlace, d);
-        if (!strong(tally)) continue;
-        agreeing.emplace_back(d, tally.share());
-        most = std::max(most, tally.share());
-    }
+    // rows) agrees at several offsets. Every forward offset is looked at; a
+    // strip that agrees nowhere (a scroll bar's thumb moving on its own)
+    // would weigh small overlaps less than large ones, and is left out.
+    InPlace counted = inPlace;
+    std::vector<std::pair<int, double>> agreeing = strongForwardOffsets(older, newer, counted, maxShift);
+    if (!agreeing.empty() && ignoreDisagreeingStrips(older, newer, counted, bestOf(agreeing)))
+        agreeing = strongForwardOffsets(older, newer, counted, maxShift);
+    const double most = agreeing.empty() ? 0.0 : bestOf(agreeing).second;
     for (const auto& [d, share] : agreeing)
         if (share >= most - 0.05) scan.alike.push_back(d);
     if (scan.alike.size() == 1) {
@@ -220,11 +266,34 @@ ShiftScan scanShifts(const StripRows& older, const StripRows& newer, int maxShif
 {
     if (older.height != newer.height || older.strips != newer.strips || older.height < 2) return {};
     maxShift = std::clamp(maxShift, 1, older.height - 1);
-    const ShiftScan scan = scanWith(older, newer, maxShift, InPlace(older, newer));
-    if (scan.kind != ShiftScan::Kind::none) return scan;
     // Repeated rows moved by a whole number of repeats stand where rows like
-    // them stood, as a fixed part would: looked at once more, all counted.
-    return scanWith(older, newer, maxShift, InPlace(older, newer, false));
+    // them stood, as a fixed part would. Fixed parts are a header, a border,
+    // a button: when most of the content seems to stand still, or nothing is
+    // found leaving it out, everything counts.
+    const InPlace inPlace(older, newer);
+    const InPlace all(older, newer, false);
+    if (2 * inPlace.fixedUnits() > newer.busyUnits()) return scanWith(older, newer, maxShift, all);
+    const ShiftScan scan = scanWith(older, newer, maxShift, inPlace);
+    if (scan.kind != ShiftScan::Kind::none) return scan;
+    return scanWith(older, newer, maxShift, all);
+}
+
+int firstFixedRowFrom(const StripRows& older, const StripRows& newer, int fromRow, int d)
+{
+    // Telling strips only: a strip seen in many rows (a border beside blank
+    // rows) stands where it stood by chance as often as not.
+    const int h = std::min(older.height, newer.height);
+    std::unordered_map<uint64_t, int> seen;
+    const auto unitKey = [](uint64_t key, int strip) { return key ^ (uint64_t(strip + 1) * 0x9E3779B97F4A7C15ull); };
+    for (int r = 0; r < h; ++r)
+        for (int s = 0; s < older.strips; ++s)
+            if (older.isBusy(r, s)) ++seen[unitKey(older.key(r, s), s)];
+    for (int r = std::max(fromRow, 0); r < h; ++r)
+        for (int s = 0; s < std::min(older.strips, newer.strips); ++s)
+            if (older.isBusy(r, s) && older.key(r, s) == newer.key(r, s) &&
+                (r < d || older.key(r, s) != newer.key(r - d, s)) && seen[unitKey(older.key(r, s), s)] <= 2)
+                return r;
+    return older.height;
 }
 
 int fixedRowsOnTop(const GrayFrame& older, const GrayFrame& newer, int d)

@@ -2,6 +2,7 @@
 
 #include "scroll/FrameRows.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -29,6 +30,7 @@ struct StripRows {
     {
         return busy[std::size_t(row) * std::size_t(strips) + std::size_t(strip)] != 0;
     }
+    int busyUnits() const { return int(std::count(busy.begin(), busy.end(), uint8_t(1))); }
 };
 
 StripRows stripRows(const GrayFrame& frame);
@@ -66,5 +68,11 @@ double stripAgreement(const StripRows& older, const StripRows& newer, int d);
 // older frame in place than moved by d. Rows that match both ways (blank
 // ones) count with the fixed rows above them, not on their own.
 int fixedRowsOnTop(const GrayFrame& older, const GrayFrame& newer, int d);
+
+// The first row from `fromRow` down where the older frame shows content that
+// stands exactly where it stood in the newer frame while the content moved by
+// d (a fixed button, a bar at the bottom; not a border beside blank rows,
+// which moved along as well), or the height when there is none.
+int firstFixedRowFrom(const StripRows& older, const StripRows& newer, int fromRow, int d);
 
 }  // namespace klipo::stitch

@@ -181,6 +181,14 @@ ScrollStitcher::Match ScrollStitcher::matchAgainst(const Reference& reference, c
     match.repeated = decision.repeated;
     match.onGrid = decision.onGrid;
     match.contentTop = fixedRowsOnTop(reference.gray, frame.gray, decision.offset);
+    // The reference gives its rows down to where this frame's content begins:
+    // a part fixed in its lower half (a button, a bar) lying there shows in
+    // the middle of the long image, over content no frame showed uncovered.
+    // The seam is not one to vouch for.
+    const int lowerHalf = std::max(m_geometry.cropH / 2, match.contentTop);
+    if (match.exact() &&
+        decision.offset + match.contentTop > firstFixedRowFrom(reference.rows, frame.rows, lowerHalf, decision.offset))
+        match.placement.confidence = ScrollSeamConfidence::velocity;
     return match;
 }
 

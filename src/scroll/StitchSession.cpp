@@ -64,9 +64,11 @@ ScrollFrameResult StitchSession::process(const QImage& frame, std::optional<int>
         return ScrollFrameResult::duplicate(m_stitcher.appendedCount());
 
     if (auto error = m_stitcher.append(frame, stepHint, settled)) return ScrollFrameResult::failed(*error);
-    if (sample) m_lastSample = std::move(sample);
-    // A frame held back counts as kept: the next hint counts from it.
+    // A frame held back counts as kept: the next hint counts from it. One left
+    // out because the content was still moving is no picture to compare the
+    // next with: the same picture at rest must reach the stitcher.
     const ScrollStitcher::Taken& taken = m_stitcher.lastTaken();
+    if (sample && !taken.moving) m_lastSample = std::move(sample);
     if (!taken.taken) return ScrollFrameResult::duplicate(m_stitcher.appendedCount(), taken.moving);
     return ScrollFrameResult::appended(m_stitcher.takenCount(), m_stitcher.appendedCount(), m_stitcher.takenHeight(),
                                        taken.offset, taken.exact, taken.unmatched, taken.repeated, taken.blank);

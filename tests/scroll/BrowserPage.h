@@ -14,9 +14,10 @@
 
 namespace klipo::test {
 
-// The pages. Each handles two keys itself, at once, without the browser's
-// smooth scrolling: Home (back to the top) and J (100 pixels down); and
-// titles itself "klipo-page" once drawn.
+// The pages. Each handles three keys itself, at once, without the browser's
+// smooth scrolling: Home (back to the top), J (100 pixels down) and P (its
+// animations paused, or going again); and titles itself "klipo-page" once
+// drawn.
 namespace pages {
 
 inline QString document(const QString& style, const QString& body)
@@ -26,7 +27,8 @@ inline QString document(const QString& style, const QString& body)
                "body{margin:0;font:16px \"DejaVu Sans\";background:#fff;color:#222}%1</style></head>"
                "<body>%2<script>"
                "addEventListener('keydown',e=>{if(e.key==='Home'){scrollTo({top:0,behavior:'instant'});"
-               "e.preventDefault()}if(e.key==='j'){scrollBy({top:100,behavior:'instant'});e.preventDefault()}});"
+               "e.preventDefault()}if(e.key==='j'){scrollBy({top:100,behavior:'instant'});e.preventDefault()}"
+               "if(e.key==='p'){document.body.classList.toggle('still');e.preventDefault()}});"
                "requestAnimationFrame(()=>requestAnimationFrame(()=>{document.title='klipo-page'}));"
                "</script></body></html>")
         .arg(style, body);
@@ -95,6 +97,21 @@ inline QString article(int paragraphs)
     return document(QStringLiteral("p{margin:12px 24px;line-height:24px}"), body);
 }
 
+// The article with a spinner beside its first paragraphs, as pages show
+// while something loads; it turns once P is pressed.
+inline QString articleWithAnimation(int paragraphs)
+{
+    QString page = article(paragraphs);
+    page.replace(QStringLiteral("</style>"),
+                 QStringLiteral("#spin{position:absolute;top:40px;right:60px;width:60px;height:60px;"
+                                "border:12px solid #ddd;border-top-color:#2b5797;border-radius:50%;"
+                                "animation:spin 0.8s linear infinite}"
+                                "@keyframes spin{to{transform:rotate(360deg)}}"
+                                ".still #spin{animation-play-state:paused}</style>"));
+    page.replace(QStringLiteral("<body>"), QStringLiteral("<body class=still><div id=spin></div>"));
+    return page;
+}
+
 }  // namespace pages
 
 // Chromium showing one page in an app window at `window` (global pixels).
@@ -145,6 +162,12 @@ public:
         return [window = m_window] {
             QProcess::execute(QStringLiteral("xdotool"), {"windowactivate", "--sync", window, "key", "j"});
         };
+    }
+
+    // Pauses the page's animations, or lets them go on.
+    void pause() const
+    {
+        QProcess::execute(QStringLiteral("xdotool"), {"windowactivate", "--sync", m_window, "key", "p"});
     }
 
     // Rows of the browser's info bar above the page; columns of its scroll bar.

@@ -23,12 +23,10 @@ class ColourSpool : public FrameSpool {
 public:
     std::map<int, QRgb> colours;
     std::map<int, int> rowsRead;
-    std::map<int, int> firstRead;
 
     bool write(int, const FrameRows&) override { return true; }
-    bool read(int keptIndex, int width, int firstRow, int rowCount, uchar* dest, qsizetype destStride) override
+    bool read(int keptIndex, int width, int /*firstRow*/, int rowCount, uchar* dest, qsizetype destStride) override
     {
-        firstRead[keptIndex] = firstRow;
         rowsRead[keptIndex] = rowCount;
         if (!colours.count(keptIndex)) return false;
         for (int y = 0; y < rowCount; ++y)

@@ -96,12 +96,34 @@ void drawNumberRow(const PageSpec& page, int64_t y, QRgb* out)
     }
 }
 
+// Line n shows n in digits 5 x 7 of one-pixel strokes, in cells 6 x 13.
+void drawTerminalRow(const PageSpec& page, int64_t y, QRgb* out)
+{
+    static const char* const digits[10] = {
+        "01110100011001110101110011000101110", "00100011000010000100001000010001110",
+        "01110100010000100110010001000011111", "11111000100010000010000011000101110",
+        "00010001100101010010111110001000010", "11111100001111000001000011000101110",
+        "00110010001000011110100011000101110", "11111000010001000100010000100001000",
+        "01110100011000101110100011000101110", "01110100011000101111000010001001100"};
+    std::fill(out, out + page.width, qRgb(255, 255, 255));
+    constexpr int pitch = 13;
+    const int inLine = int(y % pitch) - 3;
+    if (inLine < 0 || inLine >= 7) return;
+    const QByteArray number = QByteArray::number(qlonglong(y / pitch + 1));
+    for (int i = 0; i < number.size(); ++i)
+        for (int col = 0; col < 5; ++col) {
+            const int x = 2 + i * 6 + col;
+            if (x < page.width && digits[number[i] - '0'][inLine * 5 + col] == '1') out[x] = qRgb(0, 0, 0);
+        }
+}
+
 void drawRow(const PageSpec& page, int64_t y, QRgb* out, std::vector<std::pair<int64_t, TextLine>>& cache)
 {
     switch (page.kind) {
     case PageKind::text:
     case PageKind::blankGap: drawTextRow(page, y, out, cache); return;
     case PageKind::numbers: drawNumberRow(page, y, out); return;
+    case PageKind::terminal: drawTerminalRow(page, y, out); return;
     case PageKind::band:
         if (y >= page.gapFrom && y <= page.gapTo) {
             // The same line (one with ink), drawn like any other, every 40 rows.
