@@ -31,7 +31,6 @@ uint64_t keyOf(const uint8_t* bytes, int length)
 struct InPlace {
     std::vector<uint8_t> row;
     std::vector<uint8_t> unit;
-    std::vector<uint8_t> ignored;  // strips that agree nowhere (a scroll bar's thumb): left out
     int strips = 0;
 
     // `look`: false leaves nothing out (content that repeats may stand where
@@ -41,7 +40,6 @@ struct InPlace {
         const int h = std::min(older.height, newer.height);
         row.assign(std::size_t(std::max(h, 0)), 0);
         unit.assign(std::size_t(std::max(h, 0)) * std::size_t(strips), 0);
-        ignored.assign(std::size_t(strips), 0);
         for (int r = 0; r < h && look; ++r) {
             row[std::size_t(r)] = older.rows[std::size_t(r)] == newer.rows[std::size_t(r)];
             for (int s = 0; s < strips; ++s)
@@ -68,8 +66,7 @@ Tally tallyAt(const StripRows& older, const StripRows& newer, const InPlace& inP
         if (d != 0 && (inPlace.row[std::size_t(pr)] || inPlace.row[std::size_t(cr)])) continue;
         for (int s = 0; s < older.strips; ++s) {
             if (!older.isBusy(pr, s) && !newer.isBusy(cr, s)) continue;
-            if (d != 0 && (inPlace.fixedUnit(pr, s) || inPlace.fixedUnit(cr, s) || inPlace.ignored[std::size_t(s)]))
-                continue;
+            if (d != 0 && (inPlace.fixedUnit(pr, s) || inPlace.fixedUnit(cr, s))) continue;
             ++tally.counted;
             tally.agreeing += older.key(pr, s) == newer.key(cr, s);
         }
@@ -144,28 +141,9 @@ double stripAgreement(const StripRows& older, const StripRows& newer, int d)
 
 namespace {
 
-std::vector<std::pair<int, double>> strongForwardOffsets(const StripRows& older, const StripRows& newer,
-                                                         const InPlace& inPlace, int maxShift)
+// Each strip's tally at offset d.
+std::vector<Tally> stripTalliesAt(const StripRows& older, const StripRows& newer, const InPlace& inPlace, int d)
 {
-    std::vector<std::pair<int, double>> agreeing;
-    for (int d = 1; d <= maxShift; ++d) {
-        const Tally tally = tallyAt(older, newer, inPlace, d);
-        if (strong(tally)) agreeing.emplace_back(d, tally.share());
-    }
-    return agreeing;
-}
-
-std::pair<int, double> bestOf(const std::vector<std::pair<int, double>>& agreeing)
-{
-    return *std::max_element(agreeing.begin(), agreeing.end(),
-                             [](const auto& a, const auto& b) { return a.second < b.second; });
-}
-
-// Marks the strips that mostly disagree at the best offset; whether any was.
-bool ignoreDisagreeingStrips(const StripRows& older, const StripRows& newer, InPlace& inPlace,
-                             std::pair<int, double> best)
-{
-    const int d = best.first;
     const int h = std::min(older.height, newer.height);
     std::vector<Tally> perStrip(std::size_t(older.strips));
     for (int cr = 0; cr + d < h; ++cr) {
@@ -178,13 +156,25 @@ bool ignoreDisagreeingStrips(const StripRows& older, const StripRows& newer, InP
             perStrip[std::size_t(s)].agreeing += older.key(pr, s) == newer.key(cr, s);
         }
     }
-    bool any = false;
-    for (int s = 0; s < older.strips; ++s)
-        if (perStrip[std::size_t(s)].counted >= 8 && perStrip[std::size_t(s)].share() < 0.5) {
-            inPlace.ignored[std::size_t(s)] = 1;
-            any = true;
-        }
-    return any;
+    return perStrip;
+}
+
+// The share the strips agree with at an offset, as most of them have it:
+// the median over the strips counted often enough, so that a strip moving on
+// its own (a scroll bar's thumb) does not decide. 0 when too little is counted.
+double consensus(const std::vector<Tally>& perStrip)
+{
+    int counted = 0;
+    std::vector<double> shares;
+    for (const Tally& tally : perStrip) {
+        counted += tally.counted;
+        if (tally.counted >= 4) shares.push_back(tally.share());
+    }
+    if (counted < leastCounted || shares.empty()) return 0;
+    // The lower middle: of two strips, the one that agrees less.
+    const auto middle = shares.begin() + std::ptrdiff_t((shares.size() - 1) / 2);
+    std::nth_element(shares.begin(), middle, shares.end());
+    return *middle;
 }
 
 ShiftScan scanWith(const StripRows& older, const StripRows& newer, int maxShift, const InPlace& inPlace)
@@ -238,14 +228,16 @@ ShiftScan scanWith(const StripRows& older, const StripRows& newer, int maxShift,
     }
 
     // No telling strip decides: content that repeats (a band of identical
-    // rows) agrees at several offsets. Every forward offset is looked at; a
-    // strip that agrees nowhere (a scroll bar's thumb moving on its own)
-    // would weigh small overlaps less than large ones, and is left out.
-    InPlace counted = inPlace;
-    std::vector<std::pair<int, double>> agreeing = strongForwardOffsets(older, newer, counted, maxShift);
-    if (!agreeing.empty() && ignoreDisagreeingStrips(older, newer, counted, bestOf(agreeing)))
-        agreeing = strongForwardOffsets(older, newer, counted, maxShift);
-    const double most = agreeing.empty() ? 0.0 : bestOf(agreeing).second;
+    // rows) agrees at several offsets. Every forward offset is looked at, as
+    // most strips see it.
+    double most = 0;
+    std::vector<std::pair<int, double>> agreeing;
+    for (int d = 1; d <= maxShift; ++d) {
+        const double share = consensus(stripTalliesAt(older, newer, inPlace, d));
+        if (share < strongAgreement) continue;
+        agreeing.emplace_back(d, share);
+        most = std::max(most, share);
+    }
     for (const auto& [d, share] : agreeing)
         if (share >= most - 0.05) scan.alike.push_back(d);
     if (scan.alike.size() == 1) {

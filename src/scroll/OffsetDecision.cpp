@@ -61,12 +61,14 @@ SeamDecision amongAlike(const ScrollStitchConfig& config, MatchMemory& memory, c
                         int target, int referenceY, const FramePair& frames)
 {
     bool onGrid = false;
-    const int restingOffset = memory.restingRows.empty() ? 0 : memory.restingRows.back() - referenceY;
-    Evaluation pick = pickByLearntStep(matches, target, memory.learntStep(), restingOffset, &onGrid);
+    const std::optional<MatchMemory::Grid> grid = memory.learntGrid();
+    Evaluation pick = pickByLearntStep(matches, target, grid ? std::optional<int>(grid->step) : std::nullopt,
+                                       grid ? grid->rest - referenceY : 0, &onGrid);
     pick.err = fullError(frames.prevGray, frames.curGray, pick.d, infinity);
     SeamDecision decision = inexact(config, memory, pick);
     decision.repeated = true;
     decision.onGrid = onGrid;
+    decision.gridKnown = grid.has_value();
     return decision;
 }
 
@@ -295,14 +297,29 @@ void MatchMemory::rememberResting(int y)
     if (int(restingRows.size()) > restingRowsKept) restingRows.erase(restingRows.begin());
 }
 
-std::optional<int> MatchMemory::learntStep() const
+std::optional<MatchMemory::Grid> MatchMemory::learntGrid() const
 {
-    if (restingRows.size() < 4) return std::nullopt;
-    int step = 0;
-    for (std::size_t i = 1; i < restingRows.size(); ++i)
-        step = std::gcd(step, std::abs(restingRows[i] - restingRows[i - 1]));
-    if (step < 8) return std::nullopt;
-    return step;
+    // Rests a whole number of `step` rows from `rest`.
+    const auto onGridOf = [&](int step, int rest) {
+        return int(std::count_if(restingRows.begin(), restingRows.end(),
+                                 [&](int other) { return std::abs(other - rest) % step == 0; }));
+    };
+    const int wanted = std::max(4, int(std::ceil(0.75 * double(restingRows.size()))));
+    std::optional<Grid> grid;
+    for (std::size_t i = 0; i < restingRows.size(); ++i)
+        for (std::size_t j = i + 1; j < restingRows.size(); ++j) {
+            const int step = std::abs(restingRows[j] - restingRows[i]);
+            for (std::size_t k = j + 1; k < restingRows.size() && step >= 8; ++k) {
+                const int common = std::gcd(step, std::abs(restingRows[k] - restingRows[i]));
+                if (common < 8 || (grid && common <= grid->step) || onGridOf(common, restingRows[i]) < wanted) continue;
+                grid = Grid{common, restingRows[i]};
+            }
+        }
+    if (!grid) return std::nullopt;
+    // The last rest on that grid.
+    for (auto rest = restingRows.rbegin(); rest != restingRows.rend(); ++rest)
+        if (std::abs(*rest - grid->rest) % grid->step == 0) return Grid{grid->step, *rest};
+    return grid;
 }
 
 Evaluation pickByLearntStep(const std::vector<Evaluation>& matches, int target, std::optional<int> step,

@@ -20,6 +20,7 @@ struct SeamDecision {
     // comes to rest (a whole number of learnt steps from the last rest).
     bool repeated = false;
     bool onGrid = false;
+    bool gridKnown = false;  // a step and a rest have been learnt
 };
 
 // What the stitcher remembers between decisions: the offsets of the last
@@ -38,9 +39,15 @@ struct MatchMemory {
 
     static constexpr int restingRowsKept = 17;
     void rememberResting(int y);
-    // The greatest common step of the moves between the remembered rests,
-    // once three moves agree on one of at least 8 rows.
-    std::optional<int> learntStep() const;
+    // The step the content moves by and a rest on its grid: the largest step
+    // of at least 8 rows that at least three and three quarters of the moves
+    // between the remembered rests are whole numbers of (a still that only
+    // seemed at rest does not spoil it), and the last rest on that grid.
+    struct Grid {
+        int step = 0;
+        int rest = 0;
+    };
+    std::optional<Grid> learntGrid() const;
 };
 
 // How much work a decision took, for the benchmark.
@@ -65,8 +72,8 @@ int resolveTarget(std::optional<int> hint, int dMin, int dMax, const MatchMemory
 
 // Among offsets that all match equally (a band of identical rows), the one
 // the capture's learnt movement expects: one that puts the frame at a rest
-// (a whole number of learnt steps from the last rest, `restingOffset` being
-// the offset that would put it back there), if any does, nearest the target
+// (a whole number of learnt steps from a rest, `restingOffset` being the
+// offset that would put it back there), if any does, nearest the target
 // (ties: the smaller); `onGrid` says whether one did.
 Evaluation pickByLearntStep(const std::vector<Evaluation>& matches, int target, std::optional<int> step,
                             int restingOffset = 0, bool* onGrid = nullptr);

@@ -78,6 +78,9 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
 
     const int previousTakenY = m_lastTakenY;
     bool mustKeep = first;
+    // A band frame waiting to be seen at rest: a new picture came instead,
+    // so it was caught moving.
+    if (m_held && m_held->awaitingRest) m_held.reset();
     const bool heldWasExact = m_held && m_held->exact();
     if (first) {
         cur.match = {{inputIndex, 0, 0, ScrollSeamConfidence::exact, 0}, m_memory};
@@ -118,12 +121,21 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
             m_skippedBack.push_back(inputIndex);
             return std::nullopt;
         }
-        if (cur.match.repeated && !cur.settled) {
+        if (cur.match.repeated && (!cur.settled || cur.match.offGrid || stepHint)) {
             // Inside repeated content a still caught while the content was
             // still moving could lie at any of the places that agree: it is
-            // left out, a still at rest places the band.
+            // left out, a still at rest places the band. Two looks that agree
+            // may still catch a smooth scroll pausing: one that puts the
+            // frame off the grid the content rests on is left out too; and
+            // while scrolling automatically, where the content rests between
+            // notches, the frame is kept once the next still shows the same
+            // picture (confirmRest()).
             m_times.decide = clock.lap();
             m_lastTaken.moving = true;
+            if (cur.settled && !cur.match.offGrid) {
+                cur.awaitingRest = true;
+                m_held = std::move(cur);
+            }
             return std::nullopt;
         }
         if (m_held && cur.exact()) {
@@ -179,7 +191,7 @@ ScrollStitcher::Match ScrollStitcher::matchAgainst(const Reference& reference, c
                        decision.error};
     match.unmatched = decision.unmatched;
     match.repeated = decision.repeated;
-    match.onGrid = decision.onGrid;
+    match.offGrid = decision.repeated && decision.gridKnown && !decision.onGrid;
     match.contentTop = fixedRowsOnTop(reference.gray, frame.gray, decision.offset);
     // The reference gives its rows down to where this frame's content begins:
     // a part fixed in its lower half (a button, a bar) lying there shows in
@@ -195,9 +207,11 @@ ScrollStitcher::Match ScrollStitcher::matchAgainst(const Reference& reference, c
 ScrollStitcher::Backward ScrollStitcher::scrolledBack(const Candidate& frame, const FramePair& pair,
                                                       const std::vector<double>& forward, const ShiftScan& scan) const
 {
-    // Where the strips agree at one offset, they tell the direction.
+    // Where the strips agree at one offset, they tell the direction. Where
+    // they agree alike at several, the content repeats: seen above as much as
+    // below, it is taken as moving on, the way scrolling goes.
     if (scan.kind == ShiftScan::Kind::backward) return Backward::yes;
-    if (scan.kind == ShiftScan::Kind::forward) return Backward::no;
+    if (scan.kind == ShiftScan::Kind::forward || scan.kind == ShiftScan::Kind::repeated) return Backward::no;
     // Content already on the long image, above the last kept frame: back by
     // any distance. Where it still overlaps the last frame, their shared rows
     // must agree; further up, it must not join the last frame going on.
@@ -257,6 +271,24 @@ std::optional<ScrollStitchError> ScrollStitcher::commit(Candidate& frame)
     m_prevRows = std::move(frame.rows);
     m_prevStd = frame.std;
     return std::nullopt;
+}
+
+bool ScrollStitcher::confirmRest()
+{
+    m_lastTaken = {};
+    if (m_finished || !m_held || !m_held->awaitingRest) return false;
+    Candidate held = std::move(*m_held);
+    m_held.reset();
+    const int previousTakenY = m_lastTakenY;
+    if (commit(held)) return false;
+    m_lastTaken = {.taken = true,
+                   .offset = held.y() - previousTakenY,
+                   .exact = false,
+                   .unmatched = held.match.unmatched,
+                   .repeated = true,
+                   .blank = featureless(held.std)};
+    m_lastTakenY = held.y();
+    return true;
 }
 
 ScrollStitchResult ScrollStitcher::finish()

@@ -40,6 +40,10 @@ public:
     std::optional<ScrollStitchError> append(const QImage& frame, std::optional<int> stepHint = std::nullopt,
                                             bool settled = true);
 
+    // The next still showed the same picture as the last one taken: a frame
+    // of repeated content waiting to be seen at rest is kept. Whether one was.
+    bool confirmRest();
+
     // Composes the long image and removes the spool; the stitcher is finished
     // whatever the outcome.
     ScrollStitchResult finish();
@@ -66,9 +70,11 @@ public:
     };
     const Taken& lastTaken() const { return m_lastTaken; }
     // Kept frames and a frame held back: what the caller sees as kept.
-    int takenCount() const { return placementCount() + (m_held ? 1 : 0); }
+    int takenCount() const { return placementCount() + (holding() ? 1 : 0); }
     // The long image's height with the frame held back.
-    int takenHeight() const { return (m_held ? m_held->y() : m_lastY) + m_geometry.cropH; }
+    int takenHeight() const { return (holding() ? m_held->y() : m_lastY) + m_geometry.cropH; }
+    // A frame of repeated content waits to be seen at rest.
+    bool awaitsRest() const { return m_held && m_held->awaitingRest; }
     const std::vector<ScrollFramePlacement>& placements() const { return m_placements; }
     const std::vector<int>& skippedDuplicates() const { return m_skipped; }
     const std::vector<int>& skippedBacktracks() const { return m_skippedBack; }
@@ -106,7 +112,7 @@ private:
         stitch::MatchMemory memory;
         bool unmatched = false;
         bool repeated = false;
-        bool onGrid = false;
+        bool offGrid = false;  // repeated content, where the content never comes to rest
         int contentTop = 0;  // rows on top that stood still against the reference (a header, a border)
 
         bool exact() const { return placement.confidence == ScrollSeamConfidence::exact; }
@@ -120,6 +126,7 @@ private:
         stitch::StripRows rows;
         double std = 0;
         bool settled = true;
+        bool awaitingRest = false;  // repeated content: kept once seen at rest
         std::optional<int> stepHint;
         Match match;
 
@@ -140,6 +147,8 @@ private:
     Match matchAgainst(const Reference& reference, const Candidate& frame, std::optional<int> stepHint,
                        const std::vector<double>* forward = nullptr, const stitch::ShiftScan* scan = nullptr);
     bool featureless(double std) const { return std < m_config.featureStdThreshold; }
+    // A frame held back that counts as taken (not one waiting to be seen at rest).
+    bool holding() const { return m_held && !m_held->awaitingRest; }
     // Whether the frame shows the page scrolled back: yes; no; or content
     // seen far above, which counts as scrolled back unless it joins the last
     // kept frame exactly (a page may show the same thing twice).

@@ -62,6 +62,8 @@ public:
     double lastPrecheckMs() const { return m_precheckMs; }
 
 private:
+    ScrollFrameResult takenResult() const;
+
     ScrollStitcher m_stitcher;
     std::optional<std::vector<uint8_t>> m_lastSample;  // sample of the last frame accepted without error
     double m_precheckMs = 0;

@@ -5,6 +5,7 @@
 // own info bar about --no-sandbox shows above the page), pages from files.
 #include "NumberedPage.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -17,7 +18,7 @@ namespace klipo::test {
 // The pages. Each handles three keys itself, at once, without the browser's
 // smooth scrolling: Home (back to the top), J (100 pixels down) and P (its
 // animations paused, or going again); and titles itself "klipo-page" once
-// drawn.
+// drawn (BrowserPage gives each page a title of its own instead).
 namespace pages {
 
 inline QString document(const QString& style, const QString& body)
@@ -121,9 +122,15 @@ public:
     {
         const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
         if (chromium.isEmpty() || !m_folder.isValid()) return;
+        // A title of its own: a window of an earlier page may not have gone yet.
+        static int pagesShown = 0;
+        const QString title =
+            QStringLiteral("klipo-page-%1-%2").arg(QCoreApplication::applicationPid()).arg(++pagesShown);
         const QString file = m_folder.filePath(QStringLiteral("page.html"));
         QFile out(file);
-        if (!out.open(QIODevice::WriteOnly) || out.write(html.toUtf8()) < 0) return;
+        if (!out.open(QIODevice::WriteOnly) ||
+            out.write(QString(html).replace(QStringLiteral("'klipo-page'"), "'" + title + "'").toUtf8()) < 0)
+            return;
         out.close();
         m_process.start(chromium,
                         {"--no-sandbox", "--no-first-run", "--disable-background-networking",
@@ -133,9 +140,14 @@ public:
                          QStringLiteral("--window-size=%1,%2").arg(window.width()).arg(window.height()),
                          "--app=file://" + file});
         if (!m_process.waitForStarted(5000)) return;
-        m_window = findWindow(QStringLiteral("klipo-page"), 30000);
-        if (m_window.isEmpty()) return;
-        m_area = windowArea(m_window);
+        // The window may show at its full size a moment after its title.
+        QElapsedTimer clock;
+        clock.start();
+        while (!shown() && clock.elapsed() < 30000 && m_process.state() == QProcess::Running) {
+            m_window = findWindow(title, 30000);
+            if (!m_window.isEmpty()) m_area = windowArea(m_window);
+            if (!shown()) QTest::qWait(200);
+        }
         auto grabber = platform::createRegionGrabber();
         if (!grabber || settledGrab(*grabber, m_area).isNull()) m_area = QRect();
     }

@@ -84,19 +84,6 @@ private:
     QRect m_area;
 };
 
-// The first visible window titled exactly `title`, waited for; empty when none came.
-inline QString findWindow(const QString& title, int timeoutMs = 15000)
-{
-    QProcess search;
-    search.start(QStringLiteral("xdotool"), {"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"});
-    if (!search.waitForFinished(timeoutMs)) {
-        search.kill();
-        search.waitForFinished();
-        return {};
-    }
-    return QString::fromUtf8(search.readAllStandardOutput()).split('\n').first().trimmed();
-}
-
 // Where a window's content is on the screen (global pixels), as xwininfo says.
 inline QRect windowArea(const QString& window)
 {
@@ -107,6 +94,29 @@ inline QRect windowArea(const QString& window)
     for (const QString& line : QString::fromUtf8(info.readAllStandardOutput()).split('\n'))
         values[line.section(':', 0, 0).trimmed()] = line.section(':', 1).trimmed().toInt();
     return {values["Absolute upper-left X"], values["Absolute upper-left Y"], values["Width"], values["Height"]};
+}
+
+// The largest visible window titled exactly `title` (a program may title a
+// small window of its own alike), waited for; empty when none came.
+inline QString findWindow(const QString& title, int timeoutMs = 15000)
+{
+    QProcess search;
+    search.start(QStringLiteral("xdotool"), {"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"});
+    if (!search.waitForFinished(timeoutMs)) {
+        search.kill();
+        search.waitForFinished();
+        return {};
+    }
+    QString largest;
+    qint64 largestArea = 0;
+    for (const QString& window : QString::fromUtf8(search.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
+        const QRect area = windowArea(window.trimmed());
+        if (qint64(area.width()) * area.height() > largestArea) {
+            largest = window.trimmed();
+            largestArea = qint64(area.width()) * area.height();
+        }
+    }
+    return largest;
 }
 
 // A still of `rectPx` once two grabs a little apart agree; null when the

@@ -26,6 +26,7 @@ struct Chrome {
     int border = 0;          // a frame around the text
     bool button = false;     // a round button fixed at the bottom right of the text
     bool scrollBar = false;  // a thumb at the right edge of the text that moves with it
+    int gapFrom = 0, gapTo = 0;  // the page's band or blank stretch
 };
 constexpr int scrollBarColumns = 12;
 
@@ -46,7 +47,7 @@ QImage still(const Chrome& c, int top, int height, int pageRows)
     frame.fill(qRgb(118, 122, 130));
     QPainter painter(&frame);
     const QRect text(c.border, c.border + c.header, inner, rows);
-    painter.drawImage(text.topLeft(), pageFrame({c.kind, inner, 5}, top, rows));
+    painter.drawImage(text.topLeft(), pageFrame({c.kind, inner, 5, c.gapFrom, c.gapTo}, top, rows));
     if (c.header) {
         const QRect bar(c.border, c.border, inner, c.header);
         painter.fillRect(bar, QColor(43, 87, 151));
@@ -140,29 +141,36 @@ TEST(StillParts, aSpinnerBesideTheText_AddsNoRows)
 }
 
 // Identical rows over more than a frame, scrolled a notch of 100 rows at a
-// time by a program that animates every notch: the stills caught moving lie
-// anywhere in the band and are left out; those at rest, a whole number of
-// notches from the last rest, place it. Scrolled automatically, the notches
-// posted say the same.
+// time by a program that animates every notch, a scroll bar beside them: the
+// stills caught moving lie anywhere in the band and are left out, also one
+// caught while the animation paused; those at rest (the same picture twice),
+// a whole number of notches from the last rest, place it. Scrolled
+// automatically, the notches posted say the same.
 TEST(StillParts, aBandScrolledSmoothly_IsPlacedWhereTheContentComesToRest_ByHandAndAutomatically)
 {
-    const PageSpec band{PageKind::band, 640, 3, 700, 2300};
+    const Chrome band{"band", PageKind::band, 640, 0, 0, 0, false, true, 700, 2300};
+    constexpr int pageRows = 3200;
     for (const bool automatic : {false, true}) {
         SCOPED_TRACE(automatic ? "automatically" : "by hand");
         StitchSession session(testConfig());
         int top = 0;
-        session.process(pageFrame(band, 0, 500), std::nullopt);
+        session.process(still(band, 0, 500, pageRows), std::nullopt);
         for (int notch = 1; notch <= 24; ++notch) {
-            // Caught on the way, then at rest.
-            session.process(pageFrame(band, top + 37 + notch % 5, 500), std::nullopt, false);
+            // Caught on the way; now and then paused on the way (two looks
+            // alike, the next still moved on); then at rest, seen twice.
+            session.process(still(band, top + 37 + notch % 5, 500, pageRows), std::nullopt, false);
+            if (notch % 5 == 0) session.process(still(band, top + 61, 500, pageRows), std::nullopt);
             top += 100;
             const std::optional<int> hint = automatic ? std::optional<int>(100) : std::nullopt;
-            const ScrollFrameResult rest = session.process(pageFrame(band, top, 500), hint);
-            ASSERT_EQ(rest.kind, ScrollFrameResult::Kind::appended) << "at " << top;
+            const ScrollFrameResult first = session.process(still(band, top, 500, pageRows), hint);
+            const ScrollFrameResult again = session.process(still(band, top, 500, pageRows), std::nullopt);
+            ASSERT_TRUE(first.kind == ScrollFrameResult::Kind::appended ||
+                        again.kind == ScrollFrameResult::Kind::appended)
+                << "at " << top;
         }
         const ScrollStitchOutput out = finished(session.stitcher());
-        EXPECT_EQ(out.image.height(), top + 500);
-        EXPECT_TRUE(samePixels(out.image, pageFrame(band, 0, top + 500)));
+        EXPECT_EQ(firstDifferingRow(out.image, still(band, 0, top + 500, pageRows), scrollBarColumns), -1)
+            << out.image.height() << " rows for " << top + 500;
         EXPECT_FALSE(out.lowConfidenceSeams.empty()) << "seams inside the band cannot be sure";
     }
 }

@@ -5,8 +5,9 @@
 # half drawn. Prints "shown X Y W H" (the text area) once up; reads "top"
 # (back to the first line, answered "top" once drawn) and "quit".
 # With "repeated" the page has a band of 18 identical rows, 40 pixels apart,
-# after its 30th line; with "framed" the text sits in a sunken border with
-# Tk's focus ring and some padding, as Tk draws a text widget by default.
+# after its 30th line; with "framed" the text sits in a sunken border with a
+# focus ring (drawn alike with or without the focus) and some padding, as Tk
+# draws a text widget by default.
 # Usage: numbered_page.py X,Y,W,H LINES [repeated] [framed]
 import random
 import sys
@@ -27,7 +28,8 @@ root.title("numbered page")
 root.geometry("%dx%d+%d+%d" % (w, h, x, y))
 page = tk.Text(root, font=("DejaVu Sans Mono", 11), wrap="none", borderwidth=2 if framed else 0,
                relief="sunken", highlightthickness=1 if framed else 0, highlightcolor="#4a90d9",
-               padx=6, pady=3 if framed else 0, background="white", foreground="black", cursor="arrow")
+               highlightbackground="#4a90d9", padx=6, pady=3 if framed else 0, background="white",
+               foreground="black", cursor="arrow")
 page.insert("1.0", text)
 if repeated:
     page.tag_configure("band", spacing1=11, spacing3=12)
