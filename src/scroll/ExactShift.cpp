@@ -177,6 +177,23 @@ double consensus(const std::vector<Tally>& perStrip)
     return *middle;
 }
 
+// Whether rows from .. to - 1 of a frame show the same content again a few
+// rows further down, as a band of identical rows does.
+bool repeatsWithin(const StripRows& frame, int from, int to)
+{
+    for (int p = 1; p <= (to - from) / 2; ++p) {
+        Tally tally;
+        for (int r = from; r + p < to; ++r)
+            for (int s = 0; s < frame.strips; ++s) {
+                if (!frame.isBusy(r, s) && !frame.isBusy(r + p, s)) continue;
+                ++tally.counted;
+                tally.agreeing += frame.key(r, s) == frame.key(r + p, s);
+            }
+        if (tally.counted >= leastCounted && tally.share() >= 0.9) return true;
+    }
+    return false;
+}
+
 ShiftScan scanWith(const StripRows& older, const StripRows& newer, int maxShift, const InPlace& inPlace)
 {
     ShiftScan scan;
@@ -240,7 +257,10 @@ ShiftScan scanWith(const StripRows& older, const StripRows& newer, int maxShift,
     }
     for (const auto& [d, share] : agreeing)
         if (share >= most - 0.05) scan.alike.push_back(d);
-    if (scan.alike.size() == 1) {
+    // One offset is proof only when the rows shared there do not repeat
+    // among themselves: a band of identical rows agrees at one offset too
+    // when the others lie out of reach.
+    if (scan.alike.size() == 1 && !repeatsWithin(older, scan.alike.front(), older.height)) {
         scan.kind = ShiftScan::Kind::forward;
         scan.offset = scan.alike.front();
         scan.agreement = most;

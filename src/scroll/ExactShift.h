@@ -42,7 +42,8 @@ struct ShiftScan {
         unchanged,  // the frames agree where they are: nothing moved (a caret or an animation may have)
         forward,    // one offset, scrolled down
         backward,   // one offset, scrolled back up
-        repeated,   // several forward offsets agree alike: repeated content (a band of identical rows)
+        repeated,   // forward offsets agree only where content repeats (a band of identical rows): no telling strip
+                    // decides
     };
     Kind kind = Kind::none;
     int offset = 0;          // forward, backward: the offset (negative backward)

@@ -79,8 +79,13 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
     const int previousTakenY = m_lastTakenY;
     bool mustKeep = first;
     // A band frame waiting to be seen at rest: a new picture came instead,
-    // so it was caught moving.
-    if (m_held && m_held->awaitingRest) m_held.reset();
+    // so it may have been caught moving. It is dropped, unless the new frame
+    // shares nothing with the last kept one: then it is all that joins them.
+    std::optional<Candidate> unconfirmed;
+    if (m_held && m_held->awaitingRest) {
+        unconfirmed = std::move(*m_held);
+        m_held.reset();
+    }
     const bool heldWasExact = m_held && m_held->exact();
     if (first) {
         cur.match = {{inputIndex, 0, 0, ScrollSeamConfidence::exact, 0}, m_memory};
@@ -92,7 +97,9 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
         // hardly change it. The picture must agree where it has content.
         // So is one where only a few strips changed in place (a caret, an
         // animation beside the text) while the rest did not move.
-        const ShiftScan scan = scanShifts(m_prevRows, cur.rows, m_geometry.maxFull());
+        ShiftScan scan = scanShifts(m_prevRows, cur.rows, m_geometry.maxFull());
+        if (unconfirmed && scan.kind == ShiftScan::Kind::none && !featureless(cur.std) && !commit(*unconfirmed))
+            scan = scanShifts(m_prevRows, cur.rows, m_geometry.maxFull());
         const double e0 = fullError(m_prevGray, cur.gray, 0, m_config.duplicateMeanDiff);
         const bool unchanged = (e0 <= m_config.duplicateMeanDiff && compareOverlap(m_prevGray, cur.gray, 0).same()) ||
                                scan.kind == ShiftScan::Kind::unchanged;
@@ -121,20 +128,27 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
             m_skippedBack.push_back(inputIndex);
             return std::nullopt;
         }
-        if (cur.match.repeated && (!cur.settled || cur.match.offGrid || stepHint)) {
+        // Exact matches off the grid the content rests on: the program
+        // shows the content between its rests, it animates its scrolling.
+        if (cur.exact())
+            if (const auto grid = m_memory.learntGrid(); grid && std::abs(cur.y() - grid->rest) % grid->step != 0)
+                ++m_movesOffGrid;
+        const bool animated = stepHint || m_movesOffGrid >= 2;
+        if (cur.match.repeated && (!cur.settled || cur.match.offGrid || animated)) {
             // Inside repeated content a still caught while the content was
             // still moving could lie at any of the places that agree: it is
-            // left out, a still at rest places the band. Two looks that agree
-            // may still catch a smooth scroll pausing: one that puts the
-            // frame off the grid the content rests on is left out too; and
-            // while scrolling automatically, where the content rests between
-            // notches, the frame is kept once the next still shows the same
-            // picture (confirmRest()).
+            // left out, a still at rest places the band. Where the program
+            // animates its scrolling (or scrolls automatically), two looks
+            // that agree may still catch it pausing: a still off the grid
+            // the content rests on is left out too, and one on it is kept
+            // once the next still shows the same picture (confirmRest()).
             m_times.decide = clock.lap();
             m_lastTaken.moving = true;
             if (cur.settled && !cur.match.offGrid) {
                 cur.awaitingRest = true;
                 m_held = std::move(cur);
+            } else if (unconfirmed) {
+                m_held = std::move(unconfirmed);  // still the one to fall back on
             }
             return std::nullopt;
         }

@@ -182,6 +182,7 @@ private:
     stitch::MatchMemory m_memory;
     stitch::CanvasRowIndex m_index;  // rows of the kept frames, to find content seen before
     std::optional<Candidate> m_held;
+    int m_movesOffGrid = 0;  // frames matched exactly between the content's rests
     Taken m_lastTaken;
     int m_lastTakenY = 0;  // where the last frame taken (kept or held) went
     StageTimes m_times;
