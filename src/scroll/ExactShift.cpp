@@ -1,7 +1,6 @@
 #include "scroll/ExactShift.h"
 
 #include <algorithm>
-#include <cstring>
 #include <unordered_map>
 
 namespace klipo::stitch {
@@ -12,20 +11,6 @@ constexpr double strongAgreement = 0.75;
 constexpr int leastCounted = 16;  // strip rows with content an offset must be judged on
 constexpr int leastVotes = 3;     // telling strips that must agree on an offset
 constexpr int mostCandidates = 8;
-
-uint64_t keyOf(const uint8_t* bytes, int length)
-{
-    // FNV-1a over 8-byte words, the tail byte by byte.
-    uint64_t hash = 1469598103934665603ull ^ uint64_t(length);
-    int x = 0;
-    for (; x + 8 <= length; x += 8) {
-        uint64_t word;
-        std::memcpy(&word, bytes + x, 8);
-        hash = (hash ^ word) * 1099511628211ull;
-    }
-    for (; x < length; ++x) hash = (hash ^ bytes[x]) * 1099511628211ull;
-    return hash;
-}
 
 // What two frames share where they stand: whole rows, and strips with content.
 struct InPlace {
@@ -125,7 +110,7 @@ StripRows stripRows(const GrayFrame& frame)
             const int length = std::min(StripRows::stripWidth, frame.width - from);
             const auto [lo, hi] = std::minmax_element(line + from, line + from + length);
             const std::size_t at = std::size_t(r) * std::size_t(rows.strips) + std::size_t(s);
-            rows.keys[at] = keyOf(line + from, length);
+            rows.keys[at] = bytesKey(line + from, length);
             rows.busy[at] = *hi - *lo >= 2;
             whole = (whole ^ rows.keys[at]) * 1099511628211ull;
         }
