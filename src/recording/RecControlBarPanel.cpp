@@ -62,6 +62,16 @@ void RecControlBarPanel::setElapsed(double seconds)
     fit();
 }
 
+void RecControlBarPanel::setStarting(bool starting)
+{
+    m_timeLabel->setText(starting ? QStringLiteral("准备中…") : clockText(0));
+    if (starting)
+        m_dot->stopBlinking();
+    else
+        m_dot->startBlinking();
+    fit();
+}
+
 platform::PanelPlacement RecControlBarPanel::place(const QRectF& nearGlobal, const QScreen* screen)
 {
     return placeNear(nearGlobal, screen, false);
