@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Runs the floating-window checks (the desktop test shell_floating_desktop_test)
-# under every window manager Debian ships that this machine has, each with the
-# panel and compositor a user would run with it, and prints a table: one row
-# per check, one column per desktop. Needs a build with tests
+# Runs the floating-window checks (the desktop test shell_floating_desktop_test:
+# the toast, pins, bars and tray, and which window is picked, raised and given
+# the keys) under every window manager Debian ships that this machine has, each
+# with the panel and compositor a user would run with it, and prints a table:
+# one row per check, one column per desktop. Needs a build with tests
 # (scripts/build.sh -DKLIPO_BUILD_TESTS=ON). Never touches the real home.
 # Usage: floating-window-checks.sh [BUILD_DIR]
 # Exit status 0 when every check passes everywhere it ran.
@@ -76,6 +77,13 @@ checks = [
     ("overlayAndFullScreenTranslation_LeaveNoWindowOfOursDemandingAttention", "no window of ours demanding attention"),
     ("xembedTrayStartedAfterTheProgram_GetsTheIcon_AlsoWhenRestarted", "XEmbed tray started 5 s late gets the icon"),
     ("statusNotifierTrayStartedAfterTheProgram_GetsTheIcon", "StatusNotifier tray started 5 s late gets the icon"),
+    ("fullScreenResult_ComesInFrontWithTheKeys_BesideTheProgramWithTheLatestInput",
+     "result panel on top with the keys after Ctrl+Shift+F"),
+    ("fullScreenResult_ClosedWithEsc_GivesTheKeysBack_AndLeavesTheLibraryBehind",
+     "keys back to the program in use after Esc on the result"),
+    ("captures_LeaveTheLibraryBehindTheProgramsThatCoveredIt", "library stays behind other programs after captures"),
+    ("windowPicking_TakesWhatShowsOfAWindowThatDrawsItsOwnFrame_AndTheWindowBelowItsShadow",
+     "window picking beside a client-side-decorated window"),
 ]
 outcome = {}
 for name, slug in runs:

@@ -1,6 +1,8 @@
 // Start-up figures: time from process start to the tray icon shown (median of
-// several runs) and resident memory once idle. Run inside a desktop with a
-// tray host, for example: scripts/headless-desktop.sh build/bench/app/bench_startup
+// several runs) and resident memory once idle, and with --minute also a
+// minute later, once the recognition engine warmed at launch has been let go.
+// Run inside a desktop with a tray host, for example:
+//   scripts/headless-desktop.sh build/bench/app/bench_startup [RUNS] [--minute]
 #include "support/BenchSupport.h"
 
 #include <QCoreApplication>
@@ -18,9 +20,12 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 7;
+    const QStringList args = app.arguments();
+    const int runs = argc > 1 && args[1] != QLatin1String("--minute") ? std::max(1, atoi(argv[1])) : 7;
+    const bool minute = args.contains(QStringLiteral("--minute"));
     std::vector<double> startMs;
     long idleKiB = -1;
+    long minuteKiB = -1;
 
     for (int i = 0; i < runs; ++i) {
         QTemporaryDir home;
@@ -64,6 +69,10 @@ int main(int argc, char** argv)
         if (i == runs - 1) {
             QThread::msleep(2000);
             idleKiB = klipo::bench::residentKiB(QString::number(process.processId()));
+            if (minute) {
+                QThread::sleep(63);
+                minuteKiB = klipo::bench::residentKiB(QString::number(process.processId()));
+            }
         }
         process.terminate();
         if (!process.waitForFinished(5000)) process.kill();
@@ -72,5 +81,6 @@ int main(int argc, char** argv)
     std::printf("start to tray icon shown: median %.1f ms (min %.1f, max %.1f, %d runs)\n", startMs[startMs.size() / 2],
                 startMs.front(), startMs.back(), runs);
     std::printf("resident memory when idle: %.1f MB\n", idleKiB / 1024.0);
+    if (minute) std::printf("resident memory a minute after launch: %.1f MB\n", minuteKiB / 1024.0);
     return 0;
 }

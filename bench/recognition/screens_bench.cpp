@@ -8,6 +8,8 @@
 //             screenshots, kept out of sight while tuning
 //   fresh     generated screens (seeds 200001-204000), only when asked for:
 //             new screens to look for faults on (their plain figures need --plain)
+// Han and kana read off a screen that has no Chinese or Japanese on it are
+// characters that are not there: counted per screen and per group.
 // Every screen is compared with the checked-in baseline: those read worse
 // than it are listed at the end. The plain engine's figures come from the
 // baseline unless --plain runs it again.
@@ -25,6 +27,7 @@
 #include "platform/text/EnginePool.h"
 #include "platform/text/ModelFile.h"
 #include "platform/text/PageLayout.h"
+#include "platform/text/ScriptCounts.h"
 #include "platform/text/TesseractRecognizer.h"
 #include "platform/text/TextServices.h"
 #include "recognition/OCRService.h"
@@ -144,10 +147,15 @@ struct Totals {
     double worstOrder = 100;
     double worstMargin = 1e9;  // our order against the plain engine's, in points
     int belowPlain = 0;        // screens whose order is more than a point below the plain engine's
+    int invented = 0;          // Han and kana read off screens with no Chinese or Japanese on them
+    int inventedScreens = 0;
 
-    void add(const ScreenScore& ours, const ScreenScore& plain, const Figures& o, const Figures& p, bool plainKnown)
+    void add(const ScreenScore& ours, const ScreenScore& plain, const Figures& o, const Figures& p, bool plainKnown,
+             int cjkInvented)
     {
         ++screens;
+        invented += cjkInvented;
+        inventedScreens += cjkInvented > 0;
         ms += o.ms;
         chars += ours.characters;
         orderErrors += ours.orderErrors;
@@ -193,6 +201,19 @@ struct Source {
     QString set;
     std::function<Screen()> make;
 };
+
+// Han and kana characters read off a screen that shows none: characters that are not there.
+int inventedCjk(const Screen& screen, const std::vector<TextBlock>& blocks)
+{
+    if (isCjk(screen.language)) return 0;
+    int count = 0;
+    for (const TextBlock& block : blocks)
+        for (const TextLine& line : block.lines) {
+            const platform::ScriptCounts counts = platform::ScriptCounts::of(line.text);
+            count += counts.han + counts.kana;
+        }
+    return count;
+}
 
 // Chinese and mixed screens together, apart from the Chinese ones alone.
 QString languageGroup(ScreenLanguage l) { return isCjk(l) ? QStringLiteral("CJK") : QStringLiteral("Latin"); }
@@ -347,7 +368,9 @@ int main(int argc, char** argv)
             theirs.lineErrors = int(std::lround((100 - p.line) / 100 * ours.characters));
             plainKnown = true;
         }
+        const int invented = inventedCjk(screen, outcome.blocks);
         QString faults;
+        if (invented) faults += QStringLiteral(" han/kana:%1").arg(invented);
         if (!ours.sharedLines.isEmpty()) faults += QStringLiteral(" shared:%1").arg(ours.sharedLines.size());
         if (!ours.twiceRead.isEmpty()) faults += QStringLiteral(" twice:%1").arg(ours.twiceRead.size());
         if (!ours.unmatched.isEmpty()) faults += QStringLiteral(" unmatched:%1").arg(ours.unmatched.size());
@@ -363,7 +386,7 @@ int main(int argc, char** argv)
         std::fflush(stdout);
         for (const QString& group :
              {languageName(screen.language), languageGroup(screen.language), QStringLiteral("all")})
-            bySet[source.set][group].add(ours, theirs, o, p, plainKnown);
+            bySet[source.set][group].add(ours, theirs, o, p, plainKnown, invented);
         if (before != baseline.end()) {
             const Figures& was = before->second.first;
             const double down = std::max(was.order - o.order, was.line - o.line);
@@ -406,8 +429,7 @@ int main(int argc, char** argv)
                 const platform::PageLayout layout =
                     platform::analysePage(screen.image.convertToFormat(QImage::Format_RGB32));
                 report += QStringLiteral("--- layout (text height %1)\n").arg(layout.textHeight);
-                for (const platform::LayoutLine& l : layout.lines)
-                    report += bench::layoutLineText(l);
+                for (const platform::LayoutLine& l : layout.lines) report += bench::layoutLineText(l);
                 report += QStringLiteral("--- drawn\n");
                 for (const ReferenceLine& l : screen.lines)
                     report += QStringLiteral("w%1 p%2 %3,%4 %5x%6 %7\n")
@@ -431,18 +453,20 @@ int main(int argc, char** argv)
     }
 
     std::printf("\nreading order and line accuracy, characters weighted; ours / plain\n");
-    std::printf("%-8s %-8s %6s | %15s | %15s | %12s | %10s | %6s | %s\n", "set", "group", "screens", "order %",
-                "line %", "worst order", "least margin", "below", "time ours/plain");
+    std::printf("%-8s %-8s %6s | %15s | %15s | %12s | %10s | %6s | %12s | %s\n", "set", "group", "screens", "order %",
+                "line %", "worst order", "least margin", "below", "han/kana", "time ours/plain");
     for (const auto& [set, groups] : bySet)
         for (const auto& [group, t] : groups) {
             // The plain engine's percentages count only when it read every screen of the group.
             const bool all = t.compared == t.screens;
             std::printf(
-                "%-8s %-8s %6d | %6.2f / %6.2f | %6.2f / %6.2f | %12.2f | %10.2f | %6d | %.0f / %.0f ms = %.2f%s\n",
+                "%-8s %-8s %6d | %6.2f / %6.2f | %6.2f / %6.2f | %12.2f | %10.2f | %6d | %5d on %4d | "
+                "%.0f / %.0f ms = %.2f%s\n",
                 qPrintable(set), qPrintable(group), t.screens, Totals::percent(t.orderErrors, t.chars),
                 all ? Totals::percent(t.plainOrderErrors, t.chars) : 0.0, Totals::percent(t.lineErrors, t.chars),
                 all ? Totals::percent(t.plainLineErrors, t.chars) : 0.0, t.worstOrder, t.compared ? t.worstMargin : 0.0,
-                t.belowPlain, t.comparedMs, t.plainMs, t.plainMs > 0 ? t.comparedMs / t.plainMs : 0.0,
+                t.belowPlain, t.invented, t.inventedScreens, t.comparedMs, t.plainMs,
+                t.plainMs > 0 ? t.comparedMs / t.plainMs : 0.0,
                 all ? "" : qPrintable(QStringLiteral(" (plain figures for %1 of %2)").arg(t.compared).arg(t.screens)));
         }
     std::printf("\n%lld screens read worse than the baseline%s\n", qlonglong(worse.size()), worse.isEmpty() ? "" : ":");

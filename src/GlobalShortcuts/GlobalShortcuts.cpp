@@ -23,6 +23,26 @@ QStringList& resetNames()
     return names;
 }
 
+// Set while this process writes a shortcut entry: the store's announcement
+// of that write is no news from another copy of the program.
+bool& writingHere()
+{
+    static bool writing = false;
+    return writing;
+}
+
+// Stores the entry's value (removes it when undefined).
+void writeEntry(const QString& key, const QJsonValue& value)
+{
+    platform::SettingsStore& store = platform::SettingsStore::shared();
+    writingHere() = true;
+    if (value.isUndefined())
+        store.remove(key);
+    else
+        store.setValue(key, value);
+    writingHere() = false;
+}
+
 std::optional<Shortcut> shortcutFrom(const QJsonValue& stored)
 {
     if (!stored.isString()) return std::nullopt;
@@ -57,7 +77,7 @@ void resetDamagedEntry(const Name& name)
         storeShortcut(name, *fallback);
         return;
     }
-    platform::SettingsStore::shared().remove(name.storageKey());
+    writeEntry(name.storageKey(), QJsonValue(QJsonValue::Undefined));
     HotKeyRegistry::shared().shortcutChanged(name.rawValue(), std::nullopt);
     announceChange(name.rawValue());
 }
@@ -66,7 +86,7 @@ QStringList takeResetNames() { return std::exchange(resetNames(), {}); }
 
 void storeShortcut(const Name& name, const Shortcut& shortcut)
 {
-    platform::SettingsStore::shared().setValue(name.storageKey(), QString::fromUtf8(shortcut.toJson()));
+    writeEntry(name.storageKey(), QString::fromUtf8(shortcut.toJson()));
     HotKeyRegistry::shared().shortcutChanged(name.rawValue(), shortcut);
     announceChange(name.rawValue());
 }
@@ -80,11 +100,7 @@ void setShortcut(const std::optional<Shortcut>& shortcut, const Name& name)
         return;
     }
     if (!getShortcut(name)) return;
-    platform::SettingsStore& store = platform::SettingsStore::shared();
-    if (name.defaultShortcut())
-        store.setValue(name.storageKey(), false);
-    else
-        store.remove(name.storageKey());
+    writeEntry(name.storageKey(), name.defaultShortcut() ? QJsonValue(false) : QJsonValue(QJsonValue::Undefined));
     HotKeyRegistry::shared().shortcutChanged(name.rawValue(), std::nullopt);
     announceChange(name.rawValue());
 }
@@ -98,7 +114,7 @@ void reset(const QList<Name>& names)
         }
         // Without a default nothing comes back: the entry goes, whatever it held.
         setShortcut(std::nullopt, name);
-        platform::SettingsStore::shared().remove(name.storageKey());
+        writeEntry(name.storageKey(), QJsonValue(QJsonValue::Undefined));
     }
 }
 
@@ -113,6 +129,20 @@ QList<Name> allNames()
 }
 
 void resetAll() { reset(allNames()); }
+
+void followOtherCopies()
+{
+    static bool following = false;
+    if (std::exchange(following, true)) return;
+    platform::SettingsStore& store = platform::SettingsStore::shared();
+    QObject::connect(&store, &platform::SettingsStore::valueChanged, &store, [](const QString& key) {
+        const QString prefix = storageKeyFor(QString());
+        if (writingHere() || !key.startsWith(prefix) || key.size() == prefix.size()) return;
+        const QString rawName = key.mid(prefix.size());
+        HotKeyRegistry::shared().shortcutChanged(rawName, readStoredShortcut(rawName));
+        announceChange(rawName);
+    });
+}
 
 Registration onKeyDown(const Name& name, QObject* context, std::function<void()> action)
 {

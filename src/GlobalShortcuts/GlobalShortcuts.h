@@ -78,6 +78,11 @@ QList<Name> allNames();
 // reset() of allNames().
 void resetAll();
 
+// From now on a shortcut that another copy of the program (another session of
+// the same user) stores or clears moves this copy's hot key too and is
+// announced like one changed here. Main thread.
+void followOtherCopies();
+
 // Runs `action` on the main thread each time the name's hot key is pressed,
 // while `context` lives (always, with no context). Actions of a name run in the
 // order added. Of names that share a combination only one runs (see

@@ -27,7 +27,10 @@ QList<QPair<QString, Shortcut>> legacyDefaults()
 void runIfNeeded()
 {
     platform::SettingsStore& store = platform::SettingsStore::shared();
-    if (store.boolValue(kDoneKey)) return;
+    // Only the migration writes the key, and only as true: any value but a
+    // stored false (one edited by hand into text or a number included) means
+    // it ran, and running it again would clear shortcuts the user chose since.
+    if (store.contains(kDoneKey) && store.value(kDoneKey) != QJsonValue(false)) return;
     for (const auto& [rawName, oldDefault] : legacyDefaults()) {
         const Name name(rawName);
         if (getShortcut(name) == oldDefault) setShortcut(std::nullopt, name);

@@ -15,6 +15,18 @@ const platform::SettingsStore& store() { return platform::SettingsStore::shared(
 
 bool plain(QLatin1String key) { return SettingsReading::plainBool(store(), key); }
 bool defaultTrue(QLatin1String key) { return SettingsReading::boolDefaultTrue(store(), key); }
+
+QString chosenCaptureDirectory()
+{
+    const QJsonValue v = store().value(SettingsKey::plainCaptureDirectory);
+    return v.isString() ? v.toString() : QString();
+}
+
+QString lastComponent(const QString& path)
+{
+    const QString name = QFileInfo(QDir::cleanPath(path)).fileName();
+    return name.isEmpty() ? path : name;
+}
 }  // namespace
 
 bool menuBarOnly() { return plain(SettingsKey::menuBarOnly); }
@@ -79,17 +91,22 @@ QString defaultPlainCaptureDirectory()
 
 QString plainCaptureDirectory()
 {
-    const QJsonValue v = store().value(SettingsKey::plainCaptureDirectory);
-    const QString path = v.isString() ? v.toString() : QString();
+    const QString path = chosenCaptureDirectory();
     if (!path.isEmpty() && QFileInfo(path).isDir()) return QDir::cleanPath(path);
     return defaultPlainCaptureDirectory();
 }
 
 QString plainCaptureDirectoryDisplayName()
 {
-    const QString path = plainCaptureDirectory();
-    const QString name = QFileInfo(path).fileName();
-    return name.isEmpty() ? path : name;
+    QString shown = lastComponent(plainCaptureDirectory());
+    // A chosen folder that is gone (on a share or disk not mounted) is never
+    // made in its place: captures go to the default folder, and its name says why.
+    const QString chosen = chosenCaptureDirectory();
+    if (!chosen.isEmpty() && !QFileInfo(chosen).isDir())
+        shown += (QFileInfo::exists(chosen) ? QStringLiteral("（所选的「%1」不是文件夹）")
+                                            : QStringLiteral("（所选的「%1」不存在）"))
+                     .arg(lastComponent(chosen));
+    return shown;
 }
 
 QString saveDialogFolder()

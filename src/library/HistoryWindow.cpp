@@ -20,6 +20,9 @@ void HistoryWindowController::show(Section section)
 {
     if (!m_window) {
         auto* window = new LibraryWindow(section);
+        QObject::connect(window, &LibraryWindow::closed, window, [this] {
+            if (onClosed) onClosed();
+        });
         // With "menuBarOnly" the program keeps out of the task bar.
         if (platform::SettingsStore::shared().boolValue(QStringLiteral("menuBarOnly")))
             platform::applyWindowRole(window, platform::WindowRole::unlisted);

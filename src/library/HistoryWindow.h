@@ -5,6 +5,8 @@
 
 #include <QPointer>
 
+#include <functional>
+
 namespace klipo {
 
 // Owns the library window: made on first use, kept when the user closes it,
@@ -23,6 +25,9 @@ public:
     void reopen();
 
     LibraryWindow* window() const { return m_window; }
+
+    // Called whenever the user closes the window.
+    std::function<void()> onClosed;
 
 private:
     void bringToFront();

@@ -2,6 +2,7 @@
 
 #include "library/widgets/SegmentedControl.h"
 
+#include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -46,6 +47,12 @@ LibraryWindow::LibraryWindow(LibrarySection section, QWidget* parent)
         showContent();
     });
     showContent();
+}
+
+void LibraryWindow::closeEvent(QCloseEvent* event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted()) Q_EMIT closed();
 }
 
 void LibraryWindow::selectSection(LibrarySection section)

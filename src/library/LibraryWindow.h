@@ -26,6 +26,13 @@ public:
     SegmentedControl* sectionSwitch() const { return m_switch; }
     QWidget* content() const { return m_content; }
 
+Q_SIGNALS:
+    // The user closed the window (it is kept, hidden).
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void showContent();
 

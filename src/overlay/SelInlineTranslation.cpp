@@ -121,10 +121,15 @@ void SelInlineTranslation::finished(const SelTranslateResult& result)
     }
     m_view.textSelecting().syncLayerForState();
     m_view.lockChanged();
+    // The same capture translated again after "还原" keeps one record: the new one takes the earlier one's place.
+    const std::optional<QUuid> replacing =
+        m_recorded && m_recorded->base == m_base ? std::optional(m_recorded->id) : std::nullopt;
     QPointer<SelInlineTranslation> self(this);
     const bool saving = TranslationHistory::save(composite, m_base, result.originalText, result.translatedText,
-                                                 [self](bool saved) {
-                                                     if (self) Q_EMIT self->historySaveFinished(saved);
+                                                 replacing, [self, base = m_base](std::optional<QUuid> stored) {
+                                                     if (!self) return;
+                                                     if (stored) self->m_recorded = Recorded{base, *stored};
+                                                     Q_EMIT self->historySaveFinished(stored.has_value());
                                                  });
     if (!saving) Q_EMIT historySaveFinished(false);
     Q_EMIT ended();
@@ -142,8 +147,10 @@ void SelInlineTranslation::failed(const QString& message)
     std::optional<SelMessageCard::WayOut> wayOut;
     if (TargetLanguageReach::canOpenPicker()) {
         SelOverlayController* controller = &m_view.controller();
+        // The overlay ends without handing the focus back to the program that had it:
+        // the preferences take it, and a window activated meanwhile could keep them behind it.
         wayOut = SelMessageCard::WayOut{TargetLanguageReach::wayOutTitle, [controller] {
-                                            controller->cancel();
+                                            controller->finish(std::nullopt, std::nullopt, false);
                                             TargetLanguageReach::openPicker();
                                         }};
     }

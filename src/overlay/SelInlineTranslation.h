@@ -8,9 +8,11 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QUuid>
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 namespace klipo {
 
@@ -85,6 +87,12 @@ private:
     std::unique_ptr<SelTextLayer> m_layer;
     SelTextGeometry m_geometry;
     QPointer<SelPassthroughImageView> m_imageView;
+    // The capture this view's last translation was stored for, and its record.
+    struct Recorded {
+        QImage base;
+        QUuid id;
+    };
+    std::optional<Recorded> m_recorded;
 };
 
 }  // namespace klipo

@@ -11,6 +11,7 @@
 #include "overlay/SelWindowFilter.h"
 #include "platform/CapturePermission.h"
 #include "platform/PlatformServices.h"
+#include "platform/StackKeeper.h"
 #include "platform/overlay/OverlayDesktop.h"
 
 #include <QCursor>
@@ -19,6 +20,8 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
+
+#include <utility>
 
 namespace klipo {
 
@@ -89,6 +92,7 @@ void SelOverlayController::begin(SelRequest request)
     }
     const quint64 generation = m_session.start(std::move(request));
     m_previousWindow = m_desktop.activeWindow();
+    m_stackBefore = platform::managedWindowsBottomToTop();
     m_pickablePx = SelWindowFilter::pickable(m_desktop.windowsFrontToBack(), m_desktop.ownProcessId(),
                                              [this](const QPoint& p) { return pixelsPerPointAt(p); });
     m_painted.clear();
@@ -203,6 +207,10 @@ void SelOverlayController::finish(std::optional<QImage> image, std::optional<Sel
         m_desktop.releaseInput();
         m_inputGrabbed = false;
     }
+    // The focus goes back while the overlay still holds it: once the overlay
+    // has gone, mutter hands it to a window of ours and raises that.
+    if (restoreFocus && m_previousWindow) m_desktop.activateWindow(*m_previousWindow);
+    platform::keepOwnStacking(std::exchange(m_stackBefore, {}), m_previousWindow);
     // Off the screen at once; deleted later, as the event that got here may
     // still be running inside one of them. A picked rectangle is captured
     // from the screen next: where the programs below have yet to repaint,
@@ -215,7 +223,6 @@ void SelOverlayController::finish(std::optional<QImage> image, std::optional<Sel
     }
     m_windows.clear();
     m_painted.clear();
-    if (restoreFocus && m_previousWindow) m_desktop.activateWindow(*m_previousWindow);
     m_previousWindow.reset();
     Q_EMIT finished();
     if (owed->pickImage) owed->pickImage(std::move(image));

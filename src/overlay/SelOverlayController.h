@@ -3,6 +3,7 @@
 #include "overlay/SelOverlayView.h"
 #include "overlay/SelSession.h"
 #include "overlay/SelTypes.h"
+#include "platform/WindowStacking.h"
 
 #include <QImage>
 #include <QList>
@@ -125,6 +126,7 @@ private:
     QPointer<SelOverlayView> m_activeView;
     QList<QRect> m_pickablePx;
     std::optional<quint32> m_previousWindow;
+    QList<platform::StackedWindow> m_stackBefore;  // the desktop's windows bottom to top, at the start
     QList<QMetaObject::Connection> m_observers;
     QList<SelOverlayView*> m_painted;
     QTimer m_focusWatch;

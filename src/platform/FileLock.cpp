@@ -1,6 +1,7 @@
 #include "platform/FileLock.h"
 
 #include <QFile>
+#include <QThread>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -29,6 +30,32 @@ FileLock::FileLock(const QString& lockPath)
 }
 
 FileLock::~FileLock()
+{
+    if (m_fd >= 0) ::close(m_fd);
+}
+
+FolderLock::FolderLock(const QString& folder, int waitMs)
+{
+    m_fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_fd < 0) return;
+    constexpr int kStepMs = 5;
+    for (int waited = 0;; waited += kStepMs) {
+        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
+            m_status = FileLock::Status::Held;
+            return;
+        }
+        if (errno != EWOULDBLOCK && errno != EINTR) break;
+        if (errno == EWOULDBLOCK && waited >= waitMs) {
+            m_status = FileLock::Status::Busy;
+            break;
+        }
+        if (errno == EWOULDBLOCK) QThread::msleep(kStepMs);
+    }
+    ::close(m_fd);
+    m_fd = -1;
+}
+
+FolderLock::~FolderLock()
 {
     if (m_fd >= 0) ::close(m_fd);
 }

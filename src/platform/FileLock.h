@@ -29,4 +29,24 @@ private:
     Status m_status = Status::Failed;
 };
 
+// An exclusive lock on a folder itself (no file is made in it), waited for at
+// most `waitMs` and held for the life of the object. Copies of the program
+// that read, change and replace a file in the folder take it around each
+// change, so that none writes over another's.
+class FolderLock {
+public:
+    FolderLock(const QString& folder, int waitMs);
+    ~FolderLock();
+
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    // Busy: another holder kept it longer than the wait.
+    FileLock::Status status() const { return m_status; }
+
+private:
+    int m_fd = -1;
+    FileLock::Status m_status = FileLock::Status::Failed;
+};
+
 }  // namespace klipo::platform

@@ -83,8 +83,7 @@ void FloatingPanel::showAndFocus(std::optional<NativeWindowId> giveBackTo)
         return;
     }
     // The window the user was in, to get the keyboard back afterwards.
-    const std::optional<NativeWindowId> before = giveBackTo ? giveBackTo : windowFocus().activeWindow();
-    m_focusBefore = before && (!internalWinId() || *before != NativeWindowId(internalWinId())) ? before : std::nullopt;
+    m_focusReturn.noteBefore(this, giveBackTo);
     show();
     raise();
     activateOwnWindow(this);
@@ -96,12 +95,10 @@ void FloatingPanel::setVisible(bool visible)
         QWidget::setVisible(true);
         return;
     }
-    const std::optional<NativeWindowId> before = std::exchange(m_focusBefore, std::nullopt);
-    // Unless the user has taken the keyboard elsewhere meanwhile; left to
-    // itself, the window manager may hand it to another window of ours.
-    const bool handBack = before && isVisible() && isActiveWindow();
+    // Left to itself, the window manager may hand the keyboard to another
+    // window of ours.
+    m_focusReturn.giveBack(this);
     QWidget::setVisible(false);
-    if (handBack) windowFocus().activateWindow(*before);
 }
 
 void FloatingPanel::mousePressEvent(QMouseEvent* event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FocusReturn.h"
 #include "platform/PanelPlacement.h"
 #include "platform/WindowFocus.h"
 
@@ -67,7 +68,7 @@ private:
     bool m_dragging = false;
     bool m_fitted = false;
     QPoint m_dragOffset;
-    std::optional<NativeWindowId> m_focusBefore;  // while shown with the keyboard
+    FocusReturn m_focusReturn;  // while shown with the keyboard
 };
 
 }  // namespace klipo::platform

@@ -1,5 +1,7 @@
 #include "platform/OwnWindows.h"
 
+#include "platform/StackKeeper.h"
+#include "platform/StackOrder.h"
 #include "platform/WindowFocus.h"
 #include "platform/WindowShadow.h"
 #include "platform/overlay/OverlayDesktop.h"
@@ -42,7 +44,10 @@ HiddenOwnWindows HiddenOwnWindows::hideWhere(const std::function<bool(QWidget*)>
         // The tray icon lives inside the tray's own window: unmapped, the tray drops it.
         if (window->inherits("QSystemTrayIconSys")) continue;
         if (!which(window)) continue;
-        if (hidden.m_windows.isEmpty()) hidden.m_stack = managedWindowsBottomToTop();
+        if (hidden.m_windows.isEmpty()) {
+            hidden.m_stack = managedWindowsBottomToTop();
+            hidden.m_activeBefore = active;
+        }
         hidden.m_windows.append({window, window->pos(), quint32(window->internalWinId())});
         const bool focused = active && window->internalWinId() ? WId(*active) == window->internalWinId()
                                                                : window == QApplication::activeWindow();
@@ -79,29 +84,30 @@ void HiddenOwnWindows::restore()
 void HiddenOwnWindows::restoreStacking() const
 {
     if (m_stack.isEmpty()) return;
+    // The manager may place them otherwise once it has them on the screen
+    // again; one that takes no restack requests (xfwm4) puts them on top, and
+    // those that went above other programs' windows are lowered then.
+    keepOwnStacking(m_stack, m_activeBefore);
+    if (!managerTakesRestackRequests()) return;
     QList<quint32> there;  // the windows in the stack now
     for (const StackedWindow& window : managedWindowsBottomToTop()) there.append(window.id);
+    QList<quint32> shown;
     for (const Entry& entry : m_windows)
-        if (entry.window && entry.window->isVisible() && entry.nativeId) there.append(entry.nativeId);
+        if (entry.window && entry.window->isVisible() && entry.nativeId) shown.append(entry.nativeId);
+    there += shown;
     const auto widgetOf = [this](quint32 id) -> QWidget* {
         for (const Entry& entry : m_windows)
             if (entry.nativeId == id) return entry.window;
         return nullptr;
     };
-    // From the top down, each of ours goes below the window of its layer
-    // that was just above it and is still there (another of ours is placed
-    // before it), or on top of its layer where none was: shown without the
-    // focus, the window manager may put it below the window that took the
-    // focus meanwhile.
-    for (qsizetype i = m_stack.size() - 1; i >= 0; --i) {
-        QWidget* window = widgetOf(m_stack[i].id);
-        if (!window || !window->isVisible()) continue;
-        std::optional<quint32> sibling;
-        for (qsizetype above = i + 1; above < m_stack.size() && !sibling; ++above)
-            if (m_stack[above].layer == m_stack[i].layer && there.contains(m_stack[above].id))
-                sibling = m_stack[above].id;
-        if (sibling)
-            restackBelow(window, *sibling);
+    // Each of ours goes below the window of its layer that was just above it
+    // and is still there, or on top of its layer where none was: shown
+    // without the focus, the window manager may put it below the window that
+    // took the focus meanwhile.
+    for (const StackMove& move : movesBackTo(m_stack, there, shown)) {
+        QWidget* window = widgetOf(move.window);
+        if (move.sibling)
+            restackBelow(window, move.sibling);
         else
             restackOnTop(window);
     }
@@ -134,7 +140,8 @@ ShownOwnWindows ShownOwnWindows::now()
     for (const DesktopWindow& window : desktop.windowsFrontToBack()) {
         if (window.hidden) continue;
         if (desktop.isOwnWindow(window.id)) {
-            for (const QRect& part : QRegion(window.frameRectPx) - covered) {
+            // Its shadow too: it goes with the window.
+            for (const QRect& part : QRegion(window.frameRectPx.marginsAdded(window.ownMarginPx)) - covered) {
                 const QRect points = pointsOfPixels(part);
                 if (points.isEmpty()) continue;
                 shown.m_windows.append(quint32(window.id));

@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace klipo::platform {
 
@@ -56,8 +57,9 @@ private:
     void restoreStacking() const;
 
     QList<Entry> m_windows;
-    QList<StackedWindow> m_stack;  // the managed windows bottom to top, before the hiding
-    QPointer<QWidget> m_active;    // the one that had the focus, if any
+    QList<StackedWindow> m_stack;           // the managed windows bottom to top, before the hiding
+    QPointer<QWidget> m_active;             // the one that had the focus, if any
+    std::optional<quint32> m_activeBefore;  // the window that had it, ours or not
 };
 
 // Where our windows show on the screen and what it shows there, taken just

@@ -158,11 +158,11 @@ ReadResult readFile(const QString& path, qint64 maxBytes)
     return result;
 }
 
-WriteResult writeFile(const QString& path, const QByteArray& data, mode_t mode)
+WriteResult writeFile(const QString& path, const QByteArray& data, mode_t mode, bool makeMissingFolders)
 {
     const QFileInfo info(path);
     const QString folder = info.absolutePath();
-    if (!makeFolders(folder)) return failedWrite(reasonFor(errno));
+    if (makeMissingFolders && !makeFolders(folder)) return failedWrite(reasonFor(errno));
 
     const QByteArray target = native(info.absoluteFilePath());
     struct stat st {};

@@ -42,9 +42,10 @@ struct WriteResult {
 // with `mode`, every write checked, flushed to the disk and its size verified,
 // then renamed over the name, and the folder synced. The name must be free or
 // hold a regular file: a symbolic link, folder or anything else there is left
-// alone and the write fails. Missing folders are made with mode 0700. On any
+// alone and the write fails. Missing folders are made with mode 0700, unless
+// `makeMissingFolders` is false: then a missing folder fails the write. On any
 // failure the old file is untouched.
-WriteResult writeFile(const QString& path, const QByteArray& data, mode_t mode = 0600);
+WriteResult writeFile(const QString& path, const QByteArray& data, mode_t mode = 0600, bool makeMissingFolders = true);
 
 // Makes `path` and its missing parents; the folders it makes get mode 0700.
 // When `path` already exists as our own folder (neither its name nor its

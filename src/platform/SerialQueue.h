@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -25,6 +26,10 @@ public:
     // Runs the block on the worker and waits for it; safe to call from the
     // worker itself (then the block runs inline).
     void sync(const std::function<void()>& block);
+    // Waits until what is queued now has run, at most `limit`; false when it
+    // has not by then. Every live queue does this when the application object
+    // is destroyed, so that no block runs on into the process's end.
+    bool waitUntilIdle(std::chrono::milliseconds limit);
 
     bool isCurrent() const;
 

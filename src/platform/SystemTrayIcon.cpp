@@ -1,6 +1,7 @@
 #include "platform/SystemTrayIcon.h"
 
 #include "platform/TrayHostWatcher.h"
+#include "platform/TrayMenuCopy.h"
 
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -33,8 +34,8 @@ void SystemTrayIcon::setToolTip(const QString& text)
 
 void SystemTrayIcon::setMenu(QMenu* menu)
 {
-    m_menu = menu;
-    if (m_icon) m_icon->setContextMenu(menu);
+    m_menu.reset(menu ? new TrayMenuCopy(menu) : nullptr);
+    if (m_icon) m_icon->setContextMenu(m_menu ? m_menu->menu() : nullptr);
 }
 
 void SystemTrayIcon::show()
@@ -54,7 +55,7 @@ void SystemTrayIcon::makeIcon()
     delete m_icon;
     m_icon = new QSystemTrayIcon(m_image, this);
     m_icon->setToolTip(m_toolTip);
-    if (m_menu) m_icon->setContextMenu(m_menu);
+    if (m_menu) m_icon->setContextMenu(m_menu->menu());
     connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger) Q_EMIT activated();
     });

@@ -2,18 +2,20 @@
 
 #include "platform/TrayIcon.h"
 
-#include <QPointer>
+#include <memory>
 
 class QSystemTrayIcon;
 
 namespace klipo::platform {
 
 class TrayHostWatcher;
+class TrayMenuCopy;
 
 // The tray icon through QSystemTrayIcon (needs a tray host such as a panel's
-// notification area). A left click emits activated(); the menu opens on the
-// context click. The icon is made once a tray host runs, and made again
-// whenever one appears later (a panel started after the program, or
+// notification area). A left click emits activated(); on the context click
+// the tray shows a copy of the menu set (TrayMenuCopy: every tray writes the
+// keys as our menus do). The icon is made once a tray host runs, and made
+// again whenever one appears later (a panel started after the program, or
 // restarted): Qt chooses between the StatusNotifier and XEmbed trays once,
 // when the first icon is made, and does not look for a tray that comes later.
 class SystemTrayIcon final : public TrayIcon {
@@ -39,7 +41,7 @@ private:
     QSystemTrayIcon* m_icon = nullptr;
     QIcon m_image;
     QString m_toolTip;
-    QPointer<QMenu> m_menu;
+    std::unique_ptr<TrayMenuCopy> m_menu;
     bool m_shown = false;
 };
 

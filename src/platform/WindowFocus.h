@@ -27,7 +27,9 @@ WindowFocus& windowFocus();
 
 // Gives one of our shown windows the focus as the user's own switch would:
 // KWin and mutter refuse a program's own request when the user is busy
-// elsewhere and mark the window as demanding attention instead.
+// elsewhere and mark the window as demanding attention instead. Asked once
+// the window manager shows the window, which is then kept in front of other
+// programs' windows while the focus lands on it (later, on the main thread).
 void activateOwnWindow(QWidget* window);
 
 }  // namespace klipo::platform

@@ -13,7 +13,8 @@ enum class WindowRole {
     // Pins, bars and floating panels: an ordinary window kept above the
     // others, on every desktop, in no task bar or pager.
     floating,
-    // A main window kept out of the task bar and pager ("menu bar only").
+    // A window kept out of the task bar and pager: the main window with "menu
+    // bar only", the result panel.
     unlisted,
 };
 

@@ -26,11 +26,21 @@ struct StackedWindow {
 // top; empty when it lists none.
 QList<StackedWindow> managedWindowsBottomToTop();
 
+// Whether a window of another program lies above one of our windows in its
+// layer of the stack.
+bool belowOtherPrograms(const QWidget* window);
+
+// Whether the window manager takes requests to restack its windows (EWMH
+// _NET_RESTACK_WINDOW). Without them (xfwm4) a window of ours can only lower
+// itself to the bottom of its layer, or raise itself while it has the focus.
+bool managerTakesRestackRequests();
+
 // Asks the window manager to put one of our shown windows directly below
-// `sibling`, one of the windows it manages.
+// `sibling`, one of the windows it manages (a manager that cannot place it
+// there, openbox or xfwm4, puts it below every other of its layer).
 void restackBelow(QWidget* window, quint32 sibling);
 // Asks it to put one of our shown windows above every other of its layer,
-// without giving it the focus.
+// without giving it the focus (xfwm4 raises only the focused window so).
 void restackOnTop(QWidget* window);
 
 }  // namespace klipo::platform

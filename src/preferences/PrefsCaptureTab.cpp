@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -104,6 +105,8 @@ void PrefsCaptureTab::buildTranslation()
     m_target->setCurrentIndex(m_target->findData(Settings::targetLanguage()));
     connect(m_target, &QComboBox::activated, this,
             [this](int index) { PrefsForm::store(SettingsKey::targetLanguage, m_target->itemData(index).toString()); });
+    PrefsForm::follow(m_target, {SettingsKey::targetLanguage},
+                      [this] { m_target->setCurrentIndex(m_target->findData(Settings::targetLanguage())); });
     section->addRow(QStringLiteral("目标语言："), m_target);
 }
 
@@ -111,7 +114,7 @@ void PrefsCaptureTab::buildSaving()
 {
     PrefsForm::Section* section = addSection(QStringLiteral("保存"));
     m_autoSave = PrefsForm::boolSwitch(QStringLiteral("自动保存到文件夹"), SettingsKey::autoSaveCapture,
-                                       Settings::autoSaveCapture(), section);
+                                       &Settings::autoSaveCapture, section);
     connect(m_autoSave, &QCheckBox::toggled, this, &PrefsCaptureTab::refreshSavingEnabled);
     section->addRow(m_autoSave);
 
@@ -127,6 +130,8 @@ void PrefsCaptureTab::buildSaving()
     folderRow->addWidget(m_directoryName, 1);
     folderRow->addWidget(m_changeDirectory);
     folderRow->addWidget(m_openDirectory);
+    PrefsForm::follow(m_directoryName, {SettingsKey::plainCaptureDirectory},
+                      [this] { m_directoryName->setText(Settings::plainCaptureDirectoryDisplayName()); });
     section->addRow(QStringLiteral("保存位置："), folderRow);
 
     m_format = new QComboBox(section);
@@ -135,6 +140,10 @@ void PrefsCaptureTab::buildSaving()
     m_format->setCurrentIndex(Settings::plainCaptureFormat() == CaptureFileFormat::jpeg ? 1 : 0);
     connect(m_format, &QComboBox::activated, this, [this](int index) {
         PrefsForm::store(SettingsKey::plainCaptureFormat, m_format->itemData(index).toString());
+        refreshPreview();
+    });
+    PrefsForm::follow(m_format, {SettingsKey::plainCaptureFormat}, [this] {
+        m_format->setCurrentIndex(Settings::plainCaptureFormat() == CaptureFileFormat::jpeg ? 1 : 0);
         refreshPreview();
     });
     section->addRow(QStringLiteral("文件格式："), m_format);
@@ -162,6 +171,11 @@ void PrefsCaptureTab::buildSaving()
     m_presets->setMenu(menu);
     templateRow->addWidget(m_template, 1);
     templateRow->addWidget(m_presets);
+    PrefsForm::follow(m_template, {SettingsKey::captureFileNameTemplate}, [this] {
+        // What is typed here comes back the same: the cursor stays where it is.
+        if (m_template->text() != storedTemplate()) m_template->setText(storedTemplate());
+        refreshPreview();
+    });
     section->addRow(QStringLiteral("文件名模板："), templateRow);
 
     auto* examples = new QVBoxLayout;
@@ -190,13 +204,13 @@ void PrefsCaptureTab::buildCompletion()
 {
     PrefsForm::Section* section = addSection(QStringLiteral("完成后"));
     m_copy = PrefsForm::boolSwitch(QStringLiteral("复制到剪贴板"), SettingsKey::plainCaptureCopyToClipboard,
-                                   Settings::plainCaptureCopyToClipboard(), section);
+                                   &Settings::plainCaptureCopyToClipboard, section);
     section->addRow(m_copy);
     m_hud = PrefsForm::boolSwitch(QStringLiteral("显示右下角悬浮提示"), SettingsKey::plainCaptureShowHUD,
-                                  Settings::plainCaptureShowHUD(), section);
+                                  &Settings::plainCaptureShowHUD, section);
     section->addRow(m_hud);
     m_notification = PrefsForm::boolSwitch(QStringLiteral("发送系统通知"), SettingsKey::captureShowNotification,
-                                           Settings::captureShowNotification(), section);
+                                           &Settings::captureShowNotification, section);
     connect(m_notification, &QCheckBox::toggled, this, [](bool on) {
         if (on) PrefsCaptureFeedback::requestNotificationAuthorization();
     });
@@ -204,7 +218,7 @@ void PrefsCaptureTab::buildCompletion()
 
     auto* soundRow = row(8);
     m_sound = PrefsForm::boolSwitch(QStringLiteral("播放提示音"), SettingsKey::captureSoundEnabled,
-                                    Settings::captureSoundEnabled(), section);
+                                    &Settings::captureSoundEnabled, section);
     connect(m_sound, &QCheckBox::toggled, this, &PrefsCaptureTab::refreshSoundEnabled);
     m_soundName = new QComboBox(section);
     m_soundName->setFixedWidth(130);
@@ -213,6 +227,8 @@ void PrefsCaptureTab::buildCompletion()
     connect(m_soundName, &QComboBox::activated, this, [this](int index) {
         PrefsForm::store(SettingsKey::captureSoundName, m_soundName->itemData(index).toString());
     });
+    PrefsForm::follow(m_soundName, {SettingsKey::captureSoundName},
+                      [this] { m_soundName->setCurrentIndex(m_soundName->findData(Settings::captureSoundName())); });
     m_trySound = new QPushButton(QStringLiteral("试听"), section);
     connect(m_trySound, &QPushButton::clicked, this, [] {
         // Nothing to hear without a sound server; that is no error worth a message.
@@ -231,6 +247,9 @@ void PrefsCaptureTab::buildCompletion()
     connect(m_afterAction, &QComboBox::activated, this, [this](int index) {
         PrefsForm::store(SettingsKey::captureAfterAction, m_afterAction->itemData(index).toString());
     });
+    PrefsForm::follow(m_afterAction, {SettingsKey::captureAfterAction}, [this] {
+        m_afterAction->setCurrentIndex(int(allCases<PrefsAfterCaptureAction>().indexOf(Settings::captureAfterAction())));
+    });
     section->addRow(QStringLiteral("截图后行为："), m_afterAction);
     m_savingRows.append(m_afterAction);
     if (QWidget* label = section->form()->labelForField(m_afterAction)) m_savingRows.append(label);
@@ -240,13 +259,13 @@ void PrefsCaptureTab::buildPicture()
 {
     PrefsForm::Section* section = addSection(QStringLiteral("画面"));
     m_hintPanel = PrefsForm::boolSwitch(QStringLiteral("截图时显示快捷键提示"), SettingsKey::selShowHintPanel,
-                                        Settings::selShowHintPanel(), section);
+                                        &Settings::selShowHintPanel, section);
     section->addRow(m_hintPanel);
     m_cursor = PrefsForm::boolSwitch(QStringLiteral("捕获鼠标指针"), SettingsKey::captureIncludeCursor,
-                                     Settings::captureIncludeCursor(), section);
+                                     &Settings::captureIncludeCursor, section);
     section->addRow(m_cursor);
     m_scale = PrefsForm::boolSwitch(QStringLiteral("高分屏截图缩小到 1x（体积更小）"),
-                                    SettingsKey::captureScaleRetinaTo1x, Settings::captureScaleRetinaTo1x(), section);
+                                    SettingsKey::captureScaleRetinaTo1x, &Settings::captureScaleRetinaTo1x, section);
     section->addRow(m_scale);
     section->addNote(QStringLiteral("这两项作用于「普通截图」；截图翻译为保证识别精度，始终使用原始分辨率、不含指针。"));
 }
@@ -260,8 +279,15 @@ void PrefsCaptureTab::buildScrolling()
     m_cropTop->setRange(0, kCropMax);
     m_cropTop->setSingleStep(kCropStep);
     m_cropTop->setFixedWidth(80);
-    m_cropTop->setValue(qBound(0, SettingsReading::integer(platform::SettingsStore::shared(), kScrollCropTop, 0), kCropMax));
+    const auto storedCropTop = [] {
+        return qBound(0, SettingsReading::integer(platform::SettingsStore::shared(), kScrollCropTop, 0), kCropMax);
+    };
+    m_cropTop->setValue(storedCropTop());
     connect(m_cropTop, &QSpinBox::valueChanged, this, [](int value) { PrefsForm::store(kScrollCropTop, value); });
+    PrefsForm::follow(m_cropTop, {kScrollCropTop}, [this, storedCropTop] {
+        const QSignalBlocker quiet(m_cropTop);  // taken in, not written back
+        m_cropTop->setValue(storedCropTop());
+    });
     cropRow->addWidget(m_cropTop);
     auto* unit = new QLabel(QStringLiteral("点"), section);
     PrefsForm::makeSecondary(unit);

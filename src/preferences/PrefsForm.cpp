@@ -14,6 +14,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <memory>
+
 namespace klipo::PrefsForm {
 
 namespace {
@@ -147,12 +149,30 @@ QLabel* note(const QString& text, QWidget* parent)
 
 void store(const QString& key, const QJsonValue& value) { platform::SettingsStore::shared().setValue(key, value); }
 
-QCheckBox* boolSwitch(const QString& text, const QString& key, bool current, QWidget* parent)
+QCheckBox* boolSwitch(const QString& text, const QString& key, bool (*read)(), QWidget* parent)
 {
     auto* box = new QCheckBox(text, parent);
-    box->setChecked(current);
-    QObject::connect(box, &QCheckBox::toggled, box, [key](bool on) { store(key, on); });
+    box->setChecked(read());
+    // Set while the switch takes in a change made elsewhere: the others who
+    // listen to it still hear of it, but nothing is written back.
+    auto following = std::make_shared<bool>(false);
+    QObject::connect(box, &QCheckBox::toggled, box, [key, following](bool on) {
+        if (!*following) store(key, on);
+    });
+    follow(box, {key}, [box, read, following] {
+        *following = true;
+        box->setChecked(read());
+        *following = false;
+    });
     return box;
+}
+
+void follow(QObject* owner, const QStringList& keys, std::function<void()> refresh)
+{
+    QObject::connect(&platform::SettingsStore::shared(), &platform::SettingsStore::valueChanged, owner,
+                     [keys, refresh = std::move(refresh)](const QString& key) {
+                         if (keys.contains(key)) refresh();
+                     });
 }
 
 QColor errorColor() { return QColor(224, 49, 49); }

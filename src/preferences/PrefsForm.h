@@ -55,8 +55,14 @@ QLabel* note(const QString& text, QWidget* parent = nullptr);
 void makeSecondary(QLabel* label);
 void makeCaption(QLabel* label);
 
-// A switch bound to a Boolean settings key; `current` is what the key reads as now.
-QCheckBox* boolSwitch(const QString& text, const QString& key, bool current, QWidget* parent = nullptr);
+// A switch bound to a Boolean settings key; `read` is the key's getter. The
+// switch follows changes of the key made elsewhere (another copy of the
+// program) without writing them back.
+QCheckBox* boolSwitch(const QString& text, const QString& key, bool (*read)(), QWidget* parent = nullptr);
+
+// Calls `refresh` whenever one of `keys` changes, here or in another copy of
+// the program, while `owner` lives.
+void follow(QObject* owner, const QStringList& keys, std::function<void()> refresh);
 
 // Writes a settings value (the shared store).
 void store(const QString& key, const QJsonValue& value);

@@ -49,7 +49,7 @@ PrefsGeneralTab::PrefsGeneralTab(QWidget* parent) : PrefsForm::Page(parent)
     start->addRow(m_launchError);
 
     m_menuBarOnly = PrefsForm::boolSwitch(QStringLiteral("仅在托盘显示（启动时不打开主窗口）"),
-                                          SettingsKey::menuBarOnly, Settings::menuBarOnly(), start);
+                                          SettingsKey::menuBarOnly, &Settings::menuBarOnly, start);
     connect(m_menuBarOnly, &QCheckBox::toggled, this, &PrefsGeneralTab::showRestartNote);
     start->addRow(m_menuBarOnly);
     start->addNote(QStringLiteral("关闭时是常规应用：启动时打开主窗口，任务栏里有它的按钮。"));
@@ -64,6 +64,11 @@ PrefsGeneralTab::PrefsGeneralTab(QWidget* parent) : PrefsForm::Page(parent)
         PrefsForm::store(SettingsKey::appearanceTheme, m_appearance->itemData(index).toString());
         applyAppearance(Settings::appearanceTheme());
     });
+    PrefsForm::follow(m_appearance, {SettingsKey::appearanceTheme}, [this] {
+        const QSignalBlocker quiet(m_appearance);  // taken in, not written back
+        m_appearance->setCurrentIndex(int(allCases<PrefsAppearanceTheme>().indexOf(Settings::appearanceTheme())));
+        applyAppearance(Settings::appearanceTheme());
+    });
     look->addRow(QStringLiteral("外观主题："), m_appearance);
 
     m_language = new QComboBox(look);
@@ -75,6 +80,10 @@ PrefsGeneralTab::PrefsGeneralTab(QWidget* parent) : PrefsForm::Page(parent)
         if (index < 0) return;
         PrefsInterfaceLanguage::apply(m_language->itemData(index).toString());
         showRestartNote();
+    });
+    PrefsForm::follow(m_language, {SettingsKey::interfaceLanguage}, [this] {
+        const QSignalBlocker quiet(m_language);
+        m_language->setCurrentIndex(m_language->findData(storedInterfaceLanguage()));
     });
     look->addRow(QStringLiteral("界面语言："), m_language);
     look->addNote(QStringLiteral("界面语言决定系统对话框（如文件选择、按钮）使用的语言；本应用自己的文字始终是简体中文。"));

@@ -1,5 +1,6 @@
 #include "preferences/PrefsHistoryTab.h"
 
+#include "app/CaptureHUDController.h"
 #include "app/MessageBoxFit.h"
 #include "app/Settings.h"
 #include "app/SettingsKeys.h"
@@ -8,6 +9,7 @@
 #include "platform/SettingsStore.h"
 #include "stores/HistoryLimit.h"
 #include "stores/HistoryStore.h"
+#include "stores/StoreFiles.h"
 #include "stores/VocabularyStore.h"
 
 #include <QCheckBox>
@@ -56,15 +58,14 @@ PrefsHistoryTab::PrefsHistoryTab(QWidget* parent) : PrefsForm::Page(parent)
 {
     PrefsForm::Section* saving = addSection(QStringLiteral("保存"));
     m_saveHistory = PrefsForm::boolSwitch(QStringLiteral("保存历史记录（翻译结果与普通截图）"),
-                                          SettingsKey::saveHistory, Settings::saveHistory(), saving);
+                                          SettingsKey::saveHistory, &Settings::saveHistory, saving);
     connect(m_saveHistory, &QCheckBox::toggled, this, &PrefsHistoryTab::refreshEnabled);
     saving->addRow(m_saveHistory);
     m_limit = new QComboBox(saving);
     for (const Settings::HistoryLimitOption& option : Settings::historyLimitOptions())
         m_limit->addItem(option.label, option.value);
     // Only a stored whole number that is one of the choices selects one.
-    const int stored = SettingsReading::integer(platform::SettingsStore::shared(), SettingsKey::historyLimit, 300);
-    m_limit->setCurrentIndex(m_limit->findData(stored));
+    showStoredLimit();
     connect(m_limit, &QComboBox::activated, this, [this](int index) {
         PrefsForm::store(SettingsKey::historyLimit, m_limit->itemData(index).toInt());
         confirmLimit();  // chosen here
@@ -75,12 +76,11 @@ PrefsHistoryTab::PrefsHistoryTab(QWidget* parent) : PrefsForm::Page(parent)
     m_unconfirmed = new QWidget(saving);
     auto* unconfirmedRow = new QHBoxLayout(m_unconfirmed);
     unconfirmedRow->setContentsMargins(0, 0, 0, 0);
-    auto* unconfirmedText = PrefsForm::note(
-        QStringLiteral("这个条数来自备份或恢复的默认设置，尚未在本机确认；确认前不会自动删除旧记录。"), m_unconfirmed);
-    PrefsForm::setTextColor(unconfirmedText, PrefsForm::warningColor());
+    m_unconfirmedText = PrefsForm::note(QString(), m_unconfirmed);
+    PrefsForm::setTextColor(m_unconfirmedText, PrefsForm::warningColor());
     m_confirmLimit = new QPushButton(QStringLiteral("确认保留条数"), m_unconfirmed);
     connect(m_confirmLimit, &QPushButton::clicked, this, &PrefsHistoryTab::confirmLimit);
-    unconfirmedRow->addWidget(unconfirmedText, 1);
+    unconfirmedRow->addWidget(m_unconfirmedText, 1);
     unconfirmedRow->addWidget(m_confirmLimit);
     saving->addRow(m_unconfirmed);
     m_savingForm = saving->form();
@@ -88,7 +88,7 @@ PrefsHistoryTab::PrefsHistoryTab(QWidget* parent) : PrefsForm::Page(parent)
 
     PrefsForm::Section* search = addSection(QStringLiteral("搜索"));
     m_indexText = PrefsForm::boolSwitch(QStringLiteral("识别普通截图里的文字（可全文搜索）"),
-                                        SettingsKey::indexCaptureText, Settings::indexCaptureText(), search);
+                                        SettingsKey::indexCaptureText, &Settings::indexCaptureText, search);
     search->addRow(m_indexText);
     search->addNote(QStringLiteral("开启后，普通截图存进历史时会在后台顺手识别一次图里的文字，之后在历史记录的搜索框里就能按截图内容搜到它。"
                                    "识别在截图完成之后才开始，不会让截图变慢；全程本机完成，不联网。"));
@@ -118,12 +118,26 @@ PrefsHistoryTab::PrefsHistoryTab(QWidget* parent) : PrefsForm::Page(parent)
                                                    [this](const QVariantMap&) { refreshSize(); });
     connect(&platform::SettingsStore::shared(), &platform::SettingsStore::valueChanged, this,
             [this](const QString& key) {
-                if (key == historylimit::kUnconfirmedKey) refreshEnabled();
+                if (key == SettingsKey::historyLimit) showStoredLimit();
+                if (key == historylimit::kUnconfirmedKey || key == SettingsKey::historyLimit) refreshEnabled();
             });
     refreshEnabled();
 }
 
-void PrefsHistoryTab::confirmLimit() { historylimit::setConfirmed(platform::SettingsStore::shared(), true); }
+void PrefsHistoryTab::showStoredLimit()
+{
+    const int stored = SettingsReading::integer(platform::SettingsStore::shared(), SettingsKey::historyLimit, 300);
+    m_limit->setCurrentIndex(m_limit->findData(stored));
+}
+
+void PrefsHistoryTab::confirmLimit()
+{
+    platform::SettingsStore& settings = platform::SettingsStore::shared();
+    // Confirming a value that could not be read stores the limit shown in its place.
+    if (historylimit::isUnreadable(settings))
+        PrefsForm::store(SettingsKey::historyLimit, m_limit->currentIndex() >= 0 ? m_limit->currentData().toInt() : 300);
+    historylimit::setConfirmed(settings, true);
+}
 
 void PrefsHistoryTab::showEvent(QShowEvent* event)
 {
@@ -138,7 +152,11 @@ void PrefsHistoryTab::refreshEnabled()
     if (m_limitLabel) m_limitLabel->setEnabled(on);
     m_indexText->setEnabled(on);
     // The whole row goes, with its spacing, while nothing waits for the user.
-    m_savingForm->setRowVisible(m_unconfirmed, !historylimit::isConfirmed(platform::SettingsStore::shared()));
+    const platform::SettingsStore& settings = platform::SettingsStore::shared();
+    m_unconfirmedText->setText(historylimit::isUnreadable(settings)
+                                   ? QStringLiteral("设置文件中的保留条数无法读取，暂按 300 条显示；确认前不会自动删除旧记录。")
+                                   : QStringLiteral("这个条数来自备份或恢复的默认设置，尚未在本机确认；确认前不会自动删除旧记录。"));
+    m_savingForm->setRowVisible(m_unconfirmed, !historylimit::isConfirmed(settings));
     m_confirmLimit->setEnabled(on);
 }
 
@@ -152,6 +170,13 @@ void PrefsHistoryTab::refreshSize()
 
 void PrefsHistoryTab::clearAll()
 {
+    // Another running copy holds them: nothing is cleared, and the user hears why.
+    if (storefiles::isReadOnlyHere(HistoryStore::shared().directory()) ||
+        storefiles::isReadOnlyHere(VocabularyStore::shared().filePath())) {
+        CaptureHUDController::shared().show(QStringLiteral("清空失败"),
+                                            storefiles::heldByAnotherCopy(QStringLiteral("历史记录和单词本")));
+        return;
+    }
     HistoryStore::shared().removeAll();
     VocabularyStore::shared().removeAll();
     // Queued behind the removal on the history's queue: it reports the emptied folder.

@@ -45,11 +45,13 @@ protected:
 
 private:
     void refreshEnabled();
+    void showStoredLimit();
 
     QCheckBox* m_saveHistory;
     QComboBox* m_limit;
     QWidget* m_limitLabel = nullptr;
     QWidget* m_unconfirmed = nullptr;
+    QLabel* m_unconfirmedText = nullptr;
     QFormLayout* m_savingForm = nullptr;
     QPushButton* m_confirmLimit = nullptr;
     QCheckBox* m_indexText;

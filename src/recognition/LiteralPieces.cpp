@@ -71,6 +71,24 @@ bool isFileMode(const QString& word)
     return mode.match(word).hasMatch();
 }
 
+// The first word of a listing's row: a file mode, also as a terminal's small
+// face is often read, with a letter or two taken for another ("-ru-r--r--",
+// "druxr-xr-x"), or without its first letter, which the edge of a selection
+// cut off or left a sliver of ("rwxr-xr-x", "irwxr-xr-x"). Each of its nine
+// places holds its own letter or a dash.
+bool startsListingRow(const QString& word)
+{
+    if (isFileMode(word)) return true;
+    static const QRegularExpression shape(QStringLiteral("^\\S?\\S{9}[.@+]?$"));
+    if (!shape.match(word).hasMatch()) return false;
+    const qsizetype first =
+        word.size() == 9 || (word.size() == 10 && QStringLiteral(".@+").contains(word.back())) ? 0 : 1;
+    static const QString places[3] = {QStringLiteral("r-"), QStringLiteral("w-"), QStringLiteral("xsStT-")};
+    int right = 0;
+    for (int i = 0; i < 9; ++i) right += places[i % 3].contains(word[first + i]);
+    return right >= 7;
+}
+
 // A key with its modifiers, as a menu or a tip writes it ("Ctrl+A",
 // "Strg+Umschalt+S", "Alt-F4", "⇧⌘T"); "Ctri" is how a small face's l is
 // often read.
@@ -155,7 +173,7 @@ std::vector<Piece> find(const QString& text, bool monospaced)
 
     // A command line is kept with its prompt; so is a listing's row
     // ("drwxr-xr-x 2 root root 4096 Dec 7 12:57 configs").
-    if (promptEnd(text, monospaced) >= 0 || isFileMode(text.mid(tokens.front().start, tokens.front().length)))
+    if (promptEnd(text, monospaced) >= 0 || startsListingRow(text.mid(tokens.front().start, tokens.front().length)))
         return {whole};
     std::vector<Piece> pieces;
     for (const Token& token : tokens) {

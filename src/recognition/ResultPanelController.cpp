@@ -8,6 +8,7 @@
 #include "platform/ScreenMetrics.h"
 #include "platform/WindowFocus.h"
 #include "platform/WindowPlacement.h"
+#include "platform/WindowRoles.h"
 #include "platform/WindowStacking.h"
 #include "recognition/OCRService.h"
 #include "recognition/ResultActions.h"
@@ -169,12 +170,18 @@ void ResultPanelController::createPanel()
     auto* panel = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     panel->setAttribute(Qt::WA_QuitOnClose, false);
     panel->setWindowTitle(QStringLiteral("KlipoVersa"));
+    // A panel of the program, no window of its own to the task bar: it would
+    // be a second entry of the library window's name.
+    platform::applyWindowRole(panel, platform::WindowRole::unlisted);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     m_view = new ResultView(*m_model, panel);
     layout->addWidget(m_view);
     connect(m_view, &ResultView::actionTriggered, this, &ResultPanelController::perform);
-    connect(m_view, &ResultView::targetLanguageChangeRequested, panel, [panel] {
+    connect(m_view, &ResultView::targetLanguageChangeRequested, panel, [this, panel] {
+        // The picker is to come in front: handing the keys back to the
+        // program the user came from first would race it there.
+        m_focusReturn.forget();
         panel->close();
         TargetLanguageReach::openPicker();
     });
@@ -186,8 +193,13 @@ void ResultPanelController::createPanel()
 
 bool ResultPanelController::eventFilter(QObject* watched, QEvent* event)
 {
-    // Closed by the user: the capture and its translation are done with.
-    if (watched == m_panel && event->type() == QEvent::Close && !m_model->isTranslating()) m_model->releaseImages();
+    if (watched == m_panel && event->type() == QEvent::Close) {
+        // The keyboard back to where the user was, before the window manager
+        // hands it to another window of ours.
+        m_focusReturn.giveBack(m_panel);
+        // Closed by the user: the capture and its translation are done with.
+        if (!m_model->isTranslating()) m_model->releaseImages();
+    }
     return QObject::eventFilter(watched, event);
 }
 
@@ -198,6 +210,7 @@ void ResultPanelController::revealPanel()
     m_panel->setMinimumSize(460, std::min(320, size.height()));
     m_panel->resize(size);
     positionNearPointer();
+    if (!m_panel->isVisible()) m_focusReturn.noteBefore(m_panel);
     m_panel->show();
     m_panel->raise();
     // In front with the keyboard, a focused full-screen window's included:

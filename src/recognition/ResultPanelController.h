@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FocusReturn.h"
 #include "platform/text/Translator.h"
 #include "recognition/ResultView.h"
 #include "recognition/TextModel.h"
@@ -90,6 +91,7 @@ private:
     quint64 m_generation = 0;  // counts captures; work of an older one is stale
     QFuture<QByteArray> m_originalPng;  // the capture's, for its history record
     platform::CancelToken m_cancel;
+    platform::FocusReturn m_focusReturn;  // the window the user was in before the panel showed
 };
 
 }  // namespace klipo

@@ -13,7 +13,6 @@
 #include "platform/WindowFocus.h"
 #include "platform/media/MediaClock.h"
 
-#include <QFileInfo>
 #include <QKeySequence>
 
 #include <thread>
@@ -95,12 +94,7 @@ std::optional<QString> RecSystemPorts::stopShortcutText()
 
 QString RecSystemPorts::captureFolder() { return Settings::plainCaptureDirectory(); }
 
-QString RecSystemPorts::captureFolderDisplayName()
-{
-    const QString folder = captureFolder();
-    const QString name = QFileInfo(folder).fileName();
-    return name.isEmpty() ? folder : name;
-}
+QString RecSystemPorts::captureFolderDisplayName() { return Settings::plainCaptureDirectoryDisplayName(); }
 
 QString RecSystemPorts::recordingFolder()
 {

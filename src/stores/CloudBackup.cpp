@@ -1,12 +1,12 @@
 #include "stores/CloudBackup.h"
 
 #include "stores/IsoDate.h"
+#include "stores/JsonSplit.h"
 #include "stores/VocabularyBook.h"
 #include "stores/VocabularyExtractor.h"
 
 #include <QHash>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
 #include <QSet>
@@ -57,44 +57,83 @@ bool vetWord(VocabularyWord& word)
     return true;
 }
 
-std::optional<CloudBackup> decodeFile(const QByteArray& data, const QDateTime& now)
+namespace {
+
+// Each element of the array must be an object.
+bool forEachObject(QByteArrayView array, const std::function<bool(const QJsonObject&)>& take)
 {
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(data, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) return std::nullopt;
-    const QJsonObject object = document.object();
-    const QJsonValue version = object.value(kVersion);
-    const QJsonValue date = object.value(kDate);
-    const QJsonValue records = object.value(kRecords);
-    const QJsonValue words = object.value(kWords);
-    const QJsonValue settings = object.value(kSettings);
-    if (!isWholeNumber(version) || !date.isString() || !records.isArray() || !words.isArray() || !settings.isObject())
+    return jsonsplit::forEachElement(array, [&](QByteArrayView text) {
+        const std::optional<QJsonValue> value = jsonsplit::parse(text);
+        return value && value->isObject() && take(value->toObject());
+    });
+}
+
+}  // namespace
+
+size_t WordLimit::hashOf(const QString& key) { return qHash(key, size_t(0x6b6c69706f)); }
+
+qsizetype WordLimit::distinctNew() const
+{
+    qsizetype held = 0;
+    for (const QString& key : bookKeys)
+        if (m_seen.contains(hashOf(key))) ++held;
+    return distinct() - held;
+}
+
+std::optional<CloudBackup> decodeFile(const QByteArray& data, const QDateTime& now, WordLimit* limit)
+{
+    // The members in their last place (as a document would take them); the
+    // ones not used are still parsed, so that a broken file fails whole.
+    QHash<QString, QByteArrayView> members;
+    const bool wellFormed = jsonsplit::forEachMember(data, [&](const QString& key, QByteArrayView value) {
+        if (key == kVersion || key == kDate || key == kRecords || key == kWords || key == kSettings) {
+            members.insert(key, value);
+            return true;
+        }
+        return jsonsplit::parse(value).has_value();
+    });
+    if (!wellFormed) return std::nullopt;
+    for (const QLatin1String key : {kVersion, kDate, kRecords, kWords, kSettings})
+        if (!members.contains(key)) return std::nullopt;
+
+    const std::optional<QJsonValue> version = jsonsplit::parse(members.value(kVersion));
+    const std::optional<QJsonValue> date = jsonsplit::parse(members.value(kDate));
+    const std::optional<QJsonValue> settings = jsonsplit::parse(members.value(kSettings));
+    if (!version || !isWholeNumber(*version) || !date || !date->isString() || !settings || !settings->isObject())
         return std::nullopt;
-
     CloudBackup backup;
-    backup.version = int(std::clamp(version.toDouble(), double(INT_MIN), double(INT_MAX)));
-    backup.date = isodate::parse(date.toString());
+    backup.version = int(std::clamp(version->toDouble(), double(INT_MIN), double(INT_MAX)));
+    backup.date = isodate::parse(date->toString());
     if (!backup.date.isValid()) return std::nullopt;
-
-    const QJsonArray recordArray = records.toArray();
-    backup.records.reserve(recordArray.size());
-    for (const QJsonValue& element : recordArray) {
-        if (!element.isObject()) return std::nullopt;
-        backup.records.append(HistoryRecord::fromJson(element.toObject()));
-    }
-    const QJsonArray wordArray = words.toArray();
-    backup.words.reserve(wordArray.size());
-    for (const QJsonValue& element : wordArray) {
-        if (!element.isObject()) return std::nullopt;
-        std::optional<VocabularyWord> word = VocabularyWord::fromJson(element.toObject(), now);
-        if (!word) return std::nullopt;
-        if (vetWord(*word)) backup.words.append(std::move(*word));
-    }
-    const QJsonObject settingsMap = settings.toObject();
+    const QJsonObject settingsMap = settings->toObject();
     for (auto it = settingsMap.constBegin(); it != settingsMap.constEnd(); ++it) {
         if (!it.value().isString()) return std::nullopt;
         backup.settings.insert(it.key(), it.value().toString());
     }
+
+    if (!forEachObject(members.value(kRecords), [&](const QJsonObject& object) {
+            backup.records.append(HistoryRecord::fromJson(object));
+            return true;
+        }))
+        return std::nullopt;
+
+    // With a limit the list is cut back whenever it has grown by twice the room.
+    const qsizetype cutAt = limit ? std::max<qsizetype>(2 * limit->room, 4096) : -1;
+    qsizetype sinceCut = 0;
+    if (!forEachObject(members.value(kWords), [&](const QJsonObject& object) {
+            std::optional<VocabularyWord> word = VocabularyWord::fromJson(object, now);
+            if (!word) return false;
+            if (!vetWord(*word)) return true;
+            if (limit) limit->count(word->normalized);
+            backup.words.append(std::move(*word));
+            if (limit && ++sinceCut >= cutAt) {
+                vocabularybook::keepMergeable(backup.words, limit->bookKeys, limit->room);
+                sinceCut = 0;
+            }
+            return true;
+        }))
+        return std::nullopt;
+    if (limit) vocabularybook::keepMergeable(backup.words, limit->bookKeys, limit->room);
     return backup;
 }
 
@@ -132,10 +171,11 @@ QList<VocabularyWord> mergeWords(const QList<VocabularyWord>& local, const QList
     return merged;
 }
 
-void foldInto(CloudBackup& accumulated, const CloudBackup& next)
+void foldInto(CloudBackup& accumulated, const CloudBackup& next, const WordLimit* limit)
 {
     accumulated.records = mergeRecords(accumulated.records, next.records);
     accumulated.words = mergeWords(accumulated.words, next.words);
+    if (limit) vocabularybook::keepMergeable(accumulated.words, limit->bookKeys, limit->room);
     if (next.date > accumulated.date) {
         accumulated.date = next.date;
         accumulated.settings = next.settings;

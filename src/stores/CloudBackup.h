@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QMap>
+#include <QSet>
 #include <QString>
 
 #include <optional>
@@ -49,12 +50,35 @@ EncodedContent encodeContent(const QList<HistoryRecord>& records, QList<Vocabula
 QByteArray encodeFile(const EncodedContent& content, const QDateTime& date);
 QByteArray encodeFile(const CloudBackup& backup);
 
+// How many of the words read from backups are kept while they are read for
+// a merge into the book: every word the book holds, and of the others the
+// `room` that matter most (vocabularybook::keepMergeable). Every word read,
+// kept or not, is counted once by its key.
+struct WordLimit {
+    QSet<QString> bookKeys;
+    qsizetype room = 0;
+
+    void count(const QString& key) { m_seen.insert(hashOf(key)); }
+    // Words read, each key once.
+    qsizetype distinct() const { return m_seen.size(); }
+    // Of those, the ones the book does not hold.
+    qsizetype distinctNew() const;
+
+private:
+    // Keys are counted by a 64-bit hash (a clash among a million keys is
+    // about one in ten million), a tenth of what the keys themselves take.
+    static size_t hashOf(const QString& key);
+    QSet<size_t> m_seen;
+};
+
 // Nothing when the data is not a JSON object with all five keys in their
 // form (an integer "version", a date text, arrays of objects, text values in
 // "settings"). Records decode as the history index's do; a word whose key is
 // not one the vocabulary extractor could make is left out, and the others are
-// held to the book's own bounds (see vetWord).
-std::optional<CloudBackup> decodeFile(const QByteArray& data, const QDateTime& now);
+// held to the book's own bounds (see vetWord). The file is read one record
+// and one word at a time, never as one document; with a limit, only the words
+// it keeps are held.
+std::optional<CloudBackup> decodeFile(const QByteArray& data, const QDateTime& now, WordLimit* limit = nullptr);
 
 // Makes a word read from another computer fit the book: false when its key
 // could never come from the extractor. The display becomes the key unless it
@@ -78,7 +102,8 @@ QList<VocabularyWord> mergeWords(const QList<VocabularyWord>& local, const QList
 // Folds the next file's backup (in name order) into the accumulated one: its
 // records and words are merged in; its date and settings replace the
 // accumulated ones only when its date is strictly later.
-void foldInto(CloudBackup& accumulated, const CloudBackup& next);
+// With a limit, the accumulated words are held to it afterwards.
+void foldInto(CloudBackup& accumulated, const CloudBackup& next, const WordLimit* limit = nullptr);
 
 // "yyyy-MM-dd HH:mm:ss" in local time.
 QString chineseDateText(const QDateTime& date);

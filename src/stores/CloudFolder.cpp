@@ -35,12 +35,16 @@ QString folder(const platform::SettingsStore& settings)
     return chosen.isEmpty() ? defaultFolder() : chosen;
 }
 
-Availability checkAvailability(const QString& path)
+Availability checkAvailability(const QString& path, bool ours)
 {
     if (!QDir::isAbsolutePath(path)) return {false, QStringLiteral("不是完整的文件夹路径")};
     struct stat st {};
     if (::stat(native(path).constData(), &st) != 0) {
         if (errno != ENOENT && errno != ENOTDIR) return {false, safefile::reasonFor(errno)};
+        if (!ours)
+            return {false, QStringLiteral("所选的文件夹 %1 不存在。如果它在网络共享或移动硬盘上，请先连接；"
+                                          "也可以重新选择备份文件夹")
+                               .arg(QDir::toNativeSeparators(path))};
         // Only a folder we make is made private; one the user chose stays as it is.
         if (!safefile::makePrivateFolder(path)) return {false, safefile::reasonFor(errno)};
     } else if (!S_ISDIR(st.st_mode)) {
@@ -85,7 +89,7 @@ QStringList backupFileNames(const QString& folder)
     return names;
 }
 
-ReadResult readBackupFile(const QString& path, const QDateTime& now)
+ReadResult readBackupFile(const QString& path, const QDateTime& now, cloudbackup::WordLimit* limit)
 {
     const QString name = QFileInfo(path).fileName();
     auto skipped = [&](const QString& reason) { return ReadResult{std::nullopt, {{name, reason}}}; };
@@ -95,22 +99,22 @@ ReadResult readBackupFile(const QString& path, const QDateTime& now)
     const safefile::ReadResult read = safefile::readFile(path, kMaxBackupFileBytes);
     if (read.status == safefile::ReadStatus::Missing) return skipped(QStringLiteral("文件已不在"));
     if (!read.ok()) return skipped(read.error);
-    std::optional<CloudBackup> backup = cloudbackup::decodeFile(read.data, now);
+    std::optional<CloudBackup> backup = cloudbackup::decodeFile(read.data, now, limit);
     if (!backup) return skipped(QStringLiteral("不是有效的备份文件"));
     return {std::move(backup), {}};
 }
 
-ReadResult readMerged(const QString& folder, const QDateTime& now)
+ReadResult readMerged(const QString& folder, const QDateTime& now, cloudbackup::WordLimit* limit)
 {
     ReadResult merged;
     for (const QString& name : backupFileNames(folder)) {
-        ReadResult one = readBackupFile(folder + QLatin1Char('/') + name, now);
+        ReadResult one = readBackupFile(folder + QLatin1Char('/') + name, now, limit);
         merged.skipped += one.skipped;
         if (!one.backup) continue;
         if (!merged.backup)
             merged.backup = std::move(one.backup);
         else
-            cloudbackup::foldInto(*merged.backup, *one.backup);
+            cloudbackup::foldInto(*merged.backup, *one.backup, limit);
     }
     return merged;
 }

@@ -33,13 +33,15 @@ QString defaultFolder();
 // "cloudBackupFolder" when it holds a non-empty text, else the default.
 QString folder(const platform::SettingsStore& settings);
 
-// The folder exists as a folder (made with its parents when missing) and a
-// file can be made in it; otherwise the reason, for the user.
+// The folder exists as a folder and a file can be made in it; otherwise the
+// reason, for the user. A missing folder is made (with its parents) only when
+// `ours` (the default folder): one the user chose may be on a share or disk
+// that is not mounted, and one made in its place would hide under it.
 struct Availability {
     bool available = false;
     QString reason;
 };
-Availability checkAvailability(const QString& folder);
+Availability checkAvailability(const QString& folder, bool ours);
 
 // True for 1 to 36 of [A-Za-z0-9-]: safe inside a file name.
 bool isValidDeviceId(const QString& id);
@@ -75,12 +77,13 @@ struct ReadResult {
 };
 // Reads one backup file: nothing (and the reason) when it is a link, not a
 // regular file, larger than the cap, unreadable or not a backup.
-ReadResult readBackupFile(const QString& path, const QDateTime& now);
+// With a limit, only the words it keeps are held (cloudbackup::WordLimit).
+ReadResult readBackupFile(const QString& path, const QDateTime& now, cloudbackup::WordLimit* limit = nullptr);
 
 // Reads every backup file of the folder in name order and folds them into
 // one; `backup` is empty when no file could be used. Blocks: never call it on
 // the main thread.
-ReadResult readMerged(const QString& folder, const QDateTime& now);
+ReadResult readMerged(const QString& folder, const QDateTime& now, cloudbackup::WordLimit* limit = nullptr);
 
 }  // namespace cloudfolder
 

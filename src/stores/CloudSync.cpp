@@ -9,6 +9,7 @@
 #include "stores/CloudTransfer.h"
 #include "stores/HistoryStore.h"
 #include "stores/IsoDate.h"
+#include "stores/VocabularyBook.h"
 #include "stores/VocabularyStore.h"
 
 #include <QDir>
@@ -55,7 +56,18 @@ CloudSync::CloudSync(const Dependencies& dependencies, QObject* parent) : QObjec
 {
     const QDateTime last = isodate::parse(m_deps.settings->stringValue(lastBackupKey));
     if (last.isValid()) m_lastBackupDate = last;
+    if (m_deps.history) {
+        m_shownRecordIds = cloudtransfer::recordIds(m_deps.history->records());
+        connect(m_deps.history, &HistoryStore::recordsChanged, this, &CloudSync::onRecordsChanged);
+    }
     refreshAvailability();
+}
+
+void CloudSync::onRecordsChanged()
+{
+    const QSet<QUuid> shown = cloudtransfer::recordIds(m_deps.history->records());
+    m_removedThisRun += m_shownRecordIds - shown;
+    m_shownRecordIds = shown;
 }
 
 CloudSync::~CloudSync()
@@ -76,11 +88,14 @@ bool CloudSync::setBackupFolder(const QString& folder)
 {
     const QString trimmed = folder.trimmed();
     if (!trimmed.isEmpty() && !QDir::isAbsolutePath(trimmed)) return false;
+    m_recordsInPlace.reset();  // another folder, another file
     if (trimmed.isEmpty())
         m_deps.settings->remove(cloudfolder::kFolderKey);
     else
         m_deps.settings->setValue(cloudfolder::kFolderKey, QDir::cleanPath(trimmed));
-    refreshAvailability();
+    // The folder the user names now is made if it is not there yet; later
+    // checks make only the default one.
+    checkFolder(true);
     if (autoSyncEnabled()) {
         m_hasPendingChanges = true;
         scheduleAutoUpload(kSwitchOnUploadDelay);
@@ -107,9 +122,13 @@ void CloudSync::setBusy(bool busy)
     Q_EMIT changed();
 }
 
-void CloudSync::refreshAvailability()
+void CloudSync::refreshAvailability() { checkFolder(false); }
+
+void CloudSync::checkFolder(bool makeChosen)
 {
-    const cloudfolder::Availability availability = cloudfolder::checkAvailability(backupFolder());
+    const QString folder = backupFolder();
+    const cloudfolder::Availability availability =
+        cloudfolder::checkAvailability(folder, makeChosen || folder == defaultBackupFolder());
     const bool changedAvailability = m_isAvailable != availability.available;
     m_isAvailable = availability.available;
     const QString text = availability.available ? QStringLiteral("备份文件夹已就绪")
@@ -233,6 +252,19 @@ void CloudSync::offerRestore(const QDateTime& date, qsizetype recordCount, qsize
 
 QString CloudSync::lastFingerprint() const { return m_deps.settings->stringValue(lastFingerprintKey); }
 
+cloudtransfer::UploadRequest CloudSync::uploadRequest(bool automatic)
+{
+    cloudtransfer::UploadRequest request;
+    request.path = backupFilePath();
+    request.lastFingerprint = lastFingerprint();
+    request.automatic = automatic;
+    CloudScheduler* scheduler = m_deps.scheduler;
+    request.now = [scheduler] { return scheduler->now(); };
+    request.removedThisRun = m_removedThisRun;
+    request.recordsInPlace = m_recordsInPlace;
+    return request;
+}
+
 void CloudSync::startUpload(bool automatic)
 {
     if (!automatic) {
@@ -243,13 +275,7 @@ void CloudSync::startUpload(bool automatic)
         if (!automatic) setStatus(busyText());
         return;
     }
-    cloudtransfer::UploadRequest request;
-    request.path = backupFilePath();
-    request.lastFingerprint = lastFingerprint();
-    request.automatic = automatic;
-    CloudScheduler* scheduler = m_deps.scheduler;
-    request.now = [scheduler] { return scheduler->now(); };
-
+    const cloudtransfer::UploadRequest request = uploadRequest(automatic);
     m_hasPendingChanges = false;
     setBusy(true);
     setStatus(automatic ? QStringLiteral("正在自动备份…") : QStringLiteral("正在上传…"));
@@ -275,6 +301,7 @@ void CloudSync::finishUpload(const cloudtransfer::UploadOutcome& outcome)
     m_isBusy = false;
     switch (outcome.kind) {
     case Kind::written:
+        m_recordsInPlace = outcome.writtenRecords;
         m_lastBackupDate = outcome.date;
         storeUpload(outcome);
         setStatus(QStringLiteral("已上传 %1 条记录、%2 个单词（%3 KB）")
@@ -297,6 +324,13 @@ void CloudSync::finishUpload(const cloudtransfer::UploadOutcome& outcome)
                       .arg(outcome.keptWords));
         break;
     }
+    case Kind::lostRecords:
+        m_hasPendingChanges = true;
+        setStatus(QStringLiteral("未自动备份：备份中有 %1 条历史文字本机已没有，而这次运行中并没有删除它们%2。"
+                                 "自动备份不会让备份跟着丢失；如确要以本机现状覆盖，请手动上传")
+                      .arg(outcome.lostRecords)
+                      .arg(outcome.historyRepaired ? QStringLiteral("（历史记录曾损坏）") : QString()));
+        break;
     case Kind::failed:
         m_hasPendingChanges = true;
         setStatus(QStringLiteral("上传失败：") + outcome.error);
@@ -308,15 +342,12 @@ void CloudSync::finishUpload(const cloudtransfer::UploadOutcome& outcome)
 void CloudSync::uploadOnQuit()
 {
     if (!autoSyncEnabled() || !m_hasPendingChanges || m_isBusy || !m_isAvailable) return;
-    cloudtransfer::UploadRequest request;
-    request.path = backupFilePath();
-    request.lastFingerprint = lastFingerprint();
-    request.automatic = true;
-    CloudScheduler* scheduler = m_deps.scheduler;
-    request.now = [scheduler] { return scheduler->now(); };
     const cloudtransfer::UploadOutcome outcome =
-        cloudtransfer::upload({*m_deps.history, *m_deps.vocabulary, *m_deps.settings}, request);
-    if (outcome.kind == cloudtransfer::UploadOutcome::Kind::written) storeUpload(outcome);
+        cloudtransfer::upload({*m_deps.history, *m_deps.vocabulary, *m_deps.settings}, uploadRequest(true));
+    if (outcome.kind == cloudtransfer::UploadOutcome::Kind::written) {
+        m_recordsInPlace = outcome.writtenRecords;
+        storeUpload(outcome);
+    }
 }
 
 // ---- download -----------------------------------------------------------------
@@ -356,6 +387,15 @@ void CloudSync::finishDownload(const cloudtransfer::DownloadOutcome& outcome)
         cloudsettings::apply(*m_deps.settings, backup.settings, outcome.localRecordCount);
     QString text = (skipped.isEmpty() ? QStringLiteral("已同步：") : QStringLiteral("部分同步：")) +
                    QStringLiteral("新增 %1 个单词").arg(outcome.newWords);
+    if (outcome.leftOut > 0 || outcome.displaced > 0) {
+        QStringList limited;
+        if (outcome.leftOut > 0) limited << QStringLiteral("另有 %1 个未加入").arg(outcome.leftOut);
+        if (outcome.displaced > 0)
+            limited << QStringLiteral("%1 个只见过一次的旧单词让位给了已掌握、有释义或多次出现的单词")
+                           .arg(outcome.displaced);
+        text += QStringLiteral("（单词本最多 %1 个：").arg(vocabularybook::kMaximumWordCount) +
+                limited.join(QStringLiteral("，")) + QStringLiteral("）");
+    }
     if (applied.applied > 0) text += QStringLiteral("，已应用备份中的设置");
     text += QStringLiteral("；备份含 %1 条历史文字，不导入本机历史").arg(backup.recordCount);
     if (!applied.refused.isEmpty())

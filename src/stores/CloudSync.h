@@ -6,7 +6,9 @@
 #include <QList>
 #include <QMetaObject>
 #include <QObject>
+#include <QSet>
 #include <QString>
+#include <QUuid>
 #include <QStringList>
 
 #include <functional>
@@ -21,6 +23,7 @@ class SettingsStore;
 }
 namespace cloudtransfer {
 struct UploadOutcome;
+struct UploadRequest;
 struct DownloadOutcome;
 struct LaunchLook;
 }  // namespace cloudtransfer
@@ -83,7 +86,8 @@ public:
     // $XDG_DATA_HOME/KlipoVersa/Cloud when it is absent or empty.
     QString backupFolder() const;
     static QString defaultBackupFolder();
-    // Stores an absolute folder (empty: back to the default) and checks it;
+    // Stores an absolute folder (empty: back to the default) and checks it,
+    // making it when it is not there yet (the user names it now);
     // with automatic backup on, an upload follows 5 seconds later. False, and
     // nothing changed, for a relative path.
     bool setBackupFolder(const QString& folder);
@@ -91,7 +95,9 @@ public:
     QString backupFilePath();
 
     // ---- operations ----
-    // Checks that the folder exists or can be made and takes a file.
+    // Checks that the folder exists and takes a file. A missing folder is
+    // made only when it is the default one: a chosen one may be on a share or
+    // disk that is not mounted, and one made in its place would hide under it.
     void refreshAvailability();
     // At launch, once: observes the stores and looks at the folder 5 s later.
     void startAutoSync();
@@ -114,6 +120,7 @@ Q_SIGNALS:
     void changed();
 
 private:
+    void checkFolder(bool makeChosen);
     void setStatus(const QString& text);
     void setBusy(bool busy);
     void onStoreChanged();
@@ -126,6 +133,9 @@ private:
     void finishUpload(const cloudtransfer::UploadOutcome& outcome);
     void finishDownload(const cloudtransfer::DownloadOutcome& outcome);
     QString lastFingerprint() const;
+    cloudtransfer::UploadRequest uploadRequest(bool automatic);
+    // Notes the records the history let go since it was last shown.
+    void onRecordsChanged();
     void storeUpload(const cloudtransfer::UploadOutcome& outcome);
 
     Dependencies m_deps;
@@ -139,6 +149,11 @@ private:
     bool m_hasPendingChanges = false;
     std::optional<CloudScheduler::Ticket> m_pendingUpload;
     QList<QMetaObject::Connection> m_observers;
+
+    QSet<QUuid> m_shownRecordIds;  // the history's records as last shown
+    QSet<QUuid> m_removedThisRun;  // records it let go during this run
+    // The records of this computer's file as this run last wrote it.
+    std::optional<QSet<QUuid>> m_recordsInPlace;
 };
 
 }  // namespace klipo

@@ -1,13 +1,18 @@
 #include "stores/CloudTransfer.h"
 
+#include "platform/FreedMemory.h"
 #include "platform/SafeFile.h"
 #include "stores/CloudSettings.h"
+#include "stores/HistoryFolder.h"
 #include "stores/HistoryStore.h"
+#include "stores/VocabularyBook.h"
 #include "stores/VocabularyStore.h"
 
 #include <sys/stat.h>
 
 #include <QFile>
+
+#include <algorithm>
 
 namespace klipo::cloudtransfer {
 
@@ -19,12 +24,37 @@ bool isRegularFile(const QString& path)
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-BackupSummary summarize(const CloudBackup& backup)
+BackupSummary summarize(const CloudBackup& backup, qsizetype wordCount)
 {
-    return {backup.date, backup.records.size(), backup.words.size(), backup.settings};
+    return {backup.date, backup.records.size(), wordCount, backup.settings};
+}
+
+// Backups with more words than the book can hold took memory far beyond
+// what is kept: it goes back to the system (which takes a moment, so only then).
+void returnMemoryOfALargeRead(const cloudbackup::WordLimit& limit)
+{
+    if (limit.distinct() > vocabularybook::kMaximumWordCount) platform::returnFreedMemory();
+}
+
+// The records of the backup in place that the new one would drop although
+// the history did not let them go during this run.
+qsizetype lostRecords(const QSet<QUuid>& inPlace, const QList<HistoryRecord>& records,
+                      const QSet<QUuid>& removedThisRun)
+{
+    QSet<QUuid> gone = inPlace - removedThisRun;
+    for (const HistoryRecord& record : records) gone.remove(record.id);
+    return gone.size();
 }
 
 }  // namespace
+
+QSet<QUuid> recordIds(const QList<HistoryRecord>& records)
+{
+    QSet<QUuid> ids;
+    ids.reserve(records.size());
+    for (const HistoryRecord& record : records) ids.insert(record.id);
+    return ids;
+}
 
 UploadOutcome upload(const Stores& stores, const UploadRequest& request)
 {
@@ -44,21 +74,42 @@ UploadOutcome upload(const Stores& stores, const UploadRequest& request)
         outcome.kind = UploadOutcome::Kind::skipped;
         return outcome;
     }
-    if (request.automatic && (records.isEmpty() || words.isEmpty())) {
-        // After a wipe or a store file set aside, an unattended upload must not
-        // empty what the backup still holds.
-        const cloudfolder::ReadResult existing = cloudfolder::readBackupFile(request.path, outcome.date);
-        if (existing.backup && ((records.isEmpty() && !existing.backup->records.isEmpty()) ||
-                                (words.isEmpty() && !existing.backup->words.isEmpty()))) {
-            outcome.kind = UploadOutcome::Kind::heldBack;
-            outcome.keptRecords = existing.backup->records.size();
-            outcome.keptWords = existing.backup->words.size();
-            return outcome;
+    if (request.automatic && isRegularFile(request.path)) {
+        // What the file in place holds: read, unless this run wrote it (its
+        // words are only counted, and only needed against an empty book).
+        const bool emptying = records.isEmpty() || words.isEmpty();
+        std::optional<QSet<QUuid>> inPlace = request.recordsInPlace;
+        if (emptying || !inPlace) {
+            cloudbackup::WordLimit countOnly;
+            const cloudfolder::ReadResult existing =
+                cloudfolder::readBackupFile(request.path, outcome.date, &countOnly);
+            if (existing.backup) {
+                inPlace = recordIds(existing.backup->records);
+                outcome.keptWords = countOnly.distinct();
+            }
+        }
+        if (inPlace) {
+            outcome.keptRecords = inPlace->size();
+            // After a wipe or a store file set aside, an unattended upload must
+            // not empty what the backup still holds.
+            if ((records.isEmpty() && outcome.keptRecords > 0) || (words.isEmpty() && outcome.keptWords > 0)) {
+                outcome.kind = UploadOutcome::Kind::heldBack;
+                return outcome;
+            }
+            outcome.lostRecords = lostRecords(*inPlace, records, request.removedThisRun);
+            outcome.historyRepaired = stores.history.hasRecordsLostToDamage() ||
+                                      historyfolder::hasMovedAsideIndex(stores.history.directory());
+            if (outcome.lostRecords > 0 && (outcome.historyRepaired || 2 * outcome.lostRecords > outcome.keptRecords)) {
+                outcome.kind = UploadOutcome::Kind::lostRecords;
+                return outcome;
+            }
         }
     }
 
     const QByteArray data = cloudbackup::encodeFile(content, outcome.date);
-    const platform::safefile::WriteResult written = platform::safefile::writeFile(request.path, data, 0600);
+    // The folder is never made here: a chosen one may be on a share that is
+    // not mounted (the availability check makes the default one).
+    const platform::safefile::WriteResult written = platform::safefile::writeFile(request.path, data, 0600, false);
     if (!written) {
         outcome.kind = UploadOutcome::Kind::failed;
         outcome.error = written.error;
@@ -66,17 +117,26 @@ UploadOutcome upload(const Stores& stores, const UploadRequest& request)
     }
     outcome.kind = UploadOutcome::Kind::written;
     outcome.sizeKB = double(data.size()) / 1024.0;
+    outcome.writtenRecords = recordIds(records);
     return outcome;
 }
 
 DownloadOutcome download(const Stores& stores, const QString& folder, const QDateTime& now)
 {
     DownloadOutcome outcome;
-    const cloudfolder::ReadResult merged = cloudfolder::readMerged(folder, now);
+    cloudbackup::WordLimit limit;
+    for (const VocabularyWord& word : stores.vocabulary.words()) limit.bookKeys.insert(word.normalized);
+    limit.room = vocabularybook::kMaximumWordCount;
+    cloudfolder::ReadResult merged = cloudfolder::readMerged(folder, now, &limit);
     outcome.skipped = merged.skipped;
     if (!merged.backup) return outcome;
-    outcome.backup = summarize(*merged.backup);
-    outcome.newWords = stores.vocabulary.mergeFromBackup(merged.backup->words);
+    outcome.backup = summarize(*merged.backup, limit.distinct());
+    vocabularybook::MergeReport report;
+    outcome.newWords = stores.vocabulary.mergeFromBackup(merged.backup->words, &report);
+    merged.backup.reset();
+    returnMemoryOfALargeRead(limit);
+    outcome.leftOut = std::max<qsizetype>(0, limit.distinctNew() - outcome.newWords);
+    outcome.displaced = report.displaced;
     outcome.localRecordCount = stores.history.allRecords().size();
     return outcome;
 }
@@ -85,8 +145,11 @@ LaunchLook lookAtLaunch(const Stores& stores, const QString& folder, const QDate
 {
     LaunchLook look;
     look.localDataEmpty = stores.history.allRecords().isEmpty() && stores.vocabulary.words().isEmpty();
-    const cloudfolder::ReadResult merged = cloudfolder::readMerged(folder, now);
-    if (merged.backup) look.backup = summarize(*merged.backup);
+    if (!look.localDataEmpty) return look;
+    cloudbackup::WordLimit countOnly;
+    const cloudfolder::ReadResult merged = cloudfolder::readMerged(folder, now, &countOnly);
+    if (merged.backup) look.backup = summarize(*merged.backup, countOnly.distinct());
+    returnMemoryOfALargeRead(countOnly);
     return look;
 }
 

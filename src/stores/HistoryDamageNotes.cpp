@@ -3,12 +3,8 @@
 #include "stores/StoreFiles.h"
 
 #include <QCryptographicHash>
-#include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
-#include <algorithm>
 
 namespace klipo::historydamage {
 
@@ -22,26 +18,9 @@ QString fingerprint(const QJsonObject& object)
     return QString::fromLatin1(QCryptographicHash::hash(compact, QCryptographicHash::Sha1).toHex());
 }
 
-QSet<QString> readNoted(const QString& path)
-{
-    const platform::safefile::ReadResult read = storefiles::readStoreFile(path);
-    if (!read.ok()) return {};
-    const std::optional<QJsonArray> array = storefiles::decodeVersionedArray(read.data, kKey);
-    QSet<QString> noted;
-    if (!array) return noted;
-    for (const QJsonValue& value : *array)
-        if (value.isString()) noted.insert(value.toString());
-    return noted;
-}
+QSet<QString> readNoted(const QString& path) { return storefiles::readTextSet(path, kKey); }
 
-bool writeNoted(const QString& path, const QSet<QString>& noted)
-{
-    if (noted.isEmpty()) return !QFile::exists(path) || QFile::remove(path);
-    QStringList sorted(noted.begin(), noted.end());
-    std::sort(sorted.begin(), sorted.end());
-    return bool(
-        storefiles::writeStoreFile(path, storefiles::encodeVersionedArray(kKey, QJsonArray::fromStringList(sorted))));
-}
+bool writeNoted(const QString& path, const QSet<QString>& noted) { return storefiles::writeTextSet(path, kKey, noted); }
 
 Check check(const QList<HistoryRecord>& records, const QSet<QString>& toldBefore)
 {

@@ -267,7 +267,7 @@ void HistoryStore::tellOfUnconfirmedLimit(int limit)
     m_toldOfUnconfirmedLimit = true;
     platform::storagealerts::report(
         QStringLiteral("历史记录已超过保留条数（%1 条），旧记录没有删除").arg(limit),
-        QStringLiteral("这个条数不是在本机选定的（来自备份，或设置文件损坏后恢复的默认值）。"
+        QStringLiteral("这个条数不是在本机选定的（来自备份、设置文件损坏后恢复的默认值，或设置文件中的值无法读取）。"
                        "请到「设置 › 历史」确认保留条数，确认后才会删除最旧的记录"));
 }
 
@@ -485,6 +485,19 @@ QList<HistoryRecord> HistoryStore::allRecords()
             if (!record.isDamaged()) copy.append(record);
     });
     return copy;
+}
+
+std::optional<QSet<QUuid>> HistoryStore::recordIdsIfIntact()
+{
+    std::optional<QSet<QUuid>> ids;
+    m_queue->sync([&] {
+        loadIfNeeded();
+        if (m_indexBlocked || m_lostToDamage || !QFileInfo::exists(indexPath())) return;
+        ids.emplace();
+        ids->reserve(m_cache.size());
+        for (const HistoryRecord& record : std::as_const(m_cache)) ids->insert(record.id);
+    });
+    return ids;
 }
 
 void HistoryStore::loadImage(const HistoryRecord& record, std::function<void(QImage)> completion)

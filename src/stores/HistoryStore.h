@@ -9,6 +9,7 @@
 #include <QList>
 #include <QMutex>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QUuid>
 
@@ -103,6 +104,11 @@ public:
     // made from allRecords() then lacks records the user never deleted.
     // Blocks like allRecords().
     bool hasRecordsLostToDamage();
+
+    // The ids of every record, when this run's start read the index whole:
+    // none while there is no index, it is blocked, or records were lost to
+    // damage (hasRecordsLostToDamage()). Blocks like allRecords().
+    std::optional<QSet<QUuid>> recordIdsIfIntact();
 
     // The record's shown image (null when missing or unreadable).
     void loadImage(const HistoryRecord& record, std::function<void(QImage)> completion);

@@ -5,14 +5,35 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMutex>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cmath>
 
 namespace klipo::storefiles {
+
+namespace {
+
+QMutex& readOnlyMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+// The guarded paths of this process's read-only stores, each with how many hold it.
+QHash<QString, int>& readOnlyStores()
+{
+    static QHash<QString, int> stores;
+    return stores;
+}
+
+}  // namespace
 
 QString defaultDataDirectory()
 {
@@ -80,9 +101,42 @@ QByteArray encodeVersionedArray(QLatin1String key, const QJsonArray& array, cons
     return QJsonDocument(document).toJson(QJsonDocument::Indented);
 }
 
+QString heldByAnotherCopy(const QString& what)
+{
+    return QStringLiteral("%1正被另一个 KlipoVersa 占用（它在同一用户的另一个会话里运行），这里只能查看，更改不会保存")
+        .arg(what);
+}
+
+bool isReadOnlyHere(const QString& guardedPath)
+{
+    QMutexLocker lock(&readOnlyMutex());
+    return readOnlyStores().value(QFileInfo(guardedPath).absoluteFilePath()) > 0;
+}
+
+QSet<QString> readTextSet(const QString& path, QLatin1String key)
+{
+    QSet<QString> texts;
+    const platform::safefile::ReadResult read = readStoreFile(path);
+    if (!read.ok()) return texts;
+    const std::optional<QJsonArray> array = decodeVersionedArray(read.data, key);
+    if (!array) return texts;
+    for (const QJsonValue& value : *array)
+        if (value.isString()) texts.insert(value.toString());
+    return texts;
+}
+
+bool writeTextSet(const QString& path, QLatin1String key, const QSet<QString>& texts)
+{
+    if (texts.isEmpty()) return !QFileInfo::exists(path) || QFile::remove(path);
+    QStringList sorted(texts.begin(), texts.end());
+    std::sort(sorted.begin(), sorted.end());
+    return bool(writeStoreFile(path, encodeVersionedArray(key, QJsonArray::fromStringList(sorted))));
+}
+
 WriteAccess::WriteAccess(const QString& guardedPath)
 {
     const QFileInfo guarded(guardedPath);
+    m_guarded = guarded.absoluteFilePath();
     const QString folder = guarded.absolutePath();
     platform::safefile::makePrivateFolder(folder);
     m_lock = std::make_unique<platform::FileLock>(folder + QStringLiteral("/.") + guarded.fileName() +
@@ -90,15 +144,22 @@ WriteAccess::WriteAccess(const QString& guardedPath)
     // A folder where no lock can be made (read-only, no locking) cannot be
     // shared safely either way; the writes themselves then report.
     m_mayWrite = m_lock->status() != platform::FileLock::Status::Busy;
+    if (m_mayWrite) return;
+    QMutexLocker lock(&readOnlyMutex());
+    ++readOnlyStores()[m_guarded];
 }
 
-WriteAccess::~WriteAccess() = default;
+WriteAccess::~WriteAccess()
+{
+    if (m_mayWrite) return;
+    QMutexLocker lock(&readOnlyMutex());
+    if (--readOnlyStores()[m_guarded] <= 0) readOnlyStores().remove(m_guarded);
+}
 
 void WriteAccess::reportReadOnlyOnce(const QString& what)
 {
     if (m_reported.exchange(true)) return;
-    platform::storagealerts::reportNotSaved(
-        what, QStringLiteral("另一个 KlipoVersa 正在使用同一数据文件夹，本次运行中的更改都不会保存"));
+    platform::storagealerts::reportNotSaved(what, heldByAnotherCopy(what));
 }
 
 }  // namespace klipo::storefiles

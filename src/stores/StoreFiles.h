@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLatin1String>
+#include <QSet>
 #include <QString>
 
 #include <atomic>
@@ -54,6 +55,22 @@ std::optional<QJsonArray> decodeVersionedArray(const QByteArray& data, QLatin1St
 // sorted keys, UTF-8.
 QByteArray encodeVersionedArray(QLatin1String key, const QJsonArray& array, const QJsonObject& others = {});
 
+// What the user is told of a change refused because another running copy of
+// the program (another session of the same user) holds the data: "<what>正被
+// 另一个 KlipoVersa 占用（它在…里运行）…".
+QString heldByAnotherCopy(const QString& what);
+
+// True while a store of this process on `guardedPath` (the file or folder its
+// WriteAccess guards) only reads because another copy holds it. Any thread.
+bool isReadOnlyHere(const QString& guardedPath);
+
+// A small note of the store's: a set of texts kept as {"version": 1, key:
+// [... sorted]}. Reading gives an empty set for a missing or unreadable file
+// (and skips entries that are not text); writing an empty set removes the
+// file. False when the write failed.
+QSet<QString> readTextSet(const QString& path, QLatin1String key);
+bool writeTextSet(const QString& path, QLatin1String key, const QSet<QString>& texts);
+
 // The one-writer rule of a store: the first instance on a store's file or
 // folder, in this process or another, holds a lock file beside it in the data
 // folder ("<folder>/.<name>.lock") for its whole life and may write; any
@@ -69,6 +86,7 @@ public:
 
 private:
     std::unique_ptr<platform::FileLock> m_lock;
+    QString m_guarded;
     bool m_mayWrite = true;
     std::atomic<bool> m_reported{false};
 };

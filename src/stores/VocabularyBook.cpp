@@ -99,21 +99,41 @@ void sortResult(VocabularyIngestResult& result)
     result.wordsNeedingDefinition = result.newWords + known;
 }
 
-void prune(Book& book)
+bool isExpendable(const VocabularyWord& word) { return !word.isMastered && !word.hasDefinition() && word.count < 2; }
+
+QStringList expendableKeys(const Book& book)
 {
-    if (book.size() <= kMaximumWordCount) return;
     QList<const VocabularyWord*> candidates;
-    for (const VocabularyWord& word : std::as_const(book)) {
-        if (!word.isMastered && !word.hasDefinition() && word.count < 2) candidates.append(&word);
+    for (const VocabularyWord& word : book) {
+        if (isExpendable(word)) candidates.append(&word);
     }
     std::sort(candidates.begin(), candidates.end(), [](const VocabularyWord* a, const VocabularyWord* b) {
         if (a->lastSeen != b->lastSeen) return a->lastSeen < b->lastSeen;
         return a->normalized < b->normalized;
     });
-    QStringList doomed;
+    QStringList keys;
+    keys.reserve(candidates.size());
+    for (const VocabularyWord* word : std::as_const(candidates)) keys.append(word->normalized);
+    return keys;
+}
+
+void prune(Book& book)
+{
+    if (book.size() <= kMaximumWordCount) return;
+    const QStringList doomed = expendableKeys(book);
     const qsizetype excess = book.size() - kMaximumWordCount;
-    for (qsizetype i = 0; i < candidates.size() && i < excess; ++i) doomed.append(candidates.at(i)->normalized);
-    for (const QString& key : std::as_const(doomed)) book.remove(key);
+    for (qsizetype i = 0; i < doomed.size() && i < excess; ++i) book.remove(doomed.at(i));
+}
+
+bool mattersMore(const VocabularyWord& a, const VocabularyWord& b)
+{
+    if (a.isMastered != b.isMastered) return a.isMastered;
+    const bool aDefined = a.hasDefinition();
+    const bool bDefined = b.hasDefinition();
+    if (aDefined != bDefined) return aDefined;
+    if (a.count != b.count) return a.count > b.count;
+    if (a.lastSeen != b.lastSeen) return a.lastSeen > b.lastSeen;
+    return a.normalized < b.normalized;
 }
 
 bool detach(Book& book, const QSet<QString>& recordIDs, bool firstOnly)
@@ -205,22 +225,66 @@ VocabularyWord joinedDuplicates(const VocabularyWord& first, const VocabularyWor
     return result;
 }
 
-int merge(Book& book, const QList<VocabularyWord>& incoming)
+int merge(Book& book, const QList<VocabularyWord>& incoming, MergeReport* report)
 {
-    int added = 0;
+    // Words the book holds take the incoming ones in; new ones wait for room.
+    QHash<QString, VocabularyWord> fresh;
     for (VocabularyWord word : incoming) {
         if (word.normalized.isEmpty()) continue;  // such a word could never be found or kept
         // Keys are lower case; one stored in capitals is the same word.
         word.normalized = word.normalized.toLower();
-        auto found = book.find(word.normalized);
-        if (found == book.end()) {
-            book.insert(word.normalized, word);
-            ++added;
-        } else {
+        if (auto found = book.find(word.normalized); found != book.end()) {
             *found = mergedWord(*found, word);
+        } else if (auto same = fresh.find(word.normalized); same != fresh.end()) {
+            *same = mergedWord(*same, word);
+        } else {
+            fresh.insert(word.normalized, std::move(word));
         }
     }
-    return added;
+    QList<VocabularyWord> newcomers = fresh.values();
+    fresh.clear();
+    std::sort(newcomers.begin(), newcomers.end(), mattersMore);
+
+    MergeReport result;
+    qsizetype room = std::max<qsizetype>(0, kMaximumWordCount - book.size());
+    QStringList expendable;
+    qsizetype nextExpendable = 0;
+    bool expendableListed = false;
+    for (VocabularyWord& word : newcomers) {
+        if (room > 0) {
+            --room;
+        } else if (!isExpendable(word)) {
+            // Room made as the book's own pruning would make it.
+            if (!expendableListed) {
+                expendable = expendableKeys(book);
+                expendableListed = true;
+            }
+            if (nextExpendable == expendable.size()) {
+                ++result.leftOut;
+                continue;
+            }
+            book.remove(expendable.at(nextExpendable++));
+            ++result.displaced;
+        } else {
+            ++result.leftOut;
+            continue;
+        }
+        book.insert(word.normalized, std::move(word));
+        ++result.added;
+    }
+    if (report) *report = result;
+    return result.added;
+}
+
+void keepMergeable(QList<VocabularyWord>& words, const QSet<QString>& bookKeys, qsizetype room)
+{
+    const auto known = std::stable_partition(
+        words.begin(), words.end(), [&](const VocabularyWord& word) { return bookKeys.contains(word.normalized); });
+    const qsizetype others = words.end() - known;
+    if (others <= room) return;
+    const auto keptEnd = known + std::max<qsizetype>(0, room);
+    std::nth_element(known, keptEnd, words.end(), mattersMore);
+    words.erase(keptEnd, words.end());
 }
 
 bool ranksBefore(const VocabularyWord& a, const VocabularyWord& b)

@@ -60,9 +60,21 @@ void sortResult(VocabularyIngestResult& result);
 
 void appendSource(VocabularyWord& word, const QString& recordID, qint64 count, const QDateTime& date);
 
+// A word the book lets go first when it is full: seen only once, without
+// definition and not mastered.
+bool isExpendable(const VocabularyWord& word);
+// The keys of the book's expendable words, the one seen longest ago first.
+QStringList expendableKeys(const Book& book);
+
 // Removes the oldest words seen only once, without definition and not
 // mastered, until the book holds at most kMaximumWordCount words.
 void prune(Book& book);
+
+// What matters more to the user of two words, for keeping one of them: a
+// mastered word, then one with a definition, then the one seen more often,
+// then the one seen later (the key decides the rest). Every word the book
+// would prune matters less than every word it would keep.
+bool mattersMore(const VocabularyWord& a, const VocabularyWord& b);
 
 // Removes the record ids from every word's sources and takes their counts
 // off; a word left without occurrences goes unless it is mastered. With
@@ -81,9 +93,24 @@ VocabularyWord mergedWord(const VocabularyWord& existing, const VocabularyWord& 
 // either is, the longer definition, the earliest and latest sightings and
 // the sources of both.
 VocabularyWord joinedDuplicates(const VocabularyWord& first, const VocabularyWord& second);
+// How a merge met the book's limit.
+struct MergeReport {
+    int added = 0;      // words new to the book that it took
+    int leftOut = 0;    // words new to the book that found no room
+    int displaced = 0;  // expendable words of the book that made room for words that matter more
+};
 // Merges backup words into the book (keys matched in lower case); returns
-// how many were new.
-int merge(Book& book, const QList<VocabularyWord>& incoming);
+// how many were new. Words the book holds take the incoming ones in; new
+// words come in by what matters most while the book holds fewer than
+// kMaximumWordCount words, and beyond that only words the book would keep
+// come in, each in place of the expendable word seen longest ago. So a merge
+// never grows the book past its limit, and never takes a word out that the
+// book's own pruning would keep.
+int merge(Book& book, const QList<VocabularyWord>& incoming, MergeReport* report = nullptr);
+// Of words read from backups, keeps what a merge into a book holding
+// `bookKeys` can take: every word with one of those keys, and of the others
+// the `room` that matter most.
+void keepMergeable(QList<VocabularyWord>& words, const QSet<QString>& bookKeys, qsizetype room);
 
 // Ranking of the words to learn: count descending, then latest sighting, then key.
 bool ranksBefore(const VocabularyWord& a, const VocabularyWord& b);

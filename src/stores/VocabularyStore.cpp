@@ -43,7 +43,22 @@ QString VocabularyStore::filePath() const { return m_directory + QStringLiteral(
 
 namespace {
 QString what() { return QStringLiteral("生词本"); }
+const QLatin1String kPendingKey("recordIDs");
+constexpr const char* kPendingName = ".vocabulary-detach-pending.json";
+
+QSet<QString> idTexts(const QList<QUuid>& ids)
+{
+    QSet<QString> texts;
+    texts.reserve(ids.size());
+    for (const QUuid& id : ids) texts.insert(HistoryRecord::idText(id));
+    return texts;
+}
 }  // namespace
+
+QString VocabularyStore::pendingDetachPath() const
+{
+    return m_directory + QLatin1Char('/') + QLatin1String(kPendingName);
+}
 
 void VocabularyStore::loadLocked()
 {
@@ -52,9 +67,12 @@ void VocabularyStore::loadLocked()
     ++m_generation;
     m_access = std::make_unique<storefiles::WriteAccess>(filePath());
     // Only the writer: another copy's write may be under way.
-    if (m_access->mayWrite())
-        platform::safefile::removeLeftoverTemporaries(
-            m_directory, [](const QString& target) { return target == QLatin1String("vocabulary.json"); });
+    if (m_access->mayWrite()) {
+        platform::safefile::removeLeftoverTemporaries(m_directory, [](const QString& target) {
+            return target == QLatin1String("vocabulary.json") || target == QLatin1String(kPendingName);
+        });
+        m_pendingAtLoad = storefiles::readTextSet(pendingDetachPath(), kPendingKey);
+    }
     const platform::safefile::ReadResult read = storefiles::readStoreFile(filePath());
     if (read.status == platform::safefile::ReadStatus::Missing || (read.ok() && read.data.isEmpty())) return;
     if (read.ok()) {
@@ -167,17 +185,77 @@ VocabularyStore::IngestResult VocabularyStore::ingest(const QStringList& texts, 
     return result;
 }
 
-void VocabularyStore::detachRecord(const QString& recordID)
-{
-    mutate([&](Book& book) { return vocabularybook::detach(book, {recordID}, true); });
-}
+void VocabularyStore::detachRecord(const QString& recordID) { detach({recordID}, true, {recordID}); }
 
 void VocabularyStore::detachRecords(const QList<QUuid>& recordIDs)
 {
     if (recordIDs.isEmpty()) return;
-    QSet<QString> ids;
-    for (const QUuid& id : recordIDs) ids.insert(HistoryRecord::idText(id));
-    mutate([&](Book& book) { return vocabularybook::detach(book, ids, false); });
+    const QSet<QString> ids = idTexts(recordIDs);
+    detach(ids, false, ids);
+}
+
+void VocabularyStore::detach(const QSet<QString>& recordIDs, bool firstOnly, const QSet<QString>& settled)
+{
+    Book copy;
+    quint64 generation = 0;  // none: nothing changed
+    {
+        std::lock_guard lock(m_lock);
+        loadLocked();
+        if (vocabularybook::detach(m_words, recordIDs, firstOnly)) {
+            copy = m_words;
+            generation = ++m_generation;
+        }
+    }
+    if (generation != 0) commit(copy, generation);
+    m_ioQueue->async([this, settled, generation] {
+        // While the file may still hold the records' words, the note stays
+        // for the next launch to settle.
+        if (generation != 0 && (m_newestWritten < generation || m_lastWriteFailed)) return;
+        changePendingNote({}, settled);
+    });
+}
+
+void VocabularyStore::noteDetachPending(const QList<QUuid>& recordIDs, std::function<void()> then)
+{
+    m_ioQueue->async([this, ids = idTexts(recordIDs), then = std::move(then)] {
+        changePendingNote(ids, {});
+        if (then) platform::runOnMain(then);
+    });
+}
+
+void VocabularyStore::cancelDetachPending(const QList<QUuid>& recordIDs)
+{
+    m_ioQueue->async([this, ids = idTexts(recordIDs)] { changePendingNote({}, ids); });
+}
+
+void VocabularyStore::settlePendingDetaches(const QSet<QString>& historyRecordIDs)
+{
+    QSet<QString> noted;
+    {
+        std::lock_guard lock(m_lock);
+        loadLocked();
+        noted = std::exchange(m_pendingAtLoad, {});
+    }
+    if (noted.isEmpty()) return;
+    QSet<QString> deleted;
+    for (const QString& id : std::as_const(noted))
+        if (!historyRecordIDs.contains(id)) deleted.insert(id);
+    detach(deleted, false, noted);
+}
+
+void VocabularyStore::changePendingNote(const QSet<QString>& add, const QSet<QString>& remove)
+{
+    {
+        std::lock_guard lock(m_lock);
+        loadLocked();
+    }
+    if (!m_access->mayWrite()) return;
+    const QString path = pendingDetachPath();
+    const QSet<QString> before = storefiles::readTextSet(path, kPendingKey);
+    QSet<QString> after = before;
+    after.unite(add);
+    after.subtract(remove);
+    if (after != before) storefiles::writeTextSet(path, kPendingKey, after);
 }
 
 void VocabularyStore::setDefinitions(const QHash<QString, QString>& definitions,
@@ -204,11 +282,11 @@ void VocabularyStore::setMastered(bool mastered, const QString& word)
     });
 }
 
-int VocabularyStore::mergeFromBackup(const QList<VocabularyWord>& words)
+int VocabularyStore::mergeFromBackup(const QList<VocabularyWord>& words, vocabularybook::MergeReport* report)
 {
     int added = 0;
     mutate([&](Book& book) {
-        added = vocabularybook::merge(book, words);
+        added = vocabularybook::merge(book, words, report);
         return true;
     });
     return added;

@@ -8,11 +8,13 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QUuid>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -64,13 +66,28 @@ public:
 
     void detachRecord(const QString& recordID);
     void detachRecords(const QList<QUuid>& recordIDs);
+
+    // Records about to be deleted from the history are noted first, in a
+    // small file beside the book (".vocabulary-detach-pending.json"); `then`
+    // runs on the main thread once the note is stored (or could not be). A
+    // detach of the records clears the note once the book without their
+    // words is on disk, so a run killed in between leaves the note behind.
+    void noteDetachPending(const QList<QUuid>& recordIDs, std::function<void()> then);
+    // The records stay in the history after all: they leave the note.
+    void cancelDetachPending(const QList<QUuid>& recordIDs);
+    // At launch, with the ids (idText()) of every record of a history read
+    // whole: of the records noted when the book was loaded, those the history
+    // no longer holds give up their words as their deletion would have made
+    // them; those it still holds were not deleted. The note is cleared.
+    void settlePendingDetaches(const QSet<QString>& historyRecordIDs);
     // Stores trimmed definitions written in `language` (none: not known).
     void setDefinitions(const QHash<QString, QString>& definitions,
                         const std::optional<QString>& language = std::nullopt);
     void removeWord(const QString& word);
     void setMastered(bool mastered, const QString& word);
-    // Returns how many of the words were new to the book.
-    int mergeFromBackup(const QList<VocabularyWord>& words);
+    // Returns how many of the words were new to the book; the book stays
+    // within its limit (see vocabularybook::merge).
+    int mergeFromBackup(const QList<VocabularyWord>& words, vocabularybook::MergeReport* report = nullptr);
     void removeAll();
 
     // Mastered words in ranking order, without limit.
@@ -105,6 +122,12 @@ private:
     template <typename Change>
     void mutate(Change change);
     void loadLocked();
+    // Detaches the records; once the book without them is on disk, `settled`
+    // leave the pending note.
+    void detach(const QSet<QString>& recordIDs, bool firstOnly, const QSet<QString>& settled);
+    QString pendingDetachPath() const;
+    // ioQueue: changes the pending note (only the writer keeps it).
+    void changePendingNote(const QSet<QString>& add, const QSet<QString>& remove);
     void write(const Book& copy);
     // Hands the ranked words and the summary to the main thread.
     void publish(const Book& copy, quint64 generation, bool notify);
@@ -116,6 +139,7 @@ private:
     Book m_words;              // m_lock
     bool m_isLoaded = false;   // m_lock
     quint64 m_generation = 0;  // m_lock: counts changes of m_words
+    QSet<QString> m_pendingAtLoad;  // m_lock: the records the note held when the book was loaded
 
     std::atomic<bool> m_writeBlocked{false};  // an unusable file could not be moved aside
     std::unique_ptr<storefiles::WriteAccess> m_access;  // made by the first load, under m_lock

@@ -1,6 +1,7 @@
-// Shortcuts, their JSON and texts on the keyboard layout; names: storage, change
-// notifications, hot keys per name, pausing, the one-time migration, menu texts;
-// key-up actions, event streams, bound actions and buttons, resetAll.
+// Shortcuts, their JSON, texts on the keyboard layout and the X modifiers they
+// are grabbed with; names: storage, change notifications, hot keys per name,
+// pausing, the one-time migration, menu texts; key-up actions, event streams,
+// bound actions and buttons, resetAll.
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "GlobalShortcuts/MenuBinding.h"
 #include "GlobalShortcuts/ShortcutEvents.h"
@@ -13,11 +14,15 @@
 #include "platform/SettingsStore.h"
 #include "platform/hotkeys/AutoRepeatFilter.h"
 #include "platform/hotkeys/HotKeyPlatform.h"
+#include "platform/hotkeys/X11HotKeyService.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QJsonObject>
 #include <QPushButton>
+
+#include <xcb/xcb.h>
 
 using namespace klipo;
 using namespace klipo::GlobalShortcuts;
@@ -211,6 +216,44 @@ TEST_F(ShortcutStorage, migration_ClearsOnlyTheOldDefaults_AndRunsOnce)
     EXPECT_EQ(getShortcut(Name::delayedCapture()), oldDelayed);
 }
 
+// The flag edited by hand into another type still means the migration ran:
+// running it again would clear a combination the user chose since.
+TEST_F(ShortcutStorage, migrationFlagOfAnotherType_StillMeansDone)
+{
+    const Shortcut chosenAgain(Key::d, kControlShift);
+    for (const QJsonValue& flag : {QJsonValue(QStringLiteral("true")), QJsonValue(1), QJsonValue(QJsonObject{}),
+                                   QJsonValue(QJsonValue::Null)}) {
+        store().setValue(QStringLiteral("shortcutSlimMigrated_v1"), flag);
+        setShortcut(chosenAgain, Name::delayedCapture());
+        ShortcutSlimMigration::runIfNeeded();
+        EXPECT_EQ(getShortcut(Name::delayedCapture()), chosenAgain) << flag.toVariant().toString().toStdString();
+        EXPECT_EQ(store().value(QStringLiteral("shortcutSlimMigrated_v1")), flag);  // left as written
+    }
+    store().setValue(QStringLiteral("shortcutSlimMigrated_v1"), true);
+}
+
+// Another copy of the program (another session) stores or clears a shortcut:
+// this copy's hot key moves with it and its menus and recorders hear of it.
+TEST_F(ShortcutStorage, shortcutChangedByAnotherCopy_MovesTheHotKey_AndIsAnnounced)
+{
+    followOtherCopies();
+    const Name name(uniqueName("otherCopy"), kControlShiftT);
+    onKeyDown(name, &context, [] {});
+    int announced = 0;
+    platform::NotificationCenter::shared().observe(shortcutByNameDidChange, &context, [&](const QVariantMap& info) {
+        if (info.value(QStringLiteral("name")).toString() == name.rawValue()) ++announced;
+    });
+    // What another copy's write looks like here: the store takes in the file.
+    store().setValue(name.storageKey(), QString::fromUtf8(kControlAltP.toJson()));
+    EXPECT_EQ(hotKeys.held(kControlAltP.combination()), 1);
+    EXPECT_EQ(hotKeys.held(kControlShiftT.combination()), 0);
+    store().setValue(name.storageKey(), false);
+    EXPECT_EQ(hotKeys.held(kControlAltP.combination()), 0);
+    EXPECT_EQ(announced, 2);
+    setShortcut(kControlShiftT, name);  // a change made here is announced once
+    EXPECT_EQ(announced, 3);
+}
+
 TEST_F(ShortcutStorage, boundMenuItem_ShowsTheNamesKeyText_AndFollowsItsChanges)
 {
     const Name name(uniqueName("menu"), kControlShiftT);
@@ -281,6 +324,24 @@ TEST_F(ShortcutStorage, shortcutWithoutControlAltOrSuper_IsNeverGrabbed_ExceptFu
         EXPECT_EQ(result.state, state) << shortcut.description().toStdString();
         EXPECT_EQ(result.message.isEmpty(), !result.failed());
         EXPECT_EQ(hotKeys.held(shortcut.combination()), result.failed() ? 0 : 1);
+    }
+}
+
+// What X is asked to grab for a shortcut as recorded: Alt is Mod1 and Super
+// Mod4, whatever else is held with them.
+TEST(ShortcutModel, modifiersAsRecorded_AreGrabbedOnX_AltAsMod1_AndSuperAsMod4)
+{
+    const std::pair<Qt::KeyboardModifiers, quint16> cases[] = {
+        {Qt::AltModifier, XCB_MOD_MASK_1},
+        {Qt::MetaModifier, XCB_MOD_MASK_4},
+        {kControlShift, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT},
+        {Qt::ControlModifier | Qt::AltModifier, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1},
+        {Qt::MetaModifier | Qt::AltModifier | kControlShift,
+         XCB_MOD_MASK_4 | XCB_MOD_MASK_1 | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT}};
+    for (const auto& [modifiers, mask] : cases) {
+        const Shortcut shortcut(Key::k, modifiers);
+        EXPECT_EQ(platform::X11HotKeyService::modifierMask(shortcut.carbonModifiers), mask)
+            << shortcut.description().toStdString();
     }
 }
 

@@ -44,6 +44,44 @@ TEST_F(CanvasTextTest, return_CommitsTheTypedText_EscDropsIt)
     EXPECT_EQ(canvas.items().last().text, QStringLiteral("focus"));
 }
 
+// The field grows as the text is typed, so the whole text shows and none of
+// it scrolls out on the left; at the canvas's edge it stops, and then scrolls.
+TEST_F(CanvasTextTest, theField_GrowsWithTheTypedText_UpToTheCanvasEdge)
+{
+    const struct {
+        QPointF at;
+        double fontSize;
+        QString text;
+        bool fits;
+    } cases[] = {
+        {{40, 50}, 24, QStringLiteral("Nota: prueba 123"), true},
+        {{20, 120}, 18, QStringLiteral("备注：这是一段较长的中文说明文字"), true},
+        {{250, 20}, 24, QStringLiteral("Nota: prueba 123 con mucho más texto aquí"), false},
+    };
+    for (const auto& c : cases) {
+        AnnoStyle style = canvas.style();
+        style.fontSize = c.fontSize;
+        canvas.setStyle(style);
+        QLineEdit* field = startTyping(c.at);
+        ASSERT_TRUE(field);
+        QInputMethodEvent typed;  // as an input method hands it over
+        typed.setCommitString(c.text);
+        QApplication::sendEvent(field, &typed);
+        const int textWidth = field->fontMetrics().horizontalAdvance(c.text);
+        SCOPED_TRACE(c.text.toStdString());
+        EXPECT_LE(field->geometry().right(), canvas.width() - 1);
+        if (c.fits) {
+            EXPECT_GT(field->width(), textWidth);
+            // The caret after the whole text: none of it scrolled out on the left.
+            EXPECT_GE(field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x(), textWidth - 2);
+        } else {
+            EXPECT_EQ(field->geometry().right(), canvas.width() - 1);
+        }
+        QTest::keyClick(field, Qt::Key_Return);
+        EXPECT_EQ(canvas.items().last().text, c.text);
+    }
+}
+
 TEST_F(CanvasTextTest, inputMethodText_BecomesTheMarksText)
 {
     QLineEdit* field = startTyping({30, 30});

@@ -180,6 +180,33 @@ TEST(AnnoRendererTest, eachMarkPaintsWithinItsBox_SlimMarksNotAtAll_AndTheMarkBe
     EXPECT_EQ(target, filled(100, 100, Qt::transparent));
 }
 
+// An arrow's head, whichever way it points: filled on both sides of the
+// shaft just short of the tip, and no wider than its barbs.
+TEST(AnnoRendererTest, arrowHead_CoversBothSidesOfTheShaftNearTheTip_InEveryDirection)
+{
+    for (const auto& [start, end] : {std::pair{QPointF(20, 50), QPointF(180, 50)},
+                                     {QPointF(180, 50), QPointF(20, 50)},
+                                     {QPointF(100, 10), QPointF(100, 90)},
+                                     {QPointF(100, 90), QPointF(100, 10)},
+                                     {QPointF(30, 90), QPointF(170, 10)}}) {
+        SCOPED_TRACE(QStringLiteral("%1,%2").arg(end.x()).arg(end.y()).toStdString());
+        const QImage image = AnnoRenderer(filled(200, 100, Qt::transparent))
+                                 .compose({mark(AnnoTool::arrow, start, end, 4)}, QRectF(0, 0, 200, 100));
+        const QPointF along = (end - start) / std::hypot(end.x() - start.x(), end.y() - start.y());
+        const QPointF across(-along.y(), along.x());
+        // Alpha `back` pixels before the tip and `aside` off the axis (14-pixel head, barbs 2π/7 apart).
+        const auto alpha = [&](double back, double aside) {
+            return qAlpha(image.pixel((end - back * along + aside * across).toPoint()));
+        };
+        EXPECT_GT(alpha(3, 0), 128);
+        for (const double side : {-1.0, 1.0}) {
+            EXPECT_GT(alpha(10, 3.5 * side), 128) << side;
+            EXPECT_EQ(alpha(10, 7 * side), 0) << side;
+            EXPECT_EQ(alpha(40, 4 * side), 0) << side;  // beside the shaft, 4 wide
+        }
+    }
+}
+
 TEST(AnnoRendererTest, mosaic_EachBlockIsTheMeanOfItsPixels_SoTextIsGone_AndOddSizesDoNotFail)
 {
     QImage base = filled(240, 80, Qt::white);

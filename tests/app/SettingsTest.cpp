@@ -3,7 +3,9 @@
 #include "SettingsFixture.h"
 #include "support/TestEnv.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 
 using namespace klipo;
@@ -47,6 +49,26 @@ TEST_F(SettingsReadingTest, captureDirectory_FallsBackToDesktop_UnlessAnExisting
     EXPECT_EQ(Settings::plainCaptureDirectory(), desktop);
     set("plainCaptureDirectory", folder + QStringLiteral("/gone"));
     EXPECT_EQ(Settings::plainCaptureDirectory(), desktop);
+}
+
+// A chosen folder on a share or disk that is not mounted is not made in its
+// place: captures go to the Desktop, and every place that names the folder
+// (the toasts, the preferences) says the chosen one is missing.
+TEST_F(SettingsReadingTest, captureDirectory_ThatIsMissing_IsNamedMissing_AndNotMade)
+{
+    const QString share = test::freshDir(QStringLiteral("nas"));
+    const QString desktopName = QFileInfo(Settings::defaultPlainCaptureDirectory()).fileName();
+    set("plainCaptureDirectory", share + QStringLiteral("/KlipoShots"));
+    EXPECT_EQ(Settings::plainCaptureDirectory(), Settings::defaultPlainCaptureDirectory());
+    EXPECT_EQ(Settings::plainCaptureDirectoryDisplayName(),
+              desktopName + QStringLiteral("（所选的「KlipoShots」不存在）"));
+    EXPECT_TRUE(QDir(share).isEmpty());
+    QFile(share + QStringLiteral("/file")).open(QIODevice::WriteOnly);
+    set("plainCaptureDirectory", share + QStringLiteral("/file"));
+    EXPECT_EQ(Settings::plainCaptureDirectoryDisplayName(),
+              desktopName + QStringLiteral("（所选的「file」不是文件夹）"));
+    set("plainCaptureDirectory", share);
+    EXPECT_EQ(Settings::plainCaptureDirectoryDisplayName(), QFileInfo(share).fileName());
 }
 
 const QDateTime kMoment(QDate(2025, 3, 7), QTime(9, 5, 3));

@@ -1,6 +1,16 @@
 #include "library/history/HistoryRecordModel.h"
+#include "library/history/HistorySection.h"
+#include "library/widgets/EmptyState.h"
+#include "stores/HistoryStore.h"
+#include "stores/VocabularyStore.h"
+#include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
+
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
 
 using namespace klipo;
 
@@ -78,4 +88,35 @@ TEST(HistoryRecordModel, search_FindsARecordByTheTextItWasGivenAfterItWasListed)
     EXPECT_EQ(shown(model), QStringList{shot.originalText});
     model.setKeyword("09.05");
     EXPECT_EQ(model.rowCount(), 0);
+}
+
+// While a long history loads the section says so, never that there is no
+// history; once the store's first load is published it shows the records (or
+// that there are none), and a section opened later shows them at once.
+TEST(HistorySection, showsLoading_UntilTheStoresFirstLoadIsPublished)
+{
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    for (int count : {0, 3}) {
+        SCOPED_TRACE(count);
+        const QString dir = test::freshDir(QStringLiteral("history-loading"));
+        {
+            HistoryStore earlier(dir);
+            for (int i = 0; i < count; ++i) earlier.save(image, std::nullopt, QStringLiteral("text"), {}, "en");
+        }  // its queued saves finish first
+        HistoryStore store(dir);
+        VocabularyStore book(test::freshDir(QStringLiteral("book-loading")));
+        HistorySection section(store, book);
+        EXPECT_EQ(section.countLabel()->text().toStdString(), "正在载入…");
+        ASSERT_NE(section.currentEmptyState(), nullptr);
+        EXPECT_EQ(section.currentEmptyState()->title().toStdString(), "正在载入…");
+        EXPECT_FALSE(section.clearButton()->isEnabled());
+
+        const QString loaded = QStringLiteral("共 %1 条").arg(count);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return section.countLabel()->text() == loaded; }, 10000));
+        EXPECT_EQ(section.currentEmptyState() ? section.currentEmptyState()->title().toStdString() : "",
+                  count == 0 ? "还没有翻译记录" : "");
+        HistorySection later(store, book);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return later.countLabel()->text() == loaded; }, 10000));
+    }
 }

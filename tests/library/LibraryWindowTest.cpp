@@ -20,6 +20,7 @@
 #include "platform/PlatformServices.h"
 #include "stores/CloudFolder.h"
 #include "stores/CloudSync.h"
+#include "stores/StoreFiles.h"
 #include "library/LibraryTestSupport.h"
 
 #include <QImageReader>
@@ -29,6 +30,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 
 using namespace klipo;
 using namespace klipo::test;
@@ -169,6 +172,53 @@ TEST_F(HistorySectionTest, imageTooLargeToOpen_IsSaidToBeTooLarge_NotLost)
     history->preview()->close();
 }
 
+// "查看大图" shows the whole image: at its own size where it fits, else
+// shrunk to fit the sheet (an 822 px wide one lost its right edge behind a
+// scroll bar); a long screenshot is fitted across and scrolls down.
+TEST_F(HistorySectionTest, preview_ShowsTheWholeImage_ALongOneFittedAcrossAndScrollingDown)
+{
+    const struct {
+        QSize pixels;
+        bool ownSize, scrollsDown;
+    } cases[] = {{{300, 200}, true, false},
+                 {{822, 400}, false, false},
+                 {{1920, 1080}, false, false},
+                 {{800, 4000}, false, true}};
+    showFresh(LibrarySection::history);
+    auto* history = section<HistorySection>();
+    ASSERT_NE(history, nullptr);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pixels.width());
+        const HistoryRecord record = save("a screenshot");
+        QImage image(c.pixels, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        ASSERT_TRUE(image.save(HistoryStore::shared().directory() + "/" + record.imageName, "PNG"));
+        history->openPreview(record);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return history->preview() && history->preview()->state() == PreviewSheet::State::shown; }, 5000));
+        PreviewSheet* preview = history->preview();
+        auto* area = preview->findChild<QScrollArea*>();
+        ASSERT_TRUE(area && area->widget());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(preview));
+        // The scroll bars come once the area has laid its content out.
+        (void)QTest::qWaitFor([&] { return area->verticalScrollBar()->isVisible() == c.scrollsDown; }, 2000);
+        QCoreApplication::sendPostedEvents();
+        const QSize shown = area->widget()->size();
+        EXPECT_FALSE(area->horizontalScrollBar()->isVisible()) << shown.width() << " in " << area->width();
+        EXPECT_EQ(area->verticalScrollBar()->isVisible(), c.scrollsDown) << shown.height() << " in " << area->height();
+        EXPECT_NEAR(double(shown.width()) / shown.height(), double(c.pixels.width()) / c.pixels.height(), 0.02);
+        if (c.ownSize) {
+            EXPECT_EQ(shown, c.pixels / preview->devicePixelRatioF());
+        } else if (c.scrollsDown) {
+            EXPECT_EQ(shown.width(), area->viewport()->width());
+        } else {
+            EXPECT_TRUE(shown.width() == area->viewport()->width() || shown.height() == area->viewport()->height());
+        }
+        preview->close();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !history->preview(); }, 3000));
+    }
+}
+
 // A record whose image file went: a broken mark instead of a spinner, a
 // short text in the preview, and a save that says why it cannot.
 TEST_F(HistorySectionTest, missingImage_ShowsBrokenMark_AndSaveSaysSo)
@@ -238,6 +288,50 @@ TEST_F(HistorySectionTest, damagedRecord_IsListedAsUnreadable_AndCanBeDeleted)
 
 // Deleting lowers the book's counts once the record is gone, and only then;
 // clearing asks first, in a box as wide as its sentence, and keeps mastered words.
+// A second copy of the program on the same data folder (another session)
+// only reads: each change it refuses, every time, says that another running
+// copy holds the data, and nothing of the first copy's is lost.
+TEST_F(HistorySectionTest, changesRefusedInASecondCopy_SayEachTimeThatAnotherRunningCopyHoldsTheData)
+{
+    const HistoryRecord record = save("apple pear");
+    ASSERT_TRUE(vocabulary().flush());
+    HistoryStore secondHistory(history().directory());
+    VocabularyStore secondBook(vocabulary().directory());
+    ASSERT_EQ(secondHistory.allRecords().size(), 1);
+    const QList<VocabularyWord> words = secondBook.words();
+    ASSERT_FALSE(words.isEmpty());
+    VocabularySection bookView(secondBook);
+    const QString historyHeld = storefiles::heldByAnotherCopy("历史记录");
+    const QString bookHeld = storefiles::heldByAnotherCopy("单词本");
+    struct Refusal {
+        const char* name;
+        std::function<void()> act;
+        QString title;
+        QString subtitle;
+    };
+    const QList<Refusal> refusals{
+        {"delete", [&] { historyactions::deleteRecord(secondHistory, secondBook, record); }, "删除失败", historyHeld},
+        {"clear", [&] { historyactions::clearAll(secondHistory, secondBook); }, "清空失败", historyHeld},
+        {"remove a word",
+         [&] {
+             std::unique_ptr<QMenu> menu(bookView.wordMenu(words.first()));
+             action(menu.get(), "从单词本移除")->trigger();
+         },
+         "单词本未能保存", bookHeld},
+    };
+    for (int round = 0; round < 2; ++round) {
+        for (const Refusal& refusal : refusals) {
+            SCOPED_TRACE(refusal.name);
+            CaptureHUDController::shared().show("上一条", "提示");
+            refusal.act();
+            EXPECT_TRUE(QTest::qWaitFor([&] { return toastTitle() == refusal.title; }, 5000));
+            EXPECT_EQ(CaptureHUDController::shared().currentSubtitle(), refusal.subtitle);
+        }
+    }
+    EXPECT_EQ(history().allRecords().size(), 1);
+    EXPECT_EQ(vocabulary().words().size(), words.size());
+}
+
 TEST_F(HistorySectionTest, deleteAndClear_DetachOnlyWhatTheStoreRemoved)
 {
     const HistoryRecord first = save("apple apple pear");
@@ -392,6 +486,24 @@ TEST_F(CloudSyncSectionTest, autoSyncSwitch_MirrorsTheStoredValue_AndOnlyTheUser
     EXPECT_FALSE(view->autoSyncSwitch()->isChecked());
     click(view->autoSyncSwitch());
     EXPECT_EQ(settings().value(CloudSync::autoSyncKey), QJsonValue(true));
+}
+
+// Another copy of the program (another session) switches automatic backup
+// off and on: the open section follows, and writes nothing back.
+TEST_F(CloudSyncSectionTest, autoSyncSwitchedByAnotherCopy_IsFollowed_WithoutBeingWrittenBack)
+{
+    CloudSyncSection* view = showSection();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(view->autoSyncSwitch()->isChecked());
+    platform::SettingsStore otherCopy(settings().filePath());
+    for (bool enabled : {false, true}) {
+        otherCopy.setValue(CloudSync::autoSyncKey, enabled);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return view->autoSyncSwitch()->isChecked() == enabled; }, 5000));
+        EXPECT_EQ(view->autoSyncRow()->value().startsWith(QStringLiteral("自动同步已开启")), enabled);
+    }
+    otherCopy.remove(CloudSync::autoSyncKey);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !settings().contains(CloudSync::autoSyncKey); }, 5000));
+    EXPECT_FALSE(otherCopy.contains(CloudSync::autoSyncKey));  // nothing written back
 }
 
 // A status that wraps shows every line, pushing the rows below down, also in a larger window.

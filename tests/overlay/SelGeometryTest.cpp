@@ -213,6 +213,26 @@ TEST(SelWindowFilterTest, keepsOtherProgramsShownWindows_OverFortyPoints_FrontTo
               QList<QRect>({QRect(0, 0, 400, 300), QRect(10, 10, 41, 300), QRect(20, 20, 400, 300)}));
 }
 
+// Browsers and GTK programs draw their own frame with a wide shadow around
+// what shows (_GTK_FRAME_EXTENTS); a click there belongs to the window below.
+TEST(SelWindowFilterTest, aWindowIsWhatShowsOfIt_TheManagersFrameIncluded_ItsOwnShadowLeftOut)
+{
+    const QRect area(100, 100, 1300, 800);
+    const struct {
+        const char* what;
+        QMargins managerFrame, ownMargin;
+        QRect shown;
+    } cases[] = {
+        {"neither", {}, {}, area},
+        {"a title bar", {0, 37, 0, 0}, {}, QRect(100, 63, 1300, 837)},
+        {"a shadow of its own", {}, {16, 10, 16, 32}, QRect(116, 110, 1268, 758)},
+        {"framed by the manager all the same: the frame is its edge", {1, 20, 1, 1}, {16, 10, 16, 32},
+         QRect(99, 80, 1302, 821)},
+        {"a margin wider than the window: nothing shows", {}, {700, 0, 700, 0}, QRect()},
+    };
+    for (const auto& c : cases) EXPECT_EQ(platform::shownFramePx(area, c.managerFrame, c.ownMargin), c.shown) << c.what;
+}
+
 TEST(SelKeysTest, ctrlShortcutsAndArrowsActOnlyWhileEditing_AnOpenTextFieldGetsItsKeys_QuickLettersNeedNoCtrl)
 {
     using SelKeys::Command, SelKeys::monitor, SelKeys::viewKey;

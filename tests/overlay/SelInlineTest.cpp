@@ -8,14 +8,19 @@
 #include "app/HUDButton.h"
 #include "overlay/SelInlineToolbar.h"
 #include "overlay/SelInlineTranslation.h"
+#include "overlay/SelMessageCard.h"
 #include "overlay/SelWidgets.h"
 #include "overlay/SelTextSelecting.h"
 #include "platform/text/TextRecognizer.h"
 #include "platform/text/TextServices.h"
 #include "platform/text/Translator.h"
+#include "recognition/TargetLanguageReach.h"
 #include "stores/HistoryStore.h"
 
 #include <QTest>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QSignalSpy>
 #include <QThreadPool>
 
 #include <atomic>
@@ -63,15 +68,22 @@ struct FakeTextRecognizer : platform::TextRecognizer {
     }
 };
 
-// Every pair installed; answers each text in English after the gate.
+// Every pair installed; answers each text in English after the gate. An
+// unreachable target makes every translation fail.
 struct FakeTextTranslator : platform::Translator {
     Gate gate;
+    bool reachable = true;
+
+    bool canTranslateInto(const QString&) const override { return reachable; }
 
     platform::LanguagePairStatus status(const QString&, const QString&) const override
     {
         return platform::LanguagePairStatus::Installed;
     }
-    platform::TranslationOutcome prepare(const std::optional<QString>&, const QString&) override { return {}; }
+    platform::TranslationOutcome prepare(const std::optional<QString>&, const QString&) override
+    {
+        return reachable ? platform::TranslationOutcome{} : platform::TranslationOutcome::failed("没有语言包");
+    }
     platform::TranslationOutcome translate(const std::vector<platform::TranslationRequest>& requests,
                                            const std::optional<QString>&, const QString&,
                                            const platform::CancelToken& cancel) override
@@ -157,6 +169,57 @@ TEST_F(SelInlineTest, theTimeOutCountsFromTheTranslationRequest_AndSaysSo)
     ASSERT_TRUE(waitState(State::idle));
     EXPECT_TRUE(translator.gate.lastCancel.isCancelled());
     EXPECT_EQ(toast(), QStringLiteral("翻译超时，已自动取消\n本机翻译 1 秒内没有完成"));
+}
+
+// "还原" and translating again gave the history a second record of the same
+// capture: the new record takes the place of the first. A capture moved after
+// reverting is another one and gets a record of its own.
+TEST_F(SelInlineTest, translatingTheSameCaptureAgainAfterReverting_KeepsOneRecord)
+{
+    const int before = records();
+    QSignalSpy saved(&translation(), &SelInlineTranslation::historySaveFinished);
+    const auto translateOnce = [&] {
+        const int stored = int(saved.size());
+        view(0)->performPrimaryAction();
+        ASSERT_TRUE(waitState(State::done));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return saved.size() == stored + 1; }, 5000));
+        EXPECT_TRUE(saved.last().first().toBool());
+    };
+    const auto newest = [] { return HistoryStore::shared().allRecords().value(0).id; };
+
+    ASSERT_NO_FATAL_FAILURE(translateOnce());
+    const QUuid first = newest();
+    translation().handleTranslatedAction(SelTranslatedAction::revert);
+    ASSERT_NO_FATAL_FAILURE(translateOnce());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return records() == before + 1; }, 5000)) << records() - before;
+    EXPECT_NE(newest(), first);  // the later translation is the one kept
+
+    translation().handleTranslatedAction(SelTranslatedAction::revert);
+    view(0)->nudgeSelection(QPoint(5, 0));
+    ASSERT_NO_FATAL_FAILURE(translateOnce());
+    EXPECT_EQ(records(), before + 2);
+}
+
+// The way out of a failure ("更改目标语言") ends the overlay and opens the
+// preferences without first handing the focus back to the program that had
+// it: that window, activated meanwhile, kept the preferences behind it.
+TEST_F(SelInlineTest, theFailuresWayOut_OpensThePicker_WithoutGivingTheFocusBackFirst)
+{
+    translator.reachable = false;
+    int pickers = 0;
+    TargetLanguageReach::setOpenPicker([&] {
+        EXPECT_FALSE(controller.isActive());
+        EXPECT_TRUE(desktop.activated.isEmpty()) << desktop.activated.size() << " window(s) activated before";
+        ++pickers;
+    });
+    const auto restore = qScopeGuard([] { TargetLanguageReach::setOpenPicker({}); });
+    view(0)->performPrimaryAction();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !toast().isEmpty(); }, 3000));
+    auto* card = dynamic_cast<SelMessageCard*>(view(0)->chrome()->toast());
+    ASSERT_TRUE(card && card->wayOutButton());
+    card->wayOutButton()->click();
+    EXPECT_EQ(pickers, 1);
+    EXPECT_TRUE(desktop.activated.isEmpty());
 }
 
 TEST_F(SelInlineTest, aRecognitionFailureWhileSelectingText_SaysSoWithTheReason)

@@ -18,6 +18,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSet>
 #include <QTest>
 
 #include <atomic>
@@ -45,6 +46,14 @@ QByteArray readFile(const QString& path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// The object as one line of JSON, readable in a failure message.
+std::string compact(const QJsonObject& object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
+}
+
+std::string fileObject(const QString& path) { return compact(QJsonDocument::fromJson(readFile(path)).object()); }
 
 QStringList asideFiles(const QString& storePath)
 {
@@ -306,4 +315,125 @@ TEST(MemoryPolicy, opensImagesLargerThanQtsOwnCap_UpToAQuarterOfTheMemory)
     EXPECT_GE(QImageReader::allocationLimit(), 256);
     EXPECT_EQ(QImageReader::allocationLimit(), imageAllocationLimitMB());
     EXPECT_EQ(QImage(path).size(), QSize(6000, 8000));
+}
+
+// Two copies of the program (two sessions of one user) on one settings file.
+// Each step runs without the event loop, so the other copy has not heard of
+// the step before it: a change must still be merged into what the file holds
+// at that moment, and afterwards each copy holds, and has announced, what the
+// other changed.
+TEST(SettingsStore, twoCopies_MergeEachChangeIntoTheFile_AndTakeInEachOthersChanges)
+{
+    const QJsonValue removed(QJsonValue::Undefined);
+    struct Step {
+        char copy;
+        QString key;
+        QJsonValue value;  // undefined: removed
+    };
+    struct Case {
+        const char* name;
+        QJsonObject start;
+        QList<Step> steps;
+        QJsonObject expected;
+    };
+    const QList<Case> cases{
+        {"A sets, B sets another key",
+         {{"autoCloudSync", true}},
+         {{'A', "autoCloudSync", false}, {'B', "cloudLastBackupDate", "2026-12-09T10:00:00Z"}},
+         {{"autoCloudSync", false}, {"cloudLastBackupDate", "2026-12-09T10:00:00Z"}}},
+        {"A removes, B sets", {{"x", 1}, {"y", 2}}, {{'A', "x", removed}, {'B', "y", 3}}, {{"y", 3}}},
+        {"both set the same key, the later wins", {}, {{'A', "k", 1}, {'B', "k", 2}}, {{"k", 2}}},
+        {"B sets back the value it last saw", {{"k", 1}}, {{'A', "k", 2}, {'B', "k", 1}}, {{"k", 1}}},
+        {"B removes what A just set", {}, {{'A', "k", "a"}, {'B', "k", removed}}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = freshStorePath();
+        writeFile(path, QJsonDocument(c.start).toJson());
+        SettingsStore a(path);
+        SettingsStore b(path);
+        QSet<QString> heardByA, heardByB;
+        QObject::connect(&a, &SettingsStore::valueChanged, [&](const QString& key) { heardByA << key; });
+        QObject::connect(&b, &SettingsStore::valueChanged, [&](const QString& key) { heardByB << key; });
+        for (const Step& step : c.steps) {
+            SettingsStore& store = step.copy == 'A' ? a : b;
+            EXPECT_TRUE(step.value.isUndefined() ? store.remove(step.key) : store.setValue(step.key, step.value));
+        }
+        EXPECT_EQ(fileObject(path), compact(c.expected));
+        const auto holdsExpected = [&](const SettingsStore& store) {
+            QJsonObject held;
+            for (const QString& key : store.keys()) held.insert(key, store.value(key));
+            return held == c.expected;
+        };
+        EXPECT_TRUE(QTest::qWaitFor([&] { return holdsExpected(a) && holdsExpected(b); }, 5000));
+        for (auto it = c.expected.begin(); it != c.expected.end(); ++it) {
+            if (c.start.value(it.key()) == it.value()) continue;
+            EXPECT_TRUE(heardByA.contains(it.key()) && heardByB.contains(it.key())) << it.key().toStdString();
+        }
+        for (auto it = c.start.begin(); it != c.start.end(); ++it) {
+            if (c.expected.contains(it.key())) continue;
+            EXPECT_TRUE(heardByA.contains(it.key()) && heardByB.contains(it.key())) << it.key().toStdString();
+        }
+    }
+}
+
+TEST(SettingsStore, twoCopiesWritingAtOnce_LoseNoChange)
+{
+    const QString path = freshStorePath();
+    SettingsStore a(path);
+    SettingsStore b(path);
+    const auto writeKeys = [](SettingsStore& store, const QString& prefix) {
+        for (int i = 0; i < 40; ++i) store.setValue(prefix + QString::number(i), i);
+    };
+    std::thread first(writeKeys, std::ref(a), QStringLiteral("a"));
+    std::thread second(writeKeys, std::ref(b), QStringLiteral("b"));
+    first.join();
+    second.join();
+    EXPECT_FALSE(a.lastWriteFailed() || b.lastWriteFailed());
+    EXPECT_EQ(QJsonDocument::fromJson(readFile(path)).object().size(), 80);
+}
+
+// A hand edit while the program runs is taken in too; one that leaves the
+// file broken changes nothing until it is mended, and nothing is lost.
+TEST(SettingsStore, editsByHand_AreTakenIn_AndABrokenEditLosesNothing)
+{
+    const QString path = freshStorePath();
+    SettingsStore store(path);
+    store.setValue("historyLimit", 500);
+    QStringList heard;
+    QObject::connect(&store, &SettingsStore::valueChanged, [&](const QString& key) { heard << key; });
+    writeFile(path, R"({"historyLimit": 500, "saveHistory": false})");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return store.contains("saveHistory"); }, 5000));
+    EXPECT_EQ(heard, QStringList{"saveHistory"});
+    writeFile(path, R"({"historyLimit": 1)");
+    QTest::qWait(300);
+    EXPECT_EQ(store.value("historyLimit"), QJsonValue(500));
+    store.setValue("menuBarOnly", true);
+    EXPECT_EQ(fileObject(path), compact({{"historyLimit", 500}, {"saveHistory", false}, {"menuBarOnly", true}}));
+    EXPECT_EQ(asideFiles(path).size(), 1);
+}
+
+// A change that could not be written (the file held too long by another copy)
+// is told, kept, and stored with this copy's next change, merged with what
+// the other copy wrote meanwhile.
+TEST(SettingsStore, aChangeThatCouldNotBeWritten_GoesWithTheNextOne_NextToTheOtherCopysChanges)
+{
+    klipo::test::AlertLog alerts;
+    const QString path = freshStorePath();
+    writeFile(path, "{}");
+    SettingsStore a(path);
+    SettingsStore b(path);
+    {
+        const FolderLock held(QFileInfo(path).absolutePath(), 0);
+        ASSERT_EQ(held.status(), FileLock::Status::Held);
+        EXPECT_FALSE(a.setValue("autoCloudSync", false));
+    }
+    EXPECT_TRUE(a.lastWriteFailed());
+    EXPECT_EQ(a.value("autoCloudSync"), QJsonValue(false));  // holds for this run
+    EXPECT_TRUE(alerts.waitFor("设置未能保存"));
+    EXPECT_TRUE(b.setValue("cloudLastBackupDate", "2026-12-09T10:00:00Z"));
+    EXPECT_TRUE(a.setValue("menuBarOnly", true));
+    EXPECT_EQ(fileObject(path), compact({{"autoCloudSync", false},
+                                         {"cloudLastBackupDate", "2026-12-09T10:00:00Z"},
+                                         {"menuBarOnly", true}}));
 }

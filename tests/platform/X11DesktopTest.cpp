@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
+#include <QSystemTrayIcon>
 #include <QTest>
 
 #include <optional>
@@ -193,6 +194,68 @@ TEST_F(X11Desktop, trayIcon_IsEmbeddedByTheTrayHost)
     tray.setIcon(QIcon(icon));
     tray.show();
     EXPECT_TRUE(QTest::qWaitFor([&] { return tray.geometry().isValid(); }, 10000));
+}
+
+// A tray that draws the menu itself writes an item's keys its own way
+// ("Shift+Ctrl+T") and keeps the keys it read first: the menu it is given has
+// each item's keys in the title, as our menus write them, and follows changes.
+TEST_F(X11Desktop, trayMenu_GivenToTheTray_WritesEachItemsKeysAsOurMenusDo_AndFollowsEveryChange)
+{
+    QMenu menu;
+    QAction* capture = menu.addAction(QStringLiteral("截图翻译"));
+    capture->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
+    QAction* refused = menu.addAction(QStringLiteral("普通截图\tCtrl+Alt+K（未生效）"));
+    menu.addSeparator();
+    QMenu* quick = menu.addMenu(QStringLiteral("快捷截图"));
+    QAction* repeat = quick->addAction(QStringLiteral("截取上一次区域"));
+    repeat->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_R));
+    QAction* delay = quick->addAction(QStringLiteral("延时截图 3 秒"));
+    delay->setCheckable(true);
+    QAction* plain = menu.addAction(QStringLiteral("关于 KlipoVersa"));
+    int triggered = 0;
+    QObject::connect(repeat, &QAction::triggered, [&] { ++triggered; });
+
+    SystemTrayIcon tray;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tray.isAvailable(); }, 10000));
+    QPixmap image(22, 22);
+    image.fill(knownColour);
+    tray.setIcon(QIcon(image));
+    tray.setMenu(&menu);
+    tray.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tray.geometry().isValid(); }, 10000));
+    auto* icon = tray.findChild<QSystemTrayIcon*>();
+    ASSERT_TRUE(icon && icon->contextMenu());
+    const auto shown = [&](QMenu* in) {
+        QStringList rows;
+        for (QAction* item : in->actions()) {
+            if (!item->shortcut().isEmpty()) rows << QStringLiteral("keys of its own: ") + item->text();
+            rows << (item->isSeparator() ? QStringLiteral("-") : item->text() + (item->isChecked() ? "*" : ""));
+        }
+        return rows.join(QStringLiteral(" | ")).replace(QLatin1Char('\t'), QStringLiteral("<tab>")).toStdString();
+    };
+    QMenu* given = icon->contextMenu();
+    ASSERT_EQ(given->actions().size(), 5);
+    QMenu* givenQuick = given->actions()[3]->menu();
+    ASSERT_TRUE(givenQuick);
+    EXPECT_EQ(shown(given), "截图翻译<tab>Ctrl+Shift+T | 普通截图<tab>Ctrl+Alt+K（未生效） | - | 快捷截图 | 关于 KlipoVersa");
+    EXPECT_EQ(shown(givenQuick), "截取上一次区域<tab>Ctrl+Alt+R | 延时截图 3 秒");
+
+    // Keys changed or cleared, a title and a state changed, an item added and one removed.
+    capture->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_K));
+    repeat->setShortcut(QKeySequence());
+    refused->setText(QStringLiteral("普通截图"));
+    refused->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    delay->setChecked(true);
+    quick->addAction(QStringLiteral("取色器"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    menu.removeAction(plain);
+    givenQuick = given->actions().value(3) ? given->actions()[3]->menu() : nullptr;
+    ASSERT_TRUE(givenQuick);
+    EXPECT_EQ(shown(given), "截图翻译<tab>Ctrl+Alt+K | 普通截图<tab>Ctrl+Shift+S | - | 快捷截图");
+    EXPECT_EQ(shown(givenQuick), "截取上一次区域 | 延时截图 3 秒* | 取色器<tab>Ctrl+P");
+
+    // Choosing in the tray's menu chooses our item.
+    givenQuick->actions()[0]->trigger();
+    EXPECT_EQ(triggered, 1);
 }
 
 TEST_F(X11Desktop, clipboard_HoldsImageAsPngAndText_InOneItem)

@@ -5,6 +5,7 @@
 #include "PrefsFakes.h"
 #include "annotation/style/AnnoStyleStore.h"
 #include "app/AppFakes.h"
+#include "app/Appearance.h"
 #include "app/PrefsCaptureFeedback.h"
 #include "app/PrefsFileNameTemplate.h"
 #include "app/Settings.h"
@@ -35,6 +36,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -45,6 +47,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -386,6 +389,68 @@ TEST(PrefsHistoryTab, aLimitNotChosenHere_IsShownAsUnconfirmed_UntilConfirmedOrC
     EXPECT_TRUE(historylimit::isConfirmed(settings));
     EXPECT_FALSE(tab.unconfirmedLimitRow()->isVisible());
     settings.remove("historyLimit");
+}
+
+// Values the readers cannot take (an array fits no setting) show as their
+// defaults, and showing the sections writes none of them back; confirming the
+// history limit stores the limit shown in place of the unreadable one.
+TEST_F(PrefsTabs, unreadableValues_ShowAsDefaults_AndShowingTheSectionsWritesNothingBack)
+{
+    auto& settings = platform::SettingsStore::shared();
+    QStringList keys = touched;
+    keys << "saveHistory" << "historyLimit" << "indexCaptureText";
+    for (const QString& key : std::as_const(keys)) settings.setValue(key, QJsonArray{});
+    {
+        PrefsGeneralTab general;
+        PrefsCaptureTab capture;
+        PrefsHistoryTab history;
+        for (QWidget* tab : {static_cast<QWidget*>(&general), static_cast<QWidget*>(&capture),
+                             static_cast<QWidget*>(&history)})
+            tab->show();
+        EXPECT_TRUE(capture.autoSaveSwitch()->isChecked());
+        EXPECT_EQ(history.limitPicker()->currentData(), QVariant(300));
+        EXPECT_TRUE(history.unconfirmedLimitRow()->isVisible());
+    }
+    for (const QString& key : std::as_const(keys)) EXPECT_EQ(onDisk(key), QJsonValue(QJsonArray{})) << qPrintable(key);
+
+    PrefsHistoryTab history;
+    history.show();
+    history.confirmLimitButton()->click();
+    EXPECT_EQ(onDisk("historyLimit"), QJsonValue(300));
+    EXPECT_TRUE(historylimit::isConfirmed(settings));
+    EXPECT_FALSE(history.unconfirmedLimitRow()->isVisible());
+    for (const char* key : {"saveHistory", "historyLimit", "indexCaptureText"}) settings.remove(QString::fromLatin1(key));
+}
+
+// Another copy of the program (another session of the user) changes settings
+// in the shared file: the open sections show them, and write nothing back.
+TEST_F(PrefsTabs, changesByAnotherCopy_ShowInTheOpenSections_WithoutBeingWrittenBack)
+{
+    PrefsCaptureTab capture;
+    PrefsGeneralTab general;
+    platform::SettingsStore otherCopy(platform::SettingsStore::shared().filePath());
+    otherCopy.setValue("autoSaveCapture", false);
+    otherCopy.setValue("plainCaptureFormat", "jpeg");
+    otherCopy.setValue("captureAfterAction", "revealInFinder");
+    otherCopy.setValue("scrollCropTop", 40);
+    otherCopy.setValue("captureFileNameTemplate", "%Y%m%d");
+    otherCopy.setValue("menuBarOnly", true);
+    otherCopy.setValue("appearanceTheme", "dark");
+    const QByteArray written = [&] {
+        QFile file(otherCopy.filePath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return general.appearancePicker()->currentData() == QVariant("dark"); }, 5000));
+    EXPECT_FALSE(capture.autoSaveSwitch()->isChecked());
+    EXPECT_EQ(capture.formatPicker()->currentData(), QVariant("jpeg"));
+    EXPECT_EQ(capture.afterActionPicker()->currentData(), QVariant("revealInFinder"));
+    EXPECT_EQ(capture.cropTopBox()->value(), 40);
+    EXPECT_EQ(capture.templateField()->text(), QStringLiteral("%Y%m%d"));
+    EXPECT_TRUE(general.menuBarOnlySwitch()->isChecked());
+    QFile file(otherCopy.filePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), written);
+    applyAppearance(PrefsAppearanceTheme::system);
 }
 
 TEST(SettingsView, eachShownSectionIsBuiltAfresh_AndTheWheelOverAnUnclickedPickerScrollsThePage)

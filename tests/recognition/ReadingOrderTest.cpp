@@ -221,15 +221,18 @@ TEST(ReadingOrder, readsParagraphsTopFirst_EachWhole_AndLatinLinesWithoutHan)
 namespace {
 
 // Whether a page's lines read as a headline (above `headlineBottom`), then
-// its left column (of `perColumn` lines, left of `middle`), then its right.
-void expectColumnByColumn(const QImage& page, int middle, int perColumn, int headlineBottom = 0)
+// its left column (of `perColumn` lines, left of `middle`), then its right
+// (of `rightLines`, as many when -1).
+void expectColumnByColumn(const QImage& page, int middle, int perColumn, int headlineBottom = 0, int rightLines = -1)
 {
     std::vector<int> sides;  // 0 headline, 1 left column, 2 right column, in the order read
     for (const platform::LayoutLine& line : platform::analysePage(page).lines)
         sides.push_back(line.rect.bottom() < headlineBottom ? 0 : line.rect.center().x() < middle ? 1 : 2);
     ASSERT_EQ(std::count(sides.begin(), sides.end(), 1), perColumn);
-    ASSERT_EQ(std::count(sides.begin(), sides.end(), 2), perColumn);
-    EXPECT_TRUE(std::is_sorted(sides.begin(), sides.end()));
+    ASSERT_EQ(std::count(sides.begin(), sides.end(), 2), rightLines < 0 ? perColumn : rightLines);
+    std::string read;
+    for (int side : sides) read += char('0' + side);
+    EXPECT_TRUE(std::is_sorted(sides.begin(), sides.end())) << "sides in the order read: " << read;
 }
 
 }  // namespace
@@ -293,6 +296,63 @@ TEST(ReadingOrder, readsColumnsOfWidelySpacedProse_ColumnByColumn_NotRowByRow)
     p.end();
 
     expectColumnByColumn(page, 30 + width + 21, int(lines.size()));
+}
+
+// Two columns of prose a narrow gutter apart whose paragraphs start side by
+// side: the gap between paragraphs runs across both and is wider than the
+// gutter, and a paragraph of the left column may be a single line. Each
+// column still reads to its end first, never paragraph by paragraph across.
+TEST(ReadingOrder, readsColumnsWhoseParagraphGapIsWiderThanTheGutter_ColumnByColumn)
+{
+    const QStringList left = {QStringLiteral("The council met on Tuesday evening to discuss"),
+                              QStringLiteral("the new bus routes through the old town and"),
+                              QStringLiteral("agreed to try them for six months before any"),
+                              QStringLiteral("decision is made about the summer timetable.")};
+    const QStringList right = {QStringLiteral("Residents asked for more evening buses and"),
+                               QStringLiteral("for a stop near the hospital, which the plan"),
+                               QStringLiteral("had left out. The council promised to look"),
+                               QStringLiteral("at both requests before the trial begins."),
+                               QStringLiteral("Tickets bought for the old routes remain"),
+                               QStringLiteral("valid until the end of the year, and the"),
+                               QStringLiteral("monthly passes keep their price as well.")};
+    const QStringList note = {QStringLiteral("Short note.")};
+    const QStringList twoLines = {QStringLiteral("Short note on the buses"), QStringLiteral("and their stops.")};
+    const int gutter = 29;  // empty columns between the columns
+    struct Case {
+        int size;
+        int paragraphGap;    // empty rows between the paragraphs, across both
+        QStringList second;  // the left column's second paragraph
+    };
+    for (const Case& c : {Case{13, 32, note}, Case{15, 32, note}, Case{15, 40, note}, Case{15, 40, twoLines}}) {
+        SCOPED_TRACE(std::to_string(c.size) + " px, gap " + std::to_string(c.paragraphGap) + ", " +
+                     c.second[0].toStdString());
+        QFont sans(QStringLiteral("DejaVu Sans"));
+        sans.setPixelSize(c.size);
+        const QFontMetrics metrics(sans);
+        const auto ink = [&](const QString& line) { return metrics.tightBoundingRect(line); };
+        int leftWidth = 0;
+        for (const QString& line : left + c.second) leftWidth = std::max(leftWidth, ink(line).right() + 1);
+        const int rightX = 30 + leftWidth + gutter;
+        // Baselines: the second paragraphs' first begins `paragraphGap` rows under the ink of the first's last.
+        const int pitch = c.size * 4 / 3;
+        const int last = 40 + 3 * pitch;
+        const int second = last + std::max(ink(left[3]).bottom(), ink(right[3]).bottom()) + 1 + c.paragraphGap -
+                           std::min(ink(c.second[0]).top(), ink(right[4]).top());
+        QImage page(rightX + 30 * c.size, second + 4 * pitch, QImage::Format_Grayscale8);
+        page.fill(255);
+        QPainter p(&page);
+        p.setFont(sans);
+        p.setPen(QColor(20, 20, 20));
+        for (int i = 0; i < 4; ++i) {
+            p.drawText(QPointF(30, 40 + i * pitch), left[i]);
+            p.drawText(QPointF(rightX, 40 + i * pitch), right[i]);
+        }
+        for (int i = 0; i < int(c.second.size()); ++i) p.drawText(QPointF(30, second + i * pitch), c.second[i]);
+        for (int i = 4; i < int(right.size()); ++i) p.drawText(QPointF(rightX, second + (i - 4) * pitch), right[i]);
+        p.end();
+
+        expectColumnByColumn(page, rightX - gutter / 2, 4 + int(c.second.size()), 0, int(right.size()));
+    }
 }
 
 // Pages a browser drew: an article with a picture beside a sidebar (in English,

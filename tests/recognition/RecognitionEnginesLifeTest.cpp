@@ -335,13 +335,42 @@ TEST(RecognitionEngines, anEngineWarmedUpButNeverUsed_GivesItsMemoryBackAfterIts
     qputenv("XDG_CACHE_HOME", previousCache);
 }
 
+// After its idle time a model with a large word list keeps one engine where
+// it read a page (the next page is at hand); one only warmed up and never
+// read with keeps none, and the memory it took comes back.
+TEST(RecognitionEngines, anEngineNeverReadWith_GoesWhenIdle_AndOneThatReadStays)
+{
+    QTemporaryDir cache(QDir::currentPath() + QStringLiteral("/cache-XXXXXX"));
+    ASSERT_TRUE(cache.isValid());
+    const QByteArray previousCache = qgetenv("XDG_CACHE_HOME");
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+    const QString latin = platform::TesseractRecognizer::defaultLatinModel();
+    for (const bool readWith : {false, true}) {
+        const long before = residentMb();
+        platform::EnginePool pool(2, std::chrono::milliseconds(300));
+        ASSERT_TRUE(pool.preload(latin, 1));
+        if (readWith) {
+            ASSERT_TRUE(pool.acquire(latin));
+        }
+        const int stays = readWith ? 1 : 0;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return pool.loadedCount() == stays; }, 20000))
+            << "read with: " << readWith << ", engines: " << pool.loadedCount();
+        if (!readWith) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return residentMb() < before + 8; }, 20000)) << residentMb() - before;
+        }
+        pool.shutDown();
+    }
+    qputenv("XDG_CACHE_HOME", previousCache);
+}
+
 // The probe ends half the time without shutting the engines down (the exit
 // handler must do it before Tesseract's statics go).
 TEST(RecognitionEngines, programExitsCleanly_AfterRecognisingNothing)
 {
     for (int run = 0; run < 6; ++run) {
         QProcess probe;
-        probe.start(QStringLiteral(KLIPO_EXIT_PROBE), run % 2 ? QStringList{QStringLiteral("--shut-down")} : QStringList{});
+        probe.start(QStringLiteral(KLIPO_EXIT_PROBE),
+                    run % 2 ? QStringList{QStringLiteral("--shut-down")} : QStringList{});
         ASSERT_TRUE(probe.waitForFinished(60000));
         EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit) << "run " << run << " crashed";
         EXPECT_EQ(probe.exitCode(), 0) << qPrintable(QString::fromUtf8(probe.readAllStandardError()));
@@ -399,6 +428,5 @@ TEST(RecognitionEngines, theLibrarysTableOfLookAlikeCharacters_IsNotLoadedIntoEa
     ASSERT_NE(loader, nullptr);
     Dl_info where{};
     ASSERT_NE(::dladdr(loader, &where), 0);
-    EXPECT_FALSE(QString::fromLocal8Bit(where.dli_fname).contains(QStringLiteral("libtesseract")))
-        << where.dli_fname;
+    EXPECT_FALSE(QString::fromLocal8Bit(where.dli_fname).contains(QStringLiteral("libtesseract"))) << where.dli_fname;
 }

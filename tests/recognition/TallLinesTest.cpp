@@ -73,23 +73,35 @@ TEST(TallLines, aHeadlineTouchingItsSmallByline_IsNoOneLine)
         EXPECT_TRUE(line.stacked || line.rect.height() < 70) << line.rect.y() << " " << line.rect.height();
 }
 
-// Two lines of small text that touch, the second a paragraph's last word:
-// the word is a letter of full height off the first line's row (at this size
-// a whole word is one cluster of ink), so the two are read as a block.
+// Two lines that touch, the second a paragraph's last word: the word is a
+// letter of full height off the first line's row (at 13 pixels a whole word
+// is one cluster of ink, larger each letter is one), so the two are read as
+// a block, never as one line about twice as tall as the text.
 TEST(TallLines, aLastWordTouchingTheLineAboveIt_IsNoPartOfThatLine)
 {
-    QImage page(700, 120, QImage::Format_RGB32);
-    page.fill(Qt::white);
-    QPainter p(&page);
-    QFont sans(QStringLiteral("DejaVu Sans"));
-    sans.setPixelSize(13);
-    p.setFont(sans);
-    p.setPen(QColor(30, 30, 30));
-    p.drawText(QPointF(40, 50), QStringLiteral("Die Karten für das Sommerfest waren nach wenigen Stunden"));
-    p.drawText(QPointF(40, 62), QStringLiteral("ausverkauft."));
-    p.end();
-    const platform::PageLayout layout = platform::analysePage(page);
-    ASSERT_FALSE(layout.lines.empty());
-    for (const platform::LayoutLine& line : layout.lines)
-        EXPECT_TRUE(line.stacked || line.rect.height() < 18) << line.rect.y() << " " << line.rect.height();
+    struct Case {
+        int size;
+        int below;  // pixels from the line's baseline to the word's
+        const char* word;
+    };
+    for (const Case& c :
+         {Case{13, 12, "ausverkauft."}, Case{32, 20, "bald."}, Case{32, 21, "halt."}, Case{36, 25, "halt."},
+          Case{40, 28, "bald."}, Case{40, 29, "bald."}, Case{40, 29, "ausverkauft."}, Case{44, 31, "halt."}}) {
+        SCOPED_TRACE(QStringLiteral("%1 px, %2").arg(c.size).arg(QLatin1String(c.word)).toStdString());
+        const auto scaled = [&c](int at13) { return at13 * c.size / 13; };
+        QImage page(scaled(700), scaled(120), QImage::Format_RGB32);
+        page.fill(Qt::white);
+        QPainter p(&page);
+        QFont sans(QStringLiteral("DejaVu Sans"));
+        sans.setPixelSize(c.size);
+        p.setFont(sans);
+        p.setPen(QColor(30, 30, 30));
+        p.drawText(QPointF(40, scaled(50)), QStringLiteral("Die Karten für das Sommerfest waren nach wenigen Stunden"));
+        p.drawText(QPointF(40, scaled(50) + c.below), QLatin1String(c.word));
+        p.end();
+        const platform::PageLayout layout = platform::analysePage(page);
+        ASSERT_FALSE(layout.lines.empty());
+        for (const platform::LayoutLine& line : layout.lines)
+            EXPECT_TRUE(line.stacked || line.rect.height() < scaled(18)) << line.rect.y() << " " << line.rect.height();
+    }
 }

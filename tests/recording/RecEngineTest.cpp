@@ -122,6 +122,30 @@ TEST_F(RecEngineTest, slowEncoder_DropsAndCountsPictures_AndTheFileStillPlays)
     EXPECT_TRUE(probeMediaFile(*result.file).playable());
 }
 
+// Each picture stands at its slot on the clock: grabs that take three slots
+// (100 ms at 30 a second) leave gaps, yet the file lasts as long as the
+// recording did (the sound runs on the same clock). And every picture written
+// is in the file, those the encoder still held at the stop too.
+TEST_F(RecEngineTest, picturesKeepTheirClockSlots_WhenGrabsAreSlow_AndEveryPictureWrittenIsInTheFile)
+{
+    for (const auto& [perGrab, millis] : {std::pair{0, 1000}, {100, 3000}}) {
+        SCOPED_TRACE(perGrab);
+        auto recording = engine({RecFormat::mp4, 30, false},
+                                test::syntheticParts(Mode::pattern, std::chrono::milliseconds(perGrab)));
+        ASSERT_EQ(recording->start(), std::nullopt);
+        QTest::qWait(millis);
+        const RecStopResult result = recording->stop();
+        const RecEngineStats stats = recording->stats();
+        ASSERT_TRUE(result.file);
+        const auto info = probeMediaFile(*result.file);
+        EXPECT_TRUE(info.playable());
+        EXPECT_EQ(info.videoFramesDecoded, stats.framesWritten);
+        // A picture in flight at the stop may be missing: a few slots.
+        EXPECT_NEAR(info.durationSeconds, double(stats.frameSlots) / 30, 0.2) << stats.framesWritten;
+        QFile::remove(path);
+    }
+}
+
 TEST_F(RecEngineTest, failedWrite_StopsTakingPictures_KeepsWhatCameBefore_AndSaysItWasCutShort)
 {
     std::atomic<int> writesAfterFailure{0};

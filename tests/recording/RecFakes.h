@@ -27,16 +27,21 @@ inline bool near(QRgb a, QColor b, int tolerance = 6)
 
 // A desktop drawn in memory: the left half of every picture is the known
 // colour, the right half a bar that moves with each grab; or noise, which
-// compresses badly (to fill a disk quickly); or no picture at all.
+// compresses badly (to fill a disk quickly); or no picture at all. Each grab
+// takes `perGrab` at least (a slow screen).
 class SyntheticGrabber : public platform::RegionGrabber {
 public:
     enum class Mode { pattern, noise, failing };
-    explicit SyntheticGrabber(Mode mode = Mode::pattern) : m_mode(mode) {}
+    explicit SyntheticGrabber(Mode mode = Mode::pattern, std::chrono::milliseconds perGrab = {})
+        : m_mode(mode), m_perGrab(perGrab)
+    {
+    }
 
     QSize desktopSize() const override { return QSize(1920, 1080); }
 
     std::optional<QString> grab(const QRect& rectPx, QImage& frame, bool) override
     {
+        std::this_thread::sleep_for(m_perGrab);
         if (m_mode == Mode::failing) return QStringLiteral("画面读取失败");
         if (frame.size() != rectPx.size() || frame.format() != QImage::Format_RGB32)
             frame = QImage(rectPx.size(), QImage::Format_RGB32);
@@ -61,6 +66,7 @@ public:
 
 private:
     Mode m_mode;
+    std::chrono::milliseconds m_perGrab;
     std::int64_t m_count = 0;
     std::uint64_t m_state = 0x9e3779b97f4a7c15ull;
 };
@@ -108,10 +114,11 @@ private:
 };
 
 // Engine parts with a synthetic desktop, the real writer and the real microphone.
-inline RecEngineParts syntheticParts(SyntheticGrabber::Mode mode = SyntheticGrabber::Mode::pattern)
+inline RecEngineParts syntheticParts(SyntheticGrabber::Mode mode = SyntheticGrabber::Mode::pattern,
+                                     std::chrono::milliseconds perGrab = {})
 {
     RecEngineParts parts = RecEngineParts::system();
-    parts.grabber = [mode](QString*) { return std::make_unique<SyntheticGrabber>(mode); };
+    parts.grabber = [mode, perGrab](QString*) { return std::make_unique<SyntheticGrabber>(mode, perGrab); };
     return parts;
 }
 

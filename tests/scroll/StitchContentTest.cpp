@@ -94,3 +94,21 @@ TEST(StitchAccuracy, scrolledBackByAnyDistance_AndOnDown_AddsNoBandTwice)
         EXPECT_TRUE(out.lowConfidenceSeams.empty());
     }
 }
+
+// A log: every line the same black message after a short grey id. A few
+// lines off, two frames differ only in the ids, about one cell in eight of
+// those with content; only the true place brings the page back row for row.
+TEST(StitchContent, linesAlikeButForAShortId_ComeBackRowForRow_AtAnyStep)
+{
+    const PageSpec log{PageKind::log, 480, 9};
+    for (const auto& [minStep, maxStep] : {std::pair{24, 120}, {40, 300}, {100, 420}, {24, 440}}) {
+        SCOPED_TRACE(maxStep);
+        const std::vector<int> tops = randomTops(2980, 500, minStep, maxStep, uint32_t(maxStep));
+        ScrollStitcher stitcher(testConfig());
+        for (int top : tops) ASSERT_EQ(stitcher.append(pageFrameGray(log, top, 500)), std::nullopt);
+        const ScrollStitchOutput out = finished(stitcher);
+        EXPECT_EQ(out.image.height(), tops.back() + 500);
+        EXPECT_TRUE(samePixels(out.image, pageFrameGray(log, 0, tops.back() + 500)));
+        EXPECT_TRUE(out.lowConfidenceSeams.empty());
+    }
+}

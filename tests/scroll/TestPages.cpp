@@ -76,22 +76,18 @@ void drawTextRow(const PageSpec& page, int64_t y, QRgb* out, std::vector<std::pa
     }
 }
 
-// Digits 3 x 5, drawn twice the size: line n shows n at the left.
-void drawNumberRow(const PageSpec& page, int64_t y, QRgb* out)
+// Digits 3 x 5, drawn twice the size, from `x` on; `inLine` counts from their top.
+void drawDigits(const QByteArray& number, int x, int inLine, QRgb colour, QRgb* out, int width)
 {
     static const char* const digits[10] = {"111101101101111", "010110010010111", "111001111100111", "111001111001111",
                                            "101101111001001", "111100111001111", "111100111101111", "111001001001001",
                                            "111101111101111", "111101111001111"};
-    std::fill(out, out + page.width, qRgb(255, 255, 255));
-    constexpr int pitch = 17;
-    const int inLine = int(y % pitch) - 3;
     if (inLine < 0 || inLine >= 10) return;
-    const QByteArray number = QByteArray::number(qlonglong(y / pitch + 1));
     for (int i = 0; i < number.size(); ++i) {
         const char* glyph = digits[number[i] - '0'];
         for (int col = 0; col < 6; ++col) {
-            const int x = 4 + i * 8 + col;
-            if (x < page.width && glyph[(inLine / 2) * 3 + col / 2] == '1') out[x] = qRgb(0, 0, 0);
+            const int at = x + i * 8 + col;
+            if (at < width && glyph[(inLine / 2) * 3 + col / 2] == '1') out[at] = colour;
         }
     }
 }
@@ -117,6 +113,30 @@ void drawTerminalRow(const PageSpec& page, int64_t y, QRgb* out)
         }
 }
 
+// Line n shows n at the left.
+void drawNumberRow(const PageSpec& page, int64_t y, QRgb* out)
+{
+    std::fill(out, out + page.width, qRgb(255, 255, 255));
+    constexpr int pitch = 17;
+    drawDigits(QByteArray::number(qlonglong(y / pitch + 1)), 4, int(y % pitch) - 3, qRgb(0, 0, 0), out, page.width);
+}
+
+// Every line the same message in black (one line of the text page), after
+// its own five-digit id in grey (a request's: neighbours share few digits).
+void drawLogRow(const PageSpec& page, int64_t y, QRgb* out, std::vector<std::pair<int64_t, TextLine>>& cache)
+{
+    constexpr int idWidth = 56;
+    const PageSpec message{PageKind::text, std::max(1, page.width - idWidth), page.seed};
+    int64_t line = 1000;
+    while (layoutLine(message, line).blank) ++line;
+    std::fill(out, out + idWidth, qRgb(252, 252, 252));
+    drawTextRow(message, line * linePitch + y % linePitch, out + idWidth, cache);
+    std::replace_if(
+        out + idWidth, out + page.width, [](QRgb c) { return c != qRgb(252, 252, 252); }, qRgb(0, 0, 0));
+    const QByteArray id = QByteArray::number(qlonglong(10000 + (y / linePitch) * 7919 % 90000));
+    drawDigits(id, 8, int(y % linePitch) - 7, qRgb(130, 130, 130), out, page.width);
+}
+
 void drawRow(const PageSpec& page, int64_t y, QRgb* out, std::vector<std::pair<int64_t, TextLine>>& cache)
 {
     switch (page.kind) {
@@ -124,6 +144,7 @@ void drawRow(const PageSpec& page, int64_t y, QRgb* out, std::vector<std::pair<i
     case PageKind::blankGap: drawTextRow(page, y, out, cache); return;
     case PageKind::numbers: drawNumberRow(page, y, out); return;
     case PageKind::terminal: drawTerminalRow(page, y, out); return;
+    case PageKind::log: drawLogRow(page, y, out, cache); return;
     case PageKind::band:
         if (y >= page.gapFrom && y <= page.gapTo) {
             // The same line (one with ink), drawn like any other, every 40 rows.

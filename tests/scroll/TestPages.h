@@ -17,6 +17,7 @@ enum class PageKind {
     numbers,   // 1, 2, 3 ... one short number a line at the left, 17 rows apart: a terminal's `seq`
     band,      // text with a band of one identical line every 40 rows in the middle (gapFrom .. gapTo)
     terminal,  // `seq` in a terminal's bitmap font: digits of one-pixel strokes, 6 x 13 cells, black on white
+    log,       // the same black message on every line after a short grey id: a log, a table's rows
 };
 
 struct PageSpec {

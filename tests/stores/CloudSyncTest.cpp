@@ -408,3 +408,184 @@ TEST_F(CloudSyncTest, hostileFilesCostNothingLocalOrOutside_AndTheStatusNamesWha
     EXPECT_TRUE(sync->hasPendingChanges());
     EXPECT_EQ(readFile(outside), "precious");
 }
+
+namespace {
+
+// The n-th of 512,000 made-up words of six letters that the book accepts as
+// its own ("bababa", "babebe" ...).
+QString madeUpWord(int n)
+{
+    static const QString consonants = QStringLiteral("bcdghjklmnprtvwz");
+    static const QString vowels = QStringLiteral("aeiou");
+    QString key;
+    for (int i = 0; i < 3; ++i, n /= 80) key.append(consonants.at(n % 80 / 5)).append(vowels.at(n % 5));
+    return key;
+}
+
+}  // namespace
+
+// Another computer's backup holds more words than the book may: a download
+// fills the book to its limit with what matters most, and reading the backup
+// holds no more words than such a merge can take.
+TEST_F(CloudSyncTest, download_OfABackupPastTheBooksLimit_FillsItWithWhatMattersMost)
+{
+    QList<VocabularyWord> theirs;
+    for (int i = 0; i < 25000; ++i) {
+        theirs.append(cloudWord(madeUpWord(i), i < 1500 ? 2 : 1));
+        if (i < 300) theirs.last().isMastered = true;
+        if (i >= 300 && i < 500) theirs.last().definition = "义";
+    }
+    writeBackup(folder + "/KlipoVersa-Backup-OTHER.json", kCloudT0, {cloudRecord(9, kCloudT0)}, theirs);
+    QList<VocabularyWord> mine{cloudWord("apple", 3), cloudWord("zebra", 1)};
+    mine[1].lastSeen = kCloudT0.addYears(-1);
+    openStores({cloudRecord(1, kCloudT0)}, mine);
+    makeSync();
+    sync->download();
+    clock.runJobs();
+    EXPECT_EQ(sync->statusText(),
+              "已同步：新增 19998 个单词（单词本最多 20000 个：另有 5002 个未加入）；"
+              "备份含 1 条历史文字，不导入本机历史")
+        << sync->statusText().toStdString();
+    vocabularybook::Book book;
+    for (const VocabularyWord& w : vocabulary->words()) book.insert(w.normalized, w);
+    EXPECT_EQ(book.size(), vocabularybook::kMaximumWordCount);
+    EXPECT_EQ(vocabularybook::summarize(book).masteredCount, 300);
+    EXPECT_EQ(vocabularybook::summarize(book).definedCount, 200);
+    for (int i : {0, 499, 1499}) EXPECT_TRUE(book.contains(madeUpWord(i))) << i;
+    EXPECT_TRUE(book.contains("apple") && book.contains("zebra"));
+
+    cloudbackup::WordLimit limit;
+    limit.bookKeys = {madeUpWord(24999)};
+    limit.room = 100;
+    const cloudfolder::ReadResult read = cloudfolder::readMerged(folder, kCloudT0, &limit);
+    ASSERT_TRUE(read.backup);
+    EXPECT_EQ(read.backup->words.size(), 101);
+    EXPECT_EQ((std::pair{limit.distinct(), limit.distinctNew()}), (std::pair{qsizetype(25000), qsizetype(24999)}));
+}
+
+// The history lost records at this launch (a repair cut short, an index
+// rebuilt from what could be read): an unattended upload leaves the backup in
+// place as it is, and says why; records the user deleted go with the upload.
+TEST_F(CloudSyncTest, unattendedUploads_NeverFollowAHistoryThatLostRecords)
+{
+    QList<HistoryRecord> twenty;
+    for (int i = 1; i <= 20; ++i) twenty.append(cloudRecord(i, kCloudT0.addSecs(-i)));
+    struct Case {
+        const char* what;
+        qsizetype kept;      // the first records the history still holds at launch
+        int deleted;         // of those, how many the user deletes in this run
+        bool setAside;       // a damaged index lies moved aside in the history folder
+        qsizetype backedUp;  // records in the backup afterwards
+    };
+    const QList<Case> cases = {
+        {"19 of 20 lost at launch", 1, 0, false, 20},
+        {"19 of 20 deleted by the user", 20, 19, false, 1},
+        {"one lost beside a damaged index set aside", 19, 0, true, 20},
+        {"nothing lost beside a damaged index set aside", 20, 0, true, 20},
+        {"one lost, not deleted in this run", 19, 0, false, 19},
+    };
+    for (const Case& c : cases) {
+        sync.reset();
+        SetUp();
+        openStores(twenty, {cloudWord("apple", 2)});
+        makeSync();
+        sync->startUpload(false);
+        clock.runJobs();
+        ASSERT_EQ(backupAt(ownFile())->records.size(), 20) << c.what;
+
+        sync.reset();
+        history.reset();
+        vocabulary.reset();
+        if (c.setAside) writeFile(root + "/History/index-broken-1700000000.json", "{");
+        openStores(twenty.mid(0, c.kept), {cloudWord("apple", 2)});
+        makeSync();
+        QList<QUuid> doomed;
+        for (int i = 0; i < c.deleted; ++i) doomed << twenty.at(i).id;
+        history->deleteRecords(doomed);
+        ASSERT_TRUE(waitFor([&] { return history->records().size() == c.kept - c.deleted; })) << c.what;
+        sync->setAutoSync(true);
+        clock.advance(5);
+        clock.runJobs();
+        sync->uploadOnQuit();
+        EXPECT_EQ(backupAt(ownFile())->records.size(), c.backedUp) << c.what;
+        if (c.backedUp == 20 && c.kept < 20) {
+            EXPECT_TRUE(
+                sync->statusText().startsWith(QString("未自动备份：备份中有 %1 条历史文字本机已没有").arg(20 - c.kept)))
+                << sync->statusText().toStdString();
+            EXPECT_EQ(sync->statusText().contains("历史记录曾损坏"), c.setAside) << c.what;
+            sync->startUpload(false);  // the user's own act writes
+            clock.runJobs();
+            EXPECT_EQ(backupAt(ownFile())->records.size(), c.kept) << c.what;
+        }
+    }
+}
+
+// A chosen backup folder on a share that is not mounted is reported missing
+// and never made in its place (where it would hide under the share once
+// mounted); the program's own default folder is still made.
+TEST_F(CloudSyncTest, chosenFolderThatIsMissing_IsReportedNotMade_TheDefaultIsMade)
+{
+    const QString share = root + "/mnt/nas";
+    QDir().mkpath(share);
+    const QString chosen = share + "/KlipoBackup";
+    settings->setValue(cloudfolder::kFolderKey, chosen);
+    openStores({cloudRecord(1, kCloudT0)}, {cloudWord("apple", 2)});
+    makeSync();
+    EXPECT_FALSE(sync->isAvailable());
+    EXPECT_EQ(sync->statusText(), "备份文件夹不可用：所选的文件夹 " + chosen +
+                                      " 不存在。如果它在网络共享或移动硬盘上，请先连接；也可以重新选择备份文件夹")
+        << sync->statusText().toStdString();
+    launch();
+    sync->startUpload(false);
+    sync->download();
+    sync->setAutoSync(true);
+    clock.advance(300);
+    clock.runJobs();
+    sync->uploadOnQuit();
+    EXPECT_TRUE(QDir(share).isEmpty());
+
+    // Gone after it was found: the upload does not make it again either.
+    QDir().mkpath(chosen);
+    sync->refreshAvailability();
+    ASSERT_TRUE(sync->isAvailable());
+    QDir(chosen).removeRecursively();
+    sync->setAutoSync(true);
+    sync->uploadOnQuit();
+    EXPECT_TRUE(QDir(share).isEmpty());
+
+    ASSERT_TRUE(sync->setBackupFolder(""));
+    EXPECT_TRUE(sync->isAvailable());
+    EXPECT_TRUE(QFileInfo(CloudSync::defaultBackupFolder()).isDir());
+}
+
+// The backup file is read member by member and record by record, without a
+// document of the whole: it still takes exactly what a JSON reader takes.
+TEST(CloudBackupFile, isReadWhole_OrNotAtAll)
+{
+    const QByteArray word = R"({"normalized": "apple", "display": "Apple", "definition": "{ \"[ \\"})";
+    const QByteArray tail = R"("records": [], "settings": {"targetLanguage": "en"}, "version": 1})";
+    const QList<std::pair<QByteArray, bool>> documents = {
+        {R"({"words": [)" + word + R"(], "date": "2024-05-01T08:30:00Z", )" + tail, true},
+        {"\xEF\xBB\xBF \n{\"date\": \"x\", \"extra\": {\"a\": [1, {\"b\": \"]}\"}]}, \"date\": "
+         "\"2024-05-01T08:30:00Z\", "
+         "\"words\": [], " +
+             tail + "\n",
+         true},
+        {R"({"date": "2024-05-01T08:30:00Z", "words": [], )" + tail + " x", false},
+        {R"({"date": "2024-05-01T08:30:00Z", "extra": [1,], "words": [], )" + tail, false},
+        {R"({"date": "2024-05-01T08:30:00Z", "words": [)" + word + R"(, 2], )" + tail, false},
+        {R"({"date": "2024-05-01T08:30:00Z" "words": [], )" + tail, false},
+        {R"({"date": "2024-05-01T08:30:00Z", "words": [{"normalized": "apple}], )" + tail, false},
+        {R"({"date": "2024-05-01T08:30:00Z", "words": [{"normalized": "apple"]], )" + tail, false},
+    };
+    for (const auto& [data, readable] : documents) {
+        const std::optional<CloudBackup> backup = cloudbackup::decodeFile(data, kCloudT0);
+        EXPECT_EQ(backup.has_value(), readable) << data.constData();
+        if (!backup) continue;
+        EXPECT_EQ(backup->date, kCloudT0);
+        EXPECT_EQ(backup->settings.value("targetLanguage"), "en");
+    }
+    const auto withWord = cloudbackup::decodeFile(documents.at(0).first, kCloudT0);
+    ASSERT_EQ(withWord->words.size(), 1);
+    EXPECT_EQ(withWord->words.at(0).definition, "{ \"[ \\");
+}

@@ -31,6 +31,9 @@ public:
             QDir().mkpath(m_root + sub);
         writeFile(m_root + "/config/KlipoVersa/defaults.json", QJsonDocument(defaults).toJson());
     }
+    // A second copy of the program on the same computer: the same home,
+    // another session (its own instance name).
+    Computer(const Computer& sameHome, const QString& name) : m_name(name), m_root(sameHome.m_root) {}
     QString data() const { return m_root + "/data/KlipoVersa"; }
     QString settingsFile() const { return m_root + "/config/KlipoVersa/defaults.json"; }
 
@@ -56,6 +59,14 @@ public:
         xdotool({"mousemove", "--window", icon.split('\n').first(), "11", "11", "click", "1"});
         QTest::qWait(500);
         xdotool({"key", "Up", "Return"});
+        ASSERT_TRUE(m_process.waitForFinished(20000)) << "did not quit";
+        EXPECT_EQ(m_process.exitCode(), 0) << m_process.readAllStandardError().constData();
+    }
+
+    // As the session ends: SIGTERM, which quits the way "退出" does.
+    void endSession()
+    {
+        m_process.terminate();
         ASSERT_TRUE(m_process.waitForFinished(20000)) << "did not quit";
         EXPECT_EQ(m_process.exitCode(), 0) << m_process.readAllStandardError().constData();
     }
@@ -122,4 +133,37 @@ TEST(CloudTwoComputers, theFirstBacksUpAtQuit_TheSecondStartsEmptyAndRestoresWor
     ASSERT_TRUE(decodedB);
     EXPECT_TRUE(decodedB->records.isEmpty());
     EXPECT_EQ(decodedB->words.size(), 2);
+}
+
+// Two copies on one computer (two sessions of the same user) share the
+// settings: a change made while both run (automatic backup switched off) is
+// taken in by the other copy, which acts on it and never writes its older
+// settings over it; what the first copy wrote at its quit stays too.
+TEST(CloudTwoComputers, twoCopiesOnOneComputer_NeitherUndoesTheOthersSettings)
+{
+    if (!hasX11Display()) GTEST_SKIP() << "needs the headless X11 desktop";
+    const QString shared = freshDir("shared-backup-two-copies");
+    Computer a("copies-a", {{"menuBarOnly", true}, {cloudfolder::kFolderKey, shared}, {"autoCloudSync", true}});
+    writeFile(a.data() + "/History/index.json", historyindex::encode({cloudRecord(1, kCloudT0)}));
+    Computer b(a, "copies-b");
+    a.start();
+    b.start();
+    QTest::qWait(6500);  // past both copies' look at the folder 5 s after launch: each has a backup pending
+
+    a.endSession();  // backs up what is pending and notes it
+    platform::SettingsStore settings(a.settingsFile());
+    const QString backedUpByA = settings.stringValue("cloudLastBackupDate");
+    ASSERT_FALSE(backedUpByA.isEmpty());
+    const QByteArray backup = readFile(shared + "/" + cloudfolder::backupFileNames(shared).value(0));
+
+    // The user switches automatic backup off while the second copy runs.
+    ASSERT_TRUE(settings.setValue("autoCloudSync", false));
+    QTest::qWait(500);
+    b.endSession();  // with backup off it has nothing to write at its quit
+
+    platform::SettingsStore after(a.settingsFile());
+    EXPECT_TRUE(after.value("autoCloudSync") == QJsonValue(false)) << "automatic backup is on again, or its key gone";
+    EXPECT_EQ(after.stringValue("cloudLastBackupDate").toStdString(), backedUpByA.toStdString());
+    EXPECT_TRUE(readFile(shared + "/" + cloudfolder::backupFileNames(shared).value(0)) == backup)
+        << "the second copy backed up after automatic backup was switched off";
 }

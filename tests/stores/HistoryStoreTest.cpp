@@ -19,7 +19,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QPromise>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <memory>
@@ -535,4 +537,69 @@ TEST_F(HistoryStoreTest, limitNotChosenHere_TrimsNothing_UntilTheUserConfirmsIt)
     platform::SettingsStore later(damaged);
     historylimit::noteSettingsRecovery(later);
     EXPECT_TRUE(historylimit::isConfirmed(later));
+}
+
+// A limit, or the mark that makes it wait, edited by hand into a value that is
+// no whole number (the text "0", a fraction, true ...) is no choice of the
+// user's: the default 300 standing in for it trims nothing, the user is told,
+// and the file keeps the value until the user chooses a limit.
+TEST_F(HistoryStoreTest, unreadableLimitOrMark_TrimsNothing_UntilTheUserChoosesALimit)
+{
+    auto& settings = platform::SettingsStore::shared();
+    QList<QByteArray> records;
+    for (int i = 0; i < 301; ++i) {
+        const QString id = newId();
+        records << recordJson(id, "2024-01-01T00:00:00Z", id + ".png");
+        touch(id + ".png");
+    }
+    writeIndex(indexJson(records));
+    auto store = open();
+    const QString limit = QStringLiteral("historyLimit");
+    const QString mark = historylimit::kUnconfirmedKey;
+    const QList<std::pair<QString, QJsonValue>> unreadable{
+        {limit, QStringLiteral("0")}, {limit, QStringLiteral("300")}, {limit, 12.5},
+        {limit, true},                {limit, QJsonValue::Null},      {limit, QJsonArray{100}},
+        {mark, QStringLiteral("true")}, {mark, 1},                     {mark, QJsonObject{}},
+    };
+    klipo::test::AlertLog alerts;
+    qsizetype expected = records.size();
+    for (const auto& [key, value] : unreadable) {
+        SCOPED_TRACE(QJsonDocument(QJsonObject{{key, value}}).toJson(QJsonDocument::Compact).toStdString());
+        settings.remove(limit);
+        settings.remove(mark);
+        if (key == mark) settings.setValue(limit, 300);
+        settings.setValue(key, value);
+        EXPECT_FALSE(historylimit::isConfirmed(settings));
+        ASSERT_TRUE(save(*store));
+        EXPECT_EQ(store->allRecords().size(), ++expected);
+        EXPECT_EQ(entries("*.png").size(), expected);
+        EXPECT_EQ(settings.value(key), value);  // left as written
+    }
+    EXPECT_EQ(alerts.texts().filter("旧记录没有删除").size(), 1);
+
+    // The user picks a limit: from then on it trims.
+    settings.remove(mark);
+    settings.setValue(limit, 300);
+    EXPECT_TRUE(historylimit::isConfirmed(settings));
+    ASSERT_TRUE(save(*store));
+    EXPECT_EQ(store->allRecords().size(), 300);
+    EXPECT_EQ(entries("*.png").size(), 300);
+}
+
+// A quit right after a capture: the program ends while the store still
+// encodes and writes; it ends cleanly, and every capture is in the index.
+TEST(HistoryStoreAtQuit, capturesSavedRightBeforeTheProgramEnds_AreAllStored_AndTheEndIsClean)
+{
+    for (int run = 0; run < 3; ++run) {
+        SCOPED_TRACE(run);
+        const QTemporaryDir folder;
+        QProcess probe;
+        probe.start(QStringLiteral(KLIPO_QUIT_PROBE), {folder.path()});
+        ASSERT_TRUE(probe.waitForFinished(60000));
+        EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit) << "crashed";
+        EXPECT_EQ(probe.exitCode(), 0);
+        QFile index(folder.path() + QStringLiteral("/index.json"));
+        ASSERT_TRUE(index.open(QIODevice::ReadOnly));
+        EXPECT_EQ(QJsonDocument::fromJson(index.readAll()).object().value("records").toArray().size(), 3);
+    }
 }

@@ -283,3 +283,85 @@ TEST(VocabularyBook, decodeFile_HoldsCountsToTheirLimit_AndReadsOnlyTheNewest100
     EXPECT_EQ(book->value("huge").count, limit);
     EXPECT_EQ(book->value("huge").sources.last().count, limit);
 }
+
+namespace {
+
+// `n` words "<prefix>00000" ... seen `count` times, the first one longest ago.
+QList<VocabularyWord> words(const QString& prefix, int n, qint64 count)
+{
+    QList<VocabularyWord> list;
+    for (int i = 0; i < n; ++i)
+        list.append(word(prefix + QStringLiteral("%1").arg(i, 5, 10, QChar(u'0')), count, t0.addSecs(i)));
+    return list;
+}
+
+Book bookOf(const QList<VocabularyWord>& list)
+{
+    Book book;
+    for (const VocabularyWord& w : list) book.insert(w.normalized, w);
+    return book;
+}
+
+}  // namespace
+
+// A backup from another computer brings words past the book's limit: the
+// book stays within it, takes the words that matter most (mastered, defined,
+// seen most), and lets go of its own words only where its pruning would.
+TEST(VocabularyBook, merge_KeepsTheBookWithinItsLimit_TakingWhatMattersMost)
+{
+    const int full = kMaximumWordCount;
+    QList<VocabularyWord> studied = words("studied", 4, 1);
+    studied[0].isMastered = studied[1].isMastered = true;
+    studied[2].definition = studied[3].definition = "义";
+    struct Case {
+        const char* what;
+        QList<VocabularyWord> local;
+        QList<VocabularyWord> incoming;
+        MergeReport expected;
+        QStringList kept, gone;
+    };
+    const QList<Case> cases = {
+        {"an empty book and a huge backup",
+         {},
+         words("once", full + 100, 1) + words("twice", 50, 2) + studied,
+         {full, 154, 0},
+         {"studied00000", "studied00003", "twice00049", "once00154"},
+         {"once00153", "once00000"}},
+        {"a book of words seen once",
+         words("mine", full, 1),
+         words("once", 10, 1) + words("twice", 3, 2) + studied,
+         {7, 10, 7},
+         {"mine00007", "twice00000", "studied00001"},
+         {"mine00006", "once00009"}},
+        {"a book of words seen twice",
+         words("mine", full, 2),
+         studied + words("mine", 5, 9),
+         {0, 4, 0},
+         {"mine00000"},
+         {"studied00000"}},
+    };
+    for (const Case& c : cases) {
+        Book book = bookOf(c.local);
+        MergeReport report;
+        merge(book, c.incoming, &report);
+        EXPECT_EQ((std::tuple{report.added, report.leftOut, report.displaced}),
+                  (std::tuple{c.expected.added, c.expected.leftOut, c.expected.displaced}))
+            << c.what;
+        EXPECT_LE(book.size(), full) << c.what;
+        for (const QString& key : c.kept) EXPECT_TRUE(book.contains(key)) << c.what << " " << key.toStdString();
+        for (const QString& key : c.gone) EXPECT_FALSE(book.contains(key)) << c.what << " " << key.toStdString();
+    }
+    // Known words take the incoming ones in even when the book is full.
+    Book book = bookOf(words("mine", full, 2));
+    merge(book, words("mine", 5, 9));
+    EXPECT_EQ(book.value("mine00004").count, 9);
+
+    // While reading backups, only what such a merge can take is held.
+    QList<VocabularyWord> read = words("once", 100, 1) + studied + words("mine", 3, 1);
+    keepMergeable(read, {"mine00000", "mine00002"}, 5);
+    QStringList keys;
+    for (const VocabularyWord& w : read) keys << w.normalized;
+    keys.sort();
+    EXPECT_EQ(keys, QStringList({"mine00000", "mine00002", "once00099", "studied00000", "studied00001", "studied00002",
+                                 "studied00003"}));
+}

@@ -1,5 +1,9 @@
 #include "StoreTestSupport.h"
 
+#include "stores/HistoryIndex.h"
+#include "stores/HistoryStore.h"
+#include "stores/StoreFiles.h"
+#include "stores/StoresAtLaunch.h"
 #include "stores/VocabularyBook.h"
 #include "stores/VocabularyStore.h"
 #include "support/AlertLog.h"
@@ -184,4 +188,93 @@ TEST_F(VocabularyStoreTest, duplicateAndCapitalisedEntries_AreOneWord_AndNothing
     store->flush();
     store.reset();
     EXPECT_EQ(open()->words().size(), 2);
+}
+
+// A run killed while a record is being deleted leaves the files as they
+// stood at that moment. The next launch brings the book in line with the
+// history, and only with a history read whole: the words of a record the
+// history no longer holds would otherwise stay in the book for good.
+TEST_F(VocabularyStoreTest, killWhileDeleting_TheNextLaunchSettlesTheBookWithTheHistory)
+{
+    const auto record = [](int n) {
+        HistoryRecord r;
+        r.id = QUuid(QStringLiteral("{00000000-0000-4000-8000-%1}").arg(n, 12, 10, QLatin1Char('0')));
+        r.date = t0;
+        r.imageName = r.idText() + ".png";
+        return r;
+    };
+    const HistoryRecord deleted = record(1), kept = record(2);
+    const QString elsewhere = record(9).idText();  // another computer's record, or one trimmed away
+    vocabularybook::Book before;
+    for (const auto& [key, sources, mastered] : QList<std::tuple<QString, QList<VocabularyWord::Source>, bool>>{
+             {"apple", {{deleted.idText(), 2, t0}}, false},
+             {"pear", {{deleted.idText(), 1, t0}, {kept.idText(), 1, t0}}, false},
+             {"plum", {{elsewhere, 1, t0}}, false},
+             {"fig", {{deleted.idText(), 1, t0}}, true}}) {
+        VocabularyWord w;
+        w.normalized = w.display = key;
+        w.firstSeen = w.lastSeen = t0;
+        w.sources = sources;
+        for (const auto& source : sources) w.count += source.count;
+        w.isMastered = mastered;
+        before.insert(key, w);
+    }
+    vocabularybook::Book detached = before;
+    vocabularybook::detach(detached, {deleted.idText()}, false);
+    ASSERT_EQ(detached.keys().size(), 3);
+
+    const QByteArray damagedIndex = R"({"version":1,"records":[{"imageName":"","originalText":"damaged"}]})";
+    struct Case {
+        const char* what;
+        QList<HistoryRecord> history;
+        bool bookWritten;
+        const char* damage;  // "unreadable", "missing" or "damaged record"
+        bool settles;
+    };
+    const QList<Case> cases = {
+        {"killed before the history's write", {deleted, kept}, false, "", true},
+        {"killed between the history's and the book's write", {kept}, false, "", true},
+        {"killed before the note was cleared", {kept}, true, "", true},
+        {"an index that cannot be read", {}, false, "unreadable", false},
+        {"no index", {}, false, "missing", false},
+        {"a damaged record", {}, false, "damaged record", false},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        QDir().mkpath(dir + "/History");
+        const QString damage = c.damage;
+        const QByteArray index = damage == "damaged record" ? damagedIndex
+                                 : damage == "unreadable"   ? QByteArray("{\"version\": 1, \"records\": [{\"id")
+                                                            : historyindex::encode(c.history);
+        if (damage != "missing") writeFile(dir + "/History/index.json", index);
+        writeFile(file(), vocabularybook::encodeFile(c.bookWritten ? detached : before));
+        const QString note = dir + "/.vocabulary-detach-pending.json";
+        ASSERT_TRUE(storefiles::writeTextSet(note, QLatin1String("recordIDs"), {deleted.idText()}));
+        {
+            HistoryStore history(dir + "/History");
+            VocabularyStore book(dir);
+            storesatlaunch::settleVocabulary(history, book);
+            book.flush();
+        }
+        const bool historyHoldsIt = c.history.contains(deleted);
+        const vocabularybook::Book expected =
+            !c.settles || historyHoldsIt ? (c.bookWritten ? detached : before) : detached;
+        EXPECT_EQ(vocabularybook::decodeFile(readFile(file()), t0), expected) << c.what;
+        EXPECT_EQ(QFile::exists(note), !c.settles) << c.what;
+    }
+
+    // Without a kill the note lasts only from before the history's write to
+    // the book's; a deletion that failed takes its record off the note.
+    SetUp();
+    auto store = open();
+    const QString note = dir + "/.vocabulary-detach-pending.json";
+    bool noted = false;
+    store->noteDetachPending({deleted.id, kept.id}, [&] { noted = QFile::exists(note); });
+    ASSERT_TRUE(klipo::test::waitFor([&] { return noted; }));
+    store->detachRecord(deleted.idText());
+    store->flush();
+    EXPECT_EQ(storefiles::readTextSet(note, QLatin1String("recordIDs")), QSet<QString>{kept.idText()});
+    store->cancelDetachPending({kept.id});
+    store->flush();
+    EXPECT_FALSE(QFile::exists(note));
 }

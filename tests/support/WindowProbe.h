@@ -136,6 +136,18 @@ public:
         return all.adjusted(int(own[0]), int(own[2]), -int(own[1]), -int(own[3]));  // left, right, top, bottom
     }
 
+    // Its geometry with the frame the window manager draws around it.
+    QRect frameGeometry(xcb_window_t w)
+    {
+        const auto frame = property32(w, "_NET_FRAME_EXTENTS", XCB_ATOM_CARDINAL, 4);
+        const QRect all = geometry(w);
+        if (frame.size() != 4) return all;
+        return all.adjusted(-int(frame[0]), -int(frame[2]), int(frame[1]), int(frame[3]));  // left, right, top, bottom
+    }
+
+    // Where `w` lies in the window manager's stack, from the bottom (-1: not there).
+    qsizetype stackPosition(xcb_window_t w) { return stackingBottomToTop().indexOf(w); }
+
     // Whether a tray has taken in (XEmbed) a window of process `pid`: one
     // that carries _XEMBED_INFO and is no longer a child of the root.
     bool hasEmbeddedWindow(qint64 pid) { return findEmbedded(m_root, pid, 0); }

@@ -21,6 +21,10 @@ void AnnoCanvasView::beginTextEditing(const AnnoItem& item, bool isNew)
     field->setPalette(palette);
     connect(field, &AnnoTextField::commitRequested, this, [this] { endTextEditing(true); });
     connect(field, &AnnoTextField::cancelRequested, this, [this] { endTextEditing(false); });
+    // The field grows with what is typed, so the whole text shows as it will be drawn.
+    connect(field, &QLineEdit::textChanged, this, [this] {
+        if (const std::optional<AnnoItem> item = editedItem()) updateEditorFrame(*item);
+    });
 
     m_editor = field;
     m_editingItemID = item.id;
@@ -37,12 +41,20 @@ void AnnoCanvasView::updateEditorFrame(const AnnoItem& item)
     if (!m_editor) return;
     const AnnoDisplayMapping m = mapping();
     const QPointF origin = m.viewPoint(item.start) - QPointF(2, 2);
-    const double width = std::max(item.textSize().width() * m.scale + 40, 120.0);
+    // As wide as the text typed so far, up to the canvas's edge (beyond it the
+    // field scrolls).
+    AnnoItem typed = item;
+    typed.text = m_editor->text();
+    const double room = std::max(width() - origin.x(), 120.0);
+    const double fieldWidth = std::clamp(typed.textSize().width() * m.scale + 40, 120.0, room);
     // Never lower than the field's own line: a face with a taller line than
     // most (Noto Sans has 1.36 em) would have its text and caret cut off.
     const double height =
         std::max({item.style.fontSize * m.scale * 1.35, 18.0, double(m_editor->minimumSizeHint().height())});
-    m_editor->setGeometry(QRectF(origin, QSizeF(width, height)).toRect());
+    const QRect frame = QRectF(origin, QSizeF(fieldWidth, height)).toRect();
+    if (frame == m_editor->geometry()) return;
+    m_editor->setGeometry(frame);
+    update();  // the dashed frame around the field follows it
 }
 
 std::optional<AnnoItem> AnnoCanvasView::editedItem() const

@@ -3,6 +3,7 @@
 #include "app/shell/HotKeyReport.h"
 #include "app/shell/MenuKeys.h"
 #include "app/shell/StatusMenu.h"
+#include "app/shell/TraylessNotes.h"
 #include "platform/StorageAlerts.h"
 #include "platform/TrayIcon.h"
 
@@ -88,7 +89,9 @@ void AppDelegate::applicationDidFinishLaunching()
     m_services.runScrollingSelfCheck();
     m_services.startAutoCloudBackup();
 
-    if (!m_services.menuBarOnly()) m_services.showLibrary(ShellLibrarySection::history);
+    m_services.observeLibraryClosed(weakly(&AppDelegate::libraryClosed));
+    // Without a tray the library window is the way in, whatever "menuBarOnly" says.
+    if (!m_services.menuBarOnly() || !hasTray()) m_services.showLibrary(ShellLibrarySection::history);
     reportFailedHotKeys();
     m_services.tellIfTargetLanguageUnreachable();
 }
@@ -120,7 +123,24 @@ void AppDelegate::reportFailedHotKeys()
     for (const auto& [name, state] : std::as_const(m_refusedHotKeys)) refused.append({name, state});
     const auto toast = HotKeyReport::launchToast(refused, m_services.takeResetShortcuts(),
                                                  [this](const QString& name) { return m_services.shortcutText(name); });
-    if (toast) m_services.showToast(toast->title, toast->subtitle);
+    std::optional<TraylessNotes::Note> note;
+    if (toast) note = TraylessNotes::Note{toast->title, toast->subtitle};
+    // Where there is no tray, the launch says so and how to come back.
+    if (!hasTray()) note = TraylessNotes::atLaunch(note ? &*note : nullptr);
+    if (note) m_services.showToast(note->title, note->subtitle);
+}
+
+bool AppDelegate::hasTray() const { return m_tray && m_tray->isAvailable(); }
+
+void AppDelegate::libraryClosed()
+{
+    // Nothing of the program is left on the screen: say it still runs, and how to come back.
+    if (hasTray()) return;
+    const TraylessNotes::Note note = TraylessNotes::libraryClosed();
+    QPointer<AppDelegate> self(this);
+    m_services.showToast(note.title, note.subtitle, [this, self] {
+        if (self) m_services.reopenLibrary();
+    });
 }
 
 void AppDelegate::setupStatusItem()
@@ -255,8 +275,12 @@ void AppDelegate::updateStatusRecordingIcon(bool recording)
 
 void AppDelegate::updateStatusCountdown(std::optional<int> seconds)
 {
-    if (!m_statusItem) return;
-    m_statusItem->showCountdown(seconds);
+    if (m_statusItem) m_statusItem->showCountdown(seconds);
+    // Where no tray shows the icon, the countdown shows on the screen; one
+    // shown there goes also when a tray came meanwhile.
+    const bool onScreen = seconds && !hasTray();
+    if (onScreen || m_countdownOnScreen) m_services.showCountdown(onScreen ? seconds : std::nullopt);
+    m_countdownOnScreen = onScreen;
 }
 
 void AppDelegate::applicationWillTerminate()

@@ -64,6 +64,9 @@ private:
     void setupQuickCapture();
     void registerHotKey(const QString& name, std::function<void()> action);
     void reportFailedHotKeys();
+    // A tray shows our icon and menu (a tray host runs).
+    bool hasTray() const;
+    void libraryClosed();
 
     ShellServices& m_services;
     platform::TrayIcon* m_tray;
@@ -71,6 +74,7 @@ private:
     std::unique_ptr<MenuKeys> m_menuKeys;
     std::unique_ptr<StatusItem> m_statusItem;
     QList<QPair<QString, ShellHotKeyState>> m_refusedHotKeys;
+    bool m_countdownOnScreen = false;
 };
 
 }  // namespace klipo

@@ -1,9 +1,11 @@
 #include "app/shell/AppMain.h"
 
 #include "app/shell/AppDelegate.h"
+#include "GlobalShortcuts/GlobalShortcuts.h"
 #include "GlobalShortcuts/KeyNames.h"
 #include "app/shell/QtTranslations.h"
 #include "app/SettingsKeys.h"
+#include "app/UnreadableSettings.h"
 #include "platform/SettingsStore.h"
 #include "app/shell/OverlayWiring.h"
 #include "app/shell/RealShellServices.h"
@@ -74,6 +76,7 @@ int main(int argc, char** argv)
     QtTranslations::install(
         platform::SettingsStore::shared().value(QString(SettingsKey::interfaceLanguage)).toString());
     GlobalShortcuts::installKeyNames();
+    GlobalShortcuts::followOtherCopies();
     // SIGTERM, SIGINT and SIGHUP end the program the way "退出" does.
     platform::QuitSignals& quitSignals = platform::QuitSignals::install();
     // A window manager that refused one of our windows the focus marks it as
@@ -90,6 +93,8 @@ int main(int argc, char** argv)
     // A limit that took the place of a damaged settings file trims nothing
     // until the user confirms it.
     historylimit::noteSettingsRecovery(platform::SettingsStore::shared());
+    // Settings whose stored value cannot be read: told now and whenever one turns up.
+    UnreadableSettings unreadableSettings(platform::SettingsStore::shared());
 
     RealShellServices services;
     platform::SystemTrayIcon tray;
@@ -115,7 +120,6 @@ int main(int argc, char** argv)
                          qPrintable(QStringLiteral("KlipoVersa：没有找到系统托盘，已改为显示资料库窗口；"
                                                    "托盘出现后图标会自动加入。（No system tray found; showing the "
                                                    "library window. The icon joins a tray that starts later.）")));
-            services.showLibrary(ShellLibrarySection::history);
         }
         // A recognition engine loads on a worker thread now, so that the first
         // translation after launch does not wait for it; unused, it is freed

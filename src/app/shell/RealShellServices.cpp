@@ -14,6 +14,7 @@
 #include "app/StabilityCaptureService.h"
 #include "app/shell/AnnotationWiring.h"
 #include "app/shell/AppDelegate.h"
+#include "app/shell/TraylessNotes.h"
 #include "app/shell/ToolsWiring.h"
 #include "app/shell/UpdateChecker.h"
 #include "GlobalShortcuts/GlobalShortcuts.h"
@@ -41,6 +42,8 @@
 #include "scroll/SpoolFolder.h"
 #include "selfcheck/SelfChecks.h"
 #include "stores/CloudSync.h"
+#include "stores/HistoryStore.h"
+#include "stores/StoresAtLaunch.h"
 #include "stores/VocabularyStore.h"
 #include "tools/PinMenu.h"
 #include "tools/PlainCaptureService.h"
@@ -135,6 +138,12 @@ void RealShellServices::runRecordingSelfCheck() { RecSelfTest::runIfNeeded(); }
 void RealShellServices::runScrollingSelfCheck() { ScrollSelfTest::runIfNeeded(); }
 void RealShellServices::startAutoCloudBackup()
 {
+    // The book is brought in line with the history first (it waits for both
+    // to load), so that the backup looks at stores that agree.
+    HistoryStore* history = &HistoryStore::shared();
+    VocabularyStore* vocabulary = &VocabularyStore::shared();
+    QThreadPool::globalInstance()->start(
+        [history, vocabulary] { storesatlaunch::settleVocabulary(*history, *vocabulary); });
     CloudSync& cloud = CloudSync::shared();
     // The restore offer is a modal alert brought to the front.
     QPointer<RealShellServices> self(this);
@@ -213,6 +222,11 @@ void RealShellServices::showLibrary(ShellLibrarySection section)
 }
 
 void RealShellServices::reopenLibrary() { HistoryWindowController::shared().reopen(); }
+
+void RealShellServices::observeLibraryClosed(std::function<void()> closed)
+{
+    HistoryWindowController::shared().onClosed = std::move(closed);
+}
 void RealShellServices::showSettings() { SettingsWindowController::shared().show(); }
 
 int RealShellServices::runAlert(const ShellAlert& alert)
@@ -237,10 +251,12 @@ void RealShellServices::openScreenCaptureSettings()
 
 void RealShellServices::checkForUpdates() { m_updater->checkForUpdates(); }
 
-void RealShellServices::showToast(const QString& title, const QString& subtitle)
+void RealShellServices::showToast(const QString& title, const QString& subtitle, std::function<void()> onClick)
 {
     // The shell's toasts are messages (refused hot keys, files not saved): told in full.
-    CaptureHUDController::shared().showInFull(title, subtitle);
+    CaptureHUDController& hud = CaptureHUDController::shared();
+    hud.showInFull(title, subtitle);
+    if (onClick) hud.setClickAction(std::move(onClick));
 }
 
 void RealShellServices::tellIfTargetLanguageUnreachable()
@@ -299,6 +315,20 @@ void RealShellServices::setQuickCaptureCallbacks(std::function<void()> onPermiss
 }
 
 void RealShellServices::startDelayedCapture() { QuickCaptureService::startDelayedCapture(); }
+
+void RealShellServices::showCountdown(std::optional<int> seconds)
+{
+    CaptureHUDController& hud = CaptureHUDController::shared();
+    if (!seconds) {
+        // Off the screen before the capture begins; another message that took its place stays.
+        if (hud.isShowingToast() && hud.currentTitle() == m_countdownTitle) hud.hideForCapture();
+        m_countdownTitle.clear();
+        return;
+    }
+    const TraylessNotes::Note note = TraylessNotes::countdown(*seconds);
+    m_countdownTitle = note.title;
+    hud.show(note.title, note.subtitle);  // up until the next second's replaces it
+}
 void RealShellServices::captureLastArea() { QuickCaptureService::captureLastArea(); }
 
 bool RealShellServices::colorPickerBusy()

@@ -3,6 +3,7 @@
 #include "app/shell/ShellServices.h"
 
 #include <QObject>
+#include <QString>
 
 namespace klipo {
 
@@ -33,11 +34,12 @@ public:
 
     void showLibrary(ShellLibrarySection section) override;
     void reopenLibrary() override;
+    void observeLibraryClosed(std::function<void()> closed) override;
     void showSettings() override;
     int runAlert(const ShellAlert& alert) override;
     void openScreenCaptureSettings() override;
     void checkForUpdates() override;
-    void showToast(const QString& title, const QString& subtitle) override;
+    void showToast(const QString& title, const QString& subtitle, std::function<void()> onClick = {}) override;
     void tellIfTargetLanguageUnreachable() override;
 
     bool canCapture() override;
@@ -53,6 +55,7 @@ public:
     void setQuickCaptureCallbacks(std::function<void()> onPermissionDenied,
                                   std::function<void(std::optional<int>)> onCountdownTick) override;
     void startDelayedCapture() override;
+    void showCountdown(std::optional<int> seconds) override;
     void captureLastArea() override;
     bool colorPickerBusy() override;
     void startColorPicker() override;
@@ -81,6 +84,7 @@ public:
 
 private:
     UpdateChecker* m_updater;
+    QString m_countdownTitle;  // of the countdown on the screen, while it shows
 };
 
 }  // namespace klipo

@@ -79,11 +79,14 @@ public:
     virtual void showLibrary(ShellLibrarySection section) = 0;
     // The library window in front and active at the section it shows.
     virtual void reopenLibrary() = 0;
+    // Called whenever the user closes the library window.
+    virtual void observeLibraryClosed(std::function<void()> closed) = 0;
     virtual void showSettings() = 0;
     virtual int runAlert(const ShellAlert& alert) = 0;
     virtual void openScreenCaptureSettings() = 0;
     virtual void checkForUpdates() = 0;
-    virtual void showToast(const QString& title, const QString& subtitle) = 0;
+    // A click on the toast runs `onClick` when there is one.
+    virtual void showToast(const QString& title, const QString& subtitle, std::function<void()> onClick = {}) = 0;
     // Once at launch: when no language pack translates into the target
     // language, a toast says so (after any toast already showing) and a click
     // on it opens the target-language picker.
@@ -105,6 +108,9 @@ public:
     virtual void setQuickCaptureCallbacks(std::function<void()> onPermissionDenied,
                                           std::function<void(std::optional<int>)> onCountdownTick) = 0;
     virtual void startDelayedCapture() = 0;
+    // The delayed capture's countdown on the screen, for a desktop where no
+    // tray shows it on the icon: the seconds left; none takes it away.
+    virtual void showCountdown(std::optional<int> seconds) = 0;
     virtual void captureLastArea() = 0;
     // Colour picker: state and start.
     virtual bool colorPickerBusy() = 0;  // active or preparing

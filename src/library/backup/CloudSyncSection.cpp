@@ -5,6 +5,8 @@
 #include "library/backup/SyncButton.h"
 #include "library/widgets/BusyIndicator.h"
 #include "library/widgets/LibraryStyle.h"
+#include "platform/SettingsStore.h"
+#include "stores/CloudFolder.h"
 #include "stores/CloudSync.h"
 
 #include <QCheckBox>
@@ -14,6 +16,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace klipo {
@@ -64,6 +67,13 @@ CloudSyncSection::CloudSyncSection(CloudSync& cloud, BackupFolderChooser& choose
     connect(m_download, &QAbstractButton::clicked, this, [this] { m_cloud.download(); });
     connect(m_changeFolder, &QPushButton::clicked, this, &CloudSyncSection::chooseFolder);
     connect(&m_cloud, &CloudSync::changed, this, &CloudSyncSection::refresh);
+    // Another copy of the program switched automatic backup or chose another folder.
+    connect(&platform::SettingsStore::shared(), &platform::SettingsStore::valueChanged, this,
+            [this](const QString& key) {
+                if (key == CloudSync::autoSyncKey) followStoredSwitch();
+                if (key == cloudfolder::kFolderKey) m_cloud.refreshAvailability();
+                if (key == CloudSync::autoSyncKey || key == cloudfolder::kFolderKey) refresh();
+            });
     applyStyle();
     refresh();
 }
@@ -164,6 +174,13 @@ void CloudSyncSection::refresh()
     }
     m_autoSyncRow->setValue(autoText, m_autoSync);
     m_folder->setValue(m_cloud.backupFolder(), false);
+}
+
+void CloudSyncSection::followStoredSwitch()
+{
+    m_autoSync = m_cloud.autoSyncEnabled();
+    const QSignalBlocker quiet(m_switch);  // the service reads the setting itself
+    m_switch->setChecked(m_autoSync);
 }
 
 void CloudSyncSection::switchMoved(bool enabled)

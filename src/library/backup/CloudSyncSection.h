@@ -18,7 +18,8 @@ class SyncButton;
 // bring the backups in, the service's status, the backup folder with a way
 // to change it, the switch for automatic backup and a spinner while the
 // service works. It shows what the service publishes and hands each action
-// to it; the switch only mirrors the stored setting until the user moves it.
+// to it; the switch mirrors the stored setting (also when another copy of the
+// program changes it) and only the user's move of it goes to the service.
 class CloudSyncSection : public QWidget {
     Q_OBJECT
 public:
@@ -44,6 +45,7 @@ private:
     void applyStyle();
     void chooseFolder();
     void switchMoved(bool enabled);
+    void followStoredSwitch();
 
     CloudSync& m_cloud;
     BackupFolderChooser& m_chooser;

@@ -9,6 +9,7 @@
 #include "platform/SerialQueue.h"
 #include "stores/HistoryIndex.h"
 #include "stores/HistoryStore.h"
+#include "stores/StoreFiles.h"
 #include "stores/VocabularyStore.h"
 
 #include <QBuffer>
@@ -26,6 +27,13 @@ namespace {
 constexpr qint64 kLargestImageFile = qint64(1) << 30;
 
 void tell(const QString& title, const QString& subtitle) { CaptureHUDController::shared().show(title, subtitle); }
+
+// Why a change of the history failed: another running copy holds it, or `otherwise`.
+QString failureReason(const HistoryStore& history, const QString& otherwise)
+{
+    return storefiles::isReadOnlyHere(history.directory()) ? storefiles::heldByAnotherCopy(QStringLiteral("历史记录"))
+                                                           : otherwise;
+}
 
 // The ids of `ids` that the store's published list no longer holds.
 QList<QUuid> gone(const HistoryStore& history, const QList<QUuid>& ids)
@@ -110,16 +118,25 @@ void saveImage(HistoryStore& store, const HistoryRecord& record, QWidget* parent
     });
 }
 
+// The book notes the records before the history lets them go: a run killed
+// after the history's write and before the book's leaves the note, and the
+// next launch detaches them then (storesatlaunch::settleVocabulary).
 void deleteRecord(HistoryStore& history, VocabularyStore& vocabulary, const HistoryRecord& record)
 {
     QPointer<HistoryStore> store(&history);
     QPointer<VocabularyStore> book(&vocabulary);
     const QUuid id = record.id;
-    history.deleteRecords({id}, [store, book, id](bool) {
+    vocabulary.noteDetachPending({id}, [store, book, id] {
         if (!store) return;
-        if (gone(*store, {id}).isEmpty())
-            return tell(QStringLiteral("删除失败"), QStringLiteral("这条历史记录未能删除，单词本保持不变"));
-        if (book) book->detachRecord(HistoryRecord::idText(id));
+        store->deleteRecords({id}, [store, book, id](bool) {
+            if (!store) return;
+            if (gone(*store, {id}).isEmpty()) {
+                if (book) book->cancelDetachPending({id});
+                return tell(QStringLiteral("删除失败"),
+                            failureReason(*store, QStringLiteral("这条历史记录未能删除，单词本保持不变")));
+            }
+            if (book) book->detachRecord(HistoryRecord::idText(id));
+        });
     });
 }
 
@@ -129,14 +146,23 @@ void clearAll(HistoryStore& history, VocabularyStore& vocabulary)
     for (const HistoryRecord& record : history.records()) ids.append(record.id);
     QPointer<HistoryStore> store(&history);
     QPointer<VocabularyStore> book(&vocabulary);
-    history.removeAll([store, book, ids] {
+    vocabulary.noteDetachPending(ids, [store, book, ids] {
         if (!store) return;
-        const QList<QUuid> removed = gone(*store, ids);
-        if (book && !removed.isEmpty()) book->detachRecords(removed);
-        if (removed.isEmpty() && !ids.isEmpty())
-            tell(QStringLiteral("清空失败"), QStringLiteral("历史记录未能清空，单词本保持不变"));
-        else if (removed.size() < ids.size())
-            tell(QStringLiteral("清空失败"), QStringLiteral("有些历史记录未能删除，它们的单词仍在单词本中"));
+        store->removeAll([store, book, ids] {
+            if (!store) return;
+            const QList<QUuid> removed = gone(*store, ids);
+            if (book && !removed.isEmpty()) book->detachRecords(removed);
+            if (book && removed.size() < ids.size()) {
+                const QSet<QUuid> left =
+                    QSet<QUuid>(ids.begin(), ids.end()) - QSet<QUuid>(removed.begin(), removed.end());
+                book->cancelDetachPending(left.values());
+            }
+            if (removed.isEmpty() && !ids.isEmpty())
+                tell(QStringLiteral("清空失败"),
+                     failureReason(*store, QStringLiteral("历史记录未能清空，单词本保持不变")));
+            else if (removed.size() < ids.size())
+                tell(QStringLiteral("清空失败"), QStringLiteral("有些历史记录未能删除，它们的单词仍在单词本中"));
+        });
     });
 }
 

@@ -9,6 +9,7 @@
 #include "library/widgets/EmptyState.h"
 #include "library/widgets/LibraryStyle.h"
 #include "library/widgets/SegmentedControl.h"
+#include "platform/SerialQueue.h"
 #include "stores/HistoryStore.h"
 #include "stores/VocabularyStore.h"
 
@@ -44,6 +45,8 @@ HistorySection::HistorySection(HistoryStore& history, VocabularyStore& vocabular
                                  QStringLiteral("按 Ctrl+Shift+T 截图翻译，结果会自动保存在这里"))),
       m_noMatch(new EmptyState(libraryicons::Symbol::search, QStringLiteral("没有匹配的记录"),
                                QStringLiteral("换个关键词试试"))),
+      m_loading(new EmptyState(libraryicons::Symbol::history, QStringLiteral("正在载入…"),
+                               QStringLiteral("历史记录较多时需要几秒钟"))),
       m_grid(new HistoryItemView(HistoryItemView::Layout::grid, *m_model, *m_thumbnails)),
       m_list(new HistoryItemView(HistoryItemView::Layout::list, *m_model, *m_thumbnails))
 {
@@ -74,7 +77,8 @@ HistorySection::HistorySection(HistoryStore& history, VocabularyStore& vocabular
     line->setFrameShadow(QFrame::Sunken);
     layout->addWidget(line);
 
-    for (QWidget* page : {static_cast<QWidget*>(m_noHistory), static_cast<QWidget*>(m_noMatch),
+    for (QWidget* page : {static_cast<QWidget*>(m_loading), static_cast<QWidget*>(m_noHistory),
+                          static_cast<QWidget*>(m_noMatch),
                           static_cast<QWidget*>(m_grid), static_cast<QWidget*>(m_list)})
         m_content->addWidget(page);
     layout->addWidget(m_content, 1);
@@ -104,10 +108,28 @@ HistorySection::HistorySection(HistoryStore& history, VocabularyStore& vocabular
 
     setFocusProxy(m_search);
     m_model->setRecords(m_history.records());
+    waitForFirstLoad();
     showContent();
 }
 
 HistorySection::~HistorySection() = default;
+
+void HistorySection::waitForFirstLoad()
+{
+    // Records shown: a load was published already.
+    m_isLoading = m_history.records().isEmpty();
+    if (!m_isLoading) return;
+    // The store loads first thing on its queue and hands the list to the main
+    // thread; this comes back after both, once the first load is published.
+    QPointer<HistorySection> self(this);
+    m_history.queue().async([self] {
+        platform::runOnMain([self] {
+            if (!self) return;
+            self->m_isLoading = false;
+            self->showContent();
+        });
+    });
+}
 
 void HistorySection::showEvent(QShowEvent* event)
 {
@@ -134,6 +156,7 @@ EmptyState* HistorySection::currentEmptyState() const { return qobject_cast<Empt
 
 void HistorySection::recordsChanged()
 {
+    m_isLoading = false;  // only a load publishes
     setFocusProxy(m_search);
     m_model->setRecords(m_history.records());
     showContent();
@@ -142,9 +165,11 @@ void HistorySection::recordsChanged()
 void HistorySection::showContent()
 {
     const int total = m_model->totalCount();
-    m_count->setText(QStringLiteral("共 %1 条").arg(total));
-    m_clear->setEnabled(total > 0);
-    if (total == 0)
+    m_count->setText(m_isLoading ? QStringLiteral("正在载入…") : QStringLiteral("共 %1 条").arg(total));
+    m_clear->setEnabled(!m_isLoading && total > 0);
+    if (m_isLoading)
+        m_content->setCurrentWidget(m_loading);
+    else if (total == 0)
         m_content->setCurrentWidget(m_noHistory);
     else if (m_model->rowCount() == 0)
         m_content->setCurrentWidget(m_noMatch);

@@ -26,7 +26,8 @@ class VocabularyStore;
 
 // The history section of the library window: a header with the grid/list
 // switch, the search field, the count of all records and "清空"; below it the
-// records as a grid or a list, or a placeholder when there is nothing to show.
+// records as a grid or a list, or a placeholder when there is nothing to show
+// (or, until the store's first load is published, that it is loading).
 // A click opens the preview; each item has a menu to view, copy the
 // translation, save the image and delete. It follows the store's published list.
 class HistorySection : public QWidget {
@@ -64,6 +65,8 @@ protected:
 private:
     void recordsChanged();
     void showContent();
+    // Shows the loading state until the store's first load is published.
+    void waitForFirstLoad();
 
     HistoryStore& m_history;
     VocabularyStore& m_vocabulary;
@@ -76,6 +79,8 @@ private:
     QStackedWidget* m_content;
     EmptyState* m_noHistory;
     EmptyState* m_noMatch;
+    EmptyState* m_loading;
+    bool m_isLoading = false;
     HistoryItemView* m_grid;
     HistoryItemView* m_list;
     QPointer<PreviewSheet> m_preview;

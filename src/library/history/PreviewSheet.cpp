@@ -8,6 +8,7 @@
 #include "stores/HistoryStore.h"
 
 #include <QImageReader>
+#include <QStyle>
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,10 +18,15 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cmath>
+
 namespace klipo {
 
 namespace {
 constexpr QSize kSize(820, 620);
+// Longer than this many areas, fitted whole, an image is fitted across instead.
+constexpr double kLongImage = 2.0;
 enum Page { loadingPage, imagePage, unreadablePage, tooLargePage };
 }  // namespace
 
@@ -28,6 +34,7 @@ PreviewSheet::PreviewSheet(const HistoryRecord& record, HistoryStore& store, QWi
     : QDialog(parent),
       m_record(record),
       m_area(new QStackedWidget),
+      m_scroll(new QScrollArea),
       m_image(new QLabel),
       m_copy(new QPushButton(QStringLiteral("复制译文"))),
       m_close(new QPushButton(QStringLiteral("关闭")))
@@ -46,11 +53,10 @@ PreviewSheet::PreviewSheet(const HistoryRecord& record, HistoryStore& store, QWi
     loadingLayout->addWidget(new BusyIndicator(24), 0, Qt::AlignCenter);
     m_area->insertWidget(loadingPage, loading);
 
-    auto* scroll = new QScrollArea;
-    scroll->setAlignment(Qt::AlignCenter);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidget(m_image);
-    m_area->insertWidget(imagePage, scroll);
+    m_scroll->setAlignment(Qt::AlignCenter);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidget(m_image);
+    m_area->insertWidget(imagePage, m_scroll);
 
     m_unreadable = new EmptyState(libraryicons::Symbol::brokenImage, QStringLiteral("图片无法读取"),
                                   QStringLiteral("这条记录的图片已丢失或已损坏"));
@@ -123,12 +129,33 @@ void PreviewSheet::imageArrived(const QImage& image, const QString& path)
         m_area->setCurrentIndex(unreadablePage);
         return;
     }
-    // At its own size: a screenshot's pixels are the screen's pixels.
-    QPixmap pixmap = QPixmap::fromImage(image);
-    pixmap.setDevicePixelRatio(devicePixelRatioF());
+    // At its own size where it fits (a screenshot's pixels are the screen's
+    // pixels), else fitted to the sheet.
+    const qreal ratio = devicePixelRatioF();
+    layout()->activate();  // the area has its size also before the sheet shows
+    const QSize shown = fittedSize(QSizeF(image.size()) / ratio, m_area->contentsRect().size(),
+                                   style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll));
+    QPixmap pixmap = QPixmap::fromImage(
+        shown * ratio == image.size() ? image
+                                      : image.scaled(shown * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    pixmap.setDevicePixelRatio(ratio);
     m_image->setPixmap(pixmap);
-    m_image->resize(pixmap.deviceIndependentSize().toSize());
+    m_image->resize(shown);
     m_area->setCurrentIndex(imagePage);
+}
+
+QSize PreviewSheet::fittedSize(const QSizeF& image, const QSize& area, int scrollBarExtent)
+{
+    if (image.isEmpty() || area.isEmpty()) return image.toSize();
+    const double across = std::min(1.0, area.width() / image.width());
+    const double down = std::min(1.0, area.height() / image.height());
+    double scale = std::min(across, down);
+    if (image.height() * across > kLongImage * area.height())
+        scale = std::min(1.0, (area.width() - scrollBarExtent) / image.width());
+    else if (image.width() * down > kLongImage * area.width())
+        scale = std::min(1.0, (area.height() - scrollBarExtent) / image.height());
+    return QSize(std::max(1, int(std::floor(image.width() * scale))),
+                 std::max(1, int(std::floor(image.height() * scale))));
 }
 
 }  // namespace klipo

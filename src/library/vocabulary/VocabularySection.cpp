@@ -9,6 +9,8 @@
 #include "platform/NotificationCenter.h"
 #include "platform/PlatformServices.h"
 #include "platform/SerialQueue.h"
+#include "app/CaptureHUDController.h"
+#include "stores/StoreFiles.h"
 #include "stores/VocabularyStore.h"
 
 #include <QFrame>
@@ -84,6 +86,7 @@ VocabularySection::VocabularySection(VocabularyStore& store, QWidget* parent)
     connect(delegate, &VocabularyWordDelegate::buttonClicked, this, [this](int row) {
         const VocabularyWord word = m_model->wordAt(row);
         m_store.setMastered(!m_model->isMasteredList(), word.normalized);
+        tellIfHeldElsewhere();
     });
     connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         const QModelIndex index = m_list->indexAt(at);
@@ -217,8 +220,19 @@ QMenu* VocabularySection::wordMenu(const VocabularyWord& word)
     menu->addAction(QStringLiteral("复制单词"), this, [display] {
         if (platform::Clipboard* clipboard = platform::services().clipboard) clipboard->setText(display);
     });
-    menu->addAction(QStringLiteral("从单词本移除"), this, [this, key] { m_store.removeWord(key); });
+    menu->addAction(QStringLiteral("从单词本移除"), this, [this, key] {
+        m_store.removeWord(key);
+        tellIfHeldElsewhere();
+    });
     return menu;
+}
+
+void VocabularySection::tellIfHeldElsewhere()
+{
+    // The change shows here for this run; it is not saved, and each one says so.
+    if (storefiles::isReadOnlyHere(m_store.filePath()))
+        CaptureHUDController::shared().show(QStringLiteral("单词本未能保存"),
+                                            storefiles::heldByAnotherCopy(QStringLiteral("单词本")));
 }
 
 }  // namespace klipo

@@ -47,6 +47,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Each change of a book that another running copy holds is told not saved.
+    void tellIfHeldElsewhere();
     QWidget* makeChip(const QString& label, QLabel** value);
     void storeChanged();
     void refreshMastered();

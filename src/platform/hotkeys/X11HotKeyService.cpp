@@ -61,12 +61,18 @@ HotKeyOutcome X11HotKeyService::resolve(const KeyCombination& combination, Grab*
     const std::optional<quint8> keycode = m_layout.nativeKeyCode(combination.keyCode);
     if (!keycode) return unsupported(QStringLiteral("当前键盘上没有这个快捷键所用的按键"));
     grab->keycode = *keycode;
-    grab->modifiers = 0;
-    if (combination.modifiers & StoredModifier::shift) grab->modifiers |= XCB_MOD_MASK_SHIFT;
-    if (combination.modifiers & StoredModifier::control) grab->modifiers |= XCB_MOD_MASK_CONTROL;
-    if (combination.modifiers & StoredModifier::option) grab->modifiers |= XCB_MOD_MASK_1;
-    if (combination.modifiers & StoredModifier::command) grab->modifiers |= XCB_MOD_MASK_4;
+    grab->modifiers = modifierMask(combination.modifiers);
     return {};
+}
+
+quint16 X11HotKeyService::modifierMask(qint64 storedModifiers)
+{
+    quint16 mask = 0;
+    if (storedModifiers & StoredModifier::shift) mask |= XCB_MOD_MASK_SHIFT;
+    if (storedModifiers & StoredModifier::control) mask |= XCB_MOD_MASK_CONTROL;
+    if (storedModifiers & StoredModifier::option) mask |= XCB_MOD_MASK_1;
+    if (storedModifiers & StoredModifier::command) mask |= XCB_MOD_MASK_4;
+    return mask;
 }
 
 HotKeyOutcome X11HotKeyService::grabKey(const Grab& grab)

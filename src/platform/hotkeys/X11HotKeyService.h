@@ -44,6 +44,10 @@ public:
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
+    // The X modifiers a combination's StoredModifier bits are grabbed with:
+    // Shift, Control, Alt (Mod1) for option, Super (Mod4) for command.
+    static quint16 modifierMask(qint64 storedModifiers);
+
 private:
     // A combination in X terms: key code and modifier mask.
     struct Grab {

@@ -3,6 +3,7 @@
 #include "platform/RegionPicker.h"
 
 #include <QList>
+#include <QMargins>
 #include <QRect>
 #include <QString>
 
@@ -19,11 +20,20 @@ using NativeWindowId = quint32;
 struct DesktopWindow {
     NativeWindowId id = 0;
     qint64 pid = -1;                 // the owning process; -1 when the window does not say
-    QRect frameRectPx;               // with the window manager's frame, in root-window pixels
+    QRect frameRectPx;               // what shows of it (shownFramePx), in root-window pixels
+    QMargins ownMarginPx;            // the margin it draws itself around that (a shadow), showing what lies below
     bool hidden = false;             // minimised, or not mapped
     bool normalLayer = true;         // an application window, not a dock, panel or the desktop
     std::optional<double> opacity;   // 0 to 1, when the window sets one
 };
+
+// What shows of a top-level window whose own area is `areaPx`: the area with
+// the frame the window manager draws around it (EWMH _NET_FRAME_EXTENTS), or,
+// where the manager draws none, the area less the margin the window draws
+// around itself (_GTK_FRAME_EXTENTS: a client-side frame's shadow and resize
+// border, through which what lies below shows and takes the clicks). Empty
+// when that margin leaves nothing.
+QRect shownFramePx(const QRect& areaPx, const QMargins& managerFramePx, const QMargins& ownMarginPx);
 
 // Every screen's still, or why there is none. All screens or none.
 struct FreezeOutcome {

@@ -27,11 +27,13 @@ namespace x11 {
 namespace {
 
 struct Atoms {
-    xcb_atom_t stacking, frameExtents, state, hiddenState, type, typeDesktop, typeDock, pid, opacity, active;
+    xcb_atom_t stacking, frameExtents, ownExtents, state, hiddenState, type, typeDesktop, typeDock, pid, opacity,
+        active;
 
     explicit Atoms(xcb_connection_t* c)
         : stacking(atom(c, "_NET_CLIENT_LIST_STACKING")),
           frameExtents(atom(c, "_NET_FRAME_EXTENTS")),
+          ownExtents(atom(c, "_GTK_FRAME_EXTENTS")),
           state(atom(c, "_NET_WM_STATE")),
           hiddenState(atom(c, "_NET_WM_STATE_HIDDEN")),
           type(atom(c, "_NET_WM_WINDOW_TYPE")),
@@ -62,6 +64,15 @@ std::vector<quint32> values32(Reply<xcb_get_property_reply_t> r)
 xcb_get_property_cookie_t askProperty(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, xcb_atom_t type)
 {
     return xcb_get_property(c, 0, w, property, type, 0, 64);
+}
+
+// An extents property (left, right, top, bottom); none when absent or malformed.
+QMargins marginsOf(const std::vector<quint32>& extents)
+{
+    if (extents.size() != 4) return {};
+    // Cardinals: a value past int's range is nonsense, not a margin.
+    const auto side = [&](int i) { return extents[i] > 0xFFFF ? 0 : int(extents[i]); };
+    return QMargins(side(0), side(2), side(1), side(3));
 }
 
 bool contains(const std::vector<quint32>& list, quint32 value)
@@ -135,7 +146,7 @@ QList<DesktopWindow> X11OverlayDesktop::windowsFrontToBack()
         xcb_get_geometry_cookie_t geometry;
         xcb_translate_coordinates_cookie_t origin;
         xcb_get_window_attributes_cookie_t attributes;
-        xcb_get_property_cookie_t extents, state, type, pid, opacity;
+        xcb_get_property_cookie_t extents, ownExtents, state, type, pid, opacity;
     };
     std::vector<Pending> pending;
     pending.reserve(stack.size());
@@ -143,6 +154,7 @@ QList<DesktopWindow> X11OverlayDesktop::windowsFrontToBack()
         const xcb_window_t w = *it;
         pending.push_back({w, xcb_get_geometry(c, w), xcb_translate_coordinates(c, w, m_root, 0, 0),
                            xcb_get_window_attributes(c, w), askProperty(c, w, a.frameExtents, XCB_ATOM_CARDINAL),
+                           askProperty(c, w, a.ownExtents, XCB_ATOM_CARDINAL),
                            askProperty(c, w, a.state, XCB_ATOM_ATOM), askProperty(c, w, a.type, XCB_ATOM_ATOM),
                            askProperty(c, w, a.pid, XCB_ATOM_CARDINAL),
                            askProperty(c, w, a.opacity, XCB_ATOM_CARDINAL)});
@@ -152,6 +164,7 @@ QList<DesktopWindow> X11OverlayDesktop::windowsFrontToBack()
         auto origin = reply(xcb_translate_coordinates_reply(c, p.origin, nullptr));
         auto attributes = reply(xcb_get_window_attributes_reply(c, p.attributes, nullptr));
         const auto extents = values32(reply(xcb_get_property_reply(c, p.extents, nullptr)));
+        const auto ownExtents = values32(reply(xcb_get_property_reply(c, p.ownExtents, nullptr)));
         const auto state = values32(reply(xcb_get_property_reply(c, p.state, nullptr)));
         const auto type = values32(reply(xcb_get_property_reply(c, p.type, nullptr)));
         const auto pid = values32(reply(xcb_get_property_reply(c, p.pid, nullptr)));
@@ -161,10 +174,14 @@ QList<DesktopWindow> X11OverlayDesktop::windowsFrontToBack()
         DesktopWindow window;
         window.id = p.window;
         window.pid = pid.empty() ? -1 : qint64(pid.front());
-        QRect rect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
-        if (extents.size() == 4)  // left, right, top, bottom
-            rect.adjust(-int(extents[0]), -int(extents[2]), int(extents[1]), int(extents[3]));
-        window.frameRectPx = rect;
+        const QRect area(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
+        const QMargins managerFrame = marginsOf(extents);
+        const QRect shown = shownFramePx(area, managerFrame, marginsOf(ownExtents));
+        const QRect outer = area.marginsAdded(managerFrame);
+        window.frameRectPx = shown;
+        if (!shown.isEmpty())
+            window.ownMarginPx = QMargins(shown.left() - outer.left(), shown.top() - outer.top(),
+                                          outer.right() - shown.right(), outer.bottom() - shown.bottom());
         window.hidden = contains(state, a.hiddenState) || !attributes ||
                         attributes->map_state != XCB_MAP_STATE_VIEWABLE;
         window.normalLayer = !contains(type, a.typeDesktop) && !contains(type, a.typeDock);
@@ -195,7 +212,12 @@ bool X11OverlayDesktop::isOwnWindow(NativeWindowId id)
 void X11OverlayDesktop::activateWindow(NativeWindowId id)
 {
     if (!m_connection || !m_root) return;
+    // Asked while our overlay still has the keys, so that the window manager
+    // hands them on to no other window (mutter gave them to one of ours), and
+    // once more when the overlay has gone: xfwm4 may not take the first, and
+    // leaves the keys at the root window.
     x11::activateWindow(m_connection, m_root, id);
+    QTimer::singleShot(0, qApp, [c = m_connection, root = m_root, id] { x11::activateWindow(c, root, id); });
 }
 
 InputGrabOutcome X11OverlayDesktop::grabInput(QWindow* window)
@@ -252,6 +274,15 @@ void UnavailableOverlayDesktop::freezeScreens(bool, std::function<void(FreezeOut
 qint64 UnavailableOverlayDesktop::ownProcessId() const { return QCoreApplication::applicationPid(); }
 
 }  // namespace x11
+
+QRect shownFramePx(const QRect& areaPx, const QMargins& managerFramePx, const QMargins& ownMarginPx)
+{
+    // A frame drawn around the window by the manager is its edge, a margin
+    // of its own inside that frame included.
+    if (!managerFramePx.isNull()) return areaPx.marginsAdded(managerFramePx);
+    const QRect shown = areaPx.marginsRemoved(ownMarginPx);
+    return shown.isValid() ? shown : QRect();
+}
 
 OverlayDesktop& overlayDesktop()
 {

@@ -7,9 +7,10 @@ struct xcb_connection_t;
 namespace klipo::platform::x11 {
 
 // The overlay's desktop on X11: stills read from the X server, the window list
-// from the window manager's _NET_CLIENT_LIST_STACKING with _NET_FRAME_EXTENTS,
-// focus through _NET_ACTIVE_WINDOW, and active keyboard and pointer grabs that
-// still report events to whichever of our windows they concern.
+// from the window manager's _NET_CLIENT_LIST_STACKING with _NET_FRAME_EXTENTS
+// and the windows' own _GTK_FRAME_EXTENTS, focus through _NET_ACTIVE_WINDOW,
+// and active keyboard and pointer grabs that still report events to whichever
+// of our windows they concern.
 class X11OverlayDesktop final : public OverlayDesktop {
 public:
     explicit X11OverlayDesktop(xcb_connection_t* connection);

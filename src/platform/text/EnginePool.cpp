@@ -9,8 +9,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include <malloc.h>
-
 namespace klipo::platform {
 
 namespace {
@@ -50,17 +48,18 @@ void guardExitAfterLoading(const QString& model)
     if (guarded->insert(model).second) std::atexit(shutDownLivePools);
 }
 
-void freeEngines(std::vector<std::unique_ptr<TesseractEngine>>& engines)
+// Frees the engines, then gives the memory back to the system, also where
+// none was freed but a model came to rest (`rested`): the heap its load
+// left behind is as free as an engine's.
+void freeEngines(std::vector<std::unique_ptr<TesseractEngine>>& engines, bool rested)
 {
-    if (engines.empty()) return;
+    if (engines.empty() && !rested) return;
     engines.clear();
     TesseractEngine::freeUnusedDictionaries();
     returnFreedMemory();
 }
 
 }  // namespace
-
-void returnFreedMemory() { ::malloc_trim(0); }
 
 EnginePool::Lease::~Lease()
 {
@@ -94,6 +93,7 @@ EnginePool::Lease EnginePool::acquire(const QString& model, int limit)
         for (Entry& e : slot.entries) {
             if (!e.busy) {
                 e.busy = true;
+                slot.read = true;
                 slot.resting = false;  // the word list's pages come back as they are read
                 return Lease(this, e.engine.get());
             }
@@ -102,6 +102,7 @@ EnginePool::Lease EnginePool::acquire(const QString& model, int limit)
         // others wait to share it; those of a small model load along with it
         // (eight Chinese engines ready in 0.11 s instead of 0.14-0.21 s).
         if (!slot.bringingWordList && int(slot.entries.size()) + slot.loading < cap) {
+            slot.read = true;
             Entry* loaded = loadAndKeep(model, slot, lock, true);
             return loaded ? Lease(this, loaded->engine.get()) : Lease();
         }
@@ -218,7 +219,7 @@ bool EnginePool::isMissing(const QString& model) const
     return it != m_models.end() && it->second.missing;
 }
 
-int EnginePool::releaseIdleLocked(bool all, std::vector<std::unique_ptr<TesseractEngine>>& freed)
+int EnginePool::releaseIdleLocked(bool all, std::vector<std::unique_ptr<TesseractEngine>>& freed, bool& rested)
 {
     const auto now = Clock::now();
     int count = 0;
@@ -226,8 +227,10 @@ int EnginePool::releaseIdleLocked(bool all, std::vector<std::unique_ptr<Tesserac
         // Another engine of the model may be loading with the word list these share.
         if (slot.loading > 0 && !m_shut) continue;
         // With its word list on pages a file backs, the model keeps one
-        // engine (the one lent out, else the last used) and gives those pages back.
-        const bool keepOne = !all && slot.pages;
+        // engine (the one lent out, else the last used) and gives those pages
+        // back. A model only warmed up (at launch) and never read with keeps
+        // none: nothing says it will be, and its engine goes like any other.
+        const bool keepOne = !all && slot.pages && slot.read;
         const Entry* kept = nullptr;
         if (keepOne) {
             for (const Entry& e : slot.entries)
@@ -248,8 +251,11 @@ int EnginePool::releaseIdleLocked(bool all, std::vector<std::unique_ptr<Tesserac
             // Pages that cannot be given back: the model goes as any other at the next turn.
             slot.resting = slot.pages->giveBack();
             if (!slot.resting) slot.pages.reset();
+            // What loading the model left on the heap goes back too.
+            rested = true;
         }
         if (slot.entries.empty()) {
+            slot.read = false;
             slot.shared.clear();
             slot.dictionaries = 0;
             slot.pages.reset();
@@ -263,11 +269,12 @@ int EnginePool::releaseIdle(bool all)
 {
     std::vector<std::unique_ptr<TesseractEngine>> freed;
     int count = 0;
+    bool rested = false;
     {
         std::lock_guard lock(m_mutex);
-        count = releaseIdleLocked(all, freed);
+        count = releaseIdleLocked(all, freed, rested);
     }
-    freeEngines(freed);
+    freeEngines(freed, rested);
     return count;
 }
 
@@ -294,9 +301,10 @@ void EnginePool::reaperLoop()
             m_reaperWake.wait_until(lock, next);
         if (m_shut) break;
         std::vector<std::unique_ptr<TesseractEngine>> freed;
-        if (releaseIdleLocked(false, freed) > 0) {
+        bool rested = false;
+        if (releaseIdleLocked(false, freed, rested) > 0 || rested) {
             lock.unlock();
-            freeEngines(freed);
+            freeEngines(freed, rested);
             lock.lock();
         }
     }
@@ -305,15 +313,16 @@ void EnginePool::reaperLoop()
 void EnginePool::shutDown()
 {
     std::vector<std::unique_ptr<TesseractEngine>> freed;
+    bool rested = false;
     {
         std::lock_guard lock(m_mutex);
         m_shut = true;
-        releaseIdleLocked(true, freed);
+        releaseIdleLocked(true, freed, rested);
         m_reaperWake.notify_all();
         m_changed.notify_all();
     }
     if (m_reaper.joinable() && m_reaper.get_id() != std::this_thread::get_id()) m_reaper.join();
-    freeEngines(freed);
+    freeEngines(freed, rested);
 }
 
 QStringList EnginePool::loadedModels() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FreedMemory.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -36,11 +38,12 @@ class WordListPages;
 // shared word list cannot go in the middle of a load.
 //
 // A large word list is moved onto pages a file backs once loaded (see
-// WordListPages). Then, after the idle time, one engine of that model stays
-// and gives the word list's pages back instead of going: the memory is
-// returned all the same (what stays is the engine's own, about 13 MB for
-// Latin), and the next page starts with that engine and its word list at
-// hand instead of loading the model again (0.3 s of four copies of it).
+// WordListPages). Then, after the idle time, one engine of a model that read
+// a page stays and gives the word list's pages back instead of going: the
+// memory is returned all the same (what stays is the engine's own, about
+// 13 MB for Latin), and the next page starts with that engine and its word
+// list at hand instead of loading the model again (0.3 s of four copies of
+// it). An engine only warmed up and never lent out goes like any other.
 class EnginePool {
 public:
     using Clock = std::chrono::steady_clock;
@@ -111,6 +114,7 @@ private:
         int dictionaries = 0;                  // what an engine of the whole model reads with
         std::unique_ptr<WordListPages> pages;  // the word list on pages a file backs
         bool resting = false;                  // one engine kept, its word list's pages given back
+        bool read = false;                     // an engine of it was lent out since it was loaded
     };
 
     // Loads one engine of `model` for a caller that holds `lock` (released
@@ -123,7 +127,8 @@ private:
     Entry* loadAndKeep(const QString& model, Model& slot, std::unique_lock<std::mutex>& lock, bool busy);
     void giveBack(TesseractEngine* engine);
     void reaperLoop();
-    int releaseIdleLocked(bool all, std::vector<std::unique_ptr<TesseractEngine>>& freed);
+    // `rested`: a model kept one engine and gave its word list's pages back.
+    int releaseIdleLocked(bool all, std::vector<std::unique_ptr<TesseractEngine>>& freed, bool& rested);
 
     const int m_perModel;
     const std::chrono::milliseconds m_idleLimit;
@@ -134,8 +139,5 @@ private:
     bool m_shut = false;
     std::thread m_reaper;
 };
-
-// Gives memory freed by the engines back to the system.
-void returnFreedMemory();
 
 }  // namespace klipo::platform

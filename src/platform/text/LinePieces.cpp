@@ -1,5 +1,7 @@
 #include "platform/text/LinePieces.h"
 
+#include "platform/text/ScriptCounts.h"
+
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -151,8 +153,13 @@ std::vector<QRect> lineHead(const QImage& page, const PageLayout& layout, const 
 
 void appendAfterSpace(RecognizedLine& line, const RecognizedLine& next)
 {
-    const int offset = int(line.text.size()) + 1;
-    line.text += QLatin1Char(' ') + next.text;
+    const bool unspaced = !line.text.isEmpty() && !next.text.isEmpty() &&
+                          isUnspacedCjkScalar(line.text.right(2).toUcs4().back()) &&
+                          isUnspacedCjkScalar(next.text.left(2).toUcs4().front());
+    if (!unspaced) line.text += QLatin1Char(' ');
+    const int offset = int(line.text.size());
+    line.text += next.text;
+    for (int space : next.roomlessSpaces) line.roomlessSpaces.push_back(space + offset);
     line.box |= next.box;
     for (RecognizedSymbol s : next.symbols) {
         s.start += offset;

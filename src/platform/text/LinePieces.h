@@ -38,7 +38,8 @@ std::vector<QRect> lineHead(const QImage& page, const PageLayout& layout, const 
 // letters'. A piece the engine found nothing in adds nothing.
 TesseractEngine::Result joinedPieces(std::vector<TesseractEngine::Result> pieces);
 
-// Puts `next` after `line`, a space between them: its text, box and symbols.
+// Puts `next` after `line`, a space between them (none between two Chinese
+// or Japanese characters, which have none): its text, box and symbols.
 void appendAfterSpace(RecognizedLine& line, const RecognizedLine& next);
 
 }  // namespace klipo::platform

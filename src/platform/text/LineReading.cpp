@@ -413,6 +413,18 @@ bool isShortChineseText(const LayoutLine& layout, const RecognizedLine& line, co
     return chinese && line.confidence >= kDropBelow && isShortHan(line.text);
 }
 
+bool showsCjkText(const RecognizedLine& line)
+{
+    constexpr float kSure = 60;
+    static const QString iconLike = QStringLiteral("一二三十口回目田ーニ");
+    if (line.confidence < kSure) return false;
+    const QList<uint> scalars = line.text.toUcs4();
+    const auto signs = std::count_if(scalars.begin(), scalars.end(), [](uint c) {
+        return (isHanScalar(c) || isKanaScalar(c)) && !iconLike.contains(QChar(char16_t(c)));
+    });
+    return signs >= 3;
+}
+
 bool isIconBesideText(const PageLayout& layout, const LayoutLine& line, const QString& text)
 {
     const QString signs = squeezed(text);

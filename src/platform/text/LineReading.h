@@ -107,6 +107,13 @@ bool isFramedIcon(const QImage& picture, const LayoutLine& line, const QString& 
 // (`hanLines`: the page's lines the layout takes for Chinese).
 bool isRowOfFramedIcons(const QImage& picture, const LayoutLine& line, const QString& text, int hanLines);
 
+// Whether a line's reading shows Chinese or Japanese text surely: three
+// characters of it or more, read with some confidence, not counting those
+// icons and rules are read as ("三" for a menu's bars, "口", "ー"). A page
+// with no such line shows none: the Han and kana read off it are icons,
+// charts, prices and highlighted words misread.
+bool showsCjkText(const RecognizedLine& line);
+
 // Whether a short text is what a lone icon is read as ("x", "口", "Q", "十",
 // "xX", a lone lowercase letter).
 bool isIconLookalike(const QString& text);

@@ -243,8 +243,8 @@ bool RegionCutter::withinLines(const QRect& r, const std::vector<std::pair<int, 
     }
     // Two columns of prose side by side (wide text on both sides) are no
     // terminal's listing, however their spaces look (Chinese with Latin
-    // words in it).
-    if (proseColumns(r, g, th)) return false;
+    // words in it), unless the gap is only a space of its lines (below).
+    const bool prose = proseColumns(r, g, th);
     // A terminal's columns stand in its rows: the lines on either side are
     // level with each other. Lines of another pitch beside them (a file tree
     // beside an editor's code) drift in and out of level: another column.
@@ -254,7 +254,35 @@ bool RegionCutter::withinLines(const QRect& r, const std::vector<std::pair<int, 
     // A terminal's rows are single lines: rows of two columns of prose
     // that overlap make taller bands, whose gaps say nothing of spacing.
     std::erase_if(crossing, [&](const auto& band) { return (band.second - band.first + 1) * 5 > th * 8; });
-    return size < 4 * th && spacingOf(r, crossing, th).monospacedText();
+    if (size >= 4 * th) return false;
+    const Spacing spacing = spacingOf(r, crossing, th);
+    return spacing.monospacedText() && (!prose || spaceOfItsLines(r, crossing, spacing, size, th));
+}
+
+// Whether an empty column is no wider than a few spaces between the words
+// of the lines it runs through, lines of words (several spaces each), not
+// most of them Chinese. The gutter between two columns of prose is always
+// clearly wider than their word spaces (Chinese prose has none, only the
+// room after its commas and stops); a terminal's wide rows (a listing, a
+// sentence printed between its rows) stand a cell or three apart wherever
+// their spaces happen to line up, and are read whole. (Rows of digits look
+// square like Chinese: a listing has many.)
+bool RegionCutter::spaceOfItsLines(const QRect& r, const std::vector<std::pair<int, int>>& bands,
+                                   const Spacing& spacing, int size, int th) const
+{
+    if (spacing.spaces() < 4 * qsizetype(bands.size())) return false;
+    qsizetype han = 0;
+    for (const auto& [top, bottom] : bands) {
+        LayoutLine looks;
+        looks.rect = QRect(r.left(), top, r.width(), bottom - top + 1);
+        m_looks.looksOf(looks);
+        han += looks.script == LineScript::Han;
+    }
+    if (han * 3 > 2 * qsizetype(bands.size())) return false;
+    std::vector<double> widths = spacing.widths;
+    const auto middle = widths.begin() + qsizetype(widths.size() / 2);
+    std::nth_element(widths.begin(), middle, widths.end());
+    return double(size) <= 3.3 * *middle * th;
 }
 
 // Whether the region reads column by column (else row by row). `tableRows`:

@@ -78,6 +78,8 @@ private:
     static bool mostlyLevel(const Side& a, const Side& b, int th);
     std::vector<Gap> gaps(const QRect& r, const std::vector<int>& profile, bool across, int th) const;
     bool withinLines(const QRect& r, const std::vector<std::pair<int, int>>& bands, const Gap& g, int th) const;
+    bool spaceOfItsLines(const QRect& r, const std::vector<std::pair<int, int>>& bands, const Spacing& spacing,
+                         int size, int th) const;
     int linesOverColumns(const QRect& r, const std::vector<int>& rows, int th) const;
     int linesOverRule(const QRect& r, const std::vector<int>& rows, const std::vector<Gap>& down, int th) const;
     // Whether an empty column lies between windows side by side: the sides

@@ -53,6 +53,20 @@ bool spaceBetween(const QString& before, const QString& after)
     return !(isUnspacedCjkScalar(last.back()) && isUnspacedCjkScalar(first.front()));
 }
 
+// The engine also breaks words where the script changes ("3月15日" as "3",
+// "月", "15", "日"): a space put there between Chinese and a Latin letter or
+// digit is one of the text only where the engine saw room for it in the
+// picture. (Beside signs it keeps the space: "张伟 · 3 小时前".)
+bool isRoomlessChange(const QString& before, const QString& after, bool roomBefore)
+{
+    if (roomBefore || before.isEmpty() || after.isEmpty()) return false;
+    const char32_t last = before.right(2).toUcs4().back();
+    const char32_t first = after.left(2).toUcs4().front();
+    const auto letterOrDigit = [](char32_t c) { return QChar::isLetterOrNumber(c); };
+    return (isUnspacedCjkScalar(last) && letterOrDigit(first) && !isUnspacedCjkScalar(first)) ||
+           (isUnspacedCjkScalar(first) && letterOrDigit(last) && !isUnspacedCjkScalar(last));
+}
+
 bool hasLetterOrDigit(const QString& text)
 {
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetterOrNumber(); });
@@ -137,6 +151,7 @@ void splitAtSpacedSigns(std::vector<Word>& words, int space, int lineHeight)
             const int end = cut < symbols.size() ? symbols[cut].start : int(word.text.size());
             piece.text = word.text.mid(at, end - at);
             piece.confidence = word.confidence;
+            piece.roomBefore = from == 0 ? word.roomBefore : true;
             for (size_t m = from; m < cut; ++m) {
                 RecognizedSymbol moved = symbols[m];
                 moved.start -= at;
@@ -271,6 +286,8 @@ void judgeSignsAfterHan(RecognizedLine& read, const QImage& gray, const QRect& l
         read.text[s.start] = ascii[kind];
         const int after = s.end;
         const bool spaced = after < read.text.size() && read.text[after] == QLatin1Char(' ');
+        // The ink has told whether a space follows the sign.
+        std::erase(read.roomlessSpaces, after);
         int shift = 0;
         if (room == SignRoom::AsciiSpaced && !spaced && after < read.text.size()) {
             read.text.insert(after, QLatin1Char(' '));
@@ -285,6 +302,8 @@ void judgeSignsAfterHan(RecognizedLine& read, const QImage& gray, const QRect& l
                 moved.start += shift;
                 moved.end += shift;
             }
+        for (int& space : read.roomlessSpaces)
+            if (space >= after) space += shift;
     }
 }
 
@@ -304,8 +323,12 @@ RecognizedLine lineOfWords(std::vector<EngineWord> words, const QRect& box, floa
     QRect kept;
     for (size_t k = 0; k < words.size(); ++k) {
         const Word& word = words[k];
-        if (!glued[k] && !(k > 0 && splitScope(words[k - 1], word, box.height())) && spaceBetween(line.text, word.text))
+        if (!glued[k] && !(k > 0 && splitScope(words[k - 1], word, box.height())) &&
+            spaceBetween(line.text, word.text)) {
+            if (isRoomlessChange(line.text, word.text, word.roomBefore))
+                line.roomlessSpaces.push_back(int(line.text.size()));
             line.text += QLatin1Char(' ');
+        }
         const int offset = int(line.text.size());
         line.text += word.text;
         for (RecognizedSymbol symbol : word.symbols) {
@@ -436,6 +459,7 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
             if (it->Empty(RIL_WORD)) continue;
             Word word;
             word.confidence = it->Confidence(RIL_WORD);
+            word.roomBefore = it->BlanksBeforeWord() > 0;
             if (it->BoundingBox(RIL_WORD, &l, &t, &r, &b)) {
                 word.box = mapBox(l, t, r, b, scale, offset);
                 if (words.empty()) firstWord = QRect(QPoint(l, t), QPoint(r - 1, b - 1));
@@ -503,6 +527,20 @@ TesseractEngine::Result TesseractEngine::read(const QImage& gray, double scale, 
     it.reset();
     m_api->Clear();
     return result;
+}
+
+void dropRoomlessSpaces(RecognizedLine& line)
+{
+    for (auto it = line.roomlessSpaces.rbegin(); it != line.roomlessSpaces.rend(); ++it) {
+        const int at = *it;
+        if (at < 0 || at >= line.text.size() || line.text[at] != QLatin1Char(' ')) continue;
+        line.text.remove(at, 1);
+        for (RecognizedSymbol& s : line.symbols) {
+            if (s.start > at) --s.start;
+            if (s.end > at) --s.end;
+        }
+    }
+    line.roomlessSpaces.clear();
 }
 
 QString tesseractPackageFor(const QString& language)

@@ -65,14 +65,24 @@ struct EngineWord {
     QRect box;
     float confidence = 0;
     std::vector<RecognizedSymbol> symbols;
+    // Whether the engine saw blank room before the word in the picture (its
+    // word breaks also fall where the script changes, without any).
+    bool roomBefore = true;
 };
 
 // The line made of the words left once edge noise is dropped from both ends:
 // its text (words joined by single spaces, none inside Chinese or Japanese,
-// Han characters read for signs between Latin text put back as the signs),
+// those between Chinese and other text with no room in the picture noted in
+// `roomlessSpaces`, Han characters read for signs between Latin text put back
+// as the signs),
 // its symbols, and the engine's box for the line, which ends where the words
 // left end when some were dropped.
 RecognizedLine lineOfWords(std::vector<EngineWord> words, const QRect& box, float confidence);
+
+// Takes out of the line's text the spaces put where the script changes with
+// no room in the picture ("3 月 15 日" -> "3月15日"), its symbols kept in place:
+// the text as the screen shows it, once the readings are weighed.
+void dropRoomlessSpaces(RecognizedLine& line);
 
 // The package that installs a Tesseract language ("chi_sim" ->
 // "tesseract-ocr-chi-sim").

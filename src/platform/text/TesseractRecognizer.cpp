@@ -10,6 +10,7 @@
 #include "platform/text/PageLayout.h"
 #include "platform/text/ScriptCounts.h"
 #include "platform/text/TesseractEngine.h"
+#include "platform/text/WideCells.h"
 
 #include <QThread>
 
@@ -28,6 +29,8 @@ constexpr int kMaxThreads = 8;
 constexpr int kMaxSide = 30000;       // Tesseract keeps coordinates in 16 bits
 constexpr float kOtherCjkBelow = 70;  // Han lines read this poorly are tried as Japanese, Korean ...
 constexpr double kTellingHead = 14;   // line heights of a long line read to tell the page's language
+// A monospaced line read at least this surely may hold Chinese read as Latin.
+constexpr float kSureWideCells = 70;
 
 // Tesseract parallelises a few loops with OpenMP; with one engine per core
 // that only adds threads that spin against each other.
@@ -240,11 +243,12 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         report(RecognitionOutcome::failure(QStringLiteral("识别已取消")));
         return true;
     };
-    auto readAt = [&](const LayoutLine& line, const QString& model, int engines = 0, LineSize size = LineSize::usual) {
+    auto readAt = [&](const LayoutLine& line, const QString& model, int engines = 0, LineSize size = LineSize::usual,
+                      bool symbols = false) {
         bool missing = false;
         if (cancel.isCancelled()) return std::make_pair(TesseractEngine::Result{}, missing);
         TesseractEngine::Result result =
-            readLine(*m_pool, model, engines, picture, layout, line, withSymbols, missing, size);
+            readLine(*m_pool, model, engines, picture, layout, line, withSymbols || symbols, missing, size);
         return std::make_pair(std::move(result), missing);
     };
     auto readWith = [&](LineJob& job, const QString& model, int engines = 0, LineSize size = LineSize::usual) {
@@ -542,6 +546,34 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
     // before the mixed model, whose reading is weighed against the winner.
     for (auto it = readings.rbegin(); it != readings.rend(); ++it)
         if (it->result) takeSecondReading(*it->job, std::move(*it->result), it->model);
+    // A terminal's Chinese characters, two cells wide each, read as Latin
+    // letters as wide: the Chinese model's reading of them takes their place.
+    // Only on a page that shows Chinese (see showsCjkText), and in lines
+    // read surely: specks and cut-off letters on a Latin page read as
+    // letters as wide too.
+    {
+        const bool chinesePage = std::any_of(lines.begin(), lines.end(), [](const LineJob& job) {
+            return std::any_of(job.result.lines.begin(), job.result.lines.end(), showsCjkText);
+        });
+        std::vector<Job> wide;
+        for (size_t i : read) {
+            LineJob& job = lines[i];
+            if (!chinesePage || !job.layout->monospaced || job.model == hanModel() ||
+                job.result.meanConfidence < kSureWideCells || !readsWideCells(job.result))
+                continue;
+            wide.push_back([&, j = &job] {
+                auto [own, ownMissing] = readAt(*j->layout, j->model, fewEngines, LineSize::usual, true);
+                auto [han, hanMissing] = readAt(*j->layout, hanModel(), fewEngines, LineSize::usual, true);
+                if (ownMissing || hanMissing || own.lines.empty()) return;
+                j->result = withWideCellsFrom(own, han);
+                if (!withSymbols)
+                    for (RecognizedLine& line : j->result.lines) line.symbols.clear();
+            });
+        }
+        counts.second += int(wide.size());
+        runAll(std::move(wide));
+        if (cancelled()) return;
+    }
     for (size_t i = 0; i < lines.size(); ++i) {
         if (twin[i] == i) continue;
         const LineJob& from = lines[twin[i]];
@@ -611,6 +643,31 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
         }
     }
 
+    // Han and kana stand only on a page that shows Chinese or Japanese text
+    // somewhere (see showsCjkText). On any other page they come of a model
+    // its script never called for, reading what is no text of it: icons,
+    // charts, prices and highlighted words ("安三" for a browser's buttons,
+    // "33,47 所" for a price). The lines holding them are read again by the
+    // Latin model, whose reading stands instead.
+    const bool cjkPage = std::any_of(lines.begin(), lines.end(), [](const LineJob& job) {
+        return std::any_of(job.result.lines.begin(), job.result.lines.end(), showsCjkText);
+    });
+    if (!cjkPage) {
+        std::vector<Job> latin;
+        for (LineJob& job : lines) {
+            const ScriptCounts found = ScriptCounts::of(textOf(job.result));
+            if (found.han + found.kana == 0) continue;
+            latin.push_back([&, j = &job] {
+                FirstReading again = readFirst(*j->layout, m_options.latinModel, fewEngines);
+                if (again.missing) return;
+                j->result = std::move(again.result);
+                j->model = again.byEnglish ? QStringLiteral("eng") : m_options.latinModel;
+            });
+        }
+        counts.second += int(latin.size());
+        runAll(std::move(latin));
+    }
+
     {
         std::lock_guard lock(m_mutex);
         if (m_stopping) {
@@ -629,8 +686,10 @@ void TesseractRecognizer::recognize(const QImage& image, const RecognitionOption
             if ((isText(line) || isShortChineseText(*job.layout, line, job.model)) &&
                 !isIconBesideText(layout, *job.layout, line.text) && !isFramedIcon(picture, *job.layout, line.text) &&
                 !isRowOfFramedIcons(picture, *job.layout, line.text, scripts.han) &&
-                !showsNoInk(picture, colourOf(picture), job.layout->rect))
+                !showsNoInk(picture, colourOf(picture), job.layout->rect)) {
+                dropRoomlessSpaces(line);
                 outcome.lines.push_back(std::move(line));
+            }
     }
     if (shrink != 1) {
         auto grow = [shrink](const QRect& r) {

@@ -28,6 +28,10 @@ struct RecognizedLine {
     float weakestWord = 100;               // confidence of its least certain word
     float widestLetters = 0;               // widest letter width of a word, against the line's height
     std::vector<RecognizedSymbol> symbols;  // only when asked for
+    // Spaces of `text` (their offsets, rising) that stand where the script
+    // changes between Chinese and other text with no room between them in
+    // the picture: kept while readings are weighed, gone from what is reported.
+    std::vector<int> roomlessSpaces;
     // Where on the page it stands: the part (a column, a window, a table
     // row ...) numbered in reading order, -1 when not known; lines of
     // different parts never belong to one paragraph. A monospaced line (a

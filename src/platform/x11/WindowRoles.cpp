@@ -5,10 +5,8 @@
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QPointer>
 #include <QWidget>
-#include <QWindow>
 
 #include <algorithm>
 
@@ -29,13 +27,6 @@ xcb_window_t rootWindow(xcb_connection_t* c) { return xcb_setup_roots_iterator(x
 bool contains(const std::vector<uint32_t>& list, uint32_t value)
 {
     return std::find(list.begin(), list.end(), value) != list.end();
-}
-
-bool isOurs(xcb_window_t window)
-{
-    const auto windows = QGuiApplication::allWindows();
-    return std::any_of(windows.begin(), windows.end(),
-                       [window](QWindow* w) { return w->handle() && xcb_window_t(w->winId()) == window; });
 }
 
 struct RoleAtoms {
@@ -162,7 +153,7 @@ public:
             m_state = atom(c, "_NET_WM_STATE");
             m_attention = atom(c, "_NET_WM_STATE_DEMANDS_ATTENTION");
         }
-        if (change->atom != m_state || !isOurs(change->window)) return false;
+        if (change->atom != m_state || !x11::isOwnWindow(change->window)) return false;
         if (!contains(property32(c, change->window, m_state, XCB_ATOM_ATOM), m_attention)) return false;
         x11::sendToRoot(c, rootWindow(c), change->window, m_state, {kRemove, m_attention, 0, kSourceApplication});
         xcb_flush(c);

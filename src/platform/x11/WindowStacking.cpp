@@ -2,7 +2,6 @@
 
 #include "platform/x11/X11Basics.h"
 
-#include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
 
@@ -15,13 +14,6 @@ namespace {
 using x11::atom;
 using x11::property32;
 using x11::qtConnection;
-
-bool isOurs(xcb_window_t window)
-{
-    const auto windows = QGuiApplication::allWindows();
-    return std::any_of(windows.begin(), windows.end(),
-                       [window](QWindow* w) { return w->handle() && w->winId() == window; });
-}
 
 void setTransientFor(xcb_connection_t* c, xcb_window_t window, xcb_window_t parent)
 {
@@ -42,9 +34,9 @@ xcb_window_t focusedFullScreenWindow(xcb_connection_t* c, xcb_window_t root)
 {
     const auto active = property32(c, root, atom(c, "_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
     xcb_window_t focused = active.empty() ? xcb_window_t(XCB_WINDOW_NONE) : active.front();
-    if (focused != XCB_WINDOW_NONE && isOurs(focused)) {
+    if (focused != XCB_WINDOW_NONE && x11::isOwnWindow(focused)) {
         const auto parent = property32(c, focused, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW);
-        focused = parent.empty() || isOurs(parent.front()) ? xcb_window_t(XCB_WINDOW_NONE) : parent.front();
+        focused = parent.empty() || x11::isOwnWindow(parent.front()) ? xcb_window_t(XCB_WINDOW_NONE) : parent.front();
     }
     return focused != XCB_WINDOW_NONE && isFullScreen(c, focused) ? focused : xcb_window_t(XCB_WINDOW_NONE);
 }
@@ -122,6 +114,26 @@ QList<StackedWindow> managedWindowsBottomToTop()
     return windows;
 }
 
+bool belowOtherPrograms(const QWidget* window)
+{
+    if (!window || !window->internalWinId()) return false;
+    const auto own = quint32(window->internalWinId());
+    const QList<StackedWindow> stack = managedWindowsBottomToTop();
+    const auto at = std::find_if(stack.begin(), stack.end(), [own](const StackedWindow& w) { return w.id == own; });
+    return at != stack.end() && std::any_of(at + 1, stack.end(), [at](const StackedWindow& w) {
+               return w.layer == at->layer && !x11::isOwnWindow(w.id);
+           });
+}
+
+bool managerTakesRestackRequests()
+{
+    xcb_connection_t* c = qtConnection();
+    if (!c) return false;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const auto supported = property32(c, root, atom(c, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 1024);
+    return std::find(supported.begin(), supported.end(), atom(c, "_NET_RESTACK_WINDOW")) != supported.end();
+}
+
 namespace {
 
 void restack(QWidget* widget, quint32 sibling, uint32_t mode)
@@ -129,11 +141,18 @@ void restack(QWidget* widget, quint32 sibling, uint32_t mode)
     xcb_connection_t* c = qtConnection();
     if (!c || !widget || !widget->windowHandle() || !widget->windowHandle()->handle()) return;
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const auto own = xcb_window_t(widget->winId());
     // Sent on Qt's own connection after its map request, so the window
     // manager has taken the window on when it reads this.
-    // As a pager: the only source window managers obey here.
-    x11::sendToRoot(c, root, xcb_window_t(widget->winId()), atom(c, "_NET_RESTACK_WINDOW"),
-                    {x11::kSourcePager, sibling, mode});
+    if (managerTakesRestackRequests()) {
+        // As a pager: the only source window managers obey here.
+        x11::sendToRoot(c, root, own, atom(c, "_NET_RESTACK_WINDOW"), {x11::kSourcePager, sibling, mode});
+    } else {
+        // A manager without it (xfwm4) still lowers a window, or raises the
+        // focused one, that asks itself; with no sibling, which would have
+        // to be its frame's.
+        xcb_configure_window(c, own, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
+    }
     xcb_flush(c);
 }
 

@@ -1,9 +1,11 @@
 #include "platform/x11/X11Basics.h"
 
 #include <QGuiApplication>
+#include <QWindow>
 
 #include <xcb/xfixes.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -17,6 +19,13 @@ xcb_connection_t* qtConnection()
     auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     auto* x11 = app ? app->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     return x11 ? x11->connection() : nullptr;
+}
+
+bool isOwnWindow(xcb_window_t window)
+{
+    const auto windows = QGuiApplication::allWindows();
+    return std::any_of(windows.begin(), windows.end(),
+                       [window](QWindow* w) { return w->handle() && xcb_window_t(w->winId()) == window; });
 }
 
 // An atom lasts as long as the server: each name is asked for once per
@@ -44,6 +53,35 @@ std::vector<uint32_t> property32(xcb_connection_t* c, xcb_window_t window, xcb_a
     if (!r || r->format != 32) return {};
     const auto* values = static_cast<const uint32_t*>(xcb_get_property_value(r.get()));
     return {values, values + xcb_get_property_value_length(r.get()) / 4};
+}
+
+xcb_timestamp_t serverTime()
+{
+    // Qt's connection cannot be used: its own thread reads the events.
+    static std::mutex guard;
+    const std::lock_guard<std::mutex> lock(guard);
+    static xcb_connection_t* c = nullptr;
+    static xcb_window_t window = XCB_WINDOW_NONE;
+    if (!c) {
+        c = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(c)) return XCB_CURRENT_TIME;
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+        window = xcb_generate_id(c);
+        const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_create_window(c, 0, window, screen->root, -1, -1, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                          XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
+    }
+    if (xcb_connection_has_error(c)) return XCB_CURRENT_TIME;
+    // Appending nothing changes nothing but is reported, with the time.
+    xcb_change_property(c, XCB_PROP_MODE_APPEND, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0, nullptr);
+    xcb_flush(c);
+    while (xcb_generic_event_t* event = xcb_wait_for_event(c)) {
+        const bool notice = (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY;
+        const xcb_timestamp_t time = notice ? reinterpret_cast<xcb_property_notify_event_t*>(event)->time : 0;
+        std::free(event);
+        if (notice) return time;
+    }
+    return XCB_CURRENT_TIME;
 }
 
 void sendToRoot(xcb_connection_t* c, xcb_window_t root, xcb_window_t window, xcb_atom_t type,

@@ -25,6 +25,9 @@ Reply<T> reply(T* raw)
 // Qt's connection to the X server; none outside X11.
 xcb_connection_t* qtConnection();
 
+// Whether `window` is one of this program's own top-level windows.
+bool isOwnWindow(xcb_window_t window);
+
 // The atom named `name`, made when missing; XCB_ATOM_NONE without an answer.
 xcb_atom_t atom(xcb_connection_t* c, const char* name);
 
@@ -32,6 +35,13 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name);
 // cardinals); empty when it is absent or of another format.
 std::vector<uint32_t> property32(xcb_connection_t* c, xcb_window_t window, xcb_atom_t name, xcb_atom_t type,
                                  uint32_t maxValues = 64);
+
+// The X server's time now, from a round trip on a small connection of our
+// own: focus changes should carry a real time (ICCCM). One stamped "now"
+// (CurrentTime) makes the server refuse every later change that carries the
+// time of an earlier event, the window manager's included. CurrentTime
+// without an answer.
+xcb_timestamp_t serverTime();
 
 // A client message about `window` to the root window, as EWMH asks for
 // changes of managed windows. Not flushed.

@@ -1,8 +1,13 @@
 #include "platform/WindowFocus.h"
 
+#include "platform/FloatingWindows.h"
+#include "platform/WindowStacking.h"
 #include "platform/x11/X11Activation.h"
 #include "platform/x11/X11Basics.h"
 
+#include <QDeadlineTimer>
+#include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -37,7 +42,7 @@ void handKeysTo(xcb_connection_t* c, xcb_window_t window)
     const std::vector<uint32_t> hints = property32(c, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 2);
     const bool takesInput = hints.size() < 2 || !(hints[0] & kInputHint) || hints[1] != 0;
     if (takesInput) {
-        xcb_set_input_focus(c, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_POINTER_ROOT, window, serverTime());
         return;
     }
     const xcb_atom_t protocols = atom(c, "WM_PROTOCOLS");
@@ -50,7 +55,7 @@ void handKeysTo(xcb_connection_t* c, xcb_window_t window)
     event.window = window;
     event.type = protocols;
     event.data.data32[0] = takeFocus;
-    event.data.data32[1] = XCB_CURRENT_TIME;
+    event.data.data32[1] = serverTime();
     xcb_send_event(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
 }
 
@@ -123,6 +128,86 @@ WindowFocus& windowFocus()
     return none;
 }
 
+namespace {
+
+// Activates one of our windows once the window manager shows it, and keeps it
+// in front while the focus lands on it. Asked before the manager has shown
+// the window, mutter gives it the focus but may still put it below the
+// program the user was typing into as it shows it (a window mapped without
+// the user's latest input is kept below the focused one): a strip of it
+// shows and the keys go to a hidden window.
+class OwnActivation final : public QObject {
+public:
+    static void start(QWidget* window)
+    {
+        // By name: without Q_OBJECT a cast would take any child for one.
+        for (QObject* earlier : window->findChildren<QObject*>(kName, Qt::FindDirectChildrenOnly)) delete earlier;
+        new OwnActivation(window);
+    }
+
+private:
+    static constexpr char kName[] = "klipoOwnActivation";
+    static constexpr int kLookEveryMs = 15;
+    static constexpr int kShowWaitMs = 500;
+    static constexpr int kWatchMs = 1500;
+    static constexpr int kRaises = 3;
+    static constexpr int kSettledLooks = 10;
+
+    explicit OwnActivation(QWidget* window) : QObject(window), m_window(window)
+    {
+        setObjectName(QLatin1String(kName));
+        connect(&m_timer, &QTimer::timeout, this, &OwnActivation::look);
+        m_timer.start(kLookEveryMs);
+        look();
+    }
+
+    bool shownByManager() const
+    {
+        if (!isMappedOnScreen(m_window)) return false;
+        const QList<StackedWindow> stack = managedWindowsBottomToTop();
+        const auto id = quint32(m_window->internalWinId());
+        return std::any_of(stack.begin(), stack.end(), [id](const StackedWindow& w) { return w.id == id; });
+    }
+
+    void look()
+    {
+        if (!m_window || !m_window->isVisible() || m_watch.hasExpired()) {
+            m_timer.stop();
+            deleteLater();
+            return;
+        }
+        const auto id = NativeWindowId(m_window->internalWinId());
+        if (!m_asked) {
+            if (!shownByManager() && !m_showWait.hasExpired()) return;
+            windowFocus().activateWindow(id);
+            m_asked = true;
+            return;
+        }
+        if (windowFocus().activeWindow() != id) {
+            if (m_hadFocus) m_watch = QDeadlineTimer(0);  // the user moved on
+            return;
+        }
+        m_hadFocus = true;
+        if (belowOtherPrograms(m_window)) {
+            m_settledLooks = 0;
+            if (m_raises++ < kRaises) restackOnTop(m_window);
+        } else if (++m_settledLooks >= kSettledLooks) {
+            m_watch = QDeadlineTimer(0);
+        }
+    }
+
+    QPointer<QWidget> m_window;
+    QTimer m_timer;
+    QDeadlineTimer m_showWait{kShowWaitMs};
+    QDeadlineTimer m_watch{kWatchMs};
+    bool m_asked = false;
+    bool m_hadFocus = false;
+    int m_raises = 0;
+    int m_settledLooks = 0;
+};
+
+}  // namespace
+
 void activateOwnWindow(QWidget* window)
 {
     if (!window) return;
@@ -130,7 +215,7 @@ void activateOwnWindow(QWidget* window)
         window->activateWindow();
         return;
     }
-    windowFocus().activateWindow(NativeWindowId(window->internalWinId()));
+    OwnActivation::start(window);
 }
 
 }  // namespace klipo::platform

@@ -21,7 +21,8 @@ class FakeTray : public platform::TrayIcon {
 public:
     QMenu* menu = nullptr;
     bool shown = false;
-    bool isAvailable() const override { return true; }
+    bool available = true;  // a tray host runs
+    bool isAvailable() const override { return available; }
     void setIcon(const QIcon&) override {}
     void setToolTip(const QString&) override {}
     void setMenu(QMenu* m) override { menu = m; }
@@ -120,6 +121,58 @@ TEST(AppDelegate, launchToast_ShowsEveryRefusedKeyWhole)
     EXPECT_GE(hud.panel()->height(), int(hud.contentView()->heightFor(hud.panel()->width())));
     EXPECT_EQ(hud.contentView()->height(), hud.panel()->height());
     hud.dismiss(false);
+}
+
+// Without a tray (a window manager alone) neither the icon nor its menu is
+// there: the launch says so, the library window opens whatever "menuBarOnly"
+// says, the delayed capture counts down on the screen, and closing the
+// library window says the program still runs and how to get it back.
+TEST(AppDelegate, withoutATray_TheLaunchTheCountdownAndAClosedLibrarySayWhatTheTrayWouldHaveShown)
+{
+    using Countdown = QList<std::optional<int>>;
+    const struct {
+        bool tray, menuBarOnly, refusedHotKey;
+        QString launchTitle;  // empty: no toast
+        Countdown onScreen;   // of the ticks 3, 2, tray comes (when it does), 1, none, none
+        bool trayComesDuringTheCountdown;
+    } cases[] = {
+        {false, true, false, "没有找到系统托盘", {3, 2, 1, std::nullopt}, false},
+        {false, false, true, "快捷键被其他程序占用", {3, 2, std::nullopt}, true},
+        {true, false, false, {}, {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.launchTitle.toStdString());
+        Shell shell;
+        shell.tray.available = c.tray;
+        shell.services.menuBarOnlyValue = c.menuBarOnly;
+        if (c.refusedHotKey) shell.services.refusedHotKeys = {{"captureTranslate", ShellHotKeyState::taken}};
+        shell.delegate.applicationDidFinishLaunching();
+        EXPECT_TRUE(shell.services.calls.contains("showLibrary:history"));
+        ASSERT_EQ(shell.services.toasts.size(), c.launchTitle.isEmpty() ? 0 : 1);
+        if (!c.launchTitle.isEmpty()) {
+            EXPECT_EQ(shell.services.toasts[0].first, c.launchTitle);
+            EXPECT_TRUE(shell.services.toasts[0].second.contains("再次启动 KlipoVersa 即可重新打开资料库窗口"))
+                << qPrintable(shell.services.toasts[0].second);
+        }
+
+        for (int seconds : {3, 2}) shell.services.countdownTick(seconds);
+        if (c.trayComesDuringTheCountdown) shell.tray.available = true;
+        shell.services.countdownTick(1);
+        shell.services.countdownTick(std::nullopt);
+        shell.services.countdownTick(std::nullopt);  // the end is told twice
+        EXPECT_EQ(shell.services.countdownShown, c.onScreen);
+        EXPECT_EQ(shell.delegate.statusItem()->look(), StatusItem::Look::idle);
+
+        shell.services.toasts.clear();
+        ASSERT_TRUE(shell.services.libraryClosed) << "nothing hears of the library window closing";
+        shell.services.libraryClosed();
+        ASSERT_EQ(shell.services.toasts.size(), c.tray || c.trayComesDuringTheCountdown ? 0 : 1);
+        if (shell.services.toasts.isEmpty()) continue;
+        EXPECT_EQ(shell.services.toasts[0].first, "KlipoVersa 仍在后台运行");
+        ASSERT_TRUE(shell.services.toastClick);
+        shell.services.toastClick();  // a click brings the window back
+        EXPECT_EQ(shell.services.calls.last(), "reopenLibrary");
+    }
 }
 
 TEST(AppDelegate, storageAlerts_BecomeToastsOneAfterTheOther_AlsoThoseFromBeforeLaunch)

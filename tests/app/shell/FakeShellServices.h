@@ -37,6 +37,9 @@ public:
     std::function<void(bool)> recordingCallback;
     QString recordMenuTitle = QStringLiteral("局部录屏");
     QList<QPair<QString, QString>> toasts;
+    std::function<void()> toastClick;  // of the last toast
+    std::function<void()> libraryClosed;
+    QList<std::optional<int>> countdownShown;
 
     void runInterfaceSnapshotSelfCheck() override { calls << "uiSnapshotSelfCheck"; }
     void applyAppearance() override { calls << "appearance"; }
@@ -76,7 +79,13 @@ public:
     }
     void openScreenCaptureSettings() override { calls << "openCaptureSettings"; }
     void checkForUpdates() override { calls << "checkForUpdates"; }
-    void showToast(const QString& title, const QString& subtitle) override { toasts << qMakePair(title, subtitle); }
+    void showToast(const QString& title, const QString& subtitle, std::function<void()> onClick) override
+    {
+        toasts << qMakePair(title, subtitle);
+        toastClick = std::move(onClick);
+    }
+    void observeLibraryClosed(std::function<void()> closed) override { libraryClosed = std::move(closed); }
+    void showCountdown(std::optional<int> seconds) override { countdownShown << seconds; }
     void tellIfTargetLanguageUnreachable() override { ++targetLanguageChecks; }
     bool canCapture() override { return canCaptureValue; }
     void requestCaptureAccess() override { calls << "requestAccess"; }

@@ -26,6 +26,7 @@
 #include "stores/HistoryStore.h"
 #include "support/DesktopDriver.h"
 #include "support/ScreenProbe.h"
+#include "support/WindowProbe.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -311,6 +312,28 @@ TEST_F(ShellOnDesktop, resultPanel_ShowsAboveAFocusedFullScreenWindow_WithTheFoc
     QTest::qWait(300);
     EXPECT_GT(visibleShare(settings), 0.95) << "the preferences are under the panel";
     settings->hide();
+    controller.panel()->close();
+}
+
+// The result panel and the library window both bear the program's name; the
+// panel has no task-bar entry of its own, so the task bar shows one.
+TEST_F(ShellOnDesktop, resultPanel_BearsTheProgramsName_WithoutATaskBarEntryBesideTheLibrarys)
+{
+    HistoryWindowController::shared().show();
+    QImage capture(400, 200, QImage::Format_RGB32);
+    capture.fill(Qt::white);
+    auto& controller = ResultPanelController::shared();
+    controller.show(capture, {}, 1.0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.panel() && controller.panel()->isVisible(); }, 5000));
+    test::WindowProbe probe;
+    const auto listed = [&](QWidget* window) {
+        return !probe.states(xcb_window_t(window->winId())).contains(QStringLiteral("SKIP_TASKBAR"));
+    };
+    QWidget* library = HistoryWindowController::shared().window();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !listed(controller.panel()); }, 3000));
+    EXPECT_TRUE(listed(library));
+    EXPECT_EQ(controller.panel()->windowTitle(), QStringLiteral("KlipoVersa"));
+    EXPECT_EQ(library->windowTitle(), QStringLiteral("KlipoVersa"));
     controller.panel()->close();
 }
 
