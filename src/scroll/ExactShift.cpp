@@ -1,6 +1,7 @@
 #include "scroll/ExactShift.h"
 
 #include <algorithm>
+#include <optional>
 #include <unordered_map>
 
 namespace klipo::stitch {
@@ -10,7 +11,7 @@ namespace {
 constexpr double strongAgreement = 0.75;
 constexpr int leastCounted = 16;  // strip rows with content an offset must be judged on
 constexpr int leastVotes = 3;     // telling strips that must agree on an offset
-constexpr int mostCandidates = 8;
+constexpr int mostCandidates = 24;
 
 // What two frames share where they stand: whole rows, and strips with content.
 struct InPlace {
@@ -40,6 +41,7 @@ struct Tally {
     int counted = 0;
     int agreeing = 0;
     double share() const { return counted > 0 ? double(agreeing) / double(counted) : 0.0; }
+    int disagreeing() const { return counted - agreeing; }
 };
 
 Tally tallyAt(const StripRows& older, const StripRows& newer, const InPlace& inPlace, int d)
@@ -59,33 +61,53 @@ Tally tallyAt(const StripRows& older, const StripRows& newer, const InPlace& inP
     return tally;
 }
 
+// Whether `rival` disagrees in clearly more strips than `best`, counted as
+// if it shared as many: beyond what an animation, a caret or a scroll bar's
+// thumb changes at the true offset as well.
+bool plainlyWorse(const Tally& rival, const Tally& best)
+{
+    return rival.counted > 0 && int64_t(rival.disagreeing()) * best.counted >=
+                                    int64_t(2 * best.disagreeing() + 8) * rival.counted;
+}
+
 bool strong(const Tally& tally) { return tally.counted >= leastCounted && tally.share() >= strongAgreement; }
 
-// Votes of the telling strips (content seen once in the older frame, not
-// fixed in place) for the offsets that would bring them together.
-std::vector<int> tellingVotes(const StripRows& older, const StripRows& newer, const InPlace& inPlace, int maxShift)
+// Votes of the telling strips (content seen in few places of the older
+// frame, not fixed in place) for the offsets that would bring them together.
+// A strip seen in several rows (a glyph's stem, type drawn twice the size)
+// shares its vote among them: the true offset gathers every share.
+std::vector<double> tellingVotes(const StripRows& older, const StripRows& newer, const InPlace& inPlace, int maxShift)
 {
+    constexpr int mostPlaces = 4;
+    struct Places {
+        int count = 0;
+        int rows[mostPlaces] = {};
+    };
     const int h = std::min(older.height, newer.height);
     const auto unitKey = [](uint64_t key, int strip) { return key ^ (uint64_t(strip + 1) * 0x9E3779B97F4A7C15ull); };
-    std::unordered_map<uint64_t, int> seenAt;  // key -> row, or -1 when seen more than once
+    std::unordered_map<uint64_t, Places> seenAt;
     seenAt.reserve(std::size_t(h) * std::size_t(older.strips) / 2);
     for (int r = 0; r < h; ++r) {
         if (inPlace.row[std::size_t(r)]) continue;
         for (int s = 0; s < older.strips; ++s) {
             if (!older.isBusy(r, s) || inPlace.fixedUnit(r, s)) continue;
-            const auto [at, inserted] = seenAt.try_emplace(unitKey(older.key(r, s), s), r);
-            if (!inserted) at->second = -1;
+            Places& places = seenAt[unitKey(older.key(r, s), s)];
+            if (places.count < mostPlaces) places.rows[places.count] = r;
+            ++places.count;
         }
     }
-    std::vector<int> votes(std::size_t(2 * maxShift + 1), 0);
+    std::vector<double> votes(std::size_t(2 * maxShift + 1), 0.0);
     for (int r = 0; r < h; ++r) {
         if (inPlace.row[std::size_t(r)]) continue;
         for (int s = 0; s < newer.strips; ++s) {
             if (!newer.isBusy(r, s) || inPlace.fixedUnit(r, s)) continue;
             const auto found = seenAt.find(unitKey(newer.key(r, s), s));
-            if (found == seenAt.end() || found->second < 0) continue;
-            const int d = found->second - r;
-            if (d != 0 && d >= -maxShift && d <= maxShift) ++votes[std::size_t(d + maxShift)];
+            if (found == seenAt.end() || found->second.count > mostPlaces) continue;
+            for (int i = 0; i < found->second.count; ++i) {
+                const int d = found->second.rows[i] - r;
+                if (d != 0 && d >= -maxShift && d <= maxShift)
+                    votes[std::size_t(d + maxShift)] += 1.0 / found->second.count;
+            }
         }
     }
     return votes;
@@ -131,7 +153,7 @@ std::vector<Tally> stripTalliesAt(const StripRows& older, const StripRows& newer
 {
     const int h = std::min(older.height, newer.height);
     std::vector<Tally> perStrip(std::size_t(older.strips));
-    for (int cr = 0; cr + d < h; ++cr) {
+    for (int cr = std::max(0, -d); cr < std::min(h, h - d); ++cr) {
         const int pr = cr + d;
         if (inPlace.row[std::size_t(pr)] || inPlace.row[std::size_t(cr)]) continue;
         for (int s = 0; s < older.strips; ++s) {
@@ -179,22 +201,66 @@ bool repeatsWithin(const StripRows& frame, int from, int to)
     return false;
 }
 
+// Lines alike but for a few pixels (a log's ids counting up, a table's
+// numbered rows) agree a line or more off in most strips entirely; the
+// strips that differ tell them apart: of `offsets`, those left out are the
+// ones where most strips agree entirely yet plainly more disagree than where
+// fewest do (none when that one is not strong). Where no strip agrees
+// entirely (a smooth ramp), nothing tells.
+std::vector<int> leastDisagreeing(const StripRows& older, const StripRows& newer, const InPlace& inPlace,
+                                  const std::vector<int>& offsets)
+{
+    std::vector<Tally> tallies;
+    for (int d : offsets) tallies.push_back(tallyAt(older, newer, inPlace, d));
+    const auto fewest = std::min_element(tallies.begin(), tallies.end(), [](const Tally& a, const Tally& b) {
+        return a.disagreeing() < b.disagreeing();
+    });
+    if (fewest == tallies.end() || !strong(*fewest)) return offsets;
+    std::vector<int> kept;
+    for (std::size_t i = 0; i < offsets.size(); ++i)
+        if (!plainlyWorse(tallies[i], *fewest) ||
+            consensus(stripTalliesAt(older, newer, inPlace, offsets[i])) < 1.0)
+            kept.push_back(offsets[i]);
+    return kept;
+}
+
+// The forward offsets most strips agree at alike (content that repeats).
+std::vector<int> alikeForward(const StripRows& older, const StripRows& newer, const InPlace& inPlace, int maxShift,
+                              double& most)
+{
+    most = 0;
+    std::vector<std::pair<int, double>> agreeing;
+    for (int d = 1; d <= maxShift; ++d) {
+        const double share = consensus(stripTalliesAt(older, newer, inPlace, d));
+        if (share < strongAgreement) continue;
+        agreeing.emplace_back(d, share);
+        most = std::max(most, share);
+    }
+    std::vector<int> alike;
+    for (const auto& [d, share] : agreeing)
+        if (share >= most - 0.05) alike.push_back(d);
+    return alike;
+}
+
 ShiftScan scanWith(const StripRows& older, const StripRows& newer, int maxShift, const InPlace& inPlace)
 {
     ShiftScan scan;
 
-    const std::vector<int> votes = tellingVotes(older, newer, inPlace, maxShift);
+    const std::vector<double> votes = tellingVotes(older, newer, inPlace, maxShift);
     std::vector<int> offsets;
-    const int top = *std::max_element(votes.begin(), votes.end());
+    const double top = *std::max_element(votes.begin(), votes.end());
     for (int i = 0; i < int(votes.size()); ++i)
-        if (votes[std::size_t(i)] >= std::max(leastVotes, top / 4)) offsets.push_back(i - maxShift);
+        if (votes[std::size_t(i)] >= std::max(double(leastVotes), top / 16)) offsets.push_back(i - maxShift);
     std::stable_sort(offsets.begin(), offsets.end(), [&](int a, int b) {
         return votes[std::size_t(a + maxShift)] > votes[std::size_t(b + maxShift)];
     });
     if (offsets.size() > std::size_t(mostCandidates)) offsets.resize(mostCandidates);
 
     // The best strong candidate; decided when no other strong one has a
-    // quarter of its telling votes.
+    // quarter of its telling votes, unless that one plainly disagrees more:
+    // lines alike but for a few pixels (ids counting up in a log) agree
+    // almost everywhere a line or two off, yet only the true place brings
+    // every strip back.
     int best = 0;
     Tally bestTally;
     bool decided = false;
@@ -211,15 +277,43 @@ ShiftScan scanWith(const StripRows& older, const StripRows& newer, int maxShift,
     }
     if (decided)
         for (const auto& [d, tally] : strongOnes)
-            if (d != best && 4 * votes[std::size_t(d + maxShift)] >= votes[std::size_t(best + maxShift)])
+            if (d != best && 4 * votes[std::size_t(d + maxShift)] >= votes[std::size_t(best + maxShift)] &&
+                !plainlyWorse(tally, bestTally))
                 decided = false;
 
     // Nothing moved but a few strips (a caret, an animation).
     const Tally inPlaceTally = tallyAt(older, newer, inPlace, 0);
     if (inPlaceTally.counted >= leastCounted && inPlaceTally.share() >= 0.9 &&
         (!decided || inPlaceTally.share() > bestTally.share())) {
+        best = 0;
+        bestTally = inPlaceTally;
+        decided = true;
+    }
+    // Decided where some strips disagree: lines alike but for a few pixels
+    // a screen off (or moved by whole lines, where they stand as they
+    // stood) may have outvoted the true place, which few telling strips saw;
+    // an offset where plainly fewer disagree overrules it.
+    if (decided && bestTally.disagreeing() > 0) {
+        double most = 0;
+        std::vector<int> alike = alikeForward(older, newer, inPlace, maxShift, most);
+        if (best <= 0 || !std::binary_search(alike.begin(), alike.end(), best)) {
+            alike.push_back(best);
+            std::sort(alike.begin(), alike.end());
+        }
+        const std::vector<int> kept = leastDisagreeing(older, newer, inPlace, alike);
+        if (kept.size() == 1) {
+            best = kept.front();
+            bestTally = tallyAt(older, newer, inPlace, best);
+        } else if (std::find(kept.begin(), kept.end(), best) == kept.end()) {
+            scan.kind = ShiftScan::Kind::repeated;
+            scan.agreement = most;
+            scan.alike = kept;
+            return scan;
+        }
+    }
+    if (decided && best == 0) {
         scan.kind = ShiftScan::Kind::unchanged;
-        scan.agreement = inPlaceTally.share();
+        scan.agreement = bestTally.share();
         return scan;
     }
     if (decided) {
@@ -233,22 +327,15 @@ ShiftScan scanWith(const StripRows& older, const StripRows& newer, int maxShift,
     // rows) agrees at several offsets. Every forward offset is looked at, as
     // most strips see it.
     double most = 0;
-    std::vector<std::pair<int, double>> agreeing;
-    for (int d = 1; d <= maxShift; ++d) {
-        const double share = consensus(stripTalliesAt(older, newer, inPlace, d));
-        if (share < strongAgreement) continue;
-        agreeing.emplace_back(d, share);
-        most = std::max(most, share);
-    }
-    for (const auto& [d, share] : agreeing)
-        if (share >= most - 0.05) scan.alike.push_back(d);
+    const std::vector<int> alike = alikeForward(older, newer, inPlace, maxShift, most);
+    scan.alike = leastDisagreeing(older, newer, inPlace, alike);
     // One offset is proof only when the rows shared there do not repeat
     // among themselves: a band of identical rows agrees at one offset too
     // when the others lie out of reach.
-    if (scan.alike.size() == 1 && !repeatsWithin(older, scan.alike.front(), older.height)) {
+    if (scan.alike.size() == 1 && (alike.size() > 1 || !repeatsWithin(older, scan.alike.front(), older.height))) {
         scan.kind = ShiftScan::Kind::forward;
         scan.offset = scan.alike.front();
-        scan.agreement = most;
+        scan.agreement = tallyAt(older, newer, inPlace, scan.offset).share();
         scan.alike.clear();
     } else if (!scan.alike.empty()) {
         scan.kind = ShiftScan::Kind::repeated;

@@ -101,8 +101,12 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
         if (unconfirmed && scan.kind == ShiftScan::Kind::none && !featureless(cur.std) && !commit(*unconfirmed))
             scan = scanShifts(m_prevRows, cur.rows, m_geometry.maxFull());
         const double e0 = fullError(m_prevGray, cur.gray, 0, m_config.duplicateMeanDiff);
-        const bool unchanged = (e0 <= m_config.duplicateMeanDiff && compareOverlap(m_prevGray, cur.gray, 0).same()) ||
-                               scan.kind == ShiftScan::Kind::unchanged;
+        // Where the strips put it somewhere else, it moved: lines alike but
+        // for a few pixels, moved by whole lines, look almost the same.
+        const bool moved = scan.kind == ShiftScan::Kind::forward || scan.kind == ShiftScan::Kind::backward;
+        const bool unchanged =
+            (!moved && e0 <= m_config.duplicateMeanDiff && compareOverlap(m_prevGray, cur.gray, 0).same()) ||
+            scan.kind == ShiftScan::Kind::unchanged;
         m_times.duplicate = clock.lap();
         if (unchanged && (!featureless(cur.std) || !stepHint)) {
             // Back to the last kept picture: a frame held back since was passing.

@@ -122,7 +122,8 @@ void drawNumberRow(const PageSpec& page, int64_t y, QRgb* out)
 }
 
 // Every line the same message in black (one line of the text page), after
-// its own five-digit id in grey (a request's: neighbours share few digits).
+// its own five-digit id in grey: a request's (neighbours share few digits)
+// or one counting up.
 void drawLogRow(const PageSpec& page, int64_t y, QRgb* out, std::vector<std::pair<int64_t, TextLine>>& cache)
 {
     constexpr int idWidth = 56;
@@ -133,7 +134,9 @@ void drawLogRow(const PageSpec& page, int64_t y, QRgb* out, std::vector<std::pai
     drawTextRow(message, line * linePitch + y % linePitch, out + idWidth, cache);
     std::replace_if(
         out + idWidth, out + page.width, [](QRgb c) { return c != qRgb(252, 252, 252); }, qRgb(0, 0, 0));
-    const QByteArray id = QByteArray::number(qlonglong(10000 + (y / linePitch) * 7919 % 90000));
+    const int64_t at = y / linePitch;
+    const QByteArray id =
+        QByteArray::number(qlonglong(10000 + (page.kind == PageKind::countingLog ? at : at * 7919 % 90000)));
     drawDigits(id, 8, int(y % linePitch) - 7, qRgb(130, 130, 130), out, page.width);
 }
 
@@ -144,7 +147,8 @@ void drawRow(const PageSpec& page, int64_t y, QRgb* out, std::vector<std::pair<i
     case PageKind::blankGap: drawTextRow(page, y, out, cache); return;
     case PageKind::numbers: drawNumberRow(page, y, out); return;
     case PageKind::terminal: drawTerminalRow(page, y, out); return;
-    case PageKind::log: drawLogRow(page, y, out, cache); return;
+    case PageKind::log:
+    case PageKind::countingLog: drawLogRow(page, y, out, cache); return;
     case PageKind::band:
         if (y >= page.gapFrom && y <= page.gapTo) {
             // The same line (one with ink), drawn like any other, every 40 rows.

@@ -18,6 +18,7 @@ enum class PageKind {
     band,      // text with a band of one identical line every 40 rows in the middle (gapFrom .. gapTo)
     terminal,  // `seq` in a terminal's bitmap font: digits of one-pixel strokes, 6 x 13 cells, black on white
     log,       // the same black message on every line after a short grey id: a log, a table's rows
+    countingLog,  // the log with ids counting up one a line: neighbours differ in their last digit only
 };
 
 struct PageSpec {
