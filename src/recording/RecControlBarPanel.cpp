@@ -65,6 +65,9 @@ void RecControlBarPanel::setElapsed(double seconds)
 void RecControlBarPanel::setStarting(bool starting)
 {
     m_timeLabel->setText(starting ? QStringLiteral("准备中…") : clockText(0));
+    // The window's name says it too (screen readers, window lists): the
+    // recording bar proper is the program's plain "KlipoVersa".
+    setWindowTitle(starting ? QStringLiteral("KlipoVersa 录屏准备中") : QStringLiteral("KlipoVersa"));
     if (starting)
         m_dot->stopBlinking();
     else

@@ -179,10 +179,12 @@ TEST_F(RecFlowTest, theStopBarShowsAtOnceThatTheRecordingIsStarting_AndItsStopGi
     EXPECT_TRUE(service.controlBar()->isVisible());
     EXPECT_FALSE(service.controlBar()->geometry().intersects(region.toRect()));
     EXPECT_EQ(service.controlBar()->timeLabel()->text(), "准备中…");
+    EXPECT_NE(service.controlBar()->windowTitle(), "KlipoVersa") << "only the running recording's bar is named so";
     EXPECT_FALSE(service.controlBar()->dotView()->isBlinking());
     slow.startDone(std::nullopt);
     ASSERT_EQ(service.state, State::recording);
     EXPECT_EQ(service.controlBar()->timeLabel()->text(), "00:00");
+    EXPECT_EQ(service.controlBar()->windowTitle(), "KlipoVersa");
     EXPECT_TRUE(service.controlBar()->dotView()->isBlinking());
     service.stopRecording();
     slow.stopWith(slow.temp);
