@@ -70,6 +70,13 @@ bool plainlyWorse(const Tally& rival, const Tally& best)
                                     int64_t(2 * best.disagreeing() + 8) * rival.counted;
 }
 
+// Whether any offset could be plainly better than one with `tally`: an
+// offset shares at most every strip of the frame.
+bool couldBeOverruled(const Tally& tally, const StripRows& frame)
+{
+    return int64_t(tally.disagreeing()) * frame.height * frame.strips >= int64_t(8) * tally.counted;
+}
+
 bool strong(const Tally& tally) { return tally.counted >= leastCounted && tally.share() >= strongAgreement; }
 
 // Votes of the telling strips (content seen in few places of the older
@@ -293,7 +300,7 @@ ShiftScan scanWith(const StripRows& older, const StripRows& newer, int maxShift,
     // a screen off (or moved by whole lines, where they stand as they
     // stood) may have outvoted the true place, which few telling strips saw;
     // an offset where plainly fewer disagree overrules it.
-    if (decided && bestTally.disagreeing() > 0) {
+    if (decided && couldBeOverruled(bestTally, older)) {
         double most = 0;
         std::vector<int> alike = alikeForward(older, newer, inPlace, maxShift, most);
         if (best <= 0 || !std::binary_search(alike.begin(), alike.end(), best)) {
