@@ -210,24 +210,41 @@ bool repeatsWithin(const StripRows& frame, int from, int to)
 
 // Lines alike but for a few pixels (a log's ids counting up, a table's
 // numbered rows) agree a line or more off in most strips entirely; the
-// strips that differ tell them apart: of `offsets`, those left out are the
-// ones where most strips agree entirely yet plainly more disagree than where
-// fewest do (none when that one is not strong). Where no strip agrees
-// entirely (a smooth ramp), nothing tells.
+// strips that differ tell them apart. Of `offsets`, those left out are the
+// ones where most strips agree entirely yet the telling strips plainly
+// disagree more than where they disagree least (none when that one is not
+// strong). A telling strip agrees entirely at one of the offsets and not at
+// another: a scroll bar's thumb, moved its own way, agrees at none and
+// tells nothing; where no strip agrees entirely (a smooth ramp), nothing
+// tells.
 std::vector<int> leastDisagreeing(const StripRows& older, const StripRows& newer, const InPlace& inPlace,
                                   const std::vector<int>& offsets)
 {
-    std::vector<Tally> tallies;
-    for (int d : offsets) tallies.push_back(tallyAt(older, newer, inPlace, d));
-    const auto fewest = std::min_element(tallies.begin(), tallies.end(), [](const Tally& a, const Tally& b) {
+    std::vector<std::vector<Tally>> perStrip;
+    for (int d : offsets) perStrip.push_back(stripTalliesAt(older, newer, inPlace, d));
+    std::vector<uint8_t> telling(std::size_t(older.strips), 0);
+    for (std::size_t s = 0; s < telling.size(); ++s) {
+        bool whole = false, not_ = false;
+        for (const auto& strips : perStrip)
+            if (strips[s].counted > 0) (strips[s].disagreeing() == 0 ? whole : not_) = true;
+        telling[s] = whole && not_;
+    }
+    std::vector<Tally> all(offsets.size()), told(offsets.size());
+    for (std::size_t i = 0; i < offsets.size(); ++i)
+        for (std::size_t s = 0; s < telling.size(); ++s) {
+            all[i].counted += perStrip[i][s].counted;
+            all[i].agreeing += perStrip[i][s].agreeing;
+            if (!telling[s]) continue;
+            told[i].counted += perStrip[i][s].counted;
+            told[i].agreeing += perStrip[i][s].agreeing;
+        }
+    const auto fewest = std::min_element(told.begin(), told.end(), [](const Tally& a, const Tally& b) {
         return a.disagreeing() < b.disagreeing();
     });
-    if (fewest == tallies.end() || !strong(*fewest)) return offsets;
+    if (fewest == told.end() || !strong(all[std::size_t(fewest - told.begin())])) return offsets;
     std::vector<int> kept;
     for (std::size_t i = 0; i < offsets.size(); ++i)
-        if (!plainlyWorse(tallies[i], *fewest) ||
-            consensus(stripTalliesAt(older, newer, inPlace, offsets[i])) < 1.0)
-            kept.push_back(offsets[i]);
+        if (!plainlyWorse(told[i], *fewest) || consensus(perStrip[i]) < 1.0) kept.push_back(offsets[i]);
     return kept;
 }
 
