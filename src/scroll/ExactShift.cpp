@@ -396,11 +396,18 @@ int firstFixedRowFrom(const StripRows& older, const StripRows& newer, int fromRo
     for (int r = 0; r < h; ++r)
         for (int s = 0; s < older.strips; ++s)
             if (older.isBusy(r, s)) ++seen[unitKey(older.key(r, s), s)];
-    for (int r = std::max(fromRow, 0); r < h; ++r)
-        for (int s = 0; s < std::min(older.strips, newer.strips); ++s)
-            if (older.isBusy(r, s) && older.key(r, s) == newer.key(r, s) &&
-                (r < d || older.key(r, s) != newer.key(r - d, s)) && seen[unitKey(older.key(r, s), s)] <= 2)
-                return r;
+    // And over a few rows on end, as a button or a bar stands: a strip of
+    // few pixels (a digit's row) may stand where a like one stood by chance.
+    constexpr int leastRun = 6;
+    int run = 0;
+    for (int r = std::max(fromRow, 0); r < h; ++r) {
+        bool fixed = false;
+        for (int s = 0; s < std::min(older.strips, newer.strips) && !fixed; ++s)
+            fixed = older.isBusy(r, s) && older.key(r, s) == newer.key(r, s) &&
+                    (r < d || older.key(r, s) != newer.key(r - d, s)) && seen[unitKey(older.key(r, s), s)] <= 2;
+        run = fixed ? run + 1 : 0;
+        if (run == leastRun) return r - leastRun + 1;
+    }
     return older.height;
 }
 

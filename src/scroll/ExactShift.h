@@ -71,9 +71,10 @@ double stripAgreement(const StripRows& older, const StripRows& newer, int d);
 int fixedRowsOnTop(const GrayFrame& older, const GrayFrame& newer, int d);
 
 // The first row from `fromRow` down where the older frame shows content that
-// stands exactly where it stood in the newer frame while the content moved by
-// d (a fixed button, a bar at the bottom; not a border beside blank rows,
-// which moved along as well), or the height when there is none.
+// stands exactly where it stood in the newer frame, over a few rows on end,
+// while the content moved by d (a fixed button, a bar at the bottom; not a
+// border beside blank rows, which moved along as well), or the height when
+// there is none.
 int firstFixedRowFrom(const StripRows& older, const StripRows& newer, int fromRow, int d);
 
 }  // namespace klipo::stitch

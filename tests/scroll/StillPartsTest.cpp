@@ -101,6 +101,8 @@ TEST(StillParts, whatStandsStillComesOnce_AndEverySeamIsExact_WhateverTheChromeA
              Chrome{"a sunken frame around the text", PageKind::text, 687, 0, 0, 3},
              Chrome{"a terminal's bitmap font, framed whole", PageKind::terminal, 544, 0, 0, 2},
              Chrome{"all at once", PageKind::text, 900, 40, 24, 2, true, true},
+             Chrome{"a log whose ids count up, a scroll bar", PageKind::countingLog, 480, 0, 0, 0, false, true},
+             Chrome{"a log whose ids count up under a header", PageKind::countingLog, 640, 48, 0, 0, false, true},
          }) {
         SCOPED_TRACE(c.name);
         constexpr int height = 700, pageRows = 5000;
