@@ -224,10 +224,10 @@ std::vector<int> leastDisagreeing(const StripRows& older, const StripRows& newer
     for (int d : offsets) perStrip.push_back(stripTalliesAt(older, newer, inPlace, d));
     std::vector<uint8_t> telling(std::size_t(older.strips), 0);
     for (std::size_t s = 0; s < telling.size(); ++s) {
-        bool whole = false, not_ = false;
+        bool whole = false, partly = false;
         for (const auto& strips : perStrip)
-            if (strips[s].counted > 0) (strips[s].disagreeing() == 0 ? whole : not_) = true;
-        telling[s] = whole && not_;
+            if (strips[s].counted > 0) (strips[s].disagreeing() == 0 ? whole : partly) = true;
+        telling[s] = whole && partly;
     }
     std::vector<Tally> all(offsets.size()), told(offsets.size());
     for (std::size_t i = 0; i < offsets.size(); ++i)
