@@ -71,10 +71,12 @@ bool plainlyWorse(const Tally& rival, const Tally& best)
 }
 
 // Whether any offset could be plainly better than one with `tally`: an
-// offset shares at most every strip of the frame.
+// offset shares at most every strip of the frame. Where nearly all agree (a
+// caret, a scroll bar's thumb), the look is not worth its time.
 bool couldBeOverruled(const Tally& tally, const StripRows& frame)
 {
-    return int64_t(tally.disagreeing()) * frame.height * frame.strips >= int64_t(8) * tally.counted;
+    return tally.share() < 0.995 &&
+           int64_t(tally.disagreeing()) * frame.height * frame.strips >= int64_t(8) * tally.counted;
 }
 
 bool strong(const Tally& tally) { return tally.counted >= leastCounted && tally.share() >= strongAgreement; }
@@ -156,11 +158,12 @@ double stripAgreement(const StripRows& older, const StripRows& newer, int d)
 namespace {
 
 // Each strip's tally at offset d.
-std::vector<Tally> stripTalliesAt(const StripRows& older, const StripRows& newer, const InPlace& inPlace, int d)
+std::vector<Tally> stripTalliesAt(const StripRows& older, const StripRows& newer, const InPlace& inPlace, int d,
+                                  int rowStep = 1)
 {
     const int h = std::min(older.height, newer.height);
     std::vector<Tally> perStrip(std::size_t(older.strips));
-    for (int cr = std::max(0, -d); cr < std::min(h, h - d); ++cr) {
+    for (int cr = std::max(0, -d); cr < std::min(h, h - d); cr += rowStep) {
         const int pr = cr + d;
         if (inPlace.row[std::size_t(pr)] || inPlace.row[std::size_t(cr)]) continue;
         for (int s = 0; s < older.strips; ++s) {
@@ -255,6 +258,8 @@ std::vector<int> alikeForward(const StripRows& older, const StripRows& newer, co
     most = 0;
     std::vector<std::pair<int, double>> agreeing;
     for (int d = 1; d <= maxShift; ++d) {
+        // A look at every eighth row first: most offsets agree nowhere.
+        if (consensus(stripTalliesAt(older, newer, inPlace, d, 8)) < strongAgreement - 0.1) continue;
         const double share = consensus(stripTalliesAt(older, newer, inPlace, d));
         if (share < strongAgreement) continue;
         agreeing.emplace_back(d, share);
