@@ -12,4 +12,4 @@ qt6-translations-l10n wordnet-base"
 # WenQuanYi and come out as other screens).
 KLIPO_TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils wmctrl openbox trayer
 dbus dbus-x11 pulseaudio pulseaudio-utils xclip imagemagick python3-tk fonts-dejavu-core fonts-liberation
-fonts-noto-core fonts-hack fonts-noto-cjk xfwm4 xterm"
+fonts-noto-core fonts-hack fonts-noto-cjk xfwm4 xterm chromium"

@@ -1,5 +1,6 @@
 #include "platform/PanelPlacement.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace klipo::platform {
@@ -32,9 +33,19 @@ PanelPlacement placePanel(QSize barSize, const QRectF& rect, const QRect& screen
         y = rect.top() - kGap - h;
         placement.side = PanelSide::above;
         if (y < screenTop + kScreenMargin) {
-            if (!insideAllowed) return {PanelSide::noRoom, {}, 0};
-            y = rect.bottom() - kGap - h;
-            placement.side = PanelSide::inside;
+            // Level with the rectangle's bottom, on the screen.
+            y = std::max(std::min(rect.bottom() - h, screenBottom - kScreenMargin - h), screenTop + kScreenMargin);
+            if (rect.right() + kGap + w <= screenRight - kScreenMargin) {
+                x = rect.right() + kGap;
+                placement.side = PanelSide::beside;
+            } else if (rect.left() - kGap - w >= screenLeft + kScreenMargin) {
+                x = rect.left() - kGap - w;
+                placement.side = PanelSide::beside;
+            } else {
+                if (!insideAllowed) return {PanelSide::noRoom, {}, 0};
+                y = rect.bottom() - kGap - h;
+                placement.side = PanelSide::inside;
+            }
         }
     }
     placement.topLeft = QPoint(rounded(x), rounded(y));

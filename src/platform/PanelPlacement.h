@@ -11,7 +11,8 @@ namespace klipo::platform {
 enum class PanelSide {
     below,   // 10 points under the rectangle
     above,   // 10 points over it (no room below)
-    inside,  // inside it, 10 points above its bottom edge (no room below or above)
+    beside,  // 10 points to its right, else to its left, level with its bottom (no room below or above)
+    inside,  // inside it, 10 points above its bottom edge (no room around it)
     noRoom,  // neither below nor above, and the caller does not allow inside
 };
 
@@ -26,7 +27,9 @@ struct PanelPlacement {
 // Puts a bar of `barSize` next to `rect` on a screen whose full geometry is
 // `screen` (all global, y down, in points): centred under the rectangle and
 // kept 8 points inside the screen's sides; above it when it does not fit
-// below; inside it when it fits neither, unless `insideAllowed` is false.
+// below; beside it when it fits neither (a window that fills the screen's
+// height); inside it only when there is no room around it at all, unless
+// `insideAllowed` is false.
 PanelPlacement placePanel(QSize barSize, const QRectF& rect, const QRect& screen, bool insideAllowed);
 
 }  // namespace klipo::platform

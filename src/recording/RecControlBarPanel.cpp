@@ -62,6 +62,19 @@ void RecControlBarPanel::setElapsed(double seconds)
     fit();
 }
 
+void RecControlBarPanel::setStarting(bool starting)
+{
+    m_timeLabel->setText(starting ? QStringLiteral("准备中…") : clockText(0));
+    // The window's name says it too (screen readers, window lists): the
+    // recording bar proper is the program's plain "KlipoVersa".
+    setWindowTitle(starting ? QStringLiteral("KlipoVersa 录屏准备中") : QStringLiteral("KlipoVersa"));
+    if (starting)
+        m_dot->stopBlinking();
+    else
+        m_dot->startBlinking();
+    fit();
+}
+
 platform::PanelPlacement RecControlBarPanel::place(const QRectF& nearGlobal, const QScreen* screen)
 {
     return placeNear(nearGlobal, screen, false);

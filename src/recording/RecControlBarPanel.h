@@ -11,8 +11,9 @@ namespace klipo {
 class HUDBarButton;
 class RecBlinkDot;
 
-// The bar shown while recording: a blinking red dot, the elapsed time and
-// "■ 停止". It never takes the focus and can be dragged by its background.
+// The bar shown while recording (and already while it starts): a blinking red
+// dot, the elapsed time and "■ 停止". It never takes the focus and can be
+// dragged by its background.
 class RecControlBarPanel : public platform::FloatingPanel {
 public:
     // Built with "00:00" and the dot already blinking.
@@ -27,6 +28,9 @@ public:
 
     // Shows the elapsed recording time (clockText).
     void setElapsed(double seconds);
+    // While the recording is starting (the microphone may take a moment):
+    // "准备中…" and a steady dot; then the clock from "00:00" and the blinking dot.
+    void setStarting(bool starting);
     // Whole minutes and seconds, "%02d:%02d", truncated, minutes not wrapped
     // at 60; below a second, negative or not a finite number: "00:00".
     static QString clockText(double seconds);

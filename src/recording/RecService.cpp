@@ -296,6 +296,9 @@ void RecService::launchEngine(const RecOptions& options)
     m_engine->setOnRuntimeError([self, serial](const QString& message) {
         if (self) self->runtimeError(serial, message);
     });
+    // The start may take a moment (a microphone waking up): the bar says so
+    // at once.
+    showControlBar(true);
     m_engine->startAsync([self, serial](std::optional<QString> failure) {
         if (!self) return;
         if (failure)
@@ -343,18 +346,7 @@ void RecService::recordingDidStart(quint64 serial)
     m_startedAt = m_ports->monotonicSeconds();
     m_lastSaved.reset();
 
-    m_controlBar = new RecControlBarPanel;
-    QPointer<RecService> self(this);
-    m_controlBar->onStop = [self] {
-        if (self) self->stopRecording();
-    };
-    // Never inside the rectangle: the bar would be recorded. With no room
-    // around it the bar stays hidden; the tray and the hot key still stop.
-    if (m_controlBar->place(globalRect(), m_screen).side == platform::PanelSide::noRoom)
-        tellNoRoomForStopBar();
-    else
-        m_controlBar->orderFront();
-    keepOutOfRegion();
+    showControlBar(false);
     m_timer.start();
 
     if (m_options.microphone && !m_microphoneTold)
@@ -363,6 +355,45 @@ void RecService::recordingDidStart(quint64 serial)
             m_ports->toast(message.title, message.text);
         }
     if (onRecordingStateChanged) onRecordingStateChanged(true);
+}
+
+void RecService::showControlBar(bool starting)
+{
+    if (!m_controlBar && m_screen) {
+        m_controlBar = new RecControlBarPanel;
+        QPointer<RecService> self(this);
+        m_controlBar->onStop = [self] {
+            if (self) self->stopFromBar();
+        };
+        // Never inside the rectangle: the bar would be recorded. With no room
+        // around it the bar stays hidden; the tray and the hot key still stop.
+        if (m_controlBar->place(globalRect(), m_screen).side == platform::PanelSide::noRoom)
+            tellNoRoomForStopBar();
+        else
+            m_controlBar->orderFront();
+        keepOutOfRegion();
+    }
+    if (m_controlBar) m_controlBar->setStarting(starting);
+}
+
+void RecService::stopFromBar()
+{
+    if (state == RecState::starting)
+        cancelStart();
+    else
+        stopRecording();
+}
+
+void RecService::cancelStart()
+{
+    if (state != RecState::starting) return;
+    ++m_flow;  // a pending step of the start is stale now
+    if (m_engine) discard(takeEngine());
+    cleanupChrome();
+    stopObservingScreenChanges();
+    m_screen = nullptr;
+    state = RecState::idle;
+    if (onSavedForTest) onSavedForTest(std::nullopt);
 }
 
 void RecService::tick()

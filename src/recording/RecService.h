@@ -99,6 +99,11 @@ private:
     void launchEngine(const RecOptions& options);
     void runtimeError(quint64 serial, const QString& message);
     void recordingDidStart(quint64 serial);
+    // The stop bar, shown from the moment the engine is asked to start.
+    void showControlBar(bool starting);
+    // The bar's stop: ends the recording, or gives up a start under way.
+    void stopFromBar();
+    void cancelStart();
     void startFailed(quint64 serial, const QString& message);
     void finalizeStop(quint64 serial, const RecStopResult& result, RecFormat format, double elapsed,
                       const std::optional<QString>& note);

@@ -1,7 +1,6 @@
 #include "scroll/CanvasRowIndex.h"
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 
 namespace klipo::stitch {
@@ -9,23 +8,9 @@ namespace klipo::stitch {
 std::optional<uint64_t> rowKey(const uint8_t* row, int width)
 {
     if (width < 1) return std::nullopt;
-    uint8_t lo = row[0];
-    uint8_t hi = row[0];
-    // FNV-1a over 8-byte words, then the tail byte by byte.
-    uint64_t hash = 1469598103934665603ull;
-    int x = 0;
-    for (; x + 8 <= width; x += 8) {
-        uint64_t word;
-        std::memcpy(&word, row + x, 8);
-        hash = (hash ^ word) * 1099511628211ull;
-    }
-    for (; x < width; ++x) hash = (hash ^ row[x]) * 1099511628211ull;
-    for (x = 1; x < width; ++x) {
-        lo = std::min(lo, row[x]);
-        hi = std::max(hi, row[x]);
-    }
-    if (hi - lo <= 1) return std::nullopt;
-    return hash ^ (uint64_t(width) << 48);
+    const auto [lo, hi] = std::minmax_element(row, row + width);
+    if (*hi - *lo <= 1) return std::nullopt;
+    return bytesKey(row, width);
 }
 
 void CanvasRowIndex::add(const GrayFrame& frame, int y)

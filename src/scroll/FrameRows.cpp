@@ -1,6 +1,7 @@
 #include "scroll/FrameRows.h"
 
 #include <algorithm>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -113,6 +114,19 @@ GrayFrame toGray(const FrameRows& rows)
         lumaRow(in, out, rows.width);
     }
     return gray;
+}
+
+uint64_t bytesKey(const uint8_t* bytes, int length)
+{
+    uint64_t hash = 1469598103934665603ull ^ uint64_t(length);
+    int x = 0;
+    for (; x + 8 <= length; x += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes + x, 8);
+        hash = (hash ^ word) * 1099511628211ull;
+    }
+    for (; x < length; ++x) hash = (hash ^ bytes[x]) * 1099511628211ull;
+    return hash;
 }
 
 std::vector<uint8_t> lineSample(const FrameRows& rows)

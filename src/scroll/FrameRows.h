@@ -47,6 +47,9 @@ struct GrayFrame {
 
 GrayFrame toGray(const FrameRows& rows);
 
+// A key of `length` bytes (FNV-1a over 8-byte words): equal bytes, equal keys.
+uint64_t bytesKey(const uint8_t* bytes, int length);
+
 // A grey sample of a whole frame fine enough that a line of text stays a
 // line and a short word still changes a cell: the mean of each cell of 8 x 2
 // pixels, row by row from the top.

@@ -16,11 +16,11 @@ public:
     // not be created or completed.
     virtual bool write(int keptIndex, const FrameRows& frame) = 0;
 
-    // Reads the first `rowCount` rows of the keptIndex-th frame, which must
-    // be `width` pixels wide, into `dest`
-    // as 32-bit 0xAARRGGBB words (opaque frames get alpha 255), one row
-    // every `destStride` bytes. False when the file cannot be read back.
-    virtual bool read(int keptIndex, int width, int rowCount, uchar* dest, qsizetype destStride) = 0;
+    // Reads rows firstRow .. firstRow + rowCount - 1 of the keptIndex-th
+    // frame, which must be `width` pixels wide, into `dest` as 32-bit
+    // 0xAARRGGBB words (opaque frames get alpha 255), one row every
+    // `destStride` bytes. False when the file cannot be read back.
+    virtual bool read(int keptIndex, int width, int firstRow, int rowCount, uchar* dest, qsizetype destStride) = 0;
 
     // Removes the kept frames and the folder, if it was created; a folder the
     // caller named keeps whatever else it holds.

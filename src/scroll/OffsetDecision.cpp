@@ -53,8 +53,23 @@ SeamDecision exact(MatchMemory& memory, Evaluation pick)
     memory.featurelessRun = 0;
     memory.recentExactOffsets.push_back(pick.d);
     if (memory.recentExactOffsets.size() > 4) memory.recentExactOffsets.erase(memory.recentExactOffsets.begin());
-    memory.rememberExact(pick.d);
     return {pick.d, ScrollSeamConfidence::exact, pick.err};
+}
+
+// Repeated content: the offsets that agree alike, one picked by the learnt movement.
+SeamDecision amongAlike(const ScrollStitchConfig& config, MatchMemory& memory, const std::vector<Evaluation>& matches,
+                        int target, int referenceY, const FramePair& frames)
+{
+    bool onGrid = false;
+    const std::optional<MatchMemory::Grid> grid = memory.learntGrid();
+    Evaluation pick = pickByLearntStep(matches, target, grid ? std::optional<int>(grid->step) : std::nullopt,
+                                       grid ? grid->rest - referenceY : 0, &onGrid);
+    pick.err = fullError(frames.prevGray, frames.curGray, pick.d, infinity);
+    SeamDecision decision = inexact(config, memory, pick);
+    decision.repeated = true;
+    decision.onGrid = onGrid;
+    decision.gridKnown = grid.has_value();
+    return decision;
 }
 
 // Least error; ties to the smaller offset.
@@ -138,7 +153,7 @@ std::vector<Evaluation> fullSearch(const MatchGeometry& g, const FramePair& fram
 
 SeamDecision texturedPath(const MatchGeometry& g, const ScrollStitchConfig& config, const FramePair& frames,
                           const std::vector<double>& curve, double best, int target, int tS, MatchMemory& memory,
-                          DecisionStats* stats)
+                          DecisionStats* stats, int referenceY)
 {
     const int ds = g.ds;
     const int maxFull = g.maxFull();
@@ -191,7 +206,7 @@ SeamDecision texturedPath(const MatchGeometry& g, const ScrollStitchConfig& conf
     }
     if (matches.size() > 1) {
         // Repeated content: several places match; the movement learnt so far decides.
-        return inexact(config, memory, pickByLearntStep(matches, target, memory.learntStep()));
+        return amongAlike(config, memory, matches, target, referenceY, frames);
     }
 
     // No run holds a match: every offset, then the best one, sure only if
@@ -275,29 +290,46 @@ Evaluation pickNearTarget(const std::vector<Evaluation>& evals, int target, doub
     return *pick;
 }
 
-void MatchMemory::rememberExact(int offset)
+void MatchMemory::rememberResting(int y)
 {
-    stepHistory.push_back(offset);
-    if (int(stepHistory.size()) > stepHistoryLength) stepHistory.erase(stepHistory.begin());
+    if (!restingRows.empty() && restingRows.back() == y) return;
+    restingRows.push_back(y);
+    if (int(restingRows.size()) > restingRowsKept) restingRows.erase(restingRows.begin());
 }
 
-std::optional<int> MatchMemory::learntStep() const
+std::optional<MatchMemory::Grid> MatchMemory::learntGrid() const
 {
-    if (stepHistory.size() < 3) return std::nullopt;
-    int step = 0;
-    for (int d : stepHistory) step = std::gcd(step, d);
-    if (step < 8) return std::nullopt;
-    return step;
+    // Rests a whole number of `step` rows from `rest`.
+    const auto onGridOf = [&](int step, int rest) {
+        return int(std::count_if(restingRows.begin(), restingRows.end(),
+                                 [&](int other) { return std::abs(other - rest) % step == 0; }));
+    };
+    const int wanted = std::max(4, int(std::ceil(0.75 * double(restingRows.size()))));
+    std::optional<Grid> grid;
+    for (std::size_t i = 0; i < restingRows.size(); ++i)
+        for (std::size_t j = i + 1; j < restingRows.size(); ++j) {
+            const int step = std::abs(restingRows[j] - restingRows[i]);
+            for (std::size_t k = j + 1; k < restingRows.size() && step >= 8; ++k) {
+                const int common = std::gcd(step, std::abs(restingRows[k] - restingRows[i]));
+                if (common < 8 || (grid && common <= grid->step) || onGridOf(common, restingRows[i]) < wanted) continue;
+                grid = Grid{common, restingRows[i]};
+            }
+        }
+    if (!grid) return std::nullopt;
+    // The last rest on that grid.
+    for (auto rest = restingRows.rbegin(); rest != restingRows.rend(); ++rest)
+        if (std::abs(*rest - grid->rest) % grid->step == 0) return Grid{grid->step, *rest};
+    return grid;
 }
 
-Evaluation pickByLearntStep(const std::vector<Evaluation>& matches, int target, std::optional<int> step)
+Evaluation pickByLearntStep(const std::vector<Evaluation>& matches, int target, std::optional<int> step,
+                            int restingOffset, bool* onGrid)
 {
     std::vector<Evaluation> wanted;
     if (step)
-        for (const auto& e : matches) {
-            const int rest = e.d % *step;
-            if (rest <= 1 || rest >= *step - 1) wanted.push_back(e);
-        }
+        for (const auto& e : matches)
+            if (((e.d - restingOffset) % *step + *step) % *step == 0) wanted.push_back(e);
+    if (onGrid) *onGrid = !wanted.empty();
     if (wanted.empty()) wanted = matches;
     if (wanted.empty()) return {target, infinity};
     Evaluation pick = wanted.front();
@@ -311,20 +343,30 @@ Evaluation pickByLearntStep(const std::vector<Evaluation>& matches, int target, 
 
 SeamDecision decideOffset(const MatchGeometry& geometry, const ScrollStitchConfig& config, const FramePair& frames,
                           const std::vector<double>& forward, std::optional<int> stepHint, MatchMemory& memory,
-                          DecisionStats* stats)
+                          DecisionStats* stats, const ShiftScan* scan, int referenceY)
 {
     const int ds = geometry.ds;
+    const int maxFull = geometry.maxFull();
+    const int target = resolveTarget(stepHint, 1, maxFull, memory, geometry.cropH);
+    if (scan && scan->kind == ShiftScan::Kind::forward && scan->offset >= 1 && scan->offset <= maxFull)
+        return exact(memory, {scan->offset, fullError(frames.prevGray, frames.curGray, scan->offset, infinity)});
+    if (scan && scan->kind == ShiftScan::Kind::repeated) {
+        std::vector<Evaluation> matches;
+        for (int d : scan->alike)
+            if (d <= maxFull) matches.push_back({d, 0});
+        if (!matches.empty()) return amongAlike(config, memory, matches, target, referenceY, frames);
+    }
+
     const int dMaxS = geometry.maxCoarse();
     double best = infinity;
     for (int d = 1; d <= dMaxS; ++d) best = std::min(best, forward[std::size_t(d)]);
     const double median = curveMedian(forward, dMaxS);
-    const int target = resolveTarget(stepHint, 1, geometry.maxFull(), memory, geometry.cropH);
     const int tS = std::clamp(int(std::lround(double(target) / double(ds))), 1, dMaxS);
 
     const bool textured = median - best >= config.flatCurveThreshold &&
                           std::min(frames.curStd, frames.prevStd) >= config.featureStdThreshold;
     if (stats) stats->textured = textured;
-    return textured ? texturedPath(geometry, config, frames, forward, best, target, tS, memory, stats)
+    return textured ? texturedPath(geometry, config, frames, forward, best, target, tS, memory, stats, referenceY)
                     : flatPath(geometry, config, frames, forward, best, target, tS, memory, stats);
 }
 

@@ -4,6 +4,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <vector>
@@ -44,7 +45,8 @@ bool writeRows(FILE* file, const FrameRows& frame, const png_bytep* rows)
     return true;
 }
 
-bool readRows(FILE* file, int width, int rowCount, uchar* dest, qsizetype destStride)
+// `skipped`: room for one row of `width` 32-bit pixels, for the rows above firstRow.
+bool readRows(FILE* file, int width, int firstRow, int rowCount, uchar* dest, qsizetype destStride, png_bytep skipped)
 {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, onPngError, onPngWarning);
     if (!png) return false;
@@ -61,7 +63,7 @@ bool readRows(FILE* file, int width, int rowCount, uchar* dest, qsizetype destSt
         colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_RGB || colorType == PNG_COLOR_TYPE_RGB_ALPHA;
     if (!knownType || png_get_bit_depth(png, info) != 8 || png_get_interlace_type(png, info) != PNG_INTERLACE_NONE ||
         png_get_image_width(png, info) != png_uint_32(width) || qsizetype(width) * 4 > destStride ||
-        png_uint_32(rowCount) > height) {
+        firstRow < 0 || rowCount < 0 || png_uint_32(firstRow) + png_uint_32(rowCount) > height) {
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }
@@ -69,8 +71,10 @@ bool readRows(FILE* file, int width, int rowCount, uchar* dest, qsizetype destSt
     png_set_bgr(png);
     if (colorType != PNG_COLOR_TYPE_RGB_ALPHA) png_set_filler(png, 0xff, PNG_FILLER_AFTER);
     png_read_update_info(png, info);
+    // Rows above firstRow are decoded and dropped; rows past the range are
+    // not decoded at all.
+    for (int y = 0; y < firstRow; ++y) png_read_row(png, skipped, nullptr);
     for (int y = 0; y < rowCount; ++y) png_read_row(png, dest + qsizetype(y) * destStride, nullptr);
-    // Rows past rowCount are covered by the next frame: not decoded at all.
     png_destroy_read_struct(&png, &info, nullptr);
     return true;
 }
@@ -92,11 +96,12 @@ bool writePngFile(const QString& path, const FrameRows& frame, const char* mode)
 
 bool writePng(const QString& path, const FrameRows& frame) { return writePngFile(path, frame, "wb"); }
 
-bool readPngRows(const QString& path, int width, int rowCount, uchar* dest, qsizetype destStride)
+bool readPngRows(const QString& path, int width, int firstRow, int rowCount, uchar* dest, qsizetype destStride)
 {
     FILE* file = std::fopen(QFile::encodeName(path).constData(), "rb");
     if (!file) return false;
-    const bool ok = readRows(file, width, rowCount, dest, destStride);
+    std::vector<png_byte> skipped(firstRow > 0 ? std::size_t(std::max(width, 0)) * 4 : 0);
+    const bool ok = readRows(file, width, firstRow, rowCount, dest, destStride, skipped.data());
     std::fclose(file);
     return ok;
 }
@@ -123,9 +128,9 @@ bool PngFrameSpool::write(int keptIndex, const FrameRows& frame)
     return true;
 }
 
-bool PngFrameSpool::read(int keptIndex, int width, int rowCount, uchar* dest, qsizetype destStride)
+bool PngFrameSpool::read(int keptIndex, int width, int firstRow, int rowCount, uchar* dest, qsizetype destStride)
 {
-    return readPngRows(filePath(keptIndex), width, rowCount, dest, destStride);
+    return readPngRows(filePath(keptIndex), width, firstRow, rowCount, dest, destStride);
 }
 
 void PngFrameSpool::removeAll()

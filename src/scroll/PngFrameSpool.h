@@ -18,7 +18,7 @@ public:
     ~PngFrameSpool() override;
 
     bool write(int keptIndex, const FrameRows& frame) override;
-    bool read(int keptIndex, int width, int rowCount, uchar* dest, qsizetype destStride) override;
+    bool read(int keptIndex, int width, int firstRow, int rowCount, uchar* dest, qsizetype destStride) override;
     void removeAll() override;
     bool created() const override { return m_created; }
     QString folder() const override { return m_folder; }
@@ -35,6 +35,10 @@ private:
 
 // The PNG codec on its own, for files of any name.
 bool writePng(const QString& path, const FrameRows& frame);
-bool readPngRows(const QString& path, int width, int rowCount, uchar* dest, qsizetype destStride);
+bool readPngRows(const QString& path, int width, int firstRow, int rowCount, uchar* dest, qsizetype destStride);
+inline bool readPngRows(const QString& path, int width, int rowCount, uchar* dest, qsizetype destStride)
+{
+    return readPngRows(path, width, 0, rowCount, dest, destStride);
+}
 
 }  // namespace klipo::stitch

@@ -368,19 +368,25 @@ void ScrollCaptureService::handleFrameResult(const ScrollFrameResult& result, in
         m_consecutiveDuplicates = 0;
         m_consecutiveErrors = 0;
         m_sinceNewFrame.start();
-        m_pacer->frameKept(notchesAtGrab, result.offset, result.exactSeam, carriedHint);
+        // Repeated rows and blank stretches are placed where the scrolling
+        // moved them: no failure, automatic scrolling goes on over them.
+        m_pacer->frameKept(notchesAtGrab, result.offset, result.exactSeam, carriedHint,
+                           result.repeated || (result.blank && carriedHint));
         if (m_controlBar) m_controlBar->updateCount(m_keptCount);
         if (result.unmatched) tellIfTooLow();
         if (m_autoScrolling && (m_pacer->notchTooFar() || m_pacer->inexactScrollsInRow() >= 3)) {
             stopAutoScroll();
             toast(QStringLiteral("自动滚动已停止"),
-                  QStringLiteral("每次滚动的距离超出了可拼接的范围，请框选更高的区域或手动滚动"));
+                  m_pacer->notchTooFar() || result.unmatched
+                      ? QStringLiteral("每次滚动的距离超出了可拼接的范围，请框选更高的区域或手动滚动")
+                      : QStringLiteral("画面内容在滚动之外也在变化，无法精确对齐，请手动滚动"));
         }
         if (reachedCanvasLimit(result.canvasHeight)) finishCapture(QStringLiteral("长图高度达到上限，已自动完成"));
         return;
     case ScrollFrameResult::Kind::duplicate:
         m_inputCount = result.input;
-        ++m_consecutiveDuplicates;
+        // A still left out while the content was still moving is no sign of its end.
+        if (!result.moving) ++m_consecutiveDuplicates;
         m_consecutiveErrors = 0;
         m_pacer->frameNotKept(carriedHint);
         // The content stopped moving: its end has been reached.

@@ -72,11 +72,20 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
     }
     cur.gray = toGray(cur.frame.rows(m_config.cropTop, croppedH));
     cur.small = downsample(cur.gray, m_geometry.ds);
+    cur.rows = stripRows(cur.gray);
     cur.std = cellStd(cur.small);
     m_times.prepare = clock.lap();
 
     const int previousTakenY = m_lastTakenY;
     bool mustKeep = first;
+    // A band frame waiting to be seen at rest: a new picture came instead,
+    // so it may have been caught moving. It is dropped, unless the new frame
+    // shares nothing with the last kept one: then it is all that joins them.
+    std::optional<Candidate> unconfirmed;
+    if (m_held && m_held->awaitingRest) {
+        unconfirmed = std::move(*m_held);
+        m_held.reset();
+    }
     const bool heldWasExact = m_held && m_held->exact();
     if (first) {
         cur.match = {{inputIndex, 0, 0, ScrollSeamConfidence::exact, 0}, m_memory};
@@ -86,8 +95,18 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
         // a blank stretch looks the same wherever it is.
         // A low mean alone is no proof: a few short lines moved on a blank page
         // hardly change it. The picture must agree where it has content.
+        // So is one where only a few strips changed in place (a caret, an
+        // animation beside the text) while the rest did not move.
+        ShiftScan scan = scanShifts(m_prevRows, cur.rows, m_geometry.maxFull());
+        if (unconfirmed && scan.kind == ShiftScan::Kind::none && !featureless(cur.std) && !commit(*unconfirmed))
+            scan = scanShifts(m_prevRows, cur.rows, m_geometry.maxFull());
         const double e0 = fullError(m_prevGray, cur.gray, 0, m_config.duplicateMeanDiff);
-        const bool unchanged = e0 <= m_config.duplicateMeanDiff && compareOverlap(m_prevGray, cur.gray, 0).same();
+        // Where the strips put it somewhere else, it moved: lines alike but
+        // for a few pixels, moved by whole lines, look almost the same.
+        const bool moved = scan.kind == ShiftScan::Kind::forward || scan.kind == ShiftScan::Kind::backward;
+        const bool unchanged =
+            (!moved && e0 <= m_config.duplicateMeanDiff && compareOverlap(m_prevGray, cur.gray, 0).same()) ||
+            scan.kind == ShiftScan::Kind::unchanged;
         m_times.duplicate = clock.lap();
         if (unchanged && (!featureless(cur.std) || !stepHint)) {
             // Back to the last kept picture: a frame held back since was passing.
@@ -98,7 +117,7 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
         const FramePair pair{m_prevGray, cur.gray, m_prevSmall, cur.small, m_prevStd, cur.std};
         const std::vector<double> forward = shiftCurve(m_prevSmall, cur.small, m_geometry.maxCoarse());
         m_times.curve = clock.lap();
-        const Backward backward = scrolledBack(cur, pair, forward);
+        const Backward backward = scrolledBack(cur, pair, forward, scan);
         m_times.backtrack = clock.lap();
         if (backward == Backward::yes) {
             m_skippedBack.push_back(inputIndex);
@@ -107,10 +126,34 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
         // The hint counts from the frame taken last, which may be held back.
         std::optional<int> hint = stepHint;
         if (stepHint && m_held) hint = *stepHint + m_held->stepHint.value_or(m_held->match.placement.offset);
-        cur.match = matchAgainst(lastKept(), cur, hint, &forward);
+        cur.match = matchAgainst(lastKept(), cur, hint, &forward, &scan);
         if (backward == Backward::unlessItJoins && !cur.exact()) {
             // Content seen far above that does not join the last frame either.
             m_skippedBack.push_back(inputIndex);
+            return std::nullopt;
+        }
+        // Exact matches off the grid the content rests on: the program
+        // shows the content between its rests, it animates its scrolling.
+        if (cur.exact())
+            if (const auto grid = m_memory.learntGrid(); grid && std::abs(cur.y() - grid->rest) % grid->step != 0)
+                ++m_movesOffGrid;
+        const bool animated = stepHint || m_movesOffGrid >= 2;
+        if (cur.match.repeated && (!cur.settled || cur.match.offGrid || animated)) {
+            // Inside repeated content a still caught while the content was
+            // still moving could lie at any of the places that agree: it is
+            // left out, a still at rest places the band. Where the program
+            // animates its scrolling (or scrolls automatically), two looks
+            // that agree may still catch it pausing: a still off the grid
+            // the content rests on is left out too, and one on it is kept
+            // once the next still shows the same picture (confirmRest()).
+            m_times.decide = clock.lap();
+            m_lastTaken.moving = true;
+            if (cur.settled && !cur.match.offGrid) {
+                cur.awaitingRest = true;
+                m_held = std::move(cur);
+            } else if (unconfirmed) {
+                m_held = std::move(unconfirmed);  // still the one to fall back on
+            }
             return std::nullopt;
         }
         if (m_held && cur.exact()) {
@@ -124,8 +167,12 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
     }
 
     const int referenceY = cur.y() - cur.match.placement.offset;
-    m_lastTaken = {true, cur.y() - previousTakenY, cur.exact() && (referenceY == previousTakenY || heldWasExact),
-                   cur.match.unmatched};
+    m_lastTaken = {.taken = true,
+                   .offset = cur.y() - previousTakenY,
+                   .exact = cur.exact() && (referenceY == previousTakenY || heldWasExact),
+                   .unmatched = cur.match.unmatched,
+                   .repeated = cur.match.repeated,
+                   .blank = featureless(cur.std)};
     m_lastTakenY = cur.y();
     if (!mustKeep && shouldHold(cur)) {
         m_held = std::move(cur);
@@ -141,26 +188,48 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
 }
 
 ScrollStitcher::Match ScrollStitcher::matchAgainst(const Reference& reference, const Candidate& frame,
-                                                   std::optional<int> stepHint, const std::vector<double>* forward)
+                                                   std::optional<int> stepHint, const std::vector<double>* forward,
+                                                   const ShiftScan* scan)
 {
     std::vector<double> curve;
     if (!forward) {
         curve = shiftCurve(reference.small, frame.small, m_geometry.maxCoarse());
         forward = &curve;
     }
+    ShiftScan ownScan;
+    if (!scan) {
+        ownScan = scanShifts(reference.rows, frame.rows, m_geometry.maxFull());
+        scan = &ownScan;
+    }
     const FramePair pair{reference.gray, frame.gray, reference.small, frame.small, reference.std, frame.std};
     Match match{{}, reference.memory};
-    const SeamDecision decision =
-        decideOffset(m_geometry, m_config, pair, *forward, stepHint, match.memory, &m_times.decision);
+    const SeamDecision decision = decideOffset(m_geometry, m_config, pair, *forward, stepHint, match.memory,
+                                               &m_times.decision, scan, reference.y);
     match.placement = {frame.inputIndex, reference.y + decision.offset, decision.offset, decision.confidence,
                        decision.error};
     match.unmatched = decision.unmatched;
+    match.repeated = decision.repeated;
+    match.offGrid = decision.repeated && decision.gridKnown && !decision.onGrid;
+    match.contentTop = fixedRowsOnTop(reference.gray, frame.gray, decision.offset);
+    // The reference gives its rows down to where this frame's content begins:
+    // a part fixed in its lower half (a button, a bar) lying there shows in
+    // the middle of the long image, over content no frame showed uncovered.
+    // The seam is not one to vouch for.
+    const int lowerHalf = std::max(m_geometry.cropH / 2, match.contentTop);
+    if (match.exact() &&
+        decision.offset + match.contentTop > firstFixedRowFrom(reference.rows, frame.rows, lowerHalf, decision.offset))
+        match.placement.confidence = ScrollSeamConfidence::velocity;
     return match;
 }
 
 ScrollStitcher::Backward ScrollStitcher::scrolledBack(const Candidate& frame, const FramePair& pair,
-                                                      const std::vector<double>& forward) const
+                                                      const std::vector<double>& forward, const ShiftScan& scan) const
 {
+    // Where the strips agree at one offset, they tell the direction. Where
+    // they agree alike at several, the content repeats: seen above as much as
+    // below, it is taken as moving on, the way scrolling goes.
+    if (scan.kind == ShiftScan::Kind::backward) return Backward::yes;
+    if (scan.kind == ShiftScan::Kind::forward || scan.kind == ShiftScan::Kind::repeated) return Backward::no;
     // Content already on the long image, above the last kept frame: back by
     // any distance. Where it still overlaps the last frame, their shared rows
     // must agree; further up, it must not join the last frame going on.
@@ -192,7 +261,8 @@ bool ScrollStitcher::resolveHeld(Candidate& next)
         keep = held.match.placement.seamError <= m_config.seamAcceptError;
     } else if (held.exact()) {
         // Its seam agrees; what lies beyond it counts once the next frame agrees too.
-        afterHeld = matchAgainst({held.gray, held.small, held.std, held.y(), held.match.memory}, next, next.stepHint);
+        afterHeld = matchAgainst({held.gray, held.small, held.rows, held.std, held.y(), held.match.memory}, next,
+                                 next.stepHint);
         keep = afterHeld->exact();
     }
     if (!keep || commit(held)) return false;
@@ -208,14 +278,35 @@ std::optional<ScrollStitchError> ScrollStitcher::commit(Candidate& frame)
         return ScrollStitchError::spoolFailed(frame.inputIndex);
     m_placements.push_back(frame.match.placement);
     m_featureless.push_back(featureless(frame.std));
+    m_contentTops.push_back(m_placements.size() > 1 ? frame.match.contentTop : 0);
     m_anyAlpha = m_anyAlpha || frame.frame.kind == PixelKind::argb32;
     m_lastY = frame.y();
     m_index.add(frame.gray, frame.y());
     m_memory = std::move(frame.match.memory);
+    if (frame.settled && (m_placements.size() == 1 || frame.exact())) m_memory.rememberResting(m_lastY);
     m_prevGray = std::move(frame.gray);
     m_prevSmall = std::move(frame.small);
+    m_prevRows = std::move(frame.rows);
     m_prevStd = frame.std;
     return std::nullopt;
+}
+
+bool ScrollStitcher::confirmRest()
+{
+    m_lastTaken = {};
+    if (m_finished || !m_held || !m_held->awaitingRest) return false;
+    Candidate held = std::move(*m_held);
+    m_held.reset();
+    const int previousTakenY = m_lastTakenY;
+    if (commit(held)) return false;
+    m_lastTaken = {.taken = true,
+                   .offset = held.y() - previousTakenY,
+                   .exact = false,
+                   .unmatched = held.match.unmatched,
+                   .repeated = true,
+                   .blank = featureless(held.std)};
+    m_lastTakenY = held.y();
+    return true;
 }
 
 ScrollStitchResult ScrollStitcher::finish()
@@ -234,12 +325,13 @@ ScrollStitchResult ScrollStitcher::finish()
            m_placements.back().confidence != ScrollSeamConfidence::exact) {
         m_placements.pop_back();
         m_featureless.pop_back();
+        m_contentTops.pop_back();
     }
     if (!m_placements.empty()) m_lastY = m_placements.back().y;
 
     ScrollStitchResult result = ScrollStitchError::noFrames();
     if (!m_placements.empty())
-        result = composeCanvas(m_placements, m_geometry.cropW, m_geometry.cropH, m_anyAlpha, *m_spool,
+        result = composeCanvas(m_placements, m_contentTops, m_geometry.cropW, m_geometry.cropH, m_anyAlpha, *m_spool,
                                m_budget ? *m_budget : CanvasBudget::current());
     m_spool->removeAll();
     if (auto* output = std::get_if<ScrollStitchOutput>(&result)) {

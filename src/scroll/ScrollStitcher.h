@@ -40,6 +40,10 @@ public:
     std::optional<ScrollStitchError> append(const QImage& frame, std::optional<int> stepHint = std::nullopt,
                                             bool settled = true);
 
+    // The next still showed the same picture as the last one taken: a frame
+    // of repeated content waiting to be seen at rest is kept. Whether one was.
+    bool confirmRest();
+
     // Composes the long image and removes the spool; the stitcher is finished
     // whatever the outcome.
     ScrollStitchResult finish();
@@ -60,12 +64,17 @@ public:
         int offset = 0;
         bool exact = false;
         bool unmatched = false;  // frames with content that shared no rows
+        bool repeated = false;   // placed among offsets where repeated content agrees alike
+        bool blank = false;      // a frame without content (placed where the movement says)
+        bool moving = false;     // not taken: caught while repeated content was still moving
     };
     const Taken& lastTaken() const { return m_lastTaken; }
     // Kept frames and a frame held back: what the caller sees as kept.
-    int takenCount() const { return placementCount() + (m_held ? 1 : 0); }
+    int takenCount() const { return placementCount() + (holding() ? 1 : 0); }
     // The long image's height with the frame held back.
-    int takenHeight() const { return (m_held ? m_held->y() : m_lastY) + m_geometry.cropH; }
+    int takenHeight() const { return (holding() ? m_held->y() : m_lastY) + m_geometry.cropH; }
+    // A frame of repeated content waits to be seen at rest.
+    bool awaitsRest() const { return m_held && m_held->awaitingRest; }
     const std::vector<ScrollFramePlacement>& placements() const { return m_placements; }
     const std::vector<int>& skippedDuplicates() const { return m_skipped; }
     const std::vector<int>& skippedBacktracks() const { return m_skippedBack; }
@@ -102,6 +111,9 @@ private:
         ScrollFramePlacement placement;
         stitch::MatchMemory memory;
         bool unmatched = false;
+        bool repeated = false;
+        bool offGrid = false;  // repeated content, where the content never comes to rest
+        int contentTop = 0;  // rows on top that stood still against the reference (a header, a border)
 
         bool exact() const { return placement.confidence == ScrollSeamConfidence::exact; }
     };
@@ -111,8 +123,10 @@ private:
         stitch::PreparedFrame frame;
         stitch::GrayFrame gray;
         stitch::SmallFrame small;
+        stitch::StripRows rows;
         double std = 0;
         bool settled = true;
+        bool awaitingRest = false;  // repeated content: kept once seen at rest
         std::optional<int> stepHint;
         Match match;
 
@@ -123,21 +137,24 @@ private:
     struct Reference {
         const stitch::GrayFrame& gray;
         const stitch::SmallFrame& small;
+        const stitch::StripRows& rows;
         double std = 0;
         int y = 0;
         const stitch::MatchMemory& memory;
     };
-    Reference lastKept() const { return {m_prevGray, m_prevSmall, m_prevStd, m_lastY, m_memory}; }
+    Reference lastKept() const { return {m_prevGray, m_prevSmall, m_prevRows, m_prevStd, m_lastY, m_memory}; }
 
     Match matchAgainst(const Reference& reference, const Candidate& frame, std::optional<int> stepHint,
-                       const std::vector<double>* forward = nullptr);
+                       const std::vector<double>* forward = nullptr, const stitch::ShiftScan* scan = nullptr);
     bool featureless(double std) const { return std < m_config.featureStdThreshold; }
+    // A frame held back that counts as taken (not one waiting to be seen at rest).
+    bool holding() const { return m_held && !m_held->awaitingRest; }
     // Whether the frame shows the page scrolled back: yes; no; or content
     // seen far above, which counts as scrolled back unless it joins the last
     // kept frame exactly (a page may show the same thing twice).
     enum class Backward { no, yes, unlessItJoins };
-    Backward scrolledBack(const Candidate& frame, const stitch::FramePair& pair,
-                          const std::vector<double>& forward) const;
+    Backward scrolledBack(const Candidate& frame, const stitch::FramePair& pair, const std::vector<double>& forward,
+                          const stitch::ShiftScan& scan) const;
     bool shouldHold(const Candidate& frame) const;
     // The next frame, which does not join the last kept one exactly, has
     // come: keeps the held frame before it (and matches the next against it),
@@ -153,16 +170,19 @@ private:
     int m_appendedCount = 0;
     std::vector<ScrollFramePlacement> m_placements;
     std::vector<bool> m_featureless;  // parallel to m_placements
+    std::vector<int> m_contentTops;   // parallel to m_placements
     bool m_anyAlpha = false;
     std::vector<int> m_skipped;
     std::vector<int> m_skippedBack;
     stitch::GrayFrame m_prevGray;
     stitch::SmallFrame m_prevSmall;
+    stitch::StripRows m_prevRows;
     double m_prevStd = 0;
     int m_lastY = 0;
     stitch::MatchMemory m_memory;
     stitch::CanvasRowIndex m_index;  // rows of the kept frames, to find content seen before
     std::optional<Candidate> m_held;
+    int m_movesOffGrid = 0;  // frames matched exactly between the content's rests
     Taken m_lastTaken;
     int m_lastTakenY = 0;  // where the last frame taken (kept or held) went
     StageTimes m_times;

@@ -42,7 +42,7 @@ std::optional<int> ScrollWheelPacer::takeStepHint()
     return std::max(1, int(std::lround(double(m_posted - m_keptAt) * *perNotch)));
 }
 
-void ScrollWheelPacer::frameKept(int notchesAtGrab, int offset, bool exactSeam, bool carriedHint)
+void ScrollWheelPacer::frameKept(int notchesAtGrab, int offset, bool exactSeam, bool carriedHint, bool byMovement)
 {
     if (carriedHint) m_hintInFlight = false;
     const int notches = notchesAtGrab - m_keptAt;
@@ -56,7 +56,7 @@ void ScrollWheelPacer::frameKept(int notchesAtGrab, int offset, bool exactSeam, 
             m_sumNotches += notches;
             ++m_samples;
         }
-        if (notches > 0) m_inexactInRow = exactSeam ? 0 : m_inexactInRow + 1;
+        if (notches > 0 && !byMovement) m_inexactInRow = exactSeam ? 0 : m_inexactInRow + 1;
     }
     m_keptAt = std::max(m_keptAt, notchesAtGrab);
     m_anyKept = true;

@@ -27,14 +27,17 @@ public:
     std::optional<int> takeStepHint();
 
     // What became of a frame taken after `notchesAtGrab` notches.
-    void frameKept(int notchesAtGrab, int offset, bool exactSeam, bool carriedHint);
+    // `byMovement`: its seam was not matched exactly but placed where the
+    // movement says (repeated rows, a blank stretch), which is no failure.
+    void frameKept(int notchesAtGrab, int offset, bool exactSeam, bool carriedHint, bool byMovement = false);
     void frameNotKept(bool carriedHint);
 
     std::optional<double> pixelsPerNotch() const;
     // One notch moves the content further than a kept frame can overlap:
     // automatic scrolling would lose content.
     bool notchTooFar() const;
-    // Scrolled frames whose seam could not be matched exactly, in a row.
+    // Scrolled frames whose seam could be neither matched exactly nor placed
+    // by the movement, in a row.
     int inexactScrollsInRow() const { return m_inexactInRow; }
 
 private:

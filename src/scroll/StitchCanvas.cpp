@@ -37,8 +37,9 @@ int CanvasBudget::maxHeight(int width) const
     return int(std::min<int64_t>(maxRows, byteLimit() / (int64_t(width) * 4)));
 }
 
-ScrollStitchResult composeCanvas(const std::vector<ScrollFramePlacement>& placements, int cropW, int cropH,
-                                 bool withAlpha, FrameSpool& spool, const CanvasBudget& budget)
+ScrollStitchResult composeCanvas(const std::vector<ScrollFramePlacement>& placements,
+                                 const std::vector<int>& contentTops, int cropW, int cropH, bool withAlpha,
+                                 FrameSpool& spool, const CanvasBudget& budget)
 {
     if (placements.empty()) return ScrollStitchError::noFrames();
     const int64_t height = int64_t(placements.back().y) + cropH;
@@ -47,10 +48,17 @@ ScrollStitchResult composeCanvas(const std::vector<ScrollFramePlacement>& placem
     QImage canvas(cropW, int(height), withAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (canvas.isNull()) return ScrollStitchError::canvasFailed(cropW, height);
 
+    const auto contentTop = [&](std::size_t i) {
+        return i > 0 && i < contentTops.size() ? std::clamp(contentTops[i], 0, cropH) : 0;
+    };
     for (std::size_t i = 0; i < placements.size(); ++i) {
         const ScrollFramePlacement& p = placements[i];
-        const int visible = i + 1 < placements.size() ? std::min(cropH, placements[i + 1].y - p.y) : cropH;
-        if (!spool.read(int(i), cropW, visible, canvas.scanLine(p.y), canvas.bytesPerLine()))
+        const int first = contentTop(i);
+        const int end = i + 1 < placements.size()
+                            ? std::min(cropH, placements[i + 1].y - p.y + contentTop(i + 1))
+                            : cropH;
+        if (end <= first) continue;
+        if (!spool.read(int(i), cropW, first, end - first, canvas.scanLine(p.y + first), canvas.bytesPerLine()))
             return ScrollStitchError::frameProcessFailed(p.frameIndex);
     }
     return ScrollStitchOutput{std::move(canvas), {}, {}, {}, {}, cropW, cropH};

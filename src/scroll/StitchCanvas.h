@@ -27,10 +27,21 @@ struct CanvasBudget {
     bool allows(int width, int64_t height) const { return height <= maxHeight(width); }
 };
 
-// Draws the spooled frames at their placements into one image, the later
-// frame on top where they overlap. Only the rows a frame keeps (those the
-// next frame does not cover) are decoded.
-ScrollStitchResult composeCanvas(const std::vector<ScrollFramePlacement>& placements, int cropW, int cropH,
-                                 bool withAlpha, FrameSpool& spool, const CanvasBudget& budget);
+// Draws the spooled frames at their placements into one image. Each frame
+// but the first gives its rows from its first content row (`contentTops`,
+// parallel to the placements: rows above it stood still, a header or a
+// border, and come once, from the first frame) down to where the next frame's
+// content begins; the last frame gives all its rows below that, so what
+// stood still at the bottom comes once, at the end. Only the rows a frame
+// gives are decoded.
+ScrollStitchResult composeCanvas(const std::vector<ScrollFramePlacement>& placements,
+                                 const std::vector<int>& contentTops, int cropW, int cropH, bool withAlpha,
+                                 FrameSpool& spool, const CanvasBudget& budget);
+// Frames with content from their first row.
+inline ScrollStitchResult composeCanvas(const std::vector<ScrollFramePlacement>& placements, int cropW, int cropH,
+                                        bool withAlpha, FrameSpool& spool, const CanvasBudget& budget)
+{
+    return composeCanvas(placements, {}, cropW, cropH, withAlpha, spool, budget);
+}
 
 }  // namespace klipo::stitch

@@ -60,16 +60,29 @@ ScrollFrameResult StitchSession::process(const QImage& frame, std::optional<int>
     // few short lines moved on a blank page change next to nothing: no cell
     // may have changed.
     if (sample && m_lastSample && byteStd(*sample) >= 3.0 && meanAbsDiff(*sample, *m_lastSample) < 0.8 &&
-        maxAbsDiff(*sample, *m_lastSample) <= 2)
-        return ScrollFrameResult::duplicate(m_stitcher.appendedCount());
+        maxAbsDiff(*sample, *m_lastSample) <= 2) {
+        // The same picture again: what waited to be seen at rest is.
+        if (!m_stitcher.confirmRest()) return ScrollFrameResult::duplicate(m_stitcher.appendedCount());
+        return takenResult();
+    }
 
     if (auto error = m_stitcher.append(frame, stepHint, settled)) return ScrollFrameResult::failed(*error);
-    if (sample) m_lastSample = std::move(sample);
-    // A frame held back counts as kept: the next hint counts from it.
+    // A frame held back counts as kept: the next hint counts from it. One left
+    // out because the content was still moving is no picture to compare the
+    // next with: the same picture at rest must reach the stitcher.
     const ScrollStitcher::Taken& taken = m_stitcher.lastTaken();
-    if (!taken.taken) return ScrollFrameResult::duplicate(m_stitcher.appendedCount());
+    // A frame of repeated content waiting to be seen at rest is compared with
+    // the next, which confirms it when it shows the same picture.
+    if (sample && (!taken.moving || m_stitcher.awaitsRest())) m_lastSample = std::move(sample);
+    return takenResult();
+}
+
+ScrollFrameResult StitchSession::takenResult() const
+{
+    const ScrollStitcher::Taken& taken = m_stitcher.lastTaken();
+    if (!taken.taken) return ScrollFrameResult::duplicate(m_stitcher.appendedCount(), taken.moving);
     return ScrollFrameResult::appended(m_stitcher.takenCount(), m_stitcher.appendedCount(), m_stitcher.takenHeight(),
-                                       taken.offset, taken.exact, taken.unmatched);
+                                       taken.offset, taken.exact, taken.unmatched, taken.repeated, taken.blank);
 }
 
 }  // namespace klipo

@@ -18,13 +18,23 @@ struct ScrollFrameResult {
     int offset = 0;          // appended: rows moved since the previous kept frame
     bool exactSeam = false;  // appended: that offset was matched exactly
     bool unmatched = false;  // appended: the frames' shared rows agreed nowhere (moved too far)
+    bool repeated = false;   // appended: placed in repeated content (a band of identical rows) by the learnt movement
+    bool blank = false;      // appended: a frame without content, placed where the movement says
 
     static ScrollFrameResult appended(int kept, int input, int canvasHeight, int offset = 0, bool exactSeam = true,
-                                      bool unmatched = false)
+                                      bool unmatched = false, bool repeated = false, bool blank = false)
     {
-        return {Kind::appended, kept, input, canvasHeight, std::nullopt, offset, exactSeam, unmatched};
+        return {Kind::appended, kept, input, canvasHeight, std::nullopt, offset, exactSeam, unmatched, repeated, blank};
     }
-    static ScrollFrameResult duplicate(int input) { return {Kind::duplicate, 0, input, 0, std::nullopt}; }
+    // duplicate: not kept because the content was still moving, not because it stood still.
+    bool moving = false;
+
+    static ScrollFrameResult duplicate(int input, bool moving = false)
+    {
+        ScrollFrameResult result{Kind::duplicate, 0, input, 0, std::nullopt};
+        result.moving = moving;
+        return result;
+    }
     static ScrollFrameResult failed(ScrollStitchError error) { return {Kind::failed, 0, 0, 0, error}; }
 };
 
@@ -52,6 +62,8 @@ public:
     double lastPrecheckMs() const { return m_precheckMs; }
 
 private:
+    ScrollFrameResult takenResult() const;
+
     ScrollStitcher m_stitcher;
     std::optional<std::vector<uint8_t>> m_lastSample;  // sample of the last frame accepted without error
     double m_precheckMs = 0;

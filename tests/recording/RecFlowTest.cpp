@@ -167,6 +167,43 @@ TEST_F(RecFlowTest, hotKeyPickOptionsAndStop_SaveTheFile_WithFrameBarsClockAndTr
     EXPECT_EQ(savedForTest, saved(".mov"));
 }
 
+// The start may take a while (a microphone waking up): the bar shows at once
+// that the recording is starting, runs its clock once it has, and its stop
+// gives a start under way up without a file or a word.
+TEST_F(RecFlowTest, theStopBarShowsAtOnceThatTheRecordingIsStarting_AndItsStopGivesTheStartUp)
+{
+    const QRectF region(100, 120, 320, 200);
+    FakeRecorder& slow = startThroughTheBar(region, {RecFormat::mp4, 30, true});
+    ASSERT_EQ(service.state, State::starting);
+    ASSERT_NE(service.controlBar(), nullptr);
+    EXPECT_TRUE(service.controlBar()->isVisible());
+    EXPECT_FALSE(service.controlBar()->geometry().intersects(region.toRect()));
+    EXPECT_EQ(service.controlBar()->timeLabel()->text(), "准备中…");
+    EXPECT_NE(service.controlBar()->windowTitle(), "KlipoVersa") << "only the running recording's bar is named so";
+    EXPECT_FALSE(service.controlBar()->dotView()->isBlinking());
+    slow.startDone(std::nullopt);
+    ASSERT_EQ(service.state, State::recording);
+    EXPECT_EQ(service.controlBar()->timeLabel()->text(), "00:00");
+    EXPECT_EQ(service.controlBar()->windowTitle(), "KlipoVersa");
+    EXPECT_TRUE(service.controlBar()->dotView()->isBlinking());
+    service.stopRecording();
+    slow.stopWith(slow.temp);
+
+    std::optional<std::optional<QString>> savedForTest;
+    service.onSavedForTest = [&](std::optional<QString> path) { savedForTest = path; };
+    const int toastsBefore = int(ports->toasts.size());
+    FakeRecorder& givenUp = startThroughTheBar(region);
+    service.controlBar()->stopTapped();
+    EXPECT_EQ(service.state, State::idle);
+    EXPECT_EQ(service.controlBar(), nullptr);
+    EXPECT_EQ(givenUp.stopDone.size(), 1u) << "the engine is stopped and its file dropped";
+    ASSERT_TRUE(savedForTest.has_value());
+    EXPECT_FALSE(savedForTest->has_value()) << "nothing saved";
+    givenUp.startDone(std::nullopt);  // its late answer starts nothing
+    EXPECT_EQ(service.state, State::idle);
+    EXPECT_EQ(int(ports->toasts.size()), toastsBefore);
+}
+
 // Our other windows keep out of the region from the options step until the
 // file is finished (the last pictures may still be taken then); a cancel or a
 // failed start lets the region go.

@@ -182,6 +182,34 @@ TEST(ScrollCapture, autoScroll_WaitsForAKeptFrameBeforeEachNotch_AndCapturesTheP
               QStringList{"自动滚动已停止 / 每次滚动的距离超出了可拼接的范围，请框选更高的区域或手动滚动"});
 }
 
+// A band of identical rows taller than the region, and a blank stretch: no
+// seam there can be matched, the notches posted place them, and automatic
+// scrolling goes on to the page's end without a word.
+TEST(ScrollCapture, autoScroll_GoesOnOverABandOfIdenticalRowsAndABlankStretch_ToThePagesEnd)
+{
+    for (const test::PageSpec& page : {test::PageSpec{test::PageKind::band, 400, 3, 500, 1500},
+                                       test::PageSpec{test::PageKind::blankGap, 400, 3, 500, 1100}}) {
+        SCOPED_TRACE(int(page.kind));
+        Capture c;
+        c.env->page = page;
+        c.env->pageHeight = 2000;
+        c.start();
+        c.settle();
+        c.service->startAutoScroll();
+        for (int i = 0; i < 3000 && c.service->isAutoScrolling(); ++i) {
+            c.service->autoScrollTick();
+            c.service->captureTick();
+            c.settle();
+        }
+        EXPECT_EQ(c.env->offset, c.env->pageHeight - 300) << "to the end of the page";
+        EXPECT_EQ(c.env->toasts.join(QLatin1Char('\n')).toStdString(), "");
+        c.service->finishCapture();
+        ASSERT_TRUE(c.waitIdle());
+        ASSERT_EQ(c.env->delivered.size(), 1);
+        EXPECT_TRUE(test::samePixels(c.env->delivered[0], c.env->pageRows(0, c.env->pageHeight)));
+    }
+}
+
 // A still is taken once two looks at the screen agree, so a half-drawn one
 // never reaches the image; a page that never holds still is captured all the
 // same, and said to be maybe wrong.

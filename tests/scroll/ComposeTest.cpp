@@ -25,7 +25,7 @@ public:
     std::map<int, int> rowsRead;
 
     bool write(int, const FrameRows&) override { return true; }
-    bool read(int keptIndex, int width, int rowCount, uchar* dest, qsizetype destStride) override
+    bool read(int keptIndex, int width, int /*firstRow*/, int rowCount, uchar* dest, qsizetype destStride) override
     {
         rowsRead[keptIndex] = rowCount;
         if (!colours.count(keptIndex)) return false;

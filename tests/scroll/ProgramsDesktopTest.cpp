@@ -3,98 +3,17 @@
 // scrolled back and on again. Each saved image must equal the content put
 // together from settled grabs, and a capture whose seams were not all
 // matched must not pass for a success. Skips without the desktop.
+#include "DesktopCapture.h"
 #include "NumberedPage.h"
-#include "platform/SettingsStore.h"
-#include "scroll/DesktopScrollEnvironment.h"
-#include "scroll/ScrollCaptureService.h"
-#include "support/TestEnv.h"
 
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QGuiApplication>
-#include <QProcess>
-#include <QScreen>
-#include <QTest>
 #include <QWidget>
 
 using namespace klipo;
 
 namespace {
 
-ScrollTarget targetAt(const QRect& global)
-{
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    return {screen, 1.0, QRectF(global.x(), screen.height() - global.bottom() - 1, global.width(), global.height())};
-}
-
-// The desktop, with the delivered images' inexact seams written down.
-class WatchedDesktop : public DesktopScrollEnvironment {
-public:
-    int inexactSeams = -1;
-    QStringList toasts;
-    void deliver(const QImage& image, const QString& noteSuffix, int inexact) override
-    {
-        inexactSeams = inexact;
-        DesktopScrollEnvironment::deliver(image, noteSuffix, inexact);
-    }
-    void toast(const QString& title, const QString& subtitle) override
-    {
-        toasts << title + " / " + subtitle;
-        DesktopScrollEnvironment::toast(title, subtitle);
-    }
-};
-
-// Turns the wheel over `at` on its own time, as a hand does: `notches`
-// notches (negative: up), 30 to 130 ms apart.
-void turnWheel(QPoint at, int notches, int seed = 0)
-{
-    const int pauses[] = {30, 60, 90, 130};
-    QStringList hand{"mousemove", QString::number(at.x()), QString::number(at.y())};
-    for (int notch = 0; notch < std::abs(notches); ++notch)
-        hand += {"click", notches > 0 ? "5" : "4", "sleep", QString::number(pauses[(seed + notch) % 4] / 1000.0)};
-    QProcess wheel;  // the capture goes on meanwhile
-    wheel.start(QStringLiteral("xdotool"), hand);
-    (void)QTest::qWaitFor([&] { return wheel.state() == QProcess::NotRunning; }, 60000);
-}
-
-class ProgramsDesktop : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (!test::hasX11Display()) GTEST_SKIP() << "needs the headless X11 desktop";
-        m_folder = test::freshDir(QStringLiteral("captures"));
-        platform::SettingsStore::shared().setValue(QStringLiteral("plainCaptureDirectory"), m_folder);
-        auto env = std::make_unique<WatchedDesktop>();
-        m_env = env.get();
-        m_service = std::make_unique<ScrollCaptureService>(std::move(env), ScrollCaptureService::Timing{});
-    }
-
-    // Starts; true once the first still is kept (within `waitMs`).
-    bool start(const QRect& region, int waitMs = 5000)
-    {
-        m_saved = int(QDir(m_folder).entryList(QDir::Files).size());
-        m_env->inexactSeams = -1;
-        m_service->startCapture(targetAt(region));
-        return QTest::qWaitFor([&] { return m_service->keptCount() >= 1; }, waitMs);
-    }
-    // Finishes and reads the saved image.
-    QImage finish()
-    {
-        QTest::qWait(400);  // the last notch is in a still
-        m_service->finishCapture();
-        QStringList files;
-        if (!QTest::qWaitFor(
-                [&] { return (files = QDir(m_folder).entryList(QDir::Files, QDir::Time)).size() > m_saved; }, 20000))
-            return {};
-        return QImage(QDir(m_folder).filePath(files.first())).convertToFormat(QImage::Format_RGB32);
-    }
-
-    QString m_folder;
-    WatchedDesktop* m_env = nullptr;
-    std::unique_ptr<ScrollCaptureService> m_service;
-    int m_saved = 0;
-};
+using ProgramsDesktop = test::CaptureOnDesktop;
+using test::turnWheel;
 
 ::testing::AssertionResult sameImage(const QImage& saved, const QImage& reference)
 {
@@ -139,7 +58,7 @@ TEST_F(ProgramsDesktop, aTerminalFramedWhole_ScrolledByTheWheelAndAutomatically_
 TEST_F(ProgramsDesktop, aBandOfIdenticalRows_OnABusyMachine_IsPlacedByTheLearntStep_AndToldUnsure)
 {
     constexpr int notches = 24;
-    test::NumberedPage page(QRect(300, 20, 700, 640), 200, true);
+    test::NumberedPage page(QRect(300, 20, 700, 640), 200, test::NumberedPage::Look::repeated);
     ASSERT_TRUE(page.shown()) << "needs python3-tk";
     const QRect region = page.area().adjusted(0, 20, 0, -60);
     ASSERT_TRUE(page.toTop());

@@ -48,7 +48,7 @@ int countPixels(const QImage& image, const QRect& area, const std::function<bool
 
 bool isLight(QColor c) { return c.alpha() > 200 && c.lightness() > 170; }
 
-TEST(PanelPlacementTest, belowAboveInsideOrNoRoom_KeptOnTheScreen)
+TEST(PanelPlacementTest, belowAboveBesideInsideOrNoRoom_KeptOnTheScreen)
 {
     const QRect a(0, 0, 1920, 1080);
     const double fits = 1080 - 8 - 42 - 10 - 200;  // exactly 8 left under the bar
@@ -64,7 +64,10 @@ TEST(PanelPlacementTest, belowAboveInsideOrNoRoom_KeptOnTheScreen)
              Case{{500, 200, 400, fits}, a, true, PanelSide::below, {550, 1080 - 8 - 42}},
              Case{{500, 200, 400, fits + 1}, a, true, PanelSide::above, {550, 200 - 10 - 42}},
              Case{{0, 0, 1920, 1080}, a, true, PanelSide::inside, {810, 1080 - 10 - 42}},
-             Case{{0, 100, 200, 100}, a, true, PanelSide::below, {8, 210}},                // left edge
+             // A window as tall as the screen: beside it, right or left, level with its bottom.
+             Case{{500, 0, 400, 1080}, a, false, PanelSide::beside, {910, 1080 - 8 - 42}},
+             Case{{1600, 0, 320, 1040}, a, true, PanelSide::beside, {1600 - 10 - 300, 1040 - 42}},
+             Case{{0, 100, 200, 100}, a, true, PanelSide::below, {8, 210}},                  // left edge
              Case{{1800, 100, 120, 100}, a, true, PanelSide::below, {1920 - 300 - 8, 210}},  // right edge
              Case{{0, 0, 100, 50}, {0, 0, 200, 400}, true, PanelSide::below, {200 - 300 - 8, 60}},
              Case{{400.5, 10, 199.5, 10.5}, a, true, PanelSide::below, {350, 31}},  // halves away from zero

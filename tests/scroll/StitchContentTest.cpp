@@ -112,3 +112,37 @@ TEST(StitchContent, linesAlikeButForAShortId_ComeBackRowForRow_AtAnyStep)
         EXPECT_TRUE(out.lowConfidenceSeams.empty());
     }
 }
+
+
+// Lines alike but for a few pixels: ids counting up one a line differ from
+// their neighbours' in the last digit only, and drawn twice the size no row
+// of them is seen once in a frame. Only the true place brings every strip
+// back, by the wheel and with the step automatic scrolling gives.
+TEST(StitchContent, linesThatDifferFromTheirNeighboursInAFewPixels_ComeBackRowForRow)
+{
+    struct Case {
+        PageKind kind;
+        int width;
+        int minStep, maxStep;
+        bool hinted;
+    };
+    for (const Case& c : {Case{PageKind::countingLog, 480, 24, 120, false}, Case{PageKind::countingLog, 480, 40, 300, false},
+                          Case{PageKind::countingLog, 480, 100, 420, false}, Case{PageKind::countingLog, 480, 24, 440, false},
+                          Case{PageKind::countingLog, 800, 60, 400, false}, Case{PageKind::countingLog, 480, 100, 420, true},
+                          Case{PageKind::log, 480, 100, 420, true}, Case{PageKind::countingLog, 800, 24, 200, true},
+                          // Moved by whole lines, the lines stand where lines like them stood.
+                          Case{PageKind::countingLog, 480, 288, 288, false}, Case{PageKind::countingLog, 480, 384, 384, true}}) {
+        SCOPED_TRACE(testing::Message() << int(c.kind) << " " << c.width << " " << c.maxStep << " " << c.hinted);
+        const PageSpec page{c.kind, c.width, 9};
+        const std::vector<int> tops = randomTops(2980, 500, c.minStep, c.maxStep, uint32_t(c.maxStep + c.width));
+        ScrollStitcher stitcher(testConfig());
+        for (std::size_t i = 0; i < tops.size(); ++i) {
+            const std::optional<int> hint = c.hinted && i > 0 ? std::optional(tops[i] - tops[i - 1]) : std::nullopt;
+            ASSERT_EQ(stitcher.append(pageFrameGray(page, tops[i], 500), hint), std::nullopt);
+        }
+        const ScrollStitchOutput out = finished(stitcher);
+        EXPECT_EQ(out.image.height(), tops.back() + 500);
+        EXPECT_TRUE(samePixels(out.image, pageFrameGray(page, 0, tops.back() + 500)));
+        EXPECT_TRUE(out.lowConfidenceSeams.empty());
+    }
+}

@@ -92,6 +92,27 @@ void drawDigits(const QByteArray& number, int x, int inLine, QRgb colour, QRgb* 
     }
 }
 
+// Line n shows n in digits 5 x 7 of one-pixel strokes, in cells 6 x 13.
+void drawTerminalRow(const PageSpec& page, int64_t y, QRgb* out)
+{
+    static const char* const digits[10] = {
+        "01110100011001110101110011000101110", "00100011000010000100001000010001110",
+        "01110100010000100110010001000011111", "11111000100010000010000011000101110",
+        "00010001100101010010111110001000010", "11111100001111000001000011000101110",
+        "00110010001000011110100011000101110", "11111000010001000100010000100001000",
+        "01110100011000101110100011000101110", "01110100011000101111000010001001100"};
+    std::fill(out, out + page.width, qRgb(255, 255, 255));
+    constexpr int pitch = 13;
+    const int inLine = int(y % pitch) - 3;
+    if (inLine < 0 || inLine >= 7) return;
+    const QByteArray number = QByteArray::number(qlonglong(y / pitch + 1));
+    for (int i = 0; i < number.size(); ++i)
+        for (int col = 0; col < 5; ++col) {
+            const int x = 2 + i * 6 + col;
+            if (x < page.width && digits[number[i] - '0'][inLine * 5 + col] == '1') out[x] = qRgb(0, 0, 0);
+        }
+}
+
 // Line n shows n at the left.
 void drawNumberRow(const PageSpec& page, int64_t y, QRgb* out)
 {
@@ -101,7 +122,8 @@ void drawNumberRow(const PageSpec& page, int64_t y, QRgb* out)
 }
 
 // Every line the same message in black (one line of the text page), after
-// its own five-digit id in grey (a request's: neighbours share few digits).
+// its own five-digit id in grey: a request's (neighbours share few digits)
+// or one counting up.
 void drawLogRow(const PageSpec& page, int64_t y, QRgb* out, std::vector<std::pair<int64_t, TextLine>>& cache)
 {
     constexpr int idWidth = 56;
@@ -112,7 +134,9 @@ void drawLogRow(const PageSpec& page, int64_t y, QRgb* out, std::vector<std::pai
     drawTextRow(message, line * linePitch + y % linePitch, out + idWidth, cache);
     std::replace_if(
         out + idWidth, out + page.width, [](QRgb c) { return c != qRgb(252, 252, 252); }, qRgb(0, 0, 0));
-    const QByteArray id = QByteArray::number(qlonglong(10000 + (y / linePitch) * 7919 % 90000));
+    const int64_t at = y / linePitch;
+    const QByteArray id =
+        QByteArray::number(qlonglong(10000 + (page.kind == PageKind::countingLog ? at : at * 7919 % 90000)));
     drawDigits(id, 8, int(y % linePitch) - 7, qRgb(130, 130, 130), out, page.width);
 }
 
@@ -122,7 +146,9 @@ void drawRow(const PageSpec& page, int64_t y, QRgb* out, std::vector<std::pair<i
     case PageKind::text:
     case PageKind::blankGap: drawTextRow(page, y, out, cache); return;
     case PageKind::numbers: drawNumberRow(page, y, out); return;
-    case PageKind::log: drawLogRow(page, y, out, cache); return;
+    case PageKind::terminal: drawTerminalRow(page, y, out); return;
+    case PageKind::log:
+    case PageKind::countingLog: drawLogRow(page, y, out, cache); return;
     case PageKind::band:
         if (y >= page.gapFrom && y <= page.gapTo) {
             // The same line (one with ink), drawn like any other, every 40 rows.

@@ -16,7 +16,9 @@ enum class PageKind {
     blankGap,  // text with a blank stretch taller than a frame in the middle
     numbers,   // 1, 2, 3 ... one short number a line at the left, 17 rows apart: a terminal's `seq`
     band,      // text with a band of one identical line every 40 rows in the middle (gapFrom .. gapTo)
+    terminal,  // `seq` in a terminal's bitmap font: digits of one-pixel strokes, 6 x 13 cells, black on white
     log,       // the same black message on every line after a short grey id: a log, a table's rows
+    countingLog,  // the log with ids counting up one a line: neighbours differ in their last digit only
 };
 
 struct PageSpec {

@@ -5,15 +5,18 @@
 # half drawn. Prints "shown X Y W H" (the text area) once up; reads "top"
 # (back to the first line, answered "top" once drawn) and "quit".
 # With "repeated" the page has a band of 18 identical rows, 40 pixels apart,
-# after its 30th line.
-# Usage: numbered_page.py X,Y,W,H LINES [repeated]
+# after its 30th line; with "framed" the text sits in a sunken border with a
+# focus ring (drawn alike with or without the focus) and some padding, as Tk
+# draws a text widget by default.
+# Usage: numbered_page.py X,Y,W,H LINES [repeated] [framed]
 import random
 import sys
 import tkinter as tk
 
 x, y, w, h = (int(v) for v in sys.argv[1].split(","))
 lines = int(sys.argv[2])
-repeated = len(sys.argv) > 3 and sys.argv[3] == "repeated"
+repeated = "repeated" in sys.argv[3:]
+framed = "framed" in sys.argv[3:]
 
 words = ["alpha", "bravo", "kilo", "delta", "echo", "tango", "lima", "oscar", "quebec", "sierra", "zulu", "yankee"]
 rng = random.Random(7)
@@ -23,8 +26,10 @@ text = "\n".join(
 root = tk.Tk()
 root.title("numbered page")
 root.geometry("%dx%d+%d+%d" % (w, h, x, y))
-page = tk.Text(root, font=("DejaVu Sans Mono", 11), wrap="none", borderwidth=0, highlightthickness=0,
-               padx=6, pady=0, background="white", foreground="black", cursor="arrow")
+page = tk.Text(root, font=("DejaVu Sans Mono", 11), wrap="none", borderwidth=2 if framed else 0,
+               relief="sunken", highlightthickness=1 if framed else 0, highlightcolor="#4a90d9",
+               highlightbackground="#4a90d9", padx=6, pady=3 if framed else 0, background="white",
+               foreground="black", cursor="arrow")
 page.insert("1.0", text)
 if repeated:
     page.tag_configure("band", spacing1=11, spacing3=12)
