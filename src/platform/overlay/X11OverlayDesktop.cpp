@@ -233,14 +233,20 @@ void X11OverlayDesktop::activateWindow(NativeWindowId id)
         return active.front();
     };
     const std::optional<NativeWindowId> stale = activeNow();
+    // Only keys left with another program are asked back again.
+    const bool askAgain = stale && *stale != id && !isOwnWindow(*stale);
     x11::activateWindow(c, root, id);
+    if (m_focusAsks) {
+        m_focusAsks->stop();
+        m_focusAsks->deleteLater();
+    }
     auto* asks = new QTimer(qApp);
+    m_focusAsks = asks;
     asks->setSingleShot(true);
     QObject::connect(asks, &QTimer::timeout, asks, [=, left = kFocusAsksAfter, first = true]() mutable {
-        const std::optional<NativeWindowId> now = activeNow();
-        const bool done = !first && (now == id || (now && now != stale));
+        const bool again = first || (askAgain && activeNow() == stale && left-- > 0);
         first = false;
-        if (done || left-- <= 0) {
+        if (!again) {
             asks->deleteLater();
             return;
         }
@@ -253,6 +259,11 @@ void X11OverlayDesktop::activateWindow(NativeWindowId id)
 InputGrabOutcome X11OverlayDesktop::grabInput(QWindow* window)
 {
     if (!m_connection || !window) return {false, QStringLiteral("无法接管键盘和鼠标：没有可用的窗口")};
+    // A new overlay takes the keys: none are asked back for the last one's program.
+    if (m_focusAsks) {
+        m_focusAsks->stop();
+        m_focusAsks->deleteLater();
+    }
     const auto id = xcb_window_t(window->winId());
     constexpr uint16_t pointerEvents = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
                                        XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_ENTER_WINDOW |

@@ -2,6 +2,9 @@
 
 #include "platform/overlay/OverlayDesktop.h"
 
+#include <QPointer>
+#include <QTimer>
+
 struct xcb_connection_t;
 
 namespace klipo::platform::x11 {
@@ -27,6 +30,7 @@ public:
 private:
     xcb_connection_t* m_connection;
     quint32 m_root = 0;
+    QPointer<QTimer> m_focusAsks;  // the keys asked for again after an overlay
 };
 
 // Where no screen can be seen (Wayland, offscreen): everything is refused.
