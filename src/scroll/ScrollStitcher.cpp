@@ -138,7 +138,15 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
             if (const auto grid = m_memory.learntGrid(); grid && std::abs(cur.y() - grid->rest) % grid->step != 0)
                 ++m_movesOffGrid;
         const bool animated = stepHint || m_movesOffGrid >= 2;
-        if (cur.match.repeated && (!cur.settled || cur.match.offGrid || animated)) {
+        // A still seen at rest off the grid again and again is no pause in an
+        // animation: the program moved further (or less) than its notches
+        // say. It is placed where it matches, unsure, rather than waited on
+        // for ever.
+        const bool offGridRest = cur.match.repeated && cur.settled && cur.match.offGrid;
+        m_offGridRest = {offGridRest ? cur.y() : -1,
+                         offGridRest && m_offGridRest.y == cur.y() ? m_offGridRest.looks + 1 : 1};
+        const bool restsOffGrid = offGridRest && m_offGridRest.looks >= looksToRestOffGrid;
+        if (cur.match.repeated && !restsOffGrid && (!cur.settled || cur.match.offGrid || animated)) {
             // Inside repeated content a still caught while the content was
             // still moving could lie at any of the places that agree: it is
             // left out, a still at rest places the band. Where the program

@@ -183,6 +183,13 @@ private:
     stitch::CanvasRowIndex m_index;  // rows of the kept frames, to find content seen before
     std::optional<Candidate> m_held;
     int m_movesOffGrid = 0;  // frames matched exactly between the content's rests
+    // Still after still at the same place off the learnt grid: the content
+    // rests there, however far the program moved it.
+    struct {
+        int y = -1;
+        int looks = 0;
+    } m_offGridRest;
+    static constexpr int looksToRestOffGrid = 3;
     Taken m_lastTaken;
     int m_lastTakenY = 0;  // where the last frame taken (kept or held) went
     StageTimes m_times;

@@ -75,6 +75,26 @@ TEST(StitchContent, aBandOfIdenticalRowsTallerThanAFrame_IsPlacedByTheLearntStep
     EXPECT_TRUE(samePixels(finished(stitcher).image, pageFrameGray(band, 0, tops.back() + 500)));
 }
 
+// Automatic scrolling learnt 50 rows a notch; inside the band the program
+// comes to rest off that step. Looked at once or
+// twice it may be pausing; still there look after look, it is placed where
+// it matches (unsure), not waited on for ever.
+TEST(StitchContent, aStillRestingOffTheLearntStepInsideABand_IsPlacedAfterAFewLooks)
+{
+    const PageSpec band{PageKind::band, 640, 3, 900, 1500};
+    ScrollStitcher stitcher(testConfig());
+    for (int top : notchTops(50, {2, 1, 2, 3, 1, 2, 2}))
+        ASSERT_EQ(stitcher.append(pageFrameGray(band, top, 500)), std::nullopt);
+    const int kept = stitcher.placementCount();
+    for (int look = 1; look <= 3; ++look) {
+        ASSERT_EQ(stitcher.append(pageFrameGray(band, 925, 500), 270, true), std::nullopt);
+        EXPECT_EQ(stitcher.placementCount(), look < 3 ? kept : kept + 1) << "look " << look;
+    }
+    EXPECT_EQ(stitcher.placements().back().y, 925);
+    EXPECT_NE(stitcher.placements().back().confidence, ScrollSeamConfidence::exact);
+    EXPECT_TRUE(samePixels(finished(stitcher).image, pageFrameGray(band, 0, 925 + 500)));
+}
+
 // Down ten steps, back further than a frame reaches (and a little), on down
 // again: the frames going back and coming down over content already taken
 // are skipped, and no band comes twice.

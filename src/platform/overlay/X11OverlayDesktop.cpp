@@ -197,12 +197,22 @@ QList<DesktopWindow> X11OverlayDesktop::windowsFrontToBack()
     return result;
 }
 
+namespace {
+
+// The window the window manager names active, if any.
+std::optional<NativeWindowId> activeWindowOf(xcb_connection_t* c, xcb_window_t root)
+{
+    const auto active = x11::property32(c, root, x11::atoms(c).active, XCB_ATOM_WINDOW);
+    if (active.empty() || active.front() == XCB_WINDOW_NONE) return std::nullopt;
+    return active.front();
+}
+
+}  // namespace
+
 std::optional<NativeWindowId> X11OverlayDesktop::activeWindow()
 {
     if (!m_connection || !m_root) return std::nullopt;
-    const auto active = property32(m_connection, m_root, atoms(m_connection).active, XCB_ATOM_WINDOW);
-    if (active.empty() || active.front() == XCB_WINDOW_NONE) return std::nullopt;
-    return active.front();
+    return activeWindowOf(m_connection, m_root);
 }
 
 bool X11OverlayDesktop::isOwnWindow(NativeWindowId id)
@@ -227,24 +237,16 @@ void X11OverlayDesktop::activateWindow(NativeWindowId id)
     // manager gives them to meanwhile keeps them.
     xcb_connection_t* const c = m_connection;
     const xcb_window_t root = m_root;
-    const auto activeNow = [c, root]() -> std::optional<NativeWindowId> {
-        const auto active = property32(c, root, atoms(c).active, XCB_ATOM_WINDOW);
-        if (active.empty() || active.front() == XCB_WINDOW_NONE) return std::nullopt;
-        return active.front();
-    };
-    const std::optional<NativeWindowId> stale = activeNow();
+    const std::optional<NativeWindowId> stale = activeWindowOf(c, root);
     // Only keys left with another program are asked back again.
     const bool askAgain = stale && *stale != id && !isOwnWindow(*stale);
     x11::activateWindow(c, root, id);
-    if (m_focusAsks) {
-        m_focusAsks->stop();
-        m_focusAsks->deleteLater();
-    }
+    stopFocusAsks();
     auto* asks = new QTimer(qApp);
     m_focusAsks = asks;
     asks->setSingleShot(true);
     QObject::connect(asks, &QTimer::timeout, asks, [=, left = kFocusAsksAfter, first = true]() mutable {
-        const bool again = first || (askAgain && activeNow() == stale && left-- > 0);
+        const bool again = first || (askAgain && activeWindowOf(c, root) == stale && left-- > 0);
         first = false;
         if (!again) {
             asks->deleteLater();
@@ -256,14 +258,18 @@ void X11OverlayDesktop::activateWindow(NativeWindowId id)
     asks->start(0);
 }
 
+void X11OverlayDesktop::stopFocusAsks()
+{
+    if (!m_focusAsks) return;
+    m_focusAsks->stop();
+    m_focusAsks->deleteLater();
+}
+
 InputGrabOutcome X11OverlayDesktop::grabInput(QWindow* window)
 {
     if (!m_connection || !window) return {false, QStringLiteral("无法接管键盘和鼠标：没有可用的窗口")};
     // A new overlay takes the keys: none are asked back for the last one's program.
-    if (m_focusAsks) {
-        m_focusAsks->stop();
-        m_focusAsks->deleteLater();
-    }
+    stopFocusAsks();
     const auto id = xcb_window_t(window->winId());
     constexpr uint16_t pointerEvents = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
                                        XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_ENTER_WINDOW |

@@ -28,6 +28,8 @@ public:
     qint64 ownProcessId() const override;
 
 private:
+    void stopFocusAsks();
+
     xcb_connection_t* m_connection;
     quint32 m_root = 0;
     QPointer<QTimer> m_focusAsks;  // the keys asked for again after an overlay
