@@ -361,6 +361,7 @@ void RecService::showControlBar(bool starting)
 {
     if (!m_controlBar && m_screen) {
         m_controlBar = new RecControlBarPanel;
+        m_controlBar->setStarting(starting);  // named and sized before it shows
         QPointer<RecService> self(this);
         m_controlBar->onStop = [self] {
             if (self) self->stopFromBar();

@@ -354,7 +354,13 @@ SeamDecision decideOffset(const MatchGeometry& geometry, const ScrollStitchConfi
         std::vector<Evaluation> matches;
         for (int d : scan->alike)
             if (d <= maxFull) matches.push_back({d, 0});
-        if (!matches.empty()) return amongAlike(config, memory, matches, target, referenceY, frames);
+        if (!matches.empty()) {
+            SeamDecision decision = amongAlike(config, memory, matches, target, referenceY, frames);
+            // A step learnt (the notches posted, or the exact seams so far) that
+            // lands right on one of the places that agree decides it too.
+            decision.onTarget = decision.offset == target && (stepHint || !memory.recentExactOffsets.empty());
+            return decision;
+        }
     }
 
     const int dMaxS = geometry.maxCoarse();

@@ -21,6 +21,7 @@ struct SeamDecision {
     bool repeated = false;
     bool onGrid = false;
     bool gridKnown = false;  // a step and a rest have been learnt
+    bool onTarget = false;   // the one taken lies exactly where the notches posted say
 };
 
 // What the stitcher remembers between decisions: the offsets of the last

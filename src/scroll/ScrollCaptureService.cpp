@@ -488,7 +488,7 @@ void ScrollCaptureService::stitchDidFinish(ScrollStitchResult result, const QStr
     state = ScrollState::idle;
     if (const auto* output = std::get_if<ScrollStitchOutput>(&result)) {
         if (onStitchedForTest) onStitchedForTest(output);
-        m_env->deliver(output->image, note, int(output->lowConfidenceSeams.size()));
+        m_env->deliver(output->image, note, int(output->unalignedSeams.size()));
         return;
     }
     if (onStitchedForTest) onStitchedForTest(nullptr);
@@ -549,7 +549,7 @@ void ScrollCaptureService::finishForQuit()
     }
     if (const auto* output = std::get_if<ScrollStitchOutput>(&*result)) {
         const ScrollDelivery::Notice notice =
-            ScrollDelivery::quitNotice(m_env->saveNow(output->image), int(output->lowConfidenceSeams.size()));
+            ScrollDelivery::quitNotice(m_env->saveNow(output->image), int(output->unalignedSeams.size()));
         m_env->notify(notice.title, notice.body);
         return;
     }

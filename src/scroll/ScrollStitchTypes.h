@@ -40,6 +40,9 @@ struct ScrollFramePlacement {
     int offset = 0;      // rows moved since the previous kept frame
     ScrollSeamConfidence confidence = ScrollSeamConfidence::exact;
     double seamError = 0;  // mean absolute grey difference at the chosen offset
+    // Inside repeated content (a band of identical rows) the rows agree at
+    // several offsets: this one was decided by the step the content rests at.
+    bool byLearntStep = false;
 
     bool operator==(const ScrollFramePlacement&) const = default;
 };
@@ -50,6 +53,8 @@ struct ScrollStitchOutput {
     std::vector<int> skippedDuplicates;
     std::vector<int> skippedBacktracks;
     std::vector<int> lowConfidenceSeams;  // frameIndex of every inexact placement
+    // Those of them the learnt step did not decide: the seams the user is told to check.
+    std::vector<int> unalignedSeams;
     int croppedFrameWidth = 0;
     int croppedFrameHeight = 0;
 

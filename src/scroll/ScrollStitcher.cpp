@@ -217,6 +217,7 @@ ScrollStitcher::Match ScrollStitcher::matchAgainst(const Reference& reference, c
                        decision.error};
     match.unmatched = decision.unmatched;
     match.repeated = decision.repeated;
+    match.placement.byLearntStep = decision.repeated && (decision.onGrid || decision.onTarget);
     match.offGrid = decision.repeated && decision.gridKnown && !decision.onGrid;
     match.contentTop = fixedRowsOnTop(reference.gray, frame.gray, decision.offset);
     // The reference gives its rows down to where this frame's content begins:
@@ -346,8 +347,11 @@ ScrollStitchResult ScrollStitcher::finish()
         output->placements = m_placements;
         output->skippedDuplicates = m_skipped;
         output->skippedBacktracks = m_skippedBack;
-        for (const auto& p : m_placements)
-            if (p.confidence != ScrollSeamConfidence::exact) output->lowConfidenceSeams.push_back(p.frameIndex);
+        for (const auto& p : m_placements) {
+            if (p.confidence == ScrollSeamConfidence::exact) continue;
+            output->lowConfidenceSeams.push_back(p.frameIndex);
+            if (!p.byLearntStep) output->unalignedSeams.push_back(p.frameIndex);
+        }
     }
     return result;
 }

@@ -61,7 +61,7 @@ ScrollStitchResult composeCanvas(const std::vector<ScrollFramePlacement>& placem
         if (!spool.read(int(i), cropW, first, end - first, canvas.scanLine(p.y + first), canvas.bytesPerLine()))
             return ScrollStitchError::frameProcessFailed(p.frameIndex);
     }
-    return ScrollStitchOutput{std::move(canvas), {}, {}, {}, {}, cropW, cropH};
+    return ScrollStitchOutput{std::move(canvas), {}, {}, {}, {}, {}, cropW, cropH};
 }
 
 }  // namespace klipo::stitch
