@@ -10,25 +10,6 @@ namespace {
 constexpr int kSameColour = 8;   // colours this close are one ground
 constexpr int kGroundStep = 20;  // two grounds closer than a mark's step leave no outline
 
-// The colour most common among `colours`, those within kSameColour of each other taken as one.
-bool mostCommon(const std::vector<QRgb>& colours, QRgb& out)
-{
-    std::vector<std::pair<QRgb, int>> seen;
-    for (const QRgb c : colours) {
-        auto it = std::find_if(seen.begin(), seen.end(),
-                               [&](const auto& s) { return colourDistance(s.first, c) <= kSameColour; });
-        if (it == seen.end())
-            seen.emplace_back(c, 1);
-        else
-            ++it->second;
-    }
-    if (seen.empty()) return false;
-    out = std::max_element(seen.begin(), seen.end(), [](const auto& a, const auto& b) {
-              return a.second < b.second;
-          })->first;
-    return true;
-}
-
 }  // namespace
 
 void keepLettersOffGroundOutline(PageMarks& marks, const QImage& gray, const QImage& colour, const QRect& box,
@@ -38,28 +19,28 @@ void keepLettersOffGroundOutline(PageMarks& marks, const QImage& gray, const QIm
     const QImage& picture = colour.isNull() ? gray : colour;
     const auto pixel = [&](int x, int y) { return colourAt(picture, x, y); };
     // The ground around the cluster, on the ring just outside it.
-    std::vector<QRgb> ring;
+    ColourTally ring(kSameColour);
     const QRect around = box.adjusted(-1, -1, 1, 1);
     for (int x = around.left(); x <= around.right(); ++x)
         for (const int y : {around.top(), around.bottom()})
-            if (page.contains(x, y)) ring.push_back(pixel(x, y));
+            if (page.contains(x, y)) ring.add(pixel(x, y));
     for (int y = around.top() + 1; y < around.bottom(); ++y)
         for (const int x : {around.left(), around.right()})
-            if (page.contains(x, y)) ring.push_back(pixel(x, y));
-    QRgb outer = 0;
-    if (!mostCommon(ring, outer)) return;
+            if (page.contains(x, y)) ring.add(pixel(x, y));
+    if (ring.empty()) return;
+    const QRgb outer = ring.mostCommon();
     // Its own ground: the colour most common beside its marks, off the outer one.
-    std::vector<QRgb> beside;
+    ColourTally beside(kSameColour);
     const int steps[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
     for (size_t i = 0; i < count; ++i)
         for (const auto& s : steps) {
             const int x = pixels[i].x + s[0];
             const int y = pixels[i].y + s[1];
             if (!page.contains(x, y) || marks.at(x, y) != PageMarks::none) continue;
-            if (const QRgb c = pixel(x, y); colourDistance(c, outer) > kGroundStep) beside.push_back(c);
+            if (const QRgb c = pixel(x, y); colourDistance(c, outer) > kGroundStep) beside.add(c);
         }
-    QRgb inner = 0;
-    if (!mostCommon(beside, inner)) return;
+    if (beside.empty()) return;
+    const QRgb inner = beside.mostCommon();
     const int apart = colourDistance(inner, outer);
     if (apart <= kGroundStep) return;
     // A mark of the outline stands where a pixel between the two grounds

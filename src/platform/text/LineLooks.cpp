@@ -351,18 +351,11 @@ InkMask inkMaskOf(const QImage& gray, const QImage& colour, const QRect& box)
     InkMask mask;
     const QRect image = gray.rect();
     const QRect ring = box.adjusted(-1, -1, 1, 1).intersected(image);
-    std::vector<std::pair<QRgb, int>> seen;
+    ColourTally seen;
     const QImage& picture = colour.isNull() ? gray : colour;
     const auto pixel = [&](int x, int y) { return colourAt(picture, x, y); };
     const auto count = [&](int x, int y) {
-        if (box.contains(x, y)) return;
-        const QRgb c = pixel(x, y);
-        auto it =
-            std::find_if(seen.begin(), seen.end(), [&](const auto& s) { return colourDistance(s.first, c) <= 8; });
-        if (it == seen.end())
-            seen.emplace_back(c, 1);
-        else
-            ++it->second;
+        if (!box.contains(x, y)) seen.add(pixel(x, y));
     };
     for (int x = ring.left(); x <= ring.right(); ++x) {
         count(x, ring.top());
@@ -373,9 +366,7 @@ InkMask inkMaskOf(const QImage& gray, const QImage& colour, const QRect& box)
         count(ring.right(), y);
     }
     if (seen.empty() || !image.contains(box)) return mask;
-    const QRgb ground = std::max_element(seen.begin(), seen.end(), [](const auto& a, const auto& b) {
-                            return a.second < b.second;
-                        })->first;
+    const QRgb ground = seen.mostCommon();
     mask.w = box.width();
     mask.h = box.height();
     mask.on.assign(size_t(mask.w) * size_t(mask.h), 0);

@@ -18,6 +18,33 @@ inline int colourDistance(QRgb a, QRgb b)
     return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
 }
 
+// Colours counted, each within `near` of one counted before taken as that one.
+class ColourTally {
+public:
+    explicit ColourTally(int near = 8) : m_near(near) {}
+    void add(QRgb c)
+    {
+        auto it = std::find_if(m_seen.begin(), m_seen.end(),
+                               [&](const auto& s) { return colourDistance(s.first, c) <= m_near; });
+        if (it == m_seen.end())
+            m_seen.emplace_back(c, 1);
+        else
+            ++it->second;
+    }
+    bool empty() const { return m_seen.empty(); }
+    // The most common (the first seen of those as common); only when not empty.
+    QRgb mostCommon() const
+    {
+        return std::max_element(m_seen.begin(), m_seen.end(), [](const auto& a, const auto& b) {
+                   return a.second < b.second;
+               })->first;
+    }
+
+private:
+    int m_near;
+    std::vector<std::pair<QRgb, int>> m_seen;
+};
+
 // A pixel's colour in a picture that is grey (Format_Grayscale8) or RGB32.
 inline QRgb colourAt(const QImage& picture, int x, int y)
 {
