@@ -132,6 +132,20 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
             m_skippedBack.push_back(inputIndex);
             return std::nullopt;
         }
+        // Repeated content past a held frame whose seam agrees: the places
+        // that agree are counted from the held frame, which lies between
+        // (the content may rest further from the last kept frame than a
+        // frame can overlap it, and the place that would be right is then
+        // not among those that agree). The held frame is kept first.
+        if (cur.match.repeated && holding() && m_held->exact()) {
+            Candidate& held = *m_held;
+            Match afterHeld = matchAgainst({held.gray, held.small, held.rows, held.std, held.y(), held.match.memory},
+                                           cur, stepHint);
+            if ((afterHeld.repeated || afterHeld.exact()) && !commit(held)) {
+                m_held.reset();
+                cur.match = std::move(afterHeld);
+            }
+        }
         // Exact matches off the grid the content rests on: the program
         // shows the content between its rests, it animates its scrolling.
         if (cur.exact())

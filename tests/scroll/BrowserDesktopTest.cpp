@@ -73,11 +73,13 @@ TEST_F(BrowserDesktop, aTableWithBandsOfIdenticalRows_HasEveryRowOnce_ByTheWheel
     ASSERT_TRUE(start(region));
     test::turnWheel(region.center(), 50, 0, 400);
     EXPECT_EQ(differenceFrom(finish(), reference), "") << "by the wheel";
+    EXPECT_EQ(m_env->inexactSeams, 0) << "by the wheel";
 
     ASSERT_TRUE(page.toTop());
     ASSERT_TRUE(start(region));
     ASSERT_TRUE(scrollAutomatically());
     EXPECT_EQ(differenceFrom(finish(), reference), "") << "automatically";
+    EXPECT_EQ(m_env->inexactSeams, 0) << "automatically";
     EXPECT_EQ(m_env->toasts.filter(QStringLiteral("自动滚动已停止")).join('\n').toStdString(), "");
 }
 

@@ -98,6 +98,28 @@ TEST(StitchContent, aStillRestingOffTheLearntStepInsideABand_IsPlacedAfterAFewLo
     EXPECT_EQ(out.unalignedSeams, std::vector<int>{int(out.placements.back().frameIndex)}) << "off the step: unsure";
 }
 
+// A still caught moving as the band comes in (its seam exact, held back),
+// then the content at rest further on than a frame can overlap the last
+// kept one: the places that agree are counted from the held still, and the
+// band keeps its length.
+TEST(StitchContent, aBandStillAtRestBeyondAHeldStill_IsPlacedFromTheHeldOne)
+{
+    const PageSpec band{PageKind::band, 640, 3, 900, 2100};
+    ScrollStitcher stitcher(testConfig());
+    for (int top : notchTops(50, {2, 3, 1, 2, 3, 2}))
+        ASSERT_EQ(stitcher.append(pageFrameGray(band, top, 500)), std::nullopt);
+    ASSERT_EQ(stitcher.lastY(), 650);
+    ASSERT_EQ(stitcher.append(pageFrameGray(band, 850, 500), 200, false), std::nullopt);
+    for (int top = 1150; top <= 2150; top += 250) {
+        ASSERT_EQ(stitcher.append(pageFrameGray(band, top, 500), top == 1150 ? 300 : 250), std::nullopt);
+        if (stitcher.awaitsRest()) EXPECT_TRUE(stitcher.confirmRest()) << "still at " << top;
+        EXPECT_EQ(stitcher.placements().back().y, top);
+    }
+    const ScrollStitchOutput out = finished(stitcher);
+    EXPECT_TRUE(samePixels(out.image, pageFrameGray(band, 0, 2150 + 500)));
+    EXPECT_EQ(out.unalignedSeams, std::vector<int>{});
+}
+
 // Down ten steps, back further than a frame reaches (and a little), on down
 // again: the frames going back and coming down over content already taken
 // are skipped, and no band comes twice.
