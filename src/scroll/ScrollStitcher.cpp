@@ -138,10 +138,8 @@ std::optional<ScrollStitchError> ScrollStitcher::append(const QImage& image, std
         // frame can overlap it, and the place that would be right is then
         // not among those that agree). The held frame is kept first.
         if (cur.match.repeated && holding() && m_held->exact()) {
-            Candidate& held = *m_held;
-            Match afterHeld = matchAgainst({held.gray, held.small, held.rows, held.std, held.y(), held.match.memory},
-                                           cur, stepHint);
-            if ((afterHeld.repeated || afterHeld.exact()) && !commit(held)) {
+            Match afterHeld = matchAgainst(referenceOf(*m_held), cur, stepHint);
+            if ((afterHeld.repeated || afterHeld.exact()) && !commit(*m_held)) {
                 m_held.reset();
                 cur.match = std::move(afterHeld);
             }
@@ -284,8 +282,7 @@ bool ScrollStitcher::resolveHeld(Candidate& next)
         keep = held.match.placement.seamError <= m_config.seamAcceptError;
     } else if (held.exact()) {
         // Its seam agrees; what lies beyond it counts once the next frame agrees too.
-        afterHeld = matchAgainst({held.gray, held.small, held.rows, held.std, held.y(), held.match.memory}, next,
-                                 next.stepHint);
+        afterHeld = matchAgainst(referenceOf(held), next, next.stepHint);
         keep = afterHeld->exact();
     }
     if (!keep || commit(held)) return false;

@@ -143,6 +143,10 @@ private:
         const stitch::MatchMemory& memory;
     };
     Reference lastKept() const { return {m_prevGray, m_prevSmall, m_prevRows, m_prevStd, m_lastY, m_memory}; }
+    static Reference referenceOf(const Candidate& frame)
+    {
+        return {frame.gray, frame.small, frame.rows, frame.std, frame.y(), frame.match.memory};
+    }
 
     Match matchAgainst(const Reference& reference, const Candidate& frame, std::optional<int> stepHint,
                        const std::vector<double>* forward = nullptr, const stitch::ShiftScan* scan = nullptr);

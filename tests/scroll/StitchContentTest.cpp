@@ -112,7 +112,9 @@ TEST(StitchContent, aBandStillAtRestBeyondAHeldStill_IsPlacedFromTheHeldOne)
     ASSERT_EQ(stitcher.append(pageFrameGray(band, 850, 500), 200, false), std::nullopt);
     for (int top = 1150; top <= 2150; top += 250) {
         ASSERT_EQ(stitcher.append(pageFrameGray(band, top, 500), top == 1150 ? 300 : 250), std::nullopt);
-        if (stitcher.awaitsRest()) EXPECT_TRUE(stitcher.confirmRest()) << "still at " << top;
+        if (stitcher.awaitsRest()) {
+            EXPECT_TRUE(stitcher.confirmRest()) << "still at " << top;
+        }
         EXPECT_EQ(stitcher.placements().back().y, top);
     }
     const ScrollStitchOutput out = finished(stitcher);
